@@ -1,0 +1,112 @@
+#include "catalogcommands.h"
+
+#include "catalog/catalogdump.h"
+#include "catalog/exportsource.h"
+#include "catalog/ulvordoc.h"
+#include "files/catalogfile.h"
+#include "files/fileio.h"
+#include "model/materialobject.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+#include <numeric>
+#include <string>
+
+namespace {
+
+void WriteStdout(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+unsigned FlagsFromOptions(CommandLine& args) {
+    unsigned flags = SRC_DECLARE;
+    if (args.TakeFlag(QStringLiteral("--no-finish")))
+        flags |= SRC_NO_FINISH;
+    if (args.TakeFlag(QStringLiteral("--no-normal")))
+        flags |= SRC_NO_NORMAL;
+    return flags;
+}
+
+} // namespace
+
+void LoadCatalogOrFail(const QString& path, CUlvorDoc& catalog) {
+    const FileResult result = OpenCatalogFile(path, catalog);
+    if (!result)
+        throw CommandFailure(result.message.toStdString());
+}
+
+std::vector<int> ResolveIndices(const CUlvorDoc& catalog, std::vector<int> indices) {
+    if (indices.empty()) {
+        indices.resize(static_cast<std::size_t>(catalog.GetCount()));
+        std::iota(indices.begin(), indices.end(), 0);
+    }
+    for (int index : indices)
+        if (index >= catalog.GetCount())
+            throw UsageError("texture index " + std::to_string(index) + " is out of range (the catalog holds " +
+                             std::to_string(catalog.GetCount()) + " textures)");
+    return indices;
+}
+
+int RunList(CommandLine& args) {
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    std::string text;
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const CMaterialObject& texture = catalog.GetTexture(i);
+        text += std::to_string(i) + '\t' + (texture.IsSimple() ? "simple" : "layered") + '\t' +
+                std::to_string(texture.GetThumbnailWidth()) + 'x' +
+                std::to_string(texture.GetThumbnailHeight()) + '\t' + texture.GetName() + '\n';
+    }
+    WriteStdout(text);
+    return ExitOk;
+}
+
+int RunSource(CommandLine& args) {
+    const unsigned flags = FlagsFromOptions(args);
+    std::vector<int> indices = args.TakeIndices();
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    WriteStdout(ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags));
+    return ExitOk;
+}
+
+int RunExport(CommandLine& args) {
+    const unsigned flags = FlagsFromOptions(args);
+    const bool append = args.TakeFlag(QStringLiteral("--append"));
+    const bool overwrite = args.TakeFlag(QStringLiteral("--overwrite"));
+    if (append && overwrite)
+        throw UsageError("--append and --overwrite exclude each other");
+    std::vector<int> indices = args.TakeIndices();
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("FILE")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    const std::string text = ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags);
+    const QByteArray bytes = QByteArray::fromStdString(text);
+
+    if (QFileInfo::exists(files[1]) && !append && !overwrite)
+        throw CommandFailure("File already exists:\n" + files[1].toStdString() +
+                             "\n(use --overwrite or --append)");
+    const FileResult result = append ? AppendToFile(files[1], bytes) : WriteFileAtomically(files[1], bytes);
+    if (!result)
+        throw CommandFailure(result.message.toStdString());
+    return ExitOk;
+}
+
+int RunResave(CommandLine& args) {
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    const FileResult result = SaveCatalogFile(files[1], catalog);
+    if (!result)
+        throw CommandFailure(result.message.toStdString());
+    return ExitOk;
+}
+
+int RunDump(CommandLine& args) {
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    WriteStdout(CatalogToJson(catalog));
+    return ExitOk;
+}

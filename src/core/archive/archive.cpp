@@ -1,0 +1,385 @@
+#include "archive.h"
+
+#include "text/textcodec.h"
+
+#include <bit>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint16_t kNullTag = 0x0000;
+constexpr std::uint16_t kNewClassTag = 0xFFFF;
+constexpr std::uint16_t kClassTag = 0x8000;
+constexpr std::uint16_t kBigObjectTag = 0x7FFF;
+constexpr std::uint32_t kBigClassTag = 0x80000000u;
+constexpr std::uint16_t kWideStringMark = 0xFFFE;
+constexpr std::size_t kMaxClassNameLength = 64;
+
+const char* Describe(ArchiveError kind) {
+    switch (kind) {
+    case ArchiveError::EndOfData: return "unexpected end of archive data";
+    case ArchiveError::BadIndex: return "archive reference to an index not yet read";
+    case ArchiveError::BadClass: return "archive names an unknown class";
+    case ArchiveError::BadSchema: return "archive class has an unexpected schema";
+    case ArchiveError::UnexpectedObject: return "archive holds an unexpected object";
+    case ArchiveError::BadValue: return "archive value out of range";
+    case ArchiveError::TooLarge: return "value too large for the archive's stored form";
+    }
+    return "archive error";
+}
+
+} // namespace
+
+CArchiveException::CArchiveException(ArchiveError kind) : std::runtime_error(Describe(kind)), m_kind(kind) {}
+
+CArchive::CArchive(std::size_t expectedSize) : m_storing(true) { m_out.reserve(expectedSize); }
+
+CArchive::CArchive(CArchiveSink& sink) : m_storing(true), m_sink(&sink) { m_out.reserve(kSinkBlock + 8); }
+
+void CArchive::Flush() {
+    if (!m_sink || m_out.empty())
+        return;
+    m_sink->Write(m_out.data(), m_out.size());
+    m_out.clear();
+}
+
+CArchive::CArchive(std::span<const std::uint8_t> data, const CClassRegistry& registry)
+    : m_storing(false), m_in(data), m_total(data.size()), m_registry(&registry) {
+    m_loaded.emplace_back(); // index 0: null
+}
+
+CArchive::CArchive(CArchiveSource& source, const CClassRegistry& registry)
+    : m_storing(false), m_total(source.Size()), m_source(&source), m_registry(&registry) {
+    m_loaded.emplace_back();
+}
+
+// ---- storing -------------------------------------------------------------------------------
+
+void CArchive::WriteWord(std::uint16_t value) {
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
+    WriteBytes(bytes, 2);
+}
+
+void CArchive::WriteDWord(std::uint32_t value) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16),
+                                   static_cast<std::uint8_t>(value >> 24)};
+    WriteBytes(bytes, 4);
+}
+
+void CArchive::WriteFloat(float value) { WriteDWord(std::bit_cast<std::uint32_t>(value)); }
+
+void CArchive::WriteBytes(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    if (m_sink && (m_out.size() + size >= kSinkBlock || size >= kDirectWrite)) {
+        Flush();
+        if (size >= kDirectWrite) {
+            m_sink->Write(bytes, size); // large blocks (pixel rows) go straight through
+            return;
+        }
+    }
+    m_out.insert(m_out.end(), bytes, bytes + size);
+}
+
+void CArchive::WriteStringLength(std::size_t length) {
+    if (length < 0xFF) {
+        WriteByte(static_cast<std::uint8_t>(length));
+    } else if (length < 0xFFFE) {
+        WriteByte(0xFF);
+        WriteWord(static_cast<std::uint16_t>(length));
+    } else {
+        if (length > 0xFFFFFFFFu)
+            throw CArchiveException(ArchiveError::TooLarge);
+        WriteByte(0xFF);
+        WriteWord(0xFFFF);
+        WriteDWord(static_cast<std::uint32_t>(length));
+    }
+}
+
+void CArchive::WriteString(std::string_view utf8) {
+    if (const auto narrow = Utf8ToWindows1252(utf8)) {
+        WriteStringLength(narrow->size());
+        WriteBytes(narrow->data(), narrow->size());
+        return;
+    }
+    const std::u16string wide = Utf8ToUtf16(utf8);
+    WriteByte(0xFF);
+    WriteWord(kWideStringMark);
+    WriteStringLength(wide.size());
+    for (char16_t unit : wide)
+        WriteWord(static_cast<std::uint16_t>(unit));
+}
+
+void CArchive::WriteCount(std::size_t count) {
+    if (count < 0xFFFF) {
+        WriteWord(static_cast<std::uint16_t>(count));
+    } else {
+        if (count > 0xFFFFFFFFu)
+            throw CArchiveException(ArchiveError::TooLarge);
+        WriteWord(0xFFFF);
+        WriteDWord(static_cast<std::uint32_t>(count));
+    }
+}
+
+void CArchive::WriteObject(const CObject* object) {
+    if (!object) {
+        WriteWord(kNullTag);
+        return;
+    }
+    if (const auto stored = m_storedObjects.find(object); stored != m_storedObjects.end()) {
+        if (stored->second < kBigObjectTag) {
+            WriteWord(static_cast<std::uint16_t>(stored->second));
+        } else {
+            WriteWord(kBigObjectTag);
+            WriteDWord(stored->second);
+        }
+        return;
+    }
+
+    const CRuntimeClass& runtimeClass = object->GetRuntimeClass();
+    if (const auto known = m_storedClasses.find(&runtimeClass); known != m_storedClasses.end()) {
+        if (known->second < kBigObjectTag) {
+            WriteWord(static_cast<std::uint16_t>(kClassTag | known->second));
+        } else {
+            WriteWord(kBigObjectTag);
+            WriteDWord(kBigClassTag | known->second);
+        }
+    } else {
+        WriteWord(kNewClassTag);
+        WriteWord(runtimeClass.schema);
+        WriteWord(static_cast<std::uint16_t>(runtimeClass.name.size()));
+        WriteBytes(runtimeClass.name.data(), runtimeClass.name.size());
+        m_storedClasses.emplace(&runtimeClass, m_nextIndex++);
+    }
+    m_storedObjects.emplace(object, m_nextIndex++);
+    // Serialize is non-const because the same function reads; storing never changes the object.
+    const_cast<CObject*>(object)->Serialize(*this);
+}
+
+// ---- loading -------------------------------------------------------------------------------
+
+const std::uint8_t* CArchive::Take(std::size_t size) {
+    if (size > Remaining())
+        throw CArchiveException(ArchiveError::EndOfData);
+    if (m_in.size() - m_pos < size)
+        Refill(size);
+    const std::uint8_t* at = m_in.data() + m_pos;
+    m_pos += size;
+    return at;
+}
+
+void CArchive::Refill(std::size_t size) {
+    if (!m_source)
+        throw CArchiveException(ArchiveError::EndOfData);
+    const std::size_t kept = m_in.size() - m_pos;
+    if (m_window.size() < std::max(kSourceWindow, size))
+        m_window.resize(std::max(kSourceWindow, size));
+    if (kept > 0)
+        std::memmove(m_window.data(), m_in.data() + m_pos, kept);
+    m_offset += m_pos;
+    std::size_t filled = kept;
+    const std::size_t wanted = std::min(m_window.size(), m_total - m_offset);
+    while (filled < wanted) {
+        const std::size_t read = m_source->Read(m_window.data() + filled, wanted - filled);
+        if (read == 0)
+            break;
+        filled += read;
+    }
+    m_in = std::span(m_window.data(), filled);
+    m_pos = 0;
+    if (filled < size)
+        throw CArchiveException(ArchiveError::EndOfData); // the source ended early
+}
+
+std::uint8_t CArchive::ReadByte() { return *Take(1); }
+
+std::uint16_t CArchive::ReadWord() {
+    const std::uint8_t* b = Take(2);
+    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+}
+
+std::uint32_t CArchive::ReadDWord() {
+    const std::uint8_t* b = Take(4);
+    return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+           (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+float CArchive::ReadFloat() { return std::bit_cast<float>(ReadDWord()); }
+
+void CArchive::ReadBytes(void* data, std::size_t size) {
+    const std::size_t buffered = m_in.size() - m_pos;
+    if (!m_source || size <= buffered || size < kSourceWindow) {
+        if (size > 0)
+            std::memcpy(data, Take(size), size);
+        return;
+    }
+    // Large blocks are read from the source straight into place.
+    if (size > Remaining())
+        throw CArchiveException(ArchiveError::EndOfData);
+    auto* out = static_cast<std::uint8_t*>(data);
+    std::memcpy(out, m_in.data() + m_pos, buffered);
+    m_offset += m_in.size() + (size - buffered);
+    m_in = {};
+    m_pos = 0;
+    for (std::size_t done = buffered; done < size;) {
+        const std::size_t read = m_source->Read(out + done, size - done);
+        if (read == 0)
+            throw CArchiveException(ArchiveError::EndOfData);
+        done += read;
+    }
+}
+
+void CArchive::ReadInto(std::vector<std::uint8_t>& into, std::size_t size) {
+    if (size > Remaining())
+        throw CArchiveException(ArchiveError::EndOfData);
+    if (!m_source || m_in.size() - m_pos >= size) {
+        const std::uint8_t* at = Take(size);
+        into.assign(at, at + size);
+        return;
+    }
+    into.resize(size);
+    ReadBytes(into.data(), size);
+}
+
+std::size_t CArchive::ReadStringLength() {
+    const std::uint8_t first = ReadByte();
+    if (first < 0xFF)
+        return first;
+    const std::uint16_t word = ReadWord();
+    if (word < 0xFFFF)
+        return word;
+    return ReadDWord();
+}
+
+std::string CArchive::ReadString() {
+    std::size_t length = ReadByte();
+    if (length == 0xFF) {
+        const std::uint16_t word = ReadWord();
+        if (word == kWideStringMark) {
+            const std::size_t units = ReadStringLength();
+            if (units > Remaining() / 2)
+                throw CArchiveException(ArchiveError::EndOfData);
+            std::u16string wide(units, u'\0');
+            for (std::size_t i = 0; i < units; ++i)
+                wide[i] = static_cast<char16_t>(ReadWord());
+            return Utf16ToUtf8(wide);
+        }
+        length = word < 0xFFFF ? word : ReadDWord();
+    }
+    const std::uint8_t* b = Take(length);
+    return Windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(b), length));
+}
+
+std::size_t CArchive::ReadCount() {
+    const std::uint16_t word = ReadWord();
+    if (word < 0xFFFF)
+        return word;
+    return ReadDWord();
+}
+
+CArchiveObject CArchive::ReadObject() {
+    std::uint32_t tag = ReadWord();
+    bool classReference = false;
+    if (tag == kBigObjectTag) {
+        tag = ReadDWord();
+        classReference = (tag & kBigClassTag) != 0;
+        tag &= ~kBigClassTag;
+    } else if (tag != kNewClassTag && (tag & kClassTag)) {
+        classReference = true;
+        tag &= ~static_cast<std::uint32_t>(kClassTag);
+    }
+
+    if (tag == kNullTag && !classReference)
+        return {};
+
+    const CRuntimeClass* runtimeClass = nullptr;
+    if (tag == kNewClassTag && !classReference) {
+        const std::uint16_t schema = ReadWord();
+        const std::uint16_t nameLength = ReadWord();
+        if (nameLength >= kMaxClassNameLength)
+            throw CArchiveException(ArchiveError::BadClass);
+        if (nameLength > Remaining())
+            throw CArchiveException(ArchiveError::BadClass);
+        const std::uint8_t* name = Take(nameLength);
+        runtimeClass = m_registry->Find(std::string_view(reinterpret_cast<const char*>(name), nameLength));
+        if (!runtimeClass)
+            throw CArchiveException(ArchiveError::BadClass);
+        if (runtimeClass->schema != schema)
+            throw CArchiveException(ArchiveError::BadSchema);
+        m_loaded.push_back({runtimeClass, nullptr});
+        ++m_nextIndex;
+    } else if (classReference) {
+        if (tag >= m_loaded.size() || !m_loaded[tag].runtimeClass)
+            throw CArchiveException(ArchiveError::BadIndex);
+        runtimeClass = m_loaded[tag].runtimeClass;
+    } else {
+        if (tag >= m_loaded.size() || !m_loaded[tag].object)
+            throw CArchiveException(ArchiveError::BadIndex);
+        return {nullptr, m_loaded[tag].object};
+    }
+
+    std::unique_ptr<CObject> object = runtimeClass->create();
+    m_loaded.push_back({nullptr, object.get()});
+    ++m_nextIndex;
+    object->Serialize(*this);
+    return {std::move(object), nullptr};
+}
+
+// ---- either direction ----------------------------------------------------------------------
+
+void CArchive::Byte(std::uint8_t& value) {
+    if (m_storing)
+        WriteByte(value);
+    else
+        value = ReadByte();
+}
+
+void CArchive::Word(std::uint16_t& value) {
+    if (m_storing)
+        WriteWord(value);
+    else
+        value = ReadWord();
+}
+
+void CArchive::DWord(std::uint32_t& value) {
+    if (m_storing)
+        WriteDWord(value);
+    else
+        value = ReadDWord();
+}
+
+void CArchive::Float(float& value) {
+    if (m_storing)
+        WriteFloat(value);
+    else
+        value = ReadFloat();
+}
+
+void CArchive::String(std::string& value) {
+    if (m_storing)
+        WriteString(value);
+    else
+        value = ReadString();
+}
+
+void CArchive::WordInt(int& value) {
+    if (m_storing)
+        WriteWord(static_cast<std::uint16_t>(value));
+    else
+        value = ReadWord();
+}
+
+void CArchive::SignedWordInt(int& value) {
+    if (m_storing)
+        WriteWord(static_cast<std::uint16_t>(value));
+    else
+        value = static_cast<std::int16_t>(ReadWord());
+}
+
+void CArchive::DWordInt(int& value) {
+    if (m_storing)
+        WriteDWord(static_cast<std::uint32_t>(value));
+    else
+        value = static_cast<std::int32_t>(ReadDWord());
+}

@@ -1,0 +1,218 @@
+#include "catalogdump.h"
+
+#include "model/materialmultipleobject.h"
+#include "model/materialsingleobject.h"
+#include "text/jsonwriter.h"
+#include "ulvordoc.h"
+
+namespace {
+
+void WriteColor(JsonWriter& json, const ColorRGBF& color) {
+    json.BeginArray();
+    json.Value(color.red);
+    json.Value(color.green);
+    json.Value(color.blue);
+    json.Value(color.filter);
+    json.EndArray();
+}
+
+void WriteTriple(JsonWriter& json, const char* key, const std::array<float, 3>& v) {
+    json.Key(key);
+    json.BeginArray();
+    for (float x : v)
+        json.Value(x);
+    json.EndArray();
+}
+
+void WriteTransformations(JsonWriter& json, const CTransformations& t) {
+    json.BeginObject();
+    WriteTriple(json, "translate", t.translate);
+    WriteTriple(json, "scale", t.scale);
+    WriteTriple(json, "rotate", t.rotate);
+    json.EndObject();
+}
+
+void WriteColorMap(JsonWriter& json, const CColorMap& map) {
+    json.BeginObject();
+    json.Key("count");
+    json.Value(map.count);
+    json.Key("entries");
+    json.BeginArray();
+    for (int i = 0; i < map.count && i < CColorMap::kMaxEntries; ++i) {
+        json.BeginObject();
+        json.Key("position");
+        json.Value(map.positions[static_cast<std::size_t>(i)]);
+        json.Key("color");
+        WriteColor(json, map.colors[static_cast<std::size_t>(i)]);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteImage(JsonWriter& json, const CImageSettings& image) {
+    json.BeginObject();
+    json.Key("fileName");
+    json.Value(image.fileName);
+    json.Key("fileType");
+    json.Value(image.fileType);
+    json.Key("once");
+    json.Value(image.once);
+    json.Key("mapType");
+    json.Value(image.mapType);
+    json.Key("interpolate");
+    json.Value(image.interpolate);
+    json.Key("bumpSize");
+    json.Value(image.bumpSize);
+    json.EndObject();
+}
+
+void WriteTurbulence(JsonWriter& json, const CTurbulenceSettings& t) {
+    json.BeginObject();
+    json.Key("amount");
+    json.Value(t.amount);
+    json.Key("octaves");
+    json.Value(t.octaves);
+    json.Key("omega");
+    json.Value(t.omega);
+    json.Key("lambda");
+    json.Value(t.lambda);
+    json.EndObject();
+}
+
+/// The fields the pigment and the normal share, after their own heads.
+void WritePatternTail(JsonWriter& json, const ColorRGBF& color, const CColorMap& map,
+                      const CImageSettings& image, int phase, int frequency,
+                      const CTurbulenceSettings& turbulence, const CTransformations& transformations) {
+    json.Key("color");
+    WriteColor(json, color);
+    json.Key("phase");
+    json.Value(phase);
+    json.Key("frequency");
+    json.Value(frequency);
+    json.Key("colorMap");
+    WriteColorMap(json, map);
+    json.Key("image");
+    WriteImage(json, image);
+    json.Key("turbulence");
+    WriteTurbulence(json, turbulence);
+    json.Key("transformations");
+    WriteTransformations(json, transformations);
+}
+
+void WritePigment(JsonWriter& json, const CMaterialMapping& p) {
+    json.BeginObject();
+    json.Key("pattern");
+    json.Value(p.pattern);
+    json.Key("gradient");
+    json.BeginArray();
+    json.Value(p.gradientX);
+    json.Value(p.gradientY);
+    json.Value(p.gradientZ);
+    json.EndArray();
+    WritePatternTail(json, p.color, p.colorMap, p.image, p.phase, p.frequency, p.turbulence,
+                     p.transformations);
+    json.EndObject();
+}
+
+void WriteNormal(JsonWriter& json, const CMaterialNormal& n) {
+    json.BeginObject();
+    json.Key("amount");
+    json.Value(n.amount);
+    json.Key("kind");
+    json.Value(n.kind);
+    json.Key("reserved");
+    json.BeginArray();
+    for (auto flag : n.reserved)
+        json.Value(flag);
+    json.EndArray();
+    WritePatternTail(json, n.color, n.colorMap, n.image, n.phase, n.frequency, n.turbulence,
+                     n.transformations);
+    json.EndObject();
+}
+
+void WriteFinish(JsonWriter& json, const CMaterialFinish& f) {
+    json.BeginObject();
+    const std::pair<const char*, int> integers[] = {
+        {"ambient", f.ambient},   {"diffuse", f.diffuse},       {"specular", f.specular},
+        {"roughness", f.roughness}, {"metallic", f.metallic},   {"phong", f.phong},
+        {"phongSize", f.phongSize}, {"reflection", f.reflection}, {"refraction", f.refraction}};
+    for (const auto& [key, value] : integers) {
+        json.Key(key);
+        json.Value(value);
+    }
+    const std::pair<const char*, float> reals[] = {
+        {"brilliance", f.brilliance}, {"ior", f.ior}, {"crand", f.crand}};
+    for (const auto& [key, value] : reals) {
+        json.Key(key);
+        json.Value(value);
+    }
+    json.EndObject();
+}
+
+void WriteCommon(JsonWriter& json, const CMaterialObject& texture) {
+    json.Key("class");
+    json.Value(texture.GetRuntimeClass().name);
+    json.Key("name");
+    json.Value(texture.GetName());
+    json.Key("description");
+    json.Value(texture.GetDescription());
+    json.Key("thumbnail");
+    json.BeginObject();
+    json.Key("width");
+    json.Value(texture.GetThumbnailWidth());
+    json.Key("height");
+    json.Value(texture.GetThumbnailHeight());
+    json.EndObject();
+    json.Key("previewShape");
+    json.Value(texture.GetPreviewShape());
+}
+
+void WriteSimple(JsonWriter& json, const CMaterialSingleObject& texture) {
+    WriteCommon(json, texture);
+    json.Key("pigment");
+    WritePigment(json, texture.pigment);
+    json.Key("finish");
+    WriteFinish(json, texture.finish);
+    json.Key("normal");
+    WriteNormal(json, texture.normal);
+    json.Key("transformations");
+    WriteTransformations(json, texture.transformations);
+}
+
+void WriteLayered(JsonWriter& json, const CMaterialMultipleObject& texture) {
+    WriteCommon(json, texture);
+    json.Key("mode");
+    json.Value(texture.GetMode());
+    json.Key("layers");
+    json.BeginArray();
+    for (int i = 0; i < texture.GetLayerCount(); ++i) {
+        json.BeginObject();
+        WriteSimple(json, *texture.GetLayer(i));
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+} // namespace
+
+std::string CatalogToJson(const CUlvorDoc& catalog) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("textures");
+    json.BeginArray();
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const CMaterialObject& texture = catalog.GetTexture(i);
+        json.BeginObject();
+        json.Key("index");
+        json.Value(i);
+        if (texture.IsSimple())
+            WriteSimple(json, static_cast<const CMaterialSingleObject&>(texture));
+        else
+            WriteLayered(json, static_cast<const CMaterialMultipleObject&>(texture));
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return json.Text();
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+class CUlvorDoc;
+
+/// Every stored field of every texture of the catalog, layers included, as JSON. Thumbnails
+/// appear as their size only.
+std::string CatalogToJson(const CUlvorDoc& catalog);

@@ -1,0 +1,76 @@
+#include "materialmapping.h"
+
+#include "archive/archive.h"
+#include "sourcetext.h"
+
+IMPLEMENT_SERIAL(CMaterialMapping, 1)
+
+namespace {
+
+const char* const kPatternNames[] = {"agate",   "bozo",  "gradient", "granite", "leopard",
+                                     "marble",  "onion", "radial",   "spotted", "wood"};
+
+std::string GradientAxes(const CMaterialMapping& pigment) {
+    std::string axes;
+    for (auto [flag, axis] : {std::pair{pigment.gradientX, "x"}, std::pair{pigment.gradientY, "y"},
+                              std::pair{pigment.gradientZ, "z"}}) {
+        if (!flag)
+            continue;
+        if (!axes.empty())
+            axes += '+';
+        axes += axis;
+    }
+    return axes.empty() ? "x" : axes;
+}
+
+} // namespace
+
+std::string CMaterialMapping::GetSource() const {
+    std::string text = "  pigment\r\n  {\r\n";
+    if (pattern == Gradient)
+        text += "    gradient " + GradientAxes(*this) + "\r\n";
+    else if (pattern <= Wood)
+        text += std::string("    ") + kPatternNames[pattern] + "\r\n";
+    else if (pattern == ImageMap)
+        text += "    image_map\r\n    {\r\n" + image.GetSource(false) + "    }\r\n";
+
+    if (pattern != SolidColor)
+        text += turbulence.GetSource(pattern == Agate);
+    if (pattern <= Wood)
+        text += colorMap.GetSource();
+    if (pattern != SolidColor && pattern != ImageMap) {
+        if (phase != 0)
+            text += "    phase " + PercentText(phase) + "\r\n";
+        if (frequency != 1)
+            text += "    frequency " + std::to_string(frequency) + "\r\n";
+    }
+    if (pattern != SolidColor)
+        text += transformations.GetSource(4);
+    if (pattern == SolidColor) {
+        if (color.filter != 0)
+            text += "    colour rgbf<" + ChannelText(color.red) + "," + ChannelText(color.green) + "," +
+                    ChannelText(color.blue) + "," + ChannelText(color.filter) + ">\r\n";
+        else
+            text += "    colour rgb<" + ChannelText(color.red) + "," + ChannelText(color.green) + "," +
+                    ChannelText(color.blue) + ">\r\n";
+    }
+    text += "  }\r\n";
+    return text;
+}
+
+void CMaterialMapping::Serialize(CArchive& ar) {
+    ar.Byte(pattern);
+    ar.Byte(gradientX);
+    ar.Byte(gradientY);
+    ar.Byte(gradientZ);
+    ar.Byte(color.red);
+    ar.Byte(color.green);
+    ar.Byte(color.blue);
+    ar.Byte(color.filter);
+    ar.Byte(phase);
+    ar.SignedWordInt(frequency);
+    colorMap.Serialize(ar);
+    image.Serialize(ar);
+    turbulence.Serialize(ar);
+    transformations.Serialize(ar);
+}

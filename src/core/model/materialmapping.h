@@ -1,0 +1,47 @@
+#pragma once
+
+#include "archive/object.h"
+#include "colormap.h"
+#include "colorrgbf.h"
+#include "imagesettings.h"
+#include "transformations.h"
+#include "turbulencesettings.h"
+
+#include <cstdint>
+#include <string>
+
+/// The pigment of a simple texture: a solid colour, an image map or a colour-mapped pattern.
+class CMaterialMapping : public CObject {
+    DECLARE_SERIAL(CMaterialMapping)
+public:
+    enum Pattern : std::uint8_t {
+        Agate = 0,
+        Bozo = 1,
+        Gradient = 2,
+        Granite = 3,
+        Leopard = 4,
+        Marble = 5,
+        Onion = 6,
+        Radial = 7,
+        Spotted = 8,
+        Wood = 9,
+        SolidColor = 10,
+        ImageMap = 11,
+    };
+
+    /// The "pigment { ... }" block, two blanks deep.
+    std::string GetSource() const;
+    void Serialize(CArchive& ar) override;
+
+    std::uint8_t pattern = SolidColor;
+    std::uint8_t gradientX = 1; ///< flag
+    std::uint8_t gradientY = 0; ///< flag
+    std::uint8_t gradientZ = 0; ///< flag
+    ColorRGBF color;
+    CColorMap colorMap;
+    CImageSettings image;
+    std::uint8_t phase = 0; ///< hundredths
+    int frequency = 1;      ///< stored as a signed 16-bit word
+    CTurbulenceSettings turbulence;
+    CTransformations transformations;
+};

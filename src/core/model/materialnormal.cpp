@@ -1,0 +1,45 @@
+#include "materialnormal.h"
+
+#include "archive/archive.h"
+#include "sourcetext.h"
+
+IMPLEMENT_SERIAL(CMaterialNormal, 1)
+
+namespace {
+const char* const kKindNames[] = {"bumps", "dents", "ripples", "waves", "wrinkles"};
+}
+
+std::string CMaterialNormal::GetSource() const {
+    if (kind == None)
+        return {};
+    std::string text = "  normal\r\n  {\r\n";
+    if (kind <= Wrinkles)
+        text += std::string("    ") + kKindNames[kind] + " " + PercentText(amount) + "\r\n";
+    else if (kind == BumpMap)
+        text += "    bump_map\r\n    {\r\n" + image.GetSource(true) + "    }\r\n";
+    text += turbulence.GetSource();
+    if (phase != 0)
+        text += "    phase " + PercentText(phase) + "\r\n";
+    if (frequency != 1)
+        text += "    frequency " + std::to_string(frequency) + "\r\n";
+    text += transformations.GetSource(4);
+    text += "  }\r\n";
+    return text;
+}
+
+void CMaterialNormal::Serialize(CArchive& ar) {
+    ar.Byte(amount);
+    ar.Byte(kind);
+    for (std::uint8_t& flag : reserved)
+        ar.Byte(flag);
+    ar.Byte(color.red);
+    ar.Byte(color.green);
+    ar.Byte(color.blue);
+    ar.Byte(color.filter);
+    ar.Byte(phase);
+    ar.SignedWordInt(frequency);
+    colorMap.Serialize(ar);
+    image.Serialize(ar);
+    turbulence.Serialize(ar);
+    transformations.Serialize(ar);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "archive/object.h"
+#include "colormap.h"
+#include "colorrgbf.h"
+#include "imagesettings.h"
+#include "transformations.h"
+#include "turbulencesettings.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+/// The normal of a simple texture. It has the pigment's shape with an amount in front; the
+/// colour and colour map are carried and stored but never written to source.
+class CMaterialNormal : public CObject {
+    DECLARE_SERIAL(CMaterialNormal)
+public:
+    enum Kind : std::uint8_t {
+        Bumps = 0,
+        Dents = 1,
+        Ripples = 2,
+        Waves = 3,
+        Wrinkles = 4,
+        None = 5,
+        BumpMap = 6,
+    };
+
+    /// The "normal { ... }" block, two blanks deep, or nothing for kind None.
+    std::string GetSource() const;
+    void Serialize(CArchive& ar) override;
+
+    std::uint8_t amount = 0; ///< hundredths
+    std::uint8_t kind = None;
+    std::array<std::uint8_t, 3> reserved{}; ///< no meaning; kept as read
+    ColorRGBF color;
+    CColorMap colorMap;
+    CImageSettings image;
+    std::uint8_t phase = 0; ///< hundredths
+    int frequency = 1;      ///< stored as a signed 16-bit word
+    CTurbulenceSettings turbulence;
+    CTransformations transformations;
+};

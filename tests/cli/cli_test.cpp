@@ -1,0 +1,185 @@
+#include "catalog/exportsource.h"
+#include "catalog/ulvordoc.h"
+#include "samplecatalog.h"
+#include "testsupport.h"
+#include "texturefactory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun Cli(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VELVANE_CLI), arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            process.readAllStandardError()};
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_catalog = BuildSampleCatalog();
+        m_path = m_dir.filePath(QStringLiteral("sample.vlv"));
+        WriteBytes(m_path, ToQt(m_catalog.Save()));
+    }
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
+
+    QTemporaryDir m_dir;
+    CUlvorDoc m_catalog;
+    QString m_path;
+};
+
+} // namespace
+
+TEST_F(CliTest, ListShowsKindSizeAndName) {
+    const CliRun run = Cli({"list", m_path});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QList<QByteArray> lines = run.out.split('\n');
+    EXPECT_EQ(lines[0], "0\tsimple\t0x0\tCherry Wood");
+    EXPECT_EQ(lines[16], "16\tlayered\t0x0\tVeined Stone");
+    EXPECT_EQ(lines.size(), 18); // 17 lines and the empty piece after the last line feed
+}
+
+TEST_F(CliTest, ListShowsThumbnailSizes) {
+    CUlvorDoc catalog;
+    CMaterialSingleObject texture = MakeTexture("Rendered");
+    std::vector<std::uint8_t> pixels(120 * 90 * 3);
+    texture.Thumbnail().SetBits(120, 90, pixels, false);
+    catalog.AddTexture(texture);
+    WriteBytes(Path("one.vlv"), ToQt(catalog.Save()));
+    EXPECT_EQ(Cli({"list", Path("one.vlv")}).out, "0\tsimple\t120x90\tRendered\n");
+}
+
+TEST_F(CliTest, SourceIsTheExportTextByteForByte) {
+    CliRun all = Cli({"source", m_path});
+    ASSERT_EQ(all.status, 0);
+    std::vector<int> indices(17);
+    for (int i = 0; i < 17; ++i)
+        indices[static_cast<std::size_t>(i)] = i;
+    EXPECT_EQ(all.out.toStdString(), ExportSourceText(m_catalog, indices, SRC_DECLARE));
+
+    CliRun some = Cli({"source", m_path, "-i", "4", "--no-finish", "-i", "1", "--no-normal"});
+    ASSERT_EQ(some.status, 0);
+    EXPECT_EQ(some.out.toStdString(), ExportSourceText(m_catalog, {4, 1}, SRC_DECLARE | SRC_NO_FINISH | SRC_NO_NORMAL));
+    EXPECT_TRUE(some.out.startsWith("// Speckled grey granite"));
+    EXPECT_TRUE(some.out.endsWith("}\r\n\r\n"));
+    EXPECT_EQ(some.out.indexOf(','), some.out.indexOf("rgb<") + 9); // decimal points, not commas
+}
+
+TEST_F(CliTest, ExportRefusesAnExistingFileUnlessTold) {
+    const QString out = Path("out.inc");
+    ASSERT_EQ(Cli({"export", m_path, out, "-i", "0"}).status, 0);
+    const QByteArray once = FileBytes(out);
+    EXPECT_EQ(once.toStdString(), ExportSourceText(m_catalog, {0}, SRC_DECLARE));
+    EXPECT_EQ(once.count("\r\r"), 0);
+
+    const CliRun refused = Cli({"export", m_path, out, "-i", "1"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("File already exists"));
+    EXPECT_EQ(FileBytes(out), once);
+
+    ASSERT_EQ(Cli({"export", m_path, out, "-i", "0", "--append"}).status, 0);
+    EXPECT_EQ(FileBytes(out), once + once);
+    ASSERT_EQ(Cli({"export", m_path, out, "-i", "0", "--overwrite"}).status, 0);
+    EXPECT_EQ(FileBytes(out), once);
+}
+
+TEST_F(CliTest, ResaveWritesTheSameBytes) {
+    TextureFactory factory(5);
+    CUlvorDoc random = factory.Catalog(12, 30);
+    WriteBytes(Path("random.vlv"), ToQt(random.Save()));
+    for (const QString& source : {m_path, Path("random.vlv")}) {
+        const QString out = Path("resaved.vlv");
+        ASSERT_EQ(Cli({"resave", source, out}).status, 0);
+        EXPECT_EQ(FileBytes(out), FileBytes(source));
+    }
+    const QStringList leftovers = QDir(m_dir.path()).entryList(QDir::Files);
+    EXPECT_EQ(leftovers.size(), 3) << leftovers.join(',').toStdString(); // no temporary files left
+}
+
+TEST_F(CliTest, DumpIsJsonWithEveryField) {
+    const CliRun run = Cli({"dump", m_path});
+    ASSERT_EQ(run.status, 0);
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(run.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonArray textures = json.object()["textures"].toArray();
+    ASSERT_EQ(textures.size(), 17);
+    const QJsonObject cherry = textures[0].toObject();
+    EXPECT_EQ(cherry["name"].toString(), "Cherry Wood");
+    EXPECT_EQ(cherry["pigment"].toObject()["pattern"].toInt(), 9);
+    EXPECT_EQ(static_cast<float>(cherry["pigment"].toObject()["transformations"].toObject()["scale"].toArray()[0].toDouble()), 0.3f);
+    EXPECT_EQ(cherry["finish"].toObject()["specular"].toInt(), 30);
+    EXPECT_EQ(cherry["thumbnail"].toObject()["width"].toInt(), 0);
+    const QJsonObject layered = textures[16].toObject();
+    EXPECT_EQ(layered["class"].toString(), "CMaterialMultipleObject");
+    EXPECT_EQ(layered["layers"].toArray().size(), 2);
+    EXPECT_EQ(layered["layers"].toArray()[1].toObject()["pigment"].toObject()["colorMap"].toObject()["count"].toInt(), 3);
+}
+
+TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
+    WriteBytes(Path("bad.vlv"), QByteArray("\x01\x01\x00\xFF\xFF\x02\x00", 7));
+    const CliRun bad = Cli({"list", Path("bad.vlv")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "Unexpected file format.\n");
+
+    const CliRun missing = Cli({"list", Path("missing.vlv")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err.toStdString(), Path("missing.vlv").toStdString() + " was not found.\n");
+
+    EXPECT_EQ(Cli({}).status, 2);
+    EXPECT_EQ(Cli({"frobnicate"}).status, 2);
+    EXPECT_EQ(Cli({"list"}).status, 2);
+    EXPECT_EQ(Cli({"source", m_path, "-i", "17"}).status, 2);
+    EXPECT_EQ(Cli({"source", m_path, "-i", "x"}).status, 2);
+    EXPECT_EQ(Cli({"source", m_path, "--bogus"}).status, 2);
+    EXPECT_EQ(Cli({"export", m_path, Path("x.inc"), "--append", "--overwrite"}).status, 2);
+    EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
+    // examples/sample.vlv is generated from the sample definitions; thumbnails aside it must
+    // hold exactly those textures.
+    CUlvorDoc shipped;
+    const auto bytes = ReadFileBytes(std::string(VELVANE_SOURCE_DIR) + "/examples/sample.vlv");
+    ASSERT_FALSE(shipped.Load(bytes).has_value());
+    for (int i = 0; i < shipped.GetCount(); ++i)
+        shipped.GetTexture(i).Thumbnail() = CDIB();
+    EXPECT_EQ(shipped.GetCount(), m_catalog.GetCount());
+    for (int i = 0; i < shipped.GetCount() && i < m_catalog.GetCount(); ++i)
+        EXPECT_EQ(shipped.GetTexture(i).GetSource(SRC_DECLARE), m_catalog.GetTexture(i).GetSource(SRC_DECLARE));
+}

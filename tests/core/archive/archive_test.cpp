@@ -1,0 +1,287 @@
+#include "archive/archive.h"
+#include "archive/objectarray.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Small stored classes that exercise the tags without the texture model.
+class CTestItem : public CObject {
+    DECLARE_SERIAL(CTestItem)
+public:
+    void Serialize(CArchive& ar) override { ar.Byte(value); }
+    std::uint8_t value = 0;
+};
+IMPLEMENT_SERIAL(CTestItem, 1)
+
+class COtherItem : public CObject {
+    DECLARE_SERIAL(COtherItem)
+public:
+    void Serialize(CArchive& ar) override { ar.Word(value); }
+    std::uint16_t value = 0;
+};
+IMPLEMENT_SERIAL(COtherItem, 1)
+
+class CLinkItem : public CObject {
+    DECLARE_SERIAL(CLinkItem)
+public:
+    void Serialize(CArchive& ar) override {
+        if (ar.IsStoring()) {
+            ar.WriteObject(first);
+            ar.WriteObject(second);
+        } else {
+            auto a = ar.ReadObject();
+            auto b = ar.ReadObject();
+            owned = std::move(a.created);
+            first = owned.get();
+            second = b.created ? b.created.release() : b.earlier;
+        }
+    }
+    const CObject* first = nullptr;
+    const CObject* second = nullptr;
+    std::unique_ptr<CObject> owned;
+};
+IMPLEMENT_SERIAL(CLinkItem, 1)
+
+const CClassRegistry kRegistry{&CTestItem::classRecord, &COtherItem::classRecord, &CLinkItem::classRecord};
+
+std::vector<std::uint8_t> StoredString(const std::string& text) {
+    CArchive ar;
+    ar.WriteString(text);
+    return ar.Bytes();
+}
+
+std::string LoadedString(const std::vector<std::uint8_t>& bytes) {
+    CArchive ar(bytes, kRegistry);
+    std::string text = ar.ReadString();
+    EXPECT_EQ(ar.Remaining(), 0u);
+    return text;
+}
+
+ArchiveError FailureOf(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::unique_ptr<CObject>> items;
+    try {
+        CArchive ar(bytes, kRegistry);
+        ReadObjectArray(ar, items);
+    } catch (const CArchiveException& e) {
+        return e.Kind();
+    }
+    ADD_FAILURE() << "no failure for " << ToHex(bytes);
+    return ArchiveError::TooLarge;
+}
+
+} // namespace
+
+TEST(ArchivePrimitives, AreLittleEndian) {
+    CArchive ar;
+    ar.WriteByte(0xAB);
+    ar.WriteWord(0x1234);
+    ar.WriteDWord(0xDEADBEEF);
+    ar.WriteFloat(1.0f);
+    EXPECT_EQ(ar.Bytes(), HexBytes("AB 34 12 EF BE AD DE 00 00 80 3F"));
+
+    CArchive in(ar.Bytes(), kRegistry);
+    EXPECT_EQ(in.ReadByte(), 0xAB);
+    EXPECT_EQ(in.ReadWord(), 0x1234);
+    EXPECT_EQ(in.ReadDWord(), 0xDEADBEEFu);
+    EXPECT_EQ(in.ReadFloat(), 1.0f);
+    EXPECT_THROW(in.ReadByte(), CArchiveException);
+}
+
+TEST(ArchivePrimitives, SignedWordsAreSignExtended) {
+    CArchive ar;
+    int frequency = -3;
+    ar.SignedWordInt(frequency);
+    EXPECT_EQ(ar.Bytes(), HexBytes("FD FF"));
+    CArchive in(ar.Bytes(), kRegistry);
+    int loaded = 0;
+    in.SignedWordInt(loaded);
+    EXPECT_EQ(loaded, -3);
+}
+
+TEST(ArchiveStrings, LengthPrefixForms) {
+    EXPECT_EQ(StoredString(""), HexBytes("00"));
+    EXPECT_EQ(StoredString("Sphere"), HexBytes("06 53 70 68 65 72 65"));
+
+    const auto s254 = StoredString(std::string(254, 'a'));
+    ASSERT_EQ(s254.size(), 255u);
+    EXPECT_EQ(s254[0], 0xFE);
+
+    const auto s255 = StoredString(std::string(255, 'a'));
+    ASSERT_EQ(s255.size(), 258u);
+    EXPECT_EQ(std::vector<std::uint8_t>(s255.begin(), s255.begin() + 3), HexBytes("FF FF 00"));
+
+    const auto s65533 = StoredString(std::string(65533, 'b'));
+    EXPECT_EQ(std::vector<std::uint8_t>(s65533.begin(), s65533.begin() + 3), HexBytes("FF FD FF"));
+
+    // 65534 would collide with the wide mark, so from there on the dword form is used.
+    const auto s65534 = StoredString(std::string(65534, 'c'));
+    EXPECT_EQ(std::vector<std::uint8_t>(s65534.begin(), s65534.begin() + 7), HexBytes("FF FF FF FE FF 00 00"));
+    EXPECT_EQ(LoadedString(s65534), std::string(65534, 'c'));
+    EXPECT_EQ(LoadedString(s255), std::string(255, 'a'));
+}
+
+TEST(ArchiveStrings, CodePageTextIsWrittenInWindows1252) {
+    EXPECT_EQ(StoredString("Caf\u00E9 \u20AC"), HexBytes("06 43 61 66 E9 20 80"));
+    EXPECT_EQ(LoadedString(HexBytes("06 43 61 66 E9 20 80")), "Caf\u00E9 \u20AC");
+}
+
+TEST(ArchiveStrings, OtherTextIsWrittenInTheWideForm) {
+    // "Ж1" cannot be held by the code page: FF FE FF, length 2, then UTF-16LE.
+    const auto bytes = StoredString("\u04161");
+    EXPECT_EQ(bytes, HexBytes("FF FE FF 02 16 04 31 00"));
+    EXPECT_EQ(LoadedString(bytes), "\u04161");
+    EXPECT_EQ(LoadedString(StoredString("a\U0001F600")), "a\U0001F600");
+}
+
+TEST(ArchiveStrings, WideFormWithLongLengthPrefixes) {
+    std::vector<std::uint8_t> bytes = HexBytes("FF FE FF FF 00 01");
+    for (int i = 0; i < 256; ++i) {
+        bytes.push_back(0x41);
+        bytes.push_back(0x00);
+    }
+    EXPECT_EQ(LoadedString(bytes), std::string(256, 'A'));
+}
+
+TEST(ArchiveStrings, TruncatedStringsFail) {
+    for (const char* hex : {"05 41 42", "FF", "FF 00", "FF FF FF 10 00", "FF FE FF 03 41 00", "FF FE FF FF FF FF FF FF 7F"}) {
+        CArchive ar(HexBytes(hex), kRegistry);
+        try {
+            ar.ReadString();
+            ADD_FAILURE() << hex;
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.Kind(), ArchiveError::EndOfData) << hex;
+        }
+    }
+}
+
+TEST(ArchiveCounts, ShortAndLongForms) {
+    CArchive ar;
+    ar.WriteCount(0);
+    ar.WriteCount(65534);
+    ar.WriteCount(65535);
+    EXPECT_EQ(ar.Bytes(), HexBytes("00 00 FE FF FF FF FF FF 00 00"));
+    CArchive in(ar.Bytes(), kRegistry);
+    EXPECT_EQ(in.ReadCount(), 0u);
+    EXPECT_EQ(in.ReadCount(), 65534u);
+    EXPECT_EQ(in.ReadCount(), 65535u);
+}
+
+TEST(ArchiveObjects, ClassRecordOnceThenClassReferences) {
+    std::vector<std::unique_ptr<CTestItem>> items;
+    for (std::uint8_t v : {7, 8, 9}) {
+        items.push_back(std::make_unique<CTestItem>());
+        items.back()->value = v;
+    }
+    CArchive ar;
+    WriteObjectArray(ar, items);
+    EXPECT_EQ(ar.Bytes(), HexBytes("03 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 07"
+                                   " 01 80 08 01 80 09"));
+    CArchive in(ar.Bytes(), kRegistry);
+    std::vector<std::unique_ptr<CTestItem>> loaded;
+    ReadObjectArray(in, loaded);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(loaded[2]->value, 9);
+}
+
+TEST(ArchiveObjects, SecondClassTakesTheNextFreeIndex) {
+    // Class 1, object 2, class 3, object 4: a reference to the second class is 03 80.
+    std::vector<std::unique_ptr<CObject>> items;
+    items.push_back(std::make_unique<CTestItem>());
+    items.push_back(std::make_unique<COtherItem>());
+    items.push_back(std::make_unique<COtherItem>());
+    items.push_back(std::make_unique<CTestItem>());
+    CArchive ar;
+    WriteObjectArray(ar, items);
+    EXPECT_EQ(ar.Bytes(), HexBytes("04 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 00"
+                                   " FF FF 01 00 0A 00 43 4F 74 68 65 72 49 74 65 6D 00 00"
+                                   " 03 80 00 00 01 80 00"));
+}
+
+TEST(ArchiveObjects, NullAndBackReferences) {
+    CTestItem shared;
+    shared.value = 5;
+    CLinkItem link;
+    link.first = &shared;
+    link.second = &shared;
+    CArchive ar;
+    ar.WriteObject(&link);
+    ar.WriteObject(nullptr);
+    // Link: class 1, object 2; item: class 3, object 4; then back-reference 04 00; null.
+    EXPECT_EQ(ar.Bytes(), HexBytes("FF FF 01 00 09 00 43 4C 69 6E 6B 49 74 65 6D"
+                                   " FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 05 04 00 00 00"));
+    CArchive in(ar.Bytes(), kRegistry);
+    CArchiveObject read = in.ReadObject();
+    auto* loaded = dynamic_cast<CLinkItem*>(read.created.get());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->first, loaded->second);
+    EXPECT_TRUE(in.ReadObject().IsNull());
+}
+
+TEST(ArchiveObjects, BigIndexFormsAboveThe7FFFBoundary) {
+    // 0x7FFF objects of one class push the indices past the word forms.
+    std::vector<std::unique_ptr<CObject>> items;
+    for (int i = 0; i < 0x7FFE; ++i)
+        items.push_back(std::make_unique<CTestItem>());
+    items.push_back(std::make_unique<COtherItem>());
+    items.push_back(std::make_unique<COtherItem>());
+    CArchive ar;
+    WriteObjectArray(ar, items);
+    ar.WriteObject(items[0].get());
+    ar.WriteObject(items[0x7FFF].get());
+    // Class 1, objects 2..0x7FFF; COtherItem takes 0x8000 and its object 0x8001; the next
+    // COtherItem refers to class 0x8000 as 7F FF + dword 0x80008000; the back-references
+    // follow: object 2 as a word, object 0x8002 as 7F FF + dword.
+    const auto& bytes = ar.Bytes();
+    const std::size_t tail = bytes.size() - 16;
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + tail, bytes.end()),
+              HexBytes("FF 7F 00 80 00 80 00 00 02 00 FF 7F 02 80 00 00"));
+
+    CArchive in(bytes, kRegistry);
+    std::vector<std::unique_ptr<CObject>> loaded;
+    ReadObjectArray(in, loaded);
+    EXPECT_EQ(loaded.size(), items.size());
+    EXPECT_NE(dynamic_cast<COtherItem*>(loaded.back().get()), nullptr);
+    EXPECT_EQ(in.ReadObject().earlier, loaded[0].get());
+    EXPECT_EQ(in.ReadObject().earlier, loaded[0x7FFF].get());
+}
+
+TEST(ArchiveObjects, ReadingFailuresHaveDistinctKinds) {
+    EXPECT_EQ(FailureOf(HexBytes("01 00")), ArchiveError::EndOfData);
+    EXPECT_EQ(FailureOf(HexBytes("01 00 05 00")), ArchiveError::BadIndex);          // back-reference ahead
+    EXPECT_EQ(FailureOf(HexBytes("01 00 01 80")), ArchiveError::BadIndex);          // class never read
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF 7F 05 00 00 80")), ArchiveError::BadIndex);
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 05 00 43 4E 6F 70 65")), ArchiveError::BadClass);
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 09 00 63 54 65 73 74 49 74 65 6D 00")),
+              ArchiveError::BadClass); // names compare case-sensitively
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 40 00")), ArchiveError::BadClass);
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 09 00 43 54 65")), ArchiveError::BadClass);
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 02 00 09 00 43 54 65 73 74 49 74 65 6D 00")),
+              ArchiveError::BadSchema);
+    // Owned lists refuse null entries and shared entries.
+    EXPECT_EQ(FailureOf(HexBytes("01 00 00 00")), ArchiveError::UnexpectedObject);
+    EXPECT_EQ(FailureOf(HexBytes("02 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 00 02 00")),
+              ArchiveError::UnexpectedObject);
+}
+
+TEST(ArchiveObjects, TypedListsRefuseOtherClasses) {
+    const auto bytes = HexBytes("01 00 FF FF 01 00 0A 00 43 4F 74 68 65 72 49 74 65 6D 00 00");
+    CArchive ar(bytes, kRegistry);
+    std::vector<std::unique_ptr<CTestItem>> items;
+    try {
+        ReadObjectArray(ar, items);
+        FAIL();
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.Kind(), ArchiveError::UnexpectedObject);
+    }
+}
+
+TEST(ArchiveObjects, PartialListsSurviveAFailure) {
+    const auto bytes = HexBytes("03 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 07 01 80 08 01");
+    CArchive ar(bytes, kRegistry);
+    std::vector<std::unique_ptr<CTestItem>> items;
+    EXPECT_THROW(ReadObjectArray(ar, items), CArchiveException);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[1]->value, 8);
+}

@@ -1,0 +1,361 @@
+#include "archive/archive.h"
+#include "model/materialmultipleobject.h"
+#include "model/materialsingleobject.h"
+#include "storedclasses.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+const std::string kWhite = "  pigment\r\n  {\r\n    colour rgb<1.000,1.000,1.000>\r\n  }\r\n";
+
+std::vector<std::uint8_t> Stored(CObject& object) {
+    CArchive ar;
+    object.Serialize(ar);
+    return ar.Bytes();
+}
+
+CMaterialSingleObject Layer(const std::string& name, std::uint8_t red) {
+    CMaterialSingleObject layer;
+    layer.SetName(name);
+    layer.pigment.color = {red, 0, 0, 0};
+    return layer;
+}
+
+} // namespace
+
+TEST(WrapComment, WrapsAtBlanksWithinSixtyCharacters) {
+    EXPECT_EQ(WrapComment(""), "");
+    EXPECT_EQ(WrapComment("Red oak"), "// Red oak\r\n");
+    EXPECT_EQ(WrapComment(std::string(60, 'x')), "// " + std::string(60, 'x') + "\r\n");
+    EXPECT_EQ(WrapComment(std::string(61, 'x')), "// " + std::string(60, 'x') + "\r\n// x\r\n");
+
+    const std::string words = std::string(50, 'a') + " " + std::string(20, 'b') + " c";
+    EXPECT_EQ(WrapComment(words), "// " + std::string(50, 'a') + "\r\n// " + std::string(20, 'b') + " c\r\n");
+    // A blank exactly at position 60 ends the first part there.
+    EXPECT_EQ(WrapComment(std::string(60, 'a') + " b"), "// " + std::string(60, 'a') + "\r\n// b\r\n");
+    // Leading blanks and tabs of a part are dropped; an all-blank part still gives a line.
+    EXPECT_EQ(WrapComment(" \t lead"), "// lead\r\n");
+    EXPECT_EQ(WrapComment("   "), "// \r\n");
+}
+
+TEST(WrapComment, CountsCharactersNotBytes) {
+    const std::string sixty = "\u00E9" + std::string(59, 'e');
+    EXPECT_EQ(WrapComment(sixty), "// " + sixty + "\r\n");
+}
+
+TEST(WrapComment, EveryLineOfAMultiLineDescriptionIsAComment) {
+    EXPECT_EQ(WrapComment("first\r\nsecond\nthird\rfourth"), "// first\r\n// second\r\n// third\r\n// fourth\r\n");
+    EXPECT_EQ(WrapComment("para one\n\npara two\n"), "// para one\r\n// \r\n// para two\r\n");
+    EXPECT_EQ(WrapComment("x\n" + std::string(61, 'y')), "// x\r\n// " + std::string(60, 'y') + "\r\n// y\r\n");
+    // Nothing after a line break can escape the comment, whatever it holds.
+    const std::string text = WrapComment("note\n#declare Evil = 1;\n  sphere {0,1}");
+    std::size_t start = 0;
+    while (start < text.size()) {
+        EXPECT_EQ(text.compare(start, 3, "// "), 0) << text;
+        start = text.find("\r\n", start) + 2;
+    }
+}
+
+TEST(SimpleTextureSource, DefaultTexture) {
+    CMaterialSingleObject t;
+    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled = texture\r\n{\r\n" + kWhite + "}");
+    EXPECT_EQ(t.GetSource(0), kWhite);
+}
+
+TEST(SimpleTextureSource, NameWithBlanksAndDescription) {
+    CMaterialSingleObject t;
+    t.SetName("Red Marble 2");
+    t.SetDescription("A marble");
+    EXPECT_EQ(t.GetName(), "Red Marble 2");
+    EXPECT_EQ(t.GetSource(SRC_DECLARE), "// A marble\r\n#declare Red_Marble_2 = texture\r\n{\r\n" + kWhite + "}");
+}
+
+TEST(SimpleTextureSource, VeryLongNamesAreDeclaredWhole) {
+    CMaterialSingleObject t;
+    t.SetName(std::string(300, 'n'));
+    EXPECT_EQ(t.GetSource(SRC_DECLARE).substr(0, 309), "#declare " + std::string(300, 'n'));
+}
+
+TEST(SimpleTextureSource, PartsInSourceOrderWithFlags) {
+    CMaterialSingleObject t;
+    t.pigment.pattern = CMaterialMapping::Granite;
+    t.normal.kind = CMaterialNormal::Dents;
+    t.normal.amount = 30;
+    t.finish.phong = 100;
+    t.transformations.scale = {3, 3, 3};
+    const std::string pigment = t.pigment.GetSource();
+    const std::string normal = "  normal\r\n  {\r\n    dents 0.3\r\n  }\r\n";
+    const std::string finish = "  finish {\r\n    phong 1.0\r\n  }\r\n";
+    const std::string scale = "  scale <3.0, 3.0, 3.0>\r\n";
+    EXPECT_EQ(t.GetSource(0), pigment + normal + finish + scale);
+    EXPECT_EQ(t.GetSource(SRC_NO_NORMAL), pigment + finish + scale);
+    EXPECT_EQ(t.GetSource(SRC_NO_FINISH), pigment + normal + scale);
+    EXPECT_EQ(t.GetSource(SRC_NO_FINISH | SRC_NO_NORMAL | 0x1000), pigment + scale);
+}
+
+TEST(SimpleTextureSource, SolidColourWithoutNormalDropsTextureTransformations) {
+    CMaterialSingleObject t;
+    t.transformations.rotate = {0, 30, 0};
+    EXPECT_EQ(t.GetSource(0), kWhite);
+    // The normal's kind decides, even when the normal itself is left out.
+    t.normal.kind = CMaterialNormal::Bumps;
+    EXPECT_EQ(t.GetSource(SRC_NO_NORMAL | SRC_NO_FINISH), kWhite + "  rotate <0.0, 30.0, 0.0>\r\n");
+}
+
+TEST(SimpleTextureSource, WriteSourceFileUsesCrLfOnly) {
+    CMaterialSingleObject t;
+    t.SetDescription("two\nlines");
+    const std::string path = (std::filesystem::temp_directory_path() / "velvane_source_test.inc").string();
+    ASSERT_TRUE(t.WriteSourceFile(path));
+    const std::string written = ReadFileText(path);
+    EXPECT_EQ(written, t.GetSource(SRC_DECLARE));
+    EXPECT_EQ(written.find("\r\r"), std::string::npos);
+    EXPECT_EQ(written.back(), '}');
+    std::remove(path.c_str());
+    EXPECT_FALSE(t.WriteSourceFile("/nonexistent-folder/x.inc"));
+}
+
+TEST(SimpleTextureStorage, DefaultTextureBytes) {
+    CMaterialSingleObject t;
+    const auto expected = HexBytes(
+        "08 55 6E 74 69 74 6C 65 64"  // name "Untitled"
+        " 00"                           // description
+        " 00 00 00 00"                  // empty thumbnail
+        " 00"                           // preview shape
+        // pigment head: kind 10, gradient 1 0 0, colour white, phase 0, frequency 1
+        " 0A 01 00 00 FF FF FF 00 00 01 00"
+        // colour map: 2 entries
+        " 02 00 00 00 00 00 00 00 00 00 00 80 3F FF FF FF 00"
+        // image: name, type, once, map type, interpolate, bump size 4.0
+        " 00 00 00 00 00 00 00 80 40"
+        // turbulence: 0, 6, 50, lambda 2.0
+        " 00 06 32 00 00 00 40"
+        // transformations: translate 0, scale 1, rotate 0
+        " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 80 3F 00 00 80 3F 00 00 80 3F"
+        " 00 00 00 00 00 00 00 00 00 00 00 00"
+        // finish: ambient 10, diffuse 60, brilliance 1, metallic, crand, reflection,
+        // refraction, ior 1, phong, phong size 40, specular, roughness 5
+        " 0A 00 3C 00 00 00 80 3F 00 00 00 00 00 00 00 00 00 00 80 3F 00 00 28 00 00 00 05 00"
+        // normal head: amount 0, kind 5, reserved, colour, phase, frequency
+        " 00 05 00 00 00 FF FF FF 00 00 01 00"
+        " 02 00 00 00 00 00 00 00 00 00 00 80 3F FF FF FF 00"
+        " 00 00 00 00 00 00 00 80 40"
+        " 00 06 32 00 00 00 40"
+        " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 80 3F 00 00 80 3F 00 00 80 3F"
+        " 00 00 00 00 00 00 00 00 00 00 00 00"
+        // texture transformations
+        " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 80 3F 00 00 80 3F 00 00 80 3F"
+        " 00 00 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(ToHex(Stored(t), 1000), ToHex(expected, 1000));
+}
+
+TEST(SimpleTextureStorage, FinishIs28BytesAndPartsAreInStoredOrder) {
+    CMaterialFinish f;
+    EXPECT_EQ(Stored(f).size(), 28u);
+    CMaterialSingleObject t;
+    t.pigment.pattern = 3;
+    t.finish.ambient = 0x1234;
+    t.normal.amount = 0x77;
+    const auto bytes = Stored(t);
+    const std::size_t pigmentAt = 9 + 1 + 4 + 1;
+    EXPECT_EQ(bytes[pigmentAt], 3);
+    const std::size_t pigmentSize = 11 + 17 + 9 + 7 + 36;
+    EXPECT_EQ(bytes[pigmentAt + pigmentSize], 0x34);
+    EXPECT_EQ(bytes[pigmentAt + pigmentSize + 1], 0x12);
+    EXPECT_EQ(bytes[pigmentAt + pigmentSize + 28], 0x77);
+}
+
+TEST(SimpleTextureStorage, ThumbnailSizes) {
+    CMaterialSingleObject t;
+    const std::size_t empty = Stored(t).size();
+    std::vector<std::uint8_t> pixels(120 * 120 * 3, 0x5A);
+    ASSERT_TRUE(t.Thumbnail().SetBits(120, 120, pixels, false));
+    EXPECT_EQ(Stored(t).size(), empty + 43200);
+    std::vector<std::uint8_t> small(10 * 10 * 3, 1);
+    ASSERT_TRUE(t.Thumbnail().SetBits(10, 10, small, false));
+    EXPECT_EQ(Stored(t).size(), empty + 320);
+}
+
+TEST(SimpleTextureStorage, LoadsWhatItStored) {
+    CMaterialSingleObject t;
+    t.SetName("Gr\u00FCn \u0416");
+    t.SetDescription("desc");
+    t.SetPreviewShape(12);
+    t.pigment.frequency = -7;
+    t.pigment.colorMap.count = 3;
+    t.pigment.colorMap.positions[2] = 0.75f;
+    t.normal.reserved = {1, 2, 3};
+    t.finish.phongSize = 65535;
+    const auto bytes = Stored(t);
+    CArchive in(bytes, StoredClasses());
+    CMaterialSingleObject loaded;
+    loaded.Serialize(in);
+    EXPECT_EQ(in.Remaining(), 0u);
+    EXPECT_EQ(Stored(loaded), bytes);
+    EXPECT_EQ(loaded.GetName(), t.GetName());
+    EXPECT_EQ(loaded.pigment.frequency, -7);
+    EXPECT_EQ(loaded.finish.phongSize, 65535);
+    EXPECT_EQ(loaded.GetSource(SRC_DECLARE), t.GetSource(SRC_DECLARE));
+}
+
+TEST(SimpleTextureStorage, ColourMapCountOutsideTheArraysIsRefused) {
+    for (std::uint8_t count : {21, 0x80, 0xFF}) {
+        CMaterialSingleObject t;
+        auto bytes = Stored(t);
+        const std::size_t countAt = 9 + 1 + 4 + 1 + 11;
+        ASSERT_EQ(bytes[countAt], 2);
+        bytes[countAt] = count;
+        bytes.resize(bytes.size() + 20 * 21); // enough data that only the count can be wrong
+        CArchive in(bytes, StoredClasses());
+        CMaterialSingleObject loaded;
+        try {
+            loaded.Serialize(in);
+            ADD_FAILURE() << int(count);
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.Kind(), ArchiveError::BadValue);
+        }
+    }
+}
+
+TEST(SimpleTextureCopy, CopiesEverything) {
+    CMaterialSingleObject t;
+    t.SetName("Copy me");
+    t.SetPreviewShape(4);
+    t.finish.crand = 0.5f;
+    std::vector<std::uint8_t> pixels(4 * 4 * 3, 9);
+    t.Thumbnail().SetBits(4, 4, pixels, false);
+    auto clone = t.Clone();
+    EXPECT_TRUE(clone->IsSimple());
+    EXPECT_EQ(Stored(*clone), Stored(t));
+    EXPECT_NE(clone->Thumbnail().Bits().data(), t.Thumbnail().Bits().data());
+    EXPECT_TRUE(clone->ScaleThumbnail(2, 2, false));
+    EXPECT_EQ(clone->GetThumbnailWidth(), 2);
+    EXPECT_EQ(t.GetThumbnailWidth(), 4);
+}
+
+TEST(LayeredTextureSource, EmptyLayersMode) {
+    CMaterialMultipleObject t;
+    t.SetDescription("Nothing yet");
+    EXPECT_EQ(t.GetSource(SRC_DECLARE), "// Nothing yet\r\n#declare Untitled =\r\n");
+    EXPECT_FALSE(t.IsSimple());
+}
+
+TEST(LayeredTextureSource, LayersAreTextureBlocksWithoutHeaders) {
+    CMaterialMultipleObject t;
+    t.SetName("Two Coats");
+    CMaterialSingleObject bottom = Layer("Bottom", 255);
+    bottom.SetDescription("never written");
+    bottom.finish.diffuse = 70;
+    bottom.normal.kind = CMaterialNormal::Waves;
+    ASSERT_TRUE(t.AddLayer(bottom));
+    ASSERT_TRUE(t.AddLayer(Layer("Top", 0)));
+    const std::string bottomAll = bottom.GetSource(0);
+    const std::string top = Layer("Top", 0).GetSource(0);
+    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Two_Coats =\r\ntexture {\r\n" + bottomAll + "}\r\ntexture {\r\n" + top + "}\r\n");
+    EXPECT_EQ(t.GetSource(SRC_NO_NORMAL), "texture {\r\n" + bottom.GetSource(SRC_NO_NORMAL) + "}\r\ntexture {\r\n" + top + "}\r\n");
+    EXPECT_EQ(bottomAll.find("#declare"), std::string::npos);
+}
+
+TEST(LayeredTextureSource, TilesModeNeedsExactlyTwoLayers) {
+    CMaterialMultipleObject t;
+    t.SetMode(CMaterialMultipleObject::Tiles);
+    t.AddLayer(Layer("A", 10));
+    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled =\r\n");
+    t.AddLayer(Layer("B", 20));
+    const std::string a = Layer("A", 10).GetSource(0);
+    const std::string b = Layer("B", 20).GetSource(0);
+    EXPECT_EQ(t.GetSource(0), "texture {\r\n  tiles {\r\n    texture {\r\n" + a + "    }\r\n  tile2\r\n    texture {\r\n" +
+                                  b + "    }\r\n  }\r\n}\r\n");
+    t.AddLayer(Layer("C", 30));
+    EXPECT_EQ(t.GetSource(0), "");
+    t.SetMode(7);
+    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled =\r\n");
+}
+
+TEST(LayeredTextureLayers, AddRemoveSetAndSwap) {
+    CMaterialMultipleObject t;
+    CMaterialSingleObject a = Layer("A", 1);
+    t.AddLayer(a);
+    a.SetName("changed after adding");
+    t.AddLayer(Layer("B", 2));
+    t.AddLayer(Layer("C", 3));
+    EXPECT_EQ(t.GetLayer(0)->GetName(), "A");
+    EXPECT_EQ(t.GetLayer(3), nullptr);
+    EXPECT_EQ(t.GetLayer(-1), nullptr);
+
+    CMaterialSingleObject* b = t.GetLayer(1);
+    CMaterialSingleObject* c = t.GetLayer(2);
+    t.SwapLayers(1, 2);
+    EXPECT_EQ(t.GetLayer(1), c);
+    EXPECT_EQ(t.GetLayer(2), b);
+    EXPECT_EQ(b->GetName(), "B"); // both objects stay alive
+
+    auto old = t.SetLayer(0, std::make_unique<CMaterialSingleObject>(Layer("Z", 9)));
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->GetName(), "A");
+    EXPECT_EQ(t.GetLayer(0)->GetName(), "Z");
+
+    t.RemoveLayer(5);
+    t.RemoveLayer(0);
+    EXPECT_EQ(t.GetLayerCount(), 2);
+    EXPECT_EQ(t.GetLayer(0)->GetName(), "C");
+    t.RemoveAllLayers();
+    EXPECT_EQ(t.GetLayerCount(), 0);
+}
+
+TEST(LayeredTextureStorage, StoredFormHoldsEachLayerWhole) {
+    CMaterialMultipleObject t;
+    t.SetName("L");
+    t.SetMode(1);
+    t.SetPreviewShape(2);
+    CMaterialSingleObject a = Layer("A", 1);
+    std::vector<std::uint8_t> pixels(3 * 2 * 3, 0xEE);
+    a.Thumbnail().SetBits(3, 2, pixels, false);
+    t.AddLayer(a);
+    t.AddLayer(Layer("B", 2));
+    const auto bytes = Stored(t);
+    const auto head = HexBytes("01 4C 00 01 00 00 00 00 00 00 00 02 02 00 00 00");
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 16), head);
+    auto layerA = Stored(*t.GetLayer(0));
+    auto layerB = Stored(*t.GetLayer(1));
+    EXPECT_EQ(bytes.size(), 16 + layerA.size() + layerB.size());
+    EXPECT_TRUE(std::equal(layerA.begin(), layerA.end(), bytes.begin() + 16));
+
+    CArchive in(bytes, StoredClasses());
+    CMaterialMultipleObject loaded;
+    loaded.Serialize(in);
+    EXPECT_EQ(loaded.GetMode(), 1);
+    ASSERT_EQ(loaded.GetLayerCount(), 2);
+    EXPECT_EQ(loaded.GetLayer(0)->GetThumbnailWidth(), 3);
+    EXPECT_EQ(Stored(loaded), bytes);
+}
+
+TEST(LayeredTextureCopy, CopiesLayersAndScalesThemOnRequest) {
+    CMaterialMultipleObject t;
+    std::vector<std::uint8_t> pixels(8 * 8 * 3, 7);
+    CMaterialSingleObject a = Layer("A", 1);
+    a.Thumbnail().SetBits(8, 8, pixels, false);
+    t.AddLayer(a);
+    t.Thumbnail().SetBits(8, 8, pixels, false);
+    auto clone = t.Clone();
+    auto& copy = static_cast<CMaterialMultipleObject&>(*clone);
+    EXPECT_NE(copy.GetLayer(0), t.GetLayer(0));
+    EXPECT_EQ(Stored(copy), Stored(t));
+
+    copy.ScaleThumbnail(4, 4, false);
+    EXPECT_EQ(copy.GetLayer(0)->GetThumbnailWidth(), 8);
+    copy.ScaleThumbnail(2, 2, true);
+    EXPECT_EQ(copy.GetLayer(0)->GetThumbnailWidth(), 2);
+    EXPECT_EQ(copy.GetThumbnailWidth(), 2);
+    EXPECT_EQ(t.GetLayer(0)->GetThumbnailWidth(), 8);
+
+    CMaterialMultipleObject assigned;
+    assigned.AddLayer(Layer("X", 5));
+    assigned = t;
+    EXPECT_EQ(Stored(assigned), Stored(t));
+}
