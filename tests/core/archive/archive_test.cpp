@@ -146,7 +146,8 @@ TEST(ArchiveStrings, WideFormWithLongLengthPrefixes) {
 
 TEST(ArchiveStrings, TruncatedStringsFail) {
     for (const char* hex : {"05 41 42", "FF", "FF 00", "FF FF FF 10 00", "FF FE FF 03 41 00", "FF FE FF FF FF FF FF FF 7F"}) {
-        CArchive ar(HexBytes(hex), kRegistry);
+        const auto bytes = HexBytes(hex);
+        CArchive ar(bytes, kRegistry);
         try {
             ar.ReadString();
             ADD_FAILURE() << hex;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const std::string kSingleClass = "FF FF 01 00 15 00 43 4D 61 74 65 72 69 61 6C 53 69 6E 67 6C 65 4F 62 6A 65 63 74";
@@ -261,4 +263,56 @@ TEST(CatalogSelection, ThumbnailSizeIs120) {
     CUlvorDoc catalog;
     EXPECT_EQ(catalog.GetThumbnailWidth(), 120);
     EXPECT_EQ(catalog.GetThumbnailHeight(), 120);
+}
+
+namespace {
+
+/// Hands out the bytes a few at a time, as a slow file might, and can end early.
+class ChunkedSource : public CArchiveSource {
+public:
+    ChunkedSource(const std::vector<std::uint8_t>& bytes, std::size_t chunk, std::size_t cutAt)
+        : m_bytes(bytes), m_chunk(chunk), m_cutAt(cutAt) {}
+    std::size_t Size() const override { return m_bytes.size(); }
+    std::size_t Read(std::uint8_t* data, std::size_t size) override {
+        const std::size_t n = std::min({size, m_chunk, m_cutAt - std::min(m_cutAt, m_pos)});
+        std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_pos), n, data);
+        m_pos += n;
+        return n;
+    }
+
+private:
+    const std::vector<std::uint8_t>& m_bytes;
+    std::size_t m_chunk;
+    std::size_t m_cutAt;
+    std::size_t m_pos = 0;
+};
+
+} // namespace
+
+TEST(CatalogFile, StreamedLoadsMatchInMemoryLoads) {
+    TextureFactory factory(31);
+    CUlvorDoc source = factory.Catalog(8, 120);
+    // Thumbnails above the archive's direct-read size exercise the block reads.
+    std::vector<std::uint8_t> pixels(120 * 120 * 3, 0x33);
+    CMaterialSingleObject big = MakeTexture("Big");
+    big.Thumbnail().SetBits(120, 120, pixels, false);
+    source.AddTexture(big);
+    const auto bytes = source.Save();
+    for (std::size_t chunk : {std::size_t(1), std::size_t(7), std::size_t(4096), bytes.size()}) {
+        ChunkedSource stream(bytes, chunk, bytes.size());
+        CUlvorDoc loaded;
+        ASSERT_FALSE(loaded.Load(stream).has_value()) << "chunk " << chunk;
+        EXPECT_EQ(loaded.Save(), bytes) << "chunk " << chunk;
+    }
+}
+
+TEST(CatalogFile, StreamedLoadRefusesASourceThatEndsEarly) {
+    TextureFactory factory(32);
+    const auto bytes = factory.Catalog(4, 90).Save();
+    for (std::size_t cut : {std::size_t(0), std::size_t(2), bytes.size() / 2, bytes.size() - 1}) {
+        ChunkedSource stream(bytes, 5000, cut);
+        CUlvorDoc loaded;
+        EXPECT_EQ(loaded.Load(stream), ArchiveError::EndOfData) << "cut at " << cut;
+        EXPECT_EQ(loaded.GetCount(), 0);
+    }
 }
