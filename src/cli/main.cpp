@@ -2,13 +2,17 @@
 
 #include "catalogcommands.h"
 #include "commandline.h"
+#include "rendercommands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string_view>
 
 namespace {
 
@@ -24,7 +28,20 @@ const char* const kUsage =
     "  resave CATALOG OUT\n"
     "      reads the catalog and writes it again\n"
     "  dump CATALOG\n"
-    "      every stored field of every texture as JSON\n";
+    "      every stored field of every texture as JSON\n"
+    "  render CATALOG [-i N]... [--composite | --layers | --both] [--jobs N]\n"
+    "      renders the thumbnails (all textures without -i) and saves the catalog\n"
+    "  texmap CATALOG -i N --width W --height H [--tile none|edge-fade|mirror]\n"
+    "         [--brightness B | --keep-finish] [--antialias] OUT.bmp\n"
+    "      renders a texture map and writes it as a BMP file\n"
+    "  thumbnail CATALOG -i N OUT\n"
+    "      writes a texture's thumbnail as PNG or BMP (by OUT's extension)\n"
+    "  shapes\n"
+    "      index, name and description of each preview shape\n"
+    "  sheet CATALOG OUT.png [--width PX]\n"
+    "      draws the catalog's grid as the catalog window shows it\n"
+    "\n"
+    "The rendering commands take --pov PATH and --program-dir DIR in place of the settings.\n";
 
 using Command = std::function<int(CommandLine&)>;
 
@@ -32,7 +49,9 @@ const std::map<QString, Command>& Commands() {
     static const std::map<QString, Command> commands = {
         {QStringLiteral("list"), RunList},     {QStringLiteral("source"), RunSource},
         {QStringLiteral("export"), RunExport}, {QStringLiteral("resave"), RunResave},
-        {QStringLiteral("dump"), RunDump},
+        {QStringLiteral("dump"), RunDump},     {QStringLiteral("render"), RunRender},
+        {QStringLiteral("texmap"), RunTextureMap}, {QStringLiteral("thumbnail"), RunThumbnail},
+        {QStringLiteral("shapes"), RunShapes}, {QStringLiteral("sheet"), RunSheet},
     };
     return commands;
 }
@@ -40,7 +59,13 @@ const std::map<QString, Command>& Commands() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Drawing a sheet needs fonts, which need a GUI application; without a display it draws
+    // offscreen. Everything else runs on a plain core application.
+    const bool drawing = argc > 1 && std::string_view(argv[1]) == "sheet";
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app =
+        drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Velvane"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
 

@@ -1,8 +1,10 @@
 #include "storedclasses.h"
 
 #include "bitmap/dib.h"
+#include "color/namedcolor.h"
 #include "model/colormap.h"
 #include "model/imagesettings.h"
+#include "model/iorvalue.h"
 #include "model/materialfinish.h"
 #include "model/materialmapping.h"
 #include "model/materialmultipleobject.h"
@@ -10,6 +12,7 @@
 #include "model/materialsingleobject.h"
 #include "model/transformations.h"
 #include "model/turbulencesettings.h"
+#include "shapes/customshape.h"
 
 const CClassRegistry& StoredClasses() {
     static const CClassRegistry registry{
@@ -18,6 +21,8 @@ const CClassRegistry& StoredClasses() {
         &CMaterialFinish::classRecord,       &CColorMap::classRecord,
         &CTurbulenceSettings::classRecord,   &CTransformations::classRecord,
         &CImageSettings::classRecord,        &CDIB::classRecord,
+        &CNamedColor::classRecord,           &CIORValue::classRecord,
+        &CPreviewShape::classRecord,         &CCustomShape::classRecord,
     };
     return registry;
 }

@@ -1,0 +1,179 @@
+#include "rendercommands.h"
+
+#include "catalog/thumbnailbatch.h"
+#include "catalog/ulvordoc.h"
+#include "catalogcommands.h"
+#include "files/catalogfile.h"
+#include "files/fileio.h"
+#include "model/materialobject.h"
+#include "paint/catalogpainter.h"
+#include "paint/dibimage.h"
+#include "povray/batchrender.h"
+#include "povray/texturemaprender.h"
+#include "renderenvironment.h"
+#include "texmap/tiling.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+
+#include <climits>
+#include <cstdio>
+
+namespace {
+
+/// Fails the command with the render's message (a stop or a busy runner has none of its own).
+void FailOn(const RenderResult& result) {
+    if (result.Succeeded())
+        return;
+    if (result.status == RenderResult::Stopped)
+        throw CommandFailure("The render was stopped.");
+    throw CommandFailure(result.message.isEmpty() ? "The render failed." : result.message.toStdString());
+}
+
+QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+void WriteOrFail(const QString& path, const QByteArray& bytes) {
+    const FileResult result = WriteFileAtomically(path, bytes);
+    if (!result)
+        throw CommandFailure(result.message.toStdString());
+}
+
+int SingleIndex(const CUlvorDoc& catalog, std::vector<int> indices) {
+    if (indices.size() != 1)
+        throw UsageError("give exactly one texture with -i N");
+    return ResolveIndices(catalog, std::move(indices)).front();
+}
+
+} // namespace
+
+int RunRender(CommandLine& args) {
+    RenderEnvironment environment(args);
+    const bool composite = args.TakeFlag(QStringLiteral("--composite"));
+    const bool layers = args.TakeFlag(QStringLiteral("--layers"));
+    const bool both = args.TakeFlag(QStringLiteral("--both"));
+    if (int(composite) + int(layers) + int(both) > 1)
+        throw UsageError("--composite, --layers and --both exclude each other");
+    const QString jobsText = args.TakeValue(QStringLiteral("--jobs"));
+    const int jobs = jobsText.isEmpty() ? environment.Settings().parallelRenders
+                                        : CommandLine::ToInt(QStringLiteral("--jobs"), jobsText, 1, 64);
+    std::vector<int> indices = args.TakeIndices();
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
+
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    for (int index : ResolveIndices(catalog, std::move(indices)))
+        catalog.SetSelection(index, 1);
+    ThumbnailBatch batch(catalog, !layers, !composite);
+    ConsoleProgress progress;
+    const RenderResult result = RenderThumbnailBatch(environment.Runner(), batch, jobs, progress);
+    // Thumbnails finished before a failure are kept, as in the catalog window.
+    if (batch.Taken() > 0) {
+        const FileResult saved = SaveCatalogFile(files[0], catalog);
+        if (!saved)
+            throw CommandFailure(saved.message.toStdString());
+    }
+    FailOn(result);
+    return ExitOk;
+}
+
+int RunTextureMap(CommandLine& args) {
+    RenderEnvironment environment(args);
+    TextureMapRequest request;
+    request.width = CommandLine::ToInt(QStringLiteral("--width"), args.TakeValue(QStringLiteral("--width")), 10, 3096);
+    request.height = CommandLine::ToInt(QStringLiteral("--height"), args.TakeValue(QStringLiteral("--height")), 10, 3096);
+    const QString tile = args.TakeValue(QStringLiteral("--tile"), QStringLiteral("none"));
+    if (tile != QLatin1String("none") && tile != QLatin1String("edge-fade") && tile != QLatin1String("mirror"))
+        throw UsageError("--tile takes none, edge-fade or mirror");
+    const QString brightness = args.TakeValue(QStringLiteral("--brightness"));
+    const bool keepFinish = args.TakeFlag(QStringLiteral("--keep-finish"));
+    if (keepFinish && !brightness.isEmpty())
+        throw UsageError("--brightness and --keep-finish exclude each other");
+    request.overrideFinish = !keepFinish;
+    request.brightness = brightness.isEmpty() ? environment.Settings().textureMapBrightness
+                                              : CommandLine::ToInt(QStringLiteral("--brightness"), brightness, 0, 100);
+    if (args.TakeFlag(QStringLiteral("--antialias")))
+        environment.Settings().antialiasing = 1;
+    std::vector<int> indices = args.TakeIndices();
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.bmp")});
+
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    const int index = SingleIndex(catalog, std::move(indices));
+    std::vector<std::uint8_t> pixels;
+    ConsoleProgress progress;
+    FailOn(RenderTextureMap(environment.Runner(), catalog.GetTexture(index), request, pixels, progress));
+
+    int width = request.width;
+    int height = request.height;
+    if (tile == QLatin1String("edge-fade")) {
+        pixels = EdgeFade(pixels, width, height);
+    } else if (tile == QLatin1String("mirror")) {
+        pixels = Mirror(pixels, width, height);
+        width *= 2;
+        height *= 2;
+    }
+    CDIB map;
+    map.SetBits(width, height, pixels, false);
+    WriteOrFail(files[1], ToByteArray(map.ToBMP()));
+    return ExitOk;
+}
+
+int RunThumbnail(CommandLine& args) {
+    std::vector<int> indices = args.TakeIndices();
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    const CDIB& thumbnail = catalog.GetTexture(SingleIndex(catalog, std::move(indices))).Thumbnail();
+    if (thumbnail.IsEmpty())
+        throw CommandFailure("The texture has no thumbnail; render it first.");
+    const QString suffix = QFileInfo(files[1]).suffix().toLower();
+    if (suffix == QLatin1String("bmp")) {
+        WriteOrFail(files[1], ToByteArray(thumbnail.ToBMP()));
+    } else if (suffix == QLatin1String("png")) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        DibToImage(thumbnail).save(&buffer, "PNG");
+        WriteOrFail(files[1], png);
+    } else {
+        throw UsageError("the output file must end in .png or .bmp");
+    }
+    return ExitOk;
+}
+
+int RunShapes(CommandLine& args) {
+    RenderEnvironment environment(args);
+    args.TakePositionals({});
+    const ShapeList& shapes = environment.Shapes();
+    for (std::size_t i = 0; i < shapes.size(); ++i)
+        std::printf("%zu\t%s\t%s\n", i, shapes[i]->GetName().c_str(), shapes[i]->GetDescription().c_str());
+    return ExitOk;
+}
+
+int RunSheet(CommandLine& args) {
+    const QString widthText = args.TakeValue(QStringLiteral("--width"), QStringLiteral("640"));
+    const int width = CommandLine::ToInt(QStringLiteral("--width"), widthText, 40, 20000);
+    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.png")});
+    CUlvorDoc catalog;
+    LoadCatalogOrFail(files[0], catalog);
+    const CatalogPainter painter(catalog);
+    const int height = std::max(painter.Layout(width).ContentHeight(), 40);
+    if (static_cast<long long>(width) * height > 400'000'000LL)
+        throw CommandFailure("The sheet would be too large; give a wider --width.");
+    QImage sheet(width, height, QImage::Format_RGB32);
+    {
+        QPainter canvas(&sheet);
+        painter.Paint(canvas, sheet.rect(), width);
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!sheet.save(&buffer, "PNG"))
+        throw CommandFailure("The sheet could not be drawn.");
+    WriteOrFail(files[1], png);
+    return ExitOk;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "commandline.h"
+
+int RunRender(CommandLine& args);
+int RunTextureMap(CommandLine& args);
+int RunThumbnail(CommandLine& args);
+int RunShapes(CommandLine& args);
+int RunSheet(CommandLine& args);

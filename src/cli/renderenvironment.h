@@ -1,0 +1,53 @@
+#pragma once
+
+#include "commandline.h"
+#include "povray/povrayrunner.h"
+#include "povray/renderprogress.h"
+#include "settings/programsettings.h"
+#include "shapes/shapelist.h"
+
+#include <memory>
+
+/// What the rendering commands work with: the user's settings (with --pov and --program-dir
+/// taken from the command line), the preview shapes of the program directory and the runner.
+class RenderEnvironment {
+public:
+    /// Takes --pov and --program-dir out of `args`.
+    explicit RenderEnvironment(CommandLine& args);
+
+    ProgramSettings& Settings() { return m_settings; }
+    /// Loads the shapes on first use (so commands that render only pay for it).
+    PovRayRunner& Runner();
+    const ShapeList& Shapes();
+
+private:
+    ProgramSettings m_settings;
+    ShapeList m_shapes;
+    bool m_shapesLoaded = false;
+    std::unique_ptr<PovRayRunner> m_runner;
+};
+
+/// Progress on stderr: the caption and a percentage, redrawn in place on a terminal. Ctrl+C
+/// stops the render the way the Stop button does.
+class ConsoleProgress : public RenderProgressSink {
+public:
+    ConsoleProgress();
+    ~ConsoleProgress() override;
+
+    void Begin(const QString& caption) override;
+    void Started(std::function<void()> stop) override;
+    void SetCaption(const QString& caption) override;
+    void Progress(int percent) override;
+    void End() override;
+    void Notice(const QString& title, const QString& text) override;
+    void Status(const QString& text) override;
+
+private:
+    void Show();
+
+    QString m_caption;
+    int m_percent = -1;
+    bool m_terminal;
+    std::function<void()> m_stop;
+    class QTimer* m_interruptPoll;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "bitmap/dib.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class CMaterialObject;
+class CUlvorDoc;
+
+/// One thumbnail of a batch: the composite of a texture (layer -1) or one layer's picture.
+struct ThumbnailTask {
+    int texture = 0;
+    int layer = -1;
+    int width = 0;
+    int height = 0;
+    std::string caption; ///< "Rendering texture 2 of 5", "Rendering thumbnail 1 of 1 (Layer 2 of 3)"
+};
+
+/// The thumbnails of the selected textures, rendered in catalog order. Pictures may arrive in
+/// any order (renders run side by side), but they are taken in task order only, and a texture
+/// is deselected once everything of it is taken, so the catalog always looks as if the renders
+/// had run one after another: when the batch ends early, what came before stays, and the
+/// texture being worked on and all later ones stay selected.
+class ThumbnailBatch {
+public:
+    /// Layer thumbnails are always 100 x 100, whatever the catalog's thumbnail size.
+    static constexpr int kLayerThumbnailSize = 100;
+
+    ThumbnailBatch(CUlvorDoc& catalog, bool composite, bool layers);
+
+    const std::vector<ThumbnailTask>& Tasks() const { return m_tasks; }
+    /// The texture or layer whose picture task `index` renders.
+    CMaterialObject& Subject(std::size_t index);
+
+    /// Hands in the picture of task `index`; takes every picture now next in line.
+    void Complete(std::size_t index, CDIB picture);
+    /// Ends the batch: pictures after the first missing one are dropped; textures without
+    /// tasks that come before it are deselected as the one-at-a-time run would have.
+    void Finish();
+    /// Tasks taken so far (in order).
+    std::size_t Taken() const { return m_taken; }
+    bool IsComplete() const { return m_taken == m_tasks.size(); }
+
+private:
+    void TakeReady();
+    void DeselectThrough(std::size_t textureOrder);
+
+    CUlvorDoc& m_catalog;
+    std::vector<int> m_textures; ///< selected textures in order
+    std::vector<ThumbnailTask> m_tasks;
+    std::vector<std::size_t> m_taskTexture; ///< position in m_textures of each task's texture
+    std::vector<CDIB> m_pictures;
+    std::vector<bool> m_arrived;
+    std::size_t m_taken = 0;
+    std::size_t m_deselected = 0; ///< textures deselected so far (a prefix of m_textures)
+};

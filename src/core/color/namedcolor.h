@@ -1,0 +1,26 @@
+#pragma once
+
+#include "archive/object.h"
+#include "model/colorrgbf.h"
+
+#include <string>
+
+/// A colour with a name, kept in the program's list of named colours ("colors.dat").
+class CNamedColor : public CObject {
+    DECLARE_SERIAL(CNamedColor)
+public:
+    CNamedColor() = default;
+    CNamedColor(std::string name, ColorRGBF color) : m_name(std::move(name)), m_color(color) {}
+
+    const std::string& GetName() const { return m_name; }
+    void SetName(std::string name) { m_name = std::move(name); }
+    ColorRGBF GetColor() const { return m_color; }
+    void SetColor(ColorRGBF color) { m_color = color; }
+
+    /// Stored form: the name, then red, green, blue and filter as one byte each.
+    void Serialize(CArchive& ar) override;
+
+private:
+    std::string m_name = "Untitled";
+    ColorRGBF m_color;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// Reads POV-Ray's console output as it arrives: the "Rendered N of M pixels" progress lines
+/// (separated by carriage returns) and the messages that explain a failure.
+class PovProgressParser {
+public:
+    /// Takes the next piece of output; lines may be split anywhere between pieces.
+    void Feed(std::string_view chunk);
+    /// Ends the output: a last line without a line end is taken as complete.
+    void Finish();
+
+    /// The furthest percentage reported so far (0-100), or -1 when none was. A counter that
+    /// starts again (a further antialiasing pass) never moves it back.
+    int Percent() const { return m_percent; }
+    /// The lines that explain a failure: the error messages after the last section banner,
+    /// with POV-Ray's wrapped continuation lines joined, at most `limit` of them.
+    std::vector<std::string> ErrorLines(std::size_t limit = 6) const;
+
+private:
+    void TakeLine(std::string line);
+
+    std::string m_partial;
+    std::vector<std::string> m_section; ///< lines since the last "====" banner
+    int m_percent = -1;
+};
+
+/// The percentage "Rendered N of M pixels" stands for, or -1 when `line` is not such a line.
+int ParseProgressLine(std::string_view line);

@@ -1,0 +1,47 @@
+#include "previewshape.h"
+
+#include "archive/archive.h"
+
+#include <fstream>
+
+IMPLEMENT_SERIAL(CPreviewShape, 1)
+
+std::string CPreviewShape::GetSceneSource(std::string_view /*textureName*/) const {
+    return "This is not a shape!";
+}
+
+bool CPreviewShape::LacksInclude() const {
+    return false;
+}
+
+bool CPreviewShape::WriteScene(const std::string& path, std::string_view textureName) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    const std::string text = GetSceneSource(textureName);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+void CPreviewShape::Serialize(CArchive& ar) {
+    ar.String(m_name);
+    ar.String(m_description);
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view pattern,
+                       std::string_view replacement) {
+    if (pattern.empty())
+        return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t found = text.find(pattern); found != std::string_view::npos;
+         found = text.find(pattern, start)) {
+        result.append(text, start, found - start);
+        result.append(replacement);
+        start = found + pattern.size();
+    }
+    result.append(text, start);
+    return result;
+}

@@ -1,0 +1,121 @@
+#include "sidefiles.h"
+
+#include "archive/objectarray.h"
+#include "fileio.h"
+#include "shapes/builtinshapes.h"
+#include "storedclasses.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <span>
+
+namespace {
+
+std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
+QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+/// Reads one object array of T from `bytes` into `into`; false when the data is damaged
+/// (what was read before the damage stays in `into`).
+template <class T>
+bool ReadList(const QByteArray& bytes, std::vector<std::unique_ptr<T>>& into) {
+    try {
+        CArchive ar(Bytes(bytes), StoredClasses());
+        ReadObjectArray(ar, into);
+        return true;
+    } catch (const CArchiveException&) {
+        return false;
+    }
+}
+
+template <class T>
+QByteArray StoredList(const std::vector<std::unique_ptr<T>>& items) {
+    CArchive ar;
+    WriteObjectArray(ar, items);
+    return ToByteArray(ar.Bytes());
+}
+
+ShapeList BuiltinShapeList() {
+    ShapeList shapes;
+    const auto file = BuiltinShapeFile();
+    CArchive ar(file, StoredClasses());
+    ReadObjectArray(ar, shapes);
+    return shapes;
+}
+
+} // namespace
+
+QString ShapeFilePath(const QString& programDirectory) { return QDir(programDirectory).filePath(QStringLiteral("shapes.dat")); }
+QString ColorFilePath(const QString& programDirectory) { return QDir(programDirectory).filePath(QStringLiteral("colors.dat")); }
+QString IorFilePath(const QString& programDirectory) { return QDir(programDirectory).filePath(QStringLiteral("iorvalue.dat")); }
+
+ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice) {
+    const QString path = ShapeFilePath(programDirectory);
+    notice.reset();
+    if (!QFileInfo::exists(path)) {
+        notice = SideFileNotice{QStringLiteral("Shape file not found!"), QStringLiteral("Generating shape file...."),
+                                SideFileNotice::Information};
+        QDir().mkpath(programDirectory);
+        const auto builtin = BuiltinShapeFile();
+        const QByteArray bytes(reinterpret_cast<const char*>(builtin.data()), static_cast<qsizetype>(builtin.size()));
+        if (!WriteFileAtomically(path, bytes)) {
+            notice = SideFileNotice{QStringLiteral("Fatal Error"), QStringLiteral("Unable to open the file %1").arg(path),
+                                    SideFileNotice::Error};
+            return {};
+        }
+    }
+    FileResult error;
+    const auto bytes = ReadWholeFile(path, &error);
+    ShapeList shapes;
+    if (bytes && ReadList(*bytes, shapes))
+        return shapes;
+    // A damaged or unreadable file is the user's to repair or delete; it is left as it is.
+    notice = SideFileNotice{QStringLiteral("Shape file error"),
+                            QStringLiteral("The preview shape file %1 cannot be read. The built-in shapes are used "
+                                           "until it is repaired or deleted.")
+                                .arg(path),
+                            SideFileNotice::Warning};
+    return BuiltinShapeList();
+}
+
+bool SaveShapeFile(const QString& programDirectory, const ShapeList& shapes) {
+    QDir().mkpath(programDirectory);
+    return static_cast<bool>(WriteFileAtomically(ShapeFilePath(programDirectory), StoredList(shapes)));
+}
+
+NamedColorList LoadColorFile(const QString& programDirectory) {
+    NamedColorList colors;
+    if (const auto bytes = ReadWholeFile(ColorFilePath(programDirectory), nullptr))
+        ReadList(*bytes, colors);
+    return colors;
+}
+
+std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, const NamedColorList& colors) {
+    QDir().mkpath(programDirectory);
+    if (WriteFileAtomically(ColorFilePath(programDirectory), StoredList(colors)))
+        return std::nullopt;
+    return SideFileNotice{QStringLiteral("File open error"),
+                          QStringLiteral("Cannot open the file %1/%2").arg(programDirectory, QStringLiteral("colors.dat")),
+                          SideFileNotice::Error};
+}
+
+IorPresetList LoadIorPresets(const QString& programDirectory) {
+    IorPresetList presets;
+    const auto bytes = ReadWholeFile(IorFilePath(programDirectory), nullptr);
+    const bool read = bytes && ReadList(*bytes, presets);
+    if (!read && presets.empty())
+        presets.push_back(std::make_unique<CIORValue>("Vacuum", 1.0f));
+    return presets;
+}
+
+std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory, const IorPresetList& presets) {
+    QDir().mkpath(programDirectory);
+    if (WriteFileAtomically(IorFilePath(programDirectory), StoredList(presets)))
+        return std::nullopt;
+    return SideFileNotice{QStringLiteral("IO Error"), QStringLiteral("Error opening iorvalue.dat"), SideFileNotice::Error};
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "color/namedcolor.h"
+#include "model/iorvalue.h"
+#include "shapes/shapelist.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+using NamedColorList = std::vector<std::unique_ptr<CNamedColor>>;
+using IorPresetList = std::vector<std::unique_ptr<CIORValue>>;
+
+/// A message for the user from loading or saving a side file.
+struct SideFileNotice {
+    enum Icon { Information, Warning, Error };
+    QString title;
+    QString text;
+    Icon icon = Information;
+};
+
+/// The side files in the program directory.
+QString ShapeFilePath(const QString& programDirectory);
+QString ColorFilePath(const QString& programDirectory);
+QString IorFilePath(const QString& programDirectory);
+
+/// Loads "shapes.dat". A missing file is written from the built-in shapes first (announced with
+/// "Generating shape file...."); a damaged one is left alone and the built-in shapes are used.
+/// `notice` receives what the user must be told, if anything.
+ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice);
+/// Saves the shapes to "shapes.dat" atomically; false when it cannot be written.
+bool SaveShapeFile(const QString& programDirectory, const ShapeList& shapes);
+
+/// Loads "colors.dat": nothing when it is missing, what could be read when it is damaged.
+NamedColorList LoadColorFile(const QString& programDirectory);
+/// Saves "colors.dat"; a notice when the file cannot be written.
+std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, const NamedColorList& colors);
+
+/// Loads "iorvalue.dat": the single preset "Vacuum" 1.0 when it is missing or unreadable; of a
+/// damaged file, the presets read before the damage.
+IorPresetList LoadIorPresets(const QString& programDirectory);
+/// Saves "iorvalue.dat"; a notice ("Error opening iorvalue.dat") when it cannot be written.
+std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory, const IorPresetList& presets);

@@ -1,0 +1,122 @@
+#include "povrayjob.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+constexpr int kPollMilliseconds = 50;
+constexpr int kKillAfterMilliseconds = 1000;
+} // namespace
+
+PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height, QObject* parent)
+    : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
+      m_outputPath(QDir(m_folder).filePath(outputFile)),
+      m_expectedBytes(static_cast<double>(width) * static_cast<double>(height) * 3.0) {
+    m_poll.setInterval(kPollMilliseconds);
+    connect(&m_poll, &QTimer::timeout, this, &PovRayJob::PollOutputFile);
+    m_killTimer.setSingleShot(true);
+    m_killTimer.setInterval(kKillAfterMilliseconds);
+    connect(&m_killTimer, &QTimer::timeout, &m_process, &QProcess::kill);
+    connect(&m_process, &QProcess::readyReadStandardError, this, &PovRayJob::ReadOutput);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &PovRayJob::ReadOutput);
+    connect(&m_process, &QProcess::finished, this, &PovRayJob::OnFinished);
+    connect(&m_process, &QProcess::errorOccurred, this, &PovRayJob::OnError);
+    connect(&m_process, &QProcess::started, this, [this] {
+        if (m_stopRequested) // stopped while it was still starting
+            Stop(), m_process.terminate(), m_killTimer.start();
+    });
+}
+
+PovRayJob::~PovRayJob() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.disconnect(this);
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
+void PovRayJob::Start() {
+    QFile::remove(m_outputPath); // a stale picture must not pass for this render's
+    QStringList arguments;
+    for (const std::string& argument : m_command.arguments)
+        arguments << QString::fromStdString(argument);
+    m_process.setWorkingDirectory(m_folder);
+    m_process.setProgram(QString::fromStdString(m_command.executable));
+    m_process.setArguments(arguments);
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.start(QIODevice::ReadOnly);
+    m_poll.start();
+}
+
+void PovRayJob::Stop() {
+    if (m_finished || m_stopRequested)
+        return;
+    m_stopRequested = true;
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate(); // POV-Ray 3.7 cleans up on SIGTERM and exits with its user-abort status
+    m_killTimer.start();
+}
+
+void PovRayJob::ReadOutput() {
+    m_parser.Feed(m_process.readAllStandardError().toStdString());
+    m_process.readAllStandardOutput(); // statistics only; keep the pipe drained
+    SetPercent(m_parser.Percent());
+}
+
+void PovRayJob::PollOutputFile() {
+    const qint64 size = QFileInfo(m_outputPath).size();
+    if (size != m_lastSize && m_expectedBytes > 0) {
+        m_lastSize = size;
+        SetPercent(static_cast<int>(static_cast<double>(size) / m_expectedBytes * 100.0));
+    }
+}
+
+void PovRayJob::SetPercent(int percent) {
+    percent = std::clamp(percent, 0, 100);
+    if (percent > m_percent) {
+        m_percent = percent;
+        emit progressChanged(m_percent);
+    }
+}
+
+void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
+    ReadOutput();
+    m_parser.Finish();
+    if (m_stopRequested) {
+        Finish({RenderResult::Stopped, {}, {}});
+    } else if (status == QProcess::NormalExit && exitCode == 0) {
+        SetPercent(100);
+        Finish({});
+    } else {
+        QString message = QString::fromUtf8(RenderMessages::PovRayFailed);
+        const auto lines = m_parser.ErrorLines();
+        if (!lines.empty())
+            message += QStringLiteral("\n");
+        for (const std::string& line : lines)
+            message += QStringLiteral("\n") + QString::fromStdString(line);
+        if (lines.empty() && status == QProcess::CrashExit)
+            message += QStringLiteral("\n\nPOV-Ray crashed.");
+        Finish({RenderResult::PovRayFailed, QString::fromUtf8(RenderMessages::AppTitle), message});
+    }
+}
+
+void PovRayJob::OnError(QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart || m_finished)
+        return;
+    Finish({RenderResult::StartFailed, QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
+            QString::fromUtf8(RenderMessages::CannotStart)});
+}
+
+void PovRayJob::Finish(RenderResult result) {
+    if (m_finished)
+        return;
+    m_poll.stop();
+    m_killTimer.stop();
+    m_result = std::move(result);
+    m_finished = true;
+    emit finished();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "povray/povcommand.h"
+#include "povray/povprogress.h"
+#include "renderresult.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QTimer>
+
+/// One run of POV-Ray in a folder: starts the process there, watches the growing output file
+/// and POV-Ray's progress lines, stops it on request (SIGTERM, then a kill after a second) and
+/// tells how it ended. The output file is deleted before the run.
+class PovRayJob : public QObject {
+    Q_OBJECT
+public:
+    PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
+              QObject* parent = nullptr);
+    ~PovRayJob() override;
+
+    void Start();
+    /// Ends POV-Ray early; the run then counts as stopped.
+    void Stop();
+
+    bool IsFinished() const { return m_finished; }
+    int Percent() const { return m_percent; }
+    const RenderResult& Result() const { return m_result; }
+    const QString& Folder() const { return m_folder; }
+
+signals:
+    void progressChanged(int percent);
+    void finished();
+
+private:
+    void ReadOutput();
+    void PollOutputFile();
+    void OnFinished(int exitCode, QProcess::ExitStatus status);
+    void OnError(QProcess::ProcessError error);
+    void SetPercent(int percent);
+    void Finish(RenderResult result);
+
+    QString m_folder;
+    PovCommand m_command;
+    QString m_outputPath;
+    double m_expectedBytes;
+    QProcess m_process;
+    QTimer m_poll;
+    QTimer m_killTimer;
+    PovProgressParser m_parser;
+    qint64 m_lastSize = 0;
+    int m_percent = 0;
+    bool m_stopRequested = false;
+    bool m_finished = false;
+    RenderResult m_result;
+};

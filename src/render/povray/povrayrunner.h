@@ -1,0 +1,74 @@
+#pragma once
+
+#include "povray/povcommand.h"
+#include "renderprogress.h"
+#include "renderresult.h"
+#include "shapes/shapelist.h"
+
+#include <QString>
+
+#include <map>
+#include <string>
+
+class CDIB;
+class CMaterialObject;
+struct ProgramSettings;
+
+/// The one road to POV-Ray. Renders happen in the render folder (the program directory): the
+/// texture's include file, the scene and the image have fixed names there and POV-Ray runs
+/// with it as its working directory. Only one render runs at a time; a render asked for while
+/// one runs returns Busy at once.
+class PovRayRunner {
+public:
+    PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes);
+
+    /// The render folder, created when missing.
+    QString RenderFolder() const;
+    /// A folder of its own under the render folder for side-by-side render `slot` (1, 2, ...).
+    QString JobFolder(int slot) const;
+    bool IsBusy() const { return m_busy; }
+
+    /// The command line for a render into `outputFile`, in the style the settings ask for
+    /// (asking the executable for its version once per path when the style is automatic).
+    PovCommand Command(const QString& outputFile, int width, int height);
+
+    /// Runs POV-Ray on the scene already written in `folder` (the render folder when empty),
+    /// reporting progress to `sink` while the events of the program go on being handled.
+    /// In debug mode the command runs visibly in a terminal, verbose, and waits for a key.
+    RenderResult RunPovRay(const QString& outputFile, int width, int height, bool debugMode, const QString& caption,
+                           RenderProgressSink& sink, const QString& folder = QString());
+    /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex`
+    /// (or the texture-map plane for its scene id), then runs POV-Ray.
+    RenderResult RenderScene(int width, int height, const std::string& textureName, const QString& outputFile,
+                             int shapeIndex, const QString& caption, RenderProgressSink& sink,
+                             const QString& folder = QString());
+    /// Writes only the scene file, with the same rules as RenderScene.
+    RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
+                            RenderProgressSink& sink);
+    /// Writes the texture's include file into `folder`.
+    RenderResult WriteTextureFile(const CMaterialObject& texture, const QString& folder);
+    /// Renders the texture at width x height into its thumbnail; the thumbnail keeps its old
+    /// picture when anything fails.
+    RenderResult UpdateTextureThumbnail(CMaterialObject& texture, int width, int height, const QString& caption,
+                                        RenderProgressSink& sink);
+
+    /// Marks a render as running for work that drives POV-Ray itself (side-by-side batches).
+    bool TryBeginRender();
+    void EndRender();
+
+private:
+    PovCommandStyle ResolvedStyle(const QString& executable);
+    RenderResult RunDebug(const PovCommand& command, const QString& folder);
+
+    const ProgramSettings& m_settings;
+    const ShapeList& m_shapes;
+    bool m_busy = false;
+    std::map<QString, PovCommandStyle> m_detectedStyles;
+};
+
+/// Reads the picture POV-Ray wrote to `outputFile` in `folder` into `target`, which must be
+/// width x height; on failure `target` is unchanged and the result says why.
+RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, CDIB& target);
+
+/// The output file every render writes, "temp.tga".
+QString OutputFileName();

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+/// How a render ended. Only Ok gives a picture; Busy and Stopped carry no message.
+struct RenderResult {
+    enum Status {
+        Ok,
+        Busy,         ///< another render runs; nothing was started
+        StartFailed,  ///< POV-Ray could not be started
+        Stopped,      ///< the user stopped it
+        PovRayFailed, ///< POV-Ray ended with an error
+        FileFailed,   ///< a scene or include file could not be written
+        ImageFailed,  ///< POV-Ray ran, but its picture could not be read
+    };
+
+    Status status = Ok;
+    QString title;   ///< message box title when there is a message
+    QString message; ///< what to tell the user, empty when nothing
+
+    bool Succeeded() const { return status == Ok; }
+    static RenderResult Failure(Status status, const QString& title, const QString& message) {
+        return {status, title, message};
+    }
+};
+
+namespace RenderMessages {
+inline constexpr const char* ExecutionErrorTitle = "Execution Error";
+inline constexpr const char* CannotStart = "Error executing POV-RAY. Make sure the path in the Preferences is valid.";
+inline constexpr const char* CannotStartDebug = "Error executing POV-RAY.";
+inline constexpr const char* PovRayFailed = "POV-Ray could not render the texture.";
+inline constexpr const char* AppTitle = "Velvane";
+} // namespace RenderMessages

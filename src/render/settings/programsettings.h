@@ -1,0 +1,65 @@
+#pragma once
+
+#include "povray/povcommand.h"
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+/// The program-wide settings, kept in the per-user settings store in the section "Settings".
+/// Fields hold what is stored; EffectiveProgramDirectory() and EffectivePovExecutable() give the
+/// folder and program actually used when the stored values are empty.
+struct ProgramSettings {
+    QString programDirectory;
+    QString povExecutable;
+    float antialiasingThreshold = 1.5f;
+    int useVideoForWindows = 1;
+    int raysPerPixel = 2;
+    int decimalInColorMap = 0;
+    int decimalInColorPicker = 0;
+    int updateThumbnail = 1;
+    int antialiasing = 0;
+    int displayMailingListDialog = 1;
+    int textureMapWidth = 120;
+    int textureMapHeight = 120;
+    float textureMapAspectRatio = 1.0f;
+    int textureMapUseAspectRatio = 1;
+    int textureMapOverrideFinish = 1;
+    int textureMapBrightness = 100;
+    /// 0 automatic, 1 classic, 2 POV-Ray 3.7 (see PovCommandStyle).
+    int povCommandStyle = 0;
+    /// How many POV-Ray processes a batch of thumbnails may run at once.
+    int parallelRenders = 4;
+
+    static constexpr const char* kSection = "Settings";
+
+    /// Reads every field; absent values take the defaults above.
+    void Load(QSettings& store);
+    /// Writes every field, in the order the program has always written them.
+    void Save(QSettings& store) const;
+
+    /// The folder of the side data files and renders: the stored one, or the per-user data
+    /// folder (~/.local/share/Velvane) when none is stored.
+    QString EffectiveProgramDirectory() const;
+    /// The POV-Ray program: the stored path, or "povray" found on PATH (empty when there is none).
+    QString EffectivePovExecutable() const;
+    PovCommandStyle CommandStyle() const;
+    PovCommandOptions CommandOptions() const;
+};
+
+/// The per-user settings store of the program (~/.config/Velvane/Velvane.conf), which also
+/// keeps the window placement ("Application State") and the recent-file list.
+std::unique_ptr<QSettings> OpenSettingsStore();
+
+/// The per-user data folder used when no program directory is set.
+QString DefaultProgramDirectory();
+/// "povray" as found on PATH, or an empty string.
+QString DefaultPovExecutable();
+
+/// A real number as the settings store holds it: "%f" text in the C locale.
+QString RealToSettingText(float value);
+/// Reads such text the way a standard decimal conversion does: a leading number is taken,
+/// anything unreadable gives 0.0.
+float RealFromSettingText(const QString& text);

@@ -1,0 +1,389 @@
+#include "allocationprobe.h"
+#include "bitmap/inflate.h"
+#include "bitmap/pngimage.h"
+#include "bitmap/renderedimage.h"
+#include "bitmap/targaimage.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using PixelOf = std::function<std::array<int, 3>(int x, int y)>; // red, green, blue
+
+const std::string kIncomplete = "The rendered image is incomplete.";
+const std::string kDamaged = "The rendered image is damaged.";
+const std::string kUnsupported = "The rendered image has an unsupported format.";
+
+Bytes Image(const std::string& name) {
+    return ReadFileBytes(TestDataPath("images/" + name));
+}
+
+/// Decodes a file that must be whole and of the given size.
+Bytes Pixels(const Bytes& file, int width, int height) {
+    const RenderedImageResult result = DecodeRenderedImage(file, width, height);
+    EXPECT_TRUE(result.ok) << result.error;
+    return result.image.rows;
+}
+
+std::string ErrorOf(const Bytes& file, int width, int height) {
+    return DecodeRenderedImage(file, width, height).error;
+}
+
+/// The rows, blue green red, that `pixel` gives for a picture of the given size.
+Bytes Expected(int width, int height, const PixelOf& pixel) {
+    Bytes rows;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto [red, green, blue] = pixel(x, y);
+            rows.insert(rows.end(), {std::uint8_t(blue), std::uint8_t(green), std::uint8_t(red)});
+        }
+    return rows;
+}
+
+// The gradients the PNG fixtures were written with (by libpng). 16-bit samples hold these in
+// their high byte and something else in the low one; alpha holds yet another gradient.
+std::array<int, 3> Colour(int x, int y) {
+    return {(x * 37 + y * 11) & 255, (x * 5 + y * 29 + 7) & 255, (x * x + y * 3) & 255};
+}
+std::array<int, 3> Grey(int x, int y) {
+    const int grey = (x * 9 + y * 17) & 255;
+    return {grey, grey, grey};
+}
+PixelOf Indexed(int entries) {
+    return [entries](int x, int y) {
+        const int i = (x * 3 + y * 5 + x * y) % entries;
+        return std::array<int, 3>{i * 3 + 1, 255 - i, (i * 7) & 255};
+    };
+}
+
+// ---- building files by hand ----------------------------------------------------------------
+
+void Put32(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(std::uint8_t(value >> shift));
+}
+
+Bytes Chunk(const std::string& type, const Bytes& data) {
+    Bytes chunk;
+    Put32(chunk, std::uint32_t(data.size()));
+    chunk.insert(chunk.end(), type.begin(), type.end());
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    Put32(chunk, Crc32(std::span(chunk).subspan(4)));
+    return chunk;
+}
+
+Bytes Ihdr(std::uint32_t width, std::uint32_t height, int depth, int colourType, int interlace = 0) {
+    Bytes data;
+    Put32(data, width);
+    Put32(data, height);
+    data.insert(data.end(), {std::uint8_t(depth), std::uint8_t(colourType), 0, 0,
+                             std::uint8_t(interlace)});
+    return Chunk("IHDR", data);
+}
+
+/// A zlib stream holding `data` in one stored block.
+Bytes Stored(const Bytes& data) {
+    Bytes stream = {0x78, 0x01, 0x01, std::uint8_t(data.size()), std::uint8_t(data.size() >> 8),
+                    std::uint8_t(~data.size()), std::uint8_t(~data.size() >> 8)};
+    stream.insert(stream.end(), data.begin(), data.end());
+    Put32(stream, Adler32(data));
+    return stream;
+}
+
+Bytes Png(std::initializer_list<Bytes> chunks) {
+    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (const Bytes& chunk : chunks)
+        file.insert(file.end(), chunk.begin(), chunk.end());
+    return file;
+}
+
+/// A 2 x 2 RGB picture: red, green / blue, white; rows unfiltered unless `filter` says else.
+Bytes TinyPng(std::uint8_t filter = 0, int extraRows = 0) {
+    Bytes rows = {filter, 255, 0, 0, 0, 255, 0, 0, 0, 0, 255, 255, 255, 255};
+    rows.resize(std::size_t(14 + extraRows * 7), 0);
+    return Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", Stored(rows)), Chunk("IEND", {})});
+}
+
+Bytes TargaHeader(int type, int width, int height, int bits, int descriptor) {
+    return {0, 0, std::uint8_t(type), 0, 0, 0, 0, 0, 0, 0, 0, 0,
+            std::uint8_t(width), std::uint8_t(width >> 8), std::uint8_t(height),
+            std::uint8_t(height >> 8), std::uint8_t(bits), std::uint8_t(descriptor)};
+}
+
+/// Run-length encodes blue-green-red pixels, greedily: runs of two or more become run packets.
+/// Packets run on across rows as encoders may write them.
+Bytes RunLength(const Bytes& pixels, bool withAlpha) {
+    Bytes out;
+    const std::size_t count = pixels.size() / 3;
+    const auto same = [&](std::size_t a, std::size_t b) {
+        return std::equal(&pixels[a * 3], &pixels[a * 3 + 3], &pixels[b * 3]);
+    };
+    const auto put = [&](std::size_t i) {
+        out.insert(out.end(), &pixels[i * 3], &pixels[i * 3 + 3]);
+        if (withAlpha)
+            out.push_back(0x7F);
+    };
+    for (std::size_t i = 0; i < count;) {
+        std::size_t run = 1;
+        while (i + run < count && run < 128 && same(i, i + run))
+            ++run;
+        if (run > 1) {
+            out.push_back(std::uint8_t(0x80 | (run - 1)));
+            put(i);
+            i += run;
+            continue;
+        }
+        std::size_t literal = 1;
+        while (i + literal < count && literal < 128 &&
+               !(i + literal + 1 < count && same(i + literal, i + literal + 1)))
+            ++literal;
+        out.push_back(std::uint8_t(literal - 1));
+        for (std::size_t k = 0; k < literal; ++k)
+            put(i + k);
+        i += literal;
+    }
+    return out;
+}
+
+/// Reverses the order of the rows (and, with `mirror`, of the pixels in each row).
+Bytes Flipped(const Bytes& rows, int width, bool vertical, bool mirror) {
+    const std::size_t stride = std::size_t(width) * 3;
+    const std::size_t height = rows.size() / stride;
+    Bytes out;
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::size_t from = vertical ? height - 1 - y : y;
+        for (int x = 0; x < width; ++x) {
+            const std::size_t column = std::size_t(mirror ? width - 1 - x : x);
+            const auto* pixel = &rows[from * stride + column * 3];
+            out.insert(out.end(), pixel, pixel + 3);
+        }
+    }
+    return out;
+}
+
+Bytes Concat(Bytes first, const Bytes& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+} // namespace
+
+// ---- PNG ---------------------------------------------------------------------------------
+
+TEST(PngDecoding, DecodesEveryKindToTheKnownPixels) {
+    struct Case {
+        const char* file;
+        PixelOf pixel;
+        int width = 13;
+        int height = 11;
+    };
+    const Case cases[] = {
+        {"rgb8_filter0.png", Colour}, {"rgb8_filter1.png", Colour}, {"rgb8_filter2.png", Colour},
+        {"rgb8_filter3.png", Colour}, {"rgb8_filter4.png", Colour}, {"rgba8.png", Colour},
+        {"rgb16.png", Colour},        {"rgba16.png", Colour},       {"grey8.png", Grey},
+        {"grey16.png", Grey},         {"greyalpha8.png", Grey},     {"greyalpha16.png", Grey},
+        {"palette1.png", Indexed(2)}, {"palette2.png", Indexed(4)}, {"palette4.png", Indexed(16)},
+        {"palette8.png", Indexed(200)},
+        {"rgb8_adam7.png", Colour},   {"rgba16_adam7.png", Colour},
+        {"palette2_adam7.png", Indexed(4)},
+        {"rgb8_adam7_3x2.png", Colour, 3, 2}, // passes without pixels
+        {"rgb8_large.png", Colour, 301, 203},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(Pixels(Image(c.file), c.width, c.height), Expected(c.width, c.height, c.pixel));
+    }
+}
+
+TEST(PngDecoding, RefusesDamageWithTheRightSentence) {
+    EXPECT_EQ(Pixels(TinyPng(), 2, 2), Bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255}));
+    EXPECT_EQ(ErrorOf(TinyPng(5), 2, 2), kDamaged);           // no filter type 5
+    EXPECT_EQ(ErrorOf(TinyPng(0, 1), 2, 2), kDamaged);        // a row too many
+    EXPECT_EQ(ErrorOf(TinyPng(0, -1), 2, 2), kIncomplete);    // a row short
+    auto badCrc = Image("scene.png");
+    badCrc[29] ^= 1; // in the IHDR's CRC
+    EXPECT_EQ(ErrorOf(badCrc, 24, 18), kDamaged);
+
+    const Bytes ihdr = Ihdr(2, 2, 8, 2);
+    const Bytes idat = Chunk("IDAT", Stored(Bytes(14, 0)));
+    const Bytes iend = Chunk("IEND", {});
+    EXPECT_EQ(ErrorOf(Png({ihdr, Chunk("IDAT", {0x78, 0x01, 0xFF, 0xFF}), iend}), 2, 2), kDamaged);
+    EXPECT_EQ(ErrorOf(Png({idat, ihdr, iend}), 2, 2), kDamaged); // IHDR must come first
+    EXPECT_EQ(ErrorOf(Png({Ihdr(2, 2, 2, 3), Chunk("IDAT", Stored(Bytes(4, 0))), iend}), 2, 2),
+              kDamaged); // no palette
+    EXPECT_EQ(ErrorOf(Png({ihdr, idat}), 2, 2), kIncomplete);
+    EXPECT_EQ(ErrorOf(Png({ihdr, iend}), 2, 2), kIncomplete);
+    // Ancillary chunks are skipped, unknown critical ones cannot be.
+    EXPECT_TRUE(DecodeRenderedImage(Png({ihdr, Chunk("vlVn", {1}), idat, iend}), 2, 2).ok);
+    EXPECT_EQ(ErrorOf(Png({ihdr, Chunk("VLVN", {1}), idat, iend}), 2, 2), kUnsupported);
+    for (const Bytes& header : {Ihdr(2, 2, 16, 3), Ihdr(2, 2, 4, 2), Ihdr(2, 2, 8, 5),
+                                Ihdr(2, 2, 8, 2, 2)})
+        EXPECT_EQ(ErrorOf(Png({header, idat, iend}), 2, 2), kUnsupported);
+    EXPECT_EQ(ErrorOf(Image("grey1.png"), 13, 11), kUnsupported);
+}
+
+TEST(PngDecoding, ReportsTheSizeBeforeAllocating) {
+    DecodedImage image;
+    EXPECT_EQ(DecodePngImage(Image("scene.png"), image, 24 * 18 - 1), ImageDecodeStatus::TooLarge);
+    EXPECT_EQ(image.width, 24);
+    EXPECT_EQ(image.height, 18);
+    EXPECT_TRUE(image.rows.empty());
+    // 60000 x 60000 RGBA from a few bytes: refused from the header, or as having too little data.
+    const Bytes huge = Png({Ihdr(60000, 60000, 16, 6), Chunk("IDAT", Stored(Bytes(100, 0))),
+                            Chunk("IEND", {})});
+    largestAllocation = 0;
+    EXPECT_EQ(DecodePngImage(huge, image), ImageDecodeStatus::TooLarge);
+    EXPECT_EQ(DecodePngImage(huge, image, std::uint64_t{1} << 40), ImageDecodeStatus::Incomplete);
+    EXPECT_LT(largestAllocation.load(), std::size_t{1} << 20);
+}
+
+// ---- Targa -------------------------------------------------------------------------------
+
+TEST(TargaDecoding, PovRayOutputMatchesInEveryFormat) {
+    const Bytes png = Pixels(Image("scene.png"), 24, 18);
+    EXPECT_EQ(Pixels(Image("scene.tga"), 24, 18), png);
+    EXPECT_EQ(Pixels(Image("scene_rle.tga"), 24, 18), png);
+    // Top left is the background, rgb <0.2, 0.3, 0.8>; the sphere sits right of and below centre.
+    EXPECT_EQ(Bytes(png.begin(), png.begin() + 3), Bytes({204, 77, 51}));
+    EXPECT_NE(Flipped(png, 24, true, true), png);
+
+    const Bytes wide = Pixels(Image("scene_16bit.png"), 24, 18);
+    ASSERT_EQ(wide.size(), png.size());
+    for (std::size_t i = 0; i < png.size(); ++i)
+        EXPECT_LE(std::abs(wide[i] - png[i]), 1) << "byte " << i;
+
+    // With alpha: RGBA PNG and 32-bit Targas, plain and run-length encoded.
+    const Bytes alpha = Pixels(Image("scene_alpha.png"), 24, 18);
+    EXPECT_EQ(Pixels(Image("scene_alpha.tga"), 24, 18), alpha);
+    EXPECT_EQ(Pixels(Image("scene_alpha_rle.tga"), 24, 18), alpha);
+}
+
+TEST(TargaDecoding, HonoursOriginAndSkipsIdAndColourMap) {
+    const Bytes file = Image("scene.tga");
+    const Bytes pixels(file.begin() + 18, file.begin() + 18 + 24 * 18 * 3); // top first
+    const Bytes expected = Pixels(file, 24, 18);
+    for (int descriptor : {0x00, 0x10, 0x20, 0x30}) {
+        const bool bottomFirst = !(descriptor & 0x20);
+        const bool rightFirst = descriptor & 0x10;
+        const Bytes stored = Flipped(pixels, 24, bottomFirst, rightFirst);
+        SCOPED_TRACE(descriptor);
+        EXPECT_EQ(Pixels(Concat(TargaHeader(2, 24, 18, 24, descriptor), stored), 24, 18), expected);
+        EXPECT_EQ(Pixels(Concat(TargaHeader(10, 24, 18, 24, descriptor), RunLength(stored, false)),
+                         24, 18),
+                  expected);
+        EXPECT_EQ(Pixels(Concat(TargaHeader(10, 24, 18, 32, descriptor), RunLength(stored, true)),
+                         24, 18),
+                  expected);
+    }
+    // A 7-byte image ID and a declared colour map of three 24-bit entries come first.
+    Bytes withExtras = TargaHeader(2, 24, 18, 24, 0x20);
+    withExtras[0] = 7;
+    withExtras[1] = 1;
+    withExtras[5] = 3;
+    withExtras[7] = 24;
+    withExtras = Concat(Concat(withExtras, Bytes(7 + 9, 0xEE)), pixels);
+    EXPECT_EQ(Pixels(withExtras, 24, 18), expected);
+}
+
+TEST(TargaDecoding, RefusesOtherKindsAndBadPackets) {
+    EXPECT_EQ(ErrorOf(Concat(TargaHeader(2, 2, 1, 16, 0), Bytes(4, 0)), 2, 1), kUnsupported);
+    EXPECT_EQ(ErrorOf(Concat(TargaHeader(3, 2, 1, 8, 0), Bytes(2, 0)), 2, 1), kUnsupported);
+    EXPECT_EQ(ErrorOf(Concat(TargaHeader(11, 2, 1, 8, 0), Bytes(3, 0)), 2, 1), kUnsupported);
+    Bytes mapped = TargaHeader(1, 2, 1, 8, 0);
+    mapped[1] = 1;
+    mapped[5] = 2;
+    mapped[7] = 24;
+    EXPECT_EQ(ErrorOf(Concat(mapped, Bytes(8, 0)), 2, 1), kUnsupported);
+    EXPECT_EQ(ErrorOf(Concat(TargaHeader(2, 2, 1, 24, 0x40), Bytes(6, 0)), 2, 1), kUnsupported);
+
+    const Bytes rle = TargaHeader(10, 2, 2, 24, 0x20);
+    EXPECT_EQ(ErrorOf(Concat(rle, {0x84, 1, 2, 3}), 2, 2), kDamaged); // 5 pixels of 4
+    EXPECT_EQ(ErrorOf(Concat(rle, {0x81, 1, 2, 3, 0x02, 1, 2, 3}), 2, 2), kDamaged);
+    EXPECT_EQ(ErrorOf(Concat(rle, {0x81, 1, 2, 3, 0x81, 1, 2}), 2, 2), kIncomplete);
+    EXPECT_EQ(ErrorOf(Concat(rle, {0x83, 1, 2}), 2, 2), kIncomplete);
+    EXPECT_EQ(Pixels(Concat(rle, {0x83, 1, 2, 3}), 2, 2), Bytes({1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
+
+    // 65535 x 65535 claimed by a few bytes: nothing near that size is allocated.
+    DecodedImage image;
+    const Bytes huge = Concat(TargaHeader(10, 65535, 65535, 24, 0x20), {0xFF, 1, 2, 3});
+    largestAllocation = 0;
+    EXPECT_EQ(DecodeTargaImage(huge, image), ImageDecodeStatus::TooLarge);
+    EXPECT_EQ(DecodeTargaImage(huge, image, std::uint64_t{1} << 40), ImageDecodeStatus::Incomplete);
+    EXPECT_LT(largestAllocation.load(), std::size_t{1} << 20);
+}
+
+// ---- the entry point ---------------------------------------------------------------------
+
+TEST(RenderedImage, NamesWhatIsWrong) {
+    EXPECT_EQ(ErrorOf({}, 24, 18), "The rendered image is empty.");
+    for (const char* text : {"GIF89a and more", "P6 24 18 255\n", "\x89PNX"}) {
+        const std::string data = text;
+        EXPECT_EQ(ErrorOf(Bytes(data.begin(), data.end()), 24, 18),
+                  "The rendered image is neither a Targa nor a PNG file.");
+    }
+    EXPECT_EQ(ErrorOf(Image("scene.png"), 120, 120),
+              "The rendered image is 24 x 18 pixels instead of 120 x 120.");
+    EXPECT_EQ(ErrorOf(Image("scene_rle.tga"), 24, 17),
+              "The rendered image is 24 x 18 pixels instead of 24 x 17.");
+    const Bytes small = Concat(TargaHeader(2, 60, 60, 24, 0x20), Bytes(60 * 60 * 3, 9));
+    EXPECT_EQ(ErrorOf(small, 120, 120), "The rendered image is 60 x 60 pixels instead of 120 x 120.");
+    // The size is known from the header, so it is the first thing said even of a cut file.
+    EXPECT_EQ(ErrorOf(Bytes(small.begin(), small.begin() + 100), 120, 120),
+              "The rendered image is 60 x 60 pixels instead of 120 x 120.");
+    EXPECT_EQ(ErrorOf(Concat(TargaHeader(2, 200, 200, 24, 0x20), {}), 120, 120),
+              "The rendered image is 200 x 200 pixels instead of 120 x 120.");
+}
+
+TEST(RenderedImage, EveryCutFileIsIncomplete) {
+    for (const char* name : {"scene.png", "scene_alpha.png", "scene.tga", "scene_rle.tga",
+                             "scene_alpha_rle.tga"}) {
+        SCOPED_TRACE(name);
+        const Bytes file = Image(name);
+        // A PNG needs its last byte (IEND's CRC); a Targa needs the header and pixels only.
+        std::size_t needed = file.size();
+        if (file[0] != 0x89)
+            while (DecodeRenderedImage(Bytes(file.begin(), file.begin() + needed - 1), 24, 18).ok)
+                --needed;
+        EXPECT_LE(needed, file[0] != 0x89 ? file.size() - 26 : file.size()); // Targa footer
+        for (std::size_t size = 1; size < needed; ++size)
+            ASSERT_EQ(ErrorOf(Bytes(file.begin(), file.begin() + size), 24, 18), kIncomplete)
+                << size << " bytes";
+    }
+}
+
+TEST(RenderedImage, SurvivesRandomDamage) {
+    const std::set<std::string> sentences = {
+        kIncomplete, kDamaged, kUnsupported, "The rendered image is empty.",
+        "The rendered image is neither a Targa nor a PNG file."};
+    std::mt19937 random(20240607);
+    for (const char* name : {"scene.png", "scene.tga", "scene_rle.tga", "scene_alpha_rle.tga",
+                             "rgb8_adam7.png", "palette2_adam7.png", "rgba16.png",
+                             "rgb8_large.png"}) {
+        SCOPED_TRACE(name);
+        const Bytes original = Image(name);
+        DecodedImage reference;
+        ASSERT_TRUE(DecodePngImage(original, reference) == ImageDecodeStatus::Ok ||
+                    DecodeTargaImage(original, reference) == ImageDecodeStatus::Ok);
+        for (int round = 0; round < 400; ++round) {
+            Bytes file = original;
+            for (int i = 0; i <= round % 4; ++i)
+                file[random() % file.size()] ^= std::uint8_t(1 + random() % 255);
+            if (round % 5 == 0)
+                file.resize(random() % file.size());
+            const auto result = DecodeRenderedImage(file, reference.width, reference.height);
+            if (result.ok) {
+                EXPECT_EQ(result.image.rows.size(), reference.rows.size());
+            } else if (result.error.find(" pixels instead of ") == std::string::npos) {
+                EXPECT_TRUE(sentences.count(result.error)) << result.error;
+            }
+        }
+    }
+}

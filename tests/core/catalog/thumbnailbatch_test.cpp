@@ -1,0 +1,135 @@
+#include "catalog/thumbnailbatch.h"
+#include "catalog/ulvordoc.h"
+#include "texturefactory.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CDIB Picture(int size, std::uint8_t value) {
+    CDIB dib;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size * 3), value);
+    dib.SetBits(size, size, pixels, false);
+    return dib;
+}
+
+CMaterialMultipleObject Layered(const std::string& name, int layers) {
+    CMaterialMultipleObject texture;
+    texture.SetName(name);
+    for (int i = 0; i < layers; ++i)
+        texture.AddLayer(MakeTexture(name + " layer " + std::to_string(i)));
+    return texture;
+}
+
+std::vector<std::string> Captions(const ThumbnailBatch& batch) {
+    std::vector<std::string> captions;
+    for (const auto& task : batch.Tasks())
+        captions.push_back(task.caption);
+    return captions;
+}
+
+} // namespace
+
+TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
+    CUlvorDoc catalog;
+    for (const char* name : {"A", "B", "C"})
+        catalog.AddTexture(MakeTexture(name));
+    catalog.SetSelection(-1, 1);
+    ThumbnailBatch batch(catalog, true, true);
+    EXPECT_EQ(Captions(batch), (std::vector<std::string>{"Rendering texture 1 of 3", "Rendering texture 2 of 3",
+                                                         "Rendering texture 3 of 3"}));
+    for (std::size_t i = 0; i < 3; ++i)
+        batch.Complete(i, Picture(120, static_cast<std::uint8_t>(i)));
+    batch.Finish();
+    EXPECT_EQ(catalog.GetSelectedCount(), 0);
+    EXPECT_EQ(catalog.GetTexture(2).GetThumbnailWidth(), 120);
+}
+
+TEST(ThumbnailBatch, LayeredTextureWithBothCompositeAndLayers) {
+    CUlvorDoc catalog;
+    catalog.AddTexture(Layered("L", 2));
+    catalog.SetSelection(0, 1);
+    ThumbnailBatch batch(catalog, true, true);
+    EXPECT_EQ(Captions(batch), (std::vector<std::string>{"Rendering texture 1 of 1",
+                                                         "Rendering thumbnail 1 of 1 (Layer 1 of 2)",
+                                                         "Rendering thumbnail 1 of 1 (Layer 2 of 2)"}));
+    EXPECT_EQ(batch.Tasks()[0].width, 120);
+    EXPECT_EQ(batch.Tasks()[1].width, 100);
+    EXPECT_EQ(batch.Tasks()[2].height, 100);
+    EXPECT_EQ(&batch.Subject(2), static_cast<CMaterialMultipleObject&>(catalog.GetTexture(0)).GetLayer(1));
+}
+
+TEST(ThumbnailBatch, LayersOnlySkipsButDeselectsSimpleTextures) {
+    CUlvorDoc catalog;
+    catalog.AddTexture(MakeTexture("S1"));
+    catalog.AddTexture(Layered("L", 1));
+    catalog.AddTexture(MakeTexture("S2"));
+    catalog.SetSelection(-1, 1);
+    ThumbnailBatch batch(catalog, false, true);
+    ASSERT_EQ(batch.Tasks().size(), 1u);
+    EXPECT_EQ(batch.Tasks()[0].caption, "Rendering thumbnail 2 of 3 (Layer 1 of 1)");
+    batch.Complete(0, Picture(100, 9));
+    batch.Finish();
+    EXPECT_EQ(catalog.GetSelectedCount(), 0);
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0); // not rendered
+}
+
+TEST(ThumbnailBatch, PicturesArrivingOutOfOrderAreTakenInOrder) {
+    CUlvorDoc catalog;
+    for (const char* name : {"A", "B", "C", "D"})
+        catalog.AddTexture(MakeTexture(name));
+    catalog.SetSelection(-1, 1);
+    ThumbnailBatch batch(catalog, true, true);
+    batch.Complete(2, Picture(120, 3));
+    EXPECT_EQ(batch.Taken(), 0u);
+    EXPECT_EQ(catalog.GetTexture(2).GetThumbnailWidth(), 0);
+    EXPECT_EQ(catalog.GetSelectedCount(), 4);
+    batch.Complete(0, Picture(120, 1));
+    EXPECT_EQ(batch.Taken(), 1u);
+    EXPECT_FALSE(catalog.IsSelected(0));
+    EXPECT_TRUE(catalog.IsSelected(1));
+    batch.Complete(1, Picture(120, 2));
+    EXPECT_EQ(batch.Taken(), 3u);
+    EXPECT_EQ(catalog.GetSelectedIndices(), std::vector<int>{3});
+}
+
+TEST(ThumbnailBatch, EndingEarlyKeepsWhatCameBeforeTheStop) {
+    // Stop during the second of four textures, with the fourth already rendered side by side.
+    CUlvorDoc catalog;
+    for (const char* name : {"A", "B", "C", "D"})
+        catalog.AddTexture(MakeTexture(name));
+    catalog.SetSelection(-1, 1);
+    ThumbnailBatch batch(catalog, true, true);
+    batch.Complete(0, Picture(120, 1));
+    batch.Complete(3, Picture(120, 4));
+    batch.Finish();
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
+    EXPECT_EQ(catalog.GetTexture(3).GetThumbnailWidth(), 0); // dropped, as one at a time
+    EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST(ThumbnailBatch, StopInTheLayersKeepsTheCompositeAndTheSelection) {
+    CUlvorDoc catalog;
+    catalog.AddTexture(Layered("L", 3));
+    catalog.AddTexture(MakeTexture("S"));
+    catalog.SetSelection(-1, 1);
+    ThumbnailBatch batch(catalog, true, true);
+    batch.Complete(0, Picture(120, 1));
+    batch.Complete(1, Picture(100, 2));
+    batch.Finish();
+    auto& layered = static_cast<CMaterialMultipleObject&>(catalog.GetTexture(0));
+    EXPECT_EQ(layered.GetThumbnailWidth(), 120);
+    EXPECT_EQ(layered.GetLayer(0)->GetThumbnailWidth(), 100);
+    EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 0);
+    EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{0, 1}));
+}
+
+TEST(ThumbnailBatch, StopBeforeTheFirstTaskStillDeselectsTexturesWithoutTasks) {
+    CUlvorDoc catalog;
+    catalog.AddTexture(MakeTexture("S"));
+    catalog.AddTexture(Layered("L", 1));
+    catalog.SetSelection(-1, 1);
+    ThumbnailBatch batch(catalog, false, true);
+    batch.Finish();
+    EXPECT_EQ(catalog.GetSelectedIndices(), std::vector<int>{1});
+}

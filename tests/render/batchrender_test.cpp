@@ -1,0 +1,122 @@
+#include "catalog/thumbnailbatch.h"
+#include "catalog/ulvordoc.h"
+#include "model/materialmultipleobject.h"
+#include "model/materialsingleobject.h"
+#include "povray/batchrender.h"
+#include "povray/texturemaprender.h"
+#include "renderfixture.h"
+#include "samplecatalog.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::uint8_t> AllThumbnailBytes(const CUlvorDoc& catalog) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const CMaterialObject& texture = catalog.GetTexture(i);
+        auto add = [&](const CDIB& dib) { bytes.insert(bytes.end(), dib.Bits().begin(), dib.Bits().end()); };
+        add(texture.Thumbnail());
+        if (!texture.IsSimple())
+            for (int m = 0; m < static_cast<const CMaterialMultipleObject&>(texture).GetLayerCount(); ++m)
+                add(static_cast<const CMaterialMultipleObject&>(texture).GetLayer(m)->Thumbnail());
+    }
+    return bytes;
+}
+
+CUlvorDoc SmallCatalog() {
+    CUlvorDoc sample = BuildSampleCatalog();
+    CUlvorDoc catalog;
+    for (int index : {0, 2, 4, 16, 13})
+        catalog.AddTexture(sample.GetTexture(index));
+    return catalog;
+}
+
+} // namespace
+
+TEST_F(RenderTest, SideBySideBatchesGiveTheSamePicturesAsOneAtATime) {
+    CUlvorDoc sequential = SmallCatalog();
+    CUlvorDoc parallel = SmallCatalog();
+    for (CUlvorDoc* catalog : {&sequential, &parallel})
+        catalog->SetSelection(-1, 1);
+    ThumbnailBatch first(sequential, true, true);
+    ThumbnailBatch second(parallel, true, true);
+    RecordingSink one;
+    RecordingSink many;
+    ASSERT_TRUE(RenderThumbnailBatch(*m_runner, first, 1, one).Succeeded());
+    ASSERT_TRUE(RenderThumbnailBatch(*m_runner, second, 4, many).Succeeded());
+    EXPECT_EQ(sequential.GetSelectedCount(), 0);
+    EXPECT_EQ(parallel.GetSelectedCount(), 0);
+    EXPECT_EQ(AllThumbnailBytes(sequential), AllThumbnailBytes(parallel));
+    // One at a time, each render reports on its own with its caption.
+    EXPECT_EQ(one.ends, 7);
+    EXPECT_EQ(one.captions[4], "Rendering thumbnail 4 of 5 (Layer 1 of 2)");
+    // Side by side, one report covers the batch.
+    EXPECT_EQ(many.ends, 1);
+    EXPECT_EQ(many.captions.front(), "Rendering texture 1 of 5");
+    EXPECT_EQ(many.percents.back(), 100);
+    const auto& layered = static_cast<const CMaterialMultipleObject&>(parallel.GetTexture(3));
+    EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 100);
+    EXPECT_EQ(layered.GetThumbnailWidth(), 120);
+}
+
+TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
+    for (int jobs : {1, 3}) {
+        CUlvorDoc catalog = SmallCatalog();
+        catalog.GetTexture(1).SetName("Broken!"); // cannot be parsed
+        catalog.SetSelection(-1, 1);
+        ThumbnailBatch batch(catalog, true, true);
+        RecordingSink sink;
+        const RenderResult result = RenderThumbnailBatch(*m_runner, batch, jobs, sink);
+        EXPECT_EQ(result.status, RenderResult::PovRayFailed) << jobs;
+        EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{1, 2, 3, 4})) << jobs;
+        EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120) << jobs;
+        for (int i = 1; i < 5; ++i)
+            EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 0) << jobs << " texture " << i;
+        EXPECT_FALSE(m_runner->IsBusy());
+    }
+}
+
+TEST_F(RenderTest, StoppingASideBySideBatchKeepsTheOrder) {
+    CUlvorDoc catalog = SmallCatalog();
+    catalog.SetSelection(-1, 1);
+    m_settings.antialiasing = 1;
+    m_settings.antialiasingThreshold = 0.0f;
+    m_settings.raysPerPixel = 4;
+    // Big layer renders make the batch slow enough to stop.
+    ThumbnailBatch batch(catalog, true, true);
+    RecordingSink sink;
+    sink.onStarted = [&] { QTimer::singleShot(300, [&] { if (sink.stop) sink.stop(); }); };
+    const RenderResult result = RenderThumbnailBatch(*m_runner, batch, 3, sink);
+    EXPECT_EQ(result.status, RenderResult::Stopped);
+    // Whatever was taken is a prefix, and exactly the textures before it are deselected.
+    const auto selected = catalog.GetSelectedIndices();
+    ASSERT_FALSE(selected.empty());
+    for (int i = 0; i < catalog.GetCount(); ++i)
+        EXPECT_EQ(catalog.IsSelected(i), i >= selected.front());
+    for (int i = selected.front() + 1; i < catalog.GetCount(); ++i)
+        EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 0);
+    EXPECT_FALSE(m_runner->IsBusy());
+}
+
+TEST_F(RenderTest, TextureMapsWithAFlatFinish) {
+    CMaterialSingleObject red;
+    red.SetName("Flat Red");
+    red.pigment.color = {255, 0, 0, 0};
+    red.finish.phong = 100;
+    std::vector<std::uint8_t> pixels;
+    RecordingSink sink;
+    ASSERT_TRUE(RenderTextureMap(*m_runner, red, {64, 32, true, 100}, pixels, sink).Succeeded());
+    ASSERT_EQ(pixels.size(), 64u * 32u * 3u);
+    for (std::size_t i = 0; i < pixels.size(); i += 3) // blue, green, red: pure red everywhere
+        ASSERT_TRUE(pixels[i] == 0 && pixels[i + 1] == 0 && pixels[i + 2] == 255) << i;
+    EXPECT_EQ(red.finish.phong, 100); // the catalog's texture is untouched
+
+    ASSERT_TRUE(RenderTextureMap(*m_runner, red, {20, 20, true, 0}, pixels, sink).Succeeded());
+    EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](std::uint8_t b) { return b == 0; }));
+
+    ASSERT_TRUE(RenderTextureMap(*m_runner, red, {20, 20, false, 0}, pixels, sink).Succeeded());
+    EXPECT_FALSE(std::all_of(pixels.begin(), pixels.end(), [](std::uint8_t b) { return b == 0; }));
+}

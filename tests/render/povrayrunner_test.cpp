@@ -1,0 +1,203 @@
+#include "bitmap/dib.h"
+#include "model/materialmultipleobject.h"
+#include "model/materialsingleobject.h"
+#include "povray/povrayrunner.h"
+#include "renderfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CMaterialSingleObject Marble() {
+    CMaterialSingleObject texture;
+    texture.SetName("Red Marble");
+    texture.pigment.pattern = CMaterialMapping::Marble;
+    texture.pigment.turbulence.amount = 80;
+    texture.pigment.colorMap.colors[1] = {255, 40, 40, 0};
+    return texture;
+}
+
+CDIB Marked(int size) {
+    CDIB dib;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size * 3), 0x42);
+    dib.SetBits(size, size, pixels, false);
+    return dib;
+}
+
+/// A tiny uncompressed Targa checkerboard for image-map textures.
+void WriteCheckerTarga(const QString& path) {
+    QByteArray tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 8;
+    tga[14] = 8;
+    tga[16] = 24;
+    tga[17] = 0x20;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const char v = ((x + y) % 2) ? char(255) : char(0);
+            tga += v;
+            tga += char(0);
+            tga += char(255 - static_cast<unsigned char>(v));
+        }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(tga);
+}
+
+} // namespace
+
+TEST_F(RenderTest, TexturesOfEveryKindRenderToThumbnails) {
+    CMaterialSingleObject solid;
+    solid.SetName("Plain Blue");
+    solid.pigment.color = {20, 40, 200, 0};
+
+    CMaterialMultipleObject layered;
+    layered.SetName("Two Coats");
+    CMaterialSingleObject base = Marble();
+    CMaterialSingleObject top;
+    top.pigment.pattern = CMaterialMapping::Spotted;
+    top.pigment.colorMap.colors[0] = {255, 255, 255, 255};
+    layered.AddLayer(base);
+    layered.AddLayer(top);
+
+    WriteCheckerTarga(Path(QStringLiteral("checker.tga")));
+    CMaterialSingleObject imageMap;
+    imageMap.SetName("Checker Map");
+    imageMap.pigment.pattern = CMaterialMapping::ImageMap;
+    imageMap.pigment.image.fileType = 1;
+    imageMap.pigment.image.fileName = "checker.tga";
+    imageMap.pigment.transformations.scale = {4, 4, 4};
+
+    CMaterialSingleObject marble = Marble();
+    for (CMaterialObject* texture : std::initializer_list<CMaterialObject*>{&solid, &marble, &layered, &imageMap}) {
+        RecordingSink sink;
+        const RenderResult result = m_runner->UpdateTextureThumbnail(*texture, 120, 120, "Rendering...", sink);
+        ASSERT_TRUE(result.Succeeded()) << texture->GetName() << ": " << result.message.toStdString();
+        EXPECT_EQ(texture->GetThumbnailWidth(), 120);
+        EXPECT_EQ(texture->GetThumbnailHeight(), 120);
+        EXPECT_TRUE(HasDetail(texture->Thumbnail())) << texture->GetName();
+        EXPECT_EQ(sink.captions, std::vector<QString>{"Rendering..."});
+        EXPECT_EQ(sink.ends, 1);
+        ASSERT_FALSE(sink.percents.empty());
+        EXPECT_EQ(sink.percents.back(), 100);
+        EXPECT_TRUE(std::is_sorted(sink.percents.begin(), sink.percents.end()));
+    }
+    // The fixed files lie in the render folder.
+    for (const char* name : {"temptx$$.!!!", "temppv$$.!!!", "temp.tga"})
+        EXPECT_TRUE(QFile::exists(Path(QString::fromLatin1(name)))) << name;
+    EXPECT_TRUE(QFile(Path(QStringLiteral("temppv$$.!!!"))).open(QIODevice::ReadOnly));
+}
+
+TEST_F(RenderTest, ParseErrorsFailWithPovRaysMessageAndKeepTheThumbnail) {
+    CMaterialSingleObject bad = Marble();
+    bad.SetName("Bad Name!"); // declared as Bad_Name!, which POV-Ray cannot parse
+    bad.Thumbnail() = Marked(120);
+    RecordingSink sink;
+    const RenderResult result = m_runner->UpdateTextureThumbnail(bad, 120, 120, "Rendering...", sink);
+    EXPECT_EQ(result.status, RenderResult::PovRayFailed);
+    EXPECT_TRUE(result.message.startsWith("POV-Ray could not render the texture.\n\n")) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains("Parse Error")) << result.message.toStdString();
+    EXPECT_FALSE(result.message.contains("cannot open the user configuration file"));
+    EXPECT_EQ(bad.Thumbnail().Bits()[0], 0x42);
+    EXPECT_FALSE(m_runner->IsBusy());
+}
+
+TEST_F(RenderTest, StopEndsTheRenderWithoutAMessage) {
+    CMaterialSingleObject slow = Marble();
+    slow.normal.kind = CMaterialNormal::Bumps;
+    slow.normal.amount = 50;
+    slow.Thumbnail() = Marked(50);
+    m_settings.antialiasing = 1;
+    m_settings.antialiasingThreshold = 0.0f;
+    m_settings.raysPerPixel = 4;
+    RecordingSink sink;
+    sink.onStarted = [&] { QTimer::singleShot(400, [&] { if (sink.stop) sink.stop(); }); };
+    const RenderResult result = m_runner->UpdateTextureThumbnail(slow, 2000, 2000, "Rendering...", sink);
+    EXPECT_EQ(result.status, RenderResult::Stopped);
+    EXPECT_TRUE(result.message.isEmpty());
+    EXPECT_EQ(slow.GetThumbnailWidth(), 50);
+    EXPECT_EQ(sink.ends, 1);
+    EXPECT_FALSE(m_runner->IsBusy());
+}
+
+TEST_F(RenderTest, ASecondRenderWhileOneRunsIsRefused) {
+    CMaterialSingleObject first = Marble();
+    CMaterialSingleObject second = Marble();
+    RenderResult nested;
+    RecordingSink inner;
+    RecordingSink sink;
+    sink.onStarted = [&] { nested = m_runner->UpdateTextureThumbnail(second, 60, 60, "Rendering...", inner); };
+    EXPECT_TRUE(m_runner->UpdateTextureThumbnail(first, 60, 60, "Rendering...", sink).Succeeded());
+    EXPECT_EQ(nested.status, RenderResult::Busy);
+    EXPECT_TRUE(nested.message.isEmpty());
+    EXPECT_TRUE(inner.captions.empty()); // nothing was started
+    EXPECT_EQ(second.GetThumbnailWidth(), 0);
+}
+
+TEST_F(RenderTest, AMissingExecutableCannotBeStarted) {
+    m_settings.povExecutable = Path(QStringLiteral("no-such-povray"));
+    CMaterialSingleObject texture = Marble();
+    RecordingSink sink;
+    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    EXPECT_EQ(result.status, RenderResult::StartFailed);
+    EXPECT_EQ(result.title, "Execution Error");
+    EXPECT_EQ(result.message, "Error executing POV-RAY. Make sure the path in the Preferences is valid.");
+    EXPECT_EQ(sink.ends, 1);
+    EXPECT_FALSE(m_runner->IsBusy());
+}
+
+TEST_F(RenderTest, ClassicCommandLinesAreRefusedByPovRay37) {
+    m_settings.povCommandStyle = 1; // +b1 is not an option 3.7 knows
+    CMaterialSingleObject texture = Marble();
+    RecordingSink sink;
+    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    EXPECT_EQ(result.status, RenderResult::PovRayFailed);
+    EXPECT_TRUE(result.message.contains("command-line option")) << result.message.toStdString();
+    // Automatic detection finds 3.7 and its style works.
+    m_settings.povCommandStyle = 0;
+    EXPECT_NE(m_runner->Command(OutputFileName(), 60, 60).Text().find("+ft"), std::string::npos);
+    EXPECT_TRUE(m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
+}
+
+TEST_F(RenderTest, ShapesBeyondTheListRenderOnShapeZero) {
+    CMaterialSingleObject texture = Marble();
+    texture.SetPreviewShape(200);
+    RecordingSink sink;
+    ASSERT_TRUE(m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
+    ASSERT_EQ(sink.statuses.size(), 1u);
+    EXPECT_TRUE(sink.statuses[0].contains("shape 0")) << sink.statuses[0].toStdString();
+    EXPECT_EQ(texture.GetPreviewShape(), 200); // the texture keeps its choice
+}
+
+TEST_F(RenderTest, UnreadablePicturesFailAndKeepTheThumbnail) {
+    CMaterialSingleObject texture = Marble();
+    texture.Thumbnail() = Marked(60);
+    m_settings.povExecutable = FakePovRay(QStringLiteral("printf 'not a picture' > temp.tga"));
+    RecordingSink sink;
+    RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    EXPECT_EQ(result.status, RenderResult::ImageFailed);
+    EXPECT_EQ(result.message, "The rendered image is neither a Targa nor a PNG file.");
+    EXPECT_EQ(texture.Thumbnail().Bits()[0], 0x42);
+
+    m_settings.povExecutable = FakePovRay(QStringLiteral("exit 0"));
+    result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    EXPECT_EQ(result.status, RenderResult::ImageFailed);
+    EXPECT_EQ(result.message, QDir(m_dir.path()).filePath("temp.tga") + " was not found.");
+}
+
+TEST_F(RenderTest, PngOutputIsReadToo) {
+    // A POV-Ray that ignores the Targa request and writes PNG under the asked name.
+    const QString povray = m_settings.EffectivePovExecutable();
+    m_settings.povCommandStyle = 2;
+    m_settings.povExecutable = FakePovRay(
+        QStringLiteral("'%1' +itemppv\\$\\$.!!! +otemp.png -d -a +w60 +h60 -p && mv temp.png temp.tga").arg(povray));
+    CMaterialSingleObject texture = Marble();
+    RecordingSink sink;
+    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();
+    EXPECT_TRUE(HasDetail(texture.Thumbnail()));
+}

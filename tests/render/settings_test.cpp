@@ -1,0 +1,115 @@
+#include "settings/programsettings.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("settings.conf"));
+    }
+    QSettings Store() { return QSettings(m_path, QSettings::IniFormat); }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
+    QSettings store = Store();
+    ProgramSettings settings;
+    settings.antialiasingThreshold = 9.0f;
+    settings.parallelRenders = 1;
+    settings.Load(store);
+    EXPECT_EQ(settings.programDirectory, QString());
+    EXPECT_EQ(settings.antialiasingThreshold, 1.5f);
+    EXPECT_EQ(settings.useVideoForWindows, 1);
+    EXPECT_EQ(settings.raysPerPixel, 2);
+    EXPECT_EQ(settings.updateThumbnail, 1);
+    EXPECT_EQ(settings.antialiasing, 0);
+    EXPECT_EQ(settings.textureMapWidth, 120);
+    EXPECT_EQ(settings.textureMapAspectRatio, 1.0f);
+    EXPECT_EQ(settings.textureMapOverrideFinish, 1);
+    EXPECT_EQ(settings.textureMapBrightness, 100);
+    EXPECT_EQ(settings.displayMailingListDialog, 1);
+    EXPECT_EQ(settings.povCommandStyle, 0);
+    EXPECT_EQ(settings.parallelRenders, 4);
+}
+
+TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    {
+        QSettings store = Store();
+        ProgramSettings settings;
+        settings.programDirectory = QStringLiteral("/data/velvane");
+        settings.povExecutable = QStringLiteral("/usr/bin/povray");
+        settings.antialiasingThreshold = 0.3f;
+        settings.textureMapAspectRatio = 2.5f;
+        settings.raysPerPixel = 4;
+        settings.antialiasing = 1;
+        settings.Save(store);
+    }
+    std::setlocale(LC_ALL, "C");
+    QSettings store = Store();
+    store.beginGroup(QStringLiteral("Settings"));
+    EXPECT_EQ(store.value("Program Directory").toString(), "/data/velvane");
+    EXPECT_EQ(store.value("POV Executable").toString(), "/usr/bin/povray");
+    EXPECT_EQ(store.value("Antialiasing Threshold").toString(), "0.300000");
+    EXPECT_EQ(store.value("Texture Map Aspect Ratio").toString(), "2.500000");
+    EXPECT_EQ(store.value("Rays Per Pixel").toInt(), 4);
+    EXPECT_EQ(store.value("Antialiasing").toInt(), 1);
+    for (const char* name : {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
+                             "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
+                             "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
+                             "Texture Map Brightness", "POV Command Style", "Parallel Renders"})
+        EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
+    store.endGroup();
+
+    ProgramSettings loaded;
+    loaded.Load(store);
+    EXPECT_EQ(loaded.antialiasingThreshold, 0.3f);
+    EXPECT_EQ(loaded.textureMapAspectRatio, 2.5f);
+    EXPECT_EQ(loaded.programDirectory, "/data/velvane");
+}
+
+TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {
+    {
+        QSettings store = Store();
+        store.setValue(QStringLiteral("Settings/Antialiasing Threshold"), QStringLiteral("abc"));
+        store.setValue(QStringLiteral("Settings/Texture Map Aspect Ratio"), QStringLiteral(" 1.25xyz"));
+    }
+    QSettings store = Store();
+    ProgramSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.antialiasingThreshold, 0.0f);
+    EXPECT_EQ(settings.textureMapAspectRatio, 1.25f);
+    settings.Save(store);
+    EXPECT_EQ(store.value(QStringLiteral("Settings/Antialiasing Threshold")).toString(), "0.000000");
+    EXPECT_EQ(RealFromSettingText(QStringLiteral("1,5")), 1.0f); // no locale: the comma ends the number
+    EXPECT_EQ(RealToSettingText(1.5f), "1.500000");
+}
+
+TEST_F(SettingsTest, EmptyPathsFallBackToTheDataFolderAndPovRayOnPath) {
+    ProgramSettings settings;
+    EXPECT_TRUE(settings.EffectiveProgramDirectory().endsWith(QStringLiteral("/Velvane")));
+    EXPECT_EQ(settings.EffectivePovExecutable(), QStandardPaths::findExecutable(QStringLiteral("povray")));
+    EXPECT_FALSE(settings.EffectivePovExecutable().isEmpty()) << "povray must be installed for the tests";
+    settings.programDirectory = QStringLiteral("/somewhere");
+    settings.povExecutable = QStringLiteral("/opt/pov");
+    EXPECT_EQ(settings.EffectiveProgramDirectory(), "/somewhere");
+    EXPECT_EQ(settings.CommandOptions().executable, "/opt/pov");
+    settings.povCommandStyle = 1;
+    EXPECT_EQ(settings.CommandStyle(), PovCommandStyle::Classic);
+    settings.povCommandStyle = 7;
+    EXPECT_EQ(settings.CommandStyle(), PovCommandStyle::Automatic);
+}

@@ -1,0 +1,126 @@
+#include "files/sidefiles.h"
+#include "shapes/builtinshapes.h"
+#include "shapes/customshape.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(ShapeFile, MissingFileIsGeneratedOnceFromTheBuiltInShapes) {
+    QTemporaryDir dir;
+    std::optional<SideFileNotice> notice;
+    ShapeList shapes = LoadShapeFile(dir.path(), notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "Shape file not found!");
+    EXPECT_EQ(notice->text, "Generating shape file....");
+    ASSERT_EQ(shapes.size(), 33u);
+    EXPECT_EQ(shapes[0]->GetName(), "Sphere");
+    const auto builtin = BuiltinShapeFile();
+    EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())),
+              QByteArray(reinterpret_cast<const char*>(builtin.data()), static_cast<qsizetype>(builtin.size())));
+
+    shapes = LoadShapeFile(dir.path(), notice);
+    EXPECT_FALSE(notice); // read silently the second time
+    EXPECT_EQ(shapes.size(), 33u);
+}
+
+TEST(ShapeFile, DamagedFileIsReportedLeftAloneAndReplacedByTheBuiltIns) {
+    QTemporaryDir dir;
+    const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x0C\x00" "CCustomShape\x06Sph", 25);
+    WriteBytes(ShapeFilePath(dir.path()), damaged);
+    std::optional<SideFileNotice> notice;
+    const ShapeList shapes = LoadShapeFile(dir.path(), notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->icon, SideFileNotice::Warning);
+    EXPECT_TRUE(notice->text.contains(ShapeFilePath(dir.path())));
+    EXPECT_EQ(shapes.size(), 33u);
+    EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())), damaged);
+}
+
+TEST(ShapeFile, UnwritableFolderGivesAFatalErrorAndNoShapes) {
+    std::optional<SideFileNotice> notice;
+    const ShapeList shapes = LoadShapeFile(QStringLiteral("/proc/velvane-cannot-exist"), notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "Fatal Error");
+    EXPECT_EQ(notice->text, "Unable to open the file /proc/velvane-cannot-exist/shapes.dat");
+    EXPECT_TRUE(shapes.empty());
+}
+
+TEST(ShapeFile, SavedShapesLoadAgain) {
+    QTemporaryDir dir;
+    ShapeList shapes = BuiltinShapes();
+    shapes.resize(2);
+    static_cast<CCustomShape&>(*shapes[1]).SetName("My Box");
+    ASSERT_TRUE(SaveShapeFile(dir.path(), shapes));
+    std::optional<SideFileNotice> notice;
+    const ShapeList loaded = LoadShapeFile(dir.path(), notice);
+    EXPECT_FALSE(notice);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[1]->GetName(), "My Box");
+}
+
+TEST(ColorFile, MissingDamagedAndSaved) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(LoadColorFile(dir.path()).empty());
+    NamedColorList colors;
+    colors.push_back(std::make_unique<CNamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
+    colors.push_back(std::make_unique<CNamedColor>("Sea \u20AC", ColorRGBF{0, 105, 148, 20}));
+    EXPECT_FALSE(SaveColorFile(dir.path(), colors));
+    // Count 2, a new class record (schema 1) named CNamedColor.
+    const QByteArray stored = FileBytes(ColorFilePath(dir.path()));
+    EXPECT_EQ(stored.left(19), QByteArray("\x02\x00\xFF\xFF\x01\x00\x0B\x00" "CNamedColor", 19));
+    NamedColorList loaded = LoadColorFile(dir.path());
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[1]->GetName(), "Sea \u20AC");
+    EXPECT_EQ(loaded[1]->GetColor(), (ColorRGBF{0, 105, 148, 20}));
+
+    WriteBytes(ColorFilePath(dir.path()), stored.left(stored.size() - 3)); // the second one cut short
+    loaded = LoadColorFile(dir.path());
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0]->GetName(), "Brick");
+
+    const auto notice = SaveColorFile(QStringLiteral("/proc/velvane-cannot-exist"), colors);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "File open error");
+    EXPECT_EQ(notice->text, "Cannot open the file /proc/velvane-cannot-exist/colors.dat");
+}
+
+TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
+    QTemporaryDir dir;
+    IorPresetList presets = LoadIorPresets(dir.path());
+    ASSERT_EQ(presets.size(), 1u);
+    EXPECT_EQ(presets[0]->GetDescription(), "Vacuum");
+    EXPECT_EQ(presets[0]->GetValue(), 1.0f);
+
+    presets.push_back(std::make_unique<CIORValue>("Water", 1.33f));
+    EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
+    EXPECT_EQ(FileBytes(IorFilePath(dir.path())).left(8), QByteArray("\x02\x00\xFF\xFF\x01\x00\x09\x00", 8));
+    presets = LoadIorPresets(dir.path());
+    ASSERT_EQ(presets.size(), 2u);
+    EXPECT_EQ(presets[1]->GetValue(), 1.33f);
+
+    presets.clear();
+    EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
+    EXPECT_TRUE(LoadIorPresets(dir.path()).empty()); // an empty list stays empty
+
+    const auto notice = SaveIorPresets(QStringLiteral("/proc/velvane-cannot-exist"), presets);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "IO Error");
+    EXPECT_EQ(notice->text, "Error opening iorvalue.dat");
+}
