@@ -79,7 +79,7 @@ void ConsoleProgress::Started(std::function<void()> stop) {
 void ConsoleProgress::SetCaption(const QString& caption) {
     if (caption == m_caption)
         return;
-    if (!m_terminal && m_percent >= 0)
+    if (m_terminal)
         std::fprintf(stderr, "\n");
     m_caption = caption;
     Show();
@@ -96,16 +96,18 @@ void ConsoleProgress::Progress(int percent) {
 void ConsoleProgress::End() {
     m_interruptPoll->stop();
     m_stop = nullptr;
-    if (m_terminal)
+    if (m_terminal) {
         Show();
-    std::fprintf(stderr, "\n");
+        std::fprintf(stderr, "\n");
+    }
 }
 
+/// On a terminal the line is redrawn in place; otherwise each caption is one line.
 void ConsoleProgress::Show() {
     if (m_terminal)
         std::fprintf(stderr, "\r%s %3d%%", m_caption.toLocal8Bit().constData(), std::max(0, m_percent));
-    else if (m_percent <= 0)
-        std::fprintf(stderr, "%s", m_caption.toLocal8Bit().constData());
+    else
+        std::fprintf(stderr, "%s\n", m_caption.toLocal8Bit().constData());
     std::fflush(stderr);
 }
 

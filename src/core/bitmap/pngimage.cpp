@@ -84,26 +84,17 @@ ImageDecodeStatus ReadHeader(std::span<const std::uint8_t> data, Header& header)
         return ImageDecodeStatus::Damaged;
     header.depth = data[8];
     const unsigned colourType = data[9];
-    const bool wideSamples = header.depth == 8 || header.depth == 16;
-    switch (colourType) {
-    case Grey:
-    case Rgb:
-    case GreyAlpha:
-    case Rgba:
-        if (!wideSamples)
-            return ImageDecodeStatus::Unsupported;
-        header.channels = colourType == Grey ? 1 : colourType == GreyAlpha ? 2
-                                                : colourType == Rgb       ? 3
-                                                                          : 4;
-        break;
-    case Palette:
-        if (header.depth != 1 && header.depth != 2 && header.depth != 4 && header.depth != 8)
-            return ImageDecodeStatus::Unsupported;
-        header.channels = 1;
-        break;
-    default:
+    // Samples per pixel by colour type; 0 for the undefined types 1 and 5.
+    static constexpr std::array<unsigned, 7> kChannels = {1, 0, 3, 1, 2, 0, 4};
+    if (colourType >= kChannels.size() || kChannels[colourType] == 0)
         return ImageDecodeStatus::Unsupported;
-    }
+    header.channels = kChannels[colourType];
+    const unsigned depth = header.depth;
+    const bool supportedDepth = colourType == Palette
+                                    ? depth == 1 || depth == 2 || depth == 4 || depth == 8
+                                    : depth == 8 || depth == 16;
+    if (!supportedDepth)
+        return ImageDecodeStatus::Unsupported;
     header.colourType = static_cast<ColourType>(colourType);
     // Compression and filter method 0 are the only ones defined; interlace 0 or 1 (Adam7).
     if (data[10] != 0 || data[11] != 0 || data[12] > 1)
