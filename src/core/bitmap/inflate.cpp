@@ -71,8 +71,8 @@ bool BuildTable(HuffmanTable& table, std::span<const std::uint8_t> lengths, Code
             return false;
     }
 
-    std::array<std::int32_t, kMaxCodeLength + 2> nextCode{};
-    std::array<std::uint16_t, kMaxCodeLength + 2> nextIndex{};
+    std::array<std::int32_t, kMaxCodeLength + 1> nextCode{};
+    std::array<std::uint16_t, kMaxCodeLength + 1> nextIndex{};
     std::int32_t code = 0;
     std::uint16_t index = 0;
     for (unsigned length = 1; length <= kMaxCodeLength; ++length) {

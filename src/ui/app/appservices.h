@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class CMaterialObject;
+class Document;
+class DocumentTemplate;
+class PovRayRunner;
+class QWidget;
+class RenderProgressSink;
+class TextureEditors;
+struct ProgramSettings;
+
+/// The textures put aside by Copy and Cut, owned by the application.
+using TextureCopyList = std::vector<std::unique_ptr<CMaterialObject>>;
+
+/// What windows and dialogs need of the application: its settings, the POV-Ray runner, the
+/// shared lists and the document kinds. The application object provides it; tests provide
+/// their own.
+class AppServices {
+public:
+    virtual ~AppServices() = default;
+
+    virtual ProgramSettings& Settings() = 0;
+    /// Writes the settings to the settings store at once.
+    virtual void SaveSettings() = 0;
+    virtual PovRayRunner& Runner() = 0;
+    /// A progress report for a render started from `parent`'s window (the progress dialog).
+    virtual std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) = 0;
+    virtual TextureCopyList& CopyList() = 0;
+
+    virtual DocumentTemplate& CatalogTemplate() = 0;
+    virtual DocumentTemplate& TextureMapTemplate() = 0;
+    /// Creates a new, empty document of `kind` in a window of its own; null when it fails.
+    virtual Document* NewDocument(DocumentTemplate& kind) = 0;
+    /// Opens the help page for a context number (2 Preferences, 3-6 the edit sheet's pages).
+    virtual void ShowHelp(int context) = 0;
+    /// The texture editors, or null while none is installed.
+    virtual TextureEditors* Editors() = 0;
+};

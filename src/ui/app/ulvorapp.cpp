@@ -1,0 +1,248 @@
+#include "ulvorapp.h"
+
+#include "catalog/catalogdocument.h"
+#include "catalog/ulvorview.h"
+#include "dialogs/aboutdlg.h"
+#include "dialogs/configsheet.h"
+#include "dialogs/renderprogressdlg.h"
+#include "dialogs/startupnoticedlg.h"
+#include "framework/documenttemplate.h"
+#include "framework/prompts.h"
+#include "help/helpbrowser.h"
+#include "mainframe.h"
+#include "povray/povrayrunner.h"
+#include "texmap/texmapdoc.h"
+#include "texmap/texmapview.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSettings>
+
+CUlvorApp::CUlvorApp() = default;
+
+CUlvorApp::~CUlvorApp() {
+    // Windows go before the documents they show; the lists before the settings they used.
+    m_frame.reset();
+    m_documents.clear();
+    CloseHelpWindow();
+}
+
+bool CUlvorApp::Startup(const QStringList& files) {
+    auto store = OpenSettingsStore();
+    m_frame = std::make_unique<CMainFrame>(*this);
+    m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes);
+
+    m_settings.Load(*store);
+    // Without a program directory or POV-Ray the program cannot render: ask at once, offering
+    // the per-user data folder and the POV-Ray found on the PATH.
+    if (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty())
+        RunPreferences(*this, nullptr);
+
+    m_palette = CreateAppPalette();
+    m_frame->LoadRecentFiles(*store);
+
+    m_catalogTemplate = std::make_unique<DocumentTemplate>(
+        129,
+        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"), QStringLiteral(".VLV"),
+                                  QStringLiteral("Ulvor.Document"), QStringLiteral("Ulvor Document")},
+        [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
+        [this](Document& document) {
+            return static_cast<QWidget*>(new CUlvorView(static_cast<CatalogDocument&>(document), *this));
+        });
+    m_textureMapTemplate = std::make_unique<DocumentTemplate>(
+        154,
+        DocumentTemplate::Strings{QStringLiteral("Texture Map"), QStringLiteral("Bitmap (*.bmp)"), QStringLiteral(".BMP"),
+                                  QStringLiteral("TexMap.Document"), QStringLiteral("TexMap Document")},
+        [](DocumentTemplate& kind) { return std::make_unique<CTexMapDoc>(kind); },
+        [](Document& document) { return static_cast<QWidget*>(new CTexMapView(static_cast<CTexMapDoc&>(document))); });
+
+    m_frame->RestoreWindowState(*store);
+    m_frame->show();
+
+    if (m_settings.displayMailingListDialog)
+        ShowStartupNotice();
+
+    std::optional<SideFileNotice> notice;
+    m_shapes = LoadShapeFile(m_settings.EffectiveProgramDirectory(), notice);
+    if (notice)
+        ShowNotice(*notice);
+    m_namedColors = LoadColorFile(m_settings.EffectiveProgramDirectory());
+
+    // Documents named on the command line (how the desktop hands over files) are opened.
+    for (const QString& file : files)
+        OpenDocumentFile(file);
+    return true;
+}
+
+void CUlvorApp::ShowStartupNotice() {
+    CStartupNoticeDlg notice(m_frame.get());
+    if (notice.exec() == QDialog::Accepted)
+        m_settings.displayMailingListDialog = notice.DisplayAgain() ? 1 : 0;
+}
+
+void CUlvorApp::ShowNotice(const SideFileNotice& notice) {
+    const Prompts::Icon icon = notice.icon == SideFileNotice::Error     ? Prompts::Icon::Error
+                               : notice.icon == SideFileNotice::Warning ? Prompts::Icon::Warning
+                                                                        : Prompts::Icon::Information;
+    Prompts::Message(m_frame.get(), icon, notice.title, notice.text);
+}
+
+void CUlvorApp::SetEditors(TextureEditors* editors) {
+    m_editors = editors;
+    if (m_frame)
+        m_frame->UpdateCommands();
+}
+
+void CUlvorApp::SaveSettings() {
+    auto store = OpenSettingsStore();
+    m_settings.Save(*store);
+    store->sync();
+}
+
+std::unique_ptr<RenderProgressSink> CUlvorApp::MakeProgress(QWidget* parent) {
+    auto dialog = std::make_unique<CRenderProgressDlg>(parent ? parent->window() : m_frame.get());
+    dialog->SetStatusHandler([this](const QString& text) {
+        if (m_frame)
+            m_frame->ShowStatus(text);
+    });
+    return dialog;
+}
+
+void CUlvorApp::ShowHelp(int context) { ShowHelpTopic(context, QApplication::activeWindow()); }
+
+// ---- documents ----------------------------------------------------------------------------
+
+Document* CUlvorApp::AddDocument(std::unique_ptr<Document> document) {
+    Document* added = document.get();
+    m_documents.push_back(std::move(document));
+    OpenAnotherWindow(*added);
+    return added;
+}
+
+void CUlvorApp::OpenAnotherWindow(Document& document) {
+    QMdiSubWindow* window = m_frame->AddView(document, document.Kind().CreateView(document));
+    window->installEventFilter(this);
+}
+
+Document* CUlvorApp::NewDocument(DocumentTemplate& kind) {
+    std::unique_ptr<Document> document = kind.CreateDocument();
+    document->SetUntitledTitle(kind.NextUntitledTitle());
+    return AddDocument(std::move(document));
+}
+
+void CUlvorApp::OnFileNew() { NewDocument(*m_catalogTemplate); }
+
+void CUlvorApp::OnFileOpen() {
+    // Open offers catalogs; texture maps come back through the recent-file list.
+    const QString path = Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QStringLiteral("*.vlv"),
+                                               QStringLiteral("Velvane (*.vlv)"));
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+Document* CUlvorApp::OpenDocumentFile(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    for (const auto& document : m_documents) {
+        if (QFileInfo(document->Path()).absoluteFilePath() == full && !document->Path().isEmpty()) {
+            const QList<QWidget*> views = m_frame->ViewsOf(*document);
+            if (!views.isEmpty())
+                m_frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(views.first()->parentWidget()));
+            return document.get();
+        }
+    }
+    DocumentTemplate& kind = m_textureMapTemplate->Matches(full) ? *m_textureMapTemplate : *m_catalogTemplate;
+    std::unique_ptr<Document> document = kind.CreateDocument();
+    const FileResult result = document->Load(full);
+    if (!result) {
+        const QString title = document->property("errorCaption").toString();
+        Prompts::Error(m_frame.get(), title.isEmpty() ? QStringLiteral("Velvane") : title, result.message);
+        return nullptr;
+    }
+    document->SetPath(full);
+    m_frame->AddRecentFile(full);
+    return AddDocument(std::move(document));
+}
+
+bool CUlvorApp::eventFilter(QObject* watched, QEvent* event) {
+    // A window closing: the document's last window offers to save first and closes it.
+    if (event->type() == QEvent::Close && !m_closing) {
+        auto* window = qobject_cast<QMdiSubWindow*>(watched);
+        Document* document = nullptr;
+        if (window) {
+            if (auto* catalog = qobject_cast<CUlvorView*>(window->widget()))
+                document = &catalog->Document();
+            else if (auto* map = qobject_cast<CTexMapView*>(window->widget()))
+                document = &map->Document();
+        }
+        if (document && m_frame->ViewsOf(*document).size() == 1) {
+            if (!document->SaveModified(m_frame.get())) {
+                event->ignore();
+                return true;
+            }
+            if (!document->Path().isEmpty())
+                m_frame->AddRecentFile(document->Path());
+            // The document goes once its last window is gone.
+            connect(window, &QObject::destroyed, this, [this, document] { ForgetDocument(document); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CUlvorApp::ForgetDocument(Document* document) {
+    std::erase_if(m_documents, [document](const auto& owned) { return owned.get() == document; });
+    if (m_frame)
+        m_frame->UpdateCommands();
+}
+
+bool CUlvorApp::CloseDocument(Document& document) {
+    if (!document.SaveModified(m_frame.get()))
+        return false;
+    if (!document.Path().isEmpty())
+        m_frame->AddRecentFile(document.Path());
+    m_closing = true;
+    for (QWidget* view : m_frame->ViewsOf(document))
+        if (auto* window = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+            window->setAttribute(Qt::WA_DeleteOnClose, false);
+            window->close();
+            delete window;
+        }
+    m_closing = false;
+    ForgetDocument(&document);
+    return true;
+}
+
+bool CUlvorApp::CloseAllDocuments() {
+    for (const auto& document : m_documents)
+        if (!document->SaveModified(m_frame.get()))
+            return false;
+    while (!m_documents.empty()) {
+        Document& document = *m_documents.back();
+        document.SetModifiedFlag(false); // already offered for saving
+        CloseDocument(document);
+    }
+    return true;
+}
+
+void CUlvorApp::OnFrameClosing() {
+    auto store = OpenSettingsStore();
+    m_frame->SaveWindowState(*store);
+    m_frame->SaveRecentFiles(*store);
+    m_settings.Save(*store);
+    store->sync();
+    if (const auto notice = SaveColorFile(m_settings.EffectiveProgramDirectory(), m_namedColors))
+        ShowNotice(*notice);
+    m_copyList.clear();
+    CloseHelpWindow();
+}
+
+// ---- commands -----------------------------------------------------------------------------
+
+void CUlvorApp::OnPreferences() { RunPreferences(*this, m_frame.get()); }
+
+void CUlvorApp::OnAbout() {
+    CAboutDlg about(m_frame.get());
+    about.exec();
+}

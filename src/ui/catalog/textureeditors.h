@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class CMaterialMultipleObject;
+class CMaterialSingleObject;
+class QWidget;
+
+/// The dialogs in which textures are created and changed. Each edits the caller's working
+/// copy in place and returns true on OK; on Cancel the caller discards the copy.
+class TextureEditors {
+public:
+    virtual ~TextureEditors() = default;
+
+    /// The texture edit sheet, titled "New Simple Texture" or "Modify Simple Texture".
+    virtual bool EditSimple(CMaterialSingleObject& texture, const QString& title, QWidget* parent) = 0;
+    /// The layered texture dialog.
+    virtual bool EditLayered(CMaterialMultipleObject& texture, QWidget* parent) = 0;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QLineEdit;
+class QWidget;
+
+/// Reading numbers from dialog fields with the program's standard messages. Text is read the
+/// same way whatever the user's locale: "." is the decimal point, blanks around the number are
+/// allowed, anything else after it is not. A field that fails shows its message (title
+/// "Velvane"), gets the focus back with its text selected, and the caller stops reading.
+namespace Validation {
+
+inline constexpr const char* kIntegerMessage = "Please enter an integer.";
+inline constexpr const char* kNumberMessage = "Please enter a number.";
+inline constexpr const char* kIntegerRangeMessage = "Please enter an integer between %1 and %2.";
+inline constexpr const char* kNumberRangeMessage = "Please enter a number between %1 and %2.";
+
+/// An optionally signed whole number in the range of int, or nothing.
+std::optional<int> ParseInteger(const QString& text);
+/// A decimal number ("1.5", "-.25", "3.", "1e-3"), or nothing. No infinities, no NaN.
+std::optional<double> ParseNumber(const QString& text);
+
+/// "Please enter an integer between 1 and 16."
+QString IntegerRangeText(int minimum, int maximum);
+/// "Please enter a number between 0.0 and 3.0." (bounds written as number fields show them).
+QString NumberRangeText(float minimum, float maximum);
+
+/// Reads an integer from `field`; on failure shows the message, focuses the field and returns
+/// nothing. The message box belongs to `parent`, or to the field's window when it is null.
+std::optional<int> ReadInteger(QLineEdit* field, QWidget* parent = nullptr);
+std::optional<int> ReadInteger(QLineEdit* field, int minimum, int maximum, QWidget* parent = nullptr);
+/// Reads a 32-bit float from `field`, with the same rules.
+std::optional<float> ReadNumber(QLineEdit* field, QWidget* parent = nullptr);
+std::optional<float> ReadNumber(QLineEdit* field, float minimum, float maximum, QWidget* parent = nullptr);
+
+/// Shows `message` for `field` and gives the field the focus with its text selected.
+void RefuseField(QLineEdit* field, const QString& message, QWidget* parent = nullptr);
+
+/// Reads a dialog's fields one after another and stops at the first that fails: once a read
+/// has failed, later reads leave their targets alone and show nothing.
+///
+///     FieldReader reader(this);
+///     reader.Number(m_threshold, threshold, 0.0f, 3.0f);
+///     reader.Integer(m_width, width, 10, 3096);
+///     if (!reader.Ok()) return;
+class FieldReader {
+public:
+    explicit FieldReader(QWidget* parent = nullptr) : m_parent(parent) {}
+
+    bool Integer(QLineEdit* field, int& target);
+    bool Integer(QLineEdit* field, int& target, int minimum, int maximum);
+    bool Number(QLineEdit* field, float& target);
+    bool Number(QLineEdit* field, float& target, float minimum, float maximum);
+
+    bool Ok() const { return m_ok; }
+    explicit operator bool() const { return m_ok; }
+
+private:
+    template <typename T>
+    bool Take(const std::optional<T>& value, T& target);
+
+    QWidget* m_parent;
+    bool m_ok = true;
+};
+
+} // namespace Validation

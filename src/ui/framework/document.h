@@ -1,0 +1,58 @@
+#pragma once
+
+#include "files/fileio.h"
+
+#include <QObject>
+#include <QString>
+
+class DocumentTemplate;
+class QWidget;
+
+/// A document of the desktop program: what is open in a window, with its file and modified
+/// flag. Each kind (catalog, texture map) derives its own and reads and writes its file.
+/// Saves are atomic: a failed save never damages the file on disk, and the document stays
+/// modified.
+class Document : public QObject {
+    Q_OBJECT
+public:
+    Document(DocumentTemplate& kind, QObject* parent = nullptr);
+
+    DocumentTemplate& Kind() const { return m_kind; }
+    /// The file the document was read from or last saved to; empty for a new document.
+    const QString& Path() const { return m_path; }
+    /// The window title part: the file's name, or "Catalog1" and so on for a new document.
+    const QString& Title() const { return m_title; }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true);
+
+    /// Reads the file; on failure the document is left as it was and the result says why.
+    virtual FileResult Load(const QString& path) = 0;
+    /// Writes the file atomically; on failure the result says why.
+    virtual FileResult Store(const QString& path) = 0;
+
+    /// Saves to the document's file, asking for one when it has none. False when not saved.
+    bool Save(QWidget* parent);
+    /// Asks for a file name and saves there. False when cancelled or not saved.
+    bool SaveAs(QWidget* parent);
+    /// Before the document closes: when modified, asks "Save changes to %1?" and saves on Yes.
+    /// False when the user cancels or the save fails (the document must stay open).
+    bool SaveModified(QWidget* parent);
+
+    /// Sets the file after a successful load or save.
+    void SetPath(const QString& path);
+    void SetUntitledTitle(const QString& title);
+
+signals:
+    void titleChanged();
+    void modifiedChanged(bool modified);
+    /// The document's contents changed; its views repaint.
+    void contentsChanged();
+
+private:
+    bool SaveTo(const QString& path, QWidget* parent);
+
+    DocumentTemplate& m_kind;
+    QString m_path;
+    QString m_title;
+    bool m_modified = false;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Document;
+class QWidget;
+
+/// A kind of document: its names, its file type and how its documents and views are made.
+/// New documents are titled from the base name with a running number ("Catalog1", "Catalog2").
+class DocumentTemplate {
+public:
+    struct Strings {
+        QString baseName;     ///< "Catalog", "Texture Map"
+        QString filterName;   ///< "Velvane (*.vlv)"
+        QString extension;    ///< ".vlv"
+        QString typeId;       ///< "Ulvor.Document"
+        QString typeName;     ///< "Ulvor Document"
+    };
+    using DocumentFactory = std::function<std::unique_ptr<Document>(DocumentTemplate&)>;
+    using ViewFactory = std::function<QWidget*(Document&)>;
+
+    DocumentTemplate(int resourceId, Strings strings, DocumentFactory makeDocument, ViewFactory makeView);
+
+    int ResourceId() const { return m_resourceId; }
+    const Strings& Names() const { return m_strings; }
+    /// The file-dialog filter: "Velvane (*.vlv)".
+    QString Filter() const { return m_strings.filterName; }
+    /// Whether a file name belongs to this kind, by its extension (case ignored).
+    bool Matches(const QString& path) const;
+
+    std::unique_ptr<Document> CreateDocument();
+    QWidget* CreateView(Document& document) { return m_makeView(document); }
+    /// The next untitled name: base name and a number counting up from 1.
+    QString NextUntitledTitle();
+
+private:
+    int m_resourceId;
+    Strings m_strings;
+    DocumentFactory m_makeDocument;
+    ViewFactory m_makeView;
+    int m_untitledCount = 0;
+};

@@ -1,0 +1,68 @@
+#include "createtexturemap.h"
+
+#include "app/appservices.h"
+#include "createtexmapdlg.h"
+#include "framework/documenttemplate.h"
+#include "framework/prompts.h"
+#include "povray/texturemaprender.h"
+#include "settings/programsettings.h"
+#include "texmapdoc.h"
+
+#include <QApplication>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+/// The wait cursor for as long as it lives, or until it is restored early.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { Restore(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+    void Restore() {
+        if (m_active)
+            QApplication::restoreOverrideCursor();
+        m_active = false;
+    }
+
+private:
+    bool m_active = true;
+};
+
+} // namespace
+
+bool RunCreateTextureMap(AppServices& app, const CMaterialObject& texture, QWidget* parent) {
+    ProgramSettings& settings = app.Settings();
+    CCreateTexMapDlg dialog(settings, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+
+    WaitCursor wait;
+    dialog.CopyTo(settings);
+    const TextureMapRequest request{dialog.MapWidth(), dialog.MapHeight(), dialog.OverrideFinish(),
+                                    dialog.Brightness()};
+    std::vector<std::uint8_t> pixels;
+    SilentProgressSink silent;
+    const auto progress = app.MakeProgress(parent);
+    const RenderResult result =
+        RenderTextureMap(app.Runner(), texture, request, pixels, progress ? *progress : silent);
+    wait.Restore();
+    if (!result.Succeeded()) {
+        if (!result.message.isEmpty())
+            Prompts::Message(parent, Prompts::Icon::Warning,
+                             result.title.isEmpty() ? QStringLiteral("Velvane") : result.title, result.message);
+        return false;
+    }
+
+    auto* map = qobject_cast<CTexMapDoc*>(app.NewDocument(app.TextureMapTemplate()));
+    if (!map)
+        return false;
+    // SetImage repaints the new window; a new map has never been saved, so closing it asks.
+    map->SetImage(pixels, request.width, request.height);
+    map->SetModifiedFlag(true);
+    return true;
+}

@@ -1,0 +1,102 @@
+#include "appfixture.h"
+
+#include "catalog/catalogdocument.h"
+#include "model/materialmultipleobject.h"
+#include "model/materialsingleobject.h"
+#include "settings/programsettings.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTest>
+
+bool ScriptedEditors::EditSimple(CMaterialSingleObject& texture, const QString& title, QWidget*) {
+    titles.push_back(title);
+    if (accept && editSimple)
+        editSimple(texture);
+    return accept;
+}
+
+bool ScriptedEditors::EditLayered(CMaterialMultipleObject& texture, QWidget*) {
+    titles.push_back(QStringLiteral("Layered"));
+    if (accept && editLayered)
+        editLayered(texture);
+    return accept;
+}
+
+void AppTest::SetUp() {
+    ASSERT_TRUE(m_dir.isValid());
+    // Settings, data and render folders of the test's own.
+    qputenv("XDG_CONFIG_HOME", Path(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", Path(QStringLiteral("data")).toUtf8());
+    {
+        auto store = OpenSettingsStore();
+        store->clear();
+        ProgramSettings settings;
+        settings.programDirectory = Path(QStringLiteral("program"));
+        settings.povExecutable = DefaultPovExecutable();
+        settings.displayMailingListDialog = 0;
+        settings.parallelRenders = 1;
+        settings.Save(*store);
+    }
+    Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title, const QString& text,
+                                        QMessageBox::StandardButtons buttons) {
+        m_messages.push_back({icon, title, text});
+        return buttons.testFlag(m_answer) ? m_answer : QMessageBox::Ok;
+    });
+    m_app = std::make_unique<CUlvorApp>();
+    m_app->SetEditors(&m_editors);
+    ASSERT_TRUE(m_app->Startup({}));
+    m_app->Frame().resize(900, 700);
+}
+
+void AppTest::TearDown() {
+    if (m_app) {
+        for (const auto& document : m_app->Documents())
+            document->SetModifiedFlag(false);
+        m_app->Frame().close();
+    }
+    m_app.reset();
+    Prompts::SetMessageResponder(nullptr);
+    Prompts::SetFileResponder(nullptr);
+}
+
+CUlvorView* AppTest::OpenSample() {
+    const QString copy = Path(QStringLiteral("sample.vlv"));
+    QFile::remove(copy);
+    EXPECT_TRUE(QFile::copy(QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv"), copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    Document* document = m_app->OpenDocumentFile(copy);
+    EXPECT_NE(document, nullptr);
+    auto* view = m_app->Frame().ActiveCatalogView();
+    EXPECT_NE(view, nullptr);
+    if (view) {
+        view->window()->show();
+        QMdiSubWindow* window = m_app->Frame().MdiArea()->activeSubWindow();
+        window->resize(640, 520); // a viewport about 600 pixels wide: four columns
+        QApplication::processEvents();
+        view->UpdateScrollSize();
+    }
+    return view;
+}
+
+void AppTest::Click(CUlvorView* view, int x, int y, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
+    const int offset = view->verticalScrollBar()->value();
+    QTest::mouseClick(view->viewport(), button, modifiers, QPoint(x, y - offset));
+}
+
+void AppTest::ClickTexture(CUlvorView* view, int index, Qt::KeyboardModifiers modifiers) {
+    const auto [x, y] = view->Layout().ThumbnailPosition(index);
+    view->verticalScrollBar()->setValue(std::max(0, y - 40));
+    Click(view, x + 10, y + 10, modifiers);
+}
+
+std::vector<int> AppTest::Selected(CUlvorView* view) const { return view->Document().Catalog().GetSelectedIndices(); }
+
+bool AppTest::Enabled(const char* action) const {
+    m_app->Frame().UpdateCommands();
+    return m_app->Frame().Action(QString::fromLatin1(action))->isEnabled();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/mainframe.h"
+#include "app/ulvorapp.h"
+#include "catalog/textureeditors.h"
+#include "catalog/ulvorview.h"
+#include "framework/prompts.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+/// An editor that plays the user's part: it changes the texture as told and answers OK or Cancel.
+class ScriptedEditors : public TextureEditors {
+public:
+    bool EditSimple(CMaterialSingleObject& texture, const QString& title, QWidget* parent) override;
+    bool EditLayered(CMaterialMultipleObject& texture, QWidget* parent) override;
+
+    bool accept = true;
+    std::function<void(CMaterialSingleObject&)> editSimple;
+    std::function<void(CMaterialMultipleObject&)> editLayered;
+    std::vector<QString> titles;
+};
+
+/// A message the program showed, as the responder saw it.
+struct ShownMessage {
+    Prompts::Icon icon;
+    QString title;
+    QString text;
+};
+
+/// The whole program on the offscreen platform, with its settings, data folder and render
+/// folder in a temporary folder, the real POV-Ray, a scripted editor, and messages answered
+/// by the test.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Copies the sample catalog into the temporary folder and opens it.
+    CUlvorView* OpenSample();
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    /// Clicks in the catalog view at a point of the grid (grid coordinates, scroll applied).
+    void Click(CUlvorView* view, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+               Qt::MouseButton button = Qt::LeftButton);
+    void ClickTexture(CUlvorView* view, int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    std::vector<int> Selected(CUlvorView* view) const;
+    bool Enabled(const char* action) const;
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CUlvorApp> m_app;
+    ScriptedEditors m_editors;
+    std::vector<ShownMessage> m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::Yes;
+};

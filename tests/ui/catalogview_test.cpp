@@ -1,0 +1,358 @@
+#include "appfixture.h"
+
+#include "catalog/catalogdocument.h"
+#include "catalog/exportsource.h"
+#include "dialogs/renderprogressdlg.h"
+#include "dialogs/viewsourcedlg.h"
+#include "model/materialmultipleobject.h"
+#include "model/materialsingleobject.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+/// Runs `inspect` on the first top-level widget of type T once it shows (a modal dialog or a
+/// popup menu), then closes it.
+template <class T>
+void WhenShown(std::function<void(T*)> inspect) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* found = qobject_cast<T*>(widget);
+            if (found && found->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                inspect(found);
+                found->close();
+                return;
+            }
+        }
+    });
+    poll->start(20);
+}
+
+QStringList EnabledItems(QMenu* menu) {
+    QStringList items;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator() && action->isEnabled())
+            items << action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+    return items;
+}
+
+CUlvorDoc& CatalogOf(CUlvorView* view) { return view->Document().Catalog(); }
+
+} // namespace
+
+TEST_F(AppTest, MenusFollowTheActiveWindowKind) {
+    EXPECT_EQ(m_app->Frame().MenuTitles(), (QStringList{"&File", "&View", "&Options", "&Help"}));
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(m_app->Frame().MenuTitles(),
+              (QStringList{"&File", "&Edit", "&View", "&Texture", "&Options", "&Window", "&Help"}));
+    EXPECT_EQ(m_app->Frame().windowTitle(), "Velvane - sample.vlv");
+}
+
+TEST_F(AppTest, NewCatalogsAreNumberedAndOfferSavingWhenClosed) {
+    m_app->OnFileNew();
+    m_app->OnFileNew();
+    Document* second = m_app->Frame().ActiveDocument();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->Title(), "Catalog2");
+    EXPECT_FALSE(second->IsModified());
+    m_app->Frame().ActiveCatalogView()->Document().Changed();
+    m_answer = QMessageBox::Cancel;
+    EXPECT_FALSE(m_app->CloseDocument(*second));
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(m_messages.back().text, "Save changes to Catalog2?");
+    m_answer = QMessageBox::No;
+    EXPECT_TRUE(m_app->CloseDocument(*second));
+    EXPECT_EQ(m_app->Documents().size(), 1u);
+}
+
+TEST_F(AppTest, ClickSelectionRules) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    ClickTexture(view, 2);
+    EXPECT_EQ(Selected(view), std::vector<int>{2});
+    EXPECT_EQ(view->Anchor(), 2);
+    ClickTexture(view, 5, Qt::ShiftModifier);
+    EXPECT_EQ(Selected(view), (std::vector<int>{2, 3, 4, 5}));
+    ClickTexture(view, 0, Qt::ShiftModifier);
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(view->Anchor(), 2);
+    ClickTexture(view, 1, Qt::ControlModifier); // a selected texture: deselected, anchor stays
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 2}));
+    EXPECT_EQ(view->Anchor(), 2);
+    ClickTexture(view, 7, Qt::ControlModifier);
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 2, 7}));
+    EXPECT_EQ(view->Anchor(), 7);
+    ClickTexture(view, 9, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 2, 7}));
+    view->verticalScrollBar()->setValue(0);
+    Click(view, 5, 5); // outside every cell
+    EXPECT_TRUE(Selected(view).empty());
+    EXPECT_EQ(view->Anchor(), 7);
+    // The pixel column cells 0 and 1 share belongs to texture 0.
+    const CellRect cell = view->Layout().Cell(0);
+    Click(view, cell.right - 1, cell.top + 20);
+    EXPECT_EQ(Selected(view), std::vector<int>{0});
+}
+
+TEST_F(AppTest, ShiftClickWithoutAnAnchorSelectsThatTextureAlone) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->Anchor(), -1);
+    ClickTexture(view, 3, Qt::ShiftModifier);
+    EXPECT_EQ(Selected(view), std::vector<int>{3});
+    EXPECT_EQ(view->Anchor(), 3);
+}
+
+TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    QStringList enabled;
+    WhenShown<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
+    const auto [x, y] = view->Layout().ThumbnailPosition(1);
+    Click(view, x + 5, y + 5, Qt::NoModifier, Qt::RightButton);
+    EXPECT_EQ(Selected(view), std::vector<int>{1});
+    EXPECT_EQ(enabled, (QStringList{"New Simple...", "New Layered...", "Delete", "Modify...", "View Source",
+                                    "Export Source...", "Create Texture Map", "Clear Thumbnail(s)", "Render Thumbnail(s)"}));
+
+    ClickTexture(view, 4, Qt::ControlModifier);
+    WhenShown<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
+    view->verticalScrollBar()->setValue(0);
+    Click(view, x + 5, y + 5, Qt::NoModifier, Qt::RightButton);
+    EXPECT_EQ(Selected(view), (std::vector<int>{1, 4})); // a selection stays as it is
+    EXPECT_FALSE(enabled.contains("Modify..."));
+    EXPECT_FALSE(enabled.contains("Create Texture Map"));
+    EXPECT_TRUE(enabled.contains("Delete"));
+}
+
+TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    for (const char* command : {"Delete", "Modify", "View Source", "Create Texture Map", "Clear Thumbnail(s)",
+                                "Render Thumbnail(s)", "Cut", "Copy", "Paste", "Undo"})
+        EXPECT_FALSE(Enabled(command)) << command;
+    for (const char* command : {"New Simple", "New Layered", "Export Source", "Save", "Close", "Print"})
+        EXPECT_TRUE(Enabled(command)) << command;
+    ClickTexture(view, 0);
+    ClickTexture(view, 1, Qt::ControlModifier);
+    EXPECT_TRUE(Enabled("Delete"));
+    EXPECT_FALSE(Enabled("Modify"));
+    EXPECT_FALSE(Enabled("Create Texture Map"));
+    view->OnCopy();
+    EXPECT_TRUE(Enabled("Paste"));
+    EXPECT_FALSE(Enabled("Undo"));
+    m_app->SetEditors(nullptr); // without an editor there is nothing to create textures with
+    EXPECT_FALSE(Enabled("New Simple"));
+    m_app->SetEditors(&m_editors);
+}
+
+TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    CUlvorDoc& catalog = CatalogOf(view);
+    while (catalog.GetCount() > 5)
+        catalog.RemoveTexture(catalog.GetCount() - 1);
+    view->UpdateScrollSize();
+    ClickTexture(view, 1);
+    ClickTexture(view, 3, Qt::ControlModifier);
+    m_answer = QMessageBox::No;
+    view->OnDelete();
+    EXPECT_EQ(catalog.GetCount(), 5);
+    EXPECT_EQ(m_messages.back().title, "Delete Material");
+    EXPECT_EQ(m_messages.back().text, "Are you sure that you want to delete the selected material(s)?");
+    m_answer = QMessageBox::Yes;
+    view->OnDelete();
+    ASSERT_EQ(catalog.GetCount(), 3);
+    EXPECT_EQ(catalog.GetTexture(0).GetName(), "Cherry Wood");
+    EXPECT_EQ(catalog.GetTexture(1).GetName(), "White Marble");
+    EXPECT_EQ(catalog.GetTexture(2).GetName(), "Grey Granite");
+    EXPECT_TRUE(Selected(view).empty());
+    EXPECT_EQ(view->Anchor(), -1);
+    EXPECT_TRUE(view->Document().IsModified());
+
+    ClickTexture(view, 2);
+    view->OnCut();
+    EXPECT_EQ(catalog.GetCount(), 2);
+    EXPECT_TRUE(Selected(view).empty());
+    EXPECT_FALSE(Enabled("Modify"));
+    EXPECT_EQ(m_app->CopyList().size(), 1u);
+}
+
+TEST_F(AppTest, CopyAndPasteTwice) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    CUlvorDoc& catalog = CatalogOf(view);
+    ClickTexture(view, 0);
+    ClickTexture(view, 16, Qt::ControlModifier);
+    view->OnCopy();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), ExportSourceText(catalog, {0, 16}, SRC_DECLARE));
+    view->OnPaste();
+    view->OnPaste();
+    ASSERT_EQ(catalog.GetCount(), 21);
+    EXPECT_EQ(catalog.GetTexture(17).GetName(), "Cherry Wood");
+    EXPECT_EQ(catalog.GetTexture(18).GetName(), "Veined Stone");
+    EXPECT_FALSE(catalog.GetTexture(20).IsSimple());
+    EXPECT_EQ(catalog.GetTexture(19).GetSource(SRC_DECLARE), catalog.GetTexture(0).GetSource(SRC_DECLARE));
+    EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    ClickTexture(view, 3);
+    ClickTexture(view, 1, Qt::ControlModifier);
+    QString shown;
+    WhenShown<CViewSourceDlg>([&](CViewSourceDlg* dialog) { shown = dialog->Text(); });
+    view->OnViewSource();
+    const CUlvorDoc& catalog = CatalogOf(view);
+    EXPECT_EQ(shown.toStdString(), catalog.GetTexture(1).GetSource(SRC_DECLARE) + "\r\n\r\n" +
+                                       catalog.GetTexture(3).GetSource(SRC_DECLARE) + "\r\n\r\n");
+}
+
+TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    CUlvorDoc& catalog = CatalogOf(view);
+    m_editors.editSimple = [](CMaterialSingleObject& texture) {
+        texture.SetName("Fresh Wood");
+        texture.pigment.pattern = CMaterialMapping::Wood;
+    };
+    m_editors.accept = false;
+    view->OnNewSimple();
+    EXPECT_EQ(catalog.GetCount(), 17);
+    EXPECT_EQ(m_editors.titles.back(), "New Simple Texture");
+
+    m_editors.accept = true;
+    view->OnNewSimple();
+    ASSERT_EQ(catalog.GetCount(), 18);
+    EXPECT_EQ(catalog.GetTexture(17).GetName(), "Fresh Wood");
+    EXPECT_EQ(catalog.GetTexture(17).GetThumbnailWidth(), 120); // rendered with Update Thumbnail on
+    EXPECT_TRUE(view->Document().IsModified());
+
+    // With Update Thumbnail off a modified texture keeps its old picture.
+    view->OnUpdateThumbnail();
+    EXPECT_EQ(m_app->Settings().updateThumbnail, 0);
+    ClickTexture(view, 0);
+    const std::vector<std::uint8_t> before(catalog.GetTexture(0).Thumbnail().Bits().begin(),
+                                           catalog.GetTexture(0).Thumbnail().Bits().end());
+    m_editors.editSimple = [](CMaterialSingleObject& texture) { texture.SetName("Renamed"); };
+    view->OnModify();
+    EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
+    EXPECT_EQ(catalog.GetTexture(0).GetName(), "Renamed");
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), catalog.GetTexture(0).Thumbnail().Bits().begin()));
+}
+
+TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    CUlvorDoc& catalog = CatalogOf(view);
+    ClickTexture(view, 2);
+    const std::vector<std::uint8_t> before(catalog.GetTexture(2).Thumbnail().Bits().begin(),
+                                           catalog.GetTexture(2).Thumbnail().Bits().end());
+    m_editors.editSimple = [](CMaterialSingleObject& texture) { texture.SetName("Broken!"); };
+    view->OnModify();
+    EXPECT_EQ(catalog.GetTexture(2).GetName(), "Broken!");
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), catalog.GetTexture(2).Thumbnail().Bits().begin()));
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_TRUE(m_messages.back().text.startsWith("POV-Ray could not render the texture."));
+}
+
+TEST_F(AppTest, BatchRenderingAndStop) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    CUlvorDoc& catalog = CatalogOf(view);
+    ClickTexture(view, 0);
+    ClickTexture(view, 1, Qt::ShiftModifier);
+    m_answer = QMessageBox::Yes;
+    view->OnClearThumbnails();
+    EXPECT_EQ(m_messages.back().title, "Clear Thumbnail(s)");
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
+
+    view->OnRenderThumbnails();
+    EXPECT_EQ(m_messages.back().title, "Render Thumbnail(s)");
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
+    EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 120);
+    EXPECT_TRUE(Selected(view).empty());
+
+    // Stop during the first render: nothing finished, both stay selected, no message.
+    view->OnClearThumbnails();
+    ClickTexture(view, 0);
+    ClickTexture(view, 1, Qt::ShiftModifier);
+    view->OnClearThumbnails();
+    const std::size_t messages = m_messages.size();
+    WhenShown<CRenderProgressDlg>([](CRenderProgressDlg* dialog) {
+        QTimer::singleShot(100, dialog, [dialog] {
+            if (dialog->StopButton()->isEnabled())
+                dialog->StopButton()->click();
+        });
+    });
+    view->OnRenderThumbnails();
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
+    EXPECT_EQ(m_messages.size(), messages + 1); // only the question, no message after the stop
+}
+
+TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    QFile file(Path(QStringLiteral("sample.vlv")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    // A thumbnail too wide for the stored form cannot be saved.
+    CMaterialSingleObject wide;
+    std::vector<std::uint8_t> pixels(70000 * 3);
+    wide.Thumbnail().SetBits(70000, 1, pixels, false);
+    CatalogOf(view).AddTexture(wide);
+    view->Document().Changed();
+    EXPECT_FALSE(view->Document().Save(view));
+    EXPECT_EQ(m_messages.back().text, "Failed to save document.");
+    EXPECT_TRUE(view->Document().IsModified());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("sample.vlv*")}, QDir::Files).size(), 1);
+}
+
+TEST_F(AppTest, WindowPlacementIsRestored) {
+    m_app->Frame().move(60, 40);
+    m_app->Frame().resize(700, 500);
+    QApplication::processEvents();
+    const QRect placed = m_app->Frame().frameGeometry();
+    m_app->Frame().close();
+    m_app.reset();
+    m_app = std::make_unique<CUlvorApp>();
+    ASSERT_TRUE(m_app->Startup({}));
+    EXPECT_EQ(m_app->Frame().frameGeometry().topLeft(), placed.topLeft());
+    EXPECT_EQ(m_app->Frame().frameGeometry().size(), placed.size());
+    auto store = OpenSettingsStore();
+    EXPECT_EQ(store->value(QStringLiteral("Application State/Right")).toInt(), placed.left() + placed.width());
+}
+
+TEST_F(AppTest, ScreenshotOfTheMainWindow) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    m_app->Frame().MdiArea()->activeSubWindow()->showMaximized();
+    ClickTexture(view, 1);
+    ClickTexture(view, 6, Qt::ControlModifier);
+    view->verticalScrollBar()->setValue(0);
+    QApplication::processEvents();
+    QDir().mkpath(QStringLiteral("screenshots"));
+    const QString path = QStringLiteral("screenshots/mainwindow.png");
+    ASSERT_TRUE(m_app->Frame().grab().save(path));
+    EXPECT_GT(QFile(path).size(), 10000);
+}

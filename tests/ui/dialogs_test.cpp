@@ -1,0 +1,926 @@
+// The program's small dialogs driven the way a user drives them: typing, clicking, answering
+// the message boxes (through the prompt responders) and reading what ends up in the settings,
+// on the clipboard and in files.
+
+#include "app/appservices.h"
+#include "catalog/exportsource.h"
+#include "catalog/ulvordoc.h"
+#include "dialogs/aboutdlg.h"
+#include "dialogs/clipboard.h"
+#include "dialogs/configsheet.h"
+#include "dialogs/exportdlg.h"
+#include "dialogs/renderprogressdlg.h"
+#include "dialogs/startupnoticedlg.h"
+#include "dialogs/thumbnailoptionsdlg.h"
+#include "dialogs/validation.h"
+#include "dialogs/viewsourcedlg.h"
+#include "framework/documenttemplate.h"
+#include "framework/prompts.h"
+#include "model/materialsingleobject.h"
+#include "povray/povrayrunner.h"
+#include "settings/programsettings.h"
+#include "shapes/shapelist.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+struct ShownMessage {
+    Prompts::Icon icon;
+    QString title;
+    QString text;
+};
+
+/// Answers every message box with `answer` and remembers what it was shown; answers file
+/// dialogs with `filePath` and remembers their caption and proposal.
+class PromptRecorder {
+public:
+    PromptRecorder() {
+        Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title, const QString& text,
+                                            QMessageBox::StandardButtons) {
+            messages.push_back({icon, title, text});
+            return answer;
+        });
+        Prompts::SetFileResponder([this](const QString& caption, const QString& start) {
+            fileCaptions.push_back(caption);
+            fileStarts.push_back(start);
+            return filePath;
+        });
+    }
+    ~PromptRecorder() {
+        Prompts::SetMessageResponder(nullptr);
+        Prompts::SetFileResponder(nullptr);
+    }
+    PromptRecorder(const PromptRecorder&) = delete;
+    PromptRecorder& operator=(const PromptRecorder&) = delete;
+
+    QStringList Texts() const {
+        QStringList texts;
+        for (const ShownMessage& message : messages)
+            texts << message.text;
+        return texts;
+    }
+
+    std::vector<ShownMessage> messages;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    QString filePath;
+    QStringList fileCaptions;
+    QStringList fileStarts;
+};
+
+/// Handles events until `done` holds or `ms` have passed; returns whether it held.
+bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+/// Runs `action` on the modal dialog of type T as soon as one runs its loop (the dialog under
+/// test is then inside exec()). Gives up after a few seconds, closing whatever is modal, so a
+/// failing test cannot hang the run.
+template <typename T>
+void WhenModal(std::function<void(T&)> action) {
+    auto* timer = new QTimer;
+    auto* waited = new int(0);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, action] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            delete waited;
+            action(*dialog);
+            return;
+        }
+        if (++*waited > 500) {
+            timer->stop();
+            timer->deleteLater();
+            delete waited;
+            ADD_FAILURE() << "no modal " << T::staticMetaObject.className() << " appeared";
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        }
+    });
+    timer->start();
+}
+
+/// Clicks a radio button or check box on its indicator, which is inside the clickable area
+/// however wide a layout makes the button.
+void ClickIndicator(QAbstractButton* button) {
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void TypeInto(QLineEdit* field, const QString& text) {
+    field->clear();
+    QTest::keyClicks(field, text);
+}
+
+QPushButton* StandardButton(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* button = box->button(which))
+            return button;
+    return nullptr;
+}
+
+/// Grabs the dialog as it shows and writes it under screenshots/ in the working folder.
+void SaveScreenshot(QWidget& widget, const QString& name) {
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
+    const QString path = QDir(QStringLiteral("screenshots")).filePath(name);
+    QFile::remove(path);
+    const QPixmap picture = widget.grab();
+    ASSERT_FALSE(picture.isNull());
+    ASSERT_TRUE(picture.save(path, "PNG")) << path.toStdString();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_GT(QFileInfo(path).size(), 1000) << "an empty picture was written";
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+/// The application as the Preferences command sees it.
+class FakeApp : public AppServices {
+public:
+    FakeApp()
+        : m_catalogs(129, {QStringLiteral("Catalog"), {}, {}, {}, {}}, nullptr, nullptr),
+          m_maps(154, {QStringLiteral("Texture Map"), {}, {}, {}, {}}, nullptr, nullptr) {}
+
+    ProgramSettings& Settings() override { return settings; }
+    void SaveSettings() override {
+        ++saves;
+        saved = settings;
+    }
+    PovRayRunner& Runner() override {
+        if (!m_runner)
+            m_runner = std::make_unique<PovRayRunner>(settings, m_shapes);
+        return *m_runner;
+    }
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override {
+        return std::make_unique<SilentProgressSink>();
+    }
+    TextureCopyList& CopyList() override { return m_copies; }
+    DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
+    DocumentTemplate& TextureMapTemplate() override { return m_maps; }
+    Document* NewDocument(DocumentTemplate&) override { return nullptr; }
+    void ShowHelp(int context) override { helpContexts.push_back(context); }
+    TextureEditors* Editors() override { return nullptr; }
+
+    ProgramSettings settings;
+    ProgramSettings saved;
+    int saves = 0;
+    std::vector<int> helpContexts;
+
+private:
+    ShapeList m_shapes;
+    TextureCopyList m_copies;
+    DocumentTemplate m_catalogs;
+    DocumentTemplate m_maps;
+    std::unique_ptr<PovRayRunner> m_runner;
+};
+
+/// Two textures with a finish and a normal of their own, so that leaving them out shows.
+CUlvorDoc TwoTextureCatalog() {
+    CUlvorDoc catalog;
+    for (const char* name : {"Polished Oak", "Rough Slate"}) {
+        CMaterialSingleObject texture;
+        texture.SetName(name);
+        texture.SetDescription(std::string("The texture ") + name);
+        texture.pigment.color = {200, 120, 40, 0};
+        texture.finish.phong = 80;
+        texture.finish.reflection = 20;
+        texture.normal.kind = CMaterialNormal::Bumps;
+        texture.normal.amount = 50;
+        catalog.AddTexture(texture);
+    }
+    return catalog;
+}
+
+std::string AllSource(const CUlvorDoc& catalog, unsigned flags) {
+    std::vector<int> indices;
+    for (int index = 0; index < catalog.GetCount(); ++index)
+        indices.push_back(index);
+    return ExportSourceText(catalog, indices, flags);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading fields
+
+TEST(FieldParsing, NumbersAreReadWithAPointWhateverTheLocale) {
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(Validation::ParseNumber(QStringLiteral("1.5")), 1.5);
+    EXPECT_EQ(Validation::ParseNumber(QStringLiteral("  2.25\t")), 2.25);
+    EXPECT_EQ(Validation::ParseNumber(QStringLiteral("-.5")), -0.5);
+    EXPECT_EQ(Validation::ParseNumber(QStringLiteral("+3.")), 3.0);
+    EXPECT_EQ(Validation::ParseNumber(QStringLiteral("1e2")), 100.0);
+    EXPECT_EQ(Validation::ParseNumber(QStringLiteral("7")), 7.0);
+    for (const char* bad : {"", " ", "abc", "1,5", "1.5x", "1.5 2", ".", "-", "1e", "inf", "nan", "0x10", "1..2"})
+        EXPECT_FALSE(Validation::ParseNumber(QString::fromLatin1(bad))) << bad;
+    QLocale::setDefault(saved);
+}
+
+TEST(FieldParsing, IntegersAreDigitsWithAnOptionalSign) {
+    EXPECT_EQ(Validation::ParseInteger(QStringLiteral("42")), 42);
+    EXPECT_EQ(Validation::ParseInteger(QStringLiteral(" -7 ")), -7);
+    EXPECT_EQ(Validation::ParseInteger(QStringLiteral("+3")), 3);
+    for (const char* bad : {"", "4.0", "12a", "1 2", "--1", "+", "99999999999", "1e3"})
+        EXPECT_FALSE(Validation::ParseInteger(QString::fromLatin1(bad))) << bad;
+}
+
+TEST(FieldParsing, RangeTextsShowTheBoundsAsTheFieldsDo) {
+    EXPECT_EQ(Validation::NumberRangeText(0.0f, 3.0f), QStringLiteral("Please enter a number between 0.0 and 3.0."));
+    EXPECT_EQ(Validation::NumberRangeText(-1.5f, 0.25f),
+              QStringLiteral("Please enter a number between -1.5 and 0.25."));
+    EXPECT_EQ(Validation::IntegerRangeText(10, 3096), QStringLiteral("Please enter an integer between 10 and 3096."));
+}
+
+class FieldReading : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_first = new QLineEdit(&m_dialog);
+        m_second = new QLineEdit(&m_dialog);
+        m_dialog.show();
+    }
+
+    PromptRecorder m_prompts;
+    QDialog m_dialog;
+    QLineEdit* m_first = nullptr;
+    QLineEdit* m_second = nullptr;
+};
+
+TEST_F(FieldReading, AFailingNumberShowsTheStandardMessageAndTakesTheFocus) {
+    m_second->setFocus();
+    m_first->setText(QStringLiteral("3.5"));
+    EXPECT_FALSE(Validation::ReadNumber(m_first, 0.0f, 3.0f));
+    ASSERT_EQ(m_prompts.messages.size(), 1u);
+    EXPECT_EQ(m_prompts.messages[0].title, QStringLiteral("Velvane"));
+    EXPECT_EQ(m_prompts.messages[0].text, QStringLiteral("Please enter a number between 0.0 and 3.0."));
+    EXPECT_EQ(m_dialog.focusWidget(), m_first);
+    EXPECT_EQ(m_first->selectedText(), QStringLiteral("3.5"));
+
+    m_second->setFocus();
+    m_first->setText(QStringLiteral("abc"));
+    EXPECT_FALSE(Validation::ReadNumber(m_first, 0.0f, 3.0f));
+    EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Please enter a number."));
+    EXPECT_EQ(m_dialog.focusWidget(), m_first);
+
+    m_first->setText(QStringLiteral(" 3.0 "));
+    EXPECT_EQ(Validation::ReadNumber(m_first, 0.0f, 3.0f), 3.0f);
+    m_first->setText(QStringLiteral("1e40"));
+    EXPECT_FALSE(Validation::ReadNumber(m_first));
+    EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Please enter a number."));
+}
+
+TEST_F(FieldReading, AFailingIntegerShowsTheStandardMessage) {
+    m_first->setText(QStringLiteral("17"));
+    EXPECT_FALSE(Validation::ReadInteger(m_first, 1, 16));
+    m_first->setText(QStringLiteral("2.5"));
+    EXPECT_FALSE(Validation::ReadInteger(m_first, 1, 16));
+    m_first->setText(QStringLiteral("x"));
+    EXPECT_FALSE(Validation::ReadInteger(m_first));
+    m_first->setText(QStringLiteral("12345678901234"));
+    EXPECT_FALSE(Validation::ReadInteger(m_first, 1, 16));
+    EXPECT_EQ(m_prompts.Texts(), (QStringList{QStringLiteral("Please enter an integer between 1 and 16."),
+                                              QStringLiteral("Please enter an integer."),
+                                              QStringLiteral("Please enter an integer."),
+                                              QStringLiteral("Please enter an integer between 1 and 16.")}));
+    m_first->setText(QStringLiteral(" 16"));
+    EXPECT_EQ(Validation::ReadInteger(m_first, 1, 16), 16);
+}
+
+TEST_F(FieldReading, ReadingStopsAtTheFirstFailingField) {
+    m_first->setText(QStringLiteral("oops"));
+    m_second->setText(QStringLiteral("also wrong"));
+    float threshold = 9.0f;
+    int width = 9;
+    Validation::FieldReader reader(&m_dialog);
+    EXPECT_FALSE(reader.Number(m_first, threshold, 0.0f, 3.0f));
+    EXPECT_FALSE(reader.Integer(m_second, width, 10, 3096));
+    EXPECT_FALSE(reader.Ok());
+    EXPECT_EQ(m_prompts.messages.size(), 1u) << "only the first failure is reported";
+    EXPECT_EQ(m_dialog.focusWidget(), m_first);
+    EXPECT_EQ(threshold, 9.0f);
+    EXPECT_EQ(width, 9);
+
+    m_first->setText(QStringLiteral("0.5"));
+    m_second->setText(QStringLiteral("640"));
+    Validation::FieldReader good(&m_dialog);
+    EXPECT_TRUE(good.Number(m_first, threshold, 0.0f, 3.0f));
+    EXPECT_TRUE(good.Integer(m_second, width, 10, 3096));
+    EXPECT_TRUE(good.Ok());
+    EXPECT_EQ(threshold, 0.5f);
+    EXPECT_EQ(width, 640);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Preferences
+
+TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
+    CConfigPagePaths page;
+    EXPECT_TRUE(page.ProgramDirectoryEdit()->text().isEmpty());
+    EXPECT_TRUE(page.ExecutableEdit()->text().isEmpty());
+    EXPECT_EQ(page.ThresholdEdit()->text(), QStringLiteral("0.200"));
+    EXPECT_TRUE(page.RaysButton(1)->isChecked());
+    EXPECT_EQ(page.RaysButton(0)->text(), QStringLiteral("&2x2"));
+    EXPECT_EQ(page.RaysButton(2)->text(), QStringLiteral("&4x4"));
+    EXPECT_EQ(page.StyleCombo()->count(), 3);
+    EXPECT_EQ(page.StyleCombo()->itemText(2), QStringLiteral("POV-Ray 3.7"));
+    EXPECT_EQ(page.ParallelSpin()->minimum(), 1);
+    EXPECT_EQ(page.ParallelSpin()->maximum(), 16);
+}
+
+class PreferencesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_app.settings.programDirectory = QStringLiteral("/srv/velvane");
+        m_app.settings.povExecutable = QStringLiteral("/opt/povray/bin/povray");
+        m_app.settings.antialiasingThreshold = 1.5f;
+        m_app.settings.raysPerPixel = 3;
+        m_app.settings.povCommandStyle = 1;
+        m_app.settings.parallelRenders = 2;
+    }
+
+    PromptRecorder m_prompts;
+    FakeApp m_app;
+};
+
+TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
+    bool checked = false;
+    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+        CConfigPagePaths& page = sheet.Page();
+        EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Preferences"));
+        EXPECT_EQ(page.ProgramDirectoryEdit()->text(), QStringLiteral("/srv/velvane"));
+        EXPECT_EQ(page.ExecutableEdit()->text(), QStringLiteral("/opt/povray/bin/povray"));
+        EXPECT_EQ(page.ThresholdEdit()->text(), QStringLiteral("1.500"));
+        EXPECT_TRUE(page.RaysButton(1)->isChecked()) << "3 rays per pixel is the 3x3 button";
+        EXPECT_EQ(page.StyleCombo()->currentIndex(), 1);
+        EXPECT_EQ(page.ParallelSpin()->value(), 2);
+        SaveScreenshot(sheet, QStringLiteral("preferences.png"));
+
+        TypeInto(page.ProgramDirectoryEdit(), QStringLiteral("/home/ann/velvane"));
+        TypeInto(page.ThresholdEdit(), QStringLiteral("2.25"));
+        ClickIndicator(page.RaysButton(2));
+        page.StyleCombo()->setCurrentIndex(2);
+        page.ParallelSpin()->setValue(8);
+        checked = true;
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunPreferences(m_app, nullptr));
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(m_app.saves, 1);
+    EXPECT_EQ(m_app.saved.programDirectory, QStringLiteral("/home/ann/velvane"));
+    EXPECT_EQ(m_app.saved.povExecutable, QStringLiteral("/opt/povray/bin/povray"));
+    EXPECT_EQ(m_app.saved.antialiasingThreshold, 2.25f);
+    EXPECT_EQ(m_app.saved.raysPerPixel, 4);
+    EXPECT_EQ(m_app.saved.povCommandStyle, 2);
+    EXPECT_EQ(m_app.saved.parallelRenders, 8);
+    EXPECT_TRUE(m_prompts.messages.empty());
+}
+
+TEST_F(PreferencesTest, CancelChangesNothing) {
+    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+        TypeInto(sheet.Page().ExecutableEdit(), QStringLiteral("/usr/local/bin/povray"));
+        ClickIndicator(sheet.Page().RaysButton(0));
+        TypeInto(sheet.Page().ThresholdEdit(), QStringLiteral("0.1"));
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    const ProgramSettings before = m_app.settings;
+    EXPECT_FALSE(RunPreferences(m_app, nullptr));
+    EXPECT_EQ(m_app.saves, 0);
+    EXPECT_EQ(m_app.settings.povExecutable, before.povExecutable);
+    EXPECT_EQ(m_app.settings.raysPerPixel, before.raysPerPixel);
+    EXPECT_EQ(m_app.settings.antialiasingThreshold, before.antialiasingThreshold);
+}
+
+TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
+    bool stayedOpen = false;
+    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+        QLineEdit* threshold = sheet.Page().ThresholdEdit();
+        TypeInto(threshold, QStringLiteral("3.5"));
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
+        EXPECT_EQ(m_prompts.Texts(), QStringList{QStringLiteral("Please enter a number between 0.0 and 3.0.")});
+        EXPECT_EQ(sheet.focusWidget(), threshold);
+
+        TypeInto(threshold, QStringLiteral("abc"));
+        QTest::keyClick(&sheet, Qt::Key_Return);
+        EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Please enter a number."));
+        stayedOpen = sheet.isVisible();
+
+        TypeInto(threshold, QStringLiteral("0"));
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunPreferences(m_app, nullptr));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(m_prompts.messages.size(), 2u);
+    EXPECT_EQ(m_app.saved.antialiasingThreshold, 0.0f);
+}
+
+TEST_F(PreferencesTest, EmptySettingsProposeTheUsersFolderAndThePovRayOnThePath) {
+    m_app.settings.programDirectory.clear();
+    m_app.settings.povExecutable.clear();
+    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+        EXPECT_EQ(sheet.Page().ProgramDirectoryEdit()->text(), DefaultProgramDirectory());
+        EXPECT_EQ(sheet.Page().ExecutableEdit()->text(), DefaultPovExecutable());
+        sheet.accept();
+    });
+    EXPECT_TRUE(RunPreferences(m_app, nullptr));
+    EXPECT_EQ(m_app.saved.programDirectory, DefaultProgramDirectory());
+}
+
+TEST_F(PreferencesTest, HelpAndBrowse) {
+    CConfigSheet sheet(&m_app);
+    sheet.Page().SetValues({QStringLiteral("/srv"), QStringLiteral("/usr/bin/povray"), 0.3f, 0, 0, 4});
+    sheet.show();
+    QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Help), Qt::LeftButton);
+    EXPECT_EQ(m_app.helpContexts, std::vector<int>{2});
+    EXPECT_TRUE(sheet.isVisible()) << "Help does not close the sheet";
+
+    m_prompts.filePath = QStringLiteral("/opt/povray-3.7/bin/povray");
+    QTest::mouseClick(sheet.Page().BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(m_prompts.fileCaptions, QStringList{QStringLiteral("Browse")});
+    EXPECT_EQ(m_prompts.fileStarts, QStringList{QStringLiteral("/usr/bin/povray")});
+    EXPECT_EQ(sheet.Page().ExecutableEdit()->text(), QStringLiteral("/opt/povray-3.7/bin/povray"));
+
+    m_prompts.filePath.clear(); // the user cancels the file dialog
+    QTest::mouseClick(sheet.Page().BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(sheet.Page().ExecutableEdit()->text(), QStringLiteral("/opt/povray-3.7/bin/povray"));
+}
+
+TEST_F(PreferencesTest, TestingAMissingPovRayShowsWhyItCannotRun) {
+    CConfigPagePaths page;
+    page.show();
+    TypeInto(page.ExecutableEdit(), QStringLiteral("/nonexistent/bin/povray"));
+    QTest::mouseClick(page.TestButton(), Qt::LeftButton);
+    ASSERT_EQ(m_prompts.messages.size(), 1u);
+    EXPECT_EQ(m_prompts.messages[0].text, QString::fromUtf8(RenderMessages::CannotStart));
+    EXPECT_EQ(m_prompts.messages[0].icon, Prompts::Icon::Warning);
+    EXPECT_TRUE(page.TestButton()->isEnabled());
+}
+
+TEST_F(PreferencesTest, TestingTheInstalledPovRayNamesItsVersion) {
+    if (DefaultPovExecutable().isEmpty())
+        GTEST_SKIP() << "povray is not installed";
+    CConfigPagePaths page;
+    page.show();
+    page.ExecutableEdit()->clear(); // empty: the povray on the PATH
+    QTest::mouseClick(page.TestButton(), Qt::LeftButton);
+    ASSERT_EQ(m_prompts.messages.size(), 1u);
+    const QString text = m_prompts.messages[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("POV-Ray 3."))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" renders correctly."))) << text.toStdString();
+    EXPECT_EQ(m_prompts.messages[0].icon, Prompts::Icon::Information);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Export
+
+TEST(ExportNames, TheFileNameComesFromTheTitleUpToItsFirstDot) {
+    EXPECT_EQ(CExportDlg::ProposedFileName(QStringLiteral("Wood.vlv")), QStringLiteral("Wood.inc"));
+    EXPECT_EQ(CExportDlg::ProposedFileName(QStringLiteral("Catalog1")), QStringLiteral("Catalog1.inc"));
+    EXPECT_EQ(CExportDlg::ProposedFileName(QStringLiteral("my.wood.vlv")), QStringLiteral("my.inc"));
+    CUlvorDoc catalog = TwoTextureCatalog();
+    CExportDlg dialog(catalog, QStringLiteral("my.wood.vlv"));
+    EXPECT_EQ(dialog.FileNameEdit()->text(), QStringLiteral("my.inc"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Export Texture(s)"));
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_catalog = TwoTextureCatalog();
+    }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    /// Opens the dialog on all textures with `path` as its file and presses OK.
+    void ExportTo(CExportDlg& dialog, const QString& path) {
+        dialog.show();
+        TypeInto(dialog.FileNameEdit(), path);
+        QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    }
+
+    /// Answers the "File already exists" question with `button` (a CExportSourceDlg button).
+    void AnswerExists(const QString& path, std::function<QPushButton*(CExportSourceDlg&)> button) {
+        WhenModal<CExportSourceDlg>([this, path, button](CExportSourceDlg& ask) {
+            ++m_asked;
+            EXPECT_EQ(ask.windowTitle(), QStringLiteral("Export Source"));
+            EXPECT_EQ(ask.Text(), QStringLiteral("File already exists:\r\n") + path);
+            EXPECT_TRUE(ask.CancelButton()->isDefault());
+            QTest::mouseClick(button(ask), Qt::LeftButton);
+        });
+    }
+
+    PromptRecorder m_prompts;
+    QTemporaryDir m_dir;
+    CUlvorDoc m_catalog;
+    int m_asked = 0;
+};
+
+TEST_F(ExportTest, WithNothingSelectedAllTexturesAreExported) {
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    EXPECT_TRUE(dialog.AllRadio()->isChecked());
+    EXPECT_FALSE(dialog.SelectedRadio()->isChecked());
+    EXPECT_FALSE(dialog.SelectedRadio()->isEnabled());
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE));
+}
+
+TEST_F(ExportTest, ThePreviewFollowsTheScopeAndTheExclusions) {
+    m_catalog.SetSelection(1, 1);
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    dialog.show();
+    EXPECT_TRUE(dialog.SelectedRadio()->isChecked());
+    EXPECT_TRUE(dialog.SelectedRadio()->isEnabled());
+    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SRC_DECLARE));
+    // The preview shows the lines without their carriage returns; the text keeps them.
+    EXPECT_EQ(dialog.Preview()->toPlainText(),
+              QString::fromStdString(dialog.SourceText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(dialog.Preview()->isReadOnly());
+
+    ClickIndicator(dialog.AllRadio());
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE));
+
+    ClickIndicator(dialog.FinishCheck());
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH));
+    EXPECT_EQ(dialog.SourceText().find("finish"), std::string::npos);
+    EXPECT_NE(dialog.SourceText().find("normal"), std::string::npos);
+
+    ClickIndicator(dialog.NormalCheck());
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH | SRC_NO_NORMAL));
+    EXPECT_EQ(dialog.SourceText().find("normal"), std::string::npos);
+    EXPECT_FALSE(dialog.Preview()->toPlainText().contains(QStringLiteral("normal")));
+
+    ClickIndicator(dialog.SelectedRadio());
+    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SRC_DECLARE | SRC_NO_FINISH | SRC_NO_NORMAL));
+    SaveScreenshot(dialog, QStringLiteral("export.png"));
+}
+
+TEST_F(ExportTest, ANewFileReceivesThePreviewByteForByte) {
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    const QString path = Path(QStringLiteral("Wood.inc"));
+    ExportTo(dialog, path);
+    EXPECT_EQ(m_asked, 0);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    const QByteArray written = ReadBytes(path);
+    EXPECT_EQ(written, QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE)));
+    EXPECT_TRUE(written.endsWith("}\r\n\r\n"));
+    EXPECT_FALSE(written.contains("\r\r\n"));
+}
+
+TEST_F(ExportTest, AppendingTheSameExportDoublesTheFile) {
+    const QString path = Path(QStringLiteral("Wood.inc"));
+    const QByteArray once = QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE));
+    ASSERT_TRUE(WriteBytes(path, once));
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    AnswerExists(path, [](CExportSourceDlg& ask) { return ask.AppendButton(); });
+    ExportTo(dialog, path);
+    EXPECT_EQ(m_asked, 1);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadBytes(path), once + once);
+}
+
+TEST_F(ExportTest, OverwritingReplacesTheFile) {
+    const QString path = Path(QStringLiteral("Wood.inc"));
+    ASSERT_TRUE(WriteBytes(path, QByteArray("// an older export that is much longer than nothing\r\n")));
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ClickIndicator(dialog.FinishCheck());
+    AnswerExists(path, [](CExportSourceDlg& ask) { return ask.OverwriteButton(); });
+    ExportTo(dialog, path);
+    EXPECT_EQ(m_asked, 1);
+    EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH)));
+}
+
+TEST_F(ExportTest, CancelLeavesTheFileAloneAndTheDialogOpen) {
+    const QString path = Path(QStringLiteral("Wood.inc"));
+    const QByteArray before("#declare Keep = texture { }\r\n");
+    ASSERT_TRUE(WriteBytes(path, before));
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    AnswerExists(path, [](CExportSourceDlg& ask) { return ask.CancelButton(); });
+    ExportTo(dialog, path);
+    EXPECT_EQ(m_asked, 1);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(ReadBytes(path), before);
+
+    // Escape in the question is Cancel too.
+    WhenModal<CExportSourceDlg>([](CExportSourceDlg& ask) { QTest::keyClick(&ask, Qt::Key_Escape); });
+    QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsWritten) {
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    const QString path = Path(QStringLiteral("no-such-folder/Wood.inc"));
+    ExportTo(dialog, path);
+    ASSERT_EQ(m_prompts.messages.size(), 1u);
+    EXPECT_EQ(m_prompts.messages[0].text, path + QStringLiteral(" was not found."));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(ExportTest, BrowseTakesTheChosenPathAndGivesItTheIncludeExtension) {
+    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    dialog.show();
+    m_prompts.filePath = Path(QStringLiteral("textures"));
+    QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(m_prompts.fileCaptions, QStringList{QStringLiteral("Browse")});
+    EXPECT_EQ(m_prompts.fileStarts, QStringList{QStringLiteral("Wood.inc")});
+    EXPECT_EQ(dialog.FileName(), Path(QStringLiteral("textures.inc")));
+
+    m_prompts.filePath = Path(QStringLiteral("scene.pov"));
+    QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.FileName(), Path(QStringLiteral("scene.pov")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rendering progress
+
+TEST(RenderProgress, ShowsTheCaptionAndThePercentSignFirst) {
+    PromptRecorder prompts;
+    CRenderProgressDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Velvane - Rendering Progress"));
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(dialog.isVisible());
+
+    dialog.Begin(QStringLiteral("Rendering texture 1 of 3"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(dialog.CaptionText(), QStringLiteral("Rendering texture 1 of 3"));
+    EXPECT_EQ(dialog.PercentText(), QStringLiteral("0%"));
+    EXPECT_EQ(dialog.BarValue(), 0);
+
+    dialog.Progress(37);
+    EXPECT_EQ(dialog.PercentText(), QStringLiteral("%37"));
+    EXPECT_EQ(dialog.BarValue(), 37);
+    dialog.SetCaption(QStringLiteral("Rendering texture 2 of 3"));
+    EXPECT_EQ(dialog.CaptionText(), QStringLiteral("Rendering texture 2 of 3"));
+
+    QStringList statuses;
+    dialog.SetStatusHandler([&](const QString& text) { statuses << text; });
+    dialog.Status(QStringLiteral("rendered on shape 0"));
+    EXPECT_EQ(statuses, QStringList{QStringLiteral("rendered on shape 0")});
+    dialog.Notice(QStringLiteral("Missing include"), QStringLiteral("The shape needs an include file."));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Missing include"));
+
+    dialog.End();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.BarValue(), 100);
+
+    // The next render starts afresh.
+    dialog.Begin(QStringLiteral("Rendering..."));
+    EXPECT_EQ(dialog.PercentText(), QStringLiteral("0%"));
+    EXPECT_FALSE(dialog.StopButton()->isEnabled());
+    dialog.End();
+}
+
+TEST(RenderProgress, StopWorksOnlyOncePovRayHasStarted) {
+    CRenderProgressDlg dialog;
+    int stops = 0;
+    dialog.Begin(QStringLiteral("Rendering..."));
+    QPushButton* stop = dialog.StopButton();
+    EXPECT_EQ(stop->text(), QStringLiteral("&Stop"));
+    EXPECT_TRUE(stop->isDefault());
+    EXPECT_FALSE(stop->isEnabled());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_EQ(stops, 0);
+
+    dialog.Started([&] { ++stops; });
+    EXPECT_TRUE(stop->isEnabled());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_EQ(stops, 1);
+
+    // Neither Escape nor the window manager closes it.
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.close());
+    EXPECT_TRUE(dialog.isVisible());
+
+    dialog.End();
+    EXPECT_FALSE(stop->isEnabled());
+    QTest::mouseClick(stop, Qt::LeftButton);
+    EXPECT_EQ(stops, 1) << "a render that has ended cannot be stopped";
+}
+
+TEST(RenderProgress, TheStopButtonEndsARealRun) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A stand-in for POV-Ray that would take ten seconds.
+    const QString script = dir.filePath(QStringLiteral("slowpov"));
+    ASSERT_TRUE(WriteBytes(script, "#!/bin/sh\nexec sleep 10\n"));
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ProgramSettings settings;
+    settings.programDirectory = dir.path();
+    settings.povExecutable = script;
+    settings.povCommandStyle = 2;
+    const ShapeList shapes;
+    PovRayRunner runner(settings, shapes);
+
+    QWidget mainWindow;
+    mainWindow.show();
+    CRenderProgressDlg dialog(&mainWindow);
+    bool modalWhileRunning = false;
+    QTimer press;
+    press.setInterval(20);
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (!dialog.StopButton()->isEnabled())
+            return;
+        press.stop();
+        modalWhileRunning = dialog.isVisible() && QApplication::activeModalWidget() == &dialog;
+        QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
+    });
+    press.start();
+    QElapsedTimer clock;
+    clock.start();
+    const RenderResult result =
+        runner.RunPovRay(OutputFileName(), 32, 32, false, QStringLiteral("Rendering..."), dialog, dir.path());
+    EXPECT_EQ(result.status, RenderResult::Stopped);
+    EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_TRUE(modalWhileRunning);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.BarValue(), 100);
+}
+
+// ---------------------------------------------------------------------------------------------
+// View Source
+
+const QString kSource = QStringLiteral("// Oak\r\n#declare Oak = texture {\r\n  pigment { color rgb <1, 0.5, 0> }\r\n}\r\n\r\n");
+
+TEST(ViewSource, ShowsTheTextAndCopiesItExactly) {
+    PromptRecorder prompts;
+    CViewSourceDlg dialog(kSource);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("View Source"));
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
+    auto* edit = dialog.findChild<QPlainTextEdit*>();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isReadOnly());
+    EXPECT_EQ(edit->toPlainText(), QString(kSource).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    auto* group = dialog.findChild<QGroupBox*>();
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), QStringLiteral("Texture Source"));
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+    auto* copy = dialog.findChild<QPushButton*>(QStringLiteral("copyButton"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->text(), QStringLiteral("Copy to Clipboard"));
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), kSource);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(dialog.isVisible()) << "copying does not close the dialog";
+    EXPECT_TRUE(CopyTextToClipboard(QStringLiteral("a\r\nb")));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a\r\nb"));
+}
+
+TEST(ViewSource, TheTextGrowsWithTheWindowAndTheButtonsStayAtTheBottom) {
+    CViewSourceDlg::ForgetGeometry();
+    CViewSourceDlg dialog(kSource);
+    dialog.resize(400, 400);
+    dialog.show();
+    auto* edit = dialog.findChild<QPlainTextEdit*>();
+    auto* close = dialog.findChild<QPushButton*>(QStringLiteral("closeButton"));
+    ASSERT_TRUE(WaitUntil([&] { return dialog.height() == 400 && edit->height() > 100; }));
+    const QSize editBefore = edit->size();
+    const int bottomGap = dialog.height() - close->geometry().bottom();
+    const int closeLeft = close->x();
+
+    dialog.resize(520, 470);
+    ASSERT_TRUE(WaitUntil([&] { return edit->width() == editBefore.width() + 120; }));
+    EXPECT_EQ(edit->height(), editBefore.height() + 70);
+    EXPECT_EQ(dialog.height() - close->geometry().bottom(), bottomGap);
+    EXPECT_EQ(close->x(), closeLeft);
+    dialog.accept();
+}
+
+TEST(ViewSource, TheLastPlaceIsRememberedForTheNextOne) {
+    CViewSourceDlg::ForgetGeometry();
+    EXPECT_TRUE(CViewSourceDlg::LastGeometry().isNull());
+    const QRect first(130, 90, 610, 430);
+    {
+        CViewSourceDlg dialog(kSource);
+        dialog.show();
+        dialog.setGeometry(first);
+        ASSERT_TRUE(WaitUntil([&] { return dialog.geometry() == first; }));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(CViewSourceDlg::LastGeometry(), first);
+
+    const QRect second(60, 70, 480, 520);
+    {
+        CViewSourceDlg dialog(QStringLiteral("other"));
+        dialog.show();
+        EXPECT_EQ(dialog.geometry(), first);
+        dialog.setGeometry(second);
+        ASSERT_TRUE(WaitUntil([&] { return dialog.geometry() == second; }));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(CViewSourceDlg::LastGeometry(), second);
+
+    {
+        CViewSourceDlg dialog(QStringLiteral("third"));
+        dialog.show();
+        EXPECT_EQ(dialog.geometry(), second);
+        dialog.close(); // the close box
+    }
+    EXPECT_EQ(CViewSourceDlg::LastGeometry(), second);
+    CViewSourceDlg::ForgetGeometry();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Small dialogs
+
+TEST(ThumbnailOptions, ReturnsTheChosenOption) {
+    CThumbnailOptionsDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
+    EXPECT_EQ(dialog.Prompt(),
+              QStringLiteral("Please select an option for which thumbnails that you would like to render:"));
+    EXPECT_EQ(dialog.GetOption(), 2);
+    EXPECT_TRUE(dialog.OptionButton(2)->isChecked());
+
+    WhenModal<CThumbnailOptionsDlg>([](CThumbnailOptionsDlg& shown) {
+        ClickIndicator(shown.OptionButton(1));
+        QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.GetOption(), 1);
+
+    CThumbnailOptionsDlg clear;
+    clear.SetPrompt(QStringLiteral("Please select an option for which thumbnails that you would like to clear:"));
+    EXPECT_EQ(clear.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
+    EXPECT_EQ(clear.findChild<QLabel*>(QStringLiteral("promptLabel"))->text(), clear.Prompt());
+    WhenModal<CThumbnailOptionsDlg>([](CThumbnailOptionsDlg& shown) {
+        ClickIndicator(shown.OptionButton(0));
+        QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Help), Qt::LeftButton);
+        EXPECT_TRUE(shown.isVisible()) << "Help does nothing";
+        QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Cancel), Qt::LeftButton);
+    });
+    EXPECT_EQ(clear.exec(), QDialog::Rejected);
+}
+
+TEST(StartupNotice, TheCheckBoxTellsWhetherToShowItAgain) {
+    CStartupNoticeDlg dialog;
+    ASSERT_NE(dialog.DisplayAgainCheck(), nullptr);
+    EXPECT_EQ(dialog.DisplayAgainCheck()->text(), QStringLiteral("&Display this message again."));
+    EXPECT_TRUE(dialog.DisplayAgain());
+    WhenModal<CStartupNoticeDlg>([](CStartupNoticeDlg& shown) {
+        ClickIndicator(shown.DisplayAgainCheck());
+        QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.DisplayAgain());
+}
+
+TEST(About, NamesTheProgramAndItsVersion) {
+    const QString saved = QCoreApplication::applicationVersion();
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
+    CAboutDlg dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("About Velvane"));
+    auto* name = dialog.findChild<QLabel*>(QStringLiteral("nameLabel"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("Velvane 1.2.3"));
+    QCoreApplication::setApplicationVersion(saved);
+}
+
+} // namespace

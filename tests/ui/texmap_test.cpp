@@ -1,0 +1,513 @@
+// Texture maps: the document's tile methods and BMP file, the view's drawing and scrolling,
+// the Create Texture Map dialog, and the whole command with the real POV-Ray.
+
+#include "app/appservices.h"
+#include "framework/documenttemplate.h"
+#include "framework/prompts.h"
+#include "model/materialsingleobject.h"
+#include "povray/povrayrunner.h"
+#include "settings/programsettings.h"
+#include "shapes/builtinshapes.h"
+#include "texmap/createtexmapdlg.h"
+#include "texmap/createtexturemap.h"
+#include "texmap/texmapdoc.h"
+#include "texmap/texmapview.h"
+#include "texmap/tiling.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Pixels = std::vector<std::uint8_t>;
+
+DocumentTemplate TextureMapKind() {
+    return DocumentTemplate(
+        154, {"Texture Map", "Bitmap (*.bmp)", ".BMP", "TexMap.Document", "TexMap Document"},
+        [](DocumentTemplate& kind) { return std::make_unique<CTexMapDoc>(kind); },
+        [](Document& document) { return new CTexMapView(static_cast<CTexMapDoc&>(document)); });
+}
+
+/// Every pixel differs from its neighbours: blue = 7 * column, green = 5 * row, red = 3c + 11r.
+Pixels Pattern(int width, int height) {
+    Pixels pixels;
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c)
+            pixels.insert(pixels.end(), {std::uint8_t(c * 7), std::uint8_t(r * 5), std::uint8_t(c * 3 + r * 11)});
+    return pixels;
+}
+QColor PatternColor(int c, int r) { return QColor(std::uint8_t(c * 3 + r * 11), std::uint8_t(r * 5), std::uint8_t(c * 7)); }
+
+/// The shown picture as packed rows, top row first.
+Pixels Shown(const CDIB& image) {
+    const std::size_t row = std::size_t(image.Width()) * 3;
+    Pixels bottomFirst(row * std::size_t(image.Height())), rows;
+    image.CopyBitsTo(bottomFirst);
+    for (int r = image.Height() - 1; r >= 0; --r)
+        rows.insert(rows.end(), bottomFirst.begin() + std::ptrdiff_t(row * r), bottomFirst.begin() + std::ptrdiff_t(row * (r + 1)));
+    return rows;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+/// A 2 x 2 BMP with a 256-colour palette.
+QByteArray PaletteBmp() {
+    QByteArray bytes("BM");
+    auto dword = [&](quint32 v) {
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.append(char((v >> shift) & 0xff));
+    };
+    // File header, then the information header: 2 x 2, 1 plane and 8 bits, 256 colours.
+    for (quint32 v : {14u + 40 + 1024 + 8, 0u, 14u + 40 + 1024, 40u, 2u, 2u, 1u | (8u << 16), 0u, 8u, 2835u, 2835u, 256u, 0u})
+        dword(v);
+    for (quint32 i = 0; i < 256; ++i)
+        dword(i * 0x010101);
+    return bytes + QByteArray(8, '\x40');
+}
+
+void ClickCheckBox(QAbstractButton* box) { // on its box: its middle may lie past the text
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(4, box->height() / 2));
+}
+
+/// Answers every message with OK and keeps its text.
+struct MessageRecorder {
+    MessageRecorder() {
+        Prompts::SetMessageResponder([this](Prompts::Icon, const QString&, const QString& text, auto) {
+            texts.push_back(text);
+            return QMessageBox::Ok;
+        });
+    }
+    ~MessageRecorder() { Prompts::SetMessageResponder(nullptr); }
+    std::vector<QString> texts;
+};
+
+// ---- the document and the view --------------------------------------------------------------
+
+class TexMapTest : public ::testing::Test {
+protected:
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    /// A shown view of the pattern whose viewport is exactly `size`, without scroll bars.
+    std::unique_ptr<CTexMapView> ShowView(QSize size, int width, int height) {
+        m_doc.SetImage(Pattern(width, height), width, height);
+        auto view = std::make_unique<CTexMapView>(m_doc);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setFrameShape(QFrame::NoFrame);
+        view->resize(size);
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        return view;
+    }
+
+    QTemporaryDir m_dir;
+    DocumentTemplate m_kind = TextureMapKind();
+    CTexMapDoc m_doc{m_kind};
+};
+
+TEST_F(TexMapTest, TileMethodsAlwaysStartFromTheSource) {
+    const Pixels pixels = Pattern(120, 120);
+    QSignalSpy changed(&m_doc, &Document::contentsChanged);
+    ASSERT_TRUE(m_doc.SetImage(pixels, 120, 120));
+    EXPECT_EQ(Shown(m_doc.Image()), pixels);
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_FALSE(m_doc.SetImage(Pixels(10), 120, 120)); // too few pixels: refused, nothing changes
+
+    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileMirror));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileMirror)); // not four times the size
+    EXPECT_EQ(m_doc.Image().Width(), 240);
+    EXPECT_EQ(m_doc.Image().Height(), 240);
+    EXPECT_EQ(Shown(m_doc.Image()), Mirror(pixels, 120, 120));
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(m_doc.Width(), 120);
+    EXPECT_EQ(m_doc.SourcePixels(), pixels);
+
+    m_doc.SetModifiedFlag(false);
+    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileEdgeFade));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileEdgeFade));
+    EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 120, 120)); // twice is once, from the source
+    EXPECT_NE(Shown(m_doc.Image()), pixels);
+    EXPECT_TRUE(m_doc.IsModified());
+
+    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileNone));
+    EXPECT_EQ(m_doc.Image().Width(), 120);
+    EXPECT_EQ(Shown(m_doc.Image()), pixels);
+    EXPECT_FALSE(m_doc.ApplyTileMethod(3));
+    EXPECT_EQ(m_doc.AppliedTileMethod(), CTexMapDoc::TileNone);
+    EXPECT_EQ(changed.count(), 6);
+}
+
+TEST_F(TexMapTest, SavesThePictureAsShownAndOpensItAgain) {
+    const Pixels pixels = Pattern(5, 3); // 15-byte rows, padded to 16 in the file
+    m_doc.SetImage(pixels, 5, 3);
+    ASSERT_TRUE(m_doc.Store(Path("plain.bmp")));
+    m_doc.ApplyTileMethod(CTexMapDoc::TileMirror);
+    ASSERT_TRUE(m_doc.Store(Path("mirror.bmp")));
+    const auto bmp = m_doc.Image().ToBMP();
+    EXPECT_EQ(ReadFile(Path("mirror.bmp")), QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
+    EXPECT_FALSE(m_doc.Store(Path("missing/map.bmp")));
+
+    CTexMapDoc opened(m_kind);
+    opened.SetModifiedFlag(true);
+    ASSERT_TRUE(opened.Load(Path("plain.bmp")));
+    EXPECT_EQ(opened.Width(), 5);
+    EXPECT_EQ(opened.Height(), 3);
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+    EXPECT_EQ(Shown(opened.Image()), pixels);
+    EXPECT_FALSE(opened.IsModified());
+    EXPECT_EQ(opened.AppliedTileMethod(), CTexMapDoc::TileNone);
+
+    // A map saved after Mirror reopens with the doubled picture as its source.
+    ASSERT_TRUE(opened.Load(Path("mirror.bmp")));
+    EXPECT_EQ(opened.Width(), 10);
+    EXPECT_EQ(opened.SourcePixels(), Mirror(pixels, 5, 3));
+}
+
+TEST_F(TexMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
+    const Pixels pixels = Pattern(6, 4);
+    m_doc.SetImage(pixels, 6, 4);
+    m_doc.ApplyTileMethod(CTexMapDoc::TileEdgeFade);
+    WriteFile(Path("palette.bmp"), PaletteBmp());
+
+    const FileResult wrong = m_doc.Load(Path("palette.bmp"));
+    EXPECT_FALSE(wrong);
+    EXPECT_EQ(wrong.message, QStringLiteral("Bitmaps must be 24-bit uncompressed format!"));
+    EXPECT_EQ(m_doc.LoadErrorCaption(), QStringLiteral("File Format Error"));
+    const FileResult missing = m_doc.Load(Path("none.bmp"));
+    EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!"));
+    EXPECT_EQ(m_doc.LoadErrorCaption(), QStringLiteral("IO Error"));
+
+    EXPECT_EQ(m_doc.SourcePixels(), pixels);
+    EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 6, 4));
+    EXPECT_EQ(m_doc.AppliedTileMethod(), CTexMapDoc::TileEdgeFade);
+    EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(TexMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
+    auto view = ShowView({100, 70}, 30, 20);
+    CTexMapView other(m_doc);
+    QSignalSpy state(view.get(), &CTexMapView::commandStateChanged);
+    view->OnShowTiling();
+    EXPECT_TRUE(view->IsShowTiling());
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(state.count(), 1);
+
+    view->OnTileMirror();
+    EXPECT_EQ(view->TileMethod(), 2);
+    EXPECT_EQ(other.TileMethod(), 2); // every window of the map shows the method in use
+    EXPECT_TRUE(m_doc.IsModified());
+    view->OnTileEdgeFade();
+    EXPECT_EQ(view->TileMethod(), 1);
+    m_doc.SetModifiedFlag(false);
+    view->OnTileNone();
+    EXPECT_EQ(view->TileMethod(), 0);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(state.count(), 4);
+}
+
+TEST_F(TexMapTest, DrawsThePictureOnceOrRepeatedOverTheWindow) {
+    auto view = ShowView({100, 70}, 30, 20);
+    const QColor background = view->viewport()->palette().color(QPalette::Window);
+    QImage shot = view->viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(29, 19), PatternColor(29, 19));
+    EXPECT_EQ(shot.pixelColor(35, 5), background);
+    EXPECT_EQ(shot.pixelColor(5, 25), background);
+
+    view->OnShowTiling();
+    shot = view->viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(35, 5), PatternColor(5, 5));
+    EXPECT_EQ(shot.pixelColor(65, 45), PatternColor(5, 5));
+    EXPECT_EQ(shot.pixelColor(99, 69), PatternColor(9, 9)); // the cut-off last copies too
+}
+
+TEST_F(TexMapTest, ScrollsInPixelsOverThePictureAsShown) {
+    auto view = ShowView({50, 40}, 80, 60);
+    QScrollBar* horizontal = view->horizontalScrollBar();
+    QScrollBar* vertical = view->verticalScrollBar();
+    EXPECT_EQ(horizontal->maximum(), 30);
+    EXPECT_EQ(vertical->maximum(), 20);
+    horizontal->setValue(10);
+    vertical->setValue(4);
+    EXPECT_EQ(view->viewport()->grab().toImage().pixelColor(0, 0), PatternColor(10, 4));
+
+    view->OnTileMirror(); // all of the doubled picture can be reached
+    EXPECT_EQ(horizontal->maximum(), 110);
+    EXPECT_EQ(vertical->maximum(), 80);
+    view->resize(200, 150);
+    EXPECT_EQ(horizontal->maximum(), 0);
+}
+
+// ---- the Create Texture Map dialog ----------------------------------------------------------
+
+ProgramSettings DialogSettings() {
+    ProgramSettings settings;
+    settings.textureMapWidth = 120;
+    settings.textureMapHeight = 60;
+    settings.textureMapAspectRatio = 2.0f;
+    settings.textureMapBrightness = 70;
+    return settings;
+}
+
+class CreateTexMapDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dialog.show();
+        QApplication::setActiveWindow(&m_dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
+    }
+    template <class T = QLineEdit>
+    T* Child(const char* name) {
+        T* child = m_dialog.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    /// Types into a field and leaves it with Tab, as a user does.
+    void TypeAndLeave(const char* field, const char* text) {
+        Child(field)->setFocus(Qt::MouseFocusReason);
+        Child(field)->selectAll();
+        QTest::keyClicks(Child(field), QString::fromLatin1(text));
+        QTest::keyClick(Child(field), Qt::Key_Tab);
+    }
+    QString Text(const char* field) { return Child(field)->text(); }
+    void Render() { QTest::mouseClick(Child<QPushButton>("renderButton"), Qt::LeftButton); }
+
+    ProgramSettings m_settings = DialogSettings();
+    MessageRecorder m_messages;
+    CCreateTexMapDlg m_dialog{m_settings};
+};
+
+TEST_F(CreateTexMapDlgTest, LeavingASizeKeepsTheAspectRatio) {
+    EXPECT_EQ(Text("aspectEdit"), QStringLiteral("2.0"));
+    TypeAndLeave("widthEdit", "300");
+    EXPECT_EQ(Text("heightEdit"), QStringLiteral("150"));
+    TypeAndLeave("heightEdit", "101");
+    EXPECT_EQ(Text("widthEdit"), QStringLiteral("202"));
+    TypeAndLeave("widthEdit", "202"); // unchanged: the height stays
+    EXPECT_EQ(Text("heightEdit"), QStringLiteral("101"));
+
+    TypeAndLeave("aspectEdit", "0.3"); // leaving the aspect sets the width from the height
+    EXPECT_EQ(Text("widthEdit"), QStringLiteral("30"));
+    TypeAndLeave("widthEdit", "100");
+    EXPECT_EQ(Text("heightEdit"), QStringLiteral("333"));
+
+    ClickCheckBox(Child<QCheckBox>("keepAspectCheck")); // off: the sizes are independent
+    TypeAndLeave("widthEdit", "500");
+    EXPECT_EQ(Text("heightEdit"), QStringLiteral("333"));
+    TypeAndLeave("aspectEdit", "1.5");
+    ClickCheckBox(Child<QCheckBox>("keepAspectCheck")); // on again: the width follows at once
+    EXPECT_EQ(Text("widthEdit"), QStringLiteral("499"));
+    EXPECT_TRUE(m_messages.texts.empty());
+}
+
+TEST_F(CreateTexMapDlgTest, RefusesBadFieldsWithTheStandardMessages) {
+    Child("widthEdit")->setFocus(Qt::MouseFocusReason);
+    Child("widthEdit")->setText(QStringLiteral("5"));
+    Render();
+    TypeAndLeave("widthEdit", "3097"); // leaving the field checks it too
+    Child("widthEdit")->setText(QStringLiteral("200"));
+    Child("aspectEdit")->setText(QStringLiteral("wide"));
+    Child("heightEdit")->setText(QStringLiteral("1x"));
+    Render(); // stops at the first field refused
+    EXPECT_EQ(m_dialog.focusWidget(), Child("heightEdit"));
+    Child("heightEdit")->setText(QStringLiteral("100"));
+    Render();
+    Child("aspectEdit")->setText(QStringLiteral("2"));
+    Child("brightnessEdit")->setText(QStringLiteral("101"));
+    Render();
+    const std::vector<QString> expected{"Please enter an integer between 10 and 3096.",
+                                        "Please enter an integer between 10 and 3096.", "Please enter an integer.",
+                                        "Please enter a number.", "Please enter an integer between 0 and 100."};
+    EXPECT_EQ(m_messages.texts, expected);
+    EXPECT_TRUE(m_dialog.isVisible());
+
+    // A width typed and rendered at once, without leaving the field, still sets the height.
+    Child("brightnessEdit")->setText(QStringLiteral("100"));
+    Child("widthEdit")->setFocus(Qt::MouseFocusReason);
+    Child("widthEdit")->setText(QStringLiteral("300"));
+    Render();
+    EXPECT_EQ(m_messages.texts.size(), 5u);
+    EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(m_dialog.MapHeight(), 150);
+    EXPECT_EQ(m_dialog.Brightness(), 100);
+}
+
+TEST_F(CreateTexMapDlgTest, BrightnessControlsFollowTheOverride) {
+    QSlider* slider = Child<QSlider>("brightnessSlider");
+    EXPECT_EQ(slider->value(), 70);
+    slider->setValue(35);
+    EXPECT_EQ(Text("brightnessEdit"), QStringLiteral("35"));
+    TypeAndLeave("brightnessEdit", "80");
+    EXPECT_EQ(slider->value(), 35); // typing does not move the slider
+
+    // Off: disabled, and a value that cannot be read is not checked (it cannot be corrected).
+    TypeAndLeave("brightnessEdit", "bright");
+    ClickCheckBox(Child<QCheckBox>("overrideCheck"));
+    EXPECT_FALSE(Child<QLabel>("brightnessLabel")->isEnabled());
+    EXPECT_FALSE(Child("brightnessEdit")->isEnabled());
+    EXPECT_FALSE(slider->isEnabled());
+    EXPECT_TRUE(m_messages.texts.empty());
+    ClickCheckBox(Child<QCheckBox>("overrideCheck")); // on again: enabled, and the field is read
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(m_messages.texts, std::vector<QString>{QStringLiteral("Please enter an integer.")});
+    ClickCheckBox(Child<QCheckBox>("overrideCheck"));
+    Render();
+    EXPECT_EQ(m_messages.texts.size(), 1u);
+    EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(m_dialog.OverrideFinish());
+}
+
+// ---- the whole command ----------------------------------------------------------------------
+
+/// The application as the command sees it: settings in a temporary program folder, the real
+/// POV-Ray, and new texture maps with a window each.
+class TexMapApp : public AppServices {
+public:
+    explicit TexMapApp(const QString& folder) : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes) {
+        m_settings.programDirectory = folder;
+        m_settings.textureMapWidth = 40, m_settings.textureMapHeight = 20, m_settings.textureMapUseAspectRatio = 0;
+    }
+    ProgramSettings& Settings() override { return m_settings; }
+    void SaveSettings() override {}
+    PovRayRunner& Runner() override { return m_runner; }
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override { return std::make_unique<SilentProgressSink>(); }
+    TextureCopyList& CopyList() override { return m_copies; }
+    DocumentTemplate& CatalogTemplate() override { return m_kind; }
+    DocumentTemplate& TextureMapTemplate() override { return m_kind; }
+    Document* NewDocument(DocumentTemplate& kind) override {
+        maps.push_back(kind.CreateDocument());
+        views.emplace_back(static_cast<CTexMapView*>(kind.CreateView(*maps.back())));
+        return maps.back().get();
+    }
+    void ShowHelp(int) override {}
+    TextureEditors* Editors() override { return nullptr; }
+    CTexMapDoc& Map() { return static_cast<CTexMapDoc&>(*maps.at(0)); }
+
+    std::vector<std::unique_ptr<Document>> maps;
+    std::vector<std::unique_ptr<CTexMapView>> views;
+
+private:
+    ProgramSettings m_settings;
+    ShapeList m_shapes;
+    PovRayRunner m_runner;
+    TextureCopyList m_copies;
+    DocumentTemplate m_kind = TextureMapKind();
+};
+
+class CreateTextureMapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_FALSE(m_app.Settings().EffectivePovExecutable().isEmpty()) << "povray must be installed";
+        m_red.SetName("Flat Red");
+        m_red.pigment.color = {255, 0, 0, 0};
+        m_red.finish.phong = 100;
+    }
+    /// Runs the command; `play` acts in the dialog once it is open and closes it.
+    bool Run(const std::function<void(CCreateTexMapDlg&)>& play) {
+        std::function<void()> poll = [&] {
+            auto* dialog = qobject_cast<CCreateTexMapDlg*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return QTimer::singleShot(10, poll);
+            play(*dialog);
+            if (dialog->isVisible()) { // left open by the script: end it rather than hang
+                ADD_FAILURE() << "the dialog was left open";
+                dialog->reject();
+            }
+        };
+        QTimer::singleShot(0, poll);
+        return RunCreateTextureMap(m_app, m_red, nullptr);
+    }
+    static void Type(CCreateTexMapDlg& dialog, const char* field, const char* text) {
+        auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(field));
+        edit->setFocus(Qt::MouseFocusReason);
+        edit->setText(QString::fromLatin1(text));
+    }
+    static void Click(CCreateTexMapDlg& dialog, const char* button) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+    }
+    static bool AllPixels(const Pixels& pixels, Pixels bgr) {
+        for (std::size_t i = 0; i < pixels.size(); i += 3)
+            if (!std::equal(bgr.begin(), bgr.end(), pixels.begin() + std::ptrdiff_t(i)))
+                return false;
+        return !pixels.empty();
+    }
+
+    QTemporaryDir m_dir;
+    TexMapApp m_app{m_dir.path()};
+    CMaterialSingleObject m_red;
+    MessageRecorder m_messages;
+};
+
+TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
+    ASSERT_TRUE(Run([](CCreateTexMapDlg& dialog) {
+        Type(dialog, "brightnessEdit", "100");
+        Type(dialog, "aspectEdit", "1.5");
+        Click(dialog, "renderButton");
+    }));
+    EXPECT_TRUE(m_messages.texts.empty());
+    ASSERT_EQ(m_app.maps.size(), 1u);
+    EXPECT_EQ(m_app.Map().Width(), 40);
+    EXPECT_EQ(m_app.Map().Height(), 20);
+    EXPECT_EQ(m_app.Map().Image().Width(), 40);
+    EXPECT_TRUE(AllPixels(m_app.Map().SourcePixels(), {0, 0, 255}));
+    EXPECT_TRUE(m_app.Map().IsModified());
+    EXPECT_EQ(m_red.finish.phong, 100); // the catalog's texture is untouched
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    m_app.views[0]->resize(30, 15);
+    m_app.views[0]->show();
+    EXPECT_GT(m_app.views[0]->horizontalScrollBar()->maximum(), 0); // its window has the picture
+    EXPECT_EQ(m_app.Settings().textureMapAspectRatio, 1.5f);
+    EXPECT_EQ(m_app.Settings().textureMapBrightness, 100);
+}
+
+TEST_F(CreateTextureMapTest, BrightnessZeroRendersBlack) {
+    ASSERT_TRUE(Run([](CCreateTexMapDlg& dialog) {
+        Type(dialog, "brightnessEdit", "0");
+        Click(dialog, "renderButton");
+    }));
+    ASSERT_EQ(m_app.maps.size(), 1u);
+    EXPECT_TRUE(AllPixels(m_app.Map().SourcePixels(), {0, 0, 0}));
+    EXPECT_EQ(m_app.Settings().textureMapBrightness, 0);
+}
+
+TEST_F(CreateTextureMapTest, CancelKeepsOnlyTheAntialiasingClick) {
+    EXPECT_FALSE(Run([](CCreateTexMapDlg& dialog) {
+        ClickCheckBox(dialog.findChild<QCheckBox*>(QStringLiteral("antialiasingCheck")));
+        Type(dialog, "widthEdit", "nonsense"); // Cancel does not check the field being typed
+        Click(dialog, "cancelButton");
+    }));
+    EXPECT_TRUE(m_app.maps.empty());
+    EXPECT_TRUE(m_messages.texts.empty());
+    EXPECT_EQ(m_app.Settings().antialiasing, 1);
+    EXPECT_EQ(m_app.Settings().textureMapWidth, 40);
+}
+
+TEST_F(CreateTextureMapTest, AFailedRenderShowsWhyAndMakesNoMap) {
+    m_app.Settings().povExecutable = m_dir.filePath(QStringLiteral("no-such-povray"));
+    EXPECT_FALSE(Run([](CCreateTexMapDlg& dialog) { Click(dialog, "renderButton"); }));
+    EXPECT_TRUE(m_app.maps.empty());
+    EXPECT_EQ(m_messages.texts.size(), 1u);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
