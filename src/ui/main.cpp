@@ -1,9 +1,30 @@
 // Velvane: the desktop editor for catalogs of POV-Ray textures.
 
+#include "app/mainframe.h"
 #include "app/ulvorapp.h"
+#include "framework/document.h"
+#include "framework/prompts.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+/// "--screenshot FILE": start without asking anything, open the files, save a picture of the
+/// main window and quit. Lets scripts and machines without a screen show the program.
+QString TakeScreenshotOption(QStringList& arguments) {
+    const qsizetype at = arguments.indexOf(QStringLiteral("--screenshot"));
+    if (at < 0 || at + 1 >= arguments.size())
+        return {};
+    const QString path = arguments[at + 1];
+    arguments.remove(at, 2);
+    return path;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -12,8 +33,29 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/velvane.png")));
     Q_INIT_RESOURCE(velvane);
 
+    QStringList files = QApplication::arguments().mid(1);
+    const QString screenshot = TakeScreenshotOption(files);
     CUlvorApp app;
-    if (!app.Startup(QApplication::arguments().mid(1)))
+    StartupOptions options;
+    if (!screenshot.isEmpty()) {
+        // Nobody is there to answer: messages go to stderr and nothing waits for a click.
+        Prompts::SetMessageResponder([](Prompts::Icon, const QString& title, const QString& text,
+                                        QMessageBox::StandardButtons) {
+            std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+            return QMessageBox::Ok;
+        });
+        options.interactive = false;
+    }
+    if (!app.Startup(files, options))
         return 1;
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(1500, &app, [&] {
+            const bool saved = app.Frame().grab().save(screenshot);
+            std::fprintf(stderr, saved ? "Saved %s\n" : "Cannot write %s\n", screenshot.toLocal8Bit().constData());
+            for (const auto& document : app.Documents())
+                document->SetModifiedFlag(false);
+            app.Frame().close();
+        });
+    }
     return application.exec();
 }

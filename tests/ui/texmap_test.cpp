@@ -177,8 +177,10 @@ TEST_F(TexMapTest, SavesThePictureAsShownAndOpensItAgain) {
     EXPECT_FALSE(opened.IsModified());
     EXPECT_EQ(opened.AppliedTileMethod(), CTexMapDoc::TileNone);
 
-    // A map saved after Mirror reopens with the doubled picture as its source.
+    // A map saved after Mirror reopens with the doubled picture as its source, method None.
+    opened.ApplyTileMethod(CTexMapDoc::TileEdgeFade);
     ASSERT_TRUE(opened.Load(Path("mirror.bmp")));
+    EXPECT_EQ(opened.AppliedTileMethod(), CTexMapDoc::TileNone);
     EXPECT_EQ(opened.Width(), 10);
     EXPECT_EQ(opened.SourcePixels(), Mirror(pixels, 5, 3));
 }
@@ -302,8 +304,10 @@ TEST_F(CreateTexMapDlgTest, LeavingASizeKeepsTheAspectRatio) {
     EXPECT_EQ(Text("heightEdit"), QStringLiteral("150"));
     TypeAndLeave("heightEdit", "101");
     EXPECT_EQ(Text("widthEdit"), QStringLiteral("202"));
-    TypeAndLeave("widthEdit", "202"); // unchanged: the height stays
-    EXPECT_EQ(Text("heightEdit"), QStringLiteral("101"));
+    Child("heightEdit")->setText(QStringLiteral("90"));
+    TypeAndLeave("widthEdit", "202"); // unchanged: the height stays as typed
+    EXPECT_EQ(Text("heightEdit"), QStringLiteral("90"));
+    TypeAndLeave("heightEdit", "101");
 
     TypeAndLeave("aspectEdit", "0.3"); // leaving the aspect sets the width from the height
     EXPECT_EQ(Text("widthEdit"), QStringLiteral("30"));
@@ -428,6 +432,8 @@ protected:
             auto* dialog = qobject_cast<CCreateTexMapDlg*>(QApplication::activeModalWidget());
             if (!dialog)
                 return QTimer::singleShot(10, poll);
+            QApplication::setActiveWindow(dialog); // so that clicks move the focus as they do for a user
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
             play(*dialog);
             if (dialog->isVisible()) { // left open by the script: end it rather than hang
                 ADD_FAILURE() << "the dialog was left open";

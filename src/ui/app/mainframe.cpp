@@ -17,6 +17,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -59,6 +60,11 @@ CMainFrame::CMainFrame(CUlvorApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     setWindowIcon(QIcon(QStringLiteral(":/icons/velvane.png")));
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_mdi);
+    // Until a placement of its own is stored, the frame takes most of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableSize();
+        resize(std::min(1100, room.width() * 9 / 10), std::min(800, room.height() * 9 / 10));
+    }
     CreateActions();
     CreateMenus();
     CreateToolBar();

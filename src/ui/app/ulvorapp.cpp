@@ -30,7 +30,7 @@ CUlvorApp::~CUlvorApp() {
     CloseHelpWindow();
 }
 
-bool CUlvorApp::Startup(const QStringList& files) {
+bool CUlvorApp::Startup(const QStringList& files, StartupOptions options) {
     auto store = OpenSettingsStore();
     m_frame = std::make_unique<CMainFrame>(*this);
     m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes);
@@ -38,7 +38,7 @@ bool CUlvorApp::Startup(const QStringList& files) {
     m_settings.Load(*store);
     // Without a program directory or POV-Ray the program cannot render: ask at once, offering
     // the per-user data folder and the POV-Ray found on the PATH.
-    if (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty())
+    if (options.interactive && (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty()))
         RunPreferences(*this, nullptr);
 
     m_palette = CreateAppPalette();
@@ -62,7 +62,7 @@ bool CUlvorApp::Startup(const QStringList& files) {
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
-    if (m_settings.displayMailingListDialog)
+    if (options.interactive && m_settings.displayMailingListDialog)
         ShowStartupNotice();
 
     std::optional<SideFileNotice> notice;

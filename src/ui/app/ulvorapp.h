@@ -14,6 +14,12 @@
 class CMainFrame;
 class QSettings;
 
+/// How the program starts.
+struct StartupOptions {
+    /// False when nobody can answer: no Preferences at first start, no start-up notice.
+    bool interactive = true;
+};
+
 /// The application: its settings, the shared lists (preview shapes, named colours, copied
 /// textures), the two document kinds and the main window, with the start-up and shut-down
 /// sequences and the application commands New, Open, Preferences and About.
@@ -26,7 +32,7 @@ public:
     /// Starts the program: settings (and the Preferences when no program directory or POV-Ray
     /// is set), palette, recent files, document kinds, the main window where it was left, the
     /// optional start-up notice, the preview shapes and named colours; then opens `files`.
-    bool Startup(const QStringList& files);
+    bool Startup(const QStringList& files, StartupOptions options = {});
 
     CMainFrame& Frame() { return *m_frame; }
     ShapeList& Shapes() { return m_shapes; }

@@ -39,6 +39,8 @@ public:
     bool CanPaste() const;
     bool IsAntialiasing() const;
     bool IsUpdateThumbnail() const;
+    /// Prints the grid as the window shows it, scaled to the page width, whole rows per page.
+    void PrintGrid(QPrinter& printer) const;
 
 public slots:
     void OnNewSimple();
@@ -87,7 +89,6 @@ private:
     void AddAndShow(CMaterialObject& texture);
     void RemoveSelection();
     void Changed();
-    void PrintGrid(QPrinter& printer) const;
 
     CatalogDocument& m_document;
     AppServices& m_app;

@@ -164,7 +164,7 @@ void CCreateTexMapDlg::ShowFields() {
     m_brightnessEdit->setText(QString::number(m_brightness));
 }
 
-void CCreateTexMapDlg::CoupleHeight() { m_height = TruncatedSize(static_cast<float>(m_width) * m_aspect); }
+void CCreateTexMapDlg::CoupleHeight() { m_height = TruncatedSize(static_cast<float>(m_width) / m_aspect); }
 
 void CCreateTexMapDlg::CoupleWidth() { m_width = TruncatedSize(static_cast<float>(m_height) * m_aspect); }
 
