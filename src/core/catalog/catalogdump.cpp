@@ -81,23 +81,21 @@ void WriteTurbulence(JsonWriter& json, const CTurbulenceSettings& t) {
 }
 
 /// The fields the pigment and the normal share, after their own heads.
-void WritePatternTail(JsonWriter& json, const ColorRGBF& color, const CColorMap& map,
-                      const CImageSettings& image, int phase, int frequency,
-                      const CTurbulenceSettings& turbulence, const CTransformations& transformations) {
+void WritePatternTail(JsonWriter& json, const PatternFields& fields) {
     json.Key("color");
-    WriteColor(json, color);
+    WriteColor(json, fields.color);
     json.Key("phase");
-    json.Value(phase);
+    json.Value(fields.phase);
     json.Key("frequency");
-    json.Value(frequency);
+    json.Value(fields.frequency);
     json.Key("colorMap");
-    WriteColorMap(json, map);
+    WriteColorMap(json, fields.colorMap);
     json.Key("image");
-    WriteImage(json, image);
+    WriteImage(json, fields.image);
     json.Key("turbulence");
-    WriteTurbulence(json, turbulence);
+    WriteTurbulence(json, fields.turbulence);
     json.Key("transformations");
-    WriteTransformations(json, transformations);
+    WriteTransformations(json, fields.transformations);
 }
 
 void WritePigment(JsonWriter& json, const CMaterialMapping& p) {
@@ -110,8 +108,7 @@ void WritePigment(JsonWriter& json, const CMaterialMapping& p) {
     json.Value(p.gradientY);
     json.Value(p.gradientZ);
     json.EndArray();
-    WritePatternTail(json, p.color, p.colorMap, p.image, p.phase, p.frequency, p.turbulence,
-                     p.transformations);
+    WritePatternTail(json, p);
     json.EndObject();
 }
 
@@ -126,8 +123,7 @@ void WriteNormal(JsonWriter& json, const CMaterialNormal& n) {
     for (auto flag : n.reserved)
         json.Value(flag);
     json.EndArray();
-    WritePatternTail(json, n.color, n.colorMap, n.image, n.phase, n.frequency, n.turbulence,
-                     n.transformations);
+    WritePatternTail(json, n);
     json.EndObject();
 }
 

@@ -38,12 +38,8 @@ std::string CMaterialMapping::GetSource() const {
         text += turbulence.GetSource(pattern == Agate);
     if (pattern <= Wood)
         text += colorMap.GetSource();
-    if (pattern != SolidColor && pattern != ImageMap) {
-        if (phase != 0)
-            text += "    phase " + PercentText(phase) + "\r\n";
-        if (frequency != 1)
-            text += "    frequency " + std::to_string(frequency) + "\r\n";
-    }
+    if (pattern != SolidColor && pattern != ImageMap)
+        text += PhaseAndFrequencySource();
     if (pattern != SolidColor)
         text += transformations.GetSource(4);
     if (pattern == SolidColor) {
@@ -63,14 +59,5 @@ void CMaterialMapping::Serialize(CArchive& ar) {
     ar.Byte(gradientX);
     ar.Byte(gradientY);
     ar.Byte(gradientZ);
-    ar.Byte(color.red);
-    ar.Byte(color.green);
-    ar.Byte(color.blue);
-    ar.Byte(color.filter);
-    ar.Byte(phase);
-    ar.SignedWordInt(frequency);
-    colorMap.Serialize(ar);
-    image.Serialize(ar);
-    turbulence.Serialize(ar);
-    transformations.Serialize(ar);
+    SerializeFields(ar);
 }

@@ -1,17 +1,13 @@
 #pragma once
 
 #include "archive/object.h"
-#include "colormap.h"
-#include "colorrgbf.h"
-#include "imagesettings.h"
-#include "transformations.h"
-#include "turbulencesettings.h"
+#include "patternfields.h"
 
 #include <cstdint>
 #include <string>
 
 /// The pigment of a simple texture: a solid colour, an image map or a colour-mapped pattern.
-class CMaterialMapping : public CObject {
+class CMaterialMapping : public CObject, public PatternFields {
     DECLARE_SERIAL(CMaterialMapping)
 public:
     enum Pattern : std::uint8_t {
@@ -37,11 +33,4 @@ public:
     std::uint8_t gradientX = 1; ///< flag
     std::uint8_t gradientY = 0; ///< flag
     std::uint8_t gradientZ = 0; ///< flag
-    ColorRGBF color;
-    CColorMap colorMap;
-    CImageSettings image;
-    std::uint8_t phase = 0; ///< hundredths
-    int frequency = 1;      ///< stored as a signed 16-bit word
-    CTurbulenceSettings turbulence;
-    CTransformations transformations;
 };

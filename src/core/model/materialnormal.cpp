@@ -18,10 +18,7 @@ std::string CMaterialNormal::GetSource() const {
     else if (kind == BumpMap)
         text += "    bump_map\r\n    {\r\n" + image.GetSource(true) + "    }\r\n";
     text += turbulence.GetSource();
-    if (phase != 0)
-        text += "    phase " + PercentText(phase) + "\r\n";
-    if (frequency != 1)
-        text += "    frequency " + std::to_string(frequency) + "\r\n";
+    text += PhaseAndFrequencySource();
     text += transformations.GetSource(4);
     text += "  }\r\n";
     return text;
@@ -32,14 +29,5 @@ void CMaterialNormal::Serialize(CArchive& ar) {
     ar.Byte(kind);
     for (std::uint8_t& flag : reserved)
         ar.Byte(flag);
-    ar.Byte(color.red);
-    ar.Byte(color.green);
-    ar.Byte(color.blue);
-    ar.Byte(color.filter);
-    ar.Byte(phase);
-    ar.SignedWordInt(frequency);
-    colorMap.Serialize(ar);
-    image.Serialize(ar);
-    turbulence.Serialize(ar);
-    transformations.Serialize(ar);
+    SerializeFields(ar);
 }

@@ -1,11 +1,7 @@
 #pragma once
 
 #include "archive/object.h"
-#include "colormap.h"
-#include "colorrgbf.h"
-#include "imagesettings.h"
-#include "transformations.h"
-#include "turbulencesettings.h"
+#include "patternfields.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +9,7 @@
 
 /// The normal of a simple texture. It has the pigment's shape with an amount in front; the
 /// colour and colour map are carried and stored but never written to source.
-class CMaterialNormal : public CObject {
+class CMaterialNormal : public CObject, public PatternFields {
     DECLARE_SERIAL(CMaterialNormal)
 public:
     enum Kind : std::uint8_t {
@@ -33,11 +29,4 @@ public:
     std::uint8_t amount = 0; ///< hundredths
     std::uint8_t kind = None;
     std::array<std::uint8_t, 3> reserved{}; ///< no meaning; kept as read
-    ColorRGBF color;
-    CColorMap colorMap;
-    CImageSettings image;
-    std::uint8_t phase = 0; ///< hundredths
-    int frequency = 1;      ///< stored as a signed 16-bit word
-    CTurbulenceSettings turbulence;
-    CTransformations transformations;
 };

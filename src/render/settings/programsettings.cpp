@@ -22,31 +22,34 @@ float RealFromSettingText(const QString& text) {
 
 namespace {
 
-// Value names in the order they are written.
 constexpr const char* kProgramDirectory = "Program Directory";
 constexpr const char* kPovExecutable = "POV Executable";
-constexpr const char* kUseVideoForWindows = "Use Video For Windows";
 constexpr const char* kThreshold = "Antialiasing Threshold";
-constexpr const char* kRaysPerPixel = "Rays Per Pixel";
-constexpr const char* kDecimalInColorMap = "Decimal in Color Map";
-constexpr const char* kDecimalInColorPicker = "Decimal in Color Picker";
-constexpr const char* kUpdateThumbnail = "Update Thumbnail";
-constexpr const char* kAntialiasing = "Antialiasing";
-constexpr const char* kMailingList = "Display Mailing List Dialog";
-constexpr const char* kMapWidth = "Texture Map Width";
-constexpr const char* kMapHeight = "Texture Map Height";
 constexpr const char* kMapAspect = "Texture Map Aspect Ratio";
-constexpr const char* kMapUseAspect = "Texture Map Use Aspect Ratio";
-constexpr const char* kMapOverride = "Texture Map Override Finish";
-constexpr const char* kMapBrightness = "Texture Map Brightness";
-constexpr const char* kCommandStyle = "POV Command Style";
-constexpr const char* kParallelRenders = "Parallel Renders";
 
-int ReadInt(QSettings& store, const char* name, int fallback) {
-    bool ok = false;
-    const int value = store.value(QLatin1String(name)).toInt(&ok);
-    return ok ? value : fallback;
-}
+/// The whole-number settings with their defaults.
+struct IntegerSetting {
+    const char* name;
+    int ProgramSettings::*field;
+    int fallback;
+};
+
+constexpr IntegerSetting kIntegers[] = {
+    {"Use Video For Windows", &ProgramSettings::useVideoForWindows, 1},
+    {"Rays Per Pixel", &ProgramSettings::raysPerPixel, 2},
+    {"Decimal in Color Map", &ProgramSettings::decimalInColorMap, 0},
+    {"Decimal in Color Picker", &ProgramSettings::decimalInColorPicker, 0},
+    {"Update Thumbnail", &ProgramSettings::updateThumbnail, 1},
+    {"Antialiasing", &ProgramSettings::antialiasing, 0},
+    {"Display Mailing List Dialog", &ProgramSettings::displayMailingListDialog, 1},
+    {"Texture Map Width", &ProgramSettings::textureMapWidth, 120},
+    {"Texture Map Height", &ProgramSettings::textureMapHeight, 120},
+    {"Texture Map Use Aspect Ratio", &ProgramSettings::textureMapUseAspectRatio, 1},
+    {"Texture Map Override Finish", &ProgramSettings::textureMapOverrideFinish, 1},
+    {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
+    {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
+    {"Parallel Renders", &ProgramSettings::parallelRenders, 4},
+};
 
 float ReadReal(QSettings& store, const char* name, const char* fallback) {
     return RealFromSettingText(store.value(QLatin1String(name), QLatin1String(fallback)).toString());
@@ -59,21 +62,12 @@ void ProgramSettings::Load(QSettings& store) {
     programDirectory = store.value(QLatin1String(kProgramDirectory)).toString();
     povExecutable = store.value(QLatin1String(kPovExecutable)).toString();
     antialiasingThreshold = ReadReal(store, kThreshold, "1.5");
-    useVideoForWindows = ReadInt(store, kUseVideoForWindows, 1);
-    raysPerPixel = ReadInt(store, kRaysPerPixel, 2);
-    decimalInColorMap = ReadInt(store, kDecimalInColorMap, 0);
-    decimalInColorPicker = ReadInt(store, kDecimalInColorPicker, 0);
-    updateThumbnail = ReadInt(store, kUpdateThumbnail, 1);
-    antialiasing = ReadInt(store, kAntialiasing, 0);
-    displayMailingListDialog = ReadInt(store, kMailingList, 1);
-    textureMapWidth = ReadInt(store, kMapWidth, 120);
-    textureMapHeight = ReadInt(store, kMapHeight, 120);
     textureMapAspectRatio = ReadReal(store, kMapAspect, "1.0");
-    textureMapUseAspectRatio = ReadInt(store, kMapUseAspect, 1);
-    textureMapOverrideFinish = ReadInt(store, kMapOverride, 1);
-    textureMapBrightness = ReadInt(store, kMapBrightness, 100);
-    povCommandStyle = ReadInt(store, kCommandStyle, 0);
-    parallelRenders = ReadInt(store, kParallelRenders, 4);
+    for (const IntegerSetting& setting : kIntegers) {
+        bool ok = false;
+        const int value = store.value(QLatin1String(setting.name)).toInt(&ok);
+        this->*setting.field = ok ? value : setting.fallback;
+    }
     store.endGroup();
 }
 
@@ -81,22 +75,10 @@ void ProgramSettings::Save(QSettings& store) const {
     store.beginGroup(QLatin1String(kSection));
     store.setValue(QLatin1String(kProgramDirectory), programDirectory);
     store.setValue(QLatin1String(kPovExecutable), povExecutable);
-    store.setValue(QLatin1String(kUseVideoForWindows), useVideoForWindows);
     store.setValue(QLatin1String(kThreshold), RealToSettingText(antialiasingThreshold));
-    store.setValue(QLatin1String(kRaysPerPixel), raysPerPixel);
-    store.setValue(QLatin1String(kDecimalInColorMap), decimalInColorMap);
-    store.setValue(QLatin1String(kDecimalInColorPicker), decimalInColorPicker);
-    store.setValue(QLatin1String(kUpdateThumbnail), updateThumbnail);
-    store.setValue(QLatin1String(kAntialiasing), antialiasing);
-    store.setValue(QLatin1String(kMailingList), displayMailingListDialog);
-    store.setValue(QLatin1String(kMapWidth), textureMapWidth);
-    store.setValue(QLatin1String(kMapHeight), textureMapHeight);
     store.setValue(QLatin1String(kMapAspect), RealToSettingText(textureMapAspectRatio));
-    store.setValue(QLatin1String(kMapUseAspect), textureMapUseAspectRatio);
-    store.setValue(QLatin1String(kMapOverride), textureMapOverrideFinish);
-    store.setValue(QLatin1String(kMapBrightness), textureMapBrightness);
-    store.setValue(QLatin1String(kCommandStyle), povCommandStyle);
-    store.setValue(QLatin1String(kParallelRenders), parallelRenders);
+    for (const IntegerSetting& setting : kIntegers)
+        store.setValue(QLatin1String(setting.name), this->*setting.field);
     store.endGroup();
 }
 
