@@ -36,6 +36,10 @@ protected:
         if (renders)
             arguments << "--program-dir" << Path("render");
         QProcess process;
+        // The user's own settings must not reach the tests.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VELVANE_CLI), arguments);
         process.waitForFinished(120000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,

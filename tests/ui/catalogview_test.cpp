@@ -356,3 +356,41 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
     ASSERT_TRUE(m_app->Frame().grab().save(path));
     EXPECT_GT(QFile(path).size(), 10000);
 }
+
+TEST_F(AppTest, OpeningAFileThatIsNotACatalogShowsTheStandardMessages) {
+    QFile bad(Path(QStringLiteral("bad.vlv")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\x01\x01\x00\xFF\xFF\x01\x00\x04\x00" "CDIB", 13);
+    bad.close();
+    EXPECT_EQ(m_app->OpenDocumentFile(bad.fileName()), nullptr);
+    EXPECT_EQ(m_messages.back().text, "Unexpected file format.");
+    const QString missing = Path(QStringLiteral("missing.vlv"));
+    EXPECT_EQ(m_app->OpenDocumentFile(missing), nullptr);
+    EXPECT_EQ(m_messages.back().text, missing + " was not found.");
+    EXPECT_TRUE(m_app->Documents().empty());
+    // Opening a catalog that is already open brings its window forward instead.
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(m_app->OpenDocumentFile(Path(QStringLiteral("sample.vlv"))), &view->Document());
+    EXPECT_EQ(m_app->Documents().size(), 1u);
+}
+
+TEST_F(AppTest, TextureMapWindowsHaveTheirOwnMenus) {
+    CUlvorView* view = OpenSample();
+    ASSERT_TRUE(view);
+    ClickTexture(view, 13);
+    Document* map = m_app->NewDocument(m_app->TextureMapTemplate());
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->Title(), "Texture Map1");
+    EXPECT_EQ(m_app->Frame().MenuTitles(),
+              (QStringList{"&File", "&View", "&Image Tiling", "&Options", "&Window", "&Help"}));
+    EXPECT_TRUE(Enabled("Show Tiling"));
+    EXPECT_FALSE(Enabled("Cut"));
+    EXPECT_FALSE(Enabled("Print"));
+    // Back in the catalog window its own menus return.
+    m_app->Frame().MdiArea()->activatePreviousSubWindow();
+    EXPECT_EQ(m_app->Frame().MenuTitles(),
+              (QStringList{"&File", "&Edit", "&View", "&Texture", "&Options", "&Window", "&Help"}));
+    EXPECT_FALSE(Enabled("Show Tiling"));
+    EXPECT_TRUE(Enabled("Create Texture Map"));
+}

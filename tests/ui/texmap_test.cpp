@@ -195,6 +195,7 @@ TEST_F(TexMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     EXPECT_FALSE(wrong);
     EXPECT_EQ(wrong.message, QStringLiteral("Bitmaps must be 24-bit uncompressed format!"));
     EXPECT_EQ(m_doc.LoadErrorCaption(), QStringLiteral("File Format Error"));
+    EXPECT_EQ(m_doc.property("errorCaption").toString(), QStringLiteral("File Format Error"));
     const FileResult missing = m_doc.Load(Path("none.bmp"));
     EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!"));
     EXPECT_EQ(m_doc.LoadErrorCaption(), QStringLiteral("IO Error"));

@@ -57,7 +57,11 @@ bool CUlvorApp::Startup(const QStringList& files, StartupOptions options) {
         DocumentTemplate::Strings{QStringLiteral("Texture Map"), QStringLiteral("Bitmap (*.bmp)"), QStringLiteral(".BMP"),
                                   QStringLiteral("TexMap.Document"), QStringLiteral("TexMap Document")},
         [](DocumentTemplate& kind) { return std::make_unique<CTexMapDoc>(kind); },
-        [](Document& document) { return static_cast<QWidget*>(new CTexMapView(static_cast<CTexMapDoc&>(document))); });
+        [this](Document& document) {
+            auto* view = new CTexMapView(static_cast<CTexMapDoc&>(document));
+            view->SetDrawRoute(RouteFor(m_settings.useVideoForWindows));
+            return static_cast<QWidget*>(view);
+        });
 
     m_frame->RestoreWindowState(*store);
     m_frame->show();

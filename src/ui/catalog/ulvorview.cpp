@@ -118,7 +118,8 @@ void CUlvorView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setFont(font());
     painter.translate(0, -Offset());
-    CatalogPainter(m_document.Catalog()).Paint(painter, event->rect().translated(0, Offset()), viewport()->width());
+    CatalogPainter(m_document.Catalog(), RouteFor(m_app.Settings().useVideoForWindows))
+        .Paint(painter, event->rect().translated(0, Offset()), viewport()->width());
 }
 
 void CUlvorView::resizeEvent(QResizeEvent* event) {

@@ -65,10 +65,7 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
     if (selected)
         painter.fillRect(QRect(QPoint(cell.left, cell.top), QPoint(cell.right - 1, cell.bottom - 1)), kSelection);
 
-    const QImage thumbnail = DibToImage(texture.Thumbnail());
-    if (!thumbnail.isNull()) {
-        painter.drawImage(x, y, thumbnail);
-    } else {
+    if (!DrawDib(painter, texture.Thumbnail(), x, y, m_route)) {
         const QString text = QString::fromLatin1(kNotRendered);
         const int nw = metrics.horizontalAdvance(text);
         const int nh = metrics.height();

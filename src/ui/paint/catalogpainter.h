@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/celllayout.h"
+#include "dibdraw.h"
 
 #include <QColor>
 #include <QRect>
@@ -21,7 +22,8 @@ public:
     static inline const QColor kHighlight{255, 255, 255};
     static constexpr const char* kNotRendered = "Not Rendered";
 
-    explicit CatalogPainter(const CUlvorDoc& catalog) : m_catalog(catalog) {}
+    explicit CatalogPainter(const CUlvorDoc& catalog, DibDrawRoute route = DibDrawRoute::Direct)
+        : m_catalog(catalog), m_route(route) {}
 
     /// Paints `area` (in the grid's own coordinates) of a window `clientWidth` pixels wide.
     void Paint(QPainter& painter, const QRect& area, int clientWidth) const;
@@ -32,6 +34,7 @@ public:
 
 private:
     const CUlvorDoc& m_catalog;
+    DibDrawRoute m_route;
 };
 
 /// A line from p to q that covers p and stops one pixel short of q (lines are horizontal or

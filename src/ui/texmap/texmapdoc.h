@@ -12,6 +12,8 @@
 /// uncompressed BMP of the shown picture.
 class CTexMapDoc : public Document {
     Q_OBJECT
+    /// The caption for the message of a failed Load, for callers that know only Document.
+    Q_PROPERTY(QString errorCaption READ LoadErrorCaption)
 public:
     /// Ways of making the picture tile; every one starts from the source pixels.
     enum TileMethod { TileNone = 0, TileEdgeFade = 1, TileMirror = 2 };

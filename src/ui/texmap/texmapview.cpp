@@ -38,6 +38,7 @@ void CTexMapView::ApplyTileMethod(int method) {
 
 void CTexMapView::OnContentsChanged() {
     m_picture = DibToImage(m_document.Image());
+    m_pixmap = m_route == DibDrawRoute::Video ? QPixmap::fromImage(m_picture) : QPixmap();
     UpdateScrollBars();
     viewport()->update();
     // The tile method lives in the document, so another window of the same map may have changed it.
@@ -65,7 +66,7 @@ void CTexMapView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
     if (!m_showTiling) {
-        painter.drawImage(0, 0, m_picture);
+        DrawPicture(painter, 0, 0);
         return;
     }
     // Enough copies, row by row, to cover the whole window.
@@ -76,7 +77,20 @@ void CTexMapView::paintEvent(QPaintEvent*) {
     const int down = (client.height() + height - 1) / height;
     for (int i = 0; i < down; ++i)
         for (int j = 0; j < across; ++j)
-            painter.drawImage(j * width, i * height, m_picture);
+            DrawPicture(painter, j * width, i * height);
+}
+
+void CTexMapView::SetDrawRoute(DibDrawRoute route) {
+    m_route = route;
+    m_pixmap = m_route == DibDrawRoute::Video ? QPixmap::fromImage(m_picture) : QPixmap();
+    viewport()->update();
+}
+
+void CTexMapView::DrawPicture(QPainter& painter, int x, int y) const {
+    if (m_route == DibDrawRoute::Video && !m_pixmap.isNull())
+        painter.drawPixmap(x, y, m_pixmap);
+    else
+        painter.drawImage(x, y, m_picture);
 }
 
 void CTexMapView::resizeEvent(QResizeEvent* event) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "paint/dibdraw.h"
+
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QPixmap>
 
 class CTexMapDoc;
 
@@ -12,6 +15,9 @@ class CTexMapView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit CTexMapView(CTexMapDoc& document, QWidget* parent = nullptr);
+
+    /// How the picture reaches the screen (the "Use Video For Windows" setting).
+    void SetDrawRoute(DibDrawRoute route);
 
     CTexMapDoc& Document() const { return m_document; }
     /// Whether the picture is shown repeated (the check mark of Show Tiling).
@@ -43,8 +49,11 @@ private:
     /// Takes the document's picture after a change: the image drawn and the scrollable extent.
     void OnContentsChanged();
     void UpdateScrollBars();
+    void DrawPicture(QPainter& painter, int x, int y) const;
 
     CTexMapDoc& m_document;
     QImage m_picture;
+    QPixmap m_pixmap; ///< the picture ready for the screen, for the video route
+    DibDrawRoute m_route = DibDrawRoute::Video;
     bool m_showTiling = false;
 };

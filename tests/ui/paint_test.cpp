@@ -1,0 +1,110 @@
+#include "catalog/ulvordoc.h"
+#include "model/materialsingleobject.h"
+#include "paint/catalogpainter.h"
+#include "paint/dibdraw.h"
+#include "paint/dibimage.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CDIB Gradient(int width, int height) {
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(width * height * 3));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = static_cast<std::uint8_t>(i * 7);
+    CDIB dib;
+    dib.SetBits(width, height, rows, false);
+    return dib;
+}
+
+QImage Canvas(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    return image;
+}
+
+QImage PaintCatalog(const CUlvorDoc& catalog, int width, int height) {
+    QImage image = Canvas(width, height);
+    QPainter painter(&image);
+    CatalogPainter(catalog).Paint(painter, image.rect(), width);
+    return image;
+}
+
+} // namespace
+
+TEST(DibDrawing, BothRoutesDrawTheSamePixelsTopRowFirst) {
+    const CDIB dib = Gradient(7, 5);
+    QImage direct = Canvas(20, 20);
+    QImage video = Canvas(20, 20);
+    {
+        QPainter a(&direct);
+        QPainter b(&video);
+        EXPECT_TRUE(DrawDib(a, dib, 3, 4, DibDrawRoute::Direct));
+        EXPECT_TRUE(DrawDib(b, dib, 3, 4, DibDrawRoute::Video));
+    }
+    EXPECT_EQ(direct, video);
+    // The first row handed to SetBits is the top row on screen: blue, green, red bytes.
+    EXPECT_EQ(direct.pixelColor(3, 4), QColor(14, 7, 0));
+    EXPECT_EQ(direct.pixelColor(2, 4), QColor(Qt::magenta));
+    EXPECT_EQ(DibToImage(ImageToDib(DibToImage(dib))), DibToImage(dib));
+    EXPECT_EQ(RouteFor(1), DibDrawRoute::Video);
+    EXPECT_EQ(RouteFor(0), DibDrawRoute::Direct);
+}
+
+TEST(DibDrawing, AnEmptyBitmapDrawsNothing) {
+    QImage image = Canvas(10, 10);
+    QPainter painter(&image);
+    EXPECT_FALSE(DrawDib(painter, CDIB(), 0, 0, DibDrawRoute::Video));
+    painter.end();
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::magenta));
+}
+
+TEST(CatalogPainting, FramesAndColoursOfCells) {
+    CUlvorDoc catalog;
+    CMaterialSingleObject rendered;
+    rendered.SetName("Rendered");
+    rendered.Thumbnail() = Gradient(120, 120);
+    catalog.AddTexture(rendered);
+    catalog.AddTexture(rendered);
+    catalog.SetSelection(1, 1);
+    const QImage image = PaintCatalog(catalog, 500, 200);
+    // Texture 0 at (20, 20): sunken frame, grey above and left, white right and below.
+    EXPECT_EQ(image.pixelColor(2, 2), QColor(192, 192, 192));
+    EXPECT_EQ(image.pixelColor(19, 19), QColor(128, 128, 128));
+    EXPECT_EQ(image.pixelColor(139, 19), QColor(128, 128, 128)); // the top line stops short of x + W
+    EXPECT_EQ(image.pixelColor(140, 19), QColor(192, 192, 192));
+    EXPECT_EQ(image.pixelColor(140, 140), QColor(255, 255, 255));
+    EXPECT_EQ(image.pixelColor(19, 140), QColor(192, 192, 192));
+    // Texture 1 at (165, 20) is selected: a blue cell with a raised frame.
+    EXPECT_EQ(image.pixelColor(152, 10), QColor(0, 0, 255)); // its cell starts at 152
+    EXPECT_EQ(image.pixelColor(164, 19), QColor(255, 255, 255));
+    EXPECT_EQ(image.pixelColor(285, 140), QColor(128, 128, 128));
+    // The name band under each thumbnail is filled with the text background.
+    EXPECT_EQ(image.pixelColor(22, 146), QColor(195, 195, 195));
+    EXPECT_EQ(image.pixelColor(167, 146), QColor(195, 195, 195));
+}
+
+TEST(CatalogPainting, NotRenderedAndLongNamesStayInsideTheirCell) {
+    CUlvorDoc catalog;
+    CMaterialSingleObject texture;
+    texture.SetName(std::string(80, 'W')); // far wider than the thumbnail
+    catalog.AddTexture(texture);
+    const QImage image = PaintCatalog(catalog, 300, 200);
+    // "Not Rendered" is drawn on the text background in the middle of the empty thumbnail.
+    int textBackground = 0;
+    for (int x = 25; x < 135; ++x)
+        textBackground += image.pixelColor(x, 80) == QColor(195, 195, 195);
+    EXPECT_GT(textBackground, 20);
+    // The name is cut at both sides of the thumbnail's width.
+    for (int y = 146; y < 160; ++y) {
+        EXPECT_EQ(image.pixelColor(18, y), QColor(192, 192, 192)) << y;
+        EXPECT_EQ(image.pixelColor(141, y), QColor(192, 192, 192)) << y;
+    }
+    bool dark = false;
+    for (int x = 60; x < 100; ++x)
+        dark = dark || image.pixelColor(x, 152).lightness() < 100;
+    EXPECT_TRUE(dark); // the middle of the name shows
+}
