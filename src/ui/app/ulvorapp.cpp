@@ -141,7 +141,7 @@ void CUlvorApp::OnFileNew() { NewDocument(*m_catalogTemplate); }
 
 void CUlvorApp::OnFileOpen() {
     // Open offers catalogs; texture maps come back through the recent-file list.
-    const QString path = Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QStringLiteral("*.vlv"),
+    const QString path = Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QString(),
                                                QStringLiteral("Velvane (*.vlv)"));
     if (!path.isEmpty())
         OpenDocumentFile(path);
