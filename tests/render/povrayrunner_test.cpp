@@ -201,3 +201,37 @@ TEST_F(RenderTest, PngOutputIsReadToo) {
     ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();
     EXPECT_TRUE(HasDetail(texture.Thumbnail()));
 }
+
+TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
+    // A stand-in terminal records the script it is asked to run and runs nothing.
+    const QString bin = Path(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    QFile terminal(bin + QStringLiteral("/xterm"));
+    ASSERT_TRUE(terminal.open(QIODevice::WriteOnly));
+    terminal.write("#!/bin/sh\n/bin/cp 'tempex!!.bat' seen.bat\n");
+    terminal.close();
+    terminal.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_settings.povExecutable = m_settings.EffectivePovExecutable();
+    m_settings.povCommandStyle = 2;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
+
+    RecordingSink sink;
+    const RenderResult result = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink);
+    qputenv("PATH", path);
+    EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
+    QFile seen(Path(QStringLiteral("seen.bat")));
+    ASSERT_TRUE(seen.open(QIODevice::ReadOnly));
+    EXPECT_EQ(seen.readAll().toStdString(),
+              m_runner->Command(OutputFileName(), 64, 48).Text() + " +v\r\npause\r\n");
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat")))); // removed afterwards
+    EXPECT_TRUE(sink.captions.empty()); // no progress report in debug mode
+    EXPECT_FALSE(m_runner->IsBusy());
+
+    qputenv("PATH", QByteArray("/nonexistent"));
+    const RenderResult none = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink);
+    qputenv("PATH", path);
+    EXPECT_EQ(none.status, RenderResult::StartFailed);
+    EXPECT_EQ(none.message, "Error executing POV-RAY.");
+    EXPECT_EQ(none.title, "Execution Error");
+}
