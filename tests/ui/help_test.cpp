@@ -12,9 +12,6 @@
 
 #include <map>
 
-// Registers the bundled pages and icons (outside any namespace, as the macro requires).
-static void RegisterResources() { Q_INIT_RESOURCE(velvane); }
-
 namespace {
 
 QString ReadText(const QString& path) {
@@ -64,7 +61,6 @@ std::map<QString, QString> DesktopEntry(const QString& text) {
 
 class HelpTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterResources(); }
     void TearDown() override { CloseHelpWindow(); }
 };
 
@@ -184,7 +180,6 @@ TEST(DesktopIntegration, MimeTypeMatchesTheDesktopFile) {
 }
 
 TEST(DesktopIntegration, IconsAreBundledAtTheirSizes) {
-    RegisterResources();
     EXPECT_EQ(QImage(QStringLiteral(":/icons/velvane.png")).size(), QSize(256, 256));
     for (int size : {16, 32, 48, 64, 128})
         EXPECT_EQ(QImage(QStringLiteral(":/icons/velvane-%1.png").arg(size)).size(), QSize(size, size)) << size;

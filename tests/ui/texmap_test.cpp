@@ -194,11 +194,11 @@ TEST_F(TexMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     const FileResult wrong = m_doc.Load(Path("palette.bmp"));
     EXPECT_FALSE(wrong);
     EXPECT_EQ(wrong.message, QStringLiteral("Bitmaps must be 24-bit uncompressed format!"));
-    EXPECT_EQ(m_doc.LoadErrorCaption(), QStringLiteral("File Format Error"));
-    EXPECT_EQ(m_doc.property("errorCaption").toString(), QStringLiteral("File Format Error"));
+    EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("File Format Error"));
+    EXPECT_EQ(static_cast<Document&>(m_doc).LoadErrorTitle(), QStringLiteral("File Format Error"));
     const FileResult missing = m_doc.Load(Path("none.bmp"));
     EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!"));
-    EXPECT_EQ(m_doc.LoadErrorCaption(), QStringLiteral("IO Error"));
+    EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("IO Error"));
 
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 6, 4));

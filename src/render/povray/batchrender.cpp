@@ -17,18 +17,11 @@ namespace {
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
 RenderResult RenderOneAtATime(PovRayRunner& runner, ThumbnailBatch& batch, RenderProgressSink& sink) {
-    const QString folder = runner.RenderFolder();
     for (std::size_t i = 0; i < batch.Tasks().size(); ++i) {
         const ThumbnailTask& task = batch.Tasks()[i];
-        CMaterialObject& subject = batch.Subject(i);
-        RenderResult result = runner.WriteTextureFile(subject, folder);
-        if (result.Succeeded())
-            result = runner.RenderScene(task.width, task.height, subject.GetName(), OutputFileName(),
-                                        subject.GetPreviewShape(), QString::fromStdString(task.caption), sink,
-                                        folder);
         CDIB picture;
-        if (result.Succeeded())
-            result = ReadRenderedImage(folder, OutputFileName(), task.width, task.height, picture);
+        const RenderResult result = runner.RenderPicture(batch.Subject(i), task.width, task.height,
+                                                         QString::fromStdString(task.caption), sink, picture);
         if (!result.Succeeded()) {
             batch.Finish();
             return result;

@@ -26,7 +26,7 @@ PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int
     connect(&m_process, &QProcess::errorOccurred, this, &PovRayJob::OnError);
     connect(&m_process, &QProcess::started, this, [this] {
         if (m_stopRequested) // stopped while it was still starting
-            Stop(), m_process.terminate(), m_killTimer.start();
+            Terminate();
     });
 }
 
@@ -55,8 +55,11 @@ void PovRayJob::Stop() {
     if (m_finished || m_stopRequested)
         return;
     m_stopRequested = true;
-    if (m_process.state() == QProcess::NotRunning)
-        return;
+    if (m_process.state() == QProcess::Running)
+        Terminate();
+}
+
+void PovRayJob::Terminate() {
     m_process.terminate(); // POV-Ray 3.7 cleans up on SIGTERM and exits with its user-abort status
     m_killTimer.start();
 }

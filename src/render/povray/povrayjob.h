@@ -33,6 +33,8 @@ signals:
     void finished();
 
 private:
+    /// Asks POV-Ray to end, and kills it when it has not within a second.
+    void Terminate();
     void ReadOutput();
     void PollOutputFile();
     void OnFinished(int exitCode, QProcess::ExitStatus status);

@@ -3,6 +3,7 @@
 #include "bitmap/renderedimage.h"
 #include "files/fileio.h"
 #include "povrayjob.h"
+#include "povversion.h"
 #include "model/materialobject.h"
 #include "settings/programsettings.h"
 #include "shapes/customshape.h"
@@ -91,15 +92,7 @@ QString PovRayRunner::JobFolder(int slot) const {
 PovCommandStyle PovRayRunner::ResolvedStyle(const QString& executable) {
     if (const auto known = m_detectedStyles.find(executable); known != m_detectedStyles.end())
         return known->second;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(executable, {QStringLiteral("--version")});
-    std::optional<PovVersion> version;
-    if (process.waitForFinished(5000))
-        version = ParsePovVersion(process.readAll().toStdString());
-    else
-        process.kill(), process.waitForFinished(1000);
-    const PovCommandStyle style = StyleForVersion(version);
+    const PovCommandStyle style = StyleForVersion(ParsePovVersion(PovVersionOutput(executable).toStdString()));
     m_detectedStyles[executable] = style;
     return style;
 }
@@ -227,8 +220,8 @@ RenderResult PovRayRunner::WriteTextureFile(const CMaterialObject& texture, cons
     return {};
 }
 
-RenderResult PovRayRunner::UpdateTextureThumbnail(CMaterialObject& texture, int width, int height,
-                                                  const QString& caption, RenderProgressSink& sink) {
+RenderResult PovRayRunner::RenderPicture(const CMaterialObject& texture, int width, int height,
+                                         const QString& caption, RenderProgressSink& sink, CDIB& picture) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
     const QString folder = RenderFolder();
@@ -238,10 +231,16 @@ RenderResult PovRayRunner::UpdateTextureThumbnail(CMaterialObject& texture, int 
                                         texture.GetPreviewShape(), caption, sink, folder);
     if (!rendered.Succeeded())
         return rendered;
-    return ReadRenderedImage(folder, OutputFileName(), width, height, texture.Thumbnail());
+    return ReadRenderedImage(folder, OutputFileName(), width, height, picture);
 }
 
-RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, CDIB& target) {
+RenderResult PovRayRunner::UpdateTextureThumbnail(CMaterialObject& texture, int width, int height,
+                                                  const QString& caption, RenderProgressSink& sink) {
+    return RenderPicture(texture, width, height, caption, sink, texture.Thumbnail());
+}
+
+RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width, int height,
+                                std::vector<std::uint8_t>& rows) {
     const QString path = QDir(folder).filePath(outputFile);
     FileResult error;
     const auto bytes = ReadWholeFile(path, &error);
@@ -254,8 +253,15 @@ RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile,
     if (!decoded.ok)
         return RenderResult::Failure(RenderResult::ImageFailed, QString::fromUtf8(RenderMessages::AppTitle),
                                      QString::fromStdString(decoded.error));
-    if (!target.SetBits(width, height, decoded.image.rows, false))
+    rows = std::move(decoded.image.rows);
+    return {};
+}
+
+RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, CDIB& target) {
+    std::vector<std::uint8_t> rows;
+    RenderResult result = ReadRenderedPixels(folder, outputFile, width, height, rows);
+    if (result.Succeeded() && !target.SetBits(width, height, rows, false))
         return RenderResult::Failure(RenderResult::ImageFailed, QString::fromUtf8(RenderMessages::AppTitle),
                                      QStringLiteral("The rendered image is damaged."));
-    return {};
+    return result;
 }

@@ -7,8 +7,10 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 class CDIB;
 class CMaterialObject;
@@ -47,6 +49,10 @@ public:
                             RenderProgressSink& sink);
     /// Writes the texture's include file into `folder`.
     RenderResult WriteTextureFile(const CMaterialObject& texture, const QString& folder);
+    /// Renders the texture at width x height on its preview shape into `picture`, which is left
+    /// as it was when anything fails.
+    RenderResult RenderPicture(const CMaterialObject& texture, int width, int height, const QString& caption,
+                               RenderProgressSink& sink, CDIB& picture);
     /// Renders the texture at width x height into its thumbnail; the thumbnail keeps its old
     /// picture when anything fails.
     RenderResult UpdateTextureThumbnail(CMaterialObject& texture, int width, int height, const QString& caption,
@@ -69,6 +75,9 @@ private:
 /// Reads the picture POV-Ray wrote to `outputFile` in `folder` into `target`, which must be
 /// width x height; on failure `target` is unchanged and the result says why.
 RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, CDIB& target);
+/// The same picture as packed rows, top row first, 3 bytes per pixel blue, green, red.
+RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width, int height,
+                                std::vector<std::uint8_t>& rows);
 
 /// The output file every render writes, "temp.tga".
 QString OutputFileName();

@@ -161,8 +161,7 @@ Document* CUlvorApp::OpenDocumentFile(const QString& path) {
     std::unique_ptr<Document> document = kind.CreateDocument();
     const FileResult result = document->Load(full);
     if (!result) {
-        const QString title = document->property("errorCaption").toString();
-        Prompts::Error(m_frame.get(), title.isEmpty() ? QStringLiteral("Velvane") : title, result.message);
+        Prompts::Error(m_frame.get(), document->LoadErrorTitle(), result.message);
         return nullptr;
     }
     document->SetPath(full);

@@ -5,6 +5,7 @@
 #include "model/materialsingleobject.h"
 #include "model/sourcetext.h"
 #include "povray/povrayrunner.h"
+#include "povray/povversion.h"
 #include "povray/renderprogress.h"
 #include "settings/programsettings.h"
 #include "shapes/shapelist.h"
@@ -14,20 +15,17 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -40,37 +38,6 @@ constexpr float kMaximumThreshold = 3.0f;
 constexpr int kMaximumParallelRenders = 16;
 constexpr int kTestImageSize = 32;
 constexpr int kVersionTimeoutMs = 10000;
-
-/// The line of POV-Ray's version text that names it ("POV-Ray 3.7.0.10.unofficial"); older
-/// versions call themselves "Persistence of Vision". Empty when POV-Ray did not answer.
-QString VersionLine(const QString& executable) {
-    if (executable.isEmpty())
-        return {};
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(executable, {QStringLiteral("--version")});
-    if (!process.waitForStarted(kVersionTimeoutMs))
-        return {};
-    // Wait in an event loop of our own, so that the windows keep repainting meanwhile.
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timeout.start(kVersionTimeoutMs);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(1000);
-    }
-    const QStringList lines = QString::fromLocal8Bit(process.readAll()).split(QLatin1Char('\n'));
-    for (const char* name : {"POV-Ray", "Persistence of Vision"})
-        for (const QString& line : lines)
-            if (line.contains(QLatin1String(name)))
-                return line.trimmed();
-    return {};
-}
 
 } // namespace
 
@@ -212,7 +179,7 @@ void CConfigPagePaths::TestPovRay() {
 
     m_test->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString version = VersionLine(executable);
+    const QString version = PovVersionLine(PovVersionOutput(executable, kVersionTimeoutMs));
 
     // A render of its own in a folder of its own, so that nothing of the program's is touched.
     RenderResult result;

@@ -27,6 +27,8 @@ public:
 
     /// Reads the file; on failure the document is left as it was and the result says why.
     virtual FileResult Load(const QString& path) = 0;
+    /// The message box title for the last failed Load ("Velvane" unless the kind has its own).
+    virtual QString LoadErrorTitle() const { return QStringLiteral("Velvane"); }
     /// Writes the file atomically; on failure the result says why.
     virtual FileResult Store(const QString& path) = 0;
 

@@ -16,16 +16,6 @@
 
 #include <algorithm>
 
-// The pages are compiled into the library; registering them here keeps help working in every
-// program that links it, whether or not the program registers the resources itself.
-static void RegisterHelpResources() {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(velvane);
-        return true;
-    }();
-    (void)registered;
-}
-
 namespace {
 
 const QString kContentsPage = QStringLiteral(":/help/index.html");
@@ -58,7 +48,6 @@ HelpWindow* CurrentHelpWindow() { return Instance().data(); }
 void CloseHelpWindow() { delete Instance().data(); }
 
 void ShowHelpTopic(int context, QWidget* parent) {
-    RegisterHelpResources();
     QPointer<HelpWindow>& window = Instance();
     if (!window) {
         window = new HelpWindow;

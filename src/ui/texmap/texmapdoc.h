@@ -12,8 +12,6 @@
 /// uncompressed BMP of the shown picture.
 class CTexMapDoc : public Document {
     Q_OBJECT
-    /// The caption for the message of a failed Load, for callers that know only Document.
-    Q_PROPERTY(QString errorCaption READ LoadErrorCaption)
 public:
     /// Ways of making the picture tile; every one starts from the source pixels.
     enum TileMethod { TileNone = 0, TileEdgeFade = 1, TileMirror = 2 };
@@ -41,13 +39,14 @@ public:
 
     /// Reads a BMP file. On failure the document is unchanged, the result's message is the
     /// bitmap's own ("Cannot open specified file!", "Bitmaps must be 24-bit uncompressed
-    /// format!", ...) and LoadErrorCaption() gives the caption to show it under.
+    /// format!", ...) and LoadErrorTitle() gives the caption to show it under.
     FileResult Load(const QString& path) override;
     /// Writes the shown picture as a BMP file, atomically.
     FileResult Store(const QString& path) override;
-    /// The message box caption of the last failed Load ("IO Error", "File Format Error"),
-    /// empty after a successful one.
-    const QString& LoadErrorCaption() const { return m_loadErrorCaption; }
+    /// The message box caption of the last failed Load ("IO Error", "File Format Error").
+    QString LoadErrorTitle() const override {
+        return m_loadErrorCaption.isEmpty() ? Document::LoadErrorTitle() : m_loadErrorCaption;
+    }
 
 private:
     std::vector<std::uint8_t> m_source;
