@@ -1,9 +1,9 @@
 // Saving and loading a large catalog, measured against copying the same bytes file to file.
 // Prints the best of several runs of each and the ratios; the target is at most 3x the copy.
 
-#include "catalog/ulvordoc.h"
-#include "files/catalogfile.h"
-#include "model/materialsingleobject.h"
+#include "core/catalog/catalog.h"
+#include "render/files/catalogfile.h"
+#include "core/model/simpletexture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,18 +19,18 @@
 
 namespace {
 
-CUlvorDoc MakeCatalog(int count) {
-    CUlvorDoc catalog;
+Catalog MakeCatalog(int count) {
+    Catalog catalog;
     std::vector<std::uint8_t> pixels(120 * 120 * 3);
     for (int i = 0; i < count; ++i) {
-        CMaterialSingleObject texture;
+        SimpleTexture texture;
         texture.SetName("Texture " + std::to_string(i));
         texture.SetDescription("A benchmark texture with a description of moderate length.");
         texture.pigment.pattern = static_cast<std::uint8_t>(i % 10);
         for (std::size_t p = 0; p < pixels.size(); ++p)
             pixels[p] = static_cast<std::uint8_t>(p * 7 + static_cast<std::size_t>(i));
         texture.Thumbnail().SetBits(120, 120, pixels, false);
-        catalog.AddTexture(std::make_unique<CMaterialSingleObject>(std::move(texture)));
+        catalog.AddTexture(std::make_unique<SimpleTexture>(std::move(texture)));
     }
     return catalog;
 }
@@ -66,7 +66,7 @@ int main() {
     QTemporaryDir dir;
     const QString catalogPath = dir.filePath(QStringLiteral("bench.vlv"));
     const QString copyPath = dir.filePath(QStringLiteral("copy.vlv"));
-    CUlvorDoc catalog = MakeCatalog(2000);
+    Catalog catalog = MakeCatalog(2000);
 
     const int runs = 5;
     const double save = BestSeconds(runs, [&] {
@@ -74,7 +74,7 @@ int main() {
             std::abort();
     });
     const double load = BestSeconds(runs, [&] {
-        CUlvorDoc loaded;
+        Catalog loaded;
         if (!OpenCatalogFile(catalogPath, loaded) || loaded.GetCount() != 2000)
             std::abort();
     });

@@ -1,8 +1,8 @@
 // Painting the visible part of the catalog window for a small and a huge catalog. Only the
 // cells that meet the painted area are drawn, so the time must not grow with the catalog.
 
-#include "catalog/ulvordoc.h"
-#include "model/materialsingleobject.h"
+#include "core/catalog/catalog.h"
+#include "core/model/simpletexture.h"
 #include "paint/catalogpainter.h"
 
 #include <QElapsedTimer>
@@ -15,12 +15,12 @@
 
 namespace {
 
-CUlvorDoc Catalog(int count) {
-    CUlvorDoc catalog;
+Catalog MakeCatalog(int count) {
+    Catalog catalog;
     std::vector<std::uint8_t> pixels(120 * 120 * 3);
     for (std::size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<std::uint8_t>(i * 13);
-    CMaterialSingleObject texture;
+    SimpleTexture texture;
     texture.Thumbnail().SetBits(120, 120, pixels, false);
     for (int i = 0; i < count; ++i) {
         texture.SetName("Texture " + std::to_string(i));
@@ -32,7 +32,7 @@ CUlvorDoc Catalog(int count) {
 }
 
 /// Best time of several paints of an 800 x 600 window scrolled to `fraction` of the grid.
-double PaintMilliseconds(const CUlvorDoc& catalog, double fraction) {
+double PaintMilliseconds(const Catalog& catalog, double fraction) {
     QImage window(800, 600, QImage::Format_RGB32);
     const CatalogPainter painter(catalog);
     const int top = static_cast<int>(painter.Layout(800).ContentHeight() * fraction);
@@ -55,8 +55,8 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const CUlvorDoc small = Catalog(100);
-    const CUlvorDoc huge = Catalog(20000);
+    const Catalog small = MakeCatalog(100);
+    const Catalog huge = MakeCatalog(20000);
     const double smallTime = PaintMilliseconds(small, 0.0);
     const double hugeTop = PaintMilliseconds(huge, 0.0);
     const double hugeMiddle = PaintMilliseconds(huge, 0.5);

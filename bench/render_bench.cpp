@@ -2,12 +2,12 @@
 // same run. A thumbnail costs POV-Ray little CPU but most of a second of start-up and waiting,
 // so renders side by side should finish several times sooner even on two cores.
 
-#include "catalog/thumbnailbatch.h"
-#include "catalog/ulvordoc.h"
-#include "povray/batchrender.h"
-#include "povray/povrayrunner.h"
-#include "settings/programsettings.h"
-#include "shapes/builtinshapes.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/catalog/catalog.h"
+#include "render/povray/batchrender.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/builtinshapes.h"
 #include "samplecatalog.h"
 
 #include <QCoreApplication>
@@ -18,9 +18,9 @@
 
 namespace {
 
-CUlvorDoc SixteenTextures() {
-    const CUlvorDoc sample = BuildSampleCatalog();
-    CUlvorDoc catalog;
+Catalog SixteenTextures() {
+    const Catalog sample = BuildSampleCatalog();
+    Catalog catalog;
     for (int i = 0; i < 16; ++i)
         if (sample.GetTexture(i).IsSimple())
             catalog.AddTexture(sample.GetTexture(i));
@@ -30,7 +30,7 @@ CUlvorDoc SixteenTextures() {
 }
 
 double Seconds(PovRayRunner& runner, int jobs) {
-    CUlvorDoc catalog = SixteenTextures();
+    Catalog catalog = SixteenTextures();
     catalog.SetSelection(-1, 1);
     ThumbnailBatch batch(catalog, true, false);
     SilentProgressSink sink;

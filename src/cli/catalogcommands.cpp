@@ -1,11 +1,11 @@
-#include "catalogcommands.h"
+#include "cli/catalogcommands.h"
 
-#include "catalog/catalogdump.h"
-#include "catalog/exportsource.h"
-#include "catalog/ulvordoc.h"
-#include "files/catalogfile.h"
-#include "files/fileio.h"
-#include "model/materialobject.h"
+#include "core/catalog/catalogdump.h"
+#include "core/catalog/exportsource.h"
+#include "core/catalog/catalog.h"
+#include "render/files/catalogfile.h"
+#include "render/files/fileio.h"
+#include "core/model/texture.h"
 
 #include <QFileInfo>
 
@@ -28,13 +28,13 @@ unsigned FlagsFromOptions(CommandLine& args) {
 
 } // namespace
 
-void LoadCatalogOrFail(const QString& path, CUlvorDoc& catalog) {
+void LoadCatalogOrFail(const QString& path, Catalog& catalog) {
     const FileResult result = OpenCatalogFile(path, catalog);
     if (!result)
         throw CommandFailure(result.message.toStdString());
 }
 
-std::vector<int> ResolveIndices(const CUlvorDoc& catalog, std::vector<int> indices) {
+std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices) {
     if (indices.empty()) {
         indices.resize(static_cast<std::size_t>(catalog.GetCount()));
         std::iota(indices.begin(), indices.end(), 0);
@@ -48,11 +48,11 @@ std::vector<int> ResolveIndices(const CUlvorDoc& catalog, std::vector<int> indic
 
 int RunList(CommandLine& args) {
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     std::string text;
     for (int i = 0; i < catalog.GetCount(); ++i) {
-        const CMaterialObject& texture = catalog.GetTexture(i);
+        const Texture& texture = catalog.GetTexture(i);
         text += std::to_string(i) + '\t' + (texture.IsSimple() ? "simple" : "layered") + '\t' +
                 std::to_string(texture.GetThumbnailWidth()) + 'x' +
                 std::to_string(texture.GetThumbnailHeight()) + '\t' + texture.GetName() + '\n';
@@ -65,7 +65,7 @@ int RunSource(CommandLine& args) {
     const unsigned flags = FlagsFromOptions(args);
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     WriteStdout(ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags));
     return ExitOk;
@@ -79,7 +79,7 @@ int RunExport(CommandLine& args) {
         throw UsageError("--append and --overwrite exclude each other");
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("FILE")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const std::string text = ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags);
     const QByteArray bytes = QByteArray::fromStdString(text);
@@ -95,7 +95,7 @@ int RunExport(CommandLine& args) {
 
 int RunResave(CommandLine& args) {
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const FileResult result = SaveCatalogFile(files[1], catalog);
     if (!result)
@@ -105,7 +105,7 @@ int RunResave(CommandLine& args) {
 
 int RunDump(CommandLine& args) {
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     WriteStdout(CatalogToJson(catalog));
     return ExitOk;

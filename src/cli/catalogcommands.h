@@ -1,13 +1,13 @@
 #pragma once
 
-#include "commandline.h"
+#include "cli/commandline.h"
 
-class CUlvorDoc;
+class Catalog;
 
 /// Reads a catalog file or throws CommandFailure with the program's message.
-void LoadCatalogOrFail(const QString& path, CUlvorDoc& catalog);
+void LoadCatalogOrFail(const QString& path, Catalog& catalog);
 /// Checks that every index names a texture of the catalog; no indices means all of them.
-std::vector<int> ResolveIndices(const CUlvorDoc& catalog, std::vector<int> indices);
+std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices);
 
 int RunList(CommandLine& args);
 int RunSource(CommandLine& args);

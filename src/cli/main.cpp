@@ -1,8 +1,8 @@
 // velvane-cli: headless work on Velvane catalogs for scripts and batch jobs.
 
-#include "catalogcommands.h"
-#include "commandline.h"
-#include "rendercommands.h"
+#include "cli/catalogcommands.h"
+#include "cli/commandline.h"
+#include "cli/rendercommands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

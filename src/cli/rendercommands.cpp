@@ -1,17 +1,17 @@
-#include "rendercommands.h"
+#include "cli/rendercommands.h"
 
-#include "catalog/thumbnailbatch.h"
-#include "catalog/ulvordoc.h"
-#include "catalogcommands.h"
-#include "files/catalogfile.h"
-#include "files/fileio.h"
-#include "model/materialobject.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/catalog/catalog.h"
+#include "cli/catalogcommands.h"
+#include "render/files/catalogfile.h"
+#include "render/files/fileio.h"
+#include "core/model/texture.h"
 #include "paint/catalogpainter.h"
-#include "paint/dibimage.h"
-#include "povray/batchrender.h"
-#include "povray/texturemaprender.h"
-#include "renderenvironment.h"
-#include "texmap/tiling.h"
+#include "paint/bitmapimage.h"
+#include "render/povray/batchrender.h"
+#include "render/povray/texturemaprender.h"
+#include "cli/renderenvironment.h"
+#include "core/texmap/tiling.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -42,7 +42,7 @@ void WriteOrFail(const QString& path, const QByteArray& bytes) {
         throw CommandFailure(result.message.toStdString());
 }
 
-int SingleIndex(const CUlvorDoc& catalog, std::vector<int> indices) {
+int SingleIndex(const Catalog& catalog, std::vector<int> indices) {
     if (indices.size() != 1)
         throw UsageError("give exactly one texture with -i N");
     return ResolveIndices(catalog, std::move(indices)).front();
@@ -63,7 +63,7 @@ int RunRender(CommandLine& args) {
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
 
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     for (int index : ResolveIndices(catalog, std::move(indices)))
         catalog.SetSelection(index, 1);
@@ -100,7 +100,7 @@ int RunTextureMap(CommandLine& args) {
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.bmp")});
 
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const int index = SingleIndex(catalog, std::move(indices));
     std::vector<std::uint8_t> pixels;
@@ -116,7 +116,7 @@ int RunTextureMap(CommandLine& args) {
         width *= 2;
         height *= 2;
     }
-    CDIB map;
+    Bitmap map;
     map.SetBits(width, height, pixels, false);
     WriteOrFail(files[1], ToByteArray(map.ToBMP()));
     return ExitOk;
@@ -125,9 +125,9 @@ int RunTextureMap(CommandLine& args) {
 int RunThumbnail(CommandLine& args) {
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
-    const CDIB& thumbnail = catalog.GetTexture(SingleIndex(catalog, std::move(indices))).Thumbnail();
+    const Bitmap& thumbnail = catalog.GetTexture(SingleIndex(catalog, std::move(indices))).Thumbnail();
     if (thumbnail.IsEmpty())
         throw CommandFailure("The texture has no thumbnail; render it first.");
     const QString suffix = QFileInfo(files[1]).suffix().toLower();
@@ -137,7 +137,7 @@ int RunThumbnail(CommandLine& args) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        DibToImage(thumbnail).save(&buffer, "PNG");
+        BitmapToImage(thumbnail).save(&buffer, "PNG");
         WriteOrFail(files[1], png);
     } else {
         throw UsageError("the output file must end in .png or .bmp");
@@ -158,7 +158,7 @@ int RunSheet(CommandLine& args) {
     const QString widthText = args.TakeValue(QStringLiteral("--width"), QStringLiteral("640"));
     const int width = CommandLine::ToInt(QStringLiteral("--width"), widthText, 40, 20000);
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.png")});
-    CUlvorDoc catalog;
+    Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const CatalogPainter painter(catalog);
     const int height = std::max(painter.Layout(width).ContentHeight(), 40);

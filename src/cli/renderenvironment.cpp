@@ -1,6 +1,6 @@
-#include "renderenvironment.h"
+#include "cli/renderenvironment.h"
 
-#include "files/sidefiles.h"
+#include "render/files/sidefiles.h"
 
 #include <QSettings>
 #include <QTimer>

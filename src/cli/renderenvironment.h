@@ -1,10 +1,10 @@
 #pragma once
 
-#include "commandline.h"
-#include "povray/povrayrunner.h"
-#include "povray/renderprogress.h"
-#include "settings/programsettings.h"
-#include "shapes/shapelist.h"
+#include "cli/commandline.h"
+#include "render/povray/povrayrunner.h"
+#include "render/povray/renderprogress.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/shapelist.h"
 
 #include <memory>
 

@@ -1,28 +1,28 @@
-#include "storedclasses.h"
+#include "core/storedclasses.h"
 
-#include "bitmap/dib.h"
-#include "color/namedcolor.h"
-#include "model/colormap.h"
-#include "model/imagesettings.h"
-#include "model/iorvalue.h"
-#include "model/materialfinish.h"
-#include "model/materialmapping.h"
-#include "model/materialmultipleobject.h"
-#include "model/materialnormal.h"
-#include "model/materialsingleobject.h"
-#include "model/transformations.h"
-#include "model/turbulencesettings.h"
-#include "shapes/customshape.h"
+#include "core/bitmap/bitmap.h"
+#include "core/color/namedcolor.h"
+#include "core/model/colormap.h"
+#include "core/model/imagemap.h"
+#include "core/model/iorpreset.h"
+#include "core/model/finish.h"
+#include "core/model/pigment.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/normal.h"
+#include "core/model/simpletexture.h"
+#include "core/model/transformations.h"
+#include "core/model/turbulence.h"
+#include "core/shapes/customshape.h"
 
-const CClassRegistry& StoredClasses() {
-    static const CClassRegistry registry{
-        &CMaterialSingleObject::classRecord, &CMaterialMultipleObject::classRecord,
-        &CMaterialMapping::classRecord,      &CMaterialNormal::classRecord,
-        &CMaterialFinish::classRecord,       &CColorMap::classRecord,
-        &CTurbulenceSettings::classRecord,   &CTransformations::classRecord,
-        &CImageSettings::classRecord,        &CDIB::classRecord,
-        &CNamedColor::classRecord,           &CIORValue::classRecord,
-        &CPreviewShape::classRecord,         &CCustomShape::classRecord,
+const ClassRegistry& StoredClasses() {
+    static const ClassRegistry registry{
+        &SimpleTexture::classRecord, &LayeredTexture::classRecord,
+        &Pigment::classRecord,      &Normal::classRecord,
+        &Finish::classRecord,       &ColorMap::classRecord,
+        &Turbulence::classRecord,   &Transformations::classRecord,
+        &ImageMap::classRecord,        &Bitmap::classRecord,
+        &NamedColor::classRecord,           &IorPreset::classRecord,
+        &PreviewShape::classRecord,         &CustomShape::classRecord,
     };
     return registry;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/classregistry.h"
+#include "core/archive/classregistry.h"
 
 /// Every class the program stores, for reading catalogs and side data files.
-const CClassRegistry& StoredClasses();
+const ClassRegistry& StoredClasses();

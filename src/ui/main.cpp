@@ -1,9 +1,9 @@
 // Velvane: the desktop editor for catalogs of POV-Ray textures.
 
-#include "app/mainframe.h"
-#include "app/ulvorapp.h"
-#include "framework/document.h"
-#include "framework/prompts.h"
+#include "ui/app/mainwindow.h"
+#include "ui/app/application.h"
+#include "ui/framework/document.h"
+#include "ui/framework/prompts.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
 
     QStringList files = QApplication::arguments().mid(1);
     const QString screenshot = TakeScreenshotOption(files);
-    CUlvorApp app;
+    Application app;
     StartupOptions options;
     if (!screenshot.isEmpty()) {
         // Nobody is there to answer: messages go to stderr and nothing waits for a click.

@@ -1,5 +1,5 @@
-#include "catalog/exportsource.h"
-#include "catalog/ulvordoc.h"
+#include "core/catalog/exportsource.h"
+#include "core/catalog/catalog.h"
 #include "samplecatalog.h"
 #include "testsupport.h"
 #include "texturefactory.h"
@@ -59,7 +59,7 @@ protected:
     QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
 
     QTemporaryDir m_dir;
-    CUlvorDoc m_catalog;
+    Catalog m_catalog;
     QString m_path;
 };
 
@@ -75,8 +75,8 @@ TEST_F(CliTest, ListShowsKindSizeAndName) {
 }
 
 TEST_F(CliTest, ListShowsThumbnailSizes) {
-    CUlvorDoc catalog;
-    CMaterialSingleObject texture = MakeTexture("Rendered");
+    Catalog catalog;
+    SimpleTexture texture = MakeTexture("Rendered");
     std::vector<std::uint8_t> pixels(120 * 90 * 3);
     texture.Thumbnail().SetBits(120, 90, pixels, false);
     catalog.AddTexture(texture);
@@ -120,7 +120,7 @@ TEST_F(CliTest, ExportRefusesAnExistingFileUnlessTold) {
 
 TEST_F(CliTest, ResaveWritesTheSameBytes) {
     TextureFactory factory(5);
-    CUlvorDoc random = factory.Catalog(12, 30);
+    Catalog random = factory.MakeCatalog(12, 30);
     WriteBytes(Path("random.vlv"), ToQt(random.Save()));
     for (const QString& source : {m_path, Path("random.vlv")}) {
         const QString out = Path("resaved.vlv");
@@ -174,11 +174,11 @@ TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
 TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
     // examples/sample.vlv is generated from the sample definitions; thumbnails aside it must
     // hold exactly those textures.
-    CUlvorDoc shipped;
+    Catalog shipped;
     const auto bytes = ReadFileBytes(std::string(VELVANE_SOURCE_DIR) + "/examples/sample.vlv");
     ASSERT_FALSE(shipped.Load(bytes).has_value());
     for (int i = 0; i < shipped.GetCount(); ++i)
-        shipped.GetTexture(i).Thumbnail() = CDIB();
+        shipped.GetTexture(i).Thumbnail() = Bitmap();
     EXPECT_EQ(shipped.GetCount(), m_catalog.GetCount());
     for (int i = 0; i < shipped.GetCount() && i < m_catalog.GetCount(); ++i)
         EXPECT_EQ(shipped.GetTexture(i).GetSource(SRC_DECLARE), m_catalog.GetTexture(i).GetSource(SRC_DECLARE));

@@ -1,4 +1,4 @@
-#include "catalog/ulvordoc.h"
+#include "core/catalog/catalog.h"
 #include "samplecatalog.h"
 
 #include <QFile>
@@ -20,8 +20,8 @@ class RenderCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
-        CUlvorDoc sample = BuildSampleCatalog();
-        CUlvorDoc catalog;
+        Catalog sample = BuildSampleCatalog();
+        Catalog catalog;
         for (int index : {2, 16})
             catalog.AddTexture(sample.GetTexture(index));
         const auto bytes = catalog.Save();

@@ -1,23 +1,23 @@
 // Feeds arbitrary bytes to the catalog reader. Whatever loads must also save, write its
 // source and load again from its own bytes to the same bytes.
 
-#include "catalog/ulvordoc.h"
+#include "core/catalog/catalog.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     if (catalog.Load(std::span(data, size)))
         return 0;
     std::vector<std::uint8_t> saved;
     try {
         saved = catalog.Save();
-    } catch (const CArchiveException&) {
+    } catch (const ArchiveException&) {
         return 0; // a value the stored form cannot hold
     }
     for (int i = 0; i < catalog.GetCount(); ++i)
         (void)catalog.GetTexture(i).GetSource(SRC_DECLARE);
-    CUlvorDoc again;
+    Catalog again;
     if (again.Load(saved) || again.Save() != saved)
         std::abort();
     return 0;

@@ -1,9 +1,9 @@
-#include "catalog/thumbnailbatch.h"
-#include "catalog/ulvordoc.h"
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
-#include "povray/batchrender.h"
-#include "povray/texturemaprender.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/catalog/catalog.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "render/povray/batchrender.h"
+#include "render/povray/texturemaprender.h"
 #include "renderfixture.h"
 #include "samplecatalog.h"
 
@@ -13,22 +13,22 @@
 
 namespace {
 
-std::vector<std::uint8_t> AllThumbnailBytes(const CUlvorDoc& catalog) {
+std::vector<std::uint8_t> AllThumbnailBytes(const Catalog& catalog) {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < catalog.GetCount(); ++i) {
-        const CMaterialObject& texture = catalog.GetTexture(i);
-        auto add = [&](const CDIB& dib) { bytes.insert(bytes.end(), dib.Bits().begin(), dib.Bits().end()); };
+        const Texture& texture = catalog.GetTexture(i);
+        auto add = [&](const Bitmap& dib) { bytes.insert(bytes.end(), dib.Bits().begin(), dib.Bits().end()); };
         add(texture.Thumbnail());
         if (!texture.IsSimple())
-            for (int m = 0; m < static_cast<const CMaterialMultipleObject&>(texture).GetLayerCount(); ++m)
-                add(static_cast<const CMaterialMultipleObject&>(texture).GetLayer(m)->Thumbnail());
+            for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
+                add(static_cast<const LayeredTexture&>(texture).GetLayer(m)->Thumbnail());
     }
     return bytes;
 }
 
-CUlvorDoc SmallCatalog() {
-    CUlvorDoc sample = BuildSampleCatalog();
-    CUlvorDoc catalog;
+Catalog SmallCatalog() {
+    Catalog sample = BuildSampleCatalog();
+    Catalog catalog;
     for (int index : {0, 2, 4, 16, 13})
         catalog.AddTexture(sample.GetTexture(index));
     return catalog;
@@ -37,9 +37,9 @@ CUlvorDoc SmallCatalog() {
 } // namespace
 
 TEST_F(RenderTest, SideBySideBatchesGiveTheSamePicturesAsOneAtATime) {
-    CUlvorDoc sequential = SmallCatalog();
-    CUlvorDoc parallel = SmallCatalog();
-    for (CUlvorDoc* catalog : {&sequential, &parallel})
+    Catalog sequential = SmallCatalog();
+    Catalog parallel = SmallCatalog();
+    for (Catalog* catalog : {&sequential, &parallel})
         catalog->SetSelection(-1, 1);
     ThumbnailBatch first(sequential, true, true);
     ThumbnailBatch second(parallel, true, true);
@@ -57,14 +57,14 @@ TEST_F(RenderTest, SideBySideBatchesGiveTheSamePicturesAsOneAtATime) {
     EXPECT_EQ(many.ends, 1);
     EXPECT_EQ(many.captions.front(), "Rendering texture 1 of 5");
     EXPECT_EQ(many.percents.back(), 100);
-    const auto& layered = static_cast<const CMaterialMultipleObject&>(parallel.GetTexture(3));
+    const auto& layered = static_cast<const LayeredTexture&>(parallel.GetTexture(3));
     EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 100);
     EXPECT_EQ(layered.GetThumbnailWidth(), 120);
 }
 
 TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
     for (int jobs : {1, 3}) {
-        CUlvorDoc catalog = SmallCatalog();
+        Catalog catalog = SmallCatalog();
         catalog.GetTexture(1).SetName("Broken!"); // cannot be parsed
         catalog.SetSelection(-1, 1);
         ThumbnailBatch batch(catalog, true, true);
@@ -80,7 +80,7 @@ TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
 }
 
 TEST_F(RenderTest, StoppingASideBySideBatchKeepsTheOrder) {
-    CUlvorDoc catalog = SmallCatalog();
+    Catalog catalog = SmallCatalog();
     catalog.SetSelection(-1, 1);
     m_settings.antialiasing = 1;
     m_settings.antialiasingThreshold = 0.0f;
@@ -102,7 +102,7 @@ TEST_F(RenderTest, StoppingASideBySideBatchKeepsTheOrder) {
 }
 
 TEST_F(RenderTest, TextureMapsWithAFlatFinish) {
-    CMaterialSingleObject red;
+    SimpleTexture red;
     red.SetName("Flat Red");
     red.pigment.color = {255, 0, 0, 0};
     red.finish.phong = 100;

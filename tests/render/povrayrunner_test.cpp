@@ -1,7 +1,7 @@
-#include "bitmap/dib.h"
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
-#include "povray/povrayrunner.h"
+#include "core/bitmap/bitmap.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "render/povray/povrayrunner.h"
 #include "renderfixture.h"
 
 #include <QDir>
@@ -12,17 +12,17 @@
 
 namespace {
 
-CMaterialSingleObject Marble() {
-    CMaterialSingleObject texture;
+SimpleTexture Marble() {
+    SimpleTexture texture;
     texture.SetName("Red Marble");
-    texture.pigment.pattern = CMaterialMapping::Marble;
+    texture.pigment.pattern = Pigment::Marble;
     texture.pigment.turbulence.amount = 80;
     texture.pigment.colorMap.colors[1] = {255, 40, 40, 0};
     return texture;
 }
 
-CDIB Marked(int size) {
-    CDIB dib;
+Bitmap Marked(int size) {
+    Bitmap dib;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size * 3), 0x42);
     dib.SetBits(size, size, pixels, false);
     return dib;
@@ -51,29 +51,29 @@ void WriteCheckerTarga(const QString& path) {
 } // namespace
 
 TEST_F(RenderTest, TexturesOfEveryKindRenderToThumbnails) {
-    CMaterialSingleObject solid;
+    SimpleTexture solid;
     solid.SetName("Plain Blue");
     solid.pigment.color = {20, 40, 200, 0};
 
-    CMaterialMultipleObject layered;
+    LayeredTexture layered;
     layered.SetName("Two Coats");
-    CMaterialSingleObject base = Marble();
-    CMaterialSingleObject top;
-    top.pigment.pattern = CMaterialMapping::Spotted;
+    SimpleTexture base = Marble();
+    SimpleTexture top;
+    top.pigment.pattern = Pigment::Spotted;
     top.pigment.colorMap.colors[0] = {255, 255, 255, 255};
     layered.AddLayer(base);
     layered.AddLayer(top);
 
     WriteCheckerTarga(Path(QStringLiteral("checker.tga")));
-    CMaterialSingleObject imageMap;
+    SimpleTexture imageMap;
     imageMap.SetName("Checker Map");
-    imageMap.pigment.pattern = CMaterialMapping::ImageMap;
+    imageMap.pigment.pattern = Pigment::ImageMap;
     imageMap.pigment.image.fileType = 1;
     imageMap.pigment.image.fileName = "checker.tga";
     imageMap.pigment.transformations.scale = {4, 4, 4};
 
-    CMaterialSingleObject marble = Marble();
-    for (CMaterialObject* texture : std::initializer_list<CMaterialObject*>{&solid, &marble, &layered, &imageMap}) {
+    SimpleTexture marble = Marble();
+    for (Texture* texture : std::initializer_list<Texture*>{&solid, &marble, &layered, &imageMap}) {
         RecordingSink sink;
         const RenderResult result = m_runner->UpdateTextureThumbnail(*texture, 120, 120, "Rendering...", sink);
         ASSERT_TRUE(result.Succeeded()) << texture->GetName() << ": " << result.message.toStdString();
@@ -93,7 +93,7 @@ TEST_F(RenderTest, TexturesOfEveryKindRenderToThumbnails) {
 }
 
 TEST_F(RenderTest, ParseErrorsFailWithPovRaysMessageAndKeepTheThumbnail) {
-    CMaterialSingleObject bad = Marble();
+    SimpleTexture bad = Marble();
     bad.SetName("Bad Name!"); // declared as Bad_Name!, which POV-Ray cannot parse
     bad.Thumbnail() = Marked(120);
     RecordingSink sink;
@@ -107,8 +107,8 @@ TEST_F(RenderTest, ParseErrorsFailWithPovRaysMessageAndKeepTheThumbnail) {
 }
 
 TEST_F(RenderTest, StopEndsTheRenderWithoutAMessage) {
-    CMaterialSingleObject slow = Marble();
-    slow.normal.kind = CMaterialNormal::Bumps;
+    SimpleTexture slow = Marble();
+    slow.normal.kind = Normal::Bumps;
     slow.normal.amount = 50;
     slow.Thumbnail() = Marked(50);
     m_settings.antialiasing = 1;
@@ -125,8 +125,8 @@ TEST_F(RenderTest, StopEndsTheRenderWithoutAMessage) {
 }
 
 TEST_F(RenderTest, ASecondRenderWhileOneRunsIsRefused) {
-    CMaterialSingleObject first = Marble();
-    CMaterialSingleObject second = Marble();
+    SimpleTexture first = Marble();
+    SimpleTexture second = Marble();
     RenderResult nested;
     RecordingSink inner;
     RecordingSink sink;
@@ -140,7 +140,7 @@ TEST_F(RenderTest, ASecondRenderWhileOneRunsIsRefused) {
 
 TEST_F(RenderTest, AMissingExecutableCannotBeStarted) {
     m_settings.povExecutable = Path(QStringLiteral("no-such-povray"));
-    CMaterialSingleObject texture = Marble();
+    SimpleTexture texture = Marble();
     RecordingSink sink;
     const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::StartFailed);
@@ -152,7 +152,7 @@ TEST_F(RenderTest, AMissingExecutableCannotBeStarted) {
 
 TEST_F(RenderTest, ClassicCommandLinesAreRefusedByPovRay37) {
     m_settings.povCommandStyle = 1; // +b1 is not an option 3.7 knows
-    CMaterialSingleObject texture = Marble();
+    SimpleTexture texture = Marble();
     RecordingSink sink;
     const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
@@ -164,7 +164,7 @@ TEST_F(RenderTest, ClassicCommandLinesAreRefusedByPovRay37) {
 }
 
 TEST_F(RenderTest, ShapesBeyondTheListRenderOnShapeZero) {
-    CMaterialSingleObject texture = Marble();
+    SimpleTexture texture = Marble();
     texture.SetPreviewShape(200);
     RecordingSink sink;
     ASSERT_TRUE(m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
@@ -174,7 +174,7 @@ TEST_F(RenderTest, ShapesBeyondTheListRenderOnShapeZero) {
 }
 
 TEST_F(RenderTest, UnreadablePicturesFailAndKeepTheThumbnail) {
-    CMaterialSingleObject texture = Marble();
+    SimpleTexture texture = Marble();
     texture.Thumbnail() = Marked(60);
     m_settings.povExecutable = FakePovRay(QStringLiteral("printf 'not a picture' > temp.tga"));
     RecordingSink sink;
@@ -195,7 +195,7 @@ TEST_F(RenderTest, PngOutputIsReadToo) {
     m_settings.povCommandStyle = 2;
     m_settings.povExecutable = FakePovRay(
         QStringLiteral("'%1' +itemppv\\$\\$.!!! +otemp.png -d -a +w60 +h60 -p && mv temp.png temp.tga").arg(povray));
-    CMaterialSingleObject texture = Marble();
+    SimpleTexture texture = Marble();
     RecordingSink sink;
     const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();

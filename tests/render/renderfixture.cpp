@@ -1,6 +1,6 @@
 #include "renderfixture.h"
 
-#include "bitmap/dib.h"
+#include "core/bitmap/bitmap.h"
 
 #include <QFile>
 
@@ -16,9 +16,9 @@ QString RenderTest::FakePovRay(const QString& body) {
     return path;
 }
 
-bool HasDetail(const CDIB& dib) {
+bool HasDetail(const Bitmap& dib) {
     const auto bits = dib.Bits();
-    const std::size_t stride = CDIB::Stride(dib.Width());
+    const std::size_t stride = Bitmap::Stride(dib.Width());
     for (int row = 0; row < dib.Height(); ++row)
         for (int column = 0; column < dib.Width(); ++column)
             if (std::memcmp(bits.data() + row * stride + column * 3, bits.data(), 3) != 0)

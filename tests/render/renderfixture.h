@@ -1,9 +1,9 @@
 #pragma once
 
-#include "povray/povrayrunner.h"
-#include "povray/renderprogress.h"
-#include "settings/programsettings.h"
-#include "shapes/builtinshapes.h"
+#include "render/povray/povrayrunner.h"
+#include "render/povray/renderprogress.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/builtinshapes.h"
 
 #include <QTemporaryDir>
 
@@ -66,4 +66,4 @@ protected:
 };
 
 /// True when not every pixel of the bitmap has the same colour.
-bool HasDetail(const CDIB& dib);
+bool HasDetail(const Bitmap& dib);

@@ -1,4 +1,4 @@
-#include "settings/programsettings.h"
+#include "render/settings/programsettings.h"
 
 #include <QCoreApplication>
 #include <QSettings>

@@ -1,6 +1,6 @@
-#include "files/sidefiles.h"
-#include "shapes/builtinshapes.h"
-#include "shapes/customshape.h"
+#include "render/files/sidefiles.h"
+#include "core/shapes/builtinshapes.h"
+#include "core/shapes/customshape.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -66,7 +66,7 @@ TEST(ShapeFile, SavedShapesLoadAgain) {
     QTemporaryDir dir;
     ShapeList shapes = BuiltinShapes();
     shapes.resize(2);
-    static_cast<CCustomShape&>(*shapes[1]).SetName("My Box");
+    static_cast<CustomShape&>(*shapes[1]).SetName("My Box");
     ASSERT_TRUE(SaveShapeFile(dir.path(), shapes));
     std::optional<SideFileNotice> notice;
     const ShapeList loaded = LoadShapeFile(dir.path(), notice);
@@ -79,10 +79,10 @@ TEST(ColorFile, MissingDamagedAndSaved) {
     QTemporaryDir dir;
     EXPECT_TRUE(LoadColorFile(dir.path()).empty());
     NamedColorList colors;
-    colors.push_back(std::make_unique<CNamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
-    colors.push_back(std::make_unique<CNamedColor>("Sea \u20AC", ColorRGBF{0, 105, 148, 20}));
+    colors.push_back(std::make_unique<NamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
+    colors.push_back(std::make_unique<NamedColor>("Sea \u20AC", ColorRGBF{0, 105, 148, 20}));
     EXPECT_FALSE(SaveColorFile(dir.path(), colors));
-    // Count 2, a new class record (schema 1) named CNamedColor.
+    // Count 2, a new class record (schema 1) named NamedColor.
     const QByteArray stored = FileBytes(ColorFilePath(dir.path()));
     EXPECT_EQ(stored.left(19), QByteArray("\x02\x00\xFF\xFF\x01\x00\x0B\x00" "CNamedColor", 19));
     NamedColorList loaded = LoadColorFile(dir.path());
@@ -108,7 +108,7 @@ TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
     EXPECT_EQ(presets[0]->GetDescription(), "Vacuum");
     EXPECT_EQ(presets[0]->GetValue(), 1.0f);
 
-    presets.push_back(std::make_unique<CIORValue>("Water", 1.33f));
+    presets.push_back(std::make_unique<IorPreset>("Water", 1.33f));
     EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
     EXPECT_EQ(FileBytes(IorFilePath(dir.path())).left(8), QByteArray("\x02\x00\xFF\xFF\x01\x00\x09\x00", 8));
     presets = LoadIorPresets(dir.path());

@@ -18,12 +18,12 @@ std::string TextureFactory::Text(int maxLength) {
     return text;
 }
 
-void TextureFactory::Thumbnail(CDIB& dib, int maxSize) {
+void TextureFactory::Thumbnail(Bitmap& dib, int maxSize) {
     if (Int(0, 2) == 0 || maxSize == 0)
         return;
     const int width = Int(1, maxSize);
     const int height = Int(1, maxSize);
-    std::vector<std::uint8_t> rows(CDIB::Stride(width) * static_cast<std::size_t>(height));
+    std::vector<std::uint8_t> rows(Bitmap::Stride(width) * static_cast<std::size_t>(height));
     for (auto& b : rows)
         b = Byte();
     dib.SetBits(width, height, rows, true);
@@ -32,15 +32,15 @@ void TextureFactory::Thumbnail(CDIB& dib, int maxSize) {
         b = Byte();
 }
 
-void TextureFactory::Fill(CColorMap& map) {
-    map.count = Int(0, CColorMap::kMaxEntries);
-    for (int i = 0; i < CColorMap::kMaxEntries; ++i) {
+void TextureFactory::Fill(ColorMap& map) {
+    map.count = Int(0, ColorMap::kMaxEntries);
+    for (int i = 0; i < ColorMap::kMaxEntries; ++i) {
         map.positions[static_cast<std::size_t>(i)] = static_cast<float>(Int(0, 100)) / 100.0f;
         map.colors[static_cast<std::size_t>(i)] = {Byte(), Byte(), Byte(), Int(0, 1) ? Byte() : std::uint8_t(0)};
     }
 }
 
-void TextureFactory::Fill(CImageSettings& image) {
+void TextureFactory::Fill(ImageMap& image) {
     image.fileType = static_cast<std::uint8_t>(Int(0, 2));
     image.fileName = Int(0, 1) ? Text(300) : "";
     image.once = static_cast<std::uint8_t>(Int(0, 1));
@@ -49,20 +49,20 @@ void TextureFactory::Fill(CImageSettings& image) {
     image.bumpSize = Float();
 }
 
-void TextureFactory::Fill(CTurbulenceSettings& turbulence) {
+void TextureFactory::Fill(Turbulence& turbulence) {
     turbulence.amount = Byte();
     turbulence.octaves = Byte();
     turbulence.omega = Byte();
     turbulence.lambda = Float();
 }
 
-void TextureFactory::Fill(CTransformations& transformations) {
+void TextureFactory::Fill(Transformations& transformations) {
     for (auto* triple : {&transformations.translate, &transformations.scale, &transformations.rotate})
         for (float& v : *triple)
             v = Float();
 }
 
-void TextureFactory::Fill(CMaterialMapping& pigment) {
+void TextureFactory::Fill(Pigment& pigment) {
     pigment.pattern = static_cast<std::uint8_t>(Int(0, 12));
     pigment.gradientX = static_cast<std::uint8_t>(Int(0, 1));
     pigment.gradientY = static_cast<std::uint8_t>(Int(0, 1));
@@ -76,7 +76,7 @@ void TextureFactory::Fill(CMaterialMapping& pigment) {
     Fill(pigment.transformations);
 }
 
-void TextureFactory::Fill(CMaterialNormal& normal) {
+void TextureFactory::Fill(Normal& normal) {
     normal.amount = Byte();
     normal.kind = static_cast<std::uint8_t>(Int(0, 7));
     normal.reserved = {Byte(), Byte(), Byte()};
@@ -89,7 +89,7 @@ void TextureFactory::Fill(CMaterialNormal& normal) {
     Fill(normal.transformations);
 }
 
-void TextureFactory::Fill(CMaterialFinish& finish) {
+void TextureFactory::Fill(Finish& finish) {
     for (int* field : {&finish.ambient, &finish.diffuse, &finish.specular, &finish.roughness, &finish.phong,
                        &finish.phongSize, &finish.reflection})
         *field = Int(0, 65535);
@@ -100,8 +100,8 @@ void TextureFactory::Fill(CMaterialFinish& finish) {
     finish.crand = Float();
 }
 
-CMaterialSingleObject TextureFactory::Simple(int maxThumbnail) {
-    CMaterialSingleObject texture;
+SimpleTexture TextureFactory::Simple(int maxThumbnail) {
+    SimpleTexture texture;
     texture.SetName(Text(400));
     texture.SetDescription(Text(600));
     texture.SetPreviewShape(Byte());
@@ -113,8 +113,8 @@ CMaterialSingleObject TextureFactory::Simple(int maxThumbnail) {
     return texture;
 }
 
-CMaterialMultipleObject TextureFactory::Layered(int maxLayers, int maxThumbnail) {
-    CMaterialMultipleObject texture;
+LayeredTexture TextureFactory::Layered(int maxLayers, int maxThumbnail) {
+    LayeredTexture texture;
     texture.SetName(Text(300));
     texture.SetDescription(Text(300));
     texture.SetMode(Int(0, 2));
@@ -126,8 +126,8 @@ CMaterialMultipleObject TextureFactory::Layered(int maxLayers, int maxThumbnail)
     return texture;
 }
 
-CUlvorDoc TextureFactory::Catalog(int count, int maxThumbnail) {
-    CUlvorDoc catalog;
+Catalog TextureFactory::MakeCatalog(int count, int maxThumbnail) {
+    Catalog catalog;
     for (int i = 0; i < count; ++i) {
         if (Int(0, 3) == 0)
             catalog.AddTexture(Layered(4, maxThumbnail));
@@ -138,8 +138,8 @@ CUlvorDoc TextureFactory::Catalog(int count, int maxThumbnail) {
     return catalog;
 }
 
-CMaterialSingleObject MakeTexture(const std::string& name, std::uint8_t pattern) {
-    CMaterialSingleObject texture;
+SimpleTexture MakeTexture(const std::string& name, std::uint8_t pattern) {
+    SimpleTexture texture;
     texture.SetName(name);
     texture.pigment.pattern = pattern;
     return texture;

@@ -2,9 +2,9 @@
 // (resources/shapes.dat) and the C++ source that embeds its bytes in the program
 // (src/core/shapes/builtinshapedata.cpp). Run it again whenever builtinshapes.cpp changes.
 
-#include "archive/archive.h"
-#include "archive/objectarray.h"
-#include "shapes/builtinshapes.h"
+#include "core/archive/archive.h"
+#include "core/archive/objectarray.h"
+#include "core/shapes/builtinshapes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
                      argv[0]);
         return 2;
     }
-    CArchive ar;
+    Archive ar;
     WriteObjectArray(ar, BuiltinShapes());
     const std::vector<std::uint8_t>& bytes = ar.Bytes();
     const std::string source = EmbeddingSource(bytes);

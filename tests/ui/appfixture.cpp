@@ -1,9 +1,9 @@
 #include "appfixture.h"
 
-#include "catalog/catalogdocument.h"
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
-#include "settings/programsettings.h"
+#include "ui/catalog/catalogdocument.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "render/settings/programsettings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,14 +13,14 @@
 #include <QSettings>
 #include <QTest>
 
-bool ScriptedEditors::EditSimple(CMaterialSingleObject& texture, const QString& title, QWidget*) {
+bool ScriptedEditors::EditSimple(SimpleTexture& texture, const QString& title, QWidget*) {
     titles.push_back(title);
     if (accept && editSimple)
         editSimple(texture);
     return accept;
 }
 
-bool ScriptedEditors::EditLayered(CMaterialMultipleObject& texture, QWidget*) {
+bool ScriptedEditors::EditLayered(LayeredTexture& texture, QWidget*) {
     titles.push_back(QStringLiteral("Layered"));
     if (accept && editLayered)
         editLayered(texture);
@@ -47,7 +47,7 @@ void AppTest::SetUp() {
         m_messages.push_back({icon, title, text});
         return buttons.testFlag(m_answer) ? m_answer : QMessageBox::Ok;
     });
-    m_app = std::make_unique<CUlvorApp>();
+    m_app = std::make_unique<Application>();
     m_app->SetEditors(&m_editors);
     ASSERT_TRUE(m_app->Startup({}));
     m_app->Frame().resize(900, 700);
@@ -64,7 +64,7 @@ void AppTest::TearDown() {
     Prompts::SetFileResponder(nullptr);
 }
 
-CUlvorView* AppTest::OpenSample() {
+CatalogView* AppTest::OpenSample() {
     const QString copy = Path(QStringLiteral("sample.vlv"));
     QFile::remove(copy);
     EXPECT_TRUE(QFile::copy(QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv"), copy));
@@ -83,18 +83,18 @@ CUlvorView* AppTest::OpenSample() {
     return view;
 }
 
-void AppTest::Click(CUlvorView* view, int x, int y, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
+void AppTest::Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
     const int offset = view->verticalScrollBar()->value();
     QTest::mouseClick(view->viewport(), button, modifiers, QPoint(x, y - offset));
 }
 
-void AppTest::ClickTexture(CUlvorView* view, int index, Qt::KeyboardModifiers modifiers) {
+void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers modifiers) {
     const auto [x, y] = view->Layout().ThumbnailPosition(index);
     view->verticalScrollBar()->setValue(std::max(0, y - 40));
     Click(view, x + 10, y + 10, modifiers);
 }
 
-std::vector<int> AppTest::Selected(CUlvorView* view) const { return view->Document().Catalog().GetSelectedIndices(); }
+std::vector<int> AppTest::Selected(CatalogView* view) const { return view->Document().Contents().GetSelectedIndices(); }
 
 bool AppTest::Enabled(const char* action) const {
     m_app->Frame().UpdateCommands();

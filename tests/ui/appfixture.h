@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/mainframe.h"
-#include "app/ulvorapp.h"
-#include "catalog/textureeditors.h"
-#include "catalog/ulvorview.h"
-#include "framework/prompts.h"
+#include "ui/app/mainwindow.h"
+#include "ui/app/application.h"
+#include "ui/catalog/textureeditors.h"
+#include "ui/catalog/catalogview.h"
+#include "ui/framework/prompts.h"
 
 #include <QTemporaryDir>
 
@@ -17,12 +17,12 @@
 /// An editor that plays the user's part: it changes the texture as told and answers OK or Cancel.
 class ScriptedEditors : public TextureEditors {
 public:
-    bool EditSimple(CMaterialSingleObject& texture, const QString& title, QWidget* parent) override;
-    bool EditLayered(CMaterialMultipleObject& texture, QWidget* parent) override;
+    bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) override;
+    bool EditLayered(LayeredTexture& texture, QWidget* parent) override;
 
     bool accept = true;
-    std::function<void(CMaterialSingleObject&)> editSimple;
-    std::function<void(CMaterialMultipleObject&)> editLayered;
+    std::function<void(SimpleTexture&)> editSimple;
+    std::function<void(LayeredTexture&)> editLayered;
     std::vector<QString> titles;
 };
 
@@ -42,17 +42,17 @@ protected:
     void TearDown() override;
 
     /// Copies the sample catalog into the temporary folder and opens it.
-    CUlvorView* OpenSample();
+    CatalogView* OpenSample();
     QString Path(const QString& name) const { return m_dir.filePath(name); }
     /// Clicks in the catalog view at a point of the grid (grid coordinates, scroll applied).
-    void Click(CUlvorView* view, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+    void Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                Qt::MouseButton button = Qt::LeftButton);
-    void ClickTexture(CUlvorView* view, int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    std::vector<int> Selected(CUlvorView* view) const;
+    void ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    std::vector<int> Selected(CatalogView* view) const;
     bool Enabled(const char* action) const;
 
     QTemporaryDir m_dir;
-    std::unique_ptr<CUlvorApp> m_app;
+    std::unique_ptr<Application> m_app;
     ScriptedEditors m_editors;
     std::vector<ShownMessage> m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Yes;

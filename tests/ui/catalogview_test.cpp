@@ -1,11 +1,11 @@
 #include "appfixture.h"
 
-#include "catalog/catalogdocument.h"
-#include "catalog/exportsource.h"
-#include "dialogs/renderprogressdlg.h"
-#include "dialogs/viewsourcedlg.h"
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
+#include "ui/catalog/catalogdocument.h"
+#include "core/catalog/exportsource.h"
+#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/dialogs/viewsourcedialog.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -50,13 +50,13 @@ QStringList EnabledItems(QMenu* menu) {
     return items;
 }
 
-CUlvorDoc& CatalogOf(CUlvorView* view) { return view->Document().Catalog(); }
+Catalog& CatalogOf(CatalogView* view) { return view->Document().Contents(); }
 
 } // namespace
 
 TEST_F(AppTest, MenusFollowTheActiveWindowKind) {
     EXPECT_EQ(m_app->Frame().MenuTitles(), (QStringList{"&File", "&View", "&Options", "&Help"}));
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     EXPECT_EQ(m_app->Frame().MenuTitles(),
               (QStringList{"&File", "&Edit", "&View", "&Texture", "&Options", "&Window", "&Help"}));
@@ -81,7 +81,7 @@ TEST_F(AppTest, NewCatalogsAreNumberedAndOfferSavingWhenClosed) {
 }
 
 TEST_F(AppTest, ClickSelectionRules) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 2);
     EXPECT_EQ(Selected(view), std::vector<int>{2});
@@ -110,7 +110,7 @@ TEST_F(AppTest, ClickSelectionRules) {
 }
 
 TEST_F(AppTest, ShiftClickWithoutAnAnchorSelectsThatTextureAlone) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     EXPECT_EQ(view->Anchor(), -1);
     ClickTexture(view, 3, Qt::ShiftModifier);
@@ -119,7 +119,7 @@ TEST_F(AppTest, ShiftClickWithoutAnAnchorSelectsThatTextureAlone) {
 }
 
 TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     QStringList enabled;
     WhenShown<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
@@ -140,7 +140,7 @@ TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
 }
 
 TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     for (const char* command : {"Delete", "Modify", "View Source", "Create Texture Map", "Clear Thumbnail(s)",
                                 "Render Thumbnail(s)", "Cut", "Copy", "Paste", "Undo"})
@@ -161,9 +161,9 @@ TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
 }
 
 TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    CUlvorDoc& catalog = CatalogOf(view);
+    Catalog& catalog = CatalogOf(view);
     while (catalog.GetCount() > 5)
         catalog.RemoveTexture(catalog.GetCount() - 1);
     view->UpdateScrollSize();
@@ -193,9 +193,9 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
 }
 
 TEST_F(AppTest, CopyAndPasteTwice) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    CUlvorDoc& catalog = CatalogOf(view);
+    Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 0);
     ClickTexture(view, 16, Qt::ControlModifier);
     view->OnCopy();
@@ -211,25 +211,25 @@ TEST_F(AppTest, CopyAndPasteTwice) {
 }
 
 TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 3);
     ClickTexture(view, 1, Qt::ControlModifier);
     QString shown;
-    WhenShown<CViewSourceDlg>([&](CViewSourceDlg* dialog) { shown = dialog->Text(); });
+    WhenShown<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
     view->OnViewSource();
-    const CUlvorDoc& catalog = CatalogOf(view);
+    const Catalog& catalog = CatalogOf(view);
     EXPECT_EQ(shown.toStdString(), catalog.GetTexture(1).GetSource(SRC_DECLARE) + "\r\n\r\n" +
                                        catalog.GetTexture(3).GetSource(SRC_DECLARE) + "\r\n\r\n");
 }
 
 TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    CUlvorDoc& catalog = CatalogOf(view);
-    m_editors.editSimple = [](CMaterialSingleObject& texture) {
+    Catalog& catalog = CatalogOf(view);
+    m_editors.editSimple = [](SimpleTexture& texture) {
         texture.SetName("Fresh Wood");
-        texture.pigment.pattern = CMaterialMapping::Wood;
+        texture.pigment.pattern = Pigment::Wood;
     };
     m_editors.accept = false;
     view->OnNewSimple();
@@ -249,7 +249,7 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
     ClickTexture(view, 0);
     const std::vector<std::uint8_t> before(catalog.GetTexture(0).Thumbnail().Bits().begin(),
                                            catalog.GetTexture(0).Thumbnail().Bits().end());
-    m_editors.editSimple = [](CMaterialSingleObject& texture) { texture.SetName("Renamed"); };
+    m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Renamed"); };
     view->OnModify();
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Renamed");
@@ -257,13 +257,13 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
 }
 
 TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    CUlvorDoc& catalog = CatalogOf(view);
+    Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 2);
     const std::vector<std::uint8_t> before(catalog.GetTexture(2).Thumbnail().Bits().begin(),
                                            catalog.GetTexture(2).Thumbnail().Bits().end());
-    m_editors.editSimple = [](CMaterialSingleObject& texture) { texture.SetName("Broken!"); };
+    m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Broken!"); };
     view->OnModify();
     EXPECT_EQ(catalog.GetTexture(2).GetName(), "Broken!");
     EXPECT_TRUE(std::equal(before.begin(), before.end(), catalog.GetTexture(2).Thumbnail().Bits().begin()));
@@ -272,9 +272,9 @@ TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
 }
 
 TEST_F(AppTest, BatchRenderingAndStop) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    CUlvorDoc& catalog = CatalogOf(view);
+    Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
     m_answer = QMessageBox::Yes;
@@ -295,7 +295,7 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     ClickTexture(view, 1, Qt::ShiftModifier);
     view->OnClearThumbnails();
     const std::size_t messages = m_messages.size();
-    WhenShown<CRenderProgressDlg>([](CRenderProgressDlg* dialog) {
+    WhenShown<RenderProgressDialog>([](RenderProgressDialog* dialog) {
         QTimer::singleShot(100, dialog, [dialog] {
             if (dialog->StopButton()->isEnabled())
                 dialog->StopButton()->click();
@@ -308,14 +308,14 @@ TEST_F(AppTest, BatchRenderingAndStop) {
 }
 
 TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     QFile file(Path(QStringLiteral("sample.vlv")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
     // A thumbnail too wide for the stored form cannot be saved.
-    CMaterialSingleObject wide;
+    SimpleTexture wide;
     std::vector<std::uint8_t> pixels(70000 * 3);
     wide.Thumbnail().SetBits(70000, 1, pixels, false);
     CatalogOf(view).AddTexture(wide);
@@ -335,7 +335,7 @@ TEST_F(AppTest, WindowPlacementIsRestored) {
     const QRect placed = m_app->Frame().frameGeometry();
     m_app->Frame().close();
     m_app.reset();
-    m_app = std::make_unique<CUlvorApp>();
+    m_app = std::make_unique<Application>();
     ASSERT_TRUE(m_app->Startup({}));
     EXPECT_EQ(m_app->Frame().frameGeometry().topLeft(), placed.topLeft());
     EXPECT_EQ(m_app->Frame().frameGeometry().size(), placed.size());
@@ -344,7 +344,7 @@ TEST_F(AppTest, WindowPlacementIsRestored) {
 }
 
 TEST_F(AppTest, ScreenshotOfTheMainWindow) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     m_app->Frame().MdiArea()->activeSubWindow()->showMaximized();
     ClickTexture(view, 1);
@@ -369,14 +369,14 @@ TEST_F(AppTest, OpeningAFileThatIsNotACatalogShowsTheStandardMessages) {
     EXPECT_EQ(m_messages.back().text, missing + " was not found.");
     EXPECT_TRUE(m_app->Documents().empty());
     // Opening a catalog that is already open brings its window forward instead.
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     EXPECT_EQ(m_app->OpenDocumentFile(Path(QStringLiteral("sample.vlv"))), &view->Document());
     EXPECT_EQ(m_app->Documents().size(), 1u);
 }
 
 TEST_F(AppTest, TextureMapWindowsHaveTheirOwnMenus) {
-    CUlvorView* view = OpenSample();
+    CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 13);
     Document* map = m_app->NewDocument(m_app->TextureMapTemplate());

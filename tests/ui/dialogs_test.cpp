@@ -2,24 +2,24 @@
 // the message boxes (through the prompt responders) and reading what ends up in the settings,
 // on the clipboard and in files.
 
-#include "app/appservices.h"
-#include "catalog/exportsource.h"
-#include "catalog/ulvordoc.h"
-#include "dialogs/aboutdlg.h"
-#include "dialogs/clipboard.h"
-#include "dialogs/configsheet.h"
-#include "dialogs/exportdlg.h"
-#include "dialogs/renderprogressdlg.h"
-#include "dialogs/startupnoticedlg.h"
-#include "dialogs/thumbnailoptionsdlg.h"
-#include "dialogs/validation.h"
-#include "dialogs/viewsourcedlg.h"
-#include "framework/documenttemplate.h"
-#include "framework/prompts.h"
-#include "model/materialsingleobject.h"
-#include "povray/povrayrunner.h"
-#include "settings/programsettings.h"
-#include "shapes/shapelist.h"
+#include "ui/app/appservices.h"
+#include "core/catalog/exportsource.h"
+#include "core/catalog/catalog.h"
+#include "ui/dialogs/aboutdialog.h"
+#include "ui/dialogs/clipboard.h"
+#include "ui/dialogs/preferencesdialog.h"
+#include "ui/dialogs/exportdialog.h"
+#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/dialogs/startupnoticedialog.h"
+#include "ui/dialogs/thumbnailoptionsdialog.h"
+#include "ui/dialogs/validation.h"
+#include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/documenttemplate.h"
+#include "ui/framework/prompts.h"
+#include "core/model/simpletexture.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/shapelist.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -218,23 +218,23 @@ private:
 };
 
 /// Two textures with a finish and a normal of their own, so that leaving them out shows.
-CUlvorDoc TwoTextureCatalog() {
-    CUlvorDoc catalog;
+Catalog TwoTextureCatalog() {
+    Catalog catalog;
     for (const char* name : {"Polished Oak", "Rough Slate"}) {
-        CMaterialSingleObject texture;
+        SimpleTexture texture;
         texture.SetName(name);
         texture.SetDescription(std::string("The texture ") + name);
         texture.pigment.color = {200, 120, 40, 0};
         texture.finish.phong = 80;
         texture.finish.reflection = 20;
-        texture.normal.kind = CMaterialNormal::Bumps;
+        texture.normal.kind = Normal::Bumps;
         texture.normal.amount = 50;
         catalog.AddTexture(texture);
     }
     return catalog;
 }
 
-std::string AllSource(const CUlvorDoc& catalog, unsigned flags) {
+std::string AllSource(const Catalog& catalog, unsigned flags) {
     std::vector<int> indices;
     for (int index = 0; index < catalog.GetCount(); ++index)
         indices.push_back(index);
@@ -355,7 +355,7 @@ TEST_F(FieldReading, ReadingStopsAtTheFirstFailingField) {
 // Preferences
 
 TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
-    CConfigPagePaths page;
+    PathsPage page;
     EXPECT_TRUE(page.ProgramDirectoryEdit()->text().isEmpty());
     EXPECT_TRUE(page.ExecutableEdit()->text().isEmpty());
     EXPECT_EQ(page.ThresholdEdit()->text(), QStringLiteral("0.200"));
@@ -385,8 +385,8 @@ protected:
 
 TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     bool checked = false;
-    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
-        CConfigPagePaths& page = sheet.Page();
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
+        PathsPage& page = sheet.Page();
         EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Preferences"));
         EXPECT_EQ(page.ProgramDirectoryEdit()->text(), QStringLiteral("/srv/velvane"));
         EXPECT_EQ(page.ExecutableEdit()->text(), QStringLiteral("/opt/povray/bin/povray"));
@@ -417,7 +417,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
 }
 
 TEST_F(PreferencesTest, CancelChangesNothing) {
-    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
         TypeInto(sheet.Page().ExecutableEdit(), QStringLiteral("/usr/local/bin/povray"));
         ClickIndicator(sheet.Page().RaysButton(0));
         TypeInto(sheet.Page().ThresholdEdit(), QStringLiteral("0.1"));
@@ -433,7 +433,7 @@ TEST_F(PreferencesTest, CancelChangesNothing) {
 
 TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
     bool stayedOpen = false;
-    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
         QLineEdit* threshold = sheet.Page().ThresholdEdit();
         TypeInto(threshold, QStringLiteral("3.5"));
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
@@ -457,7 +457,7 @@ TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
 TEST_F(PreferencesTest, EmptySettingsProposeTheUsersFolderAndThePovRayOnThePath) {
     m_app.settings.programDirectory.clear();
     m_app.settings.povExecutable.clear();
-    WhenModal<CConfigSheet>([&](CConfigSheet& sheet) {
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
         EXPECT_EQ(sheet.Page().ProgramDirectoryEdit()->text(), DefaultProgramDirectory());
         EXPECT_EQ(sheet.Page().ExecutableEdit()->text(), DefaultPovExecutable());
         sheet.accept();
@@ -467,7 +467,7 @@ TEST_F(PreferencesTest, EmptySettingsProposeTheUsersFolderAndThePovRayOnThePath)
 }
 
 TEST_F(PreferencesTest, HelpAndBrowse) {
-    CConfigSheet sheet(&m_app);
+    PreferencesDialog sheet(&m_app);
     sheet.Page().SetValues({QStringLiteral("/srv"), QStringLiteral("/usr/bin/povray"), 0.3f, 0, 0, 4});
     sheet.show();
     QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Help), Qt::LeftButton);
@@ -486,7 +486,7 @@ TEST_F(PreferencesTest, HelpAndBrowse) {
 }
 
 TEST_F(PreferencesTest, TestingAMissingPovRayShowsWhyItCannotRun) {
-    CConfigPagePaths page;
+    PathsPage page;
     page.show();
     TypeInto(page.ExecutableEdit(), QStringLiteral("/nonexistent/bin/povray"));
     QTest::mouseClick(page.TestButton(), Qt::LeftButton);
@@ -499,7 +499,7 @@ TEST_F(PreferencesTest, TestingAMissingPovRayShowsWhyItCannotRun) {
 TEST_F(PreferencesTest, TestingTheInstalledPovRayNamesItsVersion) {
     if (DefaultPovExecutable().isEmpty())
         GTEST_SKIP() << "povray is not installed";
-    CConfigPagePaths page;
+    PathsPage page;
     page.show();
     page.ExecutableEdit()->clear(); // empty: the povray on the PATH
     QTest::mouseClick(page.TestButton(), Qt::LeftButton);
@@ -514,11 +514,11 @@ TEST_F(PreferencesTest, TestingTheInstalledPovRayNamesItsVersion) {
 // Export
 
 TEST(ExportNames, TheFileNameComesFromTheTitleUpToItsFirstDot) {
-    EXPECT_EQ(CExportDlg::ProposedFileName(QStringLiteral("Wood.vlv")), QStringLiteral("Wood.inc"));
-    EXPECT_EQ(CExportDlg::ProposedFileName(QStringLiteral("Catalog1")), QStringLiteral("Catalog1.inc"));
-    EXPECT_EQ(CExportDlg::ProposedFileName(QStringLiteral("my.wood.vlv")), QStringLiteral("my.inc"));
-    CUlvorDoc catalog = TwoTextureCatalog();
-    CExportDlg dialog(catalog, QStringLiteral("my.wood.vlv"));
+    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("Wood.vlv")), QStringLiteral("Wood.inc"));
+    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("Catalog1")), QStringLiteral("Catalog1.inc"));
+    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("my.wood.vlv")), QStringLiteral("my.inc"));
+    Catalog catalog = TwoTextureCatalog();
+    ExportDialog dialog(catalog, QStringLiteral("my.wood.vlv"));
     EXPECT_EQ(dialog.FileNameEdit()->text(), QStringLiteral("my.inc"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Export Texture(s)"));
 }
@@ -532,15 +532,15 @@ protected:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
     /// Opens the dialog on all textures with `path` as its file and presses OK.
-    void ExportTo(CExportDlg& dialog, const QString& path) {
+    void ExportTo(ExportDialog& dialog, const QString& path) {
         dialog.show();
         TypeInto(dialog.FileNameEdit(), path);
         QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
     }
 
-    /// Answers the "File already exists" question with `button` (a CExportSourceDlg button).
-    void AnswerExists(const QString& path, std::function<QPushButton*(CExportSourceDlg&)> button) {
-        WhenModal<CExportSourceDlg>([this, path, button](CExportSourceDlg& ask) {
+    /// Answers the "File already exists" question with `button` (a ExportSourceDialog button).
+    void AnswerExists(const QString& path, std::function<QPushButton*(ExportSourceDialog&)> button) {
+        WhenModal<ExportSourceDialog>([this, path, button](ExportSourceDialog& ask) {
             ++m_asked;
             EXPECT_EQ(ask.windowTitle(), QStringLiteral("Export Source"));
             EXPECT_EQ(ask.Text(), QStringLiteral("File already exists:\r\n") + path);
@@ -551,12 +551,12 @@ protected:
 
     PromptRecorder m_prompts;
     QTemporaryDir m_dir;
-    CUlvorDoc m_catalog;
+    Catalog m_catalog;
     int m_asked = 0;
 };
 
 TEST_F(ExportTest, WithNothingSelectedAllTexturesAreExported) {
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     EXPECT_TRUE(dialog.AllRadio()->isChecked());
     EXPECT_FALSE(dialog.SelectedRadio()->isChecked());
     EXPECT_FALSE(dialog.SelectedRadio()->isEnabled());
@@ -565,7 +565,7 @@ TEST_F(ExportTest, WithNothingSelectedAllTexturesAreExported) {
 
 TEST_F(ExportTest, ThePreviewFollowsTheScopeAndTheExclusions) {
     m_catalog.SetSelection(1, 1);
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     dialog.show();
     EXPECT_TRUE(dialog.SelectedRadio()->isChecked());
     EXPECT_TRUE(dialog.SelectedRadio()->isEnabled());
@@ -594,7 +594,7 @@ TEST_F(ExportTest, ThePreviewFollowsTheScopeAndTheExclusions) {
 }
 
 TEST_F(ExportTest, ANewFileReceivesThePreviewByteForByte) {
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     const QString path = Path(QStringLiteral("Wood.inc"));
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 0);
@@ -610,8 +610,8 @@ TEST_F(ExportTest, AppendingTheSameExportDoublesTheFile) {
     const QString path = Path(QStringLiteral("Wood.inc"));
     const QByteArray once = QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE));
     ASSERT_TRUE(WriteBytes(path, once));
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
-    AnswerExists(path, [](CExportSourceDlg& ask) { return ask.AppendButton(); });
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    AnswerExists(path, [](ExportSourceDialog& ask) { return ask.AppendButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -621,9 +621,9 @@ TEST_F(ExportTest, AppendingTheSameExportDoublesTheFile) {
 TEST_F(ExportTest, OverwritingReplacesTheFile) {
     const QString path = Path(QStringLiteral("Wood.inc"));
     ASSERT_TRUE(WriteBytes(path, QByteArray("// an older export that is much longer than nothing\r\n")));
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     ClickIndicator(dialog.FinishCheck());
-    AnswerExists(path, [](CExportSourceDlg& ask) { return ask.OverwriteButton(); });
+    AnswerExists(path, [](ExportSourceDialog& ask) { return ask.OverwriteButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
     EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH)));
@@ -633,22 +633,22 @@ TEST_F(ExportTest, CancelLeavesTheFileAloneAndTheDialogOpen) {
     const QString path = Path(QStringLiteral("Wood.inc"));
     const QByteArray before("#declare Keep = texture { }\r\n");
     ASSERT_TRUE(WriteBytes(path, before));
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
-    AnswerExists(path, [](CExportSourceDlg& ask) { return ask.CancelButton(); });
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    AnswerExists(path, [](ExportSourceDialog& ask) { return ask.CancelButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(ReadBytes(path), before);
 
     // Escape in the question is Cancel too.
-    WhenModal<CExportSourceDlg>([](CExportSourceDlg& ask) { QTest::keyClick(&ask, Qt::Key_Escape); });
+    WhenModal<ExportSourceDialog>([](ExportSourceDialog& ask) { QTest::keyClick(&ask, Qt::Key_Escape); });
     QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(ReadBytes(path), before);
 }
 
 TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsWritten) {
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     const QString path = Path(QStringLiteral("no-such-folder/Wood.inc"));
     ExportTo(dialog, path);
     ASSERT_EQ(m_prompts.messages.size(), 1u);
@@ -658,7 +658,7 @@ TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsWritten) {
 }
 
 TEST_F(ExportTest, BrowseTakesTheChosenPathAndGivesItTheIncludeExtension) {
-    CExportDlg dialog(m_catalog, QStringLiteral("Wood.vlv"));
+    ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     dialog.show();
     m_prompts.filePath = Path(QStringLiteral("textures"));
     QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
@@ -676,7 +676,7 @@ TEST_F(ExportTest, BrowseTakesTheChosenPathAndGivesItTheIncludeExtension) {
 
 TEST(RenderProgress, ShowsTheCaptionAndThePercentSignFirst) {
     PromptRecorder prompts;
-    CRenderProgressDlg dialog;
+    RenderProgressDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Velvane - Rendering Progress"));
     EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(dialog.isVisible());
@@ -715,7 +715,7 @@ TEST(RenderProgress, ShowsTheCaptionAndThePercentSignFirst) {
 }
 
 TEST(RenderProgress, StopWorksOnlyOncePovRayHasStarted) {
-    CRenderProgressDlg dialog;
+    RenderProgressDialog dialog;
     int stops = 0;
     dialog.Begin(QStringLiteral("Rendering..."));
     QPushButton* stop = dialog.StopButton();
@@ -758,7 +758,7 @@ TEST(RenderProgress, TheStopButtonEndsARealRun) {
 
     QWidget mainWindow;
     mainWindow.show();
-    CRenderProgressDlg dialog(&mainWindow);
+    RenderProgressDialog dialog(&mainWindow);
     bool modalWhileRunning = false;
     QTimer press;
     press.setInterval(20);
@@ -788,7 +788,7 @@ const QString kSource = QStringLiteral("// Oak\r\n#declare Oak = texture {\r\n  
 
 TEST(ViewSource, ShowsTheTextAndCopiesItExactly) {
     PromptRecorder prompts;
-    CViewSourceDlg dialog(kSource);
+    ViewSourceDialog dialog(kSource);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("View Source"));
     EXPECT_TRUE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -813,8 +813,8 @@ TEST(ViewSource, ShowsTheTextAndCopiesItExactly) {
 }
 
 TEST(ViewSource, TheTextGrowsWithTheWindowAndTheButtonsStayAtTheBottom) {
-    CViewSourceDlg::ForgetGeometry();
-    CViewSourceDlg dialog(kSource);
+    ViewSourceDialog::ForgetGeometry();
+    ViewSourceDialog dialog(kSource);
     dialog.resize(400, 400);
     dialog.show();
     auto* edit = dialog.findChild<QPlainTextEdit*>();
@@ -833,22 +833,22 @@ TEST(ViewSource, TheTextGrowsWithTheWindowAndTheButtonsStayAtTheBottom) {
 }
 
 TEST(ViewSource, TheLastPlaceIsRememberedForTheNextOne) {
-    CViewSourceDlg::ForgetGeometry();
-    EXPECT_TRUE(CViewSourceDlg::LastGeometry().isNull());
+    ViewSourceDialog::ForgetGeometry();
+    EXPECT_TRUE(ViewSourceDialog::LastGeometry().isNull());
     const QRect first(130, 90, 610, 430);
     {
-        CViewSourceDlg dialog(kSource);
+        ViewSourceDialog dialog(kSource);
         dialog.show();
         dialog.setGeometry(first);
         ASSERT_TRUE(WaitUntil([&] { return dialog.geometry() == first; }));
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
     }
-    EXPECT_EQ(CViewSourceDlg::LastGeometry(), first);
+    EXPECT_EQ(ViewSourceDialog::LastGeometry(), first);
 
     const QRect second(60, 70, 480, 520);
     {
-        CViewSourceDlg dialog(QStringLiteral("other"));
+        ViewSourceDialog dialog(QStringLiteral("other"));
         dialog.show();
         EXPECT_EQ(dialog.geometry(), first);
         dialog.setGeometry(second);
@@ -856,41 +856,41 @@ TEST(ViewSource, TheLastPlaceIsRememberedForTheNextOne) {
         QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_FALSE(dialog.isVisible());
     }
-    EXPECT_EQ(CViewSourceDlg::LastGeometry(), second);
+    EXPECT_EQ(ViewSourceDialog::LastGeometry(), second);
 
     {
-        CViewSourceDlg dialog(QStringLiteral("third"));
+        ViewSourceDialog dialog(QStringLiteral("third"));
         dialog.show();
         EXPECT_EQ(dialog.geometry(), second);
         dialog.close(); // the close box
     }
-    EXPECT_EQ(CViewSourceDlg::LastGeometry(), second);
-    CViewSourceDlg::ForgetGeometry();
+    EXPECT_EQ(ViewSourceDialog::LastGeometry(), second);
+    ViewSourceDialog::ForgetGeometry();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Small dialogs
 
 TEST(ThumbnailOptions, ReturnsTheChosenOption) {
-    CThumbnailOptionsDlg dialog;
+    ThumbnailOptionsDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
     EXPECT_EQ(dialog.Prompt(),
               QStringLiteral("Please select an option for which thumbnails that you would like to render:"));
     EXPECT_EQ(dialog.GetOption(), 2);
     EXPECT_TRUE(dialog.OptionButton(2)->isChecked());
 
-    WhenModal<CThumbnailOptionsDlg>([](CThumbnailOptionsDlg& shown) {
+    WhenModal<ThumbnailOptionsDialog>([](ThumbnailOptionsDialog& shown) {
         ClickIndicator(shown.OptionButton(1));
         QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Ok), Qt::LeftButton);
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
     EXPECT_EQ(dialog.GetOption(), 1);
 
-    CThumbnailOptionsDlg clear;
+    ThumbnailOptionsDialog clear;
     clear.SetPrompt(QStringLiteral("Please select an option for which thumbnails that you would like to clear:"));
     EXPECT_EQ(clear.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
     EXPECT_EQ(clear.findChild<QLabel*>(QStringLiteral("promptLabel"))->text(), clear.Prompt());
-    WhenModal<CThumbnailOptionsDlg>([](CThumbnailOptionsDlg& shown) {
+    WhenModal<ThumbnailOptionsDialog>([](ThumbnailOptionsDialog& shown) {
         ClickIndicator(shown.OptionButton(0));
         QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Help), Qt::LeftButton);
         EXPECT_TRUE(shown.isVisible()) << "Help does nothing";
@@ -900,11 +900,11 @@ TEST(ThumbnailOptions, ReturnsTheChosenOption) {
 }
 
 TEST(StartupNotice, TheCheckBoxTellsWhetherToShowItAgain) {
-    CStartupNoticeDlg dialog;
+    StartupNoticeDialog dialog;
     ASSERT_NE(dialog.DisplayAgainCheck(), nullptr);
     EXPECT_EQ(dialog.DisplayAgainCheck()->text(), QStringLiteral("&Display this message again."));
     EXPECT_TRUE(dialog.DisplayAgain());
-    WhenModal<CStartupNoticeDlg>([](CStartupNoticeDlg& shown) {
+    WhenModal<StartupNoticeDialog>([](StartupNoticeDialog& shown) {
         ClickIndicator(shown.DisplayAgainCheck());
         QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Ok), Qt::LeftButton);
     });
@@ -915,7 +915,7 @@ TEST(StartupNotice, TheCheckBoxTellsWhetherToShowItAgain) {
 TEST(About, NamesTheProgramAndItsVersion) {
     const QString saved = QCoreApplication::applicationVersion();
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
-    CAboutDlg dialog;
+    AboutDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("About Velvane"));
     auto* name = dialog.findChild<QLabel*>(QStringLiteral("nameLabel"));
     ASSERT_NE(name, nullptr);

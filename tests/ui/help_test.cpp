@@ -1,4 +1,4 @@
-#include "help/helpbrowser.h"
+#include "ui/help/helpbrowser.h"
 
 #include <QDialog>
 #include <QDir>

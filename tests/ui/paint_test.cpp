@@ -1,8 +1,8 @@
-#include "catalog/ulvordoc.h"
-#include "model/materialsingleobject.h"
+#include "core/catalog/catalog.h"
+#include "core/model/simpletexture.h"
 #include "paint/catalogpainter.h"
-#include "paint/dibdraw.h"
-#include "paint/dibimage.h"
+#include "paint/bitmapdraw.h"
+#include "paint/bitmapimage.h"
 
 #include <QImage>
 #include <QPainter>
@@ -11,11 +11,11 @@
 
 namespace {
 
-CDIB Gradient(int width, int height) {
+Bitmap Gradient(int width, int height) {
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(width * height * 3));
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i] = static_cast<std::uint8_t>(i * 7);
-    CDIB dib;
+    Bitmap dib;
     dib.SetBits(width, height, rows, false);
     return dib;
 }
@@ -26,7 +26,7 @@ QImage Canvas(int width, int height) {
     return image;
 }
 
-QImage PaintCatalog(const CUlvorDoc& catalog, int width, int height) {
+QImage PaintCatalog(const Catalog& catalog, int width, int height) {
     QImage image = Canvas(width, height);
     QPainter painter(&image);
     CatalogPainter(catalog).Paint(painter, image.rect(), width);
@@ -35,36 +35,36 @@ QImage PaintCatalog(const CUlvorDoc& catalog, int width, int height) {
 
 } // namespace
 
-TEST(DibDrawing, BothRoutesDrawTheSamePixelsTopRowFirst) {
-    const CDIB dib = Gradient(7, 5);
+TEST(BitmapDrawing, BothRoutesDrawTheSamePixelsTopRowFirst) {
+    const Bitmap dib = Gradient(7, 5);
     QImage direct = Canvas(20, 20);
     QImage video = Canvas(20, 20);
     {
         QPainter a(&direct);
         QPainter b(&video);
-        EXPECT_TRUE(DrawDib(a, dib, 3, 4, DibDrawRoute::Direct));
-        EXPECT_TRUE(DrawDib(b, dib, 3, 4, DibDrawRoute::Video));
+        EXPECT_TRUE(DrawBitmap(a, dib, 3, 4, BitmapDrawRoute::Direct));
+        EXPECT_TRUE(DrawBitmap(b, dib, 3, 4, BitmapDrawRoute::Video));
     }
     EXPECT_EQ(direct, video);
     // The first row handed to SetBits is the top row on screen: blue, green, red bytes.
     EXPECT_EQ(direct.pixelColor(3, 4), QColor(14, 7, 0));
     EXPECT_EQ(direct.pixelColor(2, 4), QColor(Qt::magenta));
-    EXPECT_EQ(DibToImage(ImageToDib(DibToImage(dib))), DibToImage(dib));
-    EXPECT_EQ(RouteFor(1), DibDrawRoute::Video);
-    EXPECT_EQ(RouteFor(0), DibDrawRoute::Direct);
+    EXPECT_EQ(BitmapToImage(ImageToBitmap(BitmapToImage(dib))), BitmapToImage(dib));
+    EXPECT_EQ(RouteFor(1), BitmapDrawRoute::Video);
+    EXPECT_EQ(RouteFor(0), BitmapDrawRoute::Direct);
 }
 
-TEST(DibDrawing, AnEmptyBitmapDrawsNothing) {
+TEST(BitmapDrawing, AnEmptyBitmapDrawsNothing) {
     QImage image = Canvas(10, 10);
     QPainter painter(&image);
-    EXPECT_FALSE(DrawDib(painter, CDIB(), 0, 0, DibDrawRoute::Video));
+    EXPECT_FALSE(DrawBitmap(painter, Bitmap(), 0, 0, BitmapDrawRoute::Video));
     painter.end();
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::magenta));
 }
 
 TEST(CatalogPainting, FramesAndColoursOfCells) {
-    CUlvorDoc catalog;
-    CMaterialSingleObject rendered;
+    Catalog catalog;
+    SimpleTexture rendered;
     rendered.SetName("Rendered");
     rendered.Thumbnail() = Gradient(120, 120);
     catalog.AddTexture(rendered);
@@ -88,8 +88,8 @@ TEST(CatalogPainting, FramesAndColoursOfCells) {
 }
 
 TEST(CatalogPainting, NotRenderedAndLongNamesStayInsideTheirCell) {
-    CUlvorDoc catalog;
-    CMaterialSingleObject texture;
+    Catalog catalog;
+    SimpleTexture texture;
     texture.SetName(std::string(80, 'W')); // far wider than the thumbnail
     catalog.AddTexture(texture);
     const QImage image = PaintCatalog(catalog, 300, 200);

@@ -1,12 +1,12 @@
-#include "app/mainframe.h"
-#include "app/ulvorapp.h"
-#include "catalog/ulvorview.h"
-#include "dialogs/configsheet.h"
-#include "dialogs/startupnoticedlg.h"
-#include "files/sidefiles.h"
-#include "framework/document.h"
-#include "framework/prompts.h"
-#include "settings/programsettings.h"
+#include "ui/app/mainwindow.h"
+#include "ui/app/application.h"
+#include "ui/catalog/catalogview.h"
+#include "ui/dialogs/preferencesdialog.h"
+#include "ui/dialogs/startupnoticedialog.h"
+#include "render/files/sidefiles.h"
+#include "ui/framework/document.h"
+#include "ui/framework/prompts.h"
+#include "render/settings/programsettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,7 +56,7 @@ protected:
 
     /// Starts the program and closes it again (as the user quitting).
     void StartAndQuit(const QStringList& files = {}) {
-        CUlvorApp app;
+        Application app;
         ASSERT_TRUE(app.Startup(files));
         m_openTitles.clear();
         for (const auto& document : app.Documents())
@@ -87,13 +87,13 @@ TEST_F(StartupTest, FirstStartAsksForTheFoldersAndStoresThemAtOnce) {
     QString shownDirectory;
     QString shownPov;
     bool storedBeforeExit = false;
-    WhenShown<CConfigSheet>([&](CConfigSheet* sheet) {
+    WhenShown<PreferencesDialog>([&](PreferencesDialog* sheet) {
         shownDirectory = sheet->Page().Values().programDirectory;
         shownPov = sheet->Page().Values().povExecutable;
         sheet->accept();
     });
     // The notice comes after the Preferences: by then the folders are in the settings store.
-    WhenShown<CStartupNoticeDlg>([&](CStartupNoticeDlg* notice) {
+    WhenShown<StartupNoticeDialog>([&](StartupNoticeDialog* notice) {
         storedBeforeExit = !Stored().programDirectory.isEmpty();
         notice->accept();
     });
@@ -121,7 +121,7 @@ TEST_F(StartupTest, AMissingPovRayPathAsksAgainAtEveryStart) {
     });
     for (int start = 0; start < 2; ++start) {
         bool asked = false;
-        WhenShown<CConfigSheet>([&](CConfigSheet* sheet) {
+        WhenShown<PreferencesDialog>([&](PreferencesDialog* sheet) {
             asked = true;
             sheet->reject();
         });
@@ -136,7 +136,7 @@ TEST_F(StartupTest, TheNoticeCanBeTurnedOff) {
         s.programDirectory = m_dir.filePath("program");
         s.povExecutable = DefaultPovExecutable();
     });
-    WhenShown<CStartupNoticeDlg>([](CStartupNoticeDlg* notice) {
+    WhenShown<StartupNoticeDialog>([](StartupNoticeDialog* notice) {
         notice->DisplayAgainCheck()->setChecked(false);
         notice->accept();
     });
@@ -162,9 +162,9 @@ TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
         s.povExecutable = DefaultPovExecutable();
         s.displayMailingListDialog = 0;
     });
-    CUlvorApp app;
+    Application app;
     ASSERT_TRUE(app.Startup({QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv")}));
-    CUlvorView* view = app.Frame().ActiveCatalogView();
+    CatalogView* view = app.Frame().ActiveCatalogView();
     ASSERT_TRUE(view);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

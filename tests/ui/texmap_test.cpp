@@ -1,18 +1,18 @@
 // Texture maps: the document's tile methods and BMP file, the view's drawing and scrolling,
 // the Create Texture Map dialog, and the whole command with the real POV-Ray.
 
-#include "app/appservices.h"
-#include "framework/documenttemplate.h"
-#include "framework/prompts.h"
-#include "model/materialsingleobject.h"
-#include "povray/povrayrunner.h"
-#include "settings/programsettings.h"
-#include "shapes/builtinshapes.h"
-#include "texmap/createtexmapdlg.h"
-#include "texmap/createtexturemap.h"
-#include "texmap/texmapdoc.h"
-#include "texmap/texmapview.h"
-#include "texmap/tiling.h"
+#include "ui/app/appservices.h"
+#include "ui/framework/documenttemplate.h"
+#include "ui/framework/prompts.h"
+#include "core/model/simpletexture.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/builtinshapes.h"
+#include "ui/texmap/createtexturemapdialog.h"
+#include "ui/texmap/createtexturemap.h"
+#include "ui/texmap/texturemapdocument.h"
+#include "ui/texmap/texturemapview.h"
+#include "core/texmap/tiling.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,8 +36,8 @@ using Pixels = std::vector<std::uint8_t>;
 DocumentTemplate TextureMapKind() {
     return DocumentTemplate(
         154, {"Texture Map", "Bitmap (*.bmp)", ".BMP", "TexMap.Document", "TexMap Document"},
-        [](DocumentTemplate& kind) { return std::make_unique<CTexMapDoc>(kind); },
-        [](Document& document) { return new CTexMapView(static_cast<CTexMapDoc&>(document)); });
+        [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
+        [](Document& document) { return new TextureMapView(static_cast<TextureMapDocument&>(document)); });
 }
 
 /// Every pixel differs from its neighbours: blue = 7 * column, green = 5 * row, red = 3c + 11r.
@@ -51,7 +51,7 @@ Pixels Pattern(int width, int height) {
 QColor PatternColor(int c, int r) { return QColor(std::uint8_t(c * 3 + r * 11), std::uint8_t(r * 5), std::uint8_t(c * 7)); }
 
 /// The shown picture as packed rows, top row first.
-Pixels Shown(const CDIB& image) {
+Pixels Shown(const Bitmap& image) {
     const std::size_t row = std::size_t(image.Width()) * 3;
     Pixels bottomFirst(row * std::size_t(image.Height())), rows;
     image.CopyBitsTo(bottomFirst);
@@ -104,13 +104,13 @@ struct MessageRecorder {
 
 // ---- the document and the view --------------------------------------------------------------
 
-class TexMapTest : public ::testing::Test {
+class TextureMapTest : public ::testing::Test {
 protected:
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     /// A shown view of the pattern whose viewport is exactly `size`, without scroll bars.
-    std::unique_ptr<CTexMapView> ShowView(QSize size, int width, int height) {
+    std::unique_ptr<TextureMapView> ShowView(QSize size, int width, int height) {
         m_doc.SetImage(Pattern(width, height), width, height);
-        auto view = std::make_unique<CTexMapView>(m_doc);
+        auto view = std::make_unique<TextureMapView>(m_doc);
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view->setFrameShape(QFrame::NoFrame);
@@ -122,10 +122,10 @@ protected:
 
     QTemporaryDir m_dir;
     DocumentTemplate m_kind = TextureMapKind();
-    CTexMapDoc m_doc{m_kind};
+    TextureMapDocument m_doc{m_kind};
 };
 
-TEST_F(TexMapTest, TileMethodsAlwaysStartFromTheSource) {
+TEST_F(TextureMapTest, TileMethodsAlwaysStartFromTheSource) {
     const Pixels pixels = Pattern(120, 120);
     QSignalSpy changed(&m_doc, &Document::contentsChanged);
     ASSERT_TRUE(m_doc.SetImage(pixels, 120, 120));
@@ -133,8 +133,8 @@ TEST_F(TexMapTest, TileMethodsAlwaysStartFromTheSource) {
     EXPECT_FALSE(m_doc.IsModified());
     EXPECT_FALSE(m_doc.SetImage(Pixels(10), 120, 120)); // too few pixels: refused, nothing changes
 
-    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileMirror));
-    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileMirror)); // not four times the size
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileMirror));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileMirror)); // not four times the size
     EXPECT_EQ(m_doc.Image().Width(), 240);
     EXPECT_EQ(m_doc.Image().Height(), 240);
     EXPECT_EQ(Shown(m_doc.Image()), Mirror(pixels, 120, 120));
@@ -143,31 +143,31 @@ TEST_F(TexMapTest, TileMethodsAlwaysStartFromTheSource) {
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
 
     m_doc.SetModifiedFlag(false);
-    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileEdgeFade));
-    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileEdgeFade));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileEdgeFade));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileEdgeFade));
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 120, 120)); // twice is once, from the source
     EXPECT_NE(Shown(m_doc.Image()), pixels);
     EXPECT_TRUE(m_doc.IsModified());
 
-    ASSERT_TRUE(m_doc.ApplyTileMethod(CTexMapDoc::TileNone));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileNone));
     EXPECT_EQ(m_doc.Image().Width(), 120);
     EXPECT_EQ(Shown(m_doc.Image()), pixels);
     EXPECT_FALSE(m_doc.ApplyTileMethod(3));
-    EXPECT_EQ(m_doc.AppliedTileMethod(), CTexMapDoc::TileNone);
+    EXPECT_EQ(m_doc.AppliedTileMethod(), TextureMapDocument::TileNone);
     EXPECT_EQ(changed.count(), 6);
 }
 
-TEST_F(TexMapTest, SavesThePictureAsShownAndOpensItAgain) {
+TEST_F(TextureMapTest, SavesThePictureAsShownAndOpensItAgain) {
     const Pixels pixels = Pattern(5, 3); // 15-byte rows, padded to 16 in the file
     m_doc.SetImage(pixels, 5, 3);
     ASSERT_TRUE(m_doc.Store(Path("plain.bmp")));
-    m_doc.ApplyTileMethod(CTexMapDoc::TileMirror);
+    m_doc.ApplyTileMethod(TextureMapDocument::TileMirror);
     ASSERT_TRUE(m_doc.Store(Path("mirror.bmp")));
     const auto bmp = m_doc.Image().ToBMP();
     EXPECT_EQ(ReadFile(Path("mirror.bmp")), QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
     EXPECT_FALSE(m_doc.Store(Path("missing/map.bmp")));
 
-    CTexMapDoc opened(m_kind);
+    TextureMapDocument opened(m_kind);
     opened.SetModifiedFlag(true);
     ASSERT_TRUE(opened.Load(Path("plain.bmp")));
     EXPECT_EQ(opened.Width(), 5);
@@ -175,20 +175,20 @@ TEST_F(TexMapTest, SavesThePictureAsShownAndOpensItAgain) {
     EXPECT_EQ(opened.SourcePixels(), pixels);
     EXPECT_EQ(Shown(opened.Image()), pixels);
     EXPECT_FALSE(opened.IsModified());
-    EXPECT_EQ(opened.AppliedTileMethod(), CTexMapDoc::TileNone);
+    EXPECT_EQ(opened.AppliedTileMethod(), TextureMapDocument::TileNone);
 
     // A map saved after Mirror reopens with the doubled picture as its source, method None.
-    opened.ApplyTileMethod(CTexMapDoc::TileEdgeFade);
+    opened.ApplyTileMethod(TextureMapDocument::TileEdgeFade);
     ASSERT_TRUE(opened.Load(Path("mirror.bmp")));
-    EXPECT_EQ(opened.AppliedTileMethod(), CTexMapDoc::TileNone);
+    EXPECT_EQ(opened.AppliedTileMethod(), TextureMapDocument::TileNone);
     EXPECT_EQ(opened.Width(), 10);
     EXPECT_EQ(opened.SourcePixels(), Mirror(pixels, 5, 3));
 }
 
-TEST_F(TexMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
+TEST_F(TextureMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     const Pixels pixels = Pattern(6, 4);
     m_doc.SetImage(pixels, 6, 4);
-    m_doc.ApplyTileMethod(CTexMapDoc::TileEdgeFade);
+    m_doc.ApplyTileMethod(TextureMapDocument::TileEdgeFade);
     WriteFile(Path("palette.bmp"), PaletteBmp());
 
     const FileResult wrong = m_doc.Load(Path("palette.bmp"));
@@ -202,14 +202,14 @@ TEST_F(TexMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
 
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 6, 4));
-    EXPECT_EQ(m_doc.AppliedTileMethod(), CTexMapDoc::TileEdgeFade);
+    EXPECT_EQ(m_doc.AppliedTileMethod(), TextureMapDocument::TileEdgeFade);
     EXPECT_TRUE(m_doc.IsModified());
 }
 
-TEST_F(TexMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
+TEST_F(TextureMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
     auto view = ShowView({100, 70}, 30, 20);
-    CTexMapView other(m_doc);
-    QSignalSpy state(view.get(), &CTexMapView::commandStateChanged);
+    TextureMapView other(m_doc);
+    QSignalSpy state(view.get(), &TextureMapView::commandStateChanged);
     view->OnShowTiling();
     EXPECT_TRUE(view->IsShowTiling());
     EXPECT_FALSE(m_doc.IsModified());
@@ -228,7 +228,7 @@ TEST_F(TexMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
     EXPECT_EQ(state.count(), 4);
 }
 
-TEST_F(TexMapTest, DrawsThePictureOnceOrRepeatedOverTheWindow) {
+TEST_F(TextureMapTest, DrawsThePictureOnceOrRepeatedOverTheWindow) {
     auto view = ShowView({100, 70}, 30, 20);
     const QColor background = view->viewport()->palette().color(QPalette::Window);
     QImage shot = view->viewport()->grab().toImage();
@@ -243,7 +243,7 @@ TEST_F(TexMapTest, DrawsThePictureOnceOrRepeatedOverTheWindow) {
     EXPECT_EQ(shot.pixelColor(99, 69), PatternColor(9, 9)); // the cut-off last copies too
 }
 
-TEST_F(TexMapTest, ScrollsInPixelsOverThePictureAsShown) {
+TEST_F(TextureMapTest, ScrollsInPixelsOverThePictureAsShown) {
     auto view = ShowView({50, 40}, 80, 60);
     QScrollBar* horizontal = view->horizontalScrollBar();
     QScrollBar* vertical = view->verticalScrollBar();
@@ -271,7 +271,7 @@ ProgramSettings DialogSettings() {
     return settings;
 }
 
-class CreateTexMapDlgTest : public ::testing::Test {
+class CreateTextureMapDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dialog.show();
@@ -296,10 +296,10 @@ protected:
 
     ProgramSettings m_settings = DialogSettings();
     MessageRecorder m_messages;
-    CCreateTexMapDlg m_dialog{m_settings};
+    CreateTextureMapDialog m_dialog{m_settings};
 };
 
-TEST_F(CreateTexMapDlgTest, LeavingASizeKeepsTheAspectRatio) {
+TEST_F(CreateTextureMapDialogTest, LeavingASizeKeepsTheAspectRatio) {
     EXPECT_EQ(Text("aspectEdit"), QStringLiteral("2.0"));
     TypeAndLeave("widthEdit", "300");
     EXPECT_EQ(Text("heightEdit"), QStringLiteral("150"));
@@ -324,7 +324,7 @@ TEST_F(CreateTexMapDlgTest, LeavingASizeKeepsTheAspectRatio) {
     EXPECT_TRUE(m_messages.texts.empty());
 }
 
-TEST_F(CreateTexMapDlgTest, RefusesBadFieldsWithTheStandardMessages) {
+TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("widthEdit")->setFocus(Qt::MouseFocusReason);
     Child("widthEdit")->setText(QStringLiteral("5"));
     Render();
@@ -356,7 +356,7 @@ TEST_F(CreateTexMapDlgTest, RefusesBadFieldsWithTheStandardMessages) {
     EXPECT_EQ(m_dialog.Brightness(), 100);
 }
 
-TEST_F(CreateTexMapDlgTest, BrightnessControlsFollowTheOverride) {
+TEST_F(CreateTextureMapDialogTest, BrightnessControlsFollowTheOverride) {
     QSlider* slider = Child<QSlider>("brightnessSlider");
     EXPECT_EQ(slider->value(), 70);
     slider->setValue(35);
@@ -385,9 +385,9 @@ TEST_F(CreateTexMapDlgTest, BrightnessControlsFollowTheOverride) {
 
 /// The application as the command sees it: settings in a temporary program folder, the real
 /// POV-Ray, and new texture maps with a window each.
-class TexMapApp : public AppServices {
+class TextureMapApp : public AppServices {
 public:
-    explicit TexMapApp(const QString& folder) : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes) {
+    explicit TextureMapApp(const QString& folder) : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes) {
         m_settings.programDirectory = folder;
         m_settings.textureMapWidth = 40, m_settings.textureMapHeight = 20, m_settings.textureMapUseAspectRatio = 0;
     }
@@ -400,15 +400,15 @@ public:
     DocumentTemplate& TextureMapTemplate() override { return m_kind; }
     Document* NewDocument(DocumentTemplate& kind) override {
         maps.push_back(kind.CreateDocument());
-        views.emplace_back(static_cast<CTexMapView*>(kind.CreateView(*maps.back())));
+        views.emplace_back(static_cast<TextureMapView*>(kind.CreateView(*maps.back())));
         return maps.back().get();
     }
     void ShowHelp(int) override {}
     TextureEditors* Editors() override { return nullptr; }
-    CTexMapDoc& Map() { return static_cast<CTexMapDoc&>(*maps.at(0)); }
+    TextureMapDocument& Map() { return static_cast<TextureMapDocument&>(*maps.at(0)); }
 
     std::vector<std::unique_ptr<Document>> maps;
-    std::vector<std::unique_ptr<CTexMapView>> views;
+    std::vector<std::unique_ptr<TextureMapView>> views;
 
 private:
     ProgramSettings m_settings;
@@ -428,9 +428,9 @@ protected:
         m_red.finish.phong = 100;
     }
     /// Runs the command; `play` acts in the dialog once it is open and closes it.
-    bool Run(const std::function<void(CCreateTexMapDlg&)>& play) {
+    bool Run(const std::function<void(CreateTextureMapDialog&)>& play) {
         std::function<void()> poll = [&] {
-            auto* dialog = qobject_cast<CCreateTexMapDlg*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<CreateTextureMapDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return QTimer::singleShot(10, poll);
             QApplication::setActiveWindow(dialog); // so that clicks move the focus as they do for a user
@@ -444,12 +444,12 @@ protected:
         QTimer::singleShot(0, poll);
         return RunCreateTextureMap(m_app, m_red, nullptr);
     }
-    static void Type(CCreateTexMapDlg& dialog, const char* field, const char* text) {
+    static void Type(CreateTextureMapDialog& dialog, const char* field, const char* text) {
         auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(field));
         edit->setFocus(Qt::MouseFocusReason);
         edit->setText(QString::fromLatin1(text));
     }
-    static void Click(CCreateTexMapDlg& dialog, const char* button) {
+    static void Click(CreateTextureMapDialog& dialog, const char* button) {
         QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
     }
     static bool AllPixels(const Pixels& pixels, Pixels bgr) {
@@ -460,13 +460,13 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    TexMapApp m_app{m_dir.path()};
-    CMaterialSingleObject m_red;
+    TextureMapApp m_app{m_dir.path()};
+    SimpleTexture m_red;
     MessageRecorder m_messages;
 };
 
 TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
-    ASSERT_TRUE(Run([](CCreateTexMapDlg& dialog) {
+    ASSERT_TRUE(Run([](CreateTextureMapDialog& dialog) {
         Type(dialog, "brightnessEdit", "100");
         Type(dialog, "aspectEdit", "1.5");
         Click(dialog, "renderButton");
@@ -488,7 +488,7 @@ TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
 }
 
 TEST_F(CreateTextureMapTest, BrightnessZeroRendersBlack) {
-    ASSERT_TRUE(Run([](CCreateTexMapDlg& dialog) {
+    ASSERT_TRUE(Run([](CreateTextureMapDialog& dialog) {
         Type(dialog, "brightnessEdit", "0");
         Click(dialog, "renderButton");
     }));
@@ -498,7 +498,7 @@ TEST_F(CreateTextureMapTest, BrightnessZeroRendersBlack) {
 }
 
 TEST_F(CreateTextureMapTest, CancelKeepsOnlyTheAntialiasingClick) {
-    EXPECT_FALSE(Run([](CCreateTexMapDlg& dialog) {
+    EXPECT_FALSE(Run([](CreateTextureMapDialog& dialog) {
         ClickCheckBox(dialog.findChild<QCheckBox*>(QStringLiteral("antialiasingCheck")));
         Type(dialog, "widthEdit", "nonsense"); // Cancel does not check the field being typed
         Click(dialog, "cancelButton");
@@ -511,7 +511,7 @@ TEST_F(CreateTextureMapTest, CancelKeepsOnlyTheAntialiasingClick) {
 
 TEST_F(CreateTextureMapTest, AFailedRenderShowsWhyAndMakesNoMap) {
     m_app.Settings().povExecutable = m_dir.filePath(QStringLiteral("no-such-povray"));
-    EXPECT_FALSE(Run([](CCreateTexMapDlg& dialog) { Click(dialog, "renderButton"); }));
+    EXPECT_FALSE(Run([](CreateTextureMapDialog& dialog) { Click(dialog, "renderButton"); }));
     EXPECT_TRUE(m_app.maps.empty());
     EXPECT_EQ(m_messages.texts.size(), 1u);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

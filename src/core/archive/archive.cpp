@@ -1,6 +1,6 @@
-#include "archive.h"
+#include "core/archive/archive.h"
 
-#include "text/textcodec.h"
+#include "core/text/textcodec.h"
 
 #include <bit>
 #include <algorithm>
@@ -31,46 +31,46 @@ const char* Describe(ArchiveError kind) {
 
 } // namespace
 
-CArchiveException::CArchiveException(ArchiveError kind) : std::runtime_error(Describe(kind)), m_kind(kind) {}
+ArchiveException::ArchiveException(ArchiveError kind) : std::runtime_error(Describe(kind)), m_kind(kind) {}
 
-CArchive::CArchive(std::size_t expectedSize) : m_storing(true) { m_out.reserve(expectedSize); }
+Archive::Archive(std::size_t expectedSize) : m_storing(true) { m_out.reserve(expectedSize); }
 
-CArchive::CArchive(CArchiveSink& sink) : m_storing(true), m_sink(&sink) { m_out.reserve(kSinkBlock + 8); }
+Archive::Archive(ArchiveSink& sink) : m_storing(true), m_sink(&sink) { m_out.reserve(kSinkBlock + 8); }
 
-void CArchive::Flush() {
+void Archive::Flush() {
     if (!m_sink || m_out.empty())
         return;
     m_sink->Write(m_out.data(), m_out.size());
     m_out.clear();
 }
 
-CArchive::CArchive(std::span<const std::uint8_t> data, const CClassRegistry& registry)
+Archive::Archive(std::span<const std::uint8_t> data, const ClassRegistry& registry)
     : m_storing(false), m_in(data), m_total(data.size()), m_registry(&registry) {
     m_loaded.emplace_back(); // index 0: null
 }
 
-CArchive::CArchive(CArchiveSource& source, const CClassRegistry& registry)
+Archive::Archive(ArchiveSource& source, const ClassRegistry& registry)
     : m_storing(false), m_total(source.Size()), m_source(&source), m_registry(&registry) {
     m_loaded.emplace_back();
 }
 
 // ---- storing -------------------------------------------------------------------------------
 
-void CArchive::WriteWord(std::uint16_t value) {
+void Archive::WriteWord(std::uint16_t value) {
     const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
     WriteBytes(bytes, 2);
 }
 
-void CArchive::WriteDWord(std::uint32_t value) {
+void Archive::WriteDWord(std::uint32_t value) {
     const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
                                    static_cast<std::uint8_t>(value >> 16),
                                    static_cast<std::uint8_t>(value >> 24)};
     WriteBytes(bytes, 4);
 }
 
-void CArchive::WriteFloat(float value) { WriteDWord(std::bit_cast<std::uint32_t>(value)); }
+void Archive::WriteFloat(float value) { WriteDWord(std::bit_cast<std::uint32_t>(value)); }
 
-void CArchive::WriteBytes(const void* data, std::size_t size) {
+void Archive::WriteBytes(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     if (m_sink && (m_out.size() + size >= kSinkBlock || size >= kDirectWrite)) {
         Flush();
@@ -82,7 +82,7 @@ void CArchive::WriteBytes(const void* data, std::size_t size) {
     m_out.insert(m_out.end(), bytes, bytes + size);
 }
 
-void CArchive::WriteStringLength(std::size_t length) {
+void Archive::WriteStringLength(std::size_t length) {
     if (length < 0xFF) {
         WriteByte(static_cast<std::uint8_t>(length));
     } else if (length < 0xFFFE) {
@@ -90,14 +90,14 @@ void CArchive::WriteStringLength(std::size_t length) {
         WriteWord(static_cast<std::uint16_t>(length));
     } else {
         if (length > 0xFFFFFFFFu)
-            throw CArchiveException(ArchiveError::TooLarge);
+            throw ArchiveException(ArchiveError::TooLarge);
         WriteByte(0xFF);
         WriteWord(0xFFFF);
         WriteDWord(static_cast<std::uint32_t>(length));
     }
 }
 
-void CArchive::WriteString(std::string_view utf8) {
+void Archive::WriteString(std::string_view utf8) {
     if (const auto narrow = Utf8ToWindows1252(utf8)) {
         WriteStringLength(narrow->size());
         WriteBytes(narrow->data(), narrow->size());
@@ -111,18 +111,18 @@ void CArchive::WriteString(std::string_view utf8) {
         WriteWord(static_cast<std::uint16_t>(unit));
 }
 
-void CArchive::WriteCount(std::size_t count) {
+void Archive::WriteCount(std::size_t count) {
     if (count < 0xFFFF) {
         WriteWord(static_cast<std::uint16_t>(count));
     } else {
         if (count > 0xFFFFFFFFu)
-            throw CArchiveException(ArchiveError::TooLarge);
+            throw ArchiveException(ArchiveError::TooLarge);
         WriteWord(0xFFFF);
         WriteDWord(static_cast<std::uint32_t>(count));
     }
 }
 
-void CArchive::WriteObject(const CObject* object) {
+void Archive::WriteObject(const Storable* object) {
     if (!object) {
         WriteWord(kNullTag);
         return;
@@ -137,7 +137,7 @@ void CArchive::WriteObject(const CObject* object) {
         return;
     }
 
-    const CRuntimeClass& runtimeClass = object->GetRuntimeClass();
+    const StoredClass& runtimeClass = object->GetRuntimeClass();
     if (const auto known = m_storedClasses.find(&runtimeClass); known != m_storedClasses.end()) {
         if (known->second < kBigObjectTag) {
             WriteWord(static_cast<std::uint16_t>(kClassTag | known->second));
@@ -154,14 +154,14 @@ void CArchive::WriteObject(const CObject* object) {
     }
     m_storedObjects.emplace(object, m_nextIndex++);
     // Serialize is non-const because the same function reads; storing never changes the object.
-    const_cast<CObject*>(object)->Serialize(*this);
+    const_cast<Storable*>(object)->Serialize(*this);
 }
 
 // ---- loading -------------------------------------------------------------------------------
 
-const std::uint8_t* CArchive::Take(std::size_t size) {
+const std::uint8_t* Archive::Take(std::size_t size) {
     if (size > Remaining())
-        throw CArchiveException(ArchiveError::EndOfData);
+        throw ArchiveException(ArchiveError::EndOfData);
     if (m_in.size() - m_pos < size)
         Refill(size);
     const std::uint8_t* at = m_in.data() + m_pos;
@@ -169,9 +169,9 @@ const std::uint8_t* CArchive::Take(std::size_t size) {
     return at;
 }
 
-void CArchive::Refill(std::size_t size) {
+void Archive::Refill(std::size_t size) {
     if (!m_source)
-        throw CArchiveException(ArchiveError::EndOfData);
+        throw ArchiveException(ArchiveError::EndOfData);
     const std::size_t kept = m_in.size() - m_pos;
     if (m_window.size() < std::max(kSourceWindow, size))
         m_window.resize(std::max(kSourceWindow, size));
@@ -189,25 +189,25 @@ void CArchive::Refill(std::size_t size) {
     m_in = std::span(m_window.data(), filled);
     m_pos = 0;
     if (filled < size)
-        throw CArchiveException(ArchiveError::EndOfData); // the source ended early
+        throw ArchiveException(ArchiveError::EndOfData); // the source ended early
 }
 
-std::uint8_t CArchive::ReadByte() { return *Take(1); }
+std::uint8_t Archive::ReadByte() { return *Take(1); }
 
-std::uint16_t CArchive::ReadWord() {
+std::uint16_t Archive::ReadWord() {
     const std::uint8_t* b = Take(2);
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
-std::uint32_t CArchive::ReadDWord() {
+std::uint32_t Archive::ReadDWord() {
     const std::uint8_t* b = Take(4);
     return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-float CArchive::ReadFloat() { return std::bit_cast<float>(ReadDWord()); }
+float Archive::ReadFloat() { return std::bit_cast<float>(ReadDWord()); }
 
-void CArchive::ReadBytes(void* data, std::size_t size) {
+void Archive::ReadBytes(void* data, std::size_t size) {
     const std::size_t buffered = m_in.size() - m_pos;
     if (!m_source || size <= buffered || size < kSourceWindow) {
         if (size > 0)
@@ -216,7 +216,7 @@ void CArchive::ReadBytes(void* data, std::size_t size) {
     }
     // Large blocks are read from the source straight into place.
     if (size > Remaining())
-        throw CArchiveException(ArchiveError::EndOfData);
+        throw ArchiveException(ArchiveError::EndOfData);
     auto* out = static_cast<std::uint8_t*>(data);
     std::memcpy(out, m_in.data() + m_pos, buffered);
     m_offset += m_in.size() + (size - buffered);
@@ -225,14 +225,14 @@ void CArchive::ReadBytes(void* data, std::size_t size) {
     for (std::size_t done = buffered; done < size;) {
         const std::size_t read = m_source->Read(out + done, size - done);
         if (read == 0)
-            throw CArchiveException(ArchiveError::EndOfData);
+            throw ArchiveException(ArchiveError::EndOfData);
         done += read;
     }
 }
 
-void CArchive::ReadInto(std::vector<std::uint8_t>& into, std::size_t size) {
+void Archive::ReadInto(std::vector<std::uint8_t>& into, std::size_t size) {
     if (size > Remaining())
-        throw CArchiveException(ArchiveError::EndOfData);
+        throw ArchiveException(ArchiveError::EndOfData);
     if (!m_source || m_in.size() - m_pos >= size) {
         const std::uint8_t* at = Take(size);
         into.assign(at, at + size);
@@ -242,7 +242,7 @@ void CArchive::ReadInto(std::vector<std::uint8_t>& into, std::size_t size) {
     ReadBytes(into.data(), size);
 }
 
-std::size_t CArchive::ReadStringLength() {
+std::size_t Archive::ReadStringLength() {
     const std::uint8_t first = ReadByte();
     if (first < 0xFF)
         return first;
@@ -252,14 +252,14 @@ std::size_t CArchive::ReadStringLength() {
     return ReadDWord();
 }
 
-std::string CArchive::ReadString() {
+std::string Archive::ReadString() {
     std::size_t length = ReadByte();
     if (length == 0xFF) {
         const std::uint16_t word = ReadWord();
         if (word == kWideStringMark) {
             const std::size_t units = ReadStringLength();
             if (units > Remaining() / 2)
-                throw CArchiveException(ArchiveError::EndOfData);
+                throw ArchiveException(ArchiveError::EndOfData);
             std::u16string wide(units, u'\0');
             for (std::size_t i = 0; i < units; ++i)
                 wide[i] = static_cast<char16_t>(ReadWord());
@@ -271,14 +271,14 @@ std::string CArchive::ReadString() {
     return Windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(b), length));
 }
 
-std::size_t CArchive::ReadCount() {
+std::size_t Archive::ReadCount() {
     const std::uint16_t word = ReadWord();
     if (word < 0xFFFF)
         return word;
     return ReadDWord();
 }
 
-CArchiveObject CArchive::ReadObject() {
+LoadedObject Archive::ReadObject() {
     std::uint32_t tag = ReadWord();
     bool classReference = false;
     if (tag == kBigObjectTag) {
@@ -293,33 +293,33 @@ CArchiveObject CArchive::ReadObject() {
     if (tag == kNullTag && !classReference)
         return {};
 
-    const CRuntimeClass* runtimeClass = nullptr;
+    const StoredClass* runtimeClass = nullptr;
     if (tag == kNewClassTag && !classReference) {
         const std::uint16_t schema = ReadWord();
         const std::uint16_t nameLength = ReadWord();
         if (nameLength >= kMaxClassNameLength)
-            throw CArchiveException(ArchiveError::BadClass);
+            throw ArchiveException(ArchiveError::BadClass);
         if (nameLength > Remaining())
-            throw CArchiveException(ArchiveError::BadClass);
+            throw ArchiveException(ArchiveError::BadClass);
         const std::uint8_t* name = Take(nameLength);
         runtimeClass = m_registry->Find(std::string_view(reinterpret_cast<const char*>(name), nameLength));
         if (!runtimeClass)
-            throw CArchiveException(ArchiveError::BadClass);
+            throw ArchiveException(ArchiveError::BadClass);
         if (runtimeClass->schema != schema)
-            throw CArchiveException(ArchiveError::BadSchema);
+            throw ArchiveException(ArchiveError::BadSchema);
         m_loaded.push_back({runtimeClass, nullptr});
         ++m_nextIndex;
     } else if (classReference) {
         if (tag >= m_loaded.size() || !m_loaded[tag].runtimeClass)
-            throw CArchiveException(ArchiveError::BadIndex);
+            throw ArchiveException(ArchiveError::BadIndex);
         runtimeClass = m_loaded[tag].runtimeClass;
     } else {
         if (tag >= m_loaded.size() || !m_loaded[tag].object)
-            throw CArchiveException(ArchiveError::BadIndex);
+            throw ArchiveException(ArchiveError::BadIndex);
         return {nullptr, m_loaded[tag].object};
     }
 
-    std::unique_ptr<CObject> object = runtimeClass->create();
+    std::unique_ptr<Storable> object = runtimeClass->create();
     m_loaded.push_back({nullptr, object.get()});
     ++m_nextIndex;
     object->Serialize(*this);
@@ -328,56 +328,56 @@ CArchiveObject CArchive::ReadObject() {
 
 // ---- either direction ----------------------------------------------------------------------
 
-void CArchive::Byte(std::uint8_t& value) {
+void Archive::Byte(std::uint8_t& value) {
     if (m_storing)
         WriteByte(value);
     else
         value = ReadByte();
 }
 
-void CArchive::Word(std::uint16_t& value) {
+void Archive::Word(std::uint16_t& value) {
     if (m_storing)
         WriteWord(value);
     else
         value = ReadWord();
 }
 
-void CArchive::DWord(std::uint32_t& value) {
+void Archive::DWord(std::uint32_t& value) {
     if (m_storing)
         WriteDWord(value);
     else
         value = ReadDWord();
 }
 
-void CArchive::Float(float& value) {
+void Archive::Float(float& value) {
     if (m_storing)
         WriteFloat(value);
     else
         value = ReadFloat();
 }
 
-void CArchive::String(std::string& value) {
+void Archive::String(std::string& value) {
     if (m_storing)
         WriteString(value);
     else
         value = ReadString();
 }
 
-void CArchive::WordInt(int& value) {
+void Archive::WordInt(int& value) {
     if (m_storing)
         WriteWord(static_cast<std::uint16_t>(value));
     else
         value = ReadWord();
 }
 
-void CArchive::SignedWordInt(int& value) {
+void Archive::SignedWordInt(int& value) {
     if (m_storing)
         WriteWord(static_cast<std::uint16_t>(value));
     else
         value = static_cast<std::int16_t>(ReadWord());
 }
 
-void CArchive::DWordInt(int& value) {
+void Archive::DWordInt(int& value) {
     if (m_storing)
         WriteDWord(static_cast<std::uint32_t>(value));
     else

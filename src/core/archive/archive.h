@@ -1,7 +1,7 @@
 #pragma once
 
-#include "classregistry.h"
-#include "object.h"
+#include "core/archive/classregistry.h"
+#include "core/archive/storable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,9 +24,9 @@ enum class ArchiveError {
     TooLarge,         ///< a value cannot be represented in the stored form (storing only)
 };
 
-class CArchiveException : public std::runtime_error {
+class ArchiveException : public std::runtime_error {
 public:
-    explicit CArchiveException(ArchiveError kind);
+    explicit ArchiveException(ArchiveError kind);
     ArchiveError Kind() const { return m_kind; }
 
 private:
@@ -35,25 +35,25 @@ private:
 
 /// One element read through an object reference: null, a newly created object (owned by the
 /// caller from here on), or an object read earlier in the same archive (a back-reference).
-struct CArchiveObject {
-    std::unique_ptr<CObject> created;
-    CObject* earlier = nullptr;
+struct LoadedObject {
+    std::unique_ptr<Storable> created;
+    Storable* earlier = nullptr;
 
     bool IsNull() const { return !created && !earlier; }
 };
 
 /// Where a streaming storing archive hands its bytes, a block at a time.
-class CArchiveSink {
+class ArchiveSink {
 public:
-    virtual ~CArchiveSink() = default;
+    virtual ~ArchiveSink() = default;
     /// Takes the next bytes; throws (any exception) when they cannot be written.
     virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
 /// Where a streaming loading archive takes its bytes from.
-class CArchiveSource {
+class ArchiveSource {
 public:
-    virtual ~CArchiveSource() = default;
+    virtual ~ArchiveSource() = default;
     /// The number of bytes the source holds in all.
     virtual std::size_t Size() const = 0;
     /// Reads up to `size` bytes; returns how many were read, 0 at the end.
@@ -63,19 +63,19 @@ public:
 /// The object archive: a little-endian byte stream opened either for storing or for loading.
 /// A storing archive collects its bytes in memory, or passes them on to a sink in blocks; a
 /// loading archive reads from a byte span that must outlive it, or from a source in blocks.
-class CArchive {
+class Archive {
 public:
     /// A storing archive that keeps its bytes. `expectedSize` reserves room up front.
-    explicit CArchive(std::size_t expectedSize = 0);
+    explicit Archive(std::size_t expectedSize = 0);
     /// A storing archive that streams its bytes to `sink`; call Flush() when done.
-    explicit CArchive(CArchiveSink& sink);
+    explicit Archive(ArchiveSink& sink);
     /// A loading archive over `data`, creating objects of the classes in `registry`.
-    CArchive(std::span<const std::uint8_t> data, const CClassRegistry& registry);
+    Archive(std::span<const std::uint8_t> data, const ClassRegistry& registry);
     /// A loading archive that reads `source` a block at a time.
-    CArchive(CArchiveSource& source, const CClassRegistry& registry);
+    Archive(ArchiveSource& source, const ClassRegistry& registry);
 
-    CArchive(const CArchive&) = delete;
-    CArchive& operator=(const CArchive&) = delete;
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
 
     bool IsStoring() const { return m_storing; }
     bool IsLoading() const { return !m_storing; }
@@ -95,14 +95,14 @@ public:
     void WriteString(std::string_view utf8);
     void WriteCount(std::size_t count);
     /// Writes a reference to `object` (null allowed) and, the first time, its fields.
-    void WriteObject(const CObject* object);
+    void WriteObject(const Storable* object);
 
     /// Hands buffered bytes to the sink (nothing for an archive without one).
     void Flush();
     const std::vector<std::uint8_t>& Bytes() const { return m_out; }
     std::vector<std::uint8_t> TakeBytes() { return std::move(m_out); }
 
-    // Loading. Every read throws CArchiveException when it cannot be completed.
+    // Loading. Every read throws ArchiveException when it cannot be completed.
     std::uint8_t ReadByte();
     std::uint16_t ReadWord();
     std::uint32_t ReadDWord();
@@ -112,7 +112,7 @@ public:
     void ReadInto(std::vector<std::uint8_t>& into, std::size_t size);
     std::string ReadString();
     std::size_t ReadCount();
-    CArchiveObject ReadObject();
+    LoadedObject ReadObject();
 
     /// Bytes left to read.
     std::size_t Remaining() const { return m_total - m_offset - m_pos; }
@@ -141,11 +141,11 @@ private:
     static constexpr std::size_t kDirectWrite = 16 << 10;
 
     bool m_storing;
-    CArchiveSink* m_sink = nullptr;
+    ArchiveSink* m_sink = nullptr;
 
     std::vector<std::uint8_t> m_out;
-    std::unordered_map<const CObject*, std::uint32_t> m_storedObjects;
-    std::unordered_map<const CRuntimeClass*, std::uint32_t> m_storedClasses;
+    std::unordered_map<const Storable*, std::uint32_t> m_storedObjects;
+    std::unordered_map<const StoredClass*, std::uint32_t> m_storedClasses;
 
     static constexpr std::size_t kSourceWindow = 64 << 10;
 
@@ -153,13 +153,13 @@ private:
     std::size_t m_pos = 0;              ///< read position within m_in
     std::size_t m_offset = 0;           ///< bytes consumed before m_in begins
     std::size_t m_total = 0;            ///< bytes of the whole data
-    CArchiveSource* m_source = nullptr;
+    ArchiveSource* m_source = nullptr;
     std::vector<std::uint8_t> m_window;
-    const CClassRegistry* m_registry = nullptr;
+    const ClassRegistry* m_registry = nullptr;
     /// Index -> class or object read so far; index 0 is the null object.
     struct LoadedEntry {
-        const CRuntimeClass* runtimeClass = nullptr;
-        CObject* object = nullptr;
+        const StoredClass* runtimeClass = nullptr;
+        Storable* object = nullptr;
     };
     std::vector<LoadedEntry> m_loaded;
 

@@ -1,15 +1,15 @@
-#include "classregistry.h"
+#include "core/archive/classregistry.h"
 
-CClassRegistry::CClassRegistry(std::initializer_list<const CRuntimeClass*> classes)
+ClassRegistry::ClassRegistry(std::initializer_list<const StoredClass*> classes)
     : m_classes(classes) {}
 
-void CClassRegistry::Register(const CRuntimeClass& runtimeClass) {
+void ClassRegistry::Register(const StoredClass& runtimeClass) {
     if (!Find(runtimeClass.name))
         m_classes.push_back(&runtimeClass);
 }
 
-const CRuntimeClass* CClassRegistry::Find(std::string_view name) const {
-    for (const CRuntimeClass* runtimeClass : m_classes)
+const StoredClass* ClassRegistry::Find(std::string_view name) const {
+    for (const StoredClass* runtimeClass : m_classes)
         if (runtimeClass->name == name)
             return runtimeClass;
     return nullptr;

@@ -1,20 +1,20 @@
 #pragma once
 
-#include "object.h"
+#include "core/archive/storable.h"
 
 #include <initializer_list>
 #include <string_view>
 #include <vector>
 
 /// The classes a loading archive may create, looked up by exact, case-sensitive name.
-class CClassRegistry {
+class ClassRegistry {
 public:
-    CClassRegistry() = default;
-    CClassRegistry(std::initializer_list<const CRuntimeClass*> classes);
+    ClassRegistry() = default;
+    ClassRegistry(std::initializer_list<const StoredClass*> classes);
 
-    void Register(const CRuntimeClass& runtimeClass);
-    const CRuntimeClass* Find(std::string_view name) const;
+    void Register(const StoredClass& runtimeClass);
+    const StoredClass* Find(std::string_view name) const;
 
 private:
-    std::vector<const CRuntimeClass*> m_classes;
+    std::vector<const StoredClass*> m_classes;
 };

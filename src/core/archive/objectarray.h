@@ -1,13 +1,13 @@
 #pragma once
 
-#include "archive.h"
+#include "core/archive/archive.h"
 
 #include <memory>
 #include <vector>
 
 /// Writes a list of owned objects as an object array: a count, then one reference each.
 template <class T>
-void WriteObjectArray(CArchive& ar, const std::vector<std::unique_ptr<T>>& items) {
+void WriteObjectArray(Archive& ar, const std::vector<std::unique_ptr<T>>& items) {
     ar.WriteCount(items.size());
     for (const auto& item : items)
         ar.WriteObject(item.get());
@@ -17,13 +17,13 @@ void WriteObjectArray(CArchive& ar, const std::vector<std::unique_ptr<T>>& items
 /// catches the failure keeps the elements before it. Lists own their elements, so a null
 /// entry, a back-reference or an object of another class is refused as an unexpected object.
 template <class T>
-void ReadObjectArray(CArchive& ar, std::vector<std::unique_ptr<T>>& into) {
+void ReadObjectArray(Archive& ar, std::vector<std::unique_ptr<T>>& into) {
     const std::size_t count = ar.ReadCount();
     for (std::size_t i = 0; i < count; ++i) {
-        CArchiveObject element = ar.ReadObject();
+        LoadedObject element = ar.ReadObject();
         T* typed = dynamic_cast<T*>(element.created.get());
         if (!typed)
-            throw CArchiveException(ArchiveError::UnexpectedObject);
+            throw ArchiveException(ArchiveError::UnexpectedObject);
         std::unique_ptr<T> owned(typed);
         element.created.release();
         into.push_back(std::move(owned));

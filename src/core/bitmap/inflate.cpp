@@ -1,4 +1,4 @@
-#include "inflate.h"
+#include "core/bitmap/inflate.h"
 
 #include <algorithm>
 #include <array>

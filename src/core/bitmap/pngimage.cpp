@@ -1,6 +1,6 @@
-#include "pngimage.h"
+#include "core/bitmap/pngimage.h"
 
-#include "inflate.h"
+#include "core/bitmap/inflate.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "renderedimage.h"
+#include "core/bitmap/renderedimage.h"
 
-#include "pngimage.h"
-#include "targaimage.h"
+#include "core/bitmap/pngimage.h"
+#include "core/bitmap/targaimage.h"
 
 namespace {
 

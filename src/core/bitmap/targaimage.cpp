@@ -1,4 +1,4 @@
-#include "targaimage.h"
+#include "core/bitmap/targaimage.h"
 
 #include <algorithm>
 #include <cstring>

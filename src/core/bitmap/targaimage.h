@@ -1,6 +1,6 @@
 #pragma once
 
-#include "renderedimage.h"
+#include "core/bitmap/renderedimage.h"
 
 #include <cstdint>
 #include <span>

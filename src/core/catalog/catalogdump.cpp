@@ -1,9 +1,9 @@
-#include "catalogdump.h"
+#include "core/catalog/catalogdump.h"
 
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
-#include "text/jsonwriter.h"
-#include "ulvordoc.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "core/text/jsonwriter.h"
+#include "core/catalog/catalog.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ void WriteTriple(JsonWriter& json, const char* key, const std::array<float, 3>& 
     json.EndArray();
 }
 
-void WriteTransformations(JsonWriter& json, const CTransformations& t) {
+void WriteTransformations(JsonWriter& json, const Transformations& t) {
     json.BeginObject();
     WriteTriple(json, "translate", t.translate);
     WriteTriple(json, "scale", t.scale);
@@ -32,13 +32,13 @@ void WriteTransformations(JsonWriter& json, const CTransformations& t) {
     json.EndObject();
 }
 
-void WriteColorMap(JsonWriter& json, const CColorMap& map) {
+void WriteColorMap(JsonWriter& json, const ColorMap& map) {
     json.BeginObject();
     json.Key("count");
     json.Value(map.count);
     json.Key("entries");
     json.BeginArray();
-    for (int i = 0; i < map.count && i < CColorMap::kMaxEntries; ++i) {
+    for (int i = 0; i < map.count && i < ColorMap::kMaxEntries; ++i) {
         json.BeginObject();
         json.Key("position");
         json.Value(map.positions[static_cast<std::size_t>(i)]);
@@ -50,7 +50,7 @@ void WriteColorMap(JsonWriter& json, const CColorMap& map) {
     json.EndObject();
 }
 
-void WriteImage(JsonWriter& json, const CImageSettings& image) {
+void WriteImage(JsonWriter& json, const ImageMap& image) {
     json.BeginObject();
     json.Key("fileName");
     json.Value(image.fileName);
@@ -67,7 +67,7 @@ void WriteImage(JsonWriter& json, const CImageSettings& image) {
     json.EndObject();
 }
 
-void WriteTurbulence(JsonWriter& json, const CTurbulenceSettings& t) {
+void WriteTurbulence(JsonWriter& json, const Turbulence& t) {
     json.BeginObject();
     json.Key("amount");
     json.Value(t.amount);
@@ -98,7 +98,7 @@ void WritePatternTail(JsonWriter& json, const PatternFields& fields) {
     WriteTransformations(json, fields.transformations);
 }
 
-void WritePigment(JsonWriter& json, const CMaterialMapping& p) {
+void WritePigment(JsonWriter& json, const Pigment& p) {
     json.BeginObject();
     json.Key("pattern");
     json.Value(p.pattern);
@@ -112,7 +112,7 @@ void WritePigment(JsonWriter& json, const CMaterialMapping& p) {
     json.EndObject();
 }
 
-void WriteNormal(JsonWriter& json, const CMaterialNormal& n) {
+void WriteNormal(JsonWriter& json, const Normal& n) {
     json.BeginObject();
     json.Key("amount");
     json.Value(n.amount);
@@ -127,7 +127,7 @@ void WriteNormal(JsonWriter& json, const CMaterialNormal& n) {
     json.EndObject();
 }
 
-void WriteFinish(JsonWriter& json, const CMaterialFinish& f) {
+void WriteFinish(JsonWriter& json, const Finish& f) {
     json.BeginObject();
     const std::pair<const char*, int> integers[] = {
         {"ambient", f.ambient},   {"diffuse", f.diffuse},       {"specular", f.specular},
@@ -146,7 +146,7 @@ void WriteFinish(JsonWriter& json, const CMaterialFinish& f) {
     json.EndObject();
 }
 
-void WriteCommon(JsonWriter& json, const CMaterialObject& texture) {
+void WriteCommon(JsonWriter& json, const Texture& texture) {
     json.Key("class");
     json.Value(texture.GetRuntimeClass().name);
     json.Key("name");
@@ -164,7 +164,7 @@ void WriteCommon(JsonWriter& json, const CMaterialObject& texture) {
     json.Value(texture.GetPreviewShape());
 }
 
-void WriteSimple(JsonWriter& json, const CMaterialSingleObject& texture) {
+void WriteSimple(JsonWriter& json, const SimpleTexture& texture) {
     WriteCommon(json, texture);
     json.Key("pigment");
     WritePigment(json, texture.pigment);
@@ -176,7 +176,7 @@ void WriteSimple(JsonWriter& json, const CMaterialSingleObject& texture) {
     WriteTransformations(json, texture.transformations);
 }
 
-void WriteLayered(JsonWriter& json, const CMaterialMultipleObject& texture) {
+void WriteLayered(JsonWriter& json, const LayeredTexture& texture) {
     WriteCommon(json, texture);
     json.Key("mode");
     json.Value(texture.GetMode());
@@ -192,20 +192,20 @@ void WriteLayered(JsonWriter& json, const CMaterialMultipleObject& texture) {
 
 } // namespace
 
-std::string CatalogToJson(const CUlvorDoc& catalog) {
+std::string CatalogToJson(const Catalog& catalog) {
     JsonWriter json;
     json.BeginObject();
     json.Key("textures");
     json.BeginArray();
     for (int i = 0; i < catalog.GetCount(); ++i) {
-        const CMaterialObject& texture = catalog.GetTexture(i);
+        const Texture& texture = catalog.GetTexture(i);
         json.BeginObject();
         json.Key("index");
         json.Value(i);
         if (texture.IsSimple())
-            WriteSimple(json, static_cast<const CMaterialSingleObject&>(texture));
+            WriteSimple(json, static_cast<const SimpleTexture&>(texture));
         else
-            WriteLayered(json, static_cast<const CMaterialMultipleObject&>(texture));
+            WriteLayered(json, static_cast<const LayeredTexture&>(texture));
         json.EndObject();
     }
     json.EndArray();

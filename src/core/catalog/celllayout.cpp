@@ -1,4 +1,4 @@
-#include "celllayout.h"
+#include "core/catalog/celllayout.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "exportsource.h"
+#include "core/catalog/exportsource.h"
 
-#include "ulvordoc.h"
+#include "core/catalog/catalog.h"
 
-std::string ExportSourceText(const CUlvorDoc& catalog, const std::vector<int>& indices, unsigned flags) {
+std::string ExportSourceText(const Catalog& catalog, const std::vector<int>& indices, unsigned flags) {
     std::string text;
     for (int index : indices)
         text += catalog.GetTexture(index).GetSource(flags) + "\r\n\r\n";

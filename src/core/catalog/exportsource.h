@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-class CUlvorDoc;
+class Catalog;
 
 /// The text that View Source shows and Copy and Export write: for each listed texture, in the
 /// order given, its GetSource with `flags` followed by an empty line ("\r\n\r\n").
-std::string ExportSourceText(const CUlvorDoc& catalog, const std::vector<int>& indices, unsigned flags);
+std::string ExportSourceText(const Catalog& catalog, const std::vector<int>& indices, unsigned flags);

@@ -1,20 +1,20 @@
-#include "thumbnailbatch.h"
+#include "core/catalog/thumbnailbatch.h"
 
-#include "model/materialmultipleobject.h"
-#include "ulvordoc.h"
+#include "core/model/layeredtexture.h"
+#include "core/catalog/catalog.h"
 
-ThumbnailBatch::ThumbnailBatch(CUlvorDoc& catalog, bool composite, bool layers)
+ThumbnailBatch::ThumbnailBatch(Catalog& catalog, bool composite, bool layers)
     : m_catalog(catalog), m_textures(catalog.GetSelectedIndices()) {
     const int total = static_cast<int>(m_textures.size());
     for (std::size_t k = 0; k < m_textures.size(); ++k) {
         const int index = m_textures[k];
-        const CMaterialObject& texture = catalog.GetTexture(index);
+        const Texture& texture = catalog.GetTexture(index);
         const int number = static_cast<int>(k) + 1;
         if (composite)
             m_tasks.push_back({index, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
                                "Rendering texture " + std::to_string(number) + " of " + std::to_string(total)});
         if (!texture.IsSimple() && layers) {
-            const int count = static_cast<const CMaterialMultipleObject&>(texture).GetLayerCount();
+            const int count = static_cast<const LayeredTexture&>(texture).GetLayerCount();
             for (int m = 0; m < count; ++m)
                 m_tasks.push_back({index, m, kLayerThumbnailSize, kLayerThumbnailSize,
                                    "Rendering thumbnail " + std::to_string(number) + " of " + std::to_string(total) +
@@ -27,15 +27,15 @@ ThumbnailBatch::ThumbnailBatch(CUlvorDoc& catalog, bool composite, bool layers)
     m_arrived.resize(m_tasks.size(), false);
 }
 
-CMaterialObject& ThumbnailBatch::Subject(std::size_t index) {
+Texture& ThumbnailBatch::Subject(std::size_t index) {
     const ThumbnailTask& task = m_tasks.at(index);
-    CMaterialObject& texture = m_catalog.GetTexture(task.texture);
+    Texture& texture = m_catalog.GetTexture(task.texture);
     if (task.layer < 0)
         return texture;
-    return *static_cast<CMaterialMultipleObject&>(texture).GetLayer(task.layer);
+    return *static_cast<LayeredTexture&>(texture).GetLayer(task.layer);
 }
 
-void ThumbnailBatch::Complete(std::size_t index, CDIB picture) {
+void ThumbnailBatch::Complete(std::size_t index, Bitmap picture) {
     if (index < m_taken || m_arrived.at(index))
         return;
     m_pictures[index] = std::move(picture);
@@ -48,7 +48,7 @@ void ThumbnailBatch::TakeReady() {
         // Textures before this task's texture are done (some may have had no tasks at all).
         DeselectThrough(m_taskTexture[m_taken]);
         Subject(m_taken).Thumbnail().Assign(m_pictures[m_taken]);
-        m_pictures[m_taken] = CDIB();
+        m_pictures[m_taken] = Bitmap();
         ++m_taken;
     }
     if (m_taken == m_tasks.size())
@@ -66,5 +66,5 @@ void ThumbnailBatch::DeselectThrough(std::size_t textureOrder) {
 void ThumbnailBatch::Finish() {
     TakeReady();
     for (std::size_t i = m_taken; i < m_pictures.size(); ++i)
-        m_pictures[i] = CDIB();
+        m_pictures[i] = Bitmap();
 }

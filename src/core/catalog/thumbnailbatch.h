@@ -1,13 +1,13 @@
 #pragma once
 
-#include "bitmap/dib.h"
+#include "core/bitmap/bitmap.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-class CMaterialObject;
-class CUlvorDoc;
+class Texture;
+class Catalog;
 
 /// One thumbnail of a batch: the composite of a texture (layer -1) or one layer's picture.
 struct ThumbnailTask {
@@ -28,14 +28,14 @@ public:
     /// Layer thumbnails are always 100 x 100, whatever the catalog's thumbnail size.
     static constexpr int kLayerThumbnailSize = 100;
 
-    ThumbnailBatch(CUlvorDoc& catalog, bool composite, bool layers);
+    ThumbnailBatch(Catalog& catalog, bool composite, bool layers);
 
     const std::vector<ThumbnailTask>& Tasks() const { return m_tasks; }
     /// The texture or layer whose picture task `index` renders.
-    CMaterialObject& Subject(std::size_t index);
+    Texture& Subject(std::size_t index);
 
     /// Hands in the picture of task `index`; takes every picture now next in line.
-    void Complete(std::size_t index, CDIB picture);
+    void Complete(std::size_t index, Bitmap picture);
     /// Ends the batch: pictures after the first missing one are dropped; textures without
     /// tasks that come before it are deselected as the one-at-a-time run would have.
     void Finish();
@@ -47,11 +47,11 @@ private:
     void TakeReady();
     void DeselectThrough(std::size_t textureOrder);
 
-    CUlvorDoc& m_catalog;
+    Catalog& m_catalog;
     std::vector<int> m_textures; ///< selected textures in order
     std::vector<ThumbnailTask> m_tasks;
     std::vector<std::size_t> m_taskTexture; ///< position in m_textures of each task's texture
-    std::vector<CDIB> m_pictures;
+    std::vector<Bitmap> m_pictures;
     std::vector<bool> m_arrived;
     std::size_t m_taken = 0;
     std::size_t m_deselected = 0; ///< textures deselected so far (a prefix of m_textures)

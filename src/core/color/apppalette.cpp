@@ -1,4 +1,4 @@
-#include "apppalette.h"
+#include "core/color/apppalette.h"
 
 AppPalette CreateAppPalette() {
     AppPalette palette{};

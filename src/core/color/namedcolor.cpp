@@ -1,10 +1,10 @@
-#include "namedcolor.h"
+#include "core/color/namedcolor.h"
 
-#include "archive/archive.h"
+#include "core/archive/archive.h"
 
-IMPLEMENT_SERIAL(CNamedColor, 1)
+IMPLEMENT_SERIAL(NamedColor, 1)
 
-void CNamedColor::Serialize(CArchive& ar) {
+void NamedColor::Serialize(Archive& ar) {
     ar.String(m_name);
     ar.Byte(m_color.red);
     ar.Byte(m_color.green);

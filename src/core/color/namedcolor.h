@@ -1,16 +1,16 @@
 #pragma once
 
-#include "archive/object.h"
-#include "model/colorrgbf.h"
+#include "core/archive/storable.h"
+#include "core/model/colorrgbf.h"
 
 #include <string>
 
 /// A colour with a name, kept in the program's list of named colours ("colors.dat").
-class CNamedColor : public CObject {
-    DECLARE_SERIAL(CNamedColor)
+class NamedColor : public Storable {
+    DECLARE_SERIAL(NamedColor)
 public:
-    CNamedColor() = default;
-    CNamedColor(std::string name, ColorRGBF color) : m_name(std::move(name)), m_color(color) {}
+    NamedColor() = default;
+    NamedColor(std::string name, ColorRGBF color) : m_name(std::move(name)), m_color(color) {}
 
     const std::string& GetName() const { return m_name; }
     void SetName(std::string name) { m_name = std::move(name); }
@@ -18,7 +18,7 @@ public:
     void SetColor(ColorRGBF color) { m_color = color; }
 
     /// Stored form: the name, then red, green, blue and filter as one byte each.
-    void Serialize(CArchive& ar) override;
+    void Serialize(Archive& ar) override;
 
 private:
     std::string m_name = "Untitled";

@@ -1,17 +1,17 @@
-#include "colormap.h"
+#include "core/model/colormap.h"
 
-#include "archive/archive.h"
-#include "sourcetext.h"
+#include "core/archive/archive.h"
+#include "core/model/sourcetext.h"
 
-IMPLEMENT_SERIAL(CColorMap, 1)
+IMPLEMENT_SERIAL(ColorMap, 1)
 
-CColorMap::CColorMap() {
+ColorMap::ColorMap() {
     positions[0] = 0.0f;
     positions[1] = 1.0f;
     colors[0] = ColorRGBF{0, 0, 0, 0};
 }
 
-std::string CColorMap::GetSource() const {
+std::string ColorMap::GetSource() const {
     std::string text = "    color_map\r\n    {\r\n";
     for (int i = 0; i < count && i < kMaxEntries; ++i) {
         const ColorRGBF& c = colors[i];
@@ -28,14 +28,14 @@ std::string CColorMap::GetSource() const {
     return text;
 }
 
-void CColorMap::Serialize(CArchive& ar) {
+void ColorMap::Serialize(Archive& ar) {
     std::uint8_t storedCount = static_cast<std::uint8_t>(count);
     ar.Byte(storedCount);
     if (ar.IsLoading()) {
         // The count is a signed byte; anything outside 0-20 would index past the arrays.
         const int loaded = static_cast<std::int8_t>(storedCount);
         if (loaded < 0 || loaded > kMaxEntries)
-            throw CArchiveException(ArchiveError::BadValue);
+            throw ArchiveException(ArchiveError::BadValue);
         count = loaded;
     }
     for (int i = 0; i < count; ++i) {

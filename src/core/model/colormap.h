@@ -1,23 +1,23 @@
 #pragma once
 
-#include "archive/object.h"
-#include "colorrgbf.h"
+#include "core/archive/storable.h"
+#include "core/model/colorrgbf.h"
 
 #include <array>
 #include <string>
 
 /// Up to 20 colours along a pattern, each at a position. Entries are kept in array order.
-class CColorMap : public CObject {
-    DECLARE_SERIAL(CColorMap)
+class ColorMap : public Storable {
+    DECLARE_SERIAL(ColorMap)
 public:
     static constexpr int kMaxEntries = 20;
 
-    CColorMap();
+    ColorMap();
 
     /// The "color_map { ... }" block of a pattern pigment, four blanks deep.
     std::string GetSource() const;
     /// Stored form: byte count, then position and colour of each entry in use.
-    void Serialize(CArchive& ar) override;
+    void Serialize(Archive& ar) override;
 
     int count = 2;
     std::array<float, kMaxEntries> positions{};

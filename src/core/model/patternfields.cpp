@@ -1,9 +1,9 @@
-#include "patternfields.h"
+#include "core/model/patternfields.h"
 
-#include "archive/archive.h"
-#include "sourcetext.h"
+#include "core/archive/archive.h"
+#include "core/model/sourcetext.h"
 
-void PatternFields::SerializeFields(CArchive& ar) {
+void PatternFields::SerializeFields(Archive& ar) {
     ar.Byte(color.red);
     ar.Byte(color.green);
     ar.Byte(color.blue);

@@ -1,4 +1,4 @@
-#include "sourcetext.h"
+#include "core/model/sourcetext.h"
 
 #include <charconv>
 

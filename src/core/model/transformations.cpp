@@ -1,9 +1,9 @@
-#include "transformations.h"
+#include "core/model/transformations.h"
 
-#include "archive/archive.h"
-#include "sourcetext.h"
+#include "core/archive/archive.h"
+#include "core/model/sourcetext.h"
 
-IMPLEMENT_SERIAL(CTransformations, 1)
+IMPLEMENT_SERIAL(Transformations, 1)
 
 namespace {
 
@@ -18,7 +18,7 @@ std::string Line(int indent, const char* keyword, const std::array<float, 3>& v)
 
 } // namespace
 
-std::string CTransformations::GetSource(int indent) const {
+std::string Transformations::GetSource(int indent) const {
     std::string text;
     if (!Equals(translate, 0.0f))
         text += Line(indent, "translate", translate);
@@ -29,7 +29,7 @@ std::string CTransformations::GetSource(int indent) const {
     return text;
 }
 
-void CTransformations::Serialize(CArchive& ar) {
+void Transformations::Serialize(Archive& ar) {
     for (float& v : translate)
         ar.Float(v);
     for (float& v : scale)

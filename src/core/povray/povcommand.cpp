@@ -1,6 +1,6 @@
-#include "povcommand.h"
+#include "core/povray/povcommand.h"
 
-#include "model/sourcetext.h"
+#include "core/model/sourcetext.h"
 
 #include <algorithm>
 #include <cctype>

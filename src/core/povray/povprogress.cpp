@@ -1,4 +1,4 @@
-#include "povprogress.h"
+#include "core/povray/povprogress.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "builtinshapes.h"
+#include "core/shapes/builtinshapes.h"
 
-#include "customshape.h"
+#include "core/shapes/customshape.h"
 
 #include <initializer_list>
 #include <string>
@@ -157,9 +157,9 @@ std::string RoomScene(std::string_view object) {
     return Scene(kRoomCamera, {object, kRoomFloor, kRoomWall}, {"<-5, 8, -10>"});
 }
 
-std::unique_ptr<CPreviewShape> Shape(std::string name, std::string description,
+std::unique_ptr<PreviewShape> Shape(std::string name, std::string description,
                                      std::string source) {
-    auto shape = std::make_unique<CCustomShape>();
+    auto shape = std::make_unique<CustomShape>();
     shape->SetName(std::move(name));
     shape->SetDescription(std::move(description));
     shape->SetSource(std::move(source));
@@ -170,8 +170,8 @@ constexpr std::size_t kUserShapeCount = 20;
 
 } // namespace
 
-std::vector<std::unique_ptr<CPreviewShape>> BuiltinShapes() {
-    std::vector<std::unique_ptr<CPreviewShape>> shapes;
+std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes() {
+    std::vector<std::unique_ptr<PreviewShape>> shapes;
     shapes.reserve(kBuiltinShapeCount);
     shapes.push_back(
         Shape("Sphere", "Clear sphere with one light source", Scene(kCamera, {kSphere}, {kLight})));
@@ -205,7 +205,7 @@ std::vector<std::unique_ptr<CPreviewShape>> BuiltinShapes() {
                            RoomScene(kBlob)));
     // Free places for the user's own scenes, each starting as the default sphere.
     for (std::size_t i = 1; i <= kUserShapeCount; ++i) {
-        auto user = std::make_unique<CCustomShape>();
+        auto user = std::make_unique<CustomShape>();
         user->SetName("USER" + std::to_string(i));
         shapes.push_back(std::move(user));
     }

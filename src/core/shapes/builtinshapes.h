@@ -1,6 +1,6 @@
 #pragma once
 
-#include "previewshape.h"
+#include "core/shapes/previewshape.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,8 @@
 /// The number of built-in preview shapes: 13 scenes, then USER1 to USER20.
 inline constexpr std::size_t kBuiltinShapeCount = 33;
 
-/// The built-in preview shapes (all CCustomShape), in the order textures refer to them by index.
-std::vector<std::unique_ptr<CPreviewShape>> BuiltinShapes();
+/// The built-in preview shapes (all CustomShape), in the order textures refer to them by index.
+std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes();
 
 /// The built-in shape file: BuiltinShapes() stored as one object array. The bytes are generated
 /// by tests/tools/makeshapes into builtinshapedata.cpp and resources/shapes.dat.

@@ -1,9 +1,9 @@
-#include "customshape.h"
+#include "core/shapes/customshape.h"
 
-#include "archive/archive.h"
-#include "model/materialobject.h"
+#include "core/archive/archive.h"
+#include "core/model/texture.h"
 
-IMPLEMENT_SERIAL(CCustomShape, 1)
+IMPLEMENT_SERIAL(CustomShape, 1)
 
 namespace {
 
@@ -29,21 +29,21 @@ constexpr char kDefaultSource[] = "// The following include file is REQUIRED\r\n
 
 } // namespace
 
-CCustomShape::CCustomShape() : m_source(kDefaultSource) {
+CustomShape::CustomShape() : m_source(kDefaultSource) {
     SetName("Sphere");
     SetDescription("Clear sphere with one light source");
 }
 
-std::string CCustomShape::GetSceneSource(std::string_view textureName) const {
+std::string CustomShape::GetSceneSource(std::string_view textureName) const {
     return ReplaceAll(m_source, kPlaceholder, DeclaredIdentifier(textureName));
 }
 
-bool CCustomShape::LacksInclude() const {
+bool CustomShape::LacksInclude() const {
     return m_source.find(kPlaceholder) != std::string::npos &&
            m_source.find(kIncludeFile) == std::string::npos;
 }
 
-void CCustomShape::Serialize(CArchive& ar) {
-    CPreviewShape::Serialize(ar);
+void CustomShape::Serialize(Archive& ar) {
+    PreviewShape::Serialize(ar);
     ar.String(m_source);
 }

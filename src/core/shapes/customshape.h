@@ -1,6 +1,6 @@
 #pragma once
 
-#include "previewshape.h"
+#include "core/shapes/previewshape.h"
 
 #include <string>
 #include <string_view>
@@ -9,10 +9,10 @@
 /// A preview shape whose scene is a POV-Ray source kept as text. The source names the texture
 /// as %%TEXTURE_NAME%% and includes the texture's file "temptx$$.!!!". A new one is the clear
 /// sphere with one light source.
-class CCustomShape : public CPreviewShape {
-    DECLARE_SERIAL(CCustomShape)
+class CustomShape : public PreviewShape {
+    DECLARE_SERIAL(CustomShape)
 public:
-    CCustomShape();
+    CustomShape();
 
     const std::string& GetSource() const { return m_source; }
     void SetSource(std::string source) { m_source = std::move(source); }
@@ -23,7 +23,7 @@ public:
     bool LacksInclude() const override;
 
     /// Stored form: the name, the description, then the source.
-    void Serialize(CArchive& ar) override;
+    void Serialize(Archive& ar) override;
 
 private:
     std::string m_source;

@@ -1,20 +1,20 @@
-#include "previewshape.h"
+#include "core/shapes/previewshape.h"
 
-#include "archive/archive.h"
+#include "core/archive/archive.h"
 
 #include <fstream>
 
-IMPLEMENT_SERIAL(CPreviewShape, 1)
+IMPLEMENT_SERIAL(PreviewShape, 1)
 
-std::string CPreviewShape::GetSceneSource(std::string_view /*textureName*/) const {
+std::string PreviewShape::GetSceneSource(std::string_view /*textureName*/) const {
     return "This is not a shape!";
 }
 
-bool CPreviewShape::LacksInclude() const {
+bool PreviewShape::LacksInclude() const {
     return false;
 }
 
-bool CPreviewShape::WriteScene(const std::string& path, std::string_view textureName) const {
+bool PreviewShape::WriteScene(const std::string& path, std::string_view textureName) const {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
@@ -24,7 +24,7 @@ bool CPreviewShape::WriteScene(const std::string& path, std::string_view texture
     return static_cast<bool>(out);
 }
 
-void CPreviewShape::Serialize(CArchive& ar) {
+void PreviewShape::Serialize(Archive& ar) {
     ar.String(m_name);
     ar.String(m_description);
 }

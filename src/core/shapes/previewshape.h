@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archive/object.h"
+#include "core/archive/storable.h"
 
 #include <string>
 #include <string_view>
@@ -18,13 +18,13 @@ inline constexpr char CannotModifyTitle[] = "Woops!";
 } // namespace ShapeMessages
 
 /// A preview shape: a small POV-Ray scene on which a texture is rendered. The base class has
-/// no scene of its own; CCustomShape carries an editable scene source.
-class CPreviewShape : public CObject {
-    DECLARE_SERIAL(CPreviewShape)
+/// no scene of its own; CustomShape carries an editable scene source.
+class PreviewShape : public Storable {
+    DECLARE_SERIAL(PreviewShape)
 public:
-    CPreviewShape() = default;
-    CPreviewShape(const CPreviewShape&) = default;
-    CPreviewShape& operator=(const CPreviewShape&) = default;
+    PreviewShape() = default;
+    PreviewShape(const PreviewShape&) = default;
+    PreviewShape& operator=(const PreviewShape&) = default;
 
     const std::string& GetName() const { return m_name; }
     void SetName(std::string name) { m_name = std::move(name); }
@@ -41,7 +41,7 @@ public:
     bool WriteScene(const std::string& path, std::string_view textureName) const;
 
     /// Stored form: the name, then the description.
-    void Serialize(CArchive& ar) override;
+    void Serialize(Archive& ar) override;
 
 private:
     std::string m_name;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "previewshape.h"
+#include "core/shapes/previewshape.h"
 
 #include <memory>
 #include <vector>
 
 /// The program's preview shapes, in the order textures refer to them by index.
-using ShapeList = std::vector<std::unique_ptr<CPreviewShape>>;
+using ShapeList = std::vector<std::unique_ptr<PreviewShape>>;

@@ -1,7 +1,7 @@
-#include "texturemapscene.h"
+#include "core/texmap/texturemapscene.h"
 
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ const char* const kScene = "#include \"temptx$$.!!!\"\n"
                            "\n"
                            "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}";
 
-void Flatten(CMaterialFinish& finish, int brightness) {
-    finish = CMaterialFinish();
+void Flatten(Finish& finish, int brightness) {
+    finish = Finish();
     finish.ambient = brightness;
     finish.diffuse = 0;
     finish.reflection = 0;
@@ -40,12 +40,12 @@ std::string TextureMapScene(std::string_view textureName) {
     return scene;
 }
 
-void ApplyFlatFinish(CMaterialObject& texture, int brightness) {
+void ApplyFlatFinish(Texture& texture, int brightness) {
     if (texture.IsSimple()) {
-        Flatten(static_cast<CMaterialSingleObject&>(texture).finish, brightness);
+        Flatten(static_cast<SimpleTexture&>(texture).finish, brightness);
         return;
     }
-    auto& layered = static_cast<CMaterialMultipleObject&>(texture);
+    auto& layered = static_cast<LayeredTexture&>(texture);
     for (int i = 0; i < layered.GetLayerCount(); ++i)
         Flatten(layered.GetLayer(i)->finish, brightness);
 }

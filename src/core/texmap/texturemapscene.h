@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-class CMaterialObject;
+class Texture;
 
 /// The scene id that selects the texture-map plane in place of a preview shape.
 inline constexpr int kTextureMapSceneId = 1354;
@@ -15,4 +15,4 @@ std::string TextureMapScene(std::string_view textureName);
 /// The flat finish a texture map is rendered with when the finish is overridden: no diffuse
 /// light, reflection, highlights or refraction, and `brightness` hundredths of ambient light,
 /// so the map shows the pattern's own colours.
-void ApplyFlatFinish(CMaterialObject& texture, int brightness);
+void ApplyFlatFinish(Texture& texture, int brightness);

@@ -1,4 +1,4 @@
-#include "tiling.h"
+#include "core/texmap/tiling.h"
 
 #include <algorithm>
 #include <cstring>

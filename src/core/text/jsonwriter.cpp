@@ -1,4 +1,4 @@
-#include "jsonwriter.h"
+#include "core/text/jsonwriter.h"
 
 #include <charconv>
 #include <cmath>

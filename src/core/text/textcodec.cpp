@@ -1,4 +1,4 @@
-#include "textcodec.h"
+#include "core/text/textcodec.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "catalogfile.h"
+#include "render/files/catalogfile.h"
 
-#include "catalog/documentmessages.h"
-#include "archive/archive.h"
-#include "catalog/ulvordoc.h"
+#include "core/catalog/documentmessages.h"
+#include "core/archive/archive.h"
+#include "core/catalog/catalog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 namespace {
 
 /// Feeds a loading archive from an open file, so a catalog is read straight into its textures.
-class FileSource : public CArchiveSource {
+class FileSource : public ArchiveSource {
 public:
     explicit FileSource(QFile& file) : m_file(file), m_size(static_cast<std::size_t>(file.size())) {}
     std::size_t Size() const override { return m_size; }
@@ -30,7 +30,7 @@ private:
 
 } // namespace
 
-FileResult OpenCatalogFile(const QString& path, CUlvorDoc& catalog) {
+FileResult OpenCatalogFile(const QString& path, Catalog& catalog) {
     const QString failed = QString::fromUtf8(DocumentMessages::FailedToOpen);
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -44,9 +44,9 @@ FileResult OpenCatalogFile(const QString& path, CUlvorDoc& catalog) {
     return {};
 }
 
-FileResult SaveCatalogFile(const QString& path, CUlvorDoc& catalog) {
+FileResult SaveCatalogFile(const QString& path, Catalog& catalog) {
     const QString failed = QString::fromUtf8(DocumentMessages::FailedToSave);
-    FileResult result = WriteFileAtomically(path, [&](CArchiveSink& sink) { catalog.Save(sink); }, failed);
+    FileResult result = WriteFileAtomically(path, [&](ArchiveSink& sink) { catalog.Save(sink); }, failed);
     if (result)
         catalog.SetModifiedFlag(false);
     return result;

@@ -1,7 +1,7 @@
-#include "fileio.h"
+#include "render/files/fileio.h"
 
-#include "archive/archive.h"
-#include "catalog/documentmessages.h"
+#include "core/archive/archive.h"
+#include "core/catalog/documentmessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +49,7 @@ namespace {
 
 struct WriteFailed {};
 
-class SaveFileSink : public CArchiveSink {
+class SaveFileSink : public ArchiveSink {
 public:
     explicit SaveFileSink(QSaveFile& file) : m_file(file) {}
     void Write(const std::uint8_t* data, std::size_t size) override {
@@ -64,7 +64,7 @@ private:
 
 } // namespace
 
-FileResult WriteFileAtomically(const QString& path, const std::function<void(CArchiveSink&)>& write,
+FileResult WriteFileAtomically(const QString& path, const std::function<void(ArchiveSink&)>& write,
                                const QString& otherwise) {
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
@@ -74,7 +74,7 @@ FileResult WriteFileAtomically(const QString& path, const std::function<void(CAr
             if (file.commit())
                 return {};
         } catch (const WriteFailed&) {
-        } catch (const CArchiveException&) {
+        } catch (const ArchiveException&) {
             file.cancelWriting();
             return {false, WithFileName(otherwise, path)};
         }
@@ -87,7 +87,7 @@ FileResult WriteFileAtomically(const QString& path, const std::function<void(CAr
 FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes, const QString& otherwise) {
     return WriteFileAtomically(
         path,
-        [&](CArchiveSink& sink) {
+        [&](ArchiveSink& sink) {
             sink.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
         },
         otherwise);

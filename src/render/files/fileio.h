@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-class CArchiveSink;
+class ArchiveSink;
 
 /// Whole-file reads and writes with the program's file-system messages ("%1 was not found.",
 /// "Access to %1 was denied.") filled in with the file name.
@@ -26,7 +26,7 @@ FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,
                                const QString& otherwise = QString());
 /// Streams what `write` hands its sink into a temporary file beside `path` and renames it into
 /// place. An exception from `write` (an archive that cannot be stored) fails the save cleanly.
-FileResult WriteFileAtomically(const QString& path, const std::function<void(CArchiveSink&)>& write,
+FileResult WriteFileAtomically(const QString& path, const std::function<void(ArchiveSink&)>& write,
                                const QString& otherwise = QString());
 /// Appends `bytes` at the end of the file, creating it when missing.
 FileResult AppendToFile(const QString& path, const QByteArray& bytes, const QString& otherwise = QString());

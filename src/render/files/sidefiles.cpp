@@ -1,9 +1,9 @@
-#include "sidefiles.h"
+#include "render/files/sidefiles.h"
 
-#include "archive/objectarray.h"
-#include "fileio.h"
-#include "shapes/builtinshapes.h"
-#include "storedclasses.h"
+#include "core/archive/objectarray.h"
+#include "render/files/fileio.h"
+#include "core/shapes/builtinshapes.h"
+#include "core/storedclasses.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,17 +25,17 @@ QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
 template <class T>
 bool ReadList(const QByteArray& bytes, std::vector<std::unique_ptr<T>>& into) {
     try {
-        CArchive ar(Bytes(bytes), StoredClasses());
+        Archive ar(Bytes(bytes), StoredClasses());
         ReadObjectArray(ar, into);
         return true;
-    } catch (const CArchiveException&) {
+    } catch (const ArchiveException&) {
         return false;
     }
 }
 
 template <class T>
 QByteArray StoredList(const std::vector<std::unique_ptr<T>>& items) {
-    CArchive ar;
+    Archive ar;
     WriteObjectArray(ar, items);
     return ToByteArray(ar.Bytes());
 }
@@ -43,7 +43,7 @@ QByteArray StoredList(const std::vector<std::unique_ptr<T>>& items) {
 ShapeList BuiltinShapeList() {
     ShapeList shapes;
     const auto file = BuiltinShapeFile();
-    CArchive ar(file, StoredClasses());
+    Archive ar(file, StoredClasses());
     ReadObjectArray(ar, shapes);
     return shapes;
 }
@@ -109,7 +109,7 @@ IorPresetList LoadIorPresets(const QString& programDirectory) {
     const auto bytes = ReadWholeFile(IorFilePath(programDirectory), nullptr);
     const bool read = bytes && ReadList(*bytes, presets);
     if (!read && presets.empty())
-        presets.push_back(std::make_unique<CIORValue>("Vacuum", 1.0f));
+        presets.push_back(std::make_unique<IorPreset>("Vacuum", 1.0f));
     return presets;
 }
 

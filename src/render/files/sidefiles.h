@@ -1,8 +1,8 @@
 #pragma once
 
-#include "color/namedcolor.h"
-#include "model/iorvalue.h"
-#include "shapes/shapelist.h"
+#include "core/color/namedcolor.h"
+#include "core/model/iorpreset.h"
+#include "core/shapes/shapelist.h"
 
 #include <QString>
 
@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-using NamedColorList = std::vector<std::unique_ptr<CNamedColor>>;
-using IorPresetList = std::vector<std::unique_ptr<CIORValue>>;
+using NamedColorList = std::vector<std::unique_ptr<NamedColor>>;
+using IorPresetList = std::vector<std::unique_ptr<IorPreset>>;
 
 /// A message for the user from loading or saving a side file.
 struct SideFileNotice {

@@ -1,9 +1,9 @@
-#include "batchrender.h"
+#include "render/povray/batchrender.h"
 
-#include "catalog/thumbnailbatch.h"
-#include "model/materialobject.h"
-#include "povrayjob.h"
-#include "povrayrunner.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/model/texture.h"
+#include "render/povray/povrayjob.h"
+#include "render/povray/povrayrunner.h"
 
 #include <QEventLoop>
 
@@ -19,7 +19,7 @@ constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 RenderResult RenderOneAtATime(PovRayRunner& runner, ThumbnailBatch& batch, RenderProgressSink& sink) {
     for (std::size_t i = 0; i < batch.Tasks().size(); ++i) {
         const ThumbnailTask& task = batch.Tasks()[i];
-        CDIB picture;
+        Bitmap picture;
         const RenderResult result = runner.RenderPicture(batch.Subject(i), task.width, task.height,
                                                          QString::fromStdString(task.caption), sink, picture);
         if (!result.Succeeded()) {
@@ -71,7 +71,7 @@ private:
         while (m_next < m_batch.Tasks().size() && m_next < m_stopAt) {
             const std::size_t index = m_next++;
             const ThumbnailTask& task = m_batch.Tasks()[index];
-            CMaterialObject& subject = m_batch.Subject(index);
+            Texture& subject = m_batch.Subject(index);
             RenderResult prepared = m_runner.WriteTextureFile(subject, slot.folder);
             if (prepared.Succeeded())
                 prepared = m_runner.WriteScene(subject.GetName(), subject.GetPreviewShape(), slot.folder, m_sink);
@@ -95,7 +95,7 @@ private:
         const std::size_t index = slot.task;
         RenderResult result = slot.job->Result();
         const ThumbnailTask& task = m_batch.Tasks()[index];
-        CDIB picture;
+        Bitmap picture;
         if (result.Succeeded())
             result = ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture);
         if (result.Succeeded()) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "renderprogress.h"
-#include "renderresult.h"
+#include "render/povray/renderprogress.h"
+#include "render/povray/renderresult.h"
 
 class PovRayRunner;
 class ThumbnailBatch;

@@ -1,4 +1,4 @@
-#include "povrayjob.h"
+#include "render/povray/povrayjob.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "povray/povcommand.h"
-#include "povray/povprogress.h"
-#include "renderresult.h"
+#include "core/povray/povcommand.h"
+#include "core/povray/povprogress.h"
+#include "render/povray/renderresult.h"
 
 #include <QObject>
 #include <QProcess>

@@ -1,13 +1,13 @@
-#include "povrayrunner.h"
+#include "render/povray/povrayrunner.h"
 
-#include "bitmap/renderedimage.h"
-#include "files/fileio.h"
-#include "povrayjob.h"
-#include "povversion.h"
-#include "model/materialobject.h"
-#include "settings/programsettings.h"
-#include "shapes/customshape.h"
-#include "texmap/texturemapscene.h"
+#include "core/bitmap/renderedimage.h"
+#include "render/files/fileio.h"
+#include "render/povray/povrayjob.h"
+#include "render/povray/povversion.h"
+#include "core/model/texture.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/customshape.h"
+#include "core/texmap/texturemapscene.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -50,8 +50,8 @@ QByteArray WithCrLf(const std::string& text) {
     return bytes;
 }
 
-const CPreviewShape& FallbackShape() {
-    static const CCustomShape sphere;
+const PreviewShape& FallbackShape() {
+    static const CustomShape sphere;
     return sphere;
 }
 
@@ -183,7 +183,7 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
         return {};
     }
 
-    const CPreviewShape* shape = &FallbackShape();
+    const PreviewShape* shape = &FallbackShape();
     if (shapeIndex >= 0 && static_cast<std::size_t>(shapeIndex) < m_shapes.size()) {
         shape = m_shapes[static_cast<std::size_t>(shapeIndex)].get();
     } else {
@@ -213,15 +213,15 @@ RenderResult PovRayRunner::RenderScene(int width, int height, const std::string&
     return RunPovRay(outputFile, width, height, false, caption, sink, where);
 }
 
-RenderResult PovRayRunner::WriteTextureFile(const CMaterialObject& texture, const QString& folder) {
+RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) {
     const QString path = QDir(folder).filePath(QString::fromLatin1(kTextureFileName));
     if (!texture.WriteSourceFile(path.toStdString()))
         return FileWriteFailure(path);
     return {};
 }
 
-RenderResult PovRayRunner::RenderPicture(const CMaterialObject& texture, int width, int height,
-                                         const QString& caption, RenderProgressSink& sink, CDIB& picture) {
+RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int height,
+                                         const QString& caption, RenderProgressSink& sink, Bitmap& picture) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
     const QString folder = RenderFolder();
@@ -234,7 +234,7 @@ RenderResult PovRayRunner::RenderPicture(const CMaterialObject& texture, int wid
     return ReadRenderedImage(folder, OutputFileName(), width, height, picture);
 }
 
-RenderResult PovRayRunner::UpdateTextureThumbnail(CMaterialObject& texture, int width, int height,
+RenderResult PovRayRunner::UpdateTextureThumbnail(Texture& texture, int width, int height,
                                                   const QString& caption, RenderProgressSink& sink) {
     return RenderPicture(texture, width, height, caption, sink, texture.Thumbnail());
 }
@@ -257,7 +257,7 @@ RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile
     return {};
 }
 
-RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, CDIB& target) {
+RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, Bitmap& target) {
     std::vector<std::uint8_t> rows;
     RenderResult result = ReadRenderedPixels(folder, outputFile, width, height, rows);
     if (result.Succeeded() && !target.SetBits(width, height, rows, false))

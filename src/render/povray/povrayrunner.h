@@ -1,9 +1,9 @@
 #pragma once
 
-#include "povray/povcommand.h"
-#include "renderprogress.h"
-#include "renderresult.h"
-#include "shapes/shapelist.h"
+#include "core/povray/povcommand.h"
+#include "render/povray/renderprogress.h"
+#include "render/povray/renderresult.h"
+#include "core/shapes/shapelist.h"
 
 #include <QString>
 
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-class CDIB;
-class CMaterialObject;
+class Bitmap;
+class Texture;
 struct ProgramSettings;
 
 /// The one road to POV-Ray. Renders happen in the render folder (the program directory): the
@@ -48,14 +48,14 @@ public:
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
                             RenderProgressSink& sink);
     /// Writes the texture's include file into `folder`.
-    RenderResult WriteTextureFile(const CMaterialObject& texture, const QString& folder);
+    RenderResult WriteTextureFile(const Texture& texture, const QString& folder);
     /// Renders the texture at width x height on its preview shape into `picture`, which is left
     /// as it was when anything fails.
-    RenderResult RenderPicture(const CMaterialObject& texture, int width, int height, const QString& caption,
-                               RenderProgressSink& sink, CDIB& picture);
+    RenderResult RenderPicture(const Texture& texture, int width, int height, const QString& caption,
+                               RenderProgressSink& sink, Bitmap& picture);
     /// Renders the texture at width x height into its thumbnail; the thumbnail keeps its old
     /// picture when anything fails.
-    RenderResult UpdateTextureThumbnail(CMaterialObject& texture, int width, int height, const QString& caption,
+    RenderResult UpdateTextureThumbnail(Texture& texture, int width, int height, const QString& caption,
                                         RenderProgressSink& sink);
 
     /// Marks a render as running for work that drives POV-Ray itself (side-by-side batches).
@@ -74,7 +74,7 @@ private:
 
 /// Reads the picture POV-Ray wrote to `outputFile` in `folder` into `target`, which must be
 /// width x height; on failure `target` is unchanged and the result says why.
-RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, CDIB& target);
+RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, Bitmap& target);
 /// The same picture as packed rows, top row first, 3 bytes per pixel blue, green, red.
 RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width, int height,
                                 std::vector<std::uint8_t>& rows);

@@ -1,4 +1,4 @@
-#include "povversion.h"
+#include "render/povray/povversion.h"
 
 #include <QEventLoop>
 #include <QProcess>

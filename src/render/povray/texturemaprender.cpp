@@ -1,10 +1,10 @@
-#include "texturemaprender.h"
+#include "render/povray/texturemaprender.h"
 
-#include "model/materialobject.h"
-#include "povrayrunner.h"
-#include "texmap/texturemapscene.h"
+#include "core/model/texture.h"
+#include "render/povray/povrayrunner.h"
+#include "core/texmap/texturemapscene.h"
 
-RenderResult RenderTextureMap(PovRayRunner& runner, const CMaterialObject& texture, const TextureMapRequest& request,
+RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture, const TextureMapRequest& request,
                               std::vector<std::uint8_t>& pixels, RenderProgressSink& sink) {
     if (runner.IsBusy())
         return {RenderResult::Busy, {}, {}};

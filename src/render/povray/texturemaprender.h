@@ -1,12 +1,12 @@
 #pragma once
 
-#include "renderprogress.h"
-#include "renderresult.h"
+#include "render/povray/renderprogress.h"
+#include "render/povray/renderresult.h"
 
 #include <cstdint>
 #include <vector>
 
-class CMaterialObject;
+class Texture;
 class PovRayRunner;
 
 /// What a texture map is rendered with.
@@ -19,5 +19,5 @@ struct TextureMapRequest {
 
 /// Renders `texture` on the texture-map plane. On success `pixels` holds the picture as packed
 /// rows, top row first, 3 bytes per pixel blue, green, red. The texture itself is never changed.
-RenderResult RenderTextureMap(PovRayRunner& runner, const CMaterialObject& texture, const TextureMapRequest& request,
+RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture, const TextureMapRequest& request,
                               std::vector<std::uint8_t>& pixels, RenderProgressSink& sink);

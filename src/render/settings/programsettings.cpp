@@ -1,6 +1,6 @@
-#include "programsettings.h"
+#include "render/settings/programsettings.h"
 
-#include "model/sourcetext.h"
+#include "core/model/sourcetext.h"
 
 #include <QDir>
 #include <QSettings>

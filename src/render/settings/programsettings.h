@@ -1,6 +1,6 @@
 #pragma once
 
-#include "povray/povcommand.h"
+#include "core/povray/povcommand.h"
 
 #include <QString>
 

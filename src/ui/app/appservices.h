@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-class CMaterialObject;
+class Texture;
 class Document;
 class DocumentTemplate;
 class PovRayRunner;
@@ -15,7 +15,7 @@ class TextureEditors;
 struct ProgramSettings;
 
 /// The textures put aside by Copy and Cut, owned by the application.
-using TextureCopyList = std::vector<std::unique_ptr<CMaterialObject>>;
+using TextureCopyList = std::vector<std::unique_ptr<Texture>>;
 
 /// What windows and dialogs need of the application: its settings, the POV-Ray runner, the
 /// shared lists and the document kinds. The application object provides it; tests provide

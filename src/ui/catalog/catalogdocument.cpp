@@ -1,6 +1,6 @@
-#include "catalogdocument.h"
+#include "ui/catalog/catalogdocument.h"
 
-#include "files/catalogfile.h"
+#include "render/files/catalogfile.h"
 
 void CatalogDocument::Changed() {
     m_catalog.SetModifiedFlag(true);
@@ -9,7 +9,7 @@ void CatalogDocument::Changed() {
 }
 
 FileResult CatalogDocument::Load(const QString& path) {
-    CUlvorDoc loaded;
+    Catalog loaded;
     FileResult result = OpenCatalogFile(path, loaded);
     if (!result)
         return result;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalog/ulvordoc.h"
-#include "framework/document.h"
+#include "core/catalog/catalog.h"
+#include "ui/framework/document.h"
 
 /// A catalog open in the program: the textures and selection, and the .vlv file.
 class CatalogDocument : public Document {
@@ -9,8 +9,8 @@ class CatalogDocument : public Document {
 public:
     explicit CatalogDocument(DocumentTemplate& kind, QObject* parent = nullptr) : Document(kind, parent) {}
 
-    CUlvorDoc& Catalog() { return m_catalog; }
-    const CUlvorDoc& Catalog() const { return m_catalog; }
+    Catalog& Contents() { return m_catalog; }
+    const Catalog& Contents() const { return m_catalog; }
 
     /// Marks the catalog changed (document and catalog flags alike) and repaints its views.
     void Changed();
@@ -19,5 +19,5 @@ public:
     FileResult Store(const QString& path) override;
 
 private:
-    CUlvorDoc m_catalog;
+    Catalog m_catalog;
 };

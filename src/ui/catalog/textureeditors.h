@@ -2,8 +2,8 @@
 
 #include <QString>
 
-class CMaterialMultipleObject;
-class CMaterialSingleObject;
+class LayeredTexture;
+class SimpleTexture;
 class QWidget;
 
 /// The dialogs in which textures are created and changed. Each edits the caller's working
@@ -13,7 +13,7 @@ public:
     virtual ~TextureEditors() = default;
 
     /// The texture edit sheet, titled "New Simple Texture" or "Modify Simple Texture".
-    virtual bool EditSimple(CMaterialSingleObject& texture, const QString& title, QWidget* parent) = 0;
+    virtual bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) = 0;
     /// The layered texture dialog.
-    virtual bool EditLayered(CMaterialMultipleObject& texture, QWidget* parent) = 0;
+    virtual bool EditLayered(LayeredTexture& texture, QWidget* parent) = 0;
 };

@@ -1,6 +1,6 @@
-#include "clipboard.h"
+#include "ui/dialogs/clipboard.h"
 
-#include "framework/prompts.h"
+#include "ui/framework/prompts.h"
 
 #include <QApplication>
 #include <QClipboard>

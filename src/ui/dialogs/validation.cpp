@@ -1,7 +1,7 @@
-#include "validation.h"
+#include "ui/dialogs/validation.h"
 
-#include "model/sourcetext.h"
-#include "framework/prompts.h"
+#include "core/model/sourcetext.h"
+#include "ui/framework/prompts.h"
 
 #include <QLineEdit>
 

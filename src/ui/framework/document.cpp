@@ -1,9 +1,9 @@
-#include "document.h"
+#include "ui/framework/document.h"
 
-#include "catalog/documentmessages.h"
-#include "documenttemplate.h"
+#include "core/catalog/documentmessages.h"
+#include "ui/framework/documenttemplate.h"
 
-#include "prompts.h"
+#include "ui/framework/prompts.h"
 
 #include <QFileInfo>
 

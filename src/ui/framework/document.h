@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/fileio.h"
+#include "render/files/fileio.h"
 
 #include <QObject>
 #include <QString>

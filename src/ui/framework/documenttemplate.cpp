@@ -1,6 +1,6 @@
-#include "documenttemplate.h"
+#include "ui/framework/documenttemplate.h"
 
-#include "document.h"
+#include "ui/framework/document.h"
 
 DocumentTemplate::DocumentTemplate(int resourceId, Strings strings, DocumentFactory makeDocument, ViewFactory makeView)
     : m_resourceId(resourceId), m_strings(std::move(strings)), m_makeDocument(std::move(makeDocument)),

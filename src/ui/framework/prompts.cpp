@@ -1,4 +1,4 @@
-#include "prompts.h"
+#include "ui/framework/prompts.h"
 
 #include <QFileDialog>
 

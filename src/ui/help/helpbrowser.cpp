@@ -1,4 +1,4 @@
-#include "helpbrowser.h"
+#include "ui/help/helpbrowser.h"
 
 #include <QCoreApplication>
 #include <QEvent>

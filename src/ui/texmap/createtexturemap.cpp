@@ -1,12 +1,12 @@
-#include "createtexturemap.h"
+#include "ui/texmap/createtexturemap.h"
 
-#include "app/appservices.h"
-#include "createtexmapdlg.h"
-#include "framework/documenttemplate.h"
-#include "framework/prompts.h"
-#include "povray/texturemaprender.h"
-#include "settings/programsettings.h"
-#include "texmapdoc.h"
+#include "ui/app/appservices.h"
+#include "ui/texmap/createtexturemapdialog.h"
+#include "ui/framework/documenttemplate.h"
+#include "ui/framework/prompts.h"
+#include "render/povray/texturemaprender.h"
+#include "render/settings/programsettings.h"
+#include "ui/texmap/texturemapdocument.h"
 
 #include <QApplication>
 
@@ -35,9 +35,9 @@ private:
 
 } // namespace
 
-bool RunCreateTextureMap(AppServices& app, const CMaterialObject& texture, QWidget* parent) {
+bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* parent) {
     ProgramSettings& settings = app.Settings();
-    CCreateTexMapDlg dialog(settings, parent);
+    CreateTextureMapDialog dialog(settings, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
 
@@ -58,7 +58,7 @@ bool RunCreateTextureMap(AppServices& app, const CMaterialObject& texture, QWidg
         return false;
     }
 
-    auto* map = qobject_cast<CTexMapDoc*>(app.NewDocument(app.TextureMapTemplate()));
+    auto* map = qobject_cast<TextureMapDocument*>(app.NewDocument(app.TextureMapTemplate()));
     if (!map)
         return false;
     // SetImage repaints the new window; a new map has never been saved, so closing it asks.

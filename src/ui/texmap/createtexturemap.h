@@ -1,10 +1,10 @@
 #pragma once
 
 class AppServices;
-class CMaterialObject;
+class Texture;
 class QWidget;
 
 /// The Create Texture Map command for one texture: the dialog, the render on the texture-map
 /// plane, and a new texture-map window holding the picture. The texture is never changed.
 /// Returns true when a texture map was created.
-bool RunCreateTextureMap(AppServices& app, const CMaterialObject& texture, QWidget* parent);
+bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* parent);

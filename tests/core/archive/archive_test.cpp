@@ -1,32 +1,38 @@
-#include "archive/archive.h"
-#include "archive/objectarray.h"
+#include "core/archive/archive.h"
+#include "core/archive/objectarray.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
 
+namespace storednames {
+inline constexpr std::string_view TestItem = "CTestItem";
+inline constexpr std::string_view OtherItem = "COtherItem";
+inline constexpr std::string_view LinkItem = "CLinkItem";
+} // namespace storednames
+
 namespace {
 
 // Small stored classes that exercise the tags without the texture model.
-class CTestItem : public CObject {
-    DECLARE_SERIAL(CTestItem)
+class TestItem : public Storable {
+    DECLARE_SERIAL(TestItem)
 public:
-    void Serialize(CArchive& ar) override { ar.Byte(value); }
+    void Serialize(Archive& ar) override { ar.Byte(value); }
     std::uint8_t value = 0;
 };
-IMPLEMENT_SERIAL(CTestItem, 1)
+IMPLEMENT_SERIAL(TestItem, 1)
 
-class COtherItem : public CObject {
-    DECLARE_SERIAL(COtherItem)
+class OtherItem : public Storable {
+    DECLARE_SERIAL(OtherItem)
 public:
-    void Serialize(CArchive& ar) override { ar.Word(value); }
+    void Serialize(Archive& ar) override { ar.Word(value); }
     std::uint16_t value = 0;
 };
-IMPLEMENT_SERIAL(COtherItem, 1)
+IMPLEMENT_SERIAL(OtherItem, 1)
 
-class CLinkItem : public CObject {
-    DECLARE_SERIAL(CLinkItem)
+class LinkItem : public Storable {
+    DECLARE_SERIAL(LinkItem)
 public:
-    void Serialize(CArchive& ar) override {
+    void Serialize(Archive& ar) override {
         if (ar.IsStoring()) {
             ar.WriteObject(first);
             ar.WriteObject(second);
@@ -38,33 +44,33 @@ public:
             second = b.created ? b.created.release() : b.earlier;
         }
     }
-    const CObject* first = nullptr;
-    const CObject* second = nullptr;
-    std::unique_ptr<CObject> owned;
+    const Storable* first = nullptr;
+    const Storable* second = nullptr;
+    std::unique_ptr<Storable> owned;
 };
-IMPLEMENT_SERIAL(CLinkItem, 1)
+IMPLEMENT_SERIAL(LinkItem, 1)
 
-const CClassRegistry kRegistry{&CTestItem::classRecord, &COtherItem::classRecord, &CLinkItem::classRecord};
+const ClassRegistry kRegistry{&TestItem::classRecord, &OtherItem::classRecord, &LinkItem::classRecord};
 
 std::vector<std::uint8_t> StoredString(const std::string& text) {
-    CArchive ar;
+    Archive ar;
     ar.WriteString(text);
     return ar.Bytes();
 }
 
 std::string LoadedString(const std::vector<std::uint8_t>& bytes) {
-    CArchive ar(bytes, kRegistry);
+    Archive ar(bytes, kRegistry);
     std::string text = ar.ReadString();
     EXPECT_EQ(ar.Remaining(), 0u);
     return text;
 }
 
 ArchiveError FailureOf(const std::vector<std::uint8_t>& bytes) {
-    std::vector<std::unique_ptr<CObject>> items;
+    std::vector<std::unique_ptr<Storable>> items;
     try {
-        CArchive ar(bytes, kRegistry);
+        Archive ar(bytes, kRegistry);
         ReadObjectArray(ar, items);
-    } catch (const CArchiveException& e) {
+    } catch (const ArchiveException& e) {
         return e.Kind();
     }
     ADD_FAILURE() << "no failure for " << ToHex(bytes);
@@ -74,27 +80,27 @@ ArchiveError FailureOf(const std::vector<std::uint8_t>& bytes) {
 } // namespace
 
 TEST(ArchivePrimitives, AreLittleEndian) {
-    CArchive ar;
+    Archive ar;
     ar.WriteByte(0xAB);
     ar.WriteWord(0x1234);
     ar.WriteDWord(0xDEADBEEF);
     ar.WriteFloat(1.0f);
     EXPECT_EQ(ar.Bytes(), HexBytes("AB 34 12 EF BE AD DE 00 00 80 3F"));
 
-    CArchive in(ar.Bytes(), kRegistry);
+    Archive in(ar.Bytes(), kRegistry);
     EXPECT_EQ(in.ReadByte(), 0xAB);
     EXPECT_EQ(in.ReadWord(), 0x1234);
     EXPECT_EQ(in.ReadDWord(), 0xDEADBEEFu);
     EXPECT_EQ(in.ReadFloat(), 1.0f);
-    EXPECT_THROW(in.ReadByte(), CArchiveException);
+    EXPECT_THROW(in.ReadByte(), ArchiveException);
 }
 
 TEST(ArchivePrimitives, SignedWordsAreSignExtended) {
-    CArchive ar;
+    Archive ar;
     int frequency = -3;
     ar.SignedWordInt(frequency);
     EXPECT_EQ(ar.Bytes(), HexBytes("FD FF"));
-    CArchive in(ar.Bytes(), kRegistry);
+    Archive in(ar.Bytes(), kRegistry);
     int loaded = 0;
     in.SignedWordInt(loaded);
     EXPECT_EQ(loaded, -3);
@@ -147,40 +153,40 @@ TEST(ArchiveStrings, WideFormWithLongLengthPrefixes) {
 TEST(ArchiveStrings, TruncatedStringsFail) {
     for (const char* hex : {"05 41 42", "FF", "FF 00", "FF FF FF 10 00", "FF FE FF 03 41 00", "FF FE FF FF FF FF FF FF 7F"}) {
         const auto bytes = HexBytes(hex);
-        CArchive ar(bytes, kRegistry);
+        Archive ar(bytes, kRegistry);
         try {
             ar.ReadString();
             ADD_FAILURE() << hex;
-        } catch (const CArchiveException& e) {
+        } catch (const ArchiveException& e) {
             EXPECT_EQ(e.Kind(), ArchiveError::EndOfData) << hex;
         }
     }
 }
 
 TEST(ArchiveCounts, ShortAndLongForms) {
-    CArchive ar;
+    Archive ar;
     ar.WriteCount(0);
     ar.WriteCount(65534);
     ar.WriteCount(65535);
     EXPECT_EQ(ar.Bytes(), HexBytes("00 00 FE FF FF FF FF FF 00 00"));
-    CArchive in(ar.Bytes(), kRegistry);
+    Archive in(ar.Bytes(), kRegistry);
     EXPECT_EQ(in.ReadCount(), 0u);
     EXPECT_EQ(in.ReadCount(), 65534u);
     EXPECT_EQ(in.ReadCount(), 65535u);
 }
 
 TEST(ArchiveObjects, ClassRecordOnceThenClassReferences) {
-    std::vector<std::unique_ptr<CTestItem>> items;
+    std::vector<std::unique_ptr<TestItem>> items;
     for (std::uint8_t v : {7, 8, 9}) {
-        items.push_back(std::make_unique<CTestItem>());
+        items.push_back(std::make_unique<TestItem>());
         items.back()->value = v;
     }
-    CArchive ar;
+    Archive ar;
     WriteObjectArray(ar, items);
     EXPECT_EQ(ar.Bytes(), HexBytes("03 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 07"
                                    " 01 80 08 01 80 09"));
-    CArchive in(ar.Bytes(), kRegistry);
-    std::vector<std::unique_ptr<CTestItem>> loaded;
+    Archive in(ar.Bytes(), kRegistry);
+    std::vector<std::unique_ptr<TestItem>> loaded;
     ReadObjectArray(in, loaded);
     ASSERT_EQ(loaded.size(), 3u);
     EXPECT_EQ(loaded[2]->value, 9);
@@ -188,12 +194,12 @@ TEST(ArchiveObjects, ClassRecordOnceThenClassReferences) {
 
 TEST(ArchiveObjects, SecondClassTakesTheNextFreeIndex) {
     // Class 1, object 2, class 3, object 4: a reference to the second class is 03 80.
-    std::vector<std::unique_ptr<CObject>> items;
-    items.push_back(std::make_unique<CTestItem>());
-    items.push_back(std::make_unique<COtherItem>());
-    items.push_back(std::make_unique<COtherItem>());
-    items.push_back(std::make_unique<CTestItem>());
-    CArchive ar;
+    std::vector<std::unique_ptr<Storable>> items;
+    items.push_back(std::make_unique<TestItem>());
+    items.push_back(std::make_unique<OtherItem>());
+    items.push_back(std::make_unique<OtherItem>());
+    items.push_back(std::make_unique<TestItem>());
+    Archive ar;
     WriteObjectArray(ar, items);
     EXPECT_EQ(ar.Bytes(), HexBytes("04 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 00"
                                    " FF FF 01 00 0A 00 43 4F 74 68 65 72 49 74 65 6D 00 00"
@@ -201,20 +207,20 @@ TEST(ArchiveObjects, SecondClassTakesTheNextFreeIndex) {
 }
 
 TEST(ArchiveObjects, NullAndBackReferences) {
-    CTestItem shared;
+    TestItem shared;
     shared.value = 5;
-    CLinkItem link;
+    LinkItem link;
     link.first = &shared;
     link.second = &shared;
-    CArchive ar;
+    Archive ar;
     ar.WriteObject(&link);
     ar.WriteObject(nullptr);
     // Link: class 1, object 2; item: class 3, object 4; then back-reference 04 00; null.
     EXPECT_EQ(ar.Bytes(), HexBytes("FF FF 01 00 09 00 43 4C 69 6E 6B 49 74 65 6D"
                                    " FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 05 04 00 00 00"));
-    CArchive in(ar.Bytes(), kRegistry);
-    CArchiveObject read = in.ReadObject();
-    auto* loaded = dynamic_cast<CLinkItem*>(read.created.get());
+    Archive in(ar.Bytes(), kRegistry);
+    LoadedObject read = in.ReadObject();
+    auto* loaded = dynamic_cast<LinkItem*>(read.created.get());
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->first, loaded->second);
     EXPECT_TRUE(in.ReadObject().IsNull());
@@ -222,28 +228,28 @@ TEST(ArchiveObjects, NullAndBackReferences) {
 
 TEST(ArchiveObjects, BigIndexFormsAboveThe7FFFBoundary) {
     // 0x7FFF objects of one class push the indices past the word forms.
-    std::vector<std::unique_ptr<CObject>> items;
+    std::vector<std::unique_ptr<Storable>> items;
     for (int i = 0; i < 0x7FFE; ++i)
-        items.push_back(std::make_unique<CTestItem>());
-    items.push_back(std::make_unique<COtherItem>());
-    items.push_back(std::make_unique<COtherItem>());
-    CArchive ar;
+        items.push_back(std::make_unique<TestItem>());
+    items.push_back(std::make_unique<OtherItem>());
+    items.push_back(std::make_unique<OtherItem>());
+    Archive ar;
     WriteObjectArray(ar, items);
     ar.WriteObject(items[0].get());
     ar.WriteObject(items[0x7FFF].get());
-    // Class 1, objects 2..0x7FFF; COtherItem takes 0x8000 and its object 0x8001; the next
-    // COtherItem refers to class 0x8000 as 7F FF + dword 0x80008000; the back-references
+    // Class 1, objects 2..0x7FFF; OtherItem takes 0x8000 and its object 0x8001; the next
+    // OtherItem refers to class 0x8000 as 7F FF + dword 0x80008000; the back-references
     // follow: object 2 as a word, object 0x8002 as 7F FF + dword.
     const auto& bytes = ar.Bytes();
     const std::size_t tail = bytes.size() - 16;
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + tail, bytes.end()),
               HexBytes("FF 7F 00 80 00 80 00 00 02 00 FF 7F 02 80 00 00"));
 
-    CArchive in(bytes, kRegistry);
-    std::vector<std::unique_ptr<CObject>> loaded;
+    Archive in(bytes, kRegistry);
+    std::vector<std::unique_ptr<Storable>> loaded;
     ReadObjectArray(in, loaded);
     EXPECT_EQ(loaded.size(), items.size());
-    EXPECT_NE(dynamic_cast<COtherItem*>(loaded.back().get()), nullptr);
+    EXPECT_NE(dynamic_cast<OtherItem*>(loaded.back().get()), nullptr);
     EXPECT_EQ(in.ReadObject().earlier, loaded[0].get());
     EXPECT_EQ(in.ReadObject().earlier, loaded[0x7FFF].get());
 }
@@ -268,21 +274,21 @@ TEST(ArchiveObjects, ReadingFailuresHaveDistinctKinds) {
 
 TEST(ArchiveObjects, TypedListsRefuseOtherClasses) {
     const auto bytes = HexBytes("01 00 FF FF 01 00 0A 00 43 4F 74 68 65 72 49 74 65 6D 00 00");
-    CArchive ar(bytes, kRegistry);
-    std::vector<std::unique_ptr<CTestItem>> items;
+    Archive ar(bytes, kRegistry);
+    std::vector<std::unique_ptr<TestItem>> items;
     try {
         ReadObjectArray(ar, items);
         FAIL();
-    } catch (const CArchiveException& e) {
+    } catch (const ArchiveException& e) {
         EXPECT_EQ(e.Kind(), ArchiveError::UnexpectedObject);
     }
 }
 
 TEST(ArchiveObjects, PartialListsSurviveAFailure) {
     const auto bytes = HexBytes("03 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 07 01 80 08 01");
-    CArchive ar(bytes, kRegistry);
-    std::vector<std::unique_ptr<CTestItem>> items;
-    EXPECT_THROW(ReadObjectArray(ar, items), CArchiveException);
+    Archive ar(bytes, kRegistry);
+    std::vector<std::unique_ptr<TestItem>> items;
+    EXPECT_THROW(ReadObjectArray(ar, items), ArchiveException);
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[1]->value, 8);
 }

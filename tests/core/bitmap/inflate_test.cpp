@@ -1,5 +1,5 @@
 #include "allocationprobe.h"
-#include "bitmap/inflate.h"
+#include "core/bitmap/inflate.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "allocationprobe.h"
-#include "bitmap/inflate.h"
-#include "bitmap/pngimage.h"
-#include "bitmap/renderedimage.h"
-#include "bitmap/targaimage.h"
+#include "core/bitmap/inflate.h"
+#include "core/bitmap/pngimage.h"
+#include "core/bitmap/renderedimage.h"
+#include "core/bitmap/targaimage.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>

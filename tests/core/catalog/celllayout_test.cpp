@@ -1,4 +1,4 @@
-#include "catalog/celllayout.h"
+#include "core/catalog/celllayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,20 +1,20 @@
-#include "catalog/thumbnailbatch.h"
-#include "catalog/ulvordoc.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/catalog/catalog.h"
 #include "texturefactory.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-CDIB Picture(int size, std::uint8_t value) {
-    CDIB dib;
+Bitmap Picture(int size, std::uint8_t value) {
+    Bitmap dib;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size * 3), value);
     dib.SetBits(size, size, pixels, false);
     return dib;
 }
 
-CMaterialMultipleObject Layered(const std::string& name, int layers) {
-    CMaterialMultipleObject texture;
+LayeredTexture Layered(const std::string& name, int layers) {
+    LayeredTexture texture;
     texture.SetName(name);
     for (int i = 0; i < layers; ++i)
         texture.AddLayer(MakeTexture(name + " layer " + std::to_string(i)));
@@ -31,7 +31,7 @@ std::vector<std::string> Captions(const ThumbnailBatch& batch) {
 } // namespace
 
 TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     for (const char* name : {"A", "B", "C"})
         catalog.AddTexture(MakeTexture(name));
     catalog.SetSelection(-1, 1);
@@ -46,7 +46,7 @@ TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
 }
 
 TEST(ThumbnailBatch, LayeredTextureWithBothCompositeAndLayers) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     catalog.AddTexture(Layered("L", 2));
     catalog.SetSelection(0, 1);
     ThumbnailBatch batch(catalog, true, true);
@@ -56,11 +56,11 @@ TEST(ThumbnailBatch, LayeredTextureWithBothCompositeAndLayers) {
     EXPECT_EQ(batch.Tasks()[0].width, 120);
     EXPECT_EQ(batch.Tasks()[1].width, 100);
     EXPECT_EQ(batch.Tasks()[2].height, 100);
-    EXPECT_EQ(&batch.Subject(2), static_cast<CMaterialMultipleObject&>(catalog.GetTexture(0)).GetLayer(1));
+    EXPECT_EQ(&batch.Subject(2), static_cast<LayeredTexture&>(catalog.GetTexture(0)).GetLayer(1));
 }
 
 TEST(ThumbnailBatch, LayersOnlySkipsButDeselectsSimpleTextures) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     catalog.AddTexture(MakeTexture("S1"));
     catalog.AddTexture(Layered("L", 1));
     catalog.AddTexture(MakeTexture("S2"));
@@ -75,7 +75,7 @@ TEST(ThumbnailBatch, LayersOnlySkipsButDeselectsSimpleTextures) {
 }
 
 TEST(ThumbnailBatch, PicturesArrivingOutOfOrderAreTakenInOrder) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     for (const char* name : {"A", "B", "C", "D"})
         catalog.AddTexture(MakeTexture(name));
     catalog.SetSelection(-1, 1);
@@ -95,7 +95,7 @@ TEST(ThumbnailBatch, PicturesArrivingOutOfOrderAreTakenInOrder) {
 
 TEST(ThumbnailBatch, EndingEarlyKeepsWhatCameBeforeTheStop) {
     // Stop during the second of four textures, with the fourth already rendered side by side.
-    CUlvorDoc catalog;
+    Catalog catalog;
     for (const char* name : {"A", "B", "C", "D"})
         catalog.AddTexture(MakeTexture(name));
     catalog.SetSelection(-1, 1);
@@ -109,7 +109,7 @@ TEST(ThumbnailBatch, EndingEarlyKeepsWhatCameBeforeTheStop) {
 }
 
 TEST(ThumbnailBatch, StopInTheLayersKeepsTheCompositeAndTheSelection) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     catalog.AddTexture(Layered("L", 3));
     catalog.AddTexture(MakeTexture("S"));
     catalog.SetSelection(-1, 1);
@@ -117,7 +117,7 @@ TEST(ThumbnailBatch, StopInTheLayersKeepsTheCompositeAndTheSelection) {
     batch.Complete(0, Picture(120, 1));
     batch.Complete(1, Picture(100, 2));
     batch.Finish();
-    auto& layered = static_cast<CMaterialMultipleObject&>(catalog.GetTexture(0));
+    auto& layered = static_cast<LayeredTexture&>(catalog.GetTexture(0));
     EXPECT_EQ(layered.GetThumbnailWidth(), 120);
     EXPECT_EQ(layered.GetLayer(0)->GetThumbnailWidth(), 100);
     EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 0);
@@ -125,7 +125,7 @@ TEST(ThumbnailBatch, StopInTheLayersKeepsTheCompositeAndTheSelection) {
 }
 
 TEST(ThumbnailBatch, StopBeforeTheFirstTaskStillDeselectsTexturesWithoutTasks) {
-    CUlvorDoc catalog;
+    Catalog catalog;
     catalog.AddTexture(MakeTexture("S"));
     catalog.AddTexture(Layered("L", 1));
     catalog.SetSelection(-1, 1);

@@ -1,6 +1,6 @@
-#include "color/apppalette.h"
-#include "color/namedcolor.h"
-#include "archive/archive.h"
+#include "core/color/apppalette.h"
+#include "core/color/namedcolor.h"
+#include "core/archive/archive.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +20,11 @@ TEST(AppPalette, IsTheColourCubeWithRedSlowest) {
 }
 
 TEST(NamedColor, StoredFormIsNameThenFourChannels) {
-    CNamedColor color;
+    NamedColor color;
     EXPECT_EQ(color.GetName(), "Untitled");
     EXPECT_EQ(color.GetColor(), (ColorRGBF{255, 255, 255, 0}));
-    CNamedColor teal("Teal", {0, 128, 128, 7});
-    CArchive ar;
+    NamedColor teal("Teal", {0, 128, 128, 7});
+    Archive ar;
     teal.Serialize(ar);
     EXPECT_EQ(ar.Bytes(), HexBytes("04 54 65 61 6C 00 80 80 07"));
 }

@@ -1,6 +1,6 @@
-#include "model/materialfinish.h"
-#include "model/materialmapping.h"
-#include "model/materialnormal.h"
+#include "core/model/finish.h"
+#include "core/model/pigment.h"
+#include "core/model/normal.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,11 @@ const std::string kDefaultMap = "    color_map\r\n    {\r\n"
 } // namespace
 
 TEST(PigmentText, DefaultIsAWhiteSolidColour) {
-    EXPECT_EQ(CMaterialMapping().GetSource(), kOpen + "    colour rgb<1.000,1.000,1.000>\r\n" + kClose);
+    EXPECT_EQ(Pigment().GetSource(), kOpen + "    colour rgb<1.000,1.000,1.000>\r\n" + kClose);
 }
 
 TEST(PigmentText, SolidColourIgnoresPatternSettings) {
-    CMaterialMapping p;
+    Pigment p;
     p.color = {255, 128, 0, 64};
     p.turbulence.amount = 40;
     p.phase = 20;
@@ -28,8 +28,8 @@ TEST(PigmentText, SolidColourIgnoresPatternSettings) {
 }
 
 TEST(PigmentText, MarbleWithDefaultsWritesPatternAndMapOnly) {
-    CMaterialMapping p;
-    p.pattern = CMaterialMapping::Marble;
+    Pigment p;
+    p.pattern = Pigment::Marble;
     EXPECT_EQ(p.GetSource(), kOpen + "    marble\r\n" + kDefaultMap + kClose);
 }
 
@@ -38,15 +38,15 @@ TEST(PigmentText, EveryPatternName) {
     for (std::uint8_t kind = 0; kind <= 9; ++kind) {
         if (!names[kind])
             continue;
-        CMaterialMapping p;
+        Pigment p;
         p.pattern = kind;
         EXPECT_EQ(p.GetSource(), kOpen + "    " + names[kind] + "\r\n" + kDefaultMap + kClose);
     }
 }
 
 TEST(PigmentText, GradientAxes) {
-    CMaterialMapping p;
-    p.pattern = CMaterialMapping::Gradient;
+    Pigment p;
+    p.pattern = Pigment::Gradient;
     auto axisLine = [&] { return p.GetSource().substr(kOpen.size(), p.GetSource().find("\r\n", kOpen.size()) - kOpen.size()); };
     EXPECT_EQ(axisLine(), "    gradient x");
     p.gradientX = p.gradientY = p.gradientZ = 1;
@@ -60,8 +60,8 @@ TEST(PigmentText, GradientAxes) {
 }
 
 TEST(PigmentText, PatternWithEverySetting) {
-    CMaterialMapping p;
-    p.pattern = CMaterialMapping::Agate;
+    Pigment p;
+    p.pattern = Pigment::Agate;
     p.turbulence.amount = 40;
     p.phase = 25;
     p.frequency = -2;
@@ -71,8 +71,8 @@ TEST(PigmentText, PatternWithEverySetting) {
 }
 
 TEST(PigmentText, ImageMapIgnoresMapPhaseAndFrequency) {
-    CMaterialMapping p;
-    p.pattern = CMaterialMapping::ImageMap;
+    Pigment p;
+    p.pattern = Pigment::ImageMap;
     p.image.fileType = 1;
     p.image.fileName = "bricks.tga";
     p.image.bumpSize = 9.0f;
@@ -85,7 +85,7 @@ TEST(PigmentText, ImageMapIgnoresMapPhaseAndFrequency) {
 }
 
 TEST(PigmentText, UnknownPatternKeepsTheGeneralParts) {
-    CMaterialMapping p;
+    Pigment p;
     p.pattern = 12;
     p.turbulence.amount = 50;
     p.phase = 10;
@@ -94,9 +94,9 @@ TEST(PigmentText, UnknownPatternKeepsTheGeneralParts) {
 }
 
 TEST(NormalText, KindsAndDefaults) {
-    CMaterialNormal n;
+    Normal n;
     EXPECT_EQ(n.GetSource(), "");
-    n.kind = CMaterialNormal::Bumps;
+    n.kind = Normal::Bumps;
     EXPECT_EQ(n.GetSource(), "  normal\r\n  {\r\n    bumps 0.0\r\n  }\r\n");
     const char* names[] = {"bumps", "dents", "ripples", "waves", "wrinkles"};
     n.amount = 45;
@@ -109,8 +109,8 @@ TEST(NormalText, KindsAndDefaults) {
 }
 
 TEST(NormalText, BumpMapWithTurbulencePhaseFrequencyAndTransformations) {
-    CMaterialNormal n;
-    n.kind = CMaterialNormal::BumpMap;
+    Normal n;
+    n.kind = Normal::BumpMap;
     n.image.fileName = "bumps.gif";
     n.image.bumpSize = 2.5f;
     n.turbulence.amount = 20;
@@ -125,7 +125,7 @@ TEST(NormalText, BumpMapWithTurbulencePhaseFrequencyAndTransformations) {
 }
 
 TEST(FinishText, EmptyUnlessAWrittenLineDiffers) {
-    CMaterialFinish f;
+    Finish f;
     EXPECT_EQ(f.GetSource(), "");
     f.metallic = 1;
     f.roughness = 2;
@@ -135,7 +135,7 @@ TEST(FinishText, EmptyUnlessAWrittenLineDiffers) {
 }
 
 TEST(FinishText, SpecularAndPhongLinesCarryMetallic) {
-    CMaterialFinish f;
+    Finish f;
     f.specular = 50;
     f.roughness = 2;
     f.metallic = 1;
@@ -147,7 +147,7 @@ TEST(FinishText, SpecularAndPhongLinesCarryMetallic) {
 }
 
 TEST(FinishText, EveryLineInOrder) {
-    CMaterialFinish f;
+    Finish f;
     f.ambient = 0;
     f.diffuse = 80;
     f.brilliance = 3.0f;

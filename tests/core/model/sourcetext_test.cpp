@@ -1,8 +1,8 @@
-#include "model/colormap.h"
-#include "model/imagesettings.h"
-#include "model/sourcetext.h"
-#include "model/transformations.h"
-#include "model/turbulencesettings.h"
+#include "core/model/colormap.h"
+#include "core/model/imagemap.h"
+#include "core/model/sourcetext.h"
+#include "core/model/transformations.h"
+#include "core/model/turbulence.h"
 
 #include <gtest/gtest.h>
 
@@ -62,12 +62,12 @@ TEST(SourceNumbers, PercentAndChannelScaling) {
 }
 
 TEST(TransformationText, WritesOnlyTriplesThatDifferInSourceOrder) {
-    CTransformations t;
+    Transformations t;
     EXPECT_EQ(t.GetSource(2), "");
     t.scale[2] = 2.0f;
     EXPECT_EQ(t.GetSource(2), "  scale <1.0, 1.0, 2.0>\r\n");
 
-    CTransformations moved;
+    Transformations moved;
     moved.translate = {0.5f, 0.0f, 0.0f};
     moved.rotate = {0.0f, 90.0f, 0.0f};
     moved.scale = {2.0f, 2.0f, 2.0f};
@@ -75,14 +75,14 @@ TEST(TransformationText, WritesOnlyTriplesThatDifferInSourceOrder) {
                                   "    rotate <0.0, 90.0, 0.0>\r\n"
                                   "    scale <2.0, 2.0, 2.0>\r\n");
 
-    CTransformations negativeZero;
+    Transformations negativeZero;
     negativeZero.translate = {-0.0f, 0.0f, -0.0f};
     negativeZero.rotate = {-0.0f, -0.0f, -0.0f};
     EXPECT_EQ(negativeZero.GetSource(2), "");
 }
 
 TEST(TurbulenceText, OneLineWithTheValuesThatDiffer) {
-    CTurbulenceSettings t;
+    Turbulence t;
     t.octaves = 3;
     EXPECT_EQ(t.GetSource(), ""); // no amount, no turbulence
     t.amount = 30;
@@ -93,7 +93,7 @@ TEST(TurbulenceText, OneLineWithTheValuesThatDiffer) {
 }
 
 TEST(ColorMapText, DefaultAndFilteredEntries) {
-    CColorMap map;
+    ColorMap map;
     EXPECT_EQ(map.GetSource(), "    color_map\r\n    {\r\n"
                                "      [0.00 color rgb<0.000, 0.000, 0.000>]\r\n"
                                "      [1.00 color rgb<1.000, 1.000, 1.000>]\r\n"
@@ -109,7 +109,7 @@ TEST(ColorMapText, DefaultAndFilteredEntries) {
 }
 
 TEST(ImageFileText, FileLineOnceAndOptionalLines) {
-    CImageSettings image;
+    ImageMap image;
     image.fileName = "my \"odd\" file.gif";
     EXPECT_EQ(image.GetSource(false), "      gif \"my \"odd\" file.gif\"\r\n");
     image.fileType = 1;

@@ -1,7 +1,7 @@
-#include "archive/archive.h"
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
-#include "storedclasses.h"
+#include "core/archive/archive.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "core/storedclasses.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -13,14 +13,14 @@ namespace {
 
 const std::string kWhite = "  pigment\r\n  {\r\n    colour rgb<1.000,1.000,1.000>\r\n  }\r\n";
 
-std::vector<std::uint8_t> Stored(CObject& object) {
-    CArchive ar;
+std::vector<std::uint8_t> Stored(Storable& object) {
+    Archive ar;
     object.Serialize(ar);
     return ar.Bytes();
 }
 
-CMaterialSingleObject Layer(const std::string& name, std::uint8_t red) {
-    CMaterialSingleObject layer;
+SimpleTexture Layer(const std::string& name, std::uint8_t red) {
+    SimpleTexture layer;
     layer.SetName(name);
     layer.pigment.color = {red, 0, 0, 0};
     return layer;
@@ -62,13 +62,13 @@ TEST(WrapComment, EveryLineOfAMultiLineDescriptionIsAComment) {
 }
 
 TEST(SimpleTextureSource, DefaultTexture) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled = texture\r\n{\r\n" + kWhite + "}");
     EXPECT_EQ(t.GetSource(0), kWhite);
 }
 
 TEST(SimpleTextureSource, NameWithBlanksAndDescription) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.SetName("Red Marble 2");
     t.SetDescription("A marble");
     EXPECT_EQ(t.GetName(), "Red Marble 2");
@@ -76,15 +76,15 @@ TEST(SimpleTextureSource, NameWithBlanksAndDescription) {
 }
 
 TEST(SimpleTextureSource, VeryLongNamesAreDeclaredWhole) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.SetName(std::string(300, 'n'));
     EXPECT_EQ(t.GetSource(SRC_DECLARE).substr(0, 309), "#declare " + std::string(300, 'n'));
 }
 
 TEST(SimpleTextureSource, PartsInSourceOrderWithFlags) {
-    CMaterialSingleObject t;
-    t.pigment.pattern = CMaterialMapping::Granite;
-    t.normal.kind = CMaterialNormal::Dents;
+    SimpleTexture t;
+    t.pigment.pattern = Pigment::Granite;
+    t.normal.kind = Normal::Dents;
     t.normal.amount = 30;
     t.finish.phong = 100;
     t.transformations.scale = {3, 3, 3};
@@ -99,16 +99,16 @@ TEST(SimpleTextureSource, PartsInSourceOrderWithFlags) {
 }
 
 TEST(SimpleTextureSource, SolidColourWithoutNormalDropsTextureTransformations) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.transformations.rotate = {0, 30, 0};
     EXPECT_EQ(t.GetSource(0), kWhite);
     // The normal's kind decides, even when the normal itself is left out.
-    t.normal.kind = CMaterialNormal::Bumps;
+    t.normal.kind = Normal::Bumps;
     EXPECT_EQ(t.GetSource(SRC_NO_NORMAL | SRC_NO_FINISH), kWhite + "  rotate <0.0, 30.0, 0.0>\r\n");
 }
 
 TEST(SimpleTextureSource, WriteSourceFileUsesCrLfOnly) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.SetDescription("two\nlines");
     const std::string path = (std::filesystem::temp_directory_path() / "velvane_source_test.inc").string();
     ASSERT_TRUE(t.WriteSourceFile(path));
@@ -121,7 +121,7 @@ TEST(SimpleTextureSource, WriteSourceFileUsesCrLfOnly) {
 }
 
 TEST(SimpleTextureStorage, DefaultTextureBytes) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     const auto expected = HexBytes(
         "08 55 6E 74 69 74 6C 65 64"  // name "Untitled"
         " 00"                           // description
@@ -155,9 +155,9 @@ TEST(SimpleTextureStorage, DefaultTextureBytes) {
 }
 
 TEST(SimpleTextureStorage, FinishIs28BytesAndPartsAreInStoredOrder) {
-    CMaterialFinish f;
+    Finish f;
     EXPECT_EQ(Stored(f).size(), 28u);
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.pigment.pattern = 3;
     t.finish.ambient = 0x1234;
     t.normal.amount = 0x77;
@@ -171,7 +171,7 @@ TEST(SimpleTextureStorage, FinishIs28BytesAndPartsAreInStoredOrder) {
 }
 
 TEST(SimpleTextureStorage, ThumbnailSizes) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     const std::size_t empty = Stored(t).size();
     std::vector<std::uint8_t> pixels(120 * 120 * 3, 0x5A);
     ASSERT_TRUE(t.Thumbnail().SetBits(120, 120, pixels, false));
@@ -182,7 +182,7 @@ TEST(SimpleTextureStorage, ThumbnailSizes) {
 }
 
 TEST(SimpleTextureStorage, LoadsWhatItStored) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.SetName("Gr\u00FCn \u0416");
     t.SetDescription("desc");
     t.SetPreviewShape(12);
@@ -192,8 +192,8 @@ TEST(SimpleTextureStorage, LoadsWhatItStored) {
     t.normal.reserved = {1, 2, 3};
     t.finish.phongSize = 65535;
     const auto bytes = Stored(t);
-    CArchive in(bytes, StoredClasses());
-    CMaterialSingleObject loaded;
+    Archive in(bytes, StoredClasses());
+    SimpleTexture loaded;
     loaded.Serialize(in);
     EXPECT_EQ(in.Remaining(), 0u);
     EXPECT_EQ(Stored(loaded), bytes);
@@ -205,25 +205,25 @@ TEST(SimpleTextureStorage, LoadsWhatItStored) {
 
 TEST(SimpleTextureStorage, ColourMapCountOutsideTheArraysIsRefused) {
     for (std::uint8_t count : {21, 0x80, 0xFF}) {
-        CMaterialSingleObject t;
+        SimpleTexture t;
         auto bytes = Stored(t);
         const std::size_t countAt = 9 + 1 + 4 + 1 + 11;
         ASSERT_EQ(bytes[countAt], 2);
         bytes[countAt] = count;
         bytes.resize(bytes.size() + 20 * 21); // enough data that only the count can be wrong
-        CArchive in(bytes, StoredClasses());
-        CMaterialSingleObject loaded;
+        Archive in(bytes, StoredClasses());
+        SimpleTexture loaded;
         try {
             loaded.Serialize(in);
             ADD_FAILURE() << int(count);
-        } catch (const CArchiveException& e) {
+        } catch (const ArchiveException& e) {
             EXPECT_EQ(e.Kind(), ArchiveError::BadValue);
         }
     }
 }
 
 TEST(SimpleTextureCopy, CopiesEverything) {
-    CMaterialSingleObject t;
+    SimpleTexture t;
     t.SetName("Copy me");
     t.SetPreviewShape(4);
     t.finish.crand = 0.5f;
@@ -239,19 +239,19 @@ TEST(SimpleTextureCopy, CopiesEverything) {
 }
 
 TEST(LayeredTextureSource, EmptyLayersMode) {
-    CMaterialMultipleObject t;
+    LayeredTexture t;
     t.SetDescription("Nothing yet");
     EXPECT_EQ(t.GetSource(SRC_DECLARE), "// Nothing yet\r\n#declare Untitled =\r\n");
     EXPECT_FALSE(t.IsSimple());
 }
 
 TEST(LayeredTextureSource, LayersAreTextureBlocksWithoutHeaders) {
-    CMaterialMultipleObject t;
+    LayeredTexture t;
     t.SetName("Two Coats");
-    CMaterialSingleObject bottom = Layer("Bottom", 255);
+    SimpleTexture bottom = Layer("Bottom", 255);
     bottom.SetDescription("never written");
     bottom.finish.diffuse = 70;
-    bottom.normal.kind = CMaterialNormal::Waves;
+    bottom.normal.kind = Normal::Waves;
     ASSERT_TRUE(t.AddLayer(bottom));
     ASSERT_TRUE(t.AddLayer(Layer("Top", 0)));
     const std::string bottomAll = bottom.GetSource(0);
@@ -262,8 +262,8 @@ TEST(LayeredTextureSource, LayersAreTextureBlocksWithoutHeaders) {
 }
 
 TEST(LayeredTextureSource, TilesModeNeedsExactlyTwoLayers) {
-    CMaterialMultipleObject t;
-    t.SetMode(CMaterialMultipleObject::Tiles);
+    LayeredTexture t;
+    t.SetMode(LayeredTexture::Tiles);
     t.AddLayer(Layer("A", 10));
     EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled =\r\n");
     t.AddLayer(Layer("B", 20));
@@ -278,8 +278,8 @@ TEST(LayeredTextureSource, TilesModeNeedsExactlyTwoLayers) {
 }
 
 TEST(LayeredTextureLayers, AddRemoveSetAndSwap) {
-    CMaterialMultipleObject t;
-    CMaterialSingleObject a = Layer("A", 1);
+    LayeredTexture t;
+    SimpleTexture a = Layer("A", 1);
     t.AddLayer(a);
     a.SetName("changed after adding");
     t.AddLayer(Layer("B", 2));
@@ -288,14 +288,14 @@ TEST(LayeredTextureLayers, AddRemoveSetAndSwap) {
     EXPECT_EQ(t.GetLayer(3), nullptr);
     EXPECT_EQ(t.GetLayer(-1), nullptr);
 
-    CMaterialSingleObject* b = t.GetLayer(1);
-    CMaterialSingleObject* c = t.GetLayer(2);
+    SimpleTexture* b = t.GetLayer(1);
+    SimpleTexture* c = t.GetLayer(2);
     t.SwapLayers(1, 2);
     EXPECT_EQ(t.GetLayer(1), c);
     EXPECT_EQ(t.GetLayer(2), b);
     EXPECT_EQ(b->GetName(), "B"); // both objects stay alive
 
-    auto old = t.SetLayer(0, std::make_unique<CMaterialSingleObject>(Layer("Z", 9)));
+    auto old = t.SetLayer(0, std::make_unique<SimpleTexture>(Layer("Z", 9)));
     ASSERT_TRUE(old);
     EXPECT_EQ(old->GetName(), "A");
     EXPECT_EQ(t.GetLayer(0)->GetName(), "Z");
@@ -309,11 +309,11 @@ TEST(LayeredTextureLayers, AddRemoveSetAndSwap) {
 }
 
 TEST(LayeredTextureStorage, StoredFormHoldsEachLayerWhole) {
-    CMaterialMultipleObject t;
+    LayeredTexture t;
     t.SetName("L");
     t.SetMode(1);
     t.SetPreviewShape(2);
-    CMaterialSingleObject a = Layer("A", 1);
+    SimpleTexture a = Layer("A", 1);
     std::vector<std::uint8_t> pixels(3 * 2 * 3, 0xEE);
     a.Thumbnail().SetBits(3, 2, pixels, false);
     t.AddLayer(a);
@@ -326,8 +326,8 @@ TEST(LayeredTextureStorage, StoredFormHoldsEachLayerWhole) {
     EXPECT_EQ(bytes.size(), 16 + layerA.size() + layerB.size());
     EXPECT_TRUE(std::equal(layerA.begin(), layerA.end(), bytes.begin() + 16));
 
-    CArchive in(bytes, StoredClasses());
-    CMaterialMultipleObject loaded;
+    Archive in(bytes, StoredClasses());
+    LayeredTexture loaded;
     loaded.Serialize(in);
     EXPECT_EQ(loaded.GetMode(), 1);
     ASSERT_EQ(loaded.GetLayerCount(), 2);
@@ -336,14 +336,14 @@ TEST(LayeredTextureStorage, StoredFormHoldsEachLayerWhole) {
 }
 
 TEST(LayeredTextureCopy, CopiesLayersAndScalesThemOnRequest) {
-    CMaterialMultipleObject t;
+    LayeredTexture t;
     std::vector<std::uint8_t> pixels(8 * 8 * 3, 7);
-    CMaterialSingleObject a = Layer("A", 1);
+    SimpleTexture a = Layer("A", 1);
     a.Thumbnail().SetBits(8, 8, pixels, false);
     t.AddLayer(a);
     t.Thumbnail().SetBits(8, 8, pixels, false);
     auto clone = t.Clone();
-    auto& copy = static_cast<CMaterialMultipleObject&>(*clone);
+    auto& copy = static_cast<LayeredTexture&>(*clone);
     EXPECT_NE(copy.GetLayer(0), t.GetLayer(0));
     EXPECT_EQ(Stored(copy), Stored(t));
 
@@ -354,7 +354,7 @@ TEST(LayeredTextureCopy, CopiesLayersAndScalesThemOnRequest) {
     EXPECT_EQ(copy.GetThumbnailWidth(), 2);
     EXPECT_EQ(t.GetLayer(0)->GetThumbnailWidth(), 8);
 
-    CMaterialMultipleObject assigned;
+    LayeredTexture assigned;
     assigned.AddLayer(Layer("X", 5));
     assigned = t;
     EXPECT_EQ(Stored(assigned), Stored(t));

@@ -1,5 +1,5 @@
-#include "povray/povcommand.h"
-#include "povray/povprogress.h"
+#include "core/povray/povcommand.h"
+#include "core/povray/povprogress.h"
 
 #include <gtest/gtest.h>
 

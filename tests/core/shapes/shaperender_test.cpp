@@ -1,4 +1,4 @@
-#include "shapes/builtinshapes.h"
+#include "core/shapes/builtinshapes.h"
 #include "testsupport.h"
 
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "archive/archive.h"
-#include "archive/objectarray.h"
-#include "shapes/builtinshapes.h"
-#include "shapes/customshape.h"
-#include "storedclasses.h"
+#include "core/archive/archive.h"
+#include "core/archive/objectarray.h"
+#include "core/shapes/builtinshapes.h"
+#include "core/shapes/customshape.h"
+#include "core/storedclasses.h"
 #include "testsupport.h"
 
 #include <cstdlib>
@@ -34,14 +34,14 @@ const std::string kDefaultSource =
     Lines({"sphere { <0, 0, 0>, 4", "  texture {%%TEXTURE_NAME%%}", "}", "",
            "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}"});
 
-std::vector<std::uint8_t> Stored(const CObject& object) {
-    CArchive ar;
+std::vector<std::uint8_t> Stored(const Storable& object) {
+    Archive ar;
     ar.WriteObject(&object);
     return ar.Bytes();
 }
 
-const std::string& Source(const CPreviewShape& shape) {
-    return dynamic_cast<const CCustomShape&>(shape).GetSource();
+const std::string& Source(const PreviewShape& shape) {
+    return dynamic_cast<const CustomShape&>(shape).GetSource();
 }
 
 } // namespace
@@ -57,7 +57,7 @@ TEST(ShapeText, ReplaceAllScansLeftToRightWithoutRescanning) {
 }
 
 TEST(ShapeText, SceneNamesTheDeclaredIdentifierAtEveryPlaceholder) {
-    CCustomShape shape;
+    CustomShape shape;
     EXPECT_EQ(shape.GetName(), "Sphere");
     EXPECT_EQ(shape.GetDescription(), "Clear sphere with one light source");
     EXPECT_EQ(shape.GetSource(), kDefaultSource);
@@ -68,11 +68,11 @@ TEST(ShapeText, SceneNamesTheDeclaredIdentifierAtEveryPlaceholder) {
     EXPECT_EQ(shape.GetSceneSource(" a  b "), "_a__b_ x _a__b_%%TEXTURE_NAME%");
     shape.SetSource("sphere { 0, 1 }\r\n");
     EXPECT_EQ(shape.GetSceneSource("My Wood"), "sphere { 0, 1 }\r\n");
-    EXPECT_EQ(CPreviewShape().GetSceneSource("My Wood"), "This is not a shape!");
+    EXPECT_EQ(PreviewShape().GetSceneSource("My Wood"), "This is not a shape!");
 }
 
 TEST(ShapeText, LacksIncludeOnlyWhenThePlaceholderIsUsedWithoutTheExactInclude) {
-    CCustomShape shape;
+    CustomShape shape;
     EXPECT_FALSE(shape.LacksInclude());
     shape.SetSource("texture {%%TEXTURE_NAME%%}");
     EXPECT_TRUE(shape.LacksInclude());
@@ -82,36 +82,36 @@ TEST(ShapeText, LacksIncludeOnlyWhenThePlaceholderIsUsedWithoutTheExactInclude) 
     EXPECT_FALSE(shape.LacksInclude());
     shape.SetSource("texture {%%TEXTURE_NAME%%} // temptx$$.!!!");
     EXPECT_FALSE(shape.LacksInclude());
-    EXPECT_FALSE(CPreviewShape().LacksInclude());
+    EXPECT_FALSE(PreviewShape().LacksInclude());
 }
 
 TEST(ShapeStorage, StoredFormsByteForByteAndReadBack) {
-    CCustomShape custom;
+    CustomShape custom;
     custom.SetDescription("d");
     custom.SetSource("s\r\n");
     EXPECT_EQ(ToHex(Stored(custom)),
               ToHex(HexBytes("FF FF 01 00 0C 00 43 43 75 73 74 6F 6D 53 68 61 70 65"
                              "06 53 70 68 65 72 65 01 64 03 73 0D 0A")));
-    CPreviewShape base;
+    PreviewShape base;
     base.SetName("N");
     EXPECT_EQ(ToHex(Stored(base)),
               ToHex(HexBytes("FF FF 01 00 0D 00 43 50 72 65 76 69 65 77 53 68 61 70 65 01 4E 00")));
     // The default's 338-character source takes the long length form FF 52 01.
-    const auto bytes = Stored(CCustomShape());
+    const auto bytes = Stored(CustomShape());
     ASSERT_EQ(bytes.size(), 60u + 3 + 338);
     EXPECT_EQ(ToHex({bytes.begin() + 60, bytes.begin() + 66}), "FF 52 01 2F 2F 20");
 
-    std::vector<std::unique_ptr<CPreviewShape>> shapes;
-    shapes.push_back(std::make_unique<CPreviewShape>(base));
-    shapes.push_back(std::make_unique<CCustomShape>(custom));
-    CArchive out;
+    std::vector<std::unique_ptr<PreviewShape>> shapes;
+    shapes.push_back(std::make_unique<PreviewShape>(base));
+    shapes.push_back(std::make_unique<CustomShape>(custom));
+    Archive out;
     WriteObjectArray(out, shapes);
-    CArchive in(out.Bytes(), StoredClasses());
-    std::vector<std::unique_ptr<CPreviewShape>> loaded;
+    Archive in(out.Bytes(), StoredClasses());
+    std::vector<std::unique_ptr<PreviewShape>> loaded;
     ReadObjectArray(in, loaded);
     EXPECT_EQ(in.Remaining(), 0u);
     ASSERT_EQ(loaded.size(), 2u);
-    EXPECT_EQ(&loaded[0]->GetRuntimeClass(), &CPreviewShape::classRecord);
+    EXPECT_EQ(&loaded[0]->GetRuntimeClass(), &PreviewShape::classRecord);
     EXPECT_EQ(loaded[0]->GetName(), "N");
     EXPECT_EQ(loaded[1]->GetDescription(), "d");
     EXPECT_EQ(Source(*loaded[1]), "s\r\n");
@@ -121,7 +121,7 @@ TEST(ShapeStorage, BuiltinShapeFileMatchesTheResourceAndTheTable) {
     const auto embedded = BuiltinShapeFile();
     const std::vector<std::uint8_t> file(embedded.begin(), embedded.end());
     EXPECT_EQ(file, ReadFileBytes(std::string(VELVANE_SOURCE_DIR) + "/resources/shapes.dat"));
-    CArchive out;
+    Archive out;
     WriteObjectArray(out, BuiltinShapes());
     EXPECT_EQ(out.Bytes(), file) << "regenerate with tests/tools/makeshapes";
     const auto head = HexBytes(
@@ -136,8 +136,8 @@ TEST(ShapeStorage, BuiltinShapeFileMatchesTheResourceAndTheTable) {
             file[i - 1] == '}' && file[i] == 0x01 && file[i + 1] == 0x80 && file[i + 2] < 0x20;
     EXPECT_EQ(references, 32u);
 
-    CArchive in(embedded, StoredClasses());
-    std::vector<std::unique_ptr<CPreviewShape>> loaded;
+    Archive in(embedded, StoredClasses());
+    std::vector<std::unique_ptr<PreviewShape>> loaded;
     ReadObjectArray(in, loaded);
     EXPECT_EQ(in.Remaining(), 0u);
     const std::string room = " in a room with a checker floor and a checker back wall.";
@@ -174,10 +174,10 @@ TEST(ShapeStorage, WriteSceneWritesTheExactBytesAndReportsFailure) {
     const std::filesystem::path folder = pattern;
     const std::string path = (folder / "temppv$$.!!!").string();
     std::ofstream(path, std::ios::binary) << std::string(2000, 'x');
-    const CCustomShape shape;
+    const CustomShape shape;
     ASSERT_TRUE(shape.WriteScene(path, "My Wood"));
     EXPECT_EQ(ReadFileText(path), shape.GetSceneSource("My Wood"));
-    ASSERT_TRUE(CPreviewShape().WriteScene(path, "My Wood"));
+    ASSERT_TRUE(PreviewShape().WriteScene(path, "My Wood"));
     EXPECT_EQ(ReadFileText(path), "This is not a shape!");
     EXPECT_FALSE(shape.WriteScene((folder / "missing" / "scene.pov").string(), "My Wood"));
     EXPECT_FALSE(shape.WriteScene(folder.string(), "My Wood"));

@@ -1,7 +1,7 @@
-#include "model/materialmultipleobject.h"
-#include "model/materialsingleobject.h"
-#include "texmap/texturemapscene.h"
-#include "texmap/tiling.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "core/texmap/texturemapscene.h"
+#include "core/texmap/tiling.h"
 
 #include <gtest/gtest.h>
 
@@ -82,16 +82,16 @@ TEST(TextureMapScene, ReplacesOnlyTheFirstPlaceholder) {
 }
 
 TEST(FlatFinish, ReplacesTheFinishOfCopiesAndOfEveryLayer) {
-    CMaterialSingleObject simple;
+    SimpleTexture simple;
     simple.finish.phong = 80;
     simple.finish.crand = 0.3f;
     simple.finish.refraction = 1;
     ApplyFlatFinish(simple, 100);
     EXPECT_EQ(simple.finish.GetSource(), "  finish {\r\n    ambient 1.0\r\n    diffuse 0.0\r\n  }\r\n");
 
-    CMaterialMultipleObject layered;
+    LayeredTexture layered;
     layered.AddLayer(simple);
-    CMaterialSingleObject shiny;
+    SimpleTexture shiny;
     shiny.finish.reflection = 50;
     layered.AddLayer(shiny);
     ApplyFlatFinish(layered, 0);

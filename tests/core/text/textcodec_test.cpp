@@ -1,4 +1,4 @@
-#include "text/textcodec.h"
+#include "core/text/textcodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/archive/storable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+/// The Windows bitmap information header as the bitmap holds it (40 bytes on disk).
+struct BitmapInfoHeader {
+    std::uint32_t size = 40;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint16_t planes = 1;
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t sizeImage = 0;
+    std::int32_t xPelsPerMeter = 2000;
+    std::int32_t yPelsPerMeter = 2000;
+    std::uint32_t clrUsed = 0;
+    std::uint32_t clrImportant = 0;
+};
+
+/// Outcome of reading a BMP file; the texts are the ones shown to the user.
+struct BmpReadResult {
+    enum Status { Ok, CannotOpen, WrongFormat, Damaged };
+    Status status = Ok;
+
+    explicit operator bool() const { return status == Ok; }
+    /// The message box text for a failure ("Cannot open specified file!", ...), empty on success.
+    std::string Message() const;
+    /// The message box caption for a failure ("IO Error", "File Format Error").
+    std::string Caption() const;
+};
+
+/// A 24-bit device-independent bitmap: rows bottom first, 3 bytes per pixel in the order blue,
+/// green, red, each row padded to a multiple of 4 bytes. Thumbnails, previews and texture maps.
+class Bitmap : public Storable {
+    DECLARE_SERIAL(Bitmap)
+public:
+    Bitmap() = default;
+    /// Copies the size and, when there are any, the pixels; the header starts fresh.
+    Bitmap(const Bitmap& other);
+    Bitmap& operator=(const Bitmap& other);
+    /// Moving leaves the source as a new, empty bitmap without pixels.
+    Bitmap(Bitmap&&) noexcept;
+    Bitmap& operator=(Bitmap&&) noexcept;
+
+    /// Bytes per stored row for a given width: 3 * width rounded up to a multiple of 4.
+    static std::size_t Stride(std::int32_t width);
+
+    std::int32_t Width() const { return m_width; }
+    std::int32_t Height() const { return m_height; }
+    bool IsEmpty() const { return m_width == 0 && m_height == 0; }
+    bool HasBits() const { return m_hasBits; }
+    /// The held rows, bottom row first, Stride(Width()) bytes each.
+    std::span<const std::uint8_t> Bits() const { return m_bits; }
+    std::span<std::uint8_t> Bits() { return m_bits; }
+    const BitmapInfoHeader& Header() const { return m_header; }
+
+    /// Takes the source's size and a copy of its pixels (no pixels when it has none).
+    void Assign(const Bitmap& source);
+    /// Fills the bitmap from rows given top row first: packed (3 * width bytes each) or padded
+    /// (Stride(width) bytes each). Returns false, leaving the bitmap unchanged, when the size is
+    /// negative, too large to allocate, or `rows` is shorter than the size needs.
+    bool SetBits(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> rows,
+                 bool paddedRows);
+    /// Writes the pixels as packed rows (3 * width bytes each) in the held order, bottom first.
+    void CopyBitsTo(std::span<std::uint8_t> destination) const;
+    /// Frees the pixels and leaves an empty bitmap with a one-byte placeholder buffer.
+    void Clear();
+    /// Nearest-neighbour scaling. False only when there is no pixel buffer.
+    bool Resize(std::int32_t newWidth, std::int32_t newHeight);
+
+    /// Stored form: word width, word height, then the rows exactly as held.
+    void Serialize(Archive& ar) override;
+
+    /// Reads a 24-bit uncompressed BMP file from memory; on failure the bitmap is unchanged.
+    BmpReadResult ReadBMP(std::span<const std::uint8_t> file);
+    /// Reads a BMP file from disk.
+    BmpReadResult ReadBMP(const std::string& path);
+    /// The BMP file form of the bitmap: 14-byte file header, 40-byte info header, the rows.
+    std::vector<std::uint8_t> ToBMP() const;
+    /// Writes the BMP file form into a storing archive; does nothing on a loading archive.
+    void WriteBMP(Archive& ar) const;
+
+private:
+    std::int32_t m_width = 0;
+    std::int32_t m_height = 0;
+    std::vector<std::uint8_t> m_bits;
+    bool m_hasBits = false;
+    BitmapInfoHeader m_header;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/archive/archive.h"
+#include "core/model/texture.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+/// A catalog: the ordered textures of a .vlv file, the selection the catalog window shows,
+/// the thumbnail size and the modified flag. The catalog owns its textures.
+class Catalog {
+public:
+    static constexpr int kThumbnailWidth = 120;
+    static constexpr int kThumbnailHeight = 120;
+
+    int GetCount() const { return static_cast<int>(m_textures.size()); }
+    /// The texture at `index` (0 to GetCount() - 1).
+    Texture& GetTexture(int index) { return *m_textures.at(static_cast<std::size_t>(index)); }
+    const Texture& GetTexture(int index) const {
+        return *m_textures.at(static_cast<std::size_t>(index));
+    }
+
+    /// Appends a copy of `texture`; the caller keeps its own object. Marks the catalog modified.
+    void AddTexture(const Texture& texture);
+    /// Appends `texture` itself. Marks the catalog modified.
+    void AddTexture(std::unique_ptr<Texture> texture);
+    /// Destroys the texture at `index` when it exists; later textures move down by one. The
+    /// selection flags are not shifted: callers that remove several walk them by former position.
+    void RemoveTexture(int index);
+    /// Removes every selected texture and clears the selection; returns how many went.
+    int RemoveSelectedTextures();
+    /// Puts `texture` in the place of the one at `index`. Marks the catalog modified.
+    void ReplaceTexture(int index, std::unique_ptr<Texture> texture);
+    /// Destroys every texture, last first. The selection flags are left as they are.
+    void DeleteContents();
+
+    /// Index -1 sets every texture's flag; otherwise state 1 selects, anything else deselects.
+    void SetSelection(int index, int state);
+    bool IsSelected(int index) const;
+    int GetSelectedCount() const { return m_selectedCount; }
+    /// The index of the only selected texture, or -1 unless exactly one is selected.
+    int GetSingleSelection() const;
+    std::vector<int> GetSelectedIndices() const;
+
+    int GetThumbnailWidth() const { return kThumbnailWidth; }
+    int GetThumbnailHeight() const { return kThumbnailHeight; }
+
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+
+    /// Byte 0x01, then the textures as an object array.
+    void Serialize(Archive& ar);
+    /// The catalog file's bytes.
+    std::vector<std::uint8_t> Save() const;
+    /// Streams the catalog file's bytes to `sink`.
+    void Save(ArchiveSink& sink) const;
+    /// Reads a catalog file. On success the textures are replaced, nothing is selected and the
+    /// catalog is not modified; on failure the catalog is left exactly as it was.
+    std::optional<ArchiveError> Load(std::span<const std::uint8_t> file);
+    /// The same, reading the file's bytes from `source` a block at a time.
+    std::optional<ArchiveError> Load(ArchiveSource& source);
+
+private:
+    using TextureList = std::vector<std::unique_ptr<Texture>>;
+    static TextureList ReadTextures(Archive& ar);
+    void ClearFlagAt(std::size_t index);
+
+    TextureList m_textures;
+    std::vector<std::uint8_t> m_selected; ///< one flag per index; grows with the list
+    int m_selectedCount = 0;
+    bool m_modified = false;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/archive/storable.h"
+
+#include <string>
+
+/// A named index of refraction, one entry of the refraction presets ("iorvalue.dat").
+class IorPreset : public Storable {
+    DECLARE_SERIAL(IorPreset)
+public:
+    IorPreset() = default;
+    IorPreset(std::string description, float value) : m_description(std::move(description)), m_value(value) {}
+
+    const std::string& GetDescription() const { return m_description; }
+    void SetDescription(std::string description) { m_description = std::move(description); }
+    float GetValue() const { return m_value; }
+    void SetValue(float value) { m_value = value; }
+
+    /// Stored form: the description, then the value as a float.
+    void Serialize(Archive& ar) override;
+
+private:
+    std::string m_description;
+    float m_value = 1.0f;
+};

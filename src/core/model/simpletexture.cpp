@@ -1,0 +1,41 @@
+#include "core/model/simpletexture.h"
+
+#include "core/archive/archive.h"
+
+IMPLEMENT_SERIAL(SimpleTexture, 1)
+
+std::unique_ptr<Texture> SimpleTexture::Clone() const {
+    return std::make_unique<SimpleTexture>(*this);
+}
+
+bool SimpleTexture::ScaleThumbnail(int width, int height, bool /*layersToo*/) {
+    return m_thumbnail.Resize(width, height);
+}
+
+std::string SimpleTexture::GetSource(unsigned flags) const {
+    std::string text;
+    if (flags & SRC_DECLARE)
+        text += DeclarationComment() + "#declare " + DeclaredIdentifier(m_name) + " = texture\r\n{\r\n";
+    text += pigment.GetSource();
+    if (!(flags & SRC_NO_NORMAL))
+        text += normal.GetSource();
+    if (!(flags & SRC_NO_FINISH))
+        text += finish.GetSource();
+    // A plain solid colour without a normal has nothing for texture-level transformations to move.
+    if (pigment.pattern != Pigment::SolidColor || normal.kind != Normal::None)
+        text += transformations.GetSource(2);
+    if (flags & SRC_DECLARE)
+        text += "}";
+    return text;
+}
+
+void SimpleTexture::Serialize(Archive& ar) {
+    ar.String(m_name);
+    ar.String(m_description);
+    m_thumbnail.Serialize(ar);
+    ar.Byte(m_previewShape);
+    pigment.Serialize(ar);
+    finish.Serialize(ar);
+    normal.Serialize(ar);
+    transformations.Serialize(ar);
+}

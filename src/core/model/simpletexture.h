@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/model/finish.h"
+#include "core/model/pigment.h"
+#include "core/model/normal.h"
+#include "core/model/texture.h"
+#include "core/model/transformations.h"
+
+/// A simple texture: one pigment, normal, finish and a set of transformations.
+class SimpleTexture : public Texture {
+    DECLARE_SERIAL(SimpleTexture)
+public:
+    SimpleTexture() = default;
+    SimpleTexture(const SimpleTexture&) = default;
+    SimpleTexture& operator=(const SimpleTexture&) = default;
+
+    bool IsSimple() const override { return true; }
+    std::unique_ptr<Texture> Clone() const override;
+    bool ScaleThumbnail(int width, int height, bool layersToo) override;
+    /// The "#declare NAME = texture { ... }" text (with SRC_DECLARE) or just the blocks.
+    std::string GetSource(unsigned flags) const override;
+    /// Stored form: name, description, thumbnail, preview shape, pigment, finish, normal,
+    /// transformations.
+    void Serialize(Archive& ar) override;
+
+    Pigment pigment;
+    Finish finish;
+    Normal normal;
+    Transformations transformations;
+};

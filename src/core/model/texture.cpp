@@ -1,0 +1,82 @@
+#include "core/model/texture.h"
+
+#include "core/text/textcodec.h"
+
+#include <algorithm>
+#include <fstream>
+#include <vector>
+
+bool Texture::WriteSourceFile(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    const std::string text = GetSource(SRC_DECLARE);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+std::string Texture::DeclarationComment() const { return WrapComment(m_description); }
+
+std::string DeclaredIdentifier(std::string_view name) {
+    std::string identifier(name);
+    std::replace(identifier.begin(), identifier.end(), ' ', '_');
+    return identifier;
+}
+
+namespace {
+
+bool IsLeadingSpace(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; }
+
+void WrapLine(std::u32string_view line, std::size_t width, std::string& out) {
+    std::size_t start = 0;
+    while (start < line.size()) {
+        std::size_t end;
+        std::size_t next;
+        if (line.size() - start <= width) {
+            end = next = line.size();
+        } else {
+            std::size_t blank = start + width;
+            while (blank > start && line[blank] != U' ')
+                --blank;
+            if (blank > start) {
+                end = next = blank;
+            } else {
+                end = next = start + width;
+            }
+        }
+        std::size_t first = start;
+        while (first < end && IsLeadingSpace(line[first]))
+            ++first;
+        out += "// " + EncodeUtf8(line.substr(first, end - first)) + "\r\n";
+        start = next;
+    }
+}
+
+} // namespace
+
+std::string WrapComment(std::string_view text, std::size_t width) {
+    const std::u32string all = DecodeUtf8(text);
+    std::vector<std::u32string_view> lines;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i] != U'\r' && all[i] != U'\n')
+            continue;
+        lines.emplace_back(all.data() + begin, i - begin);
+        if (all[i] == U'\r' && i + 1 < all.size() && all[i + 1] == U'\n')
+            ++i;
+        begin = i + 1;
+    }
+    // A final line break closes the last line rather than opening an empty one.
+    if (begin < all.size())
+        lines.emplace_back(all.data() + begin, all.size() - begin);
+
+    std::string out;
+    for (std::u32string_view line : lines) {
+        if (line.empty())
+            out += "// \r\n";
+        else
+            WrapLine(line, width, out);
+    }
+    return out;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/archive/storable.h"
+#include "core/bitmap/bitmap.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+/// Source-writing flags for GetSource; other bits are ignored.
+enum SourceFlags : unsigned {
+    SRC_DECLARE = 0x0001,   ///< description comment, "#declare" header and closing brace
+    SRC_NO_FINISH = 0x0010, ///< leave the finish out
+    SRC_NO_NORMAL = 0x0100, ///< leave the normal out
+};
+
+/// A texture of a catalog: simple (SimpleTexture) or layered (LayeredTexture).
+/// Both carry a name, a description, a preview-shape index and a thumbnail.
+class Texture : public Storable {
+public:
+    virtual bool IsSimple() const = 0;
+    /// A full copy of the texture, thumbnails and layers included.
+    virtual std::unique_ptr<Texture> Clone() const = 0;
+    /// Scales the thumbnail (and with `layersToo` the layers' thumbnails first).
+    virtual bool ScaleThumbnail(int width, int height, bool layersToo) = 0;
+    virtual std::string GetSource(unsigned flags) const = 0;
+
+    /// Writes GetSource(SRC_DECLARE) to the file, replacing it; false when it cannot be written.
+    bool WriteSourceFile(const std::string& path) const;
+
+    int GetThumbnailWidth() const { return m_thumbnail.Width(); }
+    int GetThumbnailHeight() const { return m_thumbnail.Height(); }
+    const Bitmap& Thumbnail() const { return m_thumbnail; }
+    Bitmap& Thumbnail() { return m_thumbnail; }
+
+    std::uint8_t GetPreviewShape() const { return m_previewShape; }
+    void SetPreviewShape(std::uint8_t shape) { m_previewShape = shape; }
+    const std::string& GetName() const { return m_name; }
+    void SetName(std::string name) { m_name = std::move(name); }
+    const std::string& GetDescription() const { return m_description; }
+    void SetDescription(std::string description) { m_description = std::move(description); }
+
+protected:
+    Texture() = default;
+    Texture(const Texture&) = default;
+    Texture& operator=(const Texture&) = default;
+
+    /// The description comment and the declared identifier, shared by both kinds' headers.
+    std::string DeclarationComment() const;
+
+    Bitmap m_thumbnail;
+    std::string m_name = "Untitled";
+    std::string m_description;
+    std::uint8_t m_previewShape = 0;
+};
+
+/// The identifier a texture is declared under: its name with every blank made '_'.
+std::string DeclaredIdentifier(std::string_view name);
+
+/// The description as "// " comment lines of at most `width` characters, CR LF after each.
+/// Each line of a multi-line description is wrapped on its own, so no text escapes the comment.
+std::string WrapComment(std::string_view text, std::size_t width = 60);

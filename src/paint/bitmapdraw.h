@@ -1,0 +1,18 @@
+#pragma once
+
+class Bitmap;
+class QPainter;
+
+/// How bitmaps reach the screen, chosen by the "Use Video For Windows" setting: through a
+/// display-ready pixmap (the video route, 1, the default), or by drawing the bitmap's pixels
+/// directly (0). Both draw the bitmap 1:1 with its top-left corner at the given point.
+enum class BitmapDrawRoute { Direct = 0, Video = 1 };
+
+/// Draws the bitmap at (x, y). Returns false, drawing nothing, for an empty bitmap, which tells
+/// the caller to show something else ("Not Rendered").
+bool DrawBitmap(QPainter& painter, const Bitmap& dib, int x, int y, BitmapDrawRoute route);
+
+/// The route a "Use Video For Windows" value stands for.
+inline BitmapDrawRoute RouteFor(int useVideoForWindows) {
+    return useVideoForWindows == 1 ? BitmapDrawRoute::Video : BitmapDrawRoute::Direct;
+}

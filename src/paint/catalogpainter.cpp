@@ -1,0 +1,103 @@
+#include "paint/catalogpainter.h"
+
+#include "core/catalog/catalog.h"
+#include "paint/bitmapimage.h"
+#include "core/model/texture.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+
+/// Text drawn the way the grid draws it: the rectangle filled with the text background, the
+/// text starting at (x, y) as its top-left corner, and nothing outside the rectangle.
+void DrawOpaqueText(QPainter& painter, const QRect& clip, int x, int y, const QString& text, const QColor& background) {
+    painter.save();
+    painter.setClipRect(clip, Qt::IntersectClip);
+    painter.fillRect(clip, background);
+    painter.setPen(Qt::black);
+    painter.drawText(x, y + painter.fontMetrics().ascent(), text);
+    painter.restore();
+}
+
+} // namespace
+
+void DrawGridLine(QPainter& painter, int x1, int y1, int x2, int y2) {
+    if (x1 == x2 && y1 == y2)
+        return;
+    // Stop one pixel short of the end point.
+    const int endX = x2 - (x2 > x1 ? 1 : x2 < x1 ? -1 : 0);
+    const int endY = y2 - (y2 > y1 ? 1 : y2 < y1 ? -1 : 0);
+    painter.drawLine(x1, y1, endX, endY);
+}
+
+CellLayout CatalogPainter::Layout(int clientWidth) const {
+    return ComputeCellLayout(m_catalog.GetCount(), m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight(),
+                             clientWidth);
+}
+
+void CatalogPainter::Paint(QPainter& painter, const QRect& area, int clientWidth) const {
+    painter.fillRect(area, kBackground);
+    if (m_catalog.GetCount() == 0)
+        return;
+    const CellLayout layout = Layout(clientWidth);
+    const auto [first, last] = layout.IndicesMeeting(area.top(), area.bottom() + 1);
+    for (int i = first; i < last; ++i)
+        PaintCell(painter, layout, i);
+}
+
+void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int index) const {
+    const Texture& texture = m_catalog.GetTexture(index);
+    const int w = m_catalog.GetThumbnailWidth();
+    const int h = m_catalog.GetThumbnailHeight();
+    const CellRect cell = layout.Cell(index);
+    const int x = cell.left + (cell.right - cell.left - w) / 2;
+    const int y = cell.top + 10;
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QString name = QString::fromStdString(texture.GetName());
+    const int tw = metrics.horizontalAdvance(name);
+    const int th = metrics.height();
+    const int ye = y + h + th + 5;
+    const bool selected = m_catalog.IsSelected(index);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (selected)
+        painter.fillRect(QRect(QPoint(cell.left, cell.top), QPoint(cell.right - 1, cell.bottom - 1)), kSelection);
+
+    if (!DrawBitmap(painter, texture.Thumbnail(), x, y, m_route)) {
+        const QString text = QString::fromLatin1(kNotRendered);
+        const int nw = metrics.horizontalAdvance(text);
+        const int nh = metrics.height();
+        const QRect clip(QPoint(x + 2, y + h / 2 - nh / 2), QPoint(x + w - 2 - 1, y + h / 2 + nh / 2 - 1));
+        DrawOpaqueText(painter, clip, x + w / 2 - nw / 2, y + h / 2 - nh / 2, text,
+                       selected ? kSelection : kTextBackground);
+    }
+
+    const QPen shadow(kShadow, 1);
+    const QPen highlight(kHighlight, 1);
+    if (selected) {
+        painter.setPen(highlight);
+        DrawGridLine(painter, x - 1, y - 1, x + w, y - 1);
+        DrawGridLine(painter, x - 1, y - 1, x - 1, y + h);
+        DrawGridLine(painter, x - 1, y + h + 4, x + w + 1, y + h + 4);
+        DrawGridLine(painter, x - 1, y + h + 4, x - 1, ye);
+        painter.setPen(shadow);
+        DrawGridLine(painter, x + w, y + h, x + w, y - 1);
+        DrawGridLine(painter, x + w, y + h, x - 1, y + h);
+        DrawGridLine(painter, x + w, ye, x + w, y + h + 4);
+        DrawGridLine(painter, x + w, ye, x - 2, ye);
+    } else {
+        painter.setPen(shadow);
+        DrawGridLine(painter, x - 1, y - 1, x + w, y - 1);
+        DrawGridLine(painter, x - 1, y - 1, x - 1, y + h);
+        painter.setPen(highlight);
+        DrawGridLine(painter, x + w, y + h, x + w, y - 1);
+        DrawGridLine(painter, x + w, y + h, x - 1, y + h);
+    }
+
+    // The name, centred under the thumbnail; a long name shows its middle.
+    const QRect nameRect(QPoint(x, y + h + 5), QPoint(x + w - 1, y + h + th + 5 - 1));
+    DrawOpaqueText(painter, nameRect, x + w / 2 - tw / 2, y + h + 5, name, kTextBackground);
+    painter.restore();
+}

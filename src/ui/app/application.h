@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ui/app/appservices.h"
+#include "core/color/apppalette.h"
+#include "render/files/sidefiles.h"
+#include "render/settings/programsettings.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class MainWindow;
+class QSettings;
+
+/// How the program starts.
+struct StartupOptions {
+    /// False when nobody can answer: no Preferences at first start, no start-up notice.
+    bool interactive = true;
+};
+
+/// The application: its settings, the shared lists (preview shapes, named colours, copied
+/// textures), the two document kinds and the main window, with the start-up and shut-down
+/// sequences and the application commands New, Open, Preferences and About.
+class Application : public QObject, public AppServices {
+    Q_OBJECT
+public:
+    Application();
+    ~Application() override;
+
+    /// Starts the program: settings (and the Preferences when no program directory or POV-Ray
+    /// is set), palette, recent files, document kinds, the main window where it was left, the
+    /// optional start-up notice, the preview shapes and named colours; then opens `files`.
+    bool Startup(const QStringList& files, StartupOptions options = {});
+
+    MainWindow& Frame() { return *m_frame; }
+    ShapeList& Shapes() { return m_shapes; }
+    NamedColorList& NamedColors() { return m_namedColors; }
+    const AppPalette& Palette() const { return m_palette; }
+    const std::vector<std::unique_ptr<Document>>& Documents() const { return m_documents; }
+    /// Installs the texture editors (the edit sheet and the layered texture dialog).
+    void SetEditors(TextureEditors* editors);
+
+    // Application commands.
+    void OnFileNew();
+    void OnFileOpen();
+    void OnPreferences();
+    void OnAbout();
+    /// Opens a catalog or texture map (by extension), or brings it forward when it is open.
+    Document* OpenDocumentFile(const QString& path);
+    /// Opens one more window on a document (Window > New Window).
+    void OpenAnotherWindow(Document& document);
+    /// Closes a document with all its windows, offering to save it first. False when it stays.
+    bool CloseDocument(Document& document);
+    /// Offers to save every modified document and closes them all; false when the user cancels.
+    bool CloseAllDocuments();
+    /// The frame is closing: placement, settings and named colours are written.
+    void OnFrameClosing();
+
+    // AppServices.
+    ProgramSettings& Settings() override { return m_settings; }
+    void SaveSettings() override;
+    PovRayRunner& Runner() override { return *m_runner; }
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override;
+    TextureCopyList& CopyList() override { return m_copyList; }
+    DocumentTemplate& CatalogTemplate() override { return *m_catalogTemplate; }
+    DocumentTemplate& TextureMapTemplate() override { return *m_textureMapTemplate; }
+    Document* NewDocument(DocumentTemplate& kind) override;
+    void ShowHelp(int context) override;
+    TextureEditors* Editors() override { return m_editors; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ShowNotice(const SideFileNotice& notice);
+    void ShowStartupNotice();
+    Document* AddDocument(std::unique_ptr<Document> document);
+    void ForgetDocument(Document* document);
+
+    ProgramSettings m_settings;
+    AppPalette m_palette{};
+    ShapeList m_shapes;
+    NamedColorList m_namedColors;
+    TextureCopyList m_copyList;
+    std::unique_ptr<PovRayRunner> m_runner;
+    std::unique_ptr<DocumentTemplate> m_catalogTemplate;
+    std::unique_ptr<DocumentTemplate> m_textureMapTemplate;
+    std::vector<std::unique_ptr<Document>> m_documents;
+    std::unique_ptr<MainWindow> m_frame;
+    TextureEditors* m_editors = nullptr;
+    bool m_closing = false;
+};

@@ -1,0 +1,270 @@
+#include "ui/dialogs/preferencesdialog.h"
+
+#include "ui/app/appservices.h"
+#include "ui/framework/prompts.h"
+#include "core/model/simpletexture.h"
+#include "core/model/sourcetext.h"
+#include "render/povray/povrayrunner.h"
+#include "render/povray/povversion.h"
+#include "render/povray/renderprogress.h"
+#include "render/settings/programsettings.h"
+#include "core/shapes/shapelist.h"
+#include "ui/dialogs/validation.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kTitle = "Velvane";
+constexpr float kMinimumThreshold = 0.0f;
+constexpr float kMaximumThreshold = 3.0f;
+constexpr int kMaximumParallelRenders = 16;
+constexpr int kTestImageSize = 32;
+constexpr int kVersionTimeoutMs = 10000;
+
+} // namespace
+
+PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(QStringLiteral("Settings"));
+
+    m_programDirectory = new QLineEdit(this);
+    m_programDirectory->setObjectName(QStringLiteral("programDirectoryEdit"));
+    auto* directoryLabel = new QLabel(QStringLiteral("Program &Directory"), this);
+    directoryLabel->setBuddy(m_programDirectory);
+
+    m_executable = new QLineEdit(this);
+    m_executable->setObjectName(QStringLiteral("executableEdit"));
+    auto* executableLabel = new QLabel(QStringLiteral("POV-Ray &Executable"), this);
+    executableLabel->setBuddy(m_executable);
+    m_browse = new QPushButton(QStringLiteral("&Browse..."), this);
+    m_browse->setObjectName(QStringLiteral("browseButton"));
+    m_browse->setAutoDefault(false);
+    connect(m_browse, &QPushButton::clicked, this, &PathsPage::Browse);
+
+    auto* antialiasing = new QGroupBox(QStringLiteral("Antialiasing"), this);
+    m_threshold = new QLineEdit(antialiasing);
+    m_threshold->setObjectName(QStringLiteral("thresholdEdit"));
+    auto* thresholdLabel = new QLabel(QStringLiteral("&Threshold"), antialiasing);
+    thresholdLabel->setBuddy(m_threshold);
+    auto* raysLabel = new QLabel(QStringLiteral("Rays per Pixel"), antialiasing);
+    m_rays = new QButtonGroup(this);
+    auto* raysRow = new QHBoxLayout;
+    const char* raysTexts[] = {"&2x2", "&3x3", "&4x4"};
+    for (int index = 0; index < 3; ++index) {
+        auto* button = new QRadioButton(QString::fromLatin1(raysTexts[index]), antialiasing);
+        button->setObjectName(QStringLiteral("rays%1Radio").arg(index));
+        m_rays->addButton(button, index);
+        raysRow->addWidget(button);
+    }
+    raysRow->addStretch(1);
+    auto* antialiasingLayout = new QGridLayout(antialiasing);
+    antialiasingLayout->addWidget(thresholdLabel, 0, 0);
+    antialiasingLayout->addWidget(m_threshold, 0, 1);
+    antialiasingLayout->addWidget(raysLabel, 1, 0);
+    antialiasingLayout->addLayout(raysRow, 1, 1);
+
+    m_style = new QComboBox(this);
+    m_style->setObjectName(QStringLiteral("styleCombo"));
+    m_style->addItems({QStringLiteral("Automatic"), QStringLiteral("Classic"), QStringLiteral("POV-Ray 3.7")});
+    auto* styleLabel = new QLabel(QStringLiteral("POV Command &Style"), this);
+    styleLabel->setBuddy(m_style);
+
+    m_parallel = new QSpinBox(this);
+    m_parallel->setObjectName(QStringLiteral("parallelSpin"));
+    m_parallel->setRange(1, kMaximumParallelRenders);
+    auto* parallelLabel = new QLabel(QStringLiteral("&Parallel Renders"), this);
+    parallelLabel->setBuddy(m_parallel);
+
+    m_test = new QPushButton(QStringLiteral("&Test POV-Ray"), this);
+    m_test->setObjectName(QStringLiteral("testButton"));
+    m_test->setAutoDefault(false);
+    connect(m_test, &QPushButton::clicked, this, &PathsPage::TestPovRay);
+
+    auto* note = new QLabel(
+        QStringLiteral("Velvane runs your own POV-Ray to render thumbnails and texture maps. POV-Ray 3.7 as "
+                       "installed by your distribution (for example the povray package) is recommended. Press "
+                       "Help for information on setting up POV-Ray."),
+        this);
+    note->setObjectName(QStringLiteral("noteLabel"));
+    note->setWordWrap(true);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(directoryLabel, 0, 0);
+    grid->addWidget(m_programDirectory, 0, 1, 1, 2);
+    grid->addWidget(executableLabel, 1, 0);
+    grid->addWidget(m_executable, 1, 1);
+    grid->addWidget(m_browse, 1, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto* povRow = new QGridLayout;
+    povRow->addWidget(styleLabel, 0, 0);
+    povRow->addWidget(m_style, 0, 1);
+    povRow->addWidget(parallelLabel, 1, 0);
+    povRow->addWidget(m_parallel, 1, 1);
+    povRow->addWidget(m_test, 0, 3);
+    povRow->setColumnStretch(2, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(antialiasing);
+    layout->addLayout(povRow);
+    layout->addWidget(note);
+    layout->addStretch(1);
+
+    ShowFields();
+}
+
+QRadioButton* PathsPage::RaysButton(int index) const {
+    return qobject_cast<QRadioButton*>(m_rays->button(index));
+}
+
+void PathsPage::SetValues(const PreferenceValues& values) {
+    m_values = values;
+    ShowFields();
+}
+
+void PathsPage::ShowFields() {
+    m_programDirectory->setText(m_values.programDirectory);
+    m_executable->setText(m_values.povExecutable);
+    m_threshold->setText(QString::fromStdString(FormatFixed(m_values.threshold, 3)));
+    if (QAbstractButton* button = m_rays->button(m_values.raysIndex))
+        button->setChecked(true);
+    m_style->setCurrentIndex(std::clamp(m_values.commandStyle, 0, m_style->count() - 1));
+    m_parallel->setValue(m_values.parallelRenders);
+}
+
+bool PathsPage::ReadFields() {
+    const auto threshold = Validation::ReadNumber(m_threshold, kMinimumThreshold, kMaximumThreshold, this);
+    if (!threshold)
+        return false;
+    m_values.threshold = *threshold;
+    m_values.programDirectory = m_programDirectory->text();
+    m_values.povExecutable = m_executable->text();
+    if (m_rays->checkedId() >= 0)
+        m_values.raysIndex = m_rays->checkedId();
+    m_values.commandStyle = m_style->currentIndex();
+    m_values.parallelRenders = m_parallel->value();
+    return true;
+}
+
+void PathsPage::Browse() {
+    // Programs on Linux have no extension of their own, so every file is offered.
+    const QString path = Prompts::OpenFileName(this, QStringLiteral("Browse"), m_executable->text(),
+                                               QStringLiteral("Executables (*)"));
+    if (!path.isEmpty())
+        m_executable->setText(path);
+}
+
+void PathsPage::TestPovRay() {
+    QPointer<PathsPage> alive(this);
+    const QString field = m_executable->text().trimmed();
+    const QString executable = field.isEmpty() ? DefaultPovExecutable() : field;
+
+    m_test->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString version = PovVersionLine(PovVersionOutput(executable, kVersionTimeoutMs));
+
+    // A render of its own in a folder of its own, so that nothing of the program's is touched.
+    RenderResult result;
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        result = RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(kTitle), folder.errorString());
+    } else {
+        ProgramSettings settings;
+        settings.programDirectory = folder.path();
+        settings.povExecutable = field;
+        settings.povCommandStyle = m_style->currentIndex();
+        settings.antialiasing = 0;
+        const ShapeList shapes; // the runner's own sphere
+        PovRayRunner runner(settings, shapes);
+        SimpleTexture texture;
+        SilentProgressSink sink;
+        result = runner.UpdateTextureThumbnail(texture, kTestImageSize, kTestImageSize,
+                                               QStringLiteral("Testing POV-Ray..."), sink);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!alive)
+        return;
+    m_test->setEnabled(true);
+
+    if (result.Succeeded()) {
+        const QString name = version.isEmpty() ? QStringLiteral("POV-Ray") : version;
+        Prompts::Message(this, Prompts::Icon::Information, QString::fromUtf8(kTitle),
+                         name + QStringLiteral(" renders correctly."));
+    } else {
+        const QString message =
+            result.message.isEmpty() ? QString::fromUtf8(RenderMessages::PovRayFailed) : result.message;
+        Prompts::Message(this, Prompts::Icon::Warning,
+                         result.title.isEmpty() ? QString::fromUtf8(kTitle) : result.title, message);
+    }
+}
+
+PreferencesDialog::PreferencesDialog(AppServices* app, QWidget* parent) : QDialog(parent), m_app(app) {
+    setWindowTitle(QStringLiteral("Preferences"));
+    m_tabs = new QTabWidget(this);
+    m_page = new PathsPage(m_tabs);
+    m_tabs->addTab(m_page, QStringLiteral("Settings"));
+
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    m_buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &PreferencesDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &PreferencesDialog::reject);
+    connect(m_buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (m_app)
+            m_app->ShowHelp(2);
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_buttons);
+    resize(std::max(sizeHint().width(), 520), sizeHint().height());
+}
+
+void PreferencesDialog::accept() {
+    if (m_page->ReadFields())
+        QDialog::accept();
+}
+
+bool RunPreferences(AppServices& app, QWidget* parent) {
+    ProgramSettings& settings = app.Settings();
+    PreferenceValues values;
+    values.programDirectory =
+        settings.programDirectory.isEmpty() ? DefaultProgramDirectory() : settings.programDirectory;
+    values.povExecutable = settings.povExecutable.isEmpty() ? DefaultPovExecutable() : settings.povExecutable;
+    values.threshold = settings.antialiasingThreshold;
+    values.raysIndex = std::clamp(settings.raysPerPixel - 2, 0, 2);
+    values.commandStyle = std::clamp(settings.povCommandStyle, 0, 2);
+    values.parallelRenders = std::clamp(settings.parallelRenders, 1, kMaximumParallelRenders);
+
+    PreferencesDialog sheet(&app, parent);
+    sheet.Page().SetValues(values);
+    if (sheet.exec() != QDialog::Accepted)
+        return false;
+
+    const PreferenceValues& chosen = sheet.Page().Values();
+    settings.programDirectory = chosen.programDirectory;
+    settings.povExecutable = chosen.povExecutable;
+    settings.antialiasingThreshold = chosen.threshold;
+    settings.raysPerPixel = chosen.raysIndex + 2;
+    settings.povCommandStyle = chosen.commandStyle;
+    settings.parallelRenders = chosen.parallelRenders;
+    app.SaveSettings();
+    return true;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QWidget>
+
+class AppServices;
+class QButtonGroup;
+class QComboBox;
+class QDialogButtonBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+
+/// What the Preferences page edits.
+struct PreferenceValues {
+    QString programDirectory;
+    QString povExecutable;
+    float threshold = 0.2f;
+    /// 0, 1, 2 for 2x2, 3x3, 4x4 ("Rays Per Pixel" - 2).
+    int raysIndex = 1;
+    /// 0 automatic, 1 classic, 2 POV-Ray 3.7.
+    int commandStyle = 0;
+    int parallelRenders = 4;
+};
+
+/// The "Settings" page of the Preferences: where the program keeps its files, which POV-Ray
+/// it runs and how that antialiases and is called.
+class PathsPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit PathsPage(QWidget* parent = nullptr);
+
+    /// Takes the values and shows them in the fields.
+    void SetValues(const PreferenceValues& values);
+    /// The values as last set or read.
+    const PreferenceValues& Values() const { return m_values; }
+    /// Reads the fields into the values; a threshold that is no number in 0.0-3.0 is refused
+    /// with the standard message, its field gets the focus and false is returned.
+    bool ReadFields();
+    /// Shows the values in the fields (the threshold with three decimals).
+    void ShowFields();
+
+    QLineEdit* ProgramDirectoryEdit() const { return m_programDirectory; }
+    QLineEdit* ExecutableEdit() const { return m_executable; }
+    QLineEdit* ThresholdEdit() const { return m_threshold; }
+    QRadioButton* RaysButton(int index) const;
+    QComboBox* StyleCombo() const { return m_style; }
+    QSpinBox* ParallelSpin() const { return m_parallel; }
+    QPushButton* BrowseButton() const { return m_browse; }
+    QPushButton* TestButton() const { return m_test; }
+
+    /// Runs "EXE --version" and a tiny render with the executable and style in the fields, and
+    /// tells the user how it went. Events go on being handled meanwhile.
+    void TestPovRay();
+
+private:
+    void Browse();
+
+    PreferenceValues m_values;
+    QLineEdit* m_programDirectory = nullptr;
+    QLineEdit* m_executable = nullptr;
+    QPushButton* m_browse = nullptr;
+    QLineEdit* m_threshold = nullptr;
+    QButtonGroup* m_rays = nullptr;
+    QComboBox* m_style = nullptr;
+    QSpinBox* m_parallel = nullptr;
+    QPushButton* m_test = nullptr;
+};
+
+/// The Preferences sheet: one "Settings" page with OK, Cancel and Help.
+class PreferencesDialog : public QDialog {
+    Q_OBJECT
+public:
+    /// `app` opens the help (topic 2); it may be null where there is no help.
+    explicit PreferencesDialog(AppServices* app, QWidget* parent = nullptr);
+
+    PathsPage& Page() const { return *m_page; }
+    QDialogButtonBox* Buttons() const { return m_buttons; }
+
+    /// OK: the page's fields must read cleanly, or the sheet stays open.
+    void accept() override;
+
+private:
+    AppServices* m_app;
+    QTabWidget* m_tabs = nullptr;
+    PathsPage* m_page = nullptr;
+    QDialogButtonBox* m_buttons = nullptr;
+};
+
+/// The Preferences command: shows the sheet filled from the settings; OK stores the values and
+/// saves the settings at once (true), Cancel changes nothing (false).
+bool RunPreferences(AppServices& app, QWidget* parent);

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+struct ProgramSettings;
+
+/// The Create Texture Map dialog: the size of the map (optionally kept at an aspect ratio),
+/// antialiasing, and the flat finish's brightness. It starts from the "Texture Map ..." and
+/// "Antialiasing" settings. The Antialiasing box changes that setting as soon as it is
+/// clicked; everything else reaches the settings only through CopyTo, after "Render...".
+class CreateTextureMapDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kMinimumSize = 10;
+    static constexpr int kMaximumSize = 3096;
+
+    explicit CreateTextureMapDialog(ProgramSettings& settings, QWidget* parent = nullptr);
+
+    // The values as last read from the fields (all valid once the dialog is accepted).
+    int MapWidth() const { return m_width; }
+    int MapHeight() const { return m_height; }
+    bool KeepAspect() const { return m_keepAspect; }
+    float Aspect() const { return m_aspect; }
+    bool Antialiasing() const { return m_antialiasing; }
+    bool OverrideFinish() const { return m_override; }
+    int Brightness() const { return m_brightness; }
+
+    /// Writes every value of the dialog into the settings.
+    void CopyTo(ProgramSettings& settings) const;
+
+    /// Reads every field, stopping at the first that is refused (its message shown, the focus
+    /// back on it). The brightness is read only while the override is on, as its field is
+    /// disabled otherwise.
+    bool ReadFields();
+    /// Shows every value in its field.
+    void ShowFields();
+
+public slots:
+    /// What leaving each field does: with the aspect kept, leaving the width sets the height,
+    /// leaving the height or the aspect sets the width.
+    void OnWidthLeft();
+    void OnHeightLeft();
+    void OnAspectLeft();
+    void OnKeepAspectClicked();
+    void OnOverrideClicked();
+    void OnAntialiasingClicked();
+    void OnSliderMoved(int position);
+    /// "Render...": applies the rule of the field being left, reads everything and accepts.
+    void OnRender();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool LeaveWidth();
+    bool LeaveHeight();
+    bool LeaveAspect();
+    void EnableBrightness();
+    /// Width from height and aspect (or the reverse), as the whole number the field holds.
+    void CoupleWidth();
+    void CoupleHeight();
+
+    ProgramSettings& m_settings;
+
+    int m_width = 120;
+    int m_height = 120;
+    bool m_keepAspect = true;
+    float m_aspect = 1.0f;
+    bool m_antialiasing = false;
+    bool m_override = true;
+    int m_brightness = 100;
+
+    QLineEdit* m_widthEdit = nullptr;
+    QLineEdit* m_heightEdit = nullptr;
+    QCheckBox* m_keepAspectCheck = nullptr;
+    QLineEdit* m_aspectEdit = nullptr;
+    QCheckBox* m_antialiasingCheck = nullptr;
+    QCheckBox* m_overrideCheck = nullptr;
+    QLabel* m_brightnessLabel = nullptr;
+    QLineEdit* m_brightnessEdit = nullptr;
+    QSlider* m_brightnessSlider = nullptr;
+    QPushButton* m_renderButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    bool m_inFieldRule = false;
+};

@@ -1,0 +1,98 @@
+#include "ui/texmap/texturemapdocument.h"
+
+#include "core/texmap/tiling.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <algorithm>
+
+namespace {
+
+/// Packed rows with their order reversed (bottom first becomes top first and back).
+std::vector<std::uint8_t> FlipRows(const std::vector<std::uint8_t>& rows, int width, int height) {
+    std::vector<std::uint8_t> flipped(rows.size());
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    for (int r = 0; r < height; ++r) {
+        const auto from = rows.begin() + static_cast<std::ptrdiff_t>(rowBytes * static_cast<std::size_t>(r));
+        const auto to = flipped.begin() +
+                        static_cast<std::ptrdiff_t>(rowBytes * static_cast<std::size_t>(height - 1 - r));
+        std::copy_n(from, rowBytes, to);
+    }
+    return flipped;
+}
+
+} // namespace
+
+TextureMapDocument::TextureMapDocument(DocumentTemplate& kind, QObject* parent) : Document(kind, parent) {}
+
+bool TextureMapDocument::SetImage(std::span<const std::uint8_t> pixels, int width, int height) {
+    Bitmap image;
+    if (!image.SetBits(width, height, pixels, false))
+        return false;
+    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+    m_source.assign(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(bytes));
+    m_width = width;
+    m_height = height;
+    m_image = std::move(image);
+    m_tileMethod = TileNone;
+    emit contentsChanged();
+    return true;
+}
+
+bool TextureMapDocument::ApplyTileMethod(int method) {
+    Bitmap image;
+    switch (method) {
+    case TileNone:
+        if (!image.SetBits(m_width, m_height, m_source, false))
+            return false;
+        break;
+    case TileEdgeFade:
+        if (!image.SetBits(m_width, m_height, EdgeFade(m_source, m_width, m_height), false))
+            return false;
+        break;
+    case TileMirror:
+        // Refused (image left as it was) only when twice the size is too large to hold.
+        if (!image.SetBits(2 * m_width, 2 * m_height, Mirror(m_source, m_width, m_height), false))
+            return false;
+        break;
+    default:
+        return false;
+    }
+    m_image = std::move(image);
+    m_tileMethod = method;
+    SetModifiedFlag(true);
+    emit contentsChanged();
+    return true;
+}
+
+FileResult TextureMapDocument::Load(const QString& path) {
+    Bitmap image;
+    const BmpReadResult read = image.ReadBMP(QFile::encodeName(path).toStdString());
+    if (!read) {
+        m_loadErrorCaption = QString::fromStdString(read.Caption());
+        return {false, QString::fromStdString(read.Message())};
+    }
+    m_loadErrorCaption.clear();
+
+    // The bitmap holds its rows bottom first; the source is kept top first.
+    const int width = image.Width();
+    const int height = image.Height();
+    std::vector<std::uint8_t> bottomFirst(static_cast<std::size_t>(std::max(width, 0)) *
+                                          static_cast<std::size_t>(std::max(height, 0)) * 3);
+    image.CopyBitsTo(bottomFirst);
+    m_source = FlipRows(bottomFirst, width, height);
+    m_width = width;
+    m_height = height;
+    m_image = std::move(image);
+    m_tileMethod = TileNone;
+    SetModifiedFlag(false);
+    emit contentsChanged();
+    return {};
+}
+
+FileResult TextureMapDocument::Store(const QString& path) {
+    const std::vector<std::uint8_t> bmp = m_image.ToBMP();
+    return WriteFileAtomically(path, QByteArray(reinterpret_cast<const char*>(bmp.data()),
+                                                static_cast<qsizetype>(bmp.size())));
+}

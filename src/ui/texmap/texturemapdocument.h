@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/bitmap/bitmap.h"
+#include "ui/framework/document.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+/// A texture map open in the program: the picture as rendered (the source) and the picture
+/// shown and saved, which is the source after the chosen tile method. The file is a 24-bit
+/// uncompressed BMP of the shown picture.
+class TextureMapDocument : public Document {
+    Q_OBJECT
+public:
+    /// Ways of making the picture tile; every one starts from the source pixels.
+    enum TileMethod { TileNone = 0, TileEdgeFade = 1, TileMirror = 2 };
+
+    explicit TextureMapDocument(DocumentTemplate& kind, QObject* parent = nullptr);
+
+    /// Takes a copy of `pixels` (packed rows of 3 * width bytes, top row first, blue, green,
+    /// red) as the source and shows it unchanged. False, with the document unchanged, when the
+    /// size is negative or the pixels are too few for it. Does not touch the modified flag.
+    bool SetImage(std::span<const std::uint8_t> pixels, int width, int height);
+
+    /// Makes the shown picture from the source with `method` (TileNone, TileEdgeFade,
+    /// TileMirror), marks the document modified and repaints its views. Methods never
+    /// accumulate: applying one again recomputes it from the source. False for an unknown method.
+    bool ApplyTileMethod(int method);
+    /// The method the shown picture was made with; TileNone after SetImage and Load.
+    int AppliedTileMethod() const { return m_tileMethod; }
+
+    /// The source picture: packed rows, top row first.
+    const std::vector<std::uint8_t>& SourcePixels() const { return m_source; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    /// The picture as shown and saved (twice the source's size after Mirror).
+    const Bitmap& Image() const { return m_image; }
+
+    /// Reads a BMP file. On failure the document is unchanged, the result's message is the
+    /// bitmap's own ("Cannot open specified file!", "Bitmaps must be 24-bit uncompressed
+    /// format!", ...) and LoadErrorTitle() gives the caption to show it under.
+    FileResult Load(const QString& path) override;
+    /// Writes the shown picture as a BMP file, atomically.
+    FileResult Store(const QString& path) override;
+    /// The message box caption of the last failed Load ("IO Error", "File Format Error").
+    QString LoadErrorTitle() const override {
+        return m_loadErrorCaption.isEmpty() ? Document::LoadErrorTitle() : m_loadErrorCaption;
+    }
+
+private:
+    std::vector<std::uint8_t> m_source;
+    int m_width = 0;
+    int m_height = 0;
+    Bitmap m_image;
+    int m_tileMethod = TileNone;
+    QString m_loadErrorCaption;
+};

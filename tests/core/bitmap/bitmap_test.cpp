@@ -1,0 +1,395 @@
+#include "allocationprobe.h"
+#include "core/archive/archive.h"
+#include "core/bitmap/bitmap.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+#include <string_view>
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+std::vector<std::uint8_t> BitsOf(const Bitmap& dib) {
+    return {dib.Bits().begin(), dib.Bits().end()};
+}
+
+/// A 2 x 2 picture, top row A B C | D E F, bottom row G H I | J K L.
+Bitmap Letters2x2() {
+    Bitmap dib;
+    EXPECT_TRUE(dib.SetBits(2, 2, Bytes("ABCDEFGHIJKL"), false));
+    return dib;
+}
+
+/// A picture whose pixel at (x, y), y counted bottom first, is x, y, 0x80.
+Bitmap Coordinates(int width, int height) {
+    std::vector<std::uint8_t> rows;
+    for (int y = height - 1; y >= 0; --y) { // top row first
+        for (int x = 0; x < width; ++x) {
+            rows.push_back(std::uint8_t(x));
+            rows.push_back(std::uint8_t(y));
+            rows.push_back(0x80);
+        }
+    }
+    Bitmap dib;
+    EXPECT_TRUE(dib.SetBits(width, height, rows, false));
+    return dib;
+}
+
+/// The (x, y) source coordinates of every pixel, row by row in held order.
+std::vector<std::pair<int, int>> Sources(const Bitmap& dib) {
+    std::vector<std::pair<int, int>> sources;
+    const std::size_t stride = Bitmap::Stride(dib.Width());
+    for (int y = 0; y < dib.Height(); ++y)
+        for (int x = 0; x < dib.Width(); ++x)
+            sources.emplace_back(dib.Bits()[y * stride + x * 3],
+                                 dib.Bits()[y * stride + x * 3 + 1]);
+    return sources;
+}
+
+std::vector<std::uint8_t> Store(Bitmap& dib) {
+    Archive ar;
+    dib.Serialize(ar);
+    return ar.Bytes();
+}
+
+void Load(Bitmap& dib, const std::vector<std::uint8_t>& bytes) {
+    ClassRegistry registry{&Bitmap::classRecord};
+    Archive ar(bytes, registry);
+    dib.Serialize(ar);
+    EXPECT_EQ(ar.Remaining(), 0u);
+}
+
+/// Patches a little-endian dword into a file image.
+void PutDWord(std::vector<std::uint8_t>& file, std::size_t at, std::uint32_t value) {
+    ASSERT_LE(at + 4, file.size());
+    for (int i = 0; i < 4; ++i)
+        file[at + i] = std::uint8_t(value >> (8 * i));
+}
+
+const std::string_view kLettersBmp = "42 4D 46 00 00 00 00 00 00 00 36 00 00 00"
+                                     "28 00 00 00 02 00 00 00 02 00 00 00 01 00 18 00"
+                                     "00 00 00 00 00 00 00 00 D0 07 00 00 D0 07 00 00"
+                                     "00 00 00 00 00 00 00 00"
+                                     "47 48 49 4A 4B 4C 00 00 41 42 43 44 45 46 00 00";
+
+} // namespace
+
+TEST(BitmapPixels, StrideRoundsThreeBytesPerPixelUpToFour) {
+    EXPECT_EQ(Bitmap::Stride(1), 4u);
+    EXPECT_EQ(Bitmap::Stride(4), 12u);
+    EXPECT_EQ(Bitmap::Stride(5), 16u);
+    EXPECT_EQ(Bitmap::Stride(120), 360u);
+}
+
+TEST(BitmapPixels, SetBitsHoldsBottomRowFirst) {
+    Bitmap dib = Letters2x2();
+    EXPECT_EQ(BitsOf(dib), Bytes(std::string_view("GHIJKL\0\0ABCDEF\0\0", 16)));
+
+    // Padded input: the padding bytes of the input are not copied.
+    Bitmap padded;
+    ASSERT_TRUE(padded.SetBits(2, 2, Bytes("ABCDEFxyGHIJKLzw"), true));
+    EXPECT_EQ(BitsOf(padded), BitsOf(dib));
+
+    std::vector<std::uint8_t> packed(12);
+    dib.CopyBitsTo(packed);
+    EXPECT_EQ(packed, Bytes("GHIJKLABCDEF"));
+}
+
+TEST(BitmapPixels, SetBitsRefusesBadInputAndKeepsTheBitmap) {
+    Bitmap dib = Letters2x2();
+    const auto before = BitsOf(dib);
+    EXPECT_FALSE(dib.SetBits(2, 2, Bytes("ABCDEFGHIJK"), false));   // one byte short
+    EXPECT_FALSE(dib.SetBits(2, 2, Bytes("ABCDEFxyGHIJKL"), true)); // short padded
+    EXPECT_FALSE(dib.SetBits(-1, 2, Bytes("ABCDEFGHIJKL"), false));
+    EXPECT_FALSE(dib.SetBits(2, -1, Bytes("ABCDEFGHIJKL"), false));
+    EXPECT_FALSE(dib.SetBits(0x7FFFFFFF, 0x7FFFFFFF, Bytes("ABC"), false));
+    EXPECT_EQ(dib.Width(), 2);
+    EXPECT_EQ(dib.Height(), 2);
+    EXPECT_EQ(BitsOf(dib), before);
+}
+
+TEST(BitmapPixels, CopyAssignAndClear) {
+    Bitmap source;
+    ASSERT_EQ(source.ReadBMP(TestDataPath("bitmap/grid2x2.bmp")).status, BmpReadResult::Ok);
+    ASSERT_EQ(source.Header().xPelsPerMeter, 2835);
+
+    Bitmap copy(source);
+    EXPECT_EQ(copy.Width(), 2);
+    EXPECT_EQ(copy.Height(), 2);
+    EXPECT_EQ(BitsOf(copy), BitsOf(source));
+    EXPECT_EQ(copy.Header().xPelsPerMeter, 2000); // the header starts fresh
+
+    const Bitmap empty;
+    Bitmap emptyCopy(empty);
+    EXPECT_FALSE(emptyCopy.HasBits());
+
+    Bitmap target = Letters2x2();
+    target = source;
+    EXPECT_EQ(BitsOf(target), BitsOf(source));
+    target.Assign(empty);
+    EXPECT_TRUE(target.IsEmpty());
+    EXPECT_FALSE(target.HasBits());
+    EXPECT_TRUE(target.Bits().empty());
+
+    source.Clear();
+    EXPECT_TRUE(source.IsEmpty());
+    EXPECT_TRUE(source.HasBits());
+    EXPECT_EQ(source.Bits().size(), 1u);
+    EXPECT_FALSE(Bitmap(source).HasBits()); // a 0 x 0 source has no pixels to copy
+
+    Bitmap moved = Letters2x2();
+    Bitmap into(std::move(moved));
+    EXPECT_EQ(into.Width(), 2);
+    // NOLINTNEXTLINE(bugprone-use-after-move): the moved-from state is defined
+    EXPECT_FALSE(moved.HasBits());
+    EXPECT_TRUE(moved.IsEmpty());
+}
+
+TEST(BitmapResize, NearestNeighbourPicksTruncatedSources) {
+    Bitmap down = Coordinates(4, 4);
+    ASSERT_TRUE(down.Resize(2, 2));
+    EXPECT_EQ(down.Width(), 2);
+    EXPECT_EQ(down.Height(), 2);
+    EXPECT_EQ(down.Bits().size(), 16u);
+    EXPECT_EQ(Sources(down), (std::vector<std::pair<int, int>>{{0, 0}, {2, 0}, {0, 2}, {2, 2}}));
+
+    // 5 -> 3 columns: 1.6667 * j truncated gives 0, 1, 3 (rounding would give 0, 2, 3).
+    Bitmap odd = Coordinates(5, 1);
+    ASSERT_TRUE(odd.Resize(3, 1));
+    EXPECT_EQ(Sources(odd), (std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {3, 0}}));
+
+    Bitmap up = Coordinates(2, 2);
+    ASSERT_TRUE(up.Resize(4, 3));
+    // 2 / 4 = 0.5 per column; 2 / 3 = 0.6667 per row gives source rows 0, 0, 1.
+    const std::vector<std::pair<int, int>> expected = {
+        {0, 0}, {0, 0}, {1, 0}, {1, 0}, // new row 0
+        {0, 0}, {0, 0}, {1, 0}, {1, 0}, // new row 1
+        {0, 1}, {0, 1}, {1, 1}, {1, 1}, // new row 2
+    };
+    EXPECT_EQ(Sources(up), expected);
+    EXPECT_EQ(up.Bits()[12], 0u); // padding stays zero
+}
+
+TEST(BitmapResize, RefusalsAndEmptyBitmaps) {
+    Bitmap none;
+    EXPECT_FALSE(none.Resize(4, 4));
+    EXPECT_FALSE(none.HasBits());
+
+    Bitmap dib = Coordinates(4, 4);
+    const auto before = BitsOf(dib);
+    EXPECT_FALSE(dib.Resize(0, 2));
+    EXPECT_FALSE(dib.Resize(2, -1));
+    EXPECT_FALSE(dib.Resize(0x7FFFFFFF, 0x7FFFFFFF));
+    EXPECT_EQ(dib.Width(), 4);
+    EXPECT_EQ(BitsOf(dib), before);
+
+    // A cleared bitmap gets a zeroed buffer for the new size but keeps its 0 x 0 size.
+    dib.Clear();
+    ASSERT_TRUE(dib.Resize(5, 3));
+    EXPECT_EQ(dib.Bits().size(), 48u);
+    EXPECT_EQ(dib.Width(), 0);
+    EXPECT_EQ(dib.Height(), 0);
+}
+
+TEST(BitmapStoredForm, ExactBytesAndReadBack) {
+    Bitmap empty;
+    EXPECT_EQ(Store(empty), HexBytes("00 00 00 00"));
+
+    Bitmap wide;
+    ASSERT_TRUE(wide.SetBits(2, 1, Bytes("ABCDEF"), false));
+    EXPECT_EQ(Store(wide), HexBytes("02 00 01 00  41 42 43 44 45 46 00 00"));
+
+    Bitmap tall;
+    ASSERT_TRUE(tall.SetBits(1, 2, Bytes("ABCDEF"), false));
+    EXPECT_EQ(Store(tall), HexBytes("01 00 02 00  44 45 46 00  41 42 43 00"));
+
+    Bitmap thumbnail = Coordinates(120, 120);
+    EXPECT_EQ(Store(thumbnail).size(), 43204u);
+
+    Bitmap small = Coordinates(10, 10);
+    const auto stored = Store(small);
+    ASSERT_EQ(stored.size(), 4u + 10 * 32);
+    EXPECT_EQ(ToHex({stored.begin() + 4 + 27, stored.begin() + 4 + 35}),
+              "09 00 80 00 00 00 01 80"); // last pixel, 2 padding bytes, next row
+
+    Bitmap back = Letters2x2();
+    Load(back, stored);
+    EXPECT_EQ(back.Width(), 10);
+    EXPECT_EQ(back.Height(), 10);
+    EXPECT_EQ(BitsOf(back), BitsOf(small));
+
+    Load(back, HexBytes("00 00 00 00"));
+    EXPECT_TRUE(back.IsEmpty());
+    EXPECT_FALSE(back.HasBits());
+}
+
+TEST(BitmapStoredForm, DamagedAndUnstorableSizesThrow) {
+    Bitmap dib = Letters2x2();
+    auto stored = Store(dib);
+    stored.pop_back();
+    Bitmap target = Coordinates(3, 3);
+    const auto before = BitsOf(target);
+    try {
+        Load(target, stored);
+        FAIL() << "truncated data was read";
+    } catch (const ArchiveException& e) {
+        EXPECT_EQ(e.Kind(), ArchiveError::EndOfData);
+    }
+    EXPECT_EQ(target.Width(), 3);
+    EXPECT_EQ(BitsOf(target), before);
+
+    // A damaged size must be refused before allocating 12 GB.
+    const auto damaged = HexBytes("FF FF FF FF 00 00");
+    largestAllocation = 0;
+    try {
+        Load(target, damaged);
+        FAIL() << "oversized data was read";
+    } catch (const ArchiveException& e) {
+        EXPECT_EQ(e.Kind(), ArchiveError::EndOfData);
+    }
+    EXPECT_LT(largestAllocation.load(), std::size_t{1} << 20);
+
+    Bitmap tooWide;
+    ASSERT_TRUE(tooWide.SetBits(65536, 1, std::vector<std::uint8_t>(65536 * 3), false));
+    Archive ar;
+    try {
+        tooWide.Serialize(ar);
+        FAIL() << "a 65536 wide bitmap was stored";
+    } catch (const ArchiveException& e) {
+        EXPECT_EQ(e.Kind(), ArchiveError::TooLarge);
+    }
+    EXPECT_TRUE(ar.Bytes().empty());
+}
+
+TEST(BitmapBmp, WritesExactFileAndReadsItBack) {
+    const Bitmap dib = Letters2x2();
+    EXPECT_EQ(ToHex(dib.ToBMP()), ToHex(HexBytes(kLettersBmp)));
+
+    Archive ar;
+    ar.WriteWord(0x1234);
+    dib.WriteBMP(ar);
+    EXPECT_EQ(ar.Bytes().size(), 2u + 70);
+    EXPECT_EQ(std::vector<std::uint8_t>(ar.Bytes().begin() + 2, ar.Bytes().end()), dib.ToBMP());
+
+    ClassRegistry registry{&Bitmap::classRecord};
+    const auto data = HexBytes("01 02");
+    Archive loading(data, registry);
+    dib.WriteBMP(loading);
+    EXPECT_EQ(loading.Remaining(), 2u);
+
+    Bitmap back;
+    const BmpReadResult result = back.ReadBMP(dib.ToBMP());
+    EXPECT_TRUE(result);
+    EXPECT_EQ(result.Message(), "");
+    EXPECT_EQ(back.Width(), 2);
+    EXPECT_EQ(back.Height(), 2);
+    EXPECT_EQ(BitsOf(back), BitsOf(dib));
+
+    // The file's resolution is kept and written again, so the golden file comes back unchanged.
+    const std::string path = TestDataPath("bitmap/grid2x2.bmp");
+    Bitmap golden;
+    ASSERT_TRUE(golden.ReadBMP(path));
+    EXPECT_EQ(golden.ToBMP(), ReadFileBytes(path));
+    std::vector<std::uint8_t> packed(12);
+    golden.CopyBitsTo(packed);
+    EXPECT_EQ(packed, HexBytes("07 08 09 0A 0B 0C 01 02 03 04 05 06"));
+}
+
+TEST(BitmapBmp, RefusesOtherFormatsAndDamagedFiles) {
+    const auto good = HexBytes(kLettersBmp);
+    Bitmap dib = Coordinates(3, 1);
+    const auto before = BitsOf(dib);
+    const auto expectRefused = [&](std::vector<std::uint8_t> file, BmpReadResult::Status status) {
+        const BmpReadResult result = dib.ReadBMP(file);
+        EXPECT_EQ(result.status, status);
+        EXPECT_FALSE(result);
+        EXPECT_EQ(dib.Width(), 3);
+        EXPECT_EQ(dib.Height(), 1);
+        EXPECT_EQ(BitsOf(dib), before);
+    };
+
+    auto eightBit = good;
+    eightBit[28] = 8;
+    expectRefused(eightBit, BmpReadResult::WrongFormat);
+    const BmpReadResult wrong = dib.ReadBMP(eightBit);
+    EXPECT_EQ(wrong.Message(), "Bitmaps must be 24-bit uncompressed format!");
+    EXPECT_EQ(wrong.Caption(), "File Format Error");
+
+    auto compressed = good;
+    compressed[30] = 1;
+    expectRefused(compressed, BmpReadResult::WrongFormat);
+
+    auto truncated = good;
+    PutDWord(truncated, 22, 3); // three rows claimed, two present
+    expectRefused(truncated, BmpReadResult::Damaged);
+    EXPECT_EQ(dib.ReadBMP(truncated).Message(), "The bitmap file is damaged or incomplete.");
+    EXPECT_EQ(dib.ReadBMP(truncated).Caption(), "File Format Error");
+    expectRefused({good.begin(), good.end() - 1}, BmpReadResult::Damaged);
+    expectRefused({good.begin(), good.begin() + 40}, BmpReadResult::Damaged);
+
+    auto huge = good;
+    PutDWord(huge, 18, 0x7FFFFFFF);
+    PutDWord(huge, 22, 0x7FFFFFFF);
+    expectRefused(huge, BmpReadResult::Damaged);
+    PutDWord(huge, 22, 0x80000000); // most negative height
+    expectRefused(huge, BmpReadResult::Damaged);
+
+    auto noWidth = good;
+    PutDWord(noWidth, 18, 0);
+    expectRefused(noWidth, BmpReadResult::Damaged);
+    PutDWord(noWidth, 18, 0xFFFFFFFE);
+    expectRefused(noWidth, BmpReadResult::Damaged);
+
+    auto coreHeader = good;
+    PutDWord(coreHeader, 14, 12);
+    expectRefused(coreHeader, BmpReadResult::Damaged);
+
+    const BmpReadResult missing = dib.ReadBMP(std::string("/nonexistent/velvane/missing.bmp"));
+    EXPECT_EQ(missing.status, BmpReadResult::CannotOpen);
+    EXPECT_EQ(missing.Message(), "Cannot open specified file!");
+    EXPECT_EQ(missing.Caption(), "IO Error");
+    EXPECT_EQ(dib.ReadBMP(TestDataPath("bitmap")).status, BmpReadResult::CannotOpen);
+    EXPECT_EQ(BitsOf(dib), before);
+}
+
+TEST(BitmapBmp, ReadsTopDownRowsAndLongHeaders) {
+    auto topDown = HexBytes(kLettersBmp);
+    PutDWord(topDown, 22, static_cast<std::uint32_t>(-2));
+    Bitmap dib;
+    ASSERT_TRUE(dib.ReadBMP(topDown));
+    EXPECT_EQ(dib.Height(), 2);
+    EXPECT_EQ(dib.Header().height, 2);
+    EXPECT_EQ(BitsOf(dib), Bytes(std::string_view("ABCDEF\0\0GHIJKL\0\0", 16)));
+
+    // A version 5 header (124 bytes) as GIMP writes it, rows at offset 138.
+    auto v5 = HexBytes("42 4D 9A 00 00 00 00 00 00 00 8A 00 00 00"
+                       "7C 00 00 00 02 00 00 00 02 00 00 00 01 00 18 00"
+                       "00 00 00 00 10 00 00 00 13 0B 00 00 12 0B 00 00"
+                       "00 00 00 00 00 00 00 00");
+    v5.resize(138, 0xEE); // the rest of the long header: masks, colour space, ...
+    const auto rows = Bytes(std::string_view("GHIJKL\0\0ABCDEF\0\0", 16));
+    v5.insert(v5.end(), rows.begin(), rows.end());
+    ASSERT_TRUE(dib.ReadBMP(v5));
+    EXPECT_EQ(BitsOf(dib), rows);
+    EXPECT_EQ(dib.Header().size, 40u);
+    EXPECT_EQ(dib.Header().xPelsPerMeter, 2835);
+    EXPECT_EQ(dib.Header().yPelsPerMeter, 2834);
+    const auto written = dib.ToBMP();
+    EXPECT_EQ(ToHex({written.begin() + 14, written.begin() + 18}), "28 00 00 00");
+    EXPECT_EQ(ToHex({written.begin() + 38, written.begin() + 46}), "13 0B 00 00 12 0B 00 00");
+
+    // Gaps after the header are skipped; an offset outside the file falls back to the header end.
+    auto gap = HexBytes(kLettersBmp);
+    gap.insert(gap.begin() + 54, {0xEE, 0xEE, 0xEE, 0xEE});
+    PutDWord(gap, 10, 58);
+    ASSERT_TRUE(dib.ReadBMP(gap));
+    EXPECT_EQ(BitsOf(dib), rows);
+    auto badOffset = HexBytes(kLettersBmp);
+    for (std::uint32_t offset : {5000u, 0u, 53u}) {
+        PutDWord(badOffset, 10, offset);
+        ASSERT_TRUE(dib.ReadBMP(badOffset)) << offset;
+        EXPECT_EQ(BitsOf(dib), rows) << offset;
+    }
+}
