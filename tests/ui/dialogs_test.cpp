@@ -198,6 +198,8 @@ public:
         return std::make_unique<SilentProgressSink>();
     }
     TextureCopyList& CopyList() override { return m_copies; }
+    ShapeList& Shapes() override { return m_shapeList; }
+    NamedColorList& NamedColors() override { return m_namedColorList; }
     DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
     DocumentTemplate& TextureMapTemplate() override { return m_maps; }
     Document* NewDocument(DocumentTemplate&) override { return nullptr; }
@@ -212,6 +214,8 @@ public:
 private:
     ShapeList m_shapes;
     TextureCopyList m_copies;
+    ShapeList m_shapeList;
+    NamedColorList m_namedColorList;
     DocumentTemplate m_catalogs;
     DocumentTemplate m_maps;
     std::unique_ptr<PovRayRunner> m_runner;

@@ -396,6 +396,8 @@ public:
     PovRayRunner& Runner() override { return m_runner; }
     std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override { return std::make_unique<SilentProgressSink>(); }
     TextureCopyList& CopyList() override { return m_copies; }
+    ShapeList& Shapes() override { return m_shapeList; }
+    NamedColorList& NamedColors() override { return m_namedColorList; }
     DocumentTemplate& CatalogTemplate() override { return m_kind; }
     DocumentTemplate& TextureMapTemplate() override { return m_kind; }
     Document* NewDocument(DocumentTemplate& kind) override {
@@ -415,6 +417,8 @@ private:
     ShapeList m_shapes;
     PovRayRunner m_runner;
     TextureCopyList m_copies;
+    ShapeList m_shapeList;
+    NamedColorList m_namedColorList;
     DocumentTemplate m_kind = TextureMapKind();
 };
 

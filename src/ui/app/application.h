@@ -35,8 +35,8 @@ public:
     bool Startup(const QStringList& files, StartupOptions options = {});
 
     MainWindow& Frame() { return *m_frame; }
-    ShapeList& Shapes() { return m_shapes; }
-    NamedColorList& NamedColors() { return m_namedColors; }
+    ShapeList& Shapes() override { return m_shapes; }
+    NamedColorList& NamedColors() override { return m_namedColors; }
     const AppPalette& Palette() const { return m_palette; }
     const std::vector<std::unique_ptr<Document>>& Documents() const { return m_documents; }
     /// Installs the texture editors (the edit sheet and the layered texture dialog).

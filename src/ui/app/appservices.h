@@ -14,6 +14,9 @@ class RenderProgressSink;
 class TextureEditors;
 struct ProgramSettings;
 
+#include "render/files/sidefiles.h"
+#include "core/shapes/shapelist.h"
+
 /// The textures put aside by Copy and Cut, owned by the application.
 using TextureCopyList = std::vector<std::unique_ptr<Texture>>;
 
@@ -31,6 +34,9 @@ public:
     /// A progress report for a render started from `parent`'s window (the progress dialog).
     virtual std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) = 0;
     virtual TextureCopyList& CopyList() = 0;
+    /// The preview shapes ("shapes.dat") and the named colours ("colors.dat").
+    virtual ShapeList& Shapes() = 0;
+    virtual NamedColorList& NamedColors() = 0;
 
     virtual DocumentTemplate& CatalogTemplate() = 0;
     virtual DocumentTemplate& TextureMapTemplate() = 0;
