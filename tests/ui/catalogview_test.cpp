@@ -70,7 +70,7 @@ TEST_F(AppTest, NewCatalogsAreNumberedAndOfferSavingWhenClosed) {
     ASSERT_TRUE(second);
     EXPECT_EQ(second->Title(), "Catalog2");
     EXPECT_FALSE(second->IsModified());
-    m_app->Frame().ActiveCatalogView()->Document().Changed();
+    dynamic_cast<CatalogView*>(m_app->Frame().ActiveView())->Document().Changed();
     m_answer = QMessageBox::Cancel;
     EXPECT_FALSE(m_app->CloseDocument(*second));
     ASSERT_FALSE(m_messages.empty());

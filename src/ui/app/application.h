@@ -12,6 +12,7 @@
 #include <vector>
 
 class MainWindow;
+class DocumentView;
 class QSettings;
 
 /// How the program starts.
@@ -74,6 +75,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ConnectFrame();
     void ShowNotice(const SideFileNotice& notice);
     void ShowStartupNotice();
     Document* AddDocument(std::unique_ptr<Document> document);

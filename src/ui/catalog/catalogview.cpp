@@ -3,6 +3,7 @@
 #include "ui/app/appservices.h"
 #include "core/catalog/exportsource.h"
 #include "core/catalog/thumbnailbatch.h"
+#include "ui/catalog/catalogactions.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
@@ -74,7 +75,7 @@ bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& 
 } // namespace
 
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document), m_app(app) {
+    : QAbstractScrollArea(parent), m_document(document), m_app(app), m_actions(new CatalogActions(*this)) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
@@ -84,7 +85,14 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
         viewport()->update();
         emit commandStateChanged();
     });
+    connect(this, &CatalogView::commandStateChanged, this, &CatalogView::UpdateCommands);
 }
+
+Document& CatalogView::ViewedDocument() const { return m_document; }
+QList<ViewMenu> CatalogView::Menus() const { return m_actions->Menus(); }
+QAction* CatalogView::StandardAction(StandardCommand command) const { return m_actions->Standard(command); }
+void CatalogView::UpdateCommands() { m_actions->Update(); }
+QAction* CatalogView::Action(const QString& name) const { return m_actions->Action(name); }
 
 CellLayout CatalogView::Layout() const {
     const Catalog& catalog = m_document.Contents();
