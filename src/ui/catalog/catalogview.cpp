@@ -161,7 +161,7 @@ void CatalogView::RepaintCell(int index) {
 void CatalogView::DeselectAll() {
     Catalog& catalog = m_document.Contents();
     for (int index : catalog.GetSelectedIndices()) {
-        catalog.SetSelection(index, 0);
+        catalog.Deselect(index);
         RepaintCell(index);
     }
 }
@@ -181,21 +181,21 @@ void CatalogView::Select(const QPoint& position, Qt::KeyboardModifiers modifiers
     } else if (shift && m_anchor >= 0 && m_anchor < catalog.GetCount()) {
         DeselectAll();
         for (int i = std::min(hit, m_anchor); i <= std::max(hit, m_anchor); ++i) {
-            catalog.SetSelection(i, 1);
+            catalog.Select(i);
             RepaintCell(i);
         }
     } else if (control) {
         if (catalog.IsSelected(hit)) {
-            catalog.SetSelection(hit, 0);
+            catalog.Deselect(hit);
         } else {
-            catalog.SetSelection(hit, 1);
+            catalog.Select(hit);
             m_anchor = hit;
         }
         RepaintCell(hit);
     } else {
         // A plain click, and a Shift-click while there is no anchor yet: that texture alone.
         DeselectAll();
-        catalog.SetSelection(hit, 1);
+        catalog.Select(hit);
         m_anchor = hit;
         RepaintCell(hit);
     }
@@ -357,7 +357,7 @@ void CatalogView::OnViewSource() {
     if (!CanViewSource())
         return;
     const Catalog& catalog = m_document.Contents();
-    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SRC_DECLARE)),
+    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
                           this);
     dialog.exec();
 }
@@ -429,7 +429,7 @@ void CatalogView::OnCopy() {
     copies.clear();
     for (int index : catalog.GetSelectedIndices())
         copies.push_back(catalog.GetTexture(index).Clone());
-    CopyTextToClipboard(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SRC_DECLARE)));
+    CopyTextToClipboard(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
     emit commandStateChanged();
 }
 
