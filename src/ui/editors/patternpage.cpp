@@ -63,6 +63,7 @@ PatternPage::SliderPair PatternPage::MakeSlider(QGridLayout* grid, int row, cons
     pair.slider = new QSlider(Qt::Horizontal, this);
     pair.slider->setRange(minimum, maximum);
     pair.slider->setPageStep(std::max(1, (maximum - minimum) / 10));
+    pair.slider->setMinimumWidth(110);
     pair.slider->setObjectName(objectName + QStringLiteral("Slider"));
     pair.edit = new QLineEdit(this);
     pair.edit->setObjectName(objectName + QStringLiteral("Edit"));
@@ -147,11 +148,13 @@ void PatternPage::BuildControls() {
     m_viewSource->setAutoDefault(false);
 
     m_ownColumn = new QVBoxLayout;
-    m_ownColumn->addWidget(m_settings, 0, Qt::AlignLeft);
+    m_ownCell = new QGridLayout;
+    m_ownCell->addWidget(m_settings, 0, 0, Qt::AlignLeft | Qt::AlignTop);
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_typeGroup);
     left->addLayout(m_ownColumn);
+    left->addLayout(m_ownCell);
     left->addStretch(1);
     auto* right = new QVBoxLayout;
     right->addWidget(m_patternGroup);
