@@ -363,7 +363,11 @@ bool PatternPage::ReadFields() {
     reader.Integer(m_omega.edit, m_omegaValue, 1, 100);
     reader.Integer(m_amount.edit, m_amountValue, 0, 200);
     reader.Integer(m_phase.edit, m_phaseValue, 0, 100);
-    reader.Integer(m_frequency.edit, m_frequencyValue, -50, 50);
+    if (reader.Integer(m_frequency.edit, m_frequencyValue, -50, 50) && m_frequencyValue == 0) {
+        // As when the edit is left: frequency 0 becomes 1.
+        m_frequencyValue = 1;
+        m_frequency.edit->setText(QStringLiteral("1"));
+    }
     reader.Number(m_lambda.edit, m_lambdaValue, 0.0f, 6.0f);
     Transformations values = m_fields.transformations;
     m_transforms->ReadValues(reader, values);
