@@ -10,10 +10,15 @@
 #include "ui/editors/pigmentpage.h"
 #include "ui/editors/textureeditsheet.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 
 namespace {
@@ -33,6 +38,19 @@ protected:
         for (QWidget* child : window->findChildren<QWidget*>()) {
             if (!child->isVisibleTo(window) || !child->parentWidget() || child->isWindow())
                 continue;
+            // Keyboard and screen-reader users reach every edit, slider and list by name.
+            if (qobject_cast<QLineEdit*>(child) || qobject_cast<QSlider*>(child) ||
+                qobject_cast<QComboBox*>(child) ||
+                (qobject_cast<QAbstractItemView*>(child) && !qobject_cast<QHeaderView*>(child))) {
+                EXPECT_FALSE(child->accessibleName().isEmpty())
+                    << name.toStdString() << ": " << child->objectName().toStdString();
+                EXPECT_TRUE(child->focusPolicy() & Qt::TabFocus)
+                    << name.toStdString() << ": " << child->objectName().toStdString();
+            }
+            if (auto* label = qobject_cast<QLabel*>(child); label && label->text().contains('&')) {
+                EXPECT_TRUE(label->buddy())
+                    << name.toStdString() << ": " << label->text().toStdString();
+            }
             const QRect inside = child->parentWidget()->rect();
             EXPECT_TRUE(inside.contains(child->geometry()))
                 << name.toStdString() << ": " << child->metaObject()->className() << " "
