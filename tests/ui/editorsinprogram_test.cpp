@@ -59,7 +59,7 @@ TEST_F(EditorsInProgramTest, NewSimpleMakesAMarbleWithARenderedThumbnail) {
     ASSERT_NE(app.Editors(), nullptr);
     app.Frame().resize(900, 700);
     app.OnFileNew();
-    CatalogView* view = app.Frame().ActiveCatalogView();
+    CatalogView* view = dynamic_cast<CatalogView*>(app.Frame().ActiveView());
     ASSERT_TRUE(view);
     app.Frame().UpdateCommands();
     QAction* newSimple = app.Frame().Action(QStringLiteral("New Simple"));
@@ -93,7 +93,7 @@ TEST_F(EditorsInProgramTest, NewSimpleMakesAMarbleWithARenderedThumbnail) {
     ASSERT_EQ(catalog.GetCount(), 1);
     const Texture& texture = catalog.GetTexture(0);
     EXPECT_EQ(texture.GetName(), "Blue Marble");
-    EXPECT_EQ(texture.GetSource(SRC_DECLARE), "// Veined stone\r\n"
+    EXPECT_EQ(texture.GetSource(SourceFlag::Declare), "// Veined stone\r\n"
                                               "#declare Blue_Marble = texture\r\n"
                                               "{\r\n"
                                               "  pigment\r\n"
@@ -118,7 +118,7 @@ TEST_F(EditorsInProgramTest, NewSimpleMakesAMarbleWithARenderedThumbnail) {
     EXPECT_TRUE(m_messages.empty()) << (m_messages.empty() ? "" : m_messages[0].text.toStdString());
 
     // Modify through the same sheet; Cancel changes nothing.
-    view->Document().Contents().SetSelection(0, 1);
+    view->Document().Contents().Select(0);
     WhenShown<TextureEditSheet>([&title](TextureEditSheet* sheet) {
         title = sheet->windowTitle();
         static_cast<GeneralPage*>(sheet->Page(0))->NameEdit()->setText(QStringLiteral("Other"));

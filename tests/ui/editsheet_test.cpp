@@ -158,7 +158,7 @@ TEST_F(SheetTest, OkIsRefusedWhileAFieldFails) {
 TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {
     m_services.settings.updateThumbnail = 1;
     SimpleTexture texture = Oak();
-    const std::string before = texture.GetSource(SRC_DECLARE);
+    const std::string before = texture.GetSource(SourceFlag::Declare);
     TextureEditorSet editors(m_services);
     WhenShown<TextureEditSheet>([this](TextureEditSheet* sheet) {
         GeneralPage* page = static_cast<GeneralPage*>(sheet->Page(0));
@@ -171,7 +171,7 @@ TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {
         sheet->Buttons()->button(QDialogButtonBox::Cancel)->click();
     });
     EXPECT_FALSE(editors.EditSimple(texture, QStringLiteral("Modify Simple Texture"), nullptr));
-    EXPECT_EQ(texture.GetSource(SRC_DECLARE), before);
+    EXPECT_EQ(texture.GetSource(SourceFlag::Declare), before);
     EXPECT_EQ(texture.GetName(), "Oak");
     EXPECT_EQ(m_services.settings.updateThumbnail, 0);
 }
@@ -189,7 +189,7 @@ TEST_F(SheetTest, ViewSourceShowsTheWholeDeclaredWorkingTexture) {
     page->ViewSourceButton()->click();
     SimpleTexture expected = Oak();
     expected.transformations.scale[1] = 2.0f;
-    EXPECT_EQ(shown.toStdString(), expected.GetSource(SRC_DECLARE));
+    EXPECT_EQ(shown.toStdString(), expected.GetSource(SourceFlag::Declare));
     EXPECT_TRUE(shown.contains("#declare Oak = texture\r\n"));
 }
 

@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 void ShowTextureSource(const SimpleTexture& texture, QWidget* parent) {
-    ViewSourceDialog dialog(QString::fromStdString(texture.GetSource(SRC_DECLARE)), parent);
+    ViewSourceDialog dialog(QString::fromStdString(texture.GetSource(SourceFlag::Declare)), parent);
     dialog.exec();
 }
 
