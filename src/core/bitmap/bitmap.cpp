@@ -420,10 +420,3 @@ std::vector<std::uint8_t> Bitmap::ToBMP() const {
     out.resize(kBmpHeadersSize + total, 0);
     return out;
 }
-
-void Bitmap::WriteBMP(Archive& ar) const {
-    if (!ar.IsStoring())
-        return;
-    const std::vector<std::uint8_t> bmp = ToBMP();
-    ar.WriteBytes(bmp.data(), bmp.size());
-}

@@ -89,8 +89,6 @@ public:
     BmpReadResult ReadBMP(const std::string& path);
     /// The BMP file form of the bitmap: 14-byte file header, 40-byte info header, the rows.
     std::vector<std::uint8_t> ToBMP() const;
-    /// Writes the BMP file form into a storing archive; does nothing on a loading archive.
-    void WriteBMP(Archive& ar) const;
 
 private:
     /// Whether the buffer holds every row the size announces.

@@ -15,6 +15,3 @@
 /// that starts like one) is Incomplete; unknown critical chunks are Unsupported.
 ImageDecodeStatus DecodePngImage(std::span<const std::uint8_t> file, DecodedImage& image,
                                  std::uint64_t maxPixels = kDefaultMaxImagePixels);
-
-/// Whether the data starts with the 8-byte PNG signature.
-bool HasPngSignature(std::span<const std::uint8_t> file);

@@ -41,7 +41,6 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     if (options.interactive && (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty()))
         RunPreferences(*this, nullptr);
 
-    m_palette = CreateAppPalette();
     m_frame->LoadRecentFiles(*store);
 
     m_catalogTemplate = std::make_unique<DocumentTemplate>(

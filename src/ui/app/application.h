@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ui/app/appservices.h"
-#include "core/color/apppalette.h"
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
 
@@ -37,7 +36,6 @@ public:
     MainWindow& Frame() { return *m_frame; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return m_namedColors; }
-    const AppPalette& Palette() const { return m_palette; }
     const std::vector<std::unique_ptr<Document>>& Documents() const { return m_documents; }
     /// Installs the texture editors (the edit sheet and the layered texture dialog).
     void SetEditors(TextureEditors* editors);
@@ -80,7 +78,6 @@ private:
     void ForgetDocument(Document* document);
 
     ProgramSettings m_settings;
-    AppPalette m_palette{};
     ShapeList m_shapes;
     NamedColorList m_namedColors;
     TextureCopyList m_copyList;
