@@ -143,9 +143,12 @@ ImageDecodeStatus DecodeWithLibpng(PngSource& source, png_bytep* rows, png_uint_
     png_set_read_fn(png, &source, ReadFromSource);
     png_set_read_user_chunk_fn(png, &source, OnUnknownChunk);
     png_set_user_limits(png, width, height);
-    // Compressed data reaching past the last row is damage, not something to warn about.
-    png_set_benign_errors(png, 0);
+    // Odd contents of an ancillary chunk before the picture only earn a warning, as libpng
+    // would give by default; from the picture data on, compressed data reaching past the last
+    // row is damage.
+    png_set_benign_errors(png, 1);
     png_read_info(png, info);
+    png_set_benign_errors(png, 0);
 
     // Every kind becomes 8-bit blue, green, red: palettes and small grey depths are expanded,
     // 16-bit samples keep their high byte, alpha is dropped, grey is copied to all three.

@@ -192,6 +192,8 @@ TEST(PngDecoding, RefusesDamageWithTheRightSentence) {
     // Ancillary chunks are skipped, unknown critical ones cannot be.
     EXPECT_TRUE(DecodeRenderedImage(Png({ihdr, Chunk("vlVn", {1}), idat, iend}), 2, 2).ok);
     EXPECT_EQ(ErrorOf(Png({ihdr, Chunk("VLVN", {1}), idat, iend}), 2, 2), kUnsupported);
+    // A malformed ancillary chunk (a gAMA of 3 bytes instead of 4) only loses that chunk.
+    EXPECT_TRUE(DecodeRenderedImage(Png({ihdr, Chunk("gAMA", {1, 2, 3}), idat, iend}), 2, 2).ok);
     for (const Bytes& header : {Ihdr(2, 2, 16, 3), Ihdr(2, 2, 4, 2), Ihdr(2, 2, 8, 5),
                                 Ihdr(2, 2, 8, 2, 2)})
         EXPECT_EQ(ErrorOf(Png({header, idat, iend}), 2, 2), kUnsupported);
@@ -199,7 +201,8 @@ TEST(PngDecoding, RefusesDamageWithTheRightSentence) {
 
 TEST(PngDecoding, ExpandsLowGreyDepthsToFullBytes) {
     // 4 x 1 at 2 bits: the four grey levels 0-3 become 0, 85, 170 and 255.
-    const Bytes twoBit = Png({Ihdr(4, 1, 2, 0), Chunk("IDAT", Stored({0, 0x1B})), Chunk("IEND", {})});
+    const Bytes twoBit =
+        Png({Ihdr(4, 1, 2, 0), Chunk("IDAT", Stored({0, 0x1B})), Chunk("IEND", {})});
     EXPECT_EQ(Pixels(twoBit, 4, 1), Expected(4, 1, [](int x, int) {
                   return std::array<int, 3>{x * 85, x * 85, x * 85};
               }));

@@ -63,8 +63,9 @@ std::vector<std::uint8_t> EdgeFadeByPasses(const std::vector<std::uint8_t>& s, i
 
 TEST(EdgeFade, MatchesThePassesOnEveryShape) {
     // Square, wide, tall, odd and even sides, bands of 1 to 30 pixels.
-    for (auto [w, h] : {std::pair{10, 10}, {4, 4}, {5, 9}, {9, 5}, {37, 23}, {23, 37}, {64, 48},
-                        {100, 101}, {11, 200}, {200, 11}}) {
+    const std::pair<int, int> shapes[] = {{10, 10}, {4, 4},   {5, 9},     {9, 5},    {37, 23},
+                                          {23, 37}, {64, 48}, {100, 101}, {11, 200}, {200, 11}};
+    for (auto [w, h] : shapes) {
         SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
         const auto source = Gradient(w, h);
         EXPECT_EQ(EdgeFade(source, w, h), EdgeFadeByPasses(source, w, h));
