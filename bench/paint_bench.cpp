@@ -27,7 +27,7 @@ Catalog MakeCatalog(int count) {
         catalog.AddTexture(texture);
     }
     for (int i = 0; i < count; i += 7)
-        catalog.SetSelection(i, 1);
+        catalog.Select(i);
     return catalog;
 }
 

@@ -31,7 +31,7 @@ Catalog SixteenTextures() {
 
 double Seconds(PovRayRunner& runner, int jobs) {
     Catalog catalog = SixteenTextures();
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, false);
     SilentProgressSink sink;
     QElapsedTimer timer;

@@ -10,7 +10,8 @@ packages=(
     povray
     xvfb xauth
     locales
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
+    ccache
 )
 
 missing=()

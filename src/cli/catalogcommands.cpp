@@ -17,12 +17,12 @@ namespace {
 
 void WriteStdout(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
-unsigned FlagsFromOptions(CommandLine& args) {
-    unsigned flags = SRC_DECLARE;
+SourceFlags FlagsFromOptions(CommandLine& args) {
+    SourceFlags flags = SourceFlag::Declare;
     if (args.TakeFlag(QStringLiteral("--no-finish")))
-        flags |= SRC_NO_FINISH;
+        flags |= SourceFlag::NoFinish;
     if (args.TakeFlag(QStringLiteral("--no-normal")))
-        flags |= SRC_NO_NORMAL;
+        flags |= SourceFlag::NoNormal;
     return flags;
 }
 
@@ -62,7 +62,7 @@ int RunList(CommandLine& args) {
 }
 
 int RunSource(CommandLine& args) {
-    const unsigned flags = FlagsFromOptions(args);
+    const SourceFlags flags = FlagsFromOptions(args);
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
     Catalog catalog;
@@ -72,7 +72,7 @@ int RunSource(CommandLine& args) {
 }
 
 int RunExport(CommandLine& args) {
-    const unsigned flags = FlagsFromOptions(args);
+    const SourceFlags flags = FlagsFromOptions(args);
     const bool append = args.TakeFlag(QStringLiteral("--append"));
     const bool overwrite = args.TakeFlag(QStringLiteral("--overwrite"));
     if (append && overwrite)

@@ -66,7 +66,7 @@ int RunRender(CommandLine& args) {
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     for (int index : ResolveIndices(catalog, std::move(indices)))
-        catalog.SetSelection(index, 1);
+        catalog.Select(index);
     ThumbnailBatch batch(catalog, !layers, !composite);
     ConsoleProgress progress;
     const RenderResult result = RenderThumbnailBatch(environment.Runner(), batch, jobs, progress);

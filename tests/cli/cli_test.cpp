@@ -90,11 +90,11 @@ TEST_F(CliTest, SourceIsTheExportTextByteForByte) {
     std::vector<int> indices(17);
     for (int i = 0; i < 17; ++i)
         indices[static_cast<std::size_t>(i)] = i;
-    EXPECT_EQ(all.out.toStdString(), ExportSourceText(m_catalog, indices, SRC_DECLARE));
+    EXPECT_EQ(all.out.toStdString(), ExportSourceText(m_catalog, indices, SourceFlag::Declare));
 
     CliRun some = Cli({"source", m_path, "-i", "4", "--no-finish", "-i", "1", "--no-normal"});
     ASSERT_EQ(some.status, 0);
-    EXPECT_EQ(some.out.toStdString(), ExportSourceText(m_catalog, {4, 1}, SRC_DECLARE | SRC_NO_FINISH | SRC_NO_NORMAL));
+    EXPECT_EQ(some.out.toStdString(), ExportSourceText(m_catalog, {4, 1}, SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
     EXPECT_TRUE(some.out.startsWith("// Speckled grey granite"));
     EXPECT_TRUE(some.out.endsWith("}\r\n\r\n"));
     EXPECT_EQ(some.out.indexOf(','), some.out.indexOf("rgb<") + 9); // decimal points, not commas
@@ -104,7 +104,7 @@ TEST_F(CliTest, ExportRefusesAnExistingFileUnlessTold) {
     const QString out = Path("out.inc");
     ASSERT_EQ(Cli({"export", m_path, out, "-i", "0"}).status, 0);
     const QByteArray once = FileBytes(out);
-    EXPECT_EQ(once.toStdString(), ExportSourceText(m_catalog, {0}, SRC_DECLARE));
+    EXPECT_EQ(once.toStdString(), ExportSourceText(m_catalog, {0}, SourceFlag::Declare));
     EXPECT_EQ(once.count("\r\r"), 0);
 
     const CliRun refused = Cli({"export", m_path, out, "-i", "1"});
@@ -181,5 +181,5 @@ TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
         shipped.GetTexture(i).Thumbnail() = Bitmap();
     EXPECT_EQ(shipped.GetCount(), m_catalog.GetCount());
     for (int i = 0; i < shipped.GetCount() && i < m_catalog.GetCount(); ++i)
-        EXPECT_EQ(shipped.GetTexture(i).GetSource(SRC_DECLARE), m_catalog.GetTexture(i).GetSource(SRC_DECLARE));
+        EXPECT_EQ(shipped.GetTexture(i).GetSource(SourceFlag::Declare), m_catalog.GetTexture(i).GetSource(SourceFlag::Declare));
 }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0; // a value the stored form cannot hold
     }
     for (int i = 0; i < catalog.GetCount(); ++i)
-        (void)catalog.GetTexture(i).GetSource(SRC_DECLARE);
+        (void)catalog.GetTexture(i).GetSource(SourceFlag::Declare);
     Catalog again;
     if (again.Load(saved) || again.Save() != saved)
         std::abort();

@@ -40,7 +40,7 @@ TEST_F(RenderTest, SideBySideBatchesGiveTheSamePicturesAsOneAtATime) {
     Catalog sequential = SmallCatalog();
     Catalog parallel = SmallCatalog();
     for (Catalog* catalog : {&sequential, &parallel})
-        catalog->SetSelection(-1, 1);
+        catalog->SelectAll();
     ThumbnailBatch first(sequential, true, true);
     ThumbnailBatch second(parallel, true, true);
     RecordingSink one;
@@ -66,7 +66,7 @@ TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
     for (int jobs : {1, 3}) {
         Catalog catalog = SmallCatalog();
         catalog.GetTexture(1).SetName("Broken!"); // cannot be parsed
-        catalog.SetSelection(-1, 1);
+        catalog.SelectAll();
         ThumbnailBatch batch(catalog, true, true);
         RecordingSink sink;
         const RenderResult result = RenderThumbnailBatch(*m_runner, batch, jobs, sink);
@@ -81,7 +81,7 @@ TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
 
 TEST_F(RenderTest, StoppingASideBySideBatchKeepsTheOrder) {
     Catalog catalog = SmallCatalog();
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     m_settings.antialiasing = 1;
     m_settings.antialiasingThreshold = 0.0f;
     m_settings.raysPerPixel = 4;

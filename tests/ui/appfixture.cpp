@@ -71,7 +71,7 @@ CatalogView* AppTest::OpenSample() {
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     Document* document = m_app->OpenDocumentFile(copy);
     EXPECT_NE(document, nullptr);
-    auto* view = m_app->Frame().ActiveCatalogView();
+    auto* view = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
     EXPECT_NE(view, nullptr);
     if (view) {
         view->window()->show();
@@ -98,5 +98,6 @@ std::vector<int> AppTest::Selected(CatalogView* view) const { return view->Docum
 
 bool AppTest::Enabled(const char* action) const {
     m_app->Frame().UpdateCommands();
-    return m_app->Frame().Action(QString::fromLatin1(action))->isEnabled();
+    const QAction* found = m_app->Frame().Action(QString::fromLatin1(action));
+    return found && found->isEnabled();
 }

@@ -70,7 +70,7 @@ TEST_F(AppTest, NewCatalogsAreNumberedAndOfferSavingWhenClosed) {
     ASSERT_TRUE(second);
     EXPECT_EQ(second->Title(), "Catalog2");
     EXPECT_FALSE(second->IsModified());
-    m_app->Frame().ActiveCatalogView()->Document().Changed();
+    dynamic_cast<CatalogView*>(m_app->Frame().ActiveView())->Document().Changed();
     m_answer = QMessageBox::Cancel;
     EXPECT_FALSE(m_app->CloseDocument(*second));
     ASSERT_FALSE(m_messages.empty());
@@ -199,14 +199,14 @@ TEST_F(AppTest, CopyAndPasteTwice) {
     ClickTexture(view, 0);
     ClickTexture(view, 16, Qt::ControlModifier);
     view->OnCopy();
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), ExportSourceText(catalog, {0, 16}, SRC_DECLARE));
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), ExportSourceText(catalog, {0, 16}, SourceFlag::Declare));
     view->OnPaste();
     view->OnPaste();
     ASSERT_EQ(catalog.GetCount(), 21);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(18).GetName(), "Veined Stone");
     EXPECT_FALSE(catalog.GetTexture(20).IsSimple());
-    EXPECT_EQ(catalog.GetTexture(19).GetSource(SRC_DECLARE), catalog.GetTexture(0).GetSource(SRC_DECLARE));
+    EXPECT_EQ(catalog.GetTexture(19).GetSource(SourceFlag::Declare), catalog.GetTexture(0).GetSource(SourceFlag::Declare));
     EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
 }
 
@@ -219,8 +219,8 @@ TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
     WhenShown<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
     view->OnViewSource();
     const Catalog& catalog = CatalogOf(view);
-    EXPECT_EQ(shown.toStdString(), catalog.GetTexture(1).GetSource(SRC_DECLARE) + "\r\n\r\n" +
-                                       catalog.GetTexture(3).GetSource(SRC_DECLARE) + "\r\n\r\n");
+    EXPECT_EQ(shown.toStdString(), catalog.GetTexture(1).GetSource(SourceFlag::Declare) + "\r\n\r\n" +
+                                       catalog.GetTexture(3).GetSource(SourceFlag::Declare) + "\r\n\r\n");
 }
 
 TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {

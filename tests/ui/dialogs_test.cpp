@@ -238,7 +238,7 @@ Catalog TwoTextureCatalog() {
     return catalog;
 }
 
-std::string AllSource(const Catalog& catalog, unsigned flags) {
+std::string AllSource(const Catalog& catalog, SourceFlags flags) {
     std::vector<int> indices;
     for (int index = 0; index < catalog.GetCount(); ++index)
         indices.push_back(index);
@@ -564,36 +564,36 @@ TEST_F(ExportTest, WithNothingSelectedAllTexturesAreExported) {
     EXPECT_TRUE(dialog.AllRadio()->isChecked());
     EXPECT_FALSE(dialog.SelectedRadio()->isChecked());
     EXPECT_FALSE(dialog.SelectedRadio()->isEnabled());
-    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE));
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare));
 }
 
 TEST_F(ExportTest, ThePreviewFollowsTheScopeAndTheExclusions) {
-    m_catalog.SetSelection(1, 1);
+    m_catalog.Select(1);
     ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     dialog.show();
     EXPECT_TRUE(dialog.SelectedRadio()->isChecked());
     EXPECT_TRUE(dialog.SelectedRadio()->isEnabled());
-    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SRC_DECLARE));
+    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SourceFlag::Declare));
     // The preview shows the lines without their carriage returns; the text keeps them.
     EXPECT_EQ(dialog.Preview()->toPlainText(),
               QString::fromStdString(dialog.SourceText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_TRUE(dialog.Preview()->isReadOnly());
 
     ClickIndicator(dialog.AllRadio());
-    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE));
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare));
 
     ClickIndicator(dialog.FinishCheck());
-    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH));
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish));
     EXPECT_EQ(dialog.SourceText().find("finish"), std::string::npos);
     EXPECT_NE(dialog.SourceText().find("normal"), std::string::npos);
 
     ClickIndicator(dialog.NormalCheck());
-    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH | SRC_NO_NORMAL));
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
     EXPECT_EQ(dialog.SourceText().find("normal"), std::string::npos);
     EXPECT_FALSE(dialog.Preview()->toPlainText().contains(QStringLiteral("normal")));
 
     ClickIndicator(dialog.SelectedRadio());
-    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SRC_DECLARE | SRC_NO_FINISH | SRC_NO_NORMAL));
+    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
     SaveScreenshot(dialog, QStringLiteral("export.png"));
 }
 
@@ -605,14 +605,14 @@ TEST_F(ExportTest, ANewFileReceivesThePreviewByteForByte) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     const QByteArray written = ReadBytes(path);
-    EXPECT_EQ(written, QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE)));
+    EXPECT_EQ(written, QByteArray::fromStdString(AllSource(m_catalog, SourceFlag::Declare)));
     EXPECT_TRUE(written.endsWith("}\r\n\r\n"));
     EXPECT_FALSE(written.contains("\r\r\n"));
 }
 
 TEST_F(ExportTest, AppendingTheSameExportDoublesTheFile) {
     const QString path = Path(QStringLiteral("Wood.inc"));
-    const QByteArray once = QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE));
+    const QByteArray once = QByteArray::fromStdString(AllSource(m_catalog, SourceFlag::Declare));
     ASSERT_TRUE(WriteBytes(path, once));
     ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     AnswerExists(path, [](ExportSourceDialog& ask) { return ask.AppendButton(); });
@@ -630,7 +630,7 @@ TEST_F(ExportTest, OverwritingReplacesTheFile) {
     AnswerExists(path, [](ExportSourceDialog& ask) { return ask.OverwriteButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
-    EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(m_catalog, SRC_DECLARE | SRC_NO_FINISH)));
+    EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish)));
 }
 
 TEST_F(ExportTest, CancelLeavesTheFileAloneAndTheDialogOpen) {

@@ -68,7 +68,7 @@ TEST(CatalogPainting, FramesAndColoursOfCells) {
     rendered.Thumbnail() = Gradient(120, 120);
     catalog.AddTexture(rendered);
     catalog.AddTexture(rendered);
-    catalog.SetSelection(1, 1);
+    catalog.Select(1);
     const QImage image = PaintCatalog(catalog, 500, 200);
     // Texture 0 at (20, 20): sunken frame, grey above and left, white right and below.
     EXPECT_EQ(image.pixelColor(2, 2), QColor(192, 192, 192));

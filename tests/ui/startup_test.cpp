@@ -164,7 +164,7 @@ TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
     });
     Application app;
     ASSERT_TRUE(app.Startup({QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv")}));
-    CatalogView* view = app.Frame().ActiveCatalogView();
+    CatalogView* view = dynamic_cast<CatalogView*>(app.Frame().ActiveView());
     ASSERT_TRUE(view);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

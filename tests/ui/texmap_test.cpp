@@ -130,8 +130,8 @@ TEST_F(TextureMapTest, TileMethodsAlwaysStartFromTheSource) {
     EXPECT_FALSE(m_doc.IsModified());
     EXPECT_FALSE(m_doc.SetImage(Pixels(10), 120, 120)); // too few pixels: refused, nothing changes
 
-    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileMirror));
-    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileMirror)); // not four times the size
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TileMethod::Mirror));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TileMethod::Mirror)); // not four times the size
     EXPECT_EQ(m_doc.Image().Width(), 240);
     EXPECT_EQ(m_doc.Image().Height(), 240);
     EXPECT_EQ(Shown(m_doc.Image()), Mirror(pixels, 120, 120));
@@ -140,17 +140,16 @@ TEST_F(TextureMapTest, TileMethodsAlwaysStartFromTheSource) {
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
 
     m_doc.SetModifiedFlag(false);
-    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileEdgeFade));
-    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileEdgeFade));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TileMethod::EdgeFade));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TileMethod::EdgeFade));
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 120, 120)); // twice is once, from the source
     EXPECT_NE(Shown(m_doc.Image()), pixels);
     EXPECT_TRUE(m_doc.IsModified());
 
-    ASSERT_TRUE(m_doc.ApplyTileMethod(TextureMapDocument::TileNone));
+    ASSERT_TRUE(m_doc.ApplyTileMethod(TileMethod::None));
     EXPECT_EQ(m_doc.Image().Width(), 120);
     EXPECT_EQ(Shown(m_doc.Image()), pixels);
-    EXPECT_FALSE(m_doc.ApplyTileMethod(3));
-    EXPECT_EQ(m_doc.AppliedTileMethod(), TextureMapDocument::TileNone);
+    EXPECT_EQ(m_doc.AppliedTileMethod(), TileMethod::None);
     EXPECT_EQ(changed.count(), 6);
 }
 
@@ -158,7 +157,7 @@ TEST_F(TextureMapTest, SavesThePictureAsShownAndOpensItAgain) {
     const Pixels pixels = Pattern(5, 3); // 15-byte rows, padded to 16 in the file
     m_doc.SetImage(pixels, 5, 3);
     ASSERT_TRUE(m_doc.Store(Path("plain.bmp")));
-    m_doc.ApplyTileMethod(TextureMapDocument::TileMirror);
+    m_doc.ApplyTileMethod(TileMethod::Mirror);
     ASSERT_TRUE(m_doc.Store(Path("mirror.bmp")));
     const auto bmp = m_doc.Image().ToBMP();
     EXPECT_EQ(ReadFile(Path("mirror.bmp")), QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
@@ -172,12 +171,12 @@ TEST_F(TextureMapTest, SavesThePictureAsShownAndOpensItAgain) {
     EXPECT_EQ(opened.SourcePixels(), pixels);
     EXPECT_EQ(Shown(opened.Image()), pixels);
     EXPECT_FALSE(opened.IsModified());
-    EXPECT_EQ(opened.AppliedTileMethod(), TextureMapDocument::TileNone);
+    EXPECT_EQ(opened.AppliedTileMethod(), TileMethod::None);
 
     // A map saved after Mirror reopens with the doubled picture as its source, method None.
-    opened.ApplyTileMethod(TextureMapDocument::TileEdgeFade);
+    opened.ApplyTileMethod(TileMethod::EdgeFade);
     ASSERT_TRUE(opened.Load(Path("mirror.bmp")));
-    EXPECT_EQ(opened.AppliedTileMethod(), TextureMapDocument::TileNone);
+    EXPECT_EQ(opened.AppliedTileMethod(), TileMethod::None);
     EXPECT_EQ(opened.Width(), 10);
     EXPECT_EQ(opened.SourcePixels(), Mirror(pixels, 5, 3));
 }
@@ -185,7 +184,7 @@ TEST_F(TextureMapTest, SavesThePictureAsShownAndOpensItAgain) {
 TEST_F(TextureMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     const Pixels pixels = Pattern(6, 4);
     m_doc.SetImage(pixels, 6, 4);
-    m_doc.ApplyTileMethod(TextureMapDocument::TileEdgeFade);
+    m_doc.ApplyTileMethod(TileMethod::EdgeFade);
     WriteFile(Path("palette.bmp"), PaletteBmp());
 
     const FileResult wrong = m_doc.Load(Path("palette.bmp"));
@@ -199,7 +198,7 @@ TEST_F(TextureMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
 
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 6, 4));
-    EXPECT_EQ(m_doc.AppliedTileMethod(), TextureMapDocument::TileEdgeFade);
+    EXPECT_EQ(m_doc.AppliedTileMethod(), TileMethod::EdgeFade);
     EXPECT_TRUE(m_doc.IsModified());
 }
 
@@ -212,15 +211,15 @@ TEST_F(TextureMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
     EXPECT_FALSE(m_doc.IsModified());
     EXPECT_EQ(state.count(), 1);
 
-    view->OnTileMirror();
-    EXPECT_EQ(view->TileMethod(), 2);
-    EXPECT_EQ(other.TileMethod(), 2); // every window of the map shows the method in use
+    view->ApplyTileMethod(TileMethod::Mirror);
+    EXPECT_EQ(view->AppliedTileMethod(), TileMethod::Mirror);
+    EXPECT_EQ(other.AppliedTileMethod(), TileMethod::Mirror); // every window of the map shows the method in use
     EXPECT_TRUE(m_doc.IsModified());
-    view->OnTileEdgeFade();
-    EXPECT_EQ(view->TileMethod(), 1);
+    view->ApplyTileMethod(TileMethod::EdgeFade);
+    EXPECT_EQ(view->AppliedTileMethod(), TileMethod::EdgeFade);
     m_doc.SetModifiedFlag(false);
-    view->OnTileNone();
-    EXPECT_EQ(view->TileMethod(), 0);
+    view->ApplyTileMethod(TileMethod::None);
+    EXPECT_EQ(view->AppliedTileMethod(), TileMethod::None);
     EXPECT_TRUE(m_doc.IsModified());
     EXPECT_EQ(state.count(), 4);
 }
@@ -250,7 +249,7 @@ TEST_F(TextureMapTest, ScrollsInPixelsOverThePictureAsShown) {
     vertical->setValue(4);
     EXPECT_EQ(view->viewport()->grab().toImage().pixelColor(0, 0), PatternColor(10, 4));
 
-    view->OnTileMirror(); // all of the doubled picture can be reached
+    view->ApplyTileMethod(TileMethod::Mirror); // all of the doubled picture can be reached
     EXPECT_EQ(horizontal->maximum(), 110);
     EXPECT_EQ(vertical->maximum(), 80);
     view->resize(200, 150);

@@ -30,7 +30,7 @@ int Catalog::RemoveSelectedTextures() {
         RemoveTexture(static_cast<int>(former) - removed);
         ++removed;
     }
-    SetSelection(-1, 0);
+    DeselectAll();
     return removed;
 }
 
@@ -51,25 +51,31 @@ void Catalog::ClearFlagAt(std::size_t index) {
     }
 }
 
-void Catalog::SetSelection(int index, int state) {
-    if (index == -1) {
-        m_selected.assign(m_textures.size(), state == 1 ? 1 : 0);
-        m_selectedCount = state == 1 ? GetCount() : 0;
-        return;
-    }
+void Catalog::Select(int index) {
     if (index < 0 || index >= GetCount())
         return;
     const auto at = static_cast<std::size_t>(index);
     if (m_selected.size() <= at)
         m_selected.resize(at + 1, 0);
-    if (state == 1) {
-        if (!m_selected[at]) {
-            m_selected[at] = 1;
-            ++m_selectedCount;
-        }
-    } else {
-        ClearFlagAt(at);
+    if (!m_selected[at]) {
+        m_selected[at] = 1;
+        ++m_selectedCount;
     }
+}
+
+void Catalog::Deselect(int index) {
+    if (index >= 0 && index < GetCount())
+        ClearFlagAt(static_cast<std::size_t>(index));
+}
+
+void Catalog::SelectAll() {
+    m_selected.assign(m_textures.size(), 1);
+    m_selectedCount = GetCount();
+}
+
+void Catalog::DeselectAll() {
+    m_selected.assign(m_textures.size(), 0);
+    m_selectedCount = 0;
 }
 
 bool Catalog::IsSelected(int index) const {
@@ -103,7 +109,7 @@ void Catalog::Serialize(Archive& ar) {
     TextureList textures = ReadTextures(ar);
     DeleteContents();
     m_textures = std::move(textures);
-    SetSelection(-1, 0);
+    DeselectAll();
     m_modified = false;
 }
 

@@ -37,8 +37,11 @@ public:
     /// Destroys every texture, last first. The selection flags are left as they are.
     void DeleteContents();
 
-    /// Index -1 sets every texture's flag; otherwise state 1 selects, anything else deselects.
-    void SetSelection(int index, int state);
+    /// Selects or deselects the texture at `index`; an index outside the list changes nothing.
+    void Select(int index);
+    void Deselect(int index);
+    void SelectAll();
+    void DeselectAll();
     bool IsSelected(int index) const;
     int GetSelectedCount() const { return m_selectedCount; }
     /// The index of the only selected texture, or -1 unless exactly one is selected.

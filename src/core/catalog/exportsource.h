@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/texture.h"
+
 #include <string>
 #include <vector>
 
@@ -7,4 +9,4 @@ class Catalog;
 
 /// The text that View Source shows and Copy and Export write: for each listed texture, in the
 /// order given, its GetSource with `flags` followed by an empty line ("\r\n\r\n").
-std::string ExportSourceText(const Catalog& catalog, const std::vector<int>& indices, unsigned flags);
+std::string ExportSourceText(const Catalog& catalog, const std::vector<int>& indices, SourceFlags flags);

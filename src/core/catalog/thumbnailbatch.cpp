@@ -60,7 +60,7 @@ void ThumbnailBatch::TakeReady() {
 void ThumbnailBatch::DeselectThrough(std::size_t textureOrder) {
     // Every texture before `textureOrder` has all its tasks taken.
     while (m_deselected < textureOrder && m_deselected < m_textures.size())
-        m_catalog.SetSelection(m_textures[m_deselected++], 0);
+        m_catalog.Deselect(m_textures[m_deselected++]);
 }
 
 void ThumbnailBatch::Finish() {

@@ -34,11 +34,11 @@ bool LayeredTexture::ScaleThumbnail(int width, int height, bool layersToo) {
     return m_thumbnail.Resize(width, height);
 }
 
-std::string LayeredTexture::GetSource(unsigned flags) const {
+std::string LayeredTexture::GetSource(SourceFlags flags) const {
     std::string text;
-    if (flags & SRC_DECLARE)
+    if (flags.Has(SourceFlag::Declare))
         text += DeclarationComment() + "#declare " + DeclaredIdentifier(m_name) + " =\r\n";
-    const unsigned layerFlags = flags & (SRC_NO_FINISH | SRC_NO_NORMAL);
+    const SourceFlags layerFlags = flags.Without(SourceFlag::Declare);
     if (m_mode == Layers) {
         for (const auto& layer : m_layers)
             text += "texture {\r\n" + layer->GetSource(layerFlags) + "}\r\n";

@@ -20,8 +20,8 @@ public:
     bool IsSimple() const override { return false; }
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
-    /// "#declare NAME =" (with SRC_DECLARE) and the layers as texture blocks.
-    std::string GetSource(unsigned flags) const override;
+    /// "#declare NAME =" (with SourceFlag::Declare) and the layers as texture blocks.
+    std::string GetSource(SourceFlags flags) const override;
     /// Stored form: name, description, dword mode, thumbnail, preview shape, dword layer count,
     /// then each layer in the simple texture's stored form without a tag.
     void Serialize(Archive& ar) override;

@@ -12,19 +12,19 @@ bool SimpleTexture::ScaleThumbnail(int width, int height, bool /*layersToo*/) {
     return m_thumbnail.Resize(width, height);
 }
 
-std::string SimpleTexture::GetSource(unsigned flags) const {
+std::string SimpleTexture::GetSource(SourceFlags flags) const {
     std::string text;
-    if (flags & SRC_DECLARE)
+    if (flags.Has(SourceFlag::Declare))
         text += DeclarationComment() + "#declare " + DeclaredIdentifier(m_name) + " = texture\r\n{\r\n";
     text += pigment.GetSource();
-    if (!(flags & SRC_NO_NORMAL))
+    if (!flags.Has(SourceFlag::NoNormal))
         text += normal.GetSource();
-    if (!(flags & SRC_NO_FINISH))
+    if (!flags.Has(SourceFlag::NoFinish))
         text += finish.GetSource();
     // A plain solid colour without a normal has nothing for texture-level transformations to move.
     if (pigment.pattern != Pigment::SolidColor || normal.kind != Normal::None)
         text += transformations.GetSource(2);
-    if (flags & SRC_DECLARE)
+    if (flags.Has(SourceFlag::Declare))
         text += "}";
     return text;
 }

@@ -17,8 +17,8 @@ public:
     bool IsSimple() const override { return true; }
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
-    /// The "#declare NAME = texture { ... }" text (with SRC_DECLARE) or just the blocks.
-    std::string GetSource(unsigned flags) const override;
+    /// The "#declare NAME = texture { ... }" text (with SourceFlag::Declare) or just the blocks.
+    std::string GetSource(SourceFlags flags) const override;
     /// Stored form: name, description, thumbnail, preview shape, pigment, finish, normal,
     /// transformations.
     void Serialize(Archive& ar) override;

@@ -10,7 +10,7 @@ bool Texture::WriteSourceFile(const std::string& path) const {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
-    const std::string text = GetSource(SRC_DECLARE);
+    const std::string text = GetSource(SourceFlag::Declare);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     return static_cast<bool>(out);

@@ -8,12 +8,35 @@
 #include <string>
 #include <string_view>
 
-/// Source-writing flags for GetSource; other bits are ignored.
-enum SourceFlags : unsigned {
-    SRC_DECLARE = 0x0001,   ///< description comment, "#declare" header and closing brace
-    SRC_NO_FINISH = 0x0010, ///< leave the finish out
-    SRC_NO_NORMAL = 0x0100, ///< leave the normal out
+/// What GetSource writes besides a texture's blocks, and what it leaves out.
+enum class SourceFlag : unsigned {
+    Declare = 0x0001,  ///< description comment, "#declare" header and closing brace
+    NoFinish = 0x0010, ///< leave the finish out
+    NoNormal = 0x0100, ///< leave the normal out
 };
+
+/// A set of source flags; empty writes just the blocks.
+class SourceFlags {
+public:
+    constexpr SourceFlags() = default;
+    constexpr SourceFlags(SourceFlag flag) : m_bits(static_cast<unsigned>(flag)) {}
+
+    constexpr bool Has(SourceFlag flag) const { return (m_bits & static_cast<unsigned>(flag)) != 0; }
+    constexpr SourceFlags Without(SourceFlag flag) const { return FromBits(m_bits & ~static_cast<unsigned>(flag)); }
+    constexpr SourceFlags operator|(SourceFlags other) const { return FromBits(m_bits | other.m_bits); }
+    constexpr SourceFlags& operator|=(SourceFlags other) { return *this = *this | other; }
+    constexpr bool operator==(const SourceFlags&) const = default;
+
+private:
+    static constexpr SourceFlags FromBits(unsigned bits) {
+        SourceFlags flags;
+        flags.m_bits = bits;
+        return flags;
+    }
+    unsigned m_bits = 0;
+};
+
+constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) { return SourceFlags(a) | b; }
 
 /// A texture of a catalog: simple (SimpleTexture) or layered (LayeredTexture).
 /// Both carry a name, a description, a preview-shape index and a thumbnail.
@@ -24,9 +47,9 @@ public:
     virtual std::unique_ptr<Texture> Clone() const = 0;
     /// Scales the thumbnail (and with `layersToo` the layers' thumbnails first).
     virtual bool ScaleThumbnail(int width, int height, bool layersToo) = 0;
-    virtual std::string GetSource(unsigned flags) const = 0;
+    virtual std::string GetSource(SourceFlags flags) const = 0;
 
-    /// Writes GetSource(SRC_DECLARE) to the file, replacing it; false when it cannot be written.
+    /// Writes GetSource(SourceFlag::Declare) to the file, replacing it; false when it cannot be written.
     bool WriteSourceFile(const std::string& path) const;
 
     int GetThumbnailWidth() const { return m_thumbnail.Width(); }

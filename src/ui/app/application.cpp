@@ -1,18 +1,18 @@
 #include "ui/app/application.h"
 
-#include "ui/catalog/catalogdocument.h"
-#include "ui/catalog/catalogview.h"
+#include "ui/catalog/catalogkind.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/renderprogressdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
+#include "ui/framework/document.h"
 #include "ui/framework/documenttemplate.h"
+#include "core/model/texture.h"
 #include "ui/framework/prompts.h"
 #include "ui/help/helpbrowser.h"
 #include "ui/app/mainwindow.h"
 #include "render/povray/povrayrunner.h"
-#include "ui/texmap/texturemapdocument.h"
-#include "ui/texmap/texturemapview.h"
+#include "ui/texmap/texturemapkind.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,7 +32,8 @@ Application::~Application() {
 
 bool Application::Startup(const QStringList& files, StartupOptions options) {
     auto store = OpenSettingsStore();
-    m_frame = std::make_unique<MainWindow>(*this);
+    m_frame = std::make_unique<MainWindow>();
+    ConnectFrame();
     m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes);
 
     m_settings.Load(*store);
@@ -43,24 +44,8 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
 
     m_frame->LoadRecentFiles(*store);
 
-    m_catalogTemplate = std::make_unique<DocumentTemplate>(
-        129,
-        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"), QStringLiteral(".VLV"),
-                                  QStringLiteral("Ulvor.Document"), QStringLiteral("Ulvor Document")},
-        [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
-        [this](Document& document) {
-            return static_cast<QWidget*>(new CatalogView(static_cast<CatalogDocument&>(document), *this));
-        });
-    m_textureMapTemplate = std::make_unique<DocumentTemplate>(
-        154,
-        DocumentTemplate::Strings{QStringLiteral("Texture Map"), QStringLiteral("Bitmap (*.bmp)"), QStringLiteral(".BMP"),
-                                  QStringLiteral("TexMap.Document"), QStringLiteral("TexMap Document")},
-        [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
-        [this](Document& document) {
-            auto* view = new TextureMapView(static_cast<TextureMapDocument&>(document));
-            view->SetDrawRoute(RouteFor(m_settings.useVideoForWindows));
-            return static_cast<QWidget*>(view);
-        });
+    m_catalogTemplate = MakeCatalogKind(*this);
+    m_textureMapTemplate = MakeTextureMapKind(*this);
 
     m_frame->RestoreWindowState(*store);
     m_frame->show();
@@ -78,6 +63,24 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     for (const QString& file : files)
         OpenDocumentFile(file);
     return true;
+}
+
+void Application::ConnectFrame() {
+    MainWindow* frame = m_frame.get();
+    connect(frame, &MainWindow::newRequested, this, &Application::OnFileNew);
+    connect(frame, &MainWindow::openRequested, this, &Application::OnFileOpen);
+    connect(frame, &MainWindow::openFileRequested, this, &Application::OpenDocumentFile);
+    connect(frame, &MainWindow::newWindowRequested, this, [this](Document* document) { OpenAnotherWindow(*document); });
+    connect(frame, &MainWindow::closeDocumentRequested, this, [this](Document* document) { CloseDocument(*document); });
+    connect(frame, &MainWindow::preferencesRequested, this, &Application::OnPreferences);
+    connect(frame, &MainWindow::aboutRequested, this, &Application::OnAbout);
+    connect(frame, &MainWindow::helpRequested, this, &Application::ShowHelp);
+    frame->SetCloseHandler([this] {
+        if (!CloseAllDocuments())
+            return false;
+        OnFrameClosing();
+        return true;
+    });
 }
 
 void Application::ShowStartupNotice() {
@@ -150,9 +153,9 @@ Document* Application::OpenDocumentFile(const QString& path) {
     const QString full = QFileInfo(path).absoluteFilePath();
     for (const auto& document : m_documents) {
         if (QFileInfo(document->Path()).absoluteFilePath() == full && !document->Path().isEmpty()) {
-            const QList<QWidget*> views = m_frame->ViewsOf(*document);
+            const QList<DocumentView*> views = m_frame->ViewsOf(*document);
             if (!views.isEmpty())
-                m_frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(views.first()->parentWidget()));
+                m_frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(views.first()->Widget()->parentWidget()));
             return document.get();
         }
     }
@@ -172,13 +175,8 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
     // A window closing: the document's last window offers to save first and closes it.
     if (event->type() == QEvent::Close && !m_closing) {
         auto* window = qobject_cast<QMdiSubWindow*>(watched);
-        Document* document = nullptr;
-        if (window) {
-            if (auto* catalog = qobject_cast<CatalogView*>(window->widget()))
-                document = &catalog->Document();
-            else if (auto* map = qobject_cast<TextureMapView*>(window->widget()))
-                document = &map->Document();
-        }
+        DocumentView* view = MainWindow::ViewOf(window);
+        Document* document = view ? &view->ViewedDocument() : nullptr;
         if (document && m_frame->ViewsOf(*document).size() == 1) {
             if (!document->SaveModified(m_frame.get())) {
                 event->ignore();
@@ -205,8 +203,8 @@ bool Application::CloseDocument(Document& document) {
     if (!document.Path().isEmpty())
         m_frame->AddRecentFile(document.Path());
     m_closing = true;
-    for (QWidget* view : m_frame->ViewsOf(document))
-        if (auto* window = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+    for (DocumentView* view : m_frame->ViewsOf(document))
+        if (auto* window = qobject_cast<QMdiSubWindow*>(view->Widget()->parentWidget())) {
             window->setAttribute(Qt::WA_DeleteOnClose, false);
             window->close();
             delete window;

@@ -11,6 +11,7 @@
 #include <vector>
 
 class MainWindow;
+class DocumentView;
 class QSettings;
 
 /// How the program starts.
@@ -29,7 +30,7 @@ public:
     ~Application() override;
 
     /// Starts the program: settings (and the Preferences when no program directory or POV-Ray
-    /// is set), palette, recent files, document kinds, the main window where it was left, the
+    /// is set), recent files, document kinds, the main window where it was left, the
     /// optional start-up notice, the preview shapes and named colours; then opens `files`.
     bool Startup(const QStringList& files, StartupOptions options = {});
 
@@ -72,6 +73,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ConnectFrame();
     void ShowNotice(const SideFileNotice& notice);
     void ShowStartupNotice();
     Document* AddDocument(std::unique_ptr<Document> document);

@@ -1,23 +1,18 @@
 #include "ui/app/mainwindow.h"
 
-#include "ui/catalog/catalogdocument.h"
-#include "ui/catalog/catalogview.h"
+#include "ui/framework/command.h"
 #include "ui/framework/document.h"
-#include "ui/framework/documenttemplate.h"
-#include "ui/texmap/texturemapdocument.h"
-#include "ui/texmap/texturemapview.h"
-#include "ui/app/application.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -31,11 +26,6 @@ constexpr int kRecentFileCount = 4;
 constexpr const char* kStateSection = "Application State";
 constexpr const char* kRecentSection = "Recent File List";
 
-enum MenuKind { NoWindow = 0, CatalogWindow = 1, TextureMapWindow = 2 };
-
-/// The view a window shows: catalog and texture-map views are the window's widget.
-QWidget* ViewOf(QMdiSubWindow* window) { return window ? window->widget() : nullptr; }
-
 /// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
 bool LockLightOn(const char* name) {
     const QDir leds(QStringLiteral("/sys/class/leds"));
@@ -47,20 +37,18 @@ bool LockLightOn(const char* name) {
     return false;
 }
 
-/// The part of a command's prompt shown in the status bar, and the short tip after "\n".
-QString StatusPart(const QString& prompt) { return prompt.section(QLatin1Char('\n'), 0, 0); }
-QString TipPart(const QString& prompt) {
-    return prompt.contains(QLatin1Char('\n')) ? prompt.section(QLatin1Char('\n'), 1) : QString();
+bool IsEditCommand(StandardCommand command) {
+    return command != StandardCommand::Print && command != StandardCommand::PrintPreview;
 }
 
 } // namespace
 
-MainWindow::MainWindow(Application& app) : m_app(app), m_mdi(new QMdiArea(this)) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
     setWindowTitle(QStringLiteral("Velvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velvane.png")));
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_mdi);
-    // Until a placement of its own is stored, the frame takes most of the screen.
+    // Until a placement of its own is stored, the window takes most of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize room = screen->availableSize();
         resize(std::min(1100, room.width() * 9 / 10), std::min(800, room.height() * 9 / 10));
@@ -69,134 +57,104 @@ MainWindow::MainWindow(Application& app) : m_app(app), m_mdi(new QMdiArea(this))
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
-        SwitchMenus();
-        UpdateCommands();
-        Document* document = ActiveDocument();
-        setWindowTitle(document ? QStringLiteral("Velvane - %1").arg(document->Title()) : QStringLiteral("Velvane"));
-    });
-    SwitchMenus();
-    UpdateCommands();
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::OnActiveViewChanged);
+    RebuildMenus();
+    OnActiveViewChanged();
 }
 
 // ---- actions ------------------------------------------------------------------------------
 
 QAction* MainWindow::AddAction(const QString& name, const QString& menuText, const QString& prompt,
                                std::function<void()> trigger, const QList<QKeySequence>& keys) {
-    auto* action = new QAction(menuText, this);
-    action->setObjectName(name);
-    action->setStatusTip(StatusPart(prompt));
-    const QString tip = TipPart(prompt);
-    action->setToolTip(tip.isEmpty() ? QString(menuText).remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0) : tip);
-    if (!keys.isEmpty()) {
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
+    QAction* action = MakeCommand(this, name, menuText, prompt, keys);
+    if (!keys.isEmpty())
         addAction(action); // keys work even while the action's menu is not in the menu bar
-    }
     connect(action, &QAction::triggered, this, [trigger = std::move(trigger)] { trigger(); });
     m_actions[name] = action;
     return action;
 }
 
-template <class View>
-QAction* MainWindow::AddViewAction(const QString& name, const QString& menuText, const QString& prompt,
-                                   void (View::*slot)(), const QList<QKeySequence>& keys) {
-    return AddAction(
-        name, menuText, prompt,
-        [this, slot] {
-            if (auto* view = qobject_cast<View*>(ActiveView()))
-                (view->*slot)();
-        },
-        keys);
+QAction* MainWindow::AddStandard(StandardCommand command, const QString& name, const QString& menuText,
+                                 const QString& prompt, const QList<QKeySequence>& keys) {
+    // The main window's own action stands in for the active view's: it shows the view's text
+    // and enabled state and triggers the view's action.
+    QAction* action = AddAction(name, menuText, prompt, [this, command] {
+        if (DocumentView* view = ActiveView())
+            if (QAction* own = view->StandardAction(command); own && own->isEnabled())
+                own->trigger();
+    }, keys);
+    m_standard[command] = action;
+    m_standardTexts[command] = menuText;
+    return action;
 }
 
 QAction* MainWindow::Action(const QString& name) const {
-    const auto found = m_actions.find(name);
-    return found == m_actions.end() ? nullptr : found->second;
+    if (const auto found = m_actions.find(name); found != m_actions.end())
+        return found->second;
+    if (DocumentView* view = ActiveView())
+        for (const ViewMenu& menu : view->Menus())
+            for (QAction* action : menu.actions) {
+                if (action && action->objectName() == name)
+                    return action;
+                if (action && action->menu())
+                    for (QAction* item : action->menu()->actions())
+                        if (item->objectName() == name)
+                            return item;
+            }
+    return nullptr;
 }
 
 void MainWindow::CreateActions() {
     using K = QKeySequence;
     // Application and document commands.
-    AddAction("New", "&New\tCtrl+N", "Create a new document\nNew", [this] { m_app.OnFileNew(); }, {K(Qt::CTRL | Qt::Key_N)});
-    AddAction("Open", "&Open...\tCtrl+O", "Open an existing document\nOpen", [this] { m_app.OnFileOpen(); },
+    AddAction("New", "&New\tCtrl+N", "Create a new document\nNew", [this] { emit newRequested(); },
+              {K(Qt::CTRL | Qt::Key_N)});
+    AddAction("Open", "&Open...\tCtrl+O", "Open an existing document\nOpen", [this] { emit openRequested(); },
               {K(Qt::CTRL | Qt::Key_O)});
-    AddAction("Close", "&Close", "Close the active document\nClose", [this] { CloseActiveWindow(); });
-    AddAction("Save", "&Save\tCtrl+S", "Save the active document\nSave",
-              [this] { if (Document* d = ActiveDocument()) { d->Save(this); AddRecentFile(d->Path()); } },
-              {K(Qt::CTRL | Qt::Key_S)});
-    AddAction("Save As", "Save &As...", "Save the active document with a new name\nSave As",
-              [this] { if (Document* d = ActiveDocument(); d && d->SaveAs(this)) AddRecentFile(d->Path()); });
-    AddViewAction<CatalogView>("Print", "&Print...\tCtrl+P", "Print the active document\nPrint", &CatalogView::OnPrint,
-                              {K(Qt::CTRL | Qt::Key_P)});
-    AddViewAction<CatalogView>("Print Preview", "Print Pre&view", "Display full pages\nPrint Preview",
-                              &CatalogView::OnPrintPreview);
+    AddAction("Close", "&Close", "Close the active document\nClose", [this] {
+        if (Document* document = ActiveDocument())
+            emit closeDocumentRequested(document);
+    });
+    AddAction("Save", "&Save\tCtrl+S", "Save the active document\nSave", [this] {
+        if (Document* document = ActiveDocument()) {
+            document->Save(this);
+            AddRecentFile(document->Path());
+        }
+    }, {K(Qt::CTRL | Qt::Key_S)});
+    AddAction("Save As", "Save &As...", "Save the active document with a new name\nSave As", [this] {
+        if (Document* document = ActiveDocument(); document && document->SaveAs(this))
+            AddRecentFile(document->Path());
+    });
+    AddStandard(StandardCommand::Print, "Print", "&Print...\tCtrl+P", "Print the active document\nPrint",
+                {K(Qt::CTRL | Qt::Key_P)});
+    AddStandard(StandardCommand::PrintPreview, "Print Preview", "Print Pre&view", "Display full pages\nPrint Preview",
+                {});
     AddAction("Exit", "E&xit", "Quit the application; prompts to save documents\nExit", [this] { close(); });
 
-    // Edit menu: Undo has no handler anywhere and stays grey.
-    AddAction("Undo", "&Undo\tCtrl+Z", "Undo the last action\nUndo", [] {},
-              {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
-    AddViewAction<CatalogView>("Cut", "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut", &CatalogView::OnCut,
-                              {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
-    AddViewAction<CatalogView>("Copy", "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
-                              &CatalogView::OnCopy, {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
-    AddViewAction<CatalogView>("Paste", "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", &CatalogView::OnPaste,
-                              {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
+    // Edit commands, carried out by the active view.
+    AddStandard(StandardCommand::Undo, "Undo", "&Undo\tCtrl+Z", "Undo the last action\nUndo",
+                {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
+    AddStandard(StandardCommand::Redo, "Redo", "&Redo\tCtrl+Y", "Redo the previously undone action\nRedo",
+                {K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    AddStandard(StandardCommand::Cut, "Cut", "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut",
+                {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
+    AddStandard(StandardCommand::Copy, "Copy", "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
+                {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
+    AddStandard(StandardCommand::Paste, "Paste", "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste",
+                {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
 
-    // Texture menu (catalog windows).
-    AddViewAction<CatalogView>("New Simple", "&New Simple...\tN", "Create a new texture with a single layer",
-                              &CatalogView::OnNewSimple, {K(Qt::Key_N)});
-    AddViewAction<CatalogView>("New Layered", "New &Layered...\tL", "Create a multiple layered texture",
-                              &CatalogView::OnNewLayered, {K(Qt::Key_L)});
-    AddViewAction<CatalogView>("Delete", "&Delete\tDel", "Delete the selected texture(s)", &CatalogView::OnDelete,
-                              {K(Qt::Key_Delete)});
-    AddViewAction<CatalogView>("Modify", "&Modify...\tM", "Modify the settings for the selected texture",
-                              &CatalogView::OnModify, {K(Qt::Key_M)});
-    AddViewAction<CatalogView>("View Source", "&View Source\tV", "View the POVRay source for the selected texture(s)",
-                              &CatalogView::OnViewSource, {K(Qt::Key_V)});
-    AddViewAction<CatalogView>("Export Source", "&Export Source...\tCtrl+E",
-                              "Export the POVRay source for the selected texture(s)", &CatalogView::OnExportSource,
-                              {K(Qt::CTRL | Qt::Key_E)});
-    AddViewAction<CatalogView>("Create Texture Map", "&Create &Texture Map...\tCtrl+T",
-                              "Create a texture map using the selected texture", &CatalogView::OnCreateTextureMap,
-                              {K(Qt::CTRL | Qt::Key_T)});
-    AddViewAction<CatalogView>("Clear Thumbnail(s)", "&Clear Thumbnail(s)",
-                              "Clear the thumbnail(s) for the selected texture(s)", &CatalogView::OnClearThumbnails);
-    AddViewAction<CatalogView>("Render Thumbnail(s)", "&Render Thumbnail(s)",
-                              "Render the thumbnail(s) for the selected texture(s)", &CatalogView::OnRenderThumbnails);
-
-    // Options.
     AddAction("Preferences", "&Preferences\tCtrl+P", "Change the program's settings\nPreferences",
-              [this] { m_app.OnPreferences(); });
-    AddViewAction<CatalogView>("Antialiasing", "&Antialiasing",
-                              "Use antialiasing on the rendered thumbnails and texture maps", &CatalogView::OnAntialiasing)
-        ->setCheckable(true);
-    AddViewAction<CatalogView>("Update Thumbnail", "Update &Thumbnail",
-                              "Update a texture's thumbnail after it has been modified", &CatalogView::OnUpdateThumbnail)
-        ->setCheckable(true);
-
-    // Image Tiling (texture-map windows).
-    AddViewAction<TextureMapView>("Show Tiling", "Show &Tiling", "Show the texture map repeated over the window\nShow Tiling",
-                               &TextureMapView::OnShowTiling)
-        ->setCheckable(true);
-    auto* methods = new QActionGroup(this);
-    for (auto [name, text, prompt, slot] :
-         {std::tuple{"None", "&None", "Show the texture map as it was rendered\nNone", &TextureMapView::OnTileNone},
-          std::tuple{"Edge Fade", "&Edge Fade", "Blend the edges so the map tiles without seams\nEdge Fade",
-                     &TextureMapView::OnTileEdgeFade},
-          std::tuple{"Mirror", "&Mirror", "Mirror the map so that its edges meet\nMirror", &TextureMapView::OnTileMirror}}) {
-        QAction* action = AddViewAction<TextureMapView>(name, text, prompt, slot);
-        action->setCheckable(true);
-        methods->addAction(action);
-    }
+              [this] { emit preferencesRequested(); });
 
     // View, Window and Help.
     AddAction("Toolbar", "&Toolbar", "Show or hide the toolbar\nToggle ToolBar",
               [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); })->setCheckable(true);
     AddAction("Status Bar", "&Status Bar", "Show or hide the status bar\nToggle StatusBar",
               [this] { statusBar()->setVisible(!statusBar()->isVisible()); })->setCheckable(true);
-    AddAction("New Window", "&New Window", "Open another window for the active document\nNew Window",
-              [this] { if (Document* d = ActiveDocument()) m_app.OpenAnotherWindow(*d); });
+    AddAction("New Window", "&New Window", "Open another window for the active document\nNew Window", [this] {
+        if (Document* document = ActiveDocument())
+            emit newWindowRequested(document);
+    });
     AddAction("Cascade", "&Cascade", "Arrange windows so they overlap\nCascade Windows", [this] { m_mdi->cascadeSubWindows(); });
     AddAction("Tile", "&Tile", "Arrange windows as non-overlapping tiles\nTile Windows", [this] { m_mdi->tileSubWindows(); });
     AddAction("Arrange Icons", "&Arrange Icons", "Arrange icons at the bottom of the window\nArrange Icons", [this] {
@@ -211,14 +169,15 @@ void MainWindow::CreateActions() {
               {K(Qt::Key_F6)});
     AddAction("Previous Pane", "Previous Pane", "Switch back to the previous window pane\nPrevious Pane",
               [this] { m_mdi->activatePreviousSubWindow(); }, {K(Qt::SHIFT | Qt::Key_F6)});
-    AddAction("Index", "&Index", "List Help topics\nHelp Topics", [this] { m_app.ShowHelp(0); });
-    AddAction("Using Help", "&Using Help", "Display instructions about how to use help\nHelp", [this] { m_app.ShowHelp(1); });
-    AddAction("Help", "Help", "Display help for the current task or command\nHelp", [this] { m_app.ShowHelp(0); },
+    AddAction("Index", "&Index", "List Help topics\nHelp Topics", [this] { emit helpRequested(0); });
+    AddAction("Using Help", "&Using Help", "Display instructions about how to use help\nHelp",
+              [this] { emit helpRequested(1); });
+    AddAction("Help", "Help", "Display help for the current task or command\nHelp", [this] { emit helpRequested(0); },
               {K(Qt::Key_F1)});
     AddAction("Context Help", "Context Help", "Display help for clicked buttons, menus and windows\nHelp",
               [] { QWhatsThis::enterWhatsThisMode(); }, {K(Qt::SHIFT | Qt::Key_F1)});
     AddAction("About", "&About Velvane...", "Display program information, version number and copyright\nAbout",
-              [this] { m_app.OnAbout(); });
+              [this] { emit aboutRequested(); });
 
     const std::pair<const char*, const char*> icons[] = {{"New", "new"},     {"Open", "open"},   {"Save", "save"},
                                                          {"Cut", "cut"},     {"Copy", "copy"},   {"Paste", "paste"},
@@ -227,44 +186,51 @@ void MainWindow::CreateActions() {
         Action(QString::fromLatin1(name))->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(icon))));
 }
 
-void MainWindow::CreateMenus() {
-    auto menu = [this](const QString& title, const QStringList& items) {
-        auto* result = new QMenu(title, this);
-        for (const QString& item : items) {
-            if (item.isEmpty())
-                result->addSeparator();
+void MainWindow::FillMenu(QMenu* menu, const QStringList& items, const QList<ViewMenu>& additions) {
+    menu->clear();
+    for (const QString& item : items) {
+        if (item.isEmpty())
+            menu->addSeparator();
+        else if (QAction* action = Action(item); action && action->isVisible())
+            menu->addAction(action);
+    }
+    for (const ViewMenu& addition : additions) {
+        if (addition.title != menu->title())
+            continue;
+        if (!menu->isEmpty())
+            menu->addSeparator();
+        for (QAction* action : addition.actions) {
+            if (action)
+                menu->addAction(action);
             else
-                result->addAction(Action(item));
+                menu->addSeparator();
         }
+    }
+}
+
+void MainWindow::CreateMenus() {
+    auto menu = [this](const QString& title) {
+        auto* result = new QMenu(title, this);
         connect(result, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
         return result;
     };
-    auto addRecent = [this](QMenu* file) {
-        QMenu* recent = file->addMenu(QStringLiteral("Recent &File"));
-        m_recentMenus << recent;
+    auto fileMenu = [this, &menu](const QStringList& items) {
+        QMenu* file = menu(QStringLiteral("&File"));
+        FillMenu(file, items, {});
+        m_recentMenus << file->addMenu(QStringLiteral("Recent &File"));
         file->addSeparator();
         file->addAction(Action("Exit"));
+        return file;
     };
-    m_fileMenuEmpty = menu("&File", {"New", "Open", ""});
-    addRecent(m_fileMenuEmpty);
-    m_fileMenu = menu("&File", {"New", "Open", "Close", "Save", "Save As", "", "Print", "Print Preview", ""});
-    addRecent(m_fileMenu);
-    m_editMenu = menu("&Edit", {"Undo", "", "Cut", "Copy", "Paste"});
-    m_viewMenu = menu("&View", {"Toolbar", "Status Bar"});
-    m_textureMenu = menu("&Texture", {"New Simple", "New Layered", "Delete", "Modify", "", "View Source", "Export Source",
-                                      "", "Create Texture Map", "", "Clear Thumbnail(s)", "Render Thumbnail(s)"});
-    m_imageTilingMenu = menu("&Image Tiling", {"Show Tiling"});
-    QMenu* method = m_imageTilingMenu->addMenu(QStringLiteral("Tile M&ethod"));
-    method->addActions({Action("None"), Action("Edge Fade"), Action("Mirror")});
-    m_optionsMenuEmpty = menu("&Options", {"Preferences"});
-    m_optionsMenuCatalog = menu("&Options", {"Preferences", "", "Antialiasing", "Update Thumbnail"});
-    m_windowMenu = menu("&Window", {"New Window", "Cascade", "Tile", "Arrange Icons"});
-    m_windowMenu->addSeparator();
+    m_fileMenuEmpty = fileMenu({"New", "Open", ""});
+    m_fileMenu = fileMenu({"New", "Open", "Close", "Save", "Save As", "", "Print", "Print Preview", ""});
+    m_editMenu = menu(QStringLiteral("&Edit"));
+    m_viewMenu = menu(QStringLiteral("&View"));
+    m_optionsMenu = menu(QStringLiteral("&Options"));
+    m_windowMenu = menu(QStringLiteral("&Window"));
     connect(m_windowMenu, &QMenu::aboutToShow, this, [this] {
         // The open windows, as numbered entries after the fixed items.
-        const QList<QAction*> actions = m_windowMenu->actions();
-        for (int i = 5; i < actions.size(); ++i)
-            m_windowMenu->removeAction(actions[i]), actions[i]->deleteLater();
+        FillMenu(m_windowMenu, {"New Window", "Cascade", "Tile", "Arrange Icons", ""}, {});
         int number = 0;
         for (QMdiSubWindow* window : m_mdi->subWindowList()) {
             QAction* entry = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(window->windowTitle()));
@@ -273,7 +239,8 @@ void MainWindow::CreateMenus() {
             connect(entry, &QAction::triggered, this, [this, window] { m_mdi->setActiveSubWindow(window); });
         }
     });
-    m_helpMenu = menu("&Help", {"Index", "Using Help", "", "About"});
+    m_helpMenu = menu(QStringLiteral("&Help"));
+    FillMenu(m_helpMenu, {"Index", "Using Help", "", "About"}, {});
     UpdateRecentFileMenu();
 }
 
@@ -320,26 +287,30 @@ void MainWindow::ShowStatus(const QString& text) { statusBar()->showMessage(text
 
 // ---- windows and menus --------------------------------------------------------------------
 
-QMdiSubWindow* MainWindow::AddView(Document& document, QWidget* view) {
-    QMdiSubWindow* window = m_mdi->addSubWindow(view);
+QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
+    QWidget* widget = view->Widget();
+    QMdiSubWindow* window = m_mdi->addSubWindow(widget);
+    // A view that goes away takes its actions and menus with it.
+    connect(widget, &QObject::destroyed, this, [this, view] {
+        if (m_shownView == view) {
+            m_shownView = nullptr;
+            m_viewActions.clear();
+            RebuildMenus();
+        }
+    });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(QIcon(QStringLiteral(":/icons/velvane-32.png")));
     auto retitle = [this, window, &document] {
-        const QList<QWidget*> views = ViewsOf(document);
+        const QList<DocumentView*> views = ViewsOf(document);
         QString title = document.Title();
         if (views.size() > 1)
-            title += QStringLiteral(":%1").arg(views.indexOf(window->widget()) + 1);
+            title += QStringLiteral(":%1").arg(views.indexOf(ViewOf(window)) + 1);
         window->setWindowTitle(title + (document.IsModified() ? QStringLiteral("*") : QString()));
     };
     connect(&document, &Document::titleChanged, window, retitle);
     connect(&document, &Document::modifiedChanged, window, retitle);
+    connect(&document, &Document::titleChanged, this, &MainWindow::UpdateTitle);
     connect(&document, &Document::modifiedChanged, this, &MainWindow::UpdateCommands);
-    if (auto* catalog = qobject_cast<CatalogView*>(view)) {
-        connect(catalog, &CatalogView::commandStateChanged, this, &MainWindow::UpdateCommands);
-        catalog->UpdateScrollSize();
-    }
-    if (auto* map = qobject_cast<TextureMapView*>(view))
-        connect(map, &TextureMapView::commandStateChanged, this, &MainWindow::UpdateCommands);
     retitle();
     window->resize(std::max(420, m_mdi->width() * 3 / 4), std::max(320, m_mdi->height() * 3 / 4));
     window->show();
@@ -348,7 +319,11 @@ QMdiSubWindow* MainWindow::AddView(Document& document, QWidget* view) {
     return window;
 }
 
-QWidget* MainWindow::ActiveView() const {
+DocumentView* MainWindow::ViewOf(QMdiSubWindow* window) {
+    return window ? dynamic_cast<DocumentView*>(window->widget()) : nullptr;
+}
+
+DocumentView* MainWindow::ActiveView() const {
     QMdiSubWindow* window = m_mdi->activeSubWindow();
     if (!window && !m_mdi->subWindowList().isEmpty())
         window = m_mdi->currentSubWindow();
@@ -356,58 +331,92 @@ QWidget* MainWindow::ActiveView() const {
 }
 
 Document* MainWindow::ActiveDocument() const {
-    QWidget* view = ActiveView();
-    if (auto* catalog = qobject_cast<CatalogView*>(view))
-        return &catalog->Document();
-    if (auto* map = qobject_cast<TextureMapView*>(view))
-        return &map->Document();
-    return nullptr;
+    DocumentView* view = ActiveView();
+    return view ? &view->ViewedDocument() : nullptr;
 }
 
-CatalogView* MainWindow::ActiveCatalogView() const { return qobject_cast<CatalogView*>(ActiveView()); }
-TextureMapView* MainWindow::ActiveTextureMapView() const { return qobject_cast<TextureMapView*>(ActiveView()); }
-
-QList<QWidget*> MainWindow::ViewsOf(const Document& document) const {
-    QList<QWidget*> views;
-    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
-        QWidget* view = window->widget();
-        if (auto* catalog = qobject_cast<CatalogView*>(view); catalog && &catalog->Document() == &document)
+QList<DocumentView*> MainWindow::ViewsOf(const Document& document) const {
+    QList<DocumentView*> views;
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        if (DocumentView* view = ViewOf(window); view && &view->ViewedDocument() == &document)
             views << view;
-        if (auto* map = qobject_cast<TextureMapView*>(view); map && &map->Document() == &document)
-            views << view;
-    }
     return views;
 }
 
-void MainWindow::CloseActiveWindow() {
-    // Close closes the document with all its windows.
-    Document* document = ActiveDocument();
-    if (!document)
-        return;
-    m_app.CloseDocument(*document);
+void MainWindow::OnActiveViewChanged() {
+    DocumentView* view = ActiveView();
+    if (view != m_shownView) {
+        // The keys of the view that was active go with its menus.
+        for (QAction* action : m_viewActions)
+            removeAction(action);
+        m_viewActions.clear();
+        if (m_shownView)
+            for (const auto& [command, action] : m_standard)
+                if (QAction* own = m_shownView->StandardAction(command))
+                    disconnect(own, nullptr, this, nullptr);
+        m_shownView = view;
+        if (view) {
+            for (const ViewMenu& menu : view->Menus())
+                for (QAction* action : menu.actions)
+                    if (action && !action->shortcuts().isEmpty()) {
+                        addAction(action);
+                        m_viewActions << action;
+                    }
+            for (const auto& [command, action] : m_standard)
+                if (QAction* own = view->StandardAction(command))
+                    connect(own, &QAction::changed, this, &MainWindow::UpdateStandard);
+        }
+        RebuildMenus();
+    }
+    UpdateCommands();
+    UpdateTitle();
 }
 
-void MainWindow::SwitchMenus() {
-    const int kind = ActiveCatalogView() ? CatalogWindow : ActiveTextureMapView() ? TextureMapWindow : NoWindow;
-    if (kind == m_menuKind)
-        return;
-    m_menuKind = kind;
+void MainWindow::UpdateTitle() {
+    Document* document = ActiveDocument();
+    setWindowTitle(document ? QStringLiteral("Velvane - %1").arg(document->Title()) : QStringLiteral("Velvane"));
+}
+
+void MainWindow::RebuildMenus() {
+    DocumentView* view = m_shownView;
+    const QList<ViewMenu> additions = view ? view->Menus() : QList<ViewMenu>();
+    const QStringList shared = {m_editMenu->title(), m_viewMenu->title(), m_optionsMenu->title()};
+    bool hasEdit = false;
+    if (view)
+        for (const auto& [command, action] : m_standard)
+            hasEdit = hasEdit || (IsEditCommand(command) && view->StandardAction(command));
+    m_standard[StandardCommand::Redo]->setVisible(view && view->StandardAction(StandardCommand::Redo));
+
+    FillMenu(m_editMenu, {"Undo", "Redo", "", "Cut", "Copy", "Paste"}, additions);
+    FillMenu(m_viewMenu, {"Toolbar", "Status Bar"}, additions);
+    FillMenu(m_optionsMenu, {"Preferences"}, additions);
+
     QMenuBar* bar = menuBar();
     bar->clear();
-    switch (kind) {
-    case NoWindow:
-        for (QMenu* m : {m_fileMenuEmpty, m_viewMenu, m_optionsMenuEmpty, m_helpMenu})
-            bar->addMenu(m);
-        break;
-    case CatalogWindow:
-        for (QMenu* m : {m_fileMenu, m_editMenu, m_viewMenu, m_textureMenu, m_optionsMenuCatalog, m_windowMenu, m_helpMenu})
-            bar->addMenu(m);
-        break;
-    case TextureMapWindow:
-        for (QMenu* m : {m_fileMenu, m_viewMenu, m_imageTilingMenu, m_optionsMenuEmpty, m_windowMenu, m_helpMenu})
-            bar->addMenu(m);
-        break;
+    qDeleteAll(m_viewMenus);
+    m_viewMenus.clear();
+    bar->addMenu(view ? m_fileMenu : m_fileMenuEmpty);
+    if (hasEdit)
+        bar->addMenu(m_editMenu);
+    bar->addMenu(m_viewMenu);
+    for (const ViewMenu& own : additions) {
+        if (shared.contains(own.title))
+            continue;
+        auto* menu = new QMenu(own.title, this);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
+        for (QAction* action : own.actions) {
+            if (action)
+                menu->addAction(action);
+            else
+                menu->addSeparator();
+        }
+        m_viewMenus << menu;
+        bar->addMenu(menu);
     }
+    bar->addMenu(m_optionsMenu);
+    if (view)
+        bar->addMenu(m_windowMenu);
+    bar->addMenu(m_helpMenu);
 }
 
 QStringList MainWindow::MenuTitles() const {
@@ -417,49 +426,40 @@ QStringList MainWindow::MenuTitles() const {
     return titles;
 }
 
-void MainWindow::UpdateCommands() {
-    CatalogView* catalog = ActiveCatalogView();
-    TextureMapView* map = ActiveTextureMapView();
-    Document* document = ActiveDocument();
-    auto set = [this](const char* name, bool enabled) { Action(QString::fromLatin1(name))->setEnabled(enabled); };
-    set("Close", document);
-    set("Save", document);
-    set("Save As", document);
-    set("Print", catalog);
-    set("Print Preview", catalog);
-    set("Undo", false);
-    set("Cut", catalog && catalog->CanCut());
-    set("Copy", catalog && catalog->CanCopy());
-    set("Paste", catalog && catalog->CanPaste());
-    set("New Simple", catalog && catalog->CanNewTexture());
-    set("New Layered", catalog && catalog->CanNewTexture());
-    set("Delete", catalog && catalog->CanDelete());
-    set("Modify", catalog && catalog->CanModify());
-    set("View Source", catalog && catalog->CanViewSource());
-    set("Export Source", catalog && catalog->CanExportSource());
-    set("Create Texture Map", catalog && catalog->CanCreateTextureMap());
-    set("Clear Thumbnail(s)", catalog && catalog->CanClearThumbnails());
-    set("Render Thumbnail(s)", catalog && catalog->CanRenderThumbnails());
-    set("Antialiasing", catalog);
-    set("Update Thumbnail", catalog);
-    set("New Window", document);
-    for (const char* name : {"Cascade", "Tile", "Arrange Icons", "Next Pane", "Previous Pane"})
-        set(name, document);
-    Action("Antialiasing")->setChecked(catalog && catalog->IsAntialiasing());
-    Action("Update Thumbnail")->setChecked(catalog && catalog->IsUpdateThumbnail());
-    set("Show Tiling", map);
-    for (const char* name : {"None", "Edge Fade", "Mirror"})
-        set(name, map);
-    Action("Show Tiling")->setChecked(map && map->IsShowTiling());
-    if (map)
-        Action(map->TileMethod() == 1 ? "Edge Fade" : map->TileMethod() == 2 ? "Mirror" : "None")->setChecked(true);
-    Action("Toolbar")->setChecked(m_toolBar && m_toolBar->isVisible());
-    Action("Status Bar")->setChecked(statusBar()->isVisible());
-    // Ctrl+P prints a catalog; with nothing to print it opens the Preferences its label names.
-    const bool printing = catalog != nullptr;
-    Action("Print")->setShortcut(printing ? QKeySequence(Qt::CTRL | Qt::Key_P) : QKeySequence());
+void MainWindow::UpdateStandard() {
+    DocumentView* view = m_shownView;
+    for (const auto& [command, proxy] : m_standard) {
+        QAction* own = view ? view->StandardAction(command) : nullptr;
+        proxy->setEnabled(own && own->isEnabled());
+        // The view's text names what the command would do ("&Undo Delete"); the keys stay ours.
+        const QString keys = m_standardTexts[command].section(QLatin1Char('\t'), 1);
+        const QString text = own ? own->text().section(QLatin1Char('\t'), 0, 0) : QString();
+        proxy->setText(text.isEmpty() ? m_standardTexts[command]
+                                      : keys.isEmpty() ? text : text + QLatin1Char('\t') + keys);
+    }
+    // Ctrl+P prints where there is something to print; elsewhere it opens the Preferences its
+    // label names.
+    const bool printing = view && view->StandardAction(StandardCommand::Print);
+    m_standard[StandardCommand::Print]->setShortcut(printing ? QKeySequence(Qt::CTRL | Qt::Key_P) : QKeySequence());
     Action("Preferences")->setShortcut(printing ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_P));
     Action("Preferences")->setText(QStringLiteral("&Preferences\tCtrl+P"));
+}
+
+void MainWindow::UpdateCommands() {
+    DocumentView* view = ActiveView();
+    if (view != m_shownView) {
+        OnActiveViewChanged();
+        return;
+    }
+    if (view)
+        view->UpdateCommands();
+    const bool document = view != nullptr;
+    for (const char* name : {"Close", "Save", "Save As", "New Window", "Cascade", "Tile", "Arrange Icons", "Next Pane",
+                             "Previous Pane"})
+        Action(QString::fromLatin1(name))->setEnabled(document);
+    Action("Toolbar")->setChecked(m_toolBar && m_toolBar->isVisible());
+    Action("Status Bar")->setChecked(statusBar()->isVisible());
+    UpdateStandard();
 }
 
 // ---- recent files -------------------------------------------------------------------------
@@ -482,7 +482,7 @@ void MainWindow::UpdateRecentFileMenu() {
         int number = 0;
         for (const QString& path : m_recentFiles) {
             QAction* entry = menu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(path)));
-            connect(entry, &QAction::triggered, this, [this, path] { m_app.OpenDocumentFile(path); });
+            connect(entry, &QAction::triggered, this, [this, path] { emit openFileRequested(path); });
         }
     }
 }
@@ -563,10 +563,9 @@ void MainWindow::SaveWindowState(QSettings& store) const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!m_app.CloseAllDocuments()) {
+    if (m_closeHandler && !m_closeHandler()) {
         event->ignore();
         return;
     }
-    m_app.OnFrameClosing();
     event->accept();
 }

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "ui/framework/documentview.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
 #include <functional>
 #include <map>
 
-class Application;
-class CatalogView;
-class TextureMapView;
 class Document;
 class QLabel;
 class QMdiArea;
@@ -16,26 +15,30 @@ class QMdiSubWindow;
 class QMenu;
 class QSettings;
 
-/// The program's one top-level window: catalog and texture-map windows inside, the menus of
-/// the active window's kind, the toolbar, the status bar with the command prompts and the
-/// lock-key indicators, and the list of recent files.
+/// The program's one top-level window: document windows inside, a menu bar and toolbar built
+/// from the active window's view, the status bar with the command prompts and the lock-key
+/// indicators, and the list of recent files. It knows documents and views only through
+/// Document and DocumentView, and asks for application commands by its signals.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(Application& app);
+    explicit MainWindow(QWidget* parent = nullptr);
 
     QMdiArea* MdiArea() const { return m_mdi; }
-    /// Puts a view of `document` in a window of its own and shows it.
-    QMdiSubWindow* AddView(Document& document, QWidget* view);
+    /// Puts `view` (of `document`) in a window of its own and shows it.
+    QMdiSubWindow* AddView(Document& document, DocumentView* view);
+    /// The view of a document window, or null.
+    static DocumentView* ViewOf(QMdiSubWindow* window);
     /// The view of the active window, and its document (null when no window is open).
-    QWidget* ActiveView() const;
+    DocumentView* ActiveView() const;
     Document* ActiveDocument() const;
-    CatalogView* ActiveCatalogView() const;
-    TextureMapView* ActiveTextureMapView() const;
     /// The views showing `document`.
-    QList<QWidget*> ViewsOf(const Document& document) const;
+    QList<DocumentView*> ViewsOf(const Document& document) const;
 
-    /// Puts the frame where it was last left ("Application State").
+    /// Asked before the window closes; returns false to keep it open.
+    void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
+
+    /// Puts the window where it was last left ("Application State").
     void RestoreWindowState(QSettings& store);
     void SaveWindowState(QSettings& store) const;
 
@@ -44,7 +47,8 @@ public:
     void LoadRecentFiles(QSettings& store);
     void SaveRecentFiles(QSettings& store) const;
 
-    /// The action of a command by its menu text without "&" and keys ("New Simple...").
+    /// The action of a command by its name without "&" and keys ("New Simple"): the main
+    /// window's own, else the active view's. Null when neither has it.
     QAction* Action(const QString& name) const;
     /// Brings every command's enabled state and check mark up to date.
     void UpdateCommands();
@@ -52,6 +56,16 @@ public:
     QStringList MenuTitles() const;
 
     void ShowStatus(const QString& text);
+
+signals:
+    void newRequested();
+    void openRequested();
+    void openFileRequested(const QString& path);
+    void newWindowRequested(Document* document);
+    void closeDocumentRequested(Document* document);
+    void preferencesRequested();
+    void aboutRequested();
+    void helpRequested(int context);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,36 +76,39 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
-    void SwitchMenus();
+    void OnActiveViewChanged();
+    void RebuildMenus();
+    void UpdateTitle();
     void UpdateRecentFileMenu();
     void UpdateLockIndicators();
-    void CloseActiveWindow();
     void ApplyPendingPlacement();
     QAction* AddAction(const QString& name, const QString& menuText, const QString& prompt,
                        std::function<void()> trigger, const QList<QKeySequence>& keys = {});
-    template <class View>
-    QAction* AddViewAction(const QString& name, const QString& menuText, const QString& prompt, void (View::*slot)(),
-                           const QList<QKeySequence>& keys = {});
+    QAction* AddStandard(StandardCommand command, const QString& name, const QString& menuText, const QString& prompt,
+                         const QList<QKeySequence>& keys);
+    void UpdateStandard();
+    void FillMenu(QMenu* menu, const QStringList& items, const QList<ViewMenu>& additions);
 
-    Application& m_app;
     QMdiArea* m_mdi;
     std::map<QString, QAction*> m_actions;
+    std::map<StandardCommand, QAction*> m_standard;
+    std::map<StandardCommand, QString> m_standardTexts;
+    DocumentView* m_shownView = nullptr;
+    QList<QAction*> m_viewActions;
     QMenu* m_fileMenuEmpty = nullptr;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_editMenu = nullptr;
     QMenu* m_viewMenu = nullptr;
-    QMenu* m_textureMenu = nullptr;
-    QMenu* m_imageTilingMenu = nullptr;
-    QMenu* m_optionsMenuEmpty = nullptr;
-    QMenu* m_optionsMenuCatalog = nullptr;
+    QMenu* m_optionsMenu = nullptr;
     QMenu* m_windowMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
+    QList<QMenu*> m_viewMenus;
     QList<QMenu*> m_recentMenus;
     QStringList m_recentFiles;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_capsLock = nullptr;
     QLabel* m_numLock = nullptr;
     QLabel* m_scrollLock = nullptr;
-    int m_menuKind = -1;
     QRect m_pendingPlacement;
+    std::function<bool()> m_closeHandler;
 };

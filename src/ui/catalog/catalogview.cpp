@@ -3,6 +3,7 @@
 #include "ui/app/appservices.h"
 #include "core/catalog/exportsource.h"
 #include "core/catalog/thumbnailbatch.h"
+#include "ui/catalog/catalogactions.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
@@ -74,7 +75,7 @@ bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& 
 } // namespace
 
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document), m_app(app) {
+    : QAbstractScrollArea(parent), m_document(document), m_app(app), m_actions(new CatalogActions(*this)) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
@@ -84,7 +85,14 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
         viewport()->update();
         emit commandStateChanged();
     });
+    connect(this, &CatalogView::commandStateChanged, this, &CatalogView::UpdateCommands);
 }
+
+Document& CatalogView::ViewedDocument() const { return m_document; }
+QList<ViewMenu> CatalogView::Menus() const { return m_actions->Menus(); }
+QAction* CatalogView::StandardAction(StandardCommand command) const { return m_actions->Standard(command); }
+void CatalogView::UpdateCommands() { m_actions->Update(); }
+QAction* CatalogView::Action(const QString& name) const { return m_actions->Action(name); }
 
 CellLayout CatalogView::Layout() const {
     const Catalog& catalog = m_document.Contents();
@@ -153,7 +161,7 @@ void CatalogView::RepaintCell(int index) {
 void CatalogView::DeselectAll() {
     Catalog& catalog = m_document.Contents();
     for (int index : catalog.GetSelectedIndices()) {
-        catalog.SetSelection(index, 0);
+        catalog.Deselect(index);
         RepaintCell(index);
     }
 }
@@ -173,21 +181,21 @@ void CatalogView::Select(const QPoint& position, Qt::KeyboardModifiers modifiers
     } else if (shift && m_anchor >= 0 && m_anchor < catalog.GetCount()) {
         DeselectAll();
         for (int i = std::min(hit, m_anchor); i <= std::max(hit, m_anchor); ++i) {
-            catalog.SetSelection(i, 1);
+            catalog.Select(i);
             RepaintCell(i);
         }
     } else if (control) {
         if (catalog.IsSelected(hit)) {
-            catalog.SetSelection(hit, 0);
+            catalog.Deselect(hit);
         } else {
-            catalog.SetSelection(hit, 1);
+            catalog.Select(hit);
             m_anchor = hit;
         }
         RepaintCell(hit);
     } else {
         // A plain click, and a Shift-click while there is no anchor yet: that texture alone.
         DeselectAll();
-        catalog.SetSelection(hit, 1);
+        catalog.Select(hit);
         m_anchor = hit;
         RepaintCell(hit);
     }
@@ -349,7 +357,7 @@ void CatalogView::OnViewSource() {
     if (!CanViewSource())
         return;
     const Catalog& catalog = m_document.Contents();
-    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SRC_DECLARE)),
+    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
                           this);
     dialog.exec();
 }
@@ -421,7 +429,7 @@ void CatalogView::OnCopy() {
     copies.clear();
     for (int index : catalog.GetSelectedIndices())
         copies.push_back(catalog.GetTexture(index).Clone());
-    CopyTextToClipboard(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SRC_DECLARE)));
+    CopyTextToClipboard(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
     emit commandStateChanged();
 }
 

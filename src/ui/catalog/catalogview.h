@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/catalog/celllayout.h"
+#include "ui/framework/documentview.h"
 
 #include <QAbstractScrollArea>
 
 class AppServices;
+class CatalogActions;
 class CatalogDocument;
 class Texture;
 class QMenu;
@@ -15,12 +17,21 @@ struct RenderResult;
 /// The window of an open catalog: a vertically scrolling grid of thumbnails with names. The
 /// mouse selects (click, Shift-click for a range from the anchor, Ctrl-click to toggle) and the
 /// Texture, Edit and Options commands act on the selection.
-class CatalogView : public QAbstractScrollArea {
+class CatalogView : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 public:
     CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent = nullptr);
 
     CatalogDocument& Document() const { return m_document; }
+
+    // DocumentView.
+    QWidget* Widget() override { return this; }
+    ::Document& ViewedDocument() const override;
+    QList<ViewMenu> Menus() const override;
+    QAction* StandardAction(StandardCommand command) const override;
+    void UpdateCommands() override;
+    /// The action of a command by its name ("New Simple"), or null.
+    QAction* Action(const QString& name) const;
     /// The texture a Shift-click range starts from, -1 when none.
     int Anchor() const { return m_anchor; }
     CellLayout Layout() const;
@@ -92,6 +103,7 @@ private:
 
     CatalogDocument& m_document;
     AppServices& m_app;
+    CatalogActions* m_actions;
     int m_anchor = -1;
     bool m_scrollSizeSet = false;
 };

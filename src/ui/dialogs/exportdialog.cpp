@@ -123,12 +123,12 @@ bool ExportDialog::ExcludeFinish() const { return m_noFinish->isChecked(); }
 
 bool ExportDialog::ExcludeNormal() const { return m_noNormal->isChecked(); }
 
-unsigned ExportDialog::SourceFlags() const {
-    unsigned flags = SRC_DECLARE;
+SourceFlags ExportDialog::SourceFlags() const {
+    ::SourceFlags flags = SourceFlag::Declare;
     if (ExcludeFinish())
-        flags |= SRC_NO_FINISH;
+        flags |= SourceFlag::NoFinish;
     if (ExcludeNormal())
-        flags |= SRC_NO_NORMAL;
+        flags |= SourceFlag::NoNormal;
     return flags;
 }
 

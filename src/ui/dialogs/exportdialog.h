@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/texture.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -33,7 +35,7 @@ public:
     bool ExcludeFinish() const;
     bool ExcludeNormal() const;
     /// The source-writing flags for GetSource that the choices stand for.
-    unsigned SourceFlags() const;
+    ::SourceFlags SourceFlags() const;
     /// The text the preview shows and OK writes, CR LF line ends and all.
     const std::string& SourceText() const { return m_source; }
 

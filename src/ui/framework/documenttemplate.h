@@ -6,7 +6,7 @@
 #include <memory>
 
 class Document;
-class QWidget;
+class DocumentView;
 
 /// A kind of document: its names, its file type and how its documents and views are made.
 /// New documents are titled from the base name with a running number ("Catalog1", "Catalog2").
@@ -20,7 +20,7 @@ public:
         QString typeName;     ///< "Ulvor Document"
     };
     using DocumentFactory = std::function<std::unique_ptr<Document>(DocumentTemplate&)>;
-    using ViewFactory = std::function<QWidget*(Document&)>;
+    using ViewFactory = std::function<DocumentView*(Document&)>;
 
     DocumentTemplate(int resourceId, Strings strings, DocumentFactory makeDocument, ViewFactory makeView);
 
@@ -32,7 +32,7 @@ public:
     bool Matches(const QString& path) const;
 
     std::unique_ptr<Document> CreateDocument();
-    QWidget* CreateView(Document& document) { return m_makeView(document); }
+    DocumentView* CreateView(Document& document) { return m_makeView(document); }
     /// The next untitled name: base name and a number counting up from 1.
     QString NextUntitledTitle();
 

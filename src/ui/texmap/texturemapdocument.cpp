@@ -18,29 +18,27 @@ bool TextureMapDocument::SetImage(std::span<const std::uint8_t> pixels, int widt
     m_width = width;
     m_height = height;
     m_image = std::move(image);
-    m_tileMethod = TileNone;
+    m_tileMethod = TileMethod::None;
     emit contentsChanged();
     return true;
 }
 
-bool TextureMapDocument::ApplyTileMethod(int method) {
+bool TextureMapDocument::ApplyTileMethod(TileMethod method) {
     Bitmap image;
     switch (method) {
-    case TileNone:
+    case TileMethod::None:
         if (!image.SetBits(m_width, m_height, m_source, false))
             return false;
         break;
-    case TileEdgeFade:
+    case TileMethod::EdgeFade:
         if (!image.SetBits(m_width, m_height, EdgeFade(m_source, m_width, m_height), false))
             return false;
         break;
-    case TileMirror:
+    case TileMethod::Mirror:
         // Refused (image left as it was) only when twice the size is too large to hold.
         if (!image.SetBits(2 * m_width, 2 * m_height, Mirror(m_source, m_width, m_height), false))
             return false;
         break;
-    default:
-        return false;
     }
     m_image = std::move(image);
     m_tileMethod = method;
@@ -65,7 +63,7 @@ FileResult TextureMapDocument::Load(const QString& path) {
     m_width = width;
     m_height = height;
     m_image = std::move(image);
-    m_tileMethod = TileNone;
+    m_tileMethod = TileMethod::None;
     SetModifiedFlag(false);
     emit contentsChanged();
     return {};

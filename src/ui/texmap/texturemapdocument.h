@@ -7,15 +7,15 @@
 #include <span>
 #include <vector>
 
+/// Ways of making a texture map's picture tile; every one starts from the source pixels.
+enum class TileMethod { None, EdgeFade, Mirror };
+
 /// A texture map open in the program: the picture as rendered (the source) and the picture
 /// shown and saved, which is the source after the chosen tile method. The file is a 24-bit
 /// uncompressed BMP of the shown picture.
 class TextureMapDocument : public Document {
     Q_OBJECT
 public:
-    /// Ways of making the picture tile; every one starts from the source pixels.
-    enum TileMethod { TileNone = 0, TileEdgeFade = 1, TileMirror = 2 };
-
     explicit TextureMapDocument(DocumentTemplate& kind, QObject* parent = nullptr);
 
     /// Takes a copy of `pixels` (packed rows of 3 * width bytes, top row first, blue, green,
@@ -23,12 +23,12 @@ public:
     /// size is negative or the pixels are too few for it. Does not touch the modified flag.
     bool SetImage(std::span<const std::uint8_t> pixels, int width, int height);
 
-    /// Makes the shown picture from the source with `method` (TileNone, TileEdgeFade,
-    /// TileMirror), marks the document modified and repaints its views. Methods never
-    /// accumulate: applying one again recomputes it from the source. False for an unknown method.
-    bool ApplyTileMethod(int method);
-    /// The method the shown picture was made with; TileNone after SetImage and Load.
-    int AppliedTileMethod() const { return m_tileMethod; }
+    /// Makes the shown picture from the source with `method`, marks the document modified and
+    /// repaints its views. Methods never accumulate: applying one again recomputes it from the
+    /// source. False, with the document unchanged, when the result is too large to hold.
+    bool ApplyTileMethod(TileMethod method);
+    /// The method the shown picture was made with; None after SetImage and Load.
+    TileMethod AppliedTileMethod() const { return m_tileMethod; }
 
     /// The source picture: packed rows, top row first.
     const std::vector<std::uint8_t>& SourcePixels() const { return m_source; }
@@ -53,6 +53,6 @@ private:
     int m_width = 0;
     int m_height = 0;
     Bitmap m_image;
-    int m_tileMethod = TileNone;
+    TileMethod m_tileMethod = TileMethod::None;
     QString m_loadErrorCaption;
 };

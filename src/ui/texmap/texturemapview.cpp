@@ -1,6 +1,7 @@
 #include "ui/texmap/texturemapview.h"
 
 #include "paint/bitmapimage.h"
+#include "ui/texmap/texturemapactions.h"
 #include "ui/texmap/texturemapdocument.h"
 
 #include <QEvent>
@@ -15,9 +16,16 @@ TextureMapView::TextureMapView(TextureMapDocument& document, QWidget* parent) : 
     viewport()->setAutoFillBackground(true);
     connect(&m_document, &TextureMapDocument::contentsChanged, this, &TextureMapView::OnContentsChanged);
     OnContentsChanged();
+    m_actions = new TextureMapActions(*this);
+    connect(this, &TextureMapView::commandStateChanged, this, &TextureMapView::UpdateCommands);
 }
 
-int TextureMapView::TileMethod() const { return m_document.AppliedTileMethod(); }
+Document& TextureMapView::ViewedDocument() const { return m_document; }
+QList<ViewMenu> TextureMapView::Menus() const { return m_actions->Menus(); }
+void TextureMapView::UpdateCommands() {
+    if (m_actions)
+        m_actions->Update();
+}
 
 void TextureMapView::OnShowTiling() {
     m_showTiling = !m_showTiling;
@@ -25,13 +33,7 @@ void TextureMapView::OnShowTiling() {
     emit commandStateChanged();
 }
 
-void TextureMapView::OnTileNone() { ApplyTileMethod(TextureMapDocument::TileNone); }
-
-void TextureMapView::OnTileEdgeFade() { ApplyTileMethod(TextureMapDocument::TileEdgeFade); }
-
-void TextureMapView::OnTileMirror() { ApplyTileMethod(TextureMapDocument::TileMirror); }
-
-void TextureMapView::ApplyTileMethod(int method) {
+void TextureMapView::ApplyTileMethod(TileMethod method) {
     // The document tells every view of it (this one too) through contentsChanged.
     m_document.ApplyTileMethod(method);
 }

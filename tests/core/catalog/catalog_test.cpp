@@ -79,7 +79,7 @@ TEST(CatalogFile, RandomCatalogsRoundTripByteForByte) {
         ASSERT_EQ(loaded.GetCount(), catalog.GetCount());
         EXPECT_EQ(loaded.Save(), bytes) << "seed " << seed;
         for (int i = 0; i < catalog.GetCount(); ++i)
-            EXPECT_EQ(loaded.GetTexture(i).GetSource(SRC_DECLARE), catalog.GetTexture(i).GetSource(SRC_DECLARE));
+            EXPECT_EQ(loaded.GetTexture(i).GetSource(SourceFlag::Declare), catalog.GetTexture(i).GetSource(SourceFlag::Declare));
     }
 }
 
@@ -109,7 +109,7 @@ TEST(CatalogFile, EveryTruncationIsRefusedAndLeavesTheCatalogAlone) {
     Catalog source = factory.MakeCatalog(5, 6);
     const auto bytes = source.Save();
     Catalog target = CatalogOf({"Keep", "Me"});
-    target.SetSelection(1, 1);
+    target.Select(1);
     target.SetModifiedFlag(true);
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         const auto error = target.Load(std::span(bytes.data(), length));
@@ -166,7 +166,7 @@ TEST(CatalogFile, RandomByteFlipsNeverCrash) {
 TEST(CatalogFile, LoadClearsSelectionAndModifiedFlag) {
     const auto bytes = CatalogOf({"A", "B"}).Save();
     Catalog catalog = CatalogOf({"X", "Y", "Z"});
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ASSERT_FALSE(catalog.Load(bytes).has_value());
     EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(catalog.GetSelectedCount(), 0);
@@ -205,8 +205,8 @@ TEST(CatalogTextures, RemoveShiftsLaterTextures) {
 
 TEST(CatalogTextures, RemoveSelectedWalksFormerPositions) {
     Catalog catalog = CatalogOf({"0", "1", "2", "3", "4"});
-    catalog.SetSelection(1, 1);
-    catalog.SetSelection(3, 1);
+    catalog.Select(1);
+    catalog.Select(3);
     EXPECT_EQ(catalog.RemoveSelectedTextures(), 2);
     EXPECT_EQ(Names(catalog), (std::vector<std::string>{"0", "2", "4"}));
     EXPECT_EQ(catalog.GetSelectedCount(), 0);
@@ -217,21 +217,21 @@ TEST(CatalogTextures, RemoveSelectedWalksFormerPositions) {
 TEST(CatalogSelection, SingleAllAndCounts) {
     Catalog catalog = CatalogOf({"0", "1", "2", "3"});
     EXPECT_EQ(catalog.GetSingleSelection(), -1);
-    catalog.SetSelection(2, 1);
-    catalog.SetSelection(2, 1);
+    catalog.Select(2);
+    catalog.Select(2);
     EXPECT_EQ(catalog.GetSelectedCount(), 1);
     EXPECT_EQ(catalog.GetSingleSelection(), 2);
-    catalog.SetSelection(0, 1);
+    catalog.Select(0);
     EXPECT_EQ(catalog.GetSingleSelection(), -1);
-    catalog.SetSelection(0, 7); // any state but 1 deselects
-    catalog.SetSelection(1, 0); // deselecting an unselected texture changes nothing
+    catalog.Deselect(0);
+    catalog.Deselect(1); // deselecting an unselected texture changes nothing
     EXPECT_EQ(catalog.GetSelectedCount(), 1);
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     EXPECT_EQ(catalog.GetSelectedCount(), 4);
     EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{0, 1, 2, 3}));
-    catalog.SetSelection(-1, 0);
+    catalog.DeselectAll();
     EXPECT_EQ(catalog.GetSelectedCount(), 0);
-    catalog.SetSelection(9, 1); // outside the list
+    catalog.Select(9); // outside the list
     EXPECT_EQ(catalog.GetSelectedCount(), 0);
 }
 
@@ -240,19 +240,19 @@ TEST(CatalogSelection, GrowsBeyond1024Textures) {
     const SimpleTexture texture = MakeTexture("T");
     for (int i = 0; i < 3000; ++i)
         catalog.AddTexture(texture);
-    catalog.SetSelection(2999, 1);
-    catalog.SetSelection(1500, 1);
+    catalog.Select(2999);
+    catalog.Select(1500);
     EXPECT_TRUE(catalog.IsSelected(2999));
     EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{1500, 2999}));
     catalog.RemoveSelectedTextures();
     EXPECT_EQ(catalog.GetCount(), 2998);
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     EXPECT_EQ(catalog.GetSelectedCount(), 2998);
 }
 
 TEST(CatalogSelection, NewTextureIsNeverSelectedByAStaleFlag) {
     Catalog catalog = CatalogOf({"0", "1"});
-    catalog.SetSelection(1, 1);
+    catalog.Select(1);
     catalog.RemoveTexture(0); // flags stay by position for callers that walk them
     catalog.AddTexture(MakeTexture("new"));
     EXPECT_FALSE(catalog.IsSelected(1));

@@ -34,7 +34,7 @@ TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
     Catalog catalog;
     for (const char* name : {"A", "B", "C"})
         catalog.AddTexture(MakeTexture(name));
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, true);
     EXPECT_EQ(Captions(batch), (std::vector<std::string>{"Rendering texture 1 of 3", "Rendering texture 2 of 3",
                                                          "Rendering texture 3 of 3"}));
@@ -48,7 +48,7 @@ TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
 TEST(ThumbnailBatch, LayeredTextureWithBothCompositeAndLayers) {
     Catalog catalog;
     catalog.AddTexture(Layered("L", 2));
-    catalog.SetSelection(0, 1);
+    catalog.Select(0);
     ThumbnailBatch batch(catalog, true, true);
     EXPECT_EQ(Captions(batch), (std::vector<std::string>{"Rendering texture 1 of 1",
                                                          "Rendering thumbnail 1 of 1 (Layer 1 of 2)",
@@ -64,7 +64,7 @@ TEST(ThumbnailBatch, LayersOnlySkipsButDeselectsSimpleTextures) {
     catalog.AddTexture(MakeTexture("S1"));
     catalog.AddTexture(Layered("L", 1));
     catalog.AddTexture(MakeTexture("S2"));
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, false, true);
     ASSERT_EQ(batch.Tasks().size(), 1u);
     EXPECT_EQ(batch.Tasks()[0].caption, "Rendering thumbnail 2 of 3 (Layer 1 of 1)");
@@ -78,7 +78,7 @@ TEST(ThumbnailBatch, PicturesArrivingOutOfOrderAreTakenInOrder) {
     Catalog catalog;
     for (const char* name : {"A", "B", "C", "D"})
         catalog.AddTexture(MakeTexture(name));
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, true);
     batch.Complete(2, Picture(120, 3));
     EXPECT_EQ(batch.Taken(), 0u);
@@ -98,7 +98,7 @@ TEST(ThumbnailBatch, EndingEarlyKeepsWhatCameBeforeTheStop) {
     Catalog catalog;
     for (const char* name : {"A", "B", "C", "D"})
         catalog.AddTexture(MakeTexture(name));
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, true);
     batch.Complete(0, Picture(120, 1));
     batch.Complete(3, Picture(120, 4));
@@ -112,7 +112,7 @@ TEST(ThumbnailBatch, StopInTheLayersKeepsTheCompositeAndTheSelection) {
     Catalog catalog;
     catalog.AddTexture(Layered("L", 3));
     catalog.AddTexture(MakeTexture("S"));
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, true);
     batch.Complete(0, Picture(120, 1));
     batch.Complete(1, Picture(100, 2));
@@ -128,7 +128,7 @@ TEST(ThumbnailBatch, StopBeforeTheFirstTaskStillDeselectsTexturesWithoutTasks) {
     Catalog catalog;
     catalog.AddTexture(MakeTexture("S"));
     catalog.AddTexture(Layered("L", 1));
-    catalog.SetSelection(-1, 1);
+    catalog.SelectAll();
     ThumbnailBatch batch(catalog, false, true);
     batch.Finish();
     EXPECT_EQ(catalog.GetSelectedIndices(), std::vector<int>{1});

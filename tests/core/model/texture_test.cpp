@@ -63,8 +63,8 @@ TEST(WrapComment, EveryLineOfAMultiLineDescriptionIsAComment) {
 
 TEST(SimpleTextureSource, DefaultTexture) {
     SimpleTexture t;
-    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled = texture\r\n{\r\n" + kWhite + "}");
-    EXPECT_EQ(t.GetSource(0), kWhite);
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Untitled = texture\r\n{\r\n" + kWhite + "}");
+    EXPECT_EQ(t.GetSource({}), kWhite);
 }
 
 TEST(SimpleTextureSource, NameWithBlanksAndDescription) {
@@ -72,13 +72,13 @@ TEST(SimpleTextureSource, NameWithBlanksAndDescription) {
     t.SetName("Red Marble 2");
     t.SetDescription("A marble");
     EXPECT_EQ(t.GetName(), "Red Marble 2");
-    EXPECT_EQ(t.GetSource(SRC_DECLARE), "// A marble\r\n#declare Red_Marble_2 = texture\r\n{\r\n" + kWhite + "}");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "// A marble\r\n#declare Red_Marble_2 = texture\r\n{\r\n" + kWhite + "}");
 }
 
 TEST(SimpleTextureSource, VeryLongNamesAreDeclaredWhole) {
     SimpleTexture t;
     t.SetName(std::string(300, 'n'));
-    EXPECT_EQ(t.GetSource(SRC_DECLARE).substr(0, 309), "#declare " + std::string(300, 'n'));
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare).substr(0, 309), "#declare " + std::string(300, 'n'));
 }
 
 TEST(SimpleTextureSource, PartsInSourceOrderWithFlags) {
@@ -92,19 +92,19 @@ TEST(SimpleTextureSource, PartsInSourceOrderWithFlags) {
     const std::string normal = "  normal\r\n  {\r\n    dents 0.3\r\n  }\r\n";
     const std::string finish = "  finish {\r\n    phong 1.0\r\n  }\r\n";
     const std::string scale = "  scale <3.0, 3.0, 3.0>\r\n";
-    EXPECT_EQ(t.GetSource(0), pigment + normal + finish + scale);
-    EXPECT_EQ(t.GetSource(SRC_NO_NORMAL), pigment + finish + scale);
-    EXPECT_EQ(t.GetSource(SRC_NO_FINISH), pigment + normal + scale);
-    EXPECT_EQ(t.GetSource(SRC_NO_FINISH | SRC_NO_NORMAL | 0x1000), pigment + scale);
+    EXPECT_EQ(t.GetSource({}), pigment + normal + finish + scale);
+    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal), pigment + finish + scale);
+    EXPECT_EQ(t.GetSource(SourceFlag::NoFinish), pigment + normal + scale);
+    EXPECT_EQ(t.GetSource(SourceFlag::NoFinish | SourceFlag::NoNormal), pigment + scale);
 }
 
 TEST(SimpleTextureSource, SolidColourWithoutNormalDropsTextureTransformations) {
     SimpleTexture t;
     t.transformations.rotate = {0, 30, 0};
-    EXPECT_EQ(t.GetSource(0), kWhite);
+    EXPECT_EQ(t.GetSource({}), kWhite);
     // The normal's kind decides, even when the normal itself is left out.
     t.normal.kind = Normal::Bumps;
-    EXPECT_EQ(t.GetSource(SRC_NO_NORMAL | SRC_NO_FINISH), kWhite + "  rotate <0.0, 30.0, 0.0>\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal | SourceFlag::NoFinish), kWhite + "  rotate <0.0, 30.0, 0.0>\r\n");
 }
 
 TEST(SimpleTextureSource, WriteSourceFileUsesCrLfOnly) {
@@ -113,7 +113,7 @@ TEST(SimpleTextureSource, WriteSourceFileUsesCrLfOnly) {
     const std::string path = (std::filesystem::temp_directory_path() / "velvane_source_test.inc").string();
     ASSERT_TRUE(t.WriteSourceFile(path));
     const std::string written = ReadFileText(path);
-    EXPECT_EQ(written, t.GetSource(SRC_DECLARE));
+    EXPECT_EQ(written, t.GetSource(SourceFlag::Declare));
     EXPECT_EQ(written.find("\r\r"), std::string::npos);
     EXPECT_EQ(written.back(), '}');
     std::remove(path.c_str());
@@ -200,7 +200,7 @@ TEST(SimpleTextureStorage, LoadsWhatItStored) {
     EXPECT_EQ(loaded.GetName(), t.GetName());
     EXPECT_EQ(loaded.pigment.frequency, -7);
     EXPECT_EQ(loaded.finish.phongSize, 65535);
-    EXPECT_EQ(loaded.GetSource(SRC_DECLARE), t.GetSource(SRC_DECLARE));
+    EXPECT_EQ(loaded.GetSource(SourceFlag::Declare), t.GetSource(SourceFlag::Declare));
 }
 
 TEST(SimpleTextureStorage, ColourMapCountOutsideTheArraysIsRefused) {
@@ -241,7 +241,7 @@ TEST(SimpleTextureCopy, CopiesEverything) {
 TEST(LayeredTextureSource, EmptyLayersMode) {
     LayeredTexture t;
     t.SetDescription("Nothing yet");
-    EXPECT_EQ(t.GetSource(SRC_DECLARE), "// Nothing yet\r\n#declare Untitled =\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "// Nothing yet\r\n#declare Untitled =\r\n");
     EXPECT_FALSE(t.IsSimple());
 }
 
@@ -254,10 +254,10 @@ TEST(LayeredTextureSource, LayersAreTextureBlocksWithoutHeaders) {
     bottom.normal.kind = Normal::Waves;
     ASSERT_TRUE(t.AddLayer(bottom));
     ASSERT_TRUE(t.AddLayer(Layer("Top", 0)));
-    const std::string bottomAll = bottom.GetSource(0);
-    const std::string top = Layer("Top", 0).GetSource(0);
-    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Two_Coats =\r\ntexture {\r\n" + bottomAll + "}\r\ntexture {\r\n" + top + "}\r\n");
-    EXPECT_EQ(t.GetSource(SRC_NO_NORMAL), "texture {\r\n" + bottom.GetSource(SRC_NO_NORMAL) + "}\r\ntexture {\r\n" + top + "}\r\n");
+    const std::string bottomAll = bottom.GetSource({});
+    const std::string top = Layer("Top", 0).GetSource({});
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Two_Coats =\r\ntexture {\r\n" + bottomAll + "}\r\ntexture {\r\n" + top + "}\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal), "texture {\r\n" + bottom.GetSource(SourceFlag::NoNormal) + "}\r\ntexture {\r\n" + top + "}\r\n");
     EXPECT_EQ(bottomAll.find("#declare"), std::string::npos);
 }
 
@@ -265,16 +265,16 @@ TEST(LayeredTextureSource, TilesModeNeedsExactlyTwoLayers) {
     LayeredTexture t;
     t.SetMode(LayeredTexture::Tiles);
     t.AddLayer(Layer("A", 10));
-    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled =\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Untitled =\r\n");
     t.AddLayer(Layer("B", 20));
-    const std::string a = Layer("A", 10).GetSource(0);
-    const std::string b = Layer("B", 20).GetSource(0);
-    EXPECT_EQ(t.GetSource(0), "texture {\r\n  tiles {\r\n    texture {\r\n" + a + "    }\r\n  tile2\r\n    texture {\r\n" +
+    const std::string a = Layer("A", 10).GetSource({});
+    const std::string b = Layer("B", 20).GetSource({});
+    EXPECT_EQ(t.GetSource({}), "texture {\r\n  tiles {\r\n    texture {\r\n" + a + "    }\r\n  tile2\r\n    texture {\r\n" +
                                   b + "    }\r\n  }\r\n}\r\n");
     t.AddLayer(Layer("C", 30));
-    EXPECT_EQ(t.GetSource(0), "");
+    EXPECT_EQ(t.GetSource({}), "");
     t.SetMode(7);
-    EXPECT_EQ(t.GetSource(SRC_DECLARE), "#declare Untitled =\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Untitled =\r\n");
 }
 
 TEST(LayeredTextureLayers, AddRemoveSetAndSwap) {

@@ -1,0 +1,18 @@
+#include "ui/catalog/catalogkind.h"
+
+#include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogview.h"
+#include "ui/framework/documenttemplate.h"
+
+std::unique_ptr<DocumentTemplate> MakeCatalogKind(AppServices& app) {
+    return std::make_unique<DocumentTemplate>(
+        129,
+        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"), QStringLiteral(".VLV"),
+                                  QStringLiteral("Ulvor.Document"), QStringLiteral("Ulvor Document")},
+        [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
+        [&app](Document& document) -> DocumentView* {
+            auto* view = new CatalogView(static_cast<CatalogDocument&>(document), app);
+            view->UpdateScrollSize();
+            return view;
+        });
+}

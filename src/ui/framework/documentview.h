@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class Document;
+class QAction;
+class QWidget;
+
+/// Commands that live in the main window's own menus and toolbar and act on the active view.
+enum class StandardCommand { Print, PrintPreview, Undo, Redo, Cut, Copy, Paste };
+
+/// A menu a view brings along: a menu of its own ("&Texture"), or, when the title is one of the
+/// main window's menus ("&Edit", "&Options"), items added at the end of that menu.
+struct ViewMenu {
+    QString title;
+    QList<QAction*> actions; ///< null stands for a separator
+};
+
+/// What the window of a document kind gives the main window: its document, its commands as
+/// actions it owns and keeps enabled and checked as they should be, and how they go into the
+/// menus. The main window builds its menu bar and toolbar from this alone, so a new kind of
+/// document needs no change there.
+class DocumentView {
+public:
+    virtual ~DocumentView() = default;
+
+    virtual QWidget* Widget() = 0;
+    virtual Document& ViewedDocument() const = 0;
+    /// The view's menus, in menu-bar order.
+    virtual QList<ViewMenu> Menus() const = 0;
+    /// The view's action for a standard command, or null when the view has no such command.
+    virtual QAction* StandardAction(StandardCommand command) const = 0;
+    /// Brings the enabled state and check marks of the view's actions up to date (the state of
+    /// some commands depends on things outside the view, such as the copy buffer).
+    virtual void UpdateCommands() = 0;
+};

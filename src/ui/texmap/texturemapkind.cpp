@@ -1,0 +1,20 @@
+#include "ui/texmap/texturemapkind.h"
+
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/framework/documenttemplate.h"
+#include "ui/texmap/texturemapdocument.h"
+#include "ui/texmap/texturemapview.h"
+
+std::unique_ptr<DocumentTemplate> MakeTextureMapKind(AppServices& app) {
+    return std::make_unique<DocumentTemplate>(
+        154,
+        DocumentTemplate::Strings{QStringLiteral("Texture Map"), QStringLiteral("Bitmap (*.bmp)"), QStringLiteral(".BMP"),
+                                  QStringLiteral("TexMap.Document"), QStringLiteral("TexMap Document")},
+        [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
+        [&app](Document& document) -> DocumentView* {
+            auto* view = new TextureMapView(static_cast<TextureMapDocument&>(document));
+            view->SetDrawRoute(RouteFor(app.Settings().useVideoForWindows));
+            return view;
+        });
+}
