@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     povray
     xvfb xauth

@@ -52,11 +52,8 @@ QColor PatternColor(int c, int r) { return QColor(std::uint8_t(c * 3 + r * 11), 
 
 /// The shown picture as packed rows, top row first.
 Pixels Shown(const Bitmap& image) {
-    const std::size_t row = std::size_t(image.Width()) * 3;
-    Pixels bottomFirst(row * std::size_t(image.Height())), rows;
-    image.CopyBitsTo(bottomFirst);
-    for (int r = image.Height() - 1; r >= 0; --r)
-        rows.insert(rows.end(), bottomFirst.begin() + std::ptrdiff_t(row * r), bottomFirst.begin() + std::ptrdiff_t(row * (r + 1)));
+    Pixels rows(std::size_t(image.Width()) * 3 * std::size_t(image.Height()));
+    image.CopyBitsTo(rows);
     return rows;
 }
 

@@ -53,6 +53,24 @@ void PutDWord(std::vector<std::uint8_t>& out, std::uint32_t value) {
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
+/// Appends `rows` rows of `stride` bytes from `bits` to `out` in reverse order, last row first:
+/// the stored form and BMP files keep the bottom row first, memory the top row.
+void AppendRowsReversed(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> bits,
+                        std::size_t stride, std::size_t rows) {
+    for (std::size_t row = rows; row-- > 0;) {
+        const auto from = bits.begin() + static_cast<std::ptrdiff_t>(row * stride);
+        out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(stride));
+    }
+}
+
+/// Reverses the order of whole rows in place.
+void ReverseRows(std::vector<std::uint8_t>& bits, std::size_t stride, std::size_t rows) {
+    for (std::size_t top = 0, bottom = rows; top + 1 < bottom--; ++top)
+        std::swap_ranges(bits.begin() + static_cast<std::ptrdiff_t>(top * stride),
+                         bits.begin() + static_cast<std::ptrdiff_t>((top + 1) * stride),
+                         bits.begin() + static_cast<std::ptrdiff_t>(bottom * stride));
+}
+
 } // namespace
 
 // ---- BmpReadResult -------------------------------------------------------------------------
@@ -117,6 +135,11 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     return *this;
 }
 
+bool Bitmap::HoldsAllRows() const {
+    return m_hasBits && m_width > 0 && m_height > 0 &&
+           m_bits.size() >= ImageBytes(m_width, m_height);
+}
+
 std::size_t Bitmap::Stride(std::int32_t width) {
     if (width <= 0)
         return 0;
@@ -142,6 +165,9 @@ bool Bitmap::SetBits(std::int32_t width, std::int32_t height, std::span<const st
                    bool paddedRows) {
     if (!IsAllocatableSize(width, height))
         return false;
+    // A picture with one side 0 and the other not would store a size with no rows: refused.
+    if ((width == 0) != (height == 0))
+        return false;
     const std::size_t stride = Stride(width);
     const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
     const std::size_t inputStride = paddedRows ? stride : pixelBytes;
@@ -157,11 +183,9 @@ bool Bitmap::SetBits(std::int32_t width, std::int32_t height, std::span<const st
     }
     m_width = width;
     m_height = height;
-    for (std::int32_t i = 0; i < height && pixelBytes != 0; ++i) {
-        const std::size_t target = static_cast<std::size_t>(height - 1 - i) * stride;
-        std::memcpy(m_bits.data() + target, rows.data() + static_cast<std::size_t>(i) * inputStride,
-                    pixelBytes);
-    }
+    for (std::int32_t i = 0; i < height && pixelBytes != 0; ++i)
+        std::memcpy(m_bits.data() + static_cast<std::size_t>(i) * stride,
+                    rows.data() + static_cast<std::size_t>(i) * inputStride, pixelBytes);
     return true;
 }
 
@@ -219,14 +243,16 @@ bool Bitmap::Resize(std::int32_t newWidth, std::int32_t newHeight) {
         sourceColumn[static_cast<std::size_t>(j)] =
             static_cast<std::size_t>(std::min(x, m_width - 1)) * 3;
     }
+    // Rows are sampled counting from the bottom row, as thumbnails have always been scaled, so
+    // a rescaled catalog keeps the pixels it had; they are held top row first.
     for (std::int32_t i = 0; i < newHeight; ++i) {
         const auto y =
             std::min(static_cast<std::int32_t>(static_cast<float>(i) * yr), m_height - 1);
-        const std::size_t sourceRow = static_cast<std::size_t>(y) * oldStride;
+        const std::size_t sourceRow = static_cast<std::size_t>(m_height - 1 - y) * oldStride;
         if (sourceRow + oldStride > old.size())
             continue; // a short buffer cannot come from this class's own operations
         const std::uint8_t* from = old.data() + sourceRow;
-        std::uint8_t* to = m_bits.data() + static_cast<std::size_t>(i) * newStride;
+        std::uint8_t* to = m_bits.data() + static_cast<std::size_t>(newHeight - 1 - i) * newStride;
         for (std::size_t column : sourceColumn) {
             std::memcpy(to, from + column, 3);
             to += 3;
@@ -245,13 +271,15 @@ void Bitmap::Serialize(Archive& ar) {
             throw ArchiveException(ArchiveError::TooLarge);
         ar.WriteWord(static_cast<std::uint16_t>(m_width));
         ar.WriteWord(static_cast<std::uint16_t>(m_height));
-        // A size without pixels (taken from a source that had none) stores zero rows, so the
-        // stored form always carries the bytes its size announces.
-        const auto total = static_cast<std::size_t>(ImageBytes(m_width, m_height));
-        const std::size_t held = m_hasBits ? std::min(total, m_bits.size()) : 0;
-        ar.WriteBytes(m_bits.data(), held);
-        if (held < total) {
-            const std::vector<std::uint8_t> zeros(total - held, 0);
+        // Bottom row first. A size without pixels (taken from a source that had none) stores
+        // zero rows, so the stored form always carries the bytes its size announces.
+        const std::size_t stride = Stride(m_width);
+        const auto rows = static_cast<std::size_t>(std::max(m_height, 0));
+        if (HoldsAllRows()) {
+            for (std::size_t row = rows; row-- > 0;)
+                ar.WriteBytes(m_bits.data() + row * stride, stride);
+        } else if (stride * rows != 0) {
+            const std::vector<std::uint8_t> zeros(stride * rows, 0);
             ar.WriteBytes(zeros.data(), zeros.size());
         }
         return;
@@ -259,7 +287,9 @@ void Bitmap::Serialize(Archive& ar) {
 
     const std::int32_t width = ar.ReadWord();
     const std::int32_t height = ar.ReadWord();
-    if (width == 0 && height == 0) {
+    // A size with one side 0 has no rows (65535 x 0): the picture is read as empty, so nothing
+    // later takes it for a thumbnail with pixels.
+    if (width == 0 || height == 0) {
         m_width = 0;
         m_height = 0;
         m_bits.clear();
@@ -273,6 +303,7 @@ void Bitmap::Serialize(Archive& ar) {
         throw ArchiveException(ArchiveError::EndOfData);
     std::vector<std::uint8_t> bits;
     ar.ReadInto(bits, static_cast<std::size_t>(total));
+    ReverseRows(bits, Stride(width), static_cast<std::size_t>(height));
     m_bits = std::move(bits);
     m_width = width;
     m_height = height;
@@ -283,7 +314,7 @@ void Bitmap::Serialize(Archive& ar) {
 
 BmpReadResult Bitmap::ReadBMP(std::span<const std::uint8_t> file) {
     const BmpReadResult damaged{BmpReadResult::Damaged};
-    if (file.size() < kFileHeaderSize + 4)
+    if (file.size() < kFileHeaderSize + 4 || file[0] != 'B' || file[1] != 'M')
         return damaged;
     const std::uint32_t headerSize = GetDWord(file, kFileHeaderSize);
     // Later header versions (108 and 124 bytes) start with the same 40 bytes.
@@ -308,7 +339,8 @@ BmpReadResult Bitmap::ReadBMP(std::span<const std::uint8_t> file) {
 
     // A negative height marks rows stored top row first.
     const bool topDown = info.height < 0;
-    if (info.width <= 0 || info.height == std::numeric_limits<std::int32_t>::min())
+    if (info.width <= 0 || info.height == 0 ||
+        info.height == std::numeric_limits<std::int32_t>::min())
         return damaged;
     const std::int32_t height = topDown ? -info.height : info.height;
     if (!IsAllocatableSize(info.width, height))
@@ -316,24 +348,21 @@ BmpReadResult Bitmap::ReadBMP(std::span<const std::uint8_t> file) {
     const std::size_t stride = Stride(info.width);
     const auto total = static_cast<std::size_t>(ImageBytes(info.width, height));
 
-    // Rows start where the file header says, when that place is past the headers and inside
-    // the file; otherwise right after the info header.
+    // Rows start where the file header says; an offset inside the headers (0 from some writers)
+    // means right after them. An offset past the end of the file is damage.
     const std::size_t headersEnd = kFileHeaderSize + headerSize;
     const std::uint32_t offset = GetDWord(file, 10);
-    const std::size_t start = offset >= headersEnd && offset <= file.size() ? offset : headersEnd;
+    if (offset > file.size())
+        return damaged;
+    const std::size_t start = offset >= headersEnd ? offset : headersEnd;
     if (file.size() - start < total)
         return damaged;
 
-    std::vector<std::uint8_t> bits(total);
-    const std::uint8_t* rows = file.data() + start;
-    if (!topDown) {
-        if (total != 0)
-            std::memcpy(bits.data(), rows, total);
-    } else {
-        for (std::int32_t i = 0; i < height; ++i)
-            std::memcpy(bits.data() + static_cast<std::size_t>(height - 1 - i) * stride,
-                        rows + static_cast<std::size_t>(i) * stride, stride);
-    }
+    // The file holds the bottom row first unless its height is negative; memory the top row.
+    std::vector<std::uint8_t> bits(file.begin() + static_cast<std::ptrdiff_t>(start),
+                                   file.begin() + static_cast<std::ptrdiff_t>(start + total));
+    if (!topDown)
+        ReverseRows(bits, stride, static_cast<std::size_t>(height));
 
     info.size = kInfoHeaderSize;
     info.height = height;
@@ -385,16 +414,9 @@ std::vector<std::uint8_t> Bitmap::ToBMP() const {
     PutDWord(out, 0); // colours used
     PutDWord(out, 0); // colours important
 
-    // Same rule as the stored form: a size without pixels writes zero rows.
-    const std::size_t held = m_hasBits ? std::min(total, m_bits.size()) : 0;
-    out.insert(out.end(), m_bits.begin(), m_bits.begin() + static_cast<std::ptrdiff_t>(held));
+    // Bottom row first; as in the stored form, a size without pixels writes zero rows.
+    if (HoldsAllRows())
+        AppendRowsReversed(out, m_bits, Stride(m_width), static_cast<std::size_t>(m_height));
     out.resize(kBmpHeadersSize + total, 0);
     return out;
-}
-
-void Bitmap::WriteBMP(Archive& ar) const {
-    if (!ar.IsStoring())
-        return;
-    const std::vector<std::uint8_t> bmp = ToBMP();
-    ar.WriteBytes(bmp.data(), bmp.size());
 }

@@ -35,8 +35,10 @@ struct BmpReadResult {
     std::string Caption() const;
 };
 
-/// A 24-bit device-independent bitmap: rows bottom first, 3 bytes per pixel in the order blue,
-/// green, red, each row padded to a multiple of 4 bytes. Thumbnails, previews and texture maps.
+/// A 24-bit device-independent bitmap held top row first, 3 bytes per pixel in the order blue,
+/// green, red, each row padded to a multiple of 4 bytes (the padding is kept, so a stored
+/// picture is written back byte for byte). The stored form and BMP files keep the bottom row
+/// first; only their readers and writers turn the rows round. Thumbnails, previews, texture maps.
 class Bitmap : public Storable {
     DECLARE_SERIAL(Bitmap)
 public:
@@ -55,7 +57,7 @@ public:
     std::int32_t Height() const { return m_height; }
     bool IsEmpty() const { return m_width == 0 && m_height == 0; }
     bool HasBits() const { return m_hasBits; }
-    /// The held rows, bottom row first, Stride(Width()) bytes each.
+    /// The held rows, top row first, Stride(Width()) bytes each.
     std::span<const std::uint8_t> Bits() const { return m_bits; }
     std::span<std::uint8_t> Bits() { return m_bits; }
     const BitmapInfoHeader& Header() const { return m_header; }
@@ -64,29 +66,34 @@ public:
     void Assign(const Bitmap& source);
     /// Fills the bitmap from rows given top row first: packed (3 * width bytes each) or padded
     /// (Stride(width) bytes each). Returns false, leaving the bitmap unchanged, when the size is
-    /// negative, too large to allocate, or `rows` is shorter than the size needs.
+    /// negative, too large to allocate, has one side 0 and the other not, or `rows` is shorter
+    /// than the size needs.
     bool SetBits(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> rows,
                  bool paddedRows);
-    /// Writes the pixels as packed rows (3 * width bytes each) in the held order, bottom first.
+    /// Writes the pixels as packed rows (3 * width bytes each), top row first.
     void CopyBitsTo(std::span<std::uint8_t> destination) const;
     /// Frees the pixels and leaves an empty bitmap with a one-byte placeholder buffer.
     void Clear();
     /// Nearest-neighbour scaling. False only when there is no pixel buffer.
     bool Resize(std::int32_t newWidth, std::int32_t newHeight);
 
-    /// Stored form: word width, word height, then the rows exactly as held.
+    /// Stored form: word width, word height, then the rows as held but bottom row first. A
+    /// stored size with one side 0 is read as an empty bitmap.
     void Serialize(Archive& ar) override;
 
     /// Reads a 24-bit uncompressed BMP file from memory; on failure the bitmap is unchanged.
+    /// Refused as damaged: no "BM" mark, a width or height of 0, a pixel offset past the end of
+    /// the file, or fewer rows than the header announces.
     BmpReadResult ReadBMP(std::span<const std::uint8_t> file);
     /// Reads a BMP file from disk.
     BmpReadResult ReadBMP(const std::string& path);
     /// The BMP file form of the bitmap: 14-byte file header, 40-byte info header, the rows.
     std::vector<std::uint8_t> ToBMP() const;
-    /// Writes the BMP file form into a storing archive; does nothing on a loading archive.
-    void WriteBMP(Archive& ar) const;
 
 private:
+    /// Whether the buffer holds every row the size announces.
+    bool HoldsAllRows() const;
+
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     std::vector<std::uint8_t> m_bits;

@@ -7,19 +7,33 @@ namespace {
 
 using Pixels = std::span<const std::uint8_t>;
 
-std::size_t At(int width, int row, int column) {
-    return (static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)) * 3;
-}
-
-/// Mixes the own pixel with its partner: own weight f = 0.5 + 0.5 * d / band, partner 1 - f.
-void Blend(std::uint8_t* out, const std::uint8_t* own, const std::uint8_t* partner, float f) {
-    const float g = 1.0f - f;
-    for (int b = 0; b < 3; ++b)
-        out[b] = static_cast<std::uint8_t>(g * static_cast<float>(partner[b]) + f * static_cast<float>(own[b]));
-}
-
+/// The own pixel's weight at distance `d` from the edge: f = 0.5 + 0.5 * d / band; the partner
+/// gets 1 - f.
 float Weight(int d, int band) {
     return 0.5f + 0.5f * static_cast<float>(d) / static_cast<float>(band);
+}
+
+/// Mixes a run of bytes with one weight: out = trunc((1 - f) * partner + f * own).
+void BlendRun(std::uint8_t* out, const std::uint8_t* own, const std::uint8_t* partner, float f,
+              std::size_t count) {
+    const float g = 1.0f - f;
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = static_cast<std::uint8_t>(g * static_cast<float>(partner[i]) +
+                                           f * static_cast<float>(own[i]));
+}
+
+/// Mixes a run of bytes, each with its own weight.
+void BlendWeighted(std::uint8_t* out, const std::uint8_t* own, const std::uint8_t* partner,
+                   const float* f, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = static_cast<std::uint8_t>((1.0f - f[i]) * static_cast<float>(partner[i]) +
+                                           f[i] * static_cast<float>(own[i]));
+}
+
+/// Copies `count` pixels ending at `last` (inclusive) into `out` in reverse order.
+void ReversePixels(std::uint8_t* out, const std::uint8_t* last, int count) {
+    for (int i = 0; i < count; ++i, out += 3, last -= 3)
+        std::memcpy(out, last, 3);
 }
 
 } // namespace
@@ -29,49 +43,77 @@ std::vector<std::uint8_t> EdgeFade(Pixels source, int width, int height) {
     const int band = static_cast<int>(static_cast<float>(std::min(width, height)) * 0.3f);
     if (band == 0)
         return out;
-    const Pixels s = source;
     const int w = width;
     const int h = height;
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
+    const std::uint8_t* const s = source.data();
 
-    // Top rows blend with the mirrored rows from the bottom.
-    for (int j = 0; j < band && j < w - j; ++j)
-        for (int c = j; c <= w - 1 - j; ++c)
-            Blend(&out[At(w, j, c)], &s[At(w, j, c)], &s[At(w, h - 1 - j, c)], Weight(j, band));
-    // Bottom rows: the distance d = h - j and the partner row h - j (not h - 1 - j).
-    for (int j = std::max(0, h - band); j < h; ++j) {
-        const int d = h - j;
-        if (d >= w - d || d >= h)
-            continue;
-        for (int c = d; c <= w - 1 - d; ++c)
-            Blend(&out[At(w, j, c)], &s[At(w, j, c)], &s[At(w, d, c)], Weight(d, band));
-    }
-    // Left columns blend with the mirrored columns from the right.
-    for (int j = 0; j < band && j < h - j; ++j)
-        for (int r = j; r <= h - 1 - j; ++r)
-            Blend(&out[At(w, r, j)], &s[At(w, r, j)], &s[At(w, r, w - 1 - j)], Weight(j, band));
-    // Right columns: the distance d = w - j and the partner column w - j.
-    for (int j = std::max(0, w - band); j < w; ++j) {
-        const int d = w - j;
-        if (d >= h - d || d >= w)
-            continue;
-        for (int r = d; r <= h - 1 - d; ++r)
-            Blend(&out[At(w, r, j)], &s[At(w, r, j)], &s[At(w, r, d)], Weight(d, band));
+    // Four passes, each reading only the source: top rows blend with the mirrored rows from the
+    // bottom, bottom rows at distance d = h - j with row d (not h - 1 - j), left columns with the
+    // mirrored columns from the right, right columns at distance d = w - j with column d. They
+    // meet only on the top-left diagonal, where the left pass comes last. So they can all be
+    // done in one sweep down the rows, in pass order within each row, which keeps the column
+    // passes from striding down the picture.
+    std::vector<float> weight(static_cast<std::size_t>(band) + 1);
+    for (int d = 0; d <= band; ++d)
+        weight[static_cast<std::size_t>(d)] = Weight(d, band);
+    // Per byte: the left band's columns 0 .. band - 1 (distance = column), and the right band's
+    // columns w - band .. w - 1 (distance = w - column).
+    std::vector<float> leftWeight(static_cast<std::size_t>(band) * 3);
+    std::vector<float> rightWeight(static_cast<std::size_t>(band) * 3);
+    for (int i = 0; i < band; ++i)
+        for (int b = 0; b < 3; ++b) {
+            leftWeight[static_cast<std::size_t>(i * 3 + b)] = weight[static_cast<std::size_t>(i)];
+            rightWeight[static_cast<std::size_t>(i * 3 + b)] =
+                weight[static_cast<std::size_t>(band - i)];
+        }
+    std::vector<std::uint8_t> partner(static_cast<std::size_t>(band) * 3);
+
+    for (int r = 0; r < h; ++r) {
+        const std::uint8_t* own = s + static_cast<std::size_t>(r) * rowBytes;
+        std::uint8_t* to = out.data() + static_cast<std::size_t>(r) * rowBytes;
+        if (r < band && r < w - r) {
+            const std::size_t first = static_cast<std::size_t>(r) * 3;
+            BlendRun(to + first, own + first,
+                     s + static_cast<std::size_t>(h - 1 - r) * rowBytes + first,
+                     weight[static_cast<std::size_t>(r)], static_cast<std::size_t>(w - 2 * r) * 3);
+        }
+        if (const int d = h - r; r >= h - band && d < w - d && d < h) {
+            const std::size_t first = static_cast<std::size_t>(d) * 3;
+            BlendRun(to + first, own + first, s + static_cast<std::size_t>(d) * rowBytes + first,
+                     weight[static_cast<std::size_t>(d)], static_cast<std::size_t>(w - 2 * d) * 3);
+        }
+        // Left band: columns j with j <= r and j <= h - 1 - r, partner column w - 1 - j.
+        if (const int count = std::min({band, r + 1, h - r}); count > 0) {
+            ReversePixels(partner.data(), own + rowBytes - 3, count);
+            BlendWeighted(to, own, partner.data(), leftWeight.data(),
+                          static_cast<std::size_t>(count) * 3);
+        }
+        // Right band: distances d = 1 .. min(band, r, h - 1 - r), columns w - d, partner column d.
+        if (const int count = std::min({band, r, h - 1 - r}); count > 0) {
+            const std::size_t first = static_cast<std::size_t>(w - count) * 3;
+            ReversePixels(partner.data(), own + static_cast<std::size_t>(count) * 3, count);
+            BlendWeighted(to + first, own + first, partner.data(),
+                          rightWeight.data() + static_cast<std::size_t>(band - count) * 3,
+                          static_cast<std::size_t>(count) * 3);
+        }
     }
     return out;
 }
 
 std::vector<std::uint8_t> Mirror(Pixels source, int width, int height) {
-    const int w2 = 2 * width;
-    const int h2 = 2 * height;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w2) * static_cast<std::size_t>(h2) * 3);
-    for (int r = 0; r < height; ++r) {
-        for (int c = 0; c < width; ++c) {
-            const std::uint8_t* pixel = &source[At(width, r, c)];
-            std::memcpy(&out[At(w2, r, c)], pixel, 3);
-            std::memcpy(&out[At(w2, r, w2 - 1 - c)], pixel, 3);
-            std::memcpy(&out[At(w2, h2 - 1 - r, c)], pixel, 3);
-            std::memcpy(&out[At(w2, h2 - 1 - r, w2 - 1 - c)], pixel, 3);
-        }
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    const std::size_t outRowBytes = 2 * rowBytes;
+    const auto h2 = 2 * static_cast<std::size_t>(height);
+    std::vector<std::uint8_t> out(h2 * outRowBytes);
+    for (std::size_t r = 0; r < static_cast<std::size_t>(height); ++r) {
+        // The row and its mirror image side by side, then the same row mirrored top to bottom.
+        const std::uint8_t* from = source.data() + r * rowBytes;
+        std::uint8_t* to = out.data() + r * outRowBytes;
+        std::memcpy(to, from, rowBytes);
+        if (width > 0)
+            ReversePixels(to + rowBytes, from + rowBytes - 3, width);
+        std::memcpy(out.data() + (h2 - 1 - r) * outRowBytes, to, outRowBytes);
     }
     return out;
 }

@@ -7,23 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-/// Packed rows with their order reversed (bottom first becomes top first and back).
-std::vector<std::uint8_t> FlipRows(const std::vector<std::uint8_t>& rows, int width, int height) {
-    std::vector<std::uint8_t> flipped(rows.size());
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    for (int r = 0; r < height; ++r) {
-        const auto from = rows.begin() + static_cast<std::ptrdiff_t>(rowBytes * static_cast<std::size_t>(r));
-        const auto to = flipped.begin() +
-                        static_cast<std::ptrdiff_t>(rowBytes * static_cast<std::size_t>(height - 1 - r));
-        std::copy_n(from, rowBytes, to);
-    }
-    return flipped;
-}
-
-} // namespace
-
 TextureMapDocument::TextureMapDocument(DocumentTemplate& kind, QObject* parent) : Document(kind, parent) {}
 
 bool TextureMapDocument::SetImage(std::span<const std::uint8_t> pixels, int width, int height) {
@@ -73,13 +56,10 @@ FileResult TextureMapDocument::Load(const QString& path) {
     }
     m_loadErrorCaption.clear();
 
-    // The bitmap holds its rows bottom first; the source is kept top first.
     const int width = image.Width();
     const int height = image.Height();
-    std::vector<std::uint8_t> bottomFirst(static_cast<std::size_t>(std::max(width, 0)) *
-                                          static_cast<std::size_t>(std::max(height, 0)) * 3);
-    image.CopyBitsTo(bottomFirst);
-    m_source = FlipRows(bottomFirst, width, height);
+    m_source.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, 0);
+    image.CopyBitsTo(m_source);
     m_width = width;
     m_height = height;
     m_image = std::move(image);

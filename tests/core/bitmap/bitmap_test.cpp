@@ -37,11 +37,11 @@ Bitmap Coordinates(int width, int height) {
     return dib;
 }
 
-/// The (x, y) source coordinates of every pixel, row by row in held order.
+/// The (x, y) source coordinates of every pixel, row by row from the bottom row up.
 std::vector<std::pair<int, int>> Sources(const Bitmap& dib) {
     std::vector<std::pair<int, int>> sources;
     const std::size_t stride = Bitmap::Stride(dib.Width());
-    for (int y = 0; y < dib.Height(); ++y)
+    for (int y = dib.Height() - 1; y >= 0; --y)
         for (int x = 0; x < dib.Width(); ++x)
             sources.emplace_back(dib.Bits()[y * stride + x * 3],
                                  dib.Bits()[y * stride + x * 3 + 1]);
@@ -83,9 +83,9 @@ TEST(BitmapPixels, StrideRoundsThreeBytesPerPixelUpToFour) {
     EXPECT_EQ(Bitmap::Stride(120), 360u);
 }
 
-TEST(BitmapPixels, SetBitsHoldsBottomRowFirst) {
+TEST(BitmapPixels, SetBitsHoldsTopRowFirst) {
     Bitmap dib = Letters2x2();
-    EXPECT_EQ(BitsOf(dib), Bytes(std::string_view("GHIJKL\0\0ABCDEF\0\0", 16)));
+    EXPECT_EQ(BitsOf(dib), Bytes(std::string_view("ABCDEF\0\0GHIJKL\0\0", 16)));
 
     // Padded input: the padding bytes of the input are not copied.
     Bitmap padded;
@@ -94,7 +94,7 @@ TEST(BitmapPixels, SetBitsHoldsBottomRowFirst) {
 
     std::vector<std::uint8_t> packed(12);
     dib.CopyBitsTo(packed);
-    EXPECT_EQ(packed, Bytes("GHIJKLABCDEF"));
+    EXPECT_EQ(packed, Bytes("ABCDEFGHIJKL"));
 }
 
 TEST(BitmapPixels, SetBitsRefusesBadInputAndKeepsTheBitmap) {
@@ -170,6 +170,8 @@ TEST(BitmapResize, NearestNeighbourPicksTruncatedSources) {
     };
     EXPECT_EQ(Sources(up), expected);
     EXPECT_EQ(up.Bits()[12], 0u); // padding stays zero
+    EXPECT_EQ(up.Bits()[0], 0u);  // top row: source row 1 from the bottom
+    EXPECT_EQ(up.Bits()[1], 1u);
 }
 
 TEST(BitmapResize, RefusalsAndEmptyBitmaps) {
@@ -225,6 +227,35 @@ TEST(BitmapStoredForm, ExactBytesAndReadBack) {
     EXPECT_FALSE(back.HasBits());
 }
 
+TEST(BitmapStoredForm, RowsComeBackTopFirstWithTheirPaddingKept) {
+    // Bottom row D E F, top row A B C, with padding bytes another program left behind.
+    const auto stored = HexBytes("01 00 02 00  44 45 46 EE  41 42 43 DD");
+    Bitmap dib;
+    Load(dib, stored);
+    EXPECT_EQ(BitsOf(dib), Bytes("ABC\xDD"
+                                 "DEF\xEE"));
+    EXPECT_EQ(Store(dib), stored);
+    EXPECT_EQ(ToHex(dib.ToBMP()).substr(54 * 3), "44 45 46 EE 41 42 43 DD");
+}
+
+TEST(BitmapStoredForm, ASizeWithOneSideZeroIsReadAsEmpty) {
+    // 65535 x 0 and 0 x 7 announce no rows: the bitmap is empty, not a picture without pixels.
+    for (const char* size : {"FF FF 00 00", "00 00 07 00"}) {
+        SCOPED_TRACE(size);
+        Bitmap dib = Letters2x2();
+        Load(dib, HexBytes(size));
+        EXPECT_TRUE(dib.IsEmpty());
+        EXPECT_FALSE(dib.HasBits());
+        EXPECT_EQ(Store(dib), HexBytes("00 00 00 00"));
+    }
+    // Nor can such a size be set.
+    Bitmap dib = Letters2x2();
+    EXPECT_FALSE(dib.SetBits(5, 0, {}, false));
+    EXPECT_FALSE(dib.SetBits(0, 5, Bytes("ABCDEFGHIJKLMNO"), false));
+    EXPECT_EQ(dib.Width(), 2);
+    EXPECT_TRUE(Bitmap().SetBits(0, 0, {}, false));
+}
+
 TEST(BitmapStoredForm, DamagedAndUnstorableSizesThrow) {
     Bitmap dib = Letters2x2();
     auto stored = Store(dib);
@@ -267,18 +298,6 @@ TEST(BitmapBmp, WritesExactFileAndReadsItBack) {
     const Bitmap dib = Letters2x2();
     EXPECT_EQ(ToHex(dib.ToBMP()), ToHex(HexBytes(kLettersBmp)));
 
-    Archive ar;
-    ar.WriteWord(0x1234);
-    dib.WriteBMP(ar);
-    EXPECT_EQ(ar.Bytes().size(), 2u + 70);
-    EXPECT_EQ(std::vector<std::uint8_t>(ar.Bytes().begin() + 2, ar.Bytes().end()), dib.ToBMP());
-
-    ClassRegistry registry{&Bitmap::classRecord};
-    const auto data = HexBytes("01 02");
-    Archive loading(data, registry);
-    dib.WriteBMP(loading);
-    EXPECT_EQ(loading.Remaining(), 2u);
-
     Bitmap back;
     const BmpReadResult result = back.ReadBMP(dib.ToBMP());
     EXPECT_TRUE(result);
@@ -294,7 +313,7 @@ TEST(BitmapBmp, WritesExactFileAndReadsItBack) {
     EXPECT_EQ(golden.ToBMP(), ReadFileBytes(path));
     std::vector<std::uint8_t> packed(12);
     golden.CopyBitsTo(packed);
-    EXPECT_EQ(packed, HexBytes("07 08 09 0A 0B 0C 01 02 03 04 05 06"));
+    EXPECT_EQ(packed, HexBytes("01 02 03 04 05 06 07 08 09 0A 0B 0C"));
 }
 
 TEST(BitmapBmp, RefusesOtherFormatsAndDamagedFiles) {
@@ -346,6 +365,29 @@ TEST(BitmapBmp, RefusesOtherFormatsAndDamagedFiles) {
     PutDWord(coreHeader, 14, 12);
     expectRefused(coreHeader, BmpReadResult::Damaged);
 
+    // Without the "BM" mark the file is not a bitmap at all, whatever follows.
+    for (const auto& mark : {HexBytes("42 41"), HexBytes("4D 42"), HexBytes("00 00")}) {
+        auto unmarked = good;
+        std::copy(mark.begin(), mark.end(), unmarked.begin());
+        expectRefused(unmarked, BmpReadResult::Damaged);
+        EXPECT_EQ(dib.ReadBMP(unmarked).Message(), "The bitmap file is damaged or incomplete.");
+    }
+    // A height of 0 has no rows to show, bottom-up or top-down alike.
+    auto noHeight = good;
+    PutDWord(noHeight, 22, 0);
+    expectRefused(noHeight, BmpReadResult::Damaged);
+    EXPECT_EQ(dib.ReadBMP(noHeight).Message(), "The bitmap file is damaged or incomplete.");
+    // Rows said to start past the end of the file.
+    for (std::uint32_t offset : {71u, 5000u, 0xFFFFFFFFu}) {
+        auto farOffset = good;
+        PutDWord(farOffset, 10, offset);
+        expectRefused(farOffset, BmpReadResult::Damaged);
+    }
+    // The last offset inside the file that still leaves room for the rows is read.
+    auto exactOffset = good;
+    PutDWord(exactOffset, 10, 54);
+    EXPECT_TRUE(Bitmap().ReadBMP(exactOffset));
+
     const BmpReadResult missing = dib.ReadBMP(std::string("/nonexistent/velvane/missing.bmp"));
     EXPECT_EQ(missing.status, BmpReadResult::CannotOpen);
     EXPECT_EQ(missing.Message(), "Cannot open specified file!");
@@ -361,7 +403,8 @@ TEST(BitmapBmp, ReadsTopDownRowsAndLongHeaders) {
     ASSERT_TRUE(dib.ReadBMP(topDown));
     EXPECT_EQ(dib.Height(), 2);
     EXPECT_EQ(dib.Header().height, 2);
-    EXPECT_EQ(BitsOf(dib), Bytes(std::string_view("ABCDEF\0\0GHIJKL\0\0", 16)));
+    // The first row in the file is the top row.
+    EXPECT_EQ(BitsOf(dib), Bytes(std::string_view("GHIJKL\0\0ABCDEF\0\0", 16)));
 
     // A version 5 header (124 bytes) as GIMP writes it, rows at offset 138.
     auto v5 = HexBytes("42 4D 9A 00 00 00 00 00 00 00 8A 00 00 00"
@@ -369,10 +412,11 @@ TEST(BitmapBmp, ReadsTopDownRowsAndLongHeaders) {
                        "00 00 00 00 10 00 00 00 13 0B 00 00 12 0B 00 00"
                        "00 00 00 00 00 00 00 00");
     v5.resize(138, 0xEE); // the rest of the long header: masks, colour space, ...
-    const auto rows = Bytes(std::string_view("GHIJKL\0\0ABCDEF\0\0", 16));
+    const auto rows = Bytes(std::string_view("GHIJKL\0\0ABCDEF\0\0", 16)); // bottom first
+    const auto topFirst = Bytes(std::string_view("ABCDEF\0\0GHIJKL\0\0", 16));
     v5.insert(v5.end(), rows.begin(), rows.end());
     ASSERT_TRUE(dib.ReadBMP(v5));
-    EXPECT_EQ(BitsOf(dib), rows);
+    EXPECT_EQ(BitsOf(dib), topFirst);
     EXPECT_EQ(dib.Header().size, 40u);
     EXPECT_EQ(dib.Header().xPelsPerMeter, 2835);
     EXPECT_EQ(dib.Header().yPelsPerMeter, 2834);
@@ -380,16 +424,16 @@ TEST(BitmapBmp, ReadsTopDownRowsAndLongHeaders) {
     EXPECT_EQ(ToHex({written.begin() + 14, written.begin() + 18}), "28 00 00 00");
     EXPECT_EQ(ToHex({written.begin() + 38, written.begin() + 46}), "13 0B 00 00 12 0B 00 00");
 
-    // Gaps after the header are skipped; an offset outside the file falls back to the header end.
+    // Gaps after the header are skipped; an offset inside the headers means right after them.
     auto gap = HexBytes(kLettersBmp);
     gap.insert(gap.begin() + 54, {0xEE, 0xEE, 0xEE, 0xEE});
     PutDWord(gap, 10, 58);
     ASSERT_TRUE(dib.ReadBMP(gap));
-    EXPECT_EQ(BitsOf(dib), rows);
-    auto badOffset = HexBytes(kLettersBmp);
-    for (std::uint32_t offset : {5000u, 0u, 53u}) {
-        PutDWord(badOffset, 10, offset);
-        ASSERT_TRUE(dib.ReadBMP(badOffset)) << offset;
-        EXPECT_EQ(BitsOf(dib), rows) << offset;
+    EXPECT_EQ(BitsOf(dib), topFirst);
+    auto lowOffset = HexBytes(kLettersBmp);
+    for (std::uint32_t offset : {0u, 53u}) {
+        PutDWord(lowOffset, 10, offset);
+        ASSERT_TRUE(dib.ReadBMP(lowOffset)) << offset;
+        EXPECT_EQ(BitsOf(dib), topFirst) << offset;
     }
 }

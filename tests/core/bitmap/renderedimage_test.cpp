@@ -1,11 +1,11 @@
 #include "allocationprobe.h"
-#include "core/bitmap/inflate.h"
 #include "core/bitmap/pngimage.h"
 #include "core/bitmap/renderedimage.h"
 #include "core/bitmap/targaimage.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -78,7 +78,7 @@ Bytes Chunk(const std::string& type, const Bytes& data) {
     Put32(chunk, std::uint32_t(data.size()));
     chunk.insert(chunk.end(), type.begin(), type.end());
     chunk.insert(chunk.end(), data.begin(), data.end());
-    Put32(chunk, Crc32(std::span(chunk).subspan(4)));
+    Put32(chunk, std::uint32_t(crc32(0, chunk.data() + 4, uInt(chunk.size() - 4))));
     return chunk;
 }
 
@@ -96,7 +96,7 @@ Bytes Stored(const Bytes& data) {
     Bytes stream = {0x78, 0x01, 0x01, std::uint8_t(data.size()), std::uint8_t(data.size() >> 8),
                     std::uint8_t(~data.size()), std::uint8_t(~data.size() >> 8)};
     stream.insert(stream.end(), data.begin(), data.end());
-    Put32(stream, Adler32(data));
+    Put32(stream, std::uint32_t(adler32(1, data.data(), uInt(data.size()))));
     return stream;
 }
 
@@ -192,10 +192,33 @@ TEST(PngDecoding, RefusesDamageWithTheRightSentence) {
     // Ancillary chunks are skipped, unknown critical ones cannot be.
     EXPECT_TRUE(DecodeRenderedImage(Png({ihdr, Chunk("vlVn", {1}), idat, iend}), 2, 2).ok);
     EXPECT_EQ(ErrorOf(Png({ihdr, Chunk("VLVN", {1}), idat, iend}), 2, 2), kUnsupported);
+    // A malformed ancillary chunk (a gAMA of 3 bytes instead of 4) only loses that chunk.
+    EXPECT_TRUE(DecodeRenderedImage(Png({ihdr, Chunk("gAMA", {1, 2, 3}), idat, iend}), 2, 2).ok);
     for (const Bytes& header : {Ihdr(2, 2, 16, 3), Ihdr(2, 2, 4, 2), Ihdr(2, 2, 8, 5),
                                 Ihdr(2, 2, 8, 2, 2)})
         EXPECT_EQ(ErrorOf(Png({header, idat, iend}), 2, 2), kUnsupported);
-    EXPECT_EQ(ErrorOf(Image("grey1.png"), 13, 11), kUnsupported);
+}
+
+TEST(PngDecoding, ExpandsLowGreyDepthsToFullBytes) {
+    // 4 x 1 at 2 bits: the four grey levels 0-3 become 0, 85, 170 and 255.
+    const Bytes twoBit =
+        Png({Ihdr(4, 1, 2, 0), Chunk("IDAT", Stored({0, 0x1B})), Chunk("IEND", {})});
+    EXPECT_EQ(Pixels(twoBit, 4, 1), Expected(4, 1, [](int x, int) {
+                  return std::array<int, 3>{x * 85, x * 85, x * 85};
+              }));
+    // 3 x 2 at 1 bit, most significant bit first: white black white / black white black.
+    const Bytes oneBit =
+        Png({Ihdr(3, 2, 1, 0), Chunk("IDAT", Stored({0, 0xA0, 0, 0x40})), Chunk("IEND", {})});
+    EXPECT_EQ(Pixels(oneBit, 3, 2), Expected(3, 2, [](int x, int y) {
+                  const int grey = (x + y) % 2 == 0 ? 255 : 0;
+                  return std::array<int, 3>{grey, grey, grey};
+              }));
+    // A filtered 1-bit file written by libpng: only black and white come out.
+    const Bytes grey1 = Pixels(Image("grey1.png"), 13, 11);
+    ASSERT_EQ(grey1.size(), 13u * 11 * 3);
+    EXPECT_TRUE(std::all_of(grey1.begin(), grey1.end(), [](int b) { return b == 0 || b == 255; }));
+    EXPECT_TRUE(std::count(grey1.begin(), grey1.end(), 255) > 0);
+    EXPECT_TRUE(std::count(grey1.begin(), grey1.end(), 0) > 0);
 }
 
 TEST(PngDecoding, ReportsTheSizeBeforeAllocating) {

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -27,7 +29,48 @@ std::uint8_t Mix(std::uint8_t own, std::uint8_t partner, float f) {
     return static_cast<std::uint8_t>((1.0f - f) * partner + f * own);
 }
 
+/// Edge Fade written pass by pass, pixel by pixel, exactly as the rule is stated: the four
+/// passes in order, every one reading only the source.
+std::vector<std::uint8_t> EdgeFadeByPasses(const std::vector<std::uint8_t>& s, int w, int h) {
+    std::vector<std::uint8_t> d = s;
+    const int t = static_cast<int>(static_cast<float>(std::min(w, h)) * 0.3f);
+    if (t == 0)
+        return d;
+    const auto blend = [&](int r, int c, int pr, int pc, int distance) {
+        const float f = 0.5f + 0.5f * static_cast<float>(distance) / static_cast<float>(t);
+        for (int b = 0; b < 3; ++b)
+            d[static_cast<std::size_t>((r * w + c) * 3 + b)] =
+                Mix(Pixel(s, w, r, c)[b], Pixel(s, w, pr, pc)[b], f);
+    };
+    for (int j = 0; j < t && j < w - j; ++j)
+        for (int c = j; c <= w - 1 - j; ++c)
+            blend(j, c, h - 1 - j, c, j);
+    for (int j = std::max(0, h - t); j < h; ++j)
+        if (const int dist = h - j; dist < w - dist && dist < h)
+            for (int c = dist; c <= w - 1 - dist; ++c)
+                blend(j, c, dist, c, dist);
+    for (int j = 0; j < t && j < h - j; ++j)
+        for (int r = j; r <= h - 1 - j; ++r)
+            blend(r, j, r, w - 1 - j, j);
+    for (int j = std::max(0, w - t); j < w; ++j)
+        if (const int dist = w - j; dist < h - dist && dist < w)
+            for (int r = dist; r <= h - 1 - dist; ++r)
+                blend(r, j, r, dist, dist);
+    return d;
+}
+
 } // namespace
+
+TEST(EdgeFade, MatchesThePassesOnEveryShape) {
+    // Square, wide, tall, odd and even sides, bands of 1 to 30 pixels.
+    const std::pair<int, int> shapes[] = {{10, 10}, {4, 4},   {5, 9},     {9, 5},    {37, 23},
+                                          {23, 37}, {64, 48}, {100, 101}, {11, 200}, {200, 11}};
+    for (auto [w, h] : shapes) {
+        SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+        const auto source = Gradient(w, h);
+        EXPECT_EQ(EdgeFade(source, w, h), EdgeFadeByPasses(source, w, h));
+    }
+}
 
 TEST(EdgeFade, TenByTenBandsAndUntouchedCentre) {
     const auto source = Gradient(10, 10);
@@ -69,6 +112,9 @@ TEST(Mirror, DoublesTheSizeWithMirroredQuarters) {
             for (auto [mr, mc] : {std::pair{r, c}, std::pair{r, 9 - c}, std::pair{7 - r, c}, std::pair{7 - r, 9 - c}})
                 EXPECT_EQ(std::memcmp(Pixel(mirrored, 10, mr, mc), Pixel(source, 5, r, c), 3), 0);
     EXPECT_EQ(Mirror(Gradient(120, 120), 120, 120).size(), static_cast<std::size_t>(240 * 240 * 3));
+    // One pixel wide and high: four copies of it.
+    const std::vector<std::uint8_t> one = {1, 2, 3};
+    EXPECT_EQ(Mirror(one, 1, 1), std::vector<std::uint8_t>({1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
 }
 
 TEST(TextureMapScene, ReplacesOnlyTheFirstPlaceholder) {
