@@ -32,14 +32,12 @@ RenderResult RenderOneAtATime(PovRayRunner& runner, ThumbnailBatch& batch, Rende
     return {};
 }
 
-/// Side-by-side rendering: a few slots, each with its own folder and at most one POV-Ray.
+/// Side-by-side rendering: a few slots, each with at most one POV-Ray; every job runs in a
+/// folder of its own, removed when its picture has been taken.
 class ParallelBatch {
 public:
     ParallelBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs, RenderProgressSink& sink)
-        : m_runner(runner), m_batch(batch), m_sink(sink), m_slots(static_cast<std::size_t>(jobs)) {
-        for (std::size_t s = 0; s < m_slots.size(); ++s)
-            m_slots[s].folder = runner.JobFolder(static_cast<int>(s) + 1);
-    }
+        : m_runner(runner), m_batch(batch), m_sink(sink), m_slots(static_cast<std::size_t>(jobs)) {}
 
     RenderResult Run() {
         const auto& tasks = m_batch.Tasks();
@@ -72,17 +70,21 @@ private:
             const std::size_t index = m_next++;
             const ThumbnailTask& task = m_batch.Tasks()[index];
             Texture& subject = m_batch.Subject(index);
-            RenderResult prepared = m_runner.WriteTextureFile(subject, slot.folder);
+            RenderResult prepared = m_runner.NewJobFolder(slot.folder);
+            if (prepared.Succeeded())
+                prepared = m_runner.WriteTextureFile(subject, slot.folder);
             if (prepared.Succeeded())
                 prepared = m_runner.WriteScene(subject.GetName(), subject.GetPreviewShape(), slot.folder, m_sink);
             if (!prepared.Succeeded()) {
-                Fail(index, prepared);
+                PovRayRunner::RemoveJobFolder(slot.folder);
+                slot.folder.clear();
+                Fail(index, NamingTexture(prepared, subject.GetName()));
                 return;
             }
             slot.task = index;
-            slot.job = std::make_unique<PovRayJob>(slot.folder,
-                                                   m_runner.Command(OutputFileName(), task.width, task.height),
-                                                   OutputFileName(), task.width, task.height);
+            slot.job = m_runner.MakeJob(slot.folder, m_runner.Command(OutputFileName(), task.width, task.height),
+                                        OutputFileName(), task.width, task.height,
+                                        QString::fromStdString(subject.GetName()));
             QObject::connect(slot.job.get(), &PovRayJob::progressChanged, [this] { ReportProgress(); });
             QObject::connect(slot.job.get(), &PovRayJob::finished, [this, &slot] { Finished(slot); });
             slot.job->Start();
@@ -97,7 +99,10 @@ private:
         const ThumbnailTask& task = m_batch.Tasks()[index];
         Bitmap picture;
         if (result.Succeeded())
-            result = ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture);
+            result = NamingTexture(ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture),
+                                   m_batch.Subject(index).GetName());
+        PovRayRunner::RemoveJobFolder(slot.folder);
+        slot.folder.clear();
         if (result.Succeeded()) {
             m_batch.Complete(index, std::move(picture));
             ++m_completed;

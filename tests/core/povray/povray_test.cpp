@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 TEST(PovCommandLine, ClassicStyleIsTheTraditionalText) {
-    PovCommandOptions options{"/usr/bin/povray", true, 1.5f, 2};
+    PovCommandOptions options{"/usr/bin/povray", true, 1.5f, 2, {}};
     EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Classic, "temp.tga", 120, 120).Text(),
               "/usr/bin/povray +itemppv$$.!!! +otemp.tga +b1 -d +a1.500 +r2 +w120 +h120 -p");
     options.antialiasing = false;
@@ -13,7 +13,7 @@ TEST(PovCommandLine, ClassicStyleIsTheTraditionalText) {
 }
 
 TEST(PovCommandLine, Pov37StyleAsksForTargaAndClampsTheThreshold) {
-    PovCommandOptions options{"/opt/My POV/povray", true, 1.5f, 3};
+    PovCommandOptions options{"/opt/My POV/povray", true, 1.5f, 3, {}};
     const PovCommand command = BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 100, 80);
     EXPECT_EQ(command.Text(), "/opt/My POV/povray +itemppv$$.!!! +otemp.tga +ft -d +a0.999 +r3 +w100 +h80 -p");
     EXPECT_EQ(command.executable, "/opt/My POV/povray"); // passed whole, blanks and all
@@ -24,6 +24,18 @@ TEST(PovCommandLine, Pov37StyleAsksForTargaAndClampsTheThreshold) {
     options.antialiasing = false;
     EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 120, 120).Text(),
               "/opt/My POV/povray +itemppv$$.!!! +otemp.tga +ft -d -a +w120 +h120 -p");
+}
+
+TEST(PovCommandLine, TheProgramDirectoryIsTheLibraryPathLast) {
+    PovCommandOptions options{"povray", false, 0.3f, 2, "/home/me/.local/share/Velvane"};
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 120, 120).Text(),
+              "povray +itemppv$$.!!! +otemp.tga +ft -d -a +w120 +h120 -p +L/home/me/.local/share/Velvane");
+    // POV-Ray takes a folder with blanks only in double quotes; one with a quote cannot be said.
+    options.libraryPath = "/srv/my textures";
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Classic, "temp.tga", 10, 10).arguments.back(),
+              "+L\"/srv/my textures\"");
+    options.libraryPath = "/srv/say \"cheese\"";
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 10, 10).arguments.back(), "-p");
 }
 
 TEST(PovVersion, ReadFromWhatPovRayPrints) {
