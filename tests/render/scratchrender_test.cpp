@@ -8,6 +8,7 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/customshape.h"
 #include "render/povray/batchrender.h"
+#include "render/povray/povversion.h"
 #include "render/povray/texturemaprender.h"
 #include "renderfixture.h"
 
@@ -203,4 +204,18 @@ TEST_F(RenderTest, FloodsOfPovRayOutputKeepOnlyTheLastLines) {
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_LT(result.message.size(), 12 * 1024);
     EXPECT_TRUE(result.message.endsWith("Parse Error: the end")) << result.message.right(200).toStdString();
+}
+
+TEST_F(RenderTest, TheVersionQueryRunsInAScratchFolder) {
+    // The user's program may write where it runs: never into the folder the program (or the
+    // test suite, in the source tree) was started from.
+    const QString script = FakePovRay(
+        QStringLiteral("pwd > '%1'\necho leftover > leftover.txt\necho 'POV-Ray 3.7.0.10'").arg(Path("where")));
+    EXPECT_EQ(PovVersionLine(PovVersionOutput(script)), QStringLiteral("POV-Ray 3.7.0.10"));
+    QFile where(Path("where"));
+    ASSERT_TRUE(where.open(QIODevice::ReadOnly));
+    const QString folder = QString::fromLocal8Bit(where.readAll().trimmed());
+    EXPECT_NE(QFileInfo(folder).canonicalFilePath(), QDir::current().canonicalPath());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("leftover.txt")));
+    EXPECT_FALSE(QFileInfo::exists(folder)); // removed with what was left in it
 }

@@ -359,8 +359,9 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
     ClickTexture(view, 6, Qt::ControlModifier);
     view->verticalScrollBar()->setValue(0);
     QApplication::processEvents();
-    QDir().mkpath(QStringLiteral("screenshots"));
-    const QString path = QStringLiteral("screenshots/mainwindow.png");
+    const QString folder = QStringLiteral(VELVANE_TEST_OUTPUT_DIR "/screenshots");
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/mainwindow.png");
     ASSERT_TRUE(m_app->Frame().grab().save(path));
     EXPECT_GT(QFile(path).size(), 10000);
 }

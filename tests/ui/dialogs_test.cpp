@@ -158,8 +158,9 @@ QPushButton* StandardButton(QDialog& dialog, QDialogButtonBox::StandardButton wh
 
 /// Grabs the dialog as it shows and writes it under screenshots/ in the working folder.
 void SaveScreenshot(QWidget& widget, const QString& name) {
-    ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
-    const QString path = QDir(QStringLiteral("screenshots")).filePath(name);
+    const QString folder = QStringLiteral(VELVANE_TEST_OUTPUT_DIR "/screenshots");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath(name);
     QFile::remove(path);
     const QPixmap picture = widget.grab();
     ASSERT_FALSE(picture.isNull());

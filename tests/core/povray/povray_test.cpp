@@ -104,3 +104,27 @@ TEST(PovProgress, ErrorLinesWithoutAnErrorWordAreTheSectionTail) {
     parser.Finish();
     EXPECT_EQ(parser.ErrorLines(), (std::vector<std::string>{"Something odd happened", "And stopped"}));
 }
+
+TEST(PovProgress, FloodsOfOutputKeepOnlyTheLastKilobytes) {
+    PovProgressParser parser;
+    parser.Feed("Parse Error: the start\n");
+    const std::string continuation = " continued error text that POV-Ray wraps onto further lines\n";
+    std::string block;
+    for (int i = 0; i < 1000; ++i)
+        block += continuation;
+    for (int i = 0; i < 200; ++i) // 12 MB, fed in pieces as a pipe gives it
+        parser.Feed(block);
+    parser.Feed(std::string(3'000'000, 'z')); // one line without an end
+    parser.Feed("\nParse Error: the end\n");
+    parser.Finish();
+    const auto lines = parser.ErrorLines(1000);
+    std::size_t kept = 0;
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), PovProgressParser::kMaxLineLength);
+        kept += line.size();
+    }
+    EXPECT_LE(kept, PovProgressParser::kMaxKeptBytes + PovProgressParser::kMaxLineLength);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Parse Error: the end");
+    EXPECT_EQ(lines[lines.size() - 2], std::string(PovProgressParser::kMaxLineLength, 'z'));
+}
