@@ -14,11 +14,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {
@@ -48,10 +45,12 @@ void Put(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
-SimpleTexture Solid(const std::string& name, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+SimpleTexture Solid(const std::string& name, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue) {
     SimpleTexture texture;
     texture.SetName(name);
     texture.pigment.color = {red, green, blue, 0};
@@ -144,11 +143,13 @@ TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains(save.file.toUtf8())) << run.err.toStdString();
         // The system's reason follows, in the user's language (the tests run under de_DE).
-        EXPECT_TRUE(run.err.contains(save.file.toUtf8() + " could not be written: ")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(save.file.toUtf8() + " could not be written: "))
+            << run.err.toStdString();
         EXPECT_EQ(Bytes(save.file), before);
     }
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
-              (QStringList{"catalog.vlv", "copy.vlv", "filler", "textures.inc", "thumb.png"}));
+    EXPECT_EQ(
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        (QStringList{"catalog.vlv", "copy.vlv", "filler", "textures.inc", "thumb.png"}));
 
     // A 43 KB catalog with 40 KB free is not committed half-written either.
     disk.Fill(40 * 1024);
@@ -166,10 +167,12 @@ TEST_F(CliReliability, PipesAreNeitherReadNorReplaced) {
     clock.start();
     const ToolRun list = Cli({"list", fifo});
     EXPECT_EQ(list.status, 1);
-    EXPECT_EQ(list.err.toStdString(), fifo.toStdString() + " is not a regular file (it is a pipe or a device).\n");
-    for (const QStringList& arguments : {QStringList{"resave", Path("catalog.vlv"), fifo},
-                                         QStringList{"export", Path("catalog.vlv"), fifo, "--overwrite"},
-                                         QStringList{"export", Path("catalog.vlv"), fifo, "--append"}}) {
+    EXPECT_EQ(list.err.toStdString(),
+              fifo.toStdString() + " is not a regular file (it is a pipe or a device).\n");
+    for (const QStringList& arguments :
+         {QStringList{"resave", Path("catalog.vlv"), fifo},
+          QStringList{"export", Path("catalog.vlv"), fifo, "--overwrite"},
+          QStringList{"export", Path("catalog.vlv"), fifo, "--append"}}) {
         const ToolRun save = Cli(arguments);
         EXPECT_EQ(save.status, 1) << arguments.join(' ').toStdString();
         EXPECT_TRUE(save.err.contains("is not a regular file")) << save.err.toStdString();
@@ -187,8 +190,9 @@ TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
     Put(Path("names.vlv"), ToQt(catalog.Save()));
     const ToolRun list = Cli({"list", Path("names.vlv")});
     ASSERT_EQ(list.status, 0) << list.err.toStdString();
-    EXPECT_EQ(list.out.toStdString(), "0\tsimple\t0x0\tTab\\there\\nnext line\\r\\\\ and \\x01 bell\\x7f\n"
-                                      "1\tsimple\t0x0\tGr\u00fcn\n");
+    EXPECT_EQ(list.out.toStdString(),
+              "0\tsimple\t0x0\tTab\\there\\nnext line\\r\\\\ and \\x01 bell\\x7f\n"
+              "1\tsimple\t0x0\tGr\u00fcn\n");
 }
 
 TEST_F(CliReliability, TrailingBytesAreMentioned) {
@@ -196,13 +200,15 @@ TEST_F(CliReliability, TrailingBytesAreMentioned) {
     const ToolRun list = Cli({"list", Path("catalog.vlv")});
     EXPECT_EQ(list.status, 0);
     EXPECT_EQ(list.out.count('\n'), 2);
-    EXPECT_EQ(list.err.toStdString(), "Note: " + Path("catalog.vlv").toStdString() +
-                                          " holds 4 more bytes after the end of the catalog; they were ignored.\n");
+    EXPECT_EQ(list.err.toStdString(),
+              "Note: " + Path("catalog.vlv").toStdString() +
+                  " holds 4 more bytes after the end of the catalog; they were ignored.\n");
 }
 
 TEST_F(CliReliability, CatalogsWithLongTextsOpen) {
     // Descriptions of 200,000 and 300,000 characters crashed the reader.
-    const QString path = QString::fromStdString(TestDataPath("catalog-corpus/ok-long-descriptions-200k-300k.vlv"));
+    const QString path =
+        QString::fromStdString(TestDataPath("catalog-corpus/ok-long-descriptions-200k-300k.vlv"));
     const ToolRun list = Cli({"list", path});
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out, "0\tsimple\t0x0\tA\n1\tsimple\t0x0\tB\n");
@@ -226,9 +232,11 @@ TEST_F(CliReliability, TwoRendersSharingTheProgramDirectoryKeepTheirOwnPictures)
         QProcess second;
         for (QProcess* process : {&first, &second})
             process->setProcessEnvironment(Environment(Path("config")));
-        first.start(QStringLiteral(VELVANE_CLI), {"render", Path("red.vlv"), "--program-dir", programDirectory});
+        first.start(QStringLiteral(VELVANE_CLI),
+                    {"render", Path("red.vlv"), "--program-dir", programDirectory});
         QThread::msleep(50);
-        second.start(QStringLiteral(VELVANE_CLI), {"render", Path("green.vlv"), "--program-dir", programDirectory});
+        second.start(QStringLiteral(VELVANE_CLI),
+                     {"render", Path("green.vlv"), "--program-dir", programDirectory});
         ASSERT_TRUE(first.waitForFinished(60000));
         ASSERT_TRUE(second.waitForFinished(60000));
         EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
@@ -251,12 +259,15 @@ TEST_F(CliReliability, ACatalogChangedDuringTheRenderIsNotOverwritten) {
     Put(Path("other.vlv"), otherBytes);
     Put(Path("catalog.vlv"), m_catalogBytes);
     // While POV-Ray renders, another program saves the catalog.
-    const QString povray = FakePovRay(QStringLiteral("cp '%1' '%2.new' && mv '%2.new' '%2'\nexec povray \"$@\"")
-                                          .arg(Path("other.vlv"), Path("catalog.vlv")));
-    const ToolRun render = Cli({"render", Path("catalog.vlv"), "-i", "1", "--pov", povray, "--program-dir", Path("program")});
+    const QString povray =
+        FakePovRay(QStringLiteral("cp '%1' '%2.new' && mv '%2.new' '%2'\nexec povray \"$@\"")
+                       .arg(Path("other.vlv"), Path("catalog.vlv")));
+    const ToolRun render = Cli({"render", Path("catalog.vlv"), "-i", "1", "--pov", povray,
+                                "--program-dir", Path("program")});
     EXPECT_EQ(render.status, 1);
-    EXPECT_TRUE(render.err.contains((Path("catalog.vlv") + " was changed on disk by another program since it was "
-                                                           "read; it was not overwritten.")
+    EXPECT_TRUE(render.err.contains((Path("catalog.vlv") +
+                                     " was changed on disk by another program since it was "
+                                     "read; it was not overwritten.")
                                         .toUtf8()))
         << render.err.toStdString();
     EXPECT_EQ(Bytes(Path("catalog.vlv")), otherBytes);
@@ -264,18 +275,23 @@ TEST_F(CliReliability, ACatalogChangedDuringTheRenderIsNotOverwritten) {
 
 TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
     Put(Path("catalog.vlv"), m_catalogBytes);
-    const QString povray = FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
+    const QString povray =
+        FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
     QElapsedTimer clock;
     clock.start();
     for (const QStringList& command :
          {QStringList{"render", Path("catalog.vlv"), "-i", "1"},
-          QStringList{"texmap", Path("catalog.vlv"), "-i", "1", "--width", "20", "--height", "20", Path("map.bmp")}}) {
+          QStringList{"texmap", Path("catalog.vlv"), "-i", "1", "--width", "20", "--height", "20",
+                      Path("map.bmp")}}) {
         SCOPED_TRACE(command.first().toStdString());
         QFile::remove(Path("pid"));
-        const ToolRun run = Cli(QStringList(command) << "--timeout" << "1" << "--pov" << povray << "--program-dir"
-                                                 << Path("program"));
+        const ToolRun run =
+            Cli(QStringList(command) << "--timeout"
+                                     << "1"
+                                     << "--pov" << povray << "--program-dir" << Path("program"));
         EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.err.contains("POV-Ray did not finish rendering \"Plain\" within 1 seconds and was ended."))
+        EXPECT_TRUE(run.err.contains(
+            "POV-Ray did not finish rendering \"Plain\" within 1 seconds and was ended."))
             << run.err.toStdString();
         const qint64 pid = Bytes(Path("pid")).trimmed().toLongLong();
         ASSERT_GT(pid, 0);
@@ -288,14 +304,15 @@ TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
 
 TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
     Put(Path("catalog.vlv"), m_catalogBytes);
-    const QString povray = FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
+    const QString povray =
+        FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
     for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
         SCOPED_TRACE(signal);
         QFile::remove(Path("pid"));
         QProcess tool;
         tool.setProcessEnvironment(Environment(Path("config")));
-        tool.start(QStringLiteral(VELVANE_CLI),
-                   {"render", Path("catalog.vlv"), "--pov", povray, "--program-dir", Path("program")});
+        tool.start(QStringLiteral(VELVANE_CLI), {"render", Path("catalog.vlv"), "--pov", povray,
+                                                 "--program-dir", Path("program")});
         ASSERT_TRUE(tool.waitForStarted());
         for (int i = 0; i < 200 && Bytes(Path("pid")).trimmed().toLongLong() == 0; ++i)
             QThread::msleep(50);
@@ -305,7 +322,8 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
         ASSERT_TRUE(tool.waitForFinished(20000));
         if (signal != SIGKILL) {
             EXPECT_EQ(tool.exitCode(), 1);
-            EXPECT_TRUE(tool.readAllStandardError().contains("The render was stopped; POV-Ray was ended."));
+            EXPECT_TRUE(
+                tool.readAllStandardError().contains("The render was stopped; POV-Ray was ended."));
         }
         EXPECT_TRUE(ProcessGone(pid)); // no POV-Ray outlives the tool, however it ends
     }

@@ -12,9 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,7 +31,8 @@ void Put(const QString& path, const QByteArray& bytes) {
 
 /// The names in a folder, hidden ones too: a failed write must leave no temporary file behind.
 QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 Catalog CatalogOfAbout(int thumbnails) {
@@ -66,7 +65,8 @@ TEST(WriteRoad, AFullDiskFailsLoudlyAndKeepsTheOldFile) {
     const FileResult written = WriteFileAtomically(path, QByteArray(20000, 'n'));
     EXPECT_FALSE(written);
     EXPECT_TRUE(written.message.contains(path)) << written.message.toStdString();
-    EXPECT_TRUE(written.message.contains(QStringLiteral("No space left on device"))) << written.message.toStdString();
+    EXPECT_TRUE(written.message.contains(QStringLiteral("No space left on device")))
+        << written.message.toStdString();
     EXPECT_EQ(Bytes(path), old);
 
     const FileResult appended = AppendToFile(path, QByteArray("#declare New = texture { }\r\n"));
@@ -78,7 +78,8 @@ TEST(WriteRoad, AFullDiskFailsLoudlyAndKeepsTheOldFile) {
     const FileResult tiny = WriteFileAtomically(path, QByteArray("x"));
     EXPECT_FALSE(tiny);
     EXPECT_EQ(Bytes(path), old);
-    EXPECT_EQ(Entries(folder), (QStringList{QStringLiteral("filler"), QStringLiteral("sample.inc")}));
+    EXPECT_EQ(Entries(folder),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("sample.inc")}));
 }
 
 TEST(WriteRoad, ACatalogLargerThanTheFreeSpaceIsNotCommitted) {
@@ -96,15 +97,18 @@ TEST(WriteRoad, ACatalogLargerThanTheFreeSpaceIsNotCommitted) {
     catalog.SetModifiedFlag(true);
     const FileResult saved = SaveCatalogFile(path, catalog);
     EXPECT_FALSE(saved);
-    EXPECT_TRUE(saved.message.startsWith(QStringLiteral("Failed to save document.\n"))) << saved.message.toStdString();
-    EXPECT_TRUE(saved.message.contains(path + QStringLiteral(" could not be written: No space left on device.")))
+    EXPECT_TRUE(saved.message.startsWith(QStringLiteral("Failed to save document.\n")))
+        << saved.message.toStdString();
+    EXPECT_TRUE(saved.message.contains(
+        path + QStringLiteral(" could not be written: No space left on device.")))
         << saved.message.toStdString();
     EXPECT_TRUE(catalog.IsModified());
     EXPECT_EQ(Bytes(path), old);
     Catalog reread;
     EXPECT_TRUE(OpenCatalogFile(path, reread));
     EXPECT_EQ(reread.GetCount(), 1);
-    EXPECT_EQ(Entries(folder), (QStringList{QStringLiteral("catalog.vlv"), QStringLiteral("filler")}));
+    EXPECT_EQ(Entries(folder),
+              (QStringList{QStringLiteral("catalog.vlv"), QStringLiteral("filler")}));
 }
 
 TEST(WriteRoad, PipesAndDevicesAreRefusedNotReplaced) {
@@ -117,8 +121,9 @@ TEST(WriteRoad, PipesAndDevicesAreRefusedNotReplaced) {
         SCOPED_TRACE(path.toStdString());
         const FileResult written = WriteFileAtomically(path, QByteArray("text"));
         EXPECT_FALSE(written);
-        EXPECT_EQ(written.message, path + QStringLiteral(" is not a regular file (it is a pipe or a device); it was "
-                                                         "left as it is."));
+        EXPECT_EQ(written.message,
+                  path + QStringLiteral(" is not a regular file (it is a pipe or a device); it was "
+                                        "left as it is."));
         EXPECT_FALSE(AppendToFile(path, QByteArray("text")));
     }
     struct stat info {};
@@ -135,7 +140,8 @@ TEST(WriteRoad, PipesAndDevicesAreRefusedNotReplaced) {
     Catalog catalog;
     const FileResult opened = OpenCatalogFile(fifo, catalog);
     EXPECT_FALSE(opened);
-    EXPECT_EQ(opened.message, fifo + QStringLiteral(" is not a regular file (it is a pipe or a device)."));
+    EXPECT_EQ(opened.message,
+              fifo + QStringLiteral(" is not a regular file (it is a pipe or a device)."));
     EXPECT_LT(clock.elapsed(), 5000);
 
     const FileResult folder = WriteFileAtomically(dir.path(), QByteArray("text"));
@@ -165,7 +171,8 @@ TEST(WriteRoad, PermissionsAndLinksAreKept) {
     const mode_t mask = ::umask(022);
     ASSERT_TRUE(WriteFileAtomically(dir.filePath(QStringLiteral("fresh.inc")), QByteArray("x")));
     ::umask(mask);
-    ASSERT_EQ(::stat(QFile::encodeName(dir.filePath(QStringLiteral("fresh.inc"))).constData(), &info), 0);
+    ASSERT_EQ(
+        ::stat(QFile::encodeName(dir.filePath(QStringLiteral("fresh.inc"))).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0644u);
 
     // Appending to a file that is not there yet creates it.
@@ -188,20 +195,24 @@ TEST(WriteRoad, AFileChangedSinceItWasReadIsNotOverwritten) {
     // Another program saves over it (a new file renamed into place).
     unchanged.unchangedSince = StampOf(path);
     ASSERT_TRUE(WriteFileAtomically(path, QByteArray("theirs")));
-    const FileResult refused = WriteFileAtomically(path, QByteArray("mine again"), QString(), unchanged);
+    const FileResult refused =
+        WriteFileAtomically(path, QByteArray("mine again"), QString(), unchanged);
     EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.message, path + QStringLiteral(" was changed on disk by another program since it was read; it "
-                                                     "was not overwritten."));
+    EXPECT_EQ(refused.message,
+              path + QStringLiteral(" was changed on disk by another program since it was read; it "
+                                    "was not overwritten."));
     EXPECT_EQ(Bytes(path), "theirs");
     EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("catalog.vlv")});
 }
 
 TEST(WriteRoad, MessagesNameTheFileAndTheReason) {
-    const FileResult missing = WriteFileAtomically(QStringLiteral("/nonexistent-folder/x.inc"), QByteArray("x"));
+    const FileResult missing =
+        WriteFileAtomically(QStringLiteral("/nonexistent-folder/x.inc"), QByteArray("x"));
     EXPECT_EQ(missing.message, QStringLiteral("/nonexistent-folder/x.inc was not found."));
     const FileResult readOnly = WriteFileAtomically(QStringLiteral("/proc/x.inc"), QByteArray("x"),
                                                     QStringLiteral("Failed to save document."));
-    EXPECT_TRUE(readOnly.message.contains(QStringLiteral("/proc/x.inc"))) << readOnly.message.toStdString();
+    EXPECT_TRUE(readOnly.message.contains(QStringLiteral("/proc/x.inc")))
+        << readOnly.message.toStdString();
     EXPECT_EQ(FolderWriteProblem(QStringLiteral("/proc/velvane")).left(40),
               QStringLiteral("The folder /proc/velvane cannot be writt"));
     QTemporaryDir dir;

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,7 +48,8 @@ SimpleTexture Named(const std::string& name) {
 }
 
 QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -58,9 +58,11 @@ TEST_F(RenderTest, EveryNameRendersAndNoneRunsDirectives) {
     const QString written = Path(QStringLiteral("written-by-pov"));
     const std::string target = written.toStdString();
     const std::vector<std::string> names = {
-        "1st Coat", "sphere", "x", "Red-Brick", "v1.2", "Gr\u00fcn", "", std::string(300, 'n'), "texture",
+        "1st Coat", "sphere", "x", "Red-Brick", "v1.2", "Gr\u00fcn", "", std::string(300, 'n'),
+        "texture",
         // A name that would end the declaration and open a file for writing.
-        "T=texture{pigment{rgb\t1}}\n#fopen\tF\t\"" + target + "\"\twrite\n#write(F,\"x\")\n#declare U",
+        "T=texture{pigment{rgb\t1}}\n#fopen\tF\t\"" + target +
+            "\"\twrite\n#write(F,\"x\")\n#declare U",
         "A\r\n#fopen F \"" + target + "\" write #declare B"};
     Catalog catalog;
     for (const std::string& name : names)
@@ -74,7 +76,8 @@ TEST_F(RenderTest, EveryNameRendersAndNoneRunsDirectives) {
     catalog.AddTexture(image);
 
     catalog.SetSelection(-1, 1);
-    catalog.SetSelection(static_cast<int>(names.size()), 0); // the image is rendered on its own below
+    catalog.SetSelection(static_cast<int>(names.size()),
+                         0); // the image is rendered on its own below
     ThumbnailBatch batch(catalog, true, false);
     RecordingSink sink;
     const RenderResult result = RenderThumbnailBatch(*m_runner, batch, 4, sink);
@@ -85,18 +88,22 @@ TEST_F(RenderTest, EveryNameRendersAndNoneRunsDirectives) {
     }
 
     Bitmap picture;
-    const RenderResult imageResult = m_runner->RenderPicture(image, 40, 40, "Rendering...", sink, picture);
+    const RenderResult imageResult =
+        m_runner->RenderPicture(image, 40, 40, "Rendering...", sink, picture);
     EXPECT_EQ(imageResult.status, RenderResult::PovRayFailed);
-    EXPECT_TRUE(imageResult.message.contains("tile.tga#fopen F")) << imageResult.message.toStdString();
+    EXPECT_TRUE(imageResult.message.contains("tile.tga#fopen F"))
+        << imageResult.message.toStdString();
     EXPECT_FALSE(QFile::exists(written));
-    EXPECT_EQ(Entries(m_dir.path()), QStringList()); // nothing was written into the program directory
+    EXPECT_EQ(Entries(m_dir.path()),
+              QStringList()); // nothing was written into the program directory
 }
 
 TEST_F(RenderTest, RelativeFileNamesResolveInTheProgramDirectoryInEveryRender) {
     // An image map named without a folder, on a custom shape that includes a file of its own:
     // both lie in the program directory, while each render runs in a scratch folder.
     WriteStripedTarga(Path(QStringLiteral("tile.tga")));
-    WriteText(Path(QStringLiteral("lights.inc")), "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}\n");
+    WriteText(Path(QStringLiteral("lights.inc")),
+              "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}\n");
     auto shape = std::make_unique<CustomShape>();
     shape->SetSource("#include \"temptx$$.!!!\"\r\n#include \"lights.inc\"\r\n"
                      "camera { location <0, 0, -10.5> look_at <0, 0, 0> }\r\n"
@@ -132,15 +139,18 @@ TEST_F(RenderTest, RelativeFileNamesResolveInTheProgramDirectoryInEveryRender) {
     TextureMapRequest request;
     request.width = 32;
     request.height = 32;
-    const RenderResult map = RenderTextureMap(*m_runner, catalog.GetTexture(0), request, pixels, sink);
+    const RenderResult map =
+        RenderTextureMap(*m_runner, catalog.GetTexture(0), request, pixels, sink);
     ASSERT_TRUE(map.Succeeded()) << map.message.toStdString();
     EXPECT_EQ(pixels.size(), 32u * 32u * 3u);
     Bitmap picture;
-    const RenderResult single = m_runner->RenderPicture(catalog.GetTexture(1), 48, 48, "Rendering...", sink, picture);
+    const RenderResult single =
+        m_runner->RenderPicture(catalog.GetTexture(1), 48, 48, "Rendering...", sink, picture);
     ASSERT_TRUE(single.Succeeded()) << single.message.toStdString();
     EXPECT_TRUE(HasDetail(picture));
     // Only the user's own files are in the program directory.
-    EXPECT_EQ(Entries(m_dir.path()), (QStringList{QStringLiteral("lights.inc"), QStringLiteral("tile.tga")}));
+    EXPECT_EQ(Entries(m_dir.path()),
+              (QStringList{QStringLiteral("lights.inc"), QStringLiteral("tile.tga")}));
 }
 
 TEST_F(RenderTest, EachRunnerAndJobHasAScratchFolderOfItsOwn) {
@@ -153,7 +163,8 @@ TEST_F(RenderTest, EachRunnerAndJobHasAScratchFolderOfItsOwn) {
     ASSERT_TRUE(other->NewJobFolder(third).Succeeded());
     EXPECT_NE(first, second);
     EXPECT_EQ(QFileInfo(first).absolutePath(), QFileInfo(second).absolutePath());
-    EXPECT_NE(QFileInfo(first).absolutePath(), QFileInfo(third).absolutePath()); // another process's area
+    EXPECT_NE(QFileInfo(first).absolutePath(),
+              QFileInfo(third).absolutePath()); // another process's area
     EXPECT_TRUE(Entries(first).isEmpty());
     EXPECT_FALSE(first.startsWith(m_dir.path()));
     PovRayRunner::RemoveJobFolder(first);
@@ -171,7 +182,8 @@ TEST_F(RenderTest, AHangingPovRayIsEndedAtTheTimeLimit) {
     RecordingSink sink;
     QElapsedTimer clock;
     clock.start();
-    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 40, 40, "Rendering...", sink);
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(texture, 40, 40, "Rendering...", sink);
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(result.status, RenderResult::TimedOut);
     EXPECT_EQ(result.message,
@@ -192,25 +204,28 @@ TEST_F(RenderTest, AHangingPovRayIsEndedAtTheTimeLimit) {
 
 TEST_F(RenderTest, FloodsOfPovRayOutputKeepOnlyTheLastLines) {
     // 50 MB of wrapped continuation lines on the error stream once became a 49 MB message.
-    m_settings.povExecutable = FakePovRay(
-        QStringLiteral("echo 'Parse Error: the start' >&2\n"
-                       "yes ' continued error text that POV-Ray wraps onto further lines' | head -c 50000000 >&2\n"
-                       "head -c 3000000 /dev/zero | tr '\\0' z >&2\n"
-                       "echo >&2\necho 'Parse Error: the end' >&2\nexit 1"));
+    m_settings.povExecutable = FakePovRay(QStringLiteral(
+        "echo 'Parse Error: the start' >&2\n"
+        "yes ' continued error text that POV-Ray wraps onto further lines' | head -c 50000000 >&2\n"
+        "head -c 3000000 /dev/zero | tr '\\0' z >&2\n"
+        "echo >&2\necho 'Parse Error: the end' >&2\nexit 1"));
     m_settings.povCommandStyle = 2;
     SimpleTexture texture = Named("Noisy");
     RecordingSink sink;
-    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 40, 40, "Rendering...", sink);
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(texture, 40, 40, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_LT(result.message.size(), 12 * 1024);
-    EXPECT_TRUE(result.message.endsWith("Parse Error: the end")) << result.message.right(200).toStdString();
+    EXPECT_TRUE(result.message.endsWith("Parse Error: the end"))
+        << result.message.right(200).toStdString();
 }
 
 TEST_F(RenderTest, TheVersionQueryRunsInAScratchFolder) {
     // The user's program may write where it runs: never into the folder the program (or the
     // test suite, in the source tree) was started from.
     const QString script = FakePovRay(
-        QStringLiteral("pwd > '%1'\necho leftover > leftover.txt\necho 'POV-Ray 3.7.0.10'").arg(Path("where")));
+        QStringLiteral("pwd > '%1'\necho leftover > leftover.txt\necho 'POV-Ray 3.7.0.10'")
+            .arg(Path("where")));
     EXPECT_EQ(PovVersionLine(PovVersionOutput(script)), QStringLiteral("POV-Ray 3.7.0.10"));
     QFile where(Path("where"));
     ASSERT_TRUE(where.open(QIODevice::ReadOnly));

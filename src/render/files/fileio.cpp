@@ -7,17 +7,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
 #include <cerrno>
 #include <cstring>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr const char* kNotRegular = "%1 is not a regular file (it is a pipe or a device); it was left as it is.";
+constexpr const char* kNotRegular =
+    "%1 is not a regular file (it is a pipe or a device); it was left as it is.";
 constexpr const char* kIsFolder = "%1 is a folder, not a file.";
 constexpr const char* kChangedOnDisk =
     "%1 was changed on disk by another program since it was read; it was not overwritten.";
@@ -29,9 +28,13 @@ QString WithFileName(const QString& message, const QString& path) {
     return message.contains(QLatin1String("%1")) ? QString(message).arg(path) : message;
 }
 
-QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString Reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 /// Why a write of `path` failed, naming the file: the standard messages for a missing folder
 /// and a refused access, otherwise `otherwise` followed by the file and the system's reason.
@@ -103,9 +106,12 @@ mode_t CurrentUmask() {
 int CreateTemporaryBeside(const QString& target, QString& temporary, int& error) {
     const QFileInfo info(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = info.absoluteDir().filePath(
-            QStringLiteral(".%1.%2.tmp").arg(info.fileName()).arg(QRandomGenerator::global()->generate64(), 0, 36));
-        const int fd = ::open(Native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        temporary =
+            info.absoluteDir().filePath(QStringLiteral(".%1.%2.tmp")
+                                            .arg(info.fileName())
+                                            .arg(QRandomGenerator::global()->generate64(), 0, 36));
+        const int fd =
+            ::open(Native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST) {
@@ -144,8 +150,8 @@ QString ResolvedTarget(const QString& path) {
     return info.absoluteFilePath();
 }
 
-FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSink&)>& write, const QString& otherwise,
-                        const WriteOptions& options) {
+FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSink&)>& write,
+                        const QString& otherwise, const WriteOptions& options) {
     const QString target = ResolvedTarget(path);
     struct stat existing {};
     const bool exists = ::stat(Native(target).constData(), &existing) == 0;
@@ -186,8 +192,11 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
         return fail(QString::fromUtf8(kCouldNotRead).arg(failed.path, Reason(failed.error)));
     } catch (const ArchiveException& failed) {
         ::close(fd);
-        const QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, QString::fromUtf8(failed.what()));
-        return fail(otherwise.isEmpty() ? detail : WithFileName(otherwise, path) + QLatin1Char('\n') + detail);
+        const QString detail =
+            QString::fromUtf8(kCouldNotWrite).arg(path, QString::fromUtf8(failed.what()));
+        return fail(otherwise.isEmpty()
+                        ? detail
+                        : WithFileName(otherwise, path) + QLatin1Char('\n') + detail);
     }
     // A full disk often shows only here, when the last blocks reach it.
     if (options.sync && ::fdatasync(fd) != 0) {
@@ -214,7 +223,8 @@ FileStamp StampOf(const QString& path) {
         return {};
     return {true, static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
             static_cast<qint64>(info.st_size),
-            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 + static_cast<qint64>(info.st_mtim.tv_nsec)};
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 +
+                static_cast<qint64>(info.st_mtim.tv_nsec)};
 }
 
 QString FileErrorMessage(const QString& path, bool forWriting, const QString& otherwise) {
@@ -244,7 +254,8 @@ QString FolderWriteProblem(const QString& folder) {
     return {};
 }
 
-std::optional<QByteArray> ReadWholeFile(const QString& path, FileResult* error, const QString& otherwise) {
+std::optional<QByteArray> ReadWholeFile(const QString& path, FileResult* error,
+                                        const QString& otherwise) {
     QFile file(path);
     struct stat info {};
     const bool regular = ::stat(Native(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
@@ -270,12 +281,13 @@ FileResult WriteFileAtomically(const QString& path, const std::function<void(Arc
     return WriteThrough(path, write, otherwise, options);
 }
 
-FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes, const QString& otherwise,
-                               const WriteOptions& options) {
+FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,
+                               const QString& otherwise, const WriteOptions& options) {
     return WriteThrough(
         path,
         [&](ArchiveSink& sink) {
-            sink.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+            sink.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       static_cast<std::size_t>(bytes.size()));
         },
         otherwise, options);
 }
@@ -311,7 +323,8 @@ FileResult AppendToFile(const QString& path, const QByteArray& bytes, const QStr
                 }
                 ::close(fd);
             }
-            sink.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+            sink.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                       static_cast<std::size_t>(bytes.size()));
         },
         otherwise, options);
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <functional>
 #include <optional>
 
@@ -53,16 +52,18 @@ std::optional<QByteArray> ReadWholeFile(const QString& path, FileResult* error,
 /// folders are refused, never replaced by a regular file. A symbolic link is followed, so the
 /// file it points to is replaced and the link stays.
 FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,
-                               const QString& otherwise = QString(), const WriteOptions& options = {});
+                               const QString& otherwise = QString(),
+                               const WriteOptions& options = {});
 /// The same, with the contents streamed from what `write` hands its sink. An exception from
 /// `write` (an archive that cannot be stored) fails the save cleanly.
 FileResult WriteFileAtomically(const QString& path, const std::function<void(ArchiveSink&)>& write,
-                               const QString& otherwise = QString(), const WriteOptions& options = {});
+                               const QString& otherwise = QString(),
+                               const WriteOptions& options = {});
 /// Adds `bytes` at the end of the file, creating it when missing. The old contents and the new
 /// bytes are written to a new file that then replaces the old one, so a failure (a full disk)
 /// leaves the old file as it was, never half a declaration at its end.
-FileResult AppendToFile(const QString& path, const QByteArray& bytes, const QString& otherwise = QString(),
-                        const WriteOptions& options = {});
+FileResult AppendToFile(const QString& path, const QByteArray& bytes,
+                        const QString& otherwise = QString(), const WriteOptions& options = {});
 
 /// "%1 was not found." / "Access to %1 was denied." for a path that could not be opened,
 /// or `otherwise` (with %1 filled in) when neither applies.

@@ -6,11 +6,10 @@
 #include "core/model/simpletexture.h"
 #include "testsupport.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +19,8 @@ namespace {
 /// Hands out the bytes at most `chunk` at a time, as a pipe or a slow disk might.
 class ChunkedSource : public ArchiveSource {
 public:
-    ChunkedSource(const std::vector<std::uint8_t>& bytes, std::size_t chunk) : m_bytes(bytes), m_chunk(chunk) {}
+    ChunkedSource(const std::vector<std::uint8_t>& bytes, std::size_t chunk)
+        : m_bytes(bytes), m_chunk(chunk) {}
     std::size_t Size() const override { return m_bytes.size(); }
     std::size_t Read(std::uint8_t* data, std::size_t size) override {
         const std::size_t n = std::min({size, m_chunk, m_bytes.size() - m_at});
@@ -78,7 +78,8 @@ constexpr std::size_t kChunks[] = {1, 3, 4096, 65536, 70001, std::size_t(1) << 2
 TEST(StreamedReader, TextsLongerThanTheWindowLoadIntact) {
     // Two descriptions of 200,000 and 300,000 characters crashed the reader, one of 70,000
     // read freed memory: the window grew while the read position still pointed into the old one.
-    for (const auto& lengths : std::vector<std::vector<std::size_t>>{{70000}, {200000, 300000}, {65533, 65534, 65535}}) {
+    for (const auto& lengths :
+         std::vector<std::vector<std::size_t>>{{70000}, {200000, 300000}, {65533, 65534, 65535}}) {
         const Catalog catalog = WithDescriptions(lengths);
         const std::vector<std::uint8_t> bytes = catalog.Save();
         for (std::size_t chunk : kChunks) {
@@ -142,7 +143,8 @@ TEST(StreamedReader, CorpusGivesTheSameOutcomeBothWays) {
 
 TEST(StreamedReader, CorpusDetails) {
     const auto load = [](const char* name, Catalog& catalog, std::size_t* unread = nullptr) {
-        return catalog.Load(ReadFileBytes(TestDataPath(std::string("catalog-corpus/") + name)), unread);
+        return catalog.Load(ReadFileBytes(TestDataPath(std::string("catalog-corpus/") + name)),
+                            unread);
     };
     Catalog longOnes;
     ASSERT_FALSE(load("ok-long-descriptions-200k-300k.vlv", longOnes));

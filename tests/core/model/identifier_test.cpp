@@ -8,11 +8,11 @@
 #include "core/shapes/customshape.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 TEST(DeclaredIdentifier, ValidIdentifiersStayAsTheyAre) {
-    for (const char* name : {"Untitled", "Red_Marble_2", "_private", "Sphere", "X", "texture2", "a"})
+    for (const char* name :
+         {"Untitled", "Red_Marble_2", "_private", "Sphere", "X", "texture2", "a"})
         EXPECT_EQ(DeclaredIdentifier(name), name);
     EXPECT_EQ(DeclaredIdentifier("Red Marble 2"), "Red_Marble_2");
 }
@@ -40,8 +40,8 @@ TEST(DeclaredIdentifier, LeadingDigitsEmptyNamesAndReservedWords) {
 }
 
 TEST(ReservedWords, BothVersionsCaseSensitive) {
-    for (const char* word : {"aa_level", "sphere", "x", "y", "z", "pi", "declare", "fopen", "write", "yes",
-                             "ZZZZ_not", "cutaway_textures", "mm_per_unit", "uv_vectors"})
+    for (const char* word : {"aa_level", "sphere", "x", "y", "z", "pi", "declare", "fopen", "write",
+                             "yes", "ZZZZ_not", "cutaway_textures", "mm_per_unit", "uv_vectors"})
         EXPECT_EQ(IsPovRayReservedWord(word), std::string(word) != "ZZZZ_not") << word;
     for (const char* word : {"Sphere", "X", "", "spheres", "Red", "declare_"})
         EXPECT_FALSE(IsPovRayReservedWord(word)) << word;
