@@ -9,6 +9,7 @@
 #include "core/shapes/customshape.h"
 #include "core/texmap/texturemapscene.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -17,6 +18,9 @@
 #include <QTemporaryDir>
 
 #include <span>
+
+#include <cerrno>
+#include <csignal>
 
 namespace {
 
@@ -91,9 +95,34 @@ PovRayRunner::~PovRayRunner() = default;
 
 QString PovRayRunner::ProgramFolder() const { return m_settings.EffectiveProgramDirectory(); }
 
+namespace {
+
+constexpr const char* kScratchPrefix = "velvane-render-";
+
+/// Removes the scratch areas of runs that ended without cleaning up (killed or crashed): their
+/// names carry the process id, and no process of that id runs any more.
+void RemoveAbandonedScratchAreas() {
+    const QDir temp(QDir::tempPath());
+    const QString prefix = QString::fromLatin1(kScratchPrefix);
+    for (const QString& name : temp.entryList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool ok = false;
+        const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid == QCoreApplication::applicationPid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH && QFileInfo(temp.filePath(name)).isWritable())
+            QDir(temp.filePath(name)).removeRecursively();
+    }
+}
+
+} // namespace
+
 RenderResult PovRayRunner::NewJobFolder(QString& folder) {
     if (!m_scratch || !m_scratch->isValid() || !QFileInfo::exists(m_scratch->path())) {
-        m_scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velvane-render-XXXXXX"));
+        RemoveAbandonedScratchAreas();
+        m_scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1Char('/') +
+                                                    QString::fromLatin1(kScratchPrefix) +
+                                                    QString::number(QCoreApplication::applicationPid()) +
+                                                    QStringLiteral("-XXXXXX"));
         if (!m_scratch->isValid()) {
             QString problem = FolderWriteProblem(QDir::tempPath());
             if (problem.isEmpty())
