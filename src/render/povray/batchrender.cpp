@@ -41,6 +41,9 @@ public:
 
     RenderResult Run() {
         const auto& tasks = m_batch.Tasks();
+        // Resolve the command style now: asking POV-Ray for its version waits in an event loop
+        // of its own, which must not run in the middle of starting a job.
+        m_runner.Command(OutputFileName(), 1, 1);
         m_sink.Begin(tasks.empty() ? QString() : QString::fromStdString(tasks.front().caption));
         m_sink.Started([this] { StopAll(); });
         for (Slot& slot : m_slots)
@@ -135,8 +138,11 @@ private:
         for (const Slot& slot : m_slots)
             if (slot.job)
                 earliest = std::min(earliest, slot.task);
-        if (earliest == kNone)
+        if (earliest == kNone) { // between two jobs: none of the rest starts
+            if (m_next < m_batch.Tasks().size())
+                Fail(m_next, {RenderResult::Stopped, {}, {}});
             return;
+        }
         Fail(earliest, {RenderResult::Stopped, {}, {}});
         for (Slot& slot : m_slots)
             if (slot.job)
