@@ -70,6 +70,7 @@ FILES = {
     "ok-control-characters-in-name.vlv": catalog(1, new_class(SIMPLE) + simple_fields(b"T=1\t#fopen\nx\r")),
     "ok-first-byte-not-one.vlv": b"\x07" + catalog(1, new_class(SIMPLE) + simple_fields())[1:],
     "ok-trailing-bytes.vlv": catalog(1, new_class(SIMPLE) + simple_fields()) + b"trailing junk",
+    "ok-thumbnail-65535x0.vlv": catalog(1, new_class(SIMPLE) + simple_fields(thumbnail=b"\xFF\xFF\x00\x00")),
     "ok-big-thumbnail.vlv": catalog(1, new_class(SIMPLE) + simple_fields(thumbnail=thumbnail(120, 120, (0, 128, 255)))),
     "bad-empty-file.vlv": b"",
     "bad-only-first-byte.vlv": b"\x01",

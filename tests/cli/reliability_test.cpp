@@ -328,3 +328,14 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
         EXPECT_TRUE(ProcessGone(pid)); // no POV-Ray outlives the tool, however it ends
     }
 }
+
+TEST_F(CliReliability, AnEmptyThumbnailIsNotWrittenAsAnEmptyFile) {
+    // A stored 65535 x 0 thumbnail once became an empty PNG file and exit status 0.
+    const QString path = QString::fromStdString(TestDataPath("catalog-corpus/ok-thumbnail-65535x0.vlv"));
+    for (const char* name : {"empty.png", "empty.bmp"}) {
+        const ToolRun run = Cli({"thumbnail", path, "-i", "0", Path(name)});
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.err, "The texture has no thumbnail; render it first.\n");
+        EXPECT_FALSE(QFile::exists(Path(name)));
+    }
+}
