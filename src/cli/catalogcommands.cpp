@@ -28,10 +28,40 @@ SourceFlags FlagsFromOptions(CommandLine& args) {
 
 } // namespace
 
-void LoadCatalogOrFail(const QString& path, Catalog& catalog) {
-    const FileResult result = OpenCatalogFile(path, catalog);
+FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog) {
+    const FileStamp stamp = StampOf(path);
+    std::size_t unread = 0;
+    const FileResult result = OpenCatalogFile(path, catalog, &unread);
     if (!result)
         throw CommandFailure(result.message.toStdString());
+    if (unread > 0)
+        std::fprintf(stderr, "Note: %s holds %zu more bytes after the end of the catalog; they were ignored.\n",
+                     path.toLocal8Bit().constData(), unread);
+    return stamp;
+}
+
+std::string EscapedForLine(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\': escaped += "\\\\"; break;
+        case '\t': escaped += "\\t"; break;
+        case '\n': escaped += "\\n"; break;
+        case '\r': escaped += "\\r"; break;
+        default:
+            if (byte < 0x20 || byte == 0x7F) {
+                static constexpr char kHex[] = "0123456789abcdef";
+                escaped += "\\x";
+                escaped += kHex[byte >> 4];
+                escaped += kHex[byte & 0xF];
+            } else {
+                escaped += c;
+            }
+        }
+    }
+    return escaped;
 }
 
 std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices) {
@@ -55,7 +85,7 @@ int RunList(CommandLine& args) {
         const Texture& texture = catalog.GetTexture(i);
         text += std::to_string(i) + '\t' + (texture.IsSimple() ? "simple" : "layered") + '\t' +
                 std::to_string(texture.GetThumbnailWidth()) + 'x' +
-                std::to_string(texture.GetThumbnailHeight()) + '\t' + texture.GetName() + '\n';
+                std::to_string(texture.GetThumbnailHeight()) + '\t' + EscapedForLine(texture.GetName()) + '\n';
     }
     WriteStdout(text);
     return ExitOk;

@@ -1,11 +1,20 @@
 #pragma once
 
 #include "cli/commandline.h"
+#include "render/files/fileio.h"
+
+#include <string>
+#include <string_view>
 
 class Catalog;
 
-/// Reads a catalog file or throws CommandFailure with the program's message.
-void LoadCatalogOrFail(const QString& path, Catalog& catalog);
+/// Reads a catalog file or throws CommandFailure with the program's message. Bytes after the
+/// end of the catalog are mentioned on stderr. Returns the file's stamp from before the read,
+/// so a later save can tell whether another program changed the file meanwhile.
+FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog);
+/// The text with backslashes, tabs, line breaks and other control characters written as
+/// escapes (\\, \t, \n, \r, \xNN), so it stays on one line of output.
+std::string EscapedForLine(std::string_view text);
 /// Checks that every index names a texture of the catalog; no indices means all of them.
 std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices);
 

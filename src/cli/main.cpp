@@ -41,7 +41,8 @@ const char* const kUsage =
     "  sheet CATALOG OUT.png [--width PX]\n"
     "      draws the catalog's grid as the catalog window shows it\n"
     "\n"
-    "The rendering commands take --pov PATH and --program-dir DIR in place of the settings.\n";
+    "The rendering commands take --pov PATH and --program-dir DIR in place of the settings, and\n"
+    "--timeout SECONDS to end POV-Ray when a render takes longer (0: no limit).\n";
 
 using Command = std::function<int(CommandLine&)>;
 

@@ -28,7 +28,7 @@ void FailOn(const RenderResult& result) {
     if (result.Succeeded())
         return;
     if (result.status == RenderResult::Stopped)
-        throw CommandFailure("The render was stopped.");
+        throw CommandFailure("The render was stopped; POV-Ray was ended.");
     throw CommandFailure(result.message.isEmpty() ? "The render failed." : result.message.toStdString());
 }
 
@@ -64,15 +64,18 @@ int RunRender(CommandLine& args) {
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
 
     Catalog catalog;
-    LoadCatalogOrFail(files[0], catalog);
+    const FileStamp loaded = LoadCatalogOrFail(files[0], catalog);
     for (int index : ResolveIndices(catalog, std::move(indices)))
         catalog.Select(index);
     ThumbnailBatch batch(catalog, !layers, !composite);
     ConsoleProgress progress;
     const RenderResult result = RenderThumbnailBatch(environment.Runner(), batch, jobs, progress);
-    // Thumbnails finished before a failure are kept, as in the catalog window.
+    // Thumbnails finished before a failure are kept, as in the catalog window; but a catalog
+    // another program saved meanwhile is not overwritten with what was read before.
     if (batch.Taken() > 0) {
-        const FileResult saved = SaveCatalogFile(files[0], catalog);
+        WriteOptions options;
+        options.unchangedSince = loaded;
+        const FileResult saved = SaveCatalogFile(files[0], catalog, options);
         if (!saved)
             throw CommandFailure(saved.message.toStdString());
     }
@@ -128,7 +131,7 @@ int RunThumbnail(CommandLine& args) {
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const Bitmap& thumbnail = catalog.GetTexture(SingleIndex(catalog, std::move(indices))).Thumbnail();
-    if (thumbnail.IsEmpty())
+    if (thumbnail.IsEmpty() || thumbnail.Width() <= 0 || thumbnail.Height() <= 0)
         throw CommandFailure("The texture has no thumbnail; render it first.");
     const QString suffix = QFileInfo(files[1]).suffix().toLower();
     if (suffix == QLatin1String("bmp")) {
@@ -137,7 +140,9 @@ int RunThumbnail(CommandLine& args) {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        BitmapToImage(thumbnail).save(&buffer, "PNG");
+        if (!BitmapToImage(thumbnail).save(&buffer, "PNG") || png.isEmpty())
+            throw CommandFailure("The thumbnail could not be turned into a PNG picture; " + files[1].toStdString() +
+                                 " was not written.");
         WriteOrFail(files[1], png);
     } else {
         throw UsageError("the output file must end in .png or .bmp");

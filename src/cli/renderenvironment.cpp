@@ -16,12 +16,18 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
+/// Ctrl+C, a terminating signal and a closed terminal all stop POV-Ray before the tool ends.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 } // namespace
 
 RenderEnvironment::RenderEnvironment(CommandLine& args) {
     m_settings.Load(*OpenSettingsStore());
     const QString pov = args.TakeValue(QStringLiteral("--pov"));
     const QString directory = args.TakeValue(QStringLiteral("--program-dir"));
+    const QString timeout = args.TakeValue(QStringLiteral("--timeout"));
+    if (!timeout.isEmpty())
+        m_settings.renderTimeLimit = CommandLine::ToInt(QStringLiteral("--timeout"), timeout, 0, 86400);
     if (!pov.isEmpty())
         m_settings.povExecutable = pov;
     if (!directory.isEmpty())
@@ -50,7 +56,8 @@ PovRayRunner& RenderEnvironment::Runner() {
 
 ConsoleProgress::ConsoleProgress() : m_terminal(isatty(fileno(stderr)) != 0), m_interruptPoll(new QTimer) {
     g_interrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
+    for (int signal : kStopSignals)
+        std::signal(signal, OnInterrupt);
     m_interruptPoll->setInterval(100);
     QObject::connect(m_interruptPoll, &QTimer::timeout, [this] {
         if (g_interrupted && m_stop) {
@@ -61,7 +68,8 @@ ConsoleProgress::ConsoleProgress() : m_terminal(isatty(fileno(stderr)) != 0), m_
 }
 
 ConsoleProgress::~ConsoleProgress() {
-    std::signal(SIGINT, SIG_DFL);
+    for (int signal : kStopSignals)
+        std::signal(signal, SIG_DFL);
     delete m_interruptPoll;
 }
 
@@ -74,6 +82,10 @@ void ConsoleProgress::Begin(const QString& caption) {
 void ConsoleProgress::Started(std::function<void()> stop) {
     m_stop = std::move(stop);
     m_interruptPoll->start();
+    if (g_interrupted) { // a signal that came between two renders stops the next at once
+        g_interrupted = 0;
+        m_stop();
+    }
 }
 
 void ConsoleProgress::SetCaption(const QString& caption) {

@@ -8,11 +8,12 @@
 
 #include <memory>
 
-/// What the rendering commands work with: the user's settings (with --pov and --program-dir
-/// taken from the command line), the preview shapes of the program directory and the runner.
+/// What the rendering commands work with: the user's settings (with --pov, --program-dir and
+/// --timeout taken from the command line), the preview shapes of the program directory and
+/// the runner.
 class RenderEnvironment {
 public:
-    /// Takes --pov and --program-dir out of `args`.
+    /// Takes --pov, --program-dir and --timeout out of `args`.
     explicit RenderEnvironment(CommandLine& args);
 
     ProgramSettings& Settings() { return m_settings; }
@@ -27,8 +28,8 @@ private:
     std::unique_ptr<PovRayRunner> m_runner;
 };
 
-/// Progress on stderr: the caption and a percentage, redrawn in place on a terminal. Ctrl+C
-/// stops the render the way the Stop button does.
+/// Progress on stderr: the caption and a percentage, redrawn in place on a terminal. Ctrl+C,
+/// SIGTERM and SIGHUP stop the render the way the Stop button does, so POV-Ray ends first.
 class ConsoleProgress : public RenderProgressSink {
 public:
     ConsoleProgress();

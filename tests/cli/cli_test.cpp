@@ -155,7 +155,9 @@ TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
     WriteBytes(Path("bad.vlv"), QByteArray("\x01\x01\x00\xFF\xFF\x02\x00", 7));
     const CliRun bad = Cli({"list", Path("bad.vlv")});
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.err, "Unexpected file format.\n");
+    // The standard text, then the file and why it was refused.
+    EXPECT_EQ(bad.err.toStdString(), "Unexpected file format.\n" + Path("bad.vlv").toStdString() +
+                                         ": the file ends in the middle of a value (it is cut short).\n");
 
     const CliRun missing = Cli({"list", Path("missing.vlv")});
     EXPECT_EQ(missing.status, 1);

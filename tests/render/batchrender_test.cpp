@@ -65,7 +65,11 @@ TEST_F(RenderTest, SideBySideBatchesGiveTheSamePicturesAsOneAtATime) {
 TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
     for (int jobs : {1, 3}) {
         Catalog catalog = SmallCatalog();
-        catalog.GetTexture(1).SetName("Broken!"); // cannot be parsed
+        auto broken = std::make_unique<SimpleTexture>();
+        broken->SetName("Broken");
+        broken->pigment.pattern = Pigment::ImageMap;
+        broken->pigment.image.fileName = "no-such-picture.gif"; // POV-Ray stops parsing there
+        catalog.ReplaceTexture(1, std::move(broken));
         catalog.SelectAll();
         ThumbnailBatch batch(catalog, true, true);
         RecordingSink sink;

@@ -86,20 +86,24 @@ TEST_F(RenderTest, TexturesOfEveryKindRenderToThumbnails) {
         EXPECT_EQ(sink.percents.back(), 100);
         EXPECT_TRUE(std::is_sorted(sink.percents.begin(), sink.percents.end()));
     }
-    // The fixed files lie in the render folder.
-    for (const char* name : {"temptx$$.!!!", "temppv$$.!!!", "temp.tga"})
-        EXPECT_TRUE(QFile::exists(Path(QString::fromLatin1(name)))) << name;
-    EXPECT_TRUE(QFile(Path(QStringLiteral("temppv$$.!!!"))).open(QIODevice::ReadOnly));
+    // The image map was found in the program directory, though each render ran in a scratch
+    // folder of its own; nothing of the renders is left there.
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("checker.tga")});
 }
 
 TEST_F(RenderTest, ParseErrorsFailWithPovRaysMessageAndKeepTheThumbnail) {
     SimpleTexture bad = Marble();
-    bad.SetName("Bad Name!"); // declared as Bad_Name!, which POV-Ray cannot parse
+    bad.SetName("Bad Map");
+    bad.pigment.pattern = Pigment::ImageMap;
+    bad.pigment.image.fileType = 1;
+    bad.pigment.image.fileName = "no-such-picture.tga"; // POV-Ray stops parsing there
     bad.Thumbnail() = Marked(120);
     RecordingSink sink;
     const RenderResult result = m_runner->UpdateTextureThumbnail(bad, 120, 120, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
-    EXPECT_TRUE(result.message.startsWith("POV-Ray could not render the texture.\n\n")) << result.message.toStdString();
+    EXPECT_TRUE(result.message.startsWith("POV-Ray could not render the texture \"Bad Map\".\n\n"))
+        << result.message.toStdString();
     EXPECT_TRUE(result.message.contains("Parse Error")) << result.message.toStdString();
     EXPECT_FALSE(result.message.contains("cannot open the user configuration file"));
     EXPECT_EQ(bad.Thumbnail().Bits()[0], 0x42);
@@ -180,13 +184,14 @@ TEST_F(RenderTest, UnreadablePicturesFailAndKeepTheThumbnail) {
     RecordingSink sink;
     RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::ImageFailed);
-    EXPECT_EQ(result.message, "The rendered image is neither a Targa nor a PNG file.");
+    EXPECT_EQ(result.message, "\"Red Marble\": The rendered image is neither a Targa nor a PNG file.");
     EXPECT_EQ(texture.Thumbnail().Bits()[0], 0x42);
 
     m_settings.povExecutable = FakePovRay(QStringLiteral("exit 0"));
     result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::ImageFailed);
-    EXPECT_EQ(result.message, QDir(m_dir.path()).filePath("temp.tga") + " was not found.");
+    EXPECT_TRUE(result.message.startsWith("\"Red Marble\": ")) << result.message.toStdString();
+    EXPECT_TRUE(result.message.endsWith("/temp.tga was not found.")) << result.message.toStdString();
 }
 
 TEST_F(RenderTest, PngOutputIsReadToo) {
@@ -217,7 +222,7 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
 
     RecordingSink sink;
-    const RenderResult result = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink);
+    const RenderResult result = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
     qputenv("PATH", path);
     EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
     QFile seen(Path(QStringLiteral("seen.bat")));
@@ -229,7 +234,7 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     EXPECT_FALSE(m_runner->IsBusy());
 
     qputenv("PATH", QByteArray("/nonexistent"));
-    const RenderResult none = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink);
+    const RenderResult none = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
     qputenv("PATH", path);
     EXPECT_EQ(none.status, RenderResult::StartFailed);
     EXPECT_EQ(none.message, "Error executing POV-RAY.");

@@ -1,9 +1,17 @@
 #include "testsupport.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 std::vector<std::uint8_t> HexBytes(std::string_view hex) {
     std::vector<std::uint8_t> bytes;
@@ -56,4 +64,45 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 std::string ReadFileText(const std::string& path) {
     const auto bytes = ReadFileBytes(path);
     return {bytes.begin(), bytes.end()};
+}
+
+SmallTmpfs::SmallTmpfs(std::size_t bytes) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velvane-tmpfs-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        m_problem = std::string("cannot make a folder: ") + std::strerror(errno);
+        return;
+    }
+    m_path = pattern;
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+    if (::mount("tmpfs", m_path.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+        m_problem = std::string("mounting a tmpfs is not allowed here (") + std::strerror(errno) +
+                    "); the full-disk test needs root";
+        return;
+    }
+    m_mounted = true;
+}
+
+SmallTmpfs::~SmallTmpfs() {
+    if (m_mounted)
+        ::umount2(m_path.c_str(), MNT_DETACH);
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path);
+}
+
+void SmallTmpfs::Fill(std::size_t leave) {
+    const std::string filler = m_path + "/filler";
+    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot create " + filler);
+    const std::vector<char> block(4096, 'f');
+    std::size_t written = 0;
+    for (;;) {
+        const ssize_t n = ::write(fd, block.data(), block.size());
+        if (n <= 0)
+            break;
+        written += static_cast<std::size_t>(n);
+    }
+    if (leave > 0 && ::ftruncate(fd, static_cast<off_t>(written > leave ? written - leave : 0)) != 0)
+        throw std::runtime_error("cannot shrink " + filler);
+    ::close(fd);
 }

@@ -263,12 +263,17 @@ TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
     ClickTexture(view, 2);
     const std::vector<std::uint8_t> before(catalog.GetTexture(2).Thumbnail().Bits().begin(),
                                            catalog.GetTexture(2).Thumbnail().Bits().end());
-    m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Broken!"); };
+    m_editors.editSimple = [](SimpleTexture& texture) {
+        texture.SetName("Broken");
+        texture.pigment.pattern = Pigment::ImageMap;
+        texture.pigment.image.fileName = "no-such-picture.gif"; // POV-Ray stops parsing there
+    };
     view->OnModify();
-    EXPECT_EQ(catalog.GetTexture(2).GetName(), "Broken!");
+    EXPECT_EQ(catalog.GetTexture(2).GetName(), "Broken");
     EXPECT_TRUE(std::equal(before.begin(), before.end(), catalog.GetTexture(2).Thumbnail().Bits().begin()));
     ASSERT_FALSE(m_messages.empty());
-    EXPECT_TRUE(m_messages.back().text.startsWith("POV-Ray could not render the texture."));
+    EXPECT_TRUE(m_messages.back().text.startsWith("POV-Ray could not render the texture \"Broken\"."))
+        << m_messages.back().text.toStdString();
 }
 
 TEST_F(AppTest, BatchRenderingAndStop) {
@@ -321,7 +326,10 @@ TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {
     CatalogOf(view).AddTexture(wide);
     view->Document().Changed();
     EXPECT_FALSE(view->Document().Save(view));
-    EXPECT_EQ(m_messages.back().text, "Failed to save document.");
+    // The standard text, then which file and why.
+    EXPECT_EQ(m_messages.back().text.section('\n', 0, 0), "Failed to save document.");
+    EXPECT_EQ(m_messages.back().text.section('\n', 1),
+              Path(QStringLiteral("sample.vlv")) + " could not be written: value too large for the archive's stored form.");
     EXPECT_TRUE(view->Document().IsModified());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
@@ -351,8 +359,9 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
     ClickTexture(view, 6, Qt::ControlModifier);
     view->verticalScrollBar()->setValue(0);
     QApplication::processEvents();
-    QDir().mkpath(QStringLiteral("screenshots"));
-    const QString path = QStringLiteral("screenshots/mainwindow.png");
+    const QString folder = QStringLiteral(VELVANE_TEST_OUTPUT_DIR "/screenshots");
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/mainwindow.png");
     ASSERT_TRUE(m_app->Frame().grab().save(path));
     EXPECT_GT(QFile(path).size(), 10000);
 }
@@ -363,7 +372,8 @@ TEST_F(AppTest, OpeningAFileThatIsNotACatalogShowsTheStandardMessages) {
     bad.write("\x01\x01\x00\xFF\xFF\x01\x00\x04\x00" "CDIB", 13);
     bad.close();
     EXPECT_EQ(m_app->OpenDocumentFile(bad.fileName()), nullptr);
-    EXPECT_EQ(m_messages.back().text, "Unexpected file format.");
+    EXPECT_EQ(m_messages.back().text, "Unexpected file format.\n" + bad.fileName() +
+                                          ": the file ends in the middle of a value (it is cut short).");
     const QString missing = Path(QStringLiteral("missing.vlv"));
     EXPECT_EQ(m_app->OpenDocumentFile(missing), nullptr);
     EXPECT_EQ(m_messages.back().text, missing + " was not found.");

@@ -44,6 +44,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -157,8 +158,9 @@ QPushButton* StandardButton(QDialog& dialog, QDialogButtonBox::StandardButton wh
 
 /// Grabs the dialog as it shows and writes it under screenshots/ in the working folder.
 void SaveScreenshot(QWidget& widget, const QString& name) {
-    ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
-    const QString path = QDir(QStringLiteral("screenshots")).filePath(name);
+    const QString folder = QStringLiteral(VELVANE_TEST_OUTPUT_DIR "/screenshots");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = QDir(folder).filePath(name);
     QFile::remove(path);
     const QPixmap picture = widget.grab();
     ASSERT_FALSE(picture.isNull());
@@ -370,6 +372,15 @@ TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
     EXPECT_EQ(page.StyleCombo()->itemText(2), QStringLiteral("POV-Ray 3.7"));
     EXPECT_EQ(page.ParallelSpin()->minimum(), 1);
     EXPECT_EQ(page.ParallelSpin()->maximum(), 16);
+    // The time limit: none by default, shown as such, and reached by its label's key.
+    EXPECT_EQ(page.TimeLimitSpin()->value(), 0);
+    EXPECT_EQ(page.TimeLimitSpin()->text(), QStringLiteral("None"));
+    EXPECT_EQ(page.TimeLimitSpin()->minimum(), 0);
+    const auto labels = page.findChildren<QLabel*>();
+    const auto label = std::find_if(labels.begin(), labels.end(),
+                                    [&](QLabel* l) { return l->buddy() == page.TimeLimitSpin(); });
+    ASSERT_NE(label, labels.end());
+    EXPECT_EQ((*label)->text(), QStringLiteral("Render Time &Limit"));
 }
 
 class PreferencesTest : public ::testing::Test {
@@ -381,6 +392,7 @@ protected:
         m_app.settings.raysPerPixel = 3;
         m_app.settings.povCommandStyle = 1;
         m_app.settings.parallelRenders = 2;
+        m_app.settings.renderTimeLimit = 90;
     }
 
     PromptRecorder m_prompts;
@@ -398,6 +410,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         EXPECT_TRUE(page.RaysButton(1)->isChecked()) << "3 rays per pixel is the 3x3 button";
         EXPECT_EQ(page.StyleCombo()->currentIndex(), 1);
         EXPECT_EQ(page.ParallelSpin()->value(), 2);
+        EXPECT_EQ(page.TimeLimitSpin()->value(), 90);
         SaveScreenshot(sheet, QStringLiteral("preferences.png"));
 
         TypeInto(page.ProgramDirectoryEdit(), QStringLiteral("/home/ann/velvane"));
@@ -405,6 +418,9 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         ClickIndicator(page.RaysButton(2));
         page.StyleCombo()->setCurrentIndex(2);
         page.ParallelSpin()->setValue(8);
+        page.TimeLimitSpin()->setFocus();
+        page.TimeLimitSpin()->selectAll();
+        QTest::keyClicks(page.TimeLimitSpin(), QStringLiteral("300"));
         checked = true;
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
     });
@@ -417,6 +433,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     EXPECT_EQ(m_app.saved.raysPerPixel, 4);
     EXPECT_EQ(m_app.saved.povCommandStyle, 2);
     EXPECT_EQ(m_app.saved.parallelRenders, 8);
+    EXPECT_EQ(m_app.saved.renderTimeLimit, 300);
     EXPECT_TRUE(m_prompts.messages.empty());
 }
 

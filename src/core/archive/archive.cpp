@@ -173,10 +173,16 @@ void Archive::Refill(std::size_t size) {
     if (!m_source)
         throw ArchiveException(ArchiveError::EndOfData);
     const std::size_t kept = m_in.size() - m_pos;
-    if (m_window.size() < std::max(kSourceWindow, size))
-        m_window.resize(std::max(kSourceWindow, size));
-    if (kept > 0)
+    const std::size_t needed = std::max(kSourceWindow, size);
+    if (m_window.size() < needed) {
+        // The unread bytes lie in the old window: copy them over before it is given up.
+        std::vector<std::uint8_t> larger(needed);
+        if (kept > 0)
+            std::memcpy(larger.data(), m_in.data() + m_pos, kept);
+        m_window.swap(larger);
+    } else if (kept > 0) {
         std::memmove(m_window.data(), m_in.data() + m_pos, kept);
+    }
     m_offset += m_pos;
     std::size_t filled = kept;
     const std::size_t wanted = std::min(m_window.size(), m_total - m_offset);

@@ -137,9 +137,11 @@ void Catalog::Save(ArchiveSink& sink) const {
 
 namespace {
 
-std::optional<ArchiveError> LoadFrom(Archive& ar, Catalog& catalog) {
+std::optional<ArchiveError> LoadFrom(Archive& ar, Catalog& catalog, std::size_t* unread) {
     try {
         catalog.Serialize(ar);
+        if (unread)
+            *unread = ar.Remaining();
         return std::nullopt;
     } catch (const ArchiveException& error) {
         return error.Kind();
@@ -148,12 +150,12 @@ std::optional<ArchiveError> LoadFrom(Archive& ar, Catalog& catalog) {
 
 } // namespace
 
-std::optional<ArchiveError> Catalog::Load(std::span<const std::uint8_t> file) {
+std::optional<ArchiveError> Catalog::Load(std::span<const std::uint8_t> file, std::size_t* unread) {
     Archive ar(file, StoredClasses());
-    return LoadFrom(ar, *this);
+    return LoadFrom(ar, *this, unread);
 }
 
-std::optional<ArchiveError> Catalog::Load(ArchiveSource& source) {
+std::optional<ArchiveError> Catalog::Load(ArchiveSource& source, std::size_t* unread) {
     Archive ar(source, StoredClasses());
-    return LoadFrom(ar, *this);
+    return LoadFrom(ar, *this, unread);
 }

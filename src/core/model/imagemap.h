@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 /// The image file of an image-map pigment or a bump-map normal.
 class ImageMap : public Storable {
@@ -35,3 +36,16 @@ public:
     std::uint8_t interpolate = 0;
     float bumpSize = 4.0f;
 };
+
+/// The image dialog's message for a file name that cannot be written into POV-Ray source.
+inline constexpr char kUnwritableImageFileName[] =
+    "The file name cannot contain double quotes (\") or control characters, and cannot end "
+    "with a backslash.";
+
+/// True for a character that cannot stand inside a POV-Ray string: '"' and control characters.
+bool IsUnwritableInPovString(char c);
+/// The text as it can be written between the quotes of a POV-Ray string: '"' and control
+/// characters left out, and no backslash before the closing quote.
+std::string PovStringText(std::string_view text);
+/// True when `fileName` goes into POV-Ray source unchanged.
+bool IsWritableImageFileName(std::string_view fileName);

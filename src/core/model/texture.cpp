@@ -1,26 +1,34 @@
 #include "core/model/texture.h"
 
+#include "core/model/reservedwords.h"
 #include "core/text/textcodec.h"
 
-#include <algorithm>
-#include <fstream>
 #include <vector>
-
-bool Texture::WriteSourceFile(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    const std::string text = GetSource(SourceFlag::Declare);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
 
 std::string Texture::DeclarationComment() const { return WrapComment(m_description); }
 
+namespace {
+
+bool IsIdentifierCharacter(char32_t c) {
+    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_';
+}
+
+} // namespace
+
 std::string DeclaredIdentifier(std::string_view name) {
-    std::string identifier(name);
-    std::replace(identifier.begin(), identifier.end(), ' ', '_');
+    // Every character POV-Ray would not read as part of one identifier becomes '_' (blanks
+    // included), so no name can end the declaration early or bring in text of its own.
+    std::string identifier;
+    identifier.reserve(name.size());
+    for (char32_t c : DecodeUtf8(name))
+        identifier += IsIdentifierCharacter(c) ? static_cast<char>(c) : '_';
+    if (identifier.empty() || (identifier[0] >= '0' && identifier[0] <= '9'))
+        identifier.insert(identifier.begin(), '_');
+    if (IsPovRayReservedWord(identifier))
+        identifier += '_';
+    // POV-Ray refuses tokens of 256 characters or more.
+    if (identifier.size() > kMaxIdentifierLength)
+        identifier.resize(kMaxIdentifierLength);
     return identifier;
 }
 

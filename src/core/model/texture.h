@@ -49,8 +49,6 @@ public:
     virtual bool ScaleThumbnail(int width, int height, bool layersToo) = 0;
     virtual std::string GetSource(SourceFlags flags) const = 0;
 
-    /// Writes GetSource(SourceFlag::Declare) to the file, replacing it; false when it cannot be written.
-    bool WriteSourceFile(const std::string& path) const;
 
     int GetThumbnailWidth() const { return m_thumbnail.Width(); }
     int GetThumbnailHeight() const { return m_thumbnail.Height(); }
@@ -78,7 +76,13 @@ protected:
     std::uint8_t m_previewShape = 0;
 };
 
-/// The identifier a texture is declared under: its name with every blank made '_'.
+/// The longest identifier a texture is declared under.
+inline constexpr std::size_t kMaxIdentifierLength = 240;
+
+/// The identifier a texture is declared under: its name with every character other than an
+/// ASCII letter, digit or '_' made '_' (blanks included); a leading '_' when it would start with
+/// a digit or be empty; a trailing '_' when it is one of POV-Ray's reserved words; cut to
+/// kMaxIdentifierLength characters. A name that is already a valid identifier stays as it is.
 std::string DeclaredIdentifier(std::string_view name);
 
 /// The description as "// " comment lines of at most `width` characters, CR LF after each.

@@ -32,6 +32,11 @@ PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle sty
     command.arguments.push_back("+w" + std::to_string(width));
     command.arguments.push_back("+h" + std::to_string(height));
     command.arguments.push_back("-p");
+    const std::string& library = options.libraryPath;
+    if (!library.empty() && library.find('"') == std::string::npos) {
+        const bool quoted = library.find_first_of(" \t") != std::string::npos;
+        command.arguments.push_back(quoted ? "+L\"" + library + "\"" : "+L" + library);
+    }
     return command;
 }
 

@@ -20,6 +20,9 @@ struct PovCommandOptions {
     bool antialiasing = false;
     float threshold = 1.5f;
     int raysPerPixel = 2;
+    /// The folder POV-Ray looks in for files a scene names without a folder (image maps,
+    /// includes), after the folder it runs in; none when empty.
+    std::string libraryPath;
 };
 
 /// A POV-Ray invocation: the executable and its options. Text() is the command line as one
@@ -41,7 +44,9 @@ inline constexpr const char* kOutputFileName = "temp.tga";
 inline constexpr const char* kDebugScriptName = "tempex!!.bat";
 
 /// The command line for a render of width x height into `outputFile`, in a resolved style
-/// (Classic or Pov37; Automatic is treated as Pov37).
+/// (Classic or Pov37; Automatic is treated as Pov37). A library path comes last, as "+L" and
+/// the folder (in double quotes when it holds a blank); a folder with a double quote in its
+/// name cannot be given and is left out.
 PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style, const std::string& outputFile,
                            int width, int height);
 

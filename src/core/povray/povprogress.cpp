@@ -43,8 +43,8 @@ void PovProgressParser::Feed(std::string_view chunk) {
             if (!m_partial.empty())
                 TakeLine(std::move(m_partial));
             m_partial.clear();
-        } else {
-            m_partial += c;
+        } else if (m_partial.size() < kMaxLineLength) {
+            m_partial += c; // the rest of an overlong line is dropped
         }
     }
 }
@@ -65,16 +65,25 @@ void PovProgressParser::TakeLine(std::string line) {
         return;
     if (line.rfind("====", 0) == 0) {
         m_section.clear();
+        m_sectionBytes = 0;
         return;
     }
     // POV-Ray wraps long messages, continuing them on lines that start with one blank.
     if (line.size() > 1 && line[0] == ' ' && line[1] != ' ' && !m_section.empty()) {
-        m_section.back() += line;
-        return;
+        std::string& joined = m_section.back();
+        const std::size_t room = kMaxLineLength - std::min(kMaxLineLength, joined.size());
+        const std::size_t taken = std::min(room, line.size());
+        joined.append(line, 0, taken);
+        m_sectionBytes += taken;
+    } else {
+        m_sectionBytes += line.size();
+        m_section.push_back(std::move(line));
     }
-    if (m_section.size() > 400)
-        m_section.erase(m_section.begin(), m_section.begin() + 200);
-    m_section.push_back(std::move(line));
+    // Only the last lines are kept: enough to explain a failure, never the whole flood.
+    while (m_section.size() > 1 && (m_sectionBytes > kMaxKeptBytes || m_section.size() > kMaxKeptLines)) {
+        m_sectionBytes -= m_section.front().size();
+        m_section.erase(m_section.begin());
+    }
 }
 
 std::vector<std::string> PovProgressParser::ErrorLines(std::size_t limit) const {

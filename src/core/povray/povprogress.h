@@ -6,9 +6,14 @@
 #include <vector>
 
 /// Reads POV-Ray's console output as it arrives: the "Rendered N of M pixels" progress lines
-/// (separated by carriage returns) and the messages that explain a failure.
+/// (separated by carriage returns) and the messages that explain a failure. However much
+/// POV-Ray writes, at most the last kMaxKeptBytes of lines (each cut to kMaxLineLength) are kept.
 class PovProgressParser {
 public:
+    static constexpr std::size_t kMaxLineLength = 1024;
+    static constexpr std::size_t kMaxKeptBytes = 8 * 1024;
+    static constexpr std::size_t kMaxKeptLines = 64;
+
     /// Takes the next piece of output; lines may be split anywhere between pieces.
     void Feed(std::string_view chunk);
     /// Ends the output: a last line without a line end is taken as complete.
@@ -25,7 +30,8 @@ private:
     void TakeLine(std::string line);
 
     std::string m_partial;
-    std::vector<std::string> m_section; ///< lines since the last "====" banner
+    std::vector<std::string> m_section; ///< the last lines since the last "====" banner
+    std::size_t m_sectionBytes = 0;     ///< characters held in m_section
     int m_percent = -1;
 };
 

@@ -2,8 +2,6 @@
 
 #include "core/archive/archive.h"
 
-#include <fstream>
-
 IMPLEMENT_SERIAL(PreviewShape, 1)
 
 std::string PreviewShape::GetSceneSource(std::string_view /*textureName*/) const {
@@ -12,16 +10,6 @@ std::string PreviewShape::GetSceneSource(std::string_view /*textureName*/) const
 
 bool PreviewShape::LacksInclude() const {
     return false;
-}
-
-bool PreviewShape::WriteScene(const std::string& path, std::string_view textureName) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    const std::string text = GetSceneSource(textureName);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return static_cast<bool>(out);
 }
 
 void PreviewShape::Serialize(Archive& ar) {

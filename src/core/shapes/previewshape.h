@@ -36,10 +36,6 @@ public:
     /// True when the scene uses the texture without including the texture's file.
     virtual bool LacksInclude() const;
 
-    /// Writes GetSceneSource(textureName) to the file byte for byte, creating or replacing it;
-    /// false when the file cannot be created or written.
-    bool WriteScene(const std::string& path, std::string_view textureName) const;
-
     /// Stored form: the name, then the description.
     void Serialize(Archive& ar) override;
 

@@ -2,14 +2,23 @@
 
 #include "render/files/fileio.h"
 
+#include "core/archive/archive.h"
+
 #include <QString>
+
+#include <cstddef>
 
 class Catalog;
 
+/// Why a catalog was refused, in words for the user ("the file ends in the middle of a value").
+QString ArchiveErrorReason(ArchiveError error);
+
 /// Opens a catalog file into `catalog`. On failure the catalog is untouched and the result
-/// holds the message to show: "Unexpected file format." for a file that is not a catalog, the
-/// file-system message when it cannot be read, "Failed to open document." otherwise.
-FileResult OpenCatalogFile(const QString& path, Catalog& catalog);
+/// holds the message to show: "Unexpected file format." for a file that is not a catalog (with
+/// the file and the reason on the next line), the file-system message when it cannot be read,
+/// "Failed to open document." otherwise. Pipes and devices are refused unread. `unread`, when
+/// given, receives the number of bytes after the end of the catalog.
+FileResult OpenCatalogFile(const QString& path, Catalog& catalog, std::size_t* unread = nullptr);
 /// Saves the catalog atomically and clears its modified flag; on failure the file on disk is
 /// untouched, the catalog stays modified and the result holds the message to show.
-FileResult SaveCatalogFile(const QString& path, Catalog& catalog);
+FileResult SaveCatalogFile(const QString& path, Catalog& catalog, const WriteOptions& options = {});

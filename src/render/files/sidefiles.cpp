@@ -63,8 +63,11 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
         QDir().mkpath(programDirectory);
         const auto builtin = BuiltinShapeFile();
         const QByteArray bytes(reinterpret_cast<const char*>(builtin.data()), static_cast<qsizetype>(builtin.size()));
-        if (!WriteFileAtomically(path, bytes)) {
-            notice = SideFileNotice{QStringLiteral("Fatal Error"), QStringLiteral("Unable to open the file %1").arg(path),
+        if (const FileResult written = WriteFileAtomically(path, bytes); !written) {
+            const QString problem = FolderWriteProblem(programDirectory);
+            notice = SideFileNotice{QStringLiteral("Fatal Error"),
+                                    QStringLiteral("Unable to open the file %1").arg(path) + QLatin1Char('\n') +
+                                        (problem.isEmpty() ? written.message : problem),
                                     SideFileNotice::Error};
             return {};
         }
@@ -97,10 +100,12 @@ NamedColorList LoadColorFile(const QString& programDirectory) {
 
 std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, const NamedColorList& colors) {
     QDir().mkpath(programDirectory);
-    if (WriteFileAtomically(ColorFilePath(programDirectory), StoredList(colors)))
+    const FileResult written = WriteFileAtomically(ColorFilePath(programDirectory), StoredList(colors));
+    if (written)
         return std::nullopt;
     return SideFileNotice{QStringLiteral("File open error"),
-                          QStringLiteral("Cannot open the file %1/%2").arg(programDirectory, QStringLiteral("colors.dat")),
+                          QStringLiteral("Cannot open the file %1/%2").arg(programDirectory, QStringLiteral("colors.dat")) +
+                              QLatin1Char('\n') + written.message,
                           SideFileNotice::Error};
 }
 
@@ -115,7 +120,9 @@ IorPresetList LoadIorPresets(const QString& programDirectory) {
 
 std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory, const IorPresetList& presets) {
     QDir().mkpath(programDirectory);
-    if (WriteFileAtomically(IorFilePath(programDirectory), StoredList(presets)))
+    const FileResult written = WriteFileAtomically(IorFilePath(programDirectory), StoredList(presets));
+    if (written)
         return std::nullopt;
-    return SideFileNotice{QStringLiteral("IO Error"), QStringLiteral("Error opening iorvalue.dat"), SideFileNotice::Error};
+    return SideFileNotice{QStringLiteral("IO Error"), QStringLiteral("Error opening iorvalue.dat") + QLatin1Char('\n') + written.message,
+                          SideFileNotice::Error};
 }

@@ -32,17 +32,18 @@ RenderResult RenderOneAtATime(PovRayRunner& runner, ThumbnailBatch& batch, Rende
     return {};
 }
 
-/// Side-by-side rendering: a few slots, each with its own folder and at most one POV-Ray.
+/// Side-by-side rendering: a few slots, each with at most one POV-Ray; every job runs in a
+/// folder of its own, removed when its picture has been taken.
 class ParallelBatch {
 public:
     ParallelBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs, RenderProgressSink& sink)
-        : m_runner(runner), m_batch(batch), m_sink(sink), m_slots(static_cast<std::size_t>(jobs)) {
-        for (std::size_t s = 0; s < m_slots.size(); ++s)
-            m_slots[s].folder = runner.JobFolder(static_cast<int>(s) + 1);
-    }
+        : m_runner(runner), m_batch(batch), m_sink(sink), m_slots(static_cast<std::size_t>(jobs)) {}
 
     RenderResult Run() {
         const auto& tasks = m_batch.Tasks();
+        // Resolve the command style now: asking POV-Ray for its version waits in an event loop
+        // of its own, which must not run in the middle of starting a job.
+        m_runner.Command(OutputFileName(), 1, 1);
         m_sink.Begin(tasks.empty() ? QString() : QString::fromStdString(tasks.front().caption));
         m_sink.Started([this] { StopAll(); });
         for (Slot& slot : m_slots)
@@ -72,17 +73,21 @@ private:
             const std::size_t index = m_next++;
             const ThumbnailTask& task = m_batch.Tasks()[index];
             Texture& subject = m_batch.Subject(index);
-            RenderResult prepared = m_runner.WriteTextureFile(subject, slot.folder);
+            RenderResult prepared = m_runner.NewJobFolder(slot.folder);
+            if (prepared.Succeeded())
+                prepared = m_runner.WriteTextureFile(subject, slot.folder);
             if (prepared.Succeeded())
                 prepared = m_runner.WriteScene(subject.GetName(), subject.GetPreviewShape(), slot.folder, m_sink);
             if (!prepared.Succeeded()) {
-                Fail(index, prepared);
+                PovRayRunner::RemoveJobFolder(slot.folder);
+                slot.folder.clear();
+                Fail(index, NamingTexture(prepared, subject.GetName()));
                 return;
             }
             slot.task = index;
-            slot.job = std::make_unique<PovRayJob>(slot.folder,
-                                                   m_runner.Command(OutputFileName(), task.width, task.height),
-                                                   OutputFileName(), task.width, task.height);
+            slot.job = m_runner.MakeJob(slot.folder, m_runner.Command(OutputFileName(), task.width, task.height),
+                                        OutputFileName(), task.width, task.height,
+                                        QString::fromStdString(subject.GetName()));
             QObject::connect(slot.job.get(), &PovRayJob::progressChanged, [this] { ReportProgress(); });
             QObject::connect(slot.job.get(), &PovRayJob::finished, [this, &slot] { Finished(slot); });
             slot.job->Start();
@@ -97,7 +102,10 @@ private:
         const ThumbnailTask& task = m_batch.Tasks()[index];
         Bitmap picture;
         if (result.Succeeded())
-            result = ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture);
+            result = NamingTexture(ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture),
+                                   m_batch.Subject(index).GetName());
+        PovRayRunner::RemoveJobFolder(slot.folder);
+        slot.folder.clear();
         if (result.Succeeded()) {
             m_batch.Complete(index, std::move(picture));
             ++m_completed;
@@ -130,8 +138,11 @@ private:
         for (const Slot& slot : m_slots)
             if (slot.job)
                 earliest = std::min(earliest, slot.task);
-        if (earliest == kNone)
+        if (earliest == kNone) { // between two jobs: none of the rest starts
+            if (m_next < m_batch.Tasks().size())
+                Fail(m_next, {RenderResult::Stopped, {}, {}});
             return;
+        }
         Fail(earliest, {RenderResult::Stopped, {}, {}});
         for (Slot& slot : m_slots)
             if (slot.job)

@@ -6,6 +6,10 @@
 
 #include <algorithm>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 namespace {
 constexpr int kPollMilliseconds = 50;
 constexpr int kKillAfterMilliseconds = 1000;
@@ -20,6 +24,15 @@ PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int
     m_killTimer.setSingleShot(true);
     m_killTimer.setInterval(kKillAfterMilliseconds);
     connect(&m_killTimer, &QTimer::timeout, &m_process, &QProcess::kill);
+    m_timeLimitTimer.setSingleShot(true);
+    connect(&m_timeLimitTimer, &QTimer::timeout, this, [this] {
+        if (m_finished || m_stopRequested)
+            return;
+        m_timedOut = true;
+        m_stopRequested = true;
+        if (m_process.state() == QProcess::Running)
+            Terminate();
+    });
     connect(&m_process, &QProcess::readyReadStandardError, this, &PovRayJob::ReadOutput);
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &PovRayJob::ReadOutput);
     connect(&m_process, &QProcess::finished, this, &PovRayJob::OnFinished);
@@ -47,8 +60,12 @@ void PovRayJob::Start() {
     m_process.setProgram(QString::fromStdString(m_command.executable));
     m_process.setArguments(arguments);
     m_process.setStandardInputFile(QProcess::nullDevice());
+    // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(QIODevice::ReadOnly);
     m_poll.start();
+    if (m_timeLimit > 0)
+        m_timeLimitTimer.start(m_timeLimit * 1000);
 }
 
 void PovRayJob::Stop() {
@@ -89,13 +106,19 @@ void PovRayJob::SetPercent(int percent) {
 void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
     ReadOutput();
     m_parser.Finish();
-    if (m_stopRequested) {
+    if (m_timedOut) {
+        const QString message = m_subject.isEmpty()
+                                    ? QString::fromUtf8(RenderMessages::TimedOut).arg(m_timeLimit)
+                                    : QString::fromUtf8(RenderMessages::TimedOutNamed).arg(m_timeLimit).arg(m_subject);
+        Finish({RenderResult::TimedOut, QString::fromUtf8(RenderMessages::AppTitle), message});
+    } else if (m_stopRequested) {
         Finish({RenderResult::Stopped, {}, {}});
     } else if (status == QProcess::NormalExit && exitCode == 0) {
         SetPercent(100);
         Finish({});
     } else {
-        QString message = QString::fromUtf8(RenderMessages::PovRayFailed);
+        QString message = m_subject.isEmpty() ? QString::fromUtf8(RenderMessages::PovRayFailed)
+                                              : QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(m_subject);
         const auto lines = m_parser.ErrorLines();
         if (!lines.empty())
             message += QStringLiteral("\n");
@@ -119,6 +142,7 @@ void PovRayJob::Finish(RenderResult result) {
         return;
     m_poll.stop();
     m_killTimer.stop();
+    m_timeLimitTimer.stop();
     m_result = std::move(result);
     m_finished = true;
     emit finished();

@@ -10,14 +10,20 @@
 #include <QTimer>
 
 /// One run of POV-Ray in a folder: starts the process there, watches the growing output file
-/// and POV-Ray's progress lines, stops it on request (SIGTERM, then a kill after a second) and
-/// tells how it ended. The output file is deleted before the run.
+/// and POV-Ray's progress lines, stops it on request or when it runs past its time limit
+/// (SIGTERM, then a kill after a second) and tells how it ended. The output file is deleted
+/// before the run. POV-Ray is ended with the program, however the program ends.
 class PovRayJob : public QObject {
     Q_OBJECT
 public:
     PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
               QObject* parent = nullptr);
     ~PovRayJob() override;
+
+    /// Names the texture in the messages of a failed render.
+    void SetSubject(const QString& subject) { m_subject = subject; }
+    /// Ends POV-Ray when it has not finished within `seconds` (0: no limit). Call before Start().
+    void SetTimeLimit(int seconds) { m_timeLimit = seconds; }
 
     void Start();
     /// Ends POV-Ray early; the run then counts as stopped.
@@ -49,6 +55,10 @@ private:
     QProcess m_process;
     QTimer m_poll;
     QTimer m_killTimer;
+    QTimer m_timeLimitTimer;
+    QString m_subject;
+    int m_timeLimit = 0;
+    bool m_timedOut = false;
     PovProgressParser m_parser;
     qint64 m_lastSize = 0;
     int m_percent = 0;

@@ -9,13 +9,18 @@
 #include "core/shapes/customshape.h"
 #include "core/texmap/texturemapscene.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <span>
+
+#include <cerrno>
+#include <csignal>
 
 namespace {
 
@@ -33,9 +38,18 @@ private:
     bool& m_busy;
 };
 
-RenderResult FileWriteFailure(const QString& path) {
+RenderResult FileWriteFailure(const FileResult& written) {
     return RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(RenderMessages::AppTitle),
-                                 FileErrorMessage(path, true, QString::fromUtf8(kWriteFailed)));
+                                 written.message);
+}
+
+/// Scratch files: written through the one file road, but without waiting for the disk, since
+/// nothing is lost when they are.
+RenderResult WriteScratchFile(const QString& path, const QByteArray& bytes) {
+    WriteOptions options;
+    options.sync = false;
+    const FileResult written = WriteFileAtomically(path, bytes, QString::fromUtf8(kWriteFailed), options);
+    return written ? RenderResult() : FileWriteFailure(written);
 }
 
 /// Text with LF line ends written with CR LF, as the program writes every text file.
@@ -77,16 +91,67 @@ QString OutputFileName() { return QString::fromLatin1(kOutputFileName); }
 PovRayRunner::PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes)
     : m_settings(settings), m_shapes(shapes) {}
 
-QString PovRayRunner::RenderFolder() const {
-    const QString folder = m_settings.EffectiveProgramDirectory();
-    QDir().mkpath(folder);
-    return folder;
+PovRayRunner::~PovRayRunner() = default;
+
+QString PovRayRunner::ProgramFolder() const { return m_settings.EffectiveProgramDirectory(); }
+
+namespace {
+
+constexpr const char* kScratchPrefix = "velvane-render-";
+
+/// Removes the scratch areas of runs that ended without cleaning up (killed or crashed): their
+/// names carry the process id, and no process of that id runs any more.
+void RemoveAbandonedScratchAreas() {
+    const QDir temp(QDir::tempPath());
+    const QString prefix = QString::fromLatin1(kScratchPrefix);
+    for (const QString& name : temp.entryList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool ok = false;
+        const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid == QCoreApplication::applicationPid())
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH && QFileInfo(temp.filePath(name)).isWritable())
+            QDir(temp.filePath(name)).removeRecursively();
+    }
 }
 
-QString PovRayRunner::JobFolder(int slot) const {
-    const QString folder = QDir(RenderFolder()).filePath(QStringLiteral("job-%1").arg(slot));
-    QDir().mkpath(folder);
-    return folder;
+} // namespace
+
+RenderResult PovRayRunner::NewJobFolder(QString& folder) {
+    if (!m_scratch || !m_scratch->isValid() || !QFileInfo::exists(m_scratch->path())) {
+        RemoveAbandonedScratchAreas();
+        m_scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1Char('/') +
+                                                    QString::fromLatin1(kScratchPrefix) +
+                                                    QString::number(QCoreApplication::applicationPid()) +
+                                                    QStringLiteral("-XXXXXX"));
+        if (!m_scratch->isValid()) {
+            QString problem = FolderWriteProblem(QDir::tempPath());
+            if (problem.isEmpty())
+                problem = QStringLiteral("The folder %1 cannot be written: %2.").arg(QDir::tempPath(), m_scratch->errorString());
+            return RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(RenderMessages::AppTitle), problem);
+        }
+    }
+    folder = QDir(m_scratch->path()).filePath(QStringLiteral("job-%1").arg(++m_jobCount));
+    if (!QDir().mkdir(folder)) {
+        QString problem = FolderWriteProblem(m_scratch->path());
+        if (problem.isEmpty())
+            problem = QStringLiteral("The folder %1 cannot be made.").arg(folder);
+        return RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(RenderMessages::AppTitle), problem);
+    }
+    return {};
+}
+
+void PovRayRunner::RemoveJobFolder(const QString& folder) {
+    if (!folder.isEmpty())
+        QDir(folder).removeRecursively();
+}
+
+std::unique_ptr<PovRayJob> PovRayRunner::MakeJob(const QString& folder, const PovCommand& command,
+                                                 const QString& outputFile, int width, int height,
+                                                 const QString& subject) const {
+    auto job = std::make_unique<PovRayJob>(folder, command, outputFile, width, height);
+    job->SetSubject(subject);
+    job->SetTimeLimit(std::max(0, m_settings.renderTimeLimit));
+    return job;
 }
 
 PovCommandStyle PovRayRunner::ResolvedStyle(const QString& executable) {
@@ -114,37 +179,35 @@ bool PovRayRunner::TryBeginRender() {
 void PovRayRunner::EndRender() { m_busy = false; }
 
 RenderResult PovRayRunner::RunPovRay(const QString& outputFile, int width, int height, bool debugMode,
-                                     const QString& caption, RenderProgressSink& sink, const QString& folder) {
+                                     const QString& caption, RenderProgressSink& sink, const QString& folder,
+                                     const QString& subject) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
     BusyGuard busy(m_busy);
-    const QString where = folder.isEmpty() ? RenderFolder() : folder;
     const PovCommand command = Command(outputFile, width, height);
     if (debugMode)
-        return RunDebug(command, where);
+        return RunDebug(command, folder);
 
     sink.Begin(caption);
-    PovRayJob job(where, command, outputFile, width, height);
+    const std::unique_ptr<PovRayJob> job = MakeJob(folder, command, outputFile, width, height, subject);
     QEventLoop loop;
-    QObject::connect(&job, &PovRayJob::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&job, &PovRayJob::progressChanged, [&sink](int percent) { sink.Progress(percent); });
-    job.Start();
-    if (!job.IsFinished()) {
-        sink.Started([&job] { job.Stop(); });
+    QObject::connect(job.get(), &PovRayJob::finished, &loop, &QEventLoop::quit);
+    QObject::connect(job.get(), &PovRayJob::progressChanged, [&sink](int percent) { sink.Progress(percent); });
+    job->Start();
+    if (!job->IsFinished()) {
+        sink.Started([&job] { job->Stop(); });
         loop.exec();
     }
     sink.Progress(100);
     sink.End();
-    return job.Result();
+    return job->Result();
 }
 
 RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& folder) {
     const QString script = QDir(folder).filePath(QString::fromLatin1(kDebugScriptName));
-    QFile file(script);
     const QByteArray text = QByteArray::fromStdString(command.Text() + " +v\r\npause\r\n");
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() || !file.flush())
-        return FileWriteFailure(script);
-    file.close();
+    if (RenderResult written = WriteScratchFile(script, text); !written.Succeeded())
+        return written;
 
     // The script keeps the two lines a console user would expect; the shell is given a pause
     // of its own and reads the lines without their carriage returns.
@@ -174,14 +237,8 @@ RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& fo
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
                                       RenderProgressSink& sink) {
     const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
-    if (shapeIndex == kTextureMapSceneId) {
-        QFile file(scenePath);
-        const QByteArray scene = WithCrLf(TextureMapScene(textureName));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(scene) != scene.size() ||
-            !file.flush())
-            return FileWriteFailure(scenePath);
-        return {};
-    }
+    if (shapeIndex == kTextureMapSceneId)
+        return WriteScratchFile(scenePath, WithCrLf(TextureMapScene(textureName)));
 
     const PreviewShape* shape = &FallbackShape();
     if (shapeIndex >= 0 && static_cast<std::size_t>(shapeIndex) < m_shapes.size()) {
@@ -196,10 +253,12 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     if (shape->LacksInclude())
         sink.Notice(QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
                     QString::fromUtf8(ShapeMessages::MissingInclude));
-    // A shape that cannot write its scene says so, and POV-Ray runs on what the file holds.
-    if (!shape->WriteScene(scenePath.toStdString(), textureName))
+    // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
+    // run on whatever another scene left in the file.
+    RenderResult written = WriteScratchFile(scenePath, QByteArray::fromStdString(shape->GetSceneSource(textureName)));
+    if (!written.Succeeded())
         sink.Notice(QString::fromUtf8(ShapeMessages::WriteErrorTitle), QString::fromUtf8(ShapeMessages::WriteError));
-    return {};
+    return written;
 }
 
 RenderResult PovRayRunner::RenderScene(int width, int height, const std::string& textureName,
@@ -207,36 +266,44 @@ RenderResult PovRayRunner::RenderScene(int width, int height, const std::string&
                                        RenderProgressSink& sink, const QString& folder) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
-    const QString where = folder.isEmpty() ? RenderFolder() : folder;
-    if (RenderResult written = WriteScene(textureName, shapeIndex, where, sink); !written.Succeeded())
-        return written;
-    return RunPovRay(outputFile, width, height, false, caption, sink, where);
+    if (RenderResult written = WriteScene(textureName, shapeIndex, folder, sink); !written.Succeeded())
+        return NamingTexture(written, textureName);
+    return RunPovRay(outputFile, width, height, false, caption, sink, folder, QString::fromStdString(textureName));
 }
 
 RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) {
+    // The include file holds the text exactly as GetSource gives it, CR LF line ends included.
     const QString path = QDir(folder).filePath(QString::fromLatin1(kTextureFileName));
-    if (!texture.WriteSourceFile(path.toStdString()))
-        return FileWriteFailure(path);
-    return {};
+    return WriteScratchFile(path, QByteArray::fromStdString(texture.GetSource(SourceFlag::Declare)));
 }
 
 RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int height,
                                          const QString& caption, RenderProgressSink& sink, Bitmap& picture) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
-    const QString folder = RenderFolder();
-    if (RenderResult written = WriteTextureFile(texture, folder); !written.Succeeded())
-        return written;
-    RenderResult rendered = RenderScene(width, height, texture.GetName(), OutputFileName(),
-                                        texture.GetPreviewShape(), caption, sink, folder);
-    if (!rendered.Succeeded())
-        return rendered;
-    return ReadRenderedImage(folder, OutputFileName(), width, height, picture);
+    QString folder;
+    RenderResult result = NewJobFolder(folder);
+    if (result.Succeeded())
+        result = NamingTexture(WriteTextureFile(texture, folder), texture.GetName());
+    if (result.Succeeded())
+        result = RenderScene(width, height, texture.GetName(), OutputFileName(), texture.GetPreviewShape(), caption,
+                             sink, folder);
+    if (result.Succeeded())
+        result = NamingTexture(ReadRenderedImage(folder, OutputFileName(), width, height, picture), texture.GetName());
+    RemoveJobFolder(folder);
+    return result;
 }
 
 RenderResult PovRayRunner::UpdateTextureThumbnail(Texture& texture, int width, int height,
                                                   const QString& caption, RenderProgressSink& sink) {
     return RenderPicture(texture, width, height, caption, sink, texture.Thumbnail());
+}
+
+RenderResult NamingTexture(RenderResult result, const std::string& textureName) {
+    if ((result.status == RenderResult::FileFailed || result.status == RenderResult::ImageFailed) &&
+        !result.message.isEmpty())
+        result.message = QStringLiteral("\"%1\": %2").arg(QString::fromStdString(textureName), result.message);
+    return result;
 }
 
 RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width, int height,

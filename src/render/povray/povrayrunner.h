@@ -9,41 +9,56 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class Bitmap;
+class PovRayJob;
+class QTemporaryDir;
 class Texture;
 struct ProgramSettings;
 
-/// The one road to POV-Ray. Renders happen in the render folder (the program directory): the
-/// texture's include file, the scene and the image have fixed names there and POV-Ray runs
-/// with it as its working directory. Only one render runs at a time; a render asked for while
+/// The one road to POV-Ray. Every render (a single picture, each job of a batch, a texture
+/// map) runs in a scratch folder of its own, made for that job under a scratch area that
+/// belongs to this runner alone, so no other render of this or another process can touch its
+/// files; the texture's include file, the scene and the image have fixed names there. File
+/// names in scenes without a folder (image maps, includes) are looked up in the program
+/// directory after the job's folder. Only one render runs at a time; a render asked for while
 /// one runs returns Busy at once.
 class PovRayRunner {
 public:
     PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes);
+    ~PovRayRunner();
+    PovRayRunner(const PovRayRunner&) = delete;
+    PovRayRunner& operator=(const PovRayRunner&) = delete;
 
-    /// The render folder, created when missing.
-    QString RenderFolder() const;
-    /// A folder of its own under the render folder for side-by-side render `slot` (1, 2, ...).
-    QString JobFolder(int slot) const;
+    /// The folder relative file names of scenes are resolved against: the program directory.
+    QString ProgramFolder() const;
+    /// Makes a new, empty folder for one render job in `folder`; it is removed with
+    /// RemoveJobFolder, or with the runner at the latest.
+    RenderResult NewJobFolder(QString& folder);
+    /// Removes a job folder and everything in it.
+    static void RemoveJobFolder(const QString& folder);
     bool IsBusy() const { return m_busy; }
 
     /// The command line for a render into `outputFile`, in the style the settings ask for
     /// (asking the executable for its version once per path when the style is automatic).
     PovCommand Command(const QString& outputFile, int width, int height);
+    /// A POV-Ray run of `command` in `folder` with the settings' time limit, naming `subject`
+    /// (the texture) in its messages.
+    std::unique_ptr<PovRayJob> MakeJob(const QString& folder, const PovCommand& command, const QString& outputFile,
+                                       int width, int height, const QString& subject) const;
 
-    /// Runs POV-Ray on the scene already written in `folder` (the render folder when empty),
-    /// reporting progress to `sink` while the events of the program go on being handled.
-    /// In debug mode the command runs visibly in a terminal, verbose, and waits for a key.
+    /// Runs POV-Ray on the scene already written in `folder`, reporting progress to `sink`
+    /// while the events of the program go on being handled. In debug mode the command runs
+    /// visibly in a terminal, verbose, and waits for a key.
     RenderResult RunPovRay(const QString& outputFile, int width, int height, bool debugMode, const QString& caption,
-                           RenderProgressSink& sink, const QString& folder = QString());
+                           RenderProgressSink& sink, const QString& folder, const QString& subject = QString());
     /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex`
-    /// (or the texture-map plane for its scene id), then runs POV-Ray.
+    /// (or the texture-map plane for its scene id) into `folder`, then runs POV-Ray there.
     RenderResult RenderScene(int width, int height, const std::string& textureName, const QString& outputFile,
-                             int shapeIndex, const QString& caption, RenderProgressSink& sink,
-                             const QString& folder = QString());
+                             int shapeIndex, const QString& caption, RenderProgressSink& sink, const QString& folder);
     /// Writes only the scene file, with the same rules as RenderScene.
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
                             RenderProgressSink& sink);
@@ -68,9 +83,15 @@ private:
 
     const ProgramSettings& m_settings;
     const ShapeList& m_shapes;
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    int m_jobCount = 0;
     bool m_busy = false;
     std::map<QString, PovCommandStyle> m_detectedStyles;
 };
+
+/// `result` with the texture named in its message: "Red: ..." for a picture that could not
+/// be read or a file that could not be written (POV-Ray's own failures name it already).
+RenderResult NamingTexture(RenderResult result, const std::string& textureName);
 
 /// Reads the picture POV-Ray wrote to `outputFile` in `folder` into `target`, which must be
 /// width x height; on failure `target` is unchanged and the result says why.

@@ -1,14 +1,23 @@
 #include "render/povray/povversion.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 
 QString PovVersionOutput(const QString& executable, int timeoutMs) {
     if (executable.isEmpty())
         return {};
+    // The user's program runs in an empty folder of its own, so whatever it may write there
+    // lands nowhere that matters (not in the folder the program was started from).
+    const QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/velvane-version-XXXXXX"));
+    if (!scratch.isValid())
+        return {};
     QProcess process;
+    process.setWorkingDirectory(scratch.path());
+    process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(executable, {QStringLiteral("--version")});
     if (!process.waitForStarted(timeoutMs))

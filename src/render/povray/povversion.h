@@ -3,7 +3,8 @@
 #include <QString>
 
 /// What `executable --version` prints (standard output and errors together), or an empty
-/// string when it cannot be run or does not answer within `timeoutMs`. The program's events
+/// string when it cannot be run or does not answer within `timeoutMs`. It runs in an empty
+/// scratch folder, removed afterwards. The program's events
 /// go on being handled while it waits, so windows keep repainting.
 QString PovVersionOutput(const QString& executable, int timeoutMs = 10000);
 

@@ -8,19 +8,24 @@ RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture, cons
                               std::vector<std::uint8_t>& pixels, RenderProgressSink& sink) {
     if (runner.IsBusy())
         return {RenderResult::Busy, {}, {}};
-    const QString folder = runner.RenderFolder();
-    RenderResult result;
-    if (request.overrideFinish) {
-        const auto copy = texture.Clone();
-        ApplyFlatFinish(*copy, request.brightness);
-        result = runner.WriteTextureFile(*copy, folder);
-    } else {
-        result = runner.WriteTextureFile(texture, folder);
+    QString folder;
+    RenderResult result = runner.NewJobFolder(folder);
+    if (result.Succeeded()) {
+        if (request.overrideFinish) {
+            const auto copy = texture.Clone();
+            ApplyFlatFinish(*copy, request.brightness);
+            result = runner.WriteTextureFile(*copy, folder);
+        } else {
+            result = runner.WriteTextureFile(texture, folder);
+        }
+        result = NamingTexture(result, texture.GetName());
     }
     if (result.Succeeded())
         result = runner.RenderScene(request.width, request.height, texture.GetName(), OutputFileName(),
                                     kTextureMapSceneId, QStringLiteral("Rendering..."), sink, folder);
     if (result.Succeeded())
-        result = ReadRenderedPixels(folder, OutputFileName(), request.width, request.height, pixels);
+        result = NamingTexture(ReadRenderedPixels(folder, OutputFileName(), request.width, request.height, pixels),
+                               texture.GetName());
+    PovRayRunner::RemoveJobFolder(folder);
     return result;
 }

@@ -3,6 +3,7 @@
 #include "core/model/sourcetext.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -49,6 +50,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Parallel Renders", &ProgramSettings::parallelRenders, 4},
+    {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
 };
 
 float ReadReal(QSettings& store, const char* name, const char* fallback) {
@@ -110,5 +112,6 @@ PovCommandStyle ProgramSettings::CommandStyle() const {
 }
 
 PovCommandOptions ProgramSettings::CommandOptions() const {
-    return {EffectivePovExecutable().toStdString(), antialiasing != 0, antialiasingThreshold, raysPerPixel};
+    return {EffectivePovExecutable().toStdString(), antialiasing != 0, antialiasingThreshold, raysPerPixel,
+            QFile::encodeName(QDir(EffectiveProgramDirectory()).absolutePath()).toStdString()};
 }

@@ -32,6 +32,8 @@ struct ProgramSettings {
     int povCommandStyle = 0;
     /// How many POV-Ray processes a batch of thumbnails may run at once.
     int parallelRenders = 4;
+    /// Seconds a render may take before POV-Ray is ended; 0 for no limit.
+    int renderTimeLimit = 0;
 
     static constexpr const char* kSection = "Settings";
 

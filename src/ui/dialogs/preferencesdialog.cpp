@@ -36,6 +36,7 @@ constexpr const char* kTitle = "Velvane";
 constexpr float kMinimumThreshold = 0.0f;
 constexpr float kMaximumThreshold = 3.0f;
 constexpr int kMaximumParallelRenders = 16;
+constexpr int kMaximumTimeLimit = 86400; // a day, in seconds
 constexpr int kTestImageSize = 32;
 constexpr int kVersionTimeoutMs = 10000;
 
@@ -92,6 +93,15 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     auto* parallelLabel = new QLabel(QStringLiteral("&Parallel Renders"), this);
     parallelLabel->setBuddy(m_parallel);
 
+    m_timeLimit = new QSpinBox(this);
+    m_timeLimit->setObjectName(QStringLiteral("timeLimitSpin"));
+    m_timeLimit->setRange(0, kMaximumTimeLimit);
+    m_timeLimit->setSuffix(QStringLiteral(" s"));
+    m_timeLimit->setSpecialValueText(QStringLiteral("None"));
+    m_timeLimit->setToolTip(QStringLiteral("POV-Ray is ended when a render takes longer; None waits for it."));
+    auto* timeLimitLabel = new QLabel(QStringLiteral("Render Time &Limit"), this);
+    timeLimitLabel->setBuddy(m_timeLimit);
+
     m_test = new QPushButton(QStringLiteral("&Test POV-Ray"), this);
     m_test->setObjectName(QStringLiteral("testButton"));
     m_test->setAutoDefault(false);
@@ -118,6 +128,8 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     povRow->addWidget(m_style, 0, 1);
     povRow->addWidget(parallelLabel, 1, 0);
     povRow->addWidget(m_parallel, 1, 1);
+    povRow->addWidget(timeLimitLabel, 2, 0);
+    povRow->addWidget(m_timeLimit, 2, 1);
     povRow->addWidget(m_test, 0, 3);
     povRow->setColumnStretch(2, 1);
 
@@ -148,6 +160,7 @@ void PathsPage::ShowFields() {
         button->setChecked(true);
     m_style->setCurrentIndex(std::clamp(m_values.commandStyle, 0, m_style->count() - 1));
     m_parallel->setValue(m_values.parallelRenders);
+    m_timeLimit->setValue(m_values.renderTimeLimit);
 }
 
 bool PathsPage::ReadFields() {
@@ -161,6 +174,7 @@ bool PathsPage::ReadFields() {
         m_values.raysIndex = m_rays->checkedId();
     m_values.commandStyle = m_style->currentIndex();
     m_values.parallelRenders = m_parallel->value();
+    m_values.renderTimeLimit = m_timeLimit->value();
     return true;
 }
 
@@ -252,6 +266,7 @@ bool RunPreferences(AppServices& app, QWidget* parent) {
     values.raysIndex = std::clamp(settings.raysPerPixel - 2, 0, 2);
     values.commandStyle = std::clamp(settings.povCommandStyle, 0, 2);
     values.parallelRenders = std::clamp(settings.parallelRenders, 1, kMaximumParallelRenders);
+    values.renderTimeLimit = std::clamp(settings.renderTimeLimit, 0, kMaximumTimeLimit);
 
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
@@ -265,6 +280,7 @@ bool RunPreferences(AppServices& app, QWidget* parent) {
     settings.raysPerPixel = chosen.raysIndex + 2;
     settings.povCommandStyle = chosen.commandStyle;
     settings.parallelRenders = chosen.parallelRenders;
+    settings.renderTimeLimit = chosen.renderTimeLimit;
     app.SaveSettings();
     return true;
 }

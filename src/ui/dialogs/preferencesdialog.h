@@ -24,6 +24,8 @@ struct PreferenceValues {
     /// 0 automatic, 1 classic, 2 POV-Ray 3.7.
     int commandStyle = 0;
     int parallelRenders = 4;
+    /// Seconds a render may take; 0 for no limit.
+    int renderTimeLimit = 0;
 };
 
 /// The "Settings" page of the Preferences: where the program keeps its files, which POV-Ray
@@ -49,6 +51,7 @@ public:
     QRadioButton* RaysButton(int index) const;
     QComboBox* StyleCombo() const { return m_style; }
     QSpinBox* ParallelSpin() const { return m_parallel; }
+    QSpinBox* TimeLimitSpin() const { return m_timeLimit; }
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
 
@@ -67,6 +70,7 @@ private:
     QButtonGroup* m_rays = nullptr;
     QComboBox* m_style = nullptr;
     QSpinBox* m_parallel = nullptr;
+    QSpinBox* m_timeLimit = nullptr;
     QPushButton* m_test = nullptr;
 };
 

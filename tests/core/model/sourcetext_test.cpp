@@ -110,8 +110,8 @@ TEST(ColorMapText, DefaultAndFilteredEntries) {
 
 TEST(ImageFileText, FileLineOnceAndOptionalLines) {
     ImageMap image;
-    image.fileName = "my \"odd\" file.gif";
-    EXPECT_EQ(image.GetSource(false), "      gif \"my \"odd\" file.gif\"\r\n");
+    image.fileName = "my odd file.gif";
+    EXPECT_EQ(image.GetSource(false), "      gif \"my odd file.gif\"\r\n");
     image.fileType = 1;
     image.fileName = "stones.tga";
     image.once = 1;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 TEST(PovCommandLine, ClassicStyleIsTheTraditionalText) {
-    PovCommandOptions options{"/usr/bin/povray", true, 1.5f, 2};
+    PovCommandOptions options{"/usr/bin/povray", true, 1.5f, 2, {}};
     EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Classic, "temp.tga", 120, 120).Text(),
               "/usr/bin/povray +itemppv$$.!!! +otemp.tga +b1 -d +a1.500 +r2 +w120 +h120 -p");
     options.antialiasing = false;
@@ -13,7 +13,7 @@ TEST(PovCommandLine, ClassicStyleIsTheTraditionalText) {
 }
 
 TEST(PovCommandLine, Pov37StyleAsksForTargaAndClampsTheThreshold) {
-    PovCommandOptions options{"/opt/My POV/povray", true, 1.5f, 3};
+    PovCommandOptions options{"/opt/My POV/povray", true, 1.5f, 3, {}};
     const PovCommand command = BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 100, 80);
     EXPECT_EQ(command.Text(), "/opt/My POV/povray +itemppv$$.!!! +otemp.tga +ft -d +a0.999 +r3 +w100 +h80 -p");
     EXPECT_EQ(command.executable, "/opt/My POV/povray"); // passed whole, blanks and all
@@ -24,6 +24,18 @@ TEST(PovCommandLine, Pov37StyleAsksForTargaAndClampsTheThreshold) {
     options.antialiasing = false;
     EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 120, 120).Text(),
               "/opt/My POV/povray +itemppv$$.!!! +otemp.tga +ft -d -a +w120 +h120 -p");
+}
+
+TEST(PovCommandLine, TheProgramDirectoryIsTheLibraryPathLast) {
+    PovCommandOptions options{"povray", false, 0.3f, 2, "/home/me/.local/share/Velvane"};
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 120, 120).Text(),
+              "povray +itemppv$$.!!! +otemp.tga +ft -d -a +w120 +h120 -p +L/home/me/.local/share/Velvane");
+    // POV-Ray takes a folder with blanks only in double quotes; one with a quote cannot be said.
+    options.libraryPath = "/srv/my textures";
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Classic, "temp.tga", 10, 10).arguments.back(),
+              "+L\"/srv/my textures\"");
+    options.libraryPath = "/srv/say \"cheese\"";
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 10, 10).arguments.back(), "-p");
 }
 
 TEST(PovVersion, ReadFromWhatPovRayPrints) {
@@ -91,4 +103,28 @@ TEST(PovProgress, ErrorLinesWithoutAnErrorWordAreTheSectionTail) {
     parser.Feed("povray: cannot open the user configuration file x\nSomething odd happened\nAnd stopped");
     parser.Finish();
     EXPECT_EQ(parser.ErrorLines(), (std::vector<std::string>{"Something odd happened", "And stopped"}));
+}
+
+TEST(PovProgress, FloodsOfOutputKeepOnlyTheLastKilobytes) {
+    PovProgressParser parser;
+    parser.Feed("Parse Error: the start\n");
+    const std::string continuation = " continued error text that POV-Ray wraps onto further lines\n";
+    std::string block;
+    for (int i = 0; i < 1000; ++i)
+        block += continuation;
+    for (int i = 0; i < 200; ++i) // 12 MB, fed in pieces as a pipe gives it
+        parser.Feed(block);
+    parser.Feed(std::string(3'000'000, 'z')); // one line without an end
+    parser.Feed("\nParse Error: the end\n");
+    parser.Finish();
+    const auto lines = parser.ErrorLines(1000);
+    std::size_t kept = 0;
+    for (const std::string& line : lines) {
+        EXPECT_LE(line.size(), PovProgressParser::kMaxLineLength);
+        kept += line.size();
+    }
+    EXPECT_LE(kept, PovProgressParser::kMaxKeptBytes + PovProgressParser::kMaxLineLength);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Parse Error: the end");
+    EXPECT_EQ(lines[lines.size() - 2], std::string(PovProgressParser::kMaxLineLength, 'z'));
 }

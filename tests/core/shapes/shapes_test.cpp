@@ -167,23 +167,6 @@ TEST(ShapeStorage, BuiltinShapeFileMatchesTheResourceAndTheTable) {
     }
 }
 
-TEST(ShapeStorage, WriteSceneWritesTheExactBytesAndReportsFailure) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "velvane-shapes-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path folder = pattern;
-    const std::string path = (folder / "temppv$$.!!!").string();
-    std::ofstream(path, std::ios::binary) << std::string(2000, 'x');
-    const CustomShape shape;
-    ASSERT_TRUE(shape.WriteScene(path, "My Wood"));
-    EXPECT_EQ(ReadFileText(path), shape.GetSceneSource("My Wood"));
-    ASSERT_TRUE(PreviewShape().WriteScene(path, "My Wood"));
-    EXPECT_EQ(ReadFileText(path), "This is not a shape!");
-    EXPECT_FALSE(shape.WriteScene((folder / "missing" / "scene.pov").string(), "My Wood"));
-    EXPECT_FALSE(shape.WriteScene(folder.string(), "My Wood"));
-    std::filesystem::remove_all(folder);
-}
-
 TEST(BuiltinShapes, ScenesCharacterForCharacter) {
     const auto block = [](std::string_view object) {
         return Lines({object, "  texture {%%TEXTURE_NAME%%}", "}"});

@@ -123,8 +123,8 @@ TEST(TextureMapScene, ReplacesOnlyTheFirstPlaceholder) {
                      "    look_at   <0,  0,   1>\n    up        <0,  1,   0>\n    right     <1,  0,   0>\n}\n\n"
                      "plane { z, -1\n  texture {Red_Marble}\n}\n\n"
                      "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}");
-    // A name that itself holds the placeholder is put in once and not replaced again.
-    EXPECT_NE(TextureMapScene("%%TEXTURE_NAME%%").find("{%%TEXTURE_NAME%%}"), std::string::npos);
+    // A name that itself holds the placeholder becomes an identifier like any other name.
+    EXPECT_NE(TextureMapScene("%%TEXTURE_NAME%%").find("texture {__TEXTURE_NAME__}"), std::string::npos);
 }
 
 TEST(FlatFinish, ReplacesTheFinishOfCopiesAndOfEveryLayer) {

@@ -1,0 +1,341 @@
+// velvane-cli under a failing system and hostile files: a full disk, pipes, names with control
+// characters, trailing bytes, catalogs changed while a render runs, POV-Ray that hangs, and
+// signals that must take POV-Ray down with the tool.
+
+#include "core/catalog/catalog.h"
+#include "core/model/simpletexture.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QProcessEnvironment Environment(const QString& config) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config); // the user's settings stay out
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    return environment;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Put(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+SimpleTexture Solid(const std::string& name, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue) {
+    SimpleTexture texture;
+    texture.SetName(name);
+    texture.pigment.color = {red, green, blue, 0};
+    texture.finish.ambient = 100; // flat light: the thumbnail shows the colour itself
+    texture.finish.diffuse = 0;
+    return texture;
+}
+
+/// True once the process has ended (a zombie waiting for its parent counts as ended).
+bool ProcessGone(qint64 pid) {
+    for (int i = 0; i < 100; ++i) {
+        const QByteArray stat = Bytes(QStringLiteral("/proc/%1/stat").arg(pid));
+        const qsizetype close = stat.lastIndexOf(')');
+        if (stat == "<missing>" || (close > 0 && stat.mid(close + 2, 1) == "Z"))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+class CliReliability : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        Catalog catalog;
+        SimpleTexture texture = Solid("Rendered", 200, 40, 40);
+        std::vector<std::uint8_t> pixels(120 * 120 * 3, 0x33);
+        texture.Thumbnail().SetBits(120, 120, pixels, false);
+        catalog.AddTexture(texture);
+        catalog.AddTexture(Solid("Plain", 10, 10, 10));
+        m_catalogBytes = ToQt(catalog.Save());
+        // The POV-Ray 3.7 command style, so stand-ins are not asked for their version.
+        QDir().mkpath(Path("config/Velvane"));
+        Put(Path("config/Velvane/Velvane.conf"), "[Settings]\nPOV%20Command%20Style=2\n");
+    }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    ToolRun Cli(const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(Environment(Path(QStringLiteral("config"))));
+        process.start(QStringLiteral(VELVANE_CLI), arguments);
+        process.waitForFinished(120000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    /// A shell script standing in for POV-Ray.
+    QString FakePovRay(const QString& body) {
+        const QString path = Path(QStringLiteral("fake-povray.sh"));
+        Put(path, ("#!/bin/sh\n" + body + "\n").toUtf8());
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_catalogBytes;
+};
+
+} // namespace
+
+TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
+    SmallTmpfs disk(512 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << disk.Problem();
+    const QString folder = QString::fromStdString(disk.Path());
+    const QString catalog = folder + QStringLiteral("/catalog.vlv");
+    const QString include = folder + QStringLiteral("/textures.inc");
+    const QString picture = folder + QStringLiteral("/thumb.png");
+    const QString copy = folder + QStringLiteral("/copy.vlv");
+    Put(catalog, m_catalogBytes);
+    Put(include, "#declare Old = texture { pigment { rgb 1 } }\r\n");
+    Put(picture, "old picture");
+    Put(copy, "old copy");
+    disk.Fill();
+
+    const struct {
+        QStringList arguments;
+        QString file;
+    } saves[] = {
+        {{"resave", catalog, copy}, copy},
+        {{"resave", catalog, catalog}, catalog},
+        {{"export", catalog, include, "--overwrite"}, include},
+        {{"export", catalog, include, "--append"}, include},
+        {{"thumbnail", catalog, "-i", "0", picture}, picture},
+    };
+    for (const auto& save : saves) {
+        SCOPED_TRACE(save.arguments.join(' ').toStdString());
+        const QByteArray before = Bytes(save.file);
+        const ToolRun run = Cli(save.arguments);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(save.file.toUtf8())) << run.err.toStdString();
+        // The system's reason follows, in the user's language (the tests run under de_DE).
+        EXPECT_TRUE(run.err.contains(save.file.toUtf8() + " could not be written: "))
+            << run.err.toStdString();
+        EXPECT_EQ(Bytes(save.file), before);
+    }
+    EXPECT_EQ(
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        (QStringList{"catalog.vlv", "copy.vlv", "filler", "textures.inc", "thumb.png"}));
+
+    // A 43 KB catalog with 40 KB free is not committed half-written either.
+    disk.Fill(40 * 1024);
+    const ToolRun partly = Cli({"resave", catalog, copy});
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_EQ(Bytes(copy), "old copy");
+    EXPECT_EQ(Bytes(catalog), m_catalogBytes);
+}
+
+TEST_F(CliReliability, PipesAreNeitherReadNorReplaced) {
+    Put(Path("catalog.vlv"), m_catalogBytes);
+    const QString fifo = Path("pipe.vlv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QElapsedTimer clock;
+    clock.start();
+    const ToolRun list = Cli({"list", fifo});
+    EXPECT_EQ(list.status, 1);
+    EXPECT_EQ(list.err.toStdString(),
+              fifo.toStdString() + " is not a regular file (it is a pipe or a device).\n");
+    for (const QStringList& arguments :
+         {QStringList{"resave", Path("catalog.vlv"), fifo},
+          QStringList{"export", Path("catalog.vlv"), fifo, "--overwrite"},
+          QStringList{"export", Path("catalog.vlv"), fifo, "--append"}}) {
+        const ToolRun save = Cli(arguments);
+        EXPECT_EQ(save.status, 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(save.err.contains("is not a regular file")) << save.err.toStdString();
+    }
+    EXPECT_LT(clock.elapsed(), 30000);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
+    Catalog catalog;
+    catalog.AddTexture(Solid("Tab\there\nnext line\r\\ and \x01 bell\x7F", 1, 2, 3));
+    catalog.AddTexture(Solid("Gr\u00fcn", 1, 2, 3));
+    Put(Path("names.vlv"), ToQt(catalog.Save()));
+    const ToolRun list = Cli({"list", Path("names.vlv")});
+    ASSERT_EQ(list.status, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out.toStdString(),
+              "0\tsimple\t0x0\tTab\\there\\nnext line\\r\\\\ and \\x01 bell\\x7f\n"
+              "1\tsimple\t0x0\tGr\u00fcn\n");
+}
+
+TEST_F(CliReliability, TrailingBytesAreMentioned) {
+    Put(Path("catalog.vlv"), m_catalogBytes + "junk");
+    const ToolRun list = Cli({"list", Path("catalog.vlv")});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out.count('\n'), 2);
+    EXPECT_EQ(list.err.toStdString(),
+              "Note: " + Path("catalog.vlv").toStdString() +
+                  " holds 4 more bytes after the end of the catalog; they were ignored.\n");
+}
+
+TEST_F(CliReliability, CatalogsWithLongTextsOpen) {
+    // Descriptions of 200,000 and 300,000 characters crashed the reader.
+    const QString path =
+        QString::fromStdString(TestDataPath("catalog-corpus/ok-long-descriptions-200k-300k.vlv"));
+    const ToolRun list = Cli({"list", path});
+    EXPECT_EQ(list.status, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out, "0\tsimple\t0x0\tA\n1\tsimple\t0x0\tB\n");
+    Put(Path("copy.vlv"), "");
+    ASSERT_EQ(Cli({"resave", path, Path("copy.vlv")}).status, 0);
+    EXPECT_EQ(Bytes(Path("copy.vlv")), Bytes(path));
+}
+
+TEST_F(CliReliability, TwoRendersSharingTheProgramDirectoryKeepTheirOwnPictures) {
+    // Two runs started 0.05 s apart once swapped their thumbnails through shared files.
+    const QString programDirectory = Path("program");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        Catalog red;
+        red.AddTexture(Solid("Red", 255, 0, 0));
+        Catalog green;
+        green.AddTexture(Solid("Green", 0, 255, 0));
+        Put(Path("red.vlv"), ToQt(red.Save()));
+        Put(Path("green.vlv"), ToQt(green.Save()));
+        QProcess first;
+        QProcess second;
+        for (QProcess* process : {&first, &second})
+            process->setProcessEnvironment(Environment(Path("config")));
+        first.start(QStringLiteral(VELVANE_CLI),
+                    {"render", Path("red.vlv"), "--program-dir", programDirectory});
+        QThread::msleep(50);
+        second.start(QStringLiteral(VELVANE_CLI),
+                     {"render", Path("green.vlv"), "--program-dir", programDirectory});
+        ASSERT_TRUE(first.waitForFinished(60000));
+        ASSERT_TRUE(second.waitForFinished(60000));
+        EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+        EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+        ASSERT_EQ(Cli({"thumbnail", Path("red.vlv"), "-i", "0", Path("red.png")}).status, 0);
+        ASSERT_EQ(Cli({"thumbnail", Path("green.vlv"), "-i", "0", Path("green.png")}).status, 0);
+        const QColor redPixel = QImage(Path("red.png")).pixelColor(60, 60);
+        const QColor greenPixel = QImage(Path("green.png")).pixelColor(60, 60);
+        EXPECT_GT(redPixel.red(), 200);
+        EXPECT_LT(redPixel.green(), 50);
+        EXPECT_GT(greenPixel.green(), 200);
+        EXPECT_LT(greenPixel.red(), 50);
+    }
+}
+
+TEST_F(CliReliability, ACatalogChangedDuringTheRenderIsNotOverwritten) {
+    Catalog other;
+    other.AddTexture(Solid("Saved meanwhile", 1, 2, 3));
+    const QByteArray otherBytes = ToQt(other.Save());
+    Put(Path("other.vlv"), otherBytes);
+    Put(Path("catalog.vlv"), m_catalogBytes);
+    // While POV-Ray renders, another program saves the catalog.
+    const QString povray =
+        FakePovRay(QStringLiteral("cp '%1' '%2.new' && mv '%2.new' '%2'\nexec povray \"$@\"")
+                       .arg(Path("other.vlv"), Path("catalog.vlv")));
+    const ToolRun render = Cli({"render", Path("catalog.vlv"), "-i", "1", "--pov", povray,
+                                "--program-dir", Path("program")});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_TRUE(render.err.contains((Path("catalog.vlv") +
+                                     " was changed on disk by another program since it was "
+                                     "read; it was not overwritten.")
+                                        .toUtf8()))
+        << render.err.toStdString();
+    EXPECT_EQ(Bytes(Path("catalog.vlv")), otherBytes);
+}
+
+TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
+    Put(Path("catalog.vlv"), m_catalogBytes);
+    const QString povray =
+        FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
+    QElapsedTimer clock;
+    clock.start();
+    for (const QStringList& command :
+         {QStringList{"render", Path("catalog.vlv"), "-i", "1"},
+          QStringList{"texmap", Path("catalog.vlv"), "-i", "1", "--width", "20", "--height", "20",
+                      Path("map.bmp")}}) {
+        SCOPED_TRACE(command.first().toStdString());
+        QFile::remove(Path("pid"));
+        const ToolRun run =
+            Cli(QStringList(command) << "--timeout"
+                                     << "1"
+                                     << "--pov" << povray << "--program-dir" << Path("program"));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(
+            "POV-Ray did not finish rendering \"Plain\" within 1 seconds and was ended."))
+            << run.err.toStdString();
+        const qint64 pid = Bytes(Path("pid")).trimmed().toLongLong();
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(ProcessGone(pid));
+    }
+    EXPECT_LT(clock.elapsed(), 40000);
+    EXPECT_FALSE(QFile::exists(Path("map.bmp")));
+    EXPECT_EQ(Cli({"render", Path("catalog.vlv"), "--timeout", "soon"}).status, 2);
+}
+
+TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
+    Put(Path("catalog.vlv"), m_catalogBytes);
+    const QString povray =
+        FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
+    for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(Path("pid"));
+        QProcess tool;
+        tool.setProcessEnvironment(Environment(Path("config")));
+        tool.start(QStringLiteral(VELVANE_CLI), {"render", Path("catalog.vlv"), "--pov", povray,
+                                                 "--program-dir", Path("program")});
+        ASSERT_TRUE(tool.waitForStarted());
+        for (int i = 0; i < 200 && Bytes(Path("pid")).trimmed().toLongLong() == 0; ++i)
+            QThread::msleep(50);
+        const qint64 pid = Bytes(Path("pid")).trimmed().toLongLong();
+        ASSERT_GT(pid, 0);
+        ::kill(static_cast<pid_t>(tool.processId()), signal);
+        ASSERT_TRUE(tool.waitForFinished(20000));
+        if (signal != SIGKILL) {
+            EXPECT_EQ(tool.exitCode(), 1);
+            EXPECT_TRUE(
+                tool.readAllStandardError().contains("The render was stopped; POV-Ray was ended."));
+        }
+        EXPECT_TRUE(ProcessGone(pid)); // no POV-Ray outlives the tool, however it ends
+    }
+}
+
+TEST_F(CliReliability, AnEmptyThumbnailIsNotWrittenAsAnEmptyFile) {
+    // A stored 65535 x 0 thumbnail once became an empty PNG file and exit status 0.
+    const QString path = QString::fromStdString(TestDataPath("catalog-corpus/ok-thumbnail-65535x0.vlv"));
+    for (const char* name : {"empty.png", "empty.bmp"}) {
+        const ToolRun run = Cli({"thumbnail", path, "-i", "0", Path(name)});
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.err, "The texture has no thumbnail; render it first.\n");
+        EXPECT_FALSE(QFile::exists(Path(name)));
+    }
+}

@@ -1,0 +1,220 @@
+// The one file-writing road: a full disk, pipes and devices, links, permissions and files
+// changed by someone else never cost the old file a byte, and every failure names the file.
+
+#include "core/catalog/catalog.h"
+#include "core/model/simpletexture.h"
+#include "render/files/catalogfile.h"
+#include "render/files/fileio.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Put(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+/// The names in a folder, hidden ones too: a failed write must leave no temporary file behind.
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+Catalog CatalogOfAbout(int thumbnails) {
+    Catalog catalog;
+    std::vector<std::uint8_t> pixels(120 * 120 * 3, 0x5A);
+    for (int i = 0; i < thumbnails; ++i) {
+        SimpleTexture texture;
+        texture.SetName("Texture " + std::to_string(i));
+        texture.Thumbnail().SetBits(120, 120, pixels, false);
+        catalog.AddTexture(texture);
+    }
+    return catalog;
+}
+
+#define SKIP_WITHOUT_TMPFS(disk)                                                                   \
+    if (!(disk).Mounted())                                                                         \
+    GTEST_SKIP() << (disk).Problem()
+
+} // namespace
+
+TEST(WriteRoad, AFullDiskFailsLoudlyAndKeepsTheOldFile) {
+    SmallTmpfs disk(256 * 1024);
+    SKIP_WITHOUT_TMPFS(disk);
+    const QString folder = QString::fromStdString(disk.Path());
+    const QString path = folder + QStringLiteral("/sample.inc");
+    const QByteArray old("#declare Old = texture { pigment { rgb 1 } }\r\n");
+    Put(path, old);
+    disk.Fill();
+
+    const FileResult written = WriteFileAtomically(path, QByteArray(20000, 'n'));
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(written.message.contains(path)) << written.message.toStdString();
+    EXPECT_TRUE(written.message.contains(QStringLiteral("No space left on device")))
+        << written.message.toStdString();
+    EXPECT_EQ(Bytes(path), old);
+
+    const FileResult appended = AppendToFile(path, QByteArray("#declare New = texture { }\r\n"));
+    EXPECT_FALSE(appended);
+    EXPECT_TRUE(appended.message.contains(path)) << appended.message.toStdString();
+    EXPECT_EQ(Bytes(path), old); // not even half a declaration at its end
+
+    // Even a save small enough for the last free page fails before the rename, not after.
+    const FileResult tiny = WriteFileAtomically(path, QByteArray("x"));
+    EXPECT_FALSE(tiny);
+    EXPECT_EQ(Bytes(path), old);
+    EXPECT_EQ(Entries(folder),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("sample.inc")}));
+}
+
+TEST(WriteRoad, ACatalogLargerThanTheFreeSpaceIsNotCommitted) {
+    SmallTmpfs disk(512 * 1024);
+    SKIP_WITHOUT_TMPFS(disk);
+    const QString folder = QString::fromStdString(disk.Path());
+    const QString path = folder + QStringLiteral("/catalog.vlv");
+    Catalog small = CatalogOfAbout(0);
+    small.AddTexture(SimpleTexture());
+    ASSERT_TRUE(SaveCatalogFile(path, small));
+    const QByteArray old = Bytes(path);
+    disk.Fill(40 * 1024);
+
+    Catalog catalog = CatalogOfAbout(1); // about 43 KB
+    catalog.SetModifiedFlag(true);
+    const FileResult saved = SaveCatalogFile(path, catalog);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(saved.message.startsWith(QStringLiteral("Failed to save document.\n")))
+        << saved.message.toStdString();
+    EXPECT_TRUE(saved.message.contains(
+        path + QStringLiteral(" could not be written: No space left on device.")))
+        << saved.message.toStdString();
+    EXPECT_TRUE(catalog.IsModified());
+    EXPECT_EQ(Bytes(path), old);
+    Catalog reread;
+    EXPECT_TRUE(OpenCatalogFile(path, reread));
+    EXPECT_EQ(reread.GetCount(), 1);
+    EXPECT_EQ(Entries(folder),
+              (QStringList{QStringLiteral("catalog.vlv"), QStringLiteral("filler")}));
+}
+
+TEST(WriteRoad, PipesAndDevicesAreRefusedNotReplaced) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("pipe.inc"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+
+    for (const QString& path : {fifo, QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(path.toStdString());
+        const FileResult written = WriteFileAtomically(path, QByteArray("text"));
+        EXPECT_FALSE(written);
+        EXPECT_EQ(written.message,
+                  path + QStringLiteral(" is not a regular file (it is a pipe or a device); it was "
+                                        "left as it is."));
+        EXPECT_FALSE(AppendToFile(path, QByteArray("text")));
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("pipe.inc")});
+
+    // Reading one would wait for a writer that never comes.
+    QElapsedTimer clock;
+    clock.start();
+    FileResult error;
+    EXPECT_FALSE(ReadWholeFile(fifo, &error));
+    EXPECT_TRUE(error.message.contains(QStringLiteral("not a regular file")));
+    Catalog catalog;
+    const FileResult opened = OpenCatalogFile(fifo, catalog);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.message,
+              fifo + QStringLiteral(" is not a regular file (it is a pipe or a device)."));
+    EXPECT_LT(clock.elapsed(), 5000);
+
+    const FileResult folder = WriteFileAtomically(dir.path(), QByteArray("text"));
+    EXPECT_EQ(folder.message, dir.path() + QStringLiteral(" is a folder, not a file."));
+}
+
+TEST(WriteRoad, PermissionsAndLinksAreKept) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.filePath(QStringLiteral("real.inc"));
+    const QString link = dir.filePath(QStringLiteral("link.inc"));
+    Put(target, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(target, link));
+
+    ASSERT_TRUE(WriteFileAtomically(link, QByteArray("new")));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(Bytes(target), "new");
+    ASSERT_TRUE(AppendToFile(link, QByteArray(" and more")));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(Bytes(target), "new and more");
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    // A new file gets what the user's umask allows.
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(WriteFileAtomically(dir.filePath(QStringLiteral("fresh.inc")), QByteArray("x")));
+    ::umask(mask);
+    ASSERT_EQ(
+        ::stat(QFile::encodeName(dir.filePath(QStringLiteral("fresh.inc"))).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+
+    // Appending to a file that is not there yet creates it.
+    ASSERT_TRUE(AppendToFile(dir.filePath(QStringLiteral("new.inc")), QByteArray("first")));
+    EXPECT_EQ(Bytes(dir.filePath(QStringLiteral("new.inc"))), "first");
+}
+
+TEST(WriteRoad, AFileChangedSinceItWasReadIsNotOverwritten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("catalog.vlv"));
+    Put(path, "mine");
+    const FileStamp read = StampOf(path);
+    EXPECT_TRUE(read.exists);
+
+    WriteOptions unchanged;
+    unchanged.unchangedSince = read;
+    ASSERT_TRUE(WriteFileAtomically(path, QByteArray("saved"), QString(), unchanged));
+
+    // Another program saves over it (a new file renamed into place).
+    unchanged.unchangedSince = StampOf(path);
+    ASSERT_TRUE(WriteFileAtomically(path, QByteArray("theirs")));
+    const FileResult refused =
+        WriteFileAtomically(path, QByteArray("mine again"), QString(), unchanged);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.message,
+              path + QStringLiteral(" was changed on disk by another program since it was read; it "
+                                    "was not overwritten."));
+    EXPECT_EQ(Bytes(path), "theirs");
+    EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("catalog.vlv")});
+}
+
+TEST(WriteRoad, MessagesNameTheFileAndTheReason) {
+    const FileResult missing =
+        WriteFileAtomically(QStringLiteral("/nonexistent-folder/x.inc"), QByteArray("x"));
+    EXPECT_EQ(missing.message, QStringLiteral("/nonexistent-folder/x.inc was not found."));
+    const FileResult readOnly = WriteFileAtomically(QStringLiteral("/proc/x.inc"), QByteArray("x"),
+                                                    QStringLiteral("Failed to save document."));
+    EXPECT_TRUE(readOnly.message.contains(QStringLiteral("/proc/x.inc")))
+        << readOnly.message.toStdString();
+    EXPECT_EQ(FolderWriteProblem(QStringLiteral("/proc/velvane")).left(40),
+              QStringLiteral("The folder /proc/velvane cannot be writt"));
+    QTemporaryDir dir;
+    EXPECT_TRUE(FolderWriteProblem(dir.path()).isEmpty());
+}
