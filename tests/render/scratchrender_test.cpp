@@ -78,8 +78,7 @@ TEST_F(RenderTest, EveryNameRendersAndNoneRunsDirectives) {
     catalog.AddTexture(image);
 
     catalog.SelectAll();
-    catalog.SetSelection(static_cast<int>(names.size()),
-                         0); // the image is rendered on its own below
+    catalog.Deselect(static_cast<int>(names.size())); // the image is rendered on its own below
     ThumbnailBatch batch(catalog, true, false);
     RecordingSink sink;
     const RenderResult result = RenderThumbnailBatch(*m_runner, batch, 4, sink);
