@@ -440,6 +440,19 @@ TEST_F(PreferencesTest, CancelChangesNothing) {
     EXPECT_EQ(m_app.settings.antialiasingThreshold, before.antialiasingThreshold);
 }
 
+TEST_F(PreferencesTest, ParallelRendersLeftAloneKeepFollowingTheMachine) {
+    m_app.settings.parallelRenders = 24; // the machine's default, not the user's choice
+    m_app.settings.parallelRendersChosen = false;
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
+        EXPECT_EQ(sheet.Page().ParallelSpin()->value(), 24);
+        TypeInto(sheet.Page().ThresholdEdit(), QStringLiteral("1.0"));
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunPreferences(m_app, nullptr));
+    EXPECT_EQ(m_app.saved.parallelRenders, 24);
+    EXPECT_FALSE(m_app.saved.parallelRendersChosen) << "OK alone does not make the number the user's";
+}
+
 TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
     bool stayedOpen = false;
     WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
@@ -908,6 +921,15 @@ TEST(RenderProgress, WhileABatchRunsOnlyTheWatchedWindowScrolls) {
     EXPECT_TRUE(edit->text().isEmpty()) << "nor the keyboard";
     QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
     EXPECT_EQ(stops, 1) << "the dialog itself works";
+    // So does a window the dialog opens, such as a message about the scene.
+    QDialog notice(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &notice);
+    int answers = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++answers; });
+    notice.show();
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(answers, 1);
+    notice.hide();
 
     dialog.End();
     dialog.BatchEnded(BatchSummary{3, 3, {}, {}, false, 1500});

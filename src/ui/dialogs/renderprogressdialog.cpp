@@ -63,7 +63,7 @@ protected:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget) // a window handing on to its widgets, or an action's shortcut
             return event->type() == QEvent::Shortcut;
-        if (widget == &m_dialog || m_dialog.isAncestorOf(widget))
+        if (Answers(widget))
             return false;
         if (event->type() == QEvent::Close)
             return event->spontaneous(); // the window manager's close box, not the program
@@ -75,6 +75,16 @@ protected:
     }
 
 private:
+    /// The dialog and the windows it opens (a message box about the scene) take input, and so
+    /// does a modal window opened while the batch runs: someone must be able to answer it.
+    bool Answers(QWidget* widget) const {
+        for (QWidget* owner = widget; owner; owner = owner->parentWidget())
+            if (owner == &m_dialog)
+                return true;
+        QWidget* modal = QApplication::activeModalWidget();
+        return modal && widget->window() == modal;
+    }
+
     bool Scrolls(QWidget* widget, QEvent* event) const {
         QAbstractScrollArea* area = m_dialog.m_scrollable;
         if (!area || !(widget == area || area->isAncestorOf(widget)))
