@@ -9,6 +9,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,7 +64,7 @@ TEST_F(RenderTest, SideBySideBatchesGiveTheSamePicturesAsOneAtATime) {
     EXPECT_EQ(layered.GetThumbnailWidth(), 120);
 }
 
-TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
+TEST_F(RenderTest, ATextureThatFailsStaysSelectedAndTheBatchGoesOnEitherWay) {
     for (int jobs : {1, 3}) {
         Catalog catalog = SmallCatalog();
         auto broken = std::make_unique<SimpleTexture>();
@@ -74,12 +76,54 @@ TEST_F(RenderTest, AFailingRenderEndsTheBatchAtTheSamePointEitherWay) {
         ThumbnailBatch batch(catalog, true, true);
         RecordingSink sink;
         const RenderResult result = RenderThumbnailBatch(*m_runner, batch, jobs, sink);
+        // The first failure is still the batch's result, for those who only look at that.
         EXPECT_EQ(result.status, RenderResult::PovRayFailed) << jobs;
-        EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{1, 2, 3, 4})) << jobs;
-        EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120) << jobs;
-        for (int i = 1; i < 5; ++i)
-            EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 0) << jobs << " texture " << i;
+        EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{1})) << jobs;
+        EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 0) << jobs;
+        for (int i : {0, 2, 3, 4})
+            EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 120) << jobs << " texture " << i;
+        EXPECT_EQ(static_cast<const LayeredTexture&>(catalog.GetTexture(3)).GetLayer(1)->GetThumbnailWidth(), 100);
+
+        ASSERT_EQ(sink.batchTotals, std::vector<int>{5}) << jobs;
+        ASSERT_EQ(sink.summaries.size(), 1u) << jobs;
+        const BatchSummary& summary = sink.summaries.front();
+        EXPECT_EQ(summary.total, 5);
+        EXPECT_EQ(summary.rendered, 4);
+        EXPECT_EQ(summary.failed, QStringList{QStringLiteral("Broken!")});
+        EXPECT_TRUE(summary.firstFailure.startsWith(QStringLiteral("Broken!: POV-Ray could not render the texture.")))
+            << summary.firstFailure.toStdString();
+        EXPECT_FALSE(summary.stopped);
+        EXPECT_GT(summary.milliseconds, 0);
+
+        // The whole job's count only grows, and reaches every texture.
+        ASSERT_FALSE(sink.batchStatuses.empty());
+        for (std::size_t i = 1; i < sink.batchStatuses.size(); ++i)
+            EXPECT_GE(sink.batchStatuses[i].texturesDone, sink.batchStatuses[i - 1].texturesDone);
+        EXPECT_EQ(sink.batchStatuses.back().texturesDone, 5);
+        EXPECT_EQ(sink.batchStatuses.back().texturesTotal, 5);
+        EXPECT_EQ(sink.batchStatuses.front().millisecondsLeft, -1) << "nothing done, nothing to estimate from";
+        EXPECT_TRUE(std::any_of(sink.batchStatuses.begin(), sink.batchStatuses.end(),
+                                [](const BatchStatus& status) { return status.millisecondsLeft > 0; }))
+            << jobs;
         EXPECT_FALSE(m_runner->IsBusy());
+    }
+}
+
+TEST_F(RenderTest, WhenPovRayCannotRunTheBatchEndsAtTheFirstTexture) {
+    m_settings.povExecutable = Path(QStringLiteral("no-such-povray"));
+    m_settings.povCommandStyle = 2;
+    for (int jobs : {1, 4}) {
+        Catalog catalog = SmallCatalog();
+        catalog.SelectAll();
+        ThumbnailBatch batch(catalog, true, false);
+        RecordingSink sink;
+        const RenderResult result = RenderThumbnailBatch(*m_runner, batch, jobs, sink);
+        EXPECT_EQ(result.status, RenderResult::StartFailed) << jobs;
+        EXPECT_EQ(catalog.GetSelectedCount(), 5) << jobs;
+        ASSERT_EQ(sink.summaries.size(), 1u);
+        EXPECT_TRUE(sink.summaries[0].stopped);
+        EXPECT_EQ(sink.summaries[0].rendered, 0);
+        EXPECT_TRUE(sink.summaries[0].failed.isEmpty());
     }
 }
 
@@ -95,6 +139,9 @@ TEST_F(RenderTest, StoppingASideBySideBatchKeepsTheOrder) {
     sink.onStarted = [&] { QTimer::singleShot(300, [&] { if (sink.stop) sink.stop(); }); };
     const RenderResult result = RenderThumbnailBatch(*m_runner, batch, 3, sink);
     EXPECT_EQ(result.status, RenderResult::Stopped);
+    ASSERT_EQ(sink.summaries.size(), 1u);
+    EXPECT_TRUE(sink.summaries[0].stopped);
+    EXPECT_EQ(sink.summaries[0].rendered, catalog.GetCount() - catalog.GetSelectedCount());
     // Whatever was taken is a prefix, and exactly the textures before it are deselected.
     const auto selected = catalog.GetSelectedIndices();
     ASSERT_FALSE(selected.empty());

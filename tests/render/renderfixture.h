@@ -34,12 +34,18 @@ public:
     }
     void Notice(const QString& title, const QString& text) override { notices.push_back(title + ": " + text); }
     void Status(const QString& text) override { statuses.push_back(text); }
+    void BatchBegun(int textures) override { batchTotals.push_back(textures); }
+    void BatchProgress(const BatchStatus& status) override { batchStatuses.push_back(status); }
+    void BatchEnded(const BatchSummary& summary) override { summaries.push_back(summary); }
 
     std::vector<QString> captions;
     std::vector<int> percents;
     std::vector<QString> notices;
     std::vector<QString> statuses;
     int ends = 0;
+    std::vector<int> batchTotals;
+    std::vector<BatchStatus> batchStatuses;
+    std::vector<BatchSummary> summaries;
     std::function<void()> stop;
     std::function<void()> onStarted;
     std::function<void(int)> onProgress;

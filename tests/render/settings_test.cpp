@@ -43,7 +43,44 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.textureMapBrightness, 100);
     EXPECT_EQ(settings.displayMailingListDialog, 1);
     EXPECT_EQ(settings.povCommandStyle, 0);
-    EXPECT_EQ(settings.parallelRenders, 4);
+    EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
+    EXPECT_FALSE(settings.parallelRendersChosen);
+}
+
+TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
+    constexpr long long MB = 1024 * 1024;
+    // Sixteen renders per core, 20 MB of free memory each, never more than 64 nor fewer than 1.
+    EXPECT_EQ(ParallelRendersFor(2, 16000 * MB), 32);
+    EXPECT_EQ(ParallelRendersFor(1, -1), 16);
+    EXPECT_EQ(ParallelRendersFor(2, 300 * MB), 15);
+    EXPECT_EQ(ParallelRendersFor(8, 64000 * MB), 64);
+    EXPECT_EQ(ParallelRendersFor(4, 10 * MB), 1);
+    EXPECT_EQ(ParallelRendersFor(0, -1), 16);
+
+    // A default nobody chose is not stored, so the next start works it out again.
+    {
+        QSettings store = Store();
+        ProgramSettings settings;
+        settings.parallelRenders = 5;
+        settings.Save(store);
+        store.beginGroup(QStringLiteral("Settings"));
+        EXPECT_FALSE(store.contains(QStringLiteral("Parallel Renders")));
+    }
+    // A stored value wins, and is written back.
+    QSettings store = Store();
+    store.setValue(QStringLiteral("Settings/Parallel Renders"), 3);
+    ProgramSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.parallelRenders, 3);
+    EXPECT_TRUE(settings.parallelRendersChosen);
+    store.setValue(QStringLiteral("Settings/Parallel Renders"), 0);
+    settings.Save(store);
+    EXPECT_EQ(store.value(QStringLiteral("Settings/Parallel Renders")).toInt(), 3);
+    // Nonsense in the store counts as no choice.
+    store.setValue(QStringLiteral("Settings/Parallel Renders"), QStringLiteral("many"));
+    settings.Load(store);
+    EXPECT_FALSE(settings.parallelRendersChosen);
+    EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
 }
 
 TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
@@ -57,6 +94,8 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.textureMapAspectRatio = 2.5f;
         settings.raysPerPixel = 4;
         settings.antialiasing = 1;
+        settings.parallelRenders = 6;
+        settings.parallelRendersChosen = true;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");

@@ -37,6 +37,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -371,7 +375,7 @@ TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
     EXPECT_EQ(page.StyleCombo()->count(), 3);
     EXPECT_EQ(page.StyleCombo()->itemText(2), QStringLiteral("POV-Ray 3.7"));
     EXPECT_EQ(page.ParallelSpin()->minimum(), 1);
-    EXPECT_EQ(page.ParallelSpin()->maximum(), 16);
+    EXPECT_EQ(page.ParallelSpin()->maximum(), 64);
     // The time limit: none by default, shown as such, and reached by its label's key.
     EXPECT_EQ(page.TimeLimitSpin()->value(), 0);
     EXPECT_EQ(page.TimeLimitSpin()->text(), QStringLiteral("None"));
@@ -434,6 +438,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     EXPECT_EQ(m_app.saved.povCommandStyle, 2);
     EXPECT_EQ(m_app.saved.parallelRenders, 8);
     EXPECT_EQ(m_app.saved.renderTimeLimit, 300);
+    EXPECT_TRUE(m_app.saved.parallelRendersChosen);
     EXPECT_TRUE(m_prompts.messages.empty());
 }
 
@@ -450,6 +455,19 @@ TEST_F(PreferencesTest, CancelChangesNothing) {
     EXPECT_EQ(m_app.settings.povExecutable, before.povExecutable);
     EXPECT_EQ(m_app.settings.raysPerPixel, before.raysPerPixel);
     EXPECT_EQ(m_app.settings.antialiasingThreshold, before.antialiasingThreshold);
+}
+
+TEST_F(PreferencesTest, ParallelRendersLeftAloneKeepFollowingTheMachine) {
+    m_app.settings.parallelRenders = 24; // the machine's default, not the user's choice
+    m_app.settings.parallelRendersChosen = false;
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
+        EXPECT_EQ(sheet.Page().ParallelSpin()->value(), 24);
+        TypeInto(sheet.Page().ThresholdEdit(), QStringLiteral("1.0"));
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunPreferences(m_app, nullptr));
+    EXPECT_EQ(m_app.saved.parallelRenders, 24);
+    EXPECT_FALSE(m_app.saved.parallelRendersChosen) << "OK alone does not make the number the user's";
 }
 
 TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
@@ -800,6 +818,140 @@ TEST(RenderProgress, TheStopButtonEndsARealRun) {
     EXPECT_TRUE(modalWhileRunning);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.BarValue(), 100);
+}
+
+TEST(RenderProgress, ABatchShowsTheWholeJobAndEndsWithASummary) {
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // numbers stay English
+    QWidget mainWindow;
+    mainWindow.resize(400, 300);
+    mainWindow.show();
+    RenderProgressDialog dialog(&mainWindow);
+    EXPECT_FALSE(dialog.IsJobShown());
+
+    dialog.BatchBegun(1989);
+    EXPECT_EQ(dialog.JobText(), QStringLiteral("0 of 1,989 textures"));
+    dialog.Begin(QStringLiteral("Rendering texture 12 of 1989"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.IsJobShown());
+    EXPECT_EQ(dialog.windowModality(), Qt::NonModal) << "a batch keeps the others out with its cover";
+    dialog.Started([] {});
+    dialog.Progress(37);
+    dialog.BatchProgress({12, 1989, 130400});
+    EXPECT_EQ(dialog.CaptionText(), QStringLiteral("Rendering texture 12 of 1989"));
+    EXPECT_EQ(dialog.PercentText(), QStringLiteral("%37"));
+    EXPECT_EQ(dialog.JobText(), QStringLiteral("12 of 1,989 textures, about 2 min 10 s left"));
+    EXPECT_EQ(dialog.JobBarValue(), 12);
+    SaveScreenshot(dialog, QStringLiteral("renderprogress-batch.png"));
+
+    // Between the renders of a batch the window stays.
+    dialog.End();
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.Begin(QStringLiteral("Rendering texture 13 of 1989"));
+    EXPECT_EQ(dialog.PercentText(), QStringLiteral("0%"));
+
+    BatchSummary summary;
+    summary.total = 1989;
+    summary.rendered = 1987;
+    summary.failed = {QStringLiteral("Red Marble"), QStringLiteral("Oak")};
+    summary.firstFailure = QStringLiteral("Red Marble: POV-Ray could not render the texture.");
+    summary.milliseconds = 125000;
+    dialog.End();
+    dialog.BatchEnded(summary);
+    EXPECT_TRUE(dialog.isVisible()) << "the summary stays until the user closes it";
+    EXPECT_TRUE(dialog.IsShowingSummary());
+    EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
+    EXPECT_EQ(dialog.SummaryText(), QStringLiteral("1,987 rendered, 2 failed: Red Marble, Oak. Finished in 2 min 5 s."));
+    EXPECT_EQ(dialog.FailureText(), summary.firstFailure);
+    EXPECT_EQ(dialog.JobText(), QStringLiteral("1,989 of 1,989 textures"));
+    EXPECT_EQ(dialog.StopButton()->text(), QStringLiteral("&Close"));
+    EXPECT_TRUE(dialog.StopButton()->isEnabled());
+    SaveScreenshot(dialog, QStringLiteral("renderprogress-summary.png"));
+    QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    QLocale::setDefault(saved);
+}
+
+TEST(RenderProgress, SummariesOfStoppedAndLongBatches) {
+    BatchSummary stopped;
+    stopped.total = 1989;
+    stopped.rendered = 787;
+    stopped.stopped = true;
+    stopped.milliseconds = 40200;
+    EXPECT_EQ(RenderProgressDialog::SummaryFor(stopped),
+              QStringLiteral("787 rendered. Stopped after 40 s; 1,202 not rendered."));
+    BatchSummary failing;
+    failing.total = 8;
+    failing.rendered = 1;
+    for (const char* name : {"A", "B", "C", "D", "E", "F", "G"})
+        failing.failed << QString::fromLatin1(name);
+    failing.milliseconds = 3 * 3600 * 1000 + 61000;
+    EXPECT_EQ(RenderProgressDialog::SummaryFor(failing),
+              QStringLiteral("1 rendered, 7 failed: A, B, C, D, E, and 2 more. Finished in 3 h 1 min."));
+    EXPECT_EQ(RenderProgressDialog::Duration(0), QStringLiteral("0 s"));
+    EXPECT_EQ(RenderProgressDialog::Duration(59499), QStringLiteral("59 s"));
+    EXPECT_EQ(RenderProgressDialog::Duration(120000), QStringLiteral("2 min"));
+    EXPECT_EQ(RenderProgressDialog::Count(1234567), QStringLiteral("1,234,567"));
+}
+
+TEST(RenderProgress, WhileABatchRunsOnlyTheWatchedWindowScrolls) {
+    QWidget mainWindow;
+    auto* layout = new QVBoxLayout(&mainWindow);
+    auto* area = new QScrollArea(&mainWindow);
+    auto* tall = new QWidget;
+    tall->setMinimumSize(200, 3000);
+    area->setWidget(tall);
+    auto* button = new QPushButton(QStringLiteral("Change"), &mainWindow);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    auto* edit = new QLineEdit(&mainWindow);
+    layout->addWidget(area);
+    layout->addWidget(button);
+    layout->addWidget(edit);
+    mainWindow.resize(300, 300);
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+
+    auto wheel = [&](QWidget* target) {
+        const QPoint at = target->rect().center();
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+
+    RenderProgressDialog dialog(&mainWindow);
+    dialog.SetScrollable(area);
+    int stops = 0;
+    dialog.BatchBegun(3);
+    dialog.Begin(QStringLiteral("Rendering texture 1 of 3"));
+    dialog.Started([&] { ++stops; });
+
+    wheel(area->viewport());
+    EXPECT_GT(area->verticalScrollBar()->value(), 0) << "the watched window scrolls";
+    const int scrolled = area->verticalScrollBar()->value();
+    QTest::mouseClick(area->verticalScrollBar(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(area->verticalScrollBar()->width() / 2, area->verticalScrollBar()->height() - 30));
+    EXPECT_GT(area->verticalScrollBar()->value(), scrolled) << "and its scroll bar can be clicked";
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 0) << "nothing else takes the mouse";
+    QTest::keyClicks(edit, QStringLiteral("abc"));
+    EXPECT_TRUE(edit->text().isEmpty()) << "nor the keyboard";
+    QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
+    EXPECT_EQ(stops, 1) << "the dialog itself works";
+    // So does a window the dialog opens, such as a message about the scene.
+    QDialog notice(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &notice);
+    int answers = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++answers; });
+    notice.show();
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(answers, 1);
+    notice.hide();
+
+    dialog.End();
+    dialog.BatchEnded(BatchSummary{3, 3, {}, {}, false, 1500});
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1) << "after the batch the windows work again";
 }
 
 // ---------------------------------------------------------------------------------------------

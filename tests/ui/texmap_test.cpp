@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +83,14 @@ QByteArray PaletteBmp() {
     for (quint32 i = 0; i < 256; ++i)
         dword(i * 0x010101);
     return bytes + QByteArray(8, '\x40');
+}
+
+/// Grabs the widget as it shows and writes it under screenshots/ in the working folder.
+void SaveScreenshot(QWidget& widget, const QString& name) {
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
+    const QString path = QDir(QStringLiteral("screenshots")).filePath(name);
+    QFile::remove(path);
+    ASSERT_TRUE(widget.grab().save(path, "PNG")) << path.toStdString();
 }
 
 void ClickCheckBox(QAbstractButton* box) { // on its box: its middle may lie past the text
@@ -254,6 +264,138 @@ TEST_F(TextureMapTest, ScrollsInPixelsOverThePictureAsShown) {
     EXPECT_EQ(vertical->maximum(), 80);
     view->resize(200, 150);
     EXPECT_EQ(horizontal->maximum(), 0);
+}
+
+TEST_F(TextureMapTest, SavesAsPngWhenAskedAndOpensItAgain) {
+    const Pixels pixels = Pattern(37, 23); // rows of an odd length
+    m_doc.SetImage(pixels, 37, 23);
+    ASSERT_TRUE(m_doc.Store(Path("map.png")));
+    ASSERT_TRUE(m_doc.Store(Path("MAP2.PNG")));
+    ASSERT_TRUE(m_doc.Store(Path("map.bmp")));
+    const QByteArray png = ReadFile(Path("map.png"));
+    ASSERT_GT(png.size(), 33);
+    EXPECT_EQ(png.left(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(png.mid(12, 4), QByteArray("IHDR"));
+    EXPECT_EQ(png[24], 8) << "8 bits per sample";
+    EXPECT_EQ(png[25], 2) << "RGB without alpha: 24 bits per pixel";
+    EXPECT_EQ(ReadFile(Path("MAP2.PNG")).left(4), QByteArray("\x89PNG", 4));
+    EXPECT_EQ(ReadFile(Path("map.bmp")).left(2), QByteArray("BM")) << "any other name stays a BMP";
+    const QImage decoded(Path("map.png"));
+    ASSERT_EQ(decoded.size(), QSize(37, 23));
+    for (auto [c, r] : {std::pair{0, 0}, std::pair{36, 0}, std::pair{17, 11}, std::pair{36, 22}})
+        EXPECT_EQ(decoded.pixelColor(c, r), PatternColor(c, r)) << c << "," << r;
+
+    TextureMapDocument opened(m_kind);
+    opened.SetModifiedFlag(true);
+    ASSERT_TRUE(opened.Load(Path("map.png")));
+    EXPECT_EQ(opened.Width(), 37);
+    EXPECT_EQ(opened.Height(), 23);
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+    EXPECT_EQ(Shown(opened.Image()), pixels);
+    EXPECT_FALSE(opened.IsModified());
+
+    // A damaged PNG is refused with the file's name and leaves the map as it was.
+    WriteFile(Path("cut.png"), png.left(png.size() - 20));
+    const FileResult cut = opened.Load(Path("cut.png"));
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(cut.message, QStringLiteral("cut.png is not a PNG picture that can be opened as a texture map."));
+    EXPECT_EQ(opened.LoadErrorTitle(), QStringLiteral("File Format Error"));
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+}
+
+TEST_F(TextureMapTest, ZoomToFitShowsALargestMapWhole) {
+    // A smooth picture, so that a scaled-down view can be checked: blue across, green down.
+    constexpr int kSize = 3096;
+    Pixels pixels(std::size_t(kSize) * kSize * 3);
+    for (int r = 0; r < kSize; ++r)
+        for (int c = 0; c < kSize; ++c) {
+            std::uint8_t* p = &pixels[(std::size_t(r) * kSize + std::size_t(c)) * 3];
+            p[0] = std::uint8_t(c * 255 / (kSize - 1));
+            p[1] = std::uint8_t(r * 255 / (kSize - 1));
+            p[2] = 128;
+        }
+    m_doc.SetImage(pixels, kSize, kSize);
+    TextureMapView view(m_doc);
+    view.resize(420, 310);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(view.Zoom(), 1.0) << "a map opens 1:1";
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 2000);
+
+    view.OnZoomToFit();
+    EXPECT_TRUE(view.IsFitting());
+    const QSize room = view.maximumViewportSize();
+    EXPECT_NEAR(view.Zoom(), double(std::min(room.width(), room.height())) / kSize, 1e-9);
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0) << "all of it is in the window";
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
+    QApplication::processEvents(); // the scroll bars, no longer needed, go
+    EXPECT_EQ(view.viewport()->size(), room);
+    const QImage shot = view.viewport()->grab().toImage();
+    SaveScreenshot(view, QStringLiteral("texturemap-zoom-fit.png"));
+    const int side = int(kSize * view.Zoom());
+    auto near = [](QColor seen, int blue, int green) {
+        return std::abs(seen.blue() - blue) <= 4 && std::abs(seen.green() - green) <= 4 && std::abs(seen.red() - 128) <= 2;
+    };
+    EXPECT_TRUE(near(shot.pixelColor(1, 1), 0, 0)) << shot.pixelColor(1, 1).name().toStdString();
+    EXPECT_TRUE(near(shot.pixelColor(side - 2, side - 2), 255, 255)) << shot.pixelColor(side - 2, side - 2).name().toStdString() << " side " << side << " viewport " << view.viewport()->width() << "x" << view.viewport()->height();
+    EXPECT_TRUE(near(shot.pixelColor(side / 2, side / 4), 128, 64)) << shot.pixelColor(side / 2, side / 4).name().toStdString();
+    EXPECT_EQ(shot.pixelColor(side + 5, 5), view.viewport()->palette().color(QPalette::Window));
+
+    // Fitting follows the window until another zoom is chosen.
+    view.resize(220, 500);
+    EXPECT_NEAR(view.Zoom(), double(view.maximumViewportSize().width()) / kSize, 1e-9);
+    view.OnActualSize();
+    EXPECT_FALSE(view.IsFitting());
+    EXPECT_EQ(view.Zoom(), 1.0);
+    view.resize(420, 310);
+    EXPECT_EQ(view.Zoom(), 1.0);
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), kSize - view.viewport()->width());
+}
+
+TEST_F(TextureMapTest, CtrlWheelZoomsAboutTheMouseAndTheMenuInSteps) {
+    auto view = ShowView({100, 80}, 200, 160);
+    auto wheel = [&](QPoint at, int delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    wheel({50, 40}, 120, Qt::ControlModifier);
+    EXPECT_EQ(view->Zoom(), 1.5);
+    // The picture point under the mouse stays there.
+    EXPECT_EQ(view->horizontalScrollBar()->value(), 25);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 20);
+    EXPECT_EQ(view->viewport()->grab().toImage().pixelColor(50, 40), PatternColor(50, 40));
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), 300 - 100);
+
+    // Half notches add up; a plain wheel scrolls.
+    wheel({50, 40}, -60, Qt::ControlModifier);
+    EXPECT_EQ(view->Zoom(), 1.5);
+    wheel({50, 40}, -60, Qt::ControlModifier);
+    EXPECT_EQ(view->Zoom(), 1.0);
+    wheel({50, 40}, -120, Qt::NoModifier);
+    EXPECT_EQ(view->Zoom(), 1.0);
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+
+    view->OnZoomOut();
+    EXPECT_DOUBLE_EQ(view->Zoom(), 2.0 / 3.0);
+    for (int i = 0; i < 40; ++i)
+        view->OnZoomIn();
+    EXPECT_EQ(view->Zoom(), TextureMapView::kMaximumZoom);
+
+    // The zoom commands come at the end of the View menu, with their keys.
+    const QList<ViewMenu> menus = view->Menus();
+    ASSERT_FALSE(menus.isEmpty());
+    EXPECT_EQ(menus.front().title, QStringLiteral("&View"));
+    QStringList texts;
+    for (QAction* action : menus.front().actions)
+        texts << action->text();
+    EXPECT_EQ(texts, (QStringList{"Zoom to &Fit\tCtrl+0", "&Actual Size (1:1)\tCtrl+1", "Zoom &In\tCtrl++",
+                                  "Zoom &Out\tCtrl+-"}));
+    EXPECT_FALSE(menus.front().actions[2]->isEnabled()) << "no larger than the largest zoom";
+    menus.front().actions[1]->trigger();
+    EXPECT_EQ(view->Zoom(), 1.0);
+    EXPECT_TRUE(menus.front().actions[2]->isEnabled());
+    EXPECT_EQ(menus.front().actions[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
 }
 
 // ---- the Create Texture Map dialog ----------------------------------------------------------
@@ -478,6 +620,7 @@ TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
     EXPECT_EQ(m_app.Map().Image().Width(), 40);
     EXPECT_TRUE(AllPixels(m_app.Map().SourcePixels(), {0, 0, 255}));
     EXPECT_TRUE(m_app.Map().IsModified());
+    EXPECT_EQ(m_app.Map().Title(), QString::fromUtf8("Flat Red 40\u00d720")) << "the window names the texture";
     EXPECT_EQ(m_red.finish.phong, 100); // the catalog's texture is untouched
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     m_app.views[0]->resize(30, 15);

@@ -8,7 +8,9 @@ class ThumbnailBatch;
 
 /// Renders the thumbnails of a batch. With one job each render runs on its own, with its own
 /// progress report; with more, up to `jobs` POV-Ray processes run side by side, each in a
-/// folder of its own, and the progress report covers the whole batch. Either way the catalog
-/// ends in the same state: pictures are taken in order and the batch ends at the first render
-/// that fails or is stopped, whose result is returned.
+/// folder of its own. Either way the sink hears of the whole batch (BatchBegun, BatchProgress,
+/// BatchEnded with the summary) and the catalog ends in the same state: pictures are taken in
+/// order; a texture POV-Ray cannot render stays selected and the batch goes on; a stop, or a
+/// failure that would fail every render (POV-Ray cannot be started, a file cannot be written),
+/// ends the batch there. Returns what ended it, else the first texture's failure, else Ok.
 RenderResult RenderThumbnailBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs, RenderProgressSink& sink);

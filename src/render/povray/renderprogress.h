@@ -1,8 +1,26 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+
+/// Where a batch of thumbnails stands.
+struct BatchStatus {
+    int texturesDone = 0; ///< textures through, rendered or failed
+    int texturesTotal = 0;
+    qint64 millisecondsLeft = -1; ///< estimated from the renders so far; -1 while unknown
+};
+
+/// How a batch of thumbnails went, for the summary at its end.
+struct BatchSummary {
+    int total = 0;        ///< textures in the batch
+    int rendered = 0;     ///< textures whose thumbnails were all taken
+    QStringList failed;   ///< textures POV-Ray could not render (they stay selected)
+    QString firstFailure; ///< why the first of them failed
+    bool stopped = false; ///< the batch ended before its end (Stop, or POV-Ray could not run)
+    qint64 milliseconds = 0;
+};
 
 /// Where a render reports how it goes: the desktop program shows its progress dialog, the
 /// command-line tool prints to stderr. All calls come on the thread that runs the render.
@@ -25,6 +43,14 @@ public:
     virtual void Notice(const QString& title, const QString& text) = 0;
     /// A passing remark for the status line.
     virtual void Status(const QString& text) = 0;
+
+    /// A batch of `textures` textures begins; the renders reported until BatchEnded belong to
+    /// it, and Progress then gives the percentage of the texture being rendered.
+    virtual void BatchBegun(int textures) { static_cast<void>(textures); }
+    /// The whole batch moved on.
+    virtual void BatchProgress(const BatchStatus& status) { static_cast<void>(status); }
+    /// The batch is over.
+    virtual void BatchEnded(const BatchSummary& summary) { static_cast<void>(summary); }
 };
 
 /// A sink that shows nothing, for renders nobody watches.

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 
+#include <algorithm>
 #include <charconv>
 
 QString RealToSettingText(float value) { return QString::fromStdString(FormatFixed(value, 6)); }
@@ -49,9 +51,27 @@ constexpr IntegerSetting kIntegers[] = {
     {"Texture Map Override Finish", &ProgramSettings::textureMapOverrideFinish, 1},
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
-    {"Parallel Renders", &ProgramSettings::parallelRenders, 4},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
 };
+
+constexpr const char* kParallelRenders = "Parallel Renders";
+
+/// The memory the system can give without swapping ("MemAvailable" of /proc/meminfo), or -1.
+long long AvailableMemory() {
+    QFile file(QStringLiteral("/proc/meminfo"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (!line.startsWith("MemAvailable:"))
+            continue;
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        bool ok = false;
+        const long long kilobytes = parts.size() >= 2 ? parts[1].toLongLong(&ok) : 0;
+        return ok ? kilobytes * 1024 : -1;
+    }
+    return -1;
+}
 
 float ReadReal(QSettings& store, const char* name, const char* fallback) {
     return RealFromSettingText(store.value(QLatin1String(name), QLatin1String(fallback)).toString());
@@ -70,6 +90,10 @@ void ProgramSettings::Load(QSettings& store) {
         const int value = store.value(QLatin1String(setting.name)).toInt(&ok);
         this->*setting.field = ok ? value : setting.fallback;
     }
+    bool ok = false;
+    const int parallel = store.value(QLatin1String(kParallelRenders)).toInt(&ok);
+    parallelRendersChosen = ok && parallel >= 1;
+    parallelRenders = parallelRendersChosen ? parallel : DefaultParallelRenders();
     store.endGroup();
 }
 
@@ -81,7 +105,23 @@ void ProgramSettings::Save(QSettings& store) const {
     store.setValue(QLatin1String(kMapAspect), RealToSettingText(textureMapAspectRatio));
     for (const IntegerSetting& setting : kIntegers)
         store.setValue(QLatin1String(setting.name), this->*setting.field);
+    if (parallelRendersChosen)
+        store.setValue(QLatin1String(kParallelRenders), parallelRenders);
+    else
+        store.remove(QLatin1String(kParallelRenders));
     store.endGroup();
+}
+
+int ParallelRendersFor(int cores, long long availableBytes) {
+    long long renders = static_cast<long long>(std::max(cores, 1)) * kRendersPerCore;
+    if (availableBytes >= 0)
+        renders = std::min(renders, availableBytes / kMemoryPerRender);
+    return static_cast<int>(std::clamp<long long>(renders, 1, kMaximumParallelRenders));
+}
+
+int DefaultParallelRenders() {
+    static const int renders = ParallelRendersFor(QThread::idealThreadCount(), AvailableMemory());
+    return renders;
 }
 
 std::unique_ptr<QSettings> OpenSettingsStore() {

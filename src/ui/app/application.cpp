@@ -15,6 +15,7 @@
 #include "render/povray/povrayrunner.h"
 #include "ui/texmap/texturemapkind.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -113,6 +114,8 @@ void Application::SaveSettings() {
 
 std::unique_ptr<RenderProgressSink> Application::MakeProgress(QWidget* parent) {
     auto dialog = std::make_unique<RenderProgressDialog>(parent ? parent->window() : m_frame.get());
+    // A batch started from a scrolling window lets that window scroll while it renders.
+    dialog->SetScrollable(qobject_cast<QAbstractScrollArea*>(parent));
     dialog->SetStatusHandler([this](const QString& text) {
         if (m_frame)
             m_frame->ShowStatus(text);
@@ -145,11 +148,15 @@ Document* Application::NewDocument(DocumentTemplate& kind) {
 void Application::OnFileNew() { NewDocument(*m_catalogTemplate); }
 
 void Application::OnFileOpen() {
-    // Open offers catalogs; texture maps come back through the recent-file list.
-    const QString path = Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QString(),
-                                               QStringLiteral("Velvane (*.vlv)"));
+    // Catalogs first; the texture maps' bitmaps can be chosen too.
+    const QString path = Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QString(), OpenFilters());
     if (!path.isEmpty())
         OpenDocumentFile(path);
+}
+
+QString Application::OpenFilters() const {
+    return QStringList{m_catalogTemplate->Filters(), m_textureMapTemplate->Filters(), QStringLiteral("All Files (*)")}
+        .join(QStringLiteral(";;"));
 }
 
 Document* Application::OpenDocumentFile(const QString& path) {

@@ -47,6 +47,8 @@ public:
     void OnFileOpen();
     void OnPreferences();
     void OnAbout();
+    /// The filters of the Open dialog: catalogs, then texture maps (BMP and PNG), then all files.
+    QString OpenFilters() const;
     /// Opens a catalog or texture map (by extension), or brings it forward when it is open.
     Document* OpenDocumentFile(const QString& path);
     /// Opens one more window on a document (Window > New Window).

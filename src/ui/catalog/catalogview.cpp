@@ -15,6 +15,7 @@
 #include "paint/catalogpainter.h"
 #include "render/povray/batchrender.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
 #include "ui/texmap/createtexturemap.h"
 #include "ui/catalog/textureeditors.h"
@@ -87,6 +88,8 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     });
     connect(this, &CatalogView::commandStateChanged, this, &CatalogView::UpdateCommands);
 }
+
+CatalogView::~CatalogView() = default;
 
 Document& CatalogView::ViewedDocument() const { return m_document; }
 QList<ViewMenu> CatalogView::Menus() const { return m_actions->Menus(); }
@@ -409,16 +412,21 @@ void CatalogView::OnRenderThumbnails() {
         return;
     RenderResult result;
     ThumbnailBatch batch(catalog, composite, layers);
+    // Each thumbnail shows as soon as it is taken; the user may scroll to watch.
+    batch.SetChangeHandler([this](int index) { RepaintCell(index); });
     {
         WaitCursor wait;
-        auto progress = m_app.MakeProgress(this);
-        result = RenderThumbnailBatch(m_app.Runner(), batch, m_app.Settings().parallelRenders, *progress);
+        // Kept after the batch: the progress window then shows its summary until closed.
+        m_batchProgress = m_app.MakeProgress(this);
+        result = RenderThumbnailBatch(m_app.Runner(), batch, m_app.Settings().parallelRenders, *m_batchProgress);
     }
     // Thumbnails already taken are the catalog's now, whatever stopped the batch.
     if (batch.Taken() > 0 || result.status != RenderResult::ImageFailed)
         Changed();
     viewport()->update();
-    ShowRenderMessage(result);
+    // Textures POV-Ray could not render are named in the summary and stay selected.
+    if (result.status != RenderResult::PovRayFailed && result.status != RenderResult::ImageFailed)
+        ShowRenderMessage(result);
 }
 
 void CatalogView::OnCopy() {

@@ -5,6 +5,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <memory>
+
 class AppServices;
 class CatalogActions;
 class CatalogDocument;
@@ -12,6 +14,7 @@ class Texture;
 class QMenu;
 class QPainter;
 class QPrinter;
+class RenderProgressSink;
 struct RenderResult;
 
 /// The window of an open catalog: a vertically scrolling grid of thumbnails with names. The
@@ -21,6 +24,7 @@ class CatalogView : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 public:
     CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent = nullptr);
+    ~CatalogView() override;
 
     CatalogDocument& Document() const { return m_document; }
 
@@ -104,6 +108,7 @@ private:
     CatalogDocument& m_document;
     AppServices& m_app;
     CatalogActions* m_actions;
+    std::unique_ptr<RenderProgressSink> m_batchProgress; ///< the last batch's window, with its summary
     int m_anchor = -1;
     bool m_scrollSizeSet = false;
 };

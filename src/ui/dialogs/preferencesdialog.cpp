@@ -35,7 +35,6 @@ namespace {
 constexpr const char* kTitle = "Velvane";
 constexpr float kMinimumThreshold = 0.0f;
 constexpr float kMaximumThreshold = 3.0f;
-constexpr int kMaximumParallelRenders = 16;
 constexpr int kMaximumTimeLimit = 86400; // a day, in seconds
 constexpr int kTestImageSize = 32;
 constexpr int kVersionTimeoutMs = 10000;
@@ -279,7 +278,11 @@ bool RunPreferences(AppServices& app, QWidget* parent) {
     settings.antialiasingThreshold = chosen.threshold;
     settings.raysPerPixel = chosen.raysIndex + 2;
     settings.povCommandStyle = chosen.commandStyle;
-    settings.parallelRenders = chosen.parallelRenders;
+    // Touching the number makes it the user's choice; otherwise it keeps following the machine.
+    if (chosen.parallelRenders != values.parallelRenders) {
+        settings.parallelRenders = chosen.parallelRenders;
+        settings.parallelRendersChosen = true;
+    }
     settings.renderTimeLimit = chosen.renderTimeLimit;
     app.SaveSettings();
     return true;

@@ -51,7 +51,7 @@ bool Document::SaveAs(QWidget* parent) {
     if (!m_kind.Matches(proposal))
         proposal += m_kind.Names().extension.toLower();
     QString path = Prompts::SaveFileName(parent, QStringLiteral("Save As"), proposal,
-                                         m_kind.Filter() + QStringLiteral(";;All Files (*)"));
+                                         m_kind.Filters() + QStringLiteral(";;All Files (*)"));
     if (path.isEmpty())
         return false;
     if (QFileInfo(path).suffix().isEmpty())

@@ -6,8 +6,17 @@ DocumentTemplate::DocumentTemplate(int resourceId, Strings strings, DocumentFact
     : m_resourceId(resourceId), m_strings(std::move(strings)), m_makeDocument(std::move(makeDocument)),
       m_makeView(std::move(makeView)) {}
 
+QString DocumentTemplate::Filters() const {
+    return (QStringList{m_strings.filterName} + m_strings.otherFilters).join(QStringLiteral(";;"));
+}
+
 bool DocumentTemplate::Matches(const QString& path) const {
-    return path.endsWith(m_strings.extension, Qt::CaseInsensitive);
+    if (path.endsWith(m_strings.extension, Qt::CaseInsensitive))
+        return true;
+    for (const QString& extension : m_strings.otherExtensions)
+        if (path.endsWith(extension, Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 std::unique_ptr<Document> DocumentTemplate::CreateDocument() { return m_makeDocument(*this); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,10 @@ public:
         QString extension;    ///< ".vlv"
         QString typeId;       ///< "Ulvor.Document"
         QString typeName;     ///< "Ulvor Document"
+        /// Further file types the kind reads and writes, beside its own: dialog filters
+        /// ("PNG (*.png)") and the extensions they stand for (".png").
+        QStringList otherFilters = {};
+        QStringList otherExtensions = {};
     };
     using DocumentFactory = std::function<std::unique_ptr<Document>(DocumentTemplate&)>;
     using ViewFactory = std::function<DocumentView*(Document&)>;
@@ -28,7 +33,10 @@ public:
     const Strings& Names() const { return m_strings; }
     /// The file-dialog filter: "Velvane (*.vlv)".
     QString Filter() const { return m_strings.filterName; }
-    /// Whether a file name belongs to this kind, by its extension (case ignored).
+    /// Every filter of the kind, its own first, joined for a file dialog.
+    QString Filters() const;
+    /// Whether a file name belongs to this kind, by its extension or one of its other
+    /// extensions (case ignored).
     bool Matches(const QString& path) const;
 
     std::unique_ptr<Document> CreateDocument();

@@ -7,6 +7,7 @@
 #include "render/povray/texturemaprender.h"
 #include "render/settings/programsettings.h"
 #include "ui/texmap/texturemapdocument.h"
+#include "core/model/texture.h"
 
 #include <QApplication>
 
@@ -35,6 +36,12 @@ private:
 
 } // namespace
 
+QString TextureMapTitle(const Texture& texture, int width, int height) {
+    // One arg() call, so a "%" in the texture's name is left alone; U+00D7 is the multiplication sign.
+    return QStringLiteral("%1 %2%3%4").arg(QString::fromStdString(texture.GetName()), QString::number(width),
+                                            QString(QChar(0x00D7)), QString::number(height));
+}
+
 bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* parent) {
     ProgramSettings& settings = app.Settings();
     CreateTextureMapDialog dialog(settings, parent);
@@ -61,6 +68,8 @@ bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* pare
     auto* map = qobject_cast<TextureMapDocument*>(app.NewDocument(app.TextureMapTemplate()));
     if (!map)
         return false;
+    // The window names what the map shows rather than a running number.
+    map->SetUntitledTitle(TextureMapTitle(texture, request.width, request.height));
     // SetImage repaints the new window; a new map has never been saved, so closing it asks.
     map->SetImage(pixels, request.width, request.height);
     map->SetModifiedFlag(true);

@@ -8,7 +8,8 @@ class QMenu;
 class TextureMapView;
 
 /// The commands of a texture-map window: the Image Tiling menu with Show Tiling and the three
-/// tile methods, checked as the window shows its map.
+/// tile methods, checked as the window shows its map, and the zoom commands at the end of the
+/// View menu.
 class TextureMapActions : public QObject {
     Q_OBJECT
 public:
@@ -23,5 +24,9 @@ private:
     QAction* m_none;
     QAction* m_edgeFade;
     QAction* m_mirror;
+    QAction* m_zoomToFit;
+    QAction* m_actualSize;
+    QAction* m_zoomIn;
+    QAction* m_zoomOut;
     QMenu* m_methodMenu;
 };

@@ -12,7 +12,7 @@ enum class TileMethod { None, EdgeFade, Mirror };
 
 /// A texture map open in the program: the picture as rendered (the source) and the picture
 /// shown and saved, which is the source after the chosen tile method. The file is a 24-bit
-/// uncompressed BMP of the shown picture.
+/// uncompressed BMP of the shown picture, or a PNG when its name ends in ".png".
 class TextureMapDocument : public Document {
     Q_OBJECT
 public:
@@ -37,18 +37,22 @@ public:
     /// The picture as shown and saved (twice the source's size after Mirror).
     const Bitmap& Image() const { return m_image; }
 
-    /// Reads a BMP file. On failure the document is unchanged, the result's message is the
+    /// Reads a BMP or PNG file (by its contents). On failure the document is unchanged, the result's message is the
     /// bitmap's own ("Cannot open specified file!", "Bitmaps must be 24-bit uncompressed
     /// format!", ...) and LoadErrorTitle() gives the caption to show it under.
     FileResult Load(const QString& path) override;
-    /// Writes the shown picture as a BMP file, atomically.
+    /// Writes the shown picture as a BMP file, or a 24-bit PNG when the name ends in ".png",
+    /// atomically.
     FileResult Store(const QString& path) override;
+    static bool IsPngName(const QString& path);
     /// The message box caption of the last failed Load ("IO Error", "File Format Error").
     QString LoadErrorTitle() const override {
         return m_loadErrorCaption.isEmpty() ? Document::LoadErrorTitle() : m_loadErrorCaption;
     }
 
 private:
+    FileResult LoadPng(const QString& path, std::span<const std::uint8_t> data);
+
     std::vector<std::uint8_t> m_source;
     int m_width = 0;
     int m_height = 0;

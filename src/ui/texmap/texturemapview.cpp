@@ -7,8 +7,22 @@
 #include <QEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+/// The zoom steps of Zoom In and Zoom Out.
+constexpr std::array kZoomSteps = {1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8,
+                                   1.0 / 6,  1.0 / 4,  1.0 / 3,  1.0 / 2,  2.0 / 3,  1.0,      1.5,
+                                   2.0,      3.0,      4.0,      6.0,      8.0,      12.0,     16.0};
+/// One notch of a mouse wheel, in its eighths of a degree.
+constexpr int kWheelNotch = 120;
+
+} // namespace
 
 TextureMapView::TextureMapView(TextureMapDocument& document, QWidget* parent) : QAbstractScrollArea(parent), m_document(document) {
     // Outside the picture the window shows its normal background, not the white of an edit area.
@@ -33,6 +47,85 @@ void TextureMapView::OnShowTiling() {
     emit commandStateChanged();
 }
 
+QSize TextureMapView::ShownSize() const {
+    if (m_picture.isNull())
+        return QSize(0, 0);
+    // At least a pixel, so a tiny zoom of a thin picture still tiles.
+    return QSize(std::max(1, static_cast<int>(std::lround(m_picture.width() * m_zoom))),
+                 std::max(1, static_cast<int>(std::lround(m_picture.height() * m_zoom))));
+}
+
+double TextureMapView::FitZoom() const {
+    if (m_picture.isNull())
+        return 1.0;
+    // The viewport without scroll bars: a fitting picture needs none.
+    QSize room = maximumViewportSize();
+    const double zoom = std::min(static_cast<double>(room.width()) / m_picture.width(),
+                                 static_cast<double>(room.height()) / m_picture.height());
+    return std::clamp(zoom, kMinimumZoom, kMaximumZoom);
+}
+
+void TextureMapView::SetZoom(double zoom, QPoint anchor) {
+    zoom = std::clamp(zoom, kMinimumZoom, kMaximumZoom);
+    QScrollBar* horizontal = horizontalScrollBar();
+    QScrollBar* vertical = verticalScrollBar();
+    // The picture point under the anchor, before and after.
+    const double x = (horizontal->value() + anchor.x()) / m_zoom;
+    const double y = (vertical->value() + anchor.y()) / m_zoom;
+    m_zoom = zoom;
+    UpdateScrollBars();
+    horizontal->setValue(static_cast<int>(std::lround(x * m_zoom)) - anchor.x());
+    vertical->setValue(static_cast<int>(std::lround(y * m_zoom)) - anchor.y());
+    viewport()->update();
+    emit commandStateChanged();
+}
+
+void TextureMapView::OnZoomToFit() {
+    m_fit = true;
+    SetZoom(FitZoom(), QPoint(0, 0));
+}
+
+void TextureMapView::OnActualSize() {
+    m_fit = false;
+    SetZoom(1.0, viewport()->rect().center());
+}
+
+double TextureMapView::StepZoom(int direction) const {
+    if (direction > 0) {
+        const auto next = std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom * 1.0001);
+        return next == kZoomSteps.end() ? kMaximumZoom : *next;
+    }
+    const auto below = std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom * 0.9999);
+    return below == kZoomSteps.begin() ? kMinimumZoom : *(below - 1);
+}
+
+void TextureMapView::OnZoomIn() {
+    m_fit = false;
+    SetZoom(StepZoom(1), viewport()->rect().center());
+}
+
+void TextureMapView::OnZoomOut() {
+    m_fit = false;
+    SetZoom(StepZoom(-1), viewport()->rect().center());
+}
+
+void TextureMapView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // Ctrl+wheel zooms about the mouse: a notch is a step of Zoom In or Zoom Out.
+    m_wheelDelta += event->angleDelta().y();
+    const QPoint anchor = event->position().toPoint();
+    while (std::abs(m_wheelDelta) >= kWheelNotch) {
+        const int direction = m_wheelDelta > 0 ? 1 : -1;
+        m_wheelDelta -= direction * kWheelNotch;
+        m_fit = false;
+        SetZoom(StepZoom(direction), anchor);
+    }
+    event->accept();
+}
+
 void TextureMapView::ApplyTileMethod(TileMethod method) {
     // The document tells every view of it (this one too) through contentsChanged.
     m_document.ApplyTileMethod(method);
@@ -41,6 +134,8 @@ void TextureMapView::ApplyTileMethod(TileMethod method) {
 void TextureMapView::OnContentsChanged() {
     m_picture = BitmapToImage(m_document.Image());
     m_pixmap = m_route == BitmapDrawRoute::Video ? QPixmap::fromImage(m_picture) : QPixmap();
+    if (m_fit)
+        m_zoom = FitZoom();
     UpdateScrollBars();
     viewport()->update();
     // The tile method lives in the document, so another window of the same map may have changed it.
@@ -49,9 +144,13 @@ void TextureMapView::OnContentsChanged() {
 
 void TextureMapView::UpdateScrollBars() {
     // The scrollable extent is the picture as shown, so after Mirror the whole doubled picture
-    // can be scrolled into view.
-    const QSize extent = m_picture.isNull() ? QSize(0, 0) : m_picture.size();
-    const QSize page = viewport()->size();
+    // can be scrolled into view, at the present zoom.
+    const QSize extent = ShownSize();
+    QSize page = viewport()->size();
+    // A picture that fits the window without scroll bars needs none, even while they still show.
+    const QSize room = maximumViewportSize();
+    if (extent.width() <= room.width() && extent.height() <= room.height())
+        page = room;
     QScrollBar* horizontal = horizontalScrollBar();
     QScrollBar* vertical = verticalScrollBar();
     horizontal->setRange(0, std::max(0, extent.width() - page.width()));
@@ -72,8 +171,9 @@ void TextureMapView::paintEvent(QPaintEvent*) {
         return;
     }
     // Enough copies, row by row, to cover the whole window.
-    const int width = m_picture.width();
-    const int height = m_picture.height();
+    const QSize shown = ShownSize();
+    const int width = shown.width();
+    const int height = shown.height();
     const QSize client = viewport()->size();
     const int across = (client.width() + width - 1) / width;
     const int down = (client.height() + height - 1) / height;
@@ -89,14 +189,26 @@ void TextureMapView::SetDrawRoute(BitmapDrawRoute route) {
 }
 
 void TextureMapView::DrawPicture(QPainter& painter, int x, int y) const {
+    if (m_zoom == 1.0) {
+        if (m_route == BitmapDrawRoute::Video && !m_pixmap.isNull())
+            painter.drawPixmap(x, y, m_pixmap);
+        else
+            painter.drawImage(x, y, m_picture);
+        return;
+    }
+    // Smaller pictures are smoothed; larger ones show their pixels as squares.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom < 1.0);
+    const QRect target(QPoint(x, y), ShownSize());
     if (m_route == BitmapDrawRoute::Video && !m_pixmap.isNull())
-        painter.drawPixmap(x, y, m_pixmap);
+        painter.drawPixmap(target, m_pixmap);
     else
-        painter.drawImage(x, y, m_picture);
+        painter.drawImage(target, m_picture);
 }
 
 void TextureMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    if (m_fit && !m_picture.isNull())
+        m_zoom = FitZoom();
     UpdateScrollBars();
 }
 
@@ -114,5 +226,5 @@ void TextureMapView::focusInEvent(QFocusEvent* event) {
 }
 
 QSize TextureMapView::viewportSizeHint() const {
-    return m_picture.isNull() ? QAbstractScrollArea::viewportSizeHint() : m_picture.size();
+    return m_picture.isNull() ? QAbstractScrollArea::viewportSizeHint() : ShownSize();
 }

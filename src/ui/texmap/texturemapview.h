@@ -10,9 +10,11 @@
 
 class TextureMapActions;
 
-/// The window of a texture map: the picture 1:1 at the top left, scrolled in plain pixels, or
+/// The window of a texture map: the picture at the top left, scrolled in plain screen pixels, or
 /// repeated over the whole window while Show Tiling is on. Its Image Tiling commands choose how
-/// the picture is made to tile (None, Edge Fade, Mirror).
+/// the picture is made to tile (None, Edge Fade, Mirror). It shows the picture 1:1 at first and
+/// can zoom (fit to the window, 1:1, in and out in steps, Ctrl+wheel about the mouse), so a
+/// map of 3096 x 3096 can be seen whole.
 class TextureMapView : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 public:
@@ -29,6 +31,13 @@ public:
     /// Makes the map tile with `method`; every window of the map shows the result.
     void ApplyTileMethod(TileMethod method);
 
+    /// Screen pixels per picture pixel.
+    double Zoom() const { return m_zoom; }
+    /// Whether the zoom follows the window's size (Zoom to Fit until another zoom is chosen).
+    bool IsFitting() const { return m_fit; }
+    static constexpr double kMinimumZoom = 1.0 / 64.0;
+    static constexpr double kMaximumZoom = 16.0;
+
     // DocumentView.
     QWidget* Widget() override { return this; }
     ::Document& ViewedDocument() const override;
@@ -39,6 +48,11 @@ public:
 public slots:
     /// Turns the repeated display on or off; the map itself is not changed.
     void OnShowTiling();
+    /// The zoom commands: the whole picture in the window, 1:1, one step larger or smaller.
+    void OnZoomToFit();
+    void OnActualSize();
+    void OnZoomIn();
+    void OnZoomOut();
 
 signals:
     /// Show Tiling or the tile method changed: menus update their marks.
@@ -50,6 +64,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     QSize viewportSizeHint() const override;
 
 private:
@@ -57,6 +72,13 @@ private:
     void OnContentsChanged();
     void UpdateScrollBars();
     void DrawPicture(QPainter& painter, int x, int y) const;
+    /// The picture's size on the screen at the present zoom.
+    QSize ShownSize() const;
+    /// Sets the zoom, keeping the picture point under `anchor` (a viewport point) where it is.
+    void SetZoom(double zoom, QPoint anchor);
+    double FitZoom() const;
+    /// The next zoom step up (direction 1) or down (-1) from the present zoom.
+    double StepZoom(int direction) const;
 
     TextureMapDocument& m_document;
     TextureMapActions* m_actions = nullptr;
@@ -64,4 +86,7 @@ private:
     QPixmap m_pixmap; ///< the picture ready for the screen, for the video route
     BitmapDrawRoute m_route = BitmapDrawRoute::Video;
     bool m_showTiling = false;
+    double m_zoom = 1.0;
+    bool m_fit = false;
+    int m_wheelDelta = 0; ///< wheel turns short of a notch (fine-grained wheels and touch pads)
 };

@@ -133,3 +133,54 @@ TEST(ThumbnailBatch, StopBeforeTheFirstTaskStillDeselectsTexturesWithoutTasks) {
     batch.Finish();
     EXPECT_EQ(catalog.GetSelectedIndices(), std::vector<int>{1});
 }
+
+TEST(ThumbnailBatch, AFailedTaskLeavesItsTextureSelectedAndTheOthersGoOn) {
+    // A layered texture whose second layer fails, between two simple textures, one of which fails.
+    Catalog catalog;
+    catalog.AddTexture(MakeTexture("A"));
+    catalog.AddTexture(Layered("L", 2));
+    catalog.AddTexture(MakeTexture("B"));
+    catalog.AddTexture(MakeTexture("C"));
+    catalog.SelectAll();
+    ThumbnailBatch batch(catalog, true, true);
+    std::vector<int> changed;
+    batch.SetChangeHandler([&](int texture) { changed.push_back(texture); });
+    ASSERT_EQ(batch.Tasks().size(), 6u);
+    EXPECT_EQ(batch.TextureTotal(), 4u);
+
+    batch.Fail(0);
+    EXPECT_EQ(batch.TexturesThrough(), 1u);
+    batch.Complete(1, Picture(120, 1));
+    batch.Complete(2, Picture(100, 2));
+    batch.Fail(3);
+    batch.Complete(5, Picture(120, 5)); // out of order: waits for task 4
+    EXPECT_EQ(batch.TexturesThrough(), 2u);
+    batch.Complete(4, Picture(120, 4));
+    batch.Finish();
+
+    EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
+    auto& layered = static_cast<LayeredTexture&>(catalog.GetTexture(1));
+    EXPECT_EQ(layered.GetThumbnailWidth(), 120); // what did render is kept
+    EXPECT_EQ(layered.GetLayer(0)->GetThumbnailWidth(), 100);
+    EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 0);
+    EXPECT_EQ(catalog.GetTexture(3).GetThumbnailWidth(), 120);
+    EXPECT_EQ(batch.TexturesThrough(), 4u);
+    EXPECT_EQ(batch.TexturesRendered(), 2u);
+    EXPECT_EQ(batch.FailedTextures(), (std::vector<int>{0, 1}));
+    // Every picture taken and every deselection is announced, in order.
+    EXPECT_EQ(changed, (std::vector<int>{1, 1, 2, 2, 3, 3}));
+}
+
+TEST(ThumbnailBatch, TexturesWithoutTasksAreNotCounted) {
+    Catalog catalog;
+    catalog.AddTexture(MakeTexture("S"));
+    catalog.AddTexture(Layered("L", 1));
+    catalog.SelectAll();
+    ThumbnailBatch batch(catalog, false, true);
+    EXPECT_EQ(batch.TextureTotal(), 1u);
+    EXPECT_EQ(batch.TexturesThrough(), 0u);
+    batch.Complete(0, Picture(100, 1));
+    EXPECT_EQ(batch.TexturesThrough(), 1u);
+    EXPECT_EQ(batch.TexturesRendered(), 1u);
+}
