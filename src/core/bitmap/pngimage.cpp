@@ -171,12 +171,12 @@ ImageDecodeStatus DecodeWithLibpng(PngSource& source, png_bytep* rows, png_uint_
     return ImageDecodeStatus::Ok;
 }
 
+} // namespace
+
 bool HasPngSignature(std::span<const std::uint8_t> file) {
     return file.size() >= kSignature.size() &&
            std::equal(kSignature.begin(), kSignature.end(), file.begin());
 }
-
-} // namespace
 
 ImageDecodeStatus DecodePngImage(std::span<const std::uint8_t> file, DecodedImage& image,
                                  std::uint64_t maxPixels) {

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <span>
 
+/// Whether the file starts with the eight bytes every PNG file starts with.
+bool HasPngSignature(std::span<const std::uint8_t> file);
+
 /// Decodes a PNG file through libpng: every colour type and depth, plain or Adam7 interlaced,
 /// becomes blue, green, red; alpha is dropped and 16-bit samples keep their high byte. Every
 /// chunk's CRC is checked and the file must end with IEND. The header is checked first: the
