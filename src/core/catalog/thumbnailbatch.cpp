@@ -47,7 +47,9 @@ void ThumbnailBatch::TakeReady() {
     while (m_taken < m_tasks.size() && m_arrived[m_taken]) {
         // Textures before this task's texture are done (some may have had no tasks at all).
         DeselectThrough(m_taskTexture[m_taken]);
-        Subject(m_taken).Thumbnail().Assign(m_pictures[m_taken]);
+        Bitmap& thumbnail = Subject(m_taken).Thumbnail();
+        m_replaced.push_back(std::move(thumbnail));
+        thumbnail.Assign(m_pictures[m_taken]);
         m_pictures[m_taken] = Bitmap();
         ++m_taken;
     }

@@ -42,6 +42,8 @@ public:
     /// Tasks taken so far (in order).
     std::size_t Taken() const { return m_taken; }
     bool IsComplete() const { return m_taken == m_tasks.size(); }
+    /// The pictures the taken tasks replaced, in task order (moved out, so they can be put back).
+    std::vector<Bitmap> TakeReplaced() { return std::move(m_replaced); }
 
 private:
     void TakeReady();
@@ -52,6 +54,7 @@ private:
     std::vector<ThumbnailTask> m_tasks;
     std::vector<std::size_t> m_taskTexture; ///< position in m_textures of each task's texture
     std::vector<Bitmap> m_pictures;
+    std::vector<Bitmap> m_replaced;
     std::vector<bool> m_arrived;
     std::size_t m_taken = 0;
     std::size_t m_deselected = 0; ///< textures deselected so far (a prefix of m_textures)

@@ -32,6 +32,8 @@ struct ProgramSettings {
     int povCommandStyle = 0;
     /// How many POV-Ray processes a batch of thumbnails may run at once.
     int parallelRenders = 4;
+    /// 1 when the document windows are shown as tabs.
+    int tabbedWindows = 0;
 
     static constexpr const char* kSection = "Settings";
 
