@@ -10,7 +10,8 @@ void ShownTextures::ShowAll(int count) {
     m_indices.clear();
 }
 
-void ShownTextures::Filter(const Catalog& catalog, const std::function<bool(const Texture&)>& keep) {
+void ShownTextures::Filter(const Catalog& catalog,
+                           const std::function<bool(const Texture&)>& keep) {
     m_filtered = true;
     m_count = catalog.GetCount();
     m_indices.clear();
@@ -23,5 +24,6 @@ int ShownTextures::PositionOf(int index) const {
     if (!m_filtered)
         return index >= 0 && index < m_count ? index : -1;
     const auto found = std::lower_bound(m_indices.begin(), m_indices.end(), index);
-    return found != m_indices.end() && *found == index ? static_cast<int>(found - m_indices.begin()) : -1;
+    return found != m_indices.end() && *found == index ? static_cast<int>(found - m_indices.begin())
+                                                       : -1;
 }

@@ -19,7 +19,9 @@ public:
     /// How many textures the grid shows.
     int Count() const { return m_filtered ? static_cast<int>(m_indices.size()) : m_count; }
     /// The catalog index of the texture at grid position `position` (0 to Count() - 1).
-    int IndexAt(int position) const { return m_filtered ? m_indices[static_cast<std::size_t>(position)] : position; }
+    int IndexAt(int position) const {
+        return m_filtered ? m_indices[static_cast<std::size_t>(position)] : position;
+    }
     /// The grid position of catalog index `index`, or -1 when it is not shown.
     int PositionOf(int index) const;
     /// The shown indices in order, or null when every texture is shown.

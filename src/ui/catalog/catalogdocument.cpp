@@ -8,7 +8,8 @@ namespace {
 constexpr int kUndoLimit = 100;
 } // namespace
 
-CatalogDocument::CatalogDocument(DocumentTemplate& kind, QObject* parent) : Document(kind, parent), m_undo(this) {
+CatalogDocument::CatalogDocument(DocumentTemplate& kind, QObject* parent)
+    : Document(kind, parent), m_undo(this) {
     m_undo.setUndoLimit(kUndoLimit);
     connect(&m_undo, &QUndoStack::indexChanged, this, &CatalogDocument::FollowUndoState);
     // A save (or a load) is the state Undo leads back to.
@@ -27,7 +28,9 @@ void CatalogDocument::FollowUndoState() {
     emit contentsChanged();
 }
 
-void CatalogDocument::Apply(QUndoCommand* edit) { m_undo.push(edit); }
+void CatalogDocument::Apply(QUndoCommand* edit) {
+    m_undo.push(edit);
+}
 
 void CatalogDocument::Changed() {
     m_undo.resetClean();
@@ -48,4 +51,6 @@ FileResult CatalogDocument::Load(const QString& path) {
     return result;
 }
 
-FileResult CatalogDocument::Store(const QString& path) { return SaveCatalogFile(path, m_catalog); }
+FileResult CatalogDocument::Store(const QString& path) {
+    return SaveCatalogFile(path, m_catalog);
+}

@@ -6,15 +6,17 @@
 #include <algorithm>
 
 QString CountOf(int count, const QString& noun) {
-    return QStringLiteral("%1 %2%3").arg(count).arg(noun, count == 1 ? QString() : QStringLiteral("s"));
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun,
+                                                    count == 1 ? QString() : QStringLiteral("s"));
 }
 
 // ---- insert -------------------------------------------------------------------------------
 
-InsertTexturesEdit::InsertTexturesEdit(CatalogDocument& document, const QString& text, std::vector<int> positions,
+InsertTexturesEdit::InsertTexturesEdit(CatalogDocument& document, const QString& text,
+                                       std::vector<int> positions,
                                        std::vector<std::unique_ptr<Texture>> textures, bool select)
-    : QUndoCommand(text), m_document(document), m_positions(std::move(positions)), m_textures(std::move(textures)),
-      m_select(select) {}
+    : QUndoCommand(text), m_document(document), m_positions(std::move(positions)),
+      m_textures(std::move(textures)), m_select(select) {}
 
 void InsertTexturesEdit::redo() {
     Catalog& catalog = m_document.Contents();
@@ -24,11 +26,14 @@ void InsertTexturesEdit::redo() {
         m_textures.clear();
 }
 
-void InsertTexturesEdit::undo() { m_textures = m_document.Contents().TakeTextures(m_positions); }
+void InsertTexturesEdit::undo() {
+    m_textures = m_document.Contents().TakeTextures(m_positions);
+}
 
 // ---- remove -------------------------------------------------------------------------------
 
-RemoveTexturesEdit::RemoveTexturesEdit(CatalogDocument& document, const QString& text, std::vector<int> indices)
+RemoveTexturesEdit::RemoveTexturesEdit(CatalogDocument& document, const QString& text,
+                                       std::vector<int> indices)
     : QUndoCommand(text), m_document(document), m_indices(std::move(indices)) {}
 
 void RemoveTexturesEdit::redo() {
@@ -50,22 +55,30 @@ ReplaceTextureEdit::ReplaceTextureEdit(CatalogDocument& document, const QString&
                                        std::unique_ptr<Texture> texture)
     : QUndoCommand(text), m_document(document), m_index(index), m_texture(std::move(texture)) {}
 
-void ReplaceTextureEdit::Swap() { m_texture = m_document.Contents().ReplaceTexture(m_index, std::move(m_texture)); }
-void ReplaceTextureEdit::redo() { Swap(); }
-void ReplaceTextureEdit::undo() { Swap(); }
+void ReplaceTextureEdit::Swap() {
+    m_texture = m_document.Contents().ReplaceTexture(m_index, std::move(m_texture));
+}
+void ReplaceTextureEdit::redo() {
+    Swap();
+}
+void ReplaceTextureEdit::undo() {
+    Swap();
+}
 
 // ---- thumbnails ---------------------------------------------------------------------------
 
-ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, const QString& text, std::vector<Picture> pictures,
-                               bool done)
+ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, const QString& text,
+                               std::vector<Picture> pictures, bool done)
     : QUndoCommand(text), m_document(document), m_pictures(std::move(pictures)), m_skipRedo(done) {}
 
 void ThumbnailsEdit::Swap() {
     Catalog& catalog = m_document.Contents();
     for (Picture& entry : m_pictures) {
         Texture& texture = catalog.GetTexture(entry.texture);
-        Bitmap& held = entry.layer < 0 ? texture.Thumbnail()
-                                       : static_cast<LayeredTexture&>(texture).GetLayer(entry.layer)->Thumbnail();
+        Bitmap& held =
+            entry.layer < 0
+                ? texture.Thumbnail()
+                : static_cast<LayeredTexture&>(texture).GetLayer(entry.layer)->Thumbnail();
         std::swap(held, entry.picture);
     }
 }
@@ -78,21 +91,26 @@ void ThumbnailsEdit::redo() {
     Swap();
 }
 
-void ThumbnailsEdit::undo() { Swap(); }
+void ThumbnailsEdit::undo() {
+    Swap();
+}
 
 // ---- move ---------------------------------------------------------------------------------
 
-MoveTexturesEdit::MoveTexturesEdit(CatalogDocument& document, const QString& text, std::vector<int> indices,
-                                   int destination)
+MoveTexturesEdit::MoveTexturesEdit(CatalogDocument& document, const QString& text,
+                                   std::vector<int> indices, int destination)
     : QUndoCommand(text), m_document(document), m_indices(std::move(indices)) {
     // Textures before the destination that move away leave their places to the others.
-    const int before = static_cast<int>(std::count_if(m_indices.begin(), m_indices.end(),
-                                                      [destination](int index) { return index < destination; }));
+    const int before =
+        static_cast<int>(std::count_if(m_indices.begin(), m_indices.end(),
+                                       [destination](int index) { return index < destination; }));
     for (std::size_t k = 0; k < m_indices.size(); ++k)
         m_targets.push_back(destination - before + static_cast<int>(k));
 }
 
-bool MoveTexturesEdit::ChangesOrder() const { return m_targets != m_indices; }
+bool MoveTexturesEdit::ChangesOrder() const {
+    return m_targets != m_indices;
+}
 
 void MoveTexturesEdit::redo() {
     Catalog& catalog = m_document.Contents();

@@ -3,7 +3,6 @@
 #include "core/bitmap/bitmap.h"
 
 #include <QUndoCommand>
-
 #include <memory>
 #include <vector>
 
@@ -49,7 +48,8 @@ private:
 /// catalog, the old one after redo and the new one after undo.
 class ReplaceTextureEdit : public QUndoCommand {
 public:
-    ReplaceTextureEdit(CatalogDocument& document, const QString& text, int index, std::unique_ptr<Texture> texture);
+    ReplaceTextureEdit(CatalogDocument& document, const QString& text, int index,
+                       std::unique_ptr<Texture> texture);
     void redo() override;
     void undo() override;
 
@@ -72,7 +72,8 @@ public:
     };
     /// With `done` the change has been made already and the pictures are the former ones; else
     /// the pictures are the new ones and the first redo puts them in.
-    ThumbnailsEdit(CatalogDocument& document, const QString& text, std::vector<Picture> pictures, bool done);
+    ThumbnailsEdit(CatalogDocument& document, const QString& text, std::vector<Picture> pictures,
+                   bool done);
     void redo() override;
     void undo() override;
 
@@ -89,7 +90,8 @@ class MoveTexturesEdit : public QUndoCommand {
 public:
     /// Moves the textures at `indices` (ascending) so that they stand, in order, before the
     /// texture that is at `destination` now (the catalog's count: at the end).
-    MoveTexturesEdit(CatalogDocument& document, const QString& text, std::vector<int> indices, int destination);
+    MoveTexturesEdit(CatalogDocument& document, const QString& text, std::vector<int> indices,
+                     int destination);
     void redo() override;
     void undo() override;
     /// Whether the move changes the order at all.

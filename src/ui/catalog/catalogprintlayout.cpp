@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -16,7 +15,8 @@ constexpr double kWindowDpi = 96.0;
 /// The font in window pixels (a point is 96/72 of a window pixel).
 QFont WindowFont(const QFont& font) {
     QFont result(font);
-    const double pixels = font.pointSizeF() > 0 ? font.pointSizeF() * kWindowDpi / 72.0 : font.pixelSize();
+    const double pixels =
+        font.pointSizeF() > 0 ? font.pointSizeF() * kWindowDpi / 72.0 : font.pixelSize();
     result.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
     return result;
 }
@@ -27,12 +27,15 @@ int ShownCount(const Catalog& catalog, const std::vector<int>* shown) {
 
 } // namespace
 
-CatalogPrintLayout::CatalogPrintLayout(const Catalog& catalog, const std::vector<int>* shown, const QString& title,
-                                       const QFont& font, const QRect& page, int resolution)
+CatalogPrintLayout::CatalogPrintLayout(const Catalog& catalog, const std::vector<int>* shown,
+                                       const QString& title, const QFont& font, const QRect& page,
+                                       int resolution)
     : m_catalog(catalog), m_shown(shown), m_title(title), m_font(WindowFont(font)),
-      m_scale(std::max(1, resolution) / kWindowDpi), m_width(std::max(1, static_cast<int>(page.width() / m_scale))),
+      m_scale(std::max(1, resolution) / kWindowDpi),
+      m_width(std::max(1, static_cast<int>(page.width() / m_scale))),
       m_header(static_cast<int>(std::ceil(QFontMetricsF(m_font).height() * 2))),
-      m_layout(ShownCount(catalog, shown), catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(), m_width) {
+      m_layout(ShownCount(catalog, shown), catalog.GetThumbnailWidth(),
+               catalog.GetThumbnailHeight(), m_width) {
     const int height = static_cast<int>(page.height() / m_scale) - m_header;
     m_rowsPerPage = m_layout.RowsWithin(height);
     m_pages = std::max(1, (m_layout.Rows() + m_rowsPerPage - 1) / m_rowsPerPage);
@@ -48,7 +51,8 @@ void CatalogPrintLayout::PaintPage(QPainter& painter, int page) const {
     const QFontMetricsF metrics(m_font);
     const QRectF line(0, 0, m_width, metrics.height());
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, m_title);
-    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Page %1").arg(page + 1));
+    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Page %1").arg(page + 1));
     painter.drawLine(QPointF(0, metrics.height() * 1.4), QPointF(m_width, metrics.height() * 1.4));
 
     // The rows of this page, placed as the first rows of a window are.
@@ -58,8 +62,8 @@ void CatalogPrintLayout::PaintPage(QPainter& painter, int page) const {
     CatalogPainter grid(m_catalog, BitmapDrawRoute::Direct, m_shown);
     grid.SetPaper(true);
     const int count = m_layout.Count();
-    for (int position = firstRow * m_layout.Columns(); position < std::min(count, lastRow * m_layout.Columns());
-         ++position)
+    for (int position = firstRow * m_layout.Columns();
+         position < std::min(count, lastRow * m_layout.Columns()); ++position)
         grid.PaintCell(painter, m_layout, position);
     painter.restore();
 }

@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
-
 #include <vector>
 
 class Catalog;
@@ -18,8 +17,8 @@ class CatalogPrintLayout {
 public:
     /// `page` is the printable area in device pixels (painting starts at its top-left corner),
     /// `resolution` the device's dots per inch; `shown` the textures to print (null: all).
-    CatalogPrintLayout(const Catalog& catalog, const std::vector<int>* shown, const QString& title, const QFont& font,
-                       const QRect& page, int resolution);
+    CatalogPrintLayout(const Catalog& catalog, const std::vector<int>* shown, const QString& title,
+                       const QFont& font, const QRect& page, int resolution);
 
     int PageCount() const { return m_pages; }
     /// Paints page `page` (from 0) with the painter's origin at the printable area's corner.
@@ -30,9 +29,9 @@ private:
     const std::vector<int>* m_shown;
     QString m_title;
     QFont m_font;
-    double m_scale;   ///< device pixels per window pixel
-    int m_width;      ///< page width in window pixels
-    int m_header;     ///< header height in window pixels
+    double m_scale; ///< device pixels per window pixel
+    int m_width;    ///< page width in window pixels
+    int m_header;   ///< header height in window pixels
     CellLayout m_layout;
     int m_rowsPerPage = 1;
     int m_pages = 1;

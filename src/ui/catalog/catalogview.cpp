@@ -203,6 +203,9 @@ void CatalogView::paintEvent(QPaintEvent* event) {
         const CellRect cell = Layout().Cell(position);
         QStyleOptionFocusRect option;
         option.initFrom(this);
+        // The keyboard works on this cell whichever way the focus came, so styles that frame
+        // only keyboard focus draw it too.
+        option.state |= QStyle::State_KeyboardFocusChange;
         option.rect = QRect(QPoint(cell.left + 2, cell.top + 2), QPoint(cell.right - 3, cell.bottom - 3));
         option.backgroundColor = m_document.Contents().IsSelected(m_focus) ? CatalogPainter::kSelection
                                                                             : CatalogPainter::kBackground;

@@ -77,8 +77,8 @@ TEST(CatalogEdits, TheSelectionMovesWithTheTexturesThatStay) {
 
 TEST(CatalogEdits, InvalidIndicesAndPositionsChangeNothing) {
     Catalog catalog = CatalogOf({"A", "B", "C"});
-    for (const std::vector<int>& bad : {std::vector<int>{3}, std::vector<int>{-1}, std::vector<int>{2, 1},
-                                        std::vector<int>{1, 1}}) {
+    for (const std::vector<int>& bad : {std::vector<int>{3}, std::vector<int>{-1},
+                                        std::vector<int>{2, 1}, std::vector<int>{1, 1}}) {
         EXPECT_TRUE(catalog.TakeTextures(bad).empty());
         EXPECT_EQ(Names(catalog), "ABC");
     }
@@ -89,7 +89,8 @@ TEST(CatalogEdits, InvalidIndicesAndPositionsChangeNothing) {
         textures.push_back(MakeTexture("X").Clone());
         return textures;
     };
-    EXPECT_FALSE(catalog.InsertTextures(std::vector<int>{4}, one(), false)); // beyond the grown list
+    EXPECT_FALSE(
+        catalog.InsertTextures(std::vector<int>{4}, one(), false)); // beyond the grown list
     EXPECT_FALSE(catalog.InsertTextures(std::vector<int>{0, 1}, one(), false)); // counts differ
     std::vector<std::unique_ptr<Texture>> missing(1);
     EXPECT_FALSE(catalog.InsertTextures(std::vector<int>{0}, std::move(missing), false));
@@ -120,7 +121,8 @@ TEST(CatalogEdits, SavedSelectionIsACatalogOfItsOwn) {
     Catalog part;
     ASSERT_FALSE(part.Load(catalog.SaveTextures(indices)).has_value());
     EXPECT_EQ(Names(part), "AC");
-    EXPECT_EQ(part.GetTexture(1).Thumbnail().Bits()[0], catalog.GetTexture(2).Thumbnail().Bits()[0]);
+    EXPECT_EQ(part.GetTexture(1).Thumbnail().Bits()[0],
+              catalog.GetTexture(2).Thumbnail().Bits()[0]);
 }
 
 TEST(ThumbnailBatch, ReplacedPicturesAreHandedBackInTaskOrder) {
@@ -174,7 +176,9 @@ TEST(ShownTextures, AFilterKeepsCatalogOrderAndMapsBothWays) {
     EXPECT_EQ(shown.IndexAt(3), 3);
     EXPECT_EQ(shown.PositionOf(5), -1);
     EXPECT_EQ(shown.Indices(), nullptr);
-    shown.Filter(catalog, [](const Texture& texture) { return texture.GetName().find("Oak") != std::string::npos; });
+    shown.Filter(catalog, [](const Texture& texture) {
+        return texture.GetName().find("Oak") != std::string::npos;
+    });
     EXPECT_TRUE(shown.IsFiltered());
     ASSERT_EQ(shown.Count(), 2);
     EXPECT_EQ(shown.IndexAt(1), 4);
