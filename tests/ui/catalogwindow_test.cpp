@@ -519,6 +519,22 @@ TEST_F(CatalogWindowTest, DroppedCatalogAndBitmapFilesOpen) {
     ASSERT_EQ(m_app->Documents().size(), 2u);
     EXPECT_EQ(m_app->Documents()[0]->Title(), "dropped.vlv");
     EXPECT_EQ(m_app->Documents()[1]->Title(), "dropped.bmp");
+
+    // Dropped on a catalog window, they open all the same; the catalog stays as it was.
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    QMimeData one;
+    one.setUrls({QUrl::fromLocalFile(Path(QStringLiteral("second.vlv")))});
+    ASSERT_TRUE(QFile::copy(catalog, Path(QStringLiteral("second.vlv"))));
+    QDragEnterEvent enterView(QPoint(30, 30), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enterView);
+    EXPECT_TRUE(enterView.isAccepted());
+    QDropEvent dropOnView(QPoint(30, 30), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &dropOnView);
+    ASSERT_EQ(m_app->Documents().size(), 4u);
+    EXPECT_EQ(m_app->Documents()[3]->Title(), "second.vlv");
+    EXPECT_EQ(CatalogOf(view).GetCount(), 17);
+    EXPECT_FALSE(view->Document().IsModified());
 }
 
 // ---- printing -----------------------------------------------------------------------------
