@@ -342,6 +342,10 @@ QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
 
 void MainWindow::PlaceNewWindow(QMdiSubWindow* window) {
     const QRect area = m_mdi->viewport()->rect();
+    if (area.width() < 100 || area.height() < 100) {
+        window->resize(420, 320); // no workspace to speak of yet
+        return;
+    }
     const QSize size(std::min(area.width(), std::max(420, area.width() * 3 / 4)),
                      std::min(area.height(), std::max(320, area.height() * 3 / 4)));
     window->resize(size);
@@ -588,8 +592,10 @@ void MainWindow::ApplyPendingPlacement() {
     // A placement from a larger screen is fitted to the room the screen has now: no larger than
     // it, and moved in so that the title bar and the edges can be reached.
     QRect placement = m_pendingPlacement;
-    if (const QScreen* room = QGuiApplication::screenAt(placement.center()) ? QGuiApplication::screenAt(placement.center())
-                                                                             : screen()) {
+    const QScreen* room = QGuiApplication::screenAt(placement.center());
+    if (!room)
+        room = screen();
+    if (room) {
         const QRect available = room->availableGeometry();
         placement.setSize(placement.size().boundedTo(available.size()));
         placement.moveLeft(std::clamp(placement.left(), available.left(), available.right() + 1 - placement.width()));
