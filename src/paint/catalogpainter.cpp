@@ -32,12 +32,13 @@ void DrawGridLine(QPainter& painter, int x1, int y1, int x2, int y2) {
 }
 
 CellLayout CatalogPainter::Layout(int clientWidth) const {
-    return ComputeCellLayout(m_catalog.GetCount(), m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight(),
+    return ComputeCellLayout(m_shown ? static_cast<int>(m_shown->size()) : m_catalog.GetCount(), m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight(),
                              clientWidth);
 }
 
 void CatalogPainter::Paint(QPainter& painter, const QRect& area, int clientWidth) const {
-    painter.fillRect(area, kBackground);
+    if (!m_paper)
+        painter.fillRect(area, kBackground);
     if (m_catalog.GetCount() == 0)
         return;
     const CellLayout layout = Layout(clientWidth);
@@ -46,11 +47,12 @@ void CatalogPainter::Paint(QPainter& painter, const QRect& area, int clientWidth
         PaintCell(painter, layout, i);
 }
 
-void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int index) const {
+void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int position) const {
+    const int index = m_shown ? (*m_shown)[static_cast<std::size_t>(position)] : position;
     const Texture& texture = m_catalog.GetTexture(index);
     const int w = m_catalog.GetThumbnailWidth();
     const int h = m_catalog.GetThumbnailHeight();
-    const CellRect cell = layout.Cell(index);
+    const CellRect cell = layout.Cell(position);
     const int x = cell.left + (cell.right - cell.left - w) / 2;
     const int y = cell.top + 10;
     const QFontMetrics metrics = painter.fontMetrics();
@@ -58,7 +60,8 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
     const int tw = metrics.horizontalAdvance(name);
     const int th = metrics.height();
     const int ye = y + h + th + 5;
-    const bool selected = m_catalog.IsSelected(index);
+    const bool selected = !m_paper && m_catalog.IsSelected(index);
+    const QColor& textBackground = m_paper ? kHighlight : kTextBackground;
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -71,7 +74,7 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
         const int nh = metrics.height();
         const QRect clip(QPoint(x + 2, y + h / 2 - nh / 2), QPoint(x + w - 2 - 1, y + h / 2 + nh / 2 - 1));
         DrawOpaqueText(painter, clip, x + w / 2 - nw / 2, y + h / 2 - nh / 2, text,
-                       selected ? kSelection : kTextBackground);
+                       selected ? kSelection : textBackground);
     }
 
     const QPen shadow(kShadow, 1);
@@ -98,6 +101,6 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
 
     // The name, centred under the thumbnail; a long name shows its middle.
     const QRect nameRect(QPoint(x, y + h + 5), QPoint(x + w - 1, y + h + th + 5 - 1));
-    DrawOpaqueText(painter, nameRect, x + w / 2 - tw / 2, y + h + 5, name, kTextBackground);
+    DrawOpaqueText(painter, nameRect, x + w / 2 - tw / 2, y + h + 5, name, textBackground);
     painter.restore();
 }

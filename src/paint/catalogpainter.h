@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QRect>
 
+#include <vector>
+
 class Catalog;
 class QPainter;
 class QImage;
@@ -22,19 +24,27 @@ public:
     static inline const QColor kHighlight{255, 255, 255};
     static constexpr const char* kNotRendered = "Not Rendered";
 
-    explicit CatalogPainter(const Catalog& catalog, BitmapDrawRoute route = BitmapDrawRoute::Direct)
-        : m_catalog(catalog), m_route(route) {}
+    /// Paints every texture, or with `shown` only the textures of those indices, one after
+    /// another in the grid.
+    explicit CatalogPainter(const Catalog& catalog, BitmapDrawRoute route = BitmapDrawRoute::Direct,
+                            const std::vector<int>* shown = nullptr)
+        : m_catalog(catalog), m_route(route), m_shown(shown) {}
+
+    /// Drawing for paper: no window background, white behind the names, no selection.
+    void SetPaper(bool paper) { m_paper = paper; }
 
     /// Paints `area` (in the grid's own coordinates) of a window `clientWidth` pixels wide.
     void Paint(QPainter& painter, const QRect& area, int clientWidth) const;
-    /// Paints one texture's cell of `layout`.
-    void PaintCell(QPainter& painter, const CellLayout& layout, int index) const;
+    /// Paints the cell at grid position `position` of `layout`.
+    void PaintCell(QPainter& painter, const CellLayout& layout, int position) const;
 
     CellLayout Layout(int clientWidth) const;
 
 private:
     const Catalog& m_catalog;
     BitmapDrawRoute m_route;
+    const std::vector<int>* m_shown;
+    bool m_paper = false;
 };
 
 /// A line from p to q that covers p and stops one pixel short of q (lines are horizontal or

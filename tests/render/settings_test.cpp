@@ -110,7 +110,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     for (const char* name : {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
                              "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
                              "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
-                             "Texture Map Brightness", "POV Command Style", "Parallel Renders"})
+                             "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 

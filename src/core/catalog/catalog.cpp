@@ -3,6 +3,8 @@
 #include "core/archive/objectarray.h"
 #include "core/storedclasses.h"
 
+#include <algorithm>
+
 void Catalog::AddTexture(const Texture& texture) { AddTexture(texture.Clone()); }
 
 void Catalog::AddTexture(std::unique_ptr<Texture> texture) {
@@ -34,9 +36,84 @@ int Catalog::RemoveSelectedTextures() {
     return removed;
 }
 
-void Catalog::ReplaceTexture(int index, std::unique_ptr<Texture> texture) {
-    m_textures.at(static_cast<std::size_t>(index)) = std::move(texture);
+std::unique_ptr<Texture> Catalog::ReplaceTexture(int index, std::unique_ptr<Texture> texture) {
+    std::swap(m_textures.at(static_cast<std::size_t>(index)), texture);
     m_modified = true;
+    return texture;
+}
+
+std::vector<std::uint8_t> Catalog::FlagsForList() const {
+    std::vector<std::uint8_t> flags(m_selected.begin(),
+                                    m_selected.begin() + static_cast<std::ptrdiff_t>(std::min(m_selected.size(), m_textures.size())));
+    flags.resize(m_textures.size(), 0);
+    return flags;
+}
+
+void Catalog::SetFlags(std::vector<std::uint8_t> flags) {
+    m_selected = std::move(flags);
+    m_selectedCount = static_cast<int>(std::count(m_selected.begin(), m_selected.end(), 1));
+}
+
+std::vector<std::unique_ptr<Texture>> Catalog::TakeTextures(std::span<const int> indices) {
+    std::vector<std::unique_ptr<Texture>> taken;
+    for (std::size_t k = 0; k < indices.size(); ++k)
+        if (indices[k] < 0 || indices[k] >= GetCount() || (k > 0 && indices[k] <= indices[k - 1]))
+            return taken;
+    if (indices.empty())
+        return taken;
+    const std::vector<std::uint8_t> flags = FlagsForList();
+    TextureList kept;
+    std::vector<std::uint8_t> keptFlags;
+    kept.reserve(m_textures.size() - indices.size());
+    keptFlags.reserve(kept.capacity());
+    taken.reserve(indices.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < m_textures.size(); ++i) {
+        if (next < indices.size() && static_cast<std::size_t>(indices[next]) == i) {
+            taken.push_back(std::move(m_textures[i]));
+            ++next;
+        } else {
+            kept.push_back(std::move(m_textures[i]));
+            keptFlags.push_back(flags[i]);
+        }
+    }
+    m_textures = std::move(kept);
+    SetFlags(std::move(keptFlags));
+    m_modified = true;
+    return taken;
+}
+
+bool Catalog::InsertTextures(std::span<const int> positions, std::vector<std::unique_ptr<Texture>>&& textures,
+                             bool select) {
+    if (positions.size() != textures.size())
+        return false;
+    const std::size_t total = m_textures.size() + textures.size();
+    for (std::size_t k = 0; k < positions.size(); ++k)
+        if (!textures[k] || positions[k] < 0 || static_cast<std::size_t>(positions[k]) >= total ||
+            (k > 0 && positions[k] <= positions[k - 1]))
+            return false;
+    if (textures.empty())
+        return true;
+    const std::vector<std::uint8_t> flags = FlagsForList();
+    TextureList merged;
+    std::vector<std::uint8_t> mergedFlags;
+    merged.reserve(total);
+    mergedFlags.reserve(total);
+    std::size_t next = 0;
+    std::size_t old = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+        if (next < positions.size() && static_cast<std::size_t>(positions[next]) == i) {
+            merged.push_back(std::move(textures[next++]));
+            mergedFlags.push_back(select ? 1 : 0);
+        } else {
+            merged.push_back(std::move(m_textures[old]));
+            mergedFlags.push_back(flags[old++]);
+        }
+    }
+    m_textures = std::move(merged);
+    SetFlags(std::move(mergedFlags));
+    m_modified = true;
+    return true;
 }
 
 void Catalog::DeleteContents() {
@@ -133,6 +210,15 @@ void Catalog::Save(ArchiveSink& sink) const {
     Archive ar(sink);
     const_cast<Catalog*>(this)->Serialize(ar);
     ar.Flush();
+}
+
+std::vector<std::uint8_t> Catalog::SaveTextures(std::span<const int> indices) const {
+    Archive ar;
+    ar.WriteByte(0x01);
+    ar.WriteCount(indices.size());
+    for (int index : indices)
+        ar.WriteObject(&GetTexture(index));
+    return ar.TakeBytes();
 }
 
 namespace {

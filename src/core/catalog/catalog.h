@@ -32,8 +32,21 @@ public:
     void RemoveTexture(int index);
     /// Removes every selected texture and clears the selection; returns how many went.
     int RemoveSelectedTextures();
-    /// Puts `texture` in the place of the one at `index`. Marks the catalog modified.
-    void ReplaceTexture(int index, std::unique_ptr<Texture> texture);
+    /// Puts `texture` in the place of the one at `index` and hands back the one that was there.
+    /// Marks the catalog modified.
+    std::unique_ptr<Texture> ReplaceTexture(int index, std::unique_ptr<Texture> texture);
+    /// Takes the textures at `indices` (strictly ascending, each in the list) out of the catalog
+    /// and hands them over in that order; the textures that stay keep their order and their
+    /// selection. Empty, with nothing changed, when the indices are not valid. Marks the catalog
+    /// modified when anything was taken.
+    std::vector<std::unique_ptr<Texture>> TakeTextures(std::span<const int> indices);
+    /// Puts `textures` into the catalog so that texture k stands at `positions[k]` afterwards
+    /// (strictly ascending, counted in the grown list); the textures already there keep their
+    /// order and selection around them, and the newcomers are selected when `select` is set.
+    /// False, with nothing changed (the textures stay with the caller), when the positions do not
+    /// fit or a texture is missing.
+    bool InsertTextures(std::span<const int> positions, std::vector<std::unique_ptr<Texture>>&& textures,
+                        bool select);
     /// Destroys every texture, last first. The selection flags are left as they are.
     void DeleteContents();
 
@@ -60,6 +73,8 @@ public:
     std::vector<std::uint8_t> Save() const;
     /// Streams the catalog file's bytes to `sink`.
     void Save(ArchiveSink& sink) const;
+    /// The file bytes of a catalog holding only the textures at `indices`, in that order.
+    std::vector<std::uint8_t> SaveTextures(std::span<const int> indices) const;
     /// Reads a catalog file. On success the textures are replaced, nothing is selected and the
     /// catalog is not modified; on failure the catalog is left exactly as it was. Bytes after the
     /// end of the catalog are not read; `unread`, when given, receives their number.
@@ -71,6 +86,9 @@ private:
     using TextureList = std::vector<std::unique_ptr<Texture>>;
     static TextureList ReadTextures(Archive& ar);
     void ClearFlagAt(std::size_t index);
+    /// Selection flags exactly as long as the list, with the count recomputed.
+    std::vector<std::uint8_t> FlagsForList() const;
+    void SetFlags(std::vector<std::uint8_t> flags);
 
     TextureList m_textures;
     std::vector<std::uint8_t> m_selected; ///< one flag per index; grows with the list

@@ -68,3 +68,31 @@ std::pair<int, int> CellLayout::IndicesMeeting(int top, int bottom) const {
     const int last = std::min(m_count, (lastRow + 1) * m_columns);
     return {first, last};
 }
+
+int CellLayout::Rows() const { return (m_count + m_columns - 1) / m_columns; }
+
+int CellLayout::RowPitch() const { return m_height + kRowGap; }
+
+int CellLayout::RowTop(int row) const { return kMargin - kCellAbove + row * RowPitch(); }
+
+int CellLayout::HeightOfRows(int rows) const {
+    return rows <= 0 ? 0 : kMargin + (rows - 1) * RowPitch() + m_height + kCellBelow;
+}
+
+int CellLayout::RowsWithin(int height) const {
+    const int room = height - HeightOfRows(1);
+    return 1 + std::max(0, FloorDiv(room, RowPitch()));
+}
+
+int CellLayout::InsertionIndex(int x, int y) const {
+    if (m_count == 0)
+        return 0;
+    // The row whose band (from a row's cell top to the next row's) holds the point, and the
+    // number of that row's thumbnails whose middle lies left of it.
+    const int row = std::max(0, FloorDiv(y - RowTop(0), RowPitch()));
+    const int pitch = m_width + kColumnGap;
+    const int before = std::clamp(FloorDiv(x - kMargin - m_width / 2 - 1, pitch) + 1, 0, m_columns);
+    if (row >= Rows())
+        return m_count;
+    return std::min(m_count, row * m_columns + before);
+}

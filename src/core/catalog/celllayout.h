@@ -35,6 +35,19 @@ public:
     /// The textures whose cells meet the rows top to bottom - 1, as [first, last).
     std::pair<int, int> IndicesMeeting(int top, int bottom) const;
 
+    /// Rows of the grid (0 for an empty catalog) and the distance from one row to the next.
+    int Rows() const;
+    int RowPitch() const;
+    /// The top of the cells of row `row`.
+    int RowTop(int row) const;
+    /// The height taken by the first `rows` rows: from the top edge to the bottom of their cells.
+    int HeightOfRows(int rows) const;
+    /// How many whole rows fit in `height` (at least one, so that every row finds a place).
+    int RowsWithin(int height) const;
+    /// Where a texture dropped at the point would be put: the index it would take, from 0 (before
+    /// the first) to Count() (after the last).
+    int InsertionIndex(int x, int y) const;
+
 private:
     int m_count;
     int m_width;

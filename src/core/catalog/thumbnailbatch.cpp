@@ -66,7 +66,9 @@ void ThumbnailBatch::TakeReady() {
         // Textures before this task's texture are done (some may have had no tasks at all).
         DeselectThrough(m_taskTexture[m_taken]);
         if (!m_failed[m_taken]) {
-            Subject(m_taken).Thumbnail().Assign(m_pictures[m_taken]);
+            Bitmap& thumbnail = Subject(m_taken).Thumbnail();
+            m_replaced.push_back({m_taken, std::move(thumbnail)});
+            thumbnail.Assign(m_pictures[m_taken]);
             m_pictures[m_taken] = Bitmap();
             if (m_changed)
                 m_changed(m_tasks[m_taken].texture);

@@ -58,6 +58,13 @@ public:
     /// failed task, in catalog order.
     std::size_t TexturesRendered() const;
     std::vector<int> FailedTextures() const;
+    /// A picture a taken task replaced: the task's index and the former picture.
+    struct Replaced {
+        std::size_t task;
+        Bitmap picture;
+    };
+    /// The pictures the taken tasks replaced, in task order (moved out, so they can be put back).
+    std::vector<Replaced> TakeReplaced() { return std::move(m_replaced); }
 
 private:
     void TakeReady();
@@ -68,6 +75,7 @@ private:
     std::vector<ThumbnailTask> m_tasks;
     std::vector<std::size_t> m_taskTexture; ///< position in m_textures of each task's texture
     std::vector<Bitmap> m_pictures;
+    std::vector<Replaced> m_replaced;
     std::vector<bool> m_arrived;
     std::vector<bool> m_failed;
     std::vector<std::size_t> m_tasksOfTexture; ///< number of tasks of each selected texture

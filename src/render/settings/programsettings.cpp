@@ -52,6 +52,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
+    {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

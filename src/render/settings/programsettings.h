@@ -49,6 +49,8 @@ struct ProgramSettings {
     bool parallelRendersChosen = false;
     /// Seconds a render may take before POV-Ray is ended; 0 for no limit.
     int renderTimeLimit = 0;
+    /// 1 when the document windows are shown as tabs.
+    int tabbedWindows = 0;
 
     static constexpr const char* kSection = "Settings";
 

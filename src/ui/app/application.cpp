@@ -51,6 +51,7 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_catalogTemplate = MakeCatalogKind(*this);
     m_textureMapTemplate = MakeTextureMapKind(*this);
 
+    m_frame->SetTabbedWindows(m_settings.tabbedWindows != 0);
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
@@ -79,6 +80,7 @@ void Application::ConnectFrame() {
     connect(frame, &MainWindow::preferencesRequested, this, &Application::OnPreferences);
     connect(frame, &MainWindow::aboutRequested, this, &Application::OnAbout);
     connect(frame, &MainWindow::helpRequested, this, &Application::ShowHelp);
+    connect(frame, &MainWindow::tabbedWindowsChanged, this, [this](bool tabbed) { m_settings.tabbedWindows = tabbed ? 1 : 0; });
     frame->SetCloseHandler([this] {
         if (!CloseAllDocuments())
             return false;

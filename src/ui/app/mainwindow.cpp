@@ -5,6 +5,8 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,12 +15,17 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QWhatsThis>
+
+#include <algorithm>
 
 namespace {
 
@@ -47,6 +54,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     setWindowTitle(QStringLiteral("Velvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velvane.png")));
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    setAcceptDrops(true);
     setCentralWidget(m_mdi);
     // Until a placement of its own is stored, the window takes most of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -151,6 +159,10 @@ void MainWindow::CreateActions() {
               [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); })->setCheckable(true);
     AddAction("Status Bar", "&Status Bar", "Show or hide the status bar\nToggle StatusBar",
               [this] { statusBar()->setVisible(!statusBar()->isVisible()); })->setCheckable(true);
+    AddAction("Tabbed Windows", "&Tabbed Windows", "Show the document windows as tabs\nTabbed Windows", [this] {
+        SetTabbedWindows(!TabbedWindows());
+        emit tabbedWindowsChanged(TabbedWindows());
+    })->setCheckable(true);
     AddAction("New Window", "&New Window", "Open another window for the active document\nNew Window", [this] {
         if (Document* document = ActiveDocument())
             emit newWindowRequested(document);
@@ -267,6 +279,11 @@ void MainWindow::CreateStatusBar() {
         statusBar()->addPermanentWidget(label);
         return label;
     };
+    // What the active window reports ("17 of 1,989 textures"), left of the lock indicators.
+    m_viewStatus = new QLabel(this);
+    m_viewStatus->setObjectName(QStringLiteral("ViewStatus"));
+    m_viewStatus->hide();
+    statusBar()->addPermanentWidget(m_viewStatus);
     m_capsLock = indicator(QStringLiteral("CAP"));
     m_numLock = indicator(QStringLiteral("NUM"));
     m_scrollLock = indicator(QStringLiteral("SCRL"));
@@ -311,12 +328,37 @@ QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
     connect(&document, &Document::modifiedChanged, window, retitle);
     connect(&document, &Document::titleChanged, this, &MainWindow::UpdateTitle);
     connect(&document, &Document::modifiedChanged, this, &MainWindow::UpdateCommands);
+    view->SetStateChangedHandler([this, view] {
+        if (view == m_shownView)
+            UpdateCommands();
+    });
     retitle();
-    window->resize(std::max(420, m_mdi->width() * 3 / 4), std::max(320, m_mdi->height() * 3 / 4));
+    PlaceNewWindow(window);
     window->show();
     m_mdi->setActiveSubWindow(window);
     emit document.titleChanged(); // every window of the document renumbers itself
     return window;
+}
+
+void MainWindow::PlaceNewWindow(QMdiSubWindow* window) {
+    const QRect area = m_mdi->viewport()->rect();
+    if (area.width() < 100 || area.height() < 100) {
+        window->resize(420, 320); // no workspace to speak of yet
+        return;
+    }
+    const QSize size(std::min(area.width(), std::max(420, area.width() * 3 / 4)),
+                     std::min(area.height(), std::max(320, area.height() * 3 / 4)));
+    window->resize(size);
+    // One title bar down and right of the last window placed; back to the corner when the new
+    // window would not lie fully inside.
+    const int step = std::max(16, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
+    QPoint position(0, 0);
+    if (m_lastPlaced && m_lastPlaced != window && m_mdi->subWindowList().contains(m_lastPlaced.data()))
+        position = m_lastPlaced->pos() + QPoint(step, step);
+    if (!area.contains(QRect(position, window->size())))
+        position = QPoint(0, 0);
+    window->move(position);
+    m_lastPlaced = window;
 }
 
 DocumentView* MainWindow::ViewOf(QMdiSubWindow* window) {
@@ -388,7 +430,7 @@ void MainWindow::RebuildMenus() {
     m_standard[StandardCommand::Redo]->setVisible(view && view->StandardAction(StandardCommand::Redo));
 
     FillMenu(m_editMenu, {"Undo", "Redo", "", "Cut", "Copy", "Paste"}, additions);
-    FillMenu(m_viewMenu, {"Toolbar", "Status Bar"}, additions);
+    FillMenu(m_viewMenu, {"Toolbar", "Status Bar", "Tabbed Windows"}, additions);
     FillMenu(m_optionsMenu, {"Preferences"}, additions);
 
     QMenuBar* bar = menuBar();
@@ -459,6 +501,12 @@ void MainWindow::UpdateCommands() {
         Action(QString::fromLatin1(name))->setEnabled(document);
     Action("Toolbar")->setChecked(m_toolBar && m_toolBar->isVisible());
     Action("Status Bar")->setChecked(statusBar()->isVisible());
+    Action("Tabbed Windows")->setChecked(TabbedWindows());
+    for (const char* name : {"Cascade", "Tile", "Arrange Icons"})
+        Action(QString::fromLatin1(name))->setEnabled(document && !TabbedWindows());
+    const QString status = view ? view->StatusText() : QString();
+    m_viewStatus->setText(status);
+    m_viewStatus->setVisible(!status.isEmpty());
     UpdateStandard();
 }
 
@@ -541,9 +589,65 @@ void MainWindow::ApplyPendingPlacement() {
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
     const QSize frame(outer.width() - inner.width(), outer.height() - inner.height());
-    move(m_pendingPlacement.topLeft());
-    resize(m_pendingPlacement.size() - frame);
+    // A placement from a larger screen is fitted to the room the screen has now: no larger than
+    // it, and moved in so that the title bar and the edges can be reached.
+    QRect placement = m_pendingPlacement;
+    const QScreen* room = QGuiApplication::screenAt(placement.center());
+    if (!room)
+        room = screen();
+    if (room) {
+        const QRect available = room->availableGeometry();
+        placement.setSize(placement.size().boundedTo(available.size()));
+        placement.moveLeft(std::clamp(placement.left(), available.left(), available.right() + 1 - placement.width()));
+        placement.moveTop(std::clamp(placement.top(), available.top(), available.bottom() + 1 - placement.height()));
+    }
+    move(placement.topLeft());
+    resize(placement.size() - frame);
     m_pendingPlacement = QRect();
+}
+
+void MainWindow::SetTabbedWindows(bool tabbed) {
+    m_mdi->setViewMode(tabbed ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (tabbed) {
+        m_mdi->setTabsClosable(true);
+        m_mdi->setTabsMovable(true);
+        m_mdi->setDocumentMode(true);
+    }
+    UpdateCommands();
+}
+
+bool MainWindow::TabbedWindows() const { return m_mdi->viewMode() == QMdiArea::TabbedView; }
+
+QStringList MainWindow::OpenableFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (path.endsWith(QLatin1String(".vlv"), Qt::CaseInsensitive) ||
+            path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+            files << path;
+    }
+    return files;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // Catalogs and bitmaps dropped from a file manager are opened.
+    if (!OpenableFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = OpenableFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    for (const QString& file : files)
+        emit openFileRequested(file);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #include "ui/framework/documentview.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -13,6 +14,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QMimeData;
 class QSettings;
 
 /// The program's one top-level window: document windows inside, a menu bar and toolbar built
@@ -57,6 +59,10 @@ public:
 
     void ShowStatus(const QString& text);
 
+    /// Shows the document windows as tabs instead of overlapping windows.
+    void SetTabbedWindows(bool tabbed);
+    bool TabbedWindows() const;
+
 signals:
     void newRequested();
     void openRequested();
@@ -66,10 +72,14 @@ signals:
     void preferencesRequested();
     void aboutRequested();
     void helpRequested(int context);
+    /// The user switched between tabs and windows (View > Tabbed Windows).
+    void tabbedWindowsChanged(bool tabbed);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
@@ -82,6 +92,10 @@ private:
     void UpdateRecentFileMenu();
     void UpdateLockIndicators();
     void ApplyPendingPlacement();
+    /// Places a new document window fully inside the workspace, cascading from the last one.
+    void PlaceNewWindow(QMdiSubWindow* window);
+    /// The catalogs and bitmaps among dropped files.
+    static QStringList OpenableFiles(const QMimeData* data);
     QAction* AddAction(const QString& name, const QString& menuText, const QString& prompt,
                        std::function<void()> trigger, const QList<QKeySequence>& keys = {});
     QAction* AddStandard(StandardCommand command, const QString& name, const QString& menuText, const QString& prompt,
@@ -109,6 +123,8 @@ private:
     QLabel* m_capsLock = nullptr;
     QLabel* m_numLock = nullptr;
     QLabel* m_scrollLock = nullptr;
+    QLabel* m_viewStatus = nullptr;
+    QPointer<QMdiSubWindow> m_lastPlaced;
     QRect m_pendingPlacement;
     std::function<bool()> m_closeHandler;
 };

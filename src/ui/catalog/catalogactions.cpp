@@ -1,9 +1,11 @@
 #include "ui/catalog/catalogactions.h"
 
+#include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/framework/command.h"
 
 #include <QAction>
+#include <QUndoStack>
 
 CatalogActions::CatalogActions(CatalogView& view) : QObject(&view), m_view(view) {
     using K = QKeySequence;
@@ -17,6 +19,24 @@ CatalogActions::CatalogActions(CatalogView& view) : QObject(&view), m_view(view)
         Add("Copy", "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy", &CatalogView::OnCopy);
     m_standard[StandardCommand::Paste] =
         Add("Paste", "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", &CatalogView::OnPaste);
+
+    // Undo and Redo name the step they would take back or put again ("&Undo Delete 3 Textures").
+    QUndoStack& steps = m_view.Document().UndoStack();
+    m_standard[StandardCommand::Undo] = MakeCommand(this, "Undo", "&Undo\tCtrl+Z", "Undo the last action\nUndo");
+    m_standard[StandardCommand::Redo] =
+        MakeCommand(this, "Redo", "&Redo\tCtrl+Y", "Redo the previously undone action\nRedo");
+    connect(m_standard[StandardCommand::Undo], &QAction::triggered, &steps, &QUndoStack::undo);
+    connect(m_standard[StandardCommand::Redo], &QAction::triggered, &steps, &QUndoStack::redo);
+    m_actions[QStringLiteral("Undo")] = m_standard[StandardCommand::Undo];
+    m_actions[QStringLiteral("Redo")] = m_standard[StandardCommand::Redo];
+    connect(&steps, &QUndoStack::indexChanged, this, &CatalogActions::Update);
+    connect(&steps, &QUndoStack::cleanChanged, this, &CatalogActions::Update);
+
+    Add("Select All", "Select &All\tCtrl+A", "Select every texture shown\nSelect All", &CatalogView::OnSelectAll,
+        {K(Qt::CTRL | Qt::Key_A)});
+    Add("Select None", "Select &None", "Deselect every texture\nSelect None", &CatalogView::OnSelectNone);
+    Add("Find", "&Find...\tCtrl+F", "Show only the textures whose name or description holds a text\nFind",
+        &CatalogView::OnFind, {K(Qt::CTRL | Qt::Key_F)});
 
     Add("New Simple", "&New Simple...\tN", "Create a new texture with a single layer", &CatalogView::OnNewSimple,
         {K(Qt::Key_N)});
@@ -69,6 +89,7 @@ QList<ViewMenu> CatalogActions::Menus() const {
         {QStringLiteral("&Texture"),
          Actions({"New Simple", "New Layered", "Delete", "Modify", "", "View Source", "Export Source", "",
                   "Create Texture Map", "", "Clear Thumbnail(s)", "Render Thumbnail(s)"})},
+        {QStringLiteral("&Edit"), Actions({"Select All", "Select None", "", "Find"})},
         {QStringLiteral("&Options"), Actions({"Antialiasing", "Update Thumbnail"})},
     };
 }
@@ -80,6 +101,15 @@ QAction* CatalogActions::Standard(StandardCommand command) const {
 
 void CatalogActions::Update() {
     auto set = [this](const char* name, bool enabled) { Action(QString::fromLatin1(name))->setEnabled(enabled); };
+    const QUndoStack& steps = m_view.Document().UndoStack();
+    QAction* undo = m_standard.at(StandardCommand::Undo);
+    QAction* redo = m_standard.at(StandardCommand::Redo);
+    undo->setEnabled(steps.canUndo());
+    redo->setEnabled(steps.canRedo());
+    undo->setText(steps.canUndo() ? QStringLiteral("&Undo %1\tCtrl+Z").arg(steps.undoText()) : QStringLiteral("&Undo\tCtrl+Z"));
+    redo->setText(steps.canRedo() ? QStringLiteral("&Redo %1\tCtrl+Y").arg(steps.redoText()) : QStringLiteral("&Redo\tCtrl+Y"));
+    set("Select All", m_view.Shown().Count() > 0);
+    set("Select None", m_view.Document().Contents().GetSelectedCount() > 0);
     set("Cut", m_view.CanCut());
     set("Copy", m_view.CanCopy());
     set("Paste", m_view.CanPaste());

@@ -8,8 +8,9 @@
 
 class CatalogView;
 
-/// The commands of a catalog window: the Texture menu, the Options items, and the standard
-/// Print, Cut, Copy and Paste commands, each kept enabled as the window's state allows.
+/// The commands of a catalog window: the Texture menu, the Edit items (Select All, Select None,
+/// Find), the Options items, and the standard Print, Undo, Redo, Cut, Copy and Paste commands,
+/// each kept enabled as the window's state allows.
 class CatalogActions : public QObject {
     Q_OBJECT
 public:

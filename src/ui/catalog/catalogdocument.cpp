@@ -2,7 +2,38 @@
 
 #include "render/files/catalogfile.h"
 
+namespace {
+/// Steps kept for Undo; the oldest go first. Steps hold the textures they took out, so the
+/// limit also bounds the memory they keep.
+constexpr int kUndoLimit = 100;
+} // namespace
+
+CatalogDocument::CatalogDocument(DocumentTemplate& kind, QObject* parent)
+    : Document(kind, parent), m_undo(this) {
+    m_undo.setUndoLimit(kUndoLimit);
+    connect(&m_undo, &QUndoStack::indexChanged, this, &CatalogDocument::FollowUndoState);
+    // A save (or a load) is the state Undo leads back to.
+    connect(this, &Document::modifiedChanged, this, [this](bool modified) {
+        if (!modified) {
+            m_catalog.SetModifiedFlag(false);
+            m_undo.setClean();
+        }
+    });
+}
+
+void CatalogDocument::FollowUndoState() {
+    const bool modified = !m_undo.isClean();
+    m_catalog.SetModifiedFlag(modified);
+    SetModifiedFlag(modified);
+    emit contentsChanged();
+}
+
+void CatalogDocument::Apply(QUndoCommand* edit) {
+    m_undo.push(edit);
+}
+
 void CatalogDocument::Changed() {
+    m_undo.resetClean();
     m_catalog.SetModifiedFlag(true);
     SetModifiedFlag(true);
     emit contentsChanged();
@@ -14,9 +45,12 @@ FileResult CatalogDocument::Load(const QString& path) {
     if (!result)
         return result;
     m_catalog = std::move(loaded);
+    m_undo.clear();
     SetModifiedFlag(false);
     emit contentsChanged();
     return result;
 }
 
-FileResult CatalogDocument::Store(const QString& path) { return SaveCatalogFile(path, m_catalog); }
+FileResult CatalogDocument::Store(const QString& path) {
+    return SaveCatalogFile(path, m_catalog);
+}

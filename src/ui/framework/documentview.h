@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class Document;
 class QAction;
 class QWidget;
@@ -34,4 +36,20 @@ public:
     /// Brings the enabled state and check marks of the view's actions up to date (the state of
     /// some commands depends on things outside the view, such as the copy buffer).
     virtual void UpdateCommands() = 0;
+    /// What the status line shows for the view while it is active ("17 of 1,989 textures"),
+    /// empty when nothing.
+    virtual QString StatusText() const { return QString(); }
+
+    /// Called by the view whenever its commands or status text may have changed, so that the
+    /// frame can show them.
+    void SetStateChangedHandler(std::function<void()> handler) { m_stateChanged = std::move(handler); }
+
+protected:
+    void NotifyStateChanged() const {
+        if (m_stateChanged)
+            m_stateChanged();
+    }
+
+private:
+    std::function<void()> m_stateChanged;
 };

@@ -1,0 +1,127 @@
+#include "ui/catalog/catalogedits.h"
+
+#include "core/model/layeredtexture.h"
+#include "ui/catalog/catalogdocument.h"
+
+#include <algorithm>
+
+QString CountOf(int count, const QString& noun) {
+    return QStringLiteral("%1 %2%3").arg(count).arg(noun,
+                                                    count == 1 ? QString() : QStringLiteral("s"));
+}
+
+// ---- insert -------------------------------------------------------------------------------
+
+InsertTexturesEdit::InsertTexturesEdit(CatalogDocument& document, const QString& text,
+                                       std::vector<int> positions,
+                                       std::vector<std::unique_ptr<Texture>> textures, bool select)
+    : QUndoCommand(text), m_document(document), m_positions(std::move(positions)),
+      m_textures(std::move(textures)), m_select(select) {}
+
+void InsertTexturesEdit::redo() {
+    Catalog& catalog = m_document.Contents();
+    if (m_select)
+        catalog.DeselectAll();
+    if (catalog.InsertTextures(m_positions, std::move(m_textures), m_select))
+        m_textures.clear();
+}
+
+void InsertTexturesEdit::undo() {
+    m_textures = m_document.Contents().TakeTextures(m_positions);
+}
+
+// ---- remove -------------------------------------------------------------------------------
+
+RemoveTexturesEdit::RemoveTexturesEdit(CatalogDocument& document, const QString& text,
+                                       std::vector<int> indices)
+    : QUndoCommand(text), m_document(document), m_indices(std::move(indices)) {}
+
+void RemoveTexturesEdit::redo() {
+    Catalog& catalog = m_document.Contents();
+    m_textures = catalog.TakeTextures(m_indices);
+    catalog.DeselectAll();
+}
+
+void RemoveTexturesEdit::undo() {
+    Catalog& catalog = m_document.Contents();
+    catalog.DeselectAll();
+    if (catalog.InsertTextures(m_indices, std::move(m_textures), true))
+        m_textures.clear();
+}
+
+// ---- replace ------------------------------------------------------------------------------
+
+ReplaceTextureEdit::ReplaceTextureEdit(CatalogDocument& document, const QString& text, int index,
+                                       std::unique_ptr<Texture> texture)
+    : QUndoCommand(text), m_document(document), m_index(index), m_texture(std::move(texture)) {}
+
+void ReplaceTextureEdit::Swap() {
+    m_texture = m_document.Contents().ReplaceTexture(m_index, std::move(m_texture));
+}
+void ReplaceTextureEdit::redo() {
+    Swap();
+}
+void ReplaceTextureEdit::undo() {
+    Swap();
+}
+
+// ---- thumbnails ---------------------------------------------------------------------------
+
+ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, const QString& text,
+                               std::vector<Picture> pictures, bool done)
+    : QUndoCommand(text), m_document(document), m_pictures(std::move(pictures)), m_skipRedo(done) {}
+
+void ThumbnailsEdit::Swap() {
+    Catalog& catalog = m_document.Contents();
+    for (Picture& entry : m_pictures) {
+        Texture& texture = catalog.GetTexture(entry.texture);
+        Bitmap& held =
+            entry.layer < 0
+                ? texture.Thumbnail()
+                : static_cast<LayeredTexture&>(texture).GetLayer(entry.layer)->Thumbnail();
+        std::swap(held, entry.picture);
+    }
+}
+
+void ThumbnailsEdit::redo() {
+    if (m_skipRedo) {
+        m_skipRedo = false;
+        return;
+    }
+    Swap();
+}
+
+void ThumbnailsEdit::undo() {
+    Swap();
+}
+
+// ---- move ---------------------------------------------------------------------------------
+
+MoveTexturesEdit::MoveTexturesEdit(CatalogDocument& document, const QString& text,
+                                   std::vector<int> indices, int destination)
+    : QUndoCommand(text), m_document(document), m_indices(std::move(indices)) {
+    // Textures before the destination that move away leave their places to the others.
+    const int before =
+        static_cast<int>(std::count_if(m_indices.begin(), m_indices.end(),
+                                       [destination](int index) { return index < destination; }));
+    for (std::size_t k = 0; k < m_indices.size(); ++k)
+        m_targets.push_back(destination - before + static_cast<int>(k));
+}
+
+bool MoveTexturesEdit::ChangesOrder() const {
+    return m_targets != m_indices;
+}
+
+void MoveTexturesEdit::redo() {
+    Catalog& catalog = m_document.Contents();
+    auto textures = catalog.TakeTextures(m_indices);
+    catalog.DeselectAll();
+    catalog.InsertTextures(m_targets, std::move(textures), true);
+}
+
+void MoveTexturesEdit::undo() {
+    Catalog& catalog = m_document.Contents();
+    auto textures = catalog.TakeTextures(m_targets);
+    catalog.DeselectAll();
+    catalog.InsertTextures(m_indices, std::move(textures), true);
+}
