@@ -296,6 +296,29 @@ TEST_F(PigmentTest, TheImageDialogRefusesAFileThatCannotBeOpened) {
     EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
 }
 
+TEST_F(PigmentTest, TheImageDialogRefusesNamesPovRayCannotQuote) {
+    PigmentPage* page = Open();
+    // Each name exists on disk, so only its characters can be held against it.
+    const QStringList names = {QStringLiteral("quote\".gif"), QStringLiteral("line\nbreak.gif"),
+                               QStringLiteral("tab\tname.gif")};
+    for (const QString& name : names) {
+        const QString path = ImageFile(name);
+        bool stayed = false;
+        m_messages.clear();
+        WhenShown<ImageMapDialog>([&](ImageMapDialog* dialog) {
+            dialog->FileEdit()->setText(path);
+            dialog->accept();
+            stayed = dialog->isVisible();
+            dialog->reject();
+        });
+        page->TypeButton(1)->click();
+        EXPECT_TRUE(stayed) << name.toStdString();
+        ASSERT_EQ(m_messages.size(), 1u) << name.toStdString();
+        EXPECT_EQ(m_messages[0].text.toStdString(), kUnwritableImageFileName);
+        EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+    }
+}
+
 TEST_F(PigmentTest, BrowseOffersEveryImageTypeAndPutsTheFullPathIn) {
     ImageMap image;
     ImageMapDialog dialog(image, false);

@@ -153,6 +153,13 @@ void ImageMapDialog::OnBrowse() {
 void ImageMapDialog::accept() {
     if (!ReadFields())
         return;
+    // Such a name may exist on disk, but POV-Ray source cannot carry it between its quotes.
+    if (!IsWritableImageFileName(m_fileName.toStdString())) {
+        Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("File Error"),
+                         QString::fromLatin1(kUnwritableImageFileName));
+        m_file->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     QFile file(m_fileName);
     if (m_fileName.isEmpty() || QFileInfo(m_fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
         Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("File Error"),
