@@ -44,6 +44,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.displayMailingListDialog, 1);
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, 4);
+    EXPECT_EQ(settings.autoPreview, 0); // the Preview renders only on request until the user asks
 }
 
 TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
@@ -57,6 +58,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.textureMapAspectRatio = 2.5f;
         settings.raysPerPixel = 4;
         settings.antialiasing = 1;
+        settings.autoPreview = 1;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -71,7 +73,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     for (const char* name : {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
                              "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
                              "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
-                             "Texture Map Brightness", "POV Command Style", "Parallel Renders"})
+                             "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Auto Preview"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -80,6 +82,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.antialiasingThreshold, 0.3f);
     EXPECT_EQ(loaded.textureMapAspectRatio, 2.5f);
     EXPECT_EQ(loaded.programDirectory, "/data/velvane");
+    EXPECT_EQ(loaded.autoPreview, 1);
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

@@ -2,6 +2,7 @@
 
 #include "core/bitmap/renderedimage.h"
 #include "render/files/fileio.h"
+#include "render/povray/picturerender.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
 #include "core/model/texture.h"
@@ -224,14 +225,15 @@ RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int 
                                          const QString& caption, RenderProgressSink& sink, Bitmap& picture) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
-    const QString folder = RenderFolder();
-    if (RenderResult written = WriteTextureFile(texture, folder); !written.Succeeded())
-        return written;
-    RenderResult rendered = RenderScene(width, height, texture.GetName(), OutputFileName(),
-                                        texture.GetPreviewShape(), caption, sink, folder);
-    if (!rendered.Succeeded())
-        return rendered;
-    return ReadRenderedImage(folder, OutputFileName(), width, height, picture);
+    PictureRender render(*this, texture, width, height);
+    QEventLoop loop;
+    QObject::connect(&render, &PictureRender::finished, &loop, &QEventLoop::quit);
+    render.Start(caption, sink);
+    if (!render.IsFinished())
+        loop.exec();
+    if (render.Result().Succeeded())
+        picture = std::move(render.Picture());
+    return render.Result();
 }
 
 RenderResult PovRayRunner::UpdateTextureThumbnail(Texture& texture, int width, int height,

@@ -49,6 +49,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Parallel Renders", &ProgramSettings::parallelRenders, 4},
+    {"Auto Preview", &ProgramSettings::autoPreview, 0},
 };
 
 float ReadReal(QSettings& store, const char* name, const char* fallback) {

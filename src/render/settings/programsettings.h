@@ -32,6 +32,8 @@ struct ProgramSettings {
     int povCommandStyle = 0;
     /// How many POV-Ray processes a batch of thumbnails may run at once.
     int parallelRenders = 4;
+    /// The Preview window renders the texture being edited shortly after each change.
+    int autoPreview = 0;
 
     static constexpr const char* kSection = "Settings";
 
