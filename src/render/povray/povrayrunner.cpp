@@ -175,14 +175,8 @@ RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& fo
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
                                       RenderProgressSink& sink) {
     const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
-    if (shapeIndex == kTextureMapSceneId) {
-        QFile file(scenePath);
-        const QByteArray scene = WithCrLf(TextureMapScene(textureName));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(scene) != scene.size() ||
-            !file.flush())
-            return FileWriteFailure(scenePath);
-        return {};
-    }
+    if (shapeIndex == kTextureMapSceneId)
+        return WriteSceneText(TextureMapScene(textureName), folder);
 
     const PreviewShape* shape = &FallbackShape();
     if (shapeIndex >= 0 && static_cast<std::size_t>(shapeIndex) < m_shapes.size()) {
@@ -200,6 +194,15 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     // A shape that cannot write its scene says so, and POV-Ray runs on what the file holds.
     if (!shape->WriteScene(scenePath.toStdString(), textureName))
         sink.Notice(QString::fromUtf8(ShapeMessages::WriteErrorTitle), QString::fromUtf8(ShapeMessages::WriteError));
+    return {};
+}
+
+RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString& folder) {
+    const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
+    QFile file(scenePath);
+    const QByteArray scene = WithCrLf(text);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(scene) != scene.size() || !file.flush())
+        return FileWriteFailure(scenePath);
     return {};
 }
 
