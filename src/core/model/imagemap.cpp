@@ -3,10 +3,46 @@
 #include "core/archive/archive.h"
 #include "core/model/sourcetext.h"
 
+#include <cctype>
+
 IMPLEMENT_SERIAL(ImageMap, 1)
 
+namespace {
+
+/// The POV-Ray keyword that names the image's file type.
+const char* TypeKeyword(std::uint8_t fileType) {
+    switch (fileType) {
+    case ImageMap::kTarga: return "tga";
+    case ImageMap::kPng: return "png";
+    case ImageMap::kJpeg: return "jpeg";
+    default: return "gif";
+    }
+}
+
+bool EndsWith(const std::string& upper, const char* ending) {
+    const std::string tail(ending);
+    return upper.size() >= tail.size() && upper.compare(upper.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+} // namespace
+
+std::optional<std::uint8_t> ImageMap::FileTypeForName(const std::string& fileName) {
+    std::string upper = fileName;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (EndsWith(upper, "GIF"))
+        return kGif;
+    if (EndsWith(upper, "TGA"))
+        return kTarga;
+    if (EndsWith(upper, "PNG"))
+        return kPng;
+    if (EndsWith(upper, "JPG") || EndsWith(upper, "JPEG"))
+        return kJpeg;
+    return std::nullopt;
+}
+
 std::string ImageMap::GetSource(bool withBumpSize) const {
-    std::string text = fileType == kTarga ? "      tga \"" : "      gif \"";
+    std::string text = std::string("      ") + TypeKeyword(fileType) + " \"";
     text += fileName;
     text += once ? "\"once\r\n" : "\"\r\n";
     if (mapType != 0)

@@ -3,13 +3,23 @@
 #include "core/archive/storable.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 /// The image file of an image-map pigment or a bump-map normal.
 class ImageMap : public Storable {
     DECLARE_SERIAL(ImageMap)
 public:
+    /// Stored file types. GIF and Targa have always been 0 and 1; PNG and JPEG came later, so
+    /// files written before them read as they always did.
+    static constexpr std::uint8_t kGif = 0;
     static constexpr std::uint8_t kTarga = 1;
+    static constexpr std::uint8_t kPng = 2;
+    static constexpr std::uint8_t kJpeg = 3;
+
+    /// The file type of an image file by its name's ending, in any case: "gif", "tga", "png",
+    /// "jpg" or "jpeg"; nothing for any other name.
+    static std::optional<std::uint8_t> FileTypeForName(const std::string& fileName);
 
     /// The file line, map_type and interpolate lines (six blanks deep), and the bump_size line
     /// when `withBumpSize` is set.
@@ -18,7 +28,7 @@ public:
     /// interpolate, float bump size.
     void Serialize(Archive& ar) override;
 
-    std::uint8_t fileType = 0; ///< 1 Targa, anything else GIF
+    std::uint8_t fileType = kGif; ///< kTarga, kPng, kJpeg; anything else is GIF
     std::string fileName;
     std::uint8_t once = 0; ///< flag
     std::uint8_t mapType = 0;

@@ -6,6 +6,7 @@
 #include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/renderprogressdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
+#include "ui/editors/textureeditorset.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 #include "ui/help/helpbrowser.h"
@@ -21,7 +22,9 @@
 #include <QMdiSubWindow>
 #include <QSettings>
 
-Application::Application() = default;
+Application::Application() : m_textureEditors(std::make_unique<TextureEditorSet>(*this)) {
+    SetEditors(m_textureEditors.get());
+}
 
 Application::~Application() {
     // Windows go before the documents they show; the lists before the settings they used.

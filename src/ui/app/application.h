@@ -13,6 +13,7 @@
 
 class MainWindow;
 class QSettings;
+class TextureEditorSet;
 
 /// How the program starts.
 struct StartupOptions {
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<DocumentTemplate> m_textureMapTemplate;
     std::vector<std::unique_ptr<Document>> m_documents;
     std::unique_ptr<MainWindow> m_frame;
+    std::unique_ptr<TextureEditorSet> m_textureEditors;
     TextureEditors* m_editors = nullptr;
     bool m_closing = false;
 };

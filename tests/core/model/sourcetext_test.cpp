@@ -122,3 +122,33 @@ TEST(ImageFileText, FileLineOnceAndOptionalLines) {
                                      "      interpolate 4\r\n"
                                      "      bump_size 4.0\r\n");
 }
+
+TEST(ImageFileText, PngAndJpegHaveTheirOwnKeywords) {
+    ImageMap image;
+    image.fileType = ImageMap::kPng;
+    image.fileName = "bricks.png";
+    EXPECT_EQ(image.GetSource(false), "      png \"bricks.png\"\r\n");
+    image.fileType = ImageMap::kJpeg;
+    image.fileName = "/home/ann/photo.JPEG";
+    image.mapType = 1;
+    EXPECT_EQ(image.GetSource(true), "      jpeg \"/home/ann/photo.JPEG\"\r\n"
+                                     "      map_type 1\r\n"
+                                     "      bump_size 4.0\r\n");
+    // Codes nobody writes keep reading as GIF, as they always did.
+    image.fileType = 7;
+    image.mapType = 0;
+    EXPECT_EQ(image.GetSource(false), "      gif \"/home/ann/photo.JPEG\"\r\n");
+}
+
+TEST(ImageFileText, TheFileTypeComesFromTheNamesEnding) {
+    EXPECT_EQ(ImageMap::FileTypeForName("a.gif"), ImageMap::kGif);
+    EXPECT_EQ(ImageMap::FileTypeForName("stones.Tga"), ImageMap::kTarga);
+    EXPECT_EQ(ImageMap::FileTypeForName("/x/y/BRICKS.PNG"), ImageMap::kPng);
+    EXPECT_EQ(ImageMap::FileTypeForName("photo.jpg"), ImageMap::kJpeg);
+    EXPECT_EQ(ImageMap::FileTypeForName("photo.jpeg"), ImageMap::kJpeg);
+    EXPECT_EQ(ImageMap::kGif, 0);
+    EXPECT_EQ(ImageMap::kTarga, 1);
+    EXPECT_FALSE(ImageMap::FileTypeForName("wall.bmp"));
+    EXPECT_FALSE(ImageMap::FileTypeForName(""));
+    EXPECT_FALSE(ImageMap::FileTypeForName("gi"));
+}

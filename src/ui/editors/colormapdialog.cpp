@@ -1,0 +1,659 @@
+#include "ui/editors/colormapdialog.h"
+
+#include "core/model/simpletexture.h"
+#include "render/files/colormapfileio.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/dialogs/validation.h"
+#include "ui/editors/colorselectordialog.h"
+#include "ui/editors/colorswatch.h"
+#include "ui/editors/focuswatch.h"
+#include "ui/editors/previewlink.h"
+#include "ui/editors/transformedits.h"
+#include "ui/framework/prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+constexpr int kBandWidth = 320; ///< band picture, pixels
+constexpr int kBandHeight = 48;
+constexpr int kMargin = 8;       ///< band's distance from the area's left and right edges
+constexpr int kMarkerStrip = 22; ///< room under the band for the markers
+constexpr float kInsertStep = 0.00001f;
+constexpr const char* kFilter = "Color Map (*.txc)";
+
+const char* const kCaptions[] = {"&Red", "&Green", "&Blue", "&Filter"};
+const char* const kNames[] = {"Red", "Green", "Blue", "Filter"};
+
+std::uint8_t& ChannelOf(ColorRGBF& color, int channel) {
+    return channel == 0   ? color.red
+           : channel == 1 ? color.green
+           : channel == 2 ? color.blue
+                          : color.filter;
+}
+
+QString Fixed2(double value) {
+    return QString::number(value, 'f', 2);
+}
+
+} // namespace
+
+/// The "Color Map" area: the band picture and the entry markers under it.
+class ColorMapBand : public QWidget {
+public:
+    explicit ColorMapBand(ColorMapDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
+        setFixedSize(kBandWidth + 2 * kMargin, kBandHeight + kMarkerStrip + 4);
+        setObjectName(QStringLiteral("band"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawImage(kMargin, 2, m_dialog.m_band);
+        const ColorMap& map = m_dialog.m_map;
+        const int bottom = height();
+        const QColor ink = palette().color(QPalette::WindowText);
+        painter.setPen(ink);
+        for (int i = 0; i < map.count; ++i) {
+            const bool selected = i == m_dialog.m_selected;
+            if (i == 0 || i == map.count - 1) {
+                const int left = i == 0 ? kMargin : width() - kMargin - 6;
+                painter.setBrush(selected ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
+                painter.drawRect(left, bottom - 20, 6, 6);
+                continue;
+            }
+            const int x = static_cast<int>(std::clamp(map.positions[i], 0.0f, 1.0f) * kBandWidth);
+            const QPoint triangle[] = {
+                {x + 8, bottom - 20}, {x + 4, bottom - 8}, {x + 12, bottom - 8}};
+            painter.setBrush(selected ? QBrush(ink) : QBrush(Qt::NoBrush));
+            painter.drawPolygon(triangle, 3);
+        }
+    }
+
+private:
+    ColorMapDialog& m_dialog;
+};
+
+ColorMapDialog::ColorMapDialog(AppServices& services, SimpleTexture& texture, QWidget* parent)
+    : QDialog(parent), m_services(services), m_texture(texture), m_map(texture.pigment.colorMap) {
+    setWindowTitle(QStringLiteral("Color Map"));
+    m_decimalView = services.Settings().decimalInColorMap != 0;
+    BuildControls();
+    Initialise();
+}
+
+ColorMapDialog::~ColorMapDialog() {
+    m_services.Settings().decimalInColorMap = m_decimalView ? 1 : 0;
+}
+
+void ColorMapDialog::BuildControls() {
+    m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("entries"));
+    m_list->setAccessibleName(QStringLiteral("Color Map Entries"));
+    m_list->setColumnCount(5);
+    m_list->setHeaderLabels({QStringLiteral("Position"), QStringLiteral("Red"),
+                             QStringLiteral("Green"), QStringLiteral("Blue"),
+                             QStringLiteral("Filter")});
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->header()->setSectionsMovable(false);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(QHeaderView::Stretch);
+    m_list->setMinimumWidth(300);
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this] {
+        if (!m_updating)
+            SelectLine(m_list->indexOfTopLevelItem(m_list->currentItem()));
+    });
+
+    m_insert = new QPushButton(QStringLiteral("&Insert"), this);
+    m_delete = new QPushButton(QStringLiteral("De&lete"), this);
+    m_decimal = new QCheckBox(QStringLiteral("&Decimal"), this);
+    m_insert->setObjectName(QStringLiteral("insert"));
+    m_delete->setObjectName(QStringLiteral("delete"));
+    m_decimal->setObjectName(QStringLiteral("decimal"));
+    connect(m_insert, &QPushButton::clicked, this, &ColorMapDialog::OnInsert);
+    connect(m_delete, &QPushButton::clicked, this, &ColorMapDialog::OnDelete);
+    connect(m_decimal, &QCheckBox::clicked, this, &ColorMapDialog::OnDecimal);
+
+    auto* grid = new QGridLayout;
+    m_positionLabel = new QLabel(QStringLiteral("&Position"), this);
+    m_positionSlider = new QSlider(Qt::Horizontal, this);
+    m_positionSlider->setRange(0, 100);
+    m_positionSlider->setObjectName(QStringLiteral("positionSlider"));
+    m_positionSlider->setAccessibleName(QStringLiteral("Position"));
+    m_positionEdit = new QLineEdit(this);
+    m_positionEdit->setObjectName(QStringLiteral("positionEdit"));
+    m_positionEdit->setAccessibleName(QStringLiteral("Position"));
+    m_positionEdit->setFixedWidth(
+        m_positionEdit->fontMetrics().horizontalAdvance(QStringLiteral("000.00")) + 12);
+    m_positionLabel->setBuddy(m_positionEdit);
+    grid->addWidget(m_positionLabel, 0, 0);
+    grid->addWidget(m_positionSlider, 0, 1);
+    grid->addWidget(m_positionEdit, 0, 2);
+    connect(m_positionSlider, &QSlider::valueChanged, this, &ColorMapDialog::OnPositionSlider);
+    OnFocusLost(m_positionEdit, [this] { OnPositionEditLeft(); });
+    for (int c = 0; c < 4; ++c) {
+        const auto channel = static_cast<Channel>(c);
+        auto* label = new QLabel(QString::fromLatin1(kCaptions[c]), this);
+        m_sliders[c] = new QSlider(Qt::Horizontal, this);
+        m_sliders[c]->setObjectName(
+            QStringLiteral("%1Slider").arg(QString::fromLatin1(kNames[c]).toLower()));
+        m_sliders[c]->setAccessibleName(QString::fromLatin1(kNames[c]));
+        m_sliders[c]->setMinimumWidth(140);
+        m_integerEdits[c] = new QLineEdit(this);
+        m_integerEdits[c]->setObjectName(
+            QStringLiteral("%1Integer").arg(QString::fromLatin1(kNames[c]).toLower()));
+        m_decimalEdits[c] = new QLineEdit(this);
+        m_decimalEdits[c]->setObjectName(
+            QStringLiteral("%1Decimal").arg(QString::fromLatin1(kNames[c]).toLower()));
+        for (QLineEdit* edit : {m_integerEdits[c], m_decimalEdits[c]}) {
+            edit->setAccessibleName(QString::fromLatin1(kNames[c]));
+            edit->setFixedWidth(m_positionEdit->width());
+        }
+        label->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
+        label->setObjectName(
+            QStringLiteral("%1Label").arg(QString::fromLatin1(kNames[c]).toLower()));
+        grid->addWidget(label, c + 1, 0);
+        grid->addWidget(m_sliders[c], c + 1, 1);
+        grid->addWidget(m_integerEdits[c], c + 1, 2);
+        grid->addWidget(m_decimalEdits[c], c + 1, 2);
+        connect(m_sliders[c], &QSlider::valueChanged, this,
+                [this, channel] { OnChannelSlider(channel); });
+        connect(m_sliders[c], &QSlider::sliderReleased, this, [this] {
+            RebuildBand();
+            Changed();
+        });
+        OnFocusLost(m_integerEdits[c], [this, channel] { OnChannelEditLeft(channel, false); });
+        OnFocusLost(m_decimalEdits[c], [this, channel] { OnChannelEditLeft(channel, true); });
+    }
+
+    m_swatch = new ColorSwatch(this);
+    m_swatch->setObjectName(QStringLiteral("swatch"));
+    m_swatch->setMinimumSize(70, 60);
+    m_select = new QPushButton(QStringLiteral("&Select..."), this);
+    m_select->setObjectName(QStringLiteral("select"));
+    connect(m_select, &QPushButton::clicked, this, &ColorMapDialog::OnSelectColor);
+
+    auto* bandGroup = new QGroupBox(QStringLiteral("Color Map"), this);
+    m_bandArea = new ColorMapBand(*this);
+    m_bandArea->setParent(bandGroup);
+    (new QVBoxLayout(bandGroup))->addWidget(m_bandArea, 0, Qt::AlignCenter);
+
+    m_open = new QPushButton(QStringLiteral("&Open..."), this);
+    m_saveAs = new QPushButton(QStringLiteral("Save &As..."), this);
+    m_open->setObjectName(QStringLiteral("open"));
+    m_saveAs->setObjectName(QStringLiteral("saveAs"));
+    connect(m_open, &QPushButton::clicked, this, &ColorMapDialog::OnOpen);
+    connect(m_saveAs, &QPushButton::clicked, this, &ColorMapDialog::OnSaveAs);
+    for (QPushButton* button : {m_insert, m_delete, m_select, m_open, m_saveAs})
+        button->setAutoDefault(false);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->addButton(m_open, QDialogButtonBox::ActionRole);
+    buttons->addButton(m_saveAs, QDialogButtonBox::ActionRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ColorMapDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ColorMapDialog::reject);
+
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addWidget(m_insert);
+    listButtons->addWidget(m_delete);
+    listButtons->addStretch(1);
+    listButtons->addWidget(m_decimal);
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_list, 1);
+    left->addLayout(listButtons);
+    auto* swatchColumn = new QVBoxLayout;
+    swatchColumn->addWidget(m_swatch, 1);
+    swatchColumn->addWidget(m_select);
+    auto* entry = new QHBoxLayout;
+    entry->addLayout(grid, 1);
+    entry->addLayout(swatchColumn);
+    auto* right = new QVBoxLayout;
+    right->addLayout(entry);
+    right->addWidget(bandGroup);
+    right->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addLayout(right);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(buttons);
+
+    setTabOrder(m_list, m_insert);
+    setTabOrder(m_insert, m_delete);
+    setTabOrder(m_delete, m_decimal);
+    setTabOrder(m_decimal, m_positionSlider);
+    setTabOrder(m_positionSlider, m_positionEdit);
+    QWidget* previous = m_positionEdit;
+    for (int c = 0; c < 4; ++c)
+        for (QWidget* w :
+             {static_cast<QWidget*>(m_sliders[c]), static_cast<QWidget*>(m_integerEdits[c]),
+              static_cast<QWidget*>(m_decimalEdits[c])}) {
+            setTabOrder(previous, w);
+            previous = w;
+        }
+    setTabOrder(previous, m_select);
+}
+
+QString ColorMapDialog::LineText(const ColorMap& map, int index, bool decimal) {
+    const ColorRGBF& c = map.colors[static_cast<std::size_t>(index)];
+    const double position = map.positions[static_cast<std::size_t>(index)];
+    if (decimal)
+        return QStringLiteral("%1\t%2\t%3\t%4\t%5\t")
+            .arg(Fixed2(position), Fixed2(c.red / 255.0), Fixed2(c.green / 255.0),
+                 Fixed2(c.blue / 255.0), Fixed2(c.filter / 255.0));
+    return QStringLiteral("%1\t%2\t%3\t%4\t%5\t")
+        .arg(Fixed2(position))
+        .arg(c.red)
+        .arg(c.green)
+        .arg(c.blue)
+        .arg(c.filter);
+}
+
+QImage ColorMapDialog::BandImage(const ColorMap& map, int width, int height) {
+    // One colour row and one filter row; every pixel x belongs to the segment between the two
+    // entries whose positions enclose it, so the rows are exactly `width` long whatever the
+    // positions (past the last entry the last colour goes on).
+    std::vector<QRgb> colors(static_cast<std::size_t>(width));
+    std::vector<QRgb> filters(static_cast<std::size_t>(width));
+    const int count = std::clamp(map.count, 1, ColorMap::kMaxEntries);
+    const auto mix = [](int from, int to, double g) {
+        return std::clamp(static_cast<int>(to * g + static_cast<int>(from * (1.0 - g))), 0, 255);
+    };
+    int x = 0;
+    double start = 0.0;
+    for (int j = 0; j + 1 < count; ++j) {
+        const double end =
+            width * static_cast<double>(map.positions[static_cast<std::size_t>(j + 1)]);
+        const ColorRGBF& a = map.colors[static_cast<std::size_t>(j)];
+        const ColorRGBF& b = map.colors[static_cast<std::size_t>(j + 1)];
+        for (; x < width && x < end; ++x) {
+            const double g = end > start ? std::clamp((x - start) / (end - start), 0.0, 1.0) : 1.0;
+            colors[static_cast<std::size_t>(x)] =
+                qRgb(mix(a.red, b.red, g), mix(a.green, b.green, g), mix(a.blue, b.blue, g));
+            const int grey = mix(a.filter, b.filter, g);
+            filters[static_cast<std::size_t>(x)] = qRgb(grey, grey, grey);
+        }
+        start = std::max(start, end);
+    }
+    const ColorRGBF& last = map.colors[static_cast<std::size_t>(count - 1)];
+    for (; x < width; ++x) {
+        colors[static_cast<std::size_t>(x)] = qRgb(last.red, last.green, last.blue);
+        filters[static_cast<std::size_t>(x)] = qRgb(last.filter, last.filter, last.filter);
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    const int colorRows = static_cast<int>(height * 0.66);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        if (y < colorRows)
+            std::copy(colors.begin(), colors.end(), line);
+        else if (y < colorRows + 2)
+            std::fill(line, line + width, qRgb(192, 192, 192));
+        else
+            std::copy(filters.begin(), filters.end(), line);
+    }
+    return image;
+}
+
+void ColorMapDialog::Initialise() {
+    m_decimal->setChecked(m_decimalView);
+    for (int c = 0; c < 4; ++c) {
+        m_integerEdits[c]->setVisible(!m_decimalView);
+        m_decimalEdits[c]->setVisible(m_decimalView);
+    }
+    RebuildBand();
+    m_selected = 0;
+    FillList();
+    TakeEntry(0);
+    EnableForSelection();
+    m_insert->setEnabled(m_map.count <= 19);
+    Changed();
+}
+
+void ColorMapDialog::FillList() {
+    m_updating = true;
+    m_list->clear();
+    for (int i = 0; i < m_map.count; ++i) {
+        auto* item = new QTreeWidgetItem(m_list);
+        const QStringList columns = LineText(m_map, i, m_decimalView).split(QLatin1Char('\t'));
+        for (int column = 0; column < 5; ++column)
+            item->setText(column, columns.value(column));
+    }
+    m_list->setCurrentItem(m_list->topLevelItem(m_selected));
+    m_updating = false;
+}
+
+void ColorMapDialog::RewriteLine(int index) {
+    QTreeWidgetItem* item = m_list->topLevelItem(index);
+    if (!item)
+        return;
+    const QStringList columns = LineText(m_map, index, m_decimalView).split(QLatin1Char('\t'));
+    for (int column = 0; column < 5; ++column)
+        item->setText(column, columns.value(column));
+}
+
+void ColorMapDialog::TakeEntry(int index) {
+    m_selected = std::clamp(index, 0, m_map.count - 1);
+    SetSlidersAndEdits();
+}
+
+void ColorMapDialog::SetSlidersAndEdits() {
+    const ColorRGBF& color = m_map.colors[static_cast<std::size_t>(m_selected)];
+    const float position = m_map.positions[static_cast<std::size_t>(m_selected)];
+    for (int c = 0; c < 4; ++c) {
+        const int value = ChannelOf(const_cast<ColorRGBF&>(color), c);
+        const QSignalBlocker quiet(m_sliders[c]);
+        if (m_decimalView) {
+            m_sliders[c]->setRange(0, 100);
+            m_sliders[c]->setValue(static_cast<int>(value / 255.0 * 100.0));
+        } else {
+            m_sliders[c]->setRange(0, 255);
+            m_sliders[c]->setValue(value);
+        }
+        m_integerEdits[c]->setText(QString::number(value));
+        m_decimalEdits[c]->setText(Fixed2(value / 255.0));
+    }
+    {
+        const QSignalBlocker quiet(m_positionSlider);
+        m_positionSlider->setValue(static_cast<int>(position * 100.0f));
+    }
+    m_positionEdit->setText(Fixed2(position));
+    m_swatch->SetColor(QColor(color.red, color.green, color.blue));
+}
+
+void ColorMapDialog::EnableForSelection() {
+    const bool interior = m_selected > 0 && m_selected < m_map.count - 1;
+    m_positionEdit->setEnabled(interior);
+    m_positionSlider->setEnabled(interior);
+    m_positionLabel->setEnabled(interior);
+    m_delete->setEnabled(interior && m_map.count >= 3);
+}
+
+void ColorMapDialog::SelectLine(int index) {
+    if (index < 0 || index >= m_map.count)
+        return;
+    TakeEntry(index);
+    EnableForSelection();
+    m_updating = true;
+    m_list->setCurrentItem(m_list->topLevelItem(index));
+    m_updating = false;
+    m_bandArea->update();
+}
+
+void ColorMapDialog::RebuildBand() {
+    m_band = BandImage(m_map, kBandWidth, kBandHeight);
+    if (m_bandArea)
+        m_bandArea->update();
+}
+
+void ColorMapDialog::Changed() {
+    // The texture follows the dialog at once, so the Preview renders what is shown.
+    m_texture.pigment.colorMap = m_map;
+    const ColorRGBF& color = m_map.colors[static_cast<std::size_t>(m_selected)];
+    m_swatch->SetColor(QColor(color.red, color.green, color.blue));
+    m_bandArea->update();
+    emit mapChanged();
+    if (m_preview)
+        m_preview->TextureChanged();
+}
+
+void ColorMapDialog::OnChannelSlider(Channel channel) {
+    const int position = m_sliders[channel]->value();
+    std::uint8_t& value = ChannelOf(m_map.colors[static_cast<std::size_t>(m_selected)], channel);
+    if (m_decimalView) {
+        value = static_cast<std::uint8_t>(std::clamp(static_cast<int>(position * 2.55), 0, 255));
+        m_decimalEdits[channel]->setText(Fixed2(position * 0.01));
+    } else {
+        value = static_cast<std::uint8_t>(position);
+        m_integerEdits[channel]->setText(QString::number(position));
+    }
+    RewriteLine(m_selected);
+    // Dragging rebuilds the band when the slider is let go; keys rebuild it at once.
+    if (!m_sliders[channel]->isSliderDown())
+        RebuildBand();
+    Changed();
+}
+
+void ColorMapDialog::OnChannelEditLeft(Channel channel, bool decimalEdit) {
+    if (decimalEdit != m_decimalView)
+        return;
+    std::uint8_t& value = ChannelOf(m_map.colors[static_cast<std::size_t>(m_selected)], channel);
+    const QSignalBlocker quiet(m_sliders[channel]);
+    // Out-of-range text is refused on OK; meanwhile the entry holds the nearest channel value,
+    // never a wrapped one.
+    if (decimalEdit) {
+        const float typed = LeadingNumber(m_decimalEdits[channel]->text());
+        value = static_cast<std::uint8_t>(std::clamp(static_cast<int>(typed * 255.0f), 0, 255));
+        m_sliders[channel]->setValue(static_cast<int>(typed * 100.0f));
+    } else {
+        value = static_cast<std::uint8_t>(
+            std::clamp(LeadingInteger(m_integerEdits[channel]->text()), 0, 255));
+        m_sliders[channel]->setValue(value);
+    }
+    RewriteLine(m_selected);
+    RebuildBand();
+    Changed();
+}
+
+void ColorMapDialog::SortAndSelect(int entry) {
+    // Stable selection by position: equal positions keep their list order.
+    std::vector<int> order(static_cast<std::size_t>(m_map.count));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+        return m_map.positions[static_cast<std::size_t>(a)] <
+               m_map.positions[static_cast<std::size_t>(b)];
+    });
+    ColorMap sorted = m_map;
+    for (int i = 0; i < m_map.count; ++i) {
+        sorted.positions[static_cast<std::size_t>(i)] =
+            m_map.positions[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+        sorted.colors[static_cast<std::size_t>(i)] =
+            m_map.colors[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+    }
+    m_map = sorted;
+    m_selected = static_cast<int>(std::find(order.begin(), order.end(), entry) - order.begin());
+    FillList();
+}
+
+void ColorMapDialog::OnPositionSlider() {
+    float& position = m_map.positions[static_cast<std::size_t>(m_selected)];
+    if (static_cast<int>(position * 100.0f) == m_positionSlider->value()) {
+        RewriteLine(m_selected);
+        return;
+    }
+    position = static_cast<float>(m_positionSlider->value() * 0.01);
+    m_positionEdit->setText(Fixed2(position));
+    const bool outOfOrder =
+        (m_selected + 1 < m_map.count &&
+         m_map.positions[static_cast<std::size_t>(m_selected + 1)] < position) ||
+        (m_selected > 0 && m_map.positions[static_cast<std::size_t>(m_selected - 1)] > position);
+    if (outOfOrder) {
+        SortAndSelect(m_selected);
+        EnableForSelection();
+    } else {
+        RewriteLine(m_selected);
+    }
+    RebuildBand();
+    Changed();
+}
+
+void ColorMapDialog::OnPositionEditLeft() {
+    if (!m_positionEdit->isEnabled())
+        return;
+    float typed = LeadingNumber(m_positionEdit->text());
+    if (typed > 1.0f) {
+        typed = 1.0f;
+        m_positionEdit->setText(QStringLiteral("1.00"));
+    } else if (typed < 0.0f) {
+        typed = 0.0f;
+        m_positionEdit->setText(QStringLiteral("0.00"));
+    }
+    m_map.positions[static_cast<std::size_t>(m_selected)] = typed;
+    {
+        const QSignalBlocker quiet(m_positionSlider);
+        m_positionSlider->setValue(static_cast<int>(typed * 100.0f));
+    }
+    const bool outOfOrder =
+        (m_selected + 1 < m_map.count &&
+         m_map.positions[static_cast<std::size_t>(m_selected + 1)] < typed) ||
+        (m_selected > 0 && m_map.positions[static_cast<std::size_t>(m_selected - 1)] > typed);
+    if (outOfOrder) {
+        // The moved entry stays selected wherever it sorts to.
+        SortAndSelect(m_selected);
+        EnableForSelection();
+    } else {
+        RewriteLine(m_selected);
+    }
+    RebuildBand();
+    Changed();
+}
+
+void ColorMapDialog::OnInsert() {
+    if (m_map.count >= ColorMap::kMaxEntries)
+        return;
+    const int s = m_selected;
+    const int added = m_map.count;
+    m_map.positions[static_cast<std::size_t>(added)] =
+        m_map.positions[static_cast<std::size_t>(s)] + kInsertStep;
+    m_map.colors[static_cast<std::size_t>(added)] = m_map.colors[static_cast<std::size_t>(s)];
+    m_map.count += 1;
+    const bool wasLast = s == added - 1;
+    SortAndSelect(added);
+    // The new entry sorts right after s; s stays selected when it was the last.
+    m_selected = wasLast ? s : s + 1;
+    m_updating = true;
+    m_list->setCurrentItem(m_list->topLevelItem(m_selected));
+    m_updating = false;
+    SetSlidersAndEdits();
+    EnableForSelection();
+    m_insert->setEnabled(m_map.count <= 19);
+    RebuildBand();
+    Changed();
+}
+
+void ColorMapDialog::OnDelete() {
+    // Only interior entries go: the first and last hold the map's ends.
+    if (m_selected <= 0 || m_selected >= m_map.count - 1 || m_map.count < 3)
+        return;
+    for (int i = m_selected; i + 1 < m_map.count; ++i) {
+        m_map.positions[static_cast<std::size_t>(i)] =
+            m_map.positions[static_cast<std::size_t>(i + 1)];
+        m_map.colors[static_cast<std::size_t>(i)] = m_map.colors[static_cast<std::size_t>(i + 1)];
+    }
+    m_map.count -= 1;
+    m_map.positions[static_cast<std::size_t>(m_map.count)] = 0.0f;
+    m_map.colors[static_cast<std::size_t>(m_map.count)] = ColorRGBF{};
+    FillList();
+    TakeEntry(m_selected);
+    m_updating = true;
+    m_list->setCurrentItem(m_list->topLevelItem(m_selected));
+    m_updating = false;
+    EnableForSelection();
+    m_insert->setEnabled(true);
+    RebuildBand();
+    Changed();
+}
+
+void ColorMapDialog::OnDecimal() {
+    m_decimalView = !m_decimalView;
+    m_decimal->setChecked(m_decimalView);
+    for (int c = 0; c < 4; ++c) {
+        m_integerEdits[c]->setVisible(!m_decimalView);
+        m_decimalEdits[c]->setVisible(m_decimalView);
+        if (auto* label = findChild<QLabel*>(
+                QStringLiteral("%1Label").arg(QString::fromLatin1(kNames[c]).toLower())))
+            label->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
+    }
+    SetSlidersAndEdits();
+    for (int i = 0; i < m_map.count; ++i)
+        RewriteLine(i);
+}
+
+void ColorMapDialog::OnSelectColor() {
+    ColorSelectorDialog selector(m_services, ColorSelectorDialog::MapEntryColor, this);
+    selector.SetColor(m_map.colors[static_cast<std::size_t>(m_selected)]);
+    if (m_preview)
+        m_preview->HideForDialog();
+    const bool accepted = selector.exec() == QDialog::Accepted;
+    if (m_preview)
+        m_preview->ShowAfterDialog();
+    if (!accepted)
+        return;
+    m_map.colors[static_cast<std::size_t>(m_selected)] = selector.Color();
+    RebuildBand();
+    SetSlidersAndEdits();
+    RewriteLine(m_selected);
+    Changed();
+}
+
+void ColorMapDialog::OnOpen() {
+    const QString path = Prompts::OpenFileName(this, QStringLiteral("Open"), QString(),
+                                               QString::fromLatin1(kFilter));
+    if (path.isEmpty())
+        return;
+    ColorMap loaded = m_map;
+    const FileResult result = LoadColorMapFile(path, loaded);
+    if (!result) {
+        // A file that is no sound colour map changes nothing.
+        Prompts::Error(this, QStringLiteral("Velvane"), result.message);
+        return;
+    }
+    m_map = loaded;
+    Initialise();
+}
+
+void ColorMapDialog::OnSaveAs() {
+    QString path = Prompts::SaveFileName(this, QStringLiteral("Save As"), QString(),
+                                         QString::fromLatin1(kFilter));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".txc");
+    const FileResult result = SaveColorMapFile(path, m_map);
+    if (!result)
+        Prompts::Error(this, QStringLiteral("Velvane"), result.message);
+}
+
+void ColorMapDialog::accept() {
+    // What is typed in the focused edit counts, as if it had been left.
+    QWidget* focus = QApplication::focusWidget();
+    for (int c = 0; c < 4; ++c)
+        if (focus == m_integerEdits[c] || focus == m_decimalEdits[c])
+            OnChannelEditLeft(static_cast<Channel>(c), focus == m_decimalEdits[c]);
+    if (focus == m_positionEdit)
+        OnPositionEditLeft();
+    Validation::FieldReader reader(this);
+    int integer = 0;
+    float number = 0.0f;
+    if (m_positionEdit->isEnabled())
+        reader.Number(m_positionEdit, number, 0.0f, 1.0f);
+    for (int c = 0; c < 4; ++c) {
+        if (m_decimalView)
+            reader.Number(m_decimalEdits[c], number, 0.0f, 1.0f);
+        else
+            reader.Integer(m_integerEdits[c], integer, 0, 255);
+    }
+    if (!reader.Ok())
+        return;
+    Changed();
+    QDialog::accept();
+}

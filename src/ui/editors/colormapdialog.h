@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/model/colormap.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QString>
+#include <array>
+
+class AppServices;
+class ColorSwatch;
+class PreviewLink;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTreeWidget;
+class SimpleTexture;
+
+/// The Color Map dialog: the entries of a pigment's colour map as a list, the selected entry's
+/// position and channels in edits and sliders, a band that shows the whole map (colours above,
+/// filter as greys below) with markers at the entries, and ".txc" files. The texture's colour
+/// map follows every change, so the Preview renders what the dialog shows; the caller restores
+/// it when the dialog does not end with OK.
+class ColorMapDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum Channel { Red, Green, Blue, Filter };
+
+    ColorMapDialog(AppServices& services, SimpleTexture& texture, QWidget* parent = nullptr);
+    ~ColorMapDialog() override;
+
+    void SetPreview(PreviewLink* preview) { m_preview = preview; }
+
+    const ColorMap& Map() const { return m_map; }
+    int Selected() const { return m_selected; }
+    bool IsDecimal() const { return m_decimalView; }
+    /// Selects a line as a click on it does.
+    void SelectLine(int index);
+
+    QTreeWidget* List() const { return m_list; }
+    QPushButton* InsertButton() const { return m_insert; }
+    QPushButton* DeleteButton() const { return m_delete; }
+    QCheckBox* DecimalCheck() const { return m_decimal; }
+    QLineEdit* PositionEdit() const { return m_positionEdit; }
+    QSlider* PositionSlider() const { return m_positionSlider; }
+    QLabel* PositionLabel() const { return m_positionLabel; }
+    QSlider* ChannelSlider(Channel channel) const { return m_sliders[channel]; }
+    QLineEdit* IntegerEdit(Channel channel) const { return m_integerEdits[channel]; }
+    QLineEdit* DecimalEdit(Channel channel) const { return m_decimalEdits[channel]; }
+    QPushButton* SelectButton() const { return m_select; }
+    QPushButton* OpenButton() const { return m_open; }
+    QPushButton* SaveAsButton() const { return m_saveAs; }
+    const QImage& Band() const { return m_band; }
+
+    void accept() override;
+
+    /// One list line: "%.2f\t%d\t%d\t%d\t%d\t" (decimal view: every value "%.2f", channels /255).
+    static QString LineText(const ColorMap& map, int index, bool decimal);
+    /// The band picture of a map: W × H, colours in the top two thirds, two grey rows, then the
+    /// filter as greys.
+    static QImage BandImage(const ColorMap& map, int width, int height);
+
+signals:
+    /// The colour map changed; the texture already holds it.
+    void mapChanged();
+
+private:
+    friend class ColorMapBand;
+
+    void BuildControls();
+    void Initialise();
+    void FillList();
+    void RewriteLine(int index);
+    void TakeEntry(int index);
+    void SetSlidersAndEdits();
+    void EnableForSelection();
+    void RebuildBand();
+    void Changed();
+    void SortAndSelect(int entry);
+    void OnChannelSlider(Channel channel);
+    void OnChannelEditLeft(Channel channel, bool decimalEdit);
+    void OnPositionSlider();
+    void OnPositionEditLeft();
+    void OnInsert();
+    void OnDelete();
+    void OnDecimal();
+    void OnSelectColor();
+    void OnOpen();
+    void OnSaveAs();
+
+    AppServices& m_services;
+    SimpleTexture& m_texture;
+    PreviewLink* m_preview = nullptr;
+    ColorMap m_map;
+    int m_selected = 0;
+    bool m_decimalView = false;
+    bool m_updating = false;
+    QImage m_band;
+
+    QTreeWidget* m_list = nullptr;
+    QPushButton* m_insert = nullptr;
+    QPushButton* m_delete = nullptr;
+    QCheckBox* m_decimal = nullptr;
+    QLabel* m_positionLabel = nullptr;
+    QLineEdit* m_positionEdit = nullptr;
+    QSlider* m_positionSlider = nullptr;
+    std::array<QSlider*, 4> m_sliders{};
+    std::array<QLineEdit*, 4> m_integerEdits{};
+    std::array<QLineEdit*, 4> m_decimalEdits{};
+    QPushButton* m_select = nullptr;
+    ColorSwatch* m_swatch = nullptr;
+    QWidget* m_bandArea = nullptr;
+    QPushButton* m_open = nullptr;
+    QPushButton* m_saveAs = nullptr;
+};

@@ -1,0 +1,635 @@
+#include "ui/editors/colorselectordialog.h"
+
+#include "core/color/hsv.h"
+#include "core/color/namedcolor.h"
+#include "core/model/simpletexture.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/dialogs/validation.h"
+#include "ui/editors/addcolordialog.h"
+#include "ui/editors/colorswatch.h"
+#include "ui/editors/focuswatch.h"
+#include "ui/framework/prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kPickerSize = 160; ///< picker square, pixels
+constexpr int kStripWidth = 20;  ///< hue strip, pixels
+constexpr int kArrowLength = 12; ///< room right of the strip for the hue arrow
+constexpr int kArrowHalf = 5;
+constexpr int kArmLength = 8; ///< picker marker
+constexpr int kArmHalfWidth = 2;
+constexpr float kBy255 = 0.003921569f;
+constexpr float kBy360 = 0.0027777778f;
+
+const char* const kCaptions[] = {"&Red", "&Green",     "&Blue",      "&Filter",
+                                 "&Hue", "&Lightness", "&Saturation"};
+const char* const kNames[] = {"Red", "Green", "Blue", "Filter", "Hue", "Lightness", "Saturation"};
+const char* const kTips[] = {
+    "This specifies how much red is in the color.",
+    "This specifies how much green is in the color.",
+    "This specifies how much blue is in the color.",
+    "This specifies how much light passes through the color.",
+    "This specifies the hue for the color.",
+    "This specifies the lightness of the color.",
+    "This specifies how saturated the color is.",
+};
+constexpr const char* kRemoveQuestion = "Are you sure that you want to remove the selected color?";
+
+int Maximum(int channel) {
+    return channel == ColorSelectorDialog::Hue ? 360 : 255;
+}
+float Factor(int channel) {
+    return channel == ColorSelectorDialog::Hue ? kBy360 : kBy255;
+}
+bool IsRgb(int channel) {
+    return channel <= ColorSelectorDialog::Blue;
+}
+bool IsHsv(int channel) {
+    return channel >= ColorSelectorDialog::Hue;
+}
+
+QString DecimalText(float value) {
+    return QString::number(static_cast<double>(value), 'f', 2);
+}
+
+} // namespace
+
+/// The picker square: draws the picker image and the marker, and hands mouse drags on.
+class PickerSquare : public QWidget {
+public:
+    explicit PickerSquare(ColorSelectorDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
+        setFixedSize(kPickerSize, kPickerSize);
+        setObjectName(QStringLiteral("picker"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawImage(0, 0, m_dialog.m_pickerImage);
+        const QPoint c = m_dialog.MarkerCentre();
+        painter.setPen(Qt::white);
+        painter.setBrush(Qt::black);
+        const int gap = kArmHalfWidth + 1;
+        const int far = gap + kArmLength;
+        painter.drawRect(QRect(QPoint(c.x() - far, c.y() - kArmHalfWidth),
+                               QPoint(c.x() - gap, c.y() + kArmHalfWidth)));
+        painter.drawRect(QRect(QPoint(c.x() + gap, c.y() - kArmHalfWidth),
+                               QPoint(c.x() + far, c.y() + kArmHalfWidth)));
+        painter.drawRect(QRect(QPoint(c.x() - kArmHalfWidth, c.y() - far),
+                               QPoint(c.x() + kArmHalfWidth, c.y() - gap)));
+        painter.drawRect(QRect(QPoint(c.x() - kArmHalfWidth, c.y() + gap),
+                               QPoint(c.x() + kArmHalfWidth, c.y() + far)));
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && !m_dialog.m_draggingHue)
+            m_dialog.DragPicker(event->position().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (m_dialog.m_draggingPicker)
+            m_dialog.DragPicker(event->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { m_dialog.EndDrag(); }
+
+private:
+    ColorSelectorDialog& m_dialog;
+};
+
+/// The hue strip with the arrow right of it; the strip itself is the left kStripWidth pixels.
+class HueStripArea : public QWidget {
+public:
+    explicit HueStripArea(ColorSelectorDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
+        setFixedSize(kStripWidth + kArrowLength + 1, kPickerSize + 2 * kArrowHalf);
+        setObjectName(QStringLiteral("hueStrip"));
+    }
+    /// The strip's rectangle within the widget (room above and below for the arrow's ends).
+    static QRect Strip() { return QRect(0, kArrowHalf, kStripWidth, kPickerSize); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect strip = Strip();
+        for (int r = 0; r < strip.height(); ++r) {
+            const RgbColor rgb =
+                HsvToRgb((1.0 - static_cast<double>(r) / strip.height()) * 360.0, 1.0, 255.0);
+            painter.setPen(QColor(rgb.red, rgb.green, rgb.blue));
+            painter.drawLine(strip.left(), strip.top() + r, strip.right(), strip.top() + r);
+        }
+        const int y = m_dialog.HueArrowY();
+        const int right = strip.left() + strip.width();
+        const QPoint arrow[] = {{right, y},
+                                {right + kArrowLength, y - kArrowHalf},
+                                {right + kArrowLength, y + kArrowHalf}};
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setBrush(palette().color(QPalette::WindowText));
+        painter.drawPolygon(arrow, 3);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && !m_dialog.m_draggingPicker)
+            m_dialog.DragHue(event->position().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (m_dialog.m_draggingHue)
+            m_dialog.DragHue(event->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { m_dialog.EndDrag(); }
+
+private:
+    ColorSelectorDialog& m_dialog;
+};
+
+ColorSelectorDialog::ColorSelectorDialog(AppServices& services, Mode mode, QWidget* parent)
+    : QDialog(parent), m_services(services), m_mode(mode) {
+    setWindowTitle(QStringLiteral("Color Selector"));
+    m_decimalView = m_services.Settings().decimalInColorPicker != 0;
+    BuildControls();
+    SetColor(ColorRGBF{});
+}
+
+void ColorSelectorDialog::BuildControls() {
+    auto* pickerGroup = new QGroupBox(QStringLiteral("Color Picker"), this);
+    m_picker = new PickerSquare(*this);
+    m_picker->setParent(pickerGroup);
+    (new QVBoxLayout(pickerGroup))->addWidget(m_picker, 0, Qt::AlignCenter);
+    auto* hueGroup = new QGroupBox(QStringLiteral("Hue"), this);
+    m_hueStrip = new HueStripArea(*this);
+    m_hueStrip->setParent(hueGroup);
+    (new QVBoxLayout(hueGroup))->addWidget(m_hueStrip, 0, Qt::AlignCenter);
+
+    auto* grid = new QGridLayout;
+    for (int c = 0; c < ChannelCount; ++c) {
+        const auto channel = static_cast<Channel>(c);
+        m_labels[c] = new QLabel(QString::fromLatin1(kCaptions[c]), this);
+        m_sliders[c] = new QSlider(Qt::Horizontal, this);
+        m_sliders[c]->setObjectName(
+            QStringLiteral("%1Slider").arg(QString::fromLatin1(kNames[c]).toLower()));
+        m_sliders[c]->setToolTip(QString::fromLatin1(kTips[c]));
+        m_sliders[c]->setAccessibleName(QString::fromLatin1(kNames[c]));
+        m_sliders[c]->setMinimumWidth(160);
+        m_integerEdits[c] = new QLineEdit(this);
+        m_integerEdits[c]->setObjectName(
+            QStringLiteral("%1Integer").arg(QString::fromLatin1(kNames[c]).toLower()));
+        m_decimalEdits[c] = new QLineEdit(this);
+        m_decimalEdits[c]->setObjectName(
+            QStringLiteral("%1Decimal").arg(QString::fromLatin1(kNames[c]).toLower()));
+        for (QLineEdit* edit : {m_integerEdits[c], m_decimalEdits[c]}) {
+            edit->setAccessibleName(QString::fromLatin1(kNames[c]));
+            edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) +
+                                12);
+        }
+        // The label leads to whichever edit is showing.
+        m_labels[c]->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
+        grid->addWidget(m_labels[c], c, 0);
+        grid->addWidget(m_sliders[c], c, 1);
+        grid->addWidget(m_integerEdits[c], c, 2);
+        grid->addWidget(m_decimalEdits[c], c, 2);
+        connect(m_sliders[c], &QSlider::valueChanged, this,
+                [this, channel] { OnSliderMoved(channel); });
+        connect(m_sliders[c], &QSlider::sliderReleased, this,
+                &ColorSelectorDialog::OnSliderReleased);
+        OnFocusLost(m_integerEdits[c], [this, channel] { OnEditLeft(channel, false); });
+        OnFocusLost(m_decimalEdits[c], [this, channel] { OnEditLeft(channel, true); });
+    }
+    // A gap between the colour channels and the hue group of three.
+    grid->setRowMinimumHeight(Hue, m_sliders[0]->sizeHint().height() + 8);
+    grid->setAlignment(m_labels[Hue], Qt::AlignBottom);
+
+    m_swatch = new ColorSwatch(this);
+    m_swatch->setObjectName(QStringLiteral("swatch"));
+    m_swatch->setMinimumSize(80, 40);
+    m_decimalCheck = new QCheckBox(QStringLiteral("&Decimal"), this);
+    m_decimalCheck->setObjectName(QStringLiteral("decimal"));
+    m_decimalCheck->setToolTip(QStringLiteral(
+        "Check if you want to display the values as decimals ranging from 0.0 to 1.0"));
+    m_decimalCheck->setChecked(m_decimalView);
+    connect(m_decimalCheck, &QCheckBox::clicked, this, &ColorSelectorDialog::OnDecimalToggled);
+
+    auto* nameLabel = new QLabel(QStringLiteral("&Name"), this);
+    m_names = new QComboBox(this);
+    m_names->setObjectName(QStringLiteral("names"));
+    m_names->setAccessibleName(QStringLiteral("Name"));
+    m_names->setToolTip(
+        QStringLiteral("Use this combobox to select a named color into the color picker."));
+    m_names->setMinimumContentsLength(16);
+    nameLabel->setBuddy(m_names);
+    m_add = new QPushButton(QStringLiteral("&Add..."), this);
+    m_add->setToolTip(
+        QStringLiteral("Use this button to add the current color to the list of named colors."));
+    m_remove = new QPushButton(QStringLiteral("R&emove"), this);
+    m_remove->setToolTip(
+        QStringLiteral("Use this button to remove the selected named color from the list."));
+    m_save = new QPushButton(QStringLiteral("Sa&ve"), this);
+    m_save->setToolTip(
+        QStringLiteral("Use this button to save the current color as the selected named color."));
+    for (QPushButton* button : {m_add, m_remove, m_save})
+        button->setAutoDefault(false);
+    m_add->setObjectName(QStringLiteral("add"));
+    m_remove->setObjectName(QStringLiteral("remove"));
+    m_save->setObjectName(QStringLiteral("save"));
+    connect(m_names, &QComboBox::activated, this, &ColorSelectorDialog::OnNameChosen);
+    connect(m_add, &QPushButton::clicked, this, &ColorSelectorDialog::OnAdd);
+    connect(m_remove, &QPushButton::clicked, this, &ColorSelectorDialog::OnRemove);
+    connect(m_save, &QPushButton::clicked, this, &ColorSelectorDialog::OnSave);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ColorSelectorDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ColorSelectorDialog::reject);
+
+    auto* pictures = new QHBoxLayout;
+    pictures->addWidget(pickerGroup);
+    pictures->addWidget(hueGroup);
+    auto* swatchRow = new QHBoxLayout;
+    swatchRow->addWidget(m_swatch, 1);
+    swatchRow->addWidget(m_decimalCheck);
+    auto* left = new QVBoxLayout;
+    left->addLayout(pictures);
+    left->addLayout(swatchRow);
+    left->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addLayout(grid, 1);
+    auto* names = new QHBoxLayout;
+    names->addWidget(nameLabel);
+    names->addWidget(m_names, 1);
+    names->addWidget(m_add);
+    names->addWidget(m_remove);
+    names->addWidget(m_save);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(names);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab order: the channels in order, then Decimal, the names and the buttons.
+    QWidget* previous = nullptr;
+    for (int c = 0; c < ChannelCount; ++c)
+        for (QWidget* w :
+             {static_cast<QWidget*>(m_sliders[c]), static_cast<QWidget*>(m_integerEdits[c]),
+              static_cast<QWidget*>(m_decimalEdits[c])}) {
+            if (previous)
+                setTabOrder(previous, w);
+            previous = w;
+        }
+    setTabOrder(previous, m_decimalCheck);
+    setTabOrder(m_decimalCheck, m_names);
+    setTabOrder(m_names, m_add);
+    setTabOrder(m_add, m_remove);
+    setTabOrder(m_remove, m_save);
+}
+
+void ColorSelectorDialog::SetColor(const ColorRGBF& color) {
+    m_value[Red] = color.red;
+    m_value[Green] = color.green;
+    m_value[Blue] = color.blue;
+    m_value[Filter] = color.filter;
+    const HsvColor hsv = RgbToHsv(color.red, color.green, color.blue);
+    m_value[Hue] = hsv.hue;
+    m_value[Saturation] = hsv.saturation;
+    m_value[Lightness] = hsv.value;
+    RecomputeDecimals();
+    for (int c = 0; c < ChannelCount; ++c) {
+        m_integerEdits[c]->setVisible(!m_decimalView);
+        m_decimalEdits[c]->setVisible(m_decimalView);
+    }
+    WriteEdits();
+    SetSliders();
+    RebuildPicker();
+    FillNameList();
+    m_swatch->SetColor(QColor(m_value[Red], m_value[Green], m_value[Blue]));
+}
+
+ColorRGBF ColorSelectorDialog::Color() const {
+    return ColorRGBF{
+        static_cast<std::uint8_t>(m_value[Red]), static_cast<std::uint8_t>(m_value[Green]),
+        static_cast<std::uint8_t>(m_value[Blue]), static_cast<std::uint8_t>(m_value[Filter])};
+}
+
+void ColorSelectorDialog::FillNameList() {
+    const QSignalBlocker quiet(m_names);
+    m_names->clear();
+    m_names->addItem(QStringLiteral("(New Color)"));
+    int selected = 0;
+    const NamedColorList& colors = m_services.NamedColors();
+    const ColorRGBF current = Color();
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        m_names->addItem(QString::fromStdString(colors[i]->GetName()));
+        if (selected == 0 && colors[i]->GetColor() == current)
+            selected = static_cast<int>(i) + 1;
+    }
+    m_names->setCurrentIndex(selected);
+    m_remove->setEnabled(selected > 0);
+    m_save->setEnabled(selected > 0);
+}
+
+void ColorSelectorDialog::FromRgb() {
+    const HsvColor hsv = RgbToHsv(m_value[Red], m_value[Green], m_value[Blue]);
+    if (hsv.hue != m_value[Hue])
+        m_rebuildPicker = true;
+    m_value[Hue] = hsv.hue;
+    m_value[Saturation] = hsv.saturation;
+    m_value[Lightness] = hsv.value;
+}
+
+void ColorSelectorDialog::FromHsv() {
+    const RgbColor rgb = HsvToRgb(m_value[Hue], m_value[Saturation] / 255.0, m_value[Lightness]);
+    m_value[Red] = rgb.red;
+    m_value[Green] = rgb.green;
+    m_value[Blue] = rgb.blue;
+}
+
+void ColorSelectorDialog::RecomputeDecimals(int except) {
+    for (int c = 0; c < ChannelCount; ++c)
+        if (c != except)
+            m_decimal[c] = static_cast<float>(m_value[c]) * Factor(c);
+}
+
+void ColorSelectorDialog::WriteEdits() {
+    for (int c = 0; c < ChannelCount; ++c) {
+        m_integerEdits[c]->setText(QString::number(m_value[c]));
+        m_decimalEdits[c]->setText(DecimalText(m_decimal[c]));
+    }
+}
+
+void ColorSelectorDialog::SetSliders(int except) {
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (c == except)
+            continue;
+        const QSignalBlocker quiet(m_sliders[c]);
+        if (m_decimalView) {
+            m_sliders[c]->setRange(0, 100);
+            m_sliders[c]->setValue(static_cast<int>(m_decimal[c] * 100.0f));
+        } else {
+            m_sliders[c]->setRange(0, Maximum(c));
+            m_sliders[c]->setValue(m_value[c]);
+        }
+        m_sliders[c]->setPageStep(m_decimalView ? 10 : (c == Hue ? 30 : 16));
+    }
+}
+
+void ColorSelectorDialog::RebuildPicker() {
+    m_rebuildPicker = false;
+    const int width = kPickerSize;
+    const int height = kPickerSize;
+    const RgbColor base = HsvToRgb(m_value[Hue], 1.0, 255.0);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        const int v = static_cast<int>(static_cast<double>(y) / height * 100.0);
+        const int rowRed = (v * 255 + (100 - v) * base.red) / 100;
+        const int rowGreen = (v * 255 + (100 - v) * base.green) / 100;
+        const int rowBlue = (v * 255 + (100 - v) * base.blue) / 100;
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int column = static_cast<int>(static_cast<double>(x) / width * 100.0);
+            line[x] = qRgb(rowRed * column / 100, rowGreen * column / 100, rowBlue * column / 100);
+        }
+    }
+    m_pickerImage = image;
+    m_picker->update();
+}
+
+QPoint ColorSelectorDialog::MarkerCentre() const {
+    return {static_cast<int>(m_value[Lightness] / 255.0 * kPickerSize),
+            static_cast<int>((255 - m_value[Saturation]) / 255.0 * kPickerSize)};
+}
+
+int ColorSelectorDialog::HueArrowY() const {
+    const QRect strip = HueStripArea::Strip();
+    return strip.top() + strip.height() - static_cast<int>(m_value[Hue] / 360.0 * strip.height());
+}
+
+void ColorSelectorDialog::Changed() {
+    m_swatch->SetColor(QColor(m_value[Red], m_value[Green], m_value[Blue]));
+    m_picker->update();
+    m_hueStrip->update();
+    if (m_mode == PigmentColor && m_texture)
+        m_texture->pigment.color = Color();
+    emit colorChanged();
+}
+
+void ColorSelectorDialog::OnSliderMoved(Channel channel) {
+    const int position = m_sliders[channel]->value();
+    if (m_decimalView) {
+        m_decimal[channel] = static_cast<float>(position * 0.01);
+        m_value[channel] =
+            static_cast<int>(m_decimal[channel] * static_cast<float>(Maximum(channel)));
+    } else {
+        m_value[channel] = position;
+    }
+    if (IsRgb(channel))
+        FromRgb();
+    else if (IsHsv(channel)) {
+        if (channel == Hue)
+            m_rebuildPicker = true;
+        FromHsv();
+    }
+    if (channel != Filter)
+        RecomputeDecimals(m_decimalView ? channel : -1);
+    else if (!m_decimalView)
+        m_decimal[Filter] = static_cast<float>(m_value[Filter]) * kBy255;
+    WriteEdits();
+    SetSliders(channel);
+    // A drag rebuilds the picker when the slider is let go; keys rebuild it at once.
+    if (m_rebuildPicker && !m_sliders[channel]->isSliderDown())
+        RebuildPicker();
+    Changed();
+}
+
+void ColorSelectorDialog::OnSliderReleased() {
+    if (m_rebuildPicker)
+        RebuildPicker();
+    SetSliders();
+}
+
+bool ColorSelectorDialog::ReadEdits(std::array<double, ChannelCount>& values) {
+    Validation::FieldReader reader(this);
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (m_decimalView) {
+            float value = m_decimal[c];
+            reader.Number(m_decimalEdits[c], value, 0.0f, 1.0f);
+            values[c] = value;
+        } else {
+            int value = m_value[c];
+            reader.Integer(m_integerEdits[c], value, 0, Maximum(c));
+            values[c] = value;
+        }
+    }
+    return reader.Ok();
+}
+
+void ColorSelectorDialog::OnEditLeft(Channel channel, bool decimalEdit) {
+    if (m_reading || decimalEdit != m_decimalView)
+        return;
+    m_reading = true;
+    std::array<double, ChannelCount> values{};
+    const bool ok = ReadEdits(values);
+    m_reading = false;
+    if (!ok)
+        return;
+    if (decimalEdit) {
+        const float decimal = static_cast<float>(values[channel]);
+        if (decimal == m_decimal[channel])
+            return;
+        m_decimal[channel] = decimal;
+        m_value[channel] = static_cast<int>(decimal * static_cast<float>(Maximum(channel)));
+    } else {
+        const int value = static_cast<int>(values[channel]);
+        if (value == m_value[channel])
+            return;
+        m_value[channel] = value;
+    }
+    if (IsRgb(channel))
+        FromRgb();
+    else if (IsHsv(channel)) {
+        if (channel == Hue)
+            m_rebuildPicker = true;
+        FromHsv();
+    }
+    RecomputeDecimals(decimalEdit ? channel : -1);
+    if (m_rebuildPicker)
+        RebuildPicker();
+    WriteEdits();
+    SetSliders();
+    Changed();
+}
+
+void ColorSelectorDialog::DragPicker(const QPoint& point) {
+    m_draggingPicker = true;
+    const double x = std::clamp(point.x(), 0, kPickerSize);
+    const double y = std::clamp(point.y(), 0, kPickerSize);
+    m_value[Lightness] = std::clamp(static_cast<int>(x / kPickerSize * 255.0), 0, 255);
+    m_value[Saturation] = std::clamp(255 - static_cast<int>(y / kPickerSize * 255.0), 0, 255);
+    FromHsv();
+    RecomputeDecimals();
+    WriteEdits();
+    SetSliders();
+    Changed();
+}
+
+void ColorSelectorDialog::DragHue(const QPoint& point) {
+    m_draggingHue = true;
+    const QRect strip = HueStripArea::Strip();
+    if (point.y() < strip.top())
+        m_value[Hue] = 360;
+    else if (point.y() >= strip.top() + strip.height())
+        m_value[Hue] = 0;
+    else
+        m_value[Hue] = static_cast<int>(
+            (1.0 - static_cast<double>(point.y() - strip.top()) / strip.height()) * 360.0);
+    FromHsv();
+    RecomputeDecimals();
+    WriteEdits();
+    SetSliders();
+    Changed();
+}
+
+void ColorSelectorDialog::EndDrag() {
+    if (m_draggingHue)
+        RebuildPicker();
+    m_draggingHue = false;
+    m_draggingPicker = false;
+    SetSliders();
+}
+
+void ColorSelectorDialog::OnDecimalToggled() {
+    m_decimalView = !m_decimalView;
+    m_decimalCheck->setChecked(m_decimalView);
+    for (int c = 0; c < ChannelCount; ++c) {
+        m_integerEdits[c]->setVisible(!m_decimalView);
+        m_decimalEdits[c]->setVisible(m_decimalView);
+        m_labels[c]->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
+    }
+    WriteEdits();
+    SetSliders();
+    m_services.Settings().decimalInColorPicker = m_decimalView ? 1 : 0;
+}
+
+void ColorSelectorDialog::OnNameChosen(int index) {
+    const NamedColorList& colors = m_services.NamedColors();
+    if (index <= 0 || index > static_cast<int>(colors.size())) {
+        m_remove->setEnabled(false);
+        m_save->setEnabled(false);
+        return;
+    }
+    m_remove->setEnabled(true);
+    m_save->setEnabled(true);
+    const ColorRGBF color = colors[static_cast<std::size_t>(index - 1)]->GetColor();
+    m_value[Red] = color.red;
+    m_value[Green] = color.green;
+    m_value[Blue] = color.blue;
+    m_value[Filter] = color.filter;
+    FromRgb();
+    RecomputeDecimals();
+    WriteEdits();
+    SetSliders();
+    RebuildPicker();
+    Changed();
+}
+
+void ColorSelectorDialog::OnAdd() {
+    AddColorDialog ask(this);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    NamedColorList& colors = m_services.NamedColors();
+    colors.push_back(std::make_unique<NamedColor>(ask.Name().toStdString(), Color()));
+    m_names->addItem(ask.Name());
+    m_names->setCurrentIndex(m_names->count() - 1);
+    m_remove->setEnabled(true);
+    m_save->setEnabled(true);
+}
+
+void ColorSelectorDialog::OnRemove() {
+    const int index = m_names->currentIndex();
+    NamedColorList& colors = m_services.NamedColors();
+    if (index <= 0 || index > static_cast<int>(colors.size()))
+        return;
+    if (Prompts::Message(this, Prompts::Icon::Stop, QStringLiteral("Remove Color"),
+                         QString::fromLatin1(kRemoveQuestion),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    colors.erase(colors.begin() + (index - 1));
+    m_names->removeItem(index);
+    m_names->setCurrentIndex(0);
+    m_remove->setEnabled(false);
+    m_save->setEnabled(false);
+}
+
+void ColorSelectorDialog::OnSave() {
+    const int index = m_names->currentIndex();
+    NamedColorList& colors = m_services.NamedColors();
+    if (index <= 0 || index > static_cast<int>(colors.size()))
+        return;
+    colors[static_cast<std::size_t>(index - 1)]->SetColor(Color());
+}
+
+void ColorSelectorDialog::accept() {
+    std::array<double, ChannelCount> values{};
+    m_reading = true;
+    const bool ok = ReadEdits(values);
+    m_reading = false;
+    if (!ok)
+        return;
+    // What is typed in the focused edit counts, as if it had been left.
+    if (QWidget* focus = QApplication::focusWidget())
+        for (int c = 0; c < ChannelCount; ++c)
+            if (focus == m_integerEdits[c] || focus == m_decimalEdits[c])
+                OnEditLeft(static_cast<Channel>(c), focus == m_decimalEdits[c]);
+    QDialog::accept();
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "core/model/colorrgbf.h"
+
+#include <QDialog>
+#include <QImage>
+#include <array>
+
+class AppServices;
+class ColorSwatch;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class SimpleTexture;
+
+/// The Color Selector: one colour with a filter, through red, green, blue, filter, hue,
+/// lightness and saturation sliders and edits (whole numbers or decimals), a picker square
+/// (lightness across, saturation down) beside a hue strip, and the program's named colours.
+class ColorSelectorDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum Mode {
+        MapEntryColor = 0, ///< a colour map entry: nothing outside the dialog changes
+        PigmentColor = 1,  ///< the pigment colour: every change goes into the texture at once
+    };
+    enum Channel { Red, Green, Blue, Filter, Hue, Lightness, Saturation, ChannelCount };
+
+    ColorSelectorDialog(AppServices& services, Mode mode, QWidget* parent = nullptr);
+
+    /// The colour the dialog starts from (before it is shown).
+    void SetColor(const ColorRGBF& color);
+    ColorRGBF Color() const;
+    /// The texture whose pigment colour follows the dialog in PigmentColor mode.
+    void SetTexture(SimpleTexture* texture) { m_texture = texture; }
+
+    int Value(Channel channel) const { return m_value[channel]; }
+    float Decimal(Channel channel) const { return m_decimal[channel]; }
+    bool IsDecimal() const { return m_decimalView; }
+
+    QSlider* Slider(Channel channel) const { return m_sliders[channel]; }
+    QLineEdit* IntegerEdit(Channel channel) const { return m_integerEdits[channel]; }
+    QLineEdit* DecimalEdit(Channel channel) const { return m_decimalEdits[channel]; }
+    QCheckBox* DecimalCheck() const { return m_decimalCheck; }
+    QComboBox* NameList() const { return m_names; }
+    QPushButton* AddButton() const { return m_add; }
+    QPushButton* RemoveButton() const { return m_remove; }
+    QPushButton* SaveButton() const { return m_save; }
+    QWidget* Picker() const { return m_picker; }
+    QWidget* HueStrip() const { return m_hueStrip; }
+    const QImage& PickerImage() const { return m_pickerImage; }
+
+    /// Picks with the mouse as a press (and drag) at a point of the picker or hue strip, in
+    /// their own coordinates; outside them the values are clamped.
+    void DragPicker(const QPoint& point);
+    void DragHue(const QPoint& point);
+    void EndDrag();
+
+    /// The marker's centre in the picker, and the arrow's tip height on the hue strip.
+    QPoint MarkerCentre() const;
+    int HueArrowY() const;
+
+    void accept() override;
+
+signals:
+    /// The current colour changed (in PigmentColor mode the texture already has it).
+    void colorChanged();
+
+private:
+    friend class PickerSquare;
+    friend class HueStripArea;
+
+    void BuildControls();
+    void FillNameList();
+    void FromRgb();
+    void FromHsv();
+    void RecomputeDecimals(int except = -1);
+    void WriteEdits();
+    void SetSliders(int except = -1);
+    void RebuildPicker();
+    void Changed();
+    void OnSliderMoved(Channel channel);
+    void OnSliderReleased();
+    void OnEditLeft(Channel channel, bool decimalEdit);
+    bool ReadEdits(std::array<double, ChannelCount>& values);
+    void OnDecimalToggled();
+    void OnNameChosen(int index);
+    void OnAdd();
+    void OnRemove();
+    void OnSave();
+
+    AppServices& m_services;
+    Mode m_mode;
+    SimpleTexture* m_texture = nullptr;
+    std::array<int, ChannelCount> m_value{255, 255, 255, 0, 0, 255, 0};
+    std::array<float, ChannelCount> m_decimal{};
+    bool m_decimalView = false;
+    bool m_draggingPicker = false;
+    bool m_draggingHue = false;
+    bool m_rebuildPicker = false;
+    bool m_reading = false;
+
+    std::array<QLabel*, ChannelCount> m_labels{};
+    std::array<QSlider*, ChannelCount> m_sliders{};
+    std::array<QLineEdit*, ChannelCount> m_integerEdits{};
+    std::array<QLineEdit*, ChannelCount> m_decimalEdits{};
+    QCheckBox* m_decimalCheck = nullptr;
+    ColorSwatch* m_swatch = nullptr;
+    QWidget* m_picker = nullptr;
+    QWidget* m_hueStrip = nullptr;
+    QImage m_pickerImage;
+    QComboBox* m_names = nullptr;
+    QPushButton* m_add = nullptr;
+    QPushButton* m_remove = nullptr;
+    QPushButton* m_save = nullptr;
+};

@@ -1,0 +1,22 @@
+#include "ui/editors/focuswatch.h"
+
+#include <QFocusEvent>
+#include <QWidget>
+
+FocusWatch::FocusWatch(QWidget* control, std::function<void()> handler)
+    : QObject(control), m_handler(std::move(handler)) {
+    control->installEventFilter(this);
+}
+
+bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && m_handler)
+            m_handler();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void OnFocusLost(QWidget* control, std::function<void()> handler) {
+    new FocusWatch(control, std::move(handler));
+}

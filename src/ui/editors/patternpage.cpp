@@ -1,0 +1,371 @@
+#include "ui/editors/patternpage.h"
+
+#include "core/model/patternfields.h"
+#include "core/model/simpletexture.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/dialogs/validation.h"
+#include "ui/editors/focuswatch.h"
+#include "ui/editors/generalpage.h"
+#include "ui/editors/imagemapdialog.h"
+#include "ui/editors/previewlink.h"
+#include "ui/editors/transformedits.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kFrequencyOffset = 10; ///< slider position = frequency + 10
+
+void SetSlider(QSlider* slider, int position) {
+    const QSignalBlocker quiet(slider);
+    slider->setValue(position);
+}
+
+int LambdaPosition(float lambda) {
+    return static_cast<int>(lambda * 10.0f);
+}
+
+/// Keeps a size when hidden, so that groups appearing and disappearing never move the others.
+void KeepPlace(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
+
+} // namespace
+
+PatternPage::PatternPage(AppServices& services, SimpleTexture& texture, PatternFields& fields,
+                         const Kinds& kinds, QWidget* parent)
+    : TexturePage(services, texture, parent), m_fields(fields), m_kinds(kinds) {
+    BuildControls();
+}
+
+PatternPage::SliderPair PatternPage::MakeSlider(QGridLayout* grid, int row, const QString& caption,
+                                                int minimum, int maximum,
+                                                const QString& objectName) {
+    SliderPair pair;
+    pair.label = new QLabel(caption, this);
+    pair.slider = new QSlider(Qt::Horizontal, this);
+    pair.slider->setRange(minimum, maximum);
+    pair.slider->setPageStep(std::max(1, (maximum - minimum) / 10));
+    pair.slider->setObjectName(objectName + QStringLiteral("Slider"));
+    pair.edit = new QLineEdit(this);
+    pair.edit->setObjectName(objectName + QStringLiteral("Edit"));
+    pair.edit->setFixedWidth(pair.edit->fontMetrics().horizontalAdvance(QStringLiteral("-000.00")) +
+                             12);
+    pair.label->setBuddy(pair.edit);
+    QString name = caption;
+    name.remove(QLatin1Char('&'));
+    pair.edit->setAccessibleName(name);
+    pair.slider->setAccessibleName(name);
+    grid->addWidget(pair.label, row, 0);
+    grid->addWidget(pair.slider, row, 1);
+    grid->addWidget(pair.edit, row, 2);
+    connect(pair.slider, &QSlider::valueChanged, this, &PatternPage::OnSliderMoved);
+    return pair;
+}
+
+void PatternPage::BuildControls() {
+    // Type buttons and the pattern list.
+    m_typeGroup = new QGroupBox(QString::fromLatin1(m_kinds.typeCaption), this);
+    auto* typeLayout = new QVBoxLayout(m_typeGroup);
+    auto* buttons = new QButtonGroup(this);
+    for (int type = 0; type < 3; ++type) {
+        auto* button = new QRadioButton(
+            QString::fromLatin1(m_kinds.typeButtons[static_cast<std::size_t>(type)]), m_typeGroup);
+        button->setObjectName(QStringLiteral("type%1").arg(type));
+        buttons->addButton(button, type);
+        typeLayout->addWidget(button);
+        m_typeButtons[static_cast<std::size_t>(type)] = button;
+        connect(button, &QRadioButton::clicked, this, [this, type] { OnTypeClicked(type); });
+    }
+    m_pattern = new QComboBox(m_typeGroup);
+    m_pattern->setObjectName(QStringLiteral("patternList"));
+    QStringList sorted = m_kinds.patterns;
+    sorted.sort(); // the list is sorted, so its index is the pattern number
+    m_pattern->addItems(sorted);
+    m_pattern->setAccessibleName(QStringLiteral("Pattern"));
+    typeLayout->addWidget(m_pattern);
+    connect(m_pattern, &QComboBox::currentIndexChanged, this, &PatternPage::OnPatternChosen);
+
+    m_settings = new QPushButton(QStringLiteral("Settings..."), this);
+    m_settings->setObjectName(QStringLiteral("imageSettings"));
+    m_settings->setAccessibleName(QStringLiteral("Image Settings"));
+    m_settings->setAutoDefault(false);
+    KeepPlace(m_settings);
+    connect(m_settings, &QPushButton::clicked, this, [this] { EditImage(); });
+
+    // Phase, frequency and the colour map.
+    m_patternGroup = new QGroupBox(QStringLiteral("Pattern"), this);
+    auto* patternGrid = new QGridLayout(m_patternGroup);
+    m_phase = MakeSlider(patternGrid, 0, QStringLiteral("P&hase"), 0, 100, QStringLiteral("phase"));
+    m_frequency = MakeSlider(patternGrid, 1, QStringLiteral("&Frequency"), 0, 20,
+                             QStringLiteral("frequency"));
+    m_frequency.slider->setPageStep(5);
+    m_colorMap = new QPushButton(QStringLiteral("Color &Map..."), m_patternGroup);
+    m_colorMap->setObjectName(QStringLiteral("colorMap"));
+    m_colorMap->setAutoDefault(false);
+    patternGrid->addWidget(m_colorMap, 2, 1, 1, 2, Qt::AlignRight);
+
+    m_turbulenceGroup = new QGroupBox(QStringLiteral("Turbulence"), this);
+    auto* turbulenceGrid = new QGridLayout(m_turbulenceGroup);
+    m_amount = MakeSlider(turbulenceGrid, 0, QStringLiteral("&Strength"), 0, 200,
+                          QStringLiteral("turbulence"));
+    m_octaves =
+        MakeSlider(turbulenceGrid, 1, QStringLiteral("&Octaves"), 1, 10, QStringLiteral("octaves"));
+    m_omega =
+        MakeSlider(turbulenceGrid, 2, QStringLiteral("Ome&ga"), 1, 100, QStringLiteral("omega"));
+    m_lambda =
+        MakeSlider(turbulenceGrid, 3, QStringLiteral("&Lambda"), 0, 60, QStringLiteral("lambda"));
+    // Labels read "Turbulence Strength" for screen readers; the normal has a strength of its own.
+    m_amount.edit->setAccessibleName(QStringLiteral("Turbulence Strength"));
+    m_amount.slider->setAccessibleName(QStringLiteral("Turbulence Strength"));
+
+    m_transformGroup = new QGroupBox(QStringLiteral("Transformations"), this);
+    m_transforms = new TransformEdits(m_transformGroup);
+    (new QVBoxLayout(m_transformGroup))->addWidget(m_transforms);
+
+    m_updateThumbnail = new QCheckBox(QStringLiteral("&Update Thumbnail"), this);
+    m_updateThumbnail->setObjectName(QStringLiteral("updateThumbnail"));
+    m_viewSource = new QPushButton(QStringLiteral("&View Source..."), this);
+    m_viewSource->setObjectName(QStringLiteral("viewSource"));
+    m_viewSource->setAutoDefault(false);
+
+    m_ownColumn = new QVBoxLayout;
+    m_ownColumn->addWidget(m_settings, 0, Qt::AlignLeft);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_typeGroup);
+    left->addLayout(m_ownColumn);
+    left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_patternGroup);
+    right->addWidget(m_turbulenceGroup);
+    right->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 0);
+    top->addLayout(right, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_updateThumbnail);
+    bottom->addStretch(1);
+    bottom->addWidget(m_viewSource);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(m_transformGroup);
+    layout->addLayout(bottom);
+
+    // Edits take their value when left; the checks run when the page reads its fields.
+    const auto integerEdit = [this](const SliderPair& pair, int& field) {
+        OnFocusLost(pair.edit, [this, &pair, &field] {
+            if (m_reading)
+                return;
+            field = LeadingInteger(pair.edit->text());
+            SetSlider(pair.slider, field);
+            CopyIntoPattern();
+        });
+    };
+    integerEdit(m_amount, m_amountValue);
+    integerEdit(m_octaves, m_octavesValue);
+    integerEdit(m_omega, m_omegaValue);
+    integerEdit(m_phase, m_phaseValue);
+    OnFocusLost(m_lambda.edit, [this] {
+        if (m_reading)
+            return;
+        m_lambdaValue = LeadingNumber(m_lambda.edit->text());
+        SetSlider(m_lambda.slider, LambdaPosition(m_lambdaValue));
+        CopyIntoPattern();
+    });
+    OnFocusLost(m_frequency.edit, [this] {
+        if (m_reading)
+            return;
+        m_frequencyValue = LeadingInteger(m_frequency.edit->text());
+        // Frequency 0 means nothing to POV-Ray: it becomes 1.
+        if (m_frequencyValue == 0) {
+            m_frequencyValue = 1;
+            m_frequency.edit->setText(QStringLiteral("1"));
+        }
+        SetSlider(m_frequency.slider, m_frequencyValue + kFrequencyOffset);
+        CopyIntoPattern();
+    });
+    m_transforms->OnEditLeft([this](TransformEdits::Row row, int axis) {
+        if (m_reading)
+            return;
+        const float value = LeadingNumber(m_transforms->Edit(row, axis)->text());
+        Transformations& values = m_fields.transformations;
+        (row == TransformEdits::Translate ? values.translate
+         : row == TransformEdits::Scale   ? values.scale
+                                          : values.rotate)[static_cast<std::size_t>(axis)] = value;
+        emit textureChanged();
+    });
+    connect(m_updateThumbnail, &QCheckBox::clicked, this, [this] {
+        ReadFields();
+        m_services.Settings().updateThumbnail = m_updateThumbnail->isChecked() ? 1 : 0;
+    });
+    connect(m_viewSource, &QPushButton::clicked, this, [this] {
+        if (ReadFields())
+            ShowTextureSource(m_texture, this);
+    });
+}
+
+void PatternPage::Initialise() {
+    const int kind = Kind();
+    m_type = kind == m_kinds.plainKind ? Plain : kind == m_kinds.imageKind ? Image : Procedural;
+    const int patternIndex = m_type == Procedural ? std::clamp(kind, 0, m_pattern->count() - 1) : 0;
+    m_octavesValue = m_fields.turbulence.octaves;
+    m_omegaValue = m_fields.turbulence.omega;
+    m_lambdaValue = m_fields.turbulence.lambda;
+    m_amountValue = m_fields.turbulence.amount;
+    m_phaseValue = m_fields.phase;
+    m_frequencyValue = m_fields.frequency;
+    {
+        const QSignalBlocker quiet(m_pattern);
+        m_pattern->setCurrentIndex(patternIndex);
+    }
+    m_typeButtons[static_cast<std::size_t>(m_type)]->setChecked(true);
+    ShowFields();
+    ApplyType(m_type);
+}
+
+int PatternPage::Selection() const {
+    return std::max(0, m_pattern->currentIndex());
+}
+
+void PatternPage::SetSliders() {
+    SetSlider(m_amount.slider, m_amountValue);
+    SetSlider(m_octaves.slider, m_octavesValue);
+    SetSlider(m_omega.slider, m_omegaValue);
+    SetSlider(m_lambda.slider, LambdaPosition(m_lambdaValue));
+    SetSlider(m_phase.slider, m_phaseValue);
+    SetSlider(m_frequency.slider, m_frequencyValue + kFrequencyOffset);
+}
+
+void PatternPage::ShowFields() {
+    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
+    m_amount.edit->setText(QString::number(m_amountValue));
+    m_octaves.edit->setText(QString::number(m_octavesValue));
+    m_omega.edit->setText(QString::number(m_omegaValue));
+    m_lambda.edit->setText(NumberText(m_lambdaValue));
+    m_phase.edit->setText(QString::number(m_phaseValue));
+    m_frequency.edit->setText(QString::number(m_frequencyValue));
+    m_transforms->ShowValues(m_fields.transformations);
+    ShowOwnFields();
+    SetSliders();
+}
+
+void PatternPage::ApplyType(int type) {
+    m_type = type;
+    m_pattern->setEnabled(type == Procedural);
+    SetKind(type == Plain ? m_kinds.plainKind : type == Image ? m_kinds.imageKind : Selection());
+    m_settings->setVisible(type == Image);
+    m_turbulenceGroup->setEnabled(type != Plain);
+    m_transformGroup->setEnabled(type != Plain);
+    m_patternGroup->setEnabled(type == Procedural);
+    TypeApplied(type);
+}
+
+void PatternPage::OnTypeClicked(int type) {
+    if (type == Image) {
+        if (Kind() == m_kinds.imageKind || !m_typeButtons[Image]->isChecked())
+            return;
+        if (!EditImage()) {
+            // Cancelled: the pattern becomes plain, whatever it was before.
+            m_typeButtons[Plain]->setChecked(true);
+            type = Plain;
+        }
+    }
+    ApplyType(type);
+    emit textureChanged();
+}
+
+void PatternPage::OnPatternChosen() {
+    if (m_type != Procedural)
+        return;
+    SetKind(Selection());
+    TypeApplied(m_type);
+    emit textureChanged();
+}
+
+bool PatternPage::EditImage() {
+    if (m_preview)
+        m_preview->HideForDialog();
+    const bool accepted = RunImageMapDialog(m_fields.image, m_kinds.withBumpSize, this);
+    if (m_preview)
+        m_preview->ShowAfterDialog();
+    if (accepted)
+        emit textureChanged();
+    return accepted;
+}
+
+void PatternPage::OnSliderMoved() {
+    TakeOwnSliders();
+    const auto take = [](const SliderPair& pair, int& field) {
+        if (pair.slider->value() != field) {
+            field = pair.slider->value();
+            pair.edit->setText(QString::number(field));
+        }
+    };
+    take(m_amount, m_amountValue);
+    take(m_octaves, m_octavesValue);
+    take(m_omega, m_omegaValue);
+    if (m_lambda.slider->value() != LambdaPosition(m_lambdaValue)) {
+        m_lambdaValue = static_cast<float>(m_lambda.slider->value() * 0.1);
+        m_lambda.edit->setText(QString::number(static_cast<double>(m_lambdaValue), 'f', 1));
+    }
+    take(m_phase, m_phaseValue);
+    if (m_frequency.slider->value() - kFrequencyOffset != m_frequencyValue) {
+        // The slider never yields frequency 0: its middle stands for 1.
+        if (m_frequency.slider->value() == kFrequencyOffset)
+            SetSlider(m_frequency.slider, kFrequencyOffset + 1);
+        m_frequencyValue = m_frequency.slider->value() - kFrequencyOffset;
+        m_frequency.edit->setText(QString::number(m_frequencyValue));
+    }
+    CopyIntoPattern();
+}
+
+void PatternPage::CopyIntoPattern() {
+    // Values typed beyond a range stay in the edit until the page is read, but the pattern
+    // only ever holds what its fields can: never a wrapped byte.
+    m_fields.phase = static_cast<std::uint8_t>(std::clamp(m_phaseValue, 0, 100));
+    m_fields.frequency = std::clamp(m_frequencyValue, -50, 50);
+    m_fields.turbulence.amount = static_cast<std::uint8_t>(std::clamp(m_amountValue, 0, 200));
+    m_fields.turbulence.octaves = static_cast<std::uint8_t>(std::clamp(m_octavesValue, 1, 10));
+    m_fields.turbulence.omega = static_cast<std::uint8_t>(std::clamp(m_omegaValue, 1, 100));
+    m_fields.turbulence.lambda = std::clamp(m_lambdaValue, 0.0f, 6.0f);
+    CopyOwnFields();
+    emit textureChanged();
+}
+
+bool PatternPage::ReadFields() {
+    if (m_reading)
+        return false;
+    m_reading = true;
+    Validation::FieldReader reader(this);
+    ReadOwnFields(reader);
+    reader.Integer(m_octaves.edit, m_octavesValue, 1, 10);
+    reader.Integer(m_omega.edit, m_omegaValue, 1, 100);
+    reader.Integer(m_amount.edit, m_amountValue, 0, 200);
+    reader.Integer(m_phase.edit, m_phaseValue, 0, 100);
+    reader.Integer(m_frequency.edit, m_frequencyValue, -50, 50);
+    reader.Number(m_lambda.edit, m_lambdaValue, 0.0f, 6.0f);
+    Transformations values = m_fields.transformations;
+    m_transforms->ReadValues(reader, values);
+    m_fields.transformations = values;
+    m_reading = false;
+    CopyIntoPattern();
+    return reader.Ok();
+}

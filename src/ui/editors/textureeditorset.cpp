@@ -1,0 +1,16 @@
+#include "ui/editors/textureeditorset.h"
+
+#include "ui/editors/textureeditsheet.h"
+
+bool TextureEditorSet::EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) {
+    std::unique_ptr<TextureEditSheet> sheet =
+        MakeTextureEditSheet(m_services, texture, title, parent);
+    if (sheet->exec() != QDialog::Accepted)
+        return false;
+    texture = sheet->Working();
+    return true;
+}
+
+bool TextureEditorSet::EditLayered(LayeredTexture&, QWidget*) {
+    return false;
+}

@@ -1,0 +1,123 @@
+#include "ui/editors/textureeditsheet.h"
+
+#include "ui/app/appservices.h"
+#include "ui/editors/generalpage.h"
+#include "ui/editors/normalpage.h"
+#include "ui/editors/pigmentpage.h"
+#include "ui/editors/previewlink.h"
+#include "ui/editors/sidebyside.h"
+#include "ui/editors/texturepage.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kFirstPageHelp = 3; ///< help context of the first page; the others follow
+}
+
+TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& texture,
+                                   const QString& title, QWidget* parent)
+    : QDialog(parent), m_services(services), m_working(texture) {
+    setWindowTitle(title);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("pages"));
+    m_buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    m_buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &TextureEditSheet::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &TextureEditSheet::reject);
+    connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addWidget(m_buttons);
+}
+
+TextureEditSheet::~TextureEditSheet() = default;
+
+void TextureEditSheet::AddPage(TexturePage* page, const QString& caption) {
+    m_pages.push_back(page);
+    page->SetPreview(m_previewLink);
+    connect(page, &TexturePage::textureChanged, this, [this] {
+        if (m_previewLink)
+            m_previewLink->TextureChanged();
+    });
+    const QSignalBlocker quiet(m_tabs);
+    m_tabs->addTab(page, caption);
+    m_current = m_tabs->currentIndex();
+}
+
+void TextureEditSheet::SetPreview(QWidget* window, PreviewLink* link) {
+    m_previewWindow = window;
+    m_previewLink = link;
+    for (TexturePage* page : m_pages)
+        page->SetPreview(link);
+}
+
+int TextureEditSheet::CurrentIndex() const {
+    return m_tabs->currentIndex();
+}
+
+bool TextureEditSheet::SetCurrentIndex(int index) {
+    m_tabs->setCurrentIndex(index);
+    return m_tabs->currentIndex() == index;
+}
+
+void TextureEditSheet::OnTabChanged(int index) {
+    if (m_switching || index == m_current || m_current < 0 || m_current >= PageCount())
+        return;
+    // The page being left must read cleanly first; it is put back on screen for that, so its
+    // message and the focus land on the failing edit.
+    m_switching = true;
+    m_tabs->setCurrentIndex(m_current);
+    const bool ok = m_pages[static_cast<std::size_t>(m_current)]->ReadFields();
+    if (ok) {
+        m_tabs->setCurrentIndex(index);
+        m_current = index;
+        m_pages[static_cast<std::size_t>(index)]->ShowFields();
+    }
+    m_switching = false;
+}
+
+void TextureEditSheet::OnHelp() {
+    m_services.ShowHelp(kFirstPageHelp + m_tabs->currentIndex());
+}
+
+void TextureEditSheet::accept() {
+    if (m_current >= 0 && m_current < PageCount() &&
+        !m_pages[static_cast<std::size_t>(m_current)]->ReadFields())
+        return;
+    QDialog::accept();
+}
+
+void TextureEditSheet::done(int result) {
+    if (m_previewWindow)
+        m_previewWindow->hide();
+    QDialog::done(result);
+}
+
+void TextureEditSheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        if (m_current >= 0 && m_current < PageCount())
+            m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
+    }
+    if (m_previewWindow)
+        PlaceSideBySide(this, m_previewWindow);
+}
+
+std::unique_ptr<TextureEditSheet> MakeTextureEditSheet(AppServices& services,
+                                                       const SimpleTexture& texture,
+                                                       const QString& title, QWidget* parent) {
+    auto sheet = std::make_unique<TextureEditSheet>(services, texture, title, parent);
+    SimpleTexture& working = sheet->Working();
+    sheet->AddPage(new GeneralPage(services, working), QStringLiteral("General"));
+    sheet->AddPage(new PigmentPage(services, working), QStringLiteral("Pigment"));
+    sheet->AddPage(new NormalPage(services, working), QStringLiteral("Normal"));
+    return sheet;
+}

@@ -1,0 +1,65 @@
+#include "editorfixture.h"
+
+#include "core/model/texture.h"
+#include "render/povray/renderprogress.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+EditorServices::EditorServices()
+    : m_catalogs(129, {QStringLiteral("Catalog"), {}, {}, {}, {}}, nullptr, nullptr),
+      m_maps(154, {QStringLiteral("Texture Map"), {}, {}, {}, {}}, nullptr, nullptr) {}
+
+EditorServices::~EditorServices() = default;
+
+PovRayRunner& EditorServices::Runner() {
+    if (!m_runner)
+        m_runner = std::make_unique<PovRayRunner>(settings, m_shapes);
+    return *m_runner;
+}
+
+std::unique_ptr<RenderProgressSink> EditorServices::MakeProgress(QWidget*) {
+    return std::make_unique<SilentProgressSink>();
+}
+
+void EditorTest::SetUp() {
+    Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons) {
+        m_messages.push_back({icon, title, text});
+        return buttons.testFlag(m_answer) ? m_answer : QMessageBox::Ok;
+    });
+    Prompts::SetFileResponder([this](const QString& caption, const QString&) {
+        m_fileCaptions << caption;
+        return m_filePath;
+    });
+}
+
+void EditorTest::TearDown() {
+    Prompts::SetMessageResponder(nullptr);
+    Prompts::SetFileResponder(nullptr);
+}
+
+void EditorTest::TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* next) {
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    edit->setText(text);
+    next->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+}
+
+QStringList EditorTest::MessageTexts() const {
+    QStringList texts;
+    for (const auto& message : m_messages)
+        texts << message.text;
+    return texts;
+}
+
+void SaveScreenshot(QWidget* widget, const QString& name) {
+    const QString folder = QStringLiteral(VELVANE_BINARY_DIR "/screenshots");
+    QDir().mkpath(folder);
+    const QString suffix = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                               ? QStringLiteral("-x") + qEnvironmentVariable("QT_SCALE_FACTOR")
+                               : QString();
+    widget->grab().save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
+}

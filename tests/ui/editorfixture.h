@@ -1,0 +1,107 @@
+#pragma once
+
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/editors/previewlink.h"
+#include "ui/framework/documenttemplate.h"
+#include "ui/framework/prompts.h"
+
+#include <QApplication>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+class QLineEdit;
+
+/// The application as the editors see it: settings, named colours, and a record of help pages.
+class EditorServices : public AppServices {
+public:
+    EditorServices();
+    ~EditorServices() override;
+
+    ProgramSettings& Settings() override { return settings; }
+    void SaveSettings() override { ++saves; }
+    PovRayRunner& Runner() override;
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override;
+    TextureCopyList& CopyList() override { return m_copies; }
+    ShapeList& Shapes() override { return m_shapes; }
+    NamedColorList& NamedColors() override { return namedColors; }
+    DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
+    DocumentTemplate& TextureMapTemplate() override { return m_maps; }
+    Document* NewDocument(DocumentTemplate&) override { return nullptr; }
+    void ShowHelp(int context) override { helpContexts.push_back(context); }
+    TextureEditors* Editors() override { return nullptr; }
+
+    ProgramSettings settings;
+    NamedColorList namedColors;
+    std::vector<int> helpContexts;
+    int saves = 0;
+
+private:
+    ShapeList m_shapes;
+    TextureCopyList m_copies;
+    DocumentTemplate m_catalogs;
+    DocumentTemplate m_maps;
+    std::unique_ptr<PovRayRunner> m_runner;
+};
+
+/// A Preview window stand-in that counts what the editors tell it.
+class CountingPreview : public PreviewLink {
+public:
+    void TextureChanged() override { ++changes; }
+    void HideForDialog() override { ++hides; }
+    void ShowAfterDialog() override { ++shows; }
+
+    int changes = 0;
+    int hides = 0;
+    int shows = 0;
+};
+
+/// A message box the editors showed, as the responder saw it.
+struct EditorMessage {
+    Prompts::Icon icon;
+    QString title;
+    QString text;
+};
+
+/// Answers the editors' message boxes and file dialogs, remembering what was asked.
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Acts on the first visible top-level dialog of type T once it shows (modal dialogs are
+    /// opened with exec(), so the test answers them from the event loop).
+    template <class T> static void WhenShown(std::function<void(T*)> act) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, act] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
+                    poll->stop();
+                    poll->deleteLater();
+                    act(found);
+                    return;
+                }
+        });
+        poll->start(10);
+    }
+
+    /// Types into an edit and moves the focus on, as a user tabbing away does.
+    static void TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* next);
+    /// The texts of the messages shown so far.
+    QStringList MessageTexts() const;
+
+    EditorServices m_services;
+    std::vector<EditorMessage> m_messages;
+    QMessageBox::StandardButton m_answer = QMessageBox::Yes;
+    QString m_filePath;
+    QStringList m_fileCaptions;
+};
+
+/// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
+void SaveScreenshot(QWidget* widget, const QString& name);

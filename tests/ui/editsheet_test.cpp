@@ -1,0 +1,231 @@
+// The texture edit sheet and its General page, driven as a user drives them.
+
+#include "core/model/simpletexture.h"
+#include "editorfixture.h"
+#include "ui/dialogs/viewsourcedialog.h"
+#include "ui/editors/generalpage.h"
+#include "ui/editors/normalpage.h"
+#include "ui/editors/pigmentpage.h"
+#include "ui/editors/sidebyside.h"
+#include "ui/editors/textureeditorset.h"
+#include "ui/editors/textureeditsheet.h"
+#include "ui/editors/transformedits.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+class SheetTest : public EditorTest {
+protected:
+    std::unique_ptr<TextureEditSheet>
+    Open(const SimpleTexture& texture,
+         const QString& title = QStringLiteral("New Simple Texture")) {
+        auto sheet = MakeTextureEditSheet(m_services, texture, title, nullptr);
+        sheet->show();
+        QApplication::setActiveWindow(sheet.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+        return sheet;
+    }
+    static GeneralPage* General(TextureEditSheet& sheet) {
+        return static_cast<GeneralPage*>(sheet.Page(0));
+    }
+};
+
+SimpleTexture Oak() {
+    SimpleTexture texture;
+    texture.SetName("Oak");
+    texture.SetDescription("Old wood\r\nfrom the barn");
+    texture.transformations.translate = {1.0f, 2.5f, -3.0f};
+    texture.transformations.scale = {0.25f, 1.0f, 100.0f};
+    texture.transformations.rotate = {0.0f, 45.0f, 90.0f};
+    texture.pigment.pattern = Pigment::Wood;
+    return texture;
+}
+
+} // namespace
+
+TEST_F(SheetTest, PagesComeInTheirOrderAndHelpFollowsThePage) {
+    auto sheet = Open(SimpleTexture());
+    ASSERT_EQ(sheet->PageCount(), 3);
+    EXPECT_EQ(sheet->Tabs()->tabText(0), "General");
+    EXPECT_EQ(sheet->Tabs()->tabText(1), "Pigment");
+    EXPECT_EQ(sheet->Tabs()->tabText(2), "Normal");
+    EXPECT_EQ(sheet->windowTitle(), "New Simple Texture");
+    EXPECT_TRUE(qobject_cast<GeneralPage*>(sheet->Page(0)));
+    EXPECT_TRUE(qobject_cast<PigmentPage*>(sheet->Page(1)));
+    EXPECT_TRUE(qobject_cast<NormalPage*>(sheet->Page(2)));
+    for (int page = 0; page < 3; ++page) {
+        ASSERT_TRUE(sheet->SetCurrentIndex(page));
+        sheet->Buttons()->button(QDialogButtonBox::Help)->click();
+    }
+    EXPECT_EQ(m_services.helpContexts, (std::vector<int>{3, 4, 5}));
+}
+
+TEST_F(SheetTest, ANewTextureShowsItsDefaults) {
+    m_services.settings.updateThumbnail = 0;
+    auto sheet = Open(SimpleTexture());
+    GeneralPage* page = General(*sheet);
+    EXPECT_EQ(page->NameEdit()->text(), "Untitled");
+    EXPECT_EQ(page->DescriptionEdit()->toPlainText(), "");
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_EQ(page->Transforms()->Edit(TransformEdits::Translate, axis)->text(), "0.0");
+        EXPECT_EQ(page->Transforms()->Edit(TransformEdits::Scale, axis)->text(), "1.0");
+        EXPECT_EQ(page->Transforms()->Edit(TransformEdits::Rotate, axis)->text(), "0.0");
+    }
+    EXPECT_FALSE(page->UpdateThumbnailCheck()->isChecked());
+}
+
+TEST_F(SheetTest, AnExistingTextureShowsItsValuesAsNumberText) {
+    auto sheet = Open(Oak(), QStringLiteral("Modify Simple Texture"));
+    GeneralPage* page = General(*sheet);
+    EXPECT_EQ(page->NameEdit()->text(), "Oak");
+    EXPECT_EQ(page->DescriptionEdit()->toPlainText(), "Old wood\nfrom the barn");
+    TransformEdits* edits = page->Transforms();
+    EXPECT_EQ(edits->Edit(TransformEdits::Translate, 1)->text(), "2.5");
+    EXPECT_EQ(edits->Edit(TransformEdits::Translate, 2)->text(), "-3.0");
+    EXPECT_EQ(edits->Edit(TransformEdits::Scale, 0)->text(), "0.25");
+    EXPECT_EQ(edits->Edit(TransformEdits::Scale, 2)->text(), "100.0");
+    EXPECT_EQ(edits->Edit(TransformEdits::Rotate, 2)->text(), "90.0");
+}
+
+TEST_F(SheetTest, LettersInScaleXAreRefusedAndTheOldScaleKept) {
+    auto sheet = Open(Oak());
+    GeneralPage* page = General(*sheet);
+    QLineEdit* scaleX = page->Transforms()->Edit(TransformEdits::Scale, 0);
+    QLineEdit* scaleY = page->Transforms()->Edit(TransformEdits::Scale, 1);
+    page->Transforms()->Edit(TransformEdits::Translate, 0)->setText(QStringLiteral("7"));
+    TypeAndLeave(scaleX, QStringLiteral("big"), scaleY);
+    ASSERT_EQ(MessageTexts(), QStringList{"Please enter a number."});
+    EXPECT_EQ(QApplication::focusWidget(), scaleX);
+    EXPECT_EQ(sheet->Working().transformations.scale[0], 0.25f);
+    // Reading stops at scale X: translate, read after it, keeps its old value.
+    EXPECT_EQ(sheet->Working().transformations.translate[0], 1.0f);
+    // Nor can the user leave the page while it fails.
+    EXPECT_FALSE(sheet->SetCurrentIndex(1));
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+    scaleX->setText(QStringLiteral(" 3.5 "));
+    EXPECT_TRUE(sheet->SetCurrentIndex(1));
+    EXPECT_EQ(sheet->Working().transformations.scale[0], 3.5f);
+    EXPECT_EQ(sheet->Working().transformations.translate[0], 7.0f);
+}
+
+TEST_F(SheetTest, NameAndDescriptionGoIntoTheWorkingTexture) {
+    auto sheet = Open(SimpleTexture());
+    GeneralPage* page = General(*sheet);
+    TypeAndLeave(page->NameEdit(), QStringLiteral("Birch"), page->DescriptionEdit());
+    EXPECT_EQ(sheet->Working().GetName(), "Birch");
+    page->DescriptionEdit()->setPlainText(QStringLiteral("Pale\nand smooth"));
+    page->NameEdit()->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->Working().GetDescription(), "Pale\r\nand smooth");
+    // An empty name is taken as it is.
+    TypeAndLeave(page->NameEdit(), QString(), page->DescriptionEdit());
+    EXPECT_EQ(sheet->Working().GetName(), "");
+}
+
+TEST_F(SheetTest, OkTakesWhatIsTypedInTheFocusedEdit) {
+    SimpleTexture texture = Oak();
+    TextureEditorSet editors(m_services);
+    WhenShown<TextureEditSheet>([](TextureEditSheet* sheet) {
+        GeneralPage* page = static_cast<GeneralPage*>(sheet->Page(0));
+        QLineEdit* rotateY = page->Transforms()->Edit(TransformEdits::Rotate, 1);
+        rotateY->setFocus();
+        rotateY->setText(QStringLiteral("30"));
+        page->NameEdit()->setText(QStringLiteral("Oak 2"));
+        sheet->Buttons()->button(QDialogButtonBox::Ok)->animateClick();
+    });
+    ASSERT_TRUE(editors.EditSimple(texture, QStringLiteral("Modify Simple Texture"), nullptr));
+    EXPECT_EQ(texture.transformations.rotate[1], 30.0f);
+    EXPECT_EQ(texture.GetName(), "Oak 2");
+}
+
+TEST_F(SheetTest, OkIsRefusedWhileAFieldFails) {
+    auto sheet = Open(Oak());
+    General(*sheet)->Transforms()->Edit(TransformEdits::Rotate, 0)->setText(QStringLiteral("1,5"));
+    sheet->accept();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(MessageTexts(), QStringList{"Please enter a number."});
+}
+
+TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {
+    m_services.settings.updateThumbnail = 1;
+    SimpleTexture texture = Oak();
+    const std::string before = texture.GetSource(SRC_DECLARE);
+    TextureEditorSet editors(m_services);
+    WhenShown<TextureEditSheet>([this](TextureEditSheet* sheet) {
+        GeneralPage* page = static_cast<GeneralPage*>(sheet->Page(0));
+        TypeAndLeave(page->NameEdit(), QStringLiteral("Changed"), page->DescriptionEdit());
+        TypeAndLeave(page->Transforms()->Edit(TransformEdits::Scale, 1), QStringLiteral("9"),
+                     page->NameEdit());
+        page->UpdateThumbnailCheck()->click();
+        EXPECT_EQ(sheet->Working().GetName(), "Changed");
+        EXPECT_EQ(m_services.settings.updateThumbnail, 0);
+        sheet->Buttons()->button(QDialogButtonBox::Cancel)->click();
+    });
+    EXPECT_FALSE(editors.EditSimple(texture, QStringLiteral("Modify Simple Texture"), nullptr));
+    EXPECT_EQ(texture.GetSource(SRC_DECLARE), before);
+    EXPECT_EQ(texture.GetName(), "Oak");
+    EXPECT_EQ(m_services.settings.updateThumbnail, 0);
+}
+
+TEST_F(SheetTest, ViewSourceShowsTheWholeDeclaredWorkingTexture) {
+    auto sheet = Open(Oak());
+    GeneralPage* page = General(*sheet);
+    TypeAndLeave(page->Transforms()->Edit(TransformEdits::Scale, 1), QStringLiteral("2"),
+                 page->NameEdit());
+    QString shown;
+    WhenShown<ViewSourceDialog>([&shown](ViewSourceDialog* dialog) {
+        shown = dialog->Text();
+        dialog->accept();
+    });
+    page->ViewSourceButton()->click();
+    SimpleTexture expected = Oak();
+    expected.transformations.scale[1] = 2.0f;
+    EXPECT_EQ(shown.toStdString(), expected.GetSource(SRC_DECLARE));
+    EXPECT_TRUE(shown.contains("#declare Oak = texture\r\n"));
+}
+
+TEST_F(SheetTest, EveryControlIsNamedForKeyboardAndScreenReader) {
+    auto sheet = Open(Oak());
+    for (int index = 0; index < sheet->PageCount(); ++index) {
+        ASSERT_TRUE(sheet->SetCurrentIndex(index));
+        for (QWidget* control : sheet->Page(index)->findChildren<QWidget*>()) {
+            if (!qobject_cast<QLineEdit*>(control) && !qobject_cast<QPlainTextEdit*>(control) &&
+                !control->inherits("QSlider") && !control->inherits("QComboBox"))
+                continue;
+            EXPECT_FALSE(control->accessibleName().isEmpty())
+                << control->objectName().toStdString();
+            EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus)
+                << control->objectName().toStdString();
+        }
+        // Every label with an access key leads somewhere.
+        for (QLabel* label : sheet->Page(index)->findChildren<QLabel*>()) {
+            if (label->text().contains('&')) {
+                EXPECT_TRUE(label->buddy()) << label->text().toStdString();
+            }
+        }
+    }
+}
+
+TEST(SideBySide, ThePreviewStandsBesideTheSheet) {
+    const QRect desktop(0, 0, 1280, 900);
+    // Room enough: the sheet stays, the Preview goes 10 pixels right of it.
+    SideBySide place = ComputeSideBySide(desktop, QRect(100, 50, 500, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(100, 50));
+    EXPECT_EQ(place.preview, QPoint(610, 50));
+    // Too narrow: the sheet moves left so the Preview ends 10 pixels before the edge
+    // (20 pixels spare less the 10-pixel gap).
+    place = ComputeSideBySide(desktop, QRect(600, 50, 500, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(1280 - 500 - 300 - 20, 50));
+    EXPECT_EQ(place.preview.x() + 300, 1280 - 10);
+    // Exactly 20 pixels to spare: nothing moves.
+    place = ComputeSideBySide(desktop, QRect(460, 0, 500, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(460, 0));
+}

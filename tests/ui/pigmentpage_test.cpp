@@ -1,0 +1,365 @@
+// The Pigment page and the Image Mapping dialog.
+
+#include "core/model/simpletexture.h"
+#include "editorfixture.h"
+#include "ui/editors/colormapdialog.h"
+#include "ui/editors/colorselectordialog.h"
+#include "ui/editors/colorswatch.h"
+#include "ui/editors/imagemapdialog.h"
+#include "ui/editors/pigmentpage.h"
+#include "ui/editors/transformedits.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class PigmentTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+    }
+    PigmentPage* Open(const SimpleTexture& texture = SimpleTexture()) {
+        m_texture = texture;
+        m_page = std::make_unique<PigmentPage>(m_services, m_texture);
+        m_page->SetPreview(&m_preview);
+        QObject::connect(m_page.get(), &TexturePage::textureChanged,
+                         [this] { ++m_preview.changes; });
+        m_page->show();
+        QApplication::setActiveWindow(m_page.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+        return m_page.get();
+    }
+    /// An image file that exists, under a name with the given ending.
+    QString ImageFile(const QString& name) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("image");
+        return path;
+    }
+    /// Answers the Image Mapping dialog with a file name and OK (or Cancel when empty).
+    void AnswerImageDialog(const QString& path, std::function<void(ImageMapDialog*)> more = {}) {
+        WhenShown<ImageMapDialog>([path, more](ImageMapDialog* dialog) {
+            if (more)
+                more(dialog);
+            if (path.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->FileEdit()->setText(path);
+            dialog->accept();
+        });
+    }
+
+    QTemporaryDir m_dir;
+    SimpleTexture m_texture;
+    std::unique_ptr<PigmentPage> m_page;
+    CountingPreview m_preview;
+};
+
+SimpleTexture Marble() {
+    SimpleTexture texture;
+    texture.pigment.pattern = Pigment::Marble;
+    texture.pigment.turbulence.amount = 80;
+    texture.pigment.frequency = 3;
+    return texture;
+}
+
+} // namespace
+
+TEST_F(PigmentTest, ANewTextureIsAWhiteColourWithThePatternControlsOff) {
+    PigmentPage* page = Open();
+    EXPECT_TRUE(page->TypeButton(0)->isChecked());
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+    EXPECT_TRUE(page->ColorGroup()->isVisible());
+    EXPECT_EQ(page->Swatch()->Color(), QColor(255, 255, 255));
+    EXPECT_FALSE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_FALSE(page->PatternGroup()->isEnabled());
+    EXPECT_FALSE(page->TransformGroup()->isEnabled());
+    EXPECT_FALSE(page->PatternList()->isEnabled());
+    EXPECT_FALSE(page->SettingsButton()->isVisible());
+    EXPECT_FALSE(page->GradientGroup()->isVisible());
+    EXPECT_EQ(page->Lambda().edit->text(), "2.0");
+    EXPECT_EQ(page->Frequency().slider->value(), 11);
+    EXPECT_EQ(page->Octaves().edit->text(), "6");
+}
+
+TEST_F(PigmentTest, ThePatternListIsSortedSoItsIndexIsThePatternNumber) {
+    PigmentPage* page = Open();
+    QStringList names;
+    for (int i = 0; i < page->PatternList()->count(); ++i)
+        names << page->PatternList()->itemText(i);
+    EXPECT_EQ(names, (QStringList{"Agate", "Bozo", "Gradient", "Granite", "Leopard", "Marble",
+                                  "Onion", "Radial", "Spotted", "Wood"}));
+}
+
+TEST_F(PigmentTest, ProceduralGradientShowsXCheckedAndDisabled) {
+    PigmentPage* page = Open();
+    page->PatternList()->setCurrentIndex(Pigment::Gradient);
+    page->TypeButton(2)->click();
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::Gradient);
+    EXPECT_TRUE(page->GradientGroup()->isVisible());
+    EXPECT_TRUE(page->GradientAxis(0)->isChecked());
+    EXPECT_FALSE(page->GradientAxis(0)->isEnabled());
+    EXPECT_TRUE(page->GradientAxis(1)->isEnabled());
+    EXPECT_FALSE(page->ColorGroup()->isVisible());
+    EXPECT_TRUE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_TRUE(page->PatternGroup()->isEnabled());
+    // Another pattern hides the axes.
+    page->PatternList()->setCurrentIndex(Pigment::Wood);
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::Wood);
+    EXPECT_FALSE(page->GradientGroup()->isVisible());
+}
+
+TEST_F(PigmentTest, CheckingYThenClearingXLeavesYCheckedAndDisabled) {
+    SimpleTexture texture;
+    texture.pigment.pattern = Pigment::Gradient;
+    PigmentPage* page = Open(texture);
+    page->GradientAxis(1)->click();
+    EXPECT_TRUE(page->GradientAxis(0)->isEnabled());
+    EXPECT_TRUE(page->GradientAxis(1)->isEnabled());
+    page->GradientAxis(0)->click();
+    EXPECT_FALSE(page->GradientAxis(0)->isChecked());
+    EXPECT_TRUE(page->GradientAxis(1)->isChecked());
+    EXPECT_FALSE(page->GradientAxis(1)->isEnabled());
+    EXPECT_EQ(m_texture.pigment.gradientX, 0);
+    EXPECT_EQ(m_texture.pigment.gradientY, 1);
+    EXPECT_NE(m_texture.pigment.GetSource().find("    gradient y\r\n"), std::string::npos);
+}
+
+TEST_F(PigmentTest, TheFrequencySlidersMiddleIsOneAndATypedZeroBecomesOne) {
+    PigmentPage* page = Open(Marble());
+    page->Frequency().slider->setValue(15);
+    EXPECT_EQ(m_texture.pigment.frequency, 5);
+    page->Frequency().slider->setValue(10);
+    EXPECT_EQ(page->Frequency().slider->value(), 11);
+    EXPECT_EQ(page->Frequency().edit->text(), "1");
+    EXPECT_EQ(m_texture.pigment.frequency, 1);
+    page->Frequency().slider->setValue(3);
+    EXPECT_EQ(m_texture.pigment.frequency, -7);
+    TypeAndLeave(page->Frequency().edit, QStringLiteral("0"), page->Phase().edit);
+    EXPECT_EQ(page->Frequency().edit->text(), "1");
+    EXPECT_EQ(page->Frequency().slider->value(), 11);
+    EXPECT_EQ(m_texture.pigment.frequency, 1);
+}
+
+TEST_F(PigmentTest, LambdaKeepsItsHundredthsUntilItsSliderMoves) {
+    PigmentPage* page = Open(Marble());
+    TypeAndLeave(page->Lambda().edit, QStringLiteral("2.55"), page->Phase().edit);
+    EXPECT_EQ(page->Lambda().slider->value(), 25);
+    EXPECT_FLOAT_EQ(m_texture.pigment.turbulence.lambda, 2.55f);
+    page->Omega().slider->setValue(40);
+    EXPECT_FLOAT_EQ(m_texture.pigment.turbulence.lambda, 2.55f);
+    EXPECT_EQ(page->Lambda().edit->text(), "2.55");
+    page->Lambda().slider->setValue(31);
+    EXPECT_EQ(page->Lambda().edit->text(), "3.1");
+    EXPECT_FLOAT_EQ(m_texture.pigment.turbulence.lambda, 3.1f);
+}
+
+TEST_F(PigmentTest, StrengthBeyondItsRangeIsHeldBackAndRefused) {
+    PigmentPage* page = Open(Marble());
+    TypeAndLeave(page->TurbulenceStrength().edit, QStringLiteral("300"), page->Phase().edit);
+    EXPECT_EQ(page->TurbulenceStrength().slider->value(), 200);
+    EXPECT_EQ(page->TurbulenceStrength().edit->text(), "300");
+    // The pigment never holds a wrapped byte (300 would be 44).
+    EXPECT_EQ(m_texture.pigment.turbulence.amount, 200);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_FALSE(page->ReadFields());
+    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 200."});
+    EXPECT_EQ(QApplication::focusWidget(), page->TurbulenceStrength().edit);
+    // Any slider moving takes every slider's value again.
+    page->Octaves().slider->setValue(4);
+    EXPECT_EQ(page->TurbulenceStrength().edit->text(), "200");
+    EXPECT_TRUE(page->ReadFields());
+    EXPECT_EQ(m_texture.pigment.turbulence.amount, 200);
+    EXPECT_EQ(m_texture.pigment.turbulence.octaves, 4);
+}
+
+TEST_F(PigmentTest, RangeChecksNameTheirBounds) {
+    PigmentPage* page = Open(Marble());
+    const std::pair<QLineEdit*, QString> cases[] = {
+        {page->Octaves().edit, "Please enter an integer between 1 and 10."},
+        {page->Omega().edit, "Please enter an integer between 1 and 100."},
+        {page->Phase().edit, "Please enter an integer between 0 and 100."},
+        {page->Frequency().edit, "Please enter an integer between -50 and 50."},
+        {page->Lambda().edit, "Please enter a number between 0.0 and 6.0."},
+    };
+    for (const auto& [edit, message] : cases) {
+        const QString good = edit->text();
+        edit->setText(QStringLiteral("900"));
+        m_messages.clear();
+        EXPECT_FALSE(page->ReadFields());
+        EXPECT_EQ(MessageTexts(), QStringList{message});
+        edit->setText(good);
+    }
+    page->Octaves().edit->setText(QStringLiteral("six"));
+    m_messages.clear();
+    EXPECT_FALSE(page->ReadFields());
+    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer."});
+}
+
+TEST_F(PigmentTest, TransformEditsGoStraightIntoThePigment) {
+    PigmentPage* page = Open(Marble());
+    TypeAndLeave(page->Transforms()->Edit(TransformEdits::Scale, 2), QStringLiteral("0.5"),
+                 page->Phase().edit);
+    EXPECT_EQ(m_texture.pigment.transformations.scale[2], 0.5f);
+    TypeAndLeave(page->Transforms()->Edit(TransformEdits::Rotate, 0), QStringLiteral("12abc"),
+                 page->Phase().edit);
+    EXPECT_EQ(m_texture.pigment.transformations.rotate[0], 12.0f);
+    EXPECT_GT(m_preview.changes, 0);
+}
+
+TEST_F(PigmentTest, ImageCancelledFallsBackToColourEvenFromAPattern) {
+    PigmentPage* page = Open(Marble());
+    AnswerImageDialog(QString());
+    page->TypeButton(1)->click();
+    EXPECT_TRUE(page->TypeButton(0)->isChecked());
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+    EXPECT_TRUE(page->ColorGroup()->isVisible());
+    EXPECT_FALSE(page->TurbulenceGroup()->isEnabled());
+    // The Preview stepped aside for the dialog and came back.
+    EXPECT_EQ(m_preview.hides, 1);
+    EXPECT_EQ(m_preview.shows, 1);
+}
+
+TEST_F(PigmentTest, ImageWithABmpFileIsTakenAsGifAfterSayingSo) {
+    PigmentPage* page = Open();
+    const QString bmp = ImageFile(QStringLiteral("wall.bmp"));
+    AnswerImageDialog(bmp, [](ImageMapDialog* dialog) {
+        EXPECT_FALSE(dialog->BumpSizeEdit()->isVisible());
+        dialog->ProjectionButton(3)->setChecked(true);
+        dialog->InterpolationButton(1)->setChecked(true);
+        dialog->OnceCheck()->setChecked(true);
+    });
+    page->TypeButton(1)->click();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "File type error");
+    EXPECT_EQ(m_messages[0].text, "Cannot determine file type! Assuming GIF.");
+    const ImageMap& image = m_texture.pigment.image;
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::ImageMap);
+    EXPECT_EQ(image.fileType, ImageMap::kGif);
+    EXPECT_EQ(image.fileName, bmp.toStdString());
+    EXPECT_EQ(image.mapType, 5);
+    EXPECT_EQ(image.interpolate, 4);
+    EXPECT_EQ(image.once, 1);
+    EXPECT_TRUE(page->SettingsButton()->isVisible());
+    EXPECT_FALSE(page->ColorGroup()->isVisible());
+    EXPECT_TRUE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_FALSE(page->PatternGroup()->isEnabled());
+}
+
+TEST_F(PigmentTest, TgaInAnyCaseAndPngAreTheirOwnTypes) {
+    PigmentPage* page = Open();
+    AnswerImageDialog(ImageFile(QStringLiteral("stones.Tga")));
+    page->TypeButton(1)->click();
+    EXPECT_EQ(m_texture.pigment.image.fileType, ImageMap::kTarga);
+    const QString png = ImageFile(QStringLiteral("bricks.png"));
+    AnswerImageDialog(png);
+    page->SettingsButton()->click();
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(m_texture.pigment.image.fileType, ImageMap::kPng);
+    const std::string expected = "  pigment\r\n  {\r\n    image_map\r\n    {\r\n      png \"" +
+                                 png.toStdString() + "\"\r\n    }\r\n  }\r\n";
+    EXPECT_EQ(m_texture.pigment.GetSource(), expected);
+}
+
+TEST_F(PigmentTest, TheImageDialogRefusesAFileThatCannotBeOpened) {
+    PigmentPage* page = Open();
+    bool stayed = false;
+    WhenShown<ImageMapDialog>([this, &stayed](ImageMapDialog* dialog) {
+        dialog->FileEdit()->setText(m_dir.filePath(QStringLiteral("missing.gif")));
+        dialog->accept();
+        stayed = dialog->isVisible();
+        dialog->reject();
+    });
+    page->TypeButton(1)->click();
+    EXPECT_TRUE(stayed);
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(m_messages[0].title, "File Error");
+    EXPECT_EQ(m_messages[0].text, "The image cannot be opened. Please specify another filename.");
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+}
+
+TEST_F(PigmentTest, BrowseOffersEveryImageTypeAndPutsTheFullPathIn) {
+    ImageMap image;
+    ImageMapDialog dialog(image, false);
+    m_filePath = ImageFile(QStringLiteral("photo.jpg"));
+    dialog.BrowseButton()->click();
+    EXPECT_EQ(dialog.FileEdit()->text(), m_filePath);
+    EXPECT_EQ(m_fileCaptions.size(), 1);
+}
+
+TEST_F(PigmentTest, TheImageDialogMapsItsButtonsBothWays) {
+    for (const auto& [interpolate, index] : {std::pair{0, 0}, {4, 1}, {2, 2}}) {
+        EXPECT_EQ(IndexForInterpolate(interpolate), index);
+        EXPECT_EQ(InterpolateForIndex(index), interpolate);
+    }
+    for (const auto& [mapType, index] : {std::pair{0, 0}, {1, 1}, {2, 2}, {5, 3}}) {
+        EXPECT_EQ(IndexForMapType(mapType), index);
+        EXPECT_EQ(MapTypeForIndex(index), mapType);
+    }
+    ImageMap image;
+    image.mapType = 5;
+    image.interpolate = 2;
+    image.bumpSize = 3.0f;
+    ImageMapDialog dialog(image, true);
+    EXPECT_TRUE(dialog.ProjectionButton(3)->isChecked());
+    EXPECT_TRUE(dialog.InterpolationButton(2)->isChecked());
+    EXPECT_EQ(dialog.BumpSizeEdit()->text(), "3.0");
+}
+
+TEST_F(PigmentTest, SelectWritesTheColourLiveAndCancelPutsItBack) {
+    SimpleTexture texture;
+    texture.pigment.color = {10, 20, 30, 0};
+    PigmentPage* page = Open(texture);
+    ColorRGBF whileOpen;
+    WhenShown<ColorSelectorDialog>([this, &whileOpen](ColorSelectorDialog* selector) {
+        selector->Slider(ColorSelectorDialog::Red)->setValue(200);
+        whileOpen = m_texture.pigment.color;
+        selector->reject();
+    });
+    const int changesBefore = m_preview.changes;
+    page->SelectButton()->click();
+    EXPECT_EQ(whileOpen, (ColorRGBF{200, 20, 30, 0}));
+    EXPECT_GT(m_preview.changes, changesBefore);
+    EXPECT_EQ(m_texture.pigment.color, (ColorRGBF{10, 20, 30, 0}));
+
+    WhenShown<ColorSelectorDialog>([](ColorSelectorDialog* selector) {
+        selector->Slider(ColorSelectorDialog::Filter)->setValue(128);
+        selector->Slider(ColorSelectorDialog::Blue)->setValue(99);
+        selector->accept();
+    });
+    page->SelectButton()->click();
+    EXPECT_EQ(m_texture.pigment.color, (ColorRGBF{10, 20, 99, 128}));
+    EXPECT_EQ(page->Swatch()->Color(), QColor(10, 20, 99));
+}
+
+TEST_F(PigmentTest, ColorMapCancelledRestoresTheMap) {
+    PigmentPage* page = Open(Marble());
+    const ColorMap before = m_texture.pigment.colorMap;
+    WhenShown<ColorMapDialog>([this](ColorMapDialog* dialog) {
+        dialog->InsertButton()->click();
+        EXPECT_EQ(m_texture.pigment.colorMap.count, 3); // the texture follows the dialog
+        dialog->reject();
+    });
+    page->ColorMapButton()->click();
+    EXPECT_EQ(m_texture.pigment.colorMap.count, before.count);
+    EXPECT_EQ(m_texture.pigment.colorMap.GetSource(), before.GetSource());
+    WhenShown<ColorMapDialog>([](ColorMapDialog* dialog) {
+        dialog->InsertButton()->click();
+        dialog->accept();
+    });
+    page->ColorMapButton()->click();
+    EXPECT_EQ(m_texture.pigment.colorMap.count, 3);
+}
