@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +26,7 @@ namespace {
 
 constexpr int kPictureSize = 160;
 constexpr int kHighestShapeIndex = 255; // a texture keeps its shape in one byte
+constexpr int kStopWaitMs = 3000;       // POV-Ray is killed after a second at the latest
 
 /// Where an automatic render reports: nowhere on the screen but the window itself, so a
 /// warning about the scene does not become a message box per keystroke.
@@ -238,8 +240,15 @@ void PreviewWindow::StopAutomatic() {
 
 void PreviewWindow::HideForDialog() {
     m_hiddenForDialog = true;
-    // The dialog may render itself; the runner must be free for it.
+    // The dialog may render itself (a layer's thumbnail, a shape's test): the runner must be
+    // free for it, so a stopped automatic render is waited for (POV-Ray ends on the signal).
     StopAutomatic();
+    if (m_render && m_running == Kind::Automatic) {
+        QEventLoop loop;
+        connect(this, &PreviewWindow::renderFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kStopWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     hide();
 }
 
