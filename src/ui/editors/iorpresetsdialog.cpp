@@ -73,7 +73,9 @@ IorPresetsDialog::IorPresetsDialog(AppServices& services, QWidget* parent)
     m_list->setMinimumSize(m_list->fontMetrics().averageCharWidth() * (kTabStopUnits + 60) / 4,
                            160);
     label->setBuddy(m_list);
-    connect(m_list, &QListWidget::currentRowChanged, this, &IorPresetsDialog::Select);
+    // Selection, not the current line: a list that takes the focus makes its first line current
+    // without anyone choosing it.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { Select(SelectedRow()); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, &IorPresetsDialog::accept);
 
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
@@ -148,8 +150,13 @@ void IorPresetsDialog::Add() {
     EnableCommands(true);
 }
 
+int IorPresetsDialog::SelectedRow() const {
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    return selected.isEmpty() ? -1 : m_list->row(selected.first());
+}
+
 void IorPresetsDialog::Remove() {
-    const int row = m_list->currentRow();
+    const int row = SelectedRow();
     if (row < 0 || row >= static_cast<int>(m_presets.size()))
         return;
     if (Prompts::Message(
@@ -169,7 +176,7 @@ void IorPresetsDialog::Remove() {
 }
 
 void IorPresetsDialog::Modify() {
-    const int row = m_list->currentRow();
+    const int row = SelectedRow();
     if (row < 0 || row >= static_cast<int>(m_presets.size()))
         return;
     IorPreset& preset = *m_presets[static_cast<std::size_t>(row)];
@@ -187,7 +194,7 @@ void IorPresetsDialog::Modify() {
 void IorPresetsDialog::accept() {
     if (!m_ok->isEnabled())
         return; // a double-click in an emptied list
-    m_selected = m_list->currentRow();
+    m_selected = SelectedRow();
     if (const auto notice =
             SaveIorPresets(m_services.Settings().EffectiveProgramDirectory(), m_presets))
         Prompts::Message(this, Prompts::Icon::Warning, notice->title, notice->text);

@@ -38,6 +38,7 @@ public:
     QPushButton* ModifyButton() const { return m_modifyButton; }
 
 private:
+    int SelectedRow() const;
     void Select(int row);
     void EnableCommands(bool enabled);
 

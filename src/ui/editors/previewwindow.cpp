@@ -79,7 +79,13 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     m_list->setObjectName(QStringLiteral("shapeList"));
     m_list->setAccessibleName(QStringLiteral("Shape"));
     m_list->setMinimumHeight(110);
-    connect(m_list, &QListWidget::currentRowChanged, this, &PreviewWindow::ShapeSelected);
+    // Selection, not the current line: a list that takes the focus makes its first line current
+    // without anyone choosing it, and a texture's shape must not change by that.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_list->selectedItems();
+        if (!selected.isEmpty())
+            ShapeSelected(m_list->row(selected.first()));
+    });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { Modify(); });
     m_modify = new QPushButton(QStringLiteral("&Modify..."), shapeGroup);
     m_modify->setObjectName(QStringLiteral("modifyButton"));
@@ -174,7 +180,7 @@ void PreviewWindow::RefreshShapes() {
     if (index < m_list->count())
         m_list->setCurrentRow(index);
     else
-        m_list->setCurrentRow(-1);
+        m_list->clearSelection();
     m_filling = false;
     ShowDescription();
 }
@@ -197,7 +203,7 @@ void PreviewWindow::ShowDescription() {
                            "the first shape until you choose another.")
                 .arg(index));
     }
-    m_modify->setEnabled(m_list->currentRow() >= 0);
+    m_modify->setEnabled(!m_list->selectedItems().isEmpty());
 }
 
 void PreviewWindow::ShapeSelected(int row) {
@@ -343,7 +349,8 @@ void PreviewWindow::ShowProblem(const QString& text) {
 
 void PreviewWindow::Modify() {
     ShapeList& shapes = m_services.Shapes();
-    const int row = m_list->currentRow();
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    const int row = selected.isEmpty() ? -1 : m_list->row(selected.first());
     if (row < 0 || row >= static_cast<int>(shapes.size()))
         return;
     PovRayRunner& runner = m_services.Runner();
