@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 
@@ -231,4 +232,40 @@ TEST(SideBySide, ThePreviewStandsBesideTheSheet) {
     // Exactly 20 pixels to spare: nothing moves.
     place = ComputeSideBySide(desktop, QRect(460, 0, 500, 400), QRect(0, 0, 300, 280));
     EXPECT_EQ(place.owner, QPoint(460, 0));
+    // A desktop narrower than both: the sheet stays on it, the Preview goes as far as it can.
+    place =
+        ComputeSideBySide(QRect(0, 0, 800, 600), QRect(100, 50, 600, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(0, 50));
+    EXPECT_EQ(place.preview, QPoint(610, 50));
+}
+
+namespace {
+
+/// A Preview window stand-in that is also a window, as the real one will be.
+class PreviewStandIn : public QWidget, public CountingPreview {
+public:
+    explicit PreviewStandIn(QWidget* sheet) : QWidget(sheet, Qt::Tool) { resize(150, 150); }
+};
+
+} // namespace
+
+TEST_F(SheetTest, APreviewWindowPlugsInBesideTheSheetAndHearsEveryChange) {
+    auto sheet =
+        MakeTextureEditSheet(m_services, Oak(), QStringLiteral("Modify Simple Texture"), nullptr);
+    auto* preview = new PreviewStandIn(sheet.get());
+    sheet->SetPreview(preview, preview);
+    sheet->move(10, 80);
+    sheet->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->frameGeometry().left(), sheet->frameGeometry().right() + 1 + 10);
+    EXPECT_EQ(preview->frameGeometry().top(), sheet->frameGeometry().top());
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+    EXPECT_EQ(pigment->Preview(), preview);
+    const int before = preview->changes;
+    pigment->Phase().slider->setValue(40);
+    EXPECT_GT(preview->changes, before);
+    sheet->reject();
+    EXPECT_FALSE(preview->isVisible());
 }

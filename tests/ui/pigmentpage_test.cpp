@@ -152,6 +152,11 @@ TEST_F(PigmentTest, TheFrequencySlidersMiddleIsOneAndATypedZeroBecomesOne) {
     EXPECT_EQ(page->Frequency().edit->text(), "1");
     EXPECT_EQ(page->Frequency().slider->value(), 11);
     EXPECT_EQ(m_texture.pigment.frequency, 1);
+    // Read without leaving the edit (OK pressed with Return): still never 0.
+    page->Frequency().edit->setText(QStringLiteral("0"));
+    EXPECT_TRUE(page->ReadFields());
+    EXPECT_EQ(page->Frequency().edit->text(), "1");
+    EXPECT_EQ(m_texture.pigment.frequency, 1);
 }
 
 TEST_F(PigmentTest, LambdaKeepsItsHundredthsUntilItsSliderMoves) {

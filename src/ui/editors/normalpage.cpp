@@ -29,7 +29,7 @@ NormalPage::NormalPage(AppServices& services, SimpleTexture& texture, QWidget* p
     auto* grid = new QGridLayout(m_strengthGroup);
     m_strength =
         MakeSlider(grid, 0, QStringLiteral("S&trength"), 0, 100, QStringLiteral("strength"));
-    OwnColumn()->insertWidget(0, m_strengthGroup);
+    OwnColumn()->addWidget(m_strengthGroup);
     // The normal has no colour map and no gradient axes.
     ColorMapButton()->hide();
     SettingsButton()->hide();

@@ -63,6 +63,7 @@ PatternPage::SliderPair PatternPage::MakeSlider(QGridLayout* grid, int row, cons
     pair.slider = new QSlider(Qt::Horizontal, this);
     pair.slider->setRange(minimum, maximum);
     pair.slider->setPageStep(std::max(1, (maximum - minimum) / 10));
+    pair.slider->setMinimumWidth(110);
     pair.slider->setObjectName(objectName + QStringLiteral("Slider"));
     pair.edit = new QLineEdit(this);
     pair.edit->setObjectName(objectName + QStringLiteral("Edit"));
@@ -147,11 +148,13 @@ void PatternPage::BuildControls() {
     m_viewSource->setAutoDefault(false);
 
     m_ownColumn = new QVBoxLayout;
-    m_ownColumn->addWidget(m_settings, 0, Qt::AlignLeft);
+    m_ownCell = new QGridLayout;
+    m_ownCell->addWidget(m_settings, 0, 0, Qt::AlignLeft | Qt::AlignTop);
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_typeGroup);
     left->addLayout(m_ownColumn);
+    left->addLayout(m_ownCell);
     left->addStretch(1);
     auto* right = new QVBoxLayout;
     right->addWidget(m_patternGroup);
@@ -360,7 +363,11 @@ bool PatternPage::ReadFields() {
     reader.Integer(m_omega.edit, m_omegaValue, 1, 100);
     reader.Integer(m_amount.edit, m_amountValue, 0, 200);
     reader.Integer(m_phase.edit, m_phaseValue, 0, 100);
-    reader.Integer(m_frequency.edit, m_frequencyValue, -50, 50);
+    if (reader.Integer(m_frequency.edit, m_frequencyValue, -50, 50) && m_frequencyValue == 0) {
+        // As when the edit is left: frequency 0 becomes 1.
+        m_frequencyValue = 1;
+        m_frequency.edit->setText(QStringLiteral("1"));
+    }
     reader.Number(m_lambda.edit, m_lambdaValue, 0.0f, 6.0f);
     Transformations values = m_fields.transformations;
     m_transforms->ReadValues(reader, values);

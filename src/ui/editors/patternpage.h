@@ -95,6 +95,9 @@ protected:
 
     /// The column under the type buttons where a page puts its own groups.
     QVBoxLayout* OwnColumn() const { return m_ownColumn; }
+    /// The place under that column shared by groups of which only one shows at a time (the
+    /// image "Settings..." button, the colour swatch, the gradient axes).
+    QGridLayout* OwnCell() const { return m_ownCell; }
     /// Makes a slider row with its label, range and tool-free accessible names.
     SliderPair MakeSlider(QGridLayout* grid, int row, const QString& caption, int minimum,
                           int maximum, const QString& objectName);
@@ -144,4 +147,5 @@ private:
     QCheckBox* m_updateThumbnail = nullptr;
     QPushButton* m_viewSource = nullptr;
     QVBoxLayout* m_ownColumn = nullptr;
+    QGridLayout* m_ownCell = nullptr;
 };

@@ -66,8 +66,8 @@ PigmentPage::PigmentPage(AppServices& services, SimpleTexture& texture, QWidget*
     // The group's access key leads to its first axis.
     m_gradient->setFocusProxy(m_axes[0]);
 
-    OwnColumn()->insertWidget(0, m_colorGroup);
-    OwnColumn()->addWidget(m_gradient);
+    OwnCell()->addWidget(m_colorGroup, 0, 0, Qt::AlignTop);
+    OwnCell()->addWidget(m_gradient, 0, 0, Qt::AlignTop);
     m_colorGroup->hide();
     m_gradient->hide();
     SettingsButton()->hide();

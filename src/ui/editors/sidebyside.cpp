@@ -2,6 +2,7 @@
 
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +17,8 @@ SideBySide ComputeSideBySide(const QRect& desktop, const QRect& owner, const QRe
     int ownerLeft = owner.x();
     if (desktopRight < owner.x() + owner.width() + preview.width() + kSpare)
         ownerLeft = desktopRight - owner.width() - preview.width() - kSpare;
+    // On a desktop too narrow for both, the editor stays on it rather than leave by the left.
+    ownerLeft = std::max(ownerLeft, std::min(owner.x(), desktop.x()));
     return {QPoint(ownerLeft, owner.y()), QPoint(ownerLeft + owner.width() + kGap, owner.y())};
 }
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -109,8 +110,12 @@ void TextureEditSheet::showEvent(QShowEvent* event) {
         if (m_current >= 0 && m_current < PageCount())
             m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
     }
+    // Placed once the sheet has taken its final size, which settles after the first show.
     if (m_previewWindow)
-        PlaceSideBySide(this, m_previewWindow);
+        QTimer::singleShot(0, this, [this] {
+            if (m_previewWindow && isVisible())
+                PlaceSideBySide(this, m_previewWindow);
+        });
 }
 
 std::unique_ptr<TextureEditSheet> MakeTextureEditSheet(AppServices& services,

@@ -1,0 +1,267 @@
+// The colour map dialog: list lines, insert and delete, positions, channels, band and .txc files.
+
+#include "core/model/simpletexture.h"
+#include "editorfixture.h"
+#include "ui/editors/colormapdialog.h"
+#include "ui/editors/colorselectordialog.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+using M = ColorMapDialog;
+
+class ColorMapTest : public EditorTest {
+protected:
+    std::unique_ptr<M> Open(const ColorMap& map = ColorMap()) {
+        m_texture.pigment.pattern = Pigment::Marble;
+        m_texture.pigment.colorMap = map;
+        auto dialog = std::make_unique<M>(m_services, m_texture);
+        dialog->SetPreview(&m_preview);
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        return dialog;
+    }
+    static QString Line(M& dialog, int index) {
+        QStringList columns;
+        QTreeWidgetItem* item = dialog.List()->topLevelItem(index);
+        for (int c = 0; c < 5; ++c)
+            columns << item->text(c);
+        return columns.join(' ');
+    }
+    static ColorMap ThreeEntries() {
+        ColorMap map;
+        map.count = 3;
+        map.positions[0] = 0.0f;
+        map.positions[1] = 0.5f;
+        map.positions[2] = 1.0f;
+        map.colors[0] = {0, 0, 0, 0};
+        map.colors[1] = {255, 0, 0, 0};
+        map.colors[2] = {255, 255, 255, 0};
+        return map;
+    }
+    static QByteArray Golden(const char* name) {
+        QFile file(QStringLiteral(VELVANE_TEST_DATA_DIR "/colormaps/") + QString::fromLatin1(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+
+    SimpleTexture m_texture;
+    CountingPreview m_preview;
+};
+
+} // namespace
+
+TEST_F(ColorMapTest, ANewMapShowsTwoLinesWithItsEndsFixed) {
+    auto dialog = Open();
+    ASSERT_EQ(dialog->List()->topLevelItemCount(), 2);
+    EXPECT_EQ(M::LineText(dialog->Map(), 0, false), "0.00\t0\t0\t0\t0\t");
+    EXPECT_EQ(M::LineText(dialog->Map(), 1, false), "1.00\t255\t255\t255\t0\t");
+    EXPECT_EQ(Line(*dialog, 1), "1.00 255 255 255 0");
+    EXPECT_EQ(M::LineText(dialog->Map(), 1, true), "1.00\t1.00\t1.00\t1.00\t0.00\t");
+    EXPECT_FALSE(dialog->PositionEdit()->isEnabled());
+    EXPECT_FALSE(dialog->PositionSlider()->isEnabled());
+    EXPECT_FALSE(dialog->PositionLabel()->isEnabled());
+    EXPECT_FALSE(dialog->DeleteButton()->isEnabled());
+    EXPECT_TRUE(dialog->InsertButton()->isEnabled());
+    EXPECT_EQ(dialog->PositionEdit()->text(), "0.00");
+}
+
+TEST_F(ColorMapTest, InsertOnTheFirstAndOnTheLastEntry) {
+    auto dialog = Open();
+    dialog->InsertButton()->click();
+    ASSERT_EQ(dialog->Map().count, 3);
+    EXPECT_FLOAT_EQ(dialog->Map().positions[1], 0.00001f);
+    EXPECT_EQ(dialog->Map().colors[1], (ColorRGBF{0, 0, 0, 0}));
+    EXPECT_EQ(Line(*dialog, 1), "0.00 0 0 0 0");
+    EXPECT_EQ(dialog->Selected(), 1);
+    EXPECT_TRUE(dialog->DeleteButton()->isEnabled());
+    EXPECT_TRUE(dialog->PositionEdit()->isEnabled());
+    // The texture follows at once.
+    EXPECT_EQ(m_texture.pigment.colorMap.count, 3);
+    EXPECT_GT(m_preview.changes, 0);
+
+    auto last = Open();
+    last->SelectLine(1);
+    last->InsertButton()->click();
+    ASSERT_EQ(last->Map().count, 3);
+    EXPECT_FLOAT_EQ(last->Map().positions[2], 1.00001f);
+    EXPECT_EQ(last->Map().colors[2], (ColorRGBF{255, 255, 255, 0}));
+    EXPECT_EQ(last->Selected(), 1); // the old last entry stays selected
+    EXPECT_TRUE(last->DeleteButton()->isEnabled());
+}
+
+TEST_F(ColorMapTest, InsertStopsAtTwentyEntries) {
+    auto dialog = Open();
+    for (int i = 0; i < 30; ++i)
+        dialog->InsertButton()->click();
+    EXPECT_EQ(dialog->Map().count, 20);
+    EXPECT_FALSE(dialog->InsertButton()->isEnabled());
+}
+
+TEST_F(ColorMapTest, PositionsTypedBeyondTheEndsAreClamped) {
+    auto dialog = Open(ThreeEntries());
+    dialog->SelectLine(1);
+    TypeAndLeave(dialog->PositionEdit(), QStringLiteral("1.5"), dialog->IntegerEdit(M::Red));
+    EXPECT_EQ(dialog->PositionEdit()->text(), "1.00");
+    EXPECT_EQ(dialog->Map().positions[1], 1.0f);
+    EXPECT_EQ(dialog->PositionSlider()->value(), 100);
+    dialog->SelectLine(1);
+    TypeAndLeave(dialog->PositionEdit(), QStringLiteral("-0.3"), dialog->IntegerEdit(M::Red));
+    EXPECT_EQ(dialog->PositionEdit()->text(), "0.00");
+    EXPECT_EQ(dialog->Map().positions[1], 0.0f);
+}
+
+TEST_F(ColorMapTest, MovingPastANeighbourSwapsTheLinesAndKeepsTheEntrySelected) {
+    ColorMap map = ThreeEntries();
+    map.count = 4;
+    map.positions = {0.0f, 0.3f, 0.6f, 1.0f};
+    map.colors[1] = {10, 0, 0, 0};
+    map.colors[2] = {20, 0, 0, 0};
+    map.colors[3] = {255, 255, 255, 0};
+    auto dialog = Open(map);
+    dialog->SelectLine(1);
+    dialog->PositionSlider()->setValue(70);
+    EXPECT_EQ(dialog->Map().colors[1].red, 20);
+    EXPECT_EQ(dialog->Map().colors[2].red, 10);
+    EXPECT_FLOAT_EQ(dialog->Map().positions[2], 0.7f);
+    EXPECT_EQ(dialog->Selected(), 2);
+    EXPECT_EQ(dialog->List()->currentItem(), dialog->List()->topLevelItem(2));
+    EXPECT_EQ(Line(*dialog, 2), "0.70 10 0 0 0");
+    // Typed past the other one again, the moved entry stays the selected one.
+    TypeAndLeave(dialog->PositionEdit(), QStringLiteral("0.1"), dialog->IntegerEdit(M::Red));
+    EXPECT_EQ(dialog->Map().colors[1].red, 10);
+    EXPECT_EQ(dialog->Selected(), 1);
+}
+
+TEST_F(ColorMapTest, DeleteNeverTakesAnEnd) {
+    ColorMap map = ThreeEntries();
+    map.count = 4;
+    map.positions = {0.0f, 0.3f, 0.6f, 1.0f};
+    map.colors[3] = {255, 255, 255, 0};
+    auto dialog = Open(map);
+    dialog->SelectLine(2);
+    dialog->DeleteButton()->click();
+    EXPECT_EQ(dialog->Map().count, 3);
+    // The line now selected is the last entry: it cannot go.
+    EXPECT_EQ(dialog->Selected(), 2);
+    EXPECT_FALSE(dialog->DeleteButton()->isEnabled());
+    EXPECT_FALSE(dialog->PositionEdit()->isEnabled());
+    dialog->SelectLine(1);
+    dialog->DeleteButton()->click();
+    EXPECT_EQ(dialog->Map().count, 2);
+    EXPECT_FALSE(dialog->DeleteButton()->isEnabled());
+    EXPECT_EQ(m_texture.pigment.colorMap.count, 2);
+}
+
+TEST_F(ColorMapTest, ChannelsInBothViews) {
+    m_services.settings.decimalInColorMap = 0;
+    auto dialog = Open(ThreeEntries());
+    dialog->SelectLine(1);
+    dialog->ChannelSlider(M::Green)->setValue(128);
+    EXPECT_EQ(dialog->Map().colors[1].green, 128);
+    EXPECT_EQ(Line(*dialog, 1), "0.50 255 128 0 0");
+    EXPECT_EQ(m_texture.pigment.colorMap.colors[1].green, 128);
+    dialog->DecimalCheck()->click();
+    EXPECT_EQ(dialog->DecimalEdit(M::Green)->text(), "0.50");
+    EXPECT_EQ(dialog->ChannelSlider(M::Green)->value(), 50);
+    EXPECT_EQ(Line(*dialog, 1), "0.50 1.00 0.50 0.00 0.00");
+    TypeAndLeave(dialog->DecimalEdit(M::Green), QStringLiteral("0.50"),
+                 dialog->DecimalEdit(M::Blue));
+    EXPECT_EQ(dialog->Map().colors[1].green, 127);
+    dialog->ChannelSlider(M::Blue)->setValue(40);
+    EXPECT_EQ(dialog->Map().colors[1].blue, 102);
+    dialog.reset();
+    EXPECT_EQ(m_services.settings.decimalInColorMap, 1);
+}
+
+TEST_F(ColorMapTest, ChannelsTypedBeyondTheRangeAreRefusedOnOk) {
+    auto dialog = Open(ThreeEntries());
+    dialog->SelectLine(1);
+    TypeAndLeave(dialog->IntegerEdit(M::Blue), QStringLiteral("300"), dialog->IntegerEdit(M::Red));
+    // Held as the nearest channel value meanwhile, never a wrapped byte.
+    EXPECT_EQ(dialog->Map().colors[1].blue, 255);
+    dialog->accept();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 255."});
+}
+
+TEST_F(ColorMapTest, TheBandShowsTheColoursAboveAndTheFilterBelow) {
+    ColorMap map;
+    map.colors[0] = {0, 0, 0, 0};
+    map.colors[1] = {200, 100, 50, 255};
+    const QImage band = M::BandImage(map, 100, 50);
+    ASSERT_EQ(band.size(), QSize(100, 50));
+    EXPECT_EQ(band.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(band.pixel(50, 0), qRgb(100, 50, 25));
+    EXPECT_EQ(band.pixel(99, 32), qRgb(198, 99, 49));
+    EXPECT_EQ(band.pixel(10, 33), qRgb(192, 192, 192));
+    EXPECT_EQ(band.pixel(10, 34), qRgb(192, 192, 192));
+    EXPECT_EQ(band.pixel(50, 35), qRgb(127, 127, 127));
+    // A last entry short of 1 carries its colour on to the end.
+    map.positions[1] = 0.5f;
+    EXPECT_EQ(M::BandImage(map, 100, 50).pixel(90, 0), qRgb(200, 100, 50));
+}
+
+TEST_F(ColorMapTest, SaveAsWritesTheSeventeenByteFile) {
+    QTemporaryDir dir;
+    auto dialog = Open();
+    m_filePath = dir.filePath(QStringLiteral("plain"));
+    dialog->SaveAsButton()->click();
+    QFile file(dir.filePath(QStringLiteral("plain.txc")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), Golden("blackwhite.txc"));
+}
+
+TEST_F(ColorMapTest, OpenReadsAFileAndRefusesDamagedOnes) {
+    auto dialog = Open();
+    for (const char* damaged :
+         {"countzero.txc", "count21.txc", "endsearly.txc", "descending.txc"}) {
+        m_messages.clear();
+        m_filePath =
+            QStringLiteral(VELVANE_TEST_DATA_DIR "/colormaps/") + QString::fromLatin1(damaged);
+        dialog->OpenButton()->click();
+        ASSERT_EQ(m_messages.size(), 1u) << damaged;
+        EXPECT_TRUE(m_messages[0].text.contains(m_filePath)) << m_messages[0].text.toStdString();
+        EXPECT_EQ(dialog->Map().count, 2) << damaged;
+        EXPECT_EQ(m_texture.pigment.colorMap.count, 2) << damaged;
+    }
+    m_messages.clear();
+    m_filePath = QStringLiteral(VELVANE_TEST_DATA_DIR "/colormaps/endsearly.txc");
+    dialog->OpenButton()->click();
+    EXPECT_EQ(
+        MessageTexts(),
+        QStringList{
+            QStringLiteral("An attempt was made to access %1 past its end.").arg(m_filePath)});
+
+    m_filePath = QStringLiteral(VELVANE_TEST_DATA_DIR "/colormaps/threecolors.txc");
+    dialog->OpenButton()->click();
+    EXPECT_EQ(dialog->Map().count, 3);
+    EXPECT_EQ(dialog->List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Line(*dialog, 1), "0.50 0 255 0 128");
+    EXPECT_EQ(m_texture.pigment.colorMap.colors[1], (ColorRGBF{0, 255, 0, 128}));
+}
+
+TEST_F(ColorMapTest, SelectTakesTheEntrysColourWithThePreviewAside) {
+    auto dialog = Open(ThreeEntries());
+    dialog->SelectLine(1);
+    WhenShown<ColorSelectorDialog>([](ColorSelectorDialog* selector) {
+        EXPECT_EQ(selector->Color(), (ColorRGBF{255, 0, 0, 0}));
+        selector->Slider(ColorSelectorDialog::Green)->setValue(90);
+        selector->accept();
+    });
+    dialog->SelectButton()->click();
+    EXPECT_EQ(dialog->Map().colors[1], (ColorRGBF{255, 90, 0, 0}));
+    EXPECT_EQ(Line(*dialog, 1), "0.50 255 90 0 0");
+    EXPECT_EQ(m_preview.hides, 1);
+    EXPECT_EQ(m_preview.shows, 1);
+}
