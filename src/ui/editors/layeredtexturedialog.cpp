@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -244,15 +245,20 @@ void LayeredTextureDialog::ApplyEnabling() {
 
 void LayeredTextureDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    QScreen* screen = this->screen();
-    const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const SideBySide place =
-        ComputeSideBySide(desktop, frameGeometry(), m_preview->frameGeometry());
-    if (place.owner != frameGeometry().topLeft())
-        move(place.owner);
-    m_preview->move(place.preview);
-    if (m_list->count() > 0)
-        ShowPreview();
+    // Placed once the dialog has taken its final size, which settles after the first show.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            return;
+        QScreen* screen = this->screen();
+        const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        const SideBySide place =
+            ComputeSideBySide(desktop, frameGeometry(), m_preview->frameGeometry());
+        if (place.owner != frameGeometry().topLeft())
+            move(place.owner);
+        m_preview->move(place.preview);
+        if (m_list->count() > 0)
+            ShowPreview();
+    });
 }
 
 void LayeredTextureDialog::done(int result) {

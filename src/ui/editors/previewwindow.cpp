@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -26,7 +27,9 @@ namespace {
 
 constexpr int kPictureSize = 160;
 constexpr int kHighestShapeIndex = 255; // a texture keeps its shape in one byte
-constexpr int kStopWaitMs = 3000;       // POV-Ray is killed after a second at the latest
+constexpr int kStopWaitMs = 3000;
+constexpr int kHandBackMs = 500; // how long after showing an activation counts as the show's //
+                                 // POV-Ray is killed after a second at the latest
 
 /// Where an automatic render reports: nowhere on the screen but the window itself, so a
 /// warning about the scene does not become a message box per keystroke.
@@ -263,8 +266,22 @@ void PreviewWindow::ShowAfterDialog() {
     show();
 }
 
+bool PreviewWindow::event(QEvent* event) {
+    // Some window systems activate every window that shows; the keyboard then goes back to the
+    // editor the window stands beside. A click into the window activates it as usual.
+    if (event->type() == QEvent::WindowActivate && m_handBackActivation) {
+        m_handBackActivation = false;
+        QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (owner && owner->isVisible() && QGuiApplication::mouseButtons() == Qt::NoButton)
+            owner->activateWindow();
+    }
+    return QDialog::event(event);
+}
+
 void PreviewWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    m_handBackActivation = true;
+    QTimer::singleShot(kHandBackMs, this, [this] { m_handBackActivation = false; });
     m_hiddenForDialog = false;
     if (m_changedWhileHidden) {
         m_changedWhileHidden = false;

@@ -65,6 +65,7 @@ signals:
     void renderFinished();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -98,5 +99,6 @@ private:
     bool m_hiddenForDialog = false;
     bool m_changedWhileHidden = false;
     bool m_filling = false;
+    bool m_handBackActivation = false;
     int m_rendersStarted = 0;
 };
