@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -72,7 +71,9 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
-double Milliseconds(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
+double Milliseconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
 
 /// POV-Ray alone: the command line the program uses, on the files of the last render.
 double PovRayAlone(PovRayRunner& runner) {
@@ -101,7 +102,8 @@ double PovRayAlone(PovRayRunner& runner) {
 double ClickToScreen(PreviewWindow& window) {
     PictureFrame* frame = window.Frame();
     QEventLoop loop;
-    const auto connection = QObject::connect(frame, &PictureFrame::pictureShown, &loop, &QEventLoop::quit);
+    const auto connection =
+        QObject::connect(frame, &PictureFrame::pictureShown, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
     QTest::mouseClick(window.RenderButton(), Qt::LeftButton);
@@ -116,8 +118,8 @@ double Thumbnail(BenchServices& services, SimpleTexture& texture) {
     auto progress = services.MakeProgress(nullptr);
     QElapsedTimer timer;
     timer.start();
-    const RenderResult result = services.Runner().UpdateTextureThumbnail(texture, kSize, kSize,
-                                                                         QStringLiteral("Rendering..."), *progress);
+    const RenderResult result = services.Runner().UpdateTextureThumbnail(
+        texture, kSize, kSize, QStringLiteral("Rendering..."), *progress);
     const double elapsed = Milliseconds(timer);
     if (!result.Succeeded()) {
         std::fprintf(stderr, "render failed: %s\n", result.message.toLocal8Bit().constData());
@@ -169,7 +171,9 @@ int main(int argc, char* argv[]) {
     const double single = Median(thumbnail);
     std::printf("%d runs of one %dx%d render, medians:\n", runs, kSize, kSize);
     std::printf("  POV-Ray alone                      %7.1f ms\n", povray);
-    std::printf("  Preview: click to picture on screen %7.1f ms  (%.2fx POV-Ray)\n", clicked, clicked / povray);
-    std::printf("  Thumbnail of one texture            %7.1f ms  (%.2fx POV-Ray)\n", single, single / povray);
+    std::printf("  Preview: click to picture on screen %7.1f ms  (%.2fx POV-Ray)\n", clicked,
+                clicked / povray);
+    std::printf("  Thumbnail of one texture            %7.1f ms  (%.2fx POV-Ray)\n", single,
+                single / povray);
     return clicked <= povray * 1.2 ? 0 : 2;
 }
