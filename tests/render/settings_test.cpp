@@ -45,6 +45,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
     EXPECT_FALSE(settings.parallelRendersChosen);
+    EXPECT_EQ(settings.autoPreview, 0); // the Preview renders only on request until the user asks
 }
 
 TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
@@ -96,6 +97,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.antialiasing = 1;
         settings.parallelRenders = 6;
         settings.parallelRendersChosen = true;
+        settings.autoPreview = 1;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -110,7 +112,8 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     for (const char* name : {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
                              "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
                              "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
-                             "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows"})
+                             "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
+                             "Auto Preview"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -119,6 +122,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.antialiasingThreshold, 0.3f);
     EXPECT_EQ(loaded.textureMapAspectRatio, 2.5f);
     EXPECT_EQ(loaded.programDirectory, "/data/velvane");
+    EXPECT_EQ(loaded.autoPreview, 1);
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

@@ -2,10 +2,14 @@
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -70,12 +74,45 @@ TEST(ShapeFile, SavedShapesLoadAgain) {
     ShapeList shapes = BuiltinShapes();
     shapes.resize(2);
     static_cast<CustomShape&>(*shapes[1]).SetName("My Box");
-    ASSERT_TRUE(SaveShapeFile(dir.path(), shapes));
+    ASSERT_FALSE(SaveShapeFile(dir.path(), shapes));
     std::optional<SideFileNotice> notice;
     const ShapeList loaded = LoadShapeFile(dir.path(), notice);
     EXPECT_FALSE(notice);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[1]->GetName(), "My Box");
+}
+
+TEST(ShapeFile, AFailedSaveLeavesTheOldFileAndNamesWhatWentWrong) {
+    if (getuid() == 0)
+        GTEST_SKIP() << "root writes into any folder";
+    QTemporaryDir dir;
+    ShapeList shapes = BuiltinShapes();
+    ASSERT_FALSE(SaveShapeFile(dir.path(), shapes));
+    const QByteArray before = FileBytes(ShapeFilePath(dir.path()));
+    ASSERT_FALSE(before.isEmpty());
+
+    // A folder that takes no new files: the old file stays whole.
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    static_cast<CustomShape&>(*shapes[13]).SetName("Vase");
+    auto notice = SaveShapeFile(dir.path(), shapes);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "Fatal Error");
+    EXPECT_EQ(notice->text, "Unable to remove shape file!");
+    EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())), before);
+}
+
+TEST(ShapeFile, SomethingThatIsNoFileCannotBeReplaced) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("shapes.dat")));
+    const auto notice = SaveShapeFile(dir.path(), BuiltinShapes());
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text, "Unable to remove shape file!");
+    EXPECT_TRUE(QFileInfo(ShapeFilePath(dir.path())).isDir());
+
+    const auto missing = SaveShapeFile(QStringLiteral("/proc/velvane-cannot-exist"), BuiltinShapes());
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->text, "Unable to open the file /proc/velvane-cannot-exist/shapes.dat");
 }
 
 TEST(ColorFile, MissingDamagedAndSaved) {
@@ -107,7 +144,9 @@ TEST(ColorFile, MissingDamagedAndSaved) {
 
 TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
     QTemporaryDir dir;
-    IorPresetList presets = LoadIorPresets(dir.path());
+    std::optional<SideFileNotice> loadNotice;
+    IorPresetList presets = LoadIorPresets(dir.path(), loadNotice);
+    EXPECT_FALSE(loadNotice);
     ASSERT_EQ(presets.size(), 1u);
     EXPECT_EQ(presets[0]->GetDescription(), "Vacuum");
     EXPECT_EQ(presets[0]->GetValue(), 1.0f);
@@ -115,17 +154,38 @@ TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
     presets.push_back(std::make_unique<IorPreset>("Water", 1.33f));
     EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
     EXPECT_EQ(FileBytes(IorFilePath(dir.path())).left(8), QByteArray("\x02\x00\xFF\xFF\x01\x00\x09\x00", 8));
-    presets = LoadIorPresets(dir.path());
+    presets = LoadIorPresets(dir.path(), loadNotice);
+    EXPECT_FALSE(loadNotice);
     ASSERT_EQ(presets.size(), 2u);
     EXPECT_EQ(presets[1]->GetValue(), 1.33f);
 
     presets.clear();
     EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
-    EXPECT_TRUE(LoadIorPresets(dir.path()).empty()); // an empty list stays empty
+    EXPECT_TRUE(LoadIorPresets(dir.path(), loadNotice).empty()); // an empty list stays empty
 
     const auto notice = SaveIorPresets(QStringLiteral("/proc/velvane-cannot-exist"), presets);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->title, "IO Error");
     EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0), "Error opening iorvalue.dat");
     EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 1), "/proc/velvane-cannot-exist/iorvalue.dat was not found.");
+}
+
+TEST(IorPresetFile, ADamagedFileIsReportedTreatedAsMissingAndLeftAlone) {
+    QTemporaryDir dir;
+    IorPresetList presets;
+    presets.push_back(std::make_unique<IorPreset>("Water", 1.33f));
+    presets.push_back(std::make_unique<IorPreset>("Glass", 1.5f));
+    ASSERT_FALSE(SaveIorPresets(dir.path(), presets));
+    const QByteArray stored = FileBytes(IorFilePath(dir.path()));
+    const QByteArray damaged = stored.left(stored.size() - 2); // the second value cut short
+    WriteBytes(IorFilePath(dir.path()), damaged);
+
+    std::optional<SideFileNotice> notice;
+    const IorPresetList loaded = LoadIorPresets(dir.path(), notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->icon, SideFileNotice::Warning);
+    EXPECT_TRUE(notice->text.contains(IorFilePath(dir.path())));
+    ASSERT_EQ(loaded.size(), 1u); // not the Water read before the damage
+    EXPECT_EQ(loaded[0]->GetDescription(), "Vacuum");
+    EXPECT_EQ(FileBytes(IorFilePath(dir.path())), damaged);
 }

@@ -3,6 +3,7 @@
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
 #include "ui/dialogs/viewsourcedialog.h"
+#include "ui/editors/finishpage.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
 #include "ui/editors/pigmentpage.h"
@@ -54,19 +55,21 @@ SimpleTexture Oak() {
 
 TEST_F(SheetTest, PagesComeInTheirOrderAndHelpFollowsThePage) {
     auto sheet = Open(SimpleTexture());
-    ASSERT_EQ(sheet->PageCount(), 3);
+    ASSERT_EQ(sheet->PageCount(), 4);
     EXPECT_EQ(sheet->Tabs()->tabText(0), "General");
     EXPECT_EQ(sheet->Tabs()->tabText(1), "Pigment");
     EXPECT_EQ(sheet->Tabs()->tabText(2), "Normal");
+    EXPECT_EQ(sheet->Tabs()->tabText(3), "Finish");
     EXPECT_EQ(sheet->windowTitle(), "New Simple Texture");
     EXPECT_TRUE(qobject_cast<GeneralPage*>(sheet->Page(0)));
     EXPECT_TRUE(qobject_cast<PigmentPage*>(sheet->Page(1)));
     EXPECT_TRUE(qobject_cast<NormalPage*>(sheet->Page(2)));
-    for (int page = 0; page < 3; ++page) {
+    EXPECT_TRUE(qobject_cast<FinishPage*>(sheet->Page(3)));
+    for (int page = 0; page < 4; ++page) {
         ASSERT_TRUE(sheet->SetCurrentIndex(page));
         sheet->Buttons()->button(QDialogButtonBox::Help)->click();
     }
-    EXPECT_EQ(m_services.helpContexts, (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(m_services.helpContexts, (std::vector<int>{3, 4, 5, 6}));
 }
 
 TEST_F(SheetTest, ANewTextureShowsItsDefaults) {

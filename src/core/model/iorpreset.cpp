@@ -1,6 +1,7 @@
 #include "core/model/iorpreset.h"
 
 #include "core/archive/archive.h"
+#include "core/model/sourcetext.h"
 
 IMPLEMENT_SERIAL(IorPreset, 1)
 
@@ -8,3 +9,22 @@ void IorPreset::Serialize(Archive& ar) {
     ar.String(m_description);
     ar.Float(m_value);
 }
+
+namespace {
+
+std::string Trimmed(std::string text) {
+    while (text.size() > 1 && text.back() == '0')
+        text.pop_back();
+    if (text.size() > 1 && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+std::string IorPresetEntryText(const std::string& description, float value, bool trimmed) {
+    std::string text = description + "\t" + FormatFixed(value, 4);
+    return trimmed ? Trimmed(std::move(text)) : text;
+}
+
+std::string IorValueText(float value) { return Trimmed(FormatFixed(value, 4)); }

@@ -23,3 +23,10 @@ private:
     std::string m_description;
     float m_value = 1.0f;
 };
+
+/// A preset's line in the presets list: "%s\t%.4f" of description and value. With `trimmed`,
+/// trailing "0" characters and then one trailing "." are removed ("Vacuum\t1"); the first
+/// character of the text is never removed.
+std::string IorPresetEntryText(const std::string& description, float value, bool trimmed);
+/// An index of refraction written by the same trimmed rule ("1", "1.333", "1.5").
+std::string IorValueText(float value);

@@ -86,9 +86,19 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
     return BuiltinShapeList();
 }
 
-bool SaveShapeFile(const QString& programDirectory, const ShapeList& shapes) {
+std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory, const ShapeList& shapes) {
     QDir().mkpath(programDirectory);
-    return static_cast<bool>(WriteFileAtomically(ShapeFilePath(programDirectory), StoredList(shapes)));
+    const QString path = ShapeFilePath(programDirectory);
+    const QFileInfo existing(path);
+    // What stands there must be a file that a new one can replace.
+    const bool replaceable = !existing.exists() || (existing.isFile() && QFileInfo(existing.absolutePath()).isWritable());
+    if (replaceable && WriteFileAtomically(path, StoredList(shapes)))
+        return std::nullopt;
+    if (!replaceable)
+        return SideFileNotice{QStringLiteral("Fatal Error"), QStringLiteral("Unable to remove shape file!"),
+                              SideFileNotice::Error};
+    return SideFileNotice{QStringLiteral("Fatal Error"), QStringLiteral("Unable to open the file %1").arg(path),
+                          SideFileNotice::Error};
 }
 
 NamedColorList LoadColorFile(const QString& programDirectory) {
@@ -109,12 +119,25 @@ std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, con
                           SideFileNotice::Error};
 }
 
-IorPresetList LoadIorPresets(const QString& programDirectory) {
+IorPresetList LoadIorPresets(const QString& programDirectory, std::optional<SideFileNotice>& notice) {
+    notice.reset();
+    const QString path = IorFilePath(programDirectory);
     IorPresetList presets;
-    const auto bytes = ReadWholeFile(IorFilePath(programDirectory), nullptr);
-    const bool read = bytes && ReadList(*bytes, presets);
-    if (!read && presets.empty())
-        presets.push_back(std::make_unique<IorPreset>("Vacuum", 1.0f));
+    if (QFileInfo::exists(path)) {
+        FileResult error;
+        const auto bytes = ReadWholeFile(path, &error);
+        if (bytes && ReadList(*bytes, presets))
+            return presets;
+        // Half a list would be written back over the user's file at the next OK; start afresh
+        // instead and leave the file as it is until the user saves a new list.
+        presets.clear();
+        notice = SideFileNotice{QStringLiteral("IO Error"),
+                                QStringLiteral("The refraction presets file %1 cannot be read. The list starts with "
+                                               "Vacuum only; the file is replaced only when you press OK.")
+                                    .arg(path),
+                                SideFileNotice::Warning};
+    }
+    presets.push_back(std::make_unique<IorPreset>("Vacuum", 1.0f));
     return presets;
 }
 

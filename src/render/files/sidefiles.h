@@ -30,16 +30,18 @@ QString IorFilePath(const QString& programDirectory);
 /// "Generating shape file...."); a damaged one is left alone and the built-in shapes are used.
 /// `notice` receives what the user must be told, if anything.
 ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice);
-/// Saves the shapes to "shapes.dat" atomically; false when it cannot be written.
-bool SaveShapeFile(const QString& programDirectory, const ShapeList& shapes);
+/// Saves the shapes to "shapes.dat" atomically, so a failed save leaves the old file in place.
+/// A notice when it cannot be saved: "Unable to remove shape file!" when the file there cannot be
+/// replaced, "Unable to open the file %1" when the new one cannot be written (both "Fatal Error").
+std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory, const ShapeList& shapes);
 
 /// Loads "colors.dat": nothing when it is missing, what could be read when it is damaged.
 NamedColorList LoadColorFile(const QString& programDirectory);
 /// Saves "colors.dat"; a notice when the file cannot be written.
 std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, const NamedColorList& colors);
 
-/// Loads "iorvalue.dat": the single preset "Vacuum" 1.0 when it is missing or unreadable; of a
-/// damaged file, the presets read before the damage.
-IorPresetList LoadIorPresets(const QString& programDirectory);
+/// Loads "iorvalue.dat": the single preset "Vacuum" 1.0 when it is missing. A damaged or
+/// unreadable file is treated as missing and `notice` says so; the file itself is left alone.
+IorPresetList LoadIorPresets(const QString& programDirectory, std::optional<SideFileNotice>& notice);
 /// Saves "iorvalue.dat"; a notice ("Error opening iorvalue.dat") when it cannot be written.
 std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory, const IorPresetList& presets);

@@ -2,6 +2,7 @@
 
 #include "core/bitmap/renderedimage.h"
 #include "render/files/fileio.h"
+#include "render/povray/picturerender.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
 #include "core/model/texture.h"
@@ -261,6 +262,10 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     return written;
 }
 
+RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString& folder) {
+    return WriteScratchFile(QDir(folder).filePath(QString::fromLatin1(kSceneFileName)), WithCrLf(text));
+}
+
 RenderResult PovRayRunner::RenderScene(int width, int height, const std::string& textureName,
                                        const QString& outputFile, int shapeIndex, const QString& caption,
                                        RenderProgressSink& sink, const QString& folder) {
@@ -281,17 +286,15 @@ RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int 
                                          const QString& caption, RenderProgressSink& sink, Bitmap& picture) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
-    QString folder;
-    RenderResult result = NewJobFolder(folder);
-    if (result.Succeeded())
-        result = NamingTexture(WriteTextureFile(texture, folder), texture.GetName());
-    if (result.Succeeded())
-        result = RenderScene(width, height, texture.GetName(), OutputFileName(), texture.GetPreviewShape(), caption,
-                             sink, folder);
-    if (result.Succeeded())
-        result = NamingTexture(ReadRenderedImage(folder, OutputFileName(), width, height, picture), texture.GetName());
-    RemoveJobFolder(folder);
-    return result;
+    PictureRender render(*this, texture, width, height);
+    QEventLoop loop;
+    QObject::connect(&render, &PictureRender::finished, &loop, &QEventLoop::quit);
+    render.Start(caption, sink);
+    if (!render.IsFinished())
+        loop.exec();
+    if (render.Result().Succeeded())
+        picture = std::move(render.Picture());
+    return render.Result();
 }
 
 RenderResult PovRayRunner::UpdateTextureThumbnail(Texture& texture, int width, int height,

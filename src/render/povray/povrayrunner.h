@@ -62,6 +62,9 @@ public:
     /// Writes only the scene file, with the same rules as RenderScene.
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
                             RenderProgressSink& sink);
+    /// Writes `scene` as the scene file in `folder`, with CR LF line ends (a scene written by
+    /// hand, as the shape editor test-renders it).
+    RenderResult WriteSceneText(const std::string& scene, const QString& folder);
     /// Writes the texture's include file into `folder`.
     RenderResult WriteTextureFile(const Texture& texture, const QString& folder);
     /// Renders the texture at width x height on its preview shape into `picture`, which is left

@@ -53,6 +53,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
     {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
+    {"Auto Preview", &ProgramSettings::autoPreview, 0},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

@@ -9,7 +9,9 @@ FocusWatch::FocusWatch(QWidget* control, std::function<void()> handler)
 }
 
 bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    // A hidden control loses the focus only because its window closed or is being destroyed
+    // (a page's edit after OK): nothing is finished then, and its page may be half gone.
+    if (event->type() == QEvent::FocusOut && static_cast<QWidget*>(watched)->isVisible()) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && m_handler)
             m_handler();

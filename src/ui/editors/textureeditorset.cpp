@@ -1,5 +1,6 @@
 #include "ui/editors/textureeditorset.h"
 
+#include "ui/editors/layeredtexturedialog.h"
 #include "ui/editors/textureeditsheet.h"
 
 bool TextureEditorSet::EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) {
@@ -11,6 +12,10 @@ bool TextureEditorSet::EditSimple(SimpleTexture& texture, const QString& title, 
     return true;
 }
 
-bool TextureEditorSet::EditLayered(LayeredTexture&, QWidget*) {
-    return false;
+bool TextureEditorSet::EditLayered(LayeredTexture& texture, QWidget* parent) {
+    LayeredTextureDialog dialog(m_services, texture, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    texture = dialog.Working();
+    return true;
 }

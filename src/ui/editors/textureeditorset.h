@@ -4,14 +4,15 @@
 
 class AppServices;
 
-/// The program's texture editors: the texture edit sheet for simple textures.
+/// The program's texture editors: the texture edit sheet for simple textures and the layered
+/// texture dialog.
 class TextureEditorSet : public TextureEditors {
 public:
     explicit TextureEditorSet(AppServices& services) : m_services(services) {}
 
     /// Runs the edit sheet on a copy of `texture`; on OK the texture takes the edited copy.
     bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) override;
-    /// Layered textures have no editor yet: nothing opens and the answer is Cancel.
+    /// Runs the layered texture dialog on a copy of `texture`; on OK the texture takes it.
     bool EditLayered(LayeredTexture& texture, QWidget* parent) override;
 
 private:

@@ -1,10 +1,12 @@
 #include "ui/editors/textureeditsheet.h"
 
 #include "ui/app/appservices.h"
+#include "ui/editors/finishpage.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
 #include "ui/editors/pigmentpage.h"
 #include "ui/editors/previewlink.h"
+#include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/texturepage.h"
 
@@ -124,5 +126,8 @@ std::unique_ptr<TextureEditSheet> MakeTextureEditSheet(AppServices& services,
     sheet->AddPage(new GeneralPage(services, working), QStringLiteral("General"));
     sheet->AddPage(new PigmentPage(services, working), QStringLiteral("Pigment"));
     sheet->AddPage(new NormalPage(services, working), QStringLiteral("Normal"));
+    sheet->AddPage(new FinishPage(services, working), QStringLiteral("Finish"));
+    auto* preview = new PreviewWindow(services, working, sheet.get());
+    sheet->SetPreview(preview, preview);
     return sheet;
 }

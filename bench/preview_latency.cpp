@@ -1,0 +1,179 @@
+// How long a single 120 x 120 render takes from the click on Render to the picture on the
+// screen, against POV-Ray's own run time for the same scene and command line. Run it on a
+// display (xvfb-run works); it prints the medians and their ratio.
+//
+//     xvfb-run -a build/bench/preview_latency [RUNS]
+
+#include "core/model/simpletexture.h"
+#include "core/shapes/builtinshapes.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/editors/pictureframe.h"
+#include "ui/editors/previewwindow.h"
+#include "ui/framework/documenttemplate.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kSize = 120;
+
+/// The program's services as the Preview window uses them, with the real progress dialog.
+class BenchServices : public AppServices {
+public:
+    BenchServices()
+        : m_catalogs(129, {QStringLiteral("Catalog"), {}, {}, {}, {}}, nullptr, nullptr),
+          m_maps(154, {QStringLiteral("Texture Map"), {}, {}, {}, {}}, nullptr, nullptr),
+          m_runner(settings, m_shapes) {
+        m_shapes = BuiltinShapes();
+    }
+    ProgramSettings& Settings() override { return settings; }
+    void SaveSettings() override {}
+    PovRayRunner& Runner() override { return m_runner; }
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override {
+        return std::make_unique<RenderProgressDialog>(parent);
+    }
+    TextureCopyList& CopyList() override { return m_copies; }
+    ShapeList& Shapes() override { return m_shapes; }
+    NamedColorList& NamedColors() override { return m_colors; }
+    DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
+    DocumentTemplate& TextureMapTemplate() override { return m_maps; }
+    Document* NewDocument(DocumentTemplate&) override { return nullptr; }
+    void ShowHelp(int) override {}
+    TextureEditors* Editors() override { return nullptr; }
+
+    ProgramSettings settings;
+
+private:
+    ShapeList m_shapes;
+    TextureCopyList m_copies;
+    NamedColorList m_colors;
+    DocumentTemplate m_catalogs;
+    DocumentTemplate m_maps;
+    PovRayRunner m_runner;
+};
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+double Milliseconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+/// POV-Ray alone: the command line the program uses, on the files of the last render.
+double PovRayAlone(PovRayRunner& runner) {
+    const PovCommand command = runner.Command(OutputFileName(), kSize, kSize);
+    QStringList arguments;
+    for (const std::string& argument : command.arguments)
+        arguments << QString::fromStdString(argument);
+    QProcess process;
+    process.setWorkingDirectory(runner.RenderFolder());
+    process.setStandardInputFile(QProcess::nullDevice());
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(QString::fromStdString(command.executable), arguments);
+    loop.exec();
+    const double elapsed = Milliseconds(timer);
+    if (process.exitCode() != 0) {
+        std::fprintf(stderr, "POV-Ray failed: %s\n", process.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return elapsed;
+}
+
+/// The Preview window: a click on Render until the new picture has been painted.
+double ClickToScreen(PreviewWindow& window) {
+    PictureFrame* frame = window.Frame();
+    QEventLoop loop;
+    const auto connection =
+        QObject::connect(frame, &PictureFrame::pictureShown, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(window.RenderButton(), Qt::LeftButton);
+    loop.exec();
+    const double elapsed = Milliseconds(timer);
+    QObject::disconnect(connection);
+    return elapsed;
+}
+
+/// A thumbnail of a single texture: the render road's call until the picture is in the texture.
+double Thumbnail(BenchServices& services, SimpleTexture& texture) {
+    auto progress = services.MakeProgress(nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    const RenderResult result = services.Runner().UpdateTextureThumbnail(
+        texture, kSize, kSize, QStringLiteral("Rendering..."), *progress);
+    const double elapsed = Milliseconds(timer);
+    if (!result.Succeeded()) {
+        std::fprintf(stderr, "render failed: %s\n", result.message.toLocal8Bit().constData());
+        std::exit(1);
+    }
+    return elapsed;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+    QTemporaryDir folder;
+    BenchServices services;
+    services.settings.programDirectory = folder.path();
+    if (services.settings.EffectivePovExecutable().isEmpty()) {
+        std::fprintf(stderr, "povray is not installed\n");
+        return 1;
+    }
+
+    SimpleTexture texture;
+    texture.SetName("Latency");
+    texture.pigment.color = {200, 60, 30, 0};
+    texture.finish.phong = 60;
+    PreviewWindow window(services, texture);
+    window.Frame()->SetPictureSize({kSize, kSize});
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "the window did not show\n");
+        return 1;
+    }
+    ClickToScreen(window); // the first run asks POV-Ray for its version once
+    if (window.Frame()->Picture().Width() != kSize) {
+        std::fprintf(stderr, "no %dx%d picture was rendered\n", kSize, kSize);
+        return 1;
+    }
+
+    std::vector<double> alone;
+    std::vector<double> preview;
+    std::vector<double> thumbnail;
+    for (int run = 0; run < runs; ++run) {
+        preview.push_back(ClickToScreen(window));
+        alone.push_back(PovRayAlone(services.Runner()));
+        thumbnail.push_back(Thumbnail(services, texture));
+    }
+    const double povray = Median(alone);
+    const double clicked = Median(preview);
+    const double single = Median(thumbnail);
+    std::printf("%d runs of one %dx%d render, medians:\n", runs, kSize, kSize);
+    std::printf("  POV-Ray alone                      %7.1f ms\n", povray);
+    std::printf("  Preview: click to picture on screen %7.1f ms  (%.2fx POV-Ray)\n", clicked,
+                clicked / povray);
+    std::printf("  Thumbnail of one texture            %7.1f ms  (%.2fx POV-Ray)\n", single,
+                single / povray);
+    return clicked <= povray * 1.2 ? 0 : 2;
+}

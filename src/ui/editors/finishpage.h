@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ui/editors/texturepage.h"
+
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+/// The Finish page of the texture edit sheet: ambient, diffuse, brilliance, reflection, phong,
+/// specular (each an edit with a slider), crand, refraction with its index of refraction (and
+/// the presets), and metallic. Every change goes into the working texture's finish at once.
+class FinishPage : public TexturePage {
+    Q_OBJECT
+public:
+    /// The seven whole-number values with a slider, in reading order.
+    enum Value { Ambient, Diffuse, Reflection, Phong, PhongSize, Specular, Roughness, ValueCount };
+
+    FinishPage(AppServices& services, SimpleTexture& texture, QWidget* parent = nullptr);
+
+    /// Reading order: ambient, diffuse, brilliance, reflection, phong, phong size, specular,
+    /// roughness, crand, IOR, then the check boxes.
+    bool ReadFields() override;
+    void ShowFields() override;
+
+    QSlider* Slider(Value value) const { return m_pairs[value].slider; }
+    QLineEdit* Edit(Value value) const { return m_pairs[value].edit; }
+    QSlider* BrillianceSlider() const { return m_brillianceSlider; }
+    QLineEdit* BrillianceEdit() const { return m_brillianceEdit; }
+    QLineEdit* CrandEdit() const { return m_crand; }
+    QLineEdit* IorEdit() const { return m_ior; }
+    QLabel* IorLabel() const { return m_iorLabel; }
+    QCheckBox* RefractionCheck() const { return m_refraction; }
+    QCheckBox* MetallicCheck() const { return m_metallic; }
+    QCheckBox* UpdateThumbnailCheck() const { return m_updateThumbnail; }
+    QPushButton* PresetsButton() const { return m_presets; }
+    QPushButton* ViewSourceButton() const { return m_viewSource; }
+
+    /// Opens the IOR Presets dialog; its OK puts the chosen preset's value in the finish.
+    void ChoosePreset();
+
+private:
+    struct Pair {
+        QLabel* label = nullptr;
+        QSlider* slider = nullptr;
+        QLineEdit* edit = nullptr;
+        int minimum = 0;
+        int maximum = 100;
+        bool checked = true; ///< the edit's range is enforced
+    };
+
+    int& Field(Value value);
+    void SliderMoved(Value value);
+    void BrillianceMoved();
+    void EditLeft();
+    void ShowSliders();
+    void EnableRefraction();
+
+    std::array<Pair, ValueCount> m_pairs;
+    QSlider* m_brillianceSlider = nullptr;
+    QLineEdit* m_brillianceEdit = nullptr;
+    QLineEdit* m_crand = nullptr;
+    QLineEdit* m_ior = nullptr;
+    QLabel* m_iorLabel = nullptr;
+    QCheckBox* m_refraction = nullptr;
+    QCheckBox* m_metallic = nullptr;
+    QCheckBox* m_updateThumbnail = nullptr;
+    QPushButton* m_presets = nullptr;
+    QPushButton* m_viewSource = nullptr;
+    bool m_reading = false;
+};

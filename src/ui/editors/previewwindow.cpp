@@ -1,0 +1,413 @@
+#include "ui/editors/previewwindow.h"
+
+#include "core/model/texture.h"
+#include "core/shapes/customshape.h"
+#include "render/files/sidefiles.h"
+#include "render/povray/picturerender.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/editors/pictureframe.h"
+#include "ui/editors/shapeeditordialog.h"
+#include "ui/framework/prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPictureSize = 160;
+constexpr int kHighestShapeIndex = 255; // a texture keeps its shape in one byte
+constexpr int kStopWaitMs = 3000;
+constexpr int kHandBackMs = 500; // how long after showing an activation counts as the show's //
+                                 // POV-Ray is killed after a second at the latest
+
+/// Where an automatic render reports: nowhere on the screen but the window itself, so a
+/// warning about the scene does not become a message box per keystroke.
+class QuietSink : public RenderProgressSink {
+public:
+    void Begin(const QString&) override {}
+    void Started(std::function<void()>) override {}
+    void SetCaption(const QString&) override {}
+    void Progress(int) override {}
+    void End() override {}
+    void Notice(const QString&, const QString& text) override { notices << text; }
+    void Status(const QString&) override {}
+
+    QStringList notices;
+};
+
+} // namespace
+
+PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_services(services), m_texture(texture) {
+    setWindowTitle(QStringLiteral("Preview"));
+    setModal(false);
+    // Shown beside an editor, it leaves the keyboard with the editor.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    m_frame = new PictureFrame(services, this);
+    m_frame->setObjectName(QStringLiteral("pictureFrame"));
+    m_frame->SetPictureSize({kPictureSize, kPictureSize});
+
+    m_renderButton = new QPushButton(QStringLiteral("&Render..."), this);
+    m_renderButton->setObjectName(QStringLiteral("renderButton"));
+    m_renderButton->setAutoDefault(false);
+    connect(m_renderButton, &QPushButton::clicked, this, &PreviewWindow::Render);
+    m_antialiasing = new QCheckBox(QStringLiteral("&Antialiasing"), this);
+    m_antialiasing->setObjectName(QStringLiteral("antialiasingBox"));
+    connect(m_antialiasing, &QCheckBox::clicked, this, [this](bool checked) {
+        m_services.Settings().antialiasing = checked ? 1 : 0;
+        TextureChanged();
+    });
+    m_auto = new QCheckBox(QStringLiteral("A&uto"), this);
+    m_auto->setObjectName(QStringLiteral("autoBox"));
+    m_auto->setToolTip(QStringLiteral("Render by itself shortly after each change"));
+    m_auto->setChecked(m_services.Settings().autoPreview != 0);
+    connect(m_auto, &QCheckBox::clicked, this, &PreviewWindow::AutoToggled);
+
+    auto* shapeGroup = new QGroupBox(QStringLiteral("&Shape"), this);
+    m_list = new QListWidget(shapeGroup);
+    m_list->setObjectName(QStringLiteral("shapeList"));
+    m_list->setAccessibleName(QStringLiteral("Shape"));
+    m_list->setMinimumHeight(110);
+    // Selection, not the current line: a list that takes the focus makes its first line current
+    // without anyone choosing it, and a texture's shape must not change by that.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_list->selectedItems();
+        if (!selected.isEmpty())
+            ShapeSelected(m_list->row(selected.first()));
+    });
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { Modify(); });
+    m_modify = new QPushButton(QStringLiteral("&Modify..."), shapeGroup);
+    m_modify->setObjectName(QStringLiteral("modifyButton"));
+    m_modify->setAutoDefault(false);
+    connect(m_modify, &QPushButton::clicked, this, &PreviewWindow::Modify);
+    auto* shapeLayout = new QHBoxLayout(shapeGroup);
+    shapeLayout->addWidget(m_list, 1);
+    auto* shapeButtons = new QVBoxLayout;
+    shapeButtons->addWidget(m_modify);
+    shapeButtons->addStretch(1);
+    shapeLayout->addLayout(shapeButtons);
+
+    m_description =
+        new QLabel(QStringLiteral("This is where you put the description for the shape."), this);
+    m_description->setObjectName(QStringLiteral("descriptionLabel"));
+    m_description->setWordWrap(true);
+    m_description->setMinimumHeight(m_description->fontMetrics().lineSpacing() * 2);
+    m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_problem = new QLabel(this);
+    m_problem->setObjectName(QStringLiteral("problemLabel"));
+    m_problem->setWordWrap(true);
+    m_problem->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_problem->setAccessibleName(QStringLiteral("Render problem"));
+    m_problem->setStyleSheet(QStringLiteral("color: #a00000;"));
+    m_problem->hide();
+
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(m_renderButton);
+    commands->addWidget(m_antialiasing);
+    commands->addWidget(m_auto);
+    commands->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_frame);
+    top->addLayout(commands);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(shapeGroup, 1);
+    layout->addWidget(m_description);
+    layout->addWidget(m_problem);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setTabOrder(m_renderButton, m_antialiasing);
+    setTabOrder(m_antialiasing, m_auto);
+    setTabOrder(m_auto, m_list);
+    setTabOrder(m_list, m_modify);
+
+    m_autoTimer.setSingleShot(true);
+    m_autoTimer.setInterval(kAutoDelayMs);
+    connect(&m_autoTimer, &QTimer::timeout, this, [this] {
+        if (m_render) {
+            // A newer state replaces an automatic render still running; a render the user
+            // asked for is left to end.
+            if (m_running == Kind::Automatic) {
+                m_next = Kind::Automatic;
+                m_render->Stop();
+            } else {
+                m_autoTimer.start();
+            }
+            return;
+        }
+        if (m_services.Runner().IsBusy()) { // another window renders: try again shortly
+            m_autoTimer.start();
+            return;
+        }
+        StartRender(Kind::Automatic);
+    });
+
+    // Until the first render the window shows the texture's thumbnail at the picture's size.
+    Bitmap picture(m_texture.Thumbnail());
+    const QSize size = m_frame->PictureSize();
+    if (!picture.IsEmpty())
+        picture.Resize(size.width(), size.height());
+    m_frame->SetPicture(std::move(picture));
+    RefreshShapes();
+    ShowAntialiasingSetting();
+}
+
+PreviewWindow::~PreviewWindow() {
+    // The render reports to the sink until it ends, so it goes first.
+    if (m_running == Kind::Manual)
+        QApplication::restoreOverrideCursor();
+    m_render.reset();
+    m_sink.reset();
+}
+
+void PreviewWindow::RefreshShapes() {
+    const ShapeList& shapes = m_services.Shapes();
+    m_filling = true;
+    m_list->clear();
+    for (const auto& shape : shapes)
+        m_list->addItem(QString::fromStdString(shape->GetName()));
+    const int index = m_texture.GetPreviewShape();
+    if (index < m_list->count())
+        m_list->setCurrentRow(index);
+    else
+        m_list->clearSelection();
+    m_filling = false;
+    ShowDescription();
+}
+
+void PreviewWindow::ShowAntialiasingSetting() {
+    m_antialiasing->setChecked(m_services.Settings().antialiasing != 0);
+}
+
+void PreviewWindow::ShowDescription() {
+    const ShapeList& shapes = m_services.Shapes();
+    const int index = m_texture.GetPreviewShape();
+    if (index < static_cast<int>(shapes.size())) {
+        m_description->setText(
+            QString::fromStdString(shapes[static_cast<std::size_t>(index)]->GetDescription()));
+    } else {
+        // The texture keeps its shape number (the shape may come back with another shape
+        // file); until the user picks one, it is rendered on the first shape.
+        m_description->setText(
+            QStringLiteral("This texture's shape %1 is not in the shape list. It is shown on "
+                           "the first shape until you choose another.")
+                .arg(index));
+    }
+    m_modify->setEnabled(!m_list->selectedItems().isEmpty());
+}
+
+void PreviewWindow::ShapeSelected(int row) {
+    if (m_filling || row < 0 || row > kHighestShapeIndex)
+        return;
+    m_texture.SetPreviewShape(static_cast<std::uint8_t>(row));
+    ShowDescription();
+    TextureChanged();
+}
+
+void PreviewWindow::AutoToggled(bool checked) {
+    m_services.Settings().autoPreview = checked ? 1 : 0;
+    if (checked) {
+        TextureChanged();
+    } else {
+        StopAutomatic();
+        ShowProblem({});
+    }
+}
+
+void PreviewWindow::TextureChanged() {
+    if (!m_auto->isChecked())
+        return;
+    if (m_hiddenForDialog || !isVisible()) {
+        m_changedWhileHidden = true;
+        return;
+    }
+    m_autoTimer.start();
+}
+
+void PreviewWindow::StopAutomatic() {
+    m_autoTimer.stop();
+    if (m_next == Kind::Automatic)
+        m_next = Kind::None;
+    if (m_render && m_running == Kind::Automatic) {
+        m_changedWhileHidden = true; // not shown yet: render it when the window shows again
+        m_render->Stop();
+    }
+}
+
+void PreviewWindow::HideForDialog() {
+    m_hiddenForDialog = true;
+    // The dialog may render itself (a layer's thumbnail, a shape's test): the runner must be
+    // free for it, so a stopped automatic render is waited for (POV-Ray ends on the signal).
+    StopAutomatic();
+    if (m_render && m_running == Kind::Automatic) {
+        QEventLoop loop;
+        connect(this, &PreviewWindow::renderFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kStopWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    hide();
+}
+
+void PreviewWindow::ShowAfterDialog() {
+    m_hiddenForDialog = false;
+    show();
+}
+
+bool PreviewWindow::event(QEvent* event) {
+    // Some window systems activate every window that shows; the keyboard then goes back to the
+    // editor the window stands beside. A click into the window activates it as usual.
+    if (event->type() == QEvent::WindowActivate && m_handBackActivation) {
+        m_handBackActivation = false;
+        QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        if (owner && owner->isVisible() && QGuiApplication::mouseButtons() == Qt::NoButton)
+            owner->activateWindow();
+    }
+    return QDialog::event(event);
+}
+
+void PreviewWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_handBackActivation = true;
+    QTimer::singleShot(kHandBackMs, this, [this] { m_handBackActivation = false; });
+    m_hiddenForDialog = false;
+    if (m_changedWhileHidden) {
+        m_changedWhileHidden = false;
+        if (m_auto->isChecked())
+            m_autoTimer.start();
+    }
+}
+
+void PreviewWindow::Render() {
+    m_services.Settings().antialiasing = m_antialiasing->isChecked() ? 1 : 0;
+    m_autoTimer.stop();
+    m_renderButton->setEnabled(false);
+    if (m_render) {
+        // An automatic render gives way to the one asked for.
+        m_next = Kind::Manual;
+        if (m_running == Kind::Automatic)
+            m_render->Stop();
+        return;
+    }
+    StartRender(Kind::Manual);
+}
+
+void PreviewWindow::StartRender(Kind kind) {
+    const QSize size = m_frame->PictureSize();
+    m_render = std::make_unique<PictureRender>(m_services.Runner(), m_texture, size.width(),
+                                               size.height());
+    if (kind == Kind::Manual) {
+        m_sink = m_services.MakeProgress(this);
+        m_renderButton->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        m_sink = std::make_unique<QuietSink>();
+    }
+    m_running = kind;
+    ++m_rendersStarted;
+    // Queued, so the render has left its own code before it is destroyed here.
+    connect(m_render.get(), &PictureRender::finished, this, &PreviewWindow::RenderEnded,
+            Qt::QueuedConnection);
+    m_render->Start(QStringLiteral("Rendering..."), *m_sink);
+}
+
+void PreviewWindow::RenderEnded() {
+    if (!m_render)
+        return;
+    std::unique_ptr<PictureRender> render = std::move(m_render);
+    std::unique_ptr<RenderProgressSink> sink = std::move(m_sink);
+    const Kind kind = m_running;
+    m_running = Kind::None;
+    const RenderResult result = render->Result();
+    if (result.Succeeded())
+        m_frame->SetPicture(std::move(render->Picture()));
+    render.reset();
+
+    if (kind == Kind::Manual) {
+        QApplication::restoreOverrideCursor();
+        m_renderButton->setEnabled(true);
+        if (!result.message.isEmpty())
+            Prompts::Message(this, Prompts::Icon::Warning, result.title, result.message);
+        else if (result.Succeeded())
+            ShowProblem({});
+    } else if (result.status == RenderResult::Busy) {
+        m_autoTimer.start();
+    } else if (result.status != RenderResult::Stopped) {
+        QStringList lines = static_cast<QuietSink&>(*sink).notices;
+        if (!result.message.isEmpty())
+            lines << result.message;
+        ShowProblem(lines.join(QStringLiteral("\n")));
+    }
+    sink.reset();
+
+    const Kind next = m_next;
+    m_next = Kind::None;
+    if (next != Kind::None)
+        StartRender(next);
+    emit renderFinished();
+}
+
+void PreviewWindow::ShowProblem(const QString& text) {
+    m_problem->setText(text);
+    m_problem->setVisible(!text.isEmpty());
+}
+
+void PreviewWindow::Modify() {
+    ShapeList& shapes = m_services.Shapes();
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    const int row = selected.isEmpty() ? -1 : m_list->row(selected.first());
+    if (row < 0 || row >= static_cast<int>(shapes.size()))
+        return;
+    PovRayRunner& runner = m_services.Runner();
+    // The shape editor's test renders run in a folder of their own that holds the texture as
+    // it is now.
+    QString folder;
+    RenderResult written = runner.NewJobFolder(folder);
+    if (written.Succeeded())
+        written = runner.WriteTextureFile(m_texture, folder);
+    if (!written.Succeeded())
+        Prompts::Error(this, written.title, written.message);
+
+    HideForDialog();
+    PreviewShape& shape = *shapes[static_cast<std::size_t>(row)];
+    if (auto* custom = dynamic_cast<CustomShape*>(&shape)) {
+        ShapeEditorDialog dialog(m_services, parentWidget());
+        dialog.SetShape(custom->GetSource(), custom->GetName(), custom->GetDescription());
+        dialog.SetTextureName(m_texture.GetName());
+        dialog.SetRenderFolder(folder);
+        if (dialog.exec() == QDialog::Accepted) {
+            custom->SetSource(dialog.Source());
+            custom->SetName(dialog.Name());
+            custom->SetDescription(dialog.Description());
+        }
+    } else {
+        Prompts::Message(nullptr, Prompts::Icon::None,
+                         QString::fromUtf8(ShapeMessages::CannotModifyTitle),
+                         QString::fromUtf8(ShapeMessages::CannotModify));
+    }
+    PovRayRunner::RemoveJobFolder(folder);
+    ShowAntialiasingSetting();
+    m_list->item(row)->setText(QString::fromStdString(shape.GetName()));
+    m_list->setCurrentRow(row);
+    ShowDescription();
+    ShowAfterDialog();
+
+    // Saved whether the shape changed or not; a save that fails leaves the old file whole.
+    if (const auto notice =
+            SaveShapeFile(m_services.Settings().EffectiveProgramDirectory(), shapes))
+        Prompts::Message(nullptr, Prompts::Icon::Error, notice->title, notice->text);
+    if (row == m_texture.GetPreviewShape())
+        TextureChanged();
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "ui/editors/previewlink.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+
+class AppServices;
+class PictureFrame;
+class PictureRender;
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class RenderProgressSink;
+class Texture;
+
+/// "Preview": the window beside the texture edit sheet and the layered texture dialog that
+/// shows the texture being edited rendered on a preview shape. Choosing a shape in its list
+/// changes the texture's preview shape at once (in the editor's working copy). Render renders
+/// on request; with Auto on, the window renders by itself shortly after each change, a newer
+/// change stopping a render still running, and shows a failure's POV-Ray lines in the window.
+class PreviewWindow : public QDialog, public PreviewLink {
+    Q_OBJECT
+public:
+    /// How long the window waits after a change before it renders.
+    static constexpr int kAutoDelayMs = 250;
+
+    /// A window for `texture`, the editor's working copy, which must outlive the window.
+    PreviewWindow(AppServices& services, Texture& texture, QWidget* parent = nullptr);
+    ~PreviewWindow() override;
+
+    void TextureChanged() override;
+    void HideForDialog() override;
+    void ShowAfterDialog() override;
+
+    /// Refills the shape list, selects the texture's shape and shows its description.
+    void RefreshShapes();
+    /// The Antialiasing check box shows the setting again.
+    void ShowAntialiasingSetting();
+
+    /// Renders the texture into the picture (the Render button).
+    void Render();
+    /// Edits the selected shape in the shape editor and saves "shapes.dat" (the Modify button).
+    void Modify();
+
+    /// True while a render started by this window runs.
+    bool IsRendering() const { return m_render != nullptr; }
+    /// How many renders this window has started (automatic ones included).
+    int RendersStarted() const { return m_rendersStarted; }
+
+    QPushButton* RenderButton() const { return m_renderButton; }
+    QCheckBox* AntialiasingBox() const { return m_antialiasing; }
+    QCheckBox* AutoBox() const { return m_auto; }
+    QListWidget* ShapeListWidget() const { return m_list; }
+    QPushButton* ModifyButton() const { return m_modify; }
+    QLabel* DescriptionLabel() const { return m_description; }
+    /// The lines of the last automatic render's failure, hidden while there are none.
+    QLabel* ProblemLabel() const { return m_problem; }
+    PictureFrame* Frame() const { return m_frame; }
+
+signals:
+    /// A render of this window has ended, whichever way.
+    void renderFinished();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    enum class Kind { None, Manual, Automatic };
+
+    void ShapeSelected(int row);
+    void ShowDescription();
+    void AutoToggled(bool checked);
+    void StartRender(Kind kind);
+    void RenderEnded();
+    void StopAutomatic();
+    void ShowProblem(const QString& text);
+
+    AppServices& m_services;
+    Texture& m_texture;
+    QPushButton* m_renderButton = nullptr;
+    QCheckBox* m_antialiasing = nullptr;
+    QCheckBox* m_auto = nullptr;
+    QListWidget* m_list = nullptr;
+    QPushButton* m_modify = nullptr;
+    QLabel* m_description = nullptr;
+    QLabel* m_problem = nullptr;
+    PictureFrame* m_frame = nullptr;
+
+    QTimer m_autoTimer;
+    std::unique_ptr<PictureRender> m_render;
+    std::unique_ptr<RenderProgressSink> m_sink;
+    Kind m_running = Kind::None;
+    /// What to start once the running render has ended.
+    Kind m_next = Kind::None;
+    bool m_hiddenForDialog = false;
+    bool m_changedWhileHidden = false;
+    bool m_filling = false;
+    bool m_handBackActivation = false;
+    int m_rendersStarted = 0;
+};

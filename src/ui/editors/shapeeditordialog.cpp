@@ -1,0 +1,191 @@
+#include "ui/editors/shapeeditordialog.h"
+
+#include "core/povray/povcommand.h"
+#include "core/shapes/previewshape.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/editors/pictureframe.h"
+#include "ui/framework/prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kPlaceholder = "%%TEXTURE_NAME%%";
+constexpr const char* kNoObject =
+    "Warning! You have not defined an object using the texture %%TEXTURE_NAME%%";
+constexpr int kPictureSize = 160;
+
+} // namespace
+
+ShapeEditorDialog::ShapeEditorDialog(AppServices& services, QWidget* parent)
+    : QDialog(parent), m_services(services) {
+    setWindowTitle(QStringLiteral("Modify Custom Shape"));
+
+    auto* sourceGroup = new QGroupBox(QStringLiteral("POV Source Code"), this);
+    m_sourceEdit = new QPlainTextEdit(sourceGroup);
+    m_sourceEdit->setObjectName(QStringLiteral("sourceEdit"));
+    m_sourceEdit->setAccessibleName(QStringLiteral("POV Source Code"));
+    m_sourceEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_sourceEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves on to the next control; the source is indented with blanks.
+    m_sourceEdit->setTabChangesFocus(true);
+    m_sourceEdit->setMinimumSize(360, 320);
+    auto* sourceLayout = new QVBoxLayout(sourceGroup);
+    sourceLayout->addWidget(m_sourceEdit);
+
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(QStringLiteral("nameEdit"));
+    auto* nameLabel = new QLabel(QStringLiteral("&Name"), this);
+    nameLabel->setBuddy(m_nameEdit);
+    m_nameEdit->setAccessibleName(QStringLiteral("Name"));
+    m_descriptionEdit = new QLineEdit(this);
+    m_descriptionEdit->setObjectName(QStringLiteral("descriptionEdit"));
+    auto* descriptionLabel = new QLabel(QStringLiteral("&Description"), this);
+    descriptionLabel->setBuddy(m_descriptionEdit);
+    m_descriptionEdit->setAccessibleName(QStringLiteral("Description"));
+
+    m_render = new QPushButton(QStringLiteral("&Render..."), this);
+    m_render->setObjectName(QStringLiteral("renderButton"));
+    m_render->setAutoDefault(false);
+    connect(m_render, &QPushButton::clicked, this, &ShapeEditorDialog::Render);
+    m_antialiasing = new QCheckBox(QStringLiteral("&Antialiasing"), this);
+    m_antialiasing->setObjectName(QStringLiteral("antialiasingBox"));
+    m_antialiasing->setChecked(m_services.Settings().antialiasing != 0);
+    connect(m_antialiasing, &QCheckBox::clicked, this,
+            [this](bool checked) { m_services.Settings().antialiasing = checked ? 1 : 0; });
+    m_debugMode = new QCheckBox(QStringLiteral("Debug &Mode"), this);
+    m_debugMode->setObjectName(QStringLiteral("debugModeBox"));
+
+    m_frame = new PictureFrame(services, this);
+    m_frame->setObjectName(QStringLiteral("pictureFrame"));
+    m_frame->SetPictureSize({kPictureSize, kPictureSize});
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ShapeEditorDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ShapeEditorDialog::reject);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(nameLabel, 0, 0);
+    fields->addWidget(m_nameEdit, 0, 1);
+    fields->addWidget(descriptionLabel, 1, 0);
+    fields->addWidget(m_descriptionEdit, 1, 1);
+
+    auto* side = new QVBoxLayout;
+    side->addLayout(fields);
+    side->addWidget(m_render, 0, Qt::AlignLeft);
+    side->addWidget(m_antialiasing);
+    side->addWidget(m_debugMode);
+    side->addWidget(m_frame, 0, Qt::AlignHCenter);
+    side->addStretch(1);
+    side->addWidget(buttons);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(sourceGroup, 1);
+    layout->addLayout(side);
+
+    setTabOrder(m_sourceEdit, m_nameEdit);
+    setTabOrder(m_nameEdit, m_descriptionEdit);
+    setTabOrder(m_descriptionEdit, m_render);
+    setTabOrder(m_render, m_antialiasing);
+    setTabOrder(m_antialiasing, m_debugMode);
+}
+
+ShapeEditorDialog::~ShapeEditorDialog() {
+    if (m_ownsFolder)
+        PovRayRunner::RemoveJobFolder(m_folder);
+}
+
+void ShapeEditorDialog::SetShape(const std::string& source, const std::string& name,
+                                 const std::string& description) {
+    m_source = source;
+    m_name = name;
+    m_description = description;
+    m_sourceEdit->setPlainText(QString::fromStdString(ReplaceAll(source, "\r\n", "\n")));
+    m_nameEdit->setText(QString::fromStdString(name));
+    m_descriptionEdit->setText(QString::fromStdString(description));
+}
+
+void ShapeEditorDialog::ReadControls() {
+    // The edit shows lines ending in LF; the shape keeps the CR LF ends of the program's scenes.
+    m_source = ReplaceAll(m_sourceEdit->toPlainText().toStdString(), "\n", "\r\n");
+    m_name = m_nameEdit->text().toStdString();
+    m_description = m_descriptionEdit->text().toStdString();
+}
+
+void ShapeEditorDialog::accept() {
+    ReadControls();
+    QDialog::accept();
+}
+
+void ShapeEditorDialog::Render() {
+    std::replace(m_textureName.begin(), m_textureName.end(), ' ', '_');
+    ReadControls();
+
+    std::string scene = m_source;
+    if (m_source.find(kPlaceholder) == std::string::npos) {
+        Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("Warning"),
+                         QString::fromUtf8(kNoObject));
+    } else {
+        if (m_source.find(kTextureFileName) == std::string::npos)
+            Prompts::Message(this, Prompts::Icon::Warning,
+                             QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
+                             QString::fromUtf8(ShapeMessages::MissingInclude));
+        scene = ReplaceAll(m_source, kPlaceholder, m_textureName);
+    }
+
+    PovRayRunner& runner = m_services.Runner();
+    if (m_folder.isEmpty()) {
+        if (RenderResult made = runner.NewJobFolder(m_folder); !made.Succeeded()) {
+            Prompts::Error(this, made.title, made.message);
+            return;
+        }
+        m_ownsFolder = true;
+    }
+    const QString folder = m_folder;
+    if (RenderResult written = runner.WriteSceneText(scene, folder); !written.Succeeded()) {
+        Prompts::Error(this, written.title, written.message);
+        return;
+    }
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QSize size = m_frame->PictureSize();
+    RenderResult result;
+    {
+        auto progress = m_services.MakeProgress(this);
+        result =
+            runner.RunPovRay(OutputFileName(), size.width(), size.height(),
+                             m_debugMode->isChecked(), QStringLiteral("Rendering..."), *progress);
+    }
+    // A run that never started has no picture to show; a failed run shows POV-Ray's own lines,
+    // which say more about a scene being written than a missing image would.
+    const bool ran = result.status != RenderResult::Busy &&
+                     result.status != RenderResult::StartFailed &&
+                     result.status != RenderResult::PovRayFailed;
+    if (!result.message.isEmpty())
+        Prompts::Message(this, Prompts::Icon::Warning, result.title, result.message);
+    if (ran) {
+        Bitmap picture;
+        const RenderResult read =
+            ReadRenderedImage(folder, OutputFileName(), size.width(), size.height(), picture);
+        if (read.Succeeded())
+            m_frame->SetPicture(std::move(picture));
+        else
+            Prompts::Message(this, Prompts::Icon::Warning, read.title, read.message);
+    }
+    QApplication::restoreOverrideCursor();
+}

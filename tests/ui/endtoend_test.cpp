@@ -1,0 +1,222 @@
+// The whole program from its real start-up, with its own editors and the real POV-Ray: a new
+// catalog, a marble texture with an edited colour map, a layered texture of two layers, saved,
+// reopened and exported.
+
+#include "appfixture.h"
+#include "core/catalog/catalog.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "ui/catalog/catalogdocument.h"
+#include "ui/dialogs/exportdialog.h"
+#include "ui/editors/colormapdialog.h"
+#include "ui/editors/finishpage.h"
+#include "ui/editors/generalpage.h"
+#include "ui/editors/layeredtexturedialog.h"
+#include "ui/editors/pigmentpage.h"
+#include "ui/editors/previewwindow.h"
+#include "ui/editors/textureeditorset.h"
+#include "ui/editors/textureeditsheet.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+/// Acts on the first visible window of type T as soon as it shows (the code under test is then
+/// inside the window's modal loop). Gives up after a while so a failing test cannot hang.
+template <class T> void WhenShown(std::function<void(T*)> act) {
+    auto* poll = new QTimer;
+    auto* tries = new int(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<T*>(widget);
+                found && found->isVisible() && found->isModal()) {
+                poll->stop();
+                poll->deleteLater();
+                delete tries;
+                act(found);
+                return;
+            }
+        if (++*tries > 1500) {
+            poll->stop();
+            poll->deleteLater();
+            delete tries;
+            ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed";
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                modal->reject();
+        }
+    });
+    poll->start(10);
+}
+
+QPushButton* Ok(QDialog* dialog) {
+    for (QDialogButtonBox* box : dialog->findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+            return ok;
+    return nullptr;
+}
+
+/// Names the texture on the General page, as typed and left.
+void Rename(TextureEditSheet* sheet, const QString& name) {
+    auto* general = static_cast<GeneralPage*>(sheet->Page(0));
+    general->NameEdit()->setFocus();
+    general->NameEdit()->setText(name);
+    general->DescriptionEdit()->setFocus();
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class EndToEnd : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        m_real = std::make_unique<TextureEditorSet>(*m_app);
+        m_app->SetEditors(m_real.get());
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        m_real.reset();
+    }
+    std::unique_ptr<TextureEditorSet> m_real;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExported) {
+    if (DefaultPovExecutable().isEmpty())
+        GTEST_SKIP() << "povray is not installed";
+    m_messages.clear(); // the start-up's "Generating shape file...."
+    m_app->OnFileNew();
+    CatalogView* view = m_app->Frame().ActiveCatalogView();
+    ASSERT_NE(view, nullptr);
+
+    // A marble with a colour map from red to white, made in the sheet and the colour map dialog.
+    WhenShown<TextureEditSheet>([](TextureEditSheet* sheet) {
+        EXPECT_EQ(sheet->windowTitle(), "New Simple Texture");
+        EXPECT_TRUE(sheet->PreviewWindow()->isVisible()); // beside the sheet
+        Rename(sheet, QStringLiteral("Red Marble"));
+        ASSERT_TRUE(sheet->SetCurrentIndex(1));
+        auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+        pigment->TypeButton(PatternPage::Procedural)->click();
+        pigment->PatternList()->setCurrentIndex(
+            pigment->PatternList()->findText(QStringLiteral("Marble")));
+        WhenShown<ColorMapDialog>([](ColorMapDialog* colors) {
+            colors->SelectLine(0);
+            colors->ChannelSlider(ColorMapDialog::Red)->setValue(255);
+            colors->ChannelSlider(ColorMapDialog::Green)->setValue(0);
+            colors->ChannelSlider(ColorMapDialog::Blue)->setValue(0);
+            Ok(colors)->click();
+        });
+        pigment->ColorMapButton()->click();
+        ASSERT_TRUE(sheet->SetCurrentIndex(3));
+        auto* finish = static_cast<FinishPage*>(sheet->Page(3));
+        finish->Slider(FinishPage::Phong)->setValue(60);
+        Ok(sheet)->click();
+    });
+    view->OnNewSimple();
+    Catalog& catalog = view->Document().Contents();
+    ASSERT_EQ(catalog.GetCount(), 1);
+    EXPECT_EQ(catalog.GetTexture(0).GetName(), "Red Marble");
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120); // rendered by POV-Ray
+
+    // A layered texture of two layers, each made in the sheet from the layered dialog.
+    auto layer = [](const QString& name, int reflection) {
+        WhenShown<TextureEditSheet>([name, reflection](TextureEditSheet* sheet) {
+            Rename(sheet, name);
+            ASSERT_TRUE(sheet->SetCurrentIndex(3));
+            static_cast<FinishPage*>(sheet->Page(3))
+                ->Slider(FinishPage::Reflection)
+                ->setValue(reflection);
+            Ok(sheet)->click();
+        });
+    };
+    WhenShown<LayeredTextureDialog>([&](LayeredTextureDialog* dialog) {
+        EXPECT_FALSE(dialog->Preview()->isVisible());
+        layer(QStringLiteral("Under Coat"), 10);
+        dialog->Button(QStringLiteral("newButton"))->click();
+        layer(QStringLiteral("Top Coat"), 30);
+        dialog->Button(QStringLiteral("newButton"))->click();
+        EXPECT_EQ(dialog->List()->count(), 2);
+        EXPECT_TRUE(dialog->Preview()->isVisible());
+        EXPECT_EQ(dialog->Working().GetLayer(1)->GetThumbnailWidth(), 100);
+        dialog->NameEdit()->setText(QStringLiteral("Two Coats"));
+        Ok(dialog)->click();
+    });
+    view->OnNewLayered();
+    ASSERT_EQ(catalog.GetCount(), 2);
+    const Texture& layered = catalog.GetTexture(1);
+    EXPECT_EQ(layered.GetName(), "Two Coats");
+    EXPECT_FALSE(layered.IsSimple());
+    EXPECT_EQ(layered.GetThumbnailWidth(), 120);
+    EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+
+    // Saved, closed, opened again.
+    const QString path = Path(QStringLiteral("coats.vlv"));
+    Prompts::SetFileResponder([path](const QString&, const QString&) { return path; });
+    ASSERT_TRUE(view->Document().SaveAs(&m_app->Frame()));
+    ASSERT_TRUE(m_app->CloseDocument(view->Document()));
+    ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
+    view = m_app->Frame().ActiveCatalogView();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->Document().Contents().GetCount(), 2);
+    EXPECT_EQ(view->Document().Contents().GetTexture(1).GetThumbnailWidth(), 120);
+
+    // Exported, and the file holds exactly the expected source.
+    const QString exported = Path(QStringLiteral("coats.inc"));
+    WhenShown<ExportDialog>([exported](ExportDialog* dialog) {
+        dialog->AllRadio()->click();
+        dialog->FileNameEdit()->setText(exported);
+        Ok(dialog)->click();
+    });
+    view->OnExportSource();
+    const QByteArray expected =
+        FileBytes(QStringLiteral(VELVANE_TEST_DATA_DIR "/endtoend/coats.inc"));
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(FileBytes(exported), expected) << FileBytes(exported).toStdString();
+}
+
+TEST_F(EndToEnd, APreviewShapeChosenInTheEditorReachesTheCatalogOnlyOnOk) {
+    CatalogView* view = OpenSample();
+    ASSERT_NE(view, nullptr);
+    m_app->Settings().updateThumbnail = 0;
+    Catalog& catalog = view->Document().Contents();
+    int index = -1;
+    for (int at = 0; at < catalog.GetCount() && index < 0; ++at)
+        if (catalog.GetTexture(at).IsSimple())
+            index = at;
+    ASSERT_GE(index, 0);
+    const int before = catalog.GetTexture(index).GetPreviewShape();
+    const int other = before == 3 ? 4 : 3;
+    auto choose = [other](bool accept) {
+        WhenShown<TextureEditSheet>([other, accept](TextureEditSheet* sheet) {
+            auto* preview = qobject_cast<PreviewWindow*>(sheet->PreviewWindow());
+            ASSERT_NE(preview, nullptr);
+            preview->ShapeListWidget()->setCurrentRow(other);
+            EXPECT_EQ(sheet->Working().GetPreviewShape(), other); // at once in the working copy
+            if (accept)
+                Ok(sheet)->click();
+            else
+                sheet->reject();
+        });
+    };
+    ClickTexture(view, index);
+    ASSERT_EQ(Selected(view), std::vector<int>{index});
+    choose(false);
+    view->OnModify();
+    EXPECT_EQ(catalog.GetTexture(index).GetPreviewShape(), before);
+    choose(true);
+    view->OnModify();
+    EXPECT_EQ(catalog.GetTexture(index).GetPreviewShape(), other);
+}

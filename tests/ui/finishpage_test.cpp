@@ -1,0 +1,334 @@
+// The Finish page and the refraction presets, driven as a user drives them.
+
+#include "core/model/simpletexture.h"
+#include "editorfixture.h"
+#include "render/files/sidefiles.h"
+#include "ui/editors/finishpage.h"
+#include "ui/editors/iorpresetsdialog.h"
+#include "ui/editors/iorvaluedialog.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class FinishTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        m_services.settings.programDirectory = m_dir.path();
+        m_page = std::make_unique<FinishPage>(m_services, m_texture);
+        m_page->resize(520, 480);
+        m_page->show();
+        QApplication::setActiveWindow(m_page.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
+        QObject::connect(m_page.get(), &TexturePage::textureChanged, [this] { ++m_changes; });
+    }
+    void TearDown() override {
+        m_page.reset();
+        EditorTest::TearDown();
+    }
+    QString IorFile() const { return IorFilePath(m_dir.path()); }
+
+    QTemporaryDir m_dir;
+    SimpleTexture m_texture;
+    std::unique_ptr<FinishPage> m_page;
+    int m_changes = 0;
+};
+
+} // namespace
+
+TEST_F(FinishTest, ANewTextureShowsTheFinishDefaults) {
+    EXPECT_EQ(m_page->Edit(FinishPage::Ambient)->text(), "10");
+    EXPECT_EQ(m_page->Edit(FinishPage::Diffuse)->text(), "60");
+    EXPECT_EQ(m_page->BrillianceEdit()->text(), "1.0");
+    EXPECT_EQ(m_page->Edit(FinishPage::PhongSize)->text(), "40");
+    EXPECT_EQ(m_page->Edit(FinishPage::Roughness)->text(), "5");
+    EXPECT_EQ(m_page->CrandEdit()->text(), "0.0");
+    EXPECT_EQ(m_page->IorEdit()->text(), "1");
+    EXPECT_EQ(m_page->Slider(FinishPage::Diffuse)->value(), 60);
+    EXPECT_EQ(m_page->BrillianceSlider()->value(), 10);
+    EXPECT_EQ(m_page->Slider(FinishPage::PhongSize)->maximum(), 500);
+    EXPECT_EQ(m_page->Slider(FinishPage::Roughness)->minimum(), 1);
+    EXPECT_EQ(m_page->BrillianceSlider()->minimum(), 10);
+    EXPECT_FALSE(m_page->RefractionCheck()->isChecked());
+    // Every edit can be reached by its label's access key and is named for screen readers.
+    for (QLabel* label : m_page->findChildren<QLabel*>()) {
+        if (label->buddy()) {
+            EXPECT_TRUE(label->text().contains('&')) << label->text().toStdString();
+        }
+    }
+    EXPECT_EQ(m_page->Edit(FinishPage::Specular)->accessibleName(), "Specular Strength");
+    SaveScreenshot(m_page.get(), QStringLiteral("finish-page"));
+}
+
+TEST_F(FinishTest, TheBrillianceSliderShowsTwoDecimalsUntilThePageIsShownAgain) {
+    m_page->BrillianceSlider()->setValue(25);
+    EXPECT_EQ(m_texture.finish.brilliance, 2.5f);
+    EXPECT_EQ(m_page->BrillianceEdit()->text(), "2.50");
+    EXPECT_EQ(m_changes, 1);
+    m_page->ShowFields();
+    EXPECT_EQ(m_page->BrillianceEdit()->text(), "2.5");
+}
+
+TEST_F(FinishTest, SlidersWriteTheirValueAtOnce) {
+    m_page->Slider(FinishPage::Phong)->setValue(80);
+    EXPECT_EQ(m_texture.finish.phong, 80);
+    EXPECT_EQ(m_page->Edit(FinishPage::Phong)->text(), "80");
+    m_page->Slider(FinishPage::PhongSize)->setValue(250);
+    EXPECT_EQ(m_texture.finish.phongSize, 250);
+    QTest::keyClick(m_page->Slider(FinishPage::Reflection), Qt::Key_End); // by keyboard too
+    EXPECT_EQ(m_texture.finish.reflection, 100);
+    EXPECT_EQ(m_changes, 3);
+}
+
+TEST_F(FinishTest, AnAmbientOf150IsTakenAndStaysWhileOtherSlidersMove) {
+    TypeAndLeave(m_page->Edit(FinishPage::Ambient), QStringLiteral("150"),
+                 m_page->Edit(FinishPage::Diffuse));
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(m_texture.finish.ambient, 150);
+    EXPECT_EQ(m_page->Slider(FinishPage::Ambient)->value(), 100); // at its end
+    m_page->Slider(FinishPage::Diffuse)->setValue(70);
+    EXPECT_EQ(m_texture.finish.diffuse, 70);
+    EXPECT_EQ(m_texture.finish.ambient, 150); // not pulled back to the slider's end
+}
+
+TEST_F(FinishTest, AValueOutOfItsRangeIsRefusedAndTheFinishKeepsItsValue) {
+    TypeAndLeave(m_page->Edit(FinishPage::Diffuse), QStringLiteral("150"), m_page->CrandEdit());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Please enter an integer between 0 and 100.");
+    EXPECT_EQ(m_texture.finish.diffuse, 60);
+    EXPECT_TRUE(m_page->Edit(FinishPage::Diffuse)->hasFocus());
+    EXPECT_FALSE(m_page->ReadFields());
+
+    m_messages.clear();
+    m_page->Edit(FinishPage::Diffuse)->setText(QStringLiteral("60"));
+    TypeAndLeave(m_page->BrillianceEdit(), QStringLiteral("0.5"), m_page->CrandEdit());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Please enter a number between 1.0 and 10.0.");
+    EXPECT_EQ(m_texture.finish.brilliance, 1.0f);
+
+    m_messages.clear();
+    m_page->BrillianceEdit()->setText(QStringLiteral("3.25"));
+    TypeAndLeave(m_page->CrandEdit(), QStringLiteral("x"), m_page->Edit(FinishPage::Ambient));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Please enter a number.");
+
+    m_messages.clear();
+    TypeAndLeave(m_page->CrandEdit(), QStringLiteral("0.25"), m_page->Edit(FinishPage::Ambient));
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(m_texture.finish.crand, 0.25f);
+    EXPECT_EQ(m_texture.finish.brilliance, 3.25f);
+    EXPECT_EQ(m_page->BrillianceSlider()->value(), 32);
+}
+
+TEST_F(FinishTest, RefractionEnablesTheIndexAndItsPresetsWithoutChangingIt) {
+    m_texture.finish.ior = 1.33f;
+    m_page->ShowFields();
+    EXPECT_FALSE(m_page->IorEdit()->isEnabled());
+    EXPECT_FALSE(m_page->IorLabel()->isEnabled());
+    EXPECT_FALSE(m_page->PresetsButton()->isEnabled());
+    m_page->RefractionCheck()->click();
+    EXPECT_EQ(m_texture.finish.refraction, 1);
+    EXPECT_TRUE(m_page->IorEdit()->isEnabled());
+    EXPECT_TRUE(m_page->PresetsButton()->isEnabled());
+    EXPECT_EQ(m_texture.finish.ior, 1.33f);
+    EXPECT_EQ(m_page->IorEdit()->text(), "1.33");
+
+    TypeAndLeave(m_page->IorEdit(), QStringLiteral("6"), m_page->CrandEdit());
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "Please enter a number between 1.0 and 5.0.");
+
+    m_page->MetallicCheck()->click();
+    EXPECT_EQ(m_texture.finish.metallic, 1);
+    m_page->UpdateThumbnailCheck()->click();
+    EXPECT_EQ(m_services.settings.updateThumbnail, 0);
+}
+
+TEST_F(FinishTest, TheFirstPresetsDialogShowsVacuumAndItsOkWritesTheFile) {
+    ASSERT_FALSE(QFile::exists(IorFile()));
+    m_texture.finish.refraction = 1;
+    m_texture.finish.ior = 2.0f;
+    m_page->ShowFields();
+    WhenShown<IorPresetsDialog>([](IorPresetsDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "IOR Presets");
+        ASSERT_EQ(dialog->List()->count(), 1);
+        EXPECT_EQ(dialog->List()->item(0)->text(), "Vacuum\t1");
+        EXPECT_FALSE(dialog->OkButton()->isEnabled());
+        EXPECT_FALSE(dialog->RemoveButton()->isEnabled());
+        EXPECT_FALSE(dialog->ModifyButton()->isEnabled());
+        dialog->List()->setCurrentRow(0);
+        EXPECT_TRUE(dialog->OkButton()->isEnabled());
+        SaveScreenshot(dialog, QStringLiteral("ior-presets"));
+        dialog->OkButton()->click();
+    });
+    m_page->PresetsButton()->click();
+    EXPECT_EQ(m_texture.finish.ior, 1.0f);
+    EXPECT_EQ(m_page->IorEdit()->text(), "1");
+    // One CIORValue: count 1, a new class "CIORValue" of schema 1, "Vacuum", 1.0f.
+    EXPECT_EQ(FileBytes(IorFile()), QByteArray("\x01\x00\xFF\xFF\x01\x00\x09\x00"
+                                               "CIORValue\x06"
+                                               "Vacuum\x00\x00\x80\x3F",
+                                               28));
+}
+
+TEST_F(FinishTest, CancelledPresetsChangeNothing) {
+    m_texture.finish.refraction = 1;
+    m_texture.finish.ior = 2.0f;
+    WhenShown<IorPresetsDialog>([](IorPresetsDialog* dialog) {
+        dialog->List()->setCurrentRow(0);
+        dialog->reject();
+    });
+    m_page->ChoosePreset();
+    EXPECT_EQ(m_texture.finish.ior, 2.0f);
+    EXPECT_FALSE(QFile::exists(IorFile()));
+}
+
+TEST_F(FinishTest, RemovingTheLastPresetLeavesOnlyCancel) {
+    IorPresetsDialog dialog(m_services);
+    dialog.List()->setCurrentRow(0);
+    dialog.RemoveButton()->click();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "Confirmation");
+    EXPECT_EQ(m_messages[0].text, "Are you sure that you want to delete the selected IOR value?");
+    EXPECT_EQ(m_messages[0].icon, Prompts::Icon::Stop);
+    EXPECT_EQ(dialog.List()->count(), 0);
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_FALSE(dialog.RemoveButton()->isEnabled());
+    EXPECT_FALSE(dialog.ModifyButton()->isEnabled());
+}
+
+TEST_F(FinishTest, RemovingSelectsTheSameLineOrTheLast) {
+    IorPresetList presets;
+    for (const auto& [name, value] :
+         {std::pair{"Water", 1.333f}, {"Glass", 1.5f}, {"Diamond", 2.42f}})
+        presets.push_back(std::make_unique<IorPreset>(name, value));
+    ASSERT_FALSE(SaveIorPresets(m_dir.path(), presets));
+    IorPresetsDialog dialog(m_services);
+    ASSERT_EQ(dialog.List()->count(), 3);
+    EXPECT_EQ(dialog.List()->item(0)->text(), "Water\t1.333");
+    m_answer = QMessageBox::No;
+    dialog.List()->setCurrentRow(1);
+    dialog.Remove();
+    EXPECT_EQ(dialog.List()->count(), 3);
+    m_answer = QMessageBox::Yes;
+    dialog.Remove();
+    EXPECT_EQ(dialog.List()->currentRow(), 1);
+    EXPECT_EQ(dialog.List()->currentItem()->text(), "Diamond\t2.42");
+    dialog.Remove();
+    EXPECT_EQ(dialog.List()->currentRow(), 0);
+    dialog.reject();
+    std::optional<SideFileNotice> notice;
+    EXPECT_EQ(LoadIorPresets(m_dir.path(), notice).size(), 3u); // Cancel wrote nothing
+}
+
+TEST_F(FinishTest, AModifiedPresetShowsFourDecimalsUntilReopened) {
+    {
+        IorPresetsDialog dialog(m_services);
+        dialog.List()->setCurrentRow(0);
+        WhenShown<IorValueDialog>([](IorValueDialog* value) {
+            EXPECT_EQ(value->windowTitle(), "IOR Value Dialog");
+            EXPECT_EQ(value->DescriptionEdit()->text(), "Vacuum");
+            EXPECT_EQ(value->ValueEdit()->text(), "1.0");
+            value->DescriptionEdit()->setText(QStringLiteral("Glass"));
+            value->ValueEdit()->setText(QStringLiteral("1.5"));
+            value->accept();
+        });
+        dialog.Modify();
+        EXPECT_EQ(dialog.List()->item(0)->text(), "Glass\t1.5000");
+        EXPECT_EQ(dialog.List()->currentRow(), 0);
+        dialog.accept();
+        EXPECT_EQ(dialog.SelectedIndex(), 0);
+        EXPECT_EQ(dialog.SelectedValue(), 1.5f);
+    }
+    IorPresetsDialog again(m_services);
+    ASSERT_EQ(again.List()->count(), 1);
+    EXPECT_EQ(again.List()->item(0)->text(), "Glass\t1.5");
+}
+
+TEST_F(FinishTest, AddAppendsSelectsAndEnables) {
+    IorPresetsDialog dialog(m_services);
+    WhenShown<IorValueDialog>([](IorValueDialog* value) {
+        EXPECT_EQ(value->DescriptionEdit()->text(), "");
+        EXPECT_EQ(value->ValueEdit()->text(), "1.0");
+        value->DescriptionEdit()->setText(QStringLiteral("Water"));
+        value->ValueEdit()->setText(QStringLiteral("1.333"));
+        value->accept();
+    });
+    dialog.Add();
+    ASSERT_EQ(dialog.List()->count(), 2);
+    EXPECT_EQ(dialog.List()->item(1)->text(), "Water\t1.333");
+    EXPECT_EQ(dialog.List()->currentRow(), 1);
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+}
+
+TEST_F(FinishTest, AnIorBelowOneIsRefusedAndOneIsTaken) {
+    IorValueDialog dialog;
+    dialog.SetPreset("Thin air", 1.25f);
+    EXPECT_EQ(dialog.ValueEdit()->text(), "1.25");
+    dialog.ValueEdit()->setText(QStringLiteral("0.5"));
+    dialog.accept();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "Invalid IOR Value");
+    EXPECT_EQ(m_messages[0].text, "Please enter an IOR value of 1.0 or greater.");
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    dialog.ValueEdit()->setText(QStringLiteral("one"));
+    dialog.accept();
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages[1].text, "Please enter a number.");
+    dialog.ValueEdit()->setText(QStringLiteral("1.0"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Value(), 1.0f);
+    EXPECT_EQ(dialog.Description(), "Thin air");
+}
+
+TEST_F(FinishTest, ADamagedPresetsFileIsReportedAndOnlyOkReplacesIt) {
+    const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x09\x00"
+                             "CIORValue\x05Wat",
+                             23);
+    {
+        QFile file(IorFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    {
+        IorPresetsDialog dialog(m_services);
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_TRUE(m_messages[0].text.contains(IorFile()));
+        ASSERT_EQ(dialog.List()->count(), 1);
+        EXPECT_EQ(dialog.List()->item(0)->text(), "Vacuum\t1");
+        dialog.reject();
+    }
+    EXPECT_EQ(FileBytes(IorFile()), damaged);
+    IorPresetsDialog dialog(m_services);
+    dialog.List()->setCurrentRow(0);
+    dialog.accept();
+    std::optional<SideFileNotice> notice;
+    EXPECT_EQ(LoadIorPresets(m_dir.path(), notice).size(), 1u);
+    EXPECT_FALSE(notice);
+}
+
+TEST_F(FinishTest, APresetsFileThatCannotBeWrittenIsReportedAndTheDialogStillCloses) {
+    m_services.settings.programDirectory = QStringLiteral("/proc/velvane-cannot-exist");
+    IorPresetsDialog dialog(m_services);
+    dialog.List()->setCurrentRow(0);
+    dialog.accept();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "IO Error");
+    EXPECT_EQ(m_messages[0].text, "Error opening iorvalue.dat");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}

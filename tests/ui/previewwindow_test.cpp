@@ -1,0 +1,350 @@
+// The Preview window and the shape editor, with the real POV-Ray and a "shapes.dat" of their own.
+
+#include "core/model/simpletexture.h"
+#include "core/shapes/builtinshapes.h"
+#include "core/shapes/customshape.h"
+#include "editorfixture.h"
+#include "render/files/sidefiles.h"
+#include "render/povray/povrayrunner.h"
+#include "ui/editors/pictureframe.h"
+#include "ui/editors/previewwindow.h"
+#include "ui/editors/shapeeditordialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// A texture of one flat colour, so the rendered picture says which state was rendered.
+SimpleTexture Coloured(const char* name, ColorRGBF colour) {
+    SimpleTexture texture;
+    texture.SetName(name);
+    texture.pigment.color = colour;
+    texture.finish.ambient = 100; // lit evenly, so the sphere's middle shows the colour plainly
+    texture.finish.diffuse = 0;
+    return texture;
+}
+
+/// The middle pixel of a picture as blue, green, red.
+std::array<int, 3> Middle(const Bitmap& picture) {
+    const auto bits = picture.Bits();
+    const std::size_t row =
+        static_cast<std::size_t>(picture.Height() / 2) * Bitmap::Stride(picture.Width());
+    const std::size_t at = row + static_cast<std::size_t>(picture.Width() / 2) * 3;
+    return {bits[at], bits[at + 1], bits[at + 2]};
+}
+
+class PreviewTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        m_services.settings.programDirectory = m_dir.path();
+        m_services.settings.povExecutable = DefaultPovExecutable();
+        std::optional<SideFileNotice> notice;
+        m_services.Shapes() = LoadShapeFile(m_dir.path(), notice); // written from the built-in set
+        ASSERT_EQ(m_services.Shapes().size(), 33u);
+    }
+    bool HavePovRay() const { return !m_services.settings.povExecutable.isEmpty(); }
+
+    std::unique_ptr<PreviewWindow> Open(Texture& texture) {
+        auto window = std::make_unique<PreviewWindow>(m_services, texture);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(PreviewTest, OpensOnTheThumbnailAndTheTexturesShape) {
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    std::vector<std::uint8_t> rows(50 * 50 * 3, 0);
+    for (std::size_t at = 2; at < rows.size(); at += 3)
+        rows[at] = 200; // red
+    ASSERT_TRUE(texture.Thumbnail().SetBits(50, 50, rows, false));
+    texture.SetPreviewShape(6);
+    auto window = Open(texture);
+
+    EXPECT_EQ(window->windowTitle(), "Preview");
+    const QSize size = window->Frame()->PictureSize();
+    EXPECT_EQ(size.width(), window->Frame()->width() - 14);
+    EXPECT_EQ(size.height(), window->Frame()->height() - 25);
+    const Bitmap& picture = window->Frame()->Picture();
+    EXPECT_EQ(picture.Width(), size.width()); // the thumbnail at the picture's size
+    EXPECT_EQ(picture.Height(), size.height());
+    EXPECT_EQ(Middle(picture), (std::array<int, 3>{0, 0, 200}));
+    EXPECT_EQ(texture.Thumbnail().Width(), 50);
+
+    ASSERT_EQ(window->ShapeListWidget()->count(), 33);
+    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(), "USER1");
+    EXPECT_EQ(window->ShapeListWidget()->currentRow(), 6);
+    EXPECT_EQ(window->DescriptionLabel()->text(), "Clear torus with one light source");
+
+    window->ShapeListWidget()->setCurrentRow(1);
+    EXPECT_EQ(texture.GetPreviewShape(), 1); // at once, in the editor's copy
+    EXPECT_EQ(window->DescriptionLabel()->text(), "Clear box with one light source");
+
+    EXPECT_FALSE(window->AntialiasingBox()->isChecked());
+    window->AntialiasingBox()->click();
+    EXPECT_EQ(m_services.settings.antialiasing, 1);
+    EXPECT_FALSE(window->AutoBox()->isChecked()); // off until the user turns it on
+    SaveScreenshot(window.get(), QStringLiteral("preview-window"));
+}
+
+TEST_F(PreviewTest, AShapeBeyondTheListSelectsNothingAndRendersOnTheFirstShape) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Green", {0, 255, 0, 0});
+    texture.SetPreviewShape(40);
+    auto window = Open(texture);
+    EXPECT_EQ(window->ShapeListWidget()->currentRow(), -1);
+    EXPECT_TRUE(window->DescriptionLabel()->text().contains("not in the shape list"));
+    EXPECT_FALSE(window->ModifyButton()->isEnabled());
+
+    window->RenderButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return !window->IsRendering(); }));
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+    EXPECT_EQ(Middle(window->Frame()->Picture())[1], 255); // the green sphere
+    EXPECT_EQ(texture.GetPreviewShape(), 40);              // kept until the user picks a shape
+}
+
+TEST_F(PreviewTest, RenderDrawsThroughPovRayWithoutTouchingTheThumbnail) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Blue Sky", {0, 0, 255, 0});
+    auto window = Open(texture);
+    EXPECT_TRUE(window->Frame()->Picture().IsEmpty()); // no thumbnail yet
+
+    const int shown = window->Frame()->ShownPictures();
+    window->RenderButton()->click();
+    EXPECT_FALSE(window->RenderButton()->isEnabled()); // while it runs
+    ASSERT_TRUE(WaitFor([&] { return window->Frame()->ShownPictures() > shown; }));
+    EXPECT_TRUE(window->RenderButton()->isEnabled());
+    const QSize size = window->Frame()->PictureSize();
+    EXPECT_EQ(window->Frame()->Picture().Width(), size.width());
+    EXPECT_EQ(Middle(window->Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_TRUE(texture.Thumbnail().IsEmpty());
+    EXPECT_EQ(window->RendersStarted(), 1);
+}
+
+TEST_F(PreviewTest, AutoRendersTheLastOfTwoQuickChangesOnce) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
+    auto window = Open(texture);
+    window->AutoBox()->click();
+    EXPECT_EQ(m_services.settings.autoPreview, 1);
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !window->IsRendering(); }));
+
+    // Two changes in quick succession, as a slider drag makes them.
+    texture.pigment.color = {0, 255, 0, 0};
+    window->TextureChanged();
+    QTest::qWait(PreviewWindow::kAutoDelayMs / 3);
+    texture.pigment.color = {0, 0, 255, 0};
+    window->TextureChanged();
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 2 && !window->IsRendering(); }));
+    QTest::qWait(PreviewWindow::kAutoDelayMs * 2);
+    EXPECT_EQ(window->RendersStarted(), 2); // one render for both changes
+    EXPECT_EQ(Middle(window->Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(PreviewTest, AChangeWhileAnAutoRenderRunsStopsItAndRendersTheNewState) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
+    m_services.settings.autoPreview = 1;
+    auto window = Open(texture);
+    window->TextureChanged();
+    ASSERT_TRUE(WaitFor([&] { return window->IsRendering(); }));
+    texture.pigment.color = {0, 0, 255, 0};
+    window->TextureChanged();
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 2 && !window->IsRendering(); }));
+    EXPECT_EQ(Middle(window->Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_FALSE(m_services.Runner().IsBusy());
+}
+
+TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Broken", {255, 0, 0, 0});
+    texture.SetPreviewShape(13);
+    // A scene with a syntax error of its own.
+    static_cast<CustomShape&>(*m_services.Shapes()[13])
+        .SetSource(
+            "#include \"temptx$$.!!!\"\r\nsphere { <0,0,0>, 4 texture {%%TEXTURE_NAME%%} \r\n");
+    m_services.settings.autoPreview = 1;
+    auto window = Open(texture);
+    window->TextureChanged();
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !window->IsRendering(); }));
+    EXPECT_TRUE(m_messages.empty()) << "no message box for an automatic render";
+    EXPECT_TRUE(window->ProblemLabel()->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->ProblemLabel()->text().contains("POV-Ray could not render the texture."));
+    EXPECT_TRUE(window->ProblemLabel()->text().contains("temppv$$.!!!"))
+        << window->ProblemLabel()->text().toStdString();
+
+    // Put right, the next change renders and the lines go.
+    static_cast<CustomShape&>(*m_services.Shapes()[13]).SetSource(CustomShape().GetSource());
+    window->TextureChanged();
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 2 && !window->IsRendering(); }));
+    EXPECT_FALSE(window->ProblemLabel()->isVisibleTo(window.get()));
+}
+
+TEST_F(PreviewTest, ModifyThenCancelStillRewritesTheShapeFileUnchanged) {
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    texture.SetPreviewShape(2);
+    const QString path = ShapeFilePath(m_dir.path());
+    const QByteArray before = FileBytes(path);
+    {
+        QFile file(path); // something else on disk: the list in memory is what gets written
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a shape file");
+    }
+    auto window = Open(texture);
+    bool sawEditor = false;
+    WhenShown<ShapeEditorDialog>([&](ShapeEditorDialog* dialog) {
+        sawEditor = true;
+        EXPECT_EQ(dialog->windowTitle(), "Modify Custom Shape");
+        EXPECT_EQ(dialog->NameEdit()->text(), "Cylinder");
+        dialog->NameEdit()->setText(QStringLiteral("Thrown away"));
+        dialog->reject();
+    });
+    window->ModifyButton()->click();
+    EXPECT_TRUE(sawEditor);
+    EXPECT_EQ(m_services.Shapes()[2]->GetName(), "Cylinder");
+    EXPECT_EQ(window->ShapeListWidget()->item(2)->text(), "Cylinder");
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_TRUE(window->isVisible()); // shown again after the dialog
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(PreviewTest, RenamingUser1ToVaseSurvivesARestart) {
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    texture.SetPreviewShape(13);
+    auto window = Open(texture);
+    const std::string vase =
+        "// The following include file is REQUIRED\r\n#include \"temptx$$.!!!\"\r\n\r\n"
+        "camera { location <0, 0, -10.5> look_at <0, 0, 0> }\r\n\r\n"
+        "cylinder { <0, -4, 0>, <0, 4, 0>, 2\r\n  texture {%%TEXTURE_NAME%%}\r\n}\r\n\r\n"
+        "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}";
+    WhenShown<ShapeEditorDialog>([&](ShapeEditorDialog* dialog) {
+        dialog->NameEdit()->setText(QStringLiteral("Vase"));
+        dialog->DescriptionEdit()->setText(QStringLiteral("A tall vase"));
+        dialog->SourceEdit()->setPlainText(
+            QString::fromStdString(vase).replace(QStringLiteral("\r\n"), "\n"));
+        dialog->accept();
+    });
+    window->ShapeListWidget()->setCurrentRow(13);
+    window->ModifyButton()->click();
+    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(), "Vase"); // at once
+    EXPECT_EQ(window->DescriptionLabel()->text(), "A tall vase");
+
+    std::optional<SideFileNotice> notice;
+    const ShapeList again = LoadShapeFile(m_dir.path(), notice);
+    EXPECT_FALSE(notice);
+    ASSERT_EQ(again.size(), 33u);
+    EXPECT_EQ(again[13]->GetName(), "Vase");
+    EXPECT_EQ(again[13]->GetDescription(), "A tall vase");
+    EXPECT_EQ(static_cast<const CustomShape&>(*again[13]).GetSource(),
+              vase); // CR LF line ends kept
+    EXPECT_EQ(again[14]->GetName(), "USER2");
+}
+
+TEST_F(PreviewTest, AShapeFileThatCannotBeReplacedIsReportedAndTheListKeepsTheChange) {
+    SimpleTexture texture;
+    auto window = Open(texture);
+    const QString path = ShapeFilePath(m_dir.path());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("shapes.dat")));
+    WhenShown<ShapeEditorDialog>([](ShapeEditorDialog* dialog) {
+        dialog->NameEdit()->setText(QStringLiteral("Ball"));
+        dialog->accept();
+    });
+    window->ModifyButton()->click();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "Fatal Error");
+    EXPECT_EQ(m_messages[0].text, "Unable to remove shape file!");
+    EXPECT_EQ(m_services.Shapes()[0]->GetName(), "Ball");
+}
+
+TEST_F(PreviewTest, AShapeWithoutACustomSourceCannotBeModified) {
+    SimpleTexture texture;
+    auto plain = std::make_unique<PreviewShape>();
+    plain->SetName("Plain");
+    m_services.Shapes()[0] = std::move(plain);
+    auto window = Open(texture);
+    window->ModifyButton()->click();
+    ASSERT_GE(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "Woops!");
+    EXPECT_EQ(m_messages[0].text, "There isn't a way to modify this shape");
+    EXPECT_TRUE(QFileInfo(ShapeFilePath(m_dir.path())).isFile()); // saved all the same
+}
+
+TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Red Marble", {255, 0, 0, 0});
+    ASSERT_TRUE(m_services.Runner().WriteTextureFile(texture, m_dir.path()).Succeeded());
+    ShapeEditorDialog dialog(m_services);
+    dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
+    dialog.SetTextureName("Red Marble");
+    dialog.show();
+    dialog.Render();
+    EXPECT_EQ(dialog.TextureName(), "Red_Marble"); // the dialog keeps the changed name
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+    EXPECT_EQ(Middle(dialog.Frame()->Picture())[2], 255);
+    EXPECT_EQ(dialog.Frame()->Picture().Width(), dialog.Frame()->PictureSize().width());
+    const QByteArray scene = FileBytes(QDir(m_dir.path()).filePath(QStringLiteral("temppv$$.!!!")));
+    EXPECT_TRUE(scene.contains("texture {Red_Marble}"));
+    SaveScreenshot(&dialog, QStringLiteral("shape-editor"));
+
+    // Without the include the warning comes, and POV-Ray's complaint after it.
+    dialog.SourceEdit()->setPlainText(
+        QStringLiteral("sphere { 0, 4 texture {%%TEXTURE_NAME%%} }\n"));
+    dialog.Render();
+    ASSERT_GE(m_messages.size(), 2u);
+    EXPECT_EQ(m_messages[0].title, "Warning");
+    EXPECT_EQ(m_messages[0].text, "Warning! You have used the %%TEXTURE_NAME%% texture but have "
+                                  "not included the file TEMPTX$$.!!!");
+    EXPECT_TRUE(m_messages[1].text.startsWith("POV-Ray could not render the texture."));
+
+    m_messages.clear();
+    dialog.SourceEdit()->setPlainText(QStringLiteral("sphere { 0, 4 }\n"));
+    dialog.Render();
+    ASSERT_GE(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text,
+              "Warning! You have not defined an object using the texture %%TEXTURE_NAME%%");
+
+    dialog.AntialiasingBox()->click();
+    EXPECT_EQ(m_services.settings.antialiasing, 1);
+    EXPECT_FALSE(dialog.DebugModeBox()->isChecked());
+}
