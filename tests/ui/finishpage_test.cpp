@@ -299,7 +299,7 @@ TEST_F(FinishTest, AnIorBelowOneIsRefusedAndOneIsTaken) {
 TEST_F(FinishTest, ADamagedPresetsFileIsReportedAndOnlyOkReplacesIt) {
     const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x09\x00"
                              "CIORValue\x05Wat",
-                             23);
+                             21);
     {
         QFile file(IorFile());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
