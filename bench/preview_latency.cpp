@@ -75,14 +75,22 @@ double Milliseconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-/// POV-Ray alone: the command line the program uses, on the files of the last render.
-double PovRayAlone(PovRayRunner& runner) {
+/// POV-Ray alone: the command line the program uses, on the same texture and scene, written
+/// beforehand into a folder of their own.
+double PovRayAlone(PovRayRunner& runner, const SimpleTexture& texture) {
+    QString folder;
+    SilentProgressSink silent;
+    if (!runner.NewJobFolder(folder).Succeeded() || !runner.WriteTextureFile(texture, folder).Succeeded() ||
+        !runner.WriteScene(texture.GetName(), texture.GetPreviewShape(), folder, silent).Succeeded()) {
+        std::fprintf(stderr, "cannot write the scene\n");
+        std::exit(1);
+    }
     const PovCommand command = runner.Command(OutputFileName(), kSize, kSize);
     QStringList arguments;
     for (const std::string& argument : command.arguments)
         arguments << QString::fromStdString(argument);
     QProcess process;
-    process.setWorkingDirectory(runner.RenderFolder());
+    process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -95,6 +103,7 @@ double PovRayAlone(PovRayRunner& runner) {
         std::fprintf(stderr, "POV-Ray failed: %s\n", process.readAllStandardError().constData());
         std::exit(1);
     }
+    PovRayRunner::RemoveJobFolder(folder);
     return elapsed;
 }
 
@@ -163,7 +172,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> thumbnail;
     for (int run = 0; run < runs; ++run) {
         preview.push_back(ClickToScreen(window));
-        alone.push_back(PovRayAlone(services.Runner()));
+        alone.push_back(PovRayAlone(services.Runner(), texture));
         thumbnail.push_back(Thumbnail(services, texture));
     }
     const double povray = Median(alone);

@@ -199,7 +199,7 @@ TEST_F(LayeredTest, CopyPutsOneLayerIn120PixelsAndItsSourceOnTheClipboard) {
     EXPECT_EQ(copied.GetThumbnailWidth(), 120);
     EXPECT_EQ(copied.GetThumbnailHeight(), 120);
     EXPECT_EQ(QApplication::clipboard()->text(),
-              QString::fromStdString(dialog->Working().GetLayer(1)->GetSource(SRC_DECLARE)));
+              QString::fromStdString(dialog->Working().GetLayer(1)->GetSource(SourceFlag::Declare)));
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("#declare Middle ="));
 }
 

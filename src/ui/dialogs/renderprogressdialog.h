@@ -2,6 +2,7 @@
 
 #include "render/povray/renderprogress.h"
 
+#include <QAbstractScrollArea>
 #include <QDialog>
 #include <QPointer>
 #include <QString>

@@ -149,7 +149,7 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     m_viewSource->setAutoDefault(false);
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         ReadFields();
-        ViewSourceDialog dialog(QString::fromStdString(m_working.GetSource(SRC_DECLARE)), this);
+        ViewSourceDialog dialog(QString::fromStdString(m_working.GetSource(SourceFlag::Declare)), this);
         dialog.exec();
     });
 
@@ -389,7 +389,7 @@ void LayeredTextureDialog::Copy() {
     std::unique_ptr<Texture> copy = layer->Clone();
     copy->ScaleThumbnail(kCopyThumbnailSize, kCopyThumbnailSize, true);
     copies.push_back(std::move(copy));
-    CopyTextToClipboard(QString::fromStdString(layer->GetSource(SRC_DECLARE)));
+    CopyTextToClipboard(QString::fromStdString(layer->GetSource(SourceFlag::Declare)));
     ApplyEnabling();
 }
 

@@ -169,7 +169,8 @@ void ShapeEditorDialog::Render() {
         auto progress = m_services.MakeProgress(this);
         result =
             runner.RunPovRay(OutputFileName(), size.width(), size.height(),
-                             m_debugMode->isChecked(), QStringLiteral("Rendering..."), *progress);
+                             m_debugMode->isChecked(), QStringLiteral("Rendering..."), *progress,
+                             folder);
     }
     // A run that never started has no picture to show; a failed run shows POV-Ray's own lines,
     // which say more about a scene being written than a missing image would.
