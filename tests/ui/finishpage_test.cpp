@@ -329,6 +329,8 @@ TEST_F(FinishTest, APresetsFileThatCannotBeWrittenIsReportedAndTheDialogStillClo
     dialog.accept();
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].title, "IO Error");
-    EXPECT_EQ(m_messages[0].text, "Error opening iorvalue.dat");
+    // The message's first line, then the file and the reason.
+    EXPECT_TRUE(m_messages[0].text.startsWith("Error opening iorvalue.dat\n")) << m_messages[0].text.toStdString();
+    EXPECT_TRUE(m_messages[0].text.contains("/proc/velvane-cannot-exist")) << m_messages[0].text.toStdString();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

@@ -208,7 +208,7 @@ TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
     ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !window->IsRendering(); }));
     EXPECT_TRUE(m_messages.empty()) << "no message box for an automatic render";
     EXPECT_TRUE(window->ProblemLabel()->isVisibleTo(window.get()));
-    EXPECT_TRUE(window->ProblemLabel()->text().contains("POV-Ray could not render the texture."));
+    EXPECT_TRUE(window->ProblemLabel()->text().contains("POV-Ray could not render the texture \"Broken\"."));
     EXPECT_TRUE(window->ProblemLabel()->text().contains("temppv$$.!!!"))
         << window->ProblemLabel()->text().toStdString();
 
@@ -317,6 +317,7 @@ TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
     ShapeEditorDialog dialog(m_services);
     dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
     dialog.SetTextureName("Red Marble");
+    dialog.SetRenderFolder(m_dir.path()); // where the Preview window put the texture's file
     dialog.show();
     dialog.Render();
     EXPECT_EQ(dialog.TextureName(), "Red_Marble"); // the dialog keeps the changed name
