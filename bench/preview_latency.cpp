@@ -33,10 +33,7 @@ constexpr int kSize = 120;
 /// The program's services as the Preview window uses them, with the real progress dialog.
 class BenchServices : public AppServices {
 public:
-    BenchServices()
-        : m_catalogs(129, {QStringLiteral("Catalog"), {}, {}, {}, {}}, nullptr, nullptr),
-          m_maps(154, {QStringLiteral("Texture Map"), {}, {}, {}, {}}, nullptr, nullptr),
-          m_runner(settings, m_shapes) {
+    BenchServices() : m_runner(settings, m_shapes) {
         m_shapes = BuiltinShapes();
     }
     ProgramSettings& Settings() override { return settings; }
@@ -48,9 +45,7 @@ public:
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return m_colors; }
-    DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
-    DocumentTemplate& TextureMapTemplate() override { return m_maps; }
-    Document* NewDocument(DocumentTemplate&) override { return nullptr; }
+    Document* NewTextureMap() override { return nullptr; }
     void ShowHelp(int) override {}
     TextureEditors* Editors() override { return nullptr; }
 
@@ -60,8 +55,6 @@ private:
     ShapeList m_shapes;
     TextureCopyList m_copies;
     NamedColorList m_colors;
-    DocumentTemplate m_catalogs;
-    DocumentTemplate m_maps;
     PovRayRunner m_runner;
 };
 

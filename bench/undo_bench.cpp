@@ -47,7 +47,7 @@ std::size_t Fingerprint(const Catalog& catalog) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     DocumentTemplate kind(
-        129, {QStringLiteral("Catalog"), QString(), QStringLiteral(".VLV"), QString(), QString()},
+        {QStringLiteral("Catalog"), QString(), QStringLiteral(".VLV")},
         [](DocumentTemplate& type) { return std::make_unique<CatalogDocument>(type); },
         [](Document&) -> DocumentView* { return nullptr; });
     const double empty = HeapMegabytes();

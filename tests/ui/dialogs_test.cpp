@@ -186,9 +186,7 @@ bool WriteBytes(const QString& path, const QByteArray& bytes) {
 /// The application as the Preferences command sees it.
 class FakeApp : public AppServices {
 public:
-    FakeApp()
-        : m_catalogs(129, {QStringLiteral("Catalog"), {}, {}, {}, {}}, nullptr, nullptr),
-          m_maps(154, {QStringLiteral("Texture Map"), {}, {}, {}, {}}, nullptr, nullptr) {}
+    FakeApp() = default;
 
     ProgramSettings& Settings() override { return settings; }
     void SaveSettings() override {
@@ -206,9 +204,7 @@ public:
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapeList; }
     NamedColorList& NamedColors() override { return m_namedColorList; }
-    DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
-    DocumentTemplate& TextureMapTemplate() override { return m_maps; }
-    Document* NewDocument(DocumentTemplate&) override { return nullptr; }
+    Document* NewTextureMap() override { return nullptr; }
     void ShowHelp(int context) override { helpContexts.push_back(context); }
     TextureEditors* Editors() override { return nullptr; }
 
@@ -222,8 +218,6 @@ private:
     TextureCopyList m_copies;
     ShapeList m_shapeList;
     NamedColorList m_namedColorList;
-    DocumentTemplate m_catalogs;
-    DocumentTemplate m_maps;
     std::unique_ptr<PovRayRunner> m_runner;
 };
 

@@ -7,9 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-EditorServices::EditorServices()
-    : m_catalogs(129, {QStringLiteral("Catalog"), {}, {}, {}, {}}, nullptr, nullptr),
-      m_maps(154, {QStringLiteral("Texture Map"), {}, {}, {}, {}}, nullptr, nullptr) {}
+EditorServices::EditorServices() = default;
 
 EditorServices::~EditorServices() = default;
 

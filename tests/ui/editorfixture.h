@@ -31,9 +31,7 @@ public:
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return namedColors; }
-    DocumentTemplate& CatalogTemplate() override { return m_catalogs; }
-    DocumentTemplate& TextureMapTemplate() override { return m_maps; }
-    Document* NewDocument(DocumentTemplate&) override { return nullptr; }
+    Document* NewTextureMap() override { return nullptr; }
     void ShowHelp(int context) override { helpContexts.push_back(context); }
     TextureEditors* Editors() override { return nullptr; }
 
@@ -45,8 +43,6 @@ public:
 private:
     ShapeList m_shapes;
     TextureCopyList m_copies;
-    DocumentTemplate m_catalogs;
-    DocumentTemplate m_maps;
     std::unique_ptr<PovRayRunner> m_runner;
 };
 

@@ -37,7 +37,7 @@ using Pixels = std::vector<std::uint8_t>;
 
 DocumentTemplate TextureMapKind() {
     return DocumentTemplate(
-        154, {"Texture Map", "Bitmap (*.bmp)", ".BMP", "TexMap.Document", "TexMap Document"},
+        {"Texture Map", "Bitmap (*.bmp)", ".BMP"},
         [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
         [](Document& document) { return new TextureMapView(static_cast<TextureMapDocument&>(document)); });
 }
@@ -536,11 +536,9 @@ public:
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapeList; }
     NamedColorList& NamedColors() override { return m_namedColorList; }
-    DocumentTemplate& CatalogTemplate() override { return m_kind; }
-    DocumentTemplate& TextureMapTemplate() override { return m_kind; }
-    Document* NewDocument(DocumentTemplate& kind) override {
-        maps.push_back(kind.CreateDocument());
-        views.emplace_back(static_cast<TextureMapView*>(kind.CreateView(*maps.back())));
+    Document* NewTextureMap() override {
+        maps.push_back(m_kind.CreateDocument());
+        views.emplace_back(static_cast<TextureMapView*>(m_kind.CreateView(*maps.back())));
         return maps.back().get();
     }
     void ShowHelp(int) override {}

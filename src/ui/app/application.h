@@ -66,9 +66,11 @@ public:
     PovRayRunner& Runner() override { return *m_runner; }
     std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override;
     TextureCopyList& CopyList() override { return m_copyList; }
-    DocumentTemplate& CatalogTemplate() override { return *m_catalogTemplate; }
-    DocumentTemplate& TextureMapTemplate() override { return *m_textureMapTemplate; }
-    Document* NewDocument(DocumentTemplate& kind) override;
+    DocumentTemplate& CatalogTemplate() { return *m_catalogTemplate; }
+    DocumentTemplate& TextureMapTemplate() { return *m_textureMapTemplate; }
+    /// Creates a new, empty document of `kind` in a window of its own; null when it fails.
+    Document* NewDocument(DocumentTemplate& kind);
+    Document* NewTextureMap() override { return NewDocument(*m_textureMapTemplate); }
     void ShowHelp(int context) override;
     TextureEditors* Editors() override { return m_editors; }
 

@@ -21,7 +21,7 @@ struct ProgramSettings;
 using TextureCopyList = std::vector<std::unique_ptr<Texture>>;
 
 /// What windows and dialogs need of the application: its settings, the POV-Ray runner, the
-/// shared lists and the document kinds. The application object provides it; tests provide
+/// shared lists, new texture maps, help and the editors. The application object provides it; tests provide
 /// their own.
 class AppServices {
 public:
@@ -38,10 +38,8 @@ public:
     virtual ShapeList& Shapes() = 0;
     virtual NamedColorList& NamedColors() = 0;
 
-    virtual DocumentTemplate& CatalogTemplate() = 0;
-    virtual DocumentTemplate& TextureMapTemplate() = 0;
-    /// Creates a new, empty document of `kind` in a window of its own; null when it fails.
-    virtual Document* NewDocument(DocumentTemplate& kind) = 0;
+    /// Creates a new, empty texture map in a window of its own; null when it fails.
+    virtual Document* NewTextureMap() = 0;
     /// Opens the help page for a context number (2 Preferences, 3-6 the edit sheet's pages).
     virtual void ShowHelp(int context) = 0;
     /// The texture editors, or null while none is installed.

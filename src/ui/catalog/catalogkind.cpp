@@ -6,9 +6,7 @@
 
 std::unique_ptr<DocumentTemplate> MakeCatalogKind(AppServices& app) {
     return std::make_unique<DocumentTemplate>(
-        129,
-        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"), QStringLiteral(".VLV"),
-                                  QStringLiteral("Ulvor.Document"), QStringLiteral("Ulvor Document")},
+        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"), QStringLiteral(".VLV")},
         [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
             auto* view = new CatalogView(static_cast<CatalogDocument&>(document), app);

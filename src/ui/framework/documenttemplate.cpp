@@ -2,8 +2,8 @@
 
 #include "ui/framework/document.h"
 
-DocumentTemplate::DocumentTemplate(int resourceId, Strings strings, DocumentFactory makeDocument, ViewFactory makeView)
-    : m_resourceId(resourceId), m_strings(std::move(strings)), m_makeDocument(std::move(makeDocument)),
+DocumentTemplate::DocumentTemplate(Strings strings, DocumentFactory makeDocument, ViewFactory makeView)
+    : m_strings(std::move(strings)), m_makeDocument(std::move(makeDocument)),
       m_makeView(std::move(makeView)) {}
 
 QString DocumentTemplate::Filters() const {

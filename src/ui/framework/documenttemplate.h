@@ -17,8 +17,6 @@ public:
         QString baseName;     ///< "Catalog", "Texture Map"
         QString filterName;   ///< "Velvane (*.vlv)"
         QString extension;    ///< ".vlv"
-        QString typeId;       ///< "Ulvor.Document"
-        QString typeName;     ///< "Ulvor Document"
         /// Further file types the kind reads and writes, beside its own: dialog filters
         /// ("PNG (*.png)") and the extensions they stand for (".png").
         QStringList otherFilters = {};
@@ -27,9 +25,8 @@ public:
     using DocumentFactory = std::function<std::unique_ptr<Document>(DocumentTemplate&)>;
     using ViewFactory = std::function<DocumentView*(Document&)>;
 
-    DocumentTemplate(int resourceId, Strings strings, DocumentFactory makeDocument, ViewFactory makeView);
+    DocumentTemplate(Strings strings, DocumentFactory makeDocument, ViewFactory makeView);
 
-    int ResourceId() const { return m_resourceId; }
     const Strings& Names() const { return m_strings; }
     /// The file-dialog filter: "Velvane (*.vlv)".
     QString Filter() const { return m_strings.filterName; }
@@ -45,7 +42,6 @@ public:
     QString NextUntitledTitle();
 
 private:
-    int m_resourceId;
     Strings m_strings;
     DocumentFactory m_makeDocument;
     ViewFactory m_makeView;

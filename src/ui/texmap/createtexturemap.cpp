@@ -65,7 +65,7 @@ bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* pare
         return false;
     }
 
-    auto* map = qobject_cast<TextureMapDocument*>(app.NewDocument(app.TextureMapTemplate()));
+    auto* map = qobject_cast<TextureMapDocument*>(app.NewTextureMap());
     if (!map)
         return false;
     // The window names what the map shows rather than a running number.

@@ -8,9 +8,7 @@
 
 std::unique_ptr<DocumentTemplate> MakeTextureMapKind(AppServices& app) {
     return std::make_unique<DocumentTemplate>(
-        154,
         DocumentTemplate::Strings{QStringLiteral("Texture Map"), QStringLiteral("Bitmap (*.bmp)"), QStringLiteral(".BMP"),
-                                  QStringLiteral("TexMap.Document"), QStringLiteral("TexMap Document"),
                                   {QStringLiteral("PNG (*.png)")}, {QStringLiteral(".png")}},
         [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
