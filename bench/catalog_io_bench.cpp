@@ -3,20 +3,18 @@
 // and renamed into place) within 1.5x a synced copy, a load within 2x a copy.
 
 #include "core/catalog/catalog.h"
-#include "render/files/catalogfile.h"
 #include "core/model/simpletexture.h"
+#include "render/files/catalogfile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <vector>
-
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -41,7 +39,8 @@ double BestSeconds(int runs, const std::function<void()>& work) {
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }
@@ -95,9 +94,10 @@ int main() {
     std::printf("catalog of 2000 textures with 120x120 thumbnails: %.1f MB\n", megabytes);
     std::printf("copy file to file:          %8.1f ms\n", copy * 1000);
     std::printf("copy file to file + sync:   %8.1f ms\n", durableCopy * 1000);
-    std::printf("save catalog (atomic, sync): %7.1f ms  (%.2fx the copy, %.2fx the synced copy)\n", save * 1000,
-                save / copy, save / durableCopy);
-    std::printf("load catalog:               %8.1f ms  (%.2fx the copy)\n", load * 1000, load / copy);
+    std::printf("save catalog (atomic, sync): %7.1f ms  (%.2fx the copy, %.2fx the synced copy)\n",
+                save * 1000, save / copy, save / durableCopy);
+    std::printf("load catalog:               %8.1f ms  (%.2fx the copy)\n", load * 1000,
+                load / copy);
     std::printf("target: save within 1.5x the synced copy, load within 2x the copy\n");
     return 0;
 }

@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -33,7 +32,8 @@ Catalog MakeCatalog(int count) {
 
 /// Best time of several paints of an 800 x 600 window scrolled to `fraction` of the grid,
 /// showing every texture or only those of `shown`.
-double PaintMilliseconds(const Catalog& catalog, double fraction, const std::vector<int>* shown = nullptr) {
+double PaintMilliseconds(const Catalog& catalog, double fraction,
+                         const std::vector<int>* shown = nullptr) {
     QImage window(800, 600, QImage::Format_RGB32);
     const CatalogPainter painter(catalog, BitmapDrawRoute::Direct, shown);
     const int top = static_cast<int>(painter.Layout(800).ContentHeight() * fraction);
@@ -62,9 +62,11 @@ int main(int argc, char* argv[]) {
     const double hugeTop = PaintMilliseconds(huge, 0.0);
     const double hugeMiddle = PaintMilliseconds(huge, 0.5);
     std::printf("paint 800x600 of a catalog of    100 textures: %7.3f ms\n", smallTime);
-    std::printf("paint 800x600 of a catalog of 20,000 textures: %7.3f ms (top), %7.3f ms (middle)\n", hugeTop,
-                hugeMiddle);
-    std::printf("ratio: %.2f (top), %.2f (middle); target: at most 1.5\n", hugeTop / smallTime, hugeMiddle / smallTime);
+    std::printf(
+        "paint 800x600 of a catalog of 20,000 textures: %7.3f ms (top), %7.3f ms (middle)\n",
+        hugeTop, hugeMiddle);
+    std::printf("ratio: %.2f (top), %.2f (middle); target: at most 1.5\n", hugeTop / smallTime,
+                hugeMiddle / smallTime);
 
     // Find: the grid shows the textures whose name holds "7" (about a third of them).
     std::vector<int> shown;
@@ -73,8 +75,9 @@ int main(int argc, char* argv[]) {
             shown.push_back(i);
     const double filteredTop = PaintMilliseconds(huge, 0.0, &shown);
     const double filteredMiddle = PaintMilliseconds(huge, 0.5, &shown);
-    std::printf("paint 800x600 of %zu found among 20,000 textures: %7.3f ms (top), %7.3f ms (middle)\n", shown.size(),
-                filteredTop, filteredMiddle);
+    std::printf(
+        "paint 800x600 of %zu found among 20,000 textures: %7.3f ms (top), %7.3f ms (middle)\n",
+        shown.size(), filteredTop, filteredMiddle);
     std::printf("ratio: %.2f (top), %.2f (middle); target: at most 1.5\n", filteredTop / smallTime,
                 filteredMiddle / smallTime);
     return 0;

@@ -33,9 +33,7 @@ constexpr int kSize = 120;
 /// The program's services as the Preview window uses them, with the real progress dialog.
 class BenchServices : public AppServices {
 public:
-    BenchServices() : m_runner(settings, m_shapes) {
-        m_shapes = BuiltinShapes();
-    }
+    BenchServices() : m_runner(settings, m_shapes) { m_shapes = BuiltinShapes(); }
     ProgramSettings& Settings() override { return settings; }
     void SaveSettings() override {}
     PovRayRunner& Runner() override { return m_runner; }
@@ -73,8 +71,10 @@ double Milliseconds(const QElapsedTimer& timer) {
 double PovRayAlone(PovRayRunner& runner, const SimpleTexture& texture) {
     QString folder;
     SilentProgressSink silent;
-    if (!runner.NewJobFolder(folder).Succeeded() || !runner.WriteTextureFile(texture, folder).Succeeded() ||
-        !runner.WriteScene(texture.GetName(), texture.GetPreviewShape(), folder, silent).Succeeded()) {
+    if (!runner.NewJobFolder(folder).Succeeded() ||
+        !runner.WriteTextureFile(texture, folder).Succeeded() ||
+        !runner.WriteScene(texture.GetName(), texture.GetPreviewShape(), folder, silent)
+             .Succeeded()) {
         std::fprintf(stderr, "cannot write the scene\n");
         std::exit(1);
     }

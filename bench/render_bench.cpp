@@ -16,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -80,13 +79,14 @@ int main(int argc, char* argv[]) {
 
     RenderAll(runner, 8); // warm the file cache and POV-Ray's own start-up files
     const Run one = RenderAll(runner, 1);
-    std::printf("%d thumbnails of 120x120 on %d cores (POV-Ray run by the batch renderer)\n", kThumbnails,
-                QThread::idealThreadCount());
+    std::printf("%d thumbnails of 120x120 on %d cores (POV-Ray run by the batch renderer)\n",
+                kThumbnails, QThread::idealThreadCount());
     std::printf("%-22s %9s %9s  %s\n", "side by side", "seconds", "speed-up", "pictures");
     std::printf("%-22s %9.2f %8.2fx  %s\n", "1 (one at a time)", one.seconds, 1.0, "reference");
     bool identical = true;
     double defaultSpeedUp = 0.0;
-    const std::pair<int, bool> rows[] = {{4, false}, {8, false}, {16, false}, {32, false}, {defaultJobs, true}};
+    const std::pair<int, bool> rows[] = {
+        {4, false}, {8, false}, {16, false}, {32, false}, {defaultJobs, true}};
     for (const auto& [jobs, isDefault] : rows) {
         const Run run = RenderAll(runner, jobs);
         const bool same = run.pictures == one.pictures;
@@ -98,8 +98,11 @@ int main(int argc, char* argv[]) {
         if (isDefault)
             defaultSpeedUp = one.seconds / run.seconds;
     }
-    std::printf("default Parallel Renders: %d (%d per core, capped by free memory at %lld MB a render, at most %d)\n",
-                defaultJobs, kRendersPerCore, kMemoryPerRender / (1024 * 1024), kMaximumParallelRenders);
-    std::printf("default speed-up: %.2fx (target: at least %.0fx)\n", defaultSpeedUp, kTargetSpeedUp);
+    std::printf("default Parallel Renders: %d (%d per core, capped by free memory at %lld MB a "
+                "render, at most %d)\n",
+                defaultJobs, kRendersPerCore, kMemoryPerRender / (1024 * 1024),
+                kMaximumParallelRenders);
+    std::printf("default speed-up: %.2fx (target: at least %.0fx)\n", defaultSpeedUp,
+                kTargetSpeedUp);
     return identical ? 0 : 1;
 }

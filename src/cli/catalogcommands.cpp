@@ -1,21 +1,22 @@
 #include "cli/catalogcommands.h"
 
+#include "core/catalog/catalog.h"
 #include "core/catalog/catalogdump.h"
 #include "core/catalog/exportsource.h"
-#include "core/catalog/catalog.h"
+#include "core/model/texture.h"
 #include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
-#include "core/model/texture.h"
 
 #include <QFileInfo>
-
 #include <cstdio>
 #include <numeric>
 #include <string>
 
 namespace {
 
-void WriteStdout(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void WriteStdout(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 SourceFlags FlagsFromOptions(CommandLine& args) {
     SourceFlags flags = SourceFlag::Declare;
@@ -35,8 +36,10 @@ FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog) {
     if (!result)
         throw CommandFailure(result.message.toStdString());
     if (unread > 0)
-        std::fprintf(stderr, "Note: %s holds %zu more bytes after the end of the catalog; they were ignored.\n",
-                     path.toLocal8Bit().constData(), unread);
+        std::fprintf(
+            stderr,
+            "Note: %s holds %zu more bytes after the end of the catalog; they were ignored.\n",
+            path.toLocal8Bit().constData(), unread);
     return stamp;
 }
 
@@ -46,10 +49,18 @@ std::string EscapedForLine(std::string_view text) {
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-        case '\\': escaped += "\\\\"; break;
-        case '\t': escaped += "\\t"; break;
-        case '\n': escaped += "\\n"; break;
-        case '\r': escaped += "\\r"; break;
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
         default:
             if (byte < 0x20 || byte == 0x7F) {
                 static constexpr char kHex[] = "0123456789abcdef";
@@ -71,7 +82,8 @@ std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices
     }
     for (int index : indices)
         if (index >= catalog.GetCount())
-            throw UsageError("texture index " + std::to_string(index) + " is out of range (the catalog holds " +
+            throw UsageError("texture index " + std::to_string(index) +
+                             " is out of range (the catalog holds " +
                              std::to_string(catalog.GetCount()) + " textures)");
     return indices;
 }
@@ -85,7 +97,8 @@ int RunList(CommandLine& args) {
         const Texture& texture = catalog.GetTexture(i);
         text += std::to_string(i) + '\t' + (texture.IsSimple() ? "simple" : "layered") + '\t' +
                 std::to_string(texture.GetThumbnailWidth()) + 'x' +
-                std::to_string(texture.GetThumbnailHeight()) + '\t' + EscapedForLine(texture.GetName()) + '\n';
+                std::to_string(texture.GetThumbnailHeight()) + '\t' +
+                EscapedForLine(texture.GetName()) + '\n';
     }
     WriteStdout(text);
     return ExitOk;
@@ -108,23 +121,27 @@ int RunExport(CommandLine& args) {
     if (append && overwrite)
         throw UsageError("--append and --overwrite exclude each other");
     std::vector<int> indices = args.TakeIndices();
-    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("FILE")});
+    const QStringList files =
+        args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("FILE")});
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
-    const std::string text = ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags);
+    const std::string text =
+        ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags);
     const QByteArray bytes = QByteArray::fromStdString(text);
 
     if (QFileInfo::exists(files[1]) && !append && !overwrite)
         throw CommandFailure("File already exists:\n" + files[1].toStdString() +
                              "\n(use --overwrite or --append)");
-    const FileResult result = append ? AppendToFile(files[1], bytes) : WriteFileAtomically(files[1], bytes);
+    const FileResult result =
+        append ? AppendToFile(files[1], bytes) : WriteFileAtomically(files[1], bytes);
     if (!result)
         throw CommandFailure(result.message.toStdString());
     return ExitOk;
 }
 
 int RunResave(CommandLine& args) {
-    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
+    const QStringList files =
+        args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const FileResult result = SaveCatalogFile(files[1], catalog);

@@ -2,7 +2,9 @@
 
 #include <climits>
 
-bool CommandLine::TakeFlag(const QString& flag) { return m_arguments.removeAll(flag) > 0; }
+bool CommandLine::TakeFlag(const QString& flag) {
+    return m_arguments.removeAll(flag) > 0;
+}
 
 QStringList CommandLine::TakeValues(const QString& option) {
     QStringList values;
@@ -22,7 +24,8 @@ QStringList CommandLine::TakeValues(const QString& option) {
 QString CommandLine::TakeValue(const QString& option, const QString& fallback) {
     const QStringList values = TakeValues(option);
     if (values.size() > 1)
-        throw UsageError(QStringLiteral("option %1 given more than once").arg(option).toStdString());
+        throw UsageError(
+            QStringLiteral("option %1 given more than once").arg(option).toStdString());
     return values.isEmpty() ? fallback : values.first();
 }
 
@@ -51,6 +54,7 @@ QStringList CommandLine::TakePositionals(const QStringList& names) {
         if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1)
             throw UsageError(QStringLiteral("unknown option %1").arg(argument).toStdString());
     if (m_arguments.size() != names.size())
-        throw UsageError(QStringLiteral("expected %1").arg(names.join(QLatin1Char(' '))).toStdString());
+        throw UsageError(
+            QStringLiteral("expected %1").arg(names.join(QLatin1Char(' '))).toStdString());
     return m_arguments;
 }

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStringList>
-
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -48,11 +47,11 @@ using Command = std::function<int(CommandLine&)>;
 
 const std::map<QString, Command>& Commands() {
     static const std::map<QString, Command> commands = {
-        {QStringLiteral("list"), RunList},     {QStringLiteral("source"), RunSource},
-        {QStringLiteral("export"), RunExport}, {QStringLiteral("resave"), RunResave},
-        {QStringLiteral("dump"), RunDump},     {QStringLiteral("render"), RunRender},
+        {QStringLiteral("list"), RunList},         {QStringLiteral("source"), RunSource},
+        {QStringLiteral("export"), RunExport},     {QStringLiteral("resave"), RunResave},
+        {QStringLiteral("dump"), RunDump},         {QStringLiteral("render"), RunRender},
         {QStringLiteral("texmap"), RunTextureMap}, {QStringLiteral("thumbnail"), RunThumbnail},
-        {QStringLiteral("shapes"), RunShapes}, {QStringLiteral("sheet"), RunSheet},
+        {QStringLiteral("shapes"), RunShapes},     {QStringLiteral("sheet"), RunSheet},
     };
     return commands;
 }
@@ -65,8 +64,9 @@ int main(int argc, char* argv[]) {
     const bool drawing = argc > 1 && std::string_view(argv[1]) == "sheet";
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> app =
-        drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app = drawing
+                                                ? std::make_unique<QGuiApplication>(argc, argv)
+                                                : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Velvane"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
 

@@ -1,23 +1,22 @@
 #include "cli/rendercommands.h"
 
-#include "core/catalog/thumbnailbatch.h"
-#include "core/catalog/catalog.h"
 #include "cli/catalogcommands.h"
+#include "cli/renderenvironment.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/model/texture.h"
+#include "core/texmap/tiling.h"
+#include "paint/bitmapimage.h"
+#include "paint/catalogpainter.h"
 #include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
-#include "core/model/texture.h"
-#include "paint/catalogpainter.h"
-#include "paint/bitmapimage.h"
 #include "render/povray/batchrender.h"
 #include "render/povray/texturemaprender.h"
-#include "cli/renderenvironment.h"
-#include "core/texmap/tiling.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-
 #include <climits>
 #include <cstdio>
 
@@ -29,11 +28,13 @@ void FailOn(const RenderResult& result) {
         return;
     if (result.status == RenderResult::Stopped)
         throw CommandFailure("The render was stopped; POV-Ray was ended.");
-    throw CommandFailure(result.message.isEmpty() ? "The render failed." : result.message.toStdString());
+    throw CommandFailure(result.message.isEmpty() ? "The render failed."
+                                                  : result.message.toStdString());
 }
 
 QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 void WriteOrFail(const QString& path, const QByteArray& bytes) {
@@ -58,8 +59,9 @@ int RunRender(CommandLine& args) {
     if (int(composite) + int(layers) + int(both) > 1)
         throw UsageError("--composite, --layers and --both exclude each other");
     const QString jobsText = args.TakeValue(QStringLiteral("--jobs"));
-    const int jobs = jobsText.isEmpty() ? environment.Settings().parallelRenders
-                                        : CommandLine::ToInt(QStringLiteral("--jobs"), jobsText, 1, 64);
+    const int jobs = jobsText.isEmpty()
+                         ? environment.Settings().parallelRenders
+                         : CommandLine::ToInt(QStringLiteral("--jobs"), jobsText, 1, 64);
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
 
@@ -86,10 +88,13 @@ int RunRender(CommandLine& args) {
 int RunTextureMap(CommandLine& args) {
     RenderEnvironment environment(args);
     TextureMapRequest request;
-    request.width = CommandLine::ToInt(QStringLiteral("--width"), args.TakeValue(QStringLiteral("--width")), 10, 3096);
-    request.height = CommandLine::ToInt(QStringLiteral("--height"), args.TakeValue(QStringLiteral("--height")), 10, 3096);
+    request.width = CommandLine::ToInt(QStringLiteral("--width"),
+                                       args.TakeValue(QStringLiteral("--width")), 10, 3096);
+    request.height = CommandLine::ToInt(QStringLiteral("--height"),
+                                        args.TakeValue(QStringLiteral("--height")), 10, 3096);
     const QString tile = args.TakeValue(QStringLiteral("--tile"), QStringLiteral("none"));
-    if (tile != QLatin1String("none") && tile != QLatin1String("edge-fade") && tile != QLatin1String("mirror"))
+    if (tile != QLatin1String("none") && tile != QLatin1String("edge-fade") &&
+        tile != QLatin1String("mirror"))
         throw UsageError("--tile takes none, edge-fade or mirror");
     const QString brightness = args.TakeValue(QStringLiteral("--brightness"));
     const bool keepFinish = args.TakeFlag(QStringLiteral("--keep-finish"));
@@ -97,18 +102,21 @@ int RunTextureMap(CommandLine& args) {
         throw UsageError("--brightness and --keep-finish exclude each other");
     request.overrideFinish = !keepFinish;
     request.brightness = brightness.isEmpty() ? environment.Settings().textureMapBrightness
-                                              : CommandLine::ToInt(QStringLiteral("--brightness"), brightness, 0, 100);
+                                              : CommandLine::ToInt(QStringLiteral("--brightness"),
+                                                                   brightness, 0, 100);
     if (args.TakeFlag(QStringLiteral("--antialias")))
         environment.Settings().antialiasing = 1;
     std::vector<int> indices = args.TakeIndices();
-    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.bmp")});
+    const QStringList files =
+        args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.bmp")});
 
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const int index = SingleIndex(catalog, std::move(indices));
     std::vector<std::uint8_t> pixels;
     ConsoleProgress progress;
-    FailOn(RenderTextureMap(environment.Runner(), catalog.GetTexture(index), request, pixels, progress));
+    FailOn(RenderTextureMap(environment.Runner(), catalog.GetTexture(index), request, pixels,
+                            progress));
 
     int width = request.width;
     int height = request.height;
@@ -127,10 +135,12 @@ int RunTextureMap(CommandLine& args) {
 
 int RunThumbnail(CommandLine& args) {
     std::vector<int> indices = args.TakeIndices();
-    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
+    const QStringList files =
+        args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT")});
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
-    const Bitmap& thumbnail = catalog.GetTexture(SingleIndex(catalog, std::move(indices))).Thumbnail();
+    const Bitmap& thumbnail =
+        catalog.GetTexture(SingleIndex(catalog, std::move(indices))).Thumbnail();
     if (thumbnail.IsEmpty() || thumbnail.Width() <= 0 || thumbnail.Height() <= 0)
         throw CommandFailure("The texture has no thumbnail; render it first.");
     const QString suffix = QFileInfo(files[1]).suffix().toLower();
@@ -141,8 +151,8 @@ int RunThumbnail(CommandLine& args) {
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         if (!BitmapToImage(thumbnail).save(&buffer, "PNG") || png.isEmpty())
-            throw CommandFailure("The thumbnail could not be turned into a PNG picture; " + files[1].toStdString() +
-                                 " was not written.");
+            throw CommandFailure("The thumbnail could not be turned into a PNG picture; " +
+                                 files[1].toStdString() + " was not written.");
         WriteOrFail(files[1], png);
     } else {
         throw UsageError("the output file must end in .png or .bmp");
@@ -155,14 +165,16 @@ int RunShapes(CommandLine& args) {
     args.TakePositionals({});
     const ShapeList& shapes = environment.Shapes();
     for (std::size_t i = 0; i < shapes.size(); ++i)
-        std::printf("%zu\t%s\t%s\n", i, shapes[i]->GetName().c_str(), shapes[i]->GetDescription().c_str());
+        std::printf("%zu\t%s\t%s\n", i, shapes[i]->GetName().c_str(),
+                    shapes[i]->GetDescription().c_str());
     return ExitOk;
 }
 
 int RunSheet(CommandLine& args) {
     const QString widthText = args.TakeValue(QStringLiteral("--width"), QStringLiteral("640"));
     const int width = CommandLine::ToInt(QStringLiteral("--width"), widthText, 40, 20000);
-    const QStringList files = args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.png")});
+    const QStringList files =
+        args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.png")});
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const CatalogPainter painter(catalog);

@@ -4,17 +4,17 @@
 
 #include <QSettings>
 #include <QTimer>
-
 #include <csignal>
 #include <cstdio>
-
 #include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+}
 
 /// Ctrl+C, a terminating signal and a closed terminal all stop POV-Ray before the tool ends.
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -27,7 +27,8 @@ RenderEnvironment::RenderEnvironment(CommandLine& args) {
     const QString directory = args.TakeValue(QStringLiteral("--program-dir"));
     const QString timeout = args.TakeValue(QStringLiteral("--timeout"));
     if (!timeout.isEmpty())
-        m_settings.renderTimeLimit = CommandLine::ToInt(QStringLiteral("--timeout"), timeout, 0, 86400);
+        m_settings.renderTimeLimit =
+            CommandLine::ToInt(QStringLiteral("--timeout"), timeout, 0, 86400);
     if (!pov.isEmpty())
         m_settings.povExecutable = pov;
     if (!directory.isEmpty())
@@ -48,13 +49,15 @@ const ShapeList& RenderEnvironment::Shapes() {
 PovRayRunner& RenderEnvironment::Runner() {
     if (!m_runner) {
         if (m_settings.EffectivePovExecutable().isEmpty())
-            throw CommandFailure("POV-Ray was not found: install povray, set it in the Preferences or use --pov PATH.");
+            throw CommandFailure("POV-Ray was not found: install povray, set it in the Preferences "
+                                 "or use --pov PATH.");
         m_runner = std::make_unique<PovRayRunner>(m_settings, Shapes());
     }
     return *m_runner;
 }
 
-ConsoleProgress::ConsoleProgress() : m_terminal(isatty(fileno(stderr)) != 0), m_interruptPoll(new QTimer) {
+ConsoleProgress::ConsoleProgress()
+    : m_terminal(isatty(fileno(stderr)) != 0), m_interruptPoll(new QTimer) {
     g_interrupted = 0;
     for (int signal : kStopSignals)
         std::signal(signal, OnInterrupt);
@@ -117,14 +120,18 @@ void ConsoleProgress::End() {
 /// On a terminal the line is redrawn in place; otherwise each caption is one line.
 void ConsoleProgress::Show() {
     if (m_terminal)
-        std::fprintf(stderr, "\r%s %3d%%", m_caption.toLocal8Bit().constData(), std::max(0, m_percent));
+        std::fprintf(stderr, "\r%s %3d%%", m_caption.toLocal8Bit().constData(),
+                     std::max(0, m_percent));
     else
         std::fprintf(stderr, "%s\n", m_caption.toLocal8Bit().constData());
     std::fflush(stderr);
 }
 
 void ConsoleProgress::Notice(const QString& title, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
 }
 
-void ConsoleProgress::Status(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+void ConsoleProgress::Status(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}

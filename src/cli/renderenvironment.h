@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cli/commandline.h"
+#include "core/shapes/shapelist.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "core/shapes/shapelist.h"
 
 #include <memory>
 

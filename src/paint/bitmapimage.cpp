@@ -14,6 +14,7 @@ QImage BitmapToImage(const Bitmap& dib) {
     if (bits.size() < stride * static_cast<std::size_t>(dib.Height()))
         return {};
     for (int row = 0; row < dib.Height(); ++row)
-        std::memcpy(image.scanLine(row), bits.data() + stride * static_cast<std::size_t>(row), rowBytes);
+        std::memcpy(image.scanLine(row), bits.data() + stride * static_cast<std::size_t>(row),
+                    rowBytes);
     return image;
 }

@@ -1,8 +1,8 @@
 #include "paint/catalogpainter.h"
 
 #include "core/catalog/catalog.h"
-#include "paint/bitmapimage.h"
 #include "core/model/texture.h"
+#include "paint/bitmapimage.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -11,7 +11,8 @@ namespace {
 
 /// Text drawn the way the grid draws it: the rectangle filled with the text background, the
 /// text starting at (x, y) as its top-left corner, and nothing outside the rectangle.
-void DrawOpaqueText(QPainter& painter, const QRect& clip, int x, int y, const QString& text, const QColor& background) {
+void DrawOpaqueText(QPainter& painter, const QRect& clip, int x, int y, const QString& text,
+                    const QColor& background) {
     painter.save();
     painter.setClipRect(clip, Qt::IntersectClip);
     painter.fillRect(clip, background);
@@ -32,7 +33,8 @@ void DrawGridLine(QPainter& painter, int x1, int y1, int x2, int y2) {
 }
 
 CellLayout CatalogPainter::Layout(int clientWidth) const {
-    return ComputeCellLayout(m_shown ? static_cast<int>(m_shown->size()) : m_catalog.GetCount(), m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight(),
+    return ComputeCellLayout(m_shown ? static_cast<int>(m_shown->size()) : m_catalog.GetCount(),
+                             m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight(),
                              clientWidth);
 }
 
@@ -66,13 +68,16 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (selected)
-        painter.fillRect(QRect(QPoint(cell.left, cell.top), QPoint(cell.right - 1, cell.bottom - 1)), kSelection);
+        painter.fillRect(
+            QRect(QPoint(cell.left, cell.top), QPoint(cell.right - 1, cell.bottom - 1)),
+            kSelection);
 
     if (!DrawBitmap(painter, texture.Thumbnail(), x, y, m_route)) {
         const QString text = QString::fromLatin1(kNotRendered);
         const int nw = metrics.horizontalAdvance(text);
         const int nh = metrics.height();
-        const QRect clip(QPoint(x + 2, y + h / 2 - nh / 2), QPoint(x + w - 2 - 1, y + h / 2 + nh / 2 - 1));
+        const QRect clip(QPoint(x + 2, y + h / 2 - nh / 2),
+                         QPoint(x + w - 2 - 1, y + h / 2 + nh / 2 - 1));
         DrawOpaqueText(painter, clip, x + w / 2 - nw / 2, y + h / 2 - nh / 2, text,
                        selected ? kSelection : textBackground);
     }

@@ -5,7 +5,6 @@
 
 #include <QColor>
 #include <QRect>
-
 #include <vector>
 
 class Catalog;

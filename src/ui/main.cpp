@@ -1,14 +1,13 @@
 // Velvane: the desktop editor for catalogs of POV-Ray textures.
 
-#include "ui/app/mainwindow.h"
 #include "ui/app/application.h"
+#include "ui/app/mainwindow.h"
 #include "ui/framework/document.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
-
 #include <cstdio>
 
 namespace {
@@ -41,7 +40,8 @@ int main(int argc, char* argv[]) {
         // Nobody is there to answer: messages go to stderr and nothing waits for a click.
         Prompts::SetMessageResponder([](Prompts::Icon, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons) {
-            std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+            std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
+                         text.toLocal8Bit().constData());
             return QMessageBox::Ok;
         });
         options.interactive = false;
@@ -51,7 +51,8 @@ int main(int argc, char* argv[]) {
     if (!screenshot.isEmpty()) {
         QTimer::singleShot(1500, &app, [&] {
             const bool saved = app.Frame().grab().save(screenshot);
-            std::fprintf(stderr, saved ? "Saved %s\n" : "Cannot write %s\n", screenshot.toLocal8Bit().constData());
+            std::fprintf(stderr, saved ? "Saved %s\n" : "Cannot write %s\n",
+                         screenshot.toLocal8Bit().constData());
             for (const auto& document : app.Documents())
                 document->SetModifiedFlag(false);
             app.Frame().close();

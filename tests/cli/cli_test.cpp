@@ -1,5 +1,5 @@
-#include "core/catalog/exportsource.h"
 #include "core/catalog/catalog.h"
+#include "core/catalog/exportsource.h"
 #include "samplecatalog.h"
 #include "testsupport.h"
 #include "texturefactory.h"
@@ -11,7 +11,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,8 +28,8 @@ CliRun Cli(const QStringList& arguments) {
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VELVANE_CLI), arguments);
     process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -45,7 +44,8 @@ QByteArray FileBytes(const QString& path) {
 }
 
 QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 class CliTest : public ::testing::Test {
@@ -94,7 +94,9 @@ TEST_F(CliTest, SourceIsTheExportTextByteForByte) {
 
     CliRun some = Cli({"source", m_path, "-i", "4", "--no-finish", "-i", "1", "--no-normal"});
     ASSERT_EQ(some.status, 0);
-    EXPECT_EQ(some.out.toStdString(), ExportSourceText(m_catalog, {4, 1}, SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
+    EXPECT_EQ(some.out.toStdString(),
+              ExportSourceText(m_catalog, {4, 1},
+                               SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
     EXPECT_TRUE(some.out.startsWith("// Speckled grey granite"));
     EXPECT_TRUE(some.out.endsWith("}\r\n\r\n"));
     EXPECT_EQ(some.out.indexOf(','), some.out.indexOf("rgb<") + 9); // decimal points, not commas
@@ -142,13 +144,24 @@ TEST_F(CliTest, DumpIsJsonWithEveryField) {
     const QJsonObject cherry = textures[0].toObject();
     EXPECT_EQ(cherry["name"].toString(), "Cherry Wood");
     EXPECT_EQ(cherry["pigment"].toObject()["pattern"].toInt(), 9);
-    EXPECT_EQ(static_cast<float>(cherry["pigment"].toObject()["transformations"].toObject()["scale"].toArray()[0].toDouble()), 0.3f);
+    EXPECT_EQ(static_cast<float>(cherry["pigment"]
+                                     .toObject()["transformations"]
+                                     .toObject()["scale"]
+                                     .toArray()[0]
+                                     .toDouble()),
+              0.3f);
     EXPECT_EQ(cherry["finish"].toObject()["specular"].toInt(), 30);
     EXPECT_EQ(cherry["thumbnail"].toObject()["width"].toInt(), 0);
     const QJsonObject layered = textures[16].toObject();
     EXPECT_EQ(layered["class"].toString(), "CMaterialMultipleObject");
     EXPECT_EQ(layered["layers"].toArray().size(), 2);
-    EXPECT_EQ(layered["layers"].toArray()[1].toObject()["pigment"].toObject()["colorMap"].toObject()["count"].toInt(), 3);
+    EXPECT_EQ(layered["layers"]
+                  .toArray()[1]
+                  .toObject()["pigment"]
+                  .toObject()["colorMap"]
+                  .toObject()["count"]
+                  .toInt(),
+              3);
 }
 
 TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
@@ -156,8 +169,9 @@ TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
     const CliRun bad = Cli({"list", Path("bad.vlv")});
     EXPECT_EQ(bad.status, 1);
     // The standard text, then the file and why it was refused.
-    EXPECT_EQ(bad.err.toStdString(), "Unexpected file format.\n" + Path("bad.vlv").toStdString() +
-                                         ": the file ends in the middle of a value (it is cut short).\n");
+    EXPECT_EQ(bad.err.toStdString(),
+              "Unexpected file format.\n" + Path("bad.vlv").toStdString() +
+                  ": the file ends in the middle of a value (it is cut short).\n");
 
     const CliRun missing = Cli({"list", Path("missing.vlv")});
     EXPECT_EQ(missing.status, 1);
@@ -183,5 +197,6 @@ TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
         shipped.GetTexture(i).Thumbnail() = Bitmap();
     EXPECT_EQ(shipped.GetCount(), m_catalog.GetCount());
     for (int i = 0; i < shipped.GetCount() && i < m_catalog.GetCount(); ++i)
-        EXPECT_EQ(shipped.GetTexture(i).GetSource(SourceFlag::Declare), m_catalog.GetTexture(i).GetSource(SourceFlag::Declare));
+        EXPECT_EQ(shipped.GetTexture(i).GetSource(SourceFlag::Declare),
+                  m_catalog.GetTexture(i).GetSource(SourceFlag::Declare));
 }

@@ -331,7 +331,8 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
 
 TEST_F(CliReliability, AnEmptyThumbnailIsNotWrittenAsAnEmptyFile) {
     // A stored 65535 x 0 thumbnail once became an empty PNG file and exit status 0.
-    const QString path = QString::fromStdString(TestDataPath("catalog-corpus/ok-thumbnail-65535x0.vlv"));
+    const QString path =
+        QString::fromStdString(TestDataPath("catalog-corpus/ok-thumbnail-65535x0.vlv"));
     for (const char* name : {"empty.png", "empty.bmp"}) {
         const ToolRun run = Cli({"thumbnail", path, "-i", "0", Path(name)});
         EXPECT_EQ(run.status, 1) << name;

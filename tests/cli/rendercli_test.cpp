@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,7 +26,8 @@ protected:
         const auto bytes = catalog.Save();
         QFile file(Path("two.vlv"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<qsizetype>(bytes.size()));
     }
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
@@ -55,7 +55,8 @@ TEST_F(RenderCliTest, RenderThumbnailAndSheet) {
     const Outcome render = Cli({"render", Path("two.vlv"), "--jobs", "3"});
     ASSERT_EQ(render.status, 0) << render.err.toStdString();
     EXPECT_TRUE(render.err.contains("Rendering texture 1 of 2"));
-    EXPECT_EQ(Cli({"list", Path("two.vlv")}, false).out, "0\tsimple\t120x120\tWhite Marble\n1\tlayered\t120x120\tVeined Stone\n");
+    EXPECT_EQ(Cli({"list", Path("two.vlv")}, false).out,
+              "0\tsimple\t120x120\tWhite Marble\n1\tlayered\t120x120\tVeined Stone\n");
 
     ASSERT_EQ(Cli({"thumbnail", Path("two.vlv"), "-i", "1", Path("layered.png")}, false).status, 0);
     const QImage png(Path("layered.png"));
@@ -63,7 +64,8 @@ TEST_F(RenderCliTest, RenderThumbnailAndSheet) {
     ASSERT_EQ(Cli({"thumbnail", Path("two.vlv"), "-i", "0", Path("marble.bmp")}, false).status, 0);
     EXPECT_EQ(QFile(Path("marble.bmp")).size(), 54 + 120 * 360);
 
-    ASSERT_EQ(Cli({"sheet", Path("two.vlv"), Path("sheet.png"), "--width", "400"}, false).status, 0);
+    ASSERT_EQ(Cli({"sheet", Path("two.vlv"), Path("sheet.png"), "--width", "400"}, false).status,
+              0);
     const QImage sheet(Path("sheet.png"));
     EXPECT_EQ(sheet.width(), 400);
     EXPECT_EQ(sheet.height(), 20 + 120 + 33); // both cells fit on one row
@@ -73,18 +75,20 @@ TEST_F(RenderCliTest, RenderThumbnailAndSheet) {
 
 TEST_F(RenderCliTest, LayersOnlyAndRenderFailures) {
     ASSERT_EQ(Cli({"render", Path("two.vlv"), "--layers"}).status, 0);
-    EXPECT_EQ(Cli({"list", Path("two.vlv")}, false).out, "0\tsimple\t0x0\tWhite Marble\n1\tlayered\t0x0\tVeined Stone\n");
+    EXPECT_EQ(Cli({"list", Path("two.vlv")}, false).out,
+              "0\tsimple\t0x0\tWhite Marble\n1\tlayered\t0x0\tVeined Stone\n");
     EXPECT_EQ(Cli({"thumbnail", Path("two.vlv"), "-i", "1", Path("x.png")}, false).status, 1);
 
     const Outcome missing = Cli({"render", Path("two.vlv"), "--pov", Path("no-povray")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.err.contains("Error executing POV-RAY. Make sure the path in the Preferences is valid."));
+    EXPECT_TRUE(missing.err.contains(
+        "Error executing POV-RAY. Make sure the path in the Preferences is valid."));
     EXPECT_EQ(Cli({"render", Path("two.vlv"), "--composite", "--layers"}).status, 2);
 }
 
 TEST_F(RenderCliTest, TextureMapsAndShapes) {
-    ASSERT_EQ(Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "40", "--height", "30", "--tile", "mirror",
-                   Path("map.bmp")})
+    ASSERT_EQ(Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "40", "--height", "30",
+                   "--tile", "mirror", Path("map.bmp")})
                   .status,
               0);
     QFile map(Path("map.bmp"));
@@ -92,7 +96,10 @@ TEST_F(RenderCliTest, TextureMapsAndShapes) {
     const QByteArray bmp = map.readAll();
     EXPECT_EQ(bmp.size(), 54 + 60 * 240); // 80 x 60 after mirroring, rows of 240 bytes
     EXPECT_EQ(bmp.left(2), "BM");
-    EXPECT_EQ(Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "5", "--height", "30", Path("m.bmp")}).status, 2);
+    EXPECT_EQ(
+        Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "5", "--height", "30", Path("m.bmp")})
+            .status,
+        2);
 
     const Outcome shapes = Cli({"shapes"});
     ASSERT_EQ(shapes.status, 0);

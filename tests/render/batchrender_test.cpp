@@ -1,5 +1,5 @@
-#include "core/catalog/thumbnailbatch.h"
 #include "core/catalog/catalog.h"
+#include "core/catalog/thumbnailbatch.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "render/povray/batchrender.h"
@@ -8,9 +8,7 @@
 #include "samplecatalog.h"
 
 #include <QTimer>
-
 #include <algorithm>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,7 +17,9 @@ std::vector<std::uint8_t> AllThumbnailBytes(const Catalog& catalog) {
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < catalog.GetCount(); ++i) {
         const Texture& texture = catalog.GetTexture(i);
-        auto add = [&](const Bitmap& dib) { bytes.insert(bytes.end(), dib.Bits().begin(), dib.Bits().end()); };
+        auto add = [&](const Bitmap& dib) {
+            bytes.insert(bytes.end(), dib.Bits().begin(), dib.Bits().end());
+        };
         add(texture.Thumbnail());
         if (!texture.IsSimple())
             for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
@@ -82,7 +82,10 @@ TEST_F(RenderTest, ATextureThatFailsStaysSelectedAndTheBatchGoesOnEitherWay) {
         EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 0) << jobs;
         for (int i : {0, 2, 3, 4})
             EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 120) << jobs << " texture " << i;
-        EXPECT_EQ(static_cast<const LayeredTexture&>(catalog.GetTexture(3)).GetLayer(1)->GetThumbnailWidth(), 100);
+        EXPECT_EQ(static_cast<const LayeredTexture&>(catalog.GetTexture(3))
+                      .GetLayer(1)
+                      ->GetThumbnailWidth(),
+                  100);
 
         ASSERT_EQ(sink.batchTotals, std::vector<int>{5}) << jobs;
         ASSERT_EQ(sink.summaries.size(), 1u) << jobs;
@@ -90,7 +93,8 @@ TEST_F(RenderTest, ATextureThatFailsStaysSelectedAndTheBatchGoesOnEitherWay) {
         EXPECT_EQ(summary.total, 5);
         EXPECT_EQ(summary.rendered, 4);
         EXPECT_EQ(summary.failed, QStringList{QStringLiteral("Broken")});
-        EXPECT_TRUE(summary.firstFailure.startsWith(QStringLiteral("Broken: POV-Ray could not render the texture")))
+        EXPECT_TRUE(summary.firstFailure.startsWith(
+            QStringLiteral("Broken: POV-Ray could not render the texture")))
             << summary.firstFailure.toStdString();
         EXPECT_FALSE(summary.stopped);
         EXPECT_GT(summary.milliseconds, 0);
@@ -101,9 +105,11 @@ TEST_F(RenderTest, ATextureThatFailsStaysSelectedAndTheBatchGoesOnEitherWay) {
             EXPECT_GE(sink.batchStatuses[i].texturesDone, sink.batchStatuses[i - 1].texturesDone);
         EXPECT_EQ(sink.batchStatuses.back().texturesDone, 5);
         EXPECT_EQ(sink.batchStatuses.back().texturesTotal, 5);
-        EXPECT_EQ(sink.batchStatuses.front().millisecondsLeft, -1) << "nothing done, nothing to estimate from";
-        EXPECT_TRUE(std::any_of(sink.batchStatuses.begin(), sink.batchStatuses.end(),
-                                [](const BatchStatus& status) { return status.millisecondsLeft > 0; }))
+        EXPECT_EQ(sink.batchStatuses.front().millisecondsLeft, -1)
+            << "nothing done, nothing to estimate from";
+        EXPECT_TRUE(
+            std::any_of(sink.batchStatuses.begin(), sink.batchStatuses.end(),
+                        [](const BatchStatus& status) { return status.millisecondsLeft > 0; }))
             << jobs;
         EXPECT_FALSE(m_runner->IsBusy());
     }
@@ -136,7 +142,12 @@ TEST_F(RenderTest, StoppingASideBySideBatchKeepsTheOrder) {
     // Big layer renders make the batch slow enough to stop.
     ThumbnailBatch batch(catalog, true, true);
     RecordingSink sink;
-    sink.onStarted = [&] { QTimer::singleShot(300, [&] { if (sink.stop) sink.stop(); }); };
+    sink.onStarted = [&] {
+        QTimer::singleShot(300, [&] {
+            if (sink.stop)
+                sink.stop();
+        });
+    };
     const RenderResult result = RenderThumbnailBatch(*m_runner, batch, 3, sink);
     EXPECT_EQ(result.status, RenderResult::Stopped);
     ASSERT_EQ(sink.summaries.size(), 1u);

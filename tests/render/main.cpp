@@ -1,7 +1,6 @@
 // Renders wait in Qt event loops, so these tests run inside a core application.
 
 #include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,8 +74,10 @@ TEST_F(RenderTest, TexturesOfEveryKindRenderToThumbnails) {
     SimpleTexture marble = Marble();
     for (Texture* texture : std::initializer_list<Texture*>{&solid, &marble, &layered, &imageMap}) {
         RecordingSink sink;
-        const RenderResult result = m_runner->UpdateTextureThumbnail(*texture, 120, 120, "Rendering...", sink);
-        ASSERT_TRUE(result.Succeeded()) << texture->GetName() << ": " << result.message.toStdString();
+        const RenderResult result =
+            m_runner->UpdateTextureThumbnail(*texture, 120, 120, "Rendering...", sink);
+        ASSERT_TRUE(result.Succeeded())
+            << texture->GetName() << ": " << result.message.toStdString();
         EXPECT_EQ(texture->GetThumbnailWidth(), 120);
         EXPECT_EQ(texture->GetThumbnailHeight(), 120);
         EXPECT_TRUE(HasDetail(texture->Thumbnail())) << texture->GetName();
@@ -100,7 +101,8 @@ TEST_F(RenderTest, ParseErrorsFailWithPovRaysMessageAndKeepTheThumbnail) {
     bad.pigment.image.fileName = "no-such-picture.tga"; // POV-Ray stops parsing there
     bad.Thumbnail() = Marked(120);
     RecordingSink sink;
-    const RenderResult result = m_runner->UpdateTextureThumbnail(bad, 120, 120, "Rendering...", sink);
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(bad, 120, 120, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_TRUE(result.message.startsWith("POV-Ray could not render the texture \"Bad Map\".\n\n"))
         << result.message.toStdString();
@@ -119,8 +121,14 @@ TEST_F(RenderTest, StopEndsTheRenderWithoutAMessage) {
     m_settings.antialiasingThreshold = 0.0f;
     m_settings.raysPerPixel = 4;
     RecordingSink sink;
-    sink.onStarted = [&] { QTimer::singleShot(400, [&] { if (sink.stop) sink.stop(); }); };
-    const RenderResult result = m_runner->UpdateTextureThumbnail(slow, 2000, 2000, "Rendering...", sink);
+    sink.onStarted = [&] {
+        QTimer::singleShot(400, [&] {
+            if (sink.stop)
+                sink.stop();
+        });
+    };
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(slow, 2000, 2000, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::Stopped);
     EXPECT_TRUE(result.message.isEmpty());
     EXPECT_EQ(slow.GetThumbnailWidth(), 50);
@@ -134,7 +142,9 @@ TEST_F(RenderTest, ASecondRenderWhileOneRunsIsRefused) {
     RenderResult nested;
     RecordingSink inner;
     RecordingSink sink;
-    sink.onStarted = [&] { nested = m_runner->UpdateTextureThumbnail(second, 60, 60, "Rendering...", inner); };
+    sink.onStarted = [&] {
+        nested = m_runner->UpdateTextureThumbnail(second, 60, 60, "Rendering...", inner);
+    };
     EXPECT_TRUE(m_runner->UpdateTextureThumbnail(first, 60, 60, "Rendering...", sink).Succeeded());
     EXPECT_EQ(nested.status, RenderResult::Busy);
     EXPECT_TRUE(nested.message.isEmpty());
@@ -146,10 +156,12 @@ TEST_F(RenderTest, AMissingExecutableCannotBeStarted) {
     m_settings.povExecutable = Path(QStringLiteral("no-such-povray"));
     SimpleTexture texture = Marble();
     RecordingSink sink;
-    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::StartFailed);
     EXPECT_EQ(result.title, "Execution Error");
-    EXPECT_EQ(result.message, "Error executing POV-RAY. Make sure the path in the Preferences is valid.");
+    EXPECT_EQ(result.message,
+              "Error executing POV-RAY. Make sure the path in the Preferences is valid.");
     EXPECT_EQ(sink.ends, 1);
     EXPECT_FALSE(m_runner->IsBusy());
 }
@@ -158,20 +170,23 @@ TEST_F(RenderTest, ClassicCommandLinesAreRefusedByPovRay37) {
     m_settings.povCommandStyle = 1; // +b1 is not an option 3.7 knows
     SimpleTexture texture = Marble();
     RecordingSink sink;
-    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_TRUE(result.message.contains("command-line option")) << result.message.toStdString();
     // Automatic detection finds 3.7 and its style works.
     m_settings.povCommandStyle = 0;
     EXPECT_NE(m_runner->Command(OutputFileName(), 60, 60).Text().find("+ft"), std::string::npos);
-    EXPECT_TRUE(m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
+    EXPECT_TRUE(
+        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
 }
 
 TEST_F(RenderTest, ShapesBeyondTheListRenderOnShapeZero) {
     SimpleTexture texture = Marble();
     texture.SetPreviewShape(200);
     RecordingSink sink;
-    ASSERT_TRUE(m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
+    ASSERT_TRUE(
+        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
     ASSERT_EQ(sink.statuses.size(), 1u);
     EXPECT_TRUE(sink.statuses[0].contains("shape 0")) << sink.statuses[0].toStdString();
     EXPECT_EQ(texture.GetPreviewShape(), 200); // the texture keeps its choice
@@ -184,14 +199,16 @@ TEST_F(RenderTest, UnreadablePicturesFailAndKeepTheThumbnail) {
     RecordingSink sink;
     RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::ImageFailed);
-    EXPECT_EQ(result.message, "\"Red Marble\": The rendered image is neither a Targa nor a PNG file.");
+    EXPECT_EQ(result.message,
+              "\"Red Marble\": The rendered image is neither a Targa nor a PNG file.");
     EXPECT_EQ(texture.Thumbnail().Bits()[0], 0x42);
 
     m_settings.povExecutable = FakePovRay(QStringLiteral("exit 0"));
     result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     EXPECT_EQ(result.status, RenderResult::ImageFailed);
     EXPECT_TRUE(result.message.startsWith("\"Red Marble\": ")) << result.message.toStdString();
-    EXPECT_TRUE(result.message.endsWith("/temp.tga was not found.")) << result.message.toStdString();
+    EXPECT_TRUE(result.message.endsWith("/temp.tga was not found."))
+        << result.message.toStdString();
 }
 
 TEST_F(RenderTest, PngOutputIsReadToo) {
@@ -199,10 +216,13 @@ TEST_F(RenderTest, PngOutputIsReadToo) {
     const QString povray = m_settings.EffectivePovExecutable();
     m_settings.povCommandStyle = 2;
     m_settings.povExecutable = FakePovRay(
-        QStringLiteral("'%1' +itemppv\\$\\$.!!! +otemp.png -d -a +w60 +h60 -p && mv temp.png temp.tga").arg(povray));
+        QStringLiteral(
+            "'%1' +itemppv\\$\\$.!!! +otemp.png -d -a +w60 +h60 -p && mv temp.png temp.tga")
+            .arg(povray));
     SimpleTexture texture = Marble();
     RecordingSink sink;
-    const RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    const RenderResult result =
+        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
     ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();
     EXPECT_TRUE(HasDetail(texture.Thumbnail()));
 }
@@ -222,7 +242,8 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
 
     RecordingSink sink;
-    const RenderResult result = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
+    const RenderResult result =
+        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
     qputenv("PATH", path);
     EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
     QFile seen(Path(QStringLiteral("seen.bat")));
@@ -234,7 +255,8 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     EXPECT_FALSE(m_runner->IsBusy());
 
     qputenv("PATH", QByteArray("/nonexistent"));
-    const RenderResult none = m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
+    const RenderResult none =
+        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
     qputenv("PATH", path);
     EXPECT_EQ(none.status, RenderResult::StartFailed);
     EXPECT_EQ(none.message, "Error executing POV-RAY.");

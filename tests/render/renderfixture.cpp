@@ -3,7 +3,6 @@
 #include "core/bitmap/bitmap.h"
 
 #include <QFile>
-
 #include <cstring>
 
 QString RenderTest::FakePovRay(const QString& body) {

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "core/shapes/builtinshapes.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "core/shapes/builtinshapes.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -32,7 +30,9 @@ public:
         ++ends;
         stop = nullptr;
     }
-    void Notice(const QString& title, const QString& text) override { notices.push_back(title + ": " + text); }
+    void Notice(const QString& title, const QString& text) override {
+        notices.push_back(title + ": " + text);
+    }
     void Status(const QString& text) override { statuses.push_back(text); }
     void BatchBegun(int textures) override { batchTotals.push_back(textures); }
     void BatchProgress(const BatchStatus& status) override { batchStatuses.push_back(status); }

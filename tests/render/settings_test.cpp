@@ -4,10 +4,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -109,11 +107,12 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(store.value("Texture Map Aspect Ratio").toString(), "2.500000");
     EXPECT_EQ(store.value("Rays Per Pixel").toInt(), 4);
     EXPECT_EQ(store.value("Antialiasing").toInt(), 1);
-    for (const char* name : {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
-                             "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
-                             "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
-                             "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
-                             "Auto Preview"})
+    for (const char* name :
+         {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
+          "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
+          "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
+          "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
+          "Auto Preview"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -129,7 +128,8 @@ TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {
     {
         QSettings store = Store();
         store.setValue(QStringLiteral("Settings/Antialiasing Threshold"), QStringLiteral("abc"));
-        store.setValue(QStringLiteral("Settings/Texture Map Aspect Ratio"), QStringLiteral(" 1.25xyz"));
+        store.setValue(QStringLiteral("Settings/Texture Map Aspect Ratio"),
+                       QStringLiteral(" 1.25xyz"));
     }
     QSettings store = Store();
     ProgramSettings settings;
@@ -137,16 +137,20 @@ TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {
     EXPECT_EQ(settings.antialiasingThreshold, 0.0f);
     EXPECT_EQ(settings.textureMapAspectRatio, 1.25f);
     settings.Save(store);
-    EXPECT_EQ(store.value(QStringLiteral("Settings/Antialiasing Threshold")).toString(), "0.000000");
-    EXPECT_EQ(RealFromSettingText(QStringLiteral("1,5")), 1.0f); // no locale: the comma ends the number
+    EXPECT_EQ(store.value(QStringLiteral("Settings/Antialiasing Threshold")).toString(),
+              "0.000000");
+    EXPECT_EQ(RealFromSettingText(QStringLiteral("1,5")),
+              1.0f); // no locale: the comma ends the number
     EXPECT_EQ(RealToSettingText(1.5f), "1.500000");
 }
 
 TEST_F(SettingsTest, EmptyPathsFallBackToTheDataFolderAndPovRayOnPath) {
     ProgramSettings settings;
     EXPECT_TRUE(settings.EffectiveProgramDirectory().endsWith(QStringLiteral("/Velvane")));
-    EXPECT_EQ(settings.EffectivePovExecutable(), QStandardPaths::findExecutable(QStringLiteral("povray")));
-    EXPECT_FALSE(settings.EffectivePovExecutable().isEmpty()) << "povray must be installed for the tests";
+    EXPECT_EQ(settings.EffectivePovExecutable(),
+              QStandardPaths::findExecutable(QStringLiteral("povray")));
+    EXPECT_FALSE(settings.EffectivePovExecutable().isEmpty())
+        << "povray must be installed for the tests";
     settings.programDirectory = QStringLiteral("/somewhere");
     settings.povExecutable = QStringLiteral("/opt/pov");
     EXPECT_EQ(settings.EffectiveProgramDirectory(), "/somewhere");

@@ -1,14 +1,12 @@
-#include "render/files/sidefiles.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
+#include "render/files/sidefiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace {
@@ -37,7 +35,8 @@ TEST(ShapeFile, MissingFileIsGeneratedOnceFromTheBuiltInShapes) {
     EXPECT_EQ(shapes[0]->GetName(), "Sphere");
     const auto builtin = BuiltinShapeFile();
     EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())),
-              QByteArray(reinterpret_cast<const char*>(builtin.data()), static_cast<qsizetype>(builtin.size())));
+              QByteArray(reinterpret_cast<const char*>(builtin.data()),
+                         static_cast<qsizetype>(builtin.size())));
 
     shapes = LoadShapeFile(dir.path(), notice);
     EXPECT_FALSE(notice); // read silently the second time
@@ -46,7 +45,9 @@ TEST(ShapeFile, MissingFileIsGeneratedOnceFromTheBuiltInShapes) {
 
 TEST(ShapeFile, DamagedFileIsReportedLeftAloneAndReplacedByTheBuiltIns) {
     QTemporaryDir dir;
-    const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x0C\x00" "CCustomShape\x06Sph", 25);
+    const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x0C\x00"
+                             "CCustomShape\x06Sph",
+                             25);
     WriteBytes(ShapeFilePath(dir.path()), damaged);
     std::optional<SideFileNotice> notice;
     const ShapeList shapes = LoadShapeFile(dir.path(), notice);
@@ -63,8 +64,10 @@ TEST(ShapeFile, UnwritableFolderGivesAFatalErrorAndNoShapes) {
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->title, "Fatal Error");
     // The standard text, then why: the folder cannot be made or written.
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0), "Unable to open the file /proc/velvane-cannot-exist/shapes.dat");
-    EXPECT_TRUE(notice->text.section(QLatin1Char('\n'), 1).startsWith("The folder /proc/velvane-cannot-exist cannot be written: "))
+    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0),
+              "Unable to open the file /proc/velvane-cannot-exist/shapes.dat");
+    EXPECT_TRUE(notice->text.section(QLatin1Char('\n'), 1)
+                    .startsWith("The folder /proc/velvane-cannot-exist cannot be written: "))
         << notice->text.toStdString();
     EXPECT_TRUE(shapes.empty());
 }
@@ -110,7 +113,8 @@ TEST(ShapeFile, SomethingThatIsNoFileCannotBeReplaced) {
     EXPECT_EQ(notice->text, "Unable to remove shape file!");
     EXPECT_TRUE(QFileInfo(ShapeFilePath(dir.path())).isDir());
 
-    const auto missing = SaveShapeFile(QStringLiteral("/proc/velvane-cannot-exist"), BuiltinShapes());
+    const auto missing =
+        SaveShapeFile(QStringLiteral("/proc/velvane-cannot-exist"), BuiltinShapes());
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->text, "Unable to open the file /proc/velvane-cannot-exist/shapes.dat");
 }
@@ -124,13 +128,16 @@ TEST(ColorFile, MissingDamagedAndSaved) {
     EXPECT_FALSE(SaveColorFile(dir.path(), colors));
     // Count 2, a new class record (schema 1) named NamedColor.
     const QByteArray stored = FileBytes(ColorFilePath(dir.path()));
-    EXPECT_EQ(stored.left(19), QByteArray("\x02\x00\xFF\xFF\x01\x00\x0B\x00" "CNamedColor", 19));
+    EXPECT_EQ(stored.left(19), QByteArray("\x02\x00\xFF\xFF\x01\x00\x0B\x00"
+                                          "CNamedColor",
+                                          19));
     NamedColorList loaded = LoadColorFile(dir.path());
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[1]->GetName(), "Sea \u20AC");
     EXPECT_EQ(loaded[1]->GetColor(), (ColorRGBF{0, 105, 148, 20}));
 
-    WriteBytes(ColorFilePath(dir.path()), stored.left(stored.size() - 3)); // the second one cut short
+    WriteBytes(ColorFilePath(dir.path()),
+               stored.left(stored.size() - 3)); // the second one cut short
     loaded = LoadColorFile(dir.path());
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0]->GetName(), "Brick");
@@ -138,8 +145,10 @@ TEST(ColorFile, MissingDamagedAndSaved) {
     const auto notice = SaveColorFile(QStringLiteral("/proc/velvane-cannot-exist"), colors);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->title, "File open error");
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0), "Cannot open the file /proc/velvane-cannot-exist/colors.dat");
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 1), "/proc/velvane-cannot-exist/colors.dat was not found.");
+    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0),
+              "Cannot open the file /proc/velvane-cannot-exist/colors.dat");
+    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 1),
+              "/proc/velvane-cannot-exist/colors.dat was not found.");
 }
 
 TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
@@ -153,7 +162,8 @@ TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
 
     presets.push_back(std::make_unique<IorPreset>("Water", 1.33f));
     EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
-    EXPECT_EQ(FileBytes(IorFilePath(dir.path())).left(8), QByteArray("\x02\x00\xFF\xFF\x01\x00\x09\x00", 8));
+    EXPECT_EQ(FileBytes(IorFilePath(dir.path())).left(8),
+              QByteArray("\x02\x00\xFF\xFF\x01\x00\x09\x00", 8));
     presets = LoadIorPresets(dir.path(), loadNotice);
     EXPECT_FALSE(loadNotice);
     ASSERT_EQ(presets.size(), 2u);
@@ -167,7 +177,8 @@ TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->title, "IO Error");
     EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0), "Error opening iorvalue.dat");
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 1), "/proc/velvane-cannot-exist/iorvalue.dat was not found.");
+    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 1),
+              "/proc/velvane-cannot-exist/iorvalue.dat was not found.");
 }
 
 TEST(IorPresetFile, ADamagedFileIsReportedTreatedAsMissingAndLeftAlone) {

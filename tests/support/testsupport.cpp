@@ -4,12 +4,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -67,7 +66,8 @@ std::string ReadFileText(const std::string& path) {
 }
 
 SmallTmpfs::SmallTmpfs(std::size_t bytes) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velvane-tmpfs-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "velvane-tmpfs-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         m_problem = std::string("cannot make a folder: ") + std::strerror(errno);
         return;
@@ -102,7 +102,8 @@ void SmallTmpfs::Fill(std::size_t leave) {
             break;
         written += static_cast<std::size_t>(n);
     }
-    if (leave > 0 && ::ftruncate(fd, static_cast<off_t>(written > leave ? written - leave : 0)) != 0)
+    if (leave > 0 &&
+        ::ftruncate(fd, static_cast<off_t>(written > leave ? written - leave : 0)) != 0)
         throw std::runtime_error("cannot shrink " + filler);
     ::close(fd);
 }

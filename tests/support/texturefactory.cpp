@@ -2,14 +2,18 @@
 
 float TextureFactory::Float() {
     switch (Int(0, 3)) {
-    case 0: return 0.0f;
-    case 1: return static_cast<float>(Int(-400, 400)) / 4.0f;
-    default: return std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(m_random);
+    case 0:
+        return 0.0f;
+    case 1:
+        return static_cast<float>(Int(-400, 400)) / 4.0f;
+    default:
+        return std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(m_random);
     }
 }
 
 std::string TextureFactory::Text(int maxLength) {
-    static const char* const pieces[] = {"a", "Z", " ", "9", "_", "\u00E9", "\u20AC", "\u00FF", "\n", "\"", "\u0416", "\U0001F600"};
+    static const char* const pieces[] = {"a",      "Z",      " ",  "9",  "_",      "\u00E9",
+                                         "\u20AC", "\u00FF", "\n", "\"", "\u0416", "\U0001F600"};
     const int length = Int(0, 3) == 0 ? Int(250, maxLength) : Int(0, 40);
     const bool wide = Int(0, 5) == 0;
     std::string text;
@@ -36,7 +40,8 @@ void TextureFactory::Fill(ColorMap& map) {
     map.count = Int(0, ColorMap::kMaxEntries);
     for (int i = 0; i < ColorMap::kMaxEntries; ++i) {
         map.positions[static_cast<std::size_t>(i)] = static_cast<float>(Int(0, 100)) / 100.0f;
-        map.colors[static_cast<std::size_t>(i)] = {Byte(), Byte(), Byte(), Int(0, 1) ? Byte() : std::uint8_t(0)};
+        map.colors[static_cast<std::size_t>(i)] = {Byte(), Byte(), Byte(),
+                                                   Int(0, 1) ? Byte() : std::uint8_t(0)};
     }
 }
 
@@ -57,7 +62,8 @@ void TextureFactory::Fill(Turbulence& turbulence) {
 }
 
 void TextureFactory::Fill(Transformations& transformations) {
-    for (auto* triple : {&transformations.translate, &transformations.scale, &transformations.rotate})
+    for (auto* triple :
+         {&transformations.translate, &transformations.scale, &transformations.rotate})
         for (float& v : *triple)
             v = Float();
 }
@@ -90,8 +96,8 @@ void TextureFactory::Fill(Normal& normal) {
 }
 
 void TextureFactory::Fill(Finish& finish) {
-    for (int* field : {&finish.ambient, &finish.diffuse, &finish.specular, &finish.roughness, &finish.phong,
-                       &finish.phongSize, &finish.reflection})
+    for (int* field : {&finish.ambient, &finish.diffuse, &finish.specular, &finish.roughness,
+                       &finish.phong, &finish.phongSize, &finish.reflection})
         *field = Int(0, 65535);
     finish.metallic = static_cast<std::uint8_t>(Int(0, 1));
     finish.refraction = static_cast<std::uint8_t>(Int(0, 1));

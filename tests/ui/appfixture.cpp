@@ -1,9 +1,9 @@
 #include "appfixture.h"
 
-#include "ui/catalog/catalogdocument.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/catalogdocument.h"
 
 #include <QApplication>
 #include <QFile>
@@ -42,8 +42,8 @@ void AppTest::SetUp() {
         settings.parallelRenders = 1;
         settings.Save(*store);
     }
-    Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons buttons) {
+    Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons) {
         m_messages.push_back({icon, title, text});
         return buttons.testFlag(m_answer) ? m_answer : QMessageBox::Ok;
     });
@@ -83,7 +83,8 @@ CatalogView* AppTest::OpenSample() {
     return view;
 }
 
-void AppTest::Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers, Qt::MouseButton button) {
+void AppTest::Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers,
+                    Qt::MouseButton button) {
     const int offset = view->verticalScrollBar()->value();
     QTest::mouseClick(view->viewport(), button, modifiers, QPoint(x, y - offset));
 }
@@ -94,7 +95,9 @@ void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers m
     Click(view, x + 10, y + 10, modifiers);
 }
 
-std::vector<int> AppTest::Selected(CatalogView* view) const { return view->Document().Contents().GetSelectedIndices(); }
+std::vector<int> AppTest::Selected(CatalogView* view) const {
+    return view->Document().Contents().GetSelectedIndices();
+}
 
 bool AppTest::Enabled(const char* action) const {
     m_app->Frame().UpdateCommands();

@@ -1,16 +1,14 @@
 #pragma once
 
-#include "ui/app/mainwindow.h"
 #include "ui/app/application.h"
-#include "ui/catalog/textureeditors.h"
+#include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogview.h"
+#include "ui/catalog/textureeditors.h"
 #include "ui/framework/prompts.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -47,7 +45,8 @@ protected:
     /// Clicks in the catalog view at a point of the grid (grid coordinates, scroll applied).
     void Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                Qt::MouseButton button = Qt::LeftButton);
-    void ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void ClickTexture(CatalogView* view, int index,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     std::vector<int> Selected(CatalogView* view) const;
     bool Enabled(const char* action) const;
 

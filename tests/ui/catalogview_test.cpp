@@ -1,11 +1,10 @@
 #include "appfixture.h"
-
-#include "ui/catalog/catalogdocument.h"
 #include "core/catalog/exportsource.h"
-#include "ui/dialogs/renderprogressdialog.h"
-#include "ui/dialogs/viewsourcedialog.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "ui/catalog/catalogdocument.h"
+#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/dialogs/viewsourcedialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,8 +23,7 @@ namespace {
 
 /// Runs `inspect` on the first top-level widget of type T once it shows (a modal dialog or a
 /// popup menu), then closes it.
-template <class T>
-void WhenShown(std::function<void(T*)> inspect) {
+template <class T> void WhenShown(std::function<void(T*)> inspect) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -50,7 +48,9 @@ QStringList EnabledItems(QMenu* menu) {
     return items;
 }
 
-Catalog& CatalogOf(CatalogView* view) { return view->Document().Contents(); }
+Catalog& CatalogOf(CatalogView* view) {
+    return view->Document().Contents();
+}
 
 } // namespace
 
@@ -126,8 +126,9 @@ TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
     const auto [x, y] = view->Layout().ThumbnailPosition(1);
     Click(view, x + 5, y + 5, Qt::NoModifier, Qt::RightButton);
     EXPECT_EQ(Selected(view), std::vector<int>{1});
-    EXPECT_EQ(enabled, (QStringList{"New Simple...", "New Layered...", "Delete", "Modify...", "View Source",
-                                    "Export Source...", "Create Texture Map", "Clear Thumbnail(s)", "Render Thumbnail(s)"}));
+    EXPECT_EQ(enabled, (QStringList{"New Simple...", "New Layered...", "Delete", "Modify...",
+                                    "View Source", "Export Source...", "Create Texture Map",
+                                    "Clear Thumbnail(s)", "Render Thumbnail(s)"}));
 
     ClickTexture(view, 4, Qt::ControlModifier);
     WhenShown<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
@@ -142,10 +143,12 @@ TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
 TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    for (const char* command : {"Delete", "Modify", "View Source", "Create Texture Map", "Clear Thumbnail(s)",
-                                "Render Thumbnail(s)", "Cut", "Copy", "Paste", "Undo"})
+    for (const char* command :
+         {"Delete", "Modify", "View Source", "Create Texture Map", "Clear Thumbnail(s)",
+          "Render Thumbnail(s)", "Cut", "Copy", "Paste", "Undo"})
         EXPECT_FALSE(Enabled(command)) << command;
-    for (const char* command : {"New Simple", "New Layered", "Export Source", "Save", "Close", "Print"})
+    for (const char* command :
+         {"New Simple", "New Layered", "Export Source", "Save", "Close", "Print"})
         EXPECT_TRUE(Enabled(command)) << command;
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ControlModifier);
@@ -173,7 +176,8 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
     view->OnDelete();
     EXPECT_EQ(catalog.GetCount(), 5);
     EXPECT_EQ(m_messages.back().title, "Delete Material");
-    EXPECT_EQ(m_messages.back().text, "Are you sure that you want to delete the selected material(s)?");
+    EXPECT_EQ(m_messages.back().text,
+              "Are you sure that you want to delete the selected material(s)?");
     m_answer = QMessageBox::Yes;
     view->OnDelete();
     ASSERT_EQ(catalog.GetCount(), 3);
@@ -199,14 +203,16 @@ TEST_F(AppTest, CopyAndPasteTwice) {
     ClickTexture(view, 0);
     ClickTexture(view, 16, Qt::ControlModifier);
     view->OnCopy();
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), ExportSourceText(catalog, {0, 16}, SourceFlag::Declare));
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              ExportSourceText(catalog, {0, 16}, SourceFlag::Declare));
     view->OnPaste();
     view->OnPaste();
     ASSERT_EQ(catalog.GetCount(), 21);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(18).GetName(), "Veined Stone");
     EXPECT_FALSE(catalog.GetTexture(20).IsSimple());
-    EXPECT_EQ(catalog.GetTexture(19).GetSource(SourceFlag::Declare), catalog.GetTexture(0).GetSource(SourceFlag::Declare));
+    EXPECT_EQ(catalog.GetTexture(19).GetSource(SourceFlag::Declare),
+              catalog.GetTexture(0).GetSource(SourceFlag::Declare));
     EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
 }
 
@@ -219,8 +225,9 @@ TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
     WhenShown<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
     view->OnViewSource();
     const Catalog& catalog = CatalogOf(view);
-    EXPECT_EQ(shown.toStdString(), catalog.GetTexture(1).GetSource(SourceFlag::Declare) + "\r\n\r\n" +
-                                       catalog.GetTexture(3).GetSource(SourceFlag::Declare) + "\r\n\r\n");
+    EXPECT_EQ(shown.toStdString(),
+              catalog.GetTexture(1).GetSource(SourceFlag::Declare) + "\r\n\r\n" +
+                  catalog.GetTexture(3).GetSource(SourceFlag::Declare) + "\r\n\r\n");
 }
 
 TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
@@ -253,7 +260,8 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
     view->OnModify();
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Renamed");
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), catalog.GetTexture(0).Thumbnail().Bits().begin()));
+    EXPECT_TRUE(
+        std::equal(before.begin(), before.end(), catalog.GetTexture(0).Thumbnail().Bits().begin()));
 }
 
 TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
@@ -270,9 +278,11 @@ TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
     };
     view->OnModify();
     EXPECT_EQ(catalog.GetTexture(2).GetName(), "Broken");
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), catalog.GetTexture(2).Thumbnail().Bits().begin()));
+    EXPECT_TRUE(
+        std::equal(before.begin(), before.end(), catalog.GetTexture(2).Thumbnail().Bits().begin()));
     ASSERT_FALSE(m_messages.empty());
-    EXPECT_TRUE(m_messages.back().text.startsWith("POV-Ray could not render the texture \"Broken\"."))
+    EXPECT_TRUE(
+        m_messages.back().text.startsWith("POV-Ray could not render the texture \"Broken\"."))
         << m_messages.back().text.toStdString();
 }
 
@@ -329,7 +339,8 @@ TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {
     // The standard text, then which file and why.
     EXPECT_EQ(m_messages.back().text.section('\n', 0, 0), "Failed to save document.");
     EXPECT_EQ(m_messages.back().text.section('\n', 1),
-              Path(QStringLiteral("sample.vlv")) + " could not be written: value too large for the archive's stored form.");
+              Path(QStringLiteral("sample.vlv")) +
+                  " could not be written: value too large for the archive's stored form.");
     EXPECT_TRUE(view->Document().IsModified());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
@@ -348,7 +359,8 @@ TEST_F(AppTest, WindowPlacementIsRestored) {
     EXPECT_EQ(m_app->Frame().frameGeometry().topLeft(), placed.topLeft());
     EXPECT_EQ(m_app->Frame().frameGeometry().size(), placed.size());
     auto store = OpenSettingsStore();
-    EXPECT_EQ(store->value(QStringLiteral("Application State/Right")).toInt(), placed.left() + placed.width());
+    EXPECT_EQ(store->value(QStringLiteral("Application State/Right")).toInt(),
+              placed.left() + placed.width());
 }
 
 TEST_F(AppTest, ScreenshotOfTheMainWindow) {
@@ -369,11 +381,14 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
 TEST_F(AppTest, OpeningAFileThatIsNotACatalogShowsTheStandardMessages) {
     QFile bad(Path(QStringLiteral("bad.vlv")));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("\x01\x01\x00\xFF\xFF\x01\x00\x04\x00" "CDIB", 13);
+    bad.write("\x01\x01\x00\xFF\xFF\x01\x00\x04\x00"
+              "CDIB",
+              13);
     bad.close();
     EXPECT_EQ(m_app->OpenDocumentFile(bad.fileName()), nullptr);
-    EXPECT_EQ(m_messages.back().text, "Unexpected file format.\n" + bad.fileName() +
-                                          ": the file ends in the middle of a value (it is cut short).");
+    EXPECT_EQ(m_messages.back().text,
+              "Unexpected file format.\n" + bad.fileName() +
+                  ": the file ends in the middle of a value (it is cut short).");
     const QString missing = Path(QStringLiteral("missing.vlv"));
     EXPECT_EQ(m_app->OpenDocumentFile(missing), nullptr);
     EXPECT_EQ(m_messages.back().text, missing + " was not found.");

@@ -720,8 +720,9 @@ TEST_F(CatalogWindowTest, APressOnASelectionWaitsForTheReleaseBeforeSelectingOne
     // Pressed and dragged: the selection of three goes along as it is.
     QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, on);
     EXPECT_EQ(Selected(view), (std::vector<int>{1, 2, 3}));
-    QMouseEvent move(QEvent::MouseMove, on + QPoint(40, 40), view->viewport()->mapToGlobal(on + QPoint(40, 40)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, on + QPoint(40, 40),
+                     view->viewport()->mapToGlobal(on + QPoint(40, 40)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &move);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, on + QPoint(40, 40));
     EXPECT_EQ(Selected(view), (std::vector<int>{1, 2, 3}));

@@ -2,13 +2,17 @@
 // the message boxes (through the prompt responders) and reading what ends up in the settings,
 // on the clipboard and in files.
 
-#include "ui/app/appservices.h"
-#include "core/catalog/exportsource.h"
 #include "core/catalog/catalog.h"
+#include "core/catalog/exportsource.h"
+#include "core/model/simpletexture.h"
+#include "core/shapes/shapelist.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/clipboard.h"
-#include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/exportdialog.h"
+#include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/renderprogressdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
@@ -16,10 +20,6 @@
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
-#include "core/model/simpletexture.h"
-#include "render/povray/povrayrunner.h"
-#include "render/settings/programsettings.h"
-#include "core/shapes/shapelist.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -39,17 +39,15 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QVBoxLayout>
-#include <QWheelEvent>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
+#include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -69,8 +67,8 @@ struct ShownMessage {
 class PromptRecorder {
 public:
     PromptRecorder() {
-        Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title, const QString& text,
-                                            QMessageBox::StandardButtons) {
+        Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title,
+                                            const QString& text, QMessageBox::StandardButtons) {
             messages.push_back({icon, title, text});
             return answer;
         });
@@ -116,8 +114,7 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
 /// Runs `action` on the modal dialog of type T as soon as one runs its loop (the dialog under
 /// test is then inside exec()). Gives up after a few seconds, closing whatever is modal, so a
 /// failing test cannot hang the run.
-template <typename T>
-void WhenModal(std::function<void(T&)> action) {
+template <typename T> void WhenModal(std::function<void(T&)> action) {
     auto* timer = new QTimer;
     auto* waited = new int(0);
     timer->setInterval(10);
@@ -180,7 +177,8 @@ QByteArray ReadBytes(const QString& path) {
 
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 /// The application as the Preferences command sees it.
@@ -257,7 +255,8 @@ TEST(FieldParsing, NumbersAreReadWithAPointWhateverTheLocale) {
     EXPECT_EQ(Validation::ParseNumber(QStringLiteral("+3.")), 3.0);
     EXPECT_EQ(Validation::ParseNumber(QStringLiteral("1e2")), 100.0);
     EXPECT_EQ(Validation::ParseNumber(QStringLiteral("7")), 7.0);
-    for (const char* bad : {"", " ", "abc", "1,5", "1.5x", "1.5 2", ".", "-", "1e", "inf", "nan", "0x10", "1..2"})
+    for (const char* bad :
+         {"", " ", "abc", "1,5", "1.5x", "1.5 2", ".", "-", "1e", "inf", "nan", "0x10", "1..2"})
         EXPECT_FALSE(Validation::ParseNumber(QString::fromLatin1(bad))) << bad;
     QLocale::setDefault(saved);
 }
@@ -271,10 +270,12 @@ TEST(FieldParsing, IntegersAreDigitsWithAnOptionalSign) {
 }
 
 TEST(FieldParsing, RangeTextsShowTheBoundsAsTheFieldsDo) {
-    EXPECT_EQ(Validation::NumberRangeText(0.0f, 3.0f), QStringLiteral("Please enter a number between 0.0 and 3.0."));
+    EXPECT_EQ(Validation::NumberRangeText(0.0f, 3.0f),
+              QStringLiteral("Please enter a number between 0.0 and 3.0."));
     EXPECT_EQ(Validation::NumberRangeText(-1.5f, 0.25f),
               QStringLiteral("Please enter a number between -1.5 and 0.25."));
-    EXPECT_EQ(Validation::IntegerRangeText(10, 3096), QStringLiteral("Please enter an integer between 10 and 3096."));
+    EXPECT_EQ(Validation::IntegerRangeText(10, 3096),
+              QStringLiteral("Please enter an integer between 10 and 3096."));
 }
 
 class FieldReading : public ::testing::Test {
@@ -297,7 +298,8 @@ TEST_F(FieldReading, AFailingNumberShowsTheStandardMessageAndTakesTheFocus) {
     EXPECT_FALSE(Validation::ReadNumber(m_first, 0.0f, 3.0f));
     ASSERT_EQ(m_prompts.messages.size(), 1u);
     EXPECT_EQ(m_prompts.messages[0].title, QStringLiteral("Velvane"));
-    EXPECT_EQ(m_prompts.messages[0].text, QStringLiteral("Please enter a number between 0.0 and 3.0."));
+    EXPECT_EQ(m_prompts.messages[0].text,
+              QStringLiteral("Please enter a number between 0.0 and 3.0."));
     EXPECT_EQ(m_dialog.focusWidget(), m_first);
     EXPECT_EQ(m_first->selectedText(), QStringLiteral("3.5"));
 
@@ -323,10 +325,11 @@ TEST_F(FieldReading, AFailingIntegerShowsTheStandardMessage) {
     EXPECT_FALSE(Validation::ReadInteger(m_first));
     m_first->setText(QStringLiteral("12345678901234"));
     EXPECT_FALSE(Validation::ReadInteger(m_first, 1, 16));
-    EXPECT_EQ(m_prompts.Texts(), (QStringList{QStringLiteral("Please enter an integer between 1 and 16."),
-                                              QStringLiteral("Please enter an integer."),
-                                              QStringLiteral("Please enter an integer."),
-                                              QStringLiteral("Please enter an integer between 1 and 16.")}));
+    EXPECT_EQ(m_prompts.Texts(),
+              (QStringList{QStringLiteral("Please enter an integer between 1 and 16."),
+                           QStringLiteral("Please enter an integer."),
+                           QStringLiteral("Please enter an integer."),
+                           QStringLiteral("Please enter an integer between 1 and 16.")}));
     m_first->setText(QStringLiteral(" 16"));
     EXPECT_EQ(Validation::ReadInteger(m_first, 1, 16), 16);
 }
@@ -461,7 +464,8 @@ TEST_F(PreferencesTest, ParallelRendersLeftAloneKeepFollowingTheMachine) {
     });
     EXPECT_TRUE(RunPreferences(m_app, nullptr));
     EXPECT_EQ(m_app.saved.parallelRenders, 24);
-    EXPECT_FALSE(m_app.saved.parallelRendersChosen) << "OK alone does not make the number the user's";
+    EXPECT_FALSE(m_app.saved.parallelRendersChosen)
+        << "OK alone does not make the number the user's";
 }
 
 TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
@@ -470,7 +474,8 @@ TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
         QLineEdit* threshold = sheet.Page().ThresholdEdit();
         TypeInto(threshold, QStringLiteral("3.5"));
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
-        EXPECT_EQ(m_prompts.Texts(), QStringList{QStringLiteral("Please enter a number between 0.0 and 3.0.")});
+        EXPECT_EQ(m_prompts.Texts(),
+                  QStringList{QStringLiteral("Please enter a number between 0.0 and 3.0.")});
         EXPECT_EQ(sheet.focusWidget(), threshold);
 
         TypeInto(threshold, QStringLiteral("abc"));
@@ -501,7 +506,8 @@ TEST_F(PreferencesTest, EmptySettingsProposeTheUsersFolderAndThePovRayOnThePath)
 
 TEST_F(PreferencesTest, HelpAndBrowse) {
     PreferencesDialog sheet(&m_app);
-    sheet.Page().SetValues({QStringLiteral("/srv"), QStringLiteral("/usr/bin/povray"), 0.3f, 0, 0, 4});
+    sheet.Page().SetValues(
+        {QStringLiteral("/srv"), QStringLiteral("/usr/bin/povray"), 0.3f, 0, 0, 4});
     sheet.show();
     QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Help), Qt::LeftButton);
     EXPECT_EQ(m_app.helpContexts, std::vector<int>{2});
@@ -547,9 +553,12 @@ TEST_F(PreferencesTest, TestingTheInstalledPovRayNamesItsVersion) {
 // Export
 
 TEST(ExportNames, TheFileNameComesFromTheTitleUpToItsFirstDot) {
-    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("Wood.vlv")), QStringLiteral("Wood.inc"));
-    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("Catalog1")), QStringLiteral("Catalog1.inc"));
-    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("my.wood.vlv")), QStringLiteral("my.inc"));
+    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("Wood.vlv")),
+              QStringLiteral("Wood.inc"));
+    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("Catalog1")),
+              QStringLiteral("Catalog1.inc"));
+    EXPECT_EQ(ExportDialog::ProposedFileName(QStringLiteral("my.wood.vlv")),
+              QStringLiteral("my.inc"));
     Catalog catalog = TwoTextureCatalog();
     ExportDialog dialog(catalog, QStringLiteral("my.wood.vlv"));
     EXPECT_EQ(dialog.FileNameEdit()->text(), QStringLiteral("my.inc"));
@@ -572,7 +581,8 @@ protected:
     }
 
     /// Answers the "File already exists" question with `button` (a ExportSourceDialog button).
-    void AnswerExists(const QString& path, std::function<QPushButton*(ExportSourceDialog&)> button) {
+    void AnswerExists(const QString& path,
+                      std::function<QPushButton*(ExportSourceDialog&)> button) {
         WhenModal<ExportSourceDialog>([this, path, button](ExportSourceDialog& ask) {
             ++m_asked;
             EXPECT_EQ(ask.windowTitle(), QStringLiteral("Export Source"));
@@ -605,24 +615,29 @@ TEST_F(ExportTest, ThePreviewFollowsTheScopeAndTheExclusions) {
     EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SourceFlag::Declare));
     // The preview shows the lines without their carriage returns; the text keeps them.
     EXPECT_EQ(dialog.Preview()->toPlainText(),
-              QString::fromStdString(dialog.SourceText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+              QString::fromStdString(dialog.SourceText())
+                  .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     EXPECT_TRUE(dialog.Preview()->isReadOnly());
 
     ClickIndicator(dialog.AllRadio());
     EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare));
 
     ClickIndicator(dialog.FinishCheck());
-    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish));
+    EXPECT_EQ(dialog.SourceText(),
+              AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish));
     EXPECT_EQ(dialog.SourceText().find("finish"), std::string::npos);
     EXPECT_NE(dialog.SourceText().find("normal"), std::string::npos);
 
     ClickIndicator(dialog.NormalCheck());
-    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
+    EXPECT_EQ(dialog.SourceText(), AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish |
+                                                            SourceFlag::NoNormal));
     EXPECT_EQ(dialog.SourceText().find("normal"), std::string::npos);
     EXPECT_FALSE(dialog.Preview()->toPlainText().contains(QStringLiteral("normal")));
 
     ClickIndicator(dialog.SelectedRadio());
-    EXPECT_EQ(dialog.SourceText(), ExportSourceText(m_catalog, {1}, SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
+    EXPECT_EQ(dialog.SourceText(),
+              ExportSourceText(m_catalog, {1},
+                               SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
     SaveScreenshot(dialog, QStringLiteral("export.png"));
 }
 
@@ -653,13 +668,15 @@ TEST_F(ExportTest, AppendingTheSameExportDoublesTheFile) {
 
 TEST_F(ExportTest, OverwritingReplacesTheFile) {
     const QString path = Path(QStringLiteral("Wood.inc"));
-    ASSERT_TRUE(WriteBytes(path, QByteArray("// an older export that is much longer than nothing\r\n")));
+    ASSERT_TRUE(
+        WriteBytes(path, QByteArray("// an older export that is much longer than nothing\r\n")));
     ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     ClickIndicator(dialog.FinishCheck());
     AnswerExists(path, [](ExportSourceDialog& ask) { return ask.OverwriteButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
-    EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(m_catalog, SourceFlag::Declare | SourceFlag::NoFinish)));
+    EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(
+                                   m_catalog, SourceFlag::Declare | SourceFlag::NoFinish)));
 }
 
 TEST_F(ExportTest, CancelLeavesTheFileAloneAndTheDialogOpen) {
@@ -674,7 +691,8 @@ TEST_F(ExportTest, CancelLeavesTheFileAloneAndTheDialogOpen) {
     EXPECT_EQ(ReadBytes(path), before);
 
     // Escape in the question is Cancel too.
-    WhenModal<ExportSourceDialog>([](ExportSourceDialog& ask) { QTest::keyClick(&ask, Qt::Key_Escape); });
+    WhenModal<ExportSourceDialog>(
+        [](ExportSourceDialog& ask) { QTest::keyClick(&ask, Qt::Key_Escape); });
     QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(ReadBytes(path), before);
@@ -731,7 +749,8 @@ TEST(RenderProgress, ShowsTheCaptionAndThePercentSignFirst) {
     dialog.SetStatusHandler([&](const QString& text) { statuses << text; });
     dialog.Status(QStringLiteral("rendered on shape 0"));
     EXPECT_EQ(statuses, QStringList{QStringLiteral("rendered on shape 0")});
-    dialog.Notice(QStringLiteral("Missing include"), QStringLiteral("The shape needs an include file."));
+    dialog.Notice(QStringLiteral("Missing include"),
+                  QStringLiteral("The shape needs an include file."));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Missing include"));
@@ -805,8 +824,8 @@ TEST(RenderProgress, TheStopButtonEndsARealRun) {
     press.start();
     QElapsedTimer clock;
     clock.start();
-    const RenderResult result =
-        runner.RunPovRay(OutputFileName(), 32, 32, false, QStringLiteral("Rendering..."), dialog, dir.path());
+    const RenderResult result = runner.RunPovRay(
+        OutputFileName(), 32, 32, false, QStringLiteral("Rendering..."), dialog, dir.path());
     EXPECT_EQ(result.status, RenderResult::Stopped);
     EXPECT_LT(clock.elapsed(), 8000);
     EXPECT_TRUE(modalWhileRunning);
@@ -828,7 +847,8 @@ TEST(RenderProgress, ABatchShowsTheWholeJobAndEndsWithASummary) {
     dialog.Begin(QStringLiteral("Rendering texture 12 of 1989"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(dialog.IsJobShown());
-    EXPECT_EQ(dialog.windowModality(), Qt::NonModal) << "a batch keeps the others out with its cover";
+    EXPECT_EQ(dialog.windowModality(), Qt::NonModal)
+        << "a batch keeps the others out with its cover";
     dialog.Started([] {});
     dialog.Progress(37);
     dialog.BatchProgress({12, 1989, 130400});
@@ -855,7 +875,8 @@ TEST(RenderProgress, ABatchShowsTheWholeJobAndEndsWithASummary) {
     EXPECT_TRUE(dialog.isVisible()) << "the summary stays until the user closes it";
     EXPECT_TRUE(dialog.IsShowingSummary());
     EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
-    EXPECT_EQ(dialog.SummaryText(), QStringLiteral("1,987 rendered, 2 failed: Red Marble, Oak. Finished in 2 min 5 s."));
+    EXPECT_EQ(dialog.SummaryText(),
+              QStringLiteral("1,987 rendered, 2 failed: Red Marble, Oak. Finished in 2 min 5 s."));
     EXPECT_EQ(dialog.FailureText(), summary.firstFailure);
     EXPECT_EQ(dialog.JobText(), QStringLiteral("1,989 of 1,989 textures"));
     EXPECT_EQ(dialog.StopButton()->text(), QStringLiteral("&Close"));
@@ -880,8 +901,9 @@ TEST(RenderProgress, SummariesOfStoppedAndLongBatches) {
     for (const char* name : {"A", "B", "C", "D", "E", "F", "G"})
         failing.failed << QString::fromLatin1(name);
     failing.milliseconds = 3 * 3600 * 1000 + 61000;
-    EXPECT_EQ(RenderProgressDialog::SummaryFor(failing),
-              QStringLiteral("1 rendered, 7 failed: A, B, C, D, E, and 2 more. Finished in 3 h 1 min."));
+    EXPECT_EQ(
+        RenderProgressDialog::SummaryFor(failing),
+        QStringLiteral("1 rendered, 7 failed: A, B, C, D, E, and 2 more. Finished in 3 h 1 min."));
     EXPECT_EQ(RenderProgressDialog::Duration(0), QStringLiteral("0 s"));
     EXPECT_EQ(RenderProgressDialog::Duration(59499), QStringLiteral("59 s"));
     EXPECT_EQ(RenderProgressDialog::Duration(120000), QStringLiteral("2 min"));
@@ -908,8 +930,8 @@ TEST(RenderProgress, WhileABatchRunsOnlyTheWatchedWindowScrolls) {
 
     auto wheel = [&](QWidget* target) {
         const QPoint at = target->rect().center();
-        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(target, &event);
     };
 
@@ -923,8 +945,9 @@ TEST(RenderProgress, WhileABatchRunsOnlyTheWatchedWindowScrolls) {
     wheel(area->viewport());
     EXPECT_GT(area->verticalScrollBar()->value(), 0) << "the watched window scrolls";
     const int scrolled = area->verticalScrollBar()->value();
-    QTest::mouseClick(area->verticalScrollBar(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(area->verticalScrollBar()->width() / 2, area->verticalScrollBar()->height() - 30));
+    QTest::mouseClick(
+        area->verticalScrollBar(), Qt::LeftButton, Qt::NoModifier,
+        QPoint(area->verticalScrollBar()->width() / 2, area->verticalScrollBar()->height() - 30));
     EXPECT_GT(area->verticalScrollBar()->value(), scrolled) << "and its scroll bar can be clicked";
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 0) << "nothing else takes the mouse";
@@ -951,7 +974,8 @@ TEST(RenderProgress, WhileABatchRunsOnlyTheWatchedWindowScrolls) {
 // ---------------------------------------------------------------------------------------------
 // View Source
 
-const QString kSource = QStringLiteral("// Oak\r\n#declare Oak = texture {\r\n  pigment { color rgb <1, 0.5, 0> }\r\n}\r\n\r\n");
+const QString kSource = QStringLiteral(
+    "// Oak\r\n#declare Oak = texture {\r\n  pigment { color rgb <1, 0.5, 0> }\r\n}\r\n\r\n");
 
 TEST(ViewSource, ShowsTheTextAndCopiesItExactly) {
     PromptRecorder prompts;
@@ -962,7 +986,8 @@ TEST(ViewSource, ShowsTheTextAndCopiesItExactly) {
     auto* edit = dialog.findChild<QPlainTextEdit*>();
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isReadOnly());
-    EXPECT_EQ(edit->toPlainText(), QString(kSource).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(edit->toPlainText(),
+              QString(kSource).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     auto* group = dialog.findChild<QGroupBox*>();
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->title(), QStringLiteral("Texture Source"));
@@ -1008,7 +1033,8 @@ TEST(ViewSource, TheLastPlaceIsRememberedForTheNextOne) {
         dialog.show();
         dialog.setGeometry(first);
         ASSERT_TRUE(WaitUntil([&] { return dialog.geometry() == first; }));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("closeButton")),
+                          Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
     }
     EXPECT_EQ(ViewSourceDialog::LastGeometry(), first);
@@ -1042,7 +1068,8 @@ TEST(ThumbnailOptions, ReturnsTheChosenOption) {
     ThumbnailOptionsDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
     EXPECT_EQ(dialog.Prompt(),
-              QStringLiteral("Please select an option for which thumbnails that you would like to render:"));
+              QStringLiteral(
+                  "Please select an option for which thumbnails that you would like to render:"));
     EXPECT_EQ(dialog.GetOption(), 2);
     EXPECT_TRUE(dialog.OptionButton(2)->isChecked());
 
@@ -1054,7 +1081,8 @@ TEST(ThumbnailOptions, ReturnsTheChosenOption) {
     EXPECT_EQ(dialog.GetOption(), 1);
 
     ThumbnailOptionsDialog clear;
-    clear.SetPrompt(QStringLiteral("Please select an option for which thumbnails that you would like to clear:"));
+    clear.SetPrompt(QStringLiteral(
+        "Please select an option for which thumbnails that you would like to clear:"));
     EXPECT_EQ(clear.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
     EXPECT_EQ(clear.findChild<QLabel*>(QStringLiteral("promptLabel"))->text(), clear.Prompt());
     WhenModal<ThumbnailOptionsDialog>([](ThumbnailOptionsDialog& shown) {

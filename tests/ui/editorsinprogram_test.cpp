@@ -93,21 +93,22 @@ TEST_F(EditorsInProgramTest, NewSimpleMakesAMarbleWithARenderedThumbnail) {
     ASSERT_EQ(catalog.GetCount(), 1);
     const Texture& texture = catalog.GetTexture(0);
     EXPECT_EQ(texture.GetName(), "Blue Marble");
-    EXPECT_EQ(texture.GetSource(SourceFlag::Declare), "// Veined stone\r\n"
-                                              "#declare Blue_Marble = texture\r\n"
-                                              "{\r\n"
-                                              "  pigment\r\n"
-                                              "  {\r\n"
-                                              "    marble\r\n"
-                                              "    turbulence 0.6\r\n"
-                                              "    color_map\r\n"
-                                              "    {\r\n"
-                                              "      [0.00 color rgb<0.000, 0.000, 0.502>]\r\n"
-                                              "      [1.00 color rgb<1.000, 1.000, 1.000>]\r\n"
-                                              "    }\r\n"
-                                              "    phase 0.25\r\n"
-                                              "  }\r\n"
-                                              "}");
+    EXPECT_EQ(texture.GetSource(SourceFlag::Declare),
+              "// Veined stone\r\n"
+              "#declare Blue_Marble = texture\r\n"
+              "{\r\n"
+              "  pigment\r\n"
+              "  {\r\n"
+              "    marble\r\n"
+              "    turbulence 0.6\r\n"
+              "    color_map\r\n"
+              "    {\r\n"
+              "      [0.00 color rgb<0.000, 0.000, 0.502>]\r\n"
+              "      [1.00 color rgb<1.000, 1.000, 1.000>]\r\n"
+              "    }\r\n"
+              "    phase 0.25\r\n"
+              "  }\r\n"
+              "}");
     // Rendered by POV-Ray at the catalog's thumbnail size: a picture, not a blank.
     ASSERT_EQ(texture.GetThumbnailWidth(), 120);
     ASSERT_EQ(texture.GetThumbnailHeight(), 120);

@@ -330,7 +330,9 @@ TEST_F(FinishTest, APresetsFileThatCannotBeWrittenIsReportedAndTheDialogStillClo
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].title, "IO Error");
     // The message's first line, then the file and the reason.
-    EXPECT_TRUE(m_messages[0].text.startsWith("Error opening iorvalue.dat\n")) << m_messages[0].text.toStdString();
-    EXPECT_TRUE(m_messages[0].text.contains("/proc/velvane-cannot-exist")) << m_messages[0].text.toStdString();
+    EXPECT_TRUE(m_messages[0].text.startsWith("Error opening iorvalue.dat\n"))
+        << m_messages[0].text.toStdString();
+    EXPECT_TRUE(m_messages[0].text.contains("/proc/velvane-cannot-exist"))
+        << m_messages[0].text.toStdString();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }

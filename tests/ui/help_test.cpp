@@ -7,9 +7,7 @@
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QUrl>
-
 #include <gtest/gtest.h>
-
 #include <map>
 
 namespace {
@@ -23,7 +21,8 @@ QString ReadText(const QString& path) {
 
 /// The HTML pages bundled under ":/help".
 QStringList HelpPages() {
-    return QDir(QStringLiteral(":/help")).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    return QDir(QStringLiteral(":/help"))
+        .entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
 }
 
 /// The href and src targets of a page.
@@ -66,11 +65,11 @@ protected:
 
 TEST_F(HelpTest, EachContextOpensItsPage) {
     const std::map<int, QString> titles = {
-        {0, QStringLiteral("Contents")},          {2, QStringLiteral("Preferences")},
-        {3, QStringLiteral("The General Page")},  {4, QStringLiteral("The Pigment Page")},
-        {5, QStringLiteral("The Normal Page")},   {6, QStringLiteral("The Finish Page")},
-        {1, QStringLiteral("Contents")},          {7, QStringLiteral("Contents")},
-        {-1, QStringLiteral("Contents")},         {12345, QStringLiteral("Contents")},
+        {0, QStringLiteral("Contents")},         {2, QStringLiteral("Preferences")},
+        {3, QStringLiteral("The General Page")}, {4, QStringLiteral("The Pigment Page")},
+        {5, QStringLiteral("The Normal Page")},  {6, QStringLiteral("The Finish Page")},
+        {1, QStringLiteral("Contents")},         {7, QStringLiteral("Contents")},
+        {-1, QStringLiteral("Contents")},        {12345, QStringLiteral("Contents")},
     };
     for (const auto& [context, title] : titles) {
         SCOPED_TRACE(context);
@@ -127,7 +126,8 @@ TEST_F(HelpTest, EveryLinkLeadsToABundledPage) {
         ASSERT_FALSE(html.isEmpty()) << page.toStdString();
         for (const QString& target : LinkTargets(html)) {
             SCOPED_TRACE((page + QStringLiteral(" -> ") + target).toStdString());
-            if (target.startsWith(QLatin1String("http://")) || target.startsWith(QLatin1String("https://")))
+            if (target.startsWith(QLatin1String("http://")) ||
+                target.startsWith(QLatin1String("https://")))
                 continue;
             ASSERT_FALSE(target.contains(QLatin1Char(':'))) << "only bundled pages may be linked";
             const qsizetype hash = target.indexOf(QLatin1Char('#'));
@@ -182,11 +182,16 @@ TEST(DesktopIntegration, MimeTypeMatchesTheDesktopFile) {
 TEST(DesktopIntegration, IconsAreBundledAtTheirSizes) {
     EXPECT_EQ(QImage(QStringLiteral(":/icons/velvane.png")).size(), QSize(256, 256));
     for (int size : {16, 32, 48, 64, 128})
-        EXPECT_EQ(QImage(QStringLiteral(":/icons/velvane-%1.png").arg(size)).size(), QSize(size, size)) << size;
-    for (const char* name : {"new", "open", "save", "cut", "copy", "paste", "print", "about", "context-help"}) {
+        EXPECT_EQ(QImage(QStringLiteral(":/icons/velvane-%1.png").arg(size)).size(),
+                  QSize(size, size))
+            << size;
+    for (const char* name :
+         {"new", "open", "save", "cut", "copy", "paste", "print", "about", "context-help"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(QImage(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name))).size(), QSize(24, 24));
-        EXPECT_EQ(QImage(QStringLiteral(":/icons/%1-16.png").arg(QLatin1String(name))).size(), QSize(16, 16));
+        EXPECT_EQ(QImage(QStringLiteral(":/icons/%1.png").arg(QLatin1String(name))).size(),
+                  QSize(24, 24));
+        EXPECT_EQ(QImage(QStringLiteral(":/icons/%1-16.png").arg(QLatin1String(name))).size(),
+                  QSize(16, 16));
     }
 }
 

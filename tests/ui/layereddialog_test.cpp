@@ -198,8 +198,9 @@ TEST_F(LayeredTest, CopyPutsOneLayerIn120PixelsAndItsSourceOnTheClipboard) {
     EXPECT_EQ(copied.GetName(), "Middle");
     EXPECT_EQ(copied.GetThumbnailWidth(), 120);
     EXPECT_EQ(copied.GetThumbnailHeight(), 120);
-    EXPECT_EQ(QApplication::clipboard()->text(),
-              QString::fromStdString(dialog->Working().GetLayer(1)->GetSource(SourceFlag::Declare)));
+    EXPECT_EQ(
+        QApplication::clipboard()->text(),
+        QString::fromStdString(dialog->Working().GetLayer(1)->GetSource(SourceFlag::Declare)));
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("#declare Middle ="));
 }
 

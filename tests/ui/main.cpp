@@ -1,7 +1,6 @@
 // Widget tests run in a GUI application on the offscreen platform, so they need no display.
 
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

@@ -1,12 +1,11 @@
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
-#include "paint/catalogpainter.h"
 #include "paint/bitmapdraw.h"
 #include "paint/bitmapimage.h"
+#include "paint/catalogpainter.h"
 
 #include <QImage>
 #include <QPainter>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,7 +72,8 @@ TEST(CatalogPainting, FramesAndColoursOfCells) {
     // Texture 0 at (20, 20): sunken frame, grey above and left, white right and below.
     EXPECT_EQ(image.pixelColor(2, 2), QColor(192, 192, 192));
     EXPECT_EQ(image.pixelColor(19, 19), QColor(128, 128, 128));
-    EXPECT_EQ(image.pixelColor(139, 19), QColor(128, 128, 128)); // the top line stops short of x + W
+    EXPECT_EQ(image.pixelColor(139, 19),
+              QColor(128, 128, 128)); // the top line stops short of x + W
     EXPECT_EQ(image.pixelColor(140, 19), QColor(192, 192, 192));
     EXPECT_EQ(image.pixelColor(140, 140), QColor(255, 255, 255));
     EXPECT_EQ(image.pixelColor(19, 140), QColor(192, 192, 192));

@@ -208,7 +208,8 @@ TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
     ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !window->IsRendering(); }));
     EXPECT_TRUE(m_messages.empty()) << "no message box for an automatic render";
     EXPECT_TRUE(window->ProblemLabel()->isVisibleTo(window.get()));
-    EXPECT_TRUE(window->ProblemLabel()->text().contains("POV-Ray could not render the texture \"Broken\"."));
+    EXPECT_TRUE(window->ProblemLabel()->text().contains(
+        "POV-Ray could not render the texture \"Broken\"."));
     EXPECT_TRUE(window->ProblemLabel()->text().contains("temppv$$.!!!"))
         << window->ProblemLabel()->text().toStdString();
 

@@ -1,12 +1,12 @@
-#include "ui/app/mainwindow.h"
+#include "render/files/sidefiles.h"
+#include "render/settings/programsettings.h"
 #include "ui/app/application.h"
+#include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
-#include "render/files/sidefiles.h"
 #include "ui/framework/document.h"
 #include "ui/framework/prompts.h"
-#include "render/settings/programsettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,14 +18,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 /// Acts on the first visible top-level dialog of type T, once it shows.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
+template <class T> void WhenShown(std::function<void(T*)> act) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -46,8 +44,8 @@ protected:
         qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
         qputenv("XDG_DATA_HOME", m_dir.filePath("data").toUtf8());
         OpenSettingsStore()->clear();
-        Prompts::SetMessageResponder([this](Prompts::Icon, const QString& title, const QString& text,
-                                            QMessageBox::StandardButtons) {
+        Prompts::SetMessageResponder([this](Prompts::Icon, const QString& title,
+                                            const QString& text, QMessageBox::StandardButtons) {
             m_messages << title + ": " + text;
             return QMessageBox::Ok;
         });
@@ -175,6 +173,8 @@ TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
-    EXPECT_GT(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 0);
+    EXPECT_GT(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                  bytes.count("/Type /Page "),
+              0);
     app.Frame().close();
 }

@@ -1,18 +1,18 @@
 // Texture maps: the document's tile methods and BMP file, the view's drawing and scrolling,
 // the Create Texture Map dialog, and the whole command with the real POV-Ray.
 
+#include "core/model/simpletexture.h"
+#include "core/shapes/builtinshapes.h"
+#include "core/texmap/tiling.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
 #include "ui/app/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
-#include "core/model/simpletexture.h"
-#include "render/povray/povrayrunner.h"
-#include "render/settings/programsettings.h"
-#include "core/shapes/builtinshapes.h"
-#include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/createtexturemap.h"
+#include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/texturemapdocument.h"
 #include "ui/texmap/texturemapview.h"
-#include "core/texmap/tiling.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,7 +28,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,7 +38,9 @@ DocumentTemplate TextureMapKind() {
     return DocumentTemplate(
         {"Texture Map", "Bitmap (*.bmp)", ".BMP"},
         [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
-        [](Document& document) { return new TextureMapView(static_cast<TextureMapDocument&>(document)); });
+        [](Document& document) {
+            return new TextureMapView(static_cast<TextureMapDocument&>(document));
+        });
 }
 
 /// Every pixel differs from its neighbours: blue = 7 * column, green = 5 * row, red = 3c + 11r.
@@ -47,10 +48,13 @@ Pixels Pattern(int width, int height) {
     Pixels pixels;
     for (int r = 0; r < height; ++r)
         for (int c = 0; c < width; ++c)
-            pixels.insert(pixels.end(), {std::uint8_t(c * 7), std::uint8_t(r * 5), std::uint8_t(c * 3 + r * 11)});
+            pixels.insert(pixels.end(),
+                          {std::uint8_t(c * 7), std::uint8_t(r * 5), std::uint8_t(c * 3 + r * 11)});
     return pixels;
 }
-QColor PatternColor(int c, int r) { return QColor(std::uint8_t(c * 3 + r * 11), std::uint8_t(r * 5), std::uint8_t(c * 7)); }
+QColor PatternColor(int c, int r) {
+    return QColor(std::uint8_t(c * 3 + r * 11), std::uint8_t(r * 5), std::uint8_t(c * 7));
+}
 
 /// The shown picture as packed rows, top row first.
 Pixels Shown(const Bitmap& image) {
@@ -78,7 +82,8 @@ QByteArray PaletteBmp() {
             bytes.append(char((v >> shift) & 0xff));
     };
     // File header, then the information header: 2 x 2, 1 plane and 8 bits, 256 colours.
-    for (quint32 v : {14u + 40 + 1024 + 8, 0u, 14u + 40 + 1024, 40u, 2u, 2u, 1u | (8u << 16), 0u, 8u, 2835u, 2835u, 256u, 0u})
+    for (quint32 v : {14u + 40 + 1024 + 8, 0u, 14u + 40 + 1024, 40u, 2u, 2u, 1u | (8u << 16), 0u,
+                      8u, 2835u, 2835u, 256u, 0u})
         dword(v);
     for (quint32 i = 0; i < 256; ++i)
         dword(i * 0x010101);
@@ -100,10 +105,11 @@ void ClickCheckBox(QAbstractButton* box) { // on its box: its middle may lie pas
 /// Answers every message with OK and keeps its text.
 struct MessageRecorder {
     MessageRecorder() {
-        Prompts::SetMessageResponder([this](Prompts::Icon, const QString&, const QString& text, auto) {
-            texts.push_back(text);
-            return QMessageBox::Ok;
-        });
+        Prompts::SetMessageResponder(
+            [this](Prompts::Icon, const QString&, const QString& text, auto) {
+                texts.push_back(text);
+                return QMessageBox::Ok;
+            });
     }
     ~MessageRecorder() { Prompts::SetMessageResponder(nullptr); }
     std::vector<QString> texts;
@@ -170,7 +176,8 @@ TEST_F(TextureMapTest, SavesThePictureAsShownAndOpensItAgain) {
     m_doc.ApplyTileMethod(TileMethod::Mirror);
     ASSERT_TRUE(m_doc.Store(Path("mirror.bmp")));
     const auto bmp = m_doc.Image().ToBMP();
-    EXPECT_EQ(ReadFile(Path("mirror.bmp")), QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
+    EXPECT_EQ(ReadFile(Path("mirror.bmp")),
+              QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
     EXPECT_FALSE(m_doc.Store(Path("missing/map.bmp")));
 
     TextureMapDocument opened(m_kind);
@@ -223,7 +230,8 @@ TEST_F(TextureMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
 
     view->ApplyTileMethod(TileMethod::Mirror);
     EXPECT_EQ(view->AppliedTileMethod(), TileMethod::Mirror);
-    EXPECT_EQ(other.AppliedTileMethod(), TileMethod::Mirror); // every window of the map shows the method in use
+    EXPECT_EQ(other.AppliedTileMethod(),
+              TileMethod::Mirror); // every window of the map shows the method in use
     EXPECT_TRUE(m_doc.IsModified());
     view->ApplyTileMethod(TileMethod::EdgeFade);
     EXPECT_EQ(view->AppliedTileMethod(), TileMethod::EdgeFade);
@@ -298,7 +306,8 @@ TEST_F(TextureMapTest, SavesAsPngWhenAskedAndOpensItAgain) {
     WriteFile(Path("cut.png"), png.left(png.size() - 20));
     const FileResult cut = opened.Load(Path("cut.png"));
     EXPECT_FALSE(cut);
-    EXPECT_EQ(cut.message, QStringLiteral("cut.png is not a PNG picture that can be opened as a texture map."));
+    EXPECT_EQ(cut.message,
+              QStringLiteral("cut.png is not a PNG picture that can be opened as a texture map."));
     EXPECT_EQ(opened.LoadErrorTitle(), QStringLiteral("File Format Error"));
     EXPECT_EQ(opened.SourcePixels(), pixels);
 }
@@ -334,11 +343,15 @@ TEST_F(TextureMapTest, ZoomToFitShowsALargestMapWhole) {
     SaveScreenshot(view, QStringLiteral("texturemap-zoom-fit.png"));
     const int side = int(kSize * view.Zoom());
     auto near = [](QColor seen, int blue, int green) {
-        return std::abs(seen.blue() - blue) <= 4 && std::abs(seen.green() - green) <= 4 && std::abs(seen.red() - 128) <= 2;
+        return std::abs(seen.blue() - blue) <= 4 && std::abs(seen.green() - green) <= 4 &&
+               std::abs(seen.red() - 128) <= 2;
     };
     EXPECT_TRUE(near(shot.pixelColor(1, 1), 0, 0)) << shot.pixelColor(1, 1).name().toStdString();
-    EXPECT_TRUE(near(shot.pixelColor(side - 2, side - 2), 255, 255)) << shot.pixelColor(side - 2, side - 2).name().toStdString() << " side " << side << " viewport " << view.viewport()->width() << "x" << view.viewport()->height();
-    EXPECT_TRUE(near(shot.pixelColor(side / 2, side / 4), 128, 64)) << shot.pixelColor(side / 2, side / 4).name().toStdString();
+    EXPECT_TRUE(near(shot.pixelColor(side - 2, side - 2), 255, 255))
+        << shot.pixelColor(side - 2, side - 2).name().toStdString() << " side " << side
+        << " viewport " << view.viewport()->width() << "x" << view.viewport()->height();
+    EXPECT_TRUE(near(shot.pixelColor(side / 2, side / 4), 128, 64))
+        << shot.pixelColor(side / 2, side / 4).name().toStdString();
     EXPECT_EQ(shot.pixelColor(side + 5, 5), view.viewport()->palette().color(QPalette::Window));
 
     // Fitting follows the window until another zoom is chosen.
@@ -355,8 +368,8 @@ TEST_F(TextureMapTest, ZoomToFitShowsALargestMapWhole) {
 TEST_F(TextureMapTest, CtrlWheelZoomsAboutTheMouseAndTheMenuInSteps) {
     auto view = ShowView({100, 80}, 200, 160);
     auto wheel = [&](QPoint at, int delta, Qt::KeyboardModifiers modifiers) {
-        QWheelEvent event(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
-                          Qt::NoScrollPhase, false);
+        QWheelEvent event(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &event);
     };
     wheel({50, 40}, 120, Qt::ControlModifier);
@@ -389,8 +402,8 @@ TEST_F(TextureMapTest, CtrlWheelZoomsAboutTheMouseAndTheMenuInSteps) {
     QStringList texts;
     for (QAction* action : menus.front().actions)
         texts << action->text();
-    EXPECT_EQ(texts, (QStringList{"Zoom to &Fit\tCtrl+0", "&Actual Size (1:1)\tCtrl+1", "Zoom &In\tCtrl++",
-                                  "Zoom &Out\tCtrl+-"}));
+    EXPECT_EQ(texts, (QStringList{"Zoom to &Fit\tCtrl+0", "&Actual Size (1:1)\tCtrl+1",
+                                  "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-"}));
     EXPECT_FALSE(menus.front().actions[2]->isEnabled()) << "no larger than the largest zoom";
     menus.front().actions[1]->trigger();
     EXPECT_EQ(view->Zoom(), 1.0);
@@ -416,8 +429,7 @@ protected:
         QApplication::setActiveWindow(&m_dialog);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
     }
-    template <class T = QLineEdit>
-    T* Child(const char* name) {
+    template <class T = QLineEdit> T* Child(const char* name) {
         T* child = m_dialog.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(child, nullptr) << name;
         return child;
@@ -478,8 +490,9 @@ TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("brightnessEdit")->setText(QStringLiteral("101"));
     Render();
     const std::vector<QString> expected{"Please enter an integer between 10 and 3096.",
-                                        "Please enter an integer between 10 and 3096.", "Please enter an integer.",
-                                        "Please enter a number.", "Please enter an integer between 0 and 100."};
+                                        "Please enter an integer between 10 and 3096.",
+                                        "Please enter an integer.", "Please enter a number.",
+                                        "Please enter an integer between 0 and 100."};
     EXPECT_EQ(m_messages.texts, expected);
     EXPECT_TRUE(m_dialog.isVisible());
 
@@ -525,14 +538,18 @@ TEST_F(CreateTextureMapDialogTest, BrightnessControlsFollowTheOverride) {
 /// POV-Ray, and new texture maps with a window each.
 class TextureMapApp : public AppServices {
 public:
-    explicit TextureMapApp(const QString& folder) : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes) {
+    explicit TextureMapApp(const QString& folder)
+        : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes) {
         m_settings.programDirectory = folder;
-        m_settings.textureMapWidth = 40, m_settings.textureMapHeight = 20, m_settings.textureMapUseAspectRatio = 0;
+        m_settings.textureMapWidth = 40, m_settings.textureMapHeight = 20,
+        m_settings.textureMapUseAspectRatio = 0;
     }
     ProgramSettings& Settings() override { return m_settings; }
     void SaveSettings() override {}
     PovRayRunner& Runner() override { return m_runner; }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override { return std::make_unique<SilentProgressSink>(); }
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override {
+        return std::make_unique<SilentProgressSink>();
+    }
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapeList; }
     NamedColorList& NamedColors() override { return m_namedColorList; }
@@ -562,7 +579,8 @@ class CreateTextureMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_FALSE(m_app.Settings().EffectivePovExecutable().isEmpty()) << "povray must be installed";
+        ASSERT_FALSE(m_app.Settings().EffectivePovExecutable().isEmpty())
+            << "povray must be installed";
         m_red.SetName("Flat Red");
         m_red.pigment.color = {255, 0, 0, 0};
         m_red.finish.phong = 100;
@@ -573,7 +591,8 @@ protected:
             auto* dialog = qobject_cast<CreateTextureMapDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return QTimer::singleShot(10, poll);
-            QApplication::setActiveWindow(dialog); // so that clicks move the focus as they do for a user
+            QApplication::setActiveWindow(
+                dialog); // so that clicks move the focus as they do for a user
             EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
             play(*dialog);
             if (dialog->isVisible()) { // left open by the script: end it rather than hang
@@ -590,7 +609,8 @@ protected:
         edit->setText(QString::fromLatin1(text));
     }
     static void Click(CreateTextureMapDialog& dialog, const char* button) {
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QString::fromLatin1(button)),
+                          Qt::LeftButton);
     }
     static bool AllPixels(const Pixels& pixels, Pixels bgr) {
         for (std::size_t i = 0; i < pixels.size(); i += 3)
@@ -618,7 +638,8 @@ TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
     EXPECT_EQ(m_app.Map().Image().Width(), 40);
     EXPECT_TRUE(AllPixels(m_app.Map().SourcePixels(), {0, 0, 255}));
     EXPECT_TRUE(m_app.Map().IsModified());
-    EXPECT_EQ(m_app.Map().Title(), QString::fromUtf8("Flat Red 40\u00d720")) << "the window names the texture";
+    EXPECT_EQ(m_app.Map().Title(), QString::fromUtf8("Flat Red 40\u00d720"))
+        << "the window names the texture";
     EXPECT_EQ(m_red.finish.phong, 100); // the catalog's texture is untouched
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     m_app.views[0]->resize(30, 15);

@@ -2,8 +2,8 @@
 
 #include "core/text/textcodec.h"
 
-#include <bit>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -18,24 +18,36 @@ constexpr std::size_t kMaxClassNameLength = 64;
 
 const char* Describe(ArchiveError kind) {
     switch (kind) {
-    case ArchiveError::EndOfData: return "unexpected end of archive data";
-    case ArchiveError::BadIndex: return "archive reference to an index not yet read";
-    case ArchiveError::BadClass: return "archive names an unknown class";
-    case ArchiveError::BadSchema: return "archive class has an unexpected schema";
-    case ArchiveError::UnexpectedObject: return "archive holds an unexpected object";
-    case ArchiveError::BadValue: return "archive value out of range";
-    case ArchiveError::TooLarge: return "value too large for the archive's stored form";
+    case ArchiveError::EndOfData:
+        return "unexpected end of archive data";
+    case ArchiveError::BadIndex:
+        return "archive reference to an index not yet read";
+    case ArchiveError::BadClass:
+        return "archive names an unknown class";
+    case ArchiveError::BadSchema:
+        return "archive class has an unexpected schema";
+    case ArchiveError::UnexpectedObject:
+        return "archive holds an unexpected object";
+    case ArchiveError::BadValue:
+        return "archive value out of range";
+    case ArchiveError::TooLarge:
+        return "value too large for the archive's stored form";
     }
     return "archive error";
 }
 
 } // namespace
 
-ArchiveException::ArchiveException(ArchiveError kind) : std::runtime_error(Describe(kind)), m_kind(kind) {}
+ArchiveException::ArchiveException(ArchiveError kind)
+    : std::runtime_error(Describe(kind)), m_kind(kind) {}
 
-Archive::Archive(std::size_t expectedSize) : m_storing(true) { m_out.reserve(expectedSize); }
+Archive::Archive(std::size_t expectedSize) : m_storing(true) {
+    m_out.reserve(expectedSize);
+}
 
-Archive::Archive(ArchiveSink& sink) : m_storing(true), m_sink(&sink) { m_out.reserve(kSinkBlock + 8); }
+Archive::Archive(ArchiveSink& sink) : m_storing(true), m_sink(&sink) {
+    m_out.reserve(kSinkBlock + 8);
+}
 
 void Archive::Flush() {
     if (!m_sink || m_out.empty())
@@ -57,18 +69,21 @@ Archive::Archive(ArchiveSource& source, const ClassRegistry& registry)
 // ---- storing -------------------------------------------------------------------------------
 
 void Archive::WriteWord(std::uint16_t value) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
+                                   static_cast<std::uint8_t>(value >> 8)};
     WriteBytes(bytes, 2);
 }
 
 void Archive::WriteDWord(std::uint32_t value) {
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16),
-                                   static_cast<std::uint8_t>(value >> 24)};
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     WriteBytes(bytes, 4);
 }
 
-void Archive::WriteFloat(float value) { WriteDWord(std::bit_cast<std::uint32_t>(value)); }
+void Archive::WriteFloat(float value) {
+    WriteDWord(std::bit_cast<std::uint32_t>(value));
+}
 
 void Archive::WriteBytes(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
@@ -198,7 +213,9 @@ void Archive::Refill(std::size_t size) {
         throw ArchiveException(ArchiveError::EndOfData); // the source ended early
 }
 
-std::uint8_t Archive::ReadByte() { return *Take(1); }
+std::uint8_t Archive::ReadByte() {
+    return *Take(1);
+}
 
 std::uint16_t Archive::ReadWord() {
     const std::uint8_t* b = Take(2);
@@ -211,7 +228,9 @@ std::uint32_t Archive::ReadDWord() {
            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-float Archive::ReadFloat() { return std::bit_cast<float>(ReadDWord()); }
+float Archive::ReadFloat() {
+    return std::bit_cast<float>(ReadDWord());
+}
 
 void Archive::ReadBytes(void* data, std::size_t size) {
     const std::size_t buffered = m_in.size() - m_pos;
@@ -308,7 +327,8 @@ LoadedObject Archive::ReadObject() {
         if (nameLength > Remaining())
             throw ArchiveException(ArchiveError::BadClass);
         const std::uint8_t* name = Take(nameLength);
-        runtimeClass = m_registry->Find(std::string_view(reinterpret_cast<const char*>(name), nameLength));
+        runtimeClass =
+            m_registry->Find(std::string_view(reinterpret_cast<const char*>(name), nameLength));
         if (!runtimeClass)
             throw ArchiveException(ArchiveError::BadClass);
         if (runtimeClass->schema != schema)

@@ -19,7 +19,8 @@ enum class ArchiveError {
     BadIndex,         ///< a reference names an index that has not been read yet
     BadClass,         ///< a class record names no registered class, or a bad name
     BadSchema,        ///< the stored schema differs from the registered class's schema
-    UnexpectedObject, ///< a valid object where the file's layout allows none (null, shared, wrong kind)
+    UnexpectedObject, ///< a valid object where the file's layout allows none (null, shared, wrong
+                      ///< kind)
     BadValue,         ///< a stored value lies outside what the data can hold
     TooLarge,         ///< a value cannot be represented in the stored form (storing only)
 };

@@ -16,8 +16,7 @@ void WriteObjectArray(Archive& ar, const std::vector<std::unique_ptr<T>>& items)
 /// Reads an object array into `into`, appending each element as it is read, so a caller that
 /// catches the failure keeps the elements before it. Lists own their elements, so a null
 /// entry, a back-reference or an object of another class is refused as an unexpected object.
-template <class T>
-void ReadObjectArray(Archive& ar, std::vector<std::unique_ptr<T>>& into) {
+template <class T> void ReadObjectArray(Archive& ar, std::vector<std::unique_ptr<T>>& into) {
     const std::size_t count = ar.ReadCount();
     for (std::size_t i = 0; i < count; ++i) {
         LoadedObject element = ar.ReadObject();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/archive/storednames.h"
+
 #include <cstdint>
 #include <memory>
 #include <string_view>
-
-#include "core/archive/storednames.h"
 
 class Archive;
 class Storable;
@@ -32,14 +32,15 @@ protected:
 };
 
 /// Declares the class record of a stored class; pair with IMPLEMENT_SERIAL in the source file.
-#define DECLARE_SERIAL(ClassName)                                                              \
-public:                                                                                        \
-    static const StoredClass classRecord;                                                    \
-    const StoredClass& GetRuntimeClass() const override { return classRecord; }
+#define DECLARE_SERIAL(ClassName)                                                                  \
+public:                                                                                            \
+    static const StoredClass classRecord;                                                          \
+    const StoredClass& GetRuntimeClass() const override {                                          \
+        return classRecord;                                                                        \
+    }
 
 /// The class is stored under its name in `storednames`.
-#define IMPLEMENT_SERIAL(ClassName, Schema)                                                    \
-    const StoredClass ClassName::classRecord = {                                             \
-        storednames::ClassName, Schema, []() -> std::unique_ptr<Storable> {                                 \
-            return std::make_unique<ClassName>();                                              \
-        }};
+#define IMPLEMENT_SERIAL(ClassName, Schema)                                                        \
+    const StoredClass ClassName::classRecord = {                                                   \
+        storednames::ClassName, Schema,                                                            \
+        []() -> std::unique_ptr<Storable> { return std::make_unique<ClassName>(); }};

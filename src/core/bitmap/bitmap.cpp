@@ -104,7 +104,8 @@ std::string BmpReadResult::Caption() const {
 
 // ---- construction --------------------------------------------------------------------------
 
-Bitmap::Bitmap(const Bitmap& other) : Storable(other), m_width(other.m_width), m_height(other.m_height) {
+Bitmap::Bitmap(const Bitmap& other)
+    : Storable(other), m_width(other.m_width), m_height(other.m_height) {
     if (other.m_hasBits && other.m_width != 0 && other.m_height != 0) {
         m_bits = other.m_bits;
         m_hasBits = true;
@@ -162,7 +163,7 @@ void Bitmap::Assign(const Bitmap& source) {
 }
 
 bool Bitmap::SetBits(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> rows,
-                   bool paddedRows) {
+                     bool paddedRows) {
     if (!IsAllocatableSize(width, height))
         return false;
     // A picture with one side 0 and the other not would store a size with no rows: refused.

@@ -147,10 +147,9 @@ ImageDecodeStatus DecodeTargaImage(std::span<const std::uint8_t> file, DecodedIm
 
     // Check that the data can hold the pixels before allocating for them.
     const bool runLength = type == 10;
-    const std::size_t fewestBytes = runLength
-                                        ? (pixels + kMaxPacketPixels - 1) / kMaxPacketPixels *
-                                              (1 + pixelBytes)
-                                        : pixels * pixelBytes;
+    const std::size_t fewestBytes =
+        runLength ? (pixels + kMaxPacketPixels - 1) / kMaxPacketPixels * (1 + pixelBytes)
+                  : pixels * pixelBytes;
     if (data.size() < fewestBytes)
         return ImageDecodeStatus::Incomplete;
 

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
-void Catalog::AddTexture(const Texture& texture) { AddTexture(texture.Clone()); }
+void Catalog::AddTexture(const Texture& texture) {
+    AddTexture(texture.Clone());
+}
 
 void Catalog::AddTexture(std::unique_ptr<Texture> texture) {
     m_textures.push_back(std::move(texture));
@@ -43,8 +45,9 @@ std::unique_ptr<Texture> Catalog::ReplaceTexture(int index, std::unique_ptr<Text
 }
 
 std::vector<std::uint8_t> Catalog::FlagsForList() const {
-    std::vector<std::uint8_t> flags(m_selected.begin(),
-                                    m_selected.begin() + static_cast<std::ptrdiff_t>(std::min(m_selected.size(), m_textures.size())));
+    std::vector<std::uint8_t> flags(
+        m_selected.begin(), m_selected.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                     m_selected.size(), m_textures.size())));
     flags.resize(m_textures.size(), 0);
     return flags;
 }
@@ -83,8 +86,8 @@ std::vector<std::unique_ptr<Texture>> Catalog::TakeTextures(std::span<const int>
     return taken;
 }
 
-bool Catalog::InsertTextures(std::span<const int> positions, std::vector<std::unique_ptr<Texture>>&& textures,
-                             bool select) {
+bool Catalog::InsertTextures(std::span<const int> positions,
+                             std::vector<std::unique_ptr<Texture>>&& textures, bool select) {
     if (positions.size() != textures.size())
         return false;
     const std::size_t total = m_textures.size() + textures.size();

@@ -45,8 +45,8 @@ public:
     /// order and selection around them, and the newcomers are selected when `select` is set.
     /// False, with nothing changed (the textures stay with the caller), when the positions do not
     /// fit or a texture is missing.
-    bool InsertTextures(std::span<const int> positions, std::vector<std::unique_ptr<Texture>>&& textures,
-                        bool select);
+    bool InsertTextures(std::span<const int> positions,
+                        std::vector<std::unique_ptr<Texture>>&& textures, bool select);
     /// Destroys every texture, last first. The selection flags are left as they are.
     void DeleteContents();
 
@@ -78,7 +78,8 @@ public:
     /// Reads a catalog file. On success the textures are replaced, nothing is selected and the
     /// catalog is not modified; on failure the catalog is left exactly as it was. Bytes after the
     /// end of the catalog are not read; `unread`, when given, receives their number.
-    std::optional<ArchiveError> Load(std::span<const std::uint8_t> file, std::size_t* unread = nullptr);
+    std::optional<ArchiveError> Load(std::span<const std::uint8_t> file,
+                                     std::size_t* unread = nullptr);
     /// The same, reading the file's bytes from `source` a block at a time.
     std::optional<ArchiveError> Load(ArchiveSource& source, std::size_t* unread = nullptr);
 

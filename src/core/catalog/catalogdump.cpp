@@ -1,9 +1,9 @@
 #include "core/catalog/catalogdump.h"
 
+#include "core/catalog/catalog.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "core/text/jsonwriter.h"
-#include "core/catalog/catalog.h"
 
 namespace {
 
@@ -130,8 +130,8 @@ void WriteNormal(JsonWriter& json, const Normal& n) {
 void WriteFinish(JsonWriter& json, const Finish& f) {
     json.BeginObject();
     const std::pair<const char*, int> integers[] = {
-        {"ambient", f.ambient},   {"diffuse", f.diffuse},       {"specular", f.specular},
-        {"roughness", f.roughness}, {"metallic", f.metallic},   {"phong", f.phong},
+        {"ambient", f.ambient},     {"diffuse", f.diffuse},       {"specular", f.specular},
+        {"roughness", f.roughness}, {"metallic", f.metallic},     {"phong", f.phong},
         {"phongSize", f.phongSize}, {"reflection", f.reflection}, {"refraction", f.refraction}};
     for (const auto& [key, value] : integers) {
         json.Key(key);

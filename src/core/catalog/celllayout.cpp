@@ -3,15 +3,17 @@
 #include <algorithm>
 
 namespace {
-constexpr int kMargin = 20;       // left and top of the first thumbnail
-constexpr int kColumnGap = 25;    // between thumbnails of a row
-constexpr int kRightMargin = 10;  // a thumbnail must end this far from the right edge
-constexpr int kRowGap = 38;       // between a thumbnail's bottom and the next row's top
-constexpr int kCellSide = 13;     // cell margin left and right of the thumbnail
-constexpr int kCellAbove = 10;    // cell margin above the thumbnail
-constexpr int kCellBelow = 33;    // cell margin below the thumbnail, for the name
+constexpr int kMargin = 20;      // left and top of the first thumbnail
+constexpr int kColumnGap = 25;   // between thumbnails of a row
+constexpr int kRightMargin = 10; // a thumbnail must end this far from the right edge
+constexpr int kRowGap = 38;      // between a thumbnail's bottom and the next row's top
+constexpr int kCellSide = 13;    // cell margin left and right of the thumbnail
+constexpr int kCellAbove = 10;   // cell margin above the thumbnail
+constexpr int kCellBelow = 33;   // cell margin below the thumbnail, for the name
 
-int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int FloorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 } // namespace
 
 CellLayout::CellLayout(int count, int thumbnailWidth, int thumbnailHeight, int clientWidth)
@@ -53,7 +55,9 @@ int CellLayout::HitTest(int x, int y) const {
     return hit;
 }
 
-int CellLayout::ContentHeight() const { return m_count == 0 ? 0 : Cell(m_count - 1).bottom; }
+int CellLayout::ContentHeight() const {
+    return m_count == 0 ? 0 : Cell(m_count - 1).bottom;
+}
 
 std::pair<int, int> CellLayout::IndicesMeeting(int top, int bottom) const {
     if (m_count == 0 || bottom <= top)
@@ -69,11 +73,17 @@ std::pair<int, int> CellLayout::IndicesMeeting(int top, int bottom) const {
     return {first, last};
 }
 
-int CellLayout::Rows() const { return (m_count + m_columns - 1) / m_columns; }
+int CellLayout::Rows() const {
+    return (m_count + m_columns - 1) / m_columns;
+}
 
-int CellLayout::RowPitch() const { return m_height + kRowGap; }
+int CellLayout::RowPitch() const {
+    return m_height + kRowGap;
+}
 
-int CellLayout::RowTop(int row) const { return kMargin - kCellAbove + row * RowPitch(); }
+int CellLayout::RowTop(int row) const {
+    return kMargin - kCellAbove + row * RowPitch();
+}
 
 int CellLayout::HeightOfRows(int rows) const {
     return rows <= 0 ? 0 : kMargin + (rows - 1) * RowPitch() + m_height + kCellBelow;

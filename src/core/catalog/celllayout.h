@@ -56,6 +56,7 @@ private:
 };
 
 /// The layout of `count` textures with W x H thumbnails in a window `clientWidth` pixels wide.
-inline CellLayout ComputeCellLayout(int count, int thumbnailWidth, int thumbnailHeight, int clientWidth) {
+inline CellLayout ComputeCellLayout(int count, int thumbnailWidth, int thumbnailHeight,
+                                    int clientWidth) {
     return CellLayout(count, thumbnailWidth, thumbnailHeight, clientWidth);
 }

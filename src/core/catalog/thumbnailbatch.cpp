@@ -1,7 +1,7 @@
 #include "core/catalog/thumbnailbatch.h"
 
-#include "core/model/layeredtexture.h"
 #include "core/catalog/catalog.h"
+#include "core/model/layeredtexture.h"
 
 #include <algorithm>
 
@@ -13,14 +13,16 @@ ThumbnailBatch::ThumbnailBatch(Catalog& catalog, bool composite, bool layers)
         const Texture& texture = catalog.GetTexture(index);
         const int number = static_cast<int>(k) + 1;
         if (composite)
-            m_tasks.push_back({index, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
-                               "Rendering texture " + std::to_string(number) + " of " + std::to_string(total)});
+            m_tasks.push_back(
+                {index, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
+                 "Rendering texture " + std::to_string(number) + " of " + std::to_string(total)});
         if (!texture.IsSimple() && layers) {
             const int count = static_cast<const LayeredTexture&>(texture).GetLayerCount();
             for (int m = 0; m < count; ++m)
                 m_tasks.push_back({index, m, kLayerThumbnailSize, kLayerThumbnailSize,
-                                   "Rendering thumbnail " + std::to_string(number) + " of " + std::to_string(total) +
-                                       " (Layer " + std::to_string(m + 1) + " of " + std::to_string(count) + ")"});
+                                   "Rendering thumbnail " + std::to_string(number) + " of " +
+                                       std::to_string(total) + " (Layer " + std::to_string(m + 1) +
+                                       " of " + std::to_string(count) + ")"});
         }
         m_firstTask.push_back(m_taskTexture.size());
         m_tasksOfTexture.push_back(m_tasks.size() - m_taskTexture.size());
@@ -98,7 +100,8 @@ void ThumbnailBatch::DeselectThrough(std::size_t textureOrder) {
 
 std::size_t ThumbnailBatch::TexturesThrough() const {
     // The textures before the first task not yet taken, less those without tasks.
-    const std::size_t through = m_taken == m_tasks.size() ? m_textures.size() : m_taskTexture[m_taken];
+    const std::size_t through =
+        m_taken == m_tasks.size() ? m_textures.size() : m_taskTexture[m_taken];
     return m_withTasksBefore[through];
 }
 

@@ -16,7 +16,8 @@ struct ThumbnailTask {
     int layer = -1;
     int width = 0;
     int height = 0;
-    std::string caption; ///< "Rendering texture 2 of 5", "Rendering thumbnail 1 of 1 (Layer 2 of 3)"
+    std::string
+        caption; ///< "Rendering texture 2 of 5", "Rendering thumbnail 1 of 1 (Layer 2 of 3)"
 };
 
 /// The thumbnails of the selected textures, rendered in catalog order. Pictures may arrive in
@@ -44,7 +45,9 @@ public:
     void Fail(std::size_t index);
     /// Called with a texture's catalog index whenever its thumbnail is taken or it is
     /// deselected, so a window can repaint it at once.
-    void SetChangeHandler(std::function<void(int texture)> handler) { m_changed = std::move(handler); }
+    void SetChangeHandler(std::function<void(int texture)> handler) {
+        m_changed = std::move(handler);
+    }
     /// Ends the batch: pictures after the first missing one are dropped; textures without
     /// tasks that come before it are deselected as the one-at-a-time run would have.
     void Finish();
@@ -78,8 +81,8 @@ private:
     std::vector<Replaced> m_replaced;
     std::vector<bool> m_arrived;
     std::vector<bool> m_failed;
-    std::vector<std::size_t> m_tasksOfTexture; ///< number of tasks of each selected texture
-    std::vector<std::size_t> m_firstTask;      ///< index of each selected texture's first task
+    std::vector<std::size_t> m_tasksOfTexture;  ///< number of tasks of each selected texture
+    std::vector<std::size_t> m_firstTask;       ///< index of each selected texture's first task
     std::vector<std::size_t> m_withTasksBefore; ///< textures with tasks before each position
     std::size_t m_withoutTasks = 0;
     std::function<void(int)> m_changed;

@@ -12,16 +12,21 @@ namespace {
 /// The POV-Ray keyword that names the image's file type.
 const char* TypeKeyword(std::uint8_t fileType) {
     switch (fileType) {
-    case ImageMap::kTarga: return "tga";
-    case ImageMap::kPng: return "png";
-    case ImageMap::kJpeg: return "jpeg";
-    default: return "gif";
+    case ImageMap::kTarga:
+        return "tga";
+    case ImageMap::kPng:
+        return "png";
+    case ImageMap::kJpeg:
+        return "jpeg";
+    default:
+        return "gif";
     }
 }
 
 bool EndsWith(const std::string& upper, const char* ending) {
     const std::string tail(ending);
-    return upper.size() >= tail.size() && upper.compare(upper.size() - tail.size(), tail.size(), tail) == 0;
+    return upper.size() >= tail.size() &&
+           upper.compare(upper.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 } // namespace

@@ -27,4 +27,6 @@ std::string IorPresetEntryText(const std::string& description, float value, bool
     return trimmed ? Trimmed(std::move(text)) : text;
 }
 
-std::string IorValueText(float value) { return Trimmed(FormatFixed(value, 4)); }
+std::string IorValueText(float value) {
+    return Trimmed(FormatFixed(value, 4));
+}

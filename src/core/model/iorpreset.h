@@ -9,7 +9,8 @@ class IorPreset : public Storable {
     DECLARE_SERIAL(IorPreset)
 public:
     IorPreset() = default;
-    IorPreset(std::string description, float value) : m_description(std::move(description)), m_value(value) {}
+    IorPreset(std::string description, float value)
+        : m_description(std::move(description)), m_value(value) {}
 
     const std::string& GetDescription() const { return m_description; }
     void SetDescription(std::string description) { m_description = std::move(description); }

@@ -6,8 +6,7 @@
 
 IMPLEMENT_SERIAL(LayeredTexture, 1)
 
-LayeredTexture::LayeredTexture(const LayeredTexture& other)
-    : Texture(other), m_mode(other.m_mode) {
+LayeredTexture::LayeredTexture(const LayeredTexture& other) : Texture(other), m_mode(other.m_mode) {
     m_layers.reserve(other.m_layers.size());
     for (const auto& layer : other.m_layers)
         m_layers.push_back(std::make_unique<SimpleTexture>(*layer));
@@ -87,15 +86,17 @@ void LayeredTexture::RemoveLayer(int index) {
 }
 
 SimpleTexture* LayeredTexture::GetLayer(int index) {
-    return index >= 0 && index < GetLayerCount() ? m_layers[static_cast<std::size_t>(index)].get() : nullptr;
+    return index >= 0 && index < GetLayerCount() ? m_layers[static_cast<std::size_t>(index)].get()
+                                                 : nullptr;
 }
 
 const SimpleTexture* LayeredTexture::GetLayer(int index) const {
-    return index >= 0 && index < GetLayerCount() ? m_layers[static_cast<std::size_t>(index)].get() : nullptr;
+    return index >= 0 && index < GetLayerCount() ? m_layers[static_cast<std::size_t>(index)].get()
+                                                 : nullptr;
 }
 
-std::unique_ptr<SimpleTexture>
-LayeredTexture::SetLayer(int index, std::unique_ptr<SimpleTexture> layer) {
+std::unique_ptr<SimpleTexture> LayeredTexture::SetLayer(int index,
+                                                        std::unique_ptr<SimpleTexture> layer) {
     if (index < 0 || index >= GetLayerCount() || !layer)
         return layer;
     std::swap(m_layers[static_cast<std::size_t>(index)], layer);
@@ -104,5 +105,6 @@ LayeredTexture::SetLayer(int index, std::unique_ptr<SimpleTexture> layer) {
 
 void LayeredTexture::SwapLayers(int first, int second) {
     if (first >= 0 && first < GetLayerCount() && second >= 0 && second < GetLayerCount())
-        std::swap(m_layers[static_cast<std::size_t>(first)], m_layers[static_cast<std::size_t>(second)]);
+        std::swap(m_layers[static_cast<std::size_t>(first)],
+                  m_layers[static_cast<std::size_t>(second)]);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/model/texture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/texture.h"
 
 #include <memory>
 #include <vector>

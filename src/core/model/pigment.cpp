@@ -7,8 +7,8 @@ IMPLEMENT_SERIAL(Pigment, 1)
 
 namespace {
 
-const char* const kPatternNames[] = {"agate",   "bozo",  "gradient", "granite", "leopard",
-                                     "marble",  "onion", "radial",   "spotted", "wood"};
+const char* const kPatternNames[] = {"agate",  "bozo",  "gradient", "granite", "leopard",
+                                     "marble", "onion", "radial",   "spotted", "wood"};
 
 std::string GradientAxes(const Pigment& pigment) {
     std::string axes;
@@ -44,11 +44,11 @@ std::string Pigment::GetSource() const {
         text += transformations.GetSource(4);
     if (pattern == SolidColor) {
         if (color.filter != 0)
-            text += "    colour rgbf<" + ChannelText(color.red) + "," + ChannelText(color.green) + "," +
-                    ChannelText(color.blue) + "," + ChannelText(color.filter) + ">\r\n";
+            text += "    colour rgbf<" + ChannelText(color.red) + "," + ChannelText(color.green) +
+                    "," + ChannelText(color.blue) + "," + ChannelText(color.filter) + ">\r\n";
         else
-            text += "    colour rgb<" + ChannelText(color.red) + "," + ChannelText(color.green) + "," +
-                    ChannelText(color.blue) + ">\r\n";
+            text += "    colour rgb<" + ChannelText(color.red) + "," + ChannelText(color.green) +
+                    "," + ChannelText(color.blue) + ">\r\n";
     }
     text += "  }\r\n";
     return text;

@@ -15,7 +15,8 @@ bool SimpleTexture::ScaleThumbnail(int width, int height, bool /*layersToo*/) {
 std::string SimpleTexture::GetSource(SourceFlags flags) const {
     std::string text;
     if (flags.Has(SourceFlag::Declare))
-        text += DeclarationComment() + "#declare " + DeclaredIdentifier(m_name) + " = texture\r\n{\r\n";
+        text +=
+            DeclarationComment() + "#declare " + DeclaredIdentifier(m_name) + " = texture\r\n{\r\n";
     text += pigment.GetSource();
     if (!flags.Has(SourceFlag::NoNormal))
         text += normal.GetSource();

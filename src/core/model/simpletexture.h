@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/model/finish.h"
-#include "core/model/pigment.h"
 #include "core/model/normal.h"
+#include "core/model/pigment.h"
 #include "core/model/texture.h"
 #include "core/model/transformations.h"
 

@@ -5,12 +5,15 @@
 
 #include <vector>
 
-std::string Texture::DeclarationComment() const { return WrapComment(m_description); }
+std::string Texture::DeclarationComment() const {
+    return WrapComment(m_description);
+}
 
 namespace {
 
 bool IsIdentifierCharacter(char32_t c) {
-    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'_';
+    return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') ||
+           c == U'_';
 }
 
 } // namespace
@@ -34,7 +37,9 @@ std::string DeclaredIdentifier(std::string_view name) {
 
 namespace {
 
-bool IsLeadingSpace(char32_t c) { return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n'; }
+bool IsLeadingSpace(char32_t c) {
+    return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n';
+}
 
 void WrapLine(std::u32string_view line, std::size_t width, std::string& out) {
     std::size_t start = 0;

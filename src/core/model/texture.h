@@ -21,9 +21,15 @@ public:
     constexpr SourceFlags() = default;
     constexpr SourceFlags(SourceFlag flag) : m_bits(static_cast<unsigned>(flag)) {}
 
-    constexpr bool Has(SourceFlag flag) const { return (m_bits & static_cast<unsigned>(flag)) != 0; }
-    constexpr SourceFlags Without(SourceFlag flag) const { return FromBits(m_bits & ~static_cast<unsigned>(flag)); }
-    constexpr SourceFlags operator|(SourceFlags other) const { return FromBits(m_bits | other.m_bits); }
+    constexpr bool Has(SourceFlag flag) const {
+        return (m_bits & static_cast<unsigned>(flag)) != 0;
+    }
+    constexpr SourceFlags Without(SourceFlag flag) const {
+        return FromBits(m_bits & ~static_cast<unsigned>(flag));
+    }
+    constexpr SourceFlags operator|(SourceFlags other) const {
+        return FromBits(m_bits | other.m_bits);
+    }
     constexpr SourceFlags& operator|=(SourceFlags other) { return *this = *this | other; }
     constexpr bool operator==(const SourceFlags&) const = default;
 
@@ -36,7 +42,9 @@ private:
     unsigned m_bits = 0;
 };
 
-constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) { return SourceFlags(a) | b; }
+constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) {
+    return SourceFlags(a) | b;
+}
 
 /// A texture of a catalog: simple (SimpleTexture) or layered (LayeredTexture).
 /// Both carry a name, a description, a preview-shape index and a thumbnail.
@@ -48,7 +56,6 @@ public:
     /// Scales the thumbnail (and with `layersToo` the layers' thumbnails first).
     virtual bool ScaleThumbnail(int width, int height, bool layersToo) = 0;
     virtual std::string GetSource(SourceFlags flags) const = 0;
-
 
     int GetThumbnailWidth() const { return m_thumbnail.Width(); }
     int GetThumbnailHeight() const { return m_thumbnail.Height(); }

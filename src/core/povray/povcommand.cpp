@@ -12,8 +12,8 @@ std::string PovCommand::Text() const {
     return text;
 }
 
-PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style, const std::string& outputFile,
-                           int width, int height) {
+PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style,
+                           const std::string& outputFile, int width, int height) {
     const bool classic = style == PovCommandStyle::Classic;
     PovCommand command{options.executable, {std::string("+i") + kSceneFileName, "+o" + outputFile}};
     if (classic)
@@ -23,7 +23,8 @@ PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle sty
     command.arguments.push_back("-d");
     if (options.antialiasing) {
         // POV-Ray 3.7 refuses thresholds of 1.0 and more; 0.999 is the nearest it takes.
-        const float threshold = classic ? options.threshold : std::clamp(options.threshold, 0.0f, 0.999f);
+        const float threshold =
+            classic ? options.threshold : std::clamp(options.threshold, 0.0f, 0.999f);
         command.arguments.push_back("+a" + FormatFixed(threshold, 3));
         command.arguments.push_back("+r" + std::to_string(options.raysPerPixel));
     } else {
@@ -42,7 +43,8 @@ PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle sty
 
 std::optional<PovVersion> ParsePovVersion(std::string_view output) {
     for (std::string_view marker : {"POV-Ray ", "Version "}) {
-        for (std::size_t at = output.find(marker); at != std::string_view::npos; at = output.find(marker, at + 1)) {
+        for (std::size_t at = output.find(marker); at != std::string_view::npos;
+             at = output.find(marker, at + 1)) {
             std::size_t i = at + marker.size();
             auto number = [&](int& into) {
                 const std::size_t start = i;
@@ -52,7 +54,8 @@ std::optional<PovVersion> ParsePovVersion(std::string_view output) {
                 return i > start && i - start < 5;
             };
             PovVersion version;
-            if (number(version.major) && i < output.size() && output[i] == '.' && (++i, number(version.minor)))
+            if (number(version.major) && i < output.size() && output[i] == '.' &&
+                (++i, number(version.minor)))
                 return version;
         }
     }

@@ -47,8 +47,8 @@ inline constexpr const char* kDebugScriptName = "tempex!!.bat";
 /// (Classic or Pov37; Automatic is treated as Pov37). A library path comes last, as "+L" and
 /// the folder (in double quotes when it holds a blank); a folder with a double quote in its
 /// name cannot be given and is left out.
-PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style, const std::string& outputFile,
-                           int width, int height);
+PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style,
+                           const std::string& outputFile, int width, int height);
 
 /// POV-Ray's version as major and minor numbers, read from the text "POV-Ray 3.7.0.10 ..." or
 /// "Persistence of Vision(tm) Ray Tracer Version 3.6.1 ..." that it prints.

@@ -5,7 +5,9 @@
 
 namespace {
 
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
 
 bool IsNoise(std::string_view line) {
     // POV-Ray complains on every start when the user has no configuration file of their own.
@@ -80,7 +82,8 @@ void PovProgressParser::TakeLine(std::string line) {
         m_section.push_back(std::move(line));
     }
     // Only the last lines are kept: enough to explain a failure, never the whole flood.
-    while (m_section.size() > 1 && (m_sectionBytes > kMaxKeptBytes || m_section.size() > kMaxKeptLines)) {
+    while (m_section.size() > 1 &&
+           (m_sectionBytes > kMaxKeptBytes || m_section.size() > kMaxKeptLines)) {
         m_sectionBytes -= m_section.front().size();
         m_section.erase(m_section.begin());
     }
@@ -90,7 +93,8 @@ std::vector<std::string> PovProgressParser::ErrorLines(std::size_t limit) const 
     std::vector<std::string> lines;
     bool inError = false;
     for (const std::string& line : m_section) {
-        if (!inError && (Contains(line, "Error") || Contains(line, "error") || Contains(line, "failed")))
+        if (!inError &&
+            (Contains(line, "Error") || Contains(line, "error") || Contains(line, "failed")))
             inError = true;
         if (inError && line.rfind("----", 0) != 0 && !Contains(line, "Warning"))
             lines.push_back(line);

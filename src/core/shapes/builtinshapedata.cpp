@@ -960,4 +960,6 @@ static const std::uint8_t kBuiltinShapeFile[] = {
     0x31, 0x2E, 0x30, 0x2C, 0x31, 0x2E, 0x30, 0x3E, 0x7D,
 };
 
-std::span<const std::uint8_t> BuiltinShapeFile() { return kBuiltinShapeFile; }
+std::span<const std::uint8_t> BuiltinShapeFile() {
+    return kBuiltinShapeFile;
+}

@@ -157,8 +157,7 @@ std::string RoomScene(std::string_view object) {
     return Scene(kRoomCamera, {object, kRoomFloor, kRoomWall}, {"<-5, 8, -10>"});
 }
 
-std::unique_ptr<PreviewShape> Shape(std::string name, std::string description,
-                                     std::string source) {
+std::unique_ptr<PreviewShape> Shape(std::string name, std::string description, std::string source) {
     auto shape = std::make_unique<CustomShape>();
     shape->SetName(std::move(name));
     shape->SetDescription(std::move(description));

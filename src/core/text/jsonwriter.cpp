@@ -68,11 +68,21 @@ void JsonWriter::Quoted(std::string_view text) {
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': m_text += "\\\""; break;
-        case '\\': m_text += "\\\\"; break;
-        case '\n': m_text += "\\n"; break;
-        case '\r': m_text += "\\r"; break;
-        case '\t': m_text += "\\t"; break;
+        case '"':
+            m_text += "\\\"";
+            break;
+        case '\\':
+            m_text += "\\\\";
+            break;
+        case '\n':
+            m_text += "\\n";
+            break;
+        case '\r':
+            m_text += "\\r";
+            break;
+        case '\t':
+            m_text += "\\t";
+            break;
         default:
             if (byte < 0x20) {
                 static const char* digits = "0123456789abcdef";

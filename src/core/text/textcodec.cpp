@@ -40,7 +40,9 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool IsSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
 
 } // namespace
 

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "core/archive/archive.h"
 #include "render/files/fileio.h"
 
-#include "core/archive/archive.h"
-
 #include <QString>
-
 #include <cstddef>
 
 class Catalog;

@@ -1,29 +1,29 @@
 #include "render/files/sidefiles.h"
 
 #include "core/archive/objectarray.h"
-#include "render/files/fileio.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/storedclasses.h"
+#include "render/files/fileio.h"
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <span>
 
 namespace {
 
 std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
 }
 
 QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
 }
 
 /// Reads one object array of T from `bytes` into `into`; false when the data is damaged
 /// (what was read before the damage stays in `into`).
-template <class T>
-bool ReadList(const QByteArray& bytes, std::vector<std::unique_ptr<T>>& into) {
+template <class T> bool ReadList(const QByteArray& bytes, std::vector<std::unique_ptr<T>>& into) {
     try {
         Archive ar(Bytes(bytes), StoredClasses());
         ReadObjectArray(ar, into);
@@ -33,8 +33,7 @@ bool ReadList(const QByteArray& bytes, std::vector<std::unique_ptr<T>>& into) {
     }
 }
 
-template <class T>
-QByteArray StoredList(const std::vector<std::unique_ptr<T>>& items) {
+template <class T> QByteArray StoredList(const std::vector<std::unique_ptr<T>>& items) {
     Archive ar;
     WriteObjectArray(ar, items);
     return ToByteArray(ar.Bytes());
@@ -50,23 +49,32 @@ ShapeList BuiltinShapeList() {
 
 } // namespace
 
-QString ShapeFilePath(const QString& programDirectory) { return QDir(programDirectory).filePath(QStringLiteral("shapes.dat")); }
-QString ColorFilePath(const QString& programDirectory) { return QDir(programDirectory).filePath(QStringLiteral("colors.dat")); }
-QString IorFilePath(const QString& programDirectory) { return QDir(programDirectory).filePath(QStringLiteral("iorvalue.dat")); }
+QString ShapeFilePath(const QString& programDirectory) {
+    return QDir(programDirectory).filePath(QStringLiteral("shapes.dat"));
+}
+QString ColorFilePath(const QString& programDirectory) {
+    return QDir(programDirectory).filePath(QStringLiteral("colors.dat"));
+}
+QString IorFilePath(const QString& programDirectory) {
+    return QDir(programDirectory).filePath(QStringLiteral("iorvalue.dat"));
+}
 
 ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice) {
     const QString path = ShapeFilePath(programDirectory);
     notice.reset();
     if (!QFileInfo::exists(path)) {
-        notice = SideFileNotice{QStringLiteral("Shape file not found!"), QStringLiteral("Generating shape file...."),
+        notice = SideFileNotice{QStringLiteral("Shape file not found!"),
+                                QStringLiteral("Generating shape file...."),
                                 SideFileNotice::Information};
         QDir().mkpath(programDirectory);
         const auto builtin = BuiltinShapeFile();
-        const QByteArray bytes(reinterpret_cast<const char*>(builtin.data()), static_cast<qsizetype>(builtin.size()));
+        const QByteArray bytes(reinterpret_cast<const char*>(builtin.data()),
+                               static_cast<qsizetype>(builtin.size()));
         if (const FileResult written = WriteFileAtomically(path, bytes); !written) {
             const QString problem = FolderWriteProblem(programDirectory);
             notice = SideFileNotice{QStringLiteral("Fatal Error"),
-                                    QStringLiteral("Unable to open the file %1").arg(path) + QLatin1Char('\n') +
+                                    QStringLiteral("Unable to open the file %1").arg(path) +
+                                        QLatin1Char('\n') +
                                         (problem.isEmpty() ? written.message : problem),
                                     SideFileNotice::Error};
             return {};
@@ -78,26 +86,31 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
     if (bytes && ReadList(*bytes, shapes))
         return shapes;
     // A damaged or unreadable file is the user's to repair or delete; it is left as it is.
-    notice = SideFileNotice{QStringLiteral("Shape file error"),
-                            QStringLiteral("The preview shape file %1 cannot be read. The built-in shapes are used "
-                                           "until it is repaired or deleted.")
-                                .arg(path),
-                            SideFileNotice::Warning};
+    notice = SideFileNotice{
+        QStringLiteral("Shape file error"),
+        QStringLiteral("The preview shape file %1 cannot be read. The built-in shapes are used "
+                       "until it is repaired or deleted.")
+            .arg(path),
+        SideFileNotice::Warning};
     return BuiltinShapeList();
 }
 
-std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory, const ShapeList& shapes) {
+std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory,
+                                            const ShapeList& shapes) {
     QDir().mkpath(programDirectory);
     const QString path = ShapeFilePath(programDirectory);
     const QFileInfo existing(path);
     // What stands there must be a file that a new one can replace.
-    const bool replaceable = !existing.exists() || (existing.isFile() && QFileInfo(existing.absolutePath()).isWritable());
+    const bool replaceable = !existing.exists() ||
+                             (existing.isFile() && QFileInfo(existing.absolutePath()).isWritable());
     if (replaceable && WriteFileAtomically(path, StoredList(shapes)))
         return std::nullopt;
     if (!replaceable)
-        return SideFileNotice{QStringLiteral("Fatal Error"), QStringLiteral("Unable to remove shape file!"),
+        return SideFileNotice{QStringLiteral("Fatal Error"),
+                              QStringLiteral("Unable to remove shape file!"),
                               SideFileNotice::Error};
-    return SideFileNotice{QStringLiteral("Fatal Error"), QStringLiteral("Unable to open the file %1").arg(path),
+    return SideFileNotice{QStringLiteral("Fatal Error"),
+                          QStringLiteral("Unable to open the file %1").arg(path),
                           SideFileNotice::Error};
 }
 
@@ -108,18 +121,22 @@ NamedColorList LoadColorFile(const QString& programDirectory) {
     return colors;
 }
 
-std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, const NamedColorList& colors) {
+std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory,
+                                            const NamedColorList& colors) {
     QDir().mkpath(programDirectory);
-    const FileResult written = WriteFileAtomically(ColorFilePath(programDirectory), StoredList(colors));
+    const FileResult written =
+        WriteFileAtomically(ColorFilePath(programDirectory), StoredList(colors));
     if (written)
         return std::nullopt;
     return SideFileNotice{QStringLiteral("File open error"),
-                          QStringLiteral("Cannot open the file %1/%2").arg(programDirectory, QStringLiteral("colors.dat")) +
+                          QStringLiteral("Cannot open the file %1/%2")
+                                  .arg(programDirectory, QStringLiteral("colors.dat")) +
                               QLatin1Char('\n') + written.message,
                           SideFileNotice::Error};
 }
 
-IorPresetList LoadIorPresets(const QString& programDirectory, std::optional<SideFileNotice>& notice) {
+IorPresetList LoadIorPresets(const QString& programDirectory,
+                             std::optional<SideFileNotice>& notice) {
     notice.reset();
     const QString path = IorFilePath(programDirectory);
     IorPresetList presets;
@@ -131,21 +148,26 @@ IorPresetList LoadIorPresets(const QString& programDirectory, std::optional<Side
         // Half a list would be written back over the user's file at the next OK; start afresh
         // instead and leave the file as it is until the user saves a new list.
         presets.clear();
-        notice = SideFileNotice{QStringLiteral("IO Error"),
-                                QStringLiteral("The refraction presets file %1 cannot be read. The list starts with "
-                                               "Vacuum only; the file is replaced only when you press OK.")
-                                    .arg(path),
-                                SideFileNotice::Warning};
+        notice = SideFileNotice{
+            QStringLiteral("IO Error"),
+            QStringLiteral("The refraction presets file %1 cannot be read. The list starts with "
+                           "Vacuum only; the file is replaced only when you press OK.")
+                .arg(path),
+            SideFileNotice::Warning};
     }
     presets.push_back(std::make_unique<IorPreset>("Vacuum", 1.0f));
     return presets;
 }
 
-std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory, const IorPresetList& presets) {
+std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory,
+                                             const IorPresetList& presets) {
     QDir().mkpath(programDirectory);
-    const FileResult written = WriteFileAtomically(IorFilePath(programDirectory), StoredList(presets));
+    const FileResult written =
+        WriteFileAtomically(IorFilePath(programDirectory), StoredList(presets));
     if (written)
         return std::nullopt;
-    return SideFileNotice{QStringLiteral("IO Error"), QStringLiteral("Error opening iorvalue.dat") + QLatin1Char('\n') + written.message,
+    return SideFileNotice{QStringLiteral("IO Error"),
+                          QStringLiteral("Error opening iorvalue.dat") + QLatin1Char('\n') +
+                              written.message,
                           SideFileNotice::Error};
 }

@@ -5,7 +5,6 @@
 #include "core/shapes/shapelist.h"
 
 #include <QString>
-
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,15 +32,19 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
 /// Saves the shapes to "shapes.dat" atomically, so a failed save leaves the old file in place.
 /// A notice when it cannot be saved: "Unable to remove shape file!" when the file there cannot be
 /// replaced, "Unable to open the file %1" when the new one cannot be written (both "Fatal Error").
-std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory, const ShapeList& shapes);
+std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory,
+                                            const ShapeList& shapes);
 
 /// Loads "colors.dat": nothing when it is missing, what could be read when it is damaged.
 NamedColorList LoadColorFile(const QString& programDirectory);
 /// Saves "colors.dat"; a notice when the file cannot be written.
-std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory, const NamedColorList& colors);
+std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory,
+                                            const NamedColorList& colors);
 
 /// Loads "iorvalue.dat": the single preset "Vacuum" 1.0 when it is missing. A damaged or
 /// unreadable file is treated as missing and `notice` says so; the file itself is left alone.
-IorPresetList LoadIorPresets(const QString& programDirectory, std::optional<SideFileNotice>& notice);
+IorPresetList LoadIorPresets(const QString& programDirectory,
+                             std::optional<SideFileNotice>& notice);
 /// Saves "iorvalue.dat"; a notice ("Error opening iorvalue.dat") when it cannot be written.
-std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory, const IorPresetList& presets);
+std::optional<SideFileNotice> SaveIorPresets(const QString& programDirectory,
+                                             const IorPresetList& presets);

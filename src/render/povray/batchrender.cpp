@@ -8,7 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -21,7 +20,8 @@ constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 /// A render that failed for its texture alone (POV-Ray could not parse or render it, or its
 /// picture was unreadable): the batch goes on without it. Anything else ends the batch.
 bool FailsOnlyItsTexture(const RenderResult& result) {
-    return result.status == RenderResult::PovRayFailed || result.status == RenderResult::ImageFailed;
+    return result.status == RenderResult::PovRayFailed ||
+           result.status == RenderResult::ImageFailed;
 }
 
 /// What the whole batch reports: how far it is, an estimate of the time left from the renders
@@ -40,8 +40,9 @@ public:
         m_batch.Fail(index);
         if (m_firstFailure.isEmpty()) {
             const int texture = m_batch.Tasks()[index].texture;
-            m_firstFailure = QString::fromStdString(m_batch.GetCatalog().GetTexture(texture).GetName()) +
-                             QStringLiteral(": ") + result.message;
+            m_firstFailure =
+                QString::fromStdString(m_batch.GetCatalog().GetTexture(texture).GetName()) +
+                QStringLiteral(": ") + result.message;
             m_firstResult = result;
         }
     }
@@ -54,8 +55,8 @@ public:
         const qint64 elapsed = m_clock.elapsed();
         // Only once a little is done does the rate say anything.
         if (doneWork > 0.0 && doneWork >= m_totalWork * 0.01 && elapsed > 0)
-            status.millisecondsLeft =
-                static_cast<qint64>(static_cast<double>(elapsed) * std::max(0.0, m_totalWork - doneWork) / doneWork);
+            status.millisecondsLeft = static_cast<qint64>(
+                static_cast<double>(elapsed) * std::max(0.0, m_totalWork - doneWork) / doneWork);
         m_sink.BatchProgress(status);
     }
 
@@ -72,7 +73,8 @@ public:
         summary.total = static_cast<int>(m_batch.TextureTotal());
         summary.rendered = static_cast<int>(m_batch.TexturesRendered());
         for (int texture : m_batch.FailedTextures())
-            summary.failed << QString::fromStdString(m_batch.GetCatalog().GetTexture(texture).GetName());
+            summary.failed << QString::fromStdString(
+                m_batch.GetCatalog().GetTexture(texture).GetName());
         summary.firstFailure = m_firstFailure;
         summary.stopped = !ending.Succeeded();
         summary.milliseconds = m_clock.elapsed();
@@ -89,15 +91,17 @@ private:
     RenderResult m_firstResult;
 };
 
-RenderResult RenderOneAtATime(PovRayRunner& runner, ThumbnailBatch& batch, RenderProgressSink& sink) {
+RenderResult RenderOneAtATime(PovRayRunner& runner, ThumbnailBatch& batch,
+                              RenderProgressSink& sink) {
     BatchReport report(batch, sink);
     double done = 0.0;
     report.Update(done);
     for (std::size_t i = 0; i < batch.Tasks().size(); ++i) {
         const ThumbnailTask& task = batch.Tasks()[i];
         Bitmap picture;
-        const RenderResult result = runner.RenderPicture(batch.Subject(i), task.width, task.height,
-                                                         QString::fromStdString(task.caption), sink, picture);
+        const RenderResult result =
+            runner.RenderPicture(batch.Subject(i), task.width, task.height,
+                                 QString::fromStdString(task.caption), sink, picture);
         if (result.Succeeded())
             batch.Complete(i, std::move(picture));
         else if (FailsOnlyItsTexture(result))
@@ -146,7 +150,8 @@ private:
     };
 
     int Running() const {
-        return static_cast<int>(std::count_if(m_slots.begin(), m_slots.end(), [](const Slot& s) { return s.job != nullptr; }));
+        return static_cast<int>(std::count_if(m_slots.begin(), m_slots.end(),
+                                              [](const Slot& s) { return s.job != nullptr; }));
     }
 
     void StartNext(Slot& slot) {
@@ -158,7 +163,8 @@ private:
             if (prepared.Succeeded())
                 prepared = m_runner.WriteTextureFile(subject, slot.folder);
             if (prepared.Succeeded())
-                prepared = m_runner.WriteScene(subject.GetName(), subject.GetPreviewShape(), slot.folder, m_sink);
+                prepared = m_runner.WriteScene(subject.GetName(), subject.GetPreviewShape(),
+                                               slot.folder, m_sink);
             if (!prepared.Succeeded()) {
                 PovRayRunner::RemoveJobFolder(slot.folder);
                 slot.folder.clear();
@@ -166,11 +172,14 @@ private:
                 return;
             }
             slot.task = index;
-            slot.job = m_runner.MakeJob(slot.folder, m_runner.Command(OutputFileName(), task.width, task.height),
+            slot.job = m_runner.MakeJob(slot.folder,
+                                        m_runner.Command(OutputFileName(), task.width, task.height),
                                         OutputFileName(), task.width, task.height,
                                         QString::fromStdString(subject.GetName()));
-            QObject::connect(slot.job.get(), &PovRayJob::progressChanged, [this] { ReportProgress(); });
-            QObject::connect(slot.job.get(), &PovRayJob::finished, [this, &slot] { Finished(slot); });
+            QObject::connect(slot.job.get(), &PovRayJob::progressChanged,
+                             [this] { ReportProgress(); });
+            QObject::connect(slot.job.get(), &PovRayJob::finished,
+                             [this, &slot] { Finished(slot); });
             slot.job->Start();
             UpdateCaption();
             return;
@@ -183,8 +192,9 @@ private:
         const ThumbnailTask& task = m_batch.Tasks()[index];
         Bitmap picture;
         if (result.Succeeded())
-            result = NamingTexture(ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture),
-                                   m_batch.Subject(index).GetName());
+            result = NamingTexture(
+                ReadRenderedImage(slot.folder, OutputFileName(), task.width, task.height, picture),
+                m_batch.Subject(index).GetName());
         PovRayRunner::RemoveJobFolder(slot.folder);
         slot.folder.clear();
         if (result.Succeeded()) {
@@ -277,14 +287,16 @@ private:
 
 } // namespace
 
-RenderResult RenderThumbnailBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs, RenderProgressSink& sink) {
+RenderResult RenderThumbnailBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs,
+                                  RenderProgressSink& sink) {
     if (runner.IsBusy())
         return {RenderResult::Busy, {}, {}};
     if (jobs <= 1 || batch.Tasks().size() <= 1)
         return RenderOneAtATime(runner, batch, sink);
     if (!runner.TryBeginRender())
         return {RenderResult::Busy, {}, {}};
-    ParallelBatch parallel(runner, batch, std::min<int>(jobs, static_cast<int>(batch.Tasks().size())), sink);
+    ParallelBatch parallel(runner, batch,
+                           std::min<int>(jobs, static_cast<int>(batch.Tasks().size())), sink);
     RenderResult result = parallel.Run();
     runner.EndRender();
     return result;

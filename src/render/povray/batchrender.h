@@ -13,4 +13,5 @@ class ThumbnailBatch;
 /// order; a texture POV-Ray cannot render stays selected and the batch goes on; a stop, or a
 /// failure that would fail every render (POV-Ray cannot be started, a file cannot be written),
 /// ends the batch there. Returns what ended it, else the first texture's failure, else Ok.
-RenderResult RenderThumbnailBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs, RenderProgressSink& sink);
+RenderResult RenderThumbnailBatch(PovRayRunner& runner, ThumbnailBatch& batch, int jobs,
+                                  RenderProgressSink& sink);

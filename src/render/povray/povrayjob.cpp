@@ -3,11 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
-
 #include <algorithm>
-
 #include <csignal>
-
 #include <sys/prctl.h>
 
 namespace {
@@ -15,7 +12,8 @@ constexpr int kPollMilliseconds = 50;
 constexpr int kKillAfterMilliseconds = 1000;
 } // namespace
 
-PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height, QObject* parent)
+PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
+                     QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
       m_outputPath(QDir(m_folder).filePath(outputFile)),
       m_expectedBytes(static_cast<double>(width) * static_cast<double>(height) * 3.0) {
@@ -107,9 +105,10 @@ void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
     ReadOutput();
     m_parser.Finish();
     if (m_timedOut) {
-        const QString message = m_subject.isEmpty()
-                                    ? QString::fromUtf8(RenderMessages::TimedOut).arg(m_timeLimit)
-                                    : QString::fromUtf8(RenderMessages::TimedOutNamed).arg(m_timeLimit).arg(m_subject);
+        const QString message =
+            m_subject.isEmpty()
+                ? QString::fromUtf8(RenderMessages::TimedOut).arg(m_timeLimit)
+                : QString::fromUtf8(RenderMessages::TimedOutNamed).arg(m_timeLimit).arg(m_subject);
         Finish({RenderResult::TimedOut, QString::fromUtf8(RenderMessages::AppTitle), message});
     } else if (m_stopRequested) {
         Finish({RenderResult::Stopped, {}, {}});
@@ -117,8 +116,9 @@ void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
         SetPercent(100);
         Finish({});
     } else {
-        QString message = m_subject.isEmpty() ? QString::fromUtf8(RenderMessages::PovRayFailed)
-                                              : QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(m_subject);
+        QString message = m_subject.isEmpty()
+                              ? QString::fromUtf8(RenderMessages::PovRayFailed)
+                              : QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(m_subject);
         const auto lines = m_parser.ErrorLines();
         if (!lines.empty())
             message += QStringLiteral("\n");

@@ -1,14 +1,14 @@
 #include "render/povray/povrayrunner.h"
 
 #include "core/bitmap/renderedimage.h"
+#include "core/model/texture.h"
+#include "core/shapes/customshape.h"
+#include "core/texmap/texturemapscene.h"
 #include "render/files/fileio.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
-#include "core/model/texture.h"
 #include "render/settings/programsettings.h"
-#include "core/shapes/customshape.h"
-#include "core/texmap/texturemapscene.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,11 +17,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <span>
-
 #include <cerrno>
 #include <csignal>
+#include <span>
 
 namespace {
 
@@ -40,8 +38,8 @@ private:
 };
 
 RenderResult FileWriteFailure(const FileResult& written) {
-    return RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(RenderMessages::AppTitle),
-                                 written.message);
+    return RenderResult::Failure(RenderResult::FileFailed,
+                                 QString::fromUtf8(RenderMessages::AppTitle), written.message);
 }
 
 /// Scratch files: written through the one file road, but without waiting for the disk, since
@@ -49,7 +47,8 @@ RenderResult FileWriteFailure(const FileResult& written) {
 RenderResult WriteScratchFile(const QString& path, const QByteArray& bytes) {
     WriteOptions options;
     options.sync = false;
-    const FileResult written = WriteFileAtomically(path, bytes, QString::fromUtf8(kWriteFailed), options);
+    const FileResult written =
+        WriteFileAtomically(path, bytes, QString::fromUtf8(kWriteFailed), options);
     return written ? RenderResult() : FileWriteFailure(written);
 }
 
@@ -73,8 +72,10 @@ const PreviewShape& FallbackShape() {
 /// The first terminal program found, with the option that makes it run a command.
 std::optional<std::pair<QString, QStringList>> FindTerminal() {
     const std::pair<const char*, QStringList> terminals[] = {
-        {"x-terminal-emulator", {QStringLiteral("-e")}}, {"xterm", {QStringLiteral("-e")}},
-        {"konsole", {QStringLiteral("-e")}},             {"xfce4-terminal", {QStringLiteral("-x")}},
+        {"x-terminal-emulator", {QStringLiteral("-e")}},
+        {"xterm", {QStringLiteral("-e")}},
+        {"konsole", {QStringLiteral("-e")}},
+        {"xfce4-terminal", {QStringLiteral("-x")}},
         {"gnome-terminal", {QStringLiteral("--wait"), QStringLiteral("--")}},
     };
     for (const auto& [name, options] : terminals) {
@@ -87,14 +88,18 @@ std::optional<std::pair<QString, QStringList>> FindTerminal() {
 
 } // namespace
 
-QString OutputFileName() { return QString::fromLatin1(kOutputFileName); }
+QString OutputFileName() {
+    return QString::fromLatin1(kOutputFileName);
+}
 
 PovRayRunner::PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes)
     : m_settings(settings), m_shapes(shapes) {}
 
 PovRayRunner::~PovRayRunner() = default;
 
-QString PovRayRunner::ProgramFolder() const { return m_settings.EffectiveProgramDirectory(); }
+QString PovRayRunner::ProgramFolder() const {
+    return m_settings.EffectiveProgramDirectory();
+}
 
 namespace {
 
@@ -105,12 +110,14 @@ constexpr const char* kScratchPrefix = "velvane-render-";
 void RemoveAbandonedScratchAreas() {
     const QDir temp(QDir::tempPath());
     const QString prefix = QString::fromLatin1(kScratchPrefix);
-    for (const QString& name : temp.entryList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& name :
+         temp.entryList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool ok = false;
         const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
         if (!ok || pid <= 0 || pid == QCoreApplication::applicationPid())
             continue;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH && QFileInfo(temp.filePath(name)).isWritable())
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
+            QFileInfo(temp.filePath(name)).isWritable())
             QDir(temp.filePath(name)).removeRecursively();
     }
 }
@@ -120,15 +127,16 @@ void RemoveAbandonedScratchAreas() {
 RenderResult PovRayRunner::NewJobFolder(QString& folder) {
     if (!m_scratch || !m_scratch->isValid() || !QFileInfo::exists(m_scratch->path())) {
         RemoveAbandonedScratchAreas();
-        m_scratch = std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1Char('/') +
-                                                    QString::fromLatin1(kScratchPrefix) +
-                                                    QString::number(QCoreApplication::applicationPid()) +
-                                                    QStringLiteral("-XXXXXX"));
+        m_scratch = std::make_unique<QTemporaryDir>(
+            QDir::tempPath() + QLatin1Char('/') + QString::fromLatin1(kScratchPrefix) +
+            QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX"));
         if (!m_scratch->isValid()) {
             QString problem = FolderWriteProblem(QDir::tempPath());
             if (problem.isEmpty())
-                problem = QStringLiteral("The folder %1 cannot be written: %2.").arg(QDir::tempPath(), m_scratch->errorString());
-            return RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(RenderMessages::AppTitle), problem);
+                problem = QStringLiteral("The folder %1 cannot be written: %2.")
+                              .arg(QDir::tempPath(), m_scratch->errorString());
+            return RenderResult::Failure(RenderResult::FileFailed,
+                                         QString::fromUtf8(RenderMessages::AppTitle), problem);
         }
     }
     folder = QDir(m_scratch->path()).filePath(QStringLiteral("job-%1").arg(++m_jobCount));
@@ -136,7 +144,8 @@ RenderResult PovRayRunner::NewJobFolder(QString& folder) {
         QString problem = FolderWriteProblem(m_scratch->path());
         if (problem.isEmpty())
             problem = QStringLiteral("The folder %1 cannot be made.").arg(folder);
-        return RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(RenderMessages::AppTitle), problem);
+        return RenderResult::Failure(RenderResult::FileFailed,
+                                     QString::fromUtf8(RenderMessages::AppTitle), problem);
     }
     return {};
 }
@@ -158,7 +167,8 @@ std::unique_ptr<PovRayJob> PovRayRunner::MakeJob(const QString& folder, const Po
 PovCommandStyle PovRayRunner::ResolvedStyle(const QString& executable) {
     if (const auto known = m_detectedStyles.find(executable); known != m_detectedStyles.end())
         return known->second;
-    const PovCommandStyle style = StyleForVersion(ParsePovVersion(PovVersionOutput(executable).toStdString()));
+    const PovCommandStyle style =
+        StyleForVersion(ParsePovVersion(PovVersionOutput(executable).toStdString()));
     m_detectedStyles[executable] = style;
     return style;
 }
@@ -167,7 +177,8 @@ PovCommand PovRayRunner::Command(const QString& outputFile, int width, int heigh
     PovCommandStyle style = m_settings.CommandStyle();
     if (style == PovCommandStyle::Automatic)
         style = ResolvedStyle(m_settings.EffectivePovExecutable());
-    return BuildPovCommand(m_settings.CommandOptions(), style, outputFile.toStdString(), width, height);
+    return BuildPovCommand(m_settings.CommandOptions(), style, outputFile.toStdString(), width,
+                           height);
 }
 
 bool PovRayRunner::TryBeginRender() {
@@ -177,10 +188,13 @@ bool PovRayRunner::TryBeginRender() {
     return true;
 }
 
-void PovRayRunner::EndRender() { m_busy = false; }
+void PovRayRunner::EndRender() {
+    m_busy = false;
+}
 
-RenderResult PovRayRunner::RunPovRay(const QString& outputFile, int width, int height, bool debugMode,
-                                     const QString& caption, RenderProgressSink& sink, const QString& folder,
+RenderResult PovRayRunner::RunPovRay(const QString& outputFile, int width, int height,
+                                     bool debugMode, const QString& caption,
+                                     RenderProgressSink& sink, const QString& folder,
                                      const QString& subject) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
@@ -190,10 +204,12 @@ RenderResult PovRayRunner::RunPovRay(const QString& outputFile, int width, int h
         return RunDebug(command, folder);
 
     sink.Begin(caption);
-    const std::unique_ptr<PovRayJob> job = MakeJob(folder, command, outputFile, width, height, subject);
+    const std::unique_ptr<PovRayJob> job =
+        MakeJob(folder, command, outputFile, width, height, subject);
     QEventLoop loop;
     QObject::connect(job.get(), &PovRayJob::finished, &loop, &QEventLoop::quit);
-    QObject::connect(job.get(), &PovRayJob::progressChanged, [&sink](int percent) { sink.Progress(percent); });
+    QObject::connect(job.get(), &PovRayJob::progressChanged,
+                     [&sink](int percent) { sink.Progress(percent); });
     job->Start();
     if (!job->IsFinished()) {
         sink.Started([&job] { job->Stop(); });
@@ -230,13 +246,14 @@ RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& fo
     }
     QFile::remove(script);
     if (!terminal)
-        return RenderResult::Failure(RenderResult::StartFailed, QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
+        return RenderResult::Failure(RenderResult::StartFailed,
+                                     QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
                                      QString::fromUtf8(RenderMessages::CannotStartDebug));
     return result;
 }
 
-RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
-                                      RenderProgressSink& sink) {
+RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,
+                                      const QString& folder, RenderProgressSink& sink) {
     const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
     if (shapeIndex == kTextureMapSceneId)
         return WriteScratchFile(scenePath, WithCrLf(TextureMapScene(textureName)));
@@ -247,43 +264,52 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     } else {
         if (!m_shapes.empty())
             shape = m_shapes.front().get();
-        sink.Status(QStringLiteral("There is no preview shape %1 for \"%2\"; it is rendered on shape 0.")
-                        .arg(shapeIndex)
-                        .arg(QString::fromStdString(textureName)));
+        sink.Status(
+            QStringLiteral("There is no preview shape %1 for \"%2\"; it is rendered on shape 0.")
+                .arg(shapeIndex)
+                .arg(QString::fromStdString(textureName)));
     }
     if (shape->LacksInclude())
         sink.Notice(QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
                     QString::fromUtf8(ShapeMessages::MissingInclude));
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
-    RenderResult written = WriteScratchFile(scenePath, QByteArray::fromStdString(shape->GetSceneSource(textureName)));
+    RenderResult written =
+        WriteScratchFile(scenePath, QByteArray::fromStdString(shape->GetSceneSource(textureName)));
     if (!written.Succeeded())
-        sink.Notice(QString::fromUtf8(ShapeMessages::WriteErrorTitle), QString::fromUtf8(ShapeMessages::WriteError));
+        sink.Notice(QString::fromUtf8(ShapeMessages::WriteErrorTitle),
+                    QString::fromUtf8(ShapeMessages::WriteError));
     return written;
 }
 
 RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString& folder) {
-    return WriteScratchFile(QDir(folder).filePath(QString::fromLatin1(kSceneFileName)), WithCrLf(text));
+    return WriteScratchFile(QDir(folder).filePath(QString::fromLatin1(kSceneFileName)),
+                            WithCrLf(text));
 }
 
 RenderResult PovRayRunner::RenderScene(int width, int height, const std::string& textureName,
-                                       const QString& outputFile, int shapeIndex, const QString& caption,
-                                       RenderProgressSink& sink, const QString& folder) {
+                                       const QString& outputFile, int shapeIndex,
+                                       const QString& caption, RenderProgressSink& sink,
+                                       const QString& folder) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
-    if (RenderResult written = WriteScene(textureName, shapeIndex, folder, sink); !written.Succeeded())
+    if (RenderResult written = WriteScene(textureName, shapeIndex, folder, sink);
+        !written.Succeeded())
         return NamingTexture(written, textureName);
-    return RunPovRay(outputFile, width, height, false, caption, sink, folder, QString::fromStdString(textureName));
+    return RunPovRay(outputFile, width, height, false, caption, sink, folder,
+                     QString::fromStdString(textureName));
 }
 
 RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) {
     // The include file holds the text exactly as GetSource gives it, CR LF line ends included.
     const QString path = QDir(folder).filePath(QString::fromLatin1(kTextureFileName));
-    return WriteScratchFile(path, QByteArray::fromStdString(texture.GetSource(SourceFlag::Declare)));
+    return WriteScratchFile(path,
+                            QByteArray::fromStdString(texture.GetSource(SourceFlag::Declare)));
 }
 
 RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int height,
-                                         const QString& caption, RenderProgressSink& sink, Bitmap& picture) {
+                                         const QString& caption, RenderProgressSink& sink,
+                                         Bitmap& picture) {
     if (m_busy)
         return {RenderResult::Busy, {}, {}};
     PictureRender render(*this, texture, width, height);
@@ -298,40 +324,45 @@ RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int 
 }
 
 RenderResult PovRayRunner::UpdateTextureThumbnail(Texture& texture, int width, int height,
-                                                  const QString& caption, RenderProgressSink& sink) {
+                                                  const QString& caption,
+                                                  RenderProgressSink& sink) {
     return RenderPicture(texture, width, height, caption, sink, texture.Thumbnail());
 }
 
 RenderResult NamingTexture(RenderResult result, const std::string& textureName) {
     if ((result.status == RenderResult::FileFailed || result.status == RenderResult::ImageFailed) &&
         !result.message.isEmpty())
-        result.message = QStringLiteral("\"%1\": %2").arg(QString::fromStdString(textureName), result.message);
+        result.message =
+            QStringLiteral("\"%1\": %2").arg(QString::fromStdString(textureName), result.message);
     return result;
 }
 
-RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width, int height,
-                                std::vector<std::uint8_t>& rows) {
+RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width,
+                                int height, std::vector<std::uint8_t>& rows) {
     const QString path = QDir(folder).filePath(outputFile);
     FileResult error;
     const auto bytes = ReadWholeFile(path, &error);
     if (!bytes)
-        return RenderResult::Failure(RenderResult::ImageFailed, QString::fromUtf8(RenderMessages::AppTitle),
-                                     error.message);
+        return RenderResult::Failure(RenderResult::ImageFailed,
+                                     QString::fromUtf8(RenderMessages::AppTitle), error.message);
     const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes->constData()),
                                 static_cast<std::size_t>(bytes->size()));
     RenderedImageResult decoded = DecodeRenderedImage(data, width, height);
     if (!decoded.ok)
-        return RenderResult::Failure(RenderResult::ImageFailed, QString::fromUtf8(RenderMessages::AppTitle),
+        return RenderResult::Failure(RenderResult::ImageFailed,
+                                     QString::fromUtf8(RenderMessages::AppTitle),
                                      QString::fromStdString(decoded.error));
     rows = std::move(decoded.image.rows);
     return {};
 }
 
-RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, Bitmap& target) {
+RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width,
+                               int height, Bitmap& target) {
     std::vector<std::uint8_t> rows;
     RenderResult result = ReadRenderedPixels(folder, outputFile, width, height, rows);
     if (result.Succeeded() && !target.SetBits(width, height, rows, false))
-        return RenderResult::Failure(RenderResult::ImageFailed, QString::fromUtf8(RenderMessages::AppTitle),
+        return RenderResult::Failure(RenderResult::ImageFailed,
+                                     QString::fromUtf8(RenderMessages::AppTitle),
                                      QStringLiteral("The rendered image is damaged."));
     return result;
 }

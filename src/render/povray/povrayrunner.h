@@ -1,12 +1,11 @@
 #pragma once
 
 #include "core/povray/povcommand.h"
+#include "core/shapes/shapelist.h"
 #include "render/povray/renderprogress.h"
 #include "render/povray/renderresult.h"
-#include "core/shapes/shapelist.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -47,18 +46,21 @@ public:
     PovCommand Command(const QString& outputFile, int width, int height);
     /// A POV-Ray run of `command` in `folder` with the settings' time limit, naming `subject`
     /// (the texture) in its messages.
-    std::unique_ptr<PovRayJob> MakeJob(const QString& folder, const PovCommand& command, const QString& outputFile,
-                                       int width, int height, const QString& subject) const;
+    std::unique_ptr<PovRayJob> MakeJob(const QString& folder, const PovCommand& command,
+                                       const QString& outputFile, int width, int height,
+                                       const QString& subject) const;
 
     /// Runs POV-Ray on the scene already written in `folder`, reporting progress to `sink`
     /// while the events of the program go on being handled. In debug mode the command runs
     /// visibly in a terminal, verbose, and waits for a key.
-    RenderResult RunPovRay(const QString& outputFile, int width, int height, bool debugMode, const QString& caption,
-                           RenderProgressSink& sink, const QString& folder, const QString& subject = QString());
+    RenderResult RunPovRay(const QString& outputFile, int width, int height, bool debugMode,
+                           const QString& caption, RenderProgressSink& sink, const QString& folder,
+                           const QString& subject = QString());
     /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex`
     /// (or the texture-map plane for its scene id) into `folder`, then runs POV-Ray there.
-    RenderResult RenderScene(int width, int height, const std::string& textureName, const QString& outputFile,
-                             int shapeIndex, const QString& caption, RenderProgressSink& sink, const QString& folder);
+    RenderResult RenderScene(int width, int height, const std::string& textureName,
+                             const QString& outputFile, int shapeIndex, const QString& caption,
+                             RenderProgressSink& sink, const QString& folder);
     /// Writes only the scene file, with the same rules as RenderScene.
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
                             RenderProgressSink& sink);
@@ -69,12 +71,12 @@ public:
     RenderResult WriteTextureFile(const Texture& texture, const QString& folder);
     /// Renders the texture at width x height on its preview shape into `picture`, which is left
     /// as it was when anything fails.
-    RenderResult RenderPicture(const Texture& texture, int width, int height, const QString& caption,
-                               RenderProgressSink& sink, Bitmap& picture);
+    RenderResult RenderPicture(const Texture& texture, int width, int height,
+                               const QString& caption, RenderProgressSink& sink, Bitmap& picture);
     /// Renders the texture at width x height into its thumbnail; the thumbnail keeps its old
     /// picture when anything fails.
-    RenderResult UpdateTextureThumbnail(Texture& texture, int width, int height, const QString& caption,
-                                        RenderProgressSink& sink);
+    RenderResult UpdateTextureThumbnail(Texture& texture, int width, int height,
+                                        const QString& caption, RenderProgressSink& sink);
 
     /// Marks a render as running for work that drives POV-Ray itself (side-by-side batches).
     bool TryBeginRender();
@@ -98,10 +100,11 @@ RenderResult NamingTexture(RenderResult result, const std::string& textureName);
 
 /// Reads the picture POV-Ray wrote to `outputFile` in `folder` into `target`, which must be
 /// width x height; on failure `target` is unchanged and the result says why.
-RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width, int height, Bitmap& target);
+RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile, int width,
+                               int height, Bitmap& target);
 /// The same picture as packed rows, top row first, 3 bytes per pixel blue, green, red.
-RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width, int height,
-                                std::vector<std::uint8_t>& rows);
+RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width,
+                                int height, std::vector<std::uint8_t>& rows);
 
 /// The output file every render writes, "temp.tga".
 QString OutputFileName();

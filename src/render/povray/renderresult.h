@@ -27,11 +27,13 @@ struct RenderResult {
 
 namespace RenderMessages {
 inline constexpr const char* ExecutionErrorTitle = "Execution Error";
-inline constexpr const char* CannotStart = "Error executing POV-RAY. Make sure the path in the Preferences is valid.";
+inline constexpr const char* CannotStart =
+    "Error executing POV-RAY. Make sure the path in the Preferences is valid.";
 inline constexpr const char* CannotStartDebug = "Error executing POV-RAY.";
 inline constexpr const char* PovRayFailed = "POV-Ray could not render the texture.";
 inline constexpr const char* PovRayFailedNamed = "POV-Ray could not render the texture \"%1\".";
-inline constexpr const char* TimedOut = "POV-Ray did not finish the render within %1 seconds and was ended.";
+inline constexpr const char* TimedOut =
+    "POV-Ray did not finish the render within %1 seconds and was ended.";
 inline constexpr const char* TimedOutNamed =
     "POV-Ray did not finish rendering \"%2\" within %1 seconds and was ended.";
 inline constexpr const char* AppTitle = "Velvane";

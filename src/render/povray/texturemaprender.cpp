@@ -1,11 +1,12 @@
 #include "render/povray/texturemaprender.h"
 
 #include "core/model/texture.h"
-#include "render/povray/povrayrunner.h"
 #include "core/texmap/texturemapscene.h"
+#include "render/povray/povrayrunner.h"
 
-RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture, const TextureMapRequest& request,
-                              std::vector<std::uint8_t>& pixels, RenderProgressSink& sink) {
+RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture,
+                              const TextureMapRequest& request, std::vector<std::uint8_t>& pixels,
+                              RenderProgressSink& sink) {
     if (runner.IsBusy())
         return {RenderResult::Busy, {}, {}};
     QString folder;
@@ -21,11 +22,13 @@ RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture, cons
         result = NamingTexture(result, texture.GetName());
     }
     if (result.Succeeded())
-        result = runner.RenderScene(request.width, request.height, texture.GetName(), OutputFileName(),
-                                    kTextureMapSceneId, QStringLiteral("Rendering..."), sink, folder);
+        result =
+            runner.RenderScene(request.width, request.height, texture.GetName(), OutputFileName(),
+                               kTextureMapSceneId, QStringLiteral("Rendering..."), sink, folder);
     if (result.Succeeded())
-        result = NamingTexture(ReadRenderedPixels(folder, OutputFileName(), request.width, request.height, pixels),
-                               texture.GetName());
+        result = NamingTexture(
+            ReadRenderedPixels(folder, OutputFileName(), request.width, request.height, pixels),
+            texture.GetName());
     PovRayRunner::RemoveJobFolder(folder);
     return result;
 }

@@ -19,5 +19,6 @@ struct TextureMapRequest {
 
 /// Renders `texture` on the texture-map plane. On success `pixels` holds the picture as packed
 /// rows, top row first, 3 bytes per pixel blue, green, red. The texture itself is never changed.
-RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture, const TextureMapRequest& request,
-                              std::vector<std::uint8_t>& pixels, RenderProgressSink& sink);
+RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture,
+                              const TextureMapRequest& request, std::vector<std::uint8_t>& pixels,
+                              RenderProgressSink& sink);

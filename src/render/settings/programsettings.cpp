@@ -7,11 +7,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
-
 #include <algorithm>
 #include <charconv>
 
-QString RealToSettingText(float value) { return QString::fromStdString(FormatFixed(value, 6)); }
+QString RealToSettingText(float value) {
+    return QString::fromStdString(FormatFixed(value, 6));
+}
 
 float RealFromSettingText(const QString& text) {
     const std::string bytes = text.trimmed().toStdString();
@@ -76,7 +77,8 @@ long long AvailableMemory() {
 }
 
 float ReadReal(QSettings& store, const char* name, const char* fallback) {
-    return RealFromSettingText(store.value(QLatin1String(name), QLatin1String(fallback)).toString());
+    return RealFromSettingText(
+        store.value(QLatin1String(name), QLatin1String(fallback)).toString());
 }
 
 } // namespace
@@ -127,15 +129,18 @@ int DefaultParallelRenders() {
 }
 
 std::unique_ptr<QSettings> OpenSettingsStore() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Velvane"),
-                                       QStringLiteral("Velvane"));
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Velvane"), QStringLiteral("Velvane"));
 }
 
 QString DefaultProgramDirectory() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Velvane");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Velvane");
 }
 
-QString DefaultPovExecutable() { return QStandardPaths::findExecutable(QStringLiteral("povray")); }
+QString DefaultPovExecutable() {
+    return QStandardPaths::findExecutable(QStringLiteral("povray"));
+}
 
 QString ProgramSettings::EffectiveProgramDirectory() const {
     return programDirectory.isEmpty() ? DefaultProgramDirectory() : programDirectory;
@@ -147,13 +152,17 @@ QString ProgramSettings::EffectivePovExecutable() const {
 
 PovCommandStyle ProgramSettings::CommandStyle() const {
     switch (povCommandStyle) {
-    case 1: return PovCommandStyle::Classic;
-    case 2: return PovCommandStyle::Pov37;
-    default: return PovCommandStyle::Automatic;
+    case 1:
+        return PovCommandStyle::Classic;
+    case 2:
+        return PovCommandStyle::Pov37;
+    default:
+        return PovCommandStyle::Automatic;
     }
 }
 
 PovCommandOptions ProgramSettings::CommandOptions() const {
-    return {EffectivePovExecutable().toStdString(), antialiasing != 0, antialiasingThreshold, raysPerPixel,
+    return {EffectivePovExecutable().toStdString(), antialiasing != 0, antialiasingThreshold,
+            raysPerPixel,
             QFile::encodeName(QDir(EffectiveProgramDirectory()).absolutePath()).toStdString()};
 }

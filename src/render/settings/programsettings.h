@@ -3,7 +3,6 @@
 #include "core/povray/povcommand.h"
 
 #include <QString>
-
 #include <memory>
 
 class QSettings;

@@ -1,5 +1,8 @@
 #include "ui/app/application.h"
 
+#include "core/model/texture.h"
+#include "render/povray/povrayrunner.h"
+#include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogkind.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/preferencesdialog.h"
@@ -8,11 +11,8 @@
 #include "ui/editors/textureeditorset.h"
 #include "ui/framework/document.h"
 #include "ui/framework/documenttemplate.h"
-#include "core/model/texture.h"
 #include "ui/framework/prompts.h"
 #include "ui/help/helpbrowser.h"
-#include "ui/app/mainwindow.h"
-#include "render/povray/povrayrunner.h"
 #include "ui/texmap/texturemapkind.h"
 
 #include <QAbstractScrollArea>
@@ -43,7 +43,8 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_settings.Load(*store);
     // Without a program directory or POV-Ray the program cannot render: ask at once, offering
     // the per-user data folder and the POV-Ray found on the PATH.
-    if (options.interactive && (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty()))
+    if (options.interactive &&
+        (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty()))
         RunPreferences(*this, nullptr);
 
     m_frame->LoadRecentFiles(*store);
@@ -75,12 +76,15 @@ void Application::ConnectFrame() {
     connect(frame, &MainWindow::newRequested, this, &Application::OnFileNew);
     connect(frame, &MainWindow::openRequested, this, &Application::OnFileOpen);
     connect(frame, &MainWindow::openFileRequested, this, &Application::OpenDocumentFile);
-    connect(frame, &MainWindow::newWindowRequested, this, [this](Document* document) { OpenAnotherWindow(*document); });
-    connect(frame, &MainWindow::closeDocumentRequested, this, [this](Document* document) { CloseDocument(*document); });
+    connect(frame, &MainWindow::newWindowRequested, this,
+            [this](Document* document) { OpenAnotherWindow(*document); });
+    connect(frame, &MainWindow::closeDocumentRequested, this,
+            [this](Document* document) { CloseDocument(*document); });
     connect(frame, &MainWindow::preferencesRequested, this, &Application::OnPreferences);
     connect(frame, &MainWindow::aboutRequested, this, &Application::OnAbout);
     connect(frame, &MainWindow::helpRequested, this, &Application::ShowHelp);
-    connect(frame, &MainWindow::tabbedWindowsChanged, this, [this](bool tabbed) { m_settings.tabbedWindows = tabbed ? 1 : 0; });
+    connect(frame, &MainWindow::tabbedWindowsChanged, this,
+            [this](bool tabbed) { m_settings.tabbedWindows = tabbed ? 1 : 0; });
     frame->SetCloseHandler([this] {
         if (!CloseAllDocuments())
             return false;
@@ -96,9 +100,10 @@ void Application::ShowStartupNotice() {
 }
 
 void Application::ShowNotice(const SideFileNotice& notice) {
-    const Prompts::Icon icon = notice.icon == SideFileNotice::Error     ? Prompts::Icon::Error
-                               : notice.icon == SideFileNotice::Warning ? Prompts::Icon::Warning
-                                                                        : Prompts::Icon::Information;
+    const Prompts::Icon icon = notice.icon == SideFileNotice::Error ? Prompts::Icon::Error
+                               : notice.icon == SideFileNotice::Warning
+                                   ? Prompts::Icon::Warning
+                                   : Prompts::Icon::Information;
     Prompts::Message(m_frame.get(), icon, notice.title, notice.text);
 }
 
@@ -125,7 +130,9 @@ std::unique_ptr<RenderProgressSink> Application::MakeProgress(QWidget* parent) {
     return dialog;
 }
 
-void Application::ShowHelp(int context) { ShowHelpTopic(context, QApplication::activeWindow()); }
+void Application::ShowHelp(int context) {
+    ShowHelpTopic(context, QApplication::activeWindow());
+}
 
 // ---- documents ----------------------------------------------------------------------------
 
@@ -147,17 +154,21 @@ Document* Application::NewDocument(DocumentTemplate& kind) {
     return AddDocument(std::move(document));
 }
 
-void Application::OnFileNew() { NewDocument(*m_catalogTemplate); }
+void Application::OnFileNew() {
+    NewDocument(*m_catalogTemplate);
+}
 
 void Application::OnFileOpen() {
     // Catalogs first; the texture maps' bitmaps can be chosen too.
-    const QString path = Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QString(), OpenFilters());
+    const QString path =
+        Prompts::OpenFileName(m_frame.get(), QStringLiteral("Open"), QString(), OpenFilters());
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
 
 QString Application::OpenFilters() const {
-    return QStringList{m_catalogTemplate->Filters(), m_textureMapTemplate->Filters(), QStringLiteral("All Files (*)")}
+    return QStringList{m_catalogTemplate->Filters(), m_textureMapTemplate->Filters(),
+                       QStringLiteral("All Files (*)")}
         .join(QStringLiteral(";;"));
 }
 
@@ -167,11 +178,13 @@ Document* Application::OpenDocumentFile(const QString& path) {
         if (QFileInfo(document->Path()).absoluteFilePath() == full && !document->Path().isEmpty()) {
             const QList<DocumentView*> views = m_frame->ViewsOf(*document);
             if (!views.isEmpty())
-                m_frame->MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(views.first()->Widget()->parentWidget()));
+                m_frame->MdiArea()->setActiveSubWindow(
+                    qobject_cast<QMdiSubWindow*>(views.first()->Widget()->parentWidget()));
             return document.get();
         }
     }
-    DocumentTemplate& kind = m_textureMapTemplate->Matches(full) ? *m_textureMapTemplate : *m_catalogTemplate;
+    DocumentTemplate& kind =
+        m_textureMapTemplate->Matches(full) ? *m_textureMapTemplate : *m_catalogTemplate;
     std::unique_ptr<Document> document = kind.CreateDocument();
     const FileResult result = document->Load(full);
     if (!result) {
@@ -197,7 +210,8 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
             if (!document->Path().isEmpty())
                 m_frame->AddRecentFile(document->Path());
             // The document goes once its last window is gone.
-            connect(window, &QObject::destroyed, this, [this, document] { ForgetDocument(document); });
+            connect(window, &QObject::destroyed, this,
+                    [this, document] { ForgetDocument(document); });
         }
     }
     return QObject::eventFilter(watched, event);
@@ -252,7 +266,9 @@ void Application::OnFrameClosing() {
 
 // ---- commands -----------------------------------------------------------------------------
 
-void Application::OnPreferences() { RunPreferences(*this, m_frame.get()); }
+void Application::OnPreferences() {
+    RunPreferences(*this, m_frame.get());
+}
 
 void Application::OnAbout() {
     AboutDialog about(m_frame.get());

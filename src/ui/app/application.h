@@ -1,12 +1,11 @@
 #pragma once
 
-#include "ui/app/appservices.h"
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
 
 #include <QObject>
 #include <QStringList>
-
 #include <memory>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 #include <vector>
 
@@ -14,15 +13,15 @@ class RenderProgressSink;
 class TextureEditors;
 struct ProgramSettings;
 
-#include "render/files/sidefiles.h"
 #include "core/shapes/shapelist.h"
+#include "render/files/sidefiles.h"
 
 /// The textures put aside by Copy and Cut, owned by the application.
 using TextureCopyList = std::vector<std::unique_ptr<Texture>>;
 
 /// What windows and dialogs need of the application: its settings, the POV-Ray runner, the
-/// shared lists, new texture maps, help and the editors. The application object provides it; tests provide
-/// their own.
+/// shared lists, new texture maps, help and the editors. The application object provides it; tests
+/// provide their own.
 class AppServices {
 public:
     virtual ~AppServices() = default;

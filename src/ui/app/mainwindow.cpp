@@ -5,9 +5,9 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -24,7 +24,6 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWhatsThis>
-
 #include <algorithm>
 
 namespace {
@@ -36,7 +35,8 @@ constexpr const char* kRecentSection = "Recent File List";
 /// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
 bool LockLightOn(const char* name) {
     const QDir leds(QStringLiteral("/sys/class/leds"));
-    for (const QString& led : leds.entryList({QStringLiteral("*::") + QLatin1String(name)}, QDir::Dirs)) {
+    for (const QString& led :
+         leds.entryList({QStringLiteral("*::") + QLatin1String(name)}, QDir::Dirs)) {
         QFile brightness(leds.filePath(led + QStringLiteral("/brightness")));
         if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0")
             return true;
@@ -82,15 +82,19 @@ QAction* MainWindow::AddAction(const QString& name, const QString& menuText, con
     return action;
 }
 
-QAction* MainWindow::AddStandard(StandardCommand command, const QString& name, const QString& menuText,
-                                 const QString& prompt, const QList<QKeySequence>& keys) {
+QAction* MainWindow::AddStandard(StandardCommand command, const QString& name,
+                                 const QString& menuText, const QString& prompt,
+                                 const QList<QKeySequence>& keys) {
     // The main window's own action stands in for the active view's: it shows the view's text
     // and enabled state and triggers the view's action.
-    QAction* action = AddAction(name, menuText, prompt, [this, command] {
-        if (DocumentView* view = ActiveView())
-            if (QAction* own = view->StandardAction(command); own && own->isEnabled())
-                own->trigger();
-    }, keys);
+    QAction* action = AddAction(
+        name, menuText, prompt,
+        [this, command] {
+            if (DocumentView* view = ActiveView())
+                if (QAction* own = view->StandardAction(command); own && own->isEnabled())
+                    own->trigger();
+        },
+        keys);
     m_standard[command] = action;
     m_standardTexts[command] = menuText;
     return action;
@@ -117,85 +121,108 @@ void MainWindow::CreateActions() {
     // Application and document commands.
     AddAction("New", "&New\tCtrl+N", "Create a new document\nNew", [this] { emit newRequested(); },
               {K(Qt::CTRL | Qt::Key_N)});
-    AddAction("Open", "&Open...\tCtrl+O", "Open an existing document\nOpen", [this] { emit openRequested(); },
-              {K(Qt::CTRL | Qt::Key_O)});
+    AddAction("Open", "&Open...\tCtrl+O", "Open an existing document\nOpen",
+              [this] { emit openRequested(); }, {K(Qt::CTRL | Qt::Key_O)});
     AddAction("Close", "&Close", "Close the active document\nClose", [this] {
         if (Document* document = ActiveDocument())
             emit closeDocumentRequested(document);
     });
-    AddAction("Save", "&Save\tCtrl+S", "Save the active document\nSave", [this] {
-        if (Document* document = ActiveDocument()) {
-            document->Save(this);
-            AddRecentFile(document->Path());
-        }
-    }, {K(Qt::CTRL | Qt::Key_S)});
-    AddAction("Save As", "Save &As...", "Save the active document with a new name\nSave As", [this] {
-        if (Document* document = ActiveDocument(); document && document->SaveAs(this))
-            AddRecentFile(document->Path());
-    });
-    AddStandard(StandardCommand::Print, "Print", "&Print...\tCtrl+P", "Print the active document\nPrint",
-                {K(Qt::CTRL | Qt::Key_P)});
-    AddStandard(StandardCommand::PrintPreview, "Print Preview", "Print Pre&view", "Display full pages\nPrint Preview",
-                {});
-    AddAction("Exit", "E&xit", "Quit the application; prompts to save documents\nExit", [this] { close(); });
+    AddAction("Save", "&Save\tCtrl+S", "Save the active document\nSave",
+              [this] {
+                  if (Document* document = ActiveDocument()) {
+                      document->Save(this);
+                      AddRecentFile(document->Path());
+                  }
+              },
+              {K(Qt::CTRL | Qt::Key_S)});
+    AddAction("Save As", "Save &As...", "Save the active document with a new name\nSave As",
+              [this] {
+                  if (Document* document = ActiveDocument(); document && document->SaveAs(this))
+                      AddRecentFile(document->Path());
+              });
+    AddStandard(StandardCommand::Print, "Print", "&Print...\tCtrl+P",
+                "Print the active document\nPrint", {K(Qt::CTRL | Qt::Key_P)});
+    AddStandard(StandardCommand::PrintPreview, "Print Preview", "Print Pre&view",
+                "Display full pages\nPrint Preview", {});
+    AddAction("Exit", "E&xit", "Quit the application; prompts to save documents\nExit",
+              [this] { close(); });
 
     // Edit commands, carried out by the active view.
     AddStandard(StandardCommand::Undo, "Undo", "&Undo\tCtrl+Z", "Undo the last action\nUndo",
                 {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
-    AddStandard(StandardCommand::Redo, "Redo", "&Redo\tCtrl+Y", "Redo the previously undone action\nRedo",
+    AddStandard(StandardCommand::Redo, "Redo", "&Redo\tCtrl+Y",
+                "Redo the previously undone action\nRedo",
                 {K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    AddStandard(StandardCommand::Cut, "Cut", "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut",
+    AddStandard(StandardCommand::Cut, "Cut", "Cu&t\tCtrl+X",
+                "Cut the selection and put it on the Clipboard\nCut",
                 {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
-    AddStandard(StandardCommand::Copy, "Copy", "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
+    AddStandard(StandardCommand::Copy, "Copy", "&Copy\tCtrl+C",
+                "Copy the selection and put it on the Clipboard\nCopy",
                 {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
-    AddStandard(StandardCommand::Paste, "Paste", "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste",
+    AddStandard(StandardCommand::Paste, "Paste", "&Paste\tCtrl+V",
+                "Insert Clipboard contents\nPaste",
                 {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
 
     AddAction("Preferences", "&Preferences\tCtrl+P", "Change the program's settings\nPreferences",
               [this] { emit preferencesRequested(); });
 
     // View, Window and Help.
-    AddAction("Toolbar", "&Toolbar", "Show or hide the toolbar\nToggle ToolBar",
-              [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); })->setCheckable(true);
-    AddAction("Status Bar", "&Status Bar", "Show or hide the status bar\nToggle StatusBar",
-              [this] { statusBar()->setVisible(!statusBar()->isVisible()); })->setCheckable(true);
-    AddAction("Tabbed Windows", "&Tabbed Windows", "Show the document windows as tabs\nTabbed Windows", [this] {
-        SetTabbedWindows(!TabbedWindows());
-        emit tabbedWindowsChanged(TabbedWindows());
+    AddAction("Toolbar", "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", [this] {
+        m_toolBar->setVisible(!m_toolBar->isVisible());
     })->setCheckable(true);
-    AddAction("New Window", "&New Window", "Open another window for the active document\nNew Window", [this] {
-        if (Document* document = ActiveDocument())
-            emit newWindowRequested(document);
-    });
-    AddAction("Cascade", "&Cascade", "Arrange windows so they overlap\nCascade Windows", [this] { m_mdi->cascadeSubWindows(); });
-    AddAction("Tile", "&Tile", "Arrange windows as non-overlapping tiles\nTile Windows", [this] { m_mdi->tileSubWindows(); });
-    AddAction("Arrange Icons", "&Arrange Icons", "Arrange icons at the bottom of the window\nArrange Icons", [this] {
-        int x = 0;
-        for (QMdiSubWindow* window : m_mdi->subWindowList())
-            if (window->isMinimized()) {
-                window->move(x, m_mdi->viewport()->height() - window->height());
-                x += window->width();
-            }
-    });
-    AddAction("Next Pane", "Next Pane", "Switch to the next window pane\nNext Pane", [this] { m_mdi->activateNextSubWindow(); },
-              {K(Qt::Key_F6)});
-    AddAction("Previous Pane", "Previous Pane", "Switch back to the previous window pane\nPrevious Pane",
+    AddAction("Status Bar", "&Status Bar", "Show or hide the status bar\nToggle StatusBar", [this] {
+        statusBar()->setVisible(!statusBar()->isVisible());
+    })->setCheckable(true);
+    AddAction("Tabbed Windows", "&Tabbed Windows",
+              "Show the document windows as tabs\nTabbed Windows",
+              [this] {
+                  SetTabbedWindows(!TabbedWindows());
+                  emit tabbedWindowsChanged(TabbedWindows());
+              })
+        ->setCheckable(true);
+    AddAction("New Window", "&New Window",
+              "Open another window for the active document\nNew Window", [this] {
+                  if (Document* document = ActiveDocument())
+                      emit newWindowRequested(document);
+              });
+    AddAction("Cascade", "&Cascade", "Arrange windows so they overlap\nCascade Windows",
+              [this] { m_mdi->cascadeSubWindows(); });
+    AddAction("Tile", "&Tile", "Arrange windows as non-overlapping tiles\nTile Windows",
+              [this] { m_mdi->tileSubWindows(); });
+    AddAction("Arrange Icons", "&Arrange Icons",
+              "Arrange icons at the bottom of the window\nArrange Icons", [this] {
+                  int x = 0;
+                  for (QMdiSubWindow* window : m_mdi->subWindowList())
+                      if (window->isMinimized()) {
+                          window->move(x, m_mdi->viewport()->height() - window->height());
+                          x += window->width();
+                      }
+              });
+    AddAction("Next Pane", "Next Pane", "Switch to the next window pane\nNext Pane",
+              [this] { m_mdi->activateNextSubWindow(); }, {K(Qt::Key_F6)});
+    AddAction("Previous Pane", "Previous Pane",
+              "Switch back to the previous window pane\nPrevious Pane",
               [this] { m_mdi->activatePreviousSubWindow(); }, {K(Qt::SHIFT | Qt::Key_F6)});
-    AddAction("Index", "&Index", "List Help topics\nHelp Topics", [this] { emit helpRequested(0); });
+    AddAction("Index", "&Index", "List Help topics\nHelp Topics",
+              [this] { emit helpRequested(0); });
     AddAction("Using Help", "&Using Help", "Display instructions about how to use help\nHelp",
               [this] { emit helpRequested(1); });
-    AddAction("Help", "Help", "Display help for the current task or command\nHelp", [this] { emit helpRequested(0); },
-              {K(Qt::Key_F1)});
-    AddAction("Context Help", "Context Help", "Display help for clicked buttons, menus and windows\nHelp",
+    AddAction("Help", "Help", "Display help for the current task or command\nHelp",
+              [this] { emit helpRequested(0); }, {K(Qt::Key_F1)});
+    AddAction("Context Help", "Context Help",
+              "Display help for clicked buttons, menus and windows\nHelp",
               [] { QWhatsThis::enterWhatsThisMode(); }, {K(Qt::SHIFT | Qt::Key_F1)});
-    AddAction("About", "&About Velvane...", "Display program information, version number and copyright\nAbout",
+    AddAction("About", "&About Velvane...",
+              "Display program information, version number and copyright\nAbout",
               [this] { emit aboutRequested(); });
 
-    const std::pair<const char*, const char*> icons[] = {{"New", "new"},     {"Open", "open"},   {"Save", "save"},
-                                                         {"Cut", "cut"},     {"Copy", "copy"},   {"Paste", "paste"},
-                                                         {"Print", "print"}, {"About", "about"}, {"Context Help", "context-help"}};
+    const std::pair<const char*, const char*> icons[] = {
+        {"New", "new"},     {"Open", "open"},   {"Save", "save"},
+        {"Cut", "cut"},     {"Copy", "copy"},   {"Paste", "paste"},
+        {"Print", "print"}, {"About", "about"}, {"Context Help", "context-help"}};
     for (const auto& [name, icon] : icons)
-        Action(QString::fromLatin1(name))->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(icon))));
+        Action(QString::fromLatin1(name))
+            ->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(icon))));
 }
 
 void MainWindow::FillMenu(QMenu* menu, const QStringList& items, const QList<ViewMenu>& additions) {
@@ -235,7 +262,8 @@ void MainWindow::CreateMenus() {
         return file;
     };
     m_fileMenuEmpty = fileMenu({"New", "Open", ""});
-    m_fileMenu = fileMenu({"New", "Open", "Close", "Save", "Save As", "", "Print", "Print Preview", ""});
+    m_fileMenu =
+        fileMenu({"New", "Open", "Close", "Save", "Save As", "", "Print", "Print Preview", ""});
     m_editMenu = menu(QStringLiteral("&Edit"));
     m_viewMenu = menu(QStringLiteral("&View"));
     m_optionsMenu = menu(QStringLiteral("&Options"));
@@ -245,10 +273,12 @@ void MainWindow::CreateMenus() {
         FillMenu(m_windowMenu, {"New Window", "Cascade", "Tile", "Arrange Icons", ""}, {});
         int number = 0;
         for (QMdiSubWindow* window : m_mdi->subWindowList()) {
-            QAction* entry = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(window->windowTitle()));
+            QAction* entry = m_windowMenu->addAction(
+                QStringLiteral("&%1 %2").arg(++number).arg(window->windowTitle()));
             entry->setCheckable(true);
             entry->setChecked(window == m_mdi->activeSubWindow());
-            connect(entry, &QAction::triggered, this, [this, window] { m_mdi->setActiveSubWindow(window); });
+            connect(entry, &QAction::triggered, this,
+                    [this, window] { m_mdi->setActiveSubWindow(window); });
         }
     });
     m_helpMenu = menu(QStringLiteral("&Help"));
@@ -261,7 +291,8 @@ void MainWindow::CreateToolBar() {
     m_toolBar->setObjectName(QStringLiteral("Toolbar"));
     m_toolBar->setMovable(true);
     m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    for (const char* name : {"New", "Open", "Save", "", "Cut", "Copy", "Paste", "", "Print", "About", "Context Help"}) {
+    for (const char* name : {"New", "Open", "Save", "", "Cut", "Copy", "Paste", "", "Print",
+                             "About", "Context Help"}) {
         if (*name)
             m_toolBar->addAction(Action(QString::fromLatin1(name)));
         else
@@ -295,12 +326,15 @@ void MainWindow::CreateStatusBar() {
 
 void MainWindow::UpdateLockIndicators() {
     // An indicator shows its text while its lock is on, as keyboards light theirs.
-    for (auto [label, led, text] : {std::tuple{m_capsLock, "capslock", "CAP"}, std::tuple{m_numLock, "numlock", "NUM"},
-                                    std::tuple{m_scrollLock, "scrolllock", "SCRL"}})
+    for (auto [label, led, text] :
+         {std::tuple{m_capsLock, "capslock", "CAP"}, std::tuple{m_numLock, "numlock", "NUM"},
+          std::tuple{m_scrollLock, "scrolllock", "SCRL"}})
         label->setText(LockLightOn(led) ? QString::fromLatin1(text) : QString());
 }
 
-void MainWindow::ShowStatus(const QString& text) { statusBar()->showMessage(text, 10000); }
+void MainWindow::ShowStatus(const QString& text) {
+    statusBar()->showMessage(text, 10000);
+}
 
 // ---- windows and menus --------------------------------------------------------------------
 
@@ -353,7 +387,8 @@ void MainWindow::PlaceNewWindow(QMdiSubWindow* window) {
     // window would not lie fully inside.
     const int step = std::max(16, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
     QPoint position(0, 0);
-    if (m_lastPlaced && m_lastPlaced != window && m_mdi->subWindowList().contains(m_lastPlaced.data()))
+    if (m_lastPlaced && m_lastPlaced != window &&
+        m_mdi->subWindowList().contains(m_lastPlaced.data()))
         position = m_lastPlaced->pos() + QPoint(step, step);
     if (!area.contains(QRect(position, window->size())))
         position = QPoint(0, 0);
@@ -416,7 +451,8 @@ void MainWindow::OnActiveViewChanged() {
 
 void MainWindow::UpdateTitle() {
     Document* document = ActiveDocument();
-    setWindowTitle(document ? QStringLiteral("Velvane - %1").arg(document->Title()) : QStringLiteral("Velvane"));
+    setWindowTitle(document ? QStringLiteral("Velvane - %1").arg(document->Title())
+                            : QStringLiteral("Velvane"));
 }
 
 void MainWindow::RebuildMenus() {
@@ -427,7 +463,8 @@ void MainWindow::RebuildMenus() {
     if (view)
         for (const auto& [command, action] : m_standard)
             hasEdit = hasEdit || (IsEditCommand(command) && view->StandardAction(command));
-    m_standard[StandardCommand::Redo]->setVisible(view && view->StandardAction(StandardCommand::Redo));
+    m_standard[StandardCommand::Redo]->setVisible(view &&
+                                                  view->StandardAction(StandardCommand::Redo));
 
     FillMenu(m_editMenu, {"Undo", "Redo", "", "Cut", "Copy", "Paste"}, additions);
     FillMenu(m_viewMenu, {"Toolbar", "Status Bar", "Tabbed Windows"}, additions);
@@ -476,14 +513,17 @@ void MainWindow::UpdateStandard() {
         // The view's text names what the command would do ("&Undo Delete"); the keys stay ours.
         const QString keys = m_standardTexts[command].section(QLatin1Char('\t'), 1);
         const QString text = own ? own->text().section(QLatin1Char('\t'), 0, 0) : QString();
-        proxy->setText(text.isEmpty() ? m_standardTexts[command]
-                                      : keys.isEmpty() ? text : text + QLatin1Char('\t') + keys);
+        proxy->setText(text.isEmpty()   ? m_standardTexts[command]
+                       : keys.isEmpty() ? text
+                                        : text + QLatin1Char('\t') + keys);
     }
     // Ctrl+P prints where there is something to print; elsewhere it opens the Preferences its
     // label names.
     const bool printing = view && view->StandardAction(StandardCommand::Print);
-    m_standard[StandardCommand::Print]->setShortcut(printing ? QKeySequence(Qt::CTRL | Qt::Key_P) : QKeySequence());
-    Action("Preferences")->setShortcut(printing ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_standard[StandardCommand::Print]->setShortcut(printing ? QKeySequence(Qt::CTRL | Qt::Key_P)
+                                                             : QKeySequence());
+    Action("Preferences")
+        ->setShortcut(printing ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_P));
     Action("Preferences")->setText(QStringLiteral("&Preferences\tCtrl+P"));
 }
 
@@ -496,8 +536,8 @@ void MainWindow::UpdateCommands() {
     if (view)
         view->UpdateCommands();
     const bool document = view != nullptr;
-    for (const char* name : {"Close", "Save", "Save As", "New Window", "Cascade", "Tile", "Arrange Icons", "Next Pane",
-                             "Previous Pane"})
+    for (const char* name : {"Close", "Save", "Save As", "New Window", "Cascade", "Tile",
+                             "Arrange Icons", "Next Pane", "Previous Pane"})
         Action(QString::fromLatin1(name))->setEnabled(document);
     Action("Toolbar")->setChecked(m_toolBar && m_toolBar->isVisible());
     Action("Status Bar")->setChecked(statusBar()->isVisible());
@@ -529,8 +569,10 @@ void MainWindow::UpdateRecentFileMenu() {
         menu->setEnabled(!m_recentFiles.isEmpty());
         int number = 0;
         for (const QString& path : m_recentFiles) {
-            QAction* entry = menu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(path)));
-            connect(entry, &QAction::triggered, this, [this, path] { emit openFileRequested(path); });
+            QAction* entry = menu->addAction(
+                QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(path)));
+            connect(entry, &QAction::triggered, this,
+                    [this, path] { emit openFileRequested(path); });
         }
     }
 }
@@ -578,7 +620,8 @@ void MainWindow::RestoreWindowState(QSettings& store) {
         return;
     // The frame's outer rectangle was stored; it is applied once the window is shown and the
     // size of its frame is known.
-    m_pendingPlacement = QRect(QPoint(left, top), QSize(std::max(200, right - left), std::max(150, bottom - top)));
+    m_pendingPlacement =
+        QRect(QPoint(left, top), QSize(std::max(200, right - left), std::max(150, bottom - top)));
     if (isVisible())
         ApplyPendingPlacement();
 }
@@ -598,8 +641,10 @@ void MainWindow::ApplyPendingPlacement() {
     if (room) {
         const QRect available = room->availableGeometry();
         placement.setSize(placement.size().boundedTo(available.size()));
-        placement.moveLeft(std::clamp(placement.left(), available.left(), available.right() + 1 - placement.width()));
-        placement.moveTop(std::clamp(placement.top(), available.top(), available.bottom() + 1 - placement.height()));
+        placement.moveLeft(std::clamp(placement.left(), available.left(),
+                                      available.right() + 1 - placement.width()));
+        placement.moveTop(std::clamp(placement.top(), available.top(),
+                                     available.bottom() + 1 - placement.height()));
     }
     move(placement.topLeft());
     resize(placement.size() - frame);
@@ -616,7 +661,9 @@ void MainWindow::SetTabbedWindows(bool tabbed) {
     UpdateCommands();
 }
 
-bool MainWindow::TabbedWindows() const { return m_mdi->viewMode() == QMdiArea::TabbedView; }
+bool MainWindow::TabbedWindows() const {
+    return m_mdi->viewMode() == QMdiArea::TabbedView;
+}
 
 QStringList MainWindow::OpenableFiles(const QMimeData* data) {
     QStringList files;

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
-
 #include <functional>
 #include <map>
 
@@ -98,8 +97,8 @@ private:
     static QStringList OpenableFiles(const QMimeData* data);
     QAction* AddAction(const QString& name, const QString& menuText, const QString& prompt,
                        std::function<void()> trigger, const QList<QKeySequence>& keys = {});
-    QAction* AddStandard(StandardCommand command, const QString& name, const QString& menuText, const QString& prompt,
-                         const QList<QKeySequence>& keys);
+    QAction* AddStandard(StandardCommand command, const QString& name, const QString& menuText,
+                         const QString& prompt, const QList<QKeySequence>& keys);
     void UpdateStandard();
     void FillMenu(QMenu* menu, const QStringList& items, const QList<ViewMenu>& additions);
 

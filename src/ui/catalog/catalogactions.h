@@ -3,7 +3,6 @@
 #include "ui/framework/documentview.h"
 
 #include <QObject>
-
 #include <map>
 
 class CatalogView;
@@ -23,8 +22,8 @@ public:
     void Update();
 
 private:
-    QAction* Add(const QString& name, const QString& menuText, const QString& prompt, void (CatalogView::*slot)(),
-                 const QList<QKeySequence>& keys = {});
+    QAction* Add(const QString& name, const QString& menuText, const QString& prompt,
+                 void (CatalogView::*slot)(), const QList<QKeySequence>& keys = {});
     QList<QAction*> Actions(std::initializer_list<const char*> names) const;
 
     CatalogView& m_view;

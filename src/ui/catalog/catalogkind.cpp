@@ -6,7 +6,8 @@
 
 std::unique_ptr<DocumentTemplate> MakeCatalogKind(AppServices& app) {
     return std::make_unique<DocumentTemplate>(
-        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"), QStringLiteral(".VLV")},
+        DocumentTemplate::Strings{QStringLiteral("Catalog"), QStringLiteral("Velvane (*.vlv)"),
+                                  QStringLiteral(".VLV")},
         [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
             auto* view = new CatalogView(static_cast<CatalogDocument&>(document), app);

@@ -1,17 +1,7 @@
 #include "ui/catalog/catalogview.h"
 
-#include "ui/app/appservices.h"
 #include "core/catalog/exportsource.h"
 #include "core/catalog/thumbnailbatch.h"
-#include "ui/catalog/catalogactions.h"
-#include "ui/catalog/catalogdocument.h"
-#include "ui/catalog/catalogedits.h"
-#include "ui/catalog/catalogprintlayout.h"
-#include "ui/dialogs/clipboard.h"
-#include "ui/dialogs/exportdialog.h"
-#include "ui/dialogs/thumbnailoptionsdialog.h"
-#include "ui/dialogs/viewsourcedialog.h"
-#include "ui/framework/prompts.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "paint/bitmapimage.h"
@@ -20,8 +10,18 @@
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "ui/texmap/createtexturemap.h"
+#include "ui/app/appservices.h"
+#include "ui/catalog/catalogactions.h"
+#include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogedits.h"
+#include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/textureeditors.h"
+#include "ui/dialogs/clipboard.h"
+#include "ui/dialogs/exportdialog.h"
+#include "ui/dialogs/thumbnailoptionsdialog.h"
+#include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/prompts.h"
+#include "ui/texmap/createtexturemap.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -39,7 +39,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
-
 #include <numeric>
 
 namespace {
@@ -53,13 +52,17 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-const char* const kRenderQuestion = "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
-                                    "material(s)?\r\n\r\nnote: This can take a very long time.";
-const char* const kClearQuestion = "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
-const char* const kClearPrompt = "Please select an option for which thumbnails that you would like to clear:";
+const char* const kRenderQuestion =
+    "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
+    "material(s)?\r\n\r\nnote: This can take a very long time.";
+const char* const kClearQuestion =
+    "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
+const char* const kClearPrompt =
+    "Please select an option for which thumbnails that you would like to clear:";
 /// Textures dragged between catalog windows: the bytes of a catalog file holding them.
 const char* const kTextureMimeType = "application/x-velvane-textures";
-const char* const kDeleteQuestion = "Are you sure that you want to delete the selected material(s)?";
+const char* const kDeleteQuestion =
+    "Are you sure that you want to delete the selected material(s)?";
 
 bool AnySelectedLayered(const Catalog& catalog) {
     for (int index : catalog.GetSelectedIndices())
@@ -70,8 +73,9 @@ bool AnySelectedLayered(const Catalog& catalog) {
 
 /// Asks which thumbnails a command works on: the options dialog when a layered texture is
 /// selected, else a Yes/No question. Returns false when the user declines.
-bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt, const QString& title,
-                        const QString& question, bool& composite, bool& layers) {
+bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt,
+                        const QString& title, const QString& question, bool& composite,
+                        bool& layers) {
     composite = layers = true;
     if (AnySelectedLayered(catalog)) {
         ThumbnailOptionsDialog options(parent);
@@ -84,21 +88,20 @@ bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& 
         layers = options.GetOption() != 0;
         return true;
     }
-    return Prompts::Message(parent, Prompts::Icon::Stop, title, question, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return Prompts::Message(parent, Prompts::Icon::Stop, title, question,
+                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 } // namespace
 
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document), m_app(app),
-      m_shown([&document] {
+    : QAbstractScrollArea(parent), m_document(document), m_app(app), m_shown([&document] {
           ShownTextures all;
           all.ShowAll(document.Contents().GetCount());
           return all;
       }()),
-      m_actions(new CatalogActions(*this)),
-      m_findBar(new QWidget(this)), m_findField(new QLineEdit(m_findBar)) {
+      m_actions(new CatalogActions(*this)), m_findBar(new QWidget(this)),
+      m_findField(new QLineEdit(m_findBar)) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
@@ -129,11 +132,21 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
 
 CatalogView::~CatalogView() = default;
 
-Document& CatalogView::ViewedDocument() const { return m_document; }
-QList<ViewMenu> CatalogView::Menus() const { return m_actions->Menus(); }
-QAction* CatalogView::StandardAction(StandardCommand command) const { return m_actions->Standard(command); }
-void CatalogView::UpdateCommands() { m_actions->Update(); }
-QAction* CatalogView::Action(const QString& name) const { return m_actions->Action(name); }
+Document& CatalogView::ViewedDocument() const {
+    return m_document;
+}
+QList<ViewMenu> CatalogView::Menus() const {
+    return m_actions->Menus();
+}
+QAction* CatalogView::StandardAction(StandardCommand command) const {
+    return m_actions->Standard(command);
+}
+void CatalogView::UpdateCommands() {
+    m_actions->Update();
+}
+QAction* CatalogView::Action(const QString& name) const {
+    return m_actions->Action(name);
+}
 
 QString CatalogView::StatusText() const {
     if (!m_shown.IsFiltered())
@@ -145,13 +158,17 @@ QString CatalogView::StatusText() const {
 
 CellLayout CatalogView::Layout() const {
     const Catalog& catalog = m_document.Contents();
-    return ComputeCellLayout(m_shown.Count(), catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
-                             viewport()->width());
+    return ComputeCellLayout(m_shown.Count(), catalog.GetThumbnailWidth(),
+                             catalog.GetThumbnailHeight(), viewport()->width());
 }
 
-int CatalogView::Offset() const { return verticalScrollBar()->value(); }
+int CatalogView::Offset() const {
+    return verticalScrollBar()->value();
+}
 
-QPoint CatalogView::Logical(const QPoint& position) const { return position + QPoint(0, Offset()); }
+QPoint CatalogView::Logical(const QPoint& position) const {
+    return position + QPoint(0, Offset());
+}
 
 int CatalogView::HitIndex(const QPoint& position) const {
     const QPoint at = Logical(position);
@@ -178,19 +195,45 @@ void CatalogView::OnContentsChanged() {
 
 // ---- commands' enabling -------------------------------------------------------------------
 
-bool CatalogView::CanNewTexture() const { return m_app.Editors() != nullptr; }
-bool CatalogView::CanDelete() const { return m_document.Contents().GetSelectedCount() > 0; }
-bool CatalogView::CanModify() const { return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0; }
-bool CatalogView::CanViewSource() const { return CanDelete(); }
-bool CatalogView::CanExportSource() const { return m_document.Contents().GetCount() > 0; }
-bool CatalogView::CanCreateTextureMap() const { return m_document.Contents().GetSingleSelection() >= 0; }
-bool CatalogView::CanClearThumbnails() const { return CanDelete(); }
-bool CatalogView::CanRenderThumbnails() const { return CanDelete(); }
-bool CatalogView::CanCut() const { return CanDelete(); }
-bool CatalogView::CanCopy() const { return CanDelete(); }
-bool CatalogView::CanPaste() const { return !m_app.CopyList().empty(); }
-bool CatalogView::IsAntialiasing() const { return m_app.Settings().antialiasing != 0; }
-bool CatalogView::IsUpdateThumbnail() const { return m_app.Settings().updateThumbnail != 0; }
+bool CatalogView::CanNewTexture() const {
+    return m_app.Editors() != nullptr;
+}
+bool CatalogView::CanDelete() const {
+    return m_document.Contents().GetSelectedCount() > 0;
+}
+bool CatalogView::CanModify() const {
+    return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0;
+}
+bool CatalogView::CanViewSource() const {
+    return CanDelete();
+}
+bool CatalogView::CanExportSource() const {
+    return m_document.Contents().GetCount() > 0;
+}
+bool CatalogView::CanCreateTextureMap() const {
+    return m_document.Contents().GetSingleSelection() >= 0;
+}
+bool CatalogView::CanClearThumbnails() const {
+    return CanDelete();
+}
+bool CatalogView::CanRenderThumbnails() const {
+    return CanDelete();
+}
+bool CatalogView::CanCut() const {
+    return CanDelete();
+}
+bool CatalogView::CanCopy() const {
+    return CanDelete();
+}
+bool CatalogView::CanPaste() const {
+    return !m_app.CopyList().empty();
+}
+bool CatalogView::IsAntialiasing() const {
+    return m_app.Settings().antialiasing != 0;
+}
+bool CatalogView::IsUpdateThumbnail() const {
+    return m_app.Settings().updateThumbnail != 0;
+}
 
 // ---- painting and scrolling ---------------------------------------------------------------
 
@@ -198,7 +241,8 @@ void CatalogView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     painter.setFont(font());
     painter.translate(0, -Offset());
-    CatalogPainter(m_document.Contents(), RouteFor(m_app.Settings().useVideoForWindows), m_shown.Indices())
+    CatalogPainter(m_document.Contents(), RouteFor(m_app.Settings().useVideoForWindows),
+                   m_shown.Indices())
         .Paint(painter, event->rect().translated(0, Offset()), viewport()->width());
     // The keyboard's cell, in the platform's focus frame, while the grid has the focus.
     const int position = m_shown.PositionOf(m_focus);
@@ -209,9 +253,11 @@ void CatalogView::paintEvent(QPaintEvent* event) {
         // The keyboard works on this cell whichever way the focus came, so styles that frame
         // only keyboard focus draw it too.
         option.state |= QStyle::State_KeyboardFocusChange;
-        option.rect = QRect(QPoint(cell.left + 2, cell.top + 2), QPoint(cell.right - 3, cell.bottom - 3));
-        option.backgroundColor = m_document.Contents().IsSelected(m_focus) ? CatalogPainter::kSelection
-                                                                            : CatalogPainter::kBackground;
+        option.rect =
+            QRect(QPoint(cell.left + 2, cell.top + 2), QPoint(cell.right - 3, cell.bottom - 3));
+        option.backgroundColor = m_document.Contents().IsSelected(m_focus)
+                                     ? CatalogPainter::kSelection
+                                     : CatalogPainter::kBackground;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
     if (!m_dropMarker.isNull())
@@ -222,14 +268,17 @@ void CatalogView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     if (m_findBar->isVisible()) {
         const QRect inner = contentsRect();
-        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(), m_findBar->sizeHint().height());
+        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
+                               m_findBar->sizeHint().height());
     }
     // An empty catalog keeps the range it was given at first.
     if (!m_scrollSizeSet || m_document.Contents().GetCount() > 0)
         UpdateScrollSize();
 }
 
-void CatalogView::scrollContentsBy(int, int) { viewport()->update(); }
+void CatalogView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 void CatalogView::UpdateScrollSize() {
     const int client = viewport()->height();
@@ -260,7 +309,8 @@ void CatalogView::RepaintCell(int index) {
     if (position < 0)
         return;
     const CellRect cell = Layout().Cell(position);
-    viewport()->update(QRect(QPoint(cell.left, cell.top - Offset()), QPoint(cell.right - 1, cell.bottom - 1 - Offset())));
+    viewport()->update(QRect(QPoint(cell.left, cell.top - Offset()),
+                             QPoint(cell.right - 1, cell.bottom - 1 - Offset())));
 }
 
 void CatalogView::ScrollToPosition(int position) {
@@ -297,7 +347,8 @@ void CatalogView::OnFind() {
         m_findBar->show();
         setViewportMargins(0, m_findBar->sizeHint().height(), 0, 0);
         const QRect inner = contentsRect();
-        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(), m_findBar->sizeHint().height());
+        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
+                               m_findBar->sizeHint().height());
     }
     m_findField->setFocus(Qt::ShortcutFocusReason);
     m_findField->selectAll();
@@ -349,7 +400,8 @@ bool CatalogView::eventFilter(QObject* watched, QEvent* event) {
             CloseFind();
             return true;
         }
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down || key == Qt::Key_Up) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down ||
+            key == Qt::Key_Up) {
             setFocus(Qt::OtherFocusReason);
             return true;
         }
@@ -381,7 +433,8 @@ void CatalogView::SelectAt(int position, Qt::KeyboardModifiers modifiers) {
         return;
     } else if (shift && anchorPosition >= 0) {
         DeselectAll();
-        for (int p = std::min(position, anchorPosition); p <= std::max(position, anchorPosition); ++p) {
+        for (int p = std::min(position, anchorPosition); p <= std::max(position, anchorPosition);
+             ++p) {
             catalog.Select(m_shown.IndexAt(p));
             RepaintCell(m_shown.IndexAt(p));
         }
@@ -435,7 +488,8 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     const int current = m_shown.PositionOf(m_focus);
     const CellLayout layout = Layout();
     const int columns = layout.Columns();
@@ -443,16 +497,33 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
     // With no focus cell yet, the first key lands on the first texture.
     auto from = [current](int step) { return current < 0 ? 0 : current + step; };
     switch (event->key()) {
-    case Qt::Key_Left: MoveFocus(from(-1), modifiers); break;
-    case Qt::Key_Right: MoveFocus(from(1), modifiers); break;
-    case Qt::Key_Up: MoveFocus(current < 0 ? 0 : current - columns < 0 ? current : current - columns, modifiers); break;
-    case Qt::Key_Down:
-        MoveFocus(current < 0 ? 0 : current + columns >= count ? current : current + columns, modifiers);
+    case Qt::Key_Left:
+        MoveFocus(from(-1), modifiers);
         break;
-    case Qt::Key_Home: MoveFocus(0, modifiers); break;
-    case Qt::Key_End: MoveFocus(count - 1, modifiers); break;
-    case Qt::Key_PageUp: MoveFocus(from(-page), modifiers); break;
-    case Qt::Key_PageDown: MoveFocus(from(page), modifiers); break;
+    case Qt::Key_Right:
+        MoveFocus(from(1), modifiers);
+        break;
+    case Qt::Key_Up:
+        MoveFocus(current < 0 ? 0 : current - columns < 0 ? current : current - columns, modifiers);
+        break;
+    case Qt::Key_Down:
+        MoveFocus(current < 0                  ? 0
+                  : current + columns >= count ? current
+                                               : current + columns,
+                  modifiers);
+        break;
+    case Qt::Key_Home:
+        MoveFocus(0, modifiers);
+        break;
+    case Qt::Key_End:
+        MoveFocus(count - 1, modifiers);
+        break;
+    case Qt::Key_PageUp:
+        MoveFocus(from(-page), modifiers);
+        break;
+    case Qt::Key_PageDown:
+        MoveFocus(from(page), modifiers);
+        break;
     case Qt::Key_Space:
         // Space toggles the focus cell as a Ctrl-click does.
         SelectAt(current < 0 ? 0 : current, Qt::ControlModifier);
@@ -463,7 +534,9 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
         if (current >= 0 && m_app.Editors())
             Modify(m_focus);
         break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
     event->accept();
 }
@@ -496,8 +569,8 @@ void CatalogView::mousePressEvent(QMouseEvent* event) {
         m_pressIndex = hit;
         // A plain press on a texture of a selection of several may start dragging them all; the
         // click's rule (that texture alone) is applied on release when no drag started.
-        if (hit >= 0 && event->modifiers() == Qt::NoModifier && m_document.Contents().IsSelected(hit) &&
-            m_document.Contents().GetSelectedCount() > 1)
+        if (hit >= 0 && event->modifiers() == Qt::NoModifier &&
+            m_document.Contents().IsSelected(hit) && m_document.Contents().GetSelectedCount() > 1)
             m_pendingClick = true;
         else
             SelectAt(position, event->modifiers());
@@ -511,7 +584,8 @@ void CatalogView::mousePressEvent(QMouseEvent* event) {
 void CatalogView::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton) || m_pressIndex < 0 ||
         !m_document.Contents().IsSelected(m_pressIndex) ||
-        (event->position().toPoint() - m_pressPoint).manhattanLength() < QApplication::startDragDistance())
+        (event->position().toPoint() - m_pressPoint).manhattanLength() <
+            QApplication::startDragDistance())
         return;
     m_pendingClick = false;
     m_pressIndex = -1;
@@ -560,22 +634,29 @@ void CatalogView::ShowContextMenu(const QPoint& globalPosition) {
     add(QStringLiteral("&Modify...\tM"), CanModify(), &CatalogView::OnModify);
     menu.addSeparator();
     add(QStringLiteral("&View Source\tV"), CanViewSource(), &CatalogView::OnViewSource);
-    add(QStringLiteral("&Export Source...\tCtrl+E"), CanExportSource(), &CatalogView::OnExportSource);
+    add(QStringLiteral("&Export Source...\tCtrl+E"), CanExportSource(),
+        &CatalogView::OnExportSource);
     menu.addSeparator();
-    add(QStringLiteral("Create &Texture Map\tCtrl+T"), CanCreateTextureMap(), &CatalogView::OnCreateTextureMap);
+    add(QStringLiteral("Create &Texture Map\tCtrl+T"), CanCreateTextureMap(),
+        &CatalogView::OnCreateTextureMap);
     menu.addSeparator();
-    add(QStringLiteral("&Clear Thumbnail(s)"), CanClearThumbnails(), &CatalogView::OnClearThumbnails);
-    add(QStringLiteral("&Render Thumbnail(s)"), CanRenderThumbnails(), &CatalogView::OnRenderThumbnails);
+    add(QStringLiteral("&Clear Thumbnail(s)"), CanClearThumbnails(),
+        &CatalogView::OnClearThumbnails);
+    add(QStringLiteral("&Render Thumbnail(s)"), CanRenderThumbnails(),
+        &CatalogView::OnRenderThumbnails);
     menu.exec(globalPosition);
 }
 
 // ---- texture commands ---------------------------------------------------------------------
 
-void CatalogView::Apply(QUndoCommand* edit) { m_document.Apply(edit); }
+void CatalogView::Apply(QUndoCommand* edit) {
+    m_document.Apply(edit);
+}
 
 void CatalogView::ShowRenderMessage(const RenderResult& result) {
     if (!result.message.isEmpty())
-        Prompts::Message(this, Prompts::Icon::Warning, result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
+        Prompts::Message(this, Prompts::Icon::Warning,
+                         result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
                          result.message);
 }
 
@@ -585,7 +666,8 @@ void CatalogView::RenderNewThumbnail(Texture& texture) {
     const Catalog& catalog = m_document.Contents();
     auto progress = m_app.MakeProgress(this);
     const RenderResult result = m_app.Runner().UpdateTextureThumbnail(
-        texture, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(), QStringLiteral("Rendering..."), *progress);
+        texture, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
+        QStringLiteral("Rendering..."), *progress);
     // Whatever went wrong, the texture the user made is kept (with the picture it had).
     ShowRenderMessage(result);
 }
@@ -593,7 +675,8 @@ void CatalogView::RenderNewThumbnail(Texture& texture) {
 void CatalogView::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
     std::vector<std::unique_ptr<Texture>> textures;
     textures.push_back(std::move(texture));
-    Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()}, std::move(textures), false));
+    Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()},
+                                 std::move(textures), false));
 }
 
 void CatalogView::OnNewSimple() {
@@ -636,10 +719,10 @@ void CatalogView::Modify(int index) {
         return;
     const Texture& original = m_document.Contents().GetTexture(index);
     std::unique_ptr<Texture> copy = original.Clone();
-    const bool accepted =
-        copy->IsSimple()
-            ? editors->EditSimple(static_cast<SimpleTexture&>(*copy), QStringLiteral("Modify Simple Texture"), this)
-            : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
+    const bool accepted = copy->IsSimple()
+                              ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
+                                                    QStringLiteral("Modify Simple Texture"), this)
+                              : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
     if (!accepted) {
         viewport()->update();
         return;
@@ -648,14 +731,16 @@ void CatalogView::Modify(int index) {
     // The copy still holds the old thumbnail unless a new one was rendered into it.
     RenderNewThumbnail(*copy);
     const QString name = QString::fromStdString(copy->GetName());
-    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index, std::move(copy)));
+    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index,
+                                 std::move(copy)));
 }
 
 void CatalogView::RemoveSelection(const QString& verb) {
     const std::vector<int> indices = m_document.Contents().GetSelectedIndices();
     if (indices.empty())
         return;
-    const QString name = verb + QLatin1Char(' ') + CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
+    const QString name = verb + QLatin1Char(' ') +
+                         CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
     Apply(new RemoveTexturesEdit(m_document, name, indices));
     m_anchor = -1;
 }
@@ -663,7 +748,8 @@ void CatalogView::RemoveSelection(const QString& verb) {
 void CatalogView::OnDelete() {
     if (!CanDelete())
         return;
-    if (Prompts::Message(this, Prompts::Icon::Stop, QStringLiteral("Delete Material"), QString::fromLatin1(kDeleteQuestion),
+    if (Prompts::Message(this, Prompts::Icon::Stop, QStringLiteral("Delete Material"),
+                         QString::fromLatin1(kDeleteQuestion),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     WaitCursor wait;
@@ -674,8 +760,9 @@ void CatalogView::OnViewSource() {
     if (!CanViewSource())
         return;
     const Catalog& catalog = m_document.Contents();
-    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
-                          this);
+    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
+                                catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
+                            this);
     dialog.exec();
 }
 
@@ -698,7 +785,8 @@ void CatalogView::OnClearThumbnails() {
         return;
     bool composite = true;
     bool layers = true;
-    if (!AskThumbnailChoice(this, catalog, QString::fromLatin1(kClearPrompt), QStringLiteral("Clear Thumbnail(s)"),
+    if (!AskThumbnailChoice(this, catalog, QString::fromLatin1(kClearPrompt),
+                            QStringLiteral("Clear Thumbnail(s)"),
                             QString::fromLatin1(kClearQuestion), composite, layers))
         return;
     // The step holds empty pictures; doing it moves the old ones into the step.
@@ -719,7 +807,8 @@ void CatalogView::OnClearThumbnails() {
     if (cleared.empty())
         return;
     const int count = static_cast<int>(cleared.size());
-    Apply(new ThumbnailsEdit(m_document, QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
+    Apply(new ThumbnailsEdit(m_document,
+                             QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
                              std::move(cleared), false));
 }
 
@@ -740,7 +829,8 @@ void CatalogView::OnRenderThumbnails() {
         WaitCursor wait;
         // Kept after the batch: the progress window then shows its summary until closed.
         m_batchProgress = m_app.MakeProgress(this);
-        result = RenderThumbnailBatch(m_app.Runner(), batch, m_app.Settings().parallelRenders, *m_batchProgress);
+        result = RenderThumbnailBatch(m_app.Runner(), batch, m_app.Settings().parallelRenders,
+                                      *m_batchProgress);
     }
     // Thumbnails already taken are the catalog's now, whatever stopped the batch; a batch that
     // took none changed nothing but the selection.
@@ -748,10 +838,12 @@ void CatalogView::OnRenderThumbnails() {
     if (!replaced.empty()) {
         std::vector<ThumbnailsEdit::Picture> former;
         for (auto& [task, picture] : replaced)
-            former.push_back({batch.Tasks()[task].texture, batch.Tasks()[task].layer, std::move(picture)});
+            former.push_back(
+                {batch.Tasks()[task].texture, batch.Tasks()[task].layer, std::move(picture)});
         const int count = static_cast<int>(former.size());
-        Apply(new ThumbnailsEdit(m_document, QStringLiteral("Render ") + CountOf(count, QStringLiteral("Thumbnail")),
-                                 std::move(former), true));
+        Apply(new ThumbnailsEdit(
+            m_document, QStringLiteral("Render ") + CountOf(count, QStringLiteral("Thumbnail")),
+            std::move(former), true));
     }
     viewport()->update();
     StateChanged();
@@ -768,7 +860,8 @@ void CatalogView::OnCopy() {
     copies.clear();
     for (int index : catalog.GetSelectedIndices())
         copies.push_back(catalog.GetTexture(index).Clone());
-    CopyTextToClipboard(QString::fromStdString(ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
+    CopyTextToClipboard(QString::fromStdString(
+        ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
     StateChanged();
 }
 
@@ -790,8 +883,10 @@ void CatalogView::OnPaste() {
         positions.push_back(count + static_cast<int>(textures.size()));
         textures.push_back(texture->Clone());
     }
-    const QString name = QStringLiteral("Paste ") + CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
-    Apply(new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), false));
+    const QString name = QStringLiteral("Paste ") +
+                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
+    Apply(
+        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), false));
 }
 
 void CatalogView::OnAntialiasing() {
@@ -814,7 +909,8 @@ QMimeData* CatalogView::DragData() const {
     auto* data = new QMimeData;
     const std::vector<std::uint8_t> bytes = catalog.SaveTextures(indices);
     data->setData(QString::fromLatin1(kTextureMimeType),
-                  QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+                  QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size())));
     data->setText(QString::fromStdString(ExportSourceText(catalog, indices, SourceFlag::Declare)));
     return data;
 }
@@ -839,7 +935,8 @@ int CatalogView::DropIndex(const QPoint& position) const {
     const int shownPosition = Layout().InsertionIndex(at.x(), at.y());
     if (shownPosition < m_shown.Count())
         return m_shown.IndexAt(shownPosition);
-    return m_shown.Count() == 0 ? m_document.Contents().GetCount() : m_shown.IndexAt(m_shown.Count() - 1) + 1;
+    return m_shown.Count() == 0 ? m_document.Contents().GetCount()
+                                : m_shown.IndexAt(m_shown.Count() - 1) + 1;
 }
 
 QRect CatalogView::DropMarker(const QPoint& position) const {
@@ -851,7 +948,8 @@ QRect CatalogView::DropMarker(const QPoint& position) const {
         return QRect();
     const bool after = shownPosition >= layout.Count() ||
                        (shownPosition > 0 && shownPosition % layout.Columns() == 0 &&
-                        layout.Cell(shownPosition - 1).top <= at.y() && at.y() < layout.Cell(shownPosition - 1).bottom);
+                        layout.Cell(shownPosition - 1).top <= at.y() &&
+                        at.y() < layout.Cell(shownPosition - 1).bottom);
     const CellRect cell = layout.Cell(after ? shownPosition - 1 : shownPosition);
     const int x = after ? cell.right - 1 : cell.left;
     return QRect(x - 2, cell.top, 4, cell.bottom - cell.top);
@@ -916,7 +1014,9 @@ bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bo
         // Within the window the selected textures move.
         const std::vector<int> selected = catalog.GetSelectedIndices();
         auto* move = new MoveTexturesEdit(
-            m_document, QStringLiteral("Move ") + CountOf(static_cast<int>(selected.size()), QStringLiteral("Texture")),
+            m_document,
+            QStringLiteral("Move ") +
+                CountOf(static_cast<int>(selected.size()), QStringLiteral("Texture")),
             selected, destination);
         if (selected.empty() || !move->ChangesOrder()) {
             delete move;
@@ -936,8 +1036,10 @@ bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bo
     std::vector<std::unique_ptr<Texture>> textures = dropped.TakeTextures(all);
     std::vector<int> positions(textures.size());
     std::iota(positions.begin(), positions.end(), destination);
-    const QString name = QStringLiteral("Drop ") + CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
-    Apply(new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
+    const QString name = QStringLiteral("Drop ") +
+                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
+    Apply(
+        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
     return true;
 }
 
@@ -947,9 +1049,10 @@ void CatalogView::PrintGrid(QPrinter& printer) const {
     QPainter painter(&printer);
     if (!painter.isActive())
         return;
-    const QRect page(QPoint(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
-    const CatalogPrintLayout layout(m_document.Contents(), m_shown.Indices(), m_document.Title(), font(), page,
-                                    printer.resolution());
+    const QRect page(QPoint(0, 0),
+                     printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    const CatalogPrintLayout layout(m_document.Contents(), m_shown.Indices(), m_document.Title(),
+                                    font(), page, printer.resolution());
     for (int number = 0; number < layout.PageCount(); ++number) {
         if (number > 0)
             printer.newPage();
@@ -968,6 +1071,7 @@ void CatalogView::OnPrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("Print Preview - %1").arg(m_document.Title()));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) { PrintGrid(*target); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { PrintGrid(*target); });
     preview.exec();
 }

@@ -5,7 +5,6 @@
 #include "ui/framework/documentview.h"
 
 #include <QAbstractScrollArea>
-
 #include <memory>
 
 class AppServices;
@@ -164,7 +163,8 @@ private:
     ShownTextures m_shown; ///< before the actions, which ask for it when they are made
     QString m_filter;
     CatalogActions* m_actions;
-    std::unique_ptr<RenderProgressSink> m_batchProgress; ///< the last batch's window, with its summary
+    std::unique_ptr<RenderProgressSink>
+        m_batchProgress; ///< the last batch's window, with its summary
     QWidget* m_findBar;
     QLineEdit* m_findField;
     int m_anchor = -1;

@@ -36,9 +36,10 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     name->setFont(bold);
     auto* what = new QLabel(QStringLiteral("An editor for catalogs of POV-Ray textures."), this);
     what->setObjectName(QStringLiteral("descriptionLabel"));
-    auto* qt = new QLabel(QStringLiteral("Built with Qt %1, running on Qt %2.")
-                              .arg(QString::fromLatin1(QT_VERSION_STR), QString::fromLatin1(qVersion())),
-                          this);
+    auto* qt =
+        new QLabel(QStringLiteral("Built with Qt %1, running on Qt %2.")
+                       .arg(QString::fromLatin1(QT_VERSION_STR), QString::fromLatin1(qVersion())),
+                   this);
     qt->setObjectName(QStringLiteral("qtLabel"));
 
     auto* texts = new QVBoxLayout;

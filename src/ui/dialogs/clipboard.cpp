@@ -18,7 +18,8 @@ bool CopyTextToClipboard(const QString& text) {
         if (clipboard->text(QClipboard::Clipboard) == text)
             return true;
     }
-    Prompts::Message(QApplication::activeWindow(), Prompts::Icon::None, QStringLiteral("Clipboard Error"),
+    Prompts::Message(QApplication::activeWindow(), Prompts::Icon::None,
+                     QStringLiteral("Clipboard Error"),
                      QStringLiteral("Error copying data to the Clipboard."));
     return false;
 }

@@ -1,10 +1,10 @@
 #include "ui/dialogs/exportdialog.h"
 
-#include "core/catalog/exportsource.h"
 #include "core/catalog/catalog.h"
+#include "core/catalog/exportsource.h"
+#include "core/model/texture.h"
 #include "render/files/fileio.h"
 #include "ui/framework/prompts.h"
-#include "core/model/texture.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
 #include <vector>
 
 namespace {
@@ -115,13 +114,21 @@ QString ExportDialog::ProposedFileName(const QString& title) {
     return (dot < 0 ? title : title.left(dot)) + QStringLiteral(".inc");
 }
 
-QString ExportDialog::FileName() const { return m_fileName->text(); }
+QString ExportDialog::FileName() const {
+    return m_fileName->text();
+}
 
-ExportDialog::Scope ExportDialog::ExportScope() const { return m_all->isChecked() ? All : Selected; }
+ExportDialog::Scope ExportDialog::ExportScope() const {
+    return m_all->isChecked() ? All : Selected;
+}
 
-bool ExportDialog::ExcludeFinish() const { return m_noFinish->isChecked(); }
+bool ExportDialog::ExcludeFinish() const {
+    return m_noFinish->isChecked();
+}
 
-bool ExportDialog::ExcludeNormal() const { return m_noNormal->isChecked(); }
+bool ExportDialog::ExcludeNormal() const {
+    return m_noNormal->isChecked();
+}
 
 SourceFlags ExportDialog::SourceFlags() const {
     ::SourceFlags flags = SourceFlag::Declare;
@@ -143,8 +150,9 @@ void ExportDialog::UpdatePreview() {
 }
 
 void ExportDialog::Browse() {
-    QString path = Prompts::SaveFileName(this, QStringLiteral("Browse"), m_fileName->text(),
-                                         QStringLiteral("Include (*.inc);;POV (*.pov);;All Files (*)"));
+    QString path =
+        Prompts::SaveFileName(this, QStringLiteral("Browse"), m_fileName->text(),
+                              QStringLiteral("Include (*.inc);;POV (*.pov);;All Files (*)"));
     if (path.isEmpty())
         return;
     // The save dialog adds no extension of its own: a name without one becomes an include file.
@@ -168,7 +176,8 @@ void ExportDialog::accept() {
     // The preview's text goes out byte for byte, with its CR LF line ends.
     const QByteArray bytes = QByteArray::fromStdString(m_source);
     const QString otherwise = QString::fromUtf8(kWriteFailed);
-    const FileResult written = append ? AppendToFile(path, bytes, otherwise) : WriteFileAtomically(path, bytes, otherwise);
+    const FileResult written =
+        append ? AppendToFile(path, bytes, otherwise) : WriteFileAtomically(path, bytes, otherwise);
     if (!written) {
         Prompts::Message(this, Prompts::Icon::Warning, QString::fromUtf8(kTitle), written.message);
         m_fileName->setFocus(Qt::OtherFocusReason);

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QString>
-
 #include <string>
 
 class Catalog;

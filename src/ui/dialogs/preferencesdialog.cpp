@@ -1,15 +1,15 @@
 #include "ui/dialogs/preferencesdialog.h"
 
-#include "ui/app/appservices.h"
-#include "ui/framework/prompts.h"
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetext.h"
+#include "core/shapes/shapelist.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/povversion.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "core/shapes/shapelist.h"
+#include "ui/app/appservices.h"
 #include "ui/dialogs/validation.h"
+#include "ui/framework/prompts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -27,7 +27,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace {
@@ -82,7 +81,8 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
 
     m_style = new QComboBox(this);
     m_style->setObjectName(QStringLiteral("styleCombo"));
-    m_style->addItems({QStringLiteral("Automatic"), QStringLiteral("Classic"), QStringLiteral("POV-Ray 3.7")});
+    m_style->addItems(
+        {QStringLiteral("Automatic"), QStringLiteral("Classic"), QStringLiteral("POV-Ray 3.7")});
     auto* styleLabel = new QLabel(QStringLiteral("POV Command &Style"), this);
     styleLabel->setBuddy(m_style);
 
@@ -97,7 +97,8 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     m_timeLimit->setRange(0, kMaximumTimeLimit);
     m_timeLimit->setSuffix(QStringLiteral(" s"));
     m_timeLimit->setSpecialValueText(QStringLiteral("None"));
-    m_timeLimit->setToolTip(QStringLiteral("POV-Ray is ended when a render takes longer; None waits for it."));
+    m_timeLimit->setToolTip(
+        QStringLiteral("POV-Ray is ended when a render takes longer; None waits for it."));
     auto* timeLimitLabel = new QLabel(QStringLiteral("Render Time &Limit"), this);
     timeLimitLabel->setBuddy(m_timeLimit);
 
@@ -107,9 +108,10 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     connect(m_test, &QPushButton::clicked, this, &PathsPage::TestPovRay);
 
     auto* note = new QLabel(
-        QStringLiteral("Velvane runs your own POV-Ray to render thumbnails and texture maps. POV-Ray 3.7 as "
-                       "installed by your distribution (for example the povray package) is recommended. Press "
-                       "Help for information on setting up POV-Ray."),
+        QStringLiteral(
+            "Velvane runs your own POV-Ray to render thumbnails and texture maps. POV-Ray 3.7 as "
+            "installed by your distribution (for example the povray package) is recommended. Press "
+            "Help for information on setting up POV-Ray."),
         this);
     note->setObjectName(QStringLiteral("noteLabel"));
     note->setWordWrap(true);
@@ -163,7 +165,8 @@ void PathsPage::ShowFields() {
 }
 
 bool PathsPage::ReadFields() {
-    const auto threshold = Validation::ReadNumber(m_threshold, kMinimumThreshold, kMaximumThreshold, this);
+    const auto threshold =
+        Validation::ReadNumber(m_threshold, kMinimumThreshold, kMaximumThreshold, this);
     if (!threshold)
         return false;
     m_values.threshold = *threshold;
@@ -198,7 +201,8 @@ void PathsPage::TestPovRay() {
     RenderResult result;
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        result = RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(kTitle), folder.errorString());
+        result = RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(kTitle),
+                                       folder.errorString());
     } else {
         ProgramSettings settings;
         settings.programDirectory = folder.path();
@@ -222,20 +226,24 @@ void PathsPage::TestPovRay() {
         Prompts::Message(this, Prompts::Icon::Information, QString::fromUtf8(kTitle),
                          name + QStringLiteral(" renders correctly."));
     } else {
-        const QString message =
-            result.message.isEmpty() ? QString::fromUtf8(RenderMessages::PovRayFailed) : result.message;
+        const QString message = result.message.isEmpty()
+                                    ? QString::fromUtf8(RenderMessages::PovRayFailed)
+                                    : result.message;
         Prompts::Message(this, Prompts::Icon::Warning,
-                         result.title.isEmpty() ? QString::fromUtf8(kTitle) : result.title, message);
+                         result.title.isEmpty() ? QString::fromUtf8(kTitle) : result.title,
+                         message);
     }
 }
 
-PreferencesDialog::PreferencesDialog(AppServices* app, QWidget* parent) : QDialog(parent), m_app(app) {
+PreferencesDialog::PreferencesDialog(AppServices* app, QWidget* parent)
+    : QDialog(parent), m_app(app) {
     setWindowTitle(QStringLiteral("Preferences"));
     m_tabs = new QTabWidget(this);
     m_page = new PathsPage(m_tabs);
     m_tabs->addTab(m_page, QStringLiteral("Settings"));
 
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    m_buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     m_buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &PreferencesDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &PreferencesDialog::reject);
@@ -260,7 +268,8 @@ bool RunPreferences(AppServices& app, QWidget* parent) {
     PreferenceValues values;
     values.programDirectory =
         settings.programDirectory.isEmpty() ? DefaultProgramDirectory() : settings.programDirectory;
-    values.povExecutable = settings.povExecutable.isEmpty() ? DefaultPovExecutable() : settings.povExecutable;
+    values.povExecutable =
+        settings.povExecutable.isEmpty() ? DefaultPovExecutable() : settings.povExecutable;
     values.threshold = settings.antialiasingThreshold;
     values.raysIndex = std::clamp(settings.raysPerPixel - 2, 0, 2);
     values.commandStyle = std::clamp(settings.povCommandStyle, 0, 2);

@@ -28,7 +28,9 @@ constexpr int kNamedFailures = 5;
 /// bring the dialog back to the front.
 class RenderProgressDialog::Cover : public QObject {
 public:
-    explicit Cover(RenderProgressDialog& dialog) : m_dialog(dialog) { qApp->installEventFilter(this); }
+    explicit Cover(RenderProgressDialog& dialog) : m_dialog(dialog) {
+        qApp->installEventFilter(this);
+    }
     ~Cover() override { qApp->removeEventFilter(this); }
     Cover(const Cover&) = delete;
     Cover& operator=(const Cover&) = delete;
@@ -92,8 +94,10 @@ private:
         if (event->type() == QEvent::Wheel)
             return true;
         // The scroll bars themselves may be dragged and clicked; the contents may not.
-        const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
-                           event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonDblClick;
+        const bool mouse = event->type() == QEvent::MouseButtonPress ||
+                           event->type() == QEvent::MouseButtonRelease ||
+                           event->type() == QEvent::MouseMove ||
+                           event->type() == QEvent::MouseButtonDblClick;
         for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()})
             if (mouse && (widget == bar || bar->isAncestorOf(widget)))
                 return true;
@@ -117,7 +121,8 @@ RenderProgressDialog::RenderProgressDialog(QWidget* parent)
     m_bar->setTextVisible(false);
     m_percent = new QLabel(QStringLiteral("0%"), this);
     m_percent->setObjectName(QStringLiteral("percentLabel"));
-    m_percent->setMinimumWidth(m_percent->fontMetrics().horizontalAdvance(QStringLiteral("%100")) + 4);
+    m_percent->setMinimumWidth(m_percent->fontMetrics().horizontalAdvance(QStringLiteral("%100")) +
+                               4);
     m_job = new QLabel(this);
     m_job->setObjectName(QStringLiteral("jobLabel"));
     m_jobBar = new QProgressBar(this);
@@ -197,7 +202,8 @@ void RenderProgressDialog::CentreOnScreen() {
         return;
     const QRect desktop = screen->geometry();
     const QSize size = this->size();
-    move(desktop.left() + desktop.width() / 2 - size.width() / 2, desktop.top() + desktop.height() / 2 - size.height() / 2);
+    move(desktop.left() + desktop.width() / 2 - size.width() / 2,
+         desktop.top() + desktop.height() / 2 - size.height() / 2);
 }
 
 void RenderProgressDialog::Started(std::function<void()> stop) {
@@ -207,7 +213,9 @@ void RenderProgressDialog::Started(std::function<void()> stop) {
         m_stopButton->setFocus(Qt::OtherFocusReason);
 }
 
-void RenderProgressDialog::SetCaption(const QString& caption) { m_caption->setText(caption); }
+void RenderProgressDialog::SetCaption(const QString& caption) {
+    m_caption->setText(caption);
+}
 
 void RenderProgressDialog::Progress(int percent) {
     m_bar->setValue(percent);
@@ -248,7 +256,8 @@ void RenderProgressDialog::BatchBegun(int textures) {
 void RenderProgressDialog::BatchProgress(const BatchStatus& status) {
     m_jobBar->setRange(0, std::max(status.texturesTotal, 1));
     m_jobBar->setValue(status.texturesDone);
-    QString text = QStringLiteral("%1 of %2 textures").arg(Count(status.texturesDone), Count(status.texturesTotal));
+    QString text = QStringLiteral("%1 of %2 textures")
+                       .arg(Count(status.texturesDone), Count(status.texturesTotal));
     if (status.millisecondsLeft >= 0)
         text += QStringLiteral(", about %1 left").arg(Duration(status.millisecondsLeft));
     m_job->setText(text);
@@ -262,7 +271,8 @@ void RenderProgressDialog::BatchEnded(const BatchSummary& summary) {
     m_jobBar->setRange(0, std::max(summary.total, 1));
     m_jobBar->setValue(summary.rendered + static_cast<int>(summary.failed.size()));
     m_job->setText(QStringLiteral("%1 of %2 textures")
-                       .arg(Count(summary.rendered + static_cast<int>(summary.failed.size())), Count(summary.total)));
+                       .arg(Count(summary.rendered + static_cast<int>(summary.failed.size())),
+                            Count(summary.total)));
     m_caption->setText(SummaryFor(summary));
     // No texture is being rendered any more: only the whole job's bar stays.
     m_bar->hide();
@@ -286,8 +296,9 @@ QString RenderProgressDialog::Duration(qint64 milliseconds) {
     if (seconds < 60)
         return QStringLiteral("%1 s").arg(seconds);
     if (seconds < 3600)
-        return seconds % 60 == 0 ? QStringLiteral("%1 min").arg(seconds / 60)
-                                 : QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+        return seconds % 60 == 0
+                   ? QStringLiteral("%1 min").arg(seconds / 60)
+                   : QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
     const qint64 minutes = seconds / 60;
     return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
 }
@@ -297,8 +308,10 @@ QString RenderProgressDialog::SummaryFor(const BatchSummary& summary) {
     if (!summary.failed.isEmpty()) {
         QStringList names = summary.failed.mid(0, kNamedFailures);
         if (summary.failed.size() > kNamedFailures)
-            names << QStringLiteral("and %1 more").arg(Count(summary.failed.size() - kNamedFailures));
-        text += QStringLiteral(", %1 failed: %2").arg(Count(summary.failed.size()), names.join(QStringLiteral(", ")));
+            names
+                << QStringLiteral("and %1 more").arg(Count(summary.failed.size() - kNamedFailures));
+        text += QStringLiteral(", %1 failed: %2")
+                    .arg(Count(summary.failed.size()), names.join(QStringLiteral(", ")));
     }
     text += QStringLiteral(".");
     if (summary.stopped) {
@@ -313,21 +326,37 @@ QString RenderProgressDialog::SummaryFor(const BatchSummary& summary) {
     return text;
 }
 
-QString RenderProgressDialog::CaptionText() const { return m_caption->text(); }
+QString RenderProgressDialog::CaptionText() const {
+    return m_caption->text();
+}
 
-QString RenderProgressDialog::PercentText() const { return m_percent->text(); }
+QString RenderProgressDialog::PercentText() const {
+    return m_percent->text();
+}
 
-int RenderProgressDialog::BarValue() const { return m_bar->value(); }
+int RenderProgressDialog::BarValue() const {
+    return m_bar->value();
+}
 
-QString RenderProgressDialog::JobText() const { return m_job->text(); }
+QString RenderProgressDialog::JobText() const {
+    return m_job->text();
+}
 
-int RenderProgressDialog::JobBarValue() const { return m_jobBar->value(); }
+int RenderProgressDialog::JobBarValue() const {
+    return m_jobBar->value();
+}
 
-bool RenderProgressDialog::IsJobShown() const { return !m_job->isHidden(); }
+bool RenderProgressDialog::IsJobShown() const {
+    return !m_job->isHidden();
+}
 
-QString RenderProgressDialog::SummaryText() const { return m_summaryShown ? m_caption->text() : QString(); }
+QString RenderProgressDialog::SummaryText() const {
+    return m_summaryShown ? m_caption->text() : QString();
+}
 
-QString RenderProgressDialog::FailureText() const { return m_failure->text(); }
+QString RenderProgressDialog::FailureText() const {
+    return m_failure->text();
+}
 
 void RenderProgressDialog::reject() {
     if (m_summaryShown)

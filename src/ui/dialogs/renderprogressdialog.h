@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -32,7 +31,9 @@ public:
     ~RenderProgressDialog() override;
 
     /// Where Status() remarks go (the main window's status bar).
-    void SetStatusHandler(std::function<void(const QString&)> handler) { m_status = std::move(handler); }
+    void SetStatusHandler(std::function<void(const QString&)> handler) {
+        m_status = std::move(handler);
+    }
     /// The window that may still be scrolled while a batch runs.
     void SetScrollable(QAbstractScrollArea* area) { m_scrollable = area; }
 

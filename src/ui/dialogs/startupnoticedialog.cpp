@@ -10,13 +10,14 @@ StartupNoticeDialog::StartupNoticeDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Welcome to Velvane"));
 
     auto* text = new QLabel(
-        QStringLiteral("Welcome to Velvane, an editor for catalogs of POV-Ray textures.\n\n"
-                       "Build textures from pigments, normals and finishes, combine them into layered "
-                       "textures, and keep them in catalogs. Velvane writes the POV-Ray source of every "
-                       "texture, exports it to include files and renders thumbnails and texture maps with "
-                       "the POV-Ray installed on your computer.\n\n"
-                       "Tell Velvane where POV-Ray is in Options > Preferences (\"POV-Ray Executable\"); "
-                       "when the field is empty, the povray program found on your PATH is used."),
+        QStringLiteral(
+            "Welcome to Velvane, an editor for catalogs of POV-Ray textures.\n\n"
+            "Build textures from pigments, normals and finishes, combine them into layered "
+            "textures, and keep them in catalogs. Velvane writes the POV-Ray source of every "
+            "texture, exports it to include files and renders thumbnails and texture maps with "
+            "the POV-Ray installed on your computer.\n\n"
+            "Tell Velvane where POV-Ray is in Options > Preferences (\"POV-Ray Executable\"); "
+            "when the field is empty, the povray program found on your PATH is used."),
         this);
     text->setObjectName(QStringLiteral("noticeLabel"));
     text->setWordWrap(true);
@@ -36,6 +37,10 @@ StartupNoticeDialog::StartupNoticeDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 }
 
-bool StartupNoticeDialog::DisplayAgain() const { return m_again->isChecked(); }
+bool StartupNoticeDialog::DisplayAgain() const {
+    return m_again->isChecked();
+}
 
-void StartupNoticeDialog::SetDisplayAgain(bool display) { m_again->setChecked(display); }
+void StartupNoticeDialog::SetDisplayAgain(bool display) {
+    m_again->setChecked(display);
+}

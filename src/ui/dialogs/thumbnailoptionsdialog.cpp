@@ -18,7 +18,8 @@ ThumbnailOptionsDialog::ThumbnailOptionsDialog(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_promptLabel);
     m_options = new QButtonGroup(this);
-    const char* texts[] = {"Only the &composite thumbnails (appears in the catalog)", "Only the individual &layers",
+    const char* texts[] = {"Only the &composite thumbnails (appears in the catalog)",
+                           "Only the individual &layers",
                            "&Both the composite thumbnails and the individual layers"};
     for (int option = Composite; option <= Both; ++option) {
         auto* button = new QRadioButton(QString::fromUtf8(texts[option]), this);
@@ -28,7 +29,8 @@ ThumbnailOptionsDialog::ThumbnailOptionsDialog(QWidget* parent)
     }
     SetOption(Both);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

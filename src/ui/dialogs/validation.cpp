@@ -4,7 +4,6 @@
 #include "ui/framework/prompts.h"
 
 #include <QLineEdit>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -24,7 +23,9 @@ std::string Trimmed(const QString& text) {
     return bytes;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 QWidget* Owner(QLineEdit* field, QWidget* parent) {
     if (parent)
@@ -45,7 +46,9 @@ bool HasIntegerShape(const std::string& bytes) {
     return true;
 }
 
-bool HasIntegerShape(const QString& text) { return HasIntegerShape(Trimmed(text)); }
+bool HasIntegerShape(const QString& text) {
+    return HasIntegerShape(Trimmed(text));
+}
 
 } // namespace
 
@@ -109,11 +112,13 @@ QString IntegerRangeText(int minimum, int maximum) {
 
 QString NumberRangeText(float minimum, float maximum) {
     return QString::fromUtf8(kNumberRangeMessage)
-        .arg(QString::fromStdString(FloatToText(minimum)), QString::fromStdString(FloatToText(maximum)));
+        .arg(QString::fromStdString(FloatToText(minimum)),
+             QString::fromStdString(FloatToText(maximum)));
 }
 
 void RefuseField(QLineEdit* field, const QString& message, QWidget* parent) {
-    Prompts::Message(Owner(field, parent), Prompts::Icon::Warning, QString::fromUtf8(kTitle), message);
+    Prompts::Message(Owner(field, parent), Prompts::Icon::Warning, QString::fromUtf8(kTitle),
+                     message);
     if (field) {
         field->setFocus(Qt::OtherFocusReason);
         field->selectAll();
@@ -176,8 +181,7 @@ std::optional<float> ReadNumber(QLineEdit* field, float minimum, float maximum, 
     return value;
 }
 
-template <typename T>
-bool FieldReader::Take(const std::optional<T>& value, T& target) {
+template <typename T> bool FieldReader::Take(const std::optional<T>& value, T& target) {
     if (!value) {
         m_ok = false;
         return false;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 class QLineEdit;
@@ -31,10 +30,12 @@ QString NumberRangeText(float minimum, float maximum);
 /// Reads an integer from `field`; on failure shows the message, focuses the field and returns
 /// nothing. The message box belongs to `parent`, or to the field's window when it is null.
 std::optional<int> ReadInteger(QLineEdit* field, QWidget* parent = nullptr);
-std::optional<int> ReadInteger(QLineEdit* field, int minimum, int maximum, QWidget* parent = nullptr);
+std::optional<int> ReadInteger(QLineEdit* field, int minimum, int maximum,
+                               QWidget* parent = nullptr);
 /// Reads a 32-bit float from `field`, with the same rules.
 std::optional<float> ReadNumber(QLineEdit* field, QWidget* parent = nullptr);
-std::optional<float> ReadNumber(QLineEdit* field, float minimum, float maximum, QWidget* parent = nullptr);
+std::optional<float> ReadNumber(QLineEdit* field, float minimum, float maximum,
+                                QWidget* parent = nullptr);
 
 /// Shows `message` for `field` and gives the field the focus with its text selected.
 void RefuseField(QLineEdit* field, const QString& message, QWidget* parent = nullptr);
@@ -59,8 +60,7 @@ public:
     explicit operator bool() const { return m_ok; }
 
 private:
-    template <typename T>
-    bool Take(const std::optional<T>& value, T& target);
+    template <typename T> bool Take(const std::optional<T>& value, T& target);
 
     QWidget* m_parent;
     bool m_ok = true;

@@ -12,8 +12,8 @@
 QRect ViewSourceDialog::s_lastGeometry;
 
 ViewSourceDialog::ViewSourceDialog(const QString& text, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_text(text) {
     setWindowTitle(QStringLiteral("View Source"));
     setSizeGripEnabled(true);
@@ -69,4 +69,6 @@ void ViewSourceDialog::done(int result) {
     QDialog::done(result);
 }
 
-void ViewSourceDialog::CopyToClipboard() { CopyTextToClipboard(m_text); }
+void ViewSourceDialog::CopyToClipboard() {
+    CopyTextToClipboard(m_text);
+}

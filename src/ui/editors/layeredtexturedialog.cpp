@@ -149,7 +149,8 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     m_viewSource->setAutoDefault(false);
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         ReadFields();
-        ViewSourceDialog dialog(QString::fromStdString(m_working.GetSource(SourceFlag::Declare)), this);
+        ViewSourceDialog dialog(QString::fromStdString(m_working.GetSource(SourceFlag::Declare)),
+                                this);
         dialog.exec();
     });
 

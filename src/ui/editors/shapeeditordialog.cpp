@@ -167,10 +167,9 @@ void ShapeEditorDialog::Render() {
     RenderResult result;
     {
         auto progress = m_services.MakeProgress(this);
-        result =
-            runner.RunPovRay(OutputFileName(), size.width(), size.height(),
-                             m_debugMode->isChecked(), QStringLiteral("Rendering..."), *progress,
-                             folder);
+        result = runner.RunPovRay(OutputFileName(), size.width(), size.height(),
+                                  m_debugMode->isChecked(), QStringLiteral("Rendering..."),
+                                  *progress, folder);
     }
     // A run that never started has no picture to show; a failed run shows POV-Ray's own lines,
     // which say more about a scene being written than a missing image would.

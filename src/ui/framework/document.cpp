@@ -2,7 +2,6 @@
 
 #include "core/catalog/documentmessages.h"
 #include "ui/framework/documenttemplate.h"
-
 #include "ui/framework/prompts.h"
 
 #include <QFileInfo>
@@ -31,7 +30,8 @@ bool Document::SaveTo(const QString& path, QWidget* parent) {
     const FileResult result = Store(path);
     if (!result) {
         Prompts::Error(parent, QStringLiteral("Velvane"),
-                       result.message.isEmpty() ? QString::fromUtf8(DocumentMessages::FailedToSave) : result.message);
+                       result.message.isEmpty() ? QString::fromUtf8(DocumentMessages::FailedToSave)
+                                                : result.message);
         return false;
     }
     SetPath(path);
@@ -62,9 +62,10 @@ bool Document::SaveAs(QWidget* parent) {
 bool Document::SaveModified(QWidget* parent) {
     if (!m_modified)
         return true;
-    const auto answer = Prompts::Message(parent, Prompts::Icon::Warning, QStringLiteral("Velvane"),
-                                         QString::fromUtf8(DocumentMessages::SaveChanges).arg(m_title),
-                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    const auto answer = Prompts::Message(
+        parent, Prompts::Icon::Warning, QStringLiteral("Velvane"),
+        QString::fromUtf8(DocumentMessages::SaveChanges).arg(m_title),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::No)

@@ -2,7 +2,8 @@
 
 #include "ui/framework/document.h"
 
-DocumentTemplate::DocumentTemplate(Strings strings, DocumentFactory makeDocument, ViewFactory makeView)
+DocumentTemplate::DocumentTemplate(Strings strings, DocumentFactory makeDocument,
+                                   ViewFactory makeView)
     : m_strings(std::move(strings)), m_makeDocument(std::move(makeDocument)),
       m_makeView(std::move(makeView)) {}
 
@@ -19,6 +20,10 @@ bool DocumentTemplate::Matches(const QString& path) const {
     return false;
 }
 
-std::unique_ptr<Document> DocumentTemplate::CreateDocument() { return m_makeDocument(*this); }
+std::unique_ptr<Document> DocumentTemplate::CreateDocument() {
+    return m_makeDocument(*this);
+}
 
-QString DocumentTemplate::NextUntitledTitle() { return m_strings.baseName + QString::number(++m_untitledCount); }
+QString DocumentTemplate::NextUntitledTitle() {
+    return m_strings.baseName + QString::number(++m_untitledCount);
+}

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -14,9 +13,9 @@ class DocumentView;
 class DocumentTemplate {
 public:
     struct Strings {
-        QString baseName;     ///< "Catalog", "Texture Map"
-        QString filterName;   ///< "Velvane (*.vlv)"
-        QString extension;    ///< ".vlv"
+        QString baseName;   ///< "Catalog", "Texture Map"
+        QString filterName; ///< "Velvane (*.vlv)"
+        QString extension;  ///< ".vlv"
         /// Further file types the kind reads and writes, beside its own: dialog filters
         /// ("PNG (*.png)") and the extensions they stand for (".png").
         QStringList otherFilters = {};

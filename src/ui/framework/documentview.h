@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <functional>
 
 class Document;
@@ -42,7 +41,9 @@ public:
 
     /// Called by the view whenever its commands or status text may have changed, so that the
     /// frame can show them.
-    void SetStateChangedHandler(std::function<void()> handler) { m_stateChanged = std::move(handler); }
+    void SetStateChangedHandler(std::function<void()> handler) {
+        m_stateChanged = std::move(handler);
+    }
 
 protected:
     void NotifyStateChanged() const {

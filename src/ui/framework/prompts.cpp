@@ -18,20 +18,26 @@ FileResponder& FileAnswer() {
 
 QMessageBox::Icon BoxIcon(Icon icon) {
     switch (icon) {
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Warning: return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
     case Icon::Error:
-    case Icon::Stop: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::None: break;
+    case Icon::Stop:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title,
+                                    const QString& text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton) {
     if (Responder())
         return Responder()(icon, title, text, buttons);
     // Texts keep the program's CR LF line breaks; a message box wants plain line feeds.
@@ -47,19 +53,25 @@ void Error(QWidget* parent, const QString& title, const QString& text) {
     Message(parent, Icon::Error, title, text);
 }
 
-QString OpenFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter) {
+QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
+                     const QString& filter) {
     if (FileAnswer())
         return FileAnswer()(caption, start);
     return QFileDialog::getOpenFileName(parent, caption, start, filter);
 }
 
-QString SaveFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter) {
+QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                     const QString& filter) {
     if (FileAnswer())
         return FileAnswer()(caption, start);
     return QFileDialog::getSaveFileName(parent, caption, start, filter);
 }
 
-void SetMessageResponder(MessageResponder responder) { Responder() = std::move(responder); }
-void SetFileResponder(FileResponder responder) { FileAnswer() = std::move(responder); }
+void SetMessageResponder(MessageResponder responder) {
+    Responder() = std::move(responder);
+}
+void SetFileResponder(FileResponder responder) {
+    FileAnswer() = std::move(responder);
+}
 
 } // namespace Prompts

@@ -2,7 +2,6 @@
 
 #include <QMessageBox>
 #include <QString>
-
 #include <functional>
 
 class QWidget;
@@ -14,20 +13,23 @@ namespace Prompts {
 enum class Icon { None, Information, Warning, Error, Question, Stop };
 
 /// Shows a message box and returns the button pressed.
-QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+QMessageBox::StandardButton
+Message(QWidget* parent, Icon icon, const QString& title, const QString& text,
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 /// An error with only an OK button.
 void Error(QWidget* parent, const QString& title, const QString& text);
 
-QString OpenFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter);
-QString SaveFileName(QWidget* parent, const QString& caption, const QString& start, const QString& filter);
+QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
+                     const QString& filter);
+QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
+                     const QString& filter);
 
 /// Answers prompts in place of the user (for tests). A responder gets the icon, title and text
 /// and returns the button; a file responder gets the caption and proposal and returns a path.
-using MessageResponder =
-    std::function<QMessageBox::StandardButton(Icon, const QString& title, const QString& text, QMessageBox::StandardButtons)>;
+using MessageResponder = std::function<QMessageBox::StandardButton(
+    Icon, const QString& title, const QString& text, QMessageBox::StandardButtons)>;
 using FileResponder = std::function<QString(const QString& caption, const QString& start)>;
 void SetMessageResponder(MessageResponder responder);
 void SetFileResponder(FileResponder responder);

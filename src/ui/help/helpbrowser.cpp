@@ -13,7 +13,6 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace {
@@ -34,18 +33,28 @@ QUrl ResourceUrl(const QString& resourcePath) {
 
 QString HelpPagePath(int context) {
     switch (context) {
-    case HelpContext::Preferences: return QStringLiteral(":/help/preferences.html");
-    case HelpContext::GeneralPage: return QStringLiteral(":/help/general.html");
-    case HelpContext::PigmentPage: return QStringLiteral(":/help/pigment.html");
-    case HelpContext::NormalPage: return QStringLiteral(":/help/normal.html");
-    case HelpContext::FinishPage: return QStringLiteral(":/help/finish.html");
-    default: return kContentsPage;
+    case HelpContext::Preferences:
+        return QStringLiteral(":/help/preferences.html");
+    case HelpContext::GeneralPage:
+        return QStringLiteral(":/help/general.html");
+    case HelpContext::PigmentPage:
+        return QStringLiteral(":/help/pigment.html");
+    case HelpContext::NormalPage:
+        return QStringLiteral(":/help/normal.html");
+    case HelpContext::FinishPage:
+        return QStringLiteral(":/help/finish.html");
+    default:
+        return kContentsPage;
     }
 }
 
-HelpWindow* CurrentHelpWindow() { return Instance().data(); }
+HelpWindow* CurrentHelpWindow() {
+    return Instance().data();
+}
 
-void CloseHelpWindow() { delete Instance().data(); }
+void CloseHelpWindow() {
+    delete Instance().data();
+}
 
 void ShowHelpTopic(int context, QWidget* parent) {
     QPointer<HelpWindow>& window = Instance();
@@ -62,8 +71,10 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     setWindowTitle(QStringLiteral("Velvane Help"));
 
     m_back = new QPushButton(style()->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Back"));
-    m_forward = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Forward"));
-    m_contents = new QPushButton(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"));
+    m_forward =
+        new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Forward"));
+    m_contents =
+        new QPushButton(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("&Contents"));
     m_back->setEnabled(false);
     m_forward->setEnabled(false);
     m_back->setToolTip(QStringLiteral("Go back (Alt+Left)"));

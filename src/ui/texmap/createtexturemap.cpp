@@ -1,16 +1,15 @@
 #include "ui/texmap/createtexturemap.h"
 
-#include "ui/app/appservices.h"
-#include "ui/texmap/createtexturemapdialog.h"
-#include "ui/framework/documenttemplate.h"
-#include "ui/framework/prompts.h"
+#include "core/model/texture.h"
 #include "render/povray/texturemaprender.h"
 #include "render/settings/programsettings.h"
+#include "ui/app/appservices.h"
+#include "ui/framework/documenttemplate.h"
+#include "ui/framework/prompts.h"
+#include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/texturemapdocument.h"
-#include "core/model/texture.h"
 
 #include <QApplication>
-
 #include <cstdint>
 #include <vector>
 
@@ -37,9 +36,11 @@ private:
 } // namespace
 
 QString TextureMapTitle(const Texture& texture, int width, int height) {
-    // One arg() call, so a "%" in the texture's name is left alone; U+00D7 is the multiplication sign.
-    return QStringLiteral("%1 %2%3%4").arg(QString::fromStdString(texture.GetName()), QString::number(width),
-                                            QString(QChar(0x00D7)), QString::number(height));
+    // One arg() call, so a "%" in the texture's name is left alone; U+00D7 is the multiplication
+    // sign.
+    return QStringLiteral("%1 %2%3%4")
+        .arg(QString::fromStdString(texture.GetName()), QString::number(width),
+             QString(QChar(0x00D7)), QString::number(height));
 }
 
 bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* parent) {
@@ -61,7 +62,8 @@ bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* pare
     if (!result.Succeeded()) {
         if (!result.message.isEmpty())
             Prompts::Message(parent, Prompts::Icon::Warning,
-                             result.title.isEmpty() ? QStringLiteral("Velvane") : result.title, result.message);
+                             result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
+                             result.message);
         return false;
     }
 

@@ -1,8 +1,8 @@
 #include "ui/texmap/createtexturemapdialog.h"
 
-#include "ui/dialogs/validation.h"
 #include "core/model/sourcetext.h"
 #include "render/settings/programsettings.h"
+#include "ui/dialogs/validation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -27,8 +26,9 @@ namespace {
 int TruncatedSize(float value) {
     if (std::isnan(value))
         return 0;
-    const double bounded = std::clamp(static_cast<double>(value), static_cast<double>(std::numeric_limits<int>::min()),
-                                      static_cast<double>(std::numeric_limits<int>::max()));
+    const double bounded =
+        std::clamp(static_cast<double>(value), static_cast<double>(std::numeric_limits<int>::min()),
+                   static_cast<double>(std::numeric_limits<int>::max()));
     return static_cast<int>(std::trunc(bounded));
 }
 
@@ -42,13 +42,11 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
 } // namespace
 
 CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_settings(settings),
-      m_width(settings.textureMapWidth),
-      m_height(settings.textureMapHeight),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_settings(settings), m_width(settings.textureMapWidth), m_height(settings.textureMapHeight),
       m_keepAspect(settings.textureMapUseAspectRatio != 0),
-      m_aspect(settings.textureMapAspectRatio),
-      m_antialiasing(settings.antialiasing != 0),
+      m_aspect(settings.textureMapAspectRatio), m_antialiasing(settings.antialiasing != 0),
       m_override(settings.textureMapOverrideFinish != 0),
       m_brightness(settings.textureMapBrightness) {
     setWindowTitle(QStringLiteral("Create Texture Map"));
@@ -122,10 +120,13 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
 
     for (QLineEdit* edit : {m_widthEdit, m_heightEdit, m_aspectEdit})
         edit->installEventFilter(this);
-    connect(m_keepAspectCheck, &QCheckBox::clicked, this, &CreateTextureMapDialog::OnKeepAspectClicked);
+    connect(m_keepAspectCheck, &QCheckBox::clicked, this,
+            &CreateTextureMapDialog::OnKeepAspectClicked);
     connect(m_overrideCheck, &QCheckBox::clicked, this, &CreateTextureMapDialog::OnOverrideClicked);
-    connect(m_antialiasingCheck, &QCheckBox::clicked, this, &CreateTextureMapDialog::OnAntialiasingClicked);
-    connect(m_brightnessSlider, &QSlider::valueChanged, this, &CreateTextureMapDialog::OnSliderMoved);
+    connect(m_antialiasingCheck, &QCheckBox::clicked, this,
+            &CreateTextureMapDialog::OnAntialiasingClicked);
+    connect(m_brightnessSlider, &QSlider::valueChanged, this,
+            &CreateTextureMapDialog::OnSliderMoved);
     connect(m_renderButton, &QPushButton::clicked, this, &CreateTextureMapDialog::OnRender);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -164,9 +165,13 @@ void CreateTextureMapDialog::ShowFields() {
     m_brightnessEdit->setText(QString::number(m_brightness));
 }
 
-void CreateTextureMapDialog::CoupleHeight() { m_height = TruncatedSize(static_cast<float>(m_width) / m_aspect); }
+void CreateTextureMapDialog::CoupleHeight() {
+    m_height = TruncatedSize(static_cast<float>(m_width) / m_aspect);
+}
 
-void CreateTextureMapDialog::CoupleWidth() { m_width = TruncatedSize(static_cast<float>(m_height) * m_aspect); }
+void CreateTextureMapDialog::CoupleWidth() {
+    m_width = TruncatedSize(static_cast<float>(m_height) * m_aspect);
+}
 
 bool CreateTextureMapDialog::LeaveWidth() {
     const int oldWidth = m_width;
@@ -197,13 +202,21 @@ bool CreateTextureMapDialog::LeaveAspect() {
     return true;
 }
 
-void CreateTextureMapDialog::OnWidthLeft() { LeaveWidth(); }
+void CreateTextureMapDialog::OnWidthLeft() {
+    LeaveWidth();
+}
 
-void CreateTextureMapDialog::OnHeightLeft() { LeaveHeight(); }
+void CreateTextureMapDialog::OnHeightLeft() {
+    LeaveHeight();
+}
 
-void CreateTextureMapDialog::OnAspectLeft() { LeaveAspect(); }
+void CreateTextureMapDialog::OnAspectLeft() {
+    LeaveAspect();
+}
 
-void CreateTextureMapDialog::OnKeepAspectClicked() { LeaveAspect(); }
+void CreateTextureMapDialog::OnKeepAspectClicked() {
+    LeaveAspect();
+}
 
 void CreateTextureMapDialog::OnOverrideClicked() {
     ReadFields();
@@ -255,9 +268,9 @@ bool CreateTextureMapDialog::eventFilter(QObject* watched, QEvent* event) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         QWidget* next = QApplication::focusWidget();
         // Switching to another window, opening a menu or going to Cancel is not leaving the field.
-        const bool leaving = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-                             reason != Qt::MenuBarFocusReason && next != m_cancelButton &&
-                             next != nullptr && isAncestorOf(next);
+        const bool leaving = reason != Qt::ActiveWindowFocusReason &&
+                             reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason &&
+                             next != m_cancelButton && next != nullptr && isAncestorOf(next);
         if (leaving) {
             m_inFieldRule = true;
             if (watched == m_widthEdit)

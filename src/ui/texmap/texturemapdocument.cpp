@@ -10,16 +10,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-
 #include <algorithm>
 
-TextureMapDocument::TextureMapDocument(DocumentTemplate& kind, QObject* parent) : Document(kind, parent) {}
+TextureMapDocument::TextureMapDocument(DocumentTemplate& kind, QObject* parent)
+    : Document(kind, parent) {}
 
 bool TextureMapDocument::SetImage(std::span<const std::uint8_t> pixels, int width, int height) {
     Bitmap image;
     if (!image.SetBits(width, height, pixels, false))
         return false;
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
     m_source.assign(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(bytes));
     m_width = width;
     m_height = height;
@@ -87,13 +88,15 @@ FileResult TextureMapDocument::LoadPng(const QString& path, std::span<const std:
     DecodedImage decoded;
     if (DecodePngImage(data, decoded) != ImageDecodeStatus::Ok) {
         m_loadErrorCaption = QStringLiteral("File Format Error");
-        return {false, QStringLiteral("%1 is not a PNG picture that can be opened as a texture map.")
-                           .arg(QFileInfo(path).fileName())};
+        return {false,
+                QStringLiteral("%1 is not a PNG picture that can be opened as a texture map.")
+                    .arg(QFileInfo(path).fileName())};
     }
     Bitmap image;
     if (!image.SetBits(decoded.width, decoded.height, decoded.rows, false)) {
         m_loadErrorCaption = QStringLiteral("File Format Error");
-        return {false, QStringLiteral("%1 is too large to open as a texture map.").arg(QFileInfo(path).fileName())};
+        return {false, QStringLiteral("%1 is too large to open as a texture map.")
+                           .arg(QFileInfo(path).fileName())};
     }
     m_loadErrorCaption.clear();
     m_source = std::move(decoded.rows);

@@ -37,9 +37,9 @@ public:
     /// The picture as shown and saved (twice the source's size after Mirror).
     const Bitmap& Image() const { return m_image; }
 
-    /// Reads a BMP or PNG file (by its contents). On failure the document is unchanged, the result's message is the
-    /// bitmap's own ("Cannot open specified file!", "Bitmaps must be 24-bit uncompressed
-    /// format!", ...) and LoadErrorTitle() gives the caption to show it under.
+    /// Reads a BMP or PNG file (by its contents). On failure the document is unchanged, the
+    /// result's message is the bitmap's own ("Cannot open specified file!", "Bitmaps must be 24-bit
+    /// uncompressed format!", ...) and LoadErrorTitle() gives the caption to show it under.
     FileResult Load(const QString& path) override;
     /// Writes the shown picture as a BMP file, or a 24-bit PNG when the name ends in ".png",
     /// atomically.

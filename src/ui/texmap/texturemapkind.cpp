@@ -8,8 +8,11 @@
 
 std::unique_ptr<DocumentTemplate> MakeTextureMapKind(AppServices& app) {
     return std::make_unique<DocumentTemplate>(
-        DocumentTemplate::Strings{QStringLiteral("Texture Map"), QStringLiteral("Bitmap (*.bmp)"), QStringLiteral(".BMP"),
-                                  {QStringLiteral("PNG (*.png)")}, {QStringLiteral(".png")}},
+        DocumentTemplate::Strings{QStringLiteral("Texture Map"),
+                                  QStringLiteral("Bitmap (*.bmp)"),
+                                  QStringLiteral(".BMP"),
+                                  {QStringLiteral("PNG (*.png)")},
+                                  {QStringLiteral(".png")}},
         [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
             auto* view = new TextureMapView(static_cast<TextureMapDocument&>(document));

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,26 +15,33 @@
 namespace {
 
 /// The zoom steps of Zoom In and Zoom Out.
-constexpr std::array kZoomSteps = {1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12, 1.0 / 8,
-                                   1.0 / 6,  1.0 / 4,  1.0 / 3,  1.0 / 2,  2.0 / 3,  1.0,      1.5,
-                                   2.0,      3.0,      4.0,      6.0,      8.0,      12.0,     16.0};
+constexpr std::array kZoomSteps = {1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12,
+                                   1.0 / 8,  1.0 / 6,  1.0 / 4,  1.0 / 3,  1.0 / 2,  2.0 / 3,
+                                   1.0,      1.5,      2.0,      3.0,      4.0,      6.0,
+                                   8.0,      12.0,     16.0};
 /// One notch of a mouse wheel, in its eighths of a degree.
 constexpr int kWheelNotch = 120;
 
 } // namespace
 
-TextureMapView::TextureMapView(TextureMapDocument& document, QWidget* parent) : QAbstractScrollArea(parent), m_document(document) {
+TextureMapView::TextureMapView(TextureMapDocument& document, QWidget* parent)
+    : QAbstractScrollArea(parent), m_document(document) {
     // Outside the picture the window shows its normal background, not the white of an edit area.
     viewport()->setBackgroundRole(QPalette::Window);
     viewport()->setAutoFillBackground(true);
-    connect(&m_document, &TextureMapDocument::contentsChanged, this, &TextureMapView::OnContentsChanged);
+    connect(&m_document, &TextureMapDocument::contentsChanged, this,
+            &TextureMapView::OnContentsChanged);
     OnContentsChanged();
     m_actions = new TextureMapActions(*this);
     connect(this, &TextureMapView::commandStateChanged, this, &TextureMapView::UpdateCommands);
 }
 
-Document& TextureMapView::ViewedDocument() const { return m_document; }
-QList<ViewMenu> TextureMapView::Menus() const { return m_actions->Menus(); }
+Document& TextureMapView::ViewedDocument() const {
+    return m_document;
+}
+QList<ViewMenu> TextureMapView::Menus() const {
+    return m_actions->Menus();
+}
 void TextureMapView::UpdateCommands() {
     if (m_actions)
         m_actions->Update();
@@ -212,7 +218,9 @@ void TextureMapView::resizeEvent(QResizeEvent* event) {
     UpdateScrollBars();
 }
 
-void TextureMapView::scrollContentsBy(int, int) { viewport()->update(); }
+void TextureMapView::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 void TextureMapView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);

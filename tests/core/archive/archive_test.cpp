@@ -50,7 +50,8 @@ public:
 };
 IMPLEMENT_SERIAL(LinkItem, 1)
 
-const ClassRegistry kRegistry{&TestItem::classRecord, &OtherItem::classRecord, &LinkItem::classRecord};
+const ClassRegistry kRegistry{&TestItem::classRecord, &OtherItem::classRecord,
+                              &LinkItem::classRecord};
 
 std::vector<std::uint8_t> StoredString(const std::string& text) {
     Archive ar;
@@ -123,7 +124,8 @@ TEST(ArchiveStrings, LengthPrefixForms) {
 
     // 65534 would collide with the wide mark, so from there on the dword form is used.
     const auto s65534 = StoredString(std::string(65534, 'c'));
-    EXPECT_EQ(std::vector<std::uint8_t>(s65534.begin(), s65534.begin() + 7), HexBytes("FF FF FF FE FF 00 00"));
+    EXPECT_EQ(std::vector<std::uint8_t>(s65534.begin(), s65534.begin() + 7),
+              HexBytes("FF FF FF FE FF 00 00"));
     EXPECT_EQ(LoadedString(s65534), std::string(65534, 'c'));
     EXPECT_EQ(LoadedString(s255), std::string(255, 'a'));
 }
@@ -151,7 +153,8 @@ TEST(ArchiveStrings, WideFormWithLongLengthPrefixes) {
 }
 
 TEST(ArchiveStrings, TruncatedStringsFail) {
-    for (const char* hex : {"05 41 42", "FF", "FF 00", "FF FF FF 10 00", "FF FE FF 03 41 00", "FF FE FF FF FF FF FF FF 7F"}) {
+    for (const char* hex : {"05 41 42", "FF", "FF 00", "FF FF FF 10 00", "FF FE FF 03 41 00",
+                            "FF FE FF FF FF FF FF FF 7F"}) {
         const auto bytes = HexBytes(hex);
         Archive ar(bytes, kRegistry);
         try {
@@ -256,10 +259,11 @@ TEST(ArchiveObjects, BigIndexFormsAboveThe7FFFBoundary) {
 
 TEST(ArchiveObjects, ReadingFailuresHaveDistinctKinds) {
     EXPECT_EQ(FailureOf(HexBytes("01 00")), ArchiveError::EndOfData);
-    EXPECT_EQ(FailureOf(HexBytes("01 00 05 00")), ArchiveError::BadIndex);          // back-reference ahead
-    EXPECT_EQ(FailureOf(HexBytes("01 00 01 80")), ArchiveError::BadIndex);          // class never read
+    EXPECT_EQ(FailureOf(HexBytes("01 00 05 00")), ArchiveError::BadIndex); // back-reference ahead
+    EXPECT_EQ(FailureOf(HexBytes("01 00 01 80")), ArchiveError::BadIndex); // class never read
     EXPECT_EQ(FailureOf(HexBytes("01 00 FF 7F 05 00 00 80")), ArchiveError::BadIndex);
-    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 05 00 43 4E 6F 70 65")), ArchiveError::BadClass);
+    EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 05 00 43 4E 6F 70 65")),
+              ArchiveError::BadClass);
     EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 09 00 63 54 65 73 74 49 74 65 6D 00")),
               ArchiveError::BadClass); // names compare case-sensitively
     EXPECT_EQ(FailureOf(HexBytes("01 00 FF FF 01 00 40 00")), ArchiveError::BadClass);
@@ -285,7 +289,8 @@ TEST(ArchiveObjects, TypedListsRefuseOtherClasses) {
 }
 
 TEST(ArchiveObjects, PartialListsSurviveAFailure) {
-    const auto bytes = HexBytes("03 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 07 01 80 08 01");
+    const auto bytes =
+        HexBytes("03 00 FF FF 01 00 09 00 43 54 65 73 74 49 74 65 6D 07 01 80 08 01");
     Archive ar(bytes, kRegistry);
     std::vector<std::unique_ptr<TestItem>> items;
     EXPECT_THROW(ReadObjectArray(ar, items), ArchiveException);

@@ -4,16 +4,15 @@
 #include "core/bitmap/targaimage.h"
 #include "testsupport.h"
 
-#include <gtest/gtest.h>
-#include <zlib.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <functional>
+#include <gtest/gtest.h>
 #include <random>
 #include <set>
 #include <string>
+#include <zlib.h>
 
 namespace {
 
@@ -82,19 +81,25 @@ Bytes Chunk(const std::string& type, const Bytes& data) {
     return chunk;
 }
 
-Bytes Ihdr(std::uint32_t width, std::uint32_t height, int depth, int colourType, int interlace = 0) {
+Bytes Ihdr(std::uint32_t width, std::uint32_t height, int depth, int colourType,
+           int interlace = 0) {
     Bytes data;
     Put32(data, width);
     Put32(data, height);
-    data.insert(data.end(), {std::uint8_t(depth), std::uint8_t(colourType), 0, 0,
-                             std::uint8_t(interlace)});
+    data.insert(data.end(),
+                {std::uint8_t(depth), std::uint8_t(colourType), 0, 0, std::uint8_t(interlace)});
     return Chunk("IHDR", data);
 }
 
 /// A zlib stream holding `data` in one stored block.
 Bytes Stored(const Bytes& data) {
-    Bytes stream = {0x78, 0x01, 0x01, std::uint8_t(data.size()), std::uint8_t(data.size() >> 8),
-                    std::uint8_t(~data.size()), std::uint8_t(~data.size() >> 8)};
+    Bytes stream = {0x78,
+                    0x01,
+                    0x01,
+                    std::uint8_t(data.size()),
+                    std::uint8_t(data.size() >> 8),
+                    std::uint8_t(~data.size()),
+                    std::uint8_t(~data.size() >> 8)};
     stream.insert(stream.end(), data.begin(), data.end());
     Put32(stream, std::uint32_t(adler32(1, data.data(), uInt(data.size()))));
     return stream;
@@ -116,9 +121,24 @@ Bytes TinyPng(std::uint8_t filter = 0, int extraRows = 0) {
 }
 
 Bytes TargaHeader(int type, int width, int height, int bits, int descriptor) {
-    return {0, 0, std::uint8_t(type), 0, 0, 0, 0, 0, 0, 0, 0, 0,
-            std::uint8_t(width), std::uint8_t(width >> 8), std::uint8_t(height),
-            std::uint8_t(height >> 8), std::uint8_t(bits), std::uint8_t(descriptor)};
+    return {0,
+            0,
+            std::uint8_t(type),
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            0,
+            std::uint8_t(width),
+            std::uint8_t(width >> 8),
+            std::uint8_t(height),
+            std::uint8_t(height >> 8),
+            std::uint8_t(bits),
+            std::uint8_t(descriptor)};
 }
 
 /// Reverses the order of the rows (and, with `mirror`, of the pixels in each row).
@@ -154,13 +174,24 @@ TEST(PngDecoding, DecodesEveryKindToTheKnownPixels) {
         int height = 11;
     };
     const Case cases[] = {
-        {"rgb8_filter0.png", Colour}, {"rgb8_filter1.png", Colour}, {"rgb8_filter2.png", Colour},
-        {"rgb8_filter3.png", Colour}, {"rgb8_filter4.png", Colour}, {"rgba8.png", Colour},
-        {"rgb16.png", Colour},        {"rgba16.png", Colour},       {"grey8.png", Grey},
-        {"grey16.png", Grey},         {"greyalpha8.png", Grey},     {"greyalpha16.png", Grey},
-        {"palette1.png", Indexed(2)}, {"palette2.png", Indexed(4)}, {"palette4.png", Indexed(16)},
+        {"rgb8_filter0.png", Colour},
+        {"rgb8_filter1.png", Colour},
+        {"rgb8_filter2.png", Colour},
+        {"rgb8_filter3.png", Colour},
+        {"rgb8_filter4.png", Colour},
+        {"rgba8.png", Colour},
+        {"rgb16.png", Colour},
+        {"rgba16.png", Colour},
+        {"grey8.png", Grey},
+        {"grey16.png", Grey},
+        {"greyalpha8.png", Grey},
+        {"greyalpha16.png", Grey},
+        {"palette1.png", Indexed(2)},
+        {"palette2.png", Indexed(4)},
+        {"palette4.png", Indexed(16)},
         {"palette8.png", Indexed(200)},
-        {"rgb8_adam7.png", Colour},   {"rgba16_adam7.png", Colour},
+        {"rgb8_adam7.png", Colour},
+        {"rgba16_adam7.png", Colour},
         {"palette2_adam7.png", Indexed(4)},
         {"rgb8_adam7_3x2.png", Colour, 3, 2}, // passes without pixels
         {"rgb8_large.png", Colour, 301, 203},
@@ -173,9 +204,9 @@ TEST(PngDecoding, DecodesEveryKindToTheKnownPixels) {
 
 TEST(PngDecoding, RefusesDamageWithTheRightSentence) {
     EXPECT_EQ(Pixels(TinyPng(), 2, 2), Bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255}));
-    EXPECT_EQ(ErrorOf(TinyPng(5), 2, 2), kDamaged);           // no filter type 5
-    EXPECT_EQ(ErrorOf(TinyPng(0, 1), 2, 2), kDamaged);        // a row too many
-    EXPECT_EQ(ErrorOf(TinyPng(0, -1), 2, 2), kIncomplete);    // a row short
+    EXPECT_EQ(ErrorOf(TinyPng(5), 2, 2), kDamaged);        // no filter type 5
+    EXPECT_EQ(ErrorOf(TinyPng(0, 1), 2, 2), kDamaged);     // a row too many
+    EXPECT_EQ(ErrorOf(TinyPng(0, -1), 2, 2), kIncomplete); // a row short
     auto badCrc = Image("scene.png");
     badCrc[29] ^= 1; // in the IHDR's CRC
     EXPECT_EQ(ErrorOf(badCrc, 24, 18), kDamaged);
@@ -194,8 +225,8 @@ TEST(PngDecoding, RefusesDamageWithTheRightSentence) {
     EXPECT_EQ(ErrorOf(Png({ihdr, Chunk("VLVN", {1}), idat, iend}), 2, 2), kUnsupported);
     // A malformed ancillary chunk (a gAMA of 3 bytes instead of 4) only loses that chunk.
     EXPECT_TRUE(DecodeRenderedImage(Png({ihdr, Chunk("gAMA", {1, 2, 3}), idat, iend}), 2, 2).ok);
-    for (const Bytes& header : {Ihdr(2, 2, 16, 3), Ihdr(2, 2, 4, 2), Ihdr(2, 2, 8, 5),
-                                Ihdr(2, 2, 8, 2, 2)})
+    for (const Bytes& header :
+         {Ihdr(2, 2, 16, 3), Ihdr(2, 2, 4, 2), Ihdr(2, 2, 8, 5), Ihdr(2, 2, 8, 2, 2)})
         EXPECT_EQ(ErrorOf(Png({header, idat, iend}), 2, 2), kUnsupported);
 }
 
@@ -228,8 +259,8 @@ TEST(PngDecoding, ReportsTheSizeBeforeAllocating) {
     EXPECT_EQ(image.height, 18);
     EXPECT_TRUE(image.rows.empty());
     // 60000 x 60000 RGBA from a few bytes: refused from the header, or as having too little data.
-    const Bytes huge = Png({Ihdr(60000, 60000, 16, 6), Chunk("IDAT", Stored(Bytes(100, 0))),
-                            Chunk("IEND", {})});
+    const Bytes huge =
+        Png({Ihdr(60000, 60000, 16, 6), Chunk("IDAT", Stored(Bytes(100, 0))), Chunk("IEND", {})});
     largestAllocation = 0;
     EXPECT_EQ(DecodePngImage(huge, image), ImageDecodeStatus::TooLarge);
     EXPECT_EQ(DecodePngImage(huge, image, std::uint64_t{1} << 40), ImageDecodeStatus::Incomplete);
@@ -301,7 +332,8 @@ TEST(TargaDecoding, RefusesOtherKindsAndBadPackets) {
     EXPECT_EQ(ErrorOf(Concat(rle, {0x81, 1, 2, 3, 0x02, 1, 2, 3}), 2, 2), kDamaged);
     EXPECT_EQ(ErrorOf(Concat(rle, {0x81, 1, 2, 3, 0x81, 1, 2}), 2, 2), kIncomplete);
     EXPECT_EQ(ErrorOf(Concat(rle, {0x83, 1, 2}), 2, 2), kIncomplete);
-    EXPECT_EQ(Pixels(Concat(rle, {0x83, 1, 2, 3}), 2, 2), Bytes({1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
+    EXPECT_EQ(Pixels(Concat(rle, {0x83, 1, 2, 3}), 2, 2),
+              Bytes({1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}));
 
     // 65535 x 65535 claimed by a few bytes: nothing near that size is allocated.
     DecodedImage image;
@@ -326,7 +358,8 @@ TEST(RenderedImage, NamesWhatIsWrong) {
     EXPECT_EQ(ErrorOf(Image("scene_rle.tga"), 24, 17),
               "The rendered image is 24 x 18 pixels instead of 24 x 17.");
     const Bytes small = Concat(TargaHeader(2, 60, 60, 24, 0x20), Bytes(60 * 60 * 3, 9));
-    EXPECT_EQ(ErrorOf(small, 120, 120), "The rendered image is 60 x 60 pixels instead of 120 x 120.");
+    EXPECT_EQ(ErrorOf(small, 120, 120),
+              "The rendered image is 60 x 60 pixels instead of 120 x 120.");
     // The size is known from the header, so it is the first thing said even of a cut file.
     EXPECT_EQ(ErrorOf(Bytes(small.begin(), small.begin() + 100), 120, 120),
               "The rendered image is 60 x 60 pixels instead of 120 x 120.");
@@ -335,8 +368,8 @@ TEST(RenderedImage, NamesWhatIsWrong) {
 }
 
 TEST(RenderedImage, EveryCutFileIsIncomplete) {
-    for (const char* name : {"scene.png", "scene_alpha.png", "scene.tga", "scene_rle.tga",
-                             "scene_alpha_rle.tga"}) {
+    for (const char* name :
+         {"scene.png", "scene_alpha.png", "scene.tga", "scene_rle.tga", "scene_alpha_rle.tga"}) {
         SCOPED_TRACE(name);
         const Bytes file = Image(name);
         // A PNG needs its last byte (IEND's CRC); a Targa needs the header and pixels only.
@@ -356,9 +389,9 @@ TEST(RenderedImage, SurvivesRandomDamage) {
         kIncomplete, kDamaged, kUnsupported, "The rendered image is empty.",
         "The rendered image is neither a Targa nor a PNG file."};
     std::mt19937 random(20240607);
-    for (const char* name : {"scene.png", "scene.tga", "scene_rle.tga", "scene_alpha_rle.tga",
-                             "rgb8_adam7.png", "palette2_adam7.png", "rgba16.png",
-                             "rgb8_large.png"}) {
+    for (const char* name :
+         {"scene.png", "scene.tga", "scene_rle.tga", "scene_alpha_rle.tga", "rgb8_adam7.png",
+          "palette2_adam7.png", "rgba16.png", "rgb8_large.png"}) {
         SCOPED_TRACE(name);
         const Bytes original = Image(name);
         DecodedImage reference;

@@ -2,13 +2,13 @@
 #include "testsupport.h"
 #include "texturefactory.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace {
 
-const std::string kSingleClass = "FF FF 01 00 15 00 43 4D 61 74 65 72 69 61 6C 53 69 6E 67 6C 65 4F 62 6A 65 63 74";
+const std::string kSingleClass =
+    "FF FF 01 00 15 00 43 4D 61 74 65 72 69 61 6C 53 69 6E 67 6C 65 4F 62 6A 65 63 74";
 const std::string kMultipleClass =
     "FF FF 01 00 17 00 43 4D 61 74 65 72 69 61 6C 4D 75 6C 74 69 70 6C 65 4F 62 6A 65 63 74";
 
@@ -79,7 +79,8 @@ TEST(CatalogFile, RandomCatalogsRoundTripByteForByte) {
         ASSERT_EQ(loaded.GetCount(), catalog.GetCount());
         EXPECT_EQ(loaded.Save(), bytes) << "seed " << seed;
         for (int i = 0; i < catalog.GetCount(); ++i)
-            EXPECT_EQ(loaded.GetTexture(i).GetSource(SourceFlag::Declare), catalog.GetTexture(i).GetSource(SourceFlag::Declare));
+            EXPECT_EQ(loaded.GetTexture(i).GetSource(SourceFlag::Declare),
+                      catalog.GetTexture(i).GetSource(SourceFlag::Declare));
     }
 }
 
@@ -89,7 +90,8 @@ TEST(CatalogFile, LargeCountsUseTheLongCountForm) {
     for (int i = 0; i < 65535; ++i)
         catalog.AddTexture(texture);
     const auto bytes = catalog.Save();
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 7), HexBytes("01 FF FF FF FF 00 00"));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 7),
+              HexBytes("01 FF FF FF FF 00 00"));
     Catalog loaded;
     ASSERT_FALSE(loaded.Load(bytes).has_value());
     EXPECT_EQ(loaded.GetCount(), 65535);
@@ -129,12 +131,14 @@ TEST(CatalogFile, RefusesWhatTheProgramNeverWrites) {
         return bytes;
     };
     Catalog catalog;
-    EXPECT_EQ(catalog.Load(withCount("02 00", "00 00")), ArchiveError::UnexpectedObject);   // null entry
-    EXPECT_EQ(catalog.Load(withCount("02 00", "02 00")), ArchiveError::UnexpectedObject);   // shared entry
+    EXPECT_EQ(catalog.Load(withCount("02 00", "00 00")),
+              ArchiveError::UnexpectedObject); // null entry
+    EXPECT_EQ(catalog.Load(withCount("02 00", "02 00")),
+              ArchiveError::UnexpectedObject); // shared entry
     EXPECT_EQ(catalog.Load(HexBytes("01 01 00 FF FF 01 00 09 00 43 43 6F 6C 6F 72 4D 61 70 00")),
-              ArchiveError::UnexpectedObject);                                              // a colour map
+              ArchiveError::UnexpectedObject); // a colour map
     EXPECT_EQ(catalog.Load(HexBytes("01 01 00 FF FF 01 00 04 00 43 44 49 42 00 00 00 00")),
-              ArchiveError::UnexpectedObject);                                              // a bitmap
+              ArchiveError::UnexpectedObject); // a bitmap
     auto schema2 = valid;
     schema2[5] = 2;
     EXPECT_EQ(catalog.Load(schema2), ArchiveError::BadSchema);

@@ -1,7 +1,6 @@
 #include "core/catalog/celllayout.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
@@ -38,7 +37,8 @@ TEST(CellLayout, ExampleWith120PixelThumbnailsIn500Pixels) {
 
 TEST(CellLayout, MatchesTheWalkedRuleForManySizes) {
     for (int width : {0, 50, 120, 153, 154, 155, 299, 300, 301, 640, 1000})
-        for (auto [w, h] : {std::pair{120, 120}, std::pair{100, 100}, std::pair{1, 1}, std::pair{64, 48}}) {
+        for (auto [w, h] :
+             {std::pair{120, 120}, std::pair{100, 100}, std::pair{1, 1}, std::pair{64, 48}}) {
             const auto walked = WalkedPositions(23, w, h, width);
             const CellLayout layout(23, w, h, width);
             for (int i = 0; i < 23; ++i)
@@ -59,7 +59,7 @@ TEST(CellLayout, HitTestTakesTheFirstCellInIndexOrder) {
     EXPECT_EQ(layout.HitTest(153, 50), 1);
     EXPECT_EQ(layout.HitTest(7, 10), 0);
     EXPECT_EQ(layout.HitTest(6, 10), -1);
-    EXPECT_EQ(layout.HitTest(50, 170), 0);  // rows overlap by five pixels; row 0 comes first
+    EXPECT_EQ(layout.HitTest(50, 170), 0); // rows overlap by five pixels; row 0 comes first
     EXPECT_EQ(layout.HitTest(50, 173), 3);
     EXPECT_EQ(layout.HitTest(450, 200), -1); // right of the last cell (297..443)
     EXPECT_EQ(layout.HitTest(320, 200), 5);

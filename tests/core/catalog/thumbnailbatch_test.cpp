@@ -1,5 +1,5 @@
-#include "core/catalog/thumbnailbatch.h"
 #include "core/catalog/catalog.h"
+#include "core/catalog/thumbnailbatch.h"
 #include "texturefactory.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +36,9 @@ TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
         catalog.AddTexture(MakeTexture(name));
     catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, true);
-    EXPECT_EQ(Captions(batch), (std::vector<std::string>{"Rendering texture 1 of 3", "Rendering texture 2 of 3",
-                                                         "Rendering texture 3 of 3"}));
+    EXPECT_EQ(Captions(batch),
+              (std::vector<std::string>{"Rendering texture 1 of 3", "Rendering texture 2 of 3",
+                                        "Rendering texture 3 of 3"}));
     for (std::size_t i = 0; i < 3; ++i)
         batch.Complete(i, Picture(120, static_cast<std::uint8_t>(i)));
     batch.Finish();
@@ -50,9 +51,10 @@ TEST(ThumbnailBatch, LayeredTextureWithBothCompositeAndLayers) {
     catalog.AddTexture(Layered("L", 2));
     catalog.Select(0);
     ThumbnailBatch batch(catalog, true, true);
-    EXPECT_EQ(Captions(batch), (std::vector<std::string>{"Rendering texture 1 of 1",
-                                                         "Rendering thumbnail 1 of 1 (Layer 1 of 2)",
-                                                         "Rendering thumbnail 1 of 1 (Layer 2 of 2)"}));
+    EXPECT_EQ(Captions(batch),
+              (std::vector<std::string>{"Rendering texture 1 of 1",
+                                        "Rendering thumbnail 1 of 1 (Layer 1 of 2)",
+                                        "Rendering thumbnail 1 of 1 (Layer 2 of 2)"}));
     EXPECT_EQ(batch.Tasks()[0].width, 120);
     EXPECT_EQ(batch.Tasks()[1].width, 100);
     EXPECT_EQ(batch.Tasks()[2].height, 100);

@@ -50,7 +50,8 @@ TEST(ReservedWords, BothVersionsCaseSensitive) {
 TEST(DeclaredIdentifier, SourceAndScenesUseTheSameIdentifier) {
     SimpleTexture simple;
     simple.SetName("1st Coat");
-    EXPECT_EQ(simple.GetSource(SourceFlag::Declare).rfind("#declare _1st_Coat = texture\r\n", 0), 0u);
+    EXPECT_EQ(simple.GetSource(SourceFlag::Declare).rfind("#declare _1st_Coat = texture\r\n", 0),
+              0u);
     LayeredTexture layered;
     layered.SetName("sphere");
     layered.AddLayer(simple);

@@ -1,6 +1,6 @@
 #include "core/model/finish.h"
-#include "core/model/pigment.h"
 #include "core/model/normal.h"
+#include "core/model/pigment.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,8 @@ TEST(PigmentText, MarbleWithDefaultsWritesPatternAndMapOnly) {
 }
 
 TEST(PigmentText, EveryPatternName) {
-    const char* names[] = {"agate", "bozo", nullptr, "granite", "leopard", "marble", "onion", "radial", "spotted", "wood"};
+    const char* names[] = {"agate",  "bozo",  nullptr,  "granite", "leopard",
+                           "marble", "onion", "radial", "spotted", "wood"};
     for (std::uint8_t kind = 0; kind <= 9; ++kind) {
         if (!names[kind])
             continue;
@@ -47,7 +48,10 @@ TEST(PigmentText, EveryPatternName) {
 TEST(PigmentText, GradientAxes) {
     Pigment p;
     p.pattern = Pigment::Gradient;
-    auto axisLine = [&] { return p.GetSource().substr(kOpen.size(), p.GetSource().find("\r\n", kOpen.size()) - kOpen.size()); };
+    auto axisLine = [&] {
+        return p.GetSource().substr(kOpen.size(),
+                                    p.GetSource().find("\r\n", kOpen.size()) - kOpen.size());
+    };
     EXPECT_EQ(axisLine(), "    gradient x");
     p.gradientX = p.gradientY = p.gradientZ = 1;
     EXPECT_EQ(axisLine(), "    gradient x+y+z");
@@ -66,8 +70,9 @@ TEST(PigmentText, PatternWithEverySetting) {
     p.phase = 25;
     p.frequency = -2;
     p.transformations.rotate = {0, 0, 45};
-    EXPECT_EQ(p.GetSource(), kOpen + "    agate\r\n    agate_turb 0.4\r\n" + kDefaultMap +
-                                 "    phase 0.25\r\n    frequency -2\r\n    rotate <0.0, 0.0, 45.0>\r\n" + kClose);
+    EXPECT_EQ(p.GetSource(),
+              kOpen + "    agate\r\n    agate_turb 0.4\r\n" + kDefaultMap +
+                  "    phase 0.25\r\n    frequency -2\r\n    rotate <0.0, 0.0, 45.0>\r\n" + kClose);
 }
 
 TEST(PigmentText, ImageMapIgnoresMapPhaseAndFrequency) {
@@ -80,8 +85,10 @@ TEST(PigmentText, ImageMapIgnoresMapPhaseAndFrequency) {
     p.phase = 50;
     p.frequency = 4;
     p.transformations.translate = {1, 0, 0};
-    EXPECT_EQ(p.GetSource(), kOpen + "    image_map\r\n    {\r\n      tga \"bricks.tga\"\r\n    }\r\n"
-                                     "    turbulence 0.1\r\n    translate <1.0, 0.0, 0.0>\r\n" + kClose);
+    EXPECT_EQ(p.GetSource(), kOpen +
+                                 "    image_map\r\n    {\r\n      tga \"bricks.tga\"\r\n    }\r\n"
+                                 "    turbulence 0.1\r\n    translate <1.0, 0.0, 0.0>\r\n" +
+                                 kClose);
 }
 
 TEST(PigmentText, UnknownPatternKeepsTheGeneralParts) {
@@ -90,7 +97,8 @@ TEST(PigmentText, UnknownPatternKeepsTheGeneralParts) {
     p.turbulence.amount = 50;
     p.phase = 10;
     p.frequency = 2;
-    EXPECT_EQ(p.GetSource(), kOpen + "    turbulence 0.5\r\n    phase 0.1\r\n    frequency 2\r\n" + kClose);
+    EXPECT_EQ(p.GetSource(),
+              kOpen + "    turbulence 0.5\r\n    phase 0.1\r\n    frequency 2\r\n" + kClose);
 }
 
 TEST(NormalText, KindsAndDefaults) {
@@ -102,7 +110,8 @@ TEST(NormalText, KindsAndDefaults) {
     n.amount = 45;
     for (std::uint8_t kind = 0; kind < 5; ++kind) {
         n.kind = kind;
-        EXPECT_EQ(n.GetSource(), std::string("  normal\r\n  {\r\n    ") + names[kind] + " 0.45\r\n  }\r\n");
+        EXPECT_EQ(n.GetSource(),
+                  std::string("  normal\r\n  {\r\n    ") + names[kind] + " 0.45\r\n  }\r\n");
     }
     n.kind = 9;
     EXPECT_EQ(n.GetSource(), "  normal\r\n  {\r\n  }\r\n");
@@ -119,9 +128,10 @@ TEST(NormalText, BumpMapWithTurbulencePhaseFrequencyAndTransformations) {
     n.frequency = 0;
     n.transformations.scale = {0.5f, 0.5f, 0.5f};
     n.color = {1, 2, 3, 4}; // carried, never written
-    EXPECT_EQ(n.GetSource(), "  normal\r\n  {\r\n    bump_map\r\n    {\r\n      gif \"bumps.gif\"\r\n"
-                             "      bump_size 2.5\r\n    }\r\n    turbulence 0.2  lambda 3.0\r\n"
-                             "    phase 0.05\r\n    frequency 0\r\n    scale <0.5, 0.5, 0.5>\r\n  }\r\n");
+    EXPECT_EQ(n.GetSource(),
+              "  normal\r\n  {\r\n    bump_map\r\n    {\r\n      gif \"bumps.gif\"\r\n"
+              "      bump_size 2.5\r\n    }\r\n    turbulence 0.2  lambda 3.0\r\n"
+              "    phase 0.05\r\n    frequency 0\r\n    scale <0.5, 0.5, 0.5>\r\n  }\r\n");
 }
 
 TEST(FinishText, EmptyUnlessAWrittenLineDiffers) {
@@ -139,7 +149,8 @@ TEST(FinishText, SpecularAndPhongLinesCarryMetallic) {
     f.specular = 50;
     f.roughness = 2;
     f.metallic = 1;
-    EXPECT_EQ(f.GetSource(), "  finish {\r\n    specular 0.5    roughness 0.02    metallic\r\n  }\r\n");
+    EXPECT_EQ(f.GetSource(),
+              "  finish {\r\n    specular 0.5    roughness 0.02    metallic\r\n  }\r\n");
     f.phong = 90;
     f.phongSize = 60;
     EXPECT_EQ(f.GetSource(), "  finish {\r\n    specular 0.5    roughness 0.02    metallic\r\n"
@@ -154,8 +165,9 @@ TEST(FinishText, EveryLineInOrder) {
     f.reflection = 15;
     f.refraction = 1;
     f.crand = 0.05f;
-    EXPECT_EQ(f.GetSource(), "  finish {\r\n    ambient 0.0\r\n    diffuse 0.8\r\n    brilliance 3.0\r\n"
-                             "    reflection 0.15\r\n    refraction 1.0\r\n    crand 0.05\r\n  }\r\n");
+    EXPECT_EQ(f.GetSource(),
+              "  finish {\r\n    ambient 0.0\r\n    diffuse 0.8\r\n    brilliance 3.0\r\n"
+              "    reflection 0.15\r\n    refraction 1.0\r\n    crand 0.05\r\n  }\r\n");
     f.ior = 1.33f;
     EXPECT_NE(f.GetSource().find("    refraction 1.0    ior 1.33\r\n"), std::string::npos);
 }

@@ -4,17 +4,16 @@
 #include "core/model/transformations.h"
 #include "core/model/turbulence.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <random>
 
 TEST(FloatToText, FollowsTheTrimmingRule) {
     const std::pair<float, const char*> cases[] = {
-        {1.0f, "1.0"},      {0.5f, "0.5"},     {0.07f, "0.07"},   {2.25f, "2.25"},
-        {0.0f, "0.0"},      {-3.0f, "-3.0"},   {0.123456f, "0.1235"}, {100.0f, "100.0"},
-        {0.00004f, "0.0"},  {-0.00004f, "-0.0"}, {1234.5678f, "1234.5677"}, {10.0f, "10.0"},
+        {1.0f, "1.0"},     {0.5f, "0.5"},       {0.07f, "0.07"},           {2.25f, "2.25"},
+        {0.0f, "0.0"},     {-3.0f, "-3.0"},     {0.123456f, "0.1235"},     {100.0f, "100.0"},
+        {0.00004f, "0.0"}, {-0.00004f, "-0.0"}, {1234.5678f, "1234.5677"}, {10.0f, "10.0"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(FloatToText(value), text) << value;
@@ -24,8 +23,9 @@ TEST(FloatToText, AgreesWithPrintfInTheCLocale) {
     std::mt19937 random(1354);
     std::uniform_real_distribution<float> values(-5000.0f, 5000.0f);
     for (int i = 0; i < 20000; ++i) {
-        const float value = i % 3 == 0 ? static_cast<float>(static_cast<int>(values(random))) / 100.0f
-                                        : values(random);
+        const float value = i % 3 == 0
+                                ? static_cast<float>(static_cast<int>(values(random))) / 100.0f
+                                : values(random);
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.4f", static_cast<double>(value));
         std::string expected = buffer;

@@ -4,10 +4,9 @@
 #include "core/storedclasses.h"
 #include "testsupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -35,9 +34,11 @@ TEST(WrapComment, WrapsAtBlanksWithinSixtyCharacters) {
     EXPECT_EQ(WrapComment(std::string(61, 'x')), "// " + std::string(60, 'x') + "\r\n// x\r\n");
 
     const std::string words = std::string(50, 'a') + " " + std::string(20, 'b') + " c";
-    EXPECT_EQ(WrapComment(words), "// " + std::string(50, 'a') + "\r\n// " + std::string(20, 'b') + " c\r\n");
+    EXPECT_EQ(WrapComment(words),
+              "// " + std::string(50, 'a') + "\r\n// " + std::string(20, 'b') + " c\r\n");
     // A blank exactly at position 60 ends the first part there.
-    EXPECT_EQ(WrapComment(std::string(60, 'a') + " b"), "// " + std::string(60, 'a') + "\r\n// b\r\n");
+    EXPECT_EQ(WrapComment(std::string(60, 'a') + " b"),
+              "// " + std::string(60, 'a') + "\r\n// b\r\n");
     // Leading blanks and tabs of a part are dropped; an all-blank part still gives a line.
     EXPECT_EQ(WrapComment(" \t lead"), "// lead\r\n");
     EXPECT_EQ(WrapComment("   "), "// \r\n");
@@ -49,9 +50,11 @@ TEST(WrapComment, CountsCharactersNotBytes) {
 }
 
 TEST(WrapComment, EveryLineOfAMultiLineDescriptionIsAComment) {
-    EXPECT_EQ(WrapComment("first\r\nsecond\nthird\rfourth"), "// first\r\n// second\r\n// third\r\n// fourth\r\n");
+    EXPECT_EQ(WrapComment("first\r\nsecond\nthird\rfourth"),
+              "// first\r\n// second\r\n// third\r\n// fourth\r\n");
     EXPECT_EQ(WrapComment("para one\n\npara two\n"), "// para one\r\n// \r\n// para two\r\n");
-    EXPECT_EQ(WrapComment("x\n" + std::string(61, 'y')), "// x\r\n// " + std::string(60, 'y') + "\r\n// y\r\n");
+    EXPECT_EQ(WrapComment("x\n" + std::string(61, 'y')),
+              "// x\r\n// " + std::string(60, 'y') + "\r\n// y\r\n");
     // Nothing after a line break can escape the comment, whatever it holds.
     const std::string text = WrapComment("note\n#declare Evil = 1;\n  sphere {0,1}");
     std::size_t start = 0;
@@ -63,7 +66,8 @@ TEST(WrapComment, EveryLineOfAMultiLineDescriptionIsAComment) {
 
 TEST(SimpleTextureSource, DefaultTexture) {
     SimpleTexture t;
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Untitled = texture\r\n{\r\n" + kWhite + "}");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare),
+              "#declare Untitled = texture\r\n{\r\n" + kWhite + "}");
     EXPECT_EQ(t.GetSource({}), kWhite);
 }
 
@@ -72,14 +76,16 @@ TEST(SimpleTextureSource, NameWithBlanksAndDescription) {
     t.SetName("Red Marble 2");
     t.SetDescription("A marble");
     EXPECT_EQ(t.GetName(), "Red Marble 2");
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "// A marble\r\n#declare Red_Marble_2 = texture\r\n{\r\n" + kWhite + "}");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare),
+              "// A marble\r\n#declare Red_Marble_2 = texture\r\n{\r\n" + kWhite + "}");
 }
 
 TEST(SimpleTextureSource, VeryLongNamesAreCutTo240Characters) {
     // POV-Ray refuses tokens of 256 characters or more.
     SimpleTexture t;
     t.SetName(std::string(300, 'n'));
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare).substr(0, 252), "#declare " + std::string(240, 'n') + " = ");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare).substr(0, 252),
+              "#declare " + std::string(240, 'n') + " = ");
     EXPECT_EQ(t.GetName(), std::string(300, 'n'));
 }
 
@@ -106,14 +112,16 @@ TEST(SimpleTextureSource, SolidColourWithoutNormalDropsTextureTransformations) {
     EXPECT_EQ(t.GetSource({}), kWhite);
     // The normal's kind decides, even when the normal itself is left out.
     t.normal.kind = Normal::Bumps;
-    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal | SourceFlag::NoFinish), kWhite + "  rotate <0.0, 30.0, 0.0>\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal | SourceFlag::NoFinish),
+              kWhite + "  rotate <0.0, 30.0, 0.0>\r\n");
 }
 
 TEST(SimpleTextureSource, MultiLineDescriptionsGiveCrLfLinesOnly) {
     SimpleTexture t;
     t.SetDescription("two\nlines");
     const std::string written = t.GetSource(SourceFlag::Declare);
-    EXPECT_EQ(written.rfind("// two\r\n// lines\r\n#declare Untitled = texture\r\n", 0), 0u) << written;
+    EXPECT_EQ(written.rfind("// two\r\n// lines\r\n#declare Untitled = texture\r\n", 0), 0u)
+        << written;
     EXPECT_EQ(written.find("\r\r"), std::string::npos);
     EXPECT_EQ(written.back(), '}');
 }
@@ -121,10 +129,10 @@ TEST(SimpleTextureSource, MultiLineDescriptionsGiveCrLfLinesOnly) {
 TEST(SimpleTextureStorage, DefaultTextureBytes) {
     SimpleTexture t;
     const auto expected = HexBytes(
-        "08 55 6E 74 69 74 6C 65 64"  // name "Untitled"
-        " 00"                           // description
-        " 00 00 00 00"                  // empty thumbnail
-        " 00"                           // preview shape
+        "08 55 6E 74 69 74 6C 65 64" // name "Untitled"
+        " 00"                        // description
+        " 00 00 00 00"               // empty thumbnail
+        " 00"                        // preview shape
         // pigment head: kind 10, gradient 1 0 0, colour white, phase 0, frequency 1
         " 0A 01 00 00 FF FF FF 00 00 01 00"
         // colour map: 2 entries
@@ -254,8 +262,12 @@ TEST(LayeredTextureSource, LayersAreTextureBlocksWithoutHeaders) {
     ASSERT_TRUE(t.AddLayer(Layer("Top", 0)));
     const std::string bottomAll = bottom.GetSource({});
     const std::string top = Layer("Top", 0).GetSource({});
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Two_Coats =\r\ntexture {\r\n" + bottomAll + "}\r\ntexture {\r\n" + top + "}\r\n");
-    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal), "texture {\r\n" + bottom.GetSource(SourceFlag::NoNormal) + "}\r\ntexture {\r\n" + top + "}\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Two_Coats =\r\ntexture {\r\n" +
+                                                    bottomAll + "}\r\ntexture {\r\n" + top +
+                                                    "}\r\n");
+    EXPECT_EQ(t.GetSource(SourceFlag::NoNormal), "texture {\r\n" +
+                                                     bottom.GetSource(SourceFlag::NoNormal) +
+                                                     "}\r\ntexture {\r\n" + top + "}\r\n");
     EXPECT_EQ(bottomAll.find("#declare"), std::string::npos);
 }
 
@@ -267,8 +279,9 @@ TEST(LayeredTextureSource, TilesModeNeedsExactlyTwoLayers) {
     t.AddLayer(Layer("B", 20));
     const std::string a = Layer("A", 10).GetSource({});
     const std::string b = Layer("B", 20).GetSource({});
-    EXPECT_EQ(t.GetSource({}), "texture {\r\n  tiles {\r\n    texture {\r\n" + a + "    }\r\n  tile2\r\n    texture {\r\n" +
-                                  b + "    }\r\n  }\r\n}\r\n");
+    EXPECT_EQ(t.GetSource({}), "texture {\r\n  tiles {\r\n    texture {\r\n" + a +
+                                   "    }\r\n  tile2\r\n    texture {\r\n" + b +
+                                   "    }\r\n  }\r\n}\r\n");
     t.AddLayer(Layer("C", 30));
     EXPECT_EQ(t.GetSource({}), "");
     t.SetMode(7);

@@ -14,8 +14,10 @@ TEST(PovCommandLine, ClassicStyleIsTheTraditionalText) {
 
 TEST(PovCommandLine, Pov37StyleAsksForTargaAndClampsTheThreshold) {
     PovCommandOptions options{"/opt/My POV/povray", true, 1.5f, 3, {}};
-    const PovCommand command = BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 100, 80);
-    EXPECT_EQ(command.Text(), "/opt/My POV/povray +itemppv$$.!!! +otemp.tga +ft -d +a0.999 +r3 +w100 +h80 -p");
+    const PovCommand command =
+        BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 100, 80);
+    EXPECT_EQ(command.Text(),
+              "/opt/My POV/povray +itemppv$$.!!! +otemp.tga +ft -d +a0.999 +r3 +w100 +h80 -p");
     EXPECT_EQ(command.executable, "/opt/My POV/povray"); // passed whole, blanks and all
     EXPECT_EQ(command.arguments.size(), 9u);
     options.threshold = 0.3f;
@@ -29,17 +31,21 @@ TEST(PovCommandLine, Pov37StyleAsksForTargaAndClampsTheThreshold) {
 TEST(PovCommandLine, TheProgramDirectoryIsTheLibraryPathLast) {
     PovCommandOptions options{"povray", false, 0.3f, 2, "/home/me/.local/share/Velvane"};
     EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 120, 120).Text(),
-              "povray +itemppv$$.!!! +otemp.tga +ft -d -a +w120 +h120 -p +L/home/me/.local/share/Velvane");
+              "povray +itemppv$$.!!! +otemp.tga +ft -d -a +w120 +h120 -p "
+              "+L/home/me/.local/share/Velvane");
     // POV-Ray takes a folder with blanks only in double quotes; one with a quote cannot be said.
     options.libraryPath = "/srv/my textures";
-    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Classic, "temp.tga", 10, 10).arguments.back(),
-              "+L\"/srv/my textures\"");
+    EXPECT_EQ(
+        BuildPovCommand(options, PovCommandStyle::Classic, "temp.tga", 10, 10).arguments.back(),
+        "+L\"/srv/my textures\"");
     options.libraryPath = "/srv/say \"cheese\"";
-    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 10, 10).arguments.back(), "-p");
+    EXPECT_EQ(BuildPovCommand(options, PovCommandStyle::Pov37, "temp.tga", 10, 10).arguments.back(),
+              "-p");
 }
 
 TEST(PovVersion, ReadFromWhatPovRayPrints) {
-    auto v = ParsePovVersion("povray: cannot open the user configuration file\nPOV-Ray 3.7.0.10.unofficial\n");
+    auto v = ParsePovVersion(
+        "povray: cannot open the user configuration file\nPOV-Ray 3.7.0.10.unofficial\n");
     ASSERT_TRUE(v);
     EXPECT_EQ(v->major, 3);
     EXPECT_EQ(v->minor, 7);
@@ -81,7 +87,8 @@ TEST(PovProgress, SplitsOnCarriageReturnsAndKeepsPartialLines) {
 
 TEST(PovProgress, ErrorLinesOfAParseError) {
     PovProgressParser parser;
-    parser.Feed("povray: cannot open the user configuration file /root/.povray/3.7/povray.conf: No such file\n"
+    parser.Feed("povray: cannot open the user configuration file /root/.povray/3.7/povray.conf: No "
+                "such file\n"
                 "Persistence of Vision(tm) Ray Tracer Version 3.7.0.10.unofficial\n"
                 "==== [Parsing...] ==========================================================\n"
                 "Parse Warning: assumed_gamma not specified, so gamma_correction is turned off\n"
@@ -90,25 +97,29 @@ TEST(PovProgress, ErrorLinesOfAParseError) {
                 " identifier 'foo' found instead\n"
                 "Fatal error in parser: Cannot parse input.\n"
                 "Render failed\n");
-    EXPECT_EQ(parser.ErrorLines(), (std::vector<std::string>{
-                                       "File 'temptx$$.!!!' line 1: Parse Error: No matching } in 'texture', "
-                                       "undeclared identifier 'foo' found instead",
-                                       "Fatal error in parser: Cannot parse input.", "Render failed"}));
+    EXPECT_EQ(parser.ErrorLines(),
+              (std::vector<std::string>{
+                  "File 'temptx$$.!!!' line 1: Parse Error: No matching } in 'texture', "
+                  "undeclared identifier 'foo' found instead",
+                  "Fatal error in parser: Cannot parse input.", "Render failed"}));
     EXPECT_EQ(parser.ErrorLines(2).size(), 2u);
     EXPECT_EQ(parser.Percent(), -1);
 }
 
 TEST(PovProgress, ErrorLinesWithoutAnErrorWordAreTheSectionTail) {
     PovProgressParser parser;
-    parser.Feed("povray: cannot open the user configuration file x\nSomething odd happened\nAnd stopped");
+    parser.Feed(
+        "povray: cannot open the user configuration file x\nSomething odd happened\nAnd stopped");
     parser.Finish();
-    EXPECT_EQ(parser.ErrorLines(), (std::vector<std::string>{"Something odd happened", "And stopped"}));
+    EXPECT_EQ(parser.ErrorLines(),
+              (std::vector<std::string>{"Something odd happened", "And stopped"}));
 }
 
 TEST(PovProgress, FloodsOfOutputKeepOnlyTheLastKilobytes) {
     PovProgressParser parser;
     parser.Feed("Parse Error: the start\n");
-    const std::string continuation = " continued error text that POV-Ray wraps onto further lines\n";
+    const std::string continuation =
+        " continued error text that POV-Ray wraps onto further lines\n";
     std::string block;
     for (int i = 0; i < 1000; ++i)
         block += continuation;

@@ -74,7 +74,8 @@ TEST(ShapeRender, EveryBuiltinSceneRendersWithPovRay) {
         std::filesystem::create_directory(folder);
         std::ofstream(folder / "temptx$$.!!!", std::ios::binary)
             << "#declare Test_Texture = texture { pigment { colour rgb<1,0.5,0.2> } }\r\n";
-        std::ofstream(folder / "temppv$$.!!!", std::ios::binary) << shapes[i]->GetSceneSource("Test Texture");
+        std::ofstream(folder / "temppv$$.!!!", std::ios::binary)
+            << shapes[i]->GetSceneSource("Test Texture");
         renders.push_back(StartPovRay(folder));
     }
     std::vector<int> statuses;

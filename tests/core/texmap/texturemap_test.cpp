@@ -3,10 +3,9 @@
 #include "core/texmap/texturemapscene.h"
 #include "core/texmap/tiling.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
@@ -79,19 +78,26 @@ TEST(EdgeFade, TenByTenBandsAndUntouchedCentre) {
     // The 4 x 4 centre and row/column 7 (weight 1) keep their values.
     for (int r = 3; r <= 7; ++r)
         for (int c = 3; c <= 7; ++c)
-            EXPECT_EQ(std::memcmp(Pixel(faded, 10, r, c), Pixel(source, 10, r, c), 3), 0) << r << "," << c;
+            EXPECT_EQ(std::memcmp(Pixel(faded, 10, r, c), Pixel(source, 10, r, c), 3), 0)
+                << r << "," << c;
     // Top row: half own, half the bottom row.
-    EXPECT_EQ(Pixel(faded, 10, 0, 5)[0], Mix(Pixel(source, 10, 0, 5)[0], Pixel(source, 10, 9, 5)[0], 0.5f));
+    EXPECT_EQ(Pixel(faded, 10, 0, 5)[0],
+              Mix(Pixel(source, 10, 0, 5)[0], Pixel(source, 10, 9, 5)[0], 0.5f));
     // Row 1 blends with row 8 at weight 0.5 + 0.5/3.
     const float f1 = 0.5f + 0.5f * 1.0f / 3.0f;
-    EXPECT_EQ(Pixel(faded, 10, 1, 4)[1], Mix(Pixel(source, 10, 1, 4)[1], Pixel(source, 10, 8, 4)[1], f1));
+    EXPECT_EQ(Pixel(faded, 10, 1, 4)[1],
+              Mix(Pixel(source, 10, 1, 4)[1], Pixel(source, 10, 8, 4)[1], f1));
     // Bottom row (d = 1) blends with row 1, not row 0.
-    EXPECT_EQ(Pixel(faded, 10, 9, 5)[2], Mix(Pixel(source, 10, 9, 5)[2], Pixel(source, 10, 1, 5)[2], f1));
+    EXPECT_EQ(Pixel(faded, 10, 9, 5)[2],
+              Mix(Pixel(source, 10, 9, 5)[2], Pixel(source, 10, 1, 5)[2], f1));
     // Right column (d = 1) blends with column 1.
-    EXPECT_EQ(Pixel(faded, 10, 5, 9)[0], Mix(Pixel(source, 10, 5, 9)[0], Pixel(source, 10, 5, 1)[0], f1));
+    EXPECT_EQ(Pixel(faded, 10, 5, 9)[0],
+              Mix(Pixel(source, 10, 5, 9)[0], Pixel(source, 10, 5, 1)[0], f1));
     // The top-left diagonal keeps the left pass's value.
-    EXPECT_EQ(Pixel(faded, 10, 1, 1)[0], Mix(Pixel(source, 10, 1, 1)[0], Pixel(source, 10, 1, 8)[0], f1));
-    EXPECT_EQ(Pixel(faded, 10, 0, 9)[0], Mix(Pixel(source, 10, 0, 9)[0], Pixel(source, 10, 9, 9)[0], 0.5f));
+    EXPECT_EQ(Pixel(faded, 10, 1, 1)[0],
+              Mix(Pixel(source, 10, 1, 1)[0], Pixel(source, 10, 1, 8)[0], f1));
+    EXPECT_EQ(Pixel(faded, 10, 0, 9)[0],
+              Mix(Pixel(source, 10, 0, 9)[0], Pixel(source, 10, 9, 9)[0], 0.5f));
 }
 
 TEST(EdgeFade, NarrowMapsAreUnchangedAndRepeatsAreStable) {
@@ -109,7 +115,8 @@ TEST(Mirror, DoublesTheSizeWithMirroredQuarters) {
     ASSERT_EQ(mirrored.size(), static_cast<std::size_t>(10 * 8 * 3));
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 5; ++c)
-            for (auto [mr, mc] : {std::pair{r, c}, std::pair{r, 9 - c}, std::pair{7 - r, c}, std::pair{7 - r, 9 - c}})
+            for (auto [mr, mc] : {std::pair{r, c}, std::pair{r, 9 - c}, std::pair{7 - r, c},
+                                  std::pair{7 - r, 9 - c}})
                 EXPECT_EQ(std::memcmp(Pixel(mirrored, 10, mr, mc), Pixel(source, 5, r, c), 3), 0);
     EXPECT_EQ(Mirror(Gradient(120, 120), 120, 120).size(), static_cast<std::size_t>(240 * 240 * 3));
     // One pixel wide and high: four copies of it.
@@ -119,12 +126,15 @@ TEST(Mirror, DoublesTheSizeWithMirroredQuarters) {
 
 TEST(TextureMapScene, ReplacesOnlyTheFirstPlaceholder) {
     const std::string scene = TextureMapScene("Red Marble");
-    EXPECT_EQ(scene, "#include \"temptx$$.!!!\"\n\ncamera {\n    location  <0,  0, -10.5>\n"
-                     "    look_at   <0,  0,   1>\n    up        <0,  1,   0>\n    right     <1,  0,   0>\n}\n\n"
-                     "plane { z, -1\n  texture {Red_Marble}\n}\n\n"
-                     "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}");
+    EXPECT_EQ(
+        scene,
+        "#include \"temptx$$.!!!\"\n\ncamera {\n    location  <0,  0, -10.5>\n"
+        "    look_at   <0,  0,   1>\n    up        <0,  1,   0>\n    right     <1,  0,   0>\n}\n\n"
+        "plane { z, -1\n  texture {Red_Marble}\n}\n\n"
+        "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}");
     // A name that itself holds the placeholder becomes an identifier like any other name.
-    EXPECT_NE(TextureMapScene("%%TEXTURE_NAME%%").find("texture {__TEXTURE_NAME__}"), std::string::npos);
+    EXPECT_NE(TextureMapScene("%%TEXTURE_NAME%%").find("texture {__TEXTURE_NAME__}"),
+              std::string::npos);
 }
 
 TEST(FlatFinish, ReplacesTheFinishOfCopiesAndOfEveryLayer) {
@@ -133,7 +143,8 @@ TEST(FlatFinish, ReplacesTheFinishOfCopiesAndOfEveryLayer) {
     simple.finish.crand = 0.3f;
     simple.finish.refraction = 1;
     ApplyFlatFinish(simple, 100);
-    EXPECT_EQ(simple.finish.GetSource(), "  finish {\r\n    ambient 1.0\r\n    diffuse 0.0\r\n  }\r\n");
+    EXPECT_EQ(simple.finish.GetSource(),
+              "  finish {\r\n    ambient 1.0\r\n    diffuse 0.0\r\n  }\r\n");
 
     LayeredTexture layered;
     layered.AddLayer(simple);
@@ -142,5 +153,6 @@ TEST(FlatFinish, ReplacesTheFinishOfCopiesAndOfEveryLayer) {
     layered.AddLayer(shiny);
     ApplyFlatFinish(layered, 0);
     for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(layered.GetLayer(i)->finish.GetSource(), "  finish {\r\n    ambient 0.0\r\n    diffuse 0.0\r\n  }\r\n");
+        EXPECT_EQ(layered.GetLayer(i)->finish.GetSource(),
+                  "  finish {\r\n    ambient 0.0\r\n    diffuse 0.0\r\n  }\r\n");
 }

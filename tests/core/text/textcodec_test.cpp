@@ -21,9 +21,9 @@ TEST(TextCodec, Windows1252MapsTheHighRange) {
 }
 
 TEST(TextCodec, CharactersOutsideTheCodePageAreRefused) {
-    EXPECT_FALSE(Utf8ToWindows1252("\u0416").has_value());   // Cyrillic
+    EXPECT_FALSE(Utf8ToWindows1252("\u0416").has_value());      // Cyrillic
     EXPECT_FALSE(Utf8ToWindows1252("a\U0001F600").has_value()); // outside the BMP
-    EXPECT_FALSE(Utf8ToWindows1252("\xC3").has_value());     // malformed UTF-8
+    EXPECT_FALSE(Utf8ToWindows1252("\xC3").has_value());        // malformed UTF-8
 }
 
 TEST(TextCodec, Utf16HandlesSurrogatePairsAndStrays) {
@@ -35,7 +35,9 @@ TEST(TextCodec, Utf16HandlesSurrogatePairsAndStrays) {
 }
 
 TEST(TextCodec, MalformedUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(DecodeUtf8("a\xFF" "b"), (std::u32string{U'a', 0xFFFD, U'b'}));
+    EXPECT_EQ(DecodeUtf8("a\xFF"
+                         "b"),
+              (std::u32string{U'a', 0xFFFD, U'b'}));
     EXPECT_EQ(DecodeUtf8("\xE2\x82"), (std::u32string{0xFFFD}));
     EXPECT_EQ(DecodeUtf8("\xC0\x80"), (std::u32string{0xFFFD})); // overlong
     EXPECT_EQ(EncodeUtf8(DecodeUtf8("h\u00E9\U0001F600")), "h\u00E9\U0001F600");
