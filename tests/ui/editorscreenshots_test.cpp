@@ -80,7 +80,8 @@ SimpleTexture Gradient() {
 TEST_F(ScreenshotTest, SheetPages) {
     auto sheet = MakeTextureEditSheet(m_services, Gradient(),
                                       QStringLiteral("Modify Simple Texture"), nullptr);
-    const char* const names[] = {"sheet-general", "sheet-pigment", "sheet-normal"};
+    const char* const names[] = {"sheet-general", "sheet-pigment", "sheet-normal", "sheet-finish"};
+    ASSERT_EQ(sheet->PageCount(), static_cast<int>(std::size(names)));
     for (int page = 0; page < sheet->PageCount(); ++page) {
         sheet->show();
         ASSERT_TRUE(sheet->SetCurrentIndex(page));
