@@ -6,11 +6,32 @@
 #include "ui/catalog/textureeditors.h"
 #include "ui/framework/prompts.h"
 
+#include <QApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
+
+/// Runs `inspect` on the first top-level widget of type T once it shows (a modal dialog or a
+/// popup menu), then closes it.
+template <class T> void WhenShownThenClose(std::function<void(T*)> inspect) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* found = qobject_cast<T*>(widget);
+            if (found && found->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                inspect(found);
+                found->close();
+                return;
+            }
+        }
+    });
+    poll->start(20);
+}
 
 /// An editor that plays the user's part: it changes the texture as told and answers OK or Cancel.
 class ScriptedEditors : public TextureEditors {

@@ -21,25 +21,6 @@
 
 namespace {
 
-/// Runs `inspect` on the first top-level widget of type T once it shows (a modal dialog or a
-/// popup menu), then closes it.
-template <class T> void WhenShown(std::function<void(T*)> inspect) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* found = qobject_cast<T*>(widget);
-            if (found && found->isVisible()) {
-                poll->stop();
-                poll->deleteLater();
-                inspect(found);
-                found->close();
-                return;
-            }
-        }
-    });
-    poll->start(20);
-}
-
 QStringList EnabledItems(QMenu* menu) {
     QStringList items;
     for (QAction* action : menu->actions())
@@ -122,7 +103,7 @@ TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     QStringList enabled;
-    WhenShown<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
+    WhenShownThenClose<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
     const auto [x, y] = view->Layout().ThumbnailPosition(1);
     Click(view, x + 5, y + 5, Qt::NoModifier, Qt::RightButton);
     EXPECT_EQ(Selected(view), std::vector<int>{1});
@@ -131,7 +112,7 @@ TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
                                     "Clear Thumbnail(s)", "Render Thumbnail(s)"}));
 
     ClickTexture(view, 4, Qt::ControlModifier);
-    WhenShown<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
+    WhenShownThenClose<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
     view->verticalScrollBar()->setValue(0);
     Click(view, x + 5, y + 5, Qt::NoModifier, Qt::RightButton);
     EXPECT_EQ(Selected(view), (std::vector<int>{1, 4})); // a selection stays as it is
@@ -222,7 +203,7 @@ TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
     ClickTexture(view, 3);
     ClickTexture(view, 1, Qt::ControlModifier);
     QString shown;
-    WhenShown<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
+    WhenShownThenClose<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
     view->OnViewSource();
     const Catalog& catalog = CatalogOf(view);
     EXPECT_EQ(shown.toStdString(),
@@ -310,7 +291,7 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     ClickTexture(view, 1, Qt::ShiftModifier);
     view->OnClearThumbnails();
     const std::size_t messages = m_messages.size();
-    WhenShown<RenderProgressDialog>([](RenderProgressDialog* dialog) {
+    WhenShownThenClose<RenderProgressDialog>([](RenderProgressDialog* dialog) {
         QTimer::singleShot(100, dialog, [dialog] {
             if (dialog->StopButton()->isEnabled())
                 dialog->StopButton()->click();

@@ -33,23 +33,6 @@
 
 namespace {
 
-template <class T> void WhenShown(std::function<void(T*)> inspect) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* found = qobject_cast<T*>(widget);
-            if (found && found->isVisible()) {
-                poll->stop();
-                poll->deleteLater();
-                inspect(found);
-                found->close();
-                return;
-            }
-        }
-    });
-    poll->start(20);
-}
-
 Catalog& CatalogOf(CatalogView* view) {
     return view->Document().Contents();
 }
@@ -351,7 +334,7 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
     ClickTexture(view, 0);
     const std::vector<std::uint8_t> saved = Bytes(catalog);
     // Stopped before any picture came: the catalog stays unmodified, no step is recorded.
-    WhenShown<RenderProgressDialog>([](RenderProgressDialog* dialog) {
+    WhenShownThenClose<RenderProgressDialog>([](RenderProgressDialog* dialog) {
         // Stop as soon as POV-Ray runs.
         auto* poll = new QTimer(dialog);
         QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll] {
@@ -610,7 +593,7 @@ TEST_F(CatalogWindowTest, PrintPreviewShowsThePages) {
     CatalogView* view = OpenLarge(60);
     ASSERT_TRUE(view);
     int pages = 0;
-    WhenShown<QPrintPreviewDialog>([&](QPrintPreviewDialog* dialog) {
+    WhenShownThenClose<QPrintPreviewDialog>([&](QPrintPreviewDialog* dialog) {
         auto* preview = dialog->findChild<QPrintPreviewWidget*>();
         ASSERT_TRUE(preview);
         pages = preview->pageCount();
