@@ -137,8 +137,7 @@ TEST_F(ScratchTest, LinksNamedLikeAbandonedAreasAreNeverFollowed) {
     QProcess living;
     living.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     ASSERT_TRUE(living.waitForStarted());
-    const QString alive =
-        Base() + QStringLiteral("/render-%1-eeeeee").arg(living.processId());
+    const QString alive = Base() + QStringLiteral("/render-%1-eeeeee").arg(living.processId());
     const QString foreign = Base() + QStringLiteral("/notes-%1-ffffff").arg(dead);
     ASSERT_TRUE(QDir().mkpath(alive));
     ASSERT_TRUE(QDir().mkpath(foreign));
@@ -219,7 +218,8 @@ TEST_F(ScratchTest, ARefusedBaseIsNamedAndAnotherIsUsed) {
         runner.SetNoticeHandler([this](const QString&, const QString& text) { m_notices << text; });
         QString folder;
         ASSERT_TRUE(runner.NewJobFolder(folder).Succeeded());
-        EXPECT_TRUE(folder.startsWith(runtime + QStringLiteral("/velvane/render-"))) << folder.toStdString();
+        EXPECT_TRUE(folder.startsWith(runtime + QStringLiteral("/velvane/render-")))
+            << folder.toStdString();
         EXPECT_EQ(m_notices,
                   QStringList{QStringLiteral("The scratch folder %1 is not used: %2.\nRenders keep "
                                              "their files in %3 instead.")

@@ -33,17 +33,18 @@ QByteArray SaveFromElsewhere(const QString& path, const std::string& name) {
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
-    EXPECT_EQ(::rename(QFile::encodeName(path + ".new").constData(),
-                       QFile::encodeName(path).constData()),
-              0);
+    EXPECT_EQ(
+        ::rename(QFile::encodeName(path + ".new").constData(), QFile::encodeName(path).constData()),
+        0);
     return bytes;
 }
 
 class SaveSafetyTest : public AppTest {
 protected:
     int Questions(const QString& text) const {
-        return static_cast<int>(std::count_if(m_messages.begin(), m_messages.end(),
-                                              [&](const ShownMessage& m) { return m.text == text; }));
+        return static_cast<int>(
+            std::count_if(m_messages.begin(), m_messages.end(),
+                          [&](const ShownMessage& m) { return m.text == text; }));
     }
     QString ReloadQuestion() const {
         return Path(QStringLiteral("sample.vlv")) +

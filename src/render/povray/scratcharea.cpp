@@ -82,8 +82,8 @@ bool RemoveContents(int folderFd) {
 
 /// The process that made an area of this name, or 0 when the name is not an area's.
 qint64 AreaOwner(const QString& name) {
-    static const QRegularExpression pattern(QStringLiteral("^%1([0-9]+)-[A-Za-z0-9]{6}$")
-                                                .arg(QString::fromLatin1(kAreaPrefix)));
+    static const QRegularExpression pattern(
+        QStringLiteral("^%1([0-9]+)-[A-Za-z0-9]{6}$").arg(QString::fromLatin1(kAreaPrefix)));
     const QRegularExpressionMatch match = pattern.match(name);
     return match.hasMatch() ? match.captured(1).toLongLong() : 0;
 }
@@ -102,7 +102,8 @@ ScratchArea::~ScratchArea() {
 }
 
 QStringList ScratchArea::DefaultBases(const QString& programDirectory) {
-    QStringList bases{QDir(QDir::tempPath()).filePath(QStringLiteral("velvane-%1").arg(::geteuid()))};
+    QStringList bases{
+        QDir(QDir::tempPath()).filePath(QStringLiteral("velvane-%1").arg(::geteuid()))};
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty())
         bases << QDir(runtime).filePath(QStringLiteral("velvane"));
@@ -150,7 +151,8 @@ void ScratchArea::RemoveAbandonedAreas(const QString& base) {
 bool ScratchArea::RemoveTree(const QString& folder) {
     if (folder.isEmpty())
         return false;
-    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false; // a link, or nothing there
     const bool emptied = RemoveContents(fd);
@@ -178,9 +180,8 @@ bool ScratchArea::MakeArea(QString& problem) {
             continue;
         }
         if (!refusals.isEmpty())
-            m_notice =
-                refusals.join(QLatin1Char('\n')) + QLatin1Char('\n') +
-                QString::fromUtf8(kUsedInstead).arg(base);
+            m_notice = refusals.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                       QString::fromUtf8(kUsedInstead).arg(base);
         return true;
     }
     problem = QString::fromUtf8(kNoBase);
@@ -191,8 +192,7 @@ bool ScratchArea::MakeArea(QString& problem) {
 
 bool ScratchArea::NewJobFolder(QString& folder, QString& problem) {
     struct stat info {};
-    const bool areaStands = !m_path.isEmpty() &&
-                            ::lstat(Native(m_path).constData(), &info) == 0 &&
+    const bool areaStands = !m_path.isEmpty() && ::lstat(Native(m_path).constData(), &info) == 0 &&
                             S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
     if (!areaStands) {
         m_path.clear();
