@@ -237,19 +237,37 @@ FileStamp StampOfWritten(const QString& target, const QByteArray& hash) {
             hash};
 }
 
-FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSink&)>& write,
-                        const QString& otherwise, const WriteOptions& options) {
-    const QString target = ResolvedTarget(path);
+/// The file a write replaces and the new file beside it that takes its contents.
+struct Replacement {
+    QString target;
     bool exists = false;
     struct stat existing {};
-    if (auto refused = Refusal(path, target, exists, existing))
-        return *refused;
-
     QString temporary;
+    int fd = -1;
+};
+
+/// Passes the refusals and makes the temporary file, or says why the file cannot be written.
+FileResult BeginReplacement(const QString& path, const QString& otherwise, Replacement& into) {
+    into.target = ResolvedTarget(path);
+    if (auto refused = Refusal(path, into.target, into.exists, into.existing))
+        return *refused;
     int error = 0;
-    const int fd = CreateTemporaryBeside(target, temporary, error);
-    if (fd < 0)
-        return {false, TemporaryFailure(path, target, error, otherwise)};
+    into.fd = CreateTemporaryBeside(into.target, into.temporary, error);
+    if (into.fd < 0)
+        return {false, TemporaryFailure(path, into.target, error, otherwise)};
+    return {};
+}
+
+FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSink&)>& write,
+                        const QString& otherwise, const WriteOptions& options) {
+    Replacement replacement;
+    if (FileResult begun = BeginReplacement(path, otherwise, replacement); !begun)
+        return begun;
+    const QString& target = replacement.target;
+    const QString& temporary = replacement.temporary;
+    const struct stat& existing = replacement.existing;
+    const int fd = replacement.fd;
+    int error = 0;
 
     const auto fail = [&](const QString& message) {
         ::unlink(Native(temporary).constData());
@@ -257,7 +275,7 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
     };
     // The new file takes the old one's permissions (and owner, where allowed), or those a
     // newly created file would get.
-    if (exists) {
+    if (replacement.exists) {
         ::fchmod(fd, existing.st_mode & 07777);
         if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
             // Only the owner's own files can be given away; the file then becomes the writer's.
@@ -497,19 +515,13 @@ FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,
 }
 
 FileResult CheckWritable(const QString& path) {
-    const QString target = ResolvedTarget(path);
-    bool exists = false;
-    struct stat existing {};
-    if (auto refused = Refusal(path, target, exists, existing))
-        return *refused;
-    QString temporary;
-    int error = 0;
-    const int fd = CreateTemporaryBeside(target, temporary, error);
-    if (fd < 0)
-        return {false, TemporaryFailure(path, target, error, QString())};
-    ::close(fd);
-    ::unlink(Native(temporary).constData());
-    return {};
+    Replacement replacement;
+    FileResult result = BeginReplacement(path, QString(), replacement);
+    if (result) {
+        ::close(replacement.fd);
+        ::unlink(Native(replacement.temporary).constData());
+    }
+    return result;
 }
 
 FileResult AppendToFile(const QString& path, const QByteArray& bytes, const QString& otherwise,
