@@ -224,10 +224,8 @@ std::optional<FileResult> Refusal(const QString& path, const QString& target, bo
     return std::nullopt;
 }
 
-FileStamp StampOfWritten(const QString& target, const QByteArray& hash) {
-    struct stat info {};
-    if (::stat(Native(target).constData(), &info) != 0)
-        return {};
+/// The stamp of a file in the state `info` describes, holding contents with this hash.
+FileStamp StampFrom(const struct stat& info, const QByteArray& hash) {
     return {true,
             static_cast<quint64>(info.st_dev),
             static_cast<quint64>(info.st_ino),
@@ -235,6 +233,13 @@ FileStamp StampOfWritten(const QString& target, const QByteArray& hash) {
             static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 +
                 static_cast<qint64>(info.st_mtim.tv_nsec),
             hash};
+}
+
+FileStamp StampOfWritten(const QString& target, const QByteArray& hash) {
+    struct stat info {};
+    if (::stat(Native(target).constData(), &info) != 0)
+        return {};
+    return StampFrom(info, hash);
 }
 
 /// The file a write replaces and the new file beside it that takes its contents.
@@ -354,13 +359,8 @@ std::unique_ptr<ReadableFile> ReadableFile::Open(const QString& path, qint64 lim
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     auto file = std::unique_ptr<ReadableFile>(new ReadableFile(path, fd, info.st_size));
-    file->m_stamp = {true,
-                     static_cast<quint64>(info.st_dev),
-                     static_cast<quint64>(info.st_ino),
-                     0,
-                     static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 +
-                         static_cast<qint64>(info.st_mtim.tv_nsec),
-                     {}};
+    file->m_stamp = StampFrom(info, {});
+    file->m_stamp.size = 0; // counted as the bytes are read
     return file;
 }
 
@@ -422,12 +422,7 @@ FileStamp StampOf(const QString& path) {
     struct stat info {};
     if (::stat(Native(path).constData(), &info) != 0)
         return {};
-    return {true,
-            static_cast<quint64>(info.st_dev),
-            static_cast<quint64>(info.st_ino),
-            static_cast<qint64>(info.st_size),
-            0,
-            {}};
+    return StampFrom(info, {});
 }
 
 bool ChangedSince(const QString& path, const FileStamp& stamp) {
