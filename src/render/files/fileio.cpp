@@ -59,13 +59,20 @@ QByteArray Native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-/// Why a write of `path` failed, naming the file: the standard messages for a missing folder
-/// and a refused access, otherwise `otherwise` followed by the file and the system's reason.
-QString WriteFailure(const QString& path, int error, const QString& otherwise) {
+/// The standard message for a refused access or a missing file, or nothing for other errors.
+std::optional<QString> StandardMessage(const QString& path, int error) {
     if (error == EACCES || error == EPERM)
         return QString::fromUtf8(DocumentMessages::AccessDenied).arg(path);
     if (error == ENOENT || error == ENOTDIR)
         return QString::fromUtf8(DocumentMessages::FileNotFound).arg(path);
+    return std::nullopt;
+}
+
+/// Why a write of `path` failed, naming the file: the standard messages for a missing folder
+/// and a refused access, otherwise `otherwise` followed by the file and the system's reason.
+QString WriteFailure(const QString& path, int error, const QString& otherwise) {
+    if (auto standard = StandardMessage(path, error))
+        return *standard;
     const QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, Reason(error));
     if (otherwise.isEmpty())
         return detail;
@@ -76,10 +83,8 @@ QString WriteFailure(const QString& path, int error, const QString& otherwise) {
 
 /// Why `path` could not be opened for reading, naming it.
 QString ReadFailure(const QString& path, int error, const QString& otherwise) {
-    if (error == EACCES || error == EPERM)
-        return QString::fromUtf8(DocumentMessages::AccessDenied).arg(path);
-    if (error == ENOENT || error == ENOTDIR)
-        return QString::fromUtf8(DocumentMessages::FileNotFound).arg(path);
+    if (auto standard = StandardMessage(path, error))
+        return *standard;
     const QString detail = QString::fromUtf8(kCouldNotRead).arg(path, Reason(error));
     return otherwise.isEmpty() ? detail
                                : WithFileName(otherwise, path) + QLatin1Char('\n') + detail;
