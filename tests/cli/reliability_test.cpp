@@ -260,8 +260,8 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
     ASSERT_TRUE(ended.waitForStarted());
     const qint64 endedPid = ended.processId(); // known only while it runs
     ASSERT_TRUE(ended.waitForFinished());
-    ASSERT_TRUE(QFile::link(Path("victim"),
-                            tmp + QStringLiteral("/velvane-render-%1-a").arg(endedPid)));
+    ASSERT_TRUE(
+        QFile::link(Path("victim"), tmp + QStringLiteral("/velvane-render-%1-a").arg(endedPid)));
     // And the per-user base itself is a link to the victim's folder.
     ASSERT_TRUE(QFile::link(Path("victim"), tmp + QStringLiteral("/velvane-%1").arg(::geteuid())));
     Put(Path("catalog.vlv"), m_catalogBytes);

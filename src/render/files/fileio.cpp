@@ -443,6 +443,14 @@ bool ChangedSince(const QString& path, const FileStamp& stamp) {
     return now.size != stamp.size || now.hash.isEmpty() || now.hash != stamp.hash;
 }
 
+bool LooksUnchangedSince(const QString& path, const FileStamp& stamp) {
+    struct stat info {};
+    if (::stat(Native(path).constData(), &info) != 0)
+        return !stamp.exists;
+    const FileStamp now = StampFrom(info, stamp.hash);
+    return now == stamp;
+}
+
 QString FileErrorMessage(const QString& path, bool forWriting, const QString& otherwise) {
     const QFileInfo info(path);
     if (!forWriting && !info.exists())

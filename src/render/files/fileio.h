@@ -39,6 +39,11 @@ FileStamp StampOf(const QString& path);
 /// change; a file written over with other contents of the same size and its old time is one.
 bool ChangedSince(const QString& path, const FileStamp& stamp);
 
+/// Whether the file at `path` is still the very file `stamp` recorded, untouched since: the same
+/// file (device and inode), size and modification time, found without reading it. A file that
+/// passes may still have been rewritten in place with its old time put back; ChangedSince tells.
+bool LooksUnchangedSince(const QString& path, const FileStamp& stamp);
+
 /// Files larger than this are not read whole.
 constexpr qint64 kWholeReadLimit = qint64{256} << 20;
 

@@ -74,7 +74,10 @@ void Document::CheckFileOnDisk() {
     // A file replaced by renaming is no longer the one watched.
     if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);
-    if (!QFileInfo::exists(m_path) || !ChangedSince(m_path, m_diskStamp))
+    // The folder stirs for every file in it: the file's own state tells at once whether it
+    // can have changed, before its contents are read.
+    if (!QFileInfo::exists(m_path) || LooksUnchangedSince(m_path, m_diskStamp) ||
+        !ChangedSince(m_path, m_diskStamp))
         return;
     if (m_notReloaded && !ChangedSince(m_path, *m_notReloaded))
         return; // the user kept this window's contents over that change already
