@@ -67,6 +67,10 @@ int RunRender(CommandLine& args) {
 
     Catalog catalog;
     const FileStamp loaded = LoadCatalogOrFail(files[0], catalog);
+    // The thumbnails are saved into the catalog: a catalog that cannot be saved is refused
+    // before anything is rendered.
+    if (const FileResult writable = CheckWritable(files[0]); !writable)
+        throw CommandFailure(writable.message.toStdString());
     for (int index : ResolveIndices(catalog, std::move(indices)))
         catalog.Select(index);
     ThumbnailBatch batch(catalog, !layers, !composite);
@@ -164,9 +168,11 @@ int RunShapes(CommandLine& args) {
     RenderEnvironment environment(args);
     args.TakePositionals({});
     const ShapeList& shapes = environment.Shapes();
+    std::string text;
     for (std::size_t i = 0; i < shapes.size(); ++i)
-        std::printf("%zu\t%s\t%s\n", i, shapes[i]->GetName().c_str(),
-                    shapes[i]->GetDescription().c_str());
+        text += std::to_string(i) + '\t' + EscapedForLine(shapes[i]->GetName()) + '\t' +
+                EscapedForLine(shapes[i]->GetDescription()) + '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return ExitOk;
 }
 

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPrinter>
@@ -103,7 +104,8 @@ TEST_F(StartupTest, FirstStartAsksForTheFoldersAndStoresThemAtOnce) {
     // The missing shape file was announced and written.
     EXPECT_TRUE(m_messages.contains("Shape file not found!: Generating shape file...."));
     EXPECT_TRUE(QFile::exists(ShapeFilePath(DefaultProgramDirectory())));
-    EXPECT_TRUE(QFile::exists(ColorFilePath(DefaultProgramDirectory()))); // written at exit
+    // No named colour was made, so there is nothing to write at exit.
+    EXPECT_FALSE(QFile::exists(ColorFilePath(DefaultProgramDirectory())));
 
     // Everything set: the second start asks nothing and reads the shapes silently.
     m_messages.clear();
@@ -177,4 +179,53 @@ TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
                   bytes.count("/Type /Page "),
               0);
     app.Frame().close();
+}
+
+TEST_F(StartupTest, NamedColorsAreWrittenOnlyAfterAChangeAndADamagedFileIsKept) {
+    // A damaged colors.dat was read in part and silently rewritten with that part at exit.
+    const QString program = m_dir.filePath("program");
+    Store([&](ProgramSettings& s) {
+        s.programDirectory = program;
+        s.povExecutable = DefaultPovExecutable();
+        s.displayMailingListDialog = 0;
+    });
+    QDir().mkpath(program);
+    NamedColorList colors;
+    colors.push_back(std::make_unique<NamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
+    colors.push_back(std::make_unique<NamedColor>("Sea", ColorRGBF{0, 105, 148, 20}));
+    const QByteArray whole = StoredColors(colors);
+    const QByteArray damaged = whole.left(whole.size() - 3);
+    const QString path = ColorFilePath(program);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    StartAndQuit();
+    const QStringList told = m_messages.filter("Color file error: ");
+    ASSERT_EQ(told.size(), 1) << m_messages.join('\n').toStdString();
+    EXPECT_TRUE(told[0].startsWith("Color file error: The named color file " + path +
+                                   " cannot be read completely"))
+        << told[0].toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+    file.close();
+
+    // A change is written, the damaged file kept beside first.
+    {
+        Application app;
+        ASSERT_TRUE(app.Startup({}));
+        ASSERT_EQ(app.NamedColors().size(), 1u);
+        app.NamedColors().push_back(std::make_unique<NamedColor>("Moss", ColorRGBF{50, 80, 20, 0}));
+        app.Frame().close();
+    }
+    QFile kept(path + ".damaged");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), damaged);
+    std::optional<SideFileNotice> notice;
+    const NamedColorList saved = LoadColorFile(program, notice);
+    EXPECT_FALSE(notice);
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[1]->GetName(), "Moss");
 }

@@ -29,6 +29,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -210,13 +212,76 @@ TEST_F(TextureMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("File Format Error"));
     EXPECT_EQ(static_cast<Document&>(m_doc).LoadErrorTitle(), QStringLiteral("File Format Error"));
     const FileResult missing = m_doc.Load(Path("none.bmp"));
-    EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!"));
+    EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!\n") + Path("none.bmp") +
+                                   QStringLiteral(" was not found."));
     EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("IO Error"));
 
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 6, 4));
     EXPECT_EQ(m_doc.AppliedTileMethod(), TileMethod::EdgeFade);
     EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(TextureMapTest, PipesDevicesAndHugePicturesAreRefusedAtOnce) {
+    // A named pipe hung the program before its window drew; a link to /dev/zero grew it to
+    // gigabytes; a valid 18000 x 18000 picture took 100 s and 5.4 GB.
+    const Pixels pixels = Pattern(6, 4);
+    m_doc.SetImage(pixels, 6, 4);
+    const QString fifo = Path("fifo.bmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString zero = Path("zero.bmp");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {fifo, zero}) {
+        const FileResult refused = m_doc.Load(path);
+        EXPECT_FALSE(refused);
+        EXPECT_EQ(refused.message, QStringLiteral("Cannot open specified file!\n") + path +
+                                       QStringLiteral(" is not a regular file (it is a pipe or a "
+                                                      "device)."));
+        EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("IO Error"));
+    }
+
+    // The whole file is there (sparse, so it takes no room), but only its header is read.
+    Bitmap header;
+    ASSERT_TRUE(header.SetBits(1, 1, Pixels(3), false));
+    auto bytes = header.ToBMP();
+    bytes.resize(54);
+    const auto put = [&](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    put(18, 18000);
+    put(22, 18000);
+    const QString huge = Path("huge.bmp");
+    WriteFile(huge, QByteArray(reinterpret_cast<const char*>(bytes.data()), 54));
+    ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), 54 + 18000LL * 54000), 0);
+    const FileResult tooLarge = m_doc.Load(huge);
+    EXPECT_FALSE(tooLarge);
+    EXPECT_EQ(tooLarge.message, huge + QStringLiteral(": The picture is 18000 x 18000 pixels; "
+                                                      "pictures of more than 16384 pixels on a "
+                                                      "side cannot be opened."));
+    EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("File Format Error"));
+    EXPECT_EQ(m_doc.SourcePixels(), pixels);
+}
+
+TEST_F(TextureMapTest, AnOpenedPictureIsHeldOnceUntilATileMethodNeedsItsSource) {
+    const Pixels pixels = Pattern(64, 32);
+    m_doc.SetImage(pixels, 64, 32);
+    ASSERT_TRUE(m_doc.Store(Path("map.bmp")));
+    TextureMapDocument opened(m_kind);
+    ASSERT_TRUE(opened.Load(Path("map.bmp")));
+    // The view draws the document's own pixels, before and after a tile method replaced them.
+    TextureMapView view(opened);
+    view.resize(200, 120);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(view.viewport()->grab().toImage().pixelColor(40, 20), PatternColor(40, 20));
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+    ASSERT_TRUE(opened.ApplyTileMethod(TileMethod::Mirror));
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+    EXPECT_EQ(view.viewport()->grab().toImage().pixelColor(127 - 40, 20), PatternColor(40, 20));
+    ASSERT_TRUE(opened.ApplyTileMethod(TileMethod::None));
+    EXPECT_EQ(Shown(opened.Image()), pixels);
+    EXPECT_EQ(opened.SourcePixels(), pixels);
 }
 
 TEST_F(TextureMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {

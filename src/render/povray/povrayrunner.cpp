@@ -8,17 +8,14 @@
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
+#include "render/povray/scratcharea.h"
 #include "render/settings/programsettings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <cerrno>
-#include <csignal>
 #include <span>
 
 namespace {
@@ -101,58 +98,33 @@ QString PovRayRunner::ProgramFolder() const {
     return m_settings.EffectiveProgramDirectory();
 }
 
-namespace {
-
-constexpr const char* kScratchPrefix = "velvane-render-";
-
-/// Removes the scratch areas of runs that ended without cleaning up (killed or crashed): their
-/// names carry the process id, and no process of that id runs any more.
-void RemoveAbandonedScratchAreas() {
-    const QDir temp(QDir::tempPath());
-    const QString prefix = QString::fromLatin1(kScratchPrefix);
-    for (const QString& name :
-         temp.entryList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool ok = false;
-        const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
-        if (!ok || pid <= 0 || pid == QCoreApplication::applicationPid())
-            continue;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
-            QFileInfo(temp.filePath(name)).isWritable())
-            QDir(temp.filePath(name)).removeRecursively();
-    }
-}
-
-} // namespace
-
 RenderResult PovRayRunner::NewJobFolder(QString& folder) {
-    if (!m_scratch || !m_scratch->isValid() || !QFileInfo::exists(m_scratch->path())) {
-        RemoveAbandonedScratchAreas();
-        m_scratch = std::make_unique<QTemporaryDir>(
-            QDir::tempPath() + QLatin1Char('/') + QString::fromLatin1(kScratchPrefix) +
-            QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX"));
-        if (!m_scratch->isValid()) {
-            QString problem = FolderWriteProblem(QDir::tempPath());
-            if (problem.isEmpty())
-                problem = QStringLiteral("The folder %1 cannot be written: %2.")
-                              .arg(QDir::tempPath(), m_scratch->errorString());
-            return RenderResult::Failure(RenderResult::FileFailed,
-                                         QString::fromUtf8(RenderMessages::AppTitle), problem);
-        }
-    }
-    folder = QDir(m_scratch->path()).filePath(QStringLiteral("job-%1").arg(++m_jobCount));
-    if (!QDir().mkdir(folder)) {
-        QString problem = FolderWriteProblem(m_scratch->path());
-        if (problem.isEmpty())
-            problem = QStringLiteral("The folder %1 cannot be made.").arg(folder);
+    if (!m_scratch)
+        m_scratch = std::make_unique<ScratchArea>(ScratchArea::DefaultBases(ProgramFolder()));
+    QString problem;
+    if (!m_scratch->NewJobFolder(folder, problem))
         return RenderResult::Failure(RenderResult::FileFailed,
                                      QString::fromUtf8(RenderMessages::AppTitle), problem);
+    if (const QString notice = m_scratch->TakeNotice(); !notice.isEmpty()) {
+        if (m_noticeHandler)
+            m_noticeHandler(QString::fromUtf8(RenderMessages::AppTitle), notice);
+        else
+            qWarning("%s", qPrintable(notice));
     }
     return {};
 }
 
 void PovRayRunner::RemoveJobFolder(const QString& folder) {
-    if (!folder.isEmpty())
-        QDir(folder).removeRecursively();
+    ScratchArea::RemoveTree(folder);
+}
+
+QString PovRayRunner::ScratchFolder() const {
+    return m_scratch ? m_scratch->Path() : QString();
+}
+
+void PovRayRunner::SetNoticeHandler(
+    std::function<void(const QString& title, const QString& text)> handler) {
+    m_noticeHandler = std::move(handler);
 }
 
 std::unique_ptr<PovRayJob> PovRayRunner::MakeJob(const QString& folder, const PovCommand& command,

@@ -86,6 +86,7 @@ private:
     ProgramSettings m_settings;
     ShapeList m_shapes;
     NamedColorList m_namedColors;
+    QByteArray m_colorsAsLoaded; ///< the named colours as stored when they were loaded
     TextureCopyList m_copyList;
     std::unique_ptr<PovRayRunner> m_runner;
     std::unique_ptr<DocumentTemplate> m_catalogTemplate;

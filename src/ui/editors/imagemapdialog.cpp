@@ -1,5 +1,6 @@
 #include "ui/editors/imagemapdialog.h"
 
+#include "render/files/fileio.h"
 #include "ui/dialogs/validation.h"
 #include "ui/editors/transformedits.h"
 #include "ui/framework/prompts.h"
@@ -7,7 +8,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -160,8 +161,10 @@ void ImageMapDialog::accept() {
         m_file->setFocus(Qt::OtherFocusReason);
         return;
     }
-    QFile file(m_fileName);
-    if (m_fileName.isEmpty() || QFileInfo(m_fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Opened through the checked road, so a pipe cannot hang the dialog.
+    FileResult unreadable;
+    if (m_fileName.isEmpty() ||
+        !ReadableFile::Open(m_fileName, std::numeric_limits<qint64>::max(), unreadable)) {
         Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("File Error"),
                          QString::fromLatin1(kCannotOpen));
         m_file->setFocus(Qt::OtherFocusReason);

@@ -1,6 +1,8 @@
 #include "ui/framework/prompts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace Prompts {
 namespace {
@@ -37,7 +39,8 @@ QMessageBox::Icon BoxIcon(Icon icon) {
 
 QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton defaultButton) {
+                                    QMessageBox::StandardButton defaultButton,
+                                    const ButtonLabels& labels) {
     if (Responder())
         return Responder()(icon, title, text, buttons);
     // Texts keep the program's CR LF line breaks; a message box wants plain line feeds.
@@ -46,6 +49,9 @@ QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& t
     QMessageBox box(BoxIcon(icon), title, shown, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    for (const auto& [button, label] : labels)
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(label);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -61,10 +67,20 @@ QString OpenFileName(QWidget* parent, const QString& caption, const QString& sta
 }
 
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
-                     const QString& filter) {
-    if (FileAnswer())
-        return FileAnswer()(caption, start);
-    return QFileDialog::getSaveFileName(parent, caption, start, filter);
+                     const QString& filter, const QString& defaultSuffix) {
+    if (FileAnswer()) {
+        // As the dialog would: a name typed without a suffix gets the default one.
+        QString path = FileAnswer()(caption, start);
+        if (!path.isEmpty() && !defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QLatin1Char('.') + defaultSuffix;
+        return path;
+    }
+    QFileDialog dialog(parent, caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 void SetMessageResponder(MessageResponder responder) {

@@ -71,6 +71,8 @@ private:
     /// Takes the document's picture after a change: the image drawn and the scrollable extent.
     void OnContentsChanged();
     void UpdateScrollBars();
+    /// The copy ready for the screen, on the video route and for pictures that are not huge.
+    void MakePixmap();
     void DrawPicture(QPainter& painter, int x, int y) const;
     /// The picture's size on the screen at the present zoom.
     QSize ShownSize() const;
@@ -82,7 +84,7 @@ private:
 
     TextureMapDocument& m_document;
     TextureMapActions* m_actions = nullptr;
-    QImage m_picture;
+    QImage m_picture; ///< shares the document's pixels
     QPixmap m_pixmap; ///< the picture ready for the screen, for the video route
     BitmapDrawRoute m_route = BitmapDrawRoute::Video;
     bool m_showTiling = false;
