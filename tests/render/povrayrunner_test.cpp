@@ -5,6 +5,7 @@
 #include "renderfixture.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -239,6 +240,12 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     m_settings.povExecutable = m_settings.EffectivePovExecutable();
     m_settings.povCommandStyle = 2;
     const QByteArray path = qgetenv("PATH");
+    const QByteArray chosen = qgetenv("TERMINAL");
+    const auto restore = qScopeGuard([&] {
+        if (!chosen.isNull())
+            qputenv("TERMINAL", chosen);
+    });
+    qunsetenv("TERMINAL");
     qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
 
     RecordingSink sink;
@@ -254,11 +261,70 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     EXPECT_TRUE(sink.captions.empty()); // no progress report in debug mode
     EXPECT_FALSE(m_runner->IsBusy());
 
+}
+
+TEST_F(RenderTest, DebugModeRunsInTheTerminalNamedByTERMINALAndSaysWhenThereIsNone) {
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray chosen = qgetenv("TERMINAL");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (chosen.isNull())
+            qunsetenv("TERMINAL");
+        else
+            qputenv("TERMINAL", chosen);
+    });
+    // Two stand-in terminals on the PATH; each records its name and arguments.
+    const QString bin = Path(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    const auto standIn = [&](const QString& name, const QByteArray& body) {
+        QFile file(bin + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(body);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    standIn(QStringLiteral("xterm"), "#!/bin/sh\necho xterm \"$1\" > ran.txt\n");
+    standIn(QStringLiteral("kitty"), "#!/bin/sh\necho kitty \"$1\" > ran.txt\n");
+    standIn(QStringLiteral("broken"), "#!/nonexistent/interpreter\n");
+    m_settings.povExecutable = m_settings.EffectivePovExecutable();
+    m_settings.povCommandStyle = 2;
+    qputenv("PATH", bin.toUtf8());
+    RecordingSink sink;
+    const auto runDebug = [&] {
+        QFile::remove(Path(QStringLiteral("ran.txt")));
+        return m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink,
+                                   m_dir.path());
+    };
+    const auto ran = [&] {
+        QFile file(Path(QStringLiteral("ran.txt")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    };
+
+    qputenv("TERMINAL", "kitty");
+    EXPECT_TRUE(runDebug().Succeeded());
+    EXPECT_EQ(ran(), "kitty -e"); // $TERMINAL comes before the usual ones
+    qputenv("TERMINAL", (bin + QStringLiteral("/kitty")).toUtf8());
+    EXPECT_TRUE(runDebug().Succeeded());
+    EXPECT_EQ(ran(), "kitty -e");
+    qputenv("TERMINAL", "no-such-terminal"); // not found: the usual ones are tried
+    EXPECT_TRUE(runDebug().Succeeded());
+    EXPECT_EQ(ran(), "xterm -e");
+
+    // A terminal that is there but does not start is POV-Ray's failure to start.
+    qputenv("TERMINAL", "broken");
+    RenderResult result = runDebug();
+    EXPECT_EQ(result.status, RenderResult::StartFailed);
+    EXPECT_EQ(result.title, "Execution Error");
+    EXPECT_EQ(result.message.toStdString(), "Error executing POV-RAY.");
+
+    // No terminal at all says what is missing.
+    qunsetenv("TERMINAL");
     qputenv("PATH", QByteArray("/nonexistent"));
-    const RenderResult none =
-        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
-    qputenv("PATH", path);
-    EXPECT_EQ(none.status, RenderResult::StartFailed);
-    EXPECT_EQ(none.message, "Error executing POV-RAY.");
-    EXPECT_EQ(none.title, "Execution Error");
+    result = runDebug();
+    EXPECT_EQ(result.status, RenderResult::StartFailed);
+    EXPECT_EQ(result.title, "Execution Error");
+    EXPECT_EQ(result.message.toStdString(),
+              "No terminal program was found to run POV-Ray in: install xterm or set TERMINAL");
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat"))));
+    EXPECT_FALSE(m_runner->IsBusy());
 }
