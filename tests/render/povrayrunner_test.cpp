@@ -5,8 +5,8 @@
 #include "renderfixture.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -260,7 +260,6 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat")))); // removed afterwards
     EXPECT_TRUE(sink.captions.empty()); // no progress report in debug mode
     EXPECT_FALSE(m_runner->IsBusy());
-
 }
 
 TEST_F(RenderTest, DebugModeRunsInTheTerminalNamedByTERMINALAndSaysWhenThereIsNone) {

@@ -321,8 +321,8 @@ TEST_F(PigmentTest, ImageNamesWithoutAFolderAreCheckedWhereRendersLookForThem) {
     });
     page->TypeButton(1)->click();
     EXPECT_TRUE(m_messages.empty()) << MessageTexts().join('\n').toStdString();
-    EXPECT_EQ(found.toStdString(),
-              "Found in the program directory: " + m_dir.filePath("program/tile.png").toStdString());
+    EXPECT_EQ(found.toStdString(), "Found in the program directory: " +
+                                       m_dir.filePath("program/tile.png").toStdString());
     EXPECT_EQ(m_texture.pigment.image.fileName, "tile.png"); // as typed: POV-Ray finds it
     EXPECT_EQ(m_texture.pigment.pattern, Pigment::ImageMap);
 

@@ -89,8 +89,8 @@ std::optional<Terminal> FindTerminal() {
     if (const QString chosen = qEnvironmentVariable("TERMINAL").trimmed(); !chosen.isEmpty())
         candidates << chosen;
     candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm")
-                << QStringLiteral("konsole") << QStringLiteral("xfce4-terminal")
-                << QStringLiteral("gnome-terminal");
+               << QStringLiteral("konsole") << QStringLiteral("xfce4-terminal")
+               << QStringLiteral("gnome-terminal");
     for (const QString& candidate : candidates) {
         const QString path = QStandardPaths::findExecutable(candidate);
         if (!path.isEmpty())
