@@ -50,12 +50,15 @@ bool Document::SaveAs(QWidget* parent) {
     QString proposal = m_path.isEmpty() ? m_title : m_path;
     if (!m_kind.Matches(proposal))
         proposal += m_kind.Names().extension.toLower();
-    QString path = Prompts::SaveFileName(parent, QStringLiteral("Save As"), proposal,
-                                         m_kind.Filters() + QStringLiteral(";;All Files (*)"));
+    QString chosenFilter;
+    QString path =
+        Prompts::SaveFileName(parent, QStringLiteral("Save As"), proposal,
+                              m_kind.Filters() + QStringLiteral(";;All Files (*)"), &chosenFilter);
     if (path.isEmpty())
         return false;
+    // A name without an ending takes that of the file type chosen in the dialog.
     if (QFileInfo(path).suffix().isEmpty())
-        path += m_kind.Names().extension.toLower();
+        path += m_kind.ExtensionForFilter(chosenFilter).toLower();
     return SaveTo(path, parent);
 }
 

@@ -11,6 +11,13 @@ QString DocumentTemplate::Filters() const {
     return (QStringList{m_strings.filterName} + m_strings.otherFilters).join(QStringLiteral(";;"));
 }
 
+QString DocumentTemplate::ExtensionForFilter(const QString& filter) const {
+    const qsizetype at = m_strings.otherFilters.indexOf(filter);
+    if (at >= 0 && at < m_strings.otherExtensions.size())
+        return m_strings.otherExtensions[at];
+    return m_strings.extension;
+}
+
 bool DocumentTemplate::Matches(const QString& path) const {
     if (path.endsWith(m_strings.extension, Qt::CaseInsensitive))
         return true;

@@ -31,6 +31,9 @@ public:
     QString Filter() const { return m_strings.filterName; }
     /// Every filter of the kind, its own first, joined for a file dialog.
     QString Filters() const;
+    /// The extension a dialog filter of the kind stands for ("PNG (*.png)" gives ".png"); the
+    /// kind's own for its own filter and any filter it does not have.
+    QString ExtensionForFilter(const QString& filter) const;
     /// Whether a file name belongs to this kind, by its extension or one of its other
     /// extensions (case ignored).
     bool Matches(const QString& path) const;

@@ -61,10 +61,10 @@ QString OpenFileName(QWidget* parent, const QString& caption, const QString& sta
 }
 
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
-                     const QString& filter) {
+                     const QString& filter, QString* chosenFilter) {
     if (FileAnswer())
         return FileAnswer()(caption, start);
-    return QFileDialog::getSaveFileName(parent, caption, start, filter);
+    return QFileDialog::getSaveFileName(parent, caption, start, filter, chosenFilter);
 }
 
 void SetMessageResponder(MessageResponder responder) {

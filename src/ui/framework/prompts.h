@@ -23,8 +23,9 @@ void Error(QWidget* parent, const QString& title, const QString& text);
 
 QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
                      const QString& filter);
+/// A name to save under; `chosenFilter`, when given, receives the file type the user chose.
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
-                     const QString& filter);
+                     const QString& filter, QString* chosenFilter = nullptr);
 
 /// Answers prompts in place of the user (for tests). A responder gets the icon, title and text
 /// and returns the button; a file responder gets the caption and proposal and returns a path.
