@@ -10,12 +10,16 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -52,14 +56,34 @@ protected:
     }
     void TearDown() override { Prompts::SetMessageResponder(nullptr); }
 
-    /// Starts the program and closes it again (as the user quitting).
+    /// Starts the program and closes it again (as the user quitting), noting the settings
+    /// stored before the exit and the status bar's message.
     void StartAndQuit(const QStringList& files = {}) {
         Application app;
         ASSERT_TRUE(app.Startup(files));
+        m_storedAtStart = Stored();
+        m_status = app.Frame().statusBar()->currentMessage();
         m_openTitles.clear();
         for (const auto& document : app.Documents())
             m_openTitles << document->Title();
         app.Frame().close();
+    }
+    /// Answers every dialog that opens while the program starts, noting its class: `act`
+    /// answers it and returns true, or returns false to have it cancelled.
+    void AnswerDialogs(std::function<bool(QDialog*)> act) {
+        m_answer = std::move(act);
+        auto* poll = new QTimer(&m_pollOwner);
+        QObject::connect(poll, &QTimer::timeout, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QDialog*>(widget);
+                if (!dialog || !dialog->isVisible() || !dialog->isModal())
+                    continue;
+                m_dialogs << QString::fromLatin1(dialog->metaObject()->className());
+                if (!m_answer(dialog))
+                    dialog->reject();
+            }
+        });
+        poll->start(20);
     }
     void Store(const std::function<void(ProgramSettings&)>& change) {
         auto store = OpenSettingsStore();
@@ -77,55 +101,103 @@ protected:
     QTemporaryDir m_dir;
     QStringList m_messages;
     QStringList m_openTitles;
+    QStringList m_dialogs;
+    QString m_status;
+    ProgramSettings m_storedAtStart;
+    std::function<bool(QDialog*)> m_answer;
+    QObject m_pollOwner;
 };
 
 } // namespace
 
-TEST_F(StartupTest, FirstStartAsksForTheFoldersAndStoresThemAtOnce) {
+TEST_F(StartupTest, AFirstStartAsksOnceWithTheWelcomeAndWritesTheShapesQuietly) {
     QString shownDirectory;
     QString shownPov;
-    bool storedBeforeExit = false;
-    WhenShown<PreferencesDialog>([&](PreferencesDialog* sheet) {
-        shownDirectory = sheet->Page().Values().programDirectory;
-        shownPov = sheet->Page().Values().povExecutable;
+    QString welcome;
+    AnswerDialogs([&](QDialog* dialog) {
+        auto* sheet = qobject_cast<PreferencesDialog*>(dialog);
+        if (!sheet)
+            return false;
+        shownDirectory = sheet->Page().ProgramDirectoryEdit()->text();
+        shownPov = sheet->Page().ExecutableEdit()->text();
+        if (sheet->WelcomeLabel())
+            welcome = sheet->WelcomeLabel()->text();
+        QCheckBox* again = sheet->DisplayAgainCheck();
+        EXPECT_TRUE(again && again->isChecked());
+        if (again)
+            again->setChecked(false);
         sheet->accept();
-    });
-    // The notice comes after the Preferences: by then the folders are in the settings store.
-    WhenShown<StartupNoticeDialog>([&](StartupNoticeDialog* notice) {
-        storedBeforeExit = !Stored().programDirectory.isEmpty();
-        notice->accept();
+        return true;
     });
     StartAndQuit();
+    // One dialog: the Preferences, filled in, with the welcome in it; no message box.
+    EXPECT_EQ(m_dialogs, QStringList{"PreferencesDialog"});
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
     EXPECT_EQ(shownDirectory, DefaultProgramDirectory());
     EXPECT_EQ(shownPov, DefaultPovExecutable());
-    EXPECT_TRUE(storedBeforeExit);
-    EXPECT_EQ(Stored().programDirectory, DefaultProgramDirectory());
-    // The missing shape file was announced and written.
-    EXPECT_TRUE(m_messages.contains("Shape file not found!: Generating shape file...."));
-    EXPECT_TRUE(QFile::exists(ShapeFilePath(DefaultProgramDirectory())));
+    EXPECT_TRUE(welcome.startsWith("Welcome to Velvane")) << welcome.toStdString();
+    // The settings were stored at OK, the welcome's check box among them.
+    EXPECT_EQ(m_storedAtStart.programDirectory, DefaultProgramDirectory());
+    EXPECT_EQ(Stored().displayMailingListDialog, 0);
+    // The missing shape file was written, and the status bar said so.
+    const QString shapes = ShapeFilePath(DefaultProgramDirectory());
+    EXPECT_TRUE(QFile::exists(shapes));
+    EXPECT_EQ(m_status.toStdString(),
+              "Shape file not found! Generating shape file.... " + shapes.toStdString());
     EXPECT_TRUE(QFile::exists(ColorFilePath(DefaultProgramDirectory()))); // written at exit
 
     // Everything set: the second start asks nothing and reads the shapes silently.
-    m_messages.clear();
-    Store([](ProgramSettings& s) { s.displayMailingListDialog = 0; });
+    m_dialogs.clear();
     StartAndQuit();
+    EXPECT_TRUE(m_dialogs.isEmpty()) << m_dialogs.join(' ').toStdString();
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
+    EXPECT_EQ(m_status.toStdString(), "Ready");
 }
 
-TEST_F(StartupTest, AMissingPovRayPathAsksAgainAtEveryStart) {
+TEST_F(StartupTest, AnEmptyPovRayPathMeansThePovRayOnThePath) {
+    if (DefaultPovExecutable().isEmpty())
+        GTEST_SKIP() << "povray is not on the PATH";
     Store([this](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
         s.displayMailingListDialog = 0;
     });
+    AnswerDialogs([](QDialog* dialog) {
+        dialog->reject();
+        return true;
+    });
     for (int start = 0; start < 2; ++start) {
-        bool asked = false;
-        WhenShown<PreferencesDialog>([&](PreferencesDialog* sheet) {
-            asked = true;
-            sheet->reject();
-        });
         StartAndQuit();
-        EXPECT_TRUE(asked) << "start " << start;
+        EXPECT_TRUE(m_dialogs.isEmpty())
+            << "start " << start << ": " << m_dialogs.join(' ').toStdString();
         EXPECT_TRUE(Stored().povExecutable.isEmpty());
+    }
+}
+
+TEST_F(StartupTest, WithoutAPovRayToRunEveryStartAsks) {
+    Store([this](ProgramSettings& s) {
+        s.programDirectory = m_dir.filePath("program");
+        s.displayMailingListDialog = 1;
+    });
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", m_dir.filePath("empty").toUtf8()); // no povray to be found
+    QString welcome;
+    AnswerDialogs([&](QDialog* dialog) {
+        if (auto* sheet = qobject_cast<PreferencesDialog*>(dialog))
+            welcome = sheet->WelcomeLabel() ? sheet->WelcomeLabel()->text() : QString();
+        dialog->reject();
+        return true;
+    });
+    for (int start = 0; start < 2; ++start) {
+        StartAndQuit();
+        // The welcome is in the Preferences, not in a box of its own after them.
+        EXPECT_EQ(m_dialogs, QStringList{"PreferencesDialog"}) << "start " << start;
+        EXPECT_TRUE(welcome.endsWith("No povray program was found on your PATH: install POV-Ray "
+                                     "(the povray package of your distribution) or name the "
+                                     "program below."))
+            << welcome.toStdString();
+        EXPECT_TRUE(Stored().povExecutable.isEmpty());
+        m_dialogs.clear();
     }
 }
 
