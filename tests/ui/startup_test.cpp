@@ -13,14 +13,17 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -212,6 +215,71 @@ TEST_F(StartupTest, TheNoticeCanBeTurnedOff) {
     });
     StartAndQuit();
     EXPECT_EQ(Stored().displayMailingListDialog, 0);
+}
+
+TEST_F(StartupTest, TheMainWindowStartsWhereItWasLeftTimeAfterTime) {
+    Store([this](ProgramSettings& s) {
+        s.programDirectory = m_dir.filePath("program");
+        s.povExecutable = DefaultPovExecutable();
+        s.displayMailingListDialog = 0;
+    });
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect chosen(available.left() + 40, available.top() + 30, 700, 500);
+    QRect outer;
+    QRect inner;
+    {
+        Application app;
+        ASSERT_TRUE(app.Startup({}));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.Frame()));
+        app.Frame().setGeometry(chosen); // where the user left it
+        ASSERT_TRUE(QTest::qWaitFor([&] { return app.Frame().geometry() == chosen; }));
+        outer = app.Frame().frameGeometry();
+        inner = app.Frame().geometry();
+        app.Frame().close();
+    }
+    for (int start = 1; start <= 3; ++start) {
+        Application app;
+        ASSERT_TRUE(app.Startup({}));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.Frame()));
+        // Placed once the window shows: waited for, as a window manager may take its time.
+        (void)QTest::qWaitFor([&] { return app.Frame().geometry() == inner; });
+        EXPECT_EQ(app.Frame().geometry(), inner) << "start " << start;
+        EXPECT_EQ(app.Frame().frameGeometry(), outer) << "start " << start;
+        app.Frame().close();
+    }
+    // The frame's outer rectangle is kept as the program always kept it, too.
+    auto store = OpenSettingsStore();
+    EXPECT_EQ(store->value("Application State/Left").toInt(), outer.left());
+    EXPECT_EQ(store->value("Application State/Top").toInt(), outer.top());
+    EXPECT_EQ(store->value("Application State/Right").toInt(), outer.left() + outer.width());
+    EXPECT_EQ(store->value("Application State/Bottom").toInt(), outer.top() + outer.height());
+    EXPECT_EQ(store->value("Application State/Zoomed").toInt(), 0);
+}
+
+TEST_F(StartupTest, AWindowLeftOnALargerScreenIsFittedToThisOne) {
+    Store([this](ProgramSettings& s) {
+        s.programDirectory = m_dir.filePath("program");
+        s.povExecutable = DefaultPovExecutable();
+        s.displayMailingListDialog = 0;
+    });
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        Application app;
+        ASSERT_TRUE(app.Startup({}));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.Frame()));
+        // As if the screen had been three times as large.
+        app.Frame().setGeometry(
+            QRect(available.topLeft() + QPoint(available.width(), 40), available.size() * 2));
+        app.Frame().close();
+    }
+    Application app;
+    ASSERT_TRUE(app.Startup({}));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.Frame()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return available.contains(app.Frame().frameGeometry()); }))
+        << "frame " << app.Frame().frameGeometry().x() << "," << app.Frame().frameGeometry().y()
+        << " " << app.Frame().frameGeometry().width() << "x"
+        << app.Frame().frameGeometry().height();
+    app.Frame().close();
 }
 
 TEST_F(StartupTest, FilesNamedOnTheCommandLineAreOpened) {
