@@ -12,15 +12,63 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
 
 constexpr int kFirstPageHelp = 3; ///< help context of the first page; the others follow
-}
+
+/// A scroll area that asks for the whole of its contents, and may be made smaller only as far
+/// as the screen is too small for them: the window is as large as its contents where the
+/// screen allows, and its contents scroll only where it does not.
+class WholeScrollArea : public QScrollArea {
+public:
+    /// `around` tells how much of the window is not the scroll area.
+    WholeScrollArea(std::function<QSize()> around, QWidget* parent)
+        : QScrollArea(parent), m_around(std::move(around)) {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        setFocusPolicy(Qt::NoFocus);
+    }
+    QSize sizeHint() const override {
+        return widget() ? WithScrollBar(widget()->sizeHint()) : QScrollArea::sizeHint();
+    }
+    QSize minimumSizeHint() const override {
+        if (!widget())
+            return QScrollArea::minimumSizeHint();
+        return WithScrollBar(widget()->minimumSizeHint())
+            .boundedTo(Room())
+            .expandedTo(QScrollArea::minimumSizeHint());
+    }
+
+private:
+    /// The room the screen leaves once the window's frame and the rest of it are counted.
+    QSize Room() const {
+        if (!screen())
+            return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        const QMargins frame = FrameMargins(window());
+        return screen()->availableGeometry().size() - m_around() -
+               QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    }
+    /// `contents` with the width of the scroll bar they need when they are taller than the
+    /// room, so they need not scroll sideways too.
+    QSize WithScrollBar(QSize contents) const {
+        if (contents.height() > Room().height())
+            contents.rwidth() += verticalScrollBar()->sizeHint().width();
+        return contents;
+    }
+
+    std::function<QSize()> m_around;
+};
+
+} // namespace
 
 TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& texture,
                                    const QString& title, QWidget* parent)
@@ -35,8 +83,18 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_buttons, &QDialogButtonBox::rejected, this, &TextureEditSheet::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
+    // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them.
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs, 1);
+    auto* pages = new WholeScrollArea(
+        [this, layout] {
+            const QMargins margins = layout->contentsMargins();
+            return QSize(margins.left() + margins.right(), margins.top() + margins.bottom() +
+                                                               layout->spacing() +
+                                                               m_buttons->sizeHint().height());
+        },
+        this);
+    pages->setWidget(m_tabs);
+    layout->addWidget(pages, 1);
     layout->addWidget(m_buttons);
 }
 
@@ -57,6 +115,8 @@ void TextureEditSheet::AddPage(TexturePage* page, const QString& caption) {
 void TextureEditSheet::SetPreview(QWidget* window, PreviewLink* link) {
     m_previewWindow = window;
     m_previewLink = link;
+    if (window) // beside the sheet, never over its buttons
+        SideBySideKeeper::For(window);
     for (TexturePage* page : m_pages)
         page->SetPreview(link);
 }
@@ -109,12 +169,14 @@ void TextureEditSheet::showEvent(QShowEvent* event) {
         m_placed = true;
         if (m_current >= 0 && m_current < PageCount())
             m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
+        FitOnScreen(this);
     }
-    // Placed once the sheet has taken its final size, which settles after the first show.
+    // Shown once the sheet has taken its final size, which settles after the first show; the
+    // Preview places itself beside the sheet.
     if (m_previewWindow)
         QTimer::singleShot(0, this, [this] {
             if (m_previewWindow && isVisible())
-                PlaceSideBySide(this, m_previewWindow);
+                m_previewWindow->show();
         });
 }
 
