@@ -45,8 +45,8 @@ TEST_F(SmallScreenTest, TheSheetsOkAndCancelStayOnScreenAndThePreviewLeavesThemF
     SimpleTexture texture;
     texture.SetName("Oak");
     texture.pigment.pattern = Pigment::Wood;
-    auto sheet = MakeTextureEditSheet(m_services, texture, QStringLiteral("Modify Simple Texture"),
-                                      nullptr);
+    auto sheet =
+        MakeTextureEditSheet(m_services, texture, QStringLiteral("Modify Simple Texture"), nullptr);
     sheet->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
     QWidget* preview = sheet->PreviewWindow();

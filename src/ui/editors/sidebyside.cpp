@@ -19,6 +19,7 @@ constexpr int kSpare = 20;      ///< room kept right of the Preview window
 constexpr int kGap = 10;        ///< between the editor and the Preview window
 constexpr int kFrameBorder = 4; ///< a window frame's border when none is known
 constexpr int kTitleBar = 24;   ///< and its title bar
+constexpr int kSettleMs = 1000; ///< how long after showing a window manager may still move it
 
 /// `position` moved as little as needed to keep a span of `length` inside [low, high); a span
 /// longer than the room starts at `low`.
@@ -210,6 +211,14 @@ bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
             m_placing = false;
         }
         PlaceSoon();
+        // A window manager that places new windows itself is given the last word back; later
+        // moves are the user's, and stay.
+        m_settling = true;
+        QTimer::singleShot(kSettleMs, this, [this] { m_settling = false; });
+    } else if (watched == m_preview && m_settling &&
+               (type == QEvent::Move || type == QEvent::Resize)) {
+        if (!m_placing)
+            PlaceSoon();
     } else if (watched == m_served &&
                (type == QEvent::Show || type == QEvent::Resize || type == QEvent::Move)) {
         if (!m_placing)

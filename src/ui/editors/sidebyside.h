@@ -67,4 +67,6 @@ private:
     QPointer<QWidget> m_served;
     bool m_placing = false;
     bool m_pending = false;
+    /// Shortly after it shows, the window manager may still place the Preview where it likes.
+    bool m_settling = false;
 };
