@@ -161,10 +161,6 @@ SideBySideKeeper::SideBySideKeeper(QWidget* preview)
     Serve(nullptr);
 }
 
-QWidget* SideBySideKeeper::Served() const {
-    return m_served;
-}
-
 void SideBySideKeeper::Serve(QWidget* dialog) {
     if (!dialog)
         dialog = m_home;
@@ -202,14 +198,9 @@ void SideBySideKeeper::PlaceSoon() {
 bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == m_preview && type == QEvent::Show) {
-        // Before the window appears, so it appears in its place.
-        if (!m_served)
-            Serve(nullptr);
-        if (m_served && m_served->isVisible() && !m_placing) {
-            m_placing = true;
-            PlaceSideBySide(m_served, m_preview);
-            m_placing = false;
-        }
+        // Placed before the window appears, so it appears in its place, and again once the
+        // window manager has framed it.
+        Place();
         PlaceSoon();
         // A window manager that places new windows itself is given the last word back; later
         // moves are the user's, and stay.

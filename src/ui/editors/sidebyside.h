@@ -51,7 +51,6 @@ public:
 
     /// The Preview stands beside `dialog` from now on; null gives it back to its own window.
     void Serve(QWidget* dialog);
-    QWidget* Served() const;
     /// Places the Preview beside the dialog it serves now, if it is shown.
     void Place();
 

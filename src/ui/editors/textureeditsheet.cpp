@@ -2,6 +2,7 @@
 
 #include "ui/app/appservices.h"
 #include "ui/editors/finishpage.h"
+#include "ui/editors/fittingscrollarea.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
 #include "ui/editors/pigmentpage.h"
@@ -12,63 +13,15 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <functional>
 
 namespace {
 
 constexpr int kFirstPageHelp = 3; ///< help context of the first page; the others follow
-
-/// A scroll area that asks for the whole of its contents, and may be made smaller only as far
-/// as the screen is too small for them: the window is as large as its contents where the
-/// screen allows, and its contents scroll only where it does not.
-class WholeScrollArea : public QScrollArea {
-public:
-    /// `around` tells how much of the window is not the scroll area.
-    WholeScrollArea(std::function<QSize()> around, QWidget* parent)
-        : QScrollArea(parent), m_around(std::move(around)) {
-        setWidgetResizable(true);
-        setFrameShape(QFrame::NoFrame);
-        setFocusPolicy(Qt::NoFocus);
-    }
-    QSize sizeHint() const override {
-        return widget() ? WithScrollBar(widget()->sizeHint()) : QScrollArea::sizeHint();
-    }
-    QSize minimumSizeHint() const override {
-        if (!widget())
-            return QScrollArea::minimumSizeHint();
-        return WithScrollBar(widget()->minimumSizeHint())
-            .boundedTo(Room())
-            .expandedTo(QScrollArea::minimumSizeHint());
-    }
-
-private:
-    /// The room the screen leaves once the window's frame and the rest of it are counted.
-    QSize Room() const {
-        if (!screen())
-            return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        const QMargins frame = FrameMargins(window());
-        return screen()->availableGeometry().size() - m_around() -
-               QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
-    }
-    /// `contents` with the width of the scroll bar they need when they are taller than the
-    /// room, so they need not scroll sideways too.
-    QSize WithScrollBar(QSize contents) const {
-        if (contents.height() > Room().height())
-            contents.rwidth() += verticalScrollBar()->sizeHint().width();
-        return contents;
-    }
-
-    std::function<QSize()> m_around;
-};
-
-} // namespace
+}
 
 TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& texture,
                                    const QString& title, QWidget* parent)
@@ -85,7 +38,7 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
     // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them.
     auto* layout = new QVBoxLayout(this);
-    auto* pages = new WholeScrollArea(
+    auto* pages = new FittingScrollArea(
         [this, layout] {
             const QMargins margins = layout->contentsMargins();
             return QSize(margins.left() + margins.right(), margins.top() + margins.bottom() +
