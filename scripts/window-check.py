@@ -118,6 +118,14 @@ def window_id(title):
     return found[0] if found else None
 
 
+def expect_window(title, what):
+    """The window of this title once it shows; when it does not, `what` failed."""
+    found = window_id(title)
+    if found is None:
+        check(False, what)
+    return found
+
+
 def window_rect(wid):
     lines = subprocess.run(["xwininfo", "-id", wid], capture_output=True, text=True).stdout
     values = {}
@@ -201,6 +209,16 @@ class Session:
         shutil.rmtree(self.work, ignore_errors=True)
 
 
+def press_in(title, key, what):
+    """Presses `key` in the window of this title once it shows; false when it does not show."""
+    found = expect_window(title, what)
+    if found is None:
+        return False
+    activate(found)
+    xdotool("key", key)
+    return True
+
+
 def quit_program(process, frame):
     # File > Exit from the keyboard, so the program saves its window's place as a user's exit does.
     activate(frame)
@@ -222,9 +240,8 @@ def check_main_window_place(manager):
         chosen = None
         for start in range(4):
             process = session.program()
-            frame = window_id("Velvane")
+            frame = expect_window("Velvane", f"{manager}: the main window shows at start {start}")
             if frame is None:
-                check(False, f"{manager}: the main window shows at start {start}")
                 return
             time.sleep(1.0)
             if start == 0:
@@ -256,9 +273,9 @@ def check_sheet_on_small_screen(manager):
     session = Session(1600, 1000, manager)
     try:
         session.program([session.catalog], scale=2)
-        frame = window_id("Velvane - sample.vlv")
+        frame = expect_window("Velvane - sample.vlv",
+                              f"{manager}: the program opens the sample catalog")
         if frame is None:
-            check(False, f"{manager}: the program opens the sample catalog")
             return
         time.sleep(1.0)
         open_first_texture(session, frame, 2)
@@ -287,27 +304,20 @@ def check_layered_dialog(manager):
     session = Session(1280, 1024, manager)
     try:
         session.program([session.catalog])
-        frame = window_id("Velvane - sample.vlv")
+        frame = expect_window("Velvane - sample.vlv",
+                              f"{manager}: the program opens the sample catalog")
         if frame is None:
-            check(False, f"{manager}: the program opens the sample catalog")
             return
         time.sleep(1.0)
         activate(frame)
         xdotool("mousemove", "--window", frame, "75", "140", "click", "1")
         time.sleep(0.5)
         xdotool("key", "l")
-        dialog_window = window_id("Layered Texture")
-        if dialog_window is None:
-            check(False, f"{manager}: L opens the Layered Texture dialog")
+        # New... in the dialog, and OK in the edit sheet it opens.
+        if not (press_in("Layered Texture", "alt+n",
+                         f"{manager}: L opens the Layered Texture dialog") and
+                press_in("New Simple Texture", "Return", f"{manager}: New... opens the edit sheet")):
             return
-        activate(dialog_window)
-        xdotool("key", "alt+n")
-        sheet_window = window_id("New Simple Texture")
-        if sheet_window is None:
-            check(False, f"{manager}: New... opens the edit sheet")
-            return
-        activate(sheet_window)
-        xdotool("key", "Return")
         preview = wait_for(lambda: accessible("dialog", "Preview"))
         dialog = accessible("dialog", "Layered Texture")
         time.sleep(1.5)

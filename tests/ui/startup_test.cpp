@@ -95,6 +95,14 @@ protected:
         change(settings);
         settings.Save(*store);
     }
+    /// Settings of a program that has been set up: nothing is asked at start.
+    void StoreEverythingSet() {
+        Store([this](ProgramSettings& s) {
+            s.programDirectory = m_dir.filePath("program");
+            s.povExecutable = DefaultPovExecutable();
+            s.displayMailingListDialog = 0;
+        });
+    }
     ProgramSettings Stored() {
         ProgramSettings settings;
         settings.Load(*OpenSettingsStore());
@@ -218,11 +226,7 @@ TEST_F(StartupTest, TheNoticeCanBeTurnedOff) {
 }
 
 TEST_F(StartupTest, TheMainWindowStartsWhereItWasLeftTimeAfterTime) {
-    Store([this](ProgramSettings& s) {
-        s.programDirectory = m_dir.filePath("program");
-        s.povExecutable = DefaultPovExecutable();
-        s.displayMailingListDialog = 0;
-    });
+    StoreEverythingSet();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     const QRect chosen(available.left() + 40, available.top() + 30, 700, 500);
     QRect outer;
@@ -257,11 +261,7 @@ TEST_F(StartupTest, TheMainWindowStartsWhereItWasLeftTimeAfterTime) {
 }
 
 TEST_F(StartupTest, AWindowLeftOnALargerScreenIsFittedToThisOne) {
-    Store([this](ProgramSettings& s) {
-        s.programDirectory = m_dir.filePath("program");
-        s.povExecutable = DefaultPovExecutable();
-        s.displayMailingListDialog = 0;
-    });
+    StoreEverythingSet();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     {
         Application app;
@@ -283,11 +283,7 @@ TEST_F(StartupTest, AWindowLeftOnALargerScreenIsFittedToThisOne) {
 }
 
 TEST_F(StartupTest, FilesNamedOnTheCommandLineAreOpened) {
-    Store([this](ProgramSettings& s) {
-        s.programDirectory = m_dir.filePath("program");
-        s.povExecutable = DefaultPovExecutable();
-        s.displayMailingListDialog = 0;
-    });
+    StoreEverythingSet();
     StartAndQuit({QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv")});
     EXPECT_EQ(m_openTitles, QStringList{"sample.vlv"});
     auto store = OpenSettingsStore();
@@ -295,11 +291,7 @@ TEST_F(StartupTest, FilesNamedOnTheCommandLineAreOpened) {
 }
 
 TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
-    Store([this](ProgramSettings& s) {
-        s.programDirectory = m_dir.filePath("program");
-        s.povExecutable = DefaultPovExecutable();
-        s.displayMailingListDialog = 0;
-    });
+    StoreEverythingSet();
     Application app;
     ASSERT_TRUE(app.Startup({QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv")}));
     CatalogView* view = dynamic_cast<CatalogView*>(app.Frame().ActiveView());
