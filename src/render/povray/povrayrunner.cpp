@@ -246,15 +246,19 @@ RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& fo
                                      QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
                                      QString::fromUtf8(RenderMessages::NoTerminal));
     }
-    // The script keeps the two lines a console user would expect; the shell is given a pause
-    // of its own and reads the lines without their carriage returns.
+    // The script keeps the two lines a console user would expect. The terminal shows its
+    // command line, then runs POV-Ray with the words of that command handed over one by one
+    // (so "$$" and "!!!" in the file names reach it as they are), verbose, and pauses.
     QProcess process;
     process.setWorkingDirectory(folder);
     QStringList arguments = terminal->second;
     arguments << QStringLiteral("sh") << QStringLiteral("-c")
-              << QStringLiteral("pause() { printf 'Press Enter to continue . . . '; read _; }; "
-                                "eval \"$(tr -d '\\r' < '%1')\"")
-                     .arg(QString::fromLatin1(kDebugScriptName));
+              << QStringLiteral(R"(IFS= read -r line < '%1'; printf '%s\n' "${line%?}"; "$@" +v; )"
+                                R"(printf 'Press Enter to continue . . . '; read _)")
+                     .arg(QString::fromLatin1(kDebugScriptName))
+              << QStringLiteral("sh") << QString::fromStdString(command.executable);
+    for (const std::string& word : command.arguments)
+        arguments << QString::fromStdString(word);
     process.start(terminal->first, arguments);
     const bool started = process.waitForStarted(10000);
     if (started)
