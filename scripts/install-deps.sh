@@ -8,7 +8,7 @@ packages=(
     libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     povray
-    xvfb xauth
+    xvfb xauth xdotool x11-utils openbox
     locales
     clang libclang-rt-14-dev clang-format
     ccache

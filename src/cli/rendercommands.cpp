@@ -92,10 +92,12 @@ int RunRender(CommandLine& args) {
 int RunTextureMap(CommandLine& args) {
     RenderEnvironment environment(args);
     TextureMapRequest request;
-    request.width = CommandLine::ToInt(QStringLiteral("--width"),
-                                       args.TakeValue(QStringLiteral("--width")), 10, 3096);
-    request.height = CommandLine::ToInt(QStringLiteral("--height"),
-                                        args.TakeValue(QStringLiteral("--height")), 10, 3096);
+    request.width =
+        CommandLine::ToInt(QStringLiteral("--width"), args.TakeValue(QStringLiteral("--width")),
+                           kMinimumTextureMapSide, kMaximumTextureMapSide);
+    request.height =
+        CommandLine::ToInt(QStringLiteral("--height"), args.TakeValue(QStringLiteral("--height")),
+                           kMinimumTextureMapSide, kMaximumTextureMapSide);
     const QString tile = args.TakeValue(QStringLiteral("--tile"), QStringLiteral("none"));
     if (tile != QLatin1String("none") && tile != QLatin1String("edge-fade") &&
         tile != QLatin1String("mirror"))

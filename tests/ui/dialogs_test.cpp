@@ -498,6 +498,10 @@ TEST_F(PreferencesTest, EmptySettingsProposeTheUsersFolderAndThePovRayOnThePath)
     WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
         EXPECT_EQ(sheet.Page().ProgramDirectoryEdit()->text(), DefaultProgramDirectory());
         EXPECT_EQ(sheet.Page().ExecutableEdit()->text(), DefaultPovExecutable());
+        // What leaving the field empty means.
+        EXPECT_TRUE(sheet.Page().ExecutableEdit()->placeholderText().startsWith(
+            QStringLiteral("povray on the PATH")));
+        EXPECT_FALSE(sheet.WelcomeLabel()) << "the command itself does not welcome";
         sheet.accept();
     });
     EXPECT_TRUE(RunPreferences(m_app, nullptr));

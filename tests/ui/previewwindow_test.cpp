@@ -389,3 +389,26 @@ TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
     EXPECT_EQ(m_services.settings.antialiasing, 1);
     EXPECT_FALSE(dialog.DebugModeBox()->isChecked());
 }
+
+TEST_F(PreviewTest, TheShapeEditorNamesTheTextureAsItsSourceDeclaresIt) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    // Names that are no POV-Ray identifier as they stand: a minus, a keyword, a leading digit.
+    for (const char* name : {"Gold-1", "sphere", "3D Oak"}) {
+        SCOPED_TRACE(name);
+        m_messages.clear();
+        SimpleTexture texture = Coloured(name, {0, 0, 255, 0});
+        ASSERT_TRUE(m_services.Runner().WriteTextureFile(texture, m_dir.path()).Succeeded());
+        ShapeEditorDialog dialog(m_services);
+        dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
+        dialog.SetTextureName(name);
+        dialog.SetRenderFolder(m_dir.path());
+        dialog.show();
+        dialog.Render();
+        EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+        EXPECT_EQ(Middle(dialog.Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
+        const QByteArray scene =
+            FileBytes(QDir(m_dir.path()).filePath(QStringLiteral("temppv$$.!!!")));
+        EXPECT_TRUE(scene.contains("texture {" + DeclaredIdentifier(name) + "}"));
+    }
+}

@@ -12,12 +12,14 @@
 #include "ui/texmap/createtexturemap.h"
 #include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/texturemapdocument.h"
+#include "ui/texmap/texturemapkind.h"
 #include "ui/texmap/texturemapview.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -377,7 +379,7 @@ TEST_F(TextureMapTest, SavesAsPngWhenAskedAndOpensItAgain) {
     EXPECT_EQ(opened.SourcePixels(), pixels);
 }
 
-TEST_F(TextureMapTest, ZoomToFitShowsALargestMapWhole) {
+TEST_F(TextureMapTest, ZoomToFitShowsALargeMapWhole) {
     // A smooth picture, so that a scaled-down view can be checked: blue across, green down.
     constexpr int kSize = 3096;
     Pixels pixels(std::size_t(kSize) * kSize * 3);
@@ -543,7 +545,8 @@ TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("widthEdit")->setFocus(Qt::MouseFocusReason);
     Child("widthEdit")->setText(QStringLiteral("5"));
     Render();
-    TypeAndLeave("widthEdit", "3097"); // leaving the field checks it too
+    TypeAndLeave("widthEdit", "8192"); // the largest side
+    TypeAndLeave("widthEdit", "8193"); // leaving the field checks it too
     Child("widthEdit")->setText(QStringLiteral("200"));
     Child("aspectEdit")->setText(QStringLiteral("wide"));
     Child("heightEdit")->setText(QStringLiteral("1x"));
@@ -554,8 +557,8 @@ TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("aspectEdit")->setText(QStringLiteral("2"));
     Child("brightnessEdit")->setText(QStringLiteral("101"));
     Render();
-    const std::vector<QString> expected{"Please enter an integer between 10 and 3096.",
-                                        "Please enter an integer between 10 and 3096.",
+    const std::vector<QString> expected{"Please enter an integer between 10 and 8192.",
+                                        "Please enter an integer between 10 and 8192.",
                                         "Please enter an integer.", "Please enter a number.",
                                         "Please enter an integer between 0 and 100."};
     EXPECT_EQ(m_messages.texts, expected);
@@ -734,6 +737,49 @@ TEST_F(CreateTextureMapTest, CancelKeepsOnlyTheAntialiasingClick) {
     EXPECT_TRUE(m_messages.texts.empty());
     EXPECT_EQ(m_app.Settings().antialiasing, 1);
     EXPECT_EQ(m_app.Settings().textureMapWidth, 40);
+}
+
+TEST_F(CreateTextureMapTest, SaveAsOffersPngAndTheChosenTypeEndsANameGivenWithoutOne) {
+    // The real kind, with the file types a map is saved as, and the real file dialog.
+    const std::unique_ptr<DocumentTemplate> kind = MakeTextureMapKind(m_app);
+    std::unique_ptr<Document> map = kind->CreateDocument();
+    map->SetUntitledTitle(QStringLiteral("Texture Map1"));
+    static_cast<TextureMapDocument&>(*map).SetImage(Pattern(6, 4), 6, 4);
+    const auto saveAs = [&](const QString& type, const QString& name) {
+        QStringList offered;
+        std::function<void()> answer = [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return QTimer::singleShot(10, answer);
+            offered = dialog->nameFilters();
+            dialog->selectNameFilter(type);
+            dialog->selectFile(m_dir.filePath(name));
+            static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the file dialog stayed open";
+                dialog->reject();
+            }
+        };
+        QTimer::singleShot(0, answer);
+        EXPECT_TRUE(map->SaveAs(nullptr));
+        return offered;
+    };
+
+    EXPECT_EQ(saveAs(QStringLiteral("PNG (*.png)"), QStringLiteral("granite")),
+              (QStringList{"Bitmap (*.bmp)", "PNG (*.png)", "All Files (*)"}));
+    EXPECT_EQ(map->Path().toStdString(),
+              m_dir.filePath(QStringLiteral("granite.png")).toStdString());
+    EXPECT_EQ(ReadFile(map->Path()).left(4), QByteArray("\x89PNG", 4));
+
+    saveAs(QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("granite"));
+    EXPECT_EQ(map->Path().toStdString(),
+              m_dir.filePath(QStringLiteral("granite.bmp")).toStdString());
+    EXPECT_EQ(ReadFile(map->Path()).left(2), QByteArray("BM"));
+
+    // A name typed with its ending keeps it, whatever type is chosen.
+    saveAs(QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("typed.png"));
+    EXPECT_EQ(ReadFile(m_dir.filePath(QStringLiteral("typed.png"))).left(4),
+              QByteArray("\x89PNG", 4));
 }
 
 TEST_F(CreateTextureMapTest, AFailedRenderShowsWhyAndMakesNoMap) {

@@ -66,19 +66,32 @@ const PreviewShape& FallbackShape() {
     return sphere;
 }
 
-/// The first terminal program found, with the option that makes it run a command.
-std::optional<std::pair<QString, QStringList>> FindTerminal() {
-    const std::pair<const char*, QStringList> terminals[] = {
-        {"x-terminal-emulator", {QStringLiteral("-e")}},
-        {"xterm", {QStringLiteral("-e")}},
-        {"konsole", {QStringLiteral("-e")}},
-        {"xfce4-terminal", {QStringLiteral("-x")}},
-        {"gnome-terminal", {QStringLiteral("--wait"), QStringLiteral("--")}},
-    };
-    for (const auto& [name, options] : terminals) {
-        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+/// A terminal program and the options that make it run the command that follows them.
+using Terminal = std::pair<QString, QStringList>;
+
+/// The options a terminal takes before the command it runs: "-e" unless it is known otherwise.
+QStringList TerminalOptions(const QString& program) {
+    const QString name = QFileInfo(program).fileName();
+    if (name == QLatin1String("xfce4-terminal"))
+        return {QStringLiteral("-x")};
+    if (name == QLatin1String("gnome-terminal"))
+        return {QStringLiteral("--wait"), QStringLiteral("--")};
+    return {QStringLiteral("-e")};
+}
+
+/// The terminal Debug Mode runs POV-Ray in: the one $TERMINAL names, else the first of the
+/// usual ones found on the PATH.
+std::optional<Terminal> FindTerminal() {
+    QStringList candidates;
+    if (const QString chosen = qEnvironmentVariable("TERMINAL").trimmed(); !chosen.isEmpty())
+        candidates << chosen;
+    candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm")
+               << QStringLiteral("konsole") << QStringLiteral("xfce4-terminal")
+               << QStringLiteral("gnome-terminal");
+    for (const QString& candidate : candidates) {
+        const QString path = QStandardPaths::findExecutable(candidate);
         if (!path.isEmpty())
-            return std::pair{path, options};
+            return Terminal{path, TerminalOptions(path)};
     }
     return std::nullopt;
 }
@@ -198,30 +211,36 @@ RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& fo
     if (RenderResult written = WriteScratchFile(script, text); !written.Succeeded())
         return written;
 
-    // The script keeps the two lines a console user would expect; the shell is given a pause
-    // of its own and reads the lines without their carriage returns.
-    auto terminal = FindTerminal();
-    RenderResult result;
-    if (terminal) {
-        QProcess process;
-        process.setWorkingDirectory(folder);
-        QStringList arguments = terminal->second;
-        arguments << QStringLiteral("sh") << QStringLiteral("-c")
-                  << QStringLiteral("pause() { printf 'Press Enter to continue . . . '; read _; }; "
-                                    "eval \"$(tr -d '\\r' < '%1')\"")
-                         .arg(QString::fromLatin1(kDebugScriptName));
-        process.start(terminal->first, arguments);
-        if (process.waitForStarted(10000))
-            process.waitForFinished(-1);
-        else
-            terminal.reset();
+    const std::optional<Terminal> terminal = FindTerminal();
+    if (!terminal) {
+        QFile::remove(script);
+        return RenderResult::Failure(RenderResult::StartFailed,
+                                     QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
+                                     QString::fromUtf8(RenderMessages::NoTerminal));
     }
+    // The script keeps the two lines a console user would expect. The terminal shows its
+    // command line, then runs POV-Ray with the words of that command handed over one by one
+    // (so "$$" and "!!!" in the file names reach it as they are), verbose, and pauses.
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QStringList arguments = terminal->second;
+    arguments << QStringLiteral("sh") << QStringLiteral("-c")
+              << QStringLiteral(R"(IFS= read -r line < '%1'; printf '%s\n' "${line%?}"; "$@" +v; )"
+                                R"(printf 'Press Enter to continue . . . '; read _)")
+                     .arg(QString::fromLatin1(kDebugScriptName))
+              << QStringLiteral("sh") << QString::fromStdString(command.executable);
+    for (const std::string& word : command.arguments)
+        arguments << QString::fromStdString(word);
+    process.start(terminal->first, arguments);
+    const bool started = process.waitForStarted(10000);
+    if (started)
+        process.waitForFinished(-1);
     QFile::remove(script);
-    if (!terminal)
+    if (!started)
         return RenderResult::Failure(RenderResult::StartFailed,
                                      QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
                                      QString::fromUtf8(RenderMessages::CannotStartDebug));
-    return result;
+    return {};
 }
 
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,

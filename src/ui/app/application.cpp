@@ -18,6 +18,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -48,11 +49,11 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     });
 
     m_settings.Load(*store);
-    // Without a program directory or POV-Ray the program cannot render: ask at once, offering
-    // the per-user data folder and the POV-Ray found on the PATH.
-    if (options.interactive &&
-        (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty()))
-        RunPreferences(*this, nullptr);
+    // At a first start, or without a POV-Ray to run, ask at once, in one dialog that offers the
+    // per-user data folder and the POV-Ray found on the PATH and welcomes the user.
+    const bool asked = options.interactive && NeedsPreferences(m_settings);
+    if (asked)
+        RunPreferences(*this, nullptr, PreferencesOccasion::FirstStart);
 
     m_frame->LoadRecentFiles(*store);
 
@@ -63,12 +64,18 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
-    if (options.interactive && m_settings.displayMailingListDialog)
+    if (options.interactive && m_settings.displayMailingListDialog && !asked)
         ShowStartupNotice();
 
     std::optional<SideFileNotice> notice;
     m_shapes = LoadShapeFile(m_settings.EffectiveProgramDirectory(), notice);
-    if (notice)
+    // A shape file written anew is news, not a question: the status bar tells it.
+    if (notice && notice->icon == SideFileNotice::Information)
+        m_frame->ShowStatus(QStringLiteral("%1 %2 %3")
+                                .arg(notice->title, notice->text,
+                                     QDir::toNativeSeparators(
+                                         ShapeFilePath(m_settings.EffectiveProgramDirectory()))));
+    else if (notice)
         ShowNotice(*notice);
     m_namedColors = LoadColorFile(m_settings.EffectiveProgramDirectory(), notice);
     m_colorsAsLoaded = StoredColors(m_namedColors);

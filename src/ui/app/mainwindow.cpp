@@ -2,6 +2,7 @@
 
 #include "ui/framework/command.h"
 #include "ui/framework/document.h"
+#include "ui/framework/screenfit.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -30,6 +31,8 @@ namespace {
 
 constexpr int kRecentFileCount = 4;
 constexpr const char* kStateSection = "Application State";
+/// The inside of the window when it is neither maximized nor minimized, beside the outer edges.
+constexpr const char* kNormalGeometryKey = "Normal Geometry";
 constexpr const char* kRecentSection = "Recent File List";
 
 /// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
@@ -609,7 +612,29 @@ void MainWindow::RestoreWindowState(QSettings& store) {
     const int top = store.value(QStringLiteral("Top"), -1).toInt();
     const int right = store.value(QStringLiteral("Right"), -1).toInt();
     const int bottom = store.value(QStringLiteral("Bottom"), -1).toInt();
+    const QRect normal = store.value(QLatin1String(kNormalGeometryKey)).toRect();
     store.endGroup();
+    const bool edgesKnown = left != -1 && top != -1 && right != -1 && bottom != -1;
+    const QRect outer(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    // The inside is trusted while the edges still frame it (edges written alone, by hand or
+    // by an older version, win).
+    if (normal.isValid() && (zoomed || !edgesKnown || outer.contains(normal))) {
+        // The inside of the window as it was left, with the frame it had around it, goes back
+        // exactly; only a screen that has become smaller moves it in and shrinks it.
+        QMargins frame;
+        if (!zoomed && edgesKnown)
+            frame = QMargins(normal.left() - outer.left(), normal.top() - outer.top(),
+                             outer.right() - normal.right(), outer.bottom() - normal.bottom());
+        const QScreen* room = QGuiApplication::screenAt(normal.center());
+        if (!room)
+            room = screen();
+        setGeometry(room ? FitInside(normal + frame, room->availableGeometry()) - frame : normal);
+        m_pendingPlacement = QRect();
+        if (zoomed)
+            setWindowState(windowState() | Qt::WindowMaximized);
+        return;
+    }
+    // The outer edges alone (settings of an older version, or edited by hand).
     if (zoomed) {
         setWindowState(windowState() | Qt::WindowMaximized);
         return;
@@ -638,14 +663,8 @@ void MainWindow::ApplyPendingPlacement() {
     const QScreen* room = QGuiApplication::screenAt(placement.center());
     if (!room)
         room = screen();
-    if (room) {
-        const QRect available = room->availableGeometry();
-        placement.setSize(placement.size().boundedTo(available.size()));
-        placement.moveLeft(std::clamp(placement.left(), available.left(),
-                                      available.right() + 1 - placement.width()));
-        placement.moveTop(std::clamp(placement.top(), available.top(),
-                                     available.bottom() + 1 - placement.height()));
-    }
+    if (room)
+        placement = FitInside(placement, room->availableGeometry());
     move(placement.topLeft());
     resize(placement.size() - frame);
     m_pendingPlacement = QRect();
@@ -710,6 +729,7 @@ void MainWindow::SaveWindowState(QSettings& store) const {
     store.setValue(QStringLiteral("Right"), outer.left() + outer.width());
     store.setValue(QStringLiteral("Bottom"), outer.top() + outer.height());
     store.setValue(QStringLiteral("Zoomed"), isMaximized() ? 1 : 0);
+    store.setValue(QLatin1String(kNormalGeometryKey), normalGeometry());
     store.endGroup();
 }
 

@@ -39,7 +39,7 @@ public:
     /// Asked before the window closes; returns false to keep it open.
     void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
 
-    /// Puts the window where it was last left ("Application State").
+    /// Puts the window where it was last left ("Application State"), fitted to the screen.
     void RestoreWindowState(QSettings& store);
     void SaveWindowState(QSettings& store) const;
 

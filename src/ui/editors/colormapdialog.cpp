@@ -631,6 +631,18 @@ void ColorMapDialog::OnSaveAs() {
         Prompts::Error(this, QStringLiteral("Velvane"), result.message);
 }
 
+void ColorMapDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_preview)
+        m_preview->StandBeside(this);
+}
+
+void ColorMapDialog::done(int result) {
+    if (m_preview)
+        m_preview->StandBeside(nullptr);
+    QDialog::done(result);
+}
+
 void ColorMapDialog::accept() {
     // What is typed in the focused edit counts, as if it had been left.
     QWidget* focus = QApplication::focusWidget();

@@ -26,7 +26,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
@@ -196,6 +195,7 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
 
     // The Preview window is a window of its own that ends with the dialog.
     m_preview = new PreviewWindow(services, m_working, this);
+    SideBySideKeeper::For(m_preview); // beside the dialog, never over its buttons
 
     WriteFields();
     {
@@ -246,18 +246,10 @@ void LayeredTextureDialog::ApplyEnabling() {
 
 void LayeredTextureDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Placed once the dialog has taken its final size, which settles after the first show.
+    // Shown once the dialog has taken its final size, which settles after the first show; the
+    // Preview places itself beside the dialog, and again whenever the dialog grows.
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible())
-            return;
-        QScreen* screen = this->screen();
-        const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-        const SideBySide place =
-            ComputeSideBySide(desktop, frameGeometry(), m_preview->frameGeometry());
-        if (place.owner != frameGeometry().topLeft())
-            move(place.owner);
-        m_preview->move(place.preview);
-        if (m_list->count() > 0)
+        if (isVisible() && m_list->count() > 0)
             ShowPreview();
     });
 }

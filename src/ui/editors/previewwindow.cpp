@@ -10,6 +10,7 @@
 #include "ui/app/appservices.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/shapeeditordialog.h"
+#include "ui/editors/sidebyside.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
@@ -278,6 +279,10 @@ void PreviewWindow::HideForDialog() {
 void PreviewWindow::ShowAfterDialog() {
     m_hiddenForDialog = false;
     show();
+}
+
+void PreviewWindow::StandBeside(QWidget* dialog) {
+    SideBySideKeeper::For(this)->Serve(dialog);
 }
 
 bool PreviewWindow::event(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "ui/app/appservices.h"
 #include "ui/editors/finishpage.h"
+#include "ui/editors/fittingscrollarea.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
 #include "ui/editors/pigmentpage.h"
@@ -35,8 +36,18 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_buttons, &QDialogButtonBox::rejected, this, &TextureEditSheet::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
+    // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them.
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs, 1);
+    auto* pages = new FittingScrollArea(
+        [this, layout] {
+            const QMargins margins = layout->contentsMargins();
+            return QSize(margins.left() + margins.right(), margins.top() + margins.bottom() +
+                                                               layout->spacing() +
+                                                               m_buttons->sizeHint().height());
+        },
+        this);
+    pages->setWidget(m_tabs);
+    layout->addWidget(pages, 1);
     layout->addWidget(m_buttons);
 }
 
@@ -57,6 +68,8 @@ void TextureEditSheet::AddPage(TexturePage* page, const QString& caption) {
 void TextureEditSheet::SetPreview(QWidget* window, PreviewLink* link) {
     m_previewWindow = window;
     m_previewLink = link;
+    if (window) // beside the sheet, never over its buttons
+        SideBySideKeeper::For(window);
     for (TexturePage* page : m_pages)
         page->SetPreview(link);
 }
@@ -109,12 +122,14 @@ void TextureEditSheet::showEvent(QShowEvent* event) {
         m_placed = true;
         if (m_current >= 0 && m_current < PageCount())
             m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
+        FitOnScreen(this);
     }
-    // Placed once the sheet has taken its final size, which settles after the first show.
+    // Shown once the sheet has taken its final size, which settles after the first show; the
+    // Preview places itself beside the sheet.
     if (m_previewWindow)
         QTimer::singleShot(0, this, [this] {
             if (m_previewWindow && isVisible())
-                PlaceSideBySide(this, m_previewWindow);
+                m_previewWindow->show();
         });
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace Prompts {
 namespace {
@@ -34,6 +35,28 @@ QMessageBox::Icon BoxIcon(Icon icon) {
     }
     return QMessageBox::NoIcon;
 }
+
+/// A save dialog that adds the ending of the file type chosen (or the default one) to a name
+/// typed without one before it checks whether the file exists.
+class SaveDialog : public QFileDialog {
+public:
+    SaveDialog(QWidget* parent, const QString& caption, const QString& start,
+               const QString& filter, const QString& defaultSuffix)
+        : QFileDialog(parent, caption, start, filter), m_defaultSuffix(defaultSuffix) {
+        setAcceptMode(QFileDialog::AcceptSave);
+        setDefaultSuffix(defaultSuffix);
+    }
+
+    void accept() override {
+        static const QRegularExpression ending(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch chosen = ending.match(selectedNameFilter());
+        setDefaultSuffix(chosen.hasMatch() ? chosen.captured(1) : m_defaultSuffix);
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_defaultSuffix;
+};
 
 } // namespace
 
@@ -75,9 +98,7 @@ QString SaveFileName(QWidget* parent, const QString& caption, const QString& sta
             path += QLatin1Char('.') + defaultSuffix;
         return path;
     }
-    QFileDialog dialog(parent, caption, start, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(defaultSuffix);
+    SaveDialog dialog(parent, caption, start, filter, defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();

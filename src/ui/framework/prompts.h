@@ -29,7 +29,8 @@ QString OpenFileName(QWidget* parent, const QString& caption, const QString& sta
                      const QString& filter);
 /// A file name to save to. `defaultSuffix` ("txc", no dot) is added by the dialog itself to a
 /// name typed without one, before it asks whether an existing file may be replaced, so the
-/// question is asked about the file that will really be written.
+/// question is asked about the file that will really be written. When the user chooses a file
+/// type whose pattern names an ending ("PNG (*.png)"), that ending is added instead.
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
                      const QString& filter, const QString& defaultSuffix = QString());
 

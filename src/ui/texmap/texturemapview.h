@@ -14,7 +14,7 @@ class TextureMapActions;
 /// repeated over the whole window while Show Tiling is on. Its Image Tiling commands choose how
 /// the picture is made to tile (None, Edge Fade, Mirror). It shows the picture 1:1 at first and
 /// can zoom (fit to the window, 1:1, in and out in steps, Ctrl+wheel about the mouse), so a
-/// map of 3096 x 3096 can be seen whole.
+/// map of 8192 x 8192 (16384 x 16384 after Mirror) can be seen whole.
 class TextureMapView : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 public:
