@@ -40,8 +40,8 @@ QMessageBox::Icon BoxIcon(Icon icon) {
 /// typed without one before it checks whether the file exists.
 class SaveDialog : public QFileDialog {
 public:
-    SaveDialog(QWidget* parent, const QString& caption, const QString& start,
-               const QString& filter, const QString& defaultSuffix)
+    SaveDialog(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+               const QString& defaultSuffix)
         : QFileDialog(parent, caption, start, filter), m_defaultSuffix(defaultSuffix) {
         setAcceptMode(QFileDialog::AcceptSave);
         setDefaultSuffix(defaultSuffix);
