@@ -6,7 +6,7 @@
 #include "core/texmap/tiling.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 #include "ui/texmap/createtexturemap.h"

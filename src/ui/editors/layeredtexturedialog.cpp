@@ -5,14 +5,14 @@
 #include "paint/catalogpainter.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
-#include "ui/catalog/textureeditors.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/editors/focuswatch.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
 
 #include <QApplication>
 #include <QCheckBox>

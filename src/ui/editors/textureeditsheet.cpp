@@ -1,6 +1,5 @@
 #include "ui/editors/textureeditsheet.h"
 
-#include "ui/app/appservices.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
@@ -9,6 +8,7 @@
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/texturepage.h"
+#include "ui/framework/appservices.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

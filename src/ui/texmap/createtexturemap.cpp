@@ -3,7 +3,7 @@
 #include "core/model/texture.h"
 #include "render/povray/texturemaprender.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 #include "ui/texmap/createtexturemapdialog.h"
