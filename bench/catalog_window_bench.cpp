@@ -136,10 +136,9 @@ int main(int argc, char* argv[]) {
     malloc_trim(0);
     const double heapAfter = HeapMegabytes();
     const double residentAfter = ResidentMegabytes();
-    std::printf("catalog of %d textures, every %dth with a thumbnail\n", kTextures,
-                kRenderedEvery);
-    std::printf("  open (read the file, show the window)  %8.1f ms (reading alone %.1f ms)\n",
-                open, load);
+    std::printf("catalog of %d textures, every %dth with a thumbnail\n", kTextures, kRenderedEvery);
+    std::printf("  open (read the file, show the window)  %8.1f ms (reading alone %.1f ms)\n", open,
+                load);
     std::printf("  scroll to the end                      %8.1f ms\n", scroll);
     std::printf("  Select All                             %8.1f ms\n", selectAll);
     std::printf("  Find \"6999\" / clear the Find           %8.1f ms / %.1f ms\n", found, unfound);

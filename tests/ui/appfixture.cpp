@@ -64,38 +64,37 @@ void AppTest::TearDown() {
     Prompts::SetFileResponder(nullptr);
 }
 
-CatalogView* AppTest::OpenSample() {
+CatalogGridView* AppTest::OpenSample() {
     const QString copy = Path(QStringLiteral("sample.vlv"));
     QFile::remove(copy);
     EXPECT_TRUE(QFile::copy(QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv"), copy));
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     Document* document = m_app->OpenDocumentFile(copy);
     EXPECT_NE(document, nullptr);
-    auto* view = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
+    auto* view = dynamic_cast<CatalogGridView*>(m_app->Frame().ActiveView());
     EXPECT_NE(view, nullptr);
     if (view) {
         view->window()->show();
         QMdiSubWindow* window = m_app->Frame().MdiArea()->activeSubWindow();
         window->resize(640, 520); // a viewport about 600 pixels wide: four columns
         QApplication::processEvents();
-        view->UpdateScrollSize();
     }
     return view;
 }
 
-void AppTest::Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers,
+void AppTest::Click(CatalogGridView* view, int x, int y, Qt::KeyboardModifiers modifiers,
                     Qt::MouseButton button) {
     const int offset = view->verticalScrollBar()->value();
     QTest::mouseClick(view->viewport(), button, modifiers, QPoint(x, y - offset));
 }
 
-void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers modifiers) {
+void AppTest::ClickTexture(CatalogGridView* view, int index, Qt::KeyboardModifiers modifiers) {
     const auto [x, y] = view->Layout().ThumbnailPosition(index);
     view->verticalScrollBar()->setValue(std::max(0, y - 40));
     Click(view, x + 10, y + 10, modifiers);
 }
 
-std::vector<int> AppTest::Selected(CatalogView* view) const {
+std::vector<int> AppTest::Selected(CatalogGridView* view) const {
     return view->Document().Contents().GetSelectedIndices();
 }
 

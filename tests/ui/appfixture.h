@@ -2,7 +2,7 @@
 
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
-#include "ui/catalog/catalogview.h"
+#include "ui/catalog/cataloggridview.h"
 #include "ui/framework/prompts.h"
 #include "ui/framework/textureeditors.h"
 
@@ -61,14 +61,15 @@ protected:
     void TearDown() override;
 
     /// Copies the sample catalog into the temporary folder and opens it.
-    CatalogView* OpenSample();
+    CatalogGridView* OpenSample();
     QString Path(const QString& name) const { return m_dir.filePath(name); }
     /// Clicks in the catalog view at a point of the grid (grid coordinates, scroll applied).
-    void Click(CatalogView* view, int x, int y, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+    void Click(CatalogGridView* view, int x, int y,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier,
                Qt::MouseButton button = Qt::LeftButton);
-    void ClickTexture(CatalogView* view, int index,
+    void ClickTexture(CatalogGridView* view, int index,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    std::vector<int> Selected(CatalogView* view) const;
+    std::vector<int> Selected(CatalogGridView* view) const;
     bool Enabled(const char* action) const;
 
     QTemporaryDir m_dir;

@@ -19,7 +19,7 @@
 
 namespace {
 
-Catalog& CatalogOf(CatalogView* view) {
+Catalog& CatalogOf(CatalogGridView* view) {
     return view->Document().Contents();
 }
 
@@ -51,7 +51,7 @@ private:
 } // namespace
 
 TEST_F(AppTest, ABatchShowsEachThumbnailAsItComesAndLeavesFailuresSelected) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     m_app->Settings().parallelRenders = 3;

@@ -29,7 +29,7 @@ QStringList EnabledItems(QMenu* menu) {
     return items;
 }
 
-Catalog& CatalogOf(CatalogView* view) {
+Catalog& CatalogOf(CatalogGridView* view) {
     return view->Document().Contents();
 }
 
@@ -37,7 +37,7 @@ Catalog& CatalogOf(CatalogView* view) {
 
 TEST_F(AppTest, MenusFollowTheActiveWindowKind) {
     EXPECT_EQ(m_app->Frame().MenuTitles(), (QStringList{"&File", "&View", "&Options", "&Help"}));
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     EXPECT_EQ(m_app->Frame().MenuTitles(),
               (QStringList{"&File", "&Edit", "&View", "&Texture", "&Options", "&Window", "&Help"}));
@@ -51,7 +51,7 @@ TEST_F(AppTest, NewCatalogsAreNumberedAndOfferSavingWhenClosed) {
     ASSERT_TRUE(second);
     EXPECT_EQ(second->Title(), "Catalog2");
     EXPECT_FALSE(second->IsModified());
-    dynamic_cast<CatalogView*>(m_app->Frame().ActiveView())->Document().Changed();
+    dynamic_cast<CatalogGridView*>(m_app->Frame().ActiveView())->Document().Changed();
     m_answer = QMessageBox::Cancel;
     EXPECT_FALSE(m_app->CloseDocument(*second));
     ASSERT_FALSE(m_messages.empty());
@@ -62,7 +62,7 @@ TEST_F(AppTest, NewCatalogsAreNumberedAndOfferSavingWhenClosed) {
 }
 
 TEST_F(AppTest, ClickSelectionRules) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 2);
     EXPECT_EQ(Selected(view), std::vector<int>{2});
@@ -91,7 +91,7 @@ TEST_F(AppTest, ClickSelectionRules) {
 }
 
 TEST_F(AppTest, ShiftClickWithoutAnAnchorSelectsThatTextureAlone) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     EXPECT_EQ(view->Anchor(), -1);
     ClickTexture(view, 3, Qt::ShiftModifier);
@@ -100,7 +100,7 @@ TEST_F(AppTest, ShiftClickWithoutAnAnchorSelectsThatTextureAlone) {
 }
 
 TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     QStringList enabled;
     WhenShownThenClose<QMenu>([&](QMenu* menu) { enabled = EnabledItems(menu); });
@@ -122,7 +122,7 @@ TEST_F(AppTest, ContextMenuSelectsAndGreysItems) {
 }
 
 TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     for (const char* command :
          {"Delete", "Modify", "View Source", "Create Texture Map", "Clear Thumbnail(s)",
@@ -145,12 +145,12 @@ TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
 }
 
 TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     while (catalog.GetCount() > 5)
         catalog.RemoveTexture(catalog.GetCount() - 1);
-    view->UpdateScrollSize();
+    view->Document().Changed();
     ClickTexture(view, 1);
     ClickTexture(view, 3, Qt::ControlModifier);
     m_answer = QMessageBox::No;
@@ -178,7 +178,7 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
 }
 
 TEST_F(AppTest, CopyAndPasteTwice) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 0);
@@ -198,7 +198,7 @@ TEST_F(AppTest, CopyAndPasteTwice) {
 }
 
 TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 3);
     ClickTexture(view, 1, Qt::ControlModifier);
@@ -212,7 +212,7 @@ TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
 }
 
 TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     m_editors.editSimple = [](SimpleTexture& texture) {
@@ -246,7 +246,7 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
 }
 
 TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 2);
@@ -268,7 +268,7 @@ TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
 }
 
 TEST_F(AppTest, BatchRenderingAndStop) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 0);
@@ -304,7 +304,7 @@ TEST_F(AppTest, BatchRenderingAndStop) {
 }
 
 TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     QFile file(Path(QStringLiteral("sample.vlv")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -345,7 +345,7 @@ TEST_F(AppTest, WindowPlacementIsRestored) {
 }
 
 TEST_F(AppTest, ScreenshotOfTheMainWindow) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     m_app->Frame().MdiArea()->activeSubWindow()->showMaximized();
     ClickTexture(view, 1);
@@ -375,14 +375,14 @@ TEST_F(AppTest, OpeningAFileThatIsNotACatalogShowsTheStandardMessages) {
     EXPECT_EQ(m_messages.back().text, missing + " was not found.");
     EXPECT_TRUE(m_app->Documents().empty());
     // Opening a catalog that is already open brings its window forward instead.
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     EXPECT_EQ(m_app->OpenDocumentFile(Path(QStringLiteral("sample.vlv"))), &view->Document());
     EXPECT_EQ(m_app->Documents().size(), 1u);
 }
 
 TEST_F(AppTest, TextureMapWindowsHaveTheirOwnMenus) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 13);
     Document* map = m_app->NewDocument(m_app->TextureMapTemplate());

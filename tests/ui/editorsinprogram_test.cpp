@@ -7,7 +7,7 @@
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogdocument.h"
-#include "ui/catalog/catalogview.h"
+#include "ui/catalog/cataloggridview.h"
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/pigmentpage.h"
@@ -59,7 +59,7 @@ TEST_F(EditorsInProgramTest, NewSimpleMakesAMarbleWithARenderedThumbnail) {
     ASSERT_NE(app.Editors(), nullptr);
     app.Frame().resize(900, 700);
     app.OnFileNew();
-    CatalogView* view = dynamic_cast<CatalogView*>(app.Frame().ActiveView());
+    CatalogGridView* view = dynamic_cast<CatalogGridView*>(app.Frame().ActiveView());
     ASSERT_TRUE(view);
     app.Frame().UpdateCommands();
     QAction* newSimple = app.Frame().Action(QStringLiteral("New Simple"));

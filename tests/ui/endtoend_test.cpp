@@ -99,7 +99,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
         GTEST_SKIP() << "povray is not installed";
     m_messages.clear(); // the start-up's "Generating shape file...."
     m_app->OnFileNew();
-    CatalogView* view = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
+    CatalogGridView* view = dynamic_cast<CatalogGridView*>(m_app->Frame().ActiveView());
     ASSERT_NE(view, nullptr);
 
     // A marble with a colour map from red to white, made in the sheet and the colour map dialog.
@@ -168,7 +168,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
     ASSERT_TRUE(view->Document().SaveAs(&m_app->Frame()));
     ASSERT_TRUE(m_app->CloseDocument(view->Document()));
     ASSERT_NE(m_app->OpenDocumentFile(path), nullptr);
-    view = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
+    view = dynamic_cast<CatalogGridView*>(m_app->Frame().ActiveView());
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->Document().Contents().GetCount(), 2);
     EXPECT_EQ(view->Document().Contents().GetTexture(1).GetThumbnailWidth(), 120);
@@ -188,7 +188,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
 }
 
 TEST_F(EndToEnd, APreviewShapeChosenInTheEditorReachesTheCatalogOnlyOnOk) {
-    CatalogView* view = OpenSample();
+    CatalogGridView* view = OpenSample();
     ASSERT_NE(view, nullptr);
     m_app->Settings().updateThumbnail = 0;
     Catalog& catalog = view->Document().Contents();

@@ -2,7 +2,7 @@
 #include "render/settings/programsettings.h"
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
-#include "ui/catalog/catalogview.h"
+#include "ui/catalog/cataloggridview.h"
 #include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/framework/document.h"
@@ -162,7 +162,7 @@ TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
     });
     Application app;
     ASSERT_TRUE(app.Startup({QStringLiteral(VELVANE_SOURCE_DIR "/examples/sample.vlv")}));
-    CatalogView* view = dynamic_cast<CatalogView*>(app.Frame().ActiveView());
+    CatalogGridView* view = dynamic_cast<CatalogGridView*>(app.Frame().ActiveView());
     ASSERT_TRUE(view);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

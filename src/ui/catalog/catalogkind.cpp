@@ -1,7 +1,7 @@
 #include "ui/catalog/catalogkind.h"
 
 #include "ui/catalog/catalogdocument.h"
-#include "ui/catalog/catalogview.h"
+#include "ui/catalog/cataloggridview.h"
 #include "ui/framework/documenttemplate.h"
 
 std::unique_ptr<DocumentTemplate> MakeCatalogKind(AppServices& app) {
@@ -10,8 +10,6 @@ std::unique_ptr<DocumentTemplate> MakeCatalogKind(AppServices& app) {
                                   QStringLiteral(".VLV")},
         [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
-            auto* view = new CatalogView(static_cast<CatalogDocument&>(document), app);
-            view->UpdateScrollSize();
-            return view;
+            return new CatalogGridView(static_cast<CatalogDocument&>(document), app);
         });
 }

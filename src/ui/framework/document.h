@@ -6,6 +6,7 @@
 #include <QString>
 
 class DocumentTemplate;
+class QUndoStack;
 class QWidget;
 
 /// A document of the desktop program: what is open in a window, with its file and modified
@@ -31,6 +32,8 @@ public:
     virtual QString LoadErrorTitle() const { return QStringLiteral("Velvane"); }
     /// Writes the file atomically; on failure the result says why.
     virtual FileResult Store(const QString& path) = 0;
+    /// The steps Undo and Redo work through, or null for a kind that keeps none.
+    virtual QUndoStack* UndoSteps() { return nullptr; }
 
     /// Saves to the document's file, asking for one when it has none. False when not saved.
     bool Save(QWidget* parent);

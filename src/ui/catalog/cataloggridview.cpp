@@ -1,0 +1,1298 @@
+#include "ui/catalog/cataloggridview.h"
+
+#include "core/catalog/exportsource.h"
+#include "core/catalog/thumbnailbatch.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "paint/bitmapimage.h"
+#include "paint/catalogpainter.h"
+#include "render/povray/batchrender.h"
+#include "render/povray/povrayrunner.h"
+#include "render/povray/renderprogress.h"
+#include "render/settings/programsettings.h"
+#include "ui/catalog/catalogactions.h"
+#include "ui/catalog/catalogdelegate.h"
+#include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogedits.h"
+#include "ui/catalog/catalogfilter.h"
+#include "ui/catalog/catalogprintlayout.h"
+#include "ui/catalog/catalogselection.h"
+#include "ui/dialogs/clipboard.h"
+#include "ui/dialogs/exportdialog.h"
+#include "ui/dialogs/thumbnailoptionsdialog.h"
+#include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/appservices.h"
+#include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
+#include "ui/texmap/createtexturemap.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+/// The wait cursor while a command works, the arrow again afterwards.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+const char* const kRenderQuestion =
+    "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
+    "material(s)?\r\n\r\nnote: This can take a very long time.";
+const char* const kClearQuestion =
+    "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
+const char* const kClearPrompt =
+    "Please select an option for which thumbnails that you would like to clear:";
+const char* const kDeleteQuestion =
+    "Are you sure that you want to delete the selected material(s)?";
+
+/// The steps of Zoom In and Zoom Out, in percent.
+constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
+
+bool AnySelectedLayered(const Catalog& catalog) {
+    for (int index : catalog.GetSelectedIndices())
+        if (!catalog.GetTexture(index).IsSimple())
+            return true;
+    return false;
+}
+
+/// Asks which thumbnails a command works on: the options dialog when a layered texture is
+/// selected, else a Yes/No question. Returns false when the user declines.
+bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt,
+                        const QString& title, const QString& question, bool& composite,
+                        bool& layers) {
+    composite = layers = true;
+    if (AnySelectedLayered(catalog)) {
+        ThumbnailOptionsDialog options(parent);
+        if (!prompt.isEmpty())
+            options.SetPrompt(prompt);
+        options.SetOption(2);
+        if (options.exec() != QDialog::Accepted)
+            return false;
+        composite = options.GetOption() != 1;
+        layers = options.GetOption() != 0;
+        return true;
+    }
+    return Prompts::Message(parent, Prompts::Icon::Stop, title, question,
+                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+QRect ToRect(const CellRect& cell, int offset) {
+    return QRect(QPoint(cell.left, cell.top - offset), QPoint(cell.right - 1, cell.bottom - 1 - offset));
+}
+
+} // namespace
+
+CatalogGridView::CatalogGridView(CatalogDocument& document, AppServices& app, QWidget* parent)
+    : QListView(parent), m_document(document), m_app(app), m_shown(new CatalogFilter(this)),
+      m_delegate(new CatalogDelegate(this)), m_findBar(new QWidget(this)),
+      m_findField(new QLineEdit(m_findBar)) {
+    // Icon mode with fixed places; the places themselves are the catalog's cell layout.
+    setViewMode(IconMode);
+    setMovement(Static);
+    setUniformItemSizes(true);
+    setSelectionMode(ExtendedSelection);
+    setEditTriggers(NoEditTriggers);
+    setVerticalScrollMode(ScrollPerPixel);
+    setAutoScroll(false); // a click does not scroll; keys scroll their cell into view
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAutoFillBackground(false);
+    setMinimumSize(160, 120);
+    setFocusPolicy(Qt::StrongFocus);
+    setDragEnabled(false); // drags start from the selection rules below
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setAccessibleName(QStringLiteral("Textures"));
+
+    m_shown->setSourceModel(&document.Model());
+    setItemDelegate(m_delegate);
+    setModel(m_shown);
+    m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
+    m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
+    m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
+    m_actions = new CatalogActions(*this);
+
+    // The Find bar above the grid: a field that narrows the grid as the user types.
+    auto* label = new QLabel(QStringLiteral("F&ind:"), m_findBar);
+    label->setBuddy(m_findField);
+    m_findField->setAccessibleName(QStringLiteral("Find"));
+    m_findField->setClearButtonEnabled(true);
+    m_findField->setPlaceholderText(QStringLiteral("Name or description"));
+    m_findField->installEventFilter(this);
+    auto* layout = new QHBoxLayout(m_findBar);
+    layout->setContentsMargins(6, 3, 6, 3);
+    layout->addWidget(label);
+    layout->addWidget(m_findField, 1);
+    m_findBar->setAutoFillBackground(true);
+    m_findBar->hide();
+    connect(m_findField, &QLineEdit::textChanged, this, &CatalogGridView::SetFilter);
+
+    // The grid's extent follows the rows at once; the commands follow the selection and the
+    // steps.
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_shown, rowsChanged, this, [this] {
+            updateGeometries();
+            StateChanged();
+        });
+    auto relayout = [this] {
+        updateGeometries();
+        viewport()->update();
+        StateChanged();
+    };
+    connect(m_shown, &QAbstractItemModel::modelReset, this, relayout);
+    connect(m_shown, &QAbstractItemModel::layoutChanged, this, relayout);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CatalogGridView::StateChanged);
+    connect(&document, &Document::contentsChanged, this, &CatalogGridView::StateChanged);
+    connect(&document, &Document::modifiedChanged, this, &CatalogGridView::StateChanged);
+    connect(this, &CatalogGridView::commandStateChanged, this, &CatalogGridView::UpdateCommands);
+}
+
+CatalogGridView::~CatalogGridView() = default;
+
+Document& CatalogGridView::ViewedDocument() const {
+    return m_document;
+}
+QList<ViewMenu> CatalogGridView::Menus() const {
+    return m_actions->Menus();
+}
+void CatalogGridView::UpdateCommands() {
+    m_actions->Update();
+}
+QAction* CatalogGridView::Action(const QString& name) const {
+    return m_actions->Action(name);
+}
+
+bool CatalogGridView::Supports(StandardCommand) const {
+    return true; // printing, the clipboard and the zoom
+}
+
+bool CatalogGridView::CanRun(StandardCommand command) const {
+    switch (command) {
+    case StandardCommand::Cut:
+        return CanCut();
+    case StandardCommand::Copy:
+        return CanCopy();
+    case StandardCommand::Paste:
+        return CanPaste();
+    case StandardCommand::ZoomIn:
+        return m_zoom < kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_zoom > kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return m_zoom != 100;
+    case StandardCommand::Print:
+    case StandardCommand::PrintPreview:
+        return true;
+    }
+    return false;
+}
+
+void CatalogGridView::Run(StandardCommand command) {
+    switch (command) {
+    case StandardCommand::Print:
+        return OnPrint();
+    case StandardCommand::PrintPreview:
+        return OnPrintPreview();
+    case StandardCommand::Cut:
+        return OnCut();
+    case StandardCommand::Copy:
+        return OnCopy();
+    case StandardCommand::Paste:
+        return OnPaste();
+    case StandardCommand::ZoomIn:
+        return OnZoomIn();
+    case StandardCommand::ZoomOut:
+        return OnZoomOut();
+    case StandardCommand::ActualSize:
+        return OnActualSize();
+    }
+}
+
+QString CatalogGridView::StatusText() const {
+    if (!IsFiltered())
+        return QString();
+    const QLocale english(QLocale::English);
+    return QStringLiteral("%1 of %2 textures")
+        .arg(english.toString(m_shown->rowCount()),
+             english.toString(m_document.Contents().GetCount()));
+}
+
+void CatalogGridView::StateChanged() {
+    emit commandStateChanged();
+    NotifyStateChanged();
+}
+
+// ---- rows, indices and places -------------------------------------------------------------
+
+int CatalogGridView::IndexAt(int row) const {
+    return m_shown->mapToSource(m_shown->index(row, 0)).row();
+}
+
+int CatalogGridView::RowOf(int index) const {
+    return m_shown->mapFromSource(m_document.Model().index(index)).row();
+}
+
+QModelIndex CatalogGridView::ShownIndex(int row) const {
+    return m_shown->index(row, 0);
+}
+
+std::vector<int> CatalogGridView::ShownIndices() const {
+    std::vector<int> indices(static_cast<std::size_t>(m_shown->rowCount()));
+    for (int row = 0; row < m_shown->rowCount(); ++row)
+        indices[static_cast<std::size_t>(row)] = IndexAt(row);
+    return indices;
+}
+
+bool CatalogGridView::IsFiltered() const {
+    return !m_shown->Text().isEmpty();
+}
+
+int CatalogGridView::Anchor() const {
+    return m_anchor.isValid() ? m_anchor.row() : -1;
+}
+
+int CatalogGridView::FocusIndex() const {
+    return currentIndex().isValid() ? IndexAt(currentIndex().row()) : -1;
+}
+
+QSize CatalogGridView::ThumbnailSize() const {
+    const Catalog& catalog = m_document.Contents();
+    return QSize(static_cast<int>(std::lround(catalog.GetThumbnailWidth() * m_zoom / 100.0)),
+                 static_cast<int>(std::lround(catalog.GetThumbnailHeight() * m_zoom / 100.0)));
+}
+
+CellLayout CatalogGridView::Layout() const {
+    const QSize size = ThumbnailSize();
+    return ComputeCellLayout(m_shown->rowCount(), size.width(), size.height(),
+                             viewport()->width());
+}
+
+int CatalogGridView::horizontalOffset() const {
+    return 0;
+}
+
+int CatalogGridView::verticalOffset() const {
+    return verticalScrollBar()->value();
+}
+
+QRect CatalogGridView::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != m_shown)
+        return QRect();
+    return ToRect(Layout().Cell(index.row()), verticalOffset());
+}
+
+QModelIndex CatalogGridView::indexAt(const QPoint& point) const {
+    const int row = RowAt(point);
+    return row < 0 ? QModelIndex() : ShownIndex(row);
+}
+
+int CatalogGridView::RowAt(const QPoint& position) const {
+    return m_shown->rowCount() > 0
+               ? Layout().HitTest(position.x(), position.y() + verticalOffset())
+               : -1;
+}
+
+void CatalogGridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.model() != m_shown)
+        return;
+    // The cell comes into view with the margin the first row has above it.
+    const CellLayout layout = Layout();
+    const CellRect cell = layout.Cell(index.row());
+    const int margin = layout.RowTop(0);
+    QScrollBar* bar = verticalScrollBar();
+    const int height = viewport()->height();
+    switch (hint) {
+    case PositionAtTop:
+        bar->setValue(cell.top - margin);
+        break;
+    case PositionAtBottom:
+        bar->setValue(cell.bottom + margin - height);
+        break;
+    case PositionAtCenter:
+        bar->setValue((cell.top + cell.bottom - height) / 2);
+        break;
+    case EnsureVisible:
+        if (cell.top - margin < bar->value())
+            bar->setValue(cell.top - margin);
+        else if (cell.bottom + margin > bar->value() + height)
+            bar->setValue(cell.bottom + margin - height);
+        break;
+    }
+}
+
+QModelIndex CatalogGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
+    const int count = m_shown->rowCount();
+    if (count == 0)
+        return QModelIndex();
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) {
+        // No focus cell yet: the first key lands on the first texture (End on the last). Only
+        // the keys make one; the focus coming to the grid does not.
+        if (action == MoveNext || action == MovePrevious)
+            return QModelIndex();
+        return ShownIndex(action == MoveEnd ? count - 1 : 0);
+    }
+    const CellLayout layout = Layout();
+    const int columns = layout.Columns();
+    const int page = columns * std::max(1, viewport()->height() / layout.RowPitch());
+    const int row = current.row();
+    int target = row;
+    switch (action) {
+    case MoveLeft:
+    case MovePrevious:
+        target = row - 1;
+        break;
+    case MoveRight:
+    case MoveNext:
+        target = row + 1;
+        break;
+    case MoveUp:
+        target = row - columns < 0 ? row : row - columns;
+        break;
+    case MoveDown:
+        target = row + columns >= count ? row : row + columns;
+        break;
+    case MoveHome:
+        target = 0;
+        break;
+    case MoveEnd:
+        target = count - 1;
+        break;
+    case MovePageUp:
+        target = row - page;
+        break;
+    case MovePageDown:
+        target = row + page;
+        break;
+    }
+    return ShownIndex(std::clamp(target, 0, count - 1));
+}
+
+void CatalogGridView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) {
+    const CellLayout layout = Layout();
+    const QRect area = rect.normalized().translated(0, verticalOffset());
+    const auto [first, last] = layout.IndicesMeeting(area.top(), area.bottom() + 1);
+    QItemSelection selection;
+    for (int row = first; row < last; ++row)
+        if (ToRect(layout.Cell(row), 0).intersects(area))
+            selection.select(ShownIndex(row), ShownIndex(row));
+    selectionModel()->select(selection, flags);
+}
+
+QRegion CatalogGridView::visualRegionForSelection(const QItemSelection& selection) const {
+    // Only the cells in view are of interest, however large the selection.
+    const CellLayout layout = Layout();
+    const int offset = verticalOffset();
+    const auto [first, last] = layout.IndicesMeeting(offset, offset + viewport()->height());
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.model() != m_shown)
+            continue;
+        for (int row = std::max(first, range.top()); row <= std::min(last - 1, range.bottom());
+             ++row)
+            region += ToRect(layout.Cell(row), offset);
+    }
+    return region;
+}
+
+void CatalogGridView::doItemsLayout() {
+    // The places come from the cell layout, worked out when needed; the list view's own layout
+    // of every item is not used.
+    QAbstractItemView::doItemsLayout();
+}
+
+void CatalogGridView::updateGeometries() {
+    const int client = viewport()->height();
+    const CellLayout layout = Layout();
+    const int height = layout.Count() > 0 ? layout.ContentHeight() : client;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, height - client));
+    // A line is a third of a row and a page the visible height, whatever the catalog's size.
+    bar->setPageStep(std::max(1, client));
+    bar->setSingleStep(std::max(1, layout.RowPitch() / 3));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+void CatalogGridView::scrollContentsBy(int dx, int dy) {
+    QAbstractItemView::scrollContentsBy(dx, dy);
+}
+
+void CatalogGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The focus cell is what assistive technology reads out as the focused item.
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current.row());
+        QAccessible::updateAccessibility(&focus);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void CatalogGridView::selectionChanged(const QItemSelection& selected,
+                                       const QItemSelection& deselected) {
+    if (QAccessible::isActive()) {
+        for (const auto& [ranges, type] : {std::pair{&selected, QAccessible::SelectionAdd},
+                                           std::pair{&deselected, QAccessible::SelectionRemove}})
+            if (!ranges->isEmpty() && ranges->first().isValid()) {
+                QAccessibleEvent event(this, type);
+                event.setChild(ranges->first().top());
+                QAccessible::updateAccessibility(&event);
+            }
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+// ---- painting -----------------------------------------------------------------------------
+
+void CatalogGridView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), CatalogPainter::kBackground);
+    const CellLayout layout = Layout();
+    const int offset = verticalOffset();
+    m_delegate->SetRoute(RouteFor(m_app.Settings().useVideoForWindows));
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const auto [first, last] =
+        layout.IndicesMeeting(event->rect().top() + offset, event->rect().bottom() + 1 + offset);
+    for (int row = first; row < last; ++row) {
+        const QModelIndex index = ShownIndex(row);
+        option.rect = ToRect(layout.Cell(row), offset);
+        itemDelegateForIndex(index)->paint(&painter, option, index);
+    }
+    // The keyboard's cell, in the platform's focus frame, while the grid has the focus.
+    const QModelIndex current = currentIndex();
+    if (hasFocus() && current.isValid()) {
+        const QRect cell = ToRect(layout.Cell(current.row()), offset);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        // The keyboard works on this cell whichever way the focus came, so styles that frame
+        // only keyboard focus draw it too.
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.rect = cell.adjusted(2, 2, -2, -2);
+        focus.backgroundColor = m_document.Contents().IsSelected(IndexAt(current.row()))
+                                    ? CatalogPainter::kSelection
+                                    : CatalogPainter::kBackground;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+    if (!m_dropMarker.isNull())
+        painter.fillRect(m_dropMarker.translated(0, -offset), Qt::black);
+}
+
+void CatalogGridView::resizeEvent(QResizeEvent* event) {
+    QAbstractItemView::resizeEvent(event);
+    if (m_findBar->isVisible()) {
+        const QRect inner = contentsRect();
+        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
+                               m_findBar->sizeHint().height());
+    }
+}
+
+void CatalogGridView::wheelEvent(QWheelEvent* event) {
+    // One notch (120 eighths of a degree) scrolls one line, or with Ctrl zooms one step;
+    // touchpads send parts of a notch.
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_zoomRemainder += event->angleDelta().y();
+        const int notches = m_zoomRemainder / 120;
+        m_zoomRemainder -= notches * 120;
+        int zoom = m_zoom;
+        for (int step = 0; step < std::abs(notches); ++step) {
+            const auto next =
+                notches > 0 ? std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom)
+                            : std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+            zoom = notches > 0 ? (next == kZoomSteps.end() ? kMaximumZoom : *next)
+                               : (next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
+        }
+        ZoomAbout(zoom, event->position().toPoint());
+        event->accept();
+        return;
+    }
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / 120;
+    m_wheelRemainder -= notches * 120;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() - notches * bar->singleStep());
+    event->accept();
+}
+
+// ---- zoom ---------------------------------------------------------------------------------
+
+void CatalogGridView::SetZoom(int percent) {
+    const QModelIndex current = currentIndex();
+    const QRect focus = visualRect(current);
+    ZoomAbout(percent, current.isValid() && viewport()->rect().intersects(focus)
+                           ? focus.center()
+                           : viewport()->rect().center());
+}
+
+void CatalogGridView::ZoomAbout(int percent, QPoint anchor) {
+    percent = std::clamp(percent, kMinimumZoom, kMaximumZoom);
+    if (percent == m_zoom)
+        return;
+    // The texture at the point (or the one a drop there would go before) keeps its place.
+    int row = RowAt(anchor);
+    if (row < 0 && m_shown->rowCount() > 0)
+        row = std::min(m_shown->rowCount() - 1,
+                       Layout().InsertionIndex(anchor.x(), anchor.y() + verticalOffset()));
+    const int before = row >= 0 ? Layout().Cell(row).top - verticalOffset() : 0;
+    m_zoom = percent;
+    m_app.Settings().catalogZoom = percent;
+    m_delegate->SetThumbnailSize(ThumbnailSize(), percent / 100.0);
+    updateGeometries();
+    if (row >= 0)
+        verticalScrollBar()->setValue(Layout().Cell(row).top - before);
+    viewport()->update();
+    StateChanged();
+}
+
+void CatalogGridView::OnZoomIn() {
+    const auto next = std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
+    SetZoom(next == kZoomSteps.end() ? kMaximumZoom : *next);
+}
+
+void CatalogGridView::OnZoomOut() {
+    const auto next = std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
+    SetZoom(next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
+}
+
+void CatalogGridView::OnActualSize() {
+    SetZoom(100);
+}
+
+// ---- commands' enabling -------------------------------------------------------------------
+
+bool CatalogGridView::CanNewTexture() const {
+    return m_app.Editors() != nullptr;
+}
+bool CatalogGridView::CanDelete() const {
+    return m_document.Contents().GetSelectedCount() > 0;
+}
+bool CatalogGridView::CanModify() const {
+    return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0;
+}
+bool CatalogGridView::CanViewSource() const {
+    return CanDelete();
+}
+bool CatalogGridView::CanExportSource() const {
+    return m_document.Contents().GetCount() > 0;
+}
+bool CatalogGridView::CanCreateTextureMap() const {
+    return m_document.Contents().GetSingleSelection() >= 0;
+}
+bool CatalogGridView::CanClearThumbnails() const {
+    return CanDelete();
+}
+bool CatalogGridView::CanRenderThumbnails() const {
+    return CanDelete();
+}
+bool CatalogGridView::CanCut() const {
+    return CanDelete();
+}
+bool CatalogGridView::CanCopy() const {
+    return CanDelete();
+}
+bool CatalogGridView::CanPaste() const {
+    return !m_app.CopyList().empty();
+}
+bool CatalogGridView::IsAntialiasing() const {
+    return m_app.Settings().antialiasing != 0;
+}
+bool CatalogGridView::IsUpdateThumbnail() const {
+    return m_app.Settings().updateThumbnail != 0;
+}
+
+// ---- find ---------------------------------------------------------------------------------
+
+void CatalogGridView::OnFind() {
+    if (!m_findBar->isVisible()) {
+        m_findBar->show();
+        setViewportMargins(0, m_findBar->sizeHint().height(), 0, 0);
+        const QRect inner = contentsRect();
+        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
+                               m_findBar->sizeHint().height());
+    }
+    m_findField->setFocus(Qt::ShortcutFocusReason);
+    m_findField->selectAll();
+}
+
+void CatalogGridView::SetFilter(const QString& text) {
+    if (m_findField->text() != text)
+        m_findField->setText(text); // comes back here through textChanged
+    if (m_shown->Text() == text)
+        return;
+    m_shown->SetText(text);
+    verticalScrollBar()->setValue(0);
+    StateChanged();
+}
+
+void CatalogGridView::CloseFind() {
+    SetFilter(QString());
+    m_findBar->hide();
+    setViewportMargins(0, 0, 0, 0);
+    setFocus(Qt::OtherFocusReason);
+}
+
+bool CatalogGridView::eventFilter(QObject* watched, QEvent* event) {
+    // In the Find field Escape clears the filter and closes the bar; Return, Up and Down go on
+    // to the grid with the narrowed list.
+    if (watched == m_findField && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            CloseFind();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down ||
+            key == Qt::Key_Up) {
+            setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
+    return QListView::eventFilter(watched, event);
+}
+
+// ---- selection by mouse and keyboard ------------------------------------------------------
+
+void CatalogGridView::SelectAt(int row, Qt::KeyboardModifiers modifiers) {
+    if (m_shown->rowCount() == 0)
+        return;
+    QItemSelectionModel* selection = selectionModel();
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool control = modifiers & Qt::ControlModifier;
+    const QModelIndex hit = row < 0 ? QModelIndex() : ShownIndex(row);
+    const int anchorRow = Anchor() >= 0 ? RowOf(Anchor()) : -1;
+    const QModelIndex texture = row < 0 ? QModelIndex() : m_shown->mapToSource(hit);
+    if (!hit.isValid()) {
+        selection->clearSelection();
+    } else if (shift && control) {
+        return;
+    } else if (shift && anchorRow >= 0) {
+        selection->select(QItemSelection(ShownIndex(std::min(row, anchorRow)),
+                                         ShownIndex(std::max(row, anchorRow))),
+                          QItemSelectionModel::ClearAndSelect);
+    } else if (control) {
+        if (m_document.Contents().IsSelected(texture.row())) {
+            selection->select(hit, QItemSelectionModel::Deselect);
+        } else {
+            selection->select(hit, QItemSelectionModel::Select);
+            m_anchor = texture;
+        }
+    } else {
+        // A plain click, and a Shift-click while there is no anchor yet: that texture alone.
+        selection->select(hit, QItemSelectionModel::ClearAndSelect);
+        m_anchor = texture;
+    }
+    if (hit.isValid() && hit != currentIndex())
+        selection->setCurrentIndex(hit, QItemSelectionModel::NoUpdate);
+    StateChanged();
+}
+
+void CatalogGridView::MoveFocus(int row, Qt::KeyboardModifiers modifiers) {
+    row = std::clamp(row, 0, m_shown->rowCount() - 1);
+    if (modifiers & Qt::ControlModifier) // Ctrl moves the focus cell alone; Space then toggles it
+        selectionModel()->setCurrentIndex(ShownIndex(row), QItemSelectionModel::NoUpdate);
+    else
+        SelectAt(row, modifiers & Qt::ShiftModifier);
+    scrollTo(ShownIndex(row));
+}
+
+void CatalogGridView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && (IsFiltered() || m_findBar->isVisible())) {
+        CloseFind();
+        return;
+    }
+    if (m_shown->rowCount() == 0) {
+        event->ignore();
+        return;
+    }
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const QModelIndex current = currentIndex();
+    auto move = [&](CursorAction action) { MoveFocus(moveCursor(action, modifiers).row(), modifiers); };
+    switch (event->key()) {
+    case Qt::Key_Left:
+        move(MoveLeft);
+        break;
+    case Qt::Key_Right:
+        move(MoveRight);
+        break;
+    case Qt::Key_Up:
+        move(MoveUp);
+        break;
+    case Qt::Key_Down:
+        move(MoveDown);
+        break;
+    case Qt::Key_Home:
+        move(MoveHome);
+        break;
+    case Qt::Key_End:
+        move(MoveEnd);
+        break;
+    case Qt::Key_PageUp:
+        move(MovePageUp);
+        break;
+    case Qt::Key_PageDown:
+        move(MovePageDown);
+        break;
+    case Qt::Key_Space: {
+        // Space toggles the focus cell as a Ctrl-click does.
+        const int row = current.isValid() ? current.row() : 0;
+        SelectAt(row, Qt::ControlModifier);
+        scrollTo(ShownIndex(row));
+        break;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current.isValid() && m_app.Editors())
+            Modify(FocusIndex());
+        break;
+    default:
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void CatalogGridView::OnSelectAll() {
+    selectAll();
+}
+
+void CatalogGridView::OnSelectNone() {
+    clearSelection();
+}
+
+// ---- mouse --------------------------------------------------------------------------------
+
+void CatalogGridView::mousePressEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint();
+    const int row = RowAt(point);
+    const Catalog& catalog = m_document.Contents();
+    m_pendingClick = false;
+    m_pressed = QPersistentModelIndex();
+    if (event->button() == Qt::LeftButton) {
+        const int hit = row < 0 ? -1 : IndexAt(row);
+        m_pressPoint = point;
+        if (hit >= 0)
+            m_pressed = m_document.Model().index(hit);
+        // A plain press on a texture of a selection of several may start dragging them all; the
+        // click's rule (that texture alone) is applied on release when no drag started.
+        if (hit >= 0 && event->modifiers() == Qt::NoModifier && catalog.IsSelected(hit) &&
+            catalog.GetSelectedCount() > 1)
+            m_pendingClick = true;
+        else
+            SelectAt(row, event->modifiers());
+    } else if (event->button() == Qt::RightButton) {
+        if (catalog.GetSelectedCount() == 0)
+            SelectAt(row, event->modifiers());
+        ShowContextMenu(event->globalPosition().toPoint());
+    }
+}
+
+void CatalogGridView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || !m_pressed.isValid() ||
+        !m_document.Contents().IsSelected(m_pressed.row()) ||
+        (event->position().toPoint() - m_pressPoint).manhattanLength() <
+            QApplication::startDragDistance())
+        return;
+    m_pendingClick = false;
+    m_pressed = QPersistentModelIndex();
+    StartDrag();
+}
+
+void CatalogGridView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_pendingClick) {
+        m_pendingClick = false;
+        if (m_pressed.isValid())
+            SelectAt(RowOf(m_pressed.row()), Qt::NoModifier);
+    }
+    m_pressed = QPersistentModelIndex();
+}
+
+void CatalogGridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int row = RowAt(event->position().toPoint());
+    if (row >= 0 && m_app.Editors())
+        Modify(IndexAt(row));
+}
+
+void CatalogGridView::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu opens on the right-button press; this is the keyboard's menu key.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QModelIndex current = currentIndex();
+        QPoint where = viewport()->rect().center();
+        if (current.isValid()) {
+            const auto [x, y] = Layout().ThumbnailPosition(current.row());
+            where = QPoint(x + 20, y + 20 - verticalOffset());
+        }
+        ShowContextMenu(viewport()->mapToGlobal(where));
+    }
+}
+
+void CatalogGridView::ShowContextMenu(const QPoint& globalPosition) {
+    m_actions->Update();
+    QMenu menu(this);
+    // The commands themselves, greyed as they are; the texture map's item has a shorter label
+    // here than in the Texture menu.
+    auto add = [&](const char* name, const QString& label = QString()) {
+        QAction* command = Action(QString::fromLatin1(name));
+        if (label.isEmpty()) {
+            menu.addAction(command);
+            return;
+        }
+        QAction* item = menu.addAction(label, command, &QAction::trigger);
+        item->setEnabled(command->isEnabled());
+        item->setShortcuts(command->shortcuts());
+        item->setShortcutContext(Qt::WidgetShortcut);
+    };
+    add("New Simple");
+    add("New Layered");
+    add("Delete");
+    add("Modify");
+    menu.addSeparator();
+    add("View Source");
+    add("Export Source");
+    menu.addSeparator();
+    add("Create Texture Map", QStringLiteral("Create &Texture Map"));
+    menu.addSeparator();
+    add("Clear Thumbnail(s)");
+    add("Render Thumbnail(s)");
+    menu.exec(globalPosition);
+}
+
+// ---- texture commands ---------------------------------------------------------------------
+
+void CatalogGridView::Apply(QUndoCommand* edit) {
+    m_document.Apply(edit);
+}
+
+void CatalogGridView::ShowRenderMessage(const RenderResult& result) {
+    if (!result.message.isEmpty())
+        Prompts::Message(this, Prompts::Icon::Warning,
+                         result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
+                         result.message);
+}
+
+void CatalogGridView::RenderNewThumbnail(Texture& texture) {
+    if (!IsUpdateThumbnail())
+        return;
+    const Catalog& catalog = m_document.Contents();
+    auto progress = m_app.MakeProgress(this);
+    const RenderResult result = m_app.Runner().UpdateTextureThumbnail(
+        texture, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
+        QStringLiteral("Rendering..."), *progress);
+    // Whatever went wrong, the texture the user made is kept (with the picture it had).
+    ShowRenderMessage(result);
+}
+
+void CatalogGridView::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
+    std::vector<std::unique_ptr<Texture>> textures;
+    textures.push_back(std::move(texture));
+    Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()},
+                                 std::move(textures), false));
+}
+
+void CatalogGridView::OnNewSimple() {
+    TextureEditors* editors = m_app.Editors();
+    if (!editors)
+        return;
+    auto texture = std::make_unique<SimpleTexture>();
+    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), this))
+        return;
+    WaitCursor wait;
+    RenderNewThumbnail(*texture);
+    AddNew(std::move(texture), QStringLiteral("New Texture"));
+}
+
+void CatalogGridView::OnNewLayered() {
+    TextureEditors* editors = m_app.Editors();
+    if (!editors)
+        return;
+    auto texture = std::make_unique<LayeredTexture>();
+    if (!editors->EditLayered(*texture, this))
+        return;
+    WaitCursor wait;
+    RenderNewThumbnail(*texture);
+    AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
+}
+
+void CatalogGridView::OnModify() {
+    const int index = m_document.Contents().GetSingleSelection();
+    if (index >= 0)
+        Modify(index);
+}
+
+void CatalogGridView::Modify(int index) {
+    TextureEditors* editors = m_app.Editors();
+    if (!editors)
+        return;
+    const Texture& original = m_document.Contents().GetTexture(index);
+    std::unique_ptr<Texture> copy = original.Clone();
+    const bool accepted = copy->IsSimple()
+                              ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
+                                                    QStringLiteral("Modify Simple Texture"), this)
+                              : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
+    if (!accepted)
+        return;
+    WaitCursor wait;
+    // The copy still holds the old thumbnail unless a new one was rendered into it.
+    RenderNewThumbnail(*copy);
+    const QString name = QString::fromStdString(copy->GetName());
+    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index,
+                                 std::move(copy)));
+}
+
+void CatalogGridView::RemoveSelection(const QString& verb) {
+    const std::vector<int> indices = m_document.Contents().GetSelectedIndices();
+    if (indices.empty())
+        return;
+    const QString name = verb + QLatin1Char(' ') +
+                         CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
+    Apply(new RemoveTexturesEdit(m_document, name, indices));
+    m_anchor = QPersistentModelIndex();
+}
+
+void CatalogGridView::OnDelete() {
+    if (!CanDelete())
+        return;
+    if (Prompts::Message(this, Prompts::Icon::Stop, QStringLiteral("Delete Material"),
+                         QString::fromLatin1(kDeleteQuestion),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    WaitCursor wait;
+    RemoveSelection(QStringLiteral("Delete"));
+}
+
+void CatalogGridView::OnViewSource() {
+    if (!CanViewSource())
+        return;
+    const Catalog& catalog = m_document.Contents();
+    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
+                                catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
+                            this);
+    dialog.exec();
+}
+
+void CatalogGridView::OnExportSource() {
+    if (!CanExportSource())
+        return;
+    ExportDialog dialog(m_document.Contents(), m_document.Title(), this);
+    dialog.exec();
+}
+
+void CatalogGridView::OnCreateTextureMap() {
+    const int index = m_document.Contents().GetSingleSelection();
+    if (index >= 0)
+        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), this);
+}
+
+void CatalogGridView::OnClearThumbnails() {
+    Catalog& catalog = m_document.Contents();
+    if (!CanClearThumbnails())
+        return;
+    bool composite = true;
+    bool layers = true;
+    if (!AskThumbnailChoice(this, catalog, QString::fromLatin1(kClearPrompt),
+                            QStringLiteral("Clear Thumbnail(s)"),
+                            QString::fromLatin1(kClearQuestion), composite, layers))
+        return;
+    // The step holds empty pictures; doing it moves the old ones into the step.
+    std::vector<ThumbnailsEdit::Picture> cleared;
+    auto empty = [] {
+        Bitmap picture;
+        picture.Clear();
+        return picture;
+    };
+    for (int index : catalog.GetSelectedIndices()) {
+        const Texture& texture = catalog.GetTexture(index);
+        if (composite)
+            cleared.push_back({index, -1, empty()});
+        if (!texture.IsSimple() && layers)
+            for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
+                cleared.push_back({index, m, empty()});
+    }
+    if (cleared.empty())
+        return;
+    const int count = static_cast<int>(cleared.size());
+    Apply(new ThumbnailsEdit(m_document,
+                             QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
+                             std::move(cleared), false));
+}
+
+void CatalogGridView::OnRenderThumbnails() {
+    Catalog& catalog = m_document.Contents();
+    if (!CanRenderThumbnails())
+        return;
+    bool composite = true;
+    bool layers = true;
+    if (!AskThumbnailChoice(this, catalog, QString(), QStringLiteral("Render Thumbnail(s)"),
+                            QString::fromLatin1(kRenderQuestion), composite, layers))
+        return;
+    RenderResult result;
+    ThumbnailBatch batch(catalog, composite, layers);
+    // Each thumbnail shows as soon as it is taken; the user may scroll to watch.
+    batch.SetChangeHandler([this](int index) { m_document.Model().TextureChanged(index); });
+    {
+        WaitCursor wait;
+        // Kept after the batch: the progress window then shows its summary until closed.
+        m_batchProgress = m_app.MakeProgress(this);
+        result = RenderThumbnailBatch(m_app.Runner(), batch, m_app.Settings().parallelRenders,
+                                      *m_batchProgress);
+    }
+    // Thumbnails already taken are the catalog's now, whatever stopped the batch; a batch that
+    // took none changed nothing but the selection.
+    std::vector<ThumbnailBatch::Replaced> replaced = batch.TakeReplaced();
+    if (!replaced.empty()) {
+        std::vector<ThumbnailsEdit::Picture> former;
+        for (auto& [task, picture] : replaced)
+            former.push_back(
+                {batch.Tasks()[task].texture, batch.Tasks()[task].layer, std::move(picture)});
+        const int count = static_cast<int>(former.size());
+        Apply(new ThumbnailsEdit(
+            m_document, QStringLiteral("Render ") + CountOf(count, QStringLiteral("Thumbnail")),
+            std::move(former), true));
+    }
+    StateChanged();
+    // Textures POV-Ray could not render are named in the summary and stay selected.
+    if (result.status != RenderResult::PovRayFailed && result.status != RenderResult::ImageFailed)
+        ShowRenderMessage(result);
+}
+
+void CatalogGridView::OnCopy() {
+    if (!CanCopy())
+        return;
+    const Catalog& catalog = m_document.Contents();
+    TextureCopyList& copies = m_app.CopyList();
+    copies.clear();
+    for (int index : catalog.GetSelectedIndices())
+        copies.push_back(catalog.GetTexture(index).Clone());
+    CopyTextToClipboard(QString::fromStdString(
+        ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
+    StateChanged();
+}
+
+void CatalogGridView::OnCut() {
+    if (!CanCut())
+        return;
+    OnCopy();
+    RemoveSelection(QStringLiteral("Cut"));
+}
+
+void CatalogGridView::OnPaste() {
+    if (!CanPaste())
+        return;
+    WaitCursor wait;
+    std::vector<std::unique_ptr<Texture>> textures;
+    std::vector<int> positions;
+    const int count = m_document.Contents().GetCount();
+    for (const auto& texture : m_app.CopyList()) {
+        positions.push_back(count + static_cast<int>(textures.size()));
+        textures.push_back(texture->Clone());
+    }
+    const QString name = QStringLiteral("Paste ") +
+                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
+    Apply(
+        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), false));
+}
+
+void CatalogGridView::OnAntialiasing() {
+    m_app.Settings().antialiasing = IsAntialiasing() ? 0 : 1;
+    StateChanged();
+}
+
+void CatalogGridView::OnUpdateThumbnail() {
+    m_app.Settings().updateThumbnail = IsUpdateThumbnail() ? 0 : 1;
+    StateChanged();
+}
+
+// ---- drag and drop ------------------------------------------------------------------------
+
+QMimeData* CatalogGridView::DragData() const {
+    QModelIndexList selected;
+    for (int index : m_document.Contents().GetSelectedIndices())
+        selected << m_document.Model().index(index);
+    return m_document.Model().mimeData(selected);
+}
+
+void CatalogGridView::StartDrag() {
+    QMimeData* data = DragData();
+    if (!data)
+        return;
+    const Catalog& catalog = m_document.Contents();
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const int single = catalog.GetSingleSelection();
+    if (single >= 0 && !catalog.GetTexture(single).Thumbnail().IsEmpty())
+        drag->setPixmap(QPixmap::fromImage(BitmapToImage(catalog.GetTexture(single).Thumbnail()))
+                            .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // The drop does the work, moving or copying; the source never removes anything itself.
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+int CatalogGridView::DropIndex(const QPoint& position) const {
+    const int row = Layout().InsertionIndex(position.x(), position.y() + verticalOffset());
+    const int count = m_shown->rowCount();
+    if (row < count)
+        return IndexAt(row);
+    return count == 0 ? m_document.Contents().GetCount() : IndexAt(count - 1) + 1;
+}
+
+QRect CatalogGridView::DropMarker(const QPoint& position) const {
+    // A bar in the gap before the texture the drop would go in front of, in grid coordinates.
+    const QPoint at = position + QPoint(0, verticalOffset());
+    const CellLayout layout = Layout();
+    const int row = layout.InsertionIndex(at.x(), at.y());
+    if (layout.Count() == 0)
+        return QRect();
+    const bool after = row >= layout.Count() ||
+                       (row > 0 && row % layout.Columns() == 0 &&
+                        layout.Cell(row - 1).top <= at.y() && at.y() < layout.Cell(row - 1).bottom);
+    const CellRect cell = layout.Cell(after ? row - 1 : row);
+    const int x = after ? cell.right - 1 : cell.left;
+    return QRect(x - 2, cell.top, 4, cell.bottom - cell.top);
+}
+
+void CatalogGridView::dragEnterEvent(QDragEnterEvent* event) {
+    // Files are left to the main window, which opens them.
+    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+}
+
+void CatalogGridView::dragMoveEvent(QDragMoveEvent* event) {
+    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+    const QRect marker = DropMarker(event->position().toPoint());
+    if (marker != m_dropMarker) {
+        m_dropMarker = marker;
+        viewport()->update();
+    }
+    // Near the top or bottom edge the grid scrolls along.
+    const int y = event->position().toPoint().y();
+    QScrollBar* bar = verticalScrollBar();
+    if (y < 20)
+        bar->setValue(bar->value() - bar->singleStep());
+    else if (y > viewport()->height() - 20)
+        bar->setValue(bar->value() + bar->singleStep());
+}
+
+void CatalogGridView::dragLeaveEvent(QDragLeaveEvent* event) {
+    m_dropMarker = QRect();
+    viewport()->update();
+    event->accept();
+}
+
+void CatalogGridView::dropEvent(QDropEvent* event) {
+    m_dropMarker = QRect();
+    viewport()->update();
+    const bool fromHere = event->source() == this;
+    if (!DropTextures(event->mimeData(), event->position().toPoint(), fromHere)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(fromHere ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+}
+
+bool CatalogGridView::DropTextures(const QMimeData* data, const QPoint& position, bool fromHere) {
+    const QByteArray bytes = data->data(QString::fromLatin1(CatalogModel::kTextureMimeType));
+    if (bytes.isEmpty())
+        return false;
+    const int destination = DropIndex(position);
+    Catalog& catalog = m_document.Contents();
+    if (fromHere) {
+        // Within the window the selected textures move.
+        const std::vector<int> selected = catalog.GetSelectedIndices();
+        auto* move = new MoveTexturesEdit(
+            m_document,
+            QStringLiteral("Move ") +
+                CountOf(static_cast<int>(selected.size()), QStringLiteral("Texture")),
+            selected, destination);
+        if (selected.empty() || !move->ChangesOrder()) {
+            delete move;
+            return true;
+        }
+        Apply(move);
+        return true;
+    }
+    // From another window or program: the textures are read like a catalog file and copied in.
+    Catalog dropped;
+    if (dropped.Load(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                               static_cast<std::size_t>(bytes.size()))) ||
+        dropped.GetCount() == 0)
+        return false;
+    std::vector<int> all(static_cast<std::size_t>(dropped.GetCount()));
+    std::iota(all.begin(), all.end(), 0);
+    std::vector<std::unique_ptr<Texture>> textures = dropped.TakeTextures(all);
+    std::vector<int> positions(textures.size());
+    std::iota(positions.begin(), positions.end(), destination);
+    const QString name = QStringLiteral("Drop ") +
+                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
+    Apply(
+        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
+    return true;
+}
+
+// ---- printing -----------------------------------------------------------------------------
+
+void CatalogGridView::PrintGrid(QPrinter& printer) const {
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return;
+    const QRect page(QPoint(0, 0),
+                     printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    const std::vector<int> shown = ShownIndices();
+    const CatalogPrintLayout layout(m_document.Contents(), IsFiltered() ? &shown : nullptr,
+                                    m_document.Title(), font(), page, printer.resolution());
+    for (int number = 0; number < layout.PageCount(); ++number) {
+        if (number > 0)
+            printer.newPage();
+        layout.PaintPage(painter, number);
+    }
+}
+
+void CatalogGridView::OnPrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        PrintGrid(printer);
+}
+
+void CatalogGridView::OnPrintPreview() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(QStringLiteral("Print Preview - %1").arg(m_document.Title()));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { PrintGrid(*target); });
+    preview.exec();
+}
