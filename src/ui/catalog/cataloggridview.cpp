@@ -101,7 +101,8 @@ bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& 
 }
 
 QRect ToRect(const CellRect& cell, int offset) {
-    return QRect(QPoint(cell.left, cell.top - offset), QPoint(cell.right - 1, cell.bottom - 1 - offset));
+    return QRect(QPoint(cell.left, cell.top - offset),
+                 QPoint(cell.right - 1, cell.bottom - 1 - offset));
 }
 
 } // namespace
@@ -288,8 +289,7 @@ QSize CatalogGridView::ThumbnailSize() const {
 
 CellLayout CatalogGridView::Layout() const {
     const QSize size = ThumbnailSize();
-    return ComputeCellLayout(m_shown->rowCount(), size.width(), size.height(),
-                             viewport()->width());
+    return ComputeCellLayout(m_shown->rowCount(), size.width(), size.height(), viewport()->width());
 }
 
 int CatalogGridView::horizontalOffset() const {
@@ -312,9 +312,8 @@ QModelIndex CatalogGridView::indexAt(const QPoint& point) const {
 }
 
 int CatalogGridView::RowAt(const QPoint& position) const {
-    return m_shown->rowCount() > 0
-               ? Layout().HitTest(position.x(), position.y() + verticalOffset())
-               : -1;
+    return m_shown->rowCount() > 0 ? Layout().HitTest(position.x(), position.y() + verticalOffset())
+                                   : -1;
 }
 
 void CatalogGridView::scrollTo(const QModelIndex& index, ScrollHint hint) {
@@ -521,9 +520,9 @@ void CatalogGridView::wheelEvent(QWheelEvent* event) {
         m_zoomRemainder -= notches * 120;
         int zoom = m_zoom;
         for (int step = 0; step < std::abs(notches); ++step) {
-            const auto next =
-                notches > 0 ? std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom)
-                            : std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+            const auto next = notches > 0
+                                  ? std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom)
+                                  : std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom);
             zoom = notches > 0 ? (next == kZoomSteps.end() ? kMaximumZoom : *next)
                                : (next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
         }
@@ -731,7 +730,9 @@ void CatalogGridView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     const QModelIndex current = currentIndex();
-    auto move = [&](CursorAction action) { MoveFocus(moveCursor(action, modifiers).row(), modifiers); };
+    auto move = [&](CursorAction action) {
+        MoveFocus(moveCursor(action, modifiers).row(), modifiers);
+    };
     switch (event->key()) {
     case Qt::Key_Left:
         move(MoveLeft);

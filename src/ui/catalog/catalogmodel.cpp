@@ -218,7 +218,8 @@ void CatalogModel::MoveTextures(std::span<const int> from, std::span<const int> 
         to.front() < 0 || to.back() >= m_catalog.GetCount())
         return;
     const int count = static_cast<int>(from.size());
-    const bool oneRun = from.back() - from.front() + 1 == count && to.back() - to.front() + 1 == count;
+    const bool oneRun =
+        from.back() - from.front() + 1 == count && to.back() - to.front() + 1 == count;
     auto move = [&] {
         auto textures = m_catalog.TakeTextures(from);
         m_catalog.DeselectAll();
@@ -270,9 +271,8 @@ void CatalogModel::MoveScattered(std::span<const int> from, std::span<const int>
 
 void CatalogModel::SwapThumbnail(int index, int layer, Bitmap& picture) {
     Texture& texture = m_catalog.GetTexture(index);
-    Bitmap& held = layer < 0
-                       ? texture.Thumbnail()
-                       : static_cast<LayeredTexture&>(texture).GetLayer(layer)->Thumbnail();
+    Bitmap& held = layer < 0 ? texture.Thumbnail()
+                             : static_cast<LayeredTexture&>(texture).GetLayer(layer)->Thumbnail();
     std::swap(held, picture);
     // The grid shows only the composite thumbnail.
     if (layer < 0) {
@@ -306,8 +306,7 @@ void CatalogModel::Refresh() {
 
 // ---- selection flags ----------------------------------------------------------------------
 
-void CatalogModel::SetSelected(std::span<const int> indices, bool selected,
-                               const QObject* origin) {
+void CatalogModel::SetSelected(std::span<const int> indices, bool selected, const QObject* origin) {
     if (indices.empty())
         return;
     for (int index : indices) {

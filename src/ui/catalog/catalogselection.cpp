@@ -21,7 +21,8 @@ CatalogSelection::CatalogSelection(CatalogModel& model, QSortFilterProxyModel& s
     connect(&shown, &QAbstractItemModel::modelReset, this, &CatalogSelection::PullAll);
     // While rows are rearranged the window's selection follows them on its own; afterwards it is
     // taken from the flags again.
-    connect(&shown, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { m_pulling = true; });
+    connect(&shown, &QAbstractItemModel::layoutAboutToBeChanged, this,
+            [this] { m_pulling = true; });
     connect(&shown, &QAbstractItemModel::layoutChanged, this, [this] {
         m_pulling = false;
         DeselectHidden();
