@@ -6,7 +6,7 @@
 //
 //     build-release/bench/catalog_window_bench
 
-#include "benchservices.h"
+#include "benchsupport.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 #include "ui/catalog/catalogkind.h"
@@ -29,11 +29,6 @@ namespace {
 
 constexpr int kTextures = 70002;
 constexpr int kRenderedEvery = 16;
-
-double HeapMegabytes() {
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
-}
 
 double ResidentMegabytes() {
     QFile statm(QStringLiteral("/proc/self/statm"));

@@ -4,7 +4,7 @@
 // The cases take turns, paint after paint, so that a busy machine slows them all alike; each
 // case's best time counts.
 
-#include "benchservices.h"
+#include "benchsupport.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 #include "paint/catalogpainter.h"

@@ -4,7 +4,7 @@
 //
 //     xvfb-run -a build/bench/preview_latency [RUNS]
 
-#include "benchservices.h"
+#include "benchsupport.h"
 #include "core/model/simpletexture.h"
 #include "render/povray/povrayrunner.h"
 #include "ui/editors/pictureframe.h"

@@ -5,29 +5,11 @@
 # Needs xvfb, xdotool, dbus, at-spi2-core and python3-pyatspi (scripts/install-deps.sh).
 # Usage: scripts/accessibility-check.sh [BUILD_DIR]
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
+extra_settings="Update Thumbnail=0"
+source "$(dirname "$0")/program-session.sh"
 build=${1:-$root/build}
-work=$(mktemp -d)
-server=
 trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-mkdir -p "$XDG_CONFIG_HOME/Velvane" "$work/program"
-cat > "$XDG_CONFIG_HOME/Velvane/Velvane.conf" <<CONF
-[Settings]
-Program Directory=$work/program
-POV Executable=$(command -v povray)
-Display Mailing List Dialog=0
-Update Thumbnail=0
-CONF
-cp "$root/resources/shapes.dat" "$work/program/"
-cp "$root/examples/sample.vlv" "$work/sample.vlv"
-chmod u+w "$work/sample.vlv"
-
-display=:$((50 + RANDOM % 40))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-server=$!
-sleep 1
-export DISPLAY=$display QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # The program finds the accessibility bus when it starts, so the bus is up first.
 dbus-run-session -- bash -c '
     /usr/libexec/at-spi-bus-launcher --launch-immediately &

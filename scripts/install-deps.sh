@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     povray
     xvfb xauth
+    xdotool dbus at-spi2-core python3-pyatspi # the real program driven under Xvfb
     locales
     clang libclang-rt-14-dev clang-format
     ccache

@@ -84,11 +84,10 @@ protected:
     }
     std::vector<std::string> Names() { return Names(m_document.Model()); }
 
-    DocumentTemplate m_kind{{QStringLiteral("Catalog"), QString(), QStringLiteral(".VLV")},
-                            [](DocumentTemplate& kind) {
-                                return std::make_unique<CatalogDocument>(kind);
-                            },
-                            [](Document&) -> DocumentView* { return nullptr; }};
+    DocumentTemplate m_kind{
+        {QStringLiteral("Catalog"), QString(), QStringLiteral(".VLV")},
+        [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
+        [](Document&) -> DocumentView* { return nullptr; }};
     CatalogDocument m_document{m_kind};
     CatalogFilter m_filter;
     std::unique_ptr<QAbstractItemModelTester> m_modelTester;
@@ -101,11 +100,14 @@ protected:
 TEST_F(CatalogModelTest, RowsShowNameDescriptionKindThumbnailAndSelection) {
     auto layered = std::make_unique<LayeredTexture>();
     layered->SetName("Coats");
-    Model().InsertTextures(std::vector<int>{10}, [&] {
-        std::vector<std::unique_ptr<Texture>> one;
-        one.push_back(std::move(layered));
-        return one;
-    }(), true);
+    Model().InsertTextures(
+        std::vector<int>{10},
+        [&] {
+            std::vector<std::unique_ptr<Texture>> one;
+            one.push_back(std::move(layered));
+            return one;
+        }(),
+        true);
     const QModelIndex three = Model().index(3);
     EXPECT_EQ(Model().rowCount(), 11);
     EXPECT_EQ(three.data().toString(), "T3");
@@ -146,8 +148,8 @@ TEST_F(CatalogModelTest, TexturesPutInAreAnnouncedRunByRun) {
     ASSERT_TRUE(Model().InsertTextures(std::vector<int>{1, 4, 5}, Textures({20, 21, 22}), true));
     EXPECT_EQ(Runs(inserted), (std::vector<std::pair<int, int>>{{1, 1}, {4, 5}}));
     EXPECT_EQ(reset.count(), 0);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"T0", "T20", "T1", "T2", "T21", "T22", "T3",
-                                                 "T4", "T5", "T6", "T7", "T8", "T9"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"T0", "T20", "T1", "T2", "T21", "T22", "T3", "T4",
+                                                 "T5", "T6", "T7", "T8", "T9"}));
     EXPECT_EQ(Contents().GetSelectedIndices(), (std::vector<int>{1, 4, 5}));
     ASSERT_EQ(flags.count(), 1);
     EXPECT_EQ(flags.at(0).at(0).toInt(), 1);
@@ -222,8 +224,8 @@ TEST_F(CatalogModelTest, ReplacedTexturesAndThumbnailsAreChangedData) {
     layerPicture.SetBits(2, 2, std::vector<std::uint8_t>(12, 9), false);
     Model().SwapThumbnail(0, 0, layerPicture);
     EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(static_cast<LayeredTexture&>(Contents().GetTexture(0)).GetLayer(0)->GetThumbnailWidth(),
-              2);
+    EXPECT_EQ(
+        static_cast<LayeredTexture&>(Contents().GetTexture(0)).GetLayer(0)->GetThumbnailWidth(), 2);
 }
 
 TEST_F(CatalogModelTest, MovesKeepTheViewsOnTheTexturesTheyPointAt) {
@@ -265,14 +267,14 @@ TEST_F(CatalogModelTest, UndoStepsChangeTheTexturesThroughTheModel) {
     m_document.UndoStack().undo();
     EXPECT_EQ(Runs(inserted), (std::vector<std::pair<int, int>>{{2, 2}, {5, 5}}));
     EXPECT_EQ(Contents().GetSelectedIndices(), (std::vector<int>{2, 5}));
-    m_document.Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify T3"), 3,
-                                            Numbered(33)));
+    m_document.Apply(
+        new ReplaceTextureEdit(m_document, QStringLiteral("Modify T3"), 3, Numbered(33)));
     EXPECT_EQ(changed.count(), 1);
     m_document.UndoStack().undo();
     EXPECT_EQ(changed.count(), 2);
     EXPECT_EQ(Model().index(3).data().toString(), "T3");
-    m_document.Apply(new MoveTexturesEdit(m_document, QStringLiteral("Move"),
-                                          std::vector<int>{0}, 10));
+    m_document.Apply(
+        new MoveTexturesEdit(m_document, QStringLiteral("Move"), std::vector<int>{0}, 10));
     EXPECT_EQ(Model().index(9).data().toString(), "T0");
     m_document.UndoStack().undo();
     EXPECT_EQ(Model().index(0).data().toString(), "T0");
@@ -281,7 +283,8 @@ TEST_F(CatalogModelTest, UndoStepsChangeTheTexturesThroughTheModel) {
 TEST_F(CatalogModelTest, ThumbnailStatesGoWithTheirTextures) {
     QSignalSpy changed(&Model(), &QAbstractItemModel::dataChanged);
     Model().SetThumbnailState(4, CatalogModel::Rendering);
-    Model().SetThumbnailState(6, CatalogModel::Failed, QStringLiteral("Parse error in the pigment"));
+    Model().SetThumbnailState(6, CatalogModel::Failed,
+                              QStringLiteral("Parse error in the pigment"));
     ASSERT_EQ(changed.count(), 2);
     EXPECT_TRUE(changed.at(0).at(2).value<QList<int>>().contains(CatalogModel::ThumbnailStateRole));
     EXPECT_EQ(Model().StateOf(4), CatalogModel::Rendering);

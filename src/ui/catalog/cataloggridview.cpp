@@ -24,6 +24,7 @@
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 #include "ui/framework/textureeditors.h"
+#include "ui/framework/waitcursor.h"
 #include "ui/texmap/createtexturemap.h"
 
 #include <QAccessible>
@@ -49,15 +50,6 @@
 #include <numeric>
 
 namespace {
-
-/// The wait cursor while a command works, the arrow again afterwards.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 const char* const kRenderQuestion =
     "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "

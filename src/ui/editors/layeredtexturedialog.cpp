@@ -13,6 +13,7 @@
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 #include "ui/framework/textureeditors.h"
+#include "ui/framework/waitcursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,14 +36,6 @@ namespace {
 
 /// Grey behind "Not Rendered".
 constexpr int kNotRenderedGrey = 195;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 /// The selected layer's thumbnail, centred; "Not Rendered" for a layer without one.
 class LayerThumbnail : public QWidget {

@@ -1,10 +1,21 @@
 #pragma once
 
+// What the benchmarks share: the heap in use, and the program's services for a window run
+// without the whole program.
+
 #include "core/shapes/builtinshapes.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/renderprogressdialog.h"
 #include "ui/framework/appservices.h"
+
+#include <malloc.h>
+
+/// The heap in use, in megabytes.
+inline double HeapMegabytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
 
 /// The program's services as one window uses them, with the real progress dialog and no
 /// editors, for benchmarks that run a window without the whole program.
