@@ -105,10 +105,7 @@ QAction* MainWindow::AddStandard(StandardCommand command, const QString& name,
 
 QAction* MainWindow::AddStep(QAction* action, const QString& name, const QString& prompt,
                              const QList<QKeySequence>& keys) {
-    action->setObjectName(name);
-    action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
-    action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
-    action->setShortcuts(keys);
+    DescribeCommand(action, name, prompt, keys);
     addAction(action);
     m_actions[name] = action;
     return action;
