@@ -8,7 +8,6 @@
 #include "core/shapes/shapelist.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
@@ -18,6 +17,7 @@
 #include "ui/dialogs/thumbnailoptionsdialog.h"
 #include "ui/dialogs/validation.h"
 #include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 

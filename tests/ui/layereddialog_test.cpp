@@ -5,9 +5,9 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/builtinshapes.h"
 #include "editorfixture.h"
-#include "ui/catalog/textureeditors.h"
 #include "ui/editors/layeredtexturedialog.h"
 #include "ui/editors/previewwindow.h"
+#include "ui/framework/textureeditors.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -2,7 +2,7 @@
 
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 
 #include <QObject>
 #include <QStringList>

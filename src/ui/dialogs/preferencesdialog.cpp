@@ -7,9 +7,9 @@
 #include "render/povray/povversion.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/dialogs/validation.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>

@@ -3,13 +3,13 @@
 #include "core/model/simpletexture.h"
 #include "render/files/colormapfileio.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/validation.h"
 #include "ui/editors/colorselectordialog.h"
 #include "ui/editors/colorswatch.h"
 #include "ui/editors/focuswatch.h"
 #include "ui/editors/previewlink.h"
 #include "ui/editors/transformedits.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>

@@ -5,11 +5,11 @@
 #include "core/model/simpletexture.h"
 #include "core/text/textcodec.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/validation.h"
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colorswatch.h"
 #include "ui/editors/focuswatch.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>

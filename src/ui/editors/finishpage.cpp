@@ -4,11 +4,11 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetext.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/validation.h"
 #include "ui/editors/focuswatch.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/iorpresetsdialog.h"
+#include "ui/framework/appservices.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

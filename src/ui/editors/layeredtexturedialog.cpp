@@ -5,14 +5,15 @@
 #include "paint/catalogpainter.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
-#include "ui/catalog/textureeditors.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/editors/focuswatch.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
+#include "ui/framework/waitcursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,14 +35,6 @@ namespace {
 
 /// Grey behind "Not Rendered".
 constexpr int kNotRenderedGrey = 195;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 /// The selected layer's thumbnail, centred; "Not Rendered" for a layer without one.
 class LayerThumbnail : public QWidget {

@@ -4,13 +4,13 @@
 #include "core/model/simpletexture.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/validation.h"
 #include "ui/editors/focuswatch.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/imagemapdialog.h"
 #include "ui/editors/previewlink.h"
 #include "ui/editors/transformedits.h"
+#include "ui/framework/appservices.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

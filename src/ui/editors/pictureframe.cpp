@@ -2,7 +2,7 @@
 
 #include "paint/bitmapdraw.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -7,10 +7,10 @@
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/shapeeditordialog.h"
 #include "ui/editors/sidebyside.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>

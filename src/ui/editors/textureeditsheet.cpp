@@ -1,6 +1,5 @@
 #include "ui/editors/textureeditsheet.h"
 
-#include "ui/app/appservices.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/fittingscrollarea.h"
 #include "ui/editors/generalpage.h"
@@ -10,6 +9,7 @@
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/texturepage.h"
+#include "ui/framework/appservices.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -9,6 +9,7 @@
 #include <optional>
 
 class DocumentTemplate;
+class QUndoStack;
 class QWidget;
 
 /// A document of the desktop program: what is open in a window, with its file and modified
@@ -44,6 +45,8 @@ public:
     /// Writes the file atomically; on failure the result says why, on success its stamp
     /// records the file as written.
     virtual FileResult Store(const QString& path) = 0;
+    /// The steps Undo and Redo work through, or null for a kind that keeps none.
+    virtual QUndoStack* UndoSteps() { return nullptr; }
 
     /// Saves to the document's file, asking for one when it has none. False when not saved.
     bool Save(QWidget* parent);

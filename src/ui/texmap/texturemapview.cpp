@@ -49,7 +49,10 @@ TextureMapView::TextureMapView(TextureMapDocument& document, QWidget* parent)
             &TextureMapView::OnContentsChanged);
     OnContentsChanged();
     m_actions = new TextureMapActions(*this);
-    connect(this, &TextureMapView::commandStateChanged, this, &TextureMapView::UpdateCommands);
+    connect(this, &TextureMapView::commandStateChanged, this, [this] {
+        UpdateCommands();
+        NotifyStateChanged(); // the main window's zoom commands follow too
+    });
 }
 
 Document& TextureMapView::ViewedDocument() const {
@@ -58,6 +61,33 @@ Document& TextureMapView::ViewedDocument() const {
 QList<ViewMenu> TextureMapView::Menus() const {
     return m_actions->Menus();
 }
+bool TextureMapView::Supports(StandardCommand command) const {
+    return command == StandardCommand::ZoomIn || command == StandardCommand::ZoomOut ||
+           command == StandardCommand::ActualSize;
+}
+
+bool TextureMapView::CanRun(StandardCommand command) const {
+    switch (command) {
+    case StandardCommand::ZoomIn:
+        return m_zoom < kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_zoom > kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TextureMapView::Run(StandardCommand command) {
+    if (command == StandardCommand::ZoomIn)
+        OnZoomIn();
+    else if (command == StandardCommand::ZoomOut)
+        OnZoomOut();
+    else if (command == StandardCommand::ActualSize)
+        OnActualSize();
+}
+
 void TextureMapView::UpdateCommands() {
     if (m_actions)
         m_actions->Update();

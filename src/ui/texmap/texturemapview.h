@@ -42,7 +42,10 @@ public:
     QWidget* Widget() override { return this; }
     ::Document& ViewedDocument() const override;
     QList<ViewMenu> Menus() const override;
-    QAction* StandardAction(StandardCommand) const override { return nullptr; }
+    /// The zoom commands.
+    bool Supports(StandardCommand command) const override;
+    bool CanRun(StandardCommand command) const override;
+    void Run(StandardCommand command) override;
     void UpdateCommands() override;
 
 public slots:
