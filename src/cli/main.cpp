@@ -2,6 +2,7 @@
 
 #include "cli/catalogcommands.h"
 #include "cli/commandline.h"
+#include "cli/importcommand.h"
 #include "cli/rendercommands.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,9 @@ const char* const kUsage =
     "      index, name and description of each preview shape\n"
     "  sheet CATALOG OUT.png [--width PX]\n"
     "      draws the catalog's grid as the catalog window shows it\n"
+    "  import CATALOG FILE... [--include-path DIR]... [--approximate]\n"
+    "      adds the textures and pigments declared in POV-Ray source files to CATALOG\n"
+    "      (made when missing); one line per declaration: imported, approximated, skipped\n"
     "\n"
     "The rendering commands take --pov PATH and --program-dir DIR in place of the settings, and\n"
     "--timeout SECONDS to end POV-Ray when a render takes longer (0: no limit).\n";
@@ -52,6 +56,7 @@ const std::map<QString, Command>& Commands() {
         {QStringLiteral("dump"), RunDump},         {QStringLiteral("render"), RunRender},
         {QStringLiteral("texmap"), RunTextureMap}, {QStringLiteral("thumbnail"), RunThumbnail},
         {QStringLiteral("shapes"), RunShapes},     {QStringLiteral("sheet"), RunSheet},
+        {QStringLiteral("import"), RunImport},
     };
     return commands;
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/povtext/povvalues.h"
+#include "core/povtext/sceneparser.h"
+#include "core/povtext/sourceimport.h"
+
+#include <map>
+#include <string>
+
+/// Source files held in memory, for the reader's tests.
+class MemoryFiles : public SourceFiles {
+public:
+    std::optional<std::string> Read(const std::string& path, std::string& error) override;
+    bool Exists(const std::string& path) override { return files.count(path) > 0; }
+
+    std::map<std::string, std::string> files;
+};
+
+/// Imports `text` as the file "main.pov" (with the files in `files` to include).
+ImportResult ImportText(const std::string& text, bool approximate = false,
+                        MemoryFiles files = MemoryFiles());
+/// The source the only imported texture of `result` writes, "#declare" and all.
+std::string SourceOfOnly(const ImportResult& result);
+/// The text with every CR LF made LF, for expected texts written readably.
+std::string Lf(const std::string& text);
+/// The number declared as `name` after reading `text`.
+PovNumber DeclaredNumber(const std::string& text, const std::string& name);
