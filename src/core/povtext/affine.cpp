@@ -218,7 +218,7 @@ std::optional<TranslateRotateScale> SplitTranslateRotateScale(const Affine& map)
     const Vector3 moved = MatrixTimes(inverse->linear, map.offset);
     parts.translate = moved;
     for (double& v : parts.translate)
-        v = std::abs(v) < 1e-12 ? 0.0 : v;
+        v = std::abs(v) < 1e-9 ? 0.0 : v;
     if (!parts.ToAffine().Near(map, 1e-7))
         return std::nullopt;
     return parts;

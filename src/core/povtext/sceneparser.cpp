@@ -390,7 +390,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
             symbol.refusal = refusal.Root();
             symbol.refusalWhere = refusal.RootWhere();
             record.refusal = refusal.what();
-            record.refusalWhere = refusal.Where();
+            record.refusalWhere = refusal.RootWhere();
         }
     }
     if (PeekRaw().IsSymbol(";"))
@@ -527,16 +527,20 @@ void SceneParser::Include(const PovToken& directive) {
     }
     const std::string path = FindInclude(name, directive);
     if (m_open.size() > kMaxIncludeDepth) {
-        std::string chain;
-        bool loops = false;
-        for (const OpenFile& open : m_open) {
-            loops = loops || open.path == path;
-            chain += BaseName(open.path.empty() ? InputFileName() : open.path) + " -> ";
-        }
-        chain += BaseName(path);
-        Fail(directive.at, loops ? "the includes loop: " + chain
-                                 : "includes nest more than " +
-                                       std::to_string(kMaxIncludeDepth) + " files deep");
+        // Name the loop: from the first time the file was opened to the next.
+        std::vector<std::string> chain;
+        for (const OpenFile& open : m_open)
+            chain.push_back(open.path.empty() ? InputFileName() : open.path);
+        chain.push_back(path);
+        const auto first = std::find(chain.begin(), chain.end(), path);
+        const auto again = std::find(first + 1, chain.end(), path);
+        if (again == chain.end())
+            Fail(directive.at, "includes nest more than " + std::to_string(kMaxIncludeDepth) +
+                                   " files deep");
+        std::string loop;
+        for (auto file = first; file <= again; ++file)
+            loop += (loop.empty() ? "" : " -> ") + BaseName(*file);
+        Fail(directive.at, "the includes loop: " + loop);
     }
     std::string error;
     auto contents = m_files.Read(path, error);

@@ -56,10 +56,14 @@ TEST(Directives, MissingLoopingAndDeepIncludesRefuseTheFileWithTheirPlace) {
     MemoryFiles loop;
     loop.files["/library/a.inc"] = "#include \"b.inc\"";
     loop.files["/library/b.inc"] = "\n#include \"a.inc\"";
-    const auto looped = Lines("#include \"a.inc\"", loop);
-    ASSERT_EQ(looped.size(), 1u);
-    EXPECT_EQ(looped[0].substr(0, looped[0].find(" -> ")),
-              "failure: /library/b.inc:2: the includes loop: main.pov");
+    EXPECT_EQ(Lines("#include \"a.inc\"", loop),
+              Lines_{"failure: /library/b.inc:2: the includes loop: a.inc -> b.inc -> a.inc"});
+    MemoryFiles deep;
+    for (int i = 0; i < 20; ++i)
+        deep.files["/library/" + std::to_string(i) + ".inc"] =
+            "#include \"" + std::to_string(i + 1) + ".inc\"";
+    EXPECT_EQ(Lines("#include \"0.inc\"", deep),
+              Lines_{"failure: /library/15.inc:1: includes nest more than 16 files deep"});
     // Guarded files may include each other: the guard ends it.
     MemoryFiles guarded;
     guarded.files["/library/g.inc"] =
@@ -101,7 +105,7 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
                   "main.pov:6: skipped Loop: it is declared inside the #while at main.pov:6, "
                   "which is not evaluated",
                   "main.pov:7: skipped C: uses Loop (main.pov:6), which was skipped: it is "
-                  "declared inside the #while at main.pov:6, which is not evaluated",
+                  "declared inside the #while at main.pov:6, which is not evaluated (main.pov:6)",
                   "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros are "
                   "not evaluated",
                   "main.pov:10: imported E",

@@ -76,16 +76,18 @@ TEST(Expressions, EveryColourFormGivesItsFiveChannels) {
 
 TEST(Expressions, WhatCannotBeEvaluatedRefusesTheDeclarationWithItsPlace) {
     EXPECT_EQ(RefusalOf("#declare V = Missing;"),
-              "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: Missing is not declared");
+              "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: Missing is not declared "
+              "(main.pov:1)");
     EXPECT_EQ(RefusalOf("#declare V = rand(seed(1));"),
               "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: the function rand is "
-              "not evaluated here");
+              "not evaluated here (main.pov:1)");
     EXPECT_EQ(RefusalOf("#declare V = 1 /\n (2 - 2);"),
-              "main.pov:3: skipped T: uses V (main.pov:1), which was skipped: division by zero");
+              "main.pov:3: skipped T: uses V (main.pov:1), which was skipped: division by zero "
+              "(main.pov:1)");
     EXPECT_EQ(RefusalOf("#macro M(a) a #end\n#declare V = M(1);"),
               "main.pov:3: skipped T: uses V (main.pov:2), which was skipped: the macro M "
-              "(main.pov:1) is called; macros are not evaluated");
+              "(main.pov:1) is called; macros are not evaluated (main.pov:2)");
     EXPECT_EQ(RefusalOf("#declare V = image_width;"),
               "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: image_width is only "
-              "known when POV-Ray renders");
+              "known when POV-Ray renders (main.pov:1)");
 }
