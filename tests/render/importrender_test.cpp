@@ -56,13 +56,16 @@ TEST_F(ImportRenderTest, LibraryTexturesImportedExactlyRenderLikeTheOriginals) {
                  "#declare Turned = texture { Stripes scale <2, 3, 2> rotate <0, 0, -30>\n"
                  "  rotate <40, 0, 0> }\n"
                  "#declare Bumped = texture { Stripes normal { bumps 0.6 scale 0.3 }\n"
-                 "  scale <1, 2, 1> rotate <0, 0, 30> rotate <0, 20, 0> }\n");
+                 "  scale <1, 2, 1> rotate <0, 0, 30> rotate <0, 20, 0> }\n"
+                 "#declare Shared = texture { pigment { gradient x scale <0.5, 1, 1> rotate y*35\n"
+                 "  color_map { [0 rgb 0] [0.5 rgb 1] } } normal { ripples 0.8 scale 0.3 } }\n");
     turned.close();
     const std::vector<std::pair<std::string, std::string>> wanted = {
         {"textures.inc", "Jade"},         {"textures.inc", "DMFWood4"},
         {"stones1.inc", "T_Grnt7"},       {"metals.inc", "T_Chrome_4D"},
         {"woods.inc", "T_Wood32"},        {Path("turned.inc").toStdString(), "Turned"},
-        {Path("turned.inc").toStdString(), "Bumped"}};
+        {Path("turned.inc").toStdString(), "Bumped"},
+        {Path("turned.inc").toStdString(), "Shared"}};
 
     DiskSourceFiles disk;
     for (const auto& [file, name] : wanted) {

@@ -42,6 +42,73 @@ std::optional<TranslateRotateScale> InModelOrder(const TransformList& steps) {
     return parts;
 }
 
+TransformStep StepOf(const Affine& map) {
+    TransformStep step;
+    step.kind = TransformStep::General;
+    step.map = map;
+    return step;
+}
+
+/// The three places filled from three lists, when each is a translate, rotate and scale.
+std::optional<FittedTransformations> Fill(const TransformList& pigment, const TransformList& normal,
+                                          const TransformList& texture) {
+    auto fill = [](const TransformList& steps, TranslateRotateScale& into) {
+        const auto parts = AsTranslateRotateScale(steps);
+        if (parts)
+            into = *parts;
+        return parts.has_value();
+    };
+    FittedTransformations fitted;
+    if (fill(pigment, fitted.pigment) && fill(normal, fitted.normal) &&
+        fill(texture, fitted.texture))
+        return fitted;
+    return std::nullopt;
+}
+
+/// With `shared` at the texture's place, what remains for the pigment and the normal.
+std::optional<FittedTransformations> FillAround(const Affine& pigment, const Affine& normal,
+                                                const TransformList& shared) {
+    const auto back = CombinedMap(shared).Inverse();
+    if (!back)
+        return std::nullopt;
+    return Fill({StepOf(pigment.Then(*back))}, {StepOf(normal.Then(*back))}, shared);
+}
+
+/// The pigment and the normal both show: the texture's place holds what they share.
+std::optional<FittedTransformations> FitShared(const TransformationsToFit& written) {
+    const TransformList& texture = written.texture;
+    // Split the texture's own transformations: the first part goes to both.
+    for (std::size_t k = 0; k <= texture.size(); ++k) {
+        const auto head = texture.begin() + static_cast<std::ptrdiff_t>(k);
+        if (auto fitted = Fill(Joined(written.pigment, texture.begin(), head),
+                               Joined(written.normal, texture.begin(), head),
+                               TransformList(head, texture.end())))
+            return fitted;
+    }
+    // Or the last steps of the pigment's (or the normal's) own go up to the texture's place,
+    // and the other takes them back.
+    const Affine pigment = CombinedMap(Joined(written.pigment, texture.begin(), texture.end()));
+    const Affine normal = CombinedMap(Joined(written.normal, texture.begin(), texture.end()));
+    for (const TransformList* own : {&written.pigment, &written.normal}) {
+        for (std::size_t j = 0; j < own->size(); ++j) {
+            const TransformList shared =
+                Joined(TransformList(own->begin() + static_cast<std::ptrdiff_t>(j), own->end()),
+                       texture.begin(), texture.end());
+            if (auto fitted = FillAround(pigment, normal, shared))
+                return fitted;
+        }
+    }
+    // Or the rotation that ends either chain taken apart.
+    for (const Affine& chain : {pigment, normal, CombinedMap(texture)}) {
+        const auto parts = SplitScaleBetweenRotations(chain);
+        if (!parts)
+            continue;
+        if (auto fitted = FillAround(pigment, normal, {StepOf(parts->second)}))
+            return fitted;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<TranslateRotateScale> AsTranslateRotateScale(const TransformList& steps) {
@@ -56,37 +123,9 @@ std::optional<FittedTransformations> FitTransformations(const TransformationsToF
     if (!written.pigmentMatters && !written.normalMatters)
         return fitted;
 
-    // With both shown, the texture's own transformations are shared: split only those.
-    if (written.pigmentMatters && written.normalMatters) {
-        for (std::size_t k = 0; k <= texture.size(); ++k) {
-            const auto head = texture.begin() + static_cast<std::ptrdiff_t>(k);
-            const auto pigment = AsTranslateRotateScale(Joined(written.pigment, texture.begin(), head));
-            const auto normal = AsTranslateRotateScale(Joined(written.normal, texture.begin(), head));
-            const auto shared = AsTranslateRotateScale(TransformList(head, texture.end()));
-            if (pigment && normal && shared) {
-                fitted.pigment = *pigment;
-                fitted.normal = *normal;
-                fitted.texture = *shared;
-                return fitted;
-            }
-        }
-        // The texture's transformations as rotate-scale for both, then a shared rotation.
-        if (const auto parts = SplitScaleBetweenRotations(CombinedMap(texture))) {
-            TransformStep step;
-            step.kind = TransformStep::General;
-            step.map = parts->first;
-            const auto pigment = AsTranslateRotateScale(Joined(written.pigment, &step, &step + 1));
-            const auto normal = AsTranslateRotateScale(Joined(written.normal, &step, &step + 1));
-            const auto shared = SplitTranslateRotateScale(parts->second);
-            if (pigment && normal && shared) {
-                fitted.pigment = *pigment;
-                fitted.normal = *normal;
-                fitted.texture = *shared;
-                return fitted;
-            }
-        }
-        return std::nullopt;
-    }
+    // With both shown, the texture's transformations are shared by the two.
+    if (written.pigmentMatters && written.normalMatters)
+        return FitShared(written);
 
     // With one shown, its whole chain may be split anywhere between its own place and the
     // texture's; the place written is tried first.

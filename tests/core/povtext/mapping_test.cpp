@@ -152,6 +152,15 @@ TEST(Mapping, TransformationsInAnOrderTheModelHoldsAreKeptOrRearrangedExactly) {
                   .find("    scale <2.0, 3.0, 2.0>\n  }\n  normal\n  {\n    bumps 0.5\n"
                         "    scale <2.0, 3.0, 2.0>\n  }\n  rotate <0.0, 0.0, 40.0>\n}"),
               std::string::npos);
+    // A pigment turned after its scale, under a normal scaled alike in every direction: the
+    // turn goes up to the texture and the normal turns back.
+    EXPECT_NE(SourceOfOnly(ImportText("#declare T = texture {\n"
+                                      "  pigment { granite scale <2, 1, 1> rotate y*4 }\n"
+                                      "  normal { bumps 0.3 scale 0.2 } }"))
+                  .find("    scale <2.0, 1.0, 1.0>\n  }\n  normal\n  {\n    bumps 0.3\n"
+                        "    rotate <0.0, -4.0, 0.0>\n    scale <0.2, 0.2, 0.2>\n  }\n"
+                        "  rotate <0.0, 4.0, 0.0>\n}"),
+              std::string::npos);
     // Two rotations become one.
     EXPECT_NE(SourceOfOnly(ImportText("#declare T = pigment { gradient x\n"
                                       "  rotate <0, 0, 90> rotate <90, 0, 0> }"))
