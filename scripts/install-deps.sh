@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    povray
+    povray povray-includes
     xvfb xauth
     locales
     clang libclang-rt-14-dev clang-format
