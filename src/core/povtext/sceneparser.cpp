@@ -498,11 +498,10 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
 
 std::string SceneParser::FindInclude(const std::string& name, const PovToken& directive) const {
     std::vector<std::string> folders;
+    // A text without a file (a pasted one) has no folder of its own to look in.
     const std::string& including = m_open.back().path;
     if (!including.empty())
         folders.push_back(FolderOf(including));
-    else if (m_open.size() == 1)
-        folders.emplace_back();
     folders.insert(folders.end(), m_options.includePaths.begin(), m_options.includePaths.end());
     if (!m_options.libraryFolder.empty())
         folders.push_back(m_options.libraryFolder);

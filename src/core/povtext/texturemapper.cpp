@@ -163,8 +163,7 @@ MappedTexture TextureMapper::Map(const PovValue& value, const std::string& name,
     MappedTexture mapped;
     try {
         if (afterDefault)
-            Cannot("a declaration after #default, which changes what it means", *afterDefault,
-                   "the #default before it left out");
+            Cannot("the #default before it", *afterDefault, "the #default before it left out");
         if (const auto* pigment = std::get_if<PovPigment>(&value)) {
             PovLayer layer;
             layer.pigment = *pigment;
@@ -242,7 +241,7 @@ void TextureMapper::MapTransformations(const PovLayer& layer, SimpleTexture& tex
                                                         : layer.transforms.front().where;
         if (!layer.pigment.pattern.transforms.empty())
             where = layer.pigment.pattern.transforms.front().where;
-        Cannot("transformations in an order the texture cannot hold", where,
+        Cannot("transformations in this order", where,
                "transformations reordered to translate, rotate and scale");
         fitted = NearestTransformations(written);
     }

@@ -112,6 +112,32 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
               }));
 }
 
+TEST(Directives, ADefaultChangesWhatLaterDeclarationsMean) {
+    const std::string text = "#declare A = pigment { rgb 1 }\n"
+                             "#default { finish { ambient 0.3 } }\n#declare B = pigment { rgb 1 }";
+    EXPECT_EQ(Lines(text), (Lines_{"main.pov:1: imported A",
+                                   "main.pov:3: skipped B: the #default before it cannot be held "
+                                   "(main.pov:2)"}));
+    const ImportResult approximated = ImportText(text, true);
+    ASSERT_EQ(approximated.declarations.size(), 2u);
+    EXPECT_EQ(ReportLine(approximated.declarations[1]),
+              "main.pov:3: approximated B: the #default before it left out (main.pov:2)");
+}
+
+TEST(Directives, APastedTextFindsIncludesOnlyOnThePathsAndInTheLibrary) {
+    MemoryFiles files;
+    files.files["/library/colors.inc"] = "#declare Red = rgb <1, 0, 0>;";
+    files.files["local.inc"] = "#declare Local = rgb 1;";
+    ImportOptions options;
+    options.libraryFolder = "/library";
+    ImportResult result = ImportSource(
+        {{"clipboard", "#include \"colors.inc\"\n#declare R = pigment { Red }"}}, options, files);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    EXPECT_EQ(ReportLine(result.declarations.at(0)), "clipboard:2: imported R");
+    result = ImportSource({{"clipboard", "#include \"local.inc\""}}, options, files);
+    EXPECT_EQ(result.failure, "clipboard:1: the include file \"local.inc\" cannot be found");
+}
+
 TEST(Directives, LaterDeclarationsReplaceEarlierOnesAndLocalsEndWithTheirFile) {
     MemoryFiles files;
     files.files["/library/part.inc"] = "#local Inner = rgb 1;\n#declare Outer = rgb 0;";

@@ -170,8 +170,12 @@ TEST(Mapping, TransformationsInAnOrderTheModelHoldsAreKeptOrRearrangedExactly) {
     EXPECT_EQ(SkippedLine("#declare T = texture {\n"
                           "  pigment { gradient x scale <1, 3, 1> rotate z*30 }\n"
                           "  normal { bumps scale <3, 1, 1> } }"),
-              "main.pov:1: skipped T: transformations in an order the texture cannot hold cannot "
-              "be held (main.pov:2)");
+              "main.pov:1: skipped T: transformations in this order cannot be held (main.pov:2)");
+    EXPECT_EQ(ApproximatedLine("#declare T = texture {\n"
+                               "  pigment { gradient x scale <1, 3, 1> rotate z*30 }\n"
+                               "  normal { bumps scale <3, 1, 1> } }"),
+              "main.pov:1: approximated T: transformations reordered to translate, rotate and "
+              "scale (main.pov:2)");
 }
 
 TEST(Mapping, WhatTheModelCannotHoldIsRefusedWithItsPlace) {
