@@ -3,6 +3,7 @@
 // textures, against reading the same text's tokens alone; and hostile text, which must be
 // refused in time of the same order. Prints the best of several runs of each and the ratios.
 
+#include "besttime.h"
 #include "core/povtext/povlexer.h"
 #include "core/povtext/sourceimport.h"
 
@@ -15,21 +16,6 @@
 
 namespace {
 
-class TextFiles : public SourceFiles {
-public:
-    std::optional<std::string> Read(const std::string& path, std::string& error) override {
-        const auto found = files.find(path);
-        if (found == files.end()) {
-            error = path + " was not found.";
-            return std::nullopt;
-        }
-        return found->second;
-    }
-    bool Exists(const std::string& path) override { return files.count(path) > 0; }
-
-    std::map<std::string, std::string> files;
-};
-
 /// 40,000 declarations in groups of eight, each group using the ones before it.
 std::string LargeSource() {
     std::string text;
@@ -39,34 +25,28 @@ std::string LargeSource() {
         text += "// Group " + n + ", a texture family of its own\n";
         text += "#declare C" + n + " = rgb <" + shade + ", 0.4, 0.2>;\n";
         text += "#declare M" + n + " = color_map { [0.0, 0.3 color C" + n +
-                " color rgbt <0.9, 0.8, 0.7, 0.0>]\n  [0.3 rgb 1] [0.7 C" + n + " * 0.5] [1 rgb 0] }\n";
-        text += "#declare F" + n + " = finish { ambient 0.2 diffuse 0.6 specular 0.4 roughness 1/50 }\n";
+                " color rgbt <0.9, 0.8, 0.7, 0.0>]\n  [0.3 rgb 1] [0.7 C" + n +
+                " * 0.5] [1 rgb 0] }\n";
+        text += "#declare F" + n +
+                " = finish { ambient 0.2 diffuse 0.6 specular 0.4 roughness 1/50 }\n";
         text += "#declare P" + n + " = pigment { granite turbulence 0.4 color_map { M" + n +
                 " } scale <2, 1, 1> rotate y*" + std::to_string(group % 90) + " }\n";
-        text += "#declare T" + n + " = texture { pigment { P" + n + " } normal { bumps 0.3 scale 0.2 }"
-                " finish { F" + n + " } }\n";
-        text += "#declare L" + n + " = texture { T" + n + " scale 2 }\n  texture { pigment { C" + n +
-                " filter 0.5 } finish { phong 1 } }\n";
-        text += "#declare W" + n + " = pigment { wood turbulence 0.05 octaves 3 scale <0.05, 0.05, 1> }\n";
+        text += "#declare T" + n + " = texture { pigment { P" + n +
+                " } normal { bumps 0.3 scale 0.2 }"
+                " finish { F" +
+                n + " } }\n";
+        text += "#declare L" + n + " = texture { T" + n + " scale 2 }\n  texture { pigment { C" +
+                n + " filter 0.5 } finish { phong 1 } }\n";
+        text += "#declare W" + n +
+                " = pigment { wood turbulence 0.05 octaves 3 scale <0.05, 0.05, 1> }\n";
         text += "#declare G" + n + " = texture { pigment { gradient y color_map { M" + n +
                 " } } translate x rotate <0, 0, 30> scale 0.5 }\n";
     }
     return text;
 }
 
-double BestSeconds(int runs, const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
-
 ImportResult Import(const std::string& text) {
-    TextFiles files;
+    MemorySourceFiles files;
     return ImportSource({{"bench.inc", text}}, ImportOptions{}, files);
 }
 
@@ -81,9 +61,10 @@ int main() {
         while (lexer.Next().kind != PovToken::End) {
         }
     });
-    std::printf("40,000 declarations (%.1f MB): %zu textures and pigments, %d imported, %d skipped\n",
-                text.size() / 1e6, result.declarations.size(), result.Count(ImportOutcome::Imported),
-                result.Count(ImportOutcome::Skipped));
+    std::printf(
+        "40,000 declarations (%.1f MB): %zu textures and pigments, %d imported, %d skipped\n",
+        text.size() / 1e6, result.declarations.size(), result.Count(ImportOutcome::Imported),
+        result.Count(ImportOutcome::Skipped));
     std::printf("import %.3f s (%.1f us a declaration), tokens alone %.3f s, ratio %.1f\n", import,
                 import / 40000 * 1e6, tokens, import / tokens);
 
@@ -92,7 +73,8 @@ int main() {
         {"nested braces", std::string(hostileSize / 2, '{') + std::string(hostileSize / 2, '}')},
         {"unclosed block", "#declare T = texture {" + std::string(hostileSize, ' ')},
         {"parentheses", "#declare A = " + std::string(hostileSize, '(')},
-        {"unclosed #if", [] {
+        {"unclosed #if",
+         [] {
              std::string t;
              while (t.size() < hostileSize)
                  t += "#if (1)\n";

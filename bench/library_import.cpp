@@ -49,7 +49,8 @@ struct Settings {
 std::string ReasonKind(const std::string& note) {
     std::string kind = std::regex_replace(note, std::regex(R"( \([^)]*:\d+\))"), "");
     kind = std::regex_replace(kind, std::regex(R"(-?\d+(\.\d+)?)"), "N");
-    return std::regex_replace(kind, std::regex(R"(uses \w+ \S*, which was skipped: )"), "uses a skipped declaration: ");
+    return std::regex_replace(kind, std::regex(R"(uses \w+ \S*, which was skipped: )"),
+                              "uses a skipped declaration: ");
 }
 
 /// Renders the scene of the first preview shape with `include` as its texture file; the
@@ -59,8 +60,9 @@ std::optional<std::vector<std::uint8_t>> Render(const Settings& settings, const 
     QDir().mkpath(folder);
     std::string scene = BuiltinShapes().front()->GetSceneSource(kTextureName);
     if (material)
-        scene = std::regex_replace(scene, std::regex(std::string("texture \\{") + kTextureName + "\\}"),
-                                   std::string("material {") + kTextureName + "}");
+        scene =
+            std::regex_replace(scene, std::regex(std::string("texture \\{") + kTextureName + "\\}"),
+                               std::string("material {") + kTextureName + "}");
     auto write = [&](const char* name, const std::string& text) {
         QFile file(folder + "/" + QString::fromUtf8(name));
         return file.open(QIODevice::WriteOnly) &&
@@ -72,8 +74,8 @@ std::optional<std::vector<std::uint8_t>> Render(const Settings& settings, const 
     PovCommandOptions options;
     options.executable = "povray";
     options.libraryPath = settings.library;
-    const PovCommand command =
-        BuildPovCommand(options, PovCommandStyle::Pov37, kOutputFileName, settings.size, settings.size);
+    const PovCommand command = BuildPovCommand(options, PovCommandStyle::Pov37, kOutputFileName,
+                                               settings.size, settings.size);
     QProcess process;
     process.setWorkingDirectory(folder);
     QStringList arguments;
@@ -94,7 +96,8 @@ std::optional<std::vector<std::uint8_t>> Render(const Settings& settings, const 
     return image.rows;
 }
 
-double MeanAbsoluteDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+double MeanAbsoluteDifference(const std::vector<std::uint8_t>& a,
+                              const std::vector<std::uint8_t>& b) {
     double sum = 0.0;
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
         sum += std::abs(int(a[i]) - int(b[i]));
@@ -135,8 +138,8 @@ int main(int argc, char* argv[]) {
     std::map<std::string, int> reasons;
     FileFigures total;
     std::string details;
-    std::printf("%-14s %6s %6s %6s %6s %9s %12s %12s\n", "file", "decl", "exact", "approx",
-                "skip", "exact<=1%", "exact MAD %", "approx MAD %");
+    std::printf("%-14s %6s %6s %6s %6s %9s %12s %12s\n", "file", "decl", "exact", "approx", "skip",
+                "exact<=1%", "exact MAD %", "approx MAD %");
     for (const std::string& file : settings.files) {
         const std::vector<SourceInput> inputs = {
             {settings.library + "/colors.inc", std::nullopt},
@@ -169,13 +172,13 @@ int main(int argc, char* argv[]) {
             const bool material = declaration.kind == "material";
             const std::string use = declaration.kind == "pigment"
                                         ? "texture { pigment { " + declaration.name + " } }"
-                                        : material ? "material { " + declaration.name + " }"
-                                                   : "texture { " + declaration.name + " }";
+                                    : material ? "material { " + declaration.name + " }"
+                                               : "texture { " + declaration.name + " }";
             // Both sides are read as POV-Ray 3.7 text, as the program's scenes are: the library's
             // own "#version 3.5" would otherwise switch POV-Ray to the older gamma handling.
-            const std::string original = std::string(kVersion) + "#include \"colors.inc\"\r\n#include \"" +
-                                         inputs[1].name + "\"\r\n#declare " + kTextureName + " = " + use +
-                                         "\r\n";
+            const std::string original = std::string(kVersion) +
+                                         "#include \"colors.inc\"\r\n#include \"" + inputs[1].name +
+                                         "\"\r\n#declare " + kTextureName + " = " + use + "\r\n";
             const std::string imported = std::string(kVersion) +
                                          declaration.texture->GetSource(SourceFlag::Declare) +
                                          "\r\n#declare " + kTextureName + " = texture { " +
@@ -200,13 +203,16 @@ int main(int argc, char* argv[]) {
             }
             char line[64];
             std::snprintf(line, sizeof line, " %.3f %%", difference);
-            details += declaration.where + " " + declaration.name + line +
-                       (declaration.outcome == ImportOutcome::Imported ? " exact" : " approximated") + "\n";
+            details +=
+                declaration.where + " " + declaration.name + line +
+                (declaration.outcome == ImportOutcome::Imported ? " exact" : " approximated") +
+                "\n";
         }
         std::printf("%-14s %6d %6d %6d %6d %9d %12.3f %12.3f\n", file.c_str(), figures.declarations,
                     figures.exact, figures.approximated, figures.skipped, figures.exactWithin1,
                     figures.exact ? figures.exactDifference / figures.exact : 0.0,
-                    approximatedRendered ? figures.approximatedDifference / approximatedRendered : 0.0);
+                    approximatedRendered ? figures.approximatedDifference / approximatedRendered
+                                         : 0.0);
         std::fflush(stdout);
         total.declarations += figures.declarations;
         total.exact += figures.exact;

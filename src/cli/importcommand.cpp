@@ -26,7 +26,8 @@ int RunImport(CommandLine& args) {
     // The catalog is read first, so a file that is no catalog is refused before anything else.
     Catalog catalog;
     const bool existed = QFileInfo::exists(catalogPath);
-    const FileStamp stamp = existed ? LoadCatalogOrFail(catalogPath, catalog) : StampOf(catalogPath);
+    const FileStamp stamp =
+        existed ? LoadCatalogOrFail(catalogPath, catalog) : StampOf(catalogPath);
 
     DiskSourceFiles files;
     ImportResult result = ImportSource(inputs, options, files);

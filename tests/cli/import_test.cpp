@@ -57,12 +57,13 @@ protected:
     QTemporaryDir m_dir;
 };
 
-const QByteArray kSource = "#declare Tint = rgb <1, 0.5, 0>;\n"
-                           "// A warm orange\n"
-                           "#declare Orange = texture { pigment { Tint } finish { phong 0.5 } }\n"
-                           "#declare Glassy = texture { pigment { Tint transmit 0.5 } }\n"
-                           "#declare Marbled = pigment { marble color_map { [0 Tint] [1 rgb 1] } }\n"
-                           "#declare Lost = texture { Nowhere }\n";
+const QByteArray kSource =
+    "#declare Tint = rgb <1, 0.5, 0>;\n"
+    "// A warm orange\n"
+    "#declare Orange = texture { pigment { Tint } finish { phong 0.5 } }\n"
+    "#declare Glassy = texture { pigment { Tint transmit 0.5 } }\n"
+    "#declare Marbled = pigment { marble color_map { [0 Tint] [1 rgb 1] } }\n"
+    "#declare Lost = texture { Nowhere }\n";
 
 } // namespace
 
@@ -151,7 +152,7 @@ TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
     for (const QStringList& arguments :
          {QStringList{"import", "c.vlv"}, QStringList{"import", "c.vlv", "s.inc", "--bogus"},
           QStringList{"import", "c.vlv", "s.inc", "--include-path"}}) {
-            const CliResult run = Cli(arguments);
+        const CliResult run = Cli(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("usage: velvane-cli")) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(Path("c.vlv")));

@@ -7,47 +7,11 @@
 #include "core/povtext/sourceimport.h"
 
 #include <cstdlib>
-#include <map>
 #include <string>
-
-namespace {
-
-class InputFiles : public SourceFiles {
-public:
-    std::optional<std::string> Read(const std::string& path, std::string& error) override {
-        const auto found = files.find(path);
-        if (found == files.end()) {
-            error = path + " was not found.";
-            return std::nullopt;
-        }
-        return found->second;
-    }
-    bool Exists(const std::string& path) override { return files.count(path) > 0; }
-
-    std::map<std::string, std::string> files;
-};
-
-std::string Words(const std::string& text) {
-    std::string words;
-    bool blank = false;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            blank = !words.empty();
-            continue;
-        }
-        if (blank)
-            words += ' ';
-        blank = false;
-        words += c;
-    }
-    return words;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
-    InputFiles files;
+    MemorySourceFiles files;
     std::size_t start = 0;
     const char* const names[] = {"main.pov", "/lib/a.inc", "/lib/b.inc"};
     for (const char* name : names) {
@@ -65,11 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!declaration.texture)
             continue;
         const std::string written = declaration.texture->GetSource(SourceFlag::Declare);
-        InputFiles again;
+        MemorySourceFiles again;
         const ImportResult back = ImportSource({{"written.inc", written}}, ImportOptions{}, again);
         if (back.failure || back.declarations.size() != 1 || !back.declarations[0].texture ||
             back.declarations[0].outcome != ImportOutcome::Imported ||
-            Words(back.declarations[0].texture->GetSource(SourceFlag::Declare)) != Words(written))
+            SourceWords(back.declarations[0].texture->GetSource(SourceFlag::Declare)) !=
+                SourceWords(written))
             std::abort();
     }
     return 0;

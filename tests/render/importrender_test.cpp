@@ -34,8 +34,8 @@ protected:
         EXPECT_TRUE(WriteFileAtomically(folder + "/" + kTextureFileName,
                                         QByteArray::fromStdString(include)));
         RecordingSink sink;
-        const RenderResult result =
-            m_runner->RenderScene(kSize, kSize, name, OutputFileName(), 0, "Rendering", sink, folder);
+        const RenderResult result = m_runner->RenderScene(kSize, kSize, name, OutputFileName(), 0,
+                                                          "Rendering", sink, folder);
         EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
         std::vector<std::uint8_t> rows;
         EXPECT_TRUE(ReadRenderedPixels(folder, OutputFileName(), kSize, kSize, rows).Succeeded());
@@ -61,9 +61,12 @@ TEST_F(ImportRenderTest, LibraryTexturesImportedExactlyRenderLikeTheOriginals) {
                  "  color_map { [0 rgb 0] [0.5 rgb 1] } } normal { ripples 0.8 scale 0.3 } }\n");
     turned.close();
     const std::vector<std::pair<std::string, std::string>> wanted = {
-        {"textures.inc", "Jade"},         {"textures.inc", "DMFWood4"},
-        {"stones1.inc", "T_Grnt7"},       {"metals.inc", "T_Chrome_4D"},
-        {"woods.inc", "T_Wood32"},        {Path("turned.inc").toStdString(), "Turned"},
+        {"textures.inc", "Jade"},
+        {"textures.inc", "DMFWood4"},
+        {"stones1.inc", "T_Grnt7"},
+        {"metals.inc", "T_Chrome_4D"},
+        {"woods.inc", "T_Wood32"},
+        {Path("turned.inc").toStdString(), "Turned"},
         {Path("turned.inc").toStdString(), "Bumped"},
         {Path("turned.inc").toStdString(), "Shared"}};
 

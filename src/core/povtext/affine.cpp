@@ -165,8 +165,9 @@ bool Affine::Near(const Affine& other, double tolerance) const {
 }
 
 Affine TranslateRotateScale::ToAffine() const {
-    return Affine::Translation(translate).Then(Affine::Rotation(rotate)).Then(
-        Affine::Scaling(scale));
+    return Affine::Translation(translate)
+        .Then(Affine::Rotation(rotate))
+        .Then(Affine::Scaling(scale));
 }
 
 Vector3 RotationDegrees(const std::array<Vector3, 3>& r) {
@@ -262,7 +263,8 @@ std::pair<Matrix, Vector3> SymmetricEigen(Matrix a) {
             if (a[p][q] == 0.0)
                 continue;
             const double theta = (a[q][q] - a[p][p]) / (2.0 * a[p][q]);
-            const double t = (theta >= 0 ? 1.0 : -1.0) / (std::abs(theta) + std::sqrt(theta * theta + 1.0));
+            const double t =
+                (theta >= 0 ? 1.0 : -1.0) / (std::abs(theta) + std::sqrt(theta * theta + 1.0));
             const double c = 1.0 / std::sqrt(t * t + 1.0), s = t * c;
             for (int k = 0; k < 3; ++k) {
                 const double akp = a[k][p], akq = a[k][q];

@@ -16,18 +16,18 @@ bool In(std::string_view word, std::initializer_list<std::string_view> words) {
 /// Patterns that take no argument of their own; those the model has come through as they are,
 /// the others reach the mapping by name.
 bool IsPlainPattern(std::string_view word) {
-    return In(word, {"agate",  "bozo",    "bumps",  "cells",     "crackle",     "dents",
-                     "granite", "leopard", "marble", "onion",     "planar",      "quilted",
-                     "radial", "ripples", "spherical", "spotted", "waves",       "wood",
-                     "wrinkles", "boxed", "cylindrical", "facets"});
+    return In(word, {"agate",    "bozo",    "bumps",       "cells",   "crackle", "dents",
+                     "granite",  "leopard", "marble",      "onion",   "planar",  "quilted",
+                     "radial",   "ripples", "spherical",   "spotted", "waves",   "wood",
+                     "wrinkles", "boxed",   "cylindrical", "facets"});
 }
 
 /// Patterns that change a texture beyond what a colour map could stand in for, or need
 /// things (functions, objects, files) the reader does not evaluate.
 bool IsUnreadPattern(std::string_view word) {
-    return In(word, {"function", "pigment_pattern", "image_pattern", "density_file", "mandel",
-                     "julia", "magnet", "pavement", "tiling", "object", "cubic", "average",
-                     "slope", "aoi"});
+    return In(word,
+              {"function", "pigment_pattern", "image_pattern", "density_file", "mandel", "julia",
+               "magnet", "pavement", "tiling", "object", "cubic", "average", "slope", "aoi"});
 }
 
 bool IsBlockPattern(std::string_view word) {
@@ -40,8 +40,8 @@ bool IsWave(std::string_view word) {
 }
 
 bool IsImageType(std::string_view word) {
-    return In(word, {"gif", "tga", "iff", "ppm", "pgm", "png", "jpeg", "tiff", "sys", "exr",
-                     "hdr"});
+    return In(word,
+              {"gif", "tga", "iff", "ppm", "pgm", "png", "jpeg", "tiff", "sys", "exr", "hdr"});
 }
 
 } // namespace
@@ -78,6 +78,24 @@ const PovValue* BlockReader::DeclaredValue(const PovToken& token) const {
     return symbol->value.get();
 }
 
+template <typename T> const T* BlockReader::TakeDeclared(const PovToken& token, const char* kind) {
+    const PovValue* value = DeclaredValue(token);
+    if (!value)
+        return nullptr;
+    const T* declared = std::get_if<T>(value);
+    if (!declared)
+        m_expressions.Refuse(token.at, token.text + " is a " + KindName(*value) + ", not " + kind);
+    m_feed.Take();
+    return declared;
+}
+
+bool BlockReader::Closes(const char* closer) {
+    if (!m_feed.Peek().IsSymbol(closer))
+        return false;
+    m_feed.Take();
+    return true;
+}
+
 Placed<double> BlockReader::PlacedFloat() {
     Placed<double> placed;
     placed.where = m_feed.Peek().at;
@@ -110,8 +128,8 @@ bool BlockReader::DroppedModifier(std::vector<Unheld>& unheld) {
         argument = None;
     else if (In(w, {"metric", "offset", "control0", "control1", "mortar", "noise_generator",
                     "accuracy", "dist_exp", "reflection_exponent", "caustics", "dispersion",
-                    "dispersion_samples", "fade_distance", "fade_power", "gamma",
-                    "premultiplied", "falloff", "exponent", "repeat"}))
+                    "dispersion_samples", "fade_distance", "fade_power", "gamma", "premultiplied",
+                    "falloff", "exponent", "repeat"}))
         argument = Float;
     else if (In(w, {"form", "brick_size", "orientation"}))
         argument = Vector;
@@ -168,12 +186,9 @@ void BlockReader::Texture(PovTexture& texture, const PovToken& keyword) {
 
 void BlockReader::TextureBody(PovTexture& block) {
     const PovToken first = m_feed.Peek();
-    if (const PovValue* value = DeclaredValue(first)) {
-        const auto* texture = std::get_if<PovTexture>(value);
-        if (!texture || texture->material)
-            m_expressions.Refuse(first.at, first.text + " is a " + KindName(*value) +
-                                               ", not a texture");
-        m_feed.Take();
+    if (const auto* texture = TakeDeclared<PovTexture>(first, "a texture")) {
+        if (texture->material)
+            m_expressions.Refuse(first.at, first.text + " is a material, not a texture");
         block = *texture;
     } else {
         block.layers.emplace_back();
@@ -183,15 +198,11 @@ void BlockReader::TextureBody(PovTexture& block) {
             m_expressions.Refuse(at.at, at.text + " changes a layered texture");
         return block.layers.front();
     };
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return;
-        }
         if (next.kind != PovToken::Word)
-            m_expressions.Refuse(next.at, "expected '}' to close the texture but found " +
-                                              Described(next));
+            m_expressions.Refuse(next.at,
+                                 "expected '}' to close the texture but found " + Described(next));
         const std::string& w = next.text;
         if (w == "pigment") {
             m_feed.Take();
@@ -218,19 +229,17 @@ void BlockReader::TextureBody(PovTexture& block) {
                 Texture(tile1, texture);
             }
             if (!m_feed.Peek().IsWord("tile2"))
-                m_expressions.Refuse(m_feed.Peek().at, "expected tile2 but found " +
-                                                           Described(m_feed.Peek()));
+                m_expressions.Refuse(m_feed.Peek().at,
+                                     "expected tile2 but found " + Described(m_feed.Peek()));
             m_feed.Take();
             while (m_feed.Peek().IsWord("texture")) {
                 const PovToken texture = m_feed.Take();
                 Texture(tile2, texture);
             }
-            if (!m_feed.Peek().IsSymbol("}"))
+            if (!Closes("}"))
                 m_expressions.Refuse(m_feed.Peek().at, "expected '}' to close tiles but found " +
                                                            Described(m_feed.Peek()));
-            m_feed.Take();
-            if (tile1.layers.size() != 1 || tile2.layers.size() != 1 || tile1.tiles ||
-                tile2.tiles)
+            if (tile1.layers.size() != 1 || tile2.layers.size() != 1 || tile1.tiles || tile2.tiles)
                 m_expressions.Refuse(next.at, "tiles of layered textures cannot be held");
             block.layers = {tile1.layers.front(), tile2.layers.front()};
             block.tiles = true;
@@ -242,8 +251,8 @@ void BlockReader::TextureBody(PovTexture& block) {
             for (PovLayer& layer : block.layers)
                 layer.transforms.insert(layer.transforms.end(), steps.begin(), steps.end());
         } else if (w == "texture_map" || w == "material_map" || IsPlainPattern(w) ||
-                   IsBlockPattern(w) || IsUnreadPattern(w) || w == "gradient" ||
-                   w == "spiral1" || w == "spiral2") {
+                   IsBlockPattern(w) || IsUnreadPattern(w) || w == "gradient" || w == "spiral1" ||
+                   w == "spiral2") {
             m_expressions.Refuse(next.at, "a patterned texture (" + w + ") cannot be held");
         } else if (!DroppedModifier(block.unheld)) {
             UnknownWord(next, "a texture");
@@ -256,21 +265,14 @@ PovTexture BlockReader::Material(const PovToken& keyword) {
     NestingLevel level(m_feed, keyword.at);
     PovTexture material;
     const PovToken first = m_feed.Peek();
-    if (const PovValue* value = DeclaredValue(first)) {
-        const auto* declared = std::get_if<PovTexture>(value);
-        if (!declared || !declared->material)
-            m_expressions.Refuse(first.at, first.text + " is a " + KindName(*value) +
-                                               ", not a material");
-        m_feed.Take();
+    if (const auto* declared = TakeDeclared<PovTexture>(first, "a material")) {
+        if (!declared->material)
+            m_expressions.Refuse(first.at, first.text + " is a texture, not a material");
         material = *declared;
     }
     material.material = true;
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return material;
-        }
         if (next.IsWord("texture")) {
             m_feed.Take();
             Texture(material, next);
@@ -290,6 +292,7 @@ PovTexture BlockReader::Material(const PovToken& keyword) {
                                               Described(next));
         }
     }
+    return material;
 }
 
 void BlockReader::Pigment(PovPigment& pigment, const PovToken& keyword) {
@@ -299,26 +302,12 @@ void BlockReader::Pigment(PovPigment& pigment, const PovToken& keyword) {
 }
 
 void BlockReader::PigmentBody(PovPigment& pigment, const char* closer) {
-    bool first = true;
-    while (true) {
+    // A declared colour starts a colour; a declared pigment is taken whole.
+    if (const PovValue* value = DeclaredValue(m_feed.Peek());
+        value && !std::holds_alternative<PovNumber>(*value))
+        pigment = *TakeDeclared<PovPigment>(m_feed.Peek(), "a pigment");
+    while (!Closes(closer)) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol(closer)) {
-            m_feed.Take();
-            return;
-        }
-        if (first) {
-            first = false;
-            if (const PovValue* value = DeclaredValue(next)) {
-                if (const auto* declared = std::get_if<PovPigment>(value)) {
-                    m_feed.Take();
-                    pigment = *declared;
-                    continue;
-                }
-                if (!std::holds_alternative<PovNumber>(*value))
-                    m_expressions.Refuse(next.at, next.text + " is a " + KindName(*value) +
-                                                      ", not a pigment");
-            }
-        }
         if (next.kind == PovToken::Word) {
             const std::string& w = next.text;
             if (PatternKeyword(pigment.pattern, next, false)) {
@@ -364,8 +353,7 @@ bool BlockReader::PatternKeyword(PovPattern& pattern, const PovToken& word, bool
     if (IsUnreadPattern(w))
         m_expressions.Refuse(word.at, "the pattern " + w + " is not read");
     if (normal && IsBlockPattern(w))
-        m_expressions.Refuse(word.at, "a normal made of other normals (" + w +
-                                          ") cannot be held");
+        m_expressions.Refuse(word.at, "a normal made of other normals (" + w + ") cannot be held");
     if (!IsPlainPattern(w) && !IsBlockPattern(w) && w != "gradient" && w != "spiral1" &&
         w != "spiral2")
         return false;
@@ -446,15 +434,11 @@ void BlockReader::PigmentMap(PovPigment& pigment, const PovToken& keyword) {
     NestingLevel level(m_feed, keyword.at);
     pigment.pigmentMap.clear();
     pigment.weight = 1;
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return;
-        }
         if (!next.IsSymbol("["))
-            m_expressions.Refuse(next.at, "expected '[' in the pigment map but found " +
-                                              Described(next));
+            m_expressions.Refuse(next.at,
+                                 "expected '[' in the pigment map but found " + Described(next));
         m_feed.Take();
         PigmentMapEntry entry;
         entry.where = next.at;
@@ -482,12 +466,8 @@ PovImage BlockReader::Image(const PovToken& keyword, std::vector<Unheld>& droppe
         image.type = m_feed.Take().text;
     }
     image.fileName = m_expressions.String();
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            break;
-        }
         const std::string& w = next.text;
         if (next.IsWord("once")) {
             m_feed.Take();
@@ -513,8 +493,8 @@ PovImage BlockReader::Image(const PovToken& keyword, std::vector<Unheld>& droppe
             }
             dropped.push_back({w + " in an image map", next.at});
         } else if (!DroppedModifier(dropped)) {
-            m_expressions.Refuse(next.at, "the keyword " + Described(next) +
-                                              " is not read in an image map");
+            m_expressions.Refuse(next.at,
+                                 "the keyword " + Described(next) + " is not read in an image map");
         }
     }
     return image;
@@ -527,29 +507,13 @@ void BlockReader::Normal(PovNormal& normal, const PovToken& keyword) {
 }
 
 void BlockReader::NormalBody(PovNormal& normal, const char* closer) {
-    bool first = true;
-    while (true) {
+    if (const auto* declared = TakeDeclared<PovNormal>(m_feed.Peek(), "a normal"))
+        normal = *declared;
+    while (!Closes(closer)) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol(closer)) {
-            m_feed.Take();
-            return;
-        }
-        if (first) {
-            first = false;
-            if (const PovValue* value = DeclaredValue(next)) {
-                const auto* declared = std::get_if<PovNormal>(value);
-                if (!declared)
-                    m_expressions.Refuse(next.at, next.text + " is a " + KindName(*value) +
-                                                      ", not a normal");
-                m_feed.Take();
-                normal = *declared;
-                continue;
-            }
-        }
         if (next.kind != PovToken::Word)
             m_expressions.Refuse(next.at, std::string("expected '") + closer +
-                                              "' to close the normal but found " +
-                                              Described(next));
+                                              "' to close the normal but found " + Described(next));
         const std::string& w = next.text;
         if (PatternKeyword(normal.pattern, next, true)) {
             if (m_feed.Peek().IsSymbol(","))
@@ -579,28 +543,13 @@ void BlockReader::Finish(PovFinish& finish, const PovToken& keyword) {
 }
 
 void BlockReader::FinishBody(PovFinish& finish) {
-    bool first = true;
-    while (true) {
+    if (const auto* declared = TakeDeclared<PovFinish>(m_feed.Peek(), "a finish"))
+        finish = *declared;
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return;
-        }
-        if (first) {
-            first = false;
-            if (const PovValue* value = DeclaredValue(next)) {
-                const auto* declared = std::get_if<PovFinish>(value);
-                if (!declared)
-                    m_expressions.Refuse(next.at, next.text + " is a " + KindName(*value) +
-                                                      ", not a finish");
-                m_feed.Take();
-                finish = *declared;
-                continue;
-            }
-        }
         if (next.kind != PovToken::Word)
-            m_expressions.Refuse(next.at, "expected '}' to close the finish but found " +
-                                              Described(next));
+            m_expressions.Refuse(next.at,
+                                 "expected '}' to close the finish but found " + Described(next));
         const std::string& w = next.text;
         auto albedo = [&] {
             if (m_feed.Peek().IsWord("albedo")) {
@@ -658,12 +607,8 @@ void BlockReader::Reflection(PovFinish& finish, const PovToken& keyword) {
         m_expressions.Color();
         finish.unheld.push_back({"a reflection that changes with the angle", comma.at});
     }
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return;
-        }
         if (next.IsWord("fresnel") || next.IsWord("metallic")) {
             m_feed.Take();
             const double on =
@@ -671,8 +616,8 @@ void BlockReader::Reflection(PovFinish& finish, const PovToken& keyword) {
             if (on != 0.0)
                 finish.unheld.push_back({next.text + " reflection", next.at});
         } else if (!DroppedModifier(finish.unheld)) {
-            m_expressions.Refuse(next.at, "the keyword " + Described(next) +
-                                              " is not read in a reflection");
+            m_expressions.Refuse(next.at,
+                                 "the keyword " + Described(next) + " is not read in a reflection");
         }
     }
 }
@@ -681,55 +626,35 @@ PovInterior BlockReader::Interior(const PovToken& keyword) {
     Open(keyword);
     NestingLevel level(m_feed, keyword.at);
     PovInterior interior;
-    const PovToken first = m_feed.Peek();
-    if (const PovValue* value = DeclaredValue(first)) {
-        const auto* declared = std::get_if<PovInterior>(value);
-        if (!declared)
-            m_expressions.Refuse(first.at, first.text + " is a " + KindName(*value) +
-                                               ", not an interior");
-        m_feed.Take();
+    if (const auto* declared = TakeDeclared<PovInterior>(m_feed.Peek(), "an interior"))
         interior = *declared;
-    }
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return interior;
-        }
         if (next.IsWord("ior")) {
             m_feed.Take();
             interior.ior = PlacedFloat();
         } else if (!DroppedModifier(interior.unheld)) {
-            m_expressions.Refuse(next.at, "the keyword " + Described(next) +
-                                              " is not read in an interior");
+            m_expressions.Refuse(next.at,
+                                 "the keyword " + Described(next) + " is not read in an interior");
         }
     }
+    return interior;
 }
 
 PovColorMap BlockReader::ColorMap(const PovToken& keyword) {
     Open(keyword);
     NestingLevel level(m_feed, keyword.at);
     PovColorMap map;
-    const PovToken first = m_feed.Peek();
-    if (const PovValue* value = DeclaredValue(first)) {
-        const auto* declared = std::get_if<PovColorMap>(value);
-        if (!declared)
-            m_expressions.Refuse(first.at, first.text + " is a " + KindName(*value) +
-                                               ", not a colour map");
-        m_feed.Take();
+    if (const auto* declared = TakeDeclared<PovColorMap>(m_feed.Peek(), "a colour map"))
         map = *declared;
-    }
-    while (true) {
+    while (!Closes("}")) {
         const PovToken next = m_feed.Peek();
-        if (next.IsSymbol("}")) {
-            m_feed.Take();
-            return map;
-        }
         if (!next.IsSymbol("["))
-            m_expressions.Refuse(next.at, "expected '[' in the colour map but found " +
-                                              Described(next));
+            m_expressions.Refuse(next.at,
+                                 "expected '[' in the colour map but found " + Described(next));
         ColorMapEntry(map);
     }
+    return map;
 }
 
 void BlockReader::ColorMapEntry(PovColorMap& map) {
@@ -768,21 +693,12 @@ TransformList BlockReader::Transform(const PovToken& keyword) {
     if (next.IsSymbol("{")) {
         Open(keyword);
         NestingLevel level(m_feed, keyword.at);
-        while (true) {
+        while (!Closes("}")) {
             const PovToken item = m_feed.Peek();
-            if (item.IsSymbol("}")) {
-                m_feed.Take();
-                break;
-            }
             if (item.IsWord("inverse")) {
                 m_feed.Take();
                 inverse = true;
-            } else if (const PovValue* value = DeclaredValue(item)) {
-                const auto* declared = std::get_if<TransformList>(value);
-                if (!declared)
-                    m_expressions.Refuse(item.at, item.text + " is a " + KindName(*value) +
-                                                      ", not a transform");
-                m_feed.Take();
+            } else if (const auto* declared = TakeDeclared<TransformList>(item, "a transform")) {
                 steps.insert(steps.end(), declared->begin(), declared->end());
             } else if (!TransformStepInto(steps)) {
                 m_expressions.Refuse(item.at, "the keyword " + Described(item) +
@@ -790,12 +706,10 @@ TransformList BlockReader::Transform(const PovToken& keyword) {
             }
         }
     } else {
-        const PovValue* value = DeclaredValue(next);
-        const auto* declared = value ? std::get_if<TransformList>(value) : nullptr;
+        const auto* declared = TakeDeclared<TransformList>(next, "a transform");
         if (!declared)
             m_expressions.Refuse(next.at, "expected a transform after " + keyword.text +
                                               " but found " + Described(next));
-        m_feed.Take();
         steps = *declared;
     }
     if (!inverse)

@@ -58,6 +58,11 @@ private:
     /// The value of a declared identifier standing at the start of a block, or null when the
     /// next token is no declared identifier. A skipped declaration refuses this one too.
     const PovValue* DeclaredValue(const PovToken& token) const;
+    /// The value of type T declared as the identifier `token`, taken; null when the token is
+    /// no declared identifier; a value of another kind refuses ("X is a finish, not `kind`").
+    template <typename T> const T* TakeDeclared(const PovToken& token, const char* kind);
+    /// Takes the token that closes a block when it comes next.
+    bool Closes(const char* closer);
     Placed<double> PlacedFloat();
     /// Reads the keyword's argument (none, a float, a vector or a block) and keeps it as Unheld.
     bool DroppedModifier(std::vector<Unheld>& unheld);

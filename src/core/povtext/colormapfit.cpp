@@ -57,8 +57,8 @@ PovColorMap BuiltinColorMap(const std::string& pattern) {
                     {0.8, {0, 0, 1, 0, 0}},
                     {0.8, {1, 0, 0, 0, 0}}});
     if (pattern == "marble")
-        return Map({{0.0, {0.9, 0.8, 0.8, 0, 0}}, {0.9, {0.9, 0.08, 0.08, 0, 0}},
-                    {0.9, {0, 0, 0, 0, 0}}});
+        return Map(
+            {{0.0, {0.9, 0.8, 0.8, 0, 0}}, {0.9, {0.9, 0.08, 0.08, 0, 0}}, {0.9, {0, 0, 0, 0, 0}}});
     if (pattern == "radial")
         return Map({{0.0, {0, 1, 1, 0, 0}},
                     {0.333, {1, 1, 0, 0, 0}},
@@ -97,8 +97,9 @@ PovColor AverageColor(const PovPigment& pigment) {
             const double width = std::max(0.0, e[i + 1].position - e[i].position);
             PovColor mean{};
             for (int k = 0; k < 5; ++k)
-                mean[static_cast<std::size_t>(k)] = 0.5 * (e[i].color[static_cast<std::size_t>(k)] +
-                                                           e[i + 1].color[static_cast<std::size_t>(k)]);
+                mean[static_cast<std::size_t>(k)] =
+                    0.5 * (e[i].color[static_cast<std::size_t>(k)] +
+                           e[i + 1].color[static_cast<std::size_t>(k)]);
             add(mean, width);
         }
         if (!e.empty()) {

@@ -43,8 +43,8 @@ bool IsChannelKeyword(const PovToken& token) {
 /// The component a dot operator names ("x", "red", "t" ...), or -1.
 int DotComponent(const std::string& name) {
     static const std::unordered_map<std::string, int> components = {
-        {"x", 0}, {"u", 0}, {"red", 0}, {"y", 1},      {"v", 1},        {"green", 1},
-        {"z", 2}, {"blue", 2}, {"t", 3}, {"filter", 3}, {"transmit", 4},
+        {"x", 0}, {"u", 0},    {"red", 0}, {"y", 1},      {"v", 1},        {"green", 1},
+        {"z", 2}, {"blue", 2}, {"t", 3},   {"filter", 3}, {"transmit", 4},
     };
     const auto found = components.find(name);
     return found == components.end() ? -1 : found->second;
@@ -71,8 +71,8 @@ std::optional<PovNumber> Constant(const std::string& word) {
     if (word == "false" || word == "no" || word == "off")
         return PovNumber::OfFloat(0.0);
     // A scene read for its declarations is read as a still picture, not an animation.
-    if (word == "clock" || word == "clock_on" || word == "clock_delta" ||
-        word == "initial_clock" || word == "final_clock" || word == "frame_number")
+    if (word == "clock" || word == "clock_on" || word == "clock_delta" || word == "initial_clock" ||
+        word == "final_clock" || word == "frame_number")
         return PovNumber::OfFloat(0.0);
     if (word == "initial_frame" || word == "final_frame")
         return PovNumber::OfFloat(1.0);
@@ -81,16 +81,66 @@ std::optional<PovNumber> Constant(const std::string& word) {
 
 bool IsFunctionName(const std::string& word) {
     static const char* const names[] = {
-        "abs",     "acos",        "acosh",      "asin",        "asinh",     "atan",
-        "atan2",   "atanh",       "ceil",       "cos",         "cosh",      "degrees",
-        "div",     "exp",         "floor",      "int",         "ln",        "log",
-        "max",     "min",         "mod",        "pow",         "radians",   "select",
-        "sin",     "sinh",        "sqrt",       "tan",         "tanh",      "vdot",
-        "vlength", "bitwise_and", "bitwise_or", "bitwise_xor", "strcmp",    "strlen",
-        "asc",     "val",         "vaxis_rotate", "vcross",    "vnormalize", "vrotate",
-        "concat",  "chr",         "str",        "strlwr",      "strupr",    "substr",
-        "defined", "rand",        "seed",       "vturbulence", "file_exists", "datetime",
-        "min_extent", "max_extent", "trace",    "inside",      "dimension_size", "dimensions",
+        "abs",
+        "acos",
+        "acosh",
+        "asin",
+        "asinh",
+        "atan",
+        "atan2",
+        "atanh",
+        "ceil",
+        "cos",
+        "cosh",
+        "degrees",
+        "div",
+        "exp",
+        "floor",
+        "int",
+        "ln",
+        "log",
+        "max",
+        "min",
+        "mod",
+        "pow",
+        "radians",
+        "select",
+        "sin",
+        "sinh",
+        "sqrt",
+        "tan",
+        "tanh",
+        "vdot",
+        "vlength",
+        "bitwise_and",
+        "bitwise_or",
+        "bitwise_xor",
+        "strcmp",
+        "strlen",
+        "asc",
+        "val",
+        "vaxis_rotate",
+        "vcross",
+        "vnormalize",
+        "vrotate",
+        "concat",
+        "chr",
+        "str",
+        "strlwr",
+        "strupr",
+        "substr",
+        "defined",
+        "rand",
+        "seed",
+        "vturbulence",
+        "file_exists",
+        "datetime",
+        "min_extent",
+        "max_extent",
+        "trace",
+        "inside",
+        "dimension_size",
+        "dimensions",
         "vstr",
     };
     return std::find(std::begin(names), std::end(names), word) != std::end(names);
@@ -324,7 +374,8 @@ ExpressionValue ExpressionReader::Relation() {
             return left;
         const PovToken taken = m_feed.Take();
         const ExpressionValue right = Sum();
-        if (std::holds_alternative<std::string>(left) || std::holds_alternative<std::string>(right)) {
+        if (std::holds_alternative<std::string>(left) ||
+            std::holds_alternative<std::string>(right)) {
             const std::string a = AsString(left, taken.at), b = AsString(right, taken.at);
             const int order = a.compare(b);
             const bool result = op == "<"    ? order < 0
@@ -400,8 +451,8 @@ ExpressionValue ExpressionReader::Postfix() {
         if (number.kind == PovNumber::Float)
             Refuse(dot.at, "a float has no components");
         if (name.kind == PovToken::Word && (name.text == "gray" || name.text == "grey")) {
-            value = PovNumber::OfFloat(0.297 * number.v[0] + 0.589 * number.v[1] +
-                                       0.114 * number.v[2]);
+            value =
+                PovNumber::OfFloat(0.297 * number.v[0] + 0.589 * number.v[1] + 0.114 * number.v[2]);
             continue;
         }
         const int index = name.kind == PovToken::Word ? DotComponent(name.text) : -1;
@@ -583,14 +634,15 @@ ExpressionValue ExpressionReader::CallFunction(const PovToken& name) {
         Expect(")");
         const Symbol* symbol = m_feed.Lookup(identifier.text);
         if (symbol && !symbol->value && !symbol->macro)
-            throw DeclarationRefusal(at, "asks whether " + identifier.text + " is declared, but " +
-                                             identifier.text + " was skipped: " + symbol->refusal,
+            throw DeclarationRefusal(at,
+                                     "asks whether " + identifier.text + " is declared, but " +
+                                         identifier.text + " was skipped: " + symbol->refusal,
                                      symbol->refusalWhere, symbol->refusal);
         return PovNumber::OfFloat(symbol ? 1.0 : 0.0);
     }
-    if (f == "rand" || f == "seed" || f == "vturbulence" || f == "file_exists" ||
-        f == "datetime" || f == "min_extent" || f == "max_extent" || f == "trace" ||
-        f == "inside" || f == "dimension_size" || f == "dimensions" || f == "vstr")
+    if (f == "rand" || f == "seed" || f == "vturbulence" || f == "file_exists" || f == "datetime" ||
+        f == "min_extent" || f == "max_extent" || f == "trace" || f == "inside" ||
+        f == "dimension_size" || f == "dimensions" || f == "vstr")
         Refuse(at, "the function " + f + " is not evaluated here");
 
     const std::vector<ExpressionValue> args = Arguments(name);
@@ -677,7 +729,7 @@ ExpressionValue ExpressionReader::CallFunction(const PovToken& name) {
         };
         long long value = whole(0);
         for (std::size_t i = 1; i < args.size(); ++i)
-            value = f == "bitwise_and" ? (value & whole(i))
+            value = f == "bitwise_and"  ? (value & whole(i))
                     : f == "bitwise_or" ? (value | whole(i))
                                         : (value ^ whole(i));
         return result(static_cast<double>(value));

@@ -122,8 +122,8 @@ PovToken PovLexer::Next() {
         token.kind = PovToken::End;
         return token;
     }
-    const bool commentAbove = token.startsLine && !m_comment.empty() &&
-                              m_commentEndLine == m_line - 1;
+    const bool commentAbove =
+        token.startsLine && !m_comment.empty() && m_commentEndLine == m_line - 1;
     m_tokenOnLine = true;
     const char c = m_text[m_at];
 
@@ -155,9 +155,27 @@ PovToken PovLexer::Next() {
         return token;
     }
     switch (c) {
-    case '{': case '}': case '(': case ')': case '[': case ']': case '<': case '>': case ',':
-    case ';': case '=': case '+': case '-': case '*': case '/': case '!': case '?': case ':':
-    case '&': case '|': case '.':
+    case '{':
+    case '}':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '<':
+    case '>':
+    case ',':
+    case ';':
+    case '=':
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '!':
+    case '?':
+    case ':':
+    case '&':
+    case '|':
+    case '.':
         token.text = std::string(1, c);
         ++m_at;
         return token;
@@ -186,16 +204,15 @@ PovToken PovLexer::ReadNumber(PovToken token) {
     const std::string_view digits = m_text.substr(start, m_at - start);
     token.kind = PovToken::Number;
     token.text = std::string(digits);
-    const auto result =
-        std::from_chars(digits.data(), digits.data() + digits.size(), token.number);
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), token.number);
     if (result.ec == std::errc::result_out_of_range) {
         if (!negativeExponent)
-            throw SourceSyntaxError(token.at, "the number " + token.text.substr(0, 40) +
-                                                  " is too large");
+            throw SourceSyntaxError(token.at,
+                                    "the number " + token.text.substr(0, 40) + " is too large");
         token.number = 0.0; // too small to tell from zero
     } else if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) {
-        throw SourceSyntaxError(token.at, "the number " + token.text.substr(0, 40) +
-                                              " cannot be read");
+        throw SourceSyntaxError(token.at,
+                                "the number " + token.text.substr(0, 40) + " cannot be read");
     }
     return token;
 }

@@ -59,7 +59,7 @@ void PovLayer::Bake() {
 std::string KindName(const PovValue& value) {
     struct Namer {
         std::string operator()(const PovNumber& n) const {
-            return n.kind == PovNumber::Float ? "float"
+            return n.kind == PovNumber::Float   ? "float"
                    : n.kind == PovNumber::Color ? "colour"
                                                 : "vector";
         }

@@ -29,8 +29,7 @@ struct PovNumber {
 };
 
 /// A value with the place it was written, for messages that point at it.
-template <typename T>
-struct Placed {
+template <typename T> struct Placed {
     T value{};
     SourcePosition where;
 };

@@ -14,20 +14,61 @@ bool In(std::string_view word, std::initializer_list<std::string_view> words) {
 
 /// Keywords of values the reader keeps only by kind, each followed by a block.
 bool IsOpaqueBlock(std::string_view word) {
-    return In(word, {"sphere",       "box",         "cylinder",      "cone",
-                     "plane",        "torus",       "union",         "difference",
-                     "intersection", "merge",       "object",        "blob",
-                     "mesh",         "mesh2",       "sky_sphere",    "light_source",
-                     "camera",       "media",       "fog",           "rainbow",
-                     "background",   "isosurface",  "parametric",    "polygon",
-                     "prism",        "sor",         "lathe",         "superellipsoid",
-                     "text",         "height_field", "julia_fractal", "poly",
-                     "cubic",        "quartic",     "quadric",       "bicubic_patch",
-                     "disc",         "triangle",    "smooth_triangle", "sphere_sweep",
-                     "ovus",         "lemon",       "density",       "photons",
-                     "radiosity",    "spline",      "light_group",   "polynomial",
-                     "pigment_map",  "normal_map",  "slope_map",     "density_map",
-                     "texture_map",  "material_map", "global_settings"});
+    return In(word, {"sphere",
+                     "box",
+                     "cylinder",
+                     "cone",
+                     "plane",
+                     "torus",
+                     "union",
+                     "difference",
+                     "intersection",
+                     "merge",
+                     "object",
+                     "blob",
+                     "mesh",
+                     "mesh2",
+                     "sky_sphere",
+                     "light_source",
+                     "camera",
+                     "media",
+                     "fog",
+                     "rainbow",
+                     "background",
+                     "isosurface",
+                     "parametric",
+                     "polygon",
+                     "prism",
+                     "sor",
+                     "lathe",
+                     "superellipsoid",
+                     "text",
+                     "height_field",
+                     "julia_fractal",
+                     "poly",
+                     "cubic",
+                     "quartic",
+                     "quadric",
+                     "bicubic_patch",
+                     "disc",
+                     "triangle",
+                     "smooth_triangle",
+                     "sphere_sweep",
+                     "ovus",
+                     "lemon",
+                     "density",
+                     "photons",
+                     "radiosity",
+                     "spline",
+                     "light_group",
+                     "polynomial",
+                     "pigment_map",
+                     "normal_map",
+                     "slope_map",
+                     "density_map",
+                     "texture_map",
+                     "material_map",
+                     "global_settings"});
 }
 
 bool OpensRegion(std::string_view directive) {
@@ -168,8 +209,8 @@ PovToken SceneParser::NextFromFiles() {
 void SceneParser::Consumed(const PovToken& token) {
     if (token.IsSymbol("{")) {
         if (m_openBraces.size() >= static_cast<std::size_t>(kMaxNesting) * 2)
-            Fail(token.at, "blocks nest more than " + std::to_string(kMaxNesting * 2) +
-                               " levels deep");
+            Fail(token.at,
+                 "blocks nest more than " + std::to_string(kMaxNesting * 2) + " levels deep");
         m_openBraces.push_back(token.at);
     } else if (token.IsSymbol("}")) {
         if (m_openBraces.empty())
@@ -247,7 +288,8 @@ void SceneParser::HandleDirective(const PovToken& directive) {
         try {
             m_version = m_expressions.Float();
         } catch (const DeclarationRefusal& refusal) {
-            Fail(refusal.Where(), "the #version cannot be evaluated: " + std::string(refusal.what()));
+            Fail(refusal.Where(),
+                 "the #version cannot be evaluated: " + std::string(refusal.what()));
         }
         if (PeekRaw().IsSymbol(";"))
             TakeRaw();
@@ -353,8 +395,8 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
         name = TakeRaw();
     }
     if (name.kind != PovToken::Word)
-        Fail(name.at, "expected an identifier after #" + directive.text + " but found " +
-                          Described(name));
+        Fail(name.at,
+             "expected an identifier after #" + directive.text + " but found " + Described(name));
 
     const bool entry = m_declarationDepth == 0 && m_open.size() == 1;
     ++m_declarationDepth;
@@ -408,8 +450,9 @@ void SceneParser::SkipRestOfValue() {
         const PovToken& next = Peek();
         if (next.kind == PovToken::End)
             return;
-        if (Depth() <= base && (next.kind == PovToken::Directive || next.kind == PovToken::FileEnd ||
-                                next.IsSymbol(";") || next.IsSymbol("}")))
+        if (Depth() <= base &&
+            (next.kind == PovToken::Directive || next.kind == PovToken::FileEnd ||
+             next.IsSymbol(";") || next.IsSymbol("}")))
             return;
         const PovToken taken = Take();
         if (taken.IsSymbol("}") && Depth() == base && !PeekRaw().IsWord("texture"))
@@ -520,8 +563,8 @@ void SceneParser::Include(const PovToken& directive) {
         try {
             name = Unescaped(m_expressions.String());
         } catch (const DeclarationRefusal& refusal) {
-            Fail(refusal.Where(),
-                 "the file name of the #include cannot be evaluated: " + std::string(refusal.what()));
+            Fail(refusal.Where(), "the file name of the #include cannot be evaluated: " +
+                                      std::string(refusal.what()));
         }
     }
     const std::string path = FindInclude(name, directive);
@@ -534,8 +577,8 @@ void SceneParser::Include(const PovToken& directive) {
         const auto first = std::find(chain.begin(), chain.end(), path);
         const auto again = std::find(first + 1, chain.end(), path);
         if (again == chain.end())
-            Fail(directive.at, "includes nest more than " + std::to_string(kMaxIncludeDepth) +
-                                   " files deep");
+            Fail(directive.at,
+                 "includes nest more than " + std::to_string(kMaxIncludeDepth) + " files deep");
         std::string loop;
         for (auto file = first; file <= again; ++file)
             loop += (loop.empty() ? "" : " -> ") + BaseName(*file);
@@ -603,8 +646,8 @@ void SceneParser::Ifdef(const PovToken& directive) {
     }
     if (!reason.empty()) {
         SkipUnevaluated(directive, "it is declared inside the #" + directive.text + " at " +
-                                       Describe(directive.at) + ", which cannot be decided: " +
-                                       reason);
+                                       Describe(directive.at) +
+                                       ", which cannot be decided: " + reason);
         return;
     }
     if (defined == (directive.text == "ifdef"))

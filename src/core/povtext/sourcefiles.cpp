@@ -2,6 +2,15 @@
 
 #include <filesystem>
 
+std::optional<std::string> MemorySourceFiles::Read(const std::string& path, std::string& error) {
+    const auto found = files.find(path);
+    if (found == files.end()) {
+        error = path + " was not found.";
+        return std::nullopt;
+    }
+    return found->second;
+}
+
 std::string FolderOf(const std::string& path) {
     return std::filesystem::path(path).parent_path().string();
 }

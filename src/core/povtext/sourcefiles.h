@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,15 @@ public:
     virtual std::optional<std::string> Read(const std::string& path, std::string& error) = 0;
     /// True when `path` names a file that can be read.
     virtual bool Exists(const std::string& path) = 0;
+};
+
+/// Source files held in memory, by path: for texts the program makes, and for tests.
+class MemorySourceFiles : public SourceFiles {
+public:
+    std::optional<std::string> Read(const std::string& path, std::string& error) override;
+    bool Exists(const std::string& path) override { return files.count(path) > 0; }
+
+    std::map<std::string, std::string> files;
 };
 
 /// The folder part of a path ("" for a bare file name).

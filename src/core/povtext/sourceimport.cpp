@@ -8,9 +8,9 @@
 #include <algorithm>
 
 int ImportResult::Count(ImportOutcome outcome) const {
-    return static_cast<int>(std::count_if(
-        declarations.begin(), declarations.end(),
-        [outcome](const ImportedDeclaration& d) { return d.outcome == outcome; }));
+    return static_cast<int>(
+        std::count_if(declarations.begin(), declarations.end(),
+                      [outcome](const ImportedDeclaration& d) { return d.outcome == outcome; }));
 }
 
 ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOptions& options,
@@ -56,6 +56,22 @@ ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOp
         result.declarations.push_back(std::move(entry));
     }
     return result;
+}
+
+std::string SourceWords(std::string_view source) {
+    std::string words;
+    bool blank = false;
+    for (char c : source) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = !words.empty();
+            continue;
+        }
+        if (blank)
+            words += ' ';
+        blank = false;
+        words += c;
+    }
+    return words;
 }
 
 std::string ReportLine(const ImportedDeclaration& declaration) {

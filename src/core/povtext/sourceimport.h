@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// One text to import: a file, or a text at hand (pasted from the clipboard) with a name to
@@ -53,6 +54,10 @@ struct ImportResult {
 /// Declarations in files they include are used but not imported.
 ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOptions& options,
                           SourceFiles& files);
+
+/// The source with every run of white space made one blank and none at either end: sources
+/// are the same, whitespace aside, when these are equal.
+std::string SourceWords(std::string_view source);
 
 /// The report line of a declaration: "FILE:LINE: imported NAME", "FILE:LINE: approximated
 /// NAME: NOTES" or "FILE:LINE: skipped NAME: REASON".

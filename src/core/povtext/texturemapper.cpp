@@ -34,10 +34,12 @@ std::string ShownVector(const Vector3& v) {
 
 std::optional<std::uint8_t> ModelPattern(const std::string& name) {
     static const std::pair<const char*, std::uint8_t> patterns[] = {
-        {"agate", Pigment::Agate},     {"bozo", Pigment::Bozo},       {"bumps", Pigment::Bozo},
-        {"gradient", Pigment::Gradient}, {"granite", Pigment::Granite}, {"leopard", Pigment::Leopard},
-        {"marble", Pigment::Marble},   {"onion", Pigment::Onion},     {"radial", Pigment::Radial},
-        {"spotted", Pigment::Spotted}, {"wood", Pigment::Wood},
+        {"agate", Pigment::Agate},     {"bozo", Pigment::Bozo},
+        {"bumps", Pigment::Bozo},      {"gradient", Pigment::Gradient},
+        {"granite", Pigment::Granite}, {"leopard", Pigment::Leopard},
+        {"marble", Pigment::Marble},   {"onion", Pigment::Onion},
+        {"radial", Pigment::Radial},   {"spotted", Pigment::Spotted},
+        {"wood", Pigment::Wood},
     };
     for (const auto& [word, kind] : patterns)
         if (name == word)
@@ -90,7 +92,8 @@ float ToFloat(double value) {
 Transformations ToModel(const TranslateRotateScale& parts) {
     Transformations t;
     for (int i = 0; i < 3; ++i) {
-        t.translate[static_cast<std::size_t>(i)] = ToFloat(parts.translate[static_cast<std::size_t>(i)]);
+        t.translate[static_cast<std::size_t>(i)] =
+            ToFloat(parts.translate[static_cast<std::size_t>(i)]);
         t.rotate[static_cast<std::size_t>(i)] = ToFloat(parts.rotate[static_cast<std::size_t>(i)]);
         t.scale[static_cast<std::size_t>(i)] = ToFloat(parts.scale[static_cast<std::size_t>(i)]);
     }
@@ -190,9 +193,8 @@ MappedTexture TextureMapper::Map(const PovValue& value, const std::string& name,
 
 std::unique_ptr<Texture> TextureMapper::MapTexture(const PovTexture& texture,
                                                    const std::string& name) {
-    const SourcePosition where = texture.layers.empty()
-                                     ? SourcePosition{}
-                                     : texture.layers.front().pigment.pattern.where;
+    const SourcePosition where =
+        texture.layers.empty() ? SourcePosition{} : texture.layers.front().pigment.pattern.where;
     if (texture.material)
         Cannot("a material", texture.interiorIor ? texture.interiorIor->where : where,
                "the material taken as its texture");
@@ -237,8 +239,8 @@ void TextureMapper::MapTransformations(const PovLayer& layer, SimpleTexture& tex
         texture.normal.kind != Normal::None};
     auto fitted = FitTransformations(written);
     if (!fitted) {
-        SourcePosition where = layer.transforms.empty() ? SourcePosition{}
-                                                        : layer.transforms.front().where;
+        SourcePosition where =
+            layer.transforms.empty() ? SourcePosition{} : layer.transforms.front().where;
         if (!layer.pigment.pattern.transforms.empty())
             where = layer.pigment.pattern.transforms.front().where;
         Cannot("transformations in this order", where,
@@ -260,8 +262,7 @@ void TextureMapper::MapPigment(const PovPigment& source, Pigment& pigment) {
         return;
     }
     if (IsBlockPattern(name)) {
-        Cannot("the pattern " + name, pattern.where,
-               name + " taken as the average of its colours");
+        Cannot("the pattern " + name, pattern.where, name + " taken as the average of its colours");
         pigment.pattern = Pigment::SolidColor;
         pigment.color = MapColor(AverageColor(source), pattern.where);
         return;
@@ -375,8 +376,8 @@ void TextureMapper::MapPatternFields(const PovPattern& source, Pigment* pigment,
         turbulence.octaves = static_cast<std::uint8_t>(std::clamp(octaves, 0.0, 255.0));
     }
     if (source.omega)
-        turbulence.omega =
-            static_cast<std::uint8_t>(Hundredths(source.omega->value, 255, "omega", source.omega->where));
+        turbulence.omega = static_cast<std::uint8_t>(
+            Hundredths(source.omega->value, 255, "omega", source.omega->where));
     if (source.lambda)
         turbulence.lambda = ToFloat(source.lambda->value);
     if (pigment && pigment->pattern == Pigment::ImageMap)
@@ -399,9 +400,10 @@ void TextureMapper::MapPatternFields(const PovPattern& source, Pigment* pigment,
 
 void TextureMapper::MapImage(const PovImage& image, std::optional<double> bumpSize,
                              ImageMap& target) {
-    static const std::pair<const char*, std::uint8_t> types[] = {
-        {"gif", ImageMap::kGif}, {"tga", ImageMap::kTarga}, {"png", ImageMap::kPng},
-        {"jpeg", ImageMap::kJpeg}};
+    static const std::pair<const char*, std::uint8_t> types[] = {{"gif", ImageMap::kGif},
+                                                                 {"tga", ImageMap::kTarga},
+                                                                 {"png", ImageMap::kPng},
+                                                                 {"jpeg", ImageMap::kJpeg}};
     std::optional<std::uint8_t> type;
     for (const auto& [word, value] : types)
         if (image.type == word)
@@ -413,7 +415,8 @@ void TextureMapper::MapImage(const PovImage& image, std::optional<double> bumpSi
                            " cannot be held",
                        image.where}};
     if (!IsWritableImageFileName(image.fileName))
-        throw Refusal{{"the image file name \"" + image.fileName + "\" cannot be held", image.where}};
+        throw Refusal{
+            {"the image file name \"" + image.fileName + "\" cannot be held", image.where}};
     target.fileType = *type;
     target.fileName = image.fileName;
     target.once = image.once ? 1 : 0;
@@ -449,8 +452,8 @@ void TextureMapper::MapNormal(const PovNormal& source, Normal& normal) {
                    "normal " + pattern.name + " taken as bumps");
             normal.kind = Normal::Bumps;
         }
-        normal.amount =
-            static_cast<std::uint8_t>(Hundredths(amount, 255, "normal strength", source.amount.where));
+        normal.amount = static_cast<std::uint8_t>(
+            Hundredths(amount, 255, "normal strength", source.amount.where));
     }
     if (pattern.wave && pattern.wave->value != "ramp_wave")
         Cannot(pattern.wave->value, pattern.wave->where, pattern.wave->value + " left out");
@@ -481,7 +484,8 @@ void TextureMapper::MapFinish(const PovFinish& source, Finish& finish) {
     const double metallic = source.metallic.value;
     if (highlights && metallic != 0.0 && metallic != 1.0)
         Cannot("metallic " + Shown(metallic), source.metallic.where,
-               "metallic " + Shown(metallic) + (metallic >= 0.5 ? " taken as on" : " taken as off"));
+               "metallic " + Shown(metallic) +
+                   (metallic >= 0.5 ? " taken as on" : " taken as off"));
     finish.metallic = metallic >= 0.5 ? 1 : 0;
 
     const double phongSize = source.phongSize.value;

@@ -165,10 +165,10 @@ FittedTransformations NearestTransformations(const TransformationsToFit& written
         return NearestTranslateRotateScale(CombinedMap(steps)).value_or(TranslateRotateScale{});
     };
     if (written.pigmentMatters)
-        fitted.pigment = nearest(Joined(written.pigment, written.texture.begin(),
-                                        written.texture.end()));
+        fitted.pigment =
+            nearest(Joined(written.pigment, written.texture.begin(), written.texture.end()));
     if (written.normalMatters)
-        fitted.normal = nearest(Joined(written.normal, written.texture.begin(),
-                                       written.texture.end()));
+        fitted.normal =
+            nearest(Joined(written.normal, written.texture.begin(), written.texture.end()));
     return fitted;
 }

@@ -55,8 +55,8 @@ TEST(Affine, TranslateRotateScaleMapsSplitBackAndOthersDoNot) {
     EXPECT_FALSE(SplitTranslateRotateScale(sheared));
     EXPECT_FALSE(SplitTranslateRotateScale(Affine::Scaling({1, 0, 1})));
     // Uniform scales go either way.
-    EXPECT_TRUE(SplitTranslateRotateScale(
-        Affine::Scaling({2, 2, 2}).Then(Affine::Rotation({10, 20, 30}))));
+    EXPECT_TRUE(
+        SplitTranslateRotateScale(Affine::Scaling({2, 2, 2}).Then(Affine::Rotation({10, 20, 30}))));
 }
 
 TEST(Affine, EveryMapIsARotateScaleFollowedByARotation) {
@@ -82,8 +82,8 @@ TEST(Affine, EveryMapIsARotateScaleFollowedByARotation) {
         EXPECT_TRUE(NearestTranslateRotateScale(map));
     }
     EXPECT_FALSE(SplitScaleBetweenRotations(Affine::Scaling({1, 1, 0})));
-    const auto near = NearestTranslateRotateScale(Affine::Rotation({0, 0, 40}).Then(
-        Affine::Scaling({2, 3, 2})));
+    const auto near =
+        NearestTranslateRotateScale(Affine::Rotation({0, 0, 40}).Then(Affine::Scaling({2, 3, 2})));
     ASSERT_TRUE(near);
     EXPECT_NEAR(near->rotate[2], 40.0, 1e-9);
     EXPECT_NEAR(near->scale[1], 3.0, 1e-9);

@@ -23,7 +23,8 @@ TEST(Directives, IncludesAreSearchedBesideTheFileThenOnTheIncludePathThenInTheLi
     MemoryFiles files;
     files.files["/library/colors.inc"] = "#declare Red = rgb <1, 0, 0>;\n#declare Shade = 0.5;";
     files.files["/paths/colors.inc"] = "#declare Red = rgb <0, 0, 1>;";
-    files.files["/paths/wood.inc"] = "#include \"tone.inc\"\n#declare W = texture { pigment { Tone } }";
+    files.files["/paths/wood.inc"] =
+        "#include \"tone.inc\"\n#declare W = texture { pigment { Tone } }";
     files.files["/paths/tone.inc"] = "#declare Tone = rgb 0.2;";
     files.files["/project/main.pov"] =
         "#include \"colors.inc\"\n#include \"wood.inc\"\n"
@@ -146,8 +147,7 @@ TEST(Directives, LaterDeclarationsReplaceEarlierOnesAndLocalsEndWithTheirFile) {
                     "#declare T3 = pigment { Outer }\n#declare T4 = pigment { Inner }",
                     files),
               (Lines_{"main.pov:2: imported T1", "main.pov:4: imported T2",
-                      "main.pov:6: imported T3",
-                      "main.pov:7: skipped T4: Inner is not declared"}));
+                      "main.pov:6: imported T3", "main.pov:7: skipped T4: Inner is not declared"}));
     const ImportResult result =
         ImportText("#declare C = rgb 1;\n#declare C = rgb 0;\n#declare T = pigment { C }");
     EXPECT_NE(SourceOfOnly(result).find("colour rgb<0.000,0.000,0.000>"), std::string::npos);
@@ -163,8 +163,7 @@ TEST(Directives, StructuralFaultsRefuseTheFileWithTheirPlace) {
     EXPECT_EQ(Lines("#frobnicate"), Lines_{"failure: main.pov:1: #frobnicate is no directive"});
     EXPECT_EQ(Lines("#declare A = texture {\n pigment { rgb 1 }"),
               Lines_{"failure: main.pov:1: the block opened here is never closed"});
-    EXPECT_EQ(Lines("sphere { 0, 1 }\n}"),
-              Lines_{"failure: main.pov:2: this '}' closes no block"});
+    EXPECT_EQ(Lines("sphere { 0, 1 }\n}"), Lines_{"failure: main.pov:2: this '}' closes no block"});
     EXPECT_EQ(Lines("#if (version < 9)\n#error \"needs a newer POV-Ray\"\n#end"),
               Lines_{"failure: main.pov:2: #error: needs a newer POV-Ray"});
 }

@@ -75,9 +75,10 @@ TEST(Expressions, EveryColourFormGivesItsFiveChannels) {
 }
 
 TEST(Expressions, WhatCannotBeEvaluatedRefusesTheDeclarationWithItsPlace) {
-    EXPECT_EQ(RefusalOf("#declare V = Missing;"),
-              "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: Missing is not declared "
-              "(main.pov:1)");
+    EXPECT_EQ(
+        RefusalOf("#declare V = Missing;"),
+        "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: Missing is not declared "
+        "(main.pov:1)");
     EXPECT_EQ(RefusalOf("#declare V = rand(seed(1));"),
               "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: the function rand is "
               "not evaluated here (main.pov:1)");

@@ -29,8 +29,9 @@ TEST(HostileText, DeepNestingRefusesTheFileWithItsPlace) {
     EXPECT_EQ(FailureOf("#declare T = texture " + braces),
               "main.pov:1: blocks nest more than 256 levels deep");
     EXPECT_EQ(FailureOf("sphere " + braces), "main.pov:1: blocks nest more than 256 levels deep");
-    EXPECT_EQ(FailureOf("#declare A = " + Repeated("(", 200000) + "1" + Repeated(")", 200000) + ";"),
-              "main.pov:1: the text nests more than 128 levels deep");
+    EXPECT_EQ(
+        FailureOf("#declare A = " + Repeated("(", 200000) + "1" + Repeated(")", 200000) + ";"),
+        "main.pov:1: the text nests more than 128 levels deep");
     EXPECT_EQ(FailureOf("#declare A = " + Repeated("- ", 200000) + "1;"),
               "main.pov:1: the text nests more than 128 levels deep");
     EXPECT_EQ(FailureOf(Repeated("#if (1)\n", 100000)),
@@ -38,8 +39,9 @@ TEST(HostileText, DeepNestingRefusesTheFileWithItsPlace) {
 }
 
 TEST(HostileText, UnclosedBlocksOverflowingNumbersAndHugeFilesRefuseTheFile) {
-    EXPECT_EQ(FailureOf("#declare T = texture {\n  pigment { rgb 1 }\n" + Repeated("// more\n", 1000)),
-              "main.pov:1: the block opened here is never closed");
+    EXPECT_EQ(
+        FailureOf("#declare T = texture {\n  pigment { rgb 1 }\n" + Repeated("// more\n", 1000)),
+        "main.pov:1: the block opened here is never closed");
     EXPECT_EQ(FailureOf("#declare T = texture { pigment { rgb <1, 2,\n 3e999> } }"),
               "main.pov:2: the number 3e999 is too large");
     EXPECT_EQ(FailureOf(std::string(100u << 20, ' ')),

@@ -29,7 +29,8 @@ std::string ErrorOf(std::string_view text) {
 } // namespace
 
 TEST(PovLexer, TokensCarryKindTextAndPosition) {
-    const auto tokens = Tokens("#declare A=<1, 2.5>;\n  pigment{ rgb .5 } // note\n\"a\\\"b\" x<=y !=");
+    const auto tokens =
+        Tokens("#declare A=<1, 2.5>;\n  pigment{ rgb .5 } // note\n\"a\\\"b\" x<=y !=");
     ASSERT_EQ(tokens.size(), 20u);
     EXPECT_EQ(tokens[0].kind, PovToken::Directive);
     EXPECT_EQ(tokens[0].text, "declare");
@@ -94,7 +95,9 @@ TEST(PovLexer, NumbersInEveryFormAndTheOnesThatCannotBeHeld) {
 TEST(PovLexer, TextThatIsNoTokenRefusesTheFileWithItsPlace) {
     EXPECT_EQ(ErrorOf("a\nb @"), "2:3 unexpected '@'");
     EXPECT_EQ(ErrorOf("a \x01"), "1:3 unexpected the byte 0x01");
-    EXPECT_EQ(ErrorOf("x \"open\ny\""), "1:3 the string that starts here is not closed on its line");
-    EXPECT_EQ(ErrorOf("x\n /* a /* b */"), "2:2 the comment that starts here is never closed with */");
+    EXPECT_EQ(ErrorOf("x \"open\ny\""),
+              "1:3 the string that starts here is not closed on its line");
+    EXPECT_EQ(ErrorOf("x\n /* a /* b */"),
+              "2:2 the comment that starts here is never closed with */");
     EXPECT_EQ(ErrorOf("# 1"), "1:1 a directive name must follow '#'");
 }

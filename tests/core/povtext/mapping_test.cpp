@@ -70,10 +70,11 @@ TEST(Mapping, PatternPigmentsKeepTheirColourMapTurbulenceAndModifiers) {
 }
 
 TEST(Mapping, IdentifiersBuildTexturesAsPovRayDoes) {
-    const std::string library = "#declare P_Brass3 = color rgb <0.58, 0.42, 0.20>;\n"
-                                "#declare F_MetalC = finish { ambient 0.25 brilliance 4\n"
-                                "  diffuse 0.5 metallic specular 0.80 roughness 1/80 reflection 0.5 }\n"
-                                "#declare Base = texture { pigment { P_Brass3 } finish { F_MetalC } }\n";
+    const std::string library =
+        "#declare P_Brass3 = color rgb <0.58, 0.42, 0.20>;\n"
+        "#declare F_MetalC = finish { ambient 0.25 brilliance 4\n"
+        "  diffuse 0.5 metallic specular 0.80 roughness 1/80 reflection 0.5 }\n"
+        "#declare Base = texture { pigment { P_Brass3 } finish { F_MetalC } }\n";
     // A finish block given after an identifier changes that texture's finish.
     EXPECT_EQ(SourceOfLast(ImportText(library + "#declare T = texture { Base finish { phong 1 }\n"
                                                 "  pigment { P_Brass3 filter 0.2 } }")),
@@ -102,24 +103,25 @@ TEST(Mapping, FinishNormalAndImageFieldsComeThroughAtTheModelsPrecision) {
               "    phong 0.3    phong_size 60    metallic\n    reflection 0.25\n"
               "    refraction 1.0    ior 1.5\n    crand 0.05\n  }\n}");
     // bump_map keeps POV-Ray's default bump size of 0.5; a normal without an amount has 0.5.
-    EXPECT_EQ(SourceOfOnly(ImportText(
-                  "#declare I = texture { pigment { image_map { tga \"wall.tga\" once map_type 1 }\n"
-                  "  rotate x*90 }\n"
-                  "  normal { bump_map { png \"b.png\" interpolate 2 } } }")),
-              "#declare I = texture\n{\n  pigment\n  {\n    image_map\n    {\n"
-              "      tga \"wall.tga\"once\n      map_type 1\n    }\n    rotate <90.0, 0.0, 0.0>\n  }\n"
-              "  normal\n  {\n    bump_map\n    {\n      png \"b.png\"\n      interpolate 2\n"
-              "      bump_size 0.5\n    }\n  }\n}");
+    EXPECT_EQ(
+        SourceOfOnly(ImportText(
+            "#declare I = texture { pigment { image_map { tga \"wall.tga\" once map_type 1 }\n"
+            "  rotate x*90 }\n"
+            "  normal { bump_map { png \"b.png\" interpolate 2 } } }")),
+        "#declare I = texture\n{\n  pigment\n  {\n    image_map\n    {\n"
+        "      tga \"wall.tga\"once\n      map_type 1\n    }\n    rotate <90.0, 0.0, 0.0>\n  }\n"
+        "  normal\n  {\n    bump_map\n    {\n      png \"b.png\"\n      interpolate 2\n"
+        "      bump_size 0.5\n    }\n  }\n}");
     EXPECT_EQ(SourceOfOnly(ImportText("#declare D = texture { normal { dents scale 0.2 } }")),
               "#declare D = texture\n{\n  pigment\n  {\n    colour rgb<0.000,0.000,0.000>\n  }\n"
               "  normal\n  {\n    dents 0.5\n    scale <0.2, 0.2, 0.2>\n  }\n}");
 }
 
 TEST(Mapping, LayersAndTilesBecomeALayeredTexture) {
-    const ImportResult layered = ImportText(
-        "#declare Under = texture { pigment { granite } }\n"
-        "#declare L = texture { Under scale 2 }\n"
-        "  texture { pigment { rgbf <1, 0, 0, 0.5> } finish { phong 1 } }");
+    const ImportResult layered =
+        ImportText("#declare Under = texture { pigment { granite } }\n"
+                   "#declare L = texture { Under scale 2 }\n"
+                   "  texture { pigment { rgbf <1, 0, 0, 0.5> } finish { phong 1 } }");
     ASSERT_EQ(layered.declarations.size(), 2u);
     const Texture& texture = *layered.declarations[1].texture;
     ASSERT_FALSE(texture.IsSimple());
@@ -130,9 +132,10 @@ TEST(Mapping, LayersAndTilesBecomeALayeredTexture) {
               "  scale <2.0, 2.0, 2.0>\n}\n"
               "texture {\n  pigment\n  {\n    colour rgbf<1.000,0.000,0.000,0.502>\n  }\n"
               "  finish {\n    phong 1.0\n  }\n}\n");
-    EXPECT_EQ(SourceOfOnly(ImportText("#declare Tiles = texture { tiles {\n"
-                                      "  texture { pigment { rgb 1 } } tile2 texture { pigment { rgb 0 } }\n"
-                                      "} }")),
+    EXPECT_EQ(SourceOfOnly(
+                  ImportText("#declare Tiles = texture { tiles {\n"
+                             "  texture { pigment { rgb 1 } } tile2 texture { pigment { rgb 0 } }\n"
+                             "} }")),
               "#declare Tiles =\ntexture {\n  tiles {\n    texture {\n"
               "  pigment\n  {\n    colour rgb<1.000,1.000,1.000>\n  }\n    }\n  tile2\n"
               "    texture {\n  pigment\n  {\n    colour rgb<0.000,0.000,0.000>\n  }\n"
@@ -191,8 +194,9 @@ TEST(Mapping, WhatTheModelCannotHoldIsRefusedWithItsPlace) {
     EXPECT_EQ(SkippedLine("#declare M = material { texture { pigment { rgb 1 } }\n"
                           " interior { ior 1.5 } }"),
               "main.pov:1: skipped M: a material cannot be held (main.pov:2)");
-    EXPECT_EQ(SkippedLine("#declare F = texture { finish {\n ambient rgb <0.1, 0.2, 0.3> } }"),
-              "main.pov:1: skipped F: ambient in colour <0.1, 0.2, 0.3> cannot be held (main.pov:2)");
+    EXPECT_EQ(
+        SkippedLine("#declare F = texture { finish {\n ambient rgb <0.1, 0.2, 0.3> } }"),
+        "main.pov:1: skipped F: ambient in colour <0.1, 0.2, 0.3> cannot be held (main.pov:2)");
     EXPECT_EQ(SkippedLine("#declare I = pigment { image_map {\n iff \"x.iff\" } }"),
               "main.pov:1: skipped I: an image of type iff cannot be held (main.pov:2)");
     EXPECT_EQ(SkippedLine("#declare N = texture { tiles { texture { T1 } tile2 texture { T2 } } }"),
@@ -226,10 +230,10 @@ TEST(Mapping, ApproximationsMapToTheNearestAndListEveryStep) {
     EXPECT_EQ(evenResult.declarations[0].outcome, ImportOutcome::Imported);
     EXPECT_EQ(ApproximatedLine(saw + " } }"),
               "main.pov:1: approximated S: a colour map of 31 entries resampled to 20");
-    const ImportResult material = ImportText(
-        "#declare M = material { texture { pigment { rgbf <1, 1, 1, 0.9> } }\n"
-        "  interior { ior 1.5 caustics 1 } }",
-        true);
+    const ImportResult material =
+        ImportText("#declare M = material { texture { pigment { rgbf <1, 1, 1, 0.9> } }\n"
+                   "  interior { ior 1.5 caustics 1 } }",
+                   true);
     EXPECT_EQ(ReportLine(Only(material)),
               "main.pov:1: approximated M: the material taken as its texture (main.pov:2); "
               "caustics left out (main.pov:2); the interior's ior 1.5 taken as the finish's "

@@ -8,23 +8,6 @@
 
 namespace {
 
-/// The text with every run of white space made one blank, and none at the ends.
-std::string Words(const std::string& text) {
-    std::string words;
-    bool blank = false;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            blank = !words.empty();
-            continue;
-        }
-        if (blank)
-            words += ' ';
-        blank = false;
-        words += c;
-    }
-    return words;
-}
-
 /// Kinds no editor makes (pattern 12, normal 7) write text POV-Ray reads as another texture;
 /// everything else the factory draws is kept.
 void KeepToKindsTheEditorsMake(SimpleTexture& texture) {
@@ -56,8 +39,7 @@ void ExpectRoundTrip(const Catalog& catalog) {
         all[static_cast<std::size_t>(i)] = i;
     const std::string exported = ExportSourceText(catalog, all, SourceFlag::Declare);
     MemoryFiles files;
-    const ImportResult result =
-        ImportSource({{"exported.inc", exported}}, ImportOptions{}, files);
+    const ImportResult result = ImportSource({{"exported.inc", exported}}, ImportOptions{}, files);
     ASSERT_FALSE(result.failure) << *result.failure;
     ASSERT_EQ(result.declarations.size(), all.size());
     for (int i = 0; i < catalog.GetCount(); ++i) {
@@ -65,15 +47,17 @@ void ExpectRoundTrip(const Catalog& catalog) {
         const Texture& original = catalog.GetTexture(i);
         ASSERT_EQ(back.outcome, ImportOutcome::Imported) << ReportLine(back);
         EXPECT_EQ(back.name, DeclaredIdentifier(original.GetName()));
-        EXPECT_EQ(Words(back.texture->GetSource(SourceFlag::Declare)),
-                  Words(original.GetSource(SourceFlag::Declare)))
+        EXPECT_EQ(SourceWords(back.texture->GetSource(SourceFlag::Declare)),
+                  SourceWords(original.GetSource(SourceFlag::Declare)))
             << "texture " << i;
         // Without the declaration a one-layer layered texture writes its layer in a texture
         // block, which a simple one has no need for.
         if (back.texture->IsSimple() != original.IsSimple())
             continue;
-        for (SourceFlags flags : {SourceFlags(SourceFlag::NoFinish), SourceFlags(SourceFlag::NoNormal)})
-            EXPECT_EQ(Words(back.texture->GetSource(flags)), Words(original.GetSource(flags)));
+        for (SourceFlags flags :
+             {SourceFlags(SourceFlag::NoFinish), SourceFlags(SourceFlag::NoNormal)})
+            EXPECT_EQ(SourceWords(back.texture->GetSource(flags)),
+                      SourceWords(original.GetSource(flags)));
     }
 }
 
@@ -129,8 +113,7 @@ TEST(RoundTrip, DescriptionsComeBackFromTheirCommentLines) {
     }
     ExpectRoundTrip(catalog);
     // The text of a description the program wrote comes back as it was.
-    const ImportResult result =
-        ImportText(catalog.GetTexture(2).GetSource(SourceFlag::Declare));
+    const ImportResult result = ImportText(catalog.GetTexture(2).GetSource(SourceFlag::Declare));
     ASSERT_EQ(result.declarations.size(), 1u);
     EXPECT_EQ(result.declarations[0].texture->GetDescription(), descriptions[2]);
 }

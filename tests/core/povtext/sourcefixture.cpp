@@ -2,15 +2,6 @@
 
 #include <gtest/gtest.h>
 
-std::optional<std::string> MemoryFiles::Read(const std::string& path, std::string& error) {
-    const auto found = files.find(path);
-    if (found == files.end()) {
-        error = path + " was not found.";
-        return std::nullopt;
-    }
-    return found->second;
-}
-
 ImportResult ImportText(const std::string& text, bool approximate, MemoryFiles files) {
     files.files["main.pov"] = text;
     ImportOptions options;

@@ -4,17 +4,9 @@
 #include "core/povtext/sceneparser.h"
 #include "core/povtext/sourceimport.h"
 
-#include <map>
 #include <string>
 
-/// Source files held in memory, for the reader's tests.
-class MemoryFiles : public SourceFiles {
-public:
-    std::optional<std::string> Read(const std::string& path, std::string& error) override;
-    bool Exists(const std::string& path) override { return files.count(path) > 0; }
-
-    std::map<std::string, std::string> files;
-};
+using MemoryFiles = MemorySourceFiles;
 
 /// Imports `text` as the file "main.pov" (with the files in `files` to include).
 ImportResult ImportText(const std::string& text, bool approximate = false,
