@@ -16,8 +16,8 @@ std::string DescriptionFromComment(const std::vector<std::string>& lines, std::s
     // a line breaks from the text of that line and the next alone, so each join is checked by
     // writing just those two again.
     std::string description;
-    std::string current;        // the description line being put together
-    std::size_t lastStart = 0;  // where its last comment line starts in it
+    std::string current;       // the description line being put together
+    std::size_t lastStart = 0; // where its last comment line starts in it
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         bool joined = false;

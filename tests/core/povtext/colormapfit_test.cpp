@@ -59,8 +59,8 @@ TEST(ColorMapFit, OnlyEntriesThatChangeNothingAreDroppedToFit) {
     // Repeated colours and colours on the line between their neighbours go; a step stays.
     auto entries = Entries({{0.0f, 0}, {0.25f, 64}, {0.5f, 128}, {0.5f, 0}, {0.75f, 0}, {1.0f, 0}});
     EXPECT_TRUE(DropRedundantEntries(entries, 3));
-    EXPECT_EQ(Levels(entries), (std::vector<std::pair<float, int>>{
-                                   {0.0f, 0}, {0.5f, 128}, {0.5f, 0}}));
+    EXPECT_EQ(Levels(entries),
+              (std::vector<std::pair<float, int>>{{0.0f, 0}, {0.5f, 128}, {0.5f, 0}}));
     // A bend cannot go without changing the map.
     auto bent = Entries({{0.0f, 0}, {0.5f, 200}, {1.0f, 0}});
     EXPECT_FALSE(DropRedundantEntries(bent, 2));
@@ -77,7 +77,7 @@ TEST(ColorMapFit, ResamplingKeepsTheEndsAndTheSharpestFeatures) {
     ASSERT_EQ(entries.size(), 20u);
     EXPECT_EQ(entries.front().position, 0.0f);
     EXPECT_EQ(entries.back().position, 1.0f);
-    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
-                            [](const HeldMapEntry& e) { return e.color.red == 255; }))
-        << "the spike is the entry whose loss would change the map most";
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const HeldMapEntry& e) {
+        return e.color.red == 255;
+    })) << "the spike is the entry whose loss would change the map most";
 }

@@ -34,8 +34,8 @@ TEST(CommentDescription, WrappedLinesJoinAndSeparateLinesStaySeparate) {
 }
 
 TEST(CommentDescription, AnyDescriptionWritesTheSameCommentAgain) {
-    const char* const pieces[] = {"a", "bb", " ", "  ", "\n", "\t", "\u00E9", "\u20AC",
-                                  "longwordlongwordlongword", "\r\n"};
+    const char* const pieces[] = {
+        "a", "bb", " ", "  ", "\n", "\t", "\u00E9", "\u20AC", "longwordlongwordlongword", "\r\n"};
     std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
         std::string description;
