@@ -170,6 +170,7 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     m_openBraces.clear();
     m_conditionals.clear();
     m_nesting = 0;
+    m_stop.reset();
     Statements();
     m_open.clear();
 }
@@ -301,8 +302,10 @@ void SceneParser::HandleDirective(const PovToken& directive) {
         } catch (const DeclarationRefusal&) {
             // A message that cannot be put together is not worth refusing anything for.
         }
-        if (d == "error")
-            Fail(directive.at, "#error: " + message);
+        // POV-Ray stops at an #error: nothing declared after it can be used.
+        if (d == "error" && !m_stop)
+            m_stop = Placed<std::string>{"POV-Ray stops at the #error before it: " + message,
+                                         directive.at};
     } else if (d == "default") {
         const PovToken open = Take();
         if (!open.IsSymbol("{"))
@@ -437,6 +440,11 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     }
     if (PeekRaw().IsSymbol(";"))
         TakeRaw();
+    if (m_stop && symbol.value) {
+        symbol.value.reset();
+        symbol.refusal = record.refusal = m_stop->value;
+        symbol.refusalWhere = record.refusalWhere = m_stop->where;
+    }
     symbol.textureLike = textureLike;
     record.value = symbol.value;
     m_symbols.Declare(name.text, std::move(symbol), local && m_open.size() > 1);

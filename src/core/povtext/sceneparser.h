@@ -28,7 +28,8 @@ struct ReadDeclaration {
 
 /// Reads POV-Ray scene-language text: a tokenizer and a recursive-descent parser that carries
 /// out the directives (#declare, #local, #include, #if/#ifdef/#ifndef/#elseif/#else/#end,
-/// #undef, #version; #debug and #warning read and ignored; #macro bodies skipped) and
+/// #undef, #version; #debug and #warning read and ignored; #macro bodies skipped; an #error
+/// refuses what follows it) and
 /// evaluates what is declared. Whatever cannot be evaluated refuses only the declarations that
 /// depend on it; text that cannot be read at all refuses the file with SourceSyntaxError.
 class SceneParser : public TokenFeed {
@@ -127,5 +128,7 @@ private:
     int m_declarationDepth = 0;
     double m_version = 3.7;
     std::optional<SourcePosition> m_default;
+    /// An #error read in the file: declarations after it are refused.
+    std::optional<Placed<std::string>> m_stop;
     std::vector<ReadDeclaration> m_declarations;
 };

@@ -113,7 +113,7 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
               }));
 }
 
-TEST(Directives, ADefaultChangesWhatLaterDeclarationsMean) {
+TEST(Directives, ADefaultOrAnErrorChangesWhatLaterDeclarationsMean) {
     const std::string text = "#declare A = pigment { rgb 1 }\n"
                              "#default { finish { ambient 0.3 } }\n#declare B = pigment { rgb 1 }";
     EXPECT_EQ(Lines(text), (Lines_{"main.pov:1: imported A",
@@ -123,6 +123,12 @@ TEST(Directives, ADefaultChangesWhatLaterDeclarationsMean) {
     ASSERT_EQ(approximated.declarations.size(), 2u);
     EXPECT_EQ(ReportLine(approximated.declarations[1]),
               "main.pov:3: approximated B: the #default before it left out (main.pov:2)");
+    // An #error stops POV-Ray: what comes after it is refused, what came before is not.
+    EXPECT_EQ(Lines("#declare A = pigment { rgb 1 }\n#if (version < 9)\n"
+                    "#error \"needs a newer POV-Ray\"\n#end\n#declare B = pigment { rgb 1 }"),
+              (Lines_{"main.pov:1: imported A",
+                      "main.pov:5: skipped B: POV-Ray stops at the #error before it: needs a "
+                      "newer POV-Ray (main.pov:3)"}));
 }
 
 TEST(Directives, APastedTextFindsIncludesOnlyOnThePathsAndInTheLibrary) {
@@ -164,8 +170,6 @@ TEST(Directives, StructuralFaultsRefuseTheFileWithTheirPlace) {
     EXPECT_EQ(Lines("#declare A = texture {\n pigment { rgb 1 }"),
               Lines_{"failure: main.pov:1: the block opened here is never closed"});
     EXPECT_EQ(Lines("sphere { 0, 1 }\n}"), Lines_{"failure: main.pov:2: this '}' closes no block"});
-    EXPECT_EQ(Lines("#if (version < 9)\n#error \"needs a newer POV-Ray\"\n#end"),
-              Lines_{"failure: main.pov:2: #error: needs a newer POV-Ray"});
 }
 
 TEST(Directives, ObjectsAndOtherStatementsArePassedOver) {

@@ -27,8 +27,8 @@ TransformList Then(TransformList first, const TransformList& second) {
 void ExpectSameMaps(const FittedTransformations& fitted, const TransformList& pigment,
                     const TransformList* normal, const TransformList& texture) {
     const Affine shared = fitted.texture.ToAffine();
-    EXPECT_TRUE(fitted.pigment.ToAffine().Then(shared).Near(CombinedMap(Then(pigment, texture)),
-                                                            1e-7));
+    EXPECT_TRUE(
+        fitted.pigment.ToAffine().Then(shared).Near(CombinedMap(Then(pigment, texture)), 1e-7));
     if (normal) {
         EXPECT_TRUE(
             fitted.normal.ToAffine().Then(shared).Near(CombinedMap(Then(*normal, texture)), 1e-7));
@@ -76,8 +76,8 @@ TEST(TransformFit, BothShownShareTheTexturesPlaceOrAreRefused) {
     }
     // The pigment's own turn after its scale, under a normal scaled another way: no place
     // holds it, and the nearest keeps each map close.
-    const TransformationsToFit crossed{{kScaleY, kTurnZ}, {Step(TransformStep::Scale, {3, 1, 1})},
-                                       {}, true, true};
+    const TransformationsToFit crossed{
+        {kScaleY, kTurnZ}, {Step(TransformStep::Scale, {3, 1, 1})}, {}, true, true};
     EXPECT_FALSE(FitTransformations(crossed));
     const FittedTransformations nearest = NearestTransformations(crossed);
     EXPECT_EQ(nearest.texture.scale, (Vector3{1, 1, 1}));
