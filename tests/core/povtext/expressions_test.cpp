@@ -41,6 +41,22 @@ TEST(Expressions, ArithmeticFollowsPrecedenceAndTheCommonFunctions) {
     EXPECT_DOUBLE_EQ(DeclaredNumber("#version 3.5;\n#declare V = version;", "V").v[0], 3.5);
 }
 
+TEST(Expressions, StringsAndTheRestOfTheFunctions) {
+    EXPECT_DOUBLE_EQ(FloatOf("strcmp(strupr(\"ab\"), \"AB\") + strlen(substr(\"hello\", 2, 3))"),
+                     3.0);
+    EXPECT_DOUBLE_EQ(FloatOf("asc(chr(65)) + val(\"2.5\") + strlen(str(3, -5, 0))"), 72.5);
+    EXPECT_DOUBLE_EQ(FloatOf("(\"b\" > \"a\") + (\"a\" = \"a\") + defined(pi) + defined(Nothing)"),
+                     2.0);
+    EXPECT_DOUBLE_EQ(FloatOf("bitwise_and(12, 10) + bitwise_or(1, 2) + bitwise_xor(3, 1)"), 13.0);
+    EXPECT_DOUBLE_EQ(FloatOf("select(0, 1, 2, 3) + select(1, 1, 2, 3)"), 5.0);
+    EXPECT_DOUBLE_EQ(FloatOf("clock + frame_number + initial_frame"), 1.0);
+    const auto axis = Components("vaxis_rotate(x, y, 90) + vcross(x, y) + vnormalize(<0, 3, 4>)");
+    EXPECT_NEAR(axis[0], 0.0, 1e-12);
+    EXPECT_NEAR(axis[1], 0.6, 1e-12);
+    EXPECT_NEAR(axis[2], 0.8 + 1.0 - 1.0, 1e-12);
+    EXPECT_DOUBLE_EQ(FloatOf("<1, 1, 1>.gray"), 1.0);
+}
+
 TEST(Expressions, VectorsPromoteAndComponentsAreNamed) {
     const auto v = Components("2 * x + <0, 1, 0> - 0.5");
     EXPECT_EQ((std::array<double, 3>{v[0], v[1], v[2]}), (std::array<double, 3>{1.5, 0.5, -0.5}));
@@ -88,6 +104,11 @@ TEST(Expressions, WhatCannotBeEvaluatedRefusesTheDeclarationWithItsPlace) {
     EXPECT_EQ(RefusalOf("#macro M(a) a #end\n#declare V = M(1);"),
               "main.pov:3: skipped T: uses V (main.pov:2), which was skipped: the macro M "
               "(main.pov:1) is called; macros are not evaluated (main.pov:2)");
+    EXPECT_EQ(RefusalOf("#declare V = sqrt(-1);"),
+              "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: sqrt is given a "
+              "value outside its domain (main.pov:1)");
+    EXPECT_EQ(RefusalOf("#declare V = <1, 2>.z + x.red;"), "main.pov:2: imported T")
+        << "a short vector's missing components are zero";
     EXPECT_EQ(RefusalOf("#declare V = image_width;"),
               "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: image_width is only "
               "known when POV-Ray renders (main.pov:1)");
