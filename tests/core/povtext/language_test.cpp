@@ -21,13 +21,14 @@ using Expected = std::vector<std::string>;
 } // namespace
 
 TEST(Language, DeclarationFormsAndIdentifierCopies) {
-    EXPECT_EQ(Lines("#declare deprecated once \"use B\" A = pigment { rgb 1 }\n"
-                    "#local L = texture { pigment { A } }\n"
-                    "#declare Copy = L;\n"
-                    "#declare Arr = array[2];\n#declare Arr[0] = pigment { rgb 0 }\n"
-                    "#declare Tinted = pigment { C }\n"),
-              (Expected{"main.pov:1: imported A", "main.pov:2: imported L", "main.pov:3: imported Copy",
-                        "main.pov:6: skipped Tinted: C is not declared"}));
+    EXPECT_EQ(
+        Lines("#declare deprecated once \"use B\" A = pigment { rgb 1 }\n"
+              "#local L = texture { pigment { A } }\n"
+              "#declare Copy = L;\n"
+              "#declare Arr = array[2];\n#declare Arr[0] = pigment { rgb 0 }\n"
+              "#declare Tinted = pigment { C }\n"),
+        (Expected{"main.pov:1: imported A", "main.pov:2: imported L", "main.pov:3: imported Copy",
+                  "main.pov:6: skipped Tinted: C is not declared"}));
     // A colour used as a pigment may be any colour expression; a float added to a colour adds
     // to all five channels, transmit too.
     const ImportResult result = ImportText("#declare Gold = rgb <1, 0.8, 0.4>;\n"
@@ -47,14 +48,14 @@ TEST(Language, VersionsSavedAndRestoredAsTheLibraryDoes) {
 }
 
 TEST(Language, LoopsSwitchesAndFilesAreNotEvaluatedButNotFatal) {
-    EXPECT_EQ(Lines("#switch (1) #case (1) #declare A = pigment { rgb 1 } #break #end\n"
-                    "#for (I, 1, 3) #declare B = pigment { rgb I } #end\n"
-                    "#fopen F \"data.txt\" read\n#read (F, Level)\n#fclose F\n"
-                    "#declare C = pigment { rgb Level }\n"
-                    "#ifdef (Arr[1]) #declare D = pigment { rgb 1 } #end\n"
-                    "#declare E = pigment { rgb 0.5 }"),
-              (Expected{
-                  "main.pov:1: skipped A: it is declared inside the #switch at main.pov:1, which "
+    EXPECT_EQ(
+        Lines("#switch (1) #case (1) #declare A = pigment { rgb 1 } #break #end\n"
+              "#for (I, 1, 3) #declare B = pigment { rgb I } #end\n"
+              "#fopen F \"data.txt\" read\n#read (F, Level)\n#fclose F\n"
+              "#declare C = pigment { rgb Level }\n"
+              "#ifdef (Arr[1]) #declare D = pigment { rgb 1 } #end\n"
+              "#declare E = pigment { rgb 0.5 }"),
+        (Expected{"main.pov:1: skipped A: it is declared inside the #switch at main.pov:1, which "
                   "is not evaluated",
                   "main.pov:2: skipped B: it is declared inside the #for at main.pov:2, which is "
                   "not evaluated",
