@@ -4,17 +4,6 @@
 
 namespace {
 
-/// The report lines of an import, one per declaration, or the failure.
-std::vector<std::string> Lines(const std::string& text, MemoryFiles files = MemoryFiles()) {
-    const ImportResult result = ImportText(text, false, std::move(files));
-    if (result.failure)
-        return {"failure: " + *result.failure};
-    std::vector<std::string> lines;
-    for (const ImportedDeclaration& declaration : result.declarations)
-        lines.push_back(ReportLine(declaration));
-    return lines;
-}
-
 using Lines_ = std::vector<std::string>;
 
 } // namespace
@@ -52,44 +41,46 @@ TEST(Directives, IncludesAreSearchedBesideTheFileThenOnTheIncludePathThenInTheLi
 }
 
 TEST(Directives, MissingLoopingAndDeepIncludesRefuseTheFileWithTheirPlace) {
-    EXPECT_EQ(Lines("#declare A = 1;\n#include \"none.inc\""),
+    EXPECT_EQ(ReportLines("#declare A = 1;\n#include \"none.inc\""),
               Lines_{"failure: main.pov:2: the include file \"none.inc\" cannot be found"});
     MemoryFiles loop;
     loop.files["/library/a.inc"] = "#include \"b.inc\"";
     loop.files["/library/b.inc"] = "\n#include \"a.inc\"";
-    EXPECT_EQ(Lines("#include \"a.inc\"", loop),
+    EXPECT_EQ(ReportLines("#include \"a.inc\"", false, loop),
               Lines_{"failure: /library/b.inc:2: the includes loop: a.inc -> b.inc -> a.inc"});
     MemoryFiles deep;
     for (int i = 0; i < 20; ++i)
         deep.files["/library/" + std::to_string(i) + ".inc"] =
             "#include \"" + std::to_string(i + 1) + ".inc\"";
-    EXPECT_EQ(Lines("#include \"0.inc\"", deep),
+    EXPECT_EQ(ReportLines("#include \"0.inc\"", false, deep),
               Lines_{"failure: /library/15.inc:1: includes nest more than 16 files deep"});
     // Guarded files may include each other: the guard ends it.
     MemoryFiles guarded;
     guarded.files["/library/g.inc"] =
         "#ifndef (G_Inc)\n#declare G_Inc = 1;\n#include \"h.inc\"\n#declare Gc = rgb 1;\n#end";
     guarded.files["/library/h.inc"] = "#include \"g.inc\"";
-    EXPECT_EQ(Lines("#include \"g.inc\"\n#declare T = pigment { Gc }", guarded),
+    EXPECT_EQ(ReportLines("#include \"g.inc\"\n#declare T = pigment { Gc }", false, guarded),
               Lines_{"main.pov:2: imported T"});
 }
 
 TEST(Directives, ConditionsThatCanBeEvaluatedChooseTheirBranch) {
-    EXPECT_EQ(Lines("#declare Mode = 2;\n"
+    EXPECT_EQ(
+        ReportLines("#declare Mode = 2;\n"
                     "#if (Mode = 1) #declare C = rgb 1; #elseif (Mode = 2) #declare C = rgb 0.5;\n"
                     "#else #declare C = rgb 0; #end\n"
                     "#ifdef (C) #declare T = pigment { C } #end\n"
                     "#ifndef (C) #declare U = pigment { C } #else #declare V = pigment { C } #end\n"
                     "#if (0) #if (1) #declare W = pigment { C } #end #end\n"
                     "#undef C\n#ifdef (C) #declare X = pigment { C } #end"),
-              (Lines_{"main.pov:4: imported T", "main.pov:5: imported V"}));
+        (Lines_{"main.pov:4: imported T", "main.pov:5: imported V"}));
     const ImportResult result = ImportText("#declare C = rgb 0.5;\n#declare T = pigment { C }");
     EXPECT_EQ(SourceOfOnly(result),
               "#declare T = texture\n{\n  pigment\n  {\n    colour rgb<0.502,0.502,0.502>\n  }\n}");
 }
 
 TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
-    EXPECT_EQ(Lines("#declare A = texture { pigment { rgb 1 } }\n"
+    EXPECT_EQ(
+        ReportLines("#declare A = texture { pigment { rgb 1 } }\n"
                     "#if (image_width > 100)\n#declare B = texture { pigment { rgb 1 } }\n#end\n"
                     "#declare I = 0;\n#while (I < 3) #declare Loop = pigment { rgb I } "
                     "#declare I = I + 1; #end\n"
@@ -98,34 +89,35 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
                     "#declare D = Make()\n"
                     "#declare E = pigment { rgb 0 }\n"
                     "#debug \"reading\\n\"\n#warning concat(\"x\", Missing)"),
-              (Lines_{
-                  "main.pov:1: imported A",
-                  "main.pov:3: skipped B: it is declared inside the #if at main.pov:2, whose "
-                  "condition cannot be evaluated: image_width is only known when POV-Ray "
-                  "renders (main.pov:2)",
-                  "main.pov:6: skipped Loop: it is declared inside the #while at main.pov:6, "
-                  "which is not evaluated",
-                  "main.pov:7: skipped C: uses Loop (main.pov:6), which was skipped: it is "
-                  "declared inside the #while at main.pov:6, which is not evaluated (main.pov:6)",
-                  "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros are "
-                  "not evaluated",
-                  "main.pov:10: imported E",
-              }));
+        (Lines_{
+            "main.pov:1: imported A",
+            "main.pov:3: skipped B: it is declared inside the #if at main.pov:2, whose "
+            "condition cannot be evaluated: image_width is only known when POV-Ray "
+            "renders (main.pov:2)",
+            "main.pov:6: skipped Loop: it is declared inside the #while at main.pov:6, "
+            "which is not evaluated",
+            "main.pov:7: skipped C: uses Loop (main.pov:6), which was skipped: it is "
+            "declared inside the #while at main.pov:6, which is not evaluated (main.pov:6)",
+            "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros are "
+            "not evaluated",
+            "main.pov:10: imported E",
+        }));
 }
 
 TEST(Directives, ADefaultOrAnErrorChangesWhatLaterDeclarationsMean) {
     const std::string text = "#declare A = pigment { rgb 1 }\n"
                              "#default { finish { ambient 0.3 } }\n#declare B = pigment { rgb 1 }";
-    EXPECT_EQ(Lines(text), (Lines_{"main.pov:1: imported A",
-                                   "main.pov:3: skipped B: the #default before it cannot be held "
-                                   "(main.pov:2)"}));
+    EXPECT_EQ(ReportLines(text),
+              (Lines_{"main.pov:1: imported A",
+                      "main.pov:3: skipped B: the #default before it cannot be held "
+                      "(main.pov:2)"}));
     const ImportResult approximated = ImportText(text, true);
     ASSERT_EQ(approximated.declarations.size(), 2u);
     EXPECT_EQ(ReportLine(approximated.declarations[1]),
               "main.pov:3: approximated B: the #default before it left out (main.pov:2)");
     // An #error stops POV-Ray: what comes after it is refused, what came before is not.
-    EXPECT_EQ(Lines("#declare A = pigment { rgb 1 }\n#if (version < 9)\n"
-                    "#error \"needs a newer POV-Ray\"\n#end\n#declare B = pigment { rgb 1 }"),
+    EXPECT_EQ(ReportLines("#declare A = pigment { rgb 1 }\n#if (version < 9)\n"
+                          "#error \"needs a newer POV-Ray\"\n#end\n#declare B = pigment { rgb 1 }"),
               (Lines_{"main.pov:1: imported A",
                       "main.pov:5: skipped B: POV-Ray stops at the #error before it: needs a "
                       "newer POV-Ray (main.pov:3)"}));
@@ -148,10 +140,10 @@ TEST(Directives, APastedTextFindsIncludesOnlyOnThePathsAndInTheLibrary) {
 TEST(Directives, LaterDeclarationsReplaceEarlierOnesAndLocalsEndWithTheirFile) {
     MemoryFiles files;
     files.files["/library/part.inc"] = "#local Inner = rgb 1;\n#declare Outer = rgb 0;";
-    EXPECT_EQ(Lines("#declare C = rgb 1;\n#declare T1 = pigment { C }\n#declare C = rgb 0;\n"
-                    "#declare T2 = pigment { C }\n#include \"part.inc\"\n"
-                    "#declare T3 = pigment { Outer }\n#declare T4 = pigment { Inner }",
-                    files),
+    EXPECT_EQ(ReportLines("#declare C = rgb 1;\n#declare T1 = pigment { C }\n#declare C = rgb 0;\n"
+                          "#declare T2 = pigment { C }\n#include \"part.inc\"\n"
+                          "#declare T3 = pigment { Outer }\n#declare T4 = pigment { Inner }",
+                          false, files),
               (Lines_{"main.pov:2: imported T1", "main.pov:4: imported T2",
                       "main.pov:6: imported T3", "main.pov:7: skipped T4: Inner is not declared"}));
     const ImportResult result =
@@ -160,24 +152,27 @@ TEST(Directives, LaterDeclarationsReplaceEarlierOnesAndLocalsEndWithTheirFile) {
 }
 
 TEST(Directives, StructuralFaultsRefuseTheFileWithTheirPlace) {
-    EXPECT_EQ(Lines("#if (1)\n#declare A = 1;"),
+    EXPECT_EQ(ReportLines("#if (1)\n#declare A = 1;"),
               Lines_{"failure: main.pov:1: this #if is not closed with #end before the end of "
                      "its file"});
-    EXPECT_EQ(Lines("#declare A = 1;\n#end"), Lines_{"failure: main.pov:2: #end without #if"});
-    EXPECT_EQ(Lines("#if (0)\n#declare A = 1;"),
+    EXPECT_EQ(ReportLines("#declare A = 1;\n#end"),
+              Lines_{"failure: main.pov:2: #end without #if"});
+    EXPECT_EQ(ReportLines("#if (0)\n#declare A = 1;"),
               Lines_{"failure: main.pov:1: the #if here is never closed with #end"});
-    EXPECT_EQ(Lines("#frobnicate"), Lines_{"failure: main.pov:1: #frobnicate is no directive"});
-    EXPECT_EQ(Lines("#declare A = texture {\n pigment { rgb 1 }"),
+    EXPECT_EQ(ReportLines("#frobnicate"),
+              Lines_{"failure: main.pov:1: #frobnicate is no directive"});
+    EXPECT_EQ(ReportLines("#declare A = texture {\n pigment { rgb 1 }"),
               Lines_{"failure: main.pov:1: the block opened here is never closed"});
-    EXPECT_EQ(Lines("sphere { 0, 1 }\n}"), Lines_{"failure: main.pov:2: this '}' closes no block"});
+    EXPECT_EQ(ReportLines("sphere { 0, 1 }\n}"),
+              Lines_{"failure: main.pov:2: this '}' closes no block"});
 }
 
 TEST(Directives, ObjectsAndOtherStatementsArePassedOver) {
-    EXPECT_EQ(Lines("camera { location <0, 0, -5> look_at 0 }\n"
-                    "sphere { 0, 1 texture { pigment { rgb 1 } } }\n"
-                    "#declare Ball = sphere { 0, 1 }\n"
-                    "#declare Sky = sky_sphere { pigment { rgb 1 } }\n"
-                    "object { Ball #declare T = pigment { rgb 1 } }\n"
-                    "#declare U = texture { pigment { rgb 0 } }"),
+    EXPECT_EQ(ReportLines("camera { location <0, 0, -5> look_at 0 }\n"
+                          "sphere { 0, 1 texture { pigment { rgb 1 } } }\n"
+                          "#declare Ball = sphere { 0, 1 }\n"
+                          "#declare Sky = sky_sphere { pigment { rgb 1 } }\n"
+                          "object { Ball #declare T = pigment { rgb 1 } }\n"
+                          "#declare U = texture { pigment { rgb 0 } }"),
               (Lines_{"main.pov:5: imported T", "main.pov:6: imported U"}));
 }

@@ -6,27 +6,17 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text, bool approximate = false) {
-    const ImportResult result = ImportText(text, approximate);
-    if (result.failure)
-        return {"failure: " + *result.failure};
-    std::vector<std::string> lines;
-    for (const ImportedDeclaration& declaration : result.declarations)
-        lines.push_back(ReportLine(declaration));
-    return lines;
-}
-
 using Expected = std::vector<std::string>;
 
 } // namespace
 
 TEST(Language, DeclarationFormsAndIdentifierCopies) {
     EXPECT_EQ(
-        Lines("#declare deprecated once \"use B\" A = pigment { rgb 1 }\n"
-              "#local L = texture { pigment { A } }\n"
-              "#declare Copy = L;\n"
-              "#declare Arr = array[2];\n#declare Arr[0] = pigment { rgb 0 }\n"
-              "#declare Tinted = pigment { C }\n"),
+        ReportLines("#declare deprecated once \"use B\" A = pigment { rgb 1 }\n"
+                    "#local L = texture { pigment { A } }\n"
+                    "#declare Copy = L;\n"
+                    "#declare Arr = array[2];\n#declare Arr[0] = pigment { rgb 0 }\n"
+                    "#declare Tinted = pigment { C }\n"),
         (Expected{"main.pov:1: imported A", "main.pov:2: imported L", "main.pov:3: imported Copy",
                   "main.pov:6: skipped Tinted: C is not declared"}));
     // A colour used as a pigment may be any colour expression; a float added to a colour adds
@@ -35,26 +25,27 @@ TEST(Language, DeclarationFormsAndIdentifierCopies) {
                                            "#declare P = pigment { Gold * 0.5 + <0.1, 0, 0> }");
     EXPECT_NE(SourceOfOnly(result).find("colour rgb<0.600,0.400,0.200>"), std::string::npos)
         << SourceOfOnly(result);
-    EXPECT_EQ(Lines("#declare Gold = rgb <1, 0.8, 0.4>;\n#declare P = pigment { Gold + 0.1 }"),
-              Expected{"main.pov:2: skipped P: transmit 0.1 cannot be held"});
+    EXPECT_EQ(
+        ReportLines("#declare Gold = rgb <1, 0.8, 0.4>;\n#declare P = pigment { Gold + 0.1 }"),
+        Expected{"main.pov:2: skipped P: transmit 0.1 cannot be held"});
 }
 
 TEST(Language, VersionsSavedAndRestoredAsTheLibraryDoes) {
-    EXPECT_EQ(Lines("#declare Saved = version;\n#version 3.5;\n"
-                    "#if (version = 3.5) #declare A = pigment { rgb 1 } #end\n"
-                    "#version Saved;\n"
-                    "#if (version > 3.6) #declare B = pigment { rgb 1 } #end"),
+    EXPECT_EQ(ReportLines("#declare Saved = version;\n#version 3.5;\n"
+                          "#if (version = 3.5) #declare A = pigment { rgb 1 } #end\n"
+                          "#version Saved;\n"
+                          "#if (version > 3.6) #declare B = pigment { rgb 1 } #end"),
               (Expected{"main.pov:3: imported A", "main.pov:5: imported B"}));
 }
 
 TEST(Language, LoopsSwitchesAndFilesAreNotEvaluatedButNotFatal) {
     EXPECT_EQ(
-        Lines("#switch (1) #case (1) #declare A = pigment { rgb 1 } #break #end\n"
-              "#for (I, 1, 3) #declare B = pigment { rgb I } #end\n"
-              "#fopen F \"data.txt\" read\n#read (F, Level)\n#fclose F\n"
-              "#declare C = pigment { rgb Level }\n"
-              "#ifdef (Arr[1]) #declare D = pigment { rgb 1 } #end\n"
-              "#declare E = pigment { rgb 0.5 }"),
+        ReportLines("#switch (1) #case (1) #declare A = pigment { rgb 1 } #break #end\n"
+                    "#for (I, 1, 3) #declare B = pigment { rgb I } #end\n"
+                    "#fopen F \"data.txt\" read\n#read (F, Level)\n#fclose F\n"
+                    "#declare C = pigment { rgb Level }\n"
+                    "#ifdef (Arr[1]) #declare D = pigment { rgb 1 } #end\n"
+                    "#declare E = pigment { rgb 0.5 }"),
         (Expected{"main.pov:1: skipped A: it is declared inside the #switch at main.pov:1, which "
                   "is not evaluated",
                   "main.pov:2: skipped B: it is declared inside the #for at main.pov:2, which is "
@@ -88,29 +79,30 @@ TEST(Language, LayeredTexturesTakeTransformationsButNotNewParts) {
     const Texture& big = *scaled.declarations[1].texture;
     ASSERT_FALSE(big.IsSimple());
     EXPECT_NE(Lf(big.GetSource({})).find("  scale <3.0, 3.0, 3.0>\n}\ntexture"), std::string::npos);
-    EXPECT_EQ(Lines(layers + "#declare Shiny = texture { Two finish { phong 1 } }").back(),
+    EXPECT_EQ(ReportLines(layers + "#declare Shiny = texture { Two finish { phong 1 } }").back(),
               "main.pov:4: skipped Shiny: finish changes a layered texture");
-    EXPECT_EQ(Lines("#declare T = texture { tiles { texture { pigment { rgb 1 } } tile2\n"
-                    "  texture { pigment { rgb 0 } } } scale 2 }"),
+    EXPECT_EQ(ReportLines("#declare T = texture { tiles { texture { pigment { rgb 1 } } tile2\n"
+                          "  texture { pigment { rgb 0 } } } scale 2 }"),
               Expected{"main.pov:1: skipped T: transformations of a tiles texture cannot be held "
                        "(main.pov:2)"});
 }
 
 TEST(Language, MaterialsAndInteriorsByIdentifier) {
-    EXPECT_EQ(Lines("#declare I_Glass = interior { ior 1.33 }\n"
-                    "#declare M_Water = material { texture { pigment { rgbf 0.9 } }\n"
-                    "  interior { I_Glass } }\n"
-                    "#declare M_Copy = material { M_Water scale 2 }\n",
-                    true),
+    EXPECT_EQ(ReportLines("#declare I_Glass = interior { ior 1.33 }\n"
+                          "#declare M_Water = material { texture { pigment { rgbf 0.9 } }\n"
+                          "  interior { I_Glass } }\n"
+                          "#declare M_Copy = material { M_Water scale 2 }\n",
+                          true),
               (Expected{"main.pov:2: approximated M_Water: the material taken as its texture "
                         "(main.pov:1); the interior's ior 1.33 taken as the finish's refraction "
                         "(main.pov:1)",
                         "main.pov:4: approximated M_Copy: the material taken as its texture "
                         "(main.pov:1); the interior's ior 1.33 taken as the finish's refraction "
                         "(main.pov:1)"}));
-    EXPECT_EQ(Lines("#declare T = texture { pigment { rgb 1 } }\n#declare M = material { T }"),
-              (Expected{"main.pov:1: imported T",
-                        "main.pov:2: skipped M: T is a texture, not a material"}));
+    EXPECT_EQ(
+        ReportLines("#declare T = texture { pigment { rgb 1 } }\n#declare M = material { T }"),
+        (Expected{"main.pov:1: imported T",
+                  "main.pov:2: skipped M: T is a texture, not a material"}));
 }
 
 TEST(Language, LinesAreCountedAcrossEveryLineEnd) {

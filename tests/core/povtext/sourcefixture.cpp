@@ -10,6 +10,16 @@ ImportResult ImportText(const std::string& text, bool approximate, MemoryFiles f
     return ImportSource({{"main.pov", std::nullopt}}, options, files);
 }
 
+std::vector<std::string> ReportLines(const std::string& text, bool approximate, MemoryFiles files) {
+    const ImportResult result = ImportText(text, approximate, std::move(files));
+    if (result.failure)
+        return {"failure: " + *result.failure};
+    std::vector<std::string> lines;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        lines.push_back(ReportLine(declaration));
+    return lines;
+}
+
 std::string SourceOfOnly(const ImportResult& result) {
     if (result.failure)
         return "failure: " + *result.failure;

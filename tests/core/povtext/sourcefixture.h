@@ -5,12 +5,17 @@
 #include "core/povtext/sourceimport.h"
 
 #include <string>
+#include <vector>
 
 using MemoryFiles = MemorySourceFiles;
 
 /// Imports `text` as the file "main.pov" (with the files in `files` to include).
 ImportResult ImportText(const std::string& text, bool approximate = false,
                         MemoryFiles files = MemoryFiles());
+/// The report lines of importing `text` as "main.pov", one per declaration, or the failure
+/// as "failure: MESSAGE".
+std::vector<std::string> ReportLines(const std::string& text, bool approximate = false,
+                                     MemoryFiles files = MemoryFiles());
 /// The source the only imported texture of `result` writes, "#declare" and all.
 std::string SourceOfOnly(const ImportResult& result);
 /// The text with every CR LF made LF, for expected texts written readably.
