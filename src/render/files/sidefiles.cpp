@@ -80,14 +80,6 @@ QString ReadProblem(const FileResult& read, const std::optional<ArchiveError>& f
     return fault ? ArchiveErrorReason(*fault) : read.message;
 }
 
-ShapeList BuiltinShapeList() {
-    ShapeList shapes;
-    const auto file = BuiltinShapeFile();
-    Archive ar(file, StoredClasses());
-    ReadObjectArray(ar, shapes);
-    return shapes;
-}
-
 } // namespace
 
 QString ShapeFilePath(const QString& programDirectory) {
@@ -108,10 +100,8 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
                                 QStringLiteral("Generating shape file...."),
                                 SideFileNotice::Information};
         QDir().mkpath(programDirectory);
-        const auto builtin = BuiltinShapeFile();
-        const QByteArray bytes(reinterpret_cast<const char*>(builtin.data()),
-                               static_cast<qsizetype>(builtin.size()));
-        if (const FileResult written = WriteFileAtomically(path, bytes); !written) {
+        if (const FileResult written = WriteFileAtomically(path, ToByteArray(BuiltinShapeFile()));
+            !written) {
             const QString problem = FolderWriteProblem(programDirectory);
             notice = SideFileNotice{QStringLiteral("Fatal Error"),
                                     QStringLiteral("Unable to open the file %1").arg(path) +
@@ -138,7 +128,7 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
               : QStringLiteral("The built-in shapes are used, and the file is never replaced.");
     notice = SideFileNotice{QStringLiteral("Shape file error"), detail + QLatin1Char('\n') + after,
                             SideFileNotice::Warning};
-    return BuiltinShapeList();
+    return BuiltinShapes();
 }
 
 std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory,
