@@ -1,6 +1,6 @@
+#include "core/model/iorpreset.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
-#include "core/model/iorpreset.h"
 #include "render/files/sidefiles.h"
 
 #include <QDir>
@@ -158,9 +158,9 @@ TEST(IorPresetFile, CommonPresetsWhenMissingWrittenOnlyBySaveAndWhatWasSavedOthe
     IorPresetList presets = LoadIorPresets(dir.path(), loadNotice);
     EXPECT_FALSE(loadNotice);
     const std::vector<std::pair<std::string, float>> common{
-        {"Vacuum", 1.0f},     {"Air", 1.000293f},      {"Water", 1.333f},  {"Ice", 1.31f},
-        {"Glass", 1.5f},      {"Crown glass", 1.52f},  {"Flint glass", 1.62f},
-        {"Quartz", 1.544f},   {"Sapphire", 1.77f},     {"Diamond", 2.417f}};
+        {"Vacuum", 1.0f},    {"Air", 1.000293f},     {"Water", 1.333f},      {"Ice", 1.31f},
+        {"Glass", 1.5f},     {"Crown glass", 1.52f}, {"Flint glass", 1.62f}, {"Quartz", 1.544f},
+        {"Sapphire", 1.77f}, {"Diamond", 2.417f}};
     ASSERT_EQ(presets.size(), common.size());
     for (std::size_t i = 0; i < common.size(); ++i) {
         EXPECT_EQ(presets[i]->GetDescription(), common[i].first);

@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QTest>
 
-EditorServices::EditorServices() = default;
+EditorServices::EditorServices() {
+    // The Preview renders only when a test asks for it (tests of the live Preview turn it on).
+    settings.autoPreview = 0;
+}
 
 EditorServices::~EditorServices() = default;
 
@@ -44,6 +47,15 @@ void EditorTest::TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* nex
     edit->setText(text);
     next->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
+}
+
+void EditorTest::TypeKeys(QLineEdit* edit, const QString& text) {
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
 }
 
 QStringList EditorTest::MessageTexts() const {

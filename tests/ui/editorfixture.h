@@ -14,9 +14,15 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 class QLineEdit;
+
+/// Failed expectations show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 /// The application as the editors see it: settings, named colours, and a record of help pages.
 class EditorServices : public AppServices {
@@ -87,8 +93,11 @@ protected:
         poll->start(10);
     }
 
-    /// Types into an edit and moves the focus on, as a user tabbing away does.
+    /// Puts a text into an edit at once (as a paste does) and moves the focus on, as a user
+    /// tabbing away does.
     static void TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* next);
+    /// Selects an edit's text and types over it key by key, leaving the focus in the edit.
+    static void TypeKeys(QLineEdit* edit, const QString& text);
     /// The texts of the messages shown so far.
     QStringList MessageTexts() const;
 

@@ -56,10 +56,10 @@ SimpleTexture Oak() {
 TEST_F(SheetTest, PagesComeInTheirOrderAndHelpFollowsThePage) {
     auto sheet = Open(SimpleTexture());
     ASSERT_EQ(sheet->PageCount(), 4);
-    EXPECT_EQ(sheet->Tabs()->tabText(0), "General");
-    EXPECT_EQ(sheet->Tabs()->tabText(1), "Pigment");
-    EXPECT_EQ(sheet->Tabs()->tabText(2), "Normal");
-    EXPECT_EQ(sheet->Tabs()->tabText(3), "Finish");
+    EXPECT_EQ(sheet->Tabs()->tabText(0), "&General");
+    EXPECT_EQ(sheet->Tabs()->tabText(1), "&Pigment");
+    EXPECT_EQ(sheet->Tabs()->tabText(2), "N&ormal");
+    EXPECT_EQ(sheet->Tabs()->tabText(3), "Finis&h");
     EXPECT_EQ(sheet->windowTitle(), "New Simple Texture");
     EXPECT_TRUE(qobject_cast<GeneralPage*>(sheet->Page(0)));
     EXPECT_TRUE(qobject_cast<PigmentPage*>(sheet->Page(1)));
@@ -105,15 +105,15 @@ TEST_F(SheetTest, LettersInScaleXAreRefusedAndTheOldScaleKept) {
     QLineEdit* scaleX = page->Transforms()->Edit(TransformEdits::Scale, 0);
     QLineEdit* scaleY = page->Transforms()->Edit(TransformEdits::Scale, 1);
     page->Transforms()->Edit(TransformEdits::Translate, 0)->setText(QStringLiteral("7"));
+    EXPECT_EQ(sheet->Working().transformations.translate[0], 7.0f); // taken as typed
     TypeAndLeave(scaleX, QStringLiteral("big"), scaleY);
-    ASSERT_EQ(MessageTexts(), QStringList{"Please enter a number."});
+    ASSERT_EQ(MessageTexts(), QStringList{"Scale X: please enter a number."});
     EXPECT_EQ(QApplication::focusWidget(), scaleX);
     EXPECT_EQ(sheet->Working().transformations.scale[0], 0.25f);
-    // Reading stops at scale X: translate, read after it, keeps its old value.
-    EXPECT_EQ(sheet->Working().transformations.translate[0], 1.0f);
-    // Nor can the user leave the page while it fails.
+    // Nor can the user leave the page while it fails; the message comes again.
     EXPECT_FALSE(sheet->SetCurrentIndex(1));
     EXPECT_EQ(sheet->CurrentIndex(), 0);
+    EXPECT_EQ(MessageTexts().size(), 2);
     scaleX->setText(QStringLiteral(" 3.5 "));
     EXPECT_TRUE(sheet->SetCurrentIndex(1));
     EXPECT_EQ(sheet->Working().transformations.scale[0], 3.5f);
@@ -155,7 +155,7 @@ TEST_F(SheetTest, OkIsRefusedWhileAFieldFails) {
     General(*sheet)->Transforms()->Edit(TransformEdits::Rotate, 0)->setText(QStringLiteral("1,5"));
     sheet->accept();
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter a number."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Rotate X: please enter a number."});
 }
 
 TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {

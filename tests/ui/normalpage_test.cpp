@@ -131,7 +131,7 @@ TEST_F(NormalTest, Strength150IsRefusedWithTheBoundsZeroAndHundred) {
     texture.normal.amount = 30;
     NormalPage* page = Open(texture);
     TypeAndLeave(page->Strength().edit, QStringLiteral("150"), page->Phase().edit);
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 100."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Strength: please enter a whole number from 0 to 100."});
     EXPECT_EQ(QApplication::focusWidget(), page->Strength().edit);
     EXPECT_EQ(m_texture.normal.amount, 30);
     page->Strength().edit->setText(QStringLiteral("75"));

@@ -54,7 +54,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
     {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
-    {"Auto Preview", &ProgramSettings::autoPreview, 0},
+    {"Auto Preview", &ProgramSettings::autoPreview, 1},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

@@ -6,6 +6,7 @@
 #include <array>
 
 class QCheckBox;
+class NumberField;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -56,6 +57,7 @@ private:
     QLineEdit* m_file;
     QLabel* m_bumpLabel;
     QLineEdit* m_bump;
+    NumberField* m_bumpField;
     QPushButton* m_browse;
 };
 

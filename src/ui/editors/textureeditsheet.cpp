@@ -12,6 +12,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -38,6 +39,24 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addWidget(m_buttons);
+
+    // The pages from the keyboard, wherever the focus is in the sheet; each way round the tabs.
+    const auto turn = [this](const QList<QKeySequence>& keys, int step) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, [this, step] {
+                if (PageCount() > 0)
+                    SetCurrentIndex((CurrentIndex() + step + PageCount()) % PageCount());
+            });
+    };
+    turn(QKeySequence::keyBindings(QKeySequence::NextChild) +
+             QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Tab),
+                                 QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+         1);
+    turn(QKeySequence::keyBindings(QKeySequence::PreviousChild) +
+             QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                 QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+         -1);
 }
 
 TextureEditSheet::~TextureEditSheet() = default;
@@ -82,8 +101,41 @@ void TextureEditSheet::OnTabChanged(int index) {
         m_tabs->setCurrentIndex(index);
         m_current = index;
         m_pages[static_cast<std::size_t>(index)]->ShowFields();
+        ChooseDefaultButton();
     }
     m_switching = false;
+}
+
+void TextureEditSheet::ChooseDefaultButton() {
+    // Return presses the page's own default button where it has one (View Source on General),
+    // OK elsewhere.
+    QPushButton* pageDefault = nullptr;
+    for (std::size_t index = 0; index < m_pages.size(); ++index)
+        if (QPushButton* button = m_pages[index]->DefaultButton()) {
+            const bool current = static_cast<int>(index) == m_current;
+            button->setDefault(current);
+            if (current)
+                pageDefault = button;
+        }
+    m_buttons->button(QDialogButtonBox::Ok)->setDefault(pageDefault == nullptr);
+}
+
+void TextureEditSheet::ArrangeFocusChain() {
+    // Tab runs from the tab bar through the current page to the buttons, and Shift+Tab from a
+    // page's first control back to the tab bar.
+    QWidget* previous = m_tabs->tabBar();
+    for (TexturePage* page : m_pages) {
+        QWidget::setTabOrder(previous, page);
+        previous = page;
+        // The page's own controls follow it; the last of them leads on.
+        for (QWidget* next = page->nextInFocusChain(); page->isAncestorOf(next);
+             next = next->nextInFocusChain())
+            previous = next;
+    }
+    for (QAbstractButton* button : m_buttons->buttons()) {
+        QWidget::setTabOrder(previous, button);
+        previous = button;
+    }
 }
 
 void TextureEditSheet::OnHelp() {
@@ -109,6 +161,8 @@ void TextureEditSheet::showEvent(QShowEvent* event) {
         m_placed = true;
         if (m_current >= 0 && m_current < PageCount())
             m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
+        ArrangeFocusChain();
+        ChooseDefaultButton();
     }
     // Placed once the sheet has taken its final size, which settles after the first show.
     if (m_previewWindow)
@@ -123,10 +177,13 @@ std::unique_ptr<TextureEditSheet> MakeTextureEditSheet(AppServices& services,
                                                        const QString& title, QWidget* parent) {
     auto sheet = std::make_unique<TextureEditSheet>(services, texture, title, parent);
     SimpleTexture& working = sheet->Working();
-    sheet->AddPage(new GeneralPage(services, working), QStringLiteral("General"));
-    sheet->AddPage(new PigmentPage(services, working), QStringLiteral("Pigment"));
-    sheet->AddPage(new NormalPage(services, working), QStringLiteral("Normal"));
-    sheet->AddPage(new FinishPage(services, working), QStringLiteral("Finish"));
+    // Access keys that no button on any page uses, so Alt and the letter turns to the page
+    // (Pigment's P, which the Procedural buttons and Presets share, gives way to them on their
+    // own pages).
+    sheet->AddPage(new GeneralPage(services, working), QStringLiteral("&General"));
+    sheet->AddPage(new PigmentPage(services, working), QStringLiteral("&Pigment"));
+    sheet->AddPage(new NormalPage(services, working), QStringLiteral("N&ormal"));
+    sheet->AddPage(new FinishPage(services, working), QStringLiteral("Finis&h"));
     auto* preview = new PreviewWindow(services, working, sheet.get());
     sheet->SetPreview(preview, preview);
     return sheet;

@@ -56,6 +56,8 @@ protected:
 private:
     void OnTabChanged(int index);
     void OnHelp();
+    void ChooseDefaultButton();
+    void ArrangeFocusChain();
 
     AppServices& m_services;
     SimpleTexture m_working;
