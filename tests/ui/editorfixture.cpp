@@ -3,6 +3,8 @@
 #include "core/model/texture.h"
 #include "render/povray/renderprogress.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
 #include <QLineEdit>
 #include <QTest>
@@ -63,6 +65,16 @@ QStringList EditorTest::MessageTexts() const {
     for (const auto& message : m_messages)
         texts << message.text;
     return texts;
+}
+
+bool ToggleAccessibly(QAbstractButton* button) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    QAccessibleActionInterface* actions = accessible ? accessible->actionInterface() : nullptr;
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    if (!actions || !actions->actionNames().contains(toggle))
+        return false;
+    actions->doAction(toggle);
+    return true;
 }
 
 void SaveScreenshot(QWidget* widget, const QString& name) {

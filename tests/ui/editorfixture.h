@@ -17,6 +17,7 @@
 #include <ostream>
 #include <vector>
 
+class QAbstractButton;
 class QLineEdit;
 
 /// Failed expectations show texts as text.
@@ -107,6 +108,10 @@ protected:
     QString m_filePath;
     QStringList m_fileCaptions;
 };
+
+/// Toggles a check box or radio button through its accessible "Toggle" action, as assistive
+/// technology and voice control do (no click is involved). False when there is no such action.
+bool ToggleAccessibly(QAbstractButton* button);
 
 /// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
 void SaveScreenshot(QWidget* widget, const QString& name);

@@ -18,7 +18,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -268,4 +270,163 @@ TEST_F(SheetTest, APreviewWindowPlugsInBesideTheSheetAndHearsEveryChange) {
     EXPECT_GT(preview->changes, before);
     sheet->reject();
     EXPECT_FALSE(preview->isVisible());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit loop: what is typed is in the working texture at once; OK on an unchanged texture
+// gives it back as it was; the pages from the keyboard.
+
+TEST_F(SheetTest, TypedNumbersAreInTheWorkingTextureBeforeTheEditIsLeft) {
+    auto sheet = Open(Oak());
+    TypeKeys(General(*sheet)->Transforms()->Edit(TransformEdits::Scale, 1), QStringLiteral("2.5"));
+    EXPECT_EQ(sheet->Working().transformations.scale[1], 2.5f);
+
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+    TypeKeys(pigment->Lambda().edit, QStringLiteral("3.25"));
+    EXPECT_EQ(sheet->Working().pigment.turbulence.lambda, 3.25f);
+    EXPECT_EQ(pigment->Lambda().slider->value(), 32);
+    // Text that is no number keeps the last good value; the edit still has the focus.
+    TypeKeys(pigment->Phase().edit, QStringLiteral("4o"));
+    EXPECT_EQ(sheet->Working().pigment.phase, 4);
+    EXPECT_TRUE(m_messages.empty());
+
+    // Changing page reports it, names the field, and keeps the page.
+    EXPECT_FALSE(sheet->SetCurrentIndex(3));
+    EXPECT_EQ(MessageTexts(), QStringList{"Phase: please enter a whole number from 0 to 100."});
+    TypeKeys(pigment->Phase().edit, QStringLiteral("40"));
+    ASSERT_TRUE(sheet->SetCurrentIndex(3));
+    auto* finish = static_cast<FinishPage*>(sheet->Page(3));
+    TypeKeys(finish->Edit(FinishPage::Ambient), QStringLiteral("35"));
+    EXPECT_EQ(sheet->Working().finish.ambient, 35);
+    EXPECT_EQ(finish->Slider(FinishPage::Ambient)->value(), 35);
+    EXPECT_EQ(sheet->Working().pigment.phase, 40);
+}
+
+TEST_F(SheetTest, OkOnAnUnchangedTextureGivesItBackExactly) {
+    // Numbers with more places than the edits show must not come back rounded.
+    SimpleTexture original = Oak();
+    original.transformations.translate[0] = 0.123456f;
+    original.pigment.pattern = Pigment::Bozo;
+    original.pigment.turbulence.lambda = 2.123456f;
+    original.pigment.transformations.rotate[1] = 33.333333f;
+    original.finish.brilliance = 1.234567f;
+    original.finish.crand = 0.0123456f;
+    original.finish.refraction = 1;
+    original.finish.ior = 1.333333f;
+    original.normal.kind = Normal::Dents;
+    original.normal.image.bumpSize = 0.123456f;
+    original.SetDescription("Line one\nline two with a lone line feed");
+    SimpleTexture texture = original;
+    TextureEditorSet editors(m_services);
+    WhenShown<TextureEditSheet>([](TextureEditSheet* sheet) {
+        for (int page = 0; page < sheet->PageCount(); ++page)
+            sheet->SetCurrentIndex(page); // every page shown and read
+        sheet->Buttons()->button(QDialogButtonBox::Ok)->animateClick();
+    });
+    ASSERT_TRUE(editors.EditSimple(texture, QStringLiteral("Modify Simple Texture"), nullptr));
+    EXPECT_TRUE(texture == original);
+    EXPECT_EQ(texture.transformations.translate[0], 0.123456f);
+    EXPECT_EQ(texture.pigment.turbulence.lambda, 2.123456f);
+    EXPECT_EQ(texture.finish.ior, 1.333333f);
+    EXPECT_EQ(texture.GetDescription(), original.GetDescription());
+}
+
+TEST_F(SheetTest, PagesTurnWithCtrlTabAndCtrlPageKeysFromAnyControl) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(name, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    // From a slider too, which would otherwise take page keys for itself.
+    auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+    QSlider* phase = pigment->Phase().slider;
+    phase->setFocus(Qt::TabFocusReason);
+    const int position = phase->value();
+    QTest::keyClick(phase, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 2);
+    EXPECT_EQ(phase->value(), position);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 3); // round to the last page
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+}
+
+TEST_F(SheetTest, TabAccessKeysTurnThePageInsteadOfTyping) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    name->deselect();
+    QTest::keyClick(name, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    EXPECT_EQ(name->text(), "Oak");
+    EXPECT_EQ(sheet->Working().GetName(), "Oak");
+    ASSERT_TRUE(sheet->SetCurrentIndex(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 2);
+    // Every caption shows its access key, and no two pages share one.
+    QSet<QChar> keys;
+    for (int page = 0; page < sheet->PageCount(); ++page) {
+        const QString caption = sheet->Tabs()->tabText(page);
+        const qsizetype at = caption.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << caption.toStdString();
+        keys.insert(caption.at(at + 1).toLower());
+    }
+    EXPECT_EQ(keys.size(), sheet->PageCount());
+}
+
+TEST_F(SheetTest, ShiftTabFromTheFirstFieldReachesTheTabBarAndTabComesBack) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(name, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(sheet->Tabs()->tabBar()));
+    QTest::keyClick(sheet->Tabs()->tabBar(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), name);
+    QTest::keyClick(name, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), General(*sheet)->DescriptionEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(sheet->Tabs()->tabBar(), Qt::Key_Right); // the tab bar turns the page
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    QTest::keyClick(sheet->Tabs()->tabBar(), Qt::Key_Tab);
+    QWidget* first = QApplication::focusWidget();
+    EXPECT_TRUE(sheet->Page(1)->isAncestorOf(first)) << first->objectName().toStdString();
+    QTest::keyClick(first, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(sheet->Tabs()->tabBar()));
+}
+
+TEST_F(SheetTest, ReturnInTheNameShowsTheSourceAndOnOtherPagesPressesOk) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    TypeKeys(name, QStringLiteral("Oak 3"));
+    QString shown;
+    WhenShown<ViewSourceDialog>([&shown](ViewSourceDialog* dialog) {
+        shown = dialog->Text();
+        dialog->accept();
+    });
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_TRUE(shown.contains("#declare Oak_3 = texture")) << shown.toStdString();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(General(*sheet)->ViewSourceButton()->isDefault());
+
+    ASSERT_TRUE(sheet->SetCurrentIndex(3));
+    EXPECT_FALSE(General(*sheet)->ViewSourceButton()->isDefault());
+    EXPECT_TRUE(sheet->Buttons()->button(QDialogButtonBox::Ok)->isDefault());
+    auto* finish = static_cast<FinishPage*>(sheet->Page(3));
+    finish->CrandEdit()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(finish->CrandEdit(), Qt::Key_Return);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
 }

@@ -206,6 +206,24 @@ TEST_F(FinishTest, RefractionEnablesTheIndexAndItsPresetsWithoutChangingIt) {
     EXPECT_EQ(m_services.settings.updateThumbnail, 0);
 }
 
+TEST_F(FinishTest, RefractionAndMetallicFollowTheirBoxesHoweverTheyChange) {
+    ASSERT_TRUE(ToggleAccessibly(m_page->RefractionCheck()));
+    EXPECT_EQ(m_texture.finish.refraction, 1);
+    EXPECT_TRUE(m_page->IorEdit()->isEnabled());
+    EXPECT_TRUE(m_page->PresetsButton()->isEnabled());
+    m_page->RefractionCheck()->setChecked(false);
+    EXPECT_EQ(m_texture.finish.refraction, 0);
+    EXPECT_FALSE(m_page->IorEdit()->isEnabled());
+    ASSERT_TRUE(ToggleAccessibly(m_page->MetallicCheck()));
+    EXPECT_EQ(m_texture.finish.metallic, 1);
+    ASSERT_TRUE(ToggleAccessibly(m_page->MetallicCheck()));
+    EXPECT_EQ(m_texture.finish.metallic, 0);
+    EXPECT_EQ(m_changes, 4);
+    // Showing the page again writes the boxes without changing the finish.
+    m_page->ShowFields();
+    EXPECT_EQ(m_changes, 4);
+}
+
 TEST_F(FinishTest, TheFirstPresetsDialogOffersTheCommonPresetsAndItsOkWritesTheFile) {
     ASSERT_FALSE(QFile::exists(IorFile()));
     m_texture.finish.refraction = 1;

@@ -396,3 +396,38 @@ TEST_F(PigmentTest, ColorMapCancelledRestoresTheMap) {
     page->ColorMapButton()->click();
     EXPECT_EQ(m_texture.pigment.colorMap.count, 3);
 }
+
+TEST_F(PigmentTest, TheTypeButtonsAndAxesFollowTheirStateHoweverItChanges) {
+    PigmentPage* page = Open();
+    // Toggled through the accessible action (no click): the page follows as for a click.
+    ASSERT_TRUE(ToggleAccessibly(page->TypeButton(PatternPage::Procedural)));
+    EXPECT_TRUE(page->TypeButton(PatternPage::Procedural)->isChecked());
+    EXPECT_TRUE(page->PatternList()->isEnabled());
+    EXPECT_EQ(m_texture.pigment.pattern, page->PatternList()->currentIndex());
+    EXPECT_TRUE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_FALSE(page->ColorGroup()->isVisible());
+
+    page->PatternList()->setCurrentIndex(Pigment::Gradient);
+    EXPECT_TRUE(page->GradientGroup()->isVisible());
+    ASSERT_TRUE(ToggleAccessibly(page->GradientAxis(1)));
+    EXPECT_EQ(m_texture.pigment.gradientY, 1);
+    EXPECT_TRUE(page->GradientAxis(0)->isEnabled()); // two axes on: either may be cleared
+    ASSERT_TRUE(ToggleAccessibly(page->GradientAxis(0)));
+    EXPECT_EQ(m_texture.pigment.gradientX, 0);
+    EXPECT_FALSE(page->GradientAxis(1)->isEnabled()); // the last one stays
+
+    // Checked by the program, the plain colour gives the page a plain colour's controls.
+    const int changes = m_preview.changes;
+    page->TypeButton(PatternPage::Plain)->setChecked(true);
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+    EXPECT_TRUE(page->ColorGroup()->isVisible());
+    EXPECT_FALSE(page->PatternList()->isEnabled());
+    EXPECT_FALSE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_GT(m_preview.changes, changes);
+
+    // The Update Thumbnail box sets the setting by its state too.
+    m_services.settings.updateThumbnail = 1;
+    page->ShowFields();
+    ASSERT_TRUE(ToggleAccessibly(page->UpdateThumbnailCheck()));
+    EXPECT_EQ(m_services.settings.updateThumbnail, 0);
+}

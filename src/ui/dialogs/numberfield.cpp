@@ -27,8 +27,7 @@ bool FocusIsOnCancel() {
 
 } // namespace
 
-NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum,
-                         double maximum)
+NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum)
     : QObject(edit), m_edit(edit), m_integer(integer), m_ranged(ranged), m_minimum(minimum),
       m_maximum(maximum), m_toolTip(edit->toolTip()), m_description(edit->accessibleDescription()) {
     if (const auto value = Read(edit->text()))

@@ -11,6 +11,7 @@
 #include "ui/editors/texturepage.h"
 
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -21,7 +22,28 @@
 namespace {
 
 constexpr int kFirstPageHelp = 3; ///< help context of the first page; the others follow
+
+/// The controls of a page that Tab stops at, in the order Tab visits them.
+std::vector<QWidget*> FocusableControls(QWidget* page) {
+    std::vector<QWidget*> controls;
+    for (QWidget* next = page->nextInFocusChain(); next != page && page->isAncestorOf(next);
+         next = next->nextInFocusChain())
+        if (next->focusPolicy() & Qt::TabFocus)
+            controls.push_back(next);
+    return controls;
 }
+
+/// The platform's keys for `standard` and the given ones, each once (a key given twice would
+/// make both its shortcuts ambiguous, and neither would act).
+QList<QKeySequence> KeysFor(QKeySequence::StandardKey standard, const QList<QKeySequence>& more) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    for (const QKeySequence& key : more)
+        if (!keys.contains(key))
+            keys << key;
+    return keys;
+}
+
+} // namespace
 
 TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& texture,
                                    const QString& title, QWidget* parent)
@@ -36,6 +58,7 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_buttons, &QDialogButtonBox::rejected, this, &TextureEditSheet::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
+    m_tabs->tabBar()->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addWidget(m_buttons);
@@ -48,14 +71,12 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
                     SetCurrentIndex((CurrentIndex() + step + PageCount()) % PageCount());
             });
     };
-    turn(QKeySequence::keyBindings(QKeySequence::NextChild) +
-             QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Tab),
-                                 QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+    turn(KeysFor(QKeySequence::NextChild,
+                 {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}),
          1);
-    turn(QKeySequence::keyBindings(QKeySequence::PreviousChild) +
-             QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
-                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
-                                 QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+    turn(KeysFor(QKeySequence::PreviousChild, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                               QKeySequence(Qt::CTRL | Qt::Key_PageUp)}),
          -1);
 }
 
@@ -121,21 +142,34 @@ void TextureEditSheet::ChooseDefaultButton() {
 }
 
 void TextureEditSheet::ArrangeFocusChain() {
-    // Tab runs from the tab bar through the current page to the buttons, and Shift+Tab from a
-    // page's first control back to the tab bar.
-    QWidget* previous = m_tabs->tabBar();
-    for (TexturePage* page : m_pages) {
-        QWidget::setTabOrder(previous, page);
-        previous = page;
-        // The page's own controls follow it; the last of them leads on.
-        for (QWidget* next = page->nextInFocusChain(); page->isAncestorOf(next);
-             next = next->nextInFocusChain())
-            previous = next;
-    }
+    // The pages join the sheet after its buttons; the buttons go to the end, so that Tab runs
+    // from the tab bar through the page to OK, Cancel and Help.
+    if (m_pages.empty())
+        return;
+    QWidget* previous = nullptr;
+    for (QWidget* control : FocusableControls(m_pages.back()))
+        previous = control;
+    if (!previous)
+        return;
     for (QAbstractButton* button : m_buttons->buttons()) {
         QWidget::setTabOrder(previous, button);
         previous = button;
     }
+}
+
+bool TextureEditSheet::eventFilter(QObject* watched, QEvent* event) {
+    // Tab on the tab bar goes into the page shown (the tab widget would pass over its pages).
+    if (watched == m_tabs->tabBar() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier && m_current >= 0 &&
+        m_current < PageCount()) {
+        for (QWidget* control : FocusableControls(m_pages[static_cast<std::size_t>(m_current)]))
+            if (control->isVisible() && control->isEnabled()) {
+                control->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TextureEditSheet::OnHelp() {
