@@ -24,7 +24,8 @@ protected:
         m_edit->setAccessibleName(QStringLiteral("Turbulence Strength"));
         m_edit->setToolTip(QStringLiteral("How much the pattern is stirred"));
         m_next = new QLineEdit(&m_dialog);
-        m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &m_dialog);
+        m_buttons =
+            new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &m_dialog);
         layout->addWidget(m_edit);
         layout->addWidget(m_next);
         layout->addWidget(m_buttons);

@@ -81,6 +81,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
     }
+    /// Opens a window with Auto on, as the program's first start has it.
+    std::unique_ptr<PreviewWindow> OpenLive(Texture& texture) {
+        m_services.settings.autoPreview = 1;
+        return Open(texture);
+    }
 
     QTemporaryDir m_dir;
 };
@@ -187,8 +192,7 @@ TEST_F(PreviewTest, AChangeWhileAnAutoRenderRunsStopsItAndRendersTheNewState) {
     if (!HavePovRay())
         GTEST_SKIP() << "povray is not installed";
     SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
-    m_services.settings.autoPreview = 1;
-    auto window = Open(texture);
+    auto window = OpenLive(texture);
     window->TextureChanged();
     ASSERT_TRUE(WaitFor([&] { return window->IsRendering(); }));
     texture.pigment.color = {0, 0, 255, 0};
@@ -402,8 +406,7 @@ TEST_F(PreviewTest, AutoRendersOnShowingAndKeepsTheOldPictureMarkedUntilTheNewOn
     if (!HavePovRay())
         GTEST_SKIP() << "povray is not installed";
     SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
-    m_services.settings.autoPreview = 1;
-    auto window = Open(texture);
+    auto window = OpenLive(texture);
     PictureFrame* frame = window->Frame();
     EXPECT_TRUE(frame->IsBusy()); // a render is due from the first showing
     ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !frame->IsBusy(); }));

@@ -211,9 +211,9 @@ std::unique_ptr<TextureEditSheet> MakeTextureEditSheet(AppServices& services,
                                                        const QString& title, QWidget* parent) {
     auto sheet = std::make_unique<TextureEditSheet>(services, texture, title, parent);
     SimpleTexture& working = sheet->Working();
-    // Access keys that no button on any page uses, so Alt and the letter turns to the page
-    // (Pigment's P, which the Procedural buttons and Presets share, gives way to them on their
-    // own pages).
+    // Access keys that no check box or button of a page uses (but Pigment's P, shared with
+    // Procedural and Presets), so no control loses its key to a tab. Where a page's label has
+    // the same letter, the first press goes to the label's field and the next to the tab.
     sheet->AddPage(new GeneralPage(services, working), QStringLiteral("&General"));
     sheet->AddPage(new PigmentPage(services, working), QStringLiteral("&Pigment"));
     sheet->AddPage(new NormalPage(services, working), QStringLiteral("N&ormal"));
