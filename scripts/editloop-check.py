@@ -6,7 +6,8 @@ and the accessibility bus, and checks the edit loop:
   the Preview's Render gives (the middle of the rendered sphere is measured on the screen);
 - text that is no number is reported when the field is left, naming the field;
 - check boxes and type buttons toggled through the accessible "Toggle" action (as assistive
-  technology and voice control do) change the page as a click does.
+  technology and voice control do) change the page as a click does;
+- the sheet's pages turn with Ctrl+PgDn, Ctrl+Shift+Tab and the tabs' access keys.
 
 Run through scripts/editloop-check.sh, which starts a session bus. Pictures of each step go to
 BUILD_DIR/editloop-check. Prints "ok" or "FAIL" per check; the exit status counts failures.
@@ -116,6 +117,15 @@ def extents(accessible):
     return accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 
 
+def click(accessible):
+    """A click of the mouse in the middle of a control."""
+    if accessible is not None:
+        box = extents(accessible)
+        xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click",
+                "1")
+        time.sleep(0.4)
+
+
 def toggle(accessible):
     """Runs the control's accessible "Toggle" action; False when it has none."""
     action = accessible.queryAction()
@@ -186,20 +196,20 @@ def run():
     preview_access = dialog("Preview")
 
     # 1. Typed, not left, rendered: ambient 100 and diffuse 0 give the pure white of the pigment.
-    keys(sheet, "alt+h", "alt+a", "ctrl+a")
-    type_text(sheet, "100")
-    keys(sheet, "alt+d", "ctrl+a")
-    type_text(sheet, "0")
-    diffuse = find(sheet_access, "text", "Diffuse")
-    check(diffuse is not None and has(diffuse, pyatspi.STATE_FOCUSED),
-          "the Diffuse field still has the keyboard focus")
+    # Everything by mouse and typing; the ambient light, typed last, is never left.
+    click(find(sheet_access, "page tab", "Finish"))
+    for field, text in (("Diffuse", "0"), ("Ambient", "100")):
+        click(wait_for(lambda: find(sheet_access, "text", field), 5))
+        keys(sheet, "ctrl+a")
+        type_text(sheet, text)
+    ambient = find(sheet_access, "text", "Ambient")
+    check(has(ambient, pyatspi.STATE_FOCUSED), "the Ambient field still has the keyboard focus")
     render = find(preview_access, "push button", "Render...")
     frame = find(preview_access, "panel", "Picture") or find(preview_access, "filler", "Picture")
     if render is None or frame is None:
         check(False, "the Preview's Render button and picture are on the accessibility bus")
         return
-    box = extents(render)
-    xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
+    click(render)
     # The button is off while the render runs and the picture is marked until it arrives.
     started = wait_for(lambda: not has(render, pyatspi.STATE_ENABLED), 5)
     done = wait_for(lambda: has(render, pyatspi.STATE_ENABLED) and frame.description == "", 30)
@@ -229,7 +239,7 @@ def run():
     type_text(sheet, "0")
 
     # 3. Controls toggled through the accessibility bus: the page follows their state.
-    keys(sheet, "alt+p")
+    click(find(sheet_access, "page tab", "Pigment"))
     procedural = wait_for(lambda: find(sheet_access, "radio button", "Procedural"), 5)
     pattern = find(sheet_access, "combo box")  # it is named by the pattern it shows
     check(pattern is not None and not has(pattern, pyatspi.STATE_ENABLED),
@@ -237,7 +247,7 @@ def run():
     check(procedural is not None and toggle(procedural), "Procedural has a Toggle action")
     check(has(procedural, pyatspi.STATE_CHECKED) and has(pattern, pyatspi.STATE_ENABLED),
           "toggling Procedural turns the pattern list on")
-    keys(sheet, "ctrl+Next", "ctrl+Next")  # Pigment, Normal, Finish: the pages by keyboard
+    click(find(sheet_access, "page tab", "Finish"))
     refraction = wait_for(lambda: find(sheet_access, "check box", "Refraction"), 5)
     ior = find(sheet_access, "text", "IOR")
     check(ior is not None and not has(ior, pyatspi.STATE_ENABLED), "the IOR field is off")
@@ -248,6 +258,18 @@ def run():
           wait_for(lambda: frame.description == "Rendering", 3) is not None,
           "toggling Auto renders with the busy mark on the last picture")
     screenshot("3-toggled")
+
+    # 4. The pages from the keyboard.
+    tabs = find(sheet_access, "page tab list")
+    def page():  # the tab list is named after the page shown
+        tabs.clear_cache()
+        return tabs.name
+    keys(sheet, "ctrl+Next")
+    check(page() == "General", "Ctrl+PgDn turns from the last page to the first")
+    keys(sheet, "alt+p")
+    check(page() == "Pigment", "Alt+P opens the Pigment page")
+    keys(sheet, "ctrl+shift+Tab")
+    check(page() == "General", "Ctrl+Shift+Tab turns back a page")
     keys(sheet, "Escape")
 
 
