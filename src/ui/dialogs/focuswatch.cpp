@@ -3,17 +3,8 @@
 #include <QFocusEvent>
 #include <QWidget>
 
-namespace {
-
-bool IsUserMove(Qt::FocusReason reason) {
-    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
-           reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-}
-
-} // namespace
-
-FocusWatch::FocusWatch(QWidget* control, std::function<void()> handler, Moves moves)
-    : QObject(control), m_handler(std::move(handler)), m_moves(moves) {
+FocusWatch::FocusWatch(QWidget* control, std::function<void()> handler)
+    : QObject(control), m_handler(std::move(handler)) {
     control->installEventFilter(this);
 }
 
@@ -22,19 +13,14 @@ bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
     // (a page's edit after OK): nothing is finished then, and its page may be half gone.
     if (event->type() == QEvent::FocusOut && static_cast<QWidget*>(watched)->isVisible()) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        const bool counts = m_moves == Moves::UserOnly ? IsUserMove(reason)
-                                                       : reason != Qt::ActiveWindowFocusReason &&
-                                                             reason != Qt::PopupFocusReason;
-        if (counts && m_handler)
+        if ((reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+             reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) &&
+            m_handler)
             m_handler();
     }
     return QObject::eventFilter(watched, event);
 }
 
-void OnFocusLost(QWidget* control, std::function<void()> handler) {
-    new FocusWatch(control, std::move(handler));
-}
-
 void OnUserLeaving(QWidget* control, std::function<void()> handler) {
-    new FocusWatch(control, std::move(handler), FocusWatch::Moves::UserOnly);
+    new FocusWatch(control, std::move(handler));
 }

@@ -5,28 +5,19 @@
 
 class QWidget;
 
-/// Runs a handler whenever a control loses the keyboard focus to another control of the
-/// program, the way the editors take what was typed into an edit. Focus that goes to another
-/// application or to a popup menu does not count: nothing is finished then.
+/// Runs a handler whenever the user moves the keyboard focus from a control to another control
+/// of the program: with Tab or Shift+Tab, a click or an access key. Focus that goes to another
+/// window, a popup menu or a message box, or that the program moves, does not count.
 class FocusWatch : public QObject {
 public:
-    /// Which moves of the focus count.
-    enum class Moves {
-        Any,     ///< the user's and the program's (a message box giving it back, say)
-        UserOnly ///< only the user's: Tab, Shift+Tab, a click, an access key
-    };
-
-    FocusWatch(QWidget* control, std::function<void()> handler, Moves moves = Moves::Any);
+    FocusWatch(QWidget* control, std::function<void()> handler);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::function<void()> m_handler;
-    Moves m_moves;
 };
 
-/// Watches `control` (the watch belongs to the control).
-void OnFocusLost(QWidget* control, std::function<void()> handler);
 /// Watches `control` for the user leaving it (the watch belongs to the control).
 void OnUserLeaving(QWidget* control, std::function<void()> handler);

@@ -32,8 +32,8 @@ NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double mini
       m_maximum(maximum), m_toolTip(edit->toolTip()), m_description(edit->accessibleDescription()) {
     if (const auto value = Read(edit->text()))
         m_value = *value;
-    else
-        m_good = edit->text().isEmpty(); // an edit not filled in yet is not marked
+    else if (!edit->text().isEmpty()) // an edit not filled in yet is not marked
+        Mark(false);
     connect(edit, &QLineEdit::textChanged, this, &NumberField::TextChanged);
     OnUserLeaving(edit, [this] { UserLeft(); });
 }
