@@ -4,12 +4,9 @@
 //
 //     xvfb-run -a build/bench/preview_latency [RUNS]
 
+#include "benchsupport.h"
 #include "core/model/simpletexture.h"
-#include "core/shapes/builtinshapes.h"
 #include "render/povray/povrayrunner.h"
-#include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
-#include "ui/dialogs/renderprogressdialog.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/framework/documenttemplate.h"
@@ -29,32 +26,6 @@
 namespace {
 
 constexpr int kSize = 120;
-
-/// The program's services as the Preview window uses them, with the real progress dialog.
-class BenchServices : public AppServices {
-public:
-    BenchServices() : m_runner(settings, m_shapes) { m_shapes = BuiltinShapes(); }
-    ProgramSettings& Settings() override { return settings; }
-    void SaveSettings() override {}
-    PovRayRunner& Runner() override { return m_runner; }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override {
-        return std::make_unique<RenderProgressDialog>(parent);
-    }
-    TextureCopyList& CopyList() override { return m_copies; }
-    ShapeList& Shapes() override { return m_shapes; }
-    NamedColorList& NamedColors() override { return m_colors; }
-    Document* NewTextureMap() override { return nullptr; }
-    void ShowHelp(int) override {}
-    TextureEditors* Editors() override { return nullptr; }
-
-    ProgramSettings settings;
-
-private:
-    ShapeList m_shapes;
-    TextureCopyList m_copies;
-    NamedColorList m_colors;
-    PovRayRunner m_runner;
-};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

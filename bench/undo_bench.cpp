@@ -2,6 +2,7 @@
 // themselves, moved out of the catalog, so deleting and undoing costs no second copy of the
 // thumbnails: the heap stays at the size of the catalog however many deletes are kept.
 
+#include "benchsupport.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 #include "ui/catalog/catalogdocument.h"
@@ -18,11 +19,6 @@ namespace {
 
 constexpr int kTextures = 2000;
 constexpr int kDeletes = 20;
-
-double HeapMegabytes() {
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
-}
 
 void Fill(Catalog& catalog) {
     for (int i = 0; i < kTextures; ++i) {

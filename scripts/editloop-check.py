@@ -9,40 +9,23 @@ and the accessibility bus, and checks the edit loop:
   technology and voice control do) change the page as a click does;
 - the sheet's pages turn with Ctrl+PgDn, Ctrl+Shift+Tab and the tabs' access keys.
 
-Run through scripts/editloop-check.sh, which starts a session bus. Pictures of each step go to
-BUILD_DIR/editloop-check. Prints "ok" or "FAIL" per check; the exit status counts failures.
+Run through scripts/editloop-check.sh, which makes the program's settings and a virtual screen
+and starts a session bus. Usage: editloop-check.py BUILD_DIR CATALOG. Pictures of each step go
+to BUILD_DIR/editloop-check. Prints "ok" or "FAIL" per check; the exit status counts failures.
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import pyatspi
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build"))
+import checksupport
+from checksupport import check, wait_for
+
+BUILD, CATALOG = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 SHOTS = os.path.join(BUILD, "editloop-check")
-failures = 0
-
-
-def check(ok, what, detail=""):
-    global failures
-    print(("ok   " if ok else "FAIL ") + what + (f" ({detail})" if detail else ""))
-    if not ok:
-        failures += 1
-
-
-def wait_for(condition, seconds=15.0):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.2)
-    return None
 
 
 def xdotool(*args):
@@ -146,39 +129,13 @@ def text_of(accessible):
 
 def main():
     os.makedirs(SHOTS, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="velvane-editloop-")
-    program_dir = os.path.join(work, "program")
-    config = os.path.join(work, "config", "Velvane")
-    os.makedirs(program_dir)
-    os.makedirs(config)
-    shutil.copy(os.path.join(ROOT, "resources", "shapes.dat"), program_dir)
-    shutil.copy(os.path.join(ROOT, "examples", "sample.vlv"), work)
-    os.chmod(os.path.join(work, "sample.vlv"), 0o644)
-    # Auto off: only the click on Render renders, so the picture shows what that click took.
-    with open(os.path.join(config, "Velvane.conf"), "w") as settings:
-        settings.write("[Settings]\n"
-                       f"Program Directory={program_dir}\n"
-                       f"POV Executable={shutil.which('povray') or 'povray'}\n"
-                       "Display Mailing List Dialog=0\nAuto Preview=0\n")
-
-    # Xvfb picks a free display itself, so no other session's screen is used.
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1400x1000x24"],
-                              pass_fds=(write,), stderr=subprocess.DEVNULL)
-    os.close(write)
-    display = os.read(read, 16).decode().strip()
-    os.environ.update(DISPLAY=f":{display}", XDG_CONFIG_HOME=os.path.join(work, "config"),
-                      XDG_DATA_HOME=os.path.join(work, "data"),
-                      QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    app = subprocess.Popen([os.path.join(BUILD, "src", "ui", "velvane"),
-                            os.path.join(work, "sample.vlv")], stderr=subprocess.DEVNULL)
+    app = subprocess.Popen([os.path.join(BUILD, "src", "ui", "velvane"), CATALOG],
+                           stderr=subprocess.DEVNULL)
     try:
         run()
     finally:
         app.kill()
-        server.kill()
-        shutil.rmtree(work, ignore_errors=True)
-    return failures
+    return checksupport.failures
 
 
 def run():

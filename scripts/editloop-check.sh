@@ -4,5 +4,12 @@
 # field, controls toggled by assistive technology.
 # Usage: scripts/editloop-check.sh [BUILD_DIR]
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
-exec dbus-run-session -- /usr/bin/python3 "$root/scripts/editloop-check.py" "${1:-$root/build}"
+# Auto off: only the click on Render renders, so the picture shows what that click took.
+extra_settings="Auto Preview=0"
+source "$(dirname "$0")/program-session.sh"
+build=${1:-$root/build}
+trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+dbus-run-session -- /usr/bin/python3 "$root/scripts/editloop-check.py" "$build" "$work/sample.vlv" \
+    2>&1 | grep -v "^dbus-daemon\|SpiRegistry daemon"
+exit "${PIPESTATUS[0]}"

@@ -8,7 +8,8 @@ packages=(
     libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     povray
-    xvfb xauth
+    xvfb xauth x11-utils openbox
+    xdotool dbus at-spi2-core python3-pyatspi # the real program driven under Xvfb
     locales
     clang libclang-rt-14-dev clang-format
     ccache

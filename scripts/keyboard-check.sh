@@ -3,27 +3,10 @@
 # window with the keyboard only (xdotool), checking the saved file after each step.
 # Usage: scripts/keyboard-check.sh [BUILD_DIR]
 set -u
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/program-session.sh"
 build=${1:-$root/build}
-work=$(mktemp -d)
+app=
 trap 'kill "$app" "$server" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-mkdir -p "$XDG_CONFIG_HOME/Velvane" "$work/program"
-cat > "$XDG_CONFIG_HOME/Velvane/Velvane.conf" <<CONF
-[Settings]
-Program Directory=$work/program
-POV Executable=$(command -v povray)
-Display Mailing List Dialog=0
-CONF
-cp "$root/resources/shapes.dat" "$work/program/"
-cp "$root/examples/sample.vlv" "$work/sample.vlv"
-chmod u+w "$work/sample.vlv"
-
-display=:$((50 + RANDOM % 40))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-server=$!
-sleep 1
-export DISPLAY=$display
 "$build/src/ui/velvane" "$work/sample.vlv" 2>/dev/null &
 app=$!
 sleep 4

@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 cp examples/sample.vlv "$home/"
+# A program that has started before: its shape file is there, so the status bar says "Ready".
+mkdir -p "$home/data/Velvane"
+cp resources/shapes.dat "$home/data/Velvane/"
 HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
     xvfb-run -a -s "-screen 0 1024x720x24" build/src/ui/velvane --screenshot "$home/main.png" "$home/sample.vlv"
 (cd build/tests && QT_QPA_PLATFORM=xcb xvfb-run -a ./ui_tests --gtest_filter='TourTest*')

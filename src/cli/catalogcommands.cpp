@@ -4,6 +4,7 @@
 #include "core/catalog/catalogdump.h"
 #include "core/catalog/exportsource.h"
 #include "core/model/texture.h"
+#include "core/text/textcodec.h"
 #include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
 
@@ -30,7 +31,6 @@ SourceFlags FlagsFromOptions(CommandLine& args) {
 } // namespace
 
 FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog) {
-    const FileStamp stamp = StampOf(path);
     std::size_t unread = 0;
     const FileResult result = OpenCatalogFile(path, catalog, &unread);
     if (!result)
@@ -40,36 +40,43 @@ FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog) {
             stderr,
             "Note: %s holds %zu more bytes after the end of the catalog; they were ignored.\n",
             path.toLocal8Bit().constData(), unread);
-    return stamp;
+    return result.stamp;
 }
 
 std::string EscapedForLine(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    const auto hex = [](char32_t value, int digits) {
+        std::string out;
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+            out += kHex[(value >> shift) & 0xF];
+        return out;
+    };
     std::string escaped;
     escaped.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (const char32_t c : DecodeUtf8(text)) {
         switch (c) {
-        case '\\':
+        case U'\\':
             escaped += "\\\\";
             break;
-        case '\t':
+        case U'\t':
             escaped += "\\t";
             break;
-        case '\n':
+        case U'\n':
             escaped += "\\n";
             break;
-        case '\r':
+        case U'\r':
             escaped += "\\r";
             break;
         default:
-            if (byte < 0x20 || byte == 0x7F) {
-                static constexpr char kHex[] = "0123456789abcdef";
-                escaped += "\\x";
-                escaped += kHex[byte >> 4];
-                escaped += kHex[byte & 0xF];
-            } else {
-                escaped += c;
-            }
+            if (c < 0x20 || c == 0x7F)
+                escaped += "\\x" + hex(c, 2);
+            // C1 controls (some terminals act on them) and the bidirectional overrides and
+            // isolates, which would show the rest of the line reordered.
+            else if ((c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+                     (c >= 0x2066 && c <= 0x2069))
+                escaped += "\\u" + hex(c, 4);
+            else
+                escaped += EncodeUtf8(std::u32string_view(&c, 1));
         }
     }
     return escaped;

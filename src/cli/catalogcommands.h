@@ -13,7 +13,8 @@ class Catalog;
 /// so a later save can tell whether another program changed the file meanwhile.
 FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog);
 /// The text with backslashes, tabs, line breaks and other control characters written as
-/// escapes (\\, \t, \n, \r, \xNN), so it stays on one line of output.
+/// escapes (\\, \t, \n, \r, \xNN), and C1 controls and bidirectional overrides as \uNNNN,
+/// so it stays on one line of output and shows as it is.
 std::string EscapedForLine(std::string_view text);
 /// Checks that every index names a texture of the catalog; no indices means all of them.
 std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices);

@@ -9,51 +9,84 @@
 #include <QStringList>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-const char* const kUsage =
-    "usage: velvane-cli COMMAND ...\n"
-    "\n"
-    "  list CATALOG\n"
-    "      one line per texture: index, simple or layered, thumbnail size, name\n"
-    "  source CATALOG [-i N]... [--no-finish] [--no-normal]\n"
-    "      the POV-Ray source that exporting those textures would write\n"
-    "  export CATALOG FILE [-i N]... [--no-finish] [--no-normal] [--append | --overwrite]\n"
-    "      writes that source to FILE\n"
-    "  resave CATALOG OUT\n"
-    "      reads the catalog and writes it again\n"
-    "  dump CATALOG\n"
-    "      every stored field of every texture as JSON\n"
-    "  render CATALOG [-i N]... [--composite | --layers | --both] [--jobs N]\n"
-    "      renders the thumbnails (all textures without -i) and saves the catalog\n"
-    "  texmap CATALOG -i N --width W --height H [--tile none|edge-fade|mirror]\n"
-    "         [--brightness B | --keep-finish] [--antialias] OUT.bmp\n"
-    "      renders a texture map and writes it as a BMP file\n"
-    "  thumbnail CATALOG -i N OUT\n"
-    "      writes a texture's thumbnail as PNG or BMP (by OUT's extension)\n"
-    "  shapes\n"
-    "      index, name and description of each preview shape\n"
-    "  sheet CATALOG OUT.png [--width PX]\n"
-    "      draws the catalog's grid as the catalog window shows it\n"
-    "\n"
+using Command = std::function<int(CommandLine&)>;
+
+/// One command: its words as the usage shows them, what it does, and the code that runs it.
+struct CommandEntry {
+    const char* name;
+    const char* usage;   ///< the command's words after "velvane-cli", one or more lines
+    const char* summary; ///< one line
+    Command run;
+};
+
+const std::vector<CommandEntry>& Commands() {
+    static const std::vector<CommandEntry> commands = {
+        {"list", "list CATALOG",
+         "one line per texture: index, simple or layered, thumbnail size, name", RunList},
+        {"source", "source CATALOG [-i N]... [--no-finish] [--no-normal]",
+         "the POV-Ray source that exporting those textures would write", RunSource},
+        {"export",
+         "export CATALOG FILE [-i N]... [--no-finish] [--no-normal] [--append | --overwrite]",
+         "writes that source to FILE", RunExport},
+        {"resave", "resave CATALOG OUT", "reads the catalog and writes it again", RunResave},
+        {"dump", "dump CATALOG", "every stored field of every texture as JSON", RunDump},
+        {"render", "render CATALOG [-i N]... [--composite | --layers | --both] [--jobs N]",
+         "renders the thumbnails (all textures without -i) and saves the catalog", RunRender},
+        {"texmap",
+         "texmap CATALOG -i N --width W --height H [--tile none|edge-fade|mirror]\n"
+         "       [--brightness B | --keep-finish] [--antialias] OUT.bmp",
+         "renders a texture map and writes it as a BMP file", RunTextureMap},
+        {"thumbnail", "thumbnail CATALOG -i N OUT",
+         "writes a texture's thumbnail as PNG or BMP (by OUT's extension)", RunThumbnail},
+        {"shapes", "shapes", "index, name and description of each preview shape", RunShapes},
+        {"sheet", "sheet CATALOG OUT.png [--width PX]",
+         "draws the catalog's grid as the catalog window shows it", RunSheet},
+    };
+    return commands;
+}
+
+const char* const kRenderOptions =
     "The rendering commands take --pov PATH and --program-dir DIR in place of the settings, and\n"
     "--timeout SECONDS to end POV-Ray when a render takes longer (0: no limit).\n";
 
-using Command = std::function<int(CommandLine&)>;
+/// A command's usage after `prefix`, its continuation lines indented as far as the prefix.
+std::string Indented(const std::string& prefix, const char* usage) {
+    std::string text = prefix + usage + "\n";
+    const std::string indent(prefix.size(), ' ');
+    for (std::size_t at = text.find('\n'); at + 1 < text.size(); at = text.find('\n', at + 1))
+        text.insert(at + 1, indent);
+    return text;
+}
 
-const std::map<QString, Command>& Commands() {
-    static const std::map<QString, Command> commands = {
-        {QStringLiteral("list"), RunList},         {QStringLiteral("source"), RunSource},
-        {QStringLiteral("export"), RunExport},     {QStringLiteral("resave"), RunResave},
-        {QStringLiteral("dump"), RunDump},         {QStringLiteral("render"), RunRender},
-        {QStringLiteral("texmap"), RunTextureMap}, {QStringLiteral("thumbnail"), RunThumbnail},
-        {QStringLiteral("shapes"), RunShapes},     {QStringLiteral("sheet"), RunSheet},
-    };
-    return commands;
+/// The usage of one command.
+std::string CommandUsage(const CommandEntry& command) {
+    return Indented("usage: velvane-cli ", command.usage);
+}
+
+/// Every command with its summary, and the options the rendering commands share.
+std::string FullUsage() {
+    std::string text = "usage: velvane-cli COMMAND ...\n\n";
+    for (const CommandEntry& command : Commands())
+        text += Indented("  ", command.usage) + "      " + command.summary + "\n";
+    return text + "\n" + kRenderOptions;
+}
+
+const CommandEntry* FindCommand(const QString& name) {
+    for (const CommandEntry& command : Commands())
+        if (name == QLatin1String(command.name))
+            return &command;
+    return nullptr;
+}
+
+bool IsHelp(const QString& word) {
+    return word == QLatin1String("--help") || word == QLatin1String("-h");
 }
 
 } // namespace
@@ -70,21 +103,29 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Velvane"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
 
-    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") ||
-        arguments.first() == QLatin1String("-h")) {
-        std::fputs(kUsage, arguments.isEmpty() ? stderr : stdout);
+    if (arguments.isEmpty() || IsHelp(arguments.first())) {
+        std::fputs(FullUsage().c_str(), arguments.isEmpty() ? stderr : stdout);
         return arguments.isEmpty() ? ExitUsage : ExitOk;
     }
-    const auto command = Commands().find(arguments.takeFirst());
-    if (command == Commands().end()) {
-        std::fprintf(stderr, "velvane-cli: unknown command\n%s", kUsage);
+    const QString name = arguments.takeFirst();
+    const CommandEntry* command = FindCommand(name);
+    if (!command) {
+        std::fprintf(stderr,
+                     "velvane-cli: unknown command %s\n"
+                     "usage: velvane-cli COMMAND ... (velvane-cli --help lists the commands)\n",
+                     name.toLocal8Bit().constData());
         return ExitUsage;
+    }
+    if (arguments.size() == 1 && IsHelp(arguments.first())) {
+        std::printf("%s      %s\n", CommandUsage(*command).c_str(), command->summary);
+        return ExitOk;
     }
     try {
         CommandLine args(arguments);
-        return command->second(args);
+        return command->run(args);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "velvane-cli: %s\n%s", error.what(), kUsage);
+        // The mistake and how this one command is used; --help has the rest.
+        std::fprintf(stderr, "velvane-cli: %s\n%s", error.what(), CommandUsage(*command).c_str());
         return ExitUsage;
     } catch (const CommandFailure& error) {
         std::fprintf(stderr, "%s\n", error.what());

@@ -67,6 +67,10 @@ int RunRender(CommandLine& args) {
 
     Catalog catalog;
     const FileStamp loaded = LoadCatalogOrFail(files[0], catalog);
+    // The thumbnails are saved into the catalog: a catalog that cannot be saved is refused
+    // before anything is rendered.
+    if (const FileResult writable = CheckWritable(files[0]); !writable)
+        throw CommandFailure(writable.message.toStdString());
     for (int index : ResolveIndices(catalog, std::move(indices)))
         catalog.Select(index);
     ThumbnailBatch batch(catalog, !layers, !composite);
@@ -88,10 +92,12 @@ int RunRender(CommandLine& args) {
 int RunTextureMap(CommandLine& args) {
     RenderEnvironment environment(args);
     TextureMapRequest request;
-    request.width = CommandLine::ToInt(QStringLiteral("--width"),
-                                       args.TakeValue(QStringLiteral("--width")), 10, 3096);
-    request.height = CommandLine::ToInt(QStringLiteral("--height"),
-                                        args.TakeValue(QStringLiteral("--height")), 10, 3096);
+    request.width =
+        CommandLine::ToInt(QStringLiteral("--width"), args.TakeValue(QStringLiteral("--width")),
+                           kMinimumTextureMapSide, kMaximumTextureMapSide);
+    request.height =
+        CommandLine::ToInt(QStringLiteral("--height"), args.TakeValue(QStringLiteral("--height")),
+                           kMinimumTextureMapSide, kMaximumTextureMapSide);
     const QString tile = args.TakeValue(QStringLiteral("--tile"), QStringLiteral("none"));
     if (tile != QLatin1String("none") && tile != QLatin1String("edge-fade") &&
         tile != QLatin1String("mirror"))
@@ -164,9 +170,11 @@ int RunShapes(CommandLine& args) {
     RenderEnvironment environment(args);
     args.TakePositionals({});
     const ShapeList& shapes = environment.Shapes();
+    std::string text;
     for (std::size_t i = 0; i < shapes.size(); ++i)
-        std::printf("%zu\t%s\t%s\n", i, shapes[i]->GetName().c_str(),
-                    shapes[i]->GetDescription().c_str());
+        text += std::to_string(i) + '\t' + EscapedForLine(shapes[i]->GetName()) + '\t' +
+                EscapedForLine(shapes[i]->GetDescription()) + '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return ExitOk;
 }
 

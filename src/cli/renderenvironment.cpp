@@ -52,6 +52,9 @@ PovRayRunner& RenderEnvironment::Runner() {
             throw CommandFailure("POV-Ray was not found: install povray, set it in the Preferences "
                                  "or use --pov PATH.");
         m_runner = std::make_unique<PovRayRunner>(m_settings, Shapes());
+        m_runner->SetNoticeHandler([](const QString&, const QString& text) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
     }
     return *m_runner;
 }

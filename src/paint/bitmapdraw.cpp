@@ -10,11 +10,21 @@ bool DrawBitmap(QPainter& painter, const Bitmap& dib, int x, int y, BitmapDrawRo
     if (dib.Width() == 0 && dib.Height() == 0)
         return false;
     const QImage image = BitmapToImage(dib);
-    if (image.isNull())
+    return DrawImage(painter, image, QRect(QPoint(x, y), image.size()), route);
+}
+
+bool DrawImage(QPainter& painter, const QImage& image, const QRect& target, BitmapDrawRoute route) {
+    if (image.isNull() || target.isEmpty())
         return false;
+    // Averaging when shrinking and interpolating when growing keeps thumbnails smooth at any
+    // zoom; at their own size they are drawn pixel for pixel.
+    const QImage shown =
+        image.size() == target.size()
+            ? image
+            : image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (route == BitmapDrawRoute::Video)
-        painter.drawPixmap(x, y, QPixmap::fromImage(image, Qt::NoFormatConversion));
+        painter.drawPixmap(target.topLeft(), QPixmap::fromImage(shown, Qt::NoFormatConversion));
     else
-        painter.drawImage(x, y, image);
+        painter.drawImage(target.topLeft(), shown);
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 class Bitmap;
+class QImage;
 class QPainter;
+class QRect;
 
 /// How bitmaps reach the screen, chosen by the "Use Video For Windows" setting: through a
 /// display-ready pixmap (the video route, 1, the default), or by drawing the bitmap's pixels
@@ -11,6 +13,10 @@ enum class BitmapDrawRoute { Direct = 0, Video = 1 };
 /// Draws the bitmap at (x, y). Returns false, drawing nothing, for an empty bitmap, which tells
 /// the caller to show something else ("Not Rendered").
 bool DrawBitmap(QPainter& painter, const Bitmap& dib, int x, int y, BitmapDrawRoute route);
+
+/// Draws `image` filling `target`, smoothly scaled when the sizes differ. Returns false, drawing
+/// nothing, for a null image.
+bool DrawImage(QPainter& painter, const QImage& image, const QRect& target, BitmapDrawRoute route);
 
 /// The route a "Use Video For Windows" value stands for.
 inline BitmapDrawRoute RouteFor(int useVideoForWindows) {

@@ -6,6 +6,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <cmath>
 
 namespace {
 
@@ -52,18 +53,27 @@ void CatalogPainter::Paint(QPainter& painter, const QRect& area, int clientWidth
 void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int position) const {
     const int index = m_shown ? (*m_shown)[static_cast<std::size_t>(position)] : position;
     const Texture& texture = m_catalog.GetTexture(index);
-    const int w = m_catalog.GetThumbnailWidth();
-    const int h = m_catalog.GetThumbnailHeight();
-    const CellRect cell = layout.Cell(position);
+    PaintCellContents(painter, layout.Cell(position),
+                      QSize(m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight()), 1.0,
+                      {BitmapToImage(texture.Thumbnail()),
+                       QString::fromStdString(texture.GetName()), m_catalog.IsSelected(index)},
+                      m_route, m_paper);
+}
+
+void CatalogPainter::PaintCellContents(QPainter& painter, const CellRect& cell, QSize thumbnailSize,
+                                       double scale, const CellContents& contents,
+                                       BitmapDrawRoute route, bool paper) {
+    const int w = thumbnailSize.width();
+    const int h = thumbnailSize.height();
     const int x = cell.left + (cell.right - cell.left - w) / 2;
     const int y = cell.top + 10;
     const QFontMetrics metrics = painter.fontMetrics();
-    const QString name = QString::fromStdString(texture.GetName());
+    const QString& name = contents.name;
     const int tw = metrics.horizontalAdvance(name);
     const int th = metrics.height();
     const int ye = y + h + th + 5;
-    const bool selected = !m_paper && m_catalog.IsSelected(index);
-    const QColor& textBackground = m_paper ? kHighlight : kTextBackground;
+    const bool selected = !paper && contents.selected;
+    const QColor& textBackground = paper ? kHighlight : kTextBackground;
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -72,7 +82,9 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
             QRect(QPoint(cell.left, cell.top), QPoint(cell.right - 1, cell.bottom - 1)),
             kSelection);
 
-    if (!DrawBitmap(painter, texture.Thumbnail(), x, y, m_route)) {
+    const QSize pictureSize(static_cast<int>(std::lround(contents.thumbnail.width() * scale)),
+                            static_cast<int>(std::lround(contents.thumbnail.height() * scale)));
+    if (!DrawImage(painter, contents.thumbnail, QRect(QPoint(x, y), pictureSize), route)) {
         const QString text = QString::fromLatin1(kNotRendered);
         const int nw = metrics.horizontalAdvance(text);
         const int nh = metrics.height();

@@ -4,12 +4,21 @@
 #include "paint/bitmapdraw.h"
 
 #include <QColor>
+#include <QImage>
 #include <QRect>
+#include <QSize>
+#include <QString>
 #include <vector>
 
 class Catalog;
 class QPainter;
-class QImage;
+
+/// What the cell of one texture shows.
+struct CellContents {
+    QImage thumbnail; ///< null when the texture has no picture ("Not Rendered")
+    QString name;
+    bool selected = false;
+};
 
 /// Paints a catalog's grid: each texture's thumbnail in a sunken frame with its name below, a
 /// selected texture in raised frames on a blue cell, "Not Rendered" where there is no picture.
@@ -38,6 +47,14 @@ public:
     void PaintCell(QPainter& painter, const CellLayout& layout, int position) const;
 
     CellLayout Layout(int clientWidth) const;
+
+    /// Paints one texture's cell, `cell` in the painter's coordinates, its frames made for
+    /// thumbnails of `thumbnailSize` and its picture drawn `scale` times its own size (smoothly
+    /// scaled unless 1). Every cell of the window, of printed pages and of sheets is drawn
+    /// here. On paper there is no selection and the names stand on white.
+    static void PaintCellContents(QPainter& painter, const CellRect& cell, QSize thumbnailSize,
+                                  double scale, const CellContents& contents, BitmapDrawRoute route,
+                                  bool paper = false);
 
 private:
     const Catalog& m_catalog;

@@ -187,6 +187,46 @@ TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
     EXPECT_EQ(Cli({"--help"}).status, 0);
 }
 
+TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
+    const CliRun wrong = Cli({"source", m_path, "--bogus"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.err.toStdString(),
+              "velvane-cli: unknown option --bogus\n"
+              "usage: velvane-cli source CATALOG [-i N]... [--no-finish] [--no-normal]\n");
+    EXPECT_TRUE(wrong.out.isEmpty());
+
+    // A usage of two lines keeps its second line under the first.
+    const CliRun texmap = Cli({"texmap", m_path});
+    EXPECT_EQ(texmap.status, 2);
+    EXPECT_EQ(texmap.err.toStdString(),
+              "velvane-cli: option --width needs a whole number from 10 to 8192, not ''\n"
+              "usage: velvane-cli texmap CATALOG -i N --width W --height H "
+              "[--tile none|edge-fade|mirror]\n"
+              "                          [--brightness B | --keep-finish] [--antialias] "
+              "OUT.bmp\n");
+
+    const CliRun unknown = Cli({"frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.toStdString(),
+              "velvane-cli: unknown command frobnicate\n"
+              "usage: velvane-cli COMMAND ... (velvane-cli --help lists the commands)\n");
+
+    // The whole summary only when asked for, or when no command is given at all.
+    const CliRun help = Cli({"--help"});
+    EXPECT_TRUE(help.out.startsWith("usage: velvane-cli COMMAND ...\n\n  list CATALOG\n"));
+    EXPECT_TRUE(
+        help.out.contains("  sheet CATALOG OUT.png [--width PX]\n"
+                          "      draws the catalog's grid as the catalog window shows it\n"));
+    EXPECT_EQ(help.out.count("\n"), 26);
+    EXPECT_EQ(Cli({}).err, help.out);
+
+    const CliRun one = Cli({"list", "--help"});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out.toStdString(), "usage: velvane-cli list CATALOG\n"
+                                     "      one line per texture: index, simple or layered, "
+                                     "thumbnail size, name\n");
+}
+
 TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
     // examples/sample.vlv is generated from the sample definitions; thumbnails aside it must
     // hold exactly those textures.

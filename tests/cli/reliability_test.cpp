@@ -4,6 +4,9 @@
 
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
+#include "core/shapes/builtinshapes.h"
+#include "core/shapes/customshape.h"
+#include "render/files/sidefiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -17,6 +20,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,9 +92,11 @@ protected:
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
-    ToolRun Cli(const QStringList& arguments) {
+    ToolRun Cli(const QStringList& arguments,
+                const QProcessEnvironment& environment = QProcessEnvironment()) {
         QProcess process;
-        process.setProcessEnvironment(Environment(Path(QStringLiteral("config"))));
+        process.setProcessEnvironment(
+            environment.isEmpty() ? Environment(Path(QStringLiteral("config"))) : environment);
         process.start(QStringLiteral(VELVANE_CLI), arguments);
         process.waitForFinished(120000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -193,6 +199,92 @@ TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
     EXPECT_EQ(list.out.toStdString(),
               "0\tsimple\t0x0\tTab\\there\\nnext line\\r\\\\ and \\x01 bell\\x7f\n"
               "1\tsimple\t0x0\tGr\u00fcn\n");
+
+    // C1 controls act in some terminals; bidirectional overrides show the line reordered.
+    Catalog hidden;
+    hidden.AddTexture(Solid("a\u0085b\u009Bc \u202Eevil\u202C \u2066x\u2069 \u200Eok", 1, 2, 3));
+    Put(Path("hidden.vlv"), ToQt(hidden.Save()));
+    const ToolRun shown = Cli({"list", Path("hidden.vlv")});
+    ASSERT_EQ(shown.status, 0) << shown.err.toStdString();
+    EXPECT_EQ(shown.out.toStdString(),
+              "0\tsimple\t0x0\ta\\u0085b\\u009bc \\u202eevil\\u202c \\u2066x\\u2069 "
+              "\u200Eok\n");
+}
+
+TEST_F(CliReliability, ShapesAreEscapedLikeTheList) {
+    // An escape sequence passed to the terminal, and a line break forged an output line.
+    ShapeList shapes = BuiltinShapes();
+    shapes.resize(2);
+    auto& shape = static_cast<CustomShape&>(*shapes[1]);
+    shape.SetName("Red\x1b[31m box\n2\tForged\tline");
+    shape.SetDescription("back\u202Ewards");
+    const QString program = Path("program");
+    ASSERT_FALSE(SaveShapeFile(program, shapes));
+    const ToolRun run = Cli({"shapes", "--program-dir", program});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.toStdString(), "0\tSphere\tClear sphere with one light source\n"
+                                     "1\tRed\\x1b[31m box\\n2\\tForged\\tline\tback\\u202ewards\n");
+}
+
+TEST_F(CliReliability, ReadOnlyCatalogsAreRefusedBeforeAnythingIsRendered) {
+    const QString catalog = Path("catalog.vlv");
+    Put(catalog, m_catalogBytes);
+    ASSERT_EQ(::chmod(QFile::encodeName(catalog).constData(), 0444), 0);
+    const QString ran = Path("povray-ran");
+    const QString povray = FakePovRay(QStringLiteral("touch '%1'\nexec povray \"$@\"").arg(ran));
+    const ToolRun render =
+        Cli({"render", catalog, "--pov", povray, "--program-dir", Path("program")});
+    EXPECT_EQ(render.status, 1);
+    EXPECT_EQ(render.err.toStdString(), catalog.toStdString() + " is read-only.\n");
+    EXPECT_FALSE(QFile::exists(ran));
+    EXPECT_EQ(Bytes(catalog), m_catalogBytes);
+
+    const QString copy = Path("copy.vlv");
+    Put(copy, "old copy");
+    ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
+    const ToolRun resave = Cli({"resave", catalog, copy});
+    EXPECT_EQ(resave.status, 1);
+    EXPECT_EQ(resave.err.toStdString(), copy.toStdString() + " is read-only.\n");
+    EXPECT_EQ(Bytes(copy), "old copy");
+}
+
+TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
+    // In a shared TMPDIR another user planted a link named like an abandoned scratch area; the
+    // next render emptied the folder it pointed to.
+    const QString tmp = Path("tmp");
+    QDir().mkpath(tmp);
+    QDir().mkpath(Path("victim"));
+    Put(Path("victim/thesis.txt"), "years of work");
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId(); // known only while it runs
+    ASSERT_TRUE(ended.waitForFinished());
+    ASSERT_TRUE(
+        QFile::link(Path("victim"), tmp + QStringLiteral("/velvane-render-%1-a").arg(endedPid)));
+    // And the per-user base itself is a link to the victim's folder.
+    ASSERT_TRUE(QFile::link(Path("victim"), tmp + QStringLiteral("/velvane-%1").arg(::geteuid())));
+    Put(Path("catalog.vlv"), m_catalogBytes);
+    QProcessEnvironment environment = Environment(Path("config"));
+    environment.insert(QStringLiteral("TMPDIR"), tmp);
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    const ToolRun render = Cli(
+        {"render", Path("catalog.vlv"), "-i", "1", "--program-dir", Path("program")}, environment);
+    EXPECT_EQ(render.status, 0) << render.err.toStdString();
+    EXPECT_TRUE(render.err.contains(
+        (QStringLiteral("The scratch folder %1/velvane-%2 is not used: it is a symbolic link.\n"
+                        "Renders keep their files in %3 instead.")
+             .arg(tmp)
+             .arg(::geteuid())
+             .arg(Path("program/scratch")))
+            .toUtf8()))
+        << render.err.toStdString();
+    EXPECT_EQ(Bytes(Path("victim/thesis.txt")), "years of work");
+    EXPECT_EQ(QDir(Path("victim")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"thesis.txt"});
+    EXPECT_TRUE(QDir(Path("program/scratch"))
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                    .isEmpty()); // the render's own area is gone again
 }
 
 TEST_F(CliReliability, TrailingBytesAreMentioned) {

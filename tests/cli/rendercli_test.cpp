@@ -100,6 +100,18 @@ TEST_F(RenderCliTest, TextureMapsAndShapes) {
         Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "5", "--height", "30", Path("m.bmp")})
             .status,
         2);
+    // Maps may be 8192 pixels on a side.
+    ASSERT_EQ(Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "8192", "--height", "10",
+                   Path("wide.bmp")})
+                  .status,
+              0);
+    EXPECT_EQ(QImage(Path("wide.bmp")).size(), QSize(8192, 10));
+    const Outcome tooWide = Cli(
+        {"texmap", Path("two.vlv"), "-i", "0", "--width", "8193", "--height", "10", Path("m.bmp")});
+    EXPECT_EQ(tooWide.status, 2);
+    EXPECT_TRUE(tooWide.err.startsWith(
+        "velvane-cli: option --width needs a whole number from 10 to 8192, not '8193'\n"))
+        << tooWide.err.toStdString();
 
     const Outcome shapes = Cli({"shapes"});
     ASSERT_EQ(shapes.status, 0);

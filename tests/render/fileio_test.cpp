@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,4 +218,151 @@ TEST(WriteRoad, MessagesNameTheFileAndTheReason) {
               QStringLiteral("The folder /proc/velvane cannot be writt"));
     QTemporaryDir dir;
     EXPECT_TRUE(FolderWriteProblem(dir.path()).isEmpty());
+}
+
+TEST(WriteRoad, ReadOnlyFilesAreRefusedForEveryUser) {
+    // The rename that replaces a file needs only a writable folder, so root (and the owner of
+    // the folder) once replaced files whose permission bits forbid writing.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("cat.vlv"));
+    Put(path, "kept");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    const QString expected = path + QStringLiteral(" is read-only.");
+    EXPECT_EQ(WriteFileAtomically(path, QByteArray("new")).message, expected);
+    EXPECT_EQ(AppendToFile(path, QByteArray(" more")).message, expected);
+    EXPECT_EQ(CheckWritable(path).message, expected);
+    Catalog catalog = CatalogOfAbout(1);
+    catalog.SetModifiedFlag(true);
+    EXPECT_EQ(SaveCatalogFile(path, catalog).message, expected);
+    EXPECT_TRUE(catalog.IsModified());
+    EXPECT_EQ(Bytes(path), "kept");
+    // Through a link too.
+    const QString link = dir.filePath(QStringLiteral("link.vlv"));
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_EQ(WriteFileAtomically(link, QByteArray("new")).message,
+              link + QStringLiteral(" is read-only."));
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"cat.vlv", "link.vlv"}));
+
+    // A writable file can be checked without being touched.
+    const QString free = dir.filePath(QStringLiteral("free.vlv"));
+    Put(free, "free");
+    EXPECT_TRUE(CheckWritable(free));
+    EXPECT_TRUE(CheckWritable(dir.filePath(QStringLiteral("new.vlv"))));
+    EXPECT_EQ(Entries(dir.path()), (QStringList{"cat.vlv", "free.vlv", "link.vlv"}));
+}
+
+TEST(WriteRoad, AFolderThatTakesNoNewFileIsNamed) {
+    SmallTmpfs disk(64 * 1024);
+    SKIP_WITHOUT_TMPFS(disk);
+    const QString folder = QString::fromStdString(disk.Path());
+    const QString path = folder + QStringLiteral("/cat.vlv");
+    Put(path, "kept");
+    ASSERT_TRUE(disk.MakeReadOnly());
+    // The file itself is writable by its bits; it is the folder that takes no new file.
+    const QString expected = path + QStringLiteral(" cannot be saved: the folder ") + folder +
+                             QStringLiteral(" cannot be written (Read-only file system).");
+    EXPECT_EQ(
+        WriteFileAtomically(path, QByteArray("new"), QStringLiteral("Failed to save document."))
+            .message,
+        expected);
+    EXPECT_EQ(CheckWritable(path).message, expected);
+    EXPECT_EQ(Bytes(path), "kept");
+}
+
+TEST(WriteRoad, ADanglingLinkKeepsItsPlaceAndGetsItsTargetWritten) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir().mkpath(dir.filePath(QStringLiteral("real")));
+    const QString target = dir.filePath(QStringLiteral("real/cat.vlv"));
+    const QString link = dir.filePath(QStringLiteral("cat.vlv"));
+    const QString chain = dir.filePath(QStringLiteral("chain.vlv"));
+    // Relative links, as a user makes them with ln -s.
+    ASSERT_EQ(::symlink("real/cat.vlv", QFile::encodeName(link).constData()), 0);
+    ASSERT_EQ(::symlink("cat.vlv", QFile::encodeName(chain).constData()), 0);
+    ASSERT_FALSE(QFileInfo::exists(target));
+
+    const FileResult written = WriteFileAtomically(chain, QByteArray("first"));
+    ASSERT_TRUE(written) << written.message.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(QFileInfo(chain).isSymLink());
+    EXPECT_EQ(Bytes(target), "first");
+    EXPECT_EQ(written.stamp, StampOf(target));
+
+    // A loop of links is refused, and stays a loop.
+    const QString loop = dir.filePath(QStringLiteral("loop.vlv"));
+    ASSERT_EQ(::symlink("loop.vlv", QFile::encodeName(loop).constData()), 0);
+    const FileResult looped = WriteFileAtomically(loop, QByteArray("x"));
+    EXPECT_FALSE(looped);
+    EXPECT_TRUE(looped.message.startsWith(loop + QStringLiteral(" could not be written: ")))
+        << looped.message.toStdString();
+    EXPECT_TRUE(QFileInfo(loop).isSymLink());
+}
+
+TEST(WriteRoad, ChangedContentsCountAndATouchDoesNot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("catalog.vlv"));
+    Catalog catalog = CatalogOfAbout(2);
+    const FileResult saved = SaveCatalogFile(path, catalog);
+    ASSERT_TRUE(saved);
+    EXPECT_FALSE(ChangedSince(path, saved.stamp));
+    Catalog read;
+    const FileResult opened = OpenCatalogFile(path, read);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened.stamp, saved.stamp); // what was read is what was written
+
+    // Touched only: the same contents.
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    const timespec later[2] = {{before.st_atim.tv_sec + 60, 0}, {before.st_mtim.tv_sec + 60, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+    EXPECT_FALSE(LooksUnchangedSince(path, saved.stamp)); // its state says it may have changed
+    EXPECT_FALSE(ChangedSince(path, saved.stamp));        // its contents say it did not
+
+    // One byte changed in place, same size, and the old time put back (as a sync tool does).
+    QByteArray bytes = Bytes(path);
+    bytes[bytes.size() - 1] = static_cast<char>(bytes[bytes.size() - 1] ^ 0x01);
+    Put(path, bytes);
+    const timespec old[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
+    EXPECT_TRUE(LooksUnchangedSince(path, saved.stamp)); // only the contents tell
+    EXPECT_TRUE(ChangedSince(path, saved.stamp));
+    WriteOptions unchanged;
+    unchanged.unchangedSince = saved.stamp;
+    EXPECT_FALSE(SaveCatalogFile(path, catalog, unchanged));
+    EXPECT_EQ(Bytes(path), bytes);
+
+    QFile::remove(path);
+    EXPECT_TRUE(ChangedSince(path, saved.stamp)); // gone is changed too
+    EXPECT_FALSE(ChangedSince(path, FileStamp{}));
+}
+
+TEST(ReadRoad, OnlyRegularFilesOfAFittingSizeAreRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A link to an endless device is refused unread, as a pipe is.
+    const QString zero = dir.filePath(QStringLiteral("zero.bmp"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    FileResult error;
+    EXPECT_FALSE(ReadWholeFile(zero, &error));
+    EXPECT_EQ(error.message,
+              zero + QStringLiteral(" is not a regular file (it is a pipe or a device)."));
+    EXPECT_FALSE(ReadableFile::Open(zero, 1 << 20, error));
+
+    const QString big = dir.filePath(QStringLiteral("big.dat"));
+    Put(big, QByteArray(3 << 20, 'b'));
+    EXPECT_FALSE(ReadWholeFile(big, &error, QString(), 2 << 20));
+    EXPECT_EQ(error.message, big + QStringLiteral(" is too large to read: it holds 3 MB, and files "
+                                                  "of its kind are read up to 2 MB."));
+    const auto read = ReadWholeFile(big, &error, QString(), 3 << 20);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->size(), 3 << 20);
+    EXPECT_EQ(error.stamp, StampOf(big));
+
+    EXPECT_FALSE(ReadWholeFile(dir.path(), &error));
+    EXPECT_EQ(error.message, dir.path() + QStringLiteral(" is a folder, not a file."));
+    EXPECT_FALSE(ReadWholeFile(dir.filePath(QStringLiteral("missing")), &error));
+    EXPECT_EQ(error.message,
+              dir.filePath(QStringLiteral("missing")) + QStringLiteral(" was not found."));
 }

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -239,6 +241,12 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     m_settings.povExecutable = m_settings.EffectivePovExecutable();
     m_settings.povCommandStyle = 2;
     const QByteArray path = qgetenv("PATH");
+    const QByteArray chosen = qgetenv("TERMINAL");
+    const auto restore = qScopeGuard([&] {
+        if (!chosen.isNull())
+            qputenv("TERMINAL", chosen);
+    });
+    qunsetenv("TERMINAL");
     qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
 
     RecordingSink sink;
@@ -253,12 +261,122 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat")))); // removed afterwards
     EXPECT_TRUE(sink.captions.empty()); // no progress report in debug mode
     EXPECT_FALSE(m_runner->IsBusy());
+}
 
+TEST_F(RenderTest, DebugModeHandsPovRayItsCommandLineWordForWord) {
+    // A terminal that runs what it is given, without a keyboard (so the pause ends at once),
+    // and a POV-Ray that writes down the words it received, one per line.
+    const QString bin = Path(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    QFile terminal(bin + QStringLiteral("/xterm"));
+    ASSERT_TRUE(terminal.open(QIODevice::WriteOnly));
+    terminal.write("#!/bin/sh\nshift\nexec \"$@\" < /dev/null > terminal.txt\n");
+    terminal.close();
+    terminal.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_settings.povExecutable = FakePovRay(QStringLiteral("printf '%s\\n' \"$@\" > words.txt"));
+    m_settings.povCommandStyle = 2;
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray chosen = qgetenv("TERMINAL");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (!chosen.isNull())
+            qputenv("TERMINAL", chosen);
+    });
+    qunsetenv("TERMINAL");
+    // The stand-in is the only terminal; the shell and the tools a shell script may call
+    // are there too.
+    for (const char* tool : {"sh", "tr", "head"})
+        QFile::link(QStandardPaths::findExecutable(QString::fromLatin1(tool)),
+                    bin + QLatin1Char('/') + QString::fromLatin1(tool));
+    qputenv("PATH", bin.toUtf8());
+
+    RecordingSink sink;
+    ASSERT_TRUE(
+        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path())
+            .Succeeded());
+    QFile words(Path(QStringLiteral("words.txt")));
+    ASSERT_TRUE(words.open(QIODevice::ReadOnly));
+    QStringList expected;
+    for (const std::string& word : m_runner->Command(OutputFileName(), 64, 48).arguments)
+        expected << QString::fromStdString(word);
+    expected << QStringLiteral("+v");
+    // "$$" and "!!!" in the file names reach POV-Ray as they are.
+    EXPECT_EQ(QString::fromUtf8(words.readAll()).trimmed().toStdString(),
+              expected.join('\n').toStdString());
+    EXPECT_TRUE(expected.contains(QStringLiteral("+itemppv$$.!!!")));
+    QFile shown(Path(QStringLiteral("terminal.txt")));
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    // The terminal shows the command line first, and waits for a key at the end.
+    const QString text = QString::fromUtf8(shown.readAll());
+    EXPECT_TRUE(text.startsWith(
+        QString::fromStdString(m_runner->Command(OutputFileName(), 64, 48).Text() + " +v\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Press Enter to continue . . . ")))
+        << text.toStdString();
+}
+
+TEST_F(RenderTest, DebugModeRunsInTheTerminalNamedByTERMINALAndSaysWhenThereIsNone) {
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray chosen = qgetenv("TERMINAL");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (chosen.isNull())
+            qunsetenv("TERMINAL");
+        else
+            qputenv("TERMINAL", chosen);
+    });
+    // Two stand-in terminals on the PATH; each records its name and arguments.
+    const QString bin = Path(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    const auto standIn = [&](const QString& name, const QByteArray& body) {
+        QFile file(bin + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(body);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    standIn(QStringLiteral("xterm"), "#!/bin/sh\necho xterm \"$1\" > ran.txt\n");
+    standIn(QStringLiteral("kitty"), "#!/bin/sh\necho kitty \"$1\" > ran.txt\n");
+    standIn(QStringLiteral("broken"), "#!/nonexistent/interpreter\n");
+    m_settings.povExecutable = m_settings.EffectivePovExecutable();
+    m_settings.povCommandStyle = 2;
+    qputenv("PATH", bin.toUtf8());
+    RecordingSink sink;
+    const auto runDebug = [&] {
+        QFile::remove(Path(QStringLiteral("ran.txt")));
+        return m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink,
+                                   m_dir.path());
+    };
+    const auto ran = [&] {
+        QFile file(Path(QStringLiteral("ran.txt")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+    };
+
+    qputenv("TERMINAL", "kitty");
+    EXPECT_TRUE(runDebug().Succeeded());
+    EXPECT_EQ(ran(), "kitty -e"); // $TERMINAL comes before the usual ones
+    qputenv("TERMINAL", (bin + QStringLiteral("/kitty")).toUtf8());
+    EXPECT_TRUE(runDebug().Succeeded());
+    EXPECT_EQ(ran(), "kitty -e");
+    qputenv("TERMINAL", "no-such-terminal"); // not found: the usual ones are tried
+    EXPECT_TRUE(runDebug().Succeeded());
+    EXPECT_EQ(ran(), "xterm -e");
+
+    // A terminal that is there but does not start is POV-Ray's failure to start.
+    qputenv("TERMINAL", "broken");
+    RenderResult result = runDebug();
+    EXPECT_EQ(result.status, RenderResult::StartFailed);
+    EXPECT_EQ(result.title, "Execution Error");
+    EXPECT_EQ(result.message.toStdString(), "Error executing POV-RAY.");
+
+    // No terminal at all says what is missing.
+    qunsetenv("TERMINAL");
     qputenv("PATH", QByteArray("/nonexistent"));
-    const RenderResult none =
-        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
-    qputenv("PATH", path);
-    EXPECT_EQ(none.status, RenderResult::StartFailed);
-    EXPECT_EQ(none.message, "Error executing POV-RAY.");
-    EXPECT_EQ(none.title, "Execution Error");
+    result = runDebug();
+    EXPECT_EQ(result.status, RenderResult::StartFailed);
+    EXPECT_EQ(result.title, "Execution Error");
+    EXPECT_EQ(result.message.toStdString(),
+              "No terminal program was found to run POV-Ray in: install xterm or set TERMINAL");
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat"))));
+    EXPECT_FALSE(m_runner->IsBusy());
 }

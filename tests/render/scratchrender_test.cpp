@@ -12,11 +12,9 @@
 #include "render/povray/texturemaprender.h"
 #include "renderfixture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -234,28 +232,4 @@ TEST_F(RenderTest, TheVersionQueryRunsInAScratchFolder) {
     EXPECT_NE(QFileInfo(folder).canonicalFilePath(), QDir::current().canonicalPath());
     EXPECT_FALSE(QFile::exists(QStringLiteral("leftover.txt")));
     EXPECT_FALSE(QFileInfo::exists(folder)); // removed with what was left in it
-}
-
-TEST_F(RenderTest, ScratchAreasOfKilledRunsAreCleanedUp) {
-    // A run that was killed leaves its area behind; the next runner removes it, and never the
-    // area of a process that still runs.
-    QProcess ended;
-    ended.start(QStringLiteral("true"));
-    ASSERT_TRUE(ended.waitForStarted());
-    const qint64 endedPid = ended.processId();
-    ASSERT_TRUE(ended.waitForFinished());
-    const QString abandoned =
-        QDir::temp().filePath(QStringLiteral("velvane-render-%1-test").arg(endedPid));
-    const QString alive = QDir::temp().filePath(
-        QStringLiteral("velvane-render-%1-test").arg(QCoreApplication::applicationPid()));
-    ASSERT_TRUE(QDir().mkpath(abandoned + QStringLiteral("/job-1")));
-    ASSERT_TRUE(QDir().mkpath(alive));
-    PovRayRunner runner(m_settings, m_shapes);
-    QString folder;
-    ASSERT_TRUE(runner.NewJobFolder(folder).Succeeded());
-    EXPECT_TRUE(QFileInfo(folder).absolutePath().contains(
-        QStringLiteral("velvane-render-%1-").arg(QCoreApplication::applicationPid())));
-    EXPECT_FALSE(QFileInfo::exists(abandoned));
-    EXPECT_TRUE(QFileInfo::exists(alive));
-    QDir(alive).removeRecursively();
 }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -122,7 +123,9 @@ TEST(ShapeFile, SomethingThatIsNoFileCannotBeReplaced) {
 
 TEST(ColorFile, MissingDamagedAndSaved) {
     QTemporaryDir dir;
-    EXPECT_TRUE(LoadColorFile(dir.path()).empty());
+    std::optional<SideFileNotice> notice;
+    EXPECT_TRUE(LoadColorFile(dir.path(), notice).empty());
+    EXPECT_FALSE(notice); // a missing file is no news
     NamedColorList colors;
     colors.push_back(std::make_unique<NamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
     colors.push_back(std::make_unique<NamedColor>("Sea \u20AC", ColorRGBF{0, 105, 148, 20}));
@@ -132,24 +135,130 @@ TEST(ColorFile, MissingDamagedAndSaved) {
     EXPECT_EQ(stored.left(19), QByteArray("\x02\x00\xFF\xFF\x01\x00\x0B\x00"
                                           "CNamedColor",
                                           19));
-    NamedColorList loaded = LoadColorFile(dir.path());
+    EXPECT_EQ(StoredColors(colors), stored);
+    NamedColorList loaded = LoadColorFile(dir.path(), notice);
+    EXPECT_FALSE(notice);
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[1]->GetName(), "Sea \u20AC");
     EXPECT_EQ(loaded[1]->GetColor(), (ColorRGBF{0, 105, 148, 20}));
 
-    WriteBytes(ColorFilePath(dir.path()),
-               stored.left(stored.size() - 3)); // the second one cut short
-    loaded = LoadColorFile(dir.path());
+    const auto failed = SaveColorFile(QStringLiteral("/proc/velvane-cannot-exist"), colors);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->title, "File open error");
+    EXPECT_EQ(failed->text.section(QLatin1Char('\n'), 0, 0),
+              "Cannot open the file /proc/velvane-cannot-exist/colors.dat");
+    EXPECT_EQ(failed->text.section(QLatin1Char('\n'), 1),
+              "/proc/velvane-cannot-exist/colors.dat was not found.");
+}
+
+TEST(ColorFile, ADamagedFileIsToldAndKeptBesideBeforeItIsReplaced) {
+    // 87 bytes once became 45 at exit without a word; a bad class version emptied the file.
+    QTemporaryDir dir;
+    const QString path = ColorFilePath(dir.path());
+    NamedColorList colors;
+    colors.push_back(std::make_unique<NamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
+    colors.push_back(std::make_unique<NamedColor>("Sea", ColorRGBF{0, 105, 148, 20}));
+    const QByteArray whole = StoredColors(colors);
+    const QByteArray damaged = whole.left(whole.size() - 3); // the second one cut short
+    WriteBytes(path, damaged);
+
+    std::optional<SideFileNotice> notice;
+    NamedColorList loaded = LoadColorFile(dir.path(), notice);
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(loaded[0]->GetName(), "Brick");
-
-    const auto notice = SaveColorFile(QStringLiteral("/proc/velvane-cannot-exist"), colors);
     ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->title, "File open error");
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0),
-              "Cannot open the file /proc/velvane-cannot-exist/colors.dat");
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 1),
-              "/proc/velvane-cannot-exist/colors.dat was not found.");
+    EXPECT_EQ(notice->icon, SideFileNotice::Warning);
+    EXPECT_EQ(notice->text,
+              "The named color file " + path +
+                  " cannot be read completely: the file ends in the middle of a value (it is cut "
+                  "short).\nThe named colors read before the damage (1) are used. If you change "
+                  "the named colors, the file is first kept as colors.dat.damaged.");
+
+    // A class record of another version: nothing can be read at all.
+    QByteArray otherVersion = whole;
+    otherVersion[4] = 2;
+    WriteBytes(path, otherVersion);
+    EXPECT_TRUE(LoadColorFile(dir.path(), notice).empty());
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->text.contains("in a version this program does not know"))
+        << notice->text.toStdString();
+
+    // Saving keeps each damaged file beside, under a name of its own, before replacing it.
+    loaded.push_back(std::make_unique<NamedColor>("Moss", ColorRGBF{50, 80, 20, 0}));
+    EXPECT_FALSE(SaveColorFile(dir.path(), loaded));
+    EXPECT_EQ(FileBytes(path + ".damaged"), otherVersion);
+    EXPECT_EQ(FileBytes(path), StoredColors(loaded));
+    EXPECT_FALSE(SaveColorFile(dir.path(), loaded)); // a whole file is simply replaced
+    WriteBytes(path, damaged);
+    EXPECT_FALSE(SaveColorFile(dir.path(), loaded));
+    EXPECT_FALSE(SaveColorFile(dir.path(), loaded));
+    EXPECT_EQ(FileBytes(path + ".damaged"), otherVersion);
+    EXPECT_EQ(FileBytes(path + ".damaged-2"), damaged);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"colors.dat", "colors.dat.damaged", "colors.dat.damaged-2"}));
+}
+
+TEST(ColorFile, AFileThatCannotBeReadIsNeverReplaced) {
+    QTemporaryDir dir;
+    const QString path = ColorFilePath(dir.path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    std::optional<SideFileNotice> notice;
+    EXPECT_TRUE(LoadColorFile(dir.path(), notice).empty());
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text, "The named color file cannot be read: " + path +
+                                " is not a regular file (it is a pipe or a device).\nNo named "
+                                "colors are used, and the file is never replaced.");
+    NamedColorList colors;
+    colors.push_back(std::make_unique<NamedColor>("Brick", ColorRGBF{178, 34, 34, 0}));
+    const auto refused = SaveColorFile(dir.path(), colors);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->text, "Cannot open the file " + dir.path() + "/colors.dat\n" + path +
+                                 " is not a regular file (it is a pipe or a device).\nIt could "
+                                 "not be read, so it is left as it is.");
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST(ShapeFile, ADamagedFileIsKeptBesideBeforeChangedShapesReplaceIt) {
+    QTemporaryDir dir;
+    const QString path = ShapeFilePath(dir.path());
+    const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x0C\x00"
+                             "CCustomShape\x06Sph",
+                             25);
+    WriteBytes(path, damaged);
+    std::optional<SideFileNotice> notice;
+    ShapeList shapes = LoadShapeFile(dir.path(), notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text,
+              "The preview shape file " + path +
+                  " cannot be read completely: the file ends in the middle of a value (it is cut "
+                  "short).\nThe built-in shapes are used. If you change a shape, the file is "
+                  "first kept as shapes.dat.damaged.");
+    static_cast<CustomShape&>(*shapes[13]).SetName("Vase");
+    EXPECT_FALSE(SaveShapeFile(dir.path(), shapes));
+    EXPECT_EQ(FileBytes(path + ".damaged"), damaged);
+    const ShapeList again = LoadShapeFile(dir.path(), notice);
+    EXPECT_FALSE(notice);
+    EXPECT_EQ(again[13]->GetName(), "Vase");
+
+    // A shape file that cannot be read at all is never replaced.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    shapes = LoadShapeFile(dir.path(), notice);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->text.endsWith("The built-in shapes are used, and the file is never "
+                                      "replaced."))
+        << notice->text.toStdString();
+    const auto refused = SaveShapeFile(dir.path(), shapes);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->title, "Fatal Error");
+    EXPECT_TRUE(refused->text.startsWith("Unable to remove shape file!\n" + path +
+                                         " is not a regular file"))
+        << refused->text.toStdString();
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST(IorPresetFile, CommonPresetsWhenMissingWrittenOnlyBySaveAndWhatWasSavedOtherwise) {

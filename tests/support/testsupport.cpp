@@ -89,6 +89,11 @@ SmallTmpfs::~SmallTmpfs() {
         std::filesystem::remove_all(m_path);
 }
 
+bool SmallTmpfs::MakeReadOnly() {
+    return m_mounted && ::mount("tmpfs", m_path.c_str(), "tmpfs",
+                                MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+}
+
 void SmallTmpfs::Fill(std::size_t leave) {
     const std::string filler = m_path + "/filler";
     const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

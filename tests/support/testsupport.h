@@ -31,6 +31,9 @@ public:
     /// Fills the filesystem with a file "filler" until no byte is left, then frees `leave`
     /// bytes of it again (whole pages, as the filesystem counts them).
     void Fill(std::size_t leave = 0);
+    /// Mounts the filesystem again, read-only: nothing in it can be written or made any more,
+    /// by root neither. False when that is refused.
+    bool MakeReadOnly();
 
 private:
     std::string m_path;

@@ -78,7 +78,6 @@ CatalogView* AppTest::OpenSample() {
         QMdiSubWindow* window = m_app->Frame().MdiArea()->activeSubWindow();
         window->resize(640, 520); // a viewport about 600 pixels wide: four columns
         QApplication::processEvents();
-        view->UpdateScrollSize();
     }
     return view;
 }

@@ -3,8 +3,8 @@
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogview.h"
-#include "ui/catalog/textureeditors.h"
 #include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

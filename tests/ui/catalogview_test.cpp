@@ -151,7 +151,7 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
     Catalog& catalog = CatalogOf(view);
     while (catalog.GetCount() > 5)
         catalog.RemoveTexture(catalog.GetCount() - 1);
-    view->UpdateScrollSize();
+    view->Document().Changed();
     ClickTexture(view, 1);
     ClickTexture(view, 3, Qt::ControlModifier);
     m_answer = QMessageBox::No;

@@ -1,14 +1,18 @@
 // The colour map dialog: list lines, insert and delete, positions, channels, band and .txc files.
 
+#include "core/model/colormapfile.h"
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/colorselectordialog.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -224,6 +228,61 @@ TEST_F(ColorMapTest, SaveAsWritesTheSeventeenByteFile) {
     QFile file(dir.filePath(QStringLiteral("plain.txc")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), Golden("blackwhite.txc"));
+}
+
+TEST_F(ColorMapTest, SaveAsAsksAboutTheFileItReallyWrites) {
+    // Typing "sunset" once replaced an existing sunset.txc without a question: ".txc" was added
+    // after the file dialog had looked for "sunset".
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("sunset.txc"));
+    {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Golden("threecolors.txc"));
+    }
+    auto dialog = Open();
+    Prompts::SetFileResponder(nullptr); // the real file dialog
+    QString question;
+    QFileDialog* shown = nullptr;
+    WhenShown<QFileDialog>([&](QFileDialog* files) {
+        shown = files;
+        files->setDirectory(dir.path());
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(name);
+        name->setText(QStringLiteral("sunset"));
+        WhenShown<QMessageBox>([&question, files](QMessageBox* box) {
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+            QMetaObject::invokeMethod(files, &QDialog::reject, Qt::QueuedConnection);
+        });
+        QMetaObject::invokeMethod(files, &QDialog::accept, Qt::QueuedConnection);
+    });
+    dialog->SaveAsButton()->click();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(question.contains(QStringLiteral("sunset.txc"))) << question.toStdString();
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), Golden("threecolors.txc"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sunset.txc"});
+}
+
+TEST_F(ColorMapTest, OpenRefusesPositionsOutsideZeroToOne) {
+    QTemporaryDir dir;
+    ColorMap outside;
+    outside.positions = {0.0f, 1.5f};
+    m_filePath = dir.filePath(QStringLiteral("outside.txc"));
+    {
+        QFile file(m_filePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const auto bytes = ColorMapFile::Write(outside);
+        file.write(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    }
+    auto dialog = Open(ThreeEntries());
+    dialog->OpenButton()->click();
+    EXPECT_EQ(MessageTexts(),
+              QStringList{m_filePath + QStringLiteral(" is not a valid color map file: its "
+                                                      "positions lie outside 0 to 1.")});
+    EXPECT_EQ(dialog->Map().count, 3);
 }
 
 TEST_F(ColorMapTest, OpenReadsAFileAndRefusesDamagedOnes) {

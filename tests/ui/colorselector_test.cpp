@@ -210,3 +210,15 @@ TEST_F(SelectorTest, TheToolTipsSayWhatEachControlDoes) {
     EXPECT_EQ(selector->SaveButton()->toolTip(),
               "Use this button to save the current color as the selected named color.");
 }
+
+TEST_F(SelectorTest, LongColorNamesAreShownShortened) {
+    // A name of megabytes from a damaged colors.dat took the list long to lay out.
+    m_services.NamedColors().push_back(
+        std::make_unique<NamedColor>(std::string(10 << 20, 'r'), ColorRGBF{1, 2, 3, 0}));
+    auto selector = Open({1, 2, 3, 0});
+    ASSERT_EQ(selector->NameList()->count(), 2);
+    EXPECT_EQ(selector->NameList()->currentIndex(), 1);
+    EXPECT_EQ(selector->NameList()->itemText(1), QString(80, 'r') + QChar(0x2026));
+    EXPECT_LT(selector->width(), 1500);
+    m_services.NamedColors().clear();
+}

@@ -8,7 +8,6 @@
 #include "core/shapes/shapelist.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
@@ -18,6 +17,7 @@
 #include "ui/dialogs/thumbnailoptionsdialog.h"
 #include "ui/dialogs/validation.h"
 #include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 
@@ -276,8 +276,8 @@ TEST(FieldParsing, MessagesNameTheFieldFirstAndShowTheBoundsAsTheFieldsDo) {
               QStringLiteral("Threshold: please enter a number from 0.0 to 3.0."));
     EXPECT_EQ(Validation::NumberRangeMessage(-1.5f, 0.25f),
               QStringLiteral("Please enter a number from -1.5 to 0.25."));
-    EXPECT_EQ(Validation::IntegerRangeMessage(10, 3096),
-              QStringLiteral("Please enter a whole number from 10 to 3096."));
+    EXPECT_EQ(Validation::IntegerRangeMessage(10, 8192),
+              QStringLiteral("Please enter a whole number from 10 to 8192."));
     EXPECT_EQ(Validation::IntegerMessage(), QStringLiteral("Please enter a whole number."));
     EXPECT_EQ(Validation::NumberMessage(QStringLiteral("Scale X")),
               QStringLiteral("Scale X: please enter a number."));
@@ -366,7 +366,7 @@ TEST_F(FieldReading, ReadingStopsAtTheFirstFailingField) {
     int width = 9;
     Validation::FieldReader reader(&m_dialog);
     EXPECT_FALSE(reader.Number(m_first, threshold, 0.0f, 3.0f));
-    EXPECT_FALSE(reader.Integer(m_second, width, 10, 3096));
+    EXPECT_FALSE(reader.Integer(m_second, width, 10, 8192));
     EXPECT_FALSE(reader.Ok());
     EXPECT_EQ(m_prompts.messages.size(), 1u) << "only the first failure is reported";
     EXPECT_EQ(m_dialog.focusWidget(), m_first);
@@ -377,7 +377,7 @@ TEST_F(FieldReading, ReadingStopsAtTheFirstFailingField) {
     m_second->setText(QStringLiteral("640"));
     Validation::FieldReader good(&m_dialog);
     EXPECT_TRUE(good.Number(m_first, threshold, 0.0f, 3.0f));
-    EXPECT_TRUE(good.Integer(m_second, width, 10, 3096));
+    EXPECT_TRUE(good.Integer(m_second, width, 10, 8192));
     EXPECT_TRUE(good.Ok());
     EXPECT_EQ(threshold, 0.5f);
     EXPECT_EQ(width, 640);
@@ -524,6 +524,10 @@ TEST_F(PreferencesTest, EmptySettingsProposeTheUsersFolderAndThePovRayOnThePath)
     WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
         EXPECT_EQ(sheet.Page().ProgramDirectoryEdit()->text(), DefaultProgramDirectory());
         EXPECT_EQ(sheet.Page().ExecutableEdit()->text(), DefaultPovExecutable());
+        // What leaving the field empty means.
+        EXPECT_TRUE(sheet.Page().ExecutableEdit()->placeholderText().startsWith(
+            QStringLiteral("povray on the PATH")));
+        EXPECT_FALSE(sheet.WelcomeLabel()) << "the command itself does not welcome";
         sheet.accept();
     });
     EXPECT_TRUE(RunPreferences(m_app, nullptr));

@@ -85,3 +85,12 @@ void SaveScreenshot(QWidget* widget, const QString& name) {
                                : QString();
     widget->grab().save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
 }
+
+std::string Describe(const QRect& rect) {
+    return QStringLiteral("%1,%2 %3x%4")
+        .arg(rect.x())
+        .arg(rect.y())
+        .arg(rect.width())
+        .arg(rect.height())
+        .toStdString();
+}

@@ -2,12 +2,13 @@
 
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/editors/previewlink.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
 class QAbstractButton;
@@ -115,3 +117,6 @@ bool ToggleAccessibly(QAbstractButton* button);
 
 /// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
 void SaveScreenshot(QWidget* widget, const QString& name);
+
+/// A rectangle as "x,y widthxheight", for messages of failed placements.
+std::string Describe(const QRect& rect);

@@ -3,10 +3,14 @@
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
 #include "ui/dialogs/viewsourcedialog.h"
+#include "ui/editors/colormapdialog.h"
+#include "ui/editors/colorselectordialog.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
+#include "ui/editors/pictureframe.h"
 #include "ui/editors/pigmentpage.h"
+#include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/textureeditorset.h"
 #include "ui/editors/textureeditsheet.h"
@@ -18,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QSlider>
 #include <QTabBar>
@@ -226,19 +231,61 @@ TEST(SideBySide, ThePreviewStandsBesideTheSheet) {
     SideBySide place = ComputeSideBySide(desktop, QRect(100, 50, 500, 400), QRect(0, 0, 300, 280));
     EXPECT_EQ(place.owner, QPoint(100, 50));
     EXPECT_EQ(place.preview, QPoint(610, 50));
-    // Too narrow: the sheet moves left so the Preview ends 10 pixels before the edge
-    // (20 pixels spare less the 10-pixel gap).
+    // Too narrow at its place: the sheet moves left so the Preview ends 10 pixels before the
+    // edge (20 pixels spare less the 10-pixel gap).
     place = ComputeSideBySide(desktop, QRect(600, 50, 500, 400), QRect(0, 0, 300, 280));
     EXPECT_EQ(place.owner, QPoint(1280 - 500 - 300 - 20, 50));
     EXPECT_EQ(place.preview.x() + 300, 1280 - 10);
     // Exactly 20 pixels to spare: nothing moves.
     place = ComputeSideBySide(desktop, QRect(460, 0, 500, 400), QRect(0, 0, 300, 280));
     EXPECT_EQ(place.owner, QPoint(460, 0));
-    // A desktop narrower than both: the sheet stays on it, the Preview goes as far as it can.
+    // A Preview taller than the room under the sheet's top is lifted onto the desktop.
+    place = ComputeSideBySide(desktop, QRect(100, 700, 500, 150), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.preview, QPoint(610, 900 - 280));
+}
+
+TEST(SideBySide, BelowWhenTheDesktopIsTooNarrowForBoth) {
+    // 600 + 300 + 20 > 800: the Preview goes 10 pixels under the sheet, left edges level.
+    SideBySide place =
+        ComputeSideBySide(QRect(0, 0, 800, 900), QRect(100, 50, 600, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(100, 50));
+    EXPECT_EQ(place.preview, QPoint(100, 460));
+    // Without room under it, the sheet moves up just enough.
     place =
-        ComputeSideBySide(QRect(0, 0, 800, 600), QRect(100, 50, 600, 400), QRect(0, 0, 300, 280));
-    EXPECT_EQ(place.owner, QPoint(0, 50));
-    EXPECT_EQ(place.preview, QPoint(610, 50));
+        ComputeSideBySide(QRect(0, 0, 800, 700), QRect(100, 300, 600, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(100, 10));
+    EXPECT_EQ(place.preview, QPoint(100, 420));
+    // A Preview wider than the room right of the sheet's left edge stays on the desktop.
+    place =
+        ComputeSideBySide(QRect(0, 0, 800, 900), QRect(650, 0, 600, 400), QRect(0, 0, 300, 280));
+    EXPECT_EQ(place.owner, QPoint(200, 0));
+    EXPECT_EQ(place.preview, QPoint(200, 410));
+}
+
+TEST(SideBySide, WithoutRoomForEitherThePreviewLeavesTheButtonsFree) {
+    const QRect desktop(0, 0, 800, 600);
+    const QRect sheet(100, 50, 600, 400);
+    const QRect buttons(500, 410, 190, 30); // OK and Cancel at the bottom right
+    const QRect preview(0, 0, 300, 280);
+    SideBySide place = ComputeSideBySide(desktop, sheet, preview, buttons);
+    const QRect sheetThen(place.owner, sheet.size());
+    const QRect previewThen(place.preview, preview.size());
+    EXPECT_TRUE(desktop.contains(sheetThen));
+    EXPECT_TRUE(desktop.contains(previewThen));
+    EXPECT_FALSE(previewThen.intersects(buttons.translated(place.owner - sheet.topLeft())));
+    // Of the corners that do, the one that covers least of the sheet: the sheet to the right,
+    // the Preview at the bottom left.
+    EXPECT_EQ(place.owner, QPoint(200, 50));
+    EXPECT_EQ(place.preview, QPoint(0, 320));
+
+    // The sheet at twice the size on a 1600 x 1000 screen: 800 x 500, and as tall as that.
+    const QRect small(0, 0, 800, 500);
+    const QRect tallSheet(128, 0, 572, 500);
+    const QRect sheetButtons(128 + 330, 460, 235, 30);
+    place = ComputeSideBySide(small, tallSheet, QRect(0, 0, 388, 480), sheetButtons);
+    EXPECT_TRUE(small.contains(QRect(place.owner, tallSheet.size())));
+    EXPECT_FALSE(QRect(place.preview, QSize(388, 480))
+                     .intersects(sheetButtons.translated(place.owner - tallSheet.topLeft())));
 }
 
 namespace {
@@ -270,6 +317,93 @@ TEST_F(SheetTest, APreviewWindowPlugsInBesideTheSheetAndHearsEveryChange) {
     EXPECT_GT(preview->changes, before);
     sheet->reject();
     EXPECT_FALSE(preview->isVisible());
+}
+
+TEST_F(SheetTest, ThePreviewStandsBesideTheColorMapDialogWhileItIsOpen) {
+    auto sheet = Open(Oak(), QStringLiteral("Modify Simple Texture"));
+    QWidget* preview = sheet->PreviewWindow();
+    ASSERT_TRUE(preview);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }));
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    const auto global = [](QWidget* widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    };
+    bool selectorClosed = false;
+    bool clear = false;
+    QString where;
+    WhenShown<ColorMapDialog>([&](ColorMapDialog* dialog) {
+        // The Color Selector hides the Preview; when it closes, the Preview comes back beside
+        // the Color Map dialog, clear of its OK and Cancel.
+        WhenShown<ColorSelectorDialog>([&](ColorSelectorDialog* selector) {
+            selectorClosed = true;
+            selector->reject();
+        });
+        dialog->SelectButton()->click();
+        QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
+        const bool room =
+            dialog->frameGeometry().width() + preview->frameGeometry().width() + 20 <=
+                screen.width() ||
+            dialog->frameGeometry().height() + preview->frameGeometry().height() + 10 <=
+                screen.height();
+        clear = QTest::qWaitFor([&] {
+            const QRect placed = preview->frameGeometry();
+            return preview->isVisible() && !placed.intersects(global(buttons)) &&
+                   (!room || !placed.intersects(dialog->frameGeometry()));
+        });
+        where = QStringLiteral("dialog %1,%2 %3x%4, preview %5,%6 %7x%8")
+                    .arg(dialog->frameGeometry().x())
+                    .arg(dialog->frameGeometry().y())
+                    .arg(dialog->frameGeometry().width())
+                    .arg(dialog->frameGeometry().height())
+                    .arg(preview->frameGeometry().x())
+                    .arg(preview->frameGeometry().y())
+                    .arg(preview->frameGeometry().width())
+                    .arg(preview->frameGeometry().height());
+        dialog->reject();
+    });
+    static_cast<PigmentPage*>(sheet->Page(1))->ColorMapButton()->click();
+    EXPECT_TRUE(selectorClosed);
+    EXPECT_TRUE(clear) << where.toStdString();
+    // Back beside the sheet once the Color Map dialog has closed.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !preview->frameGeometry().intersects(global(sheet->Buttons())); }));
+}
+
+TEST_F(SheetTest, ThePreviewMadeLargerRendersAtItsSizeAndIsStillPlacedBesideTheSheet) {
+    m_services.settings.autoPreview = ProgramSettings().autoPreview;
+    auto sheet = Open(Oak(), QStringLiteral("Modify Simple Texture"));
+    auto* preview = static_cast<PreviewWindow*>(sheet->PreviewWindow());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }));
+    EXPECT_TRUE(preview->AutoBox()->isChecked());
+    // Both on the screen, the sheet's buttons free, and side by side where there is room.
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    const auto placed = [&] {
+        const QRect buttons(sheet->Buttons()->mapToGlobal(QPoint(0, 0)), sheet->Buttons()->size());
+        const QRect sheetFrame = sheet->frameGeometry();
+        const QRect previewFrame = preview->frameGeometry();
+        const bool room = sheetFrame.width() + previewFrame.width() + 20 <= screen.width();
+        return screen.contains(sheetFrame) && screen.contains(previewFrame) &&
+               !previewFrame.intersects(buttons) && (!room || !previewFrame.intersects(sheetFrame));
+    };
+    const auto where = [&] {
+        return "sheet " + Describe(sheet->frameGeometry()) + ", preview " +
+               Describe(preview->frameGeometry());
+    };
+    ASSERT_TRUE(QTest::qWaitFor(placed)) << where();
+
+    // Made larger, the picture follows and Auto renders it at that size.
+    PictureFrame* frame = preview->Frame();
+    const QSize small = frame->PictureSize();
+    const QSize larger = preview->size() + QSize(40, 40);
+    preview->resize(larger);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->PictureSize().height() > small.height(); }));
+    EXPECT_TRUE(frame->IsBusy());
+    // The sheet dragged partly off the screen: both are placed again, the Preview at the size it
+    // was given.
+    sheet->move(sheet->pos() + QPoint(-30, 20));
+    EXPECT_TRUE(QTest::qWaitFor(placed)) << where();
+    EXPECT_EQ(preview->size(), larger);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,17 +5,19 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/builtinshapes.h"
 #include "editorfixture.h"
-#include "ui/catalog/textureeditors.h"
 #include "ui/editors/layeredtexturedialog.h"
 #include "ui/editors/previewwindow.h"
+#include "ui/framework/textureeditors.h"
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,6 +133,46 @@ TEST_F(LayeredTest, ANewLayeredTextureStartsEmptyWithAlmostEverythingOff) {
     EXPECT_TRUE(dialog->Preview()->isVisible());
     EXPECT_TRUE(dialog->Working().GetLayer(0)->Thumbnail().IsEmpty()); // Update Thumbnail is off
     SaveScreenshot(dialog.get(), QStringLiteral("layered-texture-not-rendered"));
+}
+
+TEST_F(LayeredTest, ThePreviewStaysClearOfTheDialogWhenTheFirstLayerWidensIt) {
+    LayeredTexture texture;
+    auto dialog = Open(texture);
+    const QRect narrow = dialog->frameGeometry();
+    m_app.script.edit = [](SimpleTexture& layer) { layer.SetName("Rust"); };
+    dialog->Button("newButton")->click();
+    PreviewWindow* preview = dialog->Preview();
+    ASSERT_TRUE(preview->isVisible());
+    // The thumbnail that comes with the first layer makes the dialog wider; the Preview follows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->frameGeometry().width() > narrow.width(); }))
+        << "the dialog was expected to grow";
+    // Its buttons and the thumbnail stay free; where the screen has room for the two side by
+    // side, or one under the other, all of the dialog does.
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    const auto global = [](QWidget* widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    };
+    QRect buttons;
+    for (QDialogButtonBox* box : dialog->findChildren<QDialogButtonBox*>())
+        buttons |= global(box);
+    ASSERT_FALSE(buttons.isEmpty());
+    const bool room =
+        dialog->frameGeometry().width() + preview->frameGeometry().width() + 20 <= screen.width() ||
+        dialog->frameGeometry().height() + preview->frameGeometry().height() + 10 <=
+            screen.height();
+    const auto clear = [&] {
+        const QRect placed = preview->frameGeometry();
+        return !placed.intersects(buttons) &&
+               !placed.intersects(global(dialog->ThumbnailFrame())) &&
+               (!room || !placed.intersects(dialog->frameGeometry()));
+    };
+    EXPECT_TRUE(QTest::qWaitFor(clear))
+        << "dialog " << dialog->frameGeometry().x() << "," << dialog->frameGeometry().y() << " "
+        << dialog->frameGeometry().width() << "x" << dialog->frameGeometry().height()
+        << ", preview " << preview->frameGeometry().x() << "," << preview->frameGeometry().y()
+        << " " << preview->frameGeometry().width() << "x" << preview->frameGeometry().height();
+    EXPECT_TRUE(screen.contains(dialog->frameGeometry()));
+    SaveScreenshot(dialog.get(), QStringLiteral("layered-texture-beside-preview"));
 }
 
 TEST_F(LayeredTest, MoveUpOnTheMiddleOfThreeMakesItTheFirst) {

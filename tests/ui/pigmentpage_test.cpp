@@ -12,8 +12,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -299,6 +301,63 @@ TEST_F(PigmentTest, TheImageDialogRefusesAFileThatCannotBeOpened) {
     EXPECT_EQ(m_messages[0].title, "File Error");
     EXPECT_EQ(m_messages[0].text, "The image cannot be opened. Please specify another filename.");
     EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+}
+
+TEST_F(PigmentTest, ImageNamesWithoutAFolderAreCheckedWhereRendersLookForThem) {
+    // Renders find "tile.png" in the program directory, never in the folder the program was
+    // started from.
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("program/maps")));
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("start")));
+    m_services.settings.programDirectory = m_dir.filePath(QStringLiteral("program"));
+    ImageFile(QStringLiteral("program/tile.png"));
+    ImageFile(QStringLiteral("program/maps/wall.png"));
+    ImageFile(QStringLiteral("start/here.png"));
+    const QString startedIn = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(m_dir.filePath(QStringLiteral("start"))));
+    PigmentPage* page = Open();
+
+    QString found;
+    WhenShown<ImageMapDialog>([&](ImageMapDialog* dialog) {
+        dialog->FileEdit()->setText(QStringLiteral("tile.png"));
+        found = dialog->LocationLabel()->text();
+        dialog->accept();
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    page->TypeButton(1)->click();
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join('\n').toStdString();
+    EXPECT_EQ(found.toStdString(), "Found in the program directory: " +
+                                       m_dir.filePath("program/tile.png").toStdString());
+    EXPECT_EQ(m_texture.pigment.image.fileName, "tile.png"); // as typed: POV-Ray finds it
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::ImageMap);
+
+    WhenShown<ImageMapDialog>([](ImageMapDialog* dialog) {
+        dialog->FileEdit()->setText(QStringLiteral("maps/wall.png"));
+        dialog->accept();
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    page->SettingsButton()->click();
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join('\n').toStdString();
+    EXPECT_EQ(m_texture.pigment.image.fileName, "maps/wall.png");
+
+    bool stayed = false;
+    WhenShown<ImageMapDialog>([&](ImageMapDialog* dialog) {
+        dialog->FileEdit()->setText(QStringLiteral("here.png"));
+        found = dialog->LocationLabel()->text();
+        dialog->accept();
+        stayed = dialog->isVisible();
+        dialog->reject();
+    });
+    page->SettingsButton()->click();
+    QDir::setCurrent(startedIn);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(found.toStdString(), "Not found in the program directory " +
+                                       m_dir.filePath(QStringLiteral("program")).toStdString() +
+                                       ", where renders look for it.");
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "The image cannot be opened. Please specify another filename.");
+    EXPECT_EQ(m_texture.pigment.image.fileName, "maps/wall.png"); // unchanged
 }
 
 TEST_F(PigmentTest, TheImageDialogRefusesNamesPovRayCannotQuote) {

@@ -229,32 +229,71 @@ TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
     EXPECT_FALSE(window->ProblemLabel()->isVisibleTo(window.get()));
 }
 
-TEST_F(PreviewTest, ModifyThenCancelStillRewritesTheShapeFileUnchanged) {
+TEST_F(PreviewTest, ModifyWithoutAChangeLeavesTheShapeFileAlone) {
+    // A damaged file full of the user's shapes was once replaced by the built-in shapes used in
+    // its place, whenever Modify... was left with Cancel.
     SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
     texture.SetPreviewShape(2);
     const QString path = ShapeFilePath(m_dir.path());
-    const QByteArray before = FileBytes(path);
+    const QByteArray damaged("my own shapes, damaged");
     {
-        QFile file(path); // something else on disk: the list in memory is what gets written
+        QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("not a shape file");
+        file.write(damaged);
     }
     auto window = Open(texture);
-    bool sawEditor = false;
-    WhenShown<ShapeEditorDialog>([&](ShapeEditorDialog* dialog) {
-        sawEditor = true;
-        EXPECT_EQ(dialog->windowTitle(), "Modify Custom Shape");
-        EXPECT_EQ(dialog->NameEdit()->text(), "Cylinder");
+    int editors = 0;
+    const auto leave = [&](std::function<void(ShapeEditorDialog*)> how) {
+        WhenShown<ShapeEditorDialog>([&, how](ShapeEditorDialog* dialog) {
+            ++editors;
+            EXPECT_EQ(dialog->windowTitle(), "Modify Custom Shape");
+            EXPECT_EQ(dialog->NameEdit()->text(), "Cylinder");
+            how(dialog);
+        });
+        window->ModifyButton()->click();
+    };
+    leave([](ShapeEditorDialog* dialog) {
         dialog->NameEdit()->setText(QStringLiteral("Thrown away"));
         dialog->reject();
     });
-    window->ModifyButton()->click();
-    EXPECT_TRUE(sawEditor);
+    leave([](ShapeEditorDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+    leave([](ShapeEditorDialog* dialog) { dialog->accept(); }); // OK with nothing changed
+    EXPECT_EQ(editors, 3);
     EXPECT_EQ(m_services.Shapes()[2]->GetName(), "Cylinder");
     EXPECT_EQ(window->ShapeListWidget()->item(2)->text(), "Cylinder");
-    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(FileBytes(path), damaged);
+    EXPECT_FALSE(QFileInfo::exists(path + ".damaged"));
     EXPECT_TRUE(window->isVisible()); // shown again after the dialog
     EXPECT_TRUE(m_messages.empty());
+
+    // A real change saves, keeping the damaged file beside first.
+    leave([](ShapeEditorDialog* dialog) {
+        dialog->DescriptionEdit()->setText(QStringLiteral("Upright"));
+        dialog->accept();
+    });
+    EXPECT_EQ(FileBytes(path + ".damaged"), damaged);
+    std::optional<SideFileNotice> notice;
+    const ShapeList saved = LoadShapeFile(m_dir.path(), notice);
+    EXPECT_FALSE(notice);
+    ASSERT_GT(saved.size(), 2u);
+    EXPECT_EQ(saved[2]->GetDescription(), "Upright");
+}
+
+TEST_F(PreviewTest, LongShapeTextsAreShownShortened) {
+    // A 10 MB name froze the window for 47 s and pushed it off the screen.
+    const std::string name = "Vase " + std::string(10 << 20, 'n');
+    const std::string description = std::string(10 << 20, 'd');
+    auto& shape = static_cast<CustomShape&>(*m_services.Shapes()[13]);
+    shape.SetName(name);
+    shape.SetDescription(description);
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    texture.SetPreviewShape(13);
+    auto window = Open(texture);
+    const QString shown = window->ShapeListWidget()->item(13)->text();
+    EXPECT_EQ(shown, QStringLiteral("Vase ") + QString(75, 'n') + QChar(0x2026));
+    EXPECT_EQ(window->DescriptionLabel()->text(), QString(300, 'd') + QChar(0x2026));
+    EXPECT_LT(window->width(), 1000);
+    EXPECT_LT(window->height(), 1000);
 }
 
 TEST_F(PreviewTest, RenamingUser1ToVaseSurvivesARestart) {
@@ -358,6 +397,29 @@ TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
     dialog.AntialiasingBox()->click();
     EXPECT_EQ(m_services.settings.antialiasing, 1);
     EXPECT_FALSE(dialog.DebugModeBox()->isChecked());
+}
+
+TEST_F(PreviewTest, TheShapeEditorNamesTheTextureAsItsSourceDeclaresIt) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    // Names that are no POV-Ray identifier as they stand: a minus, a keyword, a leading digit.
+    for (const char* name : {"Gold-1", "sphere", "3D Oak"}) {
+        SCOPED_TRACE(name);
+        m_messages.clear();
+        SimpleTexture texture = Coloured(name, {0, 0, 255, 0});
+        ASSERT_TRUE(m_services.Runner().WriteTextureFile(texture, m_dir.path()).Succeeded());
+        ShapeEditorDialog dialog(m_services);
+        dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
+        dialog.SetTextureName(name);
+        dialog.SetRenderFolder(m_dir.path());
+        dialog.show();
+        dialog.Render();
+        EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+        EXPECT_EQ(Middle(dialog.Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
+        const QByteArray scene =
+            FileBytes(QDir(m_dir.path()).filePath(QStringLiteral("temppv$$.!!!")));
+        EXPECT_TRUE(scene.contains("texture {" + DeclaredIdentifier(name) + "}"));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -6,18 +6,20 @@
 #include "core/texmap/tiling.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
 #include "ui/texmap/createtexturemap.h"
 #include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/texturemapdocument.h"
+#include "ui/texmap/texturemapkind.h"
 #include "ui/texmap/texturemapview.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,6 +31,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -210,13 +214,76 @@ TEST_F(TextureMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("File Format Error"));
     EXPECT_EQ(static_cast<Document&>(m_doc).LoadErrorTitle(), QStringLiteral("File Format Error"));
     const FileResult missing = m_doc.Load(Path("none.bmp"));
-    EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!"));
+    EXPECT_EQ(missing.message, QStringLiteral("Cannot open specified file!\n") + Path("none.bmp") +
+                                   QStringLiteral(" was not found."));
     EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("IO Error"));
 
     EXPECT_EQ(m_doc.SourcePixels(), pixels);
     EXPECT_EQ(Shown(m_doc.Image()), EdgeFade(pixels, 6, 4));
     EXPECT_EQ(m_doc.AppliedTileMethod(), TileMethod::EdgeFade);
     EXPECT_TRUE(m_doc.IsModified());
+}
+
+TEST_F(TextureMapTest, PipesDevicesAndHugePicturesAreRefusedAtOnce) {
+    // A named pipe hung the program before its window drew; a link to /dev/zero grew it to
+    // gigabytes; a valid 18000 x 18000 picture took 100 s and 5.4 GB.
+    const Pixels pixels = Pattern(6, 4);
+    m_doc.SetImage(pixels, 6, 4);
+    const QString fifo = Path("fifo.bmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString zero = Path("zero.bmp");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {fifo, zero}) {
+        const FileResult refused = m_doc.Load(path);
+        EXPECT_FALSE(refused);
+        EXPECT_EQ(refused.message, QStringLiteral("Cannot open specified file!\n") + path +
+                                       QStringLiteral(" is not a regular file (it is a pipe or a "
+                                                      "device)."));
+        EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("IO Error"));
+    }
+
+    // The whole file is there (sparse, so it takes no room), but only its header is read.
+    Bitmap header;
+    ASSERT_TRUE(header.SetBits(1, 1, Pixels(3), false));
+    auto bytes = header.ToBMP();
+    bytes.resize(54);
+    const auto put = [&](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    put(18, 18000);
+    put(22, 18000);
+    const QString huge = Path("huge.bmp");
+    WriteFile(huge, QByteArray(reinterpret_cast<const char*>(bytes.data()), 54));
+    ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), 54 + 18000LL * 54000), 0);
+    const FileResult tooLarge = m_doc.Load(huge);
+    EXPECT_FALSE(tooLarge);
+    EXPECT_EQ(tooLarge.message, huge + QStringLiteral(": The picture is 18000 x 18000 pixels; "
+                                                      "pictures of more than 16384 pixels on a "
+                                                      "side cannot be opened."));
+    EXPECT_EQ(m_doc.LoadErrorTitle(), QStringLiteral("File Format Error"));
+    EXPECT_EQ(m_doc.SourcePixels(), pixels);
+}
+
+TEST_F(TextureMapTest, AnOpenedPictureIsHeldOnceUntilATileMethodNeedsItsSource) {
+    const Pixels pixels = Pattern(64, 32);
+    m_doc.SetImage(pixels, 64, 32);
+    ASSERT_TRUE(m_doc.Store(Path("map.bmp")));
+    TextureMapDocument opened(m_kind);
+    ASSERT_TRUE(opened.Load(Path("map.bmp")));
+    // The view draws the document's own pixels, before and after a tile method replaced them.
+    TextureMapView view(opened);
+    view.resize(200, 120);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(view.viewport()->grab().toImage().pixelColor(40, 20), PatternColor(40, 20));
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+    ASSERT_TRUE(opened.ApplyTileMethod(TileMethod::Mirror));
+    EXPECT_EQ(opened.SourcePixels(), pixels);
+    EXPECT_EQ(view.viewport()->grab().toImage().pixelColor(127 - 40, 20), PatternColor(40, 20));
+    ASSERT_TRUE(opened.ApplyTileMethod(TileMethod::None));
+    EXPECT_EQ(Shown(opened.Image()), pixels);
+    EXPECT_EQ(opened.SourcePixels(), pixels);
 }
 
 TEST_F(TextureMapTest, ViewCommandsSetTheMethodButShowTilingChangesNothing) {
@@ -312,7 +379,7 @@ TEST_F(TextureMapTest, SavesAsPngWhenAskedAndOpensItAgain) {
     EXPECT_EQ(opened.SourcePixels(), pixels);
 }
 
-TEST_F(TextureMapTest, ZoomToFitShowsALargestMapWhole) {
+TEST_F(TextureMapTest, ZoomToFitShowsALargeMapWhole) {
     // A smooth picture, so that a scaled-down view can be checked: blue across, green down.
     constexpr int kSize = 3096;
     Pixels pixels(std::size_t(kSize) * kSize * 3);
@@ -395,20 +462,24 @@ TEST_F(TextureMapTest, CtrlWheelZoomsAboutTheMouseAndTheMenuInSteps) {
         view->OnZoomIn();
     EXPECT_EQ(view->Zoom(), TextureMapView::kMaximumZoom);
 
-    // The zoom commands come at the end of the View menu, with their keys.
+    // Zoom to Fit comes at the end of the View menu, with its key; the other zoom commands are
+    // the main window's, carried out by the view.
     const QList<ViewMenu> menus = view->Menus();
     ASSERT_FALSE(menus.isEmpty());
     EXPECT_EQ(menus.front().title, QStringLiteral("&View"));
-    QStringList texts;
-    for (QAction* action : menus.front().actions)
-        texts << action->text();
-    EXPECT_EQ(texts, (QStringList{"Zoom to &Fit\tCtrl+0", "&Actual Size (1:1)\tCtrl+1",
-                                  "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-"}));
-    EXPECT_FALSE(menus.front().actions[2]->isEnabled()) << "no larger than the largest zoom";
-    menus.front().actions[1]->trigger();
+    ASSERT_EQ(menus.front().actions.size(), 1);
+    EXPECT_EQ(menus.front().actions[0]->text(), "Zoom to &Fit");
+    EXPECT_EQ(menus.front().actions[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+    for (StandardCommand command :
+         {StandardCommand::ZoomIn, StandardCommand::ZoomOut, StandardCommand::ActualSize})
+        EXPECT_TRUE(view->Supports(command));
+    EXPECT_FALSE(view->Supports(StandardCommand::Cut));
+    EXPECT_FALSE(view->CanRun(StandardCommand::ZoomIn)) << "no larger than the largest zoom";
+    view->Run(StandardCommand::ActualSize);
     EXPECT_EQ(view->Zoom(), 1.0);
-    EXPECT_TRUE(menus.front().actions[2]->isEnabled());
-    EXPECT_EQ(menus.front().actions[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    EXPECT_TRUE(view->CanRun(StandardCommand::ZoomIn));
+    view->Run(StandardCommand::ZoomOut);
+    EXPECT_DOUBLE_EQ(view->Zoom(), 2.0 / 3.0);
 }
 
 // ---- the Create Texture Map dialog ----------------------------------------------------------
@@ -478,7 +549,8 @@ TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("widthEdit")->setFocus(Qt::MouseFocusReason);
     Child("widthEdit")->setText(QStringLiteral("5"));
     Render();
-    TypeAndLeave("widthEdit", "3097"); // leaving the field checks it too
+    TypeAndLeave("widthEdit", "8192"); // the largest side
+    TypeAndLeave("widthEdit", "8193"); // leaving the field checks it too
     Child("widthEdit")->setText(QStringLiteral("200"));
     Child("aspectEdit")->setText(QStringLiteral("wide"));
     Child("heightEdit")->setText(QStringLiteral("1x"));
@@ -490,9 +562,9 @@ TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("brightnessEdit")->setText(QStringLiteral("101"));
     Render();
     // Each message names its field and what it takes, for text that is no number as well.
-    const std::vector<QString> expected{"Width: please enter a whole number from 10 to 3096.",
-                                        "Width: please enter a whole number from 10 to 3096.",
-                                        "Height: please enter a whole number from 10 to 3096.",
+    const std::vector<QString> expected{"Width: please enter a whole number from 10 to 8192.",
+                                        "Width: please enter a whole number from 10 to 8192.",
+                                        "Height: please enter a whole number from 10 to 8192.",
                                         "Aspect ratio: please enter a number.",
                                         "Brightness: please enter a whole number from 0 to 100."};
     EXPECT_EQ(m_messages.texts, expected);
@@ -672,6 +744,49 @@ TEST_F(CreateTextureMapTest, CancelKeepsOnlyTheAntialiasingClick) {
     EXPECT_TRUE(m_messages.texts.empty());
     EXPECT_EQ(m_app.Settings().antialiasing, 1);
     EXPECT_EQ(m_app.Settings().textureMapWidth, 40);
+}
+
+TEST_F(CreateTextureMapTest, SaveAsOffersPngAndTheChosenTypeEndsANameGivenWithoutOne) {
+    // The real kind, with the file types a map is saved as, and the real file dialog.
+    const std::unique_ptr<DocumentTemplate> kind = MakeTextureMapKind(m_app);
+    std::unique_ptr<Document> map = kind->CreateDocument();
+    map->SetUntitledTitle(QStringLiteral("Texture Map1"));
+    static_cast<TextureMapDocument&>(*map).SetImage(Pattern(6, 4), 6, 4);
+    const auto saveAs = [&](const QString& type, const QString& name) {
+        QStringList offered;
+        std::function<void()> answer = [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return QTimer::singleShot(10, answer);
+            offered = dialog->nameFilters();
+            dialog->selectNameFilter(type);
+            dialog->selectFile(m_dir.filePath(name));
+            static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the file dialog stayed open";
+                dialog->reject();
+            }
+        };
+        QTimer::singleShot(0, answer);
+        EXPECT_TRUE(map->SaveAs(nullptr));
+        return offered;
+    };
+
+    EXPECT_EQ(saveAs(QStringLiteral("PNG (*.png)"), QStringLiteral("granite")),
+              (QStringList{"Bitmap (*.bmp)", "PNG (*.png)", "All Files (*)"}));
+    EXPECT_EQ(map->Path().toStdString(),
+              m_dir.filePath(QStringLiteral("granite.png")).toStdString());
+    EXPECT_EQ(ReadFile(map->Path()).left(4), QByteArray("\x89PNG", 4));
+
+    saveAs(QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("granite"));
+    EXPECT_EQ(map->Path().toStdString(),
+              m_dir.filePath(QStringLiteral("granite.bmp")).toStdString());
+    EXPECT_EQ(ReadFile(map->Path()).left(2), QByteArray("BM"));
+
+    // A name typed with its ending keeps it, whatever type is chosen.
+    saveAs(QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("typed.png"));
+    EXPECT_EQ(ReadFile(m_dir.filePath(QStringLiteral("typed.png"))).left(4),
+              QByteArray("\x89PNG", 4));
 }
 
 TEST_F(CreateTextureMapTest, AFailedRenderShowsWhyAndMakesNoMap) {

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -85,6 +83,10 @@ std::string BmpReadResult::Message() const {
         return "Bitmaps must be 24-bit uncompressed format!";
     case Damaged:
         return "The bitmap file is damaged or incomplete.";
+    case TooLarge:
+        return "The picture is " + std::to_string(width) + " x " + std::to_string(height) +
+               " pixels; pictures of more than " + std::to_string(kMaxPictureSide) +
+               " pixels on a side cannot be opened.";
     }
     return {};
 }
@@ -97,6 +99,7 @@ std::string BmpReadResult::Caption() const {
         return "IO Error";
     case WrongFormat:
     case Damaged:
+    case TooLarge:
         return "File Format Error";
     }
     return {};
@@ -313,27 +316,82 @@ void Bitmap::Serialize(Archive& ar) {
 
 // ---- BMP files -----------------------------------------------------------------------------
 
+namespace {
+
+/// A BMP file in memory as a source.
+class SpanSource : public ArchiveSource {
+public:
+    explicit SpanSource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::size_t Size() const override { return m_bytes.size(); }
+    std::size_t Read(std::uint8_t* data, std::size_t size) override {
+        const std::size_t count = std::min(size, m_bytes.size() - m_at);
+        std::memcpy(data, m_bytes.data() + m_at, count);
+        m_at += count;
+        return count;
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_at = 0;
+};
+
+bool ReadExactly(ArchiveSource& source, std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t read = source.Read(data, size);
+        if (read == 0)
+            return false;
+        data += read;
+        size -= read;
+    }
+    return true;
+}
+
+/// Reads and drops `count` bytes.
+bool Skip(ArchiveSource& source, std::size_t count) {
+    std::uint8_t block[4096];
+    while (count > 0) {
+        const std::size_t step = std::min(count, sizeof block);
+        if (!ReadExactly(source, block, step))
+            return false;
+        count -= step;
+    }
+    return true;
+}
+
+} // namespace
+
 BmpReadResult Bitmap::ReadBMP(std::span<const std::uint8_t> file) {
+    SpanSource source(file);
+    return ReadBMP(source);
+}
+
+BmpReadResult Bitmap::ReadBMP(ArchiveSource& source) {
     const BmpReadResult damaged{BmpReadResult::Damaged};
-    if (file.size() < kFileHeaderSize + 4 || file[0] != 'B' || file[1] != 'M')
+    const std::size_t fileSize = source.Size();
+    std::vector<std::uint8_t> head(kBmpHeadersSize);
+    if (fileSize < kFileHeaderSize + 4 || !ReadExactly(source, head.data(), kFileHeaderSize + 4) ||
+        head[0] != 'B' || head[1] != 'M')
         return damaged;
-    const std::uint32_t headerSize = GetDWord(file, kFileHeaderSize);
-    // Later header versions (108 and 124 bytes) start with the same 40 bytes.
-    if (headerSize < kInfoHeaderSize || file.size() - kFileHeaderSize < headerSize)
+    const std::uint32_t headerSize = GetDWord(head, kFileHeaderSize);
+    // Later header versions (108 and 124 bytes) start with the same 40 bytes; the rest of
+    // them is skipped.
+    if (headerSize < kInfoHeaderSize || fileSize - kFileHeaderSize < headerSize ||
+        !ReadExactly(source, head.data() + kFileHeaderSize + 4, kInfoHeaderSize - 4) ||
+        !Skip(source, headerSize - kInfoHeaderSize))
         return damaged;
 
     constexpr std::size_t h = kFileHeaderSize;
     BitmapInfoHeader info;
-    info.width = static_cast<std::int32_t>(GetDWord(file, h + 4));
-    info.height = static_cast<std::int32_t>(GetDWord(file, h + 8));
-    info.planes = GetWord(file, h + 12);
-    info.bitCount = GetWord(file, h + 14);
-    info.compression = GetDWord(file, h + 16);
-    info.sizeImage = GetDWord(file, h + 20);
-    info.xPelsPerMeter = static_cast<std::int32_t>(GetDWord(file, h + 24));
-    info.yPelsPerMeter = static_cast<std::int32_t>(GetDWord(file, h + 28));
-    info.clrUsed = GetDWord(file, h + 32);
-    info.clrImportant = GetDWord(file, h + 36);
+    info.width = static_cast<std::int32_t>(GetDWord(head, h + 4));
+    info.height = static_cast<std::int32_t>(GetDWord(head, h + 8));
+    info.planes = GetWord(head, h + 12);
+    info.bitCount = GetWord(head, h + 14);
+    info.compression = GetDWord(head, h + 16);
+    info.sizeImage = GetDWord(head, h + 20);
+    info.xPelsPerMeter = static_cast<std::int32_t>(GetDWord(head, h + 24));
+    info.yPelsPerMeter = static_cast<std::int32_t>(GetDWord(head, h + 28));
+    info.clrUsed = GetDWord(head, h + 32);
+    info.clrImportant = GetDWord(head, h + 36);
 
     if (info.planes != 1 || info.bitCount != 24 || info.compression != 0)
         return BmpReadResult{BmpReadResult::WrongFormat};
@@ -344,24 +402,26 @@ BmpReadResult Bitmap::ReadBMP(std::span<const std::uint8_t> file) {
         info.height == std::numeric_limits<std::int32_t>::min())
         return damaged;
     const std::int32_t height = topDown ? -info.height : info.height;
-    if (!IsAllocatableSize(info.width, height))
-        return damaged;
+    // Refused from the header alone, before a byte of the rows is read or allocated.
+    if (info.width > kMaxPictureSide || height > kMaxPictureSide)
+        return BmpReadResult{BmpReadResult::TooLarge, info.width, height};
     const std::size_t stride = Stride(info.width);
     const auto total = static_cast<std::size_t>(ImageBytes(info.width, height));
 
     // Rows start where the file header says; an offset inside the headers (0 from some writers)
     // means right after them. An offset past the end of the file is damage.
     const std::size_t headersEnd = kFileHeaderSize + headerSize;
-    const std::uint32_t offset = GetDWord(file, 10);
-    if (offset > file.size())
+    const std::uint32_t offset = GetDWord(head, 10);
+    if (offset > fileSize)
         return damaged;
     const std::size_t start = offset >= headersEnd ? offset : headersEnd;
-    if (file.size() - start < total)
+    if (fileSize - start < total || !Skip(source, start - headersEnd))
         return damaged;
 
     // The file holds the bottom row first unless its height is negative; memory the top row.
-    std::vector<std::uint8_t> bits(file.begin() + static_cast<std::ptrdiff_t>(start),
-                                   file.begin() + static_cast<std::ptrdiff_t>(start + total));
+    std::vector<std::uint8_t> bits(total);
+    if (!ReadExactly(source, bits.data(), total))
+        return damaged;
     if (!topDown)
         ReverseRows(bits, stride, static_cast<std::size_t>(height));
 
@@ -373,22 +433,6 @@ BmpReadResult Bitmap::ReadBMP(std::span<const std::uint8_t> file) {
     m_bits = std::move(bits);
     m_hasBits = true;
     return {};
-}
-
-BmpReadResult Bitmap::ReadBMP(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return BmpReadResult{BmpReadResult::CannotOpen};
-    // A directory opens but cannot be read; the stream library reports that by throwing.
-    std::vector<std::uint8_t> file;
-    try {
-        file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        return BmpReadResult{BmpReadResult::CannotOpen};
-    }
-    if (in.bad())
-        return BmpReadResult{BmpReadResult::CannotOpen};
-    return ReadBMP(std::span<const std::uint8_t>(file));
 }
 
 std::vector<std::uint8_t> Bitmap::ToBMP() const {

@@ -2,6 +2,8 @@
 
 #include "core/archive/storable.h"
 
+class ArchiveSource;
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -23,10 +25,17 @@ struct BitmapInfoHeader {
     std::uint32_t clrImportant = 0;
 };
 
+/// The largest picture a BMP file may hold to be read: 16384 pixels on a side, so at most
+/// 256 M pixels (768 MB of pixel data). Larger ones are refused from their header alone.
+constexpr std::int32_t kMaxPictureSide = 16384;
+
 /// Outcome of reading a BMP file; the texts are the ones shown to the user.
 struct BmpReadResult {
-    enum Status { Ok, CannotOpen, WrongFormat, Damaged };
+    enum Status { Ok, CannotOpen, WrongFormat, Damaged, TooLarge };
     Status status = Ok;
+    /// The picture's size as its header gives it, for TooLarge.
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 
     explicit operator bool() const { return status == Ok; }
     /// The message box text for a failure ("Cannot open specified file!", ...), empty on success.
@@ -83,10 +92,13 @@ public:
 
     /// Reads a 24-bit uncompressed BMP file from memory; on failure the bitmap is unchanged.
     /// Refused as damaged: no "BM" mark, a width or height of 0, a pixel offset past the end of
-    /// the file, or fewer rows than the header announces.
+    /// the file, or fewer rows than the header announces. Refused as too large: more than
+    /// kMaxPictureSide pixels on a side.
     BmpReadResult ReadBMP(std::span<const std::uint8_t> file);
-    /// Reads a BMP file from disk.
-    BmpReadResult ReadBMP(const std::string& path);
+    /// The same, read a block at a time from `source`: the header is checked before anything
+    /// else is read, and the rows go straight into the bitmap's own buffer, so reading takes
+    /// no more memory than the picture.
+    BmpReadResult ReadBMP(ArchiveSource& source);
     /// The BMP file form of the bitmap: 14-byte file header, 40-byte info header, the rows.
     std::vector<std::uint8_t> ToBMP() const;
 

@@ -11,6 +11,10 @@ class ColorMap : public Storable {
     DECLARE_SERIAL(ColorMap)
 public:
     static constexpr int kMaxEntries = 20;
+    /// How far past an entry Insert puts the new one. Entries lie from 0 to 1, but Insert on
+    /// the last entry steps past 1, so a map may end up to this many steps beyond it.
+    static constexpr float kInsertStep = 0.00001f;
+    static constexpr float kHighestPosition = 1.0f + kMaxEntries * kInsertStep;
 
     ColorMap();
 

@@ -58,6 +58,8 @@ std::optional<ColorMap> Read(std::span<const std::uint8_t> bytes, Fault* fault) 
         // Positions ascend (equal neighbours are allowed); a position that is no number is damage.
         if (!std::isfinite(position) || (i > 0 && position < map.positions[i - 1]))
             return Refuse(fault, Fault::NotAscending);
+        if (position < 0.0f || position > ColorMap::kHighestPosition)
+            return Refuse(fault, Fault::OutOfRange);
         map.positions[i] = position;
         map.colors[i] = ColorRGBF{entry[4], entry[5], entry[6], entry[7]};
     }

@@ -19,6 +19,7 @@ enum class Fault {
     EndsEarly,    ///< the file ends before the last entry is complete
     NotAscending, ///< a position lies before the one in front of it, or is no number
     TrailingData, ///< bytes after the last entry
+    OutOfRange,   ///< a position below 0 or past 1 (more than Insert can step past it)
 };
 
 /// The bytes of a colour map file holding `map` (1 + 8 × count bytes).

@@ -38,9 +38,12 @@ std::string CustomShape::GetSceneSource(std::string_view textureName) const {
     return ReplaceAll(m_source, kPlaceholder, DeclaredIdentifier(textureName));
 }
 
+bool CustomShape::UsesTexture() const {
+    return m_source.find(kPlaceholder) != std::string::npos;
+}
+
 bool CustomShape::LacksInclude() const {
-    return m_source.find(kPlaceholder) != std::string::npos &&
-           m_source.find(kIncludeFile) == std::string::npos;
+    return UsesTexture() && m_source.find(kIncludeFile) == std::string::npos;
 }
 
 void CustomShape::Serialize(Archive& ar) {

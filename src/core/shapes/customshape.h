@@ -19,6 +19,8 @@ public:
 
     /// The source with every %%TEXTURE_NAME%% replaced by the texture's declared identifier.
     std::string GetSceneSource(std::string_view textureName) const override;
+    /// True when the source names the texture as %%TEXTURE_NAME%%.
+    bool UsesTexture() const;
     /// True when the source uses %%TEXTURE_NAME%% but does not name "temptx$$.!!!" (exact case).
     bool LacksInclude() const override;
 

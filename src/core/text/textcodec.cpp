@@ -130,6 +130,19 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string ShortenedUtf8(std::string_view utf8, std::size_t maxCharacters) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        // A character starts at every byte that does not continue one (10xxxxxx).
+        if ((static_cast<std::uint8_t>(utf8[i]) & 0xC0) == 0x80)
+            continue;
+        if (characters == maxCharacters)
+            return std::string(utf8.substr(0, i)) + "\u2026";
+        ++characters;
+    }
+    return std::string(utf8);
+}
+
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());

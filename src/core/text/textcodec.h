@@ -18,6 +18,11 @@ std::string EncodeUtf8(std::u32string_view codePoints);
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 std::string Windows1252ToUtf8(std::string_view bytes);
 
+/// The first `maxCharacters` characters of a UTF-8 text, followed by "\u2026" when more
+/// followed; the text itself when it is no longer. A text of megabytes is cut without being
+/// decoded, for lists and labels that show it.
+std::string ShortenedUtf8(std::string_view utf8, std::size_t maxCharacters);
+
 std::u16string Utf8ToUtf16(std::string_view utf8);
 /// Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);

@@ -4,32 +4,10 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/documentmessages.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <sys/stat.h>
-
 namespace {
-
-/// Feeds a loading archive from an open file, so a catalog is read straight into its textures.
-class FileSource : public ArchiveSource {
-public:
-    explicit FileSource(QFile& file)
-        : m_file(file), m_size(static_cast<std::size_t>(file.size())) {}
-    std::size_t Size() const override { return m_size; }
-    std::size_t Read(std::uint8_t* data, std::size_t size) override {
-        const qint64 read = m_file.read(reinterpret_cast<char*>(data), static_cast<qint64>(size));
-        if (read < 0)
-            m_failed = true;
-        return read > 0 ? static_cast<std::size_t>(read) : 0;
-    }
-    bool Failed() const { return m_failed; }
-
-private:
-    QFile& m_file;
-    std::size_t m_size;
-    bool m_failed = false;
-};
-
+/// Catalogs are read a block at a time, so their size costs no memory; the limit only refuses
+/// a file no catalog could grow to.
+constexpr qint64 kCatalogReadLimit = qint64{16} << 30;
 } // namespace
 
 QString ArchiveErrorReason(ArchiveError error) {
@@ -54,26 +32,19 @@ QString ArchiveErrorReason(ArchiveError error) {
 
 FileResult OpenCatalogFile(const QString& path, Catalog& catalog, std::size_t* unread) {
     const QString failed = QString::fromUtf8(DocumentMessages::FailedToOpen);
-    // Only a regular file is opened: a pipe or a device would block the program or never end.
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode) &&
-        !S_ISDIR(info.st_mode))
-        return {false,
-                QStringLiteral("%1 is not a regular file (it is a pipe or a device).").arg(path)};
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return {false, FileErrorMessage(path, false, failed)};
-    FileSource source(file);
-    const auto error = catalog.Load(source, unread);
-    if (source.Failed())
-        return {false,
-                failed + QLatin1Char('\n') +
-                    QStringLiteral("%1 could not be read: %2.").arg(path, file.errorString())};
+    FileResult result;
+    const auto file = ReadableFile::Open(path, kCatalogReadLimit, result, failed);
+    if (!file)
+        return result;
+    const auto error = catalog.Load(*file, unread);
+    if (file->Failed())
+        return {false, failed + QLatin1Char('\n') + file->FailureMessage()};
     if (error)
         return {false, QString::fromUtf8(DocumentMessages::UnexpectedFileFormat) +
                            QLatin1Char('\n') +
                            QStringLiteral("%1: %2.").arg(path, ArchiveErrorReason(*error))};
-    return {};
+    result.stamp = file->Finish();
+    return result;
 }
 
 FileResult SaveCatalogFile(const QString& path, Catalog& catalog, const WriteOptions& options) {

@@ -15,7 +15,8 @@ QString ArchiveErrorReason(ArchiveError error);
 /// holds the message to show: "Unexpected file format." for a file that is not a catalog (with
 /// the file and the reason on the next line), the file-system message when it cannot be read,
 /// "Failed to open document." otherwise. Pipes and devices are refused unread. `unread`, when
-/// given, receives the number of bytes after the end of the catalog.
+/// given, receives the number of bytes after the end of the catalog. On success the result's
+/// stamp records the file as it was read.
 FileResult OpenCatalogFile(const QString& path, Catalog& catalog, std::size_t* unread = nullptr);
 /// Saves the catalog atomically and clears its modified flag; on failure the file on disk is
 /// untouched, the catalog stays modified and the result holds the message to show.

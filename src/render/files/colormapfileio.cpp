@@ -12,9 +12,12 @@ constexpr const char* kBadCount =
     "%1 is not a valid color map file: a color map holds 1 to 20 colors.";
 constexpr const char* kNotAscending =
     "%1 is not a valid color map file: its positions are not in ascending order.";
+constexpr const char* kOutOfRange =
+    "%1 is not a valid color map file: its positions lie outside 0 to 1.";
 constexpr const char* kTrailing =
     "%1 is not a valid color map file: it goes on after its last color.";
 constexpr const char* kWriteFailed = "Failed to save %1.";
+constexpr qint64 kReadLimit = 64 * 1024;
 
 QString FaultMessage(ColorMapFile::Fault fault, const QString& path) {
     switch (fault) {
@@ -24,6 +27,8 @@ QString FaultMessage(ColorMapFile::Fault fault, const QString& path) {
         return QString::fromUtf8(kNotAscending).arg(path);
     case ColorMapFile::Fault::TrailingData:
         return QString::fromUtf8(kTrailing).arg(path);
+    case ColorMapFile::Fault::OutOfRange:
+        return QString::fromUtf8(kOutOfRange).arg(path);
     default:
         return QString::fromUtf8(kPastEnd).arg(path);
     }
@@ -33,8 +38,9 @@ QString FaultMessage(ColorMapFile::Fault fault, const QString& path) {
 
 FileResult LoadColorMapFile(const QString& path, ColorMap& map) {
     FileResult result;
+    // A colour map file is 161 bytes at most; anything much larger is no colour map.
     const auto bytes =
-        ReadWholeFile(path, &result, QString::fromUtf8(DocumentMessages::FailedToOpen));
+        ReadWholeFile(path, &result, QString::fromUtf8(DocumentMessages::FailedToOpen), kReadLimit);
     if (!bytes)
         return result;
     ColorMapFile::Fault fault = ColorMapFile::Fault::None;

@@ -10,22 +10,45 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr const char* kNotRegular =
     "%1 is not a regular file (it is a pipe or a device); it was left as it is.";
+constexpr const char* kNotRegularToRead = "%1 is not a regular file (it is a pipe or a device).";
+constexpr const char* kTooLarge =
+    "%1 is too large to read: it holds %2, and files of its kind are read up to %3.";
 constexpr const char* kIsFolder = "%1 is a folder, not a file.";
 constexpr const char* kChangedOnDisk =
     "%1 was changed on disk by another program since it was read; it was not overwritten.";
 constexpr const char* kCouldNotWrite = "%1 could not be written: %2.";
 constexpr const char* kCouldNotRead = "%1 could not be read: %2.";
 constexpr const char* kFolderNotWritable = "The folder %1 cannot be written: %2.";
+constexpr const char* kCannotSaveInFolder =
+    "%1 cannot be saved: the folder %2 cannot be written (%3).";
+constexpr int kMaxLinkHops = 40;
+constexpr std::size_t kReadBlock = std::size_t{1} << 20;
+constexpr auto kHashAlgorithm = QCryptographicHash::Sha1;
 
 QString WithFileName(const QString& message, const QString& path) {
     return message.contains(QLatin1String("%1")) ? QString(message).arg(path) : message;
+}
+
+/// A size in words: "972 MB", "40 KB", "17 bytes".
+QString SizeText(qint64 bytes) {
+    if (bytes >= (qint64{1} << 20))
+        return QStringLiteral("%1 MB").arg((bytes + (1 << 20) - 1) >> 20);
+    if (bytes >= 1024)
+        return QStringLiteral("%1 KB").arg((bytes + 1023) >> 10);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+QString TooLarge(const QString& path, qint64 size, qint64 limit) {
+    return QString::fromUtf8(kTooLarge).arg(path, SizeText(size), SizeText(limit));
 }
 
 QString Reason(int error) {
@@ -36,13 +59,20 @@ QByteArray Native(const QString& path) {
     return QFile::encodeName(path);
 }
 
-/// Why a write of `path` failed, naming the file: the standard messages for a missing folder
-/// and a refused access, otherwise `otherwise` followed by the file and the system's reason.
-QString WriteFailure(const QString& path, int error, const QString& otherwise) {
+/// The standard message for a refused access or a missing file, or nothing for other errors.
+std::optional<QString> StandardMessage(const QString& path, int error) {
     if (error == EACCES || error == EPERM)
         return QString::fromUtf8(DocumentMessages::AccessDenied).arg(path);
     if (error == ENOENT || error == ENOTDIR)
         return QString::fromUtf8(DocumentMessages::FileNotFound).arg(path);
+    return std::nullopt;
+}
+
+/// Why a write of `path` failed, naming the file: the standard messages for a missing folder
+/// and a refused access, otherwise `otherwise` followed by the file and the system's reason.
+QString WriteFailure(const QString& path, int error, const QString& otherwise) {
+    if (auto standard = StandardMessage(path, error))
+        return *standard;
     const QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, Reason(error));
     if (otherwise.isEmpty())
         return detail;
@@ -51,13 +81,21 @@ QString WriteFailure(const QString& path, int error, const QString& otherwise) {
     return otherwise + QLatin1Char('\n') + detail;
 }
 
+/// Why `path` could not be opened for reading, naming it.
+QString ReadFailure(const QString& path, int error, const QString& otherwise) {
+    if (auto standard = StandardMessage(path, error))
+        return *standard;
+    const QString detail = QString::fromUtf8(kCouldNotRead).arg(path, Reason(error));
+    return otherwise.isEmpty() ? detail
+                               : WithFileName(otherwise, path) + QLatin1Char('\n') + detail;
+}
+
 /// A failure while the new contents were produced or written.
 struct WriteFailed {
     int error;
 };
 struct ReadFailed {
-    QString path;
-    int error;
+    QString message;
 };
 
 bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
@@ -79,18 +117,22 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
     return true;
 }
 
-/// Hands the archive's blocks straight to the temporary file, each write checked.
+/// Hands the archive's blocks straight to the temporary file, each write checked, and hashes
+/// them for the stamp of the new file.
 class DescriptorSink : public ArchiveSink {
 public:
-    explicit DescriptorSink(int fd) : m_fd(fd) {}
+    explicit DescriptorSink(int fd) : m_fd(fd), m_hash(kHashAlgorithm) {}
     void Write(const std::uint8_t* data, std::size_t size) override {
         int error = 0;
         if (!WriteAll(m_fd, reinterpret_cast<const char*>(data), size, error))
             throw WriteFailed{error};
+        m_hash.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
     }
+    QByteArray Hash() const { return m_hash.result(); }
 
 private:
     int m_fd;
+    QCryptographicHash m_hash;
 };
 
 mode_t CurrentUmask() {
@@ -123,6 +165,16 @@ int CreateTemporaryBeside(const QString& target, QString& temporary, int& error)
     return -1;
 }
 
+/// Why no temporary file could be made beside `target`: a folder that takes no new file is
+/// named as such, since the file itself may well be writable.
+QString TemporaryFailure(const QString& path, const QString& target, int error,
+                         const QString& otherwise) {
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return QString::fromUtf8(kCannotSaveInFolder)
+            .arg(path, QFileInfo(target).absolutePath(), Reason(error));
+    return WriteFailure(path, error, otherwise);
+}
+
 bool CloseChecked(int fd, int& error) {
     if (::close(fd) != 0 && errno != EINTR) {
         error = errno;
@@ -139,32 +191,93 @@ void SyncFolder(const QString& folder) {
     ::close(fd);
 }
 
-/// Where the contents really go: the file a symbolic link points to, so the link stays.
+/// Where the contents really go: the file at the end of a chain of symbolic links, also when
+/// it does not exist yet, so the links stay. Empty for a loop of links.
 QString ResolvedTarget(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
-        if (!target.isEmpty())
-            return target;
+    QString current = QFileInfo(path).absoluteFilePath();
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty())
+            return current;
+        current = target;
     }
-    return info.absoluteFilePath();
+    return {};
+}
+
+/// What the write road refuses to replace, checked before anything is written. `existing`
+/// receives the file's state when there is one.
+std::optional<FileResult> Refusal(const QString& path, const QString& target, bool& exists,
+                                  struct stat& existing) {
+    if (target.isEmpty())
+        return FileResult{false, QString::fromUtf8(kCouldNotWrite).arg(path, Reason(ELOOP))};
+    exists = ::stat(Native(target).constData(), &existing) == 0;
+    if (!exists)
+        return std::nullopt;
+    if (S_ISDIR(existing.st_mode))
+        return FileResult{false, QString::fromUtf8(kIsFolder).arg(path)};
+    if (!S_ISREG(existing.st_mode))
+        return FileResult{false, QString::fromUtf8(kNotRegular).arg(path)};
+    // The bits say whether the file may be changed, also to a user (root) the system would let
+    // through; a renamed-in copy would otherwise replace it all the same.
+    if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return FileResult{false, QString::fromUtf8(DocumentMessages::ReadOnly).arg(path)};
+    if (::access(Native(target).constData(), W_OK) != 0 && (errno == EACCES || errno == EPERM))
+        return FileResult{false, QString::fromUtf8(DocumentMessages::AccessDenied).arg(path)};
+    return std::nullopt;
+}
+
+/// The stamp of a file in the state `info` describes, holding contents with this hash.
+FileStamp StampFrom(const struct stat& info, const QByteArray& hash) {
+    return {true,
+            static_cast<quint64>(info.st_dev),
+            static_cast<quint64>(info.st_ino),
+            static_cast<qint64>(info.st_size),
+            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 +
+                static_cast<qint64>(info.st_mtim.tv_nsec),
+            hash};
+}
+
+FileStamp StampOfWritten(const QString& target, const QByteArray& hash) {
+    struct stat info {};
+    if (::stat(Native(target).constData(), &info) != 0)
+        return {};
+    return StampFrom(info, hash);
+}
+
+/// The file a write replaces and the new file beside it that takes its contents.
+struct Replacement {
+    QString target;
+    bool exists = false;
+    struct stat existing {};
+    QString temporary;
+    int fd = -1;
+};
+
+/// Passes the refusals and makes the temporary file, or says why the file cannot be written.
+FileResult BeginReplacement(const QString& path, const QString& otherwise, Replacement& into) {
+    into.target = ResolvedTarget(path);
+    if (auto refused = Refusal(path, into.target, into.exists, into.existing))
+        return *refused;
+    int error = 0;
+    into.fd = CreateTemporaryBeside(into.target, into.temporary, error);
+    if (into.fd < 0)
+        return {false, TemporaryFailure(path, into.target, error, otherwise)};
+    return {};
 }
 
 FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSink&)>& write,
                         const QString& otherwise, const WriteOptions& options) {
-    const QString target = ResolvedTarget(path);
-    struct stat existing {};
-    const bool exists = ::stat(Native(target).constData(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode))
-        return {false, QString::fromUtf8(kIsFolder).arg(path)};
-    if (exists && !S_ISREG(existing.st_mode))
-        return {false, QString::fromUtf8(kNotRegular).arg(path)};
-
-    QString temporary;
+    Replacement replacement;
+    if (FileResult begun = BeginReplacement(path, otherwise, replacement); !begun)
+        return begun;
+    const QString& target = replacement.target;
+    const QString& temporary = replacement.temporary;
+    const struct stat& existing = replacement.existing;
+    const int fd = replacement.fd;
     int error = 0;
-    const int fd = CreateTemporaryBeside(target, temporary, error);
-    if (fd < 0)
-        return {false, WriteFailure(path, error, otherwise)};
 
     const auto fail = [&](const QString& message) {
         ::unlink(Native(temporary).constData());
@@ -172,7 +285,7 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
     };
     // The new file takes the old one's permissions (and owner, where allowed), or those a
     // newly created file would get.
-    if (exists) {
+    if (replacement.exists) {
         ::fchmod(fd, existing.st_mode & 07777);
         if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
             // Only the owner's own files can be given away; the file then becomes the writer's.
@@ -181,15 +294,15 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
         ::fchmod(fd, 0666 & ~CurrentUmask());
     }
 
+    DescriptorSink sink(fd);
     try {
-        DescriptorSink sink(fd);
         write(sink);
     } catch (const WriteFailed& failed) {
         ::close(fd);
         return fail(WriteFailure(path, failed.error, otherwise));
     } catch (const ReadFailed& failed) {
         ::close(fd);
-        return fail(QString::fromUtf8(kCouldNotRead).arg(failed.path, Reason(failed.error)));
+        return fail(failed.message);
     } catch (const ArchiveException& failed) {
         ::close(fd);
         const QString detail =
@@ -206,25 +319,136 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
     }
     if (!CloseChecked(fd, error))
         return fail(WriteFailure(path, error, otherwise));
-    if (options.unchangedSince && StampOf(target) != *options.unchangedSince)
+    if (options.unchangedSince && ChangedSince(target, *options.unchangedSince))
         return fail(QString::fromUtf8(kChangedOnDisk).arg(path));
     if (::rename(Native(temporary).constData(), Native(target).constData()) != 0)
         return fail(WriteFailure(path, errno, otherwise));
     if (options.sync)
         SyncFolder(QFileInfo(target).absolutePath());
-    return {};
+    return {true, {}, StampOfWritten(target, sink.Hash())};
 }
 
 } // namespace
 
+// ---- reading ---------------------------------------------------------------------------------
+
+ReadableFile::ReadableFile(QString path, int fd, qint64 size)
+    : m_path(std::move(path)), m_fd(fd), m_size(size), m_hash(kHashAlgorithm) {}
+
+ReadableFile::~ReadableFile() {
+    ::close(m_fd);
+}
+
+std::unique_ptr<ReadableFile> ReadableFile::Open(const QString& path, qint64 limit,
+                                                 FileResult& error, const QString& otherwise) {
+    // Not blocking: opening a pipe would otherwise wait for a writer that may never come.
+    const int fd = ::open(Native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = {false, ReadFailure(path, errno, otherwise)};
+        return nullptr;
+    }
+    struct stat info {};
+    QString refusal;
+    if (::fstat(fd, &info) != 0)
+        refusal = ReadFailure(path, errno, otherwise);
+    else if (S_ISDIR(info.st_mode))
+        refusal = QString::fromUtf8(kIsFolder).arg(path);
+    else if (!S_ISREG(info.st_mode))
+        refusal = QString::fromUtf8(kNotRegularToRead).arg(path);
+    else if (info.st_size > limit)
+        refusal = TooLarge(path, info.st_size, limit);
+    if (!refusal.isEmpty()) {
+        ::close(fd);
+        error = {false, refusal};
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto file = std::unique_ptr<ReadableFile>(new ReadableFile(path, fd, info.st_size));
+    file->m_stamp = StampFrom(info, {});
+    file->m_stamp.size = 0; // counted as the bytes are read
+    return file;
+}
+
+std::size_t ReadableFile::Read(std::uint8_t* data, std::size_t size) {
+    if (m_error != 0)
+        return 0;
+    for (;;) {
+        const ssize_t read = ::read(m_fd, data, size);
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0) {
+            m_error = errno;
+            return 0;
+        }
+        m_hash.addData(QByteArrayView(data, read));
+        m_stamp.size += read;
+        return static_cast<std::size_t>(read);
+    }
+}
+
+bool ReadableFile::ReadExactly(std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t read = Read(data, size);
+        if (read == 0)
+            return false;
+        data += read;
+        size -= read;
+    }
+    return true;
+}
+
+bool ReadableFile::Rewind() {
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) {
+        m_error = errno;
+        return false;
+    }
+    m_hash.reset();
+    m_stamp.size = 0;
+    return true;
+}
+
+QString ReadableFile::FailureMessage() const {
+    return QString::fromUtf8(kCouldNotRead).arg(m_path, Reason(m_error));
+}
+
+FileStamp ReadableFile::Finish() {
+    std::vector<std::uint8_t> block(kReadBlock);
+    while (Read(block.data(), block.size()) > 0) {
+    }
+    m_stamp.hash = m_hash.result();
+    return m_stamp;
+}
+
 FileStamp StampOf(const QString& path) {
+    FileResult error;
+    if (auto file = ReadableFile::Open(path, std::numeric_limits<qint64>::max(), error))
+        return file->Finish();
+    // Something stands there that cannot be read: it exists, but matches no stamp of a read.
     struct stat info {};
     if (::stat(Native(path).constData(), &info) != 0)
         return {};
-    return {true, static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
-            static_cast<qint64>(info.st_size),
-            static_cast<qint64>(info.st_mtim.tv_sec) * 1000000000 +
-                static_cast<qint64>(info.st_mtim.tv_nsec)};
+    return StampFrom(info, {});
+}
+
+bool ChangedSince(const QString& path, const FileStamp& stamp) {
+    struct stat info {};
+    const bool exists = ::stat(Native(path).constData(), &info) == 0;
+    if (exists != stamp.exists)
+        return true;
+    if (!exists)
+        return false;
+    if (static_cast<qint64>(info.st_size) != stamp.size)
+        return true; // no need to read it
+    const FileStamp now = StampOf(path);
+    return now.size != stamp.size || now.hash.isEmpty() || now.hash != stamp.hash;
+}
+
+bool LooksUnchangedSince(const QString& path, const FileStamp& stamp) {
+    struct stat info {};
+    if (::stat(Native(path).constData(), &info) != 0)
+        return !stamp.exists;
+    const FileStamp now = StampFrom(info, stamp.hash);
+    return now == stamp;
 }
 
 QString FileErrorMessage(const QString& path, bool forWriting, const QString& otherwise) {
@@ -255,24 +479,30 @@ QString FolderWriteProblem(const QString& folder) {
 }
 
 std::optional<QByteArray> ReadWholeFile(const QString& path, FileResult* error,
-                                        const QString& otherwise) {
-    QFile file(path);
-    struct stat info {};
-    const bool regular = ::stat(Native(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
-    if (regular && file.open(QIODevice::ReadOnly)) {
-        QByteArray bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError)
+                                        const QString& otherwise, qint64 limit) {
+    FileResult result;
+    const auto file = ReadableFile::Open(path, limit, result, otherwise);
+    if (file) {
+        QByteArray bytes;
+        bytes.reserve(static_cast<qsizetype>(file->Size()));
+        std::vector<std::uint8_t> block(kReadBlock);
+        for (std::size_t read; (read = file->Read(block.data(), block.size())) > 0;) {
+            bytes.append(reinterpret_cast<const char*>(block.data()), static_cast<qsizetype>(read));
+            if (bytes.size() > limit) { // it grew while being read
+                result = {false, TooLarge(path, bytes.size(), limit)};
+                break;
+            }
+        }
+        if (file->Failed())
+            result = {false, file->FailureMessage()};
+        if (result) {
+            if (error)
+                error->stamp = file->Finish();
             return bytes;
+        }
     }
-    if (error) {
-        error->ok = false;
-        if (QFileInfo::exists(path) && !QFileInfo(path).isDir() && !regular)
-            error->message = QString::fromUtf8(kNotRegular).arg(path);
-        else
-            error->message = FileErrorMessage(path, false, otherwise);
-        if (error->message.isEmpty())
-            error->message = QString::fromUtf8(kCouldNotRead).arg(path, file.errorString());
-    }
+    if (error)
+        *error = result;
     return std::nullopt;
 }
 
@@ -292,36 +522,33 @@ FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,
         otherwise, options);
 }
 
+FileResult CheckWritable(const QString& path) {
+    Replacement replacement;
+    FileResult result = BeginReplacement(path, QString(), replacement);
+    if (result) {
+        ::close(replacement.fd);
+        ::unlink(Native(replacement.temporary).constData());
+    }
+    return result;
+}
+
 FileResult AppendToFile(const QString& path, const QByteArray& bytes, const QString& otherwise,
                         const WriteOptions& options) {
     const QString source = ResolvedTarget(path);
     return WriteThrough(
         path,
         [&](ArchiveSink& sink) {
-            const int fd = ::open(Native(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (fd < 0 && errno != ENOENT)
-                throw ReadFailed{path, errno};
-            if (fd >= 0) {
-                std::vector<std::uint8_t> block(1 << 20);
-                for (;;) {
-                    const ssize_t read = ::read(fd, block.data(), block.size());
-                    if (read < 0 && errno == EINTR)
-                        continue;
-                    if (read < 0) {
-                        const int error = errno;
-                        ::close(fd);
-                        throw ReadFailed{path, error};
-                    }
-                    if (read == 0)
-                        break;
-                    try {
-                        sink.Write(block.data(), static_cast<std::size_t>(read));
-                    } catch (...) {
-                        ::close(fd);
-                        throw;
-                    }
-                }
-                ::close(fd);
+            FileResult failure;
+            const auto file =
+                ReadableFile::Open(source, std::numeric_limits<qint64>::max(), failure);
+            if (!file && QFileInfo::exists(source))
+                throw ReadFailed{failure.message};
+            if (file) {
+                std::vector<std::uint8_t> block(kReadBlock);
+                for (std::size_t read; (read = file->Read(block.data(), block.size())) > 0;)
+                    sink.Write(block.data(), read);
+                if (file->Failed())
+                    throw ReadFailed{file->FailureMessage()};
             }
             sink.Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                        static_cast<std::size_t>(bytes.size()));

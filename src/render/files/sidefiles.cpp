@@ -4,6 +4,7 @@
 #include "core/model/iorpreset.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/storedclasses.h"
+#include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
 
 #include <QDir>
@@ -22,22 +23,62 @@ QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
                       static_cast<qsizetype>(bytes.size()));
 }
 
-/// Reads one object array of T from `bytes` into `into`; false when the data is damaged
+/// Reads one object array of T from `bytes` into `into`; the fault when the data is damaged
 /// (what was read before the damage stays in `into`).
-template <class T> bool ReadList(const QByteArray& bytes, std::vector<std::unique_ptr<T>>& into) {
+template <class T>
+std::optional<ArchiveError> ReadList(const QByteArray& bytes,
+                                     std::vector<std::unique_ptr<T>>& into) {
     try {
         Archive ar(Bytes(bytes), StoredClasses());
         ReadObjectArray(ar, into);
-        return true;
-    } catch (const ArchiveException&) {
-        return false;
+        return std::nullopt;
+    } catch (const ArchiveException& fault) {
+        return fault.Kind();
     }
+}
+
+/// The first name beside `path` for keeping a damaged copy that holds no other bytes than
+/// `bytes`: "NAME.damaged", then "NAME.damaged-2" and so on, so no earlier copy is lost.
+QString DamagedCopyName(const QString& path, const QByteArray& bytes) {
+    for (int number = 1;; ++number) {
+        const QString name = path + QStringLiteral(".damaged") +
+                             (number == 1 ? QString() : QStringLiteral("-%1").arg(number));
+        if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
+            return name;
+        if (const auto kept = ReadWholeFile(name, nullptr); kept && *kept == bytes)
+            return name;
+    }
+}
+
+/// Before a side file is replaced by a list of T: a file there that cannot be read is never
+/// replaced (the result says why), and one that does not hold a whole list is first kept
+/// beside it as "NAME.damaged", so nothing the user had is lost.
+template <class T> std::optional<QString> MakeRoomFor(const QString& path) {
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    FileResult error;
+    const auto bytes = ReadWholeFile(path, &error);
+    if (!bytes)
+        return error.message + QLatin1Char('\n') +
+               QStringLiteral("It could not be read, so it is left as it is.");
+    std::vector<std::unique_ptr<T>> whole;
+    if (!ReadList(*bytes, whole))
+        return std::nullopt;
+    const FileResult kept = WriteFileAtomically(DamagedCopyName(path, *bytes), *bytes);
+    if (!kept)
+        return kept.message;
+    return std::nullopt;
 }
 
 template <class T> QByteArray StoredList(const std::vector<std::unique_ptr<T>>& items) {
     Archive ar;
     WriteObjectArray(ar, items);
     return ToByteArray(ar.Bytes());
+}
+
+/// "the file ends in the middle of a value (it is cut short)", or the reader's own message.
+QString ReadProblem(const FileResult& read, const std::optional<ArchiveError>& fault) {
+    return fault ? ArchiveErrorReason(*fault) : read.message;
 }
 
 ShapeList BuiltinShapeList() {
@@ -81,18 +122,23 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
             return {};
         }
     }
-    FileResult error;
-    const auto bytes = ReadWholeFile(path, &error);
+    FileResult read;
+    const auto bytes = ReadWholeFile(path, &read);
     ShapeList shapes;
-    if (bytes && ReadList(*bytes, shapes))
+    std::optional<ArchiveError> fault;
+    if (bytes && !(fault = ReadList(*bytes, shapes)))
         return shapes;
     // A damaged or unreadable file is the user's to repair or delete; it is left as it is.
-    notice = SideFileNotice{
-        QStringLiteral("Shape file error"),
-        QStringLiteral("The preview shape file %1 cannot be read. The built-in shapes are used "
-                       "until it is repaired or deleted.")
-            .arg(path),
-        SideFileNotice::Warning};
+    const QString detail =
+        bytes ? QStringLiteral("The preview shape file %1 cannot be read completely: %2.")
+                    .arg(path, ReadProblem(read, fault))
+              : QStringLiteral("The preview shape file cannot be read: %1").arg(read.message);
+    const QString after =
+        bytes ? QStringLiteral("The built-in shapes are used. If you change a shape, the file is "
+                               "first kept as shapes.dat.damaged.")
+              : QStringLiteral("The built-in shapes are used, and the file is never replaced.");
+    notice = SideFileNotice{QStringLiteral("Shape file error"), detail + QLatin1Char('\n') + after,
+                            SideFileNotice::Warning};
     return BuiltinShapeList();
 }
 
@@ -101,38 +147,70 @@ std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory,
     QDir().mkpath(programDirectory);
     const QString path = ShapeFilePath(programDirectory);
     const QFileInfo existing(path);
-    // What stands there must be a file that a new one can replace.
-    const bool replaceable = !existing.exists() ||
-                             (existing.isFile() && QFileInfo(existing.absolutePath()).isWritable());
-    if (replaceable && WriteFileAtomically(path, StoredList(shapes)))
-        return std::nullopt;
-    if (!replaceable)
+    const QString cannotRemove = QStringLiteral("Unable to remove shape file!");
+    if (existing.isDir())
+        return SideFileNotice{QStringLiteral("Fatal Error"), cannotRemove, SideFileNotice::Error};
+    if (const auto problem = MakeRoomFor<PreviewShape>(path))
         return SideFileNotice{QStringLiteral("Fatal Error"),
-                              QStringLiteral("Unable to remove shape file!"),
-                              SideFileNotice::Error};
+                              cannotRemove + QLatin1Char('\n') + *problem, SideFileNotice::Error};
+    // What stands there must be a file that a new one can replace.
+    if (existing.exists() && !QFileInfo(existing.absolutePath()).isWritable())
+        return SideFileNotice{QStringLiteral("Fatal Error"), cannotRemove, SideFileNotice::Error};
+    if (WriteFileAtomically(path, StoredList(shapes)))
+        return std::nullopt;
     return SideFileNotice{QStringLiteral("Fatal Error"),
                           QStringLiteral("Unable to open the file %1").arg(path),
                           SideFileNotice::Error};
 }
 
-NamedColorList LoadColorFile(const QString& programDirectory) {
+NamedColorList LoadColorFile(const QString& programDirectory,
+                             std::optional<SideFileNotice>& notice) {
+    notice.reset();
+    const QString path = ColorFilePath(programDirectory);
     NamedColorList colors;
-    if (const auto bytes = ReadWholeFile(ColorFilePath(programDirectory), nullptr))
-        ReadList(*bytes, colors);
+    if (!QFileInfo::exists(path))
+        return colors;
+    FileResult read;
+    const auto bytes = ReadWholeFile(path, &read);
+    if (!bytes) {
+        notice = SideFileNotice{
+            QStringLiteral("Color file error"),
+            QStringLiteral("The named color file cannot be read: %1\nNo named colors are used, "
+                           "and the file is never replaced.")
+                .arg(read.message),
+            SideFileNotice::Warning};
+        return colors;
+    }
+    if (const auto fault = ReadList(*bytes, colors))
+        notice = SideFileNotice{
+            QStringLiteral("Color file error"),
+            QStringLiteral("The named color file %1 cannot be read completely: %2.\nThe named "
+                           "colors read before the damage (%3) are used. If you change the named "
+                           "colors, the file is first kept as colors.dat.damaged.")
+                .arg(path, ArchiveErrorReason(*fault))
+                .arg(colors.size()),
+            SideFileNotice::Warning};
     return colors;
+}
+
+QByteArray StoredColors(const NamedColorList& colors) {
+    return StoredList(colors);
 }
 
 std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory,
                                             const NamedColorList& colors) {
     QDir().mkpath(programDirectory);
-    const FileResult written =
-        WriteFileAtomically(ColorFilePath(programDirectory), StoredList(colors));
+    const QString path = ColorFilePath(programDirectory);
+    const QString title = QStringLiteral("File open error");
+    const QString cannotOpen = QStringLiteral("Cannot open the file %1/%2")
+                                   .arg(programDirectory, QStringLiteral("colors.dat"));
+    if (const auto problem = MakeRoomFor<NamedColor>(path))
+        return SideFileNotice{title, cannotOpen + QLatin1Char('\n') + *problem,
+                              SideFileNotice::Error};
+    const FileResult written = WriteFileAtomically(path, StoredList(colors));
     if (written)
         return std::nullopt;
-    return SideFileNotice{QStringLiteral("File open error"),
-                          QStringLiteral("Cannot open the file %1/%2")
-                                  .arg(programDirectory, QStringLiteral("colors.dat")) +
-                              QLatin1Char('\n') + written.message,
+    return SideFileNotice{title, cannotOpen + QLatin1Char('\n') + written.message,
                           SideFileNotice::Error};
 }
 
@@ -144,7 +222,7 @@ IorPresetList LoadIorPresets(const QString& programDirectory,
     if (QFileInfo::exists(path)) {
         FileResult error;
         const auto bytes = ReadWholeFile(path, &error);
-        if (bytes && ReadList(*bytes, presets))
+        if (bytes && !ReadList(*bytes, presets))
             return presets;
         // Half a list would be written back over the user's file at the next OK; start afresh
         // instead and leave the file as it is until the user saves a new list.

@@ -26,18 +26,28 @@ QString ColorFilePath(const QString& programDirectory);
 QString IorFilePath(const QString& programDirectory);
 
 /// Loads "shapes.dat". A missing file is written from the built-in shapes first (announced with
-/// "Generating shape file...."); a damaged one is left alone and the built-in shapes are used.
-/// `notice` receives what the user must be told, if anything.
+/// "Generating shape file...."); a damaged or unreadable one is left alone and the built-in
+/// shapes are used. `notice` receives what the user must be told, if anything: the file, the
+/// reason and what is used instead.
 ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice);
 /// Saves the shapes to "shapes.dat" atomically, so a failed save leaves the old file in place.
+/// A file there that does not hold a whole shape list is first kept as "shapes.dat.damaged"
+/// (or "shapes.dat.damaged-2" and so on); one that cannot be read is never replaced.
 /// A notice when it cannot be saved: "Unable to remove shape file!" when the file there cannot be
 /// replaced, "Unable to open the file %1" when the new one cannot be written (both "Fatal Error").
 std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory,
                                             const ShapeList& shapes);
 
-/// Loads "colors.dat": nothing when it is missing, what could be read when it is damaged.
-NamedColorList LoadColorFile(const QString& programDirectory);
-/// Saves "colors.dat"; a notice when the file cannot be written.
+/// Loads "colors.dat": nothing when it is missing; what could be read when it is damaged, and
+/// nothing when it cannot be read. `notice` tells the last two: the file, the reason and what
+/// is used instead.
+NamedColorList LoadColorFile(const QString& programDirectory,
+                             std::optional<SideFileNotice>& notice);
+/// The colours in their stored form: the list changed when this changed.
+QByteArray StoredColors(const NamedColorList& colors);
+/// Saves "colors.dat", with the same care as SaveShapeFile for a damaged file
+/// ("colors.dat.damaged") or one that cannot be read (never replaced); a notice when the file
+/// cannot be written.
 std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory,
                                             const NamedColorList& colors);
 

@@ -18,6 +18,9 @@ PictureRender::~PictureRender() {
         m_job->disconnect(this);
         m_job.reset(); // ends POV-Ray when it still runs
     }
+    // An abandoned render (its window closed while POV-Ray ran) leaves no folder behind.
+    if (!m_finished && !m_folder.isEmpty())
+        PovRayRunner::RemoveJobFolder(m_folder);
     if (m_sink && !m_finished)
         m_sink->End();
     if (m_holdsRunner)

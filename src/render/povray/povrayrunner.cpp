@@ -8,17 +8,14 @@
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
+#include "render/povray/scratcharea.h"
 #include "render/settings/programsettings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <cerrno>
-#include <csignal>
 #include <span>
 
 namespace {
@@ -69,19 +66,32 @@ const PreviewShape& FallbackShape() {
     return sphere;
 }
 
-/// The first terminal program found, with the option that makes it run a command.
-std::optional<std::pair<QString, QStringList>> FindTerminal() {
-    const std::pair<const char*, QStringList> terminals[] = {
-        {"x-terminal-emulator", {QStringLiteral("-e")}},
-        {"xterm", {QStringLiteral("-e")}},
-        {"konsole", {QStringLiteral("-e")}},
-        {"xfce4-terminal", {QStringLiteral("-x")}},
-        {"gnome-terminal", {QStringLiteral("--wait"), QStringLiteral("--")}},
-    };
-    for (const auto& [name, options] : terminals) {
-        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+/// A terminal program and the options that make it run the command that follows them.
+using Terminal = std::pair<QString, QStringList>;
+
+/// The options a terminal takes before the command it runs: "-e" unless it is known otherwise.
+QStringList TerminalOptions(const QString& program) {
+    const QString name = QFileInfo(program).fileName();
+    if (name == QLatin1String("xfce4-terminal"))
+        return {QStringLiteral("-x")};
+    if (name == QLatin1String("gnome-terminal"))
+        return {QStringLiteral("--wait"), QStringLiteral("--")};
+    return {QStringLiteral("-e")};
+}
+
+/// The terminal Debug Mode runs POV-Ray in: the one $TERMINAL names, else the first of the
+/// usual ones found on the PATH.
+std::optional<Terminal> FindTerminal() {
+    QStringList candidates;
+    if (const QString chosen = qEnvironmentVariable("TERMINAL").trimmed(); !chosen.isEmpty())
+        candidates << chosen;
+    candidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm")
+               << QStringLiteral("konsole") << QStringLiteral("xfce4-terminal")
+               << QStringLiteral("gnome-terminal");
+    for (const QString& candidate : candidates) {
+        const QString path = QStandardPaths::findExecutable(candidate);
         if (!path.isEmpty())
-            return std::pair{path, options};
+            return Terminal{path, TerminalOptions(path)};
     }
     return std::nullopt;
 }
@@ -101,58 +111,33 @@ QString PovRayRunner::ProgramFolder() const {
     return m_settings.EffectiveProgramDirectory();
 }
 
-namespace {
-
-constexpr const char* kScratchPrefix = "velvane-render-";
-
-/// Removes the scratch areas of runs that ended without cleaning up (killed or crashed): their
-/// names carry the process id, and no process of that id runs any more.
-void RemoveAbandonedScratchAreas() {
-    const QDir temp(QDir::tempPath());
-    const QString prefix = QString::fromLatin1(kScratchPrefix);
-    for (const QString& name :
-         temp.entryList({prefix + QStringLiteral("*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool ok = false;
-        const qint64 pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
-        if (!ok || pid <= 0 || pid == QCoreApplication::applicationPid())
-            continue;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
-            QFileInfo(temp.filePath(name)).isWritable())
-            QDir(temp.filePath(name)).removeRecursively();
-    }
-}
-
-} // namespace
-
 RenderResult PovRayRunner::NewJobFolder(QString& folder) {
-    if (!m_scratch || !m_scratch->isValid() || !QFileInfo::exists(m_scratch->path())) {
-        RemoveAbandonedScratchAreas();
-        m_scratch = std::make_unique<QTemporaryDir>(
-            QDir::tempPath() + QLatin1Char('/') + QString::fromLatin1(kScratchPrefix) +
-            QString::number(QCoreApplication::applicationPid()) + QStringLiteral("-XXXXXX"));
-        if (!m_scratch->isValid()) {
-            QString problem = FolderWriteProblem(QDir::tempPath());
-            if (problem.isEmpty())
-                problem = QStringLiteral("The folder %1 cannot be written: %2.")
-                              .arg(QDir::tempPath(), m_scratch->errorString());
-            return RenderResult::Failure(RenderResult::FileFailed,
-                                         QString::fromUtf8(RenderMessages::AppTitle), problem);
-        }
-    }
-    folder = QDir(m_scratch->path()).filePath(QStringLiteral("job-%1").arg(++m_jobCount));
-    if (!QDir().mkdir(folder)) {
-        QString problem = FolderWriteProblem(m_scratch->path());
-        if (problem.isEmpty())
-            problem = QStringLiteral("The folder %1 cannot be made.").arg(folder);
+    if (!m_scratch)
+        m_scratch = std::make_unique<ScratchArea>(ScratchArea::DefaultBases(ProgramFolder()));
+    QString problem;
+    if (!m_scratch->NewJobFolder(folder, problem))
         return RenderResult::Failure(RenderResult::FileFailed,
                                      QString::fromUtf8(RenderMessages::AppTitle), problem);
+    if (const QString notice = m_scratch->TakeNotice(); !notice.isEmpty()) {
+        if (m_noticeHandler)
+            m_noticeHandler(QString::fromUtf8(RenderMessages::AppTitle), notice);
+        else
+            qWarning("%s", qPrintable(notice));
     }
     return {};
 }
 
 void PovRayRunner::RemoveJobFolder(const QString& folder) {
-    if (!folder.isEmpty())
-        QDir(folder).removeRecursively();
+    ScratchArea::RemoveTree(folder);
+}
+
+QString PovRayRunner::ScratchFolder() const {
+    return m_scratch ? m_scratch->Path() : QString();
+}
+
+void PovRayRunner::SetNoticeHandler(
+    std::function<void(const QString& title, const QString& text)> handler) {
+    m_noticeHandler = std::move(handler);
 }
 
 std::unique_ptr<PovRayJob> PovRayRunner::MakeJob(const QString& folder, const PovCommand& command,
@@ -226,30 +211,36 @@ RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& fo
     if (RenderResult written = WriteScratchFile(script, text); !written.Succeeded())
         return written;
 
-    // The script keeps the two lines a console user would expect; the shell is given a pause
-    // of its own and reads the lines without their carriage returns.
-    auto terminal = FindTerminal();
-    RenderResult result;
-    if (terminal) {
-        QProcess process;
-        process.setWorkingDirectory(folder);
-        QStringList arguments = terminal->second;
-        arguments << QStringLiteral("sh") << QStringLiteral("-c")
-                  << QStringLiteral("pause() { printf 'Press Enter to continue . . . '; read _; }; "
-                                    "eval \"$(tr -d '\\r' < '%1')\"")
-                         .arg(QString::fromLatin1(kDebugScriptName));
-        process.start(terminal->first, arguments);
-        if (process.waitForStarted(10000))
-            process.waitForFinished(-1);
-        else
-            terminal.reset();
+    const std::optional<Terminal> terminal = FindTerminal();
+    if (!terminal) {
+        QFile::remove(script);
+        return RenderResult::Failure(RenderResult::StartFailed,
+                                     QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
+                                     QString::fromUtf8(RenderMessages::NoTerminal));
     }
+    // The script keeps the two lines a console user would expect. The terminal shows its
+    // command line, then runs POV-Ray with the words of that command handed over one by one
+    // (so "$$" and "!!!" in the file names reach it as they are), verbose, and pauses.
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    QStringList arguments = terminal->second;
+    arguments << QStringLiteral("sh") << QStringLiteral("-c")
+              << QStringLiteral(R"(IFS= read -r line < '%1'; printf '%s\n' "${line%?}"; "$@" +v; )"
+                                R"(printf 'Press Enter to continue . . . '; read _)")
+                     .arg(QString::fromLatin1(kDebugScriptName))
+              << QStringLiteral("sh") << QString::fromStdString(command.executable);
+    for (const std::string& word : command.arguments)
+        arguments << QString::fromStdString(word);
+    process.start(terminal->first, arguments);
+    const bool started = process.waitForStarted(10000);
+    if (started)
+        process.waitForFinished(-1);
     QFile::remove(script);
-    if (!terminal)
+    if (!started)
         return RenderResult::Failure(RenderResult::StartFailed,
                                      QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
                                      QString::fromUtf8(RenderMessages::CannotStartDebug));
-    return result;
+    return {};
 }
 
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,14 +15,15 @@
 
 class Bitmap;
 class PovRayJob;
-class QTemporaryDir;
+class ScratchArea;
 class Texture;
 struct ProgramSettings;
 
 /// The one road to POV-Ray. Every render (a single picture, each job of a batch, a texture
 /// map) runs in a scratch folder of its own, made for that job under a scratch area that
-/// belongs to this runner alone, so no other render of this or another process can touch its
-/// files; the texture's include file, the scene and the image have fixed names there. File
+/// belongs to this runner alone (see ScratchArea), so no other render of this or another
+/// process or user can touch its files; the texture's include file, the scene and the image
+/// have fixed names there. File
 /// names in scenes without a folder (image maps, includes) are looked up in the program
 /// directory after the job's folder. Only one render runs at a time; a render asked for while
 /// one runs returns Busy at once.
@@ -37,8 +39,13 @@ public:
     /// Makes a new, empty folder for one render job in `folder`; it is removed with
     /// RemoveJobFolder, or with the runner at the latest.
     RenderResult NewJobFolder(QString& folder);
-    /// Removes a job folder and everything in it.
+    /// Removes a job folder and everything in it, never following a symbolic link.
     static void RemoveJobFolder(const QString& folder);
+    /// The folder that holds this runner's job folders; empty before the first job.
+    QString ScratchFolder() const;
+    /// Who is told when a scratch folder had to be refused and another is used (the message
+    /// names both and why); without one it goes to the log.
+    void SetNoticeHandler(std::function<void(const QString& title, const QString& text)> handler);
     bool IsBusy() const { return m_busy; }
 
     /// The command line for a render into `outputFile`, in the style the settings ask for
@@ -88,8 +95,8 @@ private:
 
     const ProgramSettings& m_settings;
     const ShapeList& m_shapes;
-    std::unique_ptr<QTemporaryDir> m_scratch;
-    int m_jobCount = 0;
+    std::unique_ptr<ScratchArea> m_scratch;
+    std::function<void(const QString&, const QString&)> m_noticeHandler;
     bool m_busy = false;
     std::map<QString, PovCommandStyle> m_detectedStyles;
 };

@@ -1,10 +1,10 @@
 #include "render/povray/povversion.h"
 
-#include <QDir>
+#include "render/povray/scratcharea.h"
+
 #include <QEventLoop>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 
 QString PovVersionOutput(const QString& executable, int timeoutMs) {
@@ -12,17 +12,30 @@ QString PovVersionOutput(const QString& executable, int timeoutMs) {
         return {};
     // The user's program runs in an empty folder of its own, so whatever it may write there
     // lands nowhere that matters (not in the folder the program was started from).
-    const QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/velvane-version-XXXXXX"));
-    if (!scratch.isValid())
+    ScratchArea scratch(ScratchArea::DefaultBases(QString()));
+    QString folder;
+    QString problem;
+    if (!scratch.NewJobFolder(folder, problem))
         return {};
     QProcess process;
-    process.setWorkingDirectory(scratch.path());
+    process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::MergedChannels);
+    QEventLoop loop;
+    QByteArray output;
+    bool complete = true;
+    // The version is told in the first lines; a program that goes on printing is not kept in
+    // memory but ended once the first part is in.
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        output += process.read(kMaxVersionOutput - output.size());
+        if (output.size() >= kMaxVersionOutput) {
+            complete = false;
+            process.kill();
+        }
+    });
     process.start(executable, {QStringLiteral("--version")});
     if (!process.waitForStarted(timeoutMs))
         return {};
-    QEventLoop loop;
     QTimer timeout;
     timeout.setSingleShot(true);
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -35,7 +48,9 @@ QString PovVersionOutput(const QString& executable, int timeoutMs) {
         process.waitForFinished(1000);
         return {};
     }
-    return QString::fromLocal8Bit(process.readAll());
+    if (complete)
+        output += process.read(kMaxVersionOutput - output.size());
+    return QString::fromLocal8Bit(output);
 }
 
 QString PovVersionLine(const QString& output) {

@@ -30,6 +30,8 @@ inline constexpr const char* ExecutionErrorTitle = "Execution Error";
 inline constexpr const char* CannotStart =
     "Error executing POV-RAY. Make sure the path in the Preferences is valid.";
 inline constexpr const char* CannotStartDebug = "Error executing POV-RAY.";
+inline constexpr const char* NoTerminal =
+    "No terminal program was found to run POV-Ray in: install xterm or set TERMINAL";
 inline constexpr const char* PovRayFailed = "POV-Ray could not render the texture.";
 inline constexpr const char* PovRayFailedNamed = "POV-Ray could not render the texture \"%1\".";
 inline constexpr const char* TimedOut =

@@ -9,6 +9,10 @@
 class Texture;
 class PovRayRunner;
 
+/// The sides a texture map may have, in pixels.
+inline constexpr int kMinimumTextureMapSide = 10;
+inline constexpr int kMaximumTextureMapSide = 8192;
+
 /// What a texture map is rendered with.
 struct TextureMapRequest {
     int width = 120;

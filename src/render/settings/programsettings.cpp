@@ -52,6 +52,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Texture Map Override Finish", &ProgramSettings::textureMapOverrideFinish, 1},
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
+    {"Catalog Zoom", &ProgramSettings::catalogZoom, 100},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
     {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
     {"Auto Preview", &ProgramSettings::autoPreview, 1},

@@ -46,6 +46,9 @@ struct ProgramSettings {
     /// Whether parallelRenders is the user's own choice (stored, or set in Preferences). A value
     /// nobody chose is not stored, so it follows the machine the program runs on.
     bool parallelRendersChosen = false;
+    /// Percent of their own size at which catalog windows show thumbnails (50 to 400); a new
+    /// window starts at the zoom last chosen.
+    int catalogZoom = 100;
     /// Seconds a render may take before POV-Ray is ended; 0 for no limit.
     int renderTimeLimit = 0;
     /// 1 when the document windows are shown as tabs.

@@ -18,10 +18,12 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSettings>
+#include <QTimer>
 
 Application::Application() : m_textureEditors(std::make_unique<TextureEditorSet>(*this)) {
     SetEditors(m_textureEditors.get());
@@ -39,13 +41,19 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_frame = std::make_unique<MainWindow>();
     ConnectFrame();
     m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes);
+    // Told once the render has started, not from inside its preparations.
+    m_runner->SetNoticeHandler([this](const QString& title, const QString& text) {
+        QTimer::singleShot(0, m_frame.get(), [this, title, text] {
+            Prompts::Message(m_frame.get(), Prompts::Icon::Warning, title, text);
+        });
+    });
 
     m_settings.Load(*store);
-    // Without a program directory or POV-Ray the program cannot render: ask at once, offering
-    // the per-user data folder and the POV-Ray found on the PATH.
-    if (options.interactive &&
-        (m_settings.programDirectory.isEmpty() || m_settings.povExecutable.isEmpty()))
-        RunPreferences(*this, nullptr);
+    // At a first start, or without a POV-Ray to run, ask at once, in one dialog that offers the
+    // per-user data folder and the POV-Ray found on the PATH and welcomes the user.
+    const bool asked = options.interactive && NeedsPreferences(m_settings);
+    if (asked)
+        RunPreferences(*this, nullptr, PreferencesOccasion::FirstStart);
 
     m_frame->LoadRecentFiles(*store);
 
@@ -56,14 +64,23 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
-    if (options.interactive && m_settings.displayMailingListDialog)
+    if (options.interactive && m_settings.displayMailingListDialog && !asked)
         ShowStartupNotice();
 
     std::optional<SideFileNotice> notice;
     m_shapes = LoadShapeFile(m_settings.EffectiveProgramDirectory(), notice);
+    // A shape file written anew is news, not a question: the status bar tells it.
+    if (notice && notice->icon == SideFileNotice::Information)
+        m_frame->ShowStatus(QStringLiteral("%1 %2 %3")
+                                .arg(notice->title, notice->text,
+                                     QDir::toNativeSeparators(
+                                         ShapeFilePath(m_settings.EffectiveProgramDirectory()))));
+    else if (notice)
+        ShowNotice(*notice);
+    m_namedColors = LoadColorFile(m_settings.EffectiveProgramDirectory(), notice);
+    m_colorsAsLoaded = StoredColors(m_namedColors);
     if (notice)
         ShowNotice(*notice);
-    m_namedColors = LoadColorFile(m_settings.EffectiveProgramDirectory());
 
     // Documents named on the command line (how the desktop hands over files) are opened.
     for (const QString& file : files)
@@ -186,12 +203,11 @@ Document* Application::OpenDocumentFile(const QString& path) {
     DocumentTemplate& kind =
         m_textureMapTemplate->Matches(full) ? *m_textureMapTemplate : *m_catalogTemplate;
     std::unique_ptr<Document> document = kind.CreateDocument();
-    const FileResult result = document->Load(full);
+    const FileResult result = document->Open(full);
     if (!result) {
         Prompts::Error(m_frame.get(), document->LoadErrorTitle(), result.message);
         return nullptr;
     }
-    document->SetPath(full);
     m_frame->AddRecentFile(full);
     return AddDocument(std::move(document));
 }
@@ -258,8 +274,12 @@ void Application::OnFrameClosing() {
     m_frame->SaveRecentFiles(*store);
     m_settings.Save(*store);
     store->sync();
-    if (const auto notice = SaveColorFile(m_settings.EffectiveProgramDirectory(), m_namedColors))
-        ShowNotice(*notice);
+    // Only a list changed during the session is written: a file that was read only in part
+    // must not be replaced by that part when nobody changed anything.
+    if (StoredColors(m_namedColors) != m_colorsAsLoaded)
+        if (const auto notice =
+                SaveColorFile(m_settings.EffectiveProgramDirectory(), m_namedColors))
+            ShowNotice(*notice);
     m_copyList.clear();
     CloseHelpWindow();
 }

@@ -2,7 +2,7 @@
 
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 
 #include <QObject>
 #include <QStringList>
@@ -29,9 +29,10 @@ public:
     Application();
     ~Application() override;
 
-    /// Starts the program: settings (and the Preferences when no program directory or POV-Ray
-    /// is set), recent files, document kinds, the main window where it was left, the
-    /// optional start-up notice, the preview shapes and named colours; then opens `files`.
+    /// Starts the program: settings (and, at a first start or without a POV-Ray to run, the
+    /// Preferences with a welcome), recent files, document kinds, the main window where it was
+    /// left, the optional start-up notice, the preview shapes (a new shape file is announced in
+    /// the status bar) and named colours; then opens `files`.
     bool Startup(const QStringList& files, StartupOptions options = {});
 
     MainWindow& Frame() { return *m_frame; }
@@ -86,6 +87,7 @@ private:
     ProgramSettings m_settings;
     ShapeList m_shapes;
     NamedColorList m_namedColors;
+    QByteArray m_colorsAsLoaded; ///< the named colours as stored when they were loaded
     TextureCopyList m_copyList;
     std::unique_ptr<PovRayRunner> m_runner;
     std::unique_ptr<DocumentTemplate> m_catalogTemplate;

@@ -2,6 +2,7 @@
 
 #include "ui/framework/command.h"
 #include "ui/framework/document.h"
+#include "ui/framework/screenfit.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -30,6 +31,8 @@ namespace {
 
 constexpr int kRecentFileCount = 4;
 constexpr const char* kStateSection = "Application State";
+/// The inside of the window when it is neither maximized nor minimized, beside the outer edges.
+constexpr const char* kNormalGeometryKey = "Normal Geometry";
 constexpr const char* kRecentSection = "Recent File List";
 
 /// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
@@ -42,10 +45,6 @@ bool LockLightOn(const char* name) {
             return true;
     }
     return false;
-}
-
-bool IsEditCommand(StandardCommand command) {
-    return command != StandardCommand::Print && command != StandardCommand::PrintPreview;
 }
 
 } // namespace
@@ -85,18 +84,24 @@ QAction* MainWindow::AddAction(const QString& name, const QString& menuText, con
 QAction* MainWindow::AddStandard(StandardCommand command, const QString& name,
                                  const QString& menuText, const QString& prompt,
                                  const QList<QKeySequence>& keys) {
-    // The main window's own action stands in for the active view's: it shows the view's text
-    // and enabled state and triggers the view's action.
+    // Declared here once; the active view carries it out when it supports it.
     QAction* action = AddAction(
         name, menuText, prompt,
         [this, command] {
-            if (DocumentView* view = ActiveView())
-                if (QAction* own = view->StandardAction(command); own && own->isEnabled())
-                    own->trigger();
+            if (DocumentView* view = ActiveView();
+                view && view->Supports(command) && view->CanRun(command))
+                view->Run(command);
         },
         keys);
     m_standard[command] = action;
-    m_standardTexts[command] = menuText;
+    return action;
+}
+
+QAction* MainWindow::AddStep(QAction* action, const QString& name, const QString& prompt,
+                             const QList<QKeySequence>& keys) {
+    DescribeCommand(action, name, prompt, keys);
+    addAction(action);
+    m_actions[name] = action;
     return action;
 }
 
@@ -119,52 +124,64 @@ QAction* MainWindow::Action(const QString& name) const {
 void MainWindow::CreateActions() {
     using K = QKeySequence;
     // Application and document commands.
-    AddAction("New", "&New\tCtrl+N", "Create a new document\nNew", [this] { emit newRequested(); },
-              {K(Qt::CTRL | Qt::Key_N)});
-    AddAction("Open", "&Open...\tCtrl+O", "Open an existing document\nOpen",
-              [this] { emit openRequested(); }, {K(Qt::CTRL | Qt::Key_O)});
+    AddAction(
+        "New", "&New", "Create a new document\nNew", [this] { emit newRequested(); },
+        K::keyBindings(K::New));
+    AddAction(
+        "Open", "&Open...", "Open an existing document\nOpen", [this] { emit openRequested(); },
+        K::keyBindings(K::Open));
     AddAction("Close", "&Close", "Close the active document\nClose", [this] {
         if (Document* document = ActiveDocument())
             emit closeDocumentRequested(document);
     });
-    AddAction("Save", "&Save\tCtrl+S", "Save the active document\nSave",
-              [this] {
-                  if (Document* document = ActiveDocument()) {
-                      document->Save(this);
-                      AddRecentFile(document->Path());
-                  }
-              },
-              {K(Qt::CTRL | Qt::Key_S)});
+    AddAction(
+        "Save", "&Save", "Save the active document\nSave",
+        [this] {
+            if (Document* document = ActiveDocument()) {
+                document->Save(this);
+                AddRecentFile(document->Path());
+            }
+        },
+        K::keyBindings(K::Save));
     AddAction("Save As", "Save &As...", "Save the active document with a new name\nSave As",
               [this] {
                   if (Document* document = ActiveDocument(); document && document->SaveAs(this))
                       AddRecentFile(document->Path());
               });
-    AddStandard(StandardCommand::Print, "Print", "&Print...\tCtrl+P",
-                "Print the active document\nPrint", {K(Qt::CTRL | Qt::Key_P)});
+    AddStandard(StandardCommand::Print, "Print", "&Print...", "Print the active document\nPrint",
+                K::keyBindings(K::Print));
     AddStandard(StandardCommand::PrintPreview, "Print Preview", "Print Pre&view",
                 "Display full pages\nPrint Preview", {});
     AddAction("Exit", "E&xit", "Quit the application; prompts to save documents\nExit",
               [this] { close(); });
 
-    // Edit commands, carried out by the active view.
-    AddStandard(StandardCommand::Undo, "Undo", "&Undo\tCtrl+Z", "Undo the last action\nUndo",
-                {K(Qt::CTRL | Qt::Key_Z), K(Qt::ALT | Qt::Key_Backspace)});
-    AddStandard(StandardCommand::Redo, "Redo", "&Redo\tCtrl+Y",
-                "Redo the previously undone action\nRedo",
-                {K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    AddStandard(StandardCommand::Cut, "Cut", "Cu&t\tCtrl+X",
-                "Cut the selection and put it on the Clipboard\nCut",
-                {K(Qt::CTRL | Qt::Key_X), K(Qt::SHIFT | Qt::Key_Delete)});
-    AddStandard(StandardCommand::Copy, "Copy", "&Copy\tCtrl+C",
-                "Copy the selection and put it on the Clipboard\nCopy",
-                {K(Qt::CTRL | Qt::Key_C), K(Qt::CTRL | Qt::Key_Insert)});
-    AddStandard(StandardCommand::Paste, "Paste", "&Paste\tCtrl+V",
-                "Insert Clipboard contents\nPaste",
-                {K(Qt::CTRL | Qt::Key_V), K(Qt::SHIFT | Qt::Key_Insert)});
+    // Edit commands: Undo and Redo through the active document's steps, the clipboard through
+    // the active view.
+    AddStep(m_steps.createUndoAction(this, QStringLiteral("&Undo")), QStringLiteral("Undo"),
+            QStringLiteral("Undo the last action\nUndo"),
+            KeysOf(K::Undo, {K(Qt::ALT | Qt::Key_Backspace)}));
+    AddStep(m_steps.createRedoAction(this, QStringLiteral("&Redo")), QStringLiteral("Redo"),
+            QStringLiteral("Redo the previously undone action\nRedo"),
+            KeysOf(K::Redo, {K(Qt::CTRL | Qt::Key_Y), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    AddStandard(StandardCommand::Cut, "Cut", "Cu&t",
+                "Cut the selection and put it on the Clipboard\nCut", K::keyBindings(K::Cut));
+    AddStandard(StandardCommand::Copy, "Copy", "&Copy",
+                "Copy the selection and put it on the Clipboard\nCopy", K::keyBindings(K::Copy));
+    AddStandard(StandardCommand::Paste, "Paste", "&Paste", "Insert Clipboard contents\nPaste",
+                K::keyBindings(K::Paste));
 
-    AddAction("Preferences", "&Preferences\tCtrl+P", "Change the program's settings\nPreferences",
+    // The printing key belongs to Print alone.
+    AddAction("Preferences", "&Preferences", "Change the program's settings\nPreferences",
               [this] { emit preferencesRequested(); });
+
+    // The zoom of the active window, shown in the View menu of the windows that have one.
+    AddStandard(StandardCommand::ZoomIn, "Zoom In", "Zoom &In",
+                "Show the window's contents larger\nZoom In",
+                KeysOf(K::ZoomIn, {K(Qt::CTRL | Qt::Key_Equal)}));
+    AddStandard(StandardCommand::ZoomOut, "Zoom Out", "Zoom &Out",
+                "Show the window's contents smaller\nZoom Out", K::keyBindings(K::ZoomOut));
+    AddStandard(StandardCommand::ActualSize, "Actual Size", "&Actual Size",
+                "Show the pictures at their own size\nActual Size", {K(Qt::CTRL | Qt::Key_1)});
 
     // View, Window and Help.
     AddAction("Toolbar", "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", [this] {
@@ -207,11 +224,12 @@ void MainWindow::CreateActions() {
               [this] { emit helpRequested(0); });
     AddAction("Using Help", "&Using Help", "Display instructions about how to use help\nHelp",
               [this] { emit helpRequested(1); });
-    AddAction("Help", "Help", "Display help for the current task or command\nHelp",
-              [this] { emit helpRequested(0); }, {K(Qt::Key_F1)});
-    AddAction("Context Help", "Context Help",
-              "Display help for clicked buttons, menus and windows\nHelp",
-              [] { QWhatsThis::enterWhatsThisMode(); }, {K(Qt::SHIFT | Qt::Key_F1)});
+    AddAction(
+        "Help", "Help", "Display help for the current task or command\nHelp",
+        [this] { emit helpRequested(0); }, K::keyBindings(K::HelpContents));
+    AddAction(
+        "Context Help", "Context Help", "Display help for clicked buttons, menus and windows\nHelp",
+        [] { QWhatsThis::enterWhatsThisMode(); }, K::keyBindings(K::WhatsThis));
     AddAction("About", "&About Velvane...",
               "Display program information, version number and copyright\nAbout",
               [this] { emit aboutRequested(); });
@@ -362,6 +380,8 @@ QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
     connect(&document, &Document::modifiedChanged, window, retitle);
     connect(&document, &Document::titleChanged, this, &MainWindow::UpdateTitle);
     connect(&document, &Document::modifiedChanged, this, &MainWindow::UpdateCommands);
+    if (QUndoStack* steps = document.UndoSteps())
+        m_steps.addStack(steps);
     view->SetStateChangedHandler([this, view] {
         if (view == m_shownView)
             UpdateCommands();
@@ -427,22 +447,15 @@ void MainWindow::OnActiveViewChanged() {
         for (QAction* action : m_viewActions)
             removeAction(action);
         m_viewActions.clear();
-        if (m_shownView)
-            for (const auto& [command, action] : m_standard)
-                if (QAction* own = m_shownView->StandardAction(command))
-                    disconnect(own, nullptr, this, nullptr);
         m_shownView = view;
-        if (view) {
+        if (view)
             for (const ViewMenu& menu : view->Menus())
                 for (QAction* action : menu.actions)
                     if (action && !action->shortcuts().isEmpty()) {
                         addAction(action);
                         m_viewActions << action;
                     }
-            for (const auto& [command, action] : m_standard)
-                if (QAction* own = view->StandardAction(command))
-                    connect(own, &QAction::changed, this, &MainWindow::UpdateStandard);
-        }
+        m_steps.setActiveStack(view ? view->ViewedDocument().UndoSteps() : nullptr);
         RebuildMenus();
     }
     UpdateCommands();
@@ -459,15 +472,18 @@ void MainWindow::RebuildMenus() {
     DocumentView* view = m_shownView;
     const QList<ViewMenu> additions = view ? view->Menus() : QList<ViewMenu>();
     const QStringList shared = {m_editMenu->title(), m_viewMenu->title(), m_optionsMenu->title()};
-    bool hasEdit = false;
-    if (view)
-        for (const auto& [command, action] : m_standard)
-            hasEdit = hasEdit || (IsEditCommand(command) && view->StandardAction(command));
-    m_standard[StandardCommand::Redo]->setVisible(view &&
-                                                  view->StandardAction(StandardCommand::Redo));
+    auto supports = [view](StandardCommand command) { return view && view->Supports(command); };
+    const bool hasEdit = (view && view->ViewedDocument().UndoSteps()) ||
+                         supports(StandardCommand::Cut) || supports(StandardCommand::Copy) ||
+                         supports(StandardCommand::Paste);
+    const bool zooms = supports(StandardCommand::ZoomIn);
 
     FillMenu(m_editMenu, {"Undo", "Redo", "", "Cut", "Copy", "Paste"}, additions);
-    FillMenu(m_viewMenu, {"Toolbar", "Status Bar", "Tabbed Windows"}, additions);
+    FillMenu(m_viewMenu,
+             zooms ? QStringList{"Toolbar", "Status Bar", "Tabbed Windows", "", "Zoom In",
+                                 "Zoom Out", "Actual Size"}
+                   : QStringList{"Toolbar", "Status Bar", "Tabbed Windows"},
+             additions);
     FillMenu(m_optionsMenu, {"Preferences"}, additions);
 
     QMenuBar* bar = menuBar();
@@ -507,24 +523,8 @@ QStringList MainWindow::MenuTitles() const {
 
 void MainWindow::UpdateStandard() {
     DocumentView* view = m_shownView;
-    for (const auto& [command, proxy] : m_standard) {
-        QAction* own = view ? view->StandardAction(command) : nullptr;
-        proxy->setEnabled(own && own->isEnabled());
-        // The view's text names what the command would do ("&Undo Delete"); the keys stay ours.
-        const QString keys = m_standardTexts[command].section(QLatin1Char('\t'), 1);
-        const QString text = own ? own->text().section(QLatin1Char('\t'), 0, 0) : QString();
-        proxy->setText(text.isEmpty()   ? m_standardTexts[command]
-                       : keys.isEmpty() ? text
-                                        : text + QLatin1Char('\t') + keys);
-    }
-    // Ctrl+P prints where there is something to print; elsewhere it opens the Preferences its
-    // label names.
-    const bool printing = view && view->StandardAction(StandardCommand::Print);
-    m_standard[StandardCommand::Print]->setShortcut(printing ? QKeySequence(Qt::CTRL | Qt::Key_P)
-                                                             : QKeySequence());
-    Action("Preferences")
-        ->setShortcut(printing ? QKeySequence() : QKeySequence(Qt::CTRL | Qt::Key_P));
-    Action("Preferences")->setText(QStringLiteral("&Preferences\tCtrl+P"));
+    for (const auto& [command, action] : m_standard)
+        action->setEnabled(view && view->Supports(command) && view->CanRun(command));
 }
 
 void MainWindow::UpdateCommands() {
@@ -609,7 +609,29 @@ void MainWindow::RestoreWindowState(QSettings& store) {
     const int top = store.value(QStringLiteral("Top"), -1).toInt();
     const int right = store.value(QStringLiteral("Right"), -1).toInt();
     const int bottom = store.value(QStringLiteral("Bottom"), -1).toInt();
+    const QRect normal = store.value(QLatin1String(kNormalGeometryKey)).toRect();
     store.endGroup();
+    const bool edgesKnown = left != -1 && top != -1 && right != -1 && bottom != -1;
+    const QRect outer(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    // The inside is trusted while the edges still frame it (edges written alone, by hand or
+    // by an older version, win).
+    if (normal.isValid() && (zoomed || !edgesKnown || outer.contains(normal))) {
+        // The inside of the window as it was left, with the frame it had around it, goes back
+        // exactly; only a screen that has become smaller moves it in and shrinks it.
+        QMargins frame;
+        if (!zoomed && edgesKnown)
+            frame = QMargins(normal.left() - outer.left(), normal.top() - outer.top(),
+                             outer.right() - normal.right(), outer.bottom() - normal.bottom());
+        const QScreen* room = QGuiApplication::screenAt(normal.center());
+        if (!room)
+            room = screen();
+        setGeometry(room ? FitInside(normal + frame, room->availableGeometry()) - frame : normal);
+        m_pendingPlacement = QRect();
+        if (zoomed)
+            setWindowState(windowState() | Qt::WindowMaximized);
+        return;
+    }
+    // The outer edges alone (settings of an older version, or edited by hand).
     if (zoomed) {
         setWindowState(windowState() | Qt::WindowMaximized);
         return;
@@ -638,14 +660,8 @@ void MainWindow::ApplyPendingPlacement() {
     const QScreen* room = QGuiApplication::screenAt(placement.center());
     if (!room)
         room = screen();
-    if (room) {
-        const QRect available = room->availableGeometry();
-        placement.setSize(placement.size().boundedTo(available.size()));
-        placement.moveLeft(std::clamp(placement.left(), available.left(),
-                                      available.right() + 1 - placement.width()));
-        placement.moveTop(std::clamp(placement.top(), available.top(),
-                                     available.bottom() + 1 - placement.height()));
-    }
+    if (room)
+        placement = FitInside(placement, room->availableGeometry());
     move(placement.topLeft());
     resize(placement.size() - frame);
     m_pendingPlacement = QRect();
@@ -710,6 +726,7 @@ void MainWindow::SaveWindowState(QSettings& store) const {
     store.setValue(QStringLiteral("Right"), outer.left() + outer.width());
     store.setValue(QStringLiteral("Bottom"), outer.top() + outer.height());
     store.setValue(QStringLiteral("Zoomed"), isMaximized() ? 1 : 0);
+    store.setValue(QLatin1String(kNormalGeometryKey), normalGeometry());
     store.endGroup();
 }
 

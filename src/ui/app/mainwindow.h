@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <QUndoGroup>
 #include <functional>
 #include <map>
 
@@ -18,8 +19,11 @@ class QSettings;
 
 /// The program's one top-level window: document windows inside, a menu bar and toolbar built
 /// from the active window's view, the status bar with the command prompts and the lock-key
-/// indicators, and the list of recent files. It knows documents and views only through
-/// Document and DocumentView, and asks for application commands by its signals.
+/// indicators, and the list of recent files. It declares the commands every kind of window
+/// may carry out once (printing, the clipboard, the zoom) and asks the active view whether it
+/// supports them; Undo and Redo work through the active document's steps. It knows documents
+/// and views only through Document and DocumentView, and asks for application commands by its
+/// signals.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -39,7 +43,7 @@ public:
     /// Asked before the window closes; returns false to keep it open.
     void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
 
-    /// Puts the window where it was last left ("Application State").
+    /// Puts the window where it was last left ("Application State"), fitted to the screen.
     void RestoreWindowState(QSettings& store);
     void SaveWindowState(QSettings& store) const;
 
@@ -99,13 +103,16 @@ private:
                        std::function<void()> trigger, const QList<QKeySequence>& keys = {});
     QAction* AddStandard(StandardCommand command, const QString& name, const QString& menuText,
                          const QString& prompt, const QList<QKeySequence>& keys);
+    /// Undo or Redo, named after the step they would take back or put again.
+    QAction* AddStep(QAction* action, const QString& name, const QString& prompt,
+                     const QList<QKeySequence>& keys);
     void UpdateStandard();
     void FillMenu(QMenu* menu, const QStringList& items, const QList<ViewMenu>& additions);
 
     QMdiArea* m_mdi;
     std::map<QString, QAction*> m_actions;
     std::map<StandardCommand, QAction*> m_standard;
-    std::map<StandardCommand, QString> m_standardTexts;
+    QUndoGroup m_steps; ///< the steps of every open document; the active one's are undone
     DocumentView* m_shownView = nullptr;
     QList<QAction*> m_viewActions;
     QMenu* m_fileMenuEmpty = nullptr;

@@ -1,63 +1,36 @@
 #include "ui/catalog/catalogactions.h"
 
+#include "core/catalog/catalog.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/framework/command.h"
 
 #include <QAction>
-#include <QUndoStack>
 
 CatalogActions::CatalogActions(CatalogView& view) : QObject(&view), m_view(view) {
     using K = QKeySequence;
-    m_standard[StandardCommand::Print] = Add(
-        "Print", "&Print...\tCtrl+P", "Print the active document\nPrint", &CatalogView::OnPrint);
-    m_standard[StandardCommand::PrintPreview] =
-        Add("Print Preview", "Print Pre&view", "Display full pages\nPrint Preview",
-            &CatalogView::OnPrintPreview);
-    m_standard[StandardCommand::Cut] =
-        Add("Cut", "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut",
-            &CatalogView::OnCut);
-    m_standard[StandardCommand::Copy] =
-        Add("Copy", "&Copy\tCtrl+C", "Copy the selection and put it on the Clipboard\nCopy",
-            &CatalogView::OnCopy);
-    m_standard[StandardCommand::Paste] =
-        Add("Paste", "&Paste\tCtrl+V", "Insert Clipboard contents\nPaste", &CatalogView::OnPaste);
-
-    // Undo and Redo name the step they would take back or put again ("&Undo Delete 3 Textures").
-    QUndoStack& steps = m_view.Document().UndoStack();
-    m_standard[StandardCommand::Undo] =
-        MakeCommand(this, "Undo", "&Undo\tCtrl+Z", "Undo the last action\nUndo");
-    m_standard[StandardCommand::Redo] =
-        MakeCommand(this, "Redo", "&Redo\tCtrl+Y", "Redo the previously undone action\nRedo");
-    connect(m_standard[StandardCommand::Undo], &QAction::triggered, &steps, &QUndoStack::undo);
-    connect(m_standard[StandardCommand::Redo], &QAction::triggered, &steps, &QUndoStack::redo);
-    m_actions[QStringLiteral("Undo")] = m_standard[StandardCommand::Undo];
-    m_actions[QStringLiteral("Redo")] = m_standard[StandardCommand::Redo];
-    connect(&steps, &QUndoStack::indexChanged, this, &CatalogActions::Update);
-    connect(&steps, &QUndoStack::cleanChanged, this, &CatalogActions::Update);
-
-    Add("Select All", "Select &All\tCtrl+A", "Select every texture shown\nSelect All",
-        &CatalogView::OnSelectAll, {K(Qt::CTRL | Qt::Key_A)});
+    Add("Select All", "Select &All", "Select every texture shown\nSelect All",
+        &CatalogView::OnSelectAll, K::keyBindings(K::SelectAll));
     Add("Select None", "Select &None", "Deselect every texture\nSelect None",
         &CatalogView::OnSelectNone);
-    Add("Find", "&Find...\tCtrl+F",
-        "Show only the textures whose name or description holds a text\nFind", &CatalogView::OnFind,
-        {K(Qt::CTRL | Qt::Key_F)});
+    Add("Find", "&Find...", "Show only the textures whose name or description holds a text\nFind",
+        &CatalogView::OnFind, K::keyBindings(K::Find));
 
-    Add("New Simple", "&New Simple...\tN", "Create a new texture with a single layer",
+    Add("New Simple", "&New Simple...", "Create a new texture with a single layer",
         &CatalogView::OnNewSimple, {K(Qt::Key_N)});
-    Add("New Layered", "New &Layered...\tL", "Create a multiple layered texture",
+    Add("New Layered", "New &Layered...", "Create a multiple layered texture",
         &CatalogView::OnNewLayered, {K(Qt::Key_L)});
-    Add("Delete", "&Delete\tDel", "Delete the selected texture(s)", &CatalogView::OnDelete,
-        {K(Qt::Key_Delete)});
-    Add("Modify", "&Modify...\tM", "Modify the settings for the selected texture",
+    Add("Delete", "&Delete", "Delete the selected texture(s)", &CatalogView::OnDelete,
+        K::keyBindings(K::Delete));
+    Add("Modify", "&Modify...", "Modify the settings for the selected texture",
         &CatalogView::OnModify, {K(Qt::Key_M)});
-    Add("View Source", "&View Source\tV", "View the POVRay source for the selected texture(s)",
+    Add("View Source", "&View Source", "View the POVRay source for the selected texture(s)",
         &CatalogView::OnViewSource, {K(Qt::Key_V)});
-    Add("Export Source", "&Export Source...\tCtrl+E",
+    Add("Export Source", "&Export Source...",
         "Export the POVRay source for the selected texture(s)", &CatalogView::OnExportSource,
         {K(Qt::CTRL | Qt::Key_E)});
-    Add("Create Texture Map", "&Create &Texture Map...\tCtrl+T",
+    Add("Create Texture Map", "Create &Texture Map...",
         "Create a texture map using the selected texture", &CatalogView::OnCreateTextureMap,
         {K(Qt::CTRL | Qt::Key_T)});
     Add("Clear Thumbnail(s)", "&Clear Thumbnail(s)",
@@ -105,29 +78,12 @@ QList<ViewMenu> CatalogActions::Menus() const {
     };
 }
 
-QAction* CatalogActions::Standard(StandardCommand command) const {
-    const auto found = m_standard.find(command);
-    return found == m_standard.end() ? nullptr : found->second;
-}
-
 void CatalogActions::Update() {
     auto set = [this](const char* name, bool enabled) {
         Action(QString::fromLatin1(name))->setEnabled(enabled);
     };
-    const QUndoStack& steps = m_view.Document().UndoStack();
-    QAction* undo = m_standard.at(StandardCommand::Undo);
-    QAction* redo = m_standard.at(StandardCommand::Redo);
-    undo->setEnabled(steps.canUndo());
-    redo->setEnabled(steps.canRedo());
-    undo->setText(steps.canUndo() ? QStringLiteral("&Undo %1\tCtrl+Z").arg(steps.undoText())
-                                  : QStringLiteral("&Undo\tCtrl+Z"));
-    redo->setText(steps.canRedo() ? QStringLiteral("&Redo %1\tCtrl+Y").arg(steps.redoText())
-                                  : QStringLiteral("&Redo\tCtrl+Y"));
-    set("Select All", m_view.Shown().Count() > 0);
+    set("Select All", m_view.Shown().rowCount() > 0);
     set("Select None", m_view.Document().Contents().GetSelectedCount() > 0);
-    set("Cut", m_view.CanCut());
-    set("Copy", m_view.CanCopy());
-    set("Paste", m_view.CanPaste());
     set("New Simple", m_view.CanNewTexture());
     set("New Layered", m_view.CanNewTexture());
     set("Delete", m_view.CanDelete());

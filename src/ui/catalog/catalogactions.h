@@ -7,16 +7,16 @@
 
 class CatalogView;
 
-/// The commands of a catalog window: the Texture menu, the Edit items (Select All, Select None,
-/// Find), the Options items, and the standard Print, Undo, Redo, Cut, Copy and Paste commands,
-/// each kept enabled as the window's state allows.
+/// The commands that only a catalog window has: the Texture menu, the Edit items Select All,
+/// Select None and Find, and the Options items, each kept enabled and checked as the window's
+/// state allows. Printing, the clipboard, the zoom and Undo and Redo are the main window's
+/// commands, which the window carries out.
 class CatalogActions : public QObject {
     Q_OBJECT
 public:
     explicit CatalogActions(CatalogView& view);
 
     QList<ViewMenu> Menus() const;
-    QAction* Standard(StandardCommand command) const;
     /// The action of a command by its name ("New Simple"), or null.
     QAction* Action(const QString& name) const;
     void Update();
@@ -28,5 +28,4 @@ private:
 
     CatalogView& m_view;
     std::map<QString, QAction*> m_actions;
-    std::map<StandardCommand, QAction*> m_standard;
 };

@@ -33,6 +33,7 @@ void CatalogDocument::Apply(QUndoCommand* edit) {
 }
 
 void CatalogDocument::Changed() {
+    m_model.Refresh();
     m_undo.resetClean();
     m_catalog.SetModifiedFlag(true);
     SetModifiedFlag(true);
@@ -44,8 +45,8 @@ FileResult CatalogDocument::Load(const QString& path) {
     FileResult result = OpenCatalogFile(path, loaded);
     if (!result)
         return result;
-    m_catalog = std::move(loaded);
-    m_undo.clear();
+    m_undo.clear(); // the steps point into the textures that go now
+    m_model.ResetContents(std::move(loaded));
     SetModifiedFlag(false);
     emit contentsChanged();
     return result;

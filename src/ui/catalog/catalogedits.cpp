@@ -1,6 +1,5 @@
 #include "ui/catalog/catalogedits.h"
 
-#include "core/model/layeredtexture.h"
 #include "ui/catalog/catalogdocument.h"
 
 #include <algorithm>
@@ -19,15 +18,15 @@ InsertTexturesEdit::InsertTexturesEdit(CatalogDocument& document, const QString&
       m_textures(std::move(textures)), m_select(select) {}
 
 void InsertTexturesEdit::redo() {
-    Catalog& catalog = m_document.Contents();
+    CatalogModel& model = m_document.Model();
     if (m_select)
-        catalog.DeselectAll();
-    if (catalog.InsertTextures(m_positions, std::move(m_textures), m_select))
+        model.DeselectAll();
+    if (model.InsertTextures(m_positions, std::move(m_textures), m_select))
         m_textures.clear();
 }
 
 void InsertTexturesEdit::undo() {
-    m_textures = m_document.Contents().TakeTextures(m_positions);
+    m_textures = m_document.Model().TakeTextures(m_positions);
 }
 
 // ---- remove -------------------------------------------------------------------------------
@@ -37,15 +36,15 @@ RemoveTexturesEdit::RemoveTexturesEdit(CatalogDocument& document, const QString&
     : QUndoCommand(text), m_document(document), m_indices(std::move(indices)) {}
 
 void RemoveTexturesEdit::redo() {
-    Catalog& catalog = m_document.Contents();
-    m_textures = catalog.TakeTextures(m_indices);
-    catalog.DeselectAll();
+    CatalogModel& model = m_document.Model();
+    m_textures = model.TakeTextures(m_indices);
+    model.DeselectAll();
 }
 
 void RemoveTexturesEdit::undo() {
-    Catalog& catalog = m_document.Contents();
-    catalog.DeselectAll();
-    if (catalog.InsertTextures(m_indices, std::move(m_textures), true))
+    CatalogModel& model = m_document.Model();
+    model.DeselectAll();
+    if (model.InsertTextures(m_indices, std::move(m_textures), true))
         m_textures.clear();
 }
 
@@ -56,7 +55,7 @@ ReplaceTextureEdit::ReplaceTextureEdit(CatalogDocument& document, const QString&
     : QUndoCommand(text), m_document(document), m_index(index), m_texture(std::move(texture)) {}
 
 void ReplaceTextureEdit::Swap() {
-    m_texture = m_document.Contents().ReplaceTexture(m_index, std::move(m_texture));
+    m_texture = m_document.Model().ReplaceTexture(m_index, std::move(m_texture));
 }
 void ReplaceTextureEdit::redo() {
     Swap();
@@ -72,15 +71,8 @@ ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, const QString& text,
     : QUndoCommand(text), m_document(document), m_pictures(std::move(pictures)), m_skipRedo(done) {}
 
 void ThumbnailsEdit::Swap() {
-    Catalog& catalog = m_document.Contents();
-    for (Picture& entry : m_pictures) {
-        Texture& texture = catalog.GetTexture(entry.texture);
-        Bitmap& held =
-            entry.layer < 0
-                ? texture.Thumbnail()
-                : static_cast<LayeredTexture&>(texture).GetLayer(entry.layer)->Thumbnail();
-        std::swap(held, entry.picture);
-    }
+    for (Picture& entry : m_pictures)
+        m_document.Model().SwapThumbnail(entry.texture, entry.layer, entry.picture);
 }
 
 void ThumbnailsEdit::redo() {
@@ -113,15 +105,9 @@ bool MoveTexturesEdit::ChangesOrder() const {
 }
 
 void MoveTexturesEdit::redo() {
-    Catalog& catalog = m_document.Contents();
-    auto textures = catalog.TakeTextures(m_indices);
-    catalog.DeselectAll();
-    catalog.InsertTextures(m_targets, std::move(textures), true);
+    m_document.Model().MoveTextures(m_indices, m_targets);
 }
 
 void MoveTexturesEdit::undo() {
-    Catalog& catalog = m_document.Contents();
-    auto textures = catalog.TakeTextures(m_targets);
-    catalog.DeselectAll();
-    catalog.InsertTextures(m_indices, std::move(textures), true);
+    m_document.Model().MoveTextures(m_targets, m_indices);
 }

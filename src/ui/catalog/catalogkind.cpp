@@ -10,8 +10,6 @@ std::unique_ptr<DocumentTemplate> MakeCatalogKind(AppServices& app) {
                                   QStringLiteral(".VLV")},
         [](DocumentTemplate& kind) { return std::make_unique<CatalogDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
-            auto* view = new CatalogView(static_cast<CatalogDocument&>(document), app);
-            view->UpdateScrollSize();
-            return view;
+            return new CatalogView(static_cast<CatalogDocument&>(document), app);
         });
 }

@@ -10,19 +10,25 @@
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/catalog/catalogactions.h"
+#include "ui/catalog/catalogdelegate.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
+#include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
-#include "ui/catalog/textureeditors.h"
+#include "ui/catalog/catalogselection.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
 #include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
+#include "ui/framework/waitcursor.h"
 #include "ui/texmap/createtexturemap.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -39,18 +45,11 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <array>
+#include <cmath>
 #include <numeric>
 
 namespace {
-
-/// The wait cursor while a command works, the arrow again afterwards.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 const char* const kRenderQuestion =
     "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
@@ -59,10 +58,11 @@ const char* const kClearQuestion =
     "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
 const char* const kClearPrompt =
     "Please select an option for which thumbnails that you would like to clear:";
-/// Textures dragged between catalog windows: the bytes of a catalog file holding them.
-const char* const kTextureMimeType = "application/x-velvane-textures";
 const char* const kDeleteQuestion =
     "Are you sure that you want to delete the selected material(s)?";
+
+/// The steps of Zoom In and Zoom Out, in percent.
+constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
 
 bool AnySelectedLayered(const Catalog& catalog) {
     for (int index : catalog.GetSelectedIndices())
@@ -92,23 +92,42 @@ bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& 
                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+QRect ToRect(const CellRect& cell, int offset) {
+    return QRect(QPoint(cell.left, cell.top - offset),
+                 QPoint(cell.right - 1, cell.bottom - 1 - offset));
+}
+
 } // namespace
 
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
-    : QAbstractScrollArea(parent), m_document(document), m_app(app), m_shown([&document] {
-          ShownTextures all;
-          all.ShowAll(document.Contents().GetCount());
-          return all;
-      }()),
-      m_actions(new CatalogActions(*this)), m_findBar(new QWidget(this)),
+    : QListView(parent), m_document(document), m_app(app), m_shown(new CatalogFilter(this)),
+      m_delegate(new CatalogDelegate(this)), m_findBar(new QWidget(this)),
       m_findField(new QLineEdit(m_findBar)) {
+    // Icon mode with fixed places; the places themselves are the catalog's cell layout.
+    setViewMode(IconMode);
+    setMovement(Static);
+    setUniformItemSizes(true);
+    setSelectionMode(ExtendedSelection);
+    setEditTriggers(NoEditTriggers);
+    setVerticalScrollMode(ScrollPerPixel);
+    setAutoScroll(false); // a click does not scroll; keys scroll their cell into view
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
     setMinimumSize(160, 120);
     setFocusPolicy(Qt::StrongFocus);
+    setDragEnabled(false); // drags start from the selection rules below
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+    setAccessibleName(QStringLiteral("Textures"));
+
+    m_shown->setSourceModel(&document.Model());
+    setItemDelegate(m_delegate);
+    setModel(m_shown);
+    m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
+    m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
+    m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
+    m_actions = new CatalogActions(*this);
 
     // The Find bar above the grid: a field that narrows the grid as the user types.
     auto* label = new QLabel(QStringLiteral("F&ind:"), m_findBar);
@@ -125,8 +144,24 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_findBar->hide();
     connect(m_findField, &QLineEdit::textChanged, this, &CatalogView::SetFilter);
 
-    connect(&document, &Document::contentsChanged, this, &CatalogView::OnContentsChanged);
-    connect(&document, &Document::modifiedChanged, this, [this] { StateChanged(); });
+    // The grid's extent follows the rows at once; the commands follow the selection and the
+    // steps.
+    for (auto rowsChanged : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_shown, rowsChanged, this, [this] {
+            updateGeometries();
+            StateChanged();
+        });
+    auto relayout = [this] {
+        updateGeometries();
+        viewport()->update();
+        StateChanged();
+    };
+    connect(m_shown, &QAbstractItemModel::modelReset, this, relayout);
+    connect(m_shown, &QAbstractItemModel::layoutChanged, this, relayout);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CatalogView::StateChanged);
+    connect(&document, &Document::contentsChanged, this, &CatalogView::StateChanged);
+    connect(&document, &Document::modifiedChanged, this, &CatalogView::StateChanged);
     connect(this, &CatalogView::commandStateChanged, this, &CatalogView::UpdateCommands);
 }
 
@@ -138,9 +173,6 @@ Document& CatalogView::ViewedDocument() const {
 QList<ViewMenu> CatalogView::Menus() const {
     return m_actions->Menus();
 }
-QAction* CatalogView::StandardAction(StandardCommand command) const {
-    return m_actions->Standard(command);
-}
 void CatalogView::UpdateCommands() {
     m_actions->Update();
 }
@@ -148,32 +180,59 @@ QAction* CatalogView::Action(const QString& name) const {
     return m_actions->Action(name);
 }
 
+bool CatalogView::Supports(StandardCommand) const {
+    return true; // printing, the clipboard and the zoom
+}
+
+bool CatalogView::CanRun(StandardCommand command) const {
+    switch (command) {
+    case StandardCommand::Cut:
+        return CanCut();
+    case StandardCommand::Copy:
+        return CanCopy();
+    case StandardCommand::Paste:
+        return CanPaste();
+    case StandardCommand::ZoomIn:
+        return m_zoom < kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_zoom > kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return m_zoom != 100;
+    case StandardCommand::Print:
+    case StandardCommand::PrintPreview:
+        return true;
+    }
+    return false;
+}
+
+void CatalogView::Run(StandardCommand command) {
+    switch (command) {
+    case StandardCommand::Print:
+        return OnPrint();
+    case StandardCommand::PrintPreview:
+        return OnPrintPreview();
+    case StandardCommand::Cut:
+        return OnCut();
+    case StandardCommand::Copy:
+        return OnCopy();
+    case StandardCommand::Paste:
+        return OnPaste();
+    case StandardCommand::ZoomIn:
+        return OnZoomIn();
+    case StandardCommand::ZoomOut:
+        return OnZoomOut();
+    case StandardCommand::ActualSize:
+        return OnActualSize();
+    }
+}
+
 QString CatalogView::StatusText() const {
-    if (!m_shown.IsFiltered())
+    if (!IsFiltered())
         return QString();
     const QLocale english(QLocale::English);
     return QStringLiteral("%1 of %2 textures")
-        .arg(english.toString(m_shown.Count()), english.toString(m_document.Contents().GetCount()));
-}
-
-CellLayout CatalogView::Layout() const {
-    const Catalog& catalog = m_document.Contents();
-    return ComputeCellLayout(m_shown.Count(), catalog.GetThumbnailWidth(),
-                             catalog.GetThumbnailHeight(), viewport()->width());
-}
-
-int CatalogView::Offset() const {
-    return verticalScrollBar()->value();
-}
-
-QPoint CatalogView::Logical(const QPoint& position) const {
-    return position + QPoint(0, Offset());
-}
-
-int CatalogView::HitIndex(const QPoint& position) const {
-    const QPoint at = Logical(position);
-    const int hit = Layout().HitTest(at.x(), at.y());
-    return hit < 0 ? -1 : m_shown.IndexAt(hit);
+        .arg(english.toString(m_shown->rowCount()),
+             english.toString(m_document.Contents().GetCount()));
 }
 
 void CatalogView::StateChanged() {
@@ -181,16 +240,338 @@ void CatalogView::StateChanged() {
     NotifyStateChanged();
 }
 
-void CatalogView::OnContentsChanged() {
-    ApplyFilter();
-    const int count = m_document.Contents().GetCount();
-    if (m_anchor >= count)
-        m_anchor = -1;
-    if (m_focus >= count)
-        m_focus = count > 0 ? count - 1 : -1;
-    UpdateScrollSize();
+// ---- rows, indices and places -------------------------------------------------------------
+
+int CatalogView::IndexAt(int row) const {
+    return m_shown->mapToSource(m_shown->index(row, 0)).row();
+}
+
+int CatalogView::RowOf(int index) const {
+    return m_shown->mapFromSource(m_document.Model().index(index)).row();
+}
+
+QModelIndex CatalogView::ShownIndex(int row) const {
+    return m_shown->index(row, 0);
+}
+
+std::vector<int> CatalogView::ShownIndices() const {
+    std::vector<int> indices(static_cast<std::size_t>(m_shown->rowCount()));
+    for (int row = 0; row < m_shown->rowCount(); ++row)
+        indices[static_cast<std::size_t>(row)] = IndexAt(row);
+    return indices;
+}
+
+bool CatalogView::IsFiltered() const {
+    return !m_shown->Text().isEmpty();
+}
+
+int CatalogView::Anchor() const {
+    return m_anchor.isValid() ? m_anchor.row() : -1;
+}
+
+int CatalogView::FocusIndex() const {
+    return currentIndex().isValid() ? IndexAt(currentIndex().row()) : -1;
+}
+
+QSize CatalogView::ThumbnailSize() const {
+    const Catalog& catalog = m_document.Contents();
+    return QSize(static_cast<int>(std::lround(catalog.GetThumbnailWidth() * m_zoom / 100.0)),
+                 static_cast<int>(std::lround(catalog.GetThumbnailHeight() * m_zoom / 100.0)));
+}
+
+CellLayout CatalogView::Layout() const {
+    const QSize size = ThumbnailSize();
+    return ComputeCellLayout(m_shown->rowCount(), size.width(), size.height(), viewport()->width());
+}
+
+int CatalogView::horizontalOffset() const {
+    return 0;
+}
+
+int CatalogView::verticalOffset() const {
+    return verticalScrollBar()->value();
+}
+
+QRect CatalogView::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != m_shown)
+        return QRect();
+    return ToRect(Layout().Cell(index.row()), verticalOffset());
+}
+
+QModelIndex CatalogView::indexAt(const QPoint& point) const {
+    const int row = RowAt(point);
+    return row < 0 ? QModelIndex() : ShownIndex(row);
+}
+
+int CatalogView::RowAt(const QPoint& position) const {
+    return m_shown->rowCount() > 0 ? Layout().HitTest(position.x(), position.y() + verticalOffset())
+                                   : -1;
+}
+
+void CatalogView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid() || index.model() != m_shown)
+        return;
+    // The cell comes into view with the margin the first row has above it.
+    const CellLayout layout = Layout();
+    const CellRect cell = layout.Cell(index.row());
+    const int margin = layout.RowTop(0);
+    QScrollBar* bar = verticalScrollBar();
+    const int height = viewport()->height();
+    switch (hint) {
+    case PositionAtTop:
+        bar->setValue(cell.top - margin);
+        break;
+    case PositionAtBottom:
+        bar->setValue(cell.bottom + margin - height);
+        break;
+    case PositionAtCenter:
+        bar->setValue((cell.top + cell.bottom - height) / 2);
+        break;
+    case EnsureVisible:
+        if (cell.top - margin < bar->value())
+            bar->setValue(cell.top - margin);
+        else if (cell.bottom + margin > bar->value() + height)
+            bar->setValue(cell.bottom + margin - height);
+        break;
+    }
+}
+
+QModelIndex CatalogView::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
+    const int count = m_shown->rowCount();
+    if (count == 0)
+        return QModelIndex();
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) {
+        // No focus cell yet: the first key lands on the first texture (End on the last). Only
+        // the keys make one; the focus coming to the grid does not.
+        if (action == MoveNext || action == MovePrevious)
+            return QModelIndex();
+        return ShownIndex(action == MoveEnd ? count - 1 : 0);
+    }
+    const CellLayout layout = Layout();
+    const int columns = layout.Columns();
+    const int page = columns * std::max(1, viewport()->height() / layout.RowPitch());
+    const int row = current.row();
+    int target = row;
+    switch (action) {
+    case MoveLeft:
+    case MovePrevious:
+        target = row - 1;
+        break;
+    case MoveRight:
+    case MoveNext:
+        target = row + 1;
+        break;
+    case MoveUp:
+        target = row - columns < 0 ? row : row - columns;
+        break;
+    case MoveDown:
+        target = row + columns >= count ? row : row + columns;
+        break;
+    case MoveHome:
+        target = 0;
+        break;
+    case MoveEnd:
+        target = count - 1;
+        break;
+    case MovePageUp:
+        target = row - page;
+        break;
+    case MovePageDown:
+        target = row + page;
+        break;
+    }
+    return ShownIndex(std::clamp(target, 0, count - 1));
+}
+
+void CatalogView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) {
+    const CellLayout layout = Layout();
+    const QRect area = rect.normalized().translated(0, verticalOffset());
+    const auto [first, last] = layout.IndicesMeeting(area.top(), area.bottom() + 1);
+    QItemSelection selection;
+    for (int row = first; row < last; ++row)
+        if (ToRect(layout.Cell(row), 0).intersects(area))
+            selection.select(ShownIndex(row), ShownIndex(row));
+    selectionModel()->select(selection, flags);
+}
+
+QRegion CatalogView::visualRegionForSelection(const QItemSelection& selection) const {
+    // Only the cells in view are of interest, however large the selection.
+    const CellLayout layout = Layout();
+    const int offset = verticalOffset();
+    const auto [first, last] = layout.IndicesMeeting(offset, offset + viewport()->height());
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.model() != m_shown)
+            continue;
+        for (int row = std::max(first, range.top()); row <= std::min(last - 1, range.bottom());
+             ++row)
+            region += ToRect(layout.Cell(row), offset);
+    }
+    return region;
+}
+
+void CatalogView::doItemsLayout() {
+    // The places come from the cell layout, worked out when needed; the list view's own layout
+    // of every item is not used.
+    QAbstractItemView::doItemsLayout();
+}
+
+void CatalogView::updateGeometries() {
+    const int client = viewport()->height();
+    const CellLayout layout = Layout();
+    const int height = layout.Count() > 0 ? layout.ContentHeight() : client;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, height - client));
+    // A line is a third of a row and a page the visible height, whatever the catalog's size.
+    bar->setPageStep(std::max(1, client));
+    bar->setSingleStep(std::max(1, layout.RowPitch() / 3));
+    horizontalScrollBar()->setRange(0, 0);
+    QAbstractItemView::updateGeometries();
+}
+
+void CatalogView::scrollContentsBy(int dx, int dy) {
+    QAbstractItemView::scrollContentsBy(dx, dy);
+}
+
+void CatalogView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The focus cell is what assistive technology reads out as the focused item.
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(current.row());
+        QAccessible::updateAccessibility(&focus);
+    }
+    QAbstractItemView::currentChanged(current, previous);
+}
+
+void CatalogView::selectionChanged(const QItemSelection& selected,
+                                   const QItemSelection& deselected) {
+    if (QAccessible::isActive()) {
+        for (const auto& [ranges, type] : {std::pair{&selected, QAccessible::SelectionAdd},
+                                           std::pair{&deselected, QAccessible::SelectionRemove}})
+            if (!ranges->isEmpty() && ranges->first().isValid()) {
+                QAccessibleEvent event(this, type);
+                event.setChild(ranges->first().top());
+                QAccessible::updateAccessibility(&event);
+            }
+    }
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+// ---- painting -----------------------------------------------------------------------------
+
+void CatalogView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), CatalogPainter::kBackground);
+    const CellLayout layout = Layout();
+    const int offset = verticalOffset();
+    m_delegate->SetRoute(RouteFor(m_app.Settings().useVideoForWindows));
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const auto [first, last] =
+        layout.IndicesMeeting(event->rect().top() + offset, event->rect().bottom() + 1 + offset);
+    for (int row = first; row < last; ++row) {
+        const QModelIndex index = ShownIndex(row);
+        option.rect = ToRect(layout.Cell(row), offset);
+        itemDelegateForIndex(index)->paint(&painter, option, index);
+    }
+    // The keyboard's cell, in the platform's focus frame, while the grid has the focus.
+    const QModelIndex current = currentIndex();
+    if (hasFocus() && current.isValid()) {
+        const QRect cell = ToRect(layout.Cell(current.row()), offset);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        // The keyboard works on this cell whichever way the focus came, so styles that frame
+        // only keyboard focus draw it too.
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.rect = cell.adjusted(2, 2, -2, -2);
+        focus.backgroundColor = m_document.Contents().IsSelected(IndexAt(current.row()))
+                                    ? CatalogPainter::kSelection
+                                    : CatalogPainter::kBackground;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+    if (!m_dropMarker.isNull())
+        painter.fillRect(m_dropMarker.translated(0, -offset), Qt::black);
+}
+
+void CatalogView::resizeEvent(QResizeEvent* event) {
+    QAbstractItemView::resizeEvent(event);
+    if (m_findBar->isVisible()) {
+        const QRect inner = contentsRect();
+        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
+                               m_findBar->sizeHint().height());
+    }
+}
+
+void CatalogView::wheelEvent(QWheelEvent* event) {
+    // One notch (120 eighths of a degree) scrolls one line, or with Ctrl zooms one step;
+    // touchpads send parts of a notch.
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_zoomRemainder += event->angleDelta().y();
+        const int notches = m_zoomRemainder / 120;
+        m_zoomRemainder -= notches * 120;
+        int zoom = m_zoom;
+        for (int step = 0; step < std::abs(notches); ++step) {
+            const auto next = notches > 0
+                                  ? std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom)
+                                  : std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom);
+            zoom = notches > 0 ? (next == kZoomSteps.end() ? kMaximumZoom : *next)
+                               : (next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
+        }
+        ZoomAbout(zoom, event->position().toPoint());
+        event->accept();
+        return;
+    }
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / 120;
+    m_wheelRemainder -= notches * 120;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() - notches * bar->singleStep());
+    event->accept();
+}
+
+// ---- zoom ---------------------------------------------------------------------------------
+
+void CatalogView::SetZoom(int percent) {
+    const QModelIndex current = currentIndex();
+    const QRect focus = visualRect(current);
+    ZoomAbout(percent, current.isValid() && viewport()->rect().intersects(focus)
+                           ? focus.center()
+                           : viewport()->rect().center());
+}
+
+void CatalogView::ZoomAbout(int percent, QPoint anchor) {
+    percent = std::clamp(percent, kMinimumZoom, kMaximumZoom);
+    if (percent == m_zoom)
+        return;
+    // The texture at the point (or the one a drop there would go before) keeps its place.
+    int row = RowAt(anchor);
+    if (row < 0 && m_shown->rowCount() > 0)
+        row = std::min(m_shown->rowCount() - 1,
+                       Layout().InsertionIndex(anchor.x(), anchor.y() + verticalOffset()));
+    const int before = row >= 0 ? Layout().Cell(row).top - verticalOffset() : 0;
+    m_zoom = percent;
+    m_app.Settings().catalogZoom = percent;
+    m_delegate->SetThumbnailSize(ThumbnailSize(), percent / 100.0);
+    updateGeometries();
+    if (row >= 0)
+        verticalScrollBar()->setValue(Layout().Cell(row).top - before);
     viewport()->update();
     StateChanged();
+}
+
+void CatalogView::OnZoomIn() {
+    const auto next = std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
+    SetZoom(next == kZoomSteps.end() ? kMaximumZoom : *next);
+}
+
+void CatalogView::OnZoomOut() {
+    const auto next = std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
+    SetZoom(next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
+}
+
+void CatalogView::OnActualSize() {
+    SetZoom(100);
 }
 
 // ---- commands' enabling -------------------------------------------------------------------
@@ -235,111 +616,6 @@ bool CatalogView::IsUpdateThumbnail() const {
     return m_app.Settings().updateThumbnail != 0;
 }
 
-// ---- painting and scrolling ---------------------------------------------------------------
-
-void CatalogView::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    painter.setFont(font());
-    painter.translate(0, -Offset());
-    CatalogPainter(m_document.Contents(), RouteFor(m_app.Settings().useVideoForWindows),
-                   m_shown.Indices())
-        .Paint(painter, event->rect().translated(0, Offset()), viewport()->width());
-    // The keyboard's cell, in the platform's focus frame, while the grid has the focus.
-    const int position = m_shown.PositionOf(m_focus);
-    if (hasFocus() && position >= 0) {
-        const CellRect cell = Layout().Cell(position);
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        // The keyboard works on this cell whichever way the focus came, so styles that frame
-        // only keyboard focus draw it too.
-        option.state |= QStyle::State_KeyboardFocusChange;
-        option.rect =
-            QRect(QPoint(cell.left + 2, cell.top + 2), QPoint(cell.right - 3, cell.bottom - 3));
-        option.backgroundColor = m_document.Contents().IsSelected(m_focus)
-                                     ? CatalogPainter::kSelection
-                                     : CatalogPainter::kBackground;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
-    if (!m_dropMarker.isNull())
-        painter.fillRect(m_dropMarker, Qt::black);
-}
-
-void CatalogView::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    if (m_findBar->isVisible()) {
-        const QRect inner = contentsRect();
-        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
-                               m_findBar->sizeHint().height());
-    }
-    // An empty catalog keeps the range it was given at first.
-    if (!m_scrollSizeSet || m_document.Contents().GetCount() > 0)
-        UpdateScrollSize();
-}
-
-void CatalogView::scrollContentsBy(int, int) {
-    viewport()->update();
-}
-
-void CatalogView::UpdateScrollSize() {
-    const int client = viewport()->height();
-    const CellLayout layout = Layout();
-    int height = layout.ContentHeight();
-    if (m_document.Contents().GetCount() == 0)
-        height = client;
-    m_scrollSizeSet = true;
-    QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, height - client));
-    // A line is a third of a row and a page the visible height, whatever the catalog's size.
-    bar->setPageStep(std::max(1, client));
-    bar->setSingleStep(std::max(1, layout.RowPitch() / 3));
-}
-
-void CatalogView::wheelEvent(QWheelEvent* event) {
-    // One notch (120 eighths of a degree) scrolls one line; touchpads send parts of a notch.
-    m_wheelRemainder += event->angleDelta().y();
-    const int notches = m_wheelRemainder / 120;
-    m_wheelRemainder -= notches * 120;
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() - notches * bar->singleStep());
-    event->accept();
-}
-
-void CatalogView::RepaintCell(int index) {
-    const int position = m_shown.PositionOf(index);
-    if (position < 0)
-        return;
-    const CellRect cell = Layout().Cell(position);
-    viewport()->update(QRect(QPoint(cell.left, cell.top - Offset()),
-                             QPoint(cell.right - 1, cell.bottom - 1 - Offset())));
-}
-
-void CatalogView::ScrollToPosition(int position) {
-    if (position < 0)
-        return;
-    // The cell comes into view with the margin the first row has above it.
-    const CellLayout layout = Layout();
-    const CellRect cell = layout.Cell(position);
-    const int margin = layout.RowTop(0);
-    QScrollBar* bar = verticalScrollBar();
-    const int height = viewport()->height();
-    if (cell.top - margin < bar->value())
-        bar->setValue(cell.top - margin);
-    else if (cell.bottom + margin > bar->value() + height)
-        bar->setValue(cell.bottom + margin - height);
-}
-
-void CatalogView::focusInEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusInEvent(event);
-    if (m_focus >= 0)
-        RepaintCell(m_focus);
-}
-
-void CatalogView::focusOutEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusOutEvent(event);
-    if (m_focus >= 0)
-        RepaintCell(m_focus);
-}
-
 // ---- find ---------------------------------------------------------------------------------
 
 void CatalogView::OnFind() {
@@ -357,31 +633,11 @@ void CatalogView::OnFind() {
 void CatalogView::SetFilter(const QString& text) {
     if (m_findField->text() != text)
         m_findField->setText(text); // comes back here through textChanged
-    if (m_filter == text)
+    if (m_shown->Text() == text)
         return;
-    m_filter = text;
-    ApplyFilter();
+    m_shown->SetText(text);
     verticalScrollBar()->setValue(0);
-    UpdateScrollSize();
-    viewport()->update();
     StateChanged();
-}
-
-void CatalogView::ApplyFilter() {
-    Catalog& catalog = m_document.Contents();
-    if (m_filter.isEmpty()) {
-        m_shown.ShowAll(catalog.GetCount());
-        return;
-    }
-    const QString text = m_filter;
-    m_shown.Filter(catalog, [&text](const Texture& texture) {
-        return QString::fromStdString(texture.GetName()).contains(text, Qt::CaseInsensitive) ||
-               QString::fromStdString(texture.GetDescription()).contains(text, Qt::CaseInsensitive);
-    });
-    // Commands act on what the user sees: hidden textures leave the selection.
-    for (int index : catalog.GetSelectedIndices())
-        if (m_shown.PositionOf(index) < 0)
-            catalog.Deselect(index);
 }
 
 void CatalogView::CloseFind() {
@@ -406,244 +662,217 @@ bool CatalogView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    return QAbstractScrollArea::eventFilter(watched, event);
+    return QListView::eventFilter(watched, event);
 }
 
 // ---- selection by mouse and keyboard ------------------------------------------------------
 
-void CatalogView::DeselectAll() {
-    Catalog& catalog = m_document.Contents();
-    for (int index : catalog.GetSelectedIndices()) {
-        catalog.Deselect(index);
-        RepaintCell(index);
-    }
-}
-
-void CatalogView::SelectAt(int position, Qt::KeyboardModifiers modifiers) {
-    Catalog& catalog = m_document.Contents();
-    if (m_shown.Count() == 0)
+void CatalogView::SelectAt(int row, Qt::KeyboardModifiers modifiers) {
+    if (m_shown->rowCount() == 0)
         return;
+    QItemSelectionModel* selection = selectionModel();
     const bool shift = modifiers & Qt::ShiftModifier;
     const bool control = modifiers & Qt::ControlModifier;
-    const int hit = position < 0 ? -1 : m_shown.IndexAt(position);
-    const int anchorPosition = m_anchor >= 0 ? m_shown.PositionOf(m_anchor) : -1;
-    if (hit < 0) {
-        DeselectAll();
+    const QModelIndex hit = row < 0 ? QModelIndex() : ShownIndex(row);
+    const int anchorRow = Anchor() >= 0 ? RowOf(Anchor()) : -1;
+    const QModelIndex texture = row < 0 ? QModelIndex() : m_shown->mapToSource(hit);
+    if (!hit.isValid()) {
+        selection->clearSelection();
     } else if (shift && control) {
         return;
-    } else if (shift && anchorPosition >= 0) {
-        DeselectAll();
-        for (int p = std::min(position, anchorPosition); p <= std::max(position, anchorPosition);
-             ++p) {
-            catalog.Select(m_shown.IndexAt(p));
-            RepaintCell(m_shown.IndexAt(p));
-        }
+    } else if (shift && anchorRow >= 0) {
+        selection->select(QItemSelection(ShownIndex(std::min(row, anchorRow)),
+                                         ShownIndex(std::max(row, anchorRow))),
+                          QItemSelectionModel::ClearAndSelect);
     } else if (control) {
-        if (catalog.IsSelected(hit)) {
-            catalog.Deselect(hit);
+        if (m_document.Contents().IsSelected(texture.row())) {
+            selection->select(hit, QItemSelectionModel::Deselect);
         } else {
-            catalog.Select(hit);
-            m_anchor = hit;
+            selection->select(hit, QItemSelectionModel::Select);
+            m_anchor = texture;
         }
-        RepaintCell(hit);
     } else {
         // A plain click, and a Shift-click while there is no anchor yet: that texture alone.
-        DeselectAll();
-        catalog.Select(hit);
-        m_anchor = hit;
-        RepaintCell(hit);
+        selection->select(hit, QItemSelectionModel::ClearAndSelect);
+        m_anchor = texture;
     }
-    if (hit >= 0 && hit != m_focus) {
-        const int previous = m_focus;
-        m_focus = hit;
-        if (previous >= 0)
-            RepaintCell(previous);
-        RepaintCell(hit);
-    }
+    if (hit.isValid() && hit != currentIndex())
+        selection->setCurrentIndex(hit, QItemSelectionModel::NoUpdate);
     StateChanged();
 }
 
-void CatalogView::MoveFocus(int position, Qt::KeyboardModifiers modifiers) {
-    position = std::clamp(position, 0, m_shown.Count() - 1);
-    if (modifiers & Qt::ControlModifier) {
-        // Ctrl moves the focus cell alone; Space then toggles it.
-        const int previous = m_focus;
-        m_focus = m_shown.IndexAt(position);
-        if (previous >= 0)
-            RepaintCell(previous);
-        RepaintCell(m_focus);
-    } else {
-        SelectAt(position, modifiers & Qt::ShiftModifier);
-    }
-    ScrollToPosition(position);
+void CatalogView::MoveFocus(int row, Qt::KeyboardModifiers modifiers) {
+    row = std::clamp(row, 0, m_shown->rowCount() - 1);
+    if (modifiers & Qt::ControlModifier) // Ctrl moves the focus cell alone; Space then toggles it
+        selectionModel()->setCurrentIndex(ShownIndex(row), QItemSelectionModel::NoUpdate);
+    else
+        SelectAt(row, modifiers & Qt::ShiftModifier);
+    scrollTo(ShownIndex(row));
 }
 
 void CatalogView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && (!m_filter.isEmpty() || m_findBar->isVisible())) {
+    if (event->key() == Qt::Key_Escape && (IsFiltered() || m_findBar->isVisible())) {
         CloseFind();
         return;
     }
-    const int count = m_shown.Count();
-    if (count == 0) {
-        QAbstractScrollArea::keyPressEvent(event);
+    if (m_shown->rowCount() == 0) {
+        event->ignore();
         return;
     }
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-    const int current = m_shown.PositionOf(m_focus);
-    const CellLayout layout = Layout();
-    const int columns = layout.Columns();
-    const int page = columns * std::max(1, viewport()->height() / layout.RowPitch());
-    // With no focus cell yet, the first key lands on the first texture.
-    auto from = [current](int step) { return current < 0 ? 0 : current + step; };
+    const QModelIndex current = currentIndex();
+    auto move = [&](CursorAction action) {
+        MoveFocus(moveCursor(action, modifiers).row(), modifiers);
+    };
     switch (event->key()) {
     case Qt::Key_Left:
-        MoveFocus(from(-1), modifiers);
+        move(MoveLeft);
         break;
     case Qt::Key_Right:
-        MoveFocus(from(1), modifiers);
+        move(MoveRight);
         break;
     case Qt::Key_Up:
-        MoveFocus(current < 0 ? 0 : current - columns < 0 ? current : current - columns, modifiers);
+        move(MoveUp);
         break;
     case Qt::Key_Down:
-        MoveFocus(current < 0                  ? 0
-                  : current + columns >= count ? current
-                                               : current + columns,
-                  modifiers);
+        move(MoveDown);
         break;
     case Qt::Key_Home:
-        MoveFocus(0, modifiers);
+        move(MoveHome);
         break;
     case Qt::Key_End:
-        MoveFocus(count - 1, modifiers);
+        move(MoveEnd);
         break;
     case Qt::Key_PageUp:
-        MoveFocus(from(-page), modifiers);
+        move(MovePageUp);
         break;
     case Qt::Key_PageDown:
-        MoveFocus(from(page), modifiers);
+        move(MovePageDown);
         break;
-    case Qt::Key_Space:
+    case Qt::Key_Space: {
         // Space toggles the focus cell as a Ctrl-click does.
-        SelectAt(current < 0 ? 0 : current, Qt::ControlModifier);
-        ScrollToPosition(current < 0 ? 0 : current);
+        const int row = current.isValid() ? current.row() : 0;
+        SelectAt(row, Qt::ControlModifier);
+        scrollTo(ShownIndex(row));
         break;
+    }
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (current >= 0 && m_app.Editors())
-            Modify(m_focus);
+        if (current.isValid() && m_app.Editors())
+            Modify(FocusIndex());
         break;
     default:
-        QAbstractScrollArea::keyPressEvent(event);
+        event->ignore();
         return;
     }
     event->accept();
 }
 
 void CatalogView::OnSelectAll() {
-    Catalog& catalog = m_document.Contents();
-    for (int p = 0; p < m_shown.Count(); ++p)
-        catalog.Select(m_shown.IndexAt(p));
-    viewport()->update();
-    StateChanged();
+    selectAll();
 }
 
 void CatalogView::OnSelectNone() {
-    m_document.Contents().DeselectAll();
-    viewport()->update();
-    StateChanged();
+    clearSelection();
 }
 
 // ---- mouse --------------------------------------------------------------------------------
 
 void CatalogView::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
-    const QPoint at = Logical(point);
-    const int position = m_shown.Count() > 0 ? Layout().HitTest(at.x(), at.y()) : -1;
+    const int row = RowAt(point);
+    const Catalog& catalog = m_document.Contents();
     m_pendingClick = false;
-    m_pressIndex = -1;
+    m_pressed = QPersistentModelIndex();
     if (event->button() == Qt::LeftButton) {
-        const int hit = position < 0 ? -1 : m_shown.IndexAt(position);
+        const int hit = row < 0 ? -1 : IndexAt(row);
         m_pressPoint = point;
-        m_pressIndex = hit;
+        if (hit >= 0)
+            m_pressed = m_document.Model().index(hit);
         // A plain press on a texture of a selection of several may start dragging them all; the
         // click's rule (that texture alone) is applied on release when no drag started.
-        if (hit >= 0 && event->modifiers() == Qt::NoModifier &&
-            m_document.Contents().IsSelected(hit) && m_document.Contents().GetSelectedCount() > 1)
+        if (hit >= 0 && event->modifiers() == Qt::NoModifier && catalog.IsSelected(hit) &&
+            catalog.GetSelectedCount() > 1)
             m_pendingClick = true;
         else
-            SelectAt(position, event->modifiers());
+            SelectAt(row, event->modifiers());
     } else if (event->button() == Qt::RightButton) {
-        if (m_document.Contents().GetSelectedCount() == 0)
-            SelectAt(position, event->modifiers());
+        if (catalog.GetSelectedCount() == 0)
+            SelectAt(row, event->modifiers());
         ShowContextMenu(event->globalPosition().toPoint());
     }
 }
 
 void CatalogView::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton) || m_pressIndex < 0 ||
-        !m_document.Contents().IsSelected(m_pressIndex) ||
+    if (!(event->buttons() & Qt::LeftButton) || !m_pressed.isValid() ||
+        !m_document.Contents().IsSelected(m_pressed.row()) ||
         (event->position().toPoint() - m_pressPoint).manhattanLength() <
             QApplication::startDragDistance())
         return;
     m_pendingClick = false;
-    m_pressIndex = -1;
+    m_pressed = QPersistentModelIndex();
     StartDrag();
 }
 
 void CatalogView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && m_pendingClick) {
         m_pendingClick = false;
-        SelectAt(m_shown.PositionOf(m_pressIndex), Qt::NoModifier);
+        if (m_pressed.isValid())
+            SelectAt(RowOf(m_pressed.row()), Qt::NoModifier);
     }
-    m_pressIndex = -1;
+    m_pressed = QPersistentModelIndex();
 }
 
 void CatalogView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    const int hit = HitIndex(event->position().toPoint());
-    if (hit >= 0 && m_app.Editors())
-        Modify(hit);
+    const int row = RowAt(event->position().toPoint());
+    if (row >= 0 && m_app.Editors())
+        Modify(IndexAt(row));
 }
 
 void CatalogView::contextMenuEvent(QContextMenuEvent* event) {
     // The menu opens on the right-button press; this is the keyboard's menu key.
     if (event->reason() == QContextMenuEvent::Keyboard) {
-        const int position = m_shown.PositionOf(m_focus);
+        const QModelIndex current = currentIndex();
         QPoint where = viewport()->rect().center();
-        if (position >= 0) {
-            const auto [x, y] = Layout().ThumbnailPosition(position);
-            where = QPoint(x + 20, y + 20 - Offset());
+        if (current.isValid()) {
+            const auto [x, y] = Layout().ThumbnailPosition(current.row());
+            where = QPoint(x + 20, y + 20 - verticalOffset());
         }
         ShowContextMenu(viewport()->mapToGlobal(where));
     }
 }
 
 void CatalogView::ShowContextMenu(const QPoint& globalPosition) {
+    m_actions->Update();
     QMenu menu(this);
-    auto add = [&](const QString& text, bool enabled, void (CatalogView::*slot)()) {
-        QAction* action = menu.addAction(text, this, slot);
-        action->setEnabled(enabled);
-        return action;
+    // The commands themselves, greyed as they are; the texture map's item has a shorter label
+    // here than in the Texture menu.
+    auto add = [&](const char* name, const QString& label = QString()) {
+        QAction* command = Action(QString::fromLatin1(name));
+        if (label.isEmpty()) {
+            menu.addAction(command);
+            return;
+        }
+        QAction* item = menu.addAction(label, command, &QAction::trigger);
+        item->setEnabled(command->isEnabled());
+        item->setShortcuts(command->shortcuts());
+        item->setShortcutContext(Qt::WidgetShortcut);
     };
-    add(QStringLiteral("&New Simple...\tN"), CanNewTexture(), &CatalogView::OnNewSimple);
-    add(QStringLiteral("New &Layered...\tL"), CanNewTexture(), &CatalogView::OnNewLayered);
-    add(QStringLiteral("&Delete\tDel"), CanDelete(), &CatalogView::OnDelete);
-    add(QStringLiteral("&Modify...\tM"), CanModify(), &CatalogView::OnModify);
+    add("New Simple");
+    add("New Layered");
+    add("Delete");
+    add("Modify");
     menu.addSeparator();
-    add(QStringLiteral("&View Source\tV"), CanViewSource(), &CatalogView::OnViewSource);
-    add(QStringLiteral("&Export Source...\tCtrl+E"), CanExportSource(),
-        &CatalogView::OnExportSource);
+    add("View Source");
+    add("Export Source");
     menu.addSeparator();
-    add(QStringLiteral("Create &Texture Map\tCtrl+T"), CanCreateTextureMap(),
-        &CatalogView::OnCreateTextureMap);
+    add("Create Texture Map", QStringLiteral("Create &Texture Map"));
     menu.addSeparator();
-    add(QStringLiteral("&Clear Thumbnail(s)"), CanClearThumbnails(),
-        &CatalogView::OnClearThumbnails);
-    add(QStringLiteral("&Render Thumbnail(s)"), CanRenderThumbnails(),
-        &CatalogView::OnRenderThumbnails);
+    add("Clear Thumbnail(s)");
+    add("Render Thumbnail(s)");
     menu.exec(globalPosition);
 }
 
@@ -684,10 +913,8 @@ void CatalogView::OnNewSimple() {
     if (!editors)
         return;
     auto texture = std::make_unique<SimpleTexture>();
-    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), this)) {
-        viewport()->update();
+    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), this))
         return;
-    }
     WaitCursor wait;
     RenderNewThumbnail(*texture);
     AddNew(std::move(texture), QStringLiteral("New Texture"));
@@ -698,10 +925,8 @@ void CatalogView::OnNewLayered() {
     if (!editors)
         return;
     auto texture = std::make_unique<LayeredTexture>();
-    if (!editors->EditLayered(*texture, this)) {
-        viewport()->update();
+    if (!editors->EditLayered(*texture, this))
         return;
-    }
     WaitCursor wait;
     RenderNewThumbnail(*texture);
     AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
@@ -724,10 +949,8 @@ void CatalogView::Modify(int index) {
                                                     QStringLiteral("Modify Simple Texture"), this)
                               : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
     // OK on a texture as it was opened is no change: no undo step, no new thumbnail.
-    if (!accepted || *copy == original) {
-        viewport()->update();
+    if (!accepted || *copy == original)
         return;
-    }
     WaitCursor wait;
     // The copy still holds the old thumbnail unless a new one was rendered into it.
     RenderNewThumbnail(*copy);
@@ -743,7 +966,7 @@ void CatalogView::RemoveSelection(const QString& verb) {
     const QString name = verb + QLatin1Char(' ') +
                          CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
     Apply(new RemoveTexturesEdit(m_document, name, indices));
-    m_anchor = -1;
+    m_anchor = QPersistentModelIndex();
 }
 
 void CatalogView::OnDelete() {
@@ -825,7 +1048,7 @@ void CatalogView::OnRenderThumbnails() {
     RenderResult result;
     ThumbnailBatch batch(catalog, composite, layers);
     // Each thumbnail shows as soon as it is taken; the user may scroll to watch.
-    batch.SetChangeHandler([this](int index) { RepaintCell(index); });
+    batch.SetChangeHandler([this](int index) { m_document.Model().TextureChanged(index); });
     {
         WaitCursor wait;
         // Kept after the batch: the progress window then shows its summary until closed.
@@ -846,7 +1069,6 @@ void CatalogView::OnRenderThumbnails() {
             m_document, QStringLiteral("Render ") + CountOf(count, QStringLiteral("Thumbnail")),
             std::move(former), true));
     }
-    viewport()->update();
     StateChanged();
     // Textures POV-Ray could not render are named in the summary and stay selected.
     if (result.status != RenderResult::PovRayFailed && result.status != RenderResult::ImageFailed)
@@ -903,17 +1125,10 @@ void CatalogView::OnUpdateThumbnail() {
 // ---- drag and drop ------------------------------------------------------------------------
 
 QMimeData* CatalogView::DragData() const {
-    const Catalog& catalog = m_document.Contents();
-    const std::vector<int> indices = catalog.GetSelectedIndices();
-    if (indices.empty())
-        return nullptr;
-    auto* data = new QMimeData;
-    const std::vector<std::uint8_t> bytes = catalog.SaveTextures(indices);
-    data->setData(QString::fromLatin1(kTextureMimeType),
-                  QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                             static_cast<qsizetype>(bytes.size())));
-    data->setText(QString::fromStdString(ExportSourceText(catalog, indices, SourceFlag::Declare)));
-    return data;
+    QModelIndexList selected;
+    for (int index : m_document.Contents().GetSelectedIndices())
+        selected << m_document.Model().index(index);
+    return m_document.Model().mimeData(selected);
 }
 
 void CatalogView::StartDrag() {
@@ -932,33 +1147,31 @@ void CatalogView::StartDrag() {
 }
 
 int CatalogView::DropIndex(const QPoint& position) const {
-    const QPoint at = Logical(position);
-    const int shownPosition = Layout().InsertionIndex(at.x(), at.y());
-    if (shownPosition < m_shown.Count())
-        return m_shown.IndexAt(shownPosition);
-    return m_shown.Count() == 0 ? m_document.Contents().GetCount()
-                                : m_shown.IndexAt(m_shown.Count() - 1) + 1;
+    const int row = Layout().InsertionIndex(position.x(), position.y() + verticalOffset());
+    const int count = m_shown->rowCount();
+    if (row < count)
+        return IndexAt(row);
+    return count == 0 ? m_document.Contents().GetCount() : IndexAt(count - 1) + 1;
 }
 
 QRect CatalogView::DropMarker(const QPoint& position) const {
-    // A bar in the gap before the texture the drop would go in front of.
-    const QPoint at = Logical(position);
+    // A bar in the gap before the texture the drop would go in front of, in grid coordinates.
+    const QPoint at = position + QPoint(0, verticalOffset());
     const CellLayout layout = Layout();
-    const int shownPosition = layout.InsertionIndex(at.x(), at.y());
+    const int row = layout.InsertionIndex(at.x(), at.y());
     if (layout.Count() == 0)
         return QRect();
-    const bool after = shownPosition >= layout.Count() ||
-                       (shownPosition > 0 && shownPosition % layout.Columns() == 0 &&
-                        layout.Cell(shownPosition - 1).top <= at.y() &&
-                        at.y() < layout.Cell(shownPosition - 1).bottom);
-    const CellRect cell = layout.Cell(after ? shownPosition - 1 : shownPosition);
+    const bool after = row >= layout.Count() ||
+                       (row > 0 && row % layout.Columns() == 0 &&
+                        layout.Cell(row - 1).top <= at.y() && at.y() < layout.Cell(row - 1).bottom);
+    const CellRect cell = layout.Cell(after ? row - 1 : row);
     const int x = after ? cell.right - 1 : cell.left;
     return QRect(x - 2, cell.top, 4, cell.bottom - cell.top);
 }
 
 void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
     // Files are left to the main window, which opens them.
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(kTextureMimeType))) {
+    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
         event->ignore();
         return;
     }
@@ -967,7 +1180,7 @@ void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CatalogView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(kTextureMimeType))) {
+    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
         event->ignore();
         return;
     }
@@ -1006,7 +1219,7 @@ void CatalogView::dropEvent(QDropEvent* event) {
 }
 
 bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bool fromHere) {
-    const QByteArray bytes = data->data(QString::fromLatin1(kTextureMimeType));
+    const QByteArray bytes = data->data(QString::fromLatin1(CatalogModel::kTextureMimeType));
     if (bytes.isEmpty())
         return false;
     const int destination = DropIndex(position);
@@ -1052,8 +1265,9 @@ void CatalogView::PrintGrid(QPrinter& printer) const {
         return;
     const QRect page(QPoint(0, 0),
                      printer.pageLayout().paintRectPixels(printer.resolution()).size());
-    const CatalogPrintLayout layout(m_document.Contents(), m_shown.Indices(), m_document.Title(),
-                                    font(), page, printer.resolution());
+    const std::vector<int> shown = ShownIndices();
+    const CatalogPrintLayout layout(m_document.Contents(), IsFiltered() ? &shown : nullptr,
+                                    m_document.Title(), font(), page, printer.resolution());
     for (int number = 0; number < layout.PageCount(); ++number) {
         if (number > 0)
             printer.newPage();

@@ -1,32 +1,38 @@
 #pragma once
 
 #include "core/catalog/celllayout.h"
-#include "core/catalog/showntextures.h"
 #include "ui/framework/documentview.h"
 
-#include <QAbstractScrollArea>
+#include <QListView>
+#include <QPersistentModelIndex>
 #include <memory>
+#include <vector>
 
 class AppServices;
 class CatalogActions;
+class CatalogDelegate;
 class CatalogDocument;
+class CatalogFilter;
+class CatalogSelection;
 class Texture;
 class QLineEdit;
-class QMenu;
 class QMimeData;
-class QPainter;
 class QPrinter;
-class RenderProgressSink;
 class QUndoCommand;
+class RenderProgressSink;
 struct RenderResult;
 
-/// The window of an open catalog: a vertically scrolling grid of thumbnails with names. The
-/// mouse selects (click, Shift-click for a range from the anchor, Ctrl-click to toggle) and so
-/// does the keyboard from the focus cell; the Texture, Edit and Options commands act on the
-/// selection, and every change to the textures is a step that Undo takes back. Find narrows
-/// the grid to the textures whose name or description holds a text. Textures are dragged to
-/// move them, to copy them into another catalog or to give their source text to an editor.
-class CatalogView : public QAbstractScrollArea, public DocumentView {
+/// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
+/// grid of thumbnails with names, placed by the catalog's cell layout and painted by its
+/// delegate. The mouse selects (click, Shift-click for a range from the anchor, Ctrl-click to
+/// toggle) and so does the keyboard from the focus cell; the selection is the window's
+/// selection model, kept in step with the catalog's flags, and assistive technology reads and
+/// changes it as a list of named items. The Texture, Edit and Options commands act on the
+/// selection, and every change to the textures is a step that Undo takes back. Find narrows the
+/// grid to the textures whose name or description holds a text. Textures are dragged to move
+/// them, to copy them into another catalog or to give their source text to an editor. The
+/// grid can be zoomed from 50 to 400 percent.
+class CatalogView : public QListView, public DocumentView {
     Q_OBJECT
 public:
     CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent = nullptr);
@@ -38,21 +44,34 @@ public:
     QWidget* Widget() override { return this; }
     ::Document& ViewedDocument() const override;
     QList<ViewMenu> Menus() const override;
-    QAction* StandardAction(StandardCommand command) const override;
+    bool Supports(StandardCommand command) const override;
+    bool CanRun(StandardCommand command) const override;
+    void Run(StandardCommand command) override;
     void UpdateCommands() override;
     QString StatusText() const override;
     /// The action of a command by its name ("New Simple"), or null.
     QAction* Action(const QString& name) const;
+
     /// The texture a Shift-click range starts from, -1 when none.
-    int Anchor() const { return m_anchor; }
+    int Anchor() const;
     /// The texture the keyboard works from (drawn with the focus frame), -1 when none.
-    int FocusIndex() const { return m_focus; }
-    /// The layout of the textures shown (all, or those Find lets through).
+    int FocusIndex() const;
+    /// The layout of the textures shown (all, or those Find lets through), at the present zoom.
     CellLayout Layout() const;
-    /// The textures shown in the grid, in order.
-    const ShownTextures& Shown() const { return m_shown; }
+    /// The textures the grid shows, in catalog order (Find lets some through, or all).
+    const CatalogFilter& Shown() const { return *m_shown; }
+    /// The catalog indices of the shown textures.
+    std::vector<int> ShownIndices() const;
+    bool IsFiltered() const;
     /// The Find field, shown above the grid while Find is on.
     QLineEdit* FindField() const { return m_findField; }
+
+    /// Percent of their own size at which thumbnails are shown.
+    int Zoom() const { return m_zoom; }
+    /// Sets the zoom (kept within 50 to 400 percent) and remembers it for the next windows.
+    void SetZoom(int percent);
+    static constexpr int kMinimumZoom = 50;
+    static constexpr int kMaximumZoom = 400;
 
     // Whether each command can run now (the menus and toolbar grey the others).
     bool CanNewTexture() const;
@@ -76,6 +95,12 @@ public:
     bool DropTextures(const QMimeData* data, const QPoint& position, bool fromHere);
     /// Prints the shown textures on as many pages as they need.
     void PrintGrid(QPrinter& printer) const;
+
+    // QAbstractItemView: the grid's geometry is the catalog's cell layout.
+    QRect visualRect(const QModelIndex& index) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void doItemsLayout() override;
 
 public slots:
     void OnNewSimple();
@@ -101,14 +126,25 @@ public slots:
     /// Shows only the textures whose name or description holds `text` (case ignored); an empty
     /// text shows them all. Hidden textures are deselected, so commands act on shown ones only.
     void SetFilter(const QString& text);
-    /// Sets the scroll range to the grid's height.
-    void UpdateScrollSize();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnActualSize();
 
 signals:
     /// The selection or the contents changed; the frame updates its commands.
     void commandStateChanged();
 
 protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void updateGeometries() override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
+
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -119,8 +155,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -128,17 +162,18 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    int Offset() const;
-    QPoint Logical(const QPoint& position) const;
-    /// The catalog index of the texture under a point of the viewport, or -1.
-    int HitIndex(const QPoint& position) const;
-    /// The selection rules of a left-button press on the texture at grid position `position`
-    /// (-1: outside every cell), for the mouse and the keyboard alike.
-    void SelectAt(int position, Qt::KeyboardModifiers modifiers);
-    void DeselectAll();
-    void RepaintCell(int index);
-    void ScrollToPosition(int position);
-    void MoveFocus(int position, Qt::KeyboardModifiers modifiers);
+    /// The size thumbnails take in the grid at the present zoom.
+    QSize ThumbnailSize() const;
+    /// The grid row of a catalog index, -1 when it is not shown; and back.
+    int RowOf(int index) const;
+    int IndexAt(int row) const;
+    QModelIndex ShownIndex(int row) const;
+    /// The grid row under a viewport point, or -1.
+    int RowAt(const QPoint& position) const;
+    /// The selection rules of a left-button press on grid row `row` (-1: outside every cell),
+    /// for the mouse and the keyboard alike.
+    void SelectAt(int row, Qt::KeyboardModifiers modifiers);
+    void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
     void ShowContextMenu(const QPoint& globalPosition);
     void Modify(int index);
     /// Renders a new or changed texture's thumbnail when "Update Thumbnail" is on; reports a
@@ -147,32 +182,33 @@ private:
     void ShowRenderMessage(const RenderResult& result);
     void AddNew(std::unique_ptr<Texture> texture, const QString& stepName);
     void RemoveSelection(const QString& verb);
-    /// Runs a step on the document (it repaints through the document's signal).
+    /// Runs a step on the document; the model tells the windows what changed.
     void Apply(QUndoCommand* edit);
-    void OnContentsChanged();
-    void ApplyFilter();
     void CloseFind();
     void StateChanged();
     void StartDrag();
     /// Where textures dropped at a viewport point go, as a catalog index (count: at the end).
     int DropIndex(const QPoint& position) const;
     QRect DropMarker(const QPoint& position) const;
+    /// Sets the zoom keeping the texture nearest to the viewport point `anchor` where it is.
+    void ZoomAbout(int percent, QPoint anchor);
 
     CatalogDocument& m_document;
     AppServices& m_app;
-    ShownTextures m_shown; ///< before the actions, which ask for it when they are made
-    QString m_filter;
+    CatalogFilter* m_shown;
+    CatalogDelegate* m_delegate;
+    CatalogSelection* m_selection;
     CatalogActions* m_actions;
     std::unique_ptr<RenderProgressSink>
         m_batchProgress; ///< the last batch's window, with its summary
     QWidget* m_findBar;
     QLineEdit* m_findField;
-    int m_anchor = -1;
-    int m_focus = -1;
-    bool m_scrollSizeSet = false;
+    QPersistentModelIndex m_anchor; ///< in the catalog's model
+    int m_zoom = 100;
     int m_wheelRemainder = 0;
+    int m_zoomRemainder = 0;
     QPoint m_pressPoint;
-    int m_pressIndex = -1;
+    QPersistentModelIndex m_pressed; ///< the texture a left-button press hit, in the model
     bool m_pendingClick = false;
     QRect m_dropMarker;
 };

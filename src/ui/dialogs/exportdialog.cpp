@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -164,8 +163,9 @@ void ExportDialog::Browse() {
 void ExportDialog::accept() {
     const QString path = FileName();
     bool append = false;
-    if (QFile existing(path); !QFileInfo(path).isDir() && existing.open(QIODevice::ReadOnly)) {
-        existing.close();
+    // Looked at, not opened: opening a pipe would wait for a writer. What cannot be written
+    // is refused by the write road below.
+    if (const QFileInfo existing(path); existing.exists() && !existing.isDir()) {
         ExportSourceDialog ask(path, this);
         const int choice = ask.exec();
         if (choice != ExportSourceDialog::Overwrite && choice != ExportSourceDialog::Append)

@@ -7,12 +7,14 @@
 #include "render/povray/povversion.h"
 #include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/dialogs/startupnoticedialog.h"
 #include "ui/dialogs/validation.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -50,6 +52,10 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
 
     m_executable = new QLineEdit(this);
     m_executable->setObjectName(QStringLiteral("executableEdit"));
+    // What an empty field stands for.
+    m_executable->setPlaceholderText(DefaultPovExecutable().isEmpty()
+                                         ? QStringLiteral("povray on the PATH (none found)")
+                                         : QStringLiteral("povray on the PATH"));
     auto* executableLabel = new QLabel(QStringLiteral("POV-Ray &Executable"), this);
     executableLabel->setBuddy(m_executable);
     m_browse = new QPushButton(QStringLiteral("&Browse..."), this);
@@ -258,12 +264,38 @@ PreferencesDialog::PreferencesDialog(AppServices* app, QWidget* parent)
     resize(std::max(sizeHint().width(), 520), sizeHint().height());
 }
 
+void PreferencesDialog::ShowWelcome(bool displayAgain) {
+    if (m_welcome)
+        return;
+    const QString povray =
+        DefaultPovExecutable().isEmpty()
+            ? QStringLiteral("No povray program was found on your PATH: install POV-Ray (the "
+                             "povray package of your distribution) or name the program below.")
+            : QStringLiteral("Check where Velvane keeps its files and which POV-Ray it runs, "
+                             "then press OK. Test POV-Ray tries a render.");
+    m_welcome = new QLabel(WelcomeText() + QStringLiteral("\n\n") + povray, this);
+    m_welcome->setObjectName(QStringLiteral("welcomeLabel"));
+    m_welcome->setWordWrap(true);
+    m_displayAgain = new QCheckBox(QString::fromLatin1(kDisplayAgainText), this);
+    m_displayAgain->setObjectName(QStringLiteral("displayAgainCheck"));
+    m_displayAgain->setChecked(displayAgain);
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    layout->insertWidget(0, m_welcome);
+    layout->insertWidget(1, m_displayAgain);
+    setWindowTitle(QStringLiteral("Preferences - Welcome to Velvane"));
+    resize(width(), sizeHint().height());
+}
+
 void PreferencesDialog::accept() {
     if (m_page->ReadFields())
         QDialog::accept();
 }
 
-bool RunPreferences(AppServices& app, QWidget* parent) {
+bool NeedsPreferences(const ProgramSettings& settings) {
+    return settings.programDirectory.isEmpty() || settings.EffectivePovExecutable().isEmpty();
+}
+
+bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occasion) {
     ProgramSettings& settings = app.Settings();
     PreferenceValues values;
     values.programDirectory =
@@ -278,6 +310,8 @@ bool RunPreferences(AppServices& app, QWidget* parent) {
 
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
+    if (occasion == PreferencesOccasion::FirstStart)
+        sheet.ShowWelcome(settings.displayMailingListDialog != 0);
     if (sheet.exec() != QDialog::Accepted)
         return false;
 
@@ -293,6 +327,8 @@ bool RunPreferences(AppServices& app, QWidget* parent) {
         settings.parallelRendersChosen = true;
     }
     settings.renderTimeLimit = chosen.renderTimeLimit;
+    if (sheet.DisplayAgainCheck())
+        settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked() ? 1 : 0;
     app.SaveSettings();
     return true;
 }

@@ -5,9 +5,12 @@
 #include <QWidget>
 
 class AppServices;
+struct ProgramSettings;
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -74,7 +77,8 @@ private:
     QPushButton* m_test = nullptr;
 };
 
-/// The Preferences sheet: one "Settings" page with OK, Cancel and Help.
+/// The Preferences sheet: one "Settings" page with OK, Cancel and Help. At a first start it
+/// also welcomes the user.
 class PreferencesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -84,6 +88,12 @@ public:
     PathsPage& Page() const { return *m_page; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
 
+    /// Puts the welcome above the settings, with the start-up notice's check box
+    /// "&Display this message again." set to `displayAgain`.
+    void ShowWelcome(bool displayAgain);
+    QLabel* WelcomeLabel() const { return m_welcome; }
+    QCheckBox* DisplayAgainCheck() const { return m_displayAgain; }
+
     /// OK: the page's fields must read cleanly, or the sheet stays open.
     void accept() override;
 
@@ -92,8 +102,20 @@ private:
     QTabWidget* m_tabs = nullptr;
     PathsPage* m_page = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
+    QLabel* m_welcome = nullptr;
+    QCheckBox* m_displayAgain = nullptr;
 };
 
-/// The Preferences command: shows the sheet filled from the settings; OK stores the values and
-/// saves the settings at once (true), Cancel changes nothing (false).
-bool RunPreferences(AppServices& app, QWidget* parent);
+/// Why the Preferences are shown: the command, or the first start, which welcomes the user too.
+enum class PreferencesOccasion { Command, FirstStart };
+
+/// The Preferences: shows the sheet filled from the settings (an empty program directory as the
+/// per-user data folder, an empty POV-Ray as the one on the PATH); OK stores the values (at a
+/// first start also whether the welcome comes again) and saves the settings at once (true),
+/// Cancel changes nothing (false).
+bool RunPreferences(AppServices& app, QWidget* parent,
+                    PreferencesOccasion occasion = PreferencesOccasion::Command);
+
+/// Whether the program must ask for its settings before it can render: no program directory has
+/// been chosen yet (a first start), or no POV-Ray is named and none is found on the PATH.
+bool NeedsPreferences(const ProgramSettings& settings);

@@ -6,24 +6,30 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+QString WelcomeText() {
+    return QStringLiteral(
+        "Welcome to Velvane, an editor for catalogs of POV-Ray textures.\n\n"
+        "Build textures from pigments, normals and finishes, combine them into layered "
+        "textures, and keep them in catalogs. Velvane writes the POV-Ray source of every "
+        "texture, exports it to include files and renders thumbnails and texture maps with "
+        "the POV-Ray installed on your computer.");
+}
+
 StartupNoticeDialog::StartupNoticeDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Welcome to Velvane"));
 
     auto* text = new QLabel(
-        QStringLiteral(
-            "Welcome to Velvane, an editor for catalogs of POV-Ray textures.\n\n"
-            "Build textures from pigments, normals and finishes, combine them into layered "
-            "textures, and keep them in catalogs. Velvane writes the POV-Ray source of every "
-            "texture, exports it to include files and renders thumbnails and texture maps with "
-            "the POV-Ray installed on your computer.\n\n"
-            "Tell Velvane where POV-Ray is in Options > Preferences (\"POV-Ray Executable\"); "
-            "when the field is empty, the povray program found on your PATH is used."),
+        WelcomeText() +
+            QStringLiteral(
+                "\n\nOptions > Preferences tells Velvane which POV-Ray to run (\"POV-Ray "
+                "Executable\"); when the field is empty, the povray program found on your PATH "
+                "is used."),
         this);
     text->setObjectName(QStringLiteral("noticeLabel"));
     text->setWordWrap(true);
     text->setMinimumWidth(380);
 
-    m_again = new QCheckBox(QStringLiteral("&Display this message again."), this);
+    m_again = new QCheckBox(QString::fromLatin1(kDisplayAgainText), this);
     m_again->setObjectName(QStringLiteral("displayAgainCheck"));
     m_again->setChecked(true);
 

@@ -4,8 +4,15 @@
 
 class QCheckBox;
 
+/// What Velvane is, in a few sentences: the welcome of the start-up notice and of the first
+/// start's Preferences.
+QString WelcomeText();
+/// The text of the check box that keeps the welcome coming at each start.
+inline constexpr const char* kDisplayAgainText = "&Display this message again.";
+
 /// The notice shown at start-up until the user turns it off: what Velvane is and where to tell
-/// it about POV-Ray. After OK the caller stores DisplayAgain().
+/// it about POV-Ray. After OK the caller stores DisplayAgain(). (At a first start the welcome
+/// is part of the Preferences instead.)
 class StartupNoticeDialog : public QDialog {
     Q_OBJECT
 public:

@@ -56,7 +56,7 @@ void RefuseField(QLineEdit* field, const QString& message, QWidget* parent = nul
 ///
 ///     FieldReader reader(this);
 ///     reader.Number(m_threshold, threshold, 0.0f, 3.0f);
-///     reader.Integer(m_width, width, 10, 3096);
+///     reader.Integer(m_width, width, 10, 8192);
 ///     if (!reader.Ok()) return;
 class FieldReader {
 public:

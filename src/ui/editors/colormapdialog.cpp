@@ -3,16 +3,15 @@
 #include "core/model/simpletexture.h"
 #include "render/files/colormapfileio.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/colorselectordialog.h"
 #include "ui/editors/colorswatch.h"
 #include "ui/editors/previewlink.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -35,7 +34,6 @@ constexpr int kBandWidth = 320; ///< band picture, pixels
 constexpr int kBandHeight = 48;
 constexpr int kMargin = 8;       ///< band's distance from the area's left and right edges
 constexpr int kMarkerStrip = 22; ///< room under the band for the markers
-constexpr float kInsertStep = 0.00001f;
 constexpr const char* kFilter = "Color Map (*.txc)";
 
 const char* const kCaptions[] = {"&Red", "&Green", "&Blue", "&Filter"};
@@ -531,7 +529,7 @@ void ColorMapDialog::OnInsert() {
     const int s = m_selected;
     const int added = m_map.count;
     m_map.positions[static_cast<std::size_t>(added)] =
-        m_map.positions[static_cast<std::size_t>(s)] + kInsertStep;
+        m_map.positions[static_cast<std::size_t>(s)] + ColorMap::kInsertStep;
     m_map.colors[static_cast<std::size_t>(added)] = m_map.colors[static_cast<std::size_t>(s)];
     m_map.count += 1;
     const bool wasLast = s == added - 1;
@@ -621,15 +619,27 @@ void ColorMapDialog::OnOpen() {
 }
 
 void ColorMapDialog::OnSaveAs() {
+    // The dialog adds ".txc" itself, so its question about replacing a file is asked about
+    // "sunset.txc" when the user types "sunset".
     QString path = Prompts::SaveFileName(this, QStringLiteral("Save As"), QString(),
-                                         QString::fromLatin1(kFilter));
+                                         QString::fromLatin1(kFilter), QStringLiteral("txc"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".txc");
     const FileResult result = SaveColorMapFile(path, m_map);
     if (!result)
         Prompts::Error(this, QStringLiteral("Velvane"), result.message);
+}
+
+void ColorMapDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_preview)
+        m_preview->StandBeside(this);
+}
+
+void ColorMapDialog::done(int result) {
+    if (m_preview)
+        m_preview->StandBeside(nullptr);
+    QDialog::done(result);
 }
 
 void ColorMapDialog::accept() {

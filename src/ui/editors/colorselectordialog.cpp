@@ -3,11 +3,12 @@
 #include "core/color/hsv.h"
 #include "core/color/namedcolor.h"
 #include "core/model/simpletexture.h"
+#include "core/text/textcodec.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colorswatch.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QCheckBox>
@@ -33,6 +34,13 @@ constexpr int kPickerSize = 160; ///< picker square, pixels
 constexpr int kStripWidth = 20;  ///< hue strip, pixels
 constexpr int kArrowLength = 12; ///< room right of the strip for the hue arrow
 constexpr int kArrowHalf = 5;
+constexpr std::size_t kShownNameLength = 80;
+
+/// A named colour's name as the list shows it: a name of megabytes from a damaged file would
+/// take the list long to lay out.
+QString ShownName(const std::string& name) {
+    return QString::fromStdString(ShortenedUtf8(name, kShownNameLength));
+}
 constexpr int kArmLength = 8; ///< picker marker
 constexpr int kArmHalfWidth = 2;
 constexpr float kBy255 = 0.003921569f;
@@ -332,7 +340,7 @@ void ColorSelectorDialog::FillNameList() {
     const NamedColorList& colors = m_services.NamedColors();
     const ColorRGBF current = Color();
     for (std::size_t i = 0; i < colors.size(); ++i) {
-        m_names->addItem(QString::fromStdString(colors[i]->GetName()));
+        m_names->addItem(ShownName(colors[i]->GetName()));
         if (selected == 0 && colors[i]->GetColor() == current)
             selected = static_cast<int>(i) + 1;
     }
@@ -570,7 +578,7 @@ void ColorSelectorDialog::OnAdd() {
         return;
     NamedColorList& colors = m_services.NamedColors();
     colors.push_back(std::make_unique<NamedColor>(ask.Name().toStdString(), Color()));
-    m_names->addItem(ask.Name());
+    m_names->addItem(ShownName(colors.back()->GetName()));
     m_names->setCurrentIndex(m_names->count() - 1);
     m_remove->setEnabled(true);
     m_save->setEnabled(true);

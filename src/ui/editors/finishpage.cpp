@@ -4,10 +4,10 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetext.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/iorpresetsdialog.h"
+#include "ui/framework/appservices.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -2,9 +2,9 @@
 
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/editors/transformedits.h"
+#include "ui/framework/appservices.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

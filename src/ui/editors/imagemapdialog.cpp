@@ -1,5 +1,6 @@
 #include "ui/editors/imagemapdialog.h"
 
+#include "render/files/fileio.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/transformedits.h"
 #include "ui/framework/prompts.h"
@@ -7,7 +8,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -27,6 +29,12 @@ constexpr const char* kUnknownType = "Cannot determine file type! Assuming GIF."
 constexpr const char* kFilter = "GIF (*.gif);;TGA (*.tga);;PNG (*.png);;JPEG (*.jpg *.jpeg)";
 
 } // namespace
+
+QString ImageFileLocation(const QString& name, const QString& programDirectory) {
+    if (name.isEmpty() || QDir::isAbsolutePath(name))
+        return name;
+    return QDir(programDirectory).absoluteFilePath(name);
+}
 
 int InterpolateForIndex(int index) {
     return index == 1 ? 4 : index == 2 ? 2 : 0;
@@ -58,6 +66,11 @@ ImageMapDialog::ImageMapDialog(const ImageMap& settings, bool showBumpSize, QWid
     m_browse = new QPushButton(QStringLiteral("&Browse..."), this);
     m_browse->setObjectName(QStringLiteral("browse"));
     m_browse->setAutoDefault(false);
+    m_location = new QLabel(this);
+    m_location->setObjectName(QStringLiteral("imageLocation"));
+    m_location->setWordWrap(true);
+    m_location->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(m_file, &QLineEdit::textChanged, this, &ImageMapDialog::ShowLocation);
 
     auto* interpolation = new QGroupBox(QStringLiteral("Interpolation"), this);
     auto* interpolationLayout = new QVBoxLayout(interpolation);
@@ -111,12 +124,36 @@ ImageMapDialog::ImageMapDialog(const ImageMap& settings, bool showBumpSize, QWid
     options->addWidget(m_bump);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fileRow);
+    layout->addWidget(m_location);
     layout->addLayout(groups);
     layout->addLayout(options);
     layout->addWidget(buttons);
 
     WriteFields();
     layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ImageMapDialog::SetProgramDirectory(const QString& folder) {
+    m_programDirectory = folder;
+    ShowLocation();
+}
+
+void ImageMapDialog::ShowLocation() {
+    const QString name = m_file->text();
+    const QString location = ImageFileLocation(name, m_programDirectory);
+    const bool found = QFileInfo(location).isFile();
+    QString text;
+    if (name.isEmpty() || (found && location == name))
+        text.clear();
+    else if (location == name)
+        text = QStringLiteral("There is no such file.");
+    else if (found)
+        text = QStringLiteral("Found in the program directory: %1").arg(location);
+    else
+        text = QStringLiteral("Not found in the program directory %1, where renders look for it.")
+                   .arg(QDir::toNativeSeparators(m_programDirectory));
+    m_location->setText(text);
+    m_location->setVisible(!text.isEmpty());
 }
 
 void ImageMapDialog::WriteFields() {
@@ -162,8 +199,12 @@ void ImageMapDialog::accept() {
         m_file->setFocus(Qt::OtherFocusReason);
         return;
     }
-    QFile file(m_fileName);
-    if (m_fileName.isEmpty() || QFileInfo(m_fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Checked where renders will look for it, not in the folder the program was started from,
+    // and opened through the checked road, so a pipe cannot hang the dialog.
+    const QString location = ImageFileLocation(m_fileName, m_programDirectory);
+    FileResult unreadable;
+    if (m_fileName.isEmpty() ||
+        !ReadableFile::Open(location, std::numeric_limits<qint64>::max(), unreadable)) {
         Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("File Error"),
                          QString::fromLatin1(kCannotOpen));
         m_file->setFocus(Qt::OtherFocusReason);
@@ -180,8 +221,10 @@ void ImageMapDialog::accept() {
     QDialog::accept();
 }
 
-bool RunImageMapDialog(ImageMap& image, bool withBumpSize, QWidget* parent) {
+bool RunImageMapDialog(ImageMap& image, bool withBumpSize, const QString& programDirectory,
+                       QWidget* parent) {
     ImageMapDialog dialog(image, withBumpSize, parent);
+    dialog.SetProgramDirectory(programDirectory);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     image.once = dialog.Once() ? 1 : 0;

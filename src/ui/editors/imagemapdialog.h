@@ -25,6 +25,10 @@ public:
     QString FileName() const { return m_fileName; }
     float BumpSize() const { return m_bumpSize; }
 
+    /// The folder renders look in for an image named without a full path (the program
+    /// directory, which POV-Ray is given as its library path).
+    void SetProgramDirectory(const QString& folder);
+
     QCheckBox* OnceCheck() const { return m_once; }
     QRadioButton* InterpolationButton(int index) const {
         return m_interpolation[static_cast<std::size_t>(index)];
@@ -35,6 +39,8 @@ public:
     QLineEdit* FileEdit() const { return m_file; }
     QLineEdit* BumpSizeEdit() const { return m_bump; }
     QPushButton* BrowseButton() const { return m_browse; }
+    /// Says where the image named in the file field is found, or where it was looked for.
+    QLabel* LocationLabel() const { return m_location; }
 
     /// OK: the bump size must be a number and not zero, and the file must open for reading.
     void accept() override;
@@ -43,6 +49,7 @@ private:
     bool ReadFields();
     void WriteFields();
     void OnBrowse();
+    void ShowLocation();
 
     bool m_onceValue = false;
     int m_interpolationIndex = 0;
@@ -50,21 +57,30 @@ private:
     QString m_fileName;
     float m_bumpSize = 4.0f;
     bool m_showBumpSize = false;
+    QString m_programDirectory;
 
     QCheckBox* m_once;
     std::array<QRadioButton*, 3> m_interpolation{};
     std::array<QRadioButton*, 4> m_projection{};
     QLineEdit* m_file;
+    QLabel* m_location;
     QLabel* m_bumpLabel;
     QLineEdit* m_bump;
     NumberField* m_bumpField;
     QPushButton* m_browse;
 };
 
-/// Runs the Image Mapping dialog on a copy of `image`; on OK writes back the once flag,
-/// interpolation, projection, the file type from the file name (an unknown one is taken as GIF
-/// after saying so), the file name and, when shown, the bump size. True on OK.
-bool RunImageMapDialog(ImageMap& image, bool withBumpSize, QWidget* parent);
+/// Runs the Image Mapping dialog on a copy of `image`, looking for images named without a full
+/// path in `programDirectory`; on OK writes back the once flag, interpolation, projection, the
+/// file type from the file name (an unknown one is taken as GIF after saying so), the file name
+/// and, when shown, the bump size. True on OK.
+bool RunImageMapDialog(ImageMap& image, bool withBumpSize, const QString& programDirectory,
+                       QWidget* parent);
+
+/// The file a render reads for an image named `name` in a texture: a full path stands for
+/// itself; any other name is looked up in `programDirectory`, as POV-Ray looks it up in its
+/// library path (the folder a render runs in holds only the render's own files).
+QString ImageFileLocation(const QString& name, const QString& programDirectory);
 
 /// The interpolate value of an interpolation button (0 none, 4 normalized, 2 bilinear) and back.
 int InterpolateForIndex(int index);

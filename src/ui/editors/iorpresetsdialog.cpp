@@ -1,8 +1,8 @@
 #include "ui/editors/iorpresetsdialog.h"
 
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/editors/iorvaluedialog.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>

@@ -5,13 +5,14 @@
 #include "paint/catalogpainter.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
-#include "ui/catalog/textureeditors.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
+#include "ui/framework/waitcursor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -35,14 +35,6 @@ namespace {
 
 /// Grey behind "Not Rendered".
 constexpr int kNotRenderedGrey = 195;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 /// The selected layer's thumbnail, centred; "Not Rendered" for a layer without one.
 class LayerThumbnail : public QWidget {
@@ -197,6 +189,7 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
 
     // The Preview window is a window of its own that ends with the dialog.
     m_preview = new PreviewWindow(services, m_working, this);
+    SideBySideKeeper::For(m_preview); // beside the dialog, never over its buttons
 
     WriteFields();
     {
@@ -257,18 +250,10 @@ void LayeredTextureDialog::ApplyEnabling() {
 
 void LayeredTextureDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // Placed once the dialog has taken its final size, which settles after the first show.
+    // Shown once the dialog has taken its final size, which settles after the first show; the
+    // Preview places itself beside the dialog, and again whenever the dialog grows.
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible())
-            return;
-        QScreen* screen = this->screen();
-        const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-        const SideBySide place =
-            ComputeSideBySide(desktop, frameGeometry(), m_preview->frameGeometry());
-        if (place.owner != frameGeometry().topLeft())
-            move(place.owner);
-        m_preview->move(place.preview);
-        if (m_list->count() > 0)
+        if (isVisible() && m_list->count() > 0)
             ShowPreview();
     });
 }

@@ -2,13 +2,14 @@
 
 #include "core/model/patternfields.h"
 #include "core/model/simpletexture.h"
+#include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/imagemapdialog.h"
 #include "ui/editors/previewlink.h"
 #include "ui/editors/transformedits.h"
+#include "ui/framework/appservices.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -313,7 +314,8 @@ void PatternPage::OnPatternChosen() {
 bool PatternPage::EditImage() {
     if (m_preview)
         m_preview->HideForDialog();
-    const bool accepted = RunImageMapDialog(m_fields.image, m_kinds.withBumpSize, this);
+    const bool accepted = RunImageMapDialog(m_fields.image, m_kinds.withBumpSize,
+                                            m_services.Runner().ProgramFolder(), this);
     if (m_preview)
         m_preview->ShowAfterDialog();
     if (accepted)

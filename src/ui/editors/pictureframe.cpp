@@ -3,7 +3,7 @@
 #include "paint/bitmapdraw.h"
 #include "paint/bitmapimage.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 
 #include <QPainter>
 #include <QResizeEvent>

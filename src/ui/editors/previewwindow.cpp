@@ -2,13 +2,15 @@
 
 #include "core/model/texture.h"
 #include "core/shapes/customshape.h"
+#include "core/text/textcodec.h"
 #include "render/files/sidefiles.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/shapeeditordialog.h"
+#include "ui/editors/sidebyside.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
@@ -28,8 +30,17 @@ namespace {
 constexpr int kPictureSize = 160;
 constexpr int kHighestShapeIndex = 255; // a texture keeps its shape in one byte
 constexpr int kStopWaitMs = 3000;
+constexpr std::size_t kShownNameLength = 80;
+constexpr std::size_t kShownDescriptionLength = 300;
 constexpr int kHandBackMs = 500; // how long after showing an activation counts as the show's //
                                  // POV-Ray is killed after a second at the latest
+
+/// A shape's name or description as the list and the label show it: a text of megabytes (a
+/// damaged or hostile shape file) would take the window long to lay out and push it off the
+/// screen.
+QString ShortText(const std::string& text, std::size_t length = kShownNameLength) {
+    return QString::fromStdString(ShortenedUtf8(text, length));
+}
 
 /// Where an automatic render reports: nowhere on the screen but the window itself, so a
 /// warning about the scene does not become a message box per keystroke.
@@ -109,6 +120,10 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
         new QLabel(QStringLiteral("This is where you put the description for the shape."), this);
     m_description->setObjectName(QStringLiteral("descriptionLabel"));
     m_description->setWordWrap(true);
+    m_description->setTextFormat(Qt::PlainText);
+    // The window's width comes from the picture and the list; a description (a long word
+    // that cannot wrap) must not widen it.
+    m_description->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_description->setMinimumHeight(m_description->fontMetrics().lineSpacing() * 2);
     m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_problem = new QLabel(this);
@@ -183,7 +198,7 @@ void PreviewWindow::RefreshShapes() {
     m_filling = true;
     m_list->clear();
     for (const auto& shape : shapes)
-        m_list->addItem(QString::fromStdString(shape->GetName()));
+        m_list->addItem(ShortText(shape->GetName()));
     const int index = m_texture.GetPreviewShape();
     if (index < m_list->count())
         m_list->setCurrentRow(index);
@@ -201,8 +216,8 @@ void PreviewWindow::ShowDescription() {
     const ShapeList& shapes = m_services.Shapes();
     const int index = m_texture.GetPreviewShape();
     if (index < static_cast<int>(shapes.size())) {
-        m_description->setText(
-            QString::fromStdString(shapes[static_cast<std::size_t>(index)]->GetDescription()));
+        m_description->setText(ShortText(shapes[static_cast<std::size_t>(index)]->GetDescription(),
+                                         kShownDescriptionLength));
     } else {
         // The texture keeps its shape number (the shape may come back with another shape
         // file); until the user picks one, it is rendered on the first shape.
@@ -277,6 +292,10 @@ void PreviewWindow::HideForDialog() {
 void PreviewWindow::ShowAfterDialog() {
     m_hiddenForDialog = false;
     show();
+}
+
+void PreviewWindow::StandBeside(QWidget* dialog) {
+    SideBySideKeeper::For(this)->Serve(dialog);
 }
 
 bool PreviewWindow::event(QEvent* event) {
@@ -404,12 +423,16 @@ void PreviewWindow::Modify() {
 
     HideForDialog();
     PreviewShape& shape = *shapes[static_cast<std::size_t>(row)];
+    bool changed = false;
     if (auto* custom = dynamic_cast<CustomShape*>(&shape)) {
         ShapeEditorDialog dialog(m_services, parentWidget());
         dialog.SetShape(custom->GetSource(), custom->GetName(), custom->GetDescription());
         dialog.SetTextureName(m_texture.GetName());
         dialog.SetRenderFolder(folder);
         if (dialog.exec() == QDialog::Accepted) {
+            changed = dialog.Source() != custom->GetSource() ||
+                      dialog.Name() != custom->GetName() ||
+                      dialog.Description() != custom->GetDescription();
             custom->SetSource(dialog.Source());
             custom->SetName(dialog.Name());
             custom->SetDescription(dialog.Description());
@@ -421,15 +444,17 @@ void PreviewWindow::Modify() {
     }
     PovRayRunner::RemoveJobFolder(folder);
     ShowAntialiasingSetting();
-    m_list->item(row)->setText(QString::fromStdString(shape.GetName()));
+    m_list->item(row)->setText(ShortText(shape.GetName()));
     m_list->setCurrentRow(row);
     ShowDescription();
     ShowAfterDialog();
 
-    // Saved whether the shape changed or not; a save that fails leaves the old file whole.
-    if (const auto notice =
-            SaveShapeFile(m_services.Settings().EffectiveProgramDirectory(), shapes))
-        Prompts::Message(nullptr, Prompts::Icon::Error, notice->title, notice->text);
+    // Saved only after a real change, so a file the program could not read whole is not
+    // replaced by the shapes used in its place; a save that fails leaves the old file whole.
+    if (changed)
+        if (const auto notice =
+                SaveShapeFile(m_services.Settings().EffectiveProgramDirectory(), shapes))
+            Prompts::Message(nullptr, Prompts::Icon::Error, notice->title, notice->text);
     if (row == m_texture.GetPreviewShape())
         TextureChanged();
 }

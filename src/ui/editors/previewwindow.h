@@ -37,6 +37,7 @@ public:
     void TextureChanged() override;
     void HideForDialog() override;
     void ShowAfterDialog() override;
+    void StandBeside(QWidget* dialog) override;
 
     /// Refills the shape list, selects the texture's shape and shows its description.
     void RefreshShapes();

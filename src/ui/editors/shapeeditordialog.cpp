@@ -1,11 +1,12 @@
 #include "ui/editors/shapeeditordialog.h"
 
+#include "core/model/texture.h"
 #include "core/povray/povcommand.h"
-#include "core/shapes/previewshape.h"
+#include "core/shapes/customshape.h"
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
 #include "ui/editors/pictureframe.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
@@ -20,11 +21,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
 
-constexpr const char* kPlaceholder = "%%TEXTURE_NAME%%";
 constexpr const char* kNoObject =
     "Warning! You have not defined an object using the texture %%TEXTURE_NAME%%";
 constexpr int kPictureSize = 160;
@@ -133,19 +132,22 @@ void ShapeEditorDialog::accept() {
 }
 
 void ShapeEditorDialog::Render() {
-    std::replace(m_textureName.begin(), m_textureName.end(), ' ', '_');
+    // The scene names the texture as its source declares it, as every other render does.
+    m_textureName = DeclaredIdentifier(m_textureName);
     ReadControls();
 
+    CustomShape shape;
+    shape.SetSource(m_source);
     std::string scene = m_source;
-    if (m_source.find(kPlaceholder) == std::string::npos) {
+    if (!shape.UsesTexture()) {
         Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("Warning"),
                          QString::fromUtf8(kNoObject));
     } else {
-        if (m_source.find(kTextureFileName) == std::string::npos)
+        if (shape.LacksInclude())
             Prompts::Message(this, Prompts::Icon::Warning,
                              QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
                              QString::fromUtf8(ShapeMessages::MissingInclude));
-        scene = ReplaceAll(m_source, kPlaceholder, m_textureName);
+        scene = shape.GetSceneSource(m_textureName);
     }
 
     PovRayRunner& runner = m_services.Runner();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/catalog/textureeditors.h"
+#include "ui/framework/textureeditors.h"
 
 class AppServices;
 

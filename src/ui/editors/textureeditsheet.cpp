@@ -1,7 +1,7 @@
 #include "ui/editors/textureeditsheet.h"
 
-#include "ui/app/appservices.h"
 #include "ui/editors/finishpage.h"
+#include "ui/editors/fittingscrollarea.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
 #include "ui/editors/pigmentpage.h"
@@ -9,6 +9,8 @@
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/texturepage.h"
+#include "ui/framework/appservices.h"
+#include "ui/framework/command.h"
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
@@ -33,16 +35,6 @@ std::vector<QWidget*> FocusableControls(QWidget* page) {
     return controls;
 }
 
-/// The platform's keys for `standard` and the given ones, each once (a key given twice would
-/// make both its shortcuts ambiguous, and neither would act).
-QList<QKeySequence> KeysFor(QKeySequence::StandardKey standard, const QList<QKeySequence>& more) {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
-    for (const QKeySequence& key : more)
-        if (!keys.contains(key))
-            keys << key;
-    return keys;
-}
-
 } // namespace
 
 TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& texture,
@@ -59,8 +51,18 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
     m_tabs->tabBar()->installEventFilter(this);
+    // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them.
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs, 1);
+    auto* pages = new FittingScrollArea(
+        [this, layout] {
+            const QMargins margins = layout->contentsMargins();
+            return QSize(margins.left() + margins.right(), margins.top() + margins.bottom() +
+                                                               layout->spacing() +
+                                                               m_buttons->sizeHint().height());
+        },
+        this);
+    pages->setWidget(m_tabs);
+    layout->addWidget(pages, 1);
     layout->addWidget(m_buttons);
 
     // The pages from the keyboard, wherever the focus is in the sheet; each way round the tabs.
@@ -71,12 +73,12 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
                     SetCurrentIndex((CurrentIndex() + step + PageCount()) % PageCount());
             });
     };
-    turn(KeysFor(QKeySequence::NextChild,
-                 {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}),
+    turn(KeysOf(QKeySequence::NextChild,
+                {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}),
          1);
-    turn(KeysFor(QKeySequence::PreviousChild, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
-                                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
-                                               QKeySequence(Qt::CTRL | Qt::Key_PageUp)}),
+    turn(KeysOf(QKeySequence::PreviousChild, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                              QKeySequence(Qt::CTRL | Qt::Key_PageUp)}),
          -1);
 }
 
@@ -97,6 +99,8 @@ void TextureEditSheet::AddPage(TexturePage* page, const QString& caption) {
 void TextureEditSheet::SetPreview(QWidget* window, PreviewLink* link) {
     m_previewWindow = window;
     m_previewLink = link;
+    if (window) // beside the sheet, never over its buttons
+        SideBySideKeeper::For(window);
     for (TexturePage* page : m_pages)
         page->SetPreview(link);
 }
@@ -197,12 +201,14 @@ void TextureEditSheet::showEvent(QShowEvent* event) {
             m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
         ArrangeFocusChain();
         ChooseDefaultButton();
+        FitOnScreen(this);
     }
-    // Placed once the sheet has taken its final size, which settles after the first show.
+    // Shown once the sheet has taken its final size, which settles after the first show; the
+    // Preview places itself beside the sheet.
     if (m_previewWindow)
         QTimer::singleShot(0, this, [this] {
             if (m_previewWindow && isVisible())
-                PlaceSideBySide(this, m_previewWindow);
+                m_previewWindow->show();
         });
 }
 

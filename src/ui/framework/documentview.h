@@ -8,8 +8,10 @@ class Document;
 class QAction;
 class QWidget;
 
-/// Commands that live in the main window's own menus and toolbar and act on the active view.
-enum class StandardCommand { Print, PrintPreview, Undo, Redo, Cut, Copy, Paste };
+/// Commands that the main window declares once, with their menu items, toolbar buttons and
+/// keys, and that the active view carries out when it supports them. Undo and Redo are not
+/// among them: they work through the active document's steps.
+enum class StandardCommand { Print, PrintPreview, Cut, Copy, Paste, ZoomIn, ZoomOut, ActualSize };
 
 /// A menu a view brings along: a menu of its own ("&Texture"), or, when the title is one of the
 /// main window's menus ("&Edit", "&Options"), items added at the end of that menu.
@@ -18,10 +20,10 @@ struct ViewMenu {
     QList<QAction*> actions; ///< null stands for a separator
 };
 
-/// What the window of a document kind gives the main window: its document, its commands as
-/// actions it owns and keeps enabled and checked as they should be, and how they go into the
-/// menus. The main window builds its menu bar and toolbar from this alone, so a new kind of
-/// document needs no change there.
+/// What the window of a document kind gives the main window: its document, the standard
+/// commands it supports, its own commands as actions it owns and keeps enabled and checked as
+/// they should be, and how they go into the menus. The main window builds its menu bar and
+/// toolbar from this alone, so a new kind of document needs no change there.
 class DocumentView {
 public:
     virtual ~DocumentView() = default;
@@ -30,8 +32,12 @@ public:
     virtual Document& ViewedDocument() const = 0;
     /// The view's menus, in menu-bar order.
     virtual QList<ViewMenu> Menus() const = 0;
-    /// The view's action for a standard command, or null when the view has no such command.
-    virtual QAction* StandardAction(StandardCommand command) const = 0;
+    /// Whether the view carries out a standard command; its menu item shows only then.
+    virtual bool Supports(StandardCommand) const { return false; }
+    /// Whether a supported command can run now; its menu item is greyed otherwise.
+    virtual bool CanRun(StandardCommand command) const { return Supports(command); }
+    /// Carries out a standard command the view supports.
+    virtual void Run(StandardCommand) {}
     /// Brings the enabled state and check marks of the view's actions up to date (the state of
     /// some commands depends on things outside the view, such as the copy buffer).
     virtual void UpdateCommands() = 0;

@@ -1,6 +1,9 @@
 #include "ui/framework/prompts.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace Prompts {
 namespace {
@@ -33,11 +36,34 @@ QMessageBox::Icon BoxIcon(Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+/// A save dialog that adds the ending of the file type chosen (or the default one) to a name
+/// typed without one before it checks whether the file exists.
+class SaveDialog : public QFileDialog {
+public:
+    SaveDialog(QWidget* parent, const QString& caption, const QString& start, const QString& filter,
+               const QString& defaultSuffix)
+        : QFileDialog(parent, caption, start, filter), m_defaultSuffix(defaultSuffix) {
+        setAcceptMode(QFileDialog::AcceptSave);
+        setDefaultSuffix(defaultSuffix);
+    }
+
+    void accept() override {
+        static const QRegularExpression ending(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch chosen = ending.match(selectedNameFilter());
+        setDefaultSuffix(chosen.hasMatch() ? chosen.captured(1) : m_defaultSuffix);
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_defaultSuffix;
+};
+
 } // namespace
 
 QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton defaultButton) {
+                                    QMessageBox::StandardButton defaultButton,
+                                    const ButtonLabels& labels) {
     if (Responder())
         return Responder()(icon, title, text, buttons);
     // Texts keep the program's CR LF line breaks; a message box wants plain line feeds.
@@ -46,6 +72,9 @@ QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& t
     QMessageBox box(BoxIcon(icon), title, shown, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    for (const auto& [button, label] : labels)
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(label);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -61,10 +90,18 @@ QString OpenFileName(QWidget* parent, const QString& caption, const QString& sta
 }
 
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
-                     const QString& filter) {
-    if (FileAnswer())
-        return FileAnswer()(caption, start);
-    return QFileDialog::getSaveFileName(parent, caption, start, filter);
+                     const QString& filter, const QString& defaultSuffix) {
+    if (FileAnswer()) {
+        // As the dialog would: a name typed without a suffix gets the default one.
+        QString path = FileAnswer()(caption, start);
+        if (!path.isEmpty() && !defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QLatin1Char('.') + defaultSuffix;
+        return path;
+    }
+    SaveDialog dialog(parent, caption, start, filter, defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 void SetMessageResponder(MessageResponder responder) {

@@ -12,19 +12,27 @@ namespace Prompts {
 
 enum class Icon { None, Information, Warning, Error, Question, Stop };
 
+/// Captions for standard buttons that say what they do ("Save Anyway" on Save).
+using ButtonLabels = QList<QPair<QMessageBox::StandardButton, QString>>;
+
 /// Shows a message box and returns the button pressed.
 QMessageBox::StandardButton
 Message(QWidget* parent, Icon icon, const QString& title, const QString& text,
         QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+        const ButtonLabels& labels = {});
 
 /// An error with only an OK button.
 void Error(QWidget* parent, const QString& title, const QString& text);
 
 QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
                      const QString& filter);
+/// A file name to save to. `defaultSuffix` ("txc", no dot) is added by the dialog itself to a
+/// name typed without one, before it asks whether an existing file may be replaced, so the
+/// question is asked about the file that will really be written. When the user chooses a file
+/// type whose pattern names an ending ("PNG (*.png)"), that ending is added instead.
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
-                     const QString& filter);
+                     const QString& filter, const QString& defaultSuffix = QString());
 
 /// Answers prompts in place of the user (for tests). A responder gets the icon, title and text
 /// and returns the button; a file responder gets the caption and proposal and returns a path.

@@ -3,37 +3,15 @@
 #include "core/model/texture.h"
 #include "render/povray/texturemaprender.h"
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
+#include "ui/framework/waitcursor.h"
 #include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/texturemapdocument.h"
 
-#include <QApplication>
 #include <cstdint>
 #include <vector>
-
-namespace {
-
-/// The wait cursor for as long as it lives, or until it is restored early.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { Restore(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-    void Restore() {
-        if (m_active)
-            QApplication::restoreOverrideCursor();
-        m_active = false;
-    }
-
-private:
-    bool m_active = true;
-};
-
-} // namespace
 
 QString TextureMapTitle(const Texture& texture, int width, int height) {
     // One arg() call, so a "%" in the texture's name is left alone; U+00D7 is the multiplication

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/povray/texturemaprender.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -16,8 +18,8 @@ struct ProgramSettings;
 class CreateTextureMapDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMinimumSize = 10;
-    static constexpr int kMaximumSize = 3096;
+    static constexpr int kMinimumSize = kMinimumTextureMapSide;
+    static constexpr int kMaximumSize = kMaximumTextureMapSide;
 
     explicit CreateTextureMapDialog(ProgramSettings& settings, QWidget* parent = nullptr);
 

@@ -8,8 +8,8 @@ class QMenu;
 class TextureMapView;
 
 /// The commands of a texture-map window: the Image Tiling menu with Show Tiling and the three
-/// tile methods, checked as the window shows its map, and the zoom commands at the end of the
-/// View menu.
+/// tile methods, checked as the window shows its map, and Zoom to Fit at the end of the View
+/// menu (the other zoom commands are the main window's).
 class TextureMapActions : public QObject {
     Q_OBJECT
 public:
@@ -25,8 +25,5 @@ private:
     QAction* m_edgeFade;
     QAction* m_mirror;
     QAction* m_zoomToFit;
-    QAction* m_actualSize;
-    QAction* m_zoomIn;
-    QAction* m_zoomOut;
     QMenu* m_methodMenu;
 };

@@ -15,22 +15,47 @@
 TextureMapDocument::TextureMapDocument(DocumentTemplate& kind, QObject* parent)
     : Document(kind, parent) {}
 
+namespace {
+
+/// The largest file opened as a texture map. A BMP file's header tells its picture's size, so
+/// only the rows of a picture that may be opened are ever read; PNG files are read whole, up to
+/// the whole-read limit.
+constexpr qint64 kMaxMapFileBytes = qint64{2} << 30;
+constexpr std::size_t kPngSignatureSize = 8;
+
+} // namespace
+
 bool TextureMapDocument::SetImage(std::span<const std::uint8_t> pixels, int width, int height) {
     Bitmap image;
     if (!image.SetBits(width, height, pixels, false))
         return false;
-    const std::size_t bytes =
-        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
-    m_source.assign(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(bytes));
-    m_width = width;
-    m_height = height;
-    m_image = std::move(image);
-    m_tileMethod = TileMethod::None;
+    TakeSourceImage(std::move(image));
     emit contentsChanged();
     return true;
 }
 
+void TextureMapDocument::TakeSourceImage(Bitmap image) {
+    // The source is the shown picture itself until a tile method makes another one from it.
+    m_source.clear();
+    m_source.shrink_to_fit();
+    m_width = image.Width();
+    m_height = image.Height();
+    m_image = std::move(image);
+    m_tileMethod = TileMethod::None;
+}
+
+std::vector<std::uint8_t> TextureMapDocument::SourcePixels() const {
+    if (m_tileMethod != TileMethod::None || !m_source.empty())
+        return m_source;
+    std::vector<std::uint8_t> packed(static_cast<std::size_t>(m_width) *
+                                     static_cast<std::size_t>(m_height) * 3);
+    m_image.CopyBitsTo(packed);
+    return packed;
+}
+
 bool TextureMapDocument::ApplyTileMethod(TileMethod method) {
+    if (m_source.empty())
+        m_source = SourcePixels();
     Bitmap image;
     switch (method) {
     case TileMethod::None:
@@ -49,64 +74,81 @@ bool TextureMapDocument::ApplyTileMethod(TileMethod method) {
     }
     m_image = std::move(image);
     m_tileMethod = method;
+    if (method == TileMethod::None) {
+        m_source.clear();
+        m_source.shrink_to_fit();
+    }
     SetModifiedFlag(true);
     emit contentsChanged();
     return true;
 }
 
 FileResult TextureMapDocument::Load(const QString& path) {
-    FileResult error;
-    const auto bytes = ReadWholeFile(path, &error);
-    if (bytes) {
-        const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes->constData()),
-                                    static_cast<std::size_t>(bytes->size()));
-        if (HasPngSignature(data))
-            return LoadPng(path, data);
+    // Only through the checked road: a pipe or a device is refused before it can hang the
+    // program, and a file larger than any picture that can be opened is not read.
+    FileResult opened;
+    const auto file = ReadableFile::Open(path, kMaxMapFileBytes, opened);
+    if (!file) {
+        m_loadErrorCaption =
+            QString::fromStdString(BmpReadResult{BmpReadResult::CannotOpen}.Caption());
+        return {false, QString::fromStdString(BmpReadResult{BmpReadResult::CannotOpen}.Message()) +
+                           QLatin1Char('\n') + opened.message};
     }
+    std::vector<std::uint8_t> signature(kPngSignatureSize);
+    const bool png =
+        file->ReadExactly(signature.data(), signature.size()) && HasPngSignature(signature);
+    if (!file->Rewind())
+        return Refused(QStringLiteral("IO Error"), file->FailureMessage());
+    if (png)
+        return LoadPng(*file);
+
     Bitmap image;
-    const BmpReadResult read = image.ReadBMP(QFile::encodeName(path).toStdString());
+    const BmpReadResult read = image.ReadBMP(*file);
+    if (file->Failed())
+        return Refused(QStringLiteral("IO Error"), file->FailureMessage());
     if (!read) {
-        m_loadErrorCaption = QString::fromStdString(read.Caption());
-        return {false, QString::fromStdString(read.Message())};
+        const QString message = QString::fromStdString(read.Message());
+        return Refused(QString::fromStdString(read.Caption()),
+                       read.status == BmpReadResult::TooLarge
+                           ? QStringLiteral("%1: %2").arg(path, message)
+                           : message);
     }
     m_loadErrorCaption.clear();
-
-    const int width = image.Width();
-    const int height = image.Height();
-    m_source.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, 0);
-    image.CopyBitsTo(m_source);
-    m_width = width;
-    m_height = height;
-    m_image = std::move(image);
-    m_tileMethod = TileMethod::None;
+    TakeSourceImage(std::move(image));
     SetModifiedFlag(false);
     emit contentsChanged();
-    return {};
+    return {true, {}, file->Finish()};
 }
 
-FileResult TextureMapDocument::LoadPng(const QString& path, std::span<const std::uint8_t> data) {
+FileResult TextureMapDocument::Refused(const QString& caption, const QString& message) {
+    m_loadErrorCaption = caption;
+    return {false, message};
+}
+
+FileResult TextureMapDocument::LoadPng(ReadableFile& file) {
+    const QString name = QFileInfo(file.Path()).fileName();
+    if (static_cast<qint64>(file.Size()) > kWholeReadLimit)
+        return Refused(QStringLiteral("File Format Error"),
+                       QStringLiteral("%1 is too large to open as a texture map.").arg(name));
+    std::vector<std::uint8_t> data(file.Size());
+    if (!file.ReadExactly(data.data(), data.size()))
+        return Refused(QStringLiteral("IO Error"), file.FailureMessage());
     DecodedImage decoded;
-    if (DecodePngImage(data, decoded) != ImageDecodeStatus::Ok) {
-        m_loadErrorCaption = QStringLiteral("File Format Error");
-        return {false,
-                QStringLiteral("%1 is not a PNG picture that can be opened as a texture map.")
-                    .arg(QFileInfo(path).fileName())};
-    }
+    if (DecodePngImage(data, decoded) != ImageDecodeStatus::Ok)
+        return Refused(
+            QStringLiteral("File Format Error"),
+            QStringLiteral("%1 is not a PNG picture that can be opened as a texture map.")
+                .arg(name));
+    data = {};
     Bitmap image;
-    if (!image.SetBits(decoded.width, decoded.height, decoded.rows, false)) {
-        m_loadErrorCaption = QStringLiteral("File Format Error");
-        return {false, QStringLiteral("%1 is too large to open as a texture map.")
-                           .arg(QFileInfo(path).fileName())};
-    }
+    if (!image.SetBits(decoded.width, decoded.height, decoded.rows, false))
+        return Refused(QStringLiteral("File Format Error"),
+                       QStringLiteral("%1 is too large to open as a texture map.").arg(name));
     m_loadErrorCaption.clear();
-    m_source = std::move(decoded.rows);
-    m_width = decoded.width;
-    m_height = decoded.height;
-    m_image = std::move(image);
-    m_tileMethod = TileMethod::None;
+    TakeSourceImage(std::move(image));
     SetModifiedFlag(false);
     emit contentsChanged();
-    return {};
+    return {true, {}, file.Finish()};
 }
 
 bool TextureMapDocument::IsPngName(const QString& path) {

@@ -31,15 +31,18 @@ public:
     TileMethod AppliedTileMethod() const { return m_tileMethod; }
 
     /// The source picture: packed rows, top row first.
-    const std::vector<std::uint8_t>& SourcePixels() const { return m_source; }
+    std::vector<std::uint8_t> SourcePixels() const;
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     /// The picture as shown and saved (twice the source's size after Mirror).
     const Bitmap& Image() const { return m_image; }
 
-    /// Reads a BMP or PNG file (by its contents). On failure the document is unchanged, the
-    /// result's message is the bitmap's own ("Cannot open specified file!", "Bitmaps must be 24-bit
-    /// uncompressed format!", ...) and LoadErrorTitle() gives the caption to show it under.
+    /// Reads a BMP or PNG file (by its contents) through the checked reading road. On failure
+    /// the document is unchanged, the result's message is the bitmap's own ("Cannot open
+    /// specified file!" with the file and the reason after it, "Bitmaps must be 24-bit
+    /// uncompressed format!", a picture of more than kMaxPictureSide pixels on a side refused
+    /// with its size, ...) and LoadErrorTitle() gives the caption to show it under. Reading
+    /// takes no more memory than the picture itself.
     FileResult Load(const QString& path) override;
     /// Writes the shown picture as a BMP file, or a 24-bit PNG when the name ends in ".png",
     /// atomically.
@@ -51,8 +54,14 @@ public:
     }
 
 private:
-    FileResult LoadPng(const QString& path, std::span<const std::uint8_t> data);
+    FileResult LoadPng(ReadableFile& file);
+    /// A failed load: its message, shown under `caption`.
+    FileResult Refused(const QString& caption, const QString& message);
+    /// Makes `image` the source and the shown picture.
+    void TakeSourceImage(Bitmap image);
 
+    /// The source pixels while a tile method shows another picture; empty while the shown
+    /// picture is the source itself (so a large map is held only once).
     std::vector<std::uint8_t> m_source;
     int m_width = 0;
     int m_height = 0;

@@ -1,7 +1,7 @@
 #include "ui/texmap/texturemapkind.h"
 
 #include "render/settings/programsettings.h"
-#include "ui/app/appservices.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/texmap/texturemapdocument.h"
 #include "ui/texmap/texturemapview.h"

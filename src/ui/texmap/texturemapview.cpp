@@ -1,6 +1,6 @@
 #include "ui/texmap/texturemapview.h"
 
-#include "paint/bitmapimage.h"
+#include "core/bitmap/bitmap.h"
 #include "ui/texmap/texturemapactions.h"
 #include "ui/texmap/texturemapdocument.h"
 
@@ -21,6 +21,22 @@ constexpr std::array kZoomSteps = {1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1.0 /
                                    8.0,      12.0,     16.0};
 /// One notch of a mouse wheel, in its eighths of a degree.
 constexpr int kWheelNotch = 120;
+/// Pictures up to this size get a copy ready for the screen on the video route; larger ones
+/// are drawn from the document's own pixels, so a huge picture is held only once.
+constexpr qsizetype kLargestPixmapBytes = qsizetype{64} << 20;
+
+/// The document's picture as an image that shares its pixels, without a copy. It is taken
+/// again whenever the document changes the picture (which it announces by contentsChanged).
+QImage SharedImage(const Bitmap& dib) {
+    if (dib.IsEmpty() || !dib.HasBits() || dib.Width() <= 0 || dib.Height() <= 0)
+        return {};
+    const std::size_t stride = Bitmap::Stride(dib.Width());
+    const auto bits = dib.Bits();
+    if (bits.size() < stride * static_cast<std::size_t>(dib.Height()))
+        return {};
+    return QImage(bits.data(), dib.Width(), dib.Height(), static_cast<qsizetype>(stride),
+                  QImage::Format_BGR888);
+}
 
 } // namespace
 
@@ -33,7 +49,10 @@ TextureMapView::TextureMapView(TextureMapDocument& document, QWidget* parent)
             &TextureMapView::OnContentsChanged);
     OnContentsChanged();
     m_actions = new TextureMapActions(*this);
-    connect(this, &TextureMapView::commandStateChanged, this, &TextureMapView::UpdateCommands);
+    connect(this, &TextureMapView::commandStateChanged, this, [this] {
+        UpdateCommands();
+        NotifyStateChanged(); // the main window's zoom commands follow too
+    });
 }
 
 Document& TextureMapView::ViewedDocument() const {
@@ -42,6 +61,33 @@ Document& TextureMapView::ViewedDocument() const {
 QList<ViewMenu> TextureMapView::Menus() const {
     return m_actions->Menus();
 }
+bool TextureMapView::Supports(StandardCommand command) const {
+    return command == StandardCommand::ZoomIn || command == StandardCommand::ZoomOut ||
+           command == StandardCommand::ActualSize;
+}
+
+bool TextureMapView::CanRun(StandardCommand command) const {
+    switch (command) {
+    case StandardCommand::ZoomIn:
+        return m_zoom < kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_zoom > kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TextureMapView::Run(StandardCommand command) {
+    if (command == StandardCommand::ZoomIn)
+        OnZoomIn();
+    else if (command == StandardCommand::ZoomOut)
+        OnZoomOut();
+    else if (command == StandardCommand::ActualSize)
+        OnActualSize();
+}
+
 void TextureMapView::UpdateCommands() {
     if (m_actions)
         m_actions->Update();
@@ -138,8 +184,8 @@ void TextureMapView::ApplyTileMethod(TileMethod method) {
 }
 
 void TextureMapView::OnContentsChanged() {
-    m_picture = BitmapToImage(m_document.Image());
-    m_pixmap = m_route == BitmapDrawRoute::Video ? QPixmap::fromImage(m_picture) : QPixmap();
+    m_picture = SharedImage(m_document.Image());
+    MakePixmap();
     if (m_fit)
         m_zoom = FitZoom();
     UpdateScrollBars();
@@ -190,8 +236,14 @@ void TextureMapView::paintEvent(QPaintEvent*) {
 
 void TextureMapView::SetDrawRoute(BitmapDrawRoute route) {
     m_route = route;
-    m_pixmap = m_route == BitmapDrawRoute::Video ? QPixmap::fromImage(m_picture) : QPixmap();
+    MakePixmap();
     viewport()->update();
+}
+
+void TextureMapView::MakePixmap() {
+    const bool wanted =
+        m_route == BitmapDrawRoute::Video && m_picture.sizeInBytes() <= kLargestPixmapBytes;
+    m_pixmap = wanted ? QPixmap::fromImage(m_picture) : QPixmap();
 }
 
 void TextureMapView::DrawPicture(QPainter& painter, int x, int y) const {

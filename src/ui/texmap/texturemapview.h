@@ -14,7 +14,7 @@ class TextureMapActions;
 /// repeated over the whole window while Show Tiling is on. Its Image Tiling commands choose how
 /// the picture is made to tile (None, Edge Fade, Mirror). It shows the picture 1:1 at first and
 /// can zoom (fit to the window, 1:1, in and out in steps, Ctrl+wheel about the mouse), so a
-/// map of 3096 x 3096 can be seen whole.
+/// map of 8192 x 8192 (16384 x 16384 after Mirror) can be seen whole.
 class TextureMapView : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 public:
@@ -42,7 +42,10 @@ public:
     QWidget* Widget() override { return this; }
     ::Document& ViewedDocument() const override;
     QList<ViewMenu> Menus() const override;
-    QAction* StandardAction(StandardCommand) const override { return nullptr; }
+    /// The zoom commands.
+    bool Supports(StandardCommand command) const override;
+    bool CanRun(StandardCommand command) const override;
+    void Run(StandardCommand command) override;
     void UpdateCommands() override;
 
 public slots:
@@ -71,6 +74,8 @@ private:
     /// Takes the document's picture after a change: the image drawn and the scrollable extent.
     void OnContentsChanged();
     void UpdateScrollBars();
+    /// The copy ready for the screen, on the video route and for pictures that are not huge.
+    void MakePixmap();
     void DrawPicture(QPainter& painter, int x, int y) const;
     /// The picture's size on the screen at the present zoom.
     QSize ShownSize() const;
@@ -82,7 +87,7 @@ private:
 
     TextureMapDocument& m_document;
     TextureMapActions* m_actions = nullptr;
-    QImage m_picture;
+    QImage m_picture; ///< shares the document's pixels
     QPixmap m_pixmap; ///< the picture ready for the screen, for the video route
     BitmapDrawRoute m_route = BitmapDrawRoute::Video;
     bool m_showTiling = false;

@@ -112,7 +112,8 @@ TEST(BitmapPixels, SetBitsRefusesBadInputAndKeepsTheBitmap) {
 
 TEST(BitmapPixels, CopyAssignAndClear) {
     Bitmap source;
-    ASSERT_EQ(source.ReadBMP(TestDataPath("bitmap/grid2x2.bmp")).status, BmpReadResult::Ok);
+    ASSERT_EQ(source.ReadBMP(ReadFileBytes(TestDataPath("bitmap/grid2x2.bmp"))).status,
+              BmpReadResult::Ok);
     ASSERT_EQ(source.Header().xPelsPerMeter, 2835);
 
     Bitmap copy(source);
@@ -309,7 +310,7 @@ TEST(BitmapBmp, WritesExactFileAndReadsItBack) {
     // The file's resolution is kept and written again, so the golden file comes back unchanged.
     const std::string path = TestDataPath("bitmap/grid2x2.bmp");
     Bitmap golden;
-    ASSERT_TRUE(golden.ReadBMP(path));
+    ASSERT_TRUE(golden.ReadBMP(ReadFileBytes(path)));
     EXPECT_EQ(golden.ToBMP(), ReadFileBytes(path));
     std::vector<std::uint8_t> packed(12);
     golden.CopyBitsTo(packed);
@@ -351,7 +352,7 @@ TEST(BitmapBmp, RefusesOtherFormatsAndDamagedFiles) {
     auto huge = good;
     PutDWord(huge, 18, 0x7FFFFFFF);
     PutDWord(huge, 22, 0x7FFFFFFF);
-    expectRefused(huge, BmpReadResult::Damaged);
+    expectRefused(huge, BmpReadResult::TooLarge);
     PutDWord(huge, 22, 0x80000000); // most negative height
     expectRefused(huge, BmpReadResult::Damaged);
 
@@ -387,13 +388,73 @@ TEST(BitmapBmp, RefusesOtherFormatsAndDamagedFiles) {
     auto exactOffset = good;
     PutDWord(exactOffset, 10, 54);
     EXPECT_TRUE(Bitmap().ReadBMP(exactOffset));
+}
 
-    const BmpReadResult missing = dib.ReadBMP(std::string("/nonexistent/velvane/missing.bmp"));
-    EXPECT_EQ(missing.status, BmpReadResult::CannotOpen);
-    EXPECT_EQ(missing.Message(), "Cannot open specified file!");
-    EXPECT_EQ(missing.Caption(), "IO Error");
-    EXPECT_EQ(dib.ReadBMP(TestDataPath("bitmap")).status, BmpReadResult::CannotOpen);
-    EXPECT_EQ(BitsOf(dib), before);
+TEST(BitmapBmp, PicturesPastTheLimitAreRefusedFromTheirHeader) {
+    // A valid 18000 x 18000 file (972 MB) once took 100 s and 5.4 GB to open. Its header alone
+    // is enough to refuse it, before memory is taken for its rows.
+    const auto headerOf = [](std::uint32_t width, std::int32_t height) {
+        auto file = HexBytes(kLettersBmp);
+        file.resize(54);
+        PutDWord(file, 18, width);
+        PutDWord(file, 22, static_cast<std::uint32_t>(height));
+        return file;
+    };
+    Bitmap dib = Coordinates(3, 1);
+    for (const auto& [width, height] : {std::pair{18000u, 18000}, std::pair{16385u, 1},
+                                        std::pair{1u, 16385}, std::pair{2u, -16385}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        largestAllocation = 0;
+        const BmpReadResult result = dib.ReadBMP(headerOf(width, height));
+        EXPECT_LT(largestAllocation.load(), std::size_t{4096});
+        EXPECT_EQ(result.status, BmpReadResult::TooLarge);
+        EXPECT_EQ(result.Caption(), "File Format Error");
+        EXPECT_EQ(dib.Width(), 3);
+    }
+    EXPECT_EQ(dib.ReadBMP(headerOf(18000, 18000)).Message(),
+              "The picture is 18000 x 18000 pixels; pictures of more than 16384 pixels on a side "
+              "cannot be opened.");
+
+    // At the limit the header is fine: only the missing rows refuse this file.
+    EXPECT_EQ(dib.ReadBMP(headerOf(16384, 1)).status, BmpReadResult::Damaged);
+    auto wide = headerOf(16384, 1);
+    wide.resize(54 + Bitmap::Stride(16384), 0x40);
+    ASSERT_TRUE(dib.ReadBMP(wide));
+    EXPECT_EQ(dib.Width(), 16384);
+}
+
+TEST(BitmapBmp, ReadingFromASourceTakesOnlyThePicturesMemory) {
+    // A source that hands out a 2000 x 1000 file block by block, as the file road does.
+    class Generated : public ArchiveSource {
+    public:
+        Generated() {
+            m_head = HexBytes(kLettersBmp);
+            m_head.resize(54);
+            PutDWord(m_head, 18, 2000);
+            PutDWord(m_head, 22, 1000);
+        }
+        std::size_t Size() const override { return 54 + 6000 * 1000; }
+        std::size_t Read(std::uint8_t* data, std::size_t size) override {
+            std::size_t count = std::min(size, Size() - m_at);
+            count = std::min<std::size_t>(count, 65536);
+            for (std::size_t i = 0; i < count; ++i, ++m_at)
+                data[i] = m_at < 54 ? m_head[m_at] : static_cast<std::uint8_t>(m_at / 6000);
+            return count;
+        }
+
+    private:
+        std::vector<std::uint8_t> m_head;
+        std::size_t m_at = 0;
+    };
+    Generated source;
+    Bitmap dib;
+    largestAllocation = 0;
+    ASSERT_TRUE(dib.ReadBMP(source));
+    EXPECT_EQ(largestAllocation.load(), std::size_t{6000 * 1000}); // the rows, once
+    EXPECT_EQ(dib.Width(), 2000);
+    // The file's first row (after the headers) is the bottom one.
+    EXPECT_EQ(dib.Bits()[6000 * 999], static_cast<std::uint8_t>(54 / 6000));
+    EXPECT_EQ(dib.Bits()[0], static_cast<std::uint8_t>((54 + 6000 * 999) / 6000));
 }
 
 TEST(BitmapBmp, ReadsTopDownRowsAndLongHeaders) {

@@ -3,7 +3,6 @@
 
 #include "core/catalog/catalog.h"
 #include "core/catalog/celllayout.h"
-#include "core/catalog/showntextures.h"
 #include "core/catalog/thumbnailbatch.h"
 #include "texturefactory.h"
 
@@ -182,24 +181,4 @@ TEST(CellLayoutRows, RowsPagesAndInsertionPoints) {
     EXPECT_EQ(layout.InsertionIndex(490, 200), 5); // past the last of a short row
     EXPECT_EQ(layout.InsertionIndex(20, 400), 5);  // below the grid
     EXPECT_EQ(CellLayout(0, 120, 120, 500).InsertionIndex(50, 50), 0);
-}
-
-TEST(ShownTextures, AFilterKeepsCatalogOrderAndMapsBothWays) {
-    Catalog catalog = CatalogOf({"Oak", "Marble", "Pine", "Slate", "Oak Dark"});
-    ShownTextures shown;
-    shown.ShowAll(catalog.GetCount());
-    EXPECT_FALSE(shown.IsFiltered());
-    EXPECT_EQ(shown.Count(), 5);
-    EXPECT_EQ(shown.IndexAt(3), 3);
-    EXPECT_EQ(shown.PositionOf(5), -1);
-    EXPECT_EQ(shown.Indices(), nullptr);
-    shown.Filter(catalog, [](const Texture& texture) {
-        return texture.GetName().find("Oak") != std::string::npos;
-    });
-    EXPECT_TRUE(shown.IsFiltered());
-    ASSERT_EQ(shown.Count(), 2);
-    EXPECT_EQ(shown.IndexAt(1), 4);
-    EXPECT_EQ(shown.PositionOf(4), 1);
-    EXPECT_EQ(shown.PositionOf(2), -1);
-    EXPECT_EQ(*shown.Indices(), (std::vector<int>{0, 4}));
 }

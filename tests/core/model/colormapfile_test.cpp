@@ -80,3 +80,19 @@ TEST(ColorMapFile, EqualPositionsAndAPositionPastOneAreKept) {
     map.positions = {0.0f, 0.0f, 1.0f};
     EXPECT_TRUE(ColorMapFile::Read(ColorMapFile::Write(map)));
 }
+
+TEST(ColorMapFile, PositionsOutsideZeroToOneAreRefused) {
+    ColorMap map;
+    for (const auto& [first, last] : {std::pair{0.0f, 1.5f}, std::pair{-0.25f, 1.0f},
+                                      std::pair{0.0f, 1000.0f}, std::pair{-1e30f, 0.5f}}) {
+        map.positions = {first, last};
+        ColorMapFile::Fault fault = ColorMapFile::Fault::None;
+        EXPECT_FALSE(ColorMapFile::Read(ColorMapFile::Write(map), &fault)) << first << " " << last;
+        EXPECT_EQ(fault, ColorMapFile::Fault::OutOfRange) << first << " " << last;
+    }
+    // As far past 1 as Insert on the last entry can step, a map the dialog saved reads back.
+    map.count = 20;
+    for (int i = 0; i < 20; ++i)
+        map.positions[i] = i < 2 ? static_cast<float>(i) : 1.0f + ColorMap::kInsertStep * (i - 1);
+    EXPECT_TRUE(ColorMapFile::Read(ColorMapFile::Write(map)));
+}

@@ -42,3 +42,11 @@ TEST(TextCodec, MalformedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(DecodeUtf8("\xC0\x80"), (std::u32string{0xFFFD})); // overlong
     EXPECT_EQ(EncodeUtf8(DecodeUtf8("h\u00E9\U0001F600")), "h\u00E9\U0001F600");
 }
+
+TEST(TextCodec, ShortenedTextsEndBetweenCharacters) {
+    EXPECT_EQ(ShortenedUtf8("Gr\u00FCn und blau", 3), "Gr\u00FC\u2026");
+    EXPECT_EQ(ShortenedUtf8("\U0001F600\U0001F600\U0001F600", 2), "\U0001F600\U0001F600\u2026");
+    EXPECT_EQ(ShortenedUtf8("ab", 2), "ab"); // nothing cut, nothing added
+    EXPECT_EQ(ShortenedUtf8("", 0), "");
+    EXPECT_EQ(ShortenedUtf8(std::string(10 << 20, 'x'), 5), "xxxxx\u2026");
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// What the benchmarks share: the heap in use, and the program's services for a window run
+// without the whole program.
+
+#include "core/shapes/builtinshapes.h"
+#include "render/povray/povrayrunner.h"
+#include "render/settings/programsettings.h"
+#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/framework/appservices.h"
+
+#include <malloc.h>
+
+/// The heap in use, in megabytes.
+inline double HeapMegabytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+/// The program's services as one window uses them, with the real progress dialog and no
+/// editors, for benchmarks that run a window without the whole program.
+class BenchServices : public AppServices {
+public:
+    BenchServices() : m_runner(settings, m_shapes) { m_shapes = BuiltinShapes(); }
+    ProgramSettings& Settings() override { return settings; }
+    void SaveSettings() override {}
+    PovRayRunner& Runner() override { return m_runner; }
+    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override {
+        return std::make_unique<RenderProgressDialog>(parent);
+    }
+    TextureCopyList& CopyList() override { return m_copies; }
+    ShapeList& Shapes() override { return m_shapes; }
+    NamedColorList& NamedColors() override { return m_colors; }
+    Document* NewTextureMap() override { return nullptr; }
+    void ShowHelp(int) override {}
+    TextureEditors* Editors() override { return nullptr; }
+
+    ProgramSettings settings;
+
+private:
+    ShapeList m_shapes;
+    TextureCopyList m_copies;
+    NamedColorList m_colors;
+    PovRayRunner m_runner;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "paint/bitmapdraw.h"
+
+#include <QAbstractItemDelegate>
+#include <QSize>
+
+/// Paints the cell of one texture in a catalog window through the catalog painter, the same
+/// drawing as printed pages and sheets, with the thumbnail at the window's zoom. What a cell
+/// shows comes from the model's roles: name, thumbnail and the catalog's selection flag.
+class CatalogDelegate : public QAbstractItemDelegate {
+    Q_OBJECT
+public:
+    explicit CatalogDelegate(QObject* parent = nullptr);
+
+    /// The size thumbnails take in the grid, and how much their pictures are scaled to it.
+    void SetThumbnailSize(QSize size, double scale);
+    /// How pictures reach the screen (the "Use Video For Windows" setting).
+    void SetRoute(BitmapDrawRoute route) { m_route = route; }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    QSize m_thumbnailSize{120, 120};
+    double m_scale = 1.0;
+    BitmapDrawRoute m_route = BitmapDrawRoute::Video;
+};
