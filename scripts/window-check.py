@@ -13,6 +13,7 @@ Exit status: the number of failed checks.
 """
 
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -138,20 +139,13 @@ class Session:
         global MANAGED
         MANAGED = manager = manager == "openbox"
         self.work = tempfile.mkdtemp(prefix="velvane-window-check-")
+        self.display = f":{random.randint(50, 99)}"
         self.processes = []
         self.screen = Rect(0, 0, width, height)
-        # Xvfb takes a free display itself and names it once it is ready. Without -noreset it
-        # would start afresh whenever its last client leaves, and a program started right after
-        # another had ended could find no screen.
-        read, write = os.pipe()
-        self.processes.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp", "-noreset"], pass_fds=(write,), stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL))
-        os.close(write)
-        self.display = ":" + os.read(read, 16).decode().strip()
-        os.close(read)
+        self.start(["Xvfb", self.display, "-screen", "0", f"{width}x{height}x24", "-nolisten",
+                    "tcp"])
         os.environ["DISPLAY"] = self.display
+        time.sleep(1.0)
         if manager:
             self.start(["openbox"])
             time.sleep(1.0)
