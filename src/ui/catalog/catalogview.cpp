@@ -957,7 +957,8 @@ void CatalogView::Modify(int index) {
                               ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
                                                     QStringLiteral("Modify Simple Texture"), this)
                               : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
-    if (!accepted)
+    // OK on a texture as it was opened is no change: no undo step, no new thumbnail.
+    if (!accepted || *copy == original)
         return;
     WaitCursor wait;
     // The copy still holds the old thumbnail unless a new one was rendered into it.
