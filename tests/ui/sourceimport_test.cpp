@@ -116,12 +116,13 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
         items << item->text();
         const qsizetype amp = item->text().indexOf(QLatin1Char('&'));
         if (amp >= 0) {
-            EXPECT_FALSE(keys.contains(item->text()[amp + 1].toLower())) << item->text().toStdString();
+            EXPECT_FALSE(keys.contains(item->text()[amp + 1].toLower()))
+                << item->text().toStdString();
             keys.insert(item->text()[amp + 1].toLower());
         }
     }
-    EXPECT_EQ(items.mid(4, 4), (QStringList{"", "&View Source", "&Import Source...",
-                                             "&Export Source..."}));
+    EXPECT_EQ(items.mid(4, 4),
+              (QStringList{"", "&View Source", "&Import Source...", "&Export Source..."}));
 
     const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
     AnswerFiles({});
@@ -371,7 +372,8 @@ TEST_F(SourceImportTest, TheSummaryIsReadAndWorkedFromTheKeyboard) {
     summary.catalog = QStringLiteral("Catalog1");
     summary.imported = 1;
     summary.skipped = 1;
-    summary.lines = QStringList{"a.inc:1: imported A", "b.inc:4: skipped B: crackle cannot be held"};
+    summary.lines =
+        QStringList{"a.inc:1: imported A", "b.inc:4: skipped B: crackle cannot be held"};
     dialog.ShowSummary(summary);
     dialog.show();
     dialog.activateWindow();

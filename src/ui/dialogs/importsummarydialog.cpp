@@ -15,7 +15,8 @@ ImportSummaryDialog::ImportSummaryDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_counts(new QLabel(this)), m_list(new QPlainTextEdit(this)),
-      m_approximate(new QCheckBox(QStringLiteral("&Approximate what cannot be held exactly"), this)),
+      m_approximate(
+          new QCheckBox(QStringLiteral("&Approximate what cannot be held exactly"), this)),
       m_note(new QLabel(this)), m_close(new QPushButton(QStringLiteral("&Close"), this)),
       m_copy(new QPushButton(QStringLiteral("C&opy to Clipboard"), this)) {
     setWindowTitle(QStringLiteral("Import Source"));

@@ -6,7 +6,8 @@
 
 TEST(HoldsDeclaration, FindsDeclareAndLocalWhereverTheyStand) {
     EXPECT_TRUE(HoldsDeclaration("#declare T = texture { pigment { rgb 1 } }"));
-    EXPECT_TRUE(HoldsDeclaration("// from a forum post\r\n\r\n#local P = pigment { rgb <1, 0, 0> }"));
+    EXPECT_TRUE(
+        HoldsDeclaration("// from a forum post\r\n\r\n#local P = pigment { rgb <1, 0, 0> }"));
     EXPECT_TRUE(HoldsDeclaration("camera { location <0, 1, -3> }\n#  declare X = 1;"));
     // Later in the text, after other directives and objects.
     EXPECT_TRUE(HoldsDeclaration("#include \"colors.inc\"\nsphere { 0, 1 }\n#declare S = 2;"));
