@@ -3,11 +3,16 @@
 #include "core/model/texture.h"
 #include "render/povray/renderprogress.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
-EditorServices::EditorServices() = default;
+EditorServices::EditorServices() {
+    // The Preview renders only when a test asks for it (tests of the live Preview turn it on).
+    settings.autoPreview = 0;
+}
 
 EditorServices::~EditorServices() = default;
 
@@ -46,11 +51,30 @@ void EditorTest::TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* nex
     QApplication::processEvents();
 }
 
+void EditorTest::TypeKeys(QLineEdit* edit, const QString& text) {
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
+}
+
 QStringList EditorTest::MessageTexts() const {
     QStringList texts;
     for (const auto& message : m_messages)
         texts << message.text;
     return texts;
+}
+
+bool ToggleAccessibly(QAbstractButton* button) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    QAccessibleActionInterface* actions = accessible ? accessible->actionInterface() : nullptr;
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    if (!actions || !actions->actionNames().contains(toggle))
+        return false;
+    actions->doAction(toggle);
+    return true;
 }
 
 void SaveScreenshot(QWidget* widget, const QString& name) {
@@ -60,4 +84,13 @@ void SaveScreenshot(QWidget* widget, const QString& name) {
                                ? QStringLiteral("-x") + qEnvironmentVariable("QT_SCALE_FACTOR")
                                : QString();
     widget->grab().save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
+}
+
+std::string Describe(const QRect& rect) {
+    return QStringLiteral("%1,%2 %3x%4")
+        .arg(rect.x())
+        .arg(rect.y())
+        .arg(rect.width())
+        .arg(rect.height())
+        .toStdString();
 }

@@ -53,8 +53,12 @@ struct ProgramSettings {
     int renderTimeLimit = 0;
     /// 1 when the document windows are shown as tabs.
     int tabbedWindows = 0;
-    /// The Preview window renders the texture being edited shortly after each change.
-    int autoPreview = 0;
+    /// The Preview window renders the texture being edited shortly after each change (on until
+    /// the user turns it off).
+    int autoPreview = 1;
+    /// 1 when imported POV-Ray source maps what the texture model cannot hold to the nearest
+    /// thing it can, instead of skipping those declarations.
+    int importApproximate = 0;
 
     static constexpr const char* kSection = "Settings";
 

@@ -47,15 +47,6 @@ bool LockLightOn(const char* name) {
     return false;
 }
 
-/// Standard keys first, then the keys the program has always had beside them.
-QList<QKeySequence> KeysOf(QKeySequence::StandardKey standard, const QList<QKeySequence>& more) {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
-    for (const QKeySequence& key : more)
-        if (!keys.contains(key))
-            keys << key;
-    return keys;
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
@@ -712,14 +703,17 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList files = OpenableFiles(event->mimeData());
-    if (files.isEmpty()) {
+    if (OpenDroppedFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
         event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
+}
+
+bool MainWindow::OpenDroppedFiles(const QMimeData* data) {
+    const QStringList files = OpenableFiles(data);
     for (const QString& file : files)
         emit openFileRequested(file);
+    return !files.isEmpty();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

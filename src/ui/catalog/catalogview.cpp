@@ -17,6 +17,7 @@
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/catalogselection.h"
+#include "ui/catalog/sourceimporter.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
@@ -127,6 +128,13 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
+    m_importer = new SourceImporter(
+        document, app, *this, [this](Texture& texture) { return RenderNewThumbnail(texture); });
+    connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogView::StateChanged);
+    connect(m_importer, &SourceImporter::imported, this, [this](int first) {
+        if (const int row = RowOf(first); row >= 0)
+            scrollTo(ShownIndex(row));
+    });
     m_actions = new CatalogActions(*this);
 
     // The Find bar above the grid: a field that narrows the grid as the user types.
@@ -607,7 +615,7 @@ bool CatalogView::CanCopy() const {
     return CanDelete();
 }
 bool CatalogView::CanPaste() const {
-    return !m_app.CopyList().empty();
+    return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
 }
 bool CatalogView::IsAntialiasing() const {
     return m_app.Settings().antialiasing != 0;
@@ -889,9 +897,9 @@ void CatalogView::ShowRenderMessage(const RenderResult& result) {
                          result.message);
 }
 
-void CatalogView::RenderNewThumbnail(Texture& texture) {
+bool CatalogView::RenderNewThumbnail(Texture& texture) {
     if (!IsUpdateThumbnail())
-        return;
+        return true;
     const Catalog& catalog = m_document.Contents();
     auto progress = m_app.MakeProgress(this);
     const RenderResult result = m_app.Runner().UpdateTextureThumbnail(
@@ -899,6 +907,7 @@ void CatalogView::RenderNewThumbnail(Texture& texture) {
         QStringLiteral("Rendering..."), *progress);
     // Whatever went wrong, the texture the user made is kept (with the picture it had).
     ShowRenderMessage(result);
+    return result.Succeeded();
 }
 
 void CatalogView::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
@@ -948,7 +957,8 @@ void CatalogView::Modify(int index) {
                               ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
                                                     QStringLiteral("Modify Simple Texture"), this)
                               : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
-    if (!accepted)
+    // OK on a texture as it was opened is no change: no undo step, no new thumbnail.
+    if (!accepted || *copy == original)
         return;
     WaitCursor wait;
     // The copy still holds the old thumbnail unless a new one was rendered into it.
@@ -987,6 +997,10 @@ void CatalogView::OnViewSource() {
                                 catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
                             this);
     dialog.exec();
+}
+
+void CatalogView::OnImportSource() {
+    m_importer->ChooseAndImport();
 }
 
 void CatalogView::OnExportSource() {
@@ -1097,6 +1111,12 @@ void CatalogView::OnCut() {
 void CatalogView::OnPaste() {
     if (!CanPaste())
         return;
+    // POV-Ray source copied elsewhere is imported; the program's own copies are added as they
+    // are.
+    if (m_importer->ClipboardHoldsSource()) {
+        m_importer->ImportClipboard();
+        return;
+    }
     WaitCursor wait;
     std::vector<std::unique_ptr<Texture>> textures;
     std::vector<int> positions;
@@ -1169,8 +1189,13 @@ QRect CatalogView::DropMarker(const QPoint& position) const {
 }
 
 void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
-    // Files are left to the main window, which opens them.
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
+    // Textures, and POV-Ray source to import; other files are left to the main window, which
+    // opens them.
+    const QMimeData* data = event->mimeData();
+    m_dragCarriesSource = !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType)) &&
+                          SourceImporter::SourceIn(*data, QString()).has_value();
+    if (!m_dragCarriesSource &&
+        !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
         event->ignore();
         return;
     }
@@ -1179,7 +1204,8 @@ void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CatalogView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
+    if (!m_dragCarriesSource &&
+        !event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
         event->ignore();
         return;
     }
@@ -1208,6 +1234,15 @@ void CatalogView::dragLeaveEvent(QDragLeaveEvent* event) {
 void CatalogView::dropEvent(QDropEvent* event) {
     m_dropMarker = QRect();
     viewport()->update();
+    if (m_dragCarriesSource) {
+        m_dragCarriesSource = false;
+        const QMimeData* data = event->mimeData();
+        event->setDropAction(Qt::CopyAction);
+        event->setAccepted(DropSource(data, event->position().toPoint()));
+        // Catalogs and bitmaps dropped along with the source open as they would alone.
+        m_app.OpenDroppedFiles(*data);
+        return;
+    }
     const bool fromHere = event->source() == this;
     if (!DropTextures(event->mimeData(), event->position().toPoint(), fromHere)) {
         event->ignore();
@@ -1253,6 +1288,14 @@ bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bo
                          CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
     Apply(
         new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
+    return true;
+}
+
+bool CatalogView::DropSource(const QMimeData* data, const QPoint& position) {
+    const auto source = SourceImporter::SourceIn(*data, QStringLiteral("Dropped text"));
+    if (!source)
+        return false;
+    m_importer->Import(*source, DropIndex(position));
     return true;
 }
 

@@ -20,6 +20,7 @@ class QMimeData;
 class QPrinter;
 class QUndoCommand;
 class RenderProgressSink;
+class SourceImporter;
 struct RenderResult;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
@@ -93,6 +94,11 @@ public:
     /// Drops dragged textures at a point of the viewport: moved when they come from this window
     /// (`fromHere`), else copied in. One undoable step; false when the data holds no textures.
     bool DropTextures(const QMimeData* data, const QPoint& position, bool fromHere);
+    /// Imports the POV-Ray source a drop carries (.inc and .pov files, or text that declares
+    /// textures) at a point of the viewport. False when it carries none.
+    bool DropSource(const QMimeData* data, const QPoint& position);
+    /// The import of POV-Ray source into this window's catalog, with its summary.
+    SourceImporter& Importer() const { return *m_importer; }
     /// Prints the shown textures on as many pages as they need.
     void PrintGrid(QPrinter& printer) const;
 
@@ -108,6 +114,7 @@ public slots:
     void OnDelete();
     void OnModify();
     void OnViewSource();
+    void OnImportSource();
     void OnExportSource();
     void OnCreateTextureMap();
     void OnClearThumbnails();
@@ -178,7 +185,8 @@ private:
     void Modify(int index);
     /// Renders a new or changed texture's thumbnail when "Update Thumbnail" is on; reports a
     /// failure to the user. The texture keeps its old picture unless the render succeeded.
-    void RenderNewThumbnail(Texture& texture);
+    /// False when a render failed or was stopped.
+    bool RenderNewThumbnail(Texture& texture);
     void ShowRenderMessage(const RenderResult& result);
     void AddNew(std::unique_ptr<Texture> texture, const QString& stepName);
     void RemoveSelection(const QString& verb);
@@ -199,6 +207,7 @@ private:
     CatalogDelegate* m_delegate;
     CatalogSelection* m_selection;
     CatalogActions* m_actions;
+    SourceImporter* m_importer;
     std::unique_ptr<RenderProgressSink>
         m_batchProgress; ///< the last batch's window, with its summary
     QWidget* m_findBar;
@@ -211,4 +220,5 @@ private:
     QPersistentModelIndex m_pressed; ///< the texture a left-button press hit, in the model
     bool m_pendingClick = false;
     QRect m_dropMarker;
+    bool m_dragCarriesSource = false; ///< the drag over the window brings source to import
 };
