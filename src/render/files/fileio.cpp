@@ -71,7 +71,7 @@ std::optional<QString> StandardMessage(const QString& path, int error) {
 /// Why a write of `path` failed, naming the file and the reason: `otherwise` (with %1 filled in)
 /// first when given.
 QString WriteFailure(const QString& path, const QString& reason, const QString& otherwise) {
-    const QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, reason);
+    QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, reason);
     if (otherwise.isEmpty())
         return detail;
     if (otherwise.contains(QLatin1String("%1")))

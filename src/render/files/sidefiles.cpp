@@ -41,8 +41,8 @@ std::optional<ArchiveError> ReadList(const QByteArray& bytes,
 /// `bytes`: "NAME.damaged", then "NAME.damaged-2" and so on, so no earlier copy is lost.
 QString DamagedCopyName(const QString& path, const QByteArray& bytes) {
     for (int number = 1;; ++number) {
-        const QString name = path + QStringLiteral(".damaged") +
-                             (number == 1 ? QString() : QStringLiteral("-%1").arg(number));
+        QString name = path + QStringLiteral(".damaged") +
+                       (number == 1 ? QString() : QStringLiteral("-%1").arg(number));
         if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
             return name;
         if (const auto kept = ReadWholeFile(name, nullptr); kept && *kept == bytes)
