@@ -2,9 +2,9 @@
 // writeshapefile OUT. The build runs it, so the shipped file is never kept by hand.
 
 #include "core/shapes/builtinshapes.h"
+#include "render/files/fileio.h"
 
 #include <cstdio>
-#include <fstream>
 
 int main(int argc, char* argv[]) {
     if (argc != 2) {
@@ -12,12 +12,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const std::vector<std::uint8_t> bytes = BuiltinShapeFile();
-    std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    const FileResult written = WriteFileAtomically(
+        QString::fromLocal8Bit(argv[1]), QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<qsizetype>(bytes.size())));
+    if (!written) {
+        std::fprintf(stderr, "%s\n", qPrintable(written.message));
         return 1;
     }
     return 0;
