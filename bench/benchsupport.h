@@ -5,8 +5,8 @@
 
 #include "core/shapes/builtinshapes.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/renderprogressdialog.h"
 #include "ui/framework/appservices.h"
 
 #include <malloc.h>
@@ -17,17 +17,18 @@ inline double HeapMegabytes() {
     return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
-/// The program's services as one window uses them, with the real progress dialog and no
+/// The program's services as one window uses them, with the real render queue and no
 /// editors, for benchmarks that run a window without the whole program.
 class BenchServices : public AppServices {
 public:
-    BenchServices() : m_runner(settings, m_shapes) { m_shapes = BuiltinShapes(); }
+    BenchServices()
+        : m_runner(settings, m_shapes), m_queue(m_runner, [this] { return settings.parallelRenders; }) {
+        m_shapes = BuiltinShapes();
+    }
     ProgramSettings& Settings() override { return settings; }
     void SaveSettings() override {}
-    PovRayRunner& Runner() override { return m_runner; }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override {
-        return std::make_unique<RenderProgressDialog>(parent);
-    }
+    PovRayRunner& Runner() { return m_runner; }
+    RenderQueue& Renders() override { return m_queue; }
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return m_colors; }
@@ -42,4 +43,5 @@ private:
     TextureCopyList m_copies;
     NamedColorList m_colors;
     PovRayRunner m_runner;
+    RenderQueue m_queue;
 };

@@ -4,6 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogrenders.h"
 
 #include <QApplication>
 #include <QFile>
@@ -96,6 +97,15 @@ void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers m
 
 std::vector<int> AppTest::Selected(CatalogView* view) const {
     return view->Document().Contents().GetSelectedIndices();
+}
+
+bool AppTest::WaitForRenders(CatalogView* view, int milliseconds) {
+    return QTest::qWaitFor(
+        [view] {
+            const CatalogRenders& renders = view->Renders();
+            return renders.Left() == 0 && renders.IsIdle();
+        },
+        milliseconds);
 }
 
 bool AppTest::Enabled(const char* action) const {

@@ -69,6 +69,8 @@ protected:
     void ClickTexture(CatalogView* view, int index,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     std::vector<int> Selected(CatalogView* view) const;
+    /// Waits until the catalog's renders (thumbnails, batches) are all over.
+    static bool WaitForRenders(CatalogView* view, int milliseconds = 60000);
     bool Enabled(const char* action) const;
 
     QTemporaryDir m_dir;

@@ -3,7 +3,7 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "ui/catalog/catalogdocument.h"
-#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/dialogs/viewsourcedialog.h"
 
 #include <QApplication>
@@ -281,26 +281,29 @@ TEST_F(AppTest, BatchRenderingAndStop) {
 
     view->OnRenderThumbnails();
     EXPECT_EQ(m_messages.back().title, "Render Thumbnail(s)");
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
     EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 120);
     EXPECT_TRUE(Selected(view).empty());
 
-    // Stop during the first render: nothing finished, both stay selected, no message.
+    // Stopped as soon as it began: nothing finished, both stay selected, no message.
     view->OnClearThumbnails();
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
     view->OnClearThumbnails();
     const std::size_t messages = m_messages.size();
-    WhenShownThenClose<RenderProgressDialog>([](RenderProgressDialog* dialog) {
-        QTimer::singleShot(100, dialog, [dialog] {
-            if (dialog->StopButton()->isEnabled())
-                dialog->StopButton()->click();
-        });
-    });
     view->OnRenderThumbnails();
+    BatchBar* bar = view->BatchProgress();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->Button()->text(), QStringLiteral("&Stop"));
+    QTest::mouseClick(bar->Button(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
     EXPECT_EQ(m_messages.size(), messages + 1); // only the question, no message after the stop
+    EXPECT_TRUE(bar->IsShowingSummary());
+    EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("0 rendered. Stopped after ")))
+        << bar->SummaryText().toStdString();
 }
 
 TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {

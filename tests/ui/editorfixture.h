@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 #include "ui/editors/previewlink.h"
 #include "ui/framework/appservices.h"
@@ -17,6 +18,7 @@
 #include <vector>
 
 class QLineEdit;
+class Texture;
 
 /// The application as the editors see it: settings, named colours, and a record of help pages.
 class EditorServices : public AppServices {
@@ -26,8 +28,8 @@ public:
 
     ProgramSettings& Settings() override { return settings; }
     void SaveSettings() override { ++saves; }
-    PovRayRunner& Runner() override;
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override;
+    PovRayRunner& Runner();
+    RenderQueue& Renders() override;
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return namedColors; }
@@ -44,6 +46,7 @@ private:
     ShapeList m_shapes;
     TextureCopyList m_copies;
     std::unique_ptr<PovRayRunner> m_runner;
+    std::unique_ptr<RenderQueue> m_queue;
 };
 
 /// A Preview window stand-in that counts what the editors tell it.
@@ -98,6 +101,10 @@ protected:
     QString m_filePath;
     QStringList m_fileCaptions;
 };
+
+/// Renders `texture` at width x height through the services' render queue and waits for it; on
+/// success the picture becomes its thumbnail.
+bool RenderThumbnail(AppServices& services, Texture& texture, int width, int height);
 
 /// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
 void SaveScreenshot(QWidget* widget, const QString& name);

@@ -61,6 +61,8 @@ void PovRayJob::Start() {
     // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.start(QIODevice::ReadOnly);
+    if (m_debug)
+        return;
     m_poll.start();
     if (m_timeLimit > 0)
         m_timeLimitTimer.start(m_timeLimit * 1000);
@@ -80,6 +82,11 @@ void PovRayJob::Terminate() {
 }
 
 void PovRayJob::ReadOutput() {
+    if (m_debug) { // the terminal shows POV-Ray's lines itself
+        m_process.readAllStandardError();
+        m_process.readAllStandardOutput();
+        return;
+    }
     m_parser.Feed(m_process.readAllStandardError().toStdString());
     m_process.readAllStandardOutput(); // statistics only; keep the pipe drained
     SetPercent(m_parser.Percent());
@@ -112,8 +119,9 @@ void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
         Finish({RenderResult::TimedOut, QString::fromUtf8(RenderMessages::AppTitle), message});
     } else if (m_stopRequested) {
         Finish({RenderResult::Stopped, {}, {}});
-    } else if (status == QProcess::NormalExit && exitCode == 0) {
-        SetPercent(100);
+    } else if (m_debug || (status == QProcess::NormalExit && exitCode == 0)) {
+        if (!m_debug)
+            SetPercent(100);
         Finish({});
     } else {
         QString message = m_subject.isEmpty()
@@ -134,7 +142,8 @@ void PovRayJob::OnError(QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart || m_finished)
         return;
     Finish({RenderResult::StartFailed, QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
-            QString::fromUtf8(RenderMessages::CannotStart)});
+            QString::fromUtf8(m_debug ? RenderMessages::CannotStartDebug
+                                      : RenderMessages::CannotStart)});
 }
 
 void PovRayJob::Finish(RenderResult result) {
