@@ -294,9 +294,14 @@ TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
         layer.pigment.color = {255, 0, 0, 0};
     };
     dialog->Button("newButton")->click();
-    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
     const SimpleTexture* layer = dialog->Working().GetLayer(0);
     ASSERT_NE(layer, nullptr);
+    // The layer is there at once; its picture comes from POV-Ray while the dialog stays open.
+    EXPECT_EQ(layer->GetThumbnailWidth(), 0);
+    EXPECT_EQ(dialog->LayersAwaitingThumbnails(), std::vector<int>{0});
+    ASSERT_TRUE(QTest::qWaitFor([layer] { return layer->GetThumbnailWidth() > 0; }, 30000));
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+    EXPECT_TRUE(dialog->LayersAwaitingThumbnails().empty());
     EXPECT_EQ(layer->GetThumbnailWidth(), 100);
     EXPECT_EQ(layer->GetThumbnailHeight(), 100);
     QTest::qWait(50);
