@@ -2,6 +2,7 @@
 // Prints the best of several runs of each and the ratios; the targets: a save (checked, synced
 // and renamed into place) within 1.5x a synced copy, a load within 2x a copy.
 
+#include "besttime.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 #include "render/files/catalogfile.h"
@@ -32,17 +33,6 @@ Catalog MakeCatalog(int count) {
         catalog.AddTexture(std::make_unique<SimpleTexture>(std::move(texture)));
     }
     return catalog;
-}
-
-double BestSeconds(int runs, const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
 }
 
 bool CopyFile(const QString& from, const QString& to, bool durable = false) {

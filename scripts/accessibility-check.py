@@ -15,15 +15,10 @@ import time
 import pyatspi
 from gi.repository import GLib
 
+import checksupport
+from checksupport import check
+
 CLI, CATALOG = sys.argv[1], sys.argv[2]
-failures = 0
-
-
-def check(ok, what):
-    global failures
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok:
-        failures += 1
 
 
 def textures_in_file():
@@ -188,7 +183,7 @@ def main():
     table.removeRowSelection(4)
     check(settle(lambda: selected_names(grid) == [] and "enabled" not in states(delete)),
           "deselecting the rows on the bus disables Delete")
-    return failures
+    return checksupport.failures
 
 
 if __name__ == "__main__":

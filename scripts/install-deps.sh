@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    povray
+    povray povray-includes
     xvfb xauth x11-utils openbox
     xdotool dbus at-spi2-core python3-pyatspi # the real program driven under Xvfb
     locales

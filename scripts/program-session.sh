@@ -17,8 +17,9 @@ cp "$root/resources/shapes.dat" "$work/program/"
 cp "$root/examples/sample.vlv" "$work/sample.vlv"
 chmod u+w "$work/sample.vlv"
 
-display=:$((50 + RANDOM % 40))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+# Xvfb takes a free display itself and writes its number once it is ready; -noreset keeps it
+# from starting afresh (and refusing clients for a moment) whenever its last client leaves.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset 3>"$work/display" >/dev/null 2>&1 &
 server=$!
-sleep 1
-export DISPLAY=$display
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")

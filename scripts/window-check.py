@@ -20,6 +20,9 @@ import sys
 import tempfile
 import time
 
+import checksupport
+from checksupport import check, wait_for
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
@@ -36,25 +39,7 @@ import pyatspi  # noqa: E402  (available only to the system python)
 BUILD = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else os.path.join(ROOT, "build")
 PROGRAM = os.path.join(BUILD, "src", "ui", "velvane")
 PICTURES = os.path.join(BUILD, "window-check")
-failures = 0
 MANAGED = False  # whether a window manager runs on the current screen
-
-
-def check(ok, what):
-    global failures
-    print(("ok   " if ok else "FAIL ") + what, flush=True)
-    if not ok:
-        failures += 1
-
-
-def wait_for(condition, seconds=15.0):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.2)
-    return None
 
 
 class Rect:
@@ -347,7 +332,7 @@ def main():
         check_main_window_place(manager)
         check_sheet_on_small_screen(manager)
         check_layered_dialog(manager)
-    return failures
+    return checksupport.failures
 
 
 if __name__ == "__main__":

@@ -49,12 +49,24 @@ std::vector<int> CommandLine::TakeIndices() {
     return indices;
 }
 
-QStringList CommandLine::TakePositionals(const QStringList& names) {
+void CommandLine::RefuseOptions() const {
     for (const QString& argument : m_arguments)
         if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1)
             throw UsageError(QStringLiteral("unknown option %1").arg(argument).toStdString());
+}
+
+QStringList CommandLine::TakePositionals(const QStringList& names) {
+    RefuseOptions();
     if (m_arguments.size() != names.size())
         throw UsageError(
             QStringLiteral("expected %1").arg(names.join(QLatin1Char(' '))).toStdString());
+    return m_arguments;
+}
+
+QStringList CommandLine::TakePositionalsWithMore(const QStringList& names) {
+    RefuseOptions();
+    if (m_arguments.size() < names.size())
+        throw UsageError(
+            QStringLiteral("expected %1...").arg(names.join(QLatin1Char(' '))).toStdString());
     return m_arguments;
 }

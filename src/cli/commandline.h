@@ -37,7 +37,13 @@ public:
     static int ToInt(const QString& option, const QString& value, int minimum, int maximum);
     /// The remaining words must be exactly `names` (positional arguments); returns them.
     QStringList TakePositionals(const QStringList& names);
+    /// The same for a command whose last positional argument repeats ("CATALOG FILE..."):
+    /// at least `names.size()` words.
+    QStringList TakePositionalsWithMore(const QStringList& names);
 
 private:
+    /// A usage error for any remaining word that looks like an option.
+    void RefuseOptions() const;
+
     QStringList m_arguments;
 };

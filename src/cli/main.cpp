@@ -2,6 +2,7 @@
 
 #include "cli/catalogcommands.h"
 #include "cli/commandline.h"
+#include "cli/importcommand.h"
 #include "cli/rendercommands.h"
 
 #include <QCoreApplication>
@@ -48,6 +49,8 @@ const std::vector<CommandEntry>& Commands() {
         {"shapes", "shapes", "index, name and description of each preview shape", RunShapes},
         {"sheet", "sheet CATALOG OUT.png [--width PX]",
          "draws the catalog's grid as the catalog window shows it", RunSheet},
+        {"import", "import CATALOG FILE... [--include-path DIR]... [--approximate]",
+         "adds the textures and pigments declared in POV-Ray source files to CATALOG", RunImport},
     };
     return commands;
 }

@@ -217,7 +217,9 @@ TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
     EXPECT_TRUE(
         help.out.contains("  sheet CATALOG OUT.png [--width PX]\n"
                           "      draws the catalog's grid as the catalog window shows it\n"));
-    EXPECT_EQ(help.out.count("\n"), 26);
+    EXPECT_TRUE(
+        help.out.contains("  import CATALOG FILE... [--include-path DIR]... [--approximate]\n"));
+    EXPECT_EQ(help.out.count("\n"), 28);
     EXPECT_EQ(Cli({}).err, help.out);
 
     const CliRun one = Cli({"list", "--help"});

@@ -43,7 +43,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
     EXPECT_FALSE(settings.parallelRendersChosen);
-    EXPECT_EQ(settings.autoPreview, 0); // the Preview renders only on request until the user asks
+    EXPECT_EQ(settings.autoPreview, 1); // a live Preview until the user turns it off
 }
 
 TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
@@ -95,7 +95,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.antialiasing = 1;
         settings.parallelRenders = 6;
         settings.parallelRendersChosen = true;
-        settings.autoPreview = 1;
+        settings.autoPreview = 0; // turned off by the user: the stored choice wins over the default
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -121,7 +121,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.antialiasingThreshold, 0.3f);
     EXPECT_EQ(loaded.textureMapAspectRatio, 2.5f);
     EXPECT_EQ(loaded.programDirectory, "/data/velvane");
-    EXPECT_EQ(loaded.autoPreview, 1);
+    EXPECT_EQ(loaded.autoPreview, 0);
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

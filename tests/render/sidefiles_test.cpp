@@ -1,3 +1,4 @@
+#include "core/model/iorpreset.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 #include "render/files/sidefiles.h"
@@ -260,15 +261,23 @@ TEST(ShapeFile, ADamagedFileIsKeptBesideBeforeChangedShapesReplaceIt) {
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
-TEST(IorPresetFile, VacuumWhenMissingAndWhatWasSavedOtherwise) {
+TEST(IorPresetFile, CommonPresetsWhenMissingWrittenOnlyBySaveAndWhatWasSavedOtherwise) {
     QTemporaryDir dir;
     std::optional<SideFileNotice> loadNotice;
     IorPresetList presets = LoadIorPresets(dir.path(), loadNotice);
     EXPECT_FALSE(loadNotice);
-    ASSERT_EQ(presets.size(), 1u);
-    EXPECT_EQ(presets[0]->GetDescription(), "Vacuum");
-    EXPECT_EQ(presets[0]->GetValue(), 1.0f);
+    const std::vector<std::pair<std::string, float>> common{
+        {"Vacuum", 1.0f},    {"Air", 1.000293f},     {"Water", 1.333f},      {"Ice", 1.31f},
+        {"Glass", 1.5f},     {"Crown glass", 1.52f}, {"Flint glass", 1.62f}, {"Quartz", 1.544f},
+        {"Sapphire", 1.77f}, {"Diamond", 2.417f}};
+    ASSERT_EQ(presets.size(), common.size());
+    for (std::size_t i = 0; i < common.size(); ++i) {
+        EXPECT_EQ(presets[i]->GetDescription(), common[i].first);
+        EXPECT_EQ(presets[i]->GetValue(), common[i].second) << common[i].first;
+    }
+    EXPECT_FALSE(QFileInfo::exists(IorFilePath(dir.path()))); // offered, not written
 
+    presets.resize(1);
     presets.push_back(std::make_unique<IorPreset>("Water", 1.33f));
     EXPECT_FALSE(SaveIorPresets(dir.path(), presets));
     EXPECT_EQ(FileBytes(IorFilePath(dir.path())).left(8),
@@ -305,7 +314,7 @@ TEST(IorPresetFile, ADamagedFileIsReportedTreatedAsMissingAndLeftAlone) {
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->icon, SideFileNotice::Warning);
     EXPECT_TRUE(notice->text.contains(IorFilePath(dir.path())));
-    ASSERT_EQ(loaded.size(), 1u); // not the Water read before the damage
-    EXPECT_EQ(loaded[0]->GetDescription(), "Vacuum");
+    ASSERT_EQ(loaded.size(), DefaultIorPresets().size()); // not the Water read before the damage
+    EXPECT_EQ(loaded[1]->GetDescription(), "Air");
     EXPECT_EQ(FileBytes(IorFilePath(dir.path())), damaged);
 }

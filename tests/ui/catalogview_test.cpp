@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -244,6 +245,39 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Renamed");
     EXPECT_TRUE(
         std::equal(before.begin(), before.end(), catalog.GetTexture(0).Thumbnail().Bits().begin()));
+}
+
+TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    int index = 0;
+    while (!catalog.GetTexture(index).IsSimple())
+        ++index;
+    m_app->Settings().updateThumbnail = 1;
+    // A picture no render gives, so a render would show.
+    for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())
+        byte = 7;
+    ClickTexture(view, index);
+    const int steps = view->Document().UndoStack().count();
+    m_editors.editSimple = [](SimpleTexture&) {}; // OK without a change
+    view->OnModify();
+    EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
+    EXPECT_FALSE(view->Document().IsModified());
+    EXPECT_EQ(view->Document().Model().StateOf(index), CatalogModel::Shown) << "no render";
+    EXPECT_EQ(view->Document().UndoStack().count(), steps);
+    const auto bits = catalog.GetTexture(index).Thumbnail().Bits();
+    EXPECT_TRUE(std::all_of(bits.begin(), bits.end(), [](std::uint8_t byte) { return byte == 7; }));
+
+    // The smallest real change is one.
+    m_editors.editSimple = [](SimpleTexture& texture) { texture.finish.crand += 0.001f; };
+    view->OnModify();
+    EXPECT_TRUE(view->Document().IsModified());
+    EXPECT_EQ(view->Document().UndoStack().count(), steps + 1);
+    ASSERT_TRUE(WaitForRenders(view));
+    const auto rendered = catalog.GetTexture(index).Thumbnail().Bits();
+    EXPECT_FALSE(
+        std::all_of(rendered.begin(), rendered.end(), [](std::uint8_t byte) { return byte == 7; }));
 }
 
 TEST_F(AppTest, BatchRenderingAndStop) {

@@ -179,8 +179,7 @@ TEST_F(ColorMapTest, ChannelsInBothViews) {
     EXPECT_EQ(dialog->DecimalEdit(M::Green)->text(), "0.50");
     EXPECT_EQ(dialog->ChannelSlider(M::Green)->value(), 50);
     EXPECT_EQ(Line(*dialog, 1), "0.50 1.00 0.50 0.00 0.00");
-    TypeAndLeave(dialog->DecimalEdit(M::Green), QStringLiteral("0.50"),
-                 dialog->DecimalEdit(M::Blue));
+    TypeKeys(dialog->DecimalEdit(M::Green), QStringLiteral("0.50"));
     EXPECT_EQ(dialog->Map().colors[1].green, 127);
     dialog->ChannelSlider(M::Blue)->setValue(40);
     EXPECT_EQ(dialog->Map().colors[1].blue, 102);
@@ -191,12 +190,17 @@ TEST_F(ColorMapTest, ChannelsInBothViews) {
 TEST_F(ColorMapTest, ChannelsTypedBeyondTheRangeAreRefusedOnOk) {
     auto dialog = Open(ThreeEntries());
     dialog->SelectLine(1);
+    TypeAndLeave(dialog->IntegerEdit(M::Blue), QStringLiteral("30"), dialog->IntegerEdit(M::Red));
+    EXPECT_EQ(dialog->Map().colors[1].blue, 30);
     TypeAndLeave(dialog->IntegerEdit(M::Blue), QStringLiteral("300"), dialog->IntegerEdit(M::Red));
-    // Held as the nearest channel value meanwhile, never a wrapped byte.
-    EXPECT_EQ(dialog->Map().colors[1].blue, 255);
+    // The entry keeps the last good value, never a wrapped byte; the message comes on leaving.
+    EXPECT_EQ(dialog->Map().colors[1].blue, 30);
+    EXPECT_EQ(m_texture.pigment.colorMap.colors[1].blue, 30);
+    EXPECT_EQ(MessageTexts(), QStringList{"Blue: please enter a whole number from 0 to 255."});
+    EXPECT_EQ(dialog->focusWidget(), dialog->IntegerEdit(M::Blue));
     dialog->accept();
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 255."});
+    EXPECT_EQ(MessageTexts().size(), 2);
 }
 
 TEST_F(ColorMapTest, TheBandShowsTheColoursAboveAndTheFilterBelow) {

@@ -107,7 +107,8 @@ TEST_F(SelectorTest, EditsAreCheckedAndFollowedWhenLeft) {
     auto selector = Open({0, 0, 0, 0});
     TypeAndLeave(selector->IntegerEdit(C::Green), QStringLiteral("300"),
                  selector->IntegerEdit(C::Blue));
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 255."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Green: please enter a whole number from 0 to 255."});
+    EXPECT_EQ(selector->focusWidget(), selector->IntegerEdit(C::Green));
     EXPECT_EQ(selector->Value(C::Green), 0);
     TypeAndLeave(selector->IntegerEdit(C::Green), QStringLiteral("128"),
                  selector->IntegerEdit(C::Blue));
@@ -119,7 +120,7 @@ TEST_F(SelectorTest, EditsAreCheckedAndFollowedWhenLeft) {
     m_messages.clear();
     TypeAndLeave(selector->IntegerEdit(C::Hue), QStringLiteral("361"),
                  selector->IntegerEdit(C::Red));
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 360."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Hue: please enter a whole number from 0 to 360."});
     TypeAndLeave(selector->IntegerEdit(C::Hue), QStringLiteral("120"),
                  selector->IntegerEdit(C::Red));
     EXPECT_EQ(selector->Value(C::Red), 0);

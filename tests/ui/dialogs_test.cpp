@@ -270,13 +270,36 @@ TEST(FieldParsing, IntegersAreDigitsWithAnOptionalSign) {
         EXPECT_FALSE(Validation::ParseInteger(QString::fromLatin1(bad))) << bad;
 }
 
-TEST(FieldParsing, RangeTextsShowTheBoundsAsTheFieldsDo) {
-    EXPECT_EQ(Validation::NumberRangeText(0.0f, 3.0f),
-              QStringLiteral("Please enter a number between 0.0 and 3.0."));
-    EXPECT_EQ(Validation::NumberRangeText(-1.5f, 0.25f),
-              QStringLiteral("Please enter a number between -1.5 and 0.25."));
-    EXPECT_EQ(Validation::IntegerRangeText(10, 3096),
-              QStringLiteral("Please enter an integer between 10 and 3096."));
+TEST(FieldParsing, MessagesNameTheFieldFirstAndShowTheBoundsAsTheFieldsDo) {
+    EXPECT_EQ(Validation::IntegerRangeMessage(0, 200, QStringLiteral("Turbulence strength")),
+              QStringLiteral("Turbulence strength: please enter a whole number from 0 to 200."));
+    EXPECT_EQ(Validation::NumberRangeMessage(0.0f, 3.0f, QStringLiteral("Threshold")),
+              QStringLiteral("Threshold: please enter a number from 0.0 to 3.0."));
+    EXPECT_EQ(Validation::NumberRangeMessage(-1.5f, 0.25f),
+              QStringLiteral("Please enter a number from -1.5 to 0.25."));
+    EXPECT_EQ(Validation::IntegerRangeMessage(10, 8192),
+              QStringLiteral("Please enter a whole number from 10 to 8192."));
+    EXPECT_EQ(Validation::IntegerMessage(), QStringLiteral("Please enter a whole number."));
+    EXPECT_EQ(Validation::NumberMessage(QStringLiteral("Scale X")),
+              QStringLiteral("Scale X: please enter a number."));
+}
+
+TEST(FieldParsing, AFieldIsNamedByItsAccessibleNameOrItsLabelInSentenceCase) {
+    QDialog dialog;
+    auto* named = new QLineEdit(&dialog);
+    named->setAccessibleName(QStringLiteral("Turbulence Strength"));
+    auto* axis = new QLineEdit(&dialog);
+    axis->setAccessibleName(QStringLiteral("Scale X"));
+    auto* acronym = new QLineEdit(&dialog);
+    acronym->setAccessibleName(QStringLiteral("IOR"));
+    auto* labelled = new QLineEdit(&dialog);
+    (new QLabel(QStringLiteral("Bump &Size:"), &dialog))->setBuddy(labelled);
+    auto* anonymous = new QLineEdit(&dialog);
+    EXPECT_EQ(Validation::FieldName(named), QStringLiteral("Turbulence strength"));
+    EXPECT_EQ(Validation::FieldName(axis), QStringLiteral("Scale X"));
+    EXPECT_EQ(Validation::FieldName(acronym), QStringLiteral("IOR"));
+    EXPECT_EQ(Validation::FieldName(labelled), QStringLiteral("Bump size"));
+    EXPECT_EQ(Validation::FieldName(anonymous), QString());
 }
 
 class FieldReading : public ::testing::Test {
@@ -299,22 +322,24 @@ TEST_F(FieldReading, AFailingNumberShowsTheStandardMessageAndTakesTheFocus) {
     EXPECT_FALSE(Validation::ReadNumber(m_first, 0.0f, 3.0f));
     ASSERT_EQ(m_prompts.messages.size(), 1u);
     EXPECT_EQ(m_prompts.messages[0].title, QStringLiteral("Velvane"));
-    EXPECT_EQ(m_prompts.messages[0].text,
-              QStringLiteral("Please enter a number between 0.0 and 3.0."));
+    EXPECT_EQ(m_prompts.messages[0].text, QStringLiteral("Please enter a number from 0.0 to 3.0."));
     EXPECT_EQ(m_dialog.focusWidget(), m_first);
     EXPECT_EQ(m_first->selectedText(), QStringLiteral("3.5"));
 
+    // Text that is no number gets the same message, with the field's name when it has one.
     m_second->setFocus();
+    m_first->setAccessibleName(QStringLiteral("Threshold"));
     m_first->setText(QStringLiteral("abc"));
     EXPECT_FALSE(Validation::ReadNumber(m_first, 0.0f, 3.0f));
-    EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Please enter a number."));
+    EXPECT_EQ(m_prompts.messages.back().text,
+              QStringLiteral("Threshold: please enter a number from 0.0 to 3.0."));
     EXPECT_EQ(m_dialog.focusWidget(), m_first);
 
     m_first->setText(QStringLiteral(" 3.0 "));
     EXPECT_EQ(Validation::ReadNumber(m_first, 0.0f, 3.0f), 3.0f);
     m_first->setText(QStringLiteral("1e40"));
     EXPECT_FALSE(Validation::ReadNumber(m_first));
-    EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Please enter a number."));
+    EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Threshold: please enter a number."));
 }
 
 TEST_F(FieldReading, AFailingIntegerShowsTheStandardMessage) {
@@ -327,10 +352,10 @@ TEST_F(FieldReading, AFailingIntegerShowsTheStandardMessage) {
     m_first->setText(QStringLiteral("12345678901234"));
     EXPECT_FALSE(Validation::ReadInteger(m_first, 1, 16));
     EXPECT_EQ(m_prompts.Texts(),
-              (QStringList{QStringLiteral("Please enter an integer between 1 and 16."),
-                           QStringLiteral("Please enter an integer."),
-                           QStringLiteral("Please enter an integer."),
-                           QStringLiteral("Please enter an integer between 1 and 16.")}));
+              (QStringList{QStringLiteral("Please enter a whole number from 1 to 16."),
+                           QStringLiteral("Please enter a whole number from 1 to 16."),
+                           QStringLiteral("Please enter a whole number."),
+                           QStringLiteral("Please enter a whole number from 1 to 16.")}));
     m_first->setText(QStringLiteral(" 16"));
     EXPECT_EQ(Validation::ReadInteger(m_first, 1, 16), 16);
 }
@@ -342,7 +367,7 @@ TEST_F(FieldReading, ReadingStopsAtTheFirstFailingField) {
     int width = 9;
     Validation::FieldReader reader(&m_dialog);
     EXPECT_FALSE(reader.Number(m_first, threshold, 0.0f, 3.0f));
-    EXPECT_FALSE(reader.Integer(m_second, width, 10, 3096));
+    EXPECT_FALSE(reader.Integer(m_second, width, 10, 8192));
     EXPECT_FALSE(reader.Ok());
     EXPECT_EQ(m_prompts.messages.size(), 1u) << "only the first failure is reported";
     EXPECT_EQ(m_dialog.focusWidget(), m_first);
@@ -353,7 +378,7 @@ TEST_F(FieldReading, ReadingStopsAtTheFirstFailingField) {
     m_second->setText(QStringLiteral("640"));
     Validation::FieldReader good(&m_dialog);
     EXPECT_TRUE(good.Number(m_first, threshold, 0.0f, 3.0f));
-    EXPECT_TRUE(good.Integer(m_second, width, 10, 3096));
+    EXPECT_TRUE(good.Integer(m_second, width, 10, 8192));
     EXPECT_TRUE(good.Ok());
     EXPECT_EQ(threshold, 0.5f);
     EXPECT_EQ(width, 640);
@@ -476,12 +501,13 @@ TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {
         TypeInto(threshold, QStringLiteral("3.5"));
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
         EXPECT_EQ(m_prompts.Texts(),
-                  QStringList{QStringLiteral("Please enter a number between 0.0 and 3.0.")});
+                  QStringList{QStringLiteral("Threshold: please enter a number from 0.0 to 3.0.")});
         EXPECT_EQ(sheet.focusWidget(), threshold);
 
         TypeInto(threshold, QStringLiteral("abc"));
         QTest::keyClick(&sheet, Qt::Key_Return);
-        EXPECT_EQ(m_prompts.messages.back().text, QStringLiteral("Please enter a number."));
+        EXPECT_EQ(m_prompts.messages.back().text,
+                  QStringLiteral("Threshold: please enter a number from 0.0 to 3.0."));
         stayedOpen = sheet.isVisible();
 
         TypeInto(threshold, QStringLiteral("0"));

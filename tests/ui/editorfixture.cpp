@@ -3,12 +3,17 @@
 #include "core/model/texture.h"
 #include "render/povray/picturerender.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
-EditorServices::EditorServices() = default;
+EditorServices::EditorServices() {
+    // The Preview renders only when a test asks for it (tests of the live Preview turn it on).
+    settings.autoPreview = 0;
+}
 
 EditorServices::~EditorServices() = default;
 
@@ -49,6 +54,15 @@ void EditorTest::TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* nex
     QApplication::processEvents();
 }
 
+void EditorTest::TypeKeys(QLineEdit* edit, const QString& text) {
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(edit, text);
+}
+
 QStringList EditorTest::MessageTexts() const {
     QStringList texts;
     for (const auto& message : m_messages)
@@ -66,6 +80,16 @@ bool RenderThumbnail(AppServices& services, Texture& texture, int width, int hei
     return true;
 }
 
+bool ToggleAccessibly(QAbstractButton* button) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    QAccessibleActionInterface* actions = accessible ? accessible->actionInterface() : nullptr;
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    if (!actions || !actions->actionNames().contains(toggle))
+        return false;
+    actions->doAction(toggle);
+    return true;
+}
+
 void SaveScreenshot(QWidget* widget, const QString& name) {
     const QString folder = QStringLiteral(VELVANE_BINARY_DIR "/screenshots");
     QDir().mkpath(folder);
@@ -73,4 +97,13 @@ void SaveScreenshot(QWidget* widget, const QString& name) {
                                ? QStringLiteral("-x") + qEnvironmentVariable("QT_SCALE_FACTOR")
                                : QString();
     widget->grab().save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
+}
+
+std::string Describe(const QRect& rect) {
+    return QStringLiteral("%1,%2 %3x%4")
+        .arg(rect.x())
+        .arg(rect.y())
+        .arg(rect.width())
+        .arg(rect.height())
+        .toStdString();
 }

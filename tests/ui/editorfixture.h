@@ -9,16 +9,25 @@
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
+#include <string>
 #include <vector>
 
+class QAbstractButton;
 class QLineEdit;
 class Texture;
+
+/// Failed expectations show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 /// The application as the editors see it: settings, named colours, and a record of help pages.
 class EditorServices : public AppServices {
@@ -90,8 +99,11 @@ protected:
         poll->start(10);
     }
 
-    /// Types into an edit and moves the focus on, as a user tabbing away does.
+    /// Puts a text into an edit at once (as a paste does) and moves the focus on, as a user
+    /// tabbing away does.
     static void TypeAndLeave(QLineEdit* edit, const QString& text, QWidget* next);
+    /// Selects an edit's text and types over it key by key, leaving the focus in the edit.
+    static void TypeKeys(QLineEdit* edit, const QString& text);
     /// The texts of the messages shown so far.
     QStringList MessageTexts() const;
 
@@ -106,5 +118,12 @@ protected:
 /// success the picture becomes its thumbnail.
 bool RenderThumbnail(AppServices& services, Texture& texture, int width, int height);
 
+/// Toggles a check box or radio button through its accessible "Toggle" action, as assistive
+/// technology and voice control do (no click is involved). False when there is no such action.
+bool ToggleAccessibly(QAbstractButton* button);
+
 /// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
 void SaveScreenshot(QWidget* widget, const QString& name);
+
+/// A rectangle as "x,y widthxheight", for messages of failed placements.
+std::string Describe(const QRect& rect);

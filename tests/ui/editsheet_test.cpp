@@ -8,7 +8,9 @@
 #include "ui/editors/finishpage.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/normalpage.h"
+#include "ui/editors/pictureframe.h"
 #include "ui/editors/pigmentpage.h"
+#include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/textureeditorset.h"
 #include "ui/editors/textureeditsheet.h"
@@ -21,7 +23,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -59,10 +63,10 @@ SimpleTexture Oak() {
 TEST_F(SheetTest, PagesComeInTheirOrderAndHelpFollowsThePage) {
     auto sheet = Open(SimpleTexture());
     ASSERT_EQ(sheet->PageCount(), 4);
-    EXPECT_EQ(sheet->Tabs()->tabText(0), "General");
-    EXPECT_EQ(sheet->Tabs()->tabText(1), "Pigment");
-    EXPECT_EQ(sheet->Tabs()->tabText(2), "Normal");
-    EXPECT_EQ(sheet->Tabs()->tabText(3), "Finish");
+    EXPECT_EQ(sheet->Tabs()->tabText(0), "&General");
+    EXPECT_EQ(sheet->Tabs()->tabText(1), "&Pigment");
+    EXPECT_EQ(sheet->Tabs()->tabText(2), "N&ormal");
+    EXPECT_EQ(sheet->Tabs()->tabText(3), "Finis&h");
     EXPECT_EQ(sheet->windowTitle(), "New Simple Texture");
     EXPECT_TRUE(qobject_cast<GeneralPage*>(sheet->Page(0)));
     EXPECT_TRUE(qobject_cast<PigmentPage*>(sheet->Page(1)));
@@ -108,15 +112,15 @@ TEST_F(SheetTest, LettersInScaleXAreRefusedAndTheOldScaleKept) {
     QLineEdit* scaleX = page->Transforms()->Edit(TransformEdits::Scale, 0);
     QLineEdit* scaleY = page->Transforms()->Edit(TransformEdits::Scale, 1);
     page->Transforms()->Edit(TransformEdits::Translate, 0)->setText(QStringLiteral("7"));
+    EXPECT_EQ(sheet->Working().transformations.translate[0], 7.0f); // taken as typed
     TypeAndLeave(scaleX, QStringLiteral("big"), scaleY);
-    ASSERT_EQ(MessageTexts(), QStringList{"Please enter a number."});
+    ASSERT_EQ(MessageTexts(), QStringList{"Scale X: please enter a number."});
     EXPECT_EQ(QApplication::focusWidget(), scaleX);
     EXPECT_EQ(sheet->Working().transformations.scale[0], 0.25f);
-    // Reading stops at scale X: translate, read after it, keeps its old value.
-    EXPECT_EQ(sheet->Working().transformations.translate[0], 1.0f);
-    // Nor can the user leave the page while it fails.
+    // Nor can the user leave the page while it fails; the message comes again.
     EXPECT_FALSE(sheet->SetCurrentIndex(1));
     EXPECT_EQ(sheet->CurrentIndex(), 0);
+    EXPECT_EQ(MessageTexts().size(), 2);
     scaleX->setText(QStringLiteral(" 3.5 "));
     EXPECT_TRUE(sheet->SetCurrentIndex(1));
     EXPECT_EQ(sheet->Working().transformations.scale[0], 3.5f);
@@ -158,7 +162,7 @@ TEST_F(SheetTest, OkIsRefusedWhileAFieldFails) {
     General(*sheet)->Transforms()->Edit(TransformEdits::Rotate, 0)->setText(QStringLiteral("1,5"));
     sheet->accept();
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter a number."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Rotate X: please enter a number."});
 }
 
 TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {
@@ -364,4 +368,199 @@ TEST_F(SheetTest, ThePreviewStandsBesideTheColorMapDialogWhileItIsOpen) {
     // Back beside the sheet once the Color Map dialog has closed.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !preview->frameGeometry().intersects(global(sheet->Buttons())); }));
+}
+
+TEST_F(SheetTest, ThePreviewMadeLargerRendersAtItsSizeAndIsStillPlacedBesideTheSheet) {
+    m_services.settings.autoPreview = ProgramSettings().autoPreview;
+    auto sheet = Open(Oak(), QStringLiteral("Modify Simple Texture"));
+    auto* preview = static_cast<PreviewWindow*>(sheet->PreviewWindow());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }));
+    EXPECT_TRUE(preview->AutoBox()->isChecked());
+    // Both on the screen, the sheet's buttons free, and side by side where there is room.
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    const auto placed = [&] {
+        const QRect buttons(sheet->Buttons()->mapToGlobal(QPoint(0, 0)), sheet->Buttons()->size());
+        const QRect sheetFrame = sheet->frameGeometry();
+        const QRect previewFrame = preview->frameGeometry();
+        const bool room = sheetFrame.width() + previewFrame.width() + 20 <= screen.width();
+        return screen.contains(sheetFrame) && screen.contains(previewFrame) &&
+               !previewFrame.intersects(buttons) && (!room || !previewFrame.intersects(sheetFrame));
+    };
+    const auto where = [&] {
+        return "sheet " + Describe(sheet->frameGeometry()) + ", preview " +
+               Describe(preview->frameGeometry());
+    };
+    ASSERT_TRUE(QTest::qWaitFor(placed)) << where();
+
+    // Made larger, the picture follows and Auto renders it at that size.
+    PictureFrame* frame = preview->Frame();
+    const QSize small = frame->PictureSize();
+    const QSize larger = preview->size() + QSize(40, 40);
+    preview->resize(larger);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->PictureSize().height() > small.height(); }));
+    EXPECT_TRUE(frame->IsBusy());
+    // The sheet dragged partly off the screen: both are placed again, the Preview at the size it
+    // was given.
+    sheet->move(sheet->pos() + QPoint(-30, 20));
+    EXPECT_TRUE(QTest::qWaitFor(placed)) << where();
+    EXPECT_EQ(preview->size(), larger);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit loop: what is typed is in the working texture at once; OK on an unchanged texture
+// gives it back as it was; the pages from the keyboard.
+
+TEST_F(SheetTest, TypedNumbersAreInTheWorkingTextureBeforeTheEditIsLeft) {
+    auto sheet = Open(Oak());
+    TypeKeys(General(*sheet)->Transforms()->Edit(TransformEdits::Scale, 1), QStringLiteral("2.5"));
+    EXPECT_EQ(sheet->Working().transformations.scale[1], 2.5f);
+
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+    TypeKeys(pigment->Lambda().edit, QStringLiteral("3.25"));
+    EXPECT_EQ(sheet->Working().pigment.turbulence.lambda, 3.25f);
+    EXPECT_EQ(pigment->Lambda().slider->value(), 32);
+    // Text that is no number keeps the last good value; the edit still has the focus.
+    TypeKeys(pigment->Phase().edit, QStringLiteral("4o"));
+    EXPECT_EQ(sheet->Working().pigment.phase, 4);
+    EXPECT_TRUE(m_messages.empty());
+
+    // Changing page reports it, names the field, and keeps the page.
+    EXPECT_FALSE(sheet->SetCurrentIndex(3));
+    EXPECT_EQ(MessageTexts(), QStringList{"Phase: please enter a whole number from 0 to 100."});
+    TypeKeys(pigment->Phase().edit, QStringLiteral("40"));
+    ASSERT_TRUE(sheet->SetCurrentIndex(3));
+    auto* finish = static_cast<FinishPage*>(sheet->Page(3));
+    TypeKeys(finish->Edit(FinishPage::Ambient), QStringLiteral("35"));
+    EXPECT_EQ(sheet->Working().finish.ambient, 35);
+    EXPECT_EQ(finish->Slider(FinishPage::Ambient)->value(), 35);
+    EXPECT_EQ(sheet->Working().pigment.phase, 40);
+}
+
+TEST_F(SheetTest, OkOnAnUnchangedTextureGivesItBackExactly) {
+    // Numbers with more places than the edits show must not come back rounded.
+    SimpleTexture original = Oak();
+    original.transformations.translate[0] = 0.123456f;
+    original.pigment.pattern = Pigment::Bozo;
+    original.pigment.turbulence.lambda = 2.123456f;
+    original.pigment.transformations.rotate[1] = 33.333333f;
+    original.finish.brilliance = 1.234567f;
+    original.finish.crand = 0.0123456f;
+    original.finish.refraction = 1;
+    original.finish.ior = 1.333333f;
+    original.normal.kind = Normal::Dents;
+    original.normal.image.bumpSize = 0.123456f;
+    original.SetDescription("Line one\nline two with a lone line feed");
+    SimpleTexture texture = original;
+    TextureEditorSet editors(m_services);
+    WhenShown<TextureEditSheet>([](TextureEditSheet* sheet) {
+        for (int page = 0; page < sheet->PageCount(); ++page)
+            sheet->SetCurrentIndex(page); // every page shown and read
+        sheet->Buttons()->button(QDialogButtonBox::Ok)->animateClick();
+    });
+    ASSERT_TRUE(editors.EditSimple(texture, QStringLiteral("Modify Simple Texture"), nullptr));
+    EXPECT_TRUE(texture == original);
+    EXPECT_EQ(texture.transformations.translate[0], 0.123456f);
+    EXPECT_EQ(texture.pigment.turbulence.lambda, 2.123456f);
+    EXPECT_EQ(texture.finish.ior, 1.333333f);
+    EXPECT_EQ(texture.GetDescription(), original.GetDescription());
+}
+
+TEST_F(SheetTest, PagesTurnWithCtrlTabAndCtrlPageKeysFromAnyControl) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(name, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    // From a slider too, which would otherwise take page keys for itself.
+    auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+    QSlider* phase = pigment->Phase().slider;
+    phase->setFocus(Qt::TabFocusReason);
+    const int position = phase->value();
+    QTest::keyClick(phase, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 2);
+    EXPECT_EQ(phase->value(), position);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 3); // round to the last page
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+}
+
+TEST_F(SheetTest, TabAccessKeysTurnThePageInsteadOfTyping) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    name->deselect();
+    QTest::keyClick(name, Qt::Key_P, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    EXPECT_EQ(name->text(), "Oak");
+    EXPECT_EQ(sheet->Working().GetName(), "Oak");
+    ASSERT_TRUE(sheet->SetCurrentIndex(0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+    EXPECT_EQ(sheet->CurrentIndex(), 2);
+    // Every caption shows its access key, and no two pages share one.
+    QSet<QChar> keys;
+    for (int page = 0; page < sheet->PageCount(); ++page) {
+        const QString caption = sheet->Tabs()->tabText(page);
+        const qsizetype at = caption.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << caption.toStdString();
+        keys.insert(caption.at(at + 1).toLower());
+    }
+    EXPECT_EQ(keys.size(), sheet->PageCount());
+}
+
+TEST_F(SheetTest, ShiftTabFromTheFirstFieldReachesTheTabBarAndTabComesBack) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(name, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(sheet->Tabs()->tabBar()));
+    QTest::keyClick(sheet->Tabs()->tabBar(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), name);
+    QTest::keyClick(name, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), General(*sheet)->DescriptionEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(sheet->Tabs()->tabBar(), Qt::Key_Right); // the tab bar turns the page
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
+    QTest::keyClick(sheet->Tabs()->tabBar(), Qt::Key_Tab);
+    QWidget* first = QApplication::focusWidget();
+    EXPECT_TRUE(sheet->Page(1)->isAncestorOf(first)) << first->objectName().toStdString();
+    QTest::keyClick(first, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(sheet->Tabs()->tabBar()));
+}
+
+TEST_F(SheetTest, ReturnInTheNameShowsTheSourceAndOnOtherPagesPressesOk) {
+    auto sheet = Open(Oak());
+    QLineEdit* name = General(*sheet)->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    TypeKeys(name, QStringLiteral("Oak 3"));
+    QString shown;
+    WhenShown<ViewSourceDialog>([&shown](ViewSourceDialog* dialog) {
+        shown = dialog->Text();
+        dialog->accept();
+    });
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_TRUE(shown.contains("#declare Oak_3 = texture")) << shown.toStdString();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(General(*sheet)->ViewSourceButton()->isDefault());
+
+    ASSERT_TRUE(sheet->SetCurrentIndex(3));
+    EXPECT_FALSE(General(*sheet)->ViewSourceButton()->isDefault());
+    EXPECT_TRUE(sheet->Buttons()->button(QDialogButtonBox::Ok)->isDefault());
+    auto* finish = static_cast<FinishPage*>(sheet->Page(3));
+    finish->CrandEdit()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(finish->CrandEdit(), Qt::Key_Return);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
 }

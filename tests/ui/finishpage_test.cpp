@@ -109,7 +109,7 @@ TEST_F(FinishTest, AnAmbientOf150IsTakenAndStaysWhileOtherSlidersMove) {
 TEST_F(FinishTest, AValueOutOfItsRangeIsRefusedAndTheFinishKeepsItsValue) {
     TypeAndLeave(m_page->Edit(FinishPage::Diffuse), QStringLiteral("150"), m_page->CrandEdit());
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text, "Please enter an integer between 0 and 100.");
+    EXPECT_EQ(m_messages[0].text, "Diffuse: please enter a whole number from 0 to 100.");
     EXPECT_EQ(m_texture.finish.diffuse, 60);
     EXPECT_TRUE(m_page->Edit(FinishPage::Diffuse)->hasFocus());
     EXPECT_FALSE(m_page->ReadFields());
@@ -118,14 +118,14 @@ TEST_F(FinishTest, AValueOutOfItsRangeIsRefusedAndTheFinishKeepsItsValue) {
     m_page->Edit(FinishPage::Diffuse)->setText(QStringLiteral("60"));
     TypeAndLeave(m_page->BrillianceEdit(), QStringLiteral("0.5"), m_page->CrandEdit());
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text, "Please enter a number between 1.0 and 10.0.");
+    EXPECT_EQ(m_messages[0].text, "Brilliance: please enter a number from 1.0 to 10.0.");
     EXPECT_EQ(m_texture.finish.brilliance, 1.0f);
 
     m_messages.clear();
     m_page->BrillianceEdit()->setText(QStringLiteral("3.25"));
     TypeAndLeave(m_page->CrandEdit(), QStringLiteral("x"), m_page->Edit(FinishPage::Ambient));
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text, "Please enter a number.");
+    EXPECT_EQ(m_messages[0].text, "Crand: please enter a number from 0.0 to 2.0.");
 
     m_messages.clear();
     TypeAndLeave(m_page->CrandEdit(), QStringLiteral("0.25"), m_page->Edit(FinishPage::Ambient));
@@ -133,6 +133,41 @@ TEST_F(FinishTest, AValueOutOfItsRangeIsRefusedAndTheFinishKeepsItsValue) {
     EXPECT_EQ(m_texture.finish.crand, 0.25f);
     EXPECT_EQ(m_texture.finish.brilliance, 3.25f);
     EXPECT_EQ(m_page->BrillianceSlider()->value(), 32);
+}
+
+TEST_F(FinishTest, EveryWordValueIsRefusedOutsideWhatTheFileKeepsAndNeverWraps) {
+    struct Case {
+        FinishPage::Value value;
+        const char* refused;
+        const char* message;
+    };
+    // -5 was taken before and came back from a saved file as 65531 (655.31).
+    const Case cases[] = {
+        {FinishPage::Ambient, "-5", "Ambient: please enter a whole number from 0 to 65535."},
+        {FinishPage::Ambient, "65536", "Ambient: please enter a whole number from 0 to 65535."},
+        {FinishPage::Diffuse, "-5", "Diffuse: please enter a whole number from 0 to 100."},
+        {FinishPage::Reflection, "-1", "Reflection: please enter a whole number from 0 to 100."},
+        {FinishPage::Phong, "101", "Phong strength: please enter a whole number from 0 to 100."},
+        {FinishPage::PhongSize, "0", "Phong size: please enter a whole number from 1 to 500."},
+        {FinishPage::Specular, "-5",
+         "Specular strength: please enter a whole number from 0 to 100."},
+        {FinishPage::Roughness, "0",
+         "Specular roughness: please enter a whole number from 1 to 100."},
+    };
+    for (const Case& c : cases) {
+        m_messages.clear();
+        const int before = m_page->Edit(c.value)->text().toInt();
+        TypeAndLeave(m_page->Edit(c.value), QString::fromLatin1(c.refused), m_page->CrandEdit());
+        EXPECT_EQ(MessageTexts(), QStringList{QString::fromLatin1(c.message)}) << c.refused;
+        EXPECT_EQ(m_page->focusWidget(), m_page->Edit(c.value)) << c.message;
+        EXPECT_FALSE(m_page->ReadFields());
+        m_page->ShowFields(); // the page shows the finish again, as a page change back does
+        EXPECT_EQ(m_page->Edit(c.value)->text().toInt(), before) << c.message;
+        EXPECT_TRUE(m_page->ReadFields());
+    }
+    // The largest word is taken (the file keeps it, see the archive's tests).
+    TypeAndLeave(m_page->Edit(FinishPage::Ambient), QStringLiteral("65535"), m_page->CrandEdit());
+    EXPECT_EQ(m_texture.finish.ambient, 65535);
 }
 
 TEST_F(FinishTest, RefractionEnablesTheIndexAndItsPresetsWithoutChangingIt) {
@@ -150,7 +185,7 @@ TEST_F(FinishTest, RefractionEnablesTheIndexAndItsPresetsWithoutChangingIt) {
 
     TypeAndLeave(m_page->IorEdit(), QStringLiteral("6"), m_page->CrandEdit());
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text, "Please enter a number between 1.0 and 5.0.");
+    EXPECT_EQ(m_messages[0].text, "IOR: please enter a number from 1.0 to 5.0.");
 
     m_page->MetallicCheck()->click();
     EXPECT_EQ(m_texture.finish.metallic, 1);
@@ -158,31 +193,66 @@ TEST_F(FinishTest, RefractionEnablesTheIndexAndItsPresetsWithoutChangingIt) {
     EXPECT_EQ(m_services.settings.updateThumbnail, 0);
 }
 
-TEST_F(FinishTest, TheFirstPresetsDialogShowsVacuumAndItsOkWritesTheFile) {
+TEST_F(FinishTest, RefractionAndMetallicFollowTheirBoxesHoweverTheyChange) {
+    ASSERT_TRUE(ToggleAccessibly(m_page->RefractionCheck()));
+    EXPECT_EQ(m_texture.finish.refraction, 1);
+    EXPECT_TRUE(m_page->IorEdit()->isEnabled());
+    EXPECT_TRUE(m_page->PresetsButton()->isEnabled());
+    m_page->RefractionCheck()->setChecked(false);
+    EXPECT_EQ(m_texture.finish.refraction, 0);
+    EXPECT_FALSE(m_page->IorEdit()->isEnabled());
+    ASSERT_TRUE(ToggleAccessibly(m_page->MetallicCheck()));
+    EXPECT_EQ(m_texture.finish.metallic, 1);
+    ASSERT_TRUE(ToggleAccessibly(m_page->MetallicCheck()));
+    EXPECT_EQ(m_texture.finish.metallic, 0);
+    EXPECT_EQ(m_changes, 4);
+    // Showing the page again writes the boxes without changing the finish.
+    m_page->ShowFields();
+    EXPECT_EQ(m_changes, 4);
+}
+
+TEST_F(FinishTest, TheFirstPresetsDialogOffersTheCommonPresetsAndItsOkWritesTheFile) {
     ASSERT_FALSE(QFile::exists(IorFile()));
     m_texture.finish.refraction = 1;
     m_texture.finish.ior = 2.0f;
     m_page->ShowFields();
-    WhenShown<IorPresetsDialog>([](IorPresetsDialog* dialog) {
+    QStringList lines;
+    bool stillUnwritten = false;
+    WhenShown<IorPresetsDialog>([&](IorPresetsDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "IOR Presets");
-        ASSERT_EQ(dialog->List()->count(), 1);
-        EXPECT_EQ(dialog->List()->item(0)->text(), "Vacuum\t1");
+        for (int row = 0; row < dialog->List()->count(); ++row)
+            lines << dialog->List()->item(row)->text();
+        stillUnwritten = !QFile::exists(IorFile()); // offered, not written, until OK
         EXPECT_FALSE(dialog->OkButton()->isEnabled());
         EXPECT_FALSE(dialog->RemoveButton()->isEnabled());
         EXPECT_FALSE(dialog->ModifyButton()->isEnabled());
-        dialog->List()->setCurrentRow(0);
-        EXPECT_TRUE(dialog->OkButton()->isEnabled());
+        dialog->List()->setCurrentRow(2);
         SaveScreenshot(dialog, QStringLiteral("ior-presets"));
-        dialog->OkButton()->click();
+        if (dialog->OkButton()->isEnabled())
+            dialog->OkButton()->click();
+        else
+            dialog->reject(); // never left open, whatever went wrong
     });
     m_page->PresetsButton()->click();
-    EXPECT_EQ(m_texture.finish.ior, 1.0f);
-    EXPECT_EQ(m_page->IorEdit()->text(), "1");
-    // One CIORValue: count 1, a new class "CIORValue" of schema 1, "Vacuum", 1.0f.
-    EXPECT_EQ(FileBytes(IorFile()), QByteArray("\x01\x00\xFF\xFF\x01\x00\x09\x00"
-                                               "CIORValue\x06"
-                                               "Vacuum\x00\x00\x80\x3F",
-                                               28));
+    EXPECT_EQ(lines, (QStringList{"Vacuum\t1", "Air\t1.0003", "Water\t1.333", "Ice\t1.31",
+                                  "Glass\t1.5", "Crown glass\t1.52", "Flint glass\t1.62",
+                                  "Quartz\t1.544", "Sapphire\t1.77", "Diamond\t2.417"}));
+    EXPECT_TRUE(stillUnwritten);
+    EXPECT_EQ(m_texture.finish.ior, 1.333f);
+    EXPECT_EQ(m_page->IorEdit()->text(), "1.333");
+    // Ten CIORValues: count 10, a new class "CIORValue" of schema 1 for the first, its tag after.
+    const QByteArray bytes = FileBytes(IorFile());
+    EXPECT_EQ(bytes.left(28), QByteArray("\x0A\x00\xFF\xFF\x01\x00\x09\x00"
+                                         "CIORValue\x06"
+                                         "Vacuum\x00\x00\x80\x3F",
+                                         28));
+    EXPECT_EQ(bytes.mid(28, 10), QByteArray("\x01\x80\x03"
+                                            "Air\x9A\x09\x80\x3F",
+                                            10));
+    EXPECT_EQ(bytes.size(), 150);
+    EXPECT_TRUE(bytes.endsWith(QByteArray("\x07"
+                                          "Diamond\x21\xB0\x1A\x40",
+                                          12)));
 }
 
 TEST_F(FinishTest, CancelledPresetsChangeNothing) {
@@ -198,6 +268,9 @@ TEST_F(FinishTest, CancelledPresetsChangeNothing) {
 }
 
 TEST_F(FinishTest, RemovingTheLastPresetLeavesOnlyCancel) {
+    IorPresetList one;
+    one.push_back(std::make_unique<IorPreset>("Vacuum", 1.0f));
+    ASSERT_FALSE(SaveIorPresets(m_dir.path(), one));
     IorPresetsDialog dialog(m_services);
     dialog.List()->setCurrentRow(0);
     dialog.RemoveButton()->click();
@@ -255,7 +328,7 @@ TEST_F(FinishTest, AModifiedPresetShowsFourDecimalsUntilReopened) {
         EXPECT_EQ(dialog.SelectedValue(), 1.5f);
     }
     IorPresetsDialog again(m_services);
-    ASSERT_EQ(again.List()->count(), 1);
+    ASSERT_EQ(again.List()->count(), 10);
     EXPECT_EQ(again.List()->item(0)->text(), "Glass\t1.5");
 }
 
@@ -269,9 +342,9 @@ TEST_F(FinishTest, AddAppendsSelectsAndEnables) {
         value->accept();
     });
     dialog.Add();
-    ASSERT_EQ(dialog.List()->count(), 2);
-    EXPECT_EQ(dialog.List()->item(1)->text(), "Water\t1.333");
-    EXPECT_EQ(dialog.List()->currentRow(), 1);
+    ASSERT_EQ(dialog.List()->count(), 11);
+    EXPECT_EQ(dialog.List()->item(10)->text(), "Water\t1.333");
+    EXPECT_EQ(dialog.List()->currentRow(), 10);
     EXPECT_TRUE(dialog.OkButton()->isEnabled());
 }
 
@@ -288,7 +361,7 @@ TEST_F(FinishTest, AnIorBelowOneIsRefusedAndOneIsTaken) {
     dialog.ValueEdit()->setText(QStringLiteral("one"));
     dialog.accept();
     ASSERT_EQ(m_messages.size(), 2u);
-    EXPECT_EQ(m_messages[1].text, "Please enter a number.");
+    EXPECT_EQ(m_messages[1].text, "Value: please enter a number.");
     dialog.ValueEdit()->setText(QStringLiteral("1.0"));
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -309,7 +382,7 @@ TEST_F(FinishTest, ADamagedPresetsFileIsReportedAndOnlyOkReplacesIt) {
         IorPresetsDialog dialog(m_services);
         ASSERT_EQ(m_messages.size(), 1u);
         EXPECT_TRUE(m_messages[0].text.contains(IorFile()));
-        ASSERT_EQ(dialog.List()->count(), 1);
+        ASSERT_EQ(dialog.List()->count(), 10);
         EXPECT_EQ(dialog.List()->item(0)->text(), "Vacuum\t1");
         dialog.reject();
     }
@@ -318,7 +391,7 @@ TEST_F(FinishTest, ADamagedPresetsFileIsReportedAndOnlyOkReplacesIt) {
     dialog.List()->setCurrentRow(0);
     dialog.accept();
     std::optional<SideFileNotice> notice;
-    EXPECT_EQ(LoadIorPresets(m_dir.path(), notice).size(), 1u);
+    EXPECT_EQ(LoadIorPresets(m_dir.path(), notice).size(), 10u);
     EXPECT_FALSE(notice);
 }
 

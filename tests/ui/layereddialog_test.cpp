@@ -307,3 +307,25 @@ TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
     QTest::qWait(50);
     SaveScreenshot(dialog.get(), QStringLiteral("layered-texture"));
 }
+
+TEST_F(LayeredTest, OkOnALayerAsItWasRendersNothingAndReplacesNothing) {
+    // A render would fail loudly here: any attempt shows a message.
+    m_app.settings.updateThumbnail = 1;
+    m_app.settings.povExecutable = m_dir.filePath(QStringLiteral("no-such-povray"));
+    auto dialog = Open(ThreeLayers());
+    dialog->List()->setCurrentRow(1);
+    const SimpleTexture* before = dialog->Working().GetLayer(1);
+    m_app.script.edit = [](SimpleTexture&) {}; // OK without a change
+    dialog->Button("modifyButton")->click();
+    EXPECT_EQ(m_app.script.titles.last(), "Modify Simple Texture");
+    EXPECT_TRUE(dialog->LayersAwaitingThumbnails().empty()) << "no render";
+    EXPECT_EQ(dialog->Working().GetLayer(1), before); // the very same layer, not a copy
+    EXPECT_EQ(dialog->Working().GetLayer(1)->GetThumbnailWidth(), 100);
+
+    m_app.script.edit = [](SimpleTexture& layer) { layer.finish.diffuse = 20; };
+    dialog->Button("modifyButton")->click();
+    // A real change is rendered (and here fails to).
+    EXPECT_EQ(dialog->LayersAwaitingThumbnails(), std::vector<int>{1});
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_messages.empty(); }, 30000));
+    EXPECT_EQ(dialog->Working().GetLayer(1)->finish.diffuse, 20);
+}

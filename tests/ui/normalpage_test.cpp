@@ -131,7 +131,7 @@ TEST_F(NormalTest, Strength150IsRefusedWithTheBoundsZeroAndHundred) {
     texture.normal.amount = 30;
     NormalPage* page = Open(texture);
     TypeAndLeave(page->Strength().edit, QStringLiteral("150"), page->Phase().edit);
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 100."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Strength: please enter a whole number from 0 to 100."});
     EXPECT_EQ(QApplication::focusWidget(), page->Strength().edit);
     EXPECT_EQ(m_texture.normal.amount, 30);
     page->Strength().edit->setText(QStringLiteral("75"));
@@ -154,4 +154,34 @@ TEST_F(NormalTest, SlidersWriteTheNormalNotThePigment) {
     EXPECT_EQ(m_texture.normal.phase, 30);
     EXPECT_EQ(m_texture.pigment.turbulence.amount, 0);
     EXPECT_EQ(m_texture.pigment.phase, 0);
+}
+
+TEST_F(NormalTest, APatternChosenAtStrengthZeroGetsAVisibleStrength) {
+    NormalPage* page = Open();
+    ASSERT_EQ(m_texture.normal.amount, 0);
+    page->TypeButton(PatternPage::Procedural)->click();
+    EXPECT_EQ(m_texture.normal.kind, Normal::Bumps);
+    EXPECT_EQ(m_texture.normal.amount, 50);
+    EXPECT_EQ(page->Strength().edit->text(), "50");
+    EXPECT_EQ(page->Strength().slider->value(), 50);
+
+    // Set to 0 by the user and then another pattern chosen: visible again.
+    TypeAndLeave(page->Strength().edit, QStringLiteral("0"), page->Phase().edit);
+    EXPECT_EQ(m_texture.normal.amount, 0);
+    page->PatternList()->setCurrentIndex(Normal::Waves);
+    EXPECT_EQ(m_texture.normal.amount, 50);
+
+    // A strength of the user's own stays when the pattern changes.
+    TypeAndLeave(page->Strength().edit, QStringLiteral("30"), page->Phase().edit);
+    page->PatternList()->setCurrentIndex(Normal::Dents);
+    EXPECT_EQ(m_texture.normal.amount, 30);
+}
+
+TEST_F(NormalTest, OpeningAPatternOfStrengthZeroLeavesItAsItIs) {
+    SimpleTexture texture;
+    texture.normal.kind = Normal::Ripples;
+    texture.normal.amount = 0;
+    Open(texture);
+    EXPECT_EQ(m_texture.normal.amount, 0);
+    EXPECT_TRUE(m_texture == texture);
 }

@@ -154,10 +154,11 @@ TEST_F(PigmentTest, TheFrequencySlidersMiddleIsOneAndATypedZeroBecomesOne) {
     EXPECT_EQ(page->Frequency().edit->text(), "1");
     EXPECT_EQ(page->Frequency().slider->value(), 11);
     EXPECT_EQ(m_texture.pigment.frequency, 1);
-    // Read without leaving the edit (OK pressed with Return): still never 0.
+    // Typed and read without leaving the edit (OK pressed with Return): still never 0.
+    page->Frequency().slider->setValue(3);
     page->Frequency().edit->setText(QStringLiteral("0"));
+    EXPECT_EQ(m_texture.pigment.frequency, 1);
     EXPECT_TRUE(page->ReadFields());
-    EXPECT_EQ(page->Frequency().edit->text(), "1");
     EXPECT_EQ(m_texture.pigment.frequency, 1);
 }
 
@@ -174,33 +175,35 @@ TEST_F(PigmentTest, LambdaKeepsItsHundredthsUntilItsSliderMoves) {
     EXPECT_FLOAT_EQ(m_texture.pigment.turbulence.lambda, 3.1f);
 }
 
-TEST_F(PigmentTest, StrengthBeyondItsRangeIsHeldBackAndRefused) {
+TEST_F(PigmentTest, StrengthBeyondItsRangeKeepsTheLastValueAndIsRefusedWhenLeft) {
     PigmentPage* page = Open(Marble());
+    const int before = m_texture.pigment.turbulence.amount;
     TypeAndLeave(page->TurbulenceStrength().edit, QStringLiteral("300"), page->Phase().edit);
-    EXPECT_EQ(page->TurbulenceStrength().slider->value(), 200);
     EXPECT_EQ(page->TurbulenceStrength().edit->text(), "300");
-    // The pigment never holds a wrapped byte (300 would be 44).
-    EXPECT_EQ(m_texture.pigment.turbulence.amount, 200);
-    EXPECT_TRUE(m_messages.empty());
-    EXPECT_FALSE(page->ReadFields());
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer between 0 and 200."});
+    // The pigment keeps its value: never a wrapped byte (300 would be 44), nor one not typed.
+    EXPECT_EQ(m_texture.pigment.turbulence.amount, before);
+    EXPECT_EQ(page->TurbulenceStrength().slider->value(), before);
+    EXPECT_EQ(MessageTexts(),
+              QStringList{"Turbulence strength: please enter a whole number from 0 to 200."});
     EXPECT_EQ(QApplication::focusWidget(), page->TurbulenceStrength().edit);
-    // Any slider moving takes every slider's value again.
+    EXPECT_FALSE(page->ReadFields());
+    EXPECT_EQ(MessageTexts().size(), 2);
+    // Any slider moving takes every slider's value again, and shows it in a refused edit.
     page->Octaves().slider->setValue(4);
-    EXPECT_EQ(page->TurbulenceStrength().edit->text(), "200");
+    EXPECT_EQ(page->TurbulenceStrength().edit->text(), QString::number(before));
     EXPECT_TRUE(page->ReadFields());
-    EXPECT_EQ(m_texture.pigment.turbulence.amount, 200);
+    EXPECT_EQ(m_texture.pigment.turbulence.amount, before);
     EXPECT_EQ(m_texture.pigment.turbulence.octaves, 4);
 }
 
-TEST_F(PigmentTest, RangeChecksNameTheirBounds) {
+TEST_F(PigmentTest, RangeChecksNameTheFieldAndItsBounds) {
     PigmentPage* page = Open(Marble());
     const std::pair<QLineEdit*, QString> cases[] = {
-        {page->Octaves().edit, "Please enter an integer between 1 and 10."},
-        {page->Omega().edit, "Please enter an integer between 1 and 100."},
-        {page->Phase().edit, "Please enter an integer between 0 and 100."},
-        {page->Frequency().edit, "Please enter an integer between -50 and 50."},
-        {page->Lambda().edit, "Please enter a number between 0.0 and 6.0."},
+        {page->Octaves().edit, "Octaves: please enter a whole number from 1 to 10."},
+        {page->Omega().edit, "Omega: please enter a whole number from 1 to 100."},
+        {page->Phase().edit, "Phase: please enter a whole number from 0 to 100."},
+        {page->Frequency().edit, "Frequency: please enter a whole number from -50 to 50."},
+        {page->Lambda().edit, "Lambda: please enter a number from 0.0 to 6.0."},
     };
     for (const auto& [edit, message] : cases) {
         const QString good = edit->text();
@@ -210,10 +213,11 @@ TEST_F(PigmentTest, RangeChecksNameTheirBounds) {
         EXPECT_EQ(MessageTexts(), QStringList{message});
         edit->setText(good);
     }
+    // Text that is no number at all gets the same message.
     page->Octaves().edit->setText(QStringLiteral("six"));
     m_messages.clear();
     EXPECT_FALSE(page->ReadFields());
-    EXPECT_EQ(MessageTexts(), QStringList{"Please enter an integer."});
+    EXPECT_EQ(MessageTexts(), QStringList{"Octaves: please enter a whole number from 1 to 10."});
 }
 
 TEST_F(PigmentTest, TransformEditsGoStraightIntoThePigment) {
@@ -221,10 +225,11 @@ TEST_F(PigmentTest, TransformEditsGoStraightIntoThePigment) {
     TypeAndLeave(page->Transforms()->Edit(TransformEdits::Scale, 2), QStringLiteral("0.5"),
                  page->Phase().edit);
     EXPECT_EQ(m_texture.pigment.transformations.scale[2], 0.5f);
+    EXPECT_GT(m_preview.changes, 0);
     TypeAndLeave(page->Transforms()->Edit(TransformEdits::Rotate, 0), QStringLiteral("12abc"),
                  page->Phase().edit);
-    EXPECT_EQ(m_texture.pigment.transformations.rotate[0], 12.0f);
-    EXPECT_GT(m_preview.changes, 0);
+    EXPECT_EQ(m_texture.pigment.transformations.rotate[0], 0.0f);
+    EXPECT_EQ(MessageTexts(), QStringList{"Rotate X: please enter a number."});
 }
 
 TEST_F(PigmentTest, ImageCancelledFallsBackToColourEvenFromAPattern) {
@@ -449,4 +454,39 @@ TEST_F(PigmentTest, ColorMapCancelledRestoresTheMap) {
     });
     page->ColorMapButton()->click();
     EXPECT_EQ(m_texture.pigment.colorMap.count, 3);
+}
+
+TEST_F(PigmentTest, TheTypeButtonsAndAxesFollowTheirStateHoweverItChanges) {
+    PigmentPage* page = Open();
+    // Toggled through the accessible action (no click): the page follows as for a click.
+    ASSERT_TRUE(ToggleAccessibly(page->TypeButton(PatternPage::Procedural)));
+    EXPECT_TRUE(page->TypeButton(PatternPage::Procedural)->isChecked());
+    EXPECT_TRUE(page->PatternList()->isEnabled());
+    EXPECT_EQ(m_texture.pigment.pattern, page->PatternList()->currentIndex());
+    EXPECT_TRUE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_FALSE(page->ColorGroup()->isVisible());
+
+    page->PatternList()->setCurrentIndex(Pigment::Gradient);
+    EXPECT_TRUE(page->GradientGroup()->isVisible());
+    ASSERT_TRUE(ToggleAccessibly(page->GradientAxis(1)));
+    EXPECT_EQ(m_texture.pigment.gradientY, 1);
+    EXPECT_TRUE(page->GradientAxis(0)->isEnabled()); // two axes on: either may be cleared
+    ASSERT_TRUE(ToggleAccessibly(page->GradientAxis(0)));
+    EXPECT_EQ(m_texture.pigment.gradientX, 0);
+    EXPECT_FALSE(page->GradientAxis(1)->isEnabled()); // the last one stays
+
+    // Checked by the program, the plain colour gives the page a plain colour's controls.
+    const int changes = m_preview.changes;
+    page->TypeButton(PatternPage::Plain)->setChecked(true);
+    EXPECT_EQ(m_texture.pigment.pattern, Pigment::SolidColor);
+    EXPECT_TRUE(page->ColorGroup()->isVisible());
+    EXPECT_FALSE(page->PatternList()->isEnabled());
+    EXPECT_FALSE(page->TurbulenceGroup()->isEnabled());
+    EXPECT_GT(m_preview.changes, changes);
+
+    // The Update Thumbnail box sets the setting by its state too.
+    m_services.settings.updateThumbnail = 1;
+    page->ShowFields();
+    ASSERT_TRUE(ToggleAccessibly(page->UpdateThumbnailCheck()));
+    EXPECT_EQ(m_services.settings.updateThumbnail, 0);
 }

@@ -7,9 +7,11 @@
 #include "render/files/sidefiles.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
+#include "ui/editors/finishpage.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/shapeeditordialog.h"
+#include "ui/editors/textureeditsheet.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -81,6 +83,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
     }
+    /// Opens a window with Auto on, as the program's first start has it.
+    std::unique_ptr<PreviewWindow> OpenLive(Texture& texture) {
+        m_services.settings.autoPreview = 1;
+        return Open(texture);
+    }
 
     QTemporaryDir m_dir;
 };
@@ -97,9 +104,12 @@ TEST_F(PreviewTest, OpensOnTheThumbnailAndTheTexturesShape) {
     auto window = Open(texture);
 
     EXPECT_EQ(window->windowTitle(), "Preview");
+    // The largest square the frame holds (the scenes are square), 160 pixels at least.
     const QSize size = window->Frame()->PictureSize();
-    EXPECT_EQ(size.width(), window->Frame()->width() - 14);
-    EXPECT_EQ(size.height(), window->Frame()->height() - 25);
+    EXPECT_EQ(size.width(),
+              std::min(window->Frame()->width() - 14, window->Frame()->height() - 25));
+    EXPECT_EQ(size.height(), size.width());
+    EXPECT_GE(size.width(), 160);
     const Bitmap& picture = window->Frame()->Picture();
     EXPECT_EQ(picture.Width(), size.width()); // the thumbnail at the picture's size
     EXPECT_EQ(picture.Height(), size.height());
@@ -184,8 +194,7 @@ TEST_F(PreviewTest, AChangeWhileAnAutoRenderRunsStopsItAndRendersTheNewState) {
     if (!HavePovRay())
         GTEST_SKIP() << "povray is not installed";
     SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
-    m_services.settings.autoPreview = 1;
-    auto window = Open(texture);
+    auto window = OpenLive(texture);
     window->TextureChanged();
     ASSERT_TRUE(WaitFor([&] { return window->IsRendering(); }));
     texture.pigment.color = {0, 0, 255, 0};
@@ -417,4 +426,118 @@ TEST_F(PreviewTest, TheShapeEditorNamesTheTextureAsItsSourceDeclaresIt) {
         EXPECT_EQ(Middle(dialog.Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
         EXPECT_EQ(dialog.TextureName(), DeclaredIdentifier(name));
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The live Preview: what the fields show is what renders, by itself and at the window's size.
+
+TEST_F(PreviewTest, RenderRendersWhatTheFieldsShowWithoutTheirBeingLeft) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture;
+    texture.SetName("Typed");
+    texture.pigment.color = {0, 0, 255, 0};
+    auto sheet =
+        MakeTextureEditSheet(m_services, texture, QStringLiteral("Modify Simple Texture"), nullptr);
+    sheet->show();
+    QApplication::setActiveWindow(sheet.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    ASSERT_TRUE(sheet->SetCurrentIndex(3));
+    auto* finish = static_cast<FinishPage*>(sheet->Page(3));
+    // Lit evenly, so the sphere's middle shows the pure colour only if both numbers are in; the
+    // ambient light, typed last, decides it.
+    TypeKeys(finish->Edit(FinishPage::Diffuse), QStringLiteral("0"));
+    TypeKeys(finish->Edit(FinishPage::Ambient), QStringLiteral("100"));
+    auto* preview = static_cast<PreviewWindow*>(sheet->PreviewWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+    const int shown = preview->Frame()->ShownPictures();
+    // A click in another window (or any click without a window manager) leaves the sheet's
+    // focus where it is: the edit is never left.
+    preview->RenderButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return preview->Frame()->ShownPictures() > shown; }));
+    EXPECT_TRUE(finish->Edit(FinishPage::Ambient)->hasFocus());
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+    EXPECT_EQ(Middle(preview->Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
+}
+
+TEST_F(PreviewTest, AutoIsOnUntilTheUserTurnsItOff) {
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    m_services.settings.autoPreview = ProgramSettings().autoPreview;
+    {
+        PreviewWindow window(m_services, texture);
+        EXPECT_TRUE(window.AutoBox()->isChecked());
+        ASSERT_TRUE(ToggleAccessibly(window.AutoBox())); // any way of turning it off counts
+        EXPECT_EQ(m_services.settings.autoPreview, 0);
+    }
+    PreviewWindow window(m_services, texture);
+    EXPECT_FALSE(window.AutoBox()->isChecked());
+}
+
+TEST_F(PreviewTest, AutoRendersOnShowingAndKeepsTheOldPictureMarkedUntilTheNewOneComes) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
+    auto window = OpenLive(texture);
+    PictureFrame* frame = window->Frame();
+    EXPECT_TRUE(frame->IsBusy()); // a render is due from the first showing
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !frame->IsBusy(); }));
+    EXPECT_EQ(Middle(frame->Picture()), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_TRUE(frame->accessibleDescription().isEmpty());
+    const QImage idle = frame->grab().toImage();
+
+    texture.pigment.color = {0, 255, 0, 0};
+    window->TextureChanged();
+    EXPECT_TRUE(frame->IsBusy());
+    EXPECT_EQ(frame->accessibleDescription(), "Rendering");
+    EXPECT_EQ(Middle(frame->Picture()), (std::array<int, 3>{0, 0, 255})); // the old picture stays
+    const QImage busy = frame->grab().toImage();
+    const qreal ratio = busy.devicePixelRatio();
+    const QRect markRect = frame->BusyMarkRect(); // a light dot of the mark
+    const QPoint mark(markRect.left() + markRect.width() / 4, markRect.center().y() + 1);
+    const QPoint markPixel(static_cast<int>(mark.x() * ratio), static_cast<int>(mark.y() * ratio));
+    EXPECT_NE(busy.pixel(markPixel), idle.pixel(markPixel)) << "the mark is drawn";
+    const QPoint middle = frame->PictureRect().center();
+    const QPoint middlePixel(static_cast<int>(middle.x() * ratio),
+                             static_cast<int>(middle.y() * ratio));
+    EXPECT_EQ(busy.pixel(middlePixel), idle.pixel(middlePixel)) << "the picture is not cleared";
+
+    ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 2 && !frame->IsBusy(); }));
+    EXPECT_EQ(Middle(frame->Picture()), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ(frame->grab().toImage().pixel(markPixel), idle.pixel(markPixel));
+}
+
+TEST_F(PreviewTest, TheWindowResizesAndThePictureFillsItAtTheScreensPixels) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Large", {0, 0, 255, 0});
+    auto window = Open(texture);
+    PictureFrame* frame = window->Frame();
+    const qreal ratio = window->devicePixelRatioF();
+    // The tests run once more at twice the pixels (QT_SCALE_FACTOR=2), as on a HiDPI screen.
+    EXPECT_EQ(ratio, qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                         ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                         : 1.0);
+    const QSize small = frame->PictureSize();
+    EXPECT_EQ(small.height(), 160); // the smallest picture, as before
+    EXPECT_EQ(small.width(), 160);
+
+    window->resize(window->width() + 240, window->height() + 240);
+    ASSERT_TRUE(WaitFor([&] { return frame->PictureSize().height() > 300; }));
+    const QSize large = frame->PictureSize();
+    EXPECT_EQ(large.width(), large.height());
+    EXPECT_EQ(frame->RenderSize(),
+              QSize(qRound(large.width() * ratio), qRound(large.height() * ratio)));
+    const int shown = frame->ShownPictures();
+    window->RenderButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return frame->ShownPictures() > shown; }));
+    EXPECT_EQ(frame->Picture().Width(), frame->RenderSize().width());
+    EXPECT_EQ(frame->Picture().Height(), frame->RenderSize().height());
+    EXPECT_EQ(Middle(frame->Picture()), (std::array<int, 3>{255, 0, 0}));
+    // The picture fills the frame: its rectangle is as large as the frame allows.
+    EXPECT_EQ(frame->PictureRect().size(), large);
+    EXPECT_GE(frame->PictureRect().left(), PictureFrame::kLeft);
+
+    window->resize(50, 50); // never below the smallest picture
+    QApplication::processEvents();
+    EXPECT_EQ(frame->PictureSize(), QSize(160, 160));
 }

@@ -563,10 +563,12 @@ TEST_F(CreateTextureMapDialogTest, RefusesBadFieldsWithTheStandardMessages) {
     Child("aspectEdit")->setText(QStringLiteral("2"));
     Child("brightnessEdit")->setText(QStringLiteral("101"));
     Render();
-    const std::vector<QString> expected{"Please enter an integer between 10 and 8192.",
-                                        "Please enter an integer between 10 and 8192.",
-                                        "Please enter an integer.", "Please enter a number.",
-                                        "Please enter an integer between 0 and 100."};
+    // Each message names its field and what it takes, for text that is no number as well.
+    const std::vector<QString> expected{"Width: please enter a whole number from 10 to 8192.",
+                                        "Width: please enter a whole number from 10 to 8192.",
+                                        "Height: please enter a whole number from 10 to 8192.",
+                                        "Aspect ratio: please enter a number.",
+                                        "Brightness: please enter a whole number from 0 to 100."};
     EXPECT_EQ(m_messages.texts, expected);
     EXPECT_TRUE(m_dialog.isVisible());
 
@@ -598,7 +600,8 @@ TEST_F(CreateTextureMapDialogTest, BrightnessControlsFollowTheOverride) {
     EXPECT_TRUE(m_messages.texts.empty());
     ClickCheckBox(Child<QCheckBox>("overrideCheck")); // on again: enabled, and the field is read
     EXPECT_TRUE(slider->isEnabled());
-    EXPECT_EQ(m_messages.texts, std::vector<QString>{QStringLiteral("Please enter an integer.")});
+    EXPECT_EQ(m_messages.texts, std::vector<QString>{QStringLiteral(
+                                    "Brightness: please enter a whole number from 0 to 100.")});
     ClickCheckBox(Child<QCheckBox>("overrideCheck"));
     Render();
     EXPECT_EQ(m_messages.texts.size(), 1u);

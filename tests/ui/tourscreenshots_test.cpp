@@ -30,6 +30,7 @@ protected:
         m_services.settings.programDirectory = m_dir.path();
         m_services.settings.povExecutable = DefaultPovExecutable();
         m_services.settings.antialiasing = 1;
+        m_services.settings.autoPreview = 1; // as a first start has it
         m_services.Shapes() = BuiltinShapes();
     }
     const Texture& Sample(const std::string& name) {

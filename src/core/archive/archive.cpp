@@ -390,17 +390,24 @@ void Archive::String(std::string& value) {
 }
 
 void Archive::WordInt(int& value) {
-    if (m_storing)
+    if (m_storing) {
+        // A value the word cannot keep would come back as another one: refused, never wrapped.
+        if (value < 0 || value > 0xFFFF)
+            throw ArchiveException(ArchiveError::TooLarge);
         WriteWord(static_cast<std::uint16_t>(value));
-    else
+    } else {
         value = ReadWord();
+    }
 }
 
 void Archive::SignedWordInt(int& value) {
-    if (m_storing)
+    if (m_storing) {
+        if (value < -0x8000 || value > 0x7FFF)
+            throw ArchiveException(ArchiveError::TooLarge);
         WriteWord(static_cast<std::uint16_t>(value));
-    else
+    } else {
         value = static_cast<std::int16_t>(ReadWord());
+    }
 }
 
 void Archive::DWordInt(int& value) {

@@ -125,9 +125,11 @@ public:
     void DWord(std::uint32_t& value);
     void Float(float& value);
     void String(std::string& value);
-    /// An int held in memory and stored as an unsigned 16-bit word.
+    /// An int held in memory and stored as an unsigned 16-bit word; storing one outside 0 to
+    /// 65535 throws TooLarge.
     void WordInt(int& value);
-    /// An int held in memory and stored as a signed 16-bit word (sign-extended on reading).
+    /// An int held in memory and stored as a signed 16-bit word (sign-extended on reading);
+    /// storing one outside -32768 to 32767 throws TooLarge.
     void SignedWordInt(int& value);
     /// An int held in memory and stored as a 32-bit dword (two's complement).
     void DWordInt(int& value);

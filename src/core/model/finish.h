@@ -16,6 +16,10 @@ public:
     /// word specular, word roughness.
     void Serialize(Archive& ar) override;
 
+    /// The largest value a word field (ambient, diffuse, reflection, phong, phong size,
+    /// specular, roughness) keeps through a save; none is below 0.
+    static constexpr int kLargestWord = 65535;
+
     int ambient = 10;
     int diffuse = 60;
     float brilliance = 1.0f;

@@ -30,3 +30,9 @@ std::string IorPresetEntryText(const std::string& description, float value, bool
 std::string IorValueText(float value) {
     return Trimmed(FormatFixed(value, 4));
 }
+
+std::vector<IorPreset> DefaultIorPresets() {
+    return {{"Vacuum", 1.0f},    {"Air", 1.000293f},     {"Water", 1.333f},      {"Ice", 1.31f},
+            {"Glass", 1.5f},     {"Crown glass", 1.52f}, {"Flint glass", 1.62f}, {"Quartz", 1.544f},
+            {"Sapphire", 1.77f}, {"Diamond", 2.417f}};
+}

@@ -3,6 +3,7 @@
 #include "core/archive/storable.h"
 
 #include <string>
+#include <vector>
 
 /// A named index of refraction, one entry of the refraction presets ("iorvalue.dat").
 class IorPreset : public Storable {
@@ -31,3 +32,7 @@ private:
 std::string IorPresetEntryText(const std::string& description, float value, bool trimmed);
 /// An index of refraction written by the same trimmed rule ("1", "1.333", "1.5").
 std::string IorValueText(float value);
+
+/// The presets offered while there is no presets file: Vacuum, Air, Water, Ice, Glass, Crown
+/// glass, Flint glass, Quartz, Sapphire and Diamond with their common indices.
+std::vector<IorPreset> DefaultIorPresets();

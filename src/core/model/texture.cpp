@@ -1,9 +1,11 @@
 #include "core/model/texture.h"
 
+#include "core/archive/archive.h"
 #include "core/model/reservedwords.h"
 #include "core/text/textcodec.h"
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
 TextureId Texture::NewTextureId() {
@@ -17,6 +19,31 @@ void Texture::TakeNewId() {
 
 std::string Texture::DeclarationComment() const {
     return WrapComment(m_description);
+}
+
+namespace {
+
+/// The texture's stored form (class record included), or nothing when it cannot be stored.
+std::optional<std::vector<std::uint8_t>> StoredForm(const Texture& texture) {
+    try {
+        Archive archive;
+        archive.WriteObject(&texture);
+        return archive.TakeBytes();
+    } catch (const ArchiveException&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool operator==(const Texture& a, const Texture& b) {
+    if (&a == &b)
+        return true;
+    if (a.IsSimple() != b.IsSimple())
+        return false;
+    const auto first = StoredForm(a);
+    const auto second = StoredForm(b);
+    return first && second && *first == *second;
 }
 
 namespace {

@@ -93,6 +93,10 @@ protected:
     std::uint8_t m_previewShape = 0;
 };
 
+/// Two textures are equal when they are of one kind and store the same bytes: every field, the
+/// thumbnail's pixels and the layers, as a catalog file keeps them.
+bool operator==(const Texture& a, const Texture& b);
+
 /// The longest identifier a texture is declared under.
 inline constexpr std::size_t kMaxIdentifierLength = 240;
 

@@ -1,6 +1,7 @@
 #include "render/files/sidefiles.h"
 
 #include "core/archive/objectarray.h"
+#include "core/model/iorpreset.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/storedclasses.h"
 #include "render/files/catalogfile.h"
@@ -229,11 +230,12 @@ IorPresetList LoadIorPresets(const QString& programDirectory,
         notice = SideFileNotice{
             QStringLiteral("IO Error"),
             QStringLiteral("The refraction presets file %1 cannot be read. The list starts with "
-                           "Vacuum only; the file is replaced only when you press OK.")
+                           "the common presets; the file is replaced only when you press OK.")
                 .arg(path),
             SideFileNotice::Warning};
     }
-    presets.push_back(std::make_unique<IorPreset>("Vacuum", 1.0f));
+    for (const IorPreset& preset : DefaultIorPresets())
+        presets.push_back(std::make_unique<IorPreset>(preset));
     return presets;
 }
 

@@ -51,7 +51,7 @@ QByteArray StoredColors(const NamedColorList& colors);
 std::optional<SideFileNotice> SaveColorFile(const QString& programDirectory,
                                             const NamedColorList& colors);
 
-/// Loads "iorvalue.dat": the single preset "Vacuum" 1.0 when it is missing. A damaged or
+/// Loads "iorvalue.dat": the common presets (DefaultIorPresets) when it is missing. A damaged or
 /// unreadable file is treated as missing and `notice` says so; the file itself is left alone.
 IorPresetList LoadIorPresets(const QString& programDirectory,
                              std::optional<SideFileNotice>& notice);

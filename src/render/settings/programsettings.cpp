@@ -55,7 +55,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Catalog Zoom", &ProgramSettings::catalogZoom, 100},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
     {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
-    {"Auto Preview", &ProgramSettings::autoPreview, 0},
+    {"Auto Preview", &ProgramSettings::autoPreview, 1},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

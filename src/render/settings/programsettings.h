@@ -53,8 +53,9 @@ struct ProgramSettings {
     int renderTimeLimit = 0;
     /// 1 when the document windows are shown as tabs.
     int tabbedWindows = 0;
-    /// The Preview window renders the texture being edited shortly after each change.
-    int autoPreview = 0;
+    /// The Preview window renders the texture being edited shortly after each change (on until
+    /// the user turns it off).
+    int autoPreview = 1;
 
     static constexpr const char* kSection = "Settings";
 

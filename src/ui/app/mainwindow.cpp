@@ -47,15 +47,6 @@ bool LockLightOn(const char* name) {
     return false;
 }
 
-/// Standard keys first, then the keys the program has always had beside them.
-QList<QKeySequence> KeysOf(QKeySequence::StandardKey standard, const QList<QKeySequence>& more) {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
-    for (const QKeySequence& key : more)
-        if (!keys.contains(key))
-            keys << key;
-    return keys;
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {

@@ -947,7 +947,8 @@ void CatalogView::Modify(int index) {
                               ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
                                                     QStringLiteral("Modify Simple Texture"), this)
                               : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
-    if (!accepted)
+    // OK on a texture as it was opened is no change: no undo step, no new thumbnail.
+    if (!accepted || *copy == original)
         return;
     // The change is made at once with the old thumbnail, which stays until the new one comes;
     // it then joins this step, so Undo brings back the old texture with its old picture.

@@ -3,7 +3,9 @@
 #include "core/model/sourcetext.h"
 #include "ui/framework/prompts.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QStringList>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -44,10 +46,6 @@ bool HasIntegerShape(const std::string& bytes) {
         if (!IsDigit(bytes[i]))
             return false;
     return true;
-}
-
-bool HasIntegerShape(const QString& text) {
-    return HasIntegerShape(Trimmed(text));
 }
 
 } // namespace
@@ -106,14 +104,74 @@ std::optional<double> ParseNumber(const QString& text) {
     return negative ? -value : value;
 }
 
-QString IntegerRangeText(int minimum, int maximum) {
-    return QString::fromUtf8(kIntegerRangeMessage).arg(minimum).arg(maximum);
+namespace {
+
+/// Words after the first start in lower case, unless they are all capitals ("X", "IOR").
+QString SentenceCase(const QString& name) {
+    QStringList words = name.simplified().split(QLatin1Char(' '));
+    for (qsizetype i = 1; i < words.size(); ++i)
+        if (words[i] != words[i].toUpper())
+            words[i][0] = words[i][0].toLower();
+    return words.join(QLatin1Char(' '));
 }
 
-QString NumberRangeText(float minimum, float maximum) {
-    return QString::fromUtf8(kNumberRangeMessage)
-        .arg(QString::fromStdString(FloatToText(minimum)),
-             QString::fromStdString(FloatToText(maximum)));
+/// The label that leads to `field`, in the same window.
+const QLabel* LabelOf(const QWidget* field) {
+    for (const QLabel* label : field->window()->findChildren<QLabel*>())
+        if (label->buddy() == field)
+            return label;
+    return nullptr;
+}
+
+/// "Name: phrase." or, without a name, "Phrase."
+QString Message(const QString& field, const QString& phrase) {
+    if (field.isEmpty())
+        return phrase.left(1).toUpper() + phrase.mid(1);
+    return field + QStringLiteral(": ") + phrase;
+}
+
+QString Bound(float value) {
+    return QString::fromStdString(FloatToText(value));
+}
+
+} // namespace
+
+QString FieldName(const QWidget* field) {
+    if (!field)
+        return {};
+    QString name = field->accessibleName();
+    if (name.isEmpty())
+        if (const QLabel* label = LabelOf(field))
+            name = label->text().remove(QLatin1Char('&')).trimmed();
+    while (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name.isEmpty() ? QString() : SentenceCase(name);
+}
+
+QString IntegerRangeMessage(int minimum, int maximum, const QString& field) {
+    return Message(
+        field,
+        QStringLiteral("please enter a whole number from %1 to %2.").arg(minimum).arg(maximum));
+}
+
+QString IntegerMessage(const QString& field) {
+    return Message(field, QStringLiteral("please enter a whole number."));
+}
+
+QString NumberRangeMessage(float minimum, float maximum, const QString& field) {
+    return Message(
+        field,
+        QStringLiteral("please enter a number from %1 to %2.").arg(Bound(minimum), Bound(maximum)));
+}
+
+QString NumberMessage(const QString& field) {
+    return Message(field, QStringLiteral("please enter a number."));
+}
+
+std::optional<float> AsFloat(const std::optional<double>& value) {
+    if (!value || std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return static_cast<float>(*value);
 }
 
 void RefuseField(QLineEdit* field, const QString& message, QWidget* parent) {
@@ -128,54 +186,30 @@ void RefuseField(QLineEdit* field, const QString& message, QWidget* parent) {
 std::optional<int> ReadInteger(QLineEdit* field, QWidget* parent) {
     const auto value = ParseInteger(field->text());
     if (!value)
-        RefuseField(field, QString::fromUtf8(kIntegerMessage), parent);
+        RefuseField(field, IntegerMessage(FieldName(field)), parent);
     return value;
 }
 
 std::optional<int> ReadInteger(QLineEdit* field, int minimum, int maximum, QWidget* parent) {
     const auto value = ParseInteger(field->text());
-    if (!value) {
-        // Digits too many for an int are out of range rather than no integer at all.
-        RefuseField(field,
-                    HasIntegerShape(field->text()) ? IntegerRangeText(minimum, maximum)
-                                                   : QString::fromUtf8(kIntegerMessage),
-                    parent);
-        return std::nullopt;
-    }
-    if (*value < minimum || *value > maximum) {
-        RefuseField(field, IntegerRangeText(minimum, maximum), parent);
+    if (!value || *value < minimum || *value > maximum) {
+        RefuseField(field, IntegerRangeMessage(minimum, maximum, FieldName(field)), parent);
         return std::nullopt;
     }
     return value;
 }
-
-namespace {
-
-/// The number as the 32-bit float the fields hold; values beyond its range are no number.
-std::optional<float> AsFloat(const std::optional<double>& value) {
-    if (!value || std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max()))
-        return std::nullopt;
-    return static_cast<float>(*value);
-}
-
-} // namespace
 
 std::optional<float> ReadNumber(QLineEdit* field, QWidget* parent) {
     const auto value = AsFloat(ParseNumber(field->text()));
     if (!value)
-        RefuseField(field, QString::fromUtf8(kNumberMessage), parent);
+        RefuseField(field, NumberMessage(FieldName(field)), parent);
     return value;
 }
 
 std::optional<float> ReadNumber(QLineEdit* field, float minimum, float maximum, QWidget* parent) {
-    const auto parsed = ParseNumber(field->text());
-    if (!parsed) {
-        RefuseField(field, QString::fromUtf8(kNumberMessage), parent);
-        return std::nullopt;
-    }
-    const auto value = AsFloat(parsed);
+    const auto value = AsFloat(ParseNumber(field->text()));
     if (!value || *value < minimum || *value > maximum) {
-        RefuseField(field, NumberRangeText(minimum, maximum), parent);
+        RefuseField(field, NumberRangeMessage(minimum, maximum, FieldName(field)), parent);
         return std::nullopt;
     }
     return value;

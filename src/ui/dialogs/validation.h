@@ -10,22 +10,33 @@ class QWidget;
 /// same way whatever the user's locale: "." is the decimal point, blanks around the number are
 /// allowed, anything else after it is not. A field that fails shows its message (title
 /// "Velvane"), gets the focus back with its text selected, and the caller stops reading.
+///
+/// A message names the field and what it takes, for text that is no number and for a number out
+/// of range alike: "Turbulence strength: please enter a whole number from 0 to 200."
 namespace Validation {
-
-inline constexpr const char* kIntegerMessage = "Please enter an integer.";
-inline constexpr const char* kNumberMessage = "Please enter a number.";
-inline constexpr const char* kIntegerRangeMessage = "Please enter an integer between %1 and %2.";
-inline constexpr const char* kNumberRangeMessage = "Please enter a number between %1 and %2.";
 
 /// An optionally signed whole number in the range of int, or nothing.
 std::optional<int> ParseInteger(const QString& text);
 /// A decimal number ("1.5", "-.25", "3.", "1e-3"), or nothing. No infinities, no NaN.
 std::optional<double> ParseNumber(const QString& text);
 
-/// "Please enter an integer between 1 and 16."
-QString IntegerRangeText(int minimum, int maximum);
-/// "Please enter a number between 0.0 and 3.0." (bounds written as number fields show them).
-QString NumberRangeText(float minimum, float maximum);
+/// The name a message gives a field: its accessible name, or else the text of the label that
+/// leads to it, in sentence case ("Turbulence Strength" gives "Turbulence strength"; "Scale X"
+/// and "IOR" stay as they are). Empty when the field has neither.
+QString FieldName(const QWidget* field);
+
+/// "Octaves: please enter a whole number from 1 to 10." ("Please enter a whole number from 1 to
+/// 10." for a field without a name).
+QString IntegerRangeMessage(int minimum, int maximum, const QString& field = {});
+/// "Count: please enter a whole number."
+QString IntegerMessage(const QString& field = {});
+/// "Lambda: please enter a number from 0.0 to 6.0." (bounds written as number fields show them).
+QString NumberRangeMessage(float minimum, float maximum, const QString& field = {});
+/// "Scale X: please enter a number."
+QString NumberMessage(const QString& field = {});
+
+/// The 32-bit float a parsed number gives a field; nothing for values beyond its range.
+std::optional<float> AsFloat(const std::optional<double>& value);
 
 /// Reads an integer from `field`; on failure shows the message, focuses the field and returns
 /// nothing. The message box belongs to `parent`, or to the field's window when it is null.
@@ -45,7 +56,7 @@ void RefuseField(QLineEdit* field, const QString& message, QWidget* parent = nul
 ///
 ///     FieldReader reader(this);
 ///     reader.Number(m_threshold, threshold, 0.0f, 3.0f);
-///     reader.Integer(m_width, width, 10, 3096);
+///     reader.Integer(m_width, width, 10, 8192);
 ///     if (!reader.Ok()) return;
 class FieldReader {
 public:

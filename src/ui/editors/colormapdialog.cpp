@@ -3,16 +3,13 @@
 #include "core/model/simpletexture.h"
 #include "render/files/colormapfileio.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/validation.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/colorselectordialog.h"
 #include "ui/editors/colorswatch.h"
-#include "ui/editors/focuswatch.h"
 #include "ui/editors/previewlink.h"
-#include "ui/editors/transformedits.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -130,7 +127,7 @@ void ColorMapDialog::BuildControls() {
     m_decimal->setObjectName(QStringLiteral("decimal"));
     connect(m_insert, &QPushButton::clicked, this, &ColorMapDialog::OnInsert);
     connect(m_delete, &QPushButton::clicked, this, &ColorMapDialog::OnDelete);
-    connect(m_decimal, &QCheckBox::clicked, this, &ColorMapDialog::OnDecimal);
+    connect(m_decimal, &QCheckBox::toggled, this, &ColorMapDialog::OnDecimal);
 
     auto* grid = new QGridLayout;
     m_positionLabel = new QLabel(QStringLiteral("&Position"), this);
@@ -148,7 +145,14 @@ void ColorMapDialog::BuildControls() {
     grid->addWidget(m_positionSlider, 0, 1);
     grid->addWidget(m_positionEdit, 0, 2);
     connect(m_positionSlider, &QSlider::valueChanged, this, &ColorMapDialog::OnPositionSlider);
-    OnFocusLost(m_positionEdit, [this] { OnPositionEditLeft(); });
+    // Any number is taken; one outside 0 to 1 is held as the nearest end, and shown so once left.
+    m_positionField = NumberField::Number(m_positionEdit);
+    connect(m_positionField, &NumberField::typed, this, &ColorMapDialog::OnPositionTyped);
+    connect(m_positionField, &NumberField::left, this, [this] {
+        const float typed = m_positionField->NumberValue();
+        if (typed < 0.0f || typed > 1.0f)
+            m_positionField->Show(Fixed2(std::clamp(typed, 0.0f, 1.0f)));
+    });
     for (int c = 0; c < 4; ++c) {
         const auto channel = static_cast<Channel>(c);
         auto* label = new QLabel(QString::fromLatin1(kCaptions[c]), this);
@@ -180,8 +184,12 @@ void ColorMapDialog::BuildControls() {
             RebuildBand();
             Changed();
         });
-        OnFocusLost(m_integerEdits[c], [this, channel] { OnChannelEditLeft(channel, false); });
-        OnFocusLost(m_decimalEdits[c], [this, channel] { OnChannelEditLeft(channel, true); });
+        m_integerFields[c] = NumberField::Integer(m_integerEdits[c], 0, 255);
+        m_decimalFields[c] = NumberField::Number(m_decimalEdits[c], 0.0f, 1.0f);
+        connect(m_integerFields[c], &NumberField::typed, this,
+                [this, channel] { OnChannelTyped(channel, false); });
+        connect(m_decimalFields[c], &NumberField::typed, this,
+                [this, channel] { OnChannelTyped(channel, true); });
     }
 
     m_swatch = new ColorSwatch(this);
@@ -367,14 +375,14 @@ void ColorMapDialog::SetSlidersAndEdits() {
             m_sliders[c]->setRange(0, 255);
             m_sliders[c]->setValue(value);
         }
-        m_integerEdits[c]->setText(QString::number(value));
-        m_decimalEdits[c]->setText(Fixed2(value / 255.0));
+        m_integerFields[c]->ShowInteger(value);
+        m_decimalFields[c]->Show(Fixed2(value / 255.0));
     }
     {
         const QSignalBlocker quiet(m_positionSlider);
         m_positionSlider->setValue(static_cast<int>(position * 100.0f));
     }
-    m_positionEdit->setText(Fixed2(position));
+    m_positionField->Show(Fixed2(position));
     m_swatch->SetColor(QColor(color.red, color.green, color.blue));
 }
 
@@ -419,10 +427,10 @@ void ColorMapDialog::OnChannelSlider(Channel channel) {
     std::uint8_t& value = ChannelOf(m_map.colors[static_cast<std::size_t>(m_selected)], channel);
     if (m_decimalView) {
         value = static_cast<std::uint8_t>(std::clamp(static_cast<int>(position * 2.55), 0, 255));
-        m_decimalEdits[channel]->setText(Fixed2(position * 0.01));
+        m_decimalFields[channel]->Show(Fixed2(position * 0.01));
     } else {
         value = static_cast<std::uint8_t>(position);
-        m_integerEdits[channel]->setText(QString::number(position));
+        m_integerFields[channel]->ShowInteger(position);
     }
     RewriteLine(m_selected);
     // Dragging rebuilds the band when the slider is let go; keys rebuild it at once.
@@ -431,20 +439,17 @@ void ColorMapDialog::OnChannelSlider(Channel channel) {
     Changed();
 }
 
-void ColorMapDialog::OnChannelEditLeft(Channel channel, bool decimalEdit) {
+void ColorMapDialog::OnChannelTyped(Channel channel, bool decimalEdit) {
     if (decimalEdit != m_decimalView)
         return;
     std::uint8_t& value = ChannelOf(m_map.colors[static_cast<std::size_t>(m_selected)], channel);
     const QSignalBlocker quiet(m_sliders[channel]);
-    // Out-of-range text is refused on OK; meanwhile the entry holds the nearest channel value,
-    // never a wrapped one.
     if (decimalEdit) {
-        const float typed = LeadingNumber(m_decimalEdits[channel]->text());
-        value = static_cast<std::uint8_t>(std::clamp(static_cast<int>(typed * 255.0f), 0, 255));
+        const float typed = m_decimalFields[channel]->NumberValue();
+        value = static_cast<std::uint8_t>(typed * 255.0f);
         m_sliders[channel]->setValue(static_cast<int>(typed * 100.0f));
     } else {
-        value = static_cast<std::uint8_t>(
-            std::clamp(LeadingInteger(m_integerEdits[channel]->text()), 0, 255));
+        value = static_cast<std::uint8_t>(m_integerFields[channel]->IntegerValue());
         m_sliders[channel]->setValue(value);
     }
     RewriteLine(m_selected);
@@ -494,17 +499,10 @@ void ColorMapDialog::OnPositionSlider() {
     Changed();
 }
 
-void ColorMapDialog::OnPositionEditLeft() {
+void ColorMapDialog::OnPositionTyped() {
     if (!m_positionEdit->isEnabled())
         return;
-    float typed = LeadingNumber(m_positionEdit->text());
-    if (typed > 1.0f) {
-        typed = 1.0f;
-        m_positionEdit->setText(QStringLiteral("1.00"));
-    } else if (typed < 0.0f) {
-        typed = 0.0f;
-        m_positionEdit->setText(QStringLiteral("0.00"));
-    }
+    const float typed = std::clamp(m_positionField->NumberValue(), 0.0f, 1.0f);
     m_map.positions[static_cast<std::size_t>(m_selected)] = typed;
     {
         const QSignalBlocker quiet(m_positionSlider);
@@ -571,9 +569,10 @@ void ColorMapDialog::OnDelete() {
     Changed();
 }
 
-void ColorMapDialog::OnDecimal() {
-    m_decimalView = !m_decimalView;
-    m_decimal->setChecked(m_decimalView);
+void ColorMapDialog::OnDecimal(bool checked) {
+    if (checked == m_decimalView)
+        return;
+    m_decimalView = checked;
     for (int c = 0; c < 4; ++c) {
         m_integerEdits[c]->setVisible(!m_decimalView);
         m_decimalEdits[c]->setVisible(m_decimalView);
@@ -644,25 +643,10 @@ void ColorMapDialog::done(int result) {
 }
 
 void ColorMapDialog::accept() {
-    // What is typed in the focused edit counts, as if it had been left.
-    QWidget* focus = QApplication::focusWidget();
-    for (int c = 0; c < 4; ++c)
-        if (focus == m_integerEdits[c] || focus == m_decimalEdits[c])
-            OnChannelEditLeft(static_cast<Channel>(c), focus == m_decimalEdits[c]);
-    if (focus == m_positionEdit)
-        OnPositionEditLeft();
-    Validation::FieldReader reader(this);
-    int integer = 0;
-    float number = 0.0f;
-    if (m_positionEdit->isEnabled())
-        reader.Number(m_positionEdit, number, 0.0f, 1.0f);
-    for (int c = 0; c < 4; ++c) {
-        if (m_decimalView)
-            reader.Number(m_decimalEdits[c], number, 0.0f, 1.0f);
-        else
-            reader.Integer(m_integerEdits[c], integer, 0, 255);
-    }
-    if (!reader.Ok())
+    NumberField* const* channels = m_decimalView ? m_decimalFields.data() : m_integerFields.data();
+    if (!CheckFields(
+            {m_positionField, channels[Red], channels[Green], channels[Blue], channels[Filter]},
+            this))
         return;
     Changed();
     QDialog::accept();

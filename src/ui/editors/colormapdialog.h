@@ -9,6 +9,7 @@
 
 class AppServices;
 class ColorSwatch;
+class NumberField;
 class PreviewLink;
 class QCheckBox;
 class QLabel;
@@ -85,12 +86,12 @@ private:
     void Changed();
     void SortAndSelect(int entry);
     void OnChannelSlider(Channel channel);
-    void OnChannelEditLeft(Channel channel, bool decimalEdit);
+    void OnChannelTyped(Channel channel, bool decimalEdit);
     void OnPositionSlider();
-    void OnPositionEditLeft();
+    void OnPositionTyped();
     void OnInsert();
     void OnDelete();
-    void OnDecimal();
+    void OnDecimal(bool checked);
     void OnSelectColor();
     void OnOpen();
     void OnSaveAs();
@@ -111,9 +112,12 @@ private:
     QLabel* m_positionLabel = nullptr;
     QLineEdit* m_positionEdit = nullptr;
     QSlider* m_positionSlider = nullptr;
+    NumberField* m_positionField = nullptr;
     std::array<QSlider*, 4> m_sliders{};
     std::array<QLineEdit*, 4> m_integerEdits{};
     std::array<QLineEdit*, 4> m_decimalEdits{};
+    std::array<NumberField*, 4> m_integerFields{};
+    std::array<NumberField*, 4> m_decimalFields{};
     QPushButton* m_select = nullptr;
     ColorSwatch* m_swatch = nullptr;
     QWidget* m_bandArea = nullptr;

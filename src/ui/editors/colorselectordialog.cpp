@@ -5,14 +5,12 @@
 #include "core/model/simpletexture.h"
 #include "core/text/textcodec.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/validation.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colorswatch.h"
-#include "ui/editors/focuswatch.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -213,8 +211,12 @@ void ColorSelectorDialog::BuildControls() {
                 [this, channel] { OnSliderMoved(channel); });
         connect(m_sliders[c], &QSlider::sliderReleased, this,
                 &ColorSelectorDialog::OnSliderReleased);
-        OnFocusLost(m_integerEdits[c], [this, channel] { OnEditLeft(channel, false); });
-        OnFocusLost(m_decimalEdits[c], [this, channel] { OnEditLeft(channel, true); });
+        m_integerFields[c] = NumberField::Integer(m_integerEdits[c], 0, Maximum(c));
+        m_decimalFields[c] = NumberField::Number(m_decimalEdits[c], 0.0f, 1.0f);
+        connect(m_integerFields[c], &NumberField::typed, this,
+                [this, channel] { OnEditTyped(channel, false); });
+        connect(m_decimalFields[c], &NumberField::typed, this,
+                [this, channel] { OnEditTyped(channel, true); });
     }
     // A gap between the colour channels and the hue group of three.
     grid->setRowMinimumHeight(Hue, m_sliders[0]->sizeHint().height() + 8);
@@ -228,7 +230,7 @@ void ColorSelectorDialog::BuildControls() {
     m_decimalCheck->setToolTip(QStringLiteral(
         "Check if you want to display the values as decimals ranging from 0.0 to 1.0"));
     m_decimalCheck->setChecked(m_decimalView);
-    connect(m_decimalCheck, &QCheckBox::clicked, this, &ColorSelectorDialog::OnDecimalToggled);
+    connect(m_decimalCheck, &QCheckBox::toggled, this, &ColorSelectorDialog::OnDecimalToggled);
 
     auto* nameLabel = new QLabel(QStringLiteral("&Name"), this);
     m_names = new QComboBox(this);
@@ -371,8 +373,8 @@ void ColorSelectorDialog::RecomputeDecimals(int except) {
 
 void ColorSelectorDialog::WriteEdits() {
     for (int c = 0; c < ChannelCount; ++c) {
-        m_integerEdits[c]->setText(QString::number(m_value[c]));
-        m_decimalEdits[c]->setText(DecimalText(m_decimal[c]));
+        m_integerFields[c]->ShowInteger(m_value[c]);
+        m_decimalFields[c]->Show(DecimalText(m_decimal[c]));
     }
 }
 
@@ -466,39 +468,17 @@ void ColorSelectorDialog::OnSliderReleased() {
     SetSliders();
 }
 
-bool ColorSelectorDialog::ReadEdits(std::array<double, ChannelCount>& values) {
-    Validation::FieldReader reader(this);
-    for (int c = 0; c < ChannelCount; ++c) {
-        if (m_decimalView) {
-            float value = m_decimal[c];
-            reader.Number(m_decimalEdits[c], value, 0.0f, 1.0f);
-            values[c] = value;
-        } else {
-            int value = m_value[c];
-            reader.Integer(m_integerEdits[c], value, 0, Maximum(c));
-            values[c] = value;
-        }
-    }
-    return reader.Ok();
-}
-
-void ColorSelectorDialog::OnEditLeft(Channel channel, bool decimalEdit) {
-    if (m_reading || decimalEdit != m_decimalView)
-        return;
-    m_reading = true;
-    std::array<double, ChannelCount> values{};
-    const bool ok = ReadEdits(values);
-    m_reading = false;
-    if (!ok)
+void ColorSelectorDialog::OnEditTyped(Channel channel, bool decimalEdit) {
+    if (decimalEdit != m_decimalView)
         return;
     if (decimalEdit) {
-        const float decimal = static_cast<float>(values[channel]);
+        const float decimal = m_decimalFields[channel]->NumberValue();
         if (decimal == m_decimal[channel])
             return;
         m_decimal[channel] = decimal;
         m_value[channel] = static_cast<int>(decimal * static_cast<float>(Maximum(channel)));
     } else {
-        const int value = static_cast<int>(values[channel]);
+        const int value = m_integerFields[channel]->IntegerValue();
         if (value == m_value[channel])
             return;
         m_value[channel] = value;
@@ -556,9 +536,10 @@ void ColorSelectorDialog::EndDrag() {
     SetSliders();
 }
 
-void ColorSelectorDialog::OnDecimalToggled() {
-    m_decimalView = !m_decimalView;
-    m_decimalCheck->setChecked(m_decimalView);
+void ColorSelectorDialog::OnDecimalToggled(bool checked) {
+    if (checked == m_decimalView)
+        return;
+    m_decimalView = checked;
     for (int c = 0; c < ChannelCount; ++c) {
         m_integerEdits[c]->setVisible(!m_decimalView);
         m_decimalEdits[c]->setVisible(m_decimalView);
@@ -628,16 +609,9 @@ void ColorSelectorDialog::OnSave() {
 }
 
 void ColorSelectorDialog::accept() {
-    std::array<double, ChannelCount> values{};
-    m_reading = true;
-    const bool ok = ReadEdits(values);
-    m_reading = false;
-    if (!ok)
-        return;
-    // What is typed in the focused edit counts, as if it had been left.
-    if (QWidget* focus = QApplication::focusWidget())
-        for (int c = 0; c < ChannelCount; ++c)
-            if (focus == m_integerEdits[c] || focus == m_decimalEdits[c])
-                OnEditLeft(static_cast<Channel>(c), focus == m_decimalEdits[c]);
+    const auto& fields = m_decimalView ? m_decimalFields : m_integerFields;
+    for (NumberField* field : fields)
+        if (!field->Check(this))
+            return;
     QDialog::accept();
 }

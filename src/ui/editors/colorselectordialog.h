@@ -8,6 +8,7 @@
 
 class AppServices;
 class ColorSwatch;
+class NumberField;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -83,9 +84,8 @@ private:
     void Changed();
     void OnSliderMoved(Channel channel);
     void OnSliderReleased();
-    void OnEditLeft(Channel channel, bool decimalEdit);
-    bool ReadEdits(std::array<double, ChannelCount>& values);
-    void OnDecimalToggled();
+    void OnEditTyped(Channel channel, bool decimalEdit);
+    void OnDecimalToggled(bool checked);
     void OnNameChosen(int index);
     void OnAdd();
     void OnRemove();
@@ -100,12 +100,13 @@ private:
     bool m_draggingPicker = false;
     bool m_draggingHue = false;
     bool m_rebuildPicker = false;
-    bool m_reading = false;
 
     std::array<QLabel*, ChannelCount> m_labels{};
     std::array<QSlider*, ChannelCount> m_sliders{};
     std::array<QLineEdit*, ChannelCount> m_integerEdits{};
     std::array<QLineEdit*, ChannelCount> m_decimalEdits{};
+    std::array<NumberField*, ChannelCount> m_integerFields{};
+    std::array<NumberField*, ChannelCount> m_decimalFields{};
     QCheckBox* m_decimalCheck = nullptr;
     ColorSwatch* m_swatch = nullptr;
     QWidget* m_picker = nullptr;

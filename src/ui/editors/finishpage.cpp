@@ -4,8 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetext.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/validation.h"
-#include "ui/editors/focuswatch.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/iorpresetsdialog.h"
 #include "ui/framework/appservices.h"
@@ -46,16 +45,20 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     struct Row {
         const char* caption;
         const char* name;
-        int minimum;
+        int minimum; ///< the slider's range
         int maximum;
-        bool checked;
+        int largest; ///< the largest value the edit takes
     };
-    // Ambient alone has no check on its edit: 150 is taken, the slider stops at its end.
+    // Ambient takes more than its slider shows (150 is taken, the slider stops at its end), but
+    // never more than the file keeps.
     const Row rows[ValueCount] = {
-        {"&Ambient", "ambient", 0, 100, false},      {"&Diffuse", "diffuse", 0, 100, true},
-        {"&Reflection", "reflection", 0, 100, true}, {"&Strength", "phong", 0, 100, true},
-        {"Si&ze", "phongSize", 1, 500, true},        {"Str&ength", "specular", 0, 100, true},
-        {"&Rough", "roughness", 1, 100, true},
+        {"&Ambient", "ambient", 0, 100, Finish::kLargestWord},
+        {"&Diffuse", "diffuse", 0, 100, 100},
+        {"&Reflection", "reflection", 0, 100, 100},
+        {"&Strength", "phong", 0, 100, 100},
+        {"Si&ze", "phongSize", 1, 500, 500},
+        {"Str&ength", "specular", 0, 100, 100},
+        {"&Rough", "roughness", 1, 100, 100},
     };
     for (int index = 0; index < ValueCount; ++index) {
         const Row& row = rows[index];
@@ -72,16 +75,16 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
         QString accessible = QString::fromUtf8(row.caption).remove(QLatin1Char('&'));
         if (index == Phong || index == PhongSize)
             accessible = QStringLiteral("Phong ") + accessible;
-        else if (index == Specular || index == Roughness)
+        else if (index == Specular)
             accessible = QStringLiteral("Specular ") + accessible;
+        else if (index == Roughness)
+            accessible = QStringLiteral("Specular Roughness");
         pair.edit->setAccessibleName(accessible);
         pair.slider->setAccessibleName(accessible);
-        pair.minimum = row.minimum;
-        pair.maximum = row.maximum;
-        pair.checked = row.checked;
+        pair.field = NumberField::Integer(pair.edit, row.minimum, row.largest);
         const auto value = static_cast<Value>(index);
         connect(pair.slider, &QSlider::valueChanged, this, [this, value] { SliderMoved(value); });
-        OnFocusLost(pair.edit, [this] { EditLeft(); });
+        connect(pair.field, &NumberField::typed, this, [this, value] { Typed(value); });
     }
 
     auto* brillianceLabel = new QLabel(QStringLiteral("&Brilliance"), this);
@@ -94,8 +97,13 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     m_brillianceEdit->setFixedWidth(m_pairs[0].edit->width());
     m_brillianceEdit->setAccessibleName(QStringLiteral("Brilliance"));
     brillianceLabel->setBuddy(m_brillianceEdit);
+    m_brilliance = NumberField::Number(m_brillianceEdit, kMinimumBrilliance, kMaximumBrilliance);
     connect(m_brillianceSlider, &QSlider::valueChanged, this, &FinishPage::BrillianceMoved);
-    OnFocusLost(m_brillianceEdit, [this] { EditLeft(); });
+    connect(m_brilliance, &NumberField::typed, this, [this] {
+        m_texture.finish.brilliance = m_brilliance->NumberValue();
+        ShowSliders();
+        emit textureChanged();
+    });
 
     auto* crandLabel = new QLabel(QStringLiteral("&Crand"), this);
     m_crand = new QLineEdit(this);
@@ -103,14 +111,22 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     m_crand->setFixedWidth(m_pairs[0].edit->width());
     m_crand->setAccessibleName(QStringLiteral("Crand"));
     crandLabel->setBuddy(m_crand);
-    OnFocusLost(m_crand, [this] { EditLeft(); });
+    m_crandField = NumberField::Number(m_crand, 0.0f, kMaximumCrand);
+    connect(m_crandField, &NumberField::typed, this, [this] {
+        m_texture.finish.crand = m_crandField->NumberValue();
+        emit textureChanged();
+    });
     m_iorLabel = new QLabel(QStringLiteral("&IOR"), this);
     m_ior = new QLineEdit(this);
     m_ior->setObjectName(QStringLiteral("iorEdit"));
     m_ior->setFixedWidth(m_pairs[0].edit->width());
     m_ior->setAccessibleName(QStringLiteral("IOR"));
     m_iorLabel->setBuddy(m_ior);
-    OnFocusLost(m_ior, [this] { EditLeft(); });
+    m_iorField = NumberField::Number(m_ior, kMinimumIor, kMaximumIor);
+    connect(m_iorField, &NumberField::typed, this, [this] {
+        m_texture.finish.ior = m_iorField->NumberValue();
+        emit textureChanged();
+    });
 
     m_refraction = new QCheckBox(QStringLiteral("Re&fraction"), this);
     m_refraction->setObjectName(QStringLiteral("refractionCheck"));
@@ -125,20 +141,15 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     m_viewSource->setObjectName(QStringLiteral("viewSource"));
     m_viewSource->setAutoDefault(false);
 
-    connect(m_refraction, &QCheckBox::clicked, this, [this](bool checked) {
-        ReadFields();
-        m_texture.finish.refraction = checked ? 1 : 0;
-        EnableRefraction();
-        emit textureChanged();
+    // The boxes follow their state, whatever changed it.
+    connect(m_refraction, &QCheckBox::toggled, this, [this](bool checked) {
+        EnableRefraction(checked);
+        SetFlag(m_texture.finish.refraction, checked);
     });
-    connect(m_metallic, &QCheckBox::clicked, this, [this] {
-        m_texture.finish.metallic = m_texture.finish.metallic ? 0 : 1;
-        emit textureChanged();
-    });
-    connect(m_updateThumbnail, &QCheckBox::clicked, this, [this](bool checked) {
-        ReadFields();
-        m_services.Settings().updateThumbnail = checked ? 1 : 0;
-    });
+    connect(m_metallic, &QCheckBox::toggled, this,
+            [this](bool checked) { SetFlag(m_texture.finish.metallic, checked); });
+    connect(m_updateThumbnail, &QCheckBox::toggled, this,
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
     connect(m_presets, &QPushButton::clicked, this, &FinishPage::ChoosePreset);
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         if (ReadFields())
@@ -264,8 +275,7 @@ void FinishPage::ShowSliders() {
     m_brillianceSlider->setValue(BrillianceTenths(m_texture.finish.brilliance));
 }
 
-void FinishPage::EnableRefraction() {
-    const bool on = m_texture.finish.refraction != 0;
+void FinishPage::EnableRefraction(bool on) {
     m_ior->setEnabled(on);
     m_iorLabel->setEnabled(on);
     m_presets->setEnabled(on);
@@ -275,71 +285,39 @@ void FinishPage::ShowFields() {
     const Finish& finish = m_texture.finish;
     m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
     for (int index = 0; index < ValueCount; ++index)
-        m_pairs[static_cast<std::size_t>(index)].edit->setText(
-            QString::number(Field(static_cast<Value>(index))));
-    m_brillianceEdit->setText(Text(FloatToText(finish.brilliance)));
-    m_crand->setText(Text(FloatToText(finish.crand)));
-    m_ior->setText(Text(IorValueText(finish.ior)));
+        m_pairs[static_cast<std::size_t>(index)].field->ShowInteger(
+            Field(static_cast<Value>(index)));
+    m_brilliance->ShowNumber(finish.brilliance);
+    m_crandField->ShowNumber(finish.crand);
+    m_iorField->Show(Text(IorValueText(finish.ior)));
     m_refraction->setChecked(finish.refraction != 0);
     m_metallic->setChecked(finish.metallic != 0);
     ShowSliders();
-    EnableRefraction();
+    EnableRefraction(finish.refraction != 0);
 }
 
 bool FinishPage::ReadFields() {
-    // Focus moving while a message is up (or back to the failing edit) must not read again.
-    if (m_reading)
-        return false;
-    m_reading = true;
-    Validation::FieldReader reader(this);
-    std::array<int, ValueCount> values{};
-    auto readPair = [&](Value value) {
-        const Pair& pair = m_pairs[value];
-        int& target = values[value];
-        target = Field(value);
-        if (pair.checked)
-            reader.Integer(pair.edit, target, pair.minimum, pair.maximum);
-        else
-            reader.Integer(pair.edit, target);
-    };
-    Finish read = m_texture.finish;
-    readPair(Ambient);
-    readPair(Diffuse);
-    reader.Number(m_brillianceEdit, read.brilliance, kMinimumBrilliance, kMaximumBrilliance);
-    readPair(Reflection);
-    readPair(Phong);
-    readPair(PhongSize);
-    readPair(Specular);
-    readPair(Roughness);
-    reader.Number(m_crand, read.crand, 0.0f, kMaximumCrand);
-    // With refraction off the index cannot be edited, so it cannot be made to pass either.
-    if (m_ior->isEnabled())
-        reader.Number(m_ior, read.ior, kMinimumIor, kMaximumIor);
-    m_reading = false;
-    if (!reader.Ok())
-        return false; // the finish keeps its old values
-    for (int index = 0; index < ValueCount; ++index)
-        Field(static_cast<Value>(index)) = values[static_cast<std::size_t>(index)];
-    m_texture.finish.brilliance = read.brilliance;
-    m_texture.finish.crand = read.crand;
-    m_texture.finish.ior = read.ior;
-    return true;
+    // With refraction off the index cannot be edited, so it is not held against the page.
+    return CheckFields({m_pairs[Ambient].field, m_pairs[Diffuse].field, m_brilliance,
+                        m_pairs[Reflection].field, m_pairs[Phong].field, m_pairs[PhongSize].field,
+                        m_pairs[Specular].field, m_pairs[Roughness].field, m_crandField,
+                        m_iorField},
+                       this);
 }
 
-void FinishPage::EditLeft() {
-    const Finish before = m_texture.finish;
-    if (!ReadFields())
+void FinishPage::SetFlag(std::uint8_t& flag, bool on) {
+    const std::uint8_t value = on ? 1 : 0;
+    if (flag == value)
         return;
-    ShowSliders();
-    const Finish& after = m_texture.finish;
-    const bool changed = before.ambient != after.ambient || before.diffuse != after.diffuse ||
-                         before.brilliance != after.brilliance ||
-                         before.reflection != after.reflection || before.phong != after.phong ||
-                         before.phongSize != after.phongSize || before.specular != after.specular ||
-                         before.roughness != after.roughness || before.crand != after.crand ||
-                         before.ior != after.ior;
-    if (changed)
-        emit textureChanged();
+    flag = value;
+    emit textureChanged();
+}
+
+void FinishPage::Typed(Value value) {
+    Field(value) = m_pairs[value].field->IntegerValue();
+    const QSignalBlocker quiet(m_pairs[value].slider);
+    m_pairs[value].slider->setValue(Field(value));
+    emit textureChanged();
 }
 
 void FinishPage::SliderMoved(Value value) {
@@ -349,7 +327,7 @@ void FinishPage::SliderMoved(Value value) {
     if (position == Field(value))
         return;
     Field(value) = position;
-    m_pairs[value].edit->setText(QString::number(position));
+    m_pairs[value].field->ShowInteger(position);
     emit textureChanged();
 }
 
@@ -358,7 +336,7 @@ void FinishPage::BrillianceMoved() {
     if (position == BrillianceTenths(m_texture.finish.brilliance))
         return;
     m_texture.finish.brilliance = static_cast<float>(position) * 0.1f;
-    m_brillianceEdit->setText(Text(FormatFixed(m_texture.finish.brilliance, 2)));
+    m_brilliance->Show(Text(FormatFixed(m_texture.finish.brilliance, 2)));
     emit textureChanged();
 }
 
@@ -367,6 +345,6 @@ void FinishPage::ChoosePreset() {
     if (dialog.exec() != QDialog::Accepted || dialog.SelectedIndex() < 0)
         return;
     m_texture.finish.ior = dialog.SelectedValue();
-    m_ior->setText(Text(IorValueText(m_texture.finish.ior)));
+    m_iorField->Show(Text(IorValueText(m_texture.finish.ior)));
     emit textureChanged();
 }

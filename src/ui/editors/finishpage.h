@@ -3,7 +3,9 @@
 #include "ui/editors/texturepage.h"
 
 #include <array>
+#include <cstdint>
 
+class NumberField;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -22,8 +24,8 @@ public:
 
     FinishPage(AppServices& services, SimpleTexture& texture, QWidget* parent = nullptr);
 
-    /// Reading order: ambient, diffuse, brilliance, reflection, phong, phong size, specular,
-    /// roughness, crand, IOR, then the check boxes.
+    /// Values go into the finish as they are typed; this checks them in reading order: ambient,
+    /// diffuse, brilliance, reflection, phong, phong size, specular, roughness, crand, IOR.
     bool ReadFields() override;
     void ShowFields() override;
 
@@ -48,28 +50,30 @@ private:
         QLabel* label = nullptr;
         QSlider* slider = nullptr;
         QLineEdit* edit = nullptr;
-        int minimum = 0;
-        int maximum = 100;
-        bool checked = true; ///< the edit's range is enforced
+        NumberField* field = nullptr;
     };
 
     int& Field(Value value);
     void SliderMoved(Value value);
     void BrillianceMoved();
-    void EditLeft();
+    void Typed(Value value);
     void ShowSliders();
-    void EnableRefraction();
+    void EnableRefraction(bool on);
+    /// Sets a flag of the finish; a change goes to the Preview.
+    void SetFlag(std::uint8_t& flag, bool on);
 
     std::array<Pair, ValueCount> m_pairs;
     QSlider* m_brillianceSlider = nullptr;
     QLineEdit* m_brillianceEdit = nullptr;
+    NumberField* m_brilliance = nullptr;
     QLineEdit* m_crand = nullptr;
+    NumberField* m_crandField = nullptr;
     QLineEdit* m_ior = nullptr;
+    NumberField* m_iorField = nullptr;
     QLabel* m_iorLabel = nullptr;
     QCheckBox* m_refraction = nullptr;
     QCheckBox* m_metallic = nullptr;
     QCheckBox* m_updateThumbnail = nullptr;
     QPushButton* m_presets = nullptr;
     QPushButton* m_viewSource = nullptr;
-    bool m_reading = false;
 };

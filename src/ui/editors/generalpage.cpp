@@ -2,9 +2,7 @@
 
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/validation.h"
 #include "ui/dialogs/viewsourcedialog.h"
-#include "ui/editors/focuswatch.h"
 #include "ui/editors/transformedits.h"
 #include "ui/framework/appservices.h"
 
@@ -69,17 +67,22 @@ GeneralPage::GeneralPage(AppServices& services, SimpleTexture& texture, QWidget*
     setTabOrder(m_transforms->Edit(TransformEdits::Rotate, 2), m_updateThumbnail);
     setTabOrder(m_updateThumbnail, m_viewSource);
 
-    // Each edit, when left, has the page read everything and then takes its own value.
-    OnFocusLost(m_name, [this] {
-        if (ReadFields())
-            emit textureChanged();
+    // What the user types goes into the working texture at once.
+    connect(m_name, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_texture.SetName(text.toStdString()); });
+    connect(m_description, &QPlainTextEdit::textChanged, this, [this] {
+        // The description as shown has "\n" line ends: only a change by the user is taken back.
+        if (m_description->toPlainText() != ShownDescription())
+            m_texture.SetDescription(m_description->toPlainText()
+                                         .replace(QLatin1Char('\n'), QLatin1String("\r\n"))
+                                         .toStdString());
     });
-    OnFocusLost(m_description, [this] { ReadFields(); });
-    m_transforms->OnEditLeft([this](TransformEdits::Row, int) {
-        if (ReadFields())
-            emit textureChanged();
+    m_transforms->OnTyped([this](TransformEdits::Row row, int axis, float value) {
+        TransformEdits::ValueOf(m_texture.transformations, row, axis) = value;
+        emit textureChanged();
     });
-    connect(m_updateThumbnail, &QCheckBox::clicked, this, &GeneralPage::OnUpdateThumbnail);
+    connect(m_updateThumbnail, &QCheckBox::toggled, this,
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         if (ReadFields())
             ShowTextureSource(m_texture, this);
@@ -89,32 +92,22 @@ GeneralPage::GeneralPage(AppServices& services, SimpleTexture& texture, QWidget*
 }
 
 bool GeneralPage::ReadFields() {
-    // Focus moving while a message is up (or back to the failing edit) must not read again.
-    if (m_reading)
-        return false;
-    m_reading = true;
-    m_texture.SetDescription(m_description->toPlainText()
-                                 .replace(QLatin1Char('\n'), QLatin1String("\r\n"))
-                                 .toStdString());
-    m_texture.SetName(m_name->text().toStdString());
-    Validation::FieldReader reader(this);
-    Transformations values = m_texture.transformations;
-    m_transforms->ReadValues(reader, values);
-    // A failing edit leaves its number and those after it as they were.
-    m_texture.transformations = values;
-    m_reading = false;
-    return reader.Ok();
+    return m_transforms->Check(this);
+}
+
+QString GeneralPage::ShownDescription() const {
+    return QString::fromStdString(m_texture.GetDescription())
+        .replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 void GeneralPage::ShowFields() {
     m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
     m_name->setText(QString::fromStdString(m_texture.GetName()));
-    m_description->setPlainText(QString::fromStdString(m_texture.GetDescription())
-                                    .replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    if (m_description->toPlainText() != ShownDescription())
+        m_description->setPlainText(ShownDescription());
     m_transforms->ShowValues(m_texture.transformations);
 }
 
-void GeneralPage::OnUpdateThumbnail() {
-    ReadFields();
-    m_services.Settings().updateThumbnail = m_updateThumbnail->isChecked() ? 1 : 0;
+QPushButton* GeneralPage::DefaultButton() const {
+    return m_viewSource;
 }

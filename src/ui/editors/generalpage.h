@@ -15,9 +15,12 @@ class GeneralPage : public TexturePage {
 public:
     GeneralPage(AppServices& services, SimpleTexture& texture, QWidget* parent = nullptr);
 
-    /// Reading order: description, name, rotate X-Z, scale X-Z, translate X-Z, update thumbnail.
+    /// Name, description and the numbers go into the working texture as they are typed; this
+    /// checks the numbers in reading order: rotate X-Z, scale X-Z, translate X-Z.
     bool ReadFields() override;
     void ShowFields() override;
+    /// "&View Source...": Return in the name shows the source rather than ending the sheet.
+    QPushButton* DefaultButton() const override;
 
     QLineEdit* NameEdit() const { return m_name; }
     QPlainTextEdit* DescriptionEdit() const { return m_description; }
@@ -26,14 +29,14 @@ public:
     QPushButton* ViewSourceButton() const { return m_viewSource; }
 
 private:
-    void OnUpdateThumbnail();
+    /// The working texture's description with the line ends the edit shows.
+    QString ShownDescription() const;
 
     QLineEdit* m_name;
     QPlainTextEdit* m_description;
     TransformEdits* m_transforms;
     QCheckBox* m_updateThumbnail;
     QPushButton* m_viewSource;
-    bool m_reading = false;
 };
 
 /// Opens the View Source window on the whole working texture ("#declare" included).

@@ -1,7 +1,7 @@
 #include "ui/editors/imagemapdialog.h"
 
 #include "render/files/fileio.h"
-#include "ui/dialogs/validation.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/transformedits.h"
 #include "ui/framework/prompts.h"
 
@@ -101,6 +101,7 @@ ImageMapDialog::ImageMapDialog(const ImageMap& settings, bool showBumpSize, QWid
     m_bump->setAccessibleName(QStringLiteral("Bump Size"));
     m_bump->setFixedWidth(m_bump->fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")) + 12);
     m_bumpLabel->setBuddy(m_bump);
+    m_bumpField = NumberField::Number(m_bump);
     m_bumpLabel->setVisible(showBumpSize);
     m_bump->setVisible(showBumpSize);
 
@@ -160,7 +161,7 @@ void ImageMapDialog::WriteFields() {
     m_interpolation[static_cast<std::size_t>(m_interpolationIndex)]->setChecked(true);
     m_projection[static_cast<std::size_t>(m_projectionIndex)]->setChecked(true);
     m_file->setText(m_fileName);
-    m_bump->setText(QString::number(static_cast<double>(m_bumpSize), 'f', 1));
+    m_bumpField->Show(QString::number(static_cast<double>(m_bumpSize), 'f', 1));
 }
 
 bool ImageMapDialog::ReadFields() {
@@ -172,9 +173,10 @@ bool ImageMapDialog::ReadFields() {
         if (m_projection[static_cast<std::size_t>(i)]->isChecked())
             m_projectionIndex = i;
     m_fileName = m_file->text();
-    Validation::FieldReader reader(this);
-    reader.Number(m_bump, m_bumpSize);
-    return reader.Ok();
+    if (!m_bumpField->Check(this))
+        return false;
+    m_bumpSize = m_bumpField->NumberValue();
+    return true;
 }
 
 void ImageMapDialog::OnBrowse() {

@@ -6,6 +6,7 @@
 #include <array>
 
 class QCheckBox;
+class NumberField;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -65,6 +66,7 @@ private:
     QLabel* m_location;
     QLabel* m_bumpLabel;
     QLineEdit* m_bump;
+    NumberField* m_bumpField;
     QPushButton* m_browse;
 };
 

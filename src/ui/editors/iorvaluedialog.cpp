@@ -1,6 +1,6 @@
 #include "ui/editors/iorvaluedialog.h"
 
-#include "ui/dialogs/validation.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/framework/prompts.h"
 
 #include <QDialogButtonBox>
@@ -24,6 +24,7 @@ IorValueDialog::IorValueDialog(QWidget* parent) : QDialog(parent) {
     descriptionLabel->setBuddy(m_descriptionEdit);
     auto* valueLabel = new QLabel(QStringLiteral("&Value"), this);
     valueLabel->setBuddy(m_valueEdit);
+    m_valueField = NumberField::Number(m_valueEdit);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -44,8 +45,8 @@ void IorValueDialog::SetPreset(const std::string& description, float value) {
     m_value = value;
     m_descriptionEdit->setText(QString::fromStdString(description));
     // 1.0 shows as "1.0" so it reads as a number with a point; others as short as they are.
-    m_valueEdit->setText(value == 1.0f ? QStringLiteral("1.0")
-                                       : QString::number(static_cast<double>(value), 'g', 6));
+    m_valueField->Show(value == 1.0f ? QStringLiteral("1.0")
+                                     : QString::number(static_cast<double>(value), 'g', 6));
 }
 
 void IorValueDialog::accept() {
@@ -57,10 +58,10 @@ void IorValueDialog::accept() {
         m_descriptionEdit->setFocus();
         return;
     }
-    const auto value = Validation::ReadNumber(m_valueEdit, this);
-    if (!value)
+    if (!m_valueField->Check(this))
         return;
-    if (*value < 1.0f) {
+    const float value = m_valueField->NumberValue();
+    if (value < 1.0f) {
         Prompts::Message(this, Prompts::Icon::Warning, QStringLiteral("Invalid IOR Value"),
                          QStringLiteral("Please enter an IOR value of 1.0 or greater."));
         m_valueEdit->setFocus();
@@ -68,6 +69,6 @@ void IorValueDialog::accept() {
         return;
     }
     m_description = description.toStdString();
-    m_value = *value;
+    m_value = value;
     QDialog::accept();
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <string>
 
+class NumberField;
 class QLineEdit;
 
 /// "IOR Value Dialog": the description and index of refraction of one preset.
@@ -29,4 +30,5 @@ private:
     float m_value = 1.0f;
     QLineEdit* m_descriptionEdit = nullptr;
     QLineEdit* m_valueEdit = nullptr;
+    NumberField* m_valueField = nullptr;
 };

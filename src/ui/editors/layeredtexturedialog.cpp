@@ -7,7 +7,6 @@
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/viewsourcedialog.h"
-#include "ui/editors/focuswatch.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/framework/appservices.h"
@@ -27,6 +26,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -123,8 +123,9 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     m_description->setFixedHeight(m_description->fontMetrics().lineSpacing() * 4 + 12);
     auto* descriptionLabel = new QLabel(QStringLiteral("&Description"), this);
     descriptionLabel->setBuddy(m_description);
-    OnFocusLost(m_name, [this] { m_working.SetName(m_name->text().toStdString()); });
-    OnFocusLost(m_description, [this] { ReadFields(); });
+    // What the user types goes into the working texture at once.
+    connect(m_name, &QLineEdit::textChanged, this, &LayeredTextureDialog::ReadFields);
+    connect(m_description, &QPlainTextEdit::textChanged, this, &LayeredTextureDialog::ReadFields);
 
     m_thumbnailFrame = new QGroupBox(QStringLiteral("Thumbnail"), this);
     m_thumbnailFrame->setObjectName(QStringLiteral("thumbnailFrame"));
@@ -135,7 +136,7 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
 
     m_updateThumbnail = new QCheckBox(QStringLiteral("&Update Thumbnail"), this);
     m_updateThumbnail->setObjectName(QStringLiteral("updateThumbnail"));
-    connect(m_updateThumbnail, &QCheckBox::clicked, this,
+    connect(m_updateThumbnail, &QCheckBox::toggled, this,
             [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
     m_viewSource = new QPushButton(QStringLiteral("&View Source..."), this);
     m_viewSource->setObjectName(QStringLiteral("viewSource"));
@@ -213,15 +214,25 @@ int LayeredTextureDialog::Selected() const {
 
 void LayeredTextureDialog::ReadFields() {
     m_working.SetName(m_name->text().toStdString());
-    m_working.SetDescription(m_description->toPlainText()
-                                 .replace(QLatin1Char('\n'), QLatin1String("\r\n"))
-                                 .toStdString());
+    // The description as shown has "\n" line ends: only a change by the user is taken back.
+    if (m_description->toPlainText() != ShownDescription())
+        m_working.SetDescription(m_description->toPlainText()
+                                     .replace(QLatin1Char('\n'), QLatin1String("\r\n"))
+                                     .toStdString());
+}
+
+QString LayeredTextureDialog::ShownDescription() const {
+    return QString::fromStdString(m_working.GetDescription())
+        .replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 void LayeredTextureDialog::WriteFields() {
+    // Writing one edit must not read the other back before it is written.
+    const QSignalBlocker quietName(m_name);
+    const QSignalBlocker quietDescription(m_description);
     m_name->setText(QString::fromStdString(m_working.GetName()));
-    m_description->setPlainText(QString::fromStdString(m_working.GetDescription())
-                                    .replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    if (m_description->toPlainText() != ShownDescription())
+        m_description->setPlainText(ShownDescription());
     m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
 }
 
@@ -348,7 +359,9 @@ void LayeredTextureDialog::Modify() {
     m_preview->HideForDialog();
     if (TextureEditors* editors = m_services.Editors()) {
         auto copy = std::make_unique<SimpleTexture>(*m_working.GetLayer(row));
-        if (editors->EditSimple(*copy, QStringLiteral("Modify Simple Texture"), this)) {
+        // OK on a layer as it was is no change: no new thumbnail, nothing for the Preview.
+        if (editors->EditSimple(*copy, QStringLiteral("Modify Simple Texture"), this) &&
+            *copy != *m_working.GetLayer(row)) {
             const QString name = Name(*copy);
             m_working.SetLayer(row, std::move(copy));
             if (m_services.Settings().updateThumbnail)

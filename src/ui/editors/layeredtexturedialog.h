@@ -64,6 +64,8 @@ protected:
 
 private:
     void ReadFields();
+    /// The working texture's description with the line ends the edit shows.
+    QString ShownDescription() const;
     void WriteFields();
     void ApplyEnabling();
     void AfterEdit();

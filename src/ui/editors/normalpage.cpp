@@ -1,8 +1,7 @@
 #include "ui/editors/normalpage.h"
 
 #include "core/model/simpletexture.h"
-#include "ui/dialogs/validation.h"
-#include "ui/editors/focuswatch.h"
+#include "ui/dialogs/numberfield.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +11,11 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
+
+namespace {
+
+constexpr int kVisibleStrength = 50; ///< the strength a pattern chosen at strength 0 gets
+}
 
 NormalPage::NormalPage(AppServices& services, SimpleTexture& texture, QWidget* parent)
     : PatternPage(
@@ -34,13 +38,10 @@ NormalPage::NormalPage(AppServices& services, SimpleTexture& texture, QWidget* p
     ColorMapButton()->hide();
     SettingsButton()->hide();
 
-    OnFocusLost(m_strength.edit, [this] {
-        if (m_reading)
-            return;
-        if (!ReadFields())
-            return;
-        const QSignalBlocker quiet(m_strength.slider);
-        m_strength.slider->setValue(m_strengthValue);
+    m_strength.field = NumberField::Integer(m_strength.edit, 0, 100);
+    OnTyped(m_strength, [this] {
+        m_strengthValue = m_strength.field->IntegerValue();
+        SetSlider(m_strength.slider, m_strengthValue);
         CopyIntoPattern();
     });
 
@@ -59,20 +60,31 @@ void NormalPage::TypeApplied(int type) {
     m_strengthGroup->setEnabled(type == Procedural);
 }
 
-void NormalPage::ReadOwnFields(Validation::FieldReader& reader) {
-    reader.Integer(m_strength.edit, m_strengthValue, 0, 100);
+bool NormalPage::CheckOwnFields() {
+    return m_strength.field->Check(this);
+}
+
+void NormalPage::PatternChosen() {
+    // A pattern of strength 0 shows nothing: the choice is made visible.
+    if (m_strengthValue != 0)
+        return;
+    m_strengthValue = kVisibleStrength;
+    m_strength.field->ShowInteger(m_strengthValue);
+    SetSlider(m_strength.slider, m_strengthValue);
+    CopyOwnFields();
 }
 
 void NormalPage::ShowOwnFields() {
-    m_strength.edit->setText(QString::number(m_strengthValue));
-    const QSignalBlocker quiet(m_strength.slider);
-    m_strength.slider->setValue(m_strengthValue);
+    m_strength.field->ShowInteger(m_strengthValue);
+    SetSlider(m_strength.slider, m_strengthValue);
 }
 
 void NormalPage::TakeOwnSliders() {
     if (m_strength.slider->value() != m_strengthValue) {
         m_strengthValue = m_strength.slider->value();
-        m_strength.edit->setText(QString::number(m_strengthValue));
+        m_strength.field->ShowInteger(m_strengthValue);
+    } else if (!m_strength.field->IsGood()) {
+        m_strength.field->ShowInteger(m_strengthValue);
     }
 }
 

@@ -16,7 +16,8 @@ protected:
     int Kind() const override;
     void SetKind(int kind) override;
     void TypeApplied(int type) override;
-    void ReadOwnFields(Validation::FieldReader& reader) override;
+    bool CheckOwnFields() override;
+    void PatternChosen() override;
     void ShowOwnFields() override;
     void TakeOwnSliders() override;
     void CopyOwnFields() override;

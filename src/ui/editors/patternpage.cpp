@@ -3,8 +3,7 @@
 #include "core/model/patternfields.h"
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/validation.h"
-#include "ui/editors/focuswatch.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/imagemapdialog.h"
 #include "ui/editors/previewlink.h"
@@ -31,11 +30,6 @@ namespace {
 
 constexpr int kFrequencyOffset = 10; ///< slider position = frequency + 10
 
-void SetSlider(QSlider* slider, int position) {
-    const QSignalBlocker quiet(slider);
-    slider->setValue(position);
-}
-
 int LambdaPosition(float lambda) {
     return static_cast<int>(lambda * 10.0f);
 }
@@ -48,6 +42,11 @@ void KeepPlace(QWidget* widget) {
 }
 
 } // namespace
+
+void PatternPage::SetSlider(QSlider* slider, int position) {
+    const QSignalBlocker quiet(slider);
+    slider->setValue(position);
+}
 
 PatternPage::PatternPage(AppServices& services, SimpleTexture& texture, PatternFields& fields,
                          const Kinds& kinds, QWidget* parent)
@@ -81,6 +80,10 @@ PatternPage::SliderPair PatternPage::MakeSlider(QGridLayout* grid, int row, cons
     return pair;
 }
 
+void PatternPage::OnTyped(const SliderPair& pair, const std::function<void()>& handler) {
+    connect(pair.field, &NumberField::typed, this, handler);
+}
+
 void PatternPage::BuildControls() {
     // Type buttons and the pattern list.
     m_typeGroup = new QGroupBox(QString::fromLatin1(m_kinds.typeCaption), this);
@@ -93,7 +96,8 @@ void PatternPage::BuildControls() {
         buttons->addButton(button, type);
         typeLayout->addWidget(button);
         m_typeButtons[static_cast<std::size_t>(type)] = button;
-        connect(button, &QRadioButton::clicked, this, [this, type] { OnTypeClicked(type); });
+        connect(button, &QRadioButton::toggled, this,
+                [this, type](bool checked) { OnTypeToggled(type, checked); });
     }
     m_pattern = new QComboBox(m_typeGroup);
     m_pattern->setObjectName(QStringLiteral("patternList"));
@@ -115,9 +119,11 @@ void PatternPage::BuildControls() {
     m_patternGroup = new QGroupBox(QStringLiteral("Pattern"), this);
     auto* patternGrid = new QGridLayout(m_patternGroup);
     m_phase = MakeSlider(patternGrid, 0, QStringLiteral("P&hase"), 0, 100, QStringLiteral("phase"));
+    m_phase.field = NumberField::Integer(m_phase.edit, 0, 100);
     m_frequency = MakeSlider(patternGrid, 1, QStringLiteral("&Frequency"), 0, 20,
                              QStringLiteral("frequency"));
     m_frequency.slider->setPageStep(5);
+    m_frequency.field = NumberField::Integer(m_frequency.edit, -50, 50);
     m_colorMap = new QPushButton(QStringLiteral("Color &Map..."), m_patternGroup);
     m_colorMap->setObjectName(QStringLiteral("colorMap"));
     m_colorMap->setAutoDefault(false);
@@ -127,12 +133,16 @@ void PatternPage::BuildControls() {
     auto* turbulenceGrid = new QGridLayout(m_turbulenceGroup);
     m_amount = MakeSlider(turbulenceGrid, 0, QStringLiteral("&Strength"), 0, 200,
                           QStringLiteral("turbulence"));
+    m_amount.field = NumberField::Integer(m_amount.edit, 0, 200);
     m_octaves =
         MakeSlider(turbulenceGrid, 1, QStringLiteral("&Octaves"), 1, 10, QStringLiteral("octaves"));
+    m_octaves.field = NumberField::Integer(m_octaves.edit, 1, 10);
     m_omega =
         MakeSlider(turbulenceGrid, 2, QStringLiteral("Ome&ga"), 1, 100, QStringLiteral("omega"));
+    m_omega.field = NumberField::Integer(m_omega.edit, 1, 100);
     m_lambda =
         MakeSlider(turbulenceGrid, 3, QStringLiteral("&Lambda"), 0, 60, QStringLiteral("lambda"));
+    m_lambda.field = NumberField::Number(m_lambda.edit, 0.0f, 6.0f);
     // Labels read "Turbulence Strength" for screen readers; the normal has a strength of its own.
     m_amount.edit->setAccessibleName(QStringLiteral("Turbulence Strength"));
     m_amount.slider->setAccessibleName(QStringLiteral("Turbulence Strength"));
@@ -172,12 +182,11 @@ void PatternPage::BuildControls() {
     layout->addWidget(m_transformGroup);
     layout->addLayout(bottom);
 
-    // Edits take their value when left; the checks run when the page reads its fields.
+    // What the user types goes into the pattern at once; text that is no good keeps the last
+    // value and is reported when the user leaves the edit.
     const auto integerEdit = [this](const SliderPair& pair, int& field) {
-        OnFocusLost(pair.edit, [this, &pair, &field] {
-            if (m_reading)
-                return;
-            field = LeadingInteger(pair.edit->text());
+        OnTyped(pair, [this, &pair, &field] {
+            field = pair.field->IntegerValue();
             SetSlider(pair.slider, field);
             CopyIntoPattern();
         });
@@ -186,39 +195,29 @@ void PatternPage::BuildControls() {
     integerEdit(m_octaves, m_octavesValue);
     integerEdit(m_omega, m_omegaValue);
     integerEdit(m_phase, m_phaseValue);
-    OnFocusLost(m_lambda.edit, [this] {
-        if (m_reading)
-            return;
-        m_lambdaValue = LeadingNumber(m_lambda.edit->text());
+    OnTyped(m_lambda, [this] {
+        m_lambdaValue = m_lambda.field->NumberValue();
         SetSlider(m_lambda.slider, LambdaPosition(m_lambdaValue));
         CopyIntoPattern();
     });
-    OnFocusLost(m_frequency.edit, [this] {
-        if (m_reading)
-            return;
-        m_frequencyValue = LeadingInteger(m_frequency.edit->text());
-        // Frequency 0 means nothing to POV-Ray: it becomes 1.
-        if (m_frequencyValue == 0) {
+    OnTyped(m_frequency, [this] {
+        // Frequency 0 means nothing to POV-Ray: it is taken as 1, and shows so once left.
+        m_frequencyValue = m_frequency.field->IntegerValue();
+        if (m_frequencyValue == 0)
             m_frequencyValue = 1;
-            m_frequency.edit->setText(QStringLiteral("1"));
-        }
         SetSlider(m_frequency.slider, m_frequencyValue + kFrequencyOffset);
         CopyIntoPattern();
     });
-    m_transforms->OnEditLeft([this](TransformEdits::Row row, int axis) {
-        if (m_reading)
-            return;
-        const float value = LeadingNumber(m_transforms->Edit(row, axis)->text());
-        Transformations& values = m_fields.transformations;
-        (row == TransformEdits::Translate ? values.translate
-         : row == TransformEdits::Scale   ? values.scale
-                                          : values.rotate)[static_cast<std::size_t>(axis)] = value;
+    connect(m_frequency.field, &NumberField::left, this, [this] {
+        if (m_frequency.field->IntegerValue() == 0)
+            m_frequency.field->ShowInteger(m_frequencyValue);
+    });
+    m_transforms->OnTyped([this](TransformEdits::Row row, int axis, float value) {
+        TransformEdits::ValueOf(m_fields.transformations, row, axis) = value;
         emit textureChanged();
     });
-    connect(m_updateThumbnail, &QCheckBox::clicked, this, [this] {
-        ReadFields();
-        m_services.Settings().updateThumbnail = m_updateThumbnail->isChecked() ? 1 : 0;
-    });
+    connect(m_updateThumbnail, &QCheckBox::toggled, this,
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         if (ReadFields())
             ShowTextureSource(m_texture, this);
@@ -239,7 +238,11 @@ void PatternPage::Initialise() {
         const QSignalBlocker quiet(m_pattern);
         m_pattern->setCurrentIndex(patternIndex);
     }
-    m_typeButtons[static_cast<std::size_t>(m_type)]->setChecked(true);
+    {
+        // The page takes the texture as it is: no choice of the user's happens here.
+        const QSignalBlocker quiet(m_typeButtons[static_cast<std::size_t>(m_type)]);
+        m_typeButtons[static_cast<std::size_t>(m_type)]->setChecked(true);
+    }
     ShowFields();
     ApplyType(m_type);
 }
@@ -259,12 +262,12 @@ void PatternPage::SetSliders() {
 
 void PatternPage::ShowFields() {
     m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
-    m_amount.edit->setText(QString::number(m_amountValue));
-    m_octaves.edit->setText(QString::number(m_octavesValue));
-    m_omega.edit->setText(QString::number(m_omegaValue));
-    m_lambda.edit->setText(NumberText(m_lambdaValue));
-    m_phase.edit->setText(QString::number(m_phaseValue));
-    m_frequency.edit->setText(QString::number(m_frequencyValue));
+    m_amount.field->ShowInteger(m_amountValue);
+    m_octaves.field->ShowInteger(m_octavesValue);
+    m_omega.field->ShowInteger(m_omegaValue);
+    m_lambda.field->ShowNumber(m_lambdaValue);
+    m_phase.field->ShowInteger(m_phaseValue);
+    m_frequency.field->ShowInteger(m_frequencyValue);
     m_transforms->ShowValues(m_fields.transformations);
     ShowOwnFields();
     SetSliders();
@@ -281,17 +284,20 @@ void PatternPage::ApplyType(int type) {
     TypeApplied(type);
 }
 
-void PatternPage::OnTypeClicked(int type) {
-    if (type == Image) {
-        if (Kind() == m_kinds.imageKind || !m_typeButtons[Image]->isChecked())
-            return;
-        if (!EditImage()) {
-            // Cancelled: the pattern becomes plain, whatever it was before.
-            m_typeButtons[Plain]->setChecked(true);
-            type = Plain;
-        }
+void PatternPage::OnTypeToggled(int type, bool checked) {
+    // Whatever checked the button (a click, the keyboard, an assistive tool, the program), the
+    // page follows the button that is checked now.
+    if (!checked || type == m_type)
+        return;
+    if (type == Image && Kind() != m_kinds.imageKind && !EditImage()) {
+        // Cancelled: the pattern becomes plain, whatever it was before (checking the plain
+        // button applies it; a plain pattern stays as it was).
+        m_typeButtons[Plain]->setChecked(true);
+        return;
     }
     ApplyType(type);
+    if (type == Procedural)
+        PatternChosen();
     emit textureChanged();
 }
 
@@ -300,6 +306,7 @@ void PatternPage::OnPatternChosen() {
         return;
     SetKind(Selection());
     TypeApplied(m_type);
+    PatternChosen();
     emit textureChanged();
 }
 
@@ -317,10 +324,13 @@ bool PatternPage::EditImage() {
 
 void PatternPage::OnSliderMoved() {
     TakeOwnSliders();
+    // Every slider's value is taken again; an edit whose text was refused shows its value again.
     const auto take = [](const SliderPair& pair, int& field) {
         if (pair.slider->value() != field) {
             field = pair.slider->value();
-            pair.edit->setText(QString::number(field));
+            pair.field->ShowInteger(field);
+        } else if (!pair.field->IsGood()) {
+            pair.field->ShowInteger(field);
         }
     };
     take(m_amount, m_amountValue);
@@ -328,7 +338,9 @@ void PatternPage::OnSliderMoved() {
     take(m_omega, m_omegaValue);
     if (m_lambda.slider->value() != LambdaPosition(m_lambdaValue)) {
         m_lambdaValue = static_cast<float>(m_lambda.slider->value() * 0.1);
-        m_lambda.edit->setText(QString::number(static_cast<double>(m_lambdaValue), 'f', 1));
+        m_lambda.field->Show(QString::number(static_cast<double>(m_lambdaValue), 'f', 1));
+    } else if (!m_lambda.field->IsGood()) {
+        m_lambda.field->ShowNumber(m_lambdaValue);
     }
     take(m_phase, m_phaseValue);
     if (m_frequency.slider->value() - kFrequencyOffset != m_frequencyValue) {
@@ -336,14 +348,16 @@ void PatternPage::OnSliderMoved() {
         if (m_frequency.slider->value() == kFrequencyOffset)
             SetSlider(m_frequency.slider, kFrequencyOffset + 1);
         m_frequencyValue = m_frequency.slider->value() - kFrequencyOffset;
-        m_frequency.edit->setText(QString::number(m_frequencyValue));
+        m_frequency.field->ShowInteger(m_frequencyValue);
+    } else if (!m_frequency.field->IsGood()) {
+        m_frequency.field->ShowInteger(m_frequencyValue);
     }
     CopyIntoPattern();
 }
 
 void PatternPage::CopyIntoPattern() {
-    // Values typed beyond a range stay in the edit until the page is read, but the pattern
-    // only ever holds what its fields can: never a wrapped byte.
+    // The fields take only values in their ranges; a value of the texture's own beyond them (from
+    // a file) is held as the nearest one the pattern can keep, never a wrapped byte.
     m_fields.phase = static_cast<std::uint8_t>(std::clamp(m_phaseValue, 0, 100));
     m_fields.frequency = std::clamp(m_frequencyValue, -50, 50);
     m_fields.turbulence.amount = static_cast<std::uint8_t>(std::clamp(m_amountValue, 0, 200));
@@ -355,25 +369,9 @@ void PatternPage::CopyIntoPattern() {
 }
 
 bool PatternPage::ReadFields() {
-    if (m_reading)
-        return false;
-    m_reading = true;
-    Validation::FieldReader reader(this);
-    ReadOwnFields(reader);
-    reader.Integer(m_octaves.edit, m_octavesValue, 1, 10);
-    reader.Integer(m_omega.edit, m_omegaValue, 1, 100);
-    reader.Integer(m_amount.edit, m_amountValue, 0, 200);
-    reader.Integer(m_phase.edit, m_phaseValue, 0, 100);
-    if (reader.Integer(m_frequency.edit, m_frequencyValue, -50, 50) && m_frequencyValue == 0) {
-        // As when the edit is left: frequency 0 becomes 1.
-        m_frequencyValue = 1;
-        m_frequency.edit->setText(QStringLiteral("1"));
-    }
-    reader.Number(m_lambda.edit, m_lambdaValue, 0.0f, 6.0f);
-    Transformations values = m_fields.transformations;
-    m_transforms->ReadValues(reader, values);
-    m_fields.transformations = values;
-    m_reading = false;
-    CopyIntoPattern();
-    return reader.Ok();
+    return CheckOwnFields() &&
+           CheckFields({m_octaves.field, m_omega.field, m_amount.field, m_phase.field,
+                        m_frequency.field, m_lambda.field},
+                       this) &&
+           m_transforms->Check(this);
 }

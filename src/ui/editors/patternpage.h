@@ -4,8 +4,10 @@
 
 #include <QStringList>
 #include <array>
+#include <functional>
 
 class ImageMap;
+class NumberField;
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -19,10 +21,6 @@ class QVBoxLayout;
 class TransformEdits;
 struct PatternFields;
 
-namespace Validation {
-class FieldReader;
-}
-
 /// What the Pigment and Normal pages share: the type buttons (plain / image / procedural) with
 /// the sorted pattern list, the image "Settings..." button, phase and frequency, turbulence,
 /// the pattern's own translate, scale and rotate, "&View Source..." and "&Update Thumbnail".
@@ -33,11 +31,12 @@ class PatternPage : public TexturePage {
 public:
     enum Type { Plain = 0, Image = 1, Procedural = 2 };
 
-    /// One slider with its edit: the page's integer or number field, and its range.
+    /// One slider with its edit and the edit's number field.
     struct SliderPair {
         QLabel* label = nullptr;
         QSlider* slider = nullptr;
         QLineEdit* edit = nullptr;
+        NumberField* field = nullptr;
     };
 
     int PageType() const { return m_type; }
@@ -84,8 +83,10 @@ protected:
     virtual void SetKind(int kind) = 0;
     /// Shows, hides, enables and disables the page's own groups for a type.
     virtual void TypeApplied(int type) = 0;
-    /// The page's own checks, read before the shared fields.
-    virtual void ReadOwnFields(Validation::FieldReader&) {}
+    /// The page's own checks, made before the shared fields'.
+    virtual bool CheckOwnFields() { return true; }
+    /// The user chose a procedural pattern (the type or the list).
+    virtual void PatternChosen() {}
     /// Writes the page's own fields into the controls.
     virtual void ShowOwnFields() {}
     /// Compares the page's own sliders first when a slider moves and takes what differs.
@@ -98,9 +99,12 @@ protected:
     /// The place under that column shared by groups of which only one shows at a time (the
     /// image "Settings..." button, the colour swatch, the gradient axes).
     QGridLayout* OwnCell() const { return m_ownCell; }
-    /// Makes a slider row with its label, range and tool-free accessible names.
+    /// Makes a slider row with its label, the slider's range and accessible names; the caller
+    /// gives the edit its number field.
     SliderPair MakeSlider(QGridLayout* grid, int row, const QString& caption, int minimum,
                           int maximum, const QString& objectName);
+    /// Runs `handler` when the user types a good value into the pair's edit.
+    void OnTyped(const SliderPair& pair, const std::function<void()>& handler);
     /// Copies the slider fields into the pattern (clamped to what the pattern can hold) and
     /// tells the Preview.
     void CopyIntoPattern();
@@ -111,6 +115,8 @@ protected:
 
     void ApplyType(int type);
     void OnSliderMoved();
+    /// Moves a slider without it reporting a move.
+    static void SetSlider(QSlider* slider, int position);
 
     PatternFields& m_fields;
     Kinds m_kinds;
@@ -121,10 +127,9 @@ protected:
     int m_amountValue = 0;
     int m_phaseValue = 0;
     int m_frequencyValue = 1;
-    bool m_reading = false;
 
 private:
-    void OnTypeClicked(int type);
+    void OnTypeToggled(int type, bool checked);
     void OnPatternChosen();
     void BuildControls();
     void SetSliders();

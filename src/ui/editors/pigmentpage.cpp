@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -60,7 +61,7 @@ PigmentPage::PigmentPage(AppServices& services, SimpleTexture& texture, QWidget*
         box->setAccessibleName(QStringLiteral("Gradient %1").arg(QString::fromLatin1(names[axis])));
         axes->addWidget(box);
         m_axes[static_cast<std::size_t>(axis)] = box;
-        connect(box, &QCheckBox::clicked, this, [this, axis] { OnAxisClicked(axis); });
+        connect(box, &QCheckBox::toggled, this, [this, axis] { OnAxisToggled(axis); });
     }
     KeepPlace(m_gradient);
     // The group's access key leads to its first axis.
@@ -76,7 +77,6 @@ PigmentPage::PigmentPage(AppServices& services, SimpleTexture& texture, QWidget*
     connect(ColorMapButton(), &QPushButton::clicked, this, &PigmentPage::OnColorMap);
 
     Initialise();
-    ApplyGradientRule();
 }
 
 int PigmentPage::Kind() const {
@@ -95,9 +95,12 @@ void PigmentPage::TypeApplied(int type) {
 
 void PigmentPage::ShowOwnFields() {
     const Pigment& pigment = m_texture.pigment;
-    m_axes[0]->setChecked(pigment.gradientX != 0);
-    m_axes[1]->setChecked(pigment.gradientY != 0);
-    m_axes[2]->setChecked(pigment.gradientZ != 0);
+    const std::uint8_t flags[] = {pigment.gradientX, pigment.gradientY, pigment.gradientZ};
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+        const QSignalBlocker quiet(m_axes[axis]);
+        m_axes[axis]->setChecked(flags[axis] != 0);
+    }
+    ApplyGradientRule();
     ShowSwatch();
 }
 
@@ -113,7 +116,6 @@ void PigmentPage::ApplyGradientRule() {
     // The last checked axis cannot be cleared.
     for (QCheckBox* box : m_axes)
         box->setEnabled(true);
-    ReadFields();
     int checked = 0;
     for (QCheckBox* box : m_axes)
         checked += box->isChecked() ? 1 : 0;
@@ -123,8 +125,7 @@ void PigmentPage::ApplyGradientRule() {
                 box->setEnabled(false);
 }
 
-void PigmentPage::OnAxisClicked(int axis) {
-    ReadFields();
+void PigmentPage::OnAxisToggled(int axis) {
     Pigment& pigment = m_texture.pigment;
     const std::uint8_t flag = m_axes[static_cast<std::size_t>(axis)]->isChecked() ? 1 : 0;
     (axis == 0 ? pigment.gradientX : axis == 1 ? pigment.gradientY : pigment.gradientZ) = flag;

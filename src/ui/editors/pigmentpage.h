@@ -27,7 +27,7 @@ protected:
 
 private:
     void ApplyGradientRule();
-    void OnAxisClicked(int axis);
+    void OnAxisToggled(int axis);
     void OnSelectColor();
     void OnColorMap();
     void ShowSwatch();

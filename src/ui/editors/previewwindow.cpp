@@ -52,7 +52,8 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
 
     m_frame = new PictureFrame(services, this);
     m_frame->setObjectName(QStringLiteral("pictureFrame"));
-    m_frame->SetPictureSize({kPictureSize, kPictureSize});
+    m_frame->SetResizable(kPictureSize);
+    connect(m_frame, &PictureFrame::pictureSizeChanged, this, &PreviewWindow::TextureChanged);
 
     m_renderButton = new QPushButton(QStringLiteral("&Render..."), this);
     m_renderButton->setObjectName(QStringLiteral("renderButton"));
@@ -60,15 +61,18 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     connect(m_renderButton, &QPushButton::clicked, this, &PreviewWindow::Render);
     m_antialiasing = new QCheckBox(QStringLiteral("&Antialiasing"), this);
     m_antialiasing->setObjectName(QStringLiteral("antialiasingBox"));
-    connect(m_antialiasing, &QCheckBox::clicked, this, [this](bool checked) {
-        m_services.Settings().antialiasing = checked ? 1 : 0;
+    connect(m_antialiasing, &QCheckBox::toggled, this, [this](bool checked) {
+        int& setting = m_services.Settings().antialiasing;
+        if (setting == (checked ? 1 : 0))
+            return;
+        setting = checked ? 1 : 0;
         TextureChanged();
     });
     m_auto = new QCheckBox(QStringLiteral("A&uto"), this);
     m_auto->setObjectName(QStringLiteral("autoBox"));
     m_auto->setToolTip(QStringLiteral("Render by itself shortly after each change"));
     m_auto->setChecked(m_services.Settings().autoPreview != 0);
-    connect(m_auto, &QCheckBox::clicked, this, &PreviewWindow::AutoToggled);
+    connect(m_auto, &QCheckBox::toggled, this, &PreviewWindow::AutoToggled);
 
     auto* shapeGroup = new QGroupBox(QStringLiteral("&Shape"), this);
     m_list = new QListWidget(shapeGroup);
@@ -118,14 +122,15 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     commands->addWidget(m_auto);
     commands->addStretch(1);
     auto* top = new QHBoxLayout;
-    top->addWidget(m_frame);
+    top->addWidget(m_frame, 1);
     top->addLayout(commands);
+    // The picture takes what the window grows by; the shape list keeps its size.
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(shapeGroup, 1);
+    layout->addLayout(top, 1);
+    layout->addWidget(shapeGroup);
     layout->addWidget(m_description);
     layout->addWidget(m_problem);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setSizeGripEnabled(true);
     setTabOrder(m_renderButton, m_antialiasing);
     setTabOrder(m_antialiasing, m_auto);
     setTabOrder(m_auto, m_list);
@@ -150,7 +155,7 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
 
     // Until the first render the window shows the texture's thumbnail at the picture's size.
     Bitmap picture(m_texture.Thumbnail());
-    const QSize size = m_frame->PictureSize();
+    const QSize size = m_frame->RenderSize();
     if (!picture.IsEmpty())
         picture.Resize(size.width(), size.height());
     m_frame->SetPicture(std::move(picture));
@@ -206,6 +211,7 @@ void PreviewWindow::ShapeSelected(int row) {
 
 void PreviewWindow::AutoToggled(bool checked) {
     m_services.Settings().autoPreview = checked ? 1 : 0;
+    ShowBusy();
     if (checked) {
         TextureChanged();
     } else {
@@ -222,6 +228,12 @@ void PreviewWindow::TextureChanged() {
         return;
     }
     m_autoTimer.start();
+    ShowBusy();
+}
+
+void PreviewWindow::ShowBusy() {
+    // From a change until its picture arrives, the old picture stays with a mark on it.
+    m_frame->SetBusy(m_autoTimer.isActive() || m_render != nullptr);
 }
 
 void PreviewWindow::StopAutomatic() {
@@ -232,6 +244,7 @@ void PreviewWindow::StopAutomatic() {
         m_changedWhileHidden = true; // not shown yet: render it when the window shows again
         m_render->Stop();
     }
+    ShowBusy();
 }
 
 void PreviewWindow::HideForDialog() {
@@ -266,11 +279,17 @@ void PreviewWindow::showEvent(QShowEvent* event) {
     m_handBackActivation = true;
     QTimer::singleShot(kHandBackMs, this, [this] { m_handBackActivation = false; });
     m_hiddenForDialog = false;
+    // The first showing renders the texture as it is, at the window's size.
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        m_changedWhileHidden = true;
+    }
     if (m_changedWhileHidden) {
         m_changedWhileHidden = false;
         if (m_auto->isChecked())
             m_autoTimer.start();
     }
+    ShowBusy();
 }
 
 void PreviewWindow::Render() {
@@ -288,7 +307,8 @@ void PreviewWindow::Render() {
 }
 
 void PreviewWindow::StartRender(Kind kind) {
-    const QSize size = m_frame->PictureSize();
+    // Sharp on the screen: the picture has the frame's size in device pixels.
+    const QSize size = m_frame->RenderSize();
     m_render = std::make_unique<PictureRender>(m_texture, size.width(), size.height());
     if (kind == Kind::Manual)
         m_renderButton->setEnabled(false);
@@ -305,7 +325,10 @@ void PreviewWindow::StartRender(Kind kind) {
                 else
                     m_notices << text;
             });
+    ShowBusy();
     m_render->Start(m_services.Renders());
+    if (kind == Kind::Manual)
+        m_services.ShowProgress(*m_render);
 }
 
 void PreviewWindow::RenderEnded() {
@@ -336,6 +359,7 @@ void PreviewWindow::RenderEnded() {
     m_next = Kind::None;
     if (next != Kind::None)
         StartRender(next);
+    ShowBusy();
     emit renderFinished();
 }
 

@@ -19,8 +19,11 @@ class Texture;
 /// "Preview": the window beside the texture edit sheet and the layered texture dialog that
 /// shows the texture being edited rendered on a preview shape. Choosing a shape in its list
 /// changes the texture's preview shape at once (in the editor's working copy). Render renders
-/// on request; with Auto on, the window renders by itself shortly after each change, a newer
-/// change stopping a render still running, and shows a failure's POV-Ray lines in the window.
+/// on request; with Auto on (the first choice, until the user turns it off) the window renders
+/// by itself shortly after each change and when it shows or is resized, a newer change
+/// stopping a render still running, keeps the last picture with a busy mark until the new one
+/// arrives, and shows a failure's POV-Ray lines in the window. The window can be resized; the
+/// picture grows with it and is rendered at the screen's device pixels.
 class PreviewWindow : public QDialog, public PreviewLink {
     Q_OBJECT
 public:
@@ -78,6 +81,8 @@ private:
     void StartRender(Kind kind);
     void RenderEnded();
     void StopAutomatic();
+    /// Marks the picture while a newer one is on its way.
+    void ShowBusy();
     void ShowProblem(const QString& text);
 
     AppServices& m_services;
@@ -99,6 +104,7 @@ private:
     Kind m_next = Kind::None;
     bool m_hiddenForDialog = false;
     bool m_changedWhileHidden = false;
+    bool m_shownBefore = false;
     bool m_filling = false;
     bool m_handBackActivation = false;
     int m_rendersStarted = 0;

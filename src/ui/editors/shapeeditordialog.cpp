@@ -63,7 +63,7 @@ ShapeEditorDialog::ShapeEditorDialog(AppServices& services, QWidget* parent)
     m_antialiasing = new QCheckBox(QStringLiteral("&Antialiasing"), this);
     m_antialiasing->setObjectName(QStringLiteral("antialiasingBox"));
     m_antialiasing->setChecked(m_services.Settings().antialiasing != 0);
-    connect(m_antialiasing, &QCheckBox::clicked, this,
+    connect(m_antialiasing, &QCheckBox::toggled, this,
             [this](bool checked) { m_services.Settings().antialiasing = checked ? 1 : 0; });
     m_debugMode = new QCheckBox(QStringLiteral("Debug &Mode"), this);
     m_debugMode->setObjectName(QStringLiteral("debugModeBox"));

@@ -10,9 +10,12 @@
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/texturepage.h"
 #include "ui/framework/appservices.h"
+#include "ui/framework/command.h"
 
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -21,7 +24,18 @@
 namespace {
 
 constexpr int kFirstPageHelp = 3; ///< help context of the first page; the others follow
+
+/// The controls of a page that Tab stops at, in the order Tab visits them.
+std::vector<QWidget*> FocusableControls(QWidget* page) {
+    std::vector<QWidget*> controls;
+    for (QWidget* next = page->nextInFocusChain(); next != page && page->isAncestorOf(next);
+         next = next->nextInFocusChain())
+        if (next->focusPolicy() & Qt::TabFocus)
+            controls.push_back(next);
+    return controls;
 }
+
+} // namespace
 
 TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& texture,
                                    const QString& title, QWidget* parent)
@@ -36,6 +50,7 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_buttons, &QDialogButtonBox::rejected, this, &TextureEditSheet::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
+    m_tabs->tabBar()->installEventFilter(this);
     // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them.
     auto* layout = new QVBoxLayout(this);
     auto* pages = new FittingScrollArea(
@@ -49,6 +64,22 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     pages->setWidget(m_tabs);
     layout->addWidget(pages, 1);
     layout->addWidget(m_buttons);
+
+    // The pages from the keyboard, wherever the focus is in the sheet; each way round the tabs.
+    const auto turn = [this](const QList<QKeySequence>& keys, int step) {
+        for (const QKeySequence& key : keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, [this, step] {
+                if (PageCount() > 0)
+                    SetCurrentIndex((CurrentIndex() + step + PageCount()) % PageCount());
+            });
+    };
+    turn(KeysOf(QKeySequence::NextChild,
+                {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}),
+         1);
+    turn(KeysOf(QKeySequence::PreviousChild, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                              QKeySequence(Qt::CTRL | Qt::Key_PageUp)}),
+         -1);
 }
 
 TextureEditSheet::~TextureEditSheet() = default;
@@ -95,8 +126,54 @@ void TextureEditSheet::OnTabChanged(int index) {
         m_tabs->setCurrentIndex(index);
         m_current = index;
         m_pages[static_cast<std::size_t>(index)]->ShowFields();
+        ChooseDefaultButton();
     }
     m_switching = false;
+}
+
+void TextureEditSheet::ChooseDefaultButton() {
+    // Return presses the page's own default button where it has one (View Source on General),
+    // OK elsewhere.
+    QPushButton* pageDefault = nullptr;
+    for (std::size_t index = 0; index < m_pages.size(); ++index)
+        if (QPushButton* button = m_pages[index]->DefaultButton()) {
+            const bool current = static_cast<int>(index) == m_current;
+            button->setDefault(current);
+            if (current)
+                pageDefault = button;
+        }
+    m_buttons->button(QDialogButtonBox::Ok)->setDefault(pageDefault == nullptr);
+}
+
+void TextureEditSheet::ArrangeFocusChain() {
+    // The pages join the sheet after its buttons; the buttons go to the end, so that Tab runs
+    // from the tab bar through the page to OK, Cancel and Help.
+    if (m_pages.empty())
+        return;
+    QWidget* previous = nullptr;
+    for (QWidget* control : FocusableControls(m_pages.back()))
+        previous = control;
+    if (!previous)
+        return;
+    for (QAbstractButton* button : m_buttons->buttons()) {
+        QWidget::setTabOrder(previous, button);
+        previous = button;
+    }
+}
+
+bool TextureEditSheet::eventFilter(QObject* watched, QEvent* event) {
+    // Tab on the tab bar goes into the page shown (the tab widget would pass over its pages).
+    if (watched == m_tabs->tabBar() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier && m_current >= 0 &&
+        m_current < PageCount()) {
+        for (QWidget* control : FocusableControls(m_pages[static_cast<std::size_t>(m_current)]))
+            if (control->isVisible() && control->isEnabled()) {
+                control->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TextureEditSheet::OnHelp() {
@@ -122,6 +199,8 @@ void TextureEditSheet::showEvent(QShowEvent* event) {
         m_placed = true;
         if (m_current >= 0 && m_current < PageCount())
             m_pages[static_cast<std::size_t>(m_current)]->ShowFields();
+        ArrangeFocusChain();
+        ChooseDefaultButton();
         FitOnScreen(this);
     }
     // Shown once the sheet has taken its final size, which settles after the first show; the
@@ -138,10 +217,13 @@ std::unique_ptr<TextureEditSheet> MakeTextureEditSheet(AppServices& services,
                                                        const QString& title, QWidget* parent) {
     auto sheet = std::make_unique<TextureEditSheet>(services, texture, title, parent);
     SimpleTexture& working = sheet->Working();
-    sheet->AddPage(new GeneralPage(services, working), QStringLiteral("General"));
-    sheet->AddPage(new PigmentPage(services, working), QStringLiteral("Pigment"));
-    sheet->AddPage(new NormalPage(services, working), QStringLiteral("Normal"));
-    sheet->AddPage(new FinishPage(services, working), QStringLiteral("Finish"));
+    // Access keys that no check box or button of a page uses (but Pigment's P, shared with
+    // Procedural and Presets), so no control loses its key to a tab. Where a page's label has
+    // the same letter, the first press goes to the label's field and the next to the tab.
+    sheet->AddPage(new GeneralPage(services, working), QStringLiteral("&General"));
+    sheet->AddPage(new PigmentPage(services, working), QStringLiteral("&Pigment"));
+    sheet->AddPage(new NormalPage(services, working), QStringLiteral("N&ormal"));
+    sheet->AddPage(new FinishPage(services, working), QStringLiteral("Finis&h"));
     auto* preview = new PreviewWindow(services, working, sheet.get());
     sheet->SetPreview(preview, preview);
     return sheet;

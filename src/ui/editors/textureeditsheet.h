@@ -52,10 +52,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnTabChanged(int index);
     void OnHelp();
+    void ChooseDefaultButton();
+    void ArrangeFocusChain();
 
     AppServices& m_services;
     SimpleTexture m_working;

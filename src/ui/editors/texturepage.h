@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class AppServices;
+class QPushButton;
 class PreviewLink;
 class SimpleTexture;
 
@@ -14,12 +15,14 @@ public:
     TexturePage(AppServices& services, SimpleTexture& texture, QWidget* parent = nullptr)
         : QWidget(parent), m_services(services), m_texture(texture) {}
 
-    /// Reads and checks every field into the working texture, in the page's reading order. On the
-    /// first failing field its message has been shown, the focus is back on it, and the result is
-    /// false (the sheet then refuses the page change or OK).
+    /// Checks every field in the page's reading order (what the user types is in the working
+    /// texture already). On the first failing field its message has been shown, the focus is
+    /// back on it, and the result is false (the sheet then refuses the page change or OK).
     virtual bool ReadFields() = 0;
     /// Writes the working texture's values into the controls (each time the page is shown).
     virtual void ShowFields() = 0;
+    /// The button Return presses while the page is shown; null for the sheet's OK.
+    virtual QPushButton* DefaultButton() const { return nullptr; }
 
     /// The Preview window beside the sheet, or null.
     void SetPreview(PreviewLink* preview) { m_preview = preview; }

@@ -2,14 +2,11 @@
 
 #include "core/model/sourcetext.h"
 #include "core/model/transformations.h"
-#include "ui/dialogs/validation.h"
-#include "ui/editors/focuswatch.h"
+#include "ui/dialogs/numberfield.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <cstdlib>
-#include <string>
 
 namespace {
 
@@ -17,76 +14,17 @@ const char* const kRowCaptions[] = {"&Translate", "&Scale", "&Rotate"};
 const char* const kRowNames[] = {"Translate", "Scale", "Rotate"};
 const char* const kAxes[] = {"X", "Y", "Z"};
 
-std::array<float, 3>& RowOf(Transformations& values, int row) {
-    return row == TransformEdits::Translate ? values.translate
-           : row == TransformEdits::Scale   ? values.scale
-                                            : values.rotate;
-}
-
-std::string Ascii(const QString& text) {
-    std::string bytes;
-    for (const QChar c : text)
-        bytes += c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\x7f';
-    return bytes;
-}
-
 } // namespace
 
 QString NumberText(float value) {
     return QString::fromStdString(FloatToText(value));
 }
 
-float LeadingNumber(const QString& text) {
-    // strtod in the C locale the program keeps (its numbers always use '.').
-    const std::string bytes = Ascii(text);
-    std::size_t i = 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t'))
-        ++i;
-    std::size_t end = i;
-    if (end < bytes.size() && (bytes[end] == '+' || bytes[end] == '-'))
-        ++end;
-    const std::size_t digitsStart = end;
-    while (end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9')
-        ++end;
-    if (end < bytes.size() && bytes[end] == '.') {
-        ++end;
-        while (end < bytes.size() && bytes[end] >= '0' && bytes[end] <= '9')
-            ++end;
-    }
-    if (end == digitsStart || (end == digitsStart + 1 && bytes[digitsStart] == '.'))
-        return 0.0f;
-    // An exponent only when digits follow it.
-    std::size_t withExponent = end;
-    if (withExponent < bytes.size() && (bytes[withExponent] == 'e' || bytes[withExponent] == 'E')) {
-        std::size_t j = withExponent + 1;
-        if (j < bytes.size() && (bytes[j] == '+' || bytes[j] == '-'))
-            ++j;
-        const std::size_t expDigits = j;
-        while (j < bytes.size() && bytes[j] >= '0' && bytes[j] <= '9')
-            ++j;
-        if (j > expDigits)
-            withExponent = j;
-    }
-    const auto value =
-        Validation::ParseNumber(QString::fromStdString(bytes.substr(i, withExponent - i)));
-    return value ? static_cast<float>(*value) : 0.0f;
-}
-
-int LeadingInteger(const QString& text) {
-    const std::string bytes = Ascii(text);
-    std::size_t i = 0;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-'))
-        negative = bytes[i++] == '-';
-    long long value = 0;
-    while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9') {
-        value = value * 10 + (bytes[i++] - '0');
-        if (value > 2147483647LL)
-            value = 2147483647LL + (negative ? 1 : 0);
-    }
-    return static_cast<int>(negative ? -value : value);
+float& TransformEdits::ValueOf(Transformations& values, Row row, int axis) {
+    std::array<float, 3>& numbers = row == Translate ? values.translate
+                                    : row == Scale   ? values.scale
+                                                     : values.rotate;
+    return numbers[static_cast<std::size_t>(axis)];
 }
 
 TransformEdits::TransformEdits(QWidget* parent) : QWidget(parent) {
@@ -108,40 +46,48 @@ TransformEdits::TransformEdits(QWidget* parent) : QWidget(parent) {
                                                                 QString::fromLatin1(kAxes[axis])));
             edit->setMinimumWidth(
                 edit->fontMetrics().horizontalAdvance(QStringLiteral("-0000.0000")));
-            m_edits[row][axis] = edit;
+            m_fields[row][axis] = NumberField::Number(edit);
             grid->addWidget(edit, row + 1, axis + 1);
         }
-        m_labels[row]->setBuddy(m_edits[row][0]);
+        m_labels[row]->setBuddy(Edit(static_cast<Row>(row), 0));
     }
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(3, 1);
     // Tab goes along the rows: translate X, Y, Z, then scale, then rotate.
     QWidget* previous = nullptr;
-    for (auto& row : m_edits)
-        for (QLineEdit* edit : row) {
+    for (auto& row : m_fields)
+        for (NumberField* field : row) {
             if (previous)
-                setTabOrder(previous, edit);
-            previous = edit;
+                setTabOrder(previous, field->Edit());
+            previous = field->Edit();
         }
+}
+
+QLineEdit* TransformEdits::Edit(Row row, int axis) const {
+    return m_fields[row][axis]->Edit();
 }
 
 void TransformEdits::ShowValues(const Transformations& values) {
     Transformations copy = values;
     for (int row = 0; row < 3; ++row)
         for (int axis = 0; axis < 3; ++axis)
-            m_edits[row][axis]->setText(NumberText(RowOf(copy, row)[axis]));
+            m_fields[row][axis]->ShowNumber(ValueOf(copy, static_cast<Row>(row), axis));
 }
 
-void TransformEdits::ReadValues(Validation::FieldReader& reader, Transformations& values) const {
+bool TransformEdits::Check(QWidget* parent) const {
     for (const int row : {Rotate, Scale, Translate})
-        for (int axis = 0; axis < 3; ++axis)
-            reader.Number(m_edits[row][axis], RowOf(values, row)[axis]);
+        if (!CheckFields({m_fields[row][0], m_fields[row][1], m_fields[row][2]}, parent))
+            return false;
+    return true;
 }
 
-void TransformEdits::OnEditLeft(const std::function<void(Row, int)>& handler) {
+void TransformEdits::OnTyped(const std::function<void(Row, int, float)>& handler) {
     for (int row = 0; row < 3; ++row)
-        for (int axis = 0; axis < 3; ++axis)
-            OnFocusLost(m_edits[row][axis],
-                        [handler, row, axis] { handler(static_cast<Row>(row), axis); });
+        for (int axis = 0; axis < 3; ++axis) {
+            NumberField* field = m_fields[row][axis];
+            connect(field, &NumberField::typed, this, [handler, field, row, axis] {
+                handler(static_cast<Row>(row), axis, field->NumberValue());
+            });
+        }
 }

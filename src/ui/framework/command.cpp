@@ -19,3 +19,11 @@ QAction* MakeCommand(QObject* owner, const QString& name, const QString& menuTex
     DescribeCommand(action, name, prompt, keys);
     return action;
 }
+
+QList<QKeySequence> KeysOf(QKeySequence::StandardKey standard, const QList<QKeySequence>& more) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    for (const QKeySequence& key : more)
+        if (!keys.contains(key))
+            keys << key;
+    return keys;
+}

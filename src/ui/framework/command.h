@@ -16,3 +16,7 @@ QAction* MakeCommand(QObject* owner, const QString& name, const QString& menuTex
 /// The same for an action made elsewhere (Undo and Redo, which name the step they would take).
 void DescribeCommand(QAction* action, const QString& name, const QString& prompt,
                      const QList<QKeySequence>& keys);
+
+/// The platform's standard keys for `standard`, then those of `more` it lacks: each key once (a
+/// key given twice would make both its shortcuts ambiguous, and neither would act).
+QList<QKeySequence> KeysOf(QKeySequence::StandardKey standard, const QList<QKeySequence>& more);

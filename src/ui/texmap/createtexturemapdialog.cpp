@@ -62,6 +62,7 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
     m_keepAspectCheck->setObjectName(QStringLiteral("keepAspectCheck"));
     m_keepAspectCheck->setChecked(m_keepAspect);
     m_aspectEdit = MakeEdit(QStringLiteral("aspectEdit"), sizeGroup);
+    m_aspectEdit->setAccessibleName(QStringLiteral("Aspect ratio"));
     auto* aspectRow = new QHBoxLayout;
     aspectRow->addWidget(new QLabel(QStringLiteral("of"), sizeGroup));
     aspectRow->addWidget(m_aspectEdit);
@@ -120,10 +121,10 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
 
     for (QLineEdit* edit : {m_widthEdit, m_heightEdit, m_aspectEdit})
         edit->installEventFilter(this);
-    connect(m_keepAspectCheck, &QCheckBox::clicked, this,
+    connect(m_keepAspectCheck, &QCheckBox::toggled, this,
             &CreateTextureMapDialog::OnKeepAspectClicked);
-    connect(m_overrideCheck, &QCheckBox::clicked, this, &CreateTextureMapDialog::OnOverrideClicked);
-    connect(m_antialiasingCheck, &QCheckBox::clicked, this,
+    connect(m_overrideCheck, &QCheckBox::toggled, this, &CreateTextureMapDialog::OnOverrideClicked);
+    connect(m_antialiasingCheck, &QCheckBox::toggled, this,
             &CreateTextureMapDialog::OnAntialiasingClicked);
     connect(m_brightnessSlider, &QSlider::valueChanged, this,
             &CreateTextureMapDialog::OnSliderMoved);

@@ -107,6 +107,29 @@ TEST(ArchivePrimitives, SignedWordsAreSignExtended) {
     EXPECT_EQ(loaded, -3);
 }
 
+TEST(ArchivePrimitives, WordsRefuseWhatTheyCannotKeepInsteadOfWrapping) {
+    Archive ar;
+    int largest = 65535;
+    int lowest = -32768;
+    ar.WordInt(largest);
+    ar.SignedWordInt(lowest);
+    EXPECT_EQ(ar.Bytes(), HexBytes("FF FF 00 80"));
+    for (int refused : {-5, 65536}) {
+        Archive out;
+        EXPECT_THROW(out.WordInt(refused), ArchiveException) << refused;
+        EXPECT_TRUE(out.Bytes().empty());
+    }
+    for (int refused : {-32769, 32768}) {
+        Archive out;
+        try {
+            out.SignedWordInt(refused);
+            ADD_FAILURE() << refused << " was stored";
+        } catch (const ArchiveException& error) {
+            EXPECT_EQ(error.Kind(), ArchiveError::TooLarge);
+        }
+    }
+}
+
 TEST(ArchiveStrings, LengthPrefixForms) {
     EXPECT_EQ(StoredString(""), HexBytes("00"));
     EXPECT_EQ(StoredString("Sphere"), HexBytes("06 53 70 68 65 72 65"));

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -369,4 +370,71 @@ TEST(LayeredTextureCopy, CopiesLayersAndScalesThemOnRequest) {
     assigned.AddLayer(Layer("X", 5));
     assigned = t;
     EXPECT_EQ(Stored(assigned), Stored(t));
+}
+
+TEST(TextureEquality, ACopyIsEqualAndEveryStoredFieldMakesADifference) {
+    SimpleTexture original = Layer("Oak", 120);
+    original.SetDescription("Warm\r\nwood");
+    std::vector<std::uint8_t> rows(4 * 4 * 3, 90);
+    ASSERT_TRUE(original.Thumbnail().SetBits(4, 4, rows, false));
+    const SimpleTexture copy = original;
+    EXPECT_TRUE(copy == original);
+    EXPECT_TRUE(*original.Clone() == original);
+
+    const std::vector<std::pair<const char*, std::function<void(SimpleTexture&)>>> changes{
+        {"name", [](SimpleTexture& t) { t.SetName("Oak "); }},
+        {"description", [](SimpleTexture& t) { t.SetDescription("Warm\nwood"); }},
+        {"preview shape", [](SimpleTexture& t) { t.SetPreviewShape(3); }},
+        {"thumbnail pixel", [](SimpleTexture& t) { t.Thumbnail().Bits()[5] = 91; }},
+        {"no thumbnail", [](SimpleTexture& t) { t.Thumbnail().Clear(); }},
+        {"pigment colour", [](SimpleTexture& t) { t.pigment.color.filter = 1; }},
+        {"pigment kind", [](SimpleTexture& t) { t.pigment.pattern = Pigment::Wood; }},
+        {"colour map entry", [](SimpleTexture& t) { t.pigment.colorMap.positions[1] = 0.5f; }},
+        {"turbulence", [](SimpleTexture& t) { t.pigment.turbulence.lambda = 2.5f; }},
+        {"image file", [](SimpleTexture& t) { t.normal.image.fileName = "bump.png"; }},
+        {"normal amount", [](SimpleTexture& t) { t.normal.amount = 50; }},
+        {"finish ambient", [](SimpleTexture& t) { t.finish.ambient = 11; }},
+        {"finish ior", [](SimpleTexture& t) { t.finish.ior = 1.5f; }},
+        {"rotate", [](SimpleTexture& t) { t.transformations.rotate[2] = 0.001f; }},
+        {"normal scale", [](SimpleTexture& t) { t.normal.transformations.scale[0] = 2.0f; }},
+    };
+    for (const auto& [what, change] : changes) {
+        SimpleTexture changed = original;
+        change(changed);
+        EXPECT_FALSE(changed == original) << what;
+        EXPECT_FALSE(original == changed) << what;
+    }
+
+    // Colour map slots past the count are not part of the map.
+    SimpleTexture unused = original;
+    unused.pigment.colorMap.positions[7] = 0.25f;
+    EXPECT_TRUE(unused == original);
+}
+
+TEST(TextureEquality, LayeredTexturesCompareTheirLayersAndNeverEqualASimpleOne) {
+    LayeredTexture stack;
+    stack.SetName("Stack");
+    ASSERT_TRUE(stack.AddLayer(Layer("Base", 10)));
+    ASSERT_TRUE(stack.AddLayer(Layer("Top", 20)));
+    const LayeredTexture copy = stack;
+    EXPECT_TRUE(copy == stack);
+
+    LayeredTexture changed = stack;
+    changed.GetLayer(1)->finish.diffuse = 61;
+    EXPECT_FALSE(changed == stack);
+    LayeredTexture swapped = stack;
+    swapped.SwapLayers(0, 1);
+    EXPECT_FALSE(swapped == stack);
+    LayeredTexture fewer = stack;
+    fewer.RemoveLayer(1);
+    EXPECT_FALSE(fewer == stack);
+    LayeredTexture tiles = stack;
+    tiles.SetMode(LayeredTexture::Tiles);
+    EXPECT_FALSE(tiles == stack);
+
+    // Same name, nothing else to tell them apart but their kind.
+    LayeredTexture empty;
+    SimpleTexture simple;
+    EXPECT_FALSE(empty == simple);
+    EXPECT_FALSE(simple == empty);
 }

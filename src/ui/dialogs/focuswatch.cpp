@@ -1,4 +1,4 @@
-#include "ui/editors/focuswatch.h"
+#include "ui/dialogs/focuswatch.h"
 
 #include <QFocusEvent>
 #include <QWidget>
@@ -13,12 +13,14 @@ bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
     // (a page's edit after OK): nothing is finished then, and its page may be half gone.
     if (event->type() == QEvent::FocusOut && static_cast<QWidget*>(watched)->isVisible()) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && m_handler)
+        if ((reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+             reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) &&
+            m_handler)
             m_handler();
     }
     return QObject::eventFilter(watched, event);
 }
 
-void OnFocusLost(QWidget* control, std::function<void()> handler) {
+void OnUserLeaving(QWidget* control, std::function<void()> handler) {
     new FocusWatch(control, std::move(handler));
 }

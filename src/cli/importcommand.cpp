@@ -1,0 +1,61 @@
+#include "cli/importcommand.h"
+
+#include "cli/catalogcommands.h"
+#include "core/catalog/catalog.h"
+#include "core/povtext/sourceimport.h"
+#include "render/files/catalogfile.h"
+#include "render/files/disksourcefiles.h"
+#include "render/files/fileio.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+int RunImport(CommandLine& args) {
+    ImportOptions options;
+    options.approximate = args.TakeFlag(QStringLiteral("--approximate"));
+    for (const QString& folder : args.TakeValues(QStringLiteral("--include-path")))
+        options.includePaths.push_back(folder.toStdString());
+    const QStringList words =
+        args.TakePositionalsWithMore({QStringLiteral("CATALOG"), QStringLiteral("FILE")});
+    const QString catalogPath = words.front();
+
+    std::vector<SourceInput> inputs;
+    for (qsizetype i = 1; i < words.size(); ++i)
+        inputs.push_back({words[i].toStdString(), std::nullopt});
+
+    // The catalog is read first, so a file that is no catalog is refused before anything else.
+    Catalog catalog;
+    const bool existed = QFileInfo::exists(catalogPath);
+    const FileStamp stamp =
+        existed ? LoadCatalogOrFail(catalogPath, catalog) : StampOf(catalogPath);
+
+    DiskSourceFiles files;
+    ImportResult result = ImportSource(inputs, options, files);
+    if (result.failure)
+        throw CommandFailure(*result.failure);
+
+    std::string report;
+    int added = 0;
+    for (ImportedDeclaration& declaration : result.declarations) {
+        report += EscapedForLine(ReportLine(declaration)) + '\n';
+        if (declaration.texture) {
+            catalog.AddTexture(std::move(declaration.texture));
+            ++added;
+        }
+    }
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fflush(stdout);
+
+    if (added > 0 || !existed) {
+        WriteOptions writeOptions;
+        writeOptions.unchangedSince = stamp;
+        const FileResult saved = SaveCatalogFile(catalogPath, catalog, writeOptions);
+        if (!saved)
+            throw CommandFailure(saved.message.toStdString());
+    }
+    std::fprintf(stderr, "%d imported, %d approximated, %d skipped; %s holds %d textures.\n",
+                 result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Approximated),
+                 result.Count(ImportOutcome::Skipped), catalogPath.toLocal8Bit().constData(),
+                 catalog.GetCount());
+    return ExitOk;
+}

@@ -1,0 +1,48 @@
+#include "core/povtext/commentdescription.h"
+
+#include "core/model/texture.h"
+
+namespace {
+
+std::string CommentLine(const std::string& line) {
+    return "// " + line + "\r\n";
+}
+
+} // namespace
+
+std::string DescriptionFromComment(const std::vector<std::string>& lines, std::size_t width) {
+    // Each line either continues the description's line before it (broken at a blank, or in
+    // the middle of a word too long for a line) or starts a new one. The writer decides where
+    // a line breaks from the text of that line and the next alone, so each join is checked by
+    // writing just those two again.
+    std::string description;
+    std::string current;       // the description line being put together
+    std::size_t lastStart = 0; // where its last comment line starts in it
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        bool joined = false;
+        if (i > 0 && !current.empty() && !line.empty()) {
+            const std::string last = current.substr(lastStart);
+            const std::string expected = CommentLine(lines[i - 1]) + CommentLine(line);
+            for (const char* separator : {" ", ""}) {
+                if (WrapComment(last + separator + line, width) != expected)
+                    continue;
+                lastStart = current.size();
+                current += separator + line;
+                joined = true;
+                break;
+            }
+        }
+        if (!joined) {
+            if (i > 0)
+                description += current + "\n";
+            current = line;
+            lastStart = 0;
+        }
+    }
+    description += current;
+    // A last empty line stands for a line break at the end of the description.
+    if (!lines.empty() && lines.back().empty())
+        description += "\n";
+    return description;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/povtext/povtoken.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// Splits POV-Ray source text into tokens with their positions. Comments ("//" to the end of
+/// the line, "/* */" which may nest) and blanks are passed over. Throws SourceSyntaxError for
+/// text that is no token at all: a stray character, an unclosed string or comment, a number
+/// that overflows.
+class PovLexer {
+public:
+    /// Reads `text`, which must outlive the lexer; positions name file `file`.
+    PovLexer(std::string_view text, int file);
+
+    PovToken Next();
+    int File() const { return m_file; }
+
+private:
+    char Peek(std::size_t ahead = 0) const;
+    void Advance();
+    SourcePosition Here() const;
+    /// Passes over blanks and comments, collecting runs of whole-line "//" comments.
+    void SkipSpace();
+    void SkipBlockComment();
+    void ReadLineComment(bool wholeLine);
+    PovToken ReadNumber(PovToken token);
+    PovToken ReadString(PovToken token);
+    PovToken ReadWord(PovToken token);
+
+    std::string_view m_text;
+    int m_file;
+    std::size_t m_at = 0;
+    int m_line = 1;
+    std::size_t m_lineStart = 0;
+    /// Whether a token has been read on the current line.
+    bool m_tokenOnLine = false;
+    std::vector<std::string> m_comment;
+    int m_commentEndLine = 0;
+};
+
+/// True for the characters that may start an identifier or keyword.
+bool IsWordStart(char c);

@@ -1,0 +1,786 @@
+#include "core/povtext/sceneparser.h"
+
+#include "core/model/reservedwords.h"
+#include "core/povtext/sourceerror.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+bool In(std::string_view word, std::initializer_list<std::string_view> words) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+/// Keywords of values the reader keeps only by kind, each followed by a block.
+bool IsOpaqueBlock(std::string_view word) {
+    return In(word, {"sphere",
+                     "box",
+                     "cylinder",
+                     "cone",
+                     "plane",
+                     "torus",
+                     "union",
+                     "difference",
+                     "intersection",
+                     "merge",
+                     "object",
+                     "blob",
+                     "mesh",
+                     "mesh2",
+                     "sky_sphere",
+                     "light_source",
+                     "camera",
+                     "media",
+                     "fog",
+                     "rainbow",
+                     "background",
+                     "isosurface",
+                     "parametric",
+                     "polygon",
+                     "prism",
+                     "sor",
+                     "lathe",
+                     "superellipsoid",
+                     "text",
+                     "height_field",
+                     "julia_fractal",
+                     "poly",
+                     "cubic",
+                     "quartic",
+                     "quadric",
+                     "bicubic_patch",
+                     "disc",
+                     "triangle",
+                     "smooth_triangle",
+                     "sphere_sweep",
+                     "ovus",
+                     "lemon",
+                     "density",
+                     "photons",
+                     "radiosity",
+                     "spline",
+                     "light_group",
+                     "polynomial",
+                     "pigment_map",
+                     "normal_map",
+                     "slope_map",
+                     "density_map",
+                     "texture_map",
+                     "material_map",
+                     "global_settings"});
+}
+
+bool OpensRegion(std::string_view directive) {
+    return In(directive, {"if", "ifdef", "ifndef", "while", "for", "switch", "macro"});
+}
+
+/// The text of a POV-Ray string literal with its backslash escapes resolved, for file names.
+std::string Unescaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char c = text[++i];
+            out += c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+struct SceneParser::OpenFile {
+    std::unique_ptr<std::string> text;
+    std::unique_ptr<PovLexer> lexer;
+    std::string path;
+    std::size_t conditionals = 0;
+    /// A token read after an #include's file name, which comes after the included text.
+    std::optional<PovToken> resume;
+};
+
+/// Marks the tokens read while it lives as one value: a directive at the brace depth where it
+/// began ends the value instead of being carried out inside it.
+class SceneParser::ValueScope {
+public:
+    explicit ValueScope(SceneParser& parser) : m_parser(parser) {
+        parser.m_valueBases.push_back(parser.Depth());
+    }
+    ~ValueScope() { m_parser.m_valueBases.pop_back(); }
+    ValueScope(const ValueScope&) = delete;
+    ValueScope& operator=(const ValueScope&) = delete;
+
+private:
+    SceneParser& m_parser;
+};
+
+SceneParser::SceneParser(SourceFiles& files, Options options)
+    : m_files(files), m_options(std::move(options)), m_expressions(*this),
+      m_blocks(*this, m_expressions) {}
+
+SceneParser::~SceneParser() = default;
+
+void SceneParser::Fail(SourcePosition where, const std::string& message) const {
+    throw SourceSyntaxError(where, message);
+}
+
+std::string SceneParser::Describe(SourcePosition where) const {
+    if (where.file < 0 || static_cast<std::size_t>(where.file) >= m_fileNames.size())
+        return "?";
+    return m_fileNames[static_cast<std::size_t>(where.file)] + ":" + std::to_string(where.line);
+}
+
+std::string SceneParser::InputFileName() const {
+    return m_fileNames.empty() ? std::string() : m_fileNames.front();
+}
+
+const Symbol* SceneParser::Lookup(const std::string& name) const {
+    return m_symbols.Find(name);
+}
+
+void SceneParser::Descend(SourcePosition where) {
+    if (++m_nesting > kMaxNesting) {
+        m_nesting = 0;
+        Fail(where, "the text nests more than " + std::to_string(kMaxNesting) + " levels deep");
+    }
+}
+
+void SceneParser::Read(const std::string& name, const std::optional<std::string>& text) {
+    const int index = static_cast<int>(m_fileNames.size());
+    m_fileNames.push_back(name);
+    OpenFile file;
+    if (text) {
+        file.text = std::make_unique<std::string>(*text);
+    } else {
+        std::string error;
+        auto contents = m_files.Read(name, error);
+        if (!contents)
+            Fail({index, 1, 1}, error);
+        file.text = std::make_unique<std::string>(std::move(*contents));
+    }
+    if (file.text->size() > kMaxSourceFileBytes)
+        Fail({index, 1, 1}, "the text is larger than 64 MB, more than a source file may be");
+    file.lexer = std::make_unique<PovLexer>(*file.text, index);
+    file.path = text ? std::string() : name;
+    m_open.clear();
+    m_open.push_back(std::move(file));
+    m_peeked.reset();
+    m_openBraces.clear();
+    m_conditionals.clear();
+    m_nesting = 0;
+    m_stop.reset();
+    Statements();
+    m_open.clear();
+}
+
+void SceneParser::Statements() {
+    while (true) {
+        // Everything but the directives (objects, the camera, macro calls) is passed over.
+        if (Take().kind == PovToken::End)
+            return;
+    }
+}
+
+PovToken SceneParser::NextFromFiles() {
+    OpenFile& top = m_open.back();
+    if (top.resume) {
+        PovToken token = std::move(*top.resume);
+        top.resume.reset();
+        return token;
+    }
+    PovToken token = top.lexer->Next();
+    if (token.kind != PovToken::End)
+        return token;
+    if (m_conditionals.size() > top.conditionals)
+        Fail(m_conditionals.back().where, "this #if is not closed with #end before the end "
+                                          "of its file");
+    if (m_open.size() == 1) {
+        if (!m_openBraces.empty())
+            Fail(m_openBraces.back(), "the block opened here is never closed");
+        return token;
+    }
+    // The included file is left only when this token is taken, so a look past its last token
+    // (after an #include's file name) does not leave it early.
+    token.kind = PovToken::FileEnd;
+    return token;
+}
+
+void SceneParser::Consumed(const PovToken& token) {
+    if (token.IsSymbol("{")) {
+        if (m_openBraces.size() >= static_cast<std::size_t>(kMaxNesting) * 2)
+            Fail(token.at,
+                 "blocks nest more than " + std::to_string(kMaxNesting * 2) + " levels deep");
+        m_openBraces.push_back(token.at);
+    } else if (token.IsSymbol("}")) {
+        if (m_openBraces.empty())
+            Fail(token.at, "this '}' closes no block");
+        m_openBraces.pop_back();
+    } else if (token.kind == PovToken::FileEnd) {
+        m_open.pop_back();
+        m_symbols.LeaveFile();
+    }
+}
+
+const PovToken& SceneParser::PeekRaw() {
+    if (!m_peeked)
+        m_peeked = NextFromFiles();
+    return *m_peeked;
+}
+
+bool SceneParser::AtValueLevel() const {
+    return !m_valueBases.empty() && Depth() <= m_valueBases.back();
+}
+
+const PovToken& SceneParser::Peek() {
+    while (true) {
+        const PovToken& next = PeekRaw();
+        if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) || AtValueLevel())
+            return next;
+        const PovToken passed = TakeRaw();
+        if (passed.kind == PovToken::Directive)
+            HandleDirective(passed);
+    }
+}
+
+PovToken SceneParser::Take() {
+    Peek();
+    PovToken token = std::move(*m_peeked);
+    m_peeked.reset();
+    Consumed(token);
+    return token;
+}
+
+PovToken SceneParser::TakeRaw() {
+    PeekRaw();
+    PovToken token = std::move(*m_peeked);
+    m_peeked.reset();
+    Consumed(token);
+    return token;
+}
+
+void SceneParser::HandleDirective(const PovToken& directive) {
+    const std::string& d = directive.text;
+    if (d == "declare" || d == "local")
+        Declaration(directive, d == "local");
+    else if (d == "include")
+        Include(directive);
+    else if (d == "if")
+        If(directive);
+    else if (d == "ifdef" || d == "ifndef")
+        Ifdef(directive);
+    else if (d == "else" || d == "elseif")
+        Else(directive);
+    else if (d == "end")
+        EndDirective(directive);
+    else if (d == "macro")
+        Macro(directive);
+    else if (d == "while" || d == "for" || d == "switch")
+        SkipUnevaluated(directive, "it is declared inside the #" + d + " at " +
+                                       Describe(directive.at) + ", which is not evaluated");
+    else if (d == "undef") {
+        const PovToken name = TakeRaw();
+        if (name.kind != PovToken::Word)
+            Fail(name.at, "expected an identifier after #undef");
+        m_symbols.Undefine(name.text);
+    } else if (d == "version") {
+        ValueScope scope(*this);
+        try {
+            m_version = m_expressions.Float();
+        } catch (const DeclarationRefusal& refusal) {
+            Fail(refusal.Where(),
+                 "the #version cannot be evaluated: " + std::string(refusal.what()));
+        }
+        if (PeekRaw().IsSymbol(";"))
+            TakeRaw();
+    } else if (d == "debug" || d == "warning" || d == "error") {
+        ValueScope scope(*this);
+        std::string message;
+        try {
+            message = m_expressions.String();
+        } catch (const DeclarationRefusal&) {
+            // A message that cannot be put together is not worth refusing anything for.
+        }
+        // POV-Ray stops at an #error: nothing declared after it can be used.
+        if (d == "error" && !m_stop)
+            m_stop = Placed<std::string>{"POV-Ray stops at the #error before it: " + message,
+                                         directive.at};
+    } else if (d == "default") {
+        const PovToken open = Take();
+        if (!open.IsSymbol("{"))
+            Fail(open.at, "expected '{' after #default");
+        for (int depth = 1; depth > 0;) {
+            const PovToken token = Take();
+            depth += token.IsSymbol("{") ? 1 : token.IsSymbol("}") ? -1 : 0;
+        }
+        m_default = directive.at;
+    } else if (In(d, {"fopen", "fclose", "read", "write", "render", "statistics", "breakpoint"})) {
+        OtherDirective(directive);
+    } else if (d == "case" || d == "range" || d == "break") {
+        Fail(directive.at, "#" + d + " stands outside a #switch");
+    } else {
+        Fail(directive.at, "#" + d + " is no directive");
+    }
+}
+
+void SceneParser::OtherDirective(const PovToken& directive) {
+    const std::string& d = directive.text;
+    const std::string reason = "it is read from a file by the #read at " + Describe(directive.at);
+    if (d == "fopen" || d == "fclose") {
+        const PovToken handle = TakeRaw();
+        Poison(handle.text, directive.at, "it is a file opened by #fopen", false);
+        if (d == "fopen") {
+            ValueScope scope(*this);
+            try {
+                m_expressions.String();
+            } catch (const DeclarationRefusal&) {
+            }
+            TakeRaw();
+        }
+        return;
+    }
+    if (d == "read" || d == "write") {
+        const PovToken open = TakeRaw();
+        if (!open.IsSymbol("("))
+            Fail(open.at, "expected '(' after #" + d);
+        bool first = true;
+        for (int depth = 1; depth > 0;) {
+            const PovToken token = TakeRaw();
+            if (token.kind == PovToken::End)
+                Fail(open.at, "the #" + d + " is not closed with ')'");
+            depth += token.IsSymbol("(") ? 1 : token.IsSymbol(")") ? -1 : 0;
+            if (d == "read" && token.kind == PovToken::Word && depth == 1) {
+                if (!first)
+                    Poison(token.text, token.at, reason, false);
+                first = false;
+            }
+        }
+        return;
+    }
+    if (d == "render" || d == "statistics") {
+        ValueScope scope(*this);
+        try {
+            m_expressions.String();
+        } catch (const DeclarationRefusal&) {
+        }
+    }
+}
+
+void SceneParser::Poison(const std::string& name, SourcePosition where, const std::string& reason,
+                         bool textureLike) {
+    Symbol symbol;
+    symbol.where = where;
+    symbol.refusal = reason;
+    symbol.refusalWhere = where;
+    symbol.textureLike = textureLike;
+    m_symbols.Declare(name, std::move(symbol), false);
+}
+
+bool SceneParser::LooksLikeTexture(const PovToken& first) const {
+    if (first.IsWord("texture") || first.IsWord("pigment") || first.IsWord("material"))
+        return true;
+    if (first.kind != PovToken::Word)
+        return false;
+    if (const Symbol* symbol = m_symbols.Find(first.text))
+        return symbol->macro || symbol->textureLike;
+    // An identifier nobody declared might have been a texture; a keyword is none.
+    return !IsPovRayReservedWord(first.text) && !IsOpaqueBlock(first.text);
+}
+
+void SceneParser::Declaration(const PovToken& directive, bool local) {
+    PovToken name = TakeRaw();
+    if (name.IsWord("deprecated")) {
+        if (PeekRaw().IsWord("once"))
+            TakeRaw();
+        if (PeekRaw().kind == PovToken::String)
+            TakeRaw();
+        name = TakeRaw();
+    }
+    if (name.kind != PovToken::Word)
+        Fail(name.at,
+             "expected an identifier after #" + directive.text + " but found " + Described(name));
+
+    const bool entry = m_declarationDepth == 0 && m_open.size() == 1;
+    ++m_declarationDepth;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{m_declarationDepth};
+
+    ReadDeclaration record;
+    record.name = name.text;
+    record.where = directive.at;
+    record.comment = directive.comment;
+    record.afterDefault = m_default;
+    Symbol symbol;
+    symbol.where = directive.at;
+    bool textureLike = false;
+    {
+        ValueScope scope(*this);
+        try {
+            if (IsPovRayReservedWord(name.text))
+                m_expressions.Refuse(name.at, name.text + " is a keyword and cannot be declared");
+            if (PeekRaw().IsSymbol("["))
+                m_expressions.Refuse(name.at, "elements of arrays are not read");
+            m_expressions.Expect("=");
+            textureLike = LooksLikeTexture(Peek());
+            symbol.value = DeclaredValue();
+            const auto& kind = *symbol.value;
+            textureLike = std::holds_alternative<PovPigment>(kind) ||
+                          std::holds_alternative<PovTexture>(kind);
+        } catch (const DeclarationRefusal& refusal) {
+            SkipRestOfValue();
+            symbol.value.reset();
+            symbol.refusal = refusal.Root();
+            symbol.refusalWhere = refusal.RootWhere();
+            record.refusal = refusal.what();
+            record.refusalWhere = refusal.RootWhere();
+        }
+    }
+    if (PeekRaw().IsSymbol(";"))
+        TakeRaw();
+    if (m_stop && symbol.value) {
+        symbol.value.reset();
+        symbol.refusal = record.refusal = m_stop->value;
+        symbol.refusalWhere = record.refusalWhere = m_stop->where;
+    }
+    symbol.textureLike = textureLike;
+    record.value = symbol.value;
+    m_symbols.Declare(name.text, std::move(symbol), local && m_open.size() > 1);
+    if (entry && textureLike)
+        m_declarations.push_back(std::move(record));
+}
+
+void SceneParser::SkipRestOfValue() {
+    const int base = m_valueBases.back();
+    while (true) {
+        const PovToken& next = Peek();
+        if (next.kind == PovToken::End)
+            return;
+        if (Depth() <= base &&
+            (next.kind == PovToken::Directive || next.kind == PovToken::FileEnd ||
+             next.IsSymbol(";") || next.IsSymbol("}")))
+            return;
+        const PovToken taken = Take();
+        if (taken.IsSymbol("}") && Depth() == base && !PeekRaw().IsWord("texture"))
+            return;
+    }
+}
+
+std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
+    const PovToken first = Peek();
+    // "#declare Name =" with nothing after it is how an empty layered texture is written out.
+    if (first.kind == PovToken::Directive || first.kind == PovToken::End ||
+        first.kind == PovToken::FileEnd)
+        return std::make_shared<PovValue>(PovTexture{});
+    if (first.kind == PovToken::Word) {
+        const std::string& w = first.text;
+        if (w == "texture") {
+            PovTexture texture;
+            do {
+                const PovToken keyword = Take();
+                m_blocks.Texture(texture, keyword);
+            } while (PeekRaw().IsWord("texture"));
+            return std::make_shared<PovValue>(std::move(texture));
+        }
+        if (w == "pigment") {
+            PovPigment pigment;
+            m_blocks.Pigment(pigment, Take());
+            return std::make_shared<PovValue>(std::move(pigment));
+        }
+        if (w == "normal") {
+            PovNormal normal;
+            m_blocks.Normal(normal, Take());
+            return std::make_shared<PovValue>(std::move(normal));
+        }
+        if (w == "finish") {
+            PovFinish finish;
+            m_blocks.Finish(finish, Take());
+            return std::make_shared<PovValue>(std::move(finish));
+        }
+        if (w == "color_map" || w == "colour_map")
+            return std::make_shared<PovValue>(m_blocks.ColorMap(Take()));
+        if (w == "interior")
+            return std::make_shared<PovValue>(m_blocks.Interior(Take()));
+        if (w == "material")
+            return std::make_shared<PovValue>(m_blocks.Material(Take()));
+        if (w == "transform")
+            return std::make_shared<PovValue>(m_blocks.Transform(Take()));
+        if (w == "array")
+            m_expressions.Refuse(first.at, "arrays are not read");
+        if (w == "function") {
+            Take();
+            if (Peek().IsSymbol("(")) {
+                for (int depth = 0;;) {
+                    const PovToken token = Take();
+                    depth += token.IsSymbol("(") ? 1 : token.IsSymbol(")") ? -1 : 0;
+                    if (depth == 0)
+                        break;
+                    if (token.kind == PovToken::End || token.kind == PovToken::Directive)
+                        m_expressions.Refuse(first.at, "the function's parameters are not closed");
+                }
+            }
+            m_blocks.SkipBlock(first);
+            return std::make_shared<PovValue>(PovOpaque{"function"});
+        }
+        if (IsOpaqueBlock(w)) {
+            m_blocks.SkipBlock(Take());
+            return std::make_shared<PovValue>(PovOpaque{w});
+        }
+        if (const Symbol* symbol = m_symbols.Find(w);
+            symbol && symbol->value && !std::holds_alternative<PovNumber>(*symbol->value) &&
+            !std::holds_alternative<std::string>(*symbol->value)) {
+            Take();
+            return symbol->value;
+        }
+    }
+    const ExpressionValue value = m_expressions.Value();
+    if (const auto* number = std::get_if<PovNumber>(&value)) {
+        if (ExpressionReader::IsChannel(Peek())) {
+            PovColor color = ExpressionReader::ToColor(*number);
+            m_expressions.ColorChannels(color);
+            return std::make_shared<PovValue>(PovNumber::OfColor(color));
+        }
+        return std::make_shared<PovValue>(*number);
+    }
+    return std::make_shared<PovValue>(std::get<std::string>(value));
+}
+
+std::string SceneParser::FindInclude(const std::string& name, const PovToken& directive) const {
+    std::vector<std::string> folders;
+    // A text without a file (a pasted one) has no folder of its own to look in.
+    const std::string& including = m_open.back().path;
+    if (!including.empty())
+        folders.push_back(FolderOf(including));
+    folders.insert(folders.end(), m_options.includePaths.begin(), m_options.includePaths.end());
+    if (!m_options.libraryFolder.empty())
+        folders.push_back(m_options.libraryFolder);
+    for (const std::string& folder : folders) {
+        const std::string path = JoinPath(folder, name);
+        if (m_files.Exists(path))
+            return path;
+    }
+    Fail(directive.at, "the include file \"" + name + "\" cannot be found");
+}
+
+void SceneParser::Include(const PovToken& directive) {
+    std::string name;
+    {
+        ValueScope scope(*this);
+        try {
+            name = Unescaped(m_expressions.String());
+        } catch (const DeclarationRefusal& refusal) {
+            Fail(refusal.Where(), "the file name of the #include cannot be evaluated: " +
+                                      std::string(refusal.what()));
+        }
+    }
+    const std::string path = FindInclude(name, directive);
+    if (m_open.size() > kMaxIncludeDepth) {
+        // Name the loop: from the first time the file was opened to the next.
+        std::vector<std::string> chain;
+        for (const OpenFile& open : m_open)
+            chain.push_back(open.path.empty() ? InputFileName() : open.path);
+        chain.push_back(path);
+        const auto first = std::find(chain.begin(), chain.end(), path);
+        const auto again = std::find(first + 1, chain.end(), path);
+        if (again == chain.end())
+            Fail(directive.at,
+                 "includes nest more than " + std::to_string(kMaxIncludeDepth) + " files deep");
+        std::string loop;
+        for (auto file = first; file <= again; ++file)
+            loop += (loop.empty() ? "" : " -> ") + BaseName(*file);
+        Fail(directive.at, "the includes loop: " + loop);
+    }
+    std::string error;
+    auto contents = m_files.Read(path, error);
+    if (!contents)
+        Fail(directive.at, error);
+    const int index = static_cast<int>(m_fileNames.size());
+    m_fileNames.push_back(path);
+    OpenFile file;
+    file.text = std::make_unique<std::string>(std::move(*contents));
+    file.lexer = std::make_unique<PovLexer>(*file.text, index);
+    file.path = path;
+    file.conditionals = m_conditionals.size();
+    m_open.back().resume = std::move(m_peeked);
+    m_peeked.reset();
+    m_open.push_back(std::move(file));
+    m_symbols.EnterFile();
+}
+
+std::optional<bool> SceneParser::Condition(std::string& reason) {
+    ValueScope scope(*this);
+    try {
+        const double value = m_expressions.Float();
+        return std::abs(value) > 1e-10;
+    } catch (const DeclarationRefusal& refusal) {
+        reason = refusal.what();
+        return std::nullopt;
+    }
+}
+
+void SceneParser::If(const PovToken& directive) {
+    std::string reason;
+    const std::optional<bool> test = Condition(reason);
+    if (!test) {
+        SkipUnevaluated(directive, "it is declared inside the #if at " + Describe(directive.at) +
+                                       ", whose condition cannot be evaluated: " + reason);
+        return;
+    }
+    if (*test)
+        m_conditionals.push_back({directive.at, m_open.size()});
+    else
+        FollowBranches(directive);
+}
+
+void SceneParser::Ifdef(const PovToken& directive) {
+    const PovToken open = TakeRaw();
+    const PovToken name = TakeRaw();
+    if (!open.IsSymbol("(") || name.kind != PovToken::Word)
+        Fail(directive.at, "expected (identifier) after #" + directive.text);
+    std::string reason;
+    if (PeekRaw().IsSymbol("["))
+        reason = "it asks about an element of an array";
+    else if (!PeekRaw().IsSymbol(")"))
+        Fail(directive.at, "expected ')' after the identifier of #" + directive.text);
+    bool defined = false;
+    if (reason.empty()) {
+        TakeRaw();
+        const Symbol* symbol = m_symbols.Find(name.text);
+        if (symbol && !symbol->value && !symbol->macro)
+            reason = name.text + " was skipped: " + symbol->refusal;
+        defined = symbol != nullptr;
+    }
+    if (!reason.empty()) {
+        SkipUnevaluated(directive, "it is declared inside the #" + directive.text + " at " +
+                                       Describe(directive.at) +
+                                       ", which cannot be decided: " + reason);
+        return;
+    }
+    if (defined == (directive.text == "ifdef"))
+        m_conditionals.push_back({directive.at, m_open.size()});
+    else
+        FollowBranches(directive);
+}
+
+void SceneParser::FollowBranches(const PovToken& directive) {
+    // The condition was false: pass over the branch to the next one that may be taken.
+    while (true) {
+        const PovToken stop = SkipRegion(directive, true, nullptr);
+        if (stop.text == "end")
+            return;
+        if (stop.text == "else") {
+            m_conditionals.push_back({directive.at, m_open.size()});
+            return;
+        }
+        std::string reason;
+        const std::optional<bool> test = Condition(reason);
+        if (!test) {
+            SkipUnevaluated(stop, "it is declared inside the #elseif at " + Describe(stop.at) +
+                                      ", whose condition cannot be evaluated: " + reason);
+            return;
+        }
+        if (*test) {
+            m_conditionals.push_back({directive.at, m_open.size()});
+            return;
+        }
+    }
+}
+
+void SceneParser::Else(const PovToken& directive) {
+    if (m_conditionals.empty() || m_conditionals.back().fileDepth != m_open.size())
+        Fail(directive.at, "#" + directive.text + " without #if");
+    // The branch before was taken: the rest up to #end is passed over.
+    SkipRegion(directive, false, nullptr);
+    m_conditionals.pop_back();
+}
+
+void SceneParser::EndDirective(const PovToken& directive) {
+    if (m_conditionals.empty() || m_conditionals.back().fileDepth != m_open.size())
+        Fail(directive.at, "#end without #if");
+    m_conditionals.pop_back();
+}
+
+void SceneParser::Macro(const PovToken& directive) {
+    const PovToken name = TakeRaw();
+    if (name.kind != PovToken::Word)
+        Fail(name.at, "expected the macro's name after #macro");
+    SkipRegion(directive, false, nullptr);
+    Symbol symbol;
+    symbol.macro = true;
+    symbol.where = directive.at;
+    m_symbols.Declare(name.text, std::move(symbol), false);
+}
+
+void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& reason) {
+    std::vector<SkippedDeclaration> declared;
+    SkipRegion(directive, false, &declared);
+    for (const SkippedDeclaration& skipped : declared) {
+        Poison(skipped.name, skipped.where, reason, skipped.textureLike);
+        if (skipped.textureLike && m_declarationDepth == 0 && m_open.size() == 1) {
+            ReadDeclaration record;
+            record.name = skipped.name;
+            record.where = skipped.where;
+            record.refusal = reason;
+            record.refusalWhere = directive.at;
+            m_declarations.push_back(std::move(record));
+        }
+    }
+}
+
+PovToken SceneParser::RawForSkip(const PovToken& opener) {
+    PovToken token;
+    if (m_peeked) {
+        token = std::move(*m_peeked);
+        m_peeked.reset();
+    } else if (m_open.back().resume) {
+        token = std::move(*m_open.back().resume);
+        m_open.back().resume.reset();
+    } else {
+        token = m_open.back().lexer->Next();
+    }
+    if (token.kind == PovToken::End || token.kind == PovToken::FileEnd)
+        Fail(opener.at, "the #" + opener.text + " here is never closed with #end");
+    return token;
+}
+
+PovToken SceneParser::SkipRegion(const PovToken& opener, bool stopAtBranch,
+                                 std::vector<SkippedDeclaration>* declared) {
+    std::vector<std::string> open; // directives opened inside the region
+    std::optional<PovToken> pending;
+    const bool openerIsMacro = opener.text == "macro";
+    while (true) {
+        PovToken token = pending ? std::move(*pending) : RawForSkip(opener);
+        pending.reset();
+        if (token.kind != PovToken::Directive)
+            continue;
+        const std::string& d = token.text;
+        if (OpensRegion(d)) {
+            open.push_back(d);
+        } else if (d == "end") {
+            if (open.empty())
+                return token;
+            open.pop_back();
+        } else if (open.empty() && stopAtBranch && (d == "else" || d == "elseif")) {
+            return token;
+        } else if (declared && (d == "declare" || d == "local") && !openerIsMacro &&
+                   std::find(open.begin(), open.end(), "macro") == open.end()) {
+            PovToken name = RawForSkip(opener);
+            if (name.kind != PovToken::Word) {
+                pending = std::move(name);
+                continue;
+            }
+            PovToken equals = RawForSkip(opener);
+            bool textureLike = false;
+            if (equals.IsSymbol("=")) {
+                PovToken first = RawForSkip(opener);
+                textureLike = LooksLikeTexture(first);
+                pending = std::move(first);
+            } else {
+                pending = std::move(equals);
+            }
+            declared->push_back({name.text, token.at, textureLike});
+        }
+    }
+}

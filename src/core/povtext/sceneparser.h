@@ -1,0 +1,134 @@
+#pragma once
+
+#include "core/povtext/blockreader.h"
+#include "core/povtext/expressionreader.h"
+#include "core/povtext/povlexer.h"
+#include "core/povtext/sourcefiles.h"
+#include "core/povtext/symboltable.h"
+#include "core/povtext/tokenfeed.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+/// A declaration read from one of the files given to the parser (not from files they include)
+/// that is, or was meant to be, a texture, pigment or material.
+struct ReadDeclaration {
+    std::string name;
+    SourcePosition where; ///< the #declare or #local
+    /// The "//" comment lines directly above the declaration.
+    std::vector<std::string> comment;
+    std::shared_ptr<const PovValue> value; ///< null when the declaration was refused
+    std::string refusal;
+    SourcePosition refusalWhere;
+    /// The #default directive read before the declaration, which changes what it means.
+    std::optional<SourcePosition> afterDefault;
+};
+
+/// Reads POV-Ray scene-language text: a tokenizer and a recursive-descent parser that carries
+/// out the directives (#declare, #local, #include, #if/#ifdef/#ifndef/#elseif/#else/#end,
+/// #undef, #version; #debug and #warning read and ignored; #macro bodies skipped; an #error
+/// refuses what follows it) and
+/// evaluates what is declared. Whatever cannot be evaluated refuses only the declarations that
+/// depend on it; text that cannot be read at all refuses the file with SourceSyntaxError.
+class SceneParser : public TokenFeed {
+public:
+    struct Options {
+        std::vector<std::string> includePaths;
+        std::string libraryFolder = kPovRayLibraryFolder;
+    };
+
+    SceneParser(SourceFiles& files, Options options);
+    ~SceneParser() override;
+
+    /// Reads one file as the next part of one scene: what earlier files declared stays known.
+    /// The text is `text` when given (a pasted text, named `name`), else the file `name`.
+    void Read(const std::string& name, const std::optional<std::string>& text = std::nullopt);
+
+    const std::vector<ReadDeclaration>& Declarations() const { return m_declarations; }
+    const std::vector<std::string>& FileNames() const { return m_fileNames; }
+
+    // TokenFeed
+    const PovToken& Peek() override;
+    PovToken Take() override;
+    const PovToken& PeekRaw() override;
+    const Symbol* Lookup(const std::string& name) const override;
+    double LanguageVersion() const override { return m_version; }
+    std::string InputFileName() const override;
+    std::string Describe(SourcePosition where) const override;
+    void Descend(SourcePosition where) override;
+    void Ascend() override { --m_nesting; }
+
+    /// How deep blocks, parentheses and includes may nest.
+    static constexpr int kMaxNesting = 128;
+    static constexpr std::size_t kMaxIncludeDepth = 16;
+
+private:
+    struct OpenFile;
+    struct OpenConditional {
+        SourcePosition where;
+        std::size_t fileDepth;
+    };
+    struct SkippedDeclaration {
+        std::string name;
+        SourcePosition where;
+        bool textureLike;
+    };
+    class ValueScope;
+
+    void Statements();
+    PovToken NextFromFiles();
+    PovToken TakeRaw();
+    /// Keeps count of the blocks a taken token opens and closes, and leaves an included file
+    /// at its end.
+    void Consumed(const PovToken& token);
+    bool AtValueLevel() const;
+    int Depth() const { return static_cast<int>(m_openBraces.size()); }
+
+    void HandleDirective(const PovToken& directive);
+    void Declaration(const PovToken& directive, bool local);
+    std::shared_ptr<const PovValue> DeclaredValue();
+    void SkipRestOfValue();
+    bool LooksLikeTexture(const PovToken& first) const;
+    void Include(const PovToken& directive);
+    std::string FindInclude(const std::string& name, const PovToken& directive) const;
+    void If(const PovToken& directive);
+    void Ifdef(const PovToken& directive);
+    void FollowBranches(const PovToken& directive);
+    void Else(const PovToken& directive);
+    void EndDirective(const PovToken& directive);
+    void Macro(const PovToken& directive);
+    void SkipUnevaluated(const PovToken& directive, const std::string& reason);
+    void OtherDirective(const PovToken& directive);
+    /// Passes over raw text up to the #end that closes `opener` (or, with `stopAtBranch`, an
+    /// #else or #elseif at its level), which it returns. Declarations passed over are listed in
+    /// `declared` when given.
+    PovToken SkipRegion(const PovToken& opener, bool stopAtBranch,
+                        std::vector<SkippedDeclaration>* declared);
+    PovToken RawForSkip(const PovToken& opener);
+    std::optional<bool> Condition(std::string& reason);
+    void Poison(const std::string& name, SourcePosition where, const std::string& reason,
+                bool textureLike);
+    [[noreturn]] void Fail(SourcePosition where, const std::string& message) const;
+
+    SourceFiles& m_files;
+    Options m_options;
+    std::vector<std::string> m_fileNames;
+    std::vector<OpenFile> m_open;
+    std::optional<PovToken> m_peeked;
+    SymbolTable m_symbols;
+    ExpressionReader m_expressions;
+    BlockReader m_blocks;
+    std::vector<OpenConditional> m_conditionals;
+    /// The brace depth of each value being read: a directive at that depth ends the value.
+    std::vector<int> m_valueBases;
+    std::vector<SourcePosition> m_openBraces;
+    int m_nesting = 0;
+    int m_declarationDepth = 0;
+    double m_version = 3.7;
+    std::optional<SourcePosition> m_default;
+    /// An #error read in the file: declarations after it are refused.
+    std::optional<Placed<std::string>> m_stop;
+    std::vector<ReadDeclaration> m_declarations;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/model/texture.h"
+#include "core/povtext/sourcefiles.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// One text to import: a file, or a text at hand (pasted from the clipboard) with a name to
+/// show in messages.
+struct SourceInput {
+    std::string name;
+    std::optional<std::string> text;
+};
+
+struct ImportOptions {
+    /// Folders searched for #include files after the including file's own folder.
+    std::vector<std::string> includePaths;
+    /// Searched last: POV-Ray's own include files.
+    std::string libraryFolder = kPovRayLibraryFolder;
+    /// Map what the texture model cannot hold to the nearest it can, listing each step,
+    /// instead of skipping the declaration.
+    bool approximate = false;
+};
+
+enum class ImportOutcome { Imported, Approximated, Skipped };
+
+/// A declared texture, pigment or material and what became of it.
+struct ImportedDeclaration {
+    std::string name;
+    std::string where; ///< "file:line" of the declaration
+    /// "texture", "pigment" or "material"; empty when the declaration could not be evaluated.
+    std::string kind;
+    ImportOutcome outcome = ImportOutcome::Skipped;
+    /// The approximations made, or the reason it was skipped, each with its "file:line".
+    std::vector<std::string> notes;
+    std::unique_ptr<Texture> texture; ///< null when skipped
+};
+
+struct ImportResult {
+    /// Set when a file cannot be read or parsed ("file:line: message"); nothing is imported.
+    std::optional<std::string> failure;
+    std::vector<ImportedDeclaration> declarations;
+
+    int Count(ImportOutcome outcome) const;
+};
+
+/// Reads the inputs in order as one scene (each sees what the ones before declared) and turns
+/// every texture, pigment and material they declare, in file order, into a texture named after
+/// its identifier, with the comment lines directly above the declaration as its description.
+/// Declarations in files they include are used but not imported.
+ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOptions& options,
+                          SourceFiles& files);
+
+/// The source with every run of white space made one blank and none at either end: sources
+/// are the same, whitespace aside, when these are equal.
+std::string SourceWords(std::string_view source);
+
+/// The report line of a declaration: "FILE:LINE: imported NAME", "FILE:LINE: approximated
+/// NAME: NOTES" or "FILE:LINE: skipped NAME: REASON".
+std::string ReportLine(const ImportedDeclaration& declaration);

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QObject>
+#include <QPalette>
+#include <QString>
+#include <initializer_list>
+#include <optional>
+
+class QLineEdit;
+class QWidget;
+
+/// A number edit whose value follows what the user types. Text that reads as a number of the
+/// field's kind within its range is taken at once (typed()); any other text keeps the last good
+/// value and marks the edit: a reddish background, and the message as its tool tip and its
+/// accessible description. The message itself ("Lambda: please enter a number from 0.0 to
+/// 6.0.") is shown when the user leaves the edit for another control of the window, or when the
+/// field is checked (OK, a page change). The field belongs to its edit.
+///
+/// The program writes into the edit through Show(), so that only the user's changes count as
+/// typed. Every editor with number fields uses this one class.
+class NumberField : public QObject {
+    Q_OBJECT
+public:
+    /// A whole number from `minimum` to `maximum`.
+    static NumberField* Integer(QLineEdit* edit, int minimum, int maximum);
+    /// Any number a 32-bit float holds.
+    static NumberField* Number(QLineEdit* edit);
+    /// A number from `minimum` to `maximum`.
+    static NumberField* Number(QLineEdit* edit, float minimum, float maximum);
+
+    QLineEdit* Edit() const { return m_edit; }
+    /// The last good value, as typed or shown.
+    int IntegerValue() const { return static_cast<int>(m_value); }
+    float NumberValue() const { return static_cast<float>(m_value); }
+    /// True when the text reads as a value of the field.
+    bool IsGood() const { return m_good; }
+    /// The message for text that is no good, naming the field and what it takes.
+    QString Message() const;
+
+    /// Writes the program's text; nothing is emitted and any mark goes. While the user is typing
+    /// a text that reads as the same value, the text is left as typed.
+    void Show(const QString& text);
+    void ShowInteger(int value);
+    /// The number as number fields show it (FloatToText).
+    void ShowNumber(float value);
+
+    /// True when the text is good; otherwise shows the message, gives the edit the focus with its
+    /// text selected, and returns false. The message box belongs to `parent`, or to the edit's
+    /// window when it is null.
+    bool Check(QWidget* parent = nullptr);
+
+signals:
+    /// The user changed the text to a good value (the value holds it).
+    void typed();
+    /// The user left the edit with good text.
+    void left();
+
+private:
+    NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum);
+
+    std::optional<double> Read(const QString& text) const;
+    void TextChanged();
+    void UserLeft();
+    void Report(QWidget* parent);
+    void Mark(bool good);
+
+    QLineEdit* m_edit;
+    bool m_integer;
+    bool m_ranged;
+    double m_minimum;
+    double m_maximum;
+    double m_value = 0.0;
+    bool m_good = true;
+    bool m_showing = false;
+    /// Counts the messages shown, so a message due for leaving the edit is not shown again
+    /// when OK or a page change has just shown it.
+    int m_reports = 0;
+    QString m_toolTip;
+    QString m_description;
+    bool m_ownPalette = false;
+    QPalette m_palette;
+};
+
+/// Checks fields in order and stops at the first that is no good, whose message is then shown.
+bool CheckFields(std::initializer_list<NumberField*> fields, QWidget* parent = nullptr);

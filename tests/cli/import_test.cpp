@@ -1,0 +1,160 @@
+// velvane-cli import: one line per declaration, textures added to the catalog, and the exit
+// statuses: 0 when every file was read, 1 when one cannot be read or parsed (nothing saved),
+// 2 for a usage error.
+
+#include "core/catalog/catalog.h"
+#include "core/model/texture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliResult {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class ImportCliTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    CliResult Cli(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(VELVANE_CLI), arguments);
+        process.waitForFinished(120000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    void Write(const QString& name, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(Path(name)).path());
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray Bytes(const QString& name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    Catalog Load(const QString& name) const {
+        const QByteArray bytes = Bytes(name);
+        Catalog catalog;
+        const auto error = catalog.Load(
+            {reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())});
+        EXPECT_FALSE(error);
+        return catalog;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+const QByteArray kSource =
+    "#declare Tint = rgb <1, 0.5, 0>;\n"
+    "// A warm orange\n"
+    "#declare Orange = texture { pigment { Tint } finish { phong 0.5 } }\n"
+    "#declare Glassy = texture { pigment { Tint transmit 0.5 } }\n"
+    "#declare Marbled = pigment { marble color_map { [0 Tint] [1 rgb 1] } }\n"
+    "#declare Lost = texture { Nowhere }\n";
+
+} // namespace
+
+TEST_F(ImportCliTest, EachDeclarationGetsALineAndEachImportedOneATexture) {
+    Write("lib/orange.inc", kSource);
+    CliResult run = Cli({"import", "new.vlv", "lib/orange.inc"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "lib/orange.inc:3: imported Orange\n"
+                       "lib/orange.inc:4: skipped Glassy: transmit 0.5 cannot be held\n"
+                       "lib/orange.inc:5: imported Marbled\n"
+                       "lib/orange.inc:6: skipped Lost: Nowhere is not declared\n");
+    EXPECT_EQ(run.err, "2 imported, 0 approximated, 2 skipped; new.vlv holds 2 textures.\n");
+    Catalog catalog = Load("new.vlv");
+    ASSERT_EQ(catalog.GetCount(), 2);
+    EXPECT_EQ(catalog.GetTexture(0).GetName(), "Orange");
+    EXPECT_EQ(catalog.GetTexture(0).GetDescription(), "A warm orange");
+    EXPECT_EQ(catalog.GetTexture(1).GetName(), "Marbled");
+
+    // Into the catalog that is there now, approximating what cannot be held.
+    run = Cli({"import", "new.vlv", "--approximate", "lib/orange.inc"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.split('\n')[1],
+              "lib/orange.inc:4: approximated Glassy: transmit taken as filter");
+    EXPECT_EQ(Load("new.vlv").GetCount(), 5);
+}
+
+TEST_F(ImportCliTest, IncludesAreFoundBesideTheFileAndOnTheIncludePaths) {
+    Write("shared/tints.inc", "#declare Tint = rgb <0, 0, 1>;\n");
+    Write("lib/local.inc", "#declare Shade = 0.5;\n");
+    Write("lib/main.pov", "#include \"local.inc\"\n#include \"tints.inc\"\n"
+                          "#declare Blue = pigment { Tint * Shade }\n");
+    CliResult run = Cli({"import", "c.vlv", "lib/main.pov"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lib/main.pov:2: the include file \"tints.inc\" cannot be found\n");
+    EXPECT_FALSE(QFile::exists(Path("c.vlv"))) << "nothing is saved";
+
+    run = Cli({"import", "c.vlv", "lib/main.pov", "--include-path", Path("shared")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "lib/main.pov:3: imported Blue\n");
+}
+
+TEST_F(ImportCliTest, AFileThatCannotBeReadOrParsedLeavesTheCatalogAsItWas) {
+    Write("good.inc", kSource);
+    ASSERT_EQ(Cli({"import", "cat.vlv", "good.inc"}).status, 0);
+    const QByteArray before = Bytes("cat.vlv");
+
+    Write("broken.inc", "#declare A = texture {\n  pigment { rgb 1 }\n");
+    CliResult run = Cli({"import", "cat.vlv", "good.inc", "broken.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "broken.inc:1: the block opened here is never closed\n");
+    EXPECT_TRUE(run.out.isEmpty());
+
+    run = Cli({"import", "cat.vlv", "missing.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "missing.inc:1: missing.inc was not found.\n");
+
+    Write("a.inc", "#include \"b.inc\"\n");
+    Write("b.inc", "#include \"a.inc\"\n");
+    run = Cli({"import", "cat.vlv", "a.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "a.inc:1: the includes loop: b.inc -> a.inc -> b.inc\n");
+
+    // A hundred megabytes (a sparse file) are refused before they are read.
+    QFile big(Path("big.inc"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(100 << 20));
+    big.close();
+    run = Cli({"import", "cat.vlv", "big.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "big.inc:1: big.inc is larger than 64 MB, too large for a texture source file.\n");
+
+    EXPECT_EQ(Bytes("cat.vlv"), before);
+}
+
+TEST_F(ImportCliTest, ACatalogArgumentThatIsNoCatalogIsRefusedUntouched) {
+    Write("textures.inc", kSource);
+    const CliResult run = Cli({"import", "textures.inc", "textures.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.startsWith("Unexpected file format.")) << run.err.toStdString();
+    EXPECT_EQ(Bytes("textures.inc"), kSource);
+}
+
+TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
+    Write("s.inc", kSource);
+    for (const QStringList& arguments :
+         {QStringList{"import", "c.vlv"}, QStringList{"import", "c.vlv", "s.inc", "--bogus"},
+          QStringList{"import", "c.vlv", "s.inc", "--include-path"}}) {
+        const CliResult run = Cli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("usage: velvane-cli")) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("c.vlv")));
+    }
+}

@@ -1,0 +1,178 @@
+#include "sourcefixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines_ = std::vector<std::string>;
+
+} // namespace
+
+TEST(Directives, IncludesAreSearchedBesideTheFileThenOnTheIncludePathThenInTheLibrary) {
+    MemoryFiles files;
+    files.files["/library/colors.inc"] = "#declare Red = rgb <1, 0, 0>;\n#declare Shade = 0.5;";
+    files.files["/paths/colors.inc"] = "#declare Red = rgb <0, 0, 1>;";
+    files.files["/paths/wood.inc"] =
+        "#include \"tone.inc\"\n#declare W = texture { pigment { Tone } }";
+    files.files["/paths/tone.inc"] = "#declare Tone = rgb 0.2;";
+    files.files["/project/main.pov"] =
+        "#include \"colors.inc\"\n#include \"wood.inc\"\n"
+        "#declare A = texture { pigment { Red } }\n#declare B = pigment { rgb Shade }";
+    ImportOptions options;
+    options.libraryFolder = "/library";
+    options.includePaths = {"/paths"};
+    ImportResult result = ImportSource({{"/project/main.pov", std::nullopt}}, options, files);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    // Declarations of included files are used, not imported; the include path came before the
+    // library, so Red is the blue one and Shade is not declared.
+    ASSERT_EQ(result.declarations.size(), 2u);
+    EXPECT_EQ(result.declarations[0].texture->GetSource({}),
+              "  pigment\r\n  {\r\n    colour rgb<0.000,0.000,1.000>\r\n  }\r\n");
+    EXPECT_EQ(ReportLine(result.declarations[1]),
+              "/project/main.pov:4: skipped B: Shade is not declared");
+
+    // Beside the including file comes first: the project's own colors.inc wins.
+    files.files["/project/colors.inc"] = "#declare Red = rgb <0, 1, 0>;\n#declare Shade = 1;";
+    result = ImportSource({{"/project/main.pov", std::nullopt}}, options, files);
+    ASSERT_EQ(result.declarations.size(), 2u);
+    EXPECT_EQ(result.declarations[0].texture->GetSource({}),
+              "  pigment\r\n  {\r\n    colour rgb<0.000,1.000,0.000>\r\n  }\r\n");
+    EXPECT_EQ(result.declarations[1].outcome, ImportOutcome::Imported);
+}
+
+TEST(Directives, MissingLoopingAndDeepIncludesRefuseTheFileWithTheirPlace) {
+    EXPECT_EQ(ReportLines("#declare A = 1;\n#include \"none.inc\""),
+              Lines_{"failure: main.pov:2: the include file \"none.inc\" cannot be found"});
+    MemoryFiles loop;
+    loop.files["/library/a.inc"] = "#include \"b.inc\"";
+    loop.files["/library/b.inc"] = "\n#include \"a.inc\"";
+    EXPECT_EQ(ReportLines("#include \"a.inc\"", false, loop),
+              Lines_{"failure: /library/b.inc:2: the includes loop: a.inc -> b.inc -> a.inc"});
+    MemoryFiles deep;
+    for (int i = 0; i < 20; ++i)
+        deep.files["/library/" + std::to_string(i) + ".inc"] =
+            "#include \"" + std::to_string(i + 1) + ".inc\"";
+    EXPECT_EQ(ReportLines("#include \"0.inc\"", false, deep),
+              Lines_{"failure: /library/15.inc:1: includes nest more than 16 files deep"});
+    // Guarded files may include each other: the guard ends it.
+    MemoryFiles guarded;
+    guarded.files["/library/g.inc"] =
+        "#ifndef (G_Inc)\n#declare G_Inc = 1;\n#include \"h.inc\"\n#declare Gc = rgb 1;\n#end";
+    guarded.files["/library/h.inc"] = "#include \"g.inc\"";
+    EXPECT_EQ(ReportLines("#include \"g.inc\"\n#declare T = pigment { Gc }", false, guarded),
+              Lines_{"main.pov:2: imported T"});
+}
+
+TEST(Directives, ConditionsThatCanBeEvaluatedChooseTheirBranch) {
+    EXPECT_EQ(
+        ReportLines("#declare Mode = 2;\n"
+                    "#if (Mode = 1) #declare C = rgb 1; #elseif (Mode = 2) #declare C = rgb 0.5;\n"
+                    "#else #declare C = rgb 0; #end\n"
+                    "#ifdef (C) #declare T = pigment { C } #end\n"
+                    "#ifndef (C) #declare U = pigment { C } #else #declare V = pigment { C } #end\n"
+                    "#if (0) #if (1) #declare W = pigment { C } #end #end\n"
+                    "#undef C\n#ifdef (C) #declare X = pigment { C } #end"),
+        (Lines_{"main.pov:4: imported T", "main.pov:5: imported V"}));
+    const ImportResult result = ImportText("#declare C = rgb 0.5;\n#declare T = pigment { C }");
+    EXPECT_EQ(SourceOfOnly(result),
+              "#declare T = texture\n{\n  pigment\n  {\n    colour rgb<0.502,0.502,0.502>\n  }\n}");
+}
+
+TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
+    EXPECT_EQ(
+        ReportLines("#declare A = texture { pigment { rgb 1 } }\n"
+                    "#if (image_width > 100)\n#declare B = texture { pigment { rgb 1 } }\n#end\n"
+                    "#declare I = 0;\n#while (I < 3) #declare Loop = pigment { rgb I } "
+                    "#declare I = I + 1; #end\n"
+                    "#declare C = texture { pigment { Loop } }\n"
+                    "#macro Make() texture { pigment { rgb 1 } } #end\n"
+                    "#declare D = Make()\n"
+                    "#declare E = pigment { rgb 0 }\n"
+                    "#debug \"reading\\n\"\n#warning concat(\"x\", Missing)"),
+        (Lines_{
+            "main.pov:1: imported A",
+            "main.pov:3: skipped B: it is declared inside the #if at main.pov:2, whose "
+            "condition cannot be evaluated: image_width is only known when POV-Ray "
+            "renders (main.pov:2)",
+            "main.pov:6: skipped Loop: it is declared inside the #while at main.pov:6, "
+            "which is not evaluated",
+            "main.pov:7: skipped C: uses Loop (main.pov:6), which was skipped: it is "
+            "declared inside the #while at main.pov:6, which is not evaluated (main.pov:6)",
+            "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros are "
+            "not evaluated",
+            "main.pov:10: imported E",
+        }));
+}
+
+TEST(Directives, ADefaultOrAnErrorChangesWhatLaterDeclarationsMean) {
+    const std::string text = "#declare A = pigment { rgb 1 }\n"
+                             "#default { finish { ambient 0.3 } }\n#declare B = pigment { rgb 1 }";
+    EXPECT_EQ(ReportLines(text),
+              (Lines_{"main.pov:1: imported A",
+                      "main.pov:3: skipped B: the #default before it cannot be held "
+                      "(main.pov:2)"}));
+    const ImportResult approximated = ImportText(text, true);
+    ASSERT_EQ(approximated.declarations.size(), 2u);
+    EXPECT_EQ(ReportLine(approximated.declarations[1]),
+              "main.pov:3: approximated B: the #default before it left out (main.pov:2)");
+    // An #error stops POV-Ray: what comes after it is refused, what came before is not.
+    EXPECT_EQ(ReportLines("#declare A = pigment { rgb 1 }\n#if (version < 9)\n"
+                          "#error \"needs a newer POV-Ray\"\n#end\n#declare B = pigment { rgb 1 }"),
+              (Lines_{"main.pov:1: imported A",
+                      "main.pov:5: skipped B: POV-Ray stops at the #error before it: needs a "
+                      "newer POV-Ray (main.pov:3)"}));
+}
+
+TEST(Directives, APastedTextFindsIncludesOnlyOnThePathsAndInTheLibrary) {
+    MemoryFiles files;
+    files.files["/library/colors.inc"] = "#declare Red = rgb <1, 0, 0>;";
+    files.files["local.inc"] = "#declare Local = rgb 1;";
+    ImportOptions options;
+    options.libraryFolder = "/library";
+    ImportResult result = ImportSource(
+        {{"clipboard", "#include \"colors.inc\"\n#declare R = pigment { Red }"}}, options, files);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    EXPECT_EQ(ReportLine(result.declarations.at(0)), "clipboard:2: imported R");
+    result = ImportSource({{"clipboard", "#include \"local.inc\""}}, options, files);
+    EXPECT_EQ(result.failure, "clipboard:1: the include file \"local.inc\" cannot be found");
+}
+
+TEST(Directives, LaterDeclarationsReplaceEarlierOnesAndLocalsEndWithTheirFile) {
+    MemoryFiles files;
+    files.files["/library/part.inc"] = "#local Inner = rgb 1;\n#declare Outer = rgb 0;";
+    EXPECT_EQ(ReportLines("#declare C = rgb 1;\n#declare T1 = pigment { C }\n#declare C = rgb 0;\n"
+                          "#declare T2 = pigment { C }\n#include \"part.inc\"\n"
+                          "#declare T3 = pigment { Outer }\n#declare T4 = pigment { Inner }",
+                          false, files),
+              (Lines_{"main.pov:2: imported T1", "main.pov:4: imported T2",
+                      "main.pov:6: imported T3", "main.pov:7: skipped T4: Inner is not declared"}));
+    const ImportResult result =
+        ImportText("#declare C = rgb 1;\n#declare C = rgb 0;\n#declare T = pigment { C }");
+    EXPECT_NE(SourceOfOnly(result).find("colour rgb<0.000,0.000,0.000>"), std::string::npos);
+}
+
+TEST(Directives, StructuralFaultsRefuseTheFileWithTheirPlace) {
+    EXPECT_EQ(ReportLines("#if (1)\n#declare A = 1;"),
+              Lines_{"failure: main.pov:1: this #if is not closed with #end before the end of "
+                     "its file"});
+    EXPECT_EQ(ReportLines("#declare A = 1;\n#end"),
+              Lines_{"failure: main.pov:2: #end without #if"});
+    EXPECT_EQ(ReportLines("#if (0)\n#declare A = 1;"),
+              Lines_{"failure: main.pov:1: the #if here is never closed with #end"});
+    EXPECT_EQ(ReportLines("#frobnicate"),
+              Lines_{"failure: main.pov:1: #frobnicate is no directive"});
+    EXPECT_EQ(ReportLines("#declare A = texture {\n pigment { rgb 1 }"),
+              Lines_{"failure: main.pov:1: the block opened here is never closed"});
+    EXPECT_EQ(ReportLines("sphere { 0, 1 }\n}"),
+              Lines_{"failure: main.pov:2: this '}' closes no block"});
+}
+
+TEST(Directives, ObjectsAndOtherStatementsArePassedOver) {
+    EXPECT_EQ(ReportLines("camera { location <0, 0, -5> look_at 0 }\n"
+                          "sphere { 0, 1 texture { pigment { rgb 1 } } }\n"
+                          "#declare Ball = sphere { 0, 1 }\n"
+                          "#declare Sky = sky_sphere { pigment { rgb 1 } }\n"
+                          "object { Ball #declare T = pigment { rgb 1 } }\n"
+                          "#declare U = texture { pigment { rgb 0 } }"),
+              (Lines_{"main.pov:5: imported T", "main.pov:6: imported U"}));
+}

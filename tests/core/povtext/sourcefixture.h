@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/povtext/povvalues.h"
+#include "core/povtext/sceneparser.h"
+#include "core/povtext/sourceimport.h"
+
+#include <string>
+#include <vector>
+
+using MemoryFiles = MemorySourceFiles;
+
+/// Imports `text` as the file "main.pov" (with the files in `files` to include).
+ImportResult ImportText(const std::string& text, bool approximate = false,
+                        MemoryFiles files = MemoryFiles());
+/// The report lines of importing `text` as "main.pov", one per declaration, or the failure
+/// as "failure: MESSAGE".
+std::vector<std::string> ReportLines(const std::string& text, bool approximate = false,
+                                     MemoryFiles files = MemoryFiles());
+/// The source the only imported texture of `result` writes, "#declare" and all.
+std::string SourceOfOnly(const ImportResult& result);
+/// The text with every CR LF made LF, for expected texts written readably.
+std::string Lf(const std::string& text);
+/// The number declared as `name` after reading `text`.
+PovNumber DeclaredNumber(const std::string& text, const std::string& name);
