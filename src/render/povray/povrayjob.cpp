@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <csignal>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 
 namespace {
 constexpr int kPollMilliseconds = 50;
 constexpr int kKillAfterMilliseconds = 1000;
+/// POV-Ray runs behind the program: however many renders run side by side, the window gets the
+/// processor first when the user works in it.
+constexpr int kPovRayNiceness = 10;
 } // namespace
 
 PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
@@ -59,7 +63,10 @@ void PovRayJob::Start() {
     m_process.setArguments(arguments);
     m_process.setStandardInputFile(QProcess::nullDevice());
     // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
-    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_process.setChildProcessModifier([] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::setpriority(PRIO_PROCESS, 0, kPovRayNiceness);
+    });
     m_process.start(QIODevice::ReadOnly);
     if (m_debug)
         return;
