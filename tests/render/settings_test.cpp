@@ -43,7 +43,8 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
     EXPECT_FALSE(settings.parallelRendersChosen);
-    EXPECT_EQ(settings.autoPreview, 1); // a live Preview until the user turns it off
+    EXPECT_EQ(settings.autoPreview, 1);       // a live Preview until the user turns it off
+    EXPECT_EQ(settings.importApproximate, 0); // imports are exact until the user asks
 }
 
 TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
@@ -96,6 +97,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.parallelRenders = 6;
         settings.parallelRendersChosen = true;
         settings.autoPreview = 0; // turned off by the user: the stored choice wins over the default
+        settings.importApproximate = 1;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -112,7 +114,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
           "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
           "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
           "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
-          "Auto Preview"})
+          "Auto Preview", "Import Approximate"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -122,6 +124,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.textureMapAspectRatio, 2.5f);
     EXPECT_EQ(loaded.programDirectory, "/data/velvane");
     EXPECT_EQ(loaded.autoPreview, 0);
+    EXPECT_EQ(loaded.importApproximate, 1);
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

@@ -1,6 +1,7 @@
 #include "core/povtext/sourceimport.h"
 
 #include "core/povtext/commentdescription.h"
+#include "core/povtext/povlexer.h"
 #include "core/povtext/sceneparser.h"
 #include "core/povtext/sourceerror.h"
 #include "core/povtext/texturemapper.h"
@@ -72,6 +73,17 @@ std::string SourceWords(std::string_view source) {
         words += c;
     }
     return words;
+}
+
+bool HoldsDeclaration(std::string_view text) {
+    PovLexer lexer(text.substr(0, std::min(text.size(), kMaxSourceFileBytes)), 0);
+    try {
+        for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next())
+            if (token.Is(PovToken::Directive, "declare") || token.Is(PovToken::Directive, "local"))
+                return true;
+    } catch (const SourceSyntaxError&) {
+    }
+    return false;
 }
 
 std::string ReportLine(const ImportedDeclaration& declaration) {

@@ -59,6 +59,11 @@ ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOp
 /// are the same, whitespace aside, when these are equal.
 std::string SourceWords(std::string_view source);
 
+/// Whether `text` declares anything (a "#declare" or "#local" outside comments and strings)
+/// before anything in it that is no POV-Ray text at all: the cheap test of whether a text at hand
+/// (on the clipboard, dropped) is worth importing. Reads no further than the first declaration.
+bool HoldsDeclaration(std::string_view text);
+
 /// The report line of a declaration: "FILE:LINE: imported NAME", "FILE:LINE: approximated
 /// NAME: NOTES" or "FILE:LINE: skipped NAME: REASON".
 std::string ReportLine(const ImportedDeclaration& declaration);

@@ -18,5 +18,6 @@ struct BatchSummary {
     QString firstFailure; ///< why the first of them failed
     int dropped = 0;      ///< textures deleted before their thumbnails came
     bool stopped = false; ///< the batch ended before its end (Stop, or POV-Ray could not run)
+    QString stoppedBecause; ///< why POV-Ray could not go on, when that ended it (not a Stop)
     qint64 milliseconds = 0;
 };

@@ -165,6 +165,8 @@ void ThumbnailBatchRender::FinishWhenIdle() {
     m_summary.dropped = static_cast<int>(m_batch.DroppedMembers().size());
     m_summary.firstFailure = m_firstFailureText;
     m_summary.stopped = m_stopping && !m_ending.Succeeded();
+    if (m_summary.stopped)
+        m_summary.stoppedBecause = m_ending.message;
     m_summary.milliseconds = m_clock.isValid() ? m_clock.elapsed() : 0;
     m_result = m_stopping ? m_ending : m_firstFailure;
     // Told from the event loop: this may run inside Start or Stop.

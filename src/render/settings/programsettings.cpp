@@ -56,6 +56,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
     {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
     {"Auto Preview", &ProgramSettings::autoPreview, 1},
+    {"Import Approximate", &ProgramSettings::importApproximate, 0},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

@@ -56,6 +56,9 @@ struct ProgramSettings {
     /// The Preview window renders the texture being edited shortly after each change (on until
     /// the user turns it off).
     int autoPreview = 1;
+    /// 1 when imported POV-Ray source maps what the texture model cannot hold to the nearest
+    /// thing it can, instead of skipping those declarations.
+    int importApproximate = 0;
 
     static constexpr const char* kSection = "Settings";
 

@@ -184,6 +184,10 @@ void Application::ShowHelp(int context) {
     ShowHelpTopic(context, QApplication::activeWindow());
 }
 
+void Application::OpenDroppedFiles(const QMimeData& data) {
+    m_frame->OpenDroppedFiles(&data);
+}
+
 // ---- documents ----------------------------------------------------------------------------
 
 Document* Application::AddDocument(std::unique_ptr<Document> document) {

@@ -81,6 +81,7 @@ public:
     Document* NewTextureMap() override { return NewDocument(*m_textureMapTemplate); }
     void ShowHelp(int context) override;
     TextureEditors* Editors() override { return m_editors; }
+    void OpenDroppedFiles(const QMimeData& data) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -707,14 +707,17 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList files = OpenableFiles(event->mimeData());
-    if (files.isEmpty()) {
+    if (OpenDroppedFiles(event->mimeData()))
+        event->acceptProposedAction();
+    else
         event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
+}
+
+bool MainWindow::OpenDroppedFiles(const QMimeData* data) {
+    const QStringList files = OpenableFiles(data);
     for (const QString& file : files)
         emit openFileRequested(file);
+    return !files.isEmpty();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

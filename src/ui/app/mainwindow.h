@@ -63,6 +63,8 @@ public:
     QStringList MenuTitles() const;
 
     void ShowStatus(const QString& text);
+    /// Opens the catalogs and bitmaps among dropped files; false when there are none.
+    bool OpenDroppedFiles(const QMimeData* data);
 
     /// Shows the document windows as tabs instead of overlapping windows.
     void SetTabbedWindows(bool tabbed);

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStringList>
 
 namespace {
 
@@ -97,8 +98,12 @@ void BatchBar::Refresh() {
         m_jobBar->setValue(through);
         m_job->setText(
             QStringLiteral("%1 of %2 textures").arg(Count(through), Count(summary->total)));
-        m_failure->setText(summary->firstFailure);
-        m_failure->setVisible(!summary->firstFailure.isEmpty());
+        QStringList why;
+        for (const QString& line : {summary->stoppedBecause, summary->firstFailure})
+            if (!line.isEmpty())
+                why << line;
+        m_failure->setText(why.join(QLatin1Char('\n')));
+        m_failure->setVisible(!why.isEmpty());
         m_button->setText(QStringLiteral("&Close"));
         m_button->setEnabled(true);
     }

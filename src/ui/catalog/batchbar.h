@@ -27,7 +27,8 @@ public:
     QString JobText() const;
     int JobBarValue() const;
     int JobBarMaximum() const;
-    /// After the batches: the summary, and why the first failed texture failed.
+    /// After the batches: the summary, and why POV-Ray could not go on or the first failed
+    /// texture failed.
     QString SummaryText() const;
     QString FailureText() const;
     bool IsShowingSummary() const;

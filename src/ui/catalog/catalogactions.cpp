@@ -27,6 +27,8 @@ CatalogActions::CatalogActions(CatalogView& view) : QObject(&view), m_view(view)
         &CatalogView::OnModify, {K(Qt::Key_M)});
     Add("View Source", "&View Source", "View the POVRay source for the selected texture(s)",
         &CatalogView::OnViewSource, {K(Qt::Key_V)});
+    Add("Import Source", "&Import Source...",
+        "Import the textures declared in POV-Ray source files", &CatalogView::OnImportSource);
     Add("Export Source", "&Export Source...",
         "Export the POVRay source for the selected texture(s)", &CatalogView::OnExportSource,
         {K(Qt::CTRL | Qt::Key_E)});
@@ -71,8 +73,8 @@ QList<ViewMenu> CatalogActions::Menus() const {
     return {
         {QStringLiteral("&Texture"),
          Actions({"New Simple", "New Layered", "Delete", "Modify", "", "View Source",
-                  "Export Source", "", "Create Texture Map", "", "Clear Thumbnail(s)",
-                  "Render Thumbnail(s)"})},
+                  "Import Source", "Export Source", "", "Create Texture Map", "",
+                  "Clear Thumbnail(s)", "Render Thumbnail(s)"})},
         {QStringLiteral("&Edit"), Actions({"Select All", "Select None", "", "Find"})},
         {QStringLiteral("&Options"), Actions({"Antialiasing", "Update Thumbnail"})},
     };

@@ -15,6 +15,7 @@
 #include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogselection.h"
+#include "ui/catalog/sourceimporter.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
@@ -126,6 +127,14 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
+    m_importer = new SourceImporter(document, app, *this, [this](const std::vector<int>& indices) {
+        RenderThumbnailsInBackground(indices);
+    });
+    connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogView::StateChanged);
+    connect(m_importer, &SourceImporter::imported, this, [this](int first) {
+        if (const int row = RowOf(first); row >= 0)
+            scrollTo(ShownIndex(row));
+    });
     m_actions = new CatalogActions(*this);
 
     // The Find bar above the grid: a field that narrows the grid as the user types.
@@ -619,7 +628,7 @@ bool CatalogView::CanCopy() const {
     return CanDelete();
 }
 bool CatalogView::CanPaste() const {
-    return !m_app.CopyList().empty();
+    return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
 }
 bool CatalogView::IsAntialiasing() const {
     return m_app.Settings().antialiasing != 0;
@@ -990,6 +999,10 @@ void CatalogView::OnViewSource() {
     dialog.exec();
 }
 
+void CatalogView::OnImportSource() {
+    m_importer->ChooseAndImport();
+}
+
 void CatalogView::OnExportSource() {
     if (!CanExportSource())
         return;
@@ -1052,7 +1065,7 @@ void CatalogView::OnRenderThumbnails() {
 }
 
 void CatalogView::RenderThumbnailsInBackground(const std::vector<int>& indices) {
-    if (!indices.empty())
+    if (IsUpdateThumbnail() && !indices.empty())
         m_renders.StartBatch(indices, true, true, false);
 }
 
@@ -1079,6 +1092,12 @@ void CatalogView::OnCut() {
 void CatalogView::OnPaste() {
     if (!CanPaste())
         return;
+    // POV-Ray source copied elsewhere is imported; the program's own copies are added as they
+    // are.
+    if (m_importer->ClipboardHoldsSource()) {
+        m_importer->ImportClipboard();
+        return;
+    }
     WaitCursor wait;
     std::vector<std::unique_ptr<Texture>> textures;
     std::vector<int> positions;
@@ -1151,8 +1170,13 @@ QRect CatalogView::DropMarker(const QPoint& position) const {
 }
 
 void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
-    // Files are left to the main window, which opens them.
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
+    // Textures, and POV-Ray source to import; other files are left to the main window, which
+    // opens them.
+    const QMimeData* data = event->mimeData();
+    m_dragCarriesSource = !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType)) &&
+                          SourceImporter::SourceIn(*data, QString()).has_value();
+    if (!m_dragCarriesSource &&
+        !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
         event->ignore();
         return;
     }
@@ -1161,7 +1185,8 @@ void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CatalogView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
+    if (!m_dragCarriesSource &&
+        !event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
         event->ignore();
         return;
     }
@@ -1190,6 +1215,15 @@ void CatalogView::dragLeaveEvent(QDragLeaveEvent* event) {
 void CatalogView::dropEvent(QDropEvent* event) {
     m_dropMarker = QRect();
     viewport()->update();
+    if (m_dragCarriesSource) {
+        m_dragCarriesSource = false;
+        const QMimeData* data = event->mimeData();
+        event->setDropAction(Qt::CopyAction);
+        event->setAccepted(DropSource(data, event->position().toPoint()));
+        // Catalogs and bitmaps dropped along with the source open as they would alone.
+        m_app.OpenDroppedFiles(*data);
+        return;
+    }
     const bool fromHere = event->source() == this;
     if (!DropTextures(event->mimeData(), event->position().toPoint(), fromHere)) {
         event->ignore();
@@ -1235,6 +1269,14 @@ bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bo
                          CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
     Apply(
         new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
+    return true;
+}
+
+bool CatalogView::DropSource(const QMimeData* data, const QPoint& position) {
+    const auto source = SourceImporter::SourceIn(*data, QStringLiteral("Dropped text"));
+    if (!source)
+        return false;
+    m_importer->Import(*source, DropIndex(position));
     return true;
 }
 

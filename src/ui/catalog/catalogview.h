@@ -21,6 +21,7 @@ class QLineEdit;
 class QMimeData;
 class QPrinter;
 class QUndoCommand;
+class SourceImporter;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
 /// grid of thumbnails with names, placed by the catalog's cell layout and painted by its
@@ -97,10 +98,16 @@ public:
     /// Drops dragged textures at a point of the viewport: moved when they come from this window
     /// (`fromHere`), else copied in. One undoable step; false when the data holds no textures.
     bool DropTextures(const QMimeData* data, const QPoint& position, bool fromHere);
+    /// Imports the POV-Ray source a drop carries (.inc and .pov files, or text that declares
+    /// textures) at a point of the viewport. False when it carries none.
+    bool DropSource(const QMimeData* data, const QPoint& position);
+    /// The import of POV-Ray source into this window's catalog, with its summary.
+    SourceImporter& Importer() const { return *m_importer; }
     /// Prints the shown textures on as many pages as they need.
     void PrintGrid(QPrinter& printer) const;
-    /// Renders the thumbnails of the textures at `indices` (new ones, without pictures) in the
-    /// background, with the batch bar; the pictures join the steps that brought the textures in.
+    /// Renders the thumbnails of the new textures at `indices` in the background when "Update
+    /// Thumbnail" is on, with the batch bar; the pictures join the steps that brought the
+    /// textures in.
     void RenderThumbnailsInBackground(const std::vector<int>& indices);
     /// The catalog's background renders, and the bar that shows its batches.
     CatalogRenders& Renders() const { return m_renders; }
@@ -118,6 +125,7 @@ public slots:
     void OnDelete();
     void OnModify();
     void OnViewSource();
+    void OnImportSource();
     void OnExportSource();
     void OnCreateTextureMap();
     void OnClearThumbnails();
@@ -212,6 +220,7 @@ private:
     CatalogActions* m_actions;
     CatalogRenders& m_renders;
     BatchBar* m_batchBar;
+    SourceImporter* m_importer;
     QWidget* m_findBar;
     QLineEdit* m_findField;
     QPersistentModelIndex m_anchor; ///< in the catalog's model
@@ -222,4 +231,5 @@ private:
     QPersistentModelIndex m_pressed; ///< the texture a left-button press hit, in the model
     bool m_pendingClick = false;
     QRect m_dropMarker;
+    bool m_dragCarriesSource = false; ///< the drag over the window brings source to import
 };

@@ -7,6 +7,7 @@
 class Texture;
 class Document;
 class DocumentTemplate;
+class QMimeData;
 class QueuedRender;
 class QWidget;
 class RenderQueue;
@@ -47,4 +48,7 @@ public:
     virtual void ShowHelp(int context) = 0;
     /// The texture editors, or null while none is installed.
     virtual TextureEditors* Editors() = 0;
+    /// Opens the catalogs and texture maps among dropped files, as a drop on the main window
+    /// does (for windows that take other files of the same drop themselves).
+    virtual void OpenDroppedFiles(const QMimeData&) {}
 };

@@ -19,6 +19,11 @@ FileResponder& FileAnswer() {
     return responder;
 }
 
+FilesResponder& FilesAnswer() {
+    static FilesResponder responder;
+    return responder;
+}
+
 QMessageBox::Icon BoxIcon(Icon icon) {
     switch (icon) {
     case Icon::Information:
@@ -89,6 +94,13 @@ QString OpenFileName(QWidget* parent, const QString& caption, const QString& sta
     return QFileDialog::getOpenFileName(parent, caption, start, filter);
 }
 
+QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& start,
+                          const QString& filter) {
+    if (FilesAnswer())
+        return FilesAnswer()(caption, start);
+    return QFileDialog::getOpenFileNames(parent, caption, start, filter);
+}
+
 QString SaveFileName(QWidget* parent, const QString& caption, const QString& start,
                      const QString& filter, const QString& defaultSuffix) {
     if (FileAnswer()) {
@@ -109,6 +121,9 @@ void SetMessageResponder(MessageResponder responder) {
 }
 void SetFileResponder(FileResponder responder) {
     FileAnswer() = std::move(responder);
+}
+void SetFilesResponder(FilesResponder responder) {
+    FilesAnswer() = std::move(responder);
 }
 
 } // namespace Prompts

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -27,6 +28,9 @@ void Error(QWidget* parent, const QString& title, const QString& text);
 
 QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
                      const QString& filter);
+/// One or more existing files to open; empty when the user cancels.
+QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& start,
+                          const QString& filter);
 /// A file name to save to. `defaultSuffix` ("txc", no dot) is added by the dialog itself to a
 /// name typed without one, before it asks whether an existing file may be replaced, so the
 /// question is asked about the file that will really be written. When the user chooses a file
@@ -35,11 +39,14 @@ QString SaveFileName(QWidget* parent, const QString& caption, const QString& sta
                      const QString& filter, const QString& defaultSuffix = QString());
 
 /// Answers prompts in place of the user (for tests). A responder gets the icon, title and text
-/// and returns the button; a file responder gets the caption and proposal and returns a path.
+/// and returns the button; a file responder gets the caption and proposal and returns a path, a
+/// files responder the paths chosen to open.
 using MessageResponder = std::function<QMessageBox::StandardButton(
     Icon, const QString& title, const QString& text, QMessageBox::StandardButtons)>;
 using FileResponder = std::function<QString(const QString& caption, const QString& start)>;
+using FilesResponder = std::function<QStringList(const QString& caption, const QString& start)>;
 void SetMessageResponder(MessageResponder responder);
 void SetFileResponder(FileResponder responder);
+void SetFilesResponder(FilesResponder responder);
 
 } // namespace Prompts
