@@ -28,8 +28,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
-#include <utility>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -52,15 +52,8 @@ Catalog SixtyFourTextures() {
 }
 
 QString WriteCatalog(const QTemporaryDir& folder) {
-    const std::vector<std::uint8_t> bytes = SixtyFourTextures().Save();
     const QString path = folder.filePath(QStringLiteral("sixty-four.vlv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        std::exit(1);
-    }
+    SaveCatalogOrExit(SixtyFourTextures(), path);
     return path;
 }
 
@@ -102,7 +95,9 @@ public:
         m_timer.start();
     }
     void Stop() { m_timer.stop(); }
-    double Longest() const { return m_gaps.empty() ? 0.0 : *std::max_element(m_gaps.begin(), m_gaps.end()); }
+    double Longest() const {
+        return m_gaps.empty() ? 0.0 : *std::max_element(m_gaps.begin(), m_gaps.end());
+    }
     double Percentile(double p) const {
         if (m_gaps.empty())
             return 0.0;
@@ -156,8 +151,9 @@ int main(int argc, char* argv[]) {
         else if (bar->value() <= bar->minimum())
             direction = -1;
         const QPoint at = view->viewport()->rect().center();
-        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120 * direction),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(),
+                          QPoint(0, 120 * direction), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &wheel);
         view->viewport()->repaint();
         ++scrolls;

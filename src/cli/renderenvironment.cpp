@@ -92,9 +92,10 @@ void ConsoleProgress::RunToEnd(QueuedRender& render, RenderQueue& queue) {
     connect(&render, &QueuedRender::started, this, [this, &render] { Show(render.Caption(), 0); });
     connect(&render, &QueuedRender::progress, this,
             [this, &render](int percent) { Show(render.Caption(), percent); });
-    connect(&render, &QueuedRender::notice, this, [this](const QString& title, const QString& text) {
-        Remark(title + QStringLiteral(": ") + text);
-    });
+    connect(&render, &QueuedRender::notice, this,
+            [this](const QString& title, const QString& text) {
+                Remark(title + QStringLiteral(": ") + text);
+            });
     connect(&render, &QueuedRender::status, this, &ConsoleProgress::Remark);
     connect(&render, &QueuedRender::finished, this, [] { QCoreApplication::exit(0); });
     render.Start(queue);

@@ -11,8 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -202,8 +202,8 @@ TEST_F(RenderTest, TheQueueHonoursItsPlacesAndFollowsTheirNumber) {
 }
 
 TEST_F(RenderTest, DestroyingTheQueueOrARenderEndsPovRay) {
-    m_settings.povExecutable = FakePovRay(QStringLiteral("echo $$ > \"%1\"; sleep 60")
-                                              .arg(Path(QStringLiteral("pid.txt"))));
+    m_settings.povExecutable = FakePovRay(
+        QStringLiteral("echo $$ > \"%1\"; sleep 60").arg(Path(QStringLiteral("pid.txt"))));
     m_settings.povCommandStyle = 2;
     SimpleTexture texture = Marble();
     auto render = std::make_unique<PictureRender>(texture, 40, 40);
@@ -314,8 +314,8 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
 
     RenderResult made;
-    const auto job = m_runner->MakeDebugJob(m_dir.path(), m_runner->Command(OutputFileName(), 64, 48),
-                                            made);
+    const auto job =
+        m_runner->MakeDebugJob(m_dir.path(), m_runner->Command(OutputFileName(), 64, 48), made);
     qputenv("PATH", path);
     ASSERT_TRUE(job) << made.message.toStdString();
     QSignalSpy progress(job.get(), &PovRayJob::progressChanged);
@@ -356,8 +356,8 @@ TEST_F(RenderTest, DebugModeHandsPovRayItsCommandLineWordForWord) {
     qputenv("PATH", bin.toUtf8());
 
     RenderResult made;
-    const auto job = m_runner->MakeDebugJob(m_dir.path(), m_runner->Command(OutputFileName(), 64, 48),
-                                            made);
+    const auto job =
+        m_runner->MakeDebugJob(m_dir.path(), m_runner->Command(OutputFileName(), 64, 48), made);
     ASSERT_TRUE(job) << made.message.toStdString();
     ASSERT_TRUE(RunJob(*job).Succeeded());
     QFile words(Path(QStringLiteral("words.txt")));
@@ -448,9 +448,9 @@ TEST_F(RenderTest, DebugModeRunsInTheTerminalNamedByTERMINALAndSaysWhenThereIsNo
 
 TEST_F(RenderTest, ATestRenderOfAHandWrittenSceneWearsTheTexture) {
     const SimpleTexture texture = Marble();
-    const std::string scene = ReplaceAll(
-        BuiltinShapes().front()->GetSceneSource(DeclaredIdentifier(texture.GetName())), "\r\n",
-        "\n");
+    const std::string scene =
+        ReplaceAll(BuiltinShapes().front()->GetSceneSource(DeclaredIdentifier(texture.GetName())),
+                   "\r\n", "\n");
     SceneRender render(scene, texture.GetSource(SourceFlag::Declare),
                        DeclaredIdentifier(texture.GetName()), 50, 40, false);
     ASSERT_TRUE(Run(render).Succeeded()) << render.Result().message.toStdString();
@@ -459,8 +459,8 @@ TEST_F(RenderTest, ATestRenderOfAHandWrittenSceneWearsTheTexture) {
     EXPECT_TRUE(HasDetail(render.Picture()));
 
     // A scene that does not include the texture's file fails with POV-Ray's own lines.
-    SceneRender broken("sphere { 0, 1 texture { Red_Marble } }", texture.GetSource(SourceFlag::Declare),
-                       "Red_Marble", 50, 40, false);
+    SceneRender broken("sphere { 0, 1 texture { Red_Marble } }",
+                       texture.GetSource(SourceFlag::Declare), "Red_Marble", 50, 40, false);
     EXPECT_EQ(Run(broken).status, RenderResult::PovRayFailed);
     EXPECT_TRUE(broken.Result().message.contains("Red_Marble"))
         << broken.Result().message.toStdString();

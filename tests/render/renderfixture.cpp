@@ -18,7 +18,8 @@
 RenderRecorder::RenderRecorder(QueuedRender& render) {
     connect(&render, &QueuedRender::started, this, [this] { ++started; });
     connect(&render, &QueuedRender::finished, this, [this] { ++finished; });
-    connect(&render, &QueuedRender::progress, this, [this](int percent) { percents.push_back(percent); });
+    connect(&render, &QueuedRender::progress, this,
+            [this](int percent) { percents.push_back(percent); });
     connect(&render, &QueuedRender::notice, this,
             [this](const QString& title, const QString& text) {
                 notices.push_back(title + ": " + text);
@@ -86,17 +87,15 @@ std::unique_ptr<BatchRun> RenderTest::RunBatch(Catalog& catalog, bool composite,
     QObject::connect(watched->batch.get(), &ThumbnailBatchRender::progress, [watched] {
         watched->statuses.push_back(watched->batch->Status());
         const QString caption = watched->batch->Caption();
-        if (!caption.isEmpty() &&
-            std::find(watched->captions.begin(), watched->captions.end(), caption) ==
-                watched->captions.end())
+        if (!caption.isEmpty() && std::find(watched->captions.begin(), watched->captions.end(),
+                                            caption) == watched->captions.end())
             watched->captions.push_back(caption);
     });
     QObject::connect(watched->batch.get(), &ThumbnailBatchRender::taskEnded,
                      [watched](std::size_t task) { watched->ended.push_back(task); });
     QSignalSpy finished(watched->batch.get(), &ThumbnailBatchRender::finished);
     watched->batch->Start(*m_queue);
-    EXPECT_TRUE(WaitUntil([&] { return finished.count() > 0; }, 180000))
-        << "the batch did not end";
+    EXPECT_TRUE(WaitUntil([&] { return finished.count() > 0; }, 180000)) << "the batch did not end";
     return run;
 }
 

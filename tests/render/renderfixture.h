@@ -8,8 +8,8 @@
 #include "render/settings/programsettings.h"
 
 #include <QObject>
-#include <functional>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -26,8 +26,8 @@ struct BatchRun {
     std::unique_ptr<CatalogTextures> textures;
     std::unique_ptr<ThumbnailBatchRender> batch;
     std::vector<BatchStatus> statuses;
-    std::vector<QString> captions; ///< each caption as it was first seen
-    std::vector<std::size_t> ended;  ///< tasks in the order they ended
+    std::vector<QString> captions;  ///< each caption as it was first seen
+    std::vector<std::size_t> ended; ///< tasks in the order they ended
 };
 
 /// Records what a render reports by its signals.
@@ -60,8 +60,7 @@ protected:
     /// Renders the selected textures of `catalog` (a catalog nobody else changes) as a batch
     /// through the queue with `places` places, and waits for its end; the pictures go straight
     /// into the catalog.
-    std::unique_ptr<BatchRun> RunBatch(Catalog& catalog, bool composite, bool layers,
-                                       int places);
+    std::unique_ptr<BatchRun> RunBatch(Catalog& catalog, bool composite, bool layers, int places);
     /// Runs a POV-Ray job to its end.
     static RenderResult RunJob(PovRayJob& job);
 

@@ -8,9 +8,9 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/customshape.h"
 #include "render/povray/picturerender.h"
-#include "render/povray/thumbnailbatchrender.h"
 #include "render/povray/povversion.h"
 #include "render/povray/texturemaprender.h"
+#include "render/povray/thumbnailbatchrender.h"
 #include "renderfixture.h"
 
 #include <QDir>

@@ -249,10 +249,12 @@ TEST_F(RenderTest, BatchesWaitTheirTurnAndSingleRendersGoAheadOfThem) {
     ThumbnailBatchRender one(ThumbnailBatch(firstCatalog, true, false), firstPlace);
     ThumbnailBatchRender two(ThumbnailBatch(secondCatalog, true, false), secondPlace);
     std::vector<QString> order;
-    QObject::connect(&one, &ThumbnailBatchRender::taskEnded,
-                     [&](std::size_t task) { order.push_back(QStringLiteral("one %1").arg(task)); });
-    QObject::connect(&two, &ThumbnailBatchRender::taskEnded,
-                     [&](std::size_t task) { order.push_back(QStringLiteral("two %1").arg(task)); });
+    QObject::connect(&one, &ThumbnailBatchRender::taskEnded, [&](std::size_t task) {
+        order.push_back(QStringLiteral("one %1").arg(task));
+    });
+    QObject::connect(&two, &ThumbnailBatchRender::taskEnded, [&](std::size_t task) {
+        order.push_back(QStringLiteral("two %1").arg(task));
+    });
     one.Start(*m_queue);
     two.Start(*m_queue);
     EXPECT_EQ(m_queue->Waiting(), 5);
@@ -263,7 +265,8 @@ TEST_F(RenderTest, BatchesWaitTheirTurnAndSingleRendersGoAheadOfThem) {
                      [&] { order.push_back(QStringLiteral("single")); });
     ASSERT_TRUE(WaitUntil([&] { return m_queue->Running() == 1; }));
     preview.Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] { return one.IsFinished() && two.IsFinished() && preview.IsFinished(); }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return one.IsFinished() && two.IsFinished() && preview.IsFinished(); }));
     EXPECT_EQ(order, (std::vector<QString>{"one 0", "single", "one 1", "one 2", "two 0", "two 1"}));
 }
 

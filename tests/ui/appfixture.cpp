@@ -95,6 +95,15 @@ void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers m
     Click(view, x + 10, y + 10, modifiers);
 }
 
+std::vector<int> AppTest::SimpleIndices(CatalogView* view, std::size_t count) {
+    const Catalog& catalog = view->Document().Contents();
+    std::vector<int> indices;
+    for (int i = 0; i < catalog.GetCount() && indices.size() < count; ++i)
+        if (catalog.GetTexture(i).IsSimple())
+            indices.push_back(i);
+    return indices;
+}
+
 std::vector<int> AppTest::Selected(CatalogView* view) const {
     return view->Document().Contents().GetSelectedIndices();
 }

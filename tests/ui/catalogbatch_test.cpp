@@ -79,10 +79,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     m_app->Settings().parallelRenders = 2;
-    std::vector<int> chosen;
-    for (int i = 0; i < catalog.GetCount() && chosen.size() < 8; ++i)
-        if (catalog.GetTexture(i).IsSimple())
-            chosen.push_back(i);
+    const std::vector<int> chosen = SimpleIndices(view, 8);
     ASSERT_EQ(chosen.size(), 8u);
     const int broken = chosen[2];
     Break(static_cast<SimpleTexture&>(catalog.GetTexture(broken)), "Broken");
@@ -106,8 +103,8 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     EXPECT_EQ(m_app->Renders().Limit(), 2);
 
     // The first thumbnail shows as soon as it is there; the others are still on their way.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return catalog.GetTexture(chosen[0]).GetThumbnailWidth() > 0; },
-                                60000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return catalog.GetTexture(chosen[0]).GetThumbnailWidth() > 0; }, 60000));
     EXPECT_EQ(StateOf(view, chosen[0]), CatalogModel::Shown);
     ASSERT_EQ(view->Renders().Batches().size(), 1u) << "the batch ended before it could be used";
     EXPECT_LE(m_app->Renders().Running(), 2) << "Parallel Renders holds";
@@ -150,8 +147,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
             << index;
     EXPECT_EQ(catalog.GetTexture(other).GetThumbnailWidth(), 120);
     EXPECT_EQ(StateOf(view, broken), CatalogModel::Failed);
-    const QString tip =
-        view->Document().Model().index(broken).data(Qt::ToolTipRole).toString();
+    const QString tip = view->Document().Model().index(broken).data(Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.contains(QStringLiteral("The thumbnail of \"Broken\" could not be rendered: "
                                             "POV-Ray could not render the texture")))
         << tip.toStdString();
@@ -176,18 +172,16 @@ TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndAStopLeavesTheRestSelecte
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     m_app->Settings().parallelRenders = 3;
-    std::vector<int> chosen;
-    for (int i = 0; i < catalog.GetCount() && chosen.size() < 4; ++i)
-        if (catalog.GetTexture(i).IsSimple())
-            chosen.push_back(i);
+    const std::vector<int> chosen = SimpleIndices(view, 4);
+    ASSERT_EQ(chosen.size(), 4u);
     Break(static_cast<SimpleTexture&>(catalog.GetTexture(chosen[1])), "Broken");
     for (int index : chosen)
         ClickTexture(view, index, Qt::ControlModifier);
     view->OnRenderThumbnails();
     ASSERT_TRUE(WaitForRenders(view));
     BatchBar* bar = view->BatchProgress();
-    EXPECT_TRUE(bar->SummaryText().startsWith(
-        QStringLiteral("3 rendered, 1 failed: Broken. Finished in ")))
+    EXPECT_TRUE(
+        bar->SummaryText().startsWith(QStringLiteral("3 rendered, 1 failed: Broken. Finished in ")))
         << bar->SummaryText().toStdString();
     EXPECT_TRUE(bar->FailureText().startsWith(
         QStringLiteral("Broken: POV-Ray could not render the texture")));
@@ -200,9 +194,7 @@ TEST_F(AppTest, UndoOfAnEditWhoseThumbnailArrivesAfterwardsBringsBackTheOldPictu
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
-    int index = 0;
-    while (!catalog.GetTexture(index).IsSimple())
-        ++index;
+    const int index = SimpleIndices(view, 1).at(0);
     ClickTexture(view, index);
     const Bitmap oldPicture = catalog.GetTexture(index).Thumbnail();
     const std::string oldSource = catalog.GetTexture(index).GetSource(SourceFlag::Declare);
@@ -242,9 +234,7 @@ TEST_F(AppTest, AFailedThumbnailMarksItsCellAndKeepsTheEdit) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
-    int index = 0;
-    while (!catalog.GetTexture(index).IsSimple())
-        ++index;
+    const int index = SimpleIndices(view, 1).at(0);
     ClickTexture(view, index);
     const Bitmap oldPicture = catalog.GetTexture(index).Thumbnail();
     m_editors.editSimple = [](SimpleTexture& texture) { Break(texture, "Unreadable"); };
@@ -261,7 +251,8 @@ TEST_F(AppTest, AFailedThumbnailMarksItsCellAndKeepsTheEdit) {
                     .toString()
                     .startsWith(QStringLiteral("The thumbnail of \"Unreadable\" could not be "
                                                "rendered: POV-Ray could not render the texture")));
-    EXPECT_TRUE(m_app->Frame().statusBar()->currentMessage().contains(QStringLiteral("Unreadable")));
+    EXPECT_TRUE(
+        m_app->Frame().statusBar()->currentMessage().contains(QStringLiteral("Unreadable")));
     EXPECT_EQ(m_messages.size(), messages) << "no message box";
 }
 
@@ -272,10 +263,8 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     m_app->Settings().antialiasing = 1; // slower renders, so they still run when asked
     m_app->Settings().antialiasingThreshold = 0.0f;
     m_app->Settings().raysPerPixel = 4;
-    const Catalog& catalog = CatalogOf(view);
-    for (int i = 0; i < catalog.GetCount(); ++i)
-        if (catalog.GetTexture(i).IsSimple())
-            ClickTexture(view, i, Qt::ControlModifier);
+    for (int index : SimpleIndices(view, 1000))
+        ClickTexture(view, index, Qt::ControlModifier);
     view->OnRenderThumbnails();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->Renders().Running() == 2; }, 30000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return PovRaysRunning() > 0; }, 30000));
@@ -300,7 +289,8 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     m_answer = QMessageBox::Yes;
     view->Document().SetModifiedFlag(false);
     EXPECT_TRUE(m_app->Frame().close());
-    EXPECT_TRUE(m_messages.back().text.endsWith(QStringLiteral("still running. Stop them and quit?")))
+    EXPECT_TRUE(
+        m_messages.back().text.endsWith(QStringLiteral("still running. Stop them and quit?")))
         << m_messages.back().text.toStdString();
     m_app.reset();
     EXPECT_EQ(PovRaysRunning(), 0);

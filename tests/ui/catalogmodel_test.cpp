@@ -14,8 +14,8 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
-#include <set>
 #include <numeric>
+#include <set>
 
 namespace {
 

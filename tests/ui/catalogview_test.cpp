@@ -2,8 +2,8 @@
 #include "core/catalog/exportsource.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
-#include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/batchbar.h"
+#include "ui/catalog/catalogdocument.h"
 #include "ui/dialogs/viewsourcedialog.h"
 
 #include <QApplication>
@@ -251,9 +251,7 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
-    int index = 0;
-    while (!catalog.GetTexture(index).IsSimple())
-        ++index;
+    const int index = SimpleIndices(view, 1).at(0);
     m_app->Settings().updateThumbnail = 1;
     // A picture no render gives, so a render would show.
     for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())

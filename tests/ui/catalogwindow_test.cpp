@@ -6,10 +6,10 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
-#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogrenders.h"
 
 #include <QApplication>

@@ -25,7 +25,8 @@ PovRayRunner& EditorServices::Runner() {
 
 RenderQueue& EditorServices::Renders() {
     if (!m_queue)
-        m_queue = std::make_unique<RenderQueue>(Runner(), [this] { return settings.parallelRenders; });
+        m_queue =
+            std::make_unique<RenderQueue>(Runner(), [this] { return settings.parallelRenders; });
     return *m_queue;
 }
 

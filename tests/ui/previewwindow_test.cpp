@@ -390,7 +390,8 @@ TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
     EXPECT_EQ(m_messages[0].title, "Warning");
     EXPECT_EQ(m_messages[0].text, "Warning! You have used the %%TEXTURE_NAME%% texture but have "
                                   "not included the file TEMPTX$$.!!!");
-    EXPECT_TRUE(m_messages[1].text.startsWith("POV-Ray could not render the texture \"Red_Marble\"."))
+    EXPECT_TRUE(
+        m_messages[1].text.startsWith("POV-Ray could not render the texture \"Red_Marble\"."))
         << m_messages[1].text.toStdString();
 
     m_messages.clear();

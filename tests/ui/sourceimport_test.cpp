@@ -3,12 +3,12 @@
 // message when nothing can be imported, and thumbnails for the newcomers.
 
 #include "appfixture.h"
-#include "ui/catalog/catalogmodel.h"
-#include "render/povray/renderresult.h"
-#include "ui/catalog/batchbar.h"
 #include "core/model/texture.h"
+#include "render/povray/renderresult.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogmodel.h"
 #include "ui/catalog/sourceimporter.h"
 #include "ui/dialogs/importsummarydialog.h"
 

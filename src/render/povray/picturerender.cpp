@@ -8,15 +8,13 @@ PictureRender::PictureRender(const Texture& texture, int width, int height, QObj
       m_source(texture.GetSource(SourceFlag::Declare)), m_shape(texture.GetPreviewShape()) {}
 
 bool PictureRender::Renders(const Texture& texture) const {
-    return texture.GetPreviewShape() == m_shape && texture.GetSource(SourceFlag::Declare) == m_source;
+    return texture.GetPreviewShape() == m_shape &&
+           texture.GetSource(SourceFlag::Declare) == m_source;
 }
 
 RenderResult PictureRender::Prepare(const PovRayRunner& runner, const QString& folder,
                                     RenderRemarks& remarks) {
-    RenderResult written = runner.WriteTextureFile(m_source, folder);
-    if (written.Succeeded())
-        written = runner.WriteScene(SubjectName(), m_shape, folder, remarks);
-    return written;
+    return runner.WriteTextureScene(m_source, SubjectName(), m_shape, folder, remarks);
 }
 
 RenderResult PictureRender::Collect(const QString& folder) {

@@ -207,10 +207,11 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     } else {
         if (!m_shapes.empty())
             shape = m_shapes.front().get();
-        remarks.statuses << (
-            QStringLiteral("There is no preview shape %1 for \"%2\"; it is rendered on shape 0.")
-                .arg(shapeIndex)
-                .arg(QString::fromStdString(textureName)));
+        remarks.statuses
+            << (QStringLiteral(
+                    "There is no preview shape %1 for \"%2\"; it is rendered on shape 0.")
+                    .arg(shapeIndex)
+                    .arg(QString::fromStdString(textureName)));
     }
     if (shape->LacksInclude())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
@@ -230,8 +231,7 @@ RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString
                             WithCrLf(text));
 }
 
-RenderResult PovRayRunner::WriteTextureFile(const Texture& texture,
-                                            const QString& folder) const {
+RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) const {
     return WriteTextureFile(texture.GetSource(SourceFlag::Declare), folder);
 }
 
@@ -240,6 +240,15 @@ RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration,
     // The include file holds the text exactly as GetSource gives it, CR LF line ends included.
     const QString path = QDir(folder).filePath(QString::fromLatin1(kTextureFileName));
     return WriteScratchFile(path, QByteArray::fromStdString(declaration));
+}
+
+RenderResult PovRayRunner::WriteTextureScene(const std::string& declaration,
+                                             const std::string& textureName, int shapeIndex,
+                                             const QString& folder, RenderRemarks& remarks) const {
+    RenderResult written = WriteTextureFile(declaration, folder);
+    if (written.Succeeded())
+        written = WriteScene(textureName, shapeIndex, folder, remarks);
+    return written;
 }
 
 RenderResult NamingTexture(RenderResult result, const std::string& textureName) {

@@ -79,6 +79,11 @@ public:
     /// SourceFlag::Declare), exactly as given.
     RenderResult WriteTextureFile(const Texture& texture, const QString& folder) const;
     RenderResult WriteTextureFile(const std::string& declaration, const QString& folder) const;
+    /// Both files of a texture's render into `folder`: its include file (`declaration`) and the
+    /// scene that shows it, named `textureName`, on shape `shapeIndex`.
+    RenderResult WriteTextureScene(const std::string& declaration, const std::string& textureName,
+                                   int shapeIndex, const QString& folder,
+                                   RenderRemarks& remarks) const;
 
 private:
     PovCommandStyle ResolvedStyle() const;

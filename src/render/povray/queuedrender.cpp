@@ -60,8 +60,7 @@ void QueuedRender::Detach() {
 std::unique_ptr<PovRayJob> QueuedRender::MakeJob(const PovRayRunner& runner, const QString& folder,
                                                  RenderResult&) {
     return runner.MakeJob(folder, runner.Command(OutputFileName(), m_width, m_height),
-                          OutputFileName(), m_width, m_height,
-                          QString::fromStdString(m_subject));
+                          OutputFileName(), m_width, m_height, QString::fromStdString(m_subject));
 }
 
 void QueuedRender::Launch(PovRayRunner& runner) {

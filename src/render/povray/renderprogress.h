@@ -12,12 +12,12 @@ struct BatchStatus {
 
 /// How a batch of thumbnails went, for the summary at its end.
 struct BatchSummary {
-    int total = 0;        ///< textures in the batch
-    int rendered = 0;     ///< textures whose thumbnails were all taken
-    QStringList failed;   ///< textures POV-Ray could not render (they stay selected)
-    QString firstFailure; ///< why the first of them failed
-    int dropped = 0;      ///< textures deleted before their thumbnails came
-    bool stopped = false; ///< the batch ended before its end (Stop, or POV-Ray could not run)
+    int total = 0;          ///< textures in the batch
+    int rendered = 0;       ///< textures whose thumbnails were all taken
+    QStringList failed;     ///< textures POV-Ray could not render (they stay selected)
+    QString firstFailure;   ///< why the first of them failed
+    int dropped = 0;        ///< textures deleted before their thumbnails came
+    bool stopped = false;   ///< the batch ended before its end (Stop, or POV-Ray could not run)
     QString stoppedBecause; ///< why POV-Ray could not go on, when that ended it (not a Stop)
     qint64 milliseconds = 0;
 };

@@ -20,8 +20,7 @@ std::unique_ptr<PovRayJob> SceneRender::MakeJob(const PovRayRunner& runner, cons
                                                 RenderResult& result) {
     if (!m_debugMode)
         return QueuedRender::MakeJob(runner, folder, result);
-    return runner.MakeDebugJob(
-        folder, runner.Command(OutputFileName(), Width(), Height()), result);
+    return runner.MakeDebugJob(folder, runner.Command(OutputFileName(), Width(), Height()), result);
 }
 
 RenderResult SceneRender::Collect(const QString& folder) {

@@ -23,10 +23,7 @@ TextureMapRender::TextureMapRender(const Texture& texture, const TextureMapReque
 
 RenderResult TextureMapRender::Prepare(const PovRayRunner& runner, const QString& folder,
                                        RenderRemarks& remarks) {
-    RenderResult written = runner.WriteTextureFile(m_source, folder);
-    if (written.Succeeded())
-        written = runner.WriteScene(SubjectName(), kTextureMapSceneId, folder, remarks);
-    return written;
+    return runner.WriteTextureScene(m_source, SubjectName(), kTextureMapSceneId, folder, remarks);
 }
 
 RenderResult TextureMapRender::Collect(const QString& folder) {

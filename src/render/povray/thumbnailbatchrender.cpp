@@ -197,9 +197,9 @@ BatchStatus ThumbnailBatchRender::Status() const {
 }
 
 QString ThumbnailBatchRender::Caption() const {
-    return m_running.empty() ? QString()
-                             : QString::fromStdString(
-                                   m_batch.Tasks()[m_running.begin()->first].caption);
+    return m_running.empty()
+               ? QString()
+               : QString::fromStdString(m_batch.Tasks()[m_running.begin()->first].caption);
 }
 
 int ThumbnailBatchRender::Percent() const {

@@ -46,8 +46,8 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     ConnectFrame();
     m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes);
     // One queue for every window, with as many places as "Parallel Renders" says at the time.
-    m_renders = std::make_unique<RenderQueue>(*m_runner,
-                                              [this] { return m_settings.parallelRenders; });
+    m_renders =
+        std::make_unique<RenderQueue>(*m_runner, [this] { return m_settings.parallelRenders; });
     m_renderStatus = new RenderStatus(*m_renders, m_frame.get());
     m_frame->statusBar()->insertPermanentWidget(0, m_renderStatus);
     // Told once the render has started, not from inside its preparations.
@@ -165,13 +165,12 @@ bool Application::StopRendersFirst(const Document* document) {
         left == 1 ? QStringLiteral("1 render is") : QStringLiteral("%1 renders are").arg(left);
     const QString text =
         document ? QStringLiteral("%1 still running for %2. Stop %3 and close the window?")
-                       .arg(count, document->Title(), left == 1 ? QStringLiteral("it")
-                                                                : QStringLiteral("them"))
+                       .arg(count, document->Title(),
+                            left == 1 ? QStringLiteral("it") : QStringLiteral("them"))
                  : QStringLiteral("%1 still running. Stop %2 and quit?")
                        .arg(count, left == 1 ? QStringLiteral("it") : QStringLiteral("them"));
     if (Prompts::Message(m_frame.get(), Prompts::Icon::Question, QStringLiteral("Velvane"), text,
-                         QMessageBox::Yes | QMessageBox::No,
-                         QMessageBox::No) != QMessageBox::Yes)
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return false;
     if (document)
         m_renders->StopFor(document);

@@ -52,19 +52,19 @@ void RenderStatus::Refresh() {
     if (!m_shown.empty()) {
         const QueuedRender& newest = *m_shown.back();
         const bool running = newest.GetState() == QueuedRender::State::Running;
-        m_label->setText(newest.Caption() + (running ? QStringLiteral(" %") +
-                                                           QString::number(newest.Percent())
-                                                     : QStringLiteral(" (waiting)")));
+        m_label->setText(newest.Caption() +
+                         (running ? QStringLiteral(" %") + QString::number(newest.Percent())
+                                  : QStringLiteral(" (waiting)")));
         m_bar->setValue(newest.Percent());
         m_bar->show();
         m_stop->show();
     } else {
         const int running = m_queue.Running();
         const int waiting = m_queue.Waiting();
-        m_label->setText(waiting > 0 ? QStringLiteral("Rendering: %1 running, %2 waiting")
-                                           .arg(running)
-                                           .arg(waiting)
-                                     : QStringLiteral("Rendering: %1 running").arg(running));
+        m_label->setText(
+            waiting > 0
+                ? QStringLiteral("Rendering: %1 running, %2 waiting").arg(running).arg(waiting)
+                : QStringLiteral("Rendering: %1 running").arg(running));
         m_bar->hide();
         m_stop->hide();
     }

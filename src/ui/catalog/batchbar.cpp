@@ -18,9 +18,9 @@ constexpr int kNamedFailures = 5;
 } // namespace
 
 BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
-    : QWidget(parent), m_renders(renders), m_caption(new QLabel(this)),
-      m_percent(new QLabel(this)), m_jobBar(new QProgressBar(this)), m_job(new QLabel(this)),
-      m_failure(new QLabel(this)), m_button(new QPushButton(QStringLiteral("&Stop"), this)) {
+    : QWidget(parent), m_renders(renders), m_caption(new QLabel(this)), m_percent(new QLabel(this)),
+      m_jobBar(new QProgressBar(this)), m_job(new QLabel(this)), m_failure(new QLabel(this)),
+      m_button(new QPushButton(QStringLiteral("&Stop"), this)) {
     setObjectName(QStringLiteral("batchBar"));
     setAutoFillBackground(true);
     m_caption->setObjectName(QStringLiteral("captionLabel"));

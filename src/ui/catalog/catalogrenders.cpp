@@ -33,10 +33,9 @@ struct CatalogRenders::Single {
 class CatalogRenders::Batch : public ThumbnailBatchRender::Textures {
 public:
     Batch(CatalogRenders& owner, ThumbnailBatch plan, bool command)
-        : m_owner(owner), m_command(command), m_stepName(QStringLiteral("Render ") +
-                                                         CountOf(static_cast<int>(
-                                                                     plan.Tasks().size()),
-                                                                 QStringLiteral("Thumbnail"))) {
+        : m_owner(owner), m_command(command),
+          m_stepName(QStringLiteral("Render ") +
+                     CountOf(static_cast<int>(plan.Tasks().size()), QStringLiteral("Thumbnail"))) {
         const Catalog& catalog = owner.m_document.Contents();
         for (const ThumbnailBatch::Member& member : plan.Members())
             m_targets.push_back({&catalog.GetTexture(member.index), member.id, member.index});
@@ -168,8 +167,8 @@ private:
     void AddToStep(const Texture* texture, int layer, Bitmap picture) {
         CatalogDocument& document = m_owner.m_document;
         QUndoStack& stack = document.UndoStack();
-        const bool onTop = m_step && stack.index() == stack.count() &&
-                           stack.command(stack.count() - 1) == m_step;
+        const bool onTop =
+            m_step && stack.index() == stack.count() && stack.command(stack.count() - 1) == m_step;
         if (!m_step || (m_step->IsDone() && !onTop)) {
             if (m_step)
                 m_step->SetGoneHandler(nullptr);

@@ -265,7 +265,8 @@ void PathsPage::TestEnded() {
     m_test->setEnabled(true);
     const RenderResult& result = test->Result();
     if (result.Succeeded()) {
-        const QString name = test->Version().isEmpty() ? QStringLiteral("POV-Ray") : test->Version();
+        const QString name =
+            test->Version().isEmpty() ? QStringLiteral("POV-Ray") : test->Version();
         Prompts::Message(this, Prompts::Icon::Information, QString::fromUtf8(kTitle),
                          name + QStringLiteral(" renders correctly."));
     } else {

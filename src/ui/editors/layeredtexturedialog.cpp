@@ -295,8 +295,9 @@ void LayeredTextureDialog::RenderLayerThumbnail(int row) {
 }
 
 void LayeredTextureDialog::LayerRendered(PictureRender* render) {
-    const auto found = std::find_if(m_renders.begin(), m_renders.end(),
-                                    [render](const LayerRender& r) { return r.render.get() == render; });
+    const auto found =
+        std::find_if(m_renders.begin(), m_renders.end(),
+                     [render](const LayerRender& r) { return r.render.get() == render; });
     if (found == m_renders.end())
         return;
     LayerRender ended = std::move(*found);

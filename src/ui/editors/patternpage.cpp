@@ -313,8 +313,9 @@ void PatternPage::OnPatternChosen() {
 bool PatternPage::EditImage() {
     if (m_preview)
         m_preview->HideForDialog();
-    const bool accepted = RunImageMapDialog(m_fields.image, m_kinds.withBumpSize,
-                                            m_services.Settings().EffectiveProgramDirectory(), this);
+    const bool accepted =
+        RunImageMapDialog(m_fields.image, m_kinds.withBumpSize,
+                          m_services.Settings().EffectiveProgramDirectory(), this);
     if (m_preview)
         m_preview->ShowAfterDialog();
     if (accepted)

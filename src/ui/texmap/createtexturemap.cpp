@@ -40,8 +40,7 @@ TextureMapRender* RunCreateTextureMap(AppServices& app, const Texture& texture, 
         if (!result.Succeeded()) {
             if (!result.message.isEmpty())
                 Prompts::Message(window, Prompts::Icon::Warning,
-                                 result.title.isEmpty() ? QStringLiteral("Velvane")
-                                                        : result.title,
+                                 result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
                                  result.message);
             return;
         }

@@ -54,8 +54,8 @@ TEST(ThumbnailBatch, SelectedTexturesInCatalogOrderWithTheirCaptionsAndSizes) {
     // Given indices instead of the selection: composites only.
     const std::vector<int> indices{1, 3};
     ThumbnailBatch chosen(catalog, indices, true, false);
-    EXPECT_EQ(Captions(chosen), (std::vector<std::string>{"Rendering texture 1 of 2",
-                                                          "Rendering texture 2 of 2"}));
+    EXPECT_EQ(Captions(chosen),
+              (std::vector<std::string>{"Rendering texture 1 of 2", "Rendering texture 2 of 2"}));
 }
 
 TEST(ThumbnailBatch, LayersOnlyGivesSimpleTexturesNoTasksAndDoesNotCountThem) {
