@@ -87,13 +87,8 @@ TEST_F(TourTest, TheLayeredDialogWithItsLayersThumbnails) {
     if (m_services.settings.povExecutable.isEmpty())
         GTEST_SKIP() << "povray is not installed";
     LayeredTexture veined = static_cast<const LayeredTexture&>(Sample("Veined Stone"));
-    for (int index = 0; index < veined.GetLayerCount(); ++index) {
-        auto progress = m_services.MakeProgress(nullptr);
-        ASSERT_TRUE(m_services.Runner()
-                        .UpdateTextureThumbnail(*veined.GetLayer(index), 100, 100,
-                                                QStringLiteral("Rendering..."), *progress)
-                        .Succeeded());
-    }
+    for (int index = 0; index < veined.GetLayerCount(); ++index)
+        ASSERT_TRUE(RenderThumbnail(m_services, *veined.GetLayer(index), 100, 100));
     LayeredTextureDialog dialog(m_services, veined);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
