@@ -77,15 +77,6 @@ bool ToggleAccessibly(QAbstractButton* button) {
     return true;
 }
 
-void SaveScreenshot(QWidget* widget, const QString& name) {
-    const QString folder = QStringLiteral(VELVANE_BINARY_DIR "/screenshots");
-    QDir().mkpath(folder);
-    const QString suffix = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
-                               ? QStringLiteral("-x") + qEnvironmentVariable("QT_SCALE_FACTOR")
-                               : QString();
-    widget->grab().save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
-}
-
 std::string Describe(const QRect& rect) {
     return QStringLiteral("%1,%2 %3x%4")
         .arg(rect.x())

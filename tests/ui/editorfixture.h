@@ -2,6 +2,7 @@
 
 #include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
+#include "screenshot.h"
 #include "ui/editors/previewlink.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
@@ -114,9 +115,6 @@ protected:
 /// Toggles a check box or radio button through its accessible "Toggle" action, as assistive
 /// technology and voice control do (no click is involved). False when there is no such action.
 bool ToggleAccessibly(QAbstractButton* button);
-
-/// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
-void SaveScreenshot(QWidget* widget, const QString& name);
 
 /// A rectangle as "x,y widthxheight", for messages of failed placements.
 std::string Describe(const QRect& rect);

@@ -299,7 +299,6 @@ TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
     ASSERT_NE(layer, nullptr);
     EXPECT_EQ(layer->GetThumbnailWidth(), 100);
     EXPECT_EQ(layer->GetThumbnailHeight(), 100);
-    QTest::qWait(50);
     SaveScreenshot(dialog.get(), QStringLiteral("layered-texture"));
 }
 
