@@ -23,16 +23,21 @@ await_window() {
     return 1
 }
 
-# Waits until the window's picture has stopped changing (a render has arrived and the busy mark
-# is gone), then writes it to $2.
+# Waits until the window's picture has stayed the same for two seconds (the render has arrived
+# and the busy mark is gone), then writes it to $2.
 settled_picture() {
-    local previous=
-    for _ in $(seq 120); do
+    local previous= same=0
+    for _ in $(seq 240); do
         sleep 0.5
         import -window "$1" "$2"
         local now
         now=$(md5sum < "$2")
-        [ "$now" = "$previous" ] && return 0
+        if [ "$now" = "$previous" ]; then
+            same=$((same + 1))
+            [ $same -ge 4 ] && return 0
+        else
+            same=0
+        fi
         previous=$now
     done
     echo "the window $1 kept changing" >&2
