@@ -3,12 +3,16 @@
 // What the benchmarks share: the heap in use, and the program's services for a window run
 // without the whole program.
 
+#include "core/catalog/catalog.h"
 #include "core/shapes/builtinshapes.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
-#include "ui/dialogs/renderprogressdialog.h"
 #include "ui/framework/appservices.h"
 
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
 #include <malloc.h>
 
 /// The heap in use, in megabytes.
@@ -17,17 +21,31 @@ inline double HeapMegabytes() {
     return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
 
-/// The program's services as one window uses them, with the real progress dialog and no
+/// Saves `catalog` as `path`, or ends the benchmark when it cannot.
+inline void SaveCatalogOrExit(const Catalog& catalog, const QString& path) {
+    const std::vector<std::uint8_t> bytes = catalog.Save();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
+
+/// The program's services as one window uses them, with the real render queue and no
 /// editors, for benchmarks that run a window without the whole program.
 class BenchServices : public AppServices {
 public:
-    BenchServices() : m_runner(settings, m_shapes) { m_shapes = BuiltinShapes(); }
+    BenchServices()
+        : m_runner(settings, m_shapes),
+          m_queue(m_runner, [this] { return settings.parallelRenders; }) {
+        m_shapes = BuiltinShapes();
+    }
     ProgramSettings& Settings() override { return settings; }
     void SaveSettings() override {}
-    PovRayRunner& Runner() override { return m_runner; }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override {
-        return std::make_unique<RenderProgressDialog>(parent);
-    }
+    PovRayRunner& Runner() { return m_runner; }
+    RenderQueue& Renders() override { return m_queue; }
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return m_colors; }
@@ -42,4 +60,5 @@ private:
     TextureCopyList m_copies;
     NamedColorList m_colors;
     PovRayRunner m_runner;
+    RenderQueue m_queue;
 };

@@ -51,15 +51,8 @@ QString WriteCatalog(const QTemporaryDir& folder) {
             texture->Thumbnail().SetBits(120, 120, pixels, false);
         catalog.AddTexture(std::move(texture));
     }
-    const std::vector<std::uint8_t> bytes = catalog.Save();
     const QString path = folder.filePath(QStringLiteral("large.vlv"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        std::exit(1);
-    }
+    SaveCatalogOrExit(catalog, path);
     return path;
 }
 

@@ -6,6 +6,7 @@
 
 #include "benchsupport.h"
 #include "core/model/simpletexture.h"
+#include "render/povray/picturerender.h"
 #include "render/povray/povrayrunner.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/previewwindow.h"
@@ -41,10 +42,10 @@ double Milliseconds(const QElapsedTimer& timer) {
 /// beforehand into a folder of their own.
 double PovRayAlone(PovRayRunner& runner, const SimpleTexture& texture) {
     QString folder;
-    SilentProgressSink silent;
+    RenderRemarks remarks;
     if (!runner.NewJobFolder(folder).Succeeded() ||
         !runner.WriteTextureFile(texture, folder).Succeeded() ||
-        !runner.WriteScene(texture.GetName(), texture.GetPreviewShape(), folder, silent)
+        !runner.WriteScene(texture.GetName(), texture.GetPreviewShape(), folder, remarks)
              .Succeeded()) {
         std::fprintf(stderr, "cannot write the scene\n");
         std::exit(1);
@@ -88,12 +89,16 @@ double ClickToScreen(PreviewWindow& window) {
 
 /// A thumbnail of a single texture: the render road's call until the picture is in the texture.
 double Thumbnail(BenchServices& services, SimpleTexture& texture) {
-    auto progress = services.MakeProgress(nullptr);
     QElapsedTimer timer;
     timer.start();
-    const RenderResult result = services.Runner().UpdateTextureThumbnail(
-        texture, kSize, kSize, QStringLiteral("Rendering..."), *progress);
+    PictureRender render(texture, kSize, kSize);
+    QEventLoop loop;
+    QObject::connect(&render, &QueuedRender::finished, &loop, &QEventLoop::quit);
+    render.Start(services.Renders());
+    loop.exec();
+    texture.Thumbnail() = std::move(render.Picture());
     const double elapsed = Milliseconds(timer);
+    const RenderResult& result = render.Result();
     if (!result.Succeeded()) {
         std::fprintf(stderr, "render failed: %s\n", result.message.toLocal8Bit().constData());
         std::exit(1);

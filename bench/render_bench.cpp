@@ -7,13 +7,15 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/thumbnailbatch.h"
 #include "core/shapes/builtinshapes.h"
-#include "render/povray/batchrender.h"
+#include "render/povray/catalogtextures.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 #include "samplecatalog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdint>
@@ -44,14 +46,20 @@ struct Run {
 Run RenderAll(PovRayRunner& runner, int jobs) {
     Catalog catalog = ThirtyTwoTextures();
     catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, false);
-    SilentProgressSink sink;
+    ThumbnailBatch plan(catalog, true, false);
+    CatalogTextures textures(catalog, plan);
+    ThumbnailBatchRender batch(std::move(plan), textures);
+    RenderQueue queue(runner, [jobs] { return jobs; });
     QElapsedTimer timer;
     timer.start();
-    const RenderResult result = RenderThumbnailBatch(runner, batch, jobs, sink);
+    QEventLoop loop;
+    QObject::connect(&batch, &ThumbnailBatchRender::finished, &loop, &QEventLoop::quit);
+    batch.Start(queue);
+    loop.exec();
+    const RenderResult& result = batch.Result();
     Run run;
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (!result.Succeeded() || catalog.GetSelectedCount() != 0) {
+    if (!result.Succeeded() || textures.Taken() != kThumbnails) {
         std::fprintf(stderr, "render failed: %s\n", result.message.toLocal8Bit().constData());
         std::exit(1);
     }
@@ -79,7 +87,7 @@ int main(int argc, char* argv[]) {
 
     RenderAll(runner, 8); // warm the file cache and POV-Ray's own start-up files
     const Run one = RenderAll(runner, 1);
-    std::printf("%d thumbnails of 120x120 on %d cores (POV-Ray run by the batch renderer)\n",
+    std::printf("%d thumbnails of 120x120 on %d cores (POV-Ray run through the render queue)\n",
                 kThumbnails, QThread::idealThreadCount());
     std::printf("%-22s %9s %9s  %s\n", "side by side", "seconds", "speed-up", "pictures");
     std::printf("%-22s %9.2f %8.2fx  %s\n", "1 (one at a time)", one.seconds, 1.0, "reference");

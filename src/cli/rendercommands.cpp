@@ -10,7 +10,7 @@
 #include "paint/catalogpainter.h"
 #include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
-#include "render/povray/batchrender.h"
+#include "render/povray/catalogtextures.h"
 #include "render/povray/texturemaprender.h"
 
 #include <QBuffer>
@@ -73,12 +73,15 @@ int RunRender(CommandLine& args) {
         throw CommandFailure(writable.message.toStdString());
     for (int index : ResolveIndices(catalog, std::move(indices)))
         catalog.Select(index);
-    ThumbnailBatch batch(catalog, !layers, !composite);
+    ThumbnailBatch plan(catalog, !layers, !composite);
+    CatalogTextures textures(catalog, plan);
+    ThumbnailBatchRender batch(std::move(plan), textures);
     ConsoleProgress progress;
-    const RenderResult result = RenderThumbnailBatch(environment.Runner(), batch, jobs, progress);
+    progress.RunToEnd(batch, environment.Queue(jobs));
+    const RenderResult result = batch.Result();
     // Thumbnails finished before a failure are kept, as in the catalog window; but a catalog
     // another program saved meanwhile is not overwritten with what was read before.
-    if (batch.Taken() > 0) {
+    if (textures.Taken() > 0) {
         WriteOptions options;
         options.unchangedSince = loaded;
         const FileResult saved = SaveCatalogFile(files[0], catalog, options);
@@ -119,10 +122,11 @@ int RunTextureMap(CommandLine& args) {
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const int index = SingleIndex(catalog, std::move(indices));
-    std::vector<std::uint8_t> pixels;
+    TextureMapRender render(catalog.GetTexture(index), request);
     ConsoleProgress progress;
-    FailOn(RenderTextureMap(environment.Runner(), catalog.GetTexture(index), request, pixels,
-                            progress));
+    progress.RunToEnd(render, environment.Queue());
+    FailOn(render.Result());
+    std::vector<std::uint8_t> pixels = std::move(render.Pixels());
 
     int width = request.width;
     int height = request.height;

@@ -1,7 +1,10 @@
 #include "cli/renderenvironment.h"
 
 #include "render/files/sidefiles.h"
+#include "render/povray/queuedrender.h"
+#include "render/povray/thumbnailbatchrender.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <QTimer>
 #include <csignal>
@@ -59,13 +62,19 @@ PovRayRunner& RenderEnvironment::Runner() {
     return *m_runner;
 }
 
-ConsoleProgress::ConsoleProgress()
-    : m_terminal(isatty(fileno(stderr)) != 0), m_interruptPoll(new QTimer) {
+RenderQueue& RenderEnvironment::Queue(int jobs) {
+    m_jobs = jobs;
+    if (!m_queue)
+        m_queue = std::make_unique<RenderQueue>(Runner(), [this] { return m_jobs; });
+    return *m_queue;
+}
+
+ConsoleProgress::ConsoleProgress() : m_terminal(isatty(fileno(stderr)) != 0) {
     g_interrupted = 0;
     for (int signal : kStopSignals)
         std::signal(signal, OnInterrupt);
-    m_interruptPoll->setInterval(100);
-    QObject::connect(m_interruptPoll, &QTimer::timeout, [this] {
+    m_interruptPoll.setInterval(100);
+    connect(&m_interruptPoll, &QTimer::timeout, this, [this] {
         if (g_interrupted && m_stop) {
             g_interrupted = 0;
             m_stop();
@@ -76,65 +85,60 @@ ConsoleProgress::ConsoleProgress()
 ConsoleProgress::~ConsoleProgress() {
     for (int signal : kStopSignals)
         std::signal(signal, SIG_DFL);
-    delete m_interruptPoll;
 }
 
-void ConsoleProgress::Begin(const QString& caption) {
-    m_caption = caption;
-    m_percent = 0;
-    Show();
-}
-
-void ConsoleProgress::Started(std::function<void()> stop) {
-    m_stop = std::move(stop);
-    m_interruptPoll->start();
-    if (g_interrupted) { // a signal that came between two renders stops the next at once
-        g_interrupted = 0;
-        m_stop();
-    }
-}
-
-void ConsoleProgress::SetCaption(const QString& caption) {
-    if (caption == m_caption)
-        return;
-    if (m_terminal)
-        std::fprintf(stderr, "\n");
-    m_caption = caption;
-    Show();
-}
-
-void ConsoleProgress::Progress(int percent) {
-    if (percent == m_percent)
-        return;
-    m_percent = percent;
-    if (m_terminal)
-        Show();
-}
-
-void ConsoleProgress::End() {
-    m_interruptPoll->stop();
+void ConsoleProgress::RunToEnd(QueuedRender& render, RenderQueue& queue) {
+    m_stop = [&render] { render.Stop(); };
+    connect(&render, &QueuedRender::started, this, [this, &render] { Show(render.Caption(), 0); });
+    connect(&render, &QueuedRender::progress, this,
+            [this, &render](int percent) { Show(render.Caption(), percent); });
+    connect(&render, &QueuedRender::notice, this,
+            [this](const QString& title, const QString& text) {
+                Remark(title + QStringLiteral(": ") + text);
+            });
+    connect(&render, &QueuedRender::status, this, &ConsoleProgress::Remark);
+    connect(&render, &QueuedRender::finished, this, [] { QCoreApplication::exit(0); });
+    render.Start(queue);
+    m_interruptPoll.start();
+    QCoreApplication::exec();
+    m_interruptPoll.stop();
     m_stop = nullptr;
-    if (m_terminal) {
-        Show();
+    if (m_terminal && m_percent >= 0)
         std::fprintf(stderr, "\n");
-    }
+}
+
+void ConsoleProgress::RunToEnd(ThumbnailBatchRender& batch, RenderQueue& queue) {
+    m_stop = [&batch] { batch.Stop(); };
+    connect(&batch, &ThumbnailBatchRender::progress, this, [this, &batch] {
+        if (!batch.Caption().isEmpty())
+            Show(batch.Caption(), batch.Percent());
+    });
+    connect(&batch, &ThumbnailBatchRender::finished, this, [] { QCoreApplication::exit(0); });
+    batch.Start(queue);
+    m_interruptPoll.start();
+    QCoreApplication::exec();
+    m_interruptPoll.stop();
+    m_stop = nullptr;
+    if (m_terminal && m_percent >= 0)
+        std::fprintf(stderr, "\n");
 }
 
 /// On a terminal the line is redrawn in place; otherwise each caption is one line.
-void ConsoleProgress::Show() {
+void ConsoleProgress::Show(const QString& caption, int percent) {
+    const bool newCaption = caption != m_caption;
+    if (!newCaption && (percent == m_percent || !m_terminal))
+        return;
+    if (newCaption && m_terminal && m_percent >= 0)
+        std::fprintf(stderr, "\n");
+    m_caption = caption;
+    m_percent = percent;
     if (m_terminal)
-        std::fprintf(stderr, "\r%s %3d%%", m_caption.toLocal8Bit().constData(),
-                     std::max(0, m_percent));
+        std::fprintf(stderr, "\r%s %3d%%", caption.toLocal8Bit().constData(), std::max(0, percent));
     else
-        std::fprintf(stderr, "%s\n", m_caption.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", caption.toLocal8Bit().constData());
     std::fflush(stderr);
 }
 
-void ConsoleProgress::Notice(const QString& title, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
-                 text.toLocal8Bit().constData());
-}
-
-void ConsoleProgress::Status(const QString& text) {
+void ConsoleProgress::Remark(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }

@@ -3,10 +3,16 @@
 #include "cli/commandline.h"
 #include "core/shapes/shapelist.h"
 #include "render/povray/povrayrunner.h"
-#include "render/povray/renderprogress.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 
+#include <QObject>
+#include <QTimer>
+#include <functional>
 #include <memory>
+
+class QueuedRender;
+class ThumbnailBatchRender;
 
 /// What the rendering commands work with: the user's settings (with --pov, --program-dir and
 /// --timeout taken from the command line), the preview shapes of the program directory and
@@ -19,6 +25,8 @@ public:
     ProgramSettings& Settings() { return m_settings; }
     /// Loads the shapes on first use (so commands that render only pay for it).
     PovRayRunner& Runner();
+    /// The queue the commands render through, `jobs` renders side by side.
+    RenderQueue& Queue(int jobs = 1);
     const ShapeList& Shapes();
 
 private:
@@ -26,29 +34,30 @@ private:
     ShapeList m_shapes;
     bool m_shapesLoaded = false;
     std::unique_ptr<PovRayRunner> m_runner;
+    int m_jobs = 1;
+    std::unique_ptr<RenderQueue> m_queue;
 };
 
-/// Progress on stderr: the caption and a percentage, redrawn in place on a terminal. Ctrl+C,
-/// SIGTERM and SIGHUP stop the render the way the Stop button does, so POV-Ray ends first.
-class ConsoleProgress : public RenderProgressSink {
+/// Runs renders to their end while showing their progress on stderr: the caption and a
+/// percentage, redrawn in place on a terminal. Ctrl+C, SIGTERM and SIGHUP stop the render the
+/// way the Stop button does, so POV-Ray ends first.
+class ConsoleProgress : public QObject {
 public:
     ConsoleProgress();
     ~ConsoleProgress() override;
 
-    void Begin(const QString& caption) override;
-    void Started(std::function<void()> stop) override;
-    void SetCaption(const QString& caption) override;
-    void Progress(int percent) override;
-    void End() override;
-    void Notice(const QString& title, const QString& text) override;
-    void Status(const QString& text) override;
+    /// Starts `render` in `queue` and runs the tool's event loop until it has finished.
+    void RunToEnd(QueuedRender& render, RenderQueue& queue);
+    /// The same for a batch of thumbnails, with each task's caption.
+    void RunToEnd(ThumbnailBatchRender& batch, RenderQueue& queue);
 
 private:
-    void Show();
+    void Show(const QString& caption, int percent);
+    void Remark(const QString& text);
 
+    std::function<void()> m_stop;
     QString m_caption;
     int m_percent = -1;
     bool m_terminal;
-    std::function<void()> m_stop;
-    class QTimer* m_interruptPoll;
+    QTimer m_interruptPoll;
 };

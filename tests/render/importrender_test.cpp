@@ -5,6 +5,7 @@
 #include "core/povtext/sourceimport.h"
 #include "render/files/disksourcefiles.h"
 #include "render/files/fileio.h"
+#include "render/povray/povrayjob.h"
 #include "renderfixture.h"
 
 #include <QFile>
@@ -33,9 +34,12 @@ protected:
         EXPECT_TRUE(m_runner->NewJobFolder(folder).Succeeded());
         EXPECT_TRUE(WriteFileAtomically(folder + "/" + kTextureFileName,
                                         QByteArray::fromStdString(include)));
-        RecordingSink sink;
-        const RenderResult result = m_runner->RenderScene(kSize, kSize, name, OutputFileName(), 0,
-                                                          "Rendering", sink, folder);
+        RenderRemarks remarks;
+        EXPECT_TRUE(m_runner->WriteScene(name, 0, folder, remarks).Succeeded());
+        const std::unique_ptr<PovRayJob> job =
+            m_runner->MakeJob(folder, m_runner->Command(OutputFileName(), kSize, kSize),
+                              OutputFileName(), kSize, kSize, QString::fromStdString(name));
+        const RenderResult result = RunJob(*job);
         EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
         std::vector<std::uint8_t> rows;
         EXPECT_TRUE(ReadRenderedPixels(folder, OutputFileName(), kSize, kSize, rows).Succeeded());

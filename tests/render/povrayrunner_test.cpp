@@ -1,14 +1,20 @@
 #include "core/bitmap/bitmap.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/shapes/customshape.h"
+#include "render/povray/picturerender.h"
+#include "render/povray/povrayjob.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/scenerender.h"
 #include "renderfixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTimer>
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,19 +81,18 @@ TEST_F(RenderTest, TexturesOfEveryKindRenderToThumbnails) {
 
     SimpleTexture marble = Marble();
     for (Texture* texture : std::initializer_list<Texture*>{&solid, &marble, &layered, &imageMap}) {
-        RecordingSink sink;
-        const RenderResult result =
-            m_runner->UpdateTextureThumbnail(*texture, 120, 120, "Rendering...", sink);
+        std::unique_ptr<RenderRecorder> recorder;
+        const RenderResult result = Thumbnail(*texture, 120, 120, &recorder);
         ASSERT_TRUE(result.Succeeded())
             << texture->GetName() << ": " << result.message.toStdString();
         EXPECT_EQ(texture->GetThumbnailWidth(), 120);
         EXPECT_EQ(texture->GetThumbnailHeight(), 120);
         EXPECT_TRUE(HasDetail(texture->Thumbnail())) << texture->GetName();
-        EXPECT_EQ(sink.captions, std::vector<QString>{"Rendering..."});
-        EXPECT_EQ(sink.ends, 1);
-        ASSERT_FALSE(sink.percents.empty());
-        EXPECT_EQ(sink.percents.back(), 100);
-        EXPECT_TRUE(std::is_sorted(sink.percents.begin(), sink.percents.end()));
+        EXPECT_EQ(recorder->started, 1);
+        EXPECT_EQ(recorder->finished, 1);
+        ASSERT_FALSE(recorder->percents.empty());
+        EXPECT_EQ(recorder->percents.back(), 100);
+        EXPECT_TRUE(std::is_sorted(recorder->percents.begin(), recorder->percents.end()));
     }
     // The image map was found in the program directory, though each render ran in a scratch
     // folder of its own; nothing of the renders is left there.
@@ -102,95 +107,157 @@ TEST_F(RenderTest, ParseErrorsFailWithPovRaysMessageAndKeepTheThumbnail) {
     bad.pigment.image.fileType = 1;
     bad.pigment.image.fileName = "no-such-picture.tga"; // POV-Ray stops parsing there
     bad.Thumbnail() = Marked(120);
-    RecordingSink sink;
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(bad, 120, 120, "Rendering...", sink);
+    const RenderResult result = Thumbnail(bad, 120, 120);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_TRUE(result.message.startsWith("POV-Ray could not render the texture \"Bad Map\".\n\n"))
         << result.message.toStdString();
     EXPECT_TRUE(result.message.contains("Parse Error")) << result.message.toStdString();
     EXPECT_FALSE(result.message.contains("cannot open the user configuration file"));
     EXPECT_EQ(bad.Thumbnail().Bits()[0], 0x42);
-    EXPECT_FALSE(m_runner->IsBusy());
+    EXPECT_EQ(m_queue->Left(), 0);
 }
 
-TEST_F(RenderTest, StopEndsTheRenderWithoutAMessage) {
+TEST_F(RenderTest, StopEndsTheRenderWithoutAMessageAndLeavesNothingBehind) {
     SimpleTexture slow = Marble();
     slow.normal.kind = Normal::Bumps;
     slow.normal.amount = 50;
-    slow.Thumbnail() = Marked(50);
     m_settings.antialiasing = 1;
     m_settings.antialiasingThreshold = 0.0f;
     m_settings.raysPerPixel = 4;
-    RecordingSink sink;
-    sink.onStarted = [&] {
-        QTimer::singleShot(400, [&] {
-            if (sink.stop)
-                sink.stop();
-        });
-    };
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(slow, 2000, 2000, "Rendering...", sink);
-    EXPECT_EQ(result.status, RenderResult::Stopped);
-    EXPECT_TRUE(result.message.isEmpty());
-    EXPECT_EQ(slow.GetThumbnailWidth(), 50);
-    EXPECT_EQ(sink.ends, 1);
-    EXPECT_FALSE(m_runner->IsBusy());
+    PictureRender render(slow, 2000, 2000);
+    RenderRecorder recorder(render);
+    render.Start(*m_queue);
+    // Stopped once POV-Ray has begun writing its picture.
+    ASSERT_TRUE(WaitUntil([&] { return render.Percent() > 0; }));
+    EXPECT_EQ(render.GetState(), QueuedRender::State::Running);
+    const QString area = m_runner->ScratchFolder();
+    ASSERT_FALSE(area.isEmpty());
+    EXPECT_EQ(QDir(area).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    render.Stop();
+    EXPECT_TRUE(render.IsStopping());
+    EXPECT_EQ(m_queue->Left(), 0) << "a render asked to stop is no longer left";
+    ASSERT_TRUE(WaitUntil([&] { return recorder.finished == 1; }));
+    EXPECT_EQ(render.Result().status, RenderResult::Stopped);
+    EXPECT_TRUE(render.Result().message.isEmpty());
+    EXPECT_EQ(m_queue->Running(), 0);
+    // Its folder went with it.
+    EXPECT_TRUE(QDir(area).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
-TEST_F(RenderTest, ASecondRenderWhileOneRunsIsRefused) {
-    SimpleTexture first = Marble();
-    SimpleTexture second = Marble();
-    RenderResult nested;
-    RecordingSink inner;
-    RecordingSink sink;
-    sink.onStarted = [&] {
-        nested = m_runner->UpdateTextureThumbnail(second, 60, 60, "Rendering...", inner);
-    };
-    EXPECT_TRUE(m_runner->UpdateTextureThumbnail(first, 60, 60, "Rendering...", sink).Succeeded());
-    EXPECT_EQ(nested.status, RenderResult::Busy);
-    EXPECT_TRUE(nested.message.isEmpty());
-    EXPECT_TRUE(inner.captions.empty()); // nothing was started
-    EXPECT_EQ(second.GetThumbnailWidth(), 0);
+TEST_F(RenderTest, RendersWaitTheirTurnAndInteractiveOnesGoFirst) {
+    m_places = 1;
+    std::vector<SimpleTexture> textures(4, Marble());
+    std::vector<std::unique_ptr<PictureRender>> renders;
+    std::vector<int> order;
+    for (std::size_t i = 0; i < textures.size(); ++i) {
+        textures[i].SetName("T" + std::to_string(i));
+        renders.push_back(std::make_unique<PictureRender>(textures[i], 40, 40));
+        QObject::connect(renders.back().get(), &QueuedRender::started,
+                         [&order, i] { order.push_back(static_cast<int>(i)); });
+    }
+    renders[0]->Start(*m_queue, QueuedRender::Priority::Batch);
+    renders[1]->Start(*m_queue, QueuedRender::Priority::Batch);
+    renders[2]->Start(*m_queue, QueuedRender::Priority::Interactive);
+    EXPECT_EQ(m_queue->Waiting(), 3);
+    EXPECT_EQ(m_queue->Running(), 0) << "nothing starts inside Start";
+    ASSERT_TRUE(WaitUntil([&] { return renders[0]->IsPending() && m_queue->Running() == 1; }));
+    // A render withdrawn while it waits finishes as stopped without ever running.
+    renders[1]->Stop();
+    EXPECT_EQ(renders[1]->GetState(), QueuedRender::State::Finished);
+    renders[3]->Start(*m_queue);
+    ASSERT_TRUE(WaitUntil([&] {
+        return std::all_of(renders.begin(), renders.end(),
+                           [](const auto& r) { return r->IsFinished(); });
+    }));
+    // One at a time; the waiting interactive render went ahead of the batch render after it.
+    EXPECT_EQ(order, (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(renders[1]->Result().status, RenderResult::Stopped);
+    for (int i : {0, 2, 3})
+        EXPECT_TRUE(renders[static_cast<std::size_t>(i)]->Result().Succeeded()) << i;
+    EXPECT_EQ(m_queue->Left(), 0);
+}
+
+TEST_F(RenderTest, TheQueueHonoursItsPlacesAndFollowsTheirNumber) {
+    m_places = 2;
+    std::vector<SimpleTexture> textures(6, Marble());
+    std::vector<std::unique_ptr<PictureRender>> renders;
+    int most = 0;
+    QObject watcher;
+    QObject::connect(m_queue.get(), &RenderQueue::changed, &watcher,
+                     [&] { most = std::max(most, m_queue->Running()); });
+    for (SimpleTexture& texture : textures) {
+        renders.push_back(std::make_unique<PictureRender>(texture, 120, 120));
+        renders.back()->SetOwner(&watcher);
+        renders.back()->Start(*m_queue);
+    }
+    EXPECT_EQ(m_queue->LeftFor(&watcher), 6);
+    EXPECT_EQ(m_queue->LeftFor(nullptr), 0);
+    ASSERT_TRUE(WaitUntil([&] { return renders[1]->IsFinished(); }));
+    m_places = 3; // the setting changed meanwhile
+    ASSERT_TRUE(WaitUntil([&] { return m_queue->Left() == 0; }));
+    EXPECT_EQ(most, 3);
+    for (const auto& render : renders)
+        EXPECT_TRUE(render->Result().Succeeded());
+    EXPECT_EQ(m_queue->LeftFor(&watcher), 0);
+}
+
+TEST_F(RenderTest, DestroyingTheQueueOrARenderEndsPovRay) {
+    m_settings.povExecutable = FakePovRay(
+        QStringLiteral("echo $$ > \"%1\"; sleep 60").arg(Path(QStringLiteral("pid.txt"))));
+    m_settings.povCommandStyle = 2;
+    SimpleTexture texture = Marble();
+    auto render = std::make_unique<PictureRender>(texture, 40, 40);
+    RenderRecorder recorder(*render);
+    render->Start(*m_queue);
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(Path(QStringLiteral("pid.txt"))); }));
+    QFile file(Path(QStringLiteral("pid.txt")));
+    ASSERT_TRUE(WaitUntil([&] { return file.size() > 0; }));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toLongLong());
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(::kill(pid, 0), 0);
+    m_queue.reset();
+    EXPECT_TRUE(render->IsFinished());
+    EXPECT_EQ(render->Result().status, RenderResult::Stopped);
+    EXPECT_TRUE(WaitUntil([&] { return ::kill(pid, 0) != 0; }, 5000)) << "POV-Ray still runs";
+    render.reset(); // the render outlives its queue without harm
 }
 
 TEST_F(RenderTest, AMissingExecutableCannotBeStarted) {
     m_settings.povExecutable = Path(QStringLiteral("no-such-povray"));
     SimpleTexture texture = Marble();
-    RecordingSink sink;
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    std::unique_ptr<RenderRecorder> recorder;
+    const RenderResult result = Thumbnail(texture, 60, 60, &recorder);
     EXPECT_EQ(result.status, RenderResult::StartFailed);
     EXPECT_EQ(result.title, "Execution Error");
     EXPECT_EQ(result.message,
               "Error executing POV-RAY. Make sure the path in the Preferences is valid.");
-    EXPECT_EQ(sink.ends, 1);
-    EXPECT_FALSE(m_runner->IsBusy());
+    EXPECT_EQ(recorder->finished, 1);
+    EXPECT_EQ(m_queue->Left(), 0);
 }
 
 TEST_F(RenderTest, ClassicCommandLinesAreRefusedByPovRay37) {
     m_settings.povCommandStyle = 1; // +b1 is not an option 3.7 knows
     SimpleTexture texture = Marble();
-    RecordingSink sink;
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    const RenderResult result = Thumbnail(texture, 60, 60);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_TRUE(result.message.contains("command-line option")) << result.message.toStdString();
-    // Automatic detection finds 3.7 and its style works.
+    // Automatic detection asks POV-Ray for its version before the first render, finds 3.7, and
+    // its style works.
     m_settings.povCommandStyle = 0;
+    EXPECT_EQ(m_runner->ExecutableToAsk(), m_settings.EffectivePovExecutable());
+    EXPECT_TRUE(Thumbnail(texture, 60, 60).Succeeded());
+    EXPECT_TRUE(m_runner->ExecutableToAsk().isEmpty());
     EXPECT_NE(m_runner->Command(OutputFileName(), 60, 60).Text().find("+ft"), std::string::npos);
-    EXPECT_TRUE(
-        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
 }
 
 TEST_F(RenderTest, ShapesBeyondTheListRenderOnShapeZero) {
     SimpleTexture texture = Marble();
     texture.SetPreviewShape(200);
-    RecordingSink sink;
-    ASSERT_TRUE(
-        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink).Succeeded());
-    ASSERT_EQ(sink.statuses.size(), 1u);
-    EXPECT_TRUE(sink.statuses[0].contains("shape 0")) << sink.statuses[0].toStdString();
+    std::unique_ptr<RenderRecorder> recorder;
+    ASSERT_TRUE(Thumbnail(texture, 60, 60, &recorder).Succeeded());
+    ASSERT_EQ(recorder->statuses.size(), 1u);
+    EXPECT_TRUE(recorder->statuses[0].contains("shape 0")) << recorder->statuses[0].toStdString();
     EXPECT_EQ(texture.GetPreviewShape(), 200); // the texture keeps its choice
 }
 
@@ -198,15 +265,14 @@ TEST_F(RenderTest, UnreadablePicturesFailAndKeepTheThumbnail) {
     SimpleTexture texture = Marble();
     texture.Thumbnail() = Marked(60);
     m_settings.povExecutable = FakePovRay(QStringLiteral("printf 'not a picture' > temp.tga"));
-    RecordingSink sink;
-    RenderResult result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    RenderResult result = Thumbnail(texture, 60, 60);
     EXPECT_EQ(result.status, RenderResult::ImageFailed);
     EXPECT_EQ(result.message,
               "\"Red Marble\": The rendered image is neither a Targa nor a PNG file.");
     EXPECT_EQ(texture.Thumbnail().Bits()[0], 0x42);
 
     m_settings.povExecutable = FakePovRay(QStringLiteral("exit 0"));
-    result = m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    result = Thumbnail(texture, 60, 60);
     EXPECT_EQ(result.status, RenderResult::ImageFailed);
     EXPECT_TRUE(result.message.startsWith("\"Red Marble\": ")) << result.message.toStdString();
     EXPECT_TRUE(result.message.endsWith("/temp.tga was not found."))
@@ -222,9 +288,7 @@ TEST_F(RenderTest, PngOutputIsReadToo) {
             "'%1' +itemppv\\$\\$.!!! +otemp.png -d -a +w60 +h60 -p && mv temp.png temp.tga")
             .arg(povray));
     SimpleTexture texture = Marble();
-    RecordingSink sink;
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(texture, 60, 60, "Rendering...", sink);
+    const RenderResult result = Thumbnail(texture, 60, 60);
     ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();
     EXPECT_TRUE(HasDetail(texture.Thumbnail()));
 }
@@ -249,18 +313,19 @@ TEST_F(RenderTest, DebugModeRunsTheCommandVisiblyAndWaits) {
     qunsetenv("TERMINAL");
     qputenv("PATH", bin.toUtf8()); // the only terminal found is the stand-in
 
-    RecordingSink sink;
-    const RenderResult result =
-        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path());
+    RenderResult made;
+    const auto job =
+        m_runner->MakeDebugJob(m_dir.path(), m_runner->Command(OutputFileName(), 64, 48), made);
     qputenv("PATH", path);
+    ASSERT_TRUE(job) << made.message.toStdString();
+    QSignalSpy progress(job.get(), &PovRayJob::progressChanged);
+    const RenderResult result = RunJob(*job);
     EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
     QFile seen(Path(QStringLiteral("seen.bat")));
     ASSERT_TRUE(seen.open(QIODevice::ReadOnly));
     EXPECT_EQ(seen.readAll().toStdString(),
               m_runner->Command(OutputFileName(), 64, 48).Text() + " +v\r\npause\r\n");
-    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat")))); // removed afterwards
-    EXPECT_TRUE(sink.captions.empty()); // no progress report in debug mode
-    EXPECT_FALSE(m_runner->IsBusy());
+    EXPECT_EQ(progress.count(), 0); // no progress report in debug mode
 }
 
 TEST_F(RenderTest, DebugModeHandsPovRayItsCommandLineWordForWord) {
@@ -290,10 +355,11 @@ TEST_F(RenderTest, DebugModeHandsPovRayItsCommandLineWordForWord) {
                     bin + QLatin1Char('/') + QString::fromLatin1(tool));
     qputenv("PATH", bin.toUtf8());
 
-    RecordingSink sink;
-    ASSERT_TRUE(
-        m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink, m_dir.path())
-            .Succeeded());
+    RenderResult made;
+    const auto job =
+        m_runner->MakeDebugJob(m_dir.path(), m_runner->Command(OutputFileName(), 64, 48), made);
+    ASSERT_TRUE(job) << made.message.toStdString();
+    ASSERT_TRUE(RunJob(*job).Succeeded());
     QFile words(Path(QStringLiteral("words.txt")));
     ASSERT_TRUE(words.open(QIODevice::ReadOnly));
     QStringList expected;
@@ -341,11 +407,12 @@ TEST_F(RenderTest, DebugModeRunsInTheTerminalNamedByTERMINALAndSaysWhenThereIsNo
     m_settings.povExecutable = m_settings.EffectivePovExecutable();
     m_settings.povCommandStyle = 2;
     qputenv("PATH", bin.toUtf8());
-    RecordingSink sink;
     const auto runDebug = [&] {
         QFile::remove(Path(QStringLiteral("ran.txt")));
-        return m_runner->RunPovRay(OutputFileName(), 64, 48, true, "Rendering...", sink,
-                                   m_dir.path());
+        RenderResult result;
+        const auto job = m_runner->MakeDebugJob(
+            m_dir.path(), m_runner->Command(OutputFileName(), 64, 48), result);
+        return job ? RunJob(*job) : result;
     };
     const auto ran = [&] {
         QFile file(Path(QStringLiteral("ran.txt")));
@@ -377,6 +444,24 @@ TEST_F(RenderTest, DebugModeRunsInTheTerminalNamedByTERMINALAndSaysWhenThereIsNo
     EXPECT_EQ(result.title, "Execution Error");
     EXPECT_EQ(result.message.toStdString(),
               "No terminal program was found to run POV-Ray in: install xterm or set TERMINAL");
-    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tempex!!.bat"))));
-    EXPECT_FALSE(m_runner->IsBusy());
+}
+
+TEST_F(RenderTest, ATestRenderOfAHandWrittenSceneWearsTheTexture) {
+    const SimpleTexture texture = Marble();
+    const std::string scene =
+        ReplaceAll(BuiltinShapes().front()->GetSceneSource(DeclaredIdentifier(texture.GetName())),
+                   "\r\n", "\n");
+    SceneRender render(scene, texture.GetSource(SourceFlag::Declare),
+                       DeclaredIdentifier(texture.GetName()), 50, 40, false);
+    ASSERT_TRUE(Run(render).Succeeded()) << render.Result().message.toStdString();
+    EXPECT_EQ(render.Picture().Width(), 50);
+    EXPECT_EQ(render.Picture().Height(), 40);
+    EXPECT_TRUE(HasDetail(render.Picture()));
+
+    // A scene that does not include the texture's file fails with POV-Ray's own lines.
+    SceneRender broken("sphere { 0, 1 texture { Red_Marble } }",
+                       texture.GetSource(SourceFlag::Declare), "Red_Marble", 50, 40, false);
+    EXPECT_EQ(Run(broken).status, RenderResult::PovRayFailed);
+    EXPECT_TRUE(broken.Result().message.contains("Red_Marble"))
+        << broken.Result().message.toStdString();
 }

@@ -268,23 +268,20 @@ TEST_F(ScratchTest, AnAbandonedRenderLeavesNoFolder) {
     m_settings.povCommandStyle = 2;
     SimpleTexture texture;
     texture.SetName("Abandoned");
-    RecordingSink sink;
-    auto render = std::make_unique<PictureRender>(*m_runner, texture, 40, 40);
-    bool started = false;
-    sink.onStarted = [&] { started = true; };
-    render->Start(QStringLiteral("Rendering..."), sink);
-    ASSERT_TRUE(started);
+    auto render = std::make_unique<PictureRender>(texture, 40, 40);
+    render->Start(*m_queue);
+    ASSERT_TRUE(WaitUntil([&] { return render->GetState() == QueuedRender::State::Running; }));
     ASSERT_EQ(Entries(m_runner->ScratchFolder()).size(), 1);
     render.reset();
     EXPECT_TRUE(Entries(m_runner->ScratchFolder()).isEmpty());
-    EXPECT_FALSE(m_runner->IsBusy());
+    EXPECT_EQ(m_queue->Left(), 0);
 }
 
 TEST_F(ScratchTest, TheVersionQueryKeepsOnlyTheFirstPartOfItsOutput) {
     // 1.5 GB printed once took 1.4 GB of memory.
     const QString script = FakePovRay(
         QStringLiteral("echo 'POV-Ray 3.7.0.10'\nyes 'more and more text' | head -c 40000000"));
-    const QString output = PovVersionOutput(script);
+    const QString output = VersionOutput(script);
     EXPECT_LE(output.size(), kMaxVersionOutput);
     EXPECT_GT(output.size(), 1000);
     EXPECT_EQ(PovVersionLine(output), QStringLiteral("POV-Ray 3.7.0.10"));

@@ -7,9 +7,10 @@
 #include "core/catalog/thumbnailbatch.h"
 #include "core/model/simpletexture.h"
 #include "core/shapes/customshape.h"
-#include "render/povray/batchrender.h"
+#include "render/povray/picturerender.h"
 #include "render/povray/povversion.h"
 #include "render/povray/texturemaprender.h"
+#include "render/povray/thumbnailbatchrender.h"
 #include "renderfixture.h"
 
 #include <QDir>
@@ -77,18 +78,16 @@ TEST_F(RenderTest, EveryNameRendersAndNoneRunsDirectives) {
 
     catalog.SelectAll();
     catalog.Deselect(static_cast<int>(names.size())); // the image is rendered on its own below
-    ThumbnailBatch batch(catalog, true, false);
-    RecordingSink sink;
-    const RenderResult result = RenderThumbnailBatch(*m_runner, batch, 4, sink);
+    const auto run = RunBatch(catalog, true, false, 4);
+    const RenderResult& result = run->batch->Result();
     ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
         EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 120) << i;
         EXPECT_TRUE(HasDetail(catalog.GetTexture(i).Thumbnail())) << i;
     }
 
-    Bitmap picture;
-    const RenderResult imageResult =
-        m_runner->RenderPicture(image, 40, 40, "Rendering...", sink, picture);
+    PictureRender single(image, 40, 40);
+    const RenderResult imageResult = Run(single);
     EXPECT_EQ(imageResult.status, RenderResult::PovRayFailed);
     EXPECT_TRUE(imageResult.message.contains("tile.tga#fopen F"))
         << imageResult.message.toStdString();
@@ -124,29 +123,25 @@ TEST_F(RenderTest, RelativeFileNamesResolveInTheProgramDirectoryInEveryRender) {
     for (int jobs : {1, 4}) {
         SCOPED_TRACE(jobs);
         catalog.SelectAll();
-        ThumbnailBatch batch(catalog, true, false);
-        RecordingSink sink;
-        const RenderResult result = RenderThumbnailBatch(*m_runner, batch, jobs, sink);
+        const auto run = RunBatch(catalog, true, false, jobs);
+        const RenderResult& result = run->batch->Result();
         ASSERT_TRUE(result.Succeeded()) << result.message.toStdString();
         for (int i = 0; i < catalog.GetCount(); ++i)
             EXPECT_TRUE(HasDetail(catalog.GetTexture(i).Thumbnail())) << i;
     }
 
     // A texture map and a single picture (the Preview's road) find them too.
-    std::vector<std::uint8_t> pixels;
-    RecordingSink sink;
     TextureMapRequest request;
     request.width = 32;
     request.height = 32;
-    const RenderResult map =
-        RenderTextureMap(*m_runner, catalog.GetTexture(0), request, pixels, sink);
+    TextureMapRender mapRender(catalog.GetTexture(0), request);
+    const RenderResult map = Run(mapRender);
     ASSERT_TRUE(map.Succeeded()) << map.message.toStdString();
-    EXPECT_EQ(pixels.size(), 32u * 32u * 3u);
-    Bitmap picture;
-    const RenderResult single =
-        m_runner->RenderPicture(catalog.GetTexture(1), 48, 48, "Rendering...", sink, picture);
+    EXPECT_EQ(mapRender.Pixels().size(), 32u * 32u * 3u);
+    PictureRender pictureRender(catalog.GetTexture(1), 48, 48);
+    const RenderResult single = Run(pictureRender);
     ASSERT_TRUE(single.Succeeded()) << single.message.toStdString();
-    EXPECT_TRUE(HasDetail(picture));
+    EXPECT_TRUE(HasDetail(pictureRender.Picture()));
     // Only the user's own files are in the program directory.
     EXPECT_EQ(Entries(m_dir.path()),
               (QStringList{QStringLiteral("lights.inc"), QStringLiteral("tile.tga")}));
@@ -178,26 +173,25 @@ TEST_F(RenderTest, AHangingPovRayIsEndedAtTheTimeLimit) {
     m_settings.povCommandStyle = 2; // no version query of the stand-in
     m_settings.renderTimeLimit = 1;
     SimpleTexture texture = Named("Slow Stone");
-    RecordingSink sink;
     QElapsedTimer clock;
     clock.start();
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(texture, 40, 40, "Rendering...", sink);
+    const RenderResult result = Thumbnail(texture, 40, 40);
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_EQ(result.status, RenderResult::TimedOut);
     EXPECT_EQ(result.message,
               "POV-Ray did not finish rendering \"Slow Stone\" within 1 seconds and was ended.");
     EXPECT_EQ(texture.GetThumbnailWidth(), 0);
-    EXPECT_FALSE(m_runner->IsBusy());
+    EXPECT_EQ(m_queue->Left(), 0);
 
     // In a side-by-side batch the same: the batch ends there.
     Catalog catalog;
     catalog.AddTexture(Named("A"));
     catalog.AddTexture(Named("B"));
     catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, false);
     clock.restart();
-    EXPECT_EQ(RenderThumbnailBatch(*m_runner, batch, 2, sink).status, RenderResult::TimedOut);
+    const auto run = RunBatch(catalog, true, false, 2);
+    EXPECT_EQ(run->batch->Result().status, RenderResult::TimedOut);
+    EXPECT_TRUE(run->batch->Summary().stopped);
     EXPECT_LT(clock.elapsed(), 10000);
 }
 
@@ -210,9 +204,7 @@ TEST_F(RenderTest, FloodsOfPovRayOutputKeepOnlyTheLastLines) {
         "echo >&2\necho 'Parse Error: the end' >&2\nexit 1"));
     m_settings.povCommandStyle = 2;
     SimpleTexture texture = Named("Noisy");
-    RecordingSink sink;
-    const RenderResult result =
-        m_runner->UpdateTextureThumbnail(texture, 40, 40, "Rendering...", sink);
+    const RenderResult result = Thumbnail(texture, 40, 40);
     EXPECT_EQ(result.status, RenderResult::PovRayFailed);
     EXPECT_LT(result.message.size(), 12 * 1024);
     EXPECT_TRUE(result.message.endsWith("Parse Error: the end"))
@@ -225,7 +217,7 @@ TEST_F(RenderTest, TheVersionQueryRunsInAScratchFolder) {
     const QString script = FakePovRay(
         QStringLiteral("pwd > '%1'\necho leftover > leftover.txt\necho 'POV-Ray 3.7.0.10'")
             .arg(Path("where")));
-    EXPECT_EQ(PovVersionLine(PovVersionOutput(script)), QStringLiteral("POV-Ray 3.7.0.10"));
+    EXPECT_EQ(PovVersionLine(VersionOutput(script)), QStringLiteral("POV-Ray 3.7.0.10"));
     QFile where(Path("where"));
     ASSERT_TRUE(where.open(QIODevice::ReadOnly));
     const QString folder = QString::fromLocal8Bit(where.readAll().trimmed());

@@ -4,6 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogrenders.h"
 
 #include <QApplication>
 #include <QFile>
@@ -94,8 +95,26 @@ void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers m
     Click(view, x + 10, y + 10, modifiers);
 }
 
+std::vector<int> AppTest::SimpleIndices(CatalogView* view, std::size_t count) {
+    const Catalog& catalog = view->Document().Contents();
+    std::vector<int> indices;
+    for (int i = 0; i < catalog.GetCount() && indices.size() < count; ++i)
+        if (catalog.GetTexture(i).IsSimple())
+            indices.push_back(i);
+    return indices;
+}
+
 std::vector<int> AppTest::Selected(CatalogView* view) const {
     return view->Document().Contents().GetSelectedIndices();
+}
+
+bool AppTest::WaitForRenders(CatalogView* view, int milliseconds) {
+    return QTest::qWaitFor(
+        [view] {
+            const CatalogRenders& renders = view->Renders();
+            return renders.Left() == 0 && renders.IsIdle();
+        },
+        milliseconds);
 }
 
 bool AppTest::Enabled(const char* action) const {

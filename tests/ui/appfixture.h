@@ -69,6 +69,10 @@ protected:
     void ClickTexture(CatalogView* view, int index,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     std::vector<int> Selected(CatalogView* view) const;
+    /// Waits until the catalog's renders (thumbnails, batches) are all over.
+    static bool WaitForRenders(CatalogView* view, int milliseconds = 60000);
+    /// The indices of the window's first `count` simple textures (fewer when it has fewer).
+    static std::vector<int> SimpleIndices(CatalogView* view, std::size_t count);
     bool Enabled(const char* action) const;
 
     QTemporaryDir m_dir;

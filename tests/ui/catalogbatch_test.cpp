@@ -1,21 +1,34 @@
-// The catalog window while a batch of thumbnails renders with the real POV-Ray: thumbnails
-// shown as they come, scrolling allowed and changes kept out, failures left selected and named
-// in the summary; and texture maps saved as PNG opened again through File > Open.
+// The catalog window while thumbnails render in the background with the real POV-Ray: a batch
+// that the user works beside (scrolling, selecting, finding, editing, starting another),
+// thumbnails shown as they come, failures marked on their cells and named in the summary; the
+// thumbnail of an edit joining the edit's undo step whenever it comes; closing and quitting
+// with renders running; and texture maps saved as PNG opened again through File > Open.
 
 #include "appfixture.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
+#include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
-#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/catalog/catalogmodel.h"
+#include "ui/catalog/catalogrenders.h"
 #include "ui/texmap/texturemapdocument.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QPaintEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
+#include <unistd.h>
 
 namespace {
 
@@ -23,50 +36,53 @@ Catalog& CatalogOf(CatalogView* view) {
     return view->Document().Contents();
 }
 
-/// Watches a catalog's viewport while a batch runs: which parts of it were painted while the
-/// progress window showed the batch (not yet its summary).
-class BatchPaintWatcher : public QObject {
-public:
-    explicit BatchPaintWatcher(QWidget* viewport) { viewport->installEventFilter(this); }
-    QRegion painted;
+CatalogModel::ThumbnailState StateOf(CatalogView* view, int index) {
+    return view->Document().Model().StateOf(index);
+}
 
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint && BatchRunning())
-            painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
+/// The POV-Ray processes this program started that still run.
+int PovRaysRunning() {
+    int running = 0;
+    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        QFile stat(processes.next() + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ..."
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == ::getpid() &&
+            line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1).startsWith("povray"))
+            ++running;
     }
+    return running;
+}
 
-private:
-    static bool BatchRunning() {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<RenderProgressDialog*>(widget);
-                dialog && dialog->isVisible() && dialog->IsJobShown() &&
-                !dialog->IsShowingSummary())
-                return true;
-        return false;
-    }
-};
+/// Whether two pictures are the same, pixel for pixel.
+bool Same(const Bitmap& a, const Bitmap& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::equal(a.Bits().begin(), a.Bits().end(), b.Bits().begin(), b.Bits().end());
+}
+
+/// The texture `name` turned into one POV-Ray cannot render (it stops parsing there).
+void Break(SimpleTexture& texture, const std::string& name) {
+    texture.SetName(name);
+    texture.pigment.pattern = Pigment::ImageMap;
+    texture.pigment.image.fileName = "no-such-picture.gif";
+}
 
 } // namespace
 
-TEST_F(AppTest, ABatchShowsEachThumbnailAsItComesAndLeavesFailuresSelected) {
+TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
-    m_app->Settings().parallelRenders = 3;
-    std::vector<int> chosen;
-    for (int i = 0; i < catalog.GetCount() && chosen.size() < 6; ++i)
-        if (catalog.GetTexture(i).IsSimple())
-            chosen.push_back(i);
-    ASSERT_EQ(chosen.size(), 6u);
+    m_app->Settings().parallelRenders = 2;
+    const std::vector<int> chosen = SimpleIndices(view, 8);
+    ASSERT_EQ(chosen.size(), 8u);
     const int broken = chosen[2];
-    {
-        auto& texture = static_cast<SimpleTexture&>(catalog.GetTexture(broken));
-        texture.SetName("Broken");
-        texture.pigment.pattern = Pigment::ImageMap;
-        texture.pigment.image.fileName = "no-such-picture.gif"; // POV-Ray stops parsing there
-    }
+    Break(static_cast<SimpleTexture&>(catalog.GetTexture(broken)), "Broken");
     for (int index : chosen) {
         catalog.GetTexture(index).Thumbnail().Clear();
         ClickTexture(view, index, Qt::ControlModifier);
@@ -74,59 +90,211 @@ TEST_F(AppTest, ABatchShowsEachThumbnailAsItComesAndLeavesFailuresSelected) {
     ASSERT_EQ(Selected(view), chosen);
     view->verticalScrollBar()->setValue(0);
 
-    BatchPaintWatcher watcher(view->viewport());
-    int scrolledTo = -1;
-    std::vector<int> selectedWhileRunning;
-    QTimer during;
-    during.setInterval(30);
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        if (catalog.GetTexture(chosen[0]).GetThumbnailWidth() == 0 || scrolledTo >= 0)
-            return;
-        // The first thumbnail is in: try to change the selection, then scroll with the wheel.
-        const auto [x, y] = view->Layout().ThumbnailPosition(chosen[5]);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(x + 10, y + 10 - view->verticalScrollBar()->value()));
-        selectedWhileRunning = Selected(view);
-        const QPoint at = view->viewport()->rect().center();
-        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(view->viewport(), &wheel);
-        scrolledTo = view->verticalScrollBar()->value();
-    });
-    during.start();
     const std::size_t messages = m_messages.size();
     view->OnRenderThumbnails();
-    during.stop();
+    // The command returns at once: the batch runs behind the window, which shows how far it is.
+    EXPECT_EQ(view->Renders().Batches().size(), 1u);
+    BatchBar* bar = view->BatchProgress();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->JobText(), QStringLiteral("0 of 8 textures"));
+    EXPECT_EQ(bar->Button()->text(), QStringLiteral("&Stop"));
+    for (int index : chosen)
+        EXPECT_EQ(StateOf(view, index), CatalogModel::Rendering) << index;
+    EXPECT_EQ(m_app->Renders().Limit(), 2);
 
-    // While it ran, a click did not touch the selection, the wheel scrolled, and the first
-    // thumbnail's cell was painted as soon as it came.
-    ASSERT_GE(scrolledTo, 0) << "the batch ended before the first thumbnail was seen";
-    EXPECT_GT(scrolledTo, 0);
-    EXPECT_FALSE(selectedWhileRunning.empty());
-    EXPECT_NE(selectedWhileRunning, std::vector<int>{chosen[5]});
-    const CellRect cell = view->Layout().Cell(chosen[0]);
-    EXPECT_TRUE(watcher.painted.intersects(
-        QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top)));
+    // The first thumbnail shows as soon as it is there; the others are still on their way.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return catalog.GetTexture(chosen[0]).GetThumbnailWidth() > 0; }, 60000));
+    EXPECT_EQ(StateOf(view, chosen[0]), CatalogModel::Shown);
+    ASSERT_EQ(view->Renders().Batches().size(), 1u) << "the batch ended before it could be used";
+    EXPECT_LE(m_app->Renders().Running(), 2) << "Parallel Renders holds";
 
-    // The texture that failed stays selected; the others have their thumbnails.
-    EXPECT_EQ(Selected(view), std::vector<int>{broken});
+    // Meanwhile the window is the user's: the wheel scrolls,
+    const QPoint at = view->viewport()->rect().center();
+    QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    // Find narrows the grid,
+    view->SetFilter(QStringLiteral("Broken"));
+    EXPECT_EQ(view->ShownIndices(), std::vector<int>{broken});
+    view->SetFilter(QString());
+    // a click selects another texture,
+    int other = catalog.GetCount() - 1;
+    while (other > chosen.back() && !catalog.GetTexture(other).IsSimple())
+        --other;
+    ASSERT_GT(other, chosen.back());
+    ClickTexture(view, other);
+    EXPECT_EQ(Selected(view), std::vector<int>{other});
+    // it is edited (its thumbnail goes ahead of the batch's),
+    m_editors.editSimple = [](SimpleTexture& texture) { texture.pigment.color = {10, 200, 10, 0}; };
+    view->OnModify();
+    EXPECT_EQ(StateOf(view, other), CatalogModel::Rendering);
+    // a second batch waits its turn behind the first,
+    view->OnRenderThumbnails();
+    EXPECT_EQ(view->Renders().Batches().size(), 2u);
+    EXPECT_TRUE(bar->JobText().endsWith(QStringLiteral("; 1 batch more waiting")))
+        << bar->JobText().toStdString();
+    // and a texture the first batch has yet to render joins the selection.
+    ASSERT_EQ(StateOf(view, chosen[7]), CatalogModel::Rendering);
+    ClickTexture(view, chosen[7], Qt::ControlModifier);
+
+    ASSERT_TRUE(WaitForRenders(view));
+    // Every texture but the broken one has its picture; the broken one is marked, says why on
+    // hover and in the status line, and no message box came.
     for (int index : chosen)
         EXPECT_EQ(catalog.GetTexture(index).GetThumbnailWidth(), index == broken ? 0 : 120)
             << index;
-    EXPECT_EQ(m_messages.size(), messages + 1)
-        << "only the question: the summary names the failure";
-    RenderProgressDialog* summary = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<RenderProgressDialog*>(widget);
-            dialog && dialog->isVisible())
-            summary = dialog;
-    ASSERT_NE(summary, nullptr) << "the summary stays";
-    EXPECT_TRUE(summary->SummaryText().startsWith(
-        QStringLiteral("5 rendered, 1 failed: Broken. Finished in ")))
-        << summary->SummaryText().toStdString();
-    EXPECT_TRUE(summary->FailureText().startsWith(
-        QStringLiteral("Broken: POV-Ray could not render the texture")));
+    EXPECT_EQ(catalog.GetTexture(other).GetThumbnailWidth(), 120);
+    EXPECT_EQ(StateOf(view, broken), CatalogModel::Failed);
+    const QString tip = view->Document().Model().index(broken).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("The thumbnail of \"Broken\" could not be rendered: "
+                                            "POV-Ray could not render the texture")))
+        << tip.toStdString();
+    EXPECT_TRUE(m_app->Frame().statusBar()->currentMessage().contains(QStringLiteral("Broken")));
+    EXPECT_EQ(m_messages.size(), messages + 2) << "only the two questions";
+    // The user chose a selection of their own while they ran: the batches left it alone.
+    EXPECT_EQ(Selected(view), (std::vector<int>{chosen[7], other}));
+    // The summary stays below the grid until it is closed.
+    ASSERT_TRUE(bar->IsShowingSummary());
+    EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("1 rendered. Finished in ")))
+        << bar->SummaryText().toStdString();
+    EXPECT_EQ(bar->Button()->text(), QStringLiteral("&Close"));
+    QTest::mouseClick(bar->Button(), Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
     EXPECT_TRUE(view->Document().IsModified());
+    EXPECT_EQ(m_app->Renders().Left(), 0);
+    EXPECT_EQ(PovRaysRunning(), 0);
+}
+
+TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndAStopLeavesTheRestSelected) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    m_app->Settings().parallelRenders = 3;
+    const std::vector<int> chosen = SimpleIndices(view, 4);
+    ASSERT_EQ(chosen.size(), 4u);
+    Break(static_cast<SimpleTexture&>(catalog.GetTexture(chosen[1])), "Broken");
+    for (int index : chosen)
+        ClickTexture(view, index, Qt::ControlModifier);
+    view->OnRenderThumbnails();
+    ASSERT_TRUE(WaitForRenders(view));
+    BatchBar* bar = view->BatchProgress();
+    EXPECT_TRUE(
+        bar->SummaryText().startsWith(QStringLiteral("3 rendered, 1 failed: Broken. Finished in ")))
+        << bar->SummaryText().toStdString();
+    EXPECT_TRUE(bar->FailureText().startsWith(
+        QStringLiteral("Broken: POV-Ray could not render the texture")));
+    // Rendered textures were deselected as they came; the failed one stays selected.
+    EXPECT_EQ(Selected(view), std::vector<int>{chosen[1]});
+    EXPECT_EQ(bar->JobText(), QStringLiteral("4 of 4 textures"));
+}
+
+TEST_F(AppTest, UndoOfAnEditWhoseThumbnailArrivesAfterwardsBringsBackTheOldPicture) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    const int index = SimpleIndices(view, 1).at(0);
+    ClickTexture(view, index);
+    const Bitmap oldPicture = catalog.GetTexture(index).Thumbnail();
+    const std::string oldSource = catalog.GetTexture(index).GetSource(SourceFlag::Declare);
+    m_editors.editSimple = [](SimpleTexture& texture) {
+        texture.pigment.color = {250, 250, 0, 0};
+        texture.pigment.pattern = Pigment::SolidColor;
+    };
+
+    // OK: the change is made at once, over the old picture, which is marked busy.
+    view->OnModify();
+    EXPECT_NE(catalog.GetTexture(index).GetSource(SourceFlag::Declare), oldSource);
+    EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), oldPicture));
+    EXPECT_EQ(StateOf(view, index), CatalogModel::Rendering);
+    // Undone before the picture came: the old texture with its old picture, and no busy mark.
+    view->Document().UndoStack().undo();
+    EXPECT_EQ(catalog.GetTexture(index).GetSource(SourceFlag::Declare), oldSource);
+    EXPECT_EQ(StateOf(view, index), CatalogModel::Shown);
+    ASSERT_TRUE(WaitForRenders(view));
+    // The picture joined the edit, not the texture on screen.
+    EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), oldPicture));
+    EXPECT_EQ(catalog.GetTexture(index).GetSource(SourceFlag::Declare), oldSource);
+    view->Document().UndoStack().redo();
+    const Bitmap newPicture = catalog.GetTexture(index).Thumbnail();
+    EXPECT_FALSE(Same(newPicture, oldPicture));
+    EXPECT_EQ(newPicture.Width(), 120);
+    EXPECT_EQ(StateOf(view, index), CatalogModel::Shown);
+
+    // Undone after the picture came: both come back together, and go again with Redo.
+    view->Document().UndoStack().undo();
+    EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), oldPicture));
+    view->Document().UndoStack().redo();
+    EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), newPicture));
+    EXPECT_EQ(view->Document().UndoStack().count(), 1) << "the picture is part of the edit";
+}
+
+TEST_F(AppTest, AFailedThumbnailMarksItsCellAndKeepsTheEdit) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    const int index = SimpleIndices(view, 1).at(0);
+    ClickTexture(view, index);
+    const Bitmap oldPicture = catalog.GetTexture(index).Thumbnail();
+    m_editors.editSimple = [](SimpleTexture& texture) { Break(texture, "Unreadable"); };
+    const std::size_t messages = m_messages.size();
+    view->OnModify();
+    ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_EQ(catalog.GetTexture(index).GetName(), "Unreadable");
+    EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), oldPicture));
+    EXPECT_EQ(StateOf(view, index), CatalogModel::Failed);
+    EXPECT_TRUE(view->Document()
+                    .Model()
+                    .index(index)
+                    .data(CatalogModel::ThumbnailProblemRole)
+                    .toString()
+                    .startsWith(QStringLiteral("The thumbnail of \"Unreadable\" could not be "
+                                               "rendered: POV-Ray could not render the texture")));
+    EXPECT_TRUE(
+        m_app->Frame().statusBar()->currentMessage().contains(QStringLiteral("Unreadable")));
+    EXPECT_EQ(m_messages.size(), messages) << "no message box";
+}
+
+TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBehind) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    m_app->Settings().parallelRenders = 2;
+    m_app->Settings().antialiasing = 1; // slower renders, so they still run when asked
+    m_app->Settings().antialiasingThreshold = 0.0f;
+    m_app->Settings().raysPerPixel = 4;
+    for (int index : SimpleIndices(view, 1000))
+        ClickTexture(view, index, Qt::ControlModifier);
+    view->OnRenderThumbnails();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->Renders().Running() == 2; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PovRaysRunning() > 0; }, 30000));
+    const int left = view->Renders().Left();
+    EXPECT_GT(left, 2);
+
+    // No: the window stays and the batch goes on.
+    QMdiSubWindow* window = m_app->Frame().MdiArea()->activeSubWindow();
+    m_answer = QMessageBox::No;
+    EXPECT_FALSE(window->close());
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(m_messages.back().text,
+              QStringLiteral("%1 renders are still running for sample.vlv. Stop them and close "
+                             "the window?")
+                  .arg(left));
+    EXPECT_FALSE(view->Renders().Batches().empty());
+
+    // Quitting asks too; Yes stops them all, and once the program is gone no POV-Ray runs and
+    // no scratch folder is left.
+    const QString scratch = m_app->Renders().Runner().ScratchFolder();
+    ASSERT_FALSE(scratch.isEmpty());
+    m_answer = QMessageBox::Yes;
+    view->Document().SetModifiedFlag(false);
+    EXPECT_TRUE(m_app->Frame().close());
+    EXPECT_TRUE(
+        m_messages.back().text.endsWith(QStringLiteral("still running. Stop them and quit?")))
+        << m_messages.back().text.toStdString();
+    m_app.reset();
+    EXPECT_EQ(PovRaysRunning(), 0);
+    EXPECT_FALSE(QFileInfo::exists(scratch));
 }
 
 TEST_F(AppTest, OpenListsBitmapsAndOpensAPngAsATextureMap) {

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <set>
 
 namespace {
 
@@ -281,10 +282,13 @@ TEST_F(CatalogModelTest, UndoStepsChangeTheTexturesThroughTheModel) {
 }
 
 TEST_F(CatalogModelTest, ThumbnailStatesGoWithTheirTextures) {
+    // The render keeper says which thumbnails are on their way; the model marks failures.
+    std::set<const Texture*> rendering{&m_document.Contents().GetTexture(4)};
+    Model().SetRenderingProbe(
+        [&rendering](const Texture& texture) { return rendering.count(&texture) > 0; });
     QSignalSpy changed(&Model(), &QAbstractItemModel::dataChanged);
-    Model().SetThumbnailState(4, CatalogModel::Rendering);
-    Model().SetThumbnailState(6, CatalogModel::Failed,
-                              QStringLiteral("Parse error in the pigment"));
+    Model().RenderingChanged(4);
+    Model().SetThumbnailProblem(6, QStringLiteral("Parse error in the pigment"));
     ASSERT_EQ(changed.count(), 2);
     EXPECT_TRUE(changed.at(0).at(2).value<QList<int>>().contains(CatalogModel::ThumbnailStateRole));
     EXPECT_EQ(Model().StateOf(4), CatalogModel::Rendering);
@@ -294,18 +298,26 @@ TEST_F(CatalogModelTest, ThumbnailStatesGoWithTheirTextures) {
               "Parse error in the pigment");
     EXPECT_EQ(Model().index(6).data(Qt::ToolTipRole).toString(),
               "number 6\nParse error in the pigment");
+    // A render on its way comes before an earlier failure.
+    rendering.insert(&m_document.Contents().GetTexture(6));
+    EXPECT_EQ(Model().StateOf(6), CatalogModel::Rendering);
+    rendering.erase(&m_document.Contents().GetTexture(6));
     // Moved: the states stay with the textures.
     Model().MoveTextures(std::vector<int>{4}, std::vector<int>{0});
     EXPECT_EQ(Model().StateOf(0), CatalogModel::Rendering);
     EXPECT_EQ(Model().StateOf(4), CatalogModel::Shown);
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Failed);
-    // Shown again, or taken out: nothing is left behind.
-    Model().SetThumbnailState(0, CatalogModel::Shown);
-    EXPECT_EQ(Model().StateOf(0), CatalogModel::Shown);
+    EXPECT_EQ(Model().IndexOf(&m_document.Contents().GetTexture(6), 2), 6);
+    // Cleared, or taken out: nothing is left behind.
+    Model().SetThumbnailProblem(6, QString());
+    EXPECT_EQ(Model().StateOf(6), CatalogModel::Shown);
+    Model().SetThumbnailProblem(6, QStringLiteral("again"));
     auto taken = Model().TakeTextures(std::vector<int>{6});
+    EXPECT_EQ(Model().IndexOf(taken.front().get()), -1);
     ASSERT_TRUE(Model().InsertTextures(std::vector<int>{6}, std::move(taken), false));
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Shown);
     EXPECT_TRUE(Model().index(6).data(CatalogModel::ThumbnailProblemRole).toString().isEmpty());
+    Model().SetRenderingProbe(nullptr);
 }
 
 TEST_F(CatalogModelTest, FindShowsTexturesWhoseNameOrDescriptionHoldsTheText) {

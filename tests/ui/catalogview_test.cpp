@@ -2,8 +2,8 @@
 #include "core/catalog/exportsource.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
-#include "ui/dialogs/renderprogressdialog.h"
 #include "ui/dialogs/viewsourcedialog.h"
 
 #include <QApplication>
@@ -229,6 +229,7 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
     view->OnNewSimple();
     ASSERT_EQ(catalog.GetCount(), 18);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Fresh Wood");
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(17).GetThumbnailWidth(), 120); // rendered with Update Thumbnail on
     EXPECT_TRUE(view->Document().IsModified());
 
@@ -250,9 +251,7 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
-    int index = 0;
-    while (!catalog.GetTexture(index).IsSimple())
-        ++index;
+    const int index = SimpleIndices(view, 1).at(0);
     m_app->Settings().updateThumbnail = 1;
     // A picture no render gives, so a render would show.
     for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())
@@ -263,6 +262,7 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     view->OnModify();
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
     EXPECT_FALSE(view->Document().IsModified());
+    EXPECT_EQ(view->Document().Model().StateOf(index), CatalogModel::Shown) << "no render";
     EXPECT_EQ(view->Document().UndoStack().count(), steps);
     const auto bits = catalog.GetTexture(index).Thumbnail().Bits();
     EXPECT_TRUE(std::all_of(bits.begin(), bits.end(), [](std::uint8_t byte) { return byte == 7; }));
@@ -272,31 +272,10 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     view->OnModify();
     EXPECT_TRUE(view->Document().IsModified());
     EXPECT_EQ(view->Document().UndoStack().count(), steps + 1);
+    ASSERT_TRUE(WaitForRenders(view));
     const auto rendered = catalog.GetTexture(index).Thumbnail().Bits();
     EXPECT_FALSE(
         std::all_of(rendered.begin(), rendered.end(), [](std::uint8_t byte) { return byte == 7; }));
-}
-
-TEST_F(AppTest, AFailedRenderKeepsTheOldThumbnailAndTheChanges) {
-    CatalogView* view = OpenSample();
-    ASSERT_TRUE(view);
-    Catalog& catalog = CatalogOf(view);
-    ClickTexture(view, 2);
-    const std::vector<std::uint8_t> before(catalog.GetTexture(2).Thumbnail().Bits().begin(),
-                                           catalog.GetTexture(2).Thumbnail().Bits().end());
-    m_editors.editSimple = [](SimpleTexture& texture) {
-        texture.SetName("Broken");
-        texture.pigment.pattern = Pigment::ImageMap;
-        texture.pigment.image.fileName = "no-such-picture.gif"; // POV-Ray stops parsing there
-    };
-    view->OnModify();
-    EXPECT_EQ(catalog.GetTexture(2).GetName(), "Broken");
-    EXPECT_TRUE(
-        std::equal(before.begin(), before.end(), catalog.GetTexture(2).Thumbnail().Bits().begin()));
-    ASSERT_FALSE(m_messages.empty());
-    EXPECT_TRUE(
-        m_messages.back().text.startsWith("POV-Ray could not render the texture \"Broken\"."))
-        << m_messages.back().text.toStdString();
 }
 
 TEST_F(AppTest, BatchRenderingAndStop) {
@@ -313,26 +292,29 @@ TEST_F(AppTest, BatchRenderingAndStop) {
 
     view->OnRenderThumbnails();
     EXPECT_EQ(m_messages.back().title, "Render Thumbnail(s)");
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
     EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 120);
     EXPECT_TRUE(Selected(view).empty());
 
-    // Stop during the first render: nothing finished, both stay selected, no message.
+    // Stopped as soon as it began: nothing finished, both stay selected, no message.
     view->OnClearThumbnails();
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
     view->OnClearThumbnails();
     const std::size_t messages = m_messages.size();
-    WhenShownThenClose<RenderProgressDialog>([](RenderProgressDialog* dialog) {
-        QTimer::singleShot(100, dialog, [dialog] {
-            if (dialog->StopButton()->isEnabled())
-                dialog->StopButton()->click();
-        });
-    });
     view->OnRenderThumbnails();
+    BatchBar* bar = view->BatchProgress();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->Button()->text(), QStringLiteral("&Stop"));
+    QTest::mouseClick(bar->Button(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
     EXPECT_EQ(m_messages.size(), messages + 1); // only the question, no message after the stop
+    EXPECT_TRUE(bar->IsShowingSummary());
+    EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("0 rendered. Stopped after ")))
+        << bar->SummaryText().toStdString();
 }
 
 TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {

@@ -6,10 +6,11 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
-#include "ui/dialogs/renderprogressdialog.h"
+#include "ui/catalog/catalogrenders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -335,18 +336,9 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
     ClickTexture(view, 0);
     const std::vector<std::uint8_t> saved = Bytes(catalog);
     // Stopped before any picture came: the catalog stays unmodified, no step is recorded.
-    WhenShownThenClose<RenderProgressDialog>([](RenderProgressDialog* dialog) {
-        // Stop as soon as POV-Ray runs.
-        auto* poll = new QTimer(dialog);
-        QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll] {
-            if (dialog->StopButton()->isEnabled()) {
-                poll->stop();
-                dialog->StopButton()->click();
-            }
-        });
-        poll->start(2);
-    });
     view->OnRenderThumbnails();
+    QTest::mouseClick(view->BatchProgress()->Button(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_FALSE(view->Document().IsModified());
     EXPECT_FALSE(Enabled("Undo"));
     EXPECT_EQ(Bytes(catalog), saved);
@@ -356,6 +348,7 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
     view->OnClearThumbnails();
     const std::vector<std::uint8_t> cleared = Bytes(catalog);
     view->OnRenderThumbnails();
+    ASSERT_TRUE(WaitForRenders(view));
     ASSERT_TRUE(view->Document().IsModified());
     const std::vector<std::uint8_t> rendered = Bytes(catalog);
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);

@@ -7,12 +7,12 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/shapelist.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/dialogs/preferencesdialog.h"
-#include "ui/dialogs/renderprogressdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
 #include "ui/dialogs/validation.h"
@@ -39,6 +39,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -191,13 +192,12 @@ public:
         ++saves;
         saved = settings;
     }
-    PovRayRunner& Runner() override {
-        if (!m_runner)
+    RenderQueue& Renders() override {
+        if (!m_runner) {
             m_runner = std::make_unique<PovRayRunner>(settings, m_shapes);
-        return *m_runner;
-    }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override {
-        return std::make_unique<SilentProgressSink>();
+            m_queue = std::make_unique<RenderQueue>(*m_runner, [] { return 1; });
+        }
+        return *m_queue;
     }
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapeList; }
@@ -217,6 +217,7 @@ private:
     ShapeList m_shapeList;
     NamedColorList m_namedColorList;
     std::unique_ptr<PovRayRunner> m_runner;
+    std::unique_ptr<RenderQueue> m_queue;
 };
 
 /// Two textures with a finish and a normal of their own, so that leaving them out shows.
@@ -558,7 +559,12 @@ TEST_F(PreferencesTest, TestingAMissingPovRayShowsWhyItCannotRun) {
     PathsPage page;
     page.show();
     TypeInto(page.ExecutableEdit(), QStringLiteral("/nonexistent/bin/povray"));
+    QSignalSpy finished(&page, &PathsPage::testFinished);
     QTest::mouseClick(page.TestButton(), Qt::LeftButton);
+    // The test runs while the dialog goes on; the button waits for it.
+    EXPECT_TRUE(page.IsTesting());
+    EXPECT_FALSE(page.TestButton()->isEnabled());
+    ASSERT_TRUE(finished.wait(30000));
     ASSERT_EQ(m_prompts.messages.size(), 1u);
     EXPECT_EQ(m_prompts.messages[0].text, QString::fromUtf8(RenderMessages::CannotStart));
     EXPECT_EQ(m_prompts.messages[0].icon, Prompts::Icon::Warning);
@@ -571,7 +577,9 @@ TEST_F(PreferencesTest, TestingTheInstalledPovRayNamesItsVersion) {
     PathsPage page;
     page.show();
     page.ExecutableEdit()->clear(); // empty: the povray on the PATH
+    QSignalSpy finished(&page, &PathsPage::testFinished);
     QTest::mouseClick(page.TestButton(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(30000));
     ASSERT_EQ(m_prompts.messages.size(), 1u);
     const QString text = m_prompts.messages[0].text;
     EXPECT_TRUE(text.startsWith(QStringLiteral("POV-Ray 3."))) << text.toStdString();
@@ -750,255 +758,6 @@ TEST_F(ExportTest, BrowseTakesTheChosenPathAndGivesItTheIncludeExtension) {
     m_prompts.filePath = Path(QStringLiteral("scene.pov"));
     QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.FileName(), Path(QStringLiteral("scene.pov")));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Rendering progress
-
-TEST(RenderProgress, ShowsTheCaptionAndThePercentSignFirst) {
-    PromptRecorder prompts;
-    RenderProgressDialog dialog;
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Velvane - Rendering Progress"));
-    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(dialog.isVisible());
-
-    dialog.Begin(QStringLiteral("Rendering texture 1 of 3"));
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
-    EXPECT_EQ(dialog.CaptionText(), QStringLiteral("Rendering texture 1 of 3"));
-    EXPECT_EQ(dialog.PercentText(), QStringLiteral("0%"));
-    EXPECT_EQ(dialog.BarValue(), 0);
-
-    dialog.Progress(37);
-    EXPECT_EQ(dialog.PercentText(), QStringLiteral("%37"));
-    EXPECT_EQ(dialog.BarValue(), 37);
-    dialog.SetCaption(QStringLiteral("Rendering texture 2 of 3"));
-    EXPECT_EQ(dialog.CaptionText(), QStringLiteral("Rendering texture 2 of 3"));
-
-    QStringList statuses;
-    dialog.SetStatusHandler([&](const QString& text) { statuses << text; });
-    dialog.Status(QStringLiteral("rendered on shape 0"));
-    EXPECT_EQ(statuses, QStringList{QStringLiteral("rendered on shape 0")});
-    dialog.Notice(QStringLiteral("Missing include"),
-                  QStringLiteral("The shape needs an include file."));
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
-    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Missing include"));
-
-    dialog.End();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.BarValue(), 100);
-
-    // The next render starts afresh.
-    dialog.Begin(QStringLiteral("Rendering..."));
-    EXPECT_EQ(dialog.PercentText(), QStringLiteral("0%"));
-    EXPECT_FALSE(dialog.StopButton()->isEnabled());
-    dialog.End();
-}
-
-TEST(RenderProgress, StopWorksOnlyOncePovRayHasStarted) {
-    RenderProgressDialog dialog;
-    int stops = 0;
-    dialog.Begin(QStringLiteral("Rendering..."));
-    QPushButton* stop = dialog.StopButton();
-    EXPECT_EQ(stop->text(), QStringLiteral("&Stop"));
-    EXPECT_TRUE(stop->isDefault());
-    EXPECT_FALSE(stop->isEnabled());
-    QTest::mouseClick(stop, Qt::LeftButton);
-    EXPECT_EQ(stops, 0);
-
-    dialog.Started([&] { ++stops; });
-    EXPECT_TRUE(stop->isEnabled());
-    QTest::mouseClick(stop, Qt::LeftButton);
-    EXPECT_EQ(stops, 1);
-
-    // Neither Escape nor the window manager closes it.
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(dialog.close());
-    EXPECT_TRUE(dialog.isVisible());
-
-    dialog.End();
-    EXPECT_FALSE(stop->isEnabled());
-    QTest::mouseClick(stop, Qt::LeftButton);
-    EXPECT_EQ(stops, 1) << "a render that has ended cannot be stopped";
-}
-
-TEST(RenderProgress, TheStopButtonEndsARealRun) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    // A stand-in for POV-Ray that would take ten seconds.
-    const QString script = dir.filePath(QStringLiteral("slowpov"));
-    ASSERT_TRUE(WriteBytes(script, "#!/bin/sh\nexec sleep 10\n"));
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ProgramSettings settings;
-    settings.programDirectory = dir.path();
-    settings.povExecutable = script;
-    settings.povCommandStyle = 2;
-    const ShapeList shapes;
-    PovRayRunner runner(settings, shapes);
-
-    QWidget mainWindow;
-    mainWindow.show();
-    RenderProgressDialog dialog(&mainWindow);
-    bool modalWhileRunning = false;
-    QTimer press;
-    press.setInterval(20);
-    QObject::connect(&press, &QTimer::timeout, [&] {
-        if (!dialog.StopButton()->isEnabled())
-            return;
-        press.stop();
-        modalWhileRunning = dialog.isVisible() && QApplication::activeModalWidget() == &dialog;
-        QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
-    });
-    press.start();
-    QElapsedTimer clock;
-    clock.start();
-    const RenderResult result = runner.RunPovRay(
-        OutputFileName(), 32, 32, false, QStringLiteral("Rendering..."), dialog, dir.path());
-    EXPECT_EQ(result.status, RenderResult::Stopped);
-    EXPECT_LT(clock.elapsed(), 8000);
-    EXPECT_TRUE(modalWhileRunning);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.BarValue(), 100);
-}
-
-TEST(RenderProgress, ABatchShowsTheWholeJobAndEndsWithASummary) {
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // numbers stay English
-    QWidget mainWindow;
-    mainWindow.resize(400, 300);
-    mainWindow.show();
-    RenderProgressDialog dialog(&mainWindow);
-    EXPECT_FALSE(dialog.IsJobShown());
-
-    dialog.BatchBegun(1989);
-    EXPECT_EQ(dialog.JobText(), QStringLiteral("0 of 1,989 textures"));
-    dialog.Begin(QStringLiteral("Rendering texture 12 of 1989"));
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.IsJobShown());
-    EXPECT_EQ(dialog.windowModality(), Qt::NonModal)
-        << "a batch keeps the others out with its cover";
-    dialog.Started([] {});
-    dialog.Progress(37);
-    dialog.BatchProgress({12, 1989, 130400});
-    EXPECT_EQ(dialog.CaptionText(), QStringLiteral("Rendering texture 12 of 1989"));
-    EXPECT_EQ(dialog.PercentText(), QStringLiteral("%37"));
-    EXPECT_EQ(dialog.JobText(), QStringLiteral("12 of 1,989 textures, about 2 min 10 s left"));
-    EXPECT_EQ(dialog.JobBarValue(), 12);
-    SaveScreenshot(dialog, QStringLiteral("renderprogress-batch.png"));
-
-    // Between the renders of a batch the window stays.
-    dialog.End();
-    EXPECT_TRUE(dialog.isVisible());
-    dialog.Begin(QStringLiteral("Rendering texture 13 of 1989"));
-    EXPECT_EQ(dialog.PercentText(), QStringLiteral("0%"));
-
-    BatchSummary summary;
-    summary.total = 1989;
-    summary.rendered = 1987;
-    summary.failed = {QStringLiteral("Red Marble"), QStringLiteral("Oak")};
-    summary.firstFailure = QStringLiteral("Red Marble: POV-Ray could not render the texture.");
-    summary.milliseconds = 125000;
-    dialog.End();
-    dialog.BatchEnded(summary);
-    EXPECT_TRUE(dialog.isVisible()) << "the summary stays until the user closes it";
-    EXPECT_TRUE(dialog.IsShowingSummary());
-    EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
-    EXPECT_EQ(dialog.SummaryText(),
-              QStringLiteral("1,987 rendered, 2 failed: Red Marble, Oak. Finished in 2 min 5 s."));
-    EXPECT_EQ(dialog.FailureText(), summary.firstFailure);
-    EXPECT_EQ(dialog.JobText(), QStringLiteral("1,989 of 1,989 textures"));
-    EXPECT_EQ(dialog.StopButton()->text(), QStringLiteral("&Close"));
-    EXPECT_TRUE(dialog.StopButton()->isEnabled());
-    SaveScreenshot(dialog, QStringLiteral("renderprogress-summary.png"));
-    QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
-    EXPECT_FALSE(dialog.isVisible());
-    QLocale::setDefault(saved);
-}
-
-TEST(RenderProgress, SummariesOfStoppedAndLongBatches) {
-    BatchSummary stopped;
-    stopped.total = 1989;
-    stopped.rendered = 787;
-    stopped.stopped = true;
-    stopped.milliseconds = 40200;
-    EXPECT_EQ(RenderProgressDialog::SummaryFor(stopped),
-              QStringLiteral("787 rendered. Stopped after 40 s; 1,202 not rendered."));
-    BatchSummary failing;
-    failing.total = 8;
-    failing.rendered = 1;
-    for (const char* name : {"A", "B", "C", "D", "E", "F", "G"})
-        failing.failed << QString::fromLatin1(name);
-    failing.milliseconds = 3 * 3600 * 1000 + 61000;
-    EXPECT_EQ(
-        RenderProgressDialog::SummaryFor(failing),
-        QStringLiteral("1 rendered, 7 failed: A, B, C, D, E, and 2 more. Finished in 3 h 1 min."));
-    EXPECT_EQ(RenderProgressDialog::Duration(0), QStringLiteral("0 s"));
-    EXPECT_EQ(RenderProgressDialog::Duration(59499), QStringLiteral("59 s"));
-    EXPECT_EQ(RenderProgressDialog::Duration(120000), QStringLiteral("2 min"));
-    EXPECT_EQ(RenderProgressDialog::Count(1234567), QStringLiteral("1,234,567"));
-}
-
-TEST(RenderProgress, WhileABatchRunsOnlyTheWatchedWindowScrolls) {
-    QWidget mainWindow;
-    auto* layout = new QVBoxLayout(&mainWindow);
-    auto* area = new QScrollArea(&mainWindow);
-    auto* tall = new QWidget;
-    tall->setMinimumSize(200, 3000);
-    area->setWidget(tall);
-    auto* button = new QPushButton(QStringLiteral("Change"), &mainWindow);
-    int clicks = 0;
-    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
-    auto* edit = new QLineEdit(&mainWindow);
-    layout->addWidget(area);
-    layout->addWidget(button);
-    layout->addWidget(edit);
-    mainWindow.resize(300, 300);
-    mainWindow.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
-
-    auto wheel = [&](QWidget* target) {
-        const QPoint at = target->rect().center();
-        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(target, &event);
-    };
-
-    RenderProgressDialog dialog(&mainWindow);
-    dialog.SetScrollable(area);
-    int stops = 0;
-    dialog.BatchBegun(3);
-    dialog.Begin(QStringLiteral("Rendering texture 1 of 3"));
-    dialog.Started([&] { ++stops; });
-
-    wheel(area->viewport());
-    EXPECT_GT(area->verticalScrollBar()->value(), 0) << "the watched window scrolls";
-    const int scrolled = area->verticalScrollBar()->value();
-    QTest::mouseClick(
-        area->verticalScrollBar(), Qt::LeftButton, Qt::NoModifier,
-        QPoint(area->verticalScrollBar()->width() / 2, area->verticalScrollBar()->height() - 30));
-    EXPECT_GT(area->verticalScrollBar()->value(), scrolled) << "and its scroll bar can be clicked";
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 0) << "nothing else takes the mouse";
-    QTest::keyClicks(edit, QStringLiteral("abc"));
-    EXPECT_TRUE(edit->text().isEmpty()) << "nor the keyboard";
-    QTest::mouseClick(dialog.StopButton(), Qt::LeftButton);
-    EXPECT_EQ(stops, 1) << "the dialog itself works";
-    // So does a window the dialog opens, such as a message about the scene.
-    QDialog notice(&dialog);
-    auto* ok = new QPushButton(QStringLiteral("OK"), &notice);
-    int answers = 0;
-    QObject::connect(ok, &QPushButton::clicked, [&] { ++answers; });
-    notice.show();
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_EQ(answers, 1);
-    notice.hide();
-
-    dialog.End();
-    dialog.BatchEnded(BatchSummary{3, 3, {}, {}, false, 1500});
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 1) << "after the batch the windows work again";
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,12 +1,13 @@
 #include "editorfixture.h"
 
 #include "core/model/texture.h"
-#include "render/povray/renderprogress.h"
+#include "render/povray/picturerender.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QDir>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 EditorServices::EditorServices() {
@@ -22,8 +23,11 @@ PovRayRunner& EditorServices::Runner() {
     return *m_runner;
 }
 
-std::unique_ptr<RenderProgressSink> EditorServices::MakeProgress(QWidget*) {
-    return std::make_unique<SilentProgressSink>();
+RenderQueue& EditorServices::Renders() {
+    if (!m_queue)
+        m_queue =
+            std::make_unique<RenderQueue>(Runner(), [this] { return settings.parallelRenders; });
+    return *m_queue;
 }
 
 void EditorTest::SetUp() {
@@ -65,6 +69,16 @@ QStringList EditorTest::MessageTexts() const {
     for (const auto& message : m_messages)
         texts << message.text;
     return texts;
+}
+
+bool RenderThumbnail(AppServices& services, Texture& texture, int width, int height) {
+    PictureRender render(texture, width, height);
+    QSignalSpy finished(&render, &QueuedRender::finished);
+    render.Start(services.Renders());
+    if (!finished.wait(60000) || !render.Result().Succeeded())
+        return false;
+    texture.Thumbnail() = std::move(render.Picture());
+    return true;
 }
 
 bool ToggleAccessibly(QAbstractButton* button) {

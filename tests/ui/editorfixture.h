@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 #include "screenshot.h"
 #include "ui/editors/previewlink.h"
@@ -22,6 +23,7 @@
 
 class QAbstractButton;
 class QLineEdit;
+class Texture;
 
 /// Failed expectations show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -36,8 +38,8 @@ public:
 
     ProgramSettings& Settings() override { return settings; }
     void SaveSettings() override { ++saves; }
-    PovRayRunner& Runner() override;
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override;
+    PovRayRunner& Runner();
+    RenderQueue& Renders() override;
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapes; }
     NamedColorList& NamedColors() override { return namedColors; }
@@ -54,6 +56,7 @@ private:
     ShapeList m_shapes;
     TextureCopyList m_copies;
     std::unique_ptr<PovRayRunner> m_runner;
+    std::unique_ptr<RenderQueue> m_queue;
 };
 
 /// A Preview window stand-in that counts what the editors tell it.
@@ -111,6 +114,10 @@ protected:
     QString m_filePath;
     QStringList m_fileCaptions;
 };
+
+/// Renders `texture` at width x height through the services' render queue and waits for it; on
+/// success the picture becomes its thumbnail.
+bool RenderThumbnail(AppServices& services, Texture& texture, int width, int height);
 
 /// Toggles a check box or radio button through its accessible "Toggle" action, as assistive
 /// technology and voice control do (no click is involved). False when there is no such action.

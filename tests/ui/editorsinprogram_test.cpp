@@ -109,7 +109,9 @@ TEST_F(EditorsInProgramTest, NewSimpleMakesAMarbleWithARenderedThumbnail) {
               "    phase 0.25\r\n"
               "  }\r\n"
               "}");
-    // Rendered by POV-Ray at the catalog's thumbnail size: a picture, not a blank.
+    // Rendered by POV-Ray at the catalog's thumbnail size, in the background: a picture, not a
+    // blank.
+    ASSERT_TRUE(QTest::qWaitFor([&texture] { return texture.GetThumbnailWidth() > 0; }, 30000));
     ASSERT_EQ(texture.GetThumbnailWidth(), 120);
     ASSERT_EQ(texture.GetThumbnailHeight(), 120);
     std::set<std::uint8_t> values(texture.Thumbnail().Bits().begin(),

@@ -125,6 +125,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
     Catalog& catalog = view->Document().Contents();
     ASSERT_EQ(catalog.GetCount(), 1);
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Red Marble");
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120); // rendered by POV-Ray
 
     // A layered texture of two layers, each made in the sheet from the layered dialog.
@@ -146,7 +147,9 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
         dialog->Button(QStringLiteral("newButton"))->click();
         EXPECT_EQ(dialog->List()->count(), 2);
         EXPECT_TRUE(dialog->Preview()->isVisible());
-        EXPECT_EQ(dialog->Working().GetLayer(1)->GetThumbnailWidth(), 100);
+        // The layers' thumbnails come while the dialog stays open.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [dialog] { return dialog->Working().GetLayer(1)->GetThumbnailWidth() == 100; }, 30000));
         dialog->NameEdit()->setText(QStringLiteral("Two Coats"));
         Ok(dialog)->click();
     });
@@ -155,6 +158,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
     const Texture& layered = catalog.GetTexture(1);
     EXPECT_EQ(layered.GetName(), "Two Coats");
     EXPECT_FALSE(layered.IsSimple());
+    ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(layered.GetThumbnailWidth(), 120);
     EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
 

@@ -294,9 +294,14 @@ TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
         layer.pigment.color = {255, 0, 0, 0};
     };
     dialog->Button("newButton")->click();
-    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
     const SimpleTexture* layer = dialog->Working().GetLayer(0);
     ASSERT_NE(layer, nullptr);
+    // The layer is there at once; its picture comes from POV-Ray while the dialog stays open.
+    EXPECT_EQ(layer->GetThumbnailWidth(), 0);
+    EXPECT_EQ(dialog->LayersAwaitingThumbnails(), std::vector<int>{0});
+    ASSERT_TRUE(QTest::qWaitFor([layer] { return layer->GetThumbnailWidth() > 0; }, 30000));
+    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+    EXPECT_TRUE(dialog->LayersAwaitingThumbnails().empty());
     EXPECT_EQ(layer->GetThumbnailWidth(), 100);
     EXPECT_EQ(layer->GetThumbnailHeight(), 100);
     SaveScreenshot(dialog.get(), QStringLiteral("layered-texture"));
@@ -312,12 +317,14 @@ TEST_F(LayeredTest, OkOnALayerAsItWasRendersNothingAndReplacesNothing) {
     m_app.script.edit = [](SimpleTexture&) {}; // OK without a change
     dialog->Button("modifyButton")->click();
     EXPECT_EQ(m_app.script.titles.last(), "Modify Simple Texture");
-    EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
+    EXPECT_TRUE(dialog->LayersAwaitingThumbnails().empty()) << "no render";
     EXPECT_EQ(dialog->Working().GetLayer(1), before); // the very same layer, not a copy
     EXPECT_EQ(dialog->Working().GetLayer(1)->GetThumbnailWidth(), 100);
 
     m_app.script.edit = [](SimpleTexture& layer) { layer.finish.diffuse = 20; };
     dialog->Button("modifyButton")->click();
-    EXPECT_FALSE(m_messages.empty()); // a real change is rendered (and here fails to)
+    // A real change is rendered (and here fails to).
+    EXPECT_EQ(dialog->LayersAwaitingThumbnails(), std::vector<int>{1});
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_messages.empty(); }, 30000));
     EXPECT_EQ(dialog->Working().GetLayer(1)->finish.diffuse, 20);
 }

@@ -6,6 +6,7 @@
 #include "editorfixture.h"
 #include "render/files/sidefiles.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/previewwindow.h"
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -199,7 +201,7 @@ TEST_F(PreviewTest, AChangeWhileAnAutoRenderRunsStopsItAndRendersTheNewState) {
     window->TextureChanged();
     ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 2 && !window->IsRendering(); }));
     EXPECT_EQ(Middle(window->Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
-    EXPECT_FALSE(m_services.Runner().IsBusy());
+    EXPECT_EQ(m_services.Renders().Left(), 0);
 }
 
 TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
@@ -362,34 +364,40 @@ TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
     if (!HavePovRay())
         GTEST_SKIP() << "povray is not installed";
     SimpleTexture texture = Coloured("Red Marble", {255, 0, 0, 0});
-    ASSERT_TRUE(m_services.Runner().WriteTextureFile(texture, m_dir.path()).Succeeded());
     ShapeEditorDialog dialog(m_services);
     dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
-    dialog.SetTextureName("Red Marble");
-    dialog.SetRenderFolder(m_dir.path()); // where the Preview window put the texture's file
+    dialog.SetTexture(texture.GetSource(SourceFlag::Declare), "Red Marble");
     dialog.show();
+    QSignalSpy rendered(&dialog, &ShapeEditorDialog::renderFinished);
     dialog.Render();
+    // The test render runs in the background; the dialog stays usable and Render waits.
+    EXPECT_TRUE(dialog.IsRendering());
+    EXPECT_FALSE(dialog.RenderButton()->isEnabled());
     EXPECT_EQ(dialog.TextureName(), "Red_Marble"); // the dialog keeps the changed name
+    ASSERT_TRUE(rendered.wait(60000));
+    EXPECT_TRUE(dialog.RenderButton()->isEnabled());
     EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
     EXPECT_EQ(Middle(dialog.Frame()->Picture())[2], 255);
     EXPECT_EQ(dialog.Frame()->Picture().Width(), dialog.Frame()->PictureSize().width());
-    const QByteArray scene = FileBytes(QDir(m_dir.path()).filePath(QStringLiteral("temppv$$.!!!")));
-    EXPECT_TRUE(scene.contains("texture {Red_Marble}"));
     SaveScreenshot(&dialog, QStringLiteral("shape-editor"));
 
     // Without the include the warning comes, and POV-Ray's complaint after it.
     dialog.SourceEdit()->setPlainText(
         QStringLiteral("sphere { 0, 4 texture {%%TEXTURE_NAME%%} }\n"));
     dialog.Render();
+    ASSERT_TRUE(rendered.wait(60000));
     ASSERT_GE(m_messages.size(), 2u);
     EXPECT_EQ(m_messages[0].title, "Warning");
     EXPECT_EQ(m_messages[0].text, "Warning! You have used the %%TEXTURE_NAME%% texture but have "
                                   "not included the file TEMPTX$$.!!!");
-    EXPECT_TRUE(m_messages[1].text.startsWith("POV-Ray could not render the texture."));
+    EXPECT_TRUE(
+        m_messages[1].text.startsWith("POV-Ray could not render the texture \"Red_Marble\"."))
+        << m_messages[1].text.toStdString();
 
     m_messages.clear();
     dialog.SourceEdit()->setPlainText(QStringLiteral("sphere { 0, 4 }\n"));
     dialog.Render();
+    ASSERT_TRUE(rendered.wait(60000));
     ASSERT_GE(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text,
               "Warning! You have not defined an object using the texture %%TEXTURE_NAME%%");
@@ -407,18 +415,17 @@ TEST_F(PreviewTest, TheShapeEditorNamesTheTextureAsItsSourceDeclaresIt) {
         SCOPED_TRACE(name);
         m_messages.clear();
         SimpleTexture texture = Coloured(name, {0, 0, 255, 0});
-        ASSERT_TRUE(m_services.Runner().WriteTextureFile(texture, m_dir.path()).Succeeded());
         ShapeEditorDialog dialog(m_services);
         dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
-        dialog.SetTextureName(name);
-        dialog.SetRenderFolder(m_dir.path());
+        dialog.SetTexture(texture.GetSource(SourceFlag::Declare), name);
         dialog.show();
+        QSignalSpy rendered(&dialog, &ShapeEditorDialog::renderFinished);
         dialog.Render();
+        ASSERT_TRUE(rendered.wait(60000));
+        // POV-Ray found the texture under the name the scene gave it: the picture is blue.
         EXPECT_TRUE(m_messages.empty()) << MessageTexts().join("\n").toStdString();
         EXPECT_EQ(Middle(dialog.Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
-        const QByteArray scene =
-            FileBytes(QDir(m_dir.path()).filePath(QStringLiteral("temppv$$.!!!")));
-        EXPECT_TRUE(scene.contains("texture {" + DeclaredIdentifier(name) + "}"));
+        EXPECT_EQ(dialog.TextureName(), DeclaredIdentifier(name));
     }
 }
 

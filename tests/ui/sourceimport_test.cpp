@@ -4,8 +4,11 @@
 
 #include "appfixture.h"
 #include "core/model/texture.h"
+#include "render/povray/renderresult.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogmodel.h"
 #include "ui/catalog/sourceimporter.h"
 #include "ui/dialogs/importsummarydialog.h"
 
@@ -332,7 +335,7 @@ TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
     EXPECT_EQ(catalog.GetCount(), 20);
 }
 
-TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsAndOneFailedRenderStopsTheRest) {
+TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedStartStopsTheRest) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     m_app->Settings().updateThumbnail = 1;
@@ -340,29 +343,43 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsAndOneFailedRenderStopsThe
     ASSERT_TRUE(view->Importer().Import({{woods}, QString(), QString()}, 17));
     const Catalog& catalog = CatalogOf(view);
     ASSERT_EQ(catalog.GetCount(), 19);
+    // The textures are in at once, their pictures on the way.
+    for (int index : {17, 18})
+        EXPECT_EQ(view->Document().Model().StateOf(index), CatalogModel::Rendering) << index;
+    ASSERT_TRUE(WaitForRenders(view));
     for (int index : {17, 18}) {
         EXPECT_EQ(catalog.GetTexture(index).GetThumbnailWidth(), 120);
         EXPECT_EQ(catalog.GetTexture(index).GetThumbnailHeight(), 120);
     }
+    EXPECT_EQ(view->Document().UndoStack().count(), 1) << "the pictures joined the import";
+    view->BatchProgress()->Button()->click(); // the summary closed
     EXPECT_TRUE(m_messages.empty());
 
     // Imported again with approximations, only the texture that is new is rendered: without
-    // POV-Ray that one fails and the others keep their pictures.
+    // POV-Ray that one fails and the others keep their pictures. The batch's summary says why,
+    // without a message box.
     m_app->Settings().povExecutable = Path(QStringLiteral("no-povray"));
     view->Importer().Summary()->ApproximateBox()->click();
     ASSERT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
-    EXPECT_EQ(m_messages.size(), 1u);
+    ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(catalog.GetTexture(17).GetThumbnailWidth(), 120);
     EXPECT_TRUE(catalog.GetTexture(18).Thumbnail().IsEmpty());
     EXPECT_EQ(catalog.GetTexture(19).GetThumbnailWidth(), 120);
+    BatchBar* bar = view->BatchProgress();
+    ASSERT_TRUE(bar->IsShowingSummary());
+    EXPECT_EQ(bar->FailureText(), QString::fromLatin1(RenderMessages::CannotStart));
+    bar->Button()->click();
 
-    // The user hears of a failed render once; the textures after it come in unrendered.
-    m_messages.clear();
+    // A start that fails ends the batch there: the textures after it come in unrendered.
     ASSERT_TRUE(view->Importer().Import({{woods}, QString(), QString()}, 20));
     ASSERT_EQ(catalog.GetCount(), 23);
-    EXPECT_EQ(m_messages.size(), 1u);
+    ASSERT_TRUE(WaitForRenders(view));
     for (int index : {20, 21, 22})
         EXPECT_TRUE(catalog.GetTexture(index).Thumbnail().IsEmpty());
+    EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("0 rendered. Stopped after ")))
+        << bar->SummaryText().toStdString();
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(SourceImportTest, TheSummaryIsReadAndWorkedFromTheKeyboard) {

@@ -5,6 +5,8 @@
 #include "core/shapes/builtinshapes.h"
 #include "core/texmap/tiling.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
+#include "render/povray/texturemaprender.h"
 #include "render/settings/programsettings.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
@@ -614,17 +616,16 @@ TEST_F(CreateTextureMapDialogTest, BrightnessControlsFollowTheOverride) {
 class TextureMapApp : public AppServices {
 public:
     explicit TextureMapApp(const QString& folder)
-        : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes) {
+        : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes),
+          m_queue(m_runner, [] { return 1; }) {
         m_settings.programDirectory = folder;
         m_settings.textureMapWidth = 40, m_settings.textureMapHeight = 20,
         m_settings.textureMapUseAspectRatio = 0;
     }
     ProgramSettings& Settings() override { return m_settings; }
     void SaveSettings() override {}
-    PovRayRunner& Runner() override { return m_runner; }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget*) override {
-        return std::make_unique<SilentProgressSink>();
-    }
+    RenderQueue& Renders() override { return m_queue; }
+    void ShowProgress(QueuedRender& render) override { shownProgress.push_back(&render); }
     TextureCopyList& CopyList() override { return m_copies; }
     ShapeList& Shapes() override { return m_shapeList; }
     NamedColorList& NamedColors() override { return m_namedColorList; }
@@ -639,11 +640,13 @@ public:
 
     std::vector<std::unique_ptr<Document>> maps;
     std::vector<std::unique_ptr<TextureMapView>> views;
+    std::vector<const QueuedRender*> shownProgress;
 
 private:
     ProgramSettings m_settings;
     ShapeList m_shapes;
     PovRayRunner m_runner;
+    RenderQueue m_queue;
     TextureCopyList m_copies;
     ShapeList m_shapeList;
     NamedColorList m_namedColorList;
@@ -676,7 +679,16 @@ protected:
             }
         };
         QTimer::singleShot(0, poll);
-        return RunCreateTextureMap(m_app, m_red, nullptr);
+        // The dialog closes at once; the map comes once its render has finished.
+        TextureMapRender* render = RunCreateTextureMap(m_app, m_red, nullptr, &m_owner);
+        if (!render)
+            return false;
+        EXPECT_TRUE(render->IsPending() || render->IsFinished());
+        EXPECT_EQ(m_app.Renders().LeftFor(&m_owner), 1) << "the render counts for its catalog";
+        EXPECT_EQ(m_app.shownProgress.back(), render) << "its progress shows in the status line";
+        QSignalSpy finished(render, &QueuedRender::finished);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
+        return !m_app.maps.empty();
     }
     static void Type(CreateTextureMapDialog& dialog, const char* field, const char* text) {
         auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(field));
@@ -696,6 +708,7 @@ protected:
 
     QTemporaryDir m_dir;
     TextureMapApp m_app{m_dir.path()};
+    QObject m_owner; ///< the catalog the command was given in
     SimpleTexture m_red;
     MessageRecorder m_messages;
 };

@@ -5,120 +5,91 @@
 
 #include <algorithm>
 
-ThumbnailBatch::ThumbnailBatch(Catalog& catalog, bool composite, bool layers)
-    : m_catalog(catalog), m_textures(catalog.GetSelectedIndices()) {
-    const int total = static_cast<int>(m_textures.size());
-    for (std::size_t k = 0; k < m_textures.size(); ++k) {
-        const int index = m_textures[k];
-        const Texture& texture = catalog.GetTexture(index);
-        const int number = static_cast<int>(k) + 1;
+ThumbnailBatch::ThumbnailBatch(const Catalog& catalog, std::span<const int> indices, bool composite,
+                               bool layers) {
+    const int total = static_cast<int>(indices.size());
+    for (std::size_t k = 0; k < indices.size(); ++k) {
+        const Texture& texture = catalog.GetTexture(indices[k]);
+        Member member{indices[k], texture.GetId(), texture.GetName(), m_tasks.size(), 0};
+        const std::string number = std::to_string(k + 1);
         if (composite)
-            m_tasks.push_back(
-                {index, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
-                 "Rendering texture " + std::to_string(number) + " of " + std::to_string(total)});
+            m_tasks.push_back({k, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
+                               "Rendering texture " + number + " of " + std::to_string(total)});
         if (!texture.IsSimple() && layers) {
             const int count = static_cast<const LayeredTexture&>(texture).GetLayerCount();
             for (int m = 0; m < count; ++m)
-                m_tasks.push_back({index, m, kLayerThumbnailSize, kLayerThumbnailSize,
-                                   "Rendering thumbnail " + std::to_string(number) + " of " +
+                m_tasks.push_back({k, m, kLayerThumbnailSize, kLayerThumbnailSize,
+                                   "Rendering thumbnail " + number + " of " +
                                        std::to_string(total) + " (Layer " + std::to_string(m + 1) +
                                        " of " + std::to_string(count) + ")"});
         }
-        m_firstTask.push_back(m_taskTexture.size());
-        m_tasksOfTexture.push_back(m_tasks.size() - m_taskTexture.size());
-        if (m_tasksOfTexture.back() == 0)
-            ++m_withoutTasks;
-        while (m_taskTexture.size() < m_tasks.size())
-            m_taskTexture.push_back(k);
+        member.taskCount = m_tasks.size() - member.firstTask;
+        m_open.push_back(member.taskCount);
+        if (member.taskCount > 0)
+            ++m_total;
+        m_members.push_back(std::move(member));
     }
-    m_withTasksBefore.push_back(0);
-    for (std::size_t count : m_tasksOfTexture)
-        m_withTasksBefore.push_back(m_withTasksBefore.back() + (count > 0 ? 1 : 0));
-    m_pictures.resize(m_tasks.size());
-    m_arrived.resize(m_tasks.size(), false);
-    m_failed.resize(m_tasks.size(), false);
+    m_endings.resize(m_tasks.size(), Ending::Open);
 }
 
-Texture& ThumbnailBatch::Subject(std::size_t index) {
-    const ThumbnailTask& task = m_tasks.at(index);
-    Texture& texture = m_catalog.GetTexture(task.texture);
-    if (task.layer < 0)
-        return texture;
-    return *static_cast<LayeredTexture&>(texture).GetLayer(task.layer);
+ThumbnailBatch::ThumbnailBatch(const Catalog& catalog, bool composite, bool layers)
+    : ThumbnailBatch(catalog, catalog.GetSelectedIndices(), composite, layers) {}
+
+bool ThumbnailBatch::End(std::size_t task, Ending ending) {
+    if (ending == Ending::Open || m_endings.at(task) != Ending::Open)
+        return false;
+    m_endings[task] = ending;
+    const std::size_t member = m_tasks[task].member;
+    if (--m_open[member] > 0)
+        return false;
+    ++m_through;
+    return true;
 }
 
-void ThumbnailBatch::Complete(std::size_t index, Bitmap picture) {
-    if (index < m_taken || m_arrived.at(index))
-        return;
-    m_pictures[index] = std::move(picture);
-    m_arrived[index] = true;
-    TakeReady();
+bool ThumbnailBatch::IsThrough(std::size_t member) const {
+    return m_members.at(member).taskCount > 0 && m_open[member] == 0;
 }
 
-void ThumbnailBatch::Fail(std::size_t index) {
-    if (index < m_taken || m_arrived.at(index))
-        return;
-    m_arrived[index] = true;
-    m_failed[index] = true;
-    TakeReady();
-}
-
-void ThumbnailBatch::TakeReady() {
-    while (m_taken < m_tasks.size() && m_arrived[m_taken]) {
-        // Textures before this task's texture are done (some may have had no tasks at all).
-        DeselectThrough(m_taskTexture[m_taken]);
-        if (!m_failed[m_taken]) {
-            Bitmap& thumbnail = Subject(m_taken).Thumbnail();
-            m_replaced.push_back({m_taken, std::move(thumbnail)});
-            thumbnail.Assign(m_pictures[m_taken]);
-            m_pictures[m_taken] = Bitmap();
-            if (m_changed)
-                m_changed(m_tasks[m_taken].texture);
-        }
-        ++m_taken;
-    }
-    if (m_taken == m_tasks.size())
-        DeselectThrough(m_textures.size());
-    else
-        DeselectThrough(m_taskTexture[m_taken]);
-}
-
-void ThumbnailBatch::DeselectThrough(std::size_t textureOrder) {
-    // Every texture before `textureOrder` has all its tasks through; those with a failed task
-    // stay selected.
-    while (m_deselected < textureOrder && m_deselected < m_textures.size()) {
-        const std::size_t order = m_deselected++;
-        const auto first = m_failed.begin() + static_cast<std::ptrdiff_t>(m_firstTask[order]);
-        if (std::find(first, first + static_cast<std::ptrdiff_t>(m_tasksOfTexture[order]), true) !=
-            first + static_cast<std::ptrdiff_t>(m_tasksOfTexture[order]))
-            continue;
-        m_catalog.Deselect(m_textures[order]);
-        if (m_changed)
-            m_changed(m_textures[order]);
-    }
-}
-
-std::size_t ThumbnailBatch::TexturesThrough() const {
-    // The textures before the first task not yet taken, less those without tasks.
-    const std::size_t through =
-        m_taken == m_tasks.size() ? m_textures.size() : m_taskTexture[m_taken];
-    return m_withTasksBefore[through];
+bool ThumbnailBatch::Has(std::size_t member, Ending ending) const {
+    const Member& m = m_members[member];
+    const auto first = m_endings.begin() + static_cast<std::ptrdiff_t>(m.firstTask);
+    return std::find(first, first + static_cast<std::ptrdiff_t>(m.taskCount), ending) !=
+           first + static_cast<std::ptrdiff_t>(m.taskCount);
 }
 
 std::size_t ThumbnailBatch::TexturesRendered() const {
-    return TexturesThrough() - FailedTextures().size();
+    std::size_t rendered = 0;
+    for (std::size_t k = 0; k < m_members.size(); ++k)
+        if (IsThrough(k) && !Has(k, Ending::Failed) && !Has(k, Ending::Dropped))
+            ++rendered;
+    return rendered;
 }
 
-std::vector<int> ThumbnailBatch::FailedTextures() const {
-    std::vector<int> failed;
-    for (std::size_t t = 0; t < m_taken; ++t)
-        if (m_failed[t] && (failed.empty() || failed.back() != m_tasks[t].texture))
-            failed.push_back(m_tasks[t].texture);
+std::vector<std::size_t> ThumbnailBatch::FailedMembers() const {
+    std::vector<std::size_t> failed;
+    for (std::size_t k = 0; k < m_members.size(); ++k)
+        if (Has(k, Ending::Failed))
+            failed.push_back(k);
     return failed;
 }
 
-void ThumbnailBatch::Finish() {
-    TakeReady();
-    for (std::size_t i = m_taken; i < m_pictures.size(); ++i)
-        m_pictures[i] = Bitmap();
+std::vector<std::size_t> ThumbnailBatch::DroppedMembers() const {
+    std::vector<std::size_t> dropped;
+    for (std::size_t k = 0; k < m_members.size(); ++k)
+        if (!Has(k, Ending::Failed) && Has(k, Ending::Dropped))
+            dropped.push_back(k);
+    return dropped;
+}
+
+Texture* ThumbnailSubject(Texture& texture, int layer) {
+    if (layer < 0)
+        return &texture;
+    if (texture.IsSimple())
+        return nullptr;
+    auto& layered = static_cast<LayeredTexture&>(texture);
+    return layer < layered.GetLayerCount() ? layered.GetLayer(layer) : nullptr;
+}
+
+const Texture* ThumbnailSubject(const Texture& texture, int layer) {
+    return ThumbnailSubject(const_cast<Texture&>(texture), layer);
 }

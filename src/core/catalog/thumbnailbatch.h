@@ -1,18 +1,17 @@
 #pragma once
 
-#include "core/bitmap/bitmap.h"
+#include "core/model/texture.h"
 
 #include <cstddef>
-#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
-class Texture;
 class Catalog;
 
 /// One thumbnail of a batch: the composite of a texture (layer -1) or one layer's picture.
 struct ThumbnailTask {
-    int texture = 0;
+    std::size_t member = 0; ///< which of the batch's textures (its place in Members())
     int layer = -1;
     int width = 0;
     int height = 0;
@@ -20,72 +19,65 @@ struct ThumbnailTask {
         caption; ///< "Rendering texture 2 of 5", "Rendering thumbnail 1 of 1 (Layer 2 of 3)"
 };
 
-/// The thumbnails of the selected textures, rendered in catalog order. Pictures may arrive in
-/// any order (renders run side by side), but they are taken in task order only, and a texture
-/// is deselected once everything of it is taken, so the catalog always looks as if the renders
-/// had run one after another: when the batch ends early, what came before stays, and the
-/// texture being worked on and all later ones stay selected. A render that fails (POV-Ray
-/// could not render that texture) does not end the batch: its texture stays selected, so the
-/// user finds it, and the others go on.
+/// The thumbnails a batch renders for some textures of a catalog, in catalog order, and how far
+/// it has come. Tasks end in any order (renders run side by side and the catalog may change
+/// meanwhile); a texture is through once all its tasks have ended, and rendered when each gave
+/// its picture. A texture whose render failed is not rendered: it keeps its old pictures.
 class ThumbnailBatch {
 public:
     /// Layer thumbnails are always 100 x 100, whatever the catalog's thumbnail size.
     static constexpr int kLayerThumbnailSize = 100;
 
-    ThumbnailBatch(Catalog& catalog, bool composite, bool layers);
+    /// A texture of the batch as it stood when the batch was made.
+    struct Member {
+        int index = 0; ///< its catalog index then
+        TextureId id = 0;
+        std::string name;
+        std::size_t firstTask = 0;
+        std::size_t taskCount = 0;
+    };
+    /// How a task ended.
+    enum class Ending { Open, Rendered, Failed, Dropped };
+
+    /// The textures at `indices` (ascending): their composite thumbnails at the catalog's size
+    /// and, for layered textures, their layers' thumbnails, as chosen.
+    ThumbnailBatch(const Catalog& catalog, std::span<const int> indices, bool composite,
+                   bool layers);
+    /// The selected textures.
+    ThumbnailBatch(const Catalog& catalog, bool composite, bool layers);
 
     const std::vector<ThumbnailTask>& Tasks() const { return m_tasks; }
-    const Catalog& GetCatalog() const { return m_catalog; }
-    /// The texture or layer whose picture task `index` renders.
-    Texture& Subject(std::size_t index);
+    const std::vector<Member>& Members() const { return m_members; }
 
-    /// Hands in the picture of task `index`; takes every picture now next in line.
-    void Complete(std::size_t index, Bitmap picture);
-    /// Task `index` gave no picture: its texture keeps its old one and stays selected.
-    void Fail(std::size_t index);
-    /// Called with a texture's catalog index whenever its thumbnail is taken or it is
-    /// deselected, so a window can repaint it at once.
-    void SetChangeHandler(std::function<void(int texture)> handler) {
-        m_changed = std::move(handler);
-    }
-    /// Ends the batch: pictures after the first missing one are dropped; textures without
-    /// tasks that come before it are deselected as the one-at-a-time run would have.
-    void Finish();
-    /// Tasks taken so far (in order).
-    std::size_t Taken() const { return m_taken; }
-    bool IsComplete() const { return m_taken == m_tasks.size(); }
-    /// Textures that have tasks, and how many of them are through (every task taken or failed).
-    std::size_t TextureTotal() const { return m_tasksOfTexture.size() - m_withoutTasks; }
-    std::size_t TexturesThrough() const;
-    /// Textures all of whose thumbnails were taken, and the catalog indices of those with a
-    /// failed task, in catalog order.
+    /// Task `task` ended: its picture was taken (Rendered), it gave none (Failed), or its
+    /// texture was gone (Dropped). Returns true when that brought its texture through. A task
+    /// ends once; later calls change nothing.
+    bool End(std::size_t task, Ending ending);
+    Ending EndingOf(std::size_t task) const { return m_endings.at(task); }
+
+    /// Textures that have tasks; those through; those through with every picture taken; those
+    /// with a failed task, and those dropped (gone from the catalog), by their place in
+    /// Members().
+    std::size_t TextureTotal() const { return m_total; }
+    std::size_t TexturesThrough() const { return m_through; }
+    bool IsThrough(std::size_t member) const;
     std::size_t TexturesRendered() const;
-    std::vector<int> FailedTextures() const;
-    /// A picture a taken task replaced: the task's index and the former picture.
-    struct Replaced {
-        std::size_t task;
-        Bitmap picture;
-    };
-    /// The pictures the taken tasks replaced, in task order (moved out, so they can be put back).
-    std::vector<Replaced> TakeReplaced() { return std::move(m_replaced); }
+    std::vector<std::size_t> FailedMembers() const;
+    std::vector<std::size_t> DroppedMembers() const;
+    bool IsComplete() const { return m_through == m_total; }
 
 private:
-    void TakeReady();
-    void DeselectThrough(std::size_t textureOrder);
+    bool Has(std::size_t member, Ending ending) const;
 
-    Catalog& m_catalog;
-    std::vector<int> m_textures; ///< selected textures in order
+    std::vector<Member> m_members;
     std::vector<ThumbnailTask> m_tasks;
-    std::vector<std::size_t> m_taskTexture; ///< position in m_textures of each task's texture
-    std::vector<Bitmap> m_pictures;
-    std::vector<Replaced> m_replaced;
-    std::vector<bool> m_arrived;
-    std::vector<bool> m_failed;
-    std::vector<std::size_t> m_tasksOfTexture;  ///< number of tasks of each selected texture
-    std::vector<std::size_t> m_firstTask;       ///< index of each selected texture's first task
-    std::vector<std::size_t> m_withTasksBefore; ///< textures with tasks before each position
-    std::size_t m_withoutTasks = 0;
-    std::function<void(int)> m_changed;
-    std::size_t m_taken = 0;
-    std::size_t m_deselected = 0; ///< textures deselected so far (a prefix of m_textures)
+    std::vector<Ending> m_endings;
+    std::vector<std::size_t> m_open; ///< tasks still open, per member
+    std::size_t m_total = 0;
+    std::size_t m_through = 0;
 };
+
+/// What task `layer` renders of `texture`: the texture itself (layer -1) or that layer; null
+/// when the texture has no such layer.
+Texture* ThumbnailSubject(Texture& texture, int layer);
+const Texture* ThumbnailSubject(const Texture& texture, int layer);

@@ -4,8 +4,18 @@
 #include "core/model/reservedwords.h"
 #include "core/text/textcodec.h"
 
+#include <atomic>
 #include <optional>
 #include <vector>
+
+TextureId Texture::NewTextureId() {
+    static std::atomic<TextureId> next{1};
+    return next++;
+}
+
+void Texture::TakeNewId() {
+    m_id = NewTextureId();
+}
 
 std::string Texture::DeclarationComment() const {
     return WrapComment(m_description);

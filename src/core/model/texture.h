@@ -46,10 +46,18 @@ constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) {
     return SourceFlags(a) | b;
 }
 
+/// Which texture an object stands for while the program runs (never stored).
+using TextureId = std::uint64_t;
+
 /// A texture of a catalog: simple (SimpleTexture) or layered (LayeredTexture).
 /// Both carry a name, a description, a preview-shape index and a thumbnail.
 class Texture : public Storable {
 public:
+    /// Copies keep the id, since an edited copy stands for the texture it was made from; a new
+    /// texture, and one given TakeNewId() (a pasted copy), has an id no other texture had.
+    TextureId GetId() const { return m_id; }
+    void TakeNewId();
+
     virtual bool IsSimple() const = 0;
     /// A full copy of the texture, thumbnails and layers included.
     virtual std::unique_ptr<Texture> Clone() const = 0;
@@ -76,7 +84,9 @@ protected:
 
     /// The description comment and the declared identifier, shared by both kinds' headers.
     std::string DeclarationComment() const;
+    static TextureId NewTextureId();
 
+    TextureId m_id = NewTextureId();
     Bitmap m_thumbnail;
     std::string m_name = "Untitled";
     std::string m_description;

@@ -1,61 +1,33 @@
 #pragma once
 
 #include "core/bitmap/bitmap.h"
-#include "render/povray/renderresult.h"
+#include "render/povray/queuedrender.h"
 
-#include <QObject>
-#include <QString>
-#include <memory>
 #include <string>
 
-class PovRayJob;
-class PovRayRunner;
-class RenderProgressSink;
 class Texture;
 
-/// One render of a texture on its preview shape that runs while the program goes on handling
-/// events: the include file and the scene are written, POV-Ray runs, and its image is read into
-/// Picture(). The runner counts as busy from Start() until the render has finished or the object
-/// is destroyed (which ends POV-Ray). Thumbnails, the Preview window and its automatic renders
-/// all take this road.
-class PictureRender : public QObject {
+/// A render of a texture on its preview shape: a thumbnail, a layer's thumbnail or the Preview
+/// window's picture. It renders the texture as it was when the render was made, so the texture
+/// may change (or go) meanwhile; Renders() tells whether a texture still looks like that.
+class PictureRender : public QueuedRender {
     Q_OBJECT
 public:
-    /// A render of `texture` as it is now, at width x height.
-    PictureRender(PovRayRunner& runner, const Texture& texture, int width, int height,
-                  QObject* parent = nullptr);
-    ~PictureRender() override;
+    PictureRender(const Texture& texture, int width, int height, QObject* parent = nullptr);
 
-    /// Writes the files and starts POV-Ray, reporting to `sink`, which must outlive the render.
-    /// When it cannot start (another render runs, a file cannot be written, POV-Ray is missing)
-    /// the render has finished when Start returns.
-    void Start(const QString& caption, RenderProgressSink& sink);
-    /// Ends POV-Ray early; the render then finishes as Stopped.
-    void Stop();
-
-    bool IsFinished() const { return m_finished; }
-    const RenderResult& Result() const { return m_result; }
-    /// The rendered picture once the render has succeeded.
+    /// The rendered picture, once the render has succeeded.
     Bitmap& Picture() { return m_picture; }
+    /// Whether `texture` as it is now has the source and the shape this render renders, so the
+    /// picture shows it.
+    bool Renders(const Texture& texture) const;
 
-signals:
-    void finished();
+protected:
+    RenderResult Prepare(const PovRayRunner& runner, const QString& folder,
+                         RenderRemarks& remarks) override;
+    RenderResult Collect(const QString& folder) override;
 
 private:
-    void JobFinished();
-    void Finish(RenderResult result);
-
-    PovRayRunner& m_runner;
-    std::unique_ptr<Texture> m_texture;
-    std::string m_name;
+    std::string m_source;
     int m_shape;
-    int m_width;
-    int m_height;
-    RenderProgressSink* m_sink = nullptr;
-    std::unique_ptr<PovRayJob> m_job;
-    QString m_folder;
     Bitmap m_picture;
-    RenderResult m_result;
-    bool m_holdsRunner = false;
-    bool m_finished = false;
 };

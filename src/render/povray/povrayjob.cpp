@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <csignal>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 
 namespace {
 constexpr int kPollMilliseconds = 50;
 constexpr int kKillAfterMilliseconds = 1000;
+/// POV-Ray runs behind the program: however many renders run side by side, the window gets the
+/// processor first when the user works in it.
+constexpr int kPovRayNiceness = 10;
 } // namespace
 
 PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
@@ -59,8 +63,13 @@ void PovRayJob::Start() {
     m_process.setArguments(arguments);
     m_process.setStandardInputFile(QProcess::nullDevice());
     // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
-    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_process.setChildProcessModifier([] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::setpriority(PRIO_PROCESS, 0, kPovRayNiceness);
+    });
     m_process.start(QIODevice::ReadOnly);
+    if (m_debug)
+        return;
     m_poll.start();
     if (m_timeLimit > 0)
         m_timeLimitTimer.start(m_timeLimit * 1000);
@@ -80,6 +89,11 @@ void PovRayJob::Terminate() {
 }
 
 void PovRayJob::ReadOutput() {
+    if (m_debug) { // the terminal shows POV-Ray's lines itself
+        m_process.readAllStandardError();
+        m_process.readAllStandardOutput();
+        return;
+    }
     m_parser.Feed(m_process.readAllStandardError().toStdString());
     m_process.readAllStandardOutput(); // statistics only; keep the pipe drained
     SetPercent(m_parser.Percent());
@@ -112,8 +126,9 @@ void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
         Finish({RenderResult::TimedOut, QString::fromUtf8(RenderMessages::AppTitle), message});
     } else if (m_stopRequested) {
         Finish({RenderResult::Stopped, {}, {}});
-    } else if (status == QProcess::NormalExit && exitCode == 0) {
-        SetPercent(100);
+    } else if (m_debug || (status == QProcess::NormalExit && exitCode == 0)) {
+        if (!m_debug)
+            SetPercent(100);
         Finish({});
     } else {
         QString message = m_subject.isEmpty()
@@ -134,7 +149,8 @@ void PovRayJob::OnError(QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart || m_finished)
         return;
     Finish({RenderResult::StartFailed, QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
-            QString::fromUtf8(RenderMessages::CannotStart)});
+            QString::fromUtf8(m_debug ? RenderMessages::CannotStartDebug
+                                      : RenderMessages::CannotStart)});
 }
 
 void PovRayJob::Finish(RenderResult result) {

@@ -24,6 +24,10 @@ public:
     void SetSubject(const QString& subject) { m_subject = subject; }
     /// Ends POV-Ray when it has not finished within `seconds` (0: no limit). Call before Start().
     void SetTimeLimit(int seconds) { m_timeLimit = seconds; }
+    /// Debug mode: the command runs POV-Ray visibly in a terminal that waits for a key, so the
+    /// run has no progress and no time limit, and it ends well however the terminal ends.
+    /// Call before Start().
+    void SetDebugMode(bool debug) { m_debug = debug; }
 
     void Start();
     /// Ends POV-Ray early; the run then counts as stopped.
@@ -58,6 +62,7 @@ private:
     QTimer m_timeLimitTimer;
     QString m_subject;
     int m_timeLimit = 0;
+    bool m_debug = false;
     bool m_timedOut = false;
     PovProgressParser m_parser;
     qint64 m_lastSize = 0;

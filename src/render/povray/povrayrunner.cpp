@@ -5,34 +5,19 @@
 #include "core/shapes/customshape.h"
 #include "core/texmap/texturemapscene.h"
 #include "render/files/fileio.h"
-#include "render/povray/picturerender.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
 #include "render/povray/scratcharea.h"
 #include "render/settings/programsettings.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <span>
 
 namespace {
 
 constexpr const char* kWriteFailed = "Failed to write %1.";
-
-/// Clears the busy flag however a render ends.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& busy) : m_busy(busy) { m_busy = true; }
-    ~BusyGuard() { m_busy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& m_busy;
-};
 
 RenderResult FileWriteFailure(const FileResult& written) {
     return RenderResult::Failure(RenderResult::FileFailed,
@@ -149,102 +134,69 @@ std::unique_ptr<PovRayJob> PovRayRunner::MakeJob(const QString& folder, const Po
     return job;
 }
 
-PovCommandStyle PovRayRunner::ResolvedStyle(const QString& executable) {
-    if (const auto known = m_detectedStyles.find(executable); known != m_detectedStyles.end())
-        return known->second;
-    const PovCommandStyle style =
-        StyleForVersion(ParsePovVersion(PovVersionOutput(executable).toStdString()));
-    m_detectedStyles[executable] = style;
-    return style;
+QString PovRayRunner::ExecutableToAsk() const {
+    if (m_settings.CommandStyle() != PovCommandStyle::Automatic)
+        return {};
+    const QString executable = m_settings.EffectivePovExecutable();
+    return m_detectedStyles.count(executable) ? QString() : executable;
 }
 
-PovCommand PovRayRunner::Command(const QString& outputFile, int width, int height) {
-    PovCommandStyle style = m_settings.CommandStyle();
-    if (style == PovCommandStyle::Automatic)
-        style = ResolvedStyle(m_settings.EffectivePovExecutable());
-    return BuildPovCommand(m_settings.CommandOptions(), style, outputFile.toStdString(), width,
-                           height);
+void PovRayRunner::LearnVersion(const QString& executable, const QString& output) {
+    m_detectedStyles[executable] = StyleForVersion(ParsePovVersion(output.toStdString()));
 }
 
-bool PovRayRunner::TryBeginRender() {
-    if (m_busy)
-        return false;
-    m_busy = true;
-    return true;
+PovCommandStyle PovRayRunner::ResolvedStyle() const {
+    const PovCommandStyle style = m_settings.CommandStyle();
+    if (style != PovCommandStyle::Automatic)
+        return style;
+    const auto known = m_detectedStyles.find(m_settings.EffectivePovExecutable());
+    return known != m_detectedStyles.end() ? known->second : StyleForVersion(std::nullopt);
 }
 
-void PovRayRunner::EndRender() {
-    m_busy = false;
+PovCommand PovRayRunner::Command(const QString& outputFile, int width, int height) const {
+    return BuildPovCommand(m_settings.CommandOptions(), ResolvedStyle(), outputFile.toStdString(),
+                           width, height);
 }
 
-RenderResult PovRayRunner::RunPovRay(const QString& outputFile, int width, int height,
-                                     bool debugMode, const QString& caption,
-                                     RenderProgressSink& sink, const QString& folder,
-                                     const QString& subject) {
-    if (m_busy)
-        return {RenderResult::Busy, {}, {}};
-    BusyGuard busy(m_busy);
-    const PovCommand command = Command(outputFile, width, height);
-    if (debugMode)
-        return RunDebug(command, folder);
-
-    sink.Begin(caption);
-    const std::unique_ptr<PovRayJob> job =
-        MakeJob(folder, command, outputFile, width, height, subject);
-    QEventLoop loop;
-    QObject::connect(job.get(), &PovRayJob::finished, &loop, &QEventLoop::quit);
-    QObject::connect(job.get(), &PovRayJob::progressChanged,
-                     [&sink](int percent) { sink.Progress(percent); });
-    job->Start();
-    if (!job->IsFinished()) {
-        sink.Started([&job] { job->Stop(); });
-        loop.exec();
-    }
-    sink.Progress(100);
-    sink.End();
-    return job->Result();
-}
-
-RenderResult PovRayRunner::RunDebug(const PovCommand& command, const QString& folder) {
+std::unique_ptr<PovRayJob> PovRayRunner::MakeDebugJob(const QString& folder,
+                                                      const PovCommand& command,
+                                                      RenderResult& result) const {
     const QString script = QDir(folder).filePath(QString::fromLatin1(kDebugScriptName));
     const QByteArray text = QByteArray::fromStdString(command.Text() + " +v\r\npause\r\n");
-    if (RenderResult written = WriteScratchFile(script, text); !written.Succeeded())
-        return written;
-
+    if (result = WriteScratchFile(script, text); !result.Succeeded())
+        return nullptr;
     const std::optional<Terminal> terminal = FindTerminal();
     if (!terminal) {
-        QFile::remove(script);
-        return RenderResult::Failure(RenderResult::StartFailed,
-                                     QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
-                                     QString::fromUtf8(RenderMessages::NoTerminal));
+        result = RenderResult::Failure(RenderResult::StartFailed,
+                                       QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
+                                       QString::fromUtf8(RenderMessages::NoTerminal));
+        return nullptr;
     }
     // The script keeps the two lines a console user would expect. The terminal shows its
     // command line, then runs POV-Ray with the words of that command handed over one by one
     // (so "$$" and "!!!" in the file names reach it as they are), verbose, and pauses.
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    QStringList arguments = terminal->second;
-    arguments << QStringLiteral("sh") << QStringLiteral("-c")
-              << QStringLiteral(R"(IFS= read -r line < '%1'; printf '%s\n' "${line%?}"; "$@" +v; )"
-                                R"(printf 'Press Enter to continue . . . '; read _)")
-                     .arg(QString::fromLatin1(kDebugScriptName))
-              << QStringLiteral("sh") << QString::fromStdString(command.executable);
-    for (const std::string& word : command.arguments)
-        arguments << QString::fromStdString(word);
-    process.start(terminal->first, arguments);
-    const bool started = process.waitForStarted(10000);
-    if (started)
-        process.waitForFinished(-1);
-    QFile::remove(script);
-    if (!started)
-        return RenderResult::Failure(RenderResult::StartFailed,
-                                     QString::fromUtf8(RenderMessages::ExecutionErrorTitle),
-                                     QString::fromUtf8(RenderMessages::CannotStartDebug));
-    return {};
+    PovCommand shown;
+    shown.executable = terminal->first.toStdString();
+    for (const QString& option : terminal->second)
+        shown.arguments.push_back(option.toStdString());
+    shown.arguments.insert(
+        shown.arguments.end(),
+        {"sh", "-c",
+         QStringLiteral(R"(IFS= read -r line < '%1'; printf '%s\n' "${line%?}"; "$@" +v; )"
+                        R"(printf 'Press Enter to continue . . . '; read _)")
+             .arg(QString::fromLatin1(kDebugScriptName))
+             .toStdString(),
+         "sh", command.executable});
+    shown.arguments.insert(shown.arguments.end(), command.arguments.begin(),
+                           command.arguments.end());
+    auto job = std::make_unique<PovRayJob>(folder, shown, OutputFileName(), 1, 1);
+    job->SetDebugMode(true);
+    result = {};
+    return job;
 }
 
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,
-                                      const QString& folder, RenderProgressSink& sink) {
+                                      const QString& folder, RenderRemarks& remarks) const {
     const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
     if (shapeIndex == kTextureMapSceneId)
         return WriteScratchFile(scenePath, WithCrLf(TextureMapScene(textureName)));
@@ -255,69 +207,48 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     } else {
         if (!m_shapes.empty())
             shape = m_shapes.front().get();
-        sink.Status(
-            QStringLiteral("There is no preview shape %1 for \"%2\"; it is rendered on shape 0.")
-                .arg(shapeIndex)
-                .arg(QString::fromStdString(textureName)));
+        remarks.statuses
+            << (QStringLiteral(
+                    "There is no preview shape %1 for \"%2\"; it is rendered on shape 0.")
+                    .arg(shapeIndex)
+                    .arg(QString::fromStdString(textureName)));
     }
     if (shape->LacksInclude())
-        sink.Notice(QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
-                    QString::fromUtf8(ShapeMessages::MissingInclude));
+        remarks.notices.push_back({QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
+                                   QString::fromUtf8(ShapeMessages::MissingInclude)});
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
     RenderResult written =
         WriteScratchFile(scenePath, QByteArray::fromStdString(shape->GetSceneSource(textureName)));
     if (!written.Succeeded())
-        sink.Notice(QString::fromUtf8(ShapeMessages::WriteErrorTitle),
-                    QString::fromUtf8(ShapeMessages::WriteError));
+        remarks.notices.push_back({QString::fromUtf8(ShapeMessages::WriteErrorTitle),
+                                   QString::fromUtf8(ShapeMessages::WriteError)});
     return written;
 }
 
-RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString& folder) {
+RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString& folder) const {
     return WriteScratchFile(QDir(folder).filePath(QString::fromLatin1(kSceneFileName)),
                             WithCrLf(text));
 }
 
-RenderResult PovRayRunner::RenderScene(int width, int height, const std::string& textureName,
-                                       const QString& outputFile, int shapeIndex,
-                                       const QString& caption, RenderProgressSink& sink,
-                                       const QString& folder) {
-    if (m_busy)
-        return {RenderResult::Busy, {}, {}};
-    if (RenderResult written = WriteScene(textureName, shapeIndex, folder, sink);
-        !written.Succeeded())
-        return NamingTexture(written, textureName);
-    return RunPovRay(outputFile, width, height, false, caption, sink, folder,
-                     QString::fromStdString(textureName));
+RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) const {
+    return WriteTextureFile(texture.GetSource(SourceFlag::Declare), folder);
 }
 
-RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) {
+RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration,
+                                            const QString& folder) const {
     // The include file holds the text exactly as GetSource gives it, CR LF line ends included.
     const QString path = QDir(folder).filePath(QString::fromLatin1(kTextureFileName));
-    return WriteScratchFile(path,
-                            QByteArray::fromStdString(texture.GetSource(SourceFlag::Declare)));
+    return WriteScratchFile(path, QByteArray::fromStdString(declaration));
 }
 
-RenderResult PovRayRunner::RenderPicture(const Texture& texture, int width, int height,
-                                         const QString& caption, RenderProgressSink& sink,
-                                         Bitmap& picture) {
-    if (m_busy)
-        return {RenderResult::Busy, {}, {}};
-    PictureRender render(*this, texture, width, height);
-    QEventLoop loop;
-    QObject::connect(&render, &PictureRender::finished, &loop, &QEventLoop::quit);
-    render.Start(caption, sink);
-    if (!render.IsFinished())
-        loop.exec();
-    if (render.Result().Succeeded())
-        picture = std::move(render.Picture());
-    return render.Result();
-}
-
-RenderResult PovRayRunner::UpdateTextureThumbnail(Texture& texture, int width, int height,
-                                                  const QString& caption,
-                                                  RenderProgressSink& sink) {
-    return RenderPicture(texture, width, height, caption, sink, texture.Thumbnail());
+RenderResult PovRayRunner::WriteTextureScene(const std::string& declaration,
+                                             const std::string& textureName, int shapeIndex,
+                                             const QString& folder, RenderRemarks& remarks) const {
+    RenderResult written = WriteTextureFile(declaration, folder);
+    if (written.Succeeded())
+        written = WriteScene(textureName, shapeIndex, folder, remarks);
+    return written;
 }
 
 RenderResult NamingTexture(RenderResult result, const std::string& textureName) {

@@ -2,7 +2,6 @@
 
 #include "core/povray/povcommand.h"
 #include "core/shapes/shapelist.h"
-#include "render/povray/renderprogress.h"
 #include "render/povray/renderresult.h"
 
 #include <QString>
@@ -19,14 +18,14 @@ class ScratchArea;
 class Texture;
 struct ProgramSettings;
 
-/// The one road to POV-Ray. Every render (a single picture, each job of a batch, a texture
-/// map) runs in a scratch folder of its own, made for that job under a scratch area that
+/// The one road to POV-Ray: it makes the job folders, writes the files POV-Ray reads, builds
+/// the command line from the settings and makes the POV-Ray runs; the renders themselves are
+/// objects that wait their turn in the render queue (see QueuedRender, RenderQueue). Every
+/// render runs in a scratch folder of its own, made for that job under a scratch area that
 /// belongs to this runner alone (see ScratchArea), so no other render of this or another
 /// process or user can touch its files; the texture's include file, the scene and the image
-/// have fixed names there. File
-/// names in scenes without a folder (image maps, includes) are looked up in the program
-/// directory after the job's folder. Only one render runs at a time; a render asked for while
-/// one runs returns Busy at once.
+/// have fixed names there. File names in scenes without a folder (image maps, includes) are
+/// looked up in the program directory after the job's folder.
 class PovRayRunner {
 public:
     PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes);
@@ -46,58 +45,53 @@ public:
     /// Who is told when a scratch folder had to be refused and another is used (the message
     /// names both and why); without one it goes to the log.
     void SetNoticeHandler(std::function<void(const QString& title, const QString& text)> handler);
-    bool IsBusy() const { return m_busy; }
 
-    /// The command line for a render into `outputFile`, in the style the settings ask for
-    /// (asking the executable for its version once per path when the style is automatic).
-    PovCommand Command(const QString& outputFile, int width, int height);
+    /// The POV-Ray program whose version must be asked before command lines can be built in
+    /// the style the settings ask for (the automatic style, for a program not asked yet);
+    /// empty when none.
+    QString ExecutableToAsk() const;
+    /// What `executable --version` answered (empty when it did not): its command lines take
+    /// the style of that version from now on.
+    void LearnVersion(const QString& executable, const QString& output);
+    /// The command line for a render into `outputFile`, in the style the settings ask for (the
+    /// newest when the version of a program is not known).
+    PovCommand Command(const QString& outputFile, int width, int height) const;
     /// A POV-Ray run of `command` in `folder` with the settings' time limit, naming `subject`
     /// (the texture) in its messages.
     std::unique_ptr<PovRayJob> MakeJob(const QString& folder, const PovCommand& command,
                                        const QString& outputFile, int width, int height,
                                        const QString& subject) const;
+    /// The run of `command` in debug mode: in a terminal, verbose, waiting for a key before it
+    /// ends. Writes the debug script into `folder`; null, with `result` saying why, when the
+    /// script cannot be written or there is no terminal.
+    std::unique_ptr<PovRayJob> MakeDebugJob(const QString& folder, const PovCommand& command,
+                                            RenderResult& result) const;
 
-    /// Runs POV-Ray on the scene already written in `folder`, reporting progress to `sink`
-    /// while the events of the program go on being handled. In debug mode the command runs
-    /// visibly in a terminal, verbose, and waits for a key.
-    RenderResult RunPovRay(const QString& outputFile, int width, int height, bool debugMode,
-                           const QString& caption, RenderProgressSink& sink, const QString& folder,
-                           const QString& subject = QString());
-    /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex`
-    /// (or the texture-map plane for its scene id) into `folder`, then runs POV-Ray there.
-    RenderResult RenderScene(int width, int height, const std::string& textureName,
-                             const QString& outputFile, int shapeIndex, const QString& caption,
-                             RenderProgressSink& sink, const QString& folder);
-    /// Writes only the scene file, with the same rules as RenderScene.
+    /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex` (or
+    /// the texture-map plane for its scene id) into `folder`; warnings about the scene go to
+    /// `remarks`.
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
-                            RenderProgressSink& sink);
+                            RenderRemarks& remarks) const;
     /// Writes `scene` as the scene file in `folder`, with CR LF line ends (a scene written by
     /// hand, as the shape editor test-renders it).
-    RenderResult WriteSceneText(const std::string& scene, const QString& folder);
-    /// Writes the texture's include file into `folder`.
-    RenderResult WriteTextureFile(const Texture& texture, const QString& folder);
-    /// Renders the texture at width x height on its preview shape into `picture`, which is left
-    /// as it was when anything fails.
-    RenderResult RenderPicture(const Texture& texture, int width, int height,
-                               const QString& caption, RenderProgressSink& sink, Bitmap& picture);
-    /// Renders the texture at width x height into its thumbnail; the thumbnail keeps its old
-    /// picture when anything fails.
-    RenderResult UpdateTextureThumbnail(Texture& texture, int width, int height,
-                                        const QString& caption, RenderProgressSink& sink);
-
-    /// Marks a render as running for work that drives POV-Ray itself (side-by-side batches).
-    bool TryBeginRender();
-    void EndRender();
+    RenderResult WriteSceneText(const std::string& scene, const QString& folder) const;
+    /// Writes the texture's include file into `folder`: its declaration (GetSource with
+    /// SourceFlag::Declare), exactly as given.
+    RenderResult WriteTextureFile(const Texture& texture, const QString& folder) const;
+    RenderResult WriteTextureFile(const std::string& declaration, const QString& folder) const;
+    /// Both files of a texture's render into `folder`: its include file (`declaration`) and the
+    /// scene that shows it, named `textureName`, on shape `shapeIndex`.
+    RenderResult WriteTextureScene(const std::string& declaration, const std::string& textureName,
+                                   int shapeIndex, const QString& folder,
+                                   RenderRemarks& remarks) const;
 
 private:
-    PovCommandStyle ResolvedStyle(const QString& executable);
-    RenderResult RunDebug(const PovCommand& command, const QString& folder);
+    PovCommandStyle ResolvedStyle() const;
 
     const ProgramSettings& m_settings;
     const ShapeList& m_shapes;
     std::unique_ptr<ScratchArea> m_scratch;
     std::function<void(const QString&, const QString&)> m_noticeHandler;
-    bool m_busy = false;
     std::map<QString, PovCommandStyle> m_detectedStyles;
 };
 

@@ -2,55 +2,77 @@
 
 #include "render/povray/scratcharea.h"
 
-#include <QEventLoop>
-#include <QProcess>
 #include <QStringList>
-#include <QTimer>
 
-QString PovVersionOutput(const QString& executable, int timeoutMs) {
-    if (executable.isEmpty())
-        return {};
+PovVersionProbe::PovVersionProbe(QObject* parent) : QObject(parent) {
+    m_timeout.setSingleShot(true);
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &PovVersionProbe::Read);
+    connect(&m_process, &QProcess::finished, this, [this] { End(true); });
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            End(false);
+    });
+    connect(&m_timeout, &QTimer::timeout, this, [this] { End(false); });
+}
+
+PovVersionProbe::~PovVersionProbe() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.disconnect(this);
+        m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+}
+
+void PovVersionProbe::Start(const QString& executable, int timeoutMs) {
+    m_executable = executable;
+    m_output.clear();
+    m_complete = true;
+    m_running = true;
     // The user's program runs in an empty folder of its own, so whatever it may write there
     // lands nowhere that matters (not in the folder the program was started from).
-    ScratchArea scratch(ScratchArea::DefaultBases(QString()));
+    m_scratch = std::make_unique<ScratchArea>(ScratchArea::DefaultBases(QString()));
     QString folder;
     QString problem;
-    if (!scratch.NewJobFolder(folder, problem))
-        return {};
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QEventLoop loop;
-    QByteArray output;
-    bool complete = true;
+    if (executable.isEmpty() || !m_scratch->NewJobFolder(folder, problem)) {
+        End(false);
+        return;
+    }
+    m_process.setWorkingDirectory(folder);
+    m_timeout.start(timeoutMs);
+    m_process.start(executable, {QStringLiteral("--version")});
+}
+
+void PovVersionProbe::Read() {
     // The version is told in the first lines; a program that goes on printing is not kept in
     // memory but ended once the first part is in.
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
-        output += process.read(kMaxVersionOutput - output.size());
-        if (output.size() >= kMaxVersionOutput) {
-            complete = false;
-            process.kill();
-        }
-    });
-    process.start(executable, {QStringLiteral("--version")});
-    if (!process.waitForStarted(timeoutMs))
-        return {};
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timeout.start(timeoutMs);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
+    m_output += m_process.read(kMaxVersionOutput - m_output.size());
+    if (m_output.size() >= kMaxVersionOutput) {
+        m_complete = false;
+        m_process.kill();
     }
-    if (complete)
-        output += process.read(kMaxVersionOutput - output.size());
-    return QString::fromLocal8Bit(output);
+}
+
+void PovVersionProbe::End(bool answered) {
+    if (!m_running)
+        return;
+    m_running = false;
+    m_timeout.stop();
+    if (answered && m_complete)
+        m_output += m_process.read(kMaxVersionOutput - m_output.size());
+    if (m_process.state() != QProcess::NotRunning) {
+        // No answer in time: the program is ended; its end is not waited for here.
+        m_process.disconnect(this);
+        m_process.kill();
+        answered = false;
+        connect(&m_process, &QProcess::finished, this, [this] { m_scratch.reset(); });
+    } else {
+        m_scratch.reset();
+    }
+    // Told from the event loop, so a receiver may destroy the probe.
+    const QString output = answered ? QString::fromLocal8Bit(m_output) : QString();
+    QTimer::singleShot(0, this, [this, output] { emit finished(output); });
 }
 
 QString PovVersionLine(const QString& output) {

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
-/// How a render ended. Only Ok gives a picture; Busy and Stopped carry no message.
+/// How a render ended. Only Ok gives a picture; Stopped carries no message.
 struct RenderResult {
     enum Status {
         Ok,
-        Busy,         ///< another render runs; nothing was started
         StartFailed,  ///< POV-Ray could not be started
-        Stopped,      ///< the user stopped it
+        Stopped,      ///< the user (or the program, closing) stopped it
         PovRayFailed, ///< POV-Ray ended with an error
         FileFailed,   ///< a scene or include file could not be written
         ImageFailed,  ///< POV-Ray ran, but its picture could not be read
@@ -23,6 +24,17 @@ struct RenderResult {
     static RenderResult Failure(Status status, const QString& title, const QString& message) {
         return {status, title, message};
     }
+};
+
+/// What a render remarks on the way without stopping: warnings the user should see (a scene
+/// that does not include the texture's file) and notes for the status line.
+struct RenderRemarks {
+    struct Notice {
+        QString title;
+        QString text;
+    };
+    std::vector<Notice> notices;
+    QStringList statuses;
 };
 
 namespace RenderMessages {

@@ -4,31 +4,28 @@
 #include "core/texmap/texturemapscene.h"
 #include "render/povray/povrayrunner.h"
 
-RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture,
-                              const TextureMapRequest& request, std::vector<std::uint8_t>& pixels,
-                              RenderProgressSink& sink) {
-    if (runner.IsBusy())
-        return {RenderResult::Busy, {}, {}};
-    QString folder;
-    RenderResult result = runner.NewJobFolder(folder);
-    if (result.Succeeded()) {
-        if (request.overrideFinish) {
-            const auto copy = texture.Clone();
-            ApplyFlatFinish(*copy, request.brightness);
-            result = runner.WriteTextureFile(*copy, folder);
-        } else {
-            result = runner.WriteTextureFile(texture, folder);
-        }
-        result = NamingTexture(result, texture.GetName());
-    }
-    if (result.Succeeded())
-        result =
-            runner.RenderScene(request.width, request.height, texture.GetName(), OutputFileName(),
-                               kTextureMapSceneId, QStringLiteral("Rendering..."), sink, folder);
-    if (result.Succeeded())
-        result = NamingTexture(
-            ReadRenderedPixels(folder, OutputFileName(), request.width, request.height, pixels),
-            texture.GetName());
-    PovRayRunner::RemoveJobFolder(folder);
-    return result;
+namespace {
+
+std::string MapSource(const Texture& texture, const TextureMapRequest& request) {
+    if (!request.overrideFinish)
+        return texture.GetSource(SourceFlag::Declare);
+    const auto copy = texture.Clone();
+    ApplyFlatFinish(*copy, request.brightness);
+    return copy->GetSource(SourceFlag::Declare);
+}
+
+} // namespace
+
+TextureMapRender::TextureMapRender(const Texture& texture, const TextureMapRequest& request,
+                                   QObject* parent)
+    : QueuedRender(texture.GetName(), request.width, request.height, parent), m_request(request),
+      m_source(MapSource(texture, request)) {}
+
+RenderResult TextureMapRender::Prepare(const PovRayRunner& runner, const QString& folder,
+                                       RenderRemarks& remarks) {
+    return runner.WriteTextureScene(m_source, SubjectName(), kTextureMapSceneId, folder, remarks);
+}
+
+RenderResult TextureMapRender::Collect(const QString& folder) {
+    return ReadRenderedPixels(folder, OutputFileName(), Width(), Height(), m_pixels);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "render/povray/renderprogress.h"
-#include "render/povray/renderresult.h"
+#include "render/povray/queuedrender.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Texture;
-class PovRayRunner;
 
 /// The sides a texture map may have, in pixels.
 inline constexpr int kMinimumTextureMapSide = 10;
@@ -21,8 +20,25 @@ struct TextureMapRequest {
     int brightness = 100;       ///< ambient light of that finish, in hundredths
 };
 
-/// Renders `texture` on the texture-map plane. On success `pixels` holds the picture as packed
-/// rows, top row first, 3 bytes per pixel blue, green, red. The texture itself is never changed.
-RenderResult RenderTextureMap(PovRayRunner& runner, const Texture& texture,
-                              const TextureMapRequest& request, std::vector<std::uint8_t>& pixels,
-                              RenderProgressSink& sink);
+/// A render of a texture on the texture-map plane. The texture itself is never changed.
+class TextureMapRender : public QueuedRender {
+    Q_OBJECT
+public:
+    TextureMapRender(const Texture& texture, const TextureMapRequest& request,
+                     QObject* parent = nullptr);
+
+    const TextureMapRequest& Request() const { return m_request; }
+    /// Once the render has succeeded: the picture as packed rows, top row first, 3 bytes per
+    /// pixel blue, green, red.
+    std::vector<std::uint8_t>& Pixels() { return m_pixels; }
+
+protected:
+    RenderResult Prepare(const PovRayRunner& runner, const QString& folder,
+                         RenderRemarks& remarks) override;
+    RenderResult Collect(const QString& folder) override;
+
+private:
+    TextureMapRequest m_request;
+    std::string m_source;
+    std::vector<std::uint8_t> m_pixels;
+};

@@ -2,11 +2,12 @@
 
 #include "core/model/texture.h"
 #include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "ui/app/mainwindow.h"
+#include "ui/app/renderstatus.h"
 #include "ui/catalog/catalogkind.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/preferencesdialog.h"
-#include "ui/dialogs/renderprogressdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/editors/textureeditorset.h"
 #include "ui/framework/document.h"
@@ -15,7 +16,6 @@
 #include "ui/help/helpbrowser.h"
 #include "ui/texmap/texturemapkind.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -23,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 
 Application::Application() : m_textureEditors(std::make_unique<TextureEditorSet>(*this)) {
@@ -31,8 +32,11 @@ Application::Application() : m_textureEditors(std::make_unique<TextureEditorSet>
 
 Application::~Application() {
     // Windows go before the documents they show; the lists before the settings they used.
+    // The documents' renders end with them (no POV-Ray is left running); the scratch area goes
+    // with the runner.
     m_frame.reset();
     m_documents.clear();
+    m_renders.reset();
     CloseHelpWindow();
 }
 
@@ -41,6 +45,11 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_frame = std::make_unique<MainWindow>();
     ConnectFrame();
     m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes);
+    // One queue for every window, with as many places as "Parallel Renders" says at the time.
+    m_renders =
+        std::make_unique<RenderQueue>(*m_runner, [this] { return m_settings.parallelRenders; });
+    m_renderStatus = new RenderStatus(*m_renders, m_frame.get());
+    m_frame->statusBar()->insertPermanentWidget(0, m_renderStatus);
     // Told once the render has started, not from inside its preparations.
     m_runner->SetNoticeHandler([this](const QString& title, const QString& text) {
         QTimer::singleShot(0, m_frame.get(), [this, title, text] {
@@ -103,7 +112,7 @@ void Application::ConnectFrame() {
     connect(frame, &MainWindow::tabbedWindowsChanged, this,
             [this](bool tabbed) { m_settings.tabbedWindows = tabbed ? 1 : 0; });
     frame->SetCloseHandler([this] {
-        if (!CloseAllDocuments())
+        if (!StopRendersFirst(nullptr) || !CloseAllDocuments())
             return false;
         OnFrameClosing();
         return true;
@@ -136,15 +145,38 @@ void Application::SaveSettings() {
     store->sync();
 }
 
-std::unique_ptr<RenderProgressSink> Application::MakeProgress(QWidget* parent) {
-    auto dialog = std::make_unique<RenderProgressDialog>(parent ? parent->window() : m_frame.get());
-    // A batch started from a scrolling window lets that window scroll while it renders.
-    dialog->SetScrollable(qobject_cast<QAbstractScrollArea*>(parent));
-    dialog->SetStatusHandler([this](const QString& text) {
-        if (m_frame)
-            m_frame->ShowStatus(text);
-    });
-    return dialog;
+void Application::ShowProgress(QueuedRender& render) {
+    if (m_renderStatus)
+        m_renderStatus->Show(render);
+}
+
+void Application::ShowStatus(const QString& text) {
+    if (m_frame)
+        m_frame->ShowStatus(text);
+}
+
+bool Application::StopRendersFirst(const Document* document) {
+    if (!m_renders)
+        return true;
+    const int left = document ? m_renders->LeftFor(document) : m_renders->Left();
+    if (left == 0)
+        return true;
+    const QString count =
+        left == 1 ? QStringLiteral("1 render is") : QStringLiteral("%1 renders are").arg(left);
+    const QString text =
+        document ? QStringLiteral("%1 still running for %2. Stop %3 and close the window?")
+                       .arg(count, document->Title(),
+                            left == 1 ? QStringLiteral("it") : QStringLiteral("them"))
+                 : QStringLiteral("%1 still running. Stop %2 and quit?")
+                       .arg(count, left == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    if (Prompts::Message(m_frame.get(), Prompts::Icon::Question, QStringLiteral("Velvane"), text,
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    if (document)
+        m_renders->StopFor(document);
+    else
+        m_renders->StopAll();
+    return true;
 }
 
 void Application::ShowHelp(int context) {
@@ -223,7 +255,7 @@ bool Application::eventFilter(QObject* watched, QEvent* event) {
         DocumentView* view = MainWindow::ViewOf(window);
         Document* document = view ? &view->ViewedDocument() : nullptr;
         if (document && m_frame->ViewsOf(*document).size() == 1) {
-            if (!document->SaveModified(m_frame.get())) {
+            if (!StopRendersFirst(document) || !document->SaveModified(m_frame.get())) {
                 event->ignore();
                 return true;
             }
@@ -244,7 +276,7 @@ void Application::ForgetDocument(Document* document) {
 }
 
 bool Application::CloseDocument(Document& document) {
-    if (!document.SaveModified(m_frame.get()))
+    if (!StopRendersFirst(&document) || !document.SaveModified(m_frame.get()))
         return false;
     if (!document.Path().isEmpty())
         m_frame->AddRecentFile(document.Path());

@@ -10,7 +10,10 @@
 #include <vector>
 
 class MainWindow;
+class PovRayRunner;
 class DocumentView;
+class RenderQueue;
+class RenderStatus;
 class QSettings;
 class TextureEditorSet;
 
@@ -53,18 +56,23 @@ public:
     Document* OpenDocumentFile(const QString& path);
     /// Opens one more window on a document (Window > New Window).
     void OpenAnotherWindow(Document& document);
-    /// Closes a document with all its windows, offering to save it first. False when it stays.
+    /// Closes a document with all its windows, offering to stop its renders and to save it
+    /// first. False when it stays.
     bool CloseDocument(Document& document);
     /// Offers to save every modified document and closes them all; false when the user cancels.
     bool CloseAllDocuments();
+    /// When renders of `document` (of any, for null) are still running, says how many and asks
+    /// whether to stop them; on Yes they are stopped. False when the user wants them to go on.
+    bool StopRendersFirst(const Document* document);
     /// The frame is closing: placement, settings and named colours are written.
     void OnFrameClosing();
 
     // AppServices.
     ProgramSettings& Settings() override { return m_settings; }
     void SaveSettings() override;
-    PovRayRunner& Runner() override { return *m_runner; }
-    std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) override;
+    RenderQueue& Renders() override { return *m_renders; }
+    void ShowProgress(QueuedRender& render) override;
+    void ShowStatus(const QString& text) override;
     TextureCopyList& CopyList() override { return m_copyList; }
     DocumentTemplate& CatalogTemplate() { return *m_catalogTemplate; }
     DocumentTemplate& TextureMapTemplate() { return *m_textureMapTemplate; }
@@ -91,10 +99,13 @@ private:
     QByteArray m_colorsAsLoaded; ///< the named colours as stored when they were loaded
     TextureCopyList m_copyList;
     std::unique_ptr<PovRayRunner> m_runner;
+    /// After the runner, before the documents: renders go first, the runner last.
+    std::unique_ptr<RenderQueue> m_renders;
     std::unique_ptr<DocumentTemplate> m_catalogTemplate;
     std::unique_ptr<DocumentTemplate> m_textureMapTemplate;
     std::vector<std::unique_ptr<Document>> m_documents;
     std::unique_ptr<MainWindow> m_frame;
+    RenderStatus* m_renderStatus = nullptr;
     std::unique_ptr<TextureEditorSet> m_textureEditors;
     TextureEditors* m_editors = nullptr;
     bool m_closing = false;

@@ -69,6 +69,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     OnActiveViewChanged();
 }
 
+MainWindow::~MainWindow() {
+    m_mdi->disconnect(this);
+}
+
 // ---- actions ------------------------------------------------------------------------------
 
 QAction* MainWindow::AddAction(const QString& name, const QString& menuText, const QString& prompt,

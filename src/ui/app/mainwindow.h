@@ -28,6 +28,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
+    /// Document windows still open go without the menus following them.
+    ~MainWindow() override;
 
     QMdiArea* MdiArea() const { return m_mdi; }
     /// Puts `view` (of `document`) in a window of its own and shows it.

@@ -5,6 +5,12 @@
 #include "ui/catalog/catalogmodel.h"
 
 #include <QPainter>
+#include <algorithm>
+
+namespace {
+/// The thumbnail stands this far below the top of its cell.
+constexpr int kThumbnailTop = 10;
+} // namespace
 
 CatalogDelegate::CatalogDelegate(QObject* parent) : QAbstractItemDelegate(parent) {}
 
@@ -23,7 +29,43 @@ void CatalogDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->save();
     painter->setFont(option.font);
     CatalogPainter::PaintCellContents(*painter, cell, m_thumbnailSize, m_scale, contents, m_route);
+    const auto state = static_cast<CatalogModel::ThumbnailState>(
+        index.data(CatalogModel::ThumbnailStateRole).toInt());
+    if (state != CatalogModel::Shown) {
+        // Over the thumbnail's top right corner, where the old picture stays visible.
+        const QPoint corner(rect.left() + (rect.width() - m_thumbnailSize.width()) / 2 +
+                                m_thumbnailSize.width(),
+                            rect.top() + kThumbnailTop);
+        PaintMark(*painter, corner, state);
+    }
     painter->restore();
+}
+
+void CatalogDelegate::PaintMark(QPainter& painter, QPoint corner,
+                                CatalogModel::ThumbnailState state) {
+    const int size = std::clamp(painter.fontMetrics().height() + 4, 14, 28);
+    const QRectF badge(corner.x() - size - 3, corner.y() + 3, size, size);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(64, 64, 64), 1));
+    if (state == CatalogModel::Rendering) {
+        // A small clock: a thumbnail is on its way.
+        painter.setBrush(QColor(255, 255, 224));
+        painter.drawEllipse(badge);
+        const QPointF centre = badge.center();
+        painter.setPen(QPen(QColor(32, 32, 32), 1.6, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(centre, centre + QPointF(0, -size * 0.32));
+        painter.drawLine(centre, centre + QPointF(size * 0.24, 0));
+    } else {
+        // A red sign: the last render failed (the tooltip says why).
+        painter.setBrush(QColor(200, 0, 0));
+        painter.drawEllipse(badge);
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(std::max(8, size - 4));
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(badge, Qt::AlignCenter, QStringLiteral("!"));
+    }
 }
 
 QSize CatalogDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {

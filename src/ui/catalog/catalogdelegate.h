@@ -1,13 +1,16 @@
 #pragma once
 
 #include "paint/bitmapdraw.h"
+#include "ui/catalog/catalogmodel.h"
 
 #include <QAbstractItemDelegate>
+#include <QPoint>
 #include <QSize>
 
 /// Paints the cell of one texture in a catalog window through the catalog painter, the same
 /// drawing as printed pages and sheets, with the thumbnail at the window's zoom. What a cell
-/// shows comes from the model's roles: name, thumbnail and the catalog's selection flag.
+/// shows comes from the model's roles: name, thumbnail and the catalog's selection flag, and a
+/// small mark over the picture while a new thumbnail is on its way or after its render failed.
 class CatalogDelegate : public QAbstractItemDelegate {
     Q_OBJECT
 public:
@@ -23,6 +26,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
+    static void PaintMark(QPainter& painter, QPoint corner, CatalogModel::ThumbnailState state);
+
     QSize m_thumbnailSize{120, 120};
     double m_scale = 1.0;
     BitmapDrawRoute m_route = BitmapDrawRoute::Video;

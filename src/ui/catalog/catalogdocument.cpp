@@ -1,6 +1,8 @@
 #include "ui/catalog/catalogdocument.h"
 
 #include "render/files/catalogfile.h"
+#include "ui/catalog/catalogedits.h"
+#include "ui/catalog/catalogrenders.h"
 
 namespace {
 /// Steps kept for Undo; the oldest go first. Steps hold the textures they took out, so the
@@ -19,6 +21,29 @@ CatalogDocument::CatalogDocument(DocumentTemplate& kind, QObject* parent)
             m_undo.setClean();
         }
     });
+}
+
+CatalogDocument::~CatalogDocument() {
+    // The renders end first: they deliver into the steps and the catalog.
+    m_renders.reset();
+    m_undo.clear();
+}
+
+CatalogRenders& CatalogDocument::Renders(RenderQueue& queue) {
+    if (!m_renders)
+        m_renders = std::make_unique<CatalogRenders>(*this, queue);
+    return *m_renders;
+}
+
+Texture* CatalogDocument::Locate(const Texture* texture, int& index, int hint) {
+    index = m_model.IndexOf(texture, hint);
+    if (index >= 0)
+        return &m_catalog.GetTexture(index);
+    for (int step = 0; step < m_undo.count(); ++step)
+        if (const auto* holder = dynamic_cast<const TextureHolder*>(m_undo.command(step)))
+            if (Texture* held = holder->Holding(texture))
+                return held;
+    return nullptr;
 }
 
 void CatalogDocument::FollowUndoState() {

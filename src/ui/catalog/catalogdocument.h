@@ -5,8 +5,11 @@
 #include "ui/framework/document.h"
 
 #include <QUndoStack>
+#include <memory>
 
+class CatalogRenders;
 class QUndoCommand;
+class RenderQueue;
 
 /// A catalog open in the program: the textures and selection, the model through which its
 /// windows see and change them, the .vlv file, and the steps that Undo and Redo take back and
@@ -16,6 +19,7 @@ class CatalogDocument : public Document {
     Q_OBJECT
 public:
     explicit CatalogDocument(DocumentTemplate& kind, QObject* parent = nullptr);
+    ~CatalogDocument() override;
 
     Catalog& Contents() { return m_catalog; }
     const Catalog& Contents() const { return m_catalog; }
@@ -27,6 +31,14 @@ public:
     void Apply(QUndoCommand* edit);
     QUndoStack& UndoStack() { return m_undo; }
     QUndoStack* UndoSteps() override { return &m_undo; }
+
+    /// Where `texture` is: in the catalog (its index goes to `index`) or kept by an undo step
+    /// (`index` is -1); null when it is in neither (it is gone).
+    Texture* Locate(const Texture* texture, int& index, int hint = -1);
+    /// The renders of the catalog's thumbnails, through `queue` (made on first use).
+    CatalogRenders& Renders(RenderQueue& queue);
+    /// They, when made; null before.
+    CatalogRenders* Renders() const { return m_renders.get(); }
 
     /// Marks the catalog changed by something that cannot be undone and was done to it without
     /// the model (document and catalog flags alike); its windows read it again, and Undo can no
@@ -42,4 +54,5 @@ private:
     Catalog m_catalog;
     CatalogModel m_model{m_catalog};
     QUndoStack m_undo;
+    std::unique_ptr<CatalogRenders> m_renders;
 };

@@ -1,8 +1,10 @@
 #include "ui/catalog/catalogedits.h"
 
+#include "core/catalog/catalog.h"
 #include "ui/catalog/catalogdocument.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 QString CountOf(int count, const QString& noun) {
     return QStringLiteral("%1 %2%3").arg(count).arg(noun,
@@ -15,7 +17,11 @@ InsertTexturesEdit::InsertTexturesEdit(CatalogDocument& document, const QString&
                                        std::vector<int> positions,
                                        std::vector<std::unique_ptr<Texture>> textures, bool select)
     : QUndoCommand(text), m_document(document), m_positions(std::move(positions)),
-      m_textures(std::move(textures)), m_select(select) {}
+      m_textures(std::move(textures)), m_select(select) {
+    for (const auto& texture : m_textures)
+        if (texture)
+            texture->TakeNewId();
+}
 
 void InsertTexturesEdit::redo() {
     CatalogModel& model = m_document.Model();
@@ -29,6 +35,21 @@ void InsertTexturesEdit::undo() {
     m_textures = m_document.Model().TakeTextures(m_positions);
 }
 
+namespace {
+
+Texture* FindHeld(const std::vector<std::unique_ptr<Texture>>& textures, const Texture* texture) {
+    for (const auto& held : textures)
+        if (held.get() == texture)
+            return held.get();
+    return nullptr;
+}
+
+} // namespace
+
+Texture* InsertTexturesEdit::Holding(const Texture* texture) const {
+    return FindHeld(m_textures, texture);
+}
+
 // ---- remove -------------------------------------------------------------------------------
 
 RemoveTexturesEdit::RemoveTexturesEdit(CatalogDocument& document, const QString& text,
@@ -39,6 +60,10 @@ void RemoveTexturesEdit::redo() {
     CatalogModel& model = m_document.Model();
     m_textures = model.TakeTextures(m_indices);
     model.DeselectAll();
+}
+
+Texture* RemoveTexturesEdit::Holding(const Texture* texture) const {
+    return FindHeld(m_textures, texture);
 }
 
 void RemoveTexturesEdit::undo() {
@@ -64,18 +89,34 @@ void ReplaceTextureEdit::undo() {
     Swap();
 }
 
+Texture* ReplaceTextureEdit::Holding(const Texture* texture) const {
+    return m_texture.get() == texture ? m_texture.get() : nullptr;
+}
+
 // ---- thumbnails ---------------------------------------------------------------------------
 
 ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, const QString& text,
                                std::vector<Picture> pictures, bool done)
     : QUndoCommand(text), m_document(document), m_pictures(std::move(pictures)), m_skipRedo(done) {}
 
+ThumbnailsEdit::~ThumbnailsEdit() {
+    if (m_gone)
+        m_gone();
+}
+
 void ThumbnailsEdit::Swap() {
+    CatalogModel& model = m_document.Model();
+    const Catalog& catalog = model.Contents();
+    std::unordered_map<const Texture*, int> places;
+    for (int i = 0; i < catalog.GetCount(); ++i)
+        places[&catalog.GetTexture(i)] = i;
     for (Picture& entry : m_pictures)
-        m_document.Model().SwapThumbnail(entry.texture, entry.layer, entry.picture);
+        if (const auto place = places.find(entry.texture); place != places.end())
+            model.SwapThumbnail(place->second, entry.layer, entry.picture);
 }
 
 void ThumbnailsEdit::redo() {
+    m_done = true;
     if (m_skipRedo) {
         m_skipRedo = false;
         return;
@@ -84,7 +125,17 @@ void ThumbnailsEdit::redo() {
 }
 
 void ThumbnailsEdit::undo() {
+    m_done = false;
     Swap();
+}
+
+void ThumbnailsEdit::AddPicture(const Texture* texture, int layer, Bitmap picture) {
+    m_pictures.push_back({texture, layer, std::move(picture)});
+    if (!m_done)
+        return;
+    CatalogModel& model = m_document.Model();
+    if (const int index = model.IndexOf(texture); index >= 0)
+        model.SwapThumbnail(index, layer, m_pictures.back().picture);
 }
 
 // ---- move ---------------------------------------------------------------------------------

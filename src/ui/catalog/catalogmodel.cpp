@@ -2,6 +2,7 @@
 
 #include "core/catalog/catalog.h"
 #include "core/catalog/exportsource.h"
+#include "core/catalog/thumbnailbatch.h"
 #include "core/model/layeredtexture.h"
 #include "paint/bitmapimage.h"
 
@@ -47,9 +48,9 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(texture.GetDescription());
     case Qt::ToolTipRole: {
         QString tip = QString::fromStdString(texture.GetDescription());
-        const auto state = m_states.find(&texture);
-        if (state != m_states.end() && !state->second.problem.isEmpty())
-            tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + state->second.problem;
+        const auto problem = m_problems.find(&texture);
+        if (problem != m_problems.end())
+            tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + problem->second;
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     case KindRole:
@@ -59,8 +60,8 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
     case ThumbnailStateRole:
         return StateOf(index.row());
     case ThumbnailProblemRole: {
-        const auto state = m_states.find(&texture);
-        return state == m_states.end() ? QString() : state->second.problem;
+        const auto problem = m_problems.find(&texture);
+        return problem == m_problems.end() ? QString() : problem->second;
     }
     case SelectedRole:
         return m_catalog.IsSelected(index.row());
@@ -134,7 +135,7 @@ std::vector<CatalogModel::Block> CatalogModel::Blocks(std::span<const int> indic
 }
 
 void CatalogModel::Forget(const Texture* texture) {
-    m_states.erase(texture);
+    m_problems.erase(texture);
 }
 
 std::vector<std::unique_ptr<Texture>> CatalogModel::TakeTextures(std::span<const int> indices) {
@@ -270,10 +271,10 @@ void CatalogModel::MoveScattered(std::span<const int> from, std::span<const int>
 }
 
 void CatalogModel::SwapThumbnail(int index, int layer, Bitmap& picture) {
-    Texture& texture = m_catalog.GetTexture(index);
-    Bitmap& held = layer < 0 ? texture.Thumbnail()
-                             : static_cast<LayeredTexture&>(texture).GetLayer(layer)->Thumbnail();
-    std::swap(held, picture);
+    Texture* subject = ThumbnailSubject(m_catalog.GetTexture(index), layer);
+    if (!subject)
+        return;
+    std::swap(subject->Thumbnail(), picture);
     // The grid shows only the composite thumbnail.
     if (layer < 0) {
         const QModelIndex at = this->index(index);
@@ -289,7 +290,7 @@ void CatalogModel::TextureChanged(int index) {
 
 void CatalogModel::ResetContents(Catalog&& catalog) {
     beginResetModel();
-    m_states.clear();
+    m_problems.clear();
     m_catalog = std::move(catalog);
     endResetModel();
 }
@@ -300,7 +301,8 @@ void CatalogModel::Refresh() {
     std::unordered_set<const Texture*> present;
     for (int i = 0; i < m_catalog.GetCount(); ++i)
         present.insert(&m_catalog.GetTexture(i));
-    std::erase_if(m_states, [&present](const auto& entry) { return !present.count(entry.first); });
+    std::erase_if(m_problems,
+                  [&present](const auto& entry) { return !present.count(entry.first); });
     endResetModel();
 }
 
@@ -326,17 +328,34 @@ void CatalogModel::DeselectAll() {
 
 // ---- thumbnail states ---------------------------------------------------------------------
 
-void CatalogModel::SetThumbnailState(int index, ThumbnailState state, const QString& problem) {
+void CatalogModel::RenderingChanged(int index) {
+    const QModelIndex at = this->index(index);
+    emit dataChanged(at, at, {ThumbnailStateRole});
+}
+
+void CatalogModel::SetThumbnailProblem(int index, const QString& problem) {
     const Texture* texture = &m_catalog.GetTexture(index);
-    if (state == Shown)
-        m_states.erase(texture);
-    else
-        m_states[texture] = {state, state == Failed ? problem : QString()};
+    if (problem.isEmpty() && m_problems.erase(texture) == 0)
+        return;
+    if (!problem.isEmpty())
+        m_problems[texture] = problem;
     const QModelIndex at = this->index(index);
     emit dataChanged(at, at, {ThumbnailStateRole, ThumbnailProblemRole, Qt::ToolTipRole});
 }
 
 CatalogModel::ThumbnailState CatalogModel::StateOf(int index) const {
-    const auto found = m_states.find(&m_catalog.GetTexture(index));
-    return found == m_states.end() ? Shown : found->second.state;
+    const Texture& texture = m_catalog.GetTexture(index);
+    if (m_rendering && m_rendering(texture))
+        return Rendering;
+    return m_problems.count(&texture) ? Failed : Shown;
+}
+
+int CatalogModel::IndexOf(const Texture* texture, int hint) const {
+    const int count = m_catalog.GetCount();
+    if (hint >= 0 && hint < count && &m_catalog.GetTexture(hint) == texture)
+        return hint;
+    for (int i = 0; i < count; ++i)
+        if (&m_catalog.GetTexture(i) == texture)
+            return i;
+    return -1;
 }

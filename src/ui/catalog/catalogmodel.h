@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <span>
 #include <unordered_map>
@@ -86,10 +87,21 @@ public:
 
     // Thumbnail states, for renders that run while the user goes on working.
 
-    /// Marks texture `index`'s thumbnail as being rendered, failed (with the reason) or shown
-    /// again; the state goes with the texture when rows move and is dropped when it leaves.
-    void SetThumbnailState(int index, ThumbnailState state, const QString& problem = QString());
+    /// Tells whether a thumbnail of a texture is being rendered (the render keeper knows).
+    void SetRenderingProbe(std::function<bool(const Texture&)> probe) {
+        m_rendering = std::move(probe);
+    }
+    /// Texture `index`'s thumbnail started or stopped being rendered.
+    void RenderingChanged(int index);
+    /// Marks texture `index`'s last thumbnail render as failed, saying why (empty: it no longer
+    /// is); the mark goes with the texture when rows move and is dropped when it leaves.
+    void SetThumbnailProblem(int index, const QString& problem);
+    /// Rendering while a render of it is on its way, else Failed after a failed one.
     ThumbnailState StateOf(int index) const;
+
+    /// The index of `texture` in the catalog, -1 when it is not there (`hint`: where it is
+    /// likely to be).
+    int IndexOf(const Texture* texture, int hint = -1) const;
 
 signals:
     /// The selection flags of textures `first` to `last` may have changed, asked for by
@@ -107,10 +119,7 @@ private:
     void MoveScattered(std::span<const int> from, std::span<const int> to);
 
     Catalog& m_catalog;
-    struct StateEntry {
-        ThumbnailState state;
-        QString problem;
-    };
-    std::unordered_map<const Texture*, StateEntry> m_states;
+    std::unordered_map<const Texture*, QString> m_problems;
+    std::function<bool(const Texture&)> m_rendering;
     bool m_removing = false;
 };

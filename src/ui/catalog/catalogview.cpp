@@ -1,21 +1,19 @@
 #include "ui/catalog/catalogview.h"
 
 #include "core/catalog/exportsource.h"
-#include "core/catalog/thumbnailbatch.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
-#include "render/povray/batchrender.h"
-#include "render/povray/povrayrunner.h"
-#include "render/povray/renderprogress.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogactions.h"
 #include "ui/catalog/catalogdelegate.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
+#include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogselection.h"
 #include "ui/catalog/sourceimporter.h"
 #include "ui/dialogs/clipboard.h"
@@ -102,7 +100,8 @@ QRect ToRect(const CellRect& cell, int offset) {
 
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
     : QListView(parent), m_document(document), m_app(app), m_shown(new CatalogFilter(this)),
-      m_delegate(new CatalogDelegate(this)), m_findBar(new QWidget(this)),
+      m_delegate(new CatalogDelegate(this)), m_renders(document.Renders(app.Renders())),
+      m_batchBar(new BatchBar(m_renders, this)), m_findBar(new QWidget(this)),
       m_findField(new QLineEdit(m_findBar)) {
     // Icon mode with fixed places; the places themselves are the catalog's cell layout.
     setViewMode(IconMode);
@@ -128,8 +127,9 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
-    m_importer = new SourceImporter(
-        document, app, *this, [this](Texture& texture) { return RenderNewThumbnail(texture); });
+    m_importer = new SourceImporter(document, app, *this, [this](const std::vector<int>& indices) {
+        RenderThumbnailsInBackground(indices);
+    });
     connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogView::StateChanged);
     connect(m_importer, &SourceImporter::imported, this, [this](int first) {
         if (const int row = RowOf(first); row >= 0)
@@ -151,6 +151,12 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_findBar->setAutoFillBackground(true);
     m_findBar->hide();
     connect(m_findField, &QLineEdit::textChanged, this, &CatalogView::SetFilter);
+
+    // The batch bar at the foot: the grid keeps scrolling above it while thumbnails come.
+    connect(m_batchBar, &BatchBar::layoutChanged, this, &CatalogView::UpdateMargins);
+    connect(&m_renders, &CatalogRenders::statusMessage, this,
+            [this](const QString& text) { m_app.ShowStatus(text); });
+    UpdateMargins();
 
     // The grid's extent follows the rows at once; the commands follow the selection and the
     // steps.
@@ -504,11 +510,18 @@ void CatalogView::paintEvent(QPaintEvent* event) {
 
 void CatalogView::resizeEvent(QResizeEvent* event) {
     QAbstractItemView::resizeEvent(event);
-    if (m_findBar->isVisible()) {
-        const QRect inner = contentsRect();
-        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
-                               m_findBar->sizeHint().height());
-    }
+    UpdateMargins();
+}
+
+void CatalogView::UpdateMargins() {
+    const QRect inner = contentsRect();
+    const int top = m_findBar->isHidden() ? 0 : m_findBar->sizeHint().height();
+    const int bottom = m_batchBar->isHidden() ? 0 : m_batchBar->sizeHint().height();
+    setViewportMargins(0, top, 0, bottom);
+    if (top > 0)
+        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(), top);
+    if (bottom > 0)
+        m_batchBar->setGeometry(inner.left(), inner.bottom() + 1 - bottom, inner.width(), bottom);
 }
 
 void CatalogView::wheelEvent(QWheelEvent* event) {
@@ -627,12 +640,9 @@ bool CatalogView::IsUpdateThumbnail() const {
 // ---- find ---------------------------------------------------------------------------------
 
 void CatalogView::OnFind() {
-    if (!m_findBar->isVisible()) {
+    if (m_findBar->isHidden()) {
         m_findBar->show();
-        setViewportMargins(0, m_findBar->sizeHint().height(), 0, 0);
-        const QRect inner = contentsRect();
-        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(),
-                               m_findBar->sizeHint().height());
+        UpdateMargins();
     }
     m_findField->setFocus(Qt::ShortcutFocusReason);
     m_findField->selectAll();
@@ -651,7 +661,7 @@ void CatalogView::SetFilter(const QString& text) {
 void CatalogView::CloseFind() {
     SetFilter(QString());
     m_findBar->hide();
-    setViewportMargins(0, 0, 0, 0);
+    UpdateMargins();
     setFocus(Qt::OtherFocusReason);
 }
 
@@ -719,7 +729,7 @@ void CatalogView::MoveFocus(int row, Qt::KeyboardModifiers modifiers) {
 }
 
 void CatalogView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && (IsFiltered() || m_findBar->isVisible())) {
+    if (event->key() == Qt::Key_Escape && (IsFiltered() || !m_findBar->isHidden())) {
         CloseFind();
         return;
     }
@@ -890,31 +900,24 @@ void CatalogView::Apply(QUndoCommand* edit) {
     m_document.Apply(edit);
 }
 
-void CatalogView::ShowRenderMessage(const RenderResult& result) {
-    if (!result.message.isEmpty())
-        Prompts::Message(this, Prompts::Icon::Warning,
-                         result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
-                         result.message);
-}
-
-bool CatalogView::RenderNewThumbnail(Texture& texture) {
+void CatalogView::RenderNewThumbnail(const Texture& texture) {
     if (!IsUpdateThumbnail())
-        return true;
-    const Catalog& catalog = m_document.Contents();
-    auto progress = m_app.MakeProgress(this);
-    const RenderResult result = m_app.Runner().UpdateTextureThumbnail(
-        texture, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
-        QStringLiteral("Rendering..."), *progress);
-    // Whatever went wrong, the texture the user made is kept (with the picture it had).
-    ShowRenderMessage(result);
-    return result.Succeeded();
+        return;
+    // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
+    // with the texture's own.
+    std::vector<int> layers;
+    if (!texture.IsSimple() && m_app.Editors())
+        layers = m_app.Editors()->LayersLeftToRender();
+    m_renders.RenderThumbnail(texture, layers);
 }
 
 void CatalogView::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
+    const Texture& added = *texture;
     std::vector<std::unique_ptr<Texture>> textures;
     textures.push_back(std::move(texture));
     Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()},
                                  std::move(textures), false));
+    RenderNewThumbnail(added);
 }
 
 void CatalogView::OnNewSimple() {
@@ -924,8 +927,6 @@ void CatalogView::OnNewSimple() {
     auto texture = std::make_unique<SimpleTexture>();
     if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), this))
         return;
-    WaitCursor wait;
-    RenderNewThumbnail(*texture);
     AddNew(std::move(texture), QStringLiteral("New Texture"));
 }
 
@@ -936,8 +937,6 @@ void CatalogView::OnNewLayered() {
     auto texture = std::make_unique<LayeredTexture>();
     if (!editors->EditLayered(*texture, this))
         return;
-    WaitCursor wait;
-    RenderNewThumbnail(*texture);
     AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
 }
 
@@ -960,12 +959,13 @@ void CatalogView::Modify(int index) {
     // OK on a texture as it was opened is no change: no undo step, no new thumbnail.
     if (!accepted || *copy == original)
         return;
-    WaitCursor wait;
-    // The copy still holds the old thumbnail unless a new one was rendered into it.
-    RenderNewThumbnail(*copy);
+    // The change is made at once with the old thumbnail, which stays until the new one comes;
+    // it then joins this step, so Undo brings back the old texture with its old picture.
+    const Texture& changed = *copy;
     const QString name = QString::fromStdString(copy->GetName());
     Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index,
                                  std::move(copy)));
+    RenderNewThumbnail(changed);
 }
 
 void CatalogView::RemoveSelection(const QString& verb) {
@@ -1013,7 +1013,7 @@ void CatalogView::OnExportSource() {
 void CatalogView::OnCreateTextureMap() {
     const int index = m_document.Contents().GetSingleSelection();
     if (index >= 0)
-        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), this);
+        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), this, &m_document);
 }
 
 void CatalogView::OnClearThumbnails() {
@@ -1036,10 +1036,10 @@ void CatalogView::OnClearThumbnails() {
     for (int index : catalog.GetSelectedIndices()) {
         const Texture& texture = catalog.GetTexture(index);
         if (composite)
-            cleared.push_back({index, -1, empty()});
+            cleared.push_back({&texture, -1, empty()});
         if (!texture.IsSimple() && layers)
             for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
-                cleared.push_back({index, m, empty()});
+                cleared.push_back({&texture, m, empty()});
     }
     if (cleared.empty())
         return;
@@ -1058,34 +1058,15 @@ void CatalogView::OnRenderThumbnails() {
     if (!AskThumbnailChoice(this, catalog, QString(), QStringLiteral("Render Thumbnail(s)"),
                             QString::fromLatin1(kRenderQuestion), composite, layers))
         return;
-    RenderResult result;
-    ThumbnailBatch batch(catalog, composite, layers);
-    // Each thumbnail shows as soon as it is taken; the user may scroll to watch.
-    batch.SetChangeHandler([this](int index) { m_document.Model().TextureChanged(index); });
-    {
-        WaitCursor wait;
-        // Kept after the batch: the progress window then shows its summary until closed.
-        m_batchProgress = m_app.MakeProgress(this);
-        result = RenderThumbnailBatch(m_app.Runner(), batch, m_app.Settings().parallelRenders,
-                                      *m_batchProgress);
-    }
-    // Thumbnails already taken are the catalog's now, whatever stopped the batch; a batch that
-    // took none changed nothing but the selection.
-    std::vector<ThumbnailBatch::Replaced> replaced = batch.TakeReplaced();
-    if (!replaced.empty()) {
-        std::vector<ThumbnailsEdit::Picture> former;
-        for (auto& [task, picture] : replaced)
-            former.push_back(
-                {batch.Tasks()[task].texture, batch.Tasks()[task].layer, std::move(picture)});
-        const int count = static_cast<int>(former.size());
-        Apply(new ThumbnailsEdit(
-            m_document, QStringLiteral("Render ") + CountOf(count, QStringLiteral("Thumbnail")),
-            std::move(former), true));
-    }
+    // In the background: thumbnails show as they come, the bar below the grid tells how far
+    // the batch is, and the user goes on working (another batch waits its turn).
+    m_renders.StartBatch(catalog.GetSelectedIndices(), composite, layers, true);
     StateChanged();
-    // Textures POV-Ray could not render are named in the summary and stay selected.
-    if (result.status != RenderResult::PovRayFailed && result.status != RenderResult::ImageFailed)
-        ShowRenderMessage(result);
+}
+
+void CatalogView::RenderThumbnailsInBackground(const std::vector<int>& indices) {
+    if (IsUpdateThumbnail() && !indices.empty())
+        m_renders.StartBatch(indices, true, true, false);
 }
 
 void CatalogView::OnCopy() {

@@ -9,19 +9,19 @@
 #include <vector>
 
 class AppServices;
+class BatchBar;
 class CatalogActions;
 class CatalogDelegate;
 class CatalogDocument;
 class CatalogFilter;
+class CatalogRenders;
 class CatalogSelection;
 class Texture;
 class QLineEdit;
 class QMimeData;
 class QPrinter;
 class QUndoCommand;
-class RenderProgressSink;
 class SourceImporter;
-struct RenderResult;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
 /// grid of thumbnails with names, placed by the catalog's cell layout and painted by its
@@ -33,6 +33,10 @@ struct RenderResult;
 /// grid to the textures whose name or description holds a text. Textures are dragged to move
 /// them, to copy them into another catalog or to give their source text to an editor. The
 /// grid can be zoomed from 50 to 400 percent.
+///
+/// Thumbnails are rendered in the background: after OK in an editor the change is made at once
+/// and the cell shows a busy mark until its new thumbnail comes; batches show their progress in
+/// a bar at the foot of the window, and the user goes on working meanwhile.
 class CatalogView : public QListView, public DocumentView {
     Q_OBJECT
 public:
@@ -101,6 +105,13 @@ public:
     SourceImporter& Importer() const { return *m_importer; }
     /// Prints the shown textures on as many pages as they need.
     void PrintGrid(QPrinter& printer) const;
+    /// Renders the thumbnails of the new textures at `indices` in the background when "Update
+    /// Thumbnail" is on, with the batch bar; the pictures join the steps that brought the
+    /// textures in.
+    void RenderThumbnailsInBackground(const std::vector<int>& indices);
+    /// The catalog's background renders, and the bar that shows its batches.
+    CatalogRenders& Renders() const { return m_renders; }
+    BatchBar* BatchProgress() const { return m_batchBar; }
 
     // QAbstractItemView: the grid's geometry is the catalog's cell layout.
     QRect visualRect(const QModelIndex& index) const override;
@@ -183,12 +194,12 @@ private:
     void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
     void ShowContextMenu(const QPoint& globalPosition);
     void Modify(int index);
-    /// Renders a new or changed texture's thumbnail when "Update Thumbnail" is on; reports a
-    /// failure to the user. The texture keeps its old picture unless the render succeeded.
-    /// False when a render failed or was stopped.
-    bool RenderNewThumbnail(Texture& texture);
-    void ShowRenderMessage(const RenderResult& result);
+    /// Renders the thumbnail of a texture just put in (new or changed) in the background when
+    /// "Update Thumbnail" is on; it keeps its old picture until the new one comes.
+    void RenderNewThumbnail(const Texture& texture);
     void AddNew(std::unique_ptr<Texture> texture, const QString& stepName);
+    /// Room above the grid for the Find bar and below it for the batch bar.
+    void UpdateMargins();
     void RemoveSelection(const QString& verb);
     /// Runs a step on the document; the model tells the windows what changed.
     void Apply(QUndoCommand* edit);
@@ -207,9 +218,9 @@ private:
     CatalogDelegate* m_delegate;
     CatalogSelection* m_selection;
     CatalogActions* m_actions;
+    CatalogRenders& m_renders;
+    BatchBar* m_batchBar;
     SourceImporter* m_importer;
-    std::unique_ptr<RenderProgressSink>
-        m_batchProgress; ///< the last batch's window, with its summary
     QWidget* m_findBar;
     QLineEdit* m_findField;
     QPersistentModelIndex m_anchor; ///< in the catalog's model

@@ -183,7 +183,7 @@ std::optional<ImportResult> SourceImporter::Read(const SourceToImport& source) {
 void SourceImporter::Add(const SourceToImport& source, ImportResult result, int position,
                          std::map<std::string, std::unique_ptr<Texture>> known) {
     std::vector<std::unique_ptr<Texture>> textures;
-    bool rendering = true;
+    std::vector<int> unrendered; ///< of `textures`
     for (ImportedDeclaration& declaration : result.declarations) {
         if (!declaration.texture)
             continue;
@@ -192,8 +192,7 @@ void SourceImporter::Add(const SourceToImport& source, ImportResult result, int 
             textures.push_back(std::move(same->second));
             continue;
         }
-        if (rendering)
-            rendering = m_renderThumbnail(*declaration.texture);
+        unrendered.push_back(static_cast<int>(textures.size()));
         textures.push_back(std::move(declaration.texture));
     }
 
@@ -205,6 +204,10 @@ void SourceImporter::Add(const SourceToImport& source, ImportResult result, int 
         std::iota(positions.begin(), positions.end(), position);
         m_document.Apply(new InsertTexturesEdit(m_document, QStringLiteral("Import"),
                                                 std::move(positions), std::move(textures), true));
+        // Their pictures come in the background and join the step.
+        for (int& index : unrendered)
+            index += position;
+        m_renderThumbnail(unrendered);
     }
     m_working = false;
     m_last = source;

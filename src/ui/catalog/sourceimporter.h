@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class AppServices;
 class CatalogDocument;
@@ -34,9 +35,9 @@ struct SourceToImport {
 class SourceImporter : public QObject {
     Q_OBJECT
 public:
-    /// Renders a new texture's thumbnail the way the window does for its new textures; false
-    /// when a render failed or was stopped, so that the textures after it are not tried.
-    using ThumbnailRenderer = std::function<bool(Texture&)>;
+    /// Renders the thumbnails of new textures at these catalog indices in the background, the
+    /// way the window does for its new textures.
+    using ThumbnailRenderer = std::function<void(const std::vector<int>& indices)>;
 
     SourceImporter(CatalogDocument& document, AppServices& app, QWidget& window,
                    ThumbnailRenderer renderThumbnail);

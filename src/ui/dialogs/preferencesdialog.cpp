@@ -3,9 +3,10 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetext.h"
 #include "core/shapes/shapelist.h"
+#include "render/povray/picturerender.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/povversion.h"
-#include "render/povray/renderprogress.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/dialogs/validation.h"
@@ -30,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -194,41 +196,77 @@ void PathsPage::Browse() {
         m_executable->setText(path);
 }
 
-void PathsPage::TestPovRay() {
-    QPointer<PathsPage> alive(this);
-    const QString field = m_executable->text().trimmed();
-    const QString executable = field.isEmpty() ? DefaultPovExecutable() : field;
-
-    m_test->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString version = PovVersionLine(PovVersionOutput(executable, kVersionTimeoutMs));
-
-    // A render of its own in a folder of its own, so that nothing of the program's is touched.
-    RenderResult result;
-    QTemporaryDir folder;
-    if (!folder.isValid()) {
-        result = RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(kTitle),
-                                       folder.errorString());
-    } else {
-        ProgramSettings settings;
-        settings.programDirectory = folder.path();
-        settings.povExecutable = field;
-        settings.povCommandStyle = m_style->currentIndex();
-        settings.antialiasing = 0;
-        const ShapeList shapes; // the runner's own sphere
-        PovRayRunner runner(settings, shapes);
-        SimpleTexture texture;
-        SilentProgressSink sink;
-        result = runner.UpdateTextureThumbnail(texture, kTestImageSize, kTestImageSize,
-                                               QStringLiteral("Testing POV-Ray..."), sink);
+/// A test of a POV-Ray: its version, then a tiny render in a program folder and queue of its
+/// own, so that nothing of the program's is touched.
+class PathsPage::PovRayTest : public QObject {
+public:
+    PovRayTest(const QString& field, int style, std::function<void()> done)
+        : m_done(std::move(done)) {
+        m_settings.programDirectory = m_folder.path();
+        m_settings.povExecutable = field;
+        m_settings.povCommandStyle = style;
+        m_settings.antialiasing = 0;
+        m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes); // its own sphere
+        m_queue = std::make_unique<RenderQueue>(*m_runner, [] { return 1; });
+        connect(&m_probe, &PovVersionProbe::finished, this, [this](const QString& output) {
+            m_version = PovVersionLine(output);
+            Render();
+        });
+        m_probe.Start(field.isEmpty() ? DefaultPovExecutable() : field, kVersionTimeoutMs);
     }
-    QApplication::restoreOverrideCursor();
-    if (!alive)
-        return;
-    m_test->setEnabled(true);
 
+    const RenderResult& Result() const { return m_result; }
+    const QString& Version() const { return m_version; }
+
+private:
+    void Render() {
+        if (!m_folder.isValid()) {
+            Finish(RenderResult::Failure(RenderResult::FileFailed, QString::fromUtf8(kTitle),
+                                         m_folder.errorString()));
+            return;
+        }
+        const SimpleTexture texture;
+        m_render = std::make_unique<PictureRender>(texture, kTestImageSize, kTestImageSize);
+        m_render->SetCaption(QStringLiteral("Testing POV-Ray..."));
+        connect(m_render.get(), &QueuedRender::finished, this,
+                [this](const RenderResult& result) { Finish(result); });
+        m_render->Start(*m_queue);
+    }
+
+    void Finish(const RenderResult& result) {
+        m_result = result;
+        m_done(); // may destroy the test
+    }
+
+    QTemporaryDir m_folder;
+    ProgramSettings m_settings;
+    const ShapeList m_shapes;
+    std::unique_ptr<PovRayRunner> m_runner;
+    std::unique_ptr<RenderQueue> m_queue;
+    PovVersionProbe m_probe;
+    std::unique_ptr<PictureRender> m_render;
+    QString m_version;
+    RenderResult m_result;
+    std::function<void()> m_done;
+};
+
+PathsPage::~PathsPage() = default;
+
+void PathsPage::TestPovRay() {
+    if (m_testing)
+        return;
+    m_test->setEnabled(false);
+    m_testing = std::make_unique<PovRayTest>(m_executable->text().trimmed(),
+                                             m_style->currentIndex(), [this] { TestEnded(); });
+}
+
+void PathsPage::TestEnded() {
+    const std::unique_ptr<PovRayTest> test = std::move(m_testing);
+    m_test->setEnabled(true);
+    const RenderResult& result = test->Result();
     if (result.Succeeded()) {
-        const QString name = version.isEmpty() ? QStringLiteral("POV-Ray") : version;
+        const QString name =
+            test->Version().isEmpty() ? QStringLiteral("POV-Ray") : test->Version();
         Prompts::Message(this, Prompts::Icon::Information, QString::fromUtf8(kTitle),
                          name + QStringLiteral(" renders correctly."));
     } else {
@@ -239,6 +277,7 @@ void PathsPage::TestPovRay() {
                          result.title.isEmpty() ? QString::fromUtf8(kTitle) : result.title,
                          message);
     }
+    emit testFinished();
 }
 
 PreferencesDialog::PreferencesDialog(AppServices* app, QWidget* parent)

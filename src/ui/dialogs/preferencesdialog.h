@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class AppServices;
 struct ProgramSettings;
@@ -37,6 +38,7 @@ class PathsPage : public QWidget {
     Q_OBJECT
 public:
     explicit PathsPage(QWidget* parent = nullptr);
+    ~PathsPage() override;
 
     /// Takes the values and shows them in the fields.
     void SetValues(const PreferenceValues& values);
@@ -58,12 +60,21 @@ public:
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
 
-    /// Runs "EXE --version" and a tiny render with the executable and style in the fields, and
-    /// tells the user how it went. Events go on being handled meanwhile.
+    /// Runs "EXE --version" and a tiny render with the executable and style in the fields, in
+    /// the background, and tells the user how it went once they are through.
     void TestPovRay();
+    /// True while such a test runs.
+    bool IsTesting() const { return m_testing != nullptr; }
+
+signals:
+    /// A test of POV-Ray ended and its message was shown.
+    void testFinished();
 
 private:
+    class PovRayTest;
+
     void Browse();
+    void TestEnded();
 
     PreferenceValues m_values;
     QLineEdit* m_programDirectory = nullptr;
@@ -75,6 +86,7 @@ private:
     QSpinBox* m_parallel = nullptr;
     QSpinBox* m_timeLimit = nullptr;
     QPushButton* m_test = nullptr;
+    std::unique_ptr<PovRayTest> m_testing;
 };
 
 /// The Preferences sheet: one "Settings" page with OK, Cancel and Help. At a first start it

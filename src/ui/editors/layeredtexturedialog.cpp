@@ -3,7 +3,7 @@
 #include "core/model/simpletexture.h"
 #include "paint/bitmapdraw.h"
 #include "paint/catalogpainter.h"
-#include "render/povray/povrayrunner.h"
+#include "render/povray/picturerender.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/viewsourcedialog.h"
@@ -29,6 +29,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -282,13 +283,51 @@ void LayeredTextureDialog::AfterEdit() {
     m_thumbnail->update();
 }
 
-void LayeredTextureDialog::RenderLayerThumbnail(SimpleTexture& layer) {
-    auto progress = m_services.MakeProgress(this);
-    const RenderResult result = m_services.Runner().UpdateTextureThumbnail(
-        layer, kLayerThumbnailSize, kLayerThumbnailSize, QStringLiteral("Rendering..."), *progress);
-    // The layer is kept whatever happened, with the picture it had.
-    if (!result.message.isEmpty())
+void LayeredTextureDialog::RenderLayerThumbnail(int row) {
+    const SimpleTexture* layer = m_working.GetLayer(row);
+    if (!layer)
+        return;
+    auto render = std::make_unique<PictureRender>(*layer, kLayerThumbnailSize, kLayerThumbnailSize);
+    PictureRender* started = render.get();
+    connect(started, &QueuedRender::finished, this, [this, started] { LayerRendered(started); });
+    m_renders.push_back({layer, std::move(render)});
+    started->Start(m_services.Renders());
+}
+
+void LayeredTextureDialog::LayerRendered(PictureRender* render) {
+    const auto found =
+        std::find_if(m_renders.begin(), m_renders.end(),
+                     [render](const LayerRender& r) { return r.render.get() == render; });
+    if (found == m_renders.end())
+        return;
+    LayerRender ended = std::move(*found);
+    m_renders.erase(found);
+    // The layer takes the picture while it is still in the texture and still as rendered; a
+    // layer removed or changed meanwhile keeps what it has.
+    SimpleTexture* layer = nullptr;
+    for (int row = 0; row < m_working.GetLayerCount(); ++row)
+        if (m_working.GetLayer(row) == ended.layer)
+            layer = m_working.GetLayer(row);
+    if (!layer || !render->Renders(*layer))
+        return;
+    const RenderResult& result = render->Result();
+    if (result.Succeeded()) {
+        layer->Thumbnail() = std::move(render->Picture());
+        m_thumbnail->update();
+    } else if (!result.message.isEmpty()) {
         Prompts::Message(this, Prompts::Icon::Warning, result.title, result.message);
+    }
+}
+
+std::vector<int> LayeredTextureDialog::LayersAwaitingThumbnails() const {
+    std::vector<int> rows;
+    for (int row = 0; row < m_working.GetLayerCount(); ++row)
+        for (const LayerRender& pending : m_renders)
+            if (pending.layer == m_working.GetLayer(row) && pending.render->Renders(*pending.layer))
+                rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void LayeredTextureDialog::AppendLayer(const SimpleTexture& layer) {
@@ -304,10 +343,9 @@ void LayeredTextureDialog::New() {
     if (TextureEditors* editors = m_services.Editors()) {
         SimpleTexture layer;
         if (editors->EditSimple(layer, QStringLiteral("New Simple Texture"), this)) {
-            WaitCursor wait;
-            if (m_services.Settings().updateThumbnail)
-                RenderLayerThumbnail(layer);
             AppendLayer(layer);
+            if (m_services.Settings().updateThumbnail)
+                RenderLayerThumbnail(m_working.GetLayerCount() - 1);
             m_preview->TextureChanged();
         }
     }
@@ -325,11 +363,10 @@ void LayeredTextureDialog::Modify() {
         // OK on a layer as it was is no change: no new thumbnail, nothing for the Preview.
         if (editors->EditSimple(*copy, QStringLiteral("Modify Simple Texture"), this) &&
             *copy != *m_working.GetLayer(row)) {
-            WaitCursor wait;
-            if (m_services.Settings().updateThumbnail)
-                RenderLayerThumbnail(*copy);
             const QString name = Name(*copy);
             m_working.SetLayer(row, std::move(copy));
+            if (m_services.Settings().updateThumbnail)
+                RenderLayerThumbnail(row);
             m_list->item(row)->setText(name);
             m_list->setCurrentRow(row);
             m_preview->TextureChanged();

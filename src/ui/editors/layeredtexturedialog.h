@@ -3,8 +3,11 @@
 #include "core/model/layeredtexture.h"
 
 #include <QDialog>
+#include <memory>
+#include <vector>
 
 class AppServices;
+class PictureRender;
 class PreviewWindow;
 class QCheckBox;
 class QGroupBox;
@@ -18,6 +21,8 @@ class SimpleTexture;
 /// layers. Layers are made and changed in the texture edit sheet, each with a 100 x 100
 /// thumbnail when "Update Thumbnail" is on; they can be reordered, removed, copied to the copy
 /// buffer and pasted from it. The Preview window beside the dialog renders the whole texture.
+/// Layer thumbnails are rendered in the background: the layer is there at once and takes its
+/// picture when it comes.
 class LayeredTextureDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,6 +36,9 @@ public:
 
     /// The working copy, with the dialog's name and description once OK was pressed.
     LayeredTexture& Working() { return m_working; }
+    /// The layers whose thumbnails are still on their way (their renders end with the dialog,
+    /// so whoever takes the working copy renders them).
+    std::vector<int> LayersAwaitingThumbnails() const;
 
     void New();
     void Modify();
@@ -62,7 +70,9 @@ private:
     void ApplyEnabling();
     void AfterEdit();
     void ShowPreview();
-    void RenderLayerThumbnail(SimpleTexture& layer);
+    /// Renders the thumbnail of the layer at `row` in the background.
+    void RenderLayerThumbnail(int row);
+    void LayerRendered(PictureRender* render);
     void AppendLayer(const SimpleTexture& layer);
     void SwapWith(int offset);
     int Selected() const;
@@ -85,4 +95,10 @@ private:
     QCheckBox* m_updateThumbnail = nullptr;
     QGroupBox* m_thumbnailFrame = nullptr;
     QWidget* m_thumbnail = nullptr;
+    /// Layer thumbnails on their way, with the layer each is for.
+    struct LayerRender {
+        const SimpleTexture* layer;
+        std::unique_ptr<PictureRender> render;
+    };
+    std::vector<LayerRender> m_renders;
 };

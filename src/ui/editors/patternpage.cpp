@@ -2,7 +2,6 @@
 
 #include "core/model/patternfields.h"
 #include "core/model/simpletexture.h"
-#include "render/povray/povrayrunner.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/generalpage.h"
@@ -314,8 +313,9 @@ void PatternPage::OnPatternChosen() {
 bool PatternPage::EditImage() {
     if (m_preview)
         m_preview->HideForDialog();
-    const bool accepted = RunImageMapDialog(m_fields.image, m_kinds.withBumpSize,
-                                            m_services.Runner().ProgramFolder(), this);
+    const bool accepted =
+        RunImageMapDialog(m_fields.image, m_kinds.withBumpSize,
+                          m_services.Settings().EffectiveProgramDirectory(), this);
     if (m_preview)
         m_preview->ShowAfterDialog();
     if (accepted)

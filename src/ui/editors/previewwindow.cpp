@@ -5,7 +5,7 @@
 #include "core/text/textcodec.h"
 #include "render/files/sidefiles.h"
 #include "render/povray/picturerender.h"
-#include "render/povray/povrayrunner.h"
+#include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/shapeeditordialog.h"
@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,11 +28,9 @@ namespace {
 
 constexpr int kPictureSize = 160;
 constexpr int kHighestShapeIndex = 255; // a texture keeps its shape in one byte
-constexpr int kStopWaitMs = 3000;
 constexpr std::size_t kShownNameLength = 80;
 constexpr std::size_t kShownDescriptionLength = 300;
-constexpr int kHandBackMs = 500; // how long after showing an activation counts as the show's //
-                                 // POV-Ray is killed after a second at the latest
+constexpr int kHandBackMs = 500; // how long after showing an activation counts as the show's
 
 /// A shape's name or description as the list and the label show it: a text of megabytes (a
 /// damaged or hostile shape file) would take the window long to lay out and push it off the
@@ -41,21 +38,6 @@ constexpr int kHandBackMs = 500; // how long after showing an activation counts 
 QString ShortText(const std::string& text, std::size_t length = kShownNameLength) {
     return QString::fromStdString(ShortenedUtf8(text, length));
 }
-
-/// Where an automatic render reports: nowhere on the screen but the window itself, so a
-/// warning about the scene does not become a message box per keystroke.
-class QuietSink : public RenderProgressSink {
-public:
-    void Begin(const QString&) override {}
-    void Started(std::function<void()>) override {}
-    void SetCaption(const QString&) override {}
-    void Progress(int) override {}
-    void End() override {}
-    void Notice(const QString&, const QString& text) override { notices << text; }
-    void Status(const QString&) override {}
-
-    QStringList notices;
-};
 
 } // namespace
 
@@ -168,10 +150,6 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
             }
             return;
         }
-        if (m_services.Runner().IsBusy()) { // another window renders: try again shortly
-            m_autoTimer.start();
-            return;
-        }
         StartRender(Kind::Automatic);
     });
 
@@ -185,13 +163,7 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     ShowAntialiasingSetting();
 }
 
-PreviewWindow::~PreviewWindow() {
-    // The render reports to the sink until it ends, so it goes first.
-    if (m_running == Kind::Manual)
-        QApplication::restoreOverrideCursor();
-    m_render.reset();
-    m_sink.reset();
-}
+PreviewWindow::~PreviewWindow() = default;
 
 void PreviewWindow::RefreshShapes() {
     const ShapeList& shapes = m_services.Shapes();
@@ -277,15 +249,7 @@ void PreviewWindow::StopAutomatic() {
 
 void PreviewWindow::HideForDialog() {
     m_hiddenForDialog = true;
-    // The dialog may render itself (a layer's thumbnail, a shape's test): the runner must be
-    // free for it, so a stopped automatic render is waited for (POV-Ray ends on the signal).
     StopAutomatic();
-    if (m_render && m_running == Kind::Automatic) {
-        QEventLoop loop;
-        connect(this, &PreviewWindow::renderFinished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(kStopWaitMs, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
     hide();
 }
 
@@ -345,29 +309,32 @@ void PreviewWindow::Render() {
 void PreviewWindow::StartRender(Kind kind) {
     // Sharp on the screen: the picture has the frame's size in device pixels.
     const QSize size = m_frame->RenderSize();
-    m_render = std::make_unique<PictureRender>(m_services.Runner(), m_texture, size.width(),
-                                               size.height());
-    if (kind == Kind::Manual) {
-        m_sink = m_services.MakeProgress(this);
+    m_render = std::make_unique<PictureRender>(m_texture, size.width(), size.height());
+    if (kind == Kind::Manual)
         m_renderButton->setEnabled(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-        m_sink = std::make_unique<QuietSink>();
-    }
     m_running = kind;
+    m_notices.clear();
     ++m_rendersStarted;
-    // Queued, so the render has left its own code before it is destroyed here.
-    connect(m_render.get(), &PictureRender::finished, this, &PreviewWindow::RenderEnded,
-            Qt::QueuedConnection);
+    connect(m_render.get(), &QueuedRender::finished, this, &PreviewWindow::RenderEnded);
+    // A warning about the scene is told once for a render asked for; an automatic render shows
+    // it in the window, so it does not become a message box per keystroke.
+    connect(m_render.get(), &QueuedRender::notice, this,
+            [this](const QString& title, const QString& text) {
+                if (m_running == Kind::Manual)
+                    Prompts::Message(this, Prompts::Icon::Warning, title, text);
+                else
+                    m_notices << text;
+            });
     ShowBusy();
-    m_render->Start(QStringLiteral("Rendering..."), *m_sink);
+    m_render->Start(m_services.Renders());
+    if (kind == Kind::Manual)
+        m_services.ShowProgress(*m_render);
 }
 
 void PreviewWindow::RenderEnded() {
     if (!m_render)
         return;
     std::unique_ptr<PictureRender> render = std::move(m_render);
-    std::unique_ptr<RenderProgressSink> sink = std::move(m_sink);
     const Kind kind = m_running;
     m_running = Kind::None;
     const RenderResult result = render->Result();
@@ -376,21 +343,17 @@ void PreviewWindow::RenderEnded() {
     render.reset();
 
     if (kind == Kind::Manual) {
-        QApplication::restoreOverrideCursor();
         m_renderButton->setEnabled(true);
         if (!result.message.isEmpty())
             Prompts::Message(this, Prompts::Icon::Warning, result.title, result.message);
         else if (result.Succeeded())
             ShowProblem({});
-    } else if (result.status == RenderResult::Busy) {
-        m_autoTimer.start();
     } else if (result.status != RenderResult::Stopped) {
-        QStringList lines = static_cast<QuietSink&>(*sink).notices;
+        QStringList lines = m_notices;
         if (!result.message.isEmpty())
             lines << result.message;
         ShowProblem(lines.join(QStringLiteral("\n")));
     }
-    sink.reset();
 
     const Kind next = m_next;
     m_next = Kind::None;
@@ -411,24 +374,14 @@ void PreviewWindow::Modify() {
     const int row = selected.isEmpty() ? -1 : m_list->row(selected.first());
     if (row < 0 || row >= static_cast<int>(shapes.size()))
         return;
-    PovRayRunner& runner = m_services.Runner();
-    // The shape editor's test renders run in a folder of their own that holds the texture as
-    // it is now.
-    QString folder;
-    RenderResult written = runner.NewJobFolder(folder);
-    if (written.Succeeded())
-        written = runner.WriteTextureFile(m_texture, folder);
-    if (!written.Succeeded())
-        Prompts::Error(this, written.title, written.message);
-
     HideForDialog();
     PreviewShape& shape = *shapes[static_cast<std::size_t>(row)];
     bool changed = false;
     if (auto* custom = dynamic_cast<CustomShape*>(&shape)) {
         ShapeEditorDialog dialog(m_services, parentWidget());
         dialog.SetShape(custom->GetSource(), custom->GetName(), custom->GetDescription());
-        dialog.SetTextureName(m_texture.GetName());
-        dialog.SetRenderFolder(folder);
+        // Test renders wear the texture as it is now.
+        dialog.SetTexture(m_texture.GetSource(SourceFlag::Declare), m_texture.GetName());
         if (dialog.exec() == QDialog::Accepted) {
             changed = dialog.Source() != custom->GetSource() ||
                       dialog.Name() != custom->GetName() ||
@@ -442,7 +395,6 @@ void PreviewWindow::Modify() {
                          QString::fromUtf8(ShapeMessages::CannotModifyTitle),
                          QString::fromUtf8(ShapeMessages::CannotModify));
     }
-    PovRayRunner::RemoveJobFolder(folder);
     ShowAntialiasingSetting();
     m_list->item(row)->setText(ShortText(shape.GetName()));
     m_list->setCurrentRow(row);

@@ -3,6 +3,7 @@
 #include "ui/editors/previewlink.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -13,7 +14,6 @@ class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class RenderProgressSink;
 class Texture;
 
 /// "Preview": the window beside the texture edit sheet and the layered texture dialog that
@@ -98,7 +98,7 @@ private:
 
     QTimer m_autoTimer;
     std::unique_ptr<PictureRender> m_render;
-    std::unique_ptr<RenderProgressSink> m_sink;
+    QStringList m_notices; ///< warnings about the scene of the render running
     Kind m_running = Kind::None;
     /// What to start once the running render has ended.
     Kind m_next = Kind::None;

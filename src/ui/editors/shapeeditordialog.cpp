@@ -3,13 +3,12 @@
 #include "core/model/texture.h"
 #include "core/povray/povcommand.h"
 #include "core/shapes/customshape.h"
-#include "render/povray/povrayrunner.h"
+#include "render/povray/scenerender.h"
 #include "render/settings/programsettings.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -104,10 +103,7 @@ ShapeEditorDialog::ShapeEditorDialog(AppServices& services, QWidget* parent)
     setTabOrder(m_antialiasing, m_debugMode);
 }
 
-ShapeEditorDialog::~ShapeEditorDialog() {
-    if (m_ownsFolder)
-        PovRayRunner::RemoveJobFolder(m_folder);
-}
+ShapeEditorDialog::~ShapeEditorDialog() = default;
 
 void ShapeEditorDialog::SetShape(const std::string& source, const std::string& name,
                                  const std::string& description) {
@@ -132,6 +128,8 @@ void ShapeEditorDialog::accept() {
 }
 
 void ShapeEditorDialog::Render() {
+    if (m_running)
+        return;
     // The scene names the texture as its source declares it, as every other render does.
     m_textureName = DeclaredIdentifier(m_textureName);
     ReadControls();
@@ -150,44 +148,23 @@ void ShapeEditorDialog::Render() {
         scene = shape.GetSceneSource(m_textureName);
     }
 
-    PovRayRunner& runner = m_services.Runner();
-    if (m_folder.isEmpty()) {
-        if (RenderResult made = runner.NewJobFolder(m_folder); !made.Succeeded()) {
-            Prompts::Error(this, made.title, made.message);
-            return;
-        }
-        m_ownsFolder = true;
-    }
-    const QString folder = m_folder;
-    if (RenderResult written = runner.WriteSceneText(scene, folder); !written.Succeeded()) {
-        Prompts::Error(this, written.title, written.message);
-        return;
-    }
-
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     const QSize size = m_frame->PictureSize();
-    RenderResult result;
-    {
-        auto progress = m_services.MakeProgress(this);
-        result = runner.RunPovRay(OutputFileName(), size.width(), size.height(),
-                                  m_debugMode->isChecked(), QStringLiteral("Rendering..."),
-                                  *progress, folder);
-    }
+    m_running = std::make_unique<SceneRender>(scene, m_textureSource, m_textureName, size.width(),
+                                              size.height(), m_debugMode->isChecked());
+    connect(m_running.get(), &QueuedRender::finished, this, &ShapeEditorDialog::RenderEnded);
+    m_render->setEnabled(false);
+    m_running->Start(m_services.Renders());
+}
+
+void ShapeEditorDialog::RenderEnded() {
+    const std::unique_ptr<SceneRender> ended = std::move(m_running);
+    m_render->setEnabled(true);
     // A run that never started has no picture to show; a failed run shows POV-Ray's own lines,
     // which say more about a scene being written than a missing image would.
-    const bool ran = result.status != RenderResult::Busy &&
-                     result.status != RenderResult::StartFailed &&
-                     result.status != RenderResult::PovRayFailed;
-    if (!result.message.isEmpty())
+    const RenderResult& result = ended->Result();
+    if (result.Succeeded())
+        m_frame->SetPicture(std::move(ended->Picture()));
+    else if (!result.message.isEmpty())
         Prompts::Message(this, Prompts::Icon::Warning, result.title, result.message);
-    if (ran) {
-        Bitmap picture;
-        const RenderResult read =
-            ReadRenderedImage(folder, OutputFileName(), size.width(), size.height(), picture);
-        if (read.Succeeded())
-            m_frame->SetPicture(std::move(picture));
-        else
-            Prompts::Message(this, Prompts::Icon::Warning, read.title, read.message);
-    }
-    QApplication::restoreOverrideCursor();
+    emit renderFinished();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <string>
 
 class AppServices;
@@ -9,10 +10,11 @@ class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class SceneRender;
 
 /// "Modify Custom Shape": edits a preview shape's POV-Ray source, name and description, and
-/// test-renders the source with the texture being edited (whose include file the Preview window
-/// has written just before), optionally in a visible terminal (Debug Mode).
+/// test-renders the source with the texture being edited, optionally in a visible terminal
+/// (Debug Mode). Test renders run in the background; the picture comes when they end.
 class ShapeEditorDialog : public QDialog {
     Q_OBJECT
 public:
@@ -22,10 +24,12 @@ public:
     /// Fills the dialog with a shape and the name of the texture it renders.
     void SetShape(const std::string& source, const std::string& name,
                   const std::string& description);
+    /// The texture test renders wear: its declaration and name.
+    void SetTexture(const std::string& declaration, const std::string& textureName) {
+        m_textureSource = declaration;
+        m_textureName = textureName;
+    }
     void SetTextureName(const std::string& textureName) { m_textureName = textureName; }
-    /// The folder test renders run in (holding the texture's include file); without one the
-    /// dialog makes a folder of its own.
-    void SetRenderFolder(const QString& folder) { m_folder = folder; }
 
     /// What the dialog holds, read from the controls on OK and by Render.
     const std::string& Source() const { return m_source; }
@@ -35,8 +39,10 @@ public:
 
     void accept() override;
 
-    /// Test-renders the source as it stands in the dialog.
+    /// Test-renders the source as it stands in the dialog, in the background.
     void Render();
+    /// True while a test render runs.
+    bool IsRendering() const { return m_running != nullptr; }
 
     QPlainTextEdit* SourceEdit() const { return m_sourceEdit; }
     QLineEdit* NameEdit() const { return m_nameEdit; }
@@ -46,16 +52,21 @@ public:
     QCheckBox* DebugModeBox() const { return m_debugMode; }
     PictureFrame* Frame() const { return m_frame; }
 
+signals:
+    /// A test render ended, whichever way.
+    void renderFinished();
+
 private:
     void ReadControls();
+    void RenderEnded();
 
     AppServices& m_services;
     std::string m_source;
     std::string m_name;
     std::string m_description;
     std::string m_textureName;
-    QString m_folder;
-    bool m_ownsFolder = false;
+    std::string m_textureSource;
+    std::unique_ptr<SceneRender> m_running;
     QPlainTextEdit* m_sourceEdit = nullptr;
     QLineEdit* m_nameEdit = nullptr;
     QLineEdit* m_descriptionEdit = nullptr;

@@ -14,8 +14,10 @@ bool TextureEditorSet::EditSimple(SimpleTexture& texture, const QString& title, 
 
 bool TextureEditorSet::EditLayered(LayeredTexture& texture, QWidget* parent) {
     LayeredTextureDialog dialog(m_services, texture, parent);
+    m_layersLeft.clear();
     if (dialog.exec() != QDialog::Accepted)
         return false;
     texture = dialog.Working();
+    m_layersLeft = dialog.LayersAwaitingThumbnails();
     return true;
 }

@@ -14,7 +14,9 @@ public:
     bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) override;
     /// Runs the layered texture dialog on a copy of `texture`; on OK the texture takes it.
     bool EditLayered(LayeredTexture& texture, QWidget* parent) override;
+    std::vector<int> LayersLeftToRender() const override { return m_layersLeft; }
 
 private:
     AppServices& m_services;
+    std::vector<int> m_layersLeft;
 };

@@ -7,10 +7,10 @@
 class Texture;
 class Document;
 class DocumentTemplate;
-class PovRayRunner;
 class QMimeData;
+class QueuedRender;
 class QWidget;
-class RenderProgressSink;
+class RenderQueue;
 class TextureEditors;
 struct ProgramSettings;
 
@@ -20,9 +20,9 @@ struct ProgramSettings;
 /// The textures put aside by Copy and Cut, owned by the application.
 using TextureCopyList = std::vector<std::unique_ptr<Texture>>;
 
-/// What windows and dialogs need of the application: its settings, the POV-Ray runner, the
-/// shared lists, new texture maps, help and the editors. The application object provides it; tests
-/// provide their own.
+/// What windows and dialogs need of the application: its settings, the render queue, the
+/// shared lists, new texture maps, the status line, help and the editors. The application
+/// object provides it; tests provide their own.
 class AppServices {
 public:
     virtual ~AppServices() = default;
@@ -30,9 +30,13 @@ public:
     virtual ProgramSettings& Settings() = 0;
     /// Writes the settings to the settings store at once.
     virtual void SaveSettings() = 0;
-    virtual PovRayRunner& Runner() = 0;
-    /// A progress report for a render started from `parent`'s window (the progress dialog).
-    virtual std::unique_ptr<RenderProgressSink> MakeProgress(QWidget* parent) = 0;
+    /// The program's one render queue, shared by every window (and its POV-Ray runner).
+    virtual RenderQueue& Renders() = 0;
+    /// Shows `render`'s progress, with a Stop button, where the user sees it while it runs (the
+    /// main window's status bar), for renders no window of their own shows.
+    virtual void ShowProgress(QueuedRender& render) { static_cast<void>(render); }
+    /// A passing remark in the status line.
+    virtual void ShowStatus(const QString& text) { static_cast<void>(text); }
     virtual TextureCopyList& CopyList() = 0;
     /// The preview shapes ("shapes.dat") and the named colours ("colors.dat").
     virtual ShapeList& Shapes() = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 class LayeredTexture;
 class SimpleTexture;
@@ -16,4 +17,7 @@ public:
     virtual bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) = 0;
     /// The layered texture dialog.
     virtual bool EditLayered(LayeredTexture& texture, QWidget* parent) = 0;
+    /// The layers of the texture the last EditLayered took whose thumbnails were still on
+    /// their way when the user pressed OK: the caller renders them.
+    virtual std::vector<int> LayersLeftToRender() const { return {}; }
 };

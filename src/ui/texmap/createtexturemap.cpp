@@ -6,12 +6,10 @@
 #include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
-#include "ui/framework/waitcursor.h"
 #include "ui/texmap/createtexturemapdialog.h"
 #include "ui/texmap/texturemapdocument.h"
 
-#include <cstdint>
-#include <vector>
+#include <QPointer>
 
 QString TextureMapTitle(const Texture& texture, int width, int height) {
     // One arg() call, so a "%" in the texture's name is left alone; U+00D7 is the multiplication
@@ -21,37 +19,42 @@ QString TextureMapTitle(const Texture& texture, int width, int height) {
              QString(QChar(0x00D7)), QString::number(height));
 }
 
-bool RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* parent) {
+TextureMapRender* RunCreateTextureMap(AppServices& app, const Texture& texture, QWidget* parent,
+                                      QObject* owner) {
     ProgramSettings& settings = app.Settings();
     CreateTextureMapDialog dialog(settings, parent);
     if (dialog.exec() != QDialog::Accepted)
-        return false;
+        return nullptr;
 
-    WaitCursor wait;
     dialog.CopyTo(settings);
     const TextureMapRequest request{dialog.MapWidth(), dialog.MapHeight(), dialog.OverrideFinish(),
                                     dialog.Brightness()};
-    std::vector<std::uint8_t> pixels;
-    SilentProgressSink silent;
-    const auto progress = app.MakeProgress(parent);
-    const RenderResult result =
-        RenderTextureMap(app.Runner(), texture, request, pixels, progress ? *progress : silent);
-    wait.Restore();
-    if (!result.Succeeded()) {
-        if (!result.message.isEmpty())
-            Prompts::Message(parent, Prompts::Icon::Warning,
-                             result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
-                             result.message);
-        return false;
-    }
-
-    auto* map = qobject_cast<TextureMapDocument*>(app.NewTextureMap());
-    if (!map)
-        return false;
-    // The window names what the map shows rather than a running number.
-    map->SetUntitledTitle(TextureMapTitle(texture, request.width, request.height));
-    // SetImage repaints the new window; a new map has never been saved, so closing it asks.
-    map->SetImage(pixels, request.width, request.height);
-    map->SetModifiedFlag(true);
-    return true;
+    auto* render = new TextureMapRender(texture, request, owner);
+    render->SetOwner(owner);
+    const QString title = TextureMapTitle(texture, request.width, request.height);
+    render->SetCaption(QStringLiteral("Texture map %1").arg(title));
+    QPointer<QWidget> window(parent);
+    QObject::connect(render, &QueuedRender::finished, render, [&app, render, window, title] {
+        render->deleteLater();
+        const RenderResult& result = render->Result();
+        if (!result.Succeeded()) {
+            if (!result.message.isEmpty())
+                Prompts::Message(window, Prompts::Icon::Warning,
+                                 result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
+                                 result.message);
+            return;
+        }
+        auto* map = qobject_cast<TextureMapDocument*>(app.NewTextureMap());
+        if (!map)
+            return;
+        // The window names what the map shows rather than a running number.
+        map->SetUntitledTitle(title);
+        // SetImage repaints the new window; a new map has never been saved, so closing it asks.
+        const TextureMapRequest& made = render->Request();
+        map->SetImage(render->Pixels(), made.width, made.height);
+        map->SetModifiedFlag(true);
+    });
+    render->Start(app.Renders());
+    app.ShowProgress(*render);
+    return render;
 }

@@ -3,7 +3,6 @@
 
 #include "core/catalog/catalog.h"
 #include "core/catalog/celllayout.h"
-#include "core/catalog/thumbnailbatch.h"
 #include "texturefactory.h"
 
 #include <gtest/gtest.h>
@@ -122,38 +121,6 @@ TEST(CatalogEdits, SavedSelectionIsACatalogOfItsOwn) {
     EXPECT_EQ(Names(part), "AC");
     EXPECT_EQ(part.GetTexture(1).Thumbnail().Bits()[0],
               catalog.GetTexture(2).Thumbnail().Bits()[0]);
-}
-
-TEST(ThumbnailBatch, ReplacedPicturesAreHandedBackInTaskOrder) {
-    Catalog catalog = CatalogOf({"A", "B", "C"});
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, true);
-    batch.Complete(0, Picture(120, 1));
-    batch.Complete(2, Picture(120, 3)); // waits for the second
-    batch.Finish();
-    std::vector<ThumbnailBatch::Replaced> replaced = batch.TakeReplaced();
-    ASSERT_EQ(replaced.size(), 1u);
-    EXPECT_EQ(replaced[0].task, 0u);
-    EXPECT_EQ(replaced[0].picture.Width(), 8);
-    EXPECT_EQ(replaced[0].picture.Bits()[0], 10);
-    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
-    EXPECT_EQ(catalog.GetTexture(2).GetThumbnailWidth(), 8);
-}
-
-TEST(ThumbnailBatch, AFailedTaskReplacesNothing) {
-    Catalog catalog = CatalogOf({"A", "B", "C"});
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, true);
-    batch.Complete(0, Picture(120, 1));
-    batch.Fail(1);
-    batch.Complete(2, Picture(120, 3));
-    batch.Finish();
-    std::vector<ThumbnailBatch::Replaced> replaced = batch.TakeReplaced();
-    ASSERT_EQ(replaced.size(), 2u);
-    EXPECT_EQ(replaced[0].task, 0u);
-    EXPECT_EQ(replaced[1].task, 2u);
-    EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 8);
-    EXPECT_EQ(catalog.GetTexture(2).GetThumbnailWidth(), 120);
 }
 
 TEST(CellLayoutRows, RowsPagesAndInsertionPoints) {

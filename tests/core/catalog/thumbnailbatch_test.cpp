@@ -6,12 +6,7 @@
 
 namespace {
 
-Bitmap Picture(int size, std::uint8_t value) {
-    Bitmap dib;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size * size * 3), value);
-    dib.SetBits(size, size, pixels, false);
-    return dib;
-}
+using Ending = ThumbnailBatch::Ending;
 
 LayeredTexture Layered(const std::string& name, int layers) {
     LayeredTexture texture;
@@ -30,38 +25,40 @@ std::vector<std::string> Captions(const ThumbnailBatch& batch) {
 
 } // namespace
 
-TEST(ThumbnailBatch, ThreeSimpleTexturesInOrder) {
+TEST(ThumbnailBatch, SelectedTexturesInCatalogOrderWithTheirCaptionsAndSizes) {
     Catalog catalog;
     for (const char* name : {"A", "B", "C"})
         catalog.AddTexture(MakeTexture(name));
-    catalog.SelectAll();
+    catalog.AddTexture(Layered("L", 2));
+    catalog.Select(3);
+    catalog.Select(0);
+    catalog.Select(2);
     ThumbnailBatch batch(catalog, true, true);
     EXPECT_EQ(Captions(batch),
               (std::vector<std::string>{"Rendering texture 1 of 3", "Rendering texture 2 of 3",
-                                        "Rendering texture 3 of 3"}));
-    for (std::size_t i = 0; i < 3; ++i)
-        batch.Complete(i, Picture(120, static_cast<std::uint8_t>(i)));
-    batch.Finish();
-    EXPECT_EQ(catalog.GetSelectedCount(), 0);
-    EXPECT_EQ(catalog.GetTexture(2).GetThumbnailWidth(), 120);
+                                        "Rendering texture 3 of 3",
+                                        "Rendering thumbnail 3 of 3 (Layer 1 of 2)",
+                                        "Rendering thumbnail 3 of 3 (Layer 2 of 2)"}));
+    ASSERT_EQ(batch.Members().size(), 3u);
+    EXPECT_EQ(batch.Members()[1].index, 2);
+    EXPECT_EQ(batch.Members()[1].name, "C");
+    EXPECT_EQ(batch.Members()[2].id, catalog.GetTexture(3).GetId());
+    EXPECT_EQ(batch.Members()[2].firstTask, 2u);
+    EXPECT_EQ(batch.Members()[2].taskCount, 3u);
+    EXPECT_EQ(batch.Tasks()[2].width, 120);
+    EXPECT_EQ(batch.Tasks()[3].width, 100);
+    EXPECT_EQ(batch.Tasks()[4].height, 100);
+    EXPECT_EQ(batch.Tasks()[4].member, 2u);
+    EXPECT_EQ(batch.Tasks()[4].layer, 1);
+
+    // Given indices instead of the selection: composites only.
+    const std::vector<int> indices{1, 3};
+    ThumbnailBatch chosen(catalog, indices, true, false);
+    EXPECT_EQ(Captions(chosen),
+              (std::vector<std::string>{"Rendering texture 1 of 2", "Rendering texture 2 of 2"}));
 }
 
-TEST(ThumbnailBatch, LayeredTextureWithBothCompositeAndLayers) {
-    Catalog catalog;
-    catalog.AddTexture(Layered("L", 2));
-    catalog.Select(0);
-    ThumbnailBatch batch(catalog, true, true);
-    EXPECT_EQ(Captions(batch),
-              (std::vector<std::string>{"Rendering texture 1 of 1",
-                                        "Rendering thumbnail 1 of 1 (Layer 1 of 2)",
-                                        "Rendering thumbnail 1 of 1 (Layer 2 of 2)"}));
-    EXPECT_EQ(batch.Tasks()[0].width, 120);
-    EXPECT_EQ(batch.Tasks()[1].width, 100);
-    EXPECT_EQ(batch.Tasks()[2].height, 100);
-    EXPECT_EQ(&batch.Subject(2), static_cast<LayeredTexture&>(catalog.GetTexture(0)).GetLayer(1));
-}
-
-TEST(ThumbnailBatch, LayersOnlySkipsButDeselectsSimpleTextures) {
+TEST(ThumbnailBatch, LayersOnlyGivesSimpleTexturesNoTasksAndDoesNotCountThem) {
     Catalog catalog;
     catalog.AddTexture(MakeTexture("S1"));
     catalog.AddTexture(Layered("L", 1));
@@ -70,74 +67,17 @@ TEST(ThumbnailBatch, LayersOnlySkipsButDeselectsSimpleTextures) {
     ThumbnailBatch batch(catalog, false, true);
     ASSERT_EQ(batch.Tasks().size(), 1u);
     EXPECT_EQ(batch.Tasks()[0].caption, "Rendering thumbnail 2 of 3 (Layer 1 of 1)");
-    batch.Complete(0, Picture(100, 9));
-    batch.Finish();
-    EXPECT_EQ(catalog.GetSelectedCount(), 0);
-    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0); // not rendered
+    EXPECT_EQ(batch.Members()[0].taskCount, 0u);
+    EXPECT_FALSE(batch.IsThrough(0)) << "a texture without tasks is never rendered";
+    EXPECT_EQ(batch.TextureTotal(), 1u);
+    EXPECT_TRUE(batch.End(0, Ending::Rendered));
+    EXPECT_TRUE(batch.IsComplete());
+    EXPECT_EQ(batch.TexturesRendered(), 1u);
 }
 
-TEST(ThumbnailBatch, PicturesArrivingOutOfOrderAreTakenInOrder) {
-    Catalog catalog;
-    for (const char* name : {"A", "B", "C", "D"})
-        catalog.AddTexture(MakeTexture(name));
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, true);
-    batch.Complete(2, Picture(120, 3));
-    EXPECT_EQ(batch.Taken(), 0u);
-    EXPECT_EQ(catalog.GetTexture(2).GetThumbnailWidth(), 0);
-    EXPECT_EQ(catalog.GetSelectedCount(), 4);
-    batch.Complete(0, Picture(120, 1));
-    EXPECT_EQ(batch.Taken(), 1u);
-    EXPECT_FALSE(catalog.IsSelected(0));
-    EXPECT_TRUE(catalog.IsSelected(1));
-    batch.Complete(1, Picture(120, 2));
-    EXPECT_EQ(batch.Taken(), 3u);
-    EXPECT_EQ(catalog.GetSelectedIndices(), std::vector<int>{3});
-}
-
-TEST(ThumbnailBatch, EndingEarlyKeepsWhatCameBeforeTheStop) {
-    // Stop during the second of four textures, with the fourth already rendered side by side.
-    Catalog catalog;
-    for (const char* name : {"A", "B", "C", "D"})
-        catalog.AddTexture(MakeTexture(name));
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, true);
-    batch.Complete(0, Picture(120, 1));
-    batch.Complete(3, Picture(120, 4));
-    batch.Finish();
-    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
-    EXPECT_EQ(catalog.GetTexture(3).GetThumbnailWidth(), 0); // dropped, as one at a time
-    EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{1, 2, 3}));
-}
-
-TEST(ThumbnailBatch, StopInTheLayersKeepsTheCompositeAndTheSelection) {
-    Catalog catalog;
-    catalog.AddTexture(Layered("L", 3));
-    catalog.AddTexture(MakeTexture("S"));
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, true, true);
-    batch.Complete(0, Picture(120, 1));
-    batch.Complete(1, Picture(100, 2));
-    batch.Finish();
-    auto& layered = static_cast<LayeredTexture&>(catalog.GetTexture(0));
-    EXPECT_EQ(layered.GetThumbnailWidth(), 120);
-    EXPECT_EQ(layered.GetLayer(0)->GetThumbnailWidth(), 100);
-    EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 0);
-    EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{0, 1}));
-}
-
-TEST(ThumbnailBatch, StopBeforeTheFirstTaskStillDeselectsTexturesWithoutTasks) {
-    Catalog catalog;
-    catalog.AddTexture(MakeTexture("S"));
-    catalog.AddTexture(Layered("L", 1));
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, false, true);
-    batch.Finish();
-    EXPECT_EQ(catalog.GetSelectedIndices(), std::vector<int>{1});
-}
-
-TEST(ThumbnailBatch, AFailedTaskLeavesItsTextureSelectedAndTheOthersGoOn) {
-    // A layered texture whose second layer fails, between two simple textures, one of which fails.
+TEST(ThumbnailBatch, TasksEndInAnyOrderAndATextureIsThroughWithItsLastTask) {
+    // A layered texture whose second layer fails, between two simple textures, one of which
+    // fails and one whose texture was deleted meanwhile.
     Catalog catalog;
     catalog.AddTexture(MakeTexture("A"));
     catalog.AddTexture(Layered("L", 2));
@@ -145,44 +85,51 @@ TEST(ThumbnailBatch, AFailedTaskLeavesItsTextureSelectedAndTheOthersGoOn) {
     catalog.AddTexture(MakeTexture("C"));
     catalog.SelectAll();
     ThumbnailBatch batch(catalog, true, true);
-    std::vector<int> changed;
-    batch.SetChangeHandler([&](int texture) { changed.push_back(texture); });
     ASSERT_EQ(batch.Tasks().size(), 6u);
     EXPECT_EQ(batch.TextureTotal(), 4u);
 
-    batch.Fail(0);
-    EXPECT_EQ(batch.TexturesThrough(), 1u);
-    batch.Complete(1, Picture(120, 1));
-    batch.Complete(2, Picture(100, 2));
-    batch.Fail(3);
-    batch.Complete(5, Picture(120, 5)); // out of order: waits for task 4
-    EXPECT_EQ(batch.TexturesThrough(), 2u);
-    batch.Complete(4, Picture(120, 4));
-    batch.Finish();
+    EXPECT_TRUE(batch.End(5, Ending::Rendered)); // C, out of order
+    EXPECT_TRUE(batch.IsThrough(3));
+    EXPECT_FALSE(batch.End(2, Ending::Rendered)); // L's first layer: L waits for the rest
+    EXPECT_FALSE(batch.End(1, Ending::Rendered));
+    EXPECT_FALSE(batch.IsThrough(1));
+    EXPECT_TRUE(batch.End(3, Ending::Failed));
+    EXPECT_TRUE(batch.End(0, Ending::Failed));
+    EXPECT_EQ(batch.TexturesThrough(), 3u);
+    EXPECT_FALSE(batch.IsComplete());
+    // A task ends once: a late second report changes nothing.
+    EXPECT_FALSE(batch.End(0, Ending::Rendered));
+    EXPECT_EQ(batch.EndingOf(0), Ending::Failed);
+    EXPECT_TRUE(batch.End(4, Ending::Dropped));
 
-    EXPECT_EQ(catalog.GetSelectedIndices(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
-    auto& layered = static_cast<LayeredTexture&>(catalog.GetTexture(1));
-    EXPECT_EQ(layered.GetThumbnailWidth(), 120); // what did render is kept
-    EXPECT_EQ(layered.GetLayer(0)->GetThumbnailWidth(), 100);
-    EXPECT_EQ(layered.GetLayer(1)->GetThumbnailWidth(), 0);
-    EXPECT_EQ(catalog.GetTexture(3).GetThumbnailWidth(), 120);
-    EXPECT_EQ(batch.TexturesThrough(), 4u);
-    EXPECT_EQ(batch.TexturesRendered(), 2u);
-    EXPECT_EQ(batch.FailedTextures(), (std::vector<int>{0, 1}));
-    // Every picture taken and every deselection is announced, in order.
-    EXPECT_EQ(changed, (std::vector<int>{1, 1, 2, 2, 3, 3}));
+    EXPECT_TRUE(batch.IsComplete());
+    EXPECT_EQ(batch.TexturesRendered(), 1u);
+    EXPECT_EQ(batch.FailedMembers(), (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(batch.DroppedMembers(), (std::vector<std::size_t>{2}));
 }
 
-TEST(ThumbnailBatch, TexturesWithoutTasksAreNotCounted) {
-    Catalog catalog;
-    catalog.AddTexture(MakeTexture("S"));
-    catalog.AddTexture(Layered("L", 1));
-    catalog.SelectAll();
-    ThumbnailBatch batch(catalog, false, true);
-    EXPECT_EQ(batch.TextureTotal(), 1u);
-    EXPECT_EQ(batch.TexturesThrough(), 0u);
-    batch.Complete(0, Picture(100, 1));
-    EXPECT_EQ(batch.TexturesThrough(), 1u);
-    EXPECT_EQ(batch.TexturesRendered(), 1u);
+TEST(ThumbnailBatch, SubjectsAreTheTextureOrOneOfItsLayers) {
+    LayeredTexture layered = Layered("L", 2);
+    SimpleTexture simple = MakeTexture("S");
+    EXPECT_EQ(ThumbnailSubject(layered, -1), &layered);
+    EXPECT_EQ(ThumbnailSubject(layered, 1), layered.GetLayer(1));
+    EXPECT_EQ(ThumbnailSubject(layered, 2), nullptr);
+    EXPECT_EQ(ThumbnailSubject(simple, 0), nullptr);
+}
+
+TEST(TextureIds, CopiesStandForTheSameTextureAndNewOnesDoNot) {
+    SimpleTexture first = MakeTexture("A");
+    SimpleTexture second = MakeTexture("A");
+    EXPECT_NE(first.GetId(), second.GetId());
+    const auto copy = first.Clone();
+    EXPECT_EQ(copy->GetId(), first.GetId());
+    second = first;
+    EXPECT_EQ(second.GetId(), first.GetId());
+    copy->TakeNewId();
+    EXPECT_NE(copy->GetId(), first.GetId());
+    EXPECT_NE(copy->GetId(), second.GetId());
+    // Layers are textures of their own.
+    LayeredTexture layered = Layered("L", 2);
+    EXPECT_NE(layered.GetLayer(0)->GetId(), layered.GetLayer(1)->GetId());
+    EXPECT_EQ(layered.Clone()->GetId(), layered.GetId());
 }

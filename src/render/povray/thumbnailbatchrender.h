@@ -1,0 +1,115 @@
+#pragma once
+
+#include "core/catalog/thumbnailbatch.h"
+#include "render/povray/renderprogress.h"
+#include "render/povray/renderresult.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <deque>
+#include <map>
+#include <memory>
+
+class PictureRender;
+class QueuedRender;
+class RenderQueue;
+
+/// The thumbnails of a batch rendered through the render queue, as many side by side as the
+/// queue allows, while the program goes on. Each task's texture is taken as it is when the task
+/// starts, and its picture is handed over as soon as it is there; the batch does not know the
+/// catalog, it asks its Textures for both. A texture POV-Ray cannot render fails on its own and
+/// the batch goes on; a stop, or a failure that would fail every render (POV-Ray cannot be
+/// started, a file cannot be written, the time limit), ends the batch there.
+class ThumbnailBatchRender : public QObject {
+    Q_OBJECT
+public:
+    /// What became of a picture handed over.
+    enum class Delivery {
+        Taken,   ///< the texture has it now
+        Changed, ///< the texture changed while it rendered: render it again as it is now
+        Gone,    ///< the texture is gone: the task is dropped
+    };
+
+    /// Where the batch's textures are, and where its pictures go.
+    class Textures {
+    public:
+        virtual ~Textures() = default;
+        /// The texture or layer that `task` renders, as it is now; null when it is gone.
+        virtual const Texture* Subject(const ThumbnailTask& task) = 0;
+        /// The picture `render` made for `task` (render.Renders() tells whether the subject
+        /// still looks like what was rendered).
+        virtual Delivery Deliver(const ThumbnailTask& task, PictureRender& render) = 0;
+    };
+
+    ThumbnailBatchRender(ThumbnailBatch batch, Textures& textures, QObject* parent = nullptr);
+    ~ThumbnailBatchRender() override;
+
+    /// Puts the batch in the queue, after the batches already there.
+    void Start(RenderQueue& queue);
+    /// Ends the batch: waiting tasks are left, running ones stopped; it finishes once they have.
+    void Stop();
+    /// Who asked for the batch (a document): the queue counts and stops renders by owner.
+    void SetOwner(const QObject* owner) { m_owner = owner; }
+    const QObject* Owner() const { return m_owner; }
+
+    const ThumbnailBatch& Batch() const { return m_batch; }
+    bool IsFinished() const { return m_finished; }
+    bool IsStopping() const { return m_stopping; }
+    /// The whole job: textures through of all, and the time left.
+    BatchStatus Status() const;
+    /// The caption and percent of the earliest task rendering now ("Rendering texture 3 of
+    /// 64"); empty and 0 while none runs.
+    QString Caption() const;
+    int Percent() const;
+    int TasksWaiting() const { return static_cast<int>(m_waiting.size()); }
+    int TasksRunning() const { return static_cast<int>(m_running.size()); }
+    /// Once finished: how it went, and what ended it (Ok when it ran to its end, else the first
+    /// texture's failure when there was one).
+    const BatchSummary& Summary() const { return m_summary; }
+    const RenderResult& Result() const { return m_result; }
+
+signals:
+    /// The whole job moved on (at most a few times a second).
+    void progress();
+    /// Task `task` ended (Batch().EndingOf(task) tells how, `result` why a failed one failed);
+    /// its texture may be through now.
+    void taskEnded(std::size_t task, const RenderResult& result);
+    /// The batch is over; Summary() tells how it went. A receiver may destroy the batch.
+    void finished();
+
+private:
+    friend class RenderQueue;
+
+    /// The render of the next waiting task, or null when none waits (tasks whose texture is
+    /// gone are dropped on the way).
+    QueuedRender* TakeNext();
+    /// The queue is going away.
+    void Detach();
+    void RenderEnded(std::size_t task, PictureRender* render);
+    void EndTask(std::size_t task, ThumbnailBatch::Ending ending,
+                 const RenderResult& result = RenderResult());
+    /// The batch cannot go on: `ending` says why (Stopped when the user stopped it).
+    void Halt(const RenderResult& ending);
+    void FinishWhenIdle();
+    void ReportProgress();
+    double TaskWork(std::size_t task) const;
+
+    ThumbnailBatch m_batch;
+    Textures& m_textures;
+    RenderQueue* m_queue = nullptr;
+    const QObject* m_owner = nullptr;
+    std::deque<std::size_t> m_waiting;
+    std::map<std::size_t, std::unique_ptr<PictureRender>> m_running;
+    QElapsedTimer m_clock;
+    QTimer m_progressTimer;
+    double m_totalWork = 0.0;
+    double m_doneWork = 0.0;
+    RenderResult m_ending;
+    RenderResult m_firstFailure;
+    QString m_firstFailureText;
+    BatchSummary m_summary;
+    RenderResult m_result;
+    bool m_stopping = false;
+    bool m_finished = false;
+};

@@ -1,0 +1,188 @@
+#include "ui/catalog/batchbar.h"
+
+#include "render/povray/thumbnailbatchrender.h"
+#include "ui/catalog/catalogrenders.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringList>
+
+namespace {
+
+/// At most this many failed textures are named in the summary; the rest are counted.
+constexpr int kNamedFailures = 5;
+
+} // namespace
+
+BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
+    : QWidget(parent), m_renders(renders), m_caption(new QLabel(this)), m_percent(new QLabel(this)),
+      m_jobBar(new QProgressBar(this)), m_job(new QLabel(this)), m_failure(new QLabel(this)),
+      m_button(new QPushButton(QStringLiteral("&Stop"), this)) {
+    setObjectName(QStringLiteral("batchBar"));
+    setAutoFillBackground(true);
+    m_caption->setObjectName(QStringLiteral("captionLabel"));
+    m_percent->setObjectName(QStringLiteral("percentLabel"));
+    m_percent->setMinimumWidth(m_percent->fontMetrics().horizontalAdvance(QStringLiteral("%100")) +
+                               4);
+    m_jobBar->setObjectName(QStringLiteral("jobBar"));
+    m_jobBar->setTextVisible(false);
+    m_jobBar->setAccessibleName(QStringLiteral("Textures done"));
+    m_jobBar->setMaximumHeight(m_caption->fontMetrics().height());
+    m_job->setObjectName(QStringLiteral("jobLabel"));
+    m_job->setBuddy(m_jobBar);
+    m_failure->setObjectName(QStringLiteral("failureLabel"));
+    m_failure->setWordWrap(true);
+    m_failure->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_button->setObjectName(QStringLiteral("stopButton"));
+    m_button->setAutoDefault(false);
+    m_button->setFocusPolicy(Qt::TabFocus);
+    connect(m_button, &QPushButton::clicked, this, &BatchBar::ButtonPressed);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(6, 3, 6, 3);
+    layout->setVerticalSpacing(2);
+    layout->addWidget(m_caption, 0, 0);
+    layout->addWidget(m_percent, 0, 1);
+    layout->addWidget(m_jobBar, 1, 0, 1, 2);
+    layout->addWidget(m_job, 2, 0, 1, 2);
+    layout->addWidget(m_failure, 3, 0, 1, 2);
+    layout->addWidget(m_button, 0, 2, 3, 1, Qt::AlignVCenter);
+    layout->setColumnStretch(0, 1);
+
+    connect(&renders, &CatalogRenders::batchesChanged, this, &BatchBar::Refresh);
+    Refresh();
+}
+
+bool BatchBar::HasContents() const {
+    return !m_renders.Batches().empty() || m_renders.LastSummary().has_value();
+}
+
+void BatchBar::Refresh() {
+    const bool wasVisible = !isHidden();
+    const int oldHeight = sizeHint().height();
+    const std::vector<const ThumbnailBatchRender*> batches = m_renders.Batches();
+    if (!batches.empty()) {
+        // The whole job: every batch of the catalog, the running one first.
+        m_summary = false;
+        const ThumbnailBatchRender& running = *batches.front();
+        const BatchStatus status = running.Status();
+        m_caption->setText(running.Caption().isEmpty() ? QStringLiteral("Waiting to render...")
+                                                       : running.Caption());
+        m_percent->setText(QStringLiteral("%") + QString::number(running.Percent()));
+        m_percent->setVisible(!running.Caption().isEmpty());
+        m_jobBar->setRange(0, std::max(status.texturesTotal, 1));
+        m_jobBar->setValue(status.texturesDone);
+        QString text = QStringLiteral("%1 of %2 textures")
+                           .arg(Count(status.texturesDone), Count(status.texturesTotal));
+        if (status.millisecondsLeft >= 0)
+            text += QStringLiteral(", about %1 left").arg(Duration(status.millisecondsLeft));
+        if (batches.size() > 1)
+            text += QStringLiteral("; %1 more waiting")
+                        .arg(batches.size() == 2
+                                 ? QStringLiteral("1 batch")
+                                 : QStringLiteral("%1 batches").arg(batches.size() - 1));
+        m_job->setText(text);
+        m_jobBar->show();
+        m_failure->hide();
+        m_button->setText(QStringLiteral("&Stop"));
+        m_button->setEnabled(!running.IsStopping());
+    } else if (const auto& summary = m_renders.LastSummary()) {
+        m_summary = true;
+        m_caption->setText(SummaryFor(*summary));
+        m_percent->hide();
+        const int through = summary->rendered + static_cast<int>(summary->failed.size());
+        m_jobBar->setRange(0, std::max(summary->total, 1));
+        m_jobBar->setValue(through);
+        m_job->setText(
+            QStringLiteral("%1 of %2 textures").arg(Count(through), Count(summary->total)));
+        QStringList why;
+        for (const QString& line : {summary->stoppedBecause, summary->firstFailure})
+            if (!line.isEmpty())
+                why << line;
+        m_failure->setText(why.join(QLatin1Char('\n')));
+        m_failure->setVisible(!why.isEmpty());
+        m_button->setText(QStringLiteral("&Close"));
+        m_button->setEnabled(true);
+    }
+    setVisible(HasContents());
+    if (wasVisible != !isHidden() || oldHeight != sizeHint().height())
+        emit layoutChanged();
+}
+
+void BatchBar::ButtonPressed() {
+    if (m_summary)
+        m_renders.DismissSummary();
+    else
+        m_renders.StopBatches();
+}
+
+QString BatchBar::CaptionText() const {
+    return m_caption->text();
+}
+QString BatchBar::PercentText() const {
+    return m_percent->text();
+}
+QString BatchBar::JobText() const {
+    return m_job->text();
+}
+int BatchBar::JobBarValue() const {
+    return m_jobBar->value();
+}
+int BatchBar::JobBarMaximum() const {
+    return m_jobBar->maximum();
+}
+QString BatchBar::SummaryText() const {
+    return m_summary ? m_caption->text() : QString();
+}
+QString BatchBar::FailureText() const {
+    return m_failure->text();
+}
+bool BatchBar::IsShowingSummary() const {
+    return m_summary && !isHidden();
+}
+
+QString BatchBar::Count(qint64 value) {
+    // The program's texts are English; so are its numbers, with a comma between thousands.
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(value);
+}
+
+QString BatchBar::Duration(qint64 milliseconds) {
+    const qint64 seconds = (std::max<qint64>(milliseconds, 0) + 500) / 1000;
+    if (seconds < 60)
+        return QStringLiteral("%1 s").arg(seconds);
+    if (seconds < 3600)
+        return seconds % 60 == 0
+                   ? QStringLiteral("%1 min").arg(seconds / 60)
+                   : QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+    const qint64 minutes = seconds / 60;
+    return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
+}
+
+QString BatchBar::SummaryFor(const BatchSummary& summary) {
+    QString text = QStringLiteral("%1 rendered").arg(Count(summary.rendered));
+    if (!summary.failed.isEmpty()) {
+        QStringList names = summary.failed.mid(0, kNamedFailures);
+        if (summary.failed.size() > kNamedFailures)
+            names
+                << QStringLiteral("and %1 more").arg(Count(summary.failed.size() - kNamedFailures));
+        text += QStringLiteral(", %1 failed: %2")
+                    .arg(Count(summary.failed.size()), names.join(QStringLiteral(", ")));
+    }
+    if (summary.dropped > 0)
+        text += QStringLiteral(", %1 deleted meanwhile").arg(Count(summary.dropped));
+    text += QStringLiteral(".");
+    if (summary.stopped) {
+        text += QStringLiteral(" Stopped after %1").arg(Duration(summary.milliseconds));
+        const qint64 left =
+            summary.total - summary.rendered - summary.failed.size() - summary.dropped;
+        if (left > 0)
+            text += QStringLiteral("; %1 not rendered").arg(Count(left));
+        text += QStringLiteral(".");
+    } else {
+        text += QStringLiteral(" Finished in %1.").arg(Duration(summary.milliseconds));
+    }
+    return text;
+}

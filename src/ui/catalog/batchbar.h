@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class CatalogRenders;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+struct BatchSummary;
+
+/// The bar at the foot of a catalog window while its thumbnails are rendered in the
+/// background: the texture being rendered with its percent ("Rendering texture 3 of 64",
+/// "%37"), the whole job's bar with "12 of 1,989 textures, about 2 min left" (and the batches
+/// waiting after it) and Stop. Once the batches are over it shows the summary, naming the
+/// textures that failed and why the first did, until the user closes it.
+class BatchBar : public QWidget {
+    Q_OBJECT
+public:
+    BatchBar(CatalogRenders& renders, QWidget* parent = nullptr);
+
+    /// Whether there is anything to show.
+    bool HasContents() const;
+
+    QString CaptionText() const;
+    QString PercentText() const;
+    QString JobText() const;
+    int JobBarValue() const;
+    int JobBarMaximum() const;
+    /// After the batches: the summary, and why POV-Ray could not go on or the first failed
+    /// texture failed.
+    QString SummaryText() const;
+    QString FailureText() const;
+    bool IsShowingSummary() const;
+    /// Stop while the batches run, Close once the summary shows.
+    QPushButton* Button() const { return m_button; }
+
+    /// "1,989": whole numbers as the bar writes them, whatever the locale.
+    static QString Count(qint64 value);
+    /// "45 s", "2 min 5 s", "1 h 20 min".
+    static QString Duration(qint64 milliseconds);
+    /// "1,987 rendered, 2 failed: Oak, Pine. Stopped after 1 min 5 s; 12 not rendered."
+    static QString SummaryFor(const BatchSummary& summary);
+
+signals:
+    /// The bar appeared or went, or changed its height.
+    void layoutChanged();
+
+private:
+    void Refresh();
+    void ButtonPressed();
+
+    CatalogRenders& m_renders;
+    QLabel* m_caption;
+    QLabel* m_percent;
+    QProgressBar* m_jobBar;
+    QLabel* m_job;
+    QLabel* m_failure;
+    QPushButton* m_button;
+    bool m_summary = false;
+};
