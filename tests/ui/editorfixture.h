@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakeappservices.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
@@ -29,35 +30,6 @@ class Texture;
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
-
-/// The application as the editors see it: settings, named colours, and a record of help pages.
-class EditorServices : public AppServices {
-public:
-    EditorServices();
-    ~EditorServices() override;
-
-    ProgramSettings& Settings() override { return settings; }
-    void SaveSettings() override { ++saves; }
-    PovRayRunner& Runner();
-    RenderQueue& Renders() override;
-    TextureCopyList& CopyList() override { return m_copies; }
-    ShapeList& Shapes() override { return m_shapes; }
-    NamedColorList& NamedColors() override { return namedColors; }
-    Document* NewTextureMap() override { return nullptr; }
-    void ShowHelp(int context) override { helpContexts.push_back(context); }
-    TextureEditors* Editors() override { return nullptr; }
-
-    ProgramSettings settings;
-    NamedColorList namedColors;
-    std::vector<int> helpContexts;
-    int saves = 0;
-
-private:
-    ShapeList m_shapes;
-    TextureCopyList m_copies;
-    std::unique_ptr<PovRayRunner> m_runner;
-    std::unique_ptr<RenderQueue> m_queue;
-};
 
 /// A Preview window stand-in that counts what the editors tell it.
 class CountingPreview : public PreviewLink {
@@ -108,7 +80,7 @@ protected:
     /// The texts of the messages shown so far.
     QStringList MessageTexts() const;
 
-    EditorServices m_services;
+    FakeAppServices m_services;
     std::vector<EditorMessage> m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Yes;
     QString m_filePath;

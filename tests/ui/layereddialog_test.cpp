@@ -39,7 +39,7 @@ public:
     QStringList titles;
 };
 
-class ScriptedServices : public EditorServices {
+class ScriptedServices : public FakeAppServices {
 public:
     TextureEditors* Editors() override { return &script; }
     SheetScript script;

@@ -7,6 +7,7 @@
 #include "render/files/sidefiles.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
+#include "testfiles.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/previewwindow.h"
@@ -38,11 +39,6 @@ bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
         QTest::qWait(5);
     }
     return true;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 /// A texture of one flat colour, so the rendered picture says which state was rendered.
