@@ -22,9 +22,8 @@ NameFields::NameFields(Texture& texture, const QString& nameLabel, int descripti
     m_description->setTabChangesFocus(true);
     m_description->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     if (descriptionLines > 0)
-        m_description->setFixedHeight(m_description->fontMetrics().lineSpacing() *
-                                          descriptionLines +
-                                      12);
+        m_description->setFixedHeight(
+            m_description->fontMetrics().lineSpacing() * descriptionLines + 12);
     else
         m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* description = new QLabel(QStringLiteral("&Description"), this);
