@@ -1,22 +1,83 @@
 #!/bin/bash
-# Retakes the README's screenshots (docs/screenshots) from the real program on a virtual screen:
-# the main window with the sample catalog (velvane --screenshot), and the editors from the tour
-# tests of ui_tests. Needs a build in build/, xvfb-run and ImageMagick's convert.
+# Retakes the README's tour pictures (docs/screenshots) from the real program on a virtual
+# screen, driven from the keyboard as a user would: the main window with the sample catalog, the
+# sample's "Green Glass" in the edit sheet on its Finish page with the Preview beside it, and the
+# sample's "Veined Stone" in the Layered Texture dialog. Needs a build in build/, povray, Xvfb,
+# xdotool and ImageMagick.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-cp examples/sample.vlv "$home/"
-# A program that has started before: its shape file is there, so the status bar says "Ready".
-mkdir -p "$home/data/Velvane"
-cp build/resources/shapes.dat "$home/data/Velvane/"
-HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
-    xvfb-run -a -s "-screen 0 1024x720x24" build/src/ui/velvane --screenshot "$home/main.png" "$home/sample.vlv"
-(cd build/tests && QT_QPA_PLATFORM=xcb xvfb-run -a ./ui_tests --gtest_filter='TourTest*')
-shots=build/tests/screenshots
+source "$(dirname "$0")/program-session.sh"
+app=
+trap 'kill $app "$server" 2>/dev/null; rm -rf "$work"' EXIT
+cd "$root"
 mkdir -p docs/screenshots
-convert "$home/main.png" -resize 720x +dither -colors 192 -strip PNG8:docs/screenshots/catalog.png
-convert "$shots/tour-finish-page.png" +dither -colors 64 -strip PNG8:docs/screenshots/finish-page.png
-convert "$shots/tour-preview.png" -colors 128 -strip PNG8:docs/screenshots/preview.png
-convert "$shots/tour-layered.png" +dither -colors 128 -strip PNG8:docs/screenshots/layered-texture.png
+
+# Waits up to $1 seconds for a visible window named $2; prints its id.
+await_window() {
+    local id
+    for _ in $(seq $(($1 * 5))); do
+        id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    echo "no window \"$2\" within $1 seconds" >&2
+    return 1
+}
+
+# Waits until the window's picture has stayed the same for two seconds (the render has arrived
+# and the busy mark is gone), then writes it to $2.
+settled_picture() {
+    local previous= same=0
+    for _ in $(seq 240); do
+        sleep 0.5
+        import -window "$1" "$2"
+        local now
+        now=$(md5sum < "$2")
+        if [ "$now" = "$previous" ]; then
+            same=$((same + 1))
+            [ $same -ge 4 ] && return 0
+        else
+            same=0
+        fi
+        previous=$now
+    done
+    echo "the window $1 kept changing" >&2
+    return 1
+}
+
+# Shows only the sample's texture named $1 (Edit > Find) and opens it from the keyboard.
+open_texture() {
+    xdotool windowfocus --sync "$window"
+    xdotool key ctrl+f
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    sleep 0.3
+    xdotool key Tab Right Return
+}
+
+build/src/ui/velvane "$work/sample.vlv" 2>/dev/null &
+app=$!
+window=$(await_window 20 'sample.vlv')
+xdotool windowsize --sync "$window" 1024 720
+xdotool windowfocus --sync "$window"
+settled_picture "$window" "$work/main.png"
+convert "$work/main.png" -resize 720x +dither -colors 192 -strip PNG8:docs/screenshots/catalog.png
+
+open_texture "Green Glass"
+sheet=$(await_window 10 '^Modify Simple Texture$')
+xdotool windowfocus --sync "$sheet"
+xdotool key ctrl+Prior # from the General page round to the last, the Finish page
+preview=$(await_window 10 '^Preview$')
+settled_picture "$preview" "$work/preview.png"
+settled_picture "$sheet" "$work/finish.png"
+convert "$work/finish.png" +dither -colors 64 -strip PNG8:docs/screenshots/finish-page.png
+convert "$work/preview.png" -colors 128 -strip PNG8:docs/screenshots/preview.png
+xdotool windowfocus --sync "$sheet"
+xdotool key Escape
+
+open_texture "Veined Stone"
+layered=$(await_window 10 '^Layered Texture$')
+xdotool windowfocus --sync "$layered"
+settled_picture "$layered" "$work/layered.png"
+convert "$work/layered.png" +dither -colors 128 -strip PNG8:docs/screenshots/layered-texture.png
 ls -l docs/screenshots

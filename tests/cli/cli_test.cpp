@@ -1,6 +1,7 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/exportsource.h"
 #include "samplecatalog.h"
+#include "testfiles.h"
 #include "testsupport.h"
 #include "texturefactory.h"
 
@@ -32,17 +33,6 @@ CliRun Cli(const QStringList& arguments) {
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
@@ -54,7 +44,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_catalog = BuildSampleCatalog();
         m_path = m_dir.filePath(QStringLiteral("sample.vlv"));
-        WriteBytes(m_path, ToQt(m_catalog.Save()));
+        PutFile(m_path, ToQt(m_catalog.Save()));
     }
     QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
 
@@ -80,7 +70,7 @@ TEST_F(CliTest, ListShowsThumbnailSizes) {
     std::vector<std::uint8_t> pixels(120 * 90 * 3);
     texture.Thumbnail().SetBits(120, 90, pixels, false);
     catalog.AddTexture(texture);
-    WriteBytes(Path("one.vlv"), ToQt(catalog.Save()));
+    PutFile(Path("one.vlv"), ToQt(catalog.Save()));
     EXPECT_EQ(Cli({"list", Path("one.vlv")}).out, "0\tsimple\t120x90\tRendered\n");
 }
 
@@ -123,7 +113,7 @@ TEST_F(CliTest, ExportRefusesAnExistingFileUnlessTold) {
 TEST_F(CliTest, ResaveWritesTheSameBytes) {
     TextureFactory factory(5);
     Catalog random = factory.MakeCatalog(12, 30);
-    WriteBytes(Path("random.vlv"), ToQt(random.Save()));
+    PutFile(Path("random.vlv"), ToQt(random.Save()));
     for (const QString& source : {m_path, Path("random.vlv")}) {
         const QString out = Path("resaved.vlv");
         ASSERT_EQ(Cli({"resave", source, out}).status, 0);
@@ -165,7 +155,7 @@ TEST_F(CliTest, DumpIsJsonWithEveryField) {
 }
 
 TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
-    WriteBytes(Path("bad.vlv"), QByteArray("\x01\x01\x00\xFF\xFF\x02\x00", 7));
+    PutFile(Path("bad.vlv"), QByteArray("\x01\x01\x00\xFF\xFF\x02\x00", 7));
     const CliRun bad = Cli({"list", Path("bad.vlv")});
     EXPECT_EQ(bad.status, 1);
     // The standard text, then the file and why it was refused.

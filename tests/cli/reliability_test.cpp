@@ -7,6 +7,7 @@
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 #include "render/files/sidefiles.h"
+#include "testfiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -37,17 +38,6 @@ QProcessEnvironment Environment(const QString& config) {
     return environment;
 }
 
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
@@ -66,7 +56,7 @@ SimpleTexture Solid(const std::string& name, std::uint8_t red, std::uint8_t gree
 /// True once the process has ended (a zombie waiting for its parent counts as ended).
 bool ProcessGone(qint64 pid) {
     for (int i = 0; i < 100; ++i) {
-        const QByteArray stat = Bytes(QStringLiteral("/proc/%1/stat").arg(pid));
+        const QByteArray stat = FileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
         const qsizetype close = stat.lastIndexOf(')');
         if (stat == "<missing>" || (close > 0 && stat.mid(close + 2, 1) == "Z"))
             return true;
@@ -88,7 +78,7 @@ protected:
         m_catalogBytes = ToQt(catalog.Save());
         // The POV-Ray 3.7 command style, so stand-ins are not asked for their version.
         QDir().mkpath(Path("config/Velvane"));
-        Put(Path("config/Velvane/Velvane.conf"), "[Settings]\nPOV%20Command%20Style=2\n");
+        PutFile(Path("config/Velvane/Velvane.conf"), "[Settings]\nPOV%20Command%20Style=2\n");
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -105,10 +95,7 @@ protected:
 
     /// A shell script standing in for POV-Ray.
     QString FakePovRay(const QString& body) {
-        const QString path = Path(QStringLiteral("fake-povray.sh"));
-        Put(path, ("#!/bin/sh\n" + body + "\n").toUtf8());
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path;
+        return PutScript(Path(QStringLiteral("fake-povray.sh")), body.toUtf8());
     }
 
     QTemporaryDir m_dir;
@@ -126,10 +113,10 @@ TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
     const QString include = folder + QStringLiteral("/textures.inc");
     const QString picture = folder + QStringLiteral("/thumb.png");
     const QString copy = folder + QStringLiteral("/copy.vlv");
-    Put(catalog, m_catalogBytes);
-    Put(include, "#declare Old = texture { pigment { rgb 1 } }\r\n");
-    Put(picture, "old picture");
-    Put(copy, "old copy");
+    PutFile(catalog, m_catalogBytes);
+    PutFile(include, "#declare Old = texture { pigment { rgb 1 } }\r\n");
+    PutFile(picture, "old picture");
+    PutFile(copy, "old copy");
     disk.Fill();
 
     const struct {
@@ -144,14 +131,14 @@ TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
     };
     for (const auto& save : saves) {
         SCOPED_TRACE(save.arguments.join(' ').toStdString());
-        const QByteArray before = Bytes(save.file);
+        const QByteArray before = FileBytes(save.file);
         const ToolRun run = Cli(save.arguments);
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains(save.file.toUtf8())) << run.err.toStdString();
         // The system's reason follows, in the user's language (the tests run under de_DE).
         EXPECT_TRUE(run.err.contains(save.file.toUtf8() + " could not be written: "))
             << run.err.toStdString();
-        EXPECT_EQ(Bytes(save.file), before);
+        EXPECT_EQ(FileBytes(save.file), before);
     }
     EXPECT_EQ(
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
@@ -161,12 +148,12 @@ TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
     disk.Fill(40 * 1024);
     const ToolRun partly = Cli({"resave", catalog, copy});
     EXPECT_EQ(partly.status, 1);
-    EXPECT_EQ(Bytes(copy), "old copy");
-    EXPECT_EQ(Bytes(catalog), m_catalogBytes);
+    EXPECT_EQ(FileBytes(copy), "old copy");
+    EXPECT_EQ(FileBytes(catalog), m_catalogBytes);
 }
 
 TEST_F(CliReliability, PipesAreNeitherReadNorReplaced) {
-    Put(Path("catalog.vlv"), m_catalogBytes);
+    PutFile(Path("catalog.vlv"), m_catalogBytes);
     const QString fifo = Path("pipe.vlv");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     QElapsedTimer clock;
@@ -193,7 +180,7 @@ TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
     Catalog catalog;
     catalog.AddTexture(Solid("Tab\there\nnext line\r\\ and \x01 bell\x7F", 1, 2, 3));
     catalog.AddTexture(Solid("Gr\u00fcn", 1, 2, 3));
-    Put(Path("names.vlv"), ToQt(catalog.Save()));
+    PutFile(Path("names.vlv"), ToQt(catalog.Save()));
     const ToolRun list = Cli({"list", Path("names.vlv")});
     ASSERT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out.toStdString(),
@@ -203,7 +190,7 @@ TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
     // C1 controls act in some terminals; bidirectional overrides show the line reordered.
     Catalog hidden;
     hidden.AddTexture(Solid("a\u0085b\u009Bc \u202Eevil\u202C \u2066x\u2069 \u200Eok", 1, 2, 3));
-    Put(Path("hidden.vlv"), ToQt(hidden.Save()));
+    PutFile(Path("hidden.vlv"), ToQt(hidden.Save()));
     const ToolRun shown = Cli({"list", Path("hidden.vlv")});
     ASSERT_EQ(shown.status, 0) << shown.err.toStdString();
     EXPECT_EQ(shown.out.toStdString(),
@@ -228,7 +215,7 @@ TEST_F(CliReliability, ShapesAreEscapedLikeTheList) {
 
 TEST_F(CliReliability, ReadOnlyCatalogsAreRefusedBeforeAnythingIsRendered) {
     const QString catalog = Path("catalog.vlv");
-    Put(catalog, m_catalogBytes);
+    PutFile(catalog, m_catalogBytes);
     ASSERT_EQ(::chmod(QFile::encodeName(catalog).constData(), 0444), 0);
     const QString ran = Path("povray-ran");
     const QString povray = FakePovRay(QStringLiteral("touch '%1'\nexec povray \"$@\"").arg(ran));
@@ -237,15 +224,15 @@ TEST_F(CliReliability, ReadOnlyCatalogsAreRefusedBeforeAnythingIsRendered) {
     EXPECT_EQ(render.status, 1);
     EXPECT_EQ(render.err.toStdString(), catalog.toStdString() + " is read-only.\n");
     EXPECT_FALSE(QFile::exists(ran));
-    EXPECT_EQ(Bytes(catalog), m_catalogBytes);
+    EXPECT_EQ(FileBytes(catalog), m_catalogBytes);
 
     const QString copy = Path("copy.vlv");
-    Put(copy, "old copy");
+    PutFile(copy, "old copy");
     ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
     const ToolRun resave = Cli({"resave", catalog, copy});
     EXPECT_EQ(resave.status, 1);
     EXPECT_EQ(resave.err.toStdString(), copy.toStdString() + " is read-only.\n");
-    EXPECT_EQ(Bytes(copy), "old copy");
+    EXPECT_EQ(FileBytes(copy), "old copy");
 }
 
 TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
@@ -254,7 +241,7 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
     const QString tmp = Path("tmp");
     QDir().mkpath(tmp);
     QDir().mkpath(Path("victim"));
-    Put(Path("victim/thesis.txt"), "years of work");
+    PutFile(Path("victim/thesis.txt"), "years of work");
     QProcess ended;
     ended.start(QStringLiteral("true"));
     ASSERT_TRUE(ended.waitForStarted());
@@ -264,7 +251,7 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
         QFile::link(Path("victim"), tmp + QStringLiteral("/velvane-render-%1-a").arg(endedPid)));
     // And the per-user base itself is a link to the victim's folder.
     ASSERT_TRUE(QFile::link(Path("victim"), tmp + QStringLiteral("/velvane-%1").arg(::geteuid())));
-    Put(Path("catalog.vlv"), m_catalogBytes);
+    PutFile(Path("catalog.vlv"), m_catalogBytes);
     QProcessEnvironment environment = Environment(Path("config"));
     environment.insert(QStringLiteral("TMPDIR"), tmp);
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
@@ -279,7 +266,7 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
              .arg(Path("program/scratch")))
             .toUtf8()))
         << render.err.toStdString();
-    EXPECT_EQ(Bytes(Path("victim/thesis.txt")), "years of work");
+    EXPECT_EQ(FileBytes(Path("victim/thesis.txt")), "years of work");
     EXPECT_EQ(QDir(Path("victim")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{"thesis.txt"});
     EXPECT_TRUE(QDir(Path("program/scratch"))
@@ -288,7 +275,7 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
 }
 
 TEST_F(CliReliability, TrailingBytesAreMentioned) {
-    Put(Path("catalog.vlv"), m_catalogBytes + "junk");
+    PutFile(Path("catalog.vlv"), m_catalogBytes + "junk");
     const ToolRun list = Cli({"list", Path("catalog.vlv")});
     EXPECT_EQ(list.status, 0);
     EXPECT_EQ(list.out.count('\n'), 2);
@@ -304,9 +291,9 @@ TEST_F(CliReliability, CatalogsWithLongTextsOpen) {
     const ToolRun list = Cli({"list", path});
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out, "0\tsimple\t0x0\tA\n1\tsimple\t0x0\tB\n");
-    Put(Path("copy.vlv"), "");
+    PutFile(Path("copy.vlv"), "");
     ASSERT_EQ(Cli({"resave", path, Path("copy.vlv")}).status, 0);
-    EXPECT_EQ(Bytes(Path("copy.vlv")), Bytes(path));
+    EXPECT_EQ(FileBytes(Path("copy.vlv")), FileBytes(path));
 }
 
 TEST_F(CliReliability, TwoRendersSharingTheProgramDirectoryKeepTheirOwnPictures) {
@@ -318,8 +305,8 @@ TEST_F(CliReliability, TwoRendersSharingTheProgramDirectoryKeepTheirOwnPictures)
         red.AddTexture(Solid("Red", 255, 0, 0));
         Catalog green;
         green.AddTexture(Solid("Green", 0, 255, 0));
-        Put(Path("red.vlv"), ToQt(red.Save()));
-        Put(Path("green.vlv"), ToQt(green.Save()));
+        PutFile(Path("red.vlv"), ToQt(red.Save()));
+        PutFile(Path("green.vlv"), ToQt(green.Save()));
         QProcess first;
         QProcess second;
         for (QProcess* process : {&first, &second})
@@ -348,8 +335,8 @@ TEST_F(CliReliability, ACatalogChangedDuringTheRenderIsNotOverwritten) {
     Catalog other;
     other.AddTexture(Solid("Saved meanwhile", 1, 2, 3));
     const QByteArray otherBytes = ToQt(other.Save());
-    Put(Path("other.vlv"), otherBytes);
-    Put(Path("catalog.vlv"), m_catalogBytes);
+    PutFile(Path("other.vlv"), otherBytes);
+    PutFile(Path("catalog.vlv"), m_catalogBytes);
     // While POV-Ray renders, another program saves the catalog.
     const QString povray =
         FakePovRay(QStringLiteral("cp '%1' '%2.new' && mv '%2.new' '%2'\nexec povray \"$@\"")
@@ -362,11 +349,11 @@ TEST_F(CliReliability, ACatalogChangedDuringTheRenderIsNotOverwritten) {
                                      "read; it was not overwritten.")
                                         .toUtf8()))
         << render.err.toStdString();
-    EXPECT_EQ(Bytes(Path("catalog.vlv")), otherBytes);
+    EXPECT_EQ(FileBytes(Path("catalog.vlv")), otherBytes);
 }
 
 TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
-    Put(Path("catalog.vlv"), m_catalogBytes);
+    PutFile(Path("catalog.vlv"), m_catalogBytes);
     const QString povray =
         FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
     QElapsedTimer clock;
@@ -385,7 +372,7 @@ TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
         EXPECT_TRUE(run.err.contains(
             "POV-Ray did not finish rendering \"Plain\" within 1 seconds and was ended."))
             << run.err.toStdString();
-        const qint64 pid = Bytes(Path("pid")).trimmed().toLongLong();
+        const qint64 pid = FileBytes(Path("pid")).trimmed().toLongLong();
         ASSERT_GT(pid, 0);
         EXPECT_TRUE(ProcessGone(pid));
     }
@@ -395,7 +382,7 @@ TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
 }
 
 TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
-    Put(Path("catalog.vlv"), m_catalogBytes);
+    PutFile(Path("catalog.vlv"), m_catalogBytes);
     const QString povray =
         FakePovRay(QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(Path("pid")));
     for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
@@ -406,9 +393,9 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
         tool.start(QStringLiteral(VELVANE_CLI), {"render", Path("catalog.vlv"), "--pov", povray,
                                                  "--program-dir", Path("program")});
         ASSERT_TRUE(tool.waitForStarted());
-        for (int i = 0; i < 200 && Bytes(Path("pid")).trimmed().toLongLong() == 0; ++i)
+        for (int i = 0; i < 200 && FileBytes(Path("pid")).trimmed().toLongLong() == 0; ++i)
             QThread::msleep(50);
-        const qint64 pid = Bytes(Path("pid")).trimmed().toLongLong();
+        const qint64 pid = FileBytes(Path("pid")).trimmed().toLongLong();
         ASSERT_GT(pid, 0);
         ::kill(static_cast<pid_t>(tool.processId()), signal);
         ASSERT_TRUE(tool.waitForFinished(20000));

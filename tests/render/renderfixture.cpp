@@ -7,6 +7,7 @@
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
 #include "render/povray/thumbnailbatchrender.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -38,13 +39,7 @@ void RenderTest::SetUp() {
 }
 
 QString RenderTest::FakePovRay(const QString& body) {
-    const QString path = Path(QStringLiteral("fake-povray.sh"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(("#!/bin/sh\n" + body + "\n").toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return path;
+    return PutScript(Path(QStringLiteral("fake-povray.sh")), body.toUtf8());
 }
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {

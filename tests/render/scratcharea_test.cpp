@@ -7,6 +7,7 @@
 #include "render/povray/povversion.h"
 #include "render/povray/scratcharea.h"
 #include "renderfixture.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,17 +45,6 @@ private:
     QByteArray m_old;
 };
 
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 bool IsLink(const QString& path) {
     struct stat info {};
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
@@ -80,12 +70,12 @@ struct Victim {
     explicit Victim(const QString& root)
         : folder(root + QStringLiteral("/victim")), file(root + QStringLiteral("/victim.txt")) {
         QDir().mkpath(folder);
-        Put(folder + QStringLiteral("/precious.txt"), "keep me");
-        Put(file, "keep me too");
+        PutFile(folder + QStringLiteral("/precious.txt"), "keep me");
+        PutFile(file, "keep me too");
     }
     void ExpectIntact() const {
-        EXPECT_EQ(Bytes(folder + QStringLiteral("/precious.txt")), "keep me");
-        EXPECT_EQ(Bytes(file), "keep me too");
+        EXPECT_EQ(FileBytes(folder + QStringLiteral("/precious.txt")), "keep me");
+        EXPECT_EQ(FileBytes(file), "keep me too");
     }
     QString folder;
     QString file;
@@ -133,7 +123,7 @@ TEST_F(ScratchTest, LinksNamedLikeAbandonedAreasAreNeverFollowed) {
     ASSERT_TRUE(QDir().mkpath(abandoned + QStringLiteral("/job-x/deeper")));
     ASSERT_TRUE(QFile::link(victim.folder, abandoned + QStringLiteral("/job-x/to-folder")));
     ASSERT_TRUE(QFile::link(victim.file, abandoned + QStringLiteral("/job-x/deeper/to-file")));
-    Put(abandoned + QStringLiteral("/job-x/temp.tga"), "picture");
+    PutFile(abandoned + QStringLiteral("/job-x/temp.tga"), "picture");
     QProcess living;
     living.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     ASSERT_TRUE(living.waitForStarted());

@@ -12,6 +12,7 @@
 #include "render/povray/texturemaprender.h"
 #include "render/povray/thumbnailbatchrender.h"
 #include "renderfixture.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,12 +34,6 @@ void WriteStripedTarga(const QString& path) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(tga);
-}
-
-void WriteText(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
 }
 
 SimpleTexture Named(const std::string& name) {
@@ -100,8 +95,8 @@ TEST_F(RenderTest, RelativeFileNamesResolveInTheProgramDirectoryInEveryRender) {
     // An image map named without a folder, on a custom shape that includes a file of its own:
     // both lie in the program directory, while each render runs in a scratch folder.
     WriteStripedTarga(Path(QStringLiteral("tile.tga")));
-    WriteText(Path(QStringLiteral("lights.inc")),
-              "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}\n");
+    PutFile(Path(QStringLiteral("lights.inc")),
+            "light_source {<-12, 27, -25> colour rgb<1.0,1.0,1.0>}\n");
     auto shape = std::make_unique<CustomShape>();
     shape->SetSource("#include \"temptx$$.!!!\"\r\n#include \"lights.inc\"\r\n"
                      "camera { location <0, 0, -10.5> look_at <0, 0, 0> }\r\n"

@@ -2,6 +2,7 @@
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 #include "render/files/sidefiles.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,21 +11,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
 
 TEST(ShapeFile, MissingFileIsGeneratedOnceFromTheBuiltInShapes) {
     QTemporaryDir dir;
@@ -50,7 +36,7 @@ TEST(ShapeFile, DamagedFileIsReportedLeftAloneAndReplacedByTheBuiltIns) {
     const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x0C\x00"
                              "CCustomShape\x06Sph",
                              25);
-    WriteBytes(ShapeFilePath(dir.path()), damaged);
+    PutFile(ShapeFilePath(dir.path()), damaged);
     std::optional<SideFileNotice> notice;
     const ShapeList shapes = LoadShapeFile(dir.path(), notice);
     ASSERT_TRUE(notice);
@@ -160,7 +146,7 @@ TEST(ColorFile, ADamagedFileIsToldAndKeptBesideBeforeItIsReplaced) {
     colors.push_back(std::make_unique<NamedColor>("Sea", ColorRGBF{0, 105, 148, 20}));
     const QByteArray whole = StoredColors(colors);
     const QByteArray damaged = whole.left(whole.size() - 3); // the second one cut short
-    WriteBytes(path, damaged);
+    PutFile(path, damaged);
 
     std::optional<SideFileNotice> notice;
     NamedColorList loaded = LoadColorFile(dir.path(), notice);
@@ -177,7 +163,7 @@ TEST(ColorFile, ADamagedFileIsToldAndKeptBesideBeforeItIsReplaced) {
     // A class record of another version: nothing can be read at all.
     QByteArray otherVersion = whole;
     otherVersion[4] = 2;
-    WriteBytes(path, otherVersion);
+    PutFile(path, otherVersion);
     EXPECT_TRUE(LoadColorFile(dir.path(), notice).empty());
     ASSERT_TRUE(notice);
     EXPECT_TRUE(notice->text.contains("in a version this program does not know"))
@@ -189,7 +175,7 @@ TEST(ColorFile, ADamagedFileIsToldAndKeptBesideBeforeItIsReplaced) {
     EXPECT_EQ(FileBytes(path + ".damaged"), otherVersion);
     EXPECT_EQ(FileBytes(path), StoredColors(loaded));
     EXPECT_FALSE(SaveColorFile(dir.path(), loaded)); // a whole file is simply replaced
-    WriteBytes(path, damaged);
+    PutFile(path, damaged);
     EXPECT_FALSE(SaveColorFile(dir.path(), loaded));
     EXPECT_FALSE(SaveColorFile(dir.path(), loaded));
     EXPECT_EQ(FileBytes(path + ".damaged"), otherVersion);
@@ -226,7 +212,7 @@ TEST(ShapeFile, ADamagedFileIsKeptBesideBeforeChangedShapesReplaceIt) {
     const QByteArray damaged("\x02\x00\xFF\xFF\x01\x00\x0C\x00"
                              "CCustomShape\x06Sph",
                              25);
-    WriteBytes(path, damaged);
+    PutFile(path, damaged);
     std::optional<SideFileNotice> notice;
     ShapeList shapes = LoadShapeFile(dir.path(), notice);
     ASSERT_TRUE(notice);
@@ -307,7 +293,7 @@ TEST(IorPresetFile, ADamagedFileIsReportedTreatedAsMissingAndLeftAlone) {
     ASSERT_FALSE(SaveIorPresets(dir.path(), presets));
     const QByteArray stored = FileBytes(IorFilePath(dir.path()));
     const QByteArray damaged = stored.left(stored.size() - 2); // the second value cut short
-    WriteBytes(IorFilePath(dir.path()), damaged);
+    PutFile(IorFilePath(dir.path()), damaged);
 
     std::optional<SideFileNotice> notice;
     const IorPresetList loaded = LoadIorPresets(dir.path(), notice);

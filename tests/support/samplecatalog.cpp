@@ -192,7 +192,5 @@ Catalog BuildSampleCatalog() {
     veined.AddLayer(base);
     veined.AddLayer(veins);
     catalog.AddTexture(veined);
-
-    catalog.SetModifiedFlag(false);
     return catalog;
 }

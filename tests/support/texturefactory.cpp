@@ -140,7 +140,6 @@ Catalog TextureFactory::MakeCatalog(int count, int maxThumbnail) {
         else
             catalog.AddTexture(Simple(maxThumbnail));
     }
-    catalog.SetModifiedFlag(false);
     return catalog;
 }
 

@@ -6,9 +6,12 @@
 #include "core/catalog/exportsource.h"
 #include "core/model/simpletexture.h"
 #include "core/shapes/shapelist.h"
+#include "fakeappservices.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
+#include "screenshot.h"
+#include "testfiles.h"
 #include "ui/dialogs/aboutdialog.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
@@ -157,68 +160,6 @@ QPushButton* StandardButton(QDialog& dialog, QDialogButtonBox::StandardButton wh
             return button;
     return nullptr;
 }
-
-/// Grabs the dialog as it shows and writes it under screenshots/ in the working folder.
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    const QString folder = QStringLiteral(VELVANE_TEST_OUTPUT_DIR "/screenshots");
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString path = QDir(folder).filePath(name);
-    QFile::remove(path);
-    const QPixmap picture = widget.grab();
-    ASSERT_FALSE(picture.isNull());
-    ASSERT_TRUE(picture.save(path, "PNG")) << path.toStdString();
-    EXPECT_TRUE(QFile::exists(path));
-    EXPECT_GT(QFileInfo(path).size(), 1000) << "an empty picture was written";
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-/// The application as the Preferences command sees it.
-class FakeApp : public AppServices {
-public:
-    FakeApp() = default;
-
-    ProgramSettings& Settings() override { return settings; }
-    void SaveSettings() override {
-        ++saves;
-        saved = settings;
-    }
-    RenderQueue& Renders() override {
-        if (!m_runner) {
-            m_runner = std::make_unique<PovRayRunner>(settings, m_shapes);
-            m_queue = std::make_unique<RenderQueue>(*m_runner, [] { return 1; });
-        }
-        return *m_queue;
-    }
-    TextureCopyList& CopyList() override { return m_copies; }
-    ShapeList& Shapes() override { return m_shapeList; }
-    NamedColorList& NamedColors() override { return m_namedColorList; }
-    Document* NewTextureMap() override { return nullptr; }
-    void ShowHelp(int context) override { helpContexts.push_back(context); }
-    TextureEditors* Editors() override { return nullptr; }
-
-    ProgramSettings settings;
-    ProgramSettings saved;
-    int saves = 0;
-    std::vector<int> helpContexts;
-
-private:
-    ShapeList m_shapes;
-    TextureCopyList m_copies;
-    ShapeList m_shapeList;
-    NamedColorList m_namedColorList;
-    std::unique_ptr<PovRayRunner> m_runner;
-    std::unique_ptr<RenderQueue> m_queue;
-};
 
 /// Two textures with a finish and a normal of their own, so that leaving them out shows.
 Catalog TwoTextureCatalog() {
@@ -423,7 +364,7 @@ protected:
     }
 
     PromptRecorder m_prompts;
-    FakeApp m_app;
+    FakeAppServices m_app;
 };
 
 TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
@@ -438,7 +379,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         EXPECT_EQ(page.StyleCombo()->currentIndex(), 1);
         EXPECT_EQ(page.ParallelSpin()->value(), 2);
         EXPECT_EQ(page.TimeLimitSpin()->value(), 90);
-        SaveScreenshot(sheet, QStringLiteral("preferences.png"));
+        SaveScreenshot(&sheet, QStringLiteral("preferences"));
 
         TypeInto(page.ProgramDirectoryEdit(), QStringLiteral("/home/ann/velvane"));
         TypeInto(page.ThresholdEdit(), QStringLiteral("2.25"));
@@ -676,7 +617,7 @@ TEST_F(ExportTest, ThePreviewFollowsTheScopeAndTheExclusions) {
     EXPECT_EQ(dialog.SourceText(),
               ExportSourceText(m_catalog, {1},
                                SourceFlag::Declare | SourceFlag::NoFinish | SourceFlag::NoNormal));
-    SaveScreenshot(dialog, QStringLiteral("export.png"));
+    SaveScreenshot(&dialog, QStringLiteral("export"));
 }
 
 TEST_F(ExportTest, ANewFileReceivesThePreviewByteForByte) {
@@ -686,7 +627,7 @@ TEST_F(ExportTest, ANewFileReceivesThePreviewByteForByte) {
     EXPECT_EQ(m_asked, 0);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
-    const QByteArray written = ReadBytes(path);
+    const QByteArray written = FileBytes(path);
     EXPECT_EQ(written, QByteArray::fromStdString(AllSource(m_catalog, SourceFlag::Declare)));
     EXPECT_TRUE(written.endsWith("}\r\n\r\n"));
     EXPECT_FALSE(written.contains("\r\r\n"));
@@ -695,45 +636,45 @@ TEST_F(ExportTest, ANewFileReceivesThePreviewByteForByte) {
 TEST_F(ExportTest, AppendingTheSameExportDoublesTheFile) {
     const QString path = Path(QStringLiteral("Wood.inc"));
     const QByteArray once = QByteArray::fromStdString(AllSource(m_catalog, SourceFlag::Declare));
-    ASSERT_TRUE(WriteBytes(path, once));
+    ASSERT_TRUE(PutFile(path, once));
     ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     AnswerExists(path, [](ExportSourceDialog& ask) { return ask.AppendButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(ReadBytes(path), once + once);
+    EXPECT_EQ(FileBytes(path), once + once);
 }
 
 TEST_F(ExportTest, OverwritingReplacesTheFile) {
     const QString path = Path(QStringLiteral("Wood.inc"));
     ASSERT_TRUE(
-        WriteBytes(path, QByteArray("// an older export that is much longer than nothing\r\n")));
+        PutFile(path, QByteArray("// an older export that is much longer than nothing\r\n")));
     ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     ClickIndicator(dialog.FinishCheck());
     AnswerExists(path, [](ExportSourceDialog& ask) { return ask.OverwriteButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
-    EXPECT_EQ(ReadBytes(path), QByteArray::fromStdString(AllSource(
+    EXPECT_EQ(FileBytes(path), QByteArray::fromStdString(AllSource(
                                    m_catalog, SourceFlag::Declare | SourceFlag::NoFinish)));
 }
 
 TEST_F(ExportTest, CancelLeavesTheFileAloneAndTheDialogOpen) {
     const QString path = Path(QStringLiteral("Wood.inc"));
     const QByteArray before("#declare Keep = texture { }\r\n");
-    ASSERT_TRUE(WriteBytes(path, before));
+    ASSERT_TRUE(PutFile(path, before));
     ExportDialog dialog(m_catalog, QStringLiteral("Wood.vlv"));
     AnswerExists(path, [](ExportSourceDialog& ask) { return ask.CancelButton(); });
     ExportTo(dialog, path);
     EXPECT_EQ(m_asked, 1);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(FileBytes(path), before);
 
     // Escape in the question is Cancel too.
     WhenModal<ExportSourceDialog>(
         [](ExportSourceDialog& ask) { QTest::keyClick(&ask, Qt::Key_Escape); });
     QTest::mouseClick(StandardButton(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(FileBytes(path), before);
 }
 
 TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsWritten) {

@@ -10,26 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-EditorServices::EditorServices() {
-    // The Preview renders only when a test asks for it (tests of the live Preview turn it on).
-    settings.autoPreview = 0;
-}
-
-EditorServices::~EditorServices() = default;
-
-PovRayRunner& EditorServices::Runner() {
-    if (!m_runner)
-        m_runner = std::make_unique<PovRayRunner>(settings, m_shapes);
-    return *m_runner;
-}
-
-RenderQueue& EditorServices::Renders() {
-    if (!m_queue)
-        m_queue =
-            std::make_unique<RenderQueue>(Runner(), [this] { return settings.parallelRenders; });
-    return *m_queue;
-}
-
 void EditorTest::SetUp() {
     Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title,
                                         const QString& text, QMessageBox::StandardButtons buttons) {
@@ -89,15 +69,6 @@ bool ToggleAccessibly(QAbstractButton* button) {
         return false;
     actions->doAction(toggle);
     return true;
-}
-
-void SaveScreenshot(QWidget* widget, const QString& name) {
-    const QString folder = QStringLiteral(VELVANE_BINARY_DIR "/screenshots");
-    QDir().mkpath(folder);
-    const QString suffix = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
-                               ? QStringLiteral("-x") + qEnvironmentVariable("QT_SCALE_FACTOR")
-                               : QString();
-    widget->grab().save(folder + QLatin1Char('/') + name + suffix + QStringLiteral(".png"));
 }
 
 std::string Describe(const QRect& rect) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "fakeappservices.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
+#include "screenshot.h"
 #include "ui/editors/previewlink.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
@@ -28,35 +30,6 @@ class Texture;
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
-
-/// The application as the editors see it: settings, named colours, and a record of help pages.
-class EditorServices : public AppServices {
-public:
-    EditorServices();
-    ~EditorServices() override;
-
-    ProgramSettings& Settings() override { return settings; }
-    void SaveSettings() override { ++saves; }
-    PovRayRunner& Runner();
-    RenderQueue& Renders() override;
-    TextureCopyList& CopyList() override { return m_copies; }
-    ShapeList& Shapes() override { return m_shapes; }
-    NamedColorList& NamedColors() override { return namedColors; }
-    Document* NewTextureMap() override { return nullptr; }
-    void ShowHelp(int context) override { helpContexts.push_back(context); }
-    TextureEditors* Editors() override { return nullptr; }
-
-    ProgramSettings settings;
-    NamedColorList namedColors;
-    std::vector<int> helpContexts;
-    int saves = 0;
-
-private:
-    ShapeList m_shapes;
-    TextureCopyList m_copies;
-    std::unique_ptr<PovRayRunner> m_runner;
-    std::unique_ptr<RenderQueue> m_queue;
-};
 
 /// A Preview window stand-in that counts what the editors tell it.
 class CountingPreview : public PreviewLink {
@@ -107,7 +80,7 @@ protected:
     /// The texts of the messages shown so far.
     QStringList MessageTexts() const;
 
-    EditorServices m_services;
+    FakeAppServices m_services;
     std::vector<EditorMessage> m_messages;
     QMessageBox::StandardButton m_answer = QMessageBox::Yes;
     QString m_filePath;
@@ -121,9 +94,6 @@ bool RenderThumbnail(AppServices& services, Texture& texture, int width, int hei
 /// Toggles a check box or radio button through its accessible "Toggle" action, as assistive
 /// technology and voice control do (no click is involved). False when there is no such action.
 bool ToggleAccessibly(QAbstractButton* button);
-
-/// Writes a widget's picture to build/tests/screenshots/NAME.png (for looking at, not compared).
-void SaveScreenshot(QWidget* widget, const QString& name);
 
 /// A rectangle as "x,y widthxheight", for messages of failed placements.
 std::string Describe(const QRect& rect);

@@ -6,6 +6,7 @@
 #include "core/catalog/catalog.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "testfiles.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/editors/colormapdialog.h"
@@ -71,11 +72,6 @@ void Rename(TextureEditSheet* sheet, const QString& name) {
     general->NameEdit()->setFocus();
     general->NameEdit()->setText(name);
     general->DescriptionEdit()->setFocus();
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class EndToEnd : public AppTest {

@@ -3,6 +3,7 @@
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
 #include "render/files/sidefiles.h"
+#include "testfiles.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/iorpresetsdialog.h"
 #include "ui/editors/iorvaluedialog.h"
@@ -18,11 +19,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class FinishTest : public EditorTest {
 protected:
@@ -50,30 +46,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(FinishTest, ANewTextureShowsTheFinishDefaults) {
-    EXPECT_EQ(m_page->Edit(FinishPage::Ambient)->text(), "10");
-    EXPECT_EQ(m_page->Edit(FinishPage::Diffuse)->text(), "60");
-    EXPECT_EQ(m_page->BrillianceEdit()->text(), "1.0");
-    EXPECT_EQ(m_page->Edit(FinishPage::PhongSize)->text(), "40");
-    EXPECT_EQ(m_page->Edit(FinishPage::Roughness)->text(), "5");
-    EXPECT_EQ(m_page->CrandEdit()->text(), "0.0");
-    EXPECT_EQ(m_page->IorEdit()->text(), "1");
-    EXPECT_EQ(m_page->Slider(FinishPage::Diffuse)->value(), 60);
-    EXPECT_EQ(m_page->BrillianceSlider()->value(), 10);
-    EXPECT_EQ(m_page->Slider(FinishPage::PhongSize)->maximum(), 500);
-    EXPECT_EQ(m_page->Slider(FinishPage::Roughness)->minimum(), 1);
-    EXPECT_EQ(m_page->BrillianceSlider()->minimum(), 10);
-    EXPECT_FALSE(m_page->RefractionCheck()->isChecked());
-    // Every edit can be reached by its label's access key and is named for screen readers.
-    for (QLabel* label : m_page->findChildren<QLabel*>()) {
-        if (label->buddy()) {
-            EXPECT_TRUE(label->text().contains('&')) << label->text().toStdString();
-        }
-    }
-    EXPECT_EQ(m_page->Edit(FinishPage::Specular)->accessibleName(), "Specular Strength");
-    SaveScreenshot(m_page.get(), QStringLiteral("finish-page"));
-}
 
 TEST_F(FinishTest, TheBrillianceSliderShowsTwoDecimalsUntilThePageIsShownAgain) {
     m_page->BrillianceSlider()->setValue(25);

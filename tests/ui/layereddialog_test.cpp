@@ -39,7 +39,7 @@ public:
     QStringList titles;
 };
 
-class ScriptedServices : public EditorServices {
+class ScriptedServices : public FakeAppServices {
 public:
     TextureEditors* Editors() override { return &script; }
     SheetScript script;
@@ -304,7 +304,6 @@ TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
     EXPECT_TRUE(dialog->LayersAwaitingThumbnails().empty());
     EXPECT_EQ(layer->GetThumbnailWidth(), 100);
     EXPECT_EQ(layer->GetThumbnailHeight(), 100);
-    QTest::qWait(50);
     SaveScreenshot(dialog.get(), QStringLiteral("layered-texture"));
 }
 

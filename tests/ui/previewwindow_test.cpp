@@ -7,6 +7,7 @@
 #include "render/files/sidefiles.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
+#include "testfiles.h"
 #include "ui/editors/finishpage.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/previewwindow.h"
@@ -15,7 +16,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,20 +29,7 @@
 namespace {
 
 bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QTest::qWait(5);
-    }
-    return true;
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QTest::qWaitFor(done, ms);
 }
 
 /// A texture of one flat colour, so the rendered picture says which state was rendered.
@@ -180,12 +167,12 @@ TEST_F(PreviewTest, AutoRendersTheLastOfTwoQuickChangesOnce) {
     // Two changes in quick succession, as a slider drag makes them.
     texture.pigment.color = {0, 255, 0, 0};
     window->TextureChanged();
-    QTest::qWait(PreviewWindow::kAutoDelayMs / 3);
+    EXPECT_TRUE(window->IsRenderDue());
+    EXPECT_EQ(window->RendersStarted(), 1);
     texture.pigment.color = {0, 0, 255, 0};
     window->TextureChanged();
     ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 2 && !window->IsRendering(); }));
-    QTest::qWait(PreviewWindow::kAutoDelayMs * 2);
-    EXPECT_EQ(window->RendersStarted(), 2); // one render for both changes
+    EXPECT_FALSE(window->IsRenderDue()); // one render for both changes, and none to come
     EXPECT_EQ(Middle(window->Frame()->Picture()), (std::array<int, 3>{255, 0, 0}));
     EXPECT_TRUE(m_messages.empty());
 }

@@ -4,6 +4,7 @@
 #include "appfixture.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
+#include "testfiles.h"
 #include "ui/catalog/catalogdocument.h"
 
 #include <QAbstractButton>
@@ -14,11 +15,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 /// What another program saves: a catalog of one texture, renamed into place as tools do.
 QByteArray SaveFromElsewhere(const QString& path, const std::string& name) {
@@ -70,7 +66,7 @@ TEST_F(SaveSafetyTest, SaveAsksBeforeReplacingWhatAnotherProgramSaved) {
     EXPECT_EQ(m_messages.back().icon, Prompts::Icon::Warning);
     EXPECT_EQ(m_messages.back().text,
               path + QStringLiteral(" was changed by another program since you opened it."));
-    EXPECT_EQ(Bytes(path), theirs);
+    EXPECT_EQ(FileBytes(path), theirs);
     EXPECT_TRUE(document.IsModified());
 
     // The real question names its buttons after what they do.
@@ -84,7 +80,7 @@ TEST_F(SaveSafetyTest, SaveAsksBeforeReplacingWhatAnotherProgramSaved) {
     EXPECT_TRUE(document.Save(view));
     buttons.sort();
     EXPECT_EQ(buttons, (QStringList{"Cancel", "Save Anyway"}));
-    EXPECT_NE(Bytes(path), theirs);
+    EXPECT_NE(FileBytes(path), theirs);
     EXPECT_FALSE(document.IsModified());
 
     // The window's own save is no change by another program.
@@ -144,12 +140,12 @@ TEST_F(SaveSafetyTest, ReadOnlyCatalogsAreNotReplaced) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     const QString path = Path(QStringLiteral("sample.vlv"));
-    const QByteArray before = Bytes(path);
+    const QByteArray before = FileBytes(path);
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     view->Document().Changed();
     EXPECT_FALSE(view->Document().Save(view));
     ASSERT_FALSE(m_messages.empty());
     EXPECT_EQ(m_messages.back().text, path + QStringLiteral(" is read-only."));
-    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(FileBytes(path), before);
     EXPECT_TRUE(view->Document().IsModified());
 }

@@ -4,10 +4,13 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/texmap/tiling.h"
+#include "fakeappservices.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "render/povray/texturemaprender.h"
 #include "render/settings/programsettings.h"
+#include "screenshot.h"
+#include "testfiles.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
@@ -69,17 +72,6 @@ Pixels Shown(const Bitmap& image) {
     return rows;
 }
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 /// A 2 x 2 BMP with a 256-colour palette.
 QByteArray PaletteBmp() {
     QByteArray bytes("BM");
@@ -94,14 +86,6 @@ QByteArray PaletteBmp() {
     for (quint32 i = 0; i < 256; ++i)
         dword(i * 0x010101);
     return bytes + QByteArray(8, '\x40');
-}
-
-/// Grabs the widget as it shows and writes it under screenshots/ in the working folder.
-void SaveScreenshot(QWidget& widget, const QString& name) {
-    ASSERT_TRUE(QDir().mkpath(QStringLiteral("screenshots")));
-    const QString path = QDir(QStringLiteral("screenshots")).filePath(name);
-    QFile::remove(path);
-    ASSERT_TRUE(widget.grab().save(path, "PNG")) << path.toStdString();
 }
 
 void ClickCheckBox(QAbstractButton* box) { // on its box: its middle may lie past the text
@@ -182,7 +166,7 @@ TEST_F(TextureMapTest, SavesThePictureAsShownAndOpensItAgain) {
     m_doc.ApplyTileMethod(TileMethod::Mirror);
     ASSERT_TRUE(m_doc.Store(Path("mirror.bmp")));
     const auto bmp = m_doc.Image().ToBMP();
-    EXPECT_EQ(ReadFile(Path("mirror.bmp")),
+    EXPECT_EQ(FileBytes(Path("mirror.bmp")),
               QByteArray(reinterpret_cast<const char*>(bmp.data()), qsizetype(bmp.size())));
     EXPECT_FALSE(m_doc.Store(Path("missing/map.bmp")));
 
@@ -208,7 +192,7 @@ TEST_F(TextureMapTest, FilesThatAreNotMapsLeaveTheDocumentAsItWas) {
     const Pixels pixels = Pattern(6, 4);
     m_doc.SetImage(pixels, 6, 4);
     m_doc.ApplyTileMethod(TileMethod::EdgeFade);
-    WriteFile(Path("palette.bmp"), PaletteBmp());
+    PutFile(Path("palette.bmp"), PaletteBmp());
 
     const FileResult wrong = m_doc.Load(Path("palette.bmp"));
     EXPECT_FALSE(wrong);
@@ -256,7 +240,7 @@ TEST_F(TextureMapTest, PipesDevicesAndHugePicturesAreRefusedAtOnce) {
     put(18, 18000);
     put(22, 18000);
     const QString huge = Path("huge.bmp");
-    WriteFile(huge, QByteArray(reinterpret_cast<const char*>(bytes.data()), 54));
+    PutFile(huge, QByteArray(reinterpret_cast<const char*>(bytes.data()), 54));
     ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), 54 + 18000LL * 54000), 0);
     const FileResult tooLarge = m_doc.Load(huge);
     EXPECT_FALSE(tooLarge);
@@ -349,14 +333,14 @@ TEST_F(TextureMapTest, SavesAsPngWhenAskedAndOpensItAgain) {
     ASSERT_TRUE(m_doc.Store(Path("map.png")));
     ASSERT_TRUE(m_doc.Store(Path("MAP2.PNG")));
     ASSERT_TRUE(m_doc.Store(Path("map.bmp")));
-    const QByteArray png = ReadFile(Path("map.png"));
+    const QByteArray png = FileBytes(Path("map.png"));
     ASSERT_GT(png.size(), 33);
     EXPECT_EQ(png.left(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
     EXPECT_EQ(png.mid(12, 4), QByteArray("IHDR"));
     EXPECT_EQ(png[24], 8) << "8 bits per sample";
     EXPECT_EQ(png[25], 2) << "RGB without alpha: 24 bits per pixel";
-    EXPECT_EQ(ReadFile(Path("MAP2.PNG")).left(4), QByteArray("\x89PNG", 4));
-    EXPECT_EQ(ReadFile(Path("map.bmp")).left(2), QByteArray("BM")) << "any other name stays a BMP";
+    EXPECT_EQ(FileBytes(Path("MAP2.PNG")).left(4), QByteArray("\x89PNG", 4));
+    EXPECT_EQ(FileBytes(Path("map.bmp")).left(2), QByteArray("BM")) << "any other name stays a BMP";
     const QImage decoded(Path("map.png"));
     ASSERT_EQ(decoded.size(), QSize(37, 23));
     for (auto [c, r] : {std::pair{0, 0}, std::pair{36, 0}, std::pair{17, 11}, std::pair{36, 22}})
@@ -372,7 +356,7 @@ TEST_F(TextureMapTest, SavesAsPngWhenAskedAndOpensItAgain) {
     EXPECT_FALSE(opened.IsModified());
 
     // A damaged PNG is refused with the file's name and leaves the map as it was.
-    WriteFile(Path("cut.png"), png.left(png.size() - 20));
+    PutFile(Path("cut.png"), png.left(png.size() - 20));
     const FileResult cut = opened.Load(Path("cut.png"));
     EXPECT_FALSE(cut);
     EXPECT_EQ(cut.message,
@@ -409,7 +393,7 @@ TEST_F(TextureMapTest, ZoomToFitShowsALargeMapWhole) {
     QApplication::processEvents(); // the scroll bars, no longer needed, go
     EXPECT_EQ(view.viewport()->size(), room);
     const QImage shot = view.viewport()->grab().toImage();
-    SaveScreenshot(view, QStringLiteral("texturemap-zoom-fit.png"));
+    SaveScreenshot(&view, QStringLiteral("texturemap-zoom-fit"));
     const int side = int(kSize * view.Zoom());
     auto near = [](QColor seen, int blue, int green) {
         return std::abs(seen.blue() - blue) <= 4 && std::abs(seen.green() - green) <= 4 &&
@@ -613,43 +597,26 @@ TEST_F(CreateTextureMapDialogTest, BrightnessControlsFollowTheOverride) {
 
 /// The application as the command sees it: settings in a temporary program folder, the real
 /// POV-Ray, and new texture maps with a window each.
-class TextureMapApp : public AppServices {
+class TextureMapApp : public FakeAppServices {
 public:
-    explicit TextureMapApp(const QString& folder)
-        : m_shapes(BuiltinShapes()), m_runner(m_settings, m_shapes),
-          m_queue(m_runner, [] { return 1; }) {
-        m_settings.programDirectory = folder;
-        m_settings.textureMapWidth = 40, m_settings.textureMapHeight = 20,
-        m_settings.textureMapUseAspectRatio = 0;
+    explicit TextureMapApp(const QString& folder) {
+        Shapes() = BuiltinShapes();
+        settings.programDirectory = folder;
+        settings.textureMapWidth = 40, settings.textureMapHeight = 20,
+        settings.textureMapUseAspectRatio = 0;
+        settings.parallelRenders = 1;
+        newTextureMap = [this] {
+            maps.push_back(m_kind.CreateDocument());
+            views.emplace_back(static_cast<TextureMapView*>(m_kind.CreateView(*maps.back())));
+            return maps.back().get();
+        };
     }
-    ProgramSettings& Settings() override { return m_settings; }
-    void SaveSettings() override {}
-    RenderQueue& Renders() override { return m_queue; }
-    void ShowProgress(QueuedRender& render) override { shownProgress.push_back(&render); }
-    TextureCopyList& CopyList() override { return m_copies; }
-    ShapeList& Shapes() override { return m_shapeList; }
-    NamedColorList& NamedColors() override { return m_namedColorList; }
-    Document* NewTextureMap() override {
-        maps.push_back(m_kind.CreateDocument());
-        views.emplace_back(static_cast<TextureMapView*>(m_kind.CreateView(*maps.back())));
-        return maps.back().get();
-    }
-    void ShowHelp(int) override {}
-    TextureEditors* Editors() override { return nullptr; }
     TextureMapDocument& Map() { return static_cast<TextureMapDocument&>(*maps.at(0)); }
 
     std::vector<std::unique_ptr<Document>> maps;
     std::vector<std::unique_ptr<TextureMapView>> views;
-    std::vector<const QueuedRender*> shownProgress;
 
 private:
-    ProgramSettings m_settings;
-    ShapeList m_shapes;
-    PovRayRunner m_runner;
-    RenderQueue m_queue;
-    TextureCopyList m_copies;
-    ShapeList m_shapeList;
-    NamedColorList m_namedColorList;
     DocumentTemplate m_kind = TextureMapKind();
 };
 
@@ -789,16 +756,16 @@ TEST_F(CreateTextureMapTest, SaveAsOffersPngAndTheChosenTypeEndsANameGivenWithou
               (QStringList{"Bitmap (*.bmp)", "PNG (*.png)", "All Files (*)"}));
     EXPECT_EQ(map->Path().toStdString(),
               m_dir.filePath(QStringLiteral("granite.png")).toStdString());
-    EXPECT_EQ(ReadFile(map->Path()).left(4), QByteArray("\x89PNG", 4));
+    EXPECT_EQ(FileBytes(map->Path()).left(4), QByteArray("\x89PNG", 4));
 
     saveAs(QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("granite"));
     EXPECT_EQ(map->Path().toStdString(),
               m_dir.filePath(QStringLiteral("granite.bmp")).toStdString());
-    EXPECT_EQ(ReadFile(map->Path()).left(2), QByteArray("BM"));
+    EXPECT_EQ(FileBytes(map->Path()).left(2), QByteArray("BM"));
 
     // A name typed with its ending keeps it, whatever type is chosen.
     saveAs(QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("typed.png"));
-    EXPECT_EQ(ReadFile(m_dir.filePath(QStringLiteral("typed.png"))).left(4),
+    EXPECT_EQ(FileBytes(m_dir.filePath(QStringLiteral("typed.png"))).left(4),
               QByteArray("\x89PNG", 4));
 }
 

@@ -15,14 +15,12 @@ void Catalog::AddTexture(std::unique_ptr<Texture> texture) {
     if (m_selected.size() <= index)
         m_selected.resize(index + 1, 0);
     ClearFlagAt(index); // a flag left behind by an earlier removal must not select the newcomer
-    m_modified = true;
 }
 
 void Catalog::RemoveTexture(int index) {
     if (index < 0 || index >= GetCount())
         return;
     m_textures.erase(m_textures.begin() + index);
-    m_modified = true;
 }
 
 int Catalog::RemoveSelectedTextures() {
@@ -40,7 +38,6 @@ int Catalog::RemoveSelectedTextures() {
 
 std::unique_ptr<Texture> Catalog::ReplaceTexture(int index, std::unique_ptr<Texture> texture) {
     std::swap(m_textures.at(static_cast<std::size_t>(index)), texture);
-    m_modified = true;
     return texture;
 }
 
@@ -82,7 +79,6 @@ std::vector<std::unique_ptr<Texture>> Catalog::TakeTextures(std::span<const int>
     }
     m_textures = std::move(kept);
     SetFlags(std::move(keptFlags));
-    m_modified = true;
     return taken;
 }
 
@@ -115,7 +111,6 @@ bool Catalog::InsertTextures(std::span<const int> positions,
     }
     m_textures = std::move(merged);
     SetFlags(std::move(mergedFlags));
-    m_modified = true;
     return true;
 }
 
@@ -190,7 +185,6 @@ void Catalog::Serialize(Archive& ar) {
     DeleteContents();
     m_textures = std::move(textures);
     DeselectAll();
-    m_modified = false;
 }
 
 Catalog::TextureList Catalog::ReadTextures(Archive& ar) {

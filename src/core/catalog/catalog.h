@@ -64,9 +64,6 @@ public:
     int GetThumbnailWidth() const { return kThumbnailWidth; }
     int GetThumbnailHeight() const { return kThumbnailHeight; }
 
-    bool IsModified() const { return m_modified; }
-    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
-
     /// Byte 0x01, then the textures as an object array.
     void Serialize(Archive& ar);
     /// The catalog file's bytes.
@@ -94,5 +91,4 @@ private:
     TextureList m_textures;
     std::vector<std::uint8_t> m_selected; ///< one flag per index; grows with the list
     int m_selectedCount = 0;
-    bool m_modified = false;
 };

@@ -49,9 +49,6 @@ FileResult OpenCatalogFile(const QString& path, Catalog& catalog, std::size_t* u
 
 FileResult SaveCatalogFile(const QString& path, Catalog& catalog, const WriteOptions& options) {
     const QString failed = QString::fromUtf8(DocumentMessages::FailedToSave);
-    FileResult result = WriteFileAtomically(
+    return WriteFileAtomically(
         path, [&](ArchiveSink& sink) { catalog.Save(sink); }, failed, options);
-    if (result)
-        catalog.SetModifiedFlag(false);
-    return result;
 }

@@ -13,14 +13,22 @@ constexpr int kUndoLimit = 100;
 CatalogDocument::CatalogDocument(DocumentTemplate& kind, QObject* parent)
     : Document(kind, parent), m_undo(this) {
     m_undo.setUndoLimit(kUndoLimit);
-    connect(&m_undo, &QUndoStack::indexChanged, this, &CatalogDocument::FollowUndoState);
-    // A save (or a load) is the state Undo leads back to.
-    connect(this, &Document::modifiedChanged, this, [this](bool modified) {
-        if (!modified) {
-            m_catalog.SetModifiedFlag(false);
-            m_undo.setClean();
-        }
-    });
+    connect(&m_undo, &QUndoStack::indexChanged, this, &CatalogDocument::contentsChanged);
+    connect(&m_undo, &QUndoStack::cleanChanged, this,
+            [this](bool clean) { emit modifiedChanged(!clean); });
+}
+
+bool CatalogDocument::IsModified() const {
+    return !m_undo.isClean();
+}
+
+void CatalogDocument::SetModifiedFlag(bool modified) {
+    // A save (or a load) is the state Undo leads back to; a change outside the steps leaves no
+    // way back to the file.
+    if (modified)
+        m_undo.resetClean();
+    else
+        m_undo.setClean();
 }
 
 CatalogDocument::~CatalogDocument() {
@@ -46,21 +54,12 @@ Texture* CatalogDocument::Locate(const Texture* texture, int& index, int hint) {
     return nullptr;
 }
 
-void CatalogDocument::FollowUndoState() {
-    const bool modified = !m_undo.isClean();
-    m_catalog.SetModifiedFlag(modified);
-    SetModifiedFlag(modified);
-    emit contentsChanged();
-}
-
 void CatalogDocument::Apply(QUndoCommand* edit) {
     m_undo.push(edit);
 }
 
 void CatalogDocument::Changed() {
     m_model.Refresh();
-    m_undo.resetClean();
-    m_catalog.SetModifiedFlag(true);
     SetModifiedFlag(true);
     emit contentsChanged();
 }

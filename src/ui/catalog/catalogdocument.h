@@ -45,12 +45,12 @@ public:
     /// longer bring back the saved state.
     void Changed();
 
+    bool IsModified() const override;
+    void SetModifiedFlag(bool modified = true) override;
     FileResult Load(const QString& path) override;
     FileResult Store(const QString& path) override;
 
 private:
-    void FollowUndoState();
-
     Catalog m_catalog;
     CatalogModel m_model{m_catalog};
     QUndoStack m_undo;

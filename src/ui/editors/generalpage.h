@@ -2,6 +2,7 @@
 
 #include "ui/editors/texturepage.h"
 
+class NameFields;
 class QCheckBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -22,18 +23,14 @@ public:
     /// "&View Source...": Return in the name shows the source rather than ending the sheet.
     QPushButton* DefaultButton() const override;
 
-    QLineEdit* NameEdit() const { return m_name; }
-    QPlainTextEdit* DescriptionEdit() const { return m_description; }
+    QLineEdit* NameEdit() const;
+    QPlainTextEdit* DescriptionEdit() const;
     TransformEdits* Transforms() const { return m_transforms; }
     QCheckBox* UpdateThumbnailCheck() const { return m_updateThumbnail; }
     QPushButton* ViewSourceButton() const { return m_viewSource; }
 
 private:
-    /// The working texture's description with the line ends the edit shows.
-    QString ShownDescription() const;
-
-    QLineEdit* m_name;
-    QPlainTextEdit* m_description;
+    NameFields* m_names;
     TransformEdits* m_transforms;
     QCheckBox* m_updateThumbnail;
     QPushButton* m_viewSource;

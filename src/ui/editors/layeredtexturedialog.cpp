@@ -7,6 +7,7 @@
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/viewsourcedialog.h"
+#include "ui/editors/namefields.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/framework/appservices.h"
@@ -111,21 +112,8 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     m_copy = button("&Copy", "copyButton", &LayeredTextureDialog::Copy);
     m_paste = button("&Paste", "pasteButton", &LayeredTextureDialog::Paste);
 
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("nameEdit"));
-    m_name->setAccessibleName(QStringLiteral("Name"));
-    auto* nameLabel = new QLabel(QStringLiteral("N&ame"), this);
-    nameLabel->setBuddy(m_name);
-    m_description = new QPlainTextEdit(this);
-    m_description->setObjectName(QStringLiteral("descriptionEdit"));
-    m_description->setAccessibleName(QStringLiteral("Description"));
-    m_description->setTabChangesFocus(true);
-    m_description->setFixedHeight(m_description->fontMetrics().lineSpacing() * 4 + 12);
-    auto* descriptionLabel = new QLabel(QStringLiteral("&Description"), this);
-    descriptionLabel->setBuddy(m_description);
-    // What the user types goes into the working texture at once.
-    connect(m_name, &QLineEdit::textChanged, this, &LayeredTextureDialog::ReadFields);
-    connect(m_description, &QPlainTextEdit::textChanged, this, &LayeredTextureDialog::ReadFields);
+    // N is New's key here.
+    m_names = new NameFields(m_working, QStringLiteral("N&ame"), 4, this);
 
     m_thumbnailFrame = new QGroupBox(QStringLiteral("Thumbnail"), this);
     m_thumbnailFrame->setObjectName(QStringLiteral("thumbnailFrame"));
@@ -142,7 +130,6 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     m_viewSource->setObjectName(QStringLiteral("viewSource"));
     m_viewSource->setAutoDefault(false);
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
-        ReadFields();
         ViewSourceDialog dialog(QString::fromStdString(m_working.GetSource(SourceFlag::Declare)),
                                 this);
         dialog.exec();
@@ -168,23 +155,28 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     top->addLayout(listColumn, 1);
     top->addLayout(commands);
     top->addLayout(thumbnailColumn);
-    auto* fields = new QGridLayout;
-    fields->addWidget(nameLabel, 0, 0);
-    fields->addWidget(m_name, 0, 1);
-    fields->addWidget(descriptionLabel, 1, 0, Qt::AlignTop);
-    fields->addWidget(m_description, 1, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_updateThumbnail);
     bottom->addStretch(1);
     bottom->addWidget(m_viewSource);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addLayout(fields);
+    layout->addWidget(m_names);
     layout->addLayout(bottom);
     layout->addWidget(buttons);
 
-    QWidget* order[] = {m_list, m_new,   m_remove, m_modify,      m_moveUp,          m_moveDown,
-                        m_copy, m_paste, m_name,   m_description, m_updateThumbnail, m_viewSource};
+    QWidget* order[] = {m_list,
+                        m_new,
+                        m_remove,
+                        m_modify,
+                        m_moveUp,
+                        m_moveDown,
+                        m_copy,
+                        m_paste,
+                        m_names->NameEdit(),
+                        m_names->DescriptionEdit(),
+                        m_updateThumbnail,
+                        m_viewSource};
     for (std::size_t index = 1; index < std::size(order); ++index)
         setTabOrder(order[index - 1], order[index]);
 
@@ -208,31 +200,20 @@ QPushButton* LayeredTextureDialog::Button(const QString& objectName) const {
     return findChild<QPushButton*>(objectName);
 }
 
+QLineEdit* LayeredTextureDialog::NameEdit() const {
+    return m_names->NameEdit();
+}
+
+QPlainTextEdit* LayeredTextureDialog::DescriptionEdit() const {
+    return m_names->DescriptionEdit();
+}
+
 int LayeredTextureDialog::Selected() const {
     return m_list->currentRow();
 }
 
-void LayeredTextureDialog::ReadFields() {
-    m_working.SetName(m_name->text().toStdString());
-    // The description as shown has "\n" line ends: only a change by the user is taken back.
-    if (m_description->toPlainText() != ShownDescription())
-        m_working.SetDescription(m_description->toPlainText()
-                                     .replace(QLatin1Char('\n'), QLatin1String("\r\n"))
-                                     .toStdString());
-}
-
-QString LayeredTextureDialog::ShownDescription() const {
-    return QString::fromStdString(m_working.GetDescription())
-        .replace(QLatin1String("\r\n"), QLatin1String("\n"));
-}
-
 void LayeredTextureDialog::WriteFields() {
-    // Writing one edit must not read the other back before it is written.
-    const QSignalBlocker quietName(m_name);
-    const QSignalBlocker quietDescription(m_description);
-    m_name->setText(QString::fromStdString(m_working.GetName()));
-    if (m_description->toPlainText() != ShownDescription())
-        m_description->setPlainText(ShownDescription());
+    m_names->Show();
     m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
 }
 
@@ -262,11 +243,6 @@ void LayeredTextureDialog::showEvent(QShowEvent* event) {
 void LayeredTextureDialog::done(int result) {
     m_preview->hide();
     QDialog::done(result);
-}
-
-void LayeredTextureDialog::accept() {
-    ReadFields();
-    QDialog::accept();
 }
 
 void LayeredTextureDialog::ShowPreview() {
@@ -338,7 +314,6 @@ void LayeredTextureDialog::AppendLayer(const SimpleTexture& layer) {
 }
 
 void LayeredTextureDialog::New() {
-    ReadFields();
     m_preview->HideForDialog();
     if (TextureEditors* editors = m_services.Editors()) {
         SimpleTexture layer;
@@ -356,7 +331,6 @@ void LayeredTextureDialog::Modify() {
     const int row = Selected();
     if (row < 0 || row >= m_working.GetLayerCount())
         return;
-    ReadFields();
     m_preview->HideForDialog();
     if (TextureEditors* editors = m_services.Editors()) {
         auto copy = std::make_unique<SimpleTexture>(*m_working.GetLayer(row));

@@ -8,6 +8,7 @@
 
 class AppServices;
 class PictureRender;
+class NameFields;
 class PreviewWindow;
 class QCheckBox;
 class QGroupBox;
@@ -48,13 +49,12 @@ public:
     void Copy();
     void Paste();
 
-    void accept() override;
     void done(int result) override;
 
     QListWidget* List() const { return m_list; }
     QPushButton* Button(const QString& objectName) const;
-    QLineEdit* NameEdit() const { return m_name; }
-    QPlainTextEdit* DescriptionEdit() const { return m_description; }
+    QLineEdit* NameEdit() const;
+    QPlainTextEdit* DescriptionEdit() const;
     QCheckBox* UpdateThumbnailCheck() const { return m_updateThumbnail; }
     QGroupBox* ThumbnailFrame() const { return m_thumbnailFrame; }
     PreviewWindow* Preview() const { return m_preview; }
@@ -63,9 +63,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ReadFields();
-    /// The working texture's description with the line ends the edit shows.
-    QString ShownDescription() const;
     void WriteFields();
     void ApplyEnabling();
     void AfterEdit();
@@ -90,8 +87,7 @@ private:
     QPushButton* m_paste = nullptr;
     QPushButton* m_viewSource = nullptr;
     QPushButton* m_ok = nullptr;
-    QLineEdit* m_name = nullptr;
-    QPlainTextEdit* m_description = nullptr;
+    NameFields* m_names = nullptr;
     QCheckBox* m_updateThumbnail = nullptr;
     QGroupBox* m_thumbnailFrame = nullptr;
     QWidget* m_thumbnail = nullptr;

@@ -53,6 +53,8 @@ public:
     bool IsRendering() const { return m_render != nullptr; }
     /// How many renders this window has started (automatic ones included).
     int RendersStarted() const { return m_rendersStarted; }
+    /// True while a change waits for its automatic render.
+    bool IsRenderDue() const { return m_autoTimer.isActive(); }
 
     QPushButton* RenderButton() const { return m_renderButton; }
     QCheckBox* AntialiasingBox() const { return m_antialiasing; }

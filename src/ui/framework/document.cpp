@@ -82,7 +82,7 @@ void Document::CheckFileOnDisk() {
     if (m_notReloaded && !ChangedSince(m_path, *m_notReloaded))
         return; // the user kept this window's contents over that change already
     emit changedOnDisk();
-    if (m_modified)
+    if (IsModified())
         return; // Save asks before it replaces the other program's file
     m_asking = true;
     const auto answer =
@@ -145,7 +145,7 @@ bool Document::SaveAs(QWidget* parent) {
 }
 
 bool Document::SaveModified(QWidget* parent) {
-    if (!m_modified)
+    if (!IsModified())
         return true;
     const auto answer = Prompts::Message(
         parent, Prompts::Icon::Warning, QStringLiteral("Velvane"),

@@ -28,8 +28,10 @@ public:
     const QString& Path() const { return m_path; }
     /// The window title part: the file's name, or "Catalog1" and so on for a new document.
     const QString& Title() const { return m_title; }
-    bool IsModified() const { return m_modified; }
-    void SetModifiedFlag(bool modified = true);
+    /// Whether the contents differ from the file (documents with undo steps keep this as the
+    /// steps' clean state); modifiedChanged() tells of a change.
+    virtual bool IsModified() const { return m_modified; }
+    virtual void SetModifiedFlag(bool modified = true);
 
     /// Reads `path` into the document and makes it the document's file; on failure the
     /// document is left as it was and the result says why.

@@ -112,14 +112,12 @@ TEST(CatalogFile, EveryTruncationIsRefusedAndLeavesTheCatalogAlone) {
     const auto bytes = source.Save();
     Catalog target = CatalogOf({"Keep", "Me"});
     target.Select(1);
-    target.SetModifiedFlag(true);
     for (std::size_t length = 0; length < bytes.size(); ++length) {
         const auto error = target.Load(std::span(bytes.data(), length));
         ASSERT_TRUE(error.has_value()) << "prefix " << length;
     }
     EXPECT_EQ(Names(target), (std::vector<std::string>{"Keep", "Me"}));
     EXPECT_TRUE(target.IsSelected(1));
-    EXPECT_TRUE(target.IsModified());
 }
 
 TEST(CatalogFile, RefusesWhatTheProgramNeverWrites) {
@@ -175,16 +173,14 @@ TEST(CatalogFile, LoadClearsSelectionAndModifiedFlag) {
     EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(catalog.GetSelectedCount(), 0);
     EXPECT_FALSE(catalog.IsSelected(2));
-    EXPECT_FALSE(catalog.IsModified());
 }
 
-TEST(CatalogTextures, AddCopiesAndMarksModified) {
+TEST(CatalogTextures, AddCopies) {
     Catalog catalog;
     SimpleTexture texture = MakeTexture("Original");
     catalog.AddTexture(texture);
     texture.SetName("Changed");
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Original");
-    EXPECT_TRUE(catalog.IsModified());
 
     LayeredTexture layered;
     layered.SetName("Layered");
@@ -198,10 +194,8 @@ TEST(CatalogTextures, AddCopiesAndMarksModified) {
 
 TEST(CatalogTextures, RemoveShiftsLaterTextures) {
     Catalog catalog = CatalogOf({"0", "1", "2", "3", "4"});
-    catalog.SetModifiedFlag(false);
     catalog.RemoveTexture(2);
     EXPECT_EQ(Names(catalog), (std::vector<std::string>{"0", "1", "3", "4"}));
-    EXPECT_TRUE(catalog.IsModified());
     catalog.RemoveTexture(4);
     catalog.RemoveTexture(-1);
     EXPECT_EQ(catalog.GetCount(), 4);
