@@ -7,7 +7,6 @@
 set -u
 extra_settings="Update Thumbnail=0"
 source "$(dirname "$0")/program-session.sh"
-build=${1:-$root/build}
 trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # The program finds the accessibility bus when it starts, so the bus is up first.

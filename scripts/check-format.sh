@@ -3,7 +3,7 @@
 # scripts/check-format.sh --fix formats them instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h')
+mapfile -t files < <(git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'resources/*.cpp')
 if [[ "${1:-}" == "--fix" ]]; then
     clang-format -i "${files[@]}"
     exit 0

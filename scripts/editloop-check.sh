@@ -7,7 +7,6 @@ set -u
 # Auto off: only the click on Render renders, so the picture shows what that click took.
 extra_settings="Auto Preview=0"
 source "$(dirname "$0")/program-session.sh"
-build=${1:-$root/build}
 trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 dbus-run-session -- /usr/bin/python3 "$root/scripts/editloop-check.py" "$build" "$work/sample.vlv" \

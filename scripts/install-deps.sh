@@ -11,7 +11,7 @@ packages=(
     xvfb xauth x11-utils openbox
     xdotool dbus at-spi2-core python3-pyatspi # the real program driven under Xvfb
     locales
-    clang libclang-rt-14-dev clang-format
+    clang libclang-rt-14-dev clang-format clang-tidy
     ccache
 )
 

@@ -4,7 +4,6 @@
 # Usage: scripts/keyboard-check.sh [BUILD_DIR]
 set -u
 source "$(dirname "$0")/program-session.sh"
-build=${1:-$root/build}
 app=
 trap 'kill "$app" "$server" 2>/dev/null; rm -rf "$work"' EXIT
 "$build/src/ui/velvane" "$work/sample.vlv" 2>/dev/null &

@@ -1,8 +1,10 @@
-# Sourced by the scripts that drive the real program under Xvfb: a work folder of its own with
-# the program's settings ($XDG_CONFIG_HOME, $XDG_DATA_HOME), a copy of the sample catalog
-# ($work/sample.vlv) and a virtual screen ($DISPLAY, whose server is $server). Lines in
-# $extra_settings are added to the settings.
+# Sourced by the scripts that drive the real program under Xvfb: the build to run ($build, the
+# script's first argument or build/), a work folder of its own with the program's settings
+# ($XDG_CONFIG_HOME, $XDG_DATA_HOME), a copy of the sample catalog ($work/sample.vlv) and a
+# virtual screen ($DISPLAY, whose server is $server). Lines in $extra_settings are added to the
+# settings.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-$root/build}
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 mkdir -p "$XDG_CONFIG_HOME/Velvane" "$work/program"
@@ -13,7 +15,7 @@ POV Executable=$(command -v povray)
 Display Mailing List Dialog=0
 ${extra_settings:-}
 CONF
-cp "$root/resources/shapes.dat" "$work/program/"
+cp "$build/resources/shapes.dat" "$work/program/"
 cp "$root/examples/sample.vlv" "$work/sample.vlv"
 chmod u+w "$work/sample.vlv"
 

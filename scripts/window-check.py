@@ -152,7 +152,7 @@ class Session:
         config = os.path.join(self.work, "config", "Velvane")
         os.makedirs(config)
         os.makedirs(os.path.join(self.work, "program"))
-        shutil.copy(os.path.join(ROOT, "resources", "shapes.dat"),
+        shutil.copy(os.path.join(BUILD, "resources", "shapes.dat"),
                     os.path.join(self.work, "program"))
         with open(os.path.join(config, "Velvane.conf"), "w") as settings:
             settings.write("[Settings]\n"

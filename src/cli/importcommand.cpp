@@ -17,7 +17,7 @@ int RunImport(CommandLine& args) {
         options.includePaths.push_back(folder.toStdString());
     const QStringList words =
         args.TakePositionalsWithMore({QStringLiteral("CATALOG"), QStringLiteral("FILE")});
-    const QString catalogPath = words.front();
+    const QString& catalogPath = words.front();
 
     std::vector<SourceInput> inputs;
     for (qsizetype i = 1; i < words.size(); ++i)

@@ -18,7 +18,7 @@ QString TakeScreenshotOption(QStringList& arguments) {
     const qsizetype at = arguments.indexOf(QStringLiteral("--screenshot"));
     if (at < 0 || at + 1 >= arguments.size())
         return {};
-    const QString path = arguments[at + 1];
+    QString path = arguments[at + 1];
     arguments.remove(at, 2);
     return path;
 }

@@ -22,8 +22,10 @@ namespace {
 /// A texture named by its number, with a thumbnail of one colour that tells the number.
 std::unique_ptr<Texture> Numbered(int number) {
     auto texture = std::make_unique<SimpleTexture>();
-    texture->SetName("T" + std::to_string(number));
-    texture->SetDescription("number " + std::to_string(number));
+    // Named, not a temporary: "T" + std::to_string(...) draws GCC 12's false -Wrestrict at -O3.
+    const std::string digits = std::to_string(number);
+    texture->SetName("T" + digits);
+    texture->SetDescription("number " + digits);
     std::vector<std::uint8_t> pixels(4 * 4 * 3, static_cast<std::uint8_t>(number));
     texture->Thumbnail().SetBits(4, 4, pixels, false);
     return texture;

@@ -83,6 +83,39 @@ TEST_F(SelectorTest, DraggingIsClampedAndTheHueTopIs360) {
     selector->EndDrag();
 }
 
+TEST_F(SelectorTest, TheMouseDragsOnePictureAtATime) {
+    auto selector = Open({255, 0, 0, 0});
+    QWidget* picker = selector->Picker();
+    QWidget* hue = selector->HueStrip();
+    QTest::mousePress(hue, Qt::LeftButton, {}, QPoint(5, 0)); // above the strip: its top
+
+    EXPECT_EQ(selector->Value(C::Hue), 360);
+    QTest::mouseMove(hue, QPoint(5, 10000));
+    EXPECT_EQ(selector->Value(C::Hue), 0);
+    // While the hue is dragged, the picker takes neither a press nor a move.
+    QTest::mousePress(picker, Qt::LeftButton, {}, QPoint(0, 0));
+    QTest::mouseMove(picker, QPoint(10, 10));
+    EXPECT_EQ(selector->Value(C::Lightness), 255);
+    EXPECT_EQ(selector->Value(C::Saturation), 255);
+    QTest::mouseRelease(hue, Qt::LeftButton, {}, QPoint(5, 10000));
+
+    // Only the left button starts a drag.
+    QTest::mousePress(picker, Qt::RightButton, {}, QPoint(0, 0));
+    EXPECT_EQ(selector->Value(C::Lightness), 255);
+    QTest::mouseRelease(picker, Qt::RightButton, {}, QPoint(0, 0));
+    QTest::mousePress(picker, Qt::LeftButton, {}, QPoint(picker->width() / 2, 0));
+    EXPECT_EQ(selector->Value(C::Lightness), 127);
+    QTest::mouseMove(picker, QPoint(0, picker->height()));
+    EXPECT_EQ(selector->Value(C::Lightness), 0);
+    EXPECT_EQ(selector->Value(C::Saturation), 0);
+    QTest::mouseMove(hue, QPoint(5, 0)); // the hue strip is not the one dragged
+    EXPECT_EQ(selector->Value(C::Hue), 0);
+    QTest::mouseRelease(picker, Qt::LeftButton, {}, QPoint(0, picker->height()));
+    // Let go, the picker follows the mouse no more.
+    QTest::mouseMove(picker, QPoint(picker->width(), 0));
+    EXPECT_EQ(selector->Value(C::Lightness), 0);
+}
+
 TEST_F(SelectorTest, TheDecimalRedSliderAtFiftyGives127) {
     m_services.settings.decimalInColorPicker = 0;
     auto selector = Open({0, 0, 0, 0});

@@ -20,11 +20,8 @@ template <class T> void ReadObjectArray(Archive& ar, std::vector<std::unique_ptr
     const std::size_t count = ar.ReadCount();
     for (std::size_t i = 0; i < count; ++i) {
         LoadedObject element = ar.ReadObject();
-        T* typed = dynamic_cast<T*>(element.created.get());
-        if (!typed)
+        if (!dynamic_cast<T*>(element.created.get()))
             throw ArchiveException(ArchiveError::UnexpectedObject);
-        std::unique_ptr<T> owned(typed);
-        element.created.release();
-        into.push_back(std::move(owned));
+        into.push_back(std::unique_ptr<T>(dynamic_cast<T*>(element.created.release())));
     }
 }

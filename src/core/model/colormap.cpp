@@ -33,6 +33,7 @@ void ColorMap::Serialize(Archive& ar) {
     ar.Byte(storedCount);
     if (ar.IsLoading()) {
         // The count is a signed byte; anything outside 0-20 would index past the arrays.
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): the byte is signed in the file.
         const int loaded = static_cast<std::int8_t>(storedCount);
         if (loaded < 0 || loaded > kMaxEntries)
             throw ArchiveException(ArchiveError::BadValue);

@@ -38,6 +38,7 @@ std::optional<ColorMap> Read(std::span<const std::uint8_t> bytes, Fault* fault) 
         *fault = Fault::None;
     if (bytes.empty())
         return Refuse(fault, Fault::EndsEarly);
+    // NOLINTNEXTLINE(bugprone-signed-char-misuse): the count is a signed byte in the file.
     const int count = static_cast<std::int8_t>(bytes[0]);
     if (count < 1 || count > ColorMap::kMaxEntries)
         return Refuse(fault, Fault::BadCount);

@@ -25,7 +25,8 @@ std::string DescriptionFromComment(const std::vector<std::string>& lines, std::s
             const std::string last = current.substr(lastStart);
             const std::string expected = CommentLine(lines[i - 1]) + CommentLine(line);
             for (const char* separator : {" ", ""}) {
-                if (WrapComment(last + separator + line, width) != expected)
+                if (WrapComment(std::string(last).append(separator).append(line), width) !=
+                    expected)
                     continue;
                 lastStart = current.size();
                 current += separator + line;

@@ -557,7 +557,7 @@ std::string SceneParser::FindInclude(const std::string& name, const PovToken& di
     if (!m_options.libraryFolder.empty())
         folders.push_back(m_options.libraryFolder);
     for (const std::string& folder : folders) {
-        const std::string path = JoinPath(folder, name);
+        std::string path = JoinPath(folder, name);
         if (m_files.Exists(path))
             return path;
     }

@@ -29,7 +29,10 @@ std::string Shown(double value) {
 }
 
 std::string ShownVector(const Vector3& v) {
-    return "<" + Shown(v[0]) + ", " + Shown(v[1]) + ", " + Shown(v[2]) + ">";
+    // Appended rather than "<" + ...: GCC 12 sees a false overlap in the insert at the front.
+    std::string text = "<";
+    text.append(Shown(v[0])).append(", ").append(Shown(v[1])).append(", ").append(Shown(v[2]));
+    return text + ">";
 }
 
 std::optional<std::uint8_t> ModelPattern(const std::string& name) {

@@ -1,5 +1,7 @@
 #include "core/shapes/builtinshapes.h"
 
+#include "core/archive/archive.h"
+#include "core/archive/objectarray.h"
 #include "core/shapes/customshape.h"
 
 #include <initializer_list>
@@ -209,4 +211,10 @@ std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes() {
         shapes.push_back(std::move(user));
     }
     return shapes;
+}
+
+std::vector<std::uint8_t> BuiltinShapeFile() {
+    Archive ar;
+    WriteObjectArray(ar, BuiltinShapes());
+    return ar.TakeBytes();
 }

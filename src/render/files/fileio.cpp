@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -68,17 +68,22 @@ std::optional<QString> StandardMessage(const QString& path, int error) {
     return std::nullopt;
 }
 
-/// Why a write of `path` failed, naming the file: the standard messages for a missing folder
-/// and a refused access, otherwise `otherwise` followed by the file and the system's reason.
-QString WriteFailure(const QString& path, int error, const QString& otherwise) {
-    if (auto standard = StandardMessage(path, error))
-        return *standard;
-    const QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, Reason(error));
+/// Why a write of `path` failed, naming the file and the reason: `otherwise` (with %1 filled in)
+/// first when given.
+QString WriteFailure(const QString& path, const QString& reason, const QString& otherwise) {
+    QString detail = QString::fromUtf8(kCouldNotWrite).arg(path, reason);
     if (otherwise.isEmpty())
         return detail;
     if (otherwise.contains(QLatin1String("%1")))
-        return QString(otherwise).arg(path) + QLatin1Char('\n') + Reason(error) + QLatin1Char('.');
+        return QString(otherwise).arg(path) + QLatin1Char('\n') + reason + QLatin1Char('.');
     return otherwise + QLatin1Char('\n') + detail;
+}
+
+/// The same for a system error: the standard messages for a missing folder and a refused access.
+QString WriteFailure(const QString& path, int error, const QString& otherwise) {
+    if (auto standard = StandardMessage(path, error))
+        return *standard;
+    return WriteFailure(path, Reason(error), otherwise);
 }
 
 /// Why `path` could not be opened for reading, naming it.
@@ -92,95 +97,44 @@ QString ReadFailure(const QString& path, int error, const QString& otherwise) {
 
 /// A failure while the new contents were produced or written.
 struct WriteFailed {
-    int error;
+    QString reason;
 };
 struct ReadFailed {
     QString message;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        if (written == 0) {
-            error = ENOSPC;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-/// Hands the archive's blocks straight to the temporary file, each write checked, and hashes
-/// them for the stamp of the new file.
-class DescriptorSink : public ArchiveSink {
+/// Hands the archive's blocks straight to the new file, each write checked, and hashes them for
+/// the stamp of the new file.
+class SaveFileSink : public ArchiveSink {
 public:
-    explicit DescriptorSink(int fd) : m_fd(fd), m_hash(kHashAlgorithm) {}
+    explicit SaveFileSink(QSaveFile& file) : m_file(file), m_hash(kHashAlgorithm) {}
     void Write(const std::uint8_t* data, std::size_t size) override {
-        int error = 0;
-        if (!WriteAll(m_fd, reinterpret_cast<const char*>(data), size, error))
-            throw WriteFailed{error};
-        m_hash.addData(QByteArrayView(data, static_cast<qsizetype>(size)));
+        const auto length = static_cast<qint64>(size);
+        if (m_file.write(reinterpret_cast<const char*>(data), length) != length)
+            // A short write without an error is a disk that took what it had room for.
+            throw WriteFailed{m_file.error() == QFileDevice::NoError ? Reason(ENOSPC)
+                                                                     : m_file.errorString()};
+        m_hash.addData(QByteArrayView(data, length));
     }
     QByteArray Hash() const { return m_hash.result(); }
 
 private:
-    int m_fd;
+    QSaveFile& m_file;
     QCryptographicHash m_hash;
 };
 
-mode_t CurrentUmask() {
-    static const mode_t mask = [] {
-        const mode_t current = ::umask(022);
-        ::umask(current);
-        return current;
-    }();
-    return mask;
-}
-
-/// Creates a new, empty file with a name of its own beside `target`.
-int CreateTemporaryBeside(const QString& target, QString& temporary, int& error) {
-    const QFileInfo info(target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary =
-            info.absoluteDir().filePath(QStringLiteral(".%1.%2.tmp")
-                                            .arg(info.fileName())
-                                            .arg(QRandomGenerator::global()->generate64(), 0, 36));
-        const int fd =
-            ::open(Native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST) {
-            error = errno;
-            return -1;
-        }
+/// Why no new file could be made beside `target`: a folder that takes no new file is named as
+/// such, since the file itself may well be writable.
+QString NewFileFailure(const QString& path, const QString& target, const QSaveFile& file,
+                       const QString& otherwise) {
+    const QString folder = QFileInfo(target).absolutePath();
+    if (::access(Native(folder).constData(), W_OK | X_OK) != 0) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM || error == EROFS)
+            return QString::fromUtf8(kCannotSaveInFolder).arg(path, folder, Reason(error));
+        return WriteFailure(path, error, otherwise);
     }
-    error = EEXIST;
-    return -1;
-}
-
-/// Why no temporary file could be made beside `target`: a folder that takes no new file is
-/// named as such, since the file itself may well be writable.
-QString TemporaryFailure(const QString& path, const QString& target, int error,
-                         const QString& otherwise) {
-    if (error == EACCES || error == EPERM || error == EROFS)
-        return QString::fromUtf8(kCannotSaveInFolder)
-            .arg(path, QFileInfo(target).absolutePath(), Reason(error));
-    return WriteFailure(path, error, otherwise);
-}
-
-bool CloseChecked(int fd, int& error) {
-    if (::close(fd) != 0 && errno != EINTR) {
-        error = errno;
-        return false;
-    }
-    return true;
+    return WriteFailure(path, file.errorString(), otherwise);
 }
 
 void SyncFolder(const QString& folder) {
@@ -247,24 +201,24 @@ FileStamp StampOfWritten(const QString& target, const QByteArray& hash) {
     return StampFrom(info, hash);
 }
 
-/// The file a write replaces and the new file beside it that takes its contents.
+/// The file a write replaces and the new file that takes its contents: QSaveFile keeps it apart
+/// (unnamed where the system allows) until commit() puts it in the old one's place, with the old
+/// one's permissions, and discards it otherwise.
 struct Replacement {
     QString target;
     bool exists = false;
     struct stat existing {};
-    QString temporary;
-    int fd = -1;
+    QSaveFile file;
 };
 
-/// Passes the refusals and makes the temporary file, or says why the file cannot be written.
+/// Passes the refusals and opens the new file, or says why the file cannot be written.
 FileResult BeginReplacement(const QString& path, const QString& otherwise, Replacement& into) {
     into.target = ResolvedTarget(path);
     if (auto refused = Refusal(path, into.target, into.exists, into.existing))
         return *refused;
-    int error = 0;
-    into.fd = CreateTemporaryBeside(into.target, into.temporary, error);
-    if (into.fd < 0)
-        return {false, TemporaryFailure(path, into.target, error, otherwise)};
+    into.file.setFileName(into.target);
+    if (!into.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return {false, NewFileFailure(path, into.target, into.file, otherwise)};
     return {};
 }
 
@@ -273,59 +227,39 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
     Replacement replacement;
     if (FileResult begun = BeginReplacement(path, otherwise, replacement); !begun)
         return begun;
-    const QString& target = replacement.target;
-    const QString& temporary = replacement.temporary;
-    const struct stat& existing = replacement.existing;
-    const int fd = replacement.fd;
-    int error = 0;
-
-    const auto fail = [&](const QString& message) {
-        ::unlink(Native(temporary).constData());
-        return FileResult{false, message};
-    };
-    // The new file takes the old one's permissions (and owner, where allowed), or those a
-    // newly created file would get.
-    if (replacement.exists) {
-        ::fchmod(fd, existing.st_mode & 07777);
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            // Only the owner's own files can be given away; the file then becomes the writer's.
-        }
-    } else {
-        ::fchmod(fd, 0666 & ~CurrentUmask());
+    QSaveFile& file = replacement.file;
+    // A shared file stays its owner's and in its group, where the system allows it.
+    if (replacement.exists &&
+        ::fchown(file.handle(), replacement.existing.st_uid, replacement.existing.st_gid) != 0) {
+        // Only the owner's own files can be given away; the file then becomes the writer's.
     }
 
-    DescriptorSink sink(fd);
+    SaveFileSink sink(file);
     try {
         write(sink);
     } catch (const WriteFailed& failed) {
-        ::close(fd);
-        return fail(WriteFailure(path, failed.error, otherwise));
+        return {false, WriteFailure(path, failed.reason, otherwise)};
     } catch (const ReadFailed& failed) {
-        ::close(fd);
-        return fail(failed.message);
+        return {false, failed.message};
     } catch (const ArchiveException& failed) {
-        ::close(fd);
         const QString detail =
             QString::fromUtf8(kCouldNotWrite).arg(path, QString::fromUtf8(failed.what()));
-        return fail(otherwise.isEmpty()
-                        ? detail
-                        : WithFileName(otherwise, path) + QLatin1Char('\n') + detail);
+        return {false, otherwise.isEmpty()
+                           ? detail
+                           : WithFileName(otherwise, path) + QLatin1Char('\n') + detail};
     }
-    // A full disk often shows only here, when the last blocks reach it.
-    if (options.sync && ::fdatasync(fd) != 0) {
-        error = errno;
-        ::close(fd);
-        return fail(WriteFailure(path, error, otherwise));
-    }
-    if (!CloseChecked(fd, error))
-        return fail(WriteFailure(path, error, otherwise));
-    if (options.unchangedSince && ChangedSince(target, *options.unchangedSince))
-        return fail(QString::fromUtf8(kChangedOnDisk).arg(path));
-    if (::rename(Native(temporary).constData(), Native(target).constData()) != 0)
-        return fail(WriteFailure(path, errno, otherwise));
+    // A full disk often shows only here, when the last blocks reach it. commit() waits for the
+    // disk as well, but does not tell when that fails.
+    if (options.sync && ::fdatasync(file.handle()) != 0)
+        return {false, WriteFailure(path, errno, otherwise)};
+    if (options.unchangedSince && ChangedSince(replacement.target, *options.unchangedSince))
+        return {false, QString::fromUtf8(kChangedOnDisk).arg(path)};
+    if (!file.commit())
+        return {false, WriteFailure(path, file.errorString(), otherwise)};
+    // The rename itself reaches the disk with the folder.
     if (options.sync)
-        SyncFolder(QFileInfo(target).absolutePath());
-    return {true, {}, StampOfWritten(target, sink.Hash())};
+        SyncFolder(QFileInfo(replacement.target).absolutePath());
+    return {true, {}, StampOfWritten(replacement.target, sink.Hash())};
 }
 
 } // namespace
@@ -523,13 +457,9 @@ FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,
 }
 
 FileResult CheckWritable(const QString& path) {
+    // The new file is discarded unwritten when the replacement goes.
     Replacement replacement;
-    FileResult result = BeginReplacement(path, QString(), replacement);
-    if (result) {
-        ::close(replacement.fd);
-        ::unlink(Native(replacement.temporary).constData());
-    }
-    return result;
+    return BeginReplacement(path, QString(), replacement);
 }
 
 FileResult AppendToFile(const QString& path, const QByteArray& bytes, const QString& otherwise,

@@ -95,19 +95,21 @@ std::optional<QByteArray> ReadWholeFile(const QString& path, FileResult* error,
 
 /// How a file is written.
 struct WriteOptions {
-    /// Wait until the new bytes are on the disk before they replace the old file. Scratch
-    /// files that nobody needs after a crash can do without.
+    /// Check that the new bytes reached the disk before they replace the old file, and wait
+    /// for the folder to hold the new name. Scratch files that nobody needs after a crash can
+    /// do without (QSaveFile still asks the disk for the bytes, unchecked).
     bool sync = true;
     /// Refuse to replace the file when it no longer holds what this stamp recorded (another
     /// program saved over it since it was read).
     std::optional<FileStamp> unchangedSince;
 };
 
-/// The one road by which the program writes files. The new contents go to a temporary file
-/// beside `path`; every write, the sync and the close are checked, and only when all succeeded
-/// does the temporary file replace `path` (keeping its permissions). On any failure the old file
-/// is left byte for byte and the result names the file and the reason. Pipes, devices, folders
-/// and read-only files (no write permission bits, whoever writes) are refused, never replaced.
+/// The one road by which the program writes files, on QSaveFile: the new contents go to a new
+/// file beside `path`; every write and the sync are checked, and only when all succeeded does
+/// commit() put the new file in the place of `path` (keeping its permissions, owner and group).
+/// On any failure the old file is left byte for byte and the result names the file and the
+/// reason. Pipes, devices, folders and read-only files (no write permission bits, whoever
+/// writes) are refused, never replaced, as is a file changed on disk since `unchangedSince`.
 /// A symbolic link is followed, also one whose target does not exist yet: the file it points
 /// to is written and the link stays.
 FileResult WriteFileAtomically(const QString& path, const QByteArray& bytes,

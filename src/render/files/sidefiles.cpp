@@ -41,8 +41,8 @@ std::optional<ArchiveError> ReadList(const QByteArray& bytes,
 /// `bytes`: "NAME.damaged", then "NAME.damaged-2" and so on, so no earlier copy is lost.
 QString DamagedCopyName(const QString& path, const QByteArray& bytes) {
     for (int number = 1;; ++number) {
-        const QString name = path + QStringLiteral(".damaged") +
-                             (number == 1 ? QString() : QStringLiteral("-%1").arg(number));
+        QString name = path + QStringLiteral(".damaged") +
+                       (number == 1 ? QString() : QStringLiteral("-%1").arg(number));
         if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
             return name;
         if (const auto kept = ReadWholeFile(name, nullptr); kept && *kept == bytes)
@@ -81,14 +81,6 @@ QString ReadProblem(const FileResult& read, const std::optional<ArchiveError>& f
     return fault ? ArchiveErrorReason(*fault) : read.message;
 }
 
-ShapeList BuiltinShapeList() {
-    ShapeList shapes;
-    const auto file = BuiltinShapeFile();
-    Archive ar(file, StoredClasses());
-    ReadObjectArray(ar, shapes);
-    return shapes;
-}
-
 } // namespace
 
 QString ShapeFilePath(const QString& programDirectory) {
@@ -109,10 +101,8 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
                                 QStringLiteral("Generating shape file...."),
                                 SideFileNotice::Information};
         QDir().mkpath(programDirectory);
-        const auto builtin = BuiltinShapeFile();
-        const QByteArray bytes(reinterpret_cast<const char*>(builtin.data()),
-                               static_cast<qsizetype>(builtin.size()));
-        if (const FileResult written = WriteFileAtomically(path, bytes); !written) {
+        if (const FileResult written = WriteFileAtomically(path, ToByteArray(BuiltinShapeFile()));
+            !written) {
             const QString problem = FolderWriteProblem(programDirectory);
             notice = SideFileNotice{QStringLiteral("Fatal Error"),
                                     QStringLiteral("Unable to open the file %1").arg(path) +
@@ -139,7 +129,7 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
               : QStringLiteral("The built-in shapes are used, and the file is never replaced.");
     notice = SideFileNotice{QStringLiteral("Shape file error"), detail + QLatin1Char('\n') + after,
                             SideFileNotice::Warning};
-    return BuiltinShapeList();
+    return BuiltinShapes();
 }
 
 std::optional<SideFileNotice> SaveShapeFile(const QString& programDirectory,

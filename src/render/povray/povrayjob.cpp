@@ -16,8 +16,8 @@ constexpr int kKillAfterMilliseconds = 1000;
 constexpr int kPovRayNiceness = 10;
 } // namespace
 
-PovRayJob::PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
-                     QObject* parent)
+PovRayJob::PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width,
+                     int height, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
       m_outputPath(QDir(m_folder).filePath(outputFile)),
       m_expectedBytes(static_cast<double>(width) * static_cast<double>(height) * 3.0) {

@@ -16,7 +16,7 @@
 class PovRayJob : public QObject {
     Q_OBJECT
 public:
-    PovRayJob(QString folder, PovCommand command, QString outputFile, int width, int height,
+    PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width, int height,
               QObject* parent = nullptr);
     ~PovRayJob() override;
 

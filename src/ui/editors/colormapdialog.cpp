@@ -139,7 +139,7 @@ void ColorMapDialog::BuildControls() {
     m_positionEdit->setObjectName(QStringLiteral("positionEdit"));
     m_positionEdit->setAccessibleName(QStringLiteral("Position"));
     m_positionEdit->setFixedWidth(
-        m_positionEdit->fontMetrics().horizontalAdvance(QStringLiteral("000.00")) + 12);
+        m_positionEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) + 12);
     m_positionLabel->setBuddy(m_positionEdit);
     grid->addWidget(m_positionLabel, 0, 0);
     grid->addWidget(m_positionSlider, 0, 1);
@@ -155,41 +155,18 @@ void ColorMapDialog::BuildControls() {
     });
     for (int c = 0; c < 4; ++c) {
         const auto channel = static_cast<Channel>(c);
-        auto* label = new QLabel(QString::fromLatin1(kCaptions[c]), this);
-        m_sliders[c] = new QSlider(Qt::Horizontal, this);
-        m_sliders[c]->setObjectName(
-            QStringLiteral("%1Slider").arg(QString::fromLatin1(kNames[c]).toLower()));
-        m_sliders[c]->setAccessibleName(QString::fromLatin1(kNames[c]));
-        m_sliders[c]->setMinimumWidth(140);
-        m_integerEdits[c] = new QLineEdit(this);
-        m_integerEdits[c]->setObjectName(
-            QStringLiteral("%1Integer").arg(QString::fromLatin1(kNames[c]).toLower()));
-        m_decimalEdits[c] = new QLineEdit(this);
-        m_decimalEdits[c]->setObjectName(
-            QStringLiteral("%1Decimal").arg(QString::fromLatin1(kNames[c]).toLower()));
-        for (QLineEdit* edit : {m_integerEdits[c], m_decimalEdits[c]}) {
-            edit->setAccessibleName(QString::fromLatin1(kNames[c]));
-            edit->setFixedWidth(m_positionEdit->width());
-        }
-        label->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
-        label->setObjectName(
-            QStringLiteral("%1Label").arg(QString::fromLatin1(kNames[c]).toLower()));
-        grid->addWidget(label, c + 1, 0);
-        grid->addWidget(m_sliders[c], c + 1, 1);
-        grid->addWidget(m_integerEdits[c], c + 1, 2);
-        grid->addWidget(m_decimalEdits[c], c + 1, 2);
-        connect(m_sliders[c], &QSlider::valueChanged, this,
+        auto* row = new ColorChannelRow(this, grid, c + 1, QString::fromLatin1(kCaptions[c]),
+                                        QString::fromLatin1(kNames[c]), 255, 10);
+        row->Slider()->setMinimumWidth(140);
+        connect(row, &ColorChannelRow::sliderChanged, this,
                 [this, channel] { OnChannelSlider(channel); });
-        connect(m_sliders[c], &QSlider::sliderReleased, this, [this] {
+        connect(row, &ColorChannelRow::sliderReleased, this, [this] {
             RebuildBand();
             Changed();
         });
-        m_integerFields[c] = NumberField::Integer(m_integerEdits[c], 0, 255);
-        m_decimalFields[c] = NumberField::Number(m_decimalEdits[c], 0.0f, 1.0f);
-        connect(m_integerFields[c], &NumberField::typed, this,
-                [this, channel] { OnChannelTyped(channel, false); });
-        connect(m_decimalFields[c], &NumberField::typed, this,
-                [this, channel] { OnChannelTyped(channel, true); });
+        connect(row, &ColorChannelRow::typed, this,
+                [this, channel](bool decimalEdit) { OnChannelTyped(channel, decimalEdit); });
+        m_rows[c] = row;
     }
 
     m_swatch = new ColorSwatch(this);
@@ -250,13 +227,8 @@ void ColorMapDialog::BuildControls() {
     setTabOrder(m_decimal, m_positionSlider);
     setTabOrder(m_positionSlider, m_positionEdit);
     QWidget* previous = m_positionEdit;
-    for (int c = 0; c < 4; ++c)
-        for (QWidget* w :
-             {static_cast<QWidget*>(m_sliders[c]), static_cast<QWidget*>(m_integerEdits[c]),
-              static_cast<QWidget*>(m_decimalEdits[c])}) {
-            setTabOrder(previous, w);
-            previous = w;
-        }
+    for (ColorChannelRow* row : m_rows)
+        previous = row->FollowInTabOrder(previous);
     setTabOrder(previous, m_select);
 }
 
@@ -322,10 +294,8 @@ QImage ColorMapDialog::BandImage(const ColorMap& map, int width, int height) {
 
 void ColorMapDialog::Initialise() {
     m_decimal->setChecked(m_decimalView);
-    for (int c = 0; c < 4; ++c) {
-        m_integerEdits[c]->setVisible(!m_decimalView);
-        m_decimalEdits[c]->setVisible(m_decimalView);
-    }
+    for (ColorChannelRow* row : m_rows)
+        row->SetDecimalView(m_decimalView);
     RebuildBand();
     m_selected = 0;
     FillList();
@@ -367,16 +337,8 @@ void ColorMapDialog::SetSlidersAndEdits() {
     const float position = m_map.positions[static_cast<std::size_t>(m_selected)];
     for (int c = 0; c < 4; ++c) {
         const int value = ChannelOf(const_cast<ColorRGBF&>(color), c);
-        const QSignalBlocker quiet(m_sliders[c]);
-        if (m_decimalView) {
-            m_sliders[c]->setRange(0, 100);
-            m_sliders[c]->setValue(static_cast<int>(value / 255.0 * 100.0));
-        } else {
-            m_sliders[c]->setRange(0, 255);
-            m_sliders[c]->setValue(value);
-        }
-        m_integerFields[c]->ShowInteger(value);
-        m_decimalFields[c]->Show(Fixed2(value / 255.0));
+        m_rows[c]->SetSlider(value, static_cast<int>(value / 255.0 * 100.0));
+        m_rows[c]->ShowInEdits(value, value / 255.0);
     }
     {
         const QSignalBlocker quiet(m_positionSlider);
@@ -423,18 +385,19 @@ void ColorMapDialog::Changed() {
 }
 
 void ColorMapDialog::OnChannelSlider(Channel channel) {
-    const int position = m_sliders[channel]->value();
+    const ColorChannelRow& row = *m_rows[channel];
+    const int position = row.Slider()->value();
     std::uint8_t& value = ChannelOf(m_map.colors[static_cast<std::size_t>(m_selected)], channel);
     if (m_decimalView) {
         value = static_cast<std::uint8_t>(std::clamp(static_cast<int>(position * 2.55), 0, 255));
-        m_decimalFields[channel]->Show(Fixed2(position * 0.01));
+        row.DecimalField()->Show(Fixed2(position * 0.01));
     } else {
         value = static_cast<std::uint8_t>(position);
-        m_integerFields[channel]->ShowInteger(position);
+        row.IntegerField()->ShowInteger(position);
     }
     RewriteLine(m_selected);
     // Dragging rebuilds the band when the slider is let go; keys rebuild it at once.
-    if (!m_sliders[channel]->isSliderDown())
+    if (!row.Slider()->isSliderDown())
         RebuildBand();
     Changed();
 }
@@ -442,15 +405,15 @@ void ColorMapDialog::OnChannelSlider(Channel channel) {
 void ColorMapDialog::OnChannelTyped(Channel channel, bool decimalEdit) {
     if (decimalEdit != m_decimalView)
         return;
+    ColorChannelRow& row = *m_rows[channel];
     std::uint8_t& value = ChannelOf(m_map.colors[static_cast<std::size_t>(m_selected)], channel);
-    const QSignalBlocker quiet(m_sliders[channel]);
     if (decimalEdit) {
-        const float typed = m_decimalFields[channel]->NumberValue();
+        const float typed = row.DecimalField()->NumberValue();
         value = static_cast<std::uint8_t>(typed * 255.0f);
-        m_sliders[channel]->setValue(static_cast<int>(typed * 100.0f));
+        row.SetSlider(value, static_cast<int>(typed * 100.0f));
     } else {
-        value = static_cast<std::uint8_t>(m_integerFields[channel]->IntegerValue());
-        m_sliders[channel]->setValue(value);
+        value = static_cast<std::uint8_t>(row.IntegerField()->IntegerValue());
+        row.SetSlider(value, 0);
     }
     RewriteLine(m_selected);
     RebuildBand();
@@ -485,18 +448,7 @@ void ColorMapDialog::OnPositionSlider() {
     }
     position = static_cast<float>(m_positionSlider->value() * 0.01);
     m_positionEdit->setText(Fixed2(position));
-    const bool outOfOrder =
-        (m_selected + 1 < m_map.count &&
-         m_map.positions[static_cast<std::size_t>(m_selected + 1)] < position) ||
-        (m_selected > 0 && m_map.positions[static_cast<std::size_t>(m_selected - 1)] > position);
-    if (outOfOrder) {
-        SortAndSelect(m_selected);
-        EnableForSelection();
-    } else {
-        RewriteLine(m_selected);
-    }
-    RebuildBand();
-    Changed();
+    PositionChanged(position);
 }
 
 void ColorMapDialog::OnPositionTyped() {
@@ -508,10 +460,14 @@ void ColorMapDialog::OnPositionTyped() {
         const QSignalBlocker quiet(m_positionSlider);
         m_positionSlider->setValue(static_cast<int>(typed * 100.0f));
     }
+    PositionChanged(typed);
+}
+
+void ColorMapDialog::PositionChanged(float position) {
     const bool outOfOrder =
         (m_selected + 1 < m_map.count &&
-         m_map.positions[static_cast<std::size_t>(m_selected + 1)] < typed) ||
-        (m_selected > 0 && m_map.positions[static_cast<std::size_t>(m_selected - 1)] > typed);
+         m_map.positions[static_cast<std::size_t>(m_selected + 1)] < position) ||
+        (m_selected > 0 && m_map.positions[static_cast<std::size_t>(m_selected - 1)] > position);
     if (outOfOrder) {
         // The moved entry stays selected wherever it sorts to.
         SortAndSelect(m_selected);
@@ -573,13 +529,8 @@ void ColorMapDialog::OnDecimal(bool checked) {
     if (checked == m_decimalView)
         return;
     m_decimalView = checked;
-    for (int c = 0; c < 4; ++c) {
-        m_integerEdits[c]->setVisible(!m_decimalView);
-        m_decimalEdits[c]->setVisible(m_decimalView);
-        if (auto* label = findChild<QLabel*>(
-                QStringLiteral("%1Label").arg(QString::fromLatin1(kNames[c]).toLower())))
-            label->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
-    }
+    for (ColorChannelRow* row : m_rows)
+        row->SetDecimalView(checked);
     SetSlidersAndEdits();
     for (int i = 0; i < m_map.count; ++i)
         RewriteLine(i);
@@ -643,10 +594,9 @@ void ColorMapDialog::done(int result) {
 }
 
 void ColorMapDialog::accept() {
-    NumberField* const* channels = m_decimalView ? m_decimalFields.data() : m_integerFields.data();
-    if (!CheckFields(
-            {m_positionField, channels[Red], channels[Green], channels[Blue], channels[Filter]},
-            this))
+    if (!CheckFields({m_positionField, m_rows[Red]->ShownField(), m_rows[Green]->ShownField(),
+                      m_rows[Blue]->ShownField(), m_rows[Filter]->ShownField()},
+                     this))
         return;
     Changed();
     QDialog::accept();

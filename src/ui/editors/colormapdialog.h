@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/colormap.h"
+#include "ui/editors/colorchannelrow.h"
 
 #include <QDialog>
 #include <QImage>
@@ -47,9 +48,9 @@ public:
     QLineEdit* PositionEdit() const { return m_positionEdit; }
     QSlider* PositionSlider() const { return m_positionSlider; }
     QLabel* PositionLabel() const { return m_positionLabel; }
-    QSlider* ChannelSlider(Channel channel) const { return m_sliders[channel]; }
-    QLineEdit* IntegerEdit(Channel channel) const { return m_integerEdits[channel]; }
-    QLineEdit* DecimalEdit(Channel channel) const { return m_decimalEdits[channel]; }
+    QSlider* ChannelSlider(Channel channel) const { return m_rows[channel]->Slider(); }
+    QLineEdit* IntegerEdit(Channel channel) const { return m_rows[channel]->IntegerEdit(); }
+    QLineEdit* DecimalEdit(Channel channel) const { return m_rows[channel]->DecimalEdit(); }
     QPushButton* SelectButton() const { return m_select; }
     QPushButton* OpenButton() const { return m_open; }
     QPushButton* SaveAsButton() const { return m_saveAs; }
@@ -89,6 +90,8 @@ private:
     void OnChannelTyped(Channel channel, bool decimalEdit);
     void OnPositionSlider();
     void OnPositionTyped();
+    /// After the selected entry's position changed: sorted where it went past a neighbour.
+    void PositionChanged(float position);
     void OnInsert();
     void OnDelete();
     void OnDecimal(bool checked);
@@ -113,11 +116,7 @@ private:
     QLineEdit* m_positionEdit = nullptr;
     QSlider* m_positionSlider = nullptr;
     NumberField* m_positionField = nullptr;
-    std::array<QSlider*, 4> m_sliders{};
-    std::array<QLineEdit*, 4> m_integerEdits{};
-    std::array<QLineEdit*, 4> m_decimalEdits{};
-    std::array<NumberField*, 4> m_integerFields{};
-    std::array<NumberField*, 4> m_decimalFields{};
+    std::array<ColorChannelRow*, 4> m_rows{};
     QPushButton* m_select = nullptr;
     ColorSwatch* m_swatch = nullptr;
     QWidget* m_bandArea = nullptr;

@@ -18,7 +18,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -73,16 +72,45 @@ bool IsHsv(int channel) {
     return channel >= ColorSelectorDialog::Hue;
 }
 
-QString DecimalText(float value) {
-    return QString::number(static_cast<double>(value), 'f', 2);
-}
-
 } // namespace
 
-/// The picker square: draws the picker image and the marker, and hands mouse drags on.
-class PickerSquare : public QWidget {
+/// The picker square and the hue strip take the mouse alike: a left press starts a drag on one
+/// (unless the other is being dragged), moves go on with it, and the release ends it.
+class DragArea : public QWidget {
 public:
-    explicit PickerSquare(ColorSelectorDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
+    DragArea(ColorSelectorDialog& dialog, ColorSelectorDialog::Drag drag)
+        : QWidget(&dialog), m_dialog(dialog), m_drag(drag) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton &&
+            (m_dialog.m_drag == ColorSelectorDialog::Drag::None || m_dialog.m_drag == m_drag))
+            DragTo(event->position().toPoint());
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (m_dialog.m_drag == m_drag)
+            DragTo(event->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { m_dialog.EndDrag(); }
+
+    ColorSelectorDialog& m_dialog;
+
+private:
+    void DragTo(const QPoint& point) {
+        if (m_drag == ColorSelectorDialog::Drag::Picker)
+            m_dialog.DragPicker(point);
+        else
+            m_dialog.DragHue(point);
+    }
+
+    ColorSelectorDialog::Drag m_drag;
+};
+
+/// The picker square: the picker image and the marker.
+class PickerSquare : public DragArea {
+public:
+    explicit PickerSquare(ColorSelectorDialog& dialog)
+        : DragArea(dialog, ColorSelectorDialog::Drag::Picker) {
         setFixedSize(kPickerSize, kPickerSize);
         setObjectName(QStringLiteral("picker"));
     }
@@ -105,24 +133,13 @@ protected:
         painter.drawRect(QRect(QPoint(c.x() - kArmHalfWidth, c.y() + gap),
                                QPoint(c.x() + kArmHalfWidth, c.y() + far)));
     }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && !m_dialog.m_draggingHue)
-            m_dialog.DragPicker(event->position().toPoint());
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (m_dialog.m_draggingPicker)
-            m_dialog.DragPicker(event->position().toPoint());
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { m_dialog.EndDrag(); }
-
-private:
-    ColorSelectorDialog& m_dialog;
 };
 
 /// The hue strip with the arrow right of it; the strip itself is the left kStripWidth pixels.
-class HueStripArea : public QWidget {
+class HueStripArea : public DragArea {
 public:
-    explicit HueStripArea(ColorSelectorDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
+    explicit HueStripArea(ColorSelectorDialog& dialog)
+        : DragArea(dialog, ColorSelectorDialog::Drag::Hue) {
         setFixedSize(kStripWidth + kArrowLength + 1, kPickerSize + 2 * kArrowHalf);
         setObjectName(QStringLiteral("hueStrip"));
     }
@@ -148,18 +165,6 @@ protected:
         painter.setBrush(palette().color(QPalette::WindowText));
         painter.drawPolygon(arrow, 3);
     }
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && !m_dialog.m_draggingPicker)
-            m_dialog.DragHue(event->position().toPoint());
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (m_dialog.m_draggingHue)
-            m_dialog.DragHue(event->position().toPoint());
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { m_dialog.EndDrag(); }
-
-private:
-    ColorSelectorDialog& m_dialog;
 };
 
 ColorSelectorDialog::ColorSelectorDialog(AppServices& services, Mode mode, QWidget* parent)
@@ -183,44 +188,22 @@ void ColorSelectorDialog::BuildControls() {
     auto* grid = new QGridLayout;
     for (int c = 0; c < ChannelCount; ++c) {
         const auto channel = static_cast<Channel>(c);
-        m_labels[c] = new QLabel(QString::fromLatin1(kCaptions[c]), this);
-        m_sliders[c] = new QSlider(Qt::Horizontal, this);
-        m_sliders[c]->setObjectName(
-            QStringLiteral("%1Slider").arg(QString::fromLatin1(kNames[c]).toLower()));
-        m_sliders[c]->setToolTip(QString::fromLatin1(kTips[c]));
-        m_sliders[c]->setAccessibleName(QString::fromLatin1(kNames[c]));
-        m_sliders[c]->setMinimumWidth(160);
-        m_integerEdits[c] = new QLineEdit(this);
-        m_integerEdits[c]->setObjectName(
-            QStringLiteral("%1Integer").arg(QString::fromLatin1(kNames[c]).toLower()));
-        m_decimalEdits[c] = new QLineEdit(this);
-        m_decimalEdits[c]->setObjectName(
-            QStringLiteral("%1Decimal").arg(QString::fromLatin1(kNames[c]).toLower()));
-        for (QLineEdit* edit : {m_integerEdits[c], m_decimalEdits[c]}) {
-            edit->setAccessibleName(QString::fromLatin1(kNames[c]));
-            edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.00")) +
-                                12);
-        }
-        // The label leads to whichever edit is showing.
-        m_labels[c]->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
-        grid->addWidget(m_labels[c], c, 0);
-        grid->addWidget(m_sliders[c], c, 1);
-        grid->addWidget(m_integerEdits[c], c, 2);
-        grid->addWidget(m_decimalEdits[c], c, 2);
-        connect(m_sliders[c], &QSlider::valueChanged, this,
+        auto* row =
+            new ColorChannelRow(this, grid, c, QString::fromLatin1(kCaptions[c]),
+                                QString::fromLatin1(kNames[c]), Maximum(c), c == Hue ? 30 : 16);
+        row->Slider()->setToolTip(QString::fromLatin1(kTips[c]));
+        row->Slider()->setMinimumWidth(160);
+        connect(row, &ColorChannelRow::sliderChanged, this,
                 [this, channel] { OnSliderMoved(channel); });
-        connect(m_sliders[c], &QSlider::sliderReleased, this,
+        connect(row, &ColorChannelRow::sliderReleased, this,
                 &ColorSelectorDialog::OnSliderReleased);
-        m_integerFields[c] = NumberField::Integer(m_integerEdits[c], 0, Maximum(c));
-        m_decimalFields[c] = NumberField::Number(m_decimalEdits[c], 0.0f, 1.0f);
-        connect(m_integerFields[c], &NumberField::typed, this,
-                [this, channel] { OnEditTyped(channel, false); });
-        connect(m_decimalFields[c], &NumberField::typed, this,
-                [this, channel] { OnEditTyped(channel, true); });
+        connect(row, &ColorChannelRow::typed, this,
+                [this, channel](bool decimalEdit) { OnEditTyped(channel, decimalEdit); });
+        m_rows[c] = row;
     }
     // A gap between the colour channels and the hue group of three.
-    grid->setRowMinimumHeight(Hue, m_sliders[0]->sizeHint().height() + 8);
-    grid->setAlignment(m_labels[Hue], Qt::AlignBottom);
+    grid->setRowMinimumHeight(Hue, m_rows[Red]->Slider()->sizeHint().height() + 8);
+    grid->setAlignment(m_rows[Hue]->Label(), Qt::AlignBottom);
 
     m_swatch = new ColorSwatch(this);
     m_swatch->setObjectName(QStringLiteral("swatch"));
@@ -290,14 +273,8 @@ void ColorSelectorDialog::BuildControls() {
 
     // Tab order: the channels in order, then Decimal, the names and the buttons.
     QWidget* previous = nullptr;
-    for (int c = 0; c < ChannelCount; ++c)
-        for (QWidget* w :
-             {static_cast<QWidget*>(m_sliders[c]), static_cast<QWidget*>(m_integerEdits[c]),
-              static_cast<QWidget*>(m_decimalEdits[c])}) {
-            if (previous)
-                setTabOrder(previous, w);
-            previous = w;
-        }
+    for (ColorChannelRow* row : m_rows)
+        previous = row->FollowInTabOrder(previous);
     setTabOrder(previous, m_decimalCheck);
     setTabOrder(m_decimalCheck, m_names);
     setTabOrder(m_names, m_add);
@@ -315,10 +292,7 @@ void ColorSelectorDialog::SetColor(const ColorRGBF& color) {
     m_value[Saturation] = hsv.saturation;
     m_value[Lightness] = hsv.value;
     RecomputeDecimals();
-    for (int c = 0; c < ChannelCount; ++c) {
-        m_integerEdits[c]->setVisible(!m_decimalView);
-        m_decimalEdits[c]->setVisible(m_decimalView);
-    }
+    SetDecimalView(m_decimalView);
     WriteEdits();
     SetSliders();
     RebuildPicker();
@@ -372,26 +346,14 @@ void ColorSelectorDialog::RecomputeDecimals(int except) {
 }
 
 void ColorSelectorDialog::WriteEdits() {
-    for (int c = 0; c < ChannelCount; ++c) {
-        m_integerFields[c]->ShowInteger(m_value[c]);
-        m_decimalFields[c]->Show(DecimalText(m_decimal[c]));
-    }
+    for (int c = 0; c < ChannelCount; ++c)
+        m_rows[c]->ShowInEdits(m_value[c], static_cast<double>(m_decimal[c]));
 }
 
 void ColorSelectorDialog::SetSliders(int except) {
-    for (int c = 0; c < ChannelCount; ++c) {
-        if (c == except)
-            continue;
-        const QSignalBlocker quiet(m_sliders[c]);
-        if (m_decimalView) {
-            m_sliders[c]->setRange(0, 100);
-            m_sliders[c]->setValue(static_cast<int>(m_decimal[c] * 100.0f));
-        } else {
-            m_sliders[c]->setRange(0, Maximum(c));
-            m_sliders[c]->setValue(m_value[c]);
-        }
-        m_sliders[c]->setPageStep(m_decimalView ? 10 : (c == Hue ? 30 : 16));
-    }
+    for (int c = 0; c < ChannelCount; ++c)
+        if (c != except)
+            m_rows[c]->SetSlider(m_value[c], static_cast<int>(m_decimal[c] * 100.0f));
 }
 
 void ColorSelectorDialog::RebuildPicker() {
@@ -435,7 +397,7 @@ void ColorSelectorDialog::Changed() {
 }
 
 void ColorSelectorDialog::OnSliderMoved(Channel channel) {
-    const int position = m_sliders[channel]->value();
+    const int position = Slider(channel)->value();
     if (m_decimalView) {
         m_decimal[channel] = static_cast<float>(position * 0.01);
         m_value[channel] =
@@ -457,7 +419,7 @@ void ColorSelectorDialog::OnSliderMoved(Channel channel) {
     WriteEdits();
     SetSliders(channel);
     // A drag rebuilds the picker when the slider is let go; keys rebuild it at once.
-    if (m_rebuildPicker && !m_sliders[channel]->isSliderDown())
+    if (m_rebuildPicker && !Slider(channel)->isSliderDown())
         RebuildPicker();
     Changed();
 }
@@ -472,13 +434,13 @@ void ColorSelectorDialog::OnEditTyped(Channel channel, bool decimalEdit) {
     if (decimalEdit != m_decimalView)
         return;
     if (decimalEdit) {
-        const float decimal = m_decimalFields[channel]->NumberValue();
+        const float decimal = m_rows[channel]->DecimalField()->NumberValue();
         if (decimal == m_decimal[channel])
             return;
         m_decimal[channel] = decimal;
         m_value[channel] = static_cast<int>(decimal * static_cast<float>(Maximum(channel)));
     } else {
-        const int value = m_integerFields[channel]->IntegerValue();
+        const int value = m_rows[channel]->IntegerField()->IntegerValue();
         if (value == m_value[channel])
             return;
         m_value[channel] = value;
@@ -498,21 +460,25 @@ void ColorSelectorDialog::OnEditTyped(Channel channel, bool decimalEdit) {
     Changed();
 }
 
-void ColorSelectorDialog::DragPicker(const QPoint& point) {
-    m_draggingPicker = true;
-    const double x = std::clamp(point.x(), 0, kPickerSize);
-    const double y = std::clamp(point.y(), 0, kPickerSize);
-    m_value[Lightness] = std::clamp(static_cast<int>(x / kPickerSize * 255.0), 0, 255);
-    m_value[Saturation] = std::clamp(255 - static_cast<int>(y / kPickerSize * 255.0), 0, 255);
-    FromHsv();
+void ColorSelectorDialog::ShowChange() {
     RecomputeDecimals();
     WriteEdits();
     SetSliders();
     Changed();
 }
 
+void ColorSelectorDialog::DragPicker(const QPoint& point) {
+    m_drag = Drag::Picker;
+    const double x = std::clamp(point.x(), 0, kPickerSize);
+    const double y = std::clamp(point.y(), 0, kPickerSize);
+    m_value[Lightness] = std::clamp(static_cast<int>(x / kPickerSize * 255.0), 0, 255);
+    m_value[Saturation] = std::clamp(255 - static_cast<int>(y / kPickerSize * 255.0), 0, 255);
+    FromHsv();
+    ShowChange();
+}
+
 void ColorSelectorDialog::DragHue(const QPoint& point) {
-    m_draggingHue = true;
+    m_drag = Drag::Hue;
     const QRect strip = HueStripArea::Strip();
     if (point.y() < strip.top())
         m_value[Hue] = 360;
@@ -522,32 +488,29 @@ void ColorSelectorDialog::DragHue(const QPoint& point) {
         m_value[Hue] = static_cast<int>(
             (1.0 - static_cast<double>(point.y() - strip.top()) / strip.height()) * 360.0);
     FromHsv();
-    RecomputeDecimals();
-    WriteEdits();
-    SetSliders();
-    Changed();
+    ShowChange();
 }
 
 void ColorSelectorDialog::EndDrag() {
-    if (m_draggingHue)
+    if (m_drag == Drag::Hue)
         RebuildPicker();
-    m_draggingHue = false;
-    m_draggingPicker = false;
+    m_drag = Drag::None;
     SetSliders();
 }
 
 void ColorSelectorDialog::OnDecimalToggled(bool checked) {
     if (checked == m_decimalView)
         return;
-    m_decimalView = checked;
-    for (int c = 0; c < ChannelCount; ++c) {
-        m_integerEdits[c]->setVisible(!m_decimalView);
-        m_decimalEdits[c]->setVisible(m_decimalView);
-        m_labels[c]->setBuddy(m_decimalView ? m_decimalEdits[c] : m_integerEdits[c]);
-    }
+    SetDecimalView(checked);
     WriteEdits();
     SetSliders();
     m_services.Settings().decimalInColorPicker = m_decimalView ? 1 : 0;
+}
+
+void ColorSelectorDialog::SetDecimalView(bool decimal) {
+    m_decimalView = decimal;
+    for (ColorChannelRow* row : m_rows)
+        row->SetDecimalView(decimal);
 }
 
 void ColorSelectorDialog::OnNameChosen(int index) {
@@ -565,11 +528,8 @@ void ColorSelectorDialog::OnNameChosen(int index) {
     m_value[Blue] = color.blue;
     m_value[Filter] = color.filter;
     FromRgb();
-    RecomputeDecimals();
-    WriteEdits();
-    SetSliders();
     RebuildPicker();
-    Changed();
+    ShowChange();
 }
 
 void ColorSelectorDialog::OnAdd() {
@@ -609,9 +569,8 @@ void ColorSelectorDialog::OnSave() {
 }
 
 void ColorSelectorDialog::accept() {
-    const auto& fields = m_decimalView ? m_decimalFields : m_integerFields;
-    for (NumberField* field : fields)
-        if (!field->Check(this))
+    for (ColorChannelRow* row : m_rows)
+        if (!row->ShownField()->Check(this))
             return;
     QDialog::accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/colorrgbf.h"
+#include "ui/editors/colorchannelrow.h"
 
 #include <QDialog>
 #include <QImage>
@@ -8,13 +9,9 @@
 
 class AppServices;
 class ColorSwatch;
-class NumberField;
 class QCheckBox;
 class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
-class QSlider;
 class SimpleTexture;
 
 /// The Color Selector: one colour with a filter, through red, green, blue, filter, hue,
@@ -41,9 +38,9 @@ public:
     float Decimal(Channel channel) const { return m_decimal[channel]; }
     bool IsDecimal() const { return m_decimalView; }
 
-    QSlider* Slider(Channel channel) const { return m_sliders[channel]; }
-    QLineEdit* IntegerEdit(Channel channel) const { return m_integerEdits[channel]; }
-    QLineEdit* DecimalEdit(Channel channel) const { return m_decimalEdits[channel]; }
+    QSlider* Slider(Channel channel) const { return m_rows[channel]->Slider(); }
+    QLineEdit* IntegerEdit(Channel channel) const { return m_rows[channel]->IntegerEdit(); }
+    QLineEdit* DecimalEdit(Channel channel) const { return m_rows[channel]->DecimalEdit(); }
     QCheckBox* DecimalCheck() const { return m_decimalCheck; }
     QComboBox* NameList() const { return m_names; }
     QPushButton* AddButton() const { return m_add; }
@@ -70,8 +67,12 @@ signals:
     void colorChanged();
 
 private:
-    friend class PickerSquare;
+    friend class DragArea;
     friend class HueStripArea;
+    friend class PickerSquare;
+
+    /// What the mouse drags: nothing, the picker square or the hue strip.
+    enum class Drag { None, Picker, Hue };
 
     void BuildControls();
     void FillNameList();
@@ -82,9 +83,12 @@ private:
     void SetSliders(int except = -1);
     void RebuildPicker();
     void Changed();
+    /// After the whole numbers changed: the decimals, edits, sliders and the rest follow.
+    void ShowChange();
     void OnSliderMoved(Channel channel);
     void OnSliderReleased();
     void OnEditTyped(Channel channel, bool decimalEdit);
+    void SetDecimalView(bool decimal);
     void OnDecimalToggled(bool checked);
     void OnNameChosen(int index);
     void OnAdd();
@@ -97,16 +101,10 @@ private:
     std::array<int, ChannelCount> m_value{255, 255, 255, 0, 0, 255, 0};
     std::array<float, ChannelCount> m_decimal{};
     bool m_decimalView = false;
-    bool m_draggingPicker = false;
-    bool m_draggingHue = false;
+    Drag m_drag = Drag::None;
     bool m_rebuildPicker = false;
 
-    std::array<QLabel*, ChannelCount> m_labels{};
-    std::array<QSlider*, ChannelCount> m_sliders{};
-    std::array<QLineEdit*, ChannelCount> m_integerEdits{};
-    std::array<QLineEdit*, ChannelCount> m_decimalEdits{};
-    std::array<NumberField*, ChannelCount> m_integerFields{};
-    std::array<NumberField*, ChannelCount> m_decimalFields{};
+    std::array<ColorChannelRow*, ChannelCount> m_rows{};
     QCheckBox* m_decimalCheck = nullptr;
     ColorSwatch* m_swatch = nullptr;
     QWidget* m_picker = nullptr;

@@ -259,7 +259,6 @@ int& FinishPage::Field(Value value) {
     case Specular:
         return finish.specular;
     case Roughness:
-        break;
     case ValueCount:
         break;
     }

@@ -38,7 +38,7 @@ public:
 
         const QRect area =
             style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget).adjusted(2, 0, -2, 0);
-        const int tab = text.indexOf(QLatin1Char('\t'));
+        const qsizetype tab = text.indexOf(QLatin1Char('\t'));
         const int stop = item.fontMetrics.averageCharWidth() * kTabStopUnits / 4;
         painter->save();
         painter->setPen(item.palette.color(QPalette::Normal, (item.state & QStyle::State_Selected)

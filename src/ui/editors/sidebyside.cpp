@@ -197,6 +197,7 @@ void SideBySideKeeper::PlaceSoon() {
 
 bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    const bool moved = type == QEvent::Move || type == QEvent::Resize;
     if (watched == m_preview && type == QEvent::Show) {
         // Placed before the window appears, so it appears in its place, and again once the
         // window manager has framed it.
@@ -206,14 +207,9 @@ bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
         // moves are the user's, and stay.
         m_settling = true;
         QTimer::singleShot(kSettleMs, this, [this] { m_settling = false; });
-    } else if (watched == m_preview && m_settling &&
-               (type == QEvent::Move || type == QEvent::Resize)) {
-        if (!m_placing)
-            PlaceSoon();
-    } else if (watched == m_served &&
-               (type == QEvent::Show || type == QEvent::Resize || type == QEvent::Move)) {
-        if (!m_placing)
-            PlaceSoon();
+    } else if (!m_placing && ((watched == m_preview && m_settling && moved) ||
+                              (watched == m_served && (moved || type == QEvent::Show)))) {
+        PlaceSoon();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -45,7 +45,7 @@ void Document::SetUntitledTitle(const QString& title) {
 }
 
 FileResult Document::Open(const QString& path) {
-    const FileResult result = Load(path);
+    FileResult result = Load(path);
     if (result) {
         SetPath(path);
         Track(result.stamp);

@@ -32,8 +32,9 @@ TextureMapActions::TextureMapActions(TextureMapView& view)
           std::pair{m_mirror, TileMethod::Mirror}}) {
         action->setCheckable(true);
         methods->addAction(action);
+        // Captured by name: clang before 16 (and so clang-tidy) cannot capture a binding.
         connect(action, &QAction::triggered, &m_view,
-                [this, method] { m_view.ApplyTileMethod(method); });
+                [this, tiling = method] { m_view.ApplyTileMethod(tiling); });
     }
     connect(m_zoomToFit, &QAction::triggered, &m_view, &TextureMapView::OnZoomToFit);
     m_zoomToFit->setCheckable(true);

@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <string_view>
 #include <zlib.h>
 
 namespace {
@@ -67,17 +68,26 @@ PixelOf Indexed(int entries) {
 
 // ---- building files by hand ----------------------------------------------------------------
 
-void Put32(Bytes& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(std::uint8_t(value >> shift));
+/// Writes `value` big-endian over the four bytes at `at`.
+void Set32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        at[i] = std::uint8_t(value >> (24 - 8 * i));
 }
 
-Bytes Chunk(const std::string& type, const Bytes& data) {
-    Bytes chunk;
-    Put32(chunk, std::uint32_t(data.size()));
-    chunk.insert(chunk.end(), type.begin(), type.end());
-    chunk.insert(chunk.end(), data.begin(), data.end());
-    Put32(chunk, std::uint32_t(crc32(0, chunk.data() + 4, uInt(chunk.size() - 4))));
+void Put32(Bytes& out, std::uint32_t value) {
+    out.resize(out.size() + 4);
+    Set32(out.data() + out.size() - 4, value);
+}
+
+/// Length, type, data and the CRC of type and data. The chunk is sized once and filled in place:
+/// growing it piece by piece draws GCC 12's false -Wstringop-overflow in optimised builds.
+Bytes Chunk(std::string_view type, const Bytes& data) {
+    Bytes chunk(4 + type.size() + data.size() + 4);
+    std::uint8_t* at = chunk.data();
+    Set32(at, std::uint32_t(data.size()));
+    at = std::copy(type.begin(), type.end(), at + 4);
+    at = std::copy(data.begin(), data.end(), at);
+    Set32(at, std::uint32_t(crc32(0, chunk.data() + 4, uInt(type.size() + data.size()))));
     return chunk;
 }
 
