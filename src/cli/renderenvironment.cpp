@@ -99,12 +99,7 @@ void ConsoleProgress::RunToEnd(QueuedRender& render, RenderQueue& queue) {
     connect(&render, &QueuedRender::status, this, &ConsoleProgress::Remark);
     connect(&render, &QueuedRender::finished, this, [] { QCoreApplication::exit(0); });
     render.Start(queue);
-    m_interruptPoll.start();
-    QCoreApplication::exec();
-    m_interruptPoll.stop();
-    m_stop = nullptr;
-    if (m_terminal && m_percent >= 0)
-        std::fprintf(stderr, "\n");
+    WaitForTheEnd();
 }
 
 void ConsoleProgress::RunToEnd(ThumbnailBatchRender& batch, RenderQueue& queue) {
@@ -115,6 +110,10 @@ void ConsoleProgress::RunToEnd(ThumbnailBatchRender& batch, RenderQueue& queue) 
     });
     connect(&batch, &ThumbnailBatchRender::finished, this, [] { QCoreApplication::exit(0); });
     batch.Start(queue);
+    WaitForTheEnd();
+}
+
+void ConsoleProgress::WaitForTheEnd() {
     m_interruptPoll.start();
     QCoreApplication::exec();
     m_interruptPoll.stop();

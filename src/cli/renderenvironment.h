@@ -52,6 +52,8 @@ public:
     void RunToEnd(ThumbnailBatchRender& batch, RenderQueue& queue);
 
 private:
+    /// Runs the events until the render started ends (Ctrl+C stops it), then ends the line.
+    void WaitForTheEnd();
     void Show(const QString& caption, int percent);
     void Remark(const QString& text);
 
