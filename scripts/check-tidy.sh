@@ -20,6 +20,13 @@ else
 fi
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
+# The sources as they are, without the build's precompiled headers (which clang cannot read):
+# a file that forgets an include it needs shows here.
+database=$logs/database
+mkdir "$database"
+sed -E 's# -include [^ ]*/cmake_pch\.hxx##g; s# -Winvalid-pch##g' "$build/compile_commands.json" \
+    >"$database/compile_commands.json"
+build=$database
 export build logs
 printf '%s\n' "${files[@]}" | xargs -P "${TIDY_JOBS:-$(nproc)}" -I{} bash -c '
     log="$logs/${1//\//_}"

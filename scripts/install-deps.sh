@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Velvane needs on Debian 12 (run as root).
+# Installs what building, running and testing Velvane needs on Debian 12 (run as root);
+# with --package also what building and checking the Debian package needs.
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
+    cmake g++ make ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -14,6 +15,9 @@ packages=(
     clang libclang-rt-14-dev clang-format clang-tidy
     ccache
 )
+if [[ ${1:-} == --package ]]; then
+    packages+=(dpkg-dev file lintian appstream desktop-file-utils)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh build
+bash scripts/build.sh build --program
 
 ./build/src/cli/velvane-cli list examples/sample.vlv
 ./build/src/cli/velvane-cli sheet examples/sample.vlv build/sample-sheet.png --width 700

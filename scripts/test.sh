@@ -1,19 +1,52 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting and (with clang-tidy) the sources, builds
-# Velvane and runs every test: once in a normal build and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# Runs Velvane's tests.
+#
+#   scripts/test.sh          the quick run: installs what is missing, checks the formatting, builds
+#                            the program and the tests (a Release build with warnings as errors)
+#                            and runs every test.
+#   scripts/test.sh --full   what CI runs: the quick run, then clang-tidy over the sources, the
+#                            whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+#                            and the Debian package built and checked (scripts/package-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+full=false
+case "${1:-}" in
+    "") ;;
+    --full) full=true ;;
+    *) echo "usage: scripts/test.sh [--full]" >&2; exit 2 ;;
+esac
+
+started=$SECONDS
+step() {
+    printf '\n== %s (%d s so far)\n' "$1" $((SECONDS - started))
+}
+
+step "Packages"
 bash scripts/install-deps.sh
+step "Formatting"
 bash scripts/check-format.sh
 
-# The same build as scripts/run.sh makes, so running the tests after the program rebuilds nothing.
-bash scripts/build.sh build
-# clang-tidy reads the build's compile database, so it runs once the build is there.
-bash scripts/check-tidy.sh build
+# The same build folder as scripts/run.sh, so running the tests after the program builds only the
+# tests.
+step "Build"
+bash scripts/build.sh build --tests
+step "Tests"
 (cd build && ctest --output-on-failure -j"$(nproc)")
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-bash scripts/build.sh build-asan -DVELVANE_SANITIZE=ON -DVELVANE_BUILD_BENCH=OFF
-(cd build-asan && ctest --output-on-failure -j"$(nproc)")
+if $full; then
+    # clang-tidy reads the build's compile database.
+    step "clang-tidy"
+    bash scripts/check-tidy.sh build
+
+    step "Build with AddressSanitizer and UndefinedBehaviorSanitizer"
+    bash scripts/build.sh build-asan --tests -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELVANE_SANITIZE=ON
+    step "Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    (cd build-asan && ctest --output-on-failure -j"$(nproc)")
+
+    step "Debian package"
+    bash scripts/package-check.sh
+fi
+step "Done"

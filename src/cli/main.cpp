@@ -78,7 +78,7 @@ std::string FullUsage() {
     std::string text = "usage: velvane-cli COMMAND ...\n\n";
     for (const CommandEntry& command : Commands())
         text += Indented("  ", command.usage) + "      " + command.summary + "\n";
-    return text + "\n" + kRenderOptions;
+    return text + "\n" + kRenderOptions + "--version prints the version of Velvane.\n";
 }
 
 const CommandEntry* FindCommand(const QString& name) {
@@ -90,6 +90,10 @@ const CommandEntry* FindCommand(const QString& name) {
 
 bool IsHelp(const QString& word) {
     return word == QLatin1String("--help") || word == QLatin1String("-h");
+}
+
+bool IsVersion(const QString& word) {
+    return word == QLatin1String("--version");
 }
 
 } // namespace
@@ -109,6 +113,10 @@ int main(int argc, char* argv[]) {
     if (arguments.isEmpty() || IsHelp(arguments.first())) {
         std::fputs(FullUsage().c_str(), arguments.isEmpty() ? stderr : stdout);
         return arguments.isEmpty() ? ExitUsage : ExitOk;
+    }
+    if (IsVersion(arguments.first())) {
+        std::puts("velvane-cli " VELVANE_VERSION);
+        return ExitOk;
     }
     const QString name = arguments.takeFirst();
     const CommandEntry* command = FindCommand(name);

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -23,9 +24,33 @@ QString TakeScreenshotOption(QStringList& arguments) {
     return path;
 }
 
+const char* const kUsage =
+    "usage: velvane [CATALOG.vlv | MAP.bmp]...\n"
+    "       velvane --screenshot FILE [CATALOG.vlv | MAP.bmp]...\n"
+    "Opens each file in a window of its own. --screenshot saves a picture of the main window to\n"
+    "FILE and quits. --version prints the version.\n";
+
+/// --help and --version are answered before the window system is needed, so they work in a
+/// terminal without a display.
+bool AnsweredWithoutWindows(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::puts("velvane " VELVANE_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (AnsweredWithoutWindows(argc, argv))
+        return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velvane"));
     QApplication::setApplicationVersion(QStringLiteral(VELVANE_VERSION));

@@ -11,7 +11,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cctype>
 #include <gtest/gtest.h>
 
 namespace {
@@ -209,7 +211,7 @@ TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
                           "      draws the catalog's grid as the catalog window shows it\n"));
     EXPECT_TRUE(
         help.out.contains("  import CATALOG FILE... [--include-path DIR]... [--approximate]\n"));
-    EXPECT_EQ(help.out.count("\n"), 28);
+    EXPECT_EQ(help.out.count("\n"), 29);
     EXPECT_EQ(Cli({}).err, help.out);
 
     const CliRun one = Cli({"list", "--help"});
@@ -231,4 +233,59 @@ TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
     for (int i = 0; i < shipped.GetCount() && i < m_catalog.GetCount(); ++i)
         EXPECT_EQ(shipped.GetTexture(i).GetSource(SourceFlag::Declare),
                   m_catalog.GetTexture(i).GetSource(SourceFlag::Declare));
+}
+
+namespace {
+
+QString SourceText(const char* relative) {
+    return QString::fromUtf8(FileBytes(QStringLiteral(VELVANE_SOURCE_DIR "/") + relative));
+}
+
+/// The commands and the options that `velvane-cli --help` names.
+void HelpWords(QStringList& commands, QStringList& options) {
+    const CliRun help = Cli({"--help"});
+    for (const QByteArray& line : help.out.split('\n')) {
+        if (line.startsWith("  ") && line.size() > 2 && std::islower(line[2]))
+            commands << QString::fromUtf8(line.mid(2, line.indexOf(' ', 2) - 2));
+    }
+    static const QRegularExpression option(QStringLiteral("(--[a-z][a-z-]*|-i)\\b"));
+    for (auto match = option.globalMatch(QString::fromUtf8(help.out)); match.hasNext();) {
+        const QString word = match.next().captured(1);
+        if (!options.contains(word))
+            options << word;
+    }
+}
+
+} // namespace
+
+TEST(CliDocumentation, TheManPageAndTheCompletionNameEveryCommandAndOption) {
+    QStringList commands;
+    QStringList options;
+    HelpWords(commands, options);
+    ASSERT_EQ(commands.size(), 11);
+    ASSERT_GE(options.size(), 20);
+
+    const QString manPage = SourceText("resources/man/velvane-cli.1");
+    const QString completion = SourceText("resources/completion/velvane-cli");
+    for (const QString& command : commands) {
+        EXPECT_TRUE(manPage.contains(QStringLiteral("\n.B ") + command))
+            << "velvane-cli.1 does not describe " << command.toStdString();
+        EXPECT_TRUE(completion.contains(QRegularExpression(QStringLiteral("commands=\"[^\"]*\\b") +
+                                                           command + QStringLiteral("\\b"))))
+            << "the completion does not offer " << command.toStdString();
+    }
+    for (const QString& option : options) {
+        QString roff = option;
+        roff.replace(QLatin1Char('-'), QStringLiteral("\\-"));
+        EXPECT_TRUE(manPage.contains(roff))
+            << "velvane-cli.1 does not name " << option.toStdString();
+        EXPECT_TRUE(completion.contains(option))
+            << "the completion does not offer " << option.toStdString();
+    }
+}
+
+TEST(CliDocumentation, VersionIsTheProjectsVersion) {
+    const CliRun run = Cli({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.toStdString(), "velvane-cli " VELVANE_VERSION "\n");
 }
