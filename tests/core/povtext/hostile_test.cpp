@@ -35,7 +35,7 @@ TEST(HostileText, DeepNestingRefusesTheFileWithItsPlace) {
     EXPECT_EQ(FailureOf("#declare A = " + Repeated("- ", 200000) + "1;"),
               "main.pov:1: the text nests more than 128 levels deep");
     EXPECT_EQ(FailureOf(Repeated("#if (1)\n", 100000)),
-              "main.pov:99999: this #if is not closed with #end before the end of its file");
+              "main.pov:200: #if, #while and the like nest more than 199 levels deep");
 }
 
 TEST(HostileText, UnclosedBlocksOverflowingNumbersAndHugeFilesRefuseTheFile) {
