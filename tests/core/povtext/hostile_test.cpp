@@ -50,6 +50,27 @@ TEST(HostileText, UnclosedBlocksOverflowingNumbersAndHugeFilesRefuseTheFile) {
               "main.pov:2: unexpected the byte 0x80");
 }
 
+TEST(HostileText, AnIdentifierOfAnyLengthIsRefusedWithItsPlace) {
+    // 60 MB of one identifier would have become the name of a texture.
+    EXPECT_EQ(FailureOf("#declare A = 1;\n#declare " + std::string(60u << 20, 'N') +
+                        " = texture { pigment { rgb 1 } }"),
+              "main.pov:2: an identifier of 62914560 characters is too long: POV-Ray takes at "
+              "most 255");
+    EXPECT_EQ(FailureOf("#declare T = texture { pigment { rgb " + std::string(256, 'x') + " } }"),
+              "main.pov:1: an identifier of 256 characters is too long: POV-Ray takes at most "
+              "255");
+}
+
+TEST(HostileText, ControlCharactersInACommentDoNotReachTheDescription) {
+    const ImportResult result = ImportText("// Red \x1b[31mmarble\x07\r\n"
+                                           "// \xC2\x9B" "2J\tstriped \xC3\xA9\x7F\n"
+                                           "#declare Red = texture { pigment { rgb <1, 0, 0> } }");
+    ASSERT_EQ(result.declarations.size(), 1u);
+    ASSERT_TRUE(result.declarations[0].texture);
+    EXPECT_EQ(result.declarations[0].texture->GetDescription(),
+              "Red [31mmarble\n2J\tstriped \xC3\xA9");
+}
+
 TEST(HostileText, ValuesThatDoubleWithEveryDeclarationAreRefusedAtTheirLimit) {
     std::string layers = "#declare L0 = texture { pigment { rgb 1 } }\n";
     std::string maps = "#declare P0 = pigment { rgb 1 }\n";
