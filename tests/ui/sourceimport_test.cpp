@@ -20,10 +20,12 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -448,4 +450,86 @@ TEST_F(SourceImportTest, TheSummaryIsReadAndWorkedFromTheKeyboard) {
     EXPECT_EQ(chosen.size(), 1);
     QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalogAsItWas) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    // Thousands of inclusions of a large file: seconds of reading, until a limit.
+    QByteArray stones = "#declare A_Stone = texture { pigment { granite } }\n";
+    while (stones.size() < 100000)
+        stones += "sphere { <1, 2, 3>, 4 texture { A_Stone } }\n";
+    Write(QStringLiteral("stones.inc"), stones);
+    const QString many =
+        Write(QStringLiteral("many.pov"), QByteArray("#include \"stones.inc\"\n").repeated(5000));
+    const int steps = view->Document().UndoStack().count();
+
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    view->Importer().Import({{many}, QString(), QString()});
+    // The progress shows beside the window, which goes on meanwhile.
+    ASSERT_TRUE(QTest::qWaitFor([view] {
+        return view->Importer().Progress() && view->Importer().Progress()->isVisible();
+    }));
+    QProgressDialog* progress = view->Importer().Progress();
+    EXPECT_GT(ticks, 5);
+    EXPECT_FALSE(progress->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(progress->windowTitle(), "Import Source");
+    EXPECT_EQ(progress->labelText(), "Reading many.pov...");
+    EXPECT_TRUE(view->isEnabled());
+
+    auto* cancel = progress->findChild<QPushButton*>();
+    ASSERT_TRUE(cancel);
+    EXPECT_EQ(cancel->text(), "Cancel");
+    cancel->click();
+    ASSERT_TRUE(WaitForImport(view));
+    EXPECT_EQ(view->Importer().Progress(), nullptr);
+    EXPECT_EQ(CatalogOf(view).GetCount(), 17);
+    EXPECT_EQ(view->Document().UndoStack().count(), steps);
+    EXPECT_FALSE(view->Document().IsModified());
+    EXPECT_TRUE(m_messages.empty()) << "a cancel is not a failure";
+    EXPECT_EQ(Summary(view), nullptr);
+
+    // Left to run, the same import is refused at the limit, with nothing imported.
+    view->Importer().Import({{many}, QString(), QString()});
+    ASSERT_TRUE(WaitForImport(view));
+    ASSERT_EQ(m_messages.size(), 1u);
+    const std::string message = m_messages[0].text.toStdString();
+    EXPECT_TRUE(message.starts_with(Path(QStringLiteral("stones.inc:")).toStdString())) << message;
+    EXPECT_TRUE(message.ends_with(": the import reads more than 20000000 tokens\r\n\r\nNothing "
+                                  "was imported."))
+        << message;
+    EXPECT_EQ(CatalogOf(view).GetCount(), 17);
+}
+
+TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    QByteArray pasted;
+    for (int i = 0; i < 5000; ++i)
+        pasted += "#declare Pasted_" + QByteArray::number(i) +
+                  " = texture { pigment { rgb <1, 0, 0> } finish { phong 1 } }\n";
+    QApplication::clipboard()->setText(QString::fromLatin1(pasted));
+    Trigger("Paste");
+    const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
+    view->Importer().Import({{woods}, QString(), QString()});
+    EXPECT_TRUE(view->Importer().Busy());
+    ASSERT_TRUE(WaitForImport(view));
+
+    const Catalog& catalog = CatalogOf(view);
+    ASSERT_EQ(catalog.GetCount(), 17 + 5000 + 2);
+    EXPECT_EQ(catalog.GetTexture(17).GetName(), "Pasted_0");
+    EXPECT_EQ(Names(view, 17 + 5000), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Summary(view)->ListText(), "woods.inc:2: imported Pale_Wood\n"
+                                         "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
+                                         "woods.inc:6: imported Plain_Red");
+    EXPECT_EQ(UndoText(), "&Undo Import");
+    view->Document().UndoStack().undo();
+    EXPECT_EQ(catalog.GetCount(), 17 + 5000);
+    EXPECT_EQ(UndoText(), "&Undo Import");
+    view->Document().UndoStack().undo();
+    EXPECT_EQ(catalog.GetCount(), 17);
 }
