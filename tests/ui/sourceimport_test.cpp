@@ -17,9 +17,12 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
@@ -108,6 +111,16 @@ protected:
         QApplication::sendEvent(view->viewport(), &move);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &drop);
+    }
+
+    /// Thousands of inclusions of a large file: seconds of reading, until a limit.
+    QString ManyIncludes() {
+        QByteArray stones = "#declare A_Stone = texture { pigment { granite } }\n";
+        while (stones.size() < 100000)
+            stones += "sphere { <1, 2, 3>, 4 texture { A_Stone } }\n";
+        Write(QStringLiteral("stones.inc"), stones);
+        return Write(QStringLiteral("many.pov"),
+                     QByteArray("#include \"stones.inc\"\n").repeated(5000));
     }
 
     QStringList m_asked;
@@ -455,13 +468,7 @@ TEST_F(SourceImportTest, TheSummaryIsReadAndWorkedFromTheKeyboard) {
 TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalogAsItWas) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    // Thousands of inclusions of a large file: seconds of reading, until a limit.
-    QByteArray stones = "#declare A_Stone = texture { pigment { granite } }\n";
-    while (stones.size() < 100000)
-        stones += "sphere { <1, 2, 3>, 4 texture { A_Stone } }\n";
-    Write(QStringLiteral("stones.inc"), stones);
-    const QString many =
-        Write(QStringLiteral("many.pov"), QByteArray("#include \"stones.inc\"\n").repeated(5000));
+    const QString many = ManyIncludes();
     const int steps = view->Document().UndoStack().count();
 
     int ticks = 0;
@@ -532,4 +539,18 @@ TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn)
     EXPECT_EQ(UndoText(), "&Undo Import");
     view->Document().UndoStack().undo();
     EXPECT_EQ(catalog.GetCount(), 17);
+}
+
+TEST_F(SourceImportTest, AWindowClosedWhileItsImportRunsStopsIt) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    view->Importer().Import({{ManyIncludes()}, QString(), QString()});
+    ASSERT_TRUE(view->Importer().Busy());
+    const QPointer<CatalogView> watched = view;
+    ASSERT_TRUE(m_app->Frame().MdiArea()->activeSubWindow()->close());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }));
+    EXPECT_TRUE(m_app->Documents().empty());
+    // Nothing comes of it once the window is gone.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_messages.empty());
 }
