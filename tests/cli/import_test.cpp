@@ -146,7 +146,8 @@ TEST_F(ImportCliTest, RefusalsAndDescriptionsBringNoTerminalEscapes) {
     EXPECT_EQ(run.err, "esc.inc:2: the include file \"\\x1b]0;owned\\x07\\x1b[2J.inc\" cannot "
                        "be found\n");
 
-    Write("desc.inc", "// Red \x1b[31mmarble\xC2\x9B" "2J\n"
+    Write("desc.inc", "// Red \x1b[31mmarble\xC2\x9B"
+                      "2J\n"
                       "#declare Red_Marble = texture { pigment { rgb <1, 0, 0> } }\n");
     run = Cli({"import", "c.vlv", "desc.inc"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();

@@ -530,9 +530,10 @@ TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn)
     ASSERT_EQ(catalog.GetCount(), 17 + 5000 + 2);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Pasted_0");
     EXPECT_EQ(Names(view, 17 + 5000), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
-    EXPECT_EQ(Summary(view)->ListText(), "woods.inc:2: imported Pale_Wood\n"
-                                         "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
-                                         "woods.inc:6: imported Plain_Red");
+    EXPECT_EQ(Summary(view)->ListText(),
+              "woods.inc:2: imported Pale_Wood\n"
+              "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
+              "woods.inc:6: imported Plain_Red");
     EXPECT_EQ(UndoText(), "&Undo Import");
     view->Document().UndoStack().undo();
     EXPECT_EQ(catalog.GetCount(), 17 + 5000);

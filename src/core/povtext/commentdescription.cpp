@@ -16,8 +16,8 @@ std::string WithoutControls(const std::string& line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         const auto byte = static_cast<unsigned char>(line[i]);
         if (byte == 0xC2 && i + 1 < line.size() &&
-                   static_cast<unsigned char>(line[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(line[i + 1]) <= 0x9F) {
+            static_cast<unsigned char>(line[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(line[i + 1]) <= 0x9F) {
             ++i;
         } else if ((byte >= 0x20 && byte != 0x7F) || byte == '\t') {
             clean += line[i];

@@ -8,5 +8,4 @@
 /// a line the writer broke at a blank joins the next with a blank, one it broke inside a long
 /// word joins it directly, any other line ends with a line break. Writing the result as a
 /// comment again gives the same lines. Control characters but the tab are dropped.
-std::string DescriptionFromComment(const std::vector<std::string>& comment,
-                                   std::size_t width = 60);
+std::string DescriptionFromComment(const std::vector<std::string>& comment, std::size_t width = 60);

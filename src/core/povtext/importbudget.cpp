@@ -26,22 +26,21 @@ void ImportBudget::File(std::size_t bytes, SourcePosition where) {
 }
 
 void ImportBudget::TooManyTokens(SourcePosition where) const {
-    throw SourceSyntaxError(where, "the import reads more than " +
-                                       std::to_string(m_limits.tokens) + " tokens");
+    throw SourceSyntaxError(where, "the import reads more than " + std::to_string(m_limits.tokens) +
+                                       " tokens");
 }
 
 void ImportBudget::Declaration(SourcePosition where) {
     if (++m_declarations > m_limits.declarations)
         throw SourceSyntaxError(where, "the import declares more than " +
-                                           std::to_string(m_limits.declarations) +
-                                           " identifiers");
+                                           std::to_string(m_limits.declarations) + " identifiers");
 }
 
 void ImportBudget::Values(std::size_t bytes, SourcePosition where) {
     m_valueBytes += bytes;
     if (m_valueBytes > m_limits.valueBytes)
-        throw SourceSyntaxError(where, "the values read take more than " +
-                                           Megabytes(m_limits.valueBytes));
+        throw SourceSyntaxError(where,
+                                "the values read take more than " + Megabytes(m_limits.valueBytes));
 }
 
 void ImportBudget::Poll() const {

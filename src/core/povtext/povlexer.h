@@ -21,7 +21,8 @@ public:
     int File() const { return m_file; }
     /// The share of the text read so far, from 0 to 1.
     double Done() const {
-        return m_text.empty() ? 1.0 : static_cast<double>(m_at) / static_cast<double>(m_text.size());
+        return m_text.empty() ? 1.0
+                              : static_cast<double>(m_at) / static_cast<double>(m_text.size());
     }
 
     /// Identifiers and keywords are shorter than this, as in POV-Ray.

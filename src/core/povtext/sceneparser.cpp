@@ -647,8 +647,7 @@ std::optional<bool> SceneParser::Condition(std::string& reason) {
 void SceneParser::PushConditional(const PovToken& directive) {
     if (m_conditionals.size() >= m_budget.Limits().directiveNesting)
         Fail(directive.at, "#if, #while and the like nest more than " +
-                               std::to_string(m_budget.Limits().directiveNesting) +
-                               " levels deep");
+                               std::to_string(m_budget.Limits().directiveNesting) + " levels deep");
     m_conditionals.push_back({directive.at, m_open.size()});
 }
 

@@ -213,13 +213,13 @@ void SourceImporter::StartNext() {
     if (source.files.isEmpty())
         inputs.push_back({source.textName.toStdString(), source.text.toStdString()});
 
-    running.thread.reset(QThread::create([inputs = std::move(inputs), options,
-                                          progress = running.progress,
-                                          result = running.result]() mutable {
-        options.progress = progress.get();
-        DiskSourceFiles files;
-        *result = ImportSource(inputs, options, files);
-    }));
+    running.thread.reset(
+        QThread::create([inputs = std::move(inputs), options, progress = running.progress,
+                         result = running.result]() mutable {
+            options.progress = progress.get();
+            DiskSourceFiles files;
+            *result = ImportSource(inputs, options, files);
+        }));
     connect(running.thread.get(), &QThread::finished, this, &SourceImporter::OnReadDone,
             Qt::QueuedConnection);
     running.poll.setInterval(kProgressPollMs);
@@ -234,9 +234,9 @@ void SourceImporter::ShowProgress() {
         if (++running.ticks * kProgressPollMs < kProgressDelayMs)
             return;
         // Beside the window, which goes on meanwhile.
-        auto* dialog = new QProgressDialog(
-            QStringLiteral("Reading %1...").arg(SourceName(running.job.source)),
-            QStringLiteral("Cancel"), 0, 1000, &m_window);
+        auto* dialog =
+            new QProgressDialog(QStringLiteral("Reading %1...").arg(SourceName(running.job.source)),
+                                QStringLiteral("Cancel"), 0, 1000, &m_window);
         dialog->setWindowTitle(kTitle);
         dialog->setWindowModality(Qt::NonModal);
         dialog->setAutoClose(false);

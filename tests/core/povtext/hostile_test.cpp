@@ -63,7 +63,8 @@ TEST(HostileText, AnIdentifierOfAnyLengthIsRefusedWithItsPlace) {
 
 TEST(HostileText, ControlCharactersInACommentDoNotReachTheDescription) {
     const ImportResult result = ImportText("// Red \x1b[31mmarble\x07\r\n"
-                                           "// \xC2\x9B" "2J\tstriped \xC3\xA9\x7F\n"
+                                           "// \xC2\x9B"
+                                           "2J\tstriped \xC3\xA9\x7F\n"
                                            "#declare Red = texture { pigment { rgb <1, 0, 0> } }");
     ASSERT_EQ(result.declarations.size(), 1u);
     ASSERT_TRUE(result.declarations[0].texture);

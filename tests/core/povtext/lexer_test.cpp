@@ -117,8 +117,8 @@ TEST(PovLexer, AHashThatNoDirectiveNameFollowsIsPassedOverAsPovRayDoes) {
     std::vector<std::string> texts;
     for (const PovToken& token : Tokens("texture { pigment { rgb 1 } # }\n# # {\n#\n}\n#"))
         texts.push_back(token.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"texture", "{", "pigment", "{", "rgb", "1", "}",
-                                               "}", "{", "}", ""}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"texture", "{", "pigment", "{", "rgb", "1", "}", "}",
+                                               "{", "}", ""}));
     // A directive after it is read as one, with the comment above its line.
     const auto tokens = Tokens("// Red\n#declare R = 1; #\n");
     EXPECT_EQ(tokens[0].kind, PovToken::Directive);

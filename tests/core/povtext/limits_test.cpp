@@ -154,8 +154,8 @@ TEST(ImportLimits, DirectivesNestAsDeepAsPovRayTakesAlsoInTextPassedOver) {
               "main.pov:200: #if, #while and the like nest more than 199 levels deep");
 
     // 50 MB of #if inside a #while that is never run: refused at the 200th level.
-    const std::string skipped = "#while (0)\n" + Repeated("#if (1)\n", 4000000) +
-                                Repeated("#end\n", 4000000) + "#end\n";
+    const std::string skipped =
+        "#while (0)\n" + Repeated("#if (1)\n", 4000000) + Repeated("#end\n", 4000000) + "#end\n";
     EXPECT_EQ(FailureOf(ImportWith(skipped, ImportLimits{})),
               "main.pov:200: #if, #while and the like nest more than 199 levels deep");
     EXPECT_EQ(FailureOf(ImportWith("#while (0)\n" + Repeated("#if (1)\n", 198) +
@@ -165,9 +165,9 @@ TEST(ImportLimits, DirectivesNestAsDeepAsPovRayTakesAlsoInTextPassedOver) {
     // Through a false #if and an #else passed over as well.
     EXPECT_EQ(FailureOf(ImportWith("#if (0)\n" + Repeated("#ifdef (A)\n", 300), ImportLimits{})),
               "main.pov:200: #if, #while and the like nest more than 199 levels deep");
-    EXPECT_EQ(FailureOf(ImportWith("#if (1)\n#else\n" + Repeated("#macro M()\n", 300),
-                                   ImportLimits{})),
-              "main.pov:201: #if, #while and the like nest more than 199 levels deep");
+    EXPECT_EQ(
+        FailureOf(ImportWith("#if (1)\n#else\n" + Repeated("#macro M()\n", 300), ImportLimits{})),
+        "main.pov:201: #if, #while and the like nest more than 199 levels deep");
 }
 
 TEST(ImportLimits, ValuesThatCopyWhatGrewAreRefusedAtTheMemoryLimit) {
