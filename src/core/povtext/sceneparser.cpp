@@ -711,10 +711,12 @@ std::optional<std::string> SceneParser::FollowBranches(const PovToken& directive
         std::string reason;
         const std::optional<bool> test = Condition(reason);
         if (!test) {
-            reason = "the #elseif at " + Describe(stop.at) +
-                     ", whose condition cannot be evaluated: " + reason;
-            SkipUnevaluated(stop, "it is declared inside " + reason);
-            return reason;
+            std::string undecided = "the #elseif at ";
+            undecided.append(Describe(stop.at))
+                .append(", whose condition cannot be evaluated: ")
+                .append(reason);
+            SkipUnevaluated(stop, "it is declared inside " + undecided);
+            return undecided;
         }
         if (*test) {
             PushConditional(directive);
