@@ -154,23 +154,6 @@ TEST_F(ImportCliTest, RefusalsAndDescriptionsBringNoTerminalEscapes) {
     EXPECT_EQ(Load("c.vlv").GetTexture(0).GetDescription(), "Red [31mmarble2J");
 }
 
-TEST_F(ImportCliTest, AFileThatIncludesItselfOverAndOverIsRefusedAtTheLimit) {
-    Write("bomb.pov", "#ifndef (Level) #declare Level = 0; #end\n"
-                      "#declare Level = Level + 1;\n"
-                      "#if (Level < 12)\n"
-                      "  #include \"bomb.pov\" #include \"bomb.pov\"\n"
-                      "  #include \"bomb.pov\" #include \"bomb.pov\"\n"
-                      "#end\n"
-                      "#declare Level = Level - 1;\n"
-                      "#declare Bomb = texture { pigment { rgb 1 } }\n");
-    const CliResult run = Cli({"import", "c.vlv", "bomb.pov"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "bomb.pov:4: the import reads more than 1000 files (each #include counts "
-                       "every time)\n");
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_FALSE(QFile::exists(Path("c.vlv")));
-}
-
 TEST_F(ImportCliTest, ACatalogArgumentThatIsNoCatalogIsRefusedUntouched) {
     Write("textures.inc", kSource);
     const CliResult run = Cli({"import", "textures.inc", "textures.inc"});

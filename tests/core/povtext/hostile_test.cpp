@@ -56,6 +56,7 @@ TEST(HostileText, AnIdentifierOfAnyLengthIsRefusedWithItsPlace) {
                         " = texture { pigment { rgb 1 } }"),
               "main.pov:2: an identifier of 62914560 characters is too long: POV-Ray takes at "
               "most 255");
+    EXPECT_EQ(FailureOf("#declare " + std::string(255, 'y') + " = 1;"), "read");
     EXPECT_EQ(FailureOf("#declare T = texture { pigment { rgb " + std::string(256, 'x') + " } }"),
               "main.pov:1: an identifier of 256 characters is too long: POV-Ray takes at most "
               "255");

@@ -102,17 +102,6 @@ TEST(PovLexer, TextThatIsNoTokenRefusesTheFileWithItsPlace) {
     EXPECT_EQ(ErrorOf("# 1"), "1:1 a directive name must follow '#'");
 }
 
-TEST(PovLexer, IdentifiersAreShorterThan256CharactersAsInPovRay) {
-    const std::string longest(255, 'a');
-    const auto tokens = Tokens("#declare " + longest + " = 1;");
-    ASSERT_EQ(tokens.size(), 6u);
-    EXPECT_EQ(tokens[1].text, longest);
-    EXPECT_EQ(ErrorOf("x\n " + std::string(256, 'b') + " = 1;"),
-              "2:2 an identifier of 256 characters is too long: POV-Ray takes at most 255");
-    EXPECT_EQ(ErrorOf("#" + std::string(300, 'd')),
-              "1:1 an identifier of 300 characters is too long: POV-Ray takes at most 255");
-}
-
 TEST(PovLexer, AHashThatNoDirectiveNameFollowsIsPassedOverAsPovRayDoes) {
     std::vector<std::string> texts;
     for (const PovToken& token : Tokens("texture { pigment { rgb 1 } # }\n# # {\n#\n}\n#"))
