@@ -32,7 +32,7 @@ int RunImport(CommandLine& args) {
     DiskSourceFiles files;
     ImportResult result = ImportSource(inputs, options, files);
     if (result.failure)
-        throw CommandFailure(*result.failure);
+        throw CommandFailure(EscapedForLine(*result.failure));
 
     std::string report;
     int added = 0;

@@ -139,6 +139,21 @@ TEST_F(ImportCliTest, AFileThatCannotBeReadOrParsedLeavesTheCatalogAsItWas) {
     EXPECT_EQ(Bytes("cat.vlv"), before);
 }
 
+TEST_F(ImportCliTest, RefusalsAndDescriptionsBringNoTerminalEscapes) {
+    Write("esc.inc", "#declare A = 1;\n#include \"\x1b]0;owned\x07\x1b[2J.inc\"\n");
+    CliResult run = Cli({"import", "c.vlv", "esc.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "esc.inc:2: the include file \"\\x1b]0;owned\\x07\\x1b[2J.inc\" cannot "
+                       "be found\n");
+
+    Write("desc.inc", "// Red \x1b[31mmarble\xC2\x9B"
+                      "2J\n"
+                      "#declare Red_Marble = texture { pigment { rgb <1, 0, 0> } }\n");
+    run = Cli({"import", "c.vlv", "desc.inc"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(Load("c.vlv").GetTexture(0).GetDescription(), "Red [31mmarble2J");
+}
+
 TEST_F(ImportCliTest, ACatalogArgumentThatIsNoCatalogIsRefusedUntouched) {
     Write("textures.inc", kSource);
     const CliResult run = Cli({"import", "textures.inc", "textures.inc"});

@@ -17,13 +17,18 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -86,6 +91,15 @@ protected:
         m_app->Frame().Action(QString::fromLatin1(command))->trigger();
     }
     static ImportSummaryDialog* Summary(CatalogView* view) { return view->Importer().Summary(); }
+    /// Waits until the window's imports are over.
+    static bool WaitForImport(CatalogView* view) {
+        return QTest::qWaitFor([view] { return !view->Importer().Busy(); }, 60000);
+    }
+    /// Imports and waits until the textures are in.
+    static void ImportNow(CatalogView* view, const SourceToImport& source, int position) {
+        view->Importer().Import(source, position);
+        ASSERT_TRUE(WaitForImport(view));
+    }
     static void SendDrop(CatalogView* view, QMimeData& data, QPoint at, bool* entered = nullptr) {
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &enter);
@@ -97,6 +111,16 @@ protected:
         QApplication::sendEvent(view->viewport(), &move);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &drop);
+    }
+
+    /// Thousands of inclusions of a large file: seconds of reading, until a limit.
+    QString ManyIncludes() {
+        QByteArray stones = "#declare A_Stone = texture { pigment { granite } }\n";
+        while (stones.size() < 100000)
+            stones += "sphere { <1, 2, 3>, 4 texture { A_Stone } }\n";
+        Write(QStringLiteral("stones.inc"), stones);
+        return Write(QStringLiteral("many.pov"),
+                     QByteArray("#include \"stones.inc\"\n").repeated(5000));
     }
 
     QStringList m_asked;
@@ -136,6 +160,7 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
 
     AnswerFiles({woods});
     Trigger("Import Source");
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
     EXPECT_EQ(CatalogOf(view).GetTexture(17).GetDescription(), "A pale wood");
     EXPECT_TRUE(CatalogOf(view).GetTexture(17).Thumbnail().IsEmpty()); // Update Thumbnail is off
@@ -169,6 +194,7 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     AnswerFiles({woods});
     m_asked.clear();
     Trigger("Import Source");
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(m_asked.value(1), m_dir.path());
     EXPECT_EQ(CatalogOf(view).GetCount(), 21);
     EXPECT_EQ(Summary(view), summary);
@@ -178,12 +204,13 @@ TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNoth
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
-    ASSERT_TRUE(view->Importer().Import({{woods}, QString(), QString()}, 17));
+    ImportNow(view, {{woods}, QString(), QString()}, 17);
     const int steps = view->Document().UndoStack().count();
     ImportSummaryDialog* summary = Summary(view);
     ASSERT_TRUE(summary);
 
     summary->ApproximateBox()->click();
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(m_app->Settings().importApproximate, 1);
     EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     EXPECT_EQ(view->Document().UndoStack().count(), steps); // in place of the first import
@@ -200,12 +227,13 @@ TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNoth
     view->OnDelete();
     ASSERT_EQ(CatalogOf(view).GetCount(), 19);
     summary->ApproximateBox()->click();
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(m_app->Settings().importApproximate, 0);
     EXPECT_EQ(CatalogOf(view).GetCount(), 19);
     EXPECT_TRUE(summary->findChild<QLabel*>(QStringLiteral("noteLabel"))
                     ->text()
                     .contains("the choice holds for the next import"));
-    ASSERT_TRUE(view->Importer().Import({{woods}, QString(), QString()}, 19));
+    ImportNow(view, {{woods}, QString(), QString()}, 19);
     EXPECT_EQ(Names(view, 19), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
 }
 
@@ -232,6 +260,7 @@ TEST_F(SourceImportTest, SourceThatCannotBeReadOrParsedAddsNothingAndNamesFileAn
         m_messages.clear();
         AnswerFiles(failing.files);
         Trigger("Import Source");
+        ASSERT_TRUE(WaitForImport(view));
         ASSERT_EQ(m_messages.size(), 1u) << failing.message.toStdString();
         EXPECT_EQ(m_messages[0].icon, Prompts::Icon::Warning);
         EXPECT_EQ(m_messages[0].title, "Import Source");
@@ -255,6 +284,7 @@ TEST_F(SourceImportTest, PasteImportsSourceCopiedElsewhereAndAddsTheProgramsOwnC
 
     clipboard->setText(QString::fromLatin1(kForumPost));
     Trigger("Paste");
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Forum_Red"}));
     EXPECT_EQ(catalog.GetTexture(17).GetDescription(), "Copied from a forum");
     EXPECT_EQ(UndoText(), "&Undo Import");
@@ -266,6 +296,7 @@ TEST_F(SourceImportTest, PasteImportsSourceCopiedElsewhereAndAddsTheProgramsOwnC
     clipboard->setText(QString::fromUtf8("#include \u201Ccolors.inc\u201D\n#declare\u00A0Web_Blue"
                                          "\u00A0=\u00A0texture { pigment { color Blue } }"));
     Trigger("Paste");
+    ASSERT_TRUE(WaitForImport(view));
     ASSERT_EQ(catalog.GetCount(), 19);
     EXPECT_EQ(catalog.GetTexture(18).GetSource(SourceFlag::Declare),
               "#declare Web_Blue = texture\r\n{\r\n  pigment\r\n  {\r\n    colour "
@@ -289,12 +320,14 @@ TEST_F(SourceImportTest, PasteImportsSourceCopiedElsewhereAndAddsTheProgramsOwnC
     // manager.
     clipboard->setText(QString::fromLatin1(kForumPost));
     Trigger("Paste");
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(catalog.GetTexture(catalog.GetCount() - 1).GetName(), "Forum_Red");
     auto* files = new QMimeData;
     files->setUrls({QUrl::fromLocalFile(Write(QStringLiteral("woods.inc"), kWoods))});
     clipboard->setMimeData(files);
     const int before = catalog.GetCount();
     Trigger("Paste");
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(Names(view, before), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
 }
 
@@ -312,6 +345,7 @@ TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
     bool entered = false;
     SendDrop(view, data, QPoint(x + 10, y + 60 - view->verticalScrollBar()->value()), &entered);
     EXPECT_TRUE(entered);
+    ASSERT_TRUE(WaitForImport(view));
     const Catalog& catalog = CatalogOf(view);
     ASSERT_EQ(catalog.GetCount(), 19);
     EXPECT_EQ(catalog.GetTexture(2).GetName(), "Pale_Wood");
@@ -326,6 +360,7 @@ TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
     QMimeData text;
     text.setText(QString::fromLatin1(kForumPost));
     SendDrop(view, text, QPoint(5, view->viewport()->height() - 5));
+    ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(catalog.GetCount(), 20);
     EXPECT_EQ(Summary(view)->ListText(), "Dropped text:2: imported Forum_Red");
     QMimeData plain;
@@ -340,12 +375,17 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedS
     ASSERT_TRUE(view);
     m_app->Settings().updateThumbnail = 1;
     const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
-    ASSERT_TRUE(view->Importer().Import({{woods}, QString(), QString()}, 17));
+    // The textures are in at once, their pictures on the way.
+    std::vector<CatalogModel::ThumbnailState> states;
+    const auto noted = QObject::connect(&view->Importer(), &SourceImporter::imported, [&] {
+        for (int index : {17, 18})
+            states.push_back(view->Document().Model().StateOf(index));
+    });
+    ImportNow(view, {{woods}, QString(), QString()}, 17);
+    QObject::disconnect(noted);
     const Catalog& catalog = CatalogOf(view);
     ASSERT_EQ(catalog.GetCount(), 19);
-    // The textures are in at once, their pictures on the way.
-    for (int index : {17, 18})
-        EXPECT_EQ(view->Document().Model().StateOf(index), CatalogModel::Rendering) << index;
+    EXPECT_EQ(states, std::vector<CatalogModel::ThumbnailState>(2, CatalogModel::Rendering));
     ASSERT_TRUE(WaitForRenders(view));
     for (int index : {17, 18}) {
         EXPECT_EQ(catalog.GetTexture(index).GetThumbnailWidth(), 120);
@@ -360,6 +400,7 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedS
     // without a message box.
     m_app->Settings().povExecutable = Path(QStringLiteral("no-povray"));
     view->Importer().Summary()->ApproximateBox()->click();
+    ASSERT_TRUE(WaitForImport(view));
     ASSERT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_TRUE(m_messages.empty());
@@ -372,7 +413,7 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedS
     bar->Button()->click();
 
     // A start that fails ends the batch there: the textures after it come in unrendered.
-    ASSERT_TRUE(view->Importer().Import({{woods}, QString(), QString()}, 20));
+    ImportNow(view, {{woods}, QString(), QString()}, 20);
     ASSERT_EQ(catalog.GetCount(), 23);
     ASSERT_TRUE(WaitForRenders(view));
     for (int index : {20, 21, 22})
@@ -422,4 +463,95 @@ TEST_F(SourceImportTest, TheSummaryIsReadAndWorkedFromTheKeyboard) {
     EXPECT_EQ(chosen.size(), 1);
     QTest::keyClick(dialog.windowHandle(), Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalogAsItWas) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    const QString many = ManyIncludes();
+    const int steps = view->Document().UndoStack().count();
+
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    view->Importer().Import({{many}, QString(), QString()});
+    // The progress shows beside the window, which goes on meanwhile.
+    ASSERT_TRUE(QTest::qWaitFor([view] {
+        return view->Importer().Progress() && view->Importer().Progress()->isVisible();
+    }));
+    QProgressDialog* progress = view->Importer().Progress();
+    EXPECT_GT(ticks, 5);
+    EXPECT_FALSE(progress->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(progress->windowTitle(), "Import Source");
+    EXPECT_EQ(progress->labelText(), "Reading many.pov...");
+    EXPECT_TRUE(view->isEnabled());
+
+    auto* cancel = progress->findChild<QPushButton*>();
+    ASSERT_TRUE(cancel);
+    EXPECT_EQ(cancel->text(), "Cancel");
+    cancel->click();
+    ASSERT_TRUE(WaitForImport(view));
+    EXPECT_EQ(view->Importer().Progress(), nullptr);
+    EXPECT_EQ(CatalogOf(view).GetCount(), 17);
+    EXPECT_EQ(view->Document().UndoStack().count(), steps);
+    EXPECT_FALSE(view->Document().IsModified());
+    EXPECT_TRUE(m_messages.empty()) << "a cancel is not a failure";
+    EXPECT_EQ(Summary(view), nullptr);
+
+    // Left to run, the same import is refused at the limit, with nothing imported.
+    view->Importer().Import({{many}, QString(), QString()});
+    ASSERT_TRUE(WaitForImport(view));
+    ASSERT_EQ(m_messages.size(), 1u);
+    const std::string message = m_messages[0].text.toStdString();
+    EXPECT_TRUE(message.starts_with(Path(QStringLiteral("stones.inc:")).toStdString())) << message;
+    EXPECT_TRUE(message.ends_with(": the import reads more than 20000000 tokens\r\n\r\nNothing "
+                                  "was imported."))
+        << message;
+    EXPECT_EQ(CatalogOf(view).GetCount(), 17);
+}
+
+TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    QByteArray pasted;
+    for (int i = 0; i < 5000; ++i)
+        pasted += "#declare Pasted_" + QByteArray::number(i) +
+                  " = texture { pigment { rgb <1, 0, 0> } finish { phong 1 } }\n";
+    QApplication::clipboard()->setText(QString::fromLatin1(pasted));
+    Trigger("Paste");
+    const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
+    view->Importer().Import({{woods}, QString(), QString()});
+    EXPECT_TRUE(view->Importer().Busy());
+    ASSERT_TRUE(WaitForImport(view));
+
+    const Catalog& catalog = CatalogOf(view);
+    ASSERT_EQ(catalog.GetCount(), 17 + 5000 + 2);
+    EXPECT_EQ(catalog.GetTexture(17).GetName(), "Pasted_0");
+    EXPECT_EQ(Names(view, 17 + 5000), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Summary(view)->ListText(),
+              "woods.inc:2: imported Pale_Wood\n"
+              "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
+              "woods.inc:6: imported Plain_Red");
+    EXPECT_EQ(UndoText(), "&Undo Import");
+    view->Document().UndoStack().undo();
+    EXPECT_EQ(catalog.GetCount(), 17 + 5000);
+    EXPECT_EQ(UndoText(), "&Undo Import");
+    view->Document().UndoStack().undo();
+    EXPECT_EQ(catalog.GetCount(), 17);
+}
+
+TEST_F(SourceImportTest, AWindowClosedWhileItsImportRunsStopsIt) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    view->Importer().Import({{ManyIncludes()}, QString(), QString()});
+    ASSERT_TRUE(view->Importer().Busy());
+    const QPointer<CatalogView> watched = view;
+    ASSERT_TRUE(m_app->Frame().MdiArea()->activeSubWindow()->close());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }));
+    EXPECT_TRUE(m_app->Documents().empty());
+    // Nothing comes of it once the window is gone.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_messages.empty());
 }

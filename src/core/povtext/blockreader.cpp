@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -85,6 +86,8 @@ template <typename T> const T* BlockReader::TakeDeclared(const PovToken& token, 
     const T* declared = std::get_if<T>(value);
     if (!declared)
         m_expressions.Refuse(token.at, token.text + " is a " + KindName(*value) + ", not " + kind);
+    // Every caller copies what it takes.
+    m_feed.CountMade(MemoryOf(*value), token.at);
     m_feed.Take();
     return declared;
 }
@@ -177,7 +180,8 @@ void BlockReader::Texture(PovTexture& texture, const PovToken& keyword) {
         m_expressions.Refuse(keyword.at, "a tiles texture stands among layers");
     if (texture.tiles)
         m_expressions.Refuse(keyword.at, "a layer stands over a tiles texture");
-    texture.layers.insert(texture.layers.end(), block.layers.begin(), block.layers.end());
+    texture.layers.insert(texture.layers.end(), std::make_move_iterator(block.layers.begin()),
+                          std::make_move_iterator(block.layers.end()));
     texture.tiles = block.tiles;
     texture.unheld.insert(texture.unheld.end(), block.unheld.begin(), block.unheld.end());
     if (texture.layers.size() > kMaxLayers)
@@ -191,6 +195,7 @@ void BlockReader::TextureBody(PovTexture& block) {
             m_expressions.Refuse(first.at, first.text + " is a material, not a texture");
         block = *texture;
     } else {
+        m_feed.CountMade(sizeof(PovLayer), first.at);
         block.layers.emplace_back();
     }
     auto onlyLayer = [&](const PovToken& at) -> PovLayer& {

@@ -8,9 +8,31 @@ std::string CommentLine(const std::string& line) {
     return "// " + line + "\r\n";
 }
 
+/// The line without control characters, which a description shown in a terminal would carry
+/// to it: C0 bytes but the tab, DEL, and C1 characters in UTF-8.
+std::string WithoutControls(const std::string& line) {
+    std::string clean;
+    clean.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(line[i]);
+        if (byte == 0xC2 && i + 1 < line.size() &&
+            static_cast<unsigned char>(line[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(line[i + 1]) <= 0x9F) {
+            ++i;
+        } else if ((byte >= 0x20 && byte != 0x7F) || byte == '\t') {
+            clean += line[i];
+        }
+    }
+    return clean;
+}
+
 } // namespace
 
-std::string DescriptionFromComment(const std::vector<std::string>& lines, std::size_t width) {
+std::string DescriptionFromComment(const std::vector<std::string>& comment, std::size_t width) {
+    std::vector<std::string> lines;
+    lines.reserve(comment.size());
+    for (const std::string& line : comment)
+        lines.push_back(WithoutControls(line));
     // Each line either continues the description's line before it (broken at a blank, or in
     // the middle of a word too long for a line) or starts a new one. The writer decides where
     // a line breaks from the text of that line and the next alone, so each join is checked by

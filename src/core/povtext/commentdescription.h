@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-/// The description whose comment lines (as WrapComment writes them at `width`) are `lines`:
+/// The description whose comment lines (as WrapComment writes them at `width`) are `comment`:
 /// a line the writer broke at a blank joins the next with a blank, one it broke inside a long
 /// word joins it directly, any other line ends with a line break. Writing the result as a
-/// comment again gives the same lines.
-std::string DescriptionFromComment(const std::vector<std::string>& lines, std::size_t width = 60);
+/// comment again gives the same lines. Control characters but the tab are dropped.
+std::string DescriptionFromComment(const std::vector<std::string>& comment, std::size_t width = 60);

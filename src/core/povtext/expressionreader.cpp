@@ -196,7 +196,7 @@ std::string Described(const PovToken& token) {
     case PovToken::FileEnd:
         return "the end of the included file";
     case PovToken::Number:
-        return token.text;
+        return token.text.size() > 40 ? token.text.substr(0, 40) + "..." : token.text;
     case PovToken::String:
         return "a string";
     case PovToken::Directive:
@@ -574,8 +574,10 @@ ExpressionValue ExpressionReader::Identifier(const PovToken& word) {
                                  symbol->refusalWhere, symbol->refusal);
     if (const auto* number = std::get_if<PovNumber>(symbol->value.get()))
         return *number;
-    if (const auto* text = std::get_if<std::string>(symbol->value.get()))
+    if (const auto* text = std::get_if<std::string>(symbol->value.get())) {
+        m_feed.CountMade(text->size(), word.at);
         return *text;
+    }
     Refuse(word.at, word.text + " is a " + KindName(*symbol->value) + ", not a number");
 }
 
@@ -800,6 +802,7 @@ ExpressionValue ExpressionReader::CallFunction(const PovToken& name) {
     auto checkedText = [&](std::string s) -> ExpressionValue {
         if (s.size() > kMaxString)
             Refuse(at, "the string grows beyond 65536 characters");
+        m_feed.CountMade(s.size(), at);
         return s;
     };
     if (f == "concat") {

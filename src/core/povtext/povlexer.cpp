@@ -92,6 +92,8 @@ void PovLexer::ReadLineComment(bool wholeLine) {
     }
     if (m_commentEndLine != m_line - 1)
         m_comment.clear();
+    if (m_comment.size() >= 2 * kMaxCommentLines)
+        m_comment.erase(m_comment.begin(), m_comment.end() - kMaxCommentLines + 1);
     m_comment.push_back(Trimmed(m_text.substr(start, m_at - start)));
     m_commentEndLine = m_line;
 }
@@ -115,6 +117,8 @@ void PovLexer::SkipSpace() {
 
 PovToken PovLexer::Next() {
     SkipSpace();
+    while (Peek() == '#' && NullDirective())
+        SkipSpace();
     PovToken token;
     token.at = Here();
     token.startsLine = !m_tokenOnLine;
@@ -141,8 +145,11 @@ PovToken PovLexer::Next() {
             throw SourceSyntaxError(token.at, "a directive name must follow '#'");
         token = ReadWord(std::move(token));
         token.kind = PovToken::Directive;
-        if (commentAbove)
+        if (commentAbove) {
+            if (m_comment.size() > kMaxCommentLines)
+                m_comment.erase(m_comment.begin(), m_comment.end() - kMaxCommentLines);
             token.comment = std::move(m_comment);
+        }
         m_comment.clear();
         return token;
     }
@@ -238,10 +245,30 @@ PovToken PovLexer::ReadString(PovToken token) {
     return token;
 }
 
+bool PovLexer::NullDirective() {
+    // POV-Ray passes over a "#" that no directive name follows, as where it stands before a
+    // closing brace, another "#" or the end of the text. A number, a string or a ';' after it
+    // POV-Ray refuses, and so does this.
+    std::size_t after = m_at + 1;
+    while (after < m_text.size() && IsBlank(m_text[after]))
+        ++after;
+    const char next = after < m_text.size() ? m_text[after] : '\0';
+    if (IsWordStart(next) || IsDigit(next) || next == '.' || next == '"' || next == ';')
+        return false;
+    m_tokenOnLine = true;
+    m_comment.clear();
+    m_at = after;
+    return true;
+}
+
 PovToken PovLexer::ReadWord(PovToken token) {
     const std::size_t start = m_at;
     while (IsWordCharacter(Peek()))
         ++m_at;
+    if (m_at - start >= kMaxWordLength)
+        throw SourceSyntaxError(token.at, "an identifier of " + std::to_string(m_at - start) +
+                                              " characters is too long: POV-Ray takes at most " +
+                                              std::to_string(kMaxWordLength - 1));
     token.kind = PovToken::Word;
     token.text = std::string(m_text.substr(start, m_at - start));
     return token;

@@ -8,9 +8,10 @@
 #include <vector>
 
 /// Splits POV-Ray source text into tokens with their positions. Comments ("//" to the end of
-/// the line, "/* */" which may nest) and blanks are passed over. Throws SourceSyntaxError for
-/// text that is no token at all: a stray character, an unclosed string or comment, a number
-/// that overflows.
+/// the line, "/* */" which may nest) and blanks are passed over, and so is a "#" with no
+/// directive name after it. Throws SourceSyntaxError for text that is no token at all: a stray
+/// character, an unclosed string or comment, a number that overflows, an identifier longer
+/// than POV-Ray takes.
 class PovLexer {
 public:
     /// Reads `text`, which must outlive the lexer; positions name file `file`.
@@ -18,6 +19,16 @@ public:
 
     PovToken Next();
     int File() const { return m_file; }
+    /// The share of the text read so far, from 0 to 1.
+    double Done() const {
+        return m_text.empty() ? 1.0
+                              : static_cast<double>(m_at) / static_cast<double>(m_text.size());
+    }
+
+    /// Identifiers and keywords are shorter than this, as in POV-Ray.
+    static constexpr std::size_t kMaxWordLength = 256;
+    /// The comment lines kept above a directive: the last ones of a longer run.
+    static constexpr std::size_t kMaxCommentLines = 1000;
 
 private:
     char Peek(std::size_t ahead = 0) const;
@@ -30,6 +41,9 @@ private:
     PovToken ReadNumber(PovToken token);
     PovToken ReadString(PovToken token);
     PovToken ReadWord(PovToken token);
+    /// Passes over a "#" at the current place that stands for no directive; false, with
+    /// nothing read, when it starts a directive (or is no token).
+    bool NullDirective();
 
     std::string_view m_text;
     int m_file;

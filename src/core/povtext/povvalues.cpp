@@ -77,3 +77,51 @@ std::string KindName(const PovValue& value) {
     };
     return std::visit(Namer{}, value);
 }
+
+namespace {
+
+std::size_t MemoryOf(const std::vector<Unheld>& unheld) {
+    std::size_t bytes = unheld.size() * sizeof(Unheld);
+    for (const Unheld& item : unheld)
+        bytes += item.what.size();
+    return bytes;
+}
+
+std::size_t MemoryOf(const PovPattern& pattern) {
+    return pattern.name.size() + pattern.transforms.size() * sizeof(TransformStep) +
+           (pattern.image ? pattern.image->fileName.size() : 0) + MemoryOf(pattern.unheld);
+}
+
+std::size_t MemoryOf(const PovPigment& pigment) {
+    // Pigments in a pigment map are shared, not copied.
+    return sizeof(PovPigment) + MemoryOf(pigment.pattern) +
+           (pigment.colorMap ? pigment.colorMap->entries.size() * sizeof(ColorMapEntry) : 0) +
+           pigment.pigmentMap.size() * sizeof(PigmentMapEntry) +
+           pigment.colorList.size() * sizeof(Placed<PovColor>);
+}
+
+} // namespace
+
+std::size_t MemoryOf(const PovLayer& layer) {
+    return sizeof(PovLayer) + MemoryOf(layer.pigment) - sizeof(PovPigment) +
+           (layer.normal ? MemoryOf(layer.normal->pattern) : 0) + MemoryOf(layer.finish.unheld) +
+           layer.transforms.size() * sizeof(TransformStep) + MemoryOf(layer.unheld);
+}
+
+std::size_t MemoryOf(const PovValue& value) {
+    if (const auto* text = std::get_if<std::string>(&value))
+        return text->size();
+    if (const auto* pigment = std::get_if<PovPigment>(&value))
+        return MemoryOf(*pigment);
+    if (const auto* map = std::get_if<PovColorMap>(&value))
+        return map->entries.size() * sizeof(ColorMapEntry);
+    if (const auto* steps = std::get_if<TransformList>(&value))
+        return steps->size() * sizeof(TransformStep);
+    if (const auto* texture = std::get_if<PovTexture>(&value)) {
+        std::size_t bytes = MemoryOf(texture->unheld);
+        for (const PovLayer& layer : texture->layers)
+            bytes += MemoryOf(layer);
+        return bytes;
+    }
+    return sizeof(PovValue);
+}

@@ -174,3 +174,7 @@ using PovValue = std::variant<PovNumber, std::string, PovPigment, PovNormal, Pov
 
 /// "float", "vector", "colour", "string", "pigment", "texture", ... for messages.
 std::string KindName(const PovValue& value);
+
+/// About the memory a copy of the value takes, for the import's bound on what it makes.
+std::size_t MemoryOf(const PovValue& value);
+std::size_t MemoryOf(const PovLayer& layer);

@@ -116,8 +116,10 @@ private:
     SceneParser& m_parser;
 };
 
-SceneParser::SceneParser(SourceFiles& files, Options options)
-    : m_files(files), m_options(std::move(options)), m_expressions(*this),
+SceneParser::SceneParser(SourceFiles& files, Options options, ImportBudget* budget)
+    : m_files(files), m_options(std::move(options)),
+      m_ownBudget(budget ? nullptr : std::make_unique<ImportBudget>(ImportLimits{})),
+      m_budget(budget ? *budget : *m_ownBudget), m_expressions(*this),
       m_blocks(*this, m_expressions) {}
 
 SceneParser::~SceneParser() = default;
@@ -147,6 +149,10 @@ void SceneParser::Descend(SourcePosition where) {
     }
 }
 
+void SceneParser::CountMade(std::size_t bytes, SourcePosition where) {
+    m_budget.Values(bytes, where);
+}
+
 void SceneParser::Read(const std::string& name, const std::optional<std::string>& text) {
     const int index = static_cast<int>(m_fileNames.size());
     m_fileNames.push_back(name);
@@ -162,6 +168,7 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     }
     if (file.text->size() > kMaxSourceFileBytes)
         Fail({index, 1, 1}, "the text is larger than 64 MB, more than a source file may be");
+    m_budget.File(file.text->size(), {index, 1, 1});
     file.lexer = std::make_unique<PovLexer>(*file.text, index);
     file.path = text ? std::string() : name;
     m_open.clear();
@@ -183,6 +190,14 @@ void SceneParser::Statements() {
     }
 }
 
+PovToken SceneParser::Lex() {
+    PovToken token = m_open.back().lexer->Next();
+    m_budget.Token(token.at);
+    if ((++m_lexed & 0xFFF) == 0)
+        m_budget.Progress(m_open.front().lexer->Done());
+    return token;
+}
+
 PovToken SceneParser::NextFromFiles() {
     OpenFile& top = m_open.back();
     if (top.resume) {
@@ -190,7 +205,7 @@ PovToken SceneParser::NextFromFiles() {
         top.resume.reset();
         return token;
     }
-    PovToken token = top.lexer->Next();
+    PovToken token = Lex();
     if (token.kind != PovToken::End)
         return token;
     if (m_conditionals.size() > top.conditionals)
@@ -303,6 +318,10 @@ void SceneParser::HandleDirective(const PovToken& directive) {
             // A message that cannot be put together is not worth refusing anything for.
         }
         // POV-Ray stops at an #error: nothing declared after it can be used.
+        // Every declaration after it repeats the message: a long one is cut short.
+        constexpr std::size_t kShownMessage = 200;
+        if (message.size() > kShownMessage)
+            message = message.substr(0, kShownMessage) + "...";
         if (d == "error" && !m_stop)
             m_stop = Placed<std::string>{"POV-Ray stops at the #error before it: " + message,
                                          directive.at};
@@ -400,6 +419,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     if (name.kind != PovToken::Word)
         Fail(name.at,
              "expected an identifier after #" + directive.text + " but found " + Described(name));
+    m_budget.Declaration(directive.at);
 
     const bool entry = m_declarationDepth == 0 && m_open.size() == 1;
     ++m_declarationDepth;
@@ -424,6 +444,9 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
             if (PeekRaw().IsSymbol("["))
                 m_expressions.Refuse(name.at, "elements of arrays are not read");
             m_expressions.Expect("=");
+            // A value chosen by an #if that cannot be decided might have been a texture.
+            textureLike = true;
+            ValueConditionals();
             textureLike = LooksLikeTexture(Peek());
             symbol.value = DeclaredValue();
             const auto& kind = *symbol.value;
@@ -596,6 +619,7 @@ void SceneParser::Include(const PovToken& directive) {
     auto contents = m_files.Read(path, error);
     if (!contents)
         Fail(directive.at, error);
+    m_budget.File(contents->size(), directive.at);
     const int index = static_cast<int>(m_fileNames.size());
     m_fileNames.push_back(path);
     OpenFile file;
@@ -620,21 +644,30 @@ std::optional<bool> SceneParser::Condition(std::string& reason) {
     }
 }
 
-void SceneParser::If(const PovToken& directive) {
+void SceneParser::PushConditional(const PovToken& directive) {
+    if (m_conditionals.size() >= m_budget.Limits().directiveNesting)
+        Fail(directive.at, "#if, #while and the like nest more than " +
+                               std::to_string(m_budget.Limits().directiveNesting) + " levels deep");
+    m_conditionals.push_back({directive.at, m_open.size()});
+}
+
+std::optional<std::string> SceneParser::If(const PovToken& directive) {
     std::string reason;
     const std::optional<bool> test = Condition(reason);
     if (!test) {
-        SkipUnevaluated(directive, "it is declared inside the #if at " + Describe(directive.at) +
-                                       ", whose condition cannot be evaluated: " + reason);
-        return;
+        reason = "the #if at " + Describe(directive.at) +
+                 ", whose condition cannot be evaluated: " + reason;
+        SkipUnevaluated(directive, "it is declared inside " + reason);
+        return reason;
     }
-    if (*test)
-        m_conditionals.push_back({directive.at, m_open.size()});
-    else
-        FollowBranches(directive);
+    if (*test) {
+        PushConditional(directive);
+        return std::nullopt;
+    }
+    return FollowBranches(directive);
 }
 
-void SceneParser::Ifdef(const PovToken& directive) {
+std::optional<std::string> SceneParser::Ifdef(const PovToken& directive) {
     const PovToken open = TakeRaw();
     const PovToken name = TakeRaw();
     if (!open.IsSymbol("(") || name.kind != PovToken::Word)
@@ -653,38 +686,57 @@ void SceneParser::Ifdef(const PovToken& directive) {
         defined = symbol != nullptr;
     }
     if (!reason.empty()) {
-        SkipUnevaluated(directive, "it is declared inside the #" + directive.text + " at " +
-                                       Describe(directive.at) +
-                                       ", which cannot be decided: " + reason);
-        return;
+        reason = "the #" + directive.text + " at " + Describe(directive.at) +
+                 ", which cannot be decided: " + reason;
+        SkipUnevaluated(directive, "it is declared inside " + reason);
+        return reason;
     }
-    if (defined == (directive.text == "ifdef"))
-        m_conditionals.push_back({directive.at, m_open.size()});
-    else
-        FollowBranches(directive);
+    if (defined == (directive.text == "ifdef")) {
+        PushConditional(directive);
+        return std::nullopt;
+    }
+    return FollowBranches(directive);
 }
 
-void SceneParser::FollowBranches(const PovToken& directive) {
+std::optional<std::string> SceneParser::FollowBranches(const PovToken& directive) {
     // The condition was false: pass over the branch to the next one that may be taken.
     while (true) {
         const PovToken stop = SkipRegion(directive, true, nullptr);
         if (stop.text == "end")
-            return;
+            return std::nullopt;
         if (stop.text == "else") {
-            m_conditionals.push_back({directive.at, m_open.size()});
-            return;
+            PushConditional(directive);
+            return std::nullopt;
         }
         std::string reason;
         const std::optional<bool> test = Condition(reason);
         if (!test) {
-            SkipUnevaluated(stop, "it is declared inside the #elseif at " + Describe(stop.at) +
-                                      ", whose condition cannot be evaluated: " + reason);
-            return;
+            std::string undecided = "the #elseif at ";
+            undecided.append(Describe(stop.at))
+                .append(", whose condition cannot be evaluated: ")
+                .append(reason);
+            SkipUnevaluated(stop, "it is declared inside " + undecided);
+            return undecided;
         }
         if (*test) {
-            m_conditionals.push_back({directive.at, m_open.size()});
-            return;
+            PushConditional(directive);
+            return std::nullopt;
         }
+    }
+}
+
+void SceneParser::ValueConditionals() {
+    // POV-Ray carries out directives wherever they stand, also where a value starts:
+    // "#declare X = #if (A) texture { ... } #else texture { ... } #end".
+    while (true) {
+        const PovToken& next = Peek();
+        if (next.kind != PovToken::Directive || !In(next.text, {"if", "ifdef", "ifndef"}))
+            return;
+        const PovToken directive = TakeRaw();
+        const std::optional<std::string> undecided =
+            directive.text == "if" ? If(directive) : Ifdef(directive);
+        if (undecided)
+            m_expressions.Refuse(directive.at, "its value is chosen by " + *undecided);
     }
 }
 
@@ -738,7 +790,7 @@ PovToken SceneParser::RawForSkip(const PovToken& opener) {
         token = std::move(*m_open.back().resume);
         m_open.back().resume.reset();
     } else {
-        token = m_open.back().lexer->Next();
+        token = Lex();
     }
     if (token.kind == PovToken::End || token.kind == PovToken::FileEnd)
         Fail(opener.at, "the #" + opener.text + " here is never closed with #end");
@@ -750,6 +802,9 @@ PovToken SceneParser::SkipRegion(const PovToken& opener, bool stopAtBranch,
     std::vector<std::string> open; // directives opened inside the region
     std::optional<PovToken> pending;
     const bool openerIsMacro = opener.text == "macro";
+    // The #if of an #else being passed over is open already.
+    const std::size_t outer =
+        m_conditionals.size() + (opener.text == "else" || opener.text == "elseif" ? 0 : 1);
     while (true) {
         PovToken token = pending ? std::move(*pending) : RawForSkip(opener);
         pending.reset();
@@ -757,6 +812,10 @@ PovToken SceneParser::SkipRegion(const PovToken& opener, bool stopAtBranch,
             continue;
         const std::string& d = token.text;
         if (OpensRegion(d)) {
+            if (outer + open.size() >= m_budget.Limits().directiveNesting)
+                Fail(token.at, "#if, #while and the like nest more than " +
+                                   std::to_string(m_budget.Limits().directiveNesting) +
+                                   " levels deep");
             open.push_back(d);
         } else if (d == "end") {
             if (open.empty())

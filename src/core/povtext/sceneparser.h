@@ -2,6 +2,7 @@
 
 #include "core/povtext/blockreader.h"
 #include "core/povtext/expressionreader.h"
+#include "core/povtext/importbudget.h"
 #include "core/povtext/povlexer.h"
 #include "core/povtext/sourcefiles.h"
 #include "core/povtext/symboltable.h"
@@ -39,7 +40,8 @@ public:
         std::string libraryFolder = kPovRayLibraryFolder;
     };
 
-    SceneParser(SourceFiles& files, Options options);
+    /// Counts what it reads against `budget`, or against the default limits when none is given.
+    SceneParser(SourceFiles& files, Options options, ImportBudget* budget = nullptr);
     ~SceneParser() override;
 
     /// Reads one file as the next part of one scene: what earlier files declared stays known.
@@ -59,6 +61,7 @@ public:
     std::string Describe(SourcePosition where) const override;
     void Descend(SourcePosition where) override;
     void Ascend() override { --m_nesting; }
+    void CountMade(std::size_t bytes, SourcePosition where) override;
 
     /// How deep blocks, parentheses and includes may nest.
     static constexpr int kMaxNesting = 128;
@@ -78,6 +81,8 @@ private:
     class ValueScope;
 
     void Statements();
+    /// The next token of the innermost open file, counted against the budget.
+    PovToken Lex();
     PovToken NextFromFiles();
     PovToken TakeRaw();
     /// Keeps count of the blocks a taken token opens and closes, and leaves an included file
@@ -93,9 +98,14 @@ private:
     bool LooksLikeTexture(const PovToken& first) const;
     void Include(const PovToken& directive);
     std::string FindInclude(const std::string& name, const PovToken& directive) const;
-    void If(const PovToken& directive);
-    void Ifdef(const PovToken& directive);
-    void FollowBranches(const PovToken& directive);
+    /// These return why the branch to take could not be decided, after passing over the
+    /// whole #if; nothing when it was.
+    std::optional<std::string> If(const PovToken& directive);
+    std::optional<std::string> Ifdef(const PovToken& directive);
+    std::optional<std::string> FollowBranches(const PovToken& directive);
+    /// Carries out the #if, #ifdef and #ifndef that stand where a value starts.
+    void ValueConditionals();
+    void PushConditional(const PovToken& directive);
     void Else(const PovToken& directive);
     void EndDirective(const PovToken& directive);
     void Macro(const PovToken& directive);
@@ -114,6 +124,9 @@ private:
 
     SourceFiles& m_files;
     Options m_options;
+    std::unique_ptr<ImportBudget> m_ownBudget;
+    ImportBudget& m_budget;
+    std::size_t m_lexed = 0;
     std::vector<std::string> m_fileNames;
     std::vector<OpenFile> m_open;
     std::optional<PovToken> m_peeked;

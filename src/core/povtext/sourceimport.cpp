@@ -14,48 +14,80 @@ int ImportResult::Count(ImportOutcome outcome) const {
                       [outcome](const ImportedDeclaration& d) { return d.outcome == outcome; }));
 }
 
-ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOptions& options,
-                          SourceFiles& files) {
-    ImportResult result;
-    SceneParser parser(files, {options.includePaths, options.libraryFolder});
-    try {
-        for (const SourceInput& input : inputs)
-            parser.Read(input.name, input.text);
-    } catch (const SourceSyntaxError& error) {
-        result.failure = parser.Describe(error.Where()) + ": " + error.what();
-        return result;
-    }
+namespace {
 
-    auto noted = [&parser](const std::string& text, SourcePosition where,
-                           SourcePosition declaration) {
-        if (!where.IsKnown() || (where.file == declaration.file && where.line == declaration.line))
+/// Reading takes most of an import's time, turning what was read into textures the rest.
+constexpr double kReadShare = 0.8;
+
+ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parser,
+                           TextureMapper& mapper, ImportBudget& budget) {
+    auto noted = [&parser, &read](const std::string& text, SourcePosition where) {
+        if (!where.IsKnown() || (where.file == read.where.file && where.line == read.where.line))
             return text;
         return text + " (" + parser.Describe(where) + ")";
     };
-    TextureMapper mapper(options.approximate);
-    for (const ReadDeclaration& read : parser.Declarations()) {
-        ImportedDeclaration entry;
-        entry.name = read.name;
-        entry.where = parser.Describe(read.where);
-        if (!read.value) {
-            entry.notes.push_back(noted(read.refusal, read.refusalWhere, read.where));
-            result.declarations.push_back(std::move(entry));
-            continue;
-        }
-        entry.kind = KindName(*read.value);
-        MappedTexture mapped = mapper.Map(*read.value, read.name, read.afterDefault);
-        if (mapped.refusal) {
-            entry.notes.push_back(noted(mapped.refusal->text, mapped.refusal->where, read.where));
-        } else {
-            entry.texture = std::move(mapped.texture);
-            entry.texture->SetDescription(DescriptionFromComment(read.comment));
-            entry.outcome = mapped.approximations.empty() ? ImportOutcome::Imported
-                                                          : ImportOutcome::Approximated;
-            for (const MappingNote& note : mapped.approximations)
-                entry.notes.push_back(noted(note.text, note.where, read.where));
-        }
-        result.declarations.push_back(std::move(entry));
+    ImportedDeclaration entry;
+    entry.name = read.name;
+    entry.where = parser.Describe(read.where);
+    if (!read.value) {
+        entry.notes.push_back(noted(read.refusal, read.refusalWhere));
+        return entry;
     }
+    entry.kind = KindName(*read.value);
+    // The texture made takes about what the value read does.
+    budget.Values(MemoryOf(*read.value), read.where);
+    MappedTexture mapped = mapper.Map(*read.value, read.name, read.afterDefault);
+    if (mapped.refusal) {
+        entry.notes.push_back(noted(mapped.refusal->text, mapped.refusal->where));
+        return entry;
+    }
+    entry.texture = std::move(mapped.texture);
+    entry.texture->SetDescription(DescriptionFromComment(read.comment));
+    entry.outcome =
+        mapped.approximations.empty() ? ImportOutcome::Imported : ImportOutcome::Approximated;
+    for (const MappingNote& note : mapped.approximations)
+        entry.notes.push_back(noted(note.text, note.where));
+    return entry;
+}
+
+std::vector<ImportedDeclaration> MappedAll(const SceneParser& parser, bool approximate,
+                                           ImportBudget& budget) {
+    TextureMapper mapper(approximate);
+    const std::vector<ReadDeclaration>& read = parser.Declarations();
+    std::vector<ImportedDeclaration> declarations;
+    declarations.reserve(read.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        budget.Poll();
+        budget.Progress(static_cast<double>(i) / static_cast<double>(read.size()));
+        declarations.push_back(Mapped(read[i], parser, mapper, budget));
+    }
+    return declarations;
+}
+
+} // namespace
+
+ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOptions& options,
+                          SourceFiles& files) {
+    ImportResult result;
+    ImportBudget budget(options.limits, options.progress);
+    SceneParser parser(files, {options.includePaths, options.libraryFolder}, &budget);
+    try {
+        const double count = static_cast<double>(inputs.size());
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            budget.Span(kReadShare * static_cast<double>(i) / count,
+                        kReadShare * static_cast<double>(i + 1) / count);
+            parser.Read(inputs[i].name, inputs[i].text);
+        }
+        budget.Span(kReadShare, 1.0);
+        result.declarations = MappedAll(parser, options.approximate, budget);
+    } catch (const SourceSyntaxError& error) {
+        result.failure = parser.Describe(error.Where()) + ": " + error.what();
+        result.declarations.clear();
+    } catch (const ImportCancelled&) {
+        result.cancelled = true;
+        result.declarations.clear();
+    }
+    budget.Progress(1.0);
     return result;
 }
 
@@ -76,7 +108,8 @@ std::string SourceWords(std::string_view source) {
 }
 
 bool HoldsDeclaration(std::string_view text) {
-    PovLexer lexer(text.substr(0, std::min(text.size(), kMaxSourceFileBytes)), 0);
+    constexpr std::size_t kLooked = 1u << 20;
+    PovLexer lexer(text.substr(0, std::min(text.size(), kLooked)), 0);
     try {
         for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next())
             if (token.Is(PovToken::Directive, "declare") || token.Is(PovToken::Directive, "local"))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/texture.h"
+#include "core/povtext/importbudget.h"
 #include "core/povtext/sourcefiles.h"
 
 #include <memory>
@@ -24,6 +25,10 @@ struct ImportOptions {
     /// Map what the texture model cannot hold to the nearest it can, listing each step,
     /// instead of skipping the declaration.
     bool approximate = false;
+    ImportLimits limits;
+    /// Where an import run on another thread reports how far it has come and learns that it
+    /// is to stop; may be null.
+    ImportProgress* progress = nullptr;
 };
 
 enum class ImportOutcome { Imported, Approximated, Skipped };
@@ -41,8 +46,11 @@ struct ImportedDeclaration {
 };
 
 struct ImportResult {
-    /// Set when a file cannot be read or parsed ("file:line: message"); nothing is imported.
+    /// Set when a file cannot be read or parsed, or a limit is passed ("file:line: message");
+    /// nothing is imported.
     std::optional<std::string> failure;
+    /// Set when the import was cancelled; nothing is imported.
+    bool cancelled = false;
     std::vector<ImportedDeclaration> declarations;
 
     int Count(ImportOutcome outcome) const;
@@ -51,7 +59,8 @@ struct ImportResult {
 /// Reads the inputs in order as one scene (each sees what the ones before declared) and turns
 /// every texture, pigment and material they declare, in file order, into a texture named after
 /// its identifier, with the comment lines directly above the declaration as its description.
-/// Declarations in files they include are used but not imported.
+/// Declarations in files they include are used but not imported. Whatever passes one of
+/// `options.limits` fails the import. Safe to run on any thread, one import per call.
 ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOptions& options,
                           SourceFiles& files);
 
@@ -61,7 +70,8 @@ std::string SourceWords(std::string_view source);
 
 /// Whether `text` declares anything (a "#declare" or "#local" outside comments and strings)
 /// before anything in it that is no POV-Ray text at all: the cheap test of whether a text at hand
-/// (on the clipboard, dropped) is worth importing. Reads no further than the first declaration.
+/// (on the clipboard, dropped) is worth importing. Reads no further than the first declaration,
+/// nor past the first megabyte.
 bool HoldsDeclaration(std::string_view text);
 
 /// The report line of a declaration: "FILE:LINE: imported NAME", "FILE:LINE: approximated

@@ -3,6 +3,7 @@
 #include "core/povtext/povtoken.h"
 #include "core/povtext/symboltable.h"
 
+#include <cstddef>
 #include <string>
 
 /// The token stream the expression and block readers take their tokens from, with the
@@ -29,6 +30,8 @@ public:
     /// Counts one more level of nesting; refuses the file past the limit.
     virtual void Descend(SourcePosition where) = 0;
     virtual void Ascend() = 0;
+    /// Counts `bytes` of values made or copied; refuses the import past its limit.
+    virtual void CountMade(std::size_t bytes, SourcePosition where) = 0;
 };
 
 /// Holds one level of nesting for as long as it lives.

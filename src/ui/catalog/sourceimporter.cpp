@@ -8,19 +8,24 @@
 #include "ui/dialogs/importsummarydialog.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
-#include "ui/framework/waitcursor.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <numeric>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Import Source");
+/// An import that takes longer than this shows its progress.
+constexpr int kProgressDelayMs = 500;
+constexpr int kProgressPollMs = 50;
 
 bool IsSourceFile(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
@@ -58,6 +63,25 @@ QString CommonFolder(const QStringList& files) {
 
 } // namespace
 
+/// An import whose source is being read on its own thread.
+struct SourceImporter::Running {
+    Job job;
+    std::shared_ptr<ImportProgress> progress = std::make_shared<ImportProgress>();
+    std::shared_ptr<ImportResult> result = std::make_shared<ImportResult>();
+    std::unique_ptr<QThread> thread;
+    QTimer poll;
+    QPointer<QProgressDialog> dialog;
+    int ticks = 0;
+
+    ~Running() {
+        if (thread && thread->isRunning()) {
+            progress->cancel = true;
+            thread->wait();
+        }
+        delete dialog;
+    }
+};
+
 SourceImporter::SourceImporter(CatalogDocument& document, AppServices& app, QWidget& window,
                                ThumbnailRenderer renderThumbnail)
     : QObject(&window), m_document(document), m_app(app), m_window(window),
@@ -70,6 +94,8 @@ SourceImporter::SourceImporter(CatalogDocument& document, AppServices& app, QWid
     connect(&document.UndoStack(), &QUndoStack::indexChanged, this,
             &SourceImporter::OnStepsChanged);
 }
+
+SourceImporter::~SourceImporter() = default;
 
 // ---- what can be imported -----------------------------------------------------------------
 
@@ -122,7 +148,10 @@ bool SourceImporter::ImportClipboard() {
     if (!clipboard || !clipboard->mimeData() || !ClipboardHoldsSource())
         return false;
     const auto source = SourceIn(*clipboard->mimeData(), QStringLiteral("Clipboard"));
-    return source && Import(*source, m_document.Contents().GetCount());
+    if (!source)
+        return false;
+    Import(*source);
+    return true;
 }
 
 // ---- the import ---------------------------------------------------------------------------
@@ -141,18 +170,36 @@ void SourceImporter::ChooseAndImport() {
     if (files.isEmpty())
         return;
     m_lastFolder = QFileInfo(files.first()).absolutePath();
-    Import({files, QString(), QString()}, m_document.Contents().GetCount());
+    Import({files, QString(), QString()});
 }
 
-bool SourceImporter::Import(const SourceToImport& source, int position) {
-    std::optional<ImportResult> result = Read(source);
-    if (!result)
-        return false;
-    Add(source, std::move(*result), position);
-    return true;
+void SourceImporter::Import(const SourceToImport& source, std::optional<int> position) {
+    m_waiting.push_back({source, position, false});
+    StartNext();
 }
 
-std::optional<ImportResult> SourceImporter::Read(const SourceToImport& source) {
+bool SourceImporter::Busy() const {
+    return m_running || !m_waiting.empty();
+}
+
+QProgressDialog* SourceImporter::Progress() const {
+    return m_running ? m_running->dialog.data() : nullptr;
+}
+
+void SourceImporter::Cancel() {
+    m_waiting.clear();
+    if (m_running)
+        m_running->progress->cancel = true;
+}
+
+void SourceImporter::StartNext() {
+    if (m_running || m_waiting.empty())
+        return;
+    m_running = std::make_unique<Running>();
+    Running& running = *m_running;
+    running.job = std::move(m_waiting.front());
+    m_waiting.pop_front();
+
     const ProgramSettings& settings = m_app.Settings();
     ImportOptions options;
     options.approximate = settings.importApproximate != 0;
@@ -160,24 +207,77 @@ std::optional<ImportResult> SourceImporter::Read(const SourceToImport& source) {
     // where the program's renders find their files too.
     options.includePaths.push_back(settings.EffectiveProgramDirectory().toStdString());
     std::vector<SourceInput> inputs;
+    const SourceToImport& source = running.job.source;
     for (const QString& file : source.files)
         inputs.push_back({file.toStdString(), std::nullopt});
     if (source.files.isEmpty())
         inputs.push_back({source.textName.toStdString(), source.text.toStdString()});
 
-    ImportResult result;
-    {
-        WaitCursor wait;
-        DiskSourceFiles files;
-        result = ImportSource(inputs, options, files);
+    running.thread.reset(
+        QThread::create([inputs = std::move(inputs), options, progress = running.progress,
+                         result = running.result]() mutable {
+            options.progress = progress.get();
+            DiskSourceFiles files;
+            *result = ImportSource(inputs, options, files);
+        }));
+    connect(running.thread.get(), &QThread::finished, this, &SourceImporter::OnReadDone,
+            Qt::QueuedConnection);
+    running.poll.setInterval(kProgressPollMs);
+    connect(&running.poll, &QTimer::timeout, this, &SourceImporter::ShowProgress);
+    running.poll.start();
+    running.thread->start(QThread::LowPriority);
+}
+
+void SourceImporter::ShowProgress() {
+    Running& running = *m_running;
+    if (!running.dialog) {
+        if (++running.ticks * kProgressPollMs < kProgressDelayMs)
+            return;
+        // Beside the window, which goes on meanwhile.
+        auto* dialog =
+            new QProgressDialog(QStringLiteral("Reading %1...").arg(SourceName(running.job.source)),
+                                QStringLiteral("Cancel"), 0, 1000, &m_window);
+        dialog->setWindowTitle(kTitle);
+        dialog->setWindowModality(Qt::NonModal);
+        dialog->setAutoClose(false);
+        dialog->setAutoReset(false);
+        dialog->setMinimumDuration(0);
+        connect(dialog, &QProgressDialog::canceled, this, &SourceImporter::Cancel);
+        running.dialog = dialog;
+        dialog->show();
     }
-    if (result.failure) {
+    running.dialog->setValue(running.progress->permille.load());
+}
+
+void SourceImporter::OnReadDone() {
+    if (!m_running)
+        return;
+    std::unique_ptr<Running> done = std::move(m_running);
+    done->thread->wait();
+    done->poll.stop();
+    if (done->dialog)
+        done->dialog->hide();
+    ImportResult& result = *done->result;
+    if (result.cancelled) {
+        // The user stopped it: nothing to tell.
+    } else if (result.failure) {
+        if (done->job.again) {
+            m_redoable = false;
+            if (m_summary)
+                m_summary->SetRedoable(false);
+        }
         Prompts::Message(&m_window, Prompts::Icon::Warning, kTitle,
                          QString::fromStdString(*result.failure) +
                              QStringLiteral("\r\n\r\nNothing was imported."));
-        return std::nullopt;
+    } else if (done->job.again) {
+        AddAgain(done->job.source, std::move(result));
+    } else {
+        Add(done->job.source, std::move(result),
+            done->job.position.value_or(m_document.Contents().GetCount()));
     }
-    return result;
+    done.reset();
+    emit finished();
+    StartNext();
 }
 
 void SourceImporter::Add(const SourceToImport& source, ImportResult result, int position,
@@ -266,14 +366,15 @@ void SourceImporter::OnApproximateChosen(bool approximate) {
         return;
     // The import is still the latest change: it is taken back and made again the new way,
     // once the source has been read again.
-    const SourceToImport source = *m_last;
-    std::optional<ImportResult> result = Read(source);
-    if (!result) {
-        m_redoable = false;
-        if (m_summary)
-            m_summary->SetRedoable(false);
+    m_waiting.push_back({*m_last, m_lastPosition, true});
+    StartNext();
+}
+
+void SourceImporter::AddAgain(const SourceToImport& source, ImportResult result) {
+    // Something else changed the catalog while the source was read: the choice holds for the
+    // next import only.
+    if (!m_redoable)
         return;
-    }
     // What comes out the same as before keeps its thumbnails; only the changed ones render.
     std::map<std::string, std::unique_ptr<Texture>> before;
     const Catalog& catalog = m_document.Contents();
@@ -285,5 +386,5 @@ void SourceImporter::OnApproximateChosen(bool approximate) {
         m_document.UndoStack().undo();
         m_working = false;
     }
-    Add(source, std::move(*result), m_lastPosition, std::move(before));
+    Add(source, std::move(result), m_lastPosition, std::move(before));
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@ class AppServices;
 class CatalogDocument;
 class ImportSummaryDialog;
 class QMimeData;
+class QProgressDialog;
 class QWidget;
 class Texture;
 
@@ -32,6 +34,11 @@ struct SourceToImport {
 /// the window's new textures do, and a summary beside the window lists what came in, what was
 /// approximated and what was skipped. Source that cannot be read or parsed adds nothing; the
 /// message names the file and line.
+///
+/// The source is read on a thread of its own while the window goes on; an import that takes
+/// more than a moment shows its progress beside the window, where it can be cancelled. The
+/// textures come in on the window's thread once it is done. Imports asked for meanwhile wait
+/// their turn.
 class SourceImporter : public QObject {
     Q_OBJECT
 public:
@@ -41,12 +48,22 @@ public:
 
     SourceImporter(CatalogDocument& document, AppServices& app, QWidget& window,
                    ThumbnailRenderer renderThumbnail);
+    /// Cancels an import that is running and waits for its thread.
+    ~SourceImporter() override;
 
     /// Texture > Import Source...: asks for files and imports them after the last texture.
     void ChooseAndImport();
-    /// Imports `source` with its textures placed from catalog index `position` on. False when
-    /// the source could not be read or parsed (the user has been told; nothing was added).
-    bool Import(const SourceToImport& source, int position);
+    /// Starts importing `source` with its textures placed from catalog index `position` on
+    /// when it is done, after the last texture when no position is given. When the source
+    /// cannot be read or parsed the user is told and nothing is added.
+    void Import(const SourceToImport& source, std::optional<int> position = std::nullopt);
+    /// Whether an import is running or waiting.
+    bool Busy() const;
+    /// Stops the import that is running, and drops those waiting; nothing of them is added.
+    void Cancel();
+    /// The progress of the running import, shown once it has taken a moment; null when none
+    /// runs.
+    QProgressDialog* Progress() const;
 
     /// The POV-Ray source that a drop or the clipboard carries: its .inc and .pov files, else
     /// a text that declares something (named `textName`). Nothing when it carries neither.
@@ -58,7 +75,7 @@ public:
     /// Whether the clipboard holds source to import, rather than nothing of the kind or the
     /// source of the textures the program itself copied (which Paste adds as they are).
     bool ClipboardHoldsSource();
-    /// Imports the clipboard's source after the last texture.
+    /// Starts importing the clipboard's source after the last texture; false when it holds none.
     bool ImportClipboard();
 
     /// The summary of the last import, null before the first.
@@ -67,12 +84,25 @@ public:
 signals:
     /// `count` textures came in at catalog index `first` and after.
     void imported(int first, int count);
+    /// An import is over: its textures came in, or it failed or was cancelled.
+    void finished();
     /// The clipboard's contents changed, and with them whether Paste can run.
     void clipboardChanged();
 
 private:
-    /// Reads the source; nothing, after telling the user, when it cannot be read or parsed.
-    std::optional<ImportResult> Read(const SourceToImport& source);
+    struct Job {
+        SourceToImport source;
+        std::optional<int> position;
+        /// Made again by the summary's choice, in place of the last import.
+        bool again = false;
+    };
+    struct Running;
+
+    void StartNext();
+    void OnReadDone();
+    void ShowProgress();
+    /// Replaces the last import by `result`, when nothing else changed the catalog meanwhile.
+    void AddAgain(const SourceToImport& source, ImportResult result);
     /// Puts the textures of `result` into the catalog as one step and shows the summary. A
     /// texture whose source is among `known` is taken from there, thumbnails and all; the
     /// others get new thumbnails.
@@ -99,4 +129,7 @@ private:
     bool m_working = false;
 
     std::optional<bool> m_clipboardHoldsSource; ///< worked out once per change of the clipboard
+
+    std::deque<Job> m_waiting;
+    std::unique_ptr<Running> m_running;
 };

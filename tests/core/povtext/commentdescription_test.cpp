@@ -47,3 +47,14 @@ TEST(CommentDescription, AnyDescriptionWritesTheSameCommentAgain) {
             << "round " << round;
     }
 }
+
+TEST(CommentDescription, ControlCharactersButTheTabAreDropped) {
+    EXPECT_EQ(DescriptionFromComment({"a\x1b[2Jb\x01\x7F", "\xC2\x9B"
+                                                           "c\td \xC2\xA0"
+                                                           "e"}),
+              "a[2Jb\nc\td \xC2\xA0"
+              "e");
+    // What is left still writes the same lines again.
+    const std::string word(50, 'w');
+    EXPECT_EQ(DescriptionFromComment({"x\x1b " + word, word + "\x07"}), "x " + word + " " + word);
+}

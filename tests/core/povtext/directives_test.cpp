@@ -176,3 +176,32 @@ TEST(Directives, ObjectsAndOtherStatementsArePassedOver) {
                           "#declare U = texture { pigment { rgb 0 } }"),
               (Lines_{"main.pov:5: imported T", "main.pov:6: imported U"}));
 }
+
+TEST(Directives, AConditionalWhereAValueStartsChoosesTheValue) {
+    const std::string text =
+        "#declare Red = 1;\n"
+        "#declare X = #if (Red) texture { pigment { rgb <1, 0, 0> } }\n"
+        "  #else texture { pigment { rgb <0, 0, 1> } } #end\n"
+        "#declare Y = #ifndef (Red) texture { pigment { rgb 1 } }\n"
+        "  #else #if (Red > 0) texture { pigment { rgb 0.5 } finish { phong 1 } } #end #end\n"
+        "#declare W = #if (Unknown) texture { pigment { rgb 1 } } #end\n"
+        "#declare After = texture { X }\n";
+    EXPECT_EQ(ReportLines(text),
+              (Lines_{"main.pov:2: imported X", "main.pov:4: imported Y",
+                      "main.pov:6: skipped W: its value is chosen by the #if at main.pov:6, "
+                      "whose condition cannot be evaluated: Unknown is not declared",
+                      "main.pov:7: imported After"}));
+    // Each is the texture its branch holds, written out whole.
+    const ImportResult result = ImportText(text);
+    ASSERT_EQ(result.declarations.size(), 4u);
+    const auto source = [&](std::size_t i) {
+        return SourceWords(result.declarations[i].texture->GetSource({}));
+    };
+    const auto alone = [](const std::string& value) {
+        return SourceWords(
+            ImportText("#declare T = " + value).declarations.at(0).texture->GetSource({}));
+    };
+    EXPECT_EQ(source(0), alone("texture { pigment { rgb <1, 0, 0> } }"));
+    EXPECT_EQ(source(1), alone("texture { pigment { rgb 0.5 } finish { phong 1 } }"));
+    EXPECT_EQ(source(3), source(0));
+}

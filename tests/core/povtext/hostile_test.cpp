@@ -35,7 +35,7 @@ TEST(HostileText, DeepNestingRefusesTheFileWithItsPlace) {
     EXPECT_EQ(FailureOf("#declare A = " + Repeated("- ", 200000) + "1;"),
               "main.pov:1: the text nests more than 128 levels deep");
     EXPECT_EQ(FailureOf(Repeated("#if (1)\n", 100000)),
-              "main.pov:99999: this #if is not closed with #end before the end of its file");
+              "main.pov:200: #if, #while and the like nest more than 199 levels deep");
 }
 
 TEST(HostileText, UnclosedBlocksOverflowingNumbersAndHugeFilesRefuseTheFile) {
@@ -48,6 +48,29 @@ TEST(HostileText, UnclosedBlocksOverflowingNumbersAndHugeFilesRefuseTheFile) {
               "main.pov:1: the text is larger than 64 MB, more than a source file may be");
     EXPECT_EQ(FailureOf("#declare T = texture { pigment { rgb 1 } }\n\x80\x81"),
               "main.pov:2: unexpected the byte 0x80");
+}
+
+TEST(HostileText, AnIdentifierOfAnyLengthIsRefusedWithItsPlace) {
+    // 60 MB of one identifier would have become the name of a texture.
+    EXPECT_EQ(FailureOf("#declare A = 1;\n#declare " + std::string(60u << 20, 'N') +
+                        " = texture { pigment { rgb 1 } }"),
+              "main.pov:2: an identifier of 62914560 characters is too long: POV-Ray takes at "
+              "most 255");
+    EXPECT_EQ(FailureOf("#declare " + std::string(255, 'y') + " = 1;"), "read");
+    EXPECT_EQ(FailureOf("#declare T = texture { pigment { rgb " + std::string(256, 'x') + " } }"),
+              "main.pov:1: an identifier of 256 characters is too long: POV-Ray takes at most "
+              "255");
+}
+
+TEST(HostileText, ControlCharactersInACommentDoNotReachTheDescription) {
+    const ImportResult result = ImportText("// Red \x1b[31mmarble\x07\r\n"
+                                           "// \xC2\x9B"
+                                           "2J\tstriped \xC3\xA9\x7F\n"
+                                           "#declare Red = texture { pigment { rgb <1, 0, 0> } }");
+    ASSERT_EQ(result.declarations.size(), 1u);
+    ASSERT_TRUE(result.declarations[0].texture);
+    EXPECT_EQ(result.declarations[0].texture->GetDescription(),
+              "Red [31mmarble\n2J\tstriped \xC3\xA9");
 }
 
 TEST(HostileText, ValuesThatDoubleWithEveryDeclarationAreRefusedAtTheirLimit) {

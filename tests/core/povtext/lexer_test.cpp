@@ -101,3 +101,20 @@ TEST(PovLexer, TextThatIsNoTokenRefusesTheFileWithItsPlace) {
               "2:2 the comment that starts here is never closed with */");
     EXPECT_EQ(ErrorOf("# 1"), "1:1 a directive name must follow '#'");
 }
+
+TEST(PovLexer, AHashThatNoDirectiveNameFollowsIsPassedOverAsPovRayDoes) {
+    std::vector<std::string> texts;
+    for (const PovToken& token : Tokens("texture { pigment { rgb 1 } # }\n# # {\n#\n}\n#"))
+        texts.push_back(token.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"texture", "{", "pigment", "{", "rgb", "1", "}", "}",
+                                               "{", "}", ""}));
+    // A directive after it is read as one, with the comment above its line.
+    const auto tokens = Tokens("// Red\n#declare R = 1; #\n");
+    EXPECT_EQ(tokens[0].kind, PovToken::Directive);
+    EXPECT_EQ(tokens[0].comment, (std::vector<std::string>{"Red"}));
+    EXPECT_EQ(tokens.size(), 6u);
+    // POV-Ray refuses a number, a string or a ';' after it.
+    EXPECT_EQ(ErrorOf("a # 1"), "1:3 a directive name must follow '#'");
+    EXPECT_EQ(ErrorOf("a\n #\"s\""), "2:2 a directive name must follow '#'");
+    EXPECT_EQ(ErrorOf("# # ;"), "1:3 a directive name must follow '#'");
+}
