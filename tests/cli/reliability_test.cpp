@@ -411,10 +411,10 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
 TEST_F(CliReliability, WhatAWrapperScriptStartedEndsWithPovRay) {
     PutFile(Path("catalog.vlv"), m_catalogBytes);
     // POV-Ray behind a script that starts it in the background and waits, as wrappers do.
-    const QString povray = FakePovRay(
-        QStringLiteral("sleep 1000 &\necho $! > '%1'\nwait").arg(Path("child")));
-    const QStringList render{"render", Path("catalog.vlv"), "-i", "1", "--pov", povray,
-                             "--program-dir", Path("program")};
+    const QString povray =
+        FakePovRay(QStringLiteral("sleep 1000 &\necho $! > '%1'\nwait").arg(Path("child")));
+    QStringList render{"render", Path("catalog.vlv"), "-i", "1"};
+    render << "--pov" << povray << "--program-dir" << Path("program");
 
     QFile::remove(Path("child"));
     const ToolRun run = Cli(QStringList(render) << "--timeout"

@@ -2,9 +2,13 @@
 // signals, and POV-Ray runs that are let go, stopped or timed out with children of their own.
 // Stand-in scripts play POV-Ray.
 
+#include "core/catalog/catalog.h"
+#include "core/catalog/thumbnailbatch.h"
 #include "core/model/simpletexture.h"
 #include "core/shapes/customshape.h"
+#include "render/povray/catalogtextures.h"
 #include "render/povray/picturerender.h"
+#include "render/povray/thumbnailbatchrender.h"
 #include "renderfixture.h"
 
 #include <QDir>
@@ -108,13 +112,13 @@ class WrapperTest : public RenderTest {
 protected:
     void SetUp() override {
         RenderTest::SetUp();
-        m_settings.povExecutable = FakePovRay(
-            QStringLiteral("sleep 1000 &\n"
-                           "sh -c 'trap \"\" TERM; sleep 1000' &\n"
-                           "echo $! > '%1'\n"
-                           "echo $$ > '%2'\n"
-                           "wait")
-                .arg(Path(QStringLiteral("child")), Path(QStringLiteral("leader"))));
+        m_settings.povExecutable =
+            FakePovRay(QStringLiteral("sleep 1000 &\n"
+                                      "sh -c 'trap \"\" TERM; sleep 1000' &\n"
+                                      "echo $! > '%1'\n"
+                                      "echo $$ > '%2'\n"
+                                      "wait")
+                           .arg(Path(QStringLiteral("child")), Path(QStringLiteral("leader"))));
         m_settings.povCommandStyle = 2;
     }
     /// Waits until the stand-in runs; its process group, or 0.
@@ -174,8 +178,8 @@ TEST_F(WrapperTest, ARenderLetGoWhileItRunsKillsItsGroupWithoutWaitingAndLeavesN
     EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(group)));
     EXPECT_TRUE(JobFolders().isEmpty());
     EXPECT_TRUE(WaitUntil([&] { return LiveMembers(group).empty(); }, 5000));
-    EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(group)); },
-                          5000))
+    EXPECT_TRUE(
+        WaitUntil([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(group)); }, 5000))
         << "a zombie is left";
 
     // Let go just before the program ends: the runner reaps it before the area goes.
@@ -191,4 +195,36 @@ TEST_F(WrapperTest, ARenderLetGoWhileItRunsKillsItsGroupWithoutWaitingAndLeavesN
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(last))) << "a zombie is left";
     EXPECT_FALSE(QFileInfo::exists(area));
     EXPECT_TRUE(WaitUntil([&] { return LiveMembers(last).empty(); }, 5000));
+}
+
+TEST_F(RenderTest, ABatchDestroyedWhileItRendersLeavesTheQueueCountingRight) {
+    m_settings.povExecutable = FakePovRay(QStringLiteral("exec sleep 60"));
+    m_settings.povCommandStyle = 2;
+    m_places = 2;
+    Catalog catalog;
+    for (const char* name : {"A", "B", "C"}) {
+        SimpleTexture texture;
+        texture.SetName(name);
+        catalog.AddTexture(texture);
+    }
+    catalog.SelectAll();
+    ThumbnailBatch plan(catalog, true, false);
+    CatalogTextures textures(catalog, plan);
+    auto batch = std::make_unique<ThumbnailBatchRender>(std::move(plan), textures);
+    batch->Start(*m_queue);
+    ASSERT_TRUE(WaitUntil([&] { return m_queue->Running() == 2; }));
+    // Whoever shows the queue asks for its counts each time it changes, also while the batch
+    // goes.
+    std::vector<int> running;
+    QObject watcher;
+    QObject::connect(m_queue.get(), &RenderQueue::changed, &watcher,
+                     [&] { running.push_back(m_queue->Running() + m_queue->Left()); });
+    batch.reset();
+    ASSERT_FALSE(running.empty());
+    EXPECT_EQ(running.back(), 0);
+    EXPECT_EQ(m_queue->Running(), 0);
+    EXPECT_EQ(m_queue->Left(), 0);
+    EXPECT_TRUE(QDir(m_runner->ScratchFolder())
+                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                    .isEmpty());
 }

@@ -23,8 +23,7 @@ class FakeWork : public QueuedWork {
 public:
     FakeWork(std::string name, bool batch, int renders, std::vector<std::string>& log,
              const QObject* owner = nullptr)
-        : m_name(std::move(name)), m_batch(batch), m_waiting(renders), m_log(log),
-          m_owner(owner) {}
+        : m_name(std::move(name)), m_batch(batch), m_waiting(renders), m_log(log), m_owner(owner) {}
     ~FakeWork() override {
         if (m_queue)
             m_queue->Leave(*this);

@@ -330,7 +330,8 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
     };
     view->OnModify();
     EXPECT_EQ(catalog.GetTexture(index).GetName(), "Renamed Meanwhile");
-    EXPECT_TRUE(stack.text(stack.index() - 1).startsWith("Modify")) << stack.text(stack.index() - 1).toStdString();
+    EXPECT_TRUE(stack.text(stack.index() - 1).startsWith("Modify"))
+        << stack.text(stack.index() - 1).toStdString();
     EXPECT_FALSE(stale()) << "the thumbnail from before the batch came back";
 }
 

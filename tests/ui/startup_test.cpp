@@ -1,6 +1,7 @@
 #include "core/shapes/builtinshapes.h"
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
+#include "testsupport.h"
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogview.h"
@@ -8,7 +9,6 @@
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/framework/document.h"
 #include "ui/framework/prompts.h"
-#include "testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>

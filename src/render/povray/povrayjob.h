@@ -72,7 +72,7 @@ private:
     QString m_outputPath;
     double m_expectedBytes;
     QProcess* m_process; ///< a child of the job's, let go at its end while it still runs
-    qint64 m_group = 0;   ///< the process group POV-Ray leads
+    qint64 m_group = 0;  ///< the process group POV-Ray leads
     QTimer m_poll;
     QTimer m_killTimer;
     QTimer m_timeLimitTimer;

@@ -33,9 +33,12 @@ ThumbnailBatchRender::ThumbnailBatchRender(ThumbnailBatch batch, Textures& textu
 }
 
 ThumbnailBatchRender::~ThumbnailBatchRender() {
-    m_running.clear(); // ends POV-Ray, and frees their places
+    // Out of the queue first: the renders' ends are told, and the queue must not count them
+    // here while they go.
     if (m_queue)
         m_queue->Leave(*this);
+    const auto running = std::move(m_running);
+    m_running.clear();
 }
 
 void ThumbnailBatchRender::Start(RenderQueue& queue) {
@@ -54,9 +57,10 @@ double ThumbnailBatchRender::TaskWork(std::size_t task) const {
 }
 
 int ThumbnailBatchRender::Running() const {
-    return static_cast<int>(std::count_if(m_running.begin(), m_running.end(), [](const auto& entry) {
-        return entry.second->GetState() == QueuedRender::State::Running;
-    }));
+    return static_cast<int>(
+        std::count_if(m_running.begin(), m_running.end(), [](const auto& entry) {
+            return entry.second->GetState() == QueuedRender::State::Running;
+        }));
 }
 
 int ThumbnailBatchRender::Left() const {

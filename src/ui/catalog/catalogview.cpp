@@ -75,7 +75,8 @@ int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
 }
 
 bool SamePicture(const Bitmap& a, const Bitmap& b) {
-    return a.Width() == b.Width() && a.Height() == b.Height() && std::ranges::equal(a.Bits(), b.Bits());
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::ranges::equal(a.Bits(), b.Bits());
 }
 
 bool AnySelectedLayered(const Catalog& catalog) {
