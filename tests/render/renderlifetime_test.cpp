@@ -215,16 +215,15 @@ TEST_F(RenderTest, ABatchDestroyedWhileItRendersLeavesTheQueueCountingRight) {
     ASSERT_TRUE(WaitUntil([&] { return m_queue->Running() == 2; }));
     // Whoever shows the queue asks for its counts each time it changes, also while the batch
     // goes.
-    std::vector<int> running;
+    std::vector<int> counted;
     QObject watcher;
     QObject::connect(m_queue.get(), &RenderQueue::changed, &watcher,
-                     [&] { running.push_back(m_queue->Running() + m_queue->Left()); });
+                     [&] { counted.push_back(m_queue->Running() + m_queue->Left()); });
     batch.reset();
-    ASSERT_FALSE(running.empty());
-    EXPECT_EQ(running.back(), 0);
+    ASSERT_FALSE(counted.empty());
+    EXPECT_EQ(counted.back(), 0);
     EXPECT_EQ(m_queue->Running(), 0);
     EXPECT_EQ(m_queue->Left(), 0);
-    EXPECT_TRUE(QDir(m_runner->ScratchFolder())
-                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                    .isEmpty());
+    EXPECT_TRUE(
+        QDir(m_runner->ScratchFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }

@@ -33,8 +33,8 @@ ThumbnailBatchRender::ThumbnailBatchRender(ThumbnailBatch batch, Textures& textu
 }
 
 ThumbnailBatchRender::~ThumbnailBatchRender() {
-    // Out of the queue first: the renders' ends are told, and the queue must not count them
-    // here while they go.
+    // Out of the queue first: each render tells the queue as it goes, and the queue must not
+    // count the batch's renders while they are being destroyed.
     if (m_queue)
         m_queue->Leave(*this);
     const auto running = std::move(m_running);
