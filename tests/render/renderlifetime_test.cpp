@@ -133,38 +133,31 @@ protected:
     }
 };
 
-TEST_F(WrapperTest, POVRayLeadsAGroupOfItsOwnThatAStopEndsWhole) {
-    auto render = PlainRender();
-    QSignalSpy finished(render.get(), &QueuedRender::finished);
-    render->Start(*m_queue);
-    const pid_t group = RunningGroup();
-    ASSERT_GT(group, 0);
-    const pid_t child = WrittenPid(Path(QStringLiteral("child")));
-    EXPECT_EQ(::getpgid(group), group);
-    EXPECT_EQ(::getpgid(child), group);
-    EXPECT_NE(group, ::getpgrp());
-    EXPECT_GE(LiveMembers(group).size(), 3u) << "the script and its children";
-
-    render->Stop();
-    ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
-    EXPECT_EQ(render->Result().status, RenderResult::Stopped);
-    // The child that ignores SIGTERM too, once the script has ended.
-    EXPECT_TRUE(WaitUntil([&] { return LiveMembers(group).empty(); }, 5000))
-        << LiveMembers(group).size() << " left";
-    EXPECT_TRUE(JobFolders().isEmpty());
-}
-
-TEST_F(WrapperTest, TheTimeLimitEndsTheWholeGroup) {
-    m_settings.renderTimeLimit = 1;
-    auto render = PlainRender();
-    QSignalSpy finished(render.get(), &QueuedRender::finished);
-    render->Start(*m_queue);
-    const pid_t group = RunningGroup();
-    ASSERT_GT(group, 0);
-    ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
-    EXPECT_EQ(render->Result().status, RenderResult::TimedOut);
-    EXPECT_TRUE(WaitUntil([&] { return LiveMembers(group).empty(); }, 5000))
-        << LiveMembers(group).size() << " left";
+TEST_F(WrapperTest, POVRayLeadsAGroupOfItsOwnThatAStopOrTheTimeLimitEndsWhole) {
+    for (const bool timeLimit : {false, true}) {
+        SCOPED_TRACE(timeLimit ? "time limit" : "stop");
+        QFile::remove(Path(QStringLiteral("leader")));
+        m_settings.renderTimeLimit = timeLimit ? 1 : 0;
+        auto render = PlainRender();
+        QSignalSpy finished(render.get(), &QueuedRender::finished);
+        render->Start(*m_queue);
+        const pid_t group = RunningGroup();
+        ASSERT_GT(group, 0);
+        const pid_t child = WrittenPid(Path(QStringLiteral("child")));
+        EXPECT_EQ(::getpgid(group), group);
+        EXPECT_EQ(::getpgid(child), group);
+        EXPECT_NE(group, ::getpgrp());
+        EXPECT_GE(LiveMembers(group).size(), 3u) << "the script and its children";
+        if (!timeLimit)
+            render->Stop();
+        ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
+        EXPECT_EQ(render->Result().status,
+                  timeLimit ? RenderResult::TimedOut : RenderResult::Stopped);
+        // The child that ignores SIGTERM too, once the script has ended.
+        EXPECT_TRUE(WaitUntil([&] { return LiveMembers(group).empty(); }, 5000))
+            << LiveMembers(group).size() << " left";
+        EXPECT_TRUE(JobFolders().isEmpty());
+    }
 }
 
 TEST_F(WrapperTest, ARenderLetGoWhileItRunsKillsItsGroupWithoutWaitingAndLeavesNothing) {

@@ -264,15 +264,4 @@ TEST_F(RenderQueueTest, WorkWhoseRendersTurnOutGoneMakesWayForTheNext) {
     ASSERT_TRUE(Settled(2));
     EXPECT_EQ(m_log, (std::vector<std::string>{"next batch", "next batch"}));
     EXPECT_FALSE(emptied.InQueue());
-    // Work destroyed while it runs frees its place for the rest.
-    FakeWork last("last batch", true, 1, m_log);
-    last.Start(*m_queue);
-    {
-        FakeWork gone("gone", false, 1, m_log);
-        m_places = 3;
-        gone.Start(*m_queue);
-        ASSERT_TRUE(Settled(3));
-    }
-    ASSERT_TRUE(Settled(3));
-    EXPECT_EQ(m_log.back(), "last batch");
 }

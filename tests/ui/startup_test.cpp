@@ -1,7 +1,5 @@
-#include "core/shapes/builtinshapes.h"
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
-#include "testsupport.h"
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
 #include "ui/catalog/catalogview.h"
@@ -167,33 +165,6 @@ TEST_F(StartupTest, AFirstStartAsksOnceWithTheWelcomeAndWritesTheShapesQuietly) 
     EXPECT_TRUE(m_dialogs.isEmpty()) << m_dialogs.join(' ').toStdString();
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
     EXPECT_EQ(m_status.toStdString(), "Ready");
-}
-
-TEST_F(StartupTest, AFullDiskAtTheFirstStartWarnsAndKeepsTheBuiltInShapes) {
-    SmallTmpfs disk(256 * 1024);
-    if (!disk.Mounted())
-        GTEST_SKIP() << disk.Problem();
-    const QString program = QString::fromStdString(disk.Path()) + QStringLiteral("/program");
-    ASSERT_TRUE(QDir().mkpath(program));
-    disk.Fill();
-    Store([&](ProgramSettings& s) {
-        s.programDirectory = program;
-        s.povExecutable = DefaultPovExecutable();
-        s.displayMailingListDialog = 0;
-    });
-    Application app;
-    ASSERT_TRUE(app.Startup({}));
-    // The shapes are there for the whole session, and the user is told why the file is not.
-    EXPECT_EQ(app.Shapes().size(), BuiltinShapes().size());
-    ASSERT_EQ(m_messages.size(), 1) << m_messages.join('\n').toStdString();
-    const QString shown = m_messages[0];
-    EXPECT_TRUE(shown.startsWith("Shape file not written: The preview shape file " +
-                                 ShapeFilePath(program) + " could not be written."))
-        << shown.toStdString();
-    EXPECT_TRUE(shown.contains("No space left on device")) << shown.toStdString();
-    EXPECT_FALSE(shown.contains("Fatal Error"));
-    EXPECT_FALSE(QFile::exists(ShapeFilePath(program)));
-    app.Frame().close();
 }
 
 TEST_F(StartupTest, AnEmptyPovRayPathMeansThePovRayOnThePath) {
