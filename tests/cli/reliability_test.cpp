@@ -408,6 +408,41 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
     }
 }
 
+TEST_F(CliReliability, WhatAWrapperScriptStartedEndsWithPovRay) {
+    PutFile(Path("catalog.vlv"), m_catalogBytes);
+    // POV-Ray behind a script that starts it in the background and waits, as wrappers do.
+    const QString povray =
+        FakePovRay(QStringLiteral("sleep 1000 &\necho $! > '%1'\nwait").arg(Path("child")));
+    QStringList render{"render", Path("catalog.vlv"), "-i", "1"};
+    render << "--pov" << povray << "--program-dir" << Path("program");
+
+    QFile::remove(Path("child"));
+    const ToolRun run = Cli(QStringList(render) << "--timeout"
+                                                << "1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("within 1 seconds and was ended")) << run.err.toStdString();
+    const qint64 timedOut = FileBytes(Path("child")).trimmed().toLongLong();
+    ASSERT_GT(timedOut, 0);
+    EXPECT_TRUE(ProcessGone(timedOut)) << "the child outlived the time limit";
+
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(Path("child"));
+        QProcess tool;
+        tool.setProcessEnvironment(Environment(Path("config")));
+        tool.start(QStringLiteral(VELVANE_CLI), render);
+        ASSERT_TRUE(tool.waitForStarted());
+        for (int i = 0; i < 200 && FileBytes(Path("child")).trimmed().toLongLong() == 0; ++i)
+            tool.waitForFinished(50); // returns at once should the tool end first
+        const qint64 child = FileBytes(Path("child")).trimmed().toLongLong();
+        ASSERT_GT(child, 0);
+        ::kill(static_cast<pid_t>(tool.processId()), signal);
+        ASSERT_TRUE(tool.waitForFinished(20000));
+        EXPECT_EQ(tool.exitCode(), 1);
+        EXPECT_TRUE(ProcessGone(child)) << "the child outlived the tool";
+    }
+}
+
 TEST_F(CliReliability, AnEmptyThumbnailIsNotWrittenAsAnEmptyFile) {
     // A stored 65535 x 0 thumbnail once became an empty PNG file and exit status 0.
     const QString path =

@@ -3,6 +3,7 @@
 #include "core/shapes/customshape.h"
 #include "render/files/sidefiles.h"
 #include "testfiles.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,18 +47,50 @@ TEST(ShapeFile, DamagedFileIsReportedLeftAloneAndReplacedByTheBuiltIns) {
     EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())), damaged);
 }
 
-TEST(ShapeFile, UnwritableFolderGivesAFatalErrorAndNoShapes) {
+TEST(ShapeFile, AnUnwritableFolderIsToldAndTheBuiltInShapesAreUsed) {
     std::optional<SideFileNotice> notice;
     const ShapeList shapes = LoadShapeFile(QStringLiteral("/proc/velvane-cannot-exist"), notice);
     ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->title, "Fatal Error");
-    // The standard text, then why: the folder cannot be made or written.
-    EXPECT_EQ(notice->text.section(QLatin1Char('\n'), 0, 0),
-              "Unable to open the file /proc/velvane-cannot-exist/shapes.dat");
-    EXPECT_TRUE(notice->text.section(QLatin1Char('\n'), 1)
-                    .startsWith("The folder /proc/velvane-cannot-exist cannot be written: "))
-        << notice->text.toStdString();
-    EXPECT_TRUE(shapes.empty());
+    EXPECT_EQ(notice->title, "Shape file not written");
+    EXPECT_EQ(notice->icon, SideFileNotice::Warning);
+    // The file, then why: the folder cannot be made or written; then what is used instead.
+    const QStringList lines = notice->text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 3) << notice->text.toStdString();
+    EXPECT_EQ(lines[0], "The preview shape file /proc/velvane-cannot-exist/shapes.dat could not be "
+                        "written.");
+    EXPECT_TRUE(lines[1].startsWith("The folder /proc/velvane-cannot-exist cannot be written: "))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("The built-in shapes are used")) << lines[2].toStdString();
+    ASSERT_EQ(shapes.size(), BuiltinShapes().size());
+    EXPECT_EQ(shapes[0]->GetName(), "Sphere");
+}
+
+TEST(ShapeFile, AFullDiskAtTheFirstStartKeepsTheBuiltInShapesAndLeavesNoFile) {
+    SmallTmpfs disk(256 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << disk.Problem();
+    disk.Fill();
+    const QString folder = QString::fromStdString(disk.Path());
+    std::optional<SideFileNotice> notice;
+    const ShapeList shapes = LoadShapeFile(folder, notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "Shape file not written");
+    EXPECT_EQ(notice->icon, SideFileNotice::Warning);
+    EXPECT_TRUE(notice->text.contains(ShapeFilePath(folder))) << notice->text.toStdString();
+    EXPECT_TRUE(notice->text.contains("No space left on device")) << notice->text.toStdString();
+    const ShapeList builtin = BuiltinShapes();
+    ASSERT_EQ(shapes.size(), builtin.size());
+    for (std::size_t i = 0; i < shapes.size(); ++i)
+        EXPECT_EQ(shapes[i]->GetName(), builtin[i]->GetName());
+    EXPECT_FALSE(QFileInfo::exists(ShapeFilePath(folder)));
+
+    // Room again: the next start writes the file after all.
+    QFile::remove(folder + QStringLiteral("/filler"));
+    const ShapeList again = LoadShapeFile(folder, notice);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title, "Shape file not found!");
+    EXPECT_EQ(again.size(), builtin.size());
+    EXPECT_TRUE(QFileInfo::exists(ShapeFilePath(folder)));
 }
 
 TEST(ShapeFile, SavedShapesLoadAgain) {

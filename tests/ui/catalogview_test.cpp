@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QUndoStack>
 #include <algorithm>
 
 namespace {
@@ -276,6 +277,62 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     const auto rendered = catalog.GetTexture(index).Thumbnail().Bits();
     EXPECT_FALSE(
         std::all_of(rendered.begin(), rendered.end(), [](std::uint8_t byte) { return byte == 7; }));
+}
+
+TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    const int index = SimpleIndices(view, 1).at(0);
+    m_app->Settings().updateThumbnail = 1;
+    const auto stale = [&] {
+        const auto bits = catalog.GetTexture(index).Thumbnail().Bits();
+        return std::all_of(bits.begin(), bits.end(), [](std::uint8_t byte) { return byte == 7; });
+    };
+    // A picture no render gives, so a rendered one shows.
+    for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())
+        byte = 7;
+    ClickTexture(view, index);
+    m_answer = QMessageBox::Yes;
+    view->OnRenderThumbnails();
+    const int steps = view->Document().UndoStack().count();
+    // The batch's picture comes while the editor is open; the user presses OK without a change.
+    std::vector<std::uint8_t> rendered;
+    m_editors.editSimple = [&](SimpleTexture&) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !stale(); }, 60000));
+        const auto bits = catalog.GetTexture(index).Thumbnail().Bits();
+        rendered.assign(bits.begin(), bits.end());
+    };
+    view->OnModify();
+    ASSERT_FALSE(rendered.empty());
+    EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
+    EXPECT_TRUE(std::equal(rendered.begin(), rendered.end(),
+                           catalog.GetTexture(index).Thumbnail().Bits().begin()))
+        << "the new thumbnail stays";
+    ASSERT_TRUE(WaitForRenders(view));
+    // The batch's own step, and none for the editor.
+    const QUndoStack& stack = view->Document().UndoStack();
+    EXPECT_EQ(stack.count(), steps + 1);
+    for (int step = 0; step < stack.count(); ++step)
+        EXPECT_FALSE(stack.text(step).startsWith("Modify")) << stack.text(step).toStdString();
+    EXPECT_TRUE(std::equal(rendered.begin(), rendered.end(),
+                           catalog.GetTexture(index).Thumbnail().Bits().begin()));
+
+    // A real change made meanwhile is one, and keeps the newer picture until its own comes.
+    for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())
+        byte = 7;
+    m_app->Settings().updateThumbnail = 0;
+    ClickTexture(view, index);
+    view->OnRenderThumbnails();
+    m_editors.editSimple = [&](SimpleTexture& texture) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !stale(); }, 60000));
+        texture.SetName("Renamed Meanwhile");
+    };
+    view->OnModify();
+    EXPECT_EQ(catalog.GetTexture(index).GetName(), "Renamed Meanwhile");
+    EXPECT_TRUE(stack.text(stack.index() - 1).startsWith("Modify"))
+        << stack.text(stack.index() - 1).toStdString();
+    EXPECT_FALSE(stale()) << "the thumbnail from before the batch came back";
 }
 
 TEST_F(AppTest, BatchRenderingAndStop) {

@@ -20,11 +20,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -345,6 +347,52 @@ TEST_F(PreviewTest, AShapeWithoutACustomSourceCannotBeModified) {
     EXPECT_EQ(m_messages[0].title, "Woops!");
     EXPECT_EQ(m_messages[0].text, "There isn't a way to modify this shape");
     EXPECT_TRUE(QFileInfo(ShapeFilePath(m_dir.path())).isFile()); // saved all the same
+}
+
+TEST_F(PreviewTest, AWarningAboutTheSceneStaysOpenWhileTheRenderGoesOnAndEnds) {
+    if (!HavePovRay())
+        GTEST_SKIP() << "povray is not installed";
+    SimpleTexture texture = Coloured("Declared Inside", {255, 0, 0, 0});
+    texture.SetPreviewShape(13);
+    // The scene declares a green texture under the texture's name and never includes its file:
+    // a warning, and a picture all the same.
+    static_cast<CustomShape&>(*m_services.Shapes()[13])
+        .SetSource("#declare %%TEXTURE_NAME%% = texture { pigment { rgb <0, 1, 0> } "
+                   "finish { ambient 1 diffuse 0 } }\r\n"
+                   "camera { location <0, 0, -5> look_at 0 }\r\n"
+                   "sphere { 0, 3 texture { %%TEXTURE_NAME%% } }\r\n");
+    Prompts::SetMessageResponder(nullptr); // the real message box
+    const auto openBox = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                return box;
+        return static_cast<QMessageBox*>(nullptr);
+    };
+    // A box that waited in an event loop of its own would hold up the test: it is closed after
+    // a while, and the test fails.
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QMessageBox* box = openBox())
+            box->reject();
+    });
+    closer.start(10000);
+    auto window = Open(texture);
+    const int shown = window->Frame()->ShownPictures();
+    window->RenderButton()->click();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] { return (box = openBox()) && window->Frame()->ShownPictures() > shown; }, 60000))
+        << "the picture did not come while the warning was open";
+    closer.stop();
+    EXPECT_EQ(box->windowTitle(), "Warning");
+    EXPECT_EQ(box->text(), "Warning! You have used the %%TEXTURE_NAME%% texture but have not "
+                           "included the file TEMPTX$$.!!!");
+    EXPECT_FALSE(window->IsRendering());
+    EXPECT_TRUE(window->RenderButton()->isEnabled());
+    EXPECT_EQ(Middle(window->Frame()->Picture()), (std::array<int, 3>{0, 255, 0}));
+    box->accept();
+    EXPECT_TRUE(WaitFor([&] { return openBox() == nullptr; }));
 }
 
 TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {

@@ -1,6 +1,7 @@
 #include "core/model/texture.h"
 
 #include "core/archive/archive.h"
+#include "core/model/layeredtexture.h"
 #include "core/model/reservedwords.h"
 #include "core/text/textcodec.h"
 
@@ -44,6 +45,24 @@ bool operator==(const Texture& a, const Texture& b) {
     const auto first = StoredForm(a);
     const auto second = StoredForm(b);
     return first && second && *first == *second;
+}
+
+bool SameButThumbnails(const Texture& a, const Texture& b) {
+    if (&a == &b)
+        return true;
+    if (a.IsSimple() != b.IsSimple())
+        return false;
+    const auto withoutPictures = [](const Texture& texture) {
+        std::unique_ptr<Texture> copy = texture.Clone();
+        copy->Thumbnail().Clear();
+        if (!copy->IsSimple()) {
+            auto& layered = static_cast<LayeredTexture&>(*copy);
+            for (int layer = 0; layer < layered.GetLayerCount(); ++layer)
+                layered.GetLayer(layer)->Thumbnail().Clear();
+        }
+        return copy;
+    };
+    return *withoutPictures(a) == *withoutPictures(b);
 }
 
 namespace {

@@ -96,6 +96,9 @@ protected:
 /// Two textures are equal when they are of one kind and store the same bytes: every field, the
 /// thumbnail's pixels and the layers, as a catalog file keeps them.
 bool operator==(const Texture& a, const Texture& b);
+/// The same, with the thumbnails (the layers' too) left out: whether two textures differ in
+/// what an editor changes, whatever pictures either has.
+bool SameButThumbnails(const Texture& a, const Texture& b);
 
 /// The longest identifier a texture is declared under.
 inline constexpr std::size_t kMaxIdentifierLength = 240;

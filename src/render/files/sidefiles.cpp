@@ -103,13 +103,18 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
         QDir().mkpath(programDirectory);
         if (const FileResult written = WriteFileAtomically(path, ToByteArray(BuiltinShapeFile()));
             !written) {
+            // The shapes are built in: the program goes on with them, and tries again when a
+            // shape is changed or at the next start.
             const QString problem = FolderWriteProblem(programDirectory);
-            notice = SideFileNotice{QStringLiteral("Fatal Error"),
-                                    QStringLiteral("Unable to open the file %1").arg(path) +
-                                        QLatin1Char('\n') +
-                                        (problem.isEmpty() ? written.message : problem),
-                                    SideFileNotice::Error};
-            return {};
+            notice = SideFileNotice{
+                QStringLiteral("Shape file not written"),
+                QStringLiteral("The preview shape file %1 could not be written.").arg(path) +
+                    QLatin1Char('\n') + (problem.isEmpty() ? written.message : problem) +
+                    QLatin1Char('\n') +
+                    QStringLiteral("The built-in shapes are used; the file is written when you "
+                                   "change a shape, or at the next start."),
+                SideFileNotice::Warning};
+            return BuiltinShapes();
         }
     }
     FileResult read;

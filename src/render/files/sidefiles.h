@@ -26,9 +26,9 @@ QString ColorFilePath(const QString& programDirectory);
 QString IorFilePath(const QString& programDirectory);
 
 /// Loads "shapes.dat". A missing file is written from the built-in shapes first (announced with
-/// "Generating shape file...."); a damaged or unreadable one is left alone and the built-in
-/// shapes are used. `notice` receives what the user must be told, if anything: the file, the
-/// reason and what is used instead.
+/// "Generating shape file...."); when it cannot be written (a full disk), or a file there is
+/// damaged or unreadable, the built-in shapes are used, and the file is left alone. `notice`
+/// receives what the user must be told, if anything: the file, the reason and what is used instead.
 ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice);
 /// Saves the shapes to "shapes.dat" atomically, so a failed save leaves the old file in place.
 /// A file there that does not hold a whole shape list is first kept as "shapes.dat.damaged"

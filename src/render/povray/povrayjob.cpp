@@ -5,8 +5,10 @@
 #include <QStringList>
 #include <algorithm>
 #include <csignal>
+#include <set>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 constexpr int kPollMilliseconds = 50;
@@ -14,42 +16,65 @@ constexpr int kKillAfterMilliseconds = 1000;
 /// POV-Ray runs behind the program: however many renders run side by side, the window gets the
 /// processor first when the user works in it.
 constexpr int kPovRayNiceness = 10;
+
+/// The processes of jobs destroyed while POV-Ray ran: killed, and deleted once reaped.
+std::set<QProcess*>& Abandoned() {
+    static std::set<QProcess*> processes;
+    return processes;
+}
 } // namespace
 
 PovRayJob::PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width,
                      int height, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
       m_outputPath(QDir(m_folder).filePath(outputFile)),
-      m_expectedBytes(static_cast<double>(width) * static_cast<double>(height) * 3.0) {
+      m_expectedBytes(static_cast<double>(width) * static_cast<double>(height) * 3.0),
+      m_process(new QProcess(this)) {
     m_poll.setInterval(kPollMilliseconds);
     connect(&m_poll, &QTimer::timeout, this, &PovRayJob::PollOutputFile);
     m_killTimer.setSingleShot(true);
     m_killTimer.setInterval(kKillAfterMilliseconds);
-    connect(&m_killTimer, &QTimer::timeout, &m_process, &QProcess::kill);
+    connect(&m_killTimer, &QTimer::timeout, this, [this] { SignalGroup(SIGKILL); });
     m_timeLimitTimer.setSingleShot(true);
     connect(&m_timeLimitTimer, &QTimer::timeout, this, [this] {
         if (m_finished || m_stopRequested)
             return;
         m_timedOut = true;
         m_stopRequested = true;
-        if (m_process.state() == QProcess::Running)
+        if (m_process->state() == QProcess::Running)
             Terminate();
     });
-    connect(&m_process, &QProcess::readyReadStandardError, this, &PovRayJob::ReadOutput);
-    connect(&m_process, &QProcess::readyReadStandardOutput, this, &PovRayJob::ReadOutput);
-    connect(&m_process, &QProcess::finished, this, &PovRayJob::OnFinished);
-    connect(&m_process, &QProcess::errorOccurred, this, &PovRayJob::OnError);
-    connect(&m_process, &QProcess::started, this, [this] {
+    connect(m_process, &QProcess::readyReadStandardError, this, &PovRayJob::ReadOutput);
+    connect(m_process, &QProcess::readyReadStandardOutput, this, &PovRayJob::ReadOutput);
+    connect(m_process, &QProcess::finished, this, &PovRayJob::OnFinished);
+    connect(m_process, &QProcess::errorOccurred, this, &PovRayJob::OnError);
+    connect(m_process, &QProcess::started, this, [this] {
         if (m_stopRequested) // stopped while it was still starting
             Terminate();
     });
 }
 
 PovRayJob::~PovRayJob() {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.disconnect(this);
-        m_process.kill();
-        m_process.waitForFinished(2000);
+    if (m_process->state() == QProcess::NotRunning)
+        return;
+    // Killed, and let go: the window's thread does not wait for it to end. It is reaped from
+    // the event loop when it has.
+    m_process->disconnect(this);
+    SignalGroup(SIGKILL);
+    QProcess* process = m_process;
+    process->setParent(nullptr);
+    Abandoned().insert(process);
+    connect(process, &QProcess::finished, process, [process] {
+        Abandoned().erase(process);
+        process->deleteLater();
+    });
+}
+
+void PovRayJob::ReapAbandoned() {
+    for (QProcess* process : std::exchange(Abandoned(), {})) {
+        process->disconnect();
+        process->waitForFinished(kKillAfterMilliseconds); // killed: it ends at once
+        delete process;
     }
 }
 
@@ -58,16 +83,24 @@ void PovRayJob::Start() {
     QStringList arguments;
     for (const std::string& argument : m_command.arguments)
         arguments << QString::fromStdString(argument);
-    m_process.setWorkingDirectory(m_folder);
-    m_process.setProgram(QString::fromStdString(m_command.executable));
-    m_process.setArguments(arguments);
-    m_process.setStandardInputFile(QProcess::nullDevice());
-    // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
-    m_process.setChildProcessModifier([] {
+    m_process->setWorkingDirectory(m_folder);
+    m_process->setProgram(QString::fromStdString(m_command.executable));
+    m_process->setArguments(arguments);
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    m_process->setChildProcessModifier([] {
+        // A process group of its own, which a stop ends whole: a wrapper script's children
+        // go with it.
+        ::setpgid(0, 0);
+        // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         ::setpriority(PRIO_PROCESS, 0, kPovRayNiceness);
     });
-    m_process.start(QIODevice::ReadOnly);
+    m_process->start(QIODevice::ReadOnly);
+    // Made from here too, so the group stands before POV-Ray has run a line of its own.
+    if (const qint64 pid = m_process->processId(); pid > 0) {
+        ::setpgid(static_cast<pid_t>(pid), static_cast<pid_t>(pid));
+        m_group = pid;
+    }
     if (m_debug)
         return;
     m_poll.start();
@@ -79,23 +112,30 @@ void PovRayJob::Stop() {
     if (m_finished || m_stopRequested)
         return;
     m_stopRequested = true;
-    if (m_process.state() == QProcess::Running)
+    if (m_process->state() == QProcess::Running)
         Terminate();
 }
 
 void PovRayJob::Terminate() {
-    m_process.terminate(); // POV-Ray 3.7 cleans up on SIGTERM and exits with its user-abort status
+    SignalGroup(SIGTERM); // POV-Ray 3.7 cleans up on SIGTERM and exits with its user-abort status
     m_killTimer.start();
+}
+
+void PovRayJob::SignalGroup(int signal) {
+    if (m_group > 0)
+        ::kill(-static_cast<pid_t>(m_group), signal);
+    else if (const qint64 pid = m_process->processId(); pid > 0)
+        ::kill(static_cast<pid_t>(pid), signal);
 }
 
 void PovRayJob::ReadOutput() {
     if (m_debug) { // the terminal shows POV-Ray's lines itself
-        m_process.readAllStandardError();
-        m_process.readAllStandardOutput();
+        m_process->readAllStandardError();
+        m_process->readAllStandardOutput();
         return;
     }
-    m_parser.Feed(m_process.readAllStandardError().toStdString());
-    m_process.readAllStandardOutput(); // statistics only; keep the pipe drained
+    m_parser.Feed(m_process->readAllStandardError().toStdString());
+    m_process->readAllStandardOutput(); // statistics only; keep the pipe drained
     SetPercent(m_parser.Percent());
 }
 
@@ -118,6 +158,9 @@ void PovRayJob::SetPercent(int percent) {
 void PovRayJob::OnFinished(int exitCode, QProcess::ExitStatus status) {
     ReadOutput();
     m_parser.Finish();
+    // Whatever of its group outlived a stop (a child that ignores SIGTERM) goes now.
+    if (m_stopRequested)
+        SignalGroup(SIGKILL);
     if (m_timedOut) {
         const QString message =
             m_subject.isEmpty()

@@ -12,13 +12,26 @@
 /// One run of POV-Ray in a folder: starts the process there, watches the growing output file
 /// and POV-Ray's progress lines, stops it on request or when it runs past its time limit
 /// (SIGTERM, then a kill after a second) and tells how it ended. The output file is deleted
-/// before the run. POV-Ray is ended with the program, however the program ends.
+/// before the run.
+///
+/// POV-Ray runs in a process group of its own, and stopping it ends the whole group, so what a
+/// wrapper script started goes too. POV-Ray itself is ended with the program, however the
+/// program ends; its group when the program ends by its own hand or through a signal it
+/// handles (the CLI's), not when it is killed.
 class PovRayJob : public QObject {
     Q_OBJECT
 public:
     PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width, int height,
               QObject* parent = nullptr);
+    /// Kills what still runs without waiting for it: the process is reaped from the event
+    /// loop once it has ended (by ReapAbandoned at the latest).
     ~PovRayJob() override;
+    PovRayJob(const PovRayJob&) = delete;
+    PovRayJob& operator=(const PovRayJob&) = delete;
+
+    /// Waits for the processes of jobs destroyed while POV-Ray ran, which were killed, and
+    /// reaps them (at the end of the program, before the scratch area goes).
+    static void ReapAbandoned();
 
     /// Names the texture in the messages of a failed render.
     void SetSubject(const QString& subject) { m_subject = subject; }
@@ -45,6 +58,8 @@ signals:
 private:
     /// Asks POV-Ray to end, and kills it when it has not within a second.
     void Terminate();
+    /// Sends `signal` to POV-Ray's process group (to POV-Ray alone while it has none yet).
+    void SignalGroup(int signal);
     void ReadOutput();
     void PollOutputFile();
     void OnFinished(int exitCode, QProcess::ExitStatus status);
@@ -56,7 +71,8 @@ private:
     PovCommand m_command;
     QString m_outputPath;
     double m_expectedBytes;
-    QProcess m_process;
+    QProcess* m_process; ///< a child of the job's, let go at its end while it still runs
+    qint64 m_group = 0;  ///< the process group POV-Ray leads
     QTimer m_poll;
     QTimer m_killTimer;
     QTimer m_timeLimitTimer;

@@ -90,7 +90,10 @@ QString OutputFileName() {
 PovRayRunner::PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes)
     : m_settings(settings), m_shapes(shapes) {}
 
-PovRayRunner::~PovRayRunner() = default;
+PovRayRunner::~PovRayRunner() {
+    // Renders let go while POV-Ray ran left it killed; it has ended before its folder goes.
+    PovRayJob::ReapAbandoned();
+}
 
 QString PovRayRunner::ProgramFolder() const {
     return m_settings.EffectiveProgramDirectory();

@@ -29,6 +29,7 @@ struct ProgramSettings;
 class PovRayRunner {
 public:
     PovRayRunner(const ProgramSettings& settings, const ShapeList& shapes);
+    /// Removes the scratch area, once the POV-Ray runs that were let go have ended.
     ~PovRayRunner();
     PovRayRunner(const PovRayRunner&) = delete;
     PovRayRunner& operator=(const PovRayRunner&) = delete;

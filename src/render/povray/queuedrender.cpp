@@ -4,6 +4,7 @@
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 
+#include <QPointer>
 #include <QTimer>
 
 QueuedRender::QueuedRender(std::string subject, int width, int height, QObject* parent)
@@ -17,7 +18,7 @@ QueuedRender::~QueuedRender() {
     if (!m_folder.isEmpty())
         PovRayRunner::RemoveJobFolder(m_folder);
     if (m_queue)
-        m_queue->Forget(*this);
+        m_queue->Leave(*this);
 }
 
 void QueuedRender::Start(RenderQueue& queue, Priority priority) {
@@ -26,7 +27,7 @@ void QueuedRender::Start(RenderQueue& queue, Priority priority) {
     m_queue = &queue;
     m_priority = priority;
     m_state = State::Waiting;
-    queue.Add(*this);
+    queue.Join(*this);
 }
 
 void QueuedRender::Stop() {
@@ -40,7 +41,7 @@ void QueuedRender::Stop() {
         if (m_job)
             m_job->Stop(); // it finishes when POV-Ray has ended
         if (m_queue)
-            emit m_queue->changed();
+            m_queue->Update();
         break;
     case State::Finished:
         break;
@@ -63,6 +64,35 @@ std::unique_ptr<PovRayJob> QueuedRender::MakeJob(const PovRayRunner& runner, con
                           OutputFileName(), m_width, m_height, QString::fromStdString(m_subject));
 }
 
+bool QueuedRender::LaunchNext(RenderQueue& queue) {
+    if (m_state != State::Idle && m_state != State::Waiting)
+        return false;
+    m_queue = &queue;
+    Launch(queue.Runner());
+    return true;
+}
+
+void QueuedRender::Remark(const RenderRemarks& remarks) {
+    if (remarks.notices.empty() && remarks.statuses.isEmpty())
+        return;
+    // Told from the event loop: a warning may open a message box, which must not run inside
+    // the queue's work. A receiver may destroy the render meanwhile (a message box runs the
+    // events): then nothing more is told.
+    QTimer::singleShot(0, this, [this, remarks] {
+        const QPointer<QueuedRender> alive(this);
+        for (const RenderRemarks::Notice& shown : remarks.notices) {
+            emit notice(shown.title, shown.text);
+            if (!alive)
+                return;
+        }
+        for (const QString& text : remarks.statuses) {
+            emit status(text);
+            if (!alive)
+                return;
+        }
+    });
+}
+
 void QueuedRender::Launch(PovRayRunner& runner) {
     m_state = State::Running;
     if (RenderResult made = runner.NewJobFolder(m_folder); !made.Succeeded()) {
@@ -71,15 +101,7 @@ void QueuedRender::Launch(PovRayRunner& runner) {
     }
     RenderRemarks remarks;
     RenderResult prepared = Prepare(runner, m_folder, remarks);
-    // Told from the event loop: a warning may open a message box, which must not run inside
-    // the queue's work.
-    if (!remarks.notices.empty() || !remarks.statuses.isEmpty())
-        QTimer::singleShot(0, this, [this, remarks] {
-            for (const RenderRemarks::Notice& shown : remarks.notices)
-                emit notice(shown.title, shown.text);
-            for (const QString& text : remarks.statuses)
-                emit status(text);
-        });
+    Remark(remarks);
     if (!prepared.Succeeded()) {
         Finish(NamingTexture(std::move(prepared), m_subject));
         return;
@@ -131,7 +153,7 @@ void QueuedRender::Finish(RenderResult result) {
     }
     if (m_queue) {
         RenderQueue* queue = std::exchange(m_queue, nullptr);
-        queue->Forget(*this);
+        queue->Leave(*this);
     }
     QTimer::singleShot(0, this, [this] { emit finished(m_result); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/povray/queuedwork.h"
 #include "render/povray/renderresult.h"
 
 #include <QObject>
@@ -13,14 +14,18 @@ class RenderQueue;
 /// A render that waits its turn in the render queue: when a place is free it gets a job folder
 /// of its own, writes the files POV-Ray reads there, runs POV-Ray and reads what it made, then
 /// removes the folder. It reports by signals and can be stopped at any time; destroying it ends
-/// POV-Ray and withdraws it from the queue.
+/// POV-Ray and withdraws it from the queue. A batch starts its renders itself (LaunchNext)
+/// without their joining the queue.
 ///
 /// Its signals come from the event loop, never from within Start or Stop, and `finished` is
-/// the last thing it does: a receiver may destroy the render there.
-class QueuedRender : public QObject {
+/// the last thing it does: a receiver may destroy the render there. A receiver that destroys
+/// it in another signal (or in an event loop of its own) ends its signals there.
+class QueuedRender : public QObject, public QueuedWork {
     Q_OBJECT
 public:
-    /// Interactive renders (the Preview, one thumbnail, a texture map) go ahead of batch work.
+    /// What kind of work the render is: one asked for on its own (the Preview, one thumbnail,
+    /// a texture map), or a batch's. Renders started on their own go ahead of batches whatever
+    /// their priority.
     enum class Priority { Interactive, Batch };
     enum class State { Idle, Waiting, Running, Finished };
 
@@ -30,7 +35,7 @@ public:
     void Start(RenderQueue& queue, Priority priority = Priority::Interactive);
     /// Ends the render: one that waits is withdrawn, one that runs has POV-Ray ended; either
     /// way it finishes as Stopped. A render that has finished stays as it is.
-    void Stop();
+    void Stop() override;
 
     State GetState() const { return m_state; }
     bool IsFinished() const { return m_state == State::Finished; }
@@ -39,6 +44,8 @@ public:
     /// Asked to stop, and POV-Ray not yet ended.
     bool IsStopping() const { return m_stopping && !IsFinished(); }
     Priority GetPriority() const { return m_priority; }
+    /// Before it starts.
+    void SetPriority(Priority priority) { m_priority = priority; }
     /// Percent done, 0-100, while it runs.
     int Percent() const { return m_percent; }
     const RenderResult& Result() const { return m_result; }
@@ -47,7 +54,17 @@ public:
     void SetCaption(const QString& caption) { m_caption = caption; }
     /// Who asked for the render (a document): the queue counts and stops renders by owner.
     void SetOwner(const QObject* owner) { m_owner = owner; }
-    const QObject* Owner() const { return m_owner; }
+    const QObject* Owner() const override { return m_owner; }
+
+    bool IsBatch() const override { return false; }
+    int Waiting() const override { return m_state == State::Waiting ? 1 : 0; }
+    int Running() const override { return m_state == State::Running ? 1 : 0; }
+    int Left() const override { return IsPending() && !m_stopping ? 1 : 0; }
+    /// Runs the render now, in `queue`'s runner, telling `queue` when it ends; false when it
+    /// has run already.
+    bool LaunchNext(RenderQueue& queue) override;
+    /// The queue is going away: the render ends without it.
+    void Detach() override;
 
 signals:
     /// POV-Ray runs.
@@ -78,13 +95,9 @@ protected:
     int Height() const { return m_height; }
 
 private:
-    friend class RenderQueue;
-    friend class ThumbnailBatchRender;
-
-    /// The queue runs the render now.
     void Launch(PovRayRunner& runner);
-    /// The queue is going away: the render ends without it.
-    void Detach();
+    /// Tells the warnings and remarks about the scene, from the event loop.
+    void Remark(const RenderRemarks& remarks);
     void JobFinished();
     void Finish(RenderResult result);
 

@@ -2,103 +2,77 @@
 
 #include "render/povray/povrayrunner.h"
 #include "render/povray/povversion.h"
-#include "render/povray/queuedrender.h"
-#include "render/povray/thumbnailbatchrender.h"
+#include "render/povray/queuedwork.h"
 
 #include <QTimer>
 #include <algorithm>
+#include <numeric>
 
 RenderQueue::RenderQueue(PovRayRunner& runner, std::function<int()> limit, QObject* parent)
     : QObject(parent), m_runner(runner), m_limit(std::move(limit)) {}
 
 RenderQueue::~RenderQueue() {
-    // Renders first: a batch's running renders end before the batch is let go.
-    for (QueuedRender* render : std::exchange(m_running, {}))
-        render->Detach();
-    for (QueuedRender* render : std::exchange(m_waiting, {}))
-        render->Detach();
-    for (ThumbnailBatchRender* batch : std::exchange(m_batches, {}))
-        batch->Detach();
+    for (QueuedWork* work : std::exchange(m_works, {}))
+        work->Detach();
 }
 
 int RenderQueue::Limit() const {
     return std::max(1, m_limit ? m_limit() : 1);
 }
 
+int RenderQueue::Running() const {
+    return std::accumulate(m_works.begin(), m_works.end(), 0,
+                           [](int sum, const QueuedWork* work) { return sum + work->Running(); });
+}
+
 int RenderQueue::Waiting() const {
-    int waiting = static_cast<int>(m_waiting.size());
-    for (const ThumbnailBatchRender* batch : m_batches)
-        waiting += batch->TasksWaiting();
-    return waiting;
+    return std::accumulate(m_works.begin(), m_works.end(), 0,
+                           [](int sum, const QueuedWork* work) { return sum + work->Waiting(); });
 }
 
 int RenderQueue::Left() const {
-    return static_cast<int>(std::count_if(m_running.begin(), m_running.end(),
-                                          [](const QueuedRender* r) { return !r->IsStopping(); })) +
-           Waiting();
+    return std::accumulate(m_works.begin(), m_works.end(), 0,
+                           [](int sum, const QueuedWork* work) { return sum + work->Left(); });
 }
 
 int RenderQueue::LeftFor(const QObject* owner) const {
-    auto owned = [owner](const QueuedRender* render) {
-        return render->Owner() == owner && !render->IsStopping();
-    };
-    int left = static_cast<int>(std::count_if(m_waiting.begin(), m_waiting.end(), owned) +
-                                std::count_if(m_running.begin(), m_running.end(), owned));
-    for (const ThumbnailBatchRender* batch : m_batches)
-        if (batch->Owner() == owner)
-            left += batch->TasksWaiting();
-    return left;
+    return std::accumulate(m_works.begin(), m_works.end(), 0,
+                           [owner](int sum, const QueuedWork* work) {
+                               return work->Owner() == owner ? sum + work->Left() : sum;
+                           });
 }
 
 void RenderQueue::StopAll() {
-    // Copies: stopping takes them out of the lists.
-    for (ThumbnailBatchRender* batch : std::vector(m_batches))
-        batch->Stop();
-    for (QueuedRender* render : std::vector(m_waiting.begin(), m_waiting.end()))
-        render->Stop();
-    for (QueuedRender* render : std::vector(m_running))
-        render->Stop();
+    // A copy: stopping takes them out of the list.
+    for (QueuedWork* work : std::vector(m_works))
+        if (Holds(work))
+            work->Stop();
 }
 
 void RenderQueue::StopFor(const QObject* owner) {
-    for (ThumbnailBatchRender* batch : std::vector(m_batches))
-        if (batch->Owner() == owner)
-            batch->Stop();
-    for (QueuedRender* render : std::vector(m_waiting.begin(), m_waiting.end()))
-        if (render->Owner() == owner)
-            render->Stop();
-    for (QueuedRender* render : std::vector(m_running))
-        if (render->Owner() == owner)
-            render->Stop();
+    for (QueuedWork* work : std::vector(m_works))
+        if (Holds(work) && work->Owner() == owner)
+            work->Stop();
 }
 
-void RenderQueue::Add(QueuedRender& render) {
-    m_waiting.push_back(&render);
+void RenderQueue::Join(QueuedWork& work) {
+    if (!Holds(&work))
+        m_works.push_back(&work);
+    Update();
+}
+
+void RenderQueue::Leave(QueuedWork& work) {
+    std::erase(m_works, &work);
+    Update();
+}
+
+void RenderQueue::Update() {
     Schedule();
     emit changed();
 }
 
-void RenderQueue::Forget(QueuedRender& render) {
-    const auto waiting = std::find(m_waiting.begin(), m_waiting.end(), &render);
-    if (waiting != m_waiting.end())
-        m_waiting.erase(waiting);
-    const auto running = std::find(m_running.begin(), m_running.end(), &render);
-    if (running != m_running.end()) {
-        m_running.erase(running);
-        Schedule(); // a place is free
-    }
-    emit changed();
-}
-
-void RenderQueue::AddBatch(ThumbnailBatchRender& batch) {
-    m_batches.push_back(&batch);
-    Schedule();
-    emit changed();
-}
-
-void RenderQueue::ForgetBatch(ThumbnailBatchRender& batch) {
-    std::erase(m_batches, &batch);
-    emit changed();
+bool RenderQueue::Holds(const QueuedWork* work) const {
+    return std::find(m_works.begin(), m_works.end(), work) != m_works.end();
 }
 
 void RenderQueue::Schedule() {
@@ -108,36 +82,29 @@ void RenderQueue::Schedule() {
     QTimer::singleShot(0, this, &RenderQueue::LaunchNext);
 }
 
-QueuedRender* RenderQueue::TakeNext() {
-    if (!m_waiting.empty()) {
-        QueuedRender* next = m_waiting.front();
-        m_waiting.pop_front();
-        return next;
-    }
-    // A copy: a batch whose last tasks turn out to be gone finishes and leaves the list.
-    for (ThumbnailBatchRender* batch : std::vector(m_batches))
-        if (QueuedRender* next = batch->TakeNext()) {
-            next->m_queue = this;
-            next->m_priority = QueuedRender::Priority::Batch;
-            return next;
-        }
-    return nullptr;
+bool RenderQueue::LaunchOne() {
+    // A copy: a render may end at once, and a batch whose last tasks turn out to be gone
+    // finishes; either leaves the list.
+    const std::vector<QueuedWork*> works = m_works;
+    for (const bool batches : {false, true})
+        for (QueuedWork* work : works)
+            if (work->IsBatch() == batches && Holds(work) && work->Waiting() > 0 &&
+                work->LaunchNext(*this))
+                return true;
+    return false;
 }
 
 void RenderQueue::LaunchNext() {
     m_scheduled = false;
-    if (Running() >= Limit() || (m_waiting.empty() && Waiting() == 0))
+    if (Running() >= Limit() || Waiting() == 0)
         return;
     // Command lines in the automatic style wait for the program's version.
     if (const QString executable = m_runner.ExecutableToAsk(); !executable.isEmpty()) {
         AskVersion(executable);
         return;
     }
-    QueuedRender* next = TakeNext();
-    if (!next)
+    if (!LaunchOne())
         return;
-    m_running.push_back(next);
-    next->Launch(m_runner); // may finish at once (a file that cannot be written)
     // One start per turn: the others follow once the events that came meanwhile are handled.
     if (Running() < Limit() && Waiting() > 0)
         Schedule();

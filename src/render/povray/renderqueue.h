@@ -1,20 +1,19 @@
 #pragma once
 
 #include <QObject>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class PovRayRunner;
 class PovVersionProbe;
-class QueuedRender;
-class ThumbnailBatchRender;
+class QueuedWork;
 
 /// The program's one render queue: every render of every window waits here for one of the
 /// places the "Parallel Renders" setting allows, so that limit holds for all of them together.
-/// Interactive renders (the Preview, single thumbnails, texture maps, test renders) go ahead of
-/// batch work; batches of thumbnails follow one another in the order they were started.
+/// Renders started on their own (the Preview, single thumbnails, texture maps, test renders) go
+/// ahead of batch work, in the order they were started; batches of thumbnails follow one
+/// another in the order they were started. The queue knows them all as QueuedWork.
 ///
 /// Renders are started one per turn of the event loop, so however many places free up at once,
 /// the program stays responsive while POV-Ray processes are being started. Before the first
@@ -25,7 +24,7 @@ class RenderQueue : public QObject {
 public:
     /// `limit` gives the number of places each time one is filled (at least 1 is used).
     RenderQueue(PovRayRunner& runner, std::function<int()> limit, QObject* parent = nullptr);
-    /// Renders and batches still in the queue end as stopped.
+    /// Work still in the queue ends as stopped.
     ~RenderQueue() override;
     RenderQueue(const RenderQueue&) = delete;
     RenderQueue& operator=(const RenderQueue&) = delete;
@@ -34,7 +33,7 @@ public:
     int Limit() const;
 
     /// POV-Ray runs going on.
-    int Running() const { return static_cast<int>(m_running.size()); }
+    int Running() const;
     /// Renders waiting for a place, the tasks of batches included.
     int Waiting() const;
     /// Renders not yet finished and not asked to stop: running and waiting.
@@ -46,31 +45,31 @@ public:
     void StopAll();
     void StopFor(const QObject* owner);
 
+    /// `work` waits in the queue from now on, behind the work of its kind already there.
+    void Join(QueuedWork& work);
+    /// `work` is over or going: it is no longer started. Work that never joined (a batch's
+    /// render) has freed its place.
+    void Leave(QueuedWork& work);
+    /// What waits or runs has changed (a render ended or was asked to stop, a batch has a task
+    /// again): the queue fills free places from the next turn of the event loop on, and tells.
+    void Update();
+
 signals:
     /// A render started, ended or joined the queue.
     void changed();
 
 private:
-    friend class QueuedRender;
-    friend class ThumbnailBatchRender;
-
-    void Add(QueuedRender& render);
-    /// The render left the queue: withdrawn, finished or destroyed.
-    void Forget(QueuedRender& render);
-    void AddBatch(ThumbnailBatchRender& batch);
-    void ForgetBatch(ThumbnailBatchRender& batch);
     /// Asks for the next render to be started on the next turn of the event loop.
     void Schedule();
     void LaunchNext();
-    /// The next render to run, or null when nothing waits.
-    QueuedRender* TakeNext();
+    /// Starts the next waiting render; false when none could be.
+    bool LaunchOne();
+    bool Holds(const QueuedWork* work) const;
     void AskVersion(const QString& executable);
 
     PovRayRunner& m_runner;
     std::function<int()> m_limit;
-    std::deque<QueuedRender*> m_waiting;
-    std::vector<ThumbnailBatchRender*> m_batches;
-    std::vector<QueuedRender*> m_running;
+    std::vector<QueuedWork*> m_works; ///< in the order they joined
     std::unique_ptr<PovVersionProbe> m_probe;
     bool m_scheduled = false;
 };

@@ -4,6 +4,7 @@
 #include "render/povray/renderqueue.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -32,9 +33,12 @@ ThumbnailBatchRender::ThumbnailBatchRender(ThumbnailBatch batch, Textures& textu
 }
 
 ThumbnailBatchRender::~ThumbnailBatchRender() {
-    m_running.clear(); // ends POV-Ray, and withdraws them from the queue
+    // Out of the queue first: each render tells the queue as it goes, and the queue must not
+    // count the batch's renders while they are being destroyed.
     if (m_queue)
-        m_queue->ForgetBatch(*this);
+        m_queue->Leave(*this);
+    const auto running = std::move(m_running);
+    m_running.clear();
 }
 
 void ThumbnailBatchRender::Start(RenderQueue& queue) {
@@ -42,7 +46,7 @@ void ThumbnailBatchRender::Start(RenderQueue& queue) {
         return;
     m_queue = &queue;
     m_clock.start();
-    queue.AddBatch(*this);
+    queue.Join(*this);
     if (m_waiting.empty())
         FinishWhenIdle();
 }
@@ -50,6 +54,26 @@ void ThumbnailBatchRender::Start(RenderQueue& queue) {
 double ThumbnailBatchRender::TaskWork(std::size_t task) const {
     const ThumbnailTask& t = m_batch.Tasks()[task];
     return static_cast<double>(t.width) * t.height;
+}
+
+int ThumbnailBatchRender::Running() const {
+    return static_cast<int>(
+        std::count_if(m_running.begin(), m_running.end(), [](const auto& entry) {
+            return entry.second->GetState() == QueuedRender::State::Running;
+        }));
+}
+
+int ThumbnailBatchRender::Left() const {
+    return std::accumulate(m_running.begin(), m_running.end(), TasksWaiting(),
+                           [](int sum, const auto& entry) { return sum + entry.second->Left(); });
+}
+
+bool ThumbnailBatchRender::LaunchNext(RenderQueue& queue) {
+    QueuedRender* next = TakeNext();
+    if (!next)
+        return false;
+    next->SetPriority(QueuedRender::Priority::Batch);
+    return next->LaunchNext(queue);
 }
 
 QueuedRender* ThumbnailBatchRender::TakeNext() {
@@ -96,7 +120,7 @@ void ThumbnailBatchRender::RenderEnded(std::size_t task, PictureRender* render) 
             if (!m_stopping) {
                 m_waiting.push_front(task);
                 if (m_queue)
-                    m_queue->Schedule();
+                    m_queue->Update();
             }
             break;
         case Delivery::Gone:
@@ -138,13 +162,15 @@ void ThumbnailBatchRender::Halt(const RenderResult& ending) {
     for (auto& [task, render] : m_running)
         render->Stop();
     if (m_queue)
-        emit m_queue->changed();
+        m_queue->Update();
     if (m_running.empty())
         FinishWhenIdle();
 }
 
 void ThumbnailBatchRender::Detach() {
     m_queue = nullptr;
+    for (auto& [task, render] : m_running)
+        render->Detach();
     if (!m_finished)
         Halt({RenderResult::Stopped, {}, {}});
 }
@@ -156,7 +182,7 @@ void ThumbnailBatchRender::FinishWhenIdle() {
     m_progressTimer.stop();
     if (m_queue) {
         RenderQueue* queue = std::exchange(m_queue, nullptr);
-        queue->ForgetBatch(*this);
+        queue->Leave(*this);
     }
     m_summary.total = static_cast<int>(m_batch.TextureTotal());
     m_summary.rendered = static_cast<int>(m_batch.TexturesRendered());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalog/thumbnailbatch.h"
+#include "render/povray/queuedwork.h"
 #include "render/povray/renderprogress.h"
 #include "render/povray/renderresult.h"
 
@@ -21,7 +22,7 @@ class RenderQueue;
 /// catalog, it asks its Textures for both. A texture POV-Ray cannot render fails on its own and
 /// the batch goes on; a stop, or a failure that would fail every render (POV-Ray cannot be
 /// started, a file cannot be written, the time limit), ends the batch there.
-class ThumbnailBatchRender : public QObject {
+class ThumbnailBatchRender : public QObject, public QueuedWork {
     Q_OBJECT
 public:
     /// What became of a picture handed over.
@@ -48,10 +49,21 @@ public:
     /// Puts the batch in the queue, after the batches already there.
     void Start(RenderQueue& queue);
     /// Ends the batch: waiting tasks are left, running ones stopped; it finishes once they have.
-    void Stop();
+    void Stop() override;
     /// Who asked for the batch (a document): the queue counts and stops renders by owner.
     void SetOwner(const QObject* owner) { m_owner = owner; }
-    const QObject* Owner() const { return m_owner; }
+    const QObject* Owner() const override { return m_owner; }
+
+    bool IsBatch() const override { return true; }
+    int Waiting() const override { return TasksWaiting(); }
+    /// The renders of tasks that have not yet finished.
+    int Running() const override;
+    int Left() const override;
+    /// Starts the render of the next waiting task (tasks whose texture is gone are dropped on
+    /// the way); false when none is left.
+    bool LaunchNext(RenderQueue& queue) override;
+    /// The queue is going away: the running renders end, and the batch with them.
+    void Detach() override;
 
     const ThumbnailBatch& Batch() const { return m_batch; }
     bool IsFinished() const { return m_finished; }
@@ -79,13 +91,9 @@ signals:
     void finished();
 
 private:
-    friend class RenderQueue;
-
     /// The render of the next waiting task, or null when none waits (tasks whose texture is
     /// gone are dropped on the way).
     QueuedRender* TakeNext();
-    /// The queue is going away.
-    void Detach();
     void RenderEnded(std::size_t task, PictureRender* render);
     void EndTask(std::size_t task, ThumbnailBatch::Ending ending,
                  const RenderResult& result = RenderResult());

@@ -44,6 +44,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numeric>
@@ -62,6 +63,21 @@ const char* const kDeleteQuestion =
 
 /// The steps of Zoom In and Zoom Out, in percent.
 constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
+
+/// The index of the texture with `id`, looked for at `hint` first; -1 when it is gone.
+int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
+    if (hint >= 0 && hint < catalog.GetCount() && catalog.GetTexture(hint).GetId() == id)
+        return hint;
+    for (int index = 0; index < catalog.GetCount(); ++index)
+        if (catalog.GetTexture(index).GetId() == id)
+            return index;
+    return -1;
+}
+
+bool SamePicture(const Bitmap& a, const Bitmap& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::ranges::equal(a.Bits(), b.Bits());
+}
 
 bool AnySelectedLayered(const Catalog& catalog) {
     for (int index : catalog.GetSelectedIndices())
@@ -950,15 +966,28 @@ void CatalogView::Modify(int index) {
     TextureEditors* editors = m_app.Editors();
     if (!editors)
         return;
-    const Texture& original = m_document.Contents().GetTexture(index);
-    std::unique_ptr<Texture> copy = original.Clone();
+    const Texture& opened = m_document.Contents().GetTexture(index);
+    const TextureId id = opened.GetId();
+    const Bitmap openedThumbnail = opened.Thumbnail();
+    std::unique_ptr<Texture> copy = opened.Clone();
     const bool accepted = copy->IsSimple()
                               ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
                                                     QStringLiteral("Modify Simple Texture"), this)
                               : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
-    // OK on a texture as it was opened is no change: no undo step, no new thumbnail.
-    if (!accepted || *copy == original)
+    if (!accepted)
         return;
+    // Renders went on while the editor was open: thumbnails may have come, so the texture is
+    // looked up again, and only what an editor changes tells whether OK changed it. OK on a
+    // texture as it was opened is no change: no undo step, no new thumbnail.
+    index = IndexOfTexture(m_document.Contents(), id, index);
+    if (index < 0)
+        return;
+    const Texture& current = m_document.Contents().GetTexture(index);
+    if (SameButThumbnails(*copy, current))
+        return;
+    // A picture that came meanwhile is newer than the one the editor was opened with.
+    if (SamePicture(copy->Thumbnail(), openedThumbnail))
+        copy->Thumbnail() = current.Thumbnail();
     // The change is made at once with the old thumbnail, which stays until the new one comes;
     // it then joins this step, so Undo brings back the old texture with its old picture.
     const Texture& changed = *copy;

@@ -334,9 +334,11 @@ void LayeredTextureDialog::Modify() {
     m_preview->HideForDialog();
     if (TextureEditors* editors = m_services.Editors()) {
         auto copy = std::make_unique<SimpleTexture>(*m_working.GetLayer(row));
-        // OK on a layer as it was is no change: no new thumbnail, nothing for the Preview.
+        // OK on a layer as it was is no change: no new thumbnail, nothing for the Preview. Its
+        // thumbnail may have come while the editor was open, and is no change either.
         if (editors->EditSimple(*copy, QStringLiteral("Modify Simple Texture"), this) &&
-            *copy != *m_working.GetLayer(row)) {
+            !SameButThumbnails(*copy, *m_working.GetLayer(row))) {
+            copy->Thumbnail() = m_working.GetLayer(row)->Thumbnail();
             const QString name = Name(*copy);
             m_working.SetLayer(row, std::move(copy));
             if (m_services.Settings().updateThumbnail)

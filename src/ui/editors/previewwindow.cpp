@@ -317,11 +317,12 @@ void PreviewWindow::StartRender(Kind kind) {
     ++m_rendersStarted;
     connect(m_render.get(), &QueuedRender::finished, this, &PreviewWindow::RenderEnded);
     // A warning about the scene is told once for a render asked for; an automatic render shows
-    // it in the window, so it does not become a message box per keystroke.
+    // it in the window, so it does not become a message box per keystroke. The box does not
+    // hold up the render, which may end while it is open.
     connect(m_render.get(), &QueuedRender::notice, this,
             [this](const QString& title, const QString& text) {
                 if (m_running == Kind::Manual)
-                    Prompts::Message(this, Prompts::Icon::Warning, title, text);
+                    Prompts::Notify(this, Prompts::Icon::Warning, title, text);
                 else
                     m_notices << text;
             });
@@ -334,18 +335,19 @@ void PreviewWindow::StartRender(Kind kind) {
 void PreviewWindow::RenderEnded() {
     if (!m_render)
         return;
-    std::unique_ptr<PictureRender> render = std::move(m_render);
+    // Let go from the event loop: this runs inside the render's own signal.
+    PictureRender* render = m_render.release();
+    render->deleteLater();
     const Kind kind = m_running;
     m_running = Kind::None;
     const RenderResult result = render->Result();
     if (result.Succeeded())
         m_frame->SetPicture(std::move(render->Picture()));
-    render.reset();
 
     if (kind == Kind::Manual) {
         m_renderButton->setEnabled(true);
         if (!result.message.isEmpty())
-            Prompts::Message(this, Prompts::Icon::Warning, result.title, result.message);
+            Prompts::Notify(this, Prompts::Icon::Warning, result.title, result.message);
         else if (result.Succeeded())
             ShowProblem({});
     } else if (result.status != RenderResult::Stopped) {

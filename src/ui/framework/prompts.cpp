@@ -63,6 +63,13 @@ private:
     QString m_defaultSuffix;
 };
 
+/// Texts keep the program's CR LF line breaks; a message box wants plain line feeds.
+QString Shown(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return shown;
+}
+
 } // namespace
 
 QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title,
@@ -71,10 +78,7 @@ QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& t
                                     const ButtonLabels& labels) {
     if (Responder())
         return Responder()(icon, title, text, buttons);
-    // Texts keep the program's CR LF line breaks; a message box wants plain line feeds.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(BoxIcon(icon), title, shown, buttons, parent);
+    QMessageBox box(BoxIcon(icon), title, Shown(text), buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     for (const auto& [button, label] : labels)
@@ -85,6 +89,16 @@ QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& t
 
 void Error(QWidget* parent, const QString& title, const QString& text) {
     Message(parent, Icon::Error, title, text);
+}
+
+void Notify(QWidget* parent, Icon icon, const QString& title, const QString& text) {
+    if (Responder()) {
+        Responder()(icon, title, text, QMessageBox::Ok);
+        return;
+    }
+    auto* box = new QMessageBox(BoxIcon(icon), title, Shown(text), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,

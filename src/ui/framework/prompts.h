@@ -25,6 +25,10 @@ Message(QWidget* parent, Icon icon, const QString& title, const QString& text,
 
 /// An error with only an OK button.
 void Error(QWidget* parent, const QString& title, const QString& text);
+/// A message box with only an OK button that returns at once, while the box stays open (it
+/// keeps the input from the parent's window only): for what is told while work goes on, which
+/// must not wait inside an event loop of its own until the user has read it.
+void Notify(QWidget* parent, Icon icon, const QString& title, const QString& text);
 
 QString OpenFileName(QWidget* parent, const QString& caption, const QString& start,
                      const QString& filter);

@@ -438,3 +438,40 @@ TEST(TextureEquality, LayeredTexturesCompareTheirLayersAndNeverEqualASimpleOne) 
     EXPECT_FALSE(empty == simple);
     EXPECT_FALSE(simple == empty);
 }
+
+TEST(TextureEquality, WithoutThumbnailsOnlyWhatAnEditorChangesCounts) {
+    SimpleTexture original = Layer("Oak", 120);
+    std::vector<std::uint8_t> rows(4 * 4 * 3, 90);
+    ASSERT_TRUE(original.Thumbnail().SetBits(4, 4, rows, false));
+    SimpleTexture repainted = original;
+    repainted.Thumbnail().Bits()[5] = 91;
+    SimpleTexture bare = original;
+    bare.Thumbnail().Clear();
+    for (const SimpleTexture* other : {&repainted, &bare}) {
+        EXPECT_FALSE(*other == original);
+        EXPECT_TRUE(SameButThumbnails(*other, original));
+        EXPECT_TRUE(SameButThumbnails(original, *other));
+    }
+    SimpleTexture edited = repainted;
+    edited.finish.crand += 0.001f;
+    EXPECT_FALSE(SameButThumbnails(edited, original));
+    edited = original;
+    edited.SetPreviewShape(2);
+    EXPECT_FALSE(SameButThumbnails(edited, original));
+
+    LayeredTexture stack;
+    stack.SetName("Stack");
+    ASSERT_TRUE(stack.AddLayer(original));
+    ASSERT_TRUE(stack.AddLayer(Layer("Top", 20)));
+    LayeredTexture layerPictures = stack;
+    layerPictures.GetLayer(0)->Thumbnail().Clear();
+    ASSERT_TRUE(layerPictures.Thumbnail().SetBits(4, 4, rows, false));
+    EXPECT_FALSE(layerPictures == stack);
+    EXPECT_TRUE(SameButThumbnails(layerPictures, stack));
+    layerPictures.GetLayer(1)->finish.diffuse = 61;
+    EXPECT_FALSE(SameButThumbnails(layerPictures, stack));
+    // The thumbnails of the textures compared stay as they were.
+    EXPECT_EQ(stack.GetLayer(0)->GetThumbnailWidth(), 4);
+    EXPECT_EQ(layerPictures.GetThumbnailWidth(), 4);
+    EXPECT_FALSE(SameButThumbnails(LayeredTexture(), SimpleTexture()));
+}
