@@ -154,6 +154,8 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
 
     // The batch bar at the foot: the grid keeps scrolling above it while thumbnails come.
     connect(m_batchBar, &BatchBar::layoutChanged, this, &CatalogView::UpdateMargins);
+    connect(m_batchBar, &BatchBar::summaryShown, this,
+            [this](const QString& text) { m_app.ShowStatus(text); });
     connect(&m_renders, &CatalogRenders::statusMessage, this,
             [this](const QString& text) { m_app.ShowStatus(text); });
     UpdateMargins();
