@@ -246,9 +246,10 @@ QString CatalogView::StatusText() const {
     if (!IsFiltered())
         return QString();
     const QLocale english(QLocale::English);
-    return QStringLiteral("%1 of %2 textures")
-        .arg(english.toString(m_shown->rowCount()),
-             english.toString(m_document.Contents().GetCount()));
+    const int total = m_document.Contents().GetCount();
+    return QStringLiteral("%1 of %2 %3")
+        .arg(english.toString(m_shown->rowCount()), english.toString(total),
+             total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
 }
 
 void CatalogView::StateChanged() {
