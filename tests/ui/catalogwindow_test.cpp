@@ -672,7 +672,7 @@ TEST_F(CatalogWindowTest, TabbedWindowsAreASetting) {
     ASSERT_TRUE(view);
     QAction* tabbed = m_app->Frame().Action(QStringLiteral("Tabbed Windows"));
     ASSERT_TRUE(tabbed);
-    EXPECT_EQ(tabbed->text(), "&Tabbed Windows");
+    EXPECT_EQ(tabbed->text(), "Ta&bbed Windows");
     EXPECT_FALSE(tabbed->isChecked());
     tabbed->trigger();
     EXPECT_EQ(m_app->Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);

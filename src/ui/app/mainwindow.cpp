@@ -195,7 +195,7 @@ void MainWindow::CreateActions() {
     AddAction("Status Bar", "&Status Bar", "Show or hide the status bar\nToggle StatusBar", [this] {
         statusBar()->setVisible(!statusBar()->isVisible());
     })->setCheckable(true);
-    AddAction("Tabbed Windows", "&Tabbed Windows",
+    AddAction("Tabbed Windows", "Ta&bbed Windows",
               "Show the document windows as tabs\nTabbed Windows",
               [this] {
                   SetTabbedWindows(!TabbedWindows());
