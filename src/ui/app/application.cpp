@@ -73,7 +73,10 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
-    if (options.interactive && m_settings.displayMailingListDialog && !asked)
+    // The notice returns only while the POV-Ray named cannot be run.
+    const QFileInfo povray(m_settings.EffectivePovExecutable());
+    if (options.interactive && m_settings.displayMailingListDialog && !asked &&
+        !(povray.isFile() && povray.isExecutable()))
         ShowStartupNotice();
 
     std::optional<SideFileNotice> notice;

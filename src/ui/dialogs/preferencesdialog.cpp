@@ -350,7 +350,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
     if (occasion == PreferencesOccasion::FirstStart)
-        sheet.ShowWelcome(settings.displayMailingListDialog != 0);
+        sheet.ShowWelcome(false); // it comes back by itself while no POV-Ray is found
     if (sheet.exec() != QDialog::Accepted)
         return false;
 
