@@ -57,8 +57,6 @@ const char* const kClearQuestion =
     "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
 const char* const kClearPrompt =
     "Please select an option for which thumbnails that you would like to clear:";
-const char* const kDeleteQuestion =
-    "Are you sure that you want to delete the selected material(s)?";
 
 /// The steps of Zoom In and Zoom Out, in percent.
 constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
@@ -984,9 +982,15 @@ void CatalogView::RemoveSelection(const QString& verb) {
 void CatalogView::OnDelete() {
     if (!CanDelete())
         return;
-    if (Prompts::Message(this, Prompts::Icon::Stop, QStringLiteral("Delete Material"),
-                         QString::fromLatin1(kDeleteQuestion),
-                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    // A question, not an alarm: Undo brings them back.
+    const int count = m_document.Contents().GetSelectedCount();
+    const QString question = count == 1
+                                 ? QStringLiteral("Delete the selected texture?")
+                                 : QStringLiteral("Delete the %1 selected textures?").arg(count);
+    if (Prompts::Message(this, Prompts::Icon::Question,
+                         count == 1 ? QStringLiteral("Delete Texture")
+                                    : QStringLiteral("Delete Textures"),
+                         question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     WaitCursor wait;
     RemoveSelection(QStringLiteral("Delete"));
