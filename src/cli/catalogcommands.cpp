@@ -43,6 +43,10 @@ FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog) {
     return result.stamp;
 }
 
+std::string TextureCount(long long count) {
+    return std::to_string(count) + (count == 1 ? " texture" : " textures");
+}
+
 std::string EscapedForLine(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     const auto hex = [](char32_t value, int digits) {
@@ -91,7 +95,7 @@ std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices
         if (index >= catalog.GetCount())
             throw UsageError("texture index " + std::to_string(index) +
                              " is out of range (the catalog holds " +
-                             std::to_string(catalog.GetCount()) + " textures)");
+                             TextureCount(catalog.GetCount()) + ")");
     return indices;
 }
 

@@ -8,6 +8,9 @@
 
 class Catalog;
 
+/// "1 texture", "3 textures".
+std::string TextureCount(long long count);
+
 /// Reads a catalog file or throws CommandFailure with the program's message. Bytes after the
 /// end of the catalog are mentioned on stderr. Returns the file's stamp from before the read,
 /// so a later save can tell whether another program changed the file meanwhile.

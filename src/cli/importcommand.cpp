@@ -53,9 +53,9 @@ int RunImport(CommandLine& args) {
         if (!saved)
             throw CommandFailure(saved.message.toStdString());
     }
-    std::fprintf(stderr, "%d imported, %d approximated, %d skipped; %s holds %d textures.\n",
+    std::fprintf(stderr, "%d imported, %d approximated, %d skipped; %s holds %s.\n",
                  result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Approximated),
                  result.Count(ImportOutcome::Skipped), catalogPath.toLocal8Bit().constData(),
-                 catalog.GetCount());
+                 TextureCount(catalog.GetCount()).c_str());
     return ExitOk;
 }

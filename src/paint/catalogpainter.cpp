@@ -68,7 +68,8 @@ void CatalogPainter::PaintCellContents(QPainter& painter, const CellRect& cell, 
     const int x = cell.left + (cell.right - cell.left - w) / 2;
     const int y = cell.top + 10;
     const QFontMetrics metrics = painter.fontMetrics();
-    const QString& name = contents.name;
+    // A name wider than the thumbnail ends in "…"; the cell's tooltip has it whole.
+    const QString name = metrics.elidedText(contents.name, Qt::ElideRight, w);
     const int tw = metrics.horizontalAdvance(name);
     const int th = metrics.height();
     const int ye = y + h + th + 5;
@@ -116,7 +117,7 @@ void CatalogPainter::PaintCellContents(QPainter& painter, const CellRect& cell, 
         DrawGridLine(painter, x + w, y + h, x - 1, y + h);
     }
 
-    // The name, centred under the thumbnail; a long name shows its middle.
+    // The name, centred under the thumbnail.
     const QRect nameRect(QPoint(x, y + h + 5), QPoint(x + w - 1, y + h + th + 5 - 1));
     DrawOpaqueText(painter, nameRect, x + w / 2 - tw / 2, y + h + 5, name, textBackground);
     painter.restore();

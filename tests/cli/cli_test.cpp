@@ -24,9 +24,9 @@ struct CliRun {
     QByteArray err;
 };
 
-CliRun Cli(const QStringList& arguments) {
+CliRun Cli(const QStringList& arguments,
+           QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VELVANE_CLI), arguments);
@@ -179,6 +179,39 @@ TEST_F(CliTest, FailuresAndUsageErrorsHaveTheirStatus) {
     EXPECT_EQ(Cli({"--help"}).status, 0);
 }
 
+TEST_F(CliTest, AnIndexOutOfRangeNamesTheCountInPlainEnglish) {
+    Catalog one;
+    one.AddTexture(m_catalog.GetTexture(0));
+    PutFile(Path("one.vlv"), ToQt(one.Save()));
+    const CliRun run = Cli({"source", Path("one.vlv"), "-i", "3"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("(the catalog holds 1 texture)")) << run.err.toStdString();
+    const CliRun many = Cli({"source", m_path, "-i", "999"});
+    EXPECT_TRUE(many.err.contains(
+        QStringLiteral("(the catalog holds %1 textures)").arg(m_catalog.GetCount()).toUtf8()))
+        << many.err.toStdString();
+}
+
+TEST_F(CliTest, ListSaysNothingOnStderrWithoutARuntimeFolder) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    const CliRun run = Cli({"list", m_path}, environment);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, QByteArray());
+    EXPECT_FALSE(run.out.isEmpty());
+}
+
+TEST_F(CliTest, OtherQtWarningsStillShowWithoutARuntimeFolder) {
+    // A platform that does not exist: Qt says so, and the filter lets it through.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    const CliRun run = Cli({"sheet", m_path, Path("sheet.png")}, environment);
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(run.err.contains("no-such-platform")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("XDG_RUNTIME_DIR")) << run.err.toStdString();
+}
+
 TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
     const CliRun wrong = Cli({"source", m_path, "--bogus"});
     EXPECT_EQ(wrong.status, 2);
@@ -225,7 +258,7 @@ TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
     // examples/sample.vlv is generated from the sample definitions; thumbnails aside it must
     // hold exactly those textures.
     Catalog shipped;
-    const auto bytes = ReadFileBytes(std::string(VELVANE_SOURCE_DIR) + "/examples/sample.vlv");
+    const auto bytes = ReadFileBytes(VELVANE_SOURCE_DIR "/examples/sample.vlv");
     ASSERT_FALSE(shipped.Load(bytes).has_value());
     for (int i = 0; i < shipped.GetCount(); ++i)
         shipped.GetTexture(i).Thumbnail() = Bitmap();

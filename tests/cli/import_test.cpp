@@ -173,3 +173,10 @@ TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
         EXPECT_FALSE(QFile::exists(Path("c.vlv")));
     }
 }
+
+TEST_F(ImportCliTest, ACatalogOfOneTextureIsCountedInTheSingular) {
+    Write("one.inc", "#declare Only = texture { pigment { rgb <1, 0, 0> } }\n");
+    const CliResult run = Cli({"import", "one.vlv", "one.inc"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "1 imported, 0 approximated, 0 skipped; one.vlv holds 1 texture.\n");
+}

@@ -15,6 +15,7 @@
 #include "ui/catalog/catalogrenders.h"
 #include "ui/texmap/texturemapdocument.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -23,7 +24,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -93,6 +96,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     view->verticalScrollBar()->setValue(0);
 
     const std::size_t messages = m_messages.size();
+    QSignalSpy status(m_app->Frame().statusBar(), &QStatusBar::messageChanged);
     view->OnRenderThumbnails();
     // The command returns at once: the batch runs behind the window, which shows how far it is.
     EXPECT_EQ(view->Renders().Batches().size(), 1u);
@@ -153,11 +157,13 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     EXPECT_TRUE(tip.contains(QStringLiteral("The thumbnail of \"Broken\" could not be rendered: "
                                             "POV-Ray could not render the texture")))
         << tip.toStdString();
-    EXPECT_TRUE(m_app->Frame().statusBar()->currentMessage().contains(QStringLiteral("Broken")));
+    EXPECT_TRUE(std::any_of(status.begin(), status.end(), [](const QList<QVariant>& message) {
+        return message.at(0).toString().contains(QStringLiteral("Broken"));
+    }));
     EXPECT_EQ(m_messages.size(), messages + 2) << "only the two questions";
     // The user chose a selection of their own while they ran: the batches left it alone.
     EXPECT_EQ(Selected(view), (std::vector<int>{chosen[7], other}));
-    // The summary stays below the grid until it is closed.
+    // The summary stays below the grid a while, or until it is closed.
     ASSERT_TRUE(bar->IsShowingSummary());
     EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("1 rendered. Finished in ")))
         << bar->SummaryText().toStdString();
@@ -321,4 +327,50 @@ TEST_F(AppTest, OpenListsBitmapsAndOpensAPngAsATextureMap) {
     ASSERT_NE(map, nullptr) << "a PNG opens as a texture map, not a catalog";
     EXPECT_EQ(map->Width(), 8);
     EXPECT_EQ(map->Title(), QStringLiteral("Map.PNG"));
+}
+
+TEST_F(AppTest, TheBarWritesThePercentAfterTheNumberAndGoesSoonAfterTheSummary) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    BatchBar* bar = view->BatchProgress();
+    bar->SetSummaryLinger(200);
+    for (int index : SimpleIndices(view, 2))
+        ClickTexture(view, index, Qt::ControlModifier);
+    view->OnRenderThumbnails();
+    ASSERT_TRUE(bar->isVisible());
+    const QRegularExpression percent(QStringLiteral("^\\d{1,3}%$"));
+    EXPECT_TRUE(percent.match(bar->PercentText()).hasMatch()) << bar->PercentText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            EXPECT_TRUE(bar->IsShowingSummary() || percent.match(bar->PercentText()).hasMatch())
+                << bar->PercentText().toStdString();
+            return bar->IsShowingSummary();
+        },
+        60000));
+    const QString summary = bar->SummaryText();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("2 rendered."))) << summary.toStdString();
+    // The bar goes by itself; the status line keeps what it said.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isHidden(); }, 5000));
+    EXPECT_FALSE(view->Renders().LastSummary().has_value());
+    EXPECT_EQ(m_app->Frame().statusBar()->currentMessage(), summary);
+}
+
+TEST_F(AppTest, TheNextCatalogCommandClosesTheSummary) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    BatchBar* bar = view->BatchProgress();
+    bar->SetSummaryLinger(600000);
+    ClickTexture(view, SimpleIndices(view, 1).at(0));
+    view->OnRenderThumbnails();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->IsShowingSummary(); }, 60000));
+    EXPECT_EQ(bar->JobText(), QStringLiteral("1 of 1 texture"));
+    // It stays while the user does nothing; a catalog command closes it at once.
+    QApplication::processEvents();
+    EXPECT_TRUE(bar->isVisible());
+    QAction* selectAll = view->Action(QStringLiteral("Select All"));
+    ASSERT_TRUE(selectAll);
+    selectAll->trigger();
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(view->Renders().LastSummary().has_value());
+    EXPECT_GT(Selected(view).size(), 1u) << "the command itself ran";
 }

@@ -116,7 +116,7 @@ TEST_F(CatalogModelTest, RowsShowNameDescriptionKindThumbnailAndSelection) {
     EXPECT_EQ(three.data().toString(), "T3");
     EXPECT_EQ(three.data(CatalogModel::DescriptionRole).toString(), "number 3");
     EXPECT_EQ(three.data(Qt::AccessibleDescriptionRole).toString(), "number 3");
-    EXPECT_EQ(three.data(Qt::ToolTipRole).toString(), "number 3");
+    EXPECT_EQ(three.data(Qt::ToolTipRole).toString(), "T3\nnumber 3");
     EXPECT_EQ(three.data(CatalogModel::SearchTextRole).toString(), "T3\nnumber 3");
     EXPECT_EQ(three.data(CatalogModel::KindRole).toInt(), CatalogModel::Simple);
     EXPECT_EQ(Model().index(10).data(CatalogModel::KindRole).toInt(), CatalogModel::Layered);
@@ -299,7 +299,7 @@ TEST_F(CatalogModelTest, ThumbnailStatesGoWithTheirTextures) {
     EXPECT_EQ(Model().index(6).data(CatalogModel::ThumbnailProblemRole).toString(),
               "Parse error in the pigment");
     EXPECT_EQ(Model().index(6).data(Qt::ToolTipRole).toString(),
-              "number 6\nParse error in the pigment");
+              "T6\nnumber 6\nParse error in the pigment");
     // A render on its way comes before an earlier failure.
     rendering.insert(&m_document.Contents().GetTexture(6));
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Rendering);

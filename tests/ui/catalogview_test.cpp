@@ -158,9 +158,18 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
     m_answer = QMessageBox::No;
     view->OnDelete();
     EXPECT_EQ(catalog.GetCount(), 5);
-    EXPECT_EQ(m_messages.back().title, "Delete Material");
-    EXPECT_EQ(m_messages.back().text,
-              "Are you sure that you want to delete the selected material(s)?");
+    // Deleting can be undone: a plain question that counts the textures.
+    EXPECT_EQ(m_messages.back().icon, Prompts::Icon::Question);
+    EXPECT_EQ(m_messages.back().title, "Delete Textures");
+    EXPECT_EQ(m_messages.back().text, "Delete the 2 selected textures?");
+    ClickTexture(view, 3);
+    view->OnDelete();
+    EXPECT_EQ(catalog.GetCount(), 5);
+    EXPECT_EQ(m_messages.back().icon, Prompts::Icon::Question);
+    EXPECT_EQ(m_messages.back().title, "Delete Texture");
+    EXPECT_EQ(m_messages.back().text, "Delete the selected texture?");
+    ClickTexture(view, 1);
+    ClickTexture(view, 3, Qt::ControlModifier);
     m_answer = QMessageBox::Yes;
     view->OnDelete();
     ASSERT_EQ(catalog.GetCount(), 3);

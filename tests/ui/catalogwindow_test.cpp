@@ -409,6 +409,23 @@ TEST_F(CatalogWindowTest, FindNarrowsTheGridAndCommandsActOnShownTextures) {
     EXPECT_FALSE(status->isVisible());
 }
 
+TEST_F(CatalogWindowTest, FindCountsASingleTextureInTheSingular) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    while (catalog.GetCount() > 1)
+        catalog.RemoveTexture(catalog.GetCount() - 1);
+    view->Document().Changed();
+    auto* status = m_app->Frame().findChild<QLabel*>(QStringLiteral("ViewStatus"));
+    ASSERT_TRUE(status);
+    view->SetFilter(QString::fromStdString(catalog.GetTexture(0).GetName()));
+    m_app->Frame().UpdateCommands();
+    EXPECT_EQ(status->text(), "1 of 1 texture");
+    view->SetFilter(QStringLiteral("no texture is called this"));
+    m_app->Frame().UpdateCommands();
+    EXPECT_EQ(status->text(), "0 of 1 texture");
+}
+
 TEST_F(CatalogWindowTest, ScreenshotOfTheFindBar) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
@@ -672,7 +689,7 @@ TEST_F(CatalogWindowTest, TabbedWindowsAreASetting) {
     ASSERT_TRUE(view);
     QAction* tabbed = m_app->Frame().Action(QStringLiteral("Tabbed Windows"));
     ASSERT_TRUE(tabbed);
-    EXPECT_EQ(tabbed->text(), "&Tabbed Windows");
+    EXPECT_EQ(tabbed->text(), "Ta&bbed Windows");
     EXPECT_FALSE(tabbed->isChecked());
     tabbed->trigger();
     EXPECT_EQ(m_app->Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);

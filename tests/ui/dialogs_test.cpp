@@ -828,13 +828,13 @@ TEST(StartupNotice, TheCheckBoxTellsWhetherToShowItAgain) {
     StartupNoticeDialog dialog;
     ASSERT_NE(dialog.DisplayAgainCheck(), nullptr);
     EXPECT_EQ(dialog.DisplayAgainCheck()->text(), QStringLiteral("&Display this message again."));
-    EXPECT_TRUE(dialog.DisplayAgain());
+    EXPECT_FALSE(dialog.DisplayAgain()) << "the box starts clear";
     WhenModal<StartupNoticeDialog>([](StartupNoticeDialog& shown) {
         ClickIndicator(shown.DisplayAgainCheck());
         QTest::mouseClick(StandardButton(shown, QDialogButtonBox::Ok), Qt::LeftButton);
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_FALSE(dialog.DisplayAgain());
+    EXPECT_TRUE(dialog.DisplayAgain());
 }
 
 TEST(About, NamesTheProgramAndItsVersion) {

@@ -4,6 +4,8 @@
 #include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -97,7 +99,7 @@ TEST(CatalogPainting, NotRenderedAndLongNamesStayInsideTheirCell) {
     for (int x = 25; x < 135; ++x)
         textBackground += image.pixelColor(x, 80) == QColor(195, 195, 195);
     EXPECT_GT(textBackground, 20);
-    // The name is cut at both sides of the thumbnail's width.
+    // The name stays within the thumbnail's width.
     for (int y = 146; y < 160; ++y) {
         EXPECT_EQ(image.pixelColor(18, y), QColor(192, 192, 192)) << y;
         EXPECT_EQ(image.pixelColor(141, y), QColor(192, 192, 192)) << y;
@@ -105,5 +107,57 @@ TEST(CatalogPainting, NotRenderedAndLongNamesStayInsideTheirCell) {
     bool dark = false;
     for (int x = 60; x < 100; ++x)
         dark = dark || image.pixelColor(x, 152).lightness() < 100;
-    EXPECT_TRUE(dark); // the middle of the name shows
+    EXPECT_TRUE(dark);
+}
+
+namespace {
+
+/// A catalog of one texture named `name`, painted as a window 300 pixels wide.
+QImage PaintNamed(const std::string& name) {
+    Catalog catalog;
+    SimpleTexture texture;
+    texture.SetName(name);
+    catalog.AddTexture(texture);
+    return PaintCatalog(catalog, 300, 200);
+}
+
+/// Whether anything dark is drawn in columns [left, right) of rows [top, bottom).
+bool DarkIn(const QImage& image, int left, int right, int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (image.pixelColor(x, y).lightness() < 100)
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST(CatalogPainting, ALongNameShowsItsBeginningAndEndsInAnEllipsis) {
+    const std::string tail(60, 'W');
+    const QImage a = PaintNamed("_NB_Winebottle_Glass_Clear_Green" + tail);
+    const QImage b = PaintNamed("XY_Other_Beginning_Of_Name_Here_" + tail);
+    const QImage c = PaintNamed("_NB_Winebottle_Glass_Clear_Green" + std::string(60, 'M'));
+    const QImage whole = PaintNamed("_NB");
+    // The name row: below the thumbnail frame, as tall as the text.
+    const int top = 145;
+    const int bottom = top + QFontMetrics(QFont()).height();
+    // Its beginning is drawn from the left edge of the thumbnail...
+    EXPECT_TRUE(DarkIn(a, 20, 28, top, bottom));
+    EXPECT_NE(a, b) << "the beginnings differ, so must the cells";
+    // ...and what does not fit is left out, so names differing only there look the same.
+    EXPECT_EQ(a, c);
+    // The last few pixels are the low dots of "…", not the tall letters of the name.
+    int last = 139;
+    while (last > 20 && !DarkIn(a, last, last + 1, top, bottom))
+        --last;
+    EXPECT_GT(last, 100) << "the text reaches across the cell";
+    EXPECT_FALSE(DarkIn(a, last - 2, last + 1, top, top + (bottom - top) / 2));
+    // The cell around the name is drawn as for a short name: only the name row differs.
+    for (int y = 0; y < 200; ++y) {
+        if (y >= top && y < bottom)
+            continue;
+        for (int x = 0; x < 300; ++x) {
+            ASSERT_EQ(a.pixel(x, y), whole.pixel(x, y)) << x << "," << y;
+        }
+    }
 }

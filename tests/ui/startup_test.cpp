@@ -134,10 +134,9 @@ TEST_F(StartupTest, AFirstStartAsksOnceWithTheWelcomeAndWritesTheShapesQuietly) 
         shownPov = sheet->Page().ExecutableEdit()->text();
         if (sheet->WelcomeLabel())
             welcome = sheet->WelcomeLabel()->text();
+        // The box starts clear; left so, the welcome comes back only while POV-Ray is missing.
         QCheckBox* again = sheet->DisplayAgainCheck();
-        EXPECT_TRUE(again && again->isChecked());
-        if (again)
-            again->setChecked(false);
+        EXPECT_TRUE(again && !again->isChecked());
         sheet->accept();
         return true;
     });
@@ -214,17 +213,57 @@ TEST_F(StartupTest, WithoutAPovRayToRunEveryStartAsks) {
     }
 }
 
+TEST_F(StartupTest, TheNoticeComesBackOnlyWhileThePovRayNamedIsMissing) {
+    // A POV-Ray that can be run: no notice, even with the box ticked long ago.
+    const QString fake = m_dir.filePath("povray");
+    {
+        QFile script(fake);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexit 0\n");
+    }
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Store([&](ProgramSettings& s) {
+        s.programDirectory = m_dir.filePath("program");
+        s.povExecutable = fake;
+        s.displayMailingListDialog = 1;
+    });
+    AnswerDialogs([](QDialog* dialog) {
+        dialog->accept();
+        return true;
+    });
+    StartAndQuit();
+    EXPECT_TRUE(m_dialogs.isEmpty()) << m_dialogs.join(' ').toStdString();
+    EXPECT_EQ(Stored().displayMailingListDialog, 1);
+
+    // The program named is gone: the notice comes, its box clear.
+    ASSERT_TRUE(QFile::remove(fake));
+    bool ticked = true;
+    m_answer = [&](QDialog* dialog) {
+        if (auto* notice = qobject_cast<StartupNoticeDialog*>(dialog))
+            ticked = notice->DisplayAgain();
+        dialog->accept();
+        return true;
+    };
+    StartAndQuit();
+    EXPECT_EQ(m_dialogs, QStringList{"StartupNoticeDialog"});
+    EXPECT_FALSE(ticked);
+}
+
 TEST_F(StartupTest, TheNoticeCanBeTurnedOff) {
     Store([this](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
-        s.povExecutable = DefaultPovExecutable();
+        s.povExecutable = m_dir.filePath("gone/povray");
+        s.displayMailingListDialog = 1;
     });
     WhenShown<StartupNoticeDialog>([](StartupNoticeDialog* notice) {
-        notice->DisplayAgainCheck()->setChecked(false);
+        notice->DisplayAgainCheck()->setChecked(true);
         notice->accept();
     });
     StartAndQuit();
-    EXPECT_EQ(Stored().displayMailingListDialog, 0);
+    EXPECT_EQ(Stored().displayMailingListDialog, 1);
+    WhenShown<StartupNoticeDialog>([](StartupNoticeDialog* notice) { notice->accept(); });
+    StartAndQuit();
+    EXPECT_EQ(Stored().displayMailingListDialog, 0) << "left clear, it does not come again";
 }
 
 TEST_F(StartupTest, TheMainWindowStartsWhereItWasLeftTimeAfterTime) {

@@ -73,7 +73,10 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
-    if (options.interactive && m_settings.displayMailingListDialog && !asked)
+    // The notice returns only while the POV-Ray named cannot be run.
+    const QFileInfo povray(m_settings.EffectivePovExecutable());
+    if (options.interactive && m_settings.displayMailingListDialog && !asked &&
+        !(povray.isFile() && povray.isExecutable()))
         ShowStartupNotice();
 
     std::optional<SideFileNotice> notice;
@@ -280,6 +283,11 @@ bool Application::CloseDocument(Document& document) {
         return false;
     if (!document.Path().isEmpty())
         m_frame->AddRecentFile(document.Path());
+    CloseWindowsOf(document);
+    return true;
+}
+
+void Application::CloseWindowsOf(Document& document) {
     m_closing = true;
     for (DocumentView* view : m_frame->ViewsOf(document))
         if (auto* window = qobject_cast<QMdiSubWindow*>(view->Widget()->parentWidget())) {
@@ -289,18 +297,41 @@ bool Application::CloseDocument(Document& document) {
         }
     m_closing = false;
     ForgetDocument(&document);
+}
+
+bool Application::SaveAllModified() {
+    std::vector<Document*> modified;
+    for (const auto& document : m_documents)
+        if (document->IsModified())
+            modified.push_back(document.get());
+    if (modified.size() < 2)
+        return modified.empty() || modified.front()->SaveModified(m_frame.get());
+    // One question for them all.
+    QStringList titles;
+    for (const Document* document : modified)
+        titles << document->Title();
+    const auto answer = Prompts::Message(
+        m_frame.get(), Prompts::Icon::Warning, QStringLiteral("Velvane"),
+        QStringLiteral("Save the changes to these %1 documents?\n\n%2")
+            .arg(modified.size())
+            .arg(titles.join(QLatin1Char('\n'))),
+        QMessageBox::SaveAll | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::SaveAll);
+    if (answer == QMessageBox::Discard)
+        return true;
+    if (answer != QMessageBox::SaveAll)
+        return false;
+    for (Document* document : modified)
+        if (!document->Save(m_frame.get()))
+            return false;
     return true;
 }
 
 bool Application::CloseAllDocuments() {
-    for (const auto& document : m_documents)
-        if (!document->SaveModified(m_frame.get()))
-            return false;
-    while (!m_documents.empty()) {
-        Document& document = *m_documents.back();
-        document.SetModifiedFlag(false); // already offered for saving
-        CloseDocument(document);
-    }
+    if (!SaveAllModified())
+        return false;
+    // Closing at the end is no use of a file: the recent list keeps its order.
+    while (!m_documents.empty())
+        CloseWindowsOf(*m_documents.back());
     return true;
 }
 

@@ -59,7 +59,8 @@ public:
     /// Closes a document with all its windows, offering to stop its renders and to save it
     /// first. False when it stays.
     bool CloseDocument(Document& document);
-    /// Offers to save every modified document and closes them all; false when the user cancels.
+    /// Offers to save every modified document and closes them all; false when the user cancels
+    /// or a save fails. Several modified documents are asked about together.
     bool CloseAllDocuments();
     /// When renders of `document` (of any, for null) are still running, says how many and asks
     /// whether to stop them; on Yes they are stopped. False when the user wants them to go on.
@@ -87,6 +88,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Closes the document's windows and lets it go, without asking.
+    void CloseWindowsOf(Document& document);
+    /// Offers to save the modified documents; false when the program must stay.
+    bool SaveAllModified();
     void ConnectFrame();
     void ShowNotice(const SideFileNotice& notice);
     void ShowStartupNotice();

@@ -156,8 +156,9 @@ void MainWindow::CreateActions() {
                 K::keyBindings(K::Print));
     AddStandard(StandardCommand::PrintPreview, "Print Preview", "Print Pre&view",
                 "Display full pages\nPrint Preview", {});
-    AddAction("Exit", "E&xit", "Quit the application; prompts to save documents\nExit",
-              [this] { close(); });
+    AddAction(
+        "Exit", "E&xit", "Quit the application; prompts to save documents\nExit",
+        [this] { close(); }, KeysOf(K::Quit, {K(Qt::CTRL | Qt::Key_Q)}));
 
     // Edit commands: Undo and Redo through the active document's steps, the clipboard through
     // the active view.
@@ -194,7 +195,7 @@ void MainWindow::CreateActions() {
     AddAction("Status Bar", "&Status Bar", "Show or hide the status bar\nToggle StatusBar", [this] {
         statusBar()->setVisible(!statusBar()->isVisible());
     })->setCheckable(true);
-    AddAction("Tabbed Windows", "&Tabbed Windows",
+    AddAction("Tabbed Windows", "Ta&bbed Windows",
               "Show the document windows as tabs\nTabbed Windows",
               [this] {
                   SetTabbedWindows(!TabbedWindows());

@@ -9,23 +9,33 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 
 namespace {
 
 /// At most this many failed textures are named in the summary; the rest are counted.
 constexpr int kNamedFailures = 5;
+/// The summary goes by itself after this long.
+constexpr int kSummaryMilliseconds = 8000;
+
+/// "12 of 1,989 textures", "0 of 1 texture".
+QString OfTextures(qint64 done, qint64 total) {
+    return QStringLiteral("%1 of %2 %3")
+        .arg(BatchBar::Count(done), BatchBar::Count(total),
+             total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
+}
 
 } // namespace
 
 BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
     : QWidget(parent), m_renders(renders), m_caption(new QLabel(this)), m_percent(new QLabel(this)),
       m_jobBar(new QProgressBar(this)), m_job(new QLabel(this)), m_failure(new QLabel(this)),
-      m_button(new QPushButton(QStringLiteral("&Stop"), this)) {
+      m_button(new QPushButton(QStringLiteral("&Stop"), this)), m_linger(new QTimer(this)) {
     setObjectName(QStringLiteral("batchBar"));
     setAutoFillBackground(true);
     m_caption->setObjectName(QStringLiteral("captionLabel"));
     m_percent->setObjectName(QStringLiteral("percentLabel"));
-    m_percent->setMinimumWidth(m_percent->fontMetrics().horizontalAdvance(QStringLiteral("%100")) +
+    m_percent->setMinimumWidth(m_percent->fontMetrics().horizontalAdvance(QStringLiteral("100%")) +
                                4);
     m_jobBar->setObjectName(QStringLiteral("jobBar"));
     m_jobBar->setTextVisible(false);
@@ -40,6 +50,9 @@ BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
     m_button->setAutoDefault(false);
     m_button->setFocusPolicy(Qt::TabFocus);
     connect(m_button, &QPushButton::clicked, this, &BatchBar::ButtonPressed);
+    m_linger->setSingleShot(true);
+    m_linger->setInterval(kSummaryMilliseconds);
+    connect(m_linger, &QTimer::timeout, &m_renders, &CatalogRenders::DismissSummary);
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(6, 3, 6, 3);
@@ -67,16 +80,16 @@ void BatchBar::Refresh() {
     if (!batches.empty()) {
         // The whole job: every batch of the catalog, the running one first.
         m_summary = false;
+        m_linger->stop();
         const ThumbnailBatchRender& running = *batches.front();
         const BatchStatus status = running.Status();
         m_caption->setText(running.Caption().isEmpty() ? QStringLiteral("Waiting to render...")
                                                        : running.Caption());
-        m_percent->setText(QStringLiteral("%") + QString::number(running.Percent()));
+        m_percent->setText(QStringLiteral("%1%").arg(running.Percent()));
         m_percent->setVisible(!running.Caption().isEmpty());
         m_jobBar->setRange(0, std::max(status.texturesTotal, 1));
         m_jobBar->setValue(status.texturesDone);
-        QString text = QStringLiteral("%1 of %2 textures")
-                           .arg(Count(status.texturesDone), Count(status.texturesTotal));
+        QString text = OfTextures(status.texturesDone, status.texturesTotal);
         if (status.millisecondsLeft >= 0)
             text += QStringLiteral(", about %1 left").arg(Duration(status.millisecondsLeft));
         if (batches.size() > 1)
@@ -90,14 +103,18 @@ void BatchBar::Refresh() {
         m_button->setText(QStringLiteral("&Stop"));
         m_button->setEnabled(!running.IsStopping());
     } else if (const auto& summary = m_renders.LastSummary()) {
+        const bool fresh = !m_summary;
         m_summary = true;
         m_caption->setText(SummaryFor(*summary));
+        if (fresh) {
+            m_linger->start();
+            emit summaryShown(m_caption->text());
+        }
         m_percent->hide();
         const int through = summary->rendered + static_cast<int>(summary->failed.size());
         m_jobBar->setRange(0, std::max(summary->total, 1));
         m_jobBar->setValue(through);
-        m_job->setText(
-            QStringLiteral("%1 of %2 textures").arg(Count(through), Count(summary->total)));
+        m_job->setText(OfTextures(through, summary->total));
         QStringList why;
         for (const QString& line : {summary->stoppedBecause, summary->firstFailure})
             if (!line.isEmpty())
@@ -107,9 +124,17 @@ void BatchBar::Refresh() {
         m_button->setText(QStringLiteral("&Close"));
         m_button->setEnabled(true);
     }
+    if (!HasContents()) {
+        m_summary = false;
+        m_linger->stop();
+    }
     setVisible(HasContents());
     if (wasVisible != !isHidden() || oldHeight != sizeHint().height())
         emit layoutChanged();
+}
+
+void BatchBar::SetSummaryLinger(int milliseconds) {
+    m_linger->setInterval(milliseconds);
 }
 
 void BatchBar::ButtonPressed() {

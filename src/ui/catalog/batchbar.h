@@ -7,13 +7,15 @@ class CatalogRenders;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 struct BatchSummary;
 
 /// The bar at the foot of a catalog window while its thumbnails are rendered in the
 /// background: the texture being rendered with its percent ("Rendering texture 3 of 64",
-/// "%37"), the whole job's bar with "12 of 1,989 textures, about 2 min left" (and the batches
+/// "37%"), the whole job's bar with "12 of 1,989 textures, about 2 min left" (and the batches
 /// waiting after it) and Stop. Once the batches are over it shows the summary, naming the
-/// textures that failed and why the first did, until the user closes it.
+/// textures that failed and why the first did, for a few seconds, until the user closes it or
+/// takes up another catalog command; the status line keeps the summary.
 class BatchBar : public QWidget {
     Q_OBJECT
 public:
@@ -42,9 +44,14 @@ public:
     /// "1,987 rendered, 2 failed: Oak, Pine. Stopped after 1 min 5 s; 12 not rendered."
     static QString SummaryFor(const BatchSummary& summary);
 
+    /// How long the summary stays (8 s).
+    void SetSummaryLinger(int milliseconds);
+
 signals:
     /// The bar appeared or went, or changed its height.
     void layoutChanged();
+    /// A batch ended with this summary.
+    void summaryShown(const QString& text);
 
 private:
     void Refresh();
@@ -57,5 +64,6 @@ private:
     QLabel* m_job;
     QLabel* m_failure;
     QPushButton* m_button;
+    QTimer* m_linger;
     bool m_summary = false;
 };

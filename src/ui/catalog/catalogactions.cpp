@@ -3,6 +3,7 @@
 #include "core/catalog/catalog.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogfilter.h"
+#include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/framework/command.h"
 
@@ -52,6 +53,8 @@ CatalogActions::CatalogActions(CatalogView& view) : QObject(&view), m_view(view)
 QAction* CatalogActions::Add(const QString& name, const QString& menuText, const QString& prompt,
                              void (CatalogView::*slot)(), const QList<QKeySequence>& keys) {
     QAction* action = MakeCommand(this, name, menuText, prompt, keys);
+    // The user has moved on: the last batch's summary goes.
+    connect(action, &QAction::triggered, &m_view, [this] { m_view.Renders().DismissSummary(); });
     connect(action, &QAction::triggered, &m_view, slot);
     m_actions[name] = action;
     return action;

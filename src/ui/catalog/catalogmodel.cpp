@@ -47,11 +47,13 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleDescriptionRole:
         return QString::fromStdString(texture.GetDescription());
     case Qt::ToolTipRole: {
-        QString tip = QString::fromStdString(texture.GetDescription());
-        const auto problem = m_problems.find(&texture);
-        if (problem != m_problems.end())
-            tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + problem->second;
-        return tip.isEmpty() ? QVariant() : QVariant(tip);
+        // The whole name first: a long one is cut short in its cell.
+        QStringList tip{QString::fromStdString(texture.GetName())};
+        if (!texture.GetDescription().empty())
+            tip << QString::fromStdString(texture.GetDescription());
+        if (const auto problem = m_problems.find(&texture); problem != m_problems.end())
+            tip << problem->second;
+        return tip.join(QLatin1Char('\n'));
     }
     case KindRole:
         return texture.IsSimple() ? Simple : Layered;

@@ -58,8 +58,6 @@ const char* const kClearQuestion =
     "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
 const char* const kClearPrompt =
     "Please select an option for which thumbnails that you would like to clear:";
-const char* const kDeleteQuestion =
-    "Are you sure that you want to delete the selected material(s)?";
 
 /// The steps of Zoom In and Zoom Out, in percent.
 constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
@@ -170,6 +168,8 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
 
     // The batch bar at the foot: the grid keeps scrolling above it while thumbnails come.
     connect(m_batchBar, &BatchBar::layoutChanged, this, &CatalogView::UpdateMargins);
+    connect(m_batchBar, &BatchBar::summaryShown, this,
+            [this](const QString& text) { m_app.ShowStatus(text); });
     connect(&m_renders, &CatalogRenders::statusMessage, this,
             [this](const QString& text) { m_app.ShowStatus(text); });
     UpdateMargins();
@@ -260,9 +260,10 @@ QString CatalogView::StatusText() const {
     if (!IsFiltered())
         return QString();
     const QLocale english(QLocale::English);
-    return QStringLiteral("%1 of %2 textures")
-        .arg(english.toString(m_shown->rowCount()),
-             english.toString(m_document.Contents().GetCount()));
+    const int total = m_document.Contents().GetCount();
+    return QStringLiteral("%1 of %2 %3")
+        .arg(english.toString(m_shown->rowCount()), english.toString(total),
+             total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
 }
 
 void CatalogView::StateChanged() {
@@ -1010,9 +1011,15 @@ void CatalogView::RemoveSelection(const QString& verb) {
 void CatalogView::OnDelete() {
     if (!CanDelete())
         return;
-    if (Prompts::Message(this, Prompts::Icon::Stop, QStringLiteral("Delete Material"),
-                         QString::fromLatin1(kDeleteQuestion),
-                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    // A question, not an alarm: Undo brings them back.
+    const int count = m_document.Contents().GetSelectedCount();
+    const QString question = count == 1
+                                 ? QStringLiteral("Delete the selected texture?")
+                                 : QStringLiteral("Delete the %1 selected textures?").arg(count);
+    if (Prompts::Message(this, Prompts::Icon::Question,
+                         count == 1 ? QStringLiteral("Delete Texture")
+                                    : QStringLiteral("Delete Textures"),
+                         question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     WaitCursor wait;
     RemoveSelection(QStringLiteral("Delete"));

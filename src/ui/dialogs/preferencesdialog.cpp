@@ -89,6 +89,7 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
 
     m_style = new QComboBox(this);
     m_style->setObjectName(QStringLiteral("styleCombo"));
+    m_style->setAccessibleName(QStringLiteral("POV Command Style"));
     m_style->addItems(
         {QStringLiteral("Automatic"), QStringLiteral("Classic"), QStringLiteral("POV-Ray 3.7")});
     auto* styleLabel = new QLabel(QStringLiteral("POV Command &Style"), this);
@@ -350,7 +351,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
     if (occasion == PreferencesOccasion::FirstStart)
-        sheet.ShowWelcome(settings.displayMailingListDialog != 0);
+        sheet.ShowWelcome(false); // it comes back by itself while no POV-Ray is found
     if (sheet.exec() != QDialog::Accepted)
         return false;
 

@@ -31,7 +31,7 @@ StartupNoticeDialog::StartupNoticeDialog(QWidget* parent) : QDialog(parent) {
 
     m_again = new QCheckBox(QString::fromLatin1(kDisplayAgainText), this);
     m_again->setObjectName(QStringLiteral("displayAgainCheck"));
-    m_again->setChecked(true);
+    m_again->setChecked(false);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

@@ -10,9 +10,9 @@ QString WelcomeText();
 /// The text of the check box that keeps the welcome coming at each start.
 inline constexpr const char* kDisplayAgainText = "&Display this message again.";
 
-/// The notice shown at start-up until the user turns it off: what Velvane is and where to tell
-/// it about POV-Ray. After OK the caller stores DisplayAgain(). (At a first start the welcome
-/// is part of the Preferences instead.)
+/// The notice shown at start-up while the POV-Ray named cannot be run, as long as the user asks
+/// for it: what Velvane is and where to tell it about POV-Ray. Its box starts clear; after OK
+/// the caller stores DisplayAgain(). (At a first start the welcome is part of the Preferences.)
 class StartupNoticeDialog : public QDialog {
     Q_OBJECT
 public:
