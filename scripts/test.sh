@@ -32,7 +32,9 @@ bash scripts/check-format.sh
 step "Build"
 bash scripts/build.sh build --tests
 step "Tests"
-(cd build && ctest --output-on-failure -j"$(nproc)")
+# Most tests wait for POV-Ray rather than use a core, so twice as many run as there are cores.
+jobs=$(($(nproc) * 2))
+(cd build && ctest --output-on-failure -j"$jobs")
 
 if $full; then
     # clang-tidy reads the build's compile database.
@@ -44,7 +46,7 @@ if $full; then
     step "Tests with AddressSanitizer and UndefinedBehaviorSanitizer"
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    (cd build-asan && ctest --output-on-failure -j"$(nproc)")
+    (cd build-asan && ctest --output-on-failure -j"$jobs")
 
     step "Debian package"
     bash scripts/package-check.sh
