@@ -86,7 +86,6 @@ int RunImport(CommandLine& args) {
                  "%d exact, %d source, %d approximated, %d skipped; %s holds %d textures.\n",
                  result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Source),
                  result.Count(ImportOutcome::Approximated), result.Count(ImportOutcome::Skipped),
-                 catalogPath.toLocal8Bit().constData(),
-                 catalog.GetCount());
+                 catalogPath.toLocal8Bit().constData(), catalog.GetCount());
     return ExitOk;
 }

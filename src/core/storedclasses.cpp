@@ -21,7 +21,7 @@ const ClassRegistry& StoredClasses() {
         &Normal::classRecord,        &Finish::classRecord,          &ColorMap::classRecord,
         &Turbulence::classRecord,    &Transformations::classRecord, &ImageMap::classRecord,
         &Bitmap::classRecord,        &NamedColor::classRecord,      &IorPreset::classRecord,
-        &PreviewShape::classRecord,  &CustomShape::classRecord,  &SourceTexture::classRecord,
+        &PreviewShape::classRecord,  &CustomShape::classRecord,     &SourceTexture::classRecord,
     };
     return registry;
 }

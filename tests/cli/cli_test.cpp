@@ -225,7 +225,7 @@ TEST_F(CliTest, SampleCatalogMatchesItsDefinition) {
     // examples/sample.vlv is generated from the sample definitions; thumbnails aside it must
     // hold exactly those textures.
     Catalog shipped;
-    const auto bytes = ReadFileBytes(std::string(VELVANE_SOURCE_DIR) + "/examples/sample.vlv");
+    const auto bytes = ReadFileBytes(VELVANE_SOURCE_DIR "/examples/sample.vlv");
     ASSERT_FALSE(shipped.Load(bytes).has_value());
     for (int i = 0; i < shipped.GetCount(); ++i)
         shipped.GetTexture(i).Thumbnail() = Bitmap();

@@ -4,8 +4,8 @@
 #include "core/povtext/sourceerror.h"
 
 #include <algorithm>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 namespace {
 

@@ -33,8 +33,8 @@ void AppendNumber(std::vector<PovToken>& out, const PovNumber& number) {
     for (int i = 0; i < number.size; ++i) {
         if (i > 0)
             out.push_back(Made(PovToken::Symbol, ","));
-        out.push_back(
-            Made(PovToken::Number, SourceWriter::NumberText(number.v[static_cast<std::size_t>(i)])));
+        out.push_back(Made(PovToken::Number,
+                           SourceWriter::NumberText(number.v[static_cast<std::size_t>(i)])));
     }
     out.push_back(Made(PovToken::Symbol, ">"));
 }
@@ -86,7 +86,7 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
         if (token.kind != PovToken::Word || IsPovRayReservedWord(token.text)) {
             PovToken copy = Made(token.kind, token.text);
             if (token.IsSymbol("{") || token.IsSymbol("["))
-                open.push_back(token.IsSymbol("[")           ? "["
+                open.push_back(token.IsSymbol("[")                                 ? "["
                                : !out.empty() && out.back().kind == PovToken::Word ? out.back().text
                                                                                    : "");
             else if ((token.IsSymbol("}") || token.IsSymbol("]")) && !open.empty())
@@ -105,6 +105,9 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             out.push_back(Made(PovToken::String, *text));
             continue;
         }
+        if (const auto* opaque = std::get_if<PovOpaque>(symbol->value.get()))
+            return refuse("it uses " + token.text + ", a " + opaque->kind +
+                          ", which cannot be written into a texture");
         if (!symbol->source || !symbol->source->refusal.empty())
             return refuse("it uses " + token.text + ", which cannot be written out" +
                           (symbol->source ? ": " + symbol->source->refusal : std::string()));

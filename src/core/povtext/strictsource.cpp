@@ -14,17 +14,59 @@ namespace {
 /// Keywords of the scene language that are no part of a texture, pigment or material, and the
 /// functions that make strings (a file name must stand as written).
 constexpr std::array kRefusedWords = {
-    "background",     "bicubic_patch",  "blob",          "box",           "camera",
-    "chr",            "concat",         "cone",          "cubic",         "cylinder",
-    "datetime",       "difference",     "disc",          "file_exists",   "fog",
-    "global_settings", "height_field",  "input_file_name", "intersection", "isosurface",
-    "julia_fractal",  "lathe",          "lemon",         "light_group",   "light_source",
-    "merge",          "mesh",           "mesh2",         "object",        "ovus",
-    "parametric",     "plane",          "poly",          "polygon",       "polynomial",
-    "prism",          "quadric",        "quartic",       "rainbow",       "sky_sphere",
-    "smooth_triangle", "sor",           "sphere",        "sphere_sweep",  "str",
-    "strlwr",         "strupr",         "substr",        "superellipsoid", "text",
-    "torus",          "triangle",       "union",
+    "background",
+    "bicubic_patch",
+    "blob",
+    "box",
+    "camera",
+    "chr",
+    "concat",
+    "cone",
+    "cubic",
+    "cylinder",
+    "datetime",
+    "difference",
+    "disc",
+    "file_exists",
+    "fog",
+    "global_settings",
+    "height_field",
+    "input_file_name",
+    "intersection",
+    "isosurface",
+    "julia_fractal",
+    "lathe",
+    "lemon",
+    "light_group",
+    "light_source",
+    "merge",
+    "mesh",
+    "mesh2",
+    "object",
+    "ovus",
+    "parametric",
+    "plane",
+    "poly",
+    "polygon",
+    "polynomial",
+    "prism",
+    "quadric",
+    "quartic",
+    "rainbow",
+    "sky_sphere",
+    "smooth_triangle",
+    "sor",
+    "sphere",
+    "sphere_sweep",
+    "str",
+    "strlwr",
+    "strupr",
+    "substr",
+    "superellipsoid",
+    "text",
+    "torus",
+    "triangle",
+    "union",
 };
 
 bool IsRefusedWord(const std::string& word) {
@@ -48,7 +90,8 @@ std::optional<std::string> TokenRefusal(const PovToken& token) {
         if (IsRefusedWord(token.text))
             return At(token) + "it holds \"" + token.text + "\", which is no texture language";
         if (!IsPovRayReservedWord(token.text))
-            return At(token) + "it uses the identifier " + token.text + ", which it does not declare";
+            return At(token) + "it uses the identifier " + token.text +
+                   ", which it does not declare";
         return std::nullopt;
     default:
         return std::nullopt;

@@ -4,13 +4,12 @@
 #include "render/povray/povrayrunner.h"
 
 PictureRender::PictureRender(const Texture& texture, int width, int height, QObject* parent)
-    : QueuedRender(texture.GetName(), width, height, parent),
-      m_source(texture.GetRenderSource()), m_refusal(texture.GetRefusal()),
-      m_shape(texture.GetPreviewShape()), m_material(texture.RendersAsMaterial()) {}
+    : QueuedRender(texture.GetName(), width, height, parent), m_source(texture.GetRenderSource()),
+      m_refusal(texture.GetRefusal()), m_shape(texture.GetPreviewShape()),
+      m_material(texture.RendersAsMaterial()) {}
 
 bool PictureRender::Renders(const Texture& texture) const {
-    return texture.GetPreviewShape() == m_shape &&
-           texture.GetRenderSource() == m_source;
+    return texture.GetPreviewShape() == m_shape && texture.GetRenderSource() == m_source;
 }
 
 RenderResult PictureRender::Prepare(const PovRayRunner& runner, const QString& folder,

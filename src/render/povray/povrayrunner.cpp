@@ -222,9 +222,8 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
                                    QString::fromUtf8(ShapeMessages::MissingInclude)});
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
-    RenderResult written =
-        WriteScratchFile(scenePath,
-                         QByteArray::fromStdString(applied(shape->GetSceneSource(textureName))));
+    RenderResult written = WriteScratchFile(
+        scenePath, QByteArray::fromStdString(applied(shape->GetSceneSource(textureName))));
     if (!written.Succeeded())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::WriteErrorTitle),
                                    QString::fromUtf8(ShapeMessages::WriteError)});
@@ -298,7 +297,8 @@ RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile,
 }
 
 RenderResult RefusedRender(const std::string& refusal) {
-    return RenderResult::Failure(RenderResult::PovRayFailed, QStringLiteral("Source Texture Refused"),
+    return RenderResult::Failure(RenderResult::PovRayFailed,
+                                 QStringLiteral("Source Texture Refused"),
                                  QString::fromStdString(refusal));
 }
 
