@@ -3,6 +3,7 @@
 // 2 for a usage error.
 
 #include "core/catalog/catalog.h"
+#include "core/model/sourcetexture.h"
 #include "core/model/texture.h"
 
 #include <QDir>
@@ -203,4 +204,36 @@ TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
         EXPECT_TRUE(run.err.contains("usage: velvane-cli")) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(Path("c.vlv")));
     }
+}
+
+TEST_F(ImportCliTest, ARefusedSourceTextureIsNeitherExportedNorRenderedButSaysWhy) {
+    SourceTexture fine;
+    fine.SetName("Fine");
+    fine.SetText("texture { pigment { rgb 1 } }");
+    SourceTexture sneaky = fine;
+    sneaky.SetName("Sneaky");
+    sneaky.SetText("texture { pigment { rgb 1 } }\r\n#fopen F \"opened.txt\" write");
+    Catalog catalog;
+    catalog.AddTexture(fine);
+    catalog.AddTexture(sneaky);
+    const auto bytes = catalog.Save();
+    Write("mixed.vlv", QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                  static_cast<qsizetype>(bytes.size())));
+    const std::string why =
+        "The source texture \"Sneaky\" is refused: line 2: it holds the directive #fopen.";
+
+    CliResult run = Cli({"source", "mixed.vlv", "-i", "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "#declare Fine = texture { pigment { rgb 1 } }\r\n\r\n");
+    run = Cli({"source", "mixed.vlv"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(QByteArray::fromStdString(why))) << run.err.toStdString();
+    run = Cli({"export", "mixed.vlv", "-i", "1", "out.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(QFile::exists(Path("out.inc")));
+
+    run = Cli({"render", "mixed.vlv", "-i", "1"});
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(run.err.contains(QByteArray::fromStdString(why))) << run.err.toStdString();
 }

@@ -113,14 +113,15 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
                           (symbol->source ? ": " + symbol->source->refusal : std::string()));
         const std::vector<PovToken>& text = symbol->source->tokens;
         const std::size_t end = SingleBlockEnd(text);
-        const bool inBlock = !out.empty() && out.back().IsSymbol("{") && !open.empty();
-        if (end > 0 && inBlock && SameKeyword(open.back(), text[0].text)) {
+        const bool inBlock = end > 0 && !out.empty() && out.back().IsSymbol("{") && !open.empty() &&
+                             SameKeyword(open.back(), text[0].text);
+        const bool inEntry = !open.empty() && open.back() == "[";
+        if (end > 0 && (inBlock || inEntry)) {
+            // Inside a block of its kind or a map entry only the body stands.
             out.insert(out.end(), text.begin() + 2, text.begin() + static_cast<long>(end));
         } else if (end > 0 && !out.empty() && out.back().kind == PovToken::Word &&
                    SameKeyword(out.back().text, text[0].text)) {
             out.insert(out.end(), text.begin() + 1, text.end());
-        } else if (end > 0 && !open.empty() && open.back() == "[") {
-            out.insert(out.end(), text.begin() + 2, text.begin() + static_cast<long>(end));
         } else if (out.empty()) {
             out.insert(out.end(), text.begin(), text.end());
         } else {
