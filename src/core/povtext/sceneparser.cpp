@@ -469,6 +469,8 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
             m_capture = capture.saved;
             symbol.source = SourceWriter::Write(
                 taken, [this](const std::string& name) { return m_symbols.Find(name); });
+            // The written text is kept for as long as the import runs: it counts as made.
+            CountMade(symbol.source->tokens.size() * sizeof(PovToken), directive.at);
             const auto& kind = *symbol.value;
             textureLike = std::holds_alternative<PovPigment>(kind) ||
                           std::holds_alternative<PovTexture>(kind);
