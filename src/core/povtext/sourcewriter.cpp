@@ -79,7 +79,8 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
         written->refusal = std::move(reason);
         return written;
     };
-    for (const PovToken& token : taken) {
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        const PovToken& token = taken[i];
         if (out.size() > kMaxTokens)
             return refuse("its text would be longer than " + std::to_string(kMaxTokens) +
                           " tokens");
@@ -124,6 +125,11 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             out.insert(out.end(), text.begin() + 1, text.end());
         } else if (out.empty()) {
             out.insert(out.end(), text.begin(), text.end());
+        } else if (out.size() == 2 && out[0].IsWord("texture") && i + 2 == taken.size() &&
+                   taken[i + 1].IsSymbol("}") && !text.empty() && text[0].IsWord("texture")) {
+            // "texture { LAYERED }" alone is the layered texture itself.
+            out = text;
+            break;
         } else {
             return refuse("it uses " + token.text + " where its text cannot stand");
         }

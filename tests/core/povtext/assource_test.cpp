@@ -109,14 +109,20 @@ TEST(ImportAsSource, SkipsWhatCannotBeWrittenOutAndSaysWhy) {
     const Imported imported =
         Import("#declare Layers = texture { pigment { rgb 1 } } texture { pigment { rgbt 0.5 } }\n"
                "#declare Inside = texture { Layers scale 2 }\n"
+               "#declare Whole = texture { Layers }\n"
                "#declare F = function { x }\n"
                "#declare P = pigment { function { F(x, y, z) } }\n",
                true);
-    ASSERT_EQ(imported.lines.size(), 3u);
+    ASSERT_EQ(imported.lines.size(), 4u);
     EXPECT_EQ(imported.lines[0], "main.pov:1: source Layers");
     EXPECT_EQ(imported.lines[1],
               "main.pov:2: skipped Inside: it uses Layers where its text cannot stand");
-    EXPECT_EQ(imported.lines[2].rfind("main.pov:4: skipped P: ", 0), 0u) << imported.lines[2];
+    // A layered texture alone in a texture block is that layered texture.
+    EXPECT_EQ(imported.lines[2], "main.pov:3: source Whole");
+    ASSERT_EQ(imported.sources.size(), 2u);
+    EXPECT_EQ(imported.sources[1], "#declare Whole = texture {\n  pigment {\n    rgb 1\n  }\n}\n"
+                                   "texture {\n  pigment {\n    rgbt 0.5\n  }\n}");
+    EXPECT_EQ(imported.lines[3].rfind("main.pov:5: skipped P: ", 0), 0u) << imported.lines[3];
 }
 
 TEST(ImportAsSource, WithoutTheOptionOnlyWhatTheModelCannotHoldBecomesSource) {
