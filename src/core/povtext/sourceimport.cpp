@@ -69,6 +69,9 @@ ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parse
         std::string reason;
         if (auto texture = AsSource(read, reason)) {
             texture->SetDescription(DescriptionFromComment(read.comment));
+            // The text renders without the defaults a #default before it set.
+            if (read.afterDefault)
+                entry.notes.push_back(noted("the #default before it left out", *read.afterDefault));
             entry.texture = std::move(texture);
             entry.outcome = ImportOutcome::Source;
         } else {

@@ -140,3 +140,13 @@ TEST(ImportAsSource, WithoutTheOptionOnlyWhatTheModelCannotHoldBecomesSource) {
     EXPECT_EQ(approximated.lines[1].rfind("main.pov:2: approximated Glassy", 0), 0u);
     EXPECT_TRUE(approximated.sources.empty());
 }
+
+TEST(ImportAsSource, SaysWhenADefaultBeforeItIsLeftOut) {
+    const Imported imported = Import("#default { finish { ambient 0.3 } }\n"
+                                     "#declare T = texture { pigment { rgb 1 } }\n",
+                                     true);
+    ASSERT_EQ(imported.lines,
+              std::vector<std::string>{"main.pov:2: source T: the #default before it left out "
+                                       "(main.pov:1)"});
+    EXPECT_EQ(imported.sources.front(), "#declare T = texture {\n  pigment {\n    rgb 1\n  }\n}");
+}
