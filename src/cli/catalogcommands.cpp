@@ -3,6 +3,7 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/catalogdump.h"
 #include "core/catalog/exportsource.h"
+#include "core/model/sourcetexture.h"
 #include "core/model/texture.h"
 #include "core/text/textcodec.h"
 #include "render/files/catalogfile.h"
@@ -99,6 +100,26 @@ std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices
     return indices;
 }
 
+namespace {
+
+/// The indices when no texture among them is a refused source texture; else fails with why.
+std::vector<int> ExportableIndices(const Catalog& catalog, std::vector<int> indices) {
+    indices = ResolveIndices(catalog, std::move(indices));
+    for (int index : indices)
+        if (const auto* source = dynamic_cast<const SourceTexture*>(&catalog.GetTexture(index));
+            source && source->IsRefused())
+            throw CommandFailure(source->GetRefusal());
+    return indices;
+}
+
+std::string KindWord(const Texture& texture) {
+    if (texture.IsSimple())
+        return "simple";
+    return dynamic_cast<const SourceTexture*>(&texture) ? "source" : "layered";
+}
+
+} // namespace
+
 int RunList(CommandLine& args) {
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
     Catalog catalog;
@@ -106,7 +127,7 @@ int RunList(CommandLine& args) {
     std::string text;
     for (int i = 0; i < catalog.GetCount(); ++i) {
         const Texture& texture = catalog.GetTexture(i);
-        text += std::to_string(i) + '\t' + (texture.IsSimple() ? "simple" : "layered") + '\t' +
+        text += std::to_string(i) + '\t' + KindWord(texture) + '\t' +
                 std::to_string(texture.GetThumbnailWidth()) + 'x' +
                 std::to_string(texture.GetThumbnailHeight()) + '\t' +
                 EscapedForLine(texture.GetName()) + '\n';
@@ -121,7 +142,7 @@ int RunSource(CommandLine& args) {
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
-    WriteStdout(ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags));
+    WriteStdout(ExportSourceText(catalog, ExportableIndices(catalog, std::move(indices)), flags));
     return ExitOk;
 }
 
@@ -137,7 +158,7 @@ int RunExport(CommandLine& args) {
     Catalog catalog;
     LoadCatalogOrFail(files[0], catalog);
     const std::string text =
-        ExportSourceText(catalog, ResolveIndices(catalog, std::move(indices)), flags);
+        ExportSourceText(catalog, ExportableIndices(catalog, std::move(indices)), flags);
     const QByteArray bytes = QByteArray::fromStdString(text);
 
     if (QFileInfo::exists(files[1]) && !append && !overwrite)

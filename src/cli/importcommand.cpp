@@ -9,10 +9,28 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <set>
+
+namespace {
+
+/// `name`, or the first of NAME_2, NAME_3, ... that is not taken.
+std::string FreeName(const std::string& name, const std::set<std::string>& taken) {
+    if (!taken.contains(name))
+        return name;
+    for (int n = 2;; ++n)
+        if (std::string candidate = name + '_' + std::to_string(n); !taken.contains(candidate))
+            return candidate;
+}
+
+} // namespace
 
 int RunImport(CommandLine& args) {
     ImportOptions options;
     options.approximate = args.TakeFlag(QStringLiteral("--approximate"));
+    options.asSource = args.TakeFlag(QStringLiteral("--as-source"));
+    if (options.approximate && options.asSource)
+        throw UsageError("--approximate and --as-source exclude each other");
+    options.sourceFallback = true;
     for (const QString& folder : args.TakeValues(QStringLiteral("--include-path")))
         options.includePaths.push_back(folder.toStdString());
     const QStringList words =
@@ -36,9 +54,20 @@ int RunImport(CommandLine& args) {
 
     std::string report;
     int added = 0;
+    std::set<std::string> taken;
+    for (int i = 0; i < catalog.GetCount(); ++i)
+        taken.insert(catalog.GetTexture(i).GetName());
     for (ImportedDeclaration& declaration : result.declarations) {
         report += EscapedForLine(ReportLine(declaration)) + '\n';
         if (declaration.texture) {
+            const std::string name = FreeName(declaration.name, taken);
+            if (name != declaration.name) {
+                declaration.texture->SetName(name);
+                report += EscapedForLine(declaration.where + ": " + declaration.name +
+                                         " is already in the catalog; it is named " + name) +
+                          '\n';
+            }
+            taken.insert(name);
             catalog.AddTexture(std::move(declaration.texture));
             ++added;
         }
@@ -53,9 +82,10 @@ int RunImport(CommandLine& args) {
         if (!saved)
             throw CommandFailure(saved.message.toStdString());
     }
-    std::fprintf(stderr, "%d imported, %d approximated, %d skipped; %s holds %s.\n",
-                 result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Approximated),
-                 result.Count(ImportOutcome::Skipped), catalogPath.toLocal8Bit().constData(),
-                 TextureCount(catalog.GetCount()).c_str());
+    std::fprintf(stderr, "%d exact, %d source, %d approximated, %d skipped; %s holds %s.
+",
+                 result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Source),
+                 result.Count(ImportOutcome::Approximated), result.Count(ImportOutcome::Skipped),
+                 catalogPath.toLocal8Bit().constData(), TextureCount(catalog.GetCount()).c_str());
     return ExitOk;
 }

@@ -50,7 +50,7 @@ const std::vector<CommandEntry>& Commands() {
         {"shapes", "shapes", "index, name and description of each preview shape", RunShapes},
         {"sheet", "sheet CATALOG OUT.png [--width PX]",
          "draws the catalog's grid as the catalog window shows it", RunSheet},
-        {"import", "import CATALOG FILE... [--include-path DIR]... [--approximate]",
+        {"import", "import CATALOG FILE... [--include-path DIR]... [--approximate | --as-source]",
          "adds the textures and pigments declared in POV-Ray source files to CATALOG", RunImport},
     };
     return commands;

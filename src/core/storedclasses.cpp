@@ -10,6 +10,7 @@
 #include "core/model/normal.h"
 #include "core/model/pigment.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "core/model/transformations.h"
 #include "core/model/turbulence.h"
 #include "core/shapes/customshape.h"
@@ -20,7 +21,7 @@ const ClassRegistry& StoredClasses() {
         &Normal::classRecord,        &Finish::classRecord,          &ColorMap::classRecord,
         &Turbulence::classRecord,    &Transformations::classRecord, &ImageMap::classRecord,
         &Bitmap::classRecord,        &NamedColor::classRecord,      &IorPreset::classRecord,
-        &PreviewShape::classRecord,  &CustomShape::classRecord,
+        &PreviewShape::classRecord,  &CustomShape::classRecord,     &SourceTexture::classRecord,
     };
     return registry;
 }

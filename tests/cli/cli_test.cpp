@@ -242,8 +242,8 @@ TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
     EXPECT_TRUE(
         help.out.contains("  sheet CATALOG OUT.png [--width PX]\n"
                           "      draws the catalog's grid as the catalog window shows it\n"));
-    EXPECT_TRUE(
-        help.out.contains("  import CATALOG FILE... [--include-path DIR]... [--approximate]\n"));
+    EXPECT_TRUE(help.out.contains(
+        "  import CATALOG FILE... [--include-path DIR]... [--approximate | --as-source]\n"));
     EXPECT_EQ(help.out.count("\n"), 29);
     EXPECT_EQ(Cli({}).err, help.out);
 

@@ -3,6 +3,7 @@
 // 2 for a usage error.
 
 #include "core/catalog/catalog.h"
+#include "core/model/sourcetexture.h"
 #include "core/model/texture.h"
 
 #include <QDir>
@@ -72,22 +73,53 @@ TEST_F(ImportCliTest, EachDeclarationGetsALineAndEachImportedOneATexture) {
     CliResult run = Cli({"import", "new.vlv", "lib/orange.inc"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "lib/orange.inc:3: imported Orange\n"
-                       "lib/orange.inc:4: skipped Glassy: transmit 0.5 cannot be held\n"
+                       "lib/orange.inc:4: source Glassy: transmit 0.5 cannot be held\n"
                        "lib/orange.inc:5: imported Marbled\n"
                        "lib/orange.inc:6: skipped Lost: Nowhere is not declared\n");
-    EXPECT_EQ(run.err, "2 imported, 0 approximated, 2 skipped; new.vlv holds 2 textures.\n");
+    EXPECT_EQ(run.err, "2 exact, 1 source, 0 approximated, 1 skipped; new.vlv holds 3 textures.\n");
     Catalog catalog = Load("new.vlv");
-    ASSERT_EQ(catalog.GetCount(), 2);
+    ASSERT_EQ(catalog.GetCount(), 3);
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Orange");
     EXPECT_EQ(catalog.GetTexture(0).GetDescription(), "A warm orange");
-    EXPECT_EQ(catalog.GetTexture(1).GetName(), "Marbled");
+    EXPECT_EQ(catalog.GetTexture(1).GetName(), "Glassy");
+    EXPECT_EQ(catalog.GetTexture(1).GetSource({}),
+              "texture {\r\n  pigment {\r\n    rgbft <1, 0.5, 0, 0, 0> transmit 0.5\r\n  }\r\n}");
+    EXPECT_EQ(catalog.GetTexture(2).GetName(), "Marbled");
 
-    // Into the catalog that is there now, approximating what cannot be held.
+    // Into the catalog that is there now, approximating what cannot be held; the names taken
+    // get free ones.
     run = Cli({"import", "new.vlv", "--approximate", "lib/orange.inc"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.split('\n')[1],
-              "lib/orange.inc:4: approximated Glassy: transmit taken as filter");
-    EXPECT_EQ(Load("new.vlv").GetCount(), 5);
+    const QList<QByteArray> lines = run.out.split('\n');
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[1], "lib/orange.inc:3: Orange is already in the catalog; it is named Orange_2");
+    EXPECT_EQ(lines[2], "lib/orange.inc:4: approximated Glassy: transmit taken as filter");
+    EXPECT_EQ(lines[3], "lib/orange.inc:4: Glassy is already in the catalog; it is named Glassy_2");
+    EXPECT_EQ(run.err, "2 exact, 0 source, 1 approximated, 1 skipped; new.vlv holds 6 textures.\n");
+    EXPECT_EQ(Load("new.vlv").GetTexture(5).GetName(), "Marbled_2");
+}
+
+TEST_F(ImportCliTest, AsSourceKeepsEveryDeclarationAsItsText) {
+    Write("lib/orange.inc", kSource);
+    CliResult run = Cli({"import", "src.vlv", "lib/orange.inc", "--as-source"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "lib/orange.inc:3: source Orange\n"
+                       "lib/orange.inc:4: source Glassy\n"
+                       "lib/orange.inc:5: source Marbled\n"
+                       "lib/orange.inc:6: skipped Lost: Nowhere is not declared\n");
+    EXPECT_EQ(run.err, "0 exact, 3 source, 0 approximated, 1 skipped; src.vlv holds 3 textures.\n");
+    run = Cli({"list", "src.vlv"});
+    EXPECT_EQ(run.out.split('\n')[0], "0\tsource\t0x0\tOrange");
+    run = Cli({"source", "src.vlv", "-i", "2"});
+    EXPECT_EQ(run.out, "#declare Marbled = pigment {\r\n"
+                       "  marble color_map {\r\n"
+                       "    [0 rgbft <1, 0.5, 0, 0, 0>] [1 rgb 1]\r\n"
+                       "  }\r\n"
+                       "}\r\n\r\n");
+    run = Cli({"import", "src.vlv", "lib/orange.inc", "--as-source", "--approximate"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains("--approximate and --as-source exclude each other"))
+        << run.err.toStdString();
 }
 
 TEST_F(ImportCliTest, IncludesAreFoundBesideTheFileAndOnTheIncludePaths) {
@@ -178,5 +210,37 @@ TEST_F(ImportCliTest, ACatalogOfOneTextureIsCountedInTheSingular) {
     Write("one.inc", "#declare Only = texture { pigment { rgb <1, 0, 0> } }\n");
     const CliResult run = Cli({"import", "one.vlv", "one.inc"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.err, "1 imported, 0 approximated, 0 skipped; one.vlv holds 1 texture.\n");
+    EXPECT_EQ(run.err, "1 exact, 0 source, 0 approximated, 0 skipped; one.vlv holds 1 texture.\n");
+}
+
+TEST_F(ImportCliTest, ARefusedSourceTextureIsNeitherExportedNorRenderedButSaysWhy) {
+    SourceTexture fine;
+    fine.SetName("Fine");
+    fine.SetText("texture { pigment { rgb 1 } }");
+    SourceTexture sneaky = fine;
+    sneaky.SetName("Sneaky");
+    sneaky.SetText("texture { pigment { rgb 1 } }\r\n#fopen F \"opened.txt\" write");
+    Catalog catalog;
+    catalog.AddTexture(fine);
+    catalog.AddTexture(sneaky);
+    const auto bytes = catalog.Save();
+    Write("mixed.vlv", QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                  static_cast<qsizetype>(bytes.size())));
+    const std::string why =
+        "The source texture \"Sneaky\" is refused: line 2: it holds the directive #fopen.";
+
+    CliResult run = Cli({"source", "mixed.vlv", "-i", "0"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "#declare Fine = texture { pigment { rgb 1 } }\r\n\r\n");
+    run = Cli({"source", "mixed.vlv"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains(QByteArray::fromStdString(why))) << run.err.toStdString();
+    run = Cli({"export", "mixed.vlv", "-i", "1", "out.inc"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(QFile::exists(Path("out.inc")));
+
+    run = Cli({"render", "mixed.vlv", "-i", "1"});
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(run.err.contains(QByteArray::fromStdString(why))) << run.err.toStdString();
 }

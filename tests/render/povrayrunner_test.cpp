@@ -150,7 +150,9 @@ TEST_F(RenderTest, RendersWaitTheirTurnAndInteractiveOnesGoFirst) {
     std::vector<std::unique_ptr<PictureRender>> renders;
     std::vector<int> order;
     for (std::size_t i = 0; i < textures.size(); ++i) {
-        textures[i].SetName("T" + std::to_string(i));
+        std::string name = "T";
+        name += std::to_string(i);
+        textures[i].SetName(name);
         renders.push_back(std::make_unique<PictureRender>(textures[i], 40, 40));
         QObject::connect(renders.back().get(), &QueuedRender::started,
                          [&order, i] { order.push_back(static_cast<int>(i)); });

@@ -205,7 +205,9 @@ TEST_F(RenderTest, StoppingABatchKeepsWhatCameAndLeavesNoPovRayNorFolderBehind) 
 TEST_F(RenderTest, ATextureChangedWhileItRendersIsRenderedAgainAndAGoneOneIsDropped) {
     std::vector<SimpleTexture> textures(3);
     for (std::size_t i = 0; i < textures.size(); ++i) {
-        textures[i].SetName("T" + std::to_string(i));
+        std::string name = "T";
+        name += std::to_string(i);
+        textures[i].SetName(name);
         textures[i].pigment.color = {static_cast<std::uint8_t>(60 * i), 90, 200, 0};
     }
     ChangingTextures where(textures);

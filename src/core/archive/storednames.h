@@ -7,6 +7,7 @@
 namespace storednames {
 inline constexpr std::string_view SimpleTexture = "CMaterialSingleObject";
 inline constexpr std::string_view LayeredTexture = "CMaterialMultipleObject";
+inline constexpr std::string_view SourceTexture = "CMaterialSourceObject";
 inline constexpr std::string_view Pigment = "CMaterialMapping";
 inline constexpr std::string_view Normal = "CMaterialNormal";
 inline constexpr std::string_view Finish = "CMaterialFinish";

@@ -1,6 +1,8 @@
 #include "core/catalog/catalog.h"
 
 #include "core/archive/objectarray.h"
+#include "core/model/sourcetexture.h"
+#include "core/povtext/strictsource.h"
 #include "core/storedclasses.h"
 
 #include <algorithm>
@@ -191,6 +193,10 @@ Catalog::TextureList Catalog::ReadTextures(Archive& ar) {
     ar.ReadByte(); // the leading byte is not examined
     TextureList textures;
     ReadObjectArray(ar, textures);
+    // A source text is read again strictly: one that breaks the rules is marked, not lost.
+    for (auto& texture : textures)
+        if (auto* source = dynamic_cast<SourceTexture*>(texture.get()))
+            CheckSourceTexture(*source);
     return textures;
 }
 

@@ -3,6 +3,7 @@
 #include "core/catalog/catalog.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "core/text/jsonwriter.h"
 
 namespace {
@@ -190,6 +191,18 @@ void WriteLayered(JsonWriter& json, const LayeredTexture& texture) {
     json.EndArray();
 }
 
+void WriteSource(JsonWriter& json, const SourceTexture& texture) {
+    WriteCommon(json, texture);
+    json.Key("kind");
+    json.Value(SourceKindName(texture.GetKind()));
+    json.Key("text");
+    json.Value(texture.GetText());
+    if (texture.IsRefused()) {
+        json.Key("refused");
+        json.Value(texture.GetRefusal());
+    }
+}
+
 } // namespace
 
 std::string CatalogToJson(const Catalog& catalog) {
@@ -204,8 +217,10 @@ std::string CatalogToJson(const Catalog& catalog) {
         json.Value(i);
         if (texture.IsSimple())
             WriteSimple(json, static_cast<const SimpleTexture&>(texture));
-        else
-            WriteLayered(json, static_cast<const LayeredTexture&>(texture));
+        else if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture))
+            WriteLayered(json, *layered);
+        else if (const auto* source = dynamic_cast<const SourceTexture*>(&texture))
+            WriteSource(json, *source);
         json.EndObject();
     }
     json.EndArray();

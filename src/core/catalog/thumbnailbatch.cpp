@@ -15,8 +15,9 @@ ThumbnailBatch::ThumbnailBatch(const Catalog& catalog, std::span<const int> indi
         if (composite)
             m_tasks.push_back({k, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
                                "Rendering texture " + number + " of " + std::to_string(total)});
-        if (!texture.IsSimple() && layers) {
-            const int count = static_cast<const LayeredTexture&>(texture).GetLayerCount();
+        const auto* layered = dynamic_cast<const LayeredTexture*>(&texture);
+        if (layered && layers) {
+            const int count = layered->GetLayerCount();
             for (int m = 0; m < count; ++m)
                 m_tasks.push_back({k, m, kLayerThumbnailSize, kLayerThumbnailSize,
                                    "Rendering thumbnail " + number + " of " +
@@ -84,10 +85,8 @@ std::vector<std::size_t> ThumbnailBatch::DroppedMembers() const {
 Texture* ThumbnailSubject(Texture& texture, int layer) {
     if (layer < 0)
         return &texture;
-    if (texture.IsSimple())
-        return nullptr;
-    auto& layered = static_cast<LayeredTexture&>(texture);
-    return layer < layered.GetLayerCount() ? layered.GetLayer(layer) : nullptr;
+    auto* layered = dynamic_cast<LayeredTexture*>(&texture);
+    return layered && layer < layered->GetLayerCount() ? layered->GetLayer(layer) : nullptr;
 }
 
 const Texture* ThumbnailSubject(const Texture& texture, int layer) {

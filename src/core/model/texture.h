@@ -49,7 +49,8 @@ constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) {
 /// Which texture an object stands for while the program runs (never stored).
 using TextureId = std::uint64_t;
 
-/// A texture of a catalog: simple (SimpleTexture) or layered (LayeredTexture).
+/// A texture of a catalog: simple (SimpleTexture), layered (LayeredTexture) or kept as POV-Ray
+/// text (SourceTexture).
 /// Both carry a name, a description, a preview-shape index and a thumbnail.
 class Texture : public Storable {
 public:
@@ -64,6 +65,12 @@ public:
     /// Scales the thumbnail (and with `layersToo` the layers' thumbnails first).
     virtual bool ScaleThumbnail(int width, int height, bool layersToo) = 0;
     virtual std::string GetSource(SourceFlags flags) const = 0;
+    /// The declaration POV-Ray renders, so that `texture { NAME }` shows the texture.
+    virtual std::string GetRenderSource() const { return GetSource(SourceFlag::Declare); }
+    /// True when the scene must apply the declaration as `material { NAME }`.
+    virtual bool RendersAsMaterial() const { return false; }
+    /// Why the texture may not be rendered or exported; empty when it may.
+    virtual std::string GetRefusal() const { return {}; }
 
     int GetThumbnailWidth() const { return m_thumbnail.Width(); }
     int GetThumbnailHeight() const { return m_thumbnail.Height(); }

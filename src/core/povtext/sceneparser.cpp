@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -254,8 +255,12 @@ const PovToken& SceneParser::Peek() {
         if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) || AtValueLevel())
             return next;
         const PovToken passed = TakeRaw();
-        if (passed.kind == PovToken::Directive)
+        if (passed.kind == PovToken::Directive) {
+            // What a directive reads is no part of the value.
+            std::vector<PovToken>* const capture = std::exchange(m_capture, nullptr);
             HandleDirective(passed);
+            m_capture = capture;
+        }
     }
 }
 
@@ -264,6 +269,12 @@ PovToken SceneParser::Take() {
     PovToken token = std::move(*m_peeked);
     m_peeked.reset();
     Consumed(token);
+    if (m_capture) {
+        PovToken copy;
+        copy.kind = token.kind;
+        copy.text = token.text;
+        m_capture->push_back(std::move(copy));
+    }
     return token;
 }
 
@@ -448,7 +459,18 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
             textureLike = true;
             ValueConditionals();
             textureLike = LooksLikeTexture(Peek());
+            std::vector<PovToken> taken;
+            struct Capture {
+                std::vector<PovToken>*& target;
+                std::vector<PovToken>* saved;
+                ~Capture() { target = saved; }
+            } capture{m_capture, std::exchange(m_capture, &taken)};
             symbol.value = DeclaredValue();
+            m_capture = capture.saved;
+            symbol.source = SourceWriter::Write(
+                taken, [this](const std::string& name) { return m_symbols.Find(name); });
+            // The written text is kept for as long as the import runs: it counts as made.
+            CountMade(symbol.source->tokens.size() * sizeof(PovToken), directive.at);
             const auto& kind = *symbol.value;
             textureLike = std::holds_alternative<PovPigment>(kind) ||
                           std::holds_alternative<PovTexture>(kind);
@@ -470,6 +492,8 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     }
     symbol.textureLike = textureLike;
     record.value = symbol.value;
+    if (symbol.value)
+        record.source = symbol.source;
     m_symbols.Declare(name.text, std::move(symbol), local && m_open.size() > 1);
     if (entry && textureLike)
         m_declarations.push_back(std::move(record));

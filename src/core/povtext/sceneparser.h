@@ -25,6 +25,8 @@ struct ReadDeclaration {
     SourcePosition refusalWhere;
     /// The #default directive read before the declaration, which changes what it means.
     std::optional<SourcePosition> afterDefault;
+    /// The value written out again (null when refused).
+    std::shared_ptr<const WrittenSource> source;
 };
 
 /// Reads POV-Ray scene-language text: a tokenizer and a recursive-descent parser that carries
@@ -144,4 +146,6 @@ private:
     /// An #error read in the file: declarations after it are refused.
     std::optional<Placed<std::string>> m_stop;
     std::vector<ReadDeclaration> m_declarations;
+    /// Where the tokens taken for the value being declared go; null while a directive runs.
+    std::vector<PovToken>* m_capture = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "core/povtext/povlexer.h"
 #include "core/povtext/sceneparser.h"
 #include "core/povtext/sourceerror.h"
+#include "core/povtext/strictsource.h"
 #include "core/povtext/texturemapper.h"
 
 #include <algorithm>
@@ -19,8 +20,36 @@ namespace {
 /// Reading takes most of an import's time, turning what was read into textures the rest.
 constexpr double kReadShare = 0.8;
 
+/// The declaration as a source texture, or why it cannot be one.
+std::unique_ptr<SourceTexture> AsSource(const ReadDeclaration& read, std::string& reason) {
+    const std::string kind = KindName(*read.value);
+    SourceTexture::Kind sourceKind = SourceTexture::TextureKind;
+    if (kind == "pigment")
+        sourceKind = SourceTexture::PigmentKind;
+    else if (kind == "material")
+        sourceKind = SourceTexture::MaterialKind;
+    else if (kind != "texture") {
+        reason = "a " + kind + " is not a texture";
+        return nullptr;
+    }
+    if (!read.source || !read.source->refusal.empty()) {
+        reason = read.source ? read.source->refusal : "its text was not kept";
+        return nullptr;
+    }
+    auto texture = std::make_unique<SourceTexture>();
+    texture->SetName(read.name);
+    texture->SetKind(sourceKind);
+    texture->SetText(SourceWriter::Format(read.source->tokens));
+    if (auto refusal = StrictSourceRefusal(texture->GetText(), sourceKind)) {
+        reason = *refusal;
+        return nullptr;
+    }
+    return texture;
+}
+
 ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parser,
-                           TextureMapper& mapper, ImportBudget& budget) {
+                           TextureMapper& mapper, ImportBudget& budget,
+                           const ImportOptions& options) {
     auto noted = [&parser, &read](const std::string& text, SourcePosition where) {
         if (!where.IsKnown() || (where.file == read.where.file && where.line == read.where.line))
             return text;
@@ -36,9 +65,27 @@ ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parse
     entry.kind = KindName(*read.value);
     // The texture made takes about what the value read does.
     budget.Values(MemoryOf(*read.value), read.where);
+    const auto source = [&]() {
+        std::string reason;
+        if (auto texture = AsSource(read, reason)) {
+            texture->SetDescription(DescriptionFromComment(read.comment));
+            // The text renders without the defaults a #default before it set.
+            if (read.afterDefault)
+                entry.notes.push_back(noted("the #default before it left out", *read.afterDefault));
+            entry.texture = std::move(texture);
+            entry.outcome = ImportOutcome::Source;
+        } else {
+            entry.notes.push_back(reason);
+        }
+        return std::move(entry);
+    };
+    if (options.asSource)
+        return source();
     MappedTexture mapped = mapper.Map(*read.value, read.name, read.afterDefault);
     if (mapped.refusal) {
         entry.notes.push_back(noted(mapped.refusal->text, mapped.refusal->where));
+        if (options.sourceFallback && !options.approximate)
+            return source();
         return entry;
     }
     entry.texture = std::move(mapped.texture);
@@ -50,16 +97,16 @@ ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parse
     return entry;
 }
 
-std::vector<ImportedDeclaration> MappedAll(const SceneParser& parser, bool approximate,
+std::vector<ImportedDeclaration> MappedAll(const SceneParser& parser, const ImportOptions& options,
                                            ImportBudget& budget) {
-    TextureMapper mapper(approximate);
+    TextureMapper mapper(options.approximate);
     const std::vector<ReadDeclaration>& read = parser.Declarations();
     std::vector<ImportedDeclaration> declarations;
     declarations.reserve(read.size());
     for (std::size_t i = 0; i < read.size(); ++i) {
         budget.Poll();
         budget.Progress(static_cast<double>(i) / static_cast<double>(read.size()));
-        declarations.push_back(Mapped(read[i], parser, mapper, budget));
+        declarations.push_back(Mapped(read[i], parser, mapper, budget, options));
     }
     return declarations;
 }
@@ -79,7 +126,7 @@ ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOp
             parser.Read(inputs[i].name, inputs[i].text);
         }
         budget.Span(kReadShare, 1.0);
-        result.declarations = MappedAll(parser, options.approximate, budget);
+        result.declarations = MappedAll(parser, options, budget);
     } catch (const SourceSyntaxError& error) {
         result.failure = parser.Describe(error.Where()) + ": " + error.what();
         result.declarations.clear();
@@ -128,6 +175,8 @@ std::string ReportLine(const ImportedDeclaration& declaration) {
         return declaration.where + ": imported " + declaration.name;
     case ImportOutcome::Approximated:
         return declaration.where + ": approximated " + declaration.name + notes;
+    case ImportOutcome::Source:
+        return declaration.where + ": source " + declaration.name + notes;
     case ImportOutcome::Skipped:
         break;
     }

@@ -25,13 +25,18 @@ struct ImportOptions {
     /// Map what the texture model cannot hold to the nearest it can, listing each step,
     /// instead of skipping the declaration.
     bool approximate = false;
+    /// Keep every declaration as a source texture, as POV-Ray text.
+    bool asSource = false;
+    /// Keep what the texture model cannot hold exactly as a source texture instead of skipping
+    /// it (unless `approximate` is set).
+    bool sourceFallback = false;
     ImportLimits limits;
     /// Where an import run on another thread reports how far it has come and learns that it
     /// is to stop; may be null.
     ImportProgress* progress = nullptr;
 };
 
-enum class ImportOutcome { Imported, Approximated, Skipped };
+enum class ImportOutcome { Imported, Approximated, Skipped, Source };
 
 /// A declared texture, pigment or material and what became of it.
 struct ImportedDeclaration {
@@ -75,5 +80,6 @@ std::string SourceWords(std::string_view source);
 bool HoldsDeclaration(std::string_view text);
 
 /// The report line of a declaration: "FILE:LINE: imported NAME", "FILE:LINE: approximated
-/// NAME: NOTES" or "FILE:LINE: skipped NAME: REASON".
+/// NAME: NOTES", "FILE:LINE: source NAME" (with why the model could not hold it, when it was
+/// tried) or "FILE:LINE: skipped NAME: REASON".
 std::string ReportLine(const ImportedDeclaration& declaration);

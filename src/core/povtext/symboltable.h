@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/povtext/povvalues.h"
+#include "core/povtext/sourcewriter.h"
 
 #include <memory>
 #include <string>
@@ -17,6 +18,8 @@ struct Symbol {
     SourcePosition where;
     /// True when the value is (or, refused, was meant to be) a texture, pigment or material.
     bool textureLike = false;
+    /// The value written out again, for source textures.
+    std::shared_ptr<const WrittenSource> source;
 };
 
 /// The identifiers declared so far. #declare writes the global scope; #local writes the scope

@@ -45,7 +45,8 @@ void ApplyFlatFinish(Texture& texture, int brightness) {
         Flatten(static_cast<SimpleTexture&>(texture).finish, brightness);
         return;
     }
-    auto& layered = static_cast<LayeredTexture&>(texture);
-    for (int i = 0; i < layered.GetLayerCount(); ++i)
-        Flatten(layered.GetLayer(i)->finish, brightness);
+    // A source texture keeps its own finish.
+    auto* layered = dynamic_cast<LayeredTexture*>(&texture);
+    for (int i = 0; layered && i < layered->GetLayerCount(); ++i)
+        Flatten(layered->GetLayer(i)->finish, brightness);
 }

@@ -28,6 +28,8 @@ protected:
 
 private:
     std::string m_source;
+    std::string m_refusal;
     int m_shape;
+    bool m_material;
     Bitmap m_picture;
 };

@@ -199,10 +199,14 @@ std::unique_ptr<PovRayJob> PovRayRunner::MakeDebugJob(const QString& folder,
 }
 
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,
-                                      const QString& folder, RenderRemarks& remarks) const {
+                                      const QString& folder, RenderRemarks& remarks,
+                                      bool material) const {
     const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
+    const auto applied = [&](std::string scene) {
+        return material ? AsMaterialScene(std::move(scene), textureName) : scene;
+    };
     if (shapeIndex == kTextureMapSceneId)
-        return WriteScratchFile(scenePath, WithCrLf(TextureMapScene(textureName)));
+        return WriteScratchFile(scenePath, WithCrLf(applied(TextureMapScene(textureName))));
 
     const PreviewShape* shape = &FallbackShape();
     if (shapeIndex >= 0 && static_cast<std::size_t>(shapeIndex) < m_shapes.size()) {
@@ -221,8 +225,8 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
                                    QString::fromUtf8(ShapeMessages::MissingInclude)});
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
-    RenderResult written =
-        WriteScratchFile(scenePath, QByteArray::fromStdString(shape->GetSceneSource(textureName)));
+    RenderResult written = WriteScratchFile(
+        scenePath, QByteArray::fromStdString(applied(shape->GetSceneSource(textureName))));
     if (!written.Succeeded())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::WriteErrorTitle),
                                    QString::fromUtf8(ShapeMessages::WriteError)});
@@ -235,7 +239,9 @@ RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString
 }
 
 RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) const {
-    return WriteTextureFile(texture.GetSource(SourceFlag::Declare), folder);
+    if (const std::string refusal = texture.GetRefusal(); !refusal.empty())
+        return RefusedRender(refusal);
+    return WriteTextureFile(texture.GetRenderSource(), folder);
 }
 
 RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration,
@@ -247,10 +253,11 @@ RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration,
 
 RenderResult PovRayRunner::WriteTextureScene(const std::string& declaration,
                                              const std::string& textureName, int shapeIndex,
-                                             const QString& folder, RenderRemarks& remarks) const {
+                                             const QString& folder, RenderRemarks& remarks,
+                                             bool material) const {
     RenderResult written = WriteTextureFile(declaration, folder);
     if (written.Succeeded())
-        written = WriteScene(textureName, shapeIndex, folder, remarks);
+        written = WriteScene(textureName, shapeIndex, folder, remarks, material);
     return written;
 }
 
@@ -290,4 +297,20 @@ RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile,
                                      QString::fromUtf8(RenderMessages::AppTitle),
                                      QStringLiteral("The rendered image is damaged."));
     return result;
+}
+
+RenderResult RefusedRender(const std::string& refusal) {
+    return RenderResult::Failure(RenderResult::PovRayFailed,
+                                 QStringLiteral("Source Texture Refused"),
+                                 QString::fromStdString(refusal));
+}
+
+std::string AsMaterialScene(std::string scene, const std::string& textureName) {
+    const std::string identifier = DeclaredIdentifier(textureName);
+    const std::string from = "texture {" + identifier + "}";
+    const std::string to = "material {" + identifier + "}";
+    for (std::size_t at = scene.find(from); at != std::string::npos;
+         at = scene.find(from, at + to.size()))
+        scene.replace(at, from.size(), to);
+    return scene;
 }

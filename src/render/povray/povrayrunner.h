@@ -70,21 +70,21 @@ public:
 
     /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex` (or
     /// the texture-map plane for its scene id) into `folder`; warnings about the scene go to
-    /// `remarks`.
+    /// `remarks`. With `material` the shape takes it as `material { NAME }`.
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
-                            RenderRemarks& remarks) const;
+                            RenderRemarks& remarks, bool material = false) const;
     /// Writes `scene` as the scene file in `folder`, with CR LF line ends (a scene written by
     /// hand, as the shape editor test-renders it).
     RenderResult WriteSceneText(const std::string& scene, const QString& folder) const;
-    /// Writes the texture's include file into `folder`: its declaration (GetSource with
-    /// SourceFlag::Declare), exactly as given.
+    /// Writes the texture's include file into `folder`: its declaration (GetRenderSource),
+    /// exactly as given; a refused texture fails with why.
     RenderResult WriteTextureFile(const Texture& texture, const QString& folder) const;
     RenderResult WriteTextureFile(const std::string& declaration, const QString& folder) const;
     /// Both files of a texture's render into `folder`: its include file (`declaration`) and the
     /// scene that shows it, named `textureName`, on shape `shapeIndex`.
     RenderResult WriteTextureScene(const std::string& declaration, const std::string& textureName,
-                                   int shapeIndex, const QString& folder,
-                                   RenderRemarks& remarks) const;
+                                   int shapeIndex, const QString& folder, RenderRemarks& remarks,
+                                   bool material = false) const;
 
 private:
     PovCommandStyle ResolvedStyle() const;
@@ -99,6 +99,13 @@ private:
 /// `result` with the texture named in its message: "Red: ..." for a picture that could not
 /// be read or a file that could not be written (POV-Ray's own failures name it already).
 RenderResult NamingTexture(RenderResult result, const std::string& textureName);
+
+/// The failure of a render that may not run: the texture is a refused source texture.
+RenderResult RefusedRender(const std::string& refusal);
+
+/// The scene with each `texture {NAME}` made `material {NAME}`, so a material brings its
+/// interior along.
+std::string AsMaterialScene(std::string scene, const std::string& textureName);
 
 /// Reads the picture POV-Ray wrote to `outputFile` in `folder` into `target`, which must be
 /// width x height; on failure `target` is unchanged and the result says why.

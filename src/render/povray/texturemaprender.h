@@ -40,5 +40,7 @@ protected:
 private:
     TextureMapRequest m_request;
     std::string m_source;
+    std::string m_refusal;
+    bool m_material;
     std::vector<std::uint8_t> m_pixels;
 };

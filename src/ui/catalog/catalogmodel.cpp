@@ -56,7 +56,9 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
         return tip.join(QLatin1Char('\n'));
     }
     case KindRole:
-        return texture.IsSimple() ? Simple : Layered;
+        if (texture.IsSimple())
+            return Simple;
+        return dynamic_cast<const LayeredTexture*>(&texture) ? Layered : Source;
     case ThumbnailRole:
         return BitmapToImage(texture.Thumbnail());
     case ThumbnailStateRole:

@@ -29,7 +29,7 @@ public:
         SelectedRole,         ///< the catalog's selection flag
         SearchTextRole,       ///< name and description, what Find looks in
     };
-    enum Kind { Simple, Layered };
+    enum Kind { Simple, Layered, Source };
     /// What is going on with a texture's thumbnail, for renders that run in the background.
     enum ThumbnailState { Shown, Rendering, Failed };
 

@@ -3,6 +3,7 @@
 #include "core/catalog/exportsource.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
 #include "render/settings/programsettings.h"
@@ -79,7 +80,7 @@ bool SamePicture(const Bitmap& a, const Bitmap& b) {
 
 bool AnySelectedLayered(const Catalog& catalog) {
     for (int index : catalog.GetSelectedIndices())
-        if (!catalog.GetTexture(index).IsSimple())
+        if (dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(index)))
             return true;
     return false;
 }
@@ -923,7 +924,7 @@ void CatalogView::RenderNewThumbnail(const Texture& texture) {
     // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
     // with the texture's own.
     std::vector<int> layers;
-    if (!texture.IsSimple() && m_app.Editors())
+    if (dynamic_cast<const LayeredTexture*>(&texture) && m_app.Editors())
         layers = m_app.Editors()->LayersLeftToRender();
     m_renders.RenderThumbnail(texture, layers);
 }
@@ -968,6 +969,13 @@ void CatalogView::Modify(int index) {
     if (!editors)
         return;
     const Texture& opened = m_document.Contents().GetTexture(index);
+    if (dynamic_cast<const SourceTexture*>(&opened)) {
+        // A source texture is its POV-Ray text: it is shown as it is.
+        ViewSourceDialog dialog(QString::fromStdString(opened.GetSource(SourceFlag::Declare)),
+                                this);
+        dialog.exec();
+        return;
+    }
     const TextureId id = opened.GetId();
     const Bitmap openedThumbnail = opened.Thumbnail();
     std::unique_ptr<Texture> copy = opened.Clone();
@@ -1073,8 +1081,8 @@ void CatalogView::OnClearThumbnails() {
         const Texture& texture = catalog.GetTexture(index);
         if (composite)
             cleared.push_back({&texture, -1, empty()});
-        if (!texture.IsSimple() && layers)
-            for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
+        if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
+            for (int m = 0; m < layered->GetLayerCount(); ++m)
                 cleared.push_back({&texture, m, empty()});
     }
     if (cleared.empty())

@@ -334,6 +334,7 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
     summary.folder = CommonFolder(source.files);
     summary.catalog = m_document.Title();
     summary.imported = result.Count(ImportOutcome::Imported);
+    summary.asSource = result.Count(ImportOutcome::Source);
     summary.approximated = result.Count(ImportOutcome::Approximated);
     summary.skipped = result.Count(ImportOutcome::Skipped);
     // The lines name files by their paths; the folder they share is said once above them.

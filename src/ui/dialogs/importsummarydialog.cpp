@@ -68,9 +68,11 @@ void ImportSummaryDialog::ShowSummary(const ImportSummary& summary) {
     QString counts = QStringLiteral("Source: %1\n").arg(summary.source);
     if (!summary.folder.isEmpty())
         counts += QStringLiteral("Folder: %1\n").arg(summary.folder);
-    counts += QStringLiteral("Catalog: %1\nImported exactly: %2\nApproximated: %3\nSkipped: %4")
+    counts += QStringLiteral("Catalog: %1\nImported exactly: %2\nKept as POV-Ray text: %3\n"
+                             "Approximated: %4\nSkipped: %5")
                   .arg(summary.catalog)
                   .arg(summary.imported)
+                  .arg(summary.asSource)
                   .arg(summary.approximated)
                   .arg(summary.skipped);
     m_counts->setText(counts);

@@ -14,6 +14,7 @@ struct ImportSummary {
     QString folder;  ///< the folder of the files, which the lines leave out; empty for none
     QString catalog; ///< the catalog's title
     int imported = 0;
+    int asSource = 0; ///< kept as their POV-Ray text
     int approximated = 0;
     int skipped = 0;
     QStringList lines; ///< one report line per declaration, in file order
@@ -21,7 +22,7 @@ struct ImportSummary {
 };
 
 /// The summary of an import, shown beside the catalog without holding it up: the counts of what
-/// came in exactly, approximated and skipped, and the line of every declaration with its place
+/// came in exactly, as POV-Ray text, approximated and skipped, and the line of every declaration with its place
 /// and reason, to read, select and copy. Its check box chooses whether what the texture model
 /// cannot hold is approximated; changing it asks for the import to be made again that way.
 class ImportSummaryDialog : public QDialog {

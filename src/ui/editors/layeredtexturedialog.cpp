@@ -1,5 +1,6 @@
 #include "ui/editors/layeredtexturedialog.h"
 
+#include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "paint/bitmapdraw.h"
 #include "paint/catalogpainter.h"
@@ -414,13 +415,12 @@ void LayeredTextureDialog::Paste() {
             AppendLayer(copy);
         };
         for (const auto& entry : m_services.CopyList()) {
-            if (entry->IsSimple()) {
-                paste(static_cast<const SimpleTexture&>(*entry));
-                continue;
-            }
-            const auto& layered = static_cast<const LayeredTexture&>(*entry);
-            for (int index = 0; index < layered.GetLayerCount(); ++index)
-                paste(*layered.GetLayer(index));
+            // Source textures are POV-Ray text, which a layer cannot hold: they are left out.
+            if (const auto* simple = dynamic_cast<const SimpleTexture*>(entry.get()))
+                paste(*simple);
+            else if (const auto* layered = dynamic_cast<const LayeredTexture*>(entry.get()))
+                for (int index = 0; index < layered->GetLayerCount(); ++index)
+                    paste(*layered->GetLayer(index));
         }
     }
     if (m_list->count() > 0)

@@ -1,0 +1,183 @@
+#include "core/povtext/sourcewriter.h"
+
+#include "core/model/reservedwords.h"
+#include "core/povtext/symboltable.h"
+
+#include <charconv>
+#include <variant>
+
+namespace {
+
+PovToken Made(PovToken::Kind kind, std::string text) {
+    PovToken token;
+    token.kind = kind;
+    token.text = std::move(text);
+    return token;
+}
+
+void AppendNumber(std::vector<PovToken>& out, const PovNumber& number) {
+    if (number.kind == PovNumber::Float) {
+        const double value = number.v[0];
+        if (value < 0) {
+            out.push_back(Made(PovToken::Symbol, "("));
+            out.push_back(Made(PovToken::Number, SourceWriter::NumberText(value)));
+            out.push_back(Made(PovToken::Symbol, ")"));
+        } else {
+            out.push_back(Made(PovToken::Number, SourceWriter::NumberText(value)));
+        }
+        return;
+    }
+    if (number.kind == PovNumber::Color)
+        out.push_back(Made(PovToken::Word, "rgbft"));
+    out.push_back(Made(PovToken::Symbol, "<"));
+    for (int i = 0; i < number.size; ++i) {
+        if (i > 0)
+            out.push_back(Made(PovToken::Symbol, ","));
+        out.push_back(Made(PovToken::Number,
+                           SourceWriter::NumberText(number.v[static_cast<std::size_t>(i)])));
+    }
+    out.push_back(Made(PovToken::Symbol, ">"));
+}
+
+/// The end of the block that starts at `tokens[0]` ("keyword {"), or 0 when the tokens are not
+/// one such block.
+std::size_t SingleBlockEnd(const std::vector<PovToken>& tokens) {
+    if (tokens.size() < 3 || tokens[0].kind != PovToken::Word || !tokens[1].IsSymbol("{"))
+        return 0;
+    int depth = 0;
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        depth += tokens[i].IsSymbol("{") ? 1 : tokens[i].IsSymbol("}") ? -1 : 0;
+        if (depth == 0)
+            return i + 1 == tokens.size() ? i : 0;
+    }
+    return 0;
+}
+
+bool SameKeyword(const std::string& a, const std::string& b) {
+    const auto plain = [](const std::string& word) {
+        return word == "colour_map" ? std::string("color_map") : word;
+    };
+    return plain(a) == plain(b);
+}
+
+} // namespace
+
+std::string SourceWriter::NumberText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovToken>& taken,
+                                                         const Lookup& lookup) {
+    auto written = std::make_shared<WrittenSource>();
+    std::vector<PovToken>& out = written->tokens;
+    // Each open bracket, with the keyword before a "{".
+    std::vector<std::string> open;
+    const auto refuse = [&written](std::string reason) {
+        written->tokens.clear();
+        written->refusal = std::move(reason);
+        return written;
+    };
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        const PovToken& token = taken[i];
+        if (out.size() > kMaxTokens)
+            return refuse("its text would be longer than " + std::to_string(kMaxTokens) +
+                          " tokens");
+        if (token.kind != PovToken::Word || IsPovRayReservedWord(token.text)) {
+            PovToken copy = Made(token.kind, token.text);
+            if (token.IsSymbol("{") || token.IsSymbol("["))
+                open.push_back(token.IsSymbol("[")                                 ? "["
+                               : !out.empty() && out.back().kind == PovToken::Word ? out.back().text
+                                                                                   : "");
+            else if ((token.IsSymbol("}") || token.IsSymbol("]")) && !open.empty())
+                open.pop_back();
+            out.push_back(std::move(copy));
+            continue;
+        }
+        const Symbol* symbol = lookup(token.text);
+        if (!symbol || !symbol->value)
+            return refuse("it uses " + token.text + ", which has no value");
+        if (const auto* number = std::get_if<PovNumber>(symbol->value.get())) {
+            AppendNumber(out, *number);
+            continue;
+        }
+        if (const auto* text = std::get_if<std::string>(symbol->value.get())) {
+            out.push_back(Made(PovToken::String, *text));
+            continue;
+        }
+        if (const auto* opaque = std::get_if<PovOpaque>(symbol->value.get()))
+            return refuse("it uses " + token.text + ", a " + opaque->kind +
+                          ", which cannot be written into a texture");
+        if (!symbol->source || !symbol->source->refusal.empty())
+            return refuse("it uses " + token.text + ", which cannot be written out" +
+                          (symbol->source ? ": " + symbol->source->refusal : std::string()));
+        const std::vector<PovToken>& text = symbol->source->tokens;
+        const std::size_t end = SingleBlockEnd(text);
+        const bool inBlock = end > 0 && !out.empty() && out.back().IsSymbol("{") && !open.empty() &&
+                             SameKeyword(open.back(), text[0].text);
+        const bool inEntry = !open.empty() && open.back() == "[";
+        if (end > 0 && (inBlock || inEntry)) {
+            // Inside a block of its kind or a map entry only the body stands.
+            out.insert(out.end(), text.begin() + 2, text.begin() + static_cast<long>(end));
+        } else if (end > 0 && !out.empty() && out.back().kind == PovToken::Word &&
+                   SameKeyword(out.back().text, text[0].text)) {
+            out.insert(out.end(), text.begin() + 1, text.end());
+        } else if (out.empty()) {
+            out.insert(out.end(), text.begin(), text.end());
+        } else if (out.size() == 2 && out[0].IsWord("texture") && i + 2 == taken.size() &&
+                   taken[i + 1].IsSymbol("}") && !text.empty() && text[0].IsWord("texture")) {
+            // "texture { LAYERED }" alone is the layered texture itself.
+            out = text;
+            break;
+        } else {
+            return refuse("it uses " + token.text + " where its text cannot stand");
+        }
+    }
+    if (out.size() > kMaxTokens)
+        return refuse("its text would be longer than " + std::to_string(kMaxTokens) + " tokens");
+    return written;
+}
+
+std::string SourceWriter::Format(const std::vector<PovToken>& tokens) {
+    std::string text;
+    int indent = 0;
+    bool lineStart = true;
+    const auto newLine = [&] {
+        if (!lineStart)
+            text += "\r\n";
+        lineStart = true;
+    };
+    const PovToken* previous = nullptr;
+    for (const PovToken& token : tokens) {
+        if (token.IsSymbol("}")) {
+            newLine();
+            indent = indent > 0 ? indent - 1 : 0;
+        }
+        if (lineStart) {
+            text.append(static_cast<std::size_t>(indent) * 2, ' ');
+        } else if (previous && !previous->IsSymbol("<") && !previous->IsSymbol("(") &&
+                   !previous->IsSymbol("[") && !token.IsSymbol(">") && !token.IsSymbol(")") &&
+                   !token.IsSymbol("]") && !token.IsSymbol(",")) {
+            text += ' ';
+        }
+        lineStart = false;
+        if (token.kind == PovToken::String)
+            text += '"' + token.text + '"';
+        else if (token.kind == PovToken::Directive)
+            text += '#' + token.text;
+        else
+            text += token.text;
+        if (token.IsSymbol("{")) {
+            ++indent;
+            newLine();
+        } else if (token.IsSymbol("}")) {
+            newLine();
+        }
+        previous = &token;
+    }
+    // The last line ends without a line break, as the other kinds end their text.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}

@@ -1,0 +1,163 @@
+#include "core/povtext/strictsource.h"
+
+#include "core/model/imagemap.h"
+#include "core/model/reservedwords.h"
+#include "core/povtext/povlexer.h"
+#include "core/povtext/sceneparser.h"
+#include "core/povtext/sourceerror.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+/// Keywords of the scene language that are no part of a texture, pigment or material, and the
+/// functions that make strings (a file name must stand as written).
+constexpr std::array kRefusedWords = {
+    "background",
+    "bicubic_patch",
+    "blob",
+    "box",
+    "camera",
+    "chr",
+    "concat",
+    "cone",
+    "cubic",
+    "cylinder",
+    "datetime",
+    "difference",
+    "disc",
+    "file_exists",
+    "fog",
+    "global_settings",
+    "height_field",
+    "input_file_name",
+    "intersection",
+    "isosurface",
+    "julia_fractal",
+    "lathe",
+    "lemon",
+    "light_group",
+    "light_source",
+    "merge",
+    "mesh",
+    "mesh2",
+    "object",
+    "ovus",
+    "parametric",
+    "plane",
+    "poly",
+    "polygon",
+    "polynomial",
+    "prism",
+    "quadric",
+    "quartic",
+    "rainbow",
+    "sky_sphere",
+    "smooth_triangle",
+    "sor",
+    "sphere",
+    "sphere_sweep",
+    "str",
+    "strlwr",
+    "strupr",
+    "substr",
+    "superellipsoid",
+    "text",
+    "torus",
+    "triangle",
+    "union",
+};
+
+bool IsRefusedWord(const std::string& word) {
+    return std::find(kRefusedWords.begin(), kRefusedWords.end(), word) != kRefusedWords.end();
+}
+
+std::string At(const PovToken& token) {
+    return "line " + std::to_string(token.at.line) + ": ";
+}
+
+std::optional<std::string> TokenRefusal(const PovToken& token) {
+    switch (token.kind) {
+    case PovToken::Directive:
+        return At(token) + "it holds the directive #" + token.text;
+    case PovToken::String:
+        if (!IsWritableImageFileName(token.text))
+            return At(token) + "it holds a file name with quotes, control characters or a "
+                               "closing backslash";
+        return std::nullopt;
+    case PovToken::Word:
+        if (IsRefusedWord(token.text))
+            return At(token) + "it holds \"" + token.text + "\", which is no texture language";
+        if (!IsPovRayReservedWord(token.text))
+            return At(token) + "it uses the identifier " + token.text +
+                   ", which it does not declare";
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind) {
+    if (text.size() > kMaxSourceTextBytes)
+        return "it is longer than " + std::to_string(kMaxSourceTextBytes) + " bytes";
+    const std::string_view keyword = SourceKindName(kind);
+    try {
+        PovLexer lexer(text, 0);
+        std::vector<char> open; // the brackets open, innermost last
+        bool first = true;
+        bool closed = false; // the value's first block is complete
+        for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next()) {
+            if (auto refusal = TokenRefusal(token))
+                return refusal;
+            if (first && !token.IsWord(std::string(keyword).c_str()))
+                return At(token) + "it does not start with \"" + std::string(keyword) + "\"";
+            first = false;
+            if (closed && open.empty()) {
+                // A texture may be layered: more texture blocks, nothing else.
+                if (kind != SourceTexture::TextureKind || !token.IsWord("texture"))
+                    return At(token) + "something follows the " + std::string(keyword);
+                closed = false;
+            }
+            if (token.kind != PovToken::Symbol)
+                continue;
+            const std::string& s = token.text;
+            if (s == "{" || s == "(" || s == "[" || s == "<") {
+                // "<" is also an operator: only blocks, parentheses and brackets count.
+                if (s == "<")
+                    continue;
+                if (open.size() >= static_cast<std::size_t>(SceneParser::kMaxNesting))
+                    return At(token) + "it nests deeper than " +
+                           std::to_string(SceneParser::kMaxNesting) + " levels";
+                open.push_back(s[0]);
+            } else if (s == "}" || s == ")" || s == "]") {
+                const char opener = s == "}" ? '{' : s == ")" ? '(' : '[';
+                if (open.empty() || open.back() != opener)
+                    return At(token) + "its '" + s + "' closes nothing";
+                open.pop_back();
+                if (open.empty())
+                    closed = true;
+            } else if (s == ";") {
+                return At(token) + "it holds a ';'";
+            }
+        }
+        if (first)
+            return std::string("it is empty");
+        if (!open.empty())
+            return std::string("a block is not closed");
+        if (!closed)
+            return std::string("the ") + std::string(keyword) + " has no block";
+    } catch (const SourceSyntaxError& error) {
+        return "line " + std::to_string(error.Where().line) + ": " + error.what();
+    }
+    return std::nullopt;
+}
+
+void CheckSourceTexture(SourceTexture& texture) {
+    const auto refusal = StrictSourceRefusal(texture.GetText(), texture.GetKind());
+    texture.SetRefusal(refusal ? "The source texture \"" + texture.GetName() +
+                                     "\" is refused: " + *refusal + "."
+                               : std::string());
+}

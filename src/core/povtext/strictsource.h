@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/model/sourcetexture.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+/// The longest text a source texture may hold.
+inline constexpr std::size_t kMaxSourceTextBytes = 1 << 20;
+
+/// Reads a source texture's text in the strict mode catalogs are opened with: the texture
+/// language alone, one value of `kind`. No directive of any kind, no identifier (every one is
+/// resolved when the text is made), no object, camera, light or scene setting, no string made
+/// by a function, and only file names the image maps take. Returns why the text is refused,
+/// or nothing when it may be rendered and exported.
+std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind);
+
+/// Marks `texture` refused, naming it, when its text breaks the strict rules; clears the mark
+/// otherwise.
+void CheckSourceTexture(SourceTexture& texture);

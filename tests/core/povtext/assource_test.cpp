@@ -1,0 +1,152 @@
+#include "core/model/sourcetexture.h"
+#include "sourcefixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Imported {
+    std::vector<std::string> lines;
+    std::vector<std::string> sources;
+    std::vector<std::string> kinds;
+};
+
+Imported Import(const std::string& text, bool asSource, bool approximate = false,
+                MemoryFiles files = MemoryFiles()) {
+    files.files["main.pov"] = text;
+    ImportOptions options;
+    options.libraryFolder = "/library";
+    options.asSource = asSource;
+    options.sourceFallback = true;
+    options.approximate = approximate;
+    const ImportResult result = ImportSource({{"main.pov", std::nullopt}}, options, files);
+    Imported imported;
+    if (result.failure)
+        imported.lines.push_back("failure: " + *result.failure);
+    for (const ImportedDeclaration& declaration : result.declarations) {
+        imported.lines.push_back(ReportLine(declaration));
+        if (const auto* source = dynamic_cast<const SourceTexture*>(declaration.texture.get())) {
+            imported.sources.push_back(Lf(source->GetSource(SourceFlag::Declare)));
+            imported.kinds.emplace_back(SourceKindName(source->GetKind()));
+        }
+    }
+    return imported;
+}
+
+} // namespace
+
+TEST(ImportAsSource, WritesTheTextFromWhatWasReadWithNumbersAsWritten) {
+    const Imported imported = Import("// Green stone\n"
+                                     "#declare Jade = pigment { marble turbulence 1.80\n"
+                                     "  color_map { [0.0 rgb <0.1,0.6,0.1>] [1.0 rgb 0.2e1/4] }\n"
+                                     "  /* no comment stays */ scale .5 }",
+                                     true);
+    ASSERT_EQ(imported.lines, std::vector<std::string>{"main.pov:2: source Jade"});
+    EXPECT_EQ(imported.kinds, std::vector<std::string>{"pigment"});
+    EXPECT_EQ(imported.sources.front(), "// Green stone\n"
+                                        "#declare Jade = pigment {\n"
+                                        "  marble turbulence 1.80 color_map {\n"
+                                        "    [0.0 rgb <0.1, 0.6, 0.1>] [1.0 rgb 0.2e1 / 4]\n"
+                                        "  }\n"
+                                        "  scale .5\n"
+                                        "}");
+}
+
+TEST(ImportAsSource, ResolvesEveryIdentifierItUses) {
+    MemoryFiles files;
+    files.files["/library/stones.inc"] = "#declare Dark = rgb <0.1, 0.2, 0.3>;\n"
+                                         "#declare Size = -0.25;\n"
+                                         "#declare Shiny = finish { phong 1 }\n"
+                                         "#declare Base = texture { pigment { color Dark } }\n"
+                                         "#declare Move = transform { translate x }\n";
+    const Imported imported =
+        Import("#include \"stones.inc\"\n"
+               "#declare Stone = texture { Base finish { Shiny } scale Size transform Move }\n"
+               "#declare Glass = material { texture { Base } interior { ior 1.5 } }\n",
+               true, false, files);
+    ASSERT_EQ(imported.lines,
+              (std::vector<std::string>{"main.pov:2: source Stone", "main.pov:3: source Glass"}));
+    EXPECT_EQ(imported.sources[0], "#declare Stone = texture {\n"
+                                   "  pigment {\n"
+                                   "    color rgbft <0.1, 0.2, 0.3, 0, 0>\n"
+                                   "  }\n"
+                                   "  finish {\n"
+                                   "    phong 1\n"
+                                   "  }\n"
+                                   "  scale (-0.25) transform {\n"
+                                   "    translate x\n"
+                                   "  }\n"
+                                   "}");
+    EXPECT_EQ(imported.kinds[1], "material");
+    EXPECT_EQ(imported.sources[1], "#declare Glass = material {\n"
+                                   "  texture {\n"
+                                   "    pigment {\n"
+                                   "      color rgbft <0.1, 0.2, 0.3, 0, 0>\n"
+                                   "    }\n"
+                                   "  }\n"
+                                   "  interior {\n"
+                                   "    ior 1.5\n"
+                                   "  }\n"
+                                   "}");
+}
+
+TEST(ImportAsSource, CarriesOutTheDirectivesAndKeepsOnlyWhatTheyChose) {
+    const Imported imported = Import("#declare Fine = 1;\n"
+                                     "#declare T = texture {\n"
+                                     "  #if (Fine > 0) pigment { granite } #else pigment { agate } "
+                                     "#end\n"
+                                     "  #ifdef (Missing) finish { phong 1 } #end\n"
+                                     "}\n"
+                                     "#declare Copy = T\n",
+                                     true);
+    ASSERT_EQ(imported.lines,
+              (std::vector<std::string>{"main.pov:2: source T", "main.pov:6: source Copy"}));
+    EXPECT_EQ(imported.sources[0], "#declare T = texture {\n  pigment {\n    granite\n  }\n}");
+    EXPECT_EQ(imported.sources[1], "#declare Copy = texture {\n  pigment {\n    granite\n  }\n}");
+}
+
+TEST(ImportAsSource, SkipsWhatCannotBeWrittenOutAndSaysWhy) {
+    const Imported imported =
+        Import("#declare Layers = texture { pigment { rgb 1 } } texture { pigment { rgbt 0.5 } }\n"
+               "#declare Inside = texture { Layers scale 2 }\n"
+               "#declare Whole = texture { Layers }\n"
+               "#declare F = function { x }\n"
+               "#declare P = pigment { function { F(x, y, z) } }\n",
+               true);
+    ASSERT_EQ(imported.lines.size(), 4u);
+    EXPECT_EQ(imported.lines[0], "main.pov:1: source Layers");
+    EXPECT_EQ(imported.lines[1],
+              "main.pov:2: skipped Inside: it uses Layers where its text cannot stand");
+    // A layered texture alone in a texture block is that layered texture.
+    EXPECT_EQ(imported.lines[2], "main.pov:3: source Whole");
+    ASSERT_EQ(imported.sources.size(), 2u);
+    EXPECT_EQ(imported.sources[1], "#declare Whole = texture {\n  pigment {\n    rgb 1\n  }\n}\n"
+                                   "texture {\n  pigment {\n    rgbt 0.5\n  }\n}");
+    EXPECT_EQ(imported.lines[3].rfind("main.pov:5: skipped P: ", 0), 0u) << imported.lines[3];
+}
+
+TEST(ImportAsSource, WithoutTheOptionOnlyWhatTheModelCannotHoldBecomesSource) {
+    const std::string text = "#declare Plain = texture { pigment { rgb <1, 0, 0> } }\n"
+                             "#declare Glassy = texture { pigment { rgbt <1, 1, 1, 0.5> } }\n";
+    const Imported exact = Import(text, false);
+    ASSERT_EQ(exact.lines.size(), 2u);
+    EXPECT_EQ(exact.lines[0], "main.pov:1: imported Plain");
+    EXPECT_EQ(exact.lines[1], "main.pov:2: source Glassy: transmit 0.5 cannot be held");
+    ASSERT_EQ(exact.sources.size(), 1u);
+    EXPECT_EQ(exact.sources[0], "#declare Glassy = texture {\n  pigment {\n"
+                                "    rgbt <1, 1, 1, 0.5>\n  }\n}");
+
+    const Imported approximated = Import(text, false, true);
+    EXPECT_EQ(approximated.lines[1].rfind("main.pov:2: approximated Glassy", 0), 0u);
+    EXPECT_TRUE(approximated.sources.empty());
+}
+
+TEST(ImportAsSource, SaysWhenADefaultBeforeItIsLeftOut) {
+    const Imported imported = Import("#default { finish { ambient 0.3 } }\n"
+                                     "#declare T = texture { pigment { rgb 1 } }\n",
+                                     true);
+    ASSERT_EQ(imported.lines,
+              std::vector<std::string>{"main.pov:2: source T: the #default before it left out "
+                                       "(main.pov:1)"});
+    EXPECT_EQ(imported.sources.front(), "#declare T = texture {\n  pigment {\n    rgb 1\n  }\n}");
+}

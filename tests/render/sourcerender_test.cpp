@@ -1,0 +1,114 @@
+// Source textures rendered with the real POV-Ray next to the same POV-Ray text written into
+// the shape's scene by hand.
+
+#include "core/catalog/catalog.h"
+#include "core/model/sourcetexture.h"
+#include "core/povtext/strictsource.h"
+#include "core/shapes/previewshape.h"
+#include "render/povray/picturerender.h"
+#include "render/povray/scenerender.h"
+#include "render/povray/texturemaprender.h"
+#include "renderfixture.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kSize = 64;
+
+/// Mean absolute difference of two pictures, in percent of full scale.
+double Difference(const Bitmap& a, const Bitmap& b) {
+    EXPECT_EQ(a.Bits().size(), b.Bits().size());
+    double sum = 0.0;
+    for (std::size_t i = 0; i < a.Bits().size() && i < b.Bits().size(); ++i)
+        sum += std::abs(int(a.Bits()[i]) - int(b.Bits()[i]));
+    return 100.0 * sum / (255.0 * double(std::max<std::size_t>(1, a.Bits().size())));
+}
+
+SourceTexture Source(SourceTexture::Kind kind, const std::string& text, int shape) {
+    SourceTexture texture;
+    texture.SetName("Kept");
+    texture.SetKind(kind);
+    texture.SetText(text);
+    texture.SetPreviewShape(static_cast<std::uint8_t>(shape));
+    return texture;
+}
+
+class SourceRenderTest : public RenderTest {
+protected:
+    Bitmap RenderSource(const SourceTexture& texture) {
+        PictureRender render(texture, kSize, kSize);
+        const RenderResult result = Run(render);
+        EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
+        return render.Picture();
+    }
+
+    /// The shape's scene with `modifier` written in place of its `texture {Hand}` line.
+    Bitmap RenderByHand(int shape, const std::string& modifier) {
+        std::string scene = m_shapes.at(static_cast<std::size_t>(shape))->GetSceneSource("Hand");
+        const std::string line = "texture {Hand}";
+        const std::size_t at = scene.find(line);
+        EXPECT_NE(at, std::string::npos);
+        scene.replace(at, line.size(), modifier);
+        SceneRender render(scene, "// nothing declared\r\n", "Hand", kSize, kSize, false);
+        const RenderResult result = Run(render);
+        EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
+        return render.Picture();
+    }
+};
+
+const std::string kTexture = "texture {\r\n  pigment { checker rgb <1, 0.3, 0> rgb <0, 0.2, 1> "
+                             "scale 0.9 }\r\n  normal { bumps 0.5 scale 0.4 }\r\n"
+                             "  finish { phong 0.8 }\r\n}";
+const std::string kPigment = "pigment { gradient y color_map { [0 rgb <1, 0, 0>] [1 rgb <0, 0, "
+                             "1>] } turbulence 0.4 scale 2 }";
+const std::string kGlass = "texture { pigment { rgbf <0.9, 1, 0.9, 0.95> } finish { phong 1 "
+                           "reflection 0.05 } }";
+
+} // namespace
+
+TEST_F(SourceRenderTest, ATextureRendersAsTheSameTextWrittenByHand) {
+    for (int shape : {0, 1}) {
+        const Bitmap kept = RenderSource(Source(SourceTexture::TextureKind, kTexture, shape));
+        const Bitmap hand = RenderByHand(shape, kTexture);
+        EXPECT_TRUE(HasDetail(kept));
+        EXPECT_EQ(kept.Bits().size(), hand.Bits().size());
+        EXPECT_LT(Difference(kept, hand), 0.01) << "shape " << shape;
+    }
+}
+
+TEST_F(SourceRenderTest, APigmentRendersInATexture) {
+    const Bitmap kept = RenderSource(Source(SourceTexture::PigmentKind, kPigment, 0));
+    EXPECT_TRUE(HasDetail(kept));
+    EXPECT_LT(Difference(kept, RenderByHand(0, "texture { " + kPigment + " }")), 0.01);
+}
+
+TEST_F(SourceRenderTest, AMaterialRendersWithItsInterior) {
+    const std::string material = "material { " + kGlass + " interior { ior 1.5 } }";
+    // The Sphere Room shape shows what is behind a glass object, bent by its interior.
+    const int room = 9;
+    const Bitmap kept = RenderSource(Source(SourceTexture::MaterialKind, material, room));
+    EXPECT_LT(Difference(kept, RenderByHand(room, material)), 0.01);
+    // Without its interior it would look otherwise.
+    EXPECT_GT(Difference(kept, RenderByHand(room, kGlass)), 0.5);
+}
+
+TEST_F(SourceRenderTest, ATextureMapOfASourceTextureRenders) {
+    TextureMapRequest request;
+    request.width = request.height = 32;
+    TextureMapRender render(Source(SourceTexture::PigmentKind, kPigment, 0), request);
+    const RenderResult result = Run(render);
+    EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
+}
+
+TEST_F(SourceRenderTest, ARefusedTextIsNeverRenderedButSaysWhy) {
+    SourceTexture texture = Source(SourceTexture::TextureKind, "texture { } #include \"x.inc\"", 0);
+    CheckSourceTexture(texture);
+    ASSERT_TRUE(texture.IsRefused());
+    PictureRender render(texture, kSize, kSize);
+    const RenderResult result = Run(render);
+    EXPECT_FALSE(result.Succeeded());
+    EXPECT_EQ(result.message.toStdString(),
+              "The source texture \"Kept\" is refused: line 1: it holds the directive #include.");
+}
