@@ -82,8 +82,7 @@ int RunImport(CommandLine& args) {
         if (!saved)
             throw CommandFailure(saved.message.toStdString());
     }
-    std::fprintf(stderr, "%d exact, %d source, %d approximated, %d skipped; %s holds %s.
-",
+    std::fprintf(stderr, "%d exact, %d source, %d approximated, %d skipped; %s holds %s.\n",
                  result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Source),
                  result.Count(ImportOutcome::Approximated), result.Count(ImportOutcome::Skipped),
                  catalogPath.toLocal8Bit().constData(), TextureCount(catalog.GetCount()).c_str());

@@ -2,8 +2,10 @@
 #include "core/catalog/exportsource.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogmodel.h"
 #include "ui/dialogs/viewsourcedialog.h"
 
 #include <QApplication>
@@ -220,6 +222,30 @@ TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
     EXPECT_EQ(shown.toStdString(),
               catalog.GetTexture(1).GetSource(SourceFlag::Declare) + "\r\n\r\n" +
                   catalog.GetTexture(3).GetSource(SourceFlag::Declare) + "\r\n\r\n");
+}
+
+TEST_F(AppTest, ASourceTextureIsShownAsItsTextAndNeverTakenForALayeredOne) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    auto source = std::make_unique<SourceTexture>();
+    source->SetName("Glass_Text");
+    source->SetText("material { texture { pigment { rgbf 1 } } interior { ior 1.5 } }");
+    std::vector<std::unique_ptr<Texture>> added;
+    added.push_back(std::move(source));
+    view->Document().Model().InsertTextures(std::vector<int>{17}, std::move(added), true);
+    const Catalog& catalog = CatalogOf(view);
+    ASSERT_EQ(catalog.GetCount(), 18);
+    EXPECT_EQ(view->Document().Model().index(17).data(CatalogModel::KindRole).toInt(),
+              CatalogModel::Source);
+
+    // Modify shows the text; nothing in the catalog changes and no step is made.
+    const int steps = view->Document().UndoStack().count();
+    QString shown;
+    WhenShownThenClose<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
+    ClickTexture(view, 17);
+    view->OnModify();
+    EXPECT_EQ(shown.toStdString(), catalog.GetTexture(17).GetSource(SourceFlag::Declare));
+    EXPECT_EQ(view->Document().UndoStack().count(), steps);
 }
 
 TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {

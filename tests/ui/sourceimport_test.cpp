@@ -175,7 +175,7 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(summary->CountText(), "Source: woods.inc\nFolder: " + m_dir.path() +
                                         "\nCatalog: sample.vlv\nImported exactly: 2\n"
-                                        "Approximated: 0\nSkipped: 1");
+                                        "Kept as POV-Ray text: 0\nApproximated: 0\nSkipped: 1");
     EXPECT_EQ(summary->ListText(), "woods.inc:2: imported Pale_Wood\n"
                                    "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
                                    "woods.inc:6: imported Plain_Red");
@@ -214,7 +214,8 @@ TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNoth
     EXPECT_EQ(m_app->Settings().importApproximate, 1);
     EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     EXPECT_EQ(view->Document().UndoStack().count(), steps); // in place of the first import
-    EXPECT_TRUE(summary->CountText().endsWith("Imported exactly: 2\nApproximated: 1\nSkipped: 0"));
+    EXPECT_TRUE(summary->CountText().endsWith(
+        "Imported exactly: 2\nKept as POV-Ray text: 0\nApproximated: 1\nSkipped: 0"));
     EXPECT_TRUE(summary->ListText().contains("woods.inc:5: approximated Glassy: transmit taken as "
                                              "filter"));
     view->Document().UndoStack().undo();
@@ -453,9 +454,11 @@ TEST_F(SourceImportTest, TheSummaryIsReadAndWorkedFromTheKeyboard) {
     EXPECT_EQ(QApplication::clipboard()->text(),
               "a.inc:1: imported A\nb.inc:4: skipped B: crackle cannot be held");
     dialog.findChild<QPushButton*>(QStringLiteral("copyButton"))->click();
-    EXPECT_EQ(QApplication::clipboard()->text(),
-              "Source: a.inc, b.inc\nCatalog: Catalog1\nImported exactly: 1\nApproximated: 0\n"
-              "Skipped: 1\n\na.inc:1: imported A\nb.inc:4: skipped B: crackle cannot be held\n");
+    EXPECT_EQ(
+        QApplication::clipboard()->text(),
+        "Source: a.inc, b.inc\nCatalog: Catalog1\nImported exactly: 1\nKept as POV-Ray text: 0\n"
+        "Approximated: 0\nSkipped: 1\n\na.inc:1: imported A\nb.inc:4: skipped B: crackle cannot be "
+        "held\n");
     // Showing a summary sets the box without counting as the user's choice.
     summary.approximate = false;
     dialog.ShowSummary(summary);

@@ -22,9 +22,10 @@ struct ImportSummary {
 };
 
 /// The summary of an import, shown beside the catalog without holding it up: the counts of what
-/// came in exactly, as POV-Ray text, approximated and skipped, and the line of every declaration with its place
-/// and reason, to read, select and copy. Its check box chooses whether what the texture model
-/// cannot hold is approximated; changing it asks for the import to be made again that way.
+/// came in exactly, as POV-Ray text, approximated and skipped, and the line of every declaration
+/// with its place and reason, to read, select and copy. Its check box chooses whether what the
+/// texture model cannot hold is approximated; changing it asks for the import to be made again that
+/// way.
 class ImportSummaryDialog : public QDialog {
     Q_OBJECT
 public:
