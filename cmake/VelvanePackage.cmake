@@ -29,8 +29,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${velvane_contact})
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "editor for catalogs of POV-Ray textures
-Velvane builds POV-Ray textures from a pigment, a normal, a finish and
+# CPack puts the summary above this as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Velvane builds POV-Ray textures from a pigment, a normal, a finish and
 transformations, stacks them into layered textures and keeps them in catalog
 files with thumbnails rendered by POV-Ray. It shows, copies and exports the
 #declare source of every texture, imports the textures declared in POV-Ray
