@@ -9,14 +9,6 @@
 
 namespace {
 
-std::string Repeated(const std::string& piece, std::size_t times) {
-    std::string text;
-    text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        text += piece;
-    return text;
-}
-
 std::string FailureOf(const std::string& text) {
     const ImportResult result = ImportText(text);
     return result.failure ? *result.failure : "read";

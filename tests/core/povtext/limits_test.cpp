@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string Repeated(const std::string& piece, std::size_t times) {
-    std::string text;
-    text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        text += piece;
-    return text;
-}
-
 ImportResult ImportWith(const std::string& text, const ImportLimits& limits, MemoryFiles& files,
                         ImportProgress* progress = nullptr) {
     ImportOptions options;

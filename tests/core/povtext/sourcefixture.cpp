@@ -31,6 +31,14 @@ std::string SourceOfOnly(const ImportResult& result) {
     return Lf(declaration.texture->GetSource(SourceFlag::Declare));
 }
 
+std::string Repeated(const std::string& piece, std::size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
 std::string Lf(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i)

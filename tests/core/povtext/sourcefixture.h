@@ -20,5 +20,7 @@ std::vector<std::string> ReportLines(const std::string& text, bool approximate =
 std::string SourceOfOnly(const ImportResult& result);
 /// The text with every CR LF made LF, for expected texts written readably.
 std::string Lf(const std::string& text);
+/// `piece` written `times` times in a row.
+std::string Repeated(const std::string& piece, std::size_t times);
 /// The number declared as `name` after reading `text`.
 PovNumber DeclaredNumber(const std::string& text, const std::string& name);
