@@ -106,9 +106,8 @@ namespace {
 std::vector<int> ExportableIndices(const Catalog& catalog, std::vector<int> indices) {
     indices = ResolveIndices(catalog, std::move(indices));
     for (int index : indices)
-        if (const auto* source = dynamic_cast<const SourceTexture*>(&catalog.GetTexture(index));
-            source && source->IsRefused())
-            throw CommandFailure(source->GetRefusal());
+        if (std::string refusal = catalog.GetTexture(index).GetRefusal(); !refusal.empty())
+            throw CommandFailure(refusal);
     return indices;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/catalog/batchbar.h"
 
 #include "render/povray/thumbnailbatchrender.h"
+#include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogrenders.h"
 
 #include <QGridLayout>
@@ -17,13 +18,6 @@ namespace {
 constexpr int kNamedFailures = 5;
 /// The summary goes by itself after this long.
 constexpr int kSummaryMilliseconds = 8000;
-
-/// "12 of 1,989 textures", "0 of 1 texture".
-QString OfTextures(qint64 done, qint64 total) {
-    return QStringLiteral("%1 of %2 %3")
-        .arg(BatchBar::Count(done), BatchBar::Count(total),
-             total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
-}
 
 } // namespace
 
@@ -89,7 +83,7 @@ void BatchBar::Refresh() {
         m_percent->setVisible(!running.Caption().isEmpty());
         m_jobBar->setRange(0, std::max(status.texturesTotal, 1));
         m_jobBar->setValue(status.texturesDone);
-        QString text = OfTextures(status.texturesDone, status.texturesTotal);
+        QString text = PartOfTextures(status.texturesDone, status.texturesTotal);
         if (status.millisecondsLeft >= 0)
             text += QStringLiteral(", about %1 left").arg(Duration(status.millisecondsLeft));
         if (batches.size() > 1)
@@ -114,7 +108,7 @@ void BatchBar::Refresh() {
         const int through = summary->rendered + static_cast<int>(summary->failed.size());
         m_jobBar->setRange(0, std::max(summary->total, 1));
         m_jobBar->setValue(through);
-        m_job->setText(OfTextures(through, summary->total));
+        m_job->setText(PartOfTextures(through, summary->total));
         QStringList why;
         for (const QString& line : {summary->stoppedBecause, summary->firstFailure})
             if (!line.isEmpty())

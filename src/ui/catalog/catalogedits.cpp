@@ -3,12 +3,20 @@
 #include "core/catalog/catalog.h"
 #include "ui/catalog/catalogdocument.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <unordered_map>
 
 QString CountOf(int count, const QString& noun) {
     return QStringLiteral("%1 %2%3").arg(count).arg(noun,
                                                     count == 1 ? QString() : QStringLiteral("s"));
+}
+
+QString PartOfTextures(qint64 part, qint64 total) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("%1 of %2 %3")
+        .arg(english.toString(part), english.toString(total),
+             total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
 }
 
 // ---- insert -------------------------------------------------------------------------------

@@ -12,6 +12,8 @@ class Texture;
 
 /// "3 Textures", "1 Texture": a count with its noun, for the names of steps.
 QString CountOf(int count, const QString& noun);
+/// "12 of 1,989 textures", "0 of 1 texture": numbers written as English writes them.
+QString PartOfTextures(qint64 part, qint64 total);
 
 /// A step that keeps textures out of the catalog while it is done or undone. Pictures rendered
 /// for a texture that a step holds go into that texture, so they come with it when the step

@@ -260,11 +260,7 @@ void CatalogView::Run(StandardCommand command) {
 QString CatalogView::StatusText() const {
     if (!IsFiltered())
         return QString();
-    const QLocale english(QLocale::English);
-    const int total = m_document.Contents().GetCount();
-    return QStringLiteral("%1 of %2 %3")
-        .arg(english.toString(m_shown->rowCount()), english.toString(total),
-             total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
+    return PartOfTextures(m_shown->rowCount(), m_document.Contents().GetCount());
 }
 
 void CatalogView::StateChanged() {
