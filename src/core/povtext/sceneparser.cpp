@@ -176,6 +176,8 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     m_open.push_back(std::move(file));
     m_peeked.reset();
     m_openBraces.clear();
+    m_openBlocks.clear();
+    m_injected.clear();
     m_conditionals.clear();
     m_nesting = 0;
     m_stop.reset();
@@ -200,6 +202,12 @@ PovToken SceneParser::Lex() {
 }
 
 PovToken SceneParser::NextFromFiles() {
+    if (!m_injected.empty()) {
+        PovToken token = std::move(m_injected.front());
+        m_injected.pop_front();
+        m_budget.Token(token.at);
+        return token;
+    }
     OpenFile& top = m_open.back();
     if (top.resume) {
         PovToken token = std::move(*top.resume);
@@ -229,14 +237,95 @@ void SceneParser::Consumed(const PovToken& token) {
             Fail(token.at,
                  "blocks nest more than " + std::to_string(kMaxNesting * 2) + " levels deep");
         m_openBraces.push_back(token.at);
+        m_openBlocks.push_back({m_lastWord});
     } else if (token.IsSymbol("}")) {
         if (m_openBraces.empty())
             Fail(token.at, "this '}' closes no block");
         m_openBraces.pop_back();
+        m_openBlocks.pop_back();
     } else if (token.kind == PovToken::FileEnd) {
         m_open.pop_back();
         m_symbols.LeaveFile();
     }
+    m_lastWord = token.kind == PovToken::Word ? token.text : std::string();
+}
+
+void SceneParser::Inject(std::vector<PovToken> tokens) {
+    if (tokens.empty())
+        return;
+    if (m_peeked) {
+        m_injected.push_front(std::move(*m_peeked));
+        m_peeked.reset();
+    }
+    for (auto it = tokens.rbegin(); it != tokens.rend(); ++it) {
+        it->at = m_defaultAt;
+        m_injected.push_front(std::move(*it));
+    }
+}
+
+void SceneParser::FoldDefaults() {
+    if (m_defaults.IsEmpty())
+        return;
+    OpenBlock& block = m_openBlocks.back();
+    const std::string& keyword = block.keyword;
+    if (keyword != "texture" && keyword != "pigment" && keyword != "normal" &&
+        keyword != "finish")
+        return;
+    // A block that starts with a declared one of its kind is a copy of that one.
+    const PovToken& next = PeekRaw();
+    const Symbol* symbol = next.kind == PovToken::Word ? m_symbols.Find(next.text) : nullptr;
+    const bool copy = symbol && symbol->value && KindName(*symbol->value) == keyword;
+    if (keyword == "texture") {
+        block.fromDefault = !copy;
+        return;
+    }
+    // In a texture, the first pigment, normal or finish changes the texture's default one (or
+    // replaces it, when it is a copy); the texture's end adds the parts it did not set.
+    if (m_openBlocks.size() > 1) {
+        OpenBlock& texture = m_openBlocks[m_openBlocks.size() - 2];
+        if (texture.keyword == "texture") {
+            bool& set = keyword == "pigment" ? texture.pigment
+                        : keyword == "normal" ? texture.normal
+                                              : texture.finish;
+            const bool first = !std::exchange(set, true);
+            if (texture.fromDefault && first && !copy)
+                Inject(m_defaults.Body(keyword));
+            return;
+        }
+    }
+    if (!copy)
+        Inject(m_defaults.Body(keyword));
+}
+
+void SceneParser::FoldDefaultsAtEnd() {
+    if (m_openBlocks.empty())
+        return;
+    OpenBlock& texture = m_openBlocks.back();
+    if (!texture.fromDefault)
+        return;
+    std::vector<PovToken> parts;
+    const auto made = [](PovToken::Kind kind, const char* text) {
+        PovToken token;
+        token.kind = kind;
+        token.text = text;
+        return token;
+    };
+    const auto part = [&](const char* keyword, bool& set) {
+        if (std::exchange(set, true))
+            return;
+        std::vector<PovToken> body = m_defaults.Body(keyword);
+        if (body.empty())
+            return;
+        parts.push_back(made(PovToken::Word, keyword));
+        parts.push_back(made(PovToken::Symbol, "{"));
+        parts.insert(parts.end(), body.begin(), body.end());
+        parts.push_back(made(PovToken::Symbol, "}"));
+    };
+    part("pigment", texture.pigment);
+    part("normal", texture.normal);
+    part("finish", texture.finish);
+    texture.fromDefault = false;
+    Inject(std::move(parts));
 }
 
 const PovToken& SceneParser::PeekRaw() {
@@ -252,6 +341,10 @@ bool SceneParser::AtValueLevel() const {
 const PovToken& SceneParser::Peek() {
     while (true) {
         const PovToken& next = PeekRaw();
+        if (next.IsSymbol("}") && !m_openBlocks.empty() && m_openBlocks.back().fromDefault) {
+            FoldDefaultsAtEnd();
+            continue;
+        }
         if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) || AtValueLevel())
             return next;
         const PovToken passed = TakeRaw();
@@ -275,6 +368,8 @@ PovToken SceneParser::Take() {
         copy.text = token.text;
         m_capture->push_back(std::move(copy));
     }
+    if (token.IsSymbol("{"))
+        FoldDefaults();
     return token;
 }
 
@@ -337,20 +432,56 @@ void SceneParser::HandleDirective(const PovToken& directive) {
             m_stop = Placed<std::string>{"POV-Ray stops at the #error before it: " + message,
                                          directive.at};
     } else if (d == "default") {
-        const PovToken open = Take();
-        if (!open.IsSymbol("{"))
-            Fail(open.at, "expected '{' after #default");
-        for (int depth = 1; depth > 0;) {
-            const PovToken token = Take();
-            depth += token.IsSymbol("{") ? 1 : token.IsSymbol("}") ? -1 : 0;
-        }
-        m_default = directive.at;
+        Default(directive);
     } else if (In(d, {"fopen", "fclose", "read", "write", "render", "statistics", "breakpoint"})) {
         OtherDirective(directive);
     } else if (d == "case" || d == "range" || d == "break") {
         Fail(directive.at, "#" + d + " stands outside a #switch");
     } else {
         Fail(directive.at, "#" + d + " is no directive");
+    }
+}
+
+void SceneParser::Default(const PovToken& directive) {
+    ValueScope scope(*this);
+    const PovToken open = Take();
+    if (!open.IsSymbol("{"))
+        Fail(open.at, "expected '{' after #default");
+    const int depth = Depth();
+    while (true) {
+        const PovToken& next = Peek();
+        if (next.kind == PovToken::End)
+            Fail(open.at, "the #default is not closed with '}'");
+        if (Depth() == depth && next.IsSymbol("}")) {
+            Take();
+            return;
+        }
+        const PovToken keyword = Take();
+        const bool part = keyword.IsWord("texture") || keyword.IsWord("pigment") ||
+                          keyword.IsWord("normal") || keyword.IsWord("finish");
+        if (!part || !Peek().IsSymbol("{"))
+            continue;
+        std::vector<PovToken> taken(1);
+        taken[0].kind = keyword.kind;
+        taken[0].text = keyword.text;
+        {
+            struct Capture {
+                std::vector<PovToken>*& target;
+                std::vector<PovToken>* saved;
+                ~Capture() { target = saved; }
+            } capture{m_capture, std::exchange(m_capture, &taken)};
+            Take();
+            while (Depth() > depth) {
+                if (Peek().kind == PovToken::End)
+                    Fail(open.at, "the #default is not closed with '}'");
+                Take();
+            }
+        }
+        const auto written =
+            SourceWriter::Write(taken, [this](const std::string& name) { return m_symbols.Find(name); });
+        m_defaultAt = directive.at;
+        if (!written->refusal.empty() || !m_defaults.Set(written->tokens))
+            m_default = directive.at;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/povtext/blockreader.h"
+#include "core/povtext/defaulttexture.h"
 #include "core/povtext/expressionreader.h"
 #include "core/povtext/importbudget.h"
 #include "core/povtext/povlexer.h"
@@ -8,6 +9,7 @@
 #include "core/povtext/symboltable.h"
 #include "core/povtext/tokenfeed.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +25,8 @@ struct ReadDeclaration {
     std::shared_ptr<const PovValue> value; ///< null when the declaration was refused
     std::string refusal;
     SourcePosition refusalWhere;
-    /// The #default directive read before the declaration, which changes what it means.
+    /// A #default read before the declaration that could not be folded into it, which
+    /// changes what it means.
     std::optional<SourcePosition> afterDefault;
     /// The value written out again (null when refused).
     std::shared_ptr<const WrittenSource> source;
@@ -94,6 +97,14 @@ private:
     int Depth() const { return static_cast<int>(m_openBraces.size()); }
 
     void HandleDirective(const PovToken& directive);
+    void Default(const PovToken& directive);
+    /// Puts what #default set at the start of the block just opened, as POV-Ray starts each
+    /// texture, pigment, normal and finish from the default one.
+    void FoldDefaults();
+    /// Before the "}" of a texture that started from the default: the default parts it did
+    /// not set.
+    void FoldDefaultsAtEnd();
+    void Inject(std::vector<PovToken> tokens);
     void Declaration(const PovToken& directive, bool local);
     std::shared_ptr<const PovValue> DeclaredValue();
     void SkipRestOfValue();
@@ -142,7 +153,21 @@ private:
     int m_nesting = 0;
     int m_declarationDepth = 0;
     double m_version = 3.7;
+    /// The last #default that could not be folded into what follows it.
     std::optional<SourcePosition> m_default;
+    DefaultTexture m_defaults;
+    SourcePosition m_defaultAt;
+    /// Tokens read before the file's next ones: the defaults folded into a block.
+    std::deque<PovToken> m_injected;
+    /// Each open "{": the keyword before it (empty when none), and in a texture that starts
+    /// from the default one, which of its parts have been set.
+    struct OpenBlock {
+        std::string keyword;
+        bool fromDefault = false;
+        bool pigment = false, normal = false, finish = false;
+    };
+    std::vector<OpenBlock> m_openBlocks;
+    std::string m_lastWord;
     /// An #error read in the file: declarations after it are refused.
     std::optional<Placed<std::string>> m_stop;
     std::vector<ReadDeclaration> m_declarations;

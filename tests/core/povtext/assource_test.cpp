@@ -141,12 +141,51 @@ TEST(ImportAsSource, WithoutTheOptionOnlyWhatTheModelCannotHoldBecomesSource) {
     EXPECT_TRUE(approximated.sources.empty());
 }
 
-TEST(ImportAsSource, SaysWhenADefaultBeforeItIsLeftOut) {
-    const Imported imported = Import("#default { finish { ambient 0.3 } }\n"
-                                     "#declare T = texture { pigment { rgb 1 } }\n",
-                                     true);
+TEST(ImportAsSource, FoldsTheDefaultsIntoEachTextureAsPovRayAppliesThem) {
+    MemoryFiles files;
+    files.files["/library/finishes.inc"] = "#declare Dull = finish { diffuse 0.4 }\n";
+    const Imported imported =
+        Import("#include \"finishes.inc\"\n"
+               "#default { finish { ambient 0.3 } }\n"
+               "#declare Shiny = finish { phong 1 }\n"
+               "#default { texture { pigment { rgb <0, 0, 1> } finish { Shiny } } }\n"
+               // Parts it does not set come at its end; the first pigment changes the default.
+               "#declare Plain = texture { normal { bumps 0.5 } }\n"
+               "#declare Tinted = texture { pigment { rgbt 0.5 } pigment { scale 2 } }\n"
+               // A declared finish or texture replaces the default one whole.
+               "#declare Copied = texture { Plain finish { phong 0.5 } }\n"
+               "#declare Own = texture { finish { Dull } }\n"
+               "#declare Glass = material { texture { pigment { rgbf 1 } } }\n"
+               "#declare Alone = pigment { granite }\n"
+               "#default { pigment { rgb 1 } }\n"
+               "#declare White = pigment { granite }\n",
+               true, false, files);
+    ASSERT_EQ(imported.lines.size(), 7u);
+    EXPECT_EQ(imported.lines[0], "main.pov:5: source Plain");
+    const std::vector<std::string> expected = {
+        "#declare Plain = texture {\n  normal {\n    bumps 0.5\n  }\n  pigment {\n"
+        "    rgb <0, 0, 1>\n  }\n  finish {\n    ambient 0.3 phong 1\n  }\n}",
+        "#declare Tinted = texture {\n  pigment {\n    rgb <0, 0, 1> rgbt 0.5\n  }\n"
+        "  pigment {\n    scale 2\n  }\n  finish {\n    ambient 0.3 phong 1\n  }\n}",
+        "#declare Copied = texture {\n  normal {\n    bumps 0.5\n  }\n  pigment {\n"
+        "    rgb <0, 0, 1>\n  }\n  finish {\n    ambient 0.3 phong 1\n  }\n"
+        "  finish {\n    phong 0.5\n  }\n}",
+        "#declare Own = texture {\n  finish {\n    diffuse 0.4\n  }\n  pigment {\n"
+        "    rgb <0, 0, 1>\n  }\n}",
+        "#declare Glass = material {\n  texture {\n    pigment {\n      rgb <0, 0, 1> rgbf 1\n"
+        "    }\n    finish {\n      ambient 0.3 phong 1\n    }\n  }\n}",
+        "#declare Alone = pigment {\n  rgb <0, 0, 1> granite\n}",
+        "#declare White = pigment {\n  rgb <0, 0, 1> rgb 1 granite\n}",
+    };
+    EXPECT_EQ(imported.sources, expected);
+}
+
+TEST(ImportAsSource, SaysWhenADefaultItCannotFoldIsLeftOut) {
+    const Imported imported =
+        Import("#default { texture { pigment { rgb 1 } scale 2 } }\n"
+               "#declare T = texture { pigment { rgb 1 } }\n",
+               true);
     ASSERT_EQ(imported.lines,
               std::vector<std::string>{"main.pov:2: source T: the #default before it left out "
                                        "(main.pov:1)"});
-    EXPECT_EQ(imported.sources.front(), "#declare T = texture {\n  pigment {\n    rgb 1\n  }\n}");
 }

@@ -105,8 +105,18 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
 }
 
 TEST(Directives, ADefaultOrAnErrorChangesWhatLaterDeclarationsMean) {
+    // A default finish is part of every later texture: held exactly, it is imported.
+    const ImportResult folded = ImportText("#default { finish { ambient 0.3 } }\n"
+                                           "#declare A = texture { pigment { rgb 1 } }",
+                                           false);
+    ASSERT_EQ(folded.declarations.size(), 1u);
+    ASSERT_EQ(ReportLine(folded.declarations[0]), "main.pov:2: imported A");
+    EXPECT_NE(folded.declarations[0].texture->GetSource(SourceFlags()).find("ambient 0.3"),
+              std::string::npos);
+    // One that cannot be folded (a scale of the whole texture) cannot be held.
     const std::string text = "#declare A = pigment { rgb 1 }\n"
-                             "#default { finish { ambient 0.3 } }\n#declare B = pigment { rgb 1 }";
+                             "#default { texture { finish { ambient 0.3 } scale 2 } }\n"
+                             "#declare B = pigment { rgb 1 }";
     EXPECT_EQ(ReportLines(text),
               (Lines_{"main.pov:1: imported A",
                       "main.pov:3: skipped B: the #default before it cannot be held "
