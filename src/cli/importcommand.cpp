@@ -82,6 +82,13 @@ int RunImport(CommandLine& args) {
         if (!saved)
             throw CommandFailure(saved.message.toStdString());
     }
+    // Files that were not given (a file that only includes others) or several: each is counted.
+    const std::vector<FileCounts> perFile = CountsByFile(result);
+    if (perFile.size() > 1 || (perFile.size() == 1 && perFile.front().file != inputs.front().name))
+        for (const FileCounts& file : perFile)
+            std::fprintf(stderr, "%s: %d exact, %d source, %d approximated, %d skipped\n",
+                         EscapedForLine(file.file).c_str(), file.imported, file.source,
+                         file.approximated, file.skipped);
     std::fprintf(stderr, "%d exact, %d source, %d approximated, %d skipped; %s holds %s.\n",
                  result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Source),
                  result.Count(ImportOutcome::Approximated), result.Count(ImportOutcome::Skipped),

@@ -135,6 +135,18 @@ TEST_F(ImportCliTest, IncludesAreFoundBesideTheFileAndOnTheIncludePaths) {
     run = Cli({"import", "c.vlv", "lib/main.pov", "--include-path", Path("shared")});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "lib/main.pov:3: imported Blue\n");
+
+    // A file that only includes others brings in theirs, counted per file.
+    Write("lib/stones.inc", "#include \"one.inc\"\n#include \"two.inc\"\n");
+    Write("lib/one.inc", "#declare Stone = pigment { rgb 0.5 }\n");
+    Write("lib/two.inc", "#declare Glass = pigment { rgbt 0.5 }\n");
+    run = Cli({"import", "s.vlv", "lib/stones.inc"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "lib/one.inc:1: imported Stone\n"
+                       "lib/two.inc:1: source Glass: transmit 0.5 cannot be held\n");
+    EXPECT_EQ(run.err, "lib/one.inc: 1 exact, 0 source, 0 approximated, 0 skipped\n"
+                       "lib/two.inc: 0 exact, 1 source, 0 approximated, 0 skipped\n"
+                       "1 exact, 1 source, 0 approximated, 0 skipped; s.vlv holds 2 textures.\n");
 }
 
 TEST_F(ImportCliTest, AFileThatCannotBeReadOrParsedLeavesTheCatalogAsItWas) {

@@ -21,8 +21,7 @@ void AppendRead(std::vector<PovToken>& out, std::vector<PovToken>::const_iterato
     for (auto it = first; it != last; ++it) {
         PovToken token = *it;
         if (token.kind == PovToken::Number)
-            std::from_chars(token.text.data(), token.text.data() + token.text.size(),
-                            token.number);
+            std::from_chars(token.text.data(), token.text.data() + token.text.size(), token.number);
         out.push_back(std::move(token));
     }
 }
@@ -51,7 +50,7 @@ bool DefaultTexture::Set(const std::vector<PovToken>& block) {
     std::vector<PovToken> pigment, normal, finish;
     for (std::size_t i = 2; i + 1 < block.size();) {
         const PovToken& word = block[i];
-        std::vector<PovToken>* part = word.IsWord("pigment") ? &pigment
+        std::vector<PovToken>* part = word.IsWord("pigment")  ? &pigment
                                       : word.IsWord("normal") ? &normal
                                       : word.IsWord("finish") ? &finish
                                                               : nullptr;

@@ -181,8 +181,27 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     m_conditionals.clear();
     m_nesting = 0;
     m_stop.reset();
+    const std::size_t first = m_declarations.size();
     Statements();
     m_open.clear();
+    KeepShallowest(first);
+}
+
+void SceneParser::KeepShallowest(std::size_t first) {
+    const auto begin = m_declarations.begin() + static_cast<std::ptrdiff_t>(first);
+    if (begin == m_declarations.end())
+        return;
+    const std::size_t depth =
+        std::min_element(begin, m_declarations.end(),
+                         [](const ReadDeclaration& a, const ReadDeclaration& b) {
+                             return a.includeDepth < b.includeDepth;
+                         })
+            ->includeDepth;
+    m_declarations.erase(std::remove_if(begin, m_declarations.end(),
+                                        [depth](const ReadDeclaration& declaration) {
+                                            return declaration.includeDepth != depth;
+                                        }),
+                         m_declarations.end());
 }
 
 void SceneParser::Statements() {
@@ -268,8 +287,7 @@ void SceneParser::FoldDefaults() {
         return;
     OpenBlock& block = m_openBlocks.back();
     const std::string& keyword = block.keyword;
-    if (keyword != "texture" && keyword != "pigment" && keyword != "normal" &&
-        keyword != "finish")
+    if (keyword != "texture" && keyword != "pigment" && keyword != "normal" && keyword != "finish")
         return;
     // A block that starts with a declared one of its kind is a copy of that one.
     const PovToken& next = PeekRaw();
@@ -284,7 +302,7 @@ void SceneParser::FoldDefaults() {
     if (m_openBlocks.size() > 1) {
         OpenBlock& texture = m_openBlocks[m_openBlocks.size() - 2];
         if (texture.keyword == "texture") {
-            bool& set = keyword == "pigment" ? texture.pigment
+            bool& set = keyword == "pigment"  ? texture.pigment
                         : keyword == "normal" ? texture.normal
                                               : texture.finish;
             const bool first = !std::exchange(set, true);
@@ -477,8 +495,8 @@ void SceneParser::Default(const PovToken& directive) {
                 Take();
             }
         }
-        const auto written =
-            SourceWriter::Write(taken, [this](const std::string& name) { return m_symbols.Find(name); });
+        const auto written = SourceWriter::Write(
+            taken, [this](const std::string& name) { return m_symbols.Find(name); });
         m_defaultAt = directive.at;
         if (!written->refusal.empty() || !m_defaults.Set(written->tokens))
             m_default = directive.at;
@@ -563,7 +581,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
              "expected an identifier after #" + directive.text + " but found " + Described(name));
     m_budget.Declaration(directive.at);
 
-    const bool entry = m_declarationDepth == 0 && m_open.size() == 1;
+    const bool entry = m_declarationDepth == 0;
     ++m_declarationDepth;
     struct Leave {
         int& depth;
@@ -572,6 +590,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
 
     ReadDeclaration record;
     record.name = name.text;
+    record.includeDepth = m_open.size() - 1;
     record.where = directive.at;
     record.comment = directive.comment;
     record.afterDefault = m_default;
@@ -925,9 +944,10 @@ void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& 
     SkipRegion(directive, false, &declared);
     for (const SkippedDeclaration& skipped : declared) {
         Poison(skipped.name, skipped.where, reason, skipped.textureLike);
-        if (skipped.textureLike && m_declarationDepth == 0 && m_open.size() == 1) {
+        if (skipped.textureLike && m_declarationDepth == 0) {
             ReadDeclaration record;
             record.name = skipped.name;
+            record.includeDepth = m_open.size() - 1;
             record.where = skipped.where;
             record.refusal = reason;
             record.refusalWhere = directive.at;

@@ -15,10 +15,13 @@
 #include <string>
 #include <vector>
 
-/// A declaration read from one of the files given to the parser (not from files they include)
-/// that is, or was meant to be, a texture, pigment or material.
+/// A declaration read from one of the files given to the parser that is, or was meant to be, a
+/// texture, pigment or material. A file that declares none itself gives those of the files it
+/// includes, the least deeply included first found.
 struct ReadDeclaration {
     std::string name;
+    /// How many includes deep it was declared: 0 in a file given.
+    std::size_t includeDepth = 0;
     SourcePosition where; ///< the #declare or #local
     /// The "//" comment lines directly above the declaration.
     std::vector<std::string> comment;
@@ -86,6 +89,8 @@ private:
     class ValueScope;
 
     void Statements();
+    /// Of the declarations from `first` on, those of the least included files.
+    void KeepShallowest(std::size_t first);
     /// The next token of the innermost open file, counted against the budget.
     PovToken Lex();
     PovToken NextFromFiles();

@@ -15,6 +15,31 @@ int ImportResult::Count(ImportOutcome outcome) const {
                       [outcome](const ImportedDeclaration& d) { return d.outcome == outcome; }));
 }
 
+std::vector<FileCounts> CountsByFile(const ImportResult& result) {
+    std::vector<FileCounts> counts;
+    for (const ImportedDeclaration& declaration : result.declarations) {
+        auto file = std::find_if(counts.begin(), counts.end(),
+                                 [&](const FileCounts& c) { return c.file == declaration.file; });
+        if (file == counts.end())
+            file = counts.insert(counts.end(), FileCounts{declaration.file});
+        switch (declaration.outcome) {
+        case ImportOutcome::Imported:
+            ++file->imported;
+            break;
+        case ImportOutcome::Source:
+            ++file->source;
+            break;
+        case ImportOutcome::Approximated:
+            ++file->approximated;
+            break;
+        case ImportOutcome::Skipped:
+            ++file->skipped;
+            break;
+        }
+    }
+    return counts;
+}
+
 namespace {
 
 /// Reading takes most of an import's time, turning what was read into textures the rest.
@@ -58,6 +83,9 @@ ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parse
     ImportedDeclaration entry;
     entry.name = read.name;
     entry.where = parser.Describe(read.where);
+    if (read.where.file >= 0 &&
+        static_cast<std::size_t>(read.where.file) < parser.FileNames().size())
+        entry.file = parser.FileNames()[static_cast<std::size_t>(read.where.file)];
     if (!read.value) {
         entry.notes.push_back(noted(read.refusal, read.refusalWhere));
         return entry;

@@ -42,6 +42,7 @@ enum class ImportOutcome { Imported, Approximated, Skipped, Source };
 struct ImportedDeclaration {
     std::string name;
     std::string where; ///< "file:line" of the declaration
+    std::string file;  ///< the file it was declared in
     /// "texture", "pigment" or "material"; empty when the declaration could not be evaluated.
     std::string kind;
     ImportOutcome outcome = ImportOutcome::Skipped;
@@ -60,6 +61,15 @@ struct ImportResult {
 
     int Count(ImportOutcome outcome) const;
 };
+
+/// What came of the declarations of one file.
+struct FileCounts {
+    std::string file;
+    int imported = 0, source = 0, approximated = 0, skipped = 0;
+};
+
+/// The counts per file that declarations came from, in the order the files were met.
+std::vector<FileCounts> CountsByFile(const ImportResult& result);
 
 /// Reads the inputs in order as one scene (each sees what the ones before declared) and turns
 /// every texture, pigment and material they declare, in file order, into a texture named after

@@ -203,6 +203,7 @@ void SourceImporter::StartNext() {
     const ProgramSettings& settings = m_app.Settings();
     ImportOptions options;
     options.approximate = settings.importApproximate != 0;
+    options.sourceFallback = true;
     // Beside the including file's own folder and POV-Ray's library: the program directory,
     // where the program's renders find their files too.
     options.includePaths.push_back(settings.EffectiveProgramDirectory().toStdString());
@@ -343,6 +344,24 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
         if (!summary.folder.isEmpty())
             line.replace(summary.folder + QLatin1Char('/'), QString());
         summary.lines << line;
+    }
+    const std::vector<FileCounts> files = CountsByFile(result);
+    const bool given =
+        files.size() == 1 &&
+        (source.files.isEmpty() || files.front().file == source.files.front().toStdString());
+    for (const FileCounts& file : files) {
+        if (given)
+            break;
+        QString name = QString::fromStdString(file.file);
+        if (!summary.folder.isEmpty())
+            name.replace(summary.folder + QLatin1Char('/'), QString());
+        summary.files << QStringLiteral("%1: %2 exact, %3 kept as POV-Ray text, %4 approximated, "
+                                        "%5 skipped")
+                             .arg(name)
+                             .arg(file.imported)
+                             .arg(file.source)
+                             .arg(file.approximated)
+                             .arg(file.skipped);
     }
     summary.approximate = m_app.Settings().importApproximate != 0;
     m_summary->ShowSummary(summary);

@@ -75,6 +75,8 @@ void ImportSummaryDialog::ShowSummary(const ImportSummary& summary) {
                   .arg(summary.asSource)
                   .arg(summary.approximated)
                   .arg(summary.skipped);
+    for (const QString& file : summary.files)
+        counts += QStringLiteral("\nFrom %1").arg(file);
     m_counts->setText(counts);
     m_list->setPlainText(summary.lines.isEmpty()
                              ? QStringLiteral("No texture, pigment or material is declared there.")

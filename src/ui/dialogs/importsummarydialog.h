@@ -18,6 +18,9 @@ struct ImportSummary {
     int approximated = 0;
     int skipped = 0;
     QStringList lines; ///< one report line per declaration, in file order
+    /// "FILE: counts" for each file declarations came from, when they came from several or
+    /// from a file that was not given (one that a given file includes).
+    QStringList files;
     bool approximate = false;
 };
 

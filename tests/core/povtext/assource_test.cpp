@@ -181,10 +181,9 @@ TEST(ImportAsSource, FoldsTheDefaultsIntoEachTextureAsPovRayAppliesThem) {
 }
 
 TEST(ImportAsSource, SaysWhenADefaultItCannotFoldIsLeftOut) {
-    const Imported imported =
-        Import("#default { texture { pigment { rgb 1 } scale 2 } }\n"
-               "#declare T = texture { pigment { rgb 1 } }\n",
-               true);
+    const Imported imported = Import("#default { texture { pigment { rgb 1 } scale 2 } }\n"
+                                     "#declare T = texture { pigment { rgb 1 } }\n",
+                                     true);
     ASSERT_EQ(imported.lines,
               std::vector<std::string>{"main.pov:2: source T: the #default before it left out "
                                        "(main.pov:1)"});

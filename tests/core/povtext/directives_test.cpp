@@ -215,3 +215,41 @@ TEST(Directives, AConditionalWhereAValueStartsChoosesTheValue) {
     EXPECT_EQ(source(1), alone("texture { pigment { rgb 0.5 } finish { phong 1 } }"));
     EXPECT_EQ(source(3), source(0));
 }
+
+TEST(Directives, AFileThatOnlyIncludesOthersBringsInWhatTheyDeclare) {
+    MemoryFiles files;
+    files.files["/library/colors.inc"] = "#declare Grey = rgb 0.5;\n"
+                                         "#declare Unused = texture { pigment { Grey } }";
+    files.files["/library/one.inc"] = "#include \"colors.inc\"\n"
+                                      "#declare A = texture { pigment { Grey } }\n"
+                                      "#declare B = pigment { rgbt 0.5 }";
+    files.files["/library/two.inc"] = "#declare C = texture { pigment { Missing } }";
+    files.files["/library/all.inc"] = "#include \"one.inc\"\n#include \"two.inc\"";
+    files.files["/library/own.inc"] = "#include \"one.inc\"\n#declare D = pigment { rgb 1 }";
+    ImportOptions options;
+    options.libraryFolder = "/library";
+    options.sourceFallback = true;
+    // The least deeply included files count: colors.inc, two levels down, does not.
+    const ImportResult result =
+        ImportSource({{"/library/all.inc", std::nullopt}}, options, files);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    std::vector<std::string> lines;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        lines.push_back(ReportLine(declaration));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "/library/one.inc:2: imported A",
+                         "/library/one.inc:3: source B: transmit 0.5 cannot be held",
+                         "/library/two.inc:1: skipped C: Missing is not declared"}));
+    const std::vector<FileCounts> counts = CountsByFile(result);
+    ASSERT_EQ(counts.size(), 2u);
+    EXPECT_EQ(counts[0].file, "/library/one.inc");
+    EXPECT_EQ(std::vector<int>({counts[0].imported, counts[0].source, counts[0].skipped}),
+              std::vector<int>({1, 1, 0}));
+    EXPECT_EQ(counts[1].file, "/library/two.inc");
+    EXPECT_EQ(counts[1].skipped, 1);
+
+    // A file that declares something itself gives only its own.
+    const ImportResult own = ImportSource({{"/library/own.inc", std::nullopt}}, options, files);
+    ASSERT_EQ(own.declarations.size(), 1u);
+    EXPECT_EQ(own.declarations[0].name, "D");
+}
