@@ -78,9 +78,9 @@ QList<QAction*> CatalogActions::Actions(std::initializer_list<const char*> names
 QList<ViewMenu> CatalogActions::Menus() const {
     return {
         {QStringLiteral("&Texture"),
-         Actions({"New Simple", "New Layered", "Delete", "Modify", "Convert to Editable", "",
-                  "View Source", "Import Source", "Export Source", "Convert to Editable", "",
-                  "Create Texture Map", "", "Clear Thumbnail(s)", "Render Thumbnail(s)"})},
+         Actions({"New Simple", "New Layered", "Delete", "Modify", "", "View Source",
+                  "Import Source", "Export Source", "Convert to Editable", "", "Create Texture Map",
+                  "", "Clear Thumbnail(s)", "Render Thumbnail(s)"})},
         {QStringLiteral("&Edit"), Actions({"Select All", "Select None", "", "Find"})},
         {QStringLiteral("&Options"), Actions({"Antialiasing", "Update Thumbnail"})},
     };
