@@ -123,6 +123,29 @@ TEST_F(SourceEditorTest, ShowsTheTexturesNameKindAndTextInAFixedFont) {
     EXPECT_FALSE(dialog.Working().IsRefused());
 }
 
+TEST_F(SourceEditorTest, KeepsTheStoredLineEndsAndStoresTypedLinesAsTheReaderWritesThem) {
+    // Opened with "\r\n" ends (as the reader writes), shown with "\n" ones.
+    SourceTexture stored = Stone();
+    stored.SetText("texture {\r\n  pigment { rgb 1 }\r\n}");
+    SourceTextureDialog unchanged(m_services, stored);
+    EXPECT_EQ(unchanged.TextEdit()->toPlainText(), "texture {\n  pigment { rgb 1 }\n}");
+    unchanged.accept();
+    EXPECT_EQ(unchanged.result(), QDialog::Accepted);
+    EXPECT_TRUE(SameButThumbnails(unchanged.Working(), stored));
+
+    // Some other line ends, opened and closed with OK, are no change either.
+    stored.SetText("texture {\n  pigment { rgb 1 }\n}");
+    SourceTextureDialog asTyped(m_services, stored);
+    asTyped.accept();
+    EXPECT_EQ(asTyped.Working().GetText(), stored.GetText());
+
+    // A typed text is kept with "\r\n" ends.
+    SourceTextureDialog typed(m_services, stored);
+    typed.TextEdit()->setPlainText(QStringLiteral("texture {\n  pigment { rgb 0 }\n}"));
+    typed.accept();
+    EXPECT_EQ(typed.Working().GetText(), "texture {\r\n  pigment { rgb 0 }\r\n}");
+}
+
 TEST_F(SourceEditorTest, ATypedErrorShowsItsLineAndColumnAndOkIsRefusedUntilItIsFixed) {
     SourceTextureDialog dialog(m_services, Stone());
     dialog.show();

@@ -906,6 +906,7 @@ void CatalogView::ShowContextMenu(const QPoint& globalPosition) {
     menu.addSeparator();
     add("View Source");
     add("Export Source");
+    add("Convert to Editable");
     menu.addSeparator();
     add("Create Texture Map", QStringLiteral("Create &Texture Map"));
     menu.addSeparator();

@@ -32,9 +32,18 @@ QString KindText(SourceTexture::Kind kind) {
     return QStringLiteral("Texture");
 }
 
+/// The stored text as the editor shows it: with "\n" line ends.
+QString ShownText(const std::string& stored) {
+    return QString::fromStdString(stored).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+/// The text taken as it is stored: with "\r\n" line ends, as the reader writes them.
 TakenSource Take(const QString& text, SourceTexture::Kind kind) {
     DiskSourceFiles files;
-    return TakeSourceText(text.toStdString(), kind, files);
+    TakenSource taken = TakeSourceText(text.toStdString(), kind, files);
+    if (taken.Ok() && !taken.resolved)
+        taken.text = QString(text).replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString();
+    return taken;
 }
 
 } // namespace
@@ -68,7 +77,8 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 64,
                            m_text->fontMetrics().lineSpacing() * 16);
     m_highlighter = new SourceHighlighter(m_text->document());
-    m_text->setPlainText(QString::fromStdString(m_working.GetText()));
+    m_opened = ShownText(m_working.GetText());
+    m_text->setPlainText(m_opened);
     auto* textCaption = new QLabel(QStringLiteral("&Text:"), this);
     textCaption->setBuddy(m_text);
 
@@ -146,13 +156,13 @@ void SourceTextureDialog::CheckDone() {
         return;
     m_thread->wait();
     m_thread.reset();
-    const QString text = m_reading;
     const TakenSource taken = *m_result;
     m_result.reset();
-    // A read that OK made meanwhile knows better.
-    if (text != m_checkedText)
-        Taken(text, taken);
-    if (m_text->toPlainText() != m_checkedText && !m_checkTimer.isActive())
+    // Only the outcome for the text as it stands counts (OK may have read it meanwhile).
+    const QString current = m_text->toPlainText();
+    if (m_reading == current && m_checkedText != current)
+        Taken(m_reading, taken);
+    else if (m_checkedText != current && !m_checkTimer.isActive())
         StartCheck();
 }
 
@@ -202,7 +212,9 @@ void SourceTextureDialog::accept() {
         GoTo(*taken.error);
         return;
     }
-    m_working.SetText(taken.text);
+    // The text as it was opened stays as it was stored, line ends and all.
+    if (text != m_opened)
+        m_working.SetText(taken.text);
     m_working.SetPreviewShape(m_shown.GetPreviewShape());
     CheckSourceTexture(m_working);
     QDialog::accept();

@@ -84,6 +84,7 @@ private:
 
     QTimer m_checkTimer;
     std::unique_ptr<QThread> m_thread;
+    QString m_opened;  ///< the text as the dialog showed it first
     QString m_reading; ///< the text the running read reads
     std::shared_ptr<TakenSource> m_result;
     QString m_checkedText; ///< the text last read, whose outcome is shown
