@@ -13,11 +13,18 @@ SourceConversion ConvertToEditable(const SourceTexture& source) {
     MemorySourceFiles files;
     ImportOptions options;
     options.libraryFolder.clear();
-    const std::string name = "Converted_Texture";
+    // Declared on the text's first line, so the lines the importer names are the text's own.
+    const std::string input = "source text";
     const ImportResult result = ImportSource(
-        {{"text", "#declare " + name + " =\n" + source.GetText() + "\n"}}, options, files);
+        {{input, "#declare Converted_Texture = " + source.GetText() + "\n"}}, options, files);
+    const auto inLines = [&input](std::string note) {
+        const std::string place = "(" + input + ":";
+        for (auto at = note.find(place); at != std::string::npos; at = note.find(place, at))
+            note.replace(at, place.size(), "(line ");
+        return note;
+    };
     if (result.failure) {
-        conversion.reason = *result.failure;
+        conversion.reason = inLines(*result.failure);
         return conversion;
     }
     if (result.declarations.size() != 1) {
@@ -27,7 +34,7 @@ SourceConversion ConvertToEditable(const SourceTexture& source) {
     const ImportedDeclaration& declaration = result.declarations.front();
     if (declaration.outcome != ImportOutcome::Imported || !declaration.texture) {
         for (const std::string& note : declaration.notes)
-            conversion.reason += (conversion.reason.empty() ? "" : "; ") + note;
+            conversion.reason += (conversion.reason.empty() ? "" : "; ") + inLines(note);
         if (conversion.reason.empty())
             conversion.reason = "it is no texture the editors can hold";
         return conversion;

@@ -205,6 +205,17 @@ TEST(ConvertToEditable, NamesWhatStandsInTheWay) {
         EXPECT_EQ(conversion.texture, nullptr) << text;
         EXPECT_FALSE(conversion.reason.empty()) << text;
     }
+    // Where the text is longer, the line in it.
+    const SourceConversion cracked =
+        ConvertToEditable(Source("texture {\r\n  pigment {\r\n    crackle\r\n  }\r\n}"));
+    EXPECT_NE(cracked.reason.find("crackle"), std::string::npos) << cracked.reason;
+    EXPECT_NE(cracked.reason.find("(line 3)"), std::string::npos) << cracked.reason;
+    const SourceConversion material =
+        ConvertToEditable(Source("material { texture { pigment { rgb 1 } } interior { ior 1.5 } }",
+                                 SourceTexture::MaterialKind));
+    EXPECT_EQ(material.texture, nullptr);
+    EXPECT_NE(material.reason.find("material"), std::string::npos) << material.reason;
+
     const SourceConversion refused = ConvertToEditable(Source("texture { T_Stone1 }"));
     EXPECT_EQ(refused.texture, nullptr);
     EXPECT_NE(refused.reason.find("T_Stone1"), std::string::npos) << refused.reason;
