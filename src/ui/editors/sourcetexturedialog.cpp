@@ -57,7 +57,7 @@ QString SourceErrorText(const SourceEntryError& error) {
 
 SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceTexture& texture,
                                          QWidget* parent)
-    : QDialog(parent), m_services(services), m_working(texture), m_shown(texture) {
+    : QDialog(parent), m_working(texture), m_shown(texture) {
     setWindowTitle(QStringLiteral("Modify Source Texture"));
     m_names = new NameFields(m_working, QStringLiteral("&Name:"), 2, this);
 

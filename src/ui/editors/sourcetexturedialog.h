@@ -70,7 +70,6 @@ private:
     void Taken(const QString& text, const TakenSource& taken);
     void GoTo(const SourceEntryError& error);
 
-    AppServices& m_services;
     SourceTexture m_working;
     /// What the Preview renders: the working texture with the last text that was taken.
     SourceTexture m_shown;
