@@ -5,6 +5,7 @@
 #include "core/model/imagemap.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "editorfixture.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/dialogs/importsummarydialog.h"
@@ -18,6 +19,7 @@
 #include "ui/editors/iorvaluedialog.h"
 #include "ui/editors/layeredtexturedialog.h"
 #include "ui/editors/shapeeditordialog.h"
+#include "ui/editors/sourcetexturedialog.h"
 #include "ui/editors/textureeditsheet.h"
 #include "ui/editors/texturepage.h"
 #include "ui/texmap/createtexturemapdialog.h"
@@ -163,6 +165,8 @@ TEST_F(AccessibleNamesTest, EveryDialogNamesItsListsByTheirLabels) {
     dialogs.emplace_back(QStringLiteral("Thumbnail Options"),
                          std::make_unique<ThumbnailOptionsDialog>());
     dialogs.emplace_back(QStringLiteral("Import Summary"), std::make_unique<ImportSummaryDialog>());
+    dialogs.emplace_back(QStringLiteral("Modify Source Texture"),
+                         std::make_unique<SourceTextureDialog>(m_services, SourceTexture()));
     QStringList problems;
     int looked = 0;
     for (const auto& [where, dialog] : dialogs) {

@@ -2,6 +2,7 @@
 
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogrenders.h"
@@ -25,6 +26,13 @@ bool ScriptedEditors::EditLayered(LayeredTexture& texture, QWidget*) {
     titles.push_back(QStringLiteral("Layered"));
     if (accept && editLayered)
         editLayered(texture);
+    return accept;
+}
+
+bool ScriptedEditors::EditSource(SourceTexture& texture, QWidget*) {
+    titles.push_back(QStringLiteral("Modify Source Texture"));
+    if (accept && editSource)
+        editSource(texture);
     return accept;
 }
 

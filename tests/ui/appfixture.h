@@ -38,10 +38,12 @@ class ScriptedEditors : public TextureEditors {
 public:
     bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) override;
     bool EditLayered(LayeredTexture& texture, QWidget* parent) override;
+    bool EditSource(SourceTexture& texture, QWidget* parent) override;
 
     bool accept = true;
     std::function<void(SimpleTexture&)> editSimple;
     std::function<void(LayeredTexture&)> editLayered;
+    std::function<void(SourceTexture&)> editSource;
     std::vector<QString> titles;
 };
 

@@ -238,14 +238,21 @@ TEST_F(AppTest, ASourceTextureIsShownAsItsTextAndNeverTakenForALayeredOne) {
     EXPECT_EQ(view->Document().Model().index(17).data(CatalogModel::KindRole).toInt(),
               CatalogModel::Source);
 
-    // Modify shows the text; nothing in the catalog changes and no step is made.
+    // View Source shows the text; Modify opens the source editor. Cancel in it changes
+    // nothing and makes no step.
     const int steps = view->Document().UndoStack().count();
     QString shown;
     WhenShownThenClose<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
     ClickTexture(view, 17);
+    view->OnViewSource();
+    EXPECT_EQ(shown.toStdString(),
+              catalog.GetTexture(17).GetSource(SourceFlag::Declare) + "\r\n\r\n");
+    m_editors.accept = false;
     view->OnModify();
-    EXPECT_EQ(shown.toStdString(), catalog.GetTexture(17).GetSource(SourceFlag::Declare));
+    ASSERT_FALSE(m_editors.titles.empty());
+    EXPECT_EQ(m_editors.titles.back(), "Modify Source Texture");
     EXPECT_EQ(view->Document().UndoStack().count(), steps);
+    EXPECT_TRUE(dynamic_cast<const SourceTexture*>(&catalog.GetTexture(17)));
 }
 
 TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {

@@ -55,11 +55,10 @@ bool SameButThumbnails(const Texture& a, const Texture& b) {
     const auto withoutPictures = [](const Texture& texture) {
         std::unique_ptr<Texture> copy = texture.Clone();
         copy->Thumbnail().Clear();
-        if (!copy->IsSimple()) {
-            auto& layered = static_cast<LayeredTexture&>(*copy);
-            for (int layer = 0; layer < layered.GetLayerCount(); ++layer)
-                layered.GetLayer(layer)->Thumbnail().Clear();
-        }
+        // Neither simple nor layered: a source texture has no layers.
+        if (auto* layered = dynamic_cast<LayeredTexture*>(copy.get()))
+            for (int layer = 0; layer < layered->GetLayerCount(); ++layer)
+                layered->GetLayer(layer)->Thumbnail().Clear();
         return copy;
     };
     return *withoutPictures(a) == *withoutPictures(b);

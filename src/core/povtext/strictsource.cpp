@@ -73,25 +73,26 @@ bool IsRefusedWord(const std::string& word) {
     return std::find(kRefusedWords.begin(), kRefusedWords.end(), word) != kRefusedWords.end();
 }
 
-std::string At(const PovToken& token) {
-    return "line " + std::to_string(token.at.line) + ": ";
+/// A refusal at a token: its line is part of the message.
+StrictRefusal At(const PovToken& token, std::string reason) {
+    return {std::move(reason), token.at, true};
 }
 
-std::optional<std::string> TokenRefusal(const PovToken& token) {
+std::optional<StrictRefusal> TokenRefusal(const PovToken& token, bool identifiersAllowed) {
     switch (token.kind) {
     case PovToken::Directive:
-        return At(token) + "it holds the directive #" + token.text;
+        return At(token, "it holds the directive #" + token.text);
     case PovToken::String:
         if (!IsWritableImageFileName(token.text))
-            return At(token) + "it holds a file name with quotes, control characters or a "
-                               "closing backslash";
+            return At(token, "it holds a file name with quotes, control characters or a "
+                             "closing backslash");
         return std::nullopt;
     case PovToken::Word:
         if (IsRefusedWord(token.text))
-            return At(token) + "it holds \"" + token.text + "\", which is no texture language";
-        if (!IsPovRayReservedWord(token.text))
-            return At(token) + "it uses the identifier " + token.text +
-                   ", which it does not declare";
+            return At(token, "it holds \"" + token.text + "\", which is no texture language");
+        if (!identifiersAllowed && !IsPovRayReservedWord(token.text))
+            return At(token,
+                      "it uses the identifier " + token.text + ", which it does not declare");
         return std::nullopt;
     default:
         return std::nullopt;
@@ -100,25 +101,29 @@ std::optional<std::string> TokenRefusal(const PovToken& token) {
 
 } // namespace
 
-std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind) {
+std::optional<StrictRefusal> StrictSourceRefusalAt(std::string_view text, SourceTexture::Kind kind,
+                                                   bool identifiersAllowed) {
     if (text.size() > kMaxSourceTextBytes)
-        return "it is longer than " + std::to_string(kMaxSourceTextBytes) + " bytes";
+        return StrictRefusal{"it is longer than " + std::to_string(kMaxSourceTextBytes) + " bytes",
+                             {0, 1, 1}};
     const std::string_view keyword = SourceKindName(kind);
+    SourcePosition end{0, 1, 1}; // where the last token ends
     try {
         PovLexer lexer(text, 0);
-        std::vector<char> open; // the brackets open, innermost last
+        std::vector<PovToken> open; // the brackets open, innermost last
         bool first = true;
         bool closed = false; // the value's first block is complete
         for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next()) {
-            if (auto refusal = TokenRefusal(token))
+            end = token.at;
+            if (auto refusal = TokenRefusal(token, identifiersAllowed))
                 return refusal;
             if (first && !token.IsWord(std::string(keyword).c_str()))
-                return At(token) + "it does not start with \"" + std::string(keyword) + "\"";
+                return At(token, "it does not start with \"" + std::string(keyword) + "\"");
             first = false;
             if (closed && open.empty()) {
                 // A texture may be layered: more texture blocks, nothing else.
                 if (kind != SourceTexture::TextureKind || !token.IsWord("texture"))
-                    return At(token) + "something follows the " + std::string(keyword);
+                    return At(token, "something follows the " + std::string(keyword));
                 closed = false;
             }
             if (token.kind != PovToken::Symbol)
@@ -129,30 +134,39 @@ std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceText
                 if (s == "<")
                     continue;
                 if (open.size() >= static_cast<std::size_t>(SceneParser::kMaxNesting))
-                    return At(token) + "it nests deeper than " +
-                           std::to_string(SceneParser::kMaxNesting) + " levels";
-                open.push_back(s[0]);
+                    return At(token, "it nests deeper than " +
+                                         std::to_string(SceneParser::kMaxNesting) + " levels");
+                open.push_back(token);
             } else if (s == "}" || s == ")" || s == "]") {
                 const char opener = s == "}" ? '{' : s == ")" ? '(' : '[';
-                if (open.empty() || open.back() != opener)
-                    return At(token) + "its '" + s + "' closes nothing";
+                if (open.empty() || open.back().text[0] != opener)
+                    return At(token, "its '" + s + "' closes nothing");
                 open.pop_back();
                 if (open.empty())
                     closed = true;
             } else if (s == ";") {
-                return At(token) + "it holds a ';'";
+                return At(token, "it holds a ';'");
             }
         }
         if (first)
-            return std::string("it is empty");
+            return StrictRefusal{"it is empty", {0, 1, 1}};
         if (!open.empty())
-            return std::string("a block is not closed");
+            return StrictRefusal{"a block is not closed", open.back().at};
         if (!closed)
-            return std::string("the ") + std::string(keyword) + " has no block";
+            return StrictRefusal{"the " + std::string(keyword) + " has no block", end};
     } catch (const SourceSyntaxError& error) {
-        return "line " + std::to_string(error.Where().line) + ": " + error.what();
+        return StrictRefusal{error.what(), error.Where(), true};
     }
     return std::nullopt;
+}
+
+std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind) {
+    auto refusal = StrictSourceRefusalAt(text, kind, false);
+    if (!refusal)
+        return std::nullopt;
+    if (refusal->lineInText)
+        return "line " + std::to_string(refusal->where.line) + ": " + refusal->reason;
+    return std::move(refusal->reason);
 }
 
 void CheckSourceTexture(SourceTexture& texture) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/model/sourcetexture.h"
+#include "core/povtext/sourceposition.h"
 
 #include <cstddef>
 #include <optional>
@@ -16,6 +17,19 @@ inline constexpr std::size_t kMaxSourceTextBytes = 1 << 20;
 /// by a function, and only file names the image maps take. Returns why the text is refused,
 /// or nothing when it may be rendered and exported.
 std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind);
+
+/// Why a text is refused and where in it (file 0).
+struct StrictRefusal {
+    std::string reason;
+    SourcePosition where;
+    /// The refusal's message names the line ("line 3: ...").
+    bool lineInText = false;
+};
+
+/// The strict reading with the place of the refusal; `identifiersAllowed` lets identifiers
+/// pass (they are to be resolved before the text is kept).
+std::optional<StrictRefusal> StrictSourceRefusalAt(std::string_view text, SourceTexture::Kind kind,
+                                                   bool identifiersAllowed);
 
 /// Marks `texture` refused, naming it, when its text breaks the strict rules; clears the mark
 /// otherwise.

@@ -28,6 +28,9 @@ CatalogActions::CatalogActions(CatalogView& view) : QObject(&view), m_view(view)
         &CatalogView::OnModify, {K(Qt::Key_M)});
     Add("View Source", "&View Source", "View the POVRay source for the selected texture(s)",
         &CatalogView::OnViewSource, {K(Qt::Key_V)});
+    Add("Convert to Editable", "C&onvert to Editable",
+        "Turn the selected source texture into one the editors can change\nConvert to Editable",
+        &CatalogView::OnConvertToEditable);
     Add("Import Source", "&Import Source...",
         "Import the textures declared in POV-Ray source files", &CatalogView::OnImportSource);
     Add("Export Source", "&Export Source...",
@@ -76,8 +79,8 @@ QList<ViewMenu> CatalogActions::Menus() const {
     return {
         {QStringLiteral("&Texture"),
          Actions({"New Simple", "New Layered", "Delete", "Modify", "", "View Source",
-                  "Import Source", "Export Source", "", "Create Texture Map", "",
-                  "Clear Thumbnail(s)", "Render Thumbnail(s)"})},
+                  "Import Source", "Export Source", "Convert to Editable", "", "Create Texture Map",
+                  "", "Clear Thumbnail(s)", "Render Thumbnail(s)"})},
         {QStringLiteral("&Edit"), Actions({"Select All", "Select None", "", "Find"})},
         {QStringLiteral("&Options"), Actions({"Antialiasing", "Update Thumbnail"})},
     };
@@ -94,6 +97,7 @@ void CatalogActions::Update() {
     set("Delete", m_view.CanDelete());
     set("Modify", m_view.CanModify());
     set("View Source", m_view.CanViewSource());
+    set("Convert to Editable", m_view.CanConvertToEditable());
     set("Export Source", m_view.CanExportSource());
     set("Create Texture Map", m_view.CanCreateTextureMap());
     set("Clear Thumbnail(s)", m_view.CanClearThumbnails());

@@ -4,6 +4,7 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetexture.h"
+#include "core/povtext/sourceconversion.h"
 #include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
 #include "render/settings/programsettings.h"
@@ -623,6 +624,11 @@ bool CatalogView::CanModify() const {
 bool CatalogView::CanViewSource() const {
     return CanDelete();
 }
+bool CatalogView::CanConvertToEditable() const {
+    const int index = m_document.Contents().GetSingleSelection();
+    return index >= 0 &&
+           dynamic_cast<const SourceTexture*>(&m_document.Contents().GetTexture(index)) != nullptr;
+}
 bool CatalogView::CanExportSource() const {
     return m_document.Contents().GetCount() > 0;
 }
@@ -900,6 +906,7 @@ void CatalogView::ShowContextMenu(const QPoint& globalPosition) {
     menu.addSeparator();
     add("View Source");
     add("Export Source");
+    add("Convert to Editable");
     menu.addSeparator();
     add("Create Texture Map", QStringLiteral("Create &Texture Map"));
     menu.addSeparator();
@@ -960,25 +967,39 @@ void CatalogView::OnModify() {
         Modify(index);
 }
 
+void CatalogView::OnConvertToEditable() {
+    if (!CanConvertToEditable())
+        return;
+    const int index = m_document.Contents().GetSingleSelection();
+    const auto& source = static_cast<const SourceTexture&>(m_document.Contents().GetTexture(index));
+    const QString name = QString::fromStdString(source.GetName());
+    SourceConversion conversion = ConvertToEditable(source);
+    if (!conversion.texture) {
+        Prompts::Message(this, Prompts::Icon::Information, QStringLiteral("Convert to Editable"),
+                         QStringLiteral("\"%1\" stays a source texture: %2.")
+                             .arg(name, QString::fromStdString(conversion.reason)));
+        return;
+    }
+    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Convert %1 to Editable").arg(name),
+                                 index, std::move(conversion.texture)));
+}
+
 void CatalogView::Modify(int index) {
     TextureEditors* editors = m_app.Editors();
     if (!editors)
         return;
     const Texture& opened = m_document.Contents().GetTexture(index);
-    if (dynamic_cast<const SourceTexture*>(&opened)) {
-        // A source texture is its POV-Ray text: it is shown as it is.
-        ViewSourceDialog dialog(QString::fromStdString(opened.GetSource(SourceFlag::Declare)),
-                                this);
-        dialog.exec();
-        return;
-    }
     const TextureId id = opened.GetId();
     const Bitmap openedThumbnail = opened.Thumbnail();
     std::unique_ptr<Texture> copy = opened.Clone();
-    const bool accepted = copy->IsSimple()
-                              ? editors->EditSimple(static_cast<SimpleTexture&>(*copy),
-                                                    QStringLiteral("Modify Simple Texture"), this)
-                              : editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
+    bool accepted = false;
+    if (auto* source = dynamic_cast<SourceTexture*>(copy.get()))
+        accepted = editors->EditSource(*source, this);
+    else if (copy->IsSimple())
+        accepted = editors->EditSimple(static_cast<SimpleTexture&>(*copy),
+                                       QStringLiteral("Modify Simple Texture"), this);
+    else
+        accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
     if (!accepted)
         return;
     // Renders went on while the editor was open: thumbnails may have come, so the texture is

@@ -83,6 +83,8 @@ public:
     bool CanDelete() const;
     bool CanModify() const;
     bool CanViewSource() const;
+    /// One source texture is selected.
+    bool CanConvertToEditable() const;
     bool CanExportSource() const;
     bool CanCreateTextureMap() const;
     bool CanClearThumbnails() const;
@@ -125,6 +127,9 @@ public slots:
     void OnDelete();
     void OnModify();
     void OnViewSource();
+    /// Replaces the selected source texture by the simple or layered texture it maps onto
+    /// exactly, or says what stands in the way.
+    void OnConvertToEditable();
     void OnImportSource();
     void OnExportSource();
     void OnCreateTextureMap();

@@ -1,6 +1,7 @@
 #include "ui/editors/textureeditorset.h"
 
 #include "ui/editors/layeredtexturedialog.h"
+#include "ui/editors/sourcetexturedialog.h"
 #include "ui/editors/textureeditsheet.h"
 
 bool TextureEditorSet::EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) {
@@ -19,5 +20,13 @@ bool TextureEditorSet::EditLayered(LayeredTexture& texture, QWidget* parent) {
         return false;
     texture = dialog.Working();
     m_layersLeft = dialog.LayersAwaitingThumbnails();
+    return true;
+}
+
+bool TextureEditorSet::EditSource(SourceTexture& texture, QWidget* parent) {
+    SourceTextureDialog dialog(m_services, texture, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    texture = dialog.Working();
     return true;
 }

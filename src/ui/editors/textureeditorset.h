@@ -4,8 +4,8 @@
 
 class AppServices;
 
-/// The program's texture editors: the texture edit sheet for simple textures and the layered
-/// texture dialog.
+/// The program's texture editors: the texture edit sheet for simple textures, the layered
+/// texture dialog and the source texture dialog.
 class TextureEditorSet : public TextureEditors {
 public:
     explicit TextureEditorSet(AppServices& services) : m_services(services) {}
@@ -14,6 +14,8 @@ public:
     bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) override;
     /// Runs the layered texture dialog on a copy of `texture`; on OK the texture takes it.
     bool EditLayered(LayeredTexture& texture, QWidget* parent) override;
+    /// Runs the source texture dialog on a copy of `texture`; on OK the texture takes it.
+    bool EditSource(SourceTexture& texture, QWidget* parent) override;
     std::vector<int> LayersLeftToRender() const override { return m_layersLeft; }
 
 private:

@@ -5,6 +5,7 @@
 
 class LayeredTexture;
 class SimpleTexture;
+class SourceTexture;
 class QWidget;
 
 /// The dialogs in which textures are created and changed. Each edits the caller's working
@@ -17,6 +18,9 @@ public:
     virtual bool EditSimple(SimpleTexture& texture, const QString& title, QWidget* parent) = 0;
     /// The layered texture dialog.
     virtual bool EditLayered(LayeredTexture& texture, QWidget* parent) = 0;
+    /// The source texture dialog, titled "Modify Source Texture"; editors without one change
+    /// nothing.
+    virtual bool EditSource(SourceTexture& /*texture*/, QWidget* /*parent*/) { return false; }
     /// The layers of the texture the last EditLayered took whose thumbnails were still on
     /// their way when the user pressed OK: the caller renders them.
     virtual std::vector<int> LayersLeftToRender() const { return {}; }

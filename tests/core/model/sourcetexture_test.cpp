@@ -185,3 +185,23 @@ TEST(SourceTextureFile, ATextBreakingTheRulesOpensRefusedWithTheRestIntact) {
     // Saved again, the file holds the same bytes.
     EXPECT_EQ(ToHex(catalog.Save()), ToHex(CatalogBytes({&before, &bad, &good})));
 }
+
+TEST(SourceTexture, IsTheSameButItsThumbnailOnlyWithTheSameTextKindAndFields) {
+    const SourceTexture original =
+        Source("Glass", SourceTexture::MaterialKind,
+               "material { texture { pigment { rgbf 1 } } interior { ior 1.5 } }");
+    SourceTexture pictured = original;
+    const std::vector<std::uint8_t> rows(2 * 2 * 3, 90);
+    ASSERT_TRUE(pictured.Thumbnail().SetBits(2, 2, rows, false));
+    EXPECT_TRUE(SameButThumbnails(pictured, original));
+    EXPECT_TRUE(SameButThumbnails(original, pictured));
+
+    SourceTexture retyped = original;
+    retyped.SetText("material { texture { pigment { rgbf 1 } } interior { ior 1.33 } }");
+    EXPECT_FALSE(SameButThumbnails(retyped, original));
+    SourceTexture renamed = original;
+    renamed.SetName("Water");
+    EXPECT_FALSE(SameButThumbnails(renamed, original));
+    EXPECT_FALSE(SameButThumbnails(original, LayeredTexture()));
+    EXPECT_FALSE(SameButThumbnails(LayeredTexture(), original));
+}

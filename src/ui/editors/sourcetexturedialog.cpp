@@ -1,0 +1,239 @@
+#include "ui/editors/sourcetexturedialog.h"
+
+#include "core/povtext/strictsource.h"
+#include "render/files/disksourcefiles.h"
+#include "ui/editors/namefields.h"
+#include "ui/editors/previewwindow.h"
+#include "ui/editors/sidebyside.h"
+#include "ui/editors/sourcehighlighter.h"
+#include "ui/framework/prompts.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QThread>
+
+namespace {
+
+QString KindText(SourceTexture::Kind kind) {
+    switch (kind) {
+    case SourceTexture::PigmentKind:
+        return QStringLiteral("Pigment");
+    case SourceTexture::MaterialKind:
+        return QStringLiteral("Material");
+    case SourceTexture::TextureKind:
+        break;
+    }
+    return QStringLiteral("Texture");
+}
+
+/// The stored text as the editor shows it: with "\n" line ends.
+QString ShownText(const std::string& stored) {
+    return QString::fromStdString(stored).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+/// The text taken as it is stored: with "\r\n" line ends, as the reader writes them.
+TakenSource Take(const QString& text, SourceTexture::Kind kind) {
+    DiskSourceFiles files;
+    TakenSource taken = TakeSourceText(text.toStdString(), kind, files);
+    if (taken.Ok() && !taken.resolved)
+        taken.text = QString(text).replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString();
+    return taken;
+}
+
+} // namespace
+
+QString SourceErrorText(const SourceEntryError& error) {
+    QString message = QString::fromStdString(error.message);
+    if (!message.isEmpty())
+        message[0] = message[0].toUpper();
+    return QStringLiteral("Line %1, column %2: %3").arg(error.line).arg(error.column).arg(message);
+}
+
+SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceTexture& texture,
+                                         QWidget* parent)
+    : QDialog(parent), m_working(texture), m_shown(texture) {
+    setWindowTitle(QStringLiteral("Modify Source Texture"));
+    m_names = new NameFields(m_working, QStringLiteral("&Name:"), 2, this);
+
+    auto* kindCaption = new QLabel(QStringLiteral("Kind:"), this);
+    m_kind = new QLabel(KindText(m_working.GetKind()), this);
+    m_kind->setObjectName(QStringLiteral("kind"));
+    m_kind->setAccessibleName(QStringLiteral("Kind"));
+    m_kind->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("text"));
+    m_text->setAccessibleName(QStringLiteral("Text"));
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab leaves the text, so the keyboard reaches the rest of the dialog.
+    m_text->setTabChangesFocus(true);
+    m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 64,
+                           m_text->fontMetrics().lineSpacing() * 16);
+    m_highlighter = new SourceHighlighter(m_text->document());
+    m_opened = ShownText(m_working.GetText());
+    m_text->setPlainText(m_opened);
+    auto* textCaption = new QLabel(QStringLiteral("&Text:"), this);
+    textCaption->setBuddy(m_text);
+
+    m_error = new QLabel(this);
+    m_error->setObjectName(QStringLiteral("error"));
+    m_error->setAccessibleName(QStringLiteral("Error"));
+    m_error->setWordWrap(true);
+    m_error->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_error->setStyleSheet(QStringLiteral("color: #b00000"));
+
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &SourceTextureDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &SourceTextureDialog::reject);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(m_names, 0, 0, 1, 2);
+    layout->addWidget(kindCaption, 1, 0);
+    layout->addWidget(m_kind, 1, 1);
+    layout->addWidget(textCaption, 2, 0, Qt::AlignTop);
+    layout->addWidget(m_text, 2, 1);
+    layout->addWidget(m_error, 3, 1);
+    layout->addWidget(m_buttons, 4, 0, 1, 2);
+    layout->setRowStretch(2, 1);
+    layout->setColumnStretch(1, 1);
+    setTabOrder(m_names->DescriptionEdit(), m_text);
+    setTabOrder(m_text, m_error);
+
+    // A window of its own beside the dialog that ends with it.
+    m_preview = new PreviewWindow(services, m_shown, this);
+    SideBySideKeeper::For(m_preview);
+
+    m_checkTimer.setSingleShot(true);
+    m_checkTimer.setInterval(kCheckDelayMs);
+    connect(&m_checkTimer, &QTimer::timeout, this, &SourceTextureDialog::StartCheck);
+    connect(m_text, &QPlainTextEdit::textChanged, this, &SourceTextureDialog::TextEdited);
+    StartCheck();
+}
+
+SourceTextureDialog::~SourceTextureDialog() {
+    if (m_thread)
+        m_thread->wait();
+}
+
+QLineEdit* SourceTextureDialog::NameEdit() const {
+    return m_names->NameEdit();
+}
+
+QPlainTextEdit* SourceTextureDialog::DescriptionEdit() const {
+    return m_names->DescriptionEdit();
+}
+
+bool SourceTextureDialog::IsChecking() const {
+    return m_checkTimer.isActive() || m_thread || m_checkedText != m_text->toPlainText();
+}
+
+void SourceTextureDialog::TextEdited() {
+    m_checkTimer.start();
+}
+
+void SourceTextureDialog::StartCheck() {
+    if (m_thread)
+        return; // read again when the running read ends
+    m_reading = m_text->toPlainText();
+    auto result = std::make_shared<TakenSource>();
+    m_result = result;
+    m_thread.reset(QThread::create(
+        [result, text = m_reading, kind = m_working.GetKind()] { *result = Take(text, kind); }));
+    connect(m_thread.get(), &QThread::finished, this, &SourceTextureDialog::CheckDone,
+            Qt::QueuedConnection);
+    m_thread->start();
+}
+
+void SourceTextureDialog::CheckDone() {
+    if (!m_thread)
+        return;
+    m_thread->wait();
+    m_thread.reset();
+    const TakenSource taken = *m_result;
+    m_result.reset();
+    // Only the outcome for the text as it stands counts (OK may have read it meanwhile).
+    const QString current = m_text->toPlainText();
+    if (m_reading == current && m_checkedText != current)
+        Taken(m_reading, taken);
+    else if (m_checkedText != current && !m_checkTimer.isActive())
+        StartCheck();
+}
+
+void SourceTextureDialog::Taken(const QString& text, const TakenSource& taken) {
+    m_checkedText = text;
+    m_lastTaken = taken;
+    m_lastError = taken.error;
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(taken.Ok());
+    if (taken.Ok()) {
+        m_error->clear();
+        m_error->setAccessibleDescription(QString());
+        if (taken.text != m_shown.GetText()) {
+            m_shown.SetText(taken.text);
+            CheckSourceTexture(m_shown);
+            m_preview->TextureChanged();
+        }
+    } else {
+        m_error->setText(SourceErrorText(*taken.error));
+        m_error->setAccessibleDescription(m_error->text());
+    }
+    emit checked();
+}
+
+void SourceTextureDialog::GoTo(const SourceEntryError& error) {
+    const QTextBlock block = m_text->document()->findBlockByNumber(error.line - 1);
+    QTextCursor cursor(m_text->document());
+    if (block.isValid())
+        cursor.setPosition(block.position() + std::min(error.column - 1, block.length() - 1));
+    else
+        cursor.movePosition(QTextCursor::End);
+    m_text->setTextCursor(cursor);
+    m_text->setFocus(Qt::OtherFocusReason);
+}
+
+void SourceTextureDialog::accept() {
+    const QString text = m_text->toPlainText();
+    if (text != m_checkedText || !m_lastTaken) {
+        m_checkTimer.stop();
+        Taken(text, Take(text, m_working.GetKind()));
+    }
+    const TakenSource taken = *m_lastTaken;
+    if (!taken.Ok()) {
+        Prompts::Message(
+            this, Prompts::Icon::Warning, windowTitle(),
+            QStringLiteral("The text of \"%1\" cannot be kept as it is.\n\n%2")
+                .arg(QString::fromStdString(m_working.GetName()), SourceErrorText(*taken.error)));
+        GoTo(*taken.error);
+        return;
+    }
+    // The text as it was opened stays as it was stored, line ends and all.
+    if (text != m_opened)
+        m_working.SetText(taken.text);
+    m_working.SetPreviewShape(m_shown.GetPreviewShape());
+    CheckSourceTexture(m_working);
+    QDialog::accept();
+}
+
+void SourceTextureDialog::done(int result) {
+    m_checkTimer.stop();
+    m_preview->hide();
+    QDialog::done(result);
+}
+
+void SourceTextureDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Shown once the dialog has taken its final size, which settles after the first show; the
+    // Preview places itself beside the dialog.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) {
+            m_preview->ShowAntialiasingSetting();
+            m_preview->show();
+        }
+    });
+}

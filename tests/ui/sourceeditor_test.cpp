@@ -1,0 +1,489 @@
+// The source texture dialog: a texture's POV-Ray text typed, read while typing, refused with the
+// place of its error and shown in the Preview; and the catalog's Modify and Convert to Editable
+// on source textures.
+
+#include "appfixture.h"
+#include "core/catalog/catalog.h"
+#include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
+#include "core/povtext/sourceconversion.h"
+#include "editorfixture.h"
+#include "render/files/disksourcefiles.h"
+#include "render/files/sidefiles.h"
+#include "ui/app/application.h"
+#include "ui/app/mainwindow.h"
+#include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogview.h"
+#include "ui/editors/previewwindow.h"
+#include "ui/editors/sourcehighlighter.h"
+#include "ui/editors/sourcetexturedialog.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QUndoStack>
+
+namespace {
+
+/// Waits for the dialog to have read the text as it now stands.
+bool Checked(SourceTextureDialog& dialog) {
+    return QTest::qWaitFor([&] { return !dialog.IsChecking(); }, 10000);
+}
+
+class SourceEditorTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        m_services.settings.programDirectory = m_dir.path();
+        m_services.settings.povExecutable = DefaultPovExecutable();
+        std::optional<SideFileNotice> notice;
+        m_services.Shapes() = LoadShapeFile(m_dir.path(), notice);
+    }
+
+    static SourceTexture Stone() {
+        SourceTexture texture;
+        texture.SetName("Grey Stone");
+        texture.SetDescription("Flat grey\r\nfor walls");
+        texture.SetKind(SourceTexture::TextureKind);
+        texture.SetText("texture {\n  pigment { rgb <0.5, 0.5, 0.5> }\n}");
+        return texture;
+    }
+
+    /// Types `text` at the end of line `line` (from 1) of the dialog's text, key by key.
+    static void TypeAtEndOfLine(SourceTextureDialog& dialog, int line, const QString& text) {
+        QPlainTextEdit* edit = dialog.TextEdit();
+        QTextCursor cursor(edit->document()->findBlockByNumber(line - 1));
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        edit->setTextCursor(cursor);
+        edit->setFocus();
+        QTest::keyClicks(edit, text);
+    }
+
+    static QPushButton* Ok(SourceTextureDialog& dialog) {
+        return dialog.Buttons()->button(QDialogButtonBox::Ok);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+/// The text of `value` as TakeSourceText keeps it.
+std::string Taken(const std::string& value, SourceTexture::Kind kind) {
+    DiskSourceFiles files;
+    const TakenSource taken = TakeSourceText(value, kind, files);
+    return taken.Ok() ? taken.text : "error: " + taken.error->message;
+}
+
+} // namespace
+
+TEST_F(SourceEditorTest, ShowsTheTexturesNameKindAndTextInAFixedFont) {
+    SourceTexture stone = Stone();
+    stone.SetKind(SourceTexture::PigmentKind);
+    stone.SetText("pigment { rgb 1 }");
+    SourceTextureDialog dialog(m_services, stone);
+    EXPECT_EQ(dialog.windowTitle(), "Modify Source Texture");
+    EXPECT_EQ(dialog.NameEdit()->text(), "Grey Stone");
+    EXPECT_EQ(dialog.DescriptionEdit()->toPlainText(), "Flat grey\nfor walls");
+    EXPECT_EQ(dialog.KindLabel()->text(), "Pigment");
+    EXPECT_EQ(dialog.TextEdit()->toPlainText(), "pigment { rgb 1 }");
+    EXPECT_TRUE(QFontInfo(dialog.TextEdit()->font()).fixedPitch());
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             dialog.NameEdit(), dialog.DescriptionEdit(), dialog.TextEdit(), dialog.ErrorLabel()})
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+    // Every field has its access key.
+    QStringList keys;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->buddy())
+            keys << label->text();
+    EXPECT_TRUE(keys.contains(QStringLiteral("&Text:"))) << keys.join(' ').toStdString();
+    EXPECT_TRUE(keys.contains(QStringLiteral("&Name:"))) << keys.join(' ').toStdString();
+
+    ASSERT_TRUE(Checked(dialog));
+    EXPECT_TRUE(dialog.ErrorLabel()->text().isEmpty());
+    EXPECT_TRUE(Ok(dialog)->isEnabled());
+
+    // A new name and description go with OK.
+    dialog.NameEdit()->setText(QStringLiteral("White"));
+    dialog.show();
+    Ok(dialog)->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Working().GetName(), "White");
+    EXPECT_EQ(dialog.Working().GetText(), "pigment { rgb 1 }");
+    EXPECT_FALSE(dialog.Working().IsRefused());
+}
+
+TEST_F(SourceEditorTest, KeepsTheStoredLineEndsAndStoresTypedLinesAsTheReaderWritesThem) {
+    // Opened with "\r\n" ends (as the reader writes), shown with "\n" ones.
+    SourceTexture stored = Stone();
+    stored.SetText("texture {\r\n  pigment { rgb 1 }\r\n}");
+    SourceTextureDialog unchanged(m_services, stored);
+    EXPECT_EQ(unchanged.TextEdit()->toPlainText(), "texture {\n  pigment { rgb 1 }\n}");
+    unchanged.accept();
+    EXPECT_EQ(unchanged.result(), QDialog::Accepted);
+    EXPECT_TRUE(SameButThumbnails(unchanged.Working(), stored));
+
+    // Some other line ends, opened and closed with OK, are no change either.
+    stored.SetText("texture {\n  pigment { rgb 1 }\n}");
+    SourceTextureDialog asTyped(m_services, stored);
+    asTyped.accept();
+    EXPECT_EQ(asTyped.Working().GetText(), stored.GetText());
+
+    // A typed text is kept with "\r\n" ends.
+    SourceTextureDialog typed(m_services, stored);
+    typed.TextEdit()->setPlainText(QStringLiteral("texture {\n  pigment { rgb 0 }\n}"));
+    typed.accept();
+    EXPECT_EQ(typed.Working().GetText(), "texture {\r\n  pigment { rgb 0 }\r\n}");
+}
+
+TEST_F(SourceEditorTest, ATypedErrorShowsItsLineAndColumnAndOkIsRefusedUntilItIsFixed) {
+    SourceTextureDialog dialog(m_services, Stone());
+    dialog.show();
+    ASSERT_TRUE(Checked(dialog));
+    QSignalSpy checked(&dialog, &SourceTextureDialog::checked);
+
+    // "texture {" becomes "texture { Not_A_Colour": read only after a pause in the typing.
+    TypeAtEndOfLine(dialog, 1, QStringLiteral(" Not_A_Colour"));
+    EXPECT_TRUE(dialog.IsChecking());
+    EXPECT_TRUE(dialog.ErrorLabel()->text().isEmpty());
+    EXPECT_EQ(checked.count(), 0) << "read once, after the typing stopped";
+    ASSERT_TRUE(checked.wait(5000));
+    ASSERT_TRUE(Checked(dialog));
+    ASSERT_TRUE(dialog.Error().has_value());
+    EXPECT_EQ(dialog.Error()->line, 1);
+    EXPECT_EQ(dialog.Error()->column, 11);
+    EXPECT_TRUE(dialog.ErrorLabel()->text().startsWith(QStringLiteral("Line 1, column 11: ")))
+        << dialog.ErrorLabel()->text().toStdString();
+    EXPECT_TRUE(dialog.ErrorLabel()->text().contains(QStringLiteral("Not_A_Colour")));
+    EXPECT_EQ(dialog.ErrorLabel()->accessibleDescription(), dialog.ErrorLabel()->text());
+    EXPECT_FALSE(Ok(dialog)->isEnabled());
+
+    // OK anyway (Return, or the button before the greying): refused, the cursor at the error.
+    dialog.TextEdit()->moveCursor(QTextCursor::End);
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].title, "Modify Source Texture");
+    EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("\"Grey Stone\"")));
+    EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("Line 1, column 11")));
+    EXPECT_EQ(dialog.TextEdit()->textCursor().blockNumber(), 0);
+    EXPECT_EQ(dialog.TextEdit()->textCursor().positionInBlock(), 10);
+
+    // An error on another line, typed and read at once by OK, before the pause is over.
+    dialog.TextEdit()->setPlainText(QStringLiteral("texture {\n  pigment {\n    rgb 1 }\n  ]\n}"));
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(m_messages.size(), 2u);
+    EXPECT_TRUE(m_messages[1].text.contains(QStringLiteral("Line 4, column 3")))
+        << m_messages[1].text.toStdString();
+    EXPECT_EQ(dialog.TextEdit()->textCursor().blockNumber(), 3);
+    EXPECT_EQ(dialog.TextEdit()->textCursor().positionInBlock(), 2);
+
+    // Fixed with a colour of the library: OK comes back, and the colour's value is kept.
+    const QString fixed = QStringLiteral("texture {\n  pigment { color Orange }\n}");
+    dialog.TextEdit()->setPlainText(fixed);
+    ASSERT_TRUE(Checked(dialog));
+    EXPECT_TRUE(dialog.ErrorLabel()->text().isEmpty()) << dialog.ErrorLabel()->text().toStdString();
+    EXPECT_TRUE(Ok(dialog)->isEnabled());
+    Ok(dialog)->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Working().GetText(), Taken(fixed.toStdString(), SourceTexture::TextureKind));
+    EXPECT_EQ(dialog.Working().GetText().find("Orange"), std::string::npos);
+    EXPECT_EQ(m_messages.size(), 2u);
+}
+
+TEST_F(SourceEditorTest, DirectivesAndObjectsAreRefusedWithTheirPlace) {
+    SourceTextureDialog dialog(m_services, Stone());
+    for (const auto& [text, where] : std::vector<std::pair<QString, QString>>{
+             {QStringLiteral("texture {\n  #include \"x.inc\"\n}"),
+              QStringLiteral("Line 2, column 3")},
+             {QStringLiteral("texture { pigment { object { box { 0, 1 } } } }"),
+              QStringLiteral("Line 1, column 21")}}) {
+        dialog.TextEdit()->setPlainText(text);
+        ASSERT_TRUE(Checked(dialog));
+        EXPECT_TRUE(dialog.ErrorLabel()->text().startsWith(where))
+            << dialog.ErrorLabel()->text().toStdString();
+        EXPECT_FALSE(Ok(dialog)->isEnabled());
+    }
+    // Cancel keeps nothing of it.
+    dialog.reject();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST_F(SourceEditorTest, ThePreviewBesideItRendersOnlyTextsTakenWithoutError) {
+    m_services.settings.autoPreview = 1;
+    SourceTextureDialog dialog(m_services, Stone());
+    dialog.show();
+    PreviewWindow* preview = dialog.Preview();
+    QTRY_VERIFY_WITH_TIMEOUT(preview->isVisible(), 5000);
+    EXPECT_EQ(preview->parentWidget(), &dialog) << "a window that ends with the dialog";
+    ASSERT_TRUE(Checked(dialog));
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->IsRenderDue() && !preview->IsRendering(), 60000);
+    const int renders = preview->RendersStarted();
+
+    TypeAtEndOfLine(dialog, 2, QStringLiteral(" oops"));
+    ASSERT_TRUE(Checked(dialog));
+    ASSERT_TRUE(dialog.Error().has_value());
+    EXPECT_FALSE(preview->IsRenderDue());
+    EXPECT_EQ(preview->RendersStarted(), renders);
+
+    // Fixed: the Preview follows.
+    dialog.TextEdit()->setPlainText(QStringLiteral("texture { pigment { rgb <1, 0, 0> } }"));
+    ASSERT_TRUE(Checked(dialog));
+    EXPECT_FALSE(dialog.Error().has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(preview->IsRenderDue() || preview->RendersStarted() > renders, 5000);
+
+    // The shape picked in the Preview goes with OK.
+    preview->ShapeListWidget()->setCurrentRow(2);
+    dialog.accept();
+    EXPECT_EQ(dialog.Working().GetPreviewShape(), 2);
+    EXPECT_FALSE(preview->isVisible());
+}
+
+TEST_F(SourceEditorTest, TheDialogBesideItsPreviewInAPicture) {
+    m_services.settings.autoPreview = 1;
+    const QString good =
+        QStringLiteral("texture {\n  pigment { color Gold }\n  finish { F_MetalB }\n}\n"
+                       "// the library's colours and finishes may be named\n");
+    SourceTexture gold = Stone();
+    gold.SetName("Gold Metal");
+    gold.SetDescription("Polished gold");
+    gold.SetText(Taken(good.toStdString(), SourceTexture::TextureKind));
+    SourceTextureDialog dialog(m_services, gold);
+    dialog.TextEdit()->setPlainText(good);
+    dialog.show();
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.Preview()->isVisible(), 5000);
+    ASSERT_TRUE(Checked(dialog));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Preview()->IsRenderDue() && !dialog.Preview()->IsRendering(),
+                             60000);
+    // A misspelt colour: the Preview keeps the last text that was taken.
+    dialog.TextEdit()->setPlainText(
+        QString(good).replace(QStringLiteral("Gold"), QStringLiteral("Golden")));
+    ASSERT_TRUE(Checked(dialog));
+    ASSERT_TRUE(dialog.Error().has_value());
+    EXPECT_EQ(dialog.Error()->line, 2);
+    EXPECT_FALSE(dialog.Preview()->IsRenderDue());
+    QApplication::processEvents();
+    const QPixmap editor = dialog.grab();
+    const QPixmap preview = dialog.Preview()->grab();
+    QPixmap both(editor.width() + 10 + preview.width(),
+                 std::max(editor.height(), preview.height()));
+    both.fill(Qt::white);
+    {
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, editor);
+        painter.drawPixmap(editor.width() + 10, 0, preview);
+    }
+    QLabel picture;
+    picture.setPixmap(both);
+    picture.resize(both.size());
+    SaveScreenshot(&picture, QStringLiteral("source-editor"));
+}
+
+TEST(SourceHighlighter, MarksKeywordsNumbersStringsCommentsAndDirectives) {
+    QTextDocument document;
+    SourceHighlighter highlighter(&document);
+    document.setPlainText(QStringLiteral("texture { pigment { Foo rgb 0.5e1 } } // note\n"
+                                         "#declare \"a.png\" /* open\n"
+                                         "still */ 12"));
+    highlighter.rehighlight();
+    const auto formatAt = [&](int line, const QString& piece) {
+        const QTextBlock block = document.findBlockByNumber(line);
+        const int at = static_cast<int>(block.text().indexOf(piece));
+        for (const QTextLayout::FormatRange& range : block.layout()->formats())
+            if (range.start <= at && at < range.start + range.length)
+                return range.format;
+        return QTextCharFormat();
+    };
+    EXPECT_EQ(formatAt(0, "texture"), highlighter.KeywordFormat());
+    EXPECT_EQ(formatAt(0, "rgb"), highlighter.KeywordFormat());
+    EXPECT_EQ(formatAt(0, "Foo"), QTextCharFormat()) << "an identifier is no keyword";
+    EXPECT_EQ(formatAt(0, "0.5e1"), highlighter.NumberFormat());
+    EXPECT_EQ(formatAt(0, "note"), highlighter.CommentFormat());
+    EXPECT_EQ(formatAt(1, "#declare"), highlighter.DirectiveFormat());
+    EXPECT_EQ(formatAt(1, "a.png"), highlighter.StringFormat());
+    EXPECT_EQ(formatAt(1, "open"), highlighter.CommentFormat());
+    EXPECT_EQ(formatAt(2, "still"), highlighter.CommentFormat()) << "the comment goes on";
+    EXPECT_EQ(formatAt(2, "12"), highlighter.NumberFormat()) << "and ends";
+}
+
+namespace {
+
+/// Puts a source texture at the end of the sample catalog, selected.
+int AddSource(CatalogView* view, const std::string& name, const std::string& text) {
+    auto source = std::make_unique<SourceTexture>();
+    source->SetName(name);
+    source->SetText(text);
+    std::vector<std::unique_ptr<Texture>> added;
+    added.push_back(std::move(source));
+    const int index = view->Document().Contents().GetCount();
+    view->Document().Model().InsertTextures(std::vector<int>{index}, std::move(added), true);
+    return index;
+}
+
+const SourceTexture* SourceAt(CatalogView* view, int index) {
+    return dynamic_cast<const SourceTexture*>(&view->Document().Contents().GetTexture(index));
+}
+
+} // namespace
+
+TEST_F(AppTest, SourceEditorModifyChangesASourceTextureInOneUndoableStep) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    const std::string before = "texture { pigment { rgb <0, 1, 0> } }";
+    const int index = AddSource(view, "Green_Text", before);
+    ClickTexture(view, index);
+    QUndoStack& undo = view->Document().UndoStack();
+    const int steps = undo.count();
+
+    // OK without a change is no step.
+    m_editors.editSource = [](SourceTexture&) {};
+    view->OnModify();
+    ASSERT_FALSE(m_editors.titles.empty());
+    EXPECT_EQ(m_editors.titles.back(), "Modify Source Texture");
+    EXPECT_EQ(undo.count(), steps);
+
+    // Return on the texture opens the same editor.
+    const std::string after = "texture { pigment { rgb <0, 0, 1> } }";
+    m_editors.editSource = [&after](SourceTexture& texture) { texture.SetText(after); };
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return);
+    ASSERT_TRUE(SourceAt(view, index));
+    EXPECT_EQ(SourceAt(view, index)->GetText(), after);
+    ASSERT_EQ(undo.count(), steps + 1);
+    EXPECT_EQ(undo.text(undo.count() - 1), "Modify Green_Text");
+
+    undo.undo();
+    ASSERT_TRUE(SourceAt(view, index));
+    EXPECT_EQ(SourceAt(view, index)->GetText(), before);
+
+    // View Source still only shows the text.
+    const std::size_t edits = m_editors.titles.size();
+    WhenShownThenClose<QDialog>([](QDialog*) {});
+    view->OnViewSource();
+    EXPECT_EQ(m_editors.titles.size(), edits);
+}
+
+TEST_F(AppTest, SourceEditorConvertToEditableReplacesAnExactTextAndUndoBringsItBack) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    EXPECT_FALSE(Enabled("Convert to Editable")) << "nothing selected";
+    ClickTexture(view, SimpleIndices(view, 1).at(0));
+    EXPECT_FALSE(Enabled("Convert to Editable")) << "a simple texture";
+
+    const std::string text = "texture { pigment { rgb <1, 0.5, 0> } finish { phong 0.5 } }";
+    const int index = AddSource(view, "Orange_Text", text);
+    ClickTexture(view, index);
+    ASSERT_TRUE(Enabled("Convert to Editable"));
+    QUndoStack& undo = view->Document().UndoStack();
+    const int steps = undo.count();
+    m_app->Frame().Action(QStringLiteral("Convert to Editable"))->trigger();
+
+    const Texture& converted = view->Document().Contents().GetTexture(index);
+    EXPECT_TRUE(converted.IsSimple());
+    EXPECT_EQ(converted.GetName(), "Orange_Text");
+    SourceTexture original;
+    original.SetName("Orange_Text");
+    original.SetText(text);
+    EXPECT_EQ(converted.GetSource(SourceFlag::Declare),
+              ConvertToEditable(original).texture->GetSource(SourceFlag::Declare));
+    ASSERT_EQ(undo.count(), steps + 1);
+    EXPECT_EQ(undo.text(undo.count() - 1), "Convert Orange_Text to Editable");
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_FALSE(Enabled("Convert to Editable")) << "it is no source texture now";
+
+    undo.undo();
+    ASSERT_TRUE(SourceAt(view, index));
+    EXPECT_EQ(SourceAt(view, index)->GetText(), text);
+}
+
+TEST_F(AppTest, SourceEditorConvertToEditableSaysWhatStandsInTheWay) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    const std::string text = "texture { pigment { crackle } }";
+    const int index = AddSource(view, "Cracked_Text", text);
+    ClickTexture(view, index);
+    const int steps = view->Document().UndoStack().count();
+    m_app->Frame().Action(QStringLiteral("Convert to Editable"))->trigger();
+
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].icon, Prompts::Icon::Information);
+    EXPECT_EQ(m_messages[0].title, "Convert to Editable");
+    EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("\"Cracked_Text\"")))
+        << m_messages[0].text.toStdString();
+    SourceTexture original;
+    original.SetText(text);
+    EXPECT_TRUE(
+        m_messages[0].text.contains(QString::fromStdString(ConvertToEditable(original).reason)));
+    ASSERT_TRUE(SourceAt(view, index));
+    EXPECT_EQ(SourceAt(view, index)->GetText(), text);
+    EXPECT_EQ(view->Document().UndoStack().count(), steps);
+}
+
+namespace {
+
+class SourceEditorInProgramTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
+        auto store = OpenSettingsStore();
+        store->clear();
+        ProgramSettings settings;
+        settings.programDirectory = m_dir.filePath(QStringLiteral("program"));
+        settings.povExecutable = DefaultPovExecutable();
+        settings.displayMailingListDialog = 0;
+        settings.parallelRenders = 1;
+        settings.Save(*store);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(SourceEditorInProgramTest, ModifyOpensTheSourceEditorAndKeepsWhatItTook) {
+    Application app;
+    ASSERT_TRUE(app.Startup({}));
+    m_messages.clear(); // the first start announces the shape file it writes
+    app.Frame().resize(900, 700);
+    app.OnFileNew();
+    auto* view = dynamic_cast<CatalogView*>(app.Frame().ActiveView());
+    ASSERT_TRUE(view);
+    const int index = AddSource(view, "Typed", "texture { pigment { rgb 1 } }");
+    view->Document().Contents().Select(index);
+    app.Frame().UpdateCommands();
+
+    const QString typed = QStringLiteral("texture {\n  pigment { color Blue }\n}");
+    QString title;
+    WhenShown<SourceTextureDialog>([&](SourceTextureDialog* dialog) {
+        title = dialog->windowTitle();
+        dialog->TextEdit()->setPlainText(typed);
+        ASSERT_TRUE(Checked(*dialog));
+        dialog->Buttons()->button(QDialogButtonBox::Ok)->click();
+    });
+    app.Frame().Action(QStringLiteral("Modify"))->trigger();
+    EXPECT_EQ(title, "Modify Source Texture");
+    ASSERT_TRUE(SourceAt(view, index));
+    EXPECT_EQ(SourceAt(view, index)->GetText(),
+              Taken(typed.toStdString(), SourceTexture::TextureKind));
+    EXPECT_EQ(view->Document().UndoStack().text(view->Document().UndoStack().count() - 1),
+              "Modify Typed");
+
+    for (const auto& document : app.Documents())
+        document->SetModifiedFlag(false);
+    app.Frame().close();
+}
