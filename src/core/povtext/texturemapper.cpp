@@ -117,11 +117,22 @@ void TextureMapper::MapUnheld(const std::vector<Unheld>& unheld) {
         Cannot(item.what, item.where, item.what + " left out");
 }
 
+void TextureMapper::InHundredths(double value, const std::string& what, SourcePosition where) {
+    // The model keeps hundredths: anything finer is no longer what POV-Ray reads.
+    constexpr double kSlack = 1e-9;
+    const double rounded = std::round(value * 100.0) / 100.0;
+    if (std::abs(value - rounded) > kSlack * std::max(1.0, std::abs(value)))
+        Cannot(what + " " + Shown(value) + " (finer than 0.01)", where,
+               what + " " + Shown(value) + " rounded to " + Shown(rounded));
+}
+
 int TextureMapper::Hundredths(double value, int top, const std::string& what,
                               SourcePosition where) {
     const double rounded = std::round(value * 100.0);
-    if (rounded >= 0.0 && rounded <= top)
+    if (rounded >= 0.0 && rounded <= top) {
+        InHundredths(value, what, where);
         return static_cast<int>(rounded);
+    }
     const int clamped = rounded < 0.0 ? 0 : top;
     Cannot(what + " " + Shown(value), where,
            what + " " + Shown(value) + " clamped to " + Shown(clamped / 100.0));
@@ -313,6 +324,8 @@ void TextureMapper::MapPigment(const PovPigment& source, Pigment& pigment) {
 
 void TextureMapper::MapColorMap(const PovPigment& source, ColorMap& map) {
     std::vector<HeldMapEntry> held;
+    // The positions as read, which a map kept entry for entry holds to the hundredth.
+    std::vector<Placed<double>> finer;
     SourcePosition where = source.pattern.where;
     if (!source.pigmentMap.empty()) {
         for (const PigmentMapEntry& entry : source.pigmentMap) {
@@ -322,15 +335,19 @@ void TextureMapper::MapColorMap(const PovPigment& source, ColorMap& map) {
                        "pigment map entries taken as their average colours");
                 color = AverageColor(*entry.pigment);
             }
+            finer.push_back({entry.position, entry.where});
             held.push_back({ToFloat(std::round(entry.position * 100.0) / 100.0),
                             MapColor(color, entry.where)});
         }
     } else {
         const PovColorMap colors =
             source.colorMap ? *source.colorMap : BuiltinColorMap(source.pattern.name);
-        for (const ColorMapEntry& entry : colors.entries)
-            held.push_back({ToFloat(std::round(entry.position * 100.0) / 100.0),
-                            MapColor(entry.color, entry.where.IsKnown() ? entry.where : where)});
+        for (const ColorMapEntry& entry : colors.entries) {
+            const SourcePosition at = entry.where.IsKnown() ? entry.where : where;
+            finer.push_back({entry.position, at});
+            held.push_back(
+                {ToFloat(std::round(entry.position * 100.0) / 100.0), MapColor(entry.color, at)});
+        }
         if (!colors.entries.empty() && colors.entries.front().where.IsKnown())
             where = colors.entries.front().where;
     }
@@ -340,6 +357,9 @@ void TextureMapper::MapColorMap(const PovPigment& source, ColorMap& map) {
         Cannot("a colour map of " + count + " entries", where,
                "a colour map of " + count + " entries resampled to 20");
         ResampleEntries(held, ColorMap::kMaxEntries);
+    } else {
+        for (const Placed<double>& position : finer)
+            InHundredths(position.value, "the colour map position", position.where);
     }
     map.count = static_cast<int>(held.size());
     for (std::size_t i = 0; i < held.size(); ++i) {
@@ -475,13 +495,14 @@ void TextureMapper::MapFinish(const PovFinish& source, Finish& finish) {
     finish.roughness = std::max(
         1, static_cast<int>(std::clamp(std::round(source.roughness.value * 100.0), 0.0, 65535.0)));
     if (finish.specular != 0) {
-        const int roughness =
-            Hundredths(source.roughness.value, 65535, "roughness", source.roughness.where);
-        if (roughness == 0 && source.roughness.value > 0.0)
-            Cannot("roughness " + Shown(source.roughness.value) + " (finer than 0.01)",
-                   source.roughness.where,
-                   "roughness " + Shown(source.roughness.value) + " raised to 0.01");
-        finish.roughness = source.roughness.value > 0.0 ? std::max(1, roughness) : roughness;
+        const double roughness = source.roughness.value;
+        if (roughness > 0.0 && std::round(roughness * 100.0) == 0.0) {
+            Cannot("roughness " + Shown(roughness) + " (finer than 0.01)", source.roughness.where,
+                   "roughness " + Shown(roughness) + " raised to 0.01");
+            finish.roughness = 1;
+        } else {
+            finish.roughness = Hundredths(roughness, 65535, "roughness", source.roughness.where);
+        }
     }
 
     const double metallic = source.metallic.value;

@@ -52,6 +52,8 @@ private:
     void MapTransformations(const PovLayer& layer, SimpleTexture& texture);
     ColorRGBF MapColor(const PovColor& color, SourcePosition where);
     void MapUnheld(const std::vector<Unheld>& unheld);
+    /// Refuses (or notes the rounding of) a value finer than the hundredths the model keeps.
+    void InHundredths(double value, const std::string& what, SourcePosition where);
     /// A value 0 to `top` hundredths, rounded; beyond the range it is refused or clamped.
     int Hundredths(double value, int top, const std::string& what, SourcePosition where);
     int GreyHundredths(const Placed<PovColor>& color, const std::string& what);

@@ -73,7 +73,7 @@ TEST(Mapping, IdentifiersBuildTexturesAsPovRayDoes) {
     const std::string library =
         "#declare P_Brass3 = color rgb <0.58, 0.42, 0.20>;\n"
         "#declare F_MetalC = finish { ambient 0.25 brilliance 4\n"
-        "  diffuse 0.5 metallic specular 0.80 roughness 1/80 reflection 0.5 }\n"
+        "  diffuse 0.5 metallic specular 0.80 roughness 1/100 reflection 0.5 }\n"
         "#declare Base = texture { pigment { P_Brass3 } finish { F_MetalC } }\n";
     // A finish block given after an identifier changes that texture's finish.
     EXPECT_EQ(SourceOfLast(ImportText(library + "#declare T = texture { Base finish { phong 1 }\n"
@@ -222,7 +222,7 @@ TEST(Mapping, ApproximationsMapToTheNearestAndListEveryStep) {
     std::string even = "#declare E = pigment { gradient x color_map {";
     std::string saw = "#declare S = pigment { gradient x color_map {";
     for (int i = 0; i <= 30; ++i) {
-        even += " [" + std::to_string(i / 30.0) + " rgb " + (i < 15 ? "0" : "1") + "]";
+        even += " [" + std::to_string(i * 3 / 100.0) + " rgb " + (i < 15 ? "0" : "1") + "]";
         saw += " [" + std::to_string(i / 30.0) + " rgb " + std::to_string(i % 2) + "]";
     }
     const ImportResult evenResult = ImportText(even + " } }");
@@ -230,6 +230,20 @@ TEST(Mapping, ApproximationsMapToTheNearestAndListEveryStep) {
     EXPECT_EQ(evenResult.declarations[0].outcome, ImportOutcome::Imported);
     EXPECT_EQ(ApproximatedLine(saw + " } }"),
               "main.pov:1: approximated S: a colour map of 31 entries resampled to 20");
+    // What the model keeps in hundredths is exact only when the text gives hundredths.
+    EXPECT_EQ(
+        ReportLines("#declare W = pigment { wood turbulence 0.065 }\n"
+                    "#declare B = texture { normal { bumps .002 } }\n"
+                    "#declare G = pigment { gradient x color_map { [0.125 rgb 0] [1 rgb 1] } }\n"
+                    "#declare K = pigment { wood turbulence 0.07 }"),
+        (std::vector<std::string>{
+            "main.pov:1: skipped W: turbulence 0.065 (finer than 0.01) cannot be held",
+            "main.pov:2: skipped B: normal strength 0.002 (finer than 0.01) cannot be held",
+            "main.pov:3: skipped G: the colour map position 0.125 (finer than 0.01) "
+            "cannot be held",
+            "main.pov:4: imported K"}));
+    EXPECT_EQ(ApproximatedLine("#declare W = pigment { wood turbulence 0.065 }"),
+              "main.pov:1: approximated W: turbulence 0.065 rounded to 0.07");
     const ImportResult material =
         ImportText("#declare M = material { texture { pigment { rgbf <1, 1, 1, 0.9> } }\n"
                    "  interior { ior 1.5 caustics 1 } }",
