@@ -38,9 +38,9 @@
 
 namespace {
 
-const char* const kLibraryFiles[] = {"textures.inc", "stones.inc", "stoneold.inc", "woods.inc",
-                                     "metals.inc",   "golds.inc",  "glass.inc",    "skies.inc",
-                                     "stars.inc"};
+const char* const kLibraryFiles[] = {"textures.inc", "stones.inc", "stoneold.inc",
+                                     "woods.inc",    "metals.inc", "golds.inc",
+                                     "glass.inc",    "skies.inc",  "stars.inc"};
 
 constexpr char kTextureName[] = "Measured_Texture";
 constexpr char kVersion[] = "#version 3.7;\r\n";
@@ -217,8 +217,8 @@ int main(int argc, char* argv[]) {
         for (const ImportedDeclaration& declaration : result.declarations)
             if (declaration.outcome == ImportOutcome::Skipped) {
                 ++reasons[ReasonKind(declaration.notes.front())];
-                details += declaration.where + " " + declaration.name + " skipped: " +
-                           declaration.notes.front() + "\n";
+                details += declaration.where + " " + declaration.name +
+                           " skipped: " + declaration.notes.front() + "\n";
             }
 
         // Both sides are read as POV-Ray 3.7 text, as the program's scenes are: the library's
@@ -234,8 +234,7 @@ int main(int argc, char* argv[]) {
                                     : material ? "material { " + declaration.name + " }"
                                                : "texture { " + declaration.name + " }";
             pictures.push_back({std::string(kVersion) + "#include \"colors.inc\"\r\n#include \"" +
-                                    path + "\"\r\n#declare " + kTextureName + " = " + use +
-                                    "\r\n",
+                                    path + "\"\r\n#declare " + kTextureName + " = " + use + "\r\n",
                                 material, std::nullopt});
             const Texture& texture = *declaration.texture;
             pictures.push_back({std::string(kVersion) + texture.GetRenderSource() +

@@ -68,9 +68,9 @@ const PovValue* BlockReader::DeclaredValue(const PovToken& token) const {
     if (!symbol)
         return nullptr;
     if (symbol->macro)
-        m_expressions.Refuse(token.at, "the macro " + token.text + " (" +
-                                           m_feed.Describe(symbol->where) +
-                                           ") is called; macros are not evaluated");
+        m_expressions.Refuse(token.at,
+                             "the macro " + token.text + " (" + m_feed.Describe(symbol->where) +
+                                 ") is called; macros with optional parameters are not evaluated");
     if (!symbol->value)
         throw DeclarationRefusal(token.at,
                                  "uses " + token.text + " (" + m_feed.Describe(symbol->where) +
@@ -104,6 +104,25 @@ Placed<double> BlockReader::PlacedFloat() {
     placed.where = m_feed.Peek().at;
     placed.value = m_expressions.Float();
     return placed;
+}
+
+void BlockReader::SkipTo(const char* closer, const PovToken& from) {
+    for (int depth = 0;;) {
+        const PovToken& next = m_feed.Peek();
+        if (depth == 0 && next.IsSymbol(closer))
+            return;
+        if (next.kind == PovToken::End || next.kind == PovToken::Directive ||
+            next.kind == PovToken::FileEnd)
+            m_expressions.Refuse(from.at, std::string("expected '") + closer + "' after " +
+                                              from.text + " but found " + Described(next));
+        const PovToken token = m_feed.Take();
+        if (token.IsSymbol("{") || token.IsSymbol("[") || token.IsSymbol("("))
+            ++depth;
+        else if (token.IsSymbol("}") || token.IsSymbol("]") || token.IsSymbol(")"))
+            --depth;
+        if (depth < 0)
+            m_expressions.Refuse(token.at, "this '" + token.text + "' closes no block");
+    }
 }
 
 void BlockReader::SkipBlock(const PovToken& keyword) {
@@ -190,7 +209,12 @@ void BlockReader::Texture(PovTexture& texture, const PovToken& keyword) {
 
 void BlockReader::TextureBody(PovTexture& block) {
     const PovToken first = m_feed.Peek();
-    if (const auto* texture = TakeDeclared<PovTexture>(first, "a texture")) {
+    const PovValue* declared = DeclaredValue(first);
+    // A declared pigment, normal or finish is read in the loop below.
+    const bool part = declared && (std::holds_alternative<PovPigment>(*declared) ||
+                                   std::holds_alternative<PovNormal>(*declared) ||
+                                   std::holds_alternative<PovFinish>(*declared));
+    if (const auto* texture = part ? nullptr : TakeDeclared<PovTexture>(first, "a texture")) {
         if (texture->material)
             m_expressions.Refuse(first.at, first.text + " is a material, not a texture");
         block = *texture;
@@ -258,7 +282,25 @@ void BlockReader::TextureBody(PovTexture& block) {
         } else if (w == "texture_map" || w == "material_map" || IsPlainPattern(w) ||
                    IsBlockPattern(w) || IsUnreadPattern(w) || w == "gradient" || w == "spiral1" ||
                    w == "spiral2") {
-            m_expressions.Refuse(next.at, "a patterned texture (" + w + ") cannot be held");
+            // Kept as it is written, for a source texture.
+            block.unheld.push_back({"a patterned texture (" + w + ")", next.at});
+            SkipTo("}", next);
+        } else if (const PovValue* part = DeclaredValue(next);
+                   part && (std::holds_alternative<PovPigment>(*part) ||
+                            std::holds_alternative<PovNormal>(*part) ||
+                            std::holds_alternative<PovFinish>(*part))) {
+            // A declared pigment, normal or finish stands for itself in a texture.
+            m_feed.Take();
+            PovLayer& layer = onlyLayer(next);
+            if (const auto* pigment = std::get_if<PovPigment>(part)) {
+                layer.Bake();
+                layer.pigment = *pigment;
+            } else if (const auto* normal = std::get_if<PovNormal>(part)) {
+                layer.Bake();
+                layer.normal = *normal;
+            } else {
+                layer.finish = std::get<PovFinish>(*part);
+            }
         } else if (!DroppedModifier(block.unheld)) {
             UnknownWord(next, "a texture");
         }
@@ -315,6 +357,12 @@ void BlockReader::PigmentBody(PovPigment& pigment, const char* closer) {
         const PovToken next = m_feed.Peek();
         if (next.kind == PovToken::Word) {
             const std::string& w = next.text;
+            if (IsUnreadPattern(w)) {
+                // Kept as it is written, for a source texture.
+                pigment.pattern.unheld.push_back({"the pattern " + w, next.at});
+                SkipTo(closer, next);
+                continue;
+            }
             if (PatternKeyword(pigment.pattern, next, false)) {
                 if (IsBlockPattern(w))
                     BlockPatternList(pigment);
@@ -520,6 +568,14 @@ void BlockReader::NormalBody(PovNormal& normal, const char* closer) {
             m_expressions.Refuse(next.at, std::string("expected '") + closer +
                                               "' to close the normal but found " + Described(next));
         const std::string& w = next.text;
+        if (IsUnreadPattern(w) || IsBlockPattern(w)) {
+            normal.pattern.unheld.push_back({IsBlockPattern(w)
+                                                 ? "a normal made of other normals (" + w + ")"
+                                                 : "the pattern " + w,
+                                             next.at});
+            SkipTo(closer, next);
+            continue;
+        }
         if (PatternKeyword(normal.pattern, next, true)) {
             if (m_feed.Peek().IsSymbol(","))
                 m_feed.Take();

@@ -31,6 +31,9 @@ public:
     bool TransformStepInto(TransformList& steps);
     /// Passes over a balanced "{ ... }" after a keyword whose content is not read.
     void SkipBlock(const PovToken& keyword);
+    /// Passes over what follows up to `closer` at this level, which it leaves to be taken:
+    /// what the reader does not evaluate, kept in the text taken.
+    void SkipTo(const char* closer, const PovToken& from);
 
     /// Layered textures are held to this many layers.
     static constexpr std::size_t kMaxLayers = 256;

@@ -566,7 +566,7 @@ ExpressionValue ExpressionReader::Identifier(const PovToken& word) {
     }
     if (symbol->macro)
         Refuse(word.at, "the macro " + word.text + " (" + m_feed.Describe(symbol->where) +
-                            ") is called; macros are not evaluated");
+                            ") is called; macros with optional parameters are not evaluated");
     if (!symbol->value)
         throw DeclarationRefusal(word.at,
                                  "uses " + word.text + " (" + m_feed.Describe(symbol->where) +

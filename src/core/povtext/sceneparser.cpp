@@ -96,6 +96,10 @@ std::string Unescaped(std::string_view text) {
 struct SceneParser::OpenFile {
     std::unique_ptr<std::string> text;
     std::unique_ptr<PovLexer> lexer;
+    /// A macro being carried out, read from its tokens in place of a lexer.
+    std::shared_ptr<const MacroDefinition> macro;
+    std::size_t nextToken = 0;
+    SourcePosition calledAt;
     std::string path;
     std::size_t conditionals = 0;
     /// A token read after an #include's file name, which comes after the included text.
@@ -115,6 +119,19 @@ public:
 
 private:
     SceneParser& m_parser;
+};
+
+class SceneParser::Capturing {
+public:
+    Capturing(SceneParser& parser, Captured& captured)
+        : m_parser(parser), m_saved(std::exchange(parser.m_capture, &captured)) {}
+    ~Capturing() { m_parser.m_capture = m_saved; }
+    Capturing(const Capturing&) = delete;
+    Capturing& operator=(const Capturing&) = delete;
+
+private:
+    SceneParser& m_parser;
+    Captured* m_saved;
 };
 
 SceneParser::SceneParser(SourceFiles& files, Options options, ImportBudget* budget)
@@ -174,6 +191,7 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     file.path = text ? std::string() : name;
     m_open.clear();
     m_open.push_back(std::move(file));
+    m_macroCalls = 0;
     m_peeked.reset();
     m_openBraces.clear();
     m_openBlocks.clear();
@@ -213,7 +231,16 @@ void SceneParser::Statements() {
 }
 
 PovToken SceneParser::Lex() {
-    PovToken token = m_open.back().lexer->Next();
+    OpenFile& top = m_open.back();
+    PovToken token;
+    if (!top.macro) {
+        token = top.lexer->Next();
+    } else if (top.nextToken < top.macro->body.size()) {
+        token = top.macro->body[top.nextToken++];
+    } else {
+        token.kind = PovToken::End;
+        token.at = top.calledAt;
+    }
     m_budget.Token(token.at);
     if ((++m_lexed & 0xFFF) == 0)
         m_budget.Progress(m_open.front().lexer->Done());
@@ -263,6 +290,8 @@ void SceneParser::Consumed(const PovToken& token) {
         m_openBraces.pop_back();
         m_openBlocks.pop_back();
     } else if (token.kind == PovToken::FileEnd) {
+        if (m_open.back().macro)
+            --m_macroCalls;
         m_open.pop_back();
         m_symbols.LeaveFile();
     }
@@ -363,12 +392,27 @@ const PovToken& SceneParser::Peek() {
             FoldDefaultsAtEnd();
             continue;
         }
-        if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) || AtValueLevel())
+        const bool inMacro = m_open.back().macro != nullptr;
+        // The macro's text has ended: what follows its call comes next.
+        if (next.kind == PovToken::FileEnd && inMacro) {
+            TakeRaw();
+            continue;
+        }
+        if (next.kind == PovToken::Word && !m_valueBases.empty())
+            if (const Symbol* symbol = m_symbols.Find(next.text); symbol && symbol->definition) {
+                std::shared_ptr<const MacroDefinition> definition = symbol->definition;
+                const PovToken name = TakeRaw();
+                CallMacro(name, std::move(definition));
+                continue;
+            }
+        // A macro's directives are carried out wherever it is called.
+        if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) ||
+            (AtValueLevel() && !inMacro))
             return next;
         const PovToken passed = TakeRaw();
         if (passed.kind == PovToken::Directive) {
             // What a directive reads is no part of the value.
-            std::vector<PovToken>* const capture = std::exchange(m_capture, nullptr);
+            Captured* const capture = std::exchange(m_capture, nullptr);
             HandleDirective(passed);
             m_capture = capture;
         }
@@ -384,7 +428,16 @@ PovToken SceneParser::Take() {
         PovToken copy;
         copy.kind = token.kind;
         copy.text = token.text;
-        m_capture->push_back(std::move(copy));
+        bool local = false;
+        if (const Symbol* symbol = token.kind == PovToken::Word && m_macroCalls > 0
+                                       ? m_symbols.Find(token.text, local)
+                                       : nullptr;
+            symbol && local) {
+            // No identifier can hold '#': the name is the value's own.
+            copy.text += '#' + std::to_string(m_capture->aliases.size());
+            m_capture->aliases.emplace(copy.text, *symbol);
+        }
+        m_capture->tokens.push_back(std::move(copy));
     }
     if (token.IsSymbol("{"))
         FoldDefaults();
@@ -479,15 +532,12 @@ void SceneParser::Default(const PovToken& directive) {
                           keyword.IsWord("normal") || keyword.IsWord("finish");
         if (!part || !Peek().IsSymbol("{"))
             continue;
-        std::vector<PovToken> taken(1);
-        taken[0].kind = keyword.kind;
-        taken[0].text = keyword.text;
+        Captured taken;
+        taken.tokens.resize(1);
+        taken.tokens[0].kind = keyword.kind;
+        taken.tokens[0].text = keyword.text;
         {
-            struct Capture {
-                std::vector<PovToken>*& target;
-                std::vector<PovToken>* saved;
-                ~Capture() { target = saved; }
-            } capture{m_capture, std::exchange(m_capture, &taken)};
+            Capturing capture(*this, taken);
             Take();
             while (Depth() > depth) {
                 if (Peek().kind == PovToken::End)
@@ -495,8 +545,7 @@ void SceneParser::Default(const PovToken& directive) {
                 Take();
             }
         }
-        const auto written = SourceWriter::Write(
-            taken, [this](const std::string& name) { return m_symbols.Find(name); });
+        const auto written = Written(taken);
         m_defaultAt = directive.at;
         if (!written->refusal.empty() || !m_defaults.Set(written->tokens))
             m_default = directive.at;
@@ -609,16 +658,12 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
             textureLike = true;
             ValueConditionals();
             textureLike = LooksLikeTexture(Peek());
-            std::vector<PovToken> taken;
-            struct Capture {
-                std::vector<PovToken>*& target;
-                std::vector<PovToken>* saved;
-                ~Capture() { target = saved; }
-            } capture{m_capture, std::exchange(m_capture, &taken)};
-            symbol.value = DeclaredValue();
-            m_capture = capture.saved;
-            symbol.source = SourceWriter::Write(
-                taken, [this](const std::string& name) { return m_symbols.Find(name); });
+            Captured taken;
+            {
+                Capturing capture(*this, taken);
+                symbol.value = DeclaredValue();
+            }
+            symbol.source = Written(taken);
             // The written text is kept for as long as the import runs: it counts as made.
             CountMade(symbol.source->tokens.size() * sizeof(PovToken), directive.at);
             const auto& kind = *symbol.value;
@@ -928,15 +973,92 @@ void SceneParser::EndDirective(const PovToken& directive) {
     m_conditionals.pop_back();
 }
 
+std::shared_ptr<const WrittenSource> SceneParser::Written(const Captured& captured) const {
+    return SourceWriter::Write(captured.tokens, [this, &captured](const std::string& name) {
+        const auto alias = captured.aliases.find(name);
+        return alias != captured.aliases.end() ? &alias->second : m_symbols.Find(name);
+    });
+}
+
 void SceneParser::Macro(const PovToken& directive) {
     const PovToken name = TakeRaw();
     if (name.kind != PovToken::Word)
         Fail(name.at, "expected the macro's name after #macro");
-    SkipRegion(directive, false, nullptr);
+    auto definition = std::make_shared<MacroDefinition>();
+    // Optional parameters are not carried out: calls of such a macro are refused.
+    bool optional = false;
+    const PovToken open = TakeRaw();
+    if (!open.IsSymbol("("))
+        Fail(open.at, "expected '(' after the macro's name");
+    for (PovToken token = TakeRaw(); !token.IsSymbol(")"); token = TakeRaw()) {
+        if (token.IsWord("optional"))
+            optional = true;
+        else if (token.kind == PovToken::Word)
+            definition->parameters.push_back(token.text);
+        else if (!token.IsSymbol(","))
+            Fail(token.at, "expected a parameter of the macro but found " + Described(token));
+    }
+    SkipRegion(directive, false, nullptr, &definition->body);
+    CountMade(definition->body.size() * sizeof(PovToken), directive.at);
     Symbol symbol;
     symbol.macro = true;
     symbol.where = directive.at;
+    if (!optional)
+        symbol.definition = std::move(definition);
     m_symbols.Declare(name.text, std::move(symbol), false);
+}
+
+void SceneParser::CallMacro(const PovToken& name,
+                            std::shared_ptr<const MacroDefinition> definition) {
+    const std::string called = "the macro " + name.text;
+    // The call itself is no part of the value's text: what the macro gives is.
+    Captured* const outer = std::exchange(m_capture, nullptr);
+    if (!Take().IsSymbol("("))
+        m_expressions.Refuse(name.at, "expected '(' after " + called);
+    const std::vector<std::string>& parameters = definition->parameters;
+    std::vector<Symbol> arguments;
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        Symbol argument;
+        argument.where = name.at;
+        Captured taken;
+        {
+            ValueScope scope(*this);
+            Capturing capture(*this, taken);
+            argument.value = DeclaredValue();
+        }
+        argument.source = Written(taken);
+        argument.textureLike = std::holds_alternative<PovPigment>(*argument.value) ||
+                               std::holds_alternative<PovTexture>(*argument.value);
+        arguments.push_back(std::move(argument));
+        const bool last = i + 1 == parameters.size();
+        const PovToken separator = Take();
+        if (!separator.IsSymbol(last ? ")" : ","))
+            m_expressions.Refuse(separator.at, called + " takes " +
+                                                   std::to_string(parameters.size()) +
+                                                   " arguments; expected '" + (last ? ")" : ",") +
+                                                   "' but found " + Described(separator));
+    }
+    if (parameters.empty() && !Take().IsSymbol(")"))
+        m_expressions.Refuse(name.at, called + " takes no arguments");
+    if (m_open.size() > kMaxIncludeDepth)
+        m_expressions.Refuse(name.at, "macros and includes nest more than " +
+                                          std::to_string(kMaxIncludeDepth) + " deep");
+    OpenFile frame;
+    frame.macro = std::move(definition);
+    frame.path = m_open.back().path;
+    frame.conditionals = m_conditionals.size();
+    frame.calledAt = name.at;
+    // A token looked at past the call comes after the macro's text.
+    if (m_peeked) {
+        m_open.back().resume = std::move(m_peeked);
+        m_peeked.reset();
+    }
+    m_open.push_back(std::move(frame));
+    ++m_macroCalls;
+    m_symbols.EnterFile();
+    for (std::size_t i = 0; i < parameters.size(); ++i)
+        m_symbols.Declare(parameters[i], std::move(arguments[i]), true);
+    m_capture = outer;
 }
 
 void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& reason) {
@@ -973,7 +1095,8 @@ PovToken SceneParser::RawForSkip(const PovToken& opener) {
 }
 
 PovToken SceneParser::SkipRegion(const PovToken& opener, bool stopAtBranch,
-                                 std::vector<SkippedDeclaration>* declared) {
+                                 std::vector<SkippedDeclaration>* declared,
+                                 std::vector<PovToken>* passed) {
     std::vector<std::string> open; // directives opened inside the region
     std::optional<PovToken> pending;
     const bool openerIsMacro = opener.text == "macro";
@@ -983,6 +1106,8 @@ PovToken SceneParser::SkipRegion(const PovToken& opener, bool stopAtBranch,
     while (true) {
         PovToken token = pending ? std::move(*pending) : RawForSkip(opener);
         pending.reset();
+        if (passed)
+            passed->push_back(token);
         if (token.kind != PovToken::Directive)
             continue;
         const std::string& d = token.text;
@@ -993,8 +1118,11 @@ PovToken SceneParser::SkipRegion(const PovToken& opener, bool stopAtBranch,
                                    " levels deep");
             open.push_back(d);
         } else if (d == "end") {
-            if (open.empty())
+            if (open.empty()) {
+                if (passed)
+                    passed->pop_back();
                 return token;
+            }
             open.pop_back();
         } else if (open.empty() && stopAtBranch && (d == "else" || d == "elseif")) {
             return token;

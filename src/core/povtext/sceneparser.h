@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 /// A declaration read from one of the files given to the parser that is, or was meant to be, a
@@ -127,13 +128,17 @@ private:
     void Else(const PovToken& directive);
     void EndDirective(const PovToken& directive);
     void Macro(const PovToken& directive);
+    /// Reads the arguments of a call of `name` and goes on in the macro's text, with its
+    /// parameters declared as locals.
+    void CallMacro(const PovToken& name, std::shared_ptr<const MacroDefinition> definition);
     void SkipUnevaluated(const PovToken& directive, const std::string& reason);
     void OtherDirective(const PovToken& directive);
     /// Passes over raw text up to the #end that closes `opener` (or, with `stopAtBranch`, an
     /// #else or #elseif at its level), which it returns. Declarations passed over are listed in
-    /// `declared` when given.
+    /// `declared` when given, the tokens passed over put in `passed`.
     PovToken SkipRegion(const PovToken& opener, bool stopAtBranch,
-                        std::vector<SkippedDeclaration>* declared);
+                        std::vector<SkippedDeclaration>* declared,
+                        std::vector<PovToken>* passed = nullptr);
     PovToken RawForSkip(const PovToken& opener);
     std::optional<bool> Condition(std::string& reason);
     void Poison(const std::string& name, SourcePosition where, const std::string& reason,
@@ -176,6 +181,18 @@ private:
     /// An #error read in the file: declarations after it are refused.
     std::optional<Placed<std::string>> m_stop;
     std::vector<ReadDeclaration> m_declarations;
+    /// The tokens taken for a value, and what the macro parameters and locals among them
+    /// stand for, under names of their own: those end with their macro, the value's text does
+    /// not.
+    struct Captured {
+        std::vector<PovToken> tokens;
+        std::unordered_map<std::string, Symbol> aliases;
+    };
+    /// Collects the tokens taken while it lives into `captured`.
+    class Capturing;
+    std::shared_ptr<const WrittenSource> Written(const Captured& captured) const;
     /// Where the tokens taken for the value being declared go; null while a directive runs.
-    std::vector<PovToken>* m_capture = nullptr;
+    Captured* m_capture = nullptr;
+    /// How many of the open files are macros being carried out.
+    int m_macroCalls = 0;
 };

@@ -53,6 +53,19 @@ std::size_t SingleBlockEnd(const std::vector<PovToken>& tokens) {
     return 0;
 }
 
+/// The index of the "}" that closes the block whose body starts at `tokens[from]`, or 0 when
+/// it is not closed there.
+std::size_t BlockClose(const std::vector<PovToken>& tokens, std::size_t from) {
+    int depth = 0;
+    for (std::size_t i = from; i < tokens.size(); ++i) {
+        if (tokens[i].IsSymbol("{"))
+            ++depth;
+        else if (tokens[i].IsSymbol("}") && depth-- == 0)
+            return i;
+    }
+    return 0;
+}
+
 bool SameKeyword(const std::string& a, const std::string& b) {
     const auto plain = [](const std::string& word) {
         return word == "colour_map" ? std::string("color_map") : word;
@@ -125,11 +138,36 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             out.insert(out.end(), text.begin() + 1, text.end());
         } else if (out.empty()) {
             out.insert(out.end(), text.begin(), text.end());
-        } else if (out.size() == 2 && out[0].IsWord("texture") && i + 2 == taken.size() &&
-                   taken[i + 1].IsSymbol("}") && !text.empty() && text[0].IsWord("texture")) {
-            // "texture { LAYERED }" alone is the layered texture itself.
-            out = text;
-            break;
+        } else if (end > 0 && !open.empty() && open.back() == "texture" &&
+                   (text[0].IsWord("pigment") || text[0].IsWord("normal") ||
+                    text[0].IsWord("finish"))) {
+            // A declared pigment, normal or finish in a texture stands as its block.
+            out.insert(out.end(), text.begin(), text.end());
+        } else if (end == 0 && !text.empty() && text[0].IsWord("texture") && out.size() >= 2 &&
+                   out.back().IsSymbol("{") && out[out.size() - 2].IsWord("texture")) {
+            // "texture { LAYERED ... }": what follows it in the block (transformations) goes
+            // into each of its layers.
+            const std::size_t close = BlockClose(taken, i + 1);
+            if (close == 0)
+                return refuse("it uses " + token.text + " where its text cannot stand");
+            const std::vector<PovToken> rest(taken.begin() + static_cast<long>(i + 1),
+                                             taken.begin() + static_cast<long>(close));
+            const auto modifiers = Write(rest, lookup);
+            if (!modifiers->refusal.empty())
+                return refuse(modifiers->refusal);
+            out.resize(out.size() - 2);
+            open.pop_back();
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t layerEnd = BlockClose(text, at + 2);
+                if (!text[at].IsWord("texture") || !text[at + 1].IsSymbol("{") || layerEnd == 0)
+                    return refuse("it uses " + token.text + " where its text cannot stand");
+                out.insert(out.end(), text.begin() + static_cast<long>(at),
+                           text.begin() + static_cast<long>(layerEnd));
+                out.insert(out.end(), modifiers->tokens.begin(), modifiers->tokens.end());
+                out.push_back(text[layerEnd]);
+                at = layerEnd + 1;
+            }
+            i = close;
         } else {
             return refuse("it uses " + token.text + " where its text cannot stand");
         }

@@ -3,10 +3,17 @@
 SymbolTable::SymbolTable() : m_scopes(1) {}
 
 const Symbol* SymbolTable::Find(const std::string& name) const {
+    bool local = false;
+    return Find(name, local);
+}
+
+const Symbol* SymbolTable::Find(const std::string& name, bool& local) const {
     for (auto scope = m_scopes.rbegin(); scope != m_scopes.rend(); ++scope) {
         const auto found = scope->find(name);
-        if (found != scope->end())
+        if (found != scope->end()) {
+            local = scope != std::prev(m_scopes.rend());
             return &found->second;
+        }
     }
     return nullptr;
 }

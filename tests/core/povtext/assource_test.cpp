@@ -115,12 +115,15 @@ TEST(ImportAsSource, SkipsWhatCannotBeWrittenOutAndSaysWhy) {
                true);
     ASSERT_EQ(imported.lines.size(), 4u);
     EXPECT_EQ(imported.lines[0], "main.pov:1: source Layers");
-    EXPECT_EQ(imported.lines[1],
-              "main.pov:2: skipped Inside: it uses Layers where its text cannot stand");
-    // A layered texture alone in a texture block is that layered texture.
+    // A layered texture in a texture block is that layered texture, its transformations
+    // applied to each layer.
+    EXPECT_EQ(imported.lines[1], "main.pov:2: source Inside");
     EXPECT_EQ(imported.lines[2], "main.pov:3: source Whole");
-    ASSERT_EQ(imported.sources.size(), 2u);
-    EXPECT_EQ(imported.sources[1], "#declare Whole = texture {\n  pigment {\n    rgb 1\n  }\n}\n"
+    ASSERT_EQ(imported.sources.size(), 3u);
+    EXPECT_EQ(imported.sources[1],
+              "#declare Inside = texture {\n  pigment {\n    rgb 1\n  }\n  scale 2\n}\n"
+              "texture {\n  pigment {\n    rgbt 0.5\n  }\n  scale 2\n}");
+    EXPECT_EQ(imported.sources[2], "#declare Whole = texture {\n  pigment {\n    rgb 1\n  }\n}\n"
                                    "texture {\n  pigment {\n    rgbt 0.5\n  }\n}");
     EXPECT_EQ(imported.lines[3].rfind("main.pov:5: skipped P: ", 0), 0u) << imported.lines[3];
 }
@@ -187,4 +190,59 @@ TEST(ImportAsSource, SaysWhenADefaultItCannotFoldIsLeftOut) {
     ASSERT_EQ(imported.lines,
               std::vector<std::string>{"main.pov:2: source T: the #default before it left out "
                                        "(main.pov:1)"});
+}
+
+TEST(ImportAsSource, CarriesOutMacrosWithTheirArgumentsAndLocals) {
+    const Imported imported =
+        Import("#macro Stone(C, S)\n"
+               "  #local Base = pigment { granite color_map { [0 C] [1 C*S] } }\n"
+               "  #if (S > 0.4) texture { pigment { Base } finish { phong S } }\n"
+               "  #else texture { pigment { Base } } #end\n"
+               "#end\n"
+               "#macro Twice(X) (X*2) #end\n"
+               "#declare Size = 2;\n"
+               "#declare Rough = Stone(rgb <0.5, 0.4, 0.3>, 0.5);\n"
+               "#declare Smooth = Stone(rgb 1, 0.25)\n"
+               "#declare Sized = texture { Smooth scale Twice(Size) + 1 }\n"
+               "#declare Wrong = Stone(rgb 1)\n"
+               "#macro Forever(N) Forever(N) #end\n"
+               "#declare Deep = pigment { Forever(1) }\n",
+               true);
+    ASSERT_EQ(imported.lines.size(), 5u);
+    EXPECT_EQ(imported.lines[3], "main.pov:11: skipped Wrong: the macro Stone takes 2 arguments; "
+                                 "expected ',' but found ')'");
+    EXPECT_EQ(imported.lines[4], "main.pov:13: skipped Deep: macros and includes nest more than "
+                                 "16 deep (main.pov:12)");
+    const std::vector<std::string> expected = {
+        "#declare Rough = texture {\n  pigment {\n    granite color_map {\n"
+        "      [0 rgbft <0.5, 0.4, 0.3, 0, 0>] [1 rgbft <0.5, 0.4, 0.3, 0, 0> * 0.5]\n    }\n"
+        "  }\n  finish {\n    phong 0.5\n  }\n}",
+        "#declare Smooth = texture {\n  pigment {\n    granite color_map {\n"
+        "      [0 rgbft <1, 1, 1, 0, 0>] [1 rgbft <1, 1, 1, 0, 0> * 0.25]\n    }\n  }\n}",
+        "#declare Sized = texture {\n  pigment {\n    granite color_map {\n"
+        "      [0 rgbft <1, 1, 1, 0, 0>] [1 rgbft <1, 1, 1, 0, 0> * 0.25]\n    }\n  }\n"
+        "  scale (2 * 2) + 1\n}",
+    };
+    EXPECT_EQ(imported.sources, expected);
+}
+
+TEST(ImportAsSource, KeepsWhatTheReaderDoesNotEvaluateAsItIsWritten) {
+    const Imported imported = Import(
+        "#declare P = pigment { marble }\n"
+        "#declare T = texture { P scale 0.5 }\n"
+        "#declare C = texture { checker texture { pigment { rgb 1 } }\n"
+        "  texture { pigment { rgb 0 } } scale 0.1 }\n"
+        "#declare A = pigment { average pigment_map { [1 rgb 1] [1 rgb 0] } }\n"
+        "#declare N = texture { normal { brick normal { bumps 0.2 }, normal { dents 0.3 } } }\n",
+        false);
+    EXPECT_EQ(imported.lines,
+              (std::vector<std::string>{
+                  "main.pov:1: imported P", "main.pov:2: imported T",
+                  "main.pov:3: source C: a patterned texture (checker) cannot be held",
+                  "main.pov:5: source A: the pattern average cannot be held",
+                  "main.pov:6: source N: a normal made of other normals (brick) cannot be held"}));
+    ASSERT_EQ(imported.sources.size(), 3u);
+    EXPECT_EQ(imported.sources[0],
+              "#declare C = texture {\n  checker texture {\n    pigment {\n      rgb 1\n    }\n"
+              "  }\n  texture {\n    pigment {\n      rgb 0\n    }\n  }\n  scale 0.1\n}");
 }

@@ -85,7 +85,7 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
                     "#declare I = 0;\n#while (I < 3) #declare Loop = pigment { rgb I } "
                     "#declare I = I + 1; #end\n"
                     "#declare C = texture { pigment { Loop } }\n"
-                    "#macro Make() texture { pigment { rgb 1 } } #end\n"
+                    "#macro Make(optional A) texture { pigment { rgb 1 } } #end\n"
                     "#declare D = Make()\n"
                     "#declare E = pigment { rgb 0 }\n"
                     "#debug \"reading\\n\"\n#warning concat(\"x\", Missing)"),
@@ -98,8 +98,8 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
             "which is not evaluated",
             "main.pov:7: skipped C: uses Loop (main.pov:6), which was skipped: it is "
             "declared inside the #while at main.pov:6, which is not evaluated (main.pov:6)",
-            "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros are "
-            "not evaluated",
+            "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros with "
+            "optional parameters are not evaluated",
             "main.pov:10: imported E",
         }));
 }
@@ -230,16 +230,15 @@ TEST(Directives, AFileThatOnlyIncludesOthersBringsInWhatTheyDeclare) {
     options.libraryFolder = "/library";
     options.sourceFallback = true;
     // The least deeply included files count: colors.inc, two levels down, does not.
-    const ImportResult result =
-        ImportSource({{"/library/all.inc", std::nullopt}}, options, files);
+    const ImportResult result = ImportSource({{"/library/all.inc", std::nullopt}}, options, files);
     ASSERT_FALSE(result.failure) << *result.failure;
     std::vector<std::string> lines;
     for (const ImportedDeclaration& declaration : result.declarations)
         lines.push_back(ReportLine(declaration));
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "/library/one.inc:2: imported A",
-                         "/library/one.inc:3: source B: transmit 0.5 cannot be held",
-                         "/library/two.inc:1: skipped C: Missing is not declared"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"/library/one.inc:2: imported A",
+                                        "/library/one.inc:3: source B: transmit 0.5 cannot be held",
+                                        "/library/two.inc:1: skipped C: Missing is not declared"}));
     const std::vector<FileCounts> counts = CountsByFile(result);
     ASSERT_EQ(counts.size(), 2u);
     EXPECT_EQ(counts[0].file, "/library/one.inc");

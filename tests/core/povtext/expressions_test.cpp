@@ -101,9 +101,10 @@ TEST(Expressions, WhatCannotBeEvaluatedRefusesTheDeclarationWithItsPlace) {
     EXPECT_EQ(RefusalOf("#declare V = 1 /\n (2 - 2);"),
               "main.pov:3: skipped T: uses V (main.pov:1), which was skipped: division by zero "
               "(main.pov:1)");
-    EXPECT_EQ(RefusalOf("#macro M(a) a #end\n#declare V = M(1);"),
-              "main.pov:3: skipped T: uses V (main.pov:2), which was skipped: the macro M "
-              "(main.pov:1) is called; macros are not evaluated (main.pov:2)");
+    EXPECT_EQ(
+        RefusalOf("#macro M(optional a) a #end\n#declare V = M(1);"),
+        "main.pov:3: skipped T: uses V (main.pov:2), which was skipped: the macro M "
+        "(main.pov:1) is called; macros with optional parameters are not evaluated (main.pov:2)");
     EXPECT_EQ(RefusalOf("#declare V = sqrt(-1);"),
               "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: sqrt is given a "
               "value outside its domain (main.pov:1)");
