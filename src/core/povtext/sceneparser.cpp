@@ -4,6 +4,7 @@
 #include "core/povtext/sourceerror.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 #include <utility>
 
@@ -72,6 +73,11 @@ bool IsOpaqueBlock(std::string_view word) {
                      "global_settings"});
 }
 
+/// Ends each pass of a #while; no text can hold it.
+constexpr char kLoopMarker[] = "\x01while";
+/// The most passes of one #while.
+constexpr std::size_t kMaxLoopPasses = 1000000;
+
 bool OpensRegion(std::string_view directive) {
     return In(directive, {"if", "ifdef", "ifndef", "while", "for", "switch", "macro"});
 }
@@ -100,6 +106,11 @@ struct SceneParser::OpenFile {
     std::shared_ptr<const MacroDefinition> macro;
     std::size_t nextToken = 0;
     SourcePosition calledAt;
+    /// A #while being carried out: its text ends with the marker that tests its condition,
+    /// and starts again after it.
+    std::vector<PovToken> loopCondition;
+    bool loop = false;
+    std::size_t passes = 0;
     std::string path;
     std::size_t conditionals = 0;
     /// A token read after an #include's file name, which comes after the included text.
@@ -112,8 +123,12 @@ class SceneParser::ValueScope {
 public:
     explicit ValueScope(SceneParser& parser) : m_parser(parser) {
         parser.m_valueBases.push_back(parser.Depth());
+        parser.m_valueFiles.push_back(parser.m_open.size());
     }
-    ~ValueScope() { m_parser.m_valueBases.pop_back(); }
+    ~ValueScope() {
+        m_parser.m_valueBases.pop_back();
+        m_parser.m_valueFiles.pop_back();
+    }
     ValueScope(const ValueScope&) = delete;
     ValueScope& operator=(const ValueScope&) = delete;
 
@@ -192,6 +207,7 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     m_open.clear();
     m_open.push_back(std::move(file));
     m_macroCalls = 0;
+    m_loops = 0;
     m_peeked.reset();
     m_openBraces.clear();
     m_openBlocks.clear();
@@ -203,6 +219,12 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     Statements();
     m_open.clear();
     KeepShallowest(first);
+}
+
+std::size_t SceneParser::IncludeDepth() const {
+    return static_cast<std::size_t>(std::count_if(m_open.begin(), m_open.end(),
+                                                  [](const OpenFile& open) { return !open.macro; })) -
+           1;
 }
 
 void SceneParser::KeepShallowest(std::size_t first) {
@@ -233,6 +255,8 @@ void SceneParser::Statements() {
 PovToken SceneParser::Lex() {
     OpenFile& top = m_open.back();
     PovToken token;
+    if (top.loop && top.nextToken == top.macro->body.size())
+        top.nextToken = 0;
     if (!top.macro) {
         token = top.lexer->Next();
     } else if (top.nextToken < top.macro->body.size()) {
@@ -392,9 +416,8 @@ const PovToken& SceneParser::Peek() {
             FoldDefaultsAtEnd();
             continue;
         }
-        const bool inMacro = m_open.back().macro != nullptr;
         // The macro's text has ended: what follows its call comes next.
-        if (next.kind == PovToken::FileEnd && inMacro) {
+        if (next.kind == PovToken::FileEnd && m_open.back().macro) {
             TakeRaw();
             continue;
         }
@@ -405,9 +428,10 @@ const PovToken& SceneParser::Peek() {
                 CallMacro(name, std::move(definition));
                 continue;
             }
-        // A macro's directives are carried out wherever it is called.
+        // The directives of a macro or loop called inside the value are carried out.
+        const bool called = !m_valueFiles.empty() && m_open.size() > m_valueFiles.back();
         if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) ||
-            (AtValueLevel() && !inMacro))
+            (AtValueLevel() && !called))
             return next;
         const PovToken passed = TakeRaw();
         if (passed.kind == PovToken::Directive) {
@@ -429,7 +453,8 @@ PovToken SceneParser::Take() {
         copy.kind = token.kind;
         copy.text = token.text;
         bool local = false;
-        if (const Symbol* symbol = token.kind == PovToken::Word && m_macroCalls > 0
+        if (const Symbol* symbol =
+                token.kind == PovToken::Word && m_macroCalls > 0 && !m_capture->verbatim
                                        ? m_symbols.Find(token.text, local)
                                        : nullptr;
             symbol && local) {
@@ -468,7 +493,11 @@ void SceneParser::HandleDirective(const PovToken& directive) {
         EndDirective(directive);
     else if (d == "macro")
         Macro(directive);
-    else if (d == "while" || d == "for" || d == "switch")
+    else if (d == "while")
+        While(directive);
+    else if (d == kLoopMarker)
+        LoopAgain(directive);
+    else if (d == "for" || d == "switch")
         SkipUnevaluated(directive, "it is declared inside the #" + d + " at " +
                                        Describe(directive.at) + ", which is not evaluated");
     else if (d == "undef") {
@@ -639,7 +668,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
 
     ReadDeclaration record;
     record.name = name.text;
-    record.includeDepth = m_open.size() - 1;
+    record.includeDepth = IncludeDepth();
     record.where = directive.at;
     record.comment = directive.comment;
     record.afterDefault = m_default;
@@ -690,8 +719,19 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     if (symbol.value)
         record.source = symbol.source;
     m_symbols.Declare(name.text, std::move(symbol), local && m_open.size() > 1);
-    if (entry && textureLike)
-        m_declarations.push_back(std::move(record));
+    if (entry && textureLike) {
+        // A #while declares it again at the same place: the last pass is what it is.
+        const auto again =
+            m_loops == 0 ? m_declarations.end()
+                         : std::find_if(m_declarations.begin(), m_declarations.end(),
+                                        [&record](const ReadDeclaration& read) {
+                                            return read.where == record.where;
+                                        });
+        if (again != m_declarations.end())
+            *again = std::move(record);
+        else
+            m_declarations.push_back(std::move(record));
+    }
 }
 
 void SceneParser::SkipRestOfValue() {
@@ -1008,6 +1048,72 @@ void SceneParser::Macro(const PovToken& directive) {
     m_symbols.Declare(name.text, std::move(symbol), false);
 }
 
+void SceneParser::While(const PovToken& directive) {
+    Captured condition;
+    condition.verbatim = true;
+    std::string reason;
+    std::optional<bool> test;
+    {
+        Capturing capture(*this, condition);
+        test = Condition(reason);
+    }
+    if (!test) {
+        SkipUnevaluated(directive, "it is declared inside the #while at " +
+                                       Describe(directive.at) +
+                                       ", whose condition cannot be evaluated: " + reason);
+        return;
+    }
+    auto loop = std::make_shared<MacroDefinition>();
+    SkipRegion(directive, false, nullptr, &loop->body);
+    if (!*test)
+        return;
+    PovToken marker;
+    marker.kind = PovToken::Directive;
+    marker.text = kLoopMarker;
+    marker.at = directive.at;
+    loop->body.push_back(std::move(marker));
+    CountMade(loop->body.size() * sizeof(PovToken), directive.at);
+    OpenFile frame;
+    frame.macro = std::move(loop);
+    frame.loop = true;
+    frame.path = m_open.back().path;
+    frame.conditionals = m_conditionals.size();
+    frame.calledAt = directive.at;
+    // The condition is read again as written: its numbers by their text.
+    for (PovToken& token : condition.tokens) {
+        token.at = directive.at;
+        if (token.kind == PovToken::Number)
+            std::from_chars(token.text.data(), token.text.data() + token.text.size(),
+                            token.number);
+    }
+    frame.loopCondition = std::move(condition.tokens);
+    if (m_peeked) {
+        m_open.back().resume = std::move(m_peeked);
+        m_peeked.reset();
+    }
+    m_open.push_back(std::move(frame));
+    ++m_loops;
+}
+
+void SceneParser::LoopAgain(const PovToken& marker) {
+    OpenFile& loop = m_open.back();
+    if (++loop.passes >= kMaxLoopPasses)
+        Fail(marker.at, "the #while here runs more than " + std::to_string(kMaxLoopPasses) +
+                            " times");
+    m_injected.insert(m_injected.begin(), loop.loopCondition.begin(), loop.loopCondition.end());
+    std::string reason;
+    const std::optional<bool> test = Condition(reason);
+    if (!test)
+        Fail(marker.at, "the condition of the #while here cannot be evaluated after a pass: " +
+                            reason);
+    if (*test)
+        return;
+    // What was looked at past the condition is the loop's own text.
+    m_peeked.reset();
+    m_open.pop_back();
+    --m_loops;
+}
+
 void SceneParser::CallMacro(const PovToken& name,
                             std::shared_ptr<const MacroDefinition> definition) {
     const std::string called = "the macro " + name.text;
@@ -1069,7 +1175,7 @@ void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& 
         if (skipped.textureLike && m_declarationDepth == 0) {
             ReadDeclaration record;
             record.name = skipped.name;
-            record.includeDepth = m_open.size() - 1;
+            record.includeDepth = IncludeDepth();
             record.where = skipped.where;
             record.refusal = reason;
             record.refusalWhere = directive.at;

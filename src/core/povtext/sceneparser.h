@@ -92,6 +92,8 @@ private:
     void Statements();
     /// Of the declarations from `first` on, those of the least included files.
     void KeepShallowest(std::size_t first);
+    /// How many files deep the text being read is included (macros and loops aside).
+    std::size_t IncludeDepth() const;
     /// The next token of the innermost open file, counted against the budget.
     PovToken Lex();
     PovToken NextFromFiles();
@@ -128,6 +130,10 @@ private:
     void Else(const PovToken& directive);
     void EndDirective(const PovToken& directive);
     void Macro(const PovToken& directive);
+    /// Carries out a #while: its text is read again after each pass whose condition holds.
+    void While(const PovToken& directive);
+    /// At the end of a pass of a #while: tests its condition again, and leaves it when false.
+    void LoopAgain(const PovToken& marker);
     /// Reads the arguments of a call of `name` and goes on in the macro's text, with its
     /// parameters declared as locals.
     void CallMacro(const PovToken& name, std::shared_ptr<const MacroDefinition> definition);
@@ -159,6 +165,8 @@ private:
     std::vector<OpenConditional> m_conditionals;
     /// The brace depth of each value being read: a directive at that depth ends the value.
     std::vector<int> m_valueBases;
+    /// The files open when each value began: a macro or loop opened since is carried out.
+    std::vector<std::size_t> m_valueFiles;
     std::vector<SourcePosition> m_openBraces;
     int m_nesting = 0;
     int m_declarationDepth = 0;
@@ -187,6 +195,8 @@ private:
     struct Captured {
         std::vector<PovToken> tokens;
         std::unordered_map<std::string, Symbol> aliases;
+        /// Keeps the names as written, to be read again (a #while's condition).
+        bool verbatim = false;
     };
     /// Collects the tokens taken while it lives into `captured`.
     class Capturing;
@@ -195,4 +205,6 @@ private:
     Captured* m_capture = nullptr;
     /// How many of the open files are macros being carried out.
     int m_macroCalls = 0;
+    /// How many #while loops are being carried out.
+    int m_loops = 0;
 };

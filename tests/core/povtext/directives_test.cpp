@@ -82,7 +82,7 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
     EXPECT_EQ(
         ReportLines("#declare A = texture { pigment { rgb 1 } }\n"
                     "#if (image_width > 100)\n#declare B = texture { pigment { rgb 1 } }\n#end\n"
-                    "#declare I = 0;\n#while (I < 3) #declare Loop = pigment { rgb I } "
+                    "#declare I = 0;\n#while (I < image_width) #declare Loop = pigment { rgb I } "
                     "#declare I = I + 1; #end\n"
                     "#declare C = texture { pigment { Loop } }\n"
                     "#macro Make(optional A) texture { pigment { rgb 1 } } #end\n"
@@ -95,9 +95,11 @@ TEST(Directives, WhatCannotBeEvaluatedRefusesOnlyTheDeclarationsDependingOnIt) {
             "condition cannot be evaluated: image_width is only known when POV-Ray "
             "renders (main.pov:2)",
             "main.pov:6: skipped Loop: it is declared inside the #while at main.pov:6, "
-            "which is not evaluated",
+            "whose condition cannot be evaluated: image_width is only known when POV-Ray "
+            "renders",
             "main.pov:7: skipped C: uses Loop (main.pov:6), which was skipped: it is "
-            "declared inside the #while at main.pov:6, which is not evaluated (main.pov:6)",
+            "declared inside the #while at main.pov:6, whose condition cannot be evaluated: "
+            "image_width is only known when POV-Ray renders (main.pov:6)",
             "main.pov:9: skipped D: the macro Make (main.pov:8) is called; macros with "
             "optional parameters are not evaluated",
             "main.pov:10: imported E",
@@ -251,4 +253,37 @@ TEST(Directives, AFileThatOnlyIncludesOthersBringsInWhatTheyDeclare) {
     const ImportResult own = ImportSource({{"/library/own.inc", std::nullopt}}, options, files);
     ASSERT_EQ(own.declarations.size(), 1u);
     EXPECT_EQ(own.declarations[0].name, "D");
+}
+
+TEST(Directives, WhileLoopsAreCarriedOutPassByPass) {
+    // A map built entry by entry, a texture declared again on each pass (the last counts), and
+    // a loop inside a macro.
+    const ImportResult result = ImportText(
+        "#declare Ramp = pigment { gradient x color_map {\n"
+        "  #local I = 0; #while (I <= 4) [I/4 rgb I/4] #local I = I + 1; #end } }\n"
+        "#declare N = 0;\n"
+        "#while (N < 3) #declare Last = pigment { rgb N/4 } #declare N = N + 1; #end\n"
+        "#macro Steps(K) pigment { gradient y color_map { #local J = 0;\n"
+        "  #while (J < K) [J/K rgb 1] #local J = J + 1; #end } } #end\n"
+        "#declare Made = Steps(2)\n",
+        false);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    std::vector<std::string> sources;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        sources.push_back(declaration.name + ": " +
+                          SourceWords(declaration.texture
+                                          ? declaration.texture->GetSource(SourceFlags())
+                                          : declaration.notes.front()));
+    EXPECT_EQ(sources,
+              (std::vector<std::string>{
+                  "Ramp: pigment { gradient x color_map { [0.00 color rgb<0.000, 0.000, 0.000>] "
+                  "[0.25 color rgb<0.251, 0.251, 0.251>] [0.50 color rgb<0.502, 0.502, 0.502>] "
+                  "[0.75 color rgb<0.749, 0.749, 0.749>] [1.00 color rgb<1.000, 1.000, 1.000>] "
+                  "} }",
+                  "Last: pigment { colour rgb<0.502,0.502,0.502> }",
+                  "Made: pigment { gradient y color_map { [0.00 color rgb<1.000, 1.000, 1.000>] "
+                  "[0.50 color rgb<1.000, 1.000, 1.000>] } }"}));
+    // A loop that never ends is stopped.
+    EXPECT_EQ(ReportLines("#while (1) #end"),
+              (Lines_{"failure: main.pov:1: the #while here runs more than 1000000 times"}));
 }
