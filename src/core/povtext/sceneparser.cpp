@@ -222,8 +222,8 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
 }
 
 std::size_t SceneParser::IncludeDepth() const {
-    return static_cast<std::size_t>(std::count_if(m_open.begin(), m_open.end(),
-                                                  [](const OpenFile& open) { return !open.macro; })) -
+    return static_cast<std::size_t>(std::count_if(
+               m_open.begin(), m_open.end(), [](const OpenFile& open) { return !open.macro; })) -
            1;
 }
 
@@ -368,6 +368,19 @@ void SceneParser::FoldDefaults() {
         Inject(m_defaults.Body(keyword));
 }
 
+void SceneParser::DeclaredPart(const PovToken& word) {
+    const Symbol* symbol = m_symbols.Find(word.text);
+    if (!symbol || !symbol->value)
+        return;
+    OpenBlock& texture = m_openBlocks.back();
+    if (std::holds_alternative<PovPigment>(*symbol->value))
+        texture.pigment = true;
+    else if (std::holds_alternative<PovNormal>(*symbol->value))
+        texture.normal = true;
+    else if (std::holds_alternative<PovFinish>(*symbol->value))
+        texture.finish = true;
+}
+
 void SceneParser::FoldDefaultsAtEnd() {
     if (m_openBlocks.empty())
         return;
@@ -452,12 +465,14 @@ PovToken SceneParser::Take() {
         PovToken copy;
         copy.kind = token.kind;
         copy.text = token.text;
+        // A macro's locals end with it, and a loop changes what a name stands for from pass
+        // to pass: such names keep what they stand for now.
         bool local = false;
-        if (const Symbol* symbol =
-                token.kind == PovToken::Word && m_macroCalls > 0 && !m_capture->verbatim
-                                       ? m_symbols.Find(token.text, local)
-                                       : nullptr;
-            symbol && local) {
+        const Symbol* symbol = token.kind == PovToken::Word && (m_macroCalls > 0 || m_loops > 0) &&
+                                       !m_capture->verbatim
+                                   ? m_symbols.Find(token.text, local)
+                                   : nullptr;
+        if (symbol && (local || m_loops > 0)) {
             // No identifier can hold '#': the name is the value's own.
             copy.text += '#' + std::to_string(m_capture->aliases.size());
             m_capture->aliases.emplace(copy.text, *symbol);
@@ -466,6 +481,9 @@ PovToken SceneParser::Take() {
     }
     if (token.IsSymbol("{"))
         FoldDefaults();
+    else if (token.kind == PovToken::Word && !m_openBlocks.empty() &&
+             m_openBlocks.back().fromDefault)
+        DeclaredPart(token);
     return token;
 }
 
@@ -721,12 +739,11 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     m_symbols.Declare(name.text, std::move(symbol), local && m_open.size() > 1);
     if (entry && textureLike) {
         // A #while declares it again at the same place: the last pass is what it is.
-        const auto again =
-            m_loops == 0 ? m_declarations.end()
-                         : std::find_if(m_declarations.begin(), m_declarations.end(),
-                                        [&record](const ReadDeclaration& read) {
-                                            return read.where == record.where;
-                                        });
+        const auto again = m_loops == 0 ? m_declarations.end()
+                                        : std::find_if(m_declarations.begin(), m_declarations.end(),
+                                                       [&record](const ReadDeclaration& read) {
+                                                           return read.where == record.where;
+                                                       });
         if (again != m_declarations.end())
             *again = std::move(record);
         else
@@ -1058,8 +1075,7 @@ void SceneParser::While(const PovToken& directive) {
         test = Condition(reason);
     }
     if (!test) {
-        SkipUnevaluated(directive, "it is declared inside the #while at " +
-                                       Describe(directive.at) +
+        SkipUnevaluated(directive, "it is declared inside the #while at " + Describe(directive.at) +
                                        ", whose condition cannot be evaluated: " + reason);
         return;
     }
@@ -1083,8 +1099,7 @@ void SceneParser::While(const PovToken& directive) {
     for (PovToken& token : condition.tokens) {
         token.at = directive.at;
         if (token.kind == PovToken::Number)
-            std::from_chars(token.text.data(), token.text.data() + token.text.size(),
-                            token.number);
+            std::from_chars(token.text.data(), token.text.data() + token.text.size(), token.number);
     }
     frame.loopCondition = std::move(condition.tokens);
     if (m_peeked) {
@@ -1098,14 +1113,14 @@ void SceneParser::While(const PovToken& directive) {
 void SceneParser::LoopAgain(const PovToken& marker) {
     OpenFile& loop = m_open.back();
     if (++loop.passes >= kMaxLoopPasses)
-        Fail(marker.at, "the #while here runs more than " + std::to_string(kMaxLoopPasses) +
-                            " times");
+        Fail(marker.at,
+             "the #while here runs more than " + std::to_string(kMaxLoopPasses) + " times");
     m_injected.insert(m_injected.begin(), loop.loopCondition.begin(), loop.loopCondition.end());
     std::string reason;
     const std::optional<bool> test = Condition(reason);
     if (!test)
-        Fail(marker.at, "the condition of the #while here cannot be evaluated after a pass: " +
-                            reason);
+        Fail(marker.at,
+             "the condition of the #while here cannot be evaluated after a pass: " + reason);
     if (*test)
         return;
     // What was looked at past the condition is the loop's own text.

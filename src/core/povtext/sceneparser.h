@@ -113,6 +113,9 @@ private:
     /// not set.
     void FoldDefaultsAtEnd();
     void Inject(std::vector<PovToken> tokens);
+    /// A declared pigment, normal or finish standing in a texture that started from the
+    /// default replaces that part of it.
+    void DeclaredPart(const PovToken& word);
     void Declaration(const PovToken& directive, bool local);
     std::shared_ptr<const PovValue> DeclaredValue();
     void SkipRestOfValue();

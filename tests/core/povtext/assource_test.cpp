@@ -246,3 +246,14 @@ TEST(ImportAsSource, KeepsWhatTheReaderDoesNotEvaluateAsItIsWritten) {
               "#declare C = texture {\n  checker texture {\n    pigment {\n      rgb 1\n    }\n"
               "  }\n  texture {\n    pigment {\n      rgb 0\n    }\n  }\n  scale 0.1\n}");
 }
+
+TEST(ImportAsSource, ADeclaredPigmentInATextureReplacesTheDefaultOne) {
+    const Imported imported = Import("#declare Stone = pigment { granite }\n"
+                                     "#default { texture { pigment { rgb <1, 0, 1> }\n"
+                                     "  finish { ambient 0.05 } } }\n"
+                                     "#declare T = texture { Stone scale 0.5 }\n",
+                                     true);
+    ASSERT_EQ(imported.sources.size(), 2u);
+    EXPECT_EQ(imported.sources[1], "#declare T = texture {\n  pigment {\n    granite\n  }\n"
+                                   "  scale 0.5 finish {\n    ambient 0.05\n  }\n}");
+}

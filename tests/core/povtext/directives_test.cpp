@@ -258,15 +258,15 @@ TEST(Directives, AFileThatOnlyIncludesOthersBringsInWhatTheyDeclare) {
 TEST(Directives, WhileLoopsAreCarriedOutPassByPass) {
     // A map built entry by entry, a texture declared again on each pass (the last counts), and
     // a loop inside a macro.
-    const ImportResult result = ImportText(
-        "#declare Ramp = pigment { gradient x color_map {\n"
-        "  #local I = 0; #while (I <= 4) [I/4 rgb I/4] #local I = I + 1; #end } }\n"
-        "#declare N = 0;\n"
-        "#while (N < 3) #declare Last = pigment { rgb N/4 } #declare N = N + 1; #end\n"
-        "#macro Steps(K) pigment { gradient y color_map { #local J = 0;\n"
-        "  #while (J < K) [J/K rgb 1] #local J = J + 1; #end } } #end\n"
-        "#declare Made = Steps(2)\n",
-        false);
+    const ImportResult result =
+        ImportText("#declare Ramp = pigment { gradient x color_map {\n"
+                   "  #local I = 0; #while (I <= 4) [I/4 rgb I/4] #local I = I + 1; #end } }\n"
+                   "#declare N = 0;\n"
+                   "#while (N < 3) #declare Last = pigment { rgb N/4 } #declare N = N + 1; #end\n"
+                   "#macro Steps(K) pigment { gradient y color_map { #local J = 0;\n"
+                   "  #while (J < K) [J/K rgb 1] #local J = J + 1; #end } } #end\n"
+                   "#declare Made = Steps(2)\n",
+                   false);
     ASSERT_FALSE(result.failure) << *result.failure;
     std::vector<std::string> sources;
     for (const ImportedDeclaration& declaration : result.declarations)
