@@ -78,6 +78,16 @@ constexpr char kLoopMarker[] = "\x01while";
 /// The most passes of one #while.
 constexpr std::size_t kMaxLoopPasses = 1000000;
 
+/// Whether a pigment or normal block that starts with `first` only changes the one it starts
+/// from (transforms it, turbulence), giving no colour or pattern of its own.
+bool ModifiesOnly(const PovToken& first) {
+    return first.IsSymbol("}") ||
+           (first.kind == PovToken::Word &&
+            In(first.text, {"scale", "rotate", "translate", "matrix", "transform", "turbulence",
+                            "octaves", "omega", "lambda", "warp", "frequency", "phase",
+                            "noise_generator", "quick_color", "quick_colour"}));
+}
+
 bool OpensRegion(std::string_view directive) {
     return In(directive, {"if", "ifdef", "ifndef", "while", "for", "switch", "macro"});
 }
@@ -342,10 +352,13 @@ void SceneParser::FoldDefaults() {
     const std::string& keyword = block.keyword;
     if (keyword != "texture" && keyword != "pigment" && keyword != "normal" && keyword != "finish")
         return;
-    // A block that starts with a declared one of its kind is a copy of that one.
+    // A block that starts with a declared one of its kind is a copy of that one. A pigment
+    // or normal that gives its own colour or pattern replaces the default one's, and POV-Ray
+    // reads no colour or pattern after another: the default goes only before modifiers.
     const PovToken& next = PeekRaw();
     const Symbol* symbol = next.kind == PovToken::Word ? m_symbols.Find(next.text) : nullptr;
-    const bool copy = symbol && symbol->value && KindName(*symbol->value) == keyword;
+    const bool copy = (symbol && symbol->value && KindName(*symbol->value) == keyword) ||
+                      ((keyword == "pigment" || keyword == "normal") && !ModifiesOnly(next));
     if (keyword == "texture") {
         block.fromDefault = !copy;
         return;

@@ -154,6 +154,8 @@ TEST(ImportAsSource, FoldsTheDefaultsIntoEachTextureAsPovRayAppliesThem) {
                "#default { texture { pigment { rgb <0, 0, 1> } finish { Shiny } } }\n"
                // Parts it does not set come at its end; the first pigment changes the default.
                "#declare Plain = texture { normal { bumps 0.5 } }\n"
+               // POV-Ray reads no colour after another: a pigment with its own colour
+               // replaces the default one's.
                "#declare Tinted = texture { pigment { rgbt 0.5 } pigment { scale 2 } }\n"
                // A declared finish or texture replaces the default one whole.
                "#declare Copied = texture { Plain finish { phong 0.5 } }\n"
@@ -168,17 +170,17 @@ TEST(ImportAsSource, FoldsTheDefaultsIntoEachTextureAsPovRayAppliesThem) {
     const std::vector<std::string> expected = {
         "#declare Plain = texture {\n  normal {\n    bumps 0.5\n  }\n  pigment {\n"
         "    rgb <0, 0, 1>\n  }\n  finish {\n    ambient 0.3 phong 1\n  }\n}",
-        "#declare Tinted = texture {\n  pigment {\n    rgb <0, 0, 1> rgbt 0.5\n  }\n"
+        "#declare Tinted = texture {\n  pigment {\n    rgbt 0.5\n  }\n"
         "  pigment {\n    scale 2\n  }\n  finish {\n    ambient 0.3 phong 1\n  }\n}",
         "#declare Copied = texture {\n  normal {\n    bumps 0.5\n  }\n  pigment {\n"
         "    rgb <0, 0, 1>\n  }\n  finish {\n    ambient 0.3 phong 1\n  }\n"
         "  finish {\n    phong 0.5\n  }\n}",
         "#declare Own = texture {\n  finish {\n    diffuse 0.4\n  }\n  pigment {\n"
         "    rgb <0, 0, 1>\n  }\n}",
-        "#declare Glass = material {\n  texture {\n    pigment {\n      rgb <0, 0, 1> rgbf 1\n"
+        "#declare Glass = material {\n  texture {\n    pigment {\n      rgbf 1\n"
         "    }\n    finish {\n      ambient 0.3 phong 1\n    }\n  }\n}",
-        "#declare Alone = pigment {\n  rgb <0, 0, 1> granite\n}",
-        "#declare White = pigment {\n  rgb <0, 0, 1> rgb 1 granite\n}",
+        "#declare Alone = pigment {\n  granite\n}",
+        "#declare White = pigment {\n  granite\n}",
     };
     EXPECT_EQ(imported.sources, expected);
 }
