@@ -229,8 +229,11 @@ int main(int argc, char* argv[]) {
             if (!settings.render || !declaration.texture)
                 continue;
             const bool material = declaration.kind == "material";
+            // A pigment has no finish: it renders with POV-Ray's own, not one a #default in
+            // the file set.
             const std::string use = declaration.kind == "pigment"
-                                        ? "texture { pigment { " + declaration.name + " } }"
+                                        ? "texture { pigment { " + declaration.name +
+                                              " } finish { ambient 0.1 diffuse 0.6 } }"
                                     : material ? "material { " + declaration.name + " }"
                                                : "texture { " + declaration.name + " }";
             pictures.push_back({std::string(kVersion) + "#include \"colors.inc\"\r\n#include \"" +

@@ -3,6 +3,7 @@
 
 #include "core/catalog/catalog.h"
 #include "core/model/sourcetexture.h"
+#include "core/povtext/sourceimport.h"
 #include "core/povtext/strictsource.h"
 #include "core/shapes/previewshape.h"
 #include "render/povray/picturerender.h"
@@ -44,14 +45,16 @@ protected:
         return render.Picture();
     }
 
-    /// The shape's scene with `modifier` written in place of its `texture {Hand}` line.
-    Bitmap RenderByHand(int shape, const std::string& modifier) {
+    /// The shape's scene with `modifier` written in place of its `texture {Hand}` line, after
+    /// `declarations`.
+    Bitmap RenderByHand(int shape, const std::string& modifier,
+                        const std::string& declarations = "// nothing declared\r\n") {
         std::string scene = m_shapes.at(static_cast<std::size_t>(shape))->GetSceneSource("Hand");
         const std::string line = "texture {Hand}";
         const std::size_t at = scene.find(line);
         EXPECT_NE(at, std::string::npos);
         scene.replace(at, line.size(), modifier);
-        SceneRender render(scene, "// nothing declared\r\n", "Hand", kSize, kSize, false);
+        SceneRender render(scene, declarations, "Hand", kSize, kSize, false);
         const RenderResult result = Run(render);
         EXPECT_TRUE(result.Succeeded()) << result.message.toStdString();
         return render.Picture();
@@ -111,4 +114,39 @@ TEST_F(SourceRenderTest, ARefusedTextIsNeverRenderedButSaysWhy) {
     EXPECT_FALSE(result.Succeeded());
     EXPECT_EQ(result.message.toStdString(),
               "The source texture \"Kept\" is refused: line 1: it holds the directive #include.");
+}
+
+TEST_F(SourceRenderTest, ImportedTextRendersAsTheTextItCameFrom) {
+    // Defaults, a macro, a loop and a layered texture transformed: each folded, carried out or
+    // written out as POV-Ray reads the text it came from.
+    const std::string original =
+        "#default { finish { ambient 0.3 diffuse 0.5 } }\r\n"
+        "#macro Stone(C, S) texture { pigment { granite color_map { [0 C] [1 C*S] } }\r\n"
+        "  finish { phong S } } #end\r\n"
+        "#declare Rough = Stone(rgb <0.8, 0.5, 0.2>, 0.5)\r\n"
+        "#declare Ramp = pigment { gradient y color_map { #local I = 0; #while (I <= 4)\r\n"
+        "  [I/4 rgb <I/4, 0.2, 1 - I/4>] #local I = I + 1; #end } scale 0.5 }\r\n"
+        "#declare Layers = texture { pigment { rgb <0.2, 0.6, 0.3> } }\r\n"
+        "  texture { pigment { bozo color_map { [0 rgbt 1] [1 rgb 1] } scale 0.3 } }\r\n"
+        "#declare Scaled = texture { Layers scale 2 }\r\n";
+    ImportOptions options;
+    options.sourceFallback = true;
+    MemorySourceFiles files;
+    const ImportResult result = ImportSource({{"scene.pov", original}}, options, files);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    ASSERT_EQ(result.declarations.size(), 4u);
+    for (const ImportedDeclaration& declaration : result.declarations) {
+        ASSERT_TRUE(declaration.texture) << ReportLine(declaration);
+        PictureRender render(*declaration.texture, kSize, kSize);
+        ASSERT_TRUE(Run(render).Succeeded()) << declaration.name;
+        // A pigment has no finish: it renders with POV-Ray's own, not the default one.
+        const std::string use = declaration.kind == "pigment"
+                                    ? "texture { pigment { " + declaration.name +
+                                          " } finish { ambient 0.1 diffuse 0.6 } }"
+                                    : "texture { " + declaration.name + " }";
+        const Bitmap hand =
+            RenderByHand(0, "texture {Hand}", original + "#declare Hand = " + use + "\r\n");
+        EXPECT_TRUE(HasDetail(render.Picture())) << declaration.name;
+        EXPECT_LT(Difference(render.Picture(), hand), 0.5) << ReportLine(declaration);
+    }
 }
