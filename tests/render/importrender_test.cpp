@@ -67,7 +67,7 @@ TEST_F(ImportRenderTest, LibraryTexturesImportedExactlyRenderLikeTheOriginals) {
     const std::vector<std::pair<std::string, std::string>> wanted = {
         {"textures.inc", "Jade"},
         {"textures.inc", "DMFWood4"},
-        {"stones1.inc", "T_Grnt7"},
+        {"stones1.inc", "T_Grnt20"},
         {"metals.inc", "T_Chrome_4D"},
         {"woods.inc", "T_Wood32"},
         {Path("turned.inc").toStdString(), "Turned"},

@@ -161,10 +161,10 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     AnswerFiles({woods});
     Trigger("Import Source");
     ASSERT_TRUE(WaitForImport(view));
-    EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     EXPECT_EQ(CatalogOf(view).GetTexture(17).GetDescription(), "A pale wood");
     EXPECT_TRUE(CatalogOf(view).GetTexture(17).Thumbnail().IsEmpty()); // Update Thumbnail is off
-    EXPECT_EQ(Selected(view), (std::vector<int>{17, 18}));
+    EXPECT_EQ(Selected(view), (std::vector<int>{17, 18, 19}));
     EXPECT_TRUE(view->Document().IsModified());
 
     // The summary stands beside the window without holding it up.
@@ -175,9 +175,9 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(summary->CountText(), "Source: woods.inc\nFolder: " + m_dir.path() +
                                         "\nCatalog: sample.vlv\nImported exactly: 2\n"
-                                        "Kept as POV-Ray text: 0\nApproximated: 0\nSkipped: 1");
+                                        "Kept as POV-Ray text: 1\nApproximated: 0\nSkipped: 0");
     EXPECT_EQ(summary->ListText(), "woods.inc:2: imported Pale_Wood\n"
-                                   "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
+                                   "woods.inc:5: source Glassy: transmit 0.5 cannot be held\n"
                                    "woods.inc:6: imported Plain_Red");
     EXPECT_FALSE(summary->ApproximateBox()->isChecked());
 
@@ -187,7 +187,7 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     m_app->Frame().Action(QStringLiteral("Undo"))->trigger();
     EXPECT_EQ(CatalogOf(view).GetCount(), 17);
     m_app->Frame().Action(QStringLiteral("Redo"))->trigger();
-    EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     EXPECT_EQ(view->Document().UndoStack().count(), steps);
 
     // The next dialog opens where the files came from; a second import reuses the summary.
@@ -196,7 +196,7 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     Trigger("Import Source");
     ASSERT_TRUE(WaitForImport(view));
     EXPECT_EQ(m_asked.value(1), m_dir.path());
-    EXPECT_EQ(CatalogOf(view).GetCount(), 21);
+    EXPECT_EQ(CatalogOf(view).GetCount(), 23);
     EXPECT_EQ(Summary(view), summary);
 }
 
@@ -235,7 +235,7 @@ TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNoth
                     ->text()
                     .contains("the choice holds for the next import"));
     ImportNow(view, {{woods}, QString(), QString()}, 19);
-    EXPECT_EQ(Names(view, 19), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Names(view, 19), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
 }
 
 TEST_F(SourceImportTest, SourceThatCannotBeReadOrParsedAddsNothingAndNamesFileAndLine) {
@@ -329,7 +329,7 @@ TEST_F(SourceImportTest, PasteImportsSourceCopiedElsewhereAndAddsTheProgramsOwnC
     const int before = catalog.GetCount();
     Trigger("Paste");
     ASSERT_TRUE(WaitForImport(view));
-    EXPECT_EQ(Names(view, before), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Names(view, before), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
 }
 
 TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
@@ -348,9 +348,9 @@ TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
     EXPECT_TRUE(entered);
     ASSERT_TRUE(WaitForImport(view));
     const Catalog& catalog = CatalogOf(view);
-    ASSERT_EQ(catalog.GetCount(), 19);
+    ASSERT_EQ(catalog.GetCount(), 20);
     EXPECT_EQ(catalog.GetTexture(2).GetName(), "Pale_Wood");
-    EXPECT_EQ(catalog.GetTexture(3).GetName(), "Plain_Red");
+    EXPECT_EQ(catalog.GetTexture(3).GetName(), "Glassy");
     EXPECT_EQ(view->Document().UndoStack().undoText(), "Import");
     ASSERT_EQ(m_app->Documents().size(), 2u);
     EXPECT_EQ(m_app->Documents()[1]->Title(), "other.vlv");
@@ -362,13 +362,13 @@ TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
     text.setText(QString::fromLatin1(kForumPost));
     SendDrop(view, text, QPoint(5, view->viewport()->height() - 5));
     ASSERT_TRUE(WaitForImport(view));
-    EXPECT_EQ(catalog.GetCount(), 20);
+    EXPECT_EQ(catalog.GetCount(), 21);
     EXPECT_EQ(Summary(view)->ListText(), "Dropped text:2: imported Forum_Red");
     QMimeData plain;
     plain.setText(QStringLiteral("just some words"));
     SendDrop(view, plain, QPoint(5, 5), &entered);
     EXPECT_FALSE(entered);
-    EXPECT_EQ(catalog.GetCount(), 20);
+    EXPECT_EQ(catalog.GetCount(), 21);
 }
 
 TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedStartStopsTheRest) {
@@ -379,16 +379,16 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedS
     // The textures are in at once, their pictures on the way.
     std::vector<CatalogModel::ThumbnailState> states;
     const auto noted = QObject::connect(&view->Importer(), &SourceImporter::imported, [&] {
-        for (int index : {17, 18})
+        for (int index : {17, 18, 19})
             states.push_back(view->Document().Model().StateOf(index));
     });
     ImportNow(view, {{woods}, QString(), QString()}, 17);
     QObject::disconnect(noted);
     const Catalog& catalog = CatalogOf(view);
-    ASSERT_EQ(catalog.GetCount(), 19);
-    EXPECT_EQ(states, std::vector<CatalogModel::ThumbnailState>(2, CatalogModel::Rendering));
+    ASSERT_EQ(catalog.GetCount(), 20);
+    EXPECT_EQ(states, std::vector<CatalogModel::ThumbnailState>(3, CatalogModel::Rendering));
     ASSERT_TRUE(WaitForRenders(view));
-    for (int index : {17, 18}) {
+    for (int index : {17, 18, 19}) {
         EXPECT_EQ(catalog.GetTexture(index).GetThumbnailWidth(), 120);
         EXPECT_EQ(catalog.GetTexture(index).GetThumbnailHeight(), 120);
     }
@@ -530,12 +530,12 @@ TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn)
     ASSERT_TRUE(WaitForImport(view));
 
     const Catalog& catalog = CatalogOf(view);
-    ASSERT_EQ(catalog.GetCount(), 17 + 5000 + 2);
+    ASSERT_EQ(catalog.GetCount(), 17 + 5000 + 3);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Pasted_0");
-    EXPECT_EQ(Names(view, 17 + 5000), (std::vector<std::string>{"Pale_Wood", "Plain_Red"}));
+    EXPECT_EQ(Names(view, 17 + 5000), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     EXPECT_EQ(Summary(view)->ListText(),
               "woods.inc:2: imported Pale_Wood\n"
-              "woods.inc:5: skipped Glassy: transmit 0.5 cannot be held\n"
+              "woods.inc:5: source Glassy: transmit 0.5 cannot be held\n"
               "woods.inc:6: imported Plain_Red");
     EXPECT_EQ(UndoText(), "&Undo Import");
     view->Document().UndoStack().undo();
