@@ -532,11 +532,11 @@ TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn)
     const Catalog& catalog = CatalogOf(view);
     ASSERT_EQ(catalog.GetCount(), 17 + 5000 + 3);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Pasted_0");
-    EXPECT_EQ(Names(view, 17 + 5000), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
-    EXPECT_EQ(Summary(view)->ListText(),
-              "woods.inc:2: imported Pale_Wood\n"
-              "woods.inc:5: source Glassy: transmit 0.5 cannot be held\n"
-              "woods.inc:6: imported Plain_Red");
+    EXPECT_EQ(Names(view, 17 + 5000),
+              (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
+    EXPECT_EQ(Summary(view)->ListText(), "woods.inc:2: imported Pale_Wood\n"
+                                         "woods.inc:5: source Glassy: transmit 0.5 cannot be held\n"
+                                         "woods.inc:6: imported Plain_Red");
     EXPECT_EQ(UndoText(), "&Undo Import");
     view->Document().UndoStack().undo();
     EXPECT_EQ(catalog.GetCount(), 17 + 5000);
