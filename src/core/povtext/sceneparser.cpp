@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string_view>
 #include <utility>
 
@@ -120,6 +121,8 @@ struct SceneParser::OpenFile {
     /// and starts again after it.
     std::vector<PovToken> loopCondition;
     bool loop = false;
+    /// A macro's frame has a scope of its own for its parameters and locals.
+    bool scoped = false;
     std::size_t passes = 0;
     std::string path;
     std::size_t conditionals = 0;
@@ -324,10 +327,12 @@ void SceneParser::Consumed(const PovToken& token) {
         m_openBraces.pop_back();
         m_openBlocks.pop_back();
     } else if (token.kind == PovToken::FileEnd) {
-        if (m_open.back().macro)
+        const bool scoped = !m_open.back().macro || m_open.back().scoped;
+        if (m_open.back().scoped)
             --m_macroCalls;
         m_open.pop_back();
-        m_symbols.LeaveFile();
+        if (scoped)
+            m_symbols.LeaveFile();
     }
     m_lastWord = token.kind == PovToken::Word ? token.text : std::string();
 }
@@ -528,9 +533,10 @@ void SceneParser::HandleDirective(const PovToken& directive) {
         While(directive);
     else if (d == kLoopMarker)
         LoopAgain(directive);
-    else if (d == "for" || d == "switch")
-        SkipUnevaluated(directive, "it is declared inside the #" + d + " at " +
-                                       Describe(directive.at) + ", which is not evaluated");
+    else if (d == "switch")
+        Switch(directive);
+    else if (d == "for")
+        For(directive);
     else if (d == "undef") {
         const PovToken name = TakeRaw();
         if (name.kind != PovToken::Word)
@@ -1096,31 +1102,94 @@ void SceneParser::While(const PovToken& directive) {
     SkipRegion(directive, false, nullptr, &loop->body);
     if (!*test)
         return;
+    // The condition is read again as written: its numbers by their text.
+    for (PovToken& token : condition.tokens)
+        if (token.kind == PovToken::Number)
+            std::from_chars(token.text.data(), token.text.data() + token.text.size(), token.number);
+    StartLoop(std::move(loop), std::move(condition.tokens), directive.at);
+}
+
+void SceneParser::StartLoop(std::shared_ptr<MacroDefinition> loop, std::vector<PovToken> condition,
+                            SourcePosition at) {
     PovToken marker;
     marker.kind = PovToken::Directive;
     marker.text = kLoopMarker;
-    marker.at = directive.at;
+    marker.at = at;
     loop->body.push_back(std::move(marker));
-    CountMade(loop->body.size() * sizeof(PovToken), directive.at);
-    OpenFile frame;
-    frame.macro = std::move(loop);
-    frame.loop = true;
-    frame.path = m_open.back().path;
-    frame.conditionals = m_conditionals.size();
-    frame.calledAt = directive.at;
-    // The condition is read again as written: its numbers by their text.
-    for (PovToken& token : condition.tokens) {
-        token.at = directive.at;
-        if (token.kind == PovToken::Number)
-            std::from_chars(token.text.data(), token.text.data() + token.text.size(), token.number);
-    }
-    frame.loopCondition = std::move(condition.tokens);
-    if (m_peeked) {
-        m_open.back().resume = std::move(m_peeked);
-        m_peeked.reset();
-    }
-    m_open.push_back(std::move(frame));
+    CountMade(loop->body.size() * sizeof(PovToken), at);
+    for (PovToken& token : condition)
+        token.at = at;
+    EnterFrame(std::move(loop), at);
+    m_open.back().loop = true;
+    m_open.back().loopCondition = std::move(condition);
     ++m_loops;
+}
+
+void SceneParser::For(const PovToken& directive) {
+    const auto made = [&directive](PovToken::Kind kind, std::string text, double number = 0.0) {
+        PovToken token;
+        token.kind = kind;
+        token.text = std::move(text);
+        token.number = number;
+        token.at = directive.at;
+        return token;
+    };
+    const auto number = [&made](double value) {
+        return made(PovToken::Number, SourceWriter::NumberText(value), value);
+    };
+    const auto skip = [&](const std::string& why) {
+        SkipUnevaluated(directive,
+                        "it is declared inside the #for at " + Describe(directive.at) + ", " + why);
+    };
+    if (!TakeRaw().IsSymbol("("))
+        Fail(directive.at, "expected '(' after #for");
+    const PovToken name = TakeRaw();
+    if (name.kind != PovToken::Word || !TakeRaw().IsSymbol(","))
+        Fail(directive.at, "expected the counter's name and ',' after #for (");
+    std::vector<double> bounds;
+    {
+        ValueScope scope(*this);
+        try {
+            for (PovToken separator = PeekRaw(); bounds.size() < 3 && !separator.IsSymbol(")");
+                 separator = PeekRaw()) {
+                if (!bounds.empty() && !Take().IsSymbol(","))
+                    Fail(directive.at, "expected ',' between the bounds of the #for");
+                bounds.push_back(m_expressions.Float());
+            }
+        } catch (const DeclarationRefusal& refusal) {
+            while (!PeekRaw().IsSymbol(")") && PeekRaw().kind != PovToken::End)
+                TakeRaw();
+            TakeRaw();
+            skip(std::string("whose bounds cannot be evaluated: ") + refusal.what());
+            return;
+        }
+    }
+    if (!TakeRaw().IsSymbol(")") || bounds.size() < 2)
+        Fail(directive.at, "expected (counter, start, end) or (counter, start, end, step)");
+    const double step = bounds.size() > 2 ? bounds[2] : 1.0;
+    if (step == 0.0) {
+        skip("whose step is 0");
+        return;
+    }
+    Symbol counter;
+    counter.where = directive.at;
+    counter.value = std::make_shared<PovValue>(PovNumber::OfFloat(bounds[0]));
+    m_symbols.Declare(name.text, std::move(counter), m_open.size() > 1);
+    auto loop = std::make_shared<MacroDefinition>();
+    SkipRegion(directive, false, nullptr, &loop->body);
+    const bool runs = step > 0 ? bounds[0] <= bounds[1] : bounds[0] >= bounds[1];
+    if (!runs)
+        return;
+    // Each pass ends with the counter stepped: "#local I = I + STEP".
+    for (PovToken token : {made(PovToken::Directive, "local"), made(PovToken::Word, name.text),
+                           made(PovToken::Symbol, "="), made(PovToken::Word, name.text),
+                           made(PovToken::Symbol, "+"), number(step)})
+        loop->body.push_back(std::move(token));
+    StartLoop(std::move(loop),
+              {made(PovToken::Symbol, "("), made(PovToken::Word, name.text),
+               made(PovToken::Symbol, step > 0 ? "<=" : ">="), number(bounds[1]),
+               made(PovToken::Symbol, ")")},
+              directive.at);
 }
 
 void SceneParser::LoopAgain(const PovToken& marker) {
@@ -1140,6 +1209,107 @@ void SceneParser::LoopAgain(const PovToken& marker) {
     m_peeked.reset();
     m_open.pop_back();
     --m_loops;
+}
+
+std::optional<std::vector<double>> SceneParser::Evaluated(const std::vector<PovToken>& tokens) {
+    if (tokens.size() < 2 || !tokens.front().IsSymbol("("))
+        return std::nullopt;
+    m_injected.insert(m_injected.begin(), tokens.begin() + 1, tokens.end());
+    std::vector<double> values;
+    ValueScope scope(*this);
+    try {
+        while (true) {
+            values.push_back(m_expressions.Float());
+            const PovToken separator = Take();
+            if (separator.IsSymbol(")"))
+                return values;
+            if (!separator.IsSymbol(","))
+                return std::nullopt;
+        }
+    } catch (const DeclarationRefusal&) {
+        return std::nullopt;
+    }
+}
+
+void SceneParser::EnterFrame(std::shared_ptr<const MacroDefinition> tokens, SourcePosition at) {
+    OpenFile frame;
+    frame.macro = std::move(tokens);
+    frame.path = m_open.back().path;
+    frame.conditionals = m_conditionals.size();
+    frame.calledAt = at;
+    if (m_peeked) {
+        m_open.back().resume = std::move(m_peeked);
+        m_peeked.reset();
+    }
+    m_open.push_back(std::move(frame));
+}
+
+void SceneParser::Switch(const PovToken& directive) {
+    std::optional<double> value;
+    std::string reason;
+    {
+        ValueScope scope(*this);
+        try {
+            value = m_expressions.Float();
+        } catch (const DeclarationRefusal& refusal) {
+            reason = refusal.what();
+        }
+    }
+    if (!value) {
+        SkipUnevaluated(directive, "it is declared inside the #switch at " +
+                                       Describe(directive.at) +
+                                       ", whose value cannot be evaluated: " + reason);
+        return;
+    }
+    std::vector<PovToken> region;
+    SkipRegion(directive, false, nullptr, &region);
+    // The clause chosen runs on through the clauses after it up to a #break, as in POV-Ray.
+    auto chosen = std::make_shared<MacroDefinition>();
+    bool running = false;
+    int level = 0;
+    for (std::size_t i = 0; i < region.size(); ++i) {
+        const PovToken& token = region[i];
+        const bool clause = level == 0 && token.kind == PovToken::Directive &&
+                            (token.text == "case" || token.text == "range" ||
+                             token.text == "else" || token.text == "break");
+        if (!clause) {
+            if (token.kind == PovToken::Directive && OpensRegion(token.text))
+                ++level;
+            else if (token.kind == PovToken::Directive && token.text == "end")
+                --level;
+            if (running)
+                chosen->body.push_back(token);
+            continue;
+        }
+        if (token.text == "break") {
+            if (running)
+                break;
+            continue;
+        }
+        std::vector<PovToken> test;
+        if (token.text != "else")
+            for (int depth = 0; i + 1 < region.size();) {
+                const PovToken& next = region[++i];
+                test.push_back(next);
+                depth += next.IsSymbol("(") ? 1 : next.IsSymbol(")") ? -1 : 0;
+                if (depth == 0)
+                    break;
+            }
+        if (running)
+            continue;
+        if (token.text == "else") {
+            running = true;
+        } else if (const auto bounds = Evaluated(test)) {
+            constexpr double kSlack = 1e-10;
+            running =
+                token.text == "case"
+                    ? bounds->size() == 1 && std::abs(bounds->front() - *value) < kSlack
+                    : bounds->size() == 2 && bounds->front() <= *value && *value <= bounds->back();
+        }
+    }
+    CountMade(chosen->body.size() * sizeof(PovToken), directive.at);
+    if (!chosen->body.empty())
+        EnterFrame(std::move(chosen), directive.at);
 }
 
 void SceneParser::CallMacro(const PovToken& name,
@@ -1179,6 +1349,7 @@ void SceneParser::CallMacro(const PovToken& name,
                                           std::to_string(kMaxIncludeDepth) + " deep");
     OpenFile frame;
     frame.macro = std::move(definition);
+    frame.scoped = true;
     frame.path = m_open.back().path;
     frame.conditionals = m_conditionals.size();
     frame.calledAt = name.at;

@@ -135,8 +135,19 @@ private:
     void Macro(const PovToken& directive);
     /// Carries out a #while: its text is read again after each pass whose condition holds.
     void While(const PovToken& directive);
+    /// Carries out a #for as the #while it stands for, its counter stepped after each pass.
+    void For(const PovToken& directive);
+    /// Goes on in `loop`'s text while `condition` holds.
+    void StartLoop(std::shared_ptr<MacroDefinition> loop, std::vector<PovToken> condition,
+                   SourcePosition at);
     /// At the end of a pass of a #while: tests its condition again, and leaves it when false.
     void LoopAgain(const PovToken& marker);
+    /// Carries out a #switch: the text of the clause its value chooses, up to its #break.
+    void Switch(const PovToken& directive);
+    /// Reads `tokens` (a parenthesized list) as numbers; nothing when one cannot be evaluated.
+    std::optional<std::vector<double>> Evaluated(const std::vector<PovToken>& tokens);
+    /// Goes on in `tokens` before what follows in the file: a macro's, a loop's or a clause's.
+    void EnterFrame(std::shared_ptr<const MacroDefinition> tokens, SourcePosition at);
     /// Reads the arguments of a call of `name` and goes on in the macro's text, with its
     /// parameters declared as locals.
     void CallMacro(const PovToken& name, std::shared_ptr<const MacroDefinition> definition);

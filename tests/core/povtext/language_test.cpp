@@ -38,23 +38,30 @@ TEST(Language, VersionsSavedAndRestoredAsTheLibraryDoes) {
               (Expected{"main.pov:3: imported A", "main.pov:5: imported B"}));
 }
 
-TEST(Language, LoopsSwitchesAndFilesAreNotEvaluatedButNotFatal) {
+TEST(Language, SwitchesAndForLoopsAreCarriedOutWhatCannotBeDecidedIsNotFatal) {
     EXPECT_EQ(
-        ReportLines("#switch (1) #case (1) #declare A = pigment { rgb 1 } #break #end\n"
-                    "#for (I, 1, 3) #declare B = pigment { rgb I } #end\n"
+        ReportLines("#switch (2) #case (1) #declare A = pigment { rgb 1 } #break\n"
+                    "  #case (2) #declare A = pigment { rgb 0.5 } #case (3) #declare F = pigment "
+                    "{ rgb 0.25 } #break #range (4, 9) #declare G = pigment { rgb 0 } #end\n"
+                    "#for (I, 1, 3) #declare B = pigment { rgb I/4 } #end\n"
                     "#fopen F \"data.txt\" read\n#read (F, Level)\n#fclose F\n"
                     "#declare C = pigment { rgb Level }\n"
                     "#ifdef (Arr[1]) #declare D = pigment { rgb 1 } #end\n"
-                    "#declare E = pigment { rgb 0.5 }"),
-        (Expected{"main.pov:1: skipped A: it is declared inside the #switch at main.pov:1, which "
-                  "is not evaluated",
-                  "main.pov:2: skipped B: it is declared inside the #for at main.pov:2, which is "
-                  "not evaluated",
-                  "main.pov:6: skipped C: uses Level (main.pov:4), which was skipped: it is read "
-                  "from a file by the #read at main.pov:4 (main.pov:4)",
-                  "main.pov:7: skipped D: it is declared inside the #ifdef at main.pov:7, which "
+                    "#declare E = pigment { rgb 0.5 }\n"
+                    "#switch (image_width) #case (1) #declare H = pigment { rgb 1 } #end\n"
+                    "#for (J, 0, image_width) #declare K = pigment { rgb 1 } #end"),
+        (Expected{"main.pov:2: imported A", "main.pov:2: imported F", "main.pov:3: imported B",
+                  "main.pov:7: skipped C: uses Level (main.pov:5), which was skipped: it is read "
+                  "from a file by the #read at main.pov:5 (main.pov:5)",
+                  "main.pov:8: skipped D: it is declared inside the #ifdef at main.pov:8, which "
                   "cannot be decided: it asks about an element of an array",
-                  "main.pov:8: imported E"}));
+                  "main.pov:9: imported E",
+                  "main.pov:10: skipped H: it is declared inside the #switch at main.pov:10, whose "
+                  "value cannot be evaluated: image_width is only known when POV-Ray renders",
+                  "main.pov:11: skipped K: it is declared inside the #for at main.pov:11, whose "
+                  "bounds cannot be evaluated: image_width is only known when POV-Ray renders"}));
+    // The counter after the loop is the last value it took, plus a step.
+    EXPECT_EQ(DeclaredNumber("#for (I, 1, 3) #end", "I").v[0], 4.0);
 }
 
 TEST(Language, IncludeNamesAreStringExpressions) {
