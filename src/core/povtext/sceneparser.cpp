@@ -452,7 +452,7 @@ const PovToken& SceneParser::Peek() {
             TakeRaw();
             continue;
         }
-        if (next.kind == PovToken::Word && !m_valueBases.empty())
+        if (next.kind == PovToken::Word && !m_valueBases.empty() && !m_skipping)
             if (const Symbol* symbol = m_symbols.Find(next.text); symbol && symbol->definition) {
                 std::shared_ptr<const MacroDefinition> definition = symbol->definition;
                 const PovToken name = TakeRaw();
@@ -771,6 +771,13 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
 }
 
 void SceneParser::SkipRestOfValue() {
+    // What is passed over is not carried out: a macro in it is not called.
+    const bool skipping = std::exchange(m_skipping, true);
+    struct Restore {
+        bool& flag;
+        bool saved;
+        ~Restore() { flag = saved; }
+    } restore{m_skipping, skipping};
     const int base = m_valueBases.back();
     while (true) {
         const PovToken& next = Peek();

@@ -221,4 +221,6 @@ private:
     int m_macroCalls = 0;
     /// How many #while loops are being carried out.
     int m_loops = 0;
+    /// The rest of a refused value is being passed over.
+    bool m_skipping = false;
 };

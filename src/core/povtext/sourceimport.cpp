@@ -158,6 +158,10 @@ ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOp
     } catch (const SourceSyntaxError& error) {
         result.failure = parser.Describe(error.Where()) + ": " + error.what();
         result.declarations.clear();
+    } catch (const DeclarationRefusal& error) {
+        // Refused outside any declaration: the text cannot be read on.
+        result.failure = parser.Describe(error.Where()) + ": " + error.what();
+        result.declarations.clear();
     } catch (const ImportCancelled&) {
         result.cancelled = true;
         result.declarations.clear();

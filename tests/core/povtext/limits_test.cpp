@@ -232,3 +232,32 @@ TEST(ImportLimits, AnImportReportsItsProgressAndStopsWhenCancelled) {
     EXPECT_TRUE(stopped.declarations.empty());
     EXPECT_EQ(files.seen.size(), 2u) << "never.inc is not read";
 }
+
+TEST(ImportLimits, MacrosAndLoopsThatMultiplyAreRefusedAtTheTokenLimit) {
+    ImportLimits limits;
+    limits.tokens = 100000;
+    // Each level calls the one below twice: 2^15 calls, each a few tokens.
+    std::string bomb = "#macro M0() 1 #end\n";
+    for (int i = 1; i <= 30; ++i)
+        bomb += "#macro M" + std::to_string(i) + "() (M" + std::to_string(i - 1) + "() + M" +
+                std::to_string(i - 1) + "()) #end\n";
+    const std::string failure = FailureOf(ImportWith(bomb + "#declare X = M15();\n", limits));
+    EXPECT_EQ(failure.rfind("main.pov:", 0), 0u) << failure;
+    EXPECT_NE(failure.find("more than 100000 tokens"), std::string::npos) << failure;
+    // Calls deeper than includes may go refuse the declaration alone.
+    const ImportResult deep = ImportWith(bomb + "#declare X = pigment { rgb M30() }\n"
+                                                "#declare Y = pigment { rgb 1 }\n",
+                                         limits);
+    ASSERT_FALSE(deep.failure) << *deep.failure;
+    ASSERT_EQ(deep.declarations.size(), 2u);
+    EXPECT_EQ(ReportLine(deep.declarations[0]),
+              "main.pov:32: skipped X: macros and includes nest more than 16 deep (main.pov:16)");
+    EXPECT_EQ(deep.declarations[1].outcome, ImportOutcome::Imported);
+    // Loops nested in loops, each pass counted.
+    EXPECT_NE(FailureOf(ImportWith("#declare I = 0; #while (I < 1000) #declare J = 0;\n"
+                                   "#while (J < 1000) #declare J = J + 1; #end\n"
+                                   "#declare I = I + 1; #end\n",
+                                   limits))
+                  .find("more than 100000 tokens"),
+              std::string::npos);
+}
