@@ -613,7 +613,7 @@ void SceneParser::Default(const PovToken& directive) {
         }
         const auto written = Written(taken);
         m_defaultAt = directive.at;
-        if (!written->refusal.empty() || !m_defaults.Set(written->tokens))
+        if (!written->refusal.empty() || !m_defaults.Set(written->tokens.Expanded()))
             m_default = directive.at;
     }
 }
@@ -731,7 +731,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
             }
             symbol.source = Written(taken);
             // The written text is kept for as long as the import runs: it counts as made.
-            CountMade(symbol.source->tokens.size() * sizeof(PovToken), directive.at);
+            CountMade(symbol.source->tokens.Bytes(), directive.at);
             const auto& kind = *symbol.value;
             textureLike = std::holds_alternative<PovPigment>(kind) ||
                           std::holds_alternative<PovTexture>(kind);

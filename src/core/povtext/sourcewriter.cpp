@@ -4,44 +4,37 @@
 #include "core/povtext/symboltable.h"
 
 #include <charconv>
+#include <optional>
 #include <variant>
 
 namespace {
 
-PovToken Made(PovToken::Kind kind, std::string text) {
-    PovToken token;
-    token.kind = kind;
-    token.text = std::move(text);
-    return token;
-}
-
-void AppendNumber(std::vector<PovToken>& out, const PovNumber& number) {
+void AppendNumber(TokenList& out, const PovNumber& number) {
     if (number.kind == PovNumber::Float) {
         const double value = number.v[0];
         if (value < 0) {
-            out.push_back(Made(PovToken::Symbol, "("));
-            out.push_back(Made(PovToken::Number, SourceWriter::NumberText(value)));
-            out.push_back(Made(PovToken::Symbol, ")"));
+            out.Add(PovToken::Symbol, "(");
+            out.Add(PovToken::Number, SourceWriter::NumberText(value));
+            out.Add(PovToken::Symbol, ")");
         } else {
-            out.push_back(Made(PovToken::Number, SourceWriter::NumberText(value)));
+            out.Add(PovToken::Number, SourceWriter::NumberText(value));
         }
         return;
     }
     if (number.kind == PovNumber::Color)
-        out.push_back(Made(PovToken::Word, "rgbft"));
-    out.push_back(Made(PovToken::Symbol, "<"));
+        out.Add(PovToken::Word, "rgbft");
+    out.Add(PovToken::Symbol, "<");
     for (int i = 0; i < number.size; ++i) {
         if (i > 0)
-            out.push_back(Made(PovToken::Symbol, ","));
-        out.push_back(Made(PovToken::Number,
-                           SourceWriter::NumberText(number.v[static_cast<std::size_t>(i)])));
+            out.Add(PovToken::Symbol, ",");
+        out.Add(PovToken::Number, SourceWriter::NumberText(number.v[static_cast<std::size_t>(i)]));
     }
-    out.push_back(Made(PovToken::Symbol, ">"));
+    out.Add(PovToken::Symbol, ">");
 }
 
 /// The end of the block that starts at `tokens[0]` ("keyword {"), or 0 when the tokens are not
 /// one such block.
-std::size_t SingleBlockEnd(const std::vector<PovToken>& tokens) {
+std::size_t SingleBlockEnd(const TokenList& tokens) {
     if (tokens.size() < 3 || tokens[0].kind != PovToken::Word || !tokens[1].IsSymbol("{"))
         return 0;
     int depth = 0;
@@ -55,7 +48,7 @@ std::size_t SingleBlockEnd(const std::vector<PovToken>& tokens) {
 
 /// The index of the "}" that closes the block whose body starts at `tokens[from]`, or 0 when
 /// it is not closed there.
-std::size_t BlockClose(const std::vector<PovToken>& tokens, std::size_t from) {
+template <typename Tokens> std::size_t BlockClose(const Tokens& tokens, std::size_t from) {
     int depth = 0;
     for (std::size_t i = from; i < tokens.size(); ++i) {
         if (tokens[i].IsSymbol("{"))
@@ -66,9 +59,9 @@ std::size_t BlockClose(const std::vector<PovToken>& tokens, std::size_t from) {
     return 0;
 }
 
-bool SameKeyword(const std::string& a, const std::string& b) {
-    const auto plain = [](const std::string& word) {
-        return word == "colour_map" ? std::string("color_map") : word;
+bool SameKeyword(std::string_view a, std::string_view b) {
+    const auto plain = [](std::string_view word) {
+        return word == "colour_map" ? std::string_view("color_map") : word;
     };
     return plain(a) == plain(b);
 }
@@ -84,11 +77,11 @@ std::string SourceWriter::NumberText(double value) {
 std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovToken>& taken,
                                                          const Lookup& lookup) {
     auto written = std::make_shared<WrittenSource>();
-    std::vector<PovToken>& out = written->tokens;
+    TokenList& out = written->tokens;
     // Each open bracket, with the keyword before a "{".
     std::vector<std::string> open;
     const auto refuse = [&written](std::string reason) {
-        written->tokens.clear();
+        written->tokens.Clear();
         written->refusal = std::move(reason);
         return written;
     };
@@ -98,14 +91,14 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             return refuse("its text would be longer than " + std::to_string(kMaxTokens) +
                           " tokens");
         if (token.kind != PovToken::Word || IsPovRayReservedWord(token.text)) {
-            PovToken copy = Made(token.kind, token.text);
             if (token.IsSymbol("{") || token.IsSymbol("["))
-                open.push_back(token.IsSymbol("[")                                 ? "["
-                               : !out.empty() && out.back().kind == PovToken::Word ? out.back().text
-                                                                                   : "");
+                open.emplace_back(token.IsSymbol("[") ? std::string_view("[")
+                                  : !out.empty() && out.back().kind == PovToken::Word
+                                      ? out.back().text
+                                      : std::string_view());
             else if ((token.IsSymbol("}") || token.IsSymbol("]")) && !open.empty())
                 open.pop_back();
-            out.push_back(std::move(copy));
+            out.Add(token.kind, token.text);
             continue;
         }
         const Symbol* symbol = lookup(token.text);
@@ -116,7 +109,7 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             continue;
         }
         if (const auto* text = std::get_if<std::string>(symbol->value.get())) {
-            out.push_back(Made(PovToken::String, *text));
+            out.Add(PovToken::String, *text);
             continue;
         }
         if (const auto* opaque = std::get_if<PovOpaque>(symbol->value.get()))
@@ -125,24 +118,24 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
         if (!symbol->source || !symbol->source->refusal.empty())
             return refuse("it uses " + token.text + ", which cannot be written out" +
                           (symbol->source ? ": " + symbol->source->refusal : std::string()));
-        const std::vector<PovToken>& text = symbol->source->tokens;
+        const TokenList& text = symbol->source->tokens;
         const std::size_t end = SingleBlockEnd(text);
         const bool inBlock = end > 0 && !out.empty() && out.back().IsSymbol("{") && !open.empty() &&
                              SameKeyword(open.back(), text[0].text);
         const bool inEntry = !open.empty() && open.back() == "[";
         if (end > 0 && (inBlock || inEntry)) {
             // Inside a block of its kind or a map entry only the body stands.
-            out.insert(out.end(), text.begin() + 2, text.begin() + static_cast<long>(end));
+            out.Append(text, 2, end);
         } else if (end > 0 && !out.empty() && out.back().kind == PovToken::Word &&
                    SameKeyword(out.back().text, text[0].text)) {
-            out.insert(out.end(), text.begin() + 1, text.end());
+            out.Append(text, 1, text.size());
         } else if (out.empty()) {
-            out.insert(out.end(), text.begin(), text.end());
+            out.Append(text, 0, text.size());
         } else if (end > 0 && !open.empty() && open.back() == "texture" &&
                    (text[0].IsWord("pigment") || text[0].IsWord("normal") ||
                     text[0].IsWord("finish"))) {
             // A declared pigment, normal or finish in a texture stands as its block.
-            out.insert(out.end(), text.begin(), text.end());
+            out.Append(text, 0, text.size());
         } else if (end == 0 && !text.empty() && text[0].IsWord("texture") && out.size() >= 2 &&
                    out.back().IsSymbol("{") && out[out.size() - 2].IsWord("texture")) {
             // "texture { LAYERED ... }": what follows it in the block (transformations) goes
@@ -155,16 +148,15 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             const auto modifiers = Write(rest, lookup);
             if (!modifiers->refusal.empty())
                 return refuse(modifiers->refusal);
-            out.resize(out.size() - 2);
+            out.Truncate(out.size() - 2);
             open.pop_back();
             for (std::size_t at = 0; at < text.size();) {
-                const std::size_t layerEnd = BlockClose(text, at + 2);
+                const std::size_t layerEnd = at + 2 < text.size() ? BlockClose(text, at + 2) : 0;
                 if (!text[at].IsWord("texture") || !text[at + 1].IsSymbol("{") || layerEnd == 0)
                     return refuse("it uses " + token.text + " where its text cannot stand");
-                out.insert(out.end(), text.begin() + static_cast<long>(at),
-                           text.begin() + static_cast<long>(layerEnd));
-                out.insert(out.end(), modifiers->tokens.begin(), modifiers->tokens.end());
-                out.push_back(text[layerEnd]);
+                out.Append(text, at, layerEnd);
+                out.Append(modifiers->tokens, 0, modifiers->tokens.size());
+                out.Append(text, layerEnd, layerEnd + 1);
                 at = layerEnd + 1;
             }
             i = close;
@@ -177,7 +169,7 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
     return written;
 }
 
-std::string SourceWriter::Format(const std::vector<PovToken>& tokens) {
+std::string SourceWriter::Format(const TokenList& tokens) {
     std::string text;
     int indent = 0;
     bool lineStart = true;
@@ -186,8 +178,9 @@ std::string SourceWriter::Format(const std::vector<PovToken>& tokens) {
             text += "\r\n";
         lineStart = true;
     };
-    const PovToken* previous = nullptr;
-    for (const PovToken& token : tokens) {
+    std::optional<TokenView> previous;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const TokenView token = tokens[i];
         if (token.IsSymbol("}")) {
             newLine();
             indent = indent > 0 ? indent - 1 : 0;
@@ -201,18 +194,18 @@ std::string SourceWriter::Format(const std::vector<PovToken>& tokens) {
         }
         lineStart = false;
         if (token.kind == PovToken::String)
-            text += '"' + token.text + '"';
+            text.append("\"").append(token.text).append("\"");
         else if (token.kind == PovToken::Directive)
-            text += '#' + token.text;
+            text.append("#").append(token.text);
         else
-            text += token.text;
+            text.append(token.text);
         if (token.IsSymbol("{")) {
             ++indent;
             newLine();
         } else if (token.IsSymbol("}")) {
             newLine();
         }
-        previous = &token;
+        previous = token;
     }
     // The last line ends without a line break, as the other kinds end their text.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))

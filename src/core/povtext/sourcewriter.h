@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/povtext/povtoken.h"
+#include "core/povtext/tokenlist.h"
 
 #include <cstddef>
 #include <functional>
@@ -13,7 +14,7 @@ struct Symbol;
 /// A declared value written out again as POV-Ray text: the tokens read for it with every
 /// directive already carried out and every identifier replaced by what it stands for.
 struct WrittenSource {
-    std::vector<PovToken> tokens;
+    TokenList tokens;
     /// Why the value cannot be written out; empty when it can.
     std::string refusal;
 };
@@ -34,7 +35,7 @@ public:
 
     /// The tokens as text: one blank between tokens, none inside brackets or before a comma,
     /// each block's body on lines of its own, indented by two blanks, CR LF at each line end.
-    static std::string Format(const std::vector<PovToken>& tokens);
+    static std::string Format(const TokenList& tokens);
 
     /// A number as POV-Ray reads it back to the same double.
     static std::string NumberText(double value);
