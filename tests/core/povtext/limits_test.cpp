@@ -210,20 +210,24 @@ TEST(ImportLimits, ALargeLegitimateFileStaysWithinThem) {
     std::string built;
     for (int i = 0; i < 5000; ++i) {
         const std::string n = std::to_string(i);
-        built += "#declare C" + n + " = rgb <0.5, 0.4, 0.2>;\n#declare M" + n +
-                 " = color_map { [0.0, 0.3 color C" + n + " color rgbt <0.9, 0.8, 0.7, 0>]\n" +
-                 "  [0.3 rgb 1] [0.7 C" + n + " * 0.5] [1 rgb 0] }\n#declare F" + n +
-                 " = finish { ambient 0.2 diffuse 0.6 specular 0.4 roughness 1/50 }\n" +
-                 "#declare P" + n + " = pigment { granite turbulence 0.4 color_map { M" + n +
+        built += "#declare C" + n + " = rgb <" + std::to_string(i % 97 / 100.0) +
+                 ", 0.4, 0.2>;\n#declare M" + n + " = color_map { [0.0, 0.3 color C" + n +
+                 " color rgbt <0.9, 0.8, 0.7, 0.0>]\n  [0.3 rgb 1] [0.7 C" + n +
+                 " * 0.5] [1 rgb 0] }\n#declare F" + n +
+                 " = finish { ambient 0.2 diffuse 0.6 specular 0.4 roughness 1/50 }\n#declare P" +
+                 n + " = pigment { granite turbulence 0.4 color_map { M" + n +
                  " } scale <2, 1, 1> rotate y*" + std::to_string(i % 90) + " }\n#declare T" + n +
                  " = texture { pigment { P" + n + " } normal { bumps 0.3 scale 0.2 } finish { F" +
                  n + " } }\n#declare L" + n + " = texture { T" + n + " scale 2 }\n  texture { " +
-                 "pigment { C" + n + " filter 0.5 } finish { phong 1 } }\n";
+                 "pigment { C" + n + " filter 0.5 } finish { phong 1 } }\n#declare W" + n +
+                 " = pigment { wood turbulence 0.05 octaves 3 scale <0.05, 0.05, 1> }\n" +
+                 "#declare G" + n + " = texture { pigment { gradient y color_map { M" + n +
+                 " } } translate x rotate <0, 0, 30> scale 0.5 }\n";
     }
-    ASSERT_GT(built.size(), 2u << 20);
+    ASSERT_GT(built.size(), 3u << 20);
     const ImportResult large = ImportWith(built, ImportLimits{});
     ASSERT_FALSE(large.failure) << *large.failure;
-    EXPECT_EQ(large.Count(ImportOutcome::Imported), 15000);
+    EXPECT_EQ(large.Count(ImportOutcome::Imported), 25000);
 }
 
 TEST(ImportLimits, AnImportReportsItsProgressAndStopsWhenCancelled) {
