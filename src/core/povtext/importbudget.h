@@ -15,8 +15,11 @@ struct ImportLimits {
     /// Bytes of all the files read, counted as for `files`.
     std::size_t bytes = 128u << 20;
     std::size_t tokens = 20'000'000;
-    /// #declare and #local carried out.
+    /// #declare and #local carried out, of names not declared before (a loop's counter,
+    /// declared again on each pass, counts once).
     std::size_t declarations = 60'000;
+    /// Passes of one #while or #for.
+    std::size_t loopPasses = 1'000'000;
     /// The memory of the values made (layers, colour map entries, transformations, strings)
     /// and of the textures imported, each counted when it is made or copied.
     std::size_t valueBytes = 256u << 20;

@@ -76,8 +76,6 @@ bool IsOpaqueBlock(std::string_view word) {
 
 /// Ends each pass of a #while; no text can hold it.
 constexpr char kLoopMarker[] = "\x01while";
-/// The most passes of one #while.
-constexpr std::size_t kMaxLoopPasses = 1000000;
 
 /// Whether a pigment or normal block that starts with `first` only changes the one it starts
 /// from (transforms it, turbulence), giving no colour or pattern of its own.
@@ -123,6 +121,8 @@ struct SceneParser::OpenFile {
     bool loop = false;
     /// A macro's frame has a scope of its own for its parameters and locals.
     bool scoped = false;
+    /// The blocks open when the frame began.
+    std::size_t braces = 0;
     std::size_t passes = 0;
     std::string path;
     std::size_t conditionals = 0;
@@ -139,6 +139,8 @@ public:
         parser.m_valueFiles.push_back(parser.m_open.size());
     }
     ~ValueScope() {
+        // A value refused inside a macro or loop leaves it.
+        m_parser.DropFrames(m_parser.m_valueFiles.back());
         m_parser.m_valueBases.pop_back();
         m_parser.m_valueFiles.pop_back();
     }
@@ -694,7 +696,8 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     if (name.kind != PovToken::Word)
         Fail(name.at,
              "expected an identifier after #" + directive.text + " but found " + Described(name));
-    m_budget.Declaration(directive.at);
+    if (!m_symbols.Find(name.text))
+        m_budget.Declaration(directive.at);
 
     const bool entry = m_declarationDepth == 0;
     ++m_declarationDepth;
@@ -770,7 +773,29 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     }
 }
 
+void SceneParser::DropFrames(std::size_t keep) {
+    if (m_open.size() <= keep)
+        return;
+    while (m_open.size() > keep && m_open.back().macro) {
+        const OpenFile& frame = m_open.back();
+        m_openBraces.resize(std::min(m_openBraces.size(), frame.braces));
+        m_openBlocks.resize(std::min(m_openBlocks.size(), frame.braces));
+        m_conditionals.resize(std::min(m_conditionals.size(), frame.conditionals));
+        if (frame.scoped) {
+            --m_macroCalls;
+            m_symbols.LeaveFile();
+        }
+        if (frame.loop)
+            --m_loops;
+        m_open.pop_back();
+    }
+    // What was looked at or put in front came from the text left.
+    m_peeked.reset();
+    m_injected.clear();
+}
+
 void SceneParser::SkipRestOfValue() {
+    DropFrames(m_valueFiles.back());
     // What is passed over is not carried out: a macro in it is not called.
     const bool skipping = std::exchange(m_skipping, true);
     struct Restore {
@@ -1201,21 +1226,52 @@ void SceneParser::For(const PovToken& directive) {
 
 void SceneParser::LoopAgain(const PovToken& marker) {
     OpenFile& loop = m_open.back();
-    if (++loop.passes >= kMaxLoopPasses)
-        Fail(marker.at,
-             "the #while here runs more than " + std::to_string(kMaxLoopPasses) + " times");
-    m_injected.insert(m_injected.begin(), loop.loopCondition.begin(), loop.loopCondition.end());
     std::string reason;
-    const std::optional<bool> test = Condition(reason);
-    if (!test)
-        Fail(marker.at,
-             "the condition of the #while here cannot be evaluated after a pass: " + reason);
-    if (*test)
+    std::optional<bool> test;
+    if (++loop.passes >= m_budget.Limits().loopPasses) {
+        reason = "it runs more than " + std::to_string(m_budget.Limits().loopPasses) + " times";
+    } else {
+        m_injected.insert(m_injected.begin(), loop.loopCondition.begin(), loop.loopCondition.end());
+        test = Condition(reason);
+        if (!test)
+            reason = "its condition cannot be evaluated after a pass: " + reason;
+    }
+    if (test && *test)
         return;
     // What was looked at past the condition is the loop's own text.
     m_peeked.reset();
+    const std::shared_ptr<const MacroDefinition> body = loop.macro;
     m_open.pop_back();
     --m_loops;
+    if (!test)
+        AbandonLoop(*body, marker, reason);
+}
+
+void SceneParser::AbandonLoop(const MacroDefinition& body, const PovToken& marker,
+                              const std::string& why) {
+    const std::string reason =
+        "it is declared inside the #while at " + Describe(marker.at) + ", which stops: " + why;
+    // Inside a value the value is refused; between declarations, what the loop declares.
+    if (!m_valueBases.empty()) {
+        if (m_skipping)
+            return;
+        m_expressions.Refuse(marker.at, "the #while at " + Describe(marker.at) + " stops: " + why);
+    }
+    for (std::size_t i = 0; i + 1 < body.body.size(); ++i) {
+        const PovToken& directive = body.body[i];
+        if (!directive.Is(PovToken::Directive, "declare") &&
+            !directive.Is(PovToken::Directive, "local"))
+            continue;
+        const std::string& name = body.body[i + 1].text;
+        Poison(name, directive.at, reason, true);
+        for (ReadDeclaration& record : m_declarations)
+            if (record.where == directive.at && record.name == name) {
+                record.value.reset();
+                record.source.reset();
+                record.refusal = reason;
+                record.refusalWhere = marker.at;
+            }
+    }
 }
 
 std::optional<std::vector<double>> SceneParser::Evaluated(const std::vector<PovToken>& tokens) {
@@ -1248,6 +1304,7 @@ void SceneParser::EnterFrame(std::shared_ptr<const MacroDefinition> tokens, Sour
         m_open.back().resume = std::move(m_peeked);
         m_peeked.reset();
     }
+    frame.braces = m_openBraces.size();
     m_open.push_back(std::move(frame));
 }
 
@@ -1365,6 +1422,7 @@ void SceneParser::CallMacro(const PovToken& name,
         m_open.back().resume = std::move(m_peeked);
         m_peeked.reset();
     }
+    frame.braces = m_openBraces.size();
     m_open.push_back(std::move(frame));
     ++m_macroCalls;
     m_symbols.EnterFile();

@@ -119,6 +119,8 @@ private:
     void Declaration(const PovToken& directive, bool local);
     std::shared_ptr<const PovValue> DeclaredValue();
     void SkipRestOfValue();
+    /// Leaves the macros, loops and clauses opened since `keep` files were open.
+    void DropFrames(std::size_t keep);
     bool LooksLikeTexture(const PovToken& first) const;
     void Include(const PovToken& directive);
     std::string FindInclude(const std::string& name, const PovToken& directive) const;
@@ -142,6 +144,9 @@ private:
                    SourcePosition at);
     /// At the end of a pass of a #while: tests its condition again, and leaves it when false.
     void LoopAgain(const PovToken& marker);
+    /// A loop stopped short (too many passes, a condition that cannot be evaluated): the value
+    /// it stands in is refused, or what it declares.
+    void AbandonLoop(const MacroDefinition& body, const PovToken& marker, const std::string& why);
     /// Carries out a #switch: the text of the clause its value chooses, up to its #break.
     void Switch(const PovToken& directive);
     /// Reads `tokens` (a parenthesized list) as numbers; nothing when one cannot be evaluated.

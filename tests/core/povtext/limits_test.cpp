@@ -257,6 +257,40 @@ TEST(ImportLimits, AnImportReportsItsProgressAndStopsWhenCancelled) {
     EXPECT_EQ(files.seen.size(), 2u) << "never.inc is not read";
 }
 
+TEST(ImportLimits, ALoopThatRunsOnIsStoppedAndOnlyWhatItMakesIsRefused) {
+    ImportLimits limits;
+    limits.loopPasses = 1000;
+    const ImportResult result =
+        ImportWith("#declare A = pigment { rgb 1 }\n"
+                   "#while (1) #declare Made = pigment { rgb 0 } #end\n"
+                   "#declare B = pigment { #while (1) #end rgb 1 }\n"
+                   "#declare C = pigment { rgb 0.5 }\n"
+                   // Refused inside a loop, the value is left with the loop.
+                   "#declare D = pigment { gradient x color_map { #while (1) [0 rgb 1] #end } }\n"
+                   "#declare E = pigment { rgb 0.25 }",
+                   limits);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    std::vector<std::string> lines;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        lines.push_back(ReportLine(declaration));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "main.pov:1: imported A",
+                         "main.pov:2: skipped Made: it is declared inside the #while at "
+                         "main.pov:2, which stops: it runs more than 1000 times",
+                         "main.pov:3: skipped B: the #while at main.pov:3 stops: it runs more "
+                         "than 1000 times",
+                         "main.pov:4: imported C",
+                         "main.pov:5: skipped D: the colour map has more than 256 entries",
+                         "main.pov:6: imported E"}));
+    // A counter declared again on each pass counts once against the declarations.
+    limits = ImportLimits{};
+    limits.declarations = 10;
+    EXPECT_EQ(FailureOf(ImportWith("#declare I = 0; #while (I < 5000) #declare I = I + 1; #end\n"
+                                   "#declare T = pigment { rgb I / 5000 }",
+                                   limits)),
+              "imported");
+}
+
 TEST(ImportLimits, MacrosAndLoopsThatMultiplyAreRefusedAtTheTokenLimit) {
     ImportLimits limits;
     limits.tokens = 100000;
