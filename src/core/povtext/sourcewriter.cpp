@@ -129,12 +129,11 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
         } else if (end > 0 && !out.empty() && out.back().kind == PovToken::Word &&
                    SameKeyword(out.back().text, text[0].text)) {
             out.Append(text, 1, text.size());
-        } else if (out.empty()) {
-            out.Append(text, 0, text.size());
-        } else if (end > 0 && !open.empty() && open.back() == "texture" &&
-                   (text[0].IsWord("pigment") || text[0].IsWord("normal") ||
-                    text[0].IsWord("finish"))) {
-            // A declared pigment, normal or finish in a texture stands as its block.
+        } else if (out.empty() || (end > 0 && !open.empty() && open.back() == "texture" &&
+                                   (text[0].IsWord("pigment") || text[0].IsWord("normal") ||
+                                    text[0].IsWord("finish")))) {
+            // The value itself, or a declared pigment, normal or finish in a texture: its
+            // whole block stands.
             out.Append(text, 0, text.size());
         } else if (end == 0 && !text.empty() && text[0].IsWord("texture") && out.size() >= 2 &&
                    out.back().IsSymbol("{") && out[out.size() - 2].IsWord("texture")) {
