@@ -66,17 +66,22 @@ std::function<void()> PainterCase(const Catalog& catalog, double fraction,
 }
 
 /// The catalog window on a copy of `catalog`, scrolled to `fraction` of its grid, showing every
-/// texture or, with `find`, those whose name or description holds it.
+/// texture or, with `find`, those whose name or description holds it, at `zoom` percent.
 std::function<void()> WindowCase(DocumentTemplate& kind, const Catalog& catalog, double fraction,
-                                 const QString& find = QString()) {
+                                 const QString& find = QString(), int zoom = 100) {
     std::shared_ptr<Document> document = kind.CreateDocument();
     Catalog copy;
-    for (int i = 0; i < catalog.GetCount(); ++i)
-        copy.AddTexture(catalog.GetTexture(i));
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        // Each its own texture, as in a real catalog, not copies of one.
+        std::unique_ptr<Texture> texture = catalog.GetTexture(i).Clone();
+        texture->TakeNewId();
+        copy.AddTexture(std::move(texture));
+    }
     for (int index : catalog.GetSelectedIndices())
         copy.Select(index);
     static_cast<CatalogDocument&>(*document).Model().ResetContents(std::move(copy));
     std::shared_ptr<CatalogView> window(static_cast<CatalogView*>(kind.CreateView(*document)));
+    window->SetZoom(zoom);
     window->resize(800, 600);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))
@@ -125,6 +130,10 @@ int main(int argc, char* argv[]) {
         {"window,  20,000 textures, middle", WindowCase(*kind, huge, 0.5)},
         {"window,  20,000 textures, Find \"7\", top", WindowCase(*kind, huge, 0.0, seven)},
         {"window,  20,000 textures, Find \"7\", middle", WindowCase(*kind, huge, 0.5, seven)},
+        {"window 200 %,     100 textures", WindowCase(*kind, small, 0.0, {}, 200)},
+        {"window 200 %, 20,000 textures, top", WindowCase(*kind, huge, 0.0, {}, 200)},
+        {"window 200 %, 20,000 textures, middle", WindowCase(*kind, huge, 0.5, {}, 200)},
+        {"window 200 %, 20,000 textures, Find \"7\"", WindowCase(*kind, huge, 0.5, seven, 200)},
     };
     for (int run = 0; run < kRuns; ++run)
         for (Case& one : cases) {
@@ -137,5 +146,6 @@ int main(int argc, char* argv[]) {
                 kRuns);
     Report(cases, 0, 5);
     Report(cases, 5, 5);
+    Report(cases, 10, 4);
     return 0;
 }

@@ -56,7 +56,9 @@ void CatalogPainter::PaintCell(QPainter& painter, const CellLayout& layout, int 
     PaintCellContents(painter, layout.Cell(position),
                       QSize(m_catalog.GetThumbnailWidth(), m_catalog.GetThumbnailHeight()), 1.0,
                       {BitmapToImage(texture.Thumbnail()),
-                       QString::fromStdString(texture.GetName()), m_catalog.IsSelected(index)},
+                       QString::fromStdString(texture.GetName()),
+                       m_catalog.IsSelected(index),
+                       {}},
                       m_route, m_paper);
 }
 
@@ -85,7 +87,11 @@ void CatalogPainter::PaintCellContents(QPainter& painter, const CellRect& cell, 
 
     const QSize pictureSize(static_cast<int>(std::lround(contents.thumbnail.width() * scale)),
                             static_cast<int>(std::lround(contents.thumbnail.height() * scale)));
-    if (!DrawImage(painter, contents.thumbnail, QRect(QPoint(x, y), pictureSize), route)) {
+    const bool drawn =
+        !contents.picture.isNull()
+            ? (painter.drawPixmap(QPoint(x, y), contents.picture), true)
+            : DrawImage(painter, contents.thumbnail, QRect(QPoint(x, y), pictureSize), route);
+    if (!drawn) {
         const QString text = QString::fromLatin1(kNotRendered);
         const int nw = metrics.horizontalAdvance(text);
         const int nh = metrics.height();

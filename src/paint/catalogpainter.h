@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPixmap>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -18,6 +19,7 @@ struct CellContents {
     QImage thumbnail; ///< null when the texture has no picture ("Not Rendered")
     QString name;
     bool selected = false;
+    QPixmap picture; ///< the thumbnail already at the size drawn, used in its place if not null
 };
 
 /// Paints a catalog's grid: each texture's thumbnail in a sunken frame with its name below, a

@@ -1,3 +1,4 @@
+#include "clirunner.h"
 #include "core/catalog/catalog.h"
 #include "core/catalog/exportsource.h"
 #include "samplecatalog.h"
@@ -10,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cctype>
@@ -18,21 +18,11 @@
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 CliRun Cli(const QStringList& arguments,
-           QProcessEnvironment environment = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VELVANE_CLI), arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    return CliRunner(QStringLiteral(VELVANE_CLI), environment)
+        .Set(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"))
+        .Run(arguments, 60000);
 }
 
 QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {

@@ -1,26 +1,16 @@
+#include "clirunner.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliOutcome {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliOutcome Velvane(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(VELVANE_CLI), arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+CliRun Velvane(const QStringList& arguments) {
+    return CliRunner(QStringLiteral(VELVANE_CLI)).Run(arguments, 60000);
 }
 
 /// A catalog of one texture whose stored thumbnail is `size` (width and height words) with no
@@ -53,12 +43,12 @@ TEST(EmptyThumbnail, AStoredSizeWithOneSideZeroIsNotWrittenOut) {
         file.close();
 
         // The catalog opens; the thumbnail counts as not rendered.
-        const CliOutcome list = Velvane({"list", catalog});
+        const CliRun list = Velvane({"list", catalog});
         ASSERT_EQ(list.status, 0) << list.err.toStdString();
         EXPECT_EQ(list.out, "0\tsimple\t0x0\tFlat\n");
         for (const char* name : {"out.png", "out.bmp"}) {
             const QString out = dir.filePath(QString::fromLatin1(name));
-            const CliOutcome run = Velvane({"thumbnail", catalog, "-i", "0", out});
+            const CliRun run = Velvane({"thumbnail", catalog, "-i", "0", out});
             EXPECT_EQ(run.status, 1) << name;
             EXPECT_TRUE(run.err.contains("no thumbnail")) << run.err.toStdString();
             EXPECT_FALSE(QFile::exists(out)) << name;

@@ -2,38 +2,27 @@
 // statuses: 0 when every file was read, 1 when one cannot be read or parsed (nothing saved),
 // 2 for a usage error.
 
+#include "clirunner.h"
 #include "core/catalog/catalog.h"
 #include "core/model/sourcetexture.h"
 #include "core/model/texture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class ImportCliTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
-    CliResult Cli(const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(VELVANE_CLI), arguments);
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+    CliRun Cli(const QStringList& arguments) {
+        return CliRunner(QStringLiteral(VELVANE_CLI))
+            .Set(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"))
+            .SetWorkingDirectory(m_dir.path())
+            .Run(arguments);
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
     void Write(const QString& name, const QByteArray& bytes) {
@@ -70,7 +59,7 @@ const QByteArray kSource =
 
 TEST_F(ImportCliTest, EachDeclarationGetsALineAndEachImportedOneATexture) {
     Write("lib/orange.inc", kSource);
-    CliResult run = Cli({"import", "new.vlv", "lib/orange.inc"});
+    CliRun run = Cli({"import", "new.vlv", "lib/orange.inc"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "lib/orange.inc:3: imported Orange\n"
                        "lib/orange.inc:4: source Glassy: transmit 0.5 cannot be held\n"
@@ -101,7 +90,7 @@ TEST_F(ImportCliTest, EachDeclarationGetsALineAndEachImportedOneATexture) {
 
 TEST_F(ImportCliTest, AsSourceKeepsEveryDeclarationAsItsText) {
     Write("lib/orange.inc", kSource);
-    CliResult run = Cli({"import", "src.vlv", "lib/orange.inc", "--as-source"});
+    CliRun run = Cli({"import", "src.vlv", "lib/orange.inc", "--as-source"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "lib/orange.inc:3: source Orange\n"
                        "lib/orange.inc:4: source Glassy\n"
@@ -127,7 +116,7 @@ TEST_F(ImportCliTest, IncludesAreFoundBesideTheFileAndOnTheIncludePaths) {
     Write("lib/local.inc", "#declare Shade = 0.5;\n");
     Write("lib/main.pov", "#include \"local.inc\"\n#include \"tints.inc\"\n"
                           "#declare Blue = pigment { Tint * Shade }\n");
-    CliResult run = Cli({"import", "c.vlv", "lib/main.pov"});
+    CliRun run = Cli({"import", "c.vlv", "lib/main.pov"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "lib/main.pov:2: the include file \"tints.inc\" cannot be found\n");
     EXPECT_FALSE(QFile::exists(Path("c.vlv"))) << "nothing is saved";
@@ -155,7 +144,7 @@ TEST_F(ImportCliTest, AFileThatCannotBeReadOrParsedLeavesTheCatalogAsItWas) {
     const QByteArray before = Bytes("cat.vlv");
 
     Write("broken.inc", "#declare A = texture {\n  pigment { rgb 1 }\n");
-    CliResult run = Cli({"import", "cat.vlv", "good.inc", "broken.inc"});
+    CliRun run = Cli({"import", "cat.vlv", "good.inc", "broken.inc"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "broken.inc:1: the block opened here is never closed\n");
     EXPECT_TRUE(run.out.isEmpty());
@@ -185,7 +174,7 @@ TEST_F(ImportCliTest, AFileThatCannotBeReadOrParsedLeavesTheCatalogAsItWas) {
 
 TEST_F(ImportCliTest, RefusalsAndDescriptionsBringNoTerminalEscapes) {
     Write("esc.inc", "#declare A = 1;\n#include \"\x1b]0;owned\x07\x1b[2J.inc\"\n");
-    CliResult run = Cli({"import", "c.vlv", "esc.inc"});
+    CliRun run = Cli({"import", "c.vlv", "esc.inc"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "esc.inc:2: the include file \"\\x1b]0;owned\\x07\\x1b[2J.inc\" cannot "
                        "be found\n");
@@ -200,7 +189,7 @@ TEST_F(ImportCliTest, RefusalsAndDescriptionsBringNoTerminalEscapes) {
 
 TEST_F(ImportCliTest, ACatalogArgumentThatIsNoCatalogIsRefusedUntouched) {
     Write("textures.inc", kSource);
-    const CliResult run = Cli({"import", "textures.inc", "textures.inc"});
+    const CliRun run = Cli({"import", "textures.inc", "textures.inc"});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.startsWith("Unexpected file format.")) << run.err.toStdString();
     EXPECT_EQ(Bytes("textures.inc"), kSource);
@@ -211,7 +200,7 @@ TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
     for (const QStringList& arguments :
          {QStringList{"import", "c.vlv"}, QStringList{"import", "c.vlv", "s.inc", "--bogus"},
           QStringList{"import", "c.vlv", "s.inc", "--include-path"}}) {
-        const CliResult run = Cli(arguments);
+        const CliRun run = Cli(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("usage: velvane-cli")) << run.err.toStdString();
         EXPECT_FALSE(QFile::exists(Path("c.vlv")));
@@ -220,7 +209,7 @@ TEST_F(ImportCliTest, UsageErrorsExitWithTwo) {
 
 TEST_F(ImportCliTest, ACatalogOfOneTextureIsCountedInTheSingular) {
     Write("one.inc", "#declare Only = texture { pigment { rgb <1, 0, 0> } }\n");
-    const CliResult run = Cli({"import", "one.vlv", "one.inc"});
+    const CliRun run = Cli({"import", "one.vlv", "one.inc"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.err, "1 exact, 0 source, 0 approximated, 0 skipped; one.vlv holds 1 texture.\n");
 }
@@ -241,7 +230,7 @@ TEST_F(ImportCliTest, ARefusedSourceTextureIsNeitherExportedNorRenderedButSaysWh
     const std::string why =
         "The source texture \"Sneaky\" is refused: line 2: it holds the directive #fopen.";
 
-    CliResult run = Cli({"source", "mixed.vlv", "-i", "0"});
+    CliRun run = Cli({"source", "mixed.vlv", "-i", "0"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "#declare Fine = texture { pigment { rgb 1 } }\r\n\r\n");
     run = Cli({"source", "mixed.vlv"});

@@ -2,6 +2,7 @@
 // characters, trailing bytes, catalogs changed while a render runs, POV-Ray that hangs, and
 // signals that must take POV-Ray down with the tool.
 
+#include "clirunner.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 #include "core/shapes/builtinshapes.h"
@@ -24,12 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 QProcessEnvironment Environment(const QString& config) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -82,15 +77,15 @@ protected:
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
-    ToolRun Cli(const QStringList& arguments,
-                const QProcessEnvironment& environment = QProcessEnvironment()) {
-        QProcess process;
-        process.setProcessEnvironment(
-            environment.isEmpty() ? Environment(Path(QStringLiteral("config"))) : environment);
-        process.start(QStringLiteral(VELVANE_CLI), arguments);
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+    /// The tool with the test's own settings, or in `environment`.
+    CliRunner Tool(const QProcessEnvironment& environment = QProcessEnvironment()) const {
+        return CliRunner(QStringLiteral(VELVANE_CLI),
+                         environment.isEmpty() ? Environment(Path(QStringLiteral("config")))
+                                               : environment);
+    }
+    CliRun Cli(const QStringList& arguments,
+               const QProcessEnvironment& environment = QProcessEnvironment()) const {
+        return Tool(environment).Run(arguments);
     }
 
     /// A shell script standing in for POV-Ray.
@@ -132,7 +127,7 @@ TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
     for (const auto& save : saves) {
         SCOPED_TRACE(save.arguments.join(' ').toStdString());
         const QByteArray before = FileBytes(save.file);
-        const ToolRun run = Cli(save.arguments);
+        const CliRun run = Cli(save.arguments);
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains(save.file.toUtf8())) << run.err.toStdString();
         // The system's reason follows, in the user's language (the tests run under de_DE).
@@ -146,7 +141,7 @@ TEST_F(CliReliability, SavesOnAFullDiskFailLoudlyAndKeepEveryOldFile) {
 
     // A 43 KB catalog with 40 KB free is not committed half-written either.
     disk.Fill(40 * 1024);
-    const ToolRun partly = Cli({"resave", catalog, copy});
+    const CliRun partly = Cli({"resave", catalog, copy});
     EXPECT_EQ(partly.status, 1);
     EXPECT_EQ(FileBytes(copy), "old copy");
     EXPECT_EQ(FileBytes(catalog), m_catalogBytes);
@@ -158,7 +153,7 @@ TEST_F(CliReliability, PipesAreNeitherReadNorReplaced) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     QElapsedTimer clock;
     clock.start();
-    const ToolRun list = Cli({"list", fifo});
+    const CliRun list = Cli({"list", fifo});
     EXPECT_EQ(list.status, 1);
     EXPECT_EQ(list.err.toStdString(),
               fifo.toStdString() + " is not a regular file (it is a pipe or a device).\n");
@@ -166,7 +161,7 @@ TEST_F(CliReliability, PipesAreNeitherReadNorReplaced) {
          {QStringList{"resave", Path("catalog.vlv"), fifo},
           QStringList{"export", Path("catalog.vlv"), fifo, "--overwrite"},
           QStringList{"export", Path("catalog.vlv"), fifo, "--append"}}) {
-        const ToolRun save = Cli(arguments);
+        const CliRun save = Cli(arguments);
         EXPECT_EQ(save.status, 1) << arguments.join(' ').toStdString();
         EXPECT_TRUE(save.err.contains("is not a regular file")) << save.err.toStdString();
     }
@@ -181,7 +176,7 @@ TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
     catalog.AddTexture(Solid("Tab\there\nnext line\r\\ and \x01 bell\x7F", 1, 2, 3));
     catalog.AddTexture(Solid("Gr\u00fcn", 1, 2, 3));
     PutFile(Path("names.vlv"), ToQt(catalog.Save()));
-    const ToolRun list = Cli({"list", Path("names.vlv")});
+    const CliRun list = Cli({"list", Path("names.vlv")});
     ASSERT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out.toStdString(),
               "0\tsimple\t0x0\tTab\\there\\nnext line\\r\\\\ and \\x01 bell\\x7f\n"
@@ -191,7 +186,7 @@ TEST_F(CliReliability, ListKeepsEachTextureOnOneLine) {
     Catalog hidden;
     hidden.AddTexture(Solid("a\u0085b\u009Bc \u202Eevil\u202C \u2066x\u2069 \u200Eok", 1, 2, 3));
     PutFile(Path("hidden.vlv"), ToQt(hidden.Save()));
-    const ToolRun shown = Cli({"list", Path("hidden.vlv")});
+    const CliRun shown = Cli({"list", Path("hidden.vlv")});
     ASSERT_EQ(shown.status, 0) << shown.err.toStdString();
     EXPECT_EQ(shown.out.toStdString(),
               "0\tsimple\t0x0\ta\\u0085b\\u009bc \\u202eevil\\u202c \\u2066x\\u2069 "
@@ -207,7 +202,7 @@ TEST_F(CliReliability, ShapesAreEscapedLikeTheList) {
     shape.SetDescription("back\u202Ewards");
     const QString program = Path("program");
     ASSERT_FALSE(SaveShapeFile(program, shapes));
-    const ToolRun run = Cli({"shapes", "--program-dir", program});
+    const CliRun run = Cli({"shapes", "--program-dir", program});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out.toStdString(), "0\tSphere\tClear sphere with one light source\n"
                                      "1\tRed\\x1b[31m box\\n2\\tForged\\tline\tback\\u202ewards\n");
@@ -219,7 +214,7 @@ TEST_F(CliReliability, ReadOnlyCatalogsAreRefusedBeforeAnythingIsRendered) {
     ASSERT_EQ(::chmod(QFile::encodeName(catalog).constData(), 0444), 0);
     const QString ran = Path("povray-ran");
     const QString povray = FakePovRay(QStringLiteral("touch '%1'\nexec povray \"$@\"").arg(ran));
-    const ToolRun render =
+    const CliRun render =
         Cli({"render", catalog, "--pov", povray, "--program-dir", Path("program")});
     EXPECT_EQ(render.status, 1);
     EXPECT_EQ(render.err.toStdString(), catalog.toStdString() + " is read-only.\n");
@@ -229,7 +224,7 @@ TEST_F(CliReliability, ReadOnlyCatalogsAreRefusedBeforeAnythingIsRendered) {
     const QString copy = Path("copy.vlv");
     PutFile(copy, "old copy");
     ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0444), 0);
-    const ToolRun resave = Cli({"resave", catalog, copy});
+    const CliRun resave = Cli({"resave", catalog, copy});
     EXPECT_EQ(resave.status, 1);
     EXPECT_EQ(resave.err.toStdString(), copy.toStdString() + " is read-only.\n");
     EXPECT_EQ(FileBytes(copy), "old copy");
@@ -255,7 +250,7 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
     QProcessEnvironment environment = Environment(Path("config"));
     environment.insert(QStringLiteral("TMPDIR"), tmp);
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    const ToolRun render = Cli(
+    const CliRun render = Cli(
         {"render", Path("catalog.vlv"), "-i", "1", "--program-dir", Path("program")}, environment);
     EXPECT_EQ(render.status, 0) << render.err.toStdString();
     EXPECT_TRUE(render.err.contains(
@@ -276,7 +271,7 @@ TEST_F(CliReliability, LinksPlantedInTheTemporaryFolderAreNeverFollowed) {
 
 TEST_F(CliReliability, TrailingBytesAreMentioned) {
     PutFile(Path("catalog.vlv"), m_catalogBytes + "junk");
-    const ToolRun list = Cli({"list", Path("catalog.vlv")});
+    const CliRun list = Cli({"list", Path("catalog.vlv")});
     EXPECT_EQ(list.status, 0);
     EXPECT_EQ(list.out.count('\n'), 2);
     EXPECT_EQ(list.err.toStdString(),
@@ -288,7 +283,7 @@ TEST_F(CliReliability, CatalogsWithLongTextsOpen) {
     // Descriptions of 200,000 and 300,000 characters crashed the reader.
     const QString path =
         QString::fromStdString(TestDataPath("catalog-corpus/ok-long-descriptions-200k-300k.vlv"));
-    const ToolRun list = Cli({"list", path});
+    const CliRun list = Cli({"list", path});
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_EQ(list.out, "0\tsimple\t0x0\tA\n1\tsimple\t0x0\tB\n");
     PutFile(Path("copy.vlv"), "");
@@ -297,10 +292,32 @@ TEST_F(CliReliability, CatalogsWithLongTextsOpen) {
 }
 
 TEST_F(CliReliability, TwoRendersSharingTheProgramDirectoryKeepTheirOwnPictures) {
-    // Two runs started 0.05 s apart once swapped their thumbnails through shared files.
+    // Two runs at once once swapped their thumbnails through shared files. Each run's POV-Ray
+    // is held at its start, its scene written, until both are there: the runs overlap for sure.
     const QString programDirectory = Path("program");
+    const QString started = Path("started");
+    const QString go = Path("go");
+    const QString povray = FakePovRay(QStringLiteral("echo $$ >> '%1'\n"
+                                                     "i=0\n"
+                                                     "while [ ! -e '%2' ] && [ $i -lt 1200 ]; do\n"
+                                                     "    sleep 0.05; i=$((i + 1))\n"
+                                                     "done\n"
+                                                     "exec povray \"$@\"")
+                                          .arg(started, go));
+    // True once `count` runs have reached POV-Ray; false should `run` end before.
+    const auto reached = [&](QProcess& run, int count) {
+        for (int i = 0; i < 1200; ++i) {
+            if (FileBytes(started).count('\n') >= count)
+                return true;
+            if (run.waitForFinished(50))
+                return false;
+        }
+        return false;
+    };
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
+        QFile::remove(started);
+        QFile::remove(go);
         Catalog red;
         red.AddTexture(Solid("Red", 255, 0, 0));
         Catalog green;
@@ -309,17 +326,17 @@ TEST_F(CliReliability, TwoRendersSharingTheProgramDirectoryKeepTheirOwnPictures)
         PutFile(Path("green.vlv"), ToQt(green.Save()));
         QProcess first;
         QProcess second;
-        for (QProcess* process : {&first, &second})
-            process->setProcessEnvironment(Environment(Path("config")));
-        first.start(QStringLiteral(VELVANE_CLI),
-                    {"render", Path("red.vlv"), "--program-dir", programDirectory});
-        QThread::msleep(50);
-        second.start(QStringLiteral(VELVANE_CLI),
-                     {"render", Path("green.vlv"), "--program-dir", programDirectory});
-        ASSERT_TRUE(first.waitForFinished(60000));
-        ASSERT_TRUE(second.waitForFinished(60000));
-        EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
-        EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+        Tool().Start(
+            first, {"render", Path("red.vlv"), "--pov", povray, "--program-dir", programDirectory});
+        ASSERT_TRUE(reached(first, 1)) << first.readAllStandardError().toStdString();
+        Tool().Start(second, {"render", Path("green.vlv"), "--pov", povray, "--program-dir",
+                              programDirectory});
+        ASSERT_TRUE(reached(second, 2)) << second.readAllStandardError().toStdString();
+        PutFile(go, "");
+        const CliRun redRun = CliRunner::Finish(first);
+        const CliRun greenRun = CliRunner::Finish(second);
+        EXPECT_EQ(redRun.status, 0) << redRun.err.toStdString();
+        EXPECT_EQ(greenRun.status, 0) << greenRun.err.toStdString();
         ASSERT_EQ(Cli({"thumbnail", Path("red.vlv"), "-i", "0", Path("red.png")}).status, 0);
         ASSERT_EQ(Cli({"thumbnail", Path("green.vlv"), "-i", "0", Path("green.png")}).status, 0);
         const QColor redPixel = QImage(Path("red.png")).pixelColor(60, 60);
@@ -341,8 +358,8 @@ TEST_F(CliReliability, ACatalogChangedDuringTheRenderIsNotOverwritten) {
     const QString povray =
         FakePovRay(QStringLiteral("cp '%1' '%2.new' && mv '%2.new' '%2'\nexec povray \"$@\"")
                        .arg(Path("other.vlv"), Path("catalog.vlv")));
-    const ToolRun render = Cli({"render", Path("catalog.vlv"), "-i", "1", "--pov", povray,
-                                "--program-dir", Path("program")});
+    const CliRun render = Cli({"render", Path("catalog.vlv"), "-i", "1", "--pov", povray,
+                               "--program-dir", Path("program")});
     EXPECT_EQ(render.status, 1);
     EXPECT_TRUE(render.err.contains((Path("catalog.vlv") +
                                      " was changed on disk by another program since it was "
@@ -364,7 +381,7 @@ TEST_F(CliReliability, AHangingPovRayIsEndedAtTheTimeout) {
                       Path("map.bmp")}}) {
         SCOPED_TRACE(command.first().toStdString());
         QFile::remove(Path("pid"));
-        const ToolRun run =
+        const CliRun run =
             Cli(QStringList(command) << "--timeout"
                                      << "1"
                                      << "--pov" << povray << "--program-dir" << Path("program"));
@@ -389,9 +406,8 @@ TEST_F(CliReliability, SignalsToTheToolEndPovRayToo) {
         SCOPED_TRACE(signal);
         QFile::remove(Path("pid"));
         QProcess tool;
-        tool.setProcessEnvironment(Environment(Path("config")));
-        tool.start(QStringLiteral(VELVANE_CLI), {"render", Path("catalog.vlv"), "--pov", povray,
-                                                 "--program-dir", Path("program")});
+        Tool().Start(tool, {"render", Path("catalog.vlv"), "--pov", povray, "--program-dir",
+                            Path("program")});
         ASSERT_TRUE(tool.waitForStarted());
         for (int i = 0; i < 200 && FileBytes(Path("pid")).trimmed().toLongLong() == 0; ++i)
             QThread::msleep(50);
@@ -417,8 +433,8 @@ TEST_F(CliReliability, WhatAWrapperScriptStartedEndsWithPovRay) {
     render << "--pov" << povray << "--program-dir" << Path("program");
 
     QFile::remove(Path("child"));
-    const ToolRun run = Cli(QStringList(render) << "--timeout"
-                                                << "1");
+    const CliRun run = Cli(QStringList(render) << "--timeout"
+                                               << "1");
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("within 1 seconds and was ended")) << run.err.toStdString();
     const qint64 timedOut = FileBytes(Path("child")).trimmed().toLongLong();
@@ -429,8 +445,7 @@ TEST_F(CliReliability, WhatAWrapperScriptStartedEndsWithPovRay) {
         SCOPED_TRACE(signal);
         QFile::remove(Path("child"));
         QProcess tool;
-        tool.setProcessEnvironment(Environment(Path("config")));
-        tool.start(QStringLiteral(VELVANE_CLI), render);
+        Tool().Start(tool, render);
         ASSERT_TRUE(tool.waitForStarted());
         for (int i = 0; i < 200 && FileBytes(Path("child")).trimmed().toLongLong() == 0; ++i)
             tool.waitForFinished(50); // returns at once should the tool end first
@@ -448,7 +463,7 @@ TEST_F(CliReliability, AnEmptyThumbnailIsNotWrittenAsAnEmptyFile) {
     const QString path =
         QString::fromStdString(TestDataPath("catalog-corpus/ok-thumbnail-65535x0.vlv"));
     for (const char* name : {"empty.png", "empty.bmp"}) {
-        const ToolRun run = Cli({"thumbnail", path, "-i", "0", Path(name)});
+        const CliRun run = Cli({"thumbnail", path, "-i", "0", Path(name)});
         EXPECT_EQ(run.status, 1) << name;
         EXPECT_EQ(run.err, "The texture has no thumbnail; render it first.\n");
         EXPECT_FALSE(QFile::exists(Path(name)));

@@ -1,19 +1,13 @@
+#include "clirunner.h"
 #include "core/catalog/catalog.h"
 #include "samplecatalog.h"
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 class RenderCliTest : public ::testing::Test {
 protected:
@@ -32,18 +26,13 @@ protected:
     QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
     /// Runs the tool with the render folder inside the test's folder.
-    Outcome Cli(QStringList arguments, bool renders = true) {
+    CliRun Cli(QStringList arguments, bool renders = true) {
         if (renders)
             arguments << "--program-dir" << Path("render");
-        QProcess process;
         // The user's own settings must not reach the tests.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path("config"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(VELVANE_CLI), arguments);
-        process.waitForFinished(120000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return CliRunner(QStringLiteral(VELVANE_CLI))
+            .Set(QStringLiteral("XDG_CONFIG_HOME"), Path("config"))
+            .Run(arguments);
     }
 
     QTemporaryDir m_dir;
@@ -52,7 +41,7 @@ protected:
 } // namespace
 
 TEST_F(RenderCliTest, RenderThumbnailAndSheet) {
-    const Outcome render = Cli({"render", Path("two.vlv"), "--jobs", "3"});
+    const CliRun render = Cli({"render", Path("two.vlv"), "--jobs", "3"});
     ASSERT_EQ(render.status, 0) << render.err.toStdString();
     EXPECT_TRUE(render.err.contains("Rendering texture 1 of 2"));
     EXPECT_EQ(Cli({"list", Path("two.vlv")}, false).out,
@@ -79,7 +68,7 @@ TEST_F(RenderCliTest, LayersOnlyAndRenderFailures) {
               "0\tsimple\t0x0\tWhite Marble\n1\tlayered\t0x0\tVeined Stone\n");
     EXPECT_EQ(Cli({"thumbnail", Path("two.vlv"), "-i", "1", Path("x.png")}, false).status, 1);
 
-    const Outcome missing = Cli({"render", Path("two.vlv"), "--pov", Path("no-povray")});
+    const CliRun missing = Cli({"render", Path("two.vlv"), "--pov", Path("no-povray")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains(
         "Error executing POV-RAY. Make sure the path in the Preferences is valid."));
@@ -106,14 +95,14 @@ TEST_F(RenderCliTest, TextureMapsAndShapes) {
                   .status,
               0);
     EXPECT_EQ(QImage(Path("wide.bmp")).size(), QSize(8192, 10));
-    const Outcome tooWide = Cli(
+    const CliRun tooWide = Cli(
         {"texmap", Path("two.vlv"), "-i", "0", "--width", "8193", "--height", "10", Path("m.bmp")});
     EXPECT_EQ(tooWide.status, 2);
     EXPECT_TRUE(tooWide.err.startsWith(
         "velvane-cli: option --width needs a whole number from 10 to 8192, not '8193'\n"))
         << tooWide.err.toStdString();
 
-    const Outcome shapes = Cli({"shapes"});
+    const CliRun shapes = Cli({"shapes"});
     ASSERT_EQ(shapes.status, 0);
     const QList<QByteArray> lines = shapes.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 33);

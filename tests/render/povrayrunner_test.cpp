@@ -13,6 +13,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTest>
 #include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -128,7 +129,7 @@ TEST_F(RenderTest, StopEndsTheRenderWithoutAMessageAndLeavesNothingBehind) {
     RenderRecorder recorder(render);
     render.Start(*m_queue);
     // Stopped once POV-Ray has begun writing its picture.
-    ASSERT_TRUE(WaitUntil([&] { return render.Percent() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return render.Percent() > 0; }, 60000));
     EXPECT_EQ(render.GetState(), QueuedRender::State::Running);
     const QString area = m_runner->ScratchFolder();
     ASSERT_FALSE(area.isEmpty());
@@ -136,7 +137,7 @@ TEST_F(RenderTest, StopEndsTheRenderWithoutAMessageAndLeavesNothingBehind) {
     render.Stop();
     EXPECT_TRUE(render.IsStopping());
     EXPECT_EQ(m_queue->Left(), 0) << "a render asked to stop is no longer left";
-    ASSERT_TRUE(WaitUntil([&] { return recorder.finished == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.finished == 1; }, 60000));
     EXPECT_EQ(render.Result().status, RenderResult::Stopped);
     EXPECT_TRUE(render.Result().message.isEmpty());
     EXPECT_EQ(m_queue->Running(), 0);
@@ -162,15 +163,18 @@ TEST_F(RenderTest, RendersWaitTheirTurnAndInteractiveOnesGoFirst) {
     renders[2]->Start(*m_queue, QueuedRender::Priority::Interactive);
     EXPECT_EQ(m_queue->Waiting(), 3);
     EXPECT_EQ(m_queue->Running(), 0) << "nothing starts inside Start";
-    ASSERT_TRUE(WaitUntil([&] { return renders[0]->IsPending() && m_queue->Running() == 1; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return renders[0]->IsPending() && m_queue->Running() == 1; }, 60000));
     // A render withdrawn while it waits finishes as stopped without ever running.
     renders[1]->Stop();
     EXPECT_EQ(renders[1]->GetState(), QueuedRender::State::Finished);
     renders[3]->Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] {
-        return std::all_of(renders.begin(), renders.end(),
-                           [](const auto& r) { return r->IsFinished(); });
-    }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::all_of(renders.begin(), renders.end(),
+                               [](const auto& r) { return r->IsFinished(); });
+        },
+        60000));
     // One at a time; the waiting interactive render went ahead of the batch render after it.
     EXPECT_EQ(order, (std::vector<int>{0, 2, 3}));
     EXPECT_EQ(renders[1]->Result().status, RenderResult::Stopped);
@@ -194,11 +198,11 @@ TEST_F(RenderTest, TheQueueHonoursItsPlacesAndFollowsTheirNumber) {
     }
     EXPECT_EQ(m_queue->LeftFor(&watcher), 6);
     EXPECT_EQ(m_queue->LeftFor(nullptr), 0);
-    ASSERT_TRUE(WaitUntil([&] { return m_queue->Running() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_queue->Running() == 2; }, 60000));
     // The setting changes meanwhile; at least four renders are still to come when the next
     // render ends, however many ended at once before the queue looked again.
     m_places = 3;
-    ASSERT_TRUE(WaitUntil([&] { return m_queue->Left() == 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_queue->Left() == 0; }, 60000));
     EXPECT_EQ(most, 3);
     for (const auto& render : renders)
         EXPECT_TRUE(render->Result().Succeeded());
@@ -213,9 +217,10 @@ TEST_F(RenderTest, DestroyingTheQueueOrARenderEndsPovRay) {
     auto render = std::make_unique<PictureRender>(texture, 40, 40);
     RenderRecorder recorder(*render);
     render->Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(Path(QStringLiteral("pid.txt"))); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFile::exists(Path(QStringLiteral("pid.txt"))); }, 60000));
     QFile file(Path(QStringLiteral("pid.txt")));
-    ASSERT_TRUE(WaitUntil([&] { return file.size() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return file.size() > 0; }, 60000));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toLongLong());
     ASSERT_GT(pid, 0);
@@ -223,7 +228,7 @@ TEST_F(RenderTest, DestroyingTheQueueOrARenderEndsPovRay) {
     m_queue.reset();
     EXPECT_TRUE(render->IsFinished());
     EXPECT_EQ(render->Result().status, RenderResult::Stopped);
-    EXPECT_TRUE(WaitUntil([&] { return ::kill(pid, 0) != 0; }, 5000)) << "POV-Ray still runs";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, 5000)) << "POV-Ray still runs";
     render.reset(); // the render outlives its queue without harm
 }
 

@@ -9,10 +9,9 @@
 #include "render/povray/thumbnailbatchrender.h"
 #include "testfiles.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <algorithm>
 #include <cstring>
 
@@ -42,17 +41,11 @@ QString RenderTest::FakePovRay(const QString& body) {
     return PutScript(Path(QStringLiteral("fake-povray.sh")), body.toUtf8());
 }
 
-bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
-
 RenderResult RenderTest::Run(QueuedRender& render) {
     QSignalSpy finished(&render, &QueuedRender::finished);
     render.Start(*m_queue);
-    EXPECT_TRUE(WaitUntil([&] { return finished.count() > 0; })) << "the render did not end";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000))
+        << "the render did not end";
     return render.Result();
 }
 
@@ -90,7 +83,8 @@ std::unique_ptr<BatchRun> RenderTest::RunBatch(Catalog& catalog, bool composite,
                      [watched](std::size_t task) { watched->ended.push_back(task); });
     QSignalSpy finished(watched->batch.get(), &ThumbnailBatchRender::finished);
     watched->batch->Start(*m_queue);
-    EXPECT_TRUE(WaitUntil([&] { return finished.count() > 0; }, 180000)) << "the batch did not end";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 180000))
+        << "the batch did not end";
     return run;
 }
 
@@ -98,13 +92,13 @@ QString VersionOutput(const QString& executable) {
     PovVersionProbe probe;
     QSignalSpy finished(&probe, &PovVersionProbe::finished);
     probe.Start(executable);
-    EXPECT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
     return finished.isEmpty() ? QString() : finished.first().first().toString();
 }
 
 RenderResult RenderTest::RunJob(PovRayJob& job) {
     job.Start();
-    EXPECT_TRUE(WaitUntil([&] { return job.IsFinished(); })) << "POV-Ray did not end";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return job.IsFinished(); }, 60000)) << "POV-Ray did not end";
     return job.Result();
 }
 

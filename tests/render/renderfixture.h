@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -71,9 +70,6 @@ protected:
     std::unique_ptr<PovRayRunner> m_runner;
     std::unique_ptr<RenderQueue> m_queue;
 };
-
-/// Waits until `done` holds, handling events meanwhile (a minute at most).
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 60000);
 
 /// What `executable --version` answers, asked as the program asks it.
 QString VersionOutput(const QString& executable);

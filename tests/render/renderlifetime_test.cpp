@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -99,7 +100,7 @@ TEST_F(RenderTest, ARenderDestroyedWhileItsNoticeIsShownIsNotTouchedAgain) {
     });
     QObject::connect(render, &QueuedRender::status, &receiver, [&] { ++statuses; });
     render->Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] { return alive.isNull(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 60000));
     EXPECT_EQ(notices, 1);
     EXPECT_EQ(finished, 1);
     EXPECT_EQ(statuses, 0) << "a render that is gone says nothing more";
@@ -123,7 +124,7 @@ protected:
     }
     /// Waits until the stand-in runs; its process group, or 0.
     pid_t RunningGroup() {
-        if (!WaitUntil([&] { return WrittenPid(Path(QStringLiteral("leader"))) > 0; }))
+        if (!QTest::qWaitFor([&] { return WrittenPid(Path(QStringLiteral("leader"))) > 0; }, 60000))
             return 0;
         return WrittenPid(Path(QStringLiteral("leader")));
     }
@@ -150,11 +151,11 @@ TEST_F(WrapperTest, POVRayLeadsAGroupOfItsOwnThatAStopOrTheTimeLimitEndsWhole) {
         EXPECT_GE(LiveMembers(group).size(), 3u) << "the script and its children";
         if (!timeLimit)
             render->Stop();
-        ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
         EXPECT_EQ(render->Result().status,
                   timeLimit ? RenderResult::TimedOut : RenderResult::Stopped);
         // The child that ignores SIGTERM too, once the script has ended.
-        EXPECT_TRUE(WaitUntil([&] { return LiveMembers(group).empty(); }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return LiveMembers(group).empty(); }, 5000))
             << LiveMembers(group).size() << " left";
         EXPECT_TRUE(JobFolders().isEmpty());
     }
@@ -170,9 +171,9 @@ TEST_F(WrapperTest, ARenderLetGoWhileItRunsKillsItsGroupWithoutWaitingAndLeavesN
     // Killed, and not waited for here: the script is reaped from the event loop.
     EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(group)));
     EXPECT_TRUE(JobFolders().isEmpty());
-    EXPECT_TRUE(WaitUntil([&] { return LiveMembers(group).empty(); }, 5000));
-    EXPECT_TRUE(
-        WaitUntil([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(group)); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LiveMembers(group).empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(group)); }, 5000))
         << "a zombie is left";
 
     // Let go just before the program ends: the runner reaps it before the area goes.
@@ -187,7 +188,7 @@ TEST_F(WrapperTest, ARenderLetGoWhileItRunsKillsItsGroupWithoutWaitingAndLeavesN
     m_runner.reset();
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(last))) << "a zombie is left";
     EXPECT_FALSE(QFileInfo::exists(area));
-    EXPECT_TRUE(WaitUntil([&] { return LiveMembers(last).empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LiveMembers(last).empty(); }, 5000));
 }
 
 TEST_F(RenderTest, ABatchDestroyedWhileItRendersLeavesTheQueueCountingRight) {
@@ -205,7 +206,7 @@ TEST_F(RenderTest, ABatchDestroyedWhileItRendersLeavesTheQueueCountingRight) {
     CatalogTextures textures(catalog, plan);
     auto batch = std::make_unique<ThumbnailBatchRender>(std::move(plan), textures);
     batch->Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] { return m_queue->Running() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_queue->Running() == 2; }, 60000));
     // Whoever shows the queue asks for its counts each time it changes, also while the batch
     // goes.
     std::vector<int> counted;

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -260,7 +261,8 @@ TEST_F(ScratchTest, AnAbandonedRenderLeavesNoFolder) {
     texture.SetName("Abandoned");
     auto render = std::make_unique<PictureRender>(texture, 40, 40);
     render->Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] { return render->GetState() == QueuedRender::State::Running; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return render->GetState() == QueuedRender::State::Running; }, 60000));
     ASSERT_EQ(Entries(m_runner->ScratchFolder()).size(), 1);
     render.reset();
     EXPECT_TRUE(Entries(m_runner->ScratchFolder()).isEmpty());

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QTest>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
@@ -185,10 +186,10 @@ TEST_F(RenderTest, StoppingABatchKeepsWhatCameAndLeavesNoPovRayNorFolderBehind) 
     QSignalSpy ended(&batch, &ThumbnailBatchRender::taskEnded);
     batch.Start(*m_queue);
     // Stopped once the first picture has come.
-    ASSERT_TRUE(WaitUntil([&] { return ended.count() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, 60000));
     batch.Stop();
     EXPECT_EQ(m_queue->Left(), 0) << "nothing waits or runs that is not being stopped";
-    ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
     EXPECT_EQ(batch.Result().status, RenderResult::Stopped);
     const BatchSummary& summary = batch.Summary();
     EXPECT_TRUE(summary.stopped);
@@ -224,7 +225,7 @@ TEST_F(RenderTest, ATextureChangedWhileItRendersIsRenderedAgainAndAGoneOneIsDrop
     where.gone.insert(2);
     QSignalSpy finished(&batch, &ThumbnailBatchRender::finished);
     batch.Start(*m_queue);
-    ASSERT_TRUE(WaitUntil([&] { return finished.count() > 0; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
     // Texture 0 again before those still waiting (1 had taken the free place meanwhile).
     EXPECT_EQ(where.subjects, (std::vector<std::size_t>{0, 1, 0, 2}));
     // The picture texture 0 has shows what it is now: pure yellow.
@@ -265,10 +266,10 @@ TEST_F(RenderTest, BatchesWaitTheirTurnAndSingleRendersGoAheadOfThem) {
     PictureRender preview(single, 40, 40);
     QObject::connect(&preview, &QueuedRender::finished,
                      [&] { order.push_back(QStringLiteral("single")); });
-    ASSERT_TRUE(WaitUntil([&] { return m_queue->Running() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_queue->Running() == 1; }, 60000));
     preview.Start(*m_queue);
-    ASSERT_TRUE(
-        WaitUntil([&] { return one.IsFinished() && two.IsFinished() && preview.IsFinished(); }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return one.IsFinished() && two.IsFinished() && preview.IsFinished(); }, 60000));
     EXPECT_EQ(order, (std::vector<QString>{"one 0", "single", "one 1", "one 2", "two 0", "two 1"}));
 }
 

@@ -5,6 +5,7 @@
 #include "ui/catalog/catalogview.h"
 #include "ui/framework/prompts.h"
 #include "ui/framework/textureeditors.h"
+#include "whenshown.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -17,20 +18,10 @@
 /// Runs `inspect` on the first top-level widget of type T once it shows (a modal dialog or a
 /// popup menu), then closes it.
 template <class T> void WhenShownThenClose(std::function<void(T*)> inspect) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* found = qobject_cast<T*>(widget);
-            if (found && found->isVisible()) {
-                poll->stop();
-                poll->deleteLater();
-                inspect(found);
-                found->close();
-                return;
-            }
-        }
+    WhenShown<T>([inspect = std::move(inspect)](T* found) {
+        inspect(found);
+        found->close();
     });
-    poll->start(20);
 }
 
 /// An editor that plays the user's part: it changes the texture as told and answers OK or Cancel.

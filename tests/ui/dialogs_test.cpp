@@ -30,7 +30,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -102,18 +101,6 @@ public:
     QStringList fileCaptions;
     QStringList fileStarts;
 };
-
-/// Handles events until `done` holds or `ms` have passed; returns whether it held.
-bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 /// Runs `action` on the modal dialog of type T as soon as one runs its loop (the dialog under
 /// test is then inside exec()). Gives up after a few seconds, closing whatever is modal, so a
@@ -741,13 +728,14 @@ TEST(ViewSource, TheTextGrowsWithTheWindowAndTheButtonsStayAtTheBottom) {
     dialog.show();
     auto* edit = dialog.findChild<QPlainTextEdit*>();
     auto* close = dialog.findChild<QPushButton*>(QStringLiteral("closeButton"));
-    ASSERT_TRUE(WaitUntil([&] { return dialog.height() == 400 && edit->height() > 100; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dialog.height() == 400 && edit->height() > 100; }, 5000));
     const QSize editBefore = edit->size();
     const int bottomGap = dialog.height() - close->geometry().bottom();
     const int closeLeft = close->x();
 
     dialog.resize(520, 470);
-    ASSERT_TRUE(WaitUntil([&] { return edit->width() == editBefore.width() + 120; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->width() == editBefore.width() + 120; }, 5000));
     EXPECT_EQ(edit->height(), editBefore.height() + 70);
     EXPECT_EQ(dialog.height() - close->geometry().bottom(), bottomGap);
     EXPECT_EQ(close->x(), closeLeft);
@@ -762,7 +750,7 @@ TEST(ViewSource, TheLastPlaceIsRememberedForTheNextOne) {
         ViewSourceDialog dialog(kSource);
         dialog.show();
         dialog.setGeometry(first);
-        ASSERT_TRUE(WaitUntil([&] { return dialog.geometry() == first; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.geometry() == first; }, 5000));
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("closeButton")),
                           Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
@@ -775,7 +763,7 @@ TEST(ViewSource, TheLastPlaceIsRememberedForTheNextOne) {
         dialog.show();
         EXPECT_EQ(dialog.geometry(), first);
         dialog.setGeometry(second);
-        ASSERT_TRUE(WaitUntil([&] { return dialog.geometry() == second; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.geometry() == second; }, 5000));
         QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_FALSE(dialog.isVisible());
     }

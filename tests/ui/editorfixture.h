@@ -9,6 +9,7 @@
 #include "ui/framework/appservices.h"
 #include "ui/framework/documenttemplate.h"
 #include "ui/framework/prompts.h"
+#include "whenshown.h"
 
 #include <QApplication>
 #include <QRect>
@@ -55,22 +56,6 @@ class EditorTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    /// Acts on the first visible top-level dialog of type T once it shows (modal dialogs are
-    /// opened with exec(), so the test answers them from the event loop).
-    template <class T> static void WhenShown(std::function<void(T*)> act) {
-        auto* poll = new QTimer;
-        QObject::connect(poll, &QTimer::timeout, [poll, act] {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
-                    poll->stop();
-                    poll->deleteLater();
-                    act(found);
-                    return;
-                }
-        });
-        poll->start(10);
-    }
 
     /// Puts a text into an edit at once (as a paste does) and moves the focus on, as a user
     /// tabbing away does.

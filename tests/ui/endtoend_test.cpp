@@ -28,36 +28,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
-#include <QTimer>
 
 namespace {
-
-/// Acts on the first visible window of type T as soon as it shows (the code under test is then
-/// inside the window's modal loop). Gives up after a while so a failing test cannot hang.
-template <class T> void WhenShown(std::function<void(T*)> act) {
-    auto* poll = new QTimer;
-    auto* tries = new int(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<T*>(widget);
-                found && found->isVisible() && found->isModal()) {
-                poll->stop();
-                poll->deleteLater();
-                delete tries;
-                act(found);
-                return;
-            }
-        if (++*tries > 1500) {
-            poll->stop();
-            poll->deleteLater();
-            delete tries;
-            ADD_FAILURE() << "no " << T::staticMetaObject.className() << " showed";
-            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                modal->reject();
-        }
-    });
-    poll->start(10);
-}
 
 QPushButton* Ok(QDialog* dialog) {
     for (QDialogButtonBox* box : dialog->findChildren<QDialogButtonBox*>())
@@ -99,7 +71,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
     ASSERT_NE(view, nullptr);
 
     // A marble with a colour map from red to white, made in the sheet and the colour map dialog.
-    WhenShown<TextureEditSheet>([](TextureEditSheet* sheet) {
+    WhenShownOrFail<TextureEditSheet>([](TextureEditSheet* sheet) {
         EXPECT_EQ(sheet->windowTitle(), "New Simple Texture");
         EXPECT_TRUE(sheet->PreviewWindow()->isVisible()); // beside the sheet
         Rename(sheet, QStringLiteral("Red Marble"));
@@ -108,7 +80,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
         pigment->TypeButton(PatternPage::Procedural)->click();
         pigment->PatternList()->setCurrentIndex(
             pigment->PatternList()->findText(QStringLiteral("Marble")));
-        WhenShown<ColorMapDialog>([](ColorMapDialog* colors) {
+        WhenShownOrFail<ColorMapDialog>([](ColorMapDialog* colors) {
             colors->SelectLine(0);
             colors->ChannelSlider(ColorMapDialog::Red)->setValue(255);
             colors->ChannelSlider(ColorMapDialog::Green)->setValue(0);
@@ -130,7 +102,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
 
     // A layered texture of two layers, each made in the sheet from the layered dialog.
     auto layer = [](const QString& name, int reflection) {
-        WhenShown<TextureEditSheet>([name, reflection](TextureEditSheet* sheet) {
+        WhenShownOrFail<TextureEditSheet>([name, reflection](TextureEditSheet* sheet) {
             Rename(sheet, name);
             ASSERT_TRUE(sheet->SetCurrentIndex(3));
             static_cast<FinishPage*>(sheet->Page(3))
@@ -139,7 +111,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
             Ok(sheet)->click();
         });
     };
-    WhenShown<LayeredTextureDialog>([&](LayeredTextureDialog* dialog) {
+    WhenShownOrFail<LayeredTextureDialog>([&](LayeredTextureDialog* dialog) {
         EXPECT_FALSE(dialog->Preview()->isVisible());
         layer(QStringLiteral("Under Coat"), 10);
         dialog->Button(QStringLiteral("newButton"))->click();
@@ -175,7 +147,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
 
     // Exported, and the file holds exactly the expected source.
     const QString exported = Path(QStringLiteral("coats.inc"));
-    WhenShown<ExportDialog>([exported](ExportDialog* dialog) {
+    WhenShownOrFail<ExportDialog>([exported](ExportDialog* dialog) {
         dialog->AllRadio()->click();
         dialog->FileNameEdit()->setText(exported);
         Ok(dialog)->click();
@@ -200,7 +172,7 @@ TEST_F(EndToEnd, APreviewShapeChosenInTheEditorReachesTheCatalogOnlyOnOk) {
     const int before = catalog.GetTexture(index).GetPreviewShape();
     const int other = before == 3 ? 4 : 3;
     auto choose = [other](bool accept) {
-        WhenShown<TextureEditSheet>([other, accept](TextureEditSheet* sheet) {
+        WhenShownOrFail<TextureEditSheet>([other, accept](TextureEditSheet* sheet) {
             auto* preview = qobject_cast<PreviewWindow*>(sheet->PreviewWindow());
             ASSERT_NE(preview, nullptr);
             preview->ShapeListWidget()->setCurrentRow(other);

@@ -7,6 +7,7 @@
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/framework/document.h"
 #include "ui/framework/prompts.h"
+#include "whenshown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,21 +30,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-/// Acts on the first visible top-level dialog of type T, once it shows.
-template <class T> void WhenShown(std::function<void(T*)> act) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
-                poll->stop();
-                poll->deleteLater();
-                act(found);
-                return;
-            }
-    });
-    poll->start(20);
-}
 
 class StartupTest : public ::testing::Test {
 protected:

@@ -4,28 +4,93 @@
 #include "paint/catalogpainter.h"
 #include "ui/catalog/catalogmodel.h"
 
+#include <QAbstractProxyModel>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 /// The thumbnail stands this far below the top of its cell.
 constexpr int kThumbnailTop = 10;
+/// A change to more rows than this empties the cache rather than looking up each texture.
+constexpr int kMaxRowsDropped = 256;
 } // namespace
 
 CatalogDelegate::CatalogDelegate(QObject* parent) : QAbstractItemDelegate(parent) {}
 
 void CatalogDelegate::SetThumbnailSize(QSize size, double scale) {
+    if (size != m_thumbnailSize || scale != m_scale)
+        m_cache.Clear();
     m_thumbnailSize = size;
     m_scale = scale;
+}
+
+QPixmap CatalogDelegate::Picture(const QModelIndex& index) const {
+    const QVariant id = index.data(CatalogModel::TextureIdRole);
+    const QSize own = index.data(CatalogModel::ThumbnailSizeRole).toSize();
+    const QSize drawn(static_cast<int>(std::lround(own.width() * m_scale)),
+                      static_cast<int>(std::lround(own.height() * m_scale)));
+    if (!id.isValid() || drawn.isEmpty())
+        return {};
+    Watch(index.model());
+    QPixmap picture = m_cache.Find(id.toULongLong(), drawn);
+    if (!picture.isNull())
+        return picture;
+    const QImage image = index.data(CatalogModel::ThumbnailRole).value<QImage>();
+    if (image.isNull())
+        return {};
+    // Averaging when shrinking and interpolating when growing keeps thumbnails smooth.
+    picture = QPixmap::fromImage(image.size() == drawn ? image
+                                                       : image.scaled(drawn, Qt::IgnoreAspectRatio,
+                                                                      Qt::SmoothTransformation));
+    m_cache.Insert(id.toULongLong(), picture);
+    return picture;
+}
+
+void CatalogDelegate::Watch(const QAbstractItemModel* model) const {
+    while (const auto* proxy = qobject_cast<const QAbstractProxyModel*>(model))
+        model = proxy->sourceModel();
+    if (!model || model == m_watched)
+        return;
+    if (m_watched)
+        disconnect(m_watched, nullptr, this, nullptr);
+    m_cache.Clear();
+    m_watched = model;
+    connect(
+        model, &QAbstractItemModel::dataChanged, this,
+        [this, model](const QModelIndex& top, const QModelIndex& bottom, const QList<int>& roles) {
+            if (roles.isEmpty() || roles.contains(CatalogModel::ThumbnailRole))
+                DropRows(model, top.row(), bottom.row());
+        });
+    connect(
+        model, &QAbstractItemModel::rowsInserted, this,
+        [this, model](const QModelIndex&, int first, int last) { DropRows(model, first, last); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { m_cache.Clear(); });
+    connect(model, &QObject::destroyed, this, [this] {
+        m_cache.Clear();
+        m_watched = nullptr;
+    });
+}
+
+void CatalogDelegate::DropRows(const QAbstractItemModel* model, int first, int last) const {
+    if (last - first >= kMaxRowsDropped) {
+        m_cache.Clear();
+        return;
+    }
+    for (int row = first; row <= last; ++row)
+        m_cache.Drop(model->index(row, 0).data(CatalogModel::TextureIdRole).toULongLong());
 }
 
 void CatalogDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
     const QRect& rect = option.rect;
     const CellRect cell{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
-    const CellContents contents{index.data(CatalogModel::ThumbnailRole).value<QImage>(),
-                                index.data(Qt::DisplayRole).toString(),
-                                index.data(CatalogModel::SelectedRole).toBool()};
+    CellContents contents{{},
+                          index.data(Qt::DisplayRole).toString(),
+                          index.data(CatalogModel::SelectedRole).toBool(),
+                          Picture(index)};
+    if (contents.picture.isNull() && !index.data(CatalogModel::TextureIdRole).isValid())
+        contents.thumbnail = index.data(CatalogModel::ThumbnailRole).value<QImage>();
     painter->save();
     painter->setFont(option.font);
     CatalogPainter::PaintCellContents(*painter, cell, m_thumbnailSize, m_scale, contents, m_route);

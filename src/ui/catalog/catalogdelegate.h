@@ -2,6 +2,7 @@
 
 #include "paint/bitmapdraw.h"
 #include "ui/catalog/catalogmodel.h"
+#include "ui/catalog/thumbnailcache.h"
 
 #include <QAbstractItemDelegate>
 #include <QPoint>
@@ -11,6 +12,8 @@
 /// drawing as printed pages and sheets, with the thumbnail at the window's zoom. What a cell
 /// shows comes from the model's roles: name, thumbnail and the catalog's selection flag, and a
 /// small mark over the picture while a new thumbnail is on its way or after its render failed.
+/// Pictures are kept ready at the zoom's size until their texture's thumbnail or the zoom
+/// changes.
 class CatalogDelegate : public QAbstractItemDelegate {
     Q_OBJECT
 public:
@@ -25,10 +28,19 @@ public:
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    /// How many pictures are kept ready to draw.
+    std::size_t CachedPictures() const { return m_cache.Count(); }
+
 private:
+    QPixmap Picture(const QModelIndex& index) const;
+    /// Follows the changes of the model under `model`'s proxies, once per model.
+    void Watch(const QAbstractItemModel* model) const;
+    void DropRows(const QAbstractItemModel* model, int first, int last) const;
     static void PaintMark(QPainter& painter, QPoint corner, CatalogModel::ThumbnailState state);
 
     QSize m_thumbnailSize{120, 120};
     double m_scale = 1.0;
     BitmapDrawRoute m_route = BitmapDrawRoute::Video;
+    mutable ThumbnailCache m_cache;
+    mutable const QAbstractItemModel* m_watched = nullptr;
 };

@@ -72,6 +72,10 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
     case SearchTextRole:
         // Find never looks for a line break, so the two texts cannot run into each other.
         return QString::fromStdString(texture.GetName() + '\n' + texture.GetDescription());
+    case TextureIdRole:
+        return QVariant::fromValue<qulonglong>(texture.GetId());
+    case ThumbnailSizeRole:
+        return QSize(texture.GetThumbnailWidth(), texture.GetThumbnailHeight());
     default:
         return {};
     }

@@ -28,6 +28,8 @@ public:
         ThumbnailProblemRole, ///< why the last render of the thumbnail failed
         SelectedRole,         ///< the catalog's selection flag
         SearchTextRole,       ///< name and description, what Find looks in
+        TextureIdRole,        ///< the texture's TextureId, as qulonglong
+        ThumbnailSizeRole,    ///< QSize of the thumbnail, without converting its pixels
     };
     enum Kind { Simple, Layered, Source };
     /// What is going on with a texture's thumbnail, for renders that run in the background.
