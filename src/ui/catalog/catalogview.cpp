@@ -26,6 +26,7 @@
 #include "ui/framework/prompts.h"
 #include "ui/framework/textureeditors.h"
 #include "ui/framework/waitcursor.h"
+#include "ui/framework/zoomsteps.h"
 #include "ui/texmap/createtexturemap.h"
 
 #include <QAccessible>
@@ -47,7 +48,6 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -61,8 +61,15 @@ const char* const kClearQuestion =
 const char* const kClearPrompt =
     "Please select an option for which thumbnails that you would like to clear:";
 
-/// The steps of Zoom In and Zoom Out, in percent.
-constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
+/// The rungs of Zoom In and Zoom Out, in percent.
+const ZoomSteps& Steps() {
+    static const ZoomSteps steps{50, 67, 75, 100, 125, 150, 200, 300, 400};
+    return steps;
+}
+
+int Percent(double zoom) {
+    return static_cast<int>(std::lround(zoom));
+}
 
 /// The index of the texture with `id`, looked for at `hint` first; -1 when it is gone.
 int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
@@ -546,15 +553,7 @@ void CatalogView::wheelEvent(QWheelEvent* event) {
         m_zoomRemainder += event->angleDelta().y();
         const int notches = m_zoomRemainder / 120;
         m_zoomRemainder -= notches * 120;
-        int zoom = m_zoom;
-        for (int step = 0; step < std::abs(notches); ++step) {
-            const auto next = notches > 0
-                                  ? std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom)
-                                  : std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom);
-            zoom = notches > 0 ? (next == kZoomSteps.end() ? kMaximumZoom : *next)
-                               : (next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
-        }
-        ZoomAbout(zoom, event->position().toPoint());
+        ZoomAbout(Percent(Steps().Step(m_zoom, notches)), event->position().toPoint());
         event->accept();
         return;
     }
@@ -597,13 +596,11 @@ void CatalogView::ZoomAbout(int percent, QPoint anchor) {
 }
 
 void CatalogView::OnZoomIn() {
-    const auto next = std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
-    SetZoom(next == kZoomSteps.end() ? kMaximumZoom : *next);
+    SetZoom(Percent(Steps().In(m_zoom)));
 }
 
 void CatalogView::OnZoomOut() {
-    const auto next = std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
-    SetZoom(next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
+    SetZoom(Percent(Steps().Out(m_zoom)));
 }
 
 void CatalogView::OnActualSize() {
