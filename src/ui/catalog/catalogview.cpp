@@ -14,7 +14,7 @@
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
-#include "ui/catalog/catalogprintlayout.h"
+#include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogselection.h"
 #include "ui/catalog/sourceimporter.h"
@@ -41,9 +41,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -159,6 +156,7 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
             scrollTo(ShownIndex(row));
     });
     m_actions = new CatalogActions(*this);
+    m_printer = std::make_unique<CatalogPrinter>(document, *m_shown, *this);
 
     // The Find bar above the grid: a field that narrows the grid as the user types.
     auto* label = new QLabel(QStringLiteral("F&ind:"), m_findBar);
@@ -247,9 +245,9 @@ bool CatalogView::CanRun(StandardCommand command) const {
 void CatalogView::Run(StandardCommand command) {
     switch (command) {
     case StandardCommand::Print:
-        return OnPrint();
+        return m_printer->ChooseAndPrint();
     case StandardCommand::PrintPreview:
-        return OnPrintPreview();
+        return m_printer->Preview();
     case StandardCommand::Cut:
         return OnCut();
     case StandardCommand::Copy:
@@ -291,14 +289,11 @@ QModelIndex CatalogView::ShownIndex(int row) const {
 }
 
 std::vector<int> CatalogView::ShownIndices() const {
-    std::vector<int> indices(static_cast<std::size_t>(m_shown->rowCount()));
-    for (int row = 0; row < m_shown->rowCount(); ++row)
-        indices[static_cast<std::size_t>(row)] = IndexAt(row);
-    return indices;
+    return m_shown->Indices();
 }
 
 bool CatalogView::IsFiltered() const {
-    return !m_shown->Text().isEmpty();
+    return m_shown->IsFiltered();
 }
 
 int CatalogView::Anchor() const {
@@ -1336,38 +1331,4 @@ bool CatalogView::DropSource(const QMimeData* data, const QPoint& position) {
         return false;
     m_importer->Import(*source, DropIndex(position));
     return true;
-}
-
-// ---- printing -----------------------------------------------------------------------------
-
-void CatalogView::PrintGrid(QPrinter& printer) const {
-    QPainter painter(&printer);
-    if (!painter.isActive())
-        return;
-    const QRect page(QPoint(0, 0),
-                     printer.pageLayout().paintRectPixels(printer.resolution()).size());
-    const std::vector<int> shown = ShownIndices();
-    const CatalogPrintLayout layout(m_document.Contents(), IsFiltered() ? &shown : nullptr,
-                                    m_document.Title(), font(), page, printer.resolution());
-    for (int number = 0; number < layout.PageCount(); ++number) {
-        if (number > 0)
-            printer.newPage();
-        layout.PaintPage(painter, number);
-    }
-}
-
-void CatalogView::OnPrint() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted)
-        PrintGrid(printer);
-}
-
-void CatalogView::OnPrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(QStringLiteral("Print Preview - %1").arg(m_document.Title()));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* target) { PrintGrid(*target); });
-    preview.exec();
 }

@@ -14,12 +14,12 @@ class CatalogActions;
 class CatalogDelegate;
 class CatalogDocument;
 class CatalogFilter;
+class CatalogPrinter;
 class CatalogRenders;
 class CatalogSelection;
 class Texture;
 class QLineEdit;
 class QMimeData;
-class QPrinter;
 class QUndoCommand;
 class SourceImporter;
 
@@ -105,8 +105,8 @@ public:
     bool DropSource(const QMimeData* data, const QPoint& position);
     /// The import of POV-Ray source into this window's catalog, with its summary.
     SourceImporter& Importer() const { return *m_importer; }
-    /// Prints the shown textures on as many pages as they need.
-    void PrintGrid(QPrinter& printer) const;
+    /// Prints the shown textures.
+    const CatalogPrinter& Printer() const { return *m_printer; }
     /// Renders the thumbnails of the new textures at `indices` in the background when "Update
     /// Thumbnail" is on, with the batch bar; the pictures join the steps that brought the
     /// textures in.
@@ -140,8 +140,6 @@ public slots:
     void OnPaste();
     void OnAntialiasing();
     void OnUpdateThumbnail();
-    void OnPrint();
-    void OnPrintPreview();
     void OnSelectAll();
     void OnSelectNone();
     /// Shows the Find field above the grid and puts the cursor in it.
@@ -223,6 +221,7 @@ private:
     CatalogDelegate* m_delegate;
     CatalogSelection* m_selection;
     CatalogActions* m_actions;
+    std::unique_ptr<CatalogPrinter> m_printer;
     CatalogRenders& m_renders;
     BatchBar* m_batchBar;
     SourceImporter* m_importer;
