@@ -7,6 +7,7 @@
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/batchbar.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
@@ -236,7 +237,7 @@ TEST_F(CatalogWindowTest, SelectAllDeleteUndoRestoresTheBytesAndTheSavedState) {
     EXPECT_FALSE(Enabled("Undo"));
     EXPECT_EQ(UndoText(), "&Undo");
     m_app->Frame().Action(QStringLiteral("Select All"))->trigger();
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(CatalogOf(view).GetCount(), 0);
     EXPECT_TRUE(view->Document().IsModified());
     EXPECT_TRUE(SubWindowTitle(view).endsWith('*'));
@@ -275,7 +276,7 @@ TEST_F(CatalogWindowTest, UndoingADeleteOfTwoThousandTexturesRestoresThemInOrder
     // Every other texture, so that they must go back between the others.
     for (int i = 0; i < 2000; i += 2)
         CatalogOf(view).Select(i);
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(CatalogOf(view).GetCount(), 1000);
     EXPECT_EQ(UndoText(), "&Undo Delete 1000 Textures");
     view->Document().UndoStack().undo();
@@ -292,21 +293,21 @@ TEST_F(CatalogWindowTest, EveryChangeToTheTexturesIsOneStep) {
     QUndoStack& steps = view->Document().UndoStack();
 
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Fresh"); };
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     EXPECT_EQ(UndoText(), "&Undo New Texture");
     ClickTexture(view, 4);
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Changed Granite"); };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(catalog.GetTexture(4).GetName(), "Changed Granite");
     EXPECT_EQ(UndoText(), "&Undo Modify Changed Granite");
     ClickTexture(view, 1);
-    view->OnCut();
+    view->Commands().OnCut();
     EXPECT_EQ(UndoText(), "&Undo Cut 1 Texture");
-    view->OnPaste();
+    view->Commands().OnPaste();
     EXPECT_EQ(UndoText(), "&Undo Paste 1 Texture");
     ClickTexture(view, 0);
     ClickTexture(view, 2, Qt::ShiftModifier);
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     EXPECT_EQ(UndoText(), "&Undo Clear 3 Thumbnails");
     EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 0);
     EXPECT_EQ(steps.count(), 5);
@@ -325,7 +326,7 @@ TEST_F(CatalogWindowTest, EveryChangeToTheTexturesIsOneStep) {
     }
     // A cancelled editor leaves no step.
     m_editors.accept = false;
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     EXPECT_EQ(steps.count(), 5);
 }
 
@@ -336,7 +337,7 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
     ClickTexture(view, 0);
     const std::vector<std::uint8_t> saved = Bytes(catalog);
     // Stopped before any picture came: the catalog stays unmodified, no step is recorded.
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     QTest::mouseClick(view->BatchProgress()->Button(), Qt::LeftButton);
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_FALSE(view->Document().IsModified());
@@ -345,9 +346,9 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
 
     // Cleared and rendered: Undo brings the empty picture back, Redo the new one.
     ClickTexture(view, 0);
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     const std::vector<std::uint8_t> cleared = Bytes(catalog);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(WaitForRenders(view));
     ASSERT_TRUE(view->Document().IsModified());
     const std::vector<std::uint8_t> rendered = Bytes(catalog);
@@ -392,7 +393,7 @@ TEST_F(CatalogWindowTest, FindNarrowsTheGridAndCommandsActOnShownTextures) {
     ClickTexture(view, 1); // the second shown: Green Marble
     EXPECT_EQ(Selected(view), std::vector<int>{3});
     m_app->Frame().Action(QStringLiteral("Select All"))->trigger();
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(CatalogOf(view).GetCount(), 14);
     EXPECT_EQ(view->Shown().rowCount(), 0);
     m_app->Frame().UpdateCommands();
@@ -429,7 +430,7 @@ TEST_F(CatalogWindowTest, FindCountsASingleTextureInTheSingular) {
 TEST_F(CatalogWindowTest, ScreenshotOfTheFindBar) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    view->OnFind();
+    view->Commands().OnFind();
     QTest::keyClicks(view->FindField(), QStringLiteral("gr"));
     ClickTexture(view, 1);
     view->verticalScrollBar()->setValue(0);

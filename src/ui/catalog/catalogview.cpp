@@ -1,33 +1,20 @@
 #include "ui/catalog/catalogview.h"
 
-#include "core/catalog/exportsource.h"
-#include "core/model/layeredtexture.h"
-#include "core/model/simpletexture.h"
-#include "core/model/sourcetexture.h"
-#include "core/povtext/sourceconversion.h"
 #include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogactions.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdelegate.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
-#include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogselection.h"
 #include "ui/catalog/sourceimporter.h"
-#include "ui/dialogs/clipboard.h"
-#include "ui/dialogs/exportdialog.h"
-#include "ui/dialogs/thumbnailoptionsdialog.h"
-#include "ui/dialogs/viewsourcedialog.h"
 #include "ui/framework/appservices.h"
-#include "ui/framework/prompts.h"
-#include "ui/framework/textureeditors.h"
-#include "ui/framework/waitcursor.h"
 #include "ui/framework/zoomsteps.h"
-#include "ui/texmap/createtexturemap.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -37,8 +24,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
@@ -46,17 +31,8 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace {
-
-const char* const kRenderQuestion =
-    "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
-    "material(s)?\r\n\r\nnote: This can take a very long time.";
-const char* const kClearQuestion =
-    "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
-const char* const kClearPrompt =
-    "Please select an option for which thumbnails that you would like to clear:";
 
 /// The rungs of Zoom In and Zoom Out, in percent.
 const ZoomSteps& Steps() {
@@ -66,49 +42,6 @@ const ZoomSteps& Steps() {
 
 int Percent(double zoom) {
     return static_cast<int>(std::lround(zoom));
-}
-
-/// The index of the texture with `id`, looked for at `hint` first; -1 when it is gone.
-int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
-    if (hint >= 0 && hint < catalog.GetCount() && catalog.GetTexture(hint).GetId() == id)
-        return hint;
-    for (int index = 0; index < catalog.GetCount(); ++index)
-        if (catalog.GetTexture(index).GetId() == id)
-            return index;
-    return -1;
-}
-
-bool SamePicture(const Bitmap& a, const Bitmap& b) {
-    return a.Width() == b.Width() && a.Height() == b.Height() &&
-           std::ranges::equal(a.Bits(), b.Bits());
-}
-
-bool AnySelectedLayered(const Catalog& catalog) {
-    for (int index : catalog.GetSelectedIndices())
-        if (dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(index)))
-            return true;
-    return false;
-}
-
-/// Asks which thumbnails a command works on: the options dialog when a layered texture is
-/// selected, else a Yes/No question. Returns false when the user declines.
-bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt,
-                        const QString& title, const QString& question, bool& composite,
-                        bool& layers) {
-    composite = layers = true;
-    if (AnySelectedLayered(catalog)) {
-        ThumbnailOptionsDialog options(parent);
-        if (!prompt.isEmpty())
-            options.SetPrompt(prompt);
-        options.SetOption(2);
-        if (options.exec() != QDialog::Accepted)
-            return false;
-        composite = options.GetOption() != 1;
-        layers = options.GetOption() != 0;
-        return true;
-    }
-    return Prompts::Message(parent, Prompts::Icon::Stop, title, question,
-                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 QRect ToRect(const CellRect& cell, int offset) {
@@ -147,16 +80,13 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
-    m_importer = new SourceImporter(document, app, *this, [this](const std::vector<int>& indices) {
-        RenderThumbnailsInBackground(indices);
-    });
-    connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogView::StateChanged);
-    connect(m_importer, &SourceImporter::imported, this, [this](int first) {
+    m_commands = new CatalogCommands(*this, document, app);
+    connect(m_commands, &CatalogCommands::stateChanged, this, &CatalogView::StateChanged);
+    connect(&m_commands->Importer(), &SourceImporter::imported, this, [this](int first) {
         if (const int row = RowOf(first); row >= 0)
             scrollTo(ShownIndex(row));
     });
-    m_actions = new CatalogActions(*this);
-    m_printer = std::make_unique<CatalogPrinter>(document, *m_shown, *this);
+    m_actions = new CatalogActions(*m_commands);
 
     // The Find bar above the grid: a field that narrows the grid as the user types.
     auto* label = new QLabel(QStringLiteral("F&ind:"), m_findBar);
@@ -224,11 +154,11 @@ bool CatalogView::Supports(StandardCommand) const {
 bool CatalogView::CanRun(StandardCommand command) const {
     switch (command) {
     case StandardCommand::Cut:
-        return CanCut();
+        return m_commands->CanCut();
     case StandardCommand::Copy:
-        return CanCopy();
+        return m_commands->CanCopy();
     case StandardCommand::Paste:
-        return CanPaste();
+        return m_commands->CanPaste();
     case StandardCommand::ZoomIn:
         return m_zoom < kMaximumZoom;
     case StandardCommand::ZoomOut:
@@ -245,15 +175,15 @@ bool CatalogView::CanRun(StandardCommand command) const {
 void CatalogView::Run(StandardCommand command) {
     switch (command) {
     case StandardCommand::Print:
-        return m_printer->ChooseAndPrint();
+        return m_commands->OnPrint();
     case StandardCommand::PrintPreview:
-        return m_printer->Preview();
+        return m_commands->OnPrintPreview();
     case StandardCommand::Cut:
-        return OnCut();
+        return m_commands->OnCut();
     case StandardCommand::Copy:
-        return OnCopy();
+        return m_commands->OnCopy();
     case StandardCommand::Paste:
-        return OnPaste();
+        return m_commands->OnPaste();
     case StandardCommand::ZoomIn:
         return OnZoomIn();
     case StandardCommand::ZoomOut:
@@ -602,56 +532,9 @@ void CatalogView::OnActualSize() {
     SetZoom(100);
 }
 
-// ---- commands' enabling -------------------------------------------------------------------
-
-bool CatalogView::CanNewTexture() const {
-    return m_app.Editors() != nullptr;
-}
-bool CatalogView::CanDelete() const {
-    return m_document.Contents().GetSelectedCount() > 0;
-}
-bool CatalogView::CanModify() const {
-    return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0;
-}
-bool CatalogView::CanViewSource() const {
-    return CanDelete();
-}
-bool CatalogView::CanConvertToEditable() const {
-    const int index = m_document.Contents().GetSingleSelection();
-    return index >= 0 &&
-           dynamic_cast<const SourceTexture*>(&m_document.Contents().GetTexture(index)) != nullptr;
-}
-bool CatalogView::CanExportSource() const {
-    return m_document.Contents().GetCount() > 0;
-}
-bool CatalogView::CanCreateTextureMap() const {
-    return m_document.Contents().GetSingleSelection() >= 0;
-}
-bool CatalogView::CanClearThumbnails() const {
-    return CanDelete();
-}
-bool CatalogView::CanRenderThumbnails() const {
-    return CanDelete();
-}
-bool CatalogView::CanCut() const {
-    return CanDelete();
-}
-bool CatalogView::CanCopy() const {
-    return CanDelete();
-}
-bool CatalogView::CanPaste() const {
-    return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
-}
-bool CatalogView::IsAntialiasing() const {
-    return m_app.Settings().antialiasing != 0;
-}
-bool CatalogView::IsUpdateThumbnail() const {
-    return m_app.Settings().updateThumbnail != 0;
-}
-
 // ---- find ---------------------------------------------------------------------------------
 
-void CatalogView::OnFind() {
+void CatalogView::ShowFind() {
     if (m_findBar->isHidden()) {
         m_findBar->show();
         UpdateMargins();
@@ -790,7 +673,7 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (current.isValid() && m_app.Editors())
-            Modify(FocusIndex());
+            m_commands->Modify(FocusIndex());
         break;
     default:
         event->ignore();
@@ -799,12 +682,8 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void CatalogView::OnSelectAll() {
-    selectAll();
-}
-
-void CatalogView::OnSelectNone() {
-    clearSelection();
+void CatalogView::ForgetAnchor() {
+    m_anchor = QPersistentModelIndex();
 }
 
 // ---- mouse --------------------------------------------------------------------------------
@@ -830,7 +709,7 @@ void CatalogView::mousePressEvent(QMouseEvent* event) {
     } else if (event->button() == Qt::RightButton) {
         if (catalog.GetSelectedCount() == 0)
             SelectAt(row, event->modifiers());
-        ShowContextMenu(event->globalPosition().toPoint());
+        m_actions->PopUp(*this, event->globalPosition().toPoint());
     }
 }
 
@@ -859,7 +738,7 @@ void CatalogView::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     const int row = RowAt(event->position().toPoint());
     if (row >= 0 && m_app.Editors())
-        Modify(IndexAt(row));
+        m_commands->Modify(IndexAt(row));
 }
 
 void CatalogView::contextMenuEvent(QContextMenuEvent* event) {
@@ -871,308 +750,8 @@ void CatalogView::contextMenuEvent(QContextMenuEvent* event) {
             const auto [x, y] = Layout().ThumbnailPosition(current.row());
             where = QPoint(x + 20, y + 20 - verticalOffset());
         }
-        ShowContextMenu(viewport()->mapToGlobal(where));
+        m_actions->PopUp(*this, viewport()->mapToGlobal(where));
     }
-}
-
-void CatalogView::ShowContextMenu(const QPoint& globalPosition) {
-    m_actions->Update();
-    QMenu menu(this);
-    // The commands themselves, greyed as they are; the texture map's item has a shorter label
-    // here than in the Texture menu.
-    auto add = [&](const char* name, const QString& label = QString()) {
-        QAction* command = Action(QString::fromLatin1(name));
-        if (label.isEmpty()) {
-            menu.addAction(command);
-            return;
-        }
-        QAction* item = menu.addAction(label, command, &QAction::trigger);
-        item->setEnabled(command->isEnabled());
-        item->setShortcuts(command->shortcuts());
-        item->setShortcutContext(Qt::WidgetShortcut);
-    };
-    add("New Simple");
-    add("New Layered");
-    add("Delete");
-    add("Modify");
-    menu.addSeparator();
-    add("View Source");
-    add("Export Source");
-    add("Convert to Editable");
-    menu.addSeparator();
-    add("Create Texture Map", QStringLiteral("Create &Texture Map"));
-    menu.addSeparator();
-    add("Clear Thumbnail(s)");
-    add("Render Thumbnail(s)");
-    menu.exec(globalPosition);
-}
-
-// ---- texture commands ---------------------------------------------------------------------
-
-void CatalogView::Apply(QUndoCommand* edit) {
-    m_document.Apply(edit);
-}
-
-void CatalogView::RenderNewThumbnail(const Texture& texture) {
-    if (!IsUpdateThumbnail())
-        return;
-    // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
-    // with the texture's own.
-    std::vector<int> layers;
-    if (dynamic_cast<const LayeredTexture*>(&texture) && m_app.Editors())
-        layers = m_app.Editors()->LayersLeftToRender();
-    m_renders.RenderThumbnail(texture, layers);
-}
-
-void CatalogView::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
-    const Texture& added = *texture;
-    std::vector<std::unique_ptr<Texture>> textures;
-    textures.push_back(std::move(texture));
-    Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()},
-                                 std::move(textures), false));
-    RenderNewThumbnail(added);
-}
-
-void CatalogView::OnNewSimple() {
-    TextureEditors* editors = m_app.Editors();
-    if (!editors)
-        return;
-    auto texture = std::make_unique<SimpleTexture>();
-    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), this))
-        return;
-    AddNew(std::move(texture), QStringLiteral("New Texture"));
-}
-
-void CatalogView::OnNewLayered() {
-    TextureEditors* editors = m_app.Editors();
-    if (!editors)
-        return;
-    auto texture = std::make_unique<LayeredTexture>();
-    if (!editors->EditLayered(*texture, this))
-        return;
-    AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
-}
-
-void CatalogView::OnModify() {
-    const int index = m_document.Contents().GetSingleSelection();
-    if (index >= 0)
-        Modify(index);
-}
-
-void CatalogView::OnConvertToEditable() {
-    if (!CanConvertToEditable())
-        return;
-    const int index = m_document.Contents().GetSingleSelection();
-    const auto& source = static_cast<const SourceTexture&>(m_document.Contents().GetTexture(index));
-    const QString name = QString::fromStdString(source.GetName());
-    SourceConversion conversion = ConvertToEditable(source);
-    if (!conversion.texture) {
-        Prompts::Message(this, Prompts::Icon::Information, QStringLiteral("Convert to Editable"),
-                         QStringLiteral("\"%1\" stays a source texture: %2.")
-                             .arg(name, QString::fromStdString(conversion.reason)));
-        return;
-    }
-    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Convert %1 to Editable").arg(name),
-                                 index, std::move(conversion.texture)));
-}
-
-void CatalogView::Modify(int index) {
-    TextureEditors* editors = m_app.Editors();
-    if (!editors)
-        return;
-    const Texture& opened = m_document.Contents().GetTexture(index);
-    const TextureId id = opened.GetId();
-    const Bitmap openedThumbnail = opened.Thumbnail();
-    std::unique_ptr<Texture> copy = opened.Clone();
-    bool accepted = false;
-    if (auto* source = dynamic_cast<SourceTexture*>(copy.get()))
-        accepted = editors->EditSource(*source, this);
-    else if (copy->IsSimple())
-        accepted = editors->EditSimple(static_cast<SimpleTexture&>(*copy),
-                                       QStringLiteral("Modify Simple Texture"), this);
-    else
-        accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
-    if (!accepted)
-        return;
-    // Renders went on while the editor was open: thumbnails may have come, so the texture is
-    // looked up again, and only what an editor changes tells whether OK changed it. OK on a
-    // texture as it was opened is no change: no undo step, no new thumbnail.
-    index = IndexOfTexture(m_document.Contents(), id, index);
-    if (index < 0)
-        return;
-    const Texture& current = m_document.Contents().GetTexture(index);
-    if (SameButThumbnails(*copy, current))
-        return;
-    // A picture that came meanwhile is newer than the one the editor was opened with.
-    if (SamePicture(copy->Thumbnail(), openedThumbnail))
-        copy->Thumbnail() = current.Thumbnail();
-    // The change is made at once with the old thumbnail, which stays until the new one comes;
-    // it then joins this step, so Undo brings back the old texture with its old picture.
-    const Texture& changed = *copy;
-    const QString name = QString::fromStdString(copy->GetName());
-    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index,
-                                 std::move(copy)));
-    RenderNewThumbnail(changed);
-}
-
-void CatalogView::RemoveSelection(const QString& verb) {
-    const std::vector<int> indices = m_document.Contents().GetSelectedIndices();
-    if (indices.empty())
-        return;
-    const QString name = verb + QLatin1Char(' ') +
-                         CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
-    Apply(new RemoveTexturesEdit(m_document, name, indices));
-    m_anchor = QPersistentModelIndex();
-}
-
-void CatalogView::OnDelete() {
-    if (!CanDelete())
-        return;
-    // A question, not an alarm: Undo brings them back.
-    const int count = m_document.Contents().GetSelectedCount();
-    const QString question = count == 1
-                                 ? QStringLiteral("Delete the selected texture?")
-                                 : QStringLiteral("Delete the %1 selected textures?").arg(count);
-    if (Prompts::Message(this, Prompts::Icon::Question,
-                         count == 1 ? QStringLiteral("Delete Texture")
-                                    : QStringLiteral("Delete Textures"),
-                         question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
-    WaitCursor wait;
-    RemoveSelection(QStringLiteral("Delete"));
-}
-
-void CatalogView::OnViewSource() {
-    if (!CanViewSource())
-        return;
-    const Catalog& catalog = m_document.Contents();
-    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
-                                catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
-                            this);
-    dialog.exec();
-}
-
-void CatalogView::OnImportSource() {
-    m_importer->ChooseAndImport();
-}
-
-void CatalogView::OnExportSource() {
-    if (!CanExportSource())
-        return;
-    ExportDialog dialog(m_document.Contents(), m_document.Title(), this);
-    dialog.exec();
-}
-
-void CatalogView::OnCreateTextureMap() {
-    const int index = m_document.Contents().GetSingleSelection();
-    if (index >= 0)
-        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), this, &m_document);
-}
-
-void CatalogView::OnClearThumbnails() {
-    Catalog& catalog = m_document.Contents();
-    if (!CanClearThumbnails())
-        return;
-    bool composite = true;
-    bool layers = true;
-    if (!AskThumbnailChoice(this, catalog, QString::fromLatin1(kClearPrompt),
-                            QStringLiteral("Clear Thumbnail(s)"),
-                            QString::fromLatin1(kClearQuestion), composite, layers))
-        return;
-    // The step holds empty pictures; doing it moves the old ones into the step.
-    std::vector<ThumbnailsEdit::Picture> cleared;
-    auto empty = [] {
-        Bitmap picture;
-        picture.Clear();
-        return picture;
-    };
-    for (int index : catalog.GetSelectedIndices()) {
-        const Texture& texture = catalog.GetTexture(index);
-        if (composite)
-            cleared.push_back({&texture, -1, empty()});
-        if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
-            for (int m = 0; m < layered->GetLayerCount(); ++m)
-                cleared.push_back({&texture, m, empty()});
-    }
-    if (cleared.empty())
-        return;
-    const int count = static_cast<int>(cleared.size());
-    Apply(new ThumbnailsEdit(m_document,
-                             QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
-                             std::move(cleared), false));
-}
-
-void CatalogView::OnRenderThumbnails() {
-    Catalog& catalog = m_document.Contents();
-    if (!CanRenderThumbnails())
-        return;
-    bool composite = true;
-    bool layers = true;
-    if (!AskThumbnailChoice(this, catalog, QString(), QStringLiteral("Render Thumbnail(s)"),
-                            QString::fromLatin1(kRenderQuestion), composite, layers))
-        return;
-    // In the background: thumbnails show as they come, the bar below the grid tells how far
-    // the batch is, and the user goes on working (another batch waits its turn).
-    m_renders.StartBatch(catalog.GetSelectedIndices(), composite, layers, true);
-    StateChanged();
-}
-
-void CatalogView::RenderThumbnailsInBackground(const std::vector<int>& indices) {
-    if (IsUpdateThumbnail() && !indices.empty())
-        m_renders.StartBatch(indices, true, true, false);
-}
-
-void CatalogView::OnCopy() {
-    if (!CanCopy())
-        return;
-    const Catalog& catalog = m_document.Contents();
-    TextureCopyList& copies = m_app.CopyList();
-    copies.clear();
-    for (int index : catalog.GetSelectedIndices())
-        copies.push_back(catalog.GetTexture(index).Clone());
-    CopyTextToClipboard(QString::fromStdString(
-        ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
-    StateChanged();
-}
-
-void CatalogView::OnCut() {
-    if (!CanCut())
-        return;
-    OnCopy();
-    RemoveSelection(QStringLiteral("Cut"));
-}
-
-void CatalogView::OnPaste() {
-    if (!CanPaste())
-        return;
-    // POV-Ray source copied elsewhere is imported; the program's own copies are added as they
-    // are.
-    if (m_importer->ClipboardHoldsSource()) {
-        m_importer->ImportClipboard();
-        return;
-    }
-    WaitCursor wait;
-    std::vector<std::unique_ptr<Texture>> textures;
-    std::vector<int> positions;
-    const int count = m_document.Contents().GetCount();
-    for (const auto& texture : m_app.CopyList()) {
-        positions.push_back(count + static_cast<int>(textures.size()));
-        textures.push_back(texture->Clone());
-    }
-    const QString name = QStringLiteral("Paste ") +
-                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
-    Apply(
-        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), false));
-}
-
-void CatalogView::OnAntialiasing() {
-    m_app.Settings().antialiasing = IsAntialiasing() ? 0 : 1;
-    StateChanged();
-}
-
-void CatalogView::OnUpdateThumbnail() {
-    m_app.Settings().updateThumbnail = IsUpdateThumbnail() ? 0 : 1;
-    StateChanged();
 }
 
 // ---- drag and drop ------------------------------------------------------------------------
@@ -1291,44 +870,19 @@ bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bo
     if (bytes.isEmpty())
         return false;
     const int destination = DropIndex(position);
-    Catalog& catalog = m_document.Contents();
     if (fromHere) {
         // Within the window the selected textures move.
-        const std::vector<int> selected = catalog.GetSelectedIndices();
-        auto* move = new MoveTexturesEdit(
-            m_document,
-            QStringLiteral("Move ") +
-                CountOf(static_cast<int>(selected.size()), QStringLiteral("Texture")),
-            selected, destination);
-        if (selected.empty() || !move->ChangesOrder()) {
-            delete move;
-            return true;
-        }
-        Apply(move);
+        m_commands->MoveSelection(destination);
         return true;
     }
-    // From another window or program: the textures are read like a catalog file and copied in.
-    Catalog dropped;
-    if (dropped.Load(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                               static_cast<std::size_t>(bytes.size()))) ||
-        dropped.GetCount() == 0)
-        return false;
-    std::vector<int> all(static_cast<std::size_t>(dropped.GetCount()));
-    std::iota(all.begin(), all.end(), 0);
-    std::vector<std::unique_ptr<Texture>> textures = dropped.TakeTextures(all);
-    std::vector<int> positions(textures.size());
-    std::iota(positions.begin(), positions.end(), destination);
-    const QString name = QStringLiteral("Drop ") +
-                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
-    Apply(
-        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
-    return true;
+    // From another window or program the textures are copied in.
+    return m_commands->InsertDropped(bytes, destination);
 }
 
 bool CatalogView::DropSource(const QMimeData* data, const QPoint& position) {
     const auto source = SourceImporter::SourceIn(*data, QStringLiteral("Dropped text"));
     if (!source)
         return false;
-    m_importer->Import(*source, DropIndex(position));
+    m_commands->Importer().Import(*source, DropIndex(position));
     return true;
 }
