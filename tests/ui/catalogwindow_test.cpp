@@ -9,6 +9,7 @@
 #include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogdragdrop.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/catalogrenders.h"
@@ -451,11 +452,11 @@ TEST_F(CatalogWindowTest, DraggingWithinTheWindowMovesAsOneStep) {
     const std::vector<std::uint8_t> saved = Bytes(CatalogOf(view));
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
-    std::unique_ptr<QMimeData> data(view->DragData());
+    std::unique_ptr<QMimeData> data(view->DragDrop().DragData());
     // Dropped on the right half of texture 5: they go after it.
     const auto [x, y] = view->Layout().ThumbnailPosition(5);
     view->verticalScrollBar()->setValue(0);
-    view->DropTextures(data.get(), QPoint(x + 100, y + 60), true);
+    view->DragDrop().DropTextures(data.get(), QPoint(x + 100, y + 60), true);
     const Catalog& catalog = CatalogOf(view);
     EXPECT_EQ(catalog.GetTexture(4).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(5).GetName(), "Pine Planks");
@@ -473,13 +474,13 @@ TEST_F(CatalogWindowTest, DraggedTexturesCopyIntoAnotherCatalogAndGiveTheirSourc
     ASSERT_TRUE(view);
     ClickTexture(view, 3);
     ClickTexture(view, 16, Qt::ControlModifier);
-    std::unique_ptr<QMimeData> data(view->DragData());
+    std::unique_ptr<QMimeData> data(view->DragDrop().DragData());
     EXPECT_EQ(data->text().toStdString(),
               ExportSourceText(CatalogOf(view), {3, 16}, SourceFlag::Declare));
     m_app->OnFileNew();
     auto* other = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
     ASSERT_TRUE(other && other != view);
-    other->DropTextures(data.get(), QPoint(10, 10), false);
+    other->DragDrop().DropTextures(data.get(), QPoint(10, 10), false);
     ASSERT_EQ(CatalogOf(other).GetCount(), 2);
     EXPECT_EQ(CatalogOf(other).GetTexture(1).GetSource(SourceFlag::Declare),
               CatalogOf(view).GetTexture(16).GetSource(SourceFlag::Declare));

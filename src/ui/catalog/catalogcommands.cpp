@@ -147,6 +147,48 @@ bool CatalogCommands::CanSelectNone() const {
     return m_document.Contents().GetSelectedCount() > 0;
 }
 
+bool CatalogCommands::CanRun(StandardCommand command) const {
+    switch (command) {
+    case StandardCommand::Cut:
+        return CanCut();
+    case StandardCommand::Copy:
+        return CanCopy();
+    case StandardCommand::Paste:
+        return CanPaste();
+    case StandardCommand::ZoomIn:
+        return m_view.Zoom() < CatalogView::kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_view.Zoom() > CatalogView::kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return m_view.Zoom() != 100;
+    case StandardCommand::Print:
+    case StandardCommand::PrintPreview:
+        return true;
+    }
+    return false;
+}
+
+void CatalogCommands::Run(StandardCommand command) {
+    switch (command) {
+    case StandardCommand::Print:
+        return OnPrint();
+    case StandardCommand::PrintPreview:
+        return OnPrintPreview();
+    case StandardCommand::Cut:
+        return OnCut();
+    case StandardCommand::Copy:
+        return OnCopy();
+    case StandardCommand::Paste:
+        return OnPaste();
+    case StandardCommand::ZoomIn:
+        return m_view.OnZoomIn();
+    case StandardCommand::ZoomOut:
+        return m_view.OnZoomOut();
+    case StandardCommand::ActualSize:
+        return m_view.OnActualSize();
+    }
+}
+
 void CatalogCommands::Apply(QUndoCommand* edit) {
     m_document.Apply(edit);
 }

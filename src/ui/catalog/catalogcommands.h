@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/framework/documentview.h"
+
 #include <QObject>
 #include <memory>
 #include <vector>
@@ -42,6 +44,9 @@ public:
     bool CanSelectNone() const;
     bool IsAntialiasing() const;
     bool IsUpdateThumbnail() const;
+    /// The main window's printing, clipboard and zoom commands, in this window.
+    bool CanRun(StandardCommand command) const;
+    void Run(StandardCommand command);
 
     /// The import of POV-Ray source into the window's catalog, with its summary.
     SourceImporter& Importer() const { return *m_importer; }

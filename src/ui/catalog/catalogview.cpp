@@ -1,6 +1,5 @@
 #include "ui/catalog/catalogview.h"
 
-#include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/batchbar.h"
@@ -8,8 +7,10 @@
 #include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdelegate.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogdragdrop.h"
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
+#include "ui/catalog/catalogfindbar.h"
 #include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogselection.h"
 #include "ui/catalog/sourceimporter.h"
@@ -20,17 +21,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDrag>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -54,8 +53,7 @@ QRect ToRect(const CellRect& cell, int offset) {
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
     : QListView(parent), m_document(document), m_app(app), m_shown(new CatalogFilter(this)),
       m_delegate(new CatalogDelegate(this)), m_renders(document.Renders(app.Renders())),
-      m_batchBar(new BatchBar(m_renders, this)), m_findBar(new QWidget(this)),
-      m_findField(new QLineEdit(m_findBar)) {
+      m_batchBar(new BatchBar(m_renders, this)), m_findBar(new CatalogFindBar(this)) {
     // Icon mode with fixed places; the places themselves are the catalog's cell layout.
     setViewMode(IconMode);
     setMovement(Static);
@@ -87,21 +85,12 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
             scrollTo(ShownIndex(row));
     });
     m_actions = new CatalogActions(*m_commands);
+    m_dragDrop = std::make_unique<CatalogDragDrop>(*this, app);
 
-    // The Find bar above the grid: a field that narrows the grid as the user types.
-    auto* label = new QLabel(QStringLiteral("F&ind:"), m_findBar);
-    label->setBuddy(m_findField);
-    m_findField->setAccessibleName(QStringLiteral("Find"));
-    m_findField->setClearButtonEnabled(true);
-    m_findField->setPlaceholderText(QStringLiteral("Name or description"));
-    m_findField->installEventFilter(this);
-    auto* layout = new QHBoxLayout(m_findBar);
-    layout->setContentsMargins(6, 3, 6, 3);
-    layout->addWidget(label);
-    layout->addWidget(m_findField, 1);
-    m_findBar->setAutoFillBackground(true);
-    m_findBar->hide();
-    connect(m_findField, &QLineEdit::textChanged, this, &CatalogView::SetFilter);
+    connect(m_findBar, &CatalogFindBar::textChanged, this, &CatalogView::SetFilter);
+    connect(m_findBar, &CatalogFindBar::closeRequested, this, &CatalogView::CloseFind);
+    connect(m_findBar, &CatalogFindBar::leaveRequested, this,
+            [this] { setFocus(Qt::OtherFocusReason); });
 
     // The batch bar at the foot: the grid keeps scrolling above it while thumbnails come.
     connect(m_batchBar, &BatchBar::layoutChanged, this, &CatalogView::UpdateMargins);
@@ -152,45 +141,11 @@ bool CatalogView::Supports(StandardCommand) const {
 }
 
 bool CatalogView::CanRun(StandardCommand command) const {
-    switch (command) {
-    case StandardCommand::Cut:
-        return m_commands->CanCut();
-    case StandardCommand::Copy:
-        return m_commands->CanCopy();
-    case StandardCommand::Paste:
-        return m_commands->CanPaste();
-    case StandardCommand::ZoomIn:
-        return m_zoom < kMaximumZoom;
-    case StandardCommand::ZoomOut:
-        return m_zoom > kMinimumZoom;
-    case StandardCommand::ActualSize:
-        return m_zoom != 100;
-    case StandardCommand::Print:
-    case StandardCommand::PrintPreview:
-        return true;
-    }
-    return false;
+    return m_commands->CanRun(command);
 }
 
 void CatalogView::Run(StandardCommand command) {
-    switch (command) {
-    case StandardCommand::Print:
-        return m_commands->OnPrint();
-    case StandardCommand::PrintPreview:
-        return m_commands->OnPrintPreview();
-    case StandardCommand::Cut:
-        return m_commands->OnCut();
-    case StandardCommand::Copy:
-        return m_commands->OnCopy();
-    case StandardCommand::Paste:
-        return m_commands->OnPaste();
-    case StandardCommand::ZoomIn:
-        return OnZoomIn();
-    case StandardCommand::ZoomOut:
-        return OnZoomOut();
-    case StandardCommand::ActualSize:
-        return OnActualSize();
-    }
+    m_commands->Run(command);
 }
 
 QString CatalogView::StatusText() const {
@@ -451,8 +406,8 @@ void CatalogView::paintEvent(QPaintEvent* event) {
                                     : CatalogPainter::kBackground;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
-    if (!m_dropMarker.isNull())
-        painter.fillRect(m_dropMarker.translated(0, -offset), Qt::black);
+    if (const QRect marker = m_dragDrop->Marker(); !marker.isNull())
+        painter.fillRect(marker.translated(0, -offset), Qt::black);
 }
 
 void CatalogView::resizeEvent(QResizeEvent* event) {
@@ -534,18 +489,22 @@ void CatalogView::OnActualSize() {
 
 // ---- find ---------------------------------------------------------------------------------
 
+QLineEdit* CatalogView::FindField() const {
+    return m_findBar->Field();
+}
+
 void CatalogView::ShowFind() {
     if (m_findBar->isHidden()) {
         m_findBar->show();
         UpdateMargins();
     }
-    m_findField->setFocus(Qt::ShortcutFocusReason);
-    m_findField->selectAll();
+    FindField()->setFocus(Qt::ShortcutFocusReason);
+    FindField()->selectAll();
 }
 
 void CatalogView::SetFilter(const QString& text) {
-    if (m_findField->text() != text)
-        m_findField->setText(text); // comes back here through textChanged
+    if (FindField()->text() != text)
+        FindField()->setText(text); // comes back here through textChanged
     if (m_shown->Text() == text)
         return;
     m_shown->SetText(text);
@@ -558,24 +517,6 @@ void CatalogView::CloseFind() {
     m_findBar->hide();
     UpdateMargins();
     setFocus(Qt::OtherFocusReason);
-}
-
-bool CatalogView::eventFilter(QObject* watched, QEvent* event) {
-    // In the Find field Escape clears the filter and closes the bar; Return, Up and Down go on
-    // to the grid with the narrowed list.
-    if (watched == m_findField && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Escape) {
-            CloseFind();
-            return true;
-        }
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down ||
-            key == Qt::Key_Up) {
-            setFocus(Qt::OtherFocusReason);
-            return true;
-        }
-    }
-    return QListView::eventFilter(watched, event);
 }
 
 // ---- selection by mouse and keyboard ------------------------------------------------------
@@ -635,47 +576,22 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     const QModelIndex current = currentIndex();
-    auto move = [&](CursorAction action) {
-        MoveFocus(moveCursor(action, modifiers).row(), modifiers);
-    };
-    switch (event->key()) {
-    case Qt::Key_Left:
-        move(MoveLeft);
-        break;
-    case Qt::Key_Right:
-        move(MoveRight);
-        break;
-    case Qt::Key_Up:
-        move(MoveUp);
-        break;
-    case Qt::Key_Down:
-        move(MoveDown);
-        break;
-    case Qt::Key_Home:
-        move(MoveHome);
-        break;
-    case Qt::Key_End:
-        move(MoveEnd);
-        break;
-    case Qt::Key_PageUp:
-        move(MovePageUp);
-        break;
-    case Qt::Key_PageDown:
-        move(MovePageDown);
-        break;
-    case Qt::Key_Space: {
+    static constexpr std::pair<int, CursorAction> kMoves[] = {
+        {Qt::Key_Left, MoveLeft},     {Qt::Key_Right, MoveRight},      {Qt::Key_Up, MoveUp},
+        {Qt::Key_Down, MoveDown},     {Qt::Key_Home, MoveHome},        {Qt::Key_End, MoveEnd},
+        {Qt::Key_PageUp, MovePageUp}, {Qt::Key_PageDown, MovePageDown}};
+    const auto move = std::ranges::find(kMoves, event->key(), &std::pair<int, CursorAction>::first);
+    if (move != std::end(kMoves)) {
+        MoveFocus(moveCursor(move->second, modifiers).row(), modifiers);
+    } else if (event->key() == Qt::Key_Space) {
         // Space toggles the focus cell as a Ctrl-click does.
         const int row = current.isValid() ? current.row() : 0;
         SelectAt(row, Qt::ControlModifier);
         scrollTo(ShownIndex(row));
-        break;
-    }
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (current.isValid() && m_app.Editors())
             m_commands->Modify(FocusIndex());
-        break;
-    default:
+    } else {
         event->ignore();
         return;
     }
@@ -721,7 +637,7 @@ void CatalogView::mouseMoveEvent(QMouseEvent* event) {
         return;
     m_pendingClick = false;
     m_pressed = QPersistentModelIndex();
-    StartDrag();
+    m_dragDrop->StartDrag();
 }
 
 void CatalogView::mouseReleaseEvent(QMouseEvent* event) {
@@ -756,133 +672,18 @@ void CatalogView::contextMenuEvent(QContextMenuEvent* event) {
 
 // ---- drag and drop ------------------------------------------------------------------------
 
-QMimeData* CatalogView::DragData() const {
-    QModelIndexList selected;
-    for (int index : m_document.Contents().GetSelectedIndices())
-        selected << m_document.Model().index(index);
-    return m_document.Model().mimeData(selected);
-}
-
-void CatalogView::StartDrag() {
-    QMimeData* data = DragData();
-    if (!data)
-        return;
-    const Catalog& catalog = m_document.Contents();
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    const int single = catalog.GetSingleSelection();
-    if (single >= 0 && !catalog.GetTexture(single).Thumbnail().IsEmpty())
-        drag->setPixmap(QPixmap::fromImage(BitmapToImage(catalog.GetTexture(single).Thumbnail()))
-                            .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    // The drop does the work, moving or copying; the source never removes anything itself.
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-}
-
-int CatalogView::DropIndex(const QPoint& position) const {
-    const int row = Layout().InsertionIndex(position.x(), position.y() + verticalOffset());
-    const int count = m_shown->rowCount();
-    if (row < count)
-        return IndexAt(row);
-    return count == 0 ? m_document.Contents().GetCount() : IndexAt(count - 1) + 1;
-}
-
-QRect CatalogView::DropMarker(const QPoint& position) const {
-    // A bar in the gap before the texture the drop would go in front of, in grid coordinates.
-    const QPoint at = position + QPoint(0, verticalOffset());
-    const CellLayout layout = Layout();
-    const int row = layout.InsertionIndex(at.x(), at.y());
-    if (layout.Count() == 0)
-        return QRect();
-    const bool after = row >= layout.Count() ||
-                       (row > 0 && row % layout.Columns() == 0 &&
-                        layout.Cell(row - 1).top <= at.y() && at.y() < layout.Cell(row - 1).bottom);
-    const CellRect cell = layout.Cell(after ? row - 1 : row);
-    const int x = after ? cell.right - 1 : cell.left;
-    return QRect(x - 2, cell.top, 4, cell.bottom - cell.top);
-}
-
 void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
-    // Textures, and POV-Ray source to import; other files are left to the main window, which
-    // opens them.
-    const QMimeData* data = event->mimeData();
-    m_dragCarriesSource = !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType)) &&
-                          SourceImporter::SourceIn(*data, QString()).has_value();
-    if (!m_dragCarriesSource &&
-        !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
+    m_dragDrop->Enter(event);
 }
 
 void CatalogView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!m_dragCarriesSource &&
-        !event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
-    const QRect marker = DropMarker(event->position().toPoint());
-    if (marker != m_dropMarker) {
-        m_dropMarker = marker;
-        viewport()->update();
-    }
-    // Near the top or bottom edge the grid scrolls along.
-    const int y = event->position().toPoint().y();
-    QScrollBar* bar = verticalScrollBar();
-    if (y < 20)
-        bar->setValue(bar->value() - bar->singleStep());
-    else if (y > viewport()->height() - 20)
-        bar->setValue(bar->value() + bar->singleStep());
+    m_dragDrop->Move(event);
 }
 
 void CatalogView::dragLeaveEvent(QDragLeaveEvent* event) {
-    m_dropMarker = QRect();
-    viewport()->update();
-    event->accept();
+    m_dragDrop->Leave(event);
 }
 
 void CatalogView::dropEvent(QDropEvent* event) {
-    m_dropMarker = QRect();
-    viewport()->update();
-    if (m_dragCarriesSource) {
-        m_dragCarriesSource = false;
-        const QMimeData* data = event->mimeData();
-        event->setDropAction(Qt::CopyAction);
-        event->setAccepted(DropSource(data, event->position().toPoint()));
-        // Catalogs and bitmaps dropped along with the source open as they would alone.
-        m_app.OpenDroppedFiles(*data);
-        return;
-    }
-    const bool fromHere = event->source() == this;
-    if (!DropTextures(event->mimeData(), event->position().toPoint(), fromHere)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(fromHere ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
-}
-
-bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bool fromHere) {
-    const QByteArray bytes = data->data(QString::fromLatin1(CatalogModel::kTextureMimeType));
-    if (bytes.isEmpty())
-        return false;
-    const int destination = DropIndex(position);
-    if (fromHere) {
-        // Within the window the selected textures move.
-        m_commands->MoveSelection(destination);
-        return true;
-    }
-    // From another window or program the textures are copied in.
-    return m_commands->InsertDropped(bytes, destination);
-}
-
-bool CatalogView::DropSource(const QMimeData* data, const QPoint& position) {
-    const auto source = SourceImporter::SourceIn(*data, QStringLiteral("Dropped text"));
-    if (!source)
-        return false;
-    m_commands->Importer().Import(*source, DropIndex(position));
-    return true;
+    m_dragDrop->Drop(event);
 }

@@ -14,11 +14,12 @@ class CatalogActions;
 class CatalogCommands;
 class CatalogDelegate;
 class CatalogDocument;
+class CatalogDragDrop;
 class CatalogFilter;
+class CatalogFindBar;
 class CatalogRenders;
 class CatalogSelection;
 class QLineEdit;
-class QMimeData;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
 /// grid of thumbnails with names, placed by the catalog's cell layout and painted by its
@@ -62,7 +63,7 @@ public:
     std::vector<int> ShownIndices() const;
     bool IsFiltered() const;
     /// The Find field, shown above the grid while Find is on.
-    QLineEdit* FindField() const { return m_findField; }
+    QLineEdit* FindField() const;
 
     /// Percent of their own size at which thumbnails are shown.
     int Zoom() const { return m_zoom; }
@@ -71,15 +72,8 @@ public:
     static constexpr int kMinimumZoom = 50;
     static constexpr int kMaximumZoom = 400;
 
-    /// What a drag of the selected textures carries: the textures as a catalog file of their
-    /// own, and their source text for text editors. Null when nothing is selected.
-    QMimeData* DragData() const;
-    /// Drops dragged textures at a point of the viewport: moved when they come from this window
-    /// (`fromHere`), else copied in. One undoable step; false when the data holds no textures.
-    bool DropTextures(const QMimeData* data, const QPoint& position, bool fromHere);
-    /// Imports the POV-Ray source a drop carries (.inc and .pov files, or text that declares
-    /// textures) at a point of the viewport. False when it carries none.
-    bool DropSource(const QMimeData* data, const QPoint& position);
+    /// Drags from the grid and drops on it.
+    CatalogDragDrop& DragDrop() const { return *m_dragDrop; }
     /// The Texture, Edit and Options commands, and the clipboard's and printing.
     CatalogCommands& Commands() const { return *m_commands; }
     /// Shows the Find field above the grid and puts the cursor in it.
@@ -119,7 +113,6 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
 
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -152,10 +145,6 @@ private:
     void UpdateMargins();
     void CloseFind();
     void StateChanged();
-    void StartDrag();
-    /// Where textures dropped at a viewport point go, as a catalog index (count: at the end).
-    int DropIndex(const QPoint& position) const;
-    QRect DropMarker(const QPoint& position) const;
     /// Sets the zoom keeping the texture nearest to the viewport point `anchor` where it is.
     void ZoomAbout(int percent, QPoint anchor);
 
@@ -168,8 +157,7 @@ private:
     CatalogActions* m_actions;
     CatalogRenders& m_renders;
     BatchBar* m_batchBar;
-    QWidget* m_findBar;
-    QLineEdit* m_findField;
+    CatalogFindBar* m_findBar;
     QPersistentModelIndex m_anchor; ///< in the catalog's model
     int m_zoom = 100;
     int m_wheelRemainder = 0;
@@ -177,6 +165,5 @@ private:
     QPoint m_pressPoint;
     QPersistentModelIndex m_pressed; ///< the texture a left-button press hit, in the model
     bool m_pendingClick = false;
-    QRect m_dropMarker;
-    bool m_dragCarriesSource = false; ///< the drag over the window brings source to import
+    std::unique_ptr<CatalogDragDrop> m_dragDrop;
 };
