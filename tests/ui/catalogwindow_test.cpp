@@ -11,6 +11,7 @@
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogdragdrop.h"
 #include "ui/catalog/catalogfilter.h"
+#include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/catalogrenders.h"
 
@@ -25,6 +26,7 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -444,6 +446,26 @@ TEST_F(CatalogWindowTest, ScreenshotOfTheFindBar) {
               view->FindField()->mapTo(view, QPoint(0, view->FindField()->height())).y());
 }
 
+TEST_F(CatalogWindowTest, ReturnAndTheArrowsInTheFindFieldGoOnToTheNarrowedGrid) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Down, Qt::Key_Up}) {
+        view->Commands().OnFind();
+        ASSERT_EQ(view->window()->focusWidget(), view->FindField());
+        QTest::keyClicks(view->FindField(), QStringLiteral("marble"));
+        QTest::keyClick(view->FindField(), key);
+        EXPECT_EQ(view->window()->focusWidget(), view) << key;
+        EXPECT_TRUE(view->FindField()->isVisible()) << key;
+        EXPECT_EQ(view->Shown().rowCount(), 3) << key << ": the narrowed list stays";
+        view->FindField()->clear();
+    }
+    // Escape in the grid closes the bar as it does in the field.
+    view->SetFilter(QStringLiteral("marble"));
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(view->FindField()->isVisible());
+    EXPECT_EQ(view->Shown().rowCount(), 17);
+}
+
 // ---- drag and drop ------------------------------------------------------------------------
 
 TEST_F(CatalogWindowTest, DraggingWithinTheWindowMovesAsOneStep) {
@@ -619,6 +641,26 @@ TEST_F(CatalogWindowTest, PrintPreviewShowsThePages) {
     });
     m_app->Frame().Action(QStringLiteral("Print Preview"))->trigger();
     EXPECT_GT(pages, 1);
+}
+
+TEST_F(CatalogWindowTest, PrintingANarrowedWindowPrintsOnlyTheTexturesShown) {
+    CatalogView* view = OpenLarge(60);
+    ASSERT_TRUE(view);
+    auto pages = [&](const QString& name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Path(name));
+        view->Commands().Printer().Print(printer);
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        return bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+               bytes.count("/Type /Page ");
+    };
+    EXPECT_GT(pages(QStringLiteral("all.pdf")), 1);
+    view->SetFilter(QStringLiteral("Numbered 42"));
+    ASSERT_EQ(view->Shown().rowCount(), 1);
+    EXPECT_EQ(pages(QStringLiteral("narrowed.pdf")), 1);
 }
 
 // ---- windows ------------------------------------------------------------------------------
