@@ -10,6 +10,7 @@
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "ui/catalog/batchbar.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogmodel.h"
 #include "ui/catalog/catalogrenders.h"
@@ -97,7 +98,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
 
     const std::size_t messages = m_messages.size();
     QSignalSpy status(m_app->Frame().statusBar(), &QStatusBar::messageChanged);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     // The command returns at once: the batch runs behind the window, which shows how far it is.
     EXPECT_EQ(view->Renders().Batches().size(), 1u);
     BatchBar* bar = view->BatchProgress();
@@ -134,10 +135,10 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     EXPECT_EQ(Selected(view), std::vector<int>{other});
     // it is edited (its thumbnail goes ahead of the batch's),
     m_editors.editSimple = [](SimpleTexture& texture) { texture.pigment.color = {10, 200, 10, 0}; };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(StateOf(view, other), CatalogModel::Rendering);
     // a second batch waits its turn behind the first,
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     EXPECT_EQ(view->Renders().Batches().size(), 2u);
     EXPECT_TRUE(bar->JobText().endsWith(QStringLiteral("; 1 batch more waiting")))
         << bar->JobText().toStdString();
@@ -185,7 +186,7 @@ TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndAStopLeavesTheRestSelecte
     Break(static_cast<SimpleTexture&>(catalog.GetTexture(chosen[1])), "Broken");
     for (int index : chosen)
         ClickTexture(view, index, Qt::ControlModifier);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(WaitForRenders(view));
     BatchBar* bar = view->BatchProgress();
     EXPECT_TRUE(
@@ -212,7 +213,7 @@ TEST_F(AppTest, UndoOfAnEditWhoseThumbnailArrivesAfterwardsBringsBackTheOldPictu
     };
 
     // OK: the change is made at once, over the old picture, which is marked busy.
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_NE(catalog.GetTexture(index).GetSource(SourceFlag::Declare), oldSource);
     EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), oldPicture));
     EXPECT_EQ(StateOf(view, index), CatalogModel::Rendering);
@@ -247,7 +248,7 @@ TEST_F(AppTest, AFailedThumbnailMarksItsCellAndKeepsTheEdit) {
     const Bitmap oldPicture = catalog.GetTexture(index).Thumbnail();
     m_editors.editSimple = [](SimpleTexture& texture) { Break(texture, "Unreadable"); };
     const std::size_t messages = m_messages.size();
-    view->OnModify();
+    view->Commands().OnModify();
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(index).GetName(), "Unreadable");
     EXPECT_TRUE(Same(catalog.GetTexture(index).Thumbnail(), oldPicture));
@@ -273,7 +274,7 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     m_app->Settings().raysPerPixel = 4;
     for (int index : SimpleIndices(view, 1000))
         ClickTexture(view, index, Qt::ControlModifier);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->Renders().Running() == 2; }, 30000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return PovRaysRunning() > 0; }, 30000));
     const int left = view->Renders().Left();
@@ -336,7 +337,7 @@ TEST_F(AppTest, TheBarWritesThePercentAfterTheNumberAndGoesSoonAfterTheSummary) 
     bar->SetSummaryLinger(200);
     for (int index : SimpleIndices(view, 2))
         ClickTexture(view, index, Qt::ControlModifier);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(bar->isVisible());
     const QRegularExpression percent(QStringLiteral("^\\d{1,3}%$"));
     EXPECT_TRUE(percent.match(bar->PercentText()).hasMatch()) << bar->PercentText().toStdString();
@@ -361,7 +362,7 @@ TEST_F(AppTest, TheNextCatalogCommandClosesTheSummary) {
     BatchBar* bar = view->BatchProgress();
     bar->SetSummaryLinger(600000);
     ClickTexture(view, SimpleIndices(view, 1).at(0));
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->IsShowingSummary(); }, 60000));
     EXPECT_EQ(bar->JobText(), QStringLiteral("1 of 1 texture"));
     // It stays while the user does nothing; a catalog command closes it at once.

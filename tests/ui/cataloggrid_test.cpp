@@ -4,6 +4,7 @@
 #include "appfixture.h"
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
@@ -74,7 +75,7 @@ TEST_F(AppTest, EveryWindowOfACatalogShowsTheOneSelection) {
     EXPECT_EQ(WindowSelection(second), (std::vector<int>{3, 5, 8}));
 
     // Steps change the flags; both windows follow.
-    first->OnDelete();
+    first->Commands().OnDelete();
     EXPECT_TRUE(WindowSelection(first).empty());
     EXPECT_TRUE(WindowSelection(second).empty());
     first->Document().UndoStack().undo();
@@ -82,7 +83,7 @@ TEST_F(AppTest, EveryWindowOfACatalogShowsTheOneSelection) {
     EXPECT_EQ(WindowSelection(second), (std::vector<int>{3, 5, 8}));
 
     // Find in one window hides textures there: they leave the selection everywhere.
-    first->OnFind();
+    first->Commands().OnFind();
     QTest::keyClicks(first->FindField(), QStringLiteral("marble"));
     EXPECT_EQ(Selected(second), std::vector<int>{3});
     EXPECT_EQ(WindowSelection(second), std::vector<int>{3});
@@ -106,7 +107,7 @@ TEST_F(AppTest, ATextureRenamedOutOfFindLeavesTheSelection) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     m_app->Settings().updateThumbnail = 0;
-    view->OnFind();
+    view->Commands().OnFind();
     QTest::keyClicks(view->FindField(), QStringLiteral("marble"));
     ASSERT_EQ(view->Shown().rowCount(), 3);
     ClickTexture(view, 0); // White Marble, catalog index 2
@@ -115,7 +116,7 @@ TEST_F(AppTest, ATextureRenamedOutOfFindLeavesTheSelection) {
         texture.SetName("Plain Stone");
         texture.SetDescription("Grey all through");
     };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(view->Shown().rowCount(), 2);
     EXPECT_TRUE(Selected(view).empty());
     EXPECT_FALSE(Enabled("Delete"));
@@ -402,7 +403,7 @@ TEST_F(AppTest, UndoFollowsTheActiveCatalogsSteps) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     ClickTexture(view, 0);
-    view->OnDelete();
+    view->Commands().OnDelete();
     QAction* undo = m_app->Frame().Action(QStringLiteral("Undo"));
     ASSERT_TRUE(undo);
     EXPECT_EQ(undo->text(), "&Undo Delete 1 Texture");

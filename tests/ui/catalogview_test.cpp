@@ -4,6 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetexture.h"
 #include "ui/catalog/batchbar.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogmodel.h"
 #include "ui/dialogs/viewsourcedialog.h"
@@ -140,7 +141,7 @@ TEST_F(AppTest, CommandsAreEnabledByTheSelection) {
     EXPECT_TRUE(Enabled("Delete"));
     EXPECT_FALSE(Enabled("Modify"));
     EXPECT_FALSE(Enabled("Create Texture Map"));
-    view->OnCopy();
+    view->Commands().OnCopy();
     EXPECT_TRUE(Enabled("Paste"));
     EXPECT_FALSE(Enabled("Undo"));
     m_app->SetEditors(nullptr); // without an editor there is nothing to create textures with
@@ -158,14 +159,14 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
     ClickTexture(view, 1);
     ClickTexture(view, 3, Qt::ControlModifier);
     m_answer = QMessageBox::No;
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(catalog.GetCount(), 5);
     // Deleting can be undone: a plain question that counts the textures.
     EXPECT_EQ(m_messages.back().icon, Prompts::Icon::Question);
     EXPECT_EQ(m_messages.back().title, "Delete Textures");
     EXPECT_EQ(m_messages.back().text, "Delete the 2 selected textures?");
     ClickTexture(view, 3);
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(catalog.GetCount(), 5);
     EXPECT_EQ(m_messages.back().icon, Prompts::Icon::Question);
     EXPECT_EQ(m_messages.back().title, "Delete Texture");
@@ -173,7 +174,7 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
     ClickTexture(view, 1);
     ClickTexture(view, 3, Qt::ControlModifier);
     m_answer = QMessageBox::Yes;
-    view->OnDelete();
+    view->Commands().OnDelete();
     ASSERT_EQ(catalog.GetCount(), 3);
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(1).GetName(), "White Marble");
@@ -183,7 +184,7 @@ TEST_F(AppTest, DeleteAndCutRemoveTheSelectedTextures) {
     EXPECT_TRUE(view->Document().IsModified());
 
     ClickTexture(view, 2);
-    view->OnCut();
+    view->Commands().OnCut();
     EXPECT_EQ(catalog.GetCount(), 2);
     EXPECT_TRUE(Selected(view).empty());
     EXPECT_FALSE(Enabled("Modify"));
@@ -196,11 +197,11 @@ TEST_F(AppTest, CopyAndPasteTwice) {
     Catalog& catalog = CatalogOf(view);
     ClickTexture(view, 0);
     ClickTexture(view, 16, Qt::ControlModifier);
-    view->OnCopy();
+    view->Commands().OnCopy();
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
               ExportSourceText(catalog, {0, 16}, SourceFlag::Declare));
-    view->OnPaste();
-    view->OnPaste();
+    view->Commands().OnPaste();
+    view->Commands().OnPaste();
     ASSERT_EQ(catalog.GetCount(), 21);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(18).GetName(), "Veined Stone");
@@ -217,7 +218,7 @@ TEST_F(AppTest, ViewSourceShowsEachSourceFollowedByAnEmptyLine) {
     ClickTexture(view, 1, Qt::ControlModifier);
     QString shown;
     WhenShownThenClose<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
-    view->OnViewSource();
+    view->Commands().OnViewSource();
     const Catalog& catalog = CatalogOf(view);
     EXPECT_EQ(shown.toStdString(),
               catalog.GetTexture(1).GetSource(SourceFlag::Declare) + "\r\n\r\n" +
@@ -244,11 +245,11 @@ TEST_F(AppTest, ASourceTextureIsShownAsItsTextAndNeverTakenForALayeredOne) {
     QString shown;
     WhenShownThenClose<ViewSourceDialog>([&](ViewSourceDialog* dialog) { shown = dialog->Text(); });
     ClickTexture(view, 17);
-    view->OnViewSource();
+    view->Commands().OnViewSource();
     EXPECT_EQ(shown.toStdString(),
               catalog.GetTexture(17).GetSource(SourceFlag::Declare) + "\r\n\r\n");
     m_editors.accept = false;
-    view->OnModify();
+    view->Commands().OnModify();
     ASSERT_FALSE(m_editors.titles.empty());
     EXPECT_EQ(m_editors.titles.back(), "Modify Source Texture");
     EXPECT_EQ(view->Document().UndoStack().count(), steps);
@@ -264,12 +265,12 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
         texture.pigment.pattern = Pigment::Wood;
     };
     m_editors.accept = false;
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     EXPECT_EQ(catalog.GetCount(), 17);
     EXPECT_EQ(m_editors.titles.back(), "New Simple Texture");
 
     m_editors.accept = true;
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     ASSERT_EQ(catalog.GetCount(), 18);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Fresh Wood");
     ASSERT_TRUE(WaitForRenders(view));
@@ -277,13 +278,13 @@ TEST_F(AppTest, NewSimpleAndModifyRunTheirFlows) {
     EXPECT_TRUE(view->Document().IsModified());
 
     // With Update Thumbnail off a modified texture keeps its old picture.
-    view->OnUpdateThumbnail();
+    view->Commands().OnUpdateThumbnail();
     EXPECT_EQ(m_app->Settings().updateThumbnail, 0);
     ClickTexture(view, 0);
     const std::vector<std::uint8_t> before(catalog.GetTexture(0).Thumbnail().Bits().begin(),
                                            catalog.GetTexture(0).Thumbnail().Bits().end());
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Renamed"); };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Renamed");
     EXPECT_TRUE(
@@ -302,7 +303,7 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     ClickTexture(view, index);
     const int steps = view->Document().UndoStack().count();
     m_editors.editSimple = [](SimpleTexture&) {}; // OK without a change
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
     EXPECT_FALSE(view->Document().IsModified());
     EXPECT_EQ(view->Document().Model().StateOf(index), CatalogModel::Shown) << "no render";
@@ -312,7 +313,7 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
 
     // The smallest real change is one.
     m_editors.editSimple = [](SimpleTexture& texture) { texture.finish.crand += 0.001f; };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_TRUE(view->Document().IsModified());
     EXPECT_EQ(view->Document().UndoStack().count(), steps + 1);
     ASSERT_TRUE(WaitForRenders(view));
@@ -336,7 +337,7 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
         byte = 7;
     ClickTexture(view, index);
     m_answer = QMessageBox::Yes;
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     const int steps = view->Document().UndoStack().count();
     // The batch's picture comes while the editor is open; the user presses OK without a change.
     std::vector<std::uint8_t> rendered;
@@ -345,7 +346,7 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
         const auto bits = catalog.GetTexture(index).Thumbnail().Bits();
         rendered.assign(bits.begin(), bits.end());
     };
-    view->OnModify();
+    view->Commands().OnModify();
     ASSERT_FALSE(rendered.empty());
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
     EXPECT_TRUE(std::equal(rendered.begin(), rendered.end(),
@@ -365,12 +366,12 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
         byte = 7;
     m_app->Settings().updateThumbnail = 0;
     ClickTexture(view, index);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     m_editors.editSimple = [&](SimpleTexture& texture) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !stale(); }, 60000));
         texture.SetName("Renamed Meanwhile");
     };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(catalog.GetTexture(index).GetName(), "Renamed Meanwhile");
     EXPECT_TRUE(stack.text(stack.index() - 1).startsWith("Modify"))
         << stack.text(stack.index() - 1).toStdString();
@@ -384,12 +385,12 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
     m_answer = QMessageBox::Yes;
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     EXPECT_EQ(m_messages.back().title, "Clear Thumbnail(s)");
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
     EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
 
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     EXPECT_EQ(m_messages.back().title, "Render Thumbnail(s)");
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
@@ -397,12 +398,12 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     EXPECT_TRUE(Selected(view).empty());
 
     // Stopped as soon as it began: nothing finished, both stay selected, no message.
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     const std::size_t messages = m_messages.size();
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     BatchBar* bar = view->BatchProgress();
     ASSERT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->Button()->text(), QStringLiteral("&Stop"));

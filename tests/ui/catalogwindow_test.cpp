@@ -7,8 +7,11 @@
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/batchbar.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogdragdrop.h"
 #include "ui/catalog/catalogfilter.h"
+#include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/catalogrenders.h"
 
@@ -23,6 +26,7 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -236,7 +240,7 @@ TEST_F(CatalogWindowTest, SelectAllDeleteUndoRestoresTheBytesAndTheSavedState) {
     EXPECT_FALSE(Enabled("Undo"));
     EXPECT_EQ(UndoText(), "&Undo");
     m_app->Frame().Action(QStringLiteral("Select All"))->trigger();
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(CatalogOf(view).GetCount(), 0);
     EXPECT_TRUE(view->Document().IsModified());
     EXPECT_TRUE(SubWindowTitle(view).endsWith('*'));
@@ -275,7 +279,7 @@ TEST_F(CatalogWindowTest, UndoingADeleteOfTwoThousandTexturesRestoresThemInOrder
     // Every other texture, so that they must go back between the others.
     for (int i = 0; i < 2000; i += 2)
         CatalogOf(view).Select(i);
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(CatalogOf(view).GetCount(), 1000);
     EXPECT_EQ(UndoText(), "&Undo Delete 1000 Textures");
     view->Document().UndoStack().undo();
@@ -292,21 +296,21 @@ TEST_F(CatalogWindowTest, EveryChangeToTheTexturesIsOneStep) {
     QUndoStack& steps = view->Document().UndoStack();
 
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Fresh"); };
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     EXPECT_EQ(UndoText(), "&Undo New Texture");
     ClickTexture(view, 4);
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Changed Granite"); };
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(catalog.GetTexture(4).GetName(), "Changed Granite");
     EXPECT_EQ(UndoText(), "&Undo Modify Changed Granite");
     ClickTexture(view, 1);
-    view->OnCut();
+    view->Commands().OnCut();
     EXPECT_EQ(UndoText(), "&Undo Cut 1 Texture");
-    view->OnPaste();
+    view->Commands().OnPaste();
     EXPECT_EQ(UndoText(), "&Undo Paste 1 Texture");
     ClickTexture(view, 0);
     ClickTexture(view, 2, Qt::ShiftModifier);
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     EXPECT_EQ(UndoText(), "&Undo Clear 3 Thumbnails");
     EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 0);
     EXPECT_EQ(steps.count(), 5);
@@ -325,7 +329,7 @@ TEST_F(CatalogWindowTest, EveryChangeToTheTexturesIsOneStep) {
     }
     // A cancelled editor leaves no step.
     m_editors.accept = false;
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     EXPECT_EQ(steps.count(), 5);
 }
 
@@ -336,7 +340,7 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
     ClickTexture(view, 0);
     const std::vector<std::uint8_t> saved = Bytes(catalog);
     // Stopped before any picture came: the catalog stays unmodified, no step is recorded.
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     QTest::mouseClick(view->BatchProgress()->Button(), Qt::LeftButton);
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_FALSE(view->Document().IsModified());
@@ -345,9 +349,9 @@ TEST_F(CatalogWindowTest, RenderedThumbnailsAreOneStepAndAStoppedRenderChangesNo
 
     // Cleared and rendered: Undo brings the empty picture back, Redo the new one.
     ClickTexture(view, 0);
-    view->OnClearThumbnails();
+    view->Commands().OnClearThumbnails();
     const std::vector<std::uint8_t> cleared = Bytes(catalog);
-    view->OnRenderThumbnails();
+    view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(WaitForRenders(view));
     ASSERT_TRUE(view->Document().IsModified());
     const std::vector<std::uint8_t> rendered = Bytes(catalog);
@@ -392,7 +396,7 @@ TEST_F(CatalogWindowTest, FindNarrowsTheGridAndCommandsActOnShownTextures) {
     ClickTexture(view, 1); // the second shown: Green Marble
     EXPECT_EQ(Selected(view), std::vector<int>{3});
     m_app->Frame().Action(QStringLiteral("Select All"))->trigger();
-    view->OnDelete();
+    view->Commands().OnDelete();
     EXPECT_EQ(CatalogOf(view).GetCount(), 14);
     EXPECT_EQ(view->Shown().rowCount(), 0);
     m_app->Frame().UpdateCommands();
@@ -429,7 +433,7 @@ TEST_F(CatalogWindowTest, FindCountsASingleTextureInTheSingular) {
 TEST_F(CatalogWindowTest, ScreenshotOfTheFindBar) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    view->OnFind();
+    view->Commands().OnFind();
     QTest::keyClicks(view->FindField(), QStringLiteral("gr"));
     ClickTexture(view, 1);
     view->verticalScrollBar()->setValue(0);
@@ -442,6 +446,26 @@ TEST_F(CatalogWindowTest, ScreenshotOfTheFindBar) {
               view->FindField()->mapTo(view, QPoint(0, view->FindField()->height())).y());
 }
 
+TEST_F(CatalogWindowTest, ReturnAndTheArrowsInTheFindFieldGoOnToTheNarrowedGrid) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Down, Qt::Key_Up}) {
+        view->Commands().OnFind();
+        ASSERT_EQ(view->window()->focusWidget(), view->FindField());
+        QTest::keyClicks(view->FindField(), QStringLiteral("marble"));
+        QTest::keyClick(view->FindField(), key);
+        EXPECT_EQ(view->window()->focusWidget(), view) << key;
+        EXPECT_TRUE(view->FindField()->isVisible()) << key;
+        EXPECT_EQ(view->Shown().rowCount(), 3) << key << ": the narrowed list stays";
+        view->FindField()->clear();
+    }
+    // Escape in the grid closes the bar as it does in the field.
+    view->SetFilter(QStringLiteral("marble"));
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(view->FindField()->isVisible());
+    EXPECT_EQ(view->Shown().rowCount(), 17);
+}
+
 // ---- drag and drop ------------------------------------------------------------------------
 
 TEST_F(CatalogWindowTest, DraggingWithinTheWindowMovesAsOneStep) {
@@ -450,11 +474,11 @@ TEST_F(CatalogWindowTest, DraggingWithinTheWindowMovesAsOneStep) {
     const std::vector<std::uint8_t> saved = Bytes(CatalogOf(view));
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
-    std::unique_ptr<QMimeData> data(view->DragData());
+    std::unique_ptr<QMimeData> data(view->DragDrop().DragData());
     // Dropped on the right half of texture 5: they go after it.
     const auto [x, y] = view->Layout().ThumbnailPosition(5);
     view->verticalScrollBar()->setValue(0);
-    view->DropTextures(data.get(), QPoint(x + 100, y + 60), true);
+    view->DragDrop().DropTextures(data.get(), QPoint(x + 100, y + 60), true);
     const Catalog& catalog = CatalogOf(view);
     EXPECT_EQ(catalog.GetTexture(4).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(5).GetName(), "Pine Planks");
@@ -472,13 +496,13 @@ TEST_F(CatalogWindowTest, DraggedTexturesCopyIntoAnotherCatalogAndGiveTheirSourc
     ASSERT_TRUE(view);
     ClickTexture(view, 3);
     ClickTexture(view, 16, Qt::ControlModifier);
-    std::unique_ptr<QMimeData> data(view->DragData());
+    std::unique_ptr<QMimeData> data(view->DragDrop().DragData());
     EXPECT_EQ(data->text().toStdString(),
               ExportSourceText(CatalogOf(view), {3, 16}, SourceFlag::Declare));
     m_app->OnFileNew();
     auto* other = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
     ASSERT_TRUE(other && other != view);
-    other->DropTextures(data.get(), QPoint(10, 10), false);
+    other->DragDrop().DropTextures(data.get(), QPoint(10, 10), false);
     ASSERT_EQ(CatalogOf(other).GetCount(), 2);
     EXPECT_EQ(CatalogOf(other).GetTexture(1).GetSource(SourceFlag::Declare),
               CatalogOf(view).GetTexture(16).GetSource(SourceFlag::Declare));
@@ -617,6 +641,26 @@ TEST_F(CatalogWindowTest, PrintPreviewShowsThePages) {
     });
     m_app->Frame().Action(QStringLiteral("Print Preview"))->trigger();
     EXPECT_GT(pages, 1);
+}
+
+TEST_F(CatalogWindowTest, PrintingANarrowedWindowPrintsOnlyTheTexturesShown) {
+    CatalogView* view = OpenLarge(60);
+    ASSERT_TRUE(view);
+    auto pages = [&](const QString& name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(Path(name));
+        view->Commands().Printer().Print(printer);
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        return bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+               bytes.count("/Type /Page ");
+    };
+    EXPECT_GT(pages(QStringLiteral("all.pdf")), 1);
+    view->SetFilter(QStringLiteral("Numbered 42"));
+    ASSERT_EQ(view->Shown().rowCount(), 1);
+    EXPECT_EQ(pages(QStringLiteral("narrowed.pdf")), 1);
 }
 
 // ---- windows ------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "testfiles.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/editors/colormapdialog.h"
@@ -93,7 +94,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
         finish->Slider(FinishPage::Phong)->setValue(60);
         Ok(sheet)->click();
     });
-    view->OnNewSimple();
+    view->Commands().OnNewSimple();
     Catalog& catalog = view->Document().Contents();
     ASSERT_EQ(catalog.GetCount(), 1);
     EXPECT_EQ(catalog.GetTexture(0).GetName(), "Red Marble");
@@ -125,7 +126,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
         dialog->NameEdit()->setText(QStringLiteral("Two Coats"));
         Ok(dialog)->click();
     });
-    view->OnNewLayered();
+    view->Commands().OnNewLayered();
     ASSERT_EQ(catalog.GetCount(), 2);
     const Texture& layered = catalog.GetTexture(1);
     EXPECT_EQ(layered.GetName(), "Two Coats");
@@ -152,7 +153,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
         dialog->FileNameEdit()->setText(exported);
         Ok(dialog)->click();
     });
-    view->OnExportSource();
+    view->Commands().OnExportSource();
     const QByteArray expected =
         FileBytes(QStringLiteral(VELVANE_TEST_DATA_DIR "/endtoend/coats.inc"));
     ASSERT_FALSE(expected.isEmpty());
@@ -186,9 +187,9 @@ TEST_F(EndToEnd, APreviewShapeChosenInTheEditorReachesTheCatalogOnlyOnOk) {
     ClickTexture(view, index);
     ASSERT_EQ(Selected(view), std::vector<int>{index});
     choose(false);
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(catalog.GetTexture(index).GetPreviewShape(), before);
     choose(true);
-    view->OnModify();
+    view->Commands().OnModify();
     EXPECT_EQ(catalog.GetTexture(index).GetPreviewShape(), other);
 }

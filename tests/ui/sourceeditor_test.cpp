@@ -12,6 +12,7 @@
 #include "render/files/sidefiles.h"
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/editors/previewwindow.h"
@@ -349,7 +350,7 @@ TEST_F(AppTest, SourceEditorModifyChangesASourceTextureInOneUndoableStep) {
 
     // OK without a change is no step.
     m_editors.editSource = [](SourceTexture&) {};
-    view->OnModify();
+    view->Commands().OnModify();
     ASSERT_FALSE(m_editors.titles.empty());
     EXPECT_EQ(m_editors.titles.back(), "Modify Source Texture");
     EXPECT_EQ(undo.count(), steps);
@@ -371,7 +372,7 @@ TEST_F(AppTest, SourceEditorModifyChangesASourceTextureInOneUndoableStep) {
     // View Source still only shows the text.
     const std::size_t edits = m_editors.titles.size();
     WhenShownThenClose<QDialog>([](QDialog*) {});
-    view->OnViewSource();
+    view->Commands().OnViewSource();
     EXPECT_EQ(m_editors.titles.size(), edits);
 }
 

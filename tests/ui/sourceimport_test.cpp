@@ -7,6 +7,7 @@
 #include "render/povray/renderresult.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/batchbar.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogmodel.h"
 #include "ui/catalog/sourceimporter.h"
@@ -90,14 +91,16 @@ protected:
         ASSERT_TRUE(Enabled(command)) << command;
         m_app->Frame().Action(QString::fromLatin1(command))->trigger();
     }
-    static ImportSummaryDialog* Summary(CatalogView* view) { return view->Importer().Summary(); }
+    static ImportSummaryDialog* Summary(CatalogView* view) {
+        return view->Commands().Importer().Summary();
+    }
     /// Waits until the window's imports are over.
     static bool WaitForImport(CatalogView* view) {
-        return QTest::qWaitFor([view] { return !view->Importer().Busy(); }, 60000);
+        return QTest::qWaitFor([view] { return !view->Commands().Importer().Busy(); }, 60000);
     }
     /// Imports and waits until the textures are in.
     static void ImportNow(CatalogView* view, const SourceToImport& source, int position) {
-        view->Importer().Import(source, position);
+        view->Commands().Importer().Import(source, position);
         ASSERT_TRUE(WaitForImport(view));
     }
     static void SendDrop(CatalogView* view, QMimeData& data, QPoint at, bool* entered = nullptr) {
@@ -225,7 +228,7 @@ TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNoth
     // After another change the choice holds for the next import only.
     ClickTexture(view, 0);
     m_answer = QMessageBox::Yes;
-    view->OnDelete();
+    view->Commands().OnDelete();
     ASSERT_EQ(CatalogOf(view).GetCount(), 19);
     summary->ApproximateBox()->click();
     ASSERT_TRUE(WaitForImport(view));
@@ -306,7 +309,7 @@ TEST_F(SourceImportTest, PasteImportsSourceCopiedElsewhereAndAddsTheProgramsOwnC
     // What the program copied itself comes back as the textures, thumbnails and all, also
     // once the clipboard holds some other text.
     ClickTexture(view, 0);
-    view->OnCopy();
+    view->Commands().OnCopy();
     for (const QString& other : {QString(), QStringLiteral("Hello, world")}) {
         if (!other.isEmpty())
             clipboard->setText(other);
@@ -378,10 +381,11 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedS
     const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
     // The textures are in at once, their pictures on the way.
     std::vector<CatalogModel::ThumbnailState> states;
-    const auto noted = QObject::connect(&view->Importer(), &SourceImporter::imported, [&] {
-        for (int index : {17, 18, 19})
-            states.push_back(view->Document().Model().StateOf(index));
-    });
+    const auto noted =
+        QObject::connect(&view->Commands().Importer(), &SourceImporter::imported, [&] {
+            for (int index : {17, 18, 19})
+                states.push_back(view->Document().Model().StateOf(index));
+        });
     ImportNow(view, {{woods}, QString(), QString()}, 17);
     QObject::disconnect(noted);
     const Catalog& catalog = CatalogOf(view);
@@ -400,7 +404,7 @@ TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedS
     // POV-Ray that one fails and the others keep their pictures. The batch's summary says why,
     // without a message box.
     m_app->Settings().povExecutable = Path(QStringLiteral("no-povray"));
-    view->Importer().Summary()->ApproximateBox()->click();
+    view->Commands().Importer().Summary()->ApproximateBox()->click();
     ASSERT_TRUE(WaitForImport(view));
     ASSERT_EQ(Names(view, 17), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
     ASSERT_TRUE(WaitForRenders(view));
@@ -478,12 +482,13 @@ TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalo
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
     tick.start(20);
-    view->Importer().Import({{many}, QString(), QString()});
+    view->Commands().Importer().Import({{many}, QString(), QString()});
     // The progress shows beside the window, which goes on meanwhile.
     ASSERT_TRUE(QTest::qWaitFor([view] {
-        return view->Importer().Progress() && view->Importer().Progress()->isVisible();
+        return view->Commands().Importer().Progress() &&
+               view->Commands().Importer().Progress()->isVisible();
     }));
-    QProgressDialog* progress = view->Importer().Progress();
+    QProgressDialog* progress = view->Commands().Importer().Progress();
     EXPECT_GT(ticks, 5);
     EXPECT_FALSE(progress->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -496,7 +501,7 @@ TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalo
     EXPECT_EQ(cancel->text(), "Cancel");
     cancel->click();
     ASSERT_TRUE(WaitForImport(view));
-    EXPECT_EQ(view->Importer().Progress(), nullptr);
+    EXPECT_EQ(view->Commands().Importer().Progress(), nullptr);
     EXPECT_EQ(CatalogOf(view).GetCount(), 17);
     EXPECT_EQ(view->Document().UndoStack().count(), steps);
     EXPECT_FALSE(view->Document().IsModified());
@@ -504,7 +509,7 @@ TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalo
     EXPECT_EQ(Summary(view), nullptr);
 
     // Left to run, the same import is refused at the limit, with nothing imported.
-    view->Importer().Import({{many}, QString(), QString()});
+    view->Commands().Importer().Import({{many}, QString(), QString()});
     ASSERT_TRUE(WaitForImport(view));
     ASSERT_EQ(m_messages.size(), 1u);
     const std::string message = m_messages[0].text.toStdString();
@@ -525,8 +530,8 @@ TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn)
     QApplication::clipboard()->setText(QString::fromLatin1(pasted));
     Trigger("Paste");
     const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
-    view->Importer().Import({{woods}, QString(), QString()});
-    EXPECT_TRUE(view->Importer().Busy());
+    view->Commands().Importer().Import({{woods}, QString(), QString()});
+    EXPECT_TRUE(view->Commands().Importer().Busy());
     ASSERT_TRUE(WaitForImport(view));
 
     const Catalog& catalog = CatalogOf(view);
@@ -548,8 +553,8 @@ TEST_F(SourceImportTest, ImportsAskedForWhileOneRunsFollowItEachAsAStepOfItsOwn)
 TEST_F(SourceImportTest, AWindowClosedWhileItsImportRunsStopsIt) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    view->Importer().Import({{ManyIncludes()}, QString(), QString()});
-    ASSERT_TRUE(view->Importer().Busy());
+    view->Commands().Importer().Import({{ManyIncludes()}, QString(), QString()});
+    ASSERT_TRUE(view->Commands().Importer().Busy());
     const QPointer<CatalogView> watched = view;
     ASSERT_TRUE(m_app->Frame().MdiArea()->activeSubWindow()->close());
     ASSERT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }));

@@ -2,6 +2,8 @@
 #include "render/settings/programsettings.h"
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
+#include "ui/catalog/catalogcommands.h"
+#include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/startupnoticedialog.h"
@@ -327,7 +329,7 @@ TEST_F(StartupTest, PrintingDrawsTheGridOnPages) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString pdf = m_dir.filePath("catalog.pdf");
     printer.setOutputFileName(pdf);
-    view->PrintGrid(printer);
+    view->Commands().Printer().Print(printer);
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();

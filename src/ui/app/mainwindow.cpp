@@ -10,7 +10,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
@@ -29,11 +28,9 @@
 
 namespace {
 
-constexpr int kRecentFileCount = 4;
 constexpr const char* kStateSection = "Application State";
 /// The inside of the window when it is neither maximized nor minimized, beside the outer edges.
 constexpr const char* kNormalGeometryKey = "Normal Geometry";
-constexpr const char* kRecentSection = "Recent File List";
 
 /// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
 bool LockLightOn(const char* name) {
@@ -49,7 +46,8 @@ bool LockLightOn(const char* name) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_recent(new ::RecentFiles(this)) {
     setWindowTitle(QStringLiteral("Velvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velvane.png")));
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
@@ -65,6 +63,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     CreateToolBar();
     CreateStatusBar();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::OnActiveViewChanged);
+    connect(m_recent, &::RecentFiles::openRequested, this, &MainWindow::openFileRequested);
     RebuildMenus();
     OnActiveViewChanged();
 }
@@ -279,7 +278,7 @@ void MainWindow::CreateMenus() {
     auto fileMenu = [this, &menu](const QStringList& items) {
         QMenu* file = menu(QStringLiteral("&File"));
         FillMenu(file, items, {});
-        m_recentMenus << file->addMenu(QStringLiteral("Recent &File"));
+        m_recent->AddMenu(file->addMenu(QStringLiteral("Recent &File")));
         file->addSeparator();
         file->addAction(Action("Exit"));
         return file;
@@ -306,7 +305,6 @@ void MainWindow::CreateMenus() {
     });
     m_helpMenu = menu(QStringLiteral("&Help"));
     FillMenu(m_helpMenu, {"Index", "Using Help", "", "About"}, {});
-    UpdateRecentFileMenu();
 }
 
 void MainWindow::CreateToolBar() {
@@ -553,56 +551,6 @@ void MainWindow::UpdateCommands() {
     m_viewStatus->setText(status);
     m_viewStatus->setVisible(!status.isEmpty());
     UpdateStandard();
-}
-
-// ---- recent files -------------------------------------------------------------------------
-
-void MainWindow::AddRecentFile(const QString& path) {
-    if (path.isEmpty())
-        return;
-    const QString full = QFileInfo(path).absoluteFilePath();
-    m_recentFiles.removeAll(full);
-    m_recentFiles.prepend(full);
-    while (m_recentFiles.size() > kRecentFileCount)
-        m_recentFiles.removeLast();
-    UpdateRecentFileMenu();
-}
-
-void MainWindow::UpdateRecentFileMenu() {
-    for (QMenu* menu : m_recentMenus) {
-        menu->clear();
-        menu->setEnabled(!m_recentFiles.isEmpty());
-        int number = 0;
-        for (const QString& path : m_recentFiles) {
-            QAction* entry = menu->addAction(
-                QStringLiteral("&%1 %2").arg(++number).arg(QDir::toNativeSeparators(path)));
-            connect(entry, &QAction::triggered, this,
-                    [this, path] { emit openFileRequested(path); });
-        }
-    }
-}
-
-void MainWindow::LoadRecentFiles(QSettings& store) {
-    store.beginGroup(QLatin1String(kRecentSection));
-    m_recentFiles.clear();
-    for (int i = 1; i <= kRecentFileCount; ++i) {
-        const QString path = store.value(QStringLiteral("File%1").arg(i)).toString();
-        if (!path.isEmpty())
-            m_recentFiles << path;
-    }
-    store.endGroup();
-    UpdateRecentFileMenu();
-}
-
-void MainWindow::SaveRecentFiles(QSettings& store) const {
-    store.beginGroup(QLatin1String(kRecentSection));
-    for (int i = 1; i <= kRecentFileCount; ++i) {
-        if (i <= m_recentFiles.size())
-            store.setValue(QStringLiteral("File%1").arg(i), m_recentFiles[i - 1]);
-        else
-            store.remove(QStringLiteral("File%1").arg(i));
-    }
-    store.endGroup();
 }
 
 // ---- placement ----------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/app/recentfiles.h"
 #include "ui/framework/documentview.h"
 
 #include <QMainWindow>
@@ -49,10 +50,10 @@ public:
     void RestoreWindowState(QSettings& store);
     void SaveWindowState(QSettings& store) const;
 
-    void AddRecentFile(const QString& path);
-    const QStringList& RecentFiles() const { return m_recentFiles; }
-    void LoadRecentFiles(QSettings& store);
-    void SaveRecentFiles(QSettings& store) const;
+    void AddRecentFile(const QString& path) { m_recent->Add(path); }
+    const QStringList& RecentFiles() const { return m_recent->Files(); }
+    void LoadRecentFiles(QSettings& store) { m_recent->Load(store); }
+    void SaveRecentFiles(QSettings& store) const { m_recent->Save(store); }
 
     /// The action of a command by its name without "&" and keys ("New Simple"): the main
     /// window's own, else the active view's. Null when neither has it.
@@ -96,7 +97,6 @@ private:
     void OnActiveViewChanged();
     void RebuildMenus();
     void UpdateTitle();
-    void UpdateRecentFileMenu();
     void UpdateLockIndicators();
     void ApplyPendingPlacement();
     /// Places a new document window fully inside the workspace, cascading from the last one.
@@ -114,6 +114,7 @@ private:
     void FillMenu(QMenu* menu, const QStringList& items, const QList<ViewMenu>& additions);
 
     QMdiArea* m_mdi;
+    ::RecentFiles* m_recent;
     std::map<QString, QAction*> m_actions;
     std::map<StandardCommand, QAction*> m_standard;
     QUndoGroup m_steps; ///< the steps of every open document; the active one's are undone
@@ -127,8 +128,6 @@ private:
     QMenu* m_windowMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QList<QMenu*> m_viewMenus;
-    QList<QMenu*> m_recentMenus;
-    QStringList m_recentFiles;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_capsLock = nullptr;
     QLabel* m_numLock = nullptr;

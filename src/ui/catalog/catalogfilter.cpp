@@ -19,6 +19,13 @@ bool CatalogFilter::Accepts(int index) const {
     return filterAcceptsRow(index, QModelIndex());
 }
 
+std::vector<int> CatalogFilter::Indices() const {
+    std::vector<int> indices(static_cast<std::size_t>(rowCount()));
+    for (int row = 0; row < rowCount(); ++row)
+        indices[static_cast<std::size_t>(row)] = mapToSource(index(row, 0)).row();
+    return indices;
+}
+
 bool CatalogFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     if (m_text.isEmpty())
         return true;

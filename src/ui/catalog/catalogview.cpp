@@ -1,110 +1,46 @@
 #include "ui/catalog/catalogview.h"
 
-#include "core/catalog/exportsource.h"
-#include "core/model/layeredtexture.h"
-#include "core/model/simpletexture.h"
-#include "core/model/sourcetexture.h"
-#include "core/povtext/sourceconversion.h"
-#include "paint/bitmapimage.h"
 #include "paint/catalogpainter.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogactions.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdelegate.h"
 #include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogdragdrop.h"
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
-#include "ui/catalog/catalogprintlayout.h"
+#include "ui/catalog/catalogfindbar.h"
 #include "ui/catalog/catalogrenders.h"
 #include "ui/catalog/catalogselection.h"
 #include "ui/catalog/sourceimporter.h"
-#include "ui/dialogs/clipboard.h"
-#include "ui/dialogs/exportdialog.h"
-#include "ui/dialogs/thumbnailoptionsdialog.h"
-#include "ui/dialogs/viewsourcedialog.h"
 #include "ui/framework/appservices.h"
-#include "ui/framework/prompts.h"
-#include "ui/framework/textureeditors.h"
-#include "ui/framework/waitcursor.h"
-#include "ui/texmap/createtexturemap.h"
+#include "ui/framework/zoomsteps.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDrag>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
-#include <QMenu>
-#include <QMimeData>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <numeric>
+#include <iterator>
+#include <utility>
 
 namespace {
 
-const char* const kRenderQuestion =
-    "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
-    "material(s)?\r\n\r\nnote: This can take a very long time.";
-const char* const kClearQuestion =
-    "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
-const char* const kClearPrompt =
-    "Please select an option for which thumbnails that you would like to clear:";
-
-/// The steps of Zoom In and Zoom Out, in percent.
-constexpr std::array kZoomSteps = {50, 67, 75, 100, 125, 150, 200, 300, 400};
-
-/// The index of the texture with `id`, looked for at `hint` first; -1 when it is gone.
-int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
-    if (hint >= 0 && hint < catalog.GetCount() && catalog.GetTexture(hint).GetId() == id)
-        return hint;
-    for (int index = 0; index < catalog.GetCount(); ++index)
-        if (catalog.GetTexture(index).GetId() == id)
-            return index;
-    return -1;
+/// The rungs of Zoom In and Zoom Out, in percent.
+const ZoomSteps& Steps() {
+    static const ZoomSteps steps{50, 67, 75, 100, 125, 150, 200, 300, 400};
+    return steps;
 }
 
-bool SamePicture(const Bitmap& a, const Bitmap& b) {
-    return a.Width() == b.Width() && a.Height() == b.Height() &&
-           std::ranges::equal(a.Bits(), b.Bits());
-}
-
-bool AnySelectedLayered(const Catalog& catalog) {
-    for (int index : catalog.GetSelectedIndices())
-        if (dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(index)))
-            return true;
-    return false;
-}
-
-/// Asks which thumbnails a command works on: the options dialog when a layered texture is
-/// selected, else a Yes/No question. Returns false when the user declines.
-bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt,
-                        const QString& title, const QString& question, bool& composite,
-                        bool& layers) {
-    composite = layers = true;
-    if (AnySelectedLayered(catalog)) {
-        ThumbnailOptionsDialog options(parent);
-        if (!prompt.isEmpty())
-            options.SetPrompt(prompt);
-        options.SetOption(2);
-        if (options.exec() != QDialog::Accepted)
-            return false;
-        composite = options.GetOption() != 1;
-        layers = options.GetOption() != 0;
-        return true;
-    }
-    return Prompts::Message(parent, Prompts::Icon::Stop, title, question,
-                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+int Percent(double zoom) {
+    return static_cast<int>(std::lround(zoom));
 }
 
 QRect ToRect(const CellRect& cell, int offset) {
@@ -117,8 +53,7 @@ QRect ToRect(const CellRect& cell, int offset) {
 CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent)
     : QListView(parent), m_document(document), m_app(app), m_shown(new CatalogFilter(this)),
       m_delegate(new CatalogDelegate(this)), m_renders(document.Renders(app.Renders())),
-      m_batchBar(new BatchBar(m_renders, this)), m_findBar(new QWidget(this)),
-      m_findField(new QLineEdit(m_findBar)) {
+      m_batchBar(new BatchBar(m_renders, this)), m_findBar(new CatalogFindBar(this)) {
     // Icon mode with fixed places; the places themselves are the catalog's cell layout.
     setViewMode(IconMode);
     setMovement(Static);
@@ -143,30 +78,19 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
-    m_importer = new SourceImporter(document, app, *this, [this](const std::vector<int>& indices) {
-        RenderThumbnailsInBackground(indices);
-    });
-    connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogView::StateChanged);
-    connect(m_importer, &SourceImporter::imported, this, [this](int first) {
+    m_commands = new CatalogCommands(*this, document, app);
+    connect(m_commands, &CatalogCommands::stateChanged, this, &CatalogView::StateChanged);
+    connect(&m_commands->Importer(), &SourceImporter::imported, this, [this](int first) {
         if (const int row = RowOf(first); row >= 0)
             scrollTo(ShownIndex(row));
     });
-    m_actions = new CatalogActions(*this);
+    m_actions = new CatalogActions(*m_commands);
+    m_dragDrop = std::make_unique<CatalogDragDrop>(*this, app);
 
-    // The Find bar above the grid: a field that narrows the grid as the user types.
-    auto* label = new QLabel(QStringLiteral("F&ind:"), m_findBar);
-    label->setBuddy(m_findField);
-    m_findField->setAccessibleName(QStringLiteral("Find"));
-    m_findField->setClearButtonEnabled(true);
-    m_findField->setPlaceholderText(QStringLiteral("Name or description"));
-    m_findField->installEventFilter(this);
-    auto* layout = new QHBoxLayout(m_findBar);
-    layout->setContentsMargins(6, 3, 6, 3);
-    layout->addWidget(label);
-    layout->addWidget(m_findField, 1);
-    m_findBar->setAutoFillBackground(true);
-    m_findBar->hide();
-    connect(m_findField, &QLineEdit::textChanged, this, &CatalogView::SetFilter);
+    connect(m_findBar, &CatalogFindBar::textChanged, this, &CatalogView::SetFilter);
+    connect(m_findBar, &CatalogFindBar::closeRequested, this, &CatalogView::CloseFind);
+    connect(m_findBar, &CatalogFindBar::leaveRequested, this,
+            [this] { setFocus(Qt::OtherFocusReason); });
 
     // The batch bar at the foot: the grid keeps scrolling above it while thumbnails come.
     connect(m_batchBar, &BatchBar::layoutChanged, this, &CatalogView::UpdateMargins);
@@ -217,45 +141,11 @@ bool CatalogView::Supports(StandardCommand) const {
 }
 
 bool CatalogView::CanRun(StandardCommand command) const {
-    switch (command) {
-    case StandardCommand::Cut:
-        return CanCut();
-    case StandardCommand::Copy:
-        return CanCopy();
-    case StandardCommand::Paste:
-        return CanPaste();
-    case StandardCommand::ZoomIn:
-        return m_zoom < kMaximumZoom;
-    case StandardCommand::ZoomOut:
-        return m_zoom > kMinimumZoom;
-    case StandardCommand::ActualSize:
-        return m_zoom != 100;
-    case StandardCommand::Print:
-    case StandardCommand::PrintPreview:
-        return true;
-    }
-    return false;
+    return m_commands->CanRun(command);
 }
 
 void CatalogView::Run(StandardCommand command) {
-    switch (command) {
-    case StandardCommand::Print:
-        return OnPrint();
-    case StandardCommand::PrintPreview:
-        return OnPrintPreview();
-    case StandardCommand::Cut:
-        return OnCut();
-    case StandardCommand::Copy:
-        return OnCopy();
-    case StandardCommand::Paste:
-        return OnPaste();
-    case StandardCommand::ZoomIn:
-        return OnZoomIn();
-    case StandardCommand::ZoomOut:
-        return OnZoomOut();
-    case StandardCommand::ActualSize:
-        return OnActualSize();
-    }
+    m_commands->Run(command);
 }
 
 QString CatalogView::StatusText() const {
@@ -284,14 +174,11 @@ QModelIndex CatalogView::ShownIndex(int row) const {
 }
 
 std::vector<int> CatalogView::ShownIndices() const {
-    std::vector<int> indices(static_cast<std::size_t>(m_shown->rowCount()));
-    for (int row = 0; row < m_shown->rowCount(); ++row)
-        indices[static_cast<std::size_t>(row)] = IndexAt(row);
-    return indices;
+    return m_shown->Indices();
 }
 
 bool CatalogView::IsFiltered() const {
-    return !m_shown->Text().isEmpty();
+    return m_shown->IsFiltered();
 }
 
 int CatalogView::Anchor() const {
@@ -519,8 +406,8 @@ void CatalogView::paintEvent(QPaintEvent* event) {
                                     : CatalogPainter::kBackground;
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
-    if (!m_dropMarker.isNull())
-        painter.fillRect(m_dropMarker.translated(0, -offset), Qt::black);
+    if (const QRect marker = m_dragDrop->Marker(); !marker.isNull())
+        painter.fillRect(marker.translated(0, -offset), Qt::black);
 }
 
 void CatalogView::resizeEvent(QResizeEvent* event) {
@@ -546,15 +433,7 @@ void CatalogView::wheelEvent(QWheelEvent* event) {
         m_zoomRemainder += event->angleDelta().y();
         const int notches = m_zoomRemainder / 120;
         m_zoomRemainder -= notches * 120;
-        int zoom = m_zoom;
-        for (int step = 0; step < std::abs(notches); ++step) {
-            const auto next = notches > 0
-                                  ? std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom)
-                                  : std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), zoom);
-            zoom = notches > 0 ? (next == kZoomSteps.end() ? kMaximumZoom : *next)
-                               : (next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
-        }
-        ZoomAbout(zoom, event->position().toPoint());
+        ZoomAbout(Percent(Steps().Step(m_zoom, notches)), event->position().toPoint());
         event->accept();
         return;
     }
@@ -597,80 +476,35 @@ void CatalogView::ZoomAbout(int percent, QPoint anchor) {
 }
 
 void CatalogView::OnZoomIn() {
-    const auto next = std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
-    SetZoom(next == kZoomSteps.end() ? kMaximumZoom : *next);
+    SetZoom(Percent(Steps().In(m_zoom)));
 }
 
 void CatalogView::OnZoomOut() {
-    const auto next = std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom);
-    SetZoom(next == kZoomSteps.begin() ? kMinimumZoom : *(next - 1));
+    SetZoom(Percent(Steps().Out(m_zoom)));
 }
 
 void CatalogView::OnActualSize() {
     SetZoom(100);
 }
 
-// ---- commands' enabling -------------------------------------------------------------------
-
-bool CatalogView::CanNewTexture() const {
-    return m_app.Editors() != nullptr;
-}
-bool CatalogView::CanDelete() const {
-    return m_document.Contents().GetSelectedCount() > 0;
-}
-bool CatalogView::CanModify() const {
-    return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0;
-}
-bool CatalogView::CanViewSource() const {
-    return CanDelete();
-}
-bool CatalogView::CanConvertToEditable() const {
-    const int index = m_document.Contents().GetSingleSelection();
-    return index >= 0 &&
-           dynamic_cast<const SourceTexture*>(&m_document.Contents().GetTexture(index)) != nullptr;
-}
-bool CatalogView::CanExportSource() const {
-    return m_document.Contents().GetCount() > 0;
-}
-bool CatalogView::CanCreateTextureMap() const {
-    return m_document.Contents().GetSingleSelection() >= 0;
-}
-bool CatalogView::CanClearThumbnails() const {
-    return CanDelete();
-}
-bool CatalogView::CanRenderThumbnails() const {
-    return CanDelete();
-}
-bool CatalogView::CanCut() const {
-    return CanDelete();
-}
-bool CatalogView::CanCopy() const {
-    return CanDelete();
-}
-bool CatalogView::CanPaste() const {
-    return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
-}
-bool CatalogView::IsAntialiasing() const {
-    return m_app.Settings().antialiasing != 0;
-}
-bool CatalogView::IsUpdateThumbnail() const {
-    return m_app.Settings().updateThumbnail != 0;
-}
-
 // ---- find ---------------------------------------------------------------------------------
 
-void CatalogView::OnFind() {
+QLineEdit* CatalogView::FindField() const {
+    return m_findBar->Field();
+}
+
+void CatalogView::ShowFind() {
     if (m_findBar->isHidden()) {
         m_findBar->show();
         UpdateMargins();
     }
-    m_findField->setFocus(Qt::ShortcutFocusReason);
-    m_findField->selectAll();
+    FindField()->setFocus(Qt::ShortcutFocusReason);
+    FindField()->selectAll();
 }
 
 void CatalogView::SetFilter(const QString& text) {
-    if (m_findField->text() != text)
-        m_findField->setText(text); // comes back here through textChanged
+    if (FindField()->text() != text)
+        FindField()->setText(text); // comes back here through textChanged
     if (m_shown->Text() == text)
         return;
     m_shown->SetText(text);
@@ -683,24 +517,6 @@ void CatalogView::CloseFind() {
     m_findBar->hide();
     UpdateMargins();
     setFocus(Qt::OtherFocusReason);
-}
-
-bool CatalogView::eventFilter(QObject* watched, QEvent* event) {
-    // In the Find field Escape clears the filter and closes the bar; Return, Up and Down go on
-    // to the grid with the narrowed list.
-    if (watched == m_findField && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Escape) {
-            CloseFind();
-            return true;
-        }
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down ||
-            key == Qt::Key_Up) {
-            setFocus(Qt::OtherFocusReason);
-            return true;
-        }
-    }
-    return QListView::eventFilter(watched, event);
 }
 
 // ---- selection by mouse and keyboard ------------------------------------------------------
@@ -760,59 +576,30 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers =
         event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
     const QModelIndex current = currentIndex();
-    auto move = [&](CursorAction action) {
-        MoveFocus(moveCursor(action, modifiers).row(), modifiers);
-    };
-    switch (event->key()) {
-    case Qt::Key_Left:
-        move(MoveLeft);
-        break;
-    case Qt::Key_Right:
-        move(MoveRight);
-        break;
-    case Qt::Key_Up:
-        move(MoveUp);
-        break;
-    case Qt::Key_Down:
-        move(MoveDown);
-        break;
-    case Qt::Key_Home:
-        move(MoveHome);
-        break;
-    case Qt::Key_End:
-        move(MoveEnd);
-        break;
-    case Qt::Key_PageUp:
-        move(MovePageUp);
-        break;
-    case Qt::Key_PageDown:
-        move(MovePageDown);
-        break;
-    case Qt::Key_Space: {
+    static constexpr std::pair<int, CursorAction> kMoves[] = {
+        {Qt::Key_Left, MoveLeft},     {Qt::Key_Right, MoveRight},      {Qt::Key_Up, MoveUp},
+        {Qt::Key_Down, MoveDown},     {Qt::Key_Home, MoveHome},        {Qt::Key_End, MoveEnd},
+        {Qt::Key_PageUp, MovePageUp}, {Qt::Key_PageDown, MovePageDown}};
+    const auto move = std::ranges::find(kMoves, event->key(), &std::pair<int, CursorAction>::first);
+    if (move != std::end(kMoves)) {
+        MoveFocus(moveCursor(move->second, modifiers).row(), modifiers);
+    } else if (event->key() == Qt::Key_Space) {
         // Space toggles the focus cell as a Ctrl-click does.
         const int row = current.isValid() ? current.row() : 0;
         SelectAt(row, Qt::ControlModifier);
         scrollTo(ShownIndex(row));
-        break;
-    }
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (current.isValid() && m_app.Editors())
-            Modify(FocusIndex());
-        break;
-    default:
+            m_commands->Modify(FocusIndex());
+    } else {
         event->ignore();
         return;
     }
     event->accept();
 }
 
-void CatalogView::OnSelectAll() {
-    selectAll();
-}
-
-void CatalogView::OnSelectNone() {
-    clearSelection();
+void CatalogView::ForgetAnchor() {
+    m_anchor = QPersistentModelIndex();
 }
 
 // ---- mouse --------------------------------------------------------------------------------
@@ -838,7 +625,7 @@ void CatalogView::mousePressEvent(QMouseEvent* event) {
     } else if (event->button() == Qt::RightButton) {
         if (catalog.GetSelectedCount() == 0)
             SelectAt(row, event->modifiers());
-        ShowContextMenu(event->globalPosition().toPoint());
+        m_actions->PopUp(*this, event->globalPosition().toPoint());
     }
 }
 
@@ -850,7 +637,7 @@ void CatalogView::mouseMoveEvent(QMouseEvent* event) {
         return;
     m_pendingClick = false;
     m_pressed = QPersistentModelIndex();
-    StartDrag();
+    m_dragDrop->StartDrag();
 }
 
 void CatalogView::mouseReleaseEvent(QMouseEvent* event) {
@@ -867,7 +654,7 @@ void CatalogView::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     const int row = RowAt(event->position().toPoint());
     if (row >= 0 && m_app.Editors())
-        Modify(IndexAt(row));
+        m_commands->Modify(IndexAt(row));
 }
 
 void CatalogView::contextMenuEvent(QContextMenuEvent* event) {
@@ -879,498 +666,24 @@ void CatalogView::contextMenuEvent(QContextMenuEvent* event) {
             const auto [x, y] = Layout().ThumbnailPosition(current.row());
             where = QPoint(x + 20, y + 20 - verticalOffset());
         }
-        ShowContextMenu(viewport()->mapToGlobal(where));
+        m_actions->PopUp(*this, viewport()->mapToGlobal(where));
     }
-}
-
-void CatalogView::ShowContextMenu(const QPoint& globalPosition) {
-    m_actions->Update();
-    QMenu menu(this);
-    // The commands themselves, greyed as they are; the texture map's item has a shorter label
-    // here than in the Texture menu.
-    auto add = [&](const char* name, const QString& label = QString()) {
-        QAction* command = Action(QString::fromLatin1(name));
-        if (label.isEmpty()) {
-            menu.addAction(command);
-            return;
-        }
-        QAction* item = menu.addAction(label, command, &QAction::trigger);
-        item->setEnabled(command->isEnabled());
-        item->setShortcuts(command->shortcuts());
-        item->setShortcutContext(Qt::WidgetShortcut);
-    };
-    add("New Simple");
-    add("New Layered");
-    add("Delete");
-    add("Modify");
-    menu.addSeparator();
-    add("View Source");
-    add("Export Source");
-    add("Convert to Editable");
-    menu.addSeparator();
-    add("Create Texture Map", QStringLiteral("Create &Texture Map"));
-    menu.addSeparator();
-    add("Clear Thumbnail(s)");
-    add("Render Thumbnail(s)");
-    menu.exec(globalPosition);
-}
-
-// ---- texture commands ---------------------------------------------------------------------
-
-void CatalogView::Apply(QUndoCommand* edit) {
-    m_document.Apply(edit);
-}
-
-void CatalogView::RenderNewThumbnail(const Texture& texture) {
-    if (!IsUpdateThumbnail())
-        return;
-    // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
-    // with the texture's own.
-    std::vector<int> layers;
-    if (dynamic_cast<const LayeredTexture*>(&texture) && m_app.Editors())
-        layers = m_app.Editors()->LayersLeftToRender();
-    m_renders.RenderThumbnail(texture, layers);
-}
-
-void CatalogView::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
-    const Texture& added = *texture;
-    std::vector<std::unique_ptr<Texture>> textures;
-    textures.push_back(std::move(texture));
-    Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()},
-                                 std::move(textures), false));
-    RenderNewThumbnail(added);
-}
-
-void CatalogView::OnNewSimple() {
-    TextureEditors* editors = m_app.Editors();
-    if (!editors)
-        return;
-    auto texture = std::make_unique<SimpleTexture>();
-    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), this))
-        return;
-    AddNew(std::move(texture), QStringLiteral("New Texture"));
-}
-
-void CatalogView::OnNewLayered() {
-    TextureEditors* editors = m_app.Editors();
-    if (!editors)
-        return;
-    auto texture = std::make_unique<LayeredTexture>();
-    if (!editors->EditLayered(*texture, this))
-        return;
-    AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
-}
-
-void CatalogView::OnModify() {
-    const int index = m_document.Contents().GetSingleSelection();
-    if (index >= 0)
-        Modify(index);
-}
-
-void CatalogView::OnConvertToEditable() {
-    if (!CanConvertToEditable())
-        return;
-    const int index = m_document.Contents().GetSingleSelection();
-    const auto& source = static_cast<const SourceTexture&>(m_document.Contents().GetTexture(index));
-    const QString name = QString::fromStdString(source.GetName());
-    SourceConversion conversion = ConvertToEditable(source);
-    if (!conversion.texture) {
-        Prompts::Message(this, Prompts::Icon::Information, QStringLiteral("Convert to Editable"),
-                         QStringLiteral("\"%1\" stays a source texture: %2.")
-                             .arg(name, QString::fromStdString(conversion.reason)));
-        return;
-    }
-    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Convert %1 to Editable").arg(name),
-                                 index, std::move(conversion.texture)));
-}
-
-void CatalogView::Modify(int index) {
-    TextureEditors* editors = m_app.Editors();
-    if (!editors)
-        return;
-    const Texture& opened = m_document.Contents().GetTexture(index);
-    const TextureId id = opened.GetId();
-    const Bitmap openedThumbnail = opened.Thumbnail();
-    std::unique_ptr<Texture> copy = opened.Clone();
-    bool accepted = false;
-    if (auto* source = dynamic_cast<SourceTexture*>(copy.get()))
-        accepted = editors->EditSource(*source, this);
-    else if (copy->IsSimple())
-        accepted = editors->EditSimple(static_cast<SimpleTexture&>(*copy),
-                                       QStringLiteral("Modify Simple Texture"), this);
-    else
-        accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), this);
-    if (!accepted)
-        return;
-    // Renders went on while the editor was open: thumbnails may have come, so the texture is
-    // looked up again, and only what an editor changes tells whether OK changed it. OK on a
-    // texture as it was opened is no change: no undo step, no new thumbnail.
-    index = IndexOfTexture(m_document.Contents(), id, index);
-    if (index < 0)
-        return;
-    const Texture& current = m_document.Contents().GetTexture(index);
-    if (SameButThumbnails(*copy, current))
-        return;
-    // A picture that came meanwhile is newer than the one the editor was opened with.
-    if (SamePicture(copy->Thumbnail(), openedThumbnail))
-        copy->Thumbnail() = current.Thumbnail();
-    // The change is made at once with the old thumbnail, which stays until the new one comes;
-    // it then joins this step, so Undo brings back the old texture with its old picture.
-    const Texture& changed = *copy;
-    const QString name = QString::fromStdString(copy->GetName());
-    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index,
-                                 std::move(copy)));
-    RenderNewThumbnail(changed);
-}
-
-void CatalogView::RemoveSelection(const QString& verb) {
-    const std::vector<int> indices = m_document.Contents().GetSelectedIndices();
-    if (indices.empty())
-        return;
-    const QString name = verb + QLatin1Char(' ') +
-                         CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
-    Apply(new RemoveTexturesEdit(m_document, name, indices));
-    m_anchor = QPersistentModelIndex();
-}
-
-void CatalogView::OnDelete() {
-    if (!CanDelete())
-        return;
-    // A question, not an alarm: Undo brings them back.
-    const int count = m_document.Contents().GetSelectedCount();
-    const QString question = count == 1
-                                 ? QStringLiteral("Delete the selected texture?")
-                                 : QStringLiteral("Delete the %1 selected textures?").arg(count);
-    if (Prompts::Message(this, Prompts::Icon::Question,
-                         count == 1 ? QStringLiteral("Delete Texture")
-                                    : QStringLiteral("Delete Textures"),
-                         question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
-    WaitCursor wait;
-    RemoveSelection(QStringLiteral("Delete"));
-}
-
-void CatalogView::OnViewSource() {
-    if (!CanViewSource())
-        return;
-    const Catalog& catalog = m_document.Contents();
-    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
-                                catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
-                            this);
-    dialog.exec();
-}
-
-void CatalogView::OnImportSource() {
-    m_importer->ChooseAndImport();
-}
-
-void CatalogView::OnExportSource() {
-    if (!CanExportSource())
-        return;
-    ExportDialog dialog(m_document.Contents(), m_document.Title(), this);
-    dialog.exec();
-}
-
-void CatalogView::OnCreateTextureMap() {
-    const int index = m_document.Contents().GetSingleSelection();
-    if (index >= 0)
-        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), this, &m_document);
-}
-
-void CatalogView::OnClearThumbnails() {
-    Catalog& catalog = m_document.Contents();
-    if (!CanClearThumbnails())
-        return;
-    bool composite = true;
-    bool layers = true;
-    if (!AskThumbnailChoice(this, catalog, QString::fromLatin1(kClearPrompt),
-                            QStringLiteral("Clear Thumbnail(s)"),
-                            QString::fromLatin1(kClearQuestion), composite, layers))
-        return;
-    // The step holds empty pictures; doing it moves the old ones into the step.
-    std::vector<ThumbnailsEdit::Picture> cleared;
-    auto empty = [] {
-        Bitmap picture;
-        picture.Clear();
-        return picture;
-    };
-    for (int index : catalog.GetSelectedIndices()) {
-        const Texture& texture = catalog.GetTexture(index);
-        if (composite)
-            cleared.push_back({&texture, -1, empty()});
-        if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
-            for (int m = 0; m < layered->GetLayerCount(); ++m)
-                cleared.push_back({&texture, m, empty()});
-    }
-    if (cleared.empty())
-        return;
-    const int count = static_cast<int>(cleared.size());
-    Apply(new ThumbnailsEdit(m_document,
-                             QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
-                             std::move(cleared), false));
-}
-
-void CatalogView::OnRenderThumbnails() {
-    Catalog& catalog = m_document.Contents();
-    if (!CanRenderThumbnails())
-        return;
-    bool composite = true;
-    bool layers = true;
-    if (!AskThumbnailChoice(this, catalog, QString(), QStringLiteral("Render Thumbnail(s)"),
-                            QString::fromLatin1(kRenderQuestion), composite, layers))
-        return;
-    // In the background: thumbnails show as they come, the bar below the grid tells how far
-    // the batch is, and the user goes on working (another batch waits its turn).
-    m_renders.StartBatch(catalog.GetSelectedIndices(), composite, layers, true);
-    StateChanged();
-}
-
-void CatalogView::RenderThumbnailsInBackground(const std::vector<int>& indices) {
-    if (IsUpdateThumbnail() && !indices.empty())
-        m_renders.StartBatch(indices, true, true, false);
-}
-
-void CatalogView::OnCopy() {
-    if (!CanCopy())
-        return;
-    const Catalog& catalog = m_document.Contents();
-    TextureCopyList& copies = m_app.CopyList();
-    copies.clear();
-    for (int index : catalog.GetSelectedIndices())
-        copies.push_back(catalog.GetTexture(index).Clone());
-    CopyTextToClipboard(QString::fromStdString(
-        ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
-    StateChanged();
-}
-
-void CatalogView::OnCut() {
-    if (!CanCut())
-        return;
-    OnCopy();
-    RemoveSelection(QStringLiteral("Cut"));
-}
-
-void CatalogView::OnPaste() {
-    if (!CanPaste())
-        return;
-    // POV-Ray source copied elsewhere is imported; the program's own copies are added as they
-    // are.
-    if (m_importer->ClipboardHoldsSource()) {
-        m_importer->ImportClipboard();
-        return;
-    }
-    WaitCursor wait;
-    std::vector<std::unique_ptr<Texture>> textures;
-    std::vector<int> positions;
-    const int count = m_document.Contents().GetCount();
-    for (const auto& texture : m_app.CopyList()) {
-        positions.push_back(count + static_cast<int>(textures.size()));
-        textures.push_back(texture->Clone());
-    }
-    const QString name = QStringLiteral("Paste ") +
-                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
-    Apply(
-        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), false));
-}
-
-void CatalogView::OnAntialiasing() {
-    m_app.Settings().antialiasing = IsAntialiasing() ? 0 : 1;
-    StateChanged();
-}
-
-void CatalogView::OnUpdateThumbnail() {
-    m_app.Settings().updateThumbnail = IsUpdateThumbnail() ? 0 : 1;
-    StateChanged();
 }
 
 // ---- drag and drop ------------------------------------------------------------------------
 
-QMimeData* CatalogView::DragData() const {
-    QModelIndexList selected;
-    for (int index : m_document.Contents().GetSelectedIndices())
-        selected << m_document.Model().index(index);
-    return m_document.Model().mimeData(selected);
-}
-
-void CatalogView::StartDrag() {
-    QMimeData* data = DragData();
-    if (!data)
-        return;
-    const Catalog& catalog = m_document.Contents();
-    auto* drag = new QDrag(this);
-    drag->setMimeData(data);
-    const int single = catalog.GetSingleSelection();
-    if (single >= 0 && !catalog.GetTexture(single).Thumbnail().IsEmpty())
-        drag->setPixmap(QPixmap::fromImage(BitmapToImage(catalog.GetTexture(single).Thumbnail()))
-                            .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    // The drop does the work, moving or copying; the source never removes anything itself.
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-}
-
-int CatalogView::DropIndex(const QPoint& position) const {
-    const int row = Layout().InsertionIndex(position.x(), position.y() + verticalOffset());
-    const int count = m_shown->rowCount();
-    if (row < count)
-        return IndexAt(row);
-    return count == 0 ? m_document.Contents().GetCount() : IndexAt(count - 1) + 1;
-}
-
-QRect CatalogView::DropMarker(const QPoint& position) const {
-    // A bar in the gap before the texture the drop would go in front of, in grid coordinates.
-    const QPoint at = position + QPoint(0, verticalOffset());
-    const CellLayout layout = Layout();
-    const int row = layout.InsertionIndex(at.x(), at.y());
-    if (layout.Count() == 0)
-        return QRect();
-    const bool after = row >= layout.Count() ||
-                       (row > 0 && row % layout.Columns() == 0 &&
-                        layout.Cell(row - 1).top <= at.y() && at.y() < layout.Cell(row - 1).bottom);
-    const CellRect cell = layout.Cell(after ? row - 1 : row);
-    const int x = after ? cell.right - 1 : cell.left;
-    return QRect(x - 2, cell.top, 4, cell.bottom - cell.top);
-}
-
 void CatalogView::dragEnterEvent(QDragEnterEvent* event) {
-    // Textures, and POV-Ray source to import; other files are left to the main window, which
-    // opens them.
-    const QMimeData* data = event->mimeData();
-    m_dragCarriesSource = !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType)) &&
-                          SourceImporter::SourceIn(*data, QString()).has_value();
-    if (!m_dragCarriesSource &&
-        !data->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
+    m_dragDrop->Enter(event);
 }
 
 void CatalogView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!m_dragCarriesSource &&
-        !event->mimeData()->hasFormat(QString::fromLatin1(CatalogModel::kTextureMimeType))) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->source() == this ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
-    const QRect marker = DropMarker(event->position().toPoint());
-    if (marker != m_dropMarker) {
-        m_dropMarker = marker;
-        viewport()->update();
-    }
-    // Near the top or bottom edge the grid scrolls along.
-    const int y = event->position().toPoint().y();
-    QScrollBar* bar = verticalScrollBar();
-    if (y < 20)
-        bar->setValue(bar->value() - bar->singleStep());
-    else if (y > viewport()->height() - 20)
-        bar->setValue(bar->value() + bar->singleStep());
+    m_dragDrop->Move(event);
 }
 
 void CatalogView::dragLeaveEvent(QDragLeaveEvent* event) {
-    m_dropMarker = QRect();
-    viewport()->update();
-    event->accept();
+    m_dragDrop->Leave(event);
 }
 
 void CatalogView::dropEvent(QDropEvent* event) {
-    m_dropMarker = QRect();
-    viewport()->update();
-    if (m_dragCarriesSource) {
-        m_dragCarriesSource = false;
-        const QMimeData* data = event->mimeData();
-        event->setDropAction(Qt::CopyAction);
-        event->setAccepted(DropSource(data, event->position().toPoint()));
-        // Catalogs and bitmaps dropped along with the source open as they would alone.
-        m_app.OpenDroppedFiles(*data);
-        return;
-    }
-    const bool fromHere = event->source() == this;
-    if (!DropTextures(event->mimeData(), event->position().toPoint(), fromHere)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(fromHere ? Qt::MoveAction : Qt::CopyAction);
-    event->accept();
-}
-
-bool CatalogView::DropTextures(const QMimeData* data, const QPoint& position, bool fromHere) {
-    const QByteArray bytes = data->data(QString::fromLatin1(CatalogModel::kTextureMimeType));
-    if (bytes.isEmpty())
-        return false;
-    const int destination = DropIndex(position);
-    Catalog& catalog = m_document.Contents();
-    if (fromHere) {
-        // Within the window the selected textures move.
-        const std::vector<int> selected = catalog.GetSelectedIndices();
-        auto* move = new MoveTexturesEdit(
-            m_document,
-            QStringLiteral("Move ") +
-                CountOf(static_cast<int>(selected.size()), QStringLiteral("Texture")),
-            selected, destination);
-        if (selected.empty() || !move->ChangesOrder()) {
-            delete move;
-            return true;
-        }
-        Apply(move);
-        return true;
-    }
-    // From another window or program: the textures are read like a catalog file and copied in.
-    Catalog dropped;
-    if (dropped.Load(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                               static_cast<std::size_t>(bytes.size()))) ||
-        dropped.GetCount() == 0)
-        return false;
-    std::vector<int> all(static_cast<std::size_t>(dropped.GetCount()));
-    std::iota(all.begin(), all.end(), 0);
-    std::vector<std::unique_ptr<Texture>> textures = dropped.TakeTextures(all);
-    std::vector<int> positions(textures.size());
-    std::iota(positions.begin(), positions.end(), destination);
-    const QString name = QStringLiteral("Drop ") +
-                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
-    Apply(
-        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
-    return true;
-}
-
-bool CatalogView::DropSource(const QMimeData* data, const QPoint& position) {
-    const auto source = SourceImporter::SourceIn(*data, QStringLiteral("Dropped text"));
-    if (!source)
-        return false;
-    m_importer->Import(*source, DropIndex(position));
-    return true;
-}
-
-// ---- printing -----------------------------------------------------------------------------
-
-void CatalogView::PrintGrid(QPrinter& printer) const {
-    QPainter painter(&printer);
-    if (!painter.isActive())
-        return;
-    const QRect page(QPoint(0, 0),
-                     printer.pageLayout().paintRectPixels(printer.resolution()).size());
-    const std::vector<int> shown = ShownIndices();
-    const CatalogPrintLayout layout(m_document.Contents(), IsFiltered() ? &shown : nullptr,
-                                    m_document.Title(), font(), page, printer.resolution());
-    for (int number = 0; number < layout.PageCount(); ++number) {
-        if (number > 0)
-            printer.newPage();
-        layout.PaintPage(painter, number);
-    }
-}
-
-void CatalogView::OnPrint() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted)
-        PrintGrid(printer);
-}
-
-void CatalogView::OnPrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setWindowTitle(QStringLiteral("Print Preview - %1").arg(m_document.Title()));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* target) { PrintGrid(*target); });
-    preview.exec();
+    m_dragDrop->Drop(event);
 }

@@ -11,32 +11,26 @@
 class AppServices;
 class BatchBar;
 class CatalogActions;
+class CatalogCommands;
 class CatalogDelegate;
 class CatalogDocument;
+class CatalogDragDrop;
 class CatalogFilter;
+class CatalogFindBar;
 class CatalogRenders;
 class CatalogSelection;
-class Texture;
 class QLineEdit;
-class QMimeData;
-class QPrinter;
-class QUndoCommand;
-class SourceImporter;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
 /// grid of thumbnails with names, placed by the catalog's cell layout and painted by its
 /// delegate. The mouse selects (click, Shift-click for a range from the anchor, Ctrl-click to
 /// toggle) and so does the keyboard from the focus cell; the selection is the window's
 /// selection model, kept in step with the catalog's flags, and assistive technology reads and
-/// changes it as a list of named items. The Texture, Edit and Options commands act on the
-/// selection, and every change to the textures is a step that Undo takes back. Find narrows the
-/// grid to the textures whose name or description holds a text. Textures are dragged to move
-/// them, to copy them into another catalog or to give their source text to an editor. The
-/// grid can be zoomed from 50 to 400 percent.
-///
-/// Thumbnails are rendered in the background: after OK in an editor the change is made at once
-/// and the cell shows a busy mark until its new thumbnail comes; batches show their progress in
-/// a bar at the foot of the window, and the user goes on working meanwhile.
+/// changes it as a list of named items. The window's commands (its Commands()) act on the
+/// selection. Find narrows the grid to the textures whose name or description holds a text.
+/// Textures are dragged to move them, to copy them into another catalog or to give their source
+/// text to an editor. The grid can be zoomed from 50 to 400 percent. Batches of thumbnails show
+/// their progress in a bar at the foot of the window.
 class CatalogView : public QListView, public DocumentView {
     Q_OBJECT
 public:
@@ -69,7 +63,7 @@ public:
     std::vector<int> ShownIndices() const;
     bool IsFiltered() const;
     /// The Find field, shown above the grid while Find is on.
-    QLineEdit* FindField() const { return m_findField; }
+    QLineEdit* FindField() const;
 
     /// Percent of their own size at which thumbnails are shown.
     int Zoom() const { return m_zoom; }
@@ -78,39 +72,14 @@ public:
     static constexpr int kMinimumZoom = 50;
     static constexpr int kMaximumZoom = 400;
 
-    // Whether each command can run now (the menus and toolbar grey the others).
-    bool CanNewTexture() const;
-    bool CanDelete() const;
-    bool CanModify() const;
-    bool CanViewSource() const;
-    /// One source texture is selected.
-    bool CanConvertToEditable() const;
-    bool CanExportSource() const;
-    bool CanCreateTextureMap() const;
-    bool CanClearThumbnails() const;
-    bool CanRenderThumbnails() const;
-    bool CanCut() const;
-    bool CanCopy() const;
-    bool CanPaste() const;
-    bool IsAntialiasing() const;
-    bool IsUpdateThumbnail() const;
-    /// What a drag of the selected textures carries: the textures as a catalog file of their
-    /// own, and their source text for text editors. Null when nothing is selected.
-    QMimeData* DragData() const;
-    /// Drops dragged textures at a point of the viewport: moved when they come from this window
-    /// (`fromHere`), else copied in. One undoable step; false when the data holds no textures.
-    bool DropTextures(const QMimeData* data, const QPoint& position, bool fromHere);
-    /// Imports the POV-Ray source a drop carries (.inc and .pov files, or text that declares
-    /// textures) at a point of the viewport. False when it carries none.
-    bool DropSource(const QMimeData* data, const QPoint& position);
-    /// The import of POV-Ray source into this window's catalog, with its summary.
-    SourceImporter& Importer() const { return *m_importer; }
-    /// Prints the shown textures on as many pages as they need.
-    void PrintGrid(QPrinter& printer) const;
-    /// Renders the thumbnails of the new textures at `indices` in the background when "Update
-    /// Thumbnail" is on, with the batch bar; the pictures join the steps that brought the
-    /// textures in.
-    void RenderThumbnailsInBackground(const std::vector<int>& indices);
+    /// Drags from the grid and drops on it.
+    CatalogDragDrop& DragDrop() const { return *m_dragDrop; }
+    /// The Texture, Edit and Options commands, and the clipboard's and printing.
+    CatalogCommands& Commands() const { return *m_commands; }
+    /// Shows the Find field above the grid and puts the cursor in it.
+    void ShowFind();
+    /// Forgets the texture a Shift-click range starts from.
+    void ForgetAnchor();
     /// The catalog's background renders, and the bar that shows its batches.
     CatalogRenders& Renders() const { return m_renders; }
     BatchBar* BatchProgress() const { return m_batchBar; }
@@ -122,30 +91,6 @@ public:
     void doItemsLayout() override;
 
 public slots:
-    void OnNewSimple();
-    void OnNewLayered();
-    void OnDelete();
-    void OnModify();
-    void OnViewSource();
-    /// Replaces the selected source texture by the simple or layered texture it maps onto
-    /// exactly, or says what stands in the way.
-    void OnConvertToEditable();
-    void OnImportSource();
-    void OnExportSource();
-    void OnCreateTextureMap();
-    void OnClearThumbnails();
-    void OnRenderThumbnails();
-    void OnCut();
-    void OnCopy();
-    void OnPaste();
-    void OnAntialiasing();
-    void OnUpdateThumbnail();
-    void OnPrint();
-    void OnPrintPreview();
-    void OnSelectAll();
-    void OnSelectNone();
-    /// Shows the Find field above the grid and puts the cursor in it.
-    void OnFind();
     /// Shows only the textures whose name or description holds `text` (case ignored); an empty
     /// text shows them all. Hidden textures are deselected, so commands act on shown ones only.
     void SetFilter(const QString& text);
@@ -168,7 +113,6 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
 
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -197,23 +141,10 @@ private:
     /// for the mouse and the keyboard alike.
     void SelectAt(int row, Qt::KeyboardModifiers modifiers);
     void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
-    void ShowContextMenu(const QPoint& globalPosition);
-    void Modify(int index);
-    /// Renders the thumbnail of a texture just put in (new or changed) in the background when
-    /// "Update Thumbnail" is on; it keeps its old picture until the new one comes.
-    void RenderNewThumbnail(const Texture& texture);
-    void AddNew(std::unique_ptr<Texture> texture, const QString& stepName);
     /// Room above the grid for the Find bar and below it for the batch bar.
     void UpdateMargins();
-    void RemoveSelection(const QString& verb);
-    /// Runs a step on the document; the model tells the windows what changed.
-    void Apply(QUndoCommand* edit);
     void CloseFind();
     void StateChanged();
-    void StartDrag();
-    /// Where textures dropped at a viewport point go, as a catalog index (count: at the end).
-    int DropIndex(const QPoint& position) const;
-    QRect DropMarker(const QPoint& position) const;
     /// Sets the zoom keeping the texture nearest to the viewport point `anchor` where it is.
     void ZoomAbout(int percent, QPoint anchor);
 
@@ -222,12 +153,11 @@ private:
     CatalogFilter* m_shown;
     CatalogDelegate* m_delegate;
     CatalogSelection* m_selection;
+    CatalogCommands* m_commands;
     CatalogActions* m_actions;
     CatalogRenders& m_renders;
     BatchBar* m_batchBar;
-    SourceImporter* m_importer;
-    QWidget* m_findBar;
-    QLineEdit* m_findField;
+    CatalogFindBar* m_findBar;
     QPersistentModelIndex m_anchor; ///< in the catalog's model
     int m_zoom = 100;
     int m_wheelRemainder = 0;
@@ -235,6 +165,5 @@ private:
     QPoint m_pressPoint;
     QPersistentModelIndex m_pressed; ///< the texture a left-button press hit, in the model
     bool m_pendingClick = false;
-    QRect m_dropMarker;
-    bool m_dragCarriesSource = false; ///< the drag over the window brings source to import
+    std::unique_ptr<CatalogDragDrop> m_dragDrop;
 };

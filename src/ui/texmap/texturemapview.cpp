@@ -1,6 +1,7 @@
 #include "ui/texmap/texturemapview.h"
 
 #include "core/bitmap/bitmap.h"
+#include "ui/framework/zoomsteps.h"
 #include "ui/texmap/texturemapactions.h"
 #include "ui/texmap/texturemapdocument.h"
 
@@ -9,16 +10,18 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace {
 
-/// The zoom steps of Zoom In and Zoom Out.
-constexpr std::array kZoomSteps = {1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12,
-                                   1.0 / 8,  1.0 / 6,  1.0 / 4,  1.0 / 3,  1.0 / 2,  2.0 / 3,
-                                   1.0,      1.5,      2.0,      3.0,      4.0,      6.0,
-                                   8.0,      12.0,     16.0};
+/// The rungs of Zoom In and Zoom Out.
+const ZoomSteps& Steps() {
+    static const ZoomSteps steps{1.0 / 64, 1.0 / 48, 1.0 / 32, 1.0 / 24, 1.0 / 16, 1.0 / 12,
+                                 1.0 / 8,  1.0 / 6,  1.0 / 4,  1.0 / 3,  1.0 / 2,  2.0 / 3,
+                                 1.0,      1.5,      2.0,      3.0,      4.0,      6.0,
+                                 8.0,      12.0,     16.0};
+    return steps;
+}
 /// One notch of a mouse wheel, in its eighths of a degree.
 constexpr int kWheelNotch = 120;
 /// Pictures up to this size get a copy ready for the screen on the video route; larger ones
@@ -142,23 +145,14 @@ void TextureMapView::OnActualSize() {
     SetZoom(1.0, viewport()->rect().center());
 }
 
-double TextureMapView::StepZoom(int direction) const {
-    if (direction > 0) {
-        const auto next = std::upper_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom * 1.0001);
-        return next == kZoomSteps.end() ? kMaximumZoom : *next;
-    }
-    const auto below = std::lower_bound(kZoomSteps.begin(), kZoomSteps.end(), m_zoom * 0.9999);
-    return below == kZoomSteps.begin() ? kMinimumZoom : *(below - 1);
-}
-
 void TextureMapView::OnZoomIn() {
     m_fit = false;
-    SetZoom(StepZoom(1), viewport()->rect().center());
+    SetZoom(Steps().In(m_zoom), viewport()->rect().center());
 }
 
 void TextureMapView::OnZoomOut() {
     m_fit = false;
-    SetZoom(StepZoom(-1), viewport()->rect().center());
+    SetZoom(Steps().Out(m_zoom), viewport()->rect().center());
 }
 
 void TextureMapView::wheelEvent(QWheelEvent* event) {
@@ -173,7 +167,7 @@ void TextureMapView::wheelEvent(QWheelEvent* event) {
         const int direction = m_wheelDelta > 0 ? 1 : -1;
         m_wheelDelta -= direction * kWheelNotch;
         m_fit = false;
-        SetZoom(StepZoom(direction), anchor);
+        SetZoom(Steps().Step(m_zoom, direction), anchor);
     }
     event->accept();
 }

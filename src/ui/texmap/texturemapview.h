@@ -82,8 +82,6 @@ private:
     /// Sets the zoom, keeping the picture point under `anchor` (a viewport point) where it is.
     void SetZoom(double zoom, QPoint anchor);
     double FitZoom() const;
-    /// The next zoom step up (direction 1) or down (-1) from the present zoom.
-    double StepZoom(int direction) const;
 
     TextureMapDocument& m_document;
     TextureMapActions* m_actions = nullptr;

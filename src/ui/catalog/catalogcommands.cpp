@@ -1,0 +1,508 @@
+#include "ui/catalog/catalogcommands.h"
+
+#include "core/catalog/exportsource.h"
+#include "core/model/layeredtexture.h"
+#include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
+#include "core/povtext/sourceconversion.h"
+#include "render/settings/programsettings.h"
+#include "ui/catalog/catalogdocument.h"
+#include "ui/catalog/catalogedits.h"
+#include "ui/catalog/catalogfilter.h"
+#include "ui/catalog/catalogprinter.h"
+#include "ui/catalog/catalogrenders.h"
+#include "ui/catalog/catalogview.h"
+#include "ui/catalog/sourceimporter.h"
+#include "ui/dialogs/clipboard.h"
+#include "ui/dialogs/exportdialog.h"
+#include "ui/dialogs/thumbnailoptionsdialog.h"
+#include "ui/dialogs/viewsourcedialog.h"
+#include "ui/framework/appservices.h"
+#include "ui/framework/prompts.h"
+#include "ui/framework/textureeditors.h"
+#include "ui/framework/waitcursor.h"
+#include "ui/texmap/createtexturemap.h"
+
+#include <algorithm>
+#include <numeric>
+#include <span>
+
+namespace {
+
+const char* const kRenderQuestion =
+    "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
+    "material(s)?\r\n\r\nnote: This can take a very long time.";
+const char* const kClearQuestion =
+    "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
+const char* const kClearPrompt =
+    "Please select an option for which thumbnails that you would like to clear:";
+
+/// The index of the texture with `id`, looked for at `hint` first; -1 when it is gone.
+int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
+    if (hint >= 0 && hint < catalog.GetCount() && catalog.GetTexture(hint).GetId() == id)
+        return hint;
+    for (int index = 0; index < catalog.GetCount(); ++index)
+        if (catalog.GetTexture(index).GetId() == id)
+            return index;
+    return -1;
+}
+
+bool SamePicture(const Bitmap& a, const Bitmap& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::ranges::equal(a.Bits(), b.Bits());
+}
+
+bool AnySelectedLayered(const Catalog& catalog) {
+    for (int index : catalog.GetSelectedIndices())
+        if (dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(index)))
+            return true;
+    return false;
+}
+
+/// Asks which thumbnails a command works on: the options dialog when a layered texture is
+/// selected, else a Yes/No question. Returns false when the user declines.
+bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt,
+                        const QString& title, const QString& question, bool& composite,
+                        bool& layers) {
+    composite = layers = true;
+    if (AnySelectedLayered(catalog)) {
+        ThumbnailOptionsDialog options(parent);
+        if (!prompt.isEmpty())
+            options.SetPrompt(prompt);
+        options.SetOption(2);
+        if (options.exec() != QDialog::Accepted)
+            return false;
+        composite = options.GetOption() != 1;
+        layers = options.GetOption() != 0;
+        return true;
+    }
+    return Prompts::Message(parent, Prompts::Icon::Stop, title, question,
+                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+} // namespace
+
+CatalogCommands::CatalogCommands(CatalogView& view, CatalogDocument& document, AppServices& app)
+    : QObject(&view), m_view(view), m_document(document), m_app(app),
+      m_renders(document.Renders(app.Renders())),
+      m_printer(std::make_unique<CatalogPrinter>(document, view.Shown(), view)) {
+    m_importer = new SourceImporter(document, app, view, [this](const std::vector<int>& indices) {
+        RenderThumbnailsInBackground(indices);
+    });
+    m_importer->setParent(this); // gone before the commands it calls back
+    connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogCommands::stateChanged);
+}
+
+CatalogCommands::~CatalogCommands() = default;
+
+bool CatalogCommands::CanNewTexture() const {
+    return m_app.Editors() != nullptr;
+}
+bool CatalogCommands::CanDelete() const {
+    return m_document.Contents().GetSelectedCount() > 0;
+}
+bool CatalogCommands::CanModify() const {
+    return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0;
+}
+bool CatalogCommands::CanViewSource() const {
+    return CanDelete();
+}
+bool CatalogCommands::CanConvertToEditable() const {
+    const int index = m_document.Contents().GetSingleSelection();
+    return index >= 0 &&
+           dynamic_cast<const SourceTexture*>(&m_document.Contents().GetTexture(index)) != nullptr;
+}
+bool CatalogCommands::CanExportSource() const {
+    return m_document.Contents().GetCount() > 0;
+}
+bool CatalogCommands::CanCreateTextureMap() const {
+    return m_document.Contents().GetSingleSelection() >= 0;
+}
+bool CatalogCommands::CanClearThumbnails() const {
+    return CanDelete();
+}
+bool CatalogCommands::CanRenderThumbnails() const {
+    return CanDelete();
+}
+bool CatalogCommands::CanCut() const {
+    return CanDelete();
+}
+bool CatalogCommands::CanCopy() const {
+    return CanDelete();
+}
+bool CatalogCommands::CanPaste() const {
+    return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
+}
+bool CatalogCommands::IsAntialiasing() const {
+    return m_app.Settings().antialiasing != 0;
+}
+bool CatalogCommands::IsUpdateThumbnail() const {
+    return m_app.Settings().updateThumbnail != 0;
+}
+
+bool CatalogCommands::CanSelectAll() const {
+    return m_view.Shown().rowCount() > 0;
+}
+bool CatalogCommands::CanSelectNone() const {
+    return m_document.Contents().GetSelectedCount() > 0;
+}
+
+bool CatalogCommands::CanRun(StandardCommand command) const {
+    switch (command) {
+    case StandardCommand::Cut:
+        return CanCut();
+    case StandardCommand::Copy:
+        return CanCopy();
+    case StandardCommand::Paste:
+        return CanPaste();
+    case StandardCommand::ZoomIn:
+        return m_view.Zoom() < CatalogView::kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_view.Zoom() > CatalogView::kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return m_view.Zoom() != 100;
+    case StandardCommand::Print:
+    case StandardCommand::PrintPreview:
+        return true;
+    }
+    return false;
+}
+
+void CatalogCommands::Run(StandardCommand command) {
+    switch (command) {
+    case StandardCommand::Print:
+        return OnPrint();
+    case StandardCommand::PrintPreview:
+        return OnPrintPreview();
+    case StandardCommand::Cut:
+        return OnCut();
+    case StandardCommand::Copy:
+        return OnCopy();
+    case StandardCommand::Paste:
+        return OnPaste();
+    case StandardCommand::ZoomIn:
+        return m_view.OnZoomIn();
+    case StandardCommand::ZoomOut:
+        return m_view.OnZoomOut();
+    case StandardCommand::ActualSize:
+        return m_view.OnActualSize();
+    }
+}
+
+void CatalogCommands::Apply(QUndoCommand* edit) {
+    m_document.Apply(edit);
+}
+
+void CatalogCommands::RenderNewThumbnail(const Texture& texture) {
+    if (!IsUpdateThumbnail())
+        return;
+    // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
+    // with the texture's own.
+    std::vector<int> layers;
+    if (dynamic_cast<const LayeredTexture*>(&texture) && m_app.Editors())
+        layers = m_app.Editors()->LayersLeftToRender();
+    m_renders.RenderThumbnail(texture, layers);
+}
+
+void CatalogCommands::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
+    const Texture& added = *texture;
+    std::vector<std::unique_ptr<Texture>> textures;
+    textures.push_back(std::move(texture));
+    Apply(new InsertTexturesEdit(m_document, stepName, {m_document.Contents().GetCount()},
+                                 std::move(textures), false));
+    RenderNewThumbnail(added);
+}
+
+void CatalogCommands::OnNewSimple() {
+    TextureEditors* editors = m_app.Editors();
+    if (!editors)
+        return;
+    auto texture = std::make_unique<SimpleTexture>();
+    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), &m_view))
+        return;
+    AddNew(std::move(texture), QStringLiteral("New Texture"));
+}
+
+void CatalogCommands::OnNewLayered() {
+    TextureEditors* editors = m_app.Editors();
+    if (!editors)
+        return;
+    auto texture = std::make_unique<LayeredTexture>();
+    if (!editors->EditLayered(*texture, &m_view))
+        return;
+    AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
+}
+
+void CatalogCommands::OnModify() {
+    const int index = m_document.Contents().GetSingleSelection();
+    if (index >= 0)
+        Modify(index);
+}
+
+void CatalogCommands::OnConvertToEditable() {
+    if (!CanConvertToEditable())
+        return;
+    const int index = m_document.Contents().GetSingleSelection();
+    const auto& source = static_cast<const SourceTexture&>(m_document.Contents().GetTexture(index));
+    const QString name = QString::fromStdString(source.GetName());
+    SourceConversion conversion = ConvertToEditable(source);
+    if (!conversion.texture) {
+        Prompts::Message(&m_view, Prompts::Icon::Information, QStringLiteral("Convert to Editable"),
+                         QStringLiteral("\"%1\" stays a source texture: %2.")
+                             .arg(name, QString::fromStdString(conversion.reason)));
+        return;
+    }
+    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Convert %1 to Editable").arg(name),
+                                 index, std::move(conversion.texture)));
+}
+
+void CatalogCommands::Modify(int index) {
+    TextureEditors* editors = m_app.Editors();
+    if (!editors)
+        return;
+    const Texture& opened = m_document.Contents().GetTexture(index);
+    const TextureId id = opened.GetId();
+    const Bitmap openedThumbnail = opened.Thumbnail();
+    std::unique_ptr<Texture> copy = opened.Clone();
+    bool accepted = false;
+    if (auto* source = dynamic_cast<SourceTexture*>(copy.get()))
+        accepted = editors->EditSource(*source, &m_view);
+    else if (copy->IsSimple())
+        accepted = editors->EditSimple(static_cast<SimpleTexture&>(*copy),
+                                       QStringLiteral("Modify Simple Texture"), &m_view);
+    else
+        accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), &m_view);
+    if (!accepted)
+        return;
+    // Renders went on while the editor was open: thumbnails may have come, so the texture is
+    // looked up again, and only what an editor changes tells whether OK changed it. OK on a
+    // texture as it was opened is no change: no undo step, no new thumbnail.
+    index = IndexOfTexture(m_document.Contents(), id, index);
+    if (index < 0)
+        return;
+    const Texture& current = m_document.Contents().GetTexture(index);
+    if (SameButThumbnails(*copy, current))
+        return;
+    // A picture that came meanwhile is newer than the one the editor was opened with.
+    if (SamePicture(copy->Thumbnail(), openedThumbnail))
+        copy->Thumbnail() = current.Thumbnail();
+    // The change is made at once with the old thumbnail, which stays until the new one comes;
+    // it then joins this step, so Undo brings back the old texture with its old picture.
+    const Texture& changed = *copy;
+    const QString name = QString::fromStdString(copy->GetName());
+    Apply(new ReplaceTextureEdit(m_document, QStringLiteral("Modify %1").arg(name), index,
+                                 std::move(copy)));
+    RenderNewThumbnail(changed);
+}
+
+void CatalogCommands::RemoveSelection(const QString& verb) {
+    const std::vector<int> indices = m_document.Contents().GetSelectedIndices();
+    if (indices.empty())
+        return;
+    const QString name = verb + QLatin1Char(' ') +
+                         CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
+    Apply(new RemoveTexturesEdit(m_document, name, indices));
+    m_view.ForgetAnchor();
+}
+
+void CatalogCommands::OnDelete() {
+    if (!CanDelete())
+        return;
+    // A question, not an alarm: Undo brings them back.
+    const int count = m_document.Contents().GetSelectedCount();
+    const QString question = count == 1
+                                 ? QStringLiteral("Delete the selected texture?")
+                                 : QStringLiteral("Delete the %1 selected textures?").arg(count);
+    if (Prompts::Message(&m_view, Prompts::Icon::Question,
+                         count == 1 ? QStringLiteral("Delete Texture")
+                                    : QStringLiteral("Delete Textures"),
+                         question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    WaitCursor wait;
+    RemoveSelection(QStringLiteral("Delete"));
+}
+
+void CatalogCommands::OnViewSource() {
+    if (!CanViewSource())
+        return;
+    const Catalog& catalog = m_document.Contents();
+    ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
+                                catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
+                            &m_view);
+    dialog.exec();
+}
+
+void CatalogCommands::OnImportSource() {
+    m_importer->ChooseAndImport();
+}
+
+void CatalogCommands::OnExportSource() {
+    if (!CanExportSource())
+        return;
+    ExportDialog dialog(m_document.Contents(), m_document.Title(), &m_view);
+    dialog.exec();
+}
+
+void CatalogCommands::OnCreateTextureMap() {
+    const int index = m_document.Contents().GetSingleSelection();
+    if (index >= 0)
+        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), &m_view, &m_document);
+}
+
+void CatalogCommands::OnClearThumbnails() {
+    Catalog& catalog = m_document.Contents();
+    if (!CanClearThumbnails())
+        return;
+    bool composite = true;
+    bool layers = true;
+    if (!AskThumbnailChoice(&m_view, catalog, QString::fromLatin1(kClearPrompt),
+                            QStringLiteral("Clear Thumbnail(s)"),
+                            QString::fromLatin1(kClearQuestion), composite, layers))
+        return;
+    // The step holds empty pictures; doing it moves the old ones into the step.
+    std::vector<ThumbnailsEdit::Picture> cleared;
+    auto empty = [] {
+        Bitmap picture;
+        picture.Clear();
+        return picture;
+    };
+    for (int index : catalog.GetSelectedIndices()) {
+        const Texture& texture = catalog.GetTexture(index);
+        if (composite)
+            cleared.push_back({&texture, -1, empty()});
+        if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
+            for (int m = 0; m < layered->GetLayerCount(); ++m)
+                cleared.push_back({&texture, m, empty()});
+    }
+    if (cleared.empty())
+        return;
+    const int count = static_cast<int>(cleared.size());
+    Apply(new ThumbnailsEdit(m_document,
+                             QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
+                             std::move(cleared), false));
+}
+
+void CatalogCommands::OnRenderThumbnails() {
+    Catalog& catalog = m_document.Contents();
+    if (!CanRenderThumbnails())
+        return;
+    bool composite = true;
+    bool layers = true;
+    if (!AskThumbnailChoice(&m_view, catalog, QString(), QStringLiteral("Render Thumbnail(s)"),
+                            QString::fromLatin1(kRenderQuestion), composite, layers))
+        return;
+    // In the background: thumbnails show as they come, the bar below the grid tells how far
+    // the batch is, and the user goes on working (another batch waits its turn).
+    m_renders.StartBatch(catalog.GetSelectedIndices(), composite, layers, true);
+    emit stateChanged();
+}
+
+void CatalogCommands::RenderThumbnailsInBackground(const std::vector<int>& indices) {
+    if (IsUpdateThumbnail() && !indices.empty())
+        m_renders.StartBatch(indices, true, true, false);
+}
+
+void CatalogCommands::OnCopy() {
+    if (!CanCopy())
+        return;
+    const Catalog& catalog = m_document.Contents();
+    TextureCopyList& copies = m_app.CopyList();
+    copies.clear();
+    for (int index : catalog.GetSelectedIndices())
+        copies.push_back(catalog.GetTexture(index).Clone());
+    CopyTextToClipboard(QString::fromStdString(
+        ExportSourceText(catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)));
+    emit stateChanged();
+}
+
+void CatalogCommands::OnCut() {
+    if (!CanCut())
+        return;
+    OnCopy();
+    RemoveSelection(QStringLiteral("Cut"));
+}
+
+void CatalogCommands::OnPaste() {
+    if (!CanPaste())
+        return;
+    // POV-Ray source copied elsewhere is imported; the program's own copies are added as they
+    // are.
+    if (m_importer->ClipboardHoldsSource()) {
+        m_importer->ImportClipboard();
+        return;
+    }
+    WaitCursor wait;
+    std::vector<std::unique_ptr<Texture>> textures;
+    std::vector<int> positions;
+    const int count = m_document.Contents().GetCount();
+    for (const auto& texture : m_app.CopyList()) {
+        positions.push_back(count + static_cast<int>(textures.size()));
+        textures.push_back(texture->Clone());
+    }
+    const QString name = QStringLiteral("Paste ") +
+                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
+    Apply(
+        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), false));
+}
+
+void CatalogCommands::OnAntialiasing() {
+    m_app.Settings().antialiasing = IsAntialiasing() ? 0 : 1;
+    emit stateChanged();
+}
+
+void CatalogCommands::OnUpdateThumbnail() {
+    m_app.Settings().updateThumbnail = IsUpdateThumbnail() ? 0 : 1;
+    emit stateChanged();
+}
+
+void CatalogCommands::OnPrint() {
+    m_printer->ChooseAndPrint();
+}
+
+void CatalogCommands::OnPrintPreview() {
+    m_printer->Preview();
+}
+
+void CatalogCommands::OnSelectAll() {
+    m_view.selectAll();
+}
+
+void CatalogCommands::OnSelectNone() {
+    m_view.clearSelection();
+}
+
+void CatalogCommands::OnFind() {
+    m_view.ShowFind();
+}
+
+void CatalogCommands::MoveSelection(int destination) {
+    const std::vector<int> selected = m_document.Contents().GetSelectedIndices();
+    if (selected.empty())
+        return;
+    auto move = std::make_unique<MoveTexturesEdit>(
+        m_document,
+        QStringLiteral("Move ") +
+            CountOf(static_cast<int>(selected.size()), QStringLiteral("Texture")),
+        selected, destination);
+    if (move->ChangesOrder())
+        Apply(move.release());
+}
+
+bool CatalogCommands::InsertDropped(const QByteArray& catalogFile, int destination) {
+    // Read like a catalog file and copied in.
+    Catalog dropped;
+    if (dropped.Load(std::span(reinterpret_cast<const std::uint8_t*>(catalogFile.constData()),
+                               static_cast<std::size_t>(catalogFile.size()))) ||
+        dropped.GetCount() == 0)
+        return false;
+    std::vector<int> all(static_cast<std::size_t>(dropped.GetCount()));
+    std::iota(all.begin(), all.end(), 0);
+    std::vector<std::unique_ptr<Texture>> textures = dropped.TakeTextures(all);
+    std::vector<int> positions(textures.size());
+    std::iota(positions.begin(), positions.end(), destination);
+    const QString name = QStringLiteral("Drop ") +
+                         CountOf(static_cast<int>(textures.size()), QStringLiteral("Texture"));
+    Apply(
+        new InsertTexturesEdit(m_document, name, std::move(positions), std::move(textures), true));
+    return true;
+}

@@ -1,0 +1,68 @@
+// The list of recent files: newest first, four at most, listed in menus and kept in the
+// settings.
+
+#include "ui/app/recentfiles.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QSettings>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString File(const char* name) {
+    return QDir(QStringLiteral(VELVANE_TEST_OUTPUT_DIR)).absoluteFilePath(QLatin1String(name));
+}
+
+TEST(RecentFilesTest, TheNewestComeFirstOnceEachAndTheOldestGoBeyondFour) {
+    RecentFiles recent;
+    for (const char* name : {"a.vlv", "b.vlv", "c.vlv", "d.vlv", "e.vlv"})
+        recent.Add(File(name));
+    recent.Add(File("c.vlv"));
+    recent.Add(QString());
+    EXPECT_EQ(recent.Files(),
+              (QStringList{File("c.vlv"), File("e.vlv"), File("d.vlv"), File("b.vlv")}));
+}
+
+TEST(RecentFilesTest, MenusListTheFilesNumberedAndOpenThem) {
+    RecentFiles recent;
+    QMenu menu;
+    recent.AddMenu(&menu);
+    EXPECT_FALSE(menu.isEnabled()) << "nothing to list yet";
+    recent.Add(File("a.vlv"));
+    recent.Add(File("b.vlv"));
+    ASSERT_EQ(menu.actions().size(), 2);
+    EXPECT_TRUE(menu.isEnabled());
+    EXPECT_TRUE(menu.actions()[0]->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_TRUE(menu.actions()[0]->text().endsWith(QStringLiteral("b.vlv")));
+    QSignalSpy open(&recent, &RecentFiles::openRequested);
+    menu.actions()[1]->trigger();
+    ASSERT_EQ(open.count(), 1);
+    EXPECT_EQ(open.first().first().toString(), File("a.vlv"));
+}
+
+TEST(RecentFilesTest, TheListIsKeptInTheSettingsAndFewerFilesLeaveNoOldEntries) {
+    const QString ini = File("recentfiles_test.ini");
+    QFile::remove(ini);
+    QSettings store(ini, QSettings::IniFormat);
+    RecentFiles saved;
+    for (const char* name : {"a.vlv", "b.vlv", "c.vlv"})
+        saved.Add(File(name));
+    saved.Save(store);
+    RecentFiles fewer;
+    fewer.Add(File("d.vlv"));
+    fewer.Save(store);
+    RecentFiles loaded;
+    loaded.Load(store);
+    EXPECT_EQ(loaded.Files(), QStringList{File("d.vlv")});
+    EXPECT_FALSE(store.contains(QStringLiteral("Recent File List/File2")));
+    saved.Save(store);
+    loaded.Load(store);
+    EXPECT_EQ(loaded.Files(), saved.Files());
+    QFile::remove(ini);
+}
+
+} // namespace
