@@ -22,7 +22,7 @@ bool DrawImage(QPainter& painter, const QImage& image, const QRect& target, Bitm
         image.size() == target.size()
             ? image
             : image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (route == BitmapDrawRoute::Video)
+    if (route == BitmapDrawRoute::Pixmap)
         painter.drawPixmap(target.topLeft(), QPixmap::fromImage(shown, Qt::NoFormatConversion));
     else
         painter.drawImage(target.topLeft(), shown);

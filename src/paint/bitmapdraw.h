@@ -5,10 +5,10 @@ class QImage;
 class QPainter;
 class QRect;
 
-/// How bitmaps reach the screen, chosen by the "Use Video For Windows" setting: through a
-/// display-ready pixmap (the video route, 1, the default), or by drawing the bitmap's pixels
-/// directly (0). Both draw the bitmap 1:1 with its top-left corner at the given point.
-enum class BitmapDrawRoute { Direct = 0, Video = 1 };
+/// How bitmaps reach the screen, chosen by the stored setting "Use Video For Windows": through a
+/// display-ready pixmap (1, the default), or by drawing the bitmap's pixels directly (0). Both
+/// draw the bitmap 1:1 with its top-left corner at the given point.
+enum class BitmapDrawRoute { Direct = 0, Pixmap = 1 };
 
 /// Draws the bitmap at (x, y). Returns false, drawing nothing, for an empty bitmap, which tells
 /// the caller to show something else ("Not Rendered").
@@ -18,7 +18,7 @@ bool DrawBitmap(QPainter& painter, const Bitmap& dib, int x, int y, BitmapDrawRo
 /// nothing, for a null image.
 bool DrawImage(QPainter& painter, const QImage& image, const QRect& target, BitmapDrawRoute route);
 
-/// The route a "Use Video For Windows" value stands for.
-inline BitmapDrawRoute RouteFor(int useVideoForWindows) {
-    return useVideoForWindows == 1 ? BitmapDrawRoute::Video : BitmapDrawRoute::Direct;
+/// The route a stored "Use Video For Windows" value stands for.
+inline BitmapDrawRoute RouteFor(int drawThroughPixmap) {
+    return drawThroughPixmap == 1 ? BitmapDrawRoute::Pixmap : BitmapDrawRoute::Direct;
 }

@@ -31,7 +31,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     settings.Load(store);
     EXPECT_EQ(settings.programDirectory, QString());
     EXPECT_EQ(settings.antialiasingThreshold, 1.5f);
-    EXPECT_EQ(settings.useVideoForWindows, 1);
+    EXPECT_EQ(settings.drawThroughPixmap, 1);
     EXPECT_EQ(settings.raysPerPixel, 2);
     EXPECT_EQ(settings.updateThumbnail, 1);
     EXPECT_EQ(settings.antialiasing, 0);

@@ -44,20 +44,20 @@ TEST(BitmapDrawing, BothRoutesDrawTheSamePixelsTopRowFirst) {
         QPainter a(&direct);
         QPainter b(&video);
         EXPECT_TRUE(DrawBitmap(a, dib, 3, 4, BitmapDrawRoute::Direct));
-        EXPECT_TRUE(DrawBitmap(b, dib, 3, 4, BitmapDrawRoute::Video));
+        EXPECT_TRUE(DrawBitmap(b, dib, 3, 4, BitmapDrawRoute::Pixmap));
     }
     EXPECT_EQ(direct, video);
     // The first row handed to SetBits is the top row on screen: blue, green, red bytes.
     EXPECT_EQ(direct.pixelColor(3, 4), QColor(14, 7, 0));
     EXPECT_EQ(direct.pixelColor(2, 4), QColor(Qt::magenta));
-    EXPECT_EQ(RouteFor(1), BitmapDrawRoute::Video);
+    EXPECT_EQ(RouteFor(1), BitmapDrawRoute::Pixmap);
     EXPECT_EQ(RouteFor(0), BitmapDrawRoute::Direct);
 }
 
 TEST(BitmapDrawing, AnEmptyBitmapDrawsNothing) {
     QImage image = Canvas(10, 10);
     QPainter painter(&image);
-    EXPECT_FALSE(DrawBitmap(painter, Bitmap(), 0, 0, BitmapDrawRoute::Video));
+    EXPECT_FALSE(DrawBitmap(painter, Bitmap(), 0, 0, BitmapDrawRoute::Pixmap));
     painter.end();
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::magenta));
 }

@@ -39,7 +39,7 @@ struct IntegerSetting {
 };
 
 constexpr IntegerSetting kIntegers[] = {
-    {"Use Video For Windows", &ProgramSettings::useVideoForWindows, 1},
+    {"Use Video For Windows", &ProgramSettings::drawThroughPixmap, 1},
     {"Rays Per Pixel", &ProgramSettings::raysPerPixel, 2},
     {"Decimal in Color Map", &ProgramSettings::decimalInColorMap, 0},
     {"Decimal in Color Picker", &ProgramSettings::decimalInColorPicker, 0},

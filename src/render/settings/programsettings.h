@@ -26,7 +26,7 @@ struct ProgramSettings {
     QString programDirectory;
     QString povExecutable;
     float antialiasingThreshold = 1.5f;
-    int useVideoForWindows = 1;
+    int drawThroughPixmap = 1;
     int raysPerPixel = 2;
     int decimalInColorMap = 0;
     int decimalInColorPicker = 0;

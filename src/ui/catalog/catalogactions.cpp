@@ -93,17 +93,17 @@ void CatalogActions::Update() {
         Action(QString::fromLatin1(name))->setEnabled(enabled);
     };
     set("Select All", m_commands.CanSelectAll());
-    set("Select None", m_commands.CanSelectNone());
+    set("Select None", m_commands.HasSelection());
     set("New Simple", m_commands.CanNewTexture());
     set("New Layered", m_commands.CanNewTexture());
-    set("Delete", m_commands.CanDelete());
+    set("Delete", m_commands.HasSelection());
     set("Modify", m_commands.CanModify());
-    set("View Source", m_commands.CanViewSource());
+    set("View Source", m_commands.HasSelection());
     set("Convert to Editable", m_commands.CanConvertToEditable());
     set("Export Source", m_commands.CanExportSource());
     set("Create Texture Map", m_commands.CanCreateTextureMap());
-    set("Clear Thumbnail(s)", m_commands.CanClearThumbnails());
-    set("Render Thumbnail(s)", m_commands.CanRenderThumbnails());
+    set("Clear Thumbnail(s)", m_commands.HasSelection());
+    set("Render Thumbnail(s)", m_commands.HasSelection());
     Action("Antialiasing")->setChecked(m_commands.IsAntialiasing());
     Action("Update Thumbnail")->setChecked(m_commands.IsUpdateThumbnail());
 }

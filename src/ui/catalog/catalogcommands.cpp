@@ -98,14 +98,11 @@ CatalogCommands::~CatalogCommands() = default;
 bool CatalogCommands::CanNewTexture() const {
     return m_app.Editors() != nullptr;
 }
-bool CatalogCommands::CanDelete() const {
+bool CatalogCommands::HasSelection() const {
     return m_document.Contents().GetSelectedCount() > 0;
 }
 bool CatalogCommands::CanModify() const {
     return m_app.Editors() && m_document.Contents().GetSingleSelection() >= 0;
-}
-bool CatalogCommands::CanViewSource() const {
-    return CanDelete();
 }
 bool CatalogCommands::CanConvertToEditable() const {
     const int index = m_document.Contents().GetSingleSelection();
@@ -117,18 +114,6 @@ bool CatalogCommands::CanExportSource() const {
 }
 bool CatalogCommands::CanCreateTextureMap() const {
     return m_document.Contents().GetSingleSelection() >= 0;
-}
-bool CatalogCommands::CanClearThumbnails() const {
-    return CanDelete();
-}
-bool CatalogCommands::CanRenderThumbnails() const {
-    return CanDelete();
-}
-bool CatalogCommands::CanCut() const {
-    return CanDelete();
-}
-bool CatalogCommands::CanCopy() const {
-    return CanDelete();
 }
 bool CatalogCommands::CanPaste() const {
     return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
@@ -143,16 +128,13 @@ bool CatalogCommands::IsUpdateThumbnail() const {
 bool CatalogCommands::CanSelectAll() const {
     return m_view.Shown().rowCount() > 0;
 }
-bool CatalogCommands::CanSelectNone() const {
-    return m_document.Contents().GetSelectedCount() > 0;
-}
 
 bool CatalogCommands::CanRun(StandardCommand command) const {
     switch (command) {
     case StandardCommand::Cut:
-        return CanCut();
+        return HasSelection();
     case StandardCommand::Copy:
-        return CanCopy();
+        return HasSelection();
     case StandardCommand::Paste:
         return CanPaste();
     case StandardCommand::ZoomIn:
@@ -306,7 +288,7 @@ void CatalogCommands::RemoveSelection(const QString& verb) {
 }
 
 void CatalogCommands::OnDelete() {
-    if (!CanDelete())
+    if (!HasSelection())
         return;
     // A question, not an alarm: Undo brings them back.
     const int count = m_document.Contents().GetSelectedCount();
@@ -323,7 +305,7 @@ void CatalogCommands::OnDelete() {
 }
 
 void CatalogCommands::OnViewSource() {
-    if (!CanViewSource())
+    if (!HasSelection())
         return;
     const Catalog& catalog = m_document.Contents();
     ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
@@ -351,7 +333,7 @@ void CatalogCommands::OnCreateTextureMap() {
 
 void CatalogCommands::OnClearThumbnails() {
     Catalog& catalog = m_document.Contents();
-    if (!CanClearThumbnails())
+    if (!HasSelection())
         return;
     bool composite = true;
     bool layers = true;
@@ -384,7 +366,7 @@ void CatalogCommands::OnClearThumbnails() {
 
 void CatalogCommands::OnRenderThumbnails() {
     Catalog& catalog = m_document.Contents();
-    if (!CanRenderThumbnails())
+    if (!HasSelection())
         return;
     bool composite = true;
     bool layers = true;
@@ -403,7 +385,7 @@ void CatalogCommands::RenderThumbnailsInBackground(const std::vector<int>& indic
 }
 
 void CatalogCommands::OnCopy() {
-    if (!CanCopy())
+    if (!HasSelection())
         return;
     const Catalog& catalog = m_document.Contents();
     TextureCopyList& copies = m_app.CopyList();
@@ -416,7 +398,7 @@ void CatalogCommands::OnCopy() {
 }
 
 void CatalogCommands::OnCut() {
-    if (!CanCut())
+    if (!HasSelection())
         return;
     OnCopy();
     RemoveSelection(QStringLiteral("Cut"));

@@ -28,20 +28,16 @@ public:
     ~CatalogCommands() override;
 
     bool CanNewTexture() const;
-    bool CanDelete() const;
+    /// Whether a texture is selected: what Delete, View Source, Cut, Copy, Clear and Render
+    /// Thumbnail(s) and Select None need.
+    bool HasSelection() const;
     bool CanModify() const;
-    bool CanViewSource() const;
     /// One source texture is selected.
     bool CanConvertToEditable() const;
     bool CanExportSource() const;
     bool CanCreateTextureMap() const;
-    bool CanClearThumbnails() const;
-    bool CanRenderThumbnails() const;
-    bool CanCut() const;
-    bool CanCopy() const;
     bool CanPaste() const;
     bool CanSelectAll() const;
-    bool CanSelectNone() const;
     bool IsAntialiasing() const;
     bool IsUpdateThumbnail() const;
     /// The main window's printing, clipboard and zoom commands, in this window.

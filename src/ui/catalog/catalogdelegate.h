@@ -40,7 +40,7 @@ private:
 
     QSize m_thumbnailSize{120, 120};
     double m_scale = 1.0;
-    BitmapDrawRoute m_route = BitmapDrawRoute::Video;
+    BitmapDrawRoute m_route = BitmapDrawRoute::Pixmap;
     mutable ThumbnailCache m_cache;
     mutable const QAbstractItemModel* m_watched = nullptr;
 };

@@ -381,7 +381,7 @@ void CatalogView::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), CatalogPainter::kBackground);
     const CellLayout layout = Layout();
     const int offset = verticalOffset();
-    m_delegate->SetRoute(RouteFor(m_app.Settings().useVideoForWindows));
+    m_delegate->SetRoute(RouteFor(m_app.Settings().drawThroughPixmap));
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const auto [first, last] =

@@ -11,6 +11,7 @@
 #include "ui/dialogs/startupnoticedialog.h"
 #include "ui/dialogs/validation.h"
 #include "ui/framework/appservices.h"
+#include "ui/framework/helpcontext.h"
 #include "ui/framework/prompts.h"
 
 #include <QApplication>
@@ -295,7 +296,7 @@ PreferencesDialog::PreferencesDialog(AppServices* app, QWidget* parent)
     connect(m_buttons, &QDialogButtonBox::rejected, this, &PreferencesDialog::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, [this] {
         if (m_app)
-            m_app->ShowHelp(2);
+            m_app->ShowHelp(HelpContext::Preferences);
     });
 
     auto* layout = new QVBoxLayout(this);

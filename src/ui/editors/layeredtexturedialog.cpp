@@ -59,7 +59,7 @@ protected:
         const Bitmap& picture = layer->Thumbnail();
         const int x = (width() - picture.Width()) / 2;
         const int y = (height() - picture.Height()) / 2;
-        if (DrawBitmap(painter, picture, x, y, RouteFor(m_services.Settings().useVideoForWindows)))
+        if (DrawBitmap(painter, picture, x, y, RouteFor(m_services.Settings().drawThroughPixmap)))
             return;
         const QString text = QString::fromLatin1(CatalogPainter::kNotRendered);
         QRect box = painter.fontMetrics().boundingRect(text);

@@ -89,7 +89,7 @@ void PictureFrame::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (!m_resizable) {
         DrawBitmap(painter, m_picture, kLeft, kTop,
-                   RouteFor(m_services.Settings().useVideoForWindows));
+                   RouteFor(m_services.Settings().drawThroughPixmap));
     } else if (!m_picture.IsEmpty()) {
         // A picture of the frame's size in device pixels lands on them one to one; an older one
         // (the thumbnail, or one rendered before a resize) is stretched until the next comes.

@@ -11,6 +11,7 @@
 #include "ui/editors/texturepage.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/command.h"
+#include "ui/framework/helpcontext.h"
 
 #include <QDialogButtonBox>
 #include <QKeyEvent>
@@ -22,8 +23,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr int kFirstPageHelp = 3; ///< help context of the first page; the others follow
 
 /// The controls of a page that Tab stops at, in the order Tab visits them.
 std::vector<QWidget*> FocusableControls(QWidget* page) {
@@ -177,7 +176,8 @@ bool TextureEditSheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TextureEditSheet::OnHelp() {
-    m_services.ShowHelp(kFirstPageHelp + m_tabs->currentIndex());
+    // The pages' help follows the first one's, in the pages' order.
+    m_services.ShowHelp(HelpContext::GeneralPage + m_tabs->currentIndex());
 }
 
 void TextureEditSheet::accept() {

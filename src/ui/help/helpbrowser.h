@@ -1,21 +1,13 @@
 #pragma once
 
+#include "ui/framework/helpcontext.h"
+
 #include <QString>
 #include <QWidget>
 
 class HelpWindow;
 class QPushButton;
 class QTextBrowser;
-
-/// Context numbers of the help pages, as the dialogs' Help buttons ask for them.
-namespace HelpContext {
-inline constexpr int Contents = 0;
-inline constexpr int Preferences = 2;
-inline constexpr int GeneralPage = 3;
-inline constexpr int PigmentPage = 4;
-inline constexpr int NormalPage = 5;
-inline constexpr int FinishPage = 6;
-} // namespace HelpContext
 
 /// Opens the help window at the page for `context` (0 and unknown numbers give the contents),
 /// or brings the open help window to the front and turns it to that page. There is one help

@@ -16,7 +16,7 @@ std::unique_ptr<DocumentTemplate> MakeTextureMapKind(AppServices& app) {
         [](DocumentTemplate& kind) { return std::make_unique<TextureMapDocument>(kind); },
         [&app](Document& document) -> DocumentView* {
             auto* view = new TextureMapView(static_cast<TextureMapDocument&>(document));
-            view->SetDrawRoute(RouteFor(app.Settings().useVideoForWindows));
+            view->SetDrawRoute(RouteFor(app.Settings().drawThroughPixmap));
             return view;
         });
 }

@@ -236,13 +236,13 @@ void TextureMapView::SetDrawRoute(BitmapDrawRoute route) {
 
 void TextureMapView::MakePixmap() {
     const bool wanted =
-        m_route == BitmapDrawRoute::Video && m_picture.sizeInBytes() <= kLargestPixmapBytes;
+        m_route == BitmapDrawRoute::Pixmap && m_picture.sizeInBytes() <= kLargestPixmapBytes;
     m_pixmap = wanted ? QPixmap::fromImage(m_picture) : QPixmap();
 }
 
 void TextureMapView::DrawPicture(QPainter& painter, int x, int y) const {
     if (m_zoom == 1.0) {
-        if (m_route == BitmapDrawRoute::Video && !m_pixmap.isNull())
+        if (m_route == BitmapDrawRoute::Pixmap && !m_pixmap.isNull())
             painter.drawPixmap(x, y, m_pixmap);
         else
             painter.drawImage(x, y, m_picture);
@@ -251,7 +251,7 @@ void TextureMapView::DrawPicture(QPainter& painter, int x, int y) const {
     // Smaller pictures are smoothed; larger ones show their pixels as squares.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom < 1.0);
     const QRect target(QPoint(x, y), ShownSize());
-    if (m_route == BitmapDrawRoute::Video && !m_pixmap.isNull())
+    if (m_route == BitmapDrawRoute::Pixmap && !m_pixmap.isNull())
         painter.drawPixmap(target, m_pixmap);
     else
         painter.drawImage(target, m_picture);

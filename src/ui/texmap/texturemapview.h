@@ -87,7 +87,7 @@ private:
     TextureMapActions* m_actions = nullptr;
     QImage m_picture; ///< shares the document's pixels
     QPixmap m_pixmap; ///< the picture ready for the screen, for the video route
-    BitmapDrawRoute m_route = BitmapDrawRoute::Video;
+    BitmapDrawRoute m_route = BitmapDrawRoute::Pixmap;
     bool m_showTiling = false;
     double m_zoom = 1.0;
     bool m_fit = false;
