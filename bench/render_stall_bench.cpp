@@ -11,6 +11,7 @@
 #include "render/povray/catalogtextures.h"
 #include "render/povray/thumbnailbatchrender.h"
 #include "samplecatalog.h"
+#include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogkind.h"
 #include "ui/catalog/catalogrenders.h"
@@ -180,7 +181,7 @@ int main(int argc, char* argv[]) {
     clock.start();
     meter.Start();
     scroller.start(kScrollEveryMs);
-    view->RenderThumbnailsInBackground(all);
+    view->Commands().RenderThumbnailsInBackground(all);
     QEventLoop loop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {

@@ -114,7 +114,7 @@ int RunTextureMap(CommandLine& args) {
                                               : CommandLine::ToInt(QStringLiteral("--brightness"),
                                                                    brightness, 0, 100);
     if (args.TakeFlag(QStringLiteral("--antialias")))
-        environment.Settings().antialiasing = 1;
+        environment.Settings().antialiasing = true;
     std::vector<int> indices = args.TakeIndices();
     const QStringList files =
         args.TakePositionals({QStringLiteral("CATALOG"), QStringLiteral("OUT.bmp")});

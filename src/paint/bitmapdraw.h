@@ -19,6 +19,6 @@ bool DrawBitmap(QPainter& painter, const Bitmap& dib, int x, int y, BitmapDrawRo
 bool DrawImage(QPainter& painter, const QImage& image, const QRect& target, BitmapDrawRoute route);
 
 /// The route a stored "Use Video For Windows" value stands for.
-inline BitmapDrawRoute RouteFor(int drawThroughPixmap) {
-    return drawThroughPixmap == 1 ? BitmapDrawRoute::Pixmap : BitmapDrawRoute::Direct;
+inline BitmapDrawRoute RouteFor(bool drawThroughPixmap) {
+    return drawThroughPixmap ? BitmapDrawRoute::Pixmap : BitmapDrawRoute::Direct;
 }

@@ -122,7 +122,7 @@ TEST_F(RenderTest, StopEndsTheRenderWithoutAMessageAndLeavesNothingBehind) {
     SimpleTexture slow = Marble();
     slow.normal.kind = Normal::Bumps;
     slow.normal.amount = 50;
-    m_settings.antialiasing = 1;
+    m_settings.antialiasing = true;
     m_settings.antialiasingThreshold = 0.0f;
     m_settings.raysPerPixel = 4;
     PictureRender render(slow, 2000, 2000);

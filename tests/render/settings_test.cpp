@@ -93,11 +93,12 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.antialiasingThreshold = 0.3f;
         settings.textureMapAspectRatio = 2.5f;
         settings.raysPerPixel = 4;
-        settings.antialiasing = 1;
+        settings.antialiasing = true;
         settings.parallelRenders = 6;
         settings.parallelRendersChosen = true;
-        settings.autoPreview = 0; // turned off by the user: the stored choice wins over the default
-        settings.importApproximate = 1;
+        settings.autoPreview =
+            false; // turned off by the user: the stored choice wins over the default
+        settings.importApproximate = true;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");

@@ -175,7 +175,7 @@ TEST_F(RenderTest, WhenPovRayCannotRunTheBatchEndsThere) {
 TEST_F(RenderTest, StoppingABatchKeepsWhatCameAndLeavesNoPovRayNorFolderBehind) {
     Catalog catalog = SmallCatalog();
     catalog.SelectAll();
-    m_settings.antialiasing = 1;
+    m_settings.antialiasing = true;
     m_settings.antialiasingThreshold = 0.0f;
     m_settings.raysPerPixel = 4;
     m_places = 3;

@@ -47,7 +47,7 @@ void AppTest::SetUp() {
         ProgramSettings settings;
         settings.programDirectory = Path(QStringLiteral("program"));
         settings.povExecutable = DefaultPovExecutable();
-        settings.displayMailingListDialog = 0;
+        settings.displayMailingListDialog = false;
         settings.parallelRenders = 1;
         settings.Save(*store);
     }

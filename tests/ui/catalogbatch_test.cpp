@@ -269,7 +269,7 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     m_app->Settings().parallelRenders = 2;
-    m_app->Settings().antialiasing = 1; // slower renders, so they still run when asked
+    m_app->Settings().antialiasing = true; // slower renders, so they still run when asked
     m_app->Settings().antialiasingThreshold = 0.0f;
     m_app->Settings().raysPerPixel = 4;
     for (int index : SimpleIndices(view, 1000))

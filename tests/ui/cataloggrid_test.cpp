@@ -106,7 +106,7 @@ TEST_F(AppTest, ATexturePutIntoASelectedRunDoesNotJoinTheSelection) {
 TEST_F(AppTest, ATextureRenamedOutOfFindLeavesTheSelection) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    m_app->Settings().updateThumbnail = 0;
+    m_app->Settings().updateThumbnail = false;
     view->Commands().OnFind();
     QTest::keyClicks(view->FindField(), QStringLiteral("marble"));
     ASSERT_EQ(view->Shown().rowCount(), 3);

@@ -296,7 +296,7 @@ TEST_F(AppTest, OkOnAnUnchangedTextureIsNoChange) {
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     const int index = SimpleIndices(view, 1).at(0);
-    m_app->Settings().updateThumbnail = 1;
+    m_app->Settings().updateThumbnail = true;
     // A picture no render gives, so a render would show.
     for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())
         byte = 7;
@@ -327,7 +327,7 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     const int index = SimpleIndices(view, 1).at(0);
-    m_app->Settings().updateThumbnail = 1;
+    m_app->Settings().updateThumbnail = true;
     const auto stale = [&] {
         const auto bits = catalog.GetTexture(index).Thumbnail().Bits();
         return std::all_of(bits.begin(), bits.end(), [](std::uint8_t byte) { return byte == 7; });
@@ -364,7 +364,7 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
     // A real change made meanwhile is one, and keeps the newer picture until its own comes.
     for (std::uint8_t& byte : catalog.GetTexture(index).Thumbnail().Bits())
         byte = 7;
-    m_app->Settings().updateThumbnail = 0;
+    m_app->Settings().updateThumbnail = false;
     ClickTexture(view, index);
     view->Commands().OnRenderThumbnails();
     m_editors.editSimple = [&](SimpleTexture& texture) {

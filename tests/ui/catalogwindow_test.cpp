@@ -180,7 +180,7 @@ TEST_F(CatalogWindowTest, KeysSelectAsTheMouseDoes) {
 
     // Return opens Modify on the focus cell.
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Keyed"); };
-    m_app->Settings().updateThumbnail = 0;
+    m_app->Settings().updateThumbnail = false;
     Key(view, Qt::Key_Right);
     Key(view, Qt::Key_Return);
     EXPECT_EQ(m_editors.titles.back(), "Modify Simple Texture");
@@ -292,7 +292,7 @@ TEST_F(CatalogWindowTest, EveryChangeToTheTexturesIsOneStep) {
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     const std::vector<std::uint8_t> saved = Bytes(catalog);
-    m_app->Settings().updateThumbnail = 0;
+    m_app->Settings().updateThumbnail = false;
     QUndoStack& steps = view->Document().UndoStack();
 
     m_editors.editSimple = [](SimpleTexture& texture) { texture.SetName("Fresh"); };

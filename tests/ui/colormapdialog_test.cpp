@@ -168,7 +168,7 @@ TEST_F(ColorMapTest, DeleteNeverTakesAnEnd) {
 }
 
 TEST_F(ColorMapTest, ChannelsInBothViews) {
-    m_services.settings.decimalInColorMap = 0;
+    m_services.settings.decimalInColorMap = false;
     auto dialog = Open(ThreeEntries());
     dialog->SelectLine(1);
     dialog->ChannelSlider(M::Green)->setValue(128);

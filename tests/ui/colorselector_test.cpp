@@ -117,7 +117,7 @@ TEST_F(SelectorTest, TheMouseDragsOnePictureAtATime) {
 }
 
 TEST_F(SelectorTest, TheDecimalRedSliderAtFiftyGives127) {
-    m_services.settings.decimalInColorPicker = 0;
+    m_services.settings.decimalInColorPicker = false;
     auto selector = Open({0, 0, 0, 0});
     selector->DecimalCheck()->click();
     EXPECT_EQ(m_services.settings.decimalInColorPicker, 1);

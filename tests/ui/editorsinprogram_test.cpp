@@ -41,7 +41,7 @@ protected:
         ProgramSettings settings;
         settings.programDirectory = m_dir.filePath(QStringLiteral("program"));
         settings.povExecutable = DefaultPovExecutable();
-        settings.displayMailingListDialog = 0;
+        settings.displayMailingListDialog = false;
         settings.parallelRenders = 1;
         settings.Save(*store);
     }

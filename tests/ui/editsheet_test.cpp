@@ -80,7 +80,7 @@ TEST_F(SheetTest, PagesComeInTheirOrderAndHelpFollowsThePage) {
 }
 
 TEST_F(SheetTest, ANewTextureShowsItsDefaults) {
-    m_services.settings.updateThumbnail = 0;
+    m_services.settings.updateThumbnail = false;
     auto sheet = Open(SimpleTexture());
     GeneralPage* page = General(*sheet);
     EXPECT_EQ(page->NameEdit()->text(), "Untitled");
@@ -166,7 +166,7 @@ TEST_F(SheetTest, OkIsRefusedWhileAFieldFails) {
 }
 
 TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {
-    m_services.settings.updateThumbnail = 1;
+    m_services.settings.updateThumbnail = true;
     SimpleTexture texture = Oak();
     const std::string before = texture.GetSource(SourceFlag::Declare);
     TextureEditorSet editors(m_services);

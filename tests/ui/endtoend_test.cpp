@@ -163,7 +163,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
 TEST_F(EndToEnd, APreviewShapeChosenInTheEditorReachesTheCatalogOnlyOnOk) {
     CatalogView* view = OpenSample();
     ASSERT_NE(view, nullptr);
-    m_app->Settings().updateThumbnail = 0;
+    m_app->Settings().updateThumbnail = false;
     Catalog& catalog = view->Document().Contents();
     int index = -1;
     for (int at = 0; at < catalog.GetCount() && index < 0; ++at)

@@ -6,7 +6,7 @@
 
 FakeAppServices::FakeAppServices() {
     // The Preview renders only when a test asks for it (tests of the live Preview turn it on).
-    settings.autoPreview = 0;
+    settings.autoPreview = false;
 }
 
 FakeAppServices::~FakeAppServices() = default;

@@ -62,7 +62,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_app.settings.programDirectory = m_dir.path();
         m_app.settings.povExecutable = DefaultPovExecutable();
-        m_app.settings.updateThumbnail = 0;
+        m_app.settings.updateThumbnail = false;
         m_app.Shapes() = BuiltinShapes();
         Prompts::SetMessageResponder([this](Prompts::Icon icon, const QString& title,
                                             const QString& text,
@@ -286,7 +286,7 @@ TEST_F(LayeredTest, NameAndDescriptionAreTheDialogsAndOkKeepsThem) {
 TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
     if (m_app.settings.povExecutable.isEmpty())
         GTEST_SKIP() << "povray is not installed";
-    m_app.settings.updateThumbnail = 1;
+    m_app.settings.updateThumbnail = true;
     LayeredTexture texture;
     auto dialog = Open(texture);
     m_app.script.edit = [](SimpleTexture& layer) {
@@ -309,7 +309,7 @@ TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
 
 TEST_F(LayeredTest, OkOnALayerAsItWasRendersNothingAndReplacesNothing) {
     // A render would fail loudly here: any attempt shows a message.
-    m_app.settings.updateThumbnail = 1;
+    m_app.settings.updateThumbnail = true;
     m_app.settings.povExecutable = m_dir.filePath(QStringLiteral("no-such-povray"));
     auto dialog = Open(ThreeLayers());
     dialog->List()->setCurrentRow(1);

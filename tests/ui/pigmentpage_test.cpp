@@ -485,7 +485,7 @@ TEST_F(PigmentTest, TheTypeButtonsAndAxesFollowTheirStateHoweverItChanges) {
     EXPECT_GT(m_preview.changes, changes);
 
     // The Update Thumbnail box sets the setting by its state too.
-    m_services.settings.updateThumbnail = 1;
+    m_services.settings.updateThumbnail = true;
     page->ShowFields();
     ASSERT_TRUE(ToggleAccessibly(page->UpdateThumbnailCheck()));
     EXPECT_EQ(m_services.settings.updateThumbnail, 0);

@@ -74,7 +74,7 @@ protected:
     }
     /// Opens a window with Auto on, as the program's first start has it.
     std::unique_ptr<PreviewWindow> OpenLive(Texture& texture) {
-        m_services.settings.autoPreview = 1;
+        m_services.settings.autoPreview = true;
         return Open(texture);
     }
 
@@ -202,7 +202,7 @@ TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
     static_cast<CustomShape&>(*m_services.Shapes()[13])
         .SetSource(
             "#include \"temptx$$.!!!\"\r\nsphere { <0,0,0>, 4 texture {%%TEXTURE_NAME%%} \r\n");
-    m_services.settings.autoPreview = 1;
+    m_services.settings.autoPreview = true;
     auto window = Open(texture);
     window->TextureChanged();
     ASSERT_TRUE(WaitFor([&] { return window->RendersStarted() == 1 && !window->IsRendering(); }));

@@ -223,7 +223,7 @@ TEST_F(SourceEditorTest, DirectivesAndObjectsAreRefusedWithTheirPlace) {
 }
 
 TEST_F(SourceEditorTest, ThePreviewBesideItRendersOnlyTextsTakenWithoutError) {
-    m_services.settings.autoPreview = 1;
+    m_services.settings.autoPreview = true;
     SourceTextureDialog dialog(m_services, Stone());
     dialog.show();
     PreviewWindow* preview = dialog.Preview();
@@ -253,7 +253,7 @@ TEST_F(SourceEditorTest, ThePreviewBesideItRendersOnlyTextsTakenWithoutError) {
 }
 
 TEST_F(SourceEditorTest, TheDialogBesideItsPreviewInAPicture) {
-    m_services.settings.autoPreview = 1;
+    m_services.settings.autoPreview = true;
     const QString good =
         QStringLiteral("texture {\n  pigment { color Gold }\n  finish { F_MetalB }\n}\n"
                        "// the library's colours and finishes may be named\n");
@@ -446,7 +446,7 @@ protected:
         ProgramSettings settings;
         settings.programDirectory = m_dir.filePath(QStringLiteral("program"));
         settings.povExecutable = DefaultPovExecutable();
-        settings.displayMailingListDialog = 0;
+        settings.displayMailingListDialog = false;
         settings.parallelRenders = 1;
         settings.Save(*store);
     }

@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         if (m_app)
-            m_app->Settings().updateThumbnail = 0; // renders only where they are the point
+            m_app->Settings().updateThumbnail = false; // renders only where they are the point
     }
     void TearDown() override {
         Prompts::SetFilesResponder(nullptr);
@@ -377,7 +377,7 @@ TEST_F(SourceImportTest, DroppedSourceFilesAndTextImportWhereTheyAreDropped) {
 TEST_F(SourceImportTest, ImportedTexturesGetThumbnailsInTheBackgroundAndAFailedStartStopsTheRest) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    m_app->Settings().updateThumbnail = 1;
+    m_app->Settings().updateThumbnail = true;
     const QString woods = Write(QStringLiteral("woods.inc"), kWoods);
     // The textures are in at once, their pictures on the way.
     std::vector<CatalogModel::ThumbnailState> states;

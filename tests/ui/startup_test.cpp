@@ -89,7 +89,7 @@ protected:
         Store([this](ProgramSettings& s) {
             s.programDirectory = m_dir.filePath("program");
             s.povExecutable = DefaultPovExecutable();
-            s.displayMailingListDialog = 0;
+            s.displayMailingListDialog = false;
         });
     }
     ProgramSettings Stored() {
@@ -159,7 +159,7 @@ TEST_F(StartupTest, AnEmptyPovRayPathMeansThePovRayOnThePath) {
         GTEST_SKIP() << "povray is not on the PATH";
     Store([this](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
-        s.displayMailingListDialog = 0;
+        s.displayMailingListDialog = false;
     });
     AnswerDialogs([](QDialog* dialog) {
         dialog->reject();
@@ -176,7 +176,7 @@ TEST_F(StartupTest, AnEmptyPovRayPathMeansThePovRayOnThePath) {
 TEST_F(StartupTest, WithoutAPovRayToRunEveryStartAsks) {
     Store([this](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
-        s.displayMailingListDialog = 1;
+        s.displayMailingListDialog = true;
     });
     const QByteArray path = qgetenv("PATH");
     const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
@@ -213,7 +213,7 @@ TEST_F(StartupTest, TheNoticeComesBackOnlyWhileThePovRayNamedIsMissing) {
     Store([&](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
         s.povExecutable = fake;
-        s.displayMailingListDialog = 1;
+        s.displayMailingListDialog = true;
     });
     AnswerDialogs([](QDialog* dialog) {
         dialog->accept();
@@ -241,7 +241,7 @@ TEST_F(StartupTest, TheNoticeCanBeTurnedOff) {
     Store([this](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
         s.povExecutable = m_dir.filePath("gone/povray");
-        s.displayMailingListDialog = 1;
+        s.displayMailingListDialog = true;
     });
     WhenShown<StartupNoticeDialog>([](StartupNoticeDialog* notice) {
         notice->DisplayAgainCheck()->setChecked(true);
@@ -346,7 +346,7 @@ TEST_F(StartupTest, NamedColorsAreWrittenOnlyAfterAChangeAndADamagedFileIsKept) 
     Store([&](ProgramSettings& s) {
         s.programDirectory = program;
         s.povExecutable = DefaultPovExecutable();
-        s.displayMailingListDialog = 0;
+        s.displayMailingListDialog = false;
     });
     QDir().mkpath(program);
     NamedColorList colors;

@@ -603,7 +603,7 @@ public:
         Shapes() = BuiltinShapes();
         settings.programDirectory = folder;
         settings.textureMapWidth = 40, settings.textureMapHeight = 20,
-        settings.textureMapUseAspectRatio = 0;
+        settings.textureMapUseAspectRatio = false;
         settings.parallelRenders = 1;
         newTextureMap = [this] {
             maps.push_back(m_kind.CreateDocument());

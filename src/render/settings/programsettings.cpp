@@ -31,32 +31,38 @@ constexpr const char* kPovExecutable = "POV Executable";
 constexpr const char* kThreshold = "Antialiasing Threshold";
 constexpr const char* kMapAspect = "Texture Map Aspect Ratio";
 
-/// The whole-number settings with their defaults.
+/// The whole-number settings and the switches (stored as 0 and 1), with their defaults, in the
+/// order they have always been written.
 struct IntegerSetting {
     const char* name;
     int ProgramSettings::*field;
     int fallback;
+    bool ProgramSettings::*flag = nullptr;
 };
 
+constexpr IntegerSetting Flag(const char* name, bool ProgramSettings::*flag, bool fallback) {
+    return {name, nullptr, fallback ? 1 : 0, flag};
+}
+
 constexpr IntegerSetting kIntegers[] = {
-    {"Use Video For Windows", &ProgramSettings::drawThroughPixmap, 1},
+    Flag("Use Video For Windows", &ProgramSettings::drawThroughPixmap, true),
     {"Rays Per Pixel", &ProgramSettings::raysPerPixel, 2},
-    {"Decimal in Color Map", &ProgramSettings::decimalInColorMap, 0},
-    {"Decimal in Color Picker", &ProgramSettings::decimalInColorPicker, 0},
-    {"Update Thumbnail", &ProgramSettings::updateThumbnail, 1},
-    {"Antialiasing", &ProgramSettings::antialiasing, 0},
-    {"Display Mailing List Dialog", &ProgramSettings::displayMailingListDialog, 1},
+    Flag("Decimal in Color Map", &ProgramSettings::decimalInColorMap, false),
+    Flag("Decimal in Color Picker", &ProgramSettings::decimalInColorPicker, false),
+    Flag("Update Thumbnail", &ProgramSettings::updateThumbnail, true),
+    Flag("Antialiasing", &ProgramSettings::antialiasing, false),
+    Flag("Display Mailing List Dialog", &ProgramSettings::displayMailingListDialog, true),
     {"Texture Map Width", &ProgramSettings::textureMapWidth, 120},
     {"Texture Map Height", &ProgramSettings::textureMapHeight, 120},
-    {"Texture Map Use Aspect Ratio", &ProgramSettings::textureMapUseAspectRatio, 1},
-    {"Texture Map Override Finish", &ProgramSettings::textureMapOverrideFinish, 1},
+    Flag("Texture Map Use Aspect Ratio", &ProgramSettings::textureMapUseAspectRatio, true),
+    Flag("Texture Map Override Finish", &ProgramSettings::textureMapOverrideFinish, true),
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Catalog Zoom", &ProgramSettings::catalogZoom, 100},
     {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
-    {"Tabbed Windows", &ProgramSettings::tabbedWindows, 0},
-    {"Auto Preview", &ProgramSettings::autoPreview, 1},
-    {"Import Approximate", &ProgramSettings::importApproximate, 0},
+    Flag("Tabbed Windows", &ProgramSettings::tabbedWindows, false),
+    Flag("Auto Preview", &ProgramSettings::autoPreview, true),
+    Flag("Import Approximate", &ProgramSettings::importApproximate, false),
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";
@@ -94,7 +100,10 @@ void ProgramSettings::Load(QSettings& store) {
     for (const IntegerSetting& setting : kIntegers) {
         bool ok = false;
         const int value = store.value(QLatin1String(setting.name)).toInt(&ok);
-        this->*setting.field = ok ? value : setting.fallback;
+        if (setting.flag)
+            this->*setting.flag = (ok ? value : setting.fallback) != 0;
+        else
+            this->*setting.field = ok ? value : setting.fallback;
     }
     bool ok = false;
     const int parallel = store.value(QLatin1String(kParallelRenders)).toInt(&ok);
@@ -110,7 +119,8 @@ void ProgramSettings::Save(QSettings& store) const {
     store.setValue(QLatin1String(kThreshold), RealToSettingText(antialiasingThreshold));
     store.setValue(QLatin1String(kMapAspect), RealToSettingText(textureMapAspectRatio));
     for (const IntegerSetting& setting : kIntegers)
-        store.setValue(QLatin1String(setting.name), this->*setting.field);
+        store.setValue(QLatin1String(setting.name),
+                       setting.flag ? (this->*setting.flag ? 1 : 0) : this->*setting.field);
     if (parallelRendersChosen)
         store.setValue(QLatin1String(kParallelRenders), parallelRenders);
     else
@@ -164,7 +174,7 @@ PovCommandStyle ProgramSettings::CommandStyle() const {
 }
 
 PovCommandOptions ProgramSettings::CommandOptions() const {
-    return {EffectivePovExecutable().toStdString(), antialiasing != 0, antialiasingThreshold,
+    return {EffectivePovExecutable().toStdString(), antialiasing, antialiasingThreshold,
             raysPerPixel,
             QFile::encodeName(QDir(EffectiveProgramDirectory()).absolutePath()).toStdString()};
 }

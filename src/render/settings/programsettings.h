@@ -26,18 +26,18 @@ struct ProgramSettings {
     QString programDirectory;
     QString povExecutable;
     float antialiasingThreshold = 1.5f;
-    int drawThroughPixmap = 1;
+    bool drawThroughPixmap = true;
     int raysPerPixel = 2;
-    int decimalInColorMap = 0;
-    int decimalInColorPicker = 0;
-    int updateThumbnail = 1;
-    int antialiasing = 0;
-    int displayMailingListDialog = 1;
+    bool decimalInColorMap = false;
+    bool decimalInColorPicker = false;
+    bool updateThumbnail = true;
+    bool antialiasing = false;
+    bool displayMailingListDialog = true;
     int textureMapWidth = 120;
     int textureMapHeight = 120;
     float textureMapAspectRatio = 1.0f;
-    int textureMapUseAspectRatio = 1;
-    int textureMapOverrideFinish = 1;
+    bool textureMapUseAspectRatio = true;
+    bool textureMapOverrideFinish = true;
     int textureMapBrightness = 100;
     /// 0 automatic, 1 classic, 2 POV-Ray 3.7 (see PovCommandStyle).
     int povCommandStyle = 0;
@@ -51,14 +51,14 @@ struct ProgramSettings {
     int catalogZoom = 100;
     /// Seconds a render may take before POV-Ray is ended; 0 for no limit.
     int renderTimeLimit = 0;
-    /// 1 when the document windows are shown as tabs.
-    int tabbedWindows = 0;
+    /// Whether the document windows are shown as tabs.
+    bool tabbedWindows = false;
     /// The Preview window renders the texture being edited shortly after each change (on until
     /// the user turns it off).
-    int autoPreview = 1;
-    /// 1 when imported POV-Ray source maps what the texture model cannot hold to the nearest
+    bool autoPreview = true;
+    /// Whether imported POV-Ray source maps what the texture model cannot hold to the nearest
     /// thing it can, instead of skipping those declarations.
-    int importApproximate = 0;
+    bool importApproximate = false;
 
     static constexpr const char* kSection = "Settings";
 

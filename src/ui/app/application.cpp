@@ -69,7 +69,7 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     m_catalogTemplate = MakeCatalogKind(*this);
     m_textureMapTemplate = MakeTextureMapKind(*this);
 
-    m_frame->SetTabbedWindows(m_settings.tabbedWindows != 0);
+    m_frame->SetTabbedWindows(m_settings.tabbedWindows);
     m_frame->RestoreWindowState(*store);
     m_frame->show();
 
@@ -113,7 +113,7 @@ void Application::ConnectFrame() {
     connect(frame, &MainWindow::aboutRequested, this, &Application::OnAbout);
     connect(frame, &MainWindow::helpRequested, this, &Application::ShowHelp);
     connect(frame, &MainWindow::tabbedWindowsChanged, this,
-            [this](bool tabbed) { m_settings.tabbedWindows = tabbed ? 1 : 0; });
+            [this](bool tabbed) { m_settings.tabbedWindows = tabbed; });
     frame->SetCloseHandler([this] {
         if (!StopRendersFirst(nullptr) || !CloseAllDocuments())
             return false;
@@ -125,7 +125,7 @@ void Application::ConnectFrame() {
 void Application::ShowStartupNotice() {
     StartupNoticeDialog notice(m_frame.get());
     if (notice.exec() == QDialog::Accepted)
-        m_settings.displayMailingListDialog = notice.DisplayAgain() ? 1 : 0;
+        m_settings.displayMailingListDialog = notice.DisplayAgain();
 }
 
 void Application::ShowNotice(const SideFileNotice& notice) {

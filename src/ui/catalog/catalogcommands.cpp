@@ -119,10 +119,10 @@ bool CatalogCommands::CanPaste() const {
     return !m_app.CopyList().empty() || m_importer->ClipboardHoldsSource();
 }
 bool CatalogCommands::IsAntialiasing() const {
-    return m_app.Settings().antialiasing != 0;
+    return m_app.Settings().antialiasing;
 }
 bool CatalogCommands::IsUpdateThumbnail() const {
-    return m_app.Settings().updateThumbnail != 0;
+    return m_app.Settings().updateThumbnail;
 }
 
 bool CatalogCommands::CanSelectAll() const {

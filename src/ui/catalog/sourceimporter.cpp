@@ -202,7 +202,7 @@ void SourceImporter::StartNext() {
 
     const ProgramSettings& settings = m_app.Settings();
     ImportOptions options;
-    options.approximate = settings.importApproximate != 0;
+    options.approximate = settings.importApproximate;
     options.sourceFallback = true;
     // Beside the including file's own folder and POV-Ray's library: the program directory,
     // where the program's renders find their files too.
@@ -363,7 +363,7 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
                              .arg(file.approximated)
                              .arg(file.skipped);
     }
-    summary.approximate = m_app.Settings().importApproximate != 0;
+    summary.approximate = m_app.Settings().importApproximate;
     m_summary->ShowSummary(summary);
     m_summary->SetRedoable(true);
     m_summary->show();
@@ -381,7 +381,7 @@ void SourceImporter::OnStepsChanged() {
 }
 
 void SourceImporter::OnApproximateChosen(bool approximate) {
-    m_app.Settings().importApproximate = approximate ? 1 : 0;
+    m_app.Settings().importApproximate = approximate;
     if (!m_redoable || !m_last)
         return;
     // The import is still the latest change: it is taken back and made again the new way,

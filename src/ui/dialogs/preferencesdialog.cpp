@@ -207,7 +207,7 @@ public:
         m_settings.programDirectory = m_folder.path();
         m_settings.povExecutable = field;
         m_settings.povCommandStyle = style;
-        m_settings.antialiasing = 0;
+        m_settings.antialiasing = false;
         m_runner = std::make_unique<PovRayRunner>(m_settings, m_shapes); // its own sphere
         m_queue = std::make_unique<RenderQueue>(*m_runner, [] { return 1; });
         connect(&m_probe, &PovVersionProbe::finished, this, [this](const QString& output) {
@@ -369,7 +369,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     }
     settings.renderTimeLimit = chosen.renderTimeLimit;
     if (sheet.DisplayAgainCheck())
-        settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked() ? 1 : 0;
+        settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked();
     app.SaveSettings();
     return true;
 }

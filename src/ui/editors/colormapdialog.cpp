@@ -91,13 +91,13 @@ private:
 ColorMapDialog::ColorMapDialog(AppServices& services, SimpleTexture& texture, QWidget* parent)
     : QDialog(parent), m_services(services), m_texture(texture), m_map(texture.pigment.colorMap) {
     setWindowTitle(QStringLiteral("Color Map"));
-    m_decimalView = services.Settings().decimalInColorMap != 0;
+    m_decimalView = services.Settings().decimalInColorMap;
     BuildControls();
     Initialise();
 }
 
 ColorMapDialog::~ColorMapDialog() {
-    m_services.Settings().decimalInColorMap = m_decimalView ? 1 : 0;
+    m_services.Settings().decimalInColorMap = m_decimalView;
 }
 
 void ColorMapDialog::BuildControls() {

@@ -170,7 +170,7 @@ protected:
 ColorSelectorDialog::ColorSelectorDialog(AppServices& services, Mode mode, QWidget* parent)
     : QDialog(parent), m_services(services), m_mode(mode) {
     setWindowTitle(QStringLiteral("Color Selector"));
-    m_decimalView = m_services.Settings().decimalInColorPicker != 0;
+    m_decimalView = m_services.Settings().decimalInColorPicker;
     BuildControls();
     SetColor(ColorRGBF{});
 }
@@ -504,7 +504,7 @@ void ColorSelectorDialog::OnDecimalToggled(bool checked) {
     SetDecimalView(checked);
     WriteEdits();
     SetSliders();
-    m_services.Settings().decimalInColorPicker = m_decimalView ? 1 : 0;
+    m_services.Settings().decimalInColorPicker = m_decimalView;
 }
 
 void ColorSelectorDialog::SetDecimalView(bool decimal) {

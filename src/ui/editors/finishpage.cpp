@@ -149,7 +149,7 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     connect(m_metallic, &QCheckBox::toggled, this,
             [this](bool checked) { SetFlag(m_texture.finish.metallic, checked); });
     connect(m_updateThumbnail, &QCheckBox::toggled, this,
-            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked; });
     connect(m_presets, &QPushButton::clicked, this, &FinishPage::ChoosePreset);
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         if (ReadFields())
@@ -282,7 +282,7 @@ void FinishPage::EnableRefraction(bool on) {
 
 void FinishPage::ShowFields() {
     const Finish& finish = m_texture.finish;
-    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
+    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail);
     for (int index = 0; index < ValueCount; ++index)
         m_pairs[static_cast<std::size_t>(index)].field->ShowInteger(
             Field(static_cast<Value>(index)));

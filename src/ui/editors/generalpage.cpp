@@ -55,7 +55,7 @@ GeneralPage::GeneralPage(AppServices& services, SimpleTexture& texture, QWidget*
         emit textureChanged();
     });
     connect(m_updateThumbnail, &QCheckBox::toggled, this,
-            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked; });
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         if (ReadFields())
             ShowTextureSource(m_texture, this);
@@ -69,7 +69,7 @@ bool GeneralPage::ReadFields() {
 }
 
 void GeneralPage::ShowFields() {
-    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
+    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail);
     m_names->Show();
     m_transforms->ShowValues(m_texture.transformations);
 }

@@ -126,7 +126,7 @@ LayeredTextureDialog::LayeredTextureDialog(AppServices& services, const LayeredT
     m_updateThumbnail = new QCheckBox(QStringLiteral("&Update Thumbnail"), this);
     m_updateThumbnail->setObjectName(QStringLiteral("updateThumbnail"));
     connect(m_updateThumbnail, &QCheckBox::toggled, this,
-            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked; });
     m_viewSource = new QPushButton(QStringLiteral("&View Source..."), this);
     m_viewSource->setObjectName(QStringLiteral("viewSource"));
     m_viewSource->setAutoDefault(false);
@@ -215,7 +215,7 @@ int LayeredTextureDialog::Selected() const {
 
 void LayeredTextureDialog::WriteFields() {
     m_names->Show();
-    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
+    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail);
 }
 
 void LayeredTextureDialog::ApplyEnabling() {

@@ -217,7 +217,7 @@ void PatternPage::BuildControls() {
         emit textureChanged();
     });
     connect(m_updateThumbnail, &QCheckBox::toggled, this,
-            [this](bool checked) { m_services.Settings().updateThumbnail = checked ? 1 : 0; });
+            [this](bool checked) { m_services.Settings().updateThumbnail = checked; });
     connect(m_viewSource, &QPushButton::clicked, this, [this] {
         if (ReadFields())
             ShowTextureSource(m_texture, this);
@@ -261,7 +261,7 @@ void PatternPage::SetSliders() {
 }
 
 void PatternPage::ShowFields() {
-    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail != 0);
+    m_updateThumbnail->setChecked(m_services.Settings().updateThumbnail);
     m_amount.field->ShowInteger(m_amountValue);
     m_octaves.field->ShowInteger(m_octavesValue);
     m_omega.field->ShowInteger(m_omegaValue);

@@ -62,16 +62,16 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     m_antialiasing = new QCheckBox(QStringLiteral("&Antialiasing"), this);
     m_antialiasing->setObjectName(QStringLiteral("antialiasingBox"));
     connect(m_antialiasing, &QCheckBox::toggled, this, [this](bool checked) {
-        int& setting = m_services.Settings().antialiasing;
-        if (setting == (checked ? 1 : 0))
+        bool& setting = m_services.Settings().antialiasing;
+        if (setting == checked)
             return;
-        setting = checked ? 1 : 0;
+        setting = checked;
         TextureChanged();
     });
     m_auto = new QCheckBox(QStringLiteral("A&uto"), this);
     m_auto->setObjectName(QStringLiteral("autoBox"));
     m_auto->setToolTip(QStringLiteral("Render by itself shortly after each change"));
-    m_auto->setChecked(m_services.Settings().autoPreview != 0);
+    m_auto->setChecked(m_services.Settings().autoPreview);
     connect(m_auto, &QCheckBox::toggled, this, &PreviewWindow::AutoToggled);
 
     auto* shapeGroup = new QGroupBox(QStringLiteral("&Shape"), this);
@@ -181,7 +181,7 @@ void PreviewWindow::RefreshShapes() {
 }
 
 void PreviewWindow::ShowAntialiasingSetting() {
-    m_antialiasing->setChecked(m_services.Settings().antialiasing != 0);
+    m_antialiasing->setChecked(m_services.Settings().antialiasing);
 }
 
 void PreviewWindow::ShowDescription() {
@@ -210,7 +210,7 @@ void PreviewWindow::ShapeSelected(int row) {
 }
 
 void PreviewWindow::AutoToggled(bool checked) {
-    m_services.Settings().autoPreview = checked ? 1 : 0;
+    m_services.Settings().autoPreview = checked;
     ShowBusy();
     if (checked) {
         TextureChanged();
@@ -293,7 +293,7 @@ void PreviewWindow::showEvent(QShowEvent* event) {
 }
 
 void PreviewWindow::Render() {
-    m_services.Settings().antialiasing = m_antialiasing->isChecked() ? 1 : 0;
+    m_services.Settings().antialiasing = m_antialiasing->isChecked();
     m_autoTimer.stop();
     m_renderButton->setEnabled(false);
     if (m_render) {

@@ -62,9 +62,9 @@ ShapeEditorDialog::ShapeEditorDialog(AppServices& services, QWidget* parent)
     connect(m_render, &QPushButton::clicked, this, &ShapeEditorDialog::Render);
     m_antialiasing = new QCheckBox(QStringLiteral("&Antialiasing"), this);
     m_antialiasing->setObjectName(QStringLiteral("antialiasingBox"));
-    m_antialiasing->setChecked(m_services.Settings().antialiasing != 0);
+    m_antialiasing->setChecked(m_services.Settings().antialiasing);
     connect(m_antialiasing, &QCheckBox::toggled, this,
-            [this](bool checked) { m_services.Settings().antialiasing = checked ? 1 : 0; });
+            [this](bool checked) { m_services.Settings().antialiasing = checked; });
     m_debugMode = new QCheckBox(QStringLiteral("Debug &Mode"), this);
     m_debugMode->setObjectName(QStringLiteral("debugModeBox"));
 

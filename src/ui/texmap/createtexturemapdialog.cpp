@@ -45,9 +45,8 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_settings(settings), m_width(settings.textureMapWidth), m_height(settings.textureMapHeight),
-      m_keepAspect(settings.textureMapUseAspectRatio != 0),
-      m_aspect(settings.textureMapAspectRatio), m_antialiasing(settings.antialiasing != 0),
-      m_override(settings.textureMapOverrideFinish != 0),
+      m_keepAspect(settings.textureMapUseAspectRatio), m_aspect(settings.textureMapAspectRatio),
+      m_antialiasing(settings.antialiasing), m_override(settings.textureMapOverrideFinish),
       m_brightness(settings.textureMapBrightness) {
     setWindowTitle(QStringLiteral("Create Texture Map"));
 
@@ -140,10 +139,10 @@ void CreateTextureMapDialog::CopyTo(ProgramSettings& settings) const {
     settings.textureMapWidth = m_width;
     settings.textureMapHeight = m_height;
     settings.textureMapAspectRatio = m_aspect;
-    settings.textureMapUseAspectRatio = m_keepAspect ? 1 : 0;
-    settings.textureMapOverrideFinish = m_override ? 1 : 0;
+    settings.textureMapUseAspectRatio = m_keepAspect;
+    settings.textureMapOverrideFinish = m_override;
     settings.textureMapBrightness = m_brightness;
-    settings.antialiasing = m_antialiasing ? 1 : 0;
+    settings.antialiasing = m_antialiasing;
 }
 
 bool CreateTextureMapDialog::ReadFields() {
@@ -228,7 +227,7 @@ void CreateTextureMapDialog::OnOverrideClicked() {
 void CreateTextureMapDialog::OnAntialiasingClicked() {
     ReadFields();
     // Takes effect at once, whether the dialog then renders or is cancelled.
-    m_settings.antialiasing = m_antialiasingCheck->isChecked() ? 1 : 0;
+    m_settings.antialiasing = m_antialiasingCheck->isChecked();
 }
 
 void CreateTextureMapDialog::OnSliderMoved(int position) {
