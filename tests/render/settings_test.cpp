@@ -96,8 +96,8 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.antialiasing = true;
         settings.parallelRenders = 6;
         settings.parallelRendersChosen = true;
-        settings.autoPreview =
-            false; // turned off by the user: the stored choice wins over the default
+        // Turned off by the user: the stored choice wins over the default.
+        settings.autoPreview = false;
         settings.importApproximate = true;
         settings.Save(store);
     }
@@ -109,7 +109,10 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(store.value("Antialiasing Threshold").toString(), "0.300000");
     EXPECT_EQ(store.value("Texture Map Aspect Ratio").toString(), "2.500000");
     EXPECT_EQ(store.value("Rays Per Pixel").toInt(), 4);
-    EXPECT_EQ(store.value("Antialiasing").toInt(), 1);
+    // Switches are stored as 0 and 1, as they always were.
+    EXPECT_EQ(store.value("Antialiasing").toString(), "1");
+    EXPECT_EQ(store.value("Auto Preview").toString(), "0");
+    EXPECT_EQ(store.value("Use Video For Windows").toString(), "1");
     for (const char* name :
          {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
           "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
