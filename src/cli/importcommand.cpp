@@ -11,19 +11,6 @@
 #include <cstdio>
 #include <set>
 
-namespace {
-
-/// `name`, or the first of NAME_2, NAME_3, ... that is not taken.
-std::string FreeName(const std::string& name, const std::set<std::string>& taken) {
-    if (!taken.contains(name))
-        return name;
-    for (int n = 2;; ++n)
-        if (std::string candidate = name + '_' + std::to_string(n); !taken.contains(candidate))
-            return candidate;
-}
-
-} // namespace
-
 int RunImport(CommandLine& args) {
     ImportOptions options;
     options.approximate = args.TakeFlag(QStringLiteral("--approximate"));
@@ -52,22 +39,17 @@ int RunImport(CommandLine& args) {
     if (result.failure)
         throw CommandFailure(EscapedForLine(*result.failure));
 
-    std::string report;
-    int added = 0;
     std::set<std::string> taken;
     for (int i = 0; i < catalog.GetCount(); ++i)
         taken.insert(catalog.GetTexture(i).GetName());
+    GiveFreeNames(result, std::move(taken));
+    std::string report;
+    int added = 0;
     for (ImportedDeclaration& declaration : result.declarations) {
         report += EscapedForLine(ReportLine(declaration)) + '\n';
+        if (!declaration.renamed.empty())
+            report += EscapedForLine(declaration.renamed) + '\n';
         if (declaration.texture) {
-            const std::string name = FreeName(declaration.name, taken);
-            if (name != declaration.name) {
-                declaration.texture->SetName(name);
-                report += EscapedForLine(declaration.where + ": " + declaration.name +
-                                         " is already in the catalog; it is named " + name) +
-                          '\n';
-            }
-            taken.insert(name);
             catalog.AddTexture(std::move(declaration.texture));
             ++added;
         }

@@ -201,6 +201,12 @@ TEST_F(SourceImportTest, TheMenuCommandImportsChosenFilesAsOneStepWithASummary) 
     EXPECT_EQ(m_asked.value(1), m_dir.path());
     EXPECT_EQ(CatalogOf(view).GetCount(), 23);
     EXPECT_EQ(Summary(view), summary);
+    // The same names again get free ones, so Export never declares one twice; the summary says so.
+    EXPECT_EQ(Names(view, 20),
+              (std::vector<std::string>{"Pale_Wood_2", "Glassy_2", "Plain_Red_2"}));
+    EXPECT_TRUE(summary->ListText().contains(
+        "woods.inc:2: imported Pale_Wood\n"
+        "woods.inc:2: Pale_Wood is already in the catalog; it is named Pale_Wood_2\n"));
 }
 
 TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNothingElseChanged) {
@@ -238,7 +244,8 @@ TEST_F(SourceImportTest, TheSummaryChoiceImportsAgainWithApproximationsWhileNoth
                     ->text()
                     .contains("the choice holds for the next import"));
     ImportNow(view, {{woods}, QString(), QString()}, 19);
-    EXPECT_EQ(Names(view, 19), (std::vector<std::string>{"Pale_Wood", "Glassy", "Plain_Red"}));
+    EXPECT_EQ(Names(view, 19),
+              (std::vector<std::string>{"Pale_Wood_2", "Glassy_2", "Plain_Red_2"}));
 }
 
 TEST_F(SourceImportTest, SourceThatCannotBeReadOrParsedAddsNothingAndNamesFileAndLine) {
@@ -325,7 +332,7 @@ TEST_F(SourceImportTest, PasteImportsSourceCopiedElsewhereAndAddsTheProgramsOwnC
     clipboard->setText(QString::fromLatin1(kForumPost));
     Trigger("Paste");
     ASSERT_TRUE(WaitForImport(view));
-    EXPECT_EQ(catalog.GetTexture(catalog.GetCount() - 1).GetName(), "Forum_Red");
+    EXPECT_EQ(catalog.GetTexture(catalog.GetCount() - 1).GetName(), "Forum_Red_2");
     auto* files = new QMimeData;
     files->setUrls({QUrl::fromLocalFile(Write(QStringLiteral("woods.inc"), kWoods))});
     clipboard->setMimeData(files);

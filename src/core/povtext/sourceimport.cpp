@@ -15,6 +15,22 @@ int ImportResult::Count(ImportOutcome outcome) const {
                       [outcome](const ImportedDeclaration& d) { return d.outcome == outcome; }));
 }
 
+void GiveFreeNames(ImportResult& result, std::set<std::string> taken) {
+    for (ImportedDeclaration& declaration : result.declarations) {
+        if (!declaration.texture)
+            continue;
+        std::string name = declaration.texture->GetName();
+        for (int n = 2; taken.contains(name); ++n)
+            name = declaration.texture->GetName() + '_' + std::to_string(n);
+        if (name != declaration.texture->GetName()) {
+            declaration.renamed = declaration.where + ": " + declaration.texture->GetName() +
+                                  " is already in the catalog; it is named " + name;
+            declaration.texture->SetName(name);
+        }
+        taken.insert(std::move(name));
+    }
+}
+
 std::vector<FileCounts> CountsByFile(const ImportResult& result) {
     std::vector<FileCounts> counts;
     for (const ImportedDeclaration& declaration : result.declarations) {

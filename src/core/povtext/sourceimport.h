@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,9 @@ struct ImportedDeclaration {
     /// The approximations made, or the reason it was skipped, each with its "file:line".
     std::vector<std::string> notes;
     std::unique_ptr<Texture> texture; ///< null when skipped
+    /// "FILE:LINE: NAME is already in the catalog; it is named NAME_2" when the texture was
+    /// given a free name.
+    std::string renamed;
 };
 
 struct ImportResult {
@@ -61,6 +65,10 @@ struct ImportResult {
 
     int Count(ImportOutcome outcome) const;
 };
+
+/// Gives each imported texture whose name is in `taken`, or was given to one before it, the
+/// first free name of NAME_2, NAME_3, ..., and says so in its `renamed`.
+void GiveFreeNames(ImportResult& result, std::set<std::string> taken);
 
 /// What came of the declarations of one file.
 struct FileCounts {

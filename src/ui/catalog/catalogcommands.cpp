@@ -132,7 +132,6 @@ bool CatalogCommands::CanSelectAll() const {
 bool CatalogCommands::CanRun(StandardCommand command) const {
     switch (command) {
     case StandardCommand::Cut:
-        return HasSelection();
     case StandardCommand::Copy:
         return HasSelection();
     case StandardCommand::Paste:

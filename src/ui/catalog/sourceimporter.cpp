@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <numeric>
+#include <set>
 
 namespace {
 
@@ -283,6 +284,11 @@ void SourceImporter::OnReadDone() {
 
 void SourceImporter::Add(const SourceToImport& source, ImportResult result, int position,
                          std::map<std::string, std::unique_ptr<Texture>> known) {
+    // A name the catalog holds already is not declared twice on export.
+    std::set<std::string> taken;
+    for (int i = 0; i < m_document.Contents().GetCount(); ++i)
+        taken.insert(m_document.Contents().GetTexture(i).GetName());
+    GiveFreeNames(result, std::move(taken));
     std::vector<std::unique_ptr<Texture>> textures;
     std::vector<int> unrendered; ///< of `textures`
     for (ImportedDeclaration& declaration : result.declarations) {
@@ -340,10 +346,14 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
     summary.skipped = result.Count(ImportOutcome::Skipped);
     // The lines name files by their paths; the folder they share is said once above them.
     for (const ImportedDeclaration& declaration : result.declarations) {
-        QString line = QString::fromStdString(ReportLine(declaration));
-        if (!summary.folder.isEmpty())
-            line.replace(summary.folder + QLatin1Char('/'), QString());
-        summary.lines << line;
+        for (const std::string& text : {ReportLine(declaration), declaration.renamed}) {
+            if (text.empty())
+                continue;
+            QString line = QString::fromStdString(text);
+            if (!summary.folder.isEmpty())
+                line.replace(summary.folder + QLatin1Char('/'), QString());
+            summary.lines << line;
+        }
     }
     const std::vector<FileCounts> files = CountsByFile(result);
     const bool given =
