@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QDir>
 #include <QLineEdit>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -78,4 +79,19 @@ std::string Describe(const QRect& rect) {
         .arg(rect.width())
         .arg(rect.height())
         .toStdString();
+}
+
+void InProgramEditorTest::SetUp() {
+    EditorTest::SetUp();
+    ASSERT_TRUE(m_dir.isValid());
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
+    auto store = OpenSettingsStore();
+    store->clear();
+    ProgramSettings settings;
+    settings.programDirectory = m_dir.filePath(QStringLiteral("program"));
+    settings.povExecutable = DefaultPovExecutable();
+    settings.displayMailingListDialog = false;
+    settings.parallelRenders = 1;
+    settings.Save(*store);
 }

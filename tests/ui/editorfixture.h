@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QRect>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -82,3 +83,12 @@ bool ToggleAccessibly(QAbstractButton* button);
 
 /// A rectangle as "x,y widthxheight", for messages of failed placements.
 std::string Describe(const QRect& rect);
+
+/// The whole program started on settings of its own in a temporary folder: the sample's
+/// program directory, the POV-Ray found, no notice at the start, one render at a time.
+class InProgramEditorTest : public EditorTest {
+protected:
+    void SetUp() override;
+
+    QTemporaryDir m_dir;
+};

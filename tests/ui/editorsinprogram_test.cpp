@@ -29,25 +29,7 @@
 
 namespace {
 
-class EditorsInProgramTest : public EditorTest {
-protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
-        auto store = OpenSettingsStore();
-        store->clear();
-        ProgramSettings settings;
-        settings.programDirectory = m_dir.filePath(QStringLiteral("program"));
-        settings.povExecutable = DefaultPovExecutable();
-        settings.displayMailingListDialog = false;
-        settings.parallelRenders = 1;
-        settings.Save(*store);
-    }
-
-    QTemporaryDir m_dir;
-};
+using EditorsInProgramTest = InProgramEditorTest;
 
 } // namespace
 

@@ -31,3 +31,14 @@ struct PovToken {
     bool IsSymbol(const char* t) const { return Is(Symbol, t); }
     bool IsWord(const char* t) const { return Is(Word, t); }
 };
+
+/// A token made by the reader rather than read (a default folded in, a loop's own step).
+inline PovToken MadeToken(PovToken::Kind kind, std::string text, SourcePosition at = {},
+                          double number = 0.0) {
+    PovToken token;
+    token.kind = kind;
+    token.text = std::move(text);
+    token.at = at;
+    token.number = number;
+    return token;
+}

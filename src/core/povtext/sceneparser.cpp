@@ -408,22 +408,16 @@ void SceneParser::FoldDefaultsAtEnd() {
     if (!texture.fromDefault)
         return;
     std::vector<PovToken> parts;
-    const auto made = [](PovToken::Kind kind, const char* text) {
-        PovToken token;
-        token.kind = kind;
-        token.text = text;
-        return token;
-    };
     const auto part = [&](const char* keyword, bool& set) {
         if (std::exchange(set, true))
             return;
         std::vector<PovToken> body = m_defaults.Body(keyword);
         if (body.empty())
             return;
-        parts.push_back(made(PovToken::Word, keyword));
-        parts.push_back(made(PovToken::Symbol, "{"));
+        parts.push_back(MadeToken(PovToken::Word, keyword));
+        parts.push_back(MadeToken(PovToken::Symbol, "{"));
         parts.insert(parts.end(), body.begin(), body.end());
-        parts.push_back(made(PovToken::Symbol, "}"));
+        parts.push_back(MadeToken(PovToken::Symbol, "}"));
     };
     part("pigment", texture.pigment);
     part("normal", texture.normal);
@@ -1159,12 +1153,7 @@ void SceneParser::StartLoop(std::shared_ptr<MacroDefinition> loop, std::vector<P
 
 void SceneParser::For(const PovToken& directive) {
     const auto made = [&directive](PovToken::Kind kind, std::string text, double number = 0.0) {
-        PovToken token;
-        token.kind = kind;
-        token.text = std::move(text);
-        token.number = number;
-        token.at = directive.at;
-        return token;
+        return MadeToken(kind, std::move(text), directive.at, number);
     };
     const auto number = [&made](double value) {
         return made(PovToken::Number, SourceWriter::NumberText(value), value);
