@@ -43,6 +43,9 @@ public:
     }
     /// The next renders have nothing left to render: they are dropped when their turn comes.
     void LoseNext(int renders) { m_gone = renders; }
+    /// The user watches it happen, as the Preview.
+    void Watched() { m_watched = true; }
+    bool HoldsBatches() const override { return m_watched && m_running > 0; }
 
     const QObject* Owner() const override { return m_owner; }
     bool IsBatch() const override { return m_batch; }
@@ -99,6 +102,7 @@ private:
     int m_running = 0;
     int m_gone = 0;
     bool m_stopping = false;
+    bool m_watched = false;
     std::vector<std::string>& m_log;
     const QObject* m_owner;
     RenderQueue* m_queue = nullptr;
@@ -193,6 +197,34 @@ TEST_F(RenderQueueTest, NoMoreRunThanThePlacesAndANewNumberCountsFromTheNextEnd)
     EXPECT_EQ(m_queue->Waiting(), 2);
     EXPECT_EQ(m_log.size(), 5u);
     EXPECT_EQ(m_most, 3);
+}
+
+TEST_F(RenderQueueTest, WhileThePreviewRendersBatchesStartNothingNew) {
+    m_places = 3;
+    FakeWork batch("batch", true, 6, m_log);
+    FakeWork thumbnail("thumbnail", false, 1, m_log);
+    FakeWork preview("preview", false, 1, m_log);
+    preview.Watched();
+    batch.Start(*m_queue);
+    ASSERT_TRUE(Settled(3));
+    // The Preview takes the next free place; batch renders that end leave theirs empty.
+    preview.Start(*m_queue);
+    batch.EndOne();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.size() == 4; }, 5000));
+    EXPECT_EQ(m_log.back(), "preview");
+    batch.EndOne();
+    batch.EndOne();
+    // A render of its own still goes ahead.
+    thumbnail.Start(*m_queue);
+    ASSERT_TRUE(Settled(2));
+    for (int turn = 0; turn < 5; ++turn) // the queue looks again: nothing more may start
+        QCoreApplication::processEvents();
+    EXPECT_EQ(m_queue->Running(), 2);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"batch", "batch", "batch", "preview", "thumbnail"}));
+    // Once the Preview is there, the batch goes on with every place.
+    preview.EndOne();
+    ASSERT_TRUE(Settled(3));
+    EXPECT_EQ(m_log.size(), 7u);
 }
 
 TEST_F(RenderQueueTest, StoppingAnOwnersWorkLeavesTheOthersAndStartsNothingOfIt) {

@@ -99,6 +99,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         // Turned off by the user: the stored choice wins over the default.
         settings.autoPreview = false;
         settings.importApproximate = true;
+        settings.thumbnailChoice = 0;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -118,7 +119,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
           "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
           "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
           "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
-          "Auto Preview", "Import Approximate"})
+          "Auto Preview", "Import Approximate", "Thumbnail Choice"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -129,6 +130,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.programDirectory, "/data/velvane");
     EXPECT_EQ(loaded.autoPreview, 0);
     EXPECT_EQ(loaded.importApproximate, 1);
+    EXPECT_EQ(loaded.thumbnailChoice, 0);
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

@@ -9,6 +9,9 @@
 #include "core/model/simpletexture.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
+#include "render/settings/programsettings.h"
+#include "testfiles.h"
+#include "ui/app/renderstatus.h"
 #include "ui/catalog/batchbar.h"
 #include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
@@ -30,6 +33,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QUndoStack>
 #include <QWheelEvent>
 #include <algorithm>
 #include <unistd.h>
@@ -161,7 +165,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     EXPECT_TRUE(std::any_of(status.begin(), status.end(), [](const QList<QVariant>& message) {
         return message.at(0).toString().contains(QStringLiteral("Broken"));
     }));
-    EXPECT_EQ(m_messages.size(), messages + 2) << "only the two questions";
+    EXPECT_EQ(m_messages.size(), messages) << "no question, no message";
     // The user chose a selection of their own while they ran: the batches left it alone.
     EXPECT_EQ(Selected(view), (std::vector<int>{chosen[7], other}));
     // The summary stays below the grid a while, or until it is closed.
@@ -176,7 +180,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     EXPECT_EQ(PovRaysRunning(), 0);
 }
 
-TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndAStopLeavesTheRestSelected) {
+TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndTheSelectionStays) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
@@ -194,8 +198,10 @@ TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndAStopLeavesTheRestSelecte
         << bar->SummaryText().toStdString();
     EXPECT_TRUE(bar->FailureText().startsWith(
         QStringLiteral("Broken: POV-Ray could not render the texture")));
-    // Rendered textures were deselected as they came; the failed one stays selected.
-    EXPECT_EQ(Selected(view), std::vector<int>{chosen[1]});
+    // The cells' marks tell what came and what failed; the selection is the user's.
+    EXPECT_EQ(Selected(view), chosen);
+    EXPECT_EQ(StateOf(view, chosen[1]), CatalogModel::Failed);
+    EXPECT_EQ(view->Document().UndoStack().undoText(), QStringLiteral("Render 3 Thumbnails"));
     EXPECT_EQ(bar->JobText(), QStringLiteral("4 of 4 textures"));
 }
 
@@ -277,18 +283,22 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     view->Commands().OnRenderThumbnails();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_app->Renders().Running() == 2; }, 30000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return PovRaysRunning() > 0; }, 30000));
-    const int left = view->Renders().Left();
-    EXPECT_GT(left, 2);
+    EXPECT_GT(view->Renders().Left(), 2);
 
-    // No: the window stays and the batch goes on.
+    // No: the window stays and the batch goes on. The question counts as the status line does.
     QMdiSubWindow* window = m_app->Frame().MdiArea()->activeSubWindow();
     m_answer = QMessageBox::No;
+    const RenderQueue::Tally tally = m_app->Renders().TallyFor(&view->Document());
+    EXPECT_EQ(tally.running, 2);
+    EXPECT_EQ(tally.running + tally.waiting, view->Renders().Left());
     EXPECT_FALSE(window->close());
     ASSERT_FALSE(m_messages.empty());
     EXPECT_EQ(m_messages.back().text,
-              QStringLiteral("%1 renders are still running for sample.vlv. Stop them and close "
-                             "the window?")
-                  .arg(left));
+              QStringLiteral("Renders are still going for sample.vlv: 2 running, %1 waiting. Stop "
+                             "them and close the window?")
+                  .arg(tally.waiting));
+    EXPECT_EQ(m_app->Frame().statusBar()->findChild<RenderStatus*>()->Text(),
+              QStringLiteral("Rendering: 2 running, %1 waiting").arg(tally.waiting));
     EXPECT_FALSE(view->Renders().Batches().empty());
 
     // Quitting asks too; Yes stops them all, and once the program is gone no POV-Ray runs and
@@ -299,7 +309,8 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     view->Document().SetModifiedFlag(false);
     EXPECT_TRUE(m_app->Frame().close());
     EXPECT_TRUE(
-        m_messages.back().text.endsWith(QStringLiteral("still running. Stop them and quit?")))
+        m_messages.back().text.startsWith(QStringLiteral("Renders are still going: 2 running, ")) &&
+        m_messages.back().text.endsWith(QStringLiteral(" waiting. Stop them and quit?")))
         << m_messages.back().text.toStdString();
     m_app.reset();
     EXPECT_EQ(PovRaysRunning(), 0);
@@ -374,4 +385,125 @@ TEST_F(AppTest, TheNextCatalogCommandClosesTheSummary) {
     EXPECT_TRUE(bar->isHidden());
     EXPECT_FALSE(view->Renders().LastSummary().has_value());
     EXPECT_GT(Selected(view).size(), 1u) << "the command itself ran";
+}
+
+namespace {
+
+/// A POV-Ray that renders one picture each time the test opens its gate, so that the test
+/// decides when thumbnails come.
+class GatedPovRay {
+public:
+    GatedPovRay(const QString& folder, ProgramSettings& settings)
+        : m_gate(folder + QStringLiteral("/gate")) {
+        settings.povExecutable =
+            PutScript(folder + QStringLiteral("/gated-povray.sh"),
+                      QStringLiteral("case \"$*\" in *--version*) exec %1 \"$@\";; esac\n"
+                                     "while ! rm %2 2>/dev/null; do sleep 0.02; done\n"
+                                     "exec %1 \"$@\"\n")
+                          .arg(DefaultPovExecutable(), m_gate)
+                          .toUtf8());
+    }
+    /// Lets the next render through.
+    void Open() const { PutFile(m_gate, QByteArray()); }
+
+private:
+    QString m_gate;
+};
+
+} // namespace
+
+TEST_F(AppTest, UndoDuringABatchTakesBackTheUsersLastEditAndNoPictureLandsInAnUndoneStep) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    const GatedPovRay povray(m_dir.path(), m_app->Settings());
+    m_app->Settings().parallelRenders = 1; // one at a time, in catalog order
+    const std::vector<int> chosen = SimpleIndices(view, 4);
+    ASSERT_EQ(chosen.size(), 4u);
+    for (int index : chosen) {
+        catalog.GetTexture(index).Thumbnail().Clear();
+        ClickTexture(view, index, Qt::ControlModifier);
+    }
+    const int count = catalog.GetCount();
+    QUndoStack& stack = view->Document().UndoStack();
+    auto hasPicture = [&](int index) { return catalog.GetTexture(index).GetThumbnailWidth() > 0; };
+
+    view->Commands().OnRenderThumbnails();
+    EXPECT_EQ(stack.undoText(), QStringLiteral("Render Thumbnails"));
+    povray.Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hasPicture(chosen[0]); }, 60000));
+    EXPECT_EQ(stack.undoText(), QStringLiteral("Render 1 Thumbnail"));
+
+    // The user deletes a texture while the batch runs; the next thumbnail comes after that.
+    const int other = count - 1;
+    ClickTexture(view, other);
+    view->Commands().OnDelete();
+    ASSERT_EQ(catalog.GetCount(), count - 1);
+    EXPECT_EQ(stack.undoText(), QStringLiteral("Delete 1 Texture"));
+    povray.Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hasPicture(chosen[1]); }, 60000));
+    EXPECT_EQ(stack.undoText(), QStringLiteral("Delete 1 Texture")) << "the user's edit is last";
+
+    // Undo takes back the delete, and the pictures stay.
+    stack.undo();
+    EXPECT_EQ(catalog.GetCount(), count);
+    EXPECT_TRUE(hasPicture(chosen[0]) && hasPicture(chosen[1]));
+    EXPECT_EQ(stack.undoText(), QStringLiteral("Render 2 Thumbnails")) << "it counts what it holds";
+
+    // Undo again takes back the batch: its pictures go, and it stops; nothing comes later.
+    stack.undo();
+    EXPECT_FALSE(hasPicture(chosen[0]) || hasPicture(chosen[1]));
+    povray.Open();
+    ASSERT_TRUE(WaitForRenders(view));
+    for (int index : chosen)
+        EXPECT_FALSE(hasPicture(index)) << index;
+    EXPECT_EQ(stack.redoText(), QStringLiteral("Render 2 Thumbnails"));
+    ASSERT_TRUE(view->Document().Renders());
+    ASSERT_TRUE(view->Document().Renders()->LastSummary().has_value());
+    EXPECT_TRUE(view->Document().Renders()->LastSummary()->stopped);
+
+    // Redo brings back the two that came.
+    stack.redo();
+    EXPECT_TRUE(hasPicture(chosen[0]) && hasPicture(chosen[1]));
+    EXPECT_FALSE(hasPicture(chosen[2]));
+}
+
+TEST_F(AppTest, ABatchStepThatTookNothingGoesAndASaveDuringABatchKeepsItsState) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    const GatedPovRay povray(m_dir.path(), m_app->Settings());
+    m_app->Settings().parallelRenders = 1; // one at a time, in catalog order
+    const std::vector<int> chosen = SimpleIndices(view, 2);
+    for (int index : chosen) {
+        catalog.GetTexture(index).Thumbnail().Clear();
+        ClickTexture(view, index, Qt::ControlModifier);
+    }
+    QUndoStack& stack = view->Document().UndoStack();
+    CatalogDocument& document = view->Document();
+
+    // Stopped before anything came: no step is left, and the catalog is as it was.
+    view->Commands().OnRenderThumbnails();
+    EXPECT_EQ(stack.count(), 1);
+    view->Renders().StopBatches();
+    ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_EQ(stack.count(), 0);
+    EXPECT_FALSE(document.IsModified());
+
+    // Saved while it runs: a picture that comes afterwards changes the catalog again, and
+    // Undo goes back to the saved state first.
+    view->Commands().OnRenderThumbnails();
+    povray.Open();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return catalog.GetTexture(chosen[0]).GetThumbnailWidth() > 0; }, 60000));
+    ASSERT_TRUE(document.Store(Path(QStringLiteral("saved.vlv"))));
+    document.SetModifiedFlag(false);
+    povray.Open();
+    ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_EQ(catalog.GetTexture(chosen[1]).GetThumbnailWidth(), 120);
+    EXPECT_TRUE(document.IsModified());
+    stack.undo();
+    EXPECT_FALSE(document.IsModified()) << "back at the saved state";
+    EXPECT_EQ(catalog.GetTexture(chosen[1]).GetThumbnailWidth(), 0);
+    EXPECT_EQ(catalog.GetTexture(chosen[0]).GetThumbnailWidth(), 120);
 }

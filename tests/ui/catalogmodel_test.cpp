@@ -285,9 +285,10 @@ TEST_F(CatalogModelTest, UndoStepsChangeTheTexturesThroughTheModel) {
 
 TEST_F(CatalogModelTest, ThumbnailStatesGoWithTheirTextures) {
     // The render keeper says which thumbnails are on their way; the model marks failures.
-    std::set<const Texture*> rendering{&m_document.Contents().GetTexture(4)};
+    auto id = [this](int index) { return m_document.Contents().GetTexture(index).GetId(); };
+    std::set<TextureId> rendering{id(4)};
     Model().SetRenderingProbe(
-        [&rendering](const Texture& texture) { return rendering.count(&texture) > 0; });
+        [&rendering](TextureId texture) { return rendering.count(texture) > 0; });
     QSignalSpy changed(&Model(), &QAbstractItemModel::dataChanged);
     Model().RenderingChanged(4);
     Model().SetThumbnailProblem(6, QStringLiteral("Parse error in the pigment"));
@@ -301,25 +302,99 @@ TEST_F(CatalogModelTest, ThumbnailStatesGoWithTheirTextures) {
     EXPECT_EQ(Model().index(6).data(Qt::ToolTipRole).toString(),
               "T6\nnumber 6\nParse error in the pigment");
     // A render on its way comes before an earlier failure.
-    rendering.insert(&m_document.Contents().GetTexture(6));
+    rendering.insert(id(6));
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Rendering);
-    rendering.erase(&m_document.Contents().GetTexture(6));
+    rendering.erase(id(6));
     // Moved: the states stay with the textures.
     Model().MoveTextures(std::vector<int>{4}, std::vector<int>{0});
     EXPECT_EQ(Model().StateOf(0), CatalogModel::Rendering);
     EXPECT_EQ(Model().StateOf(4), CatalogModel::Shown);
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Failed);
-    EXPECT_EQ(Model().IndexOf(&m_document.Contents().GetTexture(6), 2), 6);
+    EXPECT_EQ(Model().RowOf(id(6)), 6);
+    EXPECT_EQ(Model().RowOf(id(0)), 0);
     // Cleared, or taken out: nothing is left behind.
     Model().SetThumbnailProblem(6, QString());
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Shown);
     Model().SetThumbnailProblem(6, QStringLiteral("again"));
+    const TextureId takenId = id(6);
     auto taken = Model().TakeTextures(std::vector<int>{6});
-    EXPECT_EQ(Model().IndexOf(taken.front().get()), -1);
+    EXPECT_EQ(Model().RowOf(takenId), -1);
+    EXPECT_EQ(Model().RowOf(id(6)), 6) << "the next one moved up";
     ASSERT_TRUE(Model().InsertTextures(std::vector<int>{6}, std::move(taken), false));
     EXPECT_EQ(Model().StateOf(6), CatalogModel::Shown);
     EXPECT_TRUE(Model().index(6).data(CatalogModel::ThumbnailProblemRole).toString().isEmpty());
     Model().SetRenderingProbe(nullptr);
+}
+
+TEST_F(CatalogModelTest, EveryTextureIsFoundByItsIdThroughEveryChange) {
+    auto ids = [this] {
+        std::vector<TextureId> all;
+        for (int i = 0; i < Contents().GetCount(); ++i)
+            all.push_back(Contents().GetTexture(i).GetId());
+        return all;
+    };
+    auto expectRows = [&](const char* after) {
+        const std::vector<TextureId> all = ids();
+        for (int row = 0; row < static_cast<int>(all.size()); ++row)
+            EXPECT_EQ(Model().RowOf(all[static_cast<std::size_t>(row)]), row) << after;
+    };
+    expectRows("at the start");
+    Model().MoveTextures(std::vector<int>{1, 5, 8}, std::vector<int>{0, 2, 9});
+    expectRows("a scattered move");
+    auto taken = Model().TakeTextures(std::vector<int>{0, 3});
+    expectRows("taking out");
+    for (const auto& texture : taken)
+        EXPECT_EQ(Model().RowOf(texture->GetId()), -1);
+    ASSERT_TRUE(Model().InsertTextures(std::vector<int>{0, 4}, std::move(taken), false));
+    expectRows("putting back");
+    // An edited copy keeps the id and says so; another texture in its place takes the row.
+    QSignalSpy replaced(&Model(), &CatalogModel::textureReplaced);
+    std::unique_ptr<Texture> copy = Contents().GetTexture(2).Clone();
+    copy->SetName("edited");
+    auto former = Model().ReplaceTexture(2, std::move(copy));
+    ASSERT_EQ(replaced.count(), 1);
+    EXPECT_EQ(replaced.at(0).at(0).toInt(), 2);
+    auto other = Model().ReplaceTexture(7, Numbered(70));
+    EXPECT_EQ(replaced.count(), 1);
+    EXPECT_EQ(Model().RowOf(other->GetId()), -1);
+    expectRows("replacing");
+    // A change made behind the model's back is found all the same.
+    Contents().AddTexture(Numbered(11));
+    expectRows("an addition the model was not told of");
+    EXPECT_EQ(Model().RowOf(0), -1);
+}
+
+TEST_F(CatalogModelTest, StepsSayWhichTexturesTheyKeepOutOfTheCatalog) {
+    // A texture the steps keep is found by its id, as is one of the catalog; an edited texture
+    // and the version its step keeps share the id, and `fits` tells them apart.
+    const TextureId id = Contents().GetTexture(3).GetId();
+    auto edited = Contents().GetTexture(3).Clone();
+    edited->SetName("T3 edited");
+    m_document.Apply(
+        new ReplaceTextureEdit(m_document, QStringLiteral("Modify T3"), 3, std::move(edited)));
+    auto named = [](const char* name) {
+        return [name](const Texture& texture) { return texture.GetName() == name; };
+    };
+    int index = -2;
+    Texture* found = m_document.Find(id, named("T3 edited"), index);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(index, 3);
+    found = m_document.Find(id, named("T3"), index);
+    ASSERT_TRUE(found) << "kept by the Modify step";
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(found->GetName(), "T3");
+    // Deleted: the step keeps it; once the step is gone, nothing does.
+    m_document.Apply(new RemoveTexturesEdit(m_document, QStringLiteral("Delete"), {3}));
+    EXPECT_EQ(Model().RowOf(id), -1);
+    ASSERT_TRUE(m_document.Find(id, named("T3 edited"), index));
+    EXPECT_EQ(index, -1);
+    m_document.UndoStack().undo();
+    EXPECT_TRUE(m_document.Find(id, named("T3 edited"), index));
+    EXPECT_EQ(index, 3);
+    m_document.UndoStack().undo();
+    m_document.UndoStack().clear();
+    EXPECT_FALSE(m_document.Find(id, named("T3 edited"), index));
+    EXPECT_TRUE(m_document.Find(id, named("T3"), index));
 }
 
 TEST_F(CatalogModelTest, FindShowsTexturesWhoseNameOrDescriptionHoldsTheText) {

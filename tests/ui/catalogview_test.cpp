@@ -353,9 +353,10 @@ TEST_F(AppTest, AThumbnailThatComesWhileTheEditorIsOpenIsNoChangeOfTheUsers) {
                            catalog.GetTexture(index).Thumbnail().Bits().begin()))
         << "the new thumbnail stays";
     ASSERT_TRUE(WaitForRenders(view));
-    // The batch's own step, and none for the editor.
+    // The batch's own step, which took the picture in, and none for the editor.
     const QUndoStack& stack = view->Document().UndoStack();
-    EXPECT_EQ(stack.count(), steps + 1);
+    EXPECT_EQ(stack.count(), steps);
+    EXPECT_EQ(stack.undoText(), QStringLiteral("Render 1 Thumbnail"));
     for (int step = 0; step < stack.count(); ++step)
         EXPECT_FALSE(stack.text(step).startsWith("Modify")) << stack.text(step).toStdString();
     EXPECT_TRUE(std::equal(rendered.begin(), rendered.end(),
@@ -390,14 +391,16 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
     EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
 
+    const std::size_t asked = m_messages.size();
     view->Commands().OnRenderThumbnails();
-    EXPECT_EQ(m_messages.back().title, "Render Thumbnail(s)");
+    EXPECT_EQ(m_messages.size(), asked) << "simple textures only: nothing to ask";
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
     EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 120);
-    EXPECT_TRUE(Selected(view).empty());
+    EXPECT_EQ(Selected(view), (std::vector<int>{0, 1})) << "a batch leaves the selection alone";
 
-    // Stopped as soon as it began: nothing finished, both stay selected, no message.
+    // Stopped as soon as it began: nothing finished, both stay selected, no message, and the
+    // bar offers the rest.
     view->Commands().OnClearThumbnails();
     ClickTexture(view, 0);
     ClickTexture(view, 1, Qt::ShiftModifier);
@@ -411,10 +414,22 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(Selected(view), (std::vector<int>{0, 1}));
     EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 0);
-    EXPECT_EQ(m_messages.size(), messages + 1); // only the question, no message after the stop
+    EXPECT_EQ(m_messages.size(), messages);
     EXPECT_TRUE(bar->IsShowingSummary());
     EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("0 rendered. Stopped after ")))
         << bar->SummaryText().toStdString();
+    EXPECT_TRUE(bar->SummaryText().endsWith(QStringLiteral("; 2 not rendered.")));
+    ASSERT_TRUE(bar->RestButton()->isVisible());
+    EXPECT_EQ(bar->RestButton()->text(), QStringLiteral("Render the &Rest"));
+    // The user's selection changed meanwhile; the rest is what the batch left.
+    ClickTexture(view, 5);
+    QTest::mouseClick(bar->RestButton(), Qt::LeftButton);
+    EXPECT_EQ(bar->JobText(), QStringLiteral("0 of 2 textures"));
+    ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_EQ(catalog.GetTexture(0).GetThumbnailWidth(), 120);
+    EXPECT_EQ(catalog.GetTexture(1).GetThumbnailWidth(), 120);
+    EXPECT_FALSE(bar->RestButton()->isVisible());
+    EXPECT_EQ(Selected(view), std::vector<int>{5});
 }
 
 TEST_F(AppTest, AFailedSaveLeavesTheFileAndTheModifiedFlag) {

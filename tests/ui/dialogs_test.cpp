@@ -552,7 +552,7 @@ protected:
         WhenModal<ExportSourceDialog>([this, path, button](ExportSourceDialog& ask) {
             ++m_asked;
             EXPECT_EQ(ask.windowTitle(), QStringLiteral("Export Source"));
-            EXPECT_EQ(ask.Text(), QStringLiteral("File already exists:\r\n") + path);
+            EXPECT_EQ(ask.Text(), QStringLiteral("File already exists:\n") + path);
             EXPECT_TRUE(ask.CancelButton()->isDefault());
             QTest::mouseClick(button(ask), Qt::LeftButton);
         });
@@ -786,8 +786,7 @@ TEST(ThumbnailOptions, ReturnsTheChosenOption) {
     ThumbnailOptionsDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
     EXPECT_EQ(dialog.Prompt(),
-              QStringLiteral(
-                  "Please select an option for which thumbnails that you would like to render:"));
+              QStringLiteral("Which thumbnails of the layered textures would you like to render?"));
     EXPECT_EQ(dialog.GetOption(), 2);
     EXPECT_TRUE(dialog.OptionButton(2)->isChecked());
 
@@ -799,9 +798,8 @@ TEST(ThumbnailOptions, ReturnsTheChosenOption) {
     EXPECT_EQ(dialog.GetOption(), 1);
 
     ThumbnailOptionsDialog clear;
-    clear.SetPrompt(QStringLiteral(
-        "Please select an option for which thumbnails that you would like to clear:"));
-    EXPECT_EQ(clear.windowTitle(), QStringLiteral("Render Thumbnail(s)"));
+    clear.SetPrompt(
+        QStringLiteral("Which thumbnails of the layered textures would you like to clear?"));
     EXPECT_EQ(clear.findChild<QLabel*>(QStringLiteral("promptLabel"))->text(), clear.Prompt());
     WhenModal<ThumbnailOptionsDialog>([](ThumbnailOptionsDialog& shown) {
         ClickIndicator(shown.OptionButton(0));

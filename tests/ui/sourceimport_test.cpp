@@ -277,7 +277,7 @@ TEST_F(SourceImportTest, SourceThatCannotBeReadOrParsedAddsNothingAndNamesFileAn
         EXPECT_EQ(m_messages[0].title, "Import Source");
         EXPECT_TRUE(m_messages[0].text.startsWith(failing.message))
             << m_messages[0].text.toStdString();
-        EXPECT_TRUE(m_messages[0].text.endsWith("\r\n\r\nNothing was imported."));
+        EXPECT_TRUE(m_messages[0].text.endsWith("\n\nNothing was imported."));
         EXPECT_EQ(CatalogOf(view).GetCount(), 17);
         EXPECT_EQ(view->Document().UndoStack().count(), steps);
         EXPECT_FALSE(view->Document().IsModified());
@@ -521,7 +521,7 @@ TEST_F(SourceImportTest, ALongImportLeavesTheWindowGoingAndCancelLeavesTheCatalo
     ASSERT_EQ(m_messages.size(), 1u);
     const std::string message = m_messages[0].text.toStdString();
     EXPECT_TRUE(message.starts_with(Path(QStringLiteral("stones.inc:")).toStdString())) << message;
-    EXPECT_TRUE(message.ends_with(": the import reads more than 20000000 tokens\r\n\r\nNothing "
+    EXPECT_TRUE(message.ends_with(": the import reads more than 20000000 tokens\n\nNothing "
                                   "was imported."))
         << message;
     EXPECT_EQ(CatalogOf(view).GetCount(), 17);

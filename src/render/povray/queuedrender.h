@@ -26,7 +26,8 @@ public:
     /// What kind of work the render is: one asked for on its own (the Preview, one thumbnail,
     /// a texture map), or a batch's. Renders started on their own go ahead of batches whatever
     /// their priority.
-    enum class Priority { Interactive, Batch };
+    /// Preview: the picture the user waits for, which holds batches back while it runs.
+    enum class Priority { Interactive, Preview, Batch };
     enum class State { Idle, Waiting, Running, Finished };
 
     ~QueuedRender() override;
@@ -60,6 +61,9 @@ public:
     int Waiting() const override { return m_state == State::Waiting ? 1 : 0; }
     int Running() const override { return m_state == State::Running ? 1 : 0; }
     int Left() const override { return IsPending() && !m_stopping ? 1 : 0; }
+    bool HoldsBatches() const override {
+        return m_priority == Priority::Preview && m_state == State::Running;
+    }
     /// Runs the render now, in `queue`'s runner, telling `queue` when it ends; false when it
     /// has run already.
     bool LaunchNext(RenderQueue& queue) override;

@@ -27,6 +27,9 @@ public:
     virtual int Running() const = 0;
     /// Renders not yet finished and not asked to stop: waiting and running.
     virtual int Left() const = 0;
+    /// Whether the user is watching this work happen (the Preview following an edit): while it
+    /// runs, batches start nothing new, so that it has the machine.
+    virtual bool HoldsBatches() const { return false; }
     /// Starts the next waiting render in `queue`'s runner; it holds a place from now on. False
     /// when none could be started (what waited turned out to be gone).
     virtual bool LaunchNext(RenderQueue& queue) = 0;

@@ -42,6 +42,16 @@ int RenderQueue::LeftFor(const QObject* owner) const {
                            });
 }
 
+RenderQueue::Tally RenderQueue::TallyFor(const QObject* owner) const {
+    Tally tally;
+    for (const QueuedWork* work : m_works)
+        if (!owner || work->Owner() == owner) {
+            tally.running += work->Running();
+            tally.waiting += work->Waiting();
+        }
+    return tally;
+}
+
 void RenderQueue::StopAll() {
     // A copy: stopping takes them out of the list.
     for (QueuedWork* work : std::vector(m_works))
@@ -86,11 +96,17 @@ bool RenderQueue::LaunchOne() {
     // A copy: a render may end at once, and a batch whose last tasks turn out to be gone
     // finishes; either leaves the list.
     const std::vector<QueuedWork*> works = m_works;
-    for (const bool batches : {false, true})
+    // While the Preview renders, batches wait: it has the machine.
+    const bool batchesHeld = std::any_of(
+        works.begin(), works.end(), [](const QueuedWork* work) { return work->HoldsBatches(); });
+    for (const bool batches : {false, true}) {
+        if (batches && batchesHeld)
+            return false;
         for (QueuedWork* work : works)
             if (work->IsBatch() == batches && Holds(work) && work->Waiting() > 0 &&
                 work->LaunchNext(*this))
                 return true;
+    }
     return false;
 }
 

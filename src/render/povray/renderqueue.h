@@ -40,6 +40,13 @@ public:
     int Left() const;
     /// The same for the renders of one owner (a document).
     int LeftFor(const QObject* owner) const;
+    /// Renders running and waiting, as the program tells them wherever it counts them.
+    struct Tally {
+        int running = 0;
+        int waiting = 0;
+    };
+    /// Of every owner (null), or of one.
+    Tally TallyFor(const QObject* owner = nullptr) const;
 
     /// Stops every render and batch (of one owner).
     void StopAll();

@@ -63,6 +63,7 @@ constexpr IntegerSetting kIntegers[] = {
     Flag("Tabbed Windows", &ProgramSettings::tabbedWindows, false),
     Flag("Auto Preview", &ProgramSettings::autoPreview, true),
     Flag("Import Approximate", &ProgramSettings::importApproximate, false),
+    {"Thumbnail Choice", &ProgramSettings::thumbnailChoice, 2},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

@@ -59,6 +59,9 @@ struct ProgramSettings {
     /// Whether imported POV-Ray source maps what the texture model cannot hold to the nearest
     /// thing it can, instead of skipping those declarations.
     bool importApproximate = false;
+    /// Which thumbnails Render Thumbnail(s) last made of layered textures: 0 the composites,
+    /// 1 the layers, 2 both.
+    int thumbnailChoice = 2;
 
     static constexpr const char* kSection = "Settings";
 

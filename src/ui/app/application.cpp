@@ -161,17 +161,24 @@ void Application::ShowStatus(const QString& text) {
 bool Application::StopRendersFirst(const Document* document) {
     if (!m_renders)
         return true;
-    const int left = document ? m_renders->LeftFor(document) : m_renders->Left();
-    if (left == 0)
+    if ((document ? m_renders->LeftFor(document) : m_renders->Left()) == 0)
         return true;
-    const QString count =
-        left == 1 ? QStringLiteral("1 render is") : QStringLiteral("%1 renders are").arg(left);
+    // Counted as the status line counts them.
+    const RenderQueue::Tally tally = m_renders->TallyFor(document);
+    const int left = tally.running + tally.waiting;
+    const QString them = left == 1 ? QStringLiteral("it") : QStringLiteral("them");
+    const QString where = document ? QStringLiteral(" for ") + document->Title() : QString();
+    const QString ending = document ? QStringLiteral("Stop %1 and close the window?").arg(them)
+                                    : QStringLiteral("Stop %1 and quit?").arg(them);
     const QString text =
-        document ? QStringLiteral("%1 still running for %2. Stop %3 and close the window?")
-                       .arg(count, document->Title(),
-                            left == 1 ? QStringLiteral("it") : QStringLiteral("them"))
-                 : QStringLiteral("%1 still running. Stop %2 and quit?")
-                       .arg(count, left == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+        tally.running > 0 && tally.waiting > 0
+            ? QStringLiteral("Renders are still going%1: %2 running, %3 waiting. %4")
+                  .arg(where, QString::number(tally.running), QString::number(tally.waiting),
+                       ending)
+            : QStringLiteral("%1 still running%2. %3")
+                  .arg(left == 1 ? QStringLiteral("1 render is")
+                                 : QStringLiteral("%1 renders are").arg(left),
+                       where, ending);
     if (Prompts::Message(m_frame.get(), Prompts::Icon::Question, QStringLiteral("Velvane"), text,
                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return false;

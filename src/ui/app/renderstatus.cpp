@@ -59,12 +59,12 @@ void RenderStatus::Refresh() {
         m_bar->show();
         m_stop->show();
     } else {
-        const int running = m_queue.Running();
-        const int waiting = m_queue.Waiting();
-        m_label->setText(
-            waiting > 0
-                ? QStringLiteral("Rendering: %1 running, %2 waiting").arg(running).arg(waiting)
-                : QStringLiteral("Rendering: %1 running").arg(running));
+        const RenderQueue::Tally tally = m_queue.TallyFor();
+        m_label->setText(tally.waiting > 0
+                             ? QStringLiteral("Rendering: %1 running, %2 waiting")
+                                   .arg(tally.running)
+                                   .arg(tally.waiting)
+                             : QStringLiteral("Rendering: %1 running").arg(tally.running));
         m_bar->hide();
         m_stop->hide();
     }

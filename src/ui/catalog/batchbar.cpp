@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -24,7 +25,9 @@ constexpr int kSummaryMilliseconds = 8000;
 BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
     : QWidget(parent), m_renders(renders), m_caption(new QLabel(this)), m_percent(new QLabel(this)),
       m_jobBar(new QProgressBar(this)), m_job(new QLabel(this)), m_failure(new QLabel(this)),
-      m_button(new QPushButton(QStringLiteral("&Stop"), this)), m_linger(new QTimer(this)) {
+      m_button(new QPushButton(QStringLiteral("&Stop"), this)),
+      m_rest(new QPushButton(QStringLiteral("Render the &Rest"), this)),
+      m_linger(new QTimer(this)) {
     setObjectName(QStringLiteral("batchBar"));
     setAutoFillBackground(true);
     m_caption->setObjectName(QStringLiteral("captionLabel"));
@@ -44,6 +47,11 @@ BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
     m_button->setAutoDefault(false);
     m_button->setFocusPolicy(Qt::TabFocus);
     connect(m_button, &QPushButton::clicked, this, &BatchBar::ButtonPressed);
+    m_rest->setObjectName(QStringLiteral("restButton"));
+    m_rest->setAutoDefault(false);
+    m_rest->setFocusPolicy(Qt::TabFocus);
+    m_rest->hide();
+    connect(m_rest, &QPushButton::clicked, &m_renders, &CatalogRenders::RenderRest);
     m_linger->setSingleShot(true);
     m_linger->setInterval(kSummaryMilliseconds);
     connect(m_linger, &QTimer::timeout, &m_renders, &CatalogRenders::DismissSummary);
@@ -56,7 +64,10 @@ BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
     layout->addWidget(m_jobBar, 1, 0, 1, 2);
     layout->addWidget(m_job, 2, 0, 1, 2);
     layout->addWidget(m_failure, 3, 0, 1, 2);
-    layout->addWidget(m_button, 0, 2, 3, 1, Qt::AlignVCenter);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_rest);
+    buttons->addWidget(m_button);
+    layout->addLayout(buttons, 0, 2, 3, 1, Qt::AlignVCenter);
     layout->setColumnStretch(0, 1);
 
     connect(&renders, &CatalogRenders::batchesChanged, this, &BatchBar::Refresh);
@@ -96,6 +107,7 @@ void BatchBar::Refresh() {
         m_failure->hide();
         m_button->setText(QStringLiteral("&Stop"));
         m_button->setEnabled(!running.IsStopping());
+        m_rest->hide();
     } else if (const auto& summary = m_renders.LastSummary()) {
         const bool fresh = !m_summary;
         m_summary = true;
@@ -117,6 +129,8 @@ void BatchBar::Refresh() {
         m_failure->setVisible(!why.isEmpty());
         m_button->setText(QStringLiteral("&Close"));
         m_button->setEnabled(true);
+        // A stopped batch leaves its textures selected; the rest is one press away.
+        m_rest->setVisible(summary->stopped && m_renders.RestCount() > 0);
     }
     if (!HasContents()) {
         m_summary = false;

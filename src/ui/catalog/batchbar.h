@@ -15,7 +15,8 @@ struct BatchSummary;
 /// "37%"), the whole job's bar with "12 of 1,989 textures, about 2 min left" (and the batches
 /// waiting after it) and Stop. Once the batches are over it shows the summary, naming the
 /// textures that failed and why the first did, for a few seconds, until the user closes it or
-/// takes up another catalog command; the status line keeps the summary.
+/// takes up another catalog command; the status line keeps the summary. After a stop it offers
+/// to render the rest.
 class BatchBar : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +37,8 @@ public:
     bool IsShowingSummary() const;
     /// Stop while the batches run, Close once the summary shows.
     QPushButton* Button() const { return m_button; }
+    /// Render the Rest, after a stop that left textures unrendered.
+    QPushButton* RestButton() const { return m_rest; }
 
     /// "1,989": whole numbers as the bar writes them, whatever the locale.
     static QString Count(qint64 value);
@@ -64,6 +67,7 @@ private:
     QLabel* m_job;
     QLabel* m_failure;
     QPushButton* m_button;
+    QPushButton* m_rest;
     QTimer* m_linger;
     bool m_summary = false;
 };

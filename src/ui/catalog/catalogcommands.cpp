@@ -29,23 +29,10 @@
 
 namespace {
 
-const char* const kRenderQuestion =
-    "Are you sure that you want to render the thumbnail(s)\r\nfor the selected "
-    "material(s)?\r\n\r\nnote: This can take a very long time.";
 const char* const kClearQuestion =
-    "Are you sure that you want to clear the thumbnail(s)\r\nfor the selected material(s)?";
+    "Are you sure that you want to clear the thumbnail(s)\nfor the selected material(s)?";
 const char* const kClearPrompt =
-    "Please select an option for which thumbnails that you would like to clear:";
-
-/// The index of the texture with `id`, looked for at `hint` first; -1 when it is gone.
-int IndexOfTexture(const Catalog& catalog, TextureId id, int hint) {
-    if (hint >= 0 && hint < catalog.GetCount() && catalog.GetTexture(hint).GetId() == id)
-        return hint;
-    for (int index = 0; index < catalog.GetCount(); ++index)
-        if (catalog.GetTexture(index).GetId() == id)
-            return index;
-    return -1;
-}
+    "Which thumbnails of the layered textures would you like to clear?";
 
 bool SamePicture(const Bitmap& a, const Bitmap& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() &&
@@ -59,25 +46,18 @@ bool AnySelectedLayered(const Catalog& catalog) {
     return false;
 }
 
-/// Asks which thumbnails a command works on: the options dialog when a layered texture is
-/// selected, else a Yes/No question. Returns false when the user declines.
-bool AskThumbnailChoice(QWidget* parent, const Catalog& catalog, const QString& prompt,
-                        const QString& title, const QString& question, bool& composite,
-                        bool& layers) {
-    composite = layers = true;
-    if (AnySelectedLayered(catalog)) {
-        ThumbnailOptionsDialog options(parent);
-        if (!prompt.isEmpty())
-            options.SetPrompt(prompt);
-        options.SetOption(2);
-        if (options.exec() != QDialog::Accepted)
-            return false;
-        composite = options.GetOption() != 1;
-        layers = options.GetOption() != 0;
-        return true;
-    }
-    return Prompts::Message(parent, Prompts::Icon::Stop, title, question,
-                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+/// Asks which thumbnails the layered textures selected in `catalog` get, starting from
+/// `option` (see ThumbnailOptionsDialog), which takes the answer. False when the user declines.
+bool AskLayeredChoice(QWidget* parent, const QString& title, const QString& prompt, int& option) {
+    ThumbnailOptionsDialog options(parent);
+    options.setWindowTitle(title);
+    if (!prompt.isEmpty())
+        options.SetPrompt(prompt);
+    options.SetOption(option);
+    if (options.exec() != QDialog::Accepted)
+        return false;
+    option = options.GetOption();
+    return true;
 }
 
 } // namespace
@@ -258,7 +238,7 @@ void CatalogCommands::Modify(int index) {
     // Renders went on while the editor was open: thumbnails may have come, so the texture is
     // looked up again, and only what an editor changes tells whether OK changed it. OK on a
     // texture as it was opened is no change: no undo step, no new thumbnail.
-    index = IndexOfTexture(m_document.Contents(), id, index);
+    index = m_document.Model().RowOf(id);
     if (index < 0)
         return;
     const Texture& current = m_document.Contents().GetTexture(index);
@@ -334,14 +314,21 @@ void CatalogCommands::OnClearThumbnails() {
     Catalog& catalog = m_document.Contents();
     if (!HasSelection())
         return;
-    bool composite = true;
-    bool layers = true;
-    if (!AskThumbnailChoice(&m_view, catalog, QString::fromLatin1(kClearPrompt),
-                            QStringLiteral("Clear Thumbnail(s)"),
-                            QString::fromLatin1(kClearQuestion), composite, layers))
+    const QString title = QStringLiteral("Clear Thumbnail(s)");
+    int option = ThumbnailOptionsDialog::Both;
+    if (AnySelectedLayered(catalog)) {
+        if (!AskLayeredChoice(&m_view, title, QString::fromLatin1(kClearPrompt), option))
+            return;
+    } else if (Prompts::Message(&m_view, Prompts::Icon::Stop, title,
+                                QString::fromLatin1(kClearQuestion),
+                                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
+    }
+    const bool composite = option != ThumbnailOptionsDialog::Layers;
+    const bool layers = option != ThumbnailOptionsDialog::Composite;
     // The step holds empty pictures; doing it moves the old ones into the step.
     std::vector<ThumbnailsEdit::Picture> cleared;
+    std::vector<TextureId> ids;
     auto empty = [] {
         Bitmap picture;
         picture.Clear();
@@ -349,32 +336,38 @@ void CatalogCommands::OnClearThumbnails() {
     };
     for (int index : catalog.GetSelectedIndices()) {
         const Texture& texture = catalog.GetTexture(index);
+        ids.push_back(texture.GetId());
         if (composite)
-            cleared.push_back({&texture, -1, empty()});
+            cleared.push_back({texture.GetId(), -1, empty()});
         if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
             for (int m = 0; m < layered->GetLayerCount(); ++m)
-                cleared.push_back({&texture, m, empty()});
+                cleared.push_back({texture.GetId(), m, empty()});
     }
     if (cleared.empty())
         return;
-    const int count = static_cast<int>(cleared.size());
-    Apply(new ThumbnailsEdit(m_document,
-                             QStringLiteral("Clear ") + CountOf(count, QStringLiteral("Thumbnail")),
-                             std::move(cleared), false));
+    // Renders on their way would fill them again.
+    m_renders.Drop(ids);
+    Apply(new ThumbnailsEdit(m_document, QStringLiteral("Clear"), std::move(cleared), false));
 }
 
 void CatalogCommands::OnRenderThumbnails() {
     Catalog& catalog = m_document.Contents();
     if (!HasSelection())
         return;
-    bool composite = true;
-    bool layers = true;
-    if (!AskThumbnailChoice(&m_view, catalog, QString(), QStringLiteral("Render Thumbnail(s)"),
-                            QString::fromLatin1(kRenderQuestion), composite, layers))
-        return;
-    // In the background: thumbnails show as they come, the bar below the grid tells how far
-    // the batch is, and the user goes on working (another batch waits its turn).
-    m_renders.StartBatch(catalog.GetSelectedIndices(), composite, layers, true);
+    // A batch runs in the background and can be stopped and undone: only which thumbnails of
+    // layered textures to make is asked, starting from the last answer.
+    int option = ThumbnailOptionsDialog::Both;
+    if (AnySelectedLayered(catalog)) {
+        option = m_app.Settings().thumbnailChoice;
+        if (!AskLayeredChoice(&m_view, QStringLiteral("Render Thumbnail(s)"), QString(), option))
+            return;
+        m_app.Settings().thumbnailChoice = option;
+        m_app.SaveSettings();
+    }
+    // Thumbnails show as they come, the bar below the grid tells how far the batch is, and the
+    // user goes on working (another batch waits its turn).
+    m_renders.StartBatch(catalog.GetSelectedIndices(), option != ThumbnailOptionsDialog::Layers,
+                         option != ThumbnailOptionsDialog::Composite, true);
     emit stateChanged();
 }
 

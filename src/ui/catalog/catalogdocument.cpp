@@ -43,15 +43,36 @@ CatalogRenders& CatalogDocument::Renders(RenderQueue& queue) {
     return *m_renders;
 }
 
-Texture* CatalogDocument::Locate(const Texture* texture, int& index, int hint) {
-    index = m_model.IndexOf(texture, hint);
-    if (index >= 0)
+Texture* CatalogDocument::Find(TextureId id, const std::function<bool(const Texture&)>& fits,
+                               int& index) {
+    index = m_model.RowOf(id);
+    if (index >= 0 && fits(m_catalog.GetTexture(index)))
         return &m_catalog.GetTexture(index);
-    for (int step = 0; step < m_undo.count(); ++step)
-        if (const auto* holder = dynamic_cast<const TextureHolder*>(m_undo.command(step)))
-            if (Texture* held = holder->Holding(texture))
-                return held;
+    index = -1;
+    const auto [first, last] = m_kept.equal_range(id);
+    for (auto held = first; held != last; ++held)
+        if (fits(*held->second))
+            return held->second;
     return nullptr;
+}
+
+void CatalogDocument::Keep(std::span<const std::unique_ptr<Texture>> textures) {
+    for (const auto& texture : textures)
+        if (texture)
+            m_kept.emplace(texture->GetId(), texture.get());
+}
+
+void CatalogDocument::LetGo(std::span<const std::unique_ptr<Texture>> textures) {
+    for (const auto& texture : textures) {
+        if (!texture)
+            continue;
+        const auto [first, last] = m_kept.equal_range(texture->GetId());
+        for (auto held = first; held != last; ++held)
+            if (held->second == texture.get()) {
+                m_kept.erase(held);
+                break;
+            }
+    }
 }
 
 void CatalogDocument::Apply(QUndoCommand* edit) {

@@ -5,7 +5,10 @@
 #include "ui/framework/document.h"
 
 #include <QUndoStack>
+#include <functional>
 #include <memory>
+#include <span>
+#include <unordered_map>
 
 class CatalogRenders;
 class QUndoCommand;
@@ -32,9 +35,13 @@ public:
     QUndoStack& UndoStack() { return m_undo; }
     QUndoStack* UndoSteps() override { return &m_undo; }
 
-    /// Where `texture` is: in the catalog (its index goes to `index`) or kept by an undo step
-    /// (`index` is -1); null when it is in neither (it is gone).
-    Texture* Locate(const Texture* texture, int& index, int hint = -1);
+    /// The texture with `id` for which `fits` holds: the catalog's (its index goes to `index`)
+    /// or one that an undo step keeps out of the catalog (`index` is -1); null when there is
+    /// none. An edited texture keeps its id, so the catalog and a step may both hold one.
+    Texture* Find(TextureId id, const std::function<bool(const Texture&)>& fits, int& index);
+    /// Undo steps say which textures they keep out of the catalog, and when they let them go.
+    void Keep(std::span<const std::unique_ptr<Texture>> textures);
+    void LetGo(std::span<const std::unique_ptr<Texture>> textures);
     /// The renders of the catalog's thumbnails, through `queue` (made on first use).
     CatalogRenders& Renders(RenderQueue& queue);
     /// They, when made; null before.
@@ -53,6 +60,7 @@ public:
 private:
     Catalog m_catalog;
     CatalogModel m_model{m_catalog};
+    std::unordered_multimap<TextureId, Texture*> m_kept; ///< by the undo steps
     QUndoStack m_undo;
     std::unique_ptr<CatalogRenders> m_renders;
 };

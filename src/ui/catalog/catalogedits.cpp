@@ -5,7 +5,8 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <unordered_map>
+#include <iterator>
+#include <utility>
 
 QString CountOf(int count, const QString& noun) {
     return QStringLiteral("%1 %2%3").arg(count).arg(noun,
@@ -19,76 +20,86 @@ QString PartOfTextures(qint64 part, qint64 total) {
              total == 1 ? QStringLiteral("texture") : QStringLiteral("textures"));
 }
 
+// ---- kept textures -----------------------------------------------------------------------
+
+KeptTextures::~KeptTextures() {
+    m_document.LetGo(m_textures);
+}
+
+void KeptTextures::Hold(std::vector<std::unique_ptr<Texture>> textures) {
+    m_document.Keep(textures);
+    std::move(textures.begin(), textures.end(), std::back_inserter(m_textures));
+}
+
+void KeptTextures::Hold(std::unique_ptr<Texture> texture) {
+    std::vector<std::unique_ptr<Texture>> one;
+    one.push_back(std::move(texture));
+    Hold(std::move(one));
+}
+
+std::vector<std::unique_ptr<Texture>> KeptTextures::Release() {
+    m_document.LetGo(m_textures);
+    return std::exchange(m_textures, {});
+}
+
 // ---- insert -------------------------------------------------------------------------------
 
 InsertTexturesEdit::InsertTexturesEdit(CatalogDocument& document, const QString& text,
                                        std::vector<int> positions,
                                        std::vector<std::unique_ptr<Texture>> textures, bool select)
     : QUndoCommand(text), m_document(document), m_positions(std::move(positions)),
-      m_textures(std::move(textures)), m_select(select) {
-    for (const auto& texture : m_textures)
+      m_textures(document), m_select(select) {
+    for (const auto& texture : textures)
         if (texture)
             texture->TakeNewId();
+    m_textures.Hold(std::move(textures));
 }
 
 void InsertTexturesEdit::redo() {
     CatalogModel& model = m_document.Model();
     if (m_select)
         model.DeselectAll();
-    if (model.InsertTextures(m_positions, std::move(m_textures), m_select))
-        m_textures.clear();
+    std::vector<std::unique_ptr<Texture>> textures = m_textures.Release();
+    if (!model.InsertTextures(m_positions, std::move(textures), m_select))
+        m_textures.Hold(std::move(textures));
 }
 
 void InsertTexturesEdit::undo() {
-    m_textures = m_document.Model().TakeTextures(m_positions);
-}
-
-namespace {
-
-Texture* FindHeld(const std::vector<std::unique_ptr<Texture>>& textures, const Texture* texture) {
-    for (const auto& held : textures)
-        if (held.get() == texture)
-            return held.get();
-    return nullptr;
-}
-
-} // namespace
-
-Texture* InsertTexturesEdit::Holding(const Texture* texture) const {
-    return FindHeld(m_textures, texture);
+    m_textures.Hold(m_document.Model().TakeTextures(m_positions));
 }
 
 // ---- remove -------------------------------------------------------------------------------
 
 RemoveTexturesEdit::RemoveTexturesEdit(CatalogDocument& document, const QString& text,
                                        std::vector<int> indices)
-    : QUndoCommand(text), m_document(document), m_indices(std::move(indices)) {}
+    : QUndoCommand(text), m_document(document), m_indices(std::move(indices)),
+      m_textures(document) {}
 
 void RemoveTexturesEdit::redo() {
     CatalogModel& model = m_document.Model();
-    m_textures = model.TakeTextures(m_indices);
+    m_textures.Hold(model.TakeTextures(m_indices));
     model.DeselectAll();
-}
-
-Texture* RemoveTexturesEdit::Holding(const Texture* texture) const {
-    return FindHeld(m_textures, texture);
 }
 
 void RemoveTexturesEdit::undo() {
     CatalogModel& model = m_document.Model();
     model.DeselectAll();
-    if (model.InsertTextures(m_indices, std::move(m_textures), true))
-        m_textures.clear();
+    std::vector<std::unique_ptr<Texture>> textures = m_textures.Release();
+    if (!model.InsertTextures(m_indices, std::move(textures), true))
+        m_textures.Hold(std::move(textures));
 }
 
 // ---- replace ------------------------------------------------------------------------------
 
 ReplaceTextureEdit::ReplaceTextureEdit(CatalogDocument& document, const QString& text, int index,
                                        std::unique_ptr<Texture> texture)
-    : QUndoCommand(text), m_document(document), m_index(index), m_texture(std::move(texture)) {}
+    : QUndoCommand(text), m_document(document), m_index(index), m_texture(document) {
+    m_texture.Hold(std::move(texture));
+}
 
 void ReplaceTextureEdit::Swap() {
-    m_texture = m_document.Model().ReplaceTexture(m_index, std::move(m_texture));
+    std::vector<std::unique_ptr<Texture>> held = m_texture.Release();
+    m_texture.Hold(m_document.Model().ReplaceTexture(m_index, std::move(held.front())));
 }
 void ReplaceTextureEdit::redo() {
     Swap();
@@ -97,30 +108,37 @@ void ReplaceTextureEdit::undo() {
     Swap();
 }
 
-Texture* ReplaceTextureEdit::Holding(const Texture* texture) const {
-    return m_texture.get() == texture ? m_texture.get() : nullptr;
-}
-
 // ---- thumbnails ---------------------------------------------------------------------------
 
-ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, const QString& text,
+namespace {
+/// The id of batch steps, under which the pictures pushed while one is the newest merge in.
+constexpr int kBatchPicturesId = 0x7468;
+} // namespace
+
+ThumbnailsEdit::ThumbnailsEdit(CatalogDocument& document, QString verb,
                                std::vector<Picture> pictures, bool done)
-    : QUndoCommand(text), m_document(document), m_pictures(std::move(pictures)), m_skipRedo(done) {}
+    : m_document(document), m_verb(std::move(verb)), m_pictures(std::move(pictures)),
+      m_skipRedo(done) {
+    Rename();
+}
 
 ThumbnailsEdit::~ThumbnailsEdit() {
     if (m_gone)
         m_gone();
 }
 
+void ThumbnailsEdit::Rename() {
+    setText(m_pictures.empty()
+                ? m_verb + QStringLiteral(" Thumbnails")
+                : m_verb + QLatin1Char(' ') +
+                      CountOf(static_cast<int>(m_pictures.size()), QStringLiteral("Thumbnail")));
+}
+
 void ThumbnailsEdit::Swap() {
     CatalogModel& model = m_document.Model();
-    const Catalog& catalog = model.Contents();
-    std::unordered_map<const Texture*, int> places;
-    for (int i = 0; i < catalog.GetCount(); ++i)
-        places[&catalog.GetTexture(i)] = i;
     for (Picture& entry : m_pictures)
-        if (const auto place = places.find(entry.texture); place != places.end())
-            model.SwapThumbnail(place->second, entry.layer, entry.picture);
+        if (const int index = model.RowOf(entry.texture); index >= 0)
+            model.SwapThumbnail(index, entry.layer, entry.picture);
 }
 
 void ThumbnailsEdit::redo() {
@@ -135,15 +153,42 @@ void ThumbnailsEdit::redo() {
 void ThumbnailsEdit::undo() {
     m_done = false;
     Swap();
+    if (m_undone)
+        m_undone();
 }
 
-void ThumbnailsEdit::AddPicture(const Texture* texture, int layer, Bitmap picture) {
+int ThumbnailsEdit::id() const {
+    return m_merging ? kBatchPicturesId : -1;
+}
+
+bool ThumbnailsEdit::mergeWith(const QUndoCommand* other) {
+    const auto* pictures = dynamic_cast<const ThumbnailsEdit*>(other);
+    if (!m_merging || !pictures || pictures->m_into != this || !m_done)
+        return false;
+    if (pictures->m_pictures.empty()) {
+        setObsolete(m_pictures.empty());
+        return true;
+    }
+    // Pushed and done: what it holds are the former pictures.
+    for (const Picture& entry : pictures->m_pictures)
+        m_pictures.push_back({entry.texture, entry.layer, entry.picture});
+    Rename();
+    return true;
+}
+
+void ThumbnailsEdit::AddPicture(TextureId texture, int layer, Bitmap picture) {
     m_pictures.push_back({texture, layer, std::move(picture)});
+    Rename();
     if (!m_done)
         return;
     CatalogModel& model = m_document.Model();
-    if (const int index = model.IndexOf(texture); index >= 0)
+    if (const int index = model.RowOf(texture); index >= 0)
         model.SwapThumbnail(index, layer, m_pictures.back().picture);
+}
+
+void ThumbnailsEdit::SetHandlers(std::function<void()> undone, std::function<void()> gone) {
+    m_undone = std::move(undone);
+    m_gone = std::move(gone);
 }
 
 // ---- move ---------------------------------------------------------------------------------

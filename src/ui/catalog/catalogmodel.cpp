@@ -51,7 +51,7 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
         QStringList tip{QString::fromStdString(texture.GetName())};
         if (!texture.GetDescription().empty())
             tip << QString::fromStdString(texture.GetDescription());
-        if (const auto problem = m_problems.find(&texture); problem != m_problems.end())
+        if (const auto problem = m_problems.find(texture.GetId()); problem != m_problems.end())
             tip << problem->second;
         return tip.join(QLatin1Char('\n'));
     }
@@ -64,7 +64,7 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
     case ThumbnailStateRole:
         return StateOf(index.row());
     case ThumbnailProblemRole: {
-        const auto problem = m_problems.find(&texture);
+        const auto problem = m_problems.find(texture.GetId());
         return problem == m_problems.end() ? QString() : problem->second;
     }
     case SelectedRole:
@@ -142,10 +142,6 @@ std::vector<CatalogModel::Block> CatalogModel::Blocks(std::span<const int> indic
     return blocks;
 }
 
-void CatalogModel::Forget(const Texture* texture) {
-    m_problems.erase(texture);
-}
-
 std::vector<std::unique_ptr<Texture>> CatalogModel::TakeTextures(std::span<const int> indices) {
     if (indices.empty() || !StrictlyAscending(indices) || indices.front() < 0 ||
         indices.back() >= m_catalog.GetCount())
@@ -172,8 +168,9 @@ std::vector<std::unique_ptr<Texture>> CatalogModel::TakeTextures(std::span<const
             std::move(run.begin(), run.end(), std::back_inserter(taken));
     }
     m_removing = false;
+    RowsChanged();
     for (const auto& texture : taken)
-        Forget(texture.get());
+        m_problems.erase(texture->GetId());
     return taken;
 }
 
@@ -209,15 +206,22 @@ bool CatalogModel::InsertTextures(std::span<const int> positions,
         }
     }
     textures.clear();
+    RowsChanged();
     emit selectionFlagsChanged(positions.front(), positions.back(), nullptr);
     return true;
 }
 
 std::unique_ptr<Texture> CatalogModel::ReplaceTexture(int index, std::unique_ptr<Texture> texture) {
     std::unique_ptr<Texture> former = m_catalog.ReplaceTexture(index, std::move(texture));
-    Forget(former.get());
+    const TextureId id = m_catalog.GetTexture(index).GetId();
+    // A failed render belongs to what was rendered, not to the texture put in its place.
+    m_problems.erase(former->GetId());
     const QModelIndex at = this->index(index);
     emit dataChanged(at, at);
+    if (former->GetId() == id)
+        emit textureReplaced(index);
+    else
+        RowsChanged();
     return former;
 }
 
@@ -233,6 +237,7 @@ void CatalogModel::MoveTextures(std::span<const int> from, std::span<const int> 
         auto textures = m_catalog.TakeTextures(from);
         m_catalog.DeselectAll();
         m_catalog.InsertTextures(to, std::move(textures), true);
+        RowsChanged();
     };
     if (!oneRun) {
         MoveScattered(from, to);
@@ -270,6 +275,7 @@ void CatalogModel::MoveScattered(std::span<const int> from, std::span<const int>
     auto textures = m_catalog.TakeTextures(from);
     m_catalog.DeselectAll();
     m_catalog.InsertTextures(to, std::move(textures), true);
+    RowsChanged();
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex& index : before)
@@ -300,15 +306,16 @@ void CatalogModel::ResetContents(Catalog&& catalog) {
     beginResetModel();
     m_problems.clear();
     m_catalog = std::move(catalog);
+    RowsChanged();
     endResetModel();
 }
 
 void CatalogModel::Refresh() {
     beginResetModel();
-    // States of textures that are gone must not pass to others made at the same address.
-    std::unordered_set<const Texture*> present;
+    RowsChanged();
+    std::unordered_set<TextureId> present;
     for (int i = 0; i < m_catalog.GetCount(); ++i)
-        present.insert(&m_catalog.GetTexture(i));
+        present.insert(m_catalog.GetTexture(i).GetId());
     std::erase_if(m_problems,
                   [&present](const auto& entry) { return !present.count(entry.first); });
     endResetModel();
@@ -342,28 +349,39 @@ void CatalogModel::RenderingChanged(int index) {
 }
 
 void CatalogModel::SetThumbnailProblem(int index, const QString& problem) {
-    const Texture* texture = &m_catalog.GetTexture(index);
-    if (problem.isEmpty() && m_problems.erase(texture) == 0)
+    const TextureId id = m_catalog.GetTexture(index).GetId();
+    if (problem.isEmpty() && m_problems.erase(id) == 0)
         return;
     if (!problem.isEmpty())
-        m_problems[texture] = problem;
+        m_problems[id] = problem;
     const QModelIndex at = this->index(index);
     emit dataChanged(at, at, {ThumbnailStateRole, ThumbnailProblemRole, Qt::ToolTipRole});
 }
 
 CatalogModel::ThumbnailState CatalogModel::StateOf(int index) const {
-    const Texture& texture = m_catalog.GetTexture(index);
-    if (m_rendering && m_rendering(texture))
+    const TextureId id = m_catalog.GetTexture(index).GetId();
+    if (m_rendering && m_rendering(id))
         return Rendering;
-    return m_problems.count(&texture) ? Failed : Shown;
+    return m_problems.count(id) ? Failed : Shown;
 }
 
-int CatalogModel::IndexOf(const Texture* texture, int hint) const {
+int CatalogModel::RowOf(TextureId id) const {
     const int count = m_catalog.GetCount();
-    if (hint >= 0 && hint < count && &m_catalog.GetTexture(hint) == texture)
-        return hint;
+    auto fits = [&](int row) {
+        return row >= 0 && row < count && m_catalog.GetTexture(row).GetId() == id;
+    };
+    if (!m_rows.empty() && static_cast<int>(m_rows.size()) == count) {
+        const auto found = m_rows.find(id);
+        if (found == m_rows.end())
+            return -1;
+        if (fits(found->second))
+            return found->second;
+    }
+    // First asked since the rows changed (or changed behind the model's back): look afresh.
+    m_rows.clear();
+    m_rows.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
-        if (&m_catalog.GetTexture(i) == texture)
-            return i;
-    return -1;
+        m_rows.emplace(m_catalog.GetTexture(i).GetId(), i);
+    const auto found = m_rows.find(id);
+    return found == m_rows.end() ? -1 : found->second;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/model/texture.h"
+
 #include <QAbstractListModel>
 #include <QString>
 #include <functional>
@@ -10,13 +12,13 @@
 
 class Bitmap;
 class Catalog;
-class Texture;
 
 /// The textures of a catalog as Qt's item views see them: one row per texture, in catalog
 /// order, with its name, description, kind and thumbnail. Every change to the textures goes
 /// through the model, so that views hear of it by its signals: a replaced texture or thumbnail
 /// as changed data, textures put in, taken out or moved as rows. The catalog's selection flags
 /// stay the selection that commands and renders act on; the model says when they change.
+/// Textures are known by their TextureId: the model finds the row of an id.
 class CatalogModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -90,9 +92,7 @@ public:
     // Thumbnail states, for renders that run while the user goes on working.
 
     /// Tells whether a thumbnail of a texture is being rendered (the render keeper knows).
-    void SetRenderingProbe(std::function<bool(const Texture&)> probe) {
-        m_rendering = std::move(probe);
-    }
+    void SetRenderingProbe(std::function<bool(TextureId)> probe) { m_rendering = std::move(probe); }
     /// Texture `index`'s thumbnail started or stopped being rendered.
     void RenderingChanged(int index);
     /// Marks texture `index`'s last thumbnail render as failed, saying why (empty: it no longer
@@ -101,11 +101,12 @@ public:
     /// Rendering while a render of it is on its way, else Failed after a failed one.
     ThumbnailState StateOf(int index) const;
 
-    /// The index of `texture` in the catalog, -1 when it is not there (`hint`: where it is
-    /// likely to be).
-    int IndexOf(const Texture* texture, int hint = -1) const;
+    /// The index of the texture with `id` in the catalog, -1 when it holds none.
+    int RowOf(TextureId id) const;
 
 signals:
+    /// Texture `index` was put in the place of another with the same id (an edit, or its undo).
+    void textureReplaced(int index);
     /// The selection flags of textures `first` to `last` may have changed, asked for by
     /// `origin` (null: by a change to the textures).
     void selectionFlagsChanged(int first, int last, const QObject* origin);
@@ -117,11 +118,13 @@ private:
     };
     /// Ascending indices as runs of neighbours.
     static std::vector<Block> Blocks(std::span<const int> indices);
-    void Forget(const Texture* texture);
     void MoveScattered(std::span<const int> from, std::span<const int> to);
+    /// The rows moved, came or went: the ids' rows are looked up afresh when next asked.
+    void RowsChanged() { m_rows.clear(); }
 
     Catalog& m_catalog;
-    std::unordered_map<const Texture*, QString> m_problems;
-    std::function<bool(const Texture&)> m_rendering;
+    std::unordered_map<TextureId, QString> m_problems;
+    std::function<bool(TextureId)> m_rendering;
+    mutable std::unordered_map<TextureId, int> m_rows; ///< empty until asked after a change
     bool m_removing = false;
 };

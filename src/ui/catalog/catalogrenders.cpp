@@ -8,8 +8,11 @@
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
 
+#include <QTimer>
 #include <QUndoStack>
 #include <algorithm>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -24,192 +27,207 @@ QString FailureText(const std::string& name, const RenderResult& result) {
 
 /// One thumbnail on its way: a texture's composite (layer -1) or one of its layers.
 struct CatalogRenders::Single {
-    Target target;
+    TextureId id;
     int layer;
+    bool shown; ///< it renders the texture as the catalog holds it now
     std::unique_ptr<PictureRender> render;
 };
 
 /// A batch of the catalog: where its textures are, and where its pictures go.
 class CatalogRenders::Batch : public ThumbnailBatchRender::Textures {
 public:
-    Batch(CatalogRenders& owner, ThumbnailBatch plan, bool command)
-        : m_owner(owner), m_command(command),
-          m_stepName(QStringLiteral("Render ") +
-                     CountOf(static_cast<int>(plan.Tasks().size()), QStringLiteral("Thumbnail"))) {
-        const Catalog& catalog = owner.m_document.Contents();
-        for (const ThumbnailBatch::Member& member : plan.Members())
-            m_targets.push_back({&catalog.GetTexture(member.index), member.id, member.index});
+    Batch(CatalogRenders& owner, ThumbnailBatch plan, bool command, bool composite, bool layers)
+        : composite(composite), layers(layers), m_owner(owner), m_command(command),
+          m_pended(plan.Members().size(), false), m_replaced(plan.Members().size(), false),
+          m_dropped(plan.Members().size(), false) {
         render = std::make_unique<ThumbnailBatchRender>(std::move(plan), *this);
     }
 
     ~Batch() override {
         if (m_step)
-            m_step->SetGoneHandler(nullptr);
+            m_step->SetHandlers(nullptr, nullptr);
     }
 
     const Texture* Subject(const ThumbnailTask& task) override {
         int index = -1;
-        const Texture* texture = Find(task.member, index);
+        const Texture* texture = m_dropped[task.member] ? nullptr : Find(task.member, index);
         return texture ? ThumbnailSubject(*texture, task.layer) : nullptr;
     }
 
     ThumbnailBatchRender::Delivery Deliver(const ThumbnailTask& task,
                                            PictureRender& rendered) override {
         using Delivery = ThumbnailBatchRender::Delivery;
-        Target& target = m_targets[task.member];
-        const Texture* before = target.texture;
+        // An undone batch takes no more pictures.
+        if (m_dropped[task.member] || (m_step && !m_step->IsDone()))
+            return Delivery::Gone;
         int index = -1;
         Texture* texture = Find(task.member, index);
-        if (!texture)
-            return Delivery::Gone;
-        Texture* subject = ThumbnailSubject(*texture, task.layer);
+        Texture* subject = texture ? ThumbnailSubject(*texture, task.layer) : nullptr;
         if (!subject)
             return Delivery::Gone;
-        if (target.texture != before || !rendered.Renders(*subject))
+        if (!rendered.Renders(*subject))
             return Delivery::Changed; // edited while it rendered: rendered again as it is now
-        CatalogModel& model = m_owner.m_document.Model();
-        if (m_command && !m_successor[task.member] && index >= 0) {
-            AddToStep(texture, task.layer, std::move(rendered.Picture()));
-        } else if (index >= 0) {
-            model.SwapThumbnail(index, task.layer, rendered.Picture());
-        } else {
-            subject->Thumbnail() = std::move(rendered.Picture());
-        }
+        if (index < 0)
+            subject->Thumbnail() = std::move(rendered.Picture()); // kept by the step that adds it
+        else if (m_step && !m_replaced[task.member])
+            AddToStep(Id(task.member), task.layer, std::move(rendered.Picture()));
+        else
+            m_owner.TakeWithoutStep(index, task.layer, rendered.Picture());
         return Delivery::Taken;
     }
 
-    /// Task `task` ended: its texture's marks and selection follow once it is through.
+    /// Task `task` ended: its texture's mark goes once it is through.
     void TaskEnded(std::size_t task, const RenderResult& result) {
         const ThumbnailBatch& plan = render->Batch();
         const ThumbnailTask& t = plan.Tasks()[task];
-        Target& target = m_targets[t.member];
         if (plan.EndingOf(task) == ThumbnailBatch::Ending::Failed)
-            m_owner.ShowFailure(target, t.layer, result);
-        if (!plan.IsThrough(t.member))
-            return;
-        m_owner.Unpend(target);
-        const ThumbnailBatch::Member& member = plan.Members()[t.member];
-        bool rendered = true;
-        for (std::size_t k = member.firstTask; k < member.firstTask + member.taskCount; ++k)
-            rendered = rendered && plan.EndingOf(k) == ThumbnailBatch::Ending::Rendered;
-        CatalogModel& model = m_owner.m_document.Model();
-        const int index = model.IndexOf(target.texture, target.hint);
-        if (rendered && m_command && m_selectionKept && index >= 0) {
-            const int indices[] = {index};
-            model.SetSelected(indices, false, &m_owner);
-        }
+            m_owner.ShowFailure(Id(t.member), t.layer, result);
+        if (plan.IsThrough(t.member))
+            Unpend(t.member);
     }
 
-    /// The user chose a selection of their own: the batch leaves it alone from now on.
-    void SelectionTaken() { m_selectionKept = false; }
-
-    /// Marks every texture with tasks as on its way, and deselects those without (a simple
-    /// texture in a batch of layers), as a batch that had reached them would have.
+    /// Marks every texture with tasks as on its way; a batch the user started becomes a step.
     void Begin() {
-        const ThumbnailBatch& plan = render->Batch();
-        CatalogModel& model = m_owner.m_document.Model();
-        std::vector<int> without;
-        for (std::size_t k = 0; k < plan.Members().size(); ++k) {
-            if (plan.Members()[k].taskCount > 0)
-                m_owner.Pend(m_targets[k]);
-            else if (const int index = model.IndexOf(m_targets[k].texture, m_targets[k].hint);
-                     index >= 0)
-                without.push_back(index);
+        for (std::size_t k = 0; k < m_pended.size(); ++k)
+            if (render->Batch().Members()[k].taskCount > 0) {
+                m_pended[k] = true;
+                m_owner.Pend(Id(k));
+            }
+        if (m_command) {
+            auto* step = new ThumbnailsEdit(m_owner.m_document, QStringLiteral("Render"), {}, true);
+            step->SetMerging();
+            m_owner.m_document.Apply(step);
+            Adopt(step);
         }
-        if (m_command && !without.empty())
-            model.SetSelected(without, false, &m_owner);
     }
 
-    /// The batch is over: what did not come is no longer on its way.
+    /// The batch is over: what did not come is no longer on its way, and a step that took
+    /// nothing goes again while nothing came after it.
     void End() {
-        const ThumbnailBatch& plan = render->Batch();
-        for (std::size_t k = 0; k < plan.Members().size(); ++k)
-            if (plan.Members()[k].taskCount > 0 && !plan.IsThrough(k))
-                m_owner.Unpend(m_targets[k]);
+        for (std::size_t k = 0; k < m_pended.size(); ++k)
+            Unpend(k);
+        QUndoStack& stack = m_owner.m_document.UndoStack();
+        if (m_step && m_step->IsEmpty() && IsNewest(stack) && stack.index() != stack.cleanIndex()) {
+            auto* nothing =
+                new ThumbnailsEdit(m_owner.m_document, QStringLiteral("Render"), {}, false);
+            nothing->MergeInto(m_step);
+            m_owner.m_document.Apply(nothing);
+        }
     }
+
+    /// The texture with `id` was put in place of another version: its picture belongs to the
+    /// edit that did it, not to this batch's step.
+    void Replaced(TextureId id) {
+        for (std::size_t k = 0; k < m_replaced.size(); ++k)
+            if (Id(k) == id)
+                m_replaced[k] = true;
+    }
+
+    /// The thumbnails of `ids` are no longer this batch's to render.
+    void Drop(const std::unordered_set<TextureId>& ids) {
+        for (std::size_t k = 0; k < m_dropped.size(); ++k)
+            if (ids.count(Id(k))) {
+                m_dropped[k] = true;
+                Unpend(k);
+            }
+    }
+
+    /// Members whose thumbnails did not all come, and are still in the catalog.
+    std::vector<TextureId> Unrendered() const {
+        const ThumbnailBatch& plan = render->Batch();
+        std::vector<TextureId> ids;
+        for (std::size_t k = 0; k < plan.Members().size(); ++k) {
+            const ThumbnailBatch::Member& member = plan.Members()[k];
+            bool rendered = member.taskCount > 0;
+            for (std::size_t t = member.firstTask; t < member.firstTask + member.taskCount; ++t)
+                rendered = rendered && plan.EndingOf(t) == ThumbnailBatch::Ending::Rendered;
+            if (member.taskCount > 0 && !rendered && !m_dropped[k] &&
+                m_owner.m_document.Model().RowOf(member.id) >= 0)
+                ids.push_back(member.id);
+        }
+        return ids;
+    }
+
+    bool IsCommand() const { return m_command; }
 
     std::unique_ptr<ThumbnailBatchRender> render;
+    const bool composite;
+    const bool layers;
 
 private:
-    /// The texture member `member` stands for now, following an edit to the texture put in its
-    /// place; for new textures also in the undo steps. Null when it is gone.
-    Texture* Find(std::size_t member, int& index) {
-        if (m_successor.size() < m_targets.size())
-            m_successor.resize(m_targets.size(), false);
-        Target& target = m_targets[member];
-        CatalogDocument& document = m_owner.m_document;
-        Texture* found = m_command ? nullptr : document.Locate(target.texture, index, target.hint);
-        if (m_command) {
-            index = document.Model().IndexOf(target.texture, target.hint);
-            if (index >= 0)
-                found = &document.Contents().GetTexture(index);
-        }
-        if (found && found->GetId() == target.id) {
-            if (index >= 0)
-                target.hint = index;
-            return found;
-        }
-        // Edited meanwhile: the texture that took its place is rendered instead.
-        const Target before = target;
-        if (!m_owner.Current(target, index))
-            return nullptr;
-        if (target.texture != before.texture) {
-            m_owner.Unpend(before);
-            m_owner.Pend(target);
-        }
-        m_successor[member] = true;
-        return &document.Contents().GetTexture(index);
+    TextureId Id(std::size_t member) const { return render->Batch().Members()[member].id; }
+
+    void Unpend(std::size_t member) {
+        if (!m_pended[member])
+            return;
+        m_pended[member] = false;
+        m_owner.Unpend(Id(member));
     }
 
-    /// The picture joins the batch's step: the newest step while it is on top of the stack (or
-    /// undone, waiting for its redo), else a new one, so the steps stay in the order things
-    /// happened.
-    void AddToStep(const Texture* texture, int layer, Bitmap picture) {
+    /// The texture member `member` stands for now: in the catalog, or, for new textures, also
+    /// kept by the undo steps. Null when it is gone.
+    Texture* Find(std::size_t member, int& index) {
+        CatalogDocument& document = m_owner.m_document;
+        if (m_command) {
+            index = document.Model().RowOf(Id(member));
+            return index >= 0 ? &document.Contents().GetTexture(index) : nullptr;
+        }
+        return document.Find(
+            Id(member), [](const Texture&) { return true; }, index);
+    }
+
+    bool IsNewest(const QUndoStack& stack) const {
+        return stack.count() > 0 && stack.index() == stack.count() &&
+               stack.command(stack.count() - 1) == m_step;
+    }
+
+    /// The picture joins the batch's step. While the step is the newest, through a push that
+    /// merges into it (so the Edit menu counts it), or that follows it when the catalog was
+    /// saved right there; else into the step where it stands, as part of what it undoes.
+    void AddToStep(TextureId id, int layer, Bitmap picture) {
         CatalogDocument& document = m_owner.m_document;
         QUndoStack& stack = document.UndoStack();
-        const bool onTop =
-            m_step && stack.index() == stack.count() && stack.command(stack.count() - 1) == m_step;
-        if (!m_step || (m_step->IsDone() && !onTop)) {
-            if (m_step)
-                m_step->SetGoneHandler(nullptr);
-            m_step = new ThumbnailsEdit(document, m_stepName, {}, true);
-            document.Apply(m_step);
-            ThumbnailsEdit* step = m_step;
-            step->SetGoneHandler([this, step] { StepGone(step); });
+        if (IsNewest(stack)) {
+            const bool merges = stack.index() != stack.cleanIndex();
+            auto* more = new ThumbnailsEdit(document, QStringLiteral("Render"),
+                                            {{id, layer, std::move(picture)}}, false);
+            more->MergeInto(m_step);
+            document.Apply(more);
+            if (!merges)
+                Adopt(more);
+            return;
         }
-        m_step->AddPicture(texture, layer, std::move(picture));
+        m_step->AddPicture(id, layer, std::move(picture));
+        if (stack.isClean())
+            document.SetModifiedFlag(true);
     }
 
-    void StepGone(ThumbnailsEdit* step) {
-        if (step != m_step)
-            return;
-        m_step = nullptr;
-        // Undone and then let go (the user did something else): the user does not want these
-        // pictures, so the batch ends. A step that went for the undo limit was done; the batch
-        // goes on.
-        if (!step->IsDone())
-            render->Stop();
+    void Adopt(ThumbnailsEdit* step) {
+        if (m_step)
+            m_step->SetHandlers(nullptr, nullptr);
+        m_step = step;
+        // Undone: the user takes the batch back, and it ends (once the undo is over).
+        step->SetHandlers(
+            [this] { QTimer::singleShot(0, render.get(), &ThumbnailBatchRender::Stop); },
+            [this, step] {
+                if (m_step == step)
+                    m_step = nullptr;
+            });
     }
 
     CatalogRenders& m_owner;
     bool m_command;
-    QString m_stepName;
-    std::vector<Target> m_targets;
-    std::vector<bool> m_successor;
+    std::vector<bool> m_pended;
+    std::vector<bool> m_replaced;
+    std::vector<bool> m_dropped;
     ThumbnailsEdit* m_step = nullptr;
-    bool m_selectionKept = true;
 };
 
 CatalogRenders::CatalogRenders(CatalogDocument& document, RenderQueue& queue)
     : m_document(document), m_queue(queue) {
     CatalogModel& model = document.Model();
-    model.SetRenderingProbe([this](const Texture& texture) { return IsRendering(texture); });
-    connect(&model, &CatalogModel::selectionFlagsChanged, this,
-            [this](int, int, const QObject* origin) {
-                if (origin && origin != this)
-                    for (const auto& batch : m_batches)
-                        batch->SelectionTaken();
-            });
+    model.SetRenderingProbe([this](TextureId id) { return IsRendering(id); });
+    connect(&model, &CatalogModel::textureReplaced, this, &CatalogRenders::OnTextureReplaced);
     connect(&queue, &RenderQueue::changed, this, &CatalogRenders::batchesChanged);
 }
 
@@ -219,50 +237,52 @@ CatalogRenders::~CatalogRenders() {
     m_singles.clear();
 }
 
-void CatalogRenders::Pend(const Target& target) {
-    auto [entry, added] = m_pending.try_emplace(target.texture, Pending{target.id, 0});
-    if (!added && entry->second.id != target.id)
-        entry->second = {target.id, 0};
-    if (++entry->second.count == 1)
-        if (const int index = m_document.Model().IndexOf(target.texture, target.hint); index >= 0)
-            m_document.Model().RenderingChanged(index);
-}
-
-void CatalogRenders::Unpend(const Target& target) {
-    const auto entry = m_pending.find(target.texture);
-    if (entry == m_pending.end() || --entry->second.count > 0)
-        return;
-    m_pending.erase(entry);
-    if (const int index = m_document.Model().IndexOf(target.texture, target.hint); index >= 0)
+void CatalogRenders::MarkChanged(TextureId id) {
+    if (const int index = m_document.Model().RowOf(id); index >= 0)
         m_document.Model().RenderingChanged(index);
 }
 
-bool CatalogRenders::IsRendering(const Texture& texture) const {
-    const auto entry = m_pending.find(&texture);
-    return entry != m_pending.end() && entry->second.id == texture.GetId();
+void CatalogRenders::Pend(TextureId id) {
+    if (++m_pending[id] == 1)
+        MarkChanged(id);
 }
 
-const Texture* CatalogRenders::Current(Target& target, int& index) const {
-    const Catalog& catalog = m_document.Contents();
-    index = m_document.Model().IndexOf(target.texture, target.hint);
-    if (index < 0 || catalog.GetTexture(index).GetId() != target.id) {
-        index = -1;
-        for (int i = 0; i < catalog.GetCount(); ++i)
-            if (catalog.GetTexture(i).GetId() == target.id) {
-                index = i;
-                break;
-            }
-    }
-    if (index < 0)
-        return nullptr;
-    target.texture = &catalog.GetTexture(index);
-    target.hint = index;
-    return target.texture;
+void CatalogRenders::Unpend(TextureId id) {
+    const auto entry = m_pending.find(id);
+    if (entry == m_pending.end() || --entry->second > 0)
+        return;
+    m_pending.erase(entry);
+    MarkChanged(id);
+}
+
+bool CatalogRenders::IsRendering(TextureId id) const {
+    return m_pending.count(id) > 0 ||
+           std::any_of(m_singles.begin(), m_singles.end(),
+                       [id](const auto& single) { return single->id == id && single->shown; });
+}
+
+void CatalogRenders::OnTextureReplaced(int index) {
+    const Texture& texture = m_document.Contents().GetTexture(index);
+    for (const auto& single : m_singles)
+        if (single->id == texture.GetId()) {
+            const Texture* subject = ThumbnailSubject(texture, single->layer);
+            single->shown = subject && single->render->Renders(*subject);
+        }
+    for (const auto& batch : m_batches)
+        batch->Replaced(texture.GetId());
+    m_document.Model().RenderingChanged(index);
+}
+
+void CatalogRenders::TakeWithoutStep(int index, int layer, Bitmap& picture) {
+    m_document.Model().SwapThumbnail(index, layer, picture);
+    if (m_document.UndoStack().isClean())
+        m_document.SetModifiedFlag(true);
 }
 
 void CatalogRenders::RenderThumbnail(const Texture& texture, const std::vector<int>& layers) {
     const Catalog& catalog = m_document.Contents();
-    int hint = m_document.Model().IndexOf(&texture);
+    const int index = m_document.Model().RowOf(texture.GetId());
+    const bool inCatalog = index >= 0 && &catalog.GetTexture(index) == &texture;
     std::vector<std::pair<int, const Texture*>> subjects{{-1, &texture}};
     for (int layer : layers)
         if (const Texture* subject = ThumbnailSubject(texture, layer))
@@ -270,8 +290,7 @@ void CatalogRenders::RenderThumbnail(const Texture& texture, const std::vector<i
     for (const auto& [layer, subject] : subjects) {
         const int size = ThumbnailBatch::kLayerThumbnailSize;
         auto single = std::make_unique<Single>(Single{
-            {&texture, texture.GetId(), hint},
-            layer,
+            texture.GetId(), layer, inCatalog,
             std::make_unique<PictureRender>(*subject,
                                             layer < 0 ? catalog.GetThumbnailWidth() : size,
                                             layer < 0 ? catalog.GetThumbnailHeight() : size)});
@@ -279,12 +298,13 @@ void CatalogRenders::RenderThumbnail(const Texture& texture, const std::vector<i
         started->render->SetOwner(&m_document);
         connect(started->render.get(), &QueuedRender::finished, this,
                 [this, started] { SingleEnded(started); });
-        Pend(started->target);
         m_singles.push_back(std::move(single));
         started->render->Start(m_queue);
     }
-    if (hint >= 0)
-        m_document.Model().SetThumbnailProblem(hint, QString());
+    if (inCatalog) {
+        m_document.Model().SetThumbnailProblem(index, QString());
+        m_document.Model().RenderingChanged(index);
+    }
 }
 
 void CatalogRenders::SingleEnded(Single* single) {
@@ -294,31 +314,35 @@ void CatalogRenders::SingleEnded(Single* single) {
         return;
     const std::unique_ptr<Single> ended = std::move(*found);
     m_singles.erase(found);
-    Unpend(ended->target);
-    const RenderResult& result = ended->render->Result();
+    MarkChanged(ended->id);
+    const PictureRender& render = *ended->render;
     int index = -1;
-    Texture* texture = m_document.Locate(ended->target.texture, index, ended->target.hint);
-    Texture* subject = texture && texture->GetId() == ended->target.id
-                           ? ThumbnailSubject(*texture, ended->layer)
-                           : nullptr;
     // A texture that is gone, or that changed meanwhile, keeps what it has: its own render,
     // if it needs one, brings its picture.
-    if (!subject || !ended->render->Renders(*subject))
+    Texture* texture = m_document.Find(
+        ended->id,
+        [&](const Texture& candidate) {
+            const Texture* subject = ThumbnailSubject(candidate, ended->layer);
+            return subject && render.Renders(*subject);
+        },
+        index);
+    if (!texture)
         return;
+    const RenderResult& result = render.Result();
     if (!result.Succeeded()) {
-        if (result.status != RenderResult::Stopped)
-            ShowFailure(ended->target, ended->layer, result);
+        if (result.status != RenderResult::Stopped && index >= 0)
+            ShowFailure(ended->id, ended->layer, result);
         return;
     }
     if (index >= 0)
-        m_document.Model().SwapThumbnail(index, ended->layer, ended->render->Picture());
+        TakeWithoutStep(index, ended->layer, ended->render->Picture());
     else
-        subject->Thumbnail() = std::move(ended->render->Picture());
+        ThumbnailSubject(*texture, ended->layer)->Thumbnail() = std::move(ended->render->Picture());
 }
 
-void CatalogRenders::ShowFailure(const Target& target, int layer, const RenderResult& result) {
+void CatalogRenders::ShowFailure(TextureId id, int layer, const RenderResult& result) {
     CatalogModel& model = m_document.Model();
-    const int index = model.IndexOf(target.texture, target.hint);
+    const int index = model.RowOf(id);
     if (index < 0)
         return;
     const Texture& texture = m_document.Contents().GetTexture(index);
@@ -333,7 +357,16 @@ void CatalogRenders::ShowFailure(const Target& target, int layer, const RenderRe
 void CatalogRenders::StartBatch(const std::vector<int>& indices, bool composite, bool layers,
                                 bool command) {
     ThumbnailBatch plan(m_document.Contents(), indices, composite, layers);
-    auto batch = std::make_unique<Batch>(*this, std::move(plan), command);
+    if (command) {
+        // The newer command renders these textures: earlier batches leave them.
+        std::unordered_set<TextureId> ids;
+        for (const ThumbnailBatch::Member& member : plan.Members())
+            ids.insert(member.id);
+        for (const auto& batch : m_batches)
+            batch->Drop(ids);
+        m_rest = {};
+    }
+    auto batch = std::make_unique<Batch>(*this, std::move(plan), command, composite, layers);
     Batch* started = batch.get();
     ThumbnailBatchRender& render = *started->render;
     render.SetOwner(&m_document);
@@ -350,6 +383,15 @@ void CatalogRenders::StartBatch(const std::vector<int>& indices, bool composite,
     emit batchesChanged();
 }
 
+void CatalogRenders::Drop(const std::vector<TextureId>& ids) {
+    const std::unordered_set<TextureId> dropped(ids.begin(), ids.end());
+    for (const auto& batch : m_batches)
+        batch->Drop(dropped);
+    for (const auto& single : m_singles)
+        if (dropped.count(single->id))
+            single->render->Stop();
+}
+
 void CatalogRenders::BatchEnded(Batch* batch) {
     const auto found = std::find_if(m_batches.begin(), m_batches.end(),
                                     [batch](const auto& owned) { return owned.get() == batch; });
@@ -359,7 +401,32 @@ void CatalogRenders::BatchEnded(Batch* batch) {
     m_batches.erase(found);
     ended->End();
     m_summary = ended->render->Summary();
+    if (ended->IsCommand() && m_summary->stopped)
+        m_rest = {ended->Unrendered(), ended->composite, ended->layers};
     emit batchesChanged();
+}
+
+std::vector<int> CatalogRenders::IndicesOf(const std::vector<TextureId>& ids) const {
+    std::vector<int> indices;
+    for (TextureId id : ids)
+        if (const int index = m_document.Model().RowOf(id); index >= 0)
+            indices.push_back(index);
+    std::sort(indices.begin(), indices.end());
+    return indices;
+}
+
+int CatalogRenders::RestCount() const {
+    return static_cast<int>(IndicesOf(m_rest.ids).size());
+}
+
+void CatalogRenders::RenderRest() {
+    const std::vector<int> indices = IndicesOf(m_rest.ids);
+    const Rest rest = std::exchange(m_rest, {});
+    m_summary.reset();
+    if (!indices.empty())
+        StartBatch(indices, rest.composite, rest.layers, true);
+    else
+        emit batchesChanged();
 }
 
 int CatalogRenders::Left() const {

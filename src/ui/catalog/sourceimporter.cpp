@@ -270,7 +270,7 @@ void SourceImporter::OnReadDone() {
         }
         Prompts::Message(&m_window, Prompts::Icon::Warning, kTitle,
                          QString::fromStdString(*result.failure) +
-                             QStringLiteral("\r\n\r\nNothing was imported."));
+                             QStringLiteral("\n\nNothing was imported."));
     } else if (done->job.again) {
         AddAgain(done->job.source, std::move(result));
     } else {

@@ -187,10 +187,10 @@ void ExportDialog::accept() {
 }
 
 ExportSourceDialog::ExportSourceDialog(const QString& fileName, QWidget* parent)
-    : QDialog(parent), m_text(QStringLiteral("File already exists:\r\n") + fileName) {
+    : QDialog(parent), m_text(QStringLiteral("File already exists:\n") + fileName) {
     setWindowTitle(QStringLiteral("Export Source"));
 
-    auto* label = new QLabel(ForDisplay(m_text), this);
+    auto* label = new QLabel(m_text, this);
     label->setObjectName(QStringLiteral("textLabel"));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);

@@ -75,7 +75,7 @@ public:
 
     explicit ExportSourceDialog(const QString& fileName, QWidget* parent = nullptr);
 
-    /// "File already exists:\r\n" followed by the file name.
+    /// "File already exists:\n" followed by the file name.
     const QString& Text() const { return m_text; }
 
     QPushButton* CancelButton() const { return m_cancel; }

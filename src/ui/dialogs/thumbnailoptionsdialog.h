@@ -15,7 +15,7 @@ public:
     enum Option { Composite = 0, Layers = 1, Both = 2 };
 
     static constexpr const char* kDefaultPrompt =
-        "Please select an option for which thumbnails that you would like to render:";
+        "Which thumbnails of the layered textures would you like to render?";
 
     explicit ThumbnailOptionsDialog(QWidget* parent = nullptr);
 

@@ -327,7 +327,7 @@ void PreviewWindow::StartRender(Kind kind) {
                     m_notices << text;
             });
     ShowBusy();
-    m_render->Start(m_services.Renders());
+    m_render->Start(m_services.Renders(), QueuedRender::Priority::Preview);
     if (kind == Kind::Manual)
         m_services.ShowProgress(*m_render);
 }

@@ -63,13 +63,6 @@ private:
     QString m_defaultSuffix;
 };
 
-/// Texts keep the program's CR LF line breaks; a message box wants plain line feeds.
-QString Shown(const QString& text) {
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return shown;
-}
-
 } // namespace
 
 QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& title,
@@ -78,7 +71,7 @@ QMessageBox::StandardButton Message(QWidget* parent, Icon icon, const QString& t
                                     const ButtonLabels& labels) {
     if (Responder())
         return Responder()(icon, title, text, buttons);
-    QMessageBox box(BoxIcon(icon), title, Shown(text), buttons, parent);
+    QMessageBox box(BoxIcon(icon), title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     for (const auto& [button, label] : labels)
@@ -96,7 +89,7 @@ void Notify(QWidget* parent, Icon icon, const QString& title, const QString& tex
         Responder()(icon, title, text, QMessageBox::Ok);
         return;
     }
-    auto* box = new QMessageBox(BoxIcon(icon), title, Shown(text), QMessageBox::Ok, parent);
+    auto* box = new QMessageBox(BoxIcon(icon), title, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
