@@ -3,6 +3,7 @@
 
 #include "core/povray/povcommand.h"
 #include "core/povtext/sourceimport.h"
+#include "core/shapes/builtinshapes.h"
 #include "render/files/disksourcefiles.h"
 #include "render/files/fileio.h"
 #include "render/povray/povrayjob.h"
@@ -27,15 +28,16 @@ double Difference(const std::vector<std::uint8_t>& a, const std::vector<std::uin
 
 class ImportRenderTest : public RenderTest {
 protected:
-    /// Renders the catalog's sphere scene with `include` as its texture file, the texture
-    /// declared as `name`.
-    std::vector<std::uint8_t> Render(const std::string& include, const std::string& name) {
+    /// Renders the catalog's sphere scene (or preview shape `shape`) with `include` as its
+    /// texture file, the texture declared as `name`.
+    std::vector<std::uint8_t> Render(const std::string& include, const std::string& name,
+                                     int shape = 0) {
         QString folder;
         EXPECT_TRUE(m_runner->NewJobFolder(folder).Succeeded());
         EXPECT_TRUE(WriteFileAtomically(folder + "/" + kTextureFileName,
                                         QByteArray::fromStdString(include)));
         RenderRemarks remarks;
-        EXPECT_TRUE(m_runner->WriteScene(name, 0, folder, remarks).Succeeded());
+        EXPECT_TRUE(m_runner->WriteScene(name, shape, folder, remarks).Succeeded());
         const std::unique_ptr<PovRayJob> job =
             m_runner->MakeJob(folder, m_runner->Command(OutputFileName(), kSize, kSize),
                               OutputFileName(), kSize, kSize, QString::fromStdString(name));
@@ -102,4 +104,59 @@ TEST_F(ImportRenderTest, LibraryTexturesImportedExactlyRenderLikeTheOriginals) {
         EXPECT_GT(Difference(before, Render(original, "White")), 1.0)
             << "the comparison tells textures apart";
     }
+}
+
+TEST_F(ImportRenderTest, TexturesThatLetLightThroughComeInOnAShapeTheyCanBeSeenAgainst) {
+    const std::string library = kPovRayLibraryFolder;
+    DiskSourceFiles disk;
+    ImportOptions options;
+    options.sourceFallback = true; // as the program imports: what the model cannot hold as text
+    auto import = [&](const char* file) {
+        ImportResult result = ImportSource(
+            {{library + "/colors.inc", std::nullopt}, {library + "/" + file, std::nullopt}},
+            options, disk);
+        EXPECT_FALSE(result.failure) << *result.failure;
+        return result;
+    };
+    ImportResult result = import("glass_old.inc");
+    for (ImportedDeclaration& declaration : import("stones1.inc").declarations)
+        result.declarations.push_back(std::move(declaration));
+    const Texture* glass = nullptr;
+    int glasses = 0;
+    for (const ImportedDeclaration& declaration : result.declarations) {
+        if (!declaration.texture)
+            continue;
+        const std::uint8_t shape = declaration.texture->GetPreviewShape();
+        if (declaration.name.find("Glass") != std::string::npos) {
+            ++glasses;
+            EXPECT_EQ(shape, kSeeThroughShape) << declaration.name;
+        }
+        if (declaration.name == "T_Glass1")
+            glass = declaration.texture.get();
+        // Solid granite hides the room; the filtering cracks laid over stones do not.
+        if (declaration.name == "T_Grnt0") {
+            EXPECT_EQ(shape, 0);
+        } else if (declaration.name == "T_Crack2") {
+            EXPECT_EQ(shape, kSeeThroughShape);
+        }
+    }
+    EXPECT_EQ(glasses, 13);
+    ASSERT_TRUE(glass);
+
+    // Through the sphere's middle the room's green checkers show; on the plain sphere they
+    // cannot.
+    const std::string include = "#version 3.7;\n" + glass->GetRenderSource();
+    const std::string name = DeclaredIdentifier("T_Glass1");
+    auto greenInTheMiddle = [](const std::vector<std::uint8_t>& rows) {
+        int green = 0;
+        for (int y = kSize / 3; y < 2 * kSize / 3; ++y)
+            for (int x = kSize / 3; x < 2 * kSize / 3; ++x) {
+                const std::uint8_t* pixel = &rows[static_cast<std::size_t>((y * kSize + x) * 3)];
+                // Rows hold blue, green, red.
+                green += pixel[1] > 2 * pixel[0] && pixel[1] > 2 * pixel[2] && pixel[1] > 40;
+            }
+        return green * 9 * 100 / (kSize * kSize);
+    };
+    EXPECT_GT(greenInTheMiddle(Render(include, name, kSeeThroughShape)), 15);
+    EXPECT_LT(greenInTheMiddle(Render(include, name, 0)), 2);
 }

@@ -2,6 +2,7 @@
 
 #include "core/archive/archive.h"
 
+#include <algorithm>
 #include <new>
 
 IMPLEMENT_SERIAL(LayeredTexture, 1)
@@ -24,6 +25,12 @@ LayeredTexture& LayeredTexture::operator=(const LayeredTexture& other) {
 
 std::unique_ptr<Texture> LayeredTexture::Clone() const {
     return std::make_unique<LayeredTexture>(*this);
+}
+
+bool LayeredTexture::LetsLightThrough() const {
+    return !m_layers.empty() &&
+           std::all_of(m_layers.begin(), m_layers.end(),
+                       [](const auto& layer) { return layer->LetsLightThrough(); });
 }
 
 bool LayeredTexture::ScaleThumbnail(int width, int height, bool layersToo) {

@@ -18,6 +18,8 @@ public:
     LayeredTexture& operator=(const LayeredTexture& other);
 
     bool IsSimple() const override { return false; }
+    /// Every layer does: an opaque one hides what lies under it.
+    bool LetsLightThrough() const override;
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
     /// "#declare NAME =" (with SourceFlag::Declare) and the layers as texture blocks.

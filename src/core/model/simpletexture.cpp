@@ -2,10 +2,28 @@
 
 #include "core/archive/archive.h"
 
+#include <algorithm>
+
 IMPLEMENT_SERIAL(SimpleTexture, 1)
 
 std::unique_ptr<Texture> SimpleTexture::Clone() const {
     return std::make_unique<SimpleTexture>(*this);
+}
+
+bool SimpleTexture::LetsLightThrough() const {
+    if (finish.refraction != 0)
+        return true;
+    switch (pigment.pattern) {
+    case Pigment::SolidColor:
+        return pigment.color.filter > 0;
+    case Pigment::ImageMap:
+        return false;
+    default:
+        const ColorMap& map = pigment.colorMap;
+        return std::any_of(map.colors.begin(),
+                           map.colors.begin() + std::clamp(map.count, 0, ColorMap::kMaxEntries),
+                           [](const ColorRGBF& color) { return color.filter > 0; });
+    }
 }
 
 bool SimpleTexture::ScaleThumbnail(int width, int height, bool /*layersToo*/) {

@@ -15,6 +15,7 @@ public:
     SimpleTexture& operator=(const SimpleTexture&) = default;
 
     bool IsSimple() const override { return true; }
+    bool LetsLightThrough() const override;
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
     /// The "#declare NAME = texture { ... }" text (with SourceFlag::Declare) or just the blocks.

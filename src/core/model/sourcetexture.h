@@ -17,6 +17,9 @@ public:
     SourceTexture& operator=(const SourceTexture&) = default;
 
     bool IsSimple() const override { return false; }
+    /// The text gives a colour some filter or transmit, or turns refraction on (a value that
+    /// is not a plain number counts as doing so).
+    bool LetsLightThrough() const override;
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
     /// "#declare NAME = " and the text (with SourceFlag::Declare), or the text alone; a refused

@@ -71,6 +71,9 @@ public:
     virtual bool RendersAsMaterial() const { return false; }
     /// Why the texture may not be rendered or exported; empty when it may.
     virtual std::string GetRefusal() const { return {}; }
+    /// Whether light passes through it (a filtering or transmitting colour, refraction): on a
+    /// plain background such a texture shows as a dark ball.
+    virtual bool LetsLightThrough() const = 0;
 
     int GetThumbnailWidth() const { return m_thumbnail.Width(); }
     int GetThumbnailHeight() const { return m_thumbnail.Height(); }

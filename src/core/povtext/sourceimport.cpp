@@ -6,6 +6,7 @@
 #include "core/povtext/sourceerror.h"
 #include "core/povtext/strictsource.h"
 #include "core/povtext/texturemapper.h"
+#include "core/shapes/builtinshapes.h"
 
 #include <algorithm>
 
@@ -151,6 +152,10 @@ std::vector<ImportedDeclaration> MappedAll(const SceneParser& parser, const Impo
         budget.Poll();
         budget.Progress(static_cast<double>(i) / static_cast<double>(read.size()));
         declarations.push_back(Mapped(read[i], parser, mapper, budget, options));
+        // Glass shows on a background it can be seen against.
+        if (const auto& texture = declarations.back().texture;
+            texture && texture->LetsLightThrough())
+            texture->SetPreviewShape(kSeeThroughShape);
     }
     return declarations;
 }

@@ -10,6 +10,10 @@
 /// The number of built-in preview shapes: 13 scenes, then USER1 to USER20.
 inline constexpr std::size_t kBuiltinShapeCount = 33;
 
+/// "Sphere Room": a sphere before a checkered floor and wall, which show through a texture
+/// that lets light through.
+inline constexpr std::uint8_t kSeeThroughShape = 9;
+
 /// The built-in preview shapes (all CustomShape), in the order textures refer to them by index.
 std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes();
 

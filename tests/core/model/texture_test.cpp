@@ -1,9 +1,11 @@
 #include "core/archive/archive.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "core/storedclasses.h"
 #include "testsupport.h"
 
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -474,4 +476,53 @@ TEST(TextureEquality, WithoutThumbnailsOnlyWhatAnEditorChangesCounts) {
     EXPECT_EQ(stack.GetLayer(0)->GetThumbnailWidth(), 4);
     EXPECT_EQ(layerPictures.GetThumbnailWidth(), 4);
     EXPECT_FALSE(SameButThumbnails(LayeredTexture(), SimpleTexture()));
+}
+
+TEST(LetsLightThrough, FilteringColoursAndRefractionDoAndTheRestDoesNot) {
+    SimpleTexture texture;
+    EXPECT_FALSE(texture.LetsLightThrough());
+    texture.pigment.color.filter = 200;
+    EXPECT_TRUE(texture.LetsLightThrough());
+    // A pattern's own colour is not painted: its map is.
+    texture.pigment.pattern = Pigment::Marble;
+    EXPECT_FALSE(texture.LetsLightThrough());
+    texture.pigment.colorMap.count = 2;
+    texture.pigment.colorMap.colors[2].filter = 100; // past the entries in use
+    EXPECT_FALSE(texture.LetsLightThrough());
+    texture.pigment.colorMap.colors[1].filter = 100;
+    EXPECT_TRUE(texture.LetsLightThrough());
+    SimpleTexture refracting;
+    refracting.finish.refraction = 1;
+    EXPECT_TRUE(refracting.LetsLightThrough());
+
+    // Layered: only when no layer hides what lies under it.
+    LayeredTexture layered;
+    EXPECT_FALSE(layered.LetsLightThrough());
+    ASSERT_TRUE(layered.AddLayer(texture));
+    EXPECT_TRUE(layered.LetsLightThrough());
+    ASSERT_TRUE(layered.AddLayer(SimpleTexture()));
+    EXPECT_FALSE(layered.LetsLightThrough());
+
+    // POV-Ray text: the keywords with what follows them, not parts of other names, in any
+    // locale.
+    const char* const locale = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    SourceTexture source;
+    for (const char* text :
+         {"texture { pigment { T_filtered_look } finish { phong 1 } }",
+          "texture { pigment { granite color_map { [0.0 color rgbf <0.7, 0.5, 0.4, 0.000>]\r\n"
+          "[1.0 color rgbft <1, 1, 1, 0, 0>] } } }",
+          "texture { pigment { color red 1 filter 0 } finish { refraction 0 } }"}) {
+        source.SetText(text);
+        EXPECT_FALSE(source.LetsLightThrough()) << text;
+    }
+    for (const char* text : {"texture { pigment { rgbt <1, 1, 1, 0.7> } }",
+                             "texture { pigment { color red 1 filter 0.9 } }",
+                             "texture { pigment { rgbft <1, 1, 1, 0, 0.5> } }",
+                             "texture { pigment { rgbf <1, 1, 1, Clarity> } }",
+                             "texture { pigment { rgb 1 transmit T } }"}) {
+        source.SetText(text);
+        EXPECT_TRUE(source.LetsLightThrough()) << text;
+    }
+    if (locale)
+        std::setlocale(LC_NUMERIC, "C");
 }
