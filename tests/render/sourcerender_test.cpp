@@ -137,6 +137,8 @@ TEST_F(SourceRenderTest, ImportedTextRendersAsTheTextItCameFrom) {
     ASSERT_EQ(result.declarations.size(), 4u);
     for (const ImportedDeclaration& declaration : result.declarations) {
         ASSERT_TRUE(declaration.texture) << ReportLine(declaration);
+        // On the plain sphere: the scene's #default would reach the room's walls too.
+        declaration.texture->SetPreviewShape(0);
         PictureRender render(*declaration.texture, kSize, kSize);
         ASSERT_TRUE(Run(render).Succeeded()) << declaration.name;
         // A pigment has no finish: it renders with POV-Ray's own, not the default one.
