@@ -421,6 +421,12 @@ TEST_F(AppTest, BatchRenderingAndStop) {
     EXPECT_TRUE(bar->SummaryText().endsWith(QStringLiteral("; 2 not rendered.")));
     ASSERT_TRUE(bar->RestButton()->isVisible());
     EXPECT_EQ(bar->RestButton()->text(), QStringLiteral("Render the &Rest"));
+    // Both buttons stay clear of the scroll bar, which runs beside the bar.
+    m_app->Frame().MdiArea()->activeSubWindow()->resize(420, 360);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->verticalScrollBar()->isVisible(); }, 5000));
+    const QScrollBar* scroll = view->verticalScrollBar();
+    EXPECT_FALSE(
+        bar->geometry().intersects(QRect(scroll->mapTo(view, QPoint(0, 0)), scroll->size())));
     // The user's selection changed meanwhile; the rest is what the batch left.
     ClickTexture(view, 5);
     QTest::mouseClick(bar->RestButton(), Qt::LeftButton);

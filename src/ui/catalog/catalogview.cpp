@@ -420,10 +420,12 @@ void CatalogView::UpdateMargins() {
     const int top = m_findBar->isHidden() ? 0 : m_findBar->sizeHint().height();
     const int bottom = m_batchBar->isHidden() ? 0 : m_batchBar->sizeHint().height();
     setViewportMargins(0, top, 0, bottom);
+    // The scroll bar runs the whole height beside the bars: they keep clear of it.
+    const QRect shown = viewport()->geometry();
     if (top > 0)
-        m_findBar->setGeometry(inner.left(), inner.top(), inner.width(), top);
+        m_findBar->setGeometry(shown.left(), inner.top(), shown.width(), top);
     if (bottom > 0)
-        m_batchBar->setGeometry(inner.left(), inner.bottom() + 1 - bottom, inner.width(), bottom);
+        m_batchBar->setGeometry(shown.left(), inner.bottom() + 1 - bottom, shown.width(), bottom);
 }
 
 void CatalogView::wheelEvent(QWheelEvent* event) {
