@@ -8,6 +8,7 @@
 #include "render/povray/thumbnailbatchrender.h"
 #include "renderfixture.h"
 #include "samplecatalog.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -52,7 +53,7 @@ public:
         return gone.count(task.member) ? nullptr : &m_textures[task.member];
     }
     ThumbnailBatchRender::Delivery Deliver(const ThumbnailTask& task,
-                                           PictureRender& render) override {
+                                           RenderedPicture& render) override {
         if (beforeDelivery)
             beforeDelivery(task.member);
         if (gone.count(task.member))
@@ -261,7 +262,8 @@ TEST_F(RenderTest, BatchesWaitTheirTurnAndSingleRendersGoAheadOfThem) {
     one.Start(*m_queue);
     two.Start(*m_queue);
     EXPECT_EQ(m_queue->Waiting(), 5);
-    // A single render asked for while the first batch runs goes next.
+    // A single render asked for while the first batch runs goes next: after the run that
+    // renders the first batch's three textures as its frames (three waiting, one place).
     SimpleTexture single;
     PictureRender preview(single, 40, 40);
     QObject::connect(&preview, &QueuedRender::finished,
@@ -270,7 +272,7 @@ TEST_F(RenderTest, BatchesWaitTheirTurnAndSingleRendersGoAheadOfThem) {
     preview.Start(*m_queue);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return one.IsFinished() && two.IsFinished() && preview.IsFinished(); }, 60000));
-    EXPECT_EQ(order, (std::vector<QString>{"one 0", "single", "one 1", "one 2", "two 0", "two 1"}));
+    EXPECT_EQ(order, (std::vector<QString>{"one 0", "one 1", "one 2", "single", "two 0", "two 1"}));
 }
 
 TEST_F(RenderTest, TextureMapsWithAFlatFinish) {
@@ -295,4 +297,43 @@ TEST_F(RenderTest, TextureMapsWithAFlatFinish) {
     ASSERT_TRUE(Run(lit).Succeeded());
     EXPECT_FALSE(std::all_of(lit.Pixels().begin(), lit.Pixels().end(),
                              [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST_F(RenderTest, ManyThumbnailsComeFromFewPovRayRunsWithTheSamePicturesAsTheirOwnRuns) {
+    // Each POV-Ray start is written down.
+    const QString starts = Path(QStringLiteral("starts.log"));
+    m_settings.povExecutable = FakePovRay(QStringLiteral("echo run >> '%1'\nexec '%2' \"$@\"\n")
+                                              .arg(starts, m_settings.EffectivePovExecutable()));
+    m_settings.povCommandStyle = 2;
+    const Catalog sample = BuildSampleCatalog();
+    auto twenty = [&sample] {
+        Catalog catalog;
+        for (int i = 0; catalog.GetCount() < 20; i = (i + 1) % sample.GetCount())
+            if (sample.GetTexture(i).IsSimple())
+                catalog.AddTexture(sample.GetTexture(i));
+        return catalog;
+    };
+    Catalog catalog = twenty();
+    Catalog own = twenty();
+    catalog.SelectAll();
+
+    // Twenty thumbnails, two places: two runs of ten frames.
+    const auto run = RunBatch(catalog, true, false, 2);
+    ASSERT_TRUE(run->batch->Result().Succeeded()) << run->batch->Result().message.toStdString();
+    EXPECT_EQ(run->textures->Taken(), 20);
+    EXPECT_EQ(FileBytes(starts), QByteArray("run\nrun\n"));
+    // Pixel for pixel what a run of its own makes of each.
+    for (int i = 0; i < own.GetCount(); ++i) {
+        Texture& texture = own.GetTexture(i);
+        ASSERT_TRUE(Thumbnail(texture, 120, 120).Succeeded()) << i;
+        const auto& mine = texture.Thumbnail().Bits();
+        const auto& theirs = catalog.GetTexture(i).Thumbnail().Bits();
+        EXPECT_TRUE(std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end()))
+            << texture.GetName();
+    }
+    // The pictures came one by one as the frames were done, not all at the end.
+    std::set<int> seen;
+    for (const BatchStatus& status : run->statuses)
+        seen.insert(status.texturesDone);
+    EXPECT_GT(seen.size(), 4u);
 }

@@ -13,7 +13,7 @@ std::string PovCommand::Text() const {
 }
 
 PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style,
-                           const std::string& outputFile, int width, int height) {
+                           const std::string& outputFile, int width, int height, int frames) {
     const bool classic = style == PovCommandStyle::Classic;
     PovCommand command{options.executable, {std::string("+i") + kSceneFileName, "+o" + outputFile}};
     if (classic)
@@ -33,6 +33,10 @@ PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle sty
     command.arguments.push_back("+w" + std::to_string(width));
     command.arguments.push_back("+h" + std::to_string(height));
     command.arguments.push_back("-p");
+    if (frames > 1) {
+        command.arguments.push_back("+kfi1");
+        command.arguments.push_back("+kff" + std::to_string(frames));
+    }
     const std::string& library = options.libraryPath;
     if (!library.empty() && library.find('"') == std::string::npos) {
         const bool quoted = library.find_first_of(" \t") != std::string::npos;

@@ -46,9 +46,10 @@ inline constexpr const char* kDebugScriptName = "tempex!!.bat";
 /// The command line for a render of width x height into `outputFile`, in a resolved style
 /// (Classic or Pov37; Automatic is treated as Pov37). A library path comes last, as "+L" and
 /// the folder (in double quotes when it holds a blank); a folder with a double quote in its
-/// name cannot be given and is left out.
+/// name cannot be given and is left out. With `frames` above 1 the scene is rendered as frames
+/// 1 to `frames` of an animation, each into the output file's name with the frame's number.
 PovCommand BuildPovCommand(const PovCommandOptions& options, PovCommandStyle style,
-                           const std::string& outputFile, int width, int height);
+                           const std::string& outputFile, int width, int height, int frames = 1);
 
 /// POV-Ray's version as major and minor numbers, read from the text "POV-Ray 3.7.0.10 ..." or
 /// "Persistence of Vision(tm) Ray Tracer Version 3.6.1 ..." that it prints.

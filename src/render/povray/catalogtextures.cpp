@@ -18,7 +18,7 @@ const Texture* CatalogTextures::Subject(const ThumbnailTask& task) {
 }
 
 ThumbnailBatchRender::Delivery CatalogTextures::Deliver(const ThumbnailTask& task,
-                                                        PictureRender& render) {
+                                                        RenderedPicture& render) {
     Texture* subject = Find(task);
     if (!subject)
         return ThumbnailBatchRender::Delivery::Gone;

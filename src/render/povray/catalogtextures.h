@@ -14,7 +14,7 @@ public:
 
     const Texture* Subject(const ThumbnailTask& task) override;
     ThumbnailBatchRender::Delivery Deliver(const ThumbnailTask& task,
-                                           PictureRender& render) override;
+                                           RenderedPicture& render) override;
     /// Pictures taken so far.
     int Taken() const { return m_taken; }
 

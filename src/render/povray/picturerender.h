@@ -1,9 +1,7 @@
 #pragma once
 
-#include "core/bitmap/bitmap.h"
 #include "render/povray/queuedrender.h"
-
-#include <string>
+#include "render/povray/renderedpicture.h"
 
 class Texture;
 
@@ -16,10 +14,11 @@ public:
     PictureRender(const Texture& texture, int width, int height, QObject* parent = nullptr);
 
     /// The rendered picture, once the render has succeeded.
-    Bitmap& Picture() { return m_picture; }
+    Bitmap& Picture() { return m_rendered.Picture(); }
     /// Whether `texture` as it is now has the source and the shape this render renders, so the
     /// picture shows it.
-    bool Renders(const Texture& texture) const;
+    bool Renders(const Texture& texture) const { return m_rendered.Renders(texture); }
+    RenderedPicture& Rendered() { return m_rendered; }
 
 protected:
     RenderResult Prepare(const PovRayRunner& runner, const QString& folder,
@@ -27,9 +26,5 @@ protected:
     RenderResult Collect(const QString& folder) override;
 
 private:
-    std::string m_source;
-    std::string m_refusal;
-    int m_shape;
-    bool m_material;
-    Bitmap m_picture;
+    RenderedPicture m_rendered;
 };

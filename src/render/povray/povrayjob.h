@@ -37,6 +37,7 @@ public:
     void SetSubject(const QString& subject) { m_subject = subject; }
     /// Ends POV-Ray when it has not finished within `seconds` (0: no limit). Call before Start().
     void SetTimeLimit(int seconds) { m_timeLimit = seconds; }
+    int TimeLimit() const { return m_timeLimit; }
     /// Debug mode: the command runs POV-Ray visibly in a terminal that waits for a key, so the
     /// run has no progress and no time limit, and it ends well however the terminal ends.
     /// Call before Start().

@@ -7,6 +7,7 @@
 #include "render/files/fileio.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
+#include "render/povray/renderedpicture.h"
 #include "render/povray/scratcharea.h"
 #include "render/settings/programsettings.h"
 
@@ -156,9 +157,10 @@ PovCommandStyle PovRayRunner::ResolvedStyle() const {
     return known != m_detectedStyles.end() ? known->second : StyleForVersion(std::nullopt);
 }
 
-PovCommand PovRayRunner::Command(const QString& outputFile, int width, int height) const {
+PovCommand PovRayRunner::Command(const QString& outputFile, int width, int height,
+                                 int frames) const {
     return BuildPovCommand(m_settings.CommandOptions(), ResolvedStyle(), outputFile.toStdString(),
-                           width, height);
+                           width, height, frames);
 }
 
 std::unique_ptr<PovRayJob> PovRayRunner::MakeDebugJob(const QString& folder,
@@ -198,16 +200,8 @@ std::unique_ptr<PovRayJob> PovRayRunner::MakeDebugJob(const QString& folder,
     return job;
 }
 
-RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,
-                                      const QString& folder, RenderRemarks& remarks,
-                                      bool material) const {
-    const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
-    const auto applied = [&](std::string scene) {
-        return material ? AsMaterialScene(std::move(scene), textureName) : scene;
-    };
-    if (shapeIndex == kTextureMapSceneId)
-        return WriteScratchFile(scenePath, WithCrLf(applied(TextureMapScene(textureName))));
-
+std::string PovRayRunner::ShapeScene(const std::string& textureName, int shapeIndex,
+                                     RenderRemarks& remarks, bool material) const {
     const PreviewShape* shape = &FallbackShape();
     if (shapeIndex >= 0 && static_cast<std::size_t>(shapeIndex) < m_shapes.size()) {
         shape = m_shapes[static_cast<std::size_t>(shapeIndex)].get();
@@ -223,14 +217,56 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     if (shape->LacksInclude())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
                                    QString::fromUtf8(ShapeMessages::MissingInclude)});
+    std::string scene = shape->GetSceneSource(textureName);
+    return material ? AsMaterialScene(std::move(scene), textureName) : scene;
+}
+
+RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,
+                                      const QString& folder, RenderRemarks& remarks,
+                                      bool material) const {
+    const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
+    if (shapeIndex == kTextureMapSceneId) {
+        std::string scene = TextureMapScene(textureName);
+        return WriteScratchFile(
+            scenePath, WithCrLf(material ? AsMaterialScene(std::move(scene), textureName) : scene));
+    }
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
     RenderResult written = WriteScratchFile(
-        scenePath, QByteArray::fromStdString(applied(shape->GetSceneSource(textureName))));
+        scenePath,
+        QByteArray::fromStdString(ShapeScene(textureName, shapeIndex, remarks, material)));
     if (!written.Succeeded())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::WriteErrorTitle),
                                    QString::fromUtf8(ShapeMessages::WriteError)});
     return written;
+}
+
+RenderResult PovRayRunner::WriteFrameScenes(const std::vector<const RenderedPicture*>& pictures,
+                                            const QString& folder, RenderRemarks& remarks) const {
+    const QDir dir(folder);
+    const std::string included = std::string("\"") + kTextureFileName + "\"";
+    std::string frames = "#switch (frame_number)\r\n";
+    for (std::size_t k = 0; k < pictures.size(); ++k) {
+        const RenderedPicture& picture = *pictures[k];
+        const std::string number = std::to_string(k + 1);
+        const std::string textureFile = "tx" + number + ".inc";
+        const std::string sceneFile = "pv" + number + ".inc";
+        std::string scene =
+            ShapeScene(picture.Name(), picture.Shape(), remarks, picture.AsMaterial());
+        for (std::size_t at = scene.find(included); at != std::string::npos;
+             at = scene.find(included, at))
+            scene.replace(at, included.size(), "\"" + textureFile + "\"");
+        for (const auto& [file, text] :
+             {std::pair{textureFile, picture.Source()}, std::pair{sceneFile, scene}})
+            if (RenderResult written = WriteScratchFile(dir.filePath(QString::fromStdString(file)),
+                                                        QByteArray::fromStdString(text));
+                !written.Succeeded())
+                return written;
+        frames += "#case (" + number + ")\r\n#include \"" + sceneFile + "\"\r\n#break\r\n";
+    }
+    frames += "#end\r\n";
+    return WriteScratchFile(dir.filePath(QString::fromLatin1(kSceneFileName)),
+                            QByteArray::fromStdString(frames));
 }
 
 RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString& folder) const {

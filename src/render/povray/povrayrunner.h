@@ -14,6 +14,7 @@
 
 class Bitmap;
 class PovRayJob;
+class RenderedPicture;
 class ScratchArea;
 class Texture;
 struct ProgramSettings;
@@ -56,7 +57,7 @@ public:
     void LearnVersion(const QString& executable, const QString& output);
     /// The command line for a render into `outputFile`, in the style the settings ask for (the
     /// newest when the version of a program is not known).
-    PovCommand Command(const QString& outputFile, int width, int height) const;
+    PovCommand Command(const QString& outputFile, int width, int height, int frames = 1) const;
     /// A POV-Ray run of `command` in `folder` with the settings' time limit, naming `subject`
     /// (the texture) in its messages.
     std::unique_ptr<PovRayJob> MakeJob(const QString& folder, const PovCommand& command,
@@ -85,9 +86,18 @@ public:
     RenderResult WriteTextureScene(const std::string& declaration, const std::string& textureName,
                                    int shapeIndex, const QString& folder, RenderRemarks& remarks,
                                    bool material = false) const;
+    /// The files of one run that renders `pictures` as its frames 1, 2, ... into `folder`: each
+    /// texture in an include file of its own, each shape's scene with that file, and the scene
+    /// that picks frame_number's. A frame renders as the texture's own run would.
+    RenderResult WriteFrameScenes(const std::vector<const RenderedPicture*>& pictures,
+                                  const QString& folder, RenderRemarks& remarks) const;
 
 private:
     PovCommandStyle ResolvedStyle() const;
+    /// The scene of the texture named `textureName` on preview shape `shapeIndex`, with the
+    /// notices a scene of that shape calls for.
+    std::string ShapeScene(const std::string& textureName, int shapeIndex, RenderRemarks& remarks,
+                           bool material) const;
 
     const ProgramSettings& m_settings;
     const ShapeList& m_shapes;

@@ -131,10 +131,13 @@ void QueuedRender::JobFinished() {
         return;
     RenderResult result = m_job->Result();
     m_job.reset();
+    JobEnded(m_folder, result);
     if (result.Succeeded())
         result = NamingTexture(Collect(m_folder), m_subject);
     Finish(std::move(result));
 }
+
+void QueuedRender::JobEnded(const QString&, const RenderResult&) {}
 
 void QueuedRender::Finish(RenderResult result) {
     if (m_state == State::Finished)

@@ -25,8 +25,8 @@ class QueuedRender : public QObject, public QueuedWork {
 public:
     /// What kind of work the render is: one asked for on its own (the Preview, one thumbnail,
     /// a texture map), or a batch's. Renders started on their own go ahead of batches whatever
-    /// their priority.
-    /// Preview: the picture the user waits for, which holds batches back while it runs.
+    /// their priority; the Preview, the picture the user waits for, also holds batches back
+    /// while it runs.
     enum class Priority { Interactive, Preview, Batch };
     enum class State { Idle, Waiting, Running, Finished };
 
@@ -93,6 +93,11 @@ protected:
                                                RenderResult& result);
     /// Reads what POV-Ray made in `folder`, once it ran to its end.
     virtual RenderResult Collect(const QString& folder) = 0;
+    /// POV-Ray ended with `result`, before what it made is collected (or, when it failed,
+    /// thrown away): a render of several pictures takes those that came.
+    virtual void JobEnded(const QString& folder, const RenderResult& result);
+    /// The job folder while the render runs.
+    const QString& Folder() const { return m_folder; }
 
     const std::string& SubjectName() const { return m_subject; }
     int Width() const { return m_width; }

@@ -25,6 +25,9 @@ public:
     virtual int Waiting() const = 0;
     /// Renders holding a place: POV-Ray runs, those being ended included.
     virtual int Running() const = 0;
+    /// Pictures being rendered now, as the user counts them: a run that renders several as its
+    /// frames counts each it has still to hand over.
+    virtual int PicturesRunning() const { return Running(); }
     /// Renders not yet finished and not asked to stop: waiting and running.
     virtual int Left() const = 0;
     /// Whether the user is watching this work happen (the Preview following an edit): while it

@@ -46,7 +46,7 @@ RenderQueue::Tally RenderQueue::TallyFor(const QObject* owner) const {
     Tally tally;
     for (const QueuedWork* work : m_works)
         if (!owner || work->Owner() == owner) {
-            tally.running += work->Running();
+            tally.running += work->PicturesRunning();
             tally.waiting += work->Waiting();
         }
     return tally;

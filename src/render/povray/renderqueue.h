@@ -40,7 +40,7 @@ public:
     int Left() const;
     /// The same for the renders of one owner (a document).
     int LeftFor(const QObject* owner) const;
-    /// Renders running and waiting, as the program tells them wherever it counts them.
+    /// Pictures being rendered and waiting, as the program tells them wherever it counts them.
     struct Tally {
         int running = 0;
         int waiting = 0;

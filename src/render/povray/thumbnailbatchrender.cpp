@@ -1,5 +1,6 @@
 #include "render/povray/thumbnailbatchrender.h"
 
+#include "render/povray/framesrender.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/renderqueue.h"
 
@@ -57,15 +58,25 @@ double ThumbnailBatchRender::TaskWork(std::size_t task) const {
 }
 
 int ThumbnailBatchRender::Running() const {
-    return static_cast<int>(
-        std::count_if(m_running.begin(), m_running.end(), [](const auto& entry) {
-            return entry.second->GetState() == QueuedRender::State::Running;
-        }));
+    return static_cast<int>(std::count_if(m_running.begin(), m_running.end(), [](const Run& run) {
+        return run.render->GetState() == QueuedRender::State::Running;
+    }));
+}
+
+int ThumbnailBatchRender::PicturesRunning() const {
+    return std::accumulate(m_running.begin(), m_running.end(), 0, [](int sum, const Run& run) {
+        return run.render->GetState() == QueuedRender::State::Running
+                   ? sum + static_cast<int>(run.tasks.size() - run.taken)
+                   : sum;
+    });
 }
 
 int ThumbnailBatchRender::Left() const {
-    return std::accumulate(m_running.begin(), m_running.end(), TasksWaiting(),
-                           [](int sum, const auto& entry) { return sum + entry.second->Left(); });
+    return std::accumulate(
+        m_running.begin(), m_running.end(), TasksWaiting(), [](int sum, const Run& run) {
+            return run.render->Left() > 0 ? sum + static_cast<int>(run.tasks.size() - run.taken)
+                                          : sum;
+        });
 }
 
 bool ThumbnailBatchRender::LaunchNext(RenderQueue& queue) {
@@ -76,64 +87,138 @@ bool ThumbnailBatchRender::LaunchNext(RenderQueue& queue) {
     return next->LaunchNext(queue);
 }
 
+std::size_t ThumbnailBatchRender::FramesForNext() const {
+    // The waiting tasks shared out among the free places, so that few runs start; one picture
+    // a run when there are no more tasks than places, so each comes as soon as it can.
+    const int free = m_queue ? m_queue->Limit() - m_queue->Running() : 1;
+    const auto places = static_cast<std::size_t>(std::max(free, 1));
+    return std::clamp<std::size_t>((m_waiting.size() + places - 1) / places, 1, m_framesPerRun);
+}
+
 QueuedRender* ThumbnailBatchRender::TakeNext() {
-    while (!m_waiting.empty() && !m_stopping) {
+    const std::size_t wanted = FramesForNext();
+    std::vector<std::size_t> tasks;
+    std::vector<const Texture*> subjects;
+    while (!m_waiting.empty() && !m_stopping && tasks.size() < wanted) {
         const std::size_t task = m_waiting.front();
-        m_waiting.pop_front();
         const ThumbnailTask& t = m_batch.Tasks()[task];
+        // One run renders one size, and a refused texture fails on its own.
+        if (!tasks.empty() && (t.width != m_batch.Tasks()[tasks.front()].width ||
+                               t.height != m_batch.Tasks()[tasks.front()].height))
+            break;
         const Texture* subject = m_textures.Subject(t);
+        if (subject && !subject->GetRefusal().empty() && !tasks.empty())
+            break;
+        m_waiting.pop_front();
         if (!subject) {
             EndTask(task, ThumbnailBatch::Ending::Dropped);
             continue;
         }
-        auto render = std::make_unique<PictureRender>(*subject, t.width, t.height);
-        render->SetCaption(QString::fromStdString(t.caption));
-        render->SetOwner(m_owner);
-        PictureRender* taken = render.get();
-        connect(taken, &QueuedRender::finished, this,
-                [this, task, taken] { RenderEnded(task, taken); });
-        connect(taken, &QueuedRender::progress, this, &ThumbnailBatchRender::ReportProgress);
-        m_running[task] = std::move(render);
-        ReportProgress();
-        return taken;
+        tasks.push_back(task);
+        subjects.push_back(subject);
+        if (!subject->GetRefusal().empty())
+            break;
     }
-    if (m_waiting.empty() && m_running.empty())
-        FinishWhenIdle();
-    return nullptr;
+    if (tasks.empty()) {
+        if (m_waiting.empty() && m_running.empty())
+            FinishWhenIdle();
+        return nullptr;
+    }
+    const ThumbnailTask& first = m_batch.Tasks()[tasks.front()];
+    std::unique_ptr<QueuedRender> render;
+    if (tasks.size() == 1) {
+        render = std::make_unique<PictureRender>(*subjects.front(), first.width, first.height);
+    } else {
+        auto frames = std::make_unique<FramesRender>(subjects, first.width, first.height);
+        connect(frames.get(), &FramesRender::frameRendered, this,
+                [this, taken = frames.get()](int frame) { FrameRendered(taken, frame); });
+        render = std::move(frames);
+    }
+    render->SetCaption(QString::fromStdString(first.caption));
+    render->SetOwner(m_owner);
+    QueuedRender* taken = render.get();
+    connect(taken, &QueuedRender::finished, this, [this, taken] { RenderEnded(taken); });
+    connect(taken, &QueuedRender::progress, this, &ThumbnailBatchRender::ReportProgress);
+    m_running.push_back({std::move(render), std::move(tasks), 0});
+    ReportProgress();
+    return taken;
 }
 
-void ThumbnailBatchRender::RenderEnded(std::size_t task, PictureRender* render) {
-    const auto found = m_running.find(task);
-    if (found == m_running.end() || found->second.get() != render)
+ThumbnailBatchRender::Run* ThumbnailBatchRender::RunOf(const QueuedRender* render) {
+    const auto found = std::find_if(m_running.begin(), m_running.end(), [render](const Run& run) {
+        return run.render.get() == render;
+    });
+    return found == m_running.end() ? nullptr : &*found;
+}
+
+void ThumbnailBatchRender::FrameRendered(QueuedRender* render, int frame) {
+    Run* run = RunOf(render);
+    if (!run || static_cast<std::size_t>(frame) != run->taken || run->taken >= run->tasks.size())
         return;
-    const std::unique_ptr<PictureRender> ended = std::move(found->second);
+    const std::size_t task = run->tasks[run->taken++];
+    Take(task, static_cast<FramesRender*>(render)->Frame(frame));
+    ReportProgress();
+}
+
+void ThumbnailBatchRender::Take(std::size_t task, RenderedPicture& rendered) {
+    switch (m_textures.Deliver(m_batch.Tasks()[task], rendered)) {
+    case Delivery::Taken:
+        EndTask(task, ThumbnailBatch::Ending::Rendered);
+        break;
+    case Delivery::Changed:
+        // Rendered again as it is now, before the tasks still waiting.
+        if (!m_stopping) {
+            m_waiting.push_front(task);
+            if (m_queue)
+                m_queue->Update();
+        }
+        break;
+    case Delivery::Gone:
+        EndTask(task, ThumbnailBatch::Ending::Dropped);
+        break;
+    }
+}
+
+void ThumbnailBatchRender::Fail(std::size_t task, const RenderResult& result) {
+    if (m_firstFailureText.isEmpty()) {
+        m_firstFailure = result;
+        m_firstFailureText =
+            QString::fromStdString(m_batch.Members()[m_batch.Tasks()[task].member].name) +
+            QStringLiteral(": ") + result.message;
+    }
+    EndTask(task, ThumbnailBatch::Ending::Failed, result);
+}
+
+void ThumbnailBatchRender::RenderEnded(QueuedRender* render) {
+    const auto found = std::find_if(m_running.begin(), m_running.end(), [render](const Run& run) {
+        return run.render.get() == render;
+    });
+    if (found == m_running.end())
+        return;
+    Run ended = std::move(*found);
     m_running.erase(found);
-    const RenderResult& result = ended->Result();
-    const ThumbnailTask& t = m_batch.Tasks()[task];
-    if (result.Succeeded()) {
-        switch (m_textures.Deliver(t, *ended)) {
-        case Delivery::Taken:
-            EndTask(task, ThumbnailBatch::Ending::Rendered);
-            break;
-        case Delivery::Changed:
-            // Rendered again as it is now, before the tasks still waiting.
+    const RenderResult& result = ended.render->Result();
+    if (auto* frames = dynamic_cast<FramesRender*>(ended.render.get())) {
+        if (frames->FailedFrame() >= 0) {
+            // That frame failed alone; POV-Ray never reached the ones after it.
+            const auto failed = static_cast<std::size_t>(frames->FailedFrame());
+            if (FailsOnlyItsTexture(frames->FrameFailure()))
+                Fail(ended.tasks[failed], frames->FrameFailure());
+            else if (!m_stopping)
+                Halt(frames->FrameFailure());
             if (!m_stopping) {
-                m_waiting.push_front(task);
+                for (std::size_t k = ended.tasks.size(); k-- > failed + 1;)
+                    m_waiting.push_front(ended.tasks[k]);
                 if (m_queue)
                     m_queue->Update();
             }
-            break;
-        case Delivery::Gone:
-            EndTask(task, ThumbnailBatch::Ending::Dropped);
-            break;
+        } else if (!result.Succeeded() && result.status != RenderResult::Stopped) {
+            Halt(result);
         }
+    } else if (result.Succeeded()) {
+        Take(ended.tasks.front(), static_cast<PictureRender&>(*ended.render).Rendered());
     } else if (FailsOnlyItsTexture(result)) {
-        if (m_firstFailureText.isEmpty()) {
-            m_firstFailure = result;
-            m_firstFailureText = QString::fromStdString(m_batch.Members()[t.member].name) +
-                                 QStringLiteral(": ") + result.message;
-        }
-        EndTask(task, ThumbnailBatch::Ending::Failed, result);
+        Fail(ended.tasks.front(), result);
     } else if (result.status != RenderResult::Stopped) {
         Halt(result);
     }
@@ -159,8 +244,8 @@ void ThumbnailBatchRender::Halt(const RenderResult& ending) {
     m_stopping = true;
     m_ending = ending;
     m_waiting.clear();
-    for (auto& [task, render] : m_running)
-        render->Stop();
+    for (Run& run : m_running)
+        run.render->Stop();
     if (m_queue)
         m_queue->Update();
     if (m_running.empty())
@@ -169,8 +254,8 @@ void ThumbnailBatchRender::Halt(const RenderResult& ending) {
 
 void ThumbnailBatchRender::Detach() {
     m_queue = nullptr;
-    for (auto& [task, render] : m_running)
-        render->Detach();
+    for (Run& run : m_running)
+        run.render->Detach();
     if (!m_finished)
         Halt({RenderResult::Stopped, {}, {}});
 }
@@ -212,8 +297,9 @@ BatchStatus ThumbnailBatchRender::Status() const {
     status.texturesDone = static_cast<int>(m_batch.TexturesThrough());
     status.texturesTotal = static_cast<int>(m_batch.TextureTotal());
     double done = m_doneWork;
-    for (const auto& [task, render] : m_running)
-        done += TaskWork(task) * render->Percent() / 100.0;
+    for (const Run& run : m_running)
+        if (run.tasks.size() == 1)
+            done += TaskWork(run.tasks.front()) * run.render->Percent() / 100.0;
     const qint64 elapsed = m_clock.isValid() ? m_clock.elapsed() : 0;
     // Only once a little is done does the rate say anything.
     if (!m_finished && done > 0.0 && done >= m_totalWork * 0.01 && elapsed > 0)
@@ -223,11 +309,18 @@ BatchStatus ThumbnailBatchRender::Status() const {
 }
 
 QString ThumbnailBatchRender::Caption() const {
-    return m_running.empty()
-               ? QString()
-               : QString::fromStdString(m_batch.Tasks()[m_running.begin()->first].caption);
+    if (m_running.empty())
+        return {};
+    const Run& run = m_running.front();
+    const std::size_t task = run.tasks[std::min(run.taken, run.tasks.size() - 1)];
+    return QString::fromStdString(m_batch.Tasks()[task].caption);
 }
 
 int ThumbnailBatchRender::Percent() const {
-    return m_running.empty() ? 0 : m_running.begin()->second->Percent();
+    if (m_running.empty())
+        return 0;
+    const Run& run = m_running.front();
+    // A run of several frames: how many of them came.
+    return run.tasks.size() == 1 ? run.render->Percent()
+                                 : static_cast<int>(100 * run.taken / run.tasks.size());
 }

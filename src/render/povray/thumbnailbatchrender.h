@@ -2,26 +2,29 @@
 
 #include "core/catalog/thumbnailbatch.h"
 #include "render/povray/queuedwork.h"
+#include "render/povray/renderedpicture.h"
 #include "render/povray/renderprogress.h"
 #include "render/povray/renderresult.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
-#include <map>
 #include <memory>
+#include <vector>
 
-class PictureRender;
 class QueuedRender;
 class RenderQueue;
 
 /// The thumbnails of a batch rendered through the render queue, as many side by side as the
-/// queue allows, while the program goes on. Each task's texture is taken as it is when the task
-/// starts, and its picture is handed over as soon as it is there; the batch does not know the
-/// catalog, it asks its Textures for both. A texture POV-Ray cannot render fails on its own and
-/// the batch goes on; a stop, or a failure that would fail every render (POV-Ray cannot be
-/// started, a file cannot be written, the time limit), ends the batch there.
+/// queue allows, while the program goes on. When there are many more thumbnails than places,
+/// each POV-Ray run renders several of them as its frames (FramesRender), which costs less. Each
+/// task's texture is taken as it is when the task starts, and its picture is handed over as soon as
+/// it is there; the batch does not know the catalog, it asks its Textures for both. A texture
+/// POV-Ray cannot render fails on its own and the batch goes on; a stop, or a failure that would
+/// fail every render (POV-Ray cannot be started, a file cannot be written, the time limit), ends
+/// the batch there.
 class ThumbnailBatchRender : public QObject, public QueuedWork {
     Q_OBJECT
 public:
@@ -38,9 +41,9 @@ public:
         virtual ~Textures() = default;
         /// The texture or layer that `task` renders, as it is now; null when it is gone.
         virtual const Texture* Subject(const ThumbnailTask& task) = 0;
-        /// The picture `render` made for `task` (render.Renders() tells whether the subject
-        /// still looks like what was rendered).
-        virtual Delivery Deliver(const ThumbnailTask& task, PictureRender& render) = 0;
+        /// The picture rendered for `task` (rendered.Renders() tells whether the subject still
+        /// looks like what was rendered).
+        virtual Delivery Deliver(const ThumbnailTask& task, RenderedPicture& rendered) = 0;
     };
 
     ThumbnailBatchRender(ThumbnailBatch batch, Textures& textures, QObject* parent = nullptr);
@@ -59,6 +62,7 @@ public:
     /// The renders of tasks that have not yet finished.
     int Running() const override;
     int Left() const override;
+    int PicturesRunning() const override;
     /// Starts the render of the next waiting task (tasks whose texture is gone are dropped on
     /// the way); false when none is left.
     bool LaunchNext(RenderQueue& queue) override;
@@ -90,11 +94,33 @@ signals:
     /// The batch is over; Summary() tells how it went. A receiver may destroy the batch.
     void finished();
 
+public:
+    /// How many thumbnails one POV-Ray run renders at most.
+    static constexpr std::size_t kMaxFrames = 16;
+    /// At most `most` a run (1: each its own run), before it starts.
+    void SetFramesPerRun(std::size_t most) {
+        m_framesPerRun = std::clamp<std::size_t>(most, 1, kMaxFrames);
+    }
+
 private:
-    /// The render of the next waiting task, or null when none waits (tasks whose texture is
+    /// A render running for some of the batch's tasks, in frame order.
+    struct Run {
+        std::unique_ptr<QueuedRender> render;
+        std::vector<std::size_t> tasks;
+        std::size_t taken = 0; ///< tasks whose pictures came
+    };
+
+    /// The render of the next waiting tasks, or null when none waits (tasks whose texture is
     /// gone are dropped on the way).
     QueuedRender* TakeNext();
-    void RenderEnded(std::size_t task, PictureRender* render);
+    /// How many waiting tasks the next render takes.
+    std::size_t FramesForNext() const;
+    Run* RunOf(const QueuedRender* render);
+    void FrameRendered(QueuedRender* render, int frame);
+    void RenderEnded(QueuedRender* render);
+    /// The picture of `task` came.
+    void Take(std::size_t task, RenderedPicture& rendered);
+    void Fail(std::size_t task, const RenderResult& result);
     void EndTask(std::size_t task, ThumbnailBatch::Ending ending,
                  const RenderResult& result = RenderResult());
     /// The batch cannot go on: `ending` says why (Stopped when the user stopped it).
@@ -108,7 +134,8 @@ private:
     RenderQueue* m_queue = nullptr;
     const QObject* m_owner = nullptr;
     std::deque<std::size_t> m_waiting;
-    std::map<std::size_t, std::unique_ptr<PictureRender>> m_running;
+    std::vector<Run> m_running;
+    std::size_t m_framesPerRun = kMaxFrames;
     QElapsedTimer m_clock;
     QTimer m_progressTimer;
     double m_totalWork = 0.0;

@@ -55,7 +55,7 @@ public:
     }
 
     ThumbnailBatchRender::Delivery Deliver(const ThumbnailTask& task,
-                                           PictureRender& rendered) override {
+                                           RenderedPicture& rendered) override {
         using Delivery = ThumbnailBatchRender::Delivery;
         // An undone batch takes no more pictures.
         if (m_dropped[task.member] || (m_step && !m_step->IsDone()))

@@ -1,0 +1,105 @@
+#include "render/povray/framesrender.h"
+
+#include "render/povray/povrayjob.h"
+#include "render/povray/povrayrunner.h"
+
+#include "core/model/texture.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+/// How often the folder is looked at for frames POV-Ray has moved past.
+constexpr int kPollMilliseconds = 40;
+
+std::string FirstName(const std::vector<const Texture*>& textures) {
+    return textures.empty() ? std::string() : textures.front()->GetName();
+}
+} // namespace
+
+FramesRender::FramesRender(const std::vector<const Texture*>& textures, int width, int height,
+                           QObject* parent)
+    : QueuedRender(FirstName(textures), width, height, parent) {
+    m_frames.reserve(textures.size());
+    for (const Texture* texture : textures)
+        m_frames.emplace_back(*texture);
+    m_poll.setInterval(kPollMilliseconds);
+    connect(&m_poll, &QTimer::timeout, this, &FramesRender::Poll);
+}
+
+QString FramesRender::FrameFile(int frame) const {
+    // POV-Ray puts the frame's number before the extension, with as many digits as the last
+    // frame's number has.
+    QString base = OutputFileName();
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : base.mid(dot);
+    base.truncate(dot < 0 ? base.size() : dot);
+    const int digits = static_cast<int>(QString::number(Frames()).size());
+    return base + QString::number(frame + 1).rightJustified(digits, QLatin1Char('0')) + extension;
+}
+
+RenderResult FramesRender::Prepare(const PovRayRunner& runner, const QString& folder,
+                                   RenderRemarks& remarks) {
+    std::vector<const RenderedPicture*> pictures;
+    for (const RenderedPicture& frame : m_frames)
+        pictures.push_back(&frame);
+    RenderResult written = runner.WriteFrameScenes(pictures, folder, remarks);
+    if (written.Succeeded())
+        m_poll.start();
+    return written;
+}
+
+std::unique_ptr<PovRayJob> FramesRender::MakeJob(const PovRayRunner& runner,
+                                                 const QString& folder, RenderResult&) {
+    // Unnamed: which texture failed is known once POV-Ray has ended.
+    auto job = runner.MakeJob(folder, runner.Command(OutputFileName(), Width(), Height(), Frames()),
+                              FrameFile(0), Width(), Height(), QString());
+    job->SetTimeLimit(job->TimeLimit() * Frames());
+    return job;
+}
+
+void FramesRender::Poll() {
+    const QString folder = Folder();
+    // A frame is whole once POV-Ray has begun the next.
+    while (m_delivered + 1 < Frames() &&
+           QFileInfo::exists(QDir(folder).filePath(FrameFile(m_delivered + 1))) &&
+           TakeFrame(folder)) {
+    }
+}
+
+bool FramesRender::TakeFrame(const QString& folder) {
+    RenderedPicture& frame = m_frames[static_cast<std::size_t>(m_delivered)];
+    if (!ReadRenderedImage(folder, FrameFile(m_delivered), Width(), Height(), frame.Picture())
+             .Succeeded())
+        return false;
+    emit frameRendered(m_delivered++);
+    return true;
+}
+
+void FramesRender::JobEnded(const QString& folder, const RenderResult& result) {
+    m_poll.stop();
+    if (result.status == RenderResult::Stopped)
+        return;
+    Poll();
+    // After a run to its end every frame is whole; after a failure the last one written may be
+    // the one POV-Ray failed on.
+    while (m_delivered < Frames() && TakeFrame(folder)) {
+    }
+    if (m_delivered >= Frames())
+        return;
+    m_failedFrame = m_delivered;
+    const QString name =
+        QString::fromStdString(m_frames[static_cast<std::size_t>(m_failedFrame)].Name());
+    m_frameFailure = result.Succeeded()
+                         ? RenderResult::Failure(RenderResult::ImageFailed,
+                                                 QString::fromUtf8(RenderMessages::AppTitle),
+                                                 name + QStringLiteral(": the rendered image is damaged."))
+                         : result;
+    if (result.status == RenderResult::PovRayFailed)
+        m_frameFailure.message.replace(QString::fromUtf8(RenderMessages::PovRayFailed),
+                                       QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(name));
+}
+
+RenderResult FramesRender::Collect(const QString&) {
+    return m_failedFrame < 0 ? RenderResult() : m_frameFailure;
+}
