@@ -127,7 +127,8 @@ Run RenderAll(PovRayRunner& runner, int thumbnails, int places, std::size_t fram
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     run.processorSeconds = ProcessorSeconds() - processor;
     if (!batch.Result().Succeeded() || textures.Taken() != thumbnails) {
-        std::fprintf(stderr, "render failed: %s\n", batch.Result().message.toLocal8Bit().constData());
+        std::fprintf(stderr, "render failed: %s\n",
+                     batch.Result().message.toLocal8Bit().constData());
         std::exit(1);
     }
     for (int i = 0; i < catalog.GetCount(); ++i) {
@@ -169,8 +170,8 @@ int main(int argc, char* argv[]) {
     const Run single = RenderAll(runner, thumbnails, places, 1, previewed);
     const Run frames =
         RenderAll(runner, thumbnails, places, ThumbnailBatchRender::kMaxFrames, previewed);
-    for (const auto& [label, run] : {std::pair{"one run each", &single},
-                                     std::pair{"frames of shared runs", &frames}})
+    for (const auto& [label, run] :
+         {std::pair{"one run each", &single}, std::pair{"frames of shared runs", &frames}})
         std::printf("%-24s %9.2f %12.1f %12.1f %10d %14.0f\n", label, run->seconds,
                     thumbnails / run->seconds, 1000.0 * run->processorSeconds / thumbnails,
                     run->mostPovRays, run->previewMilliseconds);
@@ -178,8 +179,7 @@ int main(int argc, char* argv[]) {
                 "1.5x)\n",
                 idlePreview, frames.previewMilliseconds / idlePreview);
     std::printf("frames against one run each: %.2fx the speed, %.2fx the processor time\n",
-                single.seconds / frames.seconds,
-                frames.processorSeconds / single.processorSeconds);
+                single.seconds / frames.seconds, frames.processorSeconds / single.processorSeconds);
     const bool same = single.pictures == frames.pictures;
     std::printf("pictures: %s\n", same ? "byte-identical" : "DIFFERENT");
     return same ? 0 : 1;

@@ -1,9 +1,8 @@
 #include "render/povray/framesrender.h"
 
+#include "core/model/texture.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povrayrunner.h"
-
-#include "core/model/texture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,8 +48,8 @@ RenderResult FramesRender::Prepare(const PovRayRunner& runner, const QString& fo
     return written;
 }
 
-std::unique_ptr<PovRayJob> FramesRender::MakeJob(const PovRayRunner& runner,
-                                                 const QString& folder, RenderResult&) {
+std::unique_ptr<PovRayJob> FramesRender::MakeJob(const PovRayRunner& runner, const QString& folder,
+                                                 RenderResult&) {
     // Unnamed: which texture failed is known once POV-Ray has ended.
     auto job = runner.MakeJob(folder, runner.Command(OutputFileName(), Width(), Height(), Frames()),
                               FrameFile(0), Width(), Height(), QString());
@@ -90,14 +89,16 @@ void FramesRender::JobEnded(const QString& folder, const RenderResult& result) {
     m_failedFrame = m_delivered;
     const QString name =
         QString::fromStdString(m_frames[static_cast<std::size_t>(m_failedFrame)].Name());
-    m_frameFailure = result.Succeeded()
-                         ? RenderResult::Failure(RenderResult::ImageFailed,
-                                                 QString::fromUtf8(RenderMessages::AppTitle),
-                                                 name + QStringLiteral(": the rendered image is damaged."))
-                         : result;
+    m_frameFailure =
+        result.Succeeded()
+            ? RenderResult::Failure(RenderResult::ImageFailed,
+                                    QString::fromUtf8(RenderMessages::AppTitle),
+                                    name + QStringLiteral(": the rendered image is damaged."))
+            : result;
     if (result.status == RenderResult::PovRayFailed)
-        m_frameFailure.message.replace(QString::fromUtf8(RenderMessages::PovRayFailed),
-                                       QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(name));
+        m_frameFailure.message.replace(
+            QString::fromUtf8(RenderMessages::PovRayFailed),
+            QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(name));
 }
 
 RenderResult FramesRender::Collect(const QString&) {
