@@ -2,6 +2,7 @@
 // they happen to show.
 
 #include "core/catalog/catalog.h"
+#include "core/color/namedcolor.h"
 #include "core/model/imagemap.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
@@ -11,6 +12,7 @@
 #include "ui/dialogs/importsummarydialog.h"
 #include "ui/dialogs/preferencesdialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
+#include "ui/dialogs/validation.h"
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/colorselectordialog.h"
@@ -24,6 +26,7 @@
 #include "ui/editors/texturepage.h"
 #include "ui/texmap/createtexturemapdialog.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QListView>
@@ -65,30 +68,54 @@ std::vector<QWidget*> Lists(QWidget* root) {
     return widgets;
 }
 
-/// Those whose accessible name is missing, is their value, or differs from the label that
-/// names them; "where objectName (value): why".
+/// True when `label` is among the labels the accessibility interface gives `widget`: on Linux a
+/// screen reader takes a combo box's label from there, as Qt names combo boxes by their value.
+bool LabelledBy(QWidget* widget, QLabel* label) {
+    QAccessibleInterface* labelled = QAccessible::queryAccessibleInterface(widget);
+    for (const auto& [other, relation] : labelled->relations(QAccessible::Label))
+        if (other->object() == label)
+            return true;
+    return false;
+}
+
+/// Those whose accessible name is missing, is their value or one of the values a combo box
+/// offers, or differs from the label that names them, and combo boxes whose label a screen
+/// reader cannot find; "where objectName (value): why".
 QStringList Unnamed(QWidget* root, const QString& where) {
     const std::vector<QWidget*> widgets = Lists(root);
     QStringList problems;
     for (QWidget* widget : widgets) {
         const QString name = widget->accessibleName();
+        auto* combo = qobject_cast<QComboBox*>(widget);
         const QString what = where + QStringLiteral(" ") + widget->objectName() +
                              QStringLiteral(" (") + CurrentText(widget) + QStringLiteral(")");
         if (name.isEmpty())
             problems << what + QStringLiteral(": no accessible name");
         else if (!CurrentText(widget).isEmpty() && name == CurrentText(widget))
             problems << what + QStringLiteral(": named by its value");
-        for (QLabel* label : root->findChildren<QLabel*>())
-            if (label->buddy() == widget && AsName(label->text()) != name)
+        else if (combo && combo->findText(name) >= 0)
+            problems << what + QStringLiteral(": named by one of its values");
+        for (QLabel* label : root->findChildren<QLabel*>()) {
+            if (label->buddy() != widget)
+                continue;
+            if (AsName(label->text()) != name)
                 problems << what + QStringLiteral(": named \"") + name +
                                 QStringLiteral("\" under the label \"") + label->text() +
                                 QStringLiteral("\"");
+            if (combo && !LabelledBy(widget, label))
+                problems << what + QStringLiteral(": the label \"") + label->text() +
+                                QStringLiteral("\" is not its accessible label");
+        }
     }
     return problems;
 }
 
 int Count(QWidget* root) {
     return static_cast<int>(Lists(root).size());
+}
+
+int CountCombos(QWidget* root) {
+    return static_cast<int>(root->findChildren<QComboBox*>().size());
 }
 
 class AccessibleNamesTest : public EditorTest {};
@@ -110,7 +137,30 @@ TEST(AccessibleNameCheck, FindsAComboNamedByItsValueAndOneUnlikeItsLabel) {
     label->setBuddy(combo);
     combo->setAccessibleName(QStringLiteral("Colour"));
     EXPECT_EQ(Unnamed(&form, QStringLiteral("form")).size(), 1) << "unlike its label";
+    combo->setAccessibleName(QStringLiteral("Bozo"));
+    EXPECT_EQ(Unnamed(&form, QStringLiteral("form")).size(), 2) << "a value it may show";
     combo->setAccessibleName(QStringLiteral("Pattern"));
+    EXPECT_EQ(Unnamed(&form, QStringLiteral("form")), QStringList());
+    // A label elsewhere in the window is no label to a screen reader.
+    QWidget box(&form);
+    label->setParent(&box);
+    EXPECT_EQ(Unnamed(&form, QStringLiteral("form")).size(), 1) << "not a sibling";
+}
+
+TEST(AccessibleNameCheck, LabelForNamesTheWidgetAfterTheLabelWithoutItsMarkers) {
+    QWidget form;
+    auto* combo = new QComboBox(&form);
+    combo->addItem(QStringLiteral("Automatic"));
+    auto* label = new QLabel(QStringLiteral("POV Command &Style"), &form);
+    LabelFor(label, combo);
+    EXPECT_EQ(label->buddy(), combo);
+    EXPECT_EQ(combo->accessibleName(), "POV Command Style");
+    label->setText(QStringLiteral(" Salt && &Pepper: "));
+    LabelFor(label, combo);
+    EXPECT_EQ(combo->accessibleName(), "Salt & Pepper");
+    label->setText(QStringLiteral("&Declarations:"));
+    LabelFor(label, combo);
+    EXPECT_EQ(combo->accessibleName(), "Declarations");
     EXPECT_EQ(Unnamed(&form, QStringLiteral("form")), QStringList());
 }
 
@@ -122,16 +172,19 @@ TEST_F(AccessibleNamesTest, EveryPageOfTheEditSheetNamesItsListsByTheirLabels) {
     sheet->show();
     QStringList problems;
     int looked = 0;
+    int combos = 0;
     for (int page = 0; page < sheet->PageCount(); ++page) {
         ASSERT_TRUE(sheet->SetCurrentIndex(page));
         problems << Unnamed(sheet->Page(page), sheet->Tabs()->tabText(page));
         looked += Count(sheet->Page(page));
+        combos += CountCombos(sheet->Page(page));
     }
     if (QWidget* preview = sheet->PreviewWindow()) {
         problems << Unnamed(preview, QStringLiteral("Preview"));
         looked += Count(preview);
     }
     EXPECT_GE(looked, 2) << "the pattern lists of the Pigment and Normal pages at least";
+    EXPECT_GE(combos, 2);
     EXPECT_EQ(problems, QStringList()) << problems.join(QLatin1Char('\n')).toStdString();
 }
 
@@ -167,12 +220,23 @@ TEST_F(AccessibleNamesTest, EveryDialogNamesItsListsByTheirLabels) {
     dialogs.emplace_back(QStringLiteral("Import Summary"), std::make_unique<ImportSummaryDialog>());
     dialogs.emplace_back(QStringLiteral("Modify Source Texture"),
                          std::make_unique<SourceTextureDialog>(m_services, SourceTexture()));
+    // The colour selector once more, showing a named colour.
+    m_services.namedColors.push_back(
+        std::make_unique<NamedColor>("Ember", ColorRGBF{200, 40, 0, 0}));
+    auto selector =
+        std::make_unique<ColorSelectorDialog>(m_services, ColorSelectorDialog::MapEntryColor);
+    selector->SetColor({200, 40, 0, 0});
+    EXPECT_EQ(selector->NameList()->currentText(), "Ember");
+    dialogs.emplace_back(QStringLiteral("Color Selector on Ember"), std::move(selector));
     QStringList problems;
     int looked = 0;
+    int combos = 0;
     for (const auto& [where, dialog] : dialogs) {
         problems << Unnamed(dialog.get(), where);
         looked += Count(dialog.get());
+        combos += CountCombos(dialog.get());
     }
     EXPECT_GE(looked, 4) << "Preferences, Color Selector, IOR Presets and Layered Texture";
+    EXPECT_GE(combos, 3) << "Preferences and the Color Selectors";
     EXPECT_EQ(problems, QStringList()) << problems.join(QLatin1Char('\n')).toStdString();
 }

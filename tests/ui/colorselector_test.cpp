@@ -1,4 +1,5 @@
-// The colour selector: channels, HSV, picker and hue strip, decimal view and named colours.
+// The colour selector: channels, HSV, picker and hue strip, hexadecimal, decimal view and named
+// colours.
 
 #include "core/color/namedcolor.h"
 #include "core/model/simpletexture.h"
@@ -6,9 +7,12 @@
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colorselectordialog.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -37,14 +41,14 @@ TEST_F(SelectorTest, RedBlackAndWhiteGiveTheirHsvAndMarker) {
     auto selector = Open({255, 0, 0, 0});
     EXPECT_EQ(selector->Value(C::Hue), 0);
     EXPECT_EQ(selector->Value(C::Saturation), 255);
-    EXPECT_EQ(selector->Value(C::Lightness), 255);
+    EXPECT_EQ(selector->Value(C::HsvValue), 255);
     // Top right of the picker.
     EXPECT_EQ(selector->MarkerCentre(), QPoint(selector->Picker()->width(), 0));
     selector->SetColor({0, 0, 0, 0});
-    EXPECT_EQ(selector->IntegerEdit(C::Lightness)->text(), "0");
+    EXPECT_EQ(selector->IntegerEdit(C::HsvValue)->text(), "0");
     EXPECT_EQ(selector->IntegerEdit(C::Saturation)->text(), "0");
     selector->SetColor({255, 255, 255, 0});
-    EXPECT_EQ(selector->Value(C::Lightness), 255);
+    EXPECT_EQ(selector->Value(C::HsvValue), 255);
     EXPECT_EQ(selector->Value(C::Saturation), 0);
     selector->SetColor({0, 128, 255, 7});
     EXPECT_EQ(selector->IntegerEdit(C::Hue)->text(), "209");
@@ -66,14 +70,14 @@ TEST_F(SelectorTest, ThePickerImageRunsFromBlackToTheHueAndToWhite) {
 TEST_F(SelectorTest, DraggingIsClampedAndTheHueTopIs360) {
     auto selector = Open({255, 0, 0, 0});
     selector->DragPicker(QPoint(-40, 9999));
-    EXPECT_EQ(selector->Value(C::Lightness), 0);
+    EXPECT_EQ(selector->Value(C::HsvValue), 0);
     EXPECT_EQ(selector->Value(C::Saturation), 0);
     selector->DragPicker(QPoint(selector->Picker()->width() / 2, 0));
-    EXPECT_EQ(selector->Value(C::Lightness), 127);
+    EXPECT_EQ(selector->Value(C::HsvValue), 127);
     EXPECT_EQ(selector->Value(C::Saturation), 255);
     EXPECT_EQ(selector->Value(C::Red), 127);
     selector->EndDrag();
-    EXPECT_EQ(selector->Slider(C::Lightness)->value(), 127);
+    EXPECT_EQ(selector->Slider(C::HsvValue)->value(), 127);
     selector->DragHue(QPoint(5, -30));
     EXPECT_EQ(selector->Value(C::Hue), 360);
     EXPECT_EQ(selector->Value(C::Red), 127); // 360 converts like 0
@@ -95,25 +99,25 @@ TEST_F(SelectorTest, TheMouseDragsOnePictureAtATime) {
     // While the hue is dragged, the picker takes neither a press nor a move.
     QTest::mousePress(picker, Qt::LeftButton, {}, QPoint(0, 0));
     QTest::mouseMove(picker, QPoint(10, 10));
-    EXPECT_EQ(selector->Value(C::Lightness), 255);
+    EXPECT_EQ(selector->Value(C::HsvValue), 255);
     EXPECT_EQ(selector->Value(C::Saturation), 255);
     QTest::mouseRelease(hue, Qt::LeftButton, {}, QPoint(5, 10000));
 
     // Only the left button starts a drag.
     QTest::mousePress(picker, Qt::RightButton, {}, QPoint(0, 0));
-    EXPECT_EQ(selector->Value(C::Lightness), 255);
+    EXPECT_EQ(selector->Value(C::HsvValue), 255);
     QTest::mouseRelease(picker, Qt::RightButton, {}, QPoint(0, 0));
     QTest::mousePress(picker, Qt::LeftButton, {}, QPoint(picker->width() / 2, 0));
-    EXPECT_EQ(selector->Value(C::Lightness), 127);
+    EXPECT_EQ(selector->Value(C::HsvValue), 127);
     QTest::mouseMove(picker, QPoint(0, picker->height()));
-    EXPECT_EQ(selector->Value(C::Lightness), 0);
+    EXPECT_EQ(selector->Value(C::HsvValue), 0);
     EXPECT_EQ(selector->Value(C::Saturation), 0);
     QTest::mouseMove(hue, QPoint(5, 0)); // the hue strip is not the one dragged
     EXPECT_EQ(selector->Value(C::Hue), 0);
     QTest::mouseRelease(picker, Qt::LeftButton, {}, QPoint(0, picker->height()));
     // Let go, the picker follows the mouse no more.
     QTest::mouseMove(picker, QPoint(picker->width(), 0));
-    EXPECT_EQ(selector->Value(C::Lightness), 0);
+    EXPECT_EQ(selector->Value(C::HsvValue), 0);
 }
 
 TEST_F(SelectorTest, TheDecimalRedSliderAtFiftyGives127) {
@@ -129,7 +133,7 @@ TEST_F(SelectorTest, TheDecimalRedSliderAtFiftyGives127) {
     EXPECT_EQ(selector->DecimalEdit(C::Red)->text(), "0.50");
     EXPECT_EQ(selector->Slider(C::Red)->value(), 50);
     EXPECT_EQ(selector->Value(C::Hue), 0);
-    EXPECT_EQ(selector->Value(C::Lightness), 127);
+    EXPECT_EQ(selector->Value(C::HsvValue), 127);
     selector->DecimalCheck()->click();
     EXPECT_EQ(selector->Slider(C::Red)->maximum(), 255);
     EXPECT_EQ(selector->Slider(C::Red)->value(), 127);
@@ -254,4 +258,84 @@ TEST_F(SelectorTest, LongColorNamesAreShownShortened) {
     EXPECT_EQ(selector->NameList()->itemText(1), QString(80, 'r') + QChar(0x2026));
     EXPECT_LT(selector->width(), 1500);
     m_services.NamedColors().clear();
+}
+
+TEST_F(SelectorTest, TheHexEditFollowsTheColourAndSetsItWhenTypedRight) {
+    auto selector = Open({255, 30, 30, 9});
+    QLineEdit* hex = selector->HexEdit();
+    EXPECT_EQ(hex->text(), "#FF1E1E");
+    EXPECT_EQ(hex->accessibleName(), "Hexadecimal");
+    selector->Slider(C::Green)->setValue(128);
+    EXPECT_EQ(hex->text(), "#FF801E");
+    selector->SetColor({1, 2, 3, 4});
+    EXPECT_EQ(hex->text(), "#010203");
+
+    const QColor plain = hex->palette().color(QPalette::Base);
+    TypeKeys(hex, QStringLiteral("#00ff80"));
+    EXPECT_EQ(selector->Color(), (ColorRGBF{0, 255, 128, 4}));
+    EXPECT_EQ(selector->Slider(C::Green)->value(), 255);
+    EXPECT_EQ(selector->IntegerEdit(C::Blue)->text(), "128");
+    EXPECT_EQ(selector->Value(C::Hue), 150);
+    EXPECT_EQ(hex->text(), "#00ff80") << "left as typed while typing";
+    selector->IntegerEdit(C::Red)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(hex->text(), "#00FF80");
+    TypeKeys(hex, QStringLiteral("#F0a"));
+    EXPECT_EQ(selector->Color(), (ColorRGBF{255, 0, 170, 4}));
+    TypeKeys(hex, QStringLiteral("0080FF"));
+    EXPECT_EQ(selector->Color(), (ColorRGBF{0, 128, 255, 4}));
+    EXPECT_EQ(selector->Value(C::Hue), 209);
+
+    // Text that is no colour (pasted whole) is marked and changes nothing, not even on the way
+    // out.
+    for (const QString text : {"#0080F", "#12345G", "F0A", "#FF00001", "#", ""}) {
+        hex->selectAll();
+        hex->insert(text);
+        EXPECT_EQ(selector->Color(), (ColorRGBF{0, 128, 255, 4})) << text.toStdString();
+        EXPECT_NE(hex->palette().color(QPalette::Base), plain) << text.toStdString();
+    }
+    selector->IntegerEdit(C::Red)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(selector->Color(), (ColorRGBF{0, 128, 255, 4}));
+    EXPECT_EQ(hex->text(), "");
+    // OK will not take it; a change elsewhere writes the colour over it.
+    selector->accept();
+    EXPECT_EQ(MessageTexts(), QStringList{"Hexadecimal: please enter a color as #RRGGBB or #RGB."});
+    EXPECT_TRUE(selector->isVisible());
+    selector->Slider(C::Red)->setValue(16);
+    EXPECT_EQ(hex->text(), "#1080FF");
+    EXPECT_EQ(hex->palette().color(QPalette::Base), plain);
+    // Return takes the colour typed and closes the dialog with it.
+    TypeKeys(hex, QStringLiteral("#abc"));
+    QTest::keyClick(hex, Qt::Key_Return);
+    EXPECT_EQ(hex->text(), "#AABBCC");
+    EXPECT_EQ(selector->result(), QDialog::Accepted);
+    EXPECT_EQ(selector->Color(), (ColorRGBF{170, 187, 204, 4}));
+}
+
+TEST_F(SelectorTest, TheHsvValueIsCalledValueAndItsKeyIsNoOtherControls) {
+    auto selector = Open({255, 30, 30, 0});
+    EXPECT_EQ(selector->Value(C::HsvValue), 255);
+    const auto* label = selector->findChild<QLabel*>(QStringLiteral("valueLabel"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text().remove(QLatin1Char('&')), "Value");
+    EXPECT_EQ(label->buddy(), selector->IntegerEdit(C::HsvValue));
+    EXPECT_EQ(selector->Slider(C::HsvValue)->accessibleName(), "Value");
+    EXPECT_EQ(selector->IntegerEdit(C::HsvValue)->accessibleName(), "Value");
+    EXPECT_EQ(selector->DecimalEdit(C::HsvValue)->accessibleName(), "Value");
+    // Every access key of the dialog leads to one control only.
+    QMap<QChar, QString> keys;
+    auto take = [&keys](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= text.size())
+            return;
+        const QChar key = text[at + 1].toLower();
+        EXPECT_FALSE(keys.contains(key))
+            << text.toStdString() << " and " << keys[key].toStdString();
+        keys[key] = text;
+    };
+    for (const QLabel* each : selector->findChildren<QLabel*>())
+        take(each->text());
+    for (const QAbstractButton* button : selector->findChildren<QAbstractButton*>())
+        take(button->text());
+    EXPECT_TRUE(keys.contains(QLatin1Char('l')));
+    EXPECT_TRUE(keys.contains(QLatin1Char('x')));
 }

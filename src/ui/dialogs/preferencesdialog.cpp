@@ -90,11 +90,10 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
 
     m_style = new QComboBox(this);
     m_style->setObjectName(QStringLiteral("styleCombo"));
-    m_style->setAccessibleName(QStringLiteral("POV Command Style"));
     m_style->addItems(
         {QStringLiteral("Automatic"), QStringLiteral("Classic"), QStringLiteral("POV-Ray 3.7")});
     auto* styleLabel = new QLabel(QStringLiteral("POV Command &Style"), this);
-    styleLabel->setBuddy(m_style);
+    LabelFor(styleLabel, m_style);
 
     m_parallel = new QSpinBox(this);
     m_parallel->setObjectName(QStringLiteral("parallelSpin"));

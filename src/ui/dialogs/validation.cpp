@@ -241,3 +241,18 @@ bool FieldReader::Number(QLineEdit* field, float& target, float minimum, float m
 }
 
 } // namespace Validation
+
+void LabelFor(QLabel* label, QWidget* widget) {
+    label->setBuddy(widget);
+    const QString text = label->text();
+    QString name;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        name += text[i];
+    }
+    name = name.trimmed();
+    while (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    widget->setAccessibleName(name.trimmed());
+}

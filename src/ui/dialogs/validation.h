@@ -78,3 +78,10 @@ private:
 };
 
 } // namespace Validation
+
+class QLabel;
+
+/// Makes `label` lead to `widget` (its buddy) and names the widget after it: the label's text
+/// without the mnemonic marker ("&&" stays a plain "&") and a closing colon. A screen reader
+/// then announces a combo box or list by its label rather than by the value it shows.
+void LabelFor(QLabel* label, QWidget* widget);

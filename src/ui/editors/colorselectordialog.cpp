@@ -6,6 +6,7 @@
 #include "core/text/textcodec.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
+#include "ui/dialogs/validation.h"
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colorswatch.h"
 #include "ui/framework/appservices.h"
@@ -18,14 +19,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -45,18 +49,20 @@ constexpr int kArmHalfWidth = 2;
 constexpr float kBy255 = 0.003921569f;
 constexpr float kBy360 = 0.0027777778f;
 
-const char* const kCaptions[] = {"&Red", "&Green",     "&Blue",      "&Filter",
-                                 "&Hue", "&Lightness", "&Saturation"};
-const char* const kNames[] = {"Red", "Green", "Blue", "Filter", "Hue", "Lightness", "Saturation"};
+const char* const kCaptions[] = {"&Red", "&Green", "&Blue",      "&Filter",
+                                 "&Hue", "Va&lue", "&Saturation"};
+const char* const kNames[] = {"Red", "Green", "Blue", "Filter", "Hue", "Value", "Saturation"};
 const char* const kTips[] = {
     "This specifies how much red is in the color.",
     "This specifies how much green is in the color.",
     "This specifies how much blue is in the color.",
     "This specifies how much light passes through the color.",
     "This specifies the hue for the color.",
-    "This specifies the lightness of the color.",
+    "This specifies the value (brightness) of the color.",
     "This specifies how saturated the color is.",
 };
+constexpr const char* kHexTip = "This specifies the color as a hexadecimal number, #RRGGBB.";
+constexpr const char* kHexMessage = "Hexadecimal: please enter a color as #RRGGBB or #RGB.";
 constexpr const char* kRemoveQuestion = "Are you sure that you want to remove the selected color?";
 
 int Maximum(int channel) {
@@ -70,6 +76,24 @@ bool IsRgb(int channel) {
 }
 bool IsHsv(int channel) {
     return channel >= ColorSelectorDialog::Hue;
+}
+
+/// The colour "#RRGGBB", "RRGGBB" or "#RGB" gives (in either case), or nothing.
+std::optional<QRgb> ReadHex(const QString& text) {
+    static const QRegularExpression hex(
+        QStringLiteral("^#?([0-9A-Fa-f]{6})$|^#([0-9A-Fa-f])([0-9A-Fa-f])([0-9A-Fa-f])$"));
+    const QRegularExpressionMatch match = hex.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    QString digits = match.captured(1);
+    if (digits.isEmpty())
+        for (int i = 2; i <= 4; ++i)
+            digits += match.captured(i).repeated(2);
+    return 0xff000000u | digits.toUInt(nullptr, 16);
+}
+
+QString HexText(QRgb rgb) {
+    return QStringLiteral("#%1").arg(rgb & 0xffffffu, 6, 16, QLatin1Char('0')).toUpper();
 }
 
 } // namespace
@@ -205,6 +229,19 @@ void ColorSelectorDialog::BuildControls() {
     grid->setRowMinimumHeight(Hue, m_rows[Red]->Slider()->sizeHint().height() + 8);
     grid->setAlignment(m_rows[Hue]->Label(), Qt::AlignBottom);
 
+    auto* hexLabel = new QLabel(QStringLiteral("He&x"), this);
+    hexLabel->setObjectName(QStringLiteral("hexLabel"));
+    m_hex = new QLineEdit(this);
+    m_hex->setObjectName(QStringLiteral("hex"));
+    m_hex->setAccessibleName(QStringLiteral("Hexadecimal"));
+    m_hex->setToolTip(QString::fromLatin1(kHexTip));
+    m_hex->setFixedWidth(m_rows[Red]->IntegerEdit()->minimumWidth());
+    hexLabel->setBuddy(m_hex);
+    grid->addWidget(hexLabel, ChannelCount, 0);
+    grid->addWidget(m_hex, ChannelCount, 2);
+    connect(m_hex, &QLineEdit::textChanged, this, &ColorSelectorDialog::OnHexEdited);
+    connect(m_hex, &QLineEdit::editingFinished, this, &ColorSelectorDialog::OnHexFinished);
+
     m_swatch = new ColorSwatch(this);
     m_swatch->setObjectName(QStringLiteral("swatch"));
     m_swatch->setMinimumSize(80, 40);
@@ -218,11 +255,10 @@ void ColorSelectorDialog::BuildControls() {
     auto* nameLabel = new QLabel(QStringLiteral("&Name"), this);
     m_names = new QComboBox(this);
     m_names->setObjectName(QStringLiteral("names"));
-    m_names->setAccessibleName(QStringLiteral("Name"));
     m_names->setToolTip(
         QStringLiteral("Use this combobox to select a named color into the color picker."));
     m_names->setMinimumContentsLength(16);
-    nameLabel->setBuddy(m_names);
+    LabelFor(nameLabel, m_names);
     m_add = new QPushButton(QStringLiteral("&Add..."), this);
     m_add->setToolTip(
         QStringLiteral("Use this button to add the current color to the list of named colors."));
@@ -275,7 +311,8 @@ void ColorSelectorDialog::BuildControls() {
     QWidget* previous = nullptr;
     for (ColorChannelRow* row : m_rows)
         previous = row->FollowInTabOrder(previous);
-    setTabOrder(previous, m_decimalCheck);
+    setTabOrder(previous, m_hex);
+    setTabOrder(m_hex, m_decimalCheck);
     setTabOrder(m_decimalCheck, m_names);
     setTabOrder(m_names, m_add);
     setTabOrder(m_add, m_remove);
@@ -290,7 +327,7 @@ void ColorSelectorDialog::SetColor(const ColorRGBF& color) {
     const HsvColor hsv = RgbToHsv(color.red, color.green, color.blue);
     m_value[Hue] = hsv.hue;
     m_value[Saturation] = hsv.saturation;
-    m_value[Lightness] = hsv.value;
+    m_value[HsvValue] = hsv.value;
     RecomputeDecimals();
     SetDecimalView(m_decimalView);
     WriteEdits();
@@ -298,6 +335,7 @@ void ColorSelectorDialog::SetColor(const ColorRGBF& color) {
     RebuildPicker();
     FillNameList();
     m_swatch->SetColor(QColor(m_value[Red], m_value[Green], m_value[Blue]));
+    ShowHex();
 }
 
 ColorRGBF ColorSelectorDialog::Color() const {
@@ -329,11 +367,11 @@ void ColorSelectorDialog::FromRgb() {
         m_rebuildPicker = true;
     m_value[Hue] = hsv.hue;
     m_value[Saturation] = hsv.saturation;
-    m_value[Lightness] = hsv.value;
+    m_value[HsvValue] = hsv.value;
 }
 
 void ColorSelectorDialog::FromHsv() {
-    const RgbColor rgb = HsvToRgb(m_value[Hue], m_value[Saturation] / 255.0, m_value[Lightness]);
+    const RgbColor rgb = HsvToRgb(m_value[Hue], m_value[Saturation] / 255.0, m_value[HsvValue]);
     m_value[Red] = rgb.red;
     m_value[Green] = rgb.green;
     m_value[Blue] = rgb.blue;
@@ -378,7 +416,7 @@ void ColorSelectorDialog::RebuildPicker() {
 }
 
 QPoint ColorSelectorDialog::MarkerCentre() const {
-    return {static_cast<int>(m_value[Lightness] / 255.0 * kPickerSize),
+    return {static_cast<int>(m_value[HsvValue] / 255.0 * kPickerSize),
             static_cast<int>((255 - m_value[Saturation]) / 255.0 * kPickerSize)};
 }
 
@@ -391,6 +429,7 @@ void ColorSelectorDialog::Changed() {
     m_swatch->SetColor(QColor(m_value[Red], m_value[Green], m_value[Blue]));
     m_picker->update();
     m_hueStrip->update();
+    ShowHex();
     if (m_mode == PigmentColor && m_texture)
         m_texture->pigment.color = Color();
     emit colorChanged();
@@ -471,7 +510,7 @@ void ColorSelectorDialog::DragPicker(const QPoint& point) {
     m_drag = Drag::Picker;
     const double x = std::clamp(point.x(), 0, kPickerSize);
     const double y = std::clamp(point.y(), 0, kPickerSize);
-    m_value[Lightness] = std::clamp(static_cast<int>(x / kPickerSize * 255.0), 0, 255);
+    m_value[HsvValue] = std::clamp(static_cast<int>(x / kPickerSize * 255.0), 0, 255);
     m_value[Saturation] = std::clamp(255 - static_cast<int>(y / kPickerSize * 255.0), 0, 255);
     FromHsv();
     ShowChange();
@@ -511,6 +550,59 @@ void ColorSelectorDialog::SetDecimalView(bool decimal) {
     m_decimalView = decimal;
     for (ColorChannelRow* row : m_rows)
         row->SetDecimalView(decimal);
+}
+
+void ColorSelectorDialog::ShowHex() {
+    const QRgb rgb = qRgb(m_value[Red], m_value[Green], m_value[Blue]);
+    if (ReadHex(m_hex->text()) == rgb)
+        return;
+    const QSignalBlocker quiet(m_hex);
+    m_hex->setText(HexText(rgb));
+    MarkHex(true);
+}
+
+void ColorSelectorDialog::OnHexEdited() {
+    const std::optional<QRgb> rgb = ReadHex(m_hex->text());
+    MarkHex(rgb.has_value());
+    if (!rgb || *rgb == qRgb(m_value[Red], m_value[Green], m_value[Blue]))
+        return;
+    m_value[Red] = qRed(*rgb);
+    m_value[Green] = qGreen(*rgb);
+    m_value[Blue] = qBlue(*rgb);
+    FromRgb();
+    if (m_rebuildPicker)
+        RebuildPicker();
+    ShowChange();
+}
+
+void ColorSelectorDialog::OnHexFinished() {
+    if (!m_hexGood)
+        return;
+    const QString shown = HexText(qRgb(m_value[Red], m_value[Green], m_value[Blue]));
+    if (m_hex->text() != shown) {
+        const QSignalBlocker quiet(m_hex);
+        m_hex->setText(shown);
+    }
+}
+
+void ColorSelectorDialog::MarkHex(bool good) {
+    if (good == m_hexGood)
+        return;
+    m_hexGood = good;
+    const QString message = good ? QString() : QString::fromLatin1(kHexMessage);
+    m_hex->setAccessibleDescription(message);
+    if (good) {
+        m_hex->setPalette(QPalette());
+        m_hex->setToolTip(QString::fromLatin1(kHexTip));
+        return;
+    }
+    // Marked as number fields mark text that is no good.
+    QPalette marked = m_hex->palette();
+    marked.setColor(QPalette::Base, marked.color(QPalette::Base).lightness() >= 128
+                                        ? QColor(255, 214, 214)
+                                        : QColor(110, 30, 30));
+    m_hex->setPalette(marked);
+    m_hex->setToolTip(message);
 }
 
 void ColorSelectorDialog::OnNameChosen(int index) {
@@ -572,5 +664,9 @@ void ColorSelectorDialog::accept() {
     for (ColorChannelRow* row : m_rows)
         if (!row->ShownField()->Check(this))
             return;
+    if (!m_hexGood) {
+        Validation::RefuseField(m_hex, QString::fromLatin1(kHexMessage), this);
+        return;
+    }
     QDialog::accept();
 }

@@ -14,9 +14,10 @@ class QComboBox;
 class QPushButton;
 class SimpleTexture;
 
-/// The Color Selector: one colour with a filter, through red, green, blue, filter, hue,
-/// lightness and saturation sliders and edits (whole numbers or decimals), a picker square
-/// (lightness across, saturation down) beside a hue strip, and the program's named colours.
+/// The Color Selector: one colour with a filter, through red, green, blue, filter, hue, value
+/// (HSV) and saturation sliders and edits (whole numbers or decimals), a hexadecimal edit
+/// (#RRGGBB), a picker square (value across, saturation down) beside a hue strip, and the
+/// program's named colours.
 class ColorSelectorDialog : public QDialog {
     Q_OBJECT
 public:
@@ -24,7 +25,7 @@ public:
         MapEntryColor = 0, ///< a colour map entry: nothing outside the dialog changes
         PigmentColor = 1,  ///< the pigment colour: every change goes into the texture at once
     };
-    enum Channel { Red, Green, Blue, Filter, Hue, Lightness, Saturation, ChannelCount };
+    enum Channel { Red, Green, Blue, Filter, Hue, HsvValue, Saturation, ChannelCount };
 
     ColorSelectorDialog(AppServices& services, Mode mode, QWidget* parent = nullptr);
 
@@ -41,6 +42,7 @@ public:
     QSlider* Slider(Channel channel) const { return m_rows[channel]->Slider(); }
     QLineEdit* IntegerEdit(Channel channel) const { return m_rows[channel]->IntegerEdit(); }
     QLineEdit* DecimalEdit(Channel channel) const { return m_rows[channel]->DecimalEdit(); }
+    QLineEdit* HexEdit() const { return m_hex; }
     QCheckBox* DecimalCheck() const { return m_decimalCheck; }
     QComboBox* NameList() const { return m_names; }
     QPushButton* AddButton() const { return m_add; }
@@ -90,6 +92,11 @@ private:
     void OnEditTyped(Channel channel, bool decimalEdit);
     void SetDecimalView(bool decimal);
     void OnDecimalToggled(bool checked);
+    /// Shows the colour in the hex edit, unless its text already reads as the colour.
+    void ShowHex();
+    void OnHexEdited();
+    void OnHexFinished();
+    void MarkHex(bool good);
     void OnNameChosen(int index);
     void OnAdd();
     void OnRemove();
@@ -105,6 +112,8 @@ private:
     bool m_rebuildPicker = false;
 
     std::array<ColorChannelRow*, ChannelCount> m_rows{};
+    QLineEdit* m_hex = nullptr;
+    bool m_hexGood = true;
     QCheckBox* m_decimalCheck = nullptr;
     ColorSwatch* m_swatch = nullptr;
     QWidget* m_picker = nullptr;
