@@ -6,6 +6,7 @@
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/colorselectordialog.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -59,6 +60,28 @@ protected:
         return file.readAll();
     }
 
+    static QWidget* Band(M& dialog) {
+        auto* band = dialog.findChild<QWidget*>(QStringLiteral("band"));
+        EXPECT_TRUE(band);
+        return band;
+    }
+    /// Where the band shows a position, on the marker strip under the picture.
+    static QPoint OnStrip(double position) { return {8 + static_cast<int>(position * 320), 60}; }
+    static QPoint OnPicture(double position) { return {8 + static_cast<int>(position * 320), 20}; }
+    static ColorMap FourEntries() {
+        ColorMap map = ThreeEntries();
+        map.count = 4;
+        map.positions = {0.0f, 0.3f, 0.6f, 1.0f};
+        map.colors[1] = {10, 0, 0, 0};
+        map.colors[2] = {20, 0, 0, 0};
+        map.colors[3] = {255, 255, 255, 0};
+        return map;
+    }
+    static QString Description(QWidget* band) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(band);
+        return face ? face->text(QAccessible::Description) : QString();
+    }
+
     SimpleTexture m_texture;
     CountingPreview m_preview;
 };
@@ -80,28 +103,38 @@ TEST_F(ColorMapTest, ANewMapShowsTwoLinesWithItsEndsFixed) {
     EXPECT_EQ(dialog->PositionEdit()->text(), "0.00");
 }
 
-TEST_F(ColorMapTest, InsertOnTheFirstAndOnTheLastEntry) {
+TEST_F(ColorMapTest, InsertGoesHalfwayToTheNextEntryOrBackFromTheLast) {
     auto dialog = Open();
     dialog->InsertButton()->click();
     ASSERT_EQ(dialog->Map().count, 3);
-    EXPECT_FLOAT_EQ(dialog->Map().positions[1], 0.00001f);
-    EXPECT_EQ(dialog->Map().colors[1], (ColorRGBF{0, 0, 0, 0}));
-    EXPECT_EQ(Line(*dialog, 1), "0.00 0 0 0 0");
+    EXPECT_FLOAT_EQ(dialog->Map().positions[1], 0.5f);
+    EXPECT_EQ(dialog->Map().colors[1], (ColorRGBF{128, 128, 128, 0}));
+    EXPECT_EQ(Line(*dialog, 1), "0.50 128 128 128 0");
     EXPECT_EQ(dialog->Selected(), 1);
     EXPECT_TRUE(dialog->DeleteButton()->isEnabled());
     EXPECT_TRUE(dialog->PositionEdit()->isEnabled());
+    EXPECT_EQ(dialog->PositionEdit()->text(), "0.50");
     // The texture follows at once.
     EXPECT_EQ(m_texture.pigment.colorMap.count, 3);
     EXPECT_GT(m_preview.changes, 0);
 
-    auto last = Open();
-    last->SelectLine(1);
+    ColorMap map = ThreeEntries();
+    map.colors[1].filter = 100;
+    auto last = Open(map);
+    last->SelectLine(2);
     last->InsertButton()->click();
-    ASSERT_EQ(last->Map().count, 3);
-    EXPECT_FLOAT_EQ(last->Map().positions[2], 1.00001f);
-    EXPECT_EQ(last->Map().colors[2], (ColorRGBF{255, 255, 255, 0}));
-    EXPECT_EQ(last->Selected(), 1); // the old last entry stays selected
-    EXPECT_TRUE(last->DeleteButton()->isEnabled());
+    ASSERT_EQ(last->Map().count, 4);
+    EXPECT_FLOAT_EQ(last->Map().positions[2], 0.75f);
+    EXPECT_EQ(last->Map().colors[2], (ColorRGBF{255, 128, 128, 50}));
+    EXPECT_FLOAT_EQ(last->Map().positions[3], 1.0f);
+    EXPECT_EQ(last->Selected(), 2);
+    // The Insert key on the band does the same.
+    QWidget* band = Band(*last);
+    band->setFocus();
+    QTest::keyClick(band, Qt::Key_Insert);
+    ASSERT_EQ(last->Map().count, 5);
+    EXPECT_FLOAT_EQ(last->Map().positions[3], 0.875f);
+    EXPECT_EQ(last->Selected(), 3);
 }
 
 TEST_F(ColorMapTest, InsertStopsAtTwentyEntries) {
@@ -327,4 +360,93 @@ TEST_F(ColorMapTest, SelectTakesTheEntrysColourWithThePreviewAside) {
     EXPECT_EQ(Line(*dialog, 1), "0.50 255 90 0 0");
     EXPECT_EQ(m_preview.hides, 1);
     EXPECT_EQ(m_preview.shows, 1);
+}
+
+TEST_F(ColorMapTest, ClickingAMarkerSelectsItAndDraggingMovesItAsTypingDoes) {
+    auto dialog = Open(FourEntries());
+    QWidget* band = Band(*dialog);
+    QTest::mouseClick(band, Qt::LeftButton, {}, OnStrip(0.6));
+    EXPECT_EQ(dialog->Selected(), 2);
+    EXPECT_EQ(dialog->List()->currentItem(), dialog->List()->topLevelItem(2));
+    EXPECT_EQ(dialog->PositionEdit()->text(), "0.60");
+    QTest::mouseClick(band, Qt::LeftButton, {}, OnStrip(0.45)); // no marker there
+    EXPECT_EQ(dialog->Selected(), 2);
+
+    const int changes = m_preview.changes;
+    QTest::mousePress(band, Qt::LeftButton, {}, OnStrip(0.3) + QPoint(2, 0));
+    EXPECT_EQ(dialog->Selected(), 1);
+    QTest::mouseMove(band, OnStrip(0.45) + QPoint(2, 0));
+    EXPECT_FLOAT_EQ(dialog->Map().positions[1], 0.45f);
+    EXPECT_EQ(dialog->PositionEdit()->text(), "0.45");
+    EXPECT_EQ(dialog->PositionSlider()->value(), 45);
+    EXPECT_FLOAT_EQ(m_texture.pigment.colorMap.positions[1], 0.45f);
+    EXPECT_GT(m_preview.changes, changes);
+    EXPECT_EQ(Description(band), "Entry 2 of 4 selected, at position 0.45");
+    // Past the neighbour the entries swap and the dragged one stays selected.
+    QTest::mouseMove(band, OnStrip(0.7) + QPoint(2, 0));
+    EXPECT_EQ(dialog->Selected(), 2);
+    EXPECT_EQ(dialog->Map().colors[2].red, 10);
+    EXPECT_EQ(Line(*dialog, 2), "0.70 10 0 0 0");
+    QTest::mouseMove(band, {band->width() + 40, 60});
+    QTest::mouseRelease(band, Qt::LeftButton, {}, {band->width() + 40, 60});
+    EXPECT_FLOAT_EQ(dialog->Map().positions[2], 1.0f);
+
+    // The ends are picked but stay put.
+    QTest::mousePress(band, Qt::LeftButton, {}, {11, 60});
+    EXPECT_EQ(dialog->Selected(), 0);
+    QTest::mouseMove(band, OnStrip(0.5));
+    QTest::mouseRelease(band, Qt::LeftButton, {}, OnStrip(0.5));
+    EXPECT_FLOAT_EQ(dialog->Map().positions[0], 0.0f);
+}
+
+TEST_F(ColorMapTest, DoubleClickAddsAnEntryWithTheColourThere) {
+    ColorMap map = ThreeEntries();
+    map.colors[1].filter = 200;
+    auto dialog = Open(map);
+    QWidget* band = Band(*dialog);
+    QTest::mouseDClick(band, Qt::LeftButton, {}, OnPicture(0.25));
+    ASSERT_EQ(dialog->Map().count, 4);
+    EXPECT_EQ(Line(*dialog, 1), "0.25 128 0 0 100");
+    EXPECT_EQ(dialog->Selected(), 1);
+    EXPECT_EQ(m_texture.pigment.colorMap.count, 4);
+    // On a marker it is a click there.
+    QTest::mouseDClick(band, Qt::LeftButton, {}, OnStrip(0.5));
+    EXPECT_EQ(dialog->Map().count, 4);
+    EXPECT_EQ(dialog->Selected(), 2);
+
+    for (int i = 0; i < 20; ++i)
+        QTest::mouseDClick(band, Qt::LeftButton, {}, OnPicture(0.05 * (i % 10) + 0.02));
+    EXPECT_EQ(dialog->Map().count, ColorMap::kMaxEntries);
+}
+
+TEST_F(ColorMapTest, TheBandWorksFromTheKeyboard) {
+    auto dialog = Open(FourEntries());
+    QWidget* band = Band(*dialog);
+    dialog->SelectButton()->setFocus();
+    QTest::keyClick(dialog->SelectButton(), Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), band);
+
+    QTest::keyClick(band, Qt::Key_Right);
+    EXPECT_EQ(dialog->List()->currentItem(), dialog->List()->topLevelItem(1));
+    QTest::keyClick(band, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(band, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_FLOAT_EQ(dialog->Map().positions[1], 0.32f);
+    EXPECT_EQ(dialog->PositionEdit()->text(), "0.32");
+    EXPECT_EQ(Description(band), "Entry 2 of 4 selected, at position 0.32");
+    QTest::keyClick(band, Qt::Key_Left);
+    QTest::keyClick(band, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_FLOAT_EQ(dialog->Map().positions[0], 0.0f) << "the first entry stays at its place";
+
+    // Delete keeps the ends, as the button does.
+    QTest::keyClick(band, Qt::Key_Delete);
+    EXPECT_EQ(dialog->Map().count, 4);
+    QTest::keyClick(band, Qt::Key_Right);
+    QTest::keyClick(band, Qt::Key_Delete);
+    ASSERT_EQ(dialog->Map().count, 3);
+    EXPECT_EQ(dialog->Map().colors[1].red, 20);
+    EXPECT_EQ(Description(band), "Entry 2 of 3 selected, at position 0.60");
+    QTest::keyClick(band, Qt::Key_Delete);
+    QTest::keyClick(band, Qt::Key_Delete);
+    EXPECT_EQ(dialog->Map().count, 2);
+    EXPECT_EQ(m_texture.pigment.colorMap.count, 2);
 }

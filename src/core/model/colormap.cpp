@@ -3,6 +3,9 @@
 #include "core/archive/archive.h"
 #include "core/model/sourcetext.h"
 
+#include <algorithm>
+#include <cmath>
+
 IMPLEMENT_SERIAL(ColorMap, 1)
 
 ColorMap::ColorMap() {
@@ -26,6 +29,28 @@ std::string ColorMap::GetSource() const {
     }
     text += "    }\r\n";
     return text;
+}
+
+ColorRGBF ColorMap::ColorAt(float position) const {
+    const int used = std::clamp(count, 1, kMaxEntries);
+    if (position <= positions[0])
+        return colors[0];
+    for (int j = 0; j + 1 < used; ++j) {
+        const float from = positions[j];
+        const float to = positions[j + 1];
+        if (position >= to)
+            continue;
+        const float g = to > from ? (position - from) / (to - from) : 1.0f;
+        const auto mix = [g](std::uint8_t a, std::uint8_t b) {
+            return static_cast<std::uint8_t>(
+                std::lround(static_cast<float>(a) + static_cast<float>(b - a) * g));
+        };
+        const ColorRGBF& a = colors[j];
+        const ColorRGBF& b = colors[j + 1];
+        return {mix(a.red, b.red), mix(a.green, b.green), mix(a.blue, b.blue),
+                mix(a.filter, b.filter)};
+    }
+    return colors[used - 1];
 }
 
 void ColorMap::Serialize(Archive& ar) {

@@ -11,8 +11,8 @@ class ColorMap : public Storable {
     DECLARE_SERIAL(ColorMap)
 public:
     static constexpr int kMaxEntries = 20;
-    /// How far past an entry Insert puts the new one. Entries lie from 0 to 1, but Insert on
-    /// the last entry steps past 1, so a map may end up to this many steps beyond it.
+    /// Entries lie from 0 to 1, but maps made when Insert put a copy this far past the selected
+    /// entry may end up to kMaxEntries such steps beyond 1.
     static constexpr float kInsertStep = 0.00001f;
     static constexpr float kHighestPosition = 1.0f + kMaxEntries * kInsertStep;
 
@@ -20,6 +20,9 @@ public:
 
     /// The "color_map { ... }" block of a pattern pigment, four blanks deep.
     std::string GetSource() const;
+    /// The colour and filter at a position, mixed between the entries on either side of it;
+    /// before the first entry the first colour, past the last the last.
+    ColorRGBF ColorAt(float position) const;
     /// Stored form: byte count, then position and colour of each entry in use.
     void Serialize(Archive& ar) override;
 

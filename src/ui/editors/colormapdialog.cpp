@@ -16,12 +16,16 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -52,12 +56,34 @@ QString Fixed2(double value) {
 
 } // namespace
 
-/// The "Color Map" area: the band picture and the entry markers under it.
+/// The "Color Map" area: the band picture and the entry markers under it. A marker is picked by
+/// a click and dragged along; a double-click adds an entry; with the focus, the arrow keys pick
+/// and move entries and Insert and Delete work as the buttons do.
 class ColorMapBand : public QWidget {
 public:
     explicit ColorMapBand(ColorMapDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
         setFixedSize(kBandWidth + 2 * kMargin, kBandHeight + kMarkerStrip + 4);
         setObjectName(QStringLiteral("band"));
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QStringLiteral("Colour map"));
+    }
+
+    /// Where entry `index`'s marker points, in the widget's pixels.
+    int MarkerX(int index) const {
+        const ColorMap& map = m_dialog.m_map;
+        if (index == 0)
+            return kMargin + 3;
+        if (index == map.count - 1)
+            return width() - kMargin - 3;
+        return kMargin + static_cast<int>(std::clamp(map.positions[static_cast<std::size_t>(index)],
+                                                     0.0f, 1.0f) *
+                                          kBandWidth);
+    }
+
+    /// The map position under x, to two places as the position edit shows it.
+    static float PositionAt(int x) {
+        const double position = std::clamp((x - kMargin) / double(kBandWidth), 0.0, 1.0);
+        return static_cast<float>(std::round(position * 100.0) / 100.0);
     }
 
 protected:
@@ -76,16 +102,106 @@ protected:
                 painter.drawRect(left, bottom - 20, 6, 6);
                 continue;
             }
-            const int x = static_cast<int>(std::clamp(map.positions[i], 0.0f, 1.0f) * kBandWidth);
-            const QPoint triangle[] = {
-                {x + 8, bottom - 20}, {x + 4, bottom - 8}, {x + 12, bottom - 8}};
+            const int x = MarkerX(i);
+            const QPoint triangle[] = {{x, bottom - 20}, {x - 4, bottom - 8}, {x + 4, bottom - 8}};
             painter.setBrush(selected ? QBrush(ink) : QBrush(Qt::NoBrush));
             painter.drawPolygon(triangle, 3);
+        }
+        if (hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = rect().adjusted(1, 1, -1, -1);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        m_dragging = false;
+        if (event->button() != Qt::LeftButton)
+            return;
+        const int x = event->position().toPoint().x();
+        const int hit = MarkerNear(x);
+        if (hit < 0)
+            return;
+        m_dialog.SelectLine(hit);
+        // The ends stay where they are.
+        m_dragging = hit > 0 && hit < m_dialog.m_map.count - 1;
+        m_grab = MarkerX(hit) - x;
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (m_dragging && (event->buttons() & Qt::LeftButton))
+            m_dialog.MoveSelected(PositionAt(event->position().toPoint().x() + m_grab));
+    }
+
+    void mouseReleaseEvent(QMouseEvent*) override { m_dragging = false; }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton)
+            return;
+        const QPoint at = event->position().toPoint();
+        // On a marker a double-click is two clicks on it.
+        if (at.y() >= kBandHeight + 2 && MarkerNear(at.x()) >= 0) {
+            mousePressEvent(event);
+            return;
+        }
+        m_dragging = false;
+        const float position = PositionAt(at.x());
+        m_dialog.AddEntry(position, m_dialog.m_map.ColorAt(position));
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool shift = event->modifiers() & Qt::ShiftModifier;
+        const int selected = m_dialog.m_selected;
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const int step = event->key() == Qt::Key_Left ? -1 : 1;
+            if (!shift) {
+                m_dialog.SelectLine(std::clamp(selected + step, 0, m_dialog.m_map.count - 1));
+            } else if (m_dialog.m_positionEdit->isEnabled()) {
+                const float position = m_dialog.m_map.positions[static_cast<std::size_t>(selected)];
+                m_dialog.MoveSelected(static_cast<float>(
+                    std::round(position * 100.0f + static_cast<float>(step)) / 100.0));
+            }
+            break;
+        }
+        case Qt::Key_Home:
+            m_dialog.SelectLine(0);
+            break;
+        case Qt::Key_End:
+            m_dialog.SelectLine(m_dialog.m_map.count - 1);
+            break;
+        case Qt::Key_Insert:
+            m_dialog.OnInsert();
+            break;
+        case Qt::Key_Delete:
+            m_dialog.OnDelete();
+            break;
+        default:
+            QWidget::keyPressEvent(event);
         }
     }
 
 private:
+    /// The entry whose marker is within a few pixels of x, the nearest one; -1 when none is.
+    int MarkerNear(int x) const {
+        int best = -1;
+        int bestDistance = 6;
+        for (int i = 0; i < m_dialog.m_map.count; ++i) {
+            const int distance = std::abs(MarkerX(i) - x);
+            // Markers on one spot: the later one is drawn on top, so it is the one taken.
+            if (distance <= bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+        return best;
+    }
+
     ColorMapDialog& m_dialog;
+    bool m_dragging = false;
+    int m_grab = 0; ///< marker's x less the pointer's when the drag began
 };
 
 ColorMapDialog::ColorMapDialog(AppServices& services, SimpleTexture& texture, QWidget* parent)
@@ -230,6 +346,7 @@ void ColorMapDialog::BuildControls() {
     for (ColorChannelRow* row : m_rows)
         previous = row->FollowInTabOrder(previous);
     setTabOrder(previous, m_select);
+    setTabOrder(m_select, m_bandArea);
 }
 
 QString ColorMapDialog::LineText(const ColorMap& map, int index, bool decimal) {
@@ -346,6 +463,18 @@ void ColorMapDialog::SetSlidersAndEdits() {
     }
     m_positionField->Show(Fixed2(position));
     m_swatch->SetColor(QColor(color.red, color.green, color.blue));
+    DescribeBand();
+}
+
+void ColorMapDialog::DescribeBand() {
+    if (!m_bandArea)
+        return;
+    const QString text = QStringLiteral("Entry %1 of %2 selected, at position %3")
+                             .arg(m_selected + 1)
+                             .arg(m_map.count)
+                             .arg(Fixed2(m_map.positions[static_cast<std::size_t>(m_selected)]));
+    if (m_bandArea->accessibleDescription() != text)
+        m_bandArea->setAccessibleDescription(text);
 }
 
 void ColorMapDialog::EnableForSelection() {
@@ -379,6 +508,7 @@ void ColorMapDialog::Changed() {
     const ColorRGBF& color = m_map.colors[static_cast<std::size_t>(m_selected)];
     m_swatch->SetColor(QColor(color.red, color.green, color.blue));
     m_bandArea->update();
+    DescribeBand();
     emit mapChanged();
     if (m_preview)
         m_preview->TextureChanged();
@@ -454,13 +584,26 @@ void ColorMapDialog::OnPositionSlider() {
 void ColorMapDialog::OnPositionTyped() {
     if (!m_positionEdit->isEnabled())
         return;
-    const float typed = std::clamp(m_positionField->NumberValue(), 0.0f, 1.0f);
-    m_map.positions[static_cast<std::size_t>(m_selected)] = typed;
+    SetPosition(std::clamp(m_positionField->NumberValue(), 0.0f, 1.0f));
+}
+
+void ColorMapDialog::SetPosition(float position) {
+    m_map.positions[static_cast<std::size_t>(m_selected)] = position;
     {
         const QSignalBlocker quiet(m_positionSlider);
-        m_positionSlider->setValue(static_cast<int>(typed * 100.0f));
+        m_positionSlider->setValue(static_cast<int>(position * 100.0f));
     }
-    PositionChanged(typed);
+    PositionChanged(position);
+}
+
+void ColorMapDialog::MoveSelected(float position) {
+    if (!m_positionEdit->isEnabled())
+        return;
+    position = std::clamp(position, 0.0f, 1.0f);
+    if (position == m_map.positions[static_cast<std::size_t>(m_selected)])
+        return;
+    m_positionField->Show(Fixed2(position));
+    SetPosition(position);
 }
 
 void ColorMapDialog::PositionChanged(float position) {
@@ -480,18 +623,26 @@ void ColorMapDialog::PositionChanged(float position) {
 }
 
 void ColorMapDialog::OnInsert() {
+    // Halfway to the next entry; from the last, halfway back to the one before it.
+    const int s = m_selected;
+    const int other = s + 1 < m_map.count ? s + 1 : s - 1;
+    if (other < 0)
+        return;
+    const float position = (m_map.positions[static_cast<std::size_t>(s)] +
+                            m_map.positions[static_cast<std::size_t>(other)]) /
+                           2.0f;
+    AddEntry(position, m_map.ColorAt(position));
+}
+
+void ColorMapDialog::AddEntry(float position, const ColorRGBF& color) {
     if (m_map.count >= ColorMap::kMaxEntries)
         return;
-    const int s = m_selected;
     const int added = m_map.count;
-    m_map.positions[static_cast<std::size_t>(added)] =
-        m_map.positions[static_cast<std::size_t>(s)] + ColorMap::kInsertStep;
-    m_map.colors[static_cast<std::size_t>(added)] = m_map.colors[static_cast<std::size_t>(s)];
+    m_map.positions[static_cast<std::size_t>(added)] = position;
+    m_map.colors[static_cast<std::size_t>(added)] = color;
     m_map.count += 1;
-    const bool wasLast = s == added - 1;
+    // Sorted after any entry at the same position, so never before the first.
     SortAndSelect(added);
-    // The new entry sorts right after s; s stays selected when it was the last.
-    m_selected = wasLast ? s : s + 1;
     m_updating = true;
     m_list->setCurrentItem(m_list->topLevelItem(m_selected));
     m_updating = false;

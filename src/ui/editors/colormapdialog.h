@@ -22,7 +22,8 @@ class SimpleTexture;
 
 /// The Color Map dialog: the entries of a pigment's colour map as a list, the selected entry's
 /// position and channels in edits and sliders, a band that shows the whole map (colours above,
-/// filter as greys below) with markers at the entries, and ".txc" files. The texture's colour
+/// filter as greys below) with markers at the entries that can be picked, dragged, added and
+/// deleted there, and ".txc" files. The texture's colour
 /// map follows every change, so the Preview renders what the dialog shows; the caller restores
 /// it when the dialog does not end with OK.
 class ColorMapDialog : public QDialog {
@@ -90,9 +91,17 @@ private:
     void OnChannelTyped(Channel channel, bool decimalEdit);
     void OnPositionSlider();
     void OnPositionTyped();
+    /// Puts the selected entry at a position from 0 to 1, as typing it does.
+    void SetPosition(float position);
+    /// The band's way to the same: only interior entries move, and the position edit follows.
+    void MoveSelected(float position);
     /// After the selected entry's position changed: sorted where it went past a neighbour.
     void PositionChanged(float position);
     void OnInsert();
+    /// Adds an entry and selects it, unless the map is full.
+    void AddEntry(float position, const ColorRGBF& color);
+    /// The band's accessible description: which entry is selected and where.
+    void DescribeBand();
     void OnDelete();
     void OnDecimal(bool checked);
     void OnSelectColor();
