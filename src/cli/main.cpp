@@ -44,7 +44,8 @@ const std::vector<CommandEntry>& Commands() {
         {"texmap",
          "texmap CATALOG -i N --width W --height H [--tile none|edge-fade|mirror]\n"
          "       [--brightness B | --keep-finish] [--antialias] OUT.bmp",
-         "renders a texture map and writes it as a BMP file", RunTextureMap},
+         "renders a texture map as a W x H BMP file; --tile mirror makes it 2W x 2H",
+         RunTextureMap},
         {"thumbnail", "thumbnail CATALOG -i N OUT",
          "writes a texture's thumbnail as PNG or BMP (by OUT's extension)", RunThumbnail},
         {"shapes", "shapes", "index, name and description of each preview shape", RunShapes},

@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <climits>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -138,8 +139,16 @@ int RunTextureMap(CommandLine& args) {
         height *= 2;
     }
     Bitmap map;
-    map.SetBits(width, height, pixels, false);
+    if (!map.SetBits(width, height, pixels, false))
+        throw CommandFailure("The map of " + std::to_string(width) + " x " +
+                             std::to_string(height) + " pixels is too large to hold.");
     WriteOrFail(files[1], ToByteArray(map.ToBMP()));
+    QString made = QStringLiteral("wrote %1, %2 x %3 pixels")
+                       .arg(files[1], QString::number(width), QString::number(height));
+    if (tile == QLatin1String("mirror"))
+        made += QStringLiteral(" (mirrored from %1 x %2)")
+                    .arg(QString::number(request.width), QString::number(request.height));
+    std::fprintf(stderr, "%s\n", made.toLocal8Bit().constData());
     return ExitOk;
 }
 

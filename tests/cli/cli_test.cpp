@@ -238,6 +238,11 @@ TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
     EXPECT_EQ(help.out.count("\n"), 29);
     EXPECT_EQ(Cli({}).err, help.out);
 
+    // Mirror's doubled size is in the help, not only in the file.
+    EXPECT_TRUE(help.out.contains(
+        "      renders a texture map as a W x H BMP file; --tile mirror makes it 2W x 2H\n"));
+    EXPECT_TRUE(Cli({"texmap", "--help"}).out.contains("--tile mirror makes it 2W x 2H"));
+
     const CliRun one = Cli({"list", "--help"});
     EXPECT_EQ(one.status, 0);
     EXPECT_EQ(one.out.toStdString(), "usage: velvane-cli list CATALOG\n"

@@ -76,10 +76,14 @@ TEST_F(RenderCliTest, LayersOnlyAndRenderFailures) {
 }
 
 TEST_F(RenderCliTest, TextureMapsAndShapes) {
-    ASSERT_EQ(Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "40", "--height", "30",
-                   "--tile", "mirror", Path("map.bmp")})
-                  .status,
-              0);
+    const CliRun mirrored = Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "40", "--height",
+                                 "30", "--tile", "mirror", Path("map.bmp")});
+    ASSERT_EQ(mirrored.status, 0) << mirrored.err.toStdString();
+    // The doubled size is told, not left to be found in the file.
+    EXPECT_TRUE(mirrored.err.endsWith(
+        ("wrote " + Path("map.bmp") + ", 80 x 60 pixels (mirrored from 40 x 30)\n").toUtf8()))
+        << mirrored.err.toStdString();
+    EXPECT_TRUE(mirrored.out.isEmpty());
     QFile map(Path("map.bmp"));
     ASSERT_TRUE(map.open(QIODevice::ReadOnly));
     const QByteArray bmp = map.readAll();
@@ -90,10 +94,11 @@ TEST_F(RenderCliTest, TextureMapsAndShapes) {
             .status,
         2);
     // Maps may be 8192 pixels on a side.
-    ASSERT_EQ(Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "8192", "--height", "10",
-                   Path("wide.bmp")})
-                  .status,
-              0);
+    const CliRun wide = Cli({"texmap", Path("two.vlv"), "-i", "0", "--width", "8192", "--height",
+                             "10", "--tile", "edge-fade", Path("wide.bmp")});
+    ASSERT_EQ(wide.status, 0) << wide.err.toStdString();
+    EXPECT_TRUE(wide.err.endsWith(("wrote " + Path("wide.bmp") + ", 8192 x 10 pixels\n").toUtf8()))
+        << wide.err.toStdString();
     EXPECT_EQ(QImage(Path("wide.bmp")).size(), QSize(8192, 10));
     const CliRun tooWide = Cli(
         {"texmap", Path("two.vlv"), "-i", "0", "--width", "8193", "--height", "10", Path("m.bmp")});

@@ -28,6 +28,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     ProgramSettings settings;
     settings.antialiasingThreshold = 9.0f;
     settings.parallelRenders = 1;
+    settings.textureMapTiling = 2;
     settings.Load(store);
     EXPECT_EQ(settings.programDirectory, QString());
     EXPECT_EQ(settings.antialiasingThreshold, 1.5f);
@@ -39,6 +40,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.textureMapAspectRatio, 1.0f);
     EXPECT_EQ(settings.textureMapOverrideFinish, 1);
     EXPECT_EQ(settings.textureMapBrightness, 100);
+    EXPECT_EQ(settings.textureMapTiling, 0);
     EXPECT_EQ(settings.displayMailingListDialog, 1);
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
@@ -100,6 +102,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.autoPreview = false;
         settings.importApproximate = true;
         settings.thumbnailChoice = 0;
+        settings.textureMapTiling = 2;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -119,7 +122,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
           "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
           "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
           "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
-          "Auto Preview", "Import Approximate", "Thumbnail Choice"})
+          "Auto Preview", "Import Approximate", "Thumbnail Choice", "Texture Map Tiling"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -131,6 +134,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.autoPreview, 0);
     EXPECT_EQ(loaded.importApproximate, 1);
     EXPECT_EQ(loaded.thumbnailChoice, 0);
+    EXPECT_EQ(loaded.textureMapTiling, 2);
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

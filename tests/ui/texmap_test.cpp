@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -593,6 +594,61 @@ TEST_F(CreateTextureMapDialogTest, BrightnessControlsFollowTheOverride) {
     EXPECT_FALSE(m_dialog.OverrideFinish());
 }
 
+TEST_F(CreateTextureMapDialogTest, OffersTheTilingsAndTellsTheSizeOfTheMap) {
+    // Each choice has a name of its own and a key no other control of the dialog uses.
+    QStringList keys;
+    for (QWidget* widget : m_dialog.findChildren<QWidget*>()) {
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const QString text = button ? button->text() : label ? label->text() : QString();
+        if (const qsizetype at = text.indexOf(QLatin1Char('&')); at >= 0 && at + 1 < text.size())
+            keys << text.mid(at + 1, 1).toLower();
+    }
+    EXPECT_GE(keys.size(), 9);
+    EXPECT_EQ(keys.removeDuplicates(), 0) << keys.join(' ').toStdString();
+    QStringList names;
+    for (const char* radio : {"tileNoneRadio", "tileEdgeFadeRadio", "tileMirrorRadio"})
+        names << Child<QRadioButton>(radio)->accessibleName();
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), 3);
+    EXPECT_FALSE(names.contains(QString()));
+    EXPECT_TRUE(Child<QRadioButton>("tileNoneRadio")->isChecked());
+
+    // The size follows the fields and the tiling; Mirror doubles both sides.
+    QLabel* size = Child<QLabel>("mapSizeLabel");
+    EXPECT_EQ(size->text(), QString::fromUtf8("The map will be 120 \u00d7 60 pixels."));
+    QTest::keyClick(&m_dialog, Qt::Key_I, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Child<QRadioButton>("tileMirrorRadio")->isChecked(); }));
+    EXPECT_EQ(size->text(), QString::fromUtf8("The map will be 240 \u00d7 120 pixels."));
+    TypeAndLeave("widthEdit", "256"); // the height follows at the aspect of 2
+    EXPECT_EQ(size->text(), QString::fromUtf8("The map will be 512 \u00d7 256 pixels."));
+    Child("heightEdit")->setText(QStringLiteral("300"));
+    EXPECT_EQ(size->text(), QString::fromUtf8("The map will be 512 \u00d7 600 pixels."));
+    Child("heightEdit")->setText(QStringLiteral("8193"));
+    EXPECT_EQ(size->text(), QString());
+    Child("heightEdit")->setText(QStringLiteral("128"));
+    QTest::keyClick(&m_dialog, Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Child<QRadioButton>("tileEdgeFadeRadio")->isChecked(); }));
+    EXPECT_EQ(size->text(), QString::fromUtf8("The map will be 256 \u00d7 128 pixels."));
+
+    Render();
+    ASSERT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(m_dialog.Tiling(), TileMethod::EdgeFade);
+    m_dialog.CopyTo(m_settings);
+    EXPECT_EQ(m_settings.textureMapTiling, 1);
+    EXPECT_TRUE(m_messages.texts.empty());
+
+    // The next dialog starts from the choice kept; a stored value it does not know is None.
+    CreateTextureMapDialog next(m_settings);
+    EXPECT_TRUE(next.findChild<QRadioButton*>(QStringLiteral("tileEdgeFadeRadio"))->isChecked());
+    m_settings.textureMapTiling = 7;
+    CreateTextureMapDialog unknown(m_settings);
+    EXPECT_TRUE(unknown.findChild<QRadioButton*>(QStringLiteral("tileNoneRadio"))->isChecked());
+    EXPECT_EQ(unknown.Tiling(), TileMethod::None);
+}
+
 // ---- the whole command ----------------------------------------------------------------------
 
 /// The application as the command sees it: settings in a temporary program folder, the real
@@ -702,6 +758,36 @@ TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
     EXPECT_GT(m_app.views[0]->horizontalScrollBar()->maximum(), 0); // its window has the picture
     EXPECT_EQ(m_app.Settings().textureMapAspectRatio, 1.5f);
     EXPECT_EQ(m_app.Settings().textureMapBrightness, 100);
+}
+
+TEST_F(CreateTextureMapTest, TheMapComesTiledAsChosenAndTheChoiceIsKept) {
+    ASSERT_TRUE(Run([](CreateTextureMapDialog& dialog) {
+        dialog.findChild<QRadioButton*>(QStringLiteral("tileMirrorRadio"))->click();
+        Click(dialog, "renderButton");
+    }));
+    ASSERT_EQ(m_app.maps.size(), 1u);
+    TextureMapDocument& mirrored = m_app.Map();
+    EXPECT_EQ(mirrored.AppliedTileMethod(), TileMethod::Mirror);
+    EXPECT_EQ(mirrored.Width(), 40);
+    EXPECT_EQ(mirrored.Image().Width(), 80);
+    EXPECT_EQ(mirrored.Image().Height(), 40);
+    EXPECT_EQ(Shown(mirrored.Image()), Mirror(mirrored.SourcePixels(), 40, 20));
+    EXPECT_TRUE(mirrored.IsModified());
+    EXPECT_EQ(mirrored.Title(), QString::fromUtf8("Flat Red 80\u00d740"));
+    EXPECT_EQ(m_app.Settings().textureMapTiling, 2);
+
+    ASSERT_TRUE(Run([](CreateTextureMapDialog& dialog) {
+        EXPECT_EQ(dialog.Tiling(), TileMethod::Mirror);
+        dialog.findChild<QRadioButton*>(QStringLiteral("tileEdgeFadeRadio"))->click();
+        Click(dialog, "renderButton");
+    }));
+    ASSERT_EQ(m_app.maps.size(), 2u);
+    const auto& faded = static_cast<TextureMapDocument&>(*m_app.maps[1]);
+    EXPECT_EQ(faded.AppliedTileMethod(), TileMethod::EdgeFade);
+    EXPECT_EQ(faded.Image().Width(), 40);
+    EXPECT_EQ(faded.Title(), QString::fromUtf8("Flat Red 40\u00d720"));
+    EXPECT_EQ(m_app.Settings().textureMapTiling, 1);
+    EXPECT_TRUE(m_messages.texts.empty());
 }
 
 TEST_F(CreateTextureMapTest, BrightnessZeroRendersBlack) {

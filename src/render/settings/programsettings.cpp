@@ -64,6 +64,7 @@ constexpr IntegerSetting kIntegers[] = {
     Flag("Auto Preview", &ProgramSettings::autoPreview, true),
     Flag("Import Approximate", &ProgramSettings::importApproximate, false),
     {"Thumbnail Choice", &ProgramSettings::thumbnailChoice, 2},
+    {"Texture Map Tiling", &ProgramSettings::textureMapTiling, 0},
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

@@ -39,6 +39,8 @@ struct ProgramSettings {
     bool textureMapUseAspectRatio = true;
     bool textureMapOverrideFinish = true;
     int textureMapBrightness = 100;
+    /// How a new texture map is made to tile: 0 none, 1 edge fade, 2 mirror.
+    int textureMapTiling = 0;
     /// 0 automatic, 1 classic, 2 POV-Ray 3.7 (see PovCommandStyle).
     int povCommandStyle = 0;
     /// How many POV-Ray processes a batch of thumbnails may run at once.

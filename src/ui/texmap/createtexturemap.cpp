@@ -29,31 +29,40 @@ TextureMapRender* RunCreateTextureMap(AppServices& app, const Texture& texture, 
     dialog.CopyTo(settings);
     const TextureMapRequest request{dialog.MapWidth(), dialog.MapHeight(), dialog.OverrideFinish(),
                                     dialog.Brightness()};
+    const TileMethod tiling = dialog.Tiling();
     auto* render = new TextureMapRender(texture, request, owner);
     render->SetOwner(owner);
-    const QString title = TextureMapTitle(texture, request.width, request.height);
+    // Named by the size of the map as made, which Mirror doubles.
+    const QSize mapSize = CreateTextureMapDialog::TiledSize(request.width, request.height, tiling);
+    const QString title = TextureMapTitle(texture, mapSize.width(), mapSize.height());
     render->SetCaption(QStringLiteral("Texture map %1").arg(title));
     QPointer<QWidget> window(parent);
-    QObject::connect(render, &QueuedRender::finished, render, [&app, render, window, title] {
-        render->deleteLater();
-        const RenderResult& result = render->Result();
-        if (!result.Succeeded()) {
-            if (!result.message.isEmpty())
-                Prompts::Message(window, Prompts::Icon::Warning,
-                                 result.title.isEmpty() ? QStringLiteral("Velvane") : result.title,
-                                 result.message);
-            return;
-        }
-        auto* map = qobject_cast<TextureMapDocument*>(app.NewTextureMap());
-        if (!map)
-            return;
-        // The window names what the map shows rather than a running number.
-        map->SetUntitledTitle(title);
-        // SetImage repaints the new window; a new map has never been saved, so closing it asks.
-        const TextureMapRequest& made = render->Request();
-        map->SetImage(render->Pixels(), made.width, made.height);
-        map->SetModifiedFlag(true);
-    });
+    QObject::connect(
+        render, &QueuedRender::finished, render, [&app, render, window, title, tiling] {
+            render->deleteLater();
+            const RenderResult& result = render->Result();
+            if (!result.Succeeded()) {
+                if (!result.message.isEmpty())
+                    Prompts::Message(window, Prompts::Icon::Warning,
+                                     result.title.isEmpty() ? QStringLiteral("Velvane")
+                                                            : result.title,
+                                     result.message);
+                return;
+            }
+            auto* map = qobject_cast<TextureMapDocument*>(app.NewTextureMap());
+            if (!map)
+                return;
+            // The window names what the map shows rather than a running number.
+            map->SetUntitledTitle(title);
+            // SetImage repaints the new window; a new map has never been saved, so closing it asks.
+            const TextureMapRequest& made = render->Request();
+            map->SetImage(render->Pixels(), made.width, made.height);
+            if (tiling != TileMethod::None && !map->ApplyTileMethod(tiling))
+                Prompts::Message(window, Prompts::Icon::Warning, QStringLiteral("Velvane"),
+                                 QStringLiteral("The map could not be made to tile; it is shown "
+                                                "as rendered."));
+            map->SetModifiedFlag(true);
+        });
     render->Start(app.Renders());
     app.ShowProgress(*render);
     return render;

@@ -5,6 +5,7 @@
 #include "ui/dialogs/validation.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -13,11 +14,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <tuple>
 
 namespace {
 
@@ -39,7 +43,29 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
     return edit;
 }
 
+/// A stored setting or a button's id as a method; anything unknown is None.
+TileMethod TilingFrom(int value) {
+    switch (value) {
+    case static_cast<int>(TileMethod::EdgeFade):
+        return TileMethod::EdgeFade;
+    case static_cast<int>(TileMethod::Mirror):
+        return TileMethod::Mirror;
+    default:
+        return TileMethod::None;
+    }
+}
+
 } // namespace
+
+QSize CreateTextureMapDialog::TiledSize(int width, int height, TileMethod tiling) {
+    return tiling == TileMethod::Mirror ? QSize(2 * width, 2 * height) : QSize(width, height);
+}
+
+QString CreateTextureMapDialog::MapSizeText(int width, int height, TileMethod tiling) {
+    const QSize size = TiledSize(width, height, tiling);
+    return QStringLiteral("The map will be %1 %2 %3 pixels.")
+        .arg(QString::number(size.width()), QString(QChar(0x00D7)), QString::number(size.height()));
+}
 
 CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -47,7 +73,7 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
       m_settings(settings), m_width(settings.textureMapWidth), m_height(settings.textureMapHeight),
       m_keepAspect(settings.textureMapUseAspectRatio), m_aspect(settings.textureMapAspectRatio),
       m_antialiasing(settings.antialiasing), m_override(settings.textureMapOverrideFinish),
-      m_brightness(settings.textureMapBrightness) {
+      m_brightness(settings.textureMapBrightness), m_tiling(TilingFrom(settings.textureMapTiling)) {
     setWindowTitle(QStringLiteral("Create Texture Map"));
 
     auto* sizeGroup = new QGroupBox(QStringLiteral("Image Size"), this);
@@ -75,6 +101,29 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
     sizeLayout->addWidget(m_keepAspectCheck, 2, 0, 1, 2);
     sizeLayout->addLayout(aspectRow, 3, 0, 1, 2);
     sizeLayout->setColumnStretch(1, 1);
+
+    auto* tilingGroup = new QGroupBox(QStringLiteral("Tiling"), this);
+    m_tilingGroup = new QButtonGroup(this);
+    auto* tilingRow = new QHBoxLayout;
+    for (const auto& [method, text, name, accessibleName] :
+         {std::tuple{TileMethod::None, "&None", "tileNoneRadio", "No tiling"},
+          std::tuple{TileMethod::EdgeFade, "&Edge Fade", "tileEdgeFadeRadio", "Edge Fade tiling"},
+          std::tuple{TileMethod::Mirror, "M&irror", "tileMirrorRadio", "Mirror tiling"}}) {
+        auto* radio = new QRadioButton(QString::fromLatin1(text), tilingGroup);
+        radio->setObjectName(QString::fromLatin1(name));
+        radio->setAccessibleName(QString::fromLatin1(accessibleName));
+        radio->setChecked(method == m_tiling);
+        m_tilingGroup->addButton(radio, static_cast<int>(method));
+        tilingRow->addWidget(radio);
+    }
+    tilingRow->addStretch(1);
+    m_mapSizeLabel = new QLabel(tilingGroup);
+    m_mapSizeLabel->setObjectName(QStringLiteral("mapSizeLabel"));
+    // The dialog keeps its height while a size being typed leaves the label empty.
+    m_mapSizeLabel->setMinimumHeight(m_mapSizeLabel->fontMetrics().lineSpacing());
+    auto* tilingLayout = new QVBoxLayout(tilingGroup);
+    tilingLayout->addLayout(tilingRow);
+    tilingLayout->addWidget(m_mapSizeLabel);
 
     m_antialiasingCheck = new QCheckBox(QStringLiteral("&Antialiasing"), this);
     m_antialiasingCheck->setObjectName(QStringLiteral("antialiasingCheck"));
@@ -112,6 +161,7 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sizeGroup);
+    layout->addWidget(tilingGroup);
     layout->addWidget(m_antialiasingCheck);
     layout->addWidget(m_overrideCheck);
     layout->addLayout(brightnessRow);
@@ -127,10 +177,15 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
             &CreateTextureMapDialog::OnAntialiasingClicked);
     connect(m_brightnessSlider, &QSlider::valueChanged, this,
             &CreateTextureMapDialog::OnSliderMoved);
+    connect(m_tilingGroup, &QButtonGroup::idClicked, this,
+            &CreateTextureMapDialog::OnTilingClicked);
+    for (QLineEdit* edit : {m_widthEdit, m_heightEdit})
+        connect(edit, &QLineEdit::textChanged, this, &CreateTextureMapDialog::ShowMapSize);
     connect(m_renderButton, &QPushButton::clicked, this, &CreateTextureMapDialog::OnRender);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     ShowFields();
+    ShowMapSize();
     EnableBrightness();
     m_widthEdit->setFocus(Qt::OtherFocusReason);
 }
@@ -143,12 +198,14 @@ void CreateTextureMapDialog::CopyTo(ProgramSettings& settings) const {
     settings.textureMapOverrideFinish = m_override;
     settings.textureMapBrightness = m_brightness;
     settings.antialiasing = m_antialiasing;
+    settings.textureMapTiling = static_cast<int>(m_tiling);
 }
 
 bool CreateTextureMapDialog::ReadFields() {
     m_keepAspect = m_keepAspectCheck->isChecked();
     m_antialiasing = m_antialiasingCheck->isChecked();
     m_override = m_overrideCheck->isChecked();
+    m_tiling = TilingFrom(m_tilingGroup->checkedId());
     Validation::FieldReader reader(this);
     reader.Integer(m_widthEdit, m_width, kMinimumSize, kMaximumSize);
     reader.Integer(m_heightEdit, m_height, kMinimumSize, kMaximumSize);
@@ -236,6 +293,21 @@ void CreateTextureMapDialog::OnSliderMoved(int position) {
     m_brightness = position;
     // Only the brightness field changes, so a value being typed elsewhere is not overwritten.
     m_brightnessEdit->setText(QString::number(m_brightness));
+}
+
+void CreateTextureMapDialog::OnTilingClicked() {
+    m_tiling = TilingFrom(m_tilingGroup->checkedId());
+    ShowMapSize();
+}
+
+void CreateTextureMapDialog::ShowMapSize() {
+    const auto valid = [](const QLineEdit* edit) {
+        const std::optional<int> size = Validation::ParseInteger(edit->text());
+        return size && *size >= kMinimumSize && *size <= kMaximumSize ? size : std::nullopt;
+    };
+    const std::optional<int> width = valid(m_widthEdit);
+    const std::optional<int> height = valid(m_heightEdit);
+    m_mapSizeLabel->setText(width && height ? MapSizeText(*width, *height, m_tiling) : QString());
 }
 
 void CreateTextureMapDialog::EnableBrightness() {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "render/povray/texturemaprender.h"
+#include "ui/texmap/texturemapdocument.h"
 
 #include <QDialog>
+#include <QSize>
 
+class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -11,8 +14,9 @@ class QPushButton;
 class QSlider;
 struct ProgramSettings;
 
-/// The Create Texture Map dialog: the size of the map (optionally kept at an aspect ratio),
-/// antialiasing, and the flat finish's brightness. It starts from the "Texture Map ..." and
+/// The Create Texture Map dialog: the size of the map (optionally kept at an aspect ratio), how
+/// it is made to tile (with the size that gives), antialiasing, and the flat finish's
+/// brightness. It starts from the "Texture Map ..." and
 /// "Antialiasing" settings. The Antialiasing box changes that setting as soon as it is
 /// clicked; everything else reaches the settings only through CopyTo, after "Render...".
 class CreateTextureMapDialog : public QDialog {
@@ -31,6 +35,12 @@ public:
     bool Antialiasing() const { return m_antialiasing; }
     bool OverrideFinish() const { return m_override; }
     int Brightness() const { return m_brightness; }
+    TileMethod Tiling() const { return m_tiling; }
+
+    /// The size of a map rendered at `width` by `height` once `tiling` has been applied.
+    static QSize TiledSize(int width, int height, TileMethod tiling);
+    /// "The map will be 512 × 512 pixels."
+    static QString MapSizeText(int width, int height, TileMethod tiling);
 
     /// Writes every value of the dialog into the settings.
     void CopyTo(ProgramSettings& settings) const;
@@ -52,6 +62,7 @@ public slots:
     void OnOverrideClicked();
     void OnAntialiasingClicked();
     void OnSliderMoved(int position);
+    void OnTilingClicked();
     /// "Render...": applies the rule of the field being left, reads everything and accepts.
     void OnRender();
 
@@ -66,6 +77,9 @@ private:
     /// Width from height and aspect (or the reverse), as the whole number the field holds.
     void CoupleWidth();
     void CoupleHeight();
+    /// The size the map will have, from the size fields as they read now (nothing while one
+    /// holds no valid size).
+    void ShowMapSize();
 
     ProgramSettings& m_settings;
 
@@ -76,6 +90,7 @@ private:
     bool m_antialiasing = false;
     bool m_override = true;
     int m_brightness = 100;
+    TileMethod m_tiling = TileMethod::None;
 
     QLineEdit* m_widthEdit = nullptr;
     QLineEdit* m_heightEdit = nullptr;
@@ -86,6 +101,8 @@ private:
     QLabel* m_brightnessLabel = nullptr;
     QLineEdit* m_brightnessEdit = nullptr;
     QSlider* m_brightnessSlider = nullptr;
+    QButtonGroup* m_tilingGroup = nullptr;
+    QLabel* m_mapSizeLabel = nullptr;
     QPushButton* m_renderButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
     bool m_inFieldRule = false;
