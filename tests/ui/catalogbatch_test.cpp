@@ -293,14 +293,25 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     EXPECT_EQ(tally.running + tally.waiting, view->Renders().Left());
     EXPECT_FALSE(window->close());
     ASSERT_FALSE(m_messages.empty());
-    EXPECT_EQ(m_messages.back().text,
-              QStringLiteral("Renders are still going for sample.vlv: %1 running, %2 waiting. Stop "
-                             "them and close the window?")
-                  .arg(tally.running)
-                  .arg(tally.waiting));
-    EXPECT_EQ(
-        m_app->Frame().statusBar()->findChild<RenderStatus*>()->Text(),
-        QStringLiteral("Rendering: %1 running, %2 waiting").arg(tally.running).arg(tally.waiting));
+    // Every texture may have gone into a run already, or some may still wait.
+    if (tally.waiting > 0) {
+        EXPECT_EQ(m_messages.back().text,
+                  QStringLiteral("Renders are still going for sample.vlv: %1 running, %2 waiting. "
+                                 "Stop them and close the window?")
+                      .arg(tally.running)
+                      .arg(tally.waiting));
+        EXPECT_EQ(m_app->Frame().statusBar()->findChild<RenderStatus*>()->Text(),
+                  QStringLiteral("Rendering: %1 running, %2 waiting")
+                      .arg(tally.running)
+                      .arg(tally.waiting));
+    } else {
+        EXPECT_EQ(m_messages.back().text,
+                  QStringLiteral("%1 renders are still running for sample.vlv. Stop them and close "
+                                 "the window?")
+                      .arg(tally.running));
+        EXPECT_EQ(m_app->Frame().statusBar()->findChild<RenderStatus*>()->Text(),
+                  QStringLiteral("Rendering: %1 running").arg(tally.running));
+    }
     EXPECT_FALSE(view->Renders().Batches().empty());
 
     // Quitting asks too; Yes stops them all, and once the program is gone no POV-Ray runs and
@@ -310,8 +321,7 @@ TEST_F(AppTest, ClosingAWindowOrQuittingWithRendersRunningAsksAndLeavesNothingBe
     m_answer = QMessageBox::Yes;
     view->Document().SetModifiedFlag(false);
     EXPECT_TRUE(m_app->Frame().close());
-    EXPECT_TRUE(m_messages.back().text.startsWith(QStringLiteral("Renders are still going: ")) &&
-                m_messages.back().text.endsWith(QStringLiteral(" waiting. Stop them and quit?")))
+    EXPECT_TRUE(m_messages.back().text.endsWith(QStringLiteral(" Stop them and quit?")))
         << m_messages.back().text.toStdString();
     m_app.reset();
     EXPECT_EQ(PovRaysRunning(), 0);

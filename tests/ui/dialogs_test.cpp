@@ -327,6 +327,11 @@ TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
     EXPECT_EQ(page.StyleCombo()->itemText(2), QStringLiteral("POV-Ray 3.7"));
     EXPECT_EQ(page.ParallelSpin()->minimum(), 1);
     EXPECT_EQ(page.ParallelSpin()->maximum(), 64);
+    // What the number means is said under it, and read out with it.
+    const auto* note = page.findChild<QLabel*>(QStringLiteral("parallelNote"));
+    ASSERT_TRUE(note);
+    EXPECT_TRUE(note->text().startsWith(QStringLiteral("Parallel Renders: how many POV-Ray runs")));
+    EXPECT_EQ(page.ParallelSpin()->accessibleDescription(), note->text());
     // The time limit: none by default, shown as such, and reached by its label's key.
     EXPECT_EQ(page.TimeLimitSpin()->value(), 0);
     EXPECT_EQ(page.TimeLimitSpin()->text(), QStringLiteral("None"));

@@ -100,6 +100,10 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     m_parallel->setRange(1, kMaximumParallelRenders);
     auto* parallelLabel = new QLabel(QStringLiteral("&Parallel Renders"), this);
     parallelLabel->setBuddy(m_parallel);
+    m_parallelNote = new QLabel(QString::fromUtf8(kParallelRendersMeaning), this);
+    m_parallelNote->setObjectName(QStringLiteral("parallelNote"));
+    m_parallelNote->setWordWrap(true);
+    m_parallel->setAccessibleDescription(m_parallelNote->text());
 
     m_timeLimit = new QSpinBox(this);
     m_timeLimit->setObjectName(QStringLiteral("timeLimitSpin"));
@@ -138,6 +142,7 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     povRow->addWidget(m_style, 0, 1);
     povRow->addWidget(parallelLabel, 1, 0);
     povRow->addWidget(m_parallel, 1, 1);
+    povRow->addWidget(m_parallelNote, 3, 0, 1, 4);
     povRow->addWidget(timeLimitLabel, 2, 0);
     povRow->addWidget(m_timeLimit, 2, 1);
     povRow->addWidget(m_test, 0, 3);

@@ -56,6 +56,10 @@ public:
     QRadioButton* RaysButton(int index) const;
     QComboBox* StyleCombo() const { return m_style; }
     QSpinBox* ParallelSpin() const { return m_parallel; }
+    /// What Parallel Renders means, under the row.
+    static constexpr const char* kParallelRendersMeaning =
+        "Parallel Renders: how many POV-Ray runs render thumbnails at once. Each run renders up to "
+        "16 thumbnails one after another; the Preview always goes first.";
     QSpinBox* TimeLimitSpin() const { return m_timeLimit; }
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
@@ -84,6 +88,7 @@ private:
     QButtonGroup* m_rays = nullptr;
     QComboBox* m_style = nullptr;
     QSpinBox* m_parallel = nullptr;
+    QLabel* m_parallelNote = nullptr;
     QSpinBox* m_timeLimit = nullptr;
     QPushButton* m_test = nullptr;
     std::unique_ptr<PovRayTest> m_testing;
