@@ -325,7 +325,8 @@ TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
     EXPECT_EQ(page.RaysButton(2)->text(), QStringLiteral("&4x4"));
     EXPECT_EQ(page.StyleCombo()->count(), 3);
     EXPECT_EQ(page.StyleCombo()->itemText(2), QStringLiteral("POV-Ray 3.7"));
-    EXPECT_EQ(page.ParallelSpin()->minimum(), 1);
+    EXPECT_EQ(page.ParallelSpin()->minimum(), 0);
+    EXPECT_EQ(page.ParallelSpin()->text(), QStringLiteral("Automatic (4)"));
     EXPECT_EQ(page.ParallelSpin()->maximum(), 64);
     // What the number means is said under it, and read out with it.
     const auto* note = page.findChild<QLabel*>(QStringLiteral("parallelNote"));
@@ -352,6 +353,7 @@ protected:
         m_app.settings.raysPerPixel = 3;
         m_app.settings.povCommandStyle = 1;
         m_app.settings.parallelRenders = 2;
+        m_app.settings.parallelRendersChosen = true;
         m_app.settings.renderTimeLimit = 90;
     }
 
@@ -416,15 +418,32 @@ TEST_F(PreferencesTest, CancelChangesNothing) {
 TEST_F(PreferencesTest, ParallelRendersLeftAloneKeepFollowingTheMachine) {
     m_app.settings.parallelRenders = 24; // the machine's default, not the user's choice
     m_app.settings.parallelRendersChosen = false;
+    const QString automatic = QStringLiteral("Automatic (%1)").arg(DefaultParallelRenders());
     WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
-        EXPECT_EQ(sheet.Page().ParallelSpin()->value(), 24);
+        EXPECT_EQ(sheet.Page().ParallelSpin()->value(), 0);
+        EXPECT_EQ(sheet.Page().ParallelSpin()->text(), automatic);
         TypeInto(sheet.Page().ThresholdEdit(), QStringLiteral("1.0"));
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
     });
     EXPECT_TRUE(RunPreferences(m_app, nullptr));
-    EXPECT_EQ(m_app.saved.parallelRenders, 24);
+    EXPECT_EQ(m_app.saved.parallelRenders, DefaultParallelRenders());
     EXPECT_FALSE(m_app.saved.parallelRendersChosen)
         << "OK alone does not make the number the user's";
+
+    // A number chosen shows as it is; stepping down past 1 goes back to Automatic.
+    m_app.settings = m_app.saved;
+    m_app.settings.parallelRenders = 1;
+    m_app.settings.parallelRendersChosen = true;
+    WhenModal<PreferencesDialog>([&](PreferencesDialog& sheet) {
+        QSpinBox* spin = sheet.Page().ParallelSpin();
+        EXPECT_EQ(spin->text(), QStringLiteral("1"));
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_Down);
+        EXPECT_EQ(spin->text(), automatic);
+        QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunPreferences(m_app, nullptr));
+    EXPECT_FALSE(m_app.saved.parallelRendersChosen);
 }
 
 TEST_F(PreferencesTest, ABadThresholdKeepsTheSheetOpen) {

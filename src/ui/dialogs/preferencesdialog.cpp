@@ -97,7 +97,7 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
 
     m_parallel = new QSpinBox(this);
     m_parallel->setObjectName(QStringLiteral("parallelSpin"));
-    m_parallel->setRange(1, kMaximumParallelRenders);
+    m_parallel->setRange(0, kMaximumParallelRenders);
     auto* parallelLabel = new QLabel(QStringLiteral("&Parallel Renders"), this);
     parallelLabel->setBuddy(m_parallel);
     m_parallelNote = new QLabel(QString::fromUtf8(kParallelRendersMeaning), this);
@@ -174,6 +174,8 @@ void PathsPage::ShowFields() {
     if (QAbstractButton* button = m_rays->button(m_values.raysIndex))
         button->setChecked(true);
     m_style->setCurrentIndex(std::clamp(m_values.commandStyle, 0, m_style->count() - 1));
+    m_parallel->setSpecialValueText(
+        QStringLiteral("Automatic (%1)").arg(m_values.automaticRenders));
     m_parallel->setValue(m_values.parallelRenders);
     m_timeLimit->setValue(m_values.renderTimeLimit);
 }
@@ -350,7 +352,10 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     values.threshold = settings.antialiasingThreshold;
     values.raysIndex = std::clamp(settings.raysPerPixel - 2, 0, 2);
     values.commandStyle = std::clamp(settings.povCommandStyle, 0, 2);
-    values.parallelRenders = std::clamp(settings.parallelRenders, 1, kMaximumParallelRenders);
+    values.automaticRenders = DefaultParallelRenders();
+    values.parallelRenders = settings.parallelRendersChosen
+                                 ? std::clamp(settings.parallelRenders, 1, kMaximumParallelRenders)
+                                 : 0;
     values.renderTimeLimit = std::clamp(settings.renderTimeLimit, 0, kMaximumTimeLimit);
 
     PreferencesDialog sheet(&app, parent);
@@ -366,11 +371,10 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     settings.antialiasingThreshold = chosen.threshold;
     settings.raysPerPixel = chosen.raysIndex + 2;
     settings.povCommandStyle = chosen.commandStyle;
-    // Touching the number makes it the user's choice; otherwise it keeps following the machine.
-    if (chosen.parallelRenders != values.parallelRenders) {
-        settings.parallelRenders = chosen.parallelRenders;
-        settings.parallelRendersChosen = true;
-    }
+    // A number is the user's choice; Automatic keeps following the machine.
+    settings.parallelRendersChosen = chosen.parallelRenders > 0;
+    settings.parallelRenders =
+        chosen.parallelRenders > 0 ? chosen.parallelRenders : values.automaticRenders;
     settings.renderTimeLimit = chosen.renderTimeLimit;
     if (sheet.DisplayAgainCheck())
         settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked();

@@ -27,7 +27,9 @@ struct PreferenceValues {
     int raysIndex = 1;
     /// 0 automatic, 1 classic, 2 POV-Ray 3.7.
     int commandStyle = 0;
-    int parallelRenders = 4;
+    /// 0: Automatic, the number the machine's cores and memory allow (automaticRenders).
+    int parallelRenders = 0;
+    int automaticRenders = 4;
     /// Seconds a render may take; 0 for no limit.
     int renderTimeLimit = 0;
 };
@@ -59,7 +61,8 @@ public:
     /// What Parallel Renders means, under the row.
     static constexpr const char* kParallelRendersMeaning =
         "Parallel Renders: how many POV-Ray runs render thumbnails at once. Each run renders up to "
-        "16 thumbnails one after another; the Preview always goes first.";
+        "16 thumbnails one after another; the Preview always goes first. Automatic follows the "
+        "processors and memory of this machine.";
     QSpinBox* TimeLimitSpin() const { return m_timeLimit; }
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
