@@ -13,8 +13,8 @@
 namespace {
 constexpr int kPollMilliseconds = 50;
 constexpr int kKillAfterMilliseconds = 1000;
-/// POV-Ray runs behind the program: however many renders run side by side, the window gets the
-/// processor first when the user works in it.
+/// POV-Ray runs behind the program: however many renders run side by side, the window (and the
+/// Preview's POV-Ray) gets the processor first when the user works in it.
 constexpr int kPovRayNiceness = 10;
 
 /// The processes of jobs destroyed while POV-Ray ran: killed, and deleted once reaped.
@@ -87,13 +87,13 @@ void PovRayJob::Start() {
     m_process->setProgram(QString::fromStdString(m_command.executable));
     m_process->setArguments(arguments);
     m_process->setStandardInputFile(QProcess::nullDevice());
-    m_process->setChildProcessModifier([] {
+    m_process->setChildProcessModifier([niceness = m_urgent ? 0 : kPovRayNiceness] {
         // A process group of its own, which a stop ends whole: a wrapper script's children
         // go with it.
         ::setpgid(0, 0);
         // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        ::setpriority(PRIO_PROCESS, 0, kPovRayNiceness);
+        ::setpriority(PRIO_PROCESS, 0, niceness);
     });
     m_process->start(QIODevice::ReadOnly);
     // Made from here too, so the group stands before POV-Ray has run a line of its own.

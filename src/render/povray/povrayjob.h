@@ -42,6 +42,9 @@ public:
     /// run has no progress and no time limit, and it ends well however the terminal ends.
     /// Call before Start().
     void SetDebugMode(bool debug) { m_debug = debug; }
+    /// A render the user waits for runs ahead of batch work: at the program's own priority
+    /// rather than behind it.
+    void SetUrgent(bool urgent) { m_urgent = urgent; }
 
     void Start();
     /// Ends POV-Ray early; the run then counts as stopped.
@@ -80,6 +83,7 @@ private:
     QString m_subject;
     int m_timeLimit = 0;
     bool m_debug = false;
+    bool m_urgent = false;
     bool m_timedOut = false;
     PovProgressParser m_parser;
     qint64 m_lastSize = 0;

@@ -119,6 +119,7 @@ void QueuedRender::Launch(PovRayRunner& runner) {
         m_percent = percent;
         emit progress(percent);
     });
+    m_job->SetUrgent(m_priority == Priority::Preview);
     m_job->Start();
     QTimer::singleShot(0, this, [this] {
         if (m_state == State::Running)

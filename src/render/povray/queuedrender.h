@@ -61,9 +61,8 @@ public:
     int Waiting() const override { return m_state == State::Waiting ? 1 : 0; }
     int Running() const override { return m_state == State::Running ? 1 : 0; }
     int Left() const override { return IsPending() && !m_stopping ? 1 : 0; }
-    bool HoldsBatches() const override {
-        return m_priority == Priority::Preview && m_state == State::Running;
-    }
+    bool HoldsBatches() const override { return IsWatched() && m_state == State::Running; }
+    bool IsWatched() const override { return m_priority == Priority::Preview; }
     /// Runs the render now, in `queue`'s runner, telling `queue` when it ends; false when it
     /// has run already.
     bool LaunchNext(RenderQueue& queue) override;

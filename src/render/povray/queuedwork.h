@@ -31,8 +31,10 @@ public:
     /// Renders not yet finished and not asked to stop: waiting and running.
     virtual int Left() const = 0;
     /// Whether the user is watching this work happen (the Preview following an edit): while it
-    /// runs, batches start nothing new, so that it has the machine.
+    /// runs, batches start nothing new, so that it has the machine; and it does not wait for a
+    /// place to come free.
     virtual bool HoldsBatches() const { return false; }
+    virtual bool IsWatched() const { return false; }
     /// Starts the next waiting render in `queue`'s runner; it holds a place from now on. False
     /// when none could be started (what waited turned out to be gone).
     virtual bool LaunchNext(RenderQueue& queue) = 0;

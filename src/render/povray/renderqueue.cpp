@@ -92,7 +92,13 @@ void RenderQueue::Schedule() {
     QTimer::singleShot(0, this, &RenderQueue::LaunchNext);
 }
 
-bool RenderQueue::LaunchOne() {
+bool RenderQueue::WatchedWaiting() const {
+    return std::any_of(m_works.begin(), m_works.end(), [](const QueuedWork* work) {
+        return work->IsWatched() && work->Waiting() > 0;
+    });
+}
+
+bool RenderQueue::LaunchOne(bool watchedOnly) {
     // A copy: a render may end at once, and a batch whose last tasks turn out to be gone
     // finishes; either leaves the list.
     const std::vector<QueuedWork*> works = m_works;
@@ -100,11 +106,11 @@ bool RenderQueue::LaunchOne() {
     const bool batchesHeld = std::any_of(
         works.begin(), works.end(), [](const QueuedWork* work) { return work->HoldsBatches(); });
     for (const bool batches : {false, true}) {
-        if (batches && batchesHeld)
+        if (batches && (batchesHeld || watchedOnly))
             return false;
         for (QueuedWork* work : works)
-            if (work->IsBatch() == batches && Holds(work) && work->Waiting() > 0 &&
-                work->LaunchNext(*this))
+            if (work->IsBatch() == batches && (!watchedOnly || work->IsWatched()) && Holds(work) &&
+                work->Waiting() > 0 && work->LaunchNext(*this))
                 return true;
     }
     return false;
@@ -112,17 +118,19 @@ bool RenderQueue::LaunchOne() {
 
 void RenderQueue::LaunchNext() {
     m_scheduled = false;
-    if (Running() >= Limit() || Waiting() == 0)
+    // The Preview does not wait for a place: it starts beside the renders that fill them.
+    const bool full = Running() >= Limit();
+    if (Waiting() == 0 || (full && !WatchedWaiting()))
         return;
     // Command lines in the automatic style wait for the program's version.
     if (const QString executable = m_runner.ExecutableToAsk(); !executable.isEmpty()) {
         AskVersion(executable);
         return;
     }
-    if (!LaunchOne())
+    if (!LaunchOne(full))
         return;
     // One start per turn: the others follow once the events that came meanwhile are handled.
-    if (Running() < Limit() && Waiting() > 0)
+    if (Waiting() > 0 && (Running() < Limit() || WatchedWaiting()))
         Schedule();
     emit changed();
 }

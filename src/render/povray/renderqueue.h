@@ -69,8 +69,10 @@ private:
     /// Asks for the next render to be started on the next turn of the event loop.
     void Schedule();
     void LaunchNext();
-    /// Starts the next waiting render; false when none could be.
-    bool LaunchOne();
+    /// Starts the next waiting render (with `watchedOnly`, only a watched one, such as the
+    /// Preview, which does not wait for a place); false when none started.
+    bool LaunchOne(bool watchedOnly);
+    bool WatchedWaiting() const;
     bool Holds(const QueuedWork* work) const;
     void AskVersion(const QString& executable);
 
