@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libpng-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     povray povray-includes

@@ -4,6 +4,7 @@
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
 #include "cli/rendercommands.h"
+#include "render/settings/runtimedirnote.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -98,21 +99,10 @@ bool IsVersion(const QString& word) {
     return word == QLatin1String("--version");
 }
 
-QtMessageHandler g_qtMessages = nullptr;
-
-/// Qt's messages, but for its note that XDG_RUNTIME_DIR is not set: scripts and cron jobs run
-/// without it, and a private folder serves just as well.
-void FilterQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg &&
-        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    g_qtMessages(type, context, message);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
-    g_qtMessages = qInstallMessageHandler(FilterQtMessage);
+    QuietenRuntimeDirNote();
     // Drawing a sheet needs fonts, which need a GUI application; without a display it draws
     // offscreen. Everything else runs on a plain core application.
     const bool drawing = argc > 1 && std::string_view(argv[1]) == "sheet";

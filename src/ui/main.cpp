@@ -1,5 +1,6 @@
 // Velvane: the desktop editor for catalogs of POV-Ray textures.
 
+#include "render/settings/runtimedirnote.h"
 #include "ui/app/application.h"
 #include "ui/app/mainwindow.h"
 #include "ui/framework/document.h"
@@ -49,6 +50,7 @@ bool AnsweredWithoutWindows(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QuietenRuntimeDirNote();
     if (AnsweredWithoutWindows(argc, argv))
         return 0;
     QApplication application(argc, argv);

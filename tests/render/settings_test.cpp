@@ -1,4 +1,5 @@
 #include "render/settings/programsettings.h"
+#include "render/settings/runtimedirnote.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -172,4 +173,23 @@ TEST_F(SettingsTest, EmptyPathsFallBackToTheDataFolderAndPovRayOnPath) {
     EXPECT_EQ(settings.CommandStyle(), PovCommandStyle::Classic);
     settings.povCommandStyle = 7;
     EXPECT_EQ(settings.CommandStyle(), PovCommandStyle::Automatic);
+}
+
+namespace {
+QStringList g_passed;
+void Record(QtMsgType, const QMessageLogContext&, const QString& message) {
+    g_passed << message;
+}
+} // namespace
+
+TEST(RuntimeDirNote, OnlyTheNoteAboutTheRuntimeFolderIsKeptQuiet) {
+    const QtMessageHandler before = qInstallMessageHandler(Record);
+    QuietenRuntimeDirNote();
+    QuietenRuntimeDirNote(); // twice changes nothing: the note is not passed back to itself
+    g_passed.clear();
+    qWarning("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'");
+    qWarning("QStandardPaths: wrong permissions on runtime directory /run/user/0");
+    qInstallMessageHandler(before);
+    EXPECT_EQ(g_passed, QStringList{QStringLiteral(
+                            "QStandardPaths: wrong permissions on runtime directory /run/user/0")});
 }

@@ -3,6 +3,7 @@
 #include "appfixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <map>
@@ -78,4 +79,16 @@ TEST_F(AppTest, EveryMenuGivesItsItemsLettersOfTheirOwn) {
     const QStringList clashes = MenuBarClashes(m_app->Frame(), menus);
     EXPECT_EQ(clashes, QStringList()) << clashes.join(QLatin1Char('\n')).toStdString();
     EXPECT_GE(menus, 6) << "File, Edit, View, Texture, Options, Window, Help";
+}
+
+TEST_F(AppTest, LockIndicatorsGoWhereTheWindowSystemCannotTellTheLocks) {
+    // The tests run on the offscreen platform, which keeps no keyboard lights: rather than a
+    // guess (the kernel's lights say nothing on a remote session), no indicator shows.
+    m_app->Frame().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_app->Frame()));
+    for (const char* name : {"CAPIndicator", "NUMIndicator", "SCRLIndicator"}) {
+        const auto* indicator = m_app->Frame().findChild<QLabel*>(QLatin1String(name));
+        ASSERT_TRUE(indicator) << name;
+        EXPECT_FALSE(indicator->isVisible()) << name;
+    }
 }

@@ -1,5 +1,6 @@
 #include "ui/app/mainwindow.h"
 
+#include "ui/app/lockkeys.h"
 #include "ui/framework/command.h"
 #include "ui/framework/document.h"
 #include "ui/framework/screenfit.h"
@@ -33,17 +34,6 @@ constexpr const char* kStateSection = "Application State";
 constexpr const char* kNormalGeometryKey = "Normal Geometry";
 
 /// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
-bool LockLightOn(const char* name) {
-    const QDir leds(QStringLiteral("/sys/class/leds"));
-    for (const QString& led :
-         leds.entryList({QStringLiteral("*::") + QLatin1String(name)}, QDir::Dirs)) {
-        QFile brightness(leds.filePath(led + QStringLiteral("/brightness")));
-        if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0")
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -325,6 +315,7 @@ void MainWindow::CreateStatusBar() {
     statusBar()->showMessage(QStringLiteral("Ready"));
     auto indicator = [this](const QString& text) {
         auto* label = new QLabel(text, this);
+        label->setObjectName(text + QStringLiteral("Indicator"));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
         label->setAlignment(Qt::AlignCenter);
@@ -346,11 +337,15 @@ void MainWindow::CreateStatusBar() {
 }
 
 void MainWindow::UpdateLockIndicators() {
-    // An indicator shows its text while its lock is on, as keyboards light theirs.
-    for (auto [label, led, text] :
-         {std::tuple{m_capsLock, "capslock", "CAP"}, std::tuple{m_numLock, "numlock", "NUM"},
-          std::tuple{m_scrollLock, "scrolllock", "SCRL"}})
-        label->setText(LockLightOn(led) ? QString::fromLatin1(text) : QString());
+    // An indicator shows its text while its lock is on, as keyboards light theirs; where the
+    // window system cannot tell, the indicators go rather than show a guess.
+    const std::optional<LockKeys::State> state = LockKeys::Query();
+    for (auto [label, lit, text] : {std::tuple{m_capsLock, state && state->caps, "CAP"},
+                                    std::tuple{m_numLock, state && state->num, "NUM"},
+                                    std::tuple{m_scrollLock, state && state->scroll, "SCRL"}}) {
+        label->setVisible(state.has_value());
+        label->setText(lit ? QString::fromLatin1(text) : QString());
+    }
 }
 
 void MainWindow::ShowStatus(const QString& text) {
