@@ -19,7 +19,7 @@ constexpr int kMaxRowsDropped = 256;
 } // namespace
 
 CatalogDelegate::CatalogDelegate(QObject* parent)
-    : QAbstractItemDelegate(parent), m_sharp(new SharpThumbnails(this)) {
+    : QAbstractItemDelegate(parent), m_sharp(new SharpThumbnails(ThumbnailDiskCache(), this)) {
     connect(m_sharp, &SharpThumbnails::arrived, this, [this](TextureId id) {
         m_cache.Drop(id);
         emit pictureChanged(id);
@@ -78,11 +78,10 @@ QImage CatalogDelegate::SharpPicture(const QModelIndex& index, QSize pixels) con
     // The thumbnail's shape, at the smallest size that covers the cell.
     const int longer = std::max(texture.Thumbnail().Width(), texture.Thumbnail().Height());
     const int side = ThumbnailDiskCache::SizeFor(std::max(pixels.width(), pixels.height()));
-    const QSize size(
-        std::max(1,
-                 static_cast<int>(std::lround(1.0 * side * texture.Thumbnail().Width() / longer))),
-        std::max(
-            1, static_cast<int>(std::lround(1.0 * side * texture.Thumbnail().Height() / longer))));
+    auto fitted = [&](int length) {
+        return std::max(1, static_cast<int>(std::lround(1.0 * side * length / longer)));
+    };
+    const QSize size(fitted(texture.Thumbnail().Width()), fitted(texture.Thumbnail().Height()));
     return m_sharp->Find(texture, size);
 }
 

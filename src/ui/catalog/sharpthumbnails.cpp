@@ -4,8 +4,10 @@
 #include "render/povray/picturerender.h"
 
 #include <algorithm>
+#include <utility>
 
-SharpThumbnails::SharpThumbnails(QObject* parent) : QObject(parent) {}
+SharpThumbnails::SharpThumbnails(ThumbnailDiskCache disk, QObject* parent)
+    : QObject(parent), m_disk(std::move(disk)) {}
 
 SharpThumbnails::~SharpThumbnails() {
     for (const auto& request : m_running)
@@ -41,7 +43,9 @@ QImage SharpThumbnails::Find(const Texture& texture, QSize size) {
         return picture;
     m_asked.insert(key);
     m_waiting.push_back(std::make_unique<Request>(
-        Request{key, size, {texture.GetId()},
+        Request{key,
+                size,
+                {texture.GetId()},
                 std::make_unique<PictureRender>(texture, size.width(), size.height())}));
     emit requested(key, size);
     StartNext();

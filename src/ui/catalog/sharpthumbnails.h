@@ -25,7 +25,8 @@ class SharpThumbnails : public QObject {
 public:
     static constexpr int kMaxRunning = 2;
 
-    explicit SharpThumbnails(QObject* parent = nullptr);
+    explicit SharpThumbnails(ThumbnailDiskCache disk = ThumbnailDiskCache(),
+                             QObject* parent = nullptr);
     ~SharpThumbnails() override;
 
     /// Where renders go; without a queue requests wait.

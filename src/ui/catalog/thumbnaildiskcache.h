@@ -16,7 +16,8 @@ public:
     static constexpr int kExtraLarge = 512;
     static constexpr qint64 kDefaultLimit = qint64(100) << 20;
 
-    explicit ThumbnailDiskCache(QString folder = DefaultFolder(), qint64 limitBytes = kDefaultLimit);
+    explicit ThumbnailDiskCache(QString folder = DefaultFolder(),
+                                qint64 limitBytes = kDefaultLimit);
 
     /// "velvane" in the user's cache folder.
     static QString DefaultFolder();
