@@ -33,7 +33,6 @@ public:
     void SetQueue(RenderQueue* queue);
     /// Whether texture `id` is still in sight, asked before its render starts.
     void SetInSight(std::function<bool(TextureId)> inSight) { m_inSight = std::move(inSight); }
-    ThumbnailDiskCache& Disk() { return m_disk; }
 
     /// The picture of `texture` `size` pixels large (its thumbnail's shape at that size), null
     /// when the disk has none yet: it is then rendered, unless it was asked for already.
