@@ -1,10 +1,12 @@
 #include "ui/catalog/catalogdelegate.h"
 
+#include "core/catalog/catalog.h"
 #include "core/catalog/celllayout.h"
 #include "paint/catalogpainter.h"
 #include "ui/catalog/catalogmodel.h"
 
 #include <QAbstractProxyModel>
+#include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -16,7 +18,14 @@ constexpr int kThumbnailTop = 10;
 constexpr int kMaxRowsDropped = 256;
 } // namespace
 
-CatalogDelegate::CatalogDelegate(QObject* parent) : QAbstractItemDelegate(parent) {}
+CatalogDelegate::CatalogDelegate(QObject* parent)
+    : QAbstractItemDelegate(parent), m_sharp(new SharpThumbnails(ThumbnailDiskCache(), this)) {
+    connect(m_sharp, &SharpThumbnails::arrived, this, [this](TextureId id) {
+        m_cache.Drop(id);
+        emit pictureChanged(id);
+    });
+    connect(m_sharp, &SharpThumbnails::forgotten, this, [this](TextureId id) { m_cache.Drop(id); });
+}
 
 void CatalogDelegate::SetThumbnailSize(QSize size, double scale) {
     if (size != m_thumbnailSize || scale != m_scale)
@@ -25,7 +34,7 @@ void CatalogDelegate::SetThumbnailSize(QSize size, double scale) {
     m_scale = scale;
 }
 
-QPixmap CatalogDelegate::Picture(const QModelIndex& index) const {
+QPixmap CatalogDelegate::Picture(const QModelIndex& index, double pixelRatio) const {
     const QVariant id = index.data(CatalogModel::TextureIdRole);
     const QSize own = index.data(CatalogModel::ThumbnailSizeRole).toSize();
     const QSize drawn(static_cast<int>(std::lround(own.width() * m_scale)),
@@ -33,18 +42,47 @@ QPixmap CatalogDelegate::Picture(const QModelIndex& index) const {
     if (!id.isValid() || drawn.isEmpty())
         return {};
     Watch(index.model());
-    QPixmap picture = m_cache.Find(id.toULongLong(), drawn);
+    const QSize pixels(static_cast<int>(std::lround(drawn.width() * pixelRatio)),
+                       static_cast<int>(std::lround(drawn.height() * pixelRatio)));
+    const bool sharp = pixels.width() > own.width() || pixels.height() > own.height();
+    const QSize size = sharp ? pixels : drawn;
+    QPixmap picture = m_cache.Find(id.toULongLong(), size);
     if (!picture.isNull())
         return picture;
-    const QImage image = index.data(CatalogModel::ThumbnailRole).value<QImage>();
+    QImage image = index.data(CatalogModel::ThumbnailRole).value<QImage>();
     if (image.isNull())
         return {};
+    if (sharp)
+        if (QImage larger = SharpPicture(index, pixels); !larger.isNull())
+            image = std::move(larger);
     // Averaging when shrinking and interpolating when growing keeps thumbnails smooth.
-    picture = QPixmap::fromImage(image.size() == drawn ? image
-                                                       : image.scaled(drawn, Qt::IgnoreAspectRatio,
-                                                                      Qt::SmoothTransformation));
+    picture = QPixmap::fromImage(
+        image.size() == size ? image
+                             : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    if (sharp)
+        picture.setDevicePixelRatio(pixelRatio);
     m_cache.Insert(id.toULongLong(), picture);
     return picture;
+}
+
+QImage CatalogDelegate::SharpPicture(const QModelIndex& index, QSize pixels) const {
+    QModelIndex source = index;
+    while (const auto* proxy = qobject_cast<const QAbstractProxyModel*>(source.model()))
+        source = proxy->mapToSource(source);
+    const auto* model = qobject_cast<const CatalogModel*>(source.model());
+    if (!model || !source.isValid() || source.row() >= model->Contents().GetCount())
+        return {};
+    const Texture& texture = model->Contents().GetTexture(source.row());
+    if (!texture.GetRefusal().empty() || texture.Thumbnail().IsEmpty())
+        return {};
+    // The thumbnail's shape, at the smallest size that covers the cell.
+    const int longer = std::max(texture.Thumbnail().Width(), texture.Thumbnail().Height());
+    const int side = ThumbnailDiskCache::SizeFor(std::max(pixels.width(), pixels.height()));
+    auto fitted = [&](int length) {
+        return std::max(1, static_cast<int>(std::lround(1.0 * side * length / longer)));
+    };
+    const QSize size(fitted(texture.Thumbnail().Width()), fitted(texture.Thumbnail().Height()));
+    return m_sharp->Find(texture, size);
 }
 
 void CatalogDelegate::Watch(const QAbstractItemModel* model) const {
@@ -88,7 +126,7 @@ void CatalogDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     CellContents contents{{},
                           index.data(Qt::DisplayRole).toString(),
                           index.data(CatalogModel::SelectedRole).toBool(),
-                          Picture(index)};
+                          Picture(index, painter->device()->devicePixelRatioF())};
     if (contents.picture.isNull() && !index.data(CatalogModel::TextureIdRole).isValid())
         contents.thumbnail = index.data(CatalogModel::ThumbnailRole).value<QImage>();
     painter->save();

@@ -78,6 +78,16 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
+    // Larger thumbnails come for the cells in sight, and show as they come.
+    m_delegate->Sharp().SetInSight([this](TextureId id) {
+        const int row = RowOf(m_document.Model().RowOf(id));
+        return row >= 0 && visualRect(ShownIndex(row)).intersects(viewport()->rect());
+    });
+    m_delegate->Sharp().SetQueue(&app.Renders());
+    connect(m_delegate, &CatalogDelegate::pictureChanged, this, [this](TextureId id) {
+        if (const int row = RowOf(m_document.Model().RowOf(id)); row >= 0)
+            viewport()->update(visualRect(ShownIndex(row)));
+    });
     m_commands = new CatalogCommands(*this, document, app);
     connect(m_commands, &CatalogCommands::stateChanged, this, &CatalogView::StateChanged);
     connect(&m_commands->Importer(), &SourceImporter::imported, this, [this](int first) {
