@@ -6,6 +6,7 @@
 
 #include "appfixture.h"
 #include "core/catalog/catalog.h"
+#include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
@@ -17,7 +18,9 @@
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogmodel.h"
 #include "ui/catalog/catalogrenders.h"
+#include "ui/dialogs/thumbnailoptionsdialog.h"
 #include "ui/texmap/texturemapdocument.h"
+#include "whenshown.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +31,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -517,4 +521,47 @@ TEST_F(AppTest, ABatchStepThatTookNothingGoesAndASaveDuringABatchKeepsItsState) 
     EXPECT_FALSE(document.IsModified()) << "back at the saved state";
     EXPECT_EQ(catalog.GetTexture(chosen[1]).GetThumbnailWidth(), 0);
     EXPECT_EQ(catalog.GetTexture(chosen[0]).GetThumbnailWidth(), 120);
+}
+
+TEST_F(AppTest, OnlyLayeredTexturesAskWhichThumbnailsAndTheLastAnswerIsKept) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    Catalog& catalog = CatalogOf(view);
+    int layered = 0;
+    while (layered < catalog.GetCount() &&
+           !dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(layered)))
+        ++layered;
+    ASSERT_LT(layered, catalog.GetCount());
+    const auto& texture = static_cast<const LayeredTexture&>(catalog.GetTexture(layered));
+    const Bitmap composite = texture.Thumbnail();
+    const TextureId id = texture.GetId();
+    m_app->Settings().thumbnailChoice = ThumbnailOptionsDialog::Composite;
+    ClickTexture(view, layered);
+
+    // The question starts from the last answer; the layers alone are chosen now.
+    bool asked = false;
+    WhenShownOrFail<ThumbnailOptionsDialog>([&](ThumbnailOptionsDialog* options) {
+        asked = true;
+        EXPECT_EQ(options->Prompt(), QStringLiteral("Which thumbnails of the layered textures "
+                                                    "would you like to render?"));
+        EXPECT_TRUE(options->OptionButton(ThumbnailOptionsDialog::Composite)->isChecked());
+        options->OptionButton(ThumbnailOptionsDialog::Layers)->click();
+        options->accept();
+    });
+    view->Commands().OnRenderThumbnails();
+    ASSERT_TRUE(asked);
+    ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_EQ(m_app->Settings().thumbnailChoice, ThumbnailOptionsDialog::Layers);
+    const auto& rendered =
+        static_cast<const LayeredTexture&>(catalog.GetTexture(view->Document().Model().RowOf(id)));
+    EXPECT_TRUE(Same(rendered.Thumbnail(), composite)) << "the composite was not asked for";
+    EXPECT_EQ(rendered.GetLayer(0)->GetThumbnailWidth(), 100);
+
+    // The next time it starts from there.
+    WhenShownOrFail<ThumbnailOptionsDialog>([&](ThumbnailOptionsDialog* options) {
+        EXPECT_TRUE(options->OptionButton(ThumbnailOptionsDialog::Layers)->isChecked());
+        options->reject();
+    });
+    view->Commands().OnRenderThumbnails();
+    EXPECT_TRUE(view->Renders().IsIdle()) << "Cancel renders nothing";
 }
