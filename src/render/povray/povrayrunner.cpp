@@ -262,7 +262,11 @@ RenderResult PovRayRunner::WriteFrameScenes(const std::vector<const RenderedPict
                                                         QByteArray::fromStdString(text));
                 !written.Succeeded())
                 return written;
-        frames += "#case (" + number + ")\r\n#include \"" + sceneFile + "\"\r\n#break\r\n";
+        frames += "#case (";
+        frames += number;
+        frames += ")\r\n#include \"";
+        frames += sceneFile;
+        frames += "\"\r\n#break\r\n";
     }
     frames += "#end\r\n";
     return WriteScratchFile(dir.filePath(QString::fromLatin1(kSceneFileName)),

@@ -37,6 +37,16 @@ void KeptTextures::Hold(std::unique_ptr<Texture> texture) {
     Hold(std::move(one));
 }
 
+bool KeptTextures::PutBack(const std::function<bool(std::vector<std::unique_ptr<Texture>>&)>& put) {
+    m_document.LetGo(m_textures);
+    if (put(m_textures)) {
+        m_textures.clear();
+        return true;
+    }
+    m_document.Keep(m_textures);
+    return false;
+}
+
 std::vector<std::unique_ptr<Texture>> KeptTextures::Release() {
     m_document.LetGo(m_textures);
     return std::exchange(m_textures, {});
@@ -59,9 +69,9 @@ void InsertTexturesEdit::redo() {
     CatalogModel& model = m_document.Model();
     if (m_select)
         model.DeselectAll();
-    std::vector<std::unique_ptr<Texture>> textures = m_textures.Release();
-    if (!model.InsertTextures(m_positions, std::move(textures), m_select))
-        m_textures.Hold(std::move(textures));
+    m_textures.PutBack([&](std::vector<std::unique_ptr<Texture>>& textures) {
+        return model.InsertTextures(m_positions, std::move(textures), m_select);
+    });
 }
 
 void InsertTexturesEdit::undo() {
@@ -84,9 +94,9 @@ void RemoveTexturesEdit::redo() {
 void RemoveTexturesEdit::undo() {
     CatalogModel& model = m_document.Model();
     model.DeselectAll();
-    std::vector<std::unique_ptr<Texture>> textures = m_textures.Release();
-    if (!model.InsertTextures(m_indices, std::move(textures), true))
-        m_textures.Hold(std::move(textures));
+    m_textures.PutBack([&](std::vector<std::unique_ptr<Texture>>& textures) {
+        return model.InsertTextures(m_indices, std::move(textures), true);
+    });
 }
 
 // ---- replace ------------------------------------------------------------------------------

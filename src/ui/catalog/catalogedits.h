@@ -29,6 +29,9 @@ public:
     void Hold(std::unique_ptr<Texture> texture);
     /// Hands the textures over; they are no longer kept.
     std::vector<std::unique_ptr<Texture>> Release();
+    /// Offers the textures to `put`, which takes them when it succeeds (true) and leaves them
+    /// otherwise; kept textures stay kept.
+    bool PutBack(const std::function<bool(std::vector<std::unique_ptr<Texture>>&)>& put);
 
 private:
     CatalogDocument& m_document;
