@@ -105,8 +105,9 @@ TEST_F(PreviewTest, OpensOnTheThumbnailAndTheTexturesShape) {
     EXPECT_EQ(Middle(picture), (std::array<int, 3>{0, 0, 200}));
     EXPECT_EQ(texture.Thumbnail().Width(), 50);
 
-    ASSERT_EQ(window->ShapeListWidget()->count(), 33);
-    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(), "USER1");
+    ASSERT_EQ(window->ShapeListWidget()->count(), 14); // the 13 scenes, then the new one
+    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(),
+              QStringLiteral("New Custom Shape\u2026"));
     EXPECT_EQ(window->ShapeListWidget()->currentRow(), 6);
     EXPECT_EQ(window->DescriptionLabel()->text(), "Clear torus with one light source");
 
@@ -234,7 +235,7 @@ TEST_F(PreviewTest, ModifyWithoutAChangeLeavesTheShapeFileAlone) {
     }
     auto window = Open(texture);
     int editors = 0;
-    const auto leave = [&](std::function<void(ShapeEditorDialog*)> how) {
+    const auto leave = [&](const std::function<void(ShapeEditorDialog*)>& how) {
         WhenShown<ShapeEditorDialog>([&, how](ShapeEditorDialog* dialog) {
             ++editors;
             EXPECT_EQ(dialog->windowTitle(), "Modify Custom Shape");
@@ -576,4 +577,129 @@ TEST_F(PreviewTest, TheWindowResizesAndThePictureFillsItAtTheScreensPixels) {
     window->resize(50, 50); // never below the smallest picture
     QApplication::processEvents();
     EXPECT_EQ(frame->PictureSize(), QSize(160, 160));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shape list: the defined shapes, each standing for its own index, and "New Custom Shape…".
+
+namespace {
+
+/// The shape indices the list's entries stand for.
+std::vector<int> Indices(const PreviewWindow& window) {
+    std::vector<int> indices;
+    indices.reserve(static_cast<std::size_t>(window.ShapeListWidget()->count()));
+    for (int row = 0; row < window.ShapeListWidget()->count(); ++row)
+        indices.push_back(PreviewWindow::ShapeIndex(window.ShapeListWidget()->item(row)));
+    return indices;
+}
+
+std::vector<int> Range(int from, int to, std::initializer_list<int> more) {
+    std::vector<int> indices;
+    for (int index = from; index < to; ++index)
+        indices.push_back(index);
+    indices.insert(indices.end(), more);
+    return indices;
+}
+
+QString SelectedText(const PreviewWindow& window) {
+    const auto selected = window.ShapeListWidget()->selectedItems();
+    return selected.size() == 1 ? selected.first()->text() : QString();
+}
+
+void Define(PreviewShape& shape, const char* name) {
+    shape.SetName(name);
+    shape.SetDescription(std::string(name) + " of my own");
+}
+
+} // namespace
+
+TEST_F(PreviewTest, TheShapeListHoldsTheDefinedShapesAndTheTexturesShapeByTheirOwnIndices) {
+    Define(*m_services.Shapes()[15], "Vase"); // USER3
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    texture.SetPreviewShape(6);
+    auto window = Open(texture);
+    QListWidget* list = window->ShapeListWidget();
+    EXPECT_EQ(Indices(*window), Range(0, 13, {15, -1}));
+    EXPECT_EQ(SelectedText(*window), "Torus");
+    EXPECT_EQ(texture.GetPreviewShape(), 6);
+
+    list->setCurrentRow(13);
+    EXPECT_EQ(texture.GetPreviewShape(), 15);
+    EXPECT_EQ(window->DescriptionLabel()->text(), "Vase of my own");
+    WhenShownOrFail<ShapeEditorDialog>([](ShapeEditorDialog* dialog) {
+        EXPECT_EQ(dialog->NameEdit()->text(), "Vase");
+        dialog->NameEdit()->setText(QStringLiteral("Urn"));
+        dialog->accept();
+    });
+    window->ModifyButton()->click();
+    EXPECT_EQ(m_services.Shapes()[15]->GetName(), "Urn");
+    EXPECT_EQ(SelectedText(*window), "Urn");
+
+    // A free place is listed while it is the texture's shape.
+    texture.SetPreviewShape(20);
+    window->RefreshShapes();
+    EXPECT_EQ(Indices(*window), Range(0, 13, {15, 20, -1}));
+    EXPECT_EQ(SelectedText(*window), "USER8");
+    EXPECT_TRUE(window->ModifyButton()->isEnabled());
+    list->setCurrentRow(1);
+    window->RefreshShapes();
+    EXPECT_EQ(Indices(*window), Range(0, 13, {15, -1}));
+}
+
+TEST_F(PreviewTest, NewCustomShapeTakesTheFirstFreePlaceOnOkAndNothingOnCancel) {
+    Define(*m_services.Shapes()[13], "Vase");
+    SimpleTexture texture = Coloured("Red", {255, 0, 0, 0});
+    texture.SetPreviewShape(2);
+    auto window = Open(texture);
+    QListWidget* list = window->ShapeListWidget();
+    const QString path = ShapeFilePath(m_dir.path());
+    const QByteArray file = FileBytes(path);
+    int editors = 0;
+    const auto answer = [&](const char* name, bool keep) {
+        WhenShownOrFail<ShapeEditorDialog>([&, name, keep](ShapeEditorDialog* dialog) {
+            ++editors;
+            EXPECT_EQ(dialog->windowTitle(), "New Custom Shape");
+            EXPECT_EQ(dialog->NameEdit()->text(), "USER2"); // the free place as it stands
+            dialog->NameEdit()->setText(QString::fromUtf8(name));
+            keep ? dialog->accept() : dialog->reject();
+        });
+    };
+
+    // By the keyboard, the entry is reached like any other and Enter opens the editor.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_End);
+    EXPECT_EQ(texture.GetPreviewShape(), 2);
+    EXPECT_FALSE(window->ModifyButton()->isEnabled());
+    answer("Thrown away", false);
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return editors == 1; }, 15000));
+    EXPECT_EQ(texture.GetPreviewShape(), 2);
+    EXPECT_EQ(Indices(*window), Range(0, 14, {-1}));
+    EXPECT_EQ(SelectedText(*window), "Cylinder");
+    EXPECT_EQ(m_services.Shapes()[14]->GetName(), "USER2");
+    EXPECT_EQ(FileBytes(path), file);
+
+    answer("Urn", true);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(window->NewShapeItem()).center());
+    ASSERT_TRUE(WaitFor([&] { return editors == 2; }, 15000));
+    EXPECT_EQ(texture.GetPreviewShape(), 14);
+    EXPECT_EQ(Indices(*window), Range(0, 15, {-1}));
+    EXPECT_EQ(SelectedText(*window), "Urn");
+    EXPECT_TRUE(window->isVisible());
+    std::optional<SideFileNotice> notice;
+    const ShapeList saved = LoadShapeFile(m_dir.path(), notice);
+    ASSERT_EQ(saved.size(), 33u);
+    EXPECT_EQ(saved[14]->GetName(), "Urn");
+    EXPECT_EQ(saved[15]->GetName(), "USER3");
+}
+
+TEST_F(PreviewTest, NewCustomShapeIsDisabledOnceEveryPlaceIsTaken) {
+    for (std::size_t index = 13; index < 33; ++index)
+        Define(*m_services.Shapes()[index], "Mine");
+    SimpleTexture texture;
+    auto window = Open(texture);
+    EXPECT_EQ(Indices(*window), Range(0, 33, {-1}));
+    EXPECT_FALSE(window->NewShapeItem()->flags() & Qt::ItemIsEnabled);
+    EXPECT_EQ(window->NewShapeItem()->toolTip(), "All places for shapes of your own are taken");
 }

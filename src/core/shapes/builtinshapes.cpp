@@ -168,6 +168,11 @@ std::unique_ptr<PreviewShape> Shape(std::string name, std::string description, s
 }
 
 constexpr std::size_t kUserShapeCount = 20;
+constexpr std::size_t kFirstUserShape = kBuiltinShapeCount - kUserShapeCount;
+
+std::string UserShapeName(std::size_t index) {
+    return "USER" + std::to_string(index - kFirstUserShape + 1);
+}
 
 } // namespace
 
@@ -205,12 +210,22 @@ std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes() {
                            "Clear blob in a room with a checker floor and a checker back wall.",
                            RoomScene(kBlob)));
     // Free places for the user's own scenes, each starting as the default sphere.
-    for (std::size_t i = 1; i <= kUserShapeCount; ++i) {
+    for (std::size_t index = kFirstUserShape; index < kBuiltinShapeCount; ++index) {
         auto user = std::make_unique<CustomShape>();
-        user->SetName("USER" + std::to_string(i));
+        user->SetName(UserShapeName(index));
         shapes.push_back(std::move(user));
     }
     return shapes;
+}
+
+bool IsFreeShapeSlot(const PreviewShape& shape, std::size_t index) {
+    if (index < kFirstUserShape || index >= kBuiltinShapeCount)
+        return false;
+    const auto* custom = dynamic_cast<const CustomShape*>(&shape);
+    const CustomShape untouched;
+    return custom && custom->GetName() == UserShapeName(index) &&
+           custom->GetDescription() == untouched.GetDescription() &&
+           custom->GetSource() == untouched.GetSource();
 }
 
 std::vector<std::uint8_t> BuiltinShapeFile() {

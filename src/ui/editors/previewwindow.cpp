@@ -1,6 +1,7 @@
 #include "ui/editors/previewwindow.h"
 
 #include "core/model/texture.h"
+#include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 #include "core/text/textcodec.h"
 #include "render/files/sidefiles.h"
@@ -31,6 +32,8 @@ constexpr int kHighestShapeIndex = 255; // a texture keeps its shape in one byte
 constexpr std::size_t kShownNameLength = 80;
 constexpr std::size_t kShownDescriptionLength = 300;
 constexpr int kHandBackMs = 500; // how long after showing an activation counts as the show's
+constexpr int kShapeIndexRole = Qt::UserRole;
+constexpr int kNewShapeEntry = -1;
 
 /// A shape's name or description as the list and the label show it: a text of megabytes (a
 /// damaged or hostile shape file) would take the window long to lay out and push it off the
@@ -87,6 +90,14 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
             ShapeSelected(m_list->row(selected.first()));
     });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { Modify(); });
+    // A click or Enter on "New Custom Shape…" opens the editor once the list is done with the
+    // event, as the list is refilled after it.
+    const auto openNew = [this](QListWidgetItem* item) {
+        if (item == m_newShape)
+            QMetaObject::invokeMethod(this, &PreviewWindow::NewShape, Qt::QueuedConnection);
+    };
+    connect(m_list, &QListWidget::itemClicked, this, openNew);
+    connect(m_list, &QListWidget::itemActivated, this, openNew);
     m_modify = new QPushButton(QStringLiteral("&Modify..."), shapeGroup);
     m_modify->setObjectName(QStringLiteral("modifyButton"));
     m_modify->setAutoDefault(false);
@@ -165,15 +176,40 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
 
 PreviewWindow::~PreviewWindow() = default;
 
+int PreviewWindow::ShapeIndex(const QListWidgetItem* item) {
+    return item ? item->data(kShapeIndexRole).toInt() : kNewShapeEntry;
+}
+
 void PreviewWindow::RefreshShapes() {
     const ShapeList& shapes = m_services.Shapes();
+    const int current = m_texture.GetPreviewShape();
     m_filling = true;
+    m_newShape = nullptr;
     m_list->clear();
-    for (const auto& shape : shapes)
-        m_list->addItem(ShortText(shape->GetName()));
-    const int index = m_texture.GetPreviewShape();
-    if (index < m_list->count())
-        m_list->setCurrentRow(index);
+    bool anyFree = false;
+    QListWidgetItem* selected = nullptr;
+    for (std::size_t index = 0; index < shapes.size(); ++index) {
+        const bool isCurrent = static_cast<int>(index) == current;
+        if (IsFreeShapeSlot(*shapes[index], index)) {
+            anyFree = true;
+            if (!isCurrent)
+                continue;
+        }
+        auto* item = new QListWidgetItem(ShortText(shapes[index]->GetName()), m_list);
+        item->setData(kShapeIndexRole, static_cast<int>(index));
+        if (isCurrent)
+            selected = item;
+    }
+    m_newShape = new QListWidgetItem(QStringLiteral("New Custom Shape\u2026"), m_list);
+    m_newShape->setData(kShapeIndexRole, kNewShapeEntry);
+    const QString about = anyFree ? QStringLiteral("Define a shape of your own in a free place")
+                                  : QStringLiteral("All places for shapes of your own are taken");
+    m_newShape->setToolTip(about);
+    m_newShape->setData(Qt::AccessibleDescriptionRole, about);
+    if (!anyFree)
+        m_newShape->setFlags(m_newShape->flags() & ~Qt::ItemIsEnabled);
+    if (selected)
+        m_list->setCurrentItem(selected);
     else
         m_list->clearSelection();
     m_filling = false;
@@ -184,7 +220,19 @@ void PreviewWindow::ShowAntialiasingSetting() {
     m_antialiasing->setChecked(m_services.Settings().antialiasing);
 }
 
+QListWidgetItem* PreviewWindow::SelectedItem() const {
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
 void PreviewWindow::ShowDescription() {
+    QListWidgetItem* chosen = SelectedItem();
+    m_modify->setEnabled(chosen && chosen != m_newShape);
+    if (chosen && chosen == m_newShape) {
+        m_description->setText(
+            QStringLiteral("Click or press Enter to define a shape of your own."));
+        return;
+    }
     const ShapeList& shapes = m_services.Shapes();
     const int index = m_texture.GetPreviewShape();
     if (index < static_cast<int>(shapes.size())) {
@@ -198,13 +246,19 @@ void PreviewWindow::ShowDescription() {
                            "the first shape until you choose another.")
                 .arg(index));
     }
-    m_modify->setEnabled(!m_list->selectedItems().isEmpty());
 }
 
 void PreviewWindow::ShapeSelected(int row) {
-    if (m_filling || row < 0 || row > kHighestShapeIndex)
+    if (m_filling)
         return;
-    m_texture.SetPreviewShape(static_cast<std::uint8_t>(row));
+    const int index = ShapeIndex(m_list->item(row));
+    if (index == kNewShapeEntry) {
+        ShowDescription();
+        return;
+    }
+    if (index > kHighestShapeIndex)
+        return;
+    m_texture.SetPreviewShape(static_cast<std::uint8_t>(index));
     ShowDescription();
     TextureChanged();
 }
@@ -370,28 +424,42 @@ void PreviewWindow::ShowProblem(const QString& text) {
     m_problem->setVisible(!text.isEmpty());
 }
 
+PreviewWindow::Edit PreviewWindow::EditShape(CustomShape& shape, const QString& title) {
+    ShapeEditorDialog dialog(m_services, parentWidget());
+    dialog.setWindowTitle(title);
+    dialog.SetShape(shape.GetSource(), shape.GetName(), shape.GetDescription());
+    // Test renders wear the texture as it is now.
+    dialog.SetTexture(m_texture.GetSource(SourceFlag::Declare), m_texture.GetName());
+    if (dialog.exec() != QDialog::Accepted)
+        return Edit::Cancelled;
+    const bool changed = dialog.Source() != shape.GetSource() || dialog.Name() != shape.GetName() ||
+                         dialog.Description() != shape.GetDescription();
+    shape.SetSource(dialog.Source());
+    shape.SetName(dialog.Name());
+    shape.SetDescription(dialog.Description());
+    return changed ? Edit::Changed : Edit::Kept;
+}
+
+void PreviewWindow::SaveShapes() {
+    // Saved only after a real change, so a file the program could not read whole is not
+    // replaced by the shapes used in its place; a save that fails leaves the old file whole.
+    if (const auto notice =
+            SaveShapeFile(m_services.Settings().EffectiveProgramDirectory(), m_services.Shapes()))
+        Prompts::Message(nullptr, Prompts::Icon::Error, notice->title, notice->text);
+}
+
 void PreviewWindow::Modify() {
     ShapeList& shapes = m_services.Shapes();
-    const QList<QListWidgetItem*> selected = m_list->selectedItems();
-    const int row = selected.isEmpty() ? -1 : m_list->row(selected.first());
-    if (row < 0 || row >= static_cast<int>(shapes.size()))
+    QListWidgetItem* item = SelectedItem();
+    const int row = m_list->row(item);
+    const int index = ShapeIndex(item);
+    if (index < 0 || index >= static_cast<int>(shapes.size()))
         return;
     HideForDialog();
-    PreviewShape& shape = *shapes[static_cast<std::size_t>(row)];
+    PreviewShape& shape = *shapes[static_cast<std::size_t>(index)];
     bool changed = false;
     if (auto* custom = dynamic_cast<CustomShape*>(&shape)) {
-        ShapeEditorDialog dialog(m_services, parentWidget());
-        dialog.SetShape(custom->GetSource(), custom->GetName(), custom->GetDescription());
-        // Test renders wear the texture as it is now.
-        dialog.SetTexture(m_texture.GetSource(SourceFlag::Declare), m_texture.GetName());
-        if (dialog.exec() == QDialog::Accepted) {
-            changed = dialog.Source() != custom->GetSource() ||
-                      dialog.Name() != custom->GetName() ||
-                      dialog.Description() != custom->GetDescription();
-            custom->SetSource(dialog.Source());
-            custom->SetName(dialog.Name());
-            custom->SetDescription(dialog.Description());
-        }
+        changed = EditShape(*custom, QStringLiteral("Modify Custom Shape")) == Edit::Changed;
     } else {
         Prompts::Message(nullptr, Prompts::Icon::None,
                          QString::fromUtf8(ShapeMessages::CannotModifyTitle),
@@ -402,13 +470,29 @@ void PreviewWindow::Modify() {
     m_list->setCurrentRow(row);
     ShowDescription();
     ShowAfterDialog();
-
-    // Saved only after a real change, so a file the program could not read whole is not
-    // replaced by the shapes used in its place; a save that fails leaves the old file whole.
     if (changed)
-        if (const auto notice =
-                SaveShapeFile(m_services.Settings().EffectiveProgramDirectory(), shapes))
-            Prompts::Message(nullptr, Prompts::Icon::Error, notice->title, notice->text);
-    if (row == m_texture.GetPreviewShape())
+        SaveShapes();
+    if (index == m_texture.GetPreviewShape())
+        TextureChanged();
+}
+
+void PreviewWindow::NewShape() {
+    ShapeList& shapes = m_services.Shapes();
+    std::size_t slot = 0;
+    while (slot < shapes.size() && !IsFreeShapeSlot(*shapes[slot], slot))
+        ++slot;
+    if (m_hiddenForDialog || slot >= shapes.size() || slot > kHighestShapeIndex)
+        return;
+    HideForDialog();
+    const Edit edit =
+        EditShape(static_cast<CustomShape&>(*shapes[slot]), QStringLiteral("New Custom Shape"));
+    if (edit != Edit::Cancelled)
+        m_texture.SetPreviewShape(static_cast<std::uint8_t>(slot));
+    ShowAntialiasingSetting();
+    RefreshShapes();
+    ShowAfterDialog();
+    if (edit == Edit::Changed)
+        SaveShapes();
+    if (edit != Edit::Cancelled)
         TextureChanged();
 }

@@ -8,11 +8,13 @@
 #include <memory>
 
 class AppServices;
+class CustomShape;
 class PictureFrame;
 class PictureRender;
 class QCheckBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class Texture;
 
@@ -39,7 +41,9 @@ public:
     void ShowAfterDialog() override;
     void StandBeside(QWidget* dialog) override;
 
-    /// Refills the shape list, selects the texture's shape and shows its description.
+    /// Refills the shape list, selects the texture's shape and shows its description. The list
+    /// holds the defined shapes (and the texture's shape, defined or not), then "New Custom
+    /// Shape…"; each entry keeps its shape's index.
     void RefreshShapes();
     /// The Antialiasing check box shows the setting again.
     void ShowAntialiasingSetting();
@@ -48,6 +52,9 @@ public:
     void Render();
     /// Edits the selected shape in the shape editor and saves "shapes.dat" (the Modify button).
     void Modify();
+    /// Defines a shape in the first free place in the shape editor; kept with OK, it becomes the
+    /// texture's shape and "shapes.dat" is saved (the "New Custom Shape…" entry).
+    void NewShape();
 
     /// True while a render started by this window runs.
     bool IsRendering() const { return m_render != nullptr; }
@@ -60,6 +67,10 @@ public:
     QCheckBox* AntialiasingBox() const { return m_antialiasing; }
     QCheckBox* AutoBox() const { return m_auto; }
     QListWidget* ShapeListWidget() const { return m_list; }
+    /// The last entry of the shape list.
+    QListWidgetItem* NewShapeItem() const { return m_newShape; }
+    /// The index of the shape an entry of the list stands for; -1 for "New Custom Shape…".
+    static int ShapeIndex(const QListWidgetItem* item);
     QPushButton* ModifyButton() const { return m_modify; }
     QLabel* DescriptionLabel() const { return m_description; }
     /// The lines of the last automatic render's failure, hidden while there are none.
@@ -76,6 +87,12 @@ protected:
 
 private:
     enum class Kind { None, Manual, Automatic };
+    enum class Edit { Cancelled, Kept, Changed };
+
+    QListWidgetItem* SelectedItem() const;
+    /// Shows `shape` in the shape editor and takes what it holds on OK.
+    Edit EditShape(CustomShape& shape, const QString& title);
+    void SaveShapes();
 
     void ShapeSelected(int row);
     void ShowDescription();
@@ -93,6 +110,7 @@ private:
     QCheckBox* m_antialiasing = nullptr;
     QCheckBox* m_auto = nullptr;
     QListWidget* m_list = nullptr;
+    QListWidgetItem* m_newShape = nullptr;
     QPushButton* m_modify = nullptr;
     QLabel* m_description = nullptr;
     QLabel* m_problem = nullptr;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
@@ -232,4 +233,22 @@ TEST(BuiltinShapes, ScenesCharacterForCharacter) {
             << shapes[i]->GetName();
         EXPECT_FALSE(shapes[i]->LacksInclude());
     }
+}
+
+TEST(BuiltinShapes, OnlyTheUntouchedUserPlacesAreFree) {
+    const auto shapes = BuiltinShapes();
+    for (std::size_t i = 0; i < shapes.size(); ++i)
+        EXPECT_EQ(IsFreeShapeSlot(*shapes[i], i), i >= 13) << i;
+    EXPECT_FALSE(IsFreeShapeSlot(*shapes[13], 14)); // USER1 belongs to index 13 alone
+
+    // Anything the shape editor changes defines the place.
+    const auto edited = [&](const std::function<void(CustomShape&)>& edit) {
+        CustomShape shape = static_cast<const CustomShape&>(*shapes[14]);
+        edit(shape);
+        return !IsFreeShapeSlot(shape, 14);
+    };
+    EXPECT_TRUE(edited([](CustomShape& shape) { shape.SetName("Vase"); }));
+    EXPECT_TRUE(edited([](CustomShape& shape) { shape.SetDescription("A tall vase"); }));
+    EXPECT_TRUE(edited([](CustomShape& shape) { shape.SetSource(shape.GetSource() + " "); }));
+    EXPECT_FALSE(edited([](CustomShape&) {}));
 }
