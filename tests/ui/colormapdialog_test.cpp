@@ -3,6 +3,7 @@
 #include "core/model/colormapfile.h"
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/colorselectordialog.h"
 
@@ -229,11 +230,14 @@ TEST_F(ColorMapTest, ChannelsTypedBeyondTheRangeAreRefusedOnOk) {
     // The entry keeps the last good value, never a wrapped byte; the message comes on leaving.
     EXPECT_EQ(dialog->Map().colors[1].blue, 30);
     EXPECT_EQ(m_texture.pigment.colorMap.colors[1].blue, 30);
-    EXPECT_EQ(MessageTexts(), QStringList{"Blue: please enter a whole number from 0 to 255."});
-    EXPECT_EQ(dialog->focusWidget(), dialog->IntegerEdit(M::Blue));
+    auto* line = dialog->findChild<FieldMessageLine*>();
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), "Blue: please enter a whole number from 0 to 255.");
+    EXPECT_EQ(dialog->focusWidget(), dialog->IntegerEdit(M::Red));
     dialog->accept();
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(MessageTexts().size(), 2);
+    EXPECT_EQ(dialog->focusWidget(), dialog->IntegerEdit(M::Blue));
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(ColorMapTest, TheBandShowsTheColoursAboveAndTheFilterBelow) {

@@ -4,6 +4,7 @@
 #include "core/color/namedcolor.h"
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/addcolordialog.h"
 #include "ui/editors/colorselectordialog.h"
 
@@ -142,10 +143,11 @@ TEST_F(SelectorTest, TheDecimalRedSliderAtFiftyGives127) {
 
 TEST_F(SelectorTest, EditsAreCheckedAndFollowedWhenLeft) {
     auto selector = Open({0, 0, 0, 0});
+    auto* line = selector->findChild<FieldMessageLine*>();
     TypeAndLeave(selector->IntegerEdit(C::Green), QStringLiteral("300"),
                  selector->IntegerEdit(C::Blue));
-    EXPECT_EQ(MessageTexts(), QStringList{"Green: please enter a whole number from 0 to 255."});
-    EXPECT_EQ(selector->focusWidget(), selector->IntegerEdit(C::Green));
+    EXPECT_EQ(line->text(), "Green: please enter a whole number from 0 to 255.");
+    EXPECT_EQ(selector->focusWidget(), selector->IntegerEdit(C::Blue));
     EXPECT_EQ(selector->Value(C::Green), 0);
     TypeAndLeave(selector->IntegerEdit(C::Green), QStringLiteral("128"),
                  selector->IntegerEdit(C::Blue));
@@ -154,12 +156,14 @@ TEST_F(SelectorTest, EditsAreCheckedAndFollowedWhenLeft) {
     EXPECT_EQ(selector->Value(C::Hue), 209);
     EXPECT_EQ(selector->IntegerEdit(C::Hue)->text(), "209");
     EXPECT_EQ(selector->Slider(C::Green)->value(), 128);
-    m_messages.clear();
+    EXPECT_TRUE(line->isHidden());
     TypeAndLeave(selector->IntegerEdit(C::Hue), QStringLiteral("361"),
                  selector->IntegerEdit(C::Red));
-    EXPECT_EQ(MessageTexts(), QStringList{"Hue: please enter a whole number from 0 to 360."});
+    EXPECT_EQ(line->text(), "Hue: please enter a whole number from 0 to 360.");
     TypeAndLeave(selector->IntegerEdit(C::Hue), QStringLiteral("120"),
                  selector->IntegerEdit(C::Red));
+    EXPECT_TRUE(line->isHidden());
+    EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(selector->Value(C::Red), 0);
     EXPECT_EQ(selector->Value(C::Green), 255);
     EXPECT_EQ(selector->Value(C::Blue), 0);
@@ -298,11 +302,16 @@ TEST_F(SelectorTest, TheHexEditFollowsTheColourAndSetsItWhenTypedRight) {
     EXPECT_EQ(hex->text(), "");
     // OK will not take it; a change elsewhere writes the colour over it.
     selector->accept();
-    EXPECT_EQ(MessageTexts(), QStringList{"Hexadecimal: please enter a color as #RRGGBB or #RGB."});
+    auto* line = selector->findChild<FieldMessageLine*>();
+    EXPECT_EQ(line->text(), "Hexadecimal: please enter a color as #RRGGBB or #RGB.");
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_EQ(selector->focusWidget(), hex);
+    EXPECT_TRUE(m_messages.empty());
     EXPECT_TRUE(selector->isVisible());
     selector->Slider(C::Red)->setValue(16);
     EXPECT_EQ(hex->text(), "#1080FF");
     EXPECT_EQ(hex->palette().color(QPalette::Base), plain);
+    EXPECT_TRUE(line->isHidden());
     // Return takes the colour typed and closes the dialog with it.
     TypeKeys(hex, QStringLiteral("#abc"));
     QTest::keyClick(hex, Qt::Key_Return);

@@ -2,6 +2,7 @@
 
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/colorselectordialog.h"
@@ -41,6 +42,10 @@ protected:
         QApplication::setActiveWindow(sheet.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
         return sheet;
+    }
+    /// The line under the pages while it shows.
+    static QString ShownMessage(const TextureEditSheet& sheet) {
+        return sheet.FieldMessage()->isVisible() ? sheet.FieldMessage()->text() : QString();
     }
     static GeneralPage* General(TextureEditSheet& sheet) {
         return static_cast<GeneralPage*>(sheet.Page(0));
@@ -114,14 +119,17 @@ TEST_F(SheetTest, LettersInScaleXAreRefusedAndTheOldScaleKept) {
     page->Transforms()->Edit(TransformEdits::Translate, 0)->setText(QStringLiteral("7"));
     EXPECT_EQ(sheet->Working().transformations.translate[0], 7.0f); // taken as typed
     TypeAndLeave(scaleX, QStringLiteral("big"), scaleY);
-    ASSERT_EQ(MessageTexts(), QStringList{"Scale X: please enter a number."});
-    EXPECT_EQ(QApplication::focusWidget(), scaleX);
+    EXPECT_EQ(ShownMessage(*sheet), "Scale X: please enter a number.");
+    EXPECT_EQ(QApplication::focusWidget(), scaleY) << "the user goes on";
     EXPECT_EQ(sheet->Working().transformations.scale[0], 0.25f);
-    // Nor can the user leave the page while it fails; the message comes again.
+    // Nor can the user leave the page while it fails; the focus goes back to the field.
     EXPECT_FALSE(sheet->SetCurrentIndex(1));
     EXPECT_EQ(sheet->CurrentIndex(), 0);
-    EXPECT_EQ(MessageTexts().size(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), scaleX);
+    EXPECT_EQ(ShownMessage(*sheet), "Scale X: please enter a number.");
+    EXPECT_TRUE(m_messages.empty());
     scaleX->setText(QStringLiteral(" 3.5 "));
+    EXPECT_TRUE(ShownMessage(*sheet).isEmpty());
     EXPECT_TRUE(sheet->SetCurrentIndex(1));
     EXPECT_EQ(sheet->Working().transformations.scale[0], 3.5f);
     EXPECT_EQ(sheet->Working().transformations.translate[0], 7.0f);
@@ -159,10 +167,17 @@ TEST_F(SheetTest, OkTakesWhatIsTypedInTheFocusedEdit) {
 
 TEST_F(SheetTest, OkIsRefusedWhileAFieldFails) {
     auto sheet = Open(Oak());
-    General(*sheet)->Transforms()->Edit(TransformEdits::Rotate, 0)->setText(QStringLiteral("1,5"));
-    sheet->accept();
+    QLineEdit* rotateX = General(*sheet)->Transforms()->Edit(TransformEdits::Rotate, 0);
+    rotateX->setText(QStringLiteral("1,5"));
+    sheet->Buttons()->button(QDialogButtonBox::Ok)->click();
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(MessageTexts(), QStringList{"Rotate X: please enter a number."});
+    EXPECT_EQ(ShownMessage(*sheet), "Rotate X: please enter a number.");
+    EXPECT_EQ(QApplication::focusWidget(), rotateX);
+    EXPECT_TRUE(m_messages.empty());
+    // Once mended, OK takes it.
+    rotateX->setText(QStringLiteral("1.5"));
+    sheet->Buttons()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_FALSE(sheet->isVisible());
 }
 
 TEST_F(SheetTest, CancelLeavesTheTextureButKeepsTheUpdateThumbnailChange) {
@@ -427,7 +442,8 @@ TEST_F(SheetTest, TypedNumbersAreInTheWorkingTextureBeforeTheEditIsLeft) {
 
     // Changing page reports it, names the field, and keeps the page.
     EXPECT_FALSE(sheet->SetCurrentIndex(3));
-    EXPECT_EQ(MessageTexts(), QStringList{"Phase: please enter a whole number from 0 to 100."});
+    EXPECT_EQ(ShownMessage(*sheet), "Phase: please enter a whole number from 0 to 100.");
+    EXPECT_TRUE(m_messages.empty());
     TypeKeys(pigment->Phase().edit, QStringLiteral("40"));
     ASSERT_TRUE(sheet->SetCurrentIndex(3));
     auto* finish = static_cast<FinishPage*>(sheet->Page(3));

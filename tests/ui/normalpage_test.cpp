@@ -2,6 +2,7 @@
 
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
+#include "ui/dialogs/numberfield.h"
 #include "ui/editors/imagemapdialog.h"
 #include "ui/editors/normalpage.h"
 
@@ -23,11 +24,14 @@ protected:
         m_texture = texture;
         m_page = std::make_unique<NormalPage>(m_services, m_texture);
         m_page->SetPreview(&m_preview);
+        m_line = new FieldMessageLine(m_page.get());
         m_page->show();
         QApplication::setActiveWindow(m_page.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_page.get()));
         return m_page.get();
     }
+    /// The page's message line while it shows (the sheet gives its pages one).
+    QString FieldMessage() const { return m_line->isHidden() ? QString() : m_line->text(); }
     bool GradientShown() const {
         for (QGroupBox* group : m_page->findChildren<QGroupBox*>())
             if (group->title() == "&Gradient" && group->isVisible())
@@ -37,6 +41,7 @@ protected:
 
     SimpleTexture m_texture;
     std::unique_ptr<NormalPage> m_page;
+    FieldMessageLine* m_line = nullptr;
     CountingPreview m_preview;
 };
 
@@ -131,10 +136,14 @@ TEST_F(NormalTest, Strength150IsRefusedWithTheBoundsZeroAndHundred) {
     texture.normal.amount = 30;
     NormalPage* page = Open(texture);
     TypeAndLeave(page->Strength().edit, QStringLiteral("150"), page->Phase().edit);
-    EXPECT_EQ(MessageTexts(), QStringList{"Strength: please enter a whole number from 0 to 100."});
-    EXPECT_EQ(QApplication::focusWidget(), page->Strength().edit);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(FieldMessage(), "Strength: please enter a whole number from 0 to 100.");
+    EXPECT_EQ(QApplication::focusWidget(), page->Phase().edit);
     EXPECT_EQ(m_texture.normal.amount, 30);
+    EXPECT_FALSE(page->ReadFields());
+    EXPECT_EQ(QApplication::focusWidget(), page->Strength().edit);
     page->Strength().edit->setText(QStringLiteral("75"));
+    EXPECT_TRUE(FieldMessage().isEmpty());
     page->Phase().edit->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(page->Strength().slider->value(), 75);

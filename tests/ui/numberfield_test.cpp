@@ -1,5 +1,5 @@
 // Number fields: what the user types goes to the owner at once, and text that is no good is
-// marked and reported when the user leaves the edit.
+// marked and told on the window's message line when the user leaves the edit, without a box.
 
 #include "editorfixture.h"
 #include "ui/dialogs/numberfield.h"
@@ -28,13 +28,19 @@ protected:
             new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &m_dialog);
         layout->addWidget(m_edit);
         layout->addWidget(m_next);
+        m_line = new FieldMessageLine(&m_dialog);
+        layout->addWidget(m_line);
         layout->addWidget(m_buttons);
         m_field = NumberField::Integer(m_edit, 0, 200);
         m_field->ShowInteger(40);
         m_dialog.show();
         QApplication::setActiveWindow(&m_dialog);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
+        QObject::connect(m_line, &FieldMessageLine::announced, [this] { ++m_alerts; });
     }
+
+    /// The message line's text while it shows.
+    QString ShownMessage() const { return m_line->isHidden() ? QString() : m_line->text(); }
 
     static constexpr const char* kMessage =
         "Turbulence strength: please enter a whole number from 0 to 200.";
@@ -44,6 +50,8 @@ protected:
     QLineEdit* m_next = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
     NumberField* m_field = nullptr;
+    FieldMessageLine* m_line = nullptr;
+    int m_alerts = 0; ///< announcements of the line
 };
 
 } // namespace
@@ -71,7 +79,7 @@ TEST_F(NumberFieldTest, BadTextKeepsTheLastGoodValueAndMarksTheEditUntilItIsGood
     EXPECT_NE(m_edit->palette().color(QPalette::Base), base);
     EXPECT_EQ(m_edit->toolTip(), kMessage);
     EXPECT_EQ(m_edit->accessibleDescription(), kMessage);
-    EXPECT_TRUE(m_messages.empty()) << "no message while the user is still in the edit";
+    EXPECT_TRUE(ShownMessage().isEmpty()) << "no message while the user is still in the edit";
 
     QTest::keyClick(m_edit, Qt::Key_Backspace);
     EXPECT_TRUE(m_field->IsGood());
@@ -85,32 +93,106 @@ TEST_F(NumberFieldTest, BadTextKeepsTheLastGoodValueAndMarksTheEditUntilItIsGood
     EXPECT_FALSE(m_field->IsGood());
 }
 
-TEST_F(NumberFieldTest, LeavingBadTextShowsTheMessageOnceAndBringsTheFocusBack) {
+TEST_F(NumberFieldTest, LeavingBadTextShowsTheMessageOnTheLineAndLetsTheUserGoOn) {
     TypeAndLeave(m_edit, QStringLiteral("abc"), m_next);
-    ASSERT_EQ(MessageTexts(), QStringList{kMessage});
-    EXPECT_EQ(m_messages[0].title, "Velvane");
-    EXPECT_EQ(QApplication::focusWidget(), m_edit);
-    EXPECT_EQ(m_edit->selectedText(), "abc");
+    EXPECT_TRUE(m_messages.empty()) << "no message box";
+    EXPECT_EQ(ShownMessage(), kMessage);
+    EXPECT_EQ(m_line->Field(), m_edit);
+    EXPECT_EQ(m_edit->accessibleDescription(), kMessage);
+    EXPECT_EQ(QApplication::focusWidget(), m_next);
+    EXPECT_EQ(m_alerts, 1);
 
-    // OK right after leaving (the click that moved the focus) shows the message only once.
-    m_messages.clear();
-    m_next->setFocus(Qt::MouseFocusReason);
-    EXPECT_FALSE(CheckFields({m_field}));
-    QApplication::processEvents();
-    EXPECT_EQ(MessageTexts(), QStringList{kMessage});
+    // Going on from field to field leaves the message where it is.
+    TypeAndLeave(m_next, QStringLiteral("anything"), m_buttons->button(QDialogButtonBox::Ok));
+    EXPECT_EQ(ShownMessage(), kMessage);
+
+    TypeKeys(m_edit, QStringLiteral("12"));
+    EXPECT_TRUE(ShownMessage().isEmpty()) << "mended text takes the message away";
+    EXPECT_TRUE(m_line->isHidden());
+    EXPECT_EQ(m_edit->accessibleDescription(), QString());
 }
 
-TEST_F(NumberFieldTest, FocusMovedByTheProgramOrToCancelBringsNoMessage) {
+TEST_F(NumberFieldTest, CheckingABadFieldFocusesItAndAnnouncesItsMessageOnce) {
+    TypeAndLeave(m_edit, QStringLiteral("abc"), m_next);
+    EXPECT_FALSE(CheckFields({m_field}, &m_dialog));
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(QApplication::focusWidget(), m_edit);
+    EXPECT_EQ(m_edit->selectedText(), "abc");
+    EXPECT_EQ(ShownMessage(), kMessage);
+    EXPECT_EQ(m_alerts, 1) << "the message showing already is not announced again";
+}
+
+TEST_F(NumberFieldTest, TheLastMessageShowsAndTheOneBeforeComesBackWhenItIsMended) {
+    auto* lambda = new QLineEdit(&m_dialog);
+    lambda->setAccessibleName(QStringLiteral("Lambda"));
+    lambda->show();
+    NumberField* second = NumberField::Number(lambda, 0.0f, 6.0f);
+    TypeAndLeave(m_edit, QStringLiteral("abc"), lambda);
+    TypeAndLeave(lambda, QStringLiteral("7"), m_next);
+    EXPECT_EQ(ShownMessage(), "Lambda: please enter a number from 0.0 to 6.0.");
+    EXPECT_EQ(m_alerts, 2);
+
+    second->ShowNumber(2.0f);
+    EXPECT_EQ(ShownMessage(), kMessage);
+    EXPECT_EQ(m_line->Field(), m_edit);
+    m_field->ShowInteger(3);
+    EXPECT_TRUE(ShownMessage().isEmpty());
+}
+
+TEST_F(NumberFieldTest, AnEditDisabledOrHiddenTakesItsMessageAway) {
+    TypeAndLeave(m_edit, QStringLiteral("abc"), m_next);
+    ASSERT_EQ(ShownMessage(), kMessage);
+    m_edit->setEnabled(false);
+    EXPECT_TRUE(ShownMessage().isEmpty());
+
+    m_edit->setEnabled(true);
+    EXPECT_TRUE(ShownMessage().isEmpty()) << "until the field is left or checked again";
+    EXPECT_FALSE(m_field->Check());
+    EXPECT_EQ(ShownMessage(), kMessage);
+    m_edit->hide();
+    EXPECT_TRUE(ShownMessage().isEmpty());
+}
+
+TEST_F(NumberFieldTest, AWindowWithoutAMessageLineShowsABoxOnlyWhenChecked) {
+    QDialog lone;
+    auto* edit = new QLineEdit(&lone);
+    edit->setAccessibleName(QStringLiteral("Octaves"));
+    auto* next = new QLineEdit(&lone);
+    auto* layout = new QVBoxLayout(&lone);
+    layout->addWidget(edit);
+    layout->addWidget(next);
+    NumberField* field = NumberField::Integer(edit, 1, 10);
+    lone.show();
+    QApplication::setActiveWindow(&lone);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&lone));
+    TypeAndLeave(edit, QStringLiteral("20"), next);
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(edit->accessibleDescription(), "Octaves: please enter a whole number from 1 to 10.");
+    EXPECT_EQ(QApplication::focusWidget(), next);
+
+    EXPECT_FALSE(field->Check());
+    EXPECT_EQ(MessageTexts(), QStringList{"Octaves: please enter a whole number from 1 to 10."});
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(m_line->Field(), nullptr) << "another window's line is not used";
+}
+
+TEST_F(NumberFieldTest, FocusMovedByTheProgramOrToTheDialogsButtonsBringsNoMessage) {
     m_edit->setFocus(Qt::TabFocusReason);
     m_edit->setText(QStringLiteral("abc"));
-    m_next->setFocus(Qt::OtherFocusReason); // a message box giving the focus back, say
+    m_next->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(ShownMessage().isEmpty());
 
     m_edit->setFocus(Qt::TabFocusReason);
     m_buttons->button(QDialogButtonBox::Cancel)->setFocus(Qt::MouseFocusReason);
     QApplication::processEvents();
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(ShownMessage().isEmpty());
+    // OK, pressed, checks the field itself.
+    m_edit->setFocus(Qt::TabFocusReason);
+    m_buttons->button(QDialogButtonBox::Ok)->setFocus(Qt::MouseFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(ShownMessage().isEmpty());
+    EXPECT_EQ(m_alerts, 0);
 
     // Good text left is announced to the owner.
     QSignalSpy left(m_field, &NumberField::left);
@@ -144,13 +226,14 @@ TEST_F(NumberFieldTest, CheckingStopsAtTheFirstBadFieldAndPassesOverDisabledOnes
     m_edit->setText(QStringLiteral("900"));
     m_edit->setEnabled(false); // the user cannot mend it, so it is not held against them
     EXPECT_FALSE(CheckFields({m_field, second}, &m_dialog));
-    EXPECT_EQ(MessageTexts(), QStringList{"Bump size: please enter a number."});
+    EXPECT_EQ(ShownMessage(), "Bump size: please enter a number.");
     EXPECT_EQ(QApplication::focusWidget(), number);
 
     m_edit->setEnabled(true);
-    m_messages.clear();
     EXPECT_FALSE(CheckFields({m_field, second}, &m_dialog));
-    EXPECT_EQ(MessageTexts(), QStringList{kMessage});
+    EXPECT_EQ(ShownMessage(), kMessage);
+    EXPECT_EQ(QApplication::focusWidget(), m_edit);
+    EXPECT_TRUE(m_messages.empty());
     number->setText(QStringLiteral("2.5e1"));
     m_edit->setText(QStringLiteral("-0"));
     EXPECT_TRUE(CheckFields({m_field, second}, &m_dialog));

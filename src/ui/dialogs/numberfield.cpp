@@ -5,10 +5,11 @@
 #include "ui/dialogs/validation.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QLineEdit>
-#include <QTimer>
 
 namespace {
 
@@ -18,11 +19,12 @@ QColor MarkColour(const QPalette& palette) {
                                                             : QColor(110, 30, 30);
 }
 
-/// True when the focus went to a dialog's Cancel: leaving an edit for it calls for no message.
-bool FocusIsOnCancel() {
+/// True when the focus went to one of a dialog's buttons. Leaving an edit for one calls for no
+/// message: Cancel needs none, OK shows it itself, and a line appearing above the buttons would
+/// move them from under the pointer before the click is done.
+bool FocusIsOnDialogButton() {
     auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
-    auto* box = button ? qobject_cast<QDialogButtonBox*>(button->parentWidget()) : nullptr;
-    return box && box->buttonRole(button) == QDialogButtonBox::RejectRole;
+    return button && qobject_cast<QDialogButtonBox*>(button->parentWidget());
 }
 
 } // namespace
@@ -36,6 +38,15 @@ NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double mini
         Mark(false);
     connect(edit, &QLineEdit::textChanged, this, &NumberField::TextChanged);
     OnUserLeaving(edit, [this] { UserLeft(); });
+    edit->installEventFilter(this);
+}
+
+bool NumberField::eventFilter(QObject* watched, QEvent* event) {
+    // An edit the user cannot reach any more has nothing to tell them.
+    if (watched == m_edit && ((event->type() == QEvent::EnabledChange && !m_edit->isEnabled()) ||
+                              event->type() == QEvent::HideToParent))
+        ClearFieldMessage(m_edit);
+    return QObject::eventFilter(watched, event);
 }
 
 NumberField* NumberField::Integer(QLineEdit* edit, int minimum, int maximum) {
@@ -112,26 +123,17 @@ void NumberField::UserLeft() {
         emit left();
         return;
     }
-    // The message waits until the click or key that moved the focus is done: when it was OK or
-    // a page change, that shows the message itself, and once is enough.
-    const int reports = m_reports;
-    QTimer::singleShot(0, this, [this, reports] {
-        if (reports != m_reports || m_good || !m_edit->isVisible() || m_edit->hasFocus() ||
-            FocusIsOnCancel())
-            return;
-        Report(nullptr);
-    });
-}
-
-void NumberField::Report(QWidget* parent) {
-    ++m_reports;
-    Validation::RefuseField(m_edit, Message(), parent);
+    // The user may go on; the message stays beside the work until the text is mended.
+    if (FocusIsOnDialogButton())
+        return;
+    if (FieldMessageLine* line = FieldMessageLine::For(m_edit))
+        line->Show(m_edit, Message());
 }
 
 bool NumberField::Check(QWidget* parent) {
     if (m_good)
         return true;
-    Report(parent);
+    RefuseAtField(m_edit, Message(), parent);
     return false;
 }
 
@@ -152,7 +154,71 @@ void NumberField::Mark(bool good) {
         m_edit->setPalette(m_ownPalette ? m_palette : QPalette());
         m_edit->setToolTip(m_toolTip);
         m_edit->setAccessibleDescription(m_description);
+        ClearFieldMessage(m_edit);
     }
+}
+
+FieldMessageLine::FieldMessageLine(QWidget* parent) : QLabel(parent) {
+    setObjectName(QStringLiteral("fieldMessage"));
+    setWordWrap(true);
+    setTextFormat(Qt::PlainText);
+    hide();
+}
+
+FieldMessageLine* FieldMessageLine::For(const QWidget* field) {
+    for (const QWidget* widget = field; widget; widget = widget->parentWidget()) {
+        if (auto* line =
+                widget->findChild<FieldMessageLine*>(QString(), Qt::FindDirectChildrenOnly))
+            return line;
+        if (widget->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+void FieldMessageLine::Show(QWidget* field, const QString& message) {
+    std::erase_if(m_messages, [field](const auto& entry) { return entry.first == field; });
+    m_messages.emplace_back(field, message);
+    Update();
+}
+
+void FieldMessageLine::Clear(QWidget* field) {
+    std::erase_if(m_messages, [field](const auto& entry) { return entry.first == field; });
+    Update();
+}
+
+QWidget* FieldMessageLine::Field() const {
+    return m_messages.empty() ? nullptr : m_messages.back().first.data();
+}
+
+void FieldMessageLine::Update() {
+    std::erase_if(m_messages, [](const auto& entry) { return entry.first.isNull(); });
+    const QString message = m_messages.empty() ? QString() : m_messages.back().second;
+    if (message == text())
+        return;
+    setText(message);
+    setVisible(!message.isEmpty());
+    if (!message.isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&event);
+        emit announced(message);
+    }
+}
+
+void RefuseAtField(QLineEdit* field, const QString& message, QWidget* parent) {
+    FieldMessageLine* line = FieldMessageLine::For(field);
+    if (!line) {
+        Validation::RefuseField(field, message, parent);
+        return;
+    }
+    line->Show(field, message);
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+void ClearFieldMessage(QWidget* field) {
+    if (FieldMessageLine* line = FieldMessageLine::For(field))
+        line->Clear(field);
 }
 
 bool CheckFields(std::initializer_list<NumberField*> fields, QWidget* parent) {

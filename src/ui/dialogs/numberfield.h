@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QLabel>
 #include <QObject>
 #include <QPalette>
+#include <QPointer>
 #include <QString>
 #include <initializer_list>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QWidget;
@@ -13,8 +17,9 @@ class QWidget;
 /// field's kind within its range is taken at once (typed()); any other text keeps the last good
 /// value and marks the edit: a reddish background, and the message as its tool tip and its
 /// accessible description. The message itself ("Lambda: please enter a number from 0.0 to
-/// 6.0.") is shown when the user leaves the edit for another control of the window, or when the
-/// field is checked (OK, a page change). The field belongs to its edit.
+/// 6.0.") goes to the window's message line (see FieldMessageLine) when the user leaves the edit
+/// for another control of the window, or when the field is checked (OK, a page change); it stays
+/// there until the text is good again. The field belongs to its edit.
 ///
 /// The program writes into the edit through Show(), so that only the user's changes count as
 /// typed. Every editor with number fields uses this one class.
@@ -45,8 +50,8 @@ public:
     void ShowNumber(float value);
 
     /// True when the text is good; otherwise shows the message, gives the edit the focus with its
-    /// text selected, and returns false. The message box belongs to `parent`, or to the edit's
-    /// window when it is null.
+    /// text selected, and returns false. Only a window without a message line shows a message
+    /// box, which belongs to `parent`, or to the edit's window when it is null.
     bool Check(QWidget* parent = nullptr);
 
 signals:
@@ -55,13 +60,15 @@ signals:
     /// The user left the edit with good text.
     void left();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum);
 
     std::optional<double> Read(const QString& text) const;
     void TextChanged();
     void UserLeft();
-    void Report(QWidget* parent);
     void Mark(bool good);
 
     QLineEdit* m_edit;
@@ -72,14 +79,48 @@ private:
     double m_value = 0.0;
     bool m_good = true;
     bool m_showing = false;
-    /// Counts the messages shown, so a message due for leaving the edit is not shown again
-    /// when OK or a page change has just shown it.
-    int m_reports = 0;
     QString m_toolTip;
     QString m_description;
     bool m_ownPalette = false;
     QPalette m_palette;
 };
+
+/// The line under a page or a dialog's fields, above its buttons, where fields tell what is
+/// wrong with their text. It takes no room while no field has a message. Of several fields, the one
+/// that told last shows; once its text is good, the one before it shows again. A message that
+/// appears is announced to screen readers (besides being the field's accessible description).
+///
+/// A field finds the line among the children of its ancestors, up to its window; a window puts
+/// one line in its layout for all its fields.
+class FieldMessageLine : public QLabel {
+    Q_OBJECT
+public:
+    explicit FieldMessageLine(QWidget* parent);
+
+    /// The line serving `field`, or null when its window has none.
+    static FieldMessageLine* For(const QWidget* field);
+
+    void Show(QWidget* field, const QString& message);
+    void Clear(QWidget* field);
+    /// The field whose message shows, or null.
+    QWidget* Field() const;
+
+signals:
+    /// A message came into sight and was announced.
+    void announced(const QString& message);
+
+private:
+    void Update();
+
+    std::vector<std::pair<QPointer<QWidget>, QString>> m_messages; ///< the latest last
+};
+
+/// Shows `message` for `field` on its window's message line and gives the field the focus with
+/// its text selected; a window without a line shows a message box, owned by `parent` or else
+/// the field's window.
+void RefuseAtField(QLineEdit* field, const QString& message, QWidget* parent = nullptr);
+/// Takes the field's message off its window's message line.
+void ClearFieldMessage(QWidget* field);
 
 /// Checks fields in order and stops at the first that is no good, whose message is then shown.
 bool CheckFields(std::initializer_list<NumberField*> fields, QWidget* parent = nullptr);

@@ -335,6 +335,7 @@ void ColorMapDialog::BuildControls() {
     top->addLayout(right);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
+    layout->addWidget(new FieldMessageLine(this));
     layout->addWidget(buttons);
 
     setTabOrder(m_list, m_insert);

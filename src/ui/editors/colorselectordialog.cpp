@@ -304,6 +304,7 @@ void ColorSelectorDialog::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(names);
+    layout->addWidget(new FieldMessageLine(this));
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -594,6 +595,7 @@ void ColorSelectorDialog::MarkHex(bool good) {
     if (good) {
         m_hex->setPalette(QPalette());
         m_hex->setToolTip(QString::fromLatin1(kHexTip));
+        ClearFieldMessage(m_hex);
         return;
     }
     // Marked as number fields mark text that is no good.
@@ -665,7 +667,7 @@ void ColorSelectorDialog::accept() {
         if (!row->ShownField()->Check(this))
             return;
     if (!m_hexGood) {
-        Validation::RefuseField(m_hex, QString::fromLatin1(kHexMessage), this);
+        RefuseAtField(m_hex, QString::fromLatin1(kHexMessage), this);
         return;
     }
     QDialog::accept();

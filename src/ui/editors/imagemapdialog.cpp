@@ -127,6 +127,7 @@ ImageMapDialog::ImageMapDialog(const ImageMap& settings, bool showBumpSize, QWid
     layout->addWidget(m_location);
     layout->addLayout(groups);
     layout->addLayout(options);
+    layout->addWidget(new FieldMessageLine(this));
     layout->addWidget(buttons);
 
     WriteFields();

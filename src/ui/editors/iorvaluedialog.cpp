@@ -36,6 +36,7 @@ IorValueDialog::IorValueDialog(QWidget* parent) : QDialog(parent) {
     fields->addRow(valueLabel, m_valueEdit);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
+    layout->addWidget(new FieldMessageLine(this));
     layout->addWidget(buttons);
     SetPreset({}, 1.0f);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 class AppServices;
+class FieldMessageLine;
 class PreviewLink;
 class QDialogButtonBox;
 class QTabWidget;
@@ -44,6 +45,8 @@ public:
     bool SetCurrentIndex(int index);
     QTabWidget* Tabs() const { return m_tabs; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
+    /// The line under the pages where a field's message shows.
+    FieldMessageLine* FieldMessage() const { return m_fieldMessage; }
 
     /// OK: the current page reads its fields (what is typed in the focused edit counts); a
     /// failing check keeps the sheet open.
@@ -64,6 +67,7 @@ private:
     SimpleTexture m_working;
     QTabWidget* m_tabs;
     QDialogButtonBox* m_buttons;
+    FieldMessageLine* m_fieldMessage;
     std::vector<TexturePage*> m_pages;
     QWidget* m_previewWindow = nullptr;
     PreviewLink* m_previewLink = nullptr;
