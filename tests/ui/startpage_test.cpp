@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -44,11 +45,11 @@ protected:
         ASSERT_TRUE(document);
         ASSERT_TRUE(m_app->CloseDocument(*document));
     }
-    static QStringList Texts(const QList<QCommandLinkButton*>& buttons) {
-        QStringList texts;
-        for (const QCommandLinkButton* button : buttons)
-            texts << button->text();
-        return texts;
+    static QStringList Names(const QList<QPushButton*>& buttons) {
+        QStringList names;
+        for (const QPushButton* button : buttons)
+            names << button->accessibleName();
+        return names;
     }
     /// Waits for the page to come back (or go) as the last window goes (or the first comes).
     bool PageShown(bool shown) const {
@@ -80,9 +81,25 @@ TEST_F(StartPageTest, TheRecentCatalogsAreListedNewestFirstWithTheirFolders) {
     OpenAndClose(QStringLiteral("a.vlv"));
     OpenAndClose(QStringLiteral("b.vlv"));
     ASSERT_TRUE(PageShown(true)) << "the last window closed";
-    EXPECT_EQ(Texts(Page()->RecentButtons()), (QStringList{"b.vlv", "a.vlv"}));
-    EXPECT_EQ(Page()->RecentButtons()[0]->description(),
-              QDir::toNativeSeparators(QFileInfo(Path("b.vlv")).absolutePath()));
+    EXPECT_EQ(Names(Page()->RecentButtons()), (QStringList{"b.vlv", "a.vlv"}));
+    const QString folder = QDir::toNativeSeparators(QFileInfo(Path("b.vlv")).absolutePath());
+    EXPECT_EQ(Page()->RecentButtons()[0]->accessibleDescription(), folder);
+    // The name shows, and under it the folder, smaller.
+    const QList<QLabel*> lines = Page()->RecentButtons()[0]->findChildren<QLabel*>();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0]->text(), "b.vlv");
+    EXPECT_EQ(lines[1]->text(), folder);
+    EXPECT_LT(lines[1]->font().pointSizeF(), lines[0]->font().pointSizeF());
+    const QWidget* panel = Page()->NewButton()->parentWidget();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return lines[1]->y() >= lines[0]->y() + lines[0]->sizeHint().height() &&
+               lines[1]->geometry().bottom() < lines[1]->parentWidget()->height() &&
+               lines[1]->mapTo(panel, QPoint(0, lines[1]->height())).y() < panel->height();
+    })) << "one line under the other, inside the button and the panel";
+    // The list has room for every entry, one under the other.
+    const QPushButton* last = Page()->RecentButtons().back();
+    EXPECT_LE(last->geometry().bottom(), last->parentWidget()->height());
+    EXPECT_GE(last->y(), Page()->RecentButtons()[0]->geometry().bottom());
     EXPECT_FALSE(Page()->NoRecentLabel()->isVisible());
     // The same files as the File menu's list.
     EXPECT_EQ(m_app->Frame().RecentFiles().size(), 2);
@@ -105,7 +122,7 @@ TEST_F(StartPageTest, ClickingARecentCatalogOpensItAndClosingItBringsThePageBack
     m_app->Frame().MdiArea()->subWindowList().front()->close();
     EXPECT_TRUE(PageShown(true));
     EXPECT_TRUE(m_app->Documents().empty());
-    EXPECT_EQ(Texts(Page()->RecentButtons()), (QStringList{"a.vlv", "b.vlv"}));
+    EXPECT_EQ(Names(Page()->RecentButtons()), (QStringList{"a.vlv", "b.vlv"}));
 }
 
 TEST_F(StartPageTest, NewCatalogAndOpenDoWhatTheFileMenuDoes) {
@@ -187,14 +204,15 @@ TEST_F(StartPageTest, TabMovesThroughTheButtonsAndTheRecentListAndReturnActivate
 TEST_F(StartPageTest, EveryControlHasAnAccessibleName) {
     OpenAndClose(QStringLiteral("a.vlv"));
     ASSERT_TRUE(PageShown(true));
-    QList<QCommandLinkButton*> buttons = Page()->findChildren<QCommandLinkButton*>();
+    const QList<QPushButton*> buttons = Page()->findChildren<QPushButton*>();
     ASSERT_EQ(buttons.size(), 4);
-    for (QCommandLinkButton* button : buttons) {
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+    const QStringList names = {"New Catalog", "Open...", "Import POV-Ray Files...", "a.vlv"};
+    for (int i = 0; i < buttons.size(); ++i) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(buttons[i]);
         ASSERT_TRUE(accessible);
-        EXPECT_EQ(accessible->text(QAccessible::Name), button->text());
-        EXPECT_EQ(accessible->text(QAccessible::Description), button->description());
-        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << button->text().toStdString();
+        EXPECT_EQ(accessible->text(QAccessible::Name), names[i]);
+        EXPECT_FALSE(accessible->text(QAccessible::Description).isEmpty()) << i;
+        EXPECT_TRUE(buttons[i]->focusPolicy() & Qt::TabFocus) << i;
     }
     const QWidget* list = Page()->findChild<QWidget*>(QStringLiteral("RecentCatalogs"));
     ASSERT_TRUE(list);

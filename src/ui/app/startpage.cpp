@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 StartPage::StartPage(QWidget* parent) : QWidget(parent) {
@@ -89,14 +90,43 @@ QCommandLinkButton* StartPage::AddButton(QVBoxLayout* layout, const QString& tex
     return button;
 }
 
+QPushButton* StartPage::AddRecentEntry(const QString& path) {
+    const QFileInfo file(path);
+    const QString folder = QDir::toNativeSeparators(file.path());
+    auto* button = new QPushButton(m_recentLayout->parentWidget());
+    button->setFlat(true);
+    button->setAutoDefault(true);
+    button->setAccessibleName(file.fileName());
+    button->setAccessibleDescription(folder);
+    button->setToolTip(QDir::toNativeSeparators(path));
+    // The file's name, and under it, smaller, its folder.
+    auto* name = new QLabel(file.fileName(), button);
+    QFont bold = name->font();
+    bold.setBold(true);
+    name->setFont(bold);
+    auto* where = new QLabel(button);
+    QFont small = where->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    where->setFont(small);
+    where->setText(where->fontMetrics().elidedText(folder, Qt::ElideMiddle, 380));
+    auto* lines = new QVBoxLayout(button);
+    lines->setContentsMargins(10, 4, 10, 4);
+    lines->setSpacing(0);
+    for (QLabel* label : {name, where}) {
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        lines->addWidget(label);
+    }
+    button->setMinimumSize(lines->sizeHint()); // the button's own hint leaves no room for them
+    m_recentLayout->addWidget(button);
+    return button;
+}
+
 void StartPage::SetRecentFiles(const QStringList& files) {
     qDeleteAll(m_recentButtons);
     m_recentButtons.clear();
     QWidget* previous = m_import;
     for (const QString& path : files) {
-        const QFileInfo file(path);
-        QCommandLinkButton* button =
-            AddButton(m_recentLayout, file.fileName(), QDir::toNativeSeparators(file.path()));
+        QPushButton* button = AddRecentEntry(path);
         connect(button, &QAbstractButton::clicked, this,
                 [this, path] { emit openFileRequested(path); });
         setTabOrder(previous, button);
@@ -104,4 +134,12 @@ void StartPage::SetRecentFiles(const QStringList& files) {
         m_recentButtons << button;
     }
     m_noRecent->setVisible(files.isEmpty());
+    // Laid out at once: the layouts of a hidden page would wait, and stay as they were.
+    for (QWidget* widget = m_recentLayout->parentWidget(); widget != this;
+         widget = widget->parentWidget()) {
+        widget->layout()->invalidate();
+        widget->layout()->activate();
+    }
+    layout()->invalidate();
+    layout()->activate();
 }

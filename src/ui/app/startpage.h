@@ -5,6 +5,7 @@
 
 class QCommandLinkButton;
 class QLabel;
+class QPushButton;
 class QVBoxLayout;
 
 /// What the workspace shows while no document is open: the program's name, the ways to start
@@ -21,8 +22,9 @@ public:
     QCommandLinkButton* NewButton() const { return m_new; }
     QCommandLinkButton* OpenButton() const { return m_open; }
     QCommandLinkButton* ImportButton() const { return m_import; }
-    /// One button for each recent file, in the order listed.
-    QList<QCommandLinkButton*> RecentButtons() const { return m_recentButtons; }
+    /// One button for each recent file, in the order listed, named after the file and
+    /// described by its folder.
+    QList<QPushButton*> RecentButtons() const { return m_recentButtons; }
     /// "No recent catalogs", shown while the list is empty.
     QLabel* NoRecentLabel() const { return m_noRecent; }
 
@@ -38,11 +40,12 @@ protected:
 private:
     QCommandLinkButton* AddButton(QVBoxLayout* layout, const QString& text,
                                   const QString& description);
+    QPushButton* AddRecentEntry(const QString& path);
 
     QCommandLinkButton* m_new;
     QCommandLinkButton* m_open;
     QCommandLinkButton* m_import;
     QVBoxLayout* m_recentLayout;
     QLabel* m_noRecent;
-    QList<QCommandLinkButton*> m_recentButtons;
+    QList<QPushButton*> m_recentButtons;
 };
