@@ -97,9 +97,7 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
     const QString path = ShapeFilePath(programDirectory);
     notice.reset();
     if (!QFileInfo::exists(path)) {
-        notice = SideFileNotice{QStringLiteral("Shape file not found!"),
-                                QStringLiteral("Generating shape file...."),
-                                SideFileNotice::Information};
+        // As at every first start: written without a word.
         QDir().mkpath(programDirectory);
         if (const FileResult written = WriteFileAtomically(path, ToByteArray(BuiltinShapeFile()));
             !written) {

@@ -25,8 +25,8 @@ QString ShapeFilePath(const QString& programDirectory);
 QString ColorFilePath(const QString& programDirectory);
 QString IorFilePath(const QString& programDirectory);
 
-/// Loads "shapes.dat". A missing file is written from the built-in shapes first (announced with
-/// "Generating shape file...."); when it cannot be written (a full disk), or a file there is
+/// Loads "shapes.dat". A missing file is written from the built-in shapes first, silently;
+/// when it cannot be written (a full disk), or a file there is
 /// damaged or unreadable, the built-in shapes are used, and the file is left alone. `notice`
 /// receives what the user must be told, if anything: the file, the reason and what is used instead.
 ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice);

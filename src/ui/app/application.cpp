@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -81,13 +80,7 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
 
     std::optional<SideFileNotice> notice;
     m_shapes = LoadShapeFile(m_settings.EffectiveProgramDirectory(), notice);
-    // A shape file written anew is news, not a question: the status bar tells it.
-    if (notice && notice->icon == SideFileNotice::Information)
-        m_frame->ShowStatus(QStringLiteral("%1 %2 %3")
-                                .arg(notice->title, notice->text,
-                                     QDir::toNativeSeparators(
-                                         ShapeFilePath(m_settings.EffectiveProgramDirectory()))));
-    else if (notice)
+    if (notice)
         ShowNotice(*notice);
     m_namedColors = LoadColorFile(m_settings.EffectiveProgramDirectory(), notice);
     m_colorsAsLoaded = StoredColors(m_namedColors);

@@ -34,8 +34,8 @@ public:
 
     /// Starts the program: settings (and, at a first start or without a POV-Ray to run, the
     /// Preferences with a welcome), recent files, document kinds, the main window where it was
-    /// left, the optional start-up notice, the preview shapes (a new shape file is announced in
-    /// the status bar) and named colours; then opens `files`.
+    /// left, the optional start-up notice, the preview shapes (a missing shape file is written
+    /// quietly) and named colours; then opens `files`.
     bool Startup(const QStringList& files, StartupOptions options = {});
 
     MainWindow& Frame() { return *m_frame; }

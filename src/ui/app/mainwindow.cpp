@@ -1,12 +1,14 @@
 #include "ui/app/mainwindow.h"
 
 #include "ui/app/lockkeys.h"
+#include "ui/app/startpage.h"
 #include "ui/framework/command.h"
 #include "ui/framework/document.h"
 #include "ui/framework/screenfit.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCommandLinkButton>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -37,7 +39,8 @@ constexpr const char* kNormalGeometryKey = "Normal Geometry";
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_recent(new ::RecentFiles(this)) {
+    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_recent(new ::RecentFiles(this)),
+      m_startPage(new ::StartPage(m_mdi->viewport())) {
     setWindowTitle(QStringLiteral("Velvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/velvane.png")));
     m_mdi->setActivationOrder(QMdiArea::ActivationHistoryOrder);
@@ -54,6 +57,14 @@ MainWindow::MainWindow(QWidget* parent)
     CreateStatusBar();
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::OnActiveViewChanged);
     connect(m_recent, &::RecentFiles::openRequested, this, &MainWindow::openFileRequested);
+    connect(m_recent, &::RecentFiles::changed, this,
+            [this] { m_startPage->SetRecentFiles(m_recent->Files()); });
+    connect(m_startPage, &::StartPage::newRequested, Action("New"), &QAction::trigger);
+    connect(m_startPage, &::StartPage::openRequested, Action("Open"), &QAction::trigger);
+    connect(m_startPage, &::StartPage::importRequested, this, &MainWindow::ImportIntoNewCatalog);
+    connect(m_startPage, &::StartPage::openFileRequested, this, &MainWindow::openFileRequested);
+    m_startPage->SetRecentFiles(m_recent->Files());
+    m_startPage->NewButton()->setFocus();
     RebuildMenus();
     OnActiveViewChanged();
 }
@@ -357,6 +368,10 @@ void MainWindow::ShowStatus(const QString& text) {
 QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
     QWidget* widget = view->Widget();
     QMdiSubWindow* window = m_mdi->addSubWindow(widget);
+    m_startPage->hide();
+    // Once the window is gone, and the workspace knows it.
+    connect(window, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, &MainWindow::UpdateStartPage); });
     // A view that goes away takes its actions and menus with it.
     connect(widget, &QObject::destroyed, this, [this, view] {
         if (m_shownView == view) {
@@ -390,6 +405,25 @@ QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
     m_mdi->setActiveSubWindow(window);
     emit document.titleChanged(); // every window of the document renumbers itself
     return window;
+}
+
+void MainWindow::UpdateStartPage() {
+    const bool show = m_mdi->subWindowList().isEmpty();
+    if (show == !m_startPage->isHidden())
+        return;
+    m_startPage->setVisible(show);
+    if (show)
+        m_startPage->NewButton()->setFocus();
+}
+
+void MainWindow::ImportIntoNewCatalog() {
+    const QMdiSubWindow* before = m_mdi->activeSubWindow();
+    Action("New")->trigger();
+    if (m_mdi->activeSubWindow() == before)
+        return; // no catalog was made
+    UpdateCommands();
+    if (QAction* import = Action("Import Source"); import && import->isEnabled())
+        import->trigger();
 }
 
 void MainWindow::PlaceNewWindow(QMdiSubWindow* window) {

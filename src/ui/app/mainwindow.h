@@ -17,6 +17,7 @@ class QMdiSubWindow;
 class QMenu;
 class QMimeData;
 class QSettings;
+class StartPage;
 
 /// The program's one top-level window: document windows inside, a menu bar and toolbar built
 /// from the active window's view, the status bar with the command prompts and the lock-key
@@ -33,6 +34,8 @@ public:
     ~MainWindow() override;
 
     QMdiArea* MdiArea() const { return m_mdi; }
+    /// Shown in the workspace while no document window is open.
+    ::StartPage* StartPage() const { return m_startPage; }
     /// Puts `view` (of `document`) in a window of its own and shows it.
     QMdiSubWindow* AddView(Document& document, DocumentView* view);
     /// The view of a document window, or null.
@@ -98,6 +101,10 @@ private:
     void RebuildMenus();
     void UpdateTitle();
     void UpdateLockIndicators();
+    /// Shows the start page when no document window is open, and hides it when one is.
+    void UpdateStartPage();
+    /// A new catalog, then its import of POV-Ray source files.
+    void ImportIntoNewCatalog();
     void ApplyPendingPlacement();
     /// Places a new document window fully inside the workspace, cascading from the last one.
     void PlaceNewWindow(QMdiSubWindow* window);
@@ -115,6 +122,7 @@ private:
 
     QMdiArea* m_mdi;
     ::RecentFiles* m_recent;
+    ::StartPage* m_startPage;
     std::map<QString, QAction*> m_actions;
     std::map<StandardCommand, QAction*> m_standard;
     QUndoGroup m_steps; ///< the steps of every open document; the active one's are undone

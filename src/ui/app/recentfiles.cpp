@@ -23,6 +23,7 @@ void RecentFiles::Add(const QString& path) {
     while (m_files.size() > kRecentFileCount)
         m_files.removeLast();
     UpdateMenus();
+    emit changed();
 }
 
 void RecentFiles::AddMenu(QMenu* menu) {
@@ -53,6 +54,7 @@ void RecentFiles::Load(QSettings& store) {
     }
     store.endGroup();
     UpdateMenus();
+    emit changed();
 }
 
 void RecentFiles::Save(QSettings& store) const {

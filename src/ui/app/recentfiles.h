@@ -24,6 +24,8 @@ public:
 
 signals:
     void openRequested(const QString& path);
+    /// The list is different (a file added, or the list loaded).
+    void changed();
 
 private:
     void UpdateMenus();
