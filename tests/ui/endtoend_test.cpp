@@ -66,7 +66,7 @@ protected:
 TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExported) {
     if (DefaultPovExecutable().isEmpty())
         GTEST_SKIP() << "povray is not installed";
-    m_messages.clear(); // the start-up's "Generating shape file...."
+    m_messages.clear(); // whatever the start-up said
     m_app->OnFileNew();
     CatalogView* view = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());
     ASSERT_NE(view, nullptr);
