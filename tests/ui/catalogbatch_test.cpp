@@ -408,8 +408,10 @@ namespace {
 /// decides when thumbnails come.
 class GatedPovRay {
 public:
+    /// One render at a time, so pictures come in catalog order.
     GatedPovRay(const QString& folder, ProgramSettings& settings)
         : m_gate(folder + QStringLiteral("/gate")) {
+        settings.parallelRenders = 1;
         settings.povExecutable =
             PutScript(folder + QStringLiteral("/gated-povray.sh"),
                       QStringLiteral("case \"$*\" in *--version*) exec %1 \"$@\";; esac\n"
@@ -432,7 +434,6 @@ TEST_F(AppTest, UndoDuringABatchTakesBackTheUsersLastEditAndNoPictureLandsInAnUn
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     const GatedPovRay povray(m_dir.path(), m_app->Settings());
-    m_app->Settings().parallelRenders = 1; // one at a time, in catalog order
     const std::vector<int> chosen = SimpleIndices(view, 4);
     ASSERT_EQ(chosen.size(), 4u);
     for (int index : chosen) {
@@ -488,7 +489,6 @@ TEST_F(AppTest, ABatchStepThatTookNothingGoesAndASaveDuringABatchKeepsItsState) 
     ASSERT_TRUE(view);
     Catalog& catalog = CatalogOf(view);
     const GatedPovRay povray(m_dir.path(), m_app->Settings());
-    m_app->Settings().parallelRenders = 1; // one at a time, in catalog order
     const std::vector<int> chosen = SimpleIndices(view, 2);
     for (int index : chosen) {
         catalog.GetTexture(index).Thumbnail().Clear();
