@@ -148,7 +148,6 @@ std::vector<std::unique_ptr<Texture>> CatalogModel::TakeTextures(std::span<const
         return {};
     const std::vector<Block> blocks = Blocks(indices);
     std::vector<std::unique_ptr<Texture>> taken;
-    m_removing = true;
     if (blocks.size() > kMaxSeparateRuns) {
         beginResetModel();
         taken = m_catalog.TakeTextures(indices);
@@ -167,7 +166,6 @@ std::vector<std::unique_ptr<Texture>> CatalogModel::TakeTextures(std::span<const
         for (auto& run : runs)
             std::move(run.begin(), run.end(), std::back_inserter(taken));
     }
-    m_removing = false;
     RowsChanged();
     for (const auto& texture : taken)
         m_problems.erase(texture->GetId());
@@ -207,7 +205,7 @@ bool CatalogModel::InsertTextures(std::span<const int> positions,
     }
     textures.clear();
     RowsChanged();
-    emit selectionFlagsChanged(positions.front(), positions.back(), nullptr);
+    emit selectionFlagsChanged(positions.front(), positions.back());
     return true;
 }
 
@@ -250,7 +248,7 @@ void CatalogModel::MoveTextures(std::span<const int> from, std::span<const int> 
         move();
         endMoveRows();
     }
-    emit selectionFlagsChanged(0, m_catalog.GetCount() - 1, nullptr);
+    emit selectionFlagsChanged(0, m_catalog.GetCount() - 1);
 }
 
 void CatalogModel::MoveScattered(std::span<const int> from, std::span<const int> to) {
@@ -299,7 +297,7 @@ void CatalogModel::SwapThumbnail(int index, int layer, Bitmap& picture) {
 void CatalogModel::TextureChanged(int index) {
     const QModelIndex at = this->index(index);
     emit dataChanged(at, at);
-    emit selectionFlagsChanged(index, index, nullptr);
+    emit selectionFlagsChanged(index, index);
 }
 
 void CatalogModel::ResetContents(Catalog&& catalog) {
@@ -323,22 +321,26 @@ void CatalogModel::Refresh() {
 
 // ---- selection flags ----------------------------------------------------------------------
 
-void CatalogModel::SetSelected(std::span<const int> indices, bool selected, const QObject* origin) {
-    if (indices.empty())
-        return;
-    for (int index : indices) {
-        if (selected)
-            m_catalog.Select(index);
-        else
-            m_catalog.Deselect(index);
+void CatalogModel::ChangeSelection(std::span<const int> on, std::span<const int> off) {
+    int low = m_catalog.GetCount();
+    int high = -1;
+    for (const auto& [indices, selected] : {std::pair{on, true}, std::pair{off, false}}) {
+        for (int index : indices) {
+            if (selected)
+                m_catalog.Select(index);
+            else
+                m_catalog.Deselect(index);
+            low = std::min(low, index);
+            high = std::max(high, index);
+        }
     }
-    const auto [low, high] = std::minmax_element(indices.begin(), indices.end());
-    emit selectionFlagsChanged(*low, *high, origin);
+    if (low <= high)
+        emit selectionFlagsChanged(low, high);
 }
 
 void CatalogModel::DeselectAll() {
     m_catalog.DeselectAll();
-    emit selectionFlagsChanged(0, m_catalog.GetCount() - 1, nullptr);
+    emit selectionFlagsChanged(0, m_catalog.GetCount() - 1);
 }
 
 // ---- thumbnail states ---------------------------------------------------------------------

@@ -41,9 +41,6 @@ public:
     ~CatalogModel() override;
 
     const Catalog& Contents() const { return m_catalog; }
-    /// Whether textures are being taken out right now (rows leaving a view then are gone, not
-    /// hidden).
-    bool IsRemovingRows() const { return m_removing; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -84,9 +81,8 @@ public:
 
     // The selection flags.
 
-    /// Selects or deselects the textures at `indices`; `origin` is the one who asked (it is
-    /// told with the others, and may ignore it).
-    void SetSelected(std::span<const int> indices, bool selected, const QObject* origin = nullptr);
+    /// Selects the textures at `on` and deselects those at `off`, telling the windows once.
+    void ChangeSelection(std::span<const int> on, std::span<const int> off);
     void DeselectAll();
 
     // Thumbnail states, for renders that run while the user goes on working.
@@ -107,9 +103,8 @@ public:
 signals:
     /// Texture `index` was put in the place of another with the same id (an edit, or its undo).
     void textureReplaced(int index);
-    /// The selection flags of textures `first` to `last` may have changed, asked for by
-    /// `origin` (null: by a change to the textures).
-    void selectionFlagsChanged(int first, int last, const QObject* origin);
+    /// The selection flags of textures `first` to `last` may have changed.
+    void selectionFlagsChanged(int first, int last);
 
 private:
     struct Block {
@@ -126,5 +121,4 @@ private:
     std::unordered_map<TextureId, QString> m_problems;
     std::function<bool(TextureId)> m_rendering;
     mutable std::unordered_map<TextureId, int> m_rows; ///< empty until asked after a change
-    bool m_removing = false;
 };

@@ -3,32 +3,30 @@
 #include "core/catalog/catalog.h"
 #include "ui/catalog/catalogmodel.h"
 
-#include <QItemSelectionModel>
 #include <QSortFilterProxyModel>
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 CatalogSelection::CatalogSelection(CatalogModel& model, QSortFilterProxyModel& shown,
-                                   QItemSelectionModel& selection, QObject* parent)
-    : QObject(parent), m_model(model), m_shown(shown), m_selection(selection) {
-    connect(&selection, &QItemSelectionModel::selectionChanged, this,
-            &CatalogSelection::OnWindowSelectionChanged);
+                                   QObject* parent)
+    : QItemSelectionModel(&shown, parent), m_model(model), m_shown(shown) {
     connect(&model, &CatalogModel::selectionFlagsChanged, this, &CatalogSelection::OnFlagsChanged);
     // Rows that come into the window (put in, or let through by Find) show their own flags.
     connect(&shown, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { Pull(first, last); });
+            [this](const QModelIndex&, int first, int last) { Show(first, last); });
+    // Rows that leave the window are hidden by Find, or gone with their textures.
     connect(&shown, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            &CatalogSelection::OnShownRowsAboutToBeRemoved);
-    connect(&shown, &QAbstractItemModel::modelReset, this, &CatalogSelection::PullAll);
-    // While rows are rearranged the window's selection follows them on its own; afterwards it is
-    // taken from the flags again.
+            [this](const QModelIndex&, int first, int last) { NoteLeaving(first, last); });
+    connect(&shown, &QAbstractItemModel::rowsRemoved, this, &CatalogSelection::DeselectLeft);
     connect(&shown, &QAbstractItemModel::layoutAboutToBeChanged, this,
-            [this] { m_pulling = true; });
+            [this] { NoteLeaving(0, m_shown.rowCount() - 1); });
     connect(&shown, &QAbstractItemModel::layoutChanged, this, [this] {
-        m_pulling = false;
-        DeselectHidden();
-        PullAll();
+        DeselectLeft();
+        ShowAll();
     });
-    PullAll();
+    connect(&shown, &QAbstractItemModel::modelReset, this, &CatalogSelection::ShowAll);
+    ShowAll();
 }
 
 int CatalogSelection::IndexOf(int row) const {
@@ -56,48 +54,73 @@ std::vector<int> CatalogSelection::IndicesOf(const QItemSelection& ranges) const
             for (int row = range.top(); row <= range.bottom(); ++row)
                 indices.push_back(IndexOf(row));
     std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     return indices;
 }
 
-void CatalogSelection::OnWindowSelectionChanged(const QItemSelection& selected,
-                                                const QItemSelection& deselected) {
-    // Rows that are being taken out leave the window's selection; their flags go with them.
-    if (m_pulling || m_model.IsRemovingRows())
+void CatalogSelection::select(const QItemSelection& selection,
+                              QItemSelectionModel::SelectionFlags command) {
+    if (command == NoUpdate)
         return;
-    m_model.SetSelected(IndicesOf(deselected), false, this);
-    m_model.SetSelected(IndicesOf(selected), true, this);
+    const std::vector<int> now = m_model.Contents().GetSelectedIndices();
+    // As in Qt's own model, a Current step replaces the step before it within one gesture;
+    // any other step starts from the selection as it stands.
+    if (command & Clear)
+        m_beforeStep.clear();
+    else if (!(command & Current) || !m_inGesture)
+        m_beforeStep = now;
+    const std::vector<int> chosen = IndicesOf(selection);
+    std::vector<int> after;
+    if (command & Select)
+        std::set_union(m_beforeStep.begin(), m_beforeStep.end(), chosen.begin(), chosen.end(),
+                       std::back_inserter(after));
+    else if (command & Deselect)
+        std::set_difference(m_beforeStep.begin(), m_beforeStep.end(), chosen.begin(), chosen.end(),
+                            std::back_inserter(after));
+    else if (command & Toggle)
+        std::set_symmetric_difference(m_beforeStep.begin(), m_beforeStep.end(), chosen.begin(),
+                                      chosen.end(), std::back_inserter(after));
+    else
+        after = m_beforeStep;
+    std::vector<int> on;
+    std::vector<int> off;
+    std::set_difference(after.begin(), after.end(), now.begin(), now.end(), std::back_inserter(on));
+    std::set_difference(now.begin(), now.end(), after.begin(), after.end(),
+                        std::back_inserter(off));
+    m_model.ChangeSelection(on, off);
+    m_inGesture = true; // until the flags change otherwise
 }
 
-void CatalogSelection::OnFlagsChanged(int first, int last, const QObject* origin) {
-    if (origin == this || first > last)
-        return;
-    Pull(FirstRowFrom(first), FirstRowFrom(last + 1) - 1);
+void CatalogSelection::OnFlagsChanged(int first, int last) {
+    m_inGesture = false;
+    if (first <= last)
+        Show(FirstRowFrom(first), FirstRowFrom(last + 1) - 1);
 }
 
-void CatalogSelection::OnShownRowsAboutToBeRemoved(const QModelIndex&, int first, int last) {
-    if (m_model.IsRemovingRows())
-        return;
-    // Find hides these textures: they leave the selection.
+void CatalogSelection::NoteLeaving(int first, int last) {
+    m_leaving.clear();
+    for (int index : m_model.Contents().GetSelectedIndices()) {
+        const QModelIndex texture = m_model.index(index);
+        const int row = m_shown.mapFromSource(texture).row();
+        if (row >= first && row <= last)
+            m_leaving.emplace_back(texture);
+    }
+}
+
+void CatalogSelection::DeselectLeft() {
     std::vector<int> hidden;
-    for (int row = first; row <= last; ++row)
-        if (const int index = IndexOf(row); m_model.Contents().IsSelected(index))
-            hidden.push_back(index);
-    m_model.SetSelected(hidden, false, this);
+    for (const QPersistentModelIndex& texture : std::exchange(m_leaving, {}))
+        if (texture.isValid() && !m_shown.mapFromSource(texture).isValid())
+            hidden.push_back(texture.row());
+    std::sort(hidden.begin(), hidden.end());
+    m_model.ChangeSelection({}, hidden);
 }
 
-void CatalogSelection::DeselectHidden() {
-    std::vector<int> hidden;
-    for (int index : m_model.Contents().GetSelectedIndices())
-        if (!m_shown.mapFromSource(m_model.index(index)).isValid())
-            hidden.push_back(index);
-    m_model.SetSelected(hidden, false, this);
+void CatalogSelection::ShowAll() {
+    Show(0, m_shown.rowCount() - 1);
 }
 
-void CatalogSelection::PullAll() {
-    Pull(0, m_shown.rowCount() - 1);
-}
-
-void CatalogSelection::Pull(int first, int last) {
+void CatalogSelection::Show(int first, int last) {
     const int rows = m_shown.rowCount();
     first = std::max(first, 0);
     last = std::min(last, rows - 1);
@@ -117,15 +140,14 @@ void CatalogSelection::Pull(int first, int last) {
         runStart = row;
         runSelected = selected;
     }
-    m_pulling = true;
+    // Qt's own model is called directly: what it holds comes from the flags only.
     if (first == 0 && last == rows - 1) {
         // Cleared first: comparing a large old selection with a large new one costs Qt the
         // product of their sizes.
-        m_selection.clearSelection();
+        QItemSelectionModel::select(QItemSelection(), Clear);
     } else if (!off.isEmpty()) {
-        m_selection.select(off, QItemSelectionModel::Deselect);
+        QItemSelectionModel::select(off, Deselect);
     }
     if (!on.isEmpty())
-        m_selection.select(on, QItemSelectionModel::Select);
-    m_pulling = false;
+        QItemSelectionModel::select(on, Select);
 }

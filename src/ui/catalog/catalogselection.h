@@ -1,38 +1,41 @@
 #pragma once
 
-#include <QItemSelection>
-#include <QObject>
+#include <QItemSelectionModel>
+#include <QPersistentModelIndex>
+#include <vector>
 
 class CatalogModel;
-class QItemSelectionModel;
 class QSortFilterProxyModel;
 
-/// Keeps the selection of one catalog window and the catalog's selection flags in step. The
-/// flags are what commands and renders act on; the window's selection model is what the mouse,
-/// the keyboard and assistive technology change, and what they read. Whatever changes one side
-/// reaches the other here and nowhere else: the user's choice goes into the flags (and from
-/// there to the other windows of the catalog), changed flags come back into the window, and a
-/// texture that Find hides leaves the selection, so commands act on shown textures only.
-class CatalogSelection : public QObject {
+/// The selection of one catalog window. The catalog's selection flags are the selection: this
+/// model only shows them to the window (the view paints them, assistive technology reads them)
+/// and turns every change asked of it (mouse, keyboard, assistive technology, Select All) into a
+/// change of the flags. What it shows is written from the flags alone, whichever window or
+/// command changed them, so the windows of a catalog and its commands always agree. A texture
+/// that Find hides leaves the selection, so commands act on shown textures only.
+class CatalogSelection : public QItemSelectionModel {
     Q_OBJECT
 public:
-    /// `shown` shows `model`'s textures in the window; `selection` is the window's selection of
-    /// the shown rows.
-    CatalogSelection(CatalogModel& model, QSortFilterProxyModel& shown,
-                     QItemSelectionModel& selection, QObject* parent = nullptr);
+    /// `shown` shows `model`'s textures in the window, in catalog order.
+    CatalogSelection(CatalogModel& model, QSortFilterProxyModel& shown, QObject* parent = nullptr);
 
-    /// Makes the window's selection of every shown row match the flags.
-    void PullAll();
+    using QItemSelectionModel::select;
+    /// Changes the flags as Qt's selection model would change its own selection.
+    void select(const QItemSelection& selection,
+                QItemSelectionModel::SelectionFlags command) override;
 
 private:
-    void OnWindowSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void OnFlagsChanged(int first, int last, const QObject* origin);
-    void OnShownRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
-    /// Textures that Find hides leave the selection.
-    void DeselectHidden();
-    /// Makes the window's selection of shown rows `first` to `last` match the flags.
-    void Pull(int first, int last);
-    /// The catalog indices of the rows of `ranges`.
+    /// Shows the flags of shown rows `first` to `last`.
+    void Show(int first, int last);
+    void ShowAll();
+    void OnFlagsChanged(int first, int last);
+    /// Notes the selected textures among those the window shows, or among shown rows `first` to
+    /// `last`, before rows leave the window.
+    void NoteLeaving(int first, int last);
+    /// The noted textures that still exist and are no longer shown (Find hides them) leave the
+    /// selection.
+    void DeselectLeft();
+    /// The sorted catalog indices of the rows of `ranges`.
     std::vector<int> IndicesOf(const QItemSelection& ranges) const;
     int IndexOf(int row) const;
     /// The first shown row whose catalog index is `index` or more (the row count when none).
@@ -40,6 +43,9 @@ private:
 
     CatalogModel& m_model;
     QSortFilterProxyModel& m_shown;
-    QItemSelectionModel& m_selection;
-    bool m_pulling = false;
+    /// The flags as they were before the last step, which a step of the same gesture (a
+    /// selecting drag) replaces; valid until the flags change otherwise.
+    std::vector<int> m_beforeStep;
+    bool m_inGesture = false;
+    std::vector<QPersistentModelIndex> m_leaving; ///< in the catalog's model
 };

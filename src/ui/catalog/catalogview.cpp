@@ -75,7 +75,9 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_shown->setSourceModel(&document.Model());
     setItemDelegate(m_delegate);
     setModel(m_shown);
-    m_selection = new CatalogSelection(document.Model(), *m_shown, *selectionModel(), this);
+    QItemSelectionModel* byDefault = selectionModel();
+    setSelectionModel(new CatalogSelection(document.Model(), *m_shown, this));
+    delete byDefault;
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
     // Larger thumbnails come for the cells in sight, and show as they come.

@@ -18,14 +18,13 @@ class CatalogDragDrop;
 class CatalogFilter;
 class CatalogFindBar;
 class CatalogRenders;
-class CatalogSelection;
 class QLineEdit;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
 /// grid of thumbnails with names, placed by the catalog's cell layout and painted by its
 /// delegate. The mouse selects (click, Shift-click for a range from the anchor, Ctrl-click to
-/// toggle) and so does the keyboard from the focus cell; the selection is the window's
-/// selection model, kept in step with the catalog's flags, and assistive technology reads and
+/// toggle) and so does the keyboard from the focus cell; the selection is the catalog's, shown
+/// by the window's selection model, and assistive technology reads and
 /// changes it as a list of named items. The window's commands (its Commands()) act on the
 /// selection. Find narrows the grid to the textures whose name or description holds a text.
 /// Textures are dragged to move them, to copy them into another catalog or to give their source
@@ -152,7 +151,6 @@ private:
     AppServices& m_app;
     CatalogFilter* m_shown;
     CatalogDelegate* m_delegate;
-    CatalogSelection* m_selection;
     CatalogCommands* m_commands;
     CatalogActions* m_actions;
     CatalogRenders& m_renders;
