@@ -55,17 +55,17 @@ TEST_F(CatalogSelectionTest, EveryStepChangesTheFlagsAsQtChangesItsOwnSelection)
     QItemSelectionModel reference(&plain);
     CatalogSelection window(Model(), m_first);
     using Flag = QItemSelectionModel::SelectionFlag;
-    const QItemSelectionModel::SelectionFlags commands[] = {
-        Flag::Select,
-        Flag::Deselect,
-        Flag::Toggle,
-        Flag::ClearAndSelect,
-        Flag::Select | Flag::Current,
-        Flag::Toggle | Flag::Current,
-        Flag::Deselect | Flag::Current,
-        Flag::Clear,
-        Flag::Clear | Flag::Select | Flag::Current,
-        Flag::NoUpdate};
+    const QItemSelectionModel::SelectionFlags commands[] = {Flag::Select,
+                                                            Flag::Deselect,
+                                                            Flag::Toggle,
+                                                            Flag::ClearAndSelect,
+                                                            Flag::Select | Flag::Current,
+                                                            Flag::Toggle | Flag::Current,
+                                                            Flag::Deselect | Flag::Current,
+                                                            Flag::Clear,
+                                                            Flag::Clear | Flag::Select |
+                                                                Flag::Current,
+                                                            Flag::NoUpdate};
     std::mt19937 random(7);
     auto row = [&random] { return static_cast<int>(random() % kTextures); };
     for (int step = 0; step < 400; ++step) {

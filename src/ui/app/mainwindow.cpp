@@ -1,6 +1,6 @@
 #include "ui/app/mainwindow.h"
 
-#include "ui/app/lockkeys.h"
+#include "ui/app/lockindicators.h"
 #include "ui/app/startpage.h"
 #include "ui/framework/command.h"
 #include "ui/framework/document.h"
@@ -324,39 +324,12 @@ void MainWindow::CreateToolBar() {
 
 void MainWindow::CreateStatusBar() {
     statusBar()->showMessage(QStringLiteral("Ready"));
-    auto indicator = [this](const QString& text) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(text + QStringLiteral("Indicator"));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
-        label->setAlignment(Qt::AlignCenter);
-        statusBar()->addPermanentWidget(label);
-        return label;
-    };
     // What the active window reports ("17 of 1,989 textures"), left of the lock indicators.
     m_viewStatus = new QLabel(this);
     m_viewStatus->setObjectName(QStringLiteral("ViewStatus"));
     m_viewStatus->hide();
     statusBar()->addPermanentWidget(m_viewStatus);
-    m_capsLock = indicator(QStringLiteral("CAP"));
-    m_numLock = indicator(QStringLiteral("NUM"));
-    m_scrollLock = indicator(QStringLiteral("SCRL"));
-    auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, &MainWindow::UpdateLockIndicators);
-    poll->start(500);
-    UpdateLockIndicators();
-}
-
-void MainWindow::UpdateLockIndicators() {
-    // An indicator shows its text while its lock is on, as keyboards light theirs; where the
-    // window system cannot tell, the indicators go rather than show a guess.
-    const std::optional<LockKeys::State> state = LockKeys::Query();
-    for (auto [label, lit, text] : {std::tuple{m_capsLock, state && state->caps, "CAP"},
-                                    std::tuple{m_numLock, state && state->num, "NUM"},
-                                    std::tuple{m_scrollLock, state && state->scroll, "SCRL"}}) {
-        label->setVisible(state.has_value());
-        label->setText(lit ? QString::fromLatin1(text) : QString());
-    }
+    new LockIndicators(*statusBar());
 }
 
 void MainWindow::ShowStatus(const QString& text) {

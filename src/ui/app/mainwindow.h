@@ -100,7 +100,6 @@ private:
     void OnActiveViewChanged();
     void RebuildMenus();
     void UpdateTitle();
-    void UpdateLockIndicators();
     /// Shows the start page when no document window is open, and hides it when one is.
     void UpdateStartPage();
     /// A new catalog, then its import of POV-Ray source files.
@@ -137,9 +136,6 @@ private:
     QMenu* m_helpMenu = nullptr;
     QList<QMenu*> m_viewMenus;
     QToolBar* m_toolBar = nullptr;
-    QLabel* m_capsLock = nullptr;
-    QLabel* m_numLock = nullptr;
-    QLabel* m_scrollLock = nullptr;
     QLabel* m_viewStatus = nullptr;
     QPointer<QMdiSubWindow> m_lastPlaced;
     QRect m_pendingPlacement;

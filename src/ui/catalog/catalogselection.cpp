@@ -91,6 +91,36 @@ void CatalogSelection::select(const QItemSelection& selection,
     m_inGesture = true; // until the flags change otherwise
 }
 
+void CatalogSelection::Click(int row, Qt::KeyboardModifiers modifiers) {
+    if (m_shown.rowCount() == 0)
+        return;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool control = modifiers & Qt::ControlModifier;
+    const QModelIndex hit = row < 0 ? QModelIndex() : m_shown.index(row, 0);
+    const QModelIndex texture = m_shown.mapToSource(hit);
+    const int anchorRow = m_anchor.isValid() ? m_shown.mapFromSource(m_anchor).row() : -1;
+    if (!hit.isValid()) {
+        clearSelection();
+    } else if (shift && control) {
+        return;
+    } else if (shift && anchorRow >= 0) {
+        select(QItemSelection(m_shown.index(std::min(row, anchorRow), 0),
+                              m_shown.index(std::max(row, anchorRow), 0)),
+               ClearAndSelect);
+    } else if (control) {
+        const bool selected = m_model.Contents().IsSelected(texture.row());
+        select(hit, selected ? Deselect : Select);
+        if (!selected)
+            m_anchor = texture;
+    } else {
+        // A plain click, and a Shift-click while there is no anchor yet: that texture alone.
+        select(hit, ClearAndSelect);
+        m_anchor = texture;
+    }
+    if (hit.isValid() && hit != currentIndex())
+        setCurrentIndex(hit, NoUpdate);
+}
+
 void CatalogSelection::OnFlagsChanged(int first, int last) {
     m_inGesture = false;
     if (first <= last)

@@ -12,7 +12,8 @@ class QSortFilterProxyModel;
 /// and turns every change asked of it (mouse, keyboard, assistive technology, Select All) into a
 /// change of the flags. What it shows is written from the flags alone, whichever window or
 /// command changed them, so the windows of a catalog and its commands always agree. A texture
-/// that Find hides leaves the selection, so commands act on shown textures only.
+/// that Find hides leaves the selection, so commands act on shown textures only. A click (or
+/// its key) selects by the window's rules, from the anchor it keeps.
 class CatalogSelection : public QItemSelectionModel {
     Q_OBJECT
 public:
@@ -23,6 +24,13 @@ public:
     /// Changes the flags as Qt's selection model would change its own selection.
     void select(const QItemSelection& selection,
                 QItemSelectionModel::SelectionFlags command) override;
+
+    /// The selection rules of a left-button press on shown row `row` (-1: outside every cell),
+    /// for the mouse and the keyboard alike; the row pressed becomes the current one.
+    void Click(int row, Qt::KeyboardModifiers modifiers);
+    /// The catalog index of the texture a Shift-click range starts from, -1 when none.
+    int Anchor() const { return m_anchor.isValid() ? m_anchor.row() : -1; }
+    void ForgetAnchor() { m_anchor = QPersistentModelIndex(); }
 
 private:
     /// Shows the flags of shown rows `first` to `last`.
@@ -48,4 +56,5 @@ private:
     std::vector<int> m_beforeStep;
     bool m_inGesture = false;
     std::vector<QPersistentModelIndex> m_leaving; ///< in the catalog's model
+    QPersistentModelIndex m_anchor;               ///< in the catalog's model
 };

@@ -75,8 +75,9 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     m_shown->setSourceModel(&document.Model());
     setItemDelegate(m_delegate);
     setModel(m_shown);
+    m_selection = new CatalogSelection(document.Model(), *m_shown, this);
     QItemSelectionModel* byDefault = selectionModel();
-    setSelectionModel(new CatalogSelection(document.Model(), *m_shown, this));
+    setSelectionModel(m_selection);
     delete byDefault;
     m_zoom = std::clamp(app.Settings().catalogZoom, kMinimumZoom, kMaximumZoom);
     m_delegate->SetThumbnailSize(ThumbnailSize(), m_zoom / 100.0);
@@ -194,7 +195,7 @@ bool CatalogView::IsFiltered() const {
 }
 
 int CatalogView::Anchor() const {
-    return m_anchor.isValid() ? m_anchor.row() : -1;
+    return m_selection->Anchor();
 }
 
 int CatalogView::FocusIndex() const {
@@ -536,36 +537,7 @@ void CatalogView::CloseFind() {
 // ---- selection by mouse and keyboard ------------------------------------------------------
 
 void CatalogView::SelectAt(int row, Qt::KeyboardModifiers modifiers) {
-    if (m_shown->rowCount() == 0)
-        return;
-    QItemSelectionModel* selection = selectionModel();
-    const bool shift = modifiers & Qt::ShiftModifier;
-    const bool control = modifiers & Qt::ControlModifier;
-    const QModelIndex hit = row < 0 ? QModelIndex() : ShownIndex(row);
-    const int anchorRow = Anchor() >= 0 ? RowOf(Anchor()) : -1;
-    const QModelIndex texture = row < 0 ? QModelIndex() : m_shown->mapToSource(hit);
-    if (!hit.isValid()) {
-        selection->clearSelection();
-    } else if (shift && control) {
-        return;
-    } else if (shift && anchorRow >= 0) {
-        selection->select(QItemSelection(ShownIndex(std::min(row, anchorRow)),
-                                         ShownIndex(std::max(row, anchorRow))),
-                          QItemSelectionModel::ClearAndSelect);
-    } else if (control) {
-        if (m_document.Contents().IsSelected(texture.row())) {
-            selection->select(hit, QItemSelectionModel::Deselect);
-        } else {
-            selection->select(hit, QItemSelectionModel::Select);
-            m_anchor = texture;
-        }
-    } else {
-        // A plain click, and a Shift-click while there is no anchor yet: that texture alone.
-        selection->select(hit, QItemSelectionModel::ClearAndSelect);
-        m_anchor = texture;
-    }
-    if (hit.isValid() && hit != currentIndex())
-        selection->setCurrentIndex(hit, QItemSelectionModel::NoUpdate);
+    m_selection->Click(row, modifiers);
     StateChanged();
 }
 
@@ -613,7 +585,7 @@ void CatalogView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CatalogView::ForgetAnchor() {
-    m_anchor = QPersistentModelIndex();
+    m_selection->ForgetAnchor();
 }
 
 // ---- mouse --------------------------------------------------------------------------------

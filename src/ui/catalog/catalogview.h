@@ -18,6 +18,7 @@ class CatalogDragDrop;
 class CatalogFilter;
 class CatalogFindBar;
 class CatalogRenders;
+class CatalogSelection;
 class QLineEdit;
 
 /// The window of an open catalog: the textures of the catalog's model as a vertically scrolling
@@ -136,8 +137,7 @@ private:
     QModelIndex ShownIndex(int row) const;
     /// The grid row under a viewport point, or -1.
     int RowAt(const QPoint& position) const;
-    /// The selection rules of a left-button press on grid row `row` (-1: outside every cell),
-    /// for the mouse and the keyboard alike.
+    /// A click's selection rules on grid row `row` (-1: outside every cell).
     void SelectAt(int row, Qt::KeyboardModifiers modifiers);
     void MoveFocus(int row, Qt::KeyboardModifiers modifiers);
     /// Room above the grid for the Find bar and below it for the batch bar.
@@ -150,13 +150,13 @@ private:
     CatalogDocument& m_document;
     AppServices& m_app;
     CatalogFilter* m_shown;
+    CatalogSelection* m_selection;
     CatalogDelegate* m_delegate;
     CatalogCommands* m_commands;
     CatalogActions* m_actions;
     CatalogRenders& m_renders;
     BatchBar* m_batchBar;
     CatalogFindBar* m_findBar;
-    QPersistentModelIndex m_anchor; ///< in the catalog's model
     int m_zoom = 100;
     int m_wheelRemainder = 0;
     int m_zoomRemainder = 0;
