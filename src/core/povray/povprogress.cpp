@@ -66,8 +66,14 @@ void PovProgressParser::TakeLine(std::string line) {
     if (IsNoise(line))
         return;
     if (line.rfind("====", 0) == 0) {
-        m_section.clear();
-        m_sectionBytes = 0;
+        // POV-Ray's threads may print a parse error just before the banner of its section: a
+        // located error stays, the rest of the section before goes.
+        std::erase_if(m_section, [this](const std::string& kept) {
+            const bool located = kept.rfind("File '", 0) == 0 && Contains(kept, "Error");
+            if (!located)
+                m_sectionBytes -= kept.size();
+            return !located;
+        });
         return;
     }
     // POV-Ray wraps long messages, continuing them on lines that start with one blank.

@@ -104,6 +104,20 @@ TEST(PovProgress, ErrorLinesOfAParseError) {
                   "Fatal error in parser: Cannot parse input.", "Render failed"}));
     EXPECT_EQ(parser.ErrorLines(2).size(), 2u);
     EXPECT_EQ(parser.Percent(), -1);
+
+    // POV-Ray's threads sometimes print the error before the banner of its section.
+    PovProgressParser early;
+    early.Feed("  Warning Stream to console.......On \n"
+               "File 'temppv$$.!!!' line 2: Parse Error: No matching } in 'sphere', End of File\n"
+               " found instead\n"
+               "==== [Parsing...] ==========================================================\n"
+               "Fatal error in parser: Cannot parse input.\n"
+               "Render failed\n");
+    EXPECT_EQ(
+        early.ErrorLines(),
+        (std::vector<std::string>{"File 'temppv$$.!!!' line 2: Parse Error: No matching } "
+                                  "in 'sphere', End of File found instead",
+                                  "Fatal error in parser: Cannot parse input.", "Render failed"}));
 }
 
 TEST(PovProgress, ErrorLinesWithoutAnErrorWordAreTheSectionTail) {
