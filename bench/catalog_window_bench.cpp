@@ -9,6 +9,7 @@
 #include "benchsupport.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
+#include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogkind.h"
 #include "ui/catalog/catalogview.h"
 #include "ui/framework/document.h"
@@ -16,6 +17,7 @@
 #include "ui/framework/documentview.h"
 
 #include <QAbstractScrollArea>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -125,9 +127,14 @@ int main(int argc, char* argv[]) {
     const double scroll = Milliseconds(timer);
 
     timer.restart();
-    QMetaObject::invokeMethod(window, "OnSelectAll");
+    auto* catalogView = qobject_cast<CatalogView*>(window);
+    catalogView->Action(QStringLiteral("Select All"))->trigger();
     Settle(window);
     const double selectAll = Milliseconds(timer);
+    if (catalogView->Document().Contents().GetSelectedCount() != kTextures) {
+        std::fprintf(stderr, "Select All did not select every texture\n");
+        return 1;
+    }
 
     auto* find = window->findChild<QLineEdit*>();
     timer.restart();

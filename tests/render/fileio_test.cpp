@@ -324,6 +324,20 @@ TEST(WriteRoad, ChangedContentsCountAndATouchDoesNot) {
     EXPECT_FALSE(ChangedSince(path, FileStamp{}));
 }
 
+TEST(WriteRoad, TheContentsChecksumIsCrc32HoweverTheBytesArePieced) {
+    ContentChecksum whole;
+    whole.Add("123456789", 9);
+    EXPECT_EQ(whole.Result().toHex(), "cbf43926"); // the standard check value
+    ContentChecksum pieced;
+    pieced.Add("1234", 4);
+    pieced.Add("", 0);
+    pieced.Add("56789", 5);
+    EXPECT_EQ(pieced.Result(), whole.Result());
+    pieced.Reset();
+    pieced.Add("123456780", 9);
+    EXPECT_NE(pieced.Result(), whole.Result());
+}
+
 TEST(ReadRoad, OnlyRegularFilesOfAFittingSizeAreRead) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

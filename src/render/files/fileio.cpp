@@ -32,7 +32,6 @@ constexpr const char* kCannotSaveInFolder =
     "%1 cannot be saved: the folder %2 cannot be written (%3).";
 constexpr int kMaxLinkHops = 40;
 constexpr std::size_t kReadBlock = std::size_t{1} << 20;
-constexpr auto kHashAlgorithm = QCryptographicHash::Sha1;
 
 QString WithFileName(const QString& message, const QString& path) {
     return message.contains(QLatin1String("%1")) ? QString(message).arg(path) : message;
@@ -103,24 +102,24 @@ struct ReadFailed {
     QString message;
 };
 
-/// Hands the archive's blocks straight to the new file, each write checked, and hashes them for
-/// the stamp of the new file.
+/// Hands the archive's blocks straight to the new file, each write checked, and checksums them
+/// for the stamp of the new file.
 class SaveFileSink : public ArchiveSink {
 public:
-    explicit SaveFileSink(QSaveFile& file) : m_file(file), m_hash(kHashAlgorithm) {}
+    explicit SaveFileSink(QSaveFile& file) : m_file(file) {}
     void Write(const std::uint8_t* data, std::size_t size) override {
         const auto length = static_cast<qint64>(size);
         if (m_file.write(reinterpret_cast<const char*>(data), length) != length)
             // A short write without an error is a disk that took what it had room for.
             throw WriteFailed{m_file.error() == QFileDevice::NoError ? Reason(ENOSPC)
                                                                      : m_file.errorString()};
-        m_hash.addData(QByteArrayView(data, length));
+        m_hash.Add(data, size);
     }
-    QByteArray Hash() const { return m_hash.result(); }
+    QByteArray Hash() const { return m_hash.Result(); }
 
 private:
     QSaveFile& m_file;
-    QCryptographicHash m_hash;
+    ContentChecksum m_hash;
 };
 
 /// Why no new file could be made beside `target`: a folder that takes no new file is named as
@@ -267,7 +266,7 @@ FileResult WriteThrough(const QString& path, const std::function<void(ArchiveSin
 // ---- reading ---------------------------------------------------------------------------------
 
 ReadableFile::ReadableFile(QString path, int fd, qint64 size)
-    : m_path(std::move(path)), m_fd(fd), m_size(size), m_hash(kHashAlgorithm) {}
+    : m_path(std::move(path)), m_fd(fd), m_size(size) {}
 
 ReadableFile::~ReadableFile() {
     ::close(m_fd);
@@ -314,7 +313,7 @@ std::size_t ReadableFile::Read(std::uint8_t* data, std::size_t size) {
             m_error = errno;
             return 0;
         }
-        m_hash.addData(QByteArrayView(data, read));
+        m_hash.Add(data, static_cast<std::size_t>(read));
         m_stamp.size += read;
         return static_cast<std::size_t>(read);
     }
@@ -336,7 +335,7 @@ bool ReadableFile::Rewind() {
         m_error = errno;
         return false;
     }
-    m_hash.reset();
+    m_hash.Reset();
     m_stamp.size = 0;
     return true;
 }
@@ -349,7 +348,7 @@ FileStamp ReadableFile::Finish() {
     std::vector<std::uint8_t> block(kReadBlock);
     while (Read(block.data(), block.size()) > 0) {
     }
-    m_stamp.hash = m_hash.result();
+    m_stamp.hash = m_hash.Result();
     return m_stamp;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/archive/archive.h"
+#include "render/files/contentchecksum.h"
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -82,7 +82,7 @@ private:
     int m_fd;
     qint64 m_size;
     int m_error = 0;
-    QCryptographicHash m_hash;
+    ContentChecksum m_hash;
     FileStamp m_stamp;
 };
 
