@@ -1,5 +1,5 @@
-// The catalog model: what views read from it, and the signals by which the undo steps tell
-// them what changed.
+// The catalog model: what views read from it, the signals by which the undo steps tell them
+// what changed, and the selection, which is the catalog's flags shown by each window.
 
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
@@ -7,14 +7,17 @@
 #include "ui/catalog/catalogedits.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogmodel.h"
+#include "ui/catalog/catalogselection.h"
 #include "ui/framework/documenttemplate.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QStringListModel>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <random>
 #include <set>
 
 namespace {
@@ -86,6 +89,16 @@ protected:
         return names;
     }
     std::vector<std::string> Names() { return Names(m_document.Model()); }
+    std::vector<int> Flags() { return Contents().GetSelectedIndices(); }
+    /// The catalog indices a window's selection model holds.
+    static std::vector<int> Selected(const QItemSelectionModel& selection,
+                                     const CatalogFilter& filter) {
+        std::vector<int> indices;
+        for (const QModelIndex& row : selection.selectedRows())
+            indices.push_back(filter.mapToSource(row).row());
+        std::sort(indices.begin(), indices.end());
+        return indices;
+    }
 
     DocumentTemplate m_kind{
         {QStringLiteral("Catalog"), QString(), QStringLiteral(".VLV")},
@@ -415,4 +428,101 @@ TEST_F(CatalogModelTest, FindShowsTexturesWhoseNameOrDescriptionHoldsTheText) {
     m_filter.SetText(QString());
     EXPECT_EQ(m_filter.rowCount(), 10);
     EXPECT_TRUE(m_filter.Accepts(9));
+}
+
+// ---- the selection ---------------------------------------------------------------------------
+
+TEST_F(CatalogModelTest, EveryStepChangesTheFlagsAsQtChangesItsOwnSelection) {
+    // The same steps on Qt's own selection model over a plain list of as many rows.
+    const int kCount = Model().rowCount();
+    QStringListModel plain(QStringList(kCount, QStringLiteral("x")));
+    QItemSelectionModel reference(&plain);
+    CatalogSelection window(Model(), m_filter);
+    using Flag = QItemSelectionModel::SelectionFlag;
+    const QItemSelectionModel::SelectionFlags commands[] = {Flag::Select,
+                                                            Flag::Deselect,
+                                                            Flag::Toggle,
+                                                            Flag::ClearAndSelect,
+                                                            Flag::Select | Flag::Current,
+                                                            Flag::Toggle | Flag::Current,
+                                                            Flag::Deselect | Flag::Current,
+                                                            Flag::Clear,
+                                                            Flag::Clear | Flag::Select |
+                                                                Flag::Current,
+                                                            Flag::NoUpdate};
+    std::mt19937 random(7);
+    auto row = [&random, kCount] { return static_cast<int>(random() % kCount); };
+    for (int step = 0; step < 400; ++step) {
+        const auto command = commands[random() % std::size(commands)];
+        QItemSelection ours;
+        QItemSelection theirs;
+        for (int range = 0, ranges = 1 + static_cast<int>(random() % 2); range < ranges; ++range) {
+            const int one = row();
+            const int other = row();
+            const int top = std::min(one, other);
+            const int bottom = std::max(one, other);
+            ours.select(m_filter.index(top, 0), m_filter.index(bottom, 0));
+            theirs.select(plain.index(top, 0), plain.index(bottom, 0));
+        }
+        window.select(ours, command);
+        reference.select(theirs, command);
+        std::vector<int> expected;
+        for (const QModelIndex& index : reference.selectedRows())
+            expected.push_back(index.row());
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(Flags(), expected) << "step " << step << ", command " << command.toInt();
+        ASSERT_EQ(Selected(window, m_filter), expected) << "step " << step;
+    }
+    // The single-index way in, and clearing, go the same road.
+    window.select(m_filter.index(3, 0), Flag::ClearAndSelect);
+    EXPECT_EQ(Flags(), std::vector<int>{3});
+    window.clearSelection();
+    EXPECT_TRUE(Flags().empty());
+}
+
+TEST_F(CatalogModelTest, TwoWindowsAndTheCommandsShareOneSelection) {
+    CatalogFilter other;
+    other.setSourceModel(&Model());
+    CatalogSelection first(Model(), m_filter);
+    CatalogSelection second(Model(), other);
+    using Flag = QItemSelectionModel::SelectionFlag;
+
+    // Chosen in one window, shown in both; changed by a command, shown in both.
+    first.select(QItemSelection(m_filter.index(1, 0), m_filter.index(3, 0)), Flag::ClearAndSelect);
+    EXPECT_EQ(Selected(second, other), (std::vector<int>{1, 2, 3}));
+    Model().ChangeSelection(std::vector<int>{7}, std::vector<int>{2});
+    EXPECT_EQ(Flags(), (std::vector<int>{1, 3, 7}));
+    EXPECT_EQ(Selected(first, m_filter), Flags());
+    EXPECT_EQ(Selected(second, other), Flags());
+
+    // A drag in the first window goes on after the second window chose another texture: its
+    // next step starts from the selection as it stands and keeps the other window's choice.
+    first.select(QItemSelection(m_filter.index(0, 0), m_filter.index(0, 0)), Flag::ClearAndSelect);
+    second.select(other.index(9, 0), Flag::Select);
+    first.select(QItemSelection(m_filter.index(0, 0), m_filter.index(2, 0)),
+                 Flag::Select | Flag::Current);
+    EXPECT_EQ(Flags(), (std::vector<int>{0, 1, 2, 9}));
+
+    // Find in the second window hides all but T1: the others leave the selection everywhere.
+    other.SetText(QStringLiteral("T1"));
+    EXPECT_EQ(Flags(), std::vector<int>{1});
+    EXPECT_EQ(Selected(first, m_filter), Flags());
+    EXPECT_EQ(Selected(second, other), Flags());
+
+    // A texture renamed so that Find no longer lets it through leaves the selection too.
+    auto renamed = std::make_unique<SimpleTexture>(
+        dynamic_cast<const SimpleTexture&>(Contents().GetTexture(1)));
+    renamed->SetName("Renamed");
+    renamed->SetDescription("");
+    Model().ReplaceTexture(1, std::move(renamed));
+    EXPECT_TRUE(Flags().empty());
+
+    // Textures taken out go from the selection; those after them keep theirs at their new rows.
+    other.SetText(QStringLiteral("T"));
+    first.select(QItemSelection(m_filter.index(5, 0), m_filter.index(6, 0)), Flag::Select);
+    EXPECT_EQ(Flags(), (std::vector<int>{5, 6}));
+    Model().TakeTextures(std::vector<int>{0, 1});
+    EXPECT_EQ(Flags(), (std::vector<int>{3, 4}));
+    EXPECT_EQ(Selected(first, m_filter), Flags());
+    EXPECT_EQ(Selected(second, other), Flags());
 }
