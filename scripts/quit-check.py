@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""Quitting with unsaved catalogs, driven with real keys and clicks in the real program (started
+by scripts/quit-check.sh): Ctrl+Q asks once for all of them, naming each; Cancel keeps the program
+and the changes, Save All saves every one and quits, Discard quits and leaves the files alone.
+
+Usage: quit-check.py BUILD_DIR WORK_DIR (WORK_DIR holds first.vlv and second.vlv)
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+import checksupport
+from checksupport import check, wait_for
+
+BUILD, WORK = sys.argv[1], sys.argv[2]
+CATALOGS = [os.path.join(WORK, name) for name in ("first.vlv", "second.vlv")]
+
+
+def count_in_file(path):
+    dump = subprocess.run([os.path.join(BUILD, "src/cli/velvane-cli"), "dump", path],
+                          capture_output=True, text=True, check=True)
+    return len(json.loads(dump.stdout)["textures"])
+
+
+def nodes(node, role):
+    """Every node below `node` with the role, not looking into lists' items."""
+    found = []
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is None:
+            continue
+        if child.getRoleName() == role:
+            found.append(child)
+        if child.getRoleName() != "list":
+            found += nodes(child, role)
+    return found
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name == "Velvane":
+            return app
+    return None
+
+
+def frame_id():
+    out = subprocess.run(["xdotool", "search", "--name", "^Velvane - "], capture_output=True,
+                         text=True).stdout.split()
+    return out[0] if out else None
+
+
+def keys(*names):
+    # Without a window manager the window must be given the keyboard before each key.
+    subprocess.run(["xdotool", "windowfocus", "--sync", frame_id()], stderr=subprocess.DEVNULL)
+    time.sleep(0.2)
+    subprocess.run(["xdotool", "key", "--delay", "200", *names])
+    time.sleep(0.5)
+
+
+def question():
+    """The quit question's dialog once it shows: its text and its buttons by name."""
+    def shown():
+        app = application()
+        if app is None:
+            return None
+        for dialog in nodes(app, "dialog") + nodes(app, "alert"):
+            labels = [label.name for label in nodes(dialog, "label")]
+            if any("Save the changes" in text for text in labels):
+                return dialog, "\n".join(labels), {b.name: b for b in nodes(dialog, "push button")}
+        return None
+    return wait_for(shown, 10)
+
+
+def click(node):
+    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"])
+
+
+def start():
+    process = subprocess.Popen([os.path.join(BUILD, "src/ui/velvane"), *CATALOGS],
+                               stderr=subprocess.DEVNULL)
+    check(wait_for(lambda: frame_id() and application(), 20) is not None, "the program started")
+    time.sleep(1)
+    return process
+
+
+def change_both():
+    """Deletes the first texture of each catalog, from the keyboard."""
+    for _ in CATALOGS:
+        keys("Home", "Delete")
+        time.sleep(0.6)
+        subprocess.run(["xdotool", "key", "Return"])  # Yes
+        time.sleep(0.6)
+        keys("ctrl+Tab")
+
+
+def ask(what):
+    keys("ctrl+q")
+    shown = question()
+    check(shown is not None, f"{what}: Ctrl+Q asks")
+    return shown
+
+
+def main():
+    original = count_in_file(CATALOGS[0])
+    backup = [path + ".orig" for path in CATALOGS]
+    for path, copy in zip(CATALOGS, backup):
+        shutil.copy(path, copy)
+
+    process = start()
+    change_both()
+    shown = ask("two changed catalogs")
+    if shown:
+        _, text, buttons = shown
+        check("these 2 documents" in text and "first.vlv" in text and "second.vlv" in text,
+              "one question names both catalogs", text.replace("\n", " | "))
+        check(sorted(buttons) == ["Cancel", "Discard", "Save All"],
+              "its buttons are Save All, Discard and Cancel", ", ".join(sorted(buttons)))
+        click(buttons["Cancel"])
+        time.sleep(1)
+        check(process.poll() is None, "Cancel keeps the program running")
+
+    # Save All saves both and quits.
+    shown = ask("after Cancel")
+    if shown:
+        click(shown[2]["Save All"])
+        check(wait_for(lambda: process.poll() is not None, 15) is not None,
+              "Save All quits the program")
+        counts = [count_in_file(path) for path in CATALOGS]
+        check(counts == [original - 1] * 2, "Save All saved both catalogs",
+              f"{counts} textures, {original} before")
+
+    # Discard quits and leaves both files as they were.
+    for path, copy in zip(CATALOGS, backup):
+        shutil.copy(copy, path)
+    process = start()
+    change_both()
+    shown = ask("changed again")
+    if shown:
+        click(shown[2]["Discard"])
+        check(wait_for(lambda: process.poll() is not None, 15) is not None,
+              "Discard quits the program")
+        counts = [count_in_file(path) for path in CATALOGS]
+        check(counts == [original] * 2, "Discard left both files alone", f"{counts} textures")
+    if process.poll() is None:
+        process.kill()
+    sys.exit(checksupport.failures)
+
+
+main()
