@@ -733,18 +733,6 @@ void ColorMapDialog::OnSaveAs() {
         Prompts::Error(this, QStringLiteral("Velvane"), result.message);
 }
 
-void ColorMapDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (m_preview)
-        m_preview->StandBeside(this);
-}
-
-void ColorMapDialog::done(int result) {
-    if (m_preview)
-        m_preview->StandBeside(nullptr);
-    QDialog::done(result);
-}
-
 void ColorMapDialog::accept() {
     if (!CheckFields({m_positionField, m_rows[Red]->ShownField(), m_rows[Green]->ShownField(),
                       m_rows[Blue]->ShownField(), m_rows[Filter]->ShownField()},

@@ -58,7 +58,6 @@ public:
     const QImage& Band() const { return m_band; }
 
     void accept() override;
-    void done(int result) override;
 
     /// One list line: "%.2f\t%d\t%d\t%d\t%d\t" (decimal view: every value "%.2f", channels /255).
     static QString LineText(const ColorMap& map, int index, bool decimal);
@@ -69,10 +68,6 @@ public:
 signals:
     /// The colour map changed; the texture already holds it.
     void mapChanged();
-
-protected:
-    /// While the dialog is open the Preview stands beside it, not beside the sheet under it.
-    void showEvent(QShowEvent* event) override;
 
 private:
     friend class ColorMapBand;
