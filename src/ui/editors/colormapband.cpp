@@ -40,10 +40,9 @@ int ColorMapBand::MarkerX(int index) const {
         return kMargin + 3;
     if (index == m_map.count - 1)
         return width() - kMargin - 3;
-    return kMargin +
-           static_cast<int>(std::clamp(m_map.positions[static_cast<std::size_t>(index)], 0.0f,
-                                       1.0f) *
-                            kPictureWidth);
+    return kMargin + static_cast<int>(
+                         std::clamp(m_map.positions[static_cast<std::size_t>(index)], 0.0f, 1.0f) *
+                         kPictureWidth);
 }
 
 float ColorMapBand::PositionAt(int x) {
@@ -206,4 +205,3 @@ QImage ColorMapBand::BandImage(const ColorMap& map, int width, int height) {
     }
     return image;
 }
-
