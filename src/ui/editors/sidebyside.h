@@ -43,9 +43,8 @@ QMargins FrameMargins(const QWidget* window);
 /// onto it (a dialog taller than a small screen would hide its OK and Cancel).
 void FitOnScreen(QWidget* window);
 
-/// Where `window` (a frame) goes to stay on `desktop` clear of every one of `obstacles`, 10
-/// pixels apart where it can be: the such place nearest to where it is, or nothing when there is
-/// none.
+/// The place nearest to where `window` (a frame) is where it stays on `desktop` clear of every
+/// one of `obstacles`, 10 pixels apart where it can be; nothing when there is no such place.
 std::optional<QPoint> NearestClearPlace(const QRect& desktop, const QRect& window,
                                         const std::vector<QRect>& obstacles);
 
