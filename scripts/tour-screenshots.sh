@@ -1,9 +1,10 @@
 #!/bin/bash
 # Retakes the README's tour pictures (docs/screenshots) from the real program on a virtual
-# screen, driven from the keyboard as a user would: the main window with the sample catalog, the
-# sample's "Green Glass" in the edit sheet on its Finish page with the Preview beside it, and the
-# sample's "Veined Stone" in the Layered Texture dialog. Needs a build in build/, povray, Xvfb,
-# xdotool and ImageMagick.
+# screen, driven from the keyboard as a user would: the start page, the main window with the
+# sample catalog, the sample's "Green Glass" in the edit sheet on its Finish page with the Preview
+# beside it, the Color Map dialog of the sample's "Rainbow Gradient" with a stop moved to 0.70,
+# and the sample's "Veined Stone" in the Layered Texture dialog. Needs a build in build/, povray,
+# Xvfb, xdotool and ImageMagick.
 set -euo pipefail
 source "$(dirname "$0")/program-session.sh"
 app=
@@ -55,6 +56,17 @@ open_texture() {
     xdotool key Tab Right Return
 }
 
+# Started without a catalog, the program shows its start page.
+build/src/ui/velvane 2>/dev/null &
+app=$!
+window=$(await_window 20 '^Velvane$')
+xdotool windowsize --sync "$window" 770 577
+xdotool windowfocus --sync "$window"
+settled_picture "$window" "$work/start.png"
+convert "$work/start.png" +dither -colors 128 -strip PNG8:docs/screenshots/start-page.png
+kill $app
+wait $app 2>/dev/null || true
+
 build/src/ui/velvane "$work/sample.vlv" 2>/dev/null &
 app=$!
 window=$(await_window 20 'sample.vlv')
@@ -72,6 +84,28 @@ settled_picture "$preview" "$work/preview.png"
 settled_picture "$sheet" "$work/finish.png"
 convert "$work/finish.png" +dither -colors 64 -strip PNG8:docs/screenshots/finish-page.png
 convert "$work/preview.png" -colors 128 -strip PNG8:docs/screenshots/preview.png
+xdotool windowfocus --sync "$sheet"
+xdotool key Escape
+
+# The Pigment page's Color Map dialog: the stop at 0.60 (the fourth line) moved to 0.70 by
+# typing its position.
+open_texture "Rainbow Gradient"
+sheet=$(await_window 10 '^Modify Simple Texture$')
+xdotool windowfocus --sync "$sheet"
+xdotool key ctrl+Next # the Pigment page
+sleep 0.3
+xdotool key alt+m
+colormap=$(await_window 10 '^Color Map$')
+xdotool windowfocus --sync "$colormap"
+sleep 0.3
+xdotool key Home Down Down Down alt+p ctrl+a
+xdotool type --delay 20 "0.70"
+xdotool key Tab
+settled_picture "$colormap" "$work/colormap.png"
+convert "$work/colormap.png" -strip PNG8:docs/screenshots/colormap.png
+xdotool windowfocus --sync "$colormap"
+xdotool key Escape
+sleep 0.3
 xdotool windowfocus --sync "$sheet"
 xdotool key Escape
 

@@ -5,7 +5,9 @@ and with one (openbox, when installed):
 - the main window comes back to the same place and size at every start;
 - at twice the scale on a 1600 x 1000 screen the edit sheet's OK and Cancel are on the screen
   and the Preview beside the sheet leaves them free;
-- the Preview stays clear of the Layered Texture dialog when its first layer widens it.
+- the Preview stays clear of the Layered Texture dialog when its first layer widens it;
+- the Preview of a new texture and of a texture modified opens beside the sheet, above it and
+  not covered, and stays put while the Color Map dialog opens (clear of it) and closes.
 
 Windows are found and measured through the accessibility tree (AT-SPI), driven with xdotool.
 Pictures are left in BUILD_DIR/window-check. Usage: scripts/window-check.py [BUILD_DIR]
@@ -67,7 +69,8 @@ def accessible(role, name, under=None):
     """The first shown accessible of the program with this role and name, or None."""
     def walk(node):
         try:
-            if node.getRoleName() == role and node.name == name:
+            if (node.getRoleName() == role and node.name == name and
+                    node.getState().contains(pyatspi.STATE_SHOWING)):
                 return node
             for index in range(node.childCount):
                 found = walk(node.getChildAtIndex(index))
@@ -119,6 +122,60 @@ def window_rect(wid):
         values[key] = value.strip()
     return Rect(int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
                 int(values["Width"]), int(values["Height"]))
+
+
+def xwininfo(*arguments):
+    return subprocess.run(["xwininfo", *arguments], capture_output=True, text=True).stdout
+
+
+def top_level(wid):
+    """The child of the root window that holds this window: its frame under a window manager."""
+    current = int(wid, 0)
+    while True:
+        lines = xwininfo("-id", hex(current), "-tree")
+        root = parent = None
+        for line in lines.splitlines():
+            line = line.strip()
+            if line.startswith("Root window id:"):
+                root = int(line.split()[3], 16)
+            elif line.startswith("Parent window id:"):
+                parent = int(line.split()[3], 16)
+        if parent is None or parent == root:
+            return current
+        current = parent
+
+
+def stacked_windows():
+    """The children of the root window, bottom first, with their places on the screen."""
+    windows = []
+    for line in xwininfo("-root", "-children").splitlines():
+        parts = line.split()
+        if not parts or not parts[0].startswith("0x") or len(parts) < 2:
+            continue
+        size, absolute = parts[-2], parts[-1]
+        try:
+            width, height = (int(v) for v in size.split("+")[0].split("x"))
+            x, y = (int(v) for v in absolute.lstrip("+").replace("-", "+-").split("+") if v)
+        except ValueError:
+            continue
+        windows.append((int(parts[0], 16), Rect(x, y, width, height)))
+    return windows[::-1]  # xwininfo lists the top one first
+
+
+def viewable(window):
+    return "IsViewable" in xwininfo("-id", hex(window))
+
+
+def covering(wid):
+    """The shown windows stacked above this window's frame that overlap it."""
+    frame = top_level(wid)
+    windows = stacked_windows()
+    found = [index for index, (window, _) in enumerate(windows) if window == frame]
+    if not found:
+        return ["its frame is not on the screen"]
+    place = windows[found[0]][1]
+    return [f"{hex(window)} at {rect}" for window, rect in windows[found[0] + 1:]
+            if rect.intersects(place) and viewable(window)]
 
 
 def xdotool(*arguments):
@@ -285,6 +342,17 @@ def check_sheet_on_small_screen(manager):
         session.close()
 
 
+def click_button(name, under, what):
+    """Clicks the shown push button of this name in an accessible, as the user does."""
+    button = wait_for(lambda: accessible("push button", name, under), 10.0)
+    if button is None:
+        check(False, what)
+        return False
+    box = extents(button)
+    xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
+    return True
+
+
 def check_layered_dialog(manager):
     session = Session(1280, 1024, manager)
     try:
@@ -299,10 +367,13 @@ def check_layered_dialog(manager):
         time.sleep(0.5)
         xdotool("key", "l")
         # New... in the dialog, and OK in the edit sheet it opens.
-        if not (press_in("Layered Texture", "alt+n",
-                         f"{manager}: L opens the Layered Texture dialog") and
-                press_in("New Simple Texture", "Return", f"{manager}: New... opens the edit sheet")):
+        if not press_in("Layered Texture", "alt+n",
+                        f"{manager}: L opens the Layered Texture dialog"):
             return
+        sheet = wait_for(lambda: accessible("dialog", "New Simple Texture"))
+        if not sheet or not click_button("OK", sheet, f"{manager}: New... opens the edit sheet"):
+            return
+        wait_for(lambda: not accessible("dialog", "New Simple Texture"))
         preview = wait_for(lambda: accessible("dialog", "Preview"))
         dialog = accessible("dialog", "Layered Texture")
         time.sleep(1.5)
@@ -315,6 +386,78 @@ def check_layered_dialog(manager):
         check(not beside.intersects(widened),
               f"{manager}: the Preview ({beside}) stands clear of the widened Layered Texture "
               f"dialog ({widened})")
+        above = covering(window_id("Preview"))
+        check(not above, f"{manager}: nothing covers the Layered Texture dialog's Preview",
+              ", ".join(above))
+    finally:
+        session.close()
+
+
+def check_preview_beside_sheet(manager):
+    session = Session(1280, 1024, manager)
+    try:
+        session.program([session.catalog])
+        frame = expect_window("Velvane - sample.vlv",
+                              f"{manager}: the program opens the sample catalog")
+        if frame is None:
+            return
+        time.sleep(1.0)
+        # A new texture's Preview: above the sheet, beside it.
+        activate(frame)
+        xdotool("key", "n")
+        sheet = expect_window("New Simple Texture", f"{manager}: N opens the edit sheet")
+        preview = expect_window("Preview", f"{manager}: the new texture's Preview shows")
+        if sheet is None or preview is None:
+            return
+        time.sleep(1.5)
+        session.picture(f"new-texture-preview-{manager}")
+        above = covering(preview)
+        check(not above, f"{manager}: nothing covers the new texture's Preview", ", ".join(above))
+        check(not window_rect(preview).intersects(window_rect(sheet)),
+              f"{manager}: the new texture's Preview ({window_rect(preview)}) stands beside the "
+              f"sheet ({window_rect(sheet)})")
+        activate(sheet)
+        xdotool("key", "Escape")
+        wait_for(lambda: not shown_windows("New Simple Texture"))
+
+        # A texture modified: the Color Map dialog from its Pigment page, from the keyboard.
+        open_first_texture(session, frame, 1)
+        sheet = expect_window("Modify Simple Texture", f"{manager}: M opens the edit sheet")
+        preview = expect_window("Preview", f"{manager}: the Preview shows beside the sheet")
+        if sheet is None or preview is None:
+            return
+        time.sleep(1.5)
+        placed = window_rect(preview)
+        activate(sheet)
+        xdotool("key", "ctrl+Next")  # the Pigment page
+        time.sleep(0.5)
+        xdotool("key", "alt+m")
+        color_map = expect_window("Color Map", f"{manager}: Alt+M opens the Color Map dialog")
+        if color_map is None:
+            return
+        time.sleep(1.5)
+        session.picture(f"color-map-beside-preview-{manager}")
+        above = covering(preview)
+        check(not above, f"{manager}: nothing covers the Preview while the Color Map dialog is "
+              "open", ", ".join(above))
+        check(not window_rect(color_map).intersects(window_rect(preview)),
+              f"{manager}: the Color Map dialog ({window_rect(color_map)}) opens clear of the "
+              f"Preview ({window_rect(preview)})")
+        check(window_rect(preview) == placed,
+              f"{manager}: the Preview stays at {placed} while the Color Map dialog opens",
+              f"now at {window_rect(preview)}")
+        activate(color_map)
+        xdotool("key", "Escape")
+        check(wait_for(lambda: not shown_windows("Color Map")) is not None,
+              f"{manager}: Escape closes the Color Map dialog")
+        time.sleep(1.0)
+        check(window_rect(preview) == placed,
+              f"{manager}: the Preview stays at {placed} once the Color Map dialog has closed",
+              f"now at {window_rect(preview)}")
+        above = covering(preview)
+        check(not above, f"{manager}: nothing covers the Preview once the Color Map dialog has "
+              "closed", ", ".join(above))
+        session.picture(f"color-map-closed-{manager}")
     finally:
         session.close()
 
@@ -332,6 +475,7 @@ def main():
         check_main_window_place(manager)
         check_sheet_on_small_screen(manager)
         check_layered_dialog(manager)
+        check_preview_beside_sheet(manager)
     return checksupport.failures
 
 

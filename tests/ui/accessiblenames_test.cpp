@@ -81,7 +81,7 @@ bool LabelledBy(QWidget* widget, QLabel* label) {
 /// Those whose accessible name is missing, is their value or one of the values a combo box
 /// offers, or differs from the label that names them, and combo boxes whose label a screen
 /// reader cannot find; "where objectName (value): why".
-QStringList Unnamed(QWidget* root, const QString& where) {
+QStringList Unnamed(QWidget* root, const QString& where, bool comboLabels = false) {
     const std::vector<QWidget*> widgets = Lists(root);
     QStringList problems;
     for (QWidget* widget : widgets) {
@@ -95,9 +95,13 @@ QStringList Unnamed(QWidget* root, const QString& where) {
             problems << what + QStringLiteral(": named by its value");
         else if (combo && combo->findText(name) >= 0)
             problems << what + QStringLiteral(": named by one of its values");
+        // What a screen reader is told: a combo box on Linux speaks its value as its name, so it
+        // needs a label of its own with that name.
+        bool labelled = false;
         for (QLabel* label : root->findChildren<QLabel*>()) {
             if (label->buddy() != widget)
                 continue;
+            labelled = labelled || (AsName(label->text()) == name && LabelledBy(widget, label));
             if (AsName(label->text()) != name)
                 problems << what + QStringLiteral(": named \"") + name +
                                 QStringLiteral("\" under the label \"") + label->text() +
@@ -106,6 +110,13 @@ QStringList Unnamed(QWidget* root, const QString& where) {
                 problems << what + QStringLiteral(": the label \"") + label->text() +
                                 QStringLiteral("\" is not its accessible label");
         }
+        if (combo && comboLabels && !labelled)
+            problems << what + QStringLiteral(": no label of its own named \"") + name +
+                            QStringLiteral("\"");
+        if (QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(widget);
+            !combo && spoken->text(QAccessible::Name) != name)
+            problems << what + QStringLiteral(": spoken as \"") + spoken->text(QAccessible::Name) +
+                            QStringLiteral("\"");
     }
     return problems;
 }
@@ -141,6 +152,12 @@ TEST(AccessibleNameCheck, FindsAComboNamedByItsValueAndOneUnlikeItsLabel) {
     EXPECT_EQ(Unnamed(&form, QStringLiteral("form")).size(), 2) << "a value it may show";
     combo->setAccessibleName(QStringLiteral("Pattern"));
     EXPECT_EQ(Unnamed(&form, QStringLiteral("form")), QStringList());
+    EXPECT_EQ(Unnamed(&form, QStringLiteral("form"), true), QStringList());
+    // Named but without a label, a combo box is read by its value.
+    label->setBuddy(nullptr);
+    EXPECT_EQ(Unnamed(&form, QStringLiteral("form")), QStringList());
+    EXPECT_EQ(Unnamed(&form, QStringLiteral("form"), true).size(), 1) << "no label of its own";
+    label->setBuddy(combo);
     // A label elsewhere in the window is no label to a screen reader.
     QWidget box(&form);
     label->setParent(&box);
@@ -175,7 +192,7 @@ TEST_F(AccessibleNamesTest, EveryPageOfTheEditSheetNamesItsListsByTheirLabels) {
     int combos = 0;
     for (int page = 0; page < sheet->PageCount(); ++page) {
         ASSERT_TRUE(sheet->SetCurrentIndex(page));
-        problems << Unnamed(sheet->Page(page), sheet->Tabs()->tabText(page));
+        problems << Unnamed(sheet->Page(page), sheet->Tabs()->tabText(page), true);
         looked += Count(sheet->Page(page));
         combos += CountCombos(sheet->Page(page));
     }

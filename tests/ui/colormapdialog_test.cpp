@@ -4,6 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "editorfixture.h"
 #include "ui/dialogs/numberfield.h"
+#include "ui/editors/colormapband.h"
 #include "ui/editors/colormapdialog.h"
 #include "ui/editors/colorselectordialog.h"
 
@@ -244,7 +245,7 @@ TEST_F(ColorMapTest, TheBandShowsTheColoursAboveAndTheFilterBelow) {
     ColorMap map;
     map.colors[0] = {0, 0, 0, 0};
     map.colors[1] = {200, 100, 50, 255};
-    const QImage band = M::BandImage(map, 100, 50);
+    const QImage band = ColorMapBand::BandImage(map, 100, 50);
     ASSERT_EQ(band.size(), QSize(100, 50));
     EXPECT_EQ(band.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(band.pixel(50, 0), qRgb(100, 50, 25));
@@ -254,7 +255,7 @@ TEST_F(ColorMapTest, TheBandShowsTheColoursAboveAndTheFilterBelow) {
     EXPECT_EQ(band.pixel(50, 35), qRgb(127, 127, 127));
     // A last entry short of 1 carries its colour on to the end.
     map.positions[1] = 0.5f;
-    EXPECT_EQ(M::BandImage(map, 100, 50).pixel(90, 0), qRgb(200, 100, 50));
+    EXPECT_EQ(ColorMapBand::BandImage(map, 100, 50).pixel(90, 0), qRgb(200, 100, 50));
 }
 
 TEST_F(ColorMapTest, SaveAsWritesTheSeventeenByteFile) {
@@ -453,4 +454,53 @@ TEST_F(ColorMapTest, TheBandWorksFromTheKeyboard) {
     QTest::keyClick(band, Qt::Key_Delete);
     EXPECT_EQ(dialog->Map().count, 2);
     EXPECT_EQ(m_texture.pigment.colorMap.count, 2);
+}
+
+TEST_F(ColorMapTest, TheBandAsksForChangesAndShowsOnlyWhatItIsGiven) {
+    ColorMapBand band;
+    band.Show(ThreeEntries(), 1);
+    band.RedrawPicture();
+    band.show();
+    std::vector<int> selects;
+    std::vector<float> moves;
+    std::vector<std::pair<float, ColorRGBF>> adds;
+    int inserts = 0;
+    int deletes = 0;
+    QObject::connect(&band, &ColorMapBand::selectRequested,
+                     [&](int index) { selects.push_back(index); });
+    QObject::connect(&band, &ColorMapBand::moveRequested, [&](float at) { moves.push_back(at); });
+    QObject::connect(&band, &ColorMapBand::addRequested,
+                     [&](float at, const ColorRGBF& color) { adds.emplace_back(at, color); });
+    QObject::connect(&band, &ColorMapBand::insertRequested, [&] { ++inserts; });
+    QObject::connect(&band, &ColorMapBand::deleteRequested, [&] { ++deletes; });
+
+    // Nothing changes until the map is shown again: Right asks for the next entry each time.
+    QTest::keyClick(&band, Qt::Key_Right);
+    QTest::keyClick(&band, Qt::Key_Right);
+    EXPECT_EQ(selects, (std::vector<int>{2, 2}));
+    QTest::keyClick(&band, Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_FLOAT_EQ(moves[0], 0.51f);
+    QTest::keyClick(&band, Qt::Key_Insert);
+    QTest::keyClick(&band, Qt::Key_Delete);
+    EXPECT_EQ(inserts, 1);
+    EXPECT_EQ(deletes, 1);
+    band.Show(ThreeEntries(), 0);
+    QTest::keyClick(&band, Qt::Key_End);
+    QTest::keyClick(&band, Qt::Key_Right);
+    EXPECT_EQ(selects, (std::vector<int>{2, 2, 2, 1}));
+
+    // A double-click on the picture asks for an entry there with the colour shown there.
+    QTest::mouseDClick(&band, Qt::LeftButton, {}, OnPicture(0.25));
+    ASSERT_EQ(adds.size(), 1u);
+    EXPECT_FLOAT_EQ(adds[0].first, 0.25f);
+    EXPECT_EQ(adds[0].second, ThreeEntries().ColorAt(0.25f));
+    // The picture follows the map it was given: red in the middle, white at the end.
+    EXPECT_EQ(band.Picture().pixel(ColorMapBand::kPictureWidth / 2, 0), qRgb(255, 0, 0));
+    ColorMap white = ThreeEntries();
+    white.colors[1] = {255, 255, 255, 0};
+    band.Show(white, 0);
+    EXPECT_EQ(band.Picture().pixel(ColorMapBand::kPictureWidth / 2, 0), qRgb(255, 0, 0));
+    band.RedrawPicture();
+    EXPECT_EQ(band.Picture().pixel(ColorMapBand::kPictureWidth / 2, 0), qRgb(255, 255, 255));
 }

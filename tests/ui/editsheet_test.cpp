@@ -414,11 +414,157 @@ TEST_F(SheetTest, ThePreviewMadeLargerRendersAtItsSizeAndIsStillPlacedBesideTheS
     preview->resize(larger);
     ASSERT_TRUE(QTest::qWaitFor([&] { return frame->PictureSize().height() > small.height(); }));
     EXPECT_TRUE(frame->IsBusy());
-    // The sheet dragged partly off the screen: both are placed again, the Preview at the size it
-    // was given.
+    // The sheet moved: the Preview stays where it is, at the size it was given.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SideBySideKeeper::For(preview)->IsSettling(); }));
+    const QRect before = preview->frameGeometry();
     sheet->move(sheet->pos() + QPoint(-30, 20));
-    EXPECT_TRUE(QTest::qWaitFor(placed)) << where();
+    QApplication::processEvents();
+    EXPECT_EQ(preview->frameGeometry(), before) << where();
     EXPECT_EQ(preview->size(), larger);
+}
+
+TEST(SideBySide, NearestClearPlaceMovesAsLittleAsItCan) {
+    const QRect desktop(0, 0, 1000, 800);
+    const QRect sheet(300, 200, 400, 300);
+    // Already clear: it stays.
+    EXPECT_EQ(NearestClearPlace(desktop, QRect(720, 200, 200, 100), {sheet}), QPoint(720, 200));
+    // On the sheet's right part: out to the right, 10 pixels away, rather than above or below.
+    EXPECT_EQ(NearestClearPlace(desktop, QRect(600, 250, 200, 100), {sheet}), QPoint(710, 250));
+    // On its top: up, 10 pixels away.
+    EXPECT_EQ(NearestClearPlace(desktop, QRect(350, 150, 200, 100), {sheet}), QPoint(350, 90));
+    // A window as tall as the desktop beside a wide one: flush with it where the gap won't fit.
+    const QRect wide(100, 0, 700, 800);
+    EXPECT_EQ(NearestClearPlace(desktop, QRect(500, 0, 200, 800), {wide}), QPoint(800, 0));
+    // Kept on the desktop, clear of both of two windows.
+    const QRect dialog(710, 200, 280, 300);
+    const std::optional<QPoint> place =
+        NearestClearPlace(desktop, QRect(600, 250, 200, 100), {sheet, dialog});
+    ASSERT_TRUE(place);
+    const QRect placed(*place, QSize(200, 100));
+    EXPECT_TRUE(desktop.contains(placed));
+    EXPECT_FALSE(placed.intersects(sheet));
+    EXPECT_FALSE(placed.intersects(dialog));
+    EXPECT_EQ(*place, QPoint(600, 90)) << "straight up is the shortest way out";
+    // No room anywhere.
+    EXPECT_FALSE(NearestClearPlace(desktop, QRect(0, 0, 400, 600), {QRect(100, 100, 800, 600)}));
+    EXPECT_FALSE(NearestClearPlace(desktop, QRect(0, 0, 1200, 100), {}));
+}
+
+namespace {
+
+QString Where(const QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    return QStringLiteral("%1,%2 %3x%4")
+        .arg(frame.x())
+        .arg(frame.y())
+        .arg(frame.width())
+        .arg(frame.height());
+}
+
+} // namespace
+
+TEST_F(SheetTest, ThePreviewStaysPutWhileDialogsOfThePigmentPageOpenAndCloseClearOfIt) {
+    auto sheet = Open(Oak(), QStringLiteral("Modify Simple Texture"));
+    QWidget* preview = sheet->PreviewWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }));
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    // Beside the sheet where the screen has room; settled there.
+    const bool room =
+        sheet->frameGeometry().width() + preview->frameGeometry().width() + 20 <= screen.width();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return !room || !preview->frameGeometry().intersects(sheet->frameGeometry());
+    })) << Where(sheet.get()).toStdString()
+        << ", preview " << Where(preview).toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SideBySideKeeper::For(preview)->IsSettling(); }));
+    const QRect placed = preview->frameGeometry();
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    auto* pigment = static_cast<PigmentPage*>(sheet->Page(1));
+
+    // The Color Map dialog and the Color Selector open clear of the Preview, which stays.
+    QStringList covered;
+    const auto look = [&](QWidget* dialog, const QString& what) {
+        const QRect frame = dialog->frameGeometry();
+        auto* box = dialog->findChild<QDialogButtonBox*>();
+        const QRect buttons(box->mapToGlobal(QPoint(0, 0)), box->size());
+        // Where the screen has no room for the two apart, the Preview leaves OK and Cancel free.
+        const bool room = frame.width() + placed.width() + 10 <= screen.width() ||
+                          frame.height() + placed.height() + 10 <= screen.height();
+        if (!dialog->isVisible() || !preview->isVisible() ||
+            preview->frameGeometry().intersects(room ? frame : buttons) ||
+            (room && preview->frameGeometry() != placed))
+            covered << what + QStringLiteral(" ") + Where(dialog) + QStringLiteral(", preview ") +
+                           Where(preview);
+    };
+    WhenShown<ColorMapDialog>([&](ColorMapDialog* dialog) {
+        look(dialog, QStringLiteral("Color Map"));
+        dialog->reject();
+    });
+    pigment->ColorMapButton()->click();
+    WhenShown<ColorSelectorDialog>([&](ColorSelectorDialog* selector) {
+        look(selector, QStringLiteral("Color Selector"));
+        selector->reject();
+    });
+    pigment->SelectButton()->click();
+    EXPECT_EQ(covered, QStringList()) << covered.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return preview->frameGeometry() == placed; }));
+
+    // Where the user put it, it stays: shown again, with the sheet moved, and after a dialog
+    // that has to open elsewhere for it.
+    const QPoint chosen = sheet->frameGeometry().center() - QPoint(40, 40);
+    preview->move(chosen);
+    QApplication::processEvents();
+    EXPECT_TRUE(SideBySideKeeper::For(preview)->MovedByUser());
+    sheet->Preview()->HideForDialog();
+    sheet->Preview()->ShowAfterDialog();
+    sheet->move(sheet->pos() + QPoint(5, 5));
+    QApplication::processEvents();
+    EXPECT_EQ(preview->pos(), chosen);
+    WhenShown<ColorMapDialog>([&](ColorMapDialog* dialog) {
+        if (dialog->frameGeometry().intersects(preview->frameGeometry()))
+            covered << QStringLiteral("Color Map over the moved Preview ") + Where(dialog);
+        dialog->reject();
+    });
+    pigment->ColorMapButton()->click();
+    EXPECT_EQ(covered, QStringList()) << covered.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(preview->pos(), chosen);
+}
+
+TEST_F(SheetTest, APreviewWithNoRoomBesideTheColorMapDialogStepsAsideAndComesBack) {
+    auto sheet = Open(Oak(), QStringLiteral("Modify Simple Texture"));
+    QWidget* preview = sheet->PreviewWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }));
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SideBySideKeeper::For(preview)->IsSettling(); }));
+    // The sheet in the middle of the screen, the Preview made by the user as wide as the screen
+    // and put across the middle: the dialog fits neither above nor under it.
+    sheet->move(screen.center() - sheet->rect().center());
+    preview->move(screen.x(), screen.y() + screen.height() * 3 / 8);
+    preview->resize(screen.width() - 10, screen.height() / 4);
+    QApplication::processEvents();
+    const QRect chosen = preview->frameGeometry();
+    QString seen;
+    WhenShown<ColorMapDialog>([&](ColorMapDialog* dialog) {
+        const QRect buttons(dialog->findChild<QDialogButtonBox*>()->mapToGlobal(QPoint(0, 0)),
+                            dialog->findChild<QDialogButtonBox*>()->size());
+        const bool room =
+            dialog->frameGeometry().height() + preview->frameGeometry().height() + 10 <=
+            screen.height();
+        if (preview->frameGeometry() == chosen)
+            seen = QStringLiteral("the Preview did not move");
+        else if (preview->frameGeometry().intersects(buttons))
+            seen = QStringLiteral("the Preview covers OK and Cancel");
+        else if (room && preview->frameGeometry().intersects(dialog->frameGeometry()))
+            seen = QStringLiteral("the Preview covers the dialog");
+        else
+            seen = QStringLiteral("clear");
+        seen += QStringLiteral(": dialog ") + Where(dialog) + QStringLiteral(", preview ") +
+                Where(preview);
+        dialog->reject();
+    });
+    static_cast<PigmentPage*>(sheet->Page(1))->ColorMapButton()->click();
+    EXPECT_TRUE(seen.startsWith(QStringLiteral("clear"))) << seen.toStdString();
+    EXPECT_EQ(preview->frameGeometry(), chosen) << "back where the user had it";
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "editorfixture.h"
 #include "ui/editors/layeredtexturedialog.h"
 #include "ui/editors/previewwindow.h"
+#include "ui/editors/sidebyside.h"
 #include "ui/framework/textureeditors.h"
 
 #include <QCheckBox>
@@ -173,6 +174,18 @@ TEST_F(LayeredTest, ThePreviewStaysClearOfTheDialogWhenTheFirstLayerWidensIt) {
         << " " << preview->frameGeometry().width() << "x" << preview->frameGeometry().height();
     EXPECT_TRUE(screen.contains(dialog->frameGeometry()));
     SaveScreenshot(dialog.get(), QStringLiteral("layered-texture-beside-preview"));
+
+    // Settled, the Preview does not follow the dialog about, nor come back elsewhere after an
+    // edit of a layer.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !SideBySideKeeper::For(preview)->IsSettling(); }));
+    const QRect settled = preview->frameGeometry();
+    const QPoint away = dialog->frameGeometry().center() - settled.center();
+    dialog->move(dialog->pos() + QPoint(away.x() > 0 ? 20 : -20, away.y() > 0 ? 20 : -20));
+    dialog->List()->setCurrentRow(0);
+    dialog->Button("modifyButton")->click();
+    ASSERT_TRUE(preview->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(preview->frameGeometry(), settled);
 }
 
 TEST_F(LayeredTest, MoveUpOnTheMiddleOfThreeMakesItTheFirst) {

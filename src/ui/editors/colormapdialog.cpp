@@ -4,6 +4,7 @@
 #include "render/files/colormapfileio.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
+#include "ui/editors/colormapband.h"
 #include "ui/editors/colorselectordialog.h"
 #include "ui/editors/colorswatch.h"
 #include "ui/editors/previewlink.h"
@@ -16,28 +17,18 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
 #include <numeric>
 
 namespace {
 
-constexpr int kBandWidth = 320; ///< band picture, pixels
-constexpr int kBandHeight = 48;
-constexpr int kMargin = 8;       ///< band's distance from the area's left and right edges
-constexpr int kMarkerStrip = 22; ///< room under the band for the markers
 constexpr const char* kFilter = "Color Map (*.txc)";
 
 const char* const kCaptions[] = {"&Red", "&Green", "&Blue", "&Filter"};
@@ -55,154 +46,6 @@ QString Fixed2(double value) {
 }
 
 } // namespace
-
-/// The "Color Map" area: the band picture and the entry markers under it. A marker is picked by
-/// a click and dragged along; a double-click adds an entry; with the focus, the arrow keys pick
-/// and move entries and Insert and Delete work as the buttons do.
-class ColorMapBand : public QWidget {
-public:
-    explicit ColorMapBand(ColorMapDialog& dialog) : QWidget(&dialog), m_dialog(dialog) {
-        setFixedSize(kBandWidth + 2 * kMargin, kBandHeight + kMarkerStrip + 4);
-        setObjectName(QStringLiteral("band"));
-        setFocusPolicy(Qt::StrongFocus);
-        setAccessibleName(QStringLiteral("Colour map"));
-    }
-
-    /// Where entry `index`'s marker points, in the widget's pixels.
-    int MarkerX(int index) const {
-        const ColorMap& map = m_dialog.m_map;
-        if (index == 0)
-            return kMargin + 3;
-        if (index == map.count - 1)
-            return width() - kMargin - 3;
-        return kMargin + static_cast<int>(std::clamp(map.positions[static_cast<std::size_t>(index)],
-                                                     0.0f, 1.0f) *
-                                          kBandWidth);
-    }
-
-    /// The map position under x, to two places as the position edit shows it.
-    static float PositionAt(int x) {
-        const double position = std::clamp((x - kMargin) / double(kBandWidth), 0.0, 1.0);
-        return static_cast<float>(std::round(position * 100.0) / 100.0);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.drawImage(kMargin, 2, m_dialog.m_band);
-        const ColorMap& map = m_dialog.m_map;
-        const int bottom = height();
-        const QColor ink = palette().color(QPalette::WindowText);
-        painter.setPen(ink);
-        for (int i = 0; i < map.count; ++i) {
-            const bool selected = i == m_dialog.m_selected;
-            if (i == 0 || i == map.count - 1) {
-                const int left = i == 0 ? kMargin : width() - kMargin - 6;
-                painter.setBrush(selected ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
-                painter.drawRect(left, bottom - 20, 6, 6);
-                continue;
-            }
-            const int x = MarkerX(i);
-            const QPoint triangle[] = {{x, bottom - 20}, {x - 4, bottom - 8}, {x + 4, bottom - 8}};
-            painter.setBrush(selected ? QBrush(ink) : QBrush(Qt::NoBrush));
-            painter.drawPolygon(triangle, 3);
-        }
-        if (hasFocus()) {
-            QStyleOptionFocusRect focus;
-            focus.initFrom(this);
-            focus.rect = rect().adjusted(1, 1, -1, -1);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
-        }
-    }
-
-    void mousePressEvent(QMouseEvent* event) override {
-        m_dragging = false;
-        if (event->button() != Qt::LeftButton)
-            return;
-        const int x = event->position().toPoint().x();
-        const int hit = MarkerNear(x);
-        if (hit < 0)
-            return;
-        m_dialog.SelectLine(hit);
-        // The ends stay where they are.
-        m_dragging = hit > 0 && hit < m_dialog.m_map.count - 1;
-        m_grab = MarkerX(hit) - x;
-    }
-
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (m_dragging && (event->buttons() & Qt::LeftButton))
-            m_dialog.MoveSelected(PositionAt(event->position().toPoint().x() + m_grab));
-    }
-
-    void mouseReleaseEvent(QMouseEvent*) override { m_dragging = false; }
-
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        if (event->button() != Qt::LeftButton)
-            return;
-        const QPoint at = event->position().toPoint();
-        // On a marker a double-click is two clicks on it.
-        if (at.y() >= kBandHeight + 2 && MarkerNear(at.x()) >= 0) {
-            mousePressEvent(event);
-            return;
-        }
-        m_dragging = false;
-        const float position = PositionAt(at.x());
-        m_dialog.AddEntry(position, m_dialog.m_map.ColorAt(position));
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        const bool shift = event->modifiers() & Qt::ShiftModifier;
-        const int selected = m_dialog.m_selected;
-        switch (event->key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Right: {
-            const int step = event->key() == Qt::Key_Left ? -1 : 1;
-            if (!shift) {
-                m_dialog.SelectLine(std::clamp(selected + step, 0, m_dialog.m_map.count - 1));
-            } else if (m_dialog.m_positionEdit->isEnabled()) {
-                const float position = m_dialog.m_map.positions[static_cast<std::size_t>(selected)];
-                m_dialog.MoveSelected(static_cast<float>(
-                    std::round(position * 100.0f + static_cast<float>(step)) / 100.0));
-            }
-            break;
-        }
-        case Qt::Key_Home:
-            m_dialog.SelectLine(0);
-            break;
-        case Qt::Key_End:
-            m_dialog.SelectLine(m_dialog.m_map.count - 1);
-            break;
-        case Qt::Key_Insert:
-            m_dialog.OnInsert();
-            break;
-        case Qt::Key_Delete:
-            m_dialog.OnDelete();
-            break;
-        default:
-            QWidget::keyPressEvent(event);
-        }
-    }
-
-private:
-    /// The entry whose marker is within a few pixels of x, the nearest one; -1 when none is.
-    int MarkerNear(int x) const {
-        int best = -1;
-        int bestDistance = 6;
-        for (int i = 0; i < m_dialog.m_map.count; ++i) {
-            const int distance = std::abs(MarkerX(i) - x);
-            // Markers on one spot: the later one is drawn on top, so it is the one taken.
-            if (distance <= bestDistance) {
-                best = i;
-                bestDistance = distance;
-            }
-        }
-        return best;
-    }
-
-    ColorMapDialog& m_dialog;
-    bool m_dragging = false;
-    int m_grab = 0; ///< marker's x less the pointer's when the drag began
-};
 
 ColorMapDialog::ColorMapDialog(AppServices& services, SimpleTexture& texture, QWidget* parent)
     : QDialog(parent), m_services(services), m_texture(texture), m_map(texture.pigment.colorMap) {
@@ -293,8 +136,12 @@ void ColorMapDialog::BuildControls() {
     connect(m_select, &QPushButton::clicked, this, &ColorMapDialog::OnSelectColor);
 
     auto* bandGroup = new QGroupBox(QStringLiteral("Color Map"), this);
-    m_bandArea = new ColorMapBand(*this);
-    m_bandArea->setParent(bandGroup);
+    m_bandArea = new ColorMapBand(bandGroup);
+    connect(m_bandArea, &ColorMapBand::selectRequested, this, &ColorMapDialog::SelectLine);
+    connect(m_bandArea, &ColorMapBand::moveRequested, this, &ColorMapDialog::MoveSelected);
+    connect(m_bandArea, &ColorMapBand::addRequested, this, &ColorMapDialog::AddEntry);
+    connect(m_bandArea, &ColorMapBand::insertRequested, this, &ColorMapDialog::OnInsert);
+    connect(m_bandArea, &ColorMapBand::deleteRequested, this, &ColorMapDialog::OnDelete);
     (new QVBoxLayout(bandGroup))->addWidget(m_bandArea, 0, Qt::AlignCenter);
 
     m_open = new QPushButton(QStringLiteral("&Open..."), this);
@@ -363,51 +210,6 @@ QString ColorMapDialog::LineText(const ColorMap& map, int index, bool decimal) {
         .arg(c.green)
         .arg(c.blue)
         .arg(c.filter);
-}
-
-QImage ColorMapDialog::BandImage(const ColorMap& map, int width, int height) {
-    // One colour row and one filter row; every pixel x belongs to the segment between the two
-    // entries whose positions enclose it, so the rows are exactly `width` long whatever the
-    // positions (past the last entry the last colour goes on).
-    std::vector<QRgb> colors(static_cast<std::size_t>(width));
-    std::vector<QRgb> filters(static_cast<std::size_t>(width));
-    const int count = std::clamp(map.count, 1, ColorMap::kMaxEntries);
-    const auto mix = [](int from, int to, double g) {
-        return std::clamp(static_cast<int>(to * g + static_cast<int>(from * (1.0 - g))), 0, 255);
-    };
-    int x = 0;
-    double start = 0.0;
-    for (int j = 0; j + 1 < count; ++j) {
-        const double end =
-            width * static_cast<double>(map.positions[static_cast<std::size_t>(j + 1)]);
-        const ColorRGBF& a = map.colors[static_cast<std::size_t>(j)];
-        const ColorRGBF& b = map.colors[static_cast<std::size_t>(j + 1)];
-        for (; x < width && x < end; ++x) {
-            const double g = end > start ? std::clamp((x - start) / (end - start), 0.0, 1.0) : 1.0;
-            colors[static_cast<std::size_t>(x)] =
-                qRgb(mix(a.red, b.red, g), mix(a.green, b.green, g), mix(a.blue, b.blue, g));
-            const int grey = mix(a.filter, b.filter, g);
-            filters[static_cast<std::size_t>(x)] = qRgb(grey, grey, grey);
-        }
-        start = std::max(start, end);
-    }
-    const ColorRGBF& last = map.colors[static_cast<std::size_t>(count - 1)];
-    for (; x < width; ++x) {
-        colors[static_cast<std::size_t>(x)] = qRgb(last.red, last.green, last.blue);
-        filters[static_cast<std::size_t>(x)] = qRgb(last.filter, last.filter, last.filter);
-    }
-    QImage image(width, height, QImage::Format_RGB32);
-    const int colorRows = static_cast<int>(height * 0.66);
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        if (y < colorRows)
-            std::copy(colors.begin(), colors.end(), line);
-        else if (y < colorRows + 2)
-            std::fill(line, line + width, qRgb(192, 192, 192));
-        else
-            std::copy(filters.begin(), filters.end(), line);
-    }
-    return image;
 }
 
 void ColorMapDialog::Initialise() {
@@ -494,13 +296,18 @@ void ColorMapDialog::SelectLine(int index) {
     m_updating = true;
     m_list->setCurrentItem(m_list->topLevelItem(index));
     m_updating = false;
-    m_bandArea->update();
+    m_bandArea->Show(m_map, m_selected);
 }
 
 void ColorMapDialog::RebuildBand() {
-    m_band = BandImage(m_map, kBandWidth, kBandHeight);
-    if (m_bandArea)
-        m_bandArea->update();
+    if (!m_bandArea)
+        return;
+    m_bandArea->Show(m_map, m_selected);
+    m_bandArea->RedrawPicture();
+}
+
+const QImage& ColorMapDialog::Band() const {
+    return m_bandArea->Picture();
 }
 
 void ColorMapDialog::Changed() {
@@ -508,7 +315,7 @@ void ColorMapDialog::Changed() {
     m_texture.pigment.colorMap = m_map;
     const ColorRGBF& color = m_map.colors[static_cast<std::size_t>(m_selected)];
     m_swatch->SetColor(QColor(color.red, color.green, color.blue));
-    m_bandArea->update();
+    m_bandArea->Show(m_map, m_selected);
     DescribeBand();
     emit mapChanged();
     if (m_preview)
@@ -731,18 +538,6 @@ void ColorMapDialog::OnSaveAs() {
     const FileResult result = SaveColorMapFile(path, m_map);
     if (!result)
         Prompts::Error(this, QStringLiteral("Velvane"), result.message);
-}
-
-void ColorMapDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (m_preview)
-        m_preview->StandBeside(this);
-}
-
-void ColorMapDialog::done(int result) {
-    if (m_preview)
-        m_preview->StandBeside(nullptr);
-    QDialog::done(result);
 }
 
 void ColorMapDialog::accept() {

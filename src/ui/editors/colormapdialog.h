@@ -9,6 +9,7 @@
 #include <array>
 
 class AppServices;
+class ColorMapBand;
 class ColorSwatch;
 class NumberField;
 class PreviewLink;
@@ -55,28 +56,19 @@ public:
     QPushButton* SelectButton() const { return m_select; }
     QPushButton* OpenButton() const { return m_open; }
     QPushButton* SaveAsButton() const { return m_saveAs; }
-    const QImage& Band() const { return m_band; }
+    /// The band picture.
+    const QImage& Band() const;
 
     void accept() override;
-    void done(int result) override;
 
     /// One list line: "%.2f\t%d\t%d\t%d\t%d\t" (decimal view: every value "%.2f", channels /255).
     static QString LineText(const ColorMap& map, int index, bool decimal);
-    /// The band picture of a map: W × H, colours in the top two thirds, two grey rows, then the
-    /// filter as greys.
-    static QImage BandImage(const ColorMap& map, int width, int height);
 
 signals:
     /// The colour map changed; the texture already holds it.
     void mapChanged();
 
-protected:
-    /// While the dialog is open the Preview stands beside it, not beside the sheet under it.
-    void showEvent(QShowEvent* event) override;
-
 private:
-    friend class ColorMapBand;
-
     void BuildControls();
     void Initialise();
     void FillList();
@@ -115,7 +107,6 @@ private:
     int m_selected = 0;
     bool m_decimalView = false;
     bool m_updating = false;
-    QImage m_band;
 
     QTreeWidget* m_list = nullptr;
     QPushButton* m_insert = nullptr;
@@ -128,7 +119,7 @@ private:
     std::array<ColorChannelRow*, 4> m_rows{};
     QPushButton* m_select = nullptr;
     ColorSwatch* m_swatch = nullptr;
-    QWidget* m_bandArea = nullptr;
+    ColorMapBand* m_bandArea = nullptr;
     QPushButton* m_open = nullptr;
     QPushButton* m_saveAs = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
+#include "ui/dialogs/validation.h"
 #include "ui/editors/generalpage.h"
 #include "ui/editors/imagemapdialog.h"
 #include "ui/editors/previewlink.h"
@@ -104,7 +105,10 @@ void PatternPage::BuildControls() {
     QStringList sorted = m_kinds.patterns;
     sorted.sort(); // the list is sorted, so its index is the pattern number
     m_pattern->addItems(sorted);
-    m_pattern->setAccessibleName(QStringLiteral("Pattern"));
+    // A screen reader on Linux reads a combo box by its value; its label names it.
+    auto* patternLabel = new QLabel(QStringLiteral("P&attern"), m_typeGroup);
+    LabelFor(patternLabel, m_pattern);
+    typeLayout->addWidget(patternLabel);
     typeLayout->addWidget(m_pattern);
     connect(m_pattern, &QComboBox::currentIndexChanged, this, &PatternPage::OnPatternChosen);
 

@@ -1,7 +1,5 @@
 #pragma once
 
-class QWidget;
-
 /// What the editors tell the Preview window that stands beside them. The pages and dialogs
 /// hold a pointer that may be null while no Preview window is shown.
 class PreviewLink {
@@ -14,7 +12,4 @@ public:
     virtual void HideForDialog() = 0;
     /// Shows the window again after that dialog closed.
     virtual void ShowAfterDialog() = 0;
-    /// A dialog of the editor that the Preview serves while it is open asks for the window
-    /// beside itself; null gives the window back to the editor.
-    virtual void StandBeside(QWidget* /*dialog*/) {}
 };

@@ -10,7 +10,6 @@
 #include "render/settings/programsettings.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/shapeeditordialog.h"
-#include "ui/editors/sidebyside.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
@@ -310,10 +309,6 @@ void PreviewWindow::HideForDialog() {
 void PreviewWindow::ShowAfterDialog() {
     m_hiddenForDialog = false;
     show();
-}
-
-void PreviewWindow::StandBeside(QWidget* dialog) {
-    SideBySideKeeper::For(this)->Serve(dialog);
 }
 
 bool PreviewWindow::event(QEvent* event) {

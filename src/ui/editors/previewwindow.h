@@ -39,7 +39,6 @@ public:
     void TextureChanged() override;
     void HideForDialog() override;
     void ShowAfterDialog() override;
-    void StandBeside(QWidget* dialog) override;
 
     /// Refills the shape list, selects the texture's shape and shows its description. The list
     /// holds the defined shapes (and the texture's shape, defined or not), then "New Custom

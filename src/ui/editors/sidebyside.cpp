@@ -3,6 +3,7 @@
 #include "ui/framework/screenfit.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QScreen>
@@ -30,6 +31,36 @@ int KeepInside(int position, int length, int low, int high) {
 long long OverlapArea(const QRect& a, const QRect& b) {
     const QRect common = a.intersected(b);
     return common.isEmpty() ? 0 : static_cast<long long>(common.width()) * common.height();
+}
+
+/// A window's frame; one not framed yet is counted with the frame it will get.
+QRect FrameOf(const QWidget* window) {
+    return window->frameGeometry() == window->geometry()
+               ? window->frameGeometry() + FrameMargins(window)
+               : window->frameGeometry();
+}
+
+/// Moves a window's frame to `place`, by the difference: a window's position counts its frame
+/// only once it has one.
+void MoveFrame(QWidget* window, const QPoint& place) {
+    const QPoint at = FrameOf(window).topLeft();
+    if (place != at)
+        window->move(window->pos() + (place - at));
+}
+
+QRect DesktopOf(const QWidget* window) {
+    QScreen* screen = window ? window->screen() : nullptr;
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+/// Where the buttons of a window's dialog button boxes are on the screen.
+QRect ButtonsOf(const QWidget* window) {
+    QRect buttons;
+    for (const QDialogButtonBox* box : window->findChildren<QDialogButtonBox*>())
+        for (const QAbstractButton* button : box->buttons())
+            if (button->isVisible())
+                buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    return buttons;
 }
 
 } // namespace
@@ -125,27 +156,55 @@ void FitOnScreen(QWidget* window) {
 void PlaceSideBySide(QWidget* owner, QWidget* preview) {
     if (!owner || !preview)
         return;
-    QScreen* screen = owner->screen();
-    const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    // Windows not framed yet are counted with the frame they will get.
-    const auto frameOf = [](const QWidget* window) {
-        return window->frameGeometry() == window->geometry()
-                   ? window->frameGeometry() + FrameMargins(window)
-                   : window->frameGeometry();
-    };
-    const QRect ownerFrame = frameOf(owner);
-    const QRect previewFrame = frameOf(preview);
-    QRect buttons;
-    for (const QDialogButtonBox* box : owner->findChildren<QDialogButtonBox*>())
-        for (const QAbstractButton* button : box->buttons())
-            if (button->isVisible())
-                buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
-    const SideBySide place = ComputeSideBySide(desktop, ownerFrame, previewFrame, buttons);
-    // Moved by the difference: a window's position counts its frame only once it has one.
-    if (place.owner != ownerFrame.topLeft())
-        owner->move(owner->pos() + (place.owner - ownerFrame.topLeft()));
-    if (place.preview != previewFrame.topLeft())
-        preview->move(preview->pos() + (place.preview - previewFrame.topLeft()));
+    const SideBySide place =
+        ComputeSideBySide(DesktopOf(owner), FrameOf(owner), FrameOf(preview), ButtonsOf(owner));
+    MoveFrame(owner, place.owner);
+    MoveFrame(preview, place.preview);
+}
+
+std::optional<QPoint> NearestClearPlace(const QRect& desktop, const QRect& window,
+                                        const std::vector<QRect>& obstacles) {
+    const int width = window.width();
+    const int height = window.height();
+    if (width > desktop.width() || height > desktop.height())
+        return std::nullopt;
+    const int desktopRight = desktop.x() + desktop.width();
+    const int desktopBottom = desktop.y() + desktop.height();
+    // Every place worth trying has each edge where it is, at the desktop's edge, or against an
+    // obstacle's edge, at the gap or flush with it.
+    std::vector<int> lefts = {window.x(), desktop.x(), desktopRight - width};
+    std::vector<int> tops = {window.y(), desktop.y(), desktopBottom - height};
+    for (const QRect& obstacle : obstacles) {
+        const int right = obstacle.x() + obstacle.width();
+        const int bottom = obstacle.y() + obstacle.height();
+        lefts.insert(lefts.end(),
+                     {obstacle.x() - kGap - width, obstacle.x() - width, right + kGap, right});
+        tops.insert(tops.end(),
+                    {obstacle.y() - kGap - height, obstacle.y() - height, bottom + kGap, bottom});
+    }
+    constexpr long long kTooClose = 1LL << 40; // any place at the gap is better
+    std::optional<QPoint> best;
+    long long bestCost = std::numeric_limits<long long>::max();
+    for (const int left : lefts)
+        for (const int top : tops) {
+            const QRect candidate(QPoint(KeepInside(left, width, desktop.x(), desktopRight),
+                                         KeepInside(top, height, desktop.y(), desktopBottom)),
+                                  window.size());
+            const QRect spaced = candidate.adjusted(-kGap, -kGap, kGap, kGap);
+            long long cost =
+                std::abs(candidate.x() - window.x()) + std::abs(candidate.y() - window.y());
+            bool clear = true;
+            for (const QRect& obstacle : obstacles) {
+                clear = clear && !candidate.intersects(obstacle);
+                if (spaced.intersects(obstacle))
+                    cost += kTooClose;
+            }
+            if (clear && cost < bestCost) {
+                bestCost = cost;
+                best = candidate.topLeft();
+            }
+        }
+    return best;
 }
 
 SideBySideKeeper* SideBySideKeeper::For(QWidget* preview) {
@@ -157,59 +216,229 @@ SideBySideKeeper* SideBySideKeeper::For(QWidget* preview) {
 SideBySideKeeper::SideBySideKeeper(QWidget* preview)
     : QObject(preview), m_preview(preview),
       m_home(preview->parentWidget() ? preview->parentWidget()->window() : nullptr) {
-    m_preview->installEventFilter(this);
-    Serve(nullptr);
+    // Dialogs opened from the editor are seen as they show, wherever they come from.
+    QCoreApplication::instance()->installEventFilter(this);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_firstShowing = false;
+        // Some window managers stack a window that shows without taking the keyboard under the
+        // active one.
+        if (m_preview->isVisible())
+            m_preview->raise();
+    });
 }
 
-void SideBySideKeeper::Serve(QWidget* dialog) {
-    if (!dialog)
-        dialog = m_home;
-    if (m_served == dialog)
-        return;
-    if (m_served)
-        m_served->removeEventFilter(this);
-    m_served = dialog;
-    if (m_served)
-        m_served->installEventFilter(this);
-    Place();
+bool SideBySideKeeper::OpenedFromEditor(const QWidget* window) const {
+    if (!m_home || window == m_preview || window == m_home ||
+        (window->windowType() != Qt::Dialog && window->windowType() != Qt::Sheet))
+        return false;
+    for (const QWidget* up = window->parentWidget(); up; up = up->parentWidget()) {
+        if (up == m_preview)
+            return false;
+        if (up == m_home)
+            return true;
+    }
+    return false;
 }
 
-void SideBySideKeeper::Place() {
-    if (!m_served) // the dialog it served is gone
-        Serve(nullptr);
-    if (m_placing || !m_served || !m_served->isVisible() || !m_preview->isVisible())
-        return;
-    m_placing = true;
-    PlaceSideBySide(m_served, m_preview);
-    m_placing = false;
+bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::Show && type != QEvent::Hide && type != QEvent::Move &&
+         type != QEvent::Resize) ||
+        !watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget == m_preview) {
+        if (type == QEvent::Show)
+            PreviewShown();
+        else if (type == QEvent::Move)
+            PreviewMoved(event->spontaneous());
+        return false;
+    }
+    if (!widget->isWindow() || m_moving)
+        return false;
+    if (widget == m_home) {
+        // The editor may grow over the Preview; where the user moves it, the Preview stays.
+        if (type == QEvent::Resize)
+            ArrangeSoon();
+        return false;
+    }
+    if (type == QEvent::Show && OpenedFromEditor(widget)) {
+        DialogShowing(widget);
+        return false;
+    }
+    for (auto opened = m_dialogs.begin(); opened != m_dialogs.end(); ++opened)
+        if (opened->dialog == widget) {
+            if (type == QEvent::Hide)
+                DialogHidden(widget);
+            else if (type == QEvent::Resize)
+                DialogResized(*opened);
+            break;
+        }
+    return false;
 }
 
-void SideBySideKeeper::PlaceSoon() {
-    // Layouts settle and window managers frame windows after the event that tells of them.
+void SideBySideKeeper::PreviewShown() {
+    m_firstShowing = !m_placed;
+    m_settle.start();
+    // Placed before the window appears, so it appears in its place, and again once layouts have
+    // settled and the window manager has framed it.
+    Arrange();
+    ArrangeSoon();
+}
+
+void SideBySideKeeper::ArrangeSoon() {
     if (m_pending)
         return;
     m_pending = true;
     QTimer::singleShot(0, this, [this] {
         m_pending = false;
-        Place();
+        Arrange();
+        if (m_firstShowing && m_preview->isVisible())
+            m_preview->raise();
     });
 }
 
-bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    const bool moved = type == QEvent::Move || type == QEvent::Resize;
-    if (watched == m_preview && type == QEvent::Show) {
-        // Placed before the window appears, so it appears in its place, and again once the
-        // window manager has framed it.
-        Place();
-        PlaceSoon();
-        // A window manager that places new windows itself is given the last word back; later
-        // moves are the user's, and stay.
-        m_settling = true;
-        QTimer::singleShot(kSettleMs, this, [this] { m_settling = false; });
-    } else if (!m_placing && ((watched == m_preview && m_settling && moved) ||
-                              (watched == m_served && (moved || type == QEvent::Show)))) {
-        PlaceSoon();
+void SideBySideKeeper::Arrange() {
+    if (m_moving || !m_preview->isVisible() || !m_home || !m_home->isVisible())
+        return;
+    if (m_firstShowing) {
+        m_moving = true;
+        PlaceSideBySide(m_home, m_preview);
+        m_moving = false;
+        m_wanted = FrameOf(m_preview).topLeft();
+        m_placed = true;
+        return;
     }
-    return QObject::eventFilter(watched, event);
+    KeepClear();
+}
+
+void SideBySideKeeper::PreviewMoved(bool spontaneous) {
+    if (m_moving || !m_placed || !m_preview->isVisible())
+        return;
+    const QPoint at = FrameOf(m_preview).topLeft();
+    if (at == m_wanted)
+        return;
+    if (spontaneous && m_settle.isActive() && !m_movedByUser) {
+        // The window manager placing it where it likes: the keeper's place stands.
+        QTimer::singleShot(0, this, [this] {
+            if (m_firstShowing)
+                Arrange();
+            else if (m_preview->isVisible())
+                MovePreview(m_wanted);
+        });
+        return;
+    }
+    m_movedByUser = true;
+    m_wanted = at;
+}
+
+QPoint SideBySideKeeper::MovePreview(const QPoint& place) {
+    const QPoint was = FrameOf(m_preview).topLeft();
+    m_moving = true;
+    MoveFrame(m_preview, place);
+    m_moving = false;
+    m_wanted = place;
+    m_settle.start(); // the window manager's answer to the move is no move of the user's
+    return was;
+}
+
+void SideBySideKeeper::KeepClear() {
+    std::vector<QRect> dialogs;
+    for (const Opened& opened : m_dialogs)
+        if (opened.dialog && opened.dialog->isVisible())
+            dialogs.push_back(FrameOf(opened.dialog));
+    std::vector<QRect> obstacles = dialogs;
+    // Where the user put it over the editor, it stays: it is above the editor.
+    if (!m_movedByUser)
+        obstacles.push_back(FrameOf(m_home));
+    const QRect frame = FrameOf(m_preview);
+    if (std::none_of(obstacles.begin(), obstacles.end(),
+                     [&frame](const QRect& obstacle) { return obstacle.intersects(frame); }))
+        return;
+    const QRect desktop = DesktopOf(m_preview);
+    std::optional<QPoint> place = NearestClearPlace(desktop, frame, obstacles);
+    // Under an open dialog the editor waits; the dialog must not cover the Preview.
+    if (!place && !dialogs.empty())
+        place = NearestClearPlace(desktop, frame, dialogs);
+    if (place)
+        MovePreview(*place);
+}
+
+void SideBySideKeeper::DialogShowing(QWidget* dialog) {
+    m_dialogs.erase(std::remove_if(m_dialogs.begin(), m_dialogs.end(),
+                                   [](const Opened& opened) { return !opened.dialog; }),
+                    m_dialogs.end());
+    Opened opened{dialog, std::nullopt, QPoint()};
+    if (m_placed && m_preview->isVisible()) {
+        const QRect desktop = DesktopOf(dialog);
+        QRect frame = FrameOf(dialog);
+        if (!dialog->testAttribute(Qt::WA_Moved)) {
+            // Where it would open: over the middle of the window it belongs to.
+            const QRect over = FrameOf(dialog->parentWidget()->window());
+            frame.moveTopLeft(over.center() - QPoint(frame.width() / 2, frame.height() / 2));
+            frame.moveTopLeft(QPoint(
+                KeepInside(frame.x(), frame.width(), desktop.x(), desktop.x() + desktop.width()),
+                KeepInside(frame.y(), frame.height(), desktop.y(),
+                           desktop.y() + desktop.height())));
+        }
+        const QRect preview = FrameOf(m_preview);
+        if (frame.intersects(preview)) {
+            if (const std::optional<QPoint> aside = NearestClearPlace(desktop, frame, {preview})) {
+                frame.moveTopLeft(*aside);
+            } else {
+                // No room for the dialog beside the Preview: the Preview moves for a while.
+                std::optional<QPoint> place = NearestClearPlace(desktop, preview, {frame});
+                if (!place) {
+                    const QRect buttons =
+                        ButtonsOf(dialog).translated(frame.topLeft() - FrameOf(dialog).topLeft());
+                    const SideBySide both = ComputeSideBySide(desktop, frame, preview, buttons);
+                    frame.moveTopLeft(both.owner);
+                    place = both.preview;
+                }
+                opened.previewWas = MovePreview(*place);
+                opened.previewMovedTo = *place;
+            }
+        }
+        m_moving = true;
+        MoveFrame(dialog, frame.topLeft()); // before it appears, so it appears there
+        m_moving = false;
+    }
+    m_dialogs.push_back(opened);
+}
+
+void SideBySideKeeper::DialogResized(Opened& opened) {
+    if (!m_placed || !m_preview->isVisible() || !opened.dialog->isVisible())
+        return;
+    const QRect dialog = FrameOf(opened.dialog);
+    const QRect preview = FrameOf(m_preview);
+    if (!dialog.intersects(preview))
+        return;
+    if (const std::optional<QPoint> place =
+            NearestClearPlace(DesktopOf(m_preview), preview, {dialog})) {
+        const QPoint was = MovePreview(*place);
+        if (!opened.previewWas)
+            opened.previewWas = was;
+        opened.previewMovedTo = *place;
+    }
+}
+
+void SideBySideKeeper::DialogHidden(QWidget* dialog) {
+    const auto found =
+        std::find_if(m_dialogs.begin(), m_dialogs.end(),
+                     [dialog](const Opened& opened) { return opened.dialog == dialog; });
+    if (found == m_dialogs.end())
+        return;
+    const Opened closed = *found;
+    m_dialogs.erase(found);
+    // Back where it was, unless the user has moved it since or a dialog still open is there.
+    if (!closed.previewWas || !m_preview->isVisible() ||
+        FrameOf(m_preview).topLeft() != closed.previewMovedTo)
+        return;
+    const QRect back(*closed.previewWas, FrameOf(m_preview).size());
+    for (const Opened& open : m_dialogs)
+        if (open.dialog && open.dialog->isVisible() && FrameOf(open.dialog).intersects(back))
+            return;
+    MovePreview(*closed.previewWas);
 }

@@ -5,6 +5,9 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
+#include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -40,32 +43,65 @@ QMargins FrameMargins(const QWidget* window);
 /// onto it (a dialog taller than a small screen would hide its OK and Cancel).
 void FitOnScreen(QWidget* window);
 
-/// Keeps a Preview window beside the dialog it serves: placed each time it shows, and again
-/// whenever that dialog shows, grows, shrinks or moves, so the two never cover each other's
-/// buttons. It serves the window it belongs to unless another dialog asks for it for a while.
+/// The place nearest to where `window` (a frame) is where it stays on `desktop` clear of every
+/// one of `obstacles`, 10 pixels apart where it can be; nothing when there is no such place.
+std::optional<QPoint> NearestClearPlace(const QRect& desktop, const QRect& window,
+                                        const std::vector<QRect>& obstacles);
+
+/// Looks after a Preview window beside the editor it belongs to. The first time it shows it is
+/// placed beside the editor (ComputeSideBySide) and raised above it; after that it stays where it
+/// is, and where the user puts it, moving only when it would be covered: by the editor grown
+/// over it (unless the user put it there), or by a dialog opened from the editor while it shows.
+/// Such a dialog opens where it leaves the Preview free; where the screen has no such place the
+/// Preview moves aside instead, and back once the dialog has closed.
 class SideBySideKeeper : public QObject {
     Q_OBJECT
 public:
     /// The keeper of a Preview window, made on first use; it ends with the window.
     static SideBySideKeeper* For(QWidget* preview);
 
-    /// The Preview stands beside `dialog` from now on; null gives it back to its own window.
-    void Serve(QWidget* dialog);
-    /// Places the Preview beside the dialog it serves now, if it is shown.
-    void Place();
+    /// True once the user has moved the Preview.
+    bool MovedByUser() const { return m_movedByUser; }
+    /// True for a while after the Preview showed or was moved by the keeper, while the window
+    /// manager may still have a say.
+    bool IsSettling() const { return m_settle.isActive(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// A dialog opened from the editor, and where the Preview was before it moved aside for it.
+    struct Opened {
+        QPointer<QWidget> dialog;
+        std::optional<QPoint> previewWas;
+        QPoint previewMovedTo;
+    };
+
     explicit SideBySideKeeper(QWidget* preview);
-    void PlaceSoon();
+    bool OpenedFromEditor(const QWidget* window) const;
+    void PreviewShown();
+    /// Beside the editor while it first shows, else clear of what would cover it.
+    void Arrange();
+    void ArrangeSoon();
+    void PreviewMoved(bool spontaneous);
+    /// Moves the Preview's frame to `place`; returns where it was.
+    QPoint MovePreview(const QPoint& place);
+    /// Moves the Preview off the editor's and the open dialogs' frames if it is on them.
+    void KeepClear();
+    void DialogShowing(QWidget* dialog);
+    void DialogHidden(QWidget* dialog);
+    void DialogResized(Opened& opened);
 
     QWidget* m_preview;
-    QPointer<QWidget> m_home; ///< the window the Preview belongs to
-    QPointer<QWidget> m_served;
-    bool m_placing = false;
+    QPointer<QWidget> m_home; ///< the editor the Preview belongs to
+    std::vector<Opened> m_dialogs;
+    QPoint m_wanted; ///< where the keeper last put the Preview's frame
+    bool m_placed = false;
+    bool m_movedByUser = false;
+    bool m_moving = false;
     bool m_pending = false;
-    /// Shortly after it shows, the window manager may still place the Preview where it likes.
-    bool m_settling = false;
+    /// Runs for a while after the Preview shows or the keeper moves it: the window manager may
+    /// still place it where it likes, and the editor may still take its size.
+    QTimer m_settle;
+    bool m_firstShowing = false; ///< while settling after the first show
 };
