@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
-    libpng-dev zlib1g-dev
+    libpng-dev zlib1g-dev libxxhash-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     povray povray-includes
     xvfb xauth x11-utils openbox

@@ -324,18 +324,25 @@ TEST(WriteRoad, ChangedContentsCountAndATouchDoesNot) {
     EXPECT_FALSE(ChangedSince(path, FileStamp{}));
 }
 
-TEST(WriteRoad, TheContentsChecksumIsCrc32HoweverTheBytesArePieced) {
+TEST(WriteRoad, TheContentsChecksumIsXxh3HoweverTheBytesArePieced) {
+    ContentChecksum empty;
+    EXPECT_EQ(empty.Result().toHex(), "2d06800538d394c2"); // XXH3's value for no bytes
+    // Larger than XXH3's internal block, in pieces that do not fall on its edges.
+    std::vector<std::uint8_t> bytes(5000);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 31 + (i >> 7));
     ContentChecksum whole;
-    whole.Add("123456789", 9);
-    EXPECT_EQ(whole.Result().toHex(), "cbf43926"); // the standard check value
+    whole.Add(bytes.data(), bytes.size());
     ContentChecksum pieced;
-    pieced.Add("1234", 4);
-    pieced.Add("", 0);
-    pieced.Add("56789", 5);
+    for (std::size_t at = 0; at < bytes.size(); at += 333)
+        pieced.Add(bytes.data() + at, std::min<std::size_t>(333, bytes.size() - at));
+    pieced.Add(bytes.data(), 0);
     EXPECT_EQ(pieced.Result(), whole.Result());
+    bytes[4321] ^= 0x01;
     pieced.Reset();
-    pieced.Add("123456780", 9);
+    pieced.Add(bytes.data(), bytes.size());
     EXPECT_NE(pieced.Result(), whole.Result());
+    EXPECT_EQ(whole.Result().size(), 8);
 }
 
 TEST(ReadRoad, OnlyRegularFilesOfAFittingSizeAreRead) {
