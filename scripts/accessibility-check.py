@@ -16,7 +16,7 @@ import pyatspi
 from gi.repository import GLib
 
 import checksupport
-from checksupport import check
+from checksupport import check, keys
 
 CLI, CATALOG = sys.argv[1], sys.argv[2]
 
@@ -28,17 +28,8 @@ def textures_in_file():
 
 def find(node, role, name=None):
     """The first node below `node` with the role (and name), not looking into lists' items."""
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is None:
-            continue
-        if child.getRoleName() == role and (name is None or child.name == name):
-            return child
-        if child.getRoleName() != "list":
-            found = find(child, role, name)
-            if found is not None:
-                return found
-    return None
+    return next((n for n in checksupport.nodes_below(node, role)
+                 if name is None or n.name == name), None)
 
 
 def program():
@@ -61,20 +52,6 @@ def states(node):
 def selected_names(grid):
     # The list is a table of one column: its selected rows are the selected textures.
     return [grid.getChildAtIndex(row).name for row in grid.queryTable().getSelectedRows()]
-
-
-def window_id():
-    out = subprocess.run(["xdotool", "search", "--name", "^Velvane - "], capture_output=True,
-                         text=True).stdout.split()
-    return out[0] if out else None
-
-
-def keys(*names):
-    # Without a window manager the window must be given the keyboard before each key.
-    subprocess.run(["xdotool", "windowfocus", "--sync", window_id()], stderr=subprocess.DEVNULL)
-    time.sleep(0.2)
-    subprocess.run(["xdotool", "key", "--delay", "150", *names])
-    time.sleep(0.5)
 
 
 def answer(key):

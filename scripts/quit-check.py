@@ -15,7 +15,7 @@ import time
 import pyatspi
 
 import checksupport
-from checksupport import check, wait_for
+from checksupport import check, frame_id, keys, nodes_below as nodes, wait_for
 
 BUILD, WORK = sys.argv[1], sys.argv[2]
 CATALOGS = [os.path.join(WORK, name) for name in ("first.vlv", "second.vlv")]
@@ -27,20 +27,6 @@ def count_in_file(path):
     return len(json.loads(dump.stdout)["textures"])
 
 
-def nodes(node, role):
-    """Every node below `node` with the role, not looking into lists' items."""
-    found = []
-    for i in range(node.childCount):
-        child = node.getChildAtIndex(i)
-        if child is None:
-            continue
-        if child.getRoleName() == role:
-            found.append(child)
-        if child.getRoleName() != "list":
-            found += nodes(child, role)
-    return found
-
-
 def application():
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
@@ -48,20 +34,6 @@ def application():
         if app is not None and app.name == "Velvane":
             return app
     return None
-
-
-def frame_id():
-    out = subprocess.run(["xdotool", "search", "--name", "^Velvane - "], capture_output=True,
-                         text=True).stdout.split()
-    return out[0] if out else None
-
-
-def keys(*names):
-    # Without a window manager the window must be given the keyboard before each key.
-    subprocess.run(["xdotool", "windowfocus", "--sync", frame_id()], stderr=subprocess.DEVNULL)
-    time.sleep(0.2)
-    subprocess.run(["xdotool", "key", "--delay", "200", *names])
-    time.sleep(0.5)
 
 
 def question():
@@ -94,18 +66,31 @@ def start():
 def change_both():
     """Deletes the first texture of each catalog, from the keyboard."""
     for _ in CATALOGS:
-        keys("Home", "Delete")
+        keys("Home", "Delete", delay=200)
         time.sleep(0.6)
         subprocess.run(["xdotool", "key", "Return"])  # Yes
         time.sleep(0.6)
-        keys("ctrl+Tab")
+        keys("ctrl+Tab", delay=200)
 
 
 def ask(what):
-    keys("ctrl+q")
+    keys("ctrl+q", delay=200)
     shown = question()
     check(shown is not None, f"{what}: Ctrl+Q asks")
     return shown
+
+
+def answer(process, button, counts):
+    """Quits with Ctrl+Q, answers with `button`, and checks the program ends and the catalogs
+    then hold `counts` textures."""
+    shown = ask(f"before {button}")
+    if not shown:
+        return
+    click(shown[2][button])
+    check(wait_for(lambda: process.poll() is not None, 15) is not None,
+          f"{button} quits the program")
+    now = [count_in_file(path) for path in CATALOGS]
+    check(now == counts, f"after {button} the catalogs hold {counts} textures", f"{now}")
 
 
 def main():
@@ -127,28 +112,13 @@ def main():
         time.sleep(1)
         check(process.poll() is None, "Cancel keeps the program running")
 
-    # Save All saves both and quits.
-    shown = ask("after Cancel")
-    if shown:
-        click(shown[2]["Save All"])
-        check(wait_for(lambda: process.poll() is not None, 15) is not None,
-              "Save All quits the program")
-        counts = [count_in_file(path) for path in CATALOGS]
-        check(counts == [original - 1] * 2, "Save All saved both catalogs",
-              f"{counts} textures, {original} before")
-
-    # Discard quits and leaves both files as they were.
+    # Save All saves both and quits; Discard quits and leaves both files as they were.
+    answer(process, "Save All", [original - 1] * 2)
     for path, copy in zip(CATALOGS, backup):
         shutil.copy(copy, path)
     process = start()
     change_both()
-    shown = ask("changed again")
-    if shown:
-        click(shown[2]["Discard"])
-        check(wait_for(lambda: process.poll() is not None, 15) is not None,
-              "Discard quits the program")
-        counts = [count_in_file(path) for path in CATALOGS]
-        check(counts == [original] * 2, "Discard left both files alone", f"{counts} textures")
+    answer(process, "Discard", [original] * 2)
     if process.poll() is None:
         process.kill()
     sys.exit(checksupport.failures)

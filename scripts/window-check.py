@@ -353,16 +353,24 @@ def click_button(name, under, what):
     return True
 
 
+def open_sample(session, manager):
+    """Starts the program on the sample catalog and gives its window the keyboard; the window,
+    or None when it did not show."""
+    session.program([session.catalog])
+    frame = expect_window("Velvane - sample.vlv",
+                          f"{manager}: the program opens the sample catalog")
+    if frame is not None:
+        time.sleep(1.0)
+        activate(frame)
+    return frame
+
+
 def check_layered_dialog(manager):
     session = Session(1280, 1024, manager)
     try:
-        session.program([session.catalog])
-        frame = expect_window("Velvane - sample.vlv",
-                              f"{manager}: the program opens the sample catalog")
+        frame = open_sample(session, manager)
         if frame is None:
             return
-        time.sleep(1.0)
-        activate(frame)
         xdotool("mousemove", "--window", frame, "75", "140", "click", "1")
         time.sleep(0.5)
         xdotool("key", "l")
@@ -396,14 +404,10 @@ def check_layered_dialog(manager):
 def check_preview_beside_sheet(manager):
     session = Session(1280, 1024, manager)
     try:
-        session.program([session.catalog])
-        frame = expect_window("Velvane - sample.vlv",
-                              f"{manager}: the program opens the sample catalog")
+        frame = open_sample(session, manager)
         if frame is None:
             return
-        time.sleep(1.0)
         # A new texture's Preview: above the sheet, beside it.
-        activate(frame)
         xdotool("key", "n")
         sheet = expect_window("New Simple Texture", f"{manager}: N opens the edit sheet")
         preview = expect_window("Preview", f"{manager}: the new texture's Preview shows")
