@@ -9,85 +9,26 @@ source "$(dirname "$0")/program-session.sh"
 trap 'kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 PYTHONPATH=$root/scripts
 dbus-run-session -- /usr/bin/python3 - "$build" "$work/sample.vlv" <<'PYTHON' 2>&1 |
+import functools
 import os
-import subprocess
 import sys
 import time
 
-import pyatspi
-
 import checksupport
-from checksupport import check, wait_for
+from checksupport import (check, click, extents, find, keys_to as keys, program, text_of,
+                          wait_for, window, xdotool)
 
 BUILD, CATALOG = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 SHOTS = os.path.join(BUILD, "colormapbar-check")
+screenshot = functools.partial(checksupport.screenshot, SHOTS)
 # The band's own geometry: the picture starts 8 pixels in and is 320 wide; the markers hang
 # under it.
 LEFT, WIDTH, PICTURE_Y, MARKER_Y = 8, 320, 20, 60
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
-
-
-def window(name):
-    return wait_for(lambda: xdotool("search", "--onlyvisible", "--name", f"^{name}$").split("\n")[0])
-
-
-def keys(target, *names):
-    xdotool("windowfocus", "--sync", target)
-    time.sleep(0.2)
-    xdotool("key", "--delay", "120", *names)
-    time.sleep(0.4)
-
-
-def program():
-    for application in pyatspi.Registry.getDesktop(0):
-        if application is not None and application.name == "Velvane":
-            return application
-    return None
-
-
-def find(root, role, name):
-    def matches(accessible):
-        try:
-            return (role in (None, accessible.getRoleName()) and accessible.name == name and
-                    accessible.getState().contains(pyatspi.STATE_SHOWING))
-        except Exception:
-            return False
-    return pyatspi.findDescendant(root, matches) if root else None
-
-
-def click(accessible):
-    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click", "1")
-    time.sleep(0.4)
-
-
-def text_of(accessible):
-    accessible.clear_cache()
-    text = accessible.queryText()
-    return text.getText(0, text.characterCount)
-
-
 def description(accessible):
     accessible.clear_cache()
     return accessible.description
-
-
-def screenshot(name):
-    subprocess.run(["import", "-window", "root", os.path.join(SHOTS, name + ".png")])
-
-
-def main():
-    os.makedirs(SHOTS, exist_ok=True)
-    app = subprocess.Popen([os.path.join(BUILD, "src", "ui", "velvane"), CATALOG],
-                           stderr=subprocess.DEVNULL)
-    try:
-        run()
-    finally:
-        app.kill()
-    return checksupport.failures
 
 
 def run():
@@ -116,7 +57,7 @@ def run():
     if not (colors and band and position):
         check(False, "the Color Map dialog shows its band and Position edit")
         return
-    box = band.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    box = extents(band)
 
     def at(where, y):
         return str(box.x + LEFT + round(where * WIDTH)), str(box.y + y)
@@ -148,7 +89,7 @@ def run():
     keys(colors, "Escape")
 
 
-sys.exit(main())
+sys.exit(checksupport.run_program(BUILD, [CATALOG], run))
 PYTHON
     grep -v "^dbus-daemon\|SpiRegistry daemon"
 exit "${PIPESTATUS[0]}"

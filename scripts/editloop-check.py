@@ -14,6 +14,7 @@ and starts a session bus. Usage: editloop-check.py BUILD_DIR CATALOG. Pictures o
 to BUILD_DIR/editloop-check. Prints "ok" or "FAIL" per check; the exit status counts failures.
 """
 
+import functools
 import os
 import subprocess
 import sys
@@ -22,37 +23,18 @@ import time
 import pyatspi
 
 import checksupport
-from checksupport import check, wait_for
+from checksupport import (check, click, extents, find, has, keys_to as keys, program,
+                          text_of, wait_for, window, xdotool)
 
 BUILD, CATALOG = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 SHOTS = os.path.join(BUILD, "editloop-check")
-
-
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout.strip()
-
-
-def window(name):
-    return wait_for(lambda: xdotool("search", "--onlyvisible", "--name", f"^{name}$").split("\n")[0])
-
-
-def keys(target, *names):
-    xdotool("windowfocus", "--sync", target)
-    time.sleep(0.2)
-    xdotool("key", "--delay", "120", *names)
-    time.sleep(0.4)
+screenshot = functools.partial(checksupport.screenshot, SHOTS)
 
 
 def type_text(target, text):
     xdotool("windowfocus", "--sync", target)
     xdotool("type", "--delay", "80", text)
     time.sleep(0.4)
-
-
-def screenshot(name):
-    path = os.path.join(SHOTS, name + ".png")
-    subprocess.run(["import", "-window", "root", path], check=True)
-    return path
 
 
 def pixel(path, x, y):
@@ -65,48 +47,8 @@ def pixel(path, x, y):
 
 # ---- the accessibility bus ----------------------------------------------------------------
 
-def program():
-    for application in pyatspi.Registry.getDesktop(0):
-        if application is not None and application.name == "Velvane":
-            return application
-    return None
-
-
-def find(root, role, name=None, showing=True):
-    """The first control of a role and name (any name for None; showing on the screen unless
-    told otherwise)."""
-    def matches(accessible):
-        try:
-            return (accessible.getRoleName() == role and name in (None, accessible.name) and
-                    (not showing or has(accessible, pyatspi.STATE_SHOWING)))
-        except Exception:
-            return False
-    return pyatspi.findDescendant(root, matches) if root else None
-
-
 def dialog(title):
     return wait_for(lambda: find(program(), "dialog", title))
-
-
-def has(accessible, state):
-    """The control's state as it is now (not as the bus last heard of it)."""
-    if accessible is None:
-        return False
-    accessible.clear_cache()
-    return accessible.getState().contains(state)
-
-
-def extents(accessible):
-    return accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-
-
-def click(accessible):
-    """A click of the mouse in the middle of a control."""
-    if accessible is not None:
-        box = extents(accessible)
-        xdotool("mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2), "click",
-                "1")
-        time.sleep(0.4)
 
 
 def toggle(accessible):
@@ -120,23 +62,7 @@ def toggle(accessible):
     return False
 
 
-def text_of(accessible):
-    text = accessible.queryText()
-    return text.getText(0, text.characterCount)
-
-
 # ---- the session ------------------------------------------------------------------------------
-
-def main():
-    os.makedirs(SHOTS, exist_ok=True)
-    app = subprocess.Popen([os.path.join(BUILD, "src", "ui", "velvane"), CATALOG],
-                           stderr=subprocess.DEVNULL)
-    try:
-        run()
-    finally:
-        app.kill()
-    return checksupport.failures
-
 
 def run():
     main_window = window("Velvane - sample.vlv")
@@ -236,4 +162,4 @@ def run():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(checksupport.run_program(BUILD, [CATALOG], run))

@@ -12,10 +12,8 @@ import subprocess
 import sys
 import time
 
-import pyatspi
-
 import checksupport
-from checksupport import check, frame_id, keys, nodes_below as nodes, wait_for
+from checksupport import check, click, frame_id, keys, nodes_below as nodes, program, wait_for
 
 BUILD, WORK = sys.argv[1], sys.argv[2]
 CATALOGS = [os.path.join(WORK, name) for name in ("first.vlv", "second.vlv")]
@@ -27,19 +25,10 @@ def count_in_file(path):
     return len(json.loads(dump.stdout)["textures"])
 
 
-def application():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.name == "Velvane":
-            return app
-    return None
-
-
 def question():
     """The quit question's dialog once it shows: its text and its buttons by name."""
     def shown():
-        app = application()
+        app = program()
         if app is None:
             return None
         for dialog in nodes(app, "dialog") + nodes(app, "alert"):
@@ -50,15 +39,10 @@ def question():
     return wait_for(shown, 10)
 
 
-def click(node):
-    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"])
-
-
 def start():
     process = subprocess.Popen([os.path.join(BUILD, "src/ui/velvane"), *CATALOGS],
                                stderr=subprocess.DEVNULL)
-    check(wait_for(lambda: frame_id() and application(), 20) is not None, "the program started")
+    check(wait_for(lambda: frame_id() and program(), 20) is not None, "the program started")
     time.sleep(1)
     return process
 

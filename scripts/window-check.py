@@ -284,6 +284,10 @@ def check_main_window_place(manager):
             process = session.program()
             frame = expect_window("Velvane", f"{manager}: the main window shows at start {start}")
             if frame is None:
+                session.picture(f"main-window-missing-{manager}")
+                print(subprocess.run(["xwininfo", "-root", "-tree", "-display", session.display],
+                                     capture_output=True, text=True).stdout, flush=True)
+                print("process", process.poll(), flush=True)
                 return
             time.sleep(1.0)
             if start == 0:
