@@ -6,9 +6,11 @@
 //
 //     build/bench/batch_bench [THUMBNAILS [PLACES]]   (2,000 by default, Parallel Renders' default)
 
+#include "batchrun.h"
 #include "core/catalog/catalog.h"
 #include "core/catalog/thumbnailbatch.h"
 #include "core/shapes/builtinshapes.h"
+#include "povrayprocesses.h"
 #include "render/povray/catalogtextures.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayrunner.h"
@@ -18,11 +20,8 @@
 #include "samplecatalog.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -30,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -55,24 +53,6 @@ double ProcessorSeconds() {
                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     }
     return seconds;
-}
-
-/// POV-Ray processes this program started that run now.
-int PovRays() {
-    int count = 0;
-    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (processes.hasNext()) {
-        QFile stat(processes.next() + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const qsizetype close = line.lastIndexOf(')');
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == ::getpid() &&
-            line.mid(line.indexOf('(') + 1, 6) == "povray")
-            ++count;
-    }
-    return count;
 }
 
 /// Milliseconds a Preview render of `texture` takes through `queue`.
@@ -107,7 +87,7 @@ Run RenderAll(PovRayRunner& runner, int thumbnails, int places, std::size_t fram
     QTimer watch;
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout,
-                     [&run] { run.mostPovRays = std::max(run.mostPovRays, PovRays()); });
+                     [&run] { run.mostPovRays = std::max(run.mostPovRays, PovRaysRunning()); });
     // The Preview is asked for once a third of the batch is through.
     bool asked = false;
     QObject::connect(&batch, &ThumbnailBatchRender::progress, [&] {
@@ -120,21 +100,10 @@ Run RenderAll(PovRayRunner& runner, int thumbnails, int places, std::size_t fram
     QElapsedTimer timer;
     timer.start();
     watch.start();
-    QEventLoop loop;
-    QObject::connect(&batch, &ThumbnailBatchRender::finished, &loop, &QEventLoop::quit);
-    batch.Start(queue);
-    loop.exec();
+    RunBatchOrExit(batch, queue, textures, thumbnails);
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     run.processorSeconds = ProcessorSeconds() - processor;
-    if (!batch.Result().Succeeded() || textures.Taken() != thumbnails) {
-        std::fprintf(stderr, "render failed: %s\n",
-                     batch.Result().message.toLocal8Bit().constData());
-        std::exit(1);
-    }
-    for (int i = 0; i < catalog.GetCount(); ++i) {
-        const auto bits = catalog.GetTexture(i).Thumbnail().Bits();
-        run.pictures.insert(run.pictures.end(), bits.begin(), bits.end());
-    }
+    run.pictures = ThumbnailBits(catalog);
     return run;
 }
 

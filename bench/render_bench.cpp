@@ -4,6 +4,7 @@
 // by side finish many times sooner even on two cores. Every run must give the same pictures,
 // byte for byte, as the run one at a time.
 
+#include "batchrun.h"
 #include "core/catalog/catalog.h"
 #include "core/catalog/thumbnailbatch.h"
 #include "core/shapes/builtinshapes.h"
@@ -15,7 +16,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdint>
@@ -52,21 +52,10 @@ Run RenderAll(PovRayRunner& runner, int jobs) {
     RenderQueue queue(runner, [jobs] { return jobs; });
     QElapsedTimer timer;
     timer.start();
-    QEventLoop loop;
-    QObject::connect(&batch, &ThumbnailBatchRender::finished, &loop, &QEventLoop::quit);
-    batch.Start(queue);
-    loop.exec();
-    const RenderResult& result = batch.Result();
+    RunBatchOrExit(batch, queue, textures, kThumbnails);
     Run run;
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    if (!result.Succeeded() || textures.Taken() != kThumbnails) {
-        std::fprintf(stderr, "render failed: %s\n", result.message.toLocal8Bit().constData());
-        std::exit(1);
-    }
-    for (int i = 0; i < catalog.GetCount(); ++i) {
-        const auto bits = catalog.GetTexture(i).Thumbnail().Bits();
-        run.pictures.insert(run.pictures.end(), bits.begin(), bits.end());
-    }
+    run.pictures = ThumbnailBits(catalog);
     return run;
 }
 

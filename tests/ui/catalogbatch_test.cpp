@@ -8,6 +8,7 @@
 #include "core/catalog/catalog.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "povrayprocesses.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
@@ -25,7 +26,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -40,7 +40,6 @@
 #include <QUndoStack>
 #include <QWheelEvent>
 #include <algorithm>
-#include <unistd.h>
 
 namespace {
 
@@ -50,25 +49,6 @@ Catalog& CatalogOf(CatalogView* view) {
 
 CatalogModel::ThumbnailState StateOf(CatalogView* view, int index) {
     return view->Document().Model().StateOf(index);
-}
-
-/// The POV-Ray processes this program started that still run.
-int PovRaysRunning() {
-    int running = 0;
-    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (processes.hasNext()) {
-        QFile stat(processes.next() + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ..."
-        const QByteArray line = stat.readAll();
-        const qsizetype close = line.lastIndexOf(')');
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == ::getpid() &&
-            line.mid(line.indexOf('(') + 1, close - line.indexOf('(') - 1).startsWith("povray"))
-            ++running;
-    }
-    return running;
 }
 
 /// Whether two pictures are the same, pixel for pixel.
