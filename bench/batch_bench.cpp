@@ -113,12 +113,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int thumbnails = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
     QTemporaryDir folder;
-    ProgramSettings settings;
-    settings.programDirectory = folder.path();
-    if (settings.EffectivePovExecutable().isEmpty()) {
-        std::fprintf(stderr, "povray is not installed\n");
-        return 1;
-    }
+    const ProgramSettings settings = SettingsOrExit(folder.path());
     const ShapeList shapes = BuiltinShapes();
     PovRayRunner runner(settings, shapes);
     const int places = argc > 2 ? std::max(1, std::atoi(argv[2])) : DefaultParallelRenders();

@@ -1,17 +1,30 @@
 #pragma once
 
-// What the batch benchmarks share: a batch of thumbnails run to its end, and its pictures.
+// What the batch benchmarks share: settings that find POV-Ray, a batch of thumbnails run to its
+// end, and its pictures.
 
 #include "core/catalog/catalog.h"
 #include "render/povray/catalogtextures.h"
 #include "render/povray/renderqueue.h"
 #include "render/povray/thumbnailbatchrender.h"
+#include "render/settings/programsettings.h"
 
 #include <QEventLoop>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+/// The program's settings with `programDirectory`; ends the benchmark when they find no POV-Ray.
+inline ProgramSettings SettingsOrExit(const QString& programDirectory) {
+    ProgramSettings settings;
+    settings.programDirectory = programDirectory;
+    if (settings.EffectivePovExecutable().isEmpty()) {
+        std::fprintf(stderr, "povray is not installed\n");
+        std::exit(1);
+    }
+    return settings;
+}
 
 /// Runs `batch` on `queue` until it has finished; ends the benchmark when it failed or left one
 /// of `thumbnails` out.

@@ -64,12 +64,7 @@ Run RenderAll(PovRayRunner& runner, int jobs) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTemporaryDir folder;
-    ProgramSettings settings;
-    settings.programDirectory = folder.path();
-    if (settings.EffectivePovExecutable().isEmpty()) {
-        std::fprintf(stderr, "povray is not installed\n");
-        return 1;
-    }
+    const ProgramSettings settings = SettingsOrExit(folder.path());
     const ShapeList shapes = BuiltinShapes();
     PovRayRunner runner(settings, shapes);
     const int defaultJobs = DefaultParallelRenders();

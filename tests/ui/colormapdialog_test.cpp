@@ -161,13 +161,7 @@ TEST_F(ColorMapTest, PositionsTypedBeyondTheEndsAreClamped) {
 }
 
 TEST_F(ColorMapTest, MovingPastANeighbourSwapsTheLinesAndKeepsTheEntrySelected) {
-    ColorMap map = ThreeEntries();
-    map.count = 4;
-    map.positions = {0.0f, 0.3f, 0.6f, 1.0f};
-    map.colors[1] = {10, 0, 0, 0};
-    map.colors[2] = {20, 0, 0, 0};
-    map.colors[3] = {255, 255, 255, 0};
-    auto dialog = Open(map);
+    auto dialog = Open(FourEntries());
     dialog->SelectLine(1);
     dialog->PositionSlider()->setValue(70);
     EXPECT_EQ(dialog->Map().colors[1].red, 20);
