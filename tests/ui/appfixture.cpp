@@ -103,6 +103,13 @@ void AppTest::ClickTexture(CatalogView* view, int index, Qt::KeyboardModifiers m
     Click(view, x + 10, y + 10, modifiers);
 }
 
+void AppTest::ChooseUnrendered(CatalogView* view, const std::vector<int>& indices) {
+    for (int index : indices) {
+        view->Document().Contents().GetTexture(index).Thumbnail().Clear();
+        ClickTexture(view, index, Qt::ControlModifier);
+    }
+}
+
 std::vector<int> AppTest::SimpleIndices(CatalogView* view, std::size_t count) {
     const Catalog& catalog = view->Document().Contents();
     std::vector<int> indices;

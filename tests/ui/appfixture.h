@@ -61,6 +61,9 @@ protected:
                Qt::MouseButton button = Qt::LeftButton);
     void ClickTexture(CatalogView* view, int index,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    /// Clears the thumbnails of the textures at `indices` and Ctrl-clicks each, as a user
+    /// chooses what to render.
+    void ChooseUnrendered(CatalogView* view, const std::vector<int>& indices);
     std::vector<int> Selected(CatalogView* view) const;
     /// Waits until the catalog's renders (thumbnails, batches) are all over.
     static bool WaitForRenders(CatalogView* view, int milliseconds = 60000);

@@ -77,10 +77,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     ASSERT_EQ(chosen.size(), 8u);
     const int broken = chosen[2];
     Break(static_cast<SimpleTexture&>(catalog.GetTexture(broken)), "Broken");
-    for (int index : chosen) {
-        catalog.GetTexture(index).Thumbnail().Clear();
-        ClickTexture(view, index, Qt::ControlModifier);
-    }
+    ChooseUnrendered(view, chosen);
     ASSERT_EQ(Selected(view), chosen);
     view->verticalScrollBar()->setValue(0);
 
@@ -416,10 +413,7 @@ TEST_F(AppTest, UndoDuringABatchTakesBackTheUsersLastEditAndNoPictureLandsInAnUn
     const GatedPovRay povray(m_dir.path(), m_app->Settings());
     const std::vector<int> chosen = SimpleIndices(view, 4);
     ASSERT_EQ(chosen.size(), 4u);
-    for (int index : chosen) {
-        catalog.GetTexture(index).Thumbnail().Clear();
-        ClickTexture(view, index, Qt::ControlModifier);
-    }
+    ChooseUnrendered(view, chosen);
     const int count = catalog.GetCount();
     QUndoStack& stack = view->Document().UndoStack();
     auto hasPicture = [&](int index) { return catalog.GetTexture(index).GetThumbnailWidth() > 0; };
@@ -470,10 +464,7 @@ TEST_F(AppTest, ABatchStepThatTookNothingGoesAndASaveDuringABatchKeepsItsState) 
     Catalog& catalog = CatalogOf(view);
     const GatedPovRay povray(m_dir.path(), m_app->Settings());
     const std::vector<int> chosen = SimpleIndices(view, 2);
-    for (int index : chosen) {
-        catalog.GetTexture(index).Thumbnail().Clear();
-        ClickTexture(view, index, Qt::ControlModifier);
-    }
+    ChooseUnrendered(view, chosen);
     QUndoStack& stack = view->Document().UndoStack();
     CatalogDocument& document = view->Document();
 
