@@ -2,13 +2,17 @@
 
 #include "ui/app/lockkeys.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <tuple>
 
 namespace {
-constexpr int kPollMilliseconds = 500;
+constexpr std::array kLockKeys = {Qt::Key_CapsLock, Qt::Key_NumLock, Qt::Key_ScrollLock};
 
 QLabel* AddIndicator(QStatusBar& bar, const QString& text) {
     auto* label = new QLabel(text, &bar);
@@ -25,10 +29,20 @@ LockIndicators::LockIndicators(QStatusBar& bar)
     : QObject(&bar), m_caps(AddIndicator(bar, QStringLiteral("CAP"))),
       m_num(AddIndicator(bar, QStringLiteral("NUM"))),
       m_scroll(AddIndicator(bar, QStringLiteral("SCRL"))) {
-    auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, &LockIndicators::Update);
-    poll->start(kPollMilliseconds);
+    QCoreApplication::instance()->installEventFilter(this);
     Update();
+}
+
+bool LockIndicators::eventFilter(QObject* watched, QEvent* event) {
+    const bool lockKey =
+        event->type() == QEvent::KeyRelease &&
+        std::ranges::find(kLockKeys, static_cast<QKeyEvent*>(event)->key()) != kLockKeys.end();
+    const bool activated =
+        event->type() == QEvent::ApplicationStateChange && watched == QCoreApplication::instance();
+    // Once the window system has taken the key in.
+    if (lockKey || activated)
+        QTimer::singleShot(0, this, &LockIndicators::Update);
+    return false;
 }
 
 void LockIndicators::Update() {

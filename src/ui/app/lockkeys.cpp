@@ -1,6 +1,7 @@
 #include "ui/app/lockkeys.h"
 
 #include <QGuiApplication>
+#include <array>
 #include <utility>
 
 // Last: X11's headers define names (None, Bool, Status) that Qt's use too.
@@ -12,10 +13,14 @@ std::optional<LockKeys::State> LockKeys::Query() {
     Display* display = x11 ? x11->display() : nullptr;
     if (!display)
         return std::nullopt;
+    // The program has one display: its indicators' names are asked for once.
+    static const std::array<Atom, 3> indicators = {XInternAtom(display, "Caps Lock", True),
+                                                   XInternAtom(display, "Num Lock", True),
+                                                   XInternAtom(display, "Scroll Lock", True)};
     State state;
-    for (auto [name, lit] : {std::pair{"Caps Lock", &state.caps}, std::pair{"Num Lock", &state.num},
-                             std::pair{"Scroll Lock", &state.scroll}}) {
-        const Atom indicator = XInternAtom(display, name, True);
+    for (auto [indicator, lit] :
+         {std::pair{indicators[0], &state.caps}, std::pair{indicators[1], &state.num},
+          std::pair{indicators[2], &state.scroll}}) {
         Bool on = False;
         if (indicator != None &&
             XkbGetNamedIndicator(display, indicator, nullptr, &on, nullptr, nullptr))
