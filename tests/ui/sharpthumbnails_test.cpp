@@ -102,6 +102,15 @@ TEST(ThumbnailDiskCacheTest, KeepsPicturesAndDropsTheLeastRecentlyUsedPastItsLim
     for (const char* kept : {"a", "c", "d"})
         EXPECT_TRUE(QFile::exists(limited.PathOf(QString::fromLatin1(kept), 256))) << kept;
     EXPECT_LE(limited.Bytes(), limit);
+
+    // It counts on from there: the next picture makes room again, and a picture written again
+    // in its own place takes no more room, so nothing else goes.
+    ASSERT_TRUE(limited.Store(QStringLiteral("e"), 256, blue));
+    EXPECT_FALSE(QFile::exists(limited.PathOf(QStringLiteral("c"), 256)));
+    EXPECT_LE(limited.Bytes(), limit);
+    ASSERT_TRUE(limited.Store(QStringLiteral("e"), 256, blue));
+    for (const char* kept : {"a", "d", "e"})
+        EXPECT_TRUE(QFile::exists(limited.PathOf(QString::fromLatin1(kept), 256))) << kept;
 }
 
 class SharpCellTest : public ::testing::Test {

@@ -67,10 +67,15 @@ bool ThumbnailDiskCache::Store(const QString& key, int size, const QImage& pictu
     const QString path = PathOf(key, size);
     if (picture.isNull() || !QDir().mkpath(QFileInfo(path).path()))
         return false;
+    if (!m_stored)
+        m_stored = Bytes();
+    const qint64 replaced = QFileInfo(path).size(); // 0 when there was none
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit())
         return false;
-    Trim();
+    *m_stored += QFileInfo(path).size() - replaced;
+    if (*m_stored > m_limit)
+        Trim();
     return true;
 }
 
@@ -81,11 +86,12 @@ qint64 ThumbnailDiskCache::Bytes() const {
     return bytes;
 }
 
-void ThumbnailDiskCache::Trim() const {
+void ThumbnailDiskCache::Trim() {
     QFileInfoList pictures = Pictures(m_folder);
     qint64 bytes = 0;
     for (const QFileInfo& picture : pictures)
         bytes += picture.size();
+    m_stored = bytes;
     if (bytes <= m_limit)
         return;
     std::sort(pictures.begin(), pictures.end(), [](const QFileInfo& a, const QFileInfo& b) {
@@ -97,4 +103,5 @@ void ThumbnailDiskCache::Trim() const {
         if (QFile::remove(picture.filePath()))
             bytes -= picture.size();
     }
+    m_stored = bytes;
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 class Texture;
 
@@ -37,8 +38,12 @@ public:
     qint64 Bytes() const;
 
 private:
-    void Trim() const;
+    /// Removes the pictures used longest ago until the rest fit the limit.
+    void Trim();
 
     QString m_folder;
     qint64 m_limit;
+    /// The bytes stored as counted by this cache: the folder is listed once, then each write
+    /// is added, and listed again only when the count passes the limit.
+    std::optional<qint64> m_stored;
 };
