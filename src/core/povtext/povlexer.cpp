@@ -84,8 +84,7 @@ void PovLexer::SkipBlockComment() {
 
 void PovLexer::ReadLineComment(bool wholeLine) {
     const std::size_t start = m_at + 2;
-    while (m_at < m_text.size() && m_text[m_at] != '\n')
-        ++m_at;
+    m_at = LineCommentEnd(m_at);
     if (!wholeLine) {
         m_comment.clear();
         return;
@@ -138,9 +137,7 @@ PovToken PovLexer::Next() {
     if (IsWordStart(c))
         return ReadWord(std::move(token));
     if (c == '#') {
-        ++m_at;
-        while (m_at < m_text.size() && IsBlank(m_text[m_at]))
-            ++m_at;
+        MoveTo(AfterHash(m_at));
         if (!IsWordStart(Peek()))
             throw SourceSyntaxError(token.at, "a directive name must follow '#'");
         token = ReadWord(std::move(token));
@@ -245,19 +242,64 @@ PovToken PovLexer::ReadString(PovToken token) {
     return token;
 }
 
+std::size_t PovLexer::LineCommentEnd(std::size_t at) const {
+    // POV-Ray ends a "//" comment at a carriage return as well as at a line feed.
+    while (at < m_text.size() && m_text[at] != '\n' && m_text[at] != '\r')
+        ++at;
+    return at;
+}
+
+std::size_t PovLexer::AfterHash(std::size_t at) const {
+    // As in POV-Ray, blanks, line ends, comments and more '#' may stand between a '#' and the
+    // name of its directive.
+    ++at;
+    while (at < m_text.size()) {
+        const char c = m_text[at];
+        const char next = at + 1 < m_text.size() ? m_text[at + 1] : '\0';
+        if (c == '#' || c == '\n' || IsBlank(c)) {
+            ++at;
+        } else if (c == '/' && next == '/') {
+            at = LineCommentEnd(at);
+        } else if (c == '/' && next == '*') {
+            int depth = 0;
+            do {
+                if (m_text.compare(at, 2, "/*") == 0) {
+                    ++depth;
+                    at += 2;
+                } else if (m_text.compare(at, 2, "*/") == 0) {
+                    --depth;
+                    at += 2;
+                } else {
+                    ++at;
+                }
+            } while (depth > 0 && at < m_text.size());
+            if (depth > 0)
+                return m_text.size();
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
+void PovLexer::MoveTo(std::size_t at) {
+    while (m_at < at)
+        Advance();
+}
+
 bool PovLexer::NullDirective() {
     // POV-Ray passes over a "#" that no directive name follows, as where it stands before a
-    // closing brace, another "#" or the end of the text. A number, a string or a ';' after it
-    // POV-Ray refuses, and so does this.
-    std::size_t after = m_at + 1;
-    while (after < m_text.size() && IsBlank(m_text[after]))
-        ++after;
+    // closing brace or the end of the text. A number, a string or a ';' after it POV-Ray
+    // refuses, and so does this.
+    const std::size_t after = AfterHash(m_at);
     const char next = after < m_text.size() ? m_text[after] : '\0';
     if (IsWordStart(next) || IsDigit(next) || next == '.' || next == '"' || next == ';')
         return false;
+    if (!m_nullDirective)
+        m_nullDirective = Here();
+    MoveTo(after);
     m_tokenOnLine = true;
     m_comment.clear();
-    m_at = after;
     return true;
 }
 

@@ -3,13 +3,15 @@
 #include "core/povtext/povtoken.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 /// Splits POV-Ray source text into tokens with their positions. Comments ("//" to the end of
 /// the line, "/* */" which may nest) and blanks are passed over, and so is a "#" with no
-/// directive name after it. Throws SourceSyntaxError for text that is no token at all: a stray
+/// directive name after it (a null directive). A directive's name may stand after blanks, line
+/// ends, comments and more '#', as POV-Ray reads it. Throws SourceSyntaxError for text that is no token at all: a stray
 /// character, an unclosed string or comment, a number that overflows, an identifier longer
 /// than POV-Ray takes.
 class PovLexer {
@@ -24,6 +26,9 @@ public:
         return m_text.empty() ? 1.0
                               : static_cast<double>(m_at) / static_cast<double>(m_text.size());
     }
+
+    /// Where the first "#" that named no directive stood, if one did.
+    const std::optional<SourcePosition>& NullDirectiveAt() const { return m_nullDirective; }
 
     /// Identifiers and keywords are shorter than this, as in POV-Ray.
     static constexpr std::size_t kMaxWordLength = 256;
@@ -44,6 +49,12 @@ private:
     /// Passes over a "#" at the current place that stands for no directive; false, with
     /// nothing read, when it starts a directive (or is no token).
     bool NullDirective();
+    /// Where the name of the directive whose '#' stands at `at` would start.
+    std::size_t AfterHash(std::size_t at) const;
+    /// Where the "//" comment starting at `at` ends.
+    std::size_t LineCommentEnd(std::size_t at) const;
+    /// Advances to `at`, counting the lines passed.
+    void MoveTo(std::size_t at);
 
     std::string_view m_text;
     int m_file;
@@ -54,6 +65,7 @@ private:
     bool m_tokenOnLine = false;
     std::vector<std::string> m_comment;
     int m_commentEndLine = 0;
+    std::optional<SourcePosition> m_nullDirective;
 };
 
 /// True for the characters that may start an identifier or keyword.

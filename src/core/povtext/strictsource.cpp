@@ -113,7 +113,12 @@ std::optional<StrictRefusal> StrictSourceRefusalAt(std::string_view text, Source
         std::vector<PovToken> open; // the brackets open, innermost last
         bool first = true;
         bool closed = false; // the value's first block is complete
-        for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next()) {
+        for (PovToken token = lexer.Next();; token = lexer.Next()) {
+            // POV-Ray's reading of a lone '#' depends on what follows it: none is admitted.
+            if (const auto& hash = lexer.NullDirectiveAt())
+                return StrictRefusal{"it holds a '#'", *hash, true};
+            if (token.kind == PovToken::End)
+                break;
             end = token.at;
             if (auto refusal = TokenRefusal(token, identifiersAllowed))
                 return refusal;

@@ -64,6 +64,21 @@ TEST(PovLexer, CommentsNestAndSpacesMayFollowTheHash) {
     EXPECT_EQ(tokens[3].at.line, 4);
 }
 
+TEST(PovLexer, ADirectiveNameMayFollowTheHashAfterWhatPovRayPassesOver) {
+    // Each of these POV-Ray reads as "#include" (checked with POV-Ray 3.7).
+    for (const char* between : {"", " ", "\t", "\r", "\n", "\r\n", "\f", "/* c */", "/* a /* b */ */",
+                                "// c\n", "// c\r", " # ", "#", "\n#\n"}) {
+        const auto tokens = Tokens(std::string("pigment { } #") + between + "include \"x\"");
+        ASSERT_EQ(tokens.size(), 6u) << between;
+        EXPECT_TRUE(tokens[3].Is(PovToken::Directive, "include")) << between;
+        EXPECT_EQ(tokens[3].at.column, 13) << between;
+    }
+    // POV-Ray ends a line comment at a carriage return: what follows it is read.
+    const auto tokens = Tokens("x // note\r#debug \"y\"");
+    ASSERT_EQ(tokens.size(), 4u);
+    EXPECT_TRUE(tokens[1].Is(PovToken::Directive, "debug"));
+}
+
 TEST(PovLexer, CommentLinesDirectlyAboveADirectiveGoWithIt) {
     const auto tokens = Tokens("// first line\n//  second   \r\n#declare A = 1;\n"
                                "// apart\n\n#declare B = 2; // after\n#declare C = 3;\n"
@@ -104,8 +119,11 @@ TEST(PovLexer, TextThatIsNoTokenRefusesTheFileWithItsPlace) {
 
 TEST(PovLexer, AHashThatNoDirectiveNameFollowsIsPassedOverAsPovRayDoes) {
     std::vector<std::string> texts;
-    for (const PovToken& token : Tokens("texture { pigment { rgb 1 } # }\n# # {\n#\n}\n#"))
+    PovLexer lexer("texture { pigment { rgb 1 } # }\n# # {\n#\n}\n#", 0);
+    for (PovToken token = lexer.Next(); texts.empty() || !texts.back().empty(); token = lexer.Next())
         texts.push_back(token.text);
+    ASSERT_TRUE(lexer.NullDirectiveAt());
+    EXPECT_EQ(lexer.NullDirectiveAt()->column, 29) << "the first one";
     EXPECT_EQ(texts, (std::vector<std::string>{"texture", "{", "pigment", "{", "rgb", "1", "}", "}",
                                                "{", "}", ""}));
     // A directive after it is read as one, with the comment above its line.
@@ -116,5 +134,5 @@ TEST(PovLexer, AHashThatNoDirectiveNameFollowsIsPassedOverAsPovRayDoes) {
     // POV-Ray refuses a number, a string or a ';' after it.
     EXPECT_EQ(ErrorOf("a # 1"), "1:3 a directive name must follow '#'");
     EXPECT_EQ(ErrorOf("a\n #\"s\""), "2:2 a directive name must follow '#'");
-    EXPECT_EQ(ErrorOf("# # ;"), "1:3 a directive name must follow '#'");
+    EXPECT_EQ(ErrorOf("# # ;"), "1:1 a directive name must follow '#'");
 }

@@ -39,6 +39,17 @@ TEST(StrictSource, RefusesEveryDirective) {
             << directive;
 }
 
+TEST(StrictSource, RefusesEveryHashHoweverItIsSpelled) {
+    for (const char* spelling : {"#\ninclude", "# /* x */ include", "# // x\ninclude", "##include",
+                                 "#\r\ninclude", "# }", "#"})
+        EXPECT_EQ(Refusal(std::string("texture { pigment { rgb 1 } ") + spelling + " }").substr(0, 16),
+                  "line 1: it holds")
+            << spelling;
+    EXPECT_EQ(Refusal("texture { pigment { rgb 1 } # }"), "line 1: it holds a '#'");
+    EXPECT_EQ(Refusal("texture { pigment { rgb 1 } // x\r#include \"y.inc\" }"),
+              "line 1: it holds the directive #include");
+}
+
 TEST(StrictSource, RefusesObjectsCamerasLightsAndSceneSettings) {
     EXPECT_EQ(Refusal("texture { } sphere { 0, 1 }"), "line 1: it holds \"sphere\", which is no "
                                                       "texture language");
