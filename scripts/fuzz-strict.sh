@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzer of the strict reading that source textures are opened with, and runs it:
 # scripts/fuzz-strict.sh [SECONDS]. Seeds are the texts of POV-Ray's own library imported as
-# source textures, one value per file; crashes land in build-fuzz/strict-crashes.
+# source textures, one value per file; crashes land in build-fuzz/strict-crashes. Admitted texts
+# with a '#' are rendered by POV-Ray as well, which must carry out no directive in them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
@@ -20,5 +21,7 @@ text = sys.stdin.read()
 for i, value in enumerate(re.split(r"(?m)^(?://[^\n]*\n)*#declare \w+ =", text)[1:]):
     open(f"build-fuzz/strict-corpus/seed{i:04}.txt", "w").write(value.strip() + "\n")
 '
+VELVANE_FUZZ_POVRAY=$(command -v povray || true) \
 ./build-fuzz/tests/fuzz/strictsource_fuzzer -max_total_time="$seconds" -max_len=100000 \
+    -dict=tests/fuzz/strict-directives.dict \
     -artifact_prefix=build-fuzz/strict-crashes/ build-fuzz/strict-corpus

@@ -11,9 +11,9 @@
 /// Splits POV-Ray source text into tokens with their positions. Comments ("//" to the end of
 /// the line, "/* */" which may nest) and blanks are passed over, and so is a "#" with no
 /// directive name after it (a null directive). A directive's name may stand after blanks, line
-/// ends, comments and more '#', as POV-Ray reads it. Throws SourceSyntaxError for text that is no token at all: a stray
-/// character, an unclosed string or comment, a number that overflows, an identifier longer
-/// than POV-Ray takes.
+/// ends, comments and more '#', as POV-Ray reads it. Throws SourceSyntaxError for text that is no
+/// token at all: a stray character, an unclosed string or comment, a number that overflows, an
+/// identifier longer than POV-Ray takes.
 class PovLexer {
 public:
     /// Reads `text`, which must outlive the lexer; positions name file `file`.

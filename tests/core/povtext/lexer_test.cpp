@@ -66,8 +66,8 @@ TEST(PovLexer, CommentsNestAndSpacesMayFollowTheHash) {
 
 TEST(PovLexer, ADirectiveNameMayFollowTheHashAfterWhatPovRayPassesOver) {
     // Each of these POV-Ray reads as "#include" (checked with POV-Ray 3.7).
-    for (const char* between : {"", " ", "\t", "\r", "\n", "\r\n", "\f", "/* c */", "/* a /* b */ */",
-                                "// c\n", "// c\r", " # ", "#", "\n#\n"}) {
+    for (const char* between : {"", " ", "\t", "\r", "\n", "\r\n", "\f", "/* c */",
+                                "/* a /* b */ */", "// c\n", "// c\r", " # ", "#", "\n#\n"}) {
         const auto tokens = Tokens(std::string("pigment { } #") + between + "include \"x\"");
         ASSERT_EQ(tokens.size(), 6u) << between;
         EXPECT_TRUE(tokens[3].Is(PovToken::Directive, "include")) << between;
@@ -120,7 +120,8 @@ TEST(PovLexer, TextThatIsNoTokenRefusesTheFileWithItsPlace) {
 TEST(PovLexer, AHashThatNoDirectiveNameFollowsIsPassedOverAsPovRayDoes) {
     std::vector<std::string> texts;
     PovLexer lexer("texture { pigment { rgb 1 } # }\n# # {\n#\n}\n#", 0);
-    for (PovToken token = lexer.Next(); texts.empty() || !texts.back().empty(); token = lexer.Next())
+    for (PovToken token = lexer.Next(); texts.empty() || !texts.back().empty();
+         token = lexer.Next())
         texts.push_back(token.text);
     ASSERT_TRUE(lexer.NullDirectiveAt());
     EXPECT_EQ(lexer.NullDirectiveAt()->column, 29) << "the first one";

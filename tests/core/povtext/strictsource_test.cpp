@@ -42,8 +42,9 @@ TEST(StrictSource, RefusesEveryDirective) {
 TEST(StrictSource, RefusesEveryHashHoweverItIsSpelled) {
     for (const char* spelling : {"#\ninclude", "# /* x */ include", "# // x\ninclude", "##include",
                                  "#\r\ninclude", "# }", "#"})
-        EXPECT_EQ(Refusal(std::string("texture { pigment { rgb 1 } ") + spelling + " }").substr(0, 16),
-                  "line 1: it holds")
+        EXPECT_EQ(
+            Refusal(std::string("texture { pigment { rgb 1 } ") + spelling + " }").substr(0, 16),
+            "line 1: it holds")
             << spelling;
     EXPECT_EQ(Refusal("texture { pigment { rgb 1 } # }"), "line 1: it holds a '#'");
     EXPECT_EQ(Refusal("texture { pigment { rgb 1 } // x\r#include \"y.inc\" }"),

@@ -1,0 +1,76 @@
+// The strict reading against the real POV-Ray: whatever it admits, POV-Ray finds no directive
+// in. Each text tries to make POV-Ray print a mark, directly or through an include file.
+
+#include "core/povtext/strictsource.h"
+#include "renderfixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+constexpr const char* kMark = "VELVANE-DIRECTIVE-RAN";
+
+/// What may stand between a '#' and a directive's name, or before the '#'.
+std::vector<std::string> Spellings() {
+    std::vector<std::string> texts;
+    for (const char* between :
+         {"", " ", "\t", "\r", "\n", "\r\n", "\f", "\v", "\x1a", "/* c */", "/* a /* b */ */",
+          "// c\n", "// c\r", "#", " # ", "\n#\n", "\xc2\xa0", "\xe2\x80\x8b", "/* c */\n# "}) {
+        texts.push_back(std::string("#") + between + "debug \"" + kMark + "\\n\"");
+        texts.push_back(std::string("#") + between + "include \"mark.inc\"");
+    }
+    for (const char* hidden :
+         {"// c\r#debug \"%\\n\"", "// c\f#debug \"%\\n\"", "/* c */#debug \"%\\n\"",
+          "\xef\xbc\x83" "debug \"%\\n\"", "\xef\xb9\x9f" "debug \"%\\n\"", "debug \"%\\n\"",
+          "include \"mark.inc\"",
+          "normal { bump_map { png \"m\\\" #debug \\\"%\\n\\\" //\" } }",
+          "normal { bump_map { png \"m.png\" } } // \\\r#debug \"%\\n\""}) {
+        std::string text = hidden;
+        for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%'))
+            text.replace(at, 1, kMark);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST_F(RenderTest, WhatTheStrictReadingAdmitsHoldsNoDirectiveForPovRay) {
+    QFile mark(Path(QStringLiteral("mark.inc")));
+    ASSERT_TRUE(mark.open(QIODevice::WriteOnly));
+    mark.write(QByteArray("#debug \"") + kMark + "\\n\"\n");
+    mark.close();
+
+    const std::vector<std::string> texts = Spellings();
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const QString scene = Path(QStringLiteral("spelling%1.pov").arg(i));
+        QFile file(scene);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("camera { location <0, 0, -3> look_at 0 }\n"
+                   "sphere { 0, 1 texture { pigment { rgb 1 } " +
+                   QByteArray::fromStdString(texts[i]) + "\n} }\n");
+        file.close();
+        auto run = std::make_unique<QProcess>();
+        run->setWorkingDirectory(m_dir.path());
+        run->setProcessChannelMode(QProcess::MergedChannels);
+        run->start(m_settings.EffectivePovExecutable(),
+                   {QStringLiteral("+I") + scene, QStringLiteral("-D"), QStringLiteral("-F"),
+                    QStringLiteral("+W8"), QStringLiteral("+H8"), QStringLiteral("-GS")});
+        runs.push_back(std::move(run));
+    }
+    int ran = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_TRUE(runs[i]->waitForFinished(60000));
+        const bool directiveRan = runs[i]->readAll().contains(kMark);
+        const std::string text = "texture { pigment { rgb 1 } " + texts[i] + "\n}";
+        const auto refusal = StrictSourceRefusal(text, SourceTexture::TextureKind);
+        ran += directiveRan ? 1 : 0;
+        EXPECT_TRUE(refusal || !directiveRan) << "admitted, and POV-Ray ran: " << texts[i];
+    }
+    // The oracle sees what it is to see: most of these spellings do reach POV-Ray as directives.
+    EXPECT_GE(ran, 30);
+}
