@@ -24,8 +24,11 @@ std::vector<std::string> Spellings() {
     }
     for (const char* hidden :
          {"// c\r#debug \"%\\n\"", "// c\f#debug \"%\\n\"", "/* c */#debug \"%\\n\"",
-          "\xef\xbc\x83" "debug \"%\\n\"", "\xef\xb9\x9f" "debug \"%\\n\"", "debug \"%\\n\"",
-          "include \"mark.inc\"",
+          "\xef\xbc\x83"
+          "debug \"%\\n\"",
+          "\xef\xb9\x9f"
+          "debug \"%\\n\"",
+          "debug \"%\\n\"", "include \"mark.inc\"",
           "normal { bump_map { png \"m\\\" #debug \\\"%\\n\\\" //\" } }",
           "normal { bump_map { png \"m.png\" } } // \\\r#debug \"%\\n\""}) {
         std::string text = hidden;

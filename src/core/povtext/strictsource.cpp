@@ -69,6 +69,14 @@ constexpr std::array kRefusedWords = {
     "union",
 };
 
+/// A whole number as people write it: "8192", "10,000".
+std::string FormatCount(double value) {
+    std::string digits = std::to_string(static_cast<long long>(value));
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
 bool IsRefusedWord(const std::string& word) {
     return std::find(kRefusedWords.begin(), kRefusedWords.end(), word) != kRefusedWords.end();
 }
@@ -99,6 +107,81 @@ std::optional<StrictRefusal> TokenRefusal(const PovToken& token, bool identifier
     }
 }
 
+/// A count whose cost in POV-Ray grows without limit: it must be written as plain numbers of at
+/// most `most`.
+struct CountedKeyword {
+    const char* keyword;
+    double most;
+    const char* what;
+    /// A vector stands before the count (julia's complex number).
+    bool vectorFirst = false;
+    /// The count may be followed by ", NUMBER" (the most, after the least).
+    bool pair = false;
+};
+
+constexpr CountedKeyword kCountedKeywords[] = {
+    {"function", kMaxFunctionImageSide, "a function image's width and height", false, true},
+    {"mandel", kMaxFractalIterations, "a fractal's iterations"},
+    {"julia", kMaxFractalIterations, "a fractal's iterations", true},
+    {"max_iteration", kMaxFractalIterations, "a fractal's iterations"},
+    {"intervals", kMaxMediaIntervals, "media intervals"},
+    {"samples", kMaxMediaSamples, "media samples", false, true},
+    {"dispersion_samples", kMaxDispersionSamples, "dispersion samples"},
+    {"aa_level", kMaxMediaAaLevel, "media's antialiasing level"},
+};
+
+bool IsOperator(const PovToken& token) {
+    if (token.kind != PovToken::Symbol)
+        return false;
+    const std::string& s = token.text;
+    return s == "*" || s == "/" || s == "+" || s == "-" || s == "(" || s == "." || s == "?" ||
+           s == "<" || s == ">" || s == "=" || s == "<=" || s == ">=" || s == "!=" || s == "&" ||
+           s == "|";
+}
+
+/// Checks the count after the keyword at `at`, when it is one of kCountedKeywords.
+std::optional<StrictRefusal> CountRefusal(const std::vector<PovToken>& tokens, std::size_t at) {
+    const PovToken& word = tokens[at];
+    const auto* counted =
+        std::find_if(std::begin(kCountedKeywords), std::end(kCountedKeywords),
+                     [&](const CountedKeyword& c) { return word.text == c.keyword; });
+    if (counted == std::end(kCountedKeywords))
+        return std::nullopt;
+    std::size_t i = at + 1;
+    auto next = [&]() -> const PovToken* { return i < tokens.size() ? &tokens[i] : nullptr; };
+    // A pattern function ("function { ... }") has no size.
+    if (word.text == std::string("function") && (!next() || next()->kind != PovToken::Number))
+        return std::nullopt;
+    if (counted->vectorFirst) {
+        if (!next() || !next()->IsSymbol("<"))
+            return std::nullopt; // not the pattern; POV-Ray says what it is
+        for (int depth = 0; next(); ++i) {
+            depth += next()->IsSymbol("<") ? 1 : next()->IsSymbol(">") ? -1 : 0;
+            if (depth == 0)
+                break;
+        }
+        ++i;
+        if (!next() || !next()->IsSymbol(","))
+            return std::nullopt;
+        ++i;
+    }
+    const std::string bound = std::string(counted->what) +
+                              " must be written as numbers of at most " +
+                              FormatCount(counted->most);
+    for (int value = 0; value < 2; ++value) {
+        const PovToken* number = next();
+        if (!number || number->kind != PovToken::Number)
+            return At(number ? *number : word, bound);
+        ++i;
+        if (number->number > counted->most || (next() && IsOperator(*next())))
+            return At(*number, bound);
+        if (!counted->pair || !next() || !next()->IsSymbol(","))
+            break;
+        ++i;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<StrictRefusal> StrictSourceRefusalAt(std::string_view text, SourceTexture::Kind kind,
@@ -107,64 +190,67 @@ std::optional<StrictRefusal> StrictSourceRefusalAt(std::string_view text, Source
         return StrictRefusal{"it is longer than " + std::to_string(kMaxSourceTextBytes) + " bytes",
                              {0, 1, 1}};
     const std::string_view keyword = SourceKindName(kind);
-    SourcePosition end{0, 1, 1}; // where the last token ends
+    std::vector<PovToken> tokens;
     try {
         PovLexer lexer(text, 0);
-        std::vector<PovToken> open; // the brackets open, innermost last
-        bool first = true;
-        bool closed = false; // the value's first block is complete
         for (PovToken token = lexer.Next();; token = lexer.Next()) {
             // POV-Ray's reading of a lone '#' depends on what follows it: none is admitted.
             if (const auto& hash = lexer.NullDirectiveAt())
                 return StrictRefusal{"it holds a '#'", *hash, true};
             if (token.kind == PovToken::End)
                 break;
-            end = token.at;
-            if (auto refusal = TokenRefusal(token, identifiersAllowed))
-                return refusal;
-            if (first && !token.IsWord(std::string(keyword).c_str()))
-                return At(token, "it does not start with \"" + std::string(keyword) + "\"");
-            first = false;
-            if (closed && open.empty()) {
-                // A texture may be layered: more texture blocks, nothing else.
-                if (kind != SourceTexture::TextureKind || !token.IsWord("texture"))
-                    return At(token, "something follows the " + std::string(keyword));
-                closed = false;
-            }
-            if (token.kind != PovToken::Symbol)
-                continue;
-            const std::string& s = token.text;
-            if (s == "{" || s == "(" || s == "[" || s == "<") {
-                // "<" is also an operator: only blocks, parentheses and brackets count.
-                if (s == "<")
-                    continue;
-                if (open.size() >= static_cast<std::size_t>(SceneParser::kMaxNesting))
-                    return At(token, "it nests deeper than " +
-                                         std::to_string(SceneParser::kMaxNesting) + " levels");
-                open.push_back(token);
-            } else if (s == "}" || s == ")" || s == "]") {
-                const char opener = s == "}" ? '{' : s == ")" ? '(' : '[';
-                if (open.empty() || open.back().text[0] != opener)
-                    return At(token, "its '" + s + "' closes nothing");
-                open.pop_back();
-                if (open.empty())
-                    closed = true;
-            } else if (s == ";") {
-                return At(token, "it holds a ';'");
-            }
+            tokens.push_back(std::move(token));
         }
-        if (first)
-            return StrictRefusal{"it is empty", {0, 1, 1}};
-        if (!open.empty())
-            return StrictRefusal{"a block is not closed", open.back().at};
-        if (!closed)
-            return StrictRefusal{"the " + std::string(keyword) + " has no block", end};
     } catch (const SourceSyntaxError& error) {
         return StrictRefusal{error.what(), error.Where(), true};
     }
+    if (tokens.empty())
+        return StrictRefusal{"it is empty", {0, 1, 1}};
+    std::vector<const PovToken*> open; // the brackets open, innermost last
+    bool closed = false;               // the value's first block is complete
+    for (std::size_t at = 0; at < tokens.size(); ++at) {
+        const PovToken& token = tokens[at];
+        if (auto refusal = TokenRefusal(token, identifiersAllowed))
+            return refusal;
+        if (at == 0 && !token.IsWord(std::string(keyword).c_str()))
+            return At(token, "it does not start with \"" + std::string(keyword) + "\"");
+        if (closed && open.empty()) {
+            // A texture may be layered: more texture blocks, nothing else.
+            if (kind != SourceTexture::TextureKind || !token.IsWord("texture"))
+                return At(token, "something follows the " + std::string(keyword));
+            closed = false;
+        }
+        if (token.kind == PovToken::Word) {
+            if (auto refusal = CountRefusal(tokens, at))
+                return refusal;
+            continue;
+        }
+        if (token.kind != PovToken::Symbol)
+            continue;
+        const std::string& s = token.text;
+        if (s == "{" || s == "(" || s == "[") {
+            // "<" is also an operator: only blocks, parentheses and brackets count.
+            if (open.size() >= static_cast<std::size_t>(SceneParser::kMaxNesting))
+                return At(token, "it nests deeper than " +
+                                     std::to_string(SceneParser::kMaxNesting) + " levels");
+            open.push_back(&token);
+        } else if (s == "}" || s == ")" || s == "]") {
+            const char opener = s == "}" ? '{' : s == ")" ? '(' : '[';
+            if (open.empty() || open.back()->text[0] != opener)
+                return At(token, "its '" + s + "' closes nothing");
+            open.pop_back();
+            if (open.empty())
+                closed = true;
+        } else if (s == ";") {
+            return At(token, "it holds a ';'");
+        }
+    }
+    if (!open.empty())
+        return StrictRefusal{"a block is not closed", open.back()->at};
+    if (!closed)
+        return StrictRefusal{"the " + std::string(keyword) + " has no block", tokens.back().at};
     return std::nullopt;
 }
-
 std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind) {
     auto refusal = StrictSourceRefusalAt(text, kind, false);
     if (!refusal)

@@ -11,10 +11,21 @@
 /// The longest text a source texture may hold.
 inline constexpr std::size_t kMaxSourceTextBytes = 1 << 20;
 
+/// The largest counts admitted where POV-Ray's time or memory grows with the count: the side of
+/// a function image (as the largest texture map), a fractal pattern's iterations, media's
+/// intervals, samples and antialiasing level, and an interior's dispersion samples.
+inline constexpr double kMaxFunctionImageSide = 8192;
+inline constexpr double kMaxFractalIterations = 10000;
+inline constexpr double kMaxMediaIntervals = 1000;
+inline constexpr double kMaxMediaSamples = 10000;
+inline constexpr double kMaxMediaAaLevel = 9;
+inline constexpr double kMaxDispersionSamples = 1000;
+
 /// Reads a source texture's text in the strict mode catalogs are opened with: the texture
 /// language alone, one value of `kind`. No directive of any kind, no identifier (every one is
 /// resolved when the text is made), no object, camera, light or scene setting, no string made
-/// by a function, and only file names the image maps take. Returns why the text is refused,
+/// by a function, only file names the image maps take, and the counts above written as plain
+/// numbers within their bounds. Returns why the text is refused,
 /// or nothing when it may be rendered and exported.
 std::optional<std::string> StrictSourceRefusal(std::string_view text, SourceTexture::Kind kind);
 

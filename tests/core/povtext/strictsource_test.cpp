@@ -51,6 +51,44 @@ TEST(StrictSource, RefusesEveryHashHoweverItIsSpelled) {
               "line 1: it holds the directive #include");
 }
 
+TEST(StrictSource, BoundsTheCountsWhoseCostGrowsWithoutLimit) {
+    const std::string image = "a function image's width and height must be written as numbers of "
+                              "at most 8,192";
+    const std::string fractal =
+        "a fractal's iterations must be written as numbers of at most 10,000";
+    const struct {
+        const char* text;
+        std::string refusal;
+    } cases[] = {
+        {"pigment { image_map { function 8192, 512 { x } } }", ""},
+        {"pigment { image_map { function 100000, 100000 { x } } }", image},
+        {"pigment { image_map { function 10, 8193 { x } } }", image},
+        {"pigment { image_map { function 10 * 1000, 10 { x } } }", image},
+        {"pigment { function { x * 100000 } }", ""},
+        {"pigment { mandel 250 exponent 3 }", ""},
+        {"pigment { mandel 2000000000 }", fractal},
+        {"pigment { mandel 2e9 }", fractal},
+        {"pigment { mandel (20) }", fractal},
+        {"pigment { julia <0.35, 0.29>, 30 }", ""},
+        {"pigment { julia <0.35, 0.29>, 1e6 }", fractal},
+        {"pigment { magnet 1 mandel 100000 }", fractal},
+        {"pigment { rgbt 1 } interior { media { intervals 5 samples 2, 40 } }", ""},
+        {"pigment { rgbt 1 } interior { media { samples 1, 1000000 } }",
+         "media samples must be written as numbers of at most 10,000"},
+        {"pigment { rgbt 1 } interior { media { intervals 100000 } }",
+         "media intervals must be written as numbers of at most 1,000"},
+        {"pigment { rgbt 1 } interior { media { method 3 aa_level 40 } }",
+         "media's antialiasing level must be written as numbers of at most 9"},
+        {"pigment { rgbt 1 } interior { dispersion 1.1 dispersion_samples 100000 }",
+         "dispersion samples must be written as numbers of at most 1,000"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Refusal(std::string("material { texture { ") + c.text + " } }",
+                          SourceTexture::MaterialKind),
+                  c.refusal.empty() ? "" : "line 1: " + c.refusal)
+            << c.text;
+}
+
 TEST(StrictSource, RefusesObjectsCamerasLightsAndSceneSettings) {
     EXPECT_EQ(Refusal("texture { } sphere { 0, 1 }"), "line 1: it holds \"sphere\", which is no "
                                                       "texture language");
