@@ -86,6 +86,37 @@ TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
 }
 
+TEST_F(SettingsTest, TheRenderTimeLimitIsTheDefaultUnlessTheUserChoseOne) {
+    const struct {
+        QVariant stored;
+        QVariant chosenMark;
+        int limit;
+        bool chosen;
+    } cases[] = {
+        {{}, {}, kDefaultRenderTimeLimit, false},
+        {0, {}, kDefaultRenderTimeLimit, false}, // what every older build stored
+        {0, 1, 0, true},                         // None, chosen
+        {45, 1, 45, true},
+    };
+    for (const auto& c : cases) {
+        QSettings store = Store();
+        store.clear();
+        if (c.stored.isValid())
+            store.setValue(QStringLiteral("Settings/Render Time Limit"), c.stored);
+        if (c.chosenMark.isValid())
+            store.setValue(QStringLiteral("Settings/Render Time Limit Chosen"), c.chosenMark);
+        ProgramSettings settings;
+        settings.Load(store);
+        EXPECT_EQ(settings.renderTimeLimit, c.limit) << c.stored.toInt();
+        EXPECT_EQ(settings.renderTimeLimitChosen, c.chosen);
+        settings.Save(store);
+        ProgramSettings again;
+        again.Load(store);
+        EXPECT_EQ(again.renderTimeLimit, c.limit);
+        EXPECT_EQ(again.renderTimeLimitChosen, c.chosen);
+    }
+}
+
 TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     std::setlocale(LC_ALL, "de_DE.UTF-8");
     {

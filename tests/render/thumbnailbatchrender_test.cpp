@@ -337,3 +337,42 @@ TEST_F(RenderTest, ManyThumbnailsComeFromFewPovRayRunsWithTheSamePicturesAsTheir
         seen.insert(status.texturesDone);
     EXPECT_GT(seen.size(), 4u);
 }
+
+TEST_F(RenderTest, AFrameThatRunsOutOfTimeFailsItsTextureAloneAndTheFramesAfterItRenderAnew) {
+    // The third frame of the first run never ends: POV-Ray loops in its texture, or is stopped.
+    const struct {
+        const char* how;
+        QString script;
+    } stalls[] = {
+        {"loops", QStringLiteral("[ -f tx3.inc ] && printf '#while (1) #end\\n' >> tx3.inc\n"
+                                 "exec '%1' \"$@\"\n")},
+        {"is stopped", QStringLiteral("[ -f tx3.inc ] || exec '%1' \"$@\"\n'%1' \"$@\" & pov=$!\n"
+                                      "while [ ! -f temp2.tga ]; do sleep 0.05; done\n"
+                                      "kill -STOP $pov; wait $pov\n")},
+    };
+    const QString povray = m_settings.EffectivePovExecutable();
+    for (const auto& stall : stalls) {
+        SCOPED_TRACE(stall.how);
+        m_settings.povExecutable = FakePovRay(stall.script.arg(povray));
+        m_settings.povCommandStyle = 2;
+        m_settings.renderTimeLimit = 2;
+        const Catalog sample = BuildSampleCatalog();
+        Catalog catalog;
+        for (int i = 0; catalog.GetCount() < 5; ++i)
+            if (sample.GetTexture(i).IsSimple())
+                catalog.AddTexture(sample.GetTexture(i));
+        catalog.SelectAll();
+        const auto run = RunBatch(catalog, true, false, 1);
+        const BatchSummary& summary = run->batch->Summary();
+        const QString slow = QString::fromStdString(catalog.GetTexture(2).GetName());
+        EXPECT_EQ(summary.failed, QStringList{slow});
+        EXPECT_EQ(summary.firstFailure,
+                  slow + QStringLiteral(": POV-Ray did not finish rendering \"%1\" within 2 "
+                                        "seconds and was ended.")
+                             .arg(slow));
+        EXPECT_EQ(summary.rendered, 4);
+        for (int i : {0, 1, 3, 4})
+            EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 120) << i;
+        EXPECT_FALSE(summary.stopped);
+    }
+}

@@ -396,6 +396,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     EXPECT_EQ(m_app.saved.povCommandStyle, 2);
     EXPECT_EQ(m_app.saved.parallelRenders, 8);
     EXPECT_EQ(m_app.saved.renderTimeLimit, 300);
+    EXPECT_TRUE(m_app.saved.renderTimeLimitChosen);
     EXPECT_TRUE(m_app.saved.parallelRendersChosen);
     EXPECT_TRUE(m_prompts.messages.empty());
 }

@@ -63,6 +63,12 @@ void PovProgressParser::TakeLine(std::string line) {
         m_percent = std::max(m_percent, percent);
         return;
     }
+    if (constexpr std::string_view frame = "Rendering frame "; line.rfind(frame, 0) == 0) {
+        int number = 0;
+        std::from_chars(line.data() + frame.size(), line.data() + line.size(), number);
+        m_frame = std::max(m_frame, number);
+        return;
+    }
     if (IsNoise(line))
         return;
     if (line.rfind("====", 0) == 0) {

@@ -24,6 +24,11 @@ FramesRender::FramesRender(const std::vector<const Texture*>& textures, int widt
         m_frames.emplace_back(*texture);
     m_poll.setInterval(kPollMilliseconds);
     connect(&m_poll, &QTimer::timeout, this, &FramesRender::Poll);
+    m_frameTimer.setSingleShot(true);
+    connect(&m_frameTimer, &QTimer::timeout, this, [this] {
+        if (m_job)
+            m_job->TimeOut(m_frameLimit);
+    });
 }
 
 QString FramesRender::FrameFile(int frame) const {
@@ -53,7 +58,13 @@ std::unique_ptr<PovRayJob> FramesRender::MakeJob(const PovRayRunner& runner, con
     // Unnamed: which texture failed is known once POV-Ray has ended.
     auto job = runner.MakeJob(folder, runner.Command(OutputFileName(), Width(), Height(), Frames()),
                               FrameFile(0), Width(), Height(), QString());
-    job->SetTimeLimit(job->TimeLimit() * Frames());
+    // Each frame has the time one picture has: a slow texture fails alone, and the frames
+    // after it are rendered anew.
+    m_frameLimit = job->TimeLimit();
+    job->SetTimeLimit(0);
+    m_job = job.get();
+    RestartFrameTimer();
+    connect(m_job, &PovRayJob::frameStarted, this, &FramesRender::RestartFrameTimer);
     return job;
 }
 
@@ -75,8 +86,15 @@ bool FramesRender::TakeFrame(const QString& folder) {
     return true;
 }
 
+void FramesRender::RestartFrameTimer() {
+    if (m_frameLimit > 0 && m_job)
+        m_frameTimer.start(m_frameLimit * 1000);
+}
+
 void FramesRender::JobEnded(const QString& folder, const RenderResult& result) {
     m_poll.stop();
+    m_frameTimer.stop();
+    m_job = nullptr;
     if (result.status == RenderResult::Stopped)
         return;
     Poll();
@@ -99,6 +117,9 @@ void FramesRender::JobEnded(const QString& folder, const RenderResult& result) {
         m_frameFailure.message.replace(
             QString::fromUtf8(RenderMessages::PovRayFailed),
             QString::fromUtf8(RenderMessages::PovRayFailedNamed).arg(name));
+    else if (result.status == RenderResult::TimedOut)
+        m_frameFailure.message =
+            QString::fromUtf8(RenderMessages::TimedOutNamed).arg(m_frameLimit).arg(name);
 }
 
 RenderResult FramesRender::Collect(const QString&) {

@@ -6,13 +6,15 @@
 #include <QTimer>
 #include <vector>
 
+class PovRayJob;
 class Texture;
 
 /// Several pictures of one size rendered as the frames of one POV-Ray run: POV-Ray starts once
 /// and spends less processor time on each picture than a run of its own. Each frame renders
 /// exactly as the texture's own run would, and its picture is handed on (frameRendered) as soon
 /// as POV-Ray has moved past it. POV-Ray stops at a frame it cannot render: that frame fails
-/// alone, and the frames after it were not rendered.
+/// alone, and the frames after it were not rendered. Each frame has the time limit of one
+/// picture; a frame that runs past it fails as timed out, naming its texture.
 class FramesRender : public QueuedRender {
     Q_OBJECT
 public:
@@ -46,10 +48,15 @@ private:
     /// Reads the next frame's picture and hands it on; false when it cannot be read.
     bool TakeFrame(const QString& folder);
     void Poll();
+    void RestartFrameTimer();
 
     std::vector<RenderedPicture> m_frames;
     int m_delivered = 0;
     int m_failedFrame = -1;
     RenderResult m_frameFailure;
     QTimer m_poll;
+    QTimer m_frameTimer;
+    int m_frameLimit = 0;
+    /// The run while it runs (the base render owns it).
+    PovRayJob* m_job = nullptr;
 };

@@ -24,6 +24,15 @@ std::set<QProcess*>& Abandoned() {
 }
 } // namespace
 
+long long PovRayMemoryLimit() {
+    const long long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long long pageSize = ::sysconf(_SC_PAGESIZE);
+    constexpr long long kGiB = 1024LL * 1024 * 1024;
+    if (pages <= 0 || pageSize <= 0)
+        return 4 * kGiB;
+    return std::max(pages * pageSize / 2, kGiB);
+}
+
 PovRayJob::PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width,
                      int height, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
@@ -36,14 +45,7 @@ PovRayJob::PovRayJob(QString folder, PovCommand command, const QString& outputFi
     m_killTimer.setInterval(kKillAfterMilliseconds);
     connect(&m_killTimer, &QTimer::timeout, this, [this] { SignalGroup(SIGKILL); });
     m_timeLimitTimer.setSingleShot(true);
-    connect(&m_timeLimitTimer, &QTimer::timeout, this, [this] {
-        if (m_finished || m_stopRequested)
-            return;
-        m_timedOut = true;
-        m_stopRequested = true;
-        if (m_process->state() == QProcess::Running)
-            Terminate();
-    });
+    connect(&m_timeLimitTimer, &QTimer::timeout, this, [this] { TimeOut(m_timeLimit); });
     connect(m_process, &QProcess::readyReadStandardError, this, &PovRayJob::ReadOutput);
     connect(m_process, &QProcess::readyReadStandardOutput, this, &PovRayJob::ReadOutput);
     connect(m_process, &QProcess::finished, this, &PovRayJob::OnFinished);
@@ -87,13 +89,18 @@ void PovRayJob::Start() {
     m_process->setProgram(QString::fromStdString(m_command.executable));
     m_process->setArguments(arguments);
     m_process->setStandardInputFile(QProcess::nullDevice());
-    m_process->setChildProcessModifier([niceness = m_urgent ? 0 : kPovRayNiceness] {
+    const rlim_t memory = m_debug ? RLIM_INFINITY : static_cast<rlim_t>(PovRayMemoryLimit());
+    m_process->setChildProcessModifier([niceness = m_urgent ? 0 : kPovRayNiceness, memory] {
         // A process group of its own, which a stop ends whole: a wrapper script's children
         // go with it.
         ::setpgid(0, 0);
         // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         ::setpriority(PRIO_PROCESS, 0, niceness);
+        // What a texture makes POV-Ray allocate ends as a failed render, not as the desktop's
+        // out-of-memory kill.
+        const rlimit bound{memory, memory};
+        ::setrlimit(RLIMIT_AS, &bound);
     });
     m_process->start(QIODevice::ReadOnly);
     // Made from here too, so the group stands before POV-Ray has run a line of its own.
@@ -106,6 +113,16 @@ void PovRayJob::Start() {
     m_poll.start();
     if (m_timeLimit > 0)
         m_timeLimitTimer.start(m_timeLimit * 1000);
+}
+
+void PovRayJob::TimeOut(int seconds) {
+    if (m_finished || m_stopRequested)
+        return;
+    m_timeLimit = seconds;
+    m_timedOut = true;
+    m_stopRequested = true;
+    if (m_process->state() == QProcess::Running)
+        Terminate();
 }
 
 void PovRayJob::Stop() {
@@ -137,6 +154,10 @@ void PovRayJob::ReadOutput() {
     m_parser.Feed(m_process->readAllStandardError().toStdString());
     m_process->readAllStandardOutput(); // statistics only; keep the pipe drained
     SetPercent(m_parser.Percent());
+    if (m_parser.Frame() != m_frame) {
+        m_frame = m_parser.Frame();
+        emit frameStarted(m_frame);
+    }
 }
 
 void PovRayJob::PollOutputFile() {

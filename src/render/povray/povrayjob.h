@@ -9,12 +9,16 @@
 #include <QString>
 #include <QTimer>
 
+/// The address space a POV-Ray run may take: half of the machine's memory, 1 GiB at least.
+long long PovRayMemoryLimit();
+
 /// One run of POV-Ray in a folder: starts the process there, watches the growing output file
 /// and POV-Ray's progress lines, stops it on request or when it runs past its time limit
 /// (SIGTERM, then a kill after a second) and tells how it ended. The output file is deleted
 /// before the run.
 ///
-/// POV-Ray runs in a process group of its own, and stopping it ends the whole group, so what a
+/// POV-Ray runs in a process group of its own, with its address space bounded by
+/// PovRayMemoryLimit(), and stopping it ends the whole group, so what a
 /// wrapper script started goes too. POV-Ray itself is ended with the program, however the
 /// program ends; its group when the program ends by its own hand or through a signal it
 /// handles (the CLI's), not when it is killed.
@@ -47,6 +51,8 @@ public:
     void SetUrgent(bool urgent) { m_urgent = urgent; }
 
     void Start();
+    /// Ends POV-Ray as if it had run past a time limit of `seconds`, which its message names.
+    void TimeOut(int seconds);
     /// Ends POV-Ray early; the run then counts as stopped.
     void Stop();
 
@@ -57,6 +63,8 @@ public:
 
 signals:
     void progressChanged(int percent);
+    /// POV-Ray began frame `frame` (from 1) of an animation.
+    void frameStarted(int frame);
     void finished();
 
 private:
@@ -88,6 +96,7 @@ private:
     PovProgressParser m_parser;
     qint64 m_lastSize = 0;
     int m_percent = 0;
+    int m_frame = 0;
     bool m_stopRequested = false;
     bool m_finished = false;
     RenderResult m_result;

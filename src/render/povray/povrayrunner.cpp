@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <limits>
 #include <span>
 
 namespace {
@@ -84,6 +85,14 @@ std::optional<Terminal> FindTerminal() {
 
 } // namespace
 
+int TimeLimitFor(int limit, int width, int height) {
+    if (limit <= 0)
+        return 0;
+    const long long pixels = static_cast<long long>(std::max(width, 1)) * std::max(height, 1);
+    const long long areas = (pixels + kTimeLimitPixels - 1) / kTimeLimitPixels;
+    return static_cast<int>(std::min<long long>(limit * areas, std::numeric_limits<int>::max()));
+}
+
 QString OutputFileName() {
     return QString::fromLatin1(kOutputFileName);
 }
@@ -134,7 +143,7 @@ std::unique_ptr<PovRayJob> PovRayRunner::MakeJob(const QString& folder, const Po
                                                  const QString& subject) const {
     auto job = std::make_unique<PovRayJob>(folder, command, outputFile, width, height);
     job->SetSubject(subject);
-    job->SetTimeLimit(std::max(0, m_settings.renderTimeLimit));
+    job->SetTimeLimit(TimeLimitFor(m_settings.renderTimeLimit, width, height));
     return job;
 }
 

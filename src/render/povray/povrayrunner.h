@@ -58,7 +58,8 @@ public:
     /// The command line for a render into `outputFile`, in the style the settings ask for (the
     /// newest when the version of a program is not known).
     PovCommand Command(const QString& outputFile, int width, int height, int frames = 1) const;
-    /// A POV-Ray run of `command` in `folder` with the settings' time limit, naming `subject`
+    /// A POV-Ray run of `command` in `folder` with the settings' time limit for its size (see
+    /// TimeLimitFor), naming `subject`
     /// (the texture) in its messages.
     std::unique_ptr<PovRayJob> MakeJob(const QString& folder, const PovCommand& command,
                                        const QString& outputFile, int width, int height,
@@ -124,6 +125,10 @@ RenderResult ReadRenderedImage(const QString& folder, const QString& outputFile,
 /// The same picture as packed rows, top row first, 3 bytes per pixel blue, green, red.
 RenderResult ReadRenderedPixels(const QString& folder, const QString& outputFile, int width,
                                 int height, std::vector<std::uint8_t>& rows);
+
+/// The seconds a render of width x height may take under the time limit `limit` (0: none):
+/// the limit for each started area of kTimeLimitPixels.
+int TimeLimitFor(int limit, int width, int height);
 
 /// The output file every render writes, "temp.tga".
 QString OutputFileName();

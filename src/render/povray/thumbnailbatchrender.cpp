@@ -16,7 +16,7 @@ constexpr int kProgressMilliseconds = 100;
 /// picture was unreadable): the batch goes on without it. Anything else ends the batch.
 bool FailsOnlyItsTexture(const RenderResult& result) {
     return result.status == RenderResult::PovRayFailed ||
-           result.status == RenderResult::ImageFailed;
+           result.status == RenderResult::ImageFailed || result.status == RenderResult::TimedOut;
 }
 
 } // namespace

@@ -59,7 +59,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Texture Map Brightness", &ProgramSettings::textureMapBrightness, 100},
     {"POV Command Style", &ProgramSettings::povCommandStyle, 0},
     {"Catalog Zoom", &ProgramSettings::catalogZoom, 100},
-    {"Render Time Limit", &ProgramSettings::renderTimeLimit, 0},
+    {"Render Time Limit", &ProgramSettings::renderTimeLimit, kDefaultRenderTimeLimit},
     Flag("Tabbed Windows", &ProgramSettings::tabbedWindows, false),
     Flag("Auto Preview", &ProgramSettings::autoPreview, true),
     Flag("Import Approximate", &ProgramSettings::importApproximate, false),
@@ -68,6 +68,9 @@ constexpr IntegerSetting kIntegers[] = {
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";
+/// Present when the stored time limit is the user's choice: older builds stored a 0 nobody
+/// chose.
+constexpr const char* kTimeLimitChosen = "Render Time Limit Chosen";
 
 /// The memory the system can give without swapping ("MemAvailable" of /proc/meminfo), or -1.
 long long AvailableMemory() {
@@ -107,6 +110,9 @@ void ProgramSettings::Load(QSettings& store) {
         else
             this->*setting.field = ok ? value : setting.fallback;
     }
+    renderTimeLimitChosen = store.value(QLatin1String(kTimeLimitChosen)).toInt() == 1;
+    if (!renderTimeLimitChosen)
+        renderTimeLimit = kDefaultRenderTimeLimit;
     bool ok = false;
     const int parallel = store.value(QLatin1String(kParallelRenders)).toInt(&ok);
     parallelRendersChosen = ok && parallel >= 1;
@@ -123,6 +129,10 @@ void ProgramSettings::Save(QSettings& store) const {
     for (const IntegerSetting& setting : kIntegers)
         store.setValue(QLatin1String(setting.name),
                        setting.flag ? (this->*setting.flag ? 1 : 0) : this->*setting.field);
+    if (renderTimeLimitChosen)
+        store.setValue(QLatin1String(kTimeLimitChosen), 1);
+    else
+        store.remove(QLatin1String(kTimeLimitChosen));
     if (parallelRendersChosen)
         store.setValue(QLatin1String(kParallelRenders), parallelRenders);
     else

@@ -22,6 +22,11 @@ inline constexpr int kMaximumParallelRenders = 64;
 /// The program-wide settings, kept in the per-user settings store in the section "Settings".
 /// Fields hold what is stored; EffectiveProgramDirectory() and EffectivePovExecutable() give the
 /// folder and program actually used when the stored values are empty.
+/// The render time limit of a user who has not chosen one, in seconds.
+inline constexpr int kDefaultRenderTimeLimit = 120;
+/// The picture size the render time limit is for: 512 x 512.
+inline constexpr long long kTimeLimitPixels = 512LL * 512LL;
+
 struct ProgramSettings {
     QString programDirectory;
     QString povExecutable;
@@ -51,8 +56,12 @@ struct ProgramSettings {
     /// Percent of their own size at which catalog windows show thumbnails (50 to 400); a new
     /// window starts at the zoom last chosen.
     int catalogZoom = 100;
-    /// Seconds a render may take before POV-Ray is ended; 0 for no limit.
-    int renderTimeLimit = 0;
+    /// Seconds a picture of up to kTimeLimitPixels may take before POV-Ray is ended (a larger
+    /// one gets as many times as it has such areas); 0 for no limit.
+    int renderTimeLimit = kDefaultRenderTimeLimit;
+    /// Whether renderTimeLimit is the user's own choice (set in Preferences); a value nobody
+    /// chose is the default, so a text from a catalog cannot keep POV-Ray busy for ever.
+    bool renderTimeLimitChosen = false;
     /// Whether the document windows are shown as tabs.
     bool tabbedWindows = false;
     /// The Preview window renders the texture being edited shortly after each change (on until

@@ -110,8 +110,8 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     m_timeLimit->setRange(0, kMaximumTimeLimit);
     m_timeLimit->setSuffix(QStringLiteral(" s"));
     m_timeLimit->setSpecialValueText(QStringLiteral("None"));
-    m_timeLimit->setToolTip(
-        QStringLiteral("POV-Ray is ended when a render takes longer; None waits for it."));
+    m_timeLimit->setToolTip(QString::fromUtf8(kTimeLimitMeaning).arg(kDefaultRenderTimeLimit));
+    m_timeLimit->setAccessibleDescription(m_timeLimit->toolTip());
     auto* timeLimitLabel = new QLabel(QStringLiteral("Render Time &Limit"), this);
     timeLimitLabel->setBuddy(m_timeLimit);
 
@@ -375,6 +375,9 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     settings.parallelRendersChosen = chosen.parallelRenders > 0;
     settings.parallelRenders =
         chosen.parallelRenders > 0 ? chosen.parallelRenders : values.automaticRenders;
+    // Left as it was shown, a limit nobody chose keeps following the default.
+    settings.renderTimeLimitChosen =
+        settings.renderTimeLimitChosen || chosen.renderTimeLimit != values.renderTimeLimit;
     settings.renderTimeLimit = chosen.renderTimeLimit;
     if (sheet.DisplayAgainCheck())
         settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked();

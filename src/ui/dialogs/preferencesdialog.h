@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/settings/programsettings.h"
+
 #include <QDialog>
 #include <QString>
 #include <QWidget>
@@ -31,7 +33,7 @@ struct PreferenceValues {
     int parallelRenders = 0;
     int automaticRenders = 4;
     /// Seconds a render may take; 0 for no limit.
-    int renderTimeLimit = 0;
+    int renderTimeLimit = kDefaultRenderTimeLimit;
 };
 
 /// The "Settings" page of the Preferences: where the program keeps its files, which POV-Ray
@@ -64,6 +66,11 @@ public:
         "16 thumbnails one after another; the Preview always goes first. Automatic follows the "
         "processors and memory of this machine.";
     QSpinBox* TimeLimitSpin() const { return m_timeLimit; }
+    /// What Render Time Limit means (%1: the default, in seconds).
+    static constexpr const char* kTimeLimitMeaning =
+        "POV-Ray is ended when a picture (a thumbnail, a frame of a batch, the Preview) takes "
+        "longer; a texture map may take this long for every 512 × 512 pixels. Unless you choose "
+        "otherwise it is %1 s; None waits for every render to end.";
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
 
