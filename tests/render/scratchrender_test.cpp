@@ -8,6 +8,7 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/customshape.h"
 #include "render/povray/picturerender.h"
+#include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
 #include "render/povray/texturemaprender.h"
 #include "render/povray/thumbnailbatchrender.h"
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -178,7 +180,7 @@ TEST_F(RenderTest, AHangingPovRayIsEndedAtTheTimeLimit) {
     EXPECT_EQ(texture.GetThumbnailWidth(), 0);
     EXPECT_EQ(m_queue->Left(), 0);
 
-    // In a side-by-side batch the same: the batch ends there.
+    // In a side-by-side batch each texture fails alone, and the batch goes on to its end.
     Catalog catalog;
     catalog.AddTexture(Named("A"));
     catalog.AddTexture(Named("B"));
@@ -186,8 +188,21 @@ TEST_F(RenderTest, AHangingPovRayIsEndedAtTheTimeLimit) {
     clock.restart();
     const auto run = RunBatch(catalog, true, false, 2);
     EXPECT_EQ(run->batch->Result().status, RenderResult::TimedOut);
-    EXPECT_TRUE(run->batch->Summary().stopped);
+    EXPECT_FALSE(run->batch->Summary().stopped);
+    EXPECT_EQ(run->batch->Summary().failed,
+              (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
     EXPECT_LT(clock.elapsed(), 10000);
+}
+
+TEST_F(RenderTest, PovRayRunsWithItsAddressSpaceBoundedBelowTheMachinesMemory) {
+    const QString limit = Path(QStringLiteral("limit.txt"));
+    m_settings.povExecutable = FakePovRay(QStringLiteral("ulimit -v > '%1'; exit 1").arg(limit));
+    m_settings.povCommandStyle = 2;
+    SimpleTexture texture = Named("Bounded");
+    Thumbnail(texture, 40, 40);
+    const long long pages = sysconf(_SC_PHYS_PAGES) * sysconf(_SC_PAGESIZE);
+    EXPECT_EQ(FileBytes(limit).trimmed().toLongLong() * 1024, PovRayMemoryLimit());
+    EXPECT_LE(PovRayMemoryLimit(), std::max(pages / 2, 1LL << 30));
 }
 
 TEST_F(RenderTest, FloodsOfPovRayOutputKeepOnlyTheLastLines) {
