@@ -3,6 +3,7 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "render/povray/catalogtextures.h"
+#include "render/povray/namedfiles.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/texturemaprender.h"
 #include "render/povray/thumbnailbatchrender.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 
 namespace {
 
@@ -374,5 +376,54 @@ TEST_F(RenderTest, AFrameThatRunsOutOfTimeFailsItsTextureAloneAndTheFramesAfterI
         for (int i : {0, 1, 3, 4})
             EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 120) << i;
         EXPECT_FALSE(summary.stopped);
+    }
+}
+
+TEST_F(RenderTest, ATextureNamingADevicePipeFolderOrHugeFileFailsAloneNamingIt) {
+    const QString pipe = Path(QStringLiteral("pipe.png"));
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path(QStringLiteral("zero.png"))));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder.png")));
+    QFile huge(Path(QStringLiteral("huge.png")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxNamedFileBytes + 1));
+    huge.close();
+    const struct {
+        std::string name;
+        QString file;
+        const char* problem;
+    } hostile[] = {
+        {"Pipe", pipe, "which is no regular file (a device, a pipe or a folder)"},
+        {"Zero", QStringLiteral("zero"), "which is no regular file"}, // POV-Ray adds ".png"
+        {"Device", QStringLiteral("/dev/zero"), "which is no regular file"},
+        {"Folder", QStringLiteral("folder.png"), "which is no regular file"},
+        {"Huge", QStringLiteral("huge.png"), "which is larger than 256 MB"},
+    };
+    Catalog catalog;
+    const Catalog sample = BuildSampleCatalog();
+    for (const auto& h : hostile) {
+        catalog.AddTexture(sample.GetTexture(0));
+        auto texture = std::make_unique<SimpleTexture>();
+        texture->SetName(h.name);
+        texture->pigment.pattern = Pigment::ImageMap;
+        texture->pigment.image.fileName = h.file.toStdString();
+        catalog.AddTexture(*texture);
+    }
+    catalog.SelectAll();
+    const auto run = RunBatch(catalog, true, false, 1);
+    const BatchSummary& summary = run->batch->Summary();
+    EXPECT_EQ(summary.rendered, 5);
+    EXPECT_EQ(summary.failed.size(), 5);
+    for (int i = 0; i < catalog.GetCount(); i += 2)
+        EXPECT_EQ(catalog.GetTexture(i).GetThumbnailWidth(), 120) << i;
+    // Each alone, with the file named.
+    for (const auto& h : hostile) {
+        SimpleTexture texture = static_cast<const SimpleTexture&>(
+            catalog.GetTexture(static_cast<int>(&h - hostile) * 2 + 1));
+        const RenderResult result = Thumbnail(texture, 40, 40);
+        EXPECT_EQ(result.status, RenderResult::PovRayFailed) << h.name;
+        EXPECT_TRUE(result.message.startsWith(
+            QStringLiteral("\"%1\" names the file \"").arg(QString::fromStdString(h.name))))
+            << result.message.toStdString();
+        EXPECT_TRUE(result.message.contains(QLatin1String(h.problem))) << h.name;
     }
 }

@@ -266,3 +266,24 @@ void CheckSourceTexture(SourceTexture& texture) {
                                      "\" is refused: " + *refusal + "."
                                : std::string());
 }
+
+std::vector<std::string> NamedFiles(std::string_view text) {
+    std::vector<std::string> names;
+    try {
+        PovLexer lexer(text, 0);
+        for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next()) {
+            if (token.kind != PovToken::String)
+                continue;
+            std::string name;
+            for (std::size_t i = 0; i < token.text.size(); ++i) {
+                if (token.text[i] == '\\' && i + 1 < token.text.size() && token.text[i + 1] == '\\')
+                    ++i;
+                name += token.text[i];
+            }
+            names.push_back(std::move(name));
+        }
+    } catch (const SourceSyntaxError&) {
+        // POV-Ray stops there too
+    }
+    return names;
+}

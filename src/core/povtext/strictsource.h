@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// The longest text a source texture may hold.
 inline constexpr std::size_t kMaxSourceTextBytes = 1 << 20;
@@ -41,6 +42,10 @@ struct StrictRefusal {
 /// pass (they are to be resolved before the text is kept).
 std::optional<StrictRefusal> StrictSourceRefusalAt(std::string_view text, SourceTexture::Kind kind,
                                                    bool identifiersAllowed);
+
+/// The file names `text` holds: its string literals, with "\\" read as one backslash, in the
+/// order they stand (what it holds up to a place that is no token).
+std::vector<std::string> NamedFiles(std::string_view text);
 
 /// Marks `texture` refused, naming it, when its text breaks the strict rules; clears the mark
 /// otherwise.

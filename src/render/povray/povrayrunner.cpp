@@ -5,6 +5,7 @@
 #include "core/shapes/customshape.h"
 #include "core/texmap/texturemapscene.h"
 #include "render/files/fileio.h"
+#include "render/povray/namedfiles.h"
 #include "render/povray/povrayjob.h"
 #include "render/povray/povversion.h"
 #include "render/povray/renderedpicture.h"
@@ -257,6 +258,10 @@ RenderResult PovRayRunner::WriteFrameScenes(const std::vector<const RenderedPict
     std::string frames = "#switch (frame_number)\r\n";
     for (std::size_t k = 0; k < pictures.size(); ++k) {
         const RenderedPicture& picture = *pictures[k];
+        if (const QString problem = NamedFileProblem(picture.Source(), picture.Name());
+            !problem.isEmpty())
+            return RenderResult::Failure(RenderResult::PovRayFailed,
+                                         QString::fromUtf8(RenderMessages::AppTitle), problem);
         const std::string number = std::to_string(k + 1);
         const std::string textureFile = "tx" + number + ".inc";
         const std::string sceneFile = "pv" + number + ".inc";
@@ -290,11 +295,23 @@ RenderResult PovRayRunner::WriteSceneText(const std::string& text, const QString
 RenderResult PovRayRunner::WriteTextureFile(const Texture& texture, const QString& folder) const {
     if (const std::string refusal = texture.GetRefusal(); !refusal.empty())
         return RefusedRender(refusal);
-    return WriteTextureFile(texture.GetRenderSource(), folder);
+    return WriteTextureFile(texture.GetRenderSource(), folder, texture.GetName());
 }
 
-RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration,
-                                            const QString& folder) const {
+QString PovRayRunner::NamedFileProblem(const std::string& declaration,
+                                       const std::string& textureName) const {
+    if (m_searchFolders.isEmpty() || m_searchFoldersFor != ProgramFolder()) {
+        m_searchFoldersFor = ProgramFolder();
+        m_searchFolders = PovRaySearchFolders(m_searchFoldersFor);
+    }
+    return ::NamedFileProblem(declaration, textureName, m_searchFolders);
+}
+
+RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration, const QString& folder,
+                                            const std::string& textureName) const {
+    if (const QString problem = NamedFileProblem(declaration, textureName); !problem.isEmpty())
+        return RenderResult::Failure(RenderResult::PovRayFailed,
+                                     QString::fromUtf8(RenderMessages::AppTitle), problem);
     // The include file holds the text exactly as GetSource gives it, CR LF line ends included.
     const QString path = QDir(folder).filePath(QString::fromLatin1(kTextureFileName));
     return WriteScratchFile(path, QByteArray::fromStdString(declaration));
@@ -304,7 +321,7 @@ RenderResult PovRayRunner::WriteTextureScene(const std::string& declaration,
                                              const std::string& textureName, int shapeIndex,
                                              const QString& folder, RenderRemarks& remarks,
                                              bool material) const {
-    RenderResult written = WriteTextureFile(declaration, folder);
+    RenderResult written = WriteTextureFile(declaration, folder, textureName);
     if (written.Succeeded())
         written = WriteScene(textureName, shapeIndex, folder, remarks, material);
     return written;

@@ -5,6 +5,7 @@
 #include "render/povray/renderresult.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -81,7 +82,13 @@ public:
     /// Writes the texture's include file into `folder`: its declaration (GetRenderSource),
     /// exactly as given; a refused texture fails with why.
     RenderResult WriteTextureFile(const Texture& texture, const QString& folder) const;
-    RenderResult WriteTextureFile(const std::string& declaration, const QString& folder) const;
+    /// The same for a declaration of the texture named `textureName`; it fails, naming the
+    /// file, when a file it names is no regular file of a bounded size (see NamedFileProblem).
+    RenderResult WriteTextureFile(const std::string& declaration, const QString& folder,
+                                  const std::string& textureName = {}) const;
+    /// Why the texture may not be rendered for a file its declaration names, as POV-Ray would
+    /// find it; empty when it may.
+    QString NamedFileProblem(const std::string& declaration, const std::string& textureName) const;
     /// Both files of a texture's render into `folder`: its include file (`declaration`) and the
     /// scene that shows it, named `textureName`, on shape `shapeIndex`.
     RenderResult WriteTextureScene(const std::string& declaration, const std::string& textureName,
@@ -105,6 +112,8 @@ private:
     std::unique_ptr<ScratchArea> m_scratch;
     std::function<void(const QString&, const QString&)> m_noticeHandler;
     std::map<QString, PovCommandStyle> m_detectedStyles;
+    mutable QString m_searchFoldersFor;
+    mutable QStringList m_searchFolders;
 };
 
 /// `result` with the texture named in its message: "Red: ..." for a picture that could not

@@ -10,7 +10,7 @@ SceneRender::SceneRender(std::string scene, std::string textureSource, std::stri
 
 RenderResult SceneRender::Prepare(const PovRayRunner& runner, const QString& folder,
                                   RenderRemarks&) {
-    RenderResult written = runner.WriteTextureFile(m_textureSource, folder);
+    RenderResult written = runner.WriteTextureFile(m_textureSource, folder, SubjectName());
     if (written.Succeeded())
         written = runner.WriteSceneText(m_scene, folder);
     return written;

@@ -2,6 +2,7 @@
 
 #include "render/povray/framesrender.h"
 #include "render/povray/picturerender.h"
+#include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 
 #include <algorithm>
@@ -95,6 +96,13 @@ std::size_t ThumbnailBatchRender::FramesForNext() const {
     return std::clamp<std::size_t>((m_waiting.size() + places - 1) / places, 1, m_framesPerRun);
 }
 
+bool ThumbnailBatchRender::FailsOnItsOwn(const Texture& texture) const {
+    return !texture.GetRefusal().empty() ||
+           (m_queue && !m_queue->Runner()
+                            .NamedFileProblem(texture.GetRenderSource(), texture.GetName())
+                            .isEmpty());
+}
+
 QueuedRender* ThumbnailBatchRender::TakeNext() {
     const std::size_t wanted = FramesForNext();
     std::vector<std::size_t> tasks;
@@ -102,12 +110,13 @@ QueuedRender* ThumbnailBatchRender::TakeNext() {
     while (!m_waiting.empty() && !m_stopping && tasks.size() < wanted) {
         const std::size_t task = m_waiting.front();
         const ThumbnailTask& t = m_batch.Tasks()[task];
-        // One run renders one size, and a refused texture fails on its own.
+        // One run renders one size, and a texture that may not be rendered fails on its own.
         if (!tasks.empty() && (t.width != m_batch.Tasks()[tasks.front()].width ||
                                t.height != m_batch.Tasks()[tasks.front()].height))
             break;
         const Texture* subject = m_textures.Subject(t);
-        if (subject && !subject->GetRefusal().empty() && !tasks.empty())
+        const bool alone = subject && FailsOnItsOwn(*subject);
+        if (alone && !tasks.empty())
             break;
         m_waiting.pop_front();
         if (!subject) {
@@ -116,7 +125,7 @@ QueuedRender* ThumbnailBatchRender::TakeNext() {
         }
         tasks.push_back(task);
         subjects.push_back(subject);
-        if (!subject->GetRefusal().empty())
+        if (alone)
             break;
     }
     if (tasks.empty()) {

@@ -113,6 +113,8 @@ private:
     /// The render of the next waiting tasks, or null when none waits (tasks whose texture is
     /// gone are dropped on the way).
     QueuedRender* TakeNext();
+    /// True for a texture that is refused or names a file it may not: it runs alone and fails.
+    bool FailsOnItsOwn(const Texture& texture) const;
     /// How many waiting tasks the next render takes.
     std::size_t FramesForNext() const;
     Run* RunOf(const QueuedRender* render);
