@@ -60,7 +60,8 @@ const std::vector<CommandEntry>& Commands() {
 
 const char* const kRenderOptions =
     "The rendering commands take --pov PATH and --program-dir DIR in place of the settings, and\n"
-    "--timeout SECONDS to end POV-Ray when a render takes longer (0: no limit).\n";
+    "--timeout SECONDS to end POV-Ray when a picture takes longer (0: no limit; without it the\n"
+    "Render Time Limit setting, 120 unless chosen).\n";
 
 /// A command's usage after `prefix`, its continuation lines indented as far as the prefix.
 std::string Indented(const std::string& prefix, const char* usage) {

@@ -11,6 +11,7 @@
 #include "render/files/catalogfile.h"
 #include "render/files/fileio.h"
 #include "render/povray/catalogtextures.h"
+#include "render/povray/renderprogress.h"
 #include "render/povray/texturemaprender.h"
 
 #include <QBuffer>
@@ -89,8 +90,13 @@ int RunRender(CommandLine& args) {
         if (!saved)
             throw CommandFailure(saved.message.toStdString());
     }
-    FailOn(result);
-    return ExitOk;
+    // Each failure was told as it came; the last line sums the batch up as the window does.
+    const BatchSummary& summary = batch.Summary();
+    if (!summary.stopped || summary.stoppedBecause.isEmpty())
+        std::fprintf(stderr, "%s\n", SummaryText(summary).toLocal8Bit().constData());
+    if (summary.stopped)
+        FailOn(result);
+    return summary.failed.isEmpty() ? ExitOk : ExitFailed;
 }
 
 int RunTextureMap(CommandLine& args) {

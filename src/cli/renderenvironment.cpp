@@ -108,6 +108,11 @@ void ConsoleProgress::RunToEnd(ThumbnailBatchRender& batch, RenderQueue& queue) 
         if (!batch.Caption().isEmpty())
             Show(batch.Caption(), batch.Percent());
     });
+    connect(&batch, &ThumbnailBatchRender::taskEnded, this,
+            [this](std::size_t, const RenderResult& result) {
+                if (!result.Succeeded() && result.status != RenderResult::Stopped)
+                    Remark(result.message);
+            });
     connect(&batch, &ThumbnailBatchRender::finished, this, [] { QCoreApplication::exit(0); });
     batch.Start(queue);
     WaitForTheEnd();
@@ -139,5 +144,9 @@ void ConsoleProgress::Show(const QString& caption, int percent) {
 }
 
 void ConsoleProgress::Remark(const QString& text) {
+    if (m_terminal && m_percent >= 0) { // below the progress line, which is drawn again
+        std::fprintf(stderr, "\n");
+        m_caption.clear();
+    }
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }

@@ -235,7 +235,7 @@ TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
                           "      draws the catalog's grid as the catalog window shows it\n"));
     EXPECT_TRUE(help.out.contains(
         "  import CATALOG FILE... [--include-path DIR]... [--approximate | --as-source]\n"));
-    EXPECT_EQ(help.out.count("\n"), 29);
+    EXPECT_EQ(help.out.count("\n"), 30);
     EXPECT_EQ(Cli({}).err, help.out);
 
     // Mirror's doubled size is in the help, not only in the file.

@@ -5,6 +5,7 @@
 #include "clirunner.h"
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
+#include "core/model/sourcetexture.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 #include "render/files/sidefiles.h"
@@ -468,4 +469,48 @@ TEST_F(CliReliability, AnEmptyThumbnailIsNotWrittenAsAnEmptyFile) {
         EXPECT_EQ(run.err, "The texture has no thumbnail; render it first.\n");
         EXPECT_FALSE(QFile::exists(Path(name)));
     }
+}
+
+TEST_F(CliReliability, AHostileCatalogMakesPovRayDrawTexturesAndNothingElse) {
+    // evil.inc would write a file and print a mark; the fractal and the function image would
+    // keep POV-Ray busy for ever or take all memory; the pipe would block it.
+    const QString written = Path("written-by-povray.txt");
+    PutFile(Path("evil.inc"), QStringLiteral("#fopen F \"%1\" write\n#write (F, \"x\")\n"
+                                             "#fclose F\n#debug \"VELVANE-MARK\\n\"\n")
+                                  .arg(written)
+                                  .toUtf8());
+    const QString pipe = Path("pipe.png");
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    const std::pair<const char*, std::string> hostile[] = {
+        {"Evil Include", "texture { pigment { rgb <0, 1, 0> } #\ninclude \"" +
+                             Path("evil.inc").toStdString() + "\" }"},
+        {"Endless Loop", "texture { pigment { rgb 1 } # /* */ while (true) #\nend }"},
+        {"Endless Fractal", "texture { pigment { mandel 2000000000 } }"},
+        {"All Memory", "texture { pigment { image_map { function 100000, 100000 { x } } } }"},
+        {"Blocking Pipe",
+         "texture { pigment { image_map { png \"" + pipe.toStdString() + "\" } } }"},
+    };
+    Catalog catalog;
+    catalog.AddTexture(Solid("First", 200, 40, 40));
+    for (const auto& [name, text] : hostile) {
+        SourceTexture texture;
+        texture.SetName(name);
+        texture.SetKind(SourceTexture::TextureKind);
+        texture.SetText(text);
+        catalog.AddTexture(texture);
+    }
+    catalog.AddTexture(Solid("Last", 40, 40, 200));
+    PutFile(Path("hostile.vlv"), ToQt(catalog.Save()));
+
+    const CliRun render = Cli({"render", Path("hostile.vlv"), "--program-dir", Path("program")});
+    EXPECT_EQ(render.status, 1);
+    for (const auto& [name, text] : hostile)
+        EXPECT_TRUE(render.err.contains(name)) << name << "\n" << render.err.toStdString();
+    EXPECT_TRUE(render.err.contains(("\"Blocking Pipe\" names the file \"" + pipe + "\"").toUtf8()))
+        << render.err.toStdString();
+    EXPECT_FALSE(render.err.contains("VELVANE-MARK")) << render.err.toStdString();
+    EXPECT_FALSE(QFile::exists(written));
+    const QByteArray listed = Cli({"list", Path("hostile.vlv")}).out;
+    EXPECT_TRUE(listed.startsWith("0\tsimple\t120x120\tFirst\n")) << listed.toStdString();
+    EXPECT_TRUE(listed.endsWith("6\tsimple\t120x120\tLast\n")) << listed.toStdString();
 }

@@ -333,9 +333,13 @@ TEST(Preferences, APageOnItsOwnShowsItsDefaults) {
     ASSERT_TRUE(note);
     EXPECT_TRUE(note->text().startsWith(QStringLiteral("Parallel Renders: how many POV-Ray runs")));
     EXPECT_EQ(page.ParallelSpin()->accessibleDescription(), note->text());
-    // The time limit: none by default, shown as such, and reached by its label's key.
-    EXPECT_EQ(page.TimeLimitSpin()->value(), 0);
-    EXPECT_EQ(page.TimeLimitSpin()->text(), QStringLiteral("None"));
+    // The time limit: two minutes by default, None at 0, the default said in its description,
+    // and reached by its label's key.
+    EXPECT_EQ(page.TimeLimitSpin()->value(), 120);
+    EXPECT_EQ(page.TimeLimitSpin()->text(), QStringLiteral("120 s"));
+    EXPECT_EQ(page.TimeLimitSpin()->specialValueText(), QStringLiteral("None"));
+    EXPECT_TRUE(page.TimeLimitSpin()->accessibleDescription().contains(
+        QStringLiteral("Unless you choose otherwise it is 120 s")));
     EXPECT_EQ(page.TimeLimitSpin()->minimum(), 0);
     const auto labels = page.findChildren<QLabel*>();
     const auto label = std::find_if(labels.begin(), labels.end(),

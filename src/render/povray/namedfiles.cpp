@@ -10,9 +10,9 @@
 namespace {
 
 /// The extensions POV-Ray tries after a name as written, for the files textures name.
-constexpr const char* kAddedExtensions[] = {".png", ".tga", ".jpg", ".jpeg", ".gif", ".iff",
-                                            ".ppm", ".pgm", ".tif", ".tiff", ".bmp", ".exr",
-                                            ".hdr", ".sys", ".df3"};
+constexpr const char* kAddedExtensions[] = {".png", ".tga", ".jpg", ".jpeg", ".gif",
+                                            ".iff", ".ppm", ".pgm", ".tif",  ".tiff",
+                                            ".bmp", ".exr", ".hdr", ".sys",  ".df3"};
 
 /// POV-Ray's settings file, as it chooses it: POVINI, then the user's, then the system's.
 QString PovRayIni() {
@@ -58,8 +58,9 @@ QStringList PovRaySearchFolders(const QString& programFolder) {
     QFile ini(PovRayIni());
     if (ini.fileName().isEmpty() || !ini.open(QIODevice::ReadOnly | QIODevice::Text))
         return folders;
-    static const QRegularExpression path(QStringLiteral(R"re(^\s*Library_Path\s*=\s*"?([^"]*)"?\s*$)re"),
-                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression path(
+        QStringLiteral(R"re(^\s*Library_Path\s*=\s*"?([^"]*)"?\s*$)re"),
+        QRegularExpression::CaseInsensitiveOption);
     // A settings file is small; one that is not is read no further than this.
     for (int line = 0; line < 10000 && !ini.atEnd(); ++line)
         if (const auto match = path.match(QString::fromLocal8Bit(ini.readLine(4096)).trimmed());

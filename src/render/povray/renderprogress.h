@@ -21,3 +21,10 @@ struct BatchSummary {
     QString stoppedBecause; ///< why POV-Ray could not go on, when that ended it (not a Stop)
     qint64 milliseconds = 0;
 };
+
+/// "1,989": whole numbers as the program writes them, whatever the locale.
+QString CountText(qint64 value);
+/// "45 s", "2 min 5 s", "1 h 20 min".
+QString DurationText(qint64 milliseconds);
+/// "1,987 rendered, 2 failed: Oak, Pine. Stopped after 1 min 5 s; 12 not rendered."
+QString SummaryText(const BatchSummary& summary);

@@ -16,7 +16,6 @@
 namespace {
 
 /// At most this many failed textures are named in the summary; the rest are counted.
-constexpr int kNamedFailures = 5;
 /// The summary goes by itself after this long.
 constexpr int kSummaryMilliseconds = 8000;
 
@@ -96,7 +95,7 @@ void BatchBar::Refresh() {
         m_jobBar->setValue(status.texturesDone);
         QString text = PartOfTextures(status.texturesDone, status.texturesTotal);
         if (status.millisecondsLeft >= 0)
-            text += QStringLiteral(", about %1 left").arg(Duration(status.millisecondsLeft));
+            text += QStringLiteral(", about %1 left").arg(DurationText(status.millisecondsLeft));
         if (batches.size() > 1)
             text += QStringLiteral("; %1 more waiting")
                         .arg(batches.size() == 2
@@ -111,7 +110,7 @@ void BatchBar::Refresh() {
     } else if (const auto& summary = m_renders.LastSummary()) {
         const bool fresh = !m_summary;
         m_summary = true;
-        m_caption->setText(SummaryFor(*summary));
+        m_caption->setText(::SummaryText(*summary));
         if (fresh) {
             m_linger->start();
             emit summaryShown(m_caption->text());
@@ -175,47 +174,4 @@ QString BatchBar::FailureText() const {
 }
 bool BatchBar::IsShowingSummary() const {
     return m_summary && !isHidden();
-}
-
-QString BatchBar::Count(qint64 value) {
-    // The program's texts are English; so are its numbers, with a comma between thousands.
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(value);
-}
-
-QString BatchBar::Duration(qint64 milliseconds) {
-    const qint64 seconds = (std::max<qint64>(milliseconds, 0) + 500) / 1000;
-    if (seconds < 60)
-        return QStringLiteral("%1 s").arg(seconds);
-    if (seconds < 3600)
-        return seconds % 60 == 0
-                   ? QStringLiteral("%1 min").arg(seconds / 60)
-                   : QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
-    const qint64 minutes = seconds / 60;
-    return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
-}
-
-QString BatchBar::SummaryFor(const BatchSummary& summary) {
-    QString text = QStringLiteral("%1 rendered").arg(Count(summary.rendered));
-    if (!summary.failed.isEmpty()) {
-        QStringList names = summary.failed.mid(0, kNamedFailures);
-        if (summary.failed.size() > kNamedFailures)
-            names
-                << QStringLiteral("and %1 more").arg(Count(summary.failed.size() - kNamedFailures));
-        text += QStringLiteral(", %1 failed: %2")
-                    .arg(Count(summary.failed.size()), names.join(QStringLiteral(", ")));
-    }
-    if (summary.dropped > 0)
-        text += QStringLiteral(", %1 deleted meanwhile").arg(Count(summary.dropped));
-    text += QStringLiteral(".");
-    if (summary.stopped) {
-        text += QStringLiteral(" Stopped after %1").arg(Duration(summary.milliseconds));
-        const qint64 left =
-            summary.total - summary.rendered - summary.failed.size() - summary.dropped;
-        if (left > 0)
-            text += QStringLiteral("; %1 not rendered").arg(Count(left));
-        text += QStringLiteral(".");
-    } else {
-        text += QStringLiteral(" Finished in %1.").arg(Duration(summary.milliseconds));
-    }
-    return text;
 }

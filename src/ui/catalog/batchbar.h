@@ -40,13 +40,6 @@ public:
     /// Render the Rest, after a stop that left textures unrendered.
     QPushButton* RestButton() const { return m_rest; }
 
-    /// "1,989": whole numbers as the bar writes them, whatever the locale.
-    static QString Count(qint64 value);
-    /// "45 s", "2 min 5 s", "1 h 20 min".
-    static QString Duration(qint64 milliseconds);
-    /// "1,987 rendered, 2 failed: Oak, Pine. Stopped after 1 min 5 s; 12 not rendered."
-    static QString SummaryFor(const BatchSummary& summary);
-
     /// How long the summary stays (8 s).
     void SetSummaryLinger(int milliseconds);
 
