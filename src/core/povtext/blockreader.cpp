@@ -1,6 +1,6 @@
 #include "core/povtext/blockreader.h"
 
-#include "core/model/reservedwords.h"
+#include "core/povtext/language.h"
 #include "core/povtext/sourceerror.h"
 
 #include <algorithm>
@@ -23,26 +23,20 @@ bool IsPlainPattern(std::string_view word) {
                      "wrinkles", "boxed",   "cylindrical", "facets"});
 }
 
-/// Patterns that change a texture beyond what a colour map could stand in for, or need
-/// things (functions, objects, files) the reader does not evaluate.
 bool IsUnreadPattern(std::string_view word) {
-    return In(word,
-              {"function", "pigment_pattern", "image_pattern", "density_file", "mandel", "julia",
-               "magnet", "pavement", "tiling", "object", "cubic", "average", "slope", "aoi"});
+    return PovLanguage::Is(word, PovLanguage::kUnreadPattern);
 }
 
 bool IsBlockPattern(std::string_view word) {
-    return In(word, {"checker", "hexagon", "brick", "square", "triangular"});
+    return PovLanguage::Is(word, PovLanguage::kBlockPattern);
 }
 
 bool IsWave(std::string_view word) {
-    return In(word, {"ramp_wave", "triangle_wave", "sine_wave", "scallop_wave", "cubic_wave",
-                     "poly_wave"});
+    return PovLanguage::Is(word, PovLanguage::kWave);
 }
 
 bool IsImageType(std::string_view word) {
-    return In(word,
-              {"gif", "tga", "iff", "ppm", "pgm", "png", "jpeg", "tiff", "sys", "exr", "hdr"});
+    return PovLanguage::Is(word, PovLanguage::kImageType);
 }
 
 } // namespace

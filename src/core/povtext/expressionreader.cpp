@@ -1,7 +1,7 @@
 #include "core/povtext/expressionreader.h"
 
-#include "core/model/reservedwords.h"
 #include "core/model/sourcetext.h"
+#include "core/povtext/language.h"
 #include "core/povtext/sourceerror.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "core/povtext/sceneparser.h"
 
-#include "core/model/reservedwords.h"
+#include "core/povtext/language.h"
 #include "core/povtext/sourceerror.h"
 
 #include <algorithm>
@@ -17,61 +17,8 @@ bool In(std::string_view word, std::initializer_list<std::string_view> words) {
 
 /// Keywords of values the reader keeps only by kind, each followed by a block.
 bool IsOpaqueBlock(std::string_view word) {
-    return In(word, {"sphere",
-                     "box",
-                     "cylinder",
-                     "cone",
-                     "plane",
-                     "torus",
-                     "union",
-                     "difference",
-                     "intersection",
-                     "merge",
-                     "object",
-                     "blob",
-                     "mesh",
-                     "mesh2",
-                     "sky_sphere",
-                     "light_source",
-                     "camera",
-                     "media",
-                     "fog",
-                     "rainbow",
-                     "background",
-                     "isosurface",
-                     "parametric",
-                     "polygon",
-                     "prism",
-                     "sor",
-                     "lathe",
-                     "superellipsoid",
-                     "text",
-                     "height_field",
-                     "julia_fractal",
-                     "poly",
-                     "cubic",
-                     "quartic",
-                     "quadric",
-                     "bicubic_patch",
-                     "disc",
-                     "triangle",
-                     "smooth_triangle",
-                     "sphere_sweep",
-                     "ovus",
-                     "lemon",
-                     "density",
-                     "photons",
-                     "radiosity",
-                     "spline",
-                     "light_group",
-                     "polynomial",
-                     "pigment_map",
-                     "normal_map",
-                     "slope_map",
-                     "density_map",
-                     "texture_map",
-                     "material_map",
-                     "global_settings"});
+    using namespace PovLanguage;
+    return Is(word, kObject | kSceneItem | kKeptWhole);
 }
 
 /// Ends each pass of a #while; no text can hold it.

@@ -1,6 +1,6 @@
 #include "core/povtext/sourceentry.h"
 
-#include "core/model/reservedwords.h"
+#include "core/povtext/language.h"
 #include "core/povtext/povlexer.h"
 #include "core/povtext/sceneparser.h"
 #include "core/povtext/sourceerror.h"

@@ -1,6 +1,6 @@
 #include "core/povtext/sourcewriter.h"
 
-#include "core/model/reservedwords.h"
+#include "core/povtext/language.h"
 #include "core/povtext/symboltable.h"
 
 #include <charconv>

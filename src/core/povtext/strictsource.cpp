@@ -1,7 +1,7 @@
 #include "core/povtext/strictsource.h"
 
 #include "core/model/imagemap.h"
-#include "core/model/reservedwords.h"
+#include "core/povtext/language.h"
 #include "core/povtext/povlexer.h"
 #include "core/povtext/sceneparser.h"
 #include "core/povtext/sourceerror.h"
@@ -11,64 +11,6 @@
 
 namespace {
 
-/// Keywords of the scene language that are no part of a texture, pigment or material, and the
-/// functions that make strings (a file name must stand as written).
-constexpr std::array kRefusedWords = {
-    "background",
-    "bicubic_patch",
-    "blob",
-    "box",
-    "camera",
-    "chr",
-    "concat",
-    "cone",
-    "cubic",
-    "cylinder",
-    "datetime",
-    "difference",
-    "disc",
-    "file_exists",
-    "fog",
-    "global_settings",
-    "height_field",
-    "input_file_name",
-    "intersection",
-    "isosurface",
-    "julia_fractal",
-    "lathe",
-    "lemon",
-    "light_group",
-    "light_source",
-    "merge",
-    "mesh",
-    "mesh2",
-    "object",
-    "ovus",
-    "parametric",
-    "plane",
-    "poly",
-    "polygon",
-    "polynomial",
-    "prism",
-    "quadric",
-    "quartic",
-    "rainbow",
-    "sky_sphere",
-    "smooth_triangle",
-    "sor",
-    "sphere",
-    "sphere_sweep",
-    "str",
-    "strlwr",
-    "strupr",
-    "substr",
-    "superellipsoid",
-    "text",
-    "torus",
-    "triangle",
-    "union",
-};
-
 /// A whole number as people write it: "8192", "10,000".
 std::string FormatCount(double value) {
     std::string digits = std::to_string(static_cast<long long>(value));
@@ -77,8 +19,11 @@ std::string FormatCount(double value) {
     return digits;
 }
 
+/// Keywords of the scene language that are no part of a texture, pigment or material, and the
+/// functions that make strings (a file name must stand as written).
 bool IsRefusedWord(const std::string& word) {
-    return std::find(kRefusedWords.begin(), kRefusedWords.end(), word) != kRefusedWords.end();
+    using namespace PovLanguage;
+    return Is(word, kObject | kSceneItem | kStringFunction);
 }
 
 /// A refusal at a token: its line is part of the message.

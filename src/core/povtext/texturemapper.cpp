@@ -4,6 +4,7 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetext.h"
 #include "core/povtext/colormapfit.h"
+#include "core/povtext/language.h"
 #include "core/povtext/transformfit.h"
 
 #include <algorithm>
@@ -79,8 +80,7 @@ std::optional<std::uint8_t> ModelNormal(const std::string& name) {
 }
 
 bool IsBlockPattern(const std::string& name) {
-    return name == "checker" || name == "hexagon" || name == "brick" || name == "square" ||
-           name == "triangular";
+    return PovLanguage::Is(name, PovLanguage::kBlockPattern);
 }
 
 /// The wave POV-Ray gives a pattern that names none.

@@ -30,8 +30,8 @@ QString SummaryText(const BatchSummary& summary) {
     if (!summary.failed.isEmpty()) {
         QStringList names = summary.failed.mid(0, kNamedFailures);
         if (summary.failed.size() > kNamedFailures)
-            names
-                << QStringLiteral("and %1 more").arg(CountText(summary.failed.size() - kNamedFailures));
+            names << QStringLiteral("and %1 more")
+                         .arg(CountText(summary.failed.size() - kNamedFailures));
         text += QStringLiteral(", %1 failed: %2")
                     .arg(CountText(summary.failed.size()), names.join(QStringLiteral(", ")));
     }

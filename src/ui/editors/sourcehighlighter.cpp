@@ -1,6 +1,6 @@
 #include "ui/editors/sourcehighlighter.h"
 
-#include "core/model/reservedwords.h"
+#include "core/povtext/language.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 
 #include "core/model/imagemap.h"
 #include "core/model/layeredtexture.h"
-#include "core/model/reservedwords.h"
 #include "core/model/simpletexture.h"
+#include "core/povtext/language.h"
 #include "core/shapes/customshape.h"
 
 #include <gtest/gtest.h>
