@@ -248,13 +248,34 @@ TEST(CatalogSelection, GrowsBeyond1024Textures) {
     EXPECT_EQ(catalog.GetSelectedCount(), 2998);
 }
 
-TEST(CatalogSelection, NewTextureIsNeverSelectedByAStaleFlag) {
-    Catalog catalog = CatalogOf({"0", "1"});
-    catalog.Select(1);
-    catalog.RemoveTexture(0); // flags stay by position for callers that walk them
-    catalog.AddTexture(MakeTexture("new"));
-    EXPECT_FALSE(catalog.IsSelected(1));
-    EXPECT_EQ(catalog.GetSelectedCount(), 0);
+TEST(CatalogSelection, RemovingATextureMovesTheSelectionWithTheTexturesAfterIt) {
+    struct Case {
+        std::vector<int> selected;
+        int removed;
+        std::vector<int> after;
+    };
+    for (const Case& c : {Case{{2}, 0, {1}}, Case{{2}, 2, {}}, Case{{0, 2}, 1, {0, 1}},
+                          Case{{1}, 2, {1}}, Case{{1}, 5, {1}}}) {
+        SCOPED_TRACE(c.removed);
+        Catalog catalog = CatalogOf({"0", "1", "2"});
+        for (int index : c.selected)
+            catalog.Select(index);
+        catalog.RemoveTexture(c.removed);
+        EXPECT_EQ(catalog.GetSelectedIndices(), c.after);
+        EXPECT_EQ(catalog.GetSelectedCount(), static_cast<int>(c.after.size()));
+        EXPECT_EQ(catalog.GetSingleSelection(), c.after.size() == 1 ? c.after.front() : -1);
+        std::vector<std::string> kept; // the names selected before, less the one removed
+        for (int index : c.selected)
+            if (index != c.removed)
+                kept.push_back(std::to_string(index));
+        std::vector<std::string> names;
+        for (int index : catalog.GetSelectedIndices())
+            names.push_back(catalog.GetTexture(index).GetName());
+        EXPECT_EQ(names, kept);
+        // A texture added afterwards is not selected by a flag left behind.
+        catalog.AddTexture(MakeTexture("new"));
+        EXPECT_FALSE(catalog.IsSelected(catalog.GetCount() - 1));
+    }
 }
 
 TEST(CatalogSelection, ThumbnailSizeIs120) {
