@@ -1,4 +1,5 @@
 #include "core/catalog/catalog.h"
+#include "core/catalog/exportsource.h"
 #include "testsupport.h"
 #include "texturefactory.h"
 
@@ -173,6 +174,47 @@ TEST(CatalogFile, LoadClearsSelectionAndModifiedFlag) {
     EXPECT_EQ(Names(catalog), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(catalog.GetSelectedCount(), 0);
     EXPECT_FALSE(catalog.IsSelected(2));
+}
+
+TEST(CatalogFile, StoredLayeredTexturesPovRayCannotTakeAreRefusedByName) {
+    struct Case {
+        const char* name;
+        int mode;
+        int layers;
+        const char* reason; ///< empty when the texture is sound
+    };
+    const Case cases[] = {
+        {"Bare", LayeredTexture::Layers, 0, "it has no layers"},
+        {"Lone Tile", LayeredTexture::Tiles, 1, "it has 1 layer, and tiles take exactly 2"},
+        {"Odd", 7, 2, "its stored mode 7 is unknown"},
+        {"Sound", LayeredTexture::Tiles, 2, ""},
+    };
+    Catalog stored;
+    for (const Case& c : cases) {
+        LayeredTexture layered;
+        layered.SetName(c.name);
+        layered.SetMode(c.mode);
+        for (int i = 0; i < c.layers; ++i)
+            layered.AddLayer(MakeTexture("Layer"));
+        stored.AddTexture(layered);
+    }
+    Catalog catalog;
+    ASSERT_FALSE(catalog.Load(stored.Save()).has_value());
+    const std::string exported = ExportSourceText(catalog, {0, 1, 2, 3}, SourceFlag::Declare);
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const std::string declared = "#declare " + DeclaredIdentifier(c.name) + " =";
+        if (*c.reason == '\0') {
+            EXPECT_EQ(catalog.GetTexture(i).GetRefusal(), "");
+            EXPECT_NE(exported.find(declared + "\r\ntexture {"), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(catalog.GetTexture(i).GetRefusal(), "The layered texture \"" +
+                                                          std::string(c.name) +
+                                                          "\" is refused: " + c.reason + ".");
+        EXPECT_EQ(exported.find(declared), std::string::npos) << exported;
+    }
 }
 
 TEST(CatalogTextures, AddCopies) {
