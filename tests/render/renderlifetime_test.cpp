@@ -8,10 +8,12 @@
 #include "core/shapes/customshape.h"
 #include "render/povray/catalogtextures.h"
 #include "render/povray/picturerender.h"
+#include "render/povray/povversion.h"
 #include "render/povray/thumbnailbatchrender.h"
 #include "renderfixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -189,6 +191,22 @@ TEST_F(WrapperTest, ARenderLetGoWhileItRunsKillsItsGroupWithoutWaitingAndLeavesN
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(last))) << "a zombie is left";
     EXPECT_FALSE(QFileInfo::exists(area));
     EXPECT_TRUE(QTest::qWaitFor([&] { return LiveMembers(last).empty(); }, 5000));
+}
+
+TEST_F(WrapperTest, AVersionProbeWithoutAnAnswerEndsItsGroupWithinItsTime) {
+    PovVersionProbe probe;
+    QSignalSpy finished(&probe, &PovVersionProbe::finished);
+    QElapsedTimer clock;
+    clock.start();
+    probe.Start(m_settings.povExecutable);
+    const pid_t group = RunningGroup();
+    ASSERT_GT(group, 0);
+    EXPECT_EQ(::getpgid(WrittenPid(Path(QStringLiteral("child")))), group);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
+    EXPECT_LT(clock.elapsed(), kVersionProbeTimeoutMs + 1000);
+    EXPECT_EQ(finished.first().first().toString(), QString());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LiveMembers(group).empty(); }, 5000))
+        << LiveMembers(group).size() << " left";
 }
 
 TEST_F(RenderTest, ABatchDestroyedWhileItRendersLeavesTheQueueCountingRight) {

@@ -11,6 +11,7 @@
 #include "povrayprocesses.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
+#include "render/povray/thumbnailbatchrender.h"
 #include "render/settings/programsettings.h"
 #include "testfiles.h"
 #include "ui/app/renderstatus.h"
@@ -30,6 +31,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -172,7 +174,14 @@ TEST_F(AppTest, TheSummaryNamesTheTexturesThatFailedAndTheSelectionStays) {
     for (int index : chosen)
         ClickTexture(view, index, Qt::ControlModifier);
     view->Commands().OnRenderThumbnails();
+    ASSERT_EQ(view->Renders().Batches().size(), 1u);
+    // The batch's end is told to everyone listening, and the batch goes afterwards.
+    const QPointer<ThumbnailBatchRender> render(
+        const_cast<ThumbnailBatchRender*>(view->Renders().Batches().front()));
+    QSignalSpy ended(render.data(), &ThumbnailBatchRender::finished);
     ASSERT_TRUE(WaitForRenders(view));
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return render.isNull(); }, 5000));
     BatchBar* bar = view->BatchProgress();
     EXPECT_TRUE(
         bar->SummaryText().startsWith(QStringLiteral("3 rendered, 1 failed: Broken. Finished in ")))

@@ -23,6 +23,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <map>
 
 namespace {
 
@@ -103,13 +104,35 @@ TEST_F(PigmentTest, ANewTextureIsAWhiteColourWithThePatternControlsOff) {
     EXPECT_EQ(page->Octaves().edit->text(), "6");
 }
 
-TEST_F(PigmentTest, ThePatternListIsSortedSoItsIndexIsThePatternNumber) {
+TEST_F(PigmentTest, EachPatternInTheSortedListStoresThePatternItNames) {
+    const std::map<QString, int> patterns = {
+        {"Agate", Pigment::Agate},       {"Bozo", Pigment::Bozo},
+        {"Gradient", Pigment::Gradient}, {"Granite", Pigment::Granite},
+        {"Leopard", Pigment::Leopard},   {"Marble", Pigment::Marble},
+        {"Onion", Pigment::Onion},       {"Radial", Pigment::Radial},
+        {"Spotted", Pigment::Spotted},   {"Wood", Pigment::Wood}};
     PigmentPage* page = Open();
-    QStringList names;
-    for (int i = 0; i < page->PatternList()->count(); ++i)
-        names << page->PatternList()->itemText(i);
-    EXPECT_EQ(names, (QStringList{"Agate", "Bozo", "Gradient", "Granite", "Leopard", "Marble",
-                                  "Onion", "Radial", "Spotted", "Wood"}));
+    page->TypeButton(PatternPage::Procedural)->click();
+    QComboBox* list = page->PatternList();
+    ASSERT_EQ(list->count(), static_cast<int>(patterns.size()));
+    // Chosen last to first, so no choice is the one already shown.
+    for (int i = list->count() - 1; i >= 0; --i) {
+        const QString name = list->itemText(i);
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(patterns.count(name), 1u);
+        bool stored = false;
+        EXPECT_EQ(list->itemData(i).toInt(&stored), patterns.at(name));
+        EXPECT_TRUE(stored);
+        list->setCurrentIndex(i);
+        EXPECT_EQ(m_texture.pigment.pattern, patterns.at(name));
+        if (i > 0) {
+            EXPECT_LT(list->itemText(i - 1), name);
+        }
+    }
+    // A stored pattern opens with its own name shown.
+    SimpleTexture texture;
+    texture.pigment.pattern = Pigment::Spotted;
+    EXPECT_EQ(Open(texture)->PatternList()->currentText(), "Spotted");
 }
 
 TEST_F(PigmentTest, ProceduralGradientShowsXCheckedAndDisabled) {

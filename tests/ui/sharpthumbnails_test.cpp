@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QScopeGuard>
@@ -22,8 +23,14 @@
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,11 +53,44 @@ QImage Solid(QSize size, QColor colour) {
     return image;
 }
 
+/// A key of the shape Key gives, all of `digit`.
+QString Own(char digit) {
+    return QString(32, QLatin1Char(digit));
+}
+
 void Age(const QString& path, int hours) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600LL * hours),
                                  QFileDevice::FileModificationTime));
+}
+
+/// Whether `cache` finds a picture under `key` (1) or none (0), asked in a child process of
+/// at most 256 MB more than the test's: -1 when it takes more, fails, or has not answered within
+/// five seconds.
+int FindInChild(const ThumbnailDiskCache& cache, const QString& key) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t room = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (256 << 20);
+        const rlimit limit{room, room};
+        ::setrlimit(RLIMIT_AS, &limit);
+        int found = 2;
+        try {
+            found = cache.Find(key, 256).isNull() ? 0 : 1;
+        } catch (...) { // out of memory: the child must not go on with the tests
+        }
+        ::_exit(found);
+    }
+    int status = 0;
+    if (child < 0 ||
+        !QTest::qWaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 5000)) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace
@@ -77,40 +117,100 @@ TEST(ThumbnailDiskCacheTest, KeepsPicturesAndDropsTheLeastRecentlyUsedPastItsLim
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ThumbnailDiskCache cache(dir.path());
-    EXPECT_TRUE(cache.Find(QStringLiteral("a"), 256).isNull());
+    EXPECT_TRUE(cache.Find(Own('a'), 256).isNull());
 
     const QImage blue = Solid(kLarge, Qt::blue);
-    ASSERT_TRUE(cache.Store(QStringLiteral("a"), 256, blue));
-    EXPECT_EQ(cache.PathOf(QStringLiteral("a"), 256), dir.filePath("thumbnails/large/a.png"));
-    EXPECT_EQ(cache.Find(QStringLiteral("a"), 256).convertToFormat(QImage::Format_RGB32), blue);
-    ASSERT_TRUE(cache.Store(QStringLiteral("a"), 512, Solid(QSize(512, 512), Qt::red)));
-    EXPECT_TRUE(QFile::exists(dir.filePath("thumbnails/x-large/a.png")));
-    ASSERT_TRUE(QFile::remove(cache.PathOf(QStringLiteral("a"), 512)));
+    ASSERT_TRUE(cache.Store(Own('a'), 256, blue));
+    EXPECT_EQ(cache.PathOf(Own('a'), 256), dir.filePath("thumbnails/large/" + Own('a') + ".png"));
+    EXPECT_EQ(cache.Find(Own('a'), 256).convertToFormat(QImage::Format_RGB32), blue);
+    ASSERT_TRUE(cache.Store(Own('a'), 512, Solid(QSize(512, 512), Qt::red)));
+    EXPECT_TRUE(QFile::exists(dir.filePath("thumbnails/x-large/" + Own('a') + ".png")));
+    ASSERT_TRUE(QFile::remove(cache.PathOf(Own('a'), 512)));
 
-    ASSERT_TRUE(cache.Store(QStringLiteral("b"), 256, blue));
-    ASSERT_TRUE(cache.Store(QStringLiteral("c"), 256, blue));
-    Age(cache.PathOf(QStringLiteral("a"), 256), 3);
-    Age(cache.PathOf(QStringLiteral("b"), 256), 2);
-    Age(cache.PathOf(QStringLiteral("c"), 256), 1);
+    ASSERT_TRUE(cache.Store(Own('b'), 256, blue));
+    ASSERT_TRUE(cache.Store(Own('c'), 256, blue));
+    Age(cache.PathOf(Own('a'), 256), 3);
+    Age(cache.PathOf(Own('b'), 256), 2);
+    Age(cache.PathOf(Own('c'), 256), 1);
     // Using "a" makes "b" the one used longest ago.
-    EXPECT_FALSE(cache.Find(QStringLiteral("a"), 256).isNull());
+    EXPECT_FALSE(cache.Find(Own('a'), 256).isNull());
 
     const qint64 limit = cache.Bytes();
     ThumbnailDiskCache limited(dir.path(), limit);
-    ASSERT_TRUE(limited.Store(QStringLiteral("d"), 256, blue));
-    EXPECT_FALSE(QFile::exists(limited.PathOf(QStringLiteral("b"), 256)));
-    for (const char* kept : {"a", "c", "d"})
-        EXPECT_TRUE(QFile::exists(limited.PathOf(QString::fromLatin1(kept), 256))) << kept;
+    ASSERT_TRUE(limited.Store(Own('d'), 256, blue));
+    EXPECT_FALSE(QFile::exists(limited.PathOf(Own('b'), 256)));
+    for (char kept : {'a', 'c', 'd'})
+        EXPECT_TRUE(QFile::exists(limited.PathOf(Own(kept), 256))) << kept;
     EXPECT_LE(limited.Bytes(), limit);
 
     // It counts on from there: the next picture makes room again, and a picture written again
     // in its own place takes no more room, so nothing else goes.
-    ASSERT_TRUE(limited.Store(QStringLiteral("e"), 256, blue));
-    EXPECT_FALSE(QFile::exists(limited.PathOf(QStringLiteral("c"), 256)));
+    ASSERT_TRUE(limited.Store(Own('e'), 256, blue));
+    EXPECT_FALSE(QFile::exists(limited.PathOf(Own('c'), 256)));
     EXPECT_LE(limited.Bytes(), limit);
-    ASSERT_TRUE(limited.Store(QStringLiteral("e"), 256, blue));
-    for (const char* kept : {"a", "d", "e"})
-        EXPECT_TRUE(QFile::exists(limited.PathOf(QString::fromLatin1(kept), 256))) << kept;
+    ASSERT_TRUE(limited.Store(Own('e'), 256, blue));
+    for (char kept : {'a', 'd', 'e'})
+        EXPECT_TRUE(QFile::exists(limited.PathOf(Own(kept), 256))) << kept;
+}
+
+TEST(ThumbnailDiskCacheTest, FindPassesOverLinksPipesAndOversizedFilesWithoutWaiting) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ThumbnailDiskCache cache(dir.path());
+    ASSERT_TRUE(cache.Store(Own('0'), 256, Solid(kLarge, Qt::blue)));
+    const QString picture = dir.filePath("picture.png"); // a picture, but none of the cache's
+    ASSERT_TRUE(Solid(kLarge, Qt::red).save(picture));
+    Age(picture, 5);
+    const QDateTime aged = QFileInfo(picture).lastModified();
+    const QString pipe = cache.PathOf(Own('1'), 256);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), cache.PathOf(Own('2'), 256)));
+    ASSERT_TRUE(QFile::link(picture, cache.PathOf(Own('3'), 256)));
+    // A sound picture with 64 MB after it (a hole, taking no room).
+    const QString oversized = cache.PathOf(Own('4'), 256);
+    ASSERT_TRUE(QFile::copy(picture, oversized));
+    ASSERT_TRUE(QFile::resize(oversized, qint64(64) << 20));
+
+    for (char key : {'1', '2', '3', '4'})
+        EXPECT_EQ(FindInChild(cache, Own(key)), 0) << key;
+    EXPECT_EQ(QFileInfo(picture).lastModified(), aged) << "touched through the link";
+    EXPECT_FALSE(cache.Find(Own('0'), 256).isNull());
+}
+
+TEST(ThumbnailDiskCacheTest, TrimRemovesOnlyPicturesTheCacheWrote) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage blue = Solid(kLarge, Qt::blue);
+    ThumbnailDiskCache cache(dir.path());
+    ASSERT_TRUE(cache.Store(Own('a'), 256, blue));
+    const qint64 one = cache.Bytes();
+    // Older than the cache's own pictures: a picture of the user's beside them, one a link of a
+    // picture's name leads to, and the larger pictures' folder a link to the user's pictures.
+    const QString pictures = dir.filePath("Pictures");
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    const QString beside = dir.filePath("thumbnails/large/holiday.png");
+    const QString linkedFile = pictures + "/mine.png";
+    const QString inLinkedFolder = pictures + QLatin1Char('/') + Own('f') + ".png";
+    for (const QString& path : {beside, linkedFile, inLinkedFolder}) {
+        ASSERT_TRUE(Solid(kLarge, Qt::red).save(path));
+        Age(path, 10);
+    }
+    ASSERT_TRUE(QFile::link(linkedFile, cache.PathOf(Own('e'), 256)));
+    ASSERT_TRUE(QFile::link(pictures, dir.filePath("thumbnails/x-large")));
+    Age(cache.PathOf(Own('a'), 256), 1);
+
+    ThumbnailDiskCache limited(dir.path(), 2 * one);
+    EXPECT_EQ(limited.Bytes(), one);
+    EXPECT_TRUE(limited.Find(Own('f'), 512).isNull());
+    EXPECT_FALSE(limited.Store(Own('g'), 512, Solid(QSize(512, 512), Qt::red)));
+    for (char key : {'b', 'c', 'd'})
+        ASSERT_TRUE(limited.Store(Own(key), 256, blue));
+    EXPECT_FALSE(QFile::exists(limited.PathOf(Own('a'), 256)));
+    EXPECT_TRUE(QFile::exists(limited.PathOf(Own('d'), 256)));
+    EXPECT_EQ(limited.Bytes(), 2 * one);
+    for (const QString& path : {beside, linkedFile, inLinkedFolder})
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    EXPECT_EQ(QDir(pictures).count(), 4u) << "written into the linked folder"; // with . and ..
 }
 
 class SharpCellTest : public ::testing::Test {

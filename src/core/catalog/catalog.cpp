@@ -23,19 +23,18 @@ void Catalog::RemoveTexture(int index) {
     if (index < 0 || index >= GetCount())
         return;
     m_textures.erase(m_textures.begin() + index);
+    const auto at = static_cast<std::size_t>(index);
+    if (at < m_selected.size()) {
+        ClearFlagAt(at);
+        m_selected.erase(m_selected.begin() + index);
+    }
 }
 
 int Catalog::RemoveSelectedTextures() {
-    int removed = 0;
-    const std::size_t formerCount = m_textures.size();
-    for (std::size_t former = 0; former < formerCount && former < m_selected.size(); ++former) {
-        if (!m_selected[former])
-            continue;
-        RemoveTexture(static_cast<int>(former) - removed);
-        ++removed;
-    }
+    const std::vector<int> selected = GetSelectedIndices();
+    TakeTextures(selected);
     DeselectAll();
-    return removed;
+    return static_cast<int>(selected.size());
 }
 
 std::unique_ptr<Texture> Catalog::ReplaceTexture(int index, std::unique_ptr<Texture> texture) {

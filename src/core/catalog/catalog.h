@@ -27,8 +27,8 @@ public:
     void AddTexture(const Texture& texture);
     /// Appends `texture` itself. Marks the catalog modified.
     void AddTexture(std::unique_ptr<Texture> texture);
-    /// Destroys the texture at `index` when it exists; later textures move down by one. The
-    /// selection flags are not shifted: callers that remove several walk them by former position.
+    /// Destroys the texture at `index` when it exists; later textures move down by one, their
+    /// selection with them.
     void RemoveTexture(int index);
     /// Removes every selected texture and clears the selection; returns how many went.
     int RemoveSelectedTextures();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 IMPLEMENT_SERIAL(LayeredTexture, 1)
 
@@ -40,7 +41,23 @@ bool LayeredTexture::ScaleThumbnail(int width, int height, bool layersToo) {
     return m_thumbnail.Resize(width, height);
 }
 
+std::string LayeredTexture::GetRefusal() const {
+    std::string reason;
+    if (m_layers.empty())
+        reason = "it has no layers";
+    else if (m_mode == Tiles && m_layers.size() != 2)
+        reason = "it has " + std::to_string(m_layers.size()) +
+                 (m_layers.size() == 1 ? " layer" : " layers") + ", and tiles take exactly 2";
+    else if (m_mode != Layers && m_mode != Tiles)
+        reason = "its stored mode " + std::to_string(m_mode) + " is unknown";
+    else
+        return {};
+    return "The layered texture \"" + m_name + "\" is refused: " + reason + ".";
+}
+
 std::string LayeredTexture::GetSource(SourceFlags flags) const {
+    if (std::string refusal = GetRefusal(); !refusal.empty())
+        return WrapComment(refusal);
     std::string text;
     if (flags.Has(SourceFlag::Declare))
         text += DeclarationComment() + "#declare " + DeclaredIdentifier(m_name) + " =\r\n";

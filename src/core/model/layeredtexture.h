@@ -22,8 +22,12 @@ public:
     bool LetsLightThrough() const override;
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
-    /// "#declare NAME =" (with SourceFlag::Declare) and the layers as texture blocks.
+    /// "#declare NAME =" (with SourceFlag::Declare) and the layers as texture blocks; for a
+    /// refused texture the refusal as a comment.
     std::string GetSource(SourceFlags flags) const override;
+    /// Set when POV-Ray could not take the texture: it has no layers, tiles with other than two
+    /// layers, or a mode this program does not know.
+    std::string GetRefusal() const override;
     /// Stored form: name, description, dword mode, thumbnail, preview shape, dword layer count,
     /// then each layer in the simple texture's stored form without a tag.
     void Serialize(Archive& ar) override;

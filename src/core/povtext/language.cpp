@@ -125,7 +125,12 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"defined", kExpression},
     {"degrees", kExpression},
     {"density", kKeptWhole, kMedia, PovValue::Block, {}, "Density"},
-    {"density_file", kPattern | kUnreadPattern, kPatternPlaces, PovValue::String, {}, "Density file"},
+    {"density_file",
+     kPattern | kUnreadPattern,
+     kPatternPlaces,
+     PovValue::String,
+     {},
+     "Density file"},
     {"density_map", kKeptWhole, kPatternPlaces, PovValue::Map, {}, "Density map"},
     {"dents", kPattern, kPatternPlaces, PovValue::Float, {-1, 1, 0.5}, "Dents"},
     {"deprecated", 0},
@@ -213,7 +218,12 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"iff", kImageType, kImageMap | kNormal | kPigment, PovValue::Choice, {}, "IFF file"},
     {"ifndef", kDirective},
     {"image_map", 0, kPigment, PovValue::Block, {}, "Image map"},
-    {"image_pattern", kPattern | kUnreadPattern, kPatternPlaces, PovValue::Block, {}, "Image pattern"},
+    {"image_pattern",
+     kPattern | kUnreadPattern,
+     kPatternPlaces,
+     PovValue::Block,
+     {},
+     "Image pattern"},
     {"importance", 0},
     {"include", kDirective},
     {"input_file_name", kStringFunction | kBuiltInIdentifier},
@@ -254,7 +264,12 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"macro", kDirective},
     {"magnet", kPattern | kUnreadPattern, kPatternPlaces, PovValue::Float, {1, 2, 1}, "Magnet"},
     {"major_radius", 0, kWarp, PovValue::Float, {0, 10, 1}, "Major radius", "toroidal"},
-    {"mandel", kPattern | kUnreadPattern, kPatternPlaces, PovValue::Float, {1, 10000, kNoValue}, "Mandelbrot"},
+    {"mandel",
+     kPattern | kUnreadPattern,
+     kPatternPlaces,
+     PovValue::Float,
+     {1, 10000, kNoValue},
+     "Mandelbrot"},
     {"map_type", 0, kImageMap, PovValue::Choice, {0, 7, 0}, "Mapping"},
     {"marble", kPattern, kPatternPlaces, PovValue::Pattern, {}, "Marble"},
     {"material", 0, kNone, PovValue::Block, {}, "Material"},
@@ -334,7 +349,12 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"pi", kExpression},
     {"pigment", 0, kTexture | kMap, PovValue::Block, {}, "Pigment"},
     {"pigment_map", kKeptWhole, kPatternPlaces, PovValue::Map, {}, "Pigment map"},
-    {"pigment_pattern", kPattern | kUnreadPattern, kPatternPlaces, PovValue::Block, {}, "Pigment pattern"},
+    {"pigment_pattern",
+     kPattern | kUnreadPattern,
+     kPatternPlaces,
+     PovValue::Block,
+     {},
+     "Pigment pattern"},
     {"planar", kPattern, kWarp | kPatternPlaces, PovValue::Vector, {}, "Planar"},
     {"plane", kObject},
     {"png", kImageType, kImageMap | kNormal | kPigment, PovValue::Choice, {}, "PNG file"},
@@ -551,9 +571,9 @@ std::span<const PovKeyword> Keywords() {
 }
 
 const PovKeyword* Find(std::string_view word) {
-    const auto found = std::lower_bound(
-        kLanguage.begin(), kLanguage.end(), word,
-        [](const PovKeyword& row, std::string_view w) { return row.word < w; });
+    const auto found =
+        std::lower_bound(kLanguage.begin(), kLanguage.end(), word,
+                         [](const PovKeyword& row, std::string_view w) { return row.word < w; });
     return found != kLanguage.end() && found->word == word ? &*found : nullptr;
 }
 

@@ -53,8 +53,8 @@ enum Place : std::uint32_t {
 
 /// The kind of a keyword's value.
 enum class PovValue : std::uint8_t {
-    None,    ///< no texture language, or nothing to edit
-    Flag,    ///< present or not (an optional on/off may follow)
+    None, ///< no texture language, or nothing to edit
+    Flag, ///< present or not (an optional on/off may follow)
     Float,
     Vector,
     Color,

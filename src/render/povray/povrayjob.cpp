@@ -33,6 +33,39 @@ long long PovRayMemoryLimit() {
     return std::max(pages * pageSize / 2, kGiB);
 }
 
+qint64 StartInOwnGroup(QProcess& process, QIODevice::OpenMode mode, bool urgent,
+                       long long memoryLimit) {
+    const rlim_t memory = memoryLimit > 0 ? static_cast<rlim_t>(memoryLimit) : RLIM_INFINITY;
+    process.setChildProcessModifier([niceness = urgent ? 0 : kPovRayNiceness, memory] {
+        // A process group of its own, which a stop ends whole: a wrapper script's children
+        // go with it.
+        ::setpgid(0, 0);
+        // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::setpriority(PRIO_PROCESS, 0, niceness);
+        // What a texture makes POV-Ray allocate ends as a failed render, not as the desktop's
+        // out-of-memory kill.
+        if (memory != RLIM_INFINITY) {
+            const rlimit bound{memory, memory};
+            ::setrlimit(RLIMIT_AS, &bound);
+        }
+    });
+    process.start(mode);
+    // Made from here too, so the group stands before POV-Ray has run a line of its own.
+    const qint64 pid = process.processId();
+    if (pid <= 0)
+        return 0;
+    ::setpgid(static_cast<pid_t>(pid), static_cast<pid_t>(pid));
+    return pid;
+}
+
+void SignalProcessGroup(const QProcess& process, qint64 group, int signal) {
+    if (group > 0)
+        ::kill(-static_cast<pid_t>(group), signal);
+    else if (const qint64 pid = process.processId(); pid > 0)
+        ::kill(static_cast<pid_t>(pid), signal);
+}
+
 PovRayJob::PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width,
                      int height, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
@@ -89,25 +122,8 @@ void PovRayJob::Start() {
     m_process->setProgram(QString::fromStdString(m_command.executable));
     m_process->setArguments(arguments);
     m_process->setStandardInputFile(QProcess::nullDevice());
-    const rlim_t memory = m_debug ? RLIM_INFINITY : static_cast<rlim_t>(PovRayMemoryLimit());
-    m_process->setChildProcessModifier([niceness = m_urgent ? 0 : kPovRayNiceness, memory] {
-        // A process group of its own, which a stop ends whole: a wrapper script's children
-        // go with it.
-        ::setpgid(0, 0);
-        // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        ::setpriority(PRIO_PROCESS, 0, niceness);
-        // What a texture makes POV-Ray allocate ends as a failed render, not as the desktop's
-        // out-of-memory kill.
-        const rlimit bound{memory, memory};
-        ::setrlimit(RLIMIT_AS, &bound);
-    });
-    m_process->start(QIODevice::ReadOnly);
-    // Made from here too, so the group stands before POV-Ray has run a line of its own.
-    if (const qint64 pid = m_process->processId(); pid > 0) {
-        ::setpgid(static_cast<pid_t>(pid), static_cast<pid_t>(pid));
-        m_group = pid;
-    }
+    m_group = StartInOwnGroup(*m_process, QIODevice::ReadOnly, m_urgent,
+                              m_debug ? 0 : PovRayMemoryLimit());
     if (m_debug)
         return;
     m_poll.start();
@@ -139,10 +155,7 @@ void PovRayJob::Terminate() {
 }
 
 void PovRayJob::SignalGroup(int signal) {
-    if (m_group > 0)
-        ::kill(-static_cast<pid_t>(m_group), signal);
-    else if (const qint64 pid = m_process->processId(); pid > 0)
-        ::kill(static_cast<pid_t>(pid), signal);
+    SignalProcessGroup(*m_process, m_group, signal);
 }
 
 void PovRayJob::ReadOutput() {

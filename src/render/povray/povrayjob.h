@@ -12,6 +12,16 @@
 /// The address space a POV-Ray run may take: half of the machine's memory, 1 GiB at least.
 long long PovRayMemoryLimit();
 
+/// Starts `process`, its program and arguments set, as every run of POV-Ray starts: leading a
+/// process group of its own (so what a wrapper script starts can be ended with it), ended by
+/// the kernel when the program ends, behind the program's own work unless `urgent`, and with
+/// its address space bounded to `memoryLimit` bytes (0: unbounded). Returns the process group,
+/// 0 when the process did not start.
+qint64 StartInOwnGroup(QProcess& process, QIODevice::OpenMode mode, bool urgent,
+                       long long memoryLimit = 0);
+/// Sends `signal` to process group `group` (to `process` alone while it has none yet).
+void SignalProcessGroup(const QProcess& process, qint64 group, int signal);
+
 /// One run of POV-Ray in a folder: starts the process there, watches the growing output file
 /// and POV-Ray's progress lines, stops it on request or when it runs past its time limit
 /// (SIGTERM, then a kill after a second) and tells how it ended. The output file is deleted

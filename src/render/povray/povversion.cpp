@@ -1,8 +1,10 @@
 #include "render/povray/povversion.h"
 
+#include "render/povray/povrayjob.h"
 #include "render/povray/scratcharea.h"
 
 #include <QStringList>
+#include <csignal>
 
 PovVersionProbe::PovVersionProbe(QObject* parent) : QObject(parent) {
     m_timeout.setSingleShot(true);
@@ -20,7 +22,7 @@ PovVersionProbe::PovVersionProbe(QObject* parent) : QObject(parent) {
 PovVersionProbe::~PovVersionProbe() {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.disconnect(this);
-        m_process.kill();
+        SignalProcessGroup(m_process, m_group, SIGKILL);
         m_process.waitForFinished(1000);
     }
 }
@@ -28,6 +30,7 @@ PovVersionProbe::~PovVersionProbe() {
 void PovVersionProbe::Start(const QString& executable, int timeoutMs) {
     m_executable = executable;
     m_output.clear();
+    m_group = 0;
     m_complete = true;
     m_running = true;
     // The user's program runs in an empty folder of its own, so whatever it may write there
@@ -40,8 +43,10 @@ void PovVersionProbe::Start(const QString& executable, int timeoutMs) {
         return;
     }
     m_process.setWorkingDirectory(folder);
+    m_process.setProgram(executable);
+    m_process.setArguments({QStringLiteral("--version")});
     m_timeout.start(timeoutMs);
-    m_process.start(executable, {QStringLiteral("--version")});
+    m_group = StartInOwnGroup(m_process, QIODevice::ReadOnly, true);
 }
 
 void PovVersionProbe::Read() {
@@ -50,7 +55,7 @@ void PovVersionProbe::Read() {
     m_output += m_process.read(kMaxVersionOutput - m_output.size());
     if (m_output.size() >= kMaxVersionOutput) {
         m_complete = false;
-        m_process.kill();
+        SignalProcessGroup(m_process, m_group, SIGKILL);
     }
 }
 
@@ -64,7 +69,7 @@ void PovVersionProbe::End(bool answered) {
     if (m_process.state() != QProcess::NotRunning) {
         // No answer in time: the program is ended; its end is not waited for here.
         m_process.disconnect(this);
-        m_process.kill();
+        SignalProcessGroup(m_process, m_group, SIGKILL);
         answered = false;
         connect(&m_process, &QProcess::finished, this, [this] { m_scratch.reset(); });
     } else {

@@ -10,12 +10,15 @@ class ScratchArea;
 
 /// The most of a version answer that is kept.
 constexpr qint64 kMaxVersionOutput = 64 * 1024;
+/// How long a program has to answer: POV-Ray tells its version at once, and renders wait for it.
+constexpr int kVersionProbeTimeoutMs = 2000;
 
 /// Asks a program for its version (`executable --version`) while the program goes on: it
 /// reports what the program printed (standard output and errors together) by `finished`, or an
 /// empty text when it cannot be run or does not answer within the time given. Only the first
 /// kMaxVersionOutput bytes are kept; a program that prints more is ended there. It runs in an
-/// empty scratch folder, removed afterwards.
+/// empty scratch folder, removed afterwards, and is started as POV-Ray runs are: in a process
+/// group of its own, which is ended whole when the program does not answer in time.
 class PovVersionProbe : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +26,7 @@ public:
     ~PovVersionProbe() override;
 
     /// Starts asking; `finished` comes from the event loop, also when it cannot start.
-    void Start(const QString& executable, int timeoutMs = 10000);
+    void Start(const QString& executable, int timeoutMs = kVersionProbeTimeoutMs);
     bool IsRunning() const { return m_running; }
     const QString& Executable() const { return m_executable; }
 
@@ -39,6 +42,7 @@ private:
     QProcess m_process;
     QTimer m_timeout;
     QByteArray m_output;
+    qint64 m_group = 0; ///< the process group the program leads
     bool m_complete = true;
     bool m_running = false;
 };

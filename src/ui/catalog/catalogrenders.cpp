@@ -403,6 +403,9 @@ void CatalogRenders::BatchEnded(Batch* batch) {
     m_summary = ended->render->Summary();
     if (ended->IsCommand() && m_summary->stopped)
         m_rest = {ended->Unrendered(), ended->composite, ended->layers};
+    // This runs inside the render's own finished signal, which others may hear after us.
+    ended->render->disconnect(this);
+    ended->render.release()->deleteLater();
     emit batchesChanged();
 }
 

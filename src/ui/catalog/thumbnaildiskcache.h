@@ -10,7 +10,9 @@ class Texture;
 /// Larger thumbnails kept on disk between sessions, as PNG files in "thumbnails/large" (256
 /// pixels) and "thumbnails/x-large" (512 pixels) under the cache folder, each named after the
 /// MD5 of what it shows. When a write takes the files past the limit, the ones used longest ago
-/// go; a file's modification time is when it was last used.
+/// go; a file's modification time is when it was last used. The cache reads, counts and removes
+/// only the regular files it names so, in its own folders: whatever else is there (other
+/// pictures, links to files or folders, pipes) it passes over and leaves alone.
 class ThumbnailDiskCache {
 public:
     static constexpr int kLarge = 256;
@@ -31,8 +33,11 @@ public:
 
     QString PathOf(const QString& key, int size) const;
     /// The picture stored under `key`, null when there is none; a picture found counts as used.
+    /// It reads only a regular file of a picture's size, never through a link and never waiting
+    /// (a pipe is passed over).
     QImage Find(const QString& key, int size) const;
-    /// Writes `picture` under `key`, then trims the cache to its limit.
+    /// Writes `picture` under `key` (an MD5 in hex, as Key gives), then trims the cache to its
+    /// limit. False when it cannot, or when a link or anything but a picture stands there.
     bool Store(const QString& key, int size, const QImage& picture);
     /// The bytes of every picture stored.
     qint64 Bytes() const;

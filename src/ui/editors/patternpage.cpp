@@ -102,9 +102,10 @@ void PatternPage::BuildControls() {
     }
     m_pattern = new QComboBox(m_typeGroup);
     m_pattern->setObjectName(QStringLiteral("patternList"));
-    QStringList sorted = m_kinds.patterns;
-    sorted.sort(); // the list is sorted, so its index is the pattern number
-    m_pattern->addItems(sorted);
+    auto sorted = m_kinds.patterns;
+    std::sort(sorted.begin(), sorted.end());
+    for (const auto& [name, kind] : sorted)
+        m_pattern->addItem(name, kind);
     // A screen reader on Linux reads a combo box by its value; its label names it.
     auto* patternLabel = new QLabel(QStringLiteral("P&attern"), m_typeGroup);
     LabelFor(patternLabel, m_pattern);
@@ -231,7 +232,7 @@ void PatternPage::BuildControls() {
 void PatternPage::Initialise() {
     const int kind = Kind();
     m_type = kind == m_kinds.plainKind ? Plain : kind == m_kinds.imageKind ? Image : Procedural;
-    const int patternIndex = m_type == Procedural ? std::clamp(kind, 0, m_pattern->count() - 1) : 0;
+    const int patternIndex = m_type == Procedural ? std::max(0, m_pattern->findData(kind)) : 0;
     m_octavesValue = m_fields.turbulence.octaves;
     m_omegaValue = m_fields.turbulence.omega;
     m_lambdaValue = m_fields.turbulence.lambda;
@@ -252,7 +253,7 @@ void PatternPage::Initialise() {
 }
 
 int PatternPage::Selection() const {
-    return std::max(0, m_pattern->currentIndex());
+    return m_pattern->itemData(std::max(0, m_pattern->currentIndex())).toInt();
 }
 
 void PatternPage::SetSliders() {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class ImageMap;
 class NumberField;
@@ -67,10 +69,11 @@ protected:
     struct Kinds {
         const char* typeCaption;                ///< "Pigment Type"
         std::array<const char*, 3> typeButtons; ///< "&Color", "&Image", "&Procedural"
-        QStringList patterns;                   ///< in the dialog's order; the list sorts them
-        int plainKind;                          ///< kind of type 0 (10 or 5)
-        int imageKind;                          ///< kind of type 1 (11 or 6)
-        bool withBumpSize;                      ///< the Image Mapping dialog shows "Bump &Size"
+        /// Each pattern's name and kind; the list shows them sorted by name.
+        std::vector<std::pair<QString, int>> patterns;
+        int plainKind;     ///< kind of type 0 (10 or 5)
+        int imageKind;     ///< kind of type 1 (11 or 6)
+        bool withBumpSize; ///< the Image Mapping dialog shows "Bump &Size"
     };
 
     PatternPage(AppServices& services, SimpleTexture& texture, PatternFields& fields,

@@ -24,18 +24,23 @@ void KeepPlace(QWidget* widget) {
 } // namespace
 
 PigmentPage::PigmentPage(AppServices& services, SimpleTexture& texture, QWidget* parent)
-    : PatternPage(
-          services, texture, texture.pigment,
-          Kinds{"Pigment Type",
-                {"&Color", "&Image", "&Procedural"},
-                {QStringLiteral("Gradient"), QStringLiteral("Marble"), QStringLiteral("Wood"),
-                 QStringLiteral("Onion"), QStringLiteral("Leopard"), QStringLiteral("Granite"),
-                 QStringLiteral("Bozo"), QStringLiteral("Spotted"), QStringLiteral("Agate"),
-                 QStringLiteral("Radial")},
-                Pigment::SolidColor,
-                Pigment::ImageMap,
-                false},
-          parent) {
+    : PatternPage(services, texture, texture.pigment,
+                  Kinds{"Pigment Type",
+                        {"&Color", "&Image", "&Procedural"},
+                        {{QStringLiteral("Gradient"), Pigment::Gradient},
+                         {QStringLiteral("Marble"), Pigment::Marble},
+                         {QStringLiteral("Wood"), Pigment::Wood},
+                         {QStringLiteral("Onion"), Pigment::Onion},
+                         {QStringLiteral("Leopard"), Pigment::Leopard},
+                         {QStringLiteral("Granite"), Pigment::Granite},
+                         {QStringLiteral("Bozo"), Pigment::Bozo},
+                         {QStringLiteral("Spotted"), Pigment::Spotted},
+                         {QStringLiteral("Agate"), Pigment::Agate},
+                         {QStringLiteral("Radial"), Pigment::Radial}},
+                        Pigment::SolidColor,
+                        Pigment::ImageMap,
+                        false},
+                  parent) {
     m_colorGroup = new QWidget(this);
     m_swatch = new ColorSwatch(m_colorGroup);
     m_swatch->setObjectName(QStringLiteral("swatch"));

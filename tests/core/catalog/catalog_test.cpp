@@ -1,4 +1,5 @@
 #include "core/catalog/catalog.h"
+#include "core/catalog/exportsource.h"
 #include "testsupport.h"
 #include "texturefactory.h"
 
@@ -175,6 +176,47 @@ TEST(CatalogFile, LoadClearsSelectionAndModifiedFlag) {
     EXPECT_FALSE(catalog.IsSelected(2));
 }
 
+TEST(CatalogFile, StoredLayeredTexturesPovRayCannotTakeAreRefusedByName) {
+    struct Case {
+        const char* name;
+        int mode;
+        int layers;
+        const char* reason; ///< empty when the texture is sound
+    };
+    const Case cases[] = {
+        {"Bare", LayeredTexture::Layers, 0, "it has no layers"},
+        {"Lone Tile", LayeredTexture::Tiles, 1, "it has 1 layer, and tiles take exactly 2"},
+        {"Odd", 7, 2, "its stored mode 7 is unknown"},
+        {"Sound", LayeredTexture::Tiles, 2, ""},
+    };
+    Catalog stored;
+    for (const Case& c : cases) {
+        LayeredTexture layered;
+        layered.SetName(c.name);
+        layered.SetMode(c.mode);
+        for (int i = 0; i < c.layers; ++i)
+            layered.AddLayer(MakeTexture("Layer"));
+        stored.AddTexture(layered);
+    }
+    Catalog catalog;
+    ASSERT_FALSE(catalog.Load(stored.Save()).has_value());
+    const std::string exported = ExportSourceText(catalog, {0, 1, 2, 3}, SourceFlag::Declare);
+    for (int i = 0; i < catalog.GetCount(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const std::string declared = "#declare " + DeclaredIdentifier(c.name) + " =";
+        if (*c.reason == '\0') {
+            EXPECT_EQ(catalog.GetTexture(i).GetRefusal(), "");
+            EXPECT_NE(exported.find(declared + "\r\ntexture {"), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(catalog.GetTexture(i).GetRefusal(), "The layered texture \"" +
+                                                          std::string(c.name) +
+                                                          "\" is refused: " + c.reason + ".");
+        EXPECT_EQ(exported.find(declared), std::string::npos) << exported;
+    }
+}
+
 TEST(CatalogTextures, AddCopies) {
     Catalog catalog;
     SimpleTexture texture = MakeTexture("Original");
@@ -248,13 +290,34 @@ TEST(CatalogSelection, GrowsBeyond1024Textures) {
     EXPECT_EQ(catalog.GetSelectedCount(), 2998);
 }
 
-TEST(CatalogSelection, NewTextureIsNeverSelectedByAStaleFlag) {
-    Catalog catalog = CatalogOf({"0", "1"});
-    catalog.Select(1);
-    catalog.RemoveTexture(0); // flags stay by position for callers that walk them
-    catalog.AddTexture(MakeTexture("new"));
-    EXPECT_FALSE(catalog.IsSelected(1));
-    EXPECT_EQ(catalog.GetSelectedCount(), 0);
+TEST(CatalogSelection, RemovingATextureMovesTheSelectionWithTheTexturesAfterIt) {
+    struct Case {
+        std::vector<int> selected;
+        int removed;
+        std::vector<int> after;
+    };
+    for (const Case& c : {Case{{2}, 0, {1}}, Case{{2}, 2, {}}, Case{{0, 2}, 1, {0, 1}},
+                          Case{{1}, 2, {1}}, Case{{1}, 5, {1}}}) {
+        SCOPED_TRACE(c.removed);
+        Catalog catalog = CatalogOf({"0", "1", "2"});
+        for (int index : c.selected)
+            catalog.Select(index);
+        catalog.RemoveTexture(c.removed);
+        EXPECT_EQ(catalog.GetSelectedIndices(), c.after);
+        EXPECT_EQ(catalog.GetSelectedCount(), static_cast<int>(c.after.size()));
+        EXPECT_EQ(catalog.GetSingleSelection(), c.after.size() == 1 ? c.after.front() : -1);
+        std::vector<std::string> kept; // the names selected before, less the one removed
+        for (int index : c.selected)
+            if (index != c.removed)
+                kept.push_back(std::to_string(index));
+        std::vector<std::string> names;
+        for (int index : catalog.GetSelectedIndices())
+            names.push_back(catalog.GetTexture(index).GetName());
+        EXPECT_EQ(names, kept);
+        // A texture added afterwards is not selected by a flag left behind.
+        catalog.AddTexture(MakeTexture("new"));
+        EXPECT_FALSE(catalog.IsSelected(catalog.GetCount() - 1));
+    }
 }
 
 TEST(CatalogSelection, ThumbnailSizeIs120) {

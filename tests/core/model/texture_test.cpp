@@ -247,10 +247,12 @@ TEST(SimpleTextureCopy, CopiesEverything) {
     EXPECT_EQ(t.GetThumbnailWidth(), 4);
 }
 
-TEST(LayeredTextureSource, EmptyLayersMode) {
+TEST(LayeredTextureSource, WithoutLayersItIsRefusedAndWrittenAsAComment) {
     LayeredTexture t;
     t.SetDescription("Nothing yet");
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "// Nothing yet\r\n#declare Untitled =\r\n");
+    EXPECT_EQ(t.GetRefusal(), "The layered texture \"Untitled\" is refused: it has no layers.");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare),
+              "// The layered texture \"Untitled\" is refused: it has no layers.\r\n");
     EXPECT_FALSE(t.IsSimple());
 }
 
@@ -278,17 +280,23 @@ TEST(LayeredTextureSource, TilesModeNeedsExactlyTwoLayers) {
     LayeredTexture t;
     t.SetMode(LayeredTexture::Tiles);
     t.AddLayer(Layer("A", 10));
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Untitled =\r\n");
+    EXPECT_EQ(t.GetRefusal(), "The layered texture \"Untitled\" is refused: it has 1 layer, and "
+                              "tiles take exactly 2.");
+    EXPECT_EQ(t.GetSource(SourceFlag::Declare).find("#declare"), std::string::npos);
     t.AddLayer(Layer("B", 20));
+    EXPECT_EQ(t.GetRefusal(), "");
     const std::string a = Layer("A", 10).GetSource({});
     const std::string b = Layer("B", 20).GetSource({});
     EXPECT_EQ(t.GetSource({}), "texture {\r\n  tiles {\r\n    texture {\r\n" + a +
                                    "    }\r\n  tile2\r\n    texture {\r\n" + b +
                                    "    }\r\n  }\r\n}\r\n");
     t.AddLayer(Layer("C", 30));
-    EXPECT_EQ(t.GetSource({}), "");
+    EXPECT_EQ(t.GetRefusal(), "The layered texture \"Untitled\" is refused: it has 3 layers, and "
+                              "tiles take exactly 2.");
     t.SetMode(7);
-    EXPECT_EQ(t.GetSource(SourceFlag::Declare), "#declare Untitled =\r\n");
+    EXPECT_EQ(t.GetRefusal(),
+              "The layered texture \"Untitled\" is refused: its stored mode 7 is unknown.");
+    EXPECT_EQ(t.GetSource({}).rfind("// The layered texture \"Untitled\" is refused", 0), 0u);
 }
 
 TEST(LayeredTextureLayers, AddRemoveSetAndSwap) {
