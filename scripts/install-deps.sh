@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev
     libpng-dev zlib1g-dev libxxhash-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    povray povray-includes
+    povray povray-includes povray-doc # the doc: its reference checks the language table
     xvfb xauth x11-utils openbox
     xdotool dbus at-spi2-core python3-pyatspi # the real program driven under Xvfb
     locales

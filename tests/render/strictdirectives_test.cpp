@@ -1,11 +1,13 @@
 // The strict reading against the real POV-Ray: whatever it admits, POV-Ray finds no directive
 // in. Each text tries to make POV-Ray print a mark, directly or through an include file.
 
+#include "core/povtext/language.h"
 #include "core/povtext/strictsource.h"
 #include "renderfixture.h"
 
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -76,4 +78,42 @@ TEST_F(RenderTest, WhatTheStrictReadingAdmitsHoldsNoDirectiveForPovRay) {
     }
     // The oracle sees what it is to see: most of these spellings do reach POV-Ray as directives.
     EXPECT_GE(ran, 30);
+}
+
+TEST_F(RenderTest, EveryWordOfTheLanguageTableIsReservedExactlyWhenPovRayRefusesToDeclareIt) {
+    // The table reserves 3.8's words as well, so names made here stay good there.
+    const auto rows = PovLanguage::Keywords();
+    constexpr std::size_t kAtOnce = 24;
+    std::size_t mismatches = 0;
+    for (std::size_t first = 0; first < rows.size(); first += kAtOnce) {
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (std::size_t i = first; i < std::min(rows.size(), first + kAtOnce); ++i) {
+            const QString scene = Path(QStringLiteral("declare%1.pov").arg(i));
+            QFile file(scene);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("#declare " + QByteArray::fromStdString(std::string(rows[i].word)) +
+                       " = 1;\n");
+            file.close();
+            auto run = std::make_unique<QProcess>();
+            run->setProcessChannelMode(QProcess::MergedChannels);
+            run->start(m_settings.EffectivePovExecutable(),
+                       {QStringLiteral("+I") + scene, QStringLiteral("-D"), QStringLiteral("-F"),
+                        QStringLiteral("+W1"), QStringLiteral("+H1"), QStringLiteral("-GA")});
+            runs.push_back(std::move(run));
+        }
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            ASSERT_TRUE(runs[k]->waitForFinished(60000));
+            const bool refused = runs[k]->exitCode() != 0;
+            const std::string_view word = rows[first + k].word;
+            const bool reservedIn37 =
+                IsPovRayReservedWord(word) && !PovLanguage::Is(word, PovLanguage::kNewIn38);
+            if (refused != reservedIn37) {
+                ++mismatches;
+                ADD_FAILURE() << word
+                              << (refused ? " is reserved in POV-Ray"
+                                          : " can be declared in POV-Ray");
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0u);
 }

@@ -14,19 +14,20 @@ namespace PovLanguage {
 
 /// What a word is; a word may be several things ("object" is an object and a pattern).
 enum Role : std::uint32_t {
-    kObject = 1u << 0,            ///< a shape or CSG: no part of a texture
-    kSceneItem = 1u << 1,         ///< a camera, light or scene setting
-    kKeptWhole = 1u << 2,         ///< a block the scene reader keeps only by kind
-    kStringFunction = 1u << 3,    ///< makes a string (a file name must stand as written)
-    kDirective = 1u << 4,         ///< the name of a directive after '#'
-    kPattern = 1u << 5,           ///< a pattern of pigments, normals, densities and textures
-    kBlockPattern = 1u << 6,      ///< a pattern of a fixed number of entries (checker, brick...)
-    kUnreadPattern = 1u << 7,     ///< needs what the reader does not evaluate (functions, files)
-    kWave = 1u << 8,              ///< a wave type
-    kImageType = 1u << 9,         ///< the type of a bitmap file
-    kTransformation = 1u << 10,   ///< translate, rotate, scale and the like
-    kExpression = 1u << 11,       ///< a function or constant of expressions
-    kBuiltInIdentifier = 1u << 12 ///< an identifier POV-Ray declares, not a reserved word
+    kObject = 1u << 0,             ///< a shape or CSG: no part of a texture
+    kSceneItem = 1u << 1,          ///< a camera, light or scene setting
+    kKeptWhole = 1u << 2,          ///< a block the scene reader keeps only by kind
+    kStringFunction = 1u << 3,     ///< makes a string (a file name must stand as written)
+    kDirective = 1u << 4,          ///< the name of a directive after '#'
+    kPattern = 1u << 5,            ///< a pattern of pigments, normals, densities and textures
+    kBlockPattern = 1u << 6,       ///< a pattern of a fixed number of entries (checker, brick...)
+    kUnreadPattern = 1u << 7,      ///< needs what the reader does not evaluate (functions, files)
+    kWave = 1u << 8,               ///< a wave type
+    kImageType = 1u << 9,          ///< the type of a bitmap file
+    kTransformation = 1u << 10,    ///< translate, rotate, scale and the like
+    kExpression = 1u << 11,        ///< a function or constant of expressions
+    kBuiltInIdentifier = 1u << 12, ///< an identifier POV-Ray declares, not a reserved word
+    kNewIn38 = 1u << 13,           ///< reserved from POV-Ray 3.8 on; 3.7 takes it as a name
 };
 
 /// The blocks a keyword is an item of.
