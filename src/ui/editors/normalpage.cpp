@@ -18,18 +18,17 @@ constexpr int kVisibleStrength = 50; ///< the strength a pattern chosen at stren
 }
 
 NormalPage::NormalPage(AppServices& services, SimpleTexture& texture, QWidget* parent)
-    : PatternPage(services, texture, texture.normal,
-                  Kinds{"Normal Type",
-                        {"&None", "&Image", "&Procedural"},
-                        {{QStringLiteral("Bumps"), Normal::Bumps},
-                         {QStringLiteral("Dents"), Normal::Dents},
-                         {QStringLiteral("Ripples"), Normal::Ripples},
-                         {QStringLiteral("Waves"), Normal::Waves},
-                         {QStringLiteral("Wrinkles"), Normal::Wrinkles}},
-                        Normal::None,
-                        Normal::BumpMap,
-                        true},
-                  parent) {
+    : PatternPage(
+          services, texture, texture.normal,
+          Kinds{"Normal Type",
+                {"&None", "&Image", "&Procedural"},
+                {Kinds::Pattern("bumps", Normal::Bumps), Kinds::Pattern("dents", Normal::Dents),
+                 Kinds::Pattern("ripples", Normal::Ripples), Kinds::Pattern("waves", Normal::Waves),
+                 Kinds::Pattern("wrinkles", Normal::Wrinkles)},
+                Normal::None,
+                Normal::BumpMap,
+                true},
+          parent) {
     m_strengthValue = m_texture.normal.amount;
     m_strengthGroup = new QGroupBox(QStringLiteral("Normal"), this);
     auto* grid = new QGridLayout(m_strengthGroup);

@@ -2,6 +2,7 @@
 
 #include "core/model/patternfields.h"
 #include "core/model/simpletexture.h"
+#include "core/povtext/language.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/dialogs/validation.h"
@@ -47,6 +48,12 @@ void KeepPlace(QWidget* widget) {
 void PatternPage::SetSlider(QSlider* slider, int position) {
     const QSignalBlocker quiet(slider);
     slider->setValue(position);
+}
+
+std::pair<QString, int> PatternPage::Kinds::Pattern(std::string_view keyword, int kind) {
+    const PovLanguage::PovKeyword* row = PovLanguage::Find(keyword);
+    const std::string_view label = row ? row->label : keyword;
+    return {QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())), kind};
 }
 
 PatternPage::PatternPage(AppServices& services, SimpleTexture& texture, PatternFields& fields,

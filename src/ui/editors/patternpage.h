@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -71,6 +72,9 @@ protected:
         std::array<const char*, 3> typeButtons; ///< "&Color", "&Image", "&Procedural"
         /// Each pattern's name and kind; the list shows them sorted by name.
         std::vector<std::pair<QString, int>> patterns;
+
+        /// The item of the pattern POV-Ray calls `keyword`, named by the language table.
+        static std::pair<QString, int> Pattern(std::string_view keyword, int kind);
         int plainKind;     ///< kind of type 0 (10 or 5)
         int imageKind;     ///< kind of type 1 (11 or 6)
         bool withBumpSize; ///< the Image Mapping dialog shows "Bump &Size"

@@ -24,23 +24,21 @@ void KeepPlace(QWidget* widget) {
 } // namespace
 
 PigmentPage::PigmentPage(AppServices& services, SimpleTexture& texture, QWidget* parent)
-    : PatternPage(services, texture, texture.pigment,
-                  Kinds{"Pigment Type",
-                        {"&Color", "&Image", "&Procedural"},
-                        {{QStringLiteral("Gradient"), Pigment::Gradient},
-                         {QStringLiteral("Marble"), Pigment::Marble},
-                         {QStringLiteral("Wood"), Pigment::Wood},
-                         {QStringLiteral("Onion"), Pigment::Onion},
-                         {QStringLiteral("Leopard"), Pigment::Leopard},
-                         {QStringLiteral("Granite"), Pigment::Granite},
-                         {QStringLiteral("Bozo"), Pigment::Bozo},
-                         {QStringLiteral("Spotted"), Pigment::Spotted},
-                         {QStringLiteral("Agate"), Pigment::Agate},
-                         {QStringLiteral("Radial"), Pigment::Radial}},
-                        Pigment::SolidColor,
-                        Pigment::ImageMap,
-                        false},
-                  parent) {
+    : PatternPage(
+          services, texture, texture.pigment,
+          Kinds{
+              "Pigment Type",
+              {"&Color", "&Image", "&Procedural"},
+              {Kinds::Pattern("gradient", Pigment::Gradient),
+               Kinds::Pattern("marble", Pigment::Marble), Kinds::Pattern("wood", Pigment::Wood),
+               Kinds::Pattern("onion", Pigment::Onion), Kinds::Pattern("leopard", Pigment::Leopard),
+               Kinds::Pattern("granite", Pigment::Granite), Kinds::Pattern("bozo", Pigment::Bozo),
+               Kinds::Pattern("spotted", Pigment::Spotted), Kinds::Pattern("agate", Pigment::Agate),
+               Kinds::Pattern("radial", Pigment::Radial)},
+              Pigment::SolidColor,
+              Pigment::ImageMap,
+              false},
+          parent) {
     m_colorGroup = new QWidget(this);
     m_swatch = new ColorSwatch(m_colorGroup);
     m_swatch->setObjectName(QStringLiteral("swatch"));

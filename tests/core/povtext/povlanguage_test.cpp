@@ -15,7 +15,7 @@ const char* const kReference = "/usr/share/doc/povray/html/r3_4.html";
 
 /// The "name : value" lines after `heading` in the reference's text, up to the next blank line.
 std::vector<std::pair<std::string, std::string>> DefaultsAfter(const std::string& text,
-                                                                const std::string& heading) {
+                                                               const std::string& heading) {
     std::vector<std::pair<std::string, std::string>> lines;
     std::istringstream in(text.substr(text.find(heading) + heading.size()));
     static const std::regex line(R"(^\s*([a-z_0-9]+)\s*:\s*(.*?)\s*$)");
@@ -39,9 +39,9 @@ double AsNumber(const std::string& value) {
     if (!std::regex_match(value, number))
         return std::nan("");
     const auto slash = value.find('/');
-    return slash == std::string::npos ? std::stod(value)
-                                      : std::stod(value.substr(0, slash)) /
-                                            std::stod(value.substr(slash + 1));
+    return slash == std::string::npos
+               ? std::stod(value)
+               : std::stod(value.substr(0, slash)) / std::stod(value.substr(slash + 1));
 }
 
 } // namespace
