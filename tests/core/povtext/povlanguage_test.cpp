@@ -6,42 +6,73 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sstream>
 
 namespace {
 
 const char* const kReference = "/usr/share/doc/povray/html/r3_4.html";
 
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    const auto last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+/// The reference's text without its tags.
+std::string WithoutTags(const std::string& html) {
+    std::string text;
+    bool inTag = false;
+    for (const char c : html) {
+        if (c == '<' || c == '>')
+            inTag = c == '<';
+        else if (!inTag)
+            text += c;
+    }
+    return text;
+}
+
 /// The "name : value" lines after `heading` in the reference's text, up to the next blank line.
 std::vector<std::pair<std::string, std::string>> DefaultsAfter(const std::string& text,
                                                                const std::string& heading) {
     std::vector<std::pair<std::string, std::string>> lines;
     std::istringstream in(text.substr(text.find(heading) + heading.size()));
-    static const std::regex line(R"(^\s*([a-z_0-9]+)\s*:\s*(.*?)\s*$)");
     std::string read;
     std::getline(in, read); // the rest of the heading's line
-    while (std::getline(in, read) && (lines.empty() || !read.empty())) {
-        std::smatch match;
-        if (std::regex_match(read, match, line))
-            lines.emplace_back(match[1], match[2]);
+    while (std::getline(in, read) && (lines.empty() || !Trimmed(read).empty())) {
+        const auto colon = read.find(':');
+        const std::string name = Trimmed(read.substr(0, colon));
+        if (colon == std::string::npos || name.empty() ||
+            name.find_first_not_of("abcdefghijklmnopqrstuvwxyz_0123456789") != std::string::npos)
+            continue;
+        lines.emplace_back(name, Trimmed(read.substr(colon + 1)));
     }
     return lines;
 }
 
 /// A default as a number: "0.9", "1/128", "<0,0,0>" (all components alike); NaN otherwise.
 double AsNumber(const std::string& value) {
-    static const std::regex number(R"(^-?[0-9.]+(/[0-9]+)?$)");
-    static const std::regex vector(R"(^<\s*([-0-9.]+)\s*(,\s*\1\s*)*>$)");
-    std::smatch match;
-    if (std::regex_match(value, match, vector))
-        return std::stod(match[1]);
-    if (!std::regex_match(value, number))
-        return std::nan("");
+    const auto number = [](const std::string& text) {
+        if (text.empty() || text.find_first_not_of("-.0123456789") != std::string::npos)
+            return std::nan("");
+        return std::stod(text);
+    };
+    if (value.size() > 2 && value.front() == '<' && value.back() == '>') {
+        std::istringstream parts(value.substr(1, value.size() - 2));
+        std::string part;
+        double first = std::nan("");
+        while (std::getline(parts, part, ',')) {
+            const double component = number(Trimmed(part));
+            if (std::isnan(first))
+                first = component;
+            else if (component != first)
+                return std::nan("");
+        }
+        return first;
+    }
     const auto slash = value.find('/');
     return slash == std::string::npos
-               ? std::stod(value)
-               : std::stod(value.substr(0, slash)) / std::stod(value.substr(slash + 1));
+               ? number(value)
+               : number(value.substr(0, slash)) / number(value.substr(slash + 1));
 }
 
 } // namespace
@@ -50,7 +81,7 @@ TEST(PovLanguageTable, DefaultsAreTheReferences) {
     std::ifstream file(kReference);
     ASSERT_TRUE(file) << kReference << " (povray-doc) is needed";
     std::string html((std::istreambuf_iterator<char>(file)), {});
-    const std::string text = std::regex_replace(html, std::regex("<[^>]*>"), "");
+    const std::string text = WithoutTags(html);
     using namespace PovLanguage;
     const struct {
         const char* heading;
