@@ -85,7 +85,6 @@ struct PovKeyword {
     std::string_view owner{};
 
     bool Is(Role role) const { return (roles & role) != 0; }
-    bool StandsIn(Place place) const { return (places & place) != 0; }
 };
 
 /// Every row, sorted by word.

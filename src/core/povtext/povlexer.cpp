@@ -63,23 +63,29 @@ SourcePosition PovLexer::Here() const {
     return {m_file, m_line, static_cast<int>(m_at - m_lineStart) + 1};
 }
 
-void PovLexer::SkipBlockComment() {
-    const SourcePosition start = Here();
-    m_at += 2;
-    int depth = 1;
-    while (depth > 0) {
-        if (m_at >= m_text.size())
-            throw SourceSyntaxError(start, "the comment that starts here is never closed with */");
-        if (Peek() == '/' && Peek(1) == '*') {
+std::size_t PovLexer::BlockCommentEnd(std::size_t at) const {
+    at += 2;
+    for (int depth = 1; depth > 0;) {
+        if (at >= m_text.size())
+            return std::string_view::npos;
+        if (m_text.compare(at, 2, "/*") == 0) {
             ++depth;
-            m_at += 2;
-        } else if (Peek() == '*' && Peek(1) == '/') {
+            at += 2;
+        } else if (m_text.compare(at, 2, "*/") == 0) {
             --depth;
-            m_at += 2;
+            at += 2;
         } else {
-            Advance();
+            ++at;
         }
     }
+    return at;
+}
+
+void PovLexer::SkipBlockComment() {
+    const std::size_t end = BlockCommentEnd(m_at);
+    if (end == std::string_view::npos)
+        throw SourceSyntaxError(Here(), "the comment that starts here is never closed with */");
+    MoveTo(end);
 }
 
 void PovLexer::ReadLineComment(bool wholeLine) {
@@ -261,19 +267,8 @@ std::size_t PovLexer::AfterHash(std::size_t at) const {
         } else if (c == '/' && next == '/') {
             at = LineCommentEnd(at);
         } else if (c == '/' && next == '*') {
-            int depth = 0;
-            do {
-                if (m_text.compare(at, 2, "/*") == 0) {
-                    ++depth;
-                    at += 2;
-                } else if (m_text.compare(at, 2, "*/") == 0) {
-                    --depth;
-                    at += 2;
-                } else {
-                    ++at;
-                }
-            } while (depth > 0 && at < m_text.size());
-            if (depth > 0)
+            at = BlockCommentEnd(at);
+            if (at == std::string_view::npos)
                 return m_text.size();
         } else {
             break;

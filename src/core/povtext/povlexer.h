@@ -51,6 +51,8 @@ private:
     bool NullDirective();
     /// Where the name of the directive whose '#' stands at `at` would start.
     std::size_t AfterHash(std::size_t at) const;
+    /// Where the "/* */" comment starting at `at` ends (after its "*/"), or npos when never.
+    std::size_t BlockCommentEnd(std::size_t at) const;
     /// Where the "//" comment starting at `at` ends.
     std::size_t LineCommentEnd(std::size_t at) const;
     /// Advances to `at`, counting the lines passed.
