@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.failure)
         return 0;
     for (const ImportedDeclaration& declaration : result.declarations) {
-        if (!declaration.texture)
+        // A refused texture (a layered one POV-Ray cannot take) is written as a comment only.
+        if (!declaration.texture || !declaration.texture->GetRefusal().empty())
             continue;
         const std::string written = declaration.texture->GetSource(SourceFlag::Declare);
         MemorySourceFiles again;
