@@ -4,8 +4,8 @@
 // refused in time of the same order. Prints the best of several runs of each and the ratios.
 
 #include "besttime.h"
-#include "core/povtext/povlexer.h"
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
+#include "core/povtext/language/povlexer.h"
 
 #include <algorithm>
 #include <chrono>

@@ -15,7 +15,7 @@
 #include "core/bitmap/targaimage.h"
 #include "core/model/texture.h"
 #include "core/povray/povcommand.h"
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
 #include "core/shapes/builtinshapes.h"
 #include "render/files/disksourcefiles.h"
 #include "render/povray/povrayrunner.h"

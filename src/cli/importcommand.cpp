@@ -2,7 +2,7 @@
 
 #include "cli/catalogcommands.h"
 #include "core/catalog/catalog.h"
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
 #include "render/files/catalogfile.h"
 #include "render/files/disksourcefiles.h"
 #include "render/files/fileio.h"
@@ -65,12 +65,22 @@ int RunImport(CommandLine& args) {
             throw CommandFailure(saved.message.toStdString());
     }
     // Files that were not given (a file that only includes others) or several: each is counted.
-    const std::vector<FileCounts> perFile = CountsByFile(result);
+    std::vector<std::string> chosen;
+    for (const SourceInput& input : inputs)
+        chosen.push_back(input.name);
+    const std::vector<FileCounts> perFile = CountsByFile(result, chosen);
     if (perFile.size() > 1 || (perFile.size() == 1 && perFile.front().file != inputs.front().name))
         for (const FileCounts& file : perFile)
             std::fprintf(stderr, "%s: %d exact, %d source, %d approximated, %d skipped\n",
                          EscapedForLine(file.file).c_str(), file.imported, file.source,
                          file.approximated, file.skipped);
+    if (!result.fromLibrary.empty()) {
+        std::string names;
+        for (const std::string& name : result.fromLibrary)
+            names += (names.empty() ? "" : ", ") + name;
+        std::fprintf(stderr, "Taken from POV-Ray's include files: %s\n",
+                     EscapedForLine(names).c_str());
+    }
     std::fprintf(stderr, "%d exact, %d source, %d approximated, %d skipped; %s holds %s.\n",
                  result.Count(ImportOutcome::Imported), result.Count(ImportOutcome::Source),
                  result.Count(ImportOutcome::Approximated), result.Count(ImportOutcome::Skipped),

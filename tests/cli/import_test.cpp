@@ -133,9 +133,18 @@ TEST_F(ImportCliTest, IncludesAreFoundBesideTheFileAndOnTheIncludePaths) {
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "lib/one.inc:1: imported Stone\n"
                        "lib/two.inc:1: source Glass: transmit 0.5 cannot be held\n");
-    EXPECT_EQ(run.err, "lib/one.inc: 1 exact, 0 source, 0 approximated, 0 skipped\n"
+    EXPECT_EQ(run.err, "lib/stones.inc: 0 exact, 0 source, 0 approximated, 0 skipped\n"
+                       "lib/one.inc: 1 exact, 0 source, 0 approximated, 0 skipped\n"
                        "lib/two.inc: 0 exact, 1 source, 0 approximated, 0 skipped\n"
                        "1 exact, 1 source, 0 approximated, 0 skipped; s.vlv holds 2 textures.\n");
+
+    // Files chosen together, one including the other, each give theirs.
+    run = Cli({"import", "t.vlv", "lib/stones.inc", "lib/two.inc"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "lib/stones.inc: 0 exact, 0 source, 0 approximated, 0 skipped\n"
+                       "lib/two.inc: 0 exact, 1 source, 0 approximated, 0 skipped\n"
+                       "lib/one.inc: 1 exact, 0 source, 0 approximated, 0 skipped\n"
+                       "1 exact, 1 source, 0 approximated, 0 skipped; t.vlv holds 2 textures.\n");
 }
 
 TEST_F(ImportCliTest, AFileThatCannotBeReadOrParsedLeavesTheCatalogAsItWas) {

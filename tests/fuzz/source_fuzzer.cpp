@@ -4,7 +4,7 @@
 // the same source (whitespace aside).
 
 #include "core/model/texture.h"
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
 
 #include <cstdlib>
 #include <string>

@@ -8,8 +8,8 @@
 // spellings that would print the mark, directly or through mark.inc).
 
 #include "core/model/sourcetexture.h"
-#include "core/povtext/sourceimport.h"
-#include "core/povtext/strictsource.h"
+#include "core/povtext/import/sourceimport.h"
+#include "core/povtext/reading/strictsource.h"
 
 #include <cstdio>
 #include <cstdlib>

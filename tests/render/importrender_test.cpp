@@ -2,7 +2,7 @@
 // originals on the catalog's sphere: exact imports look the same.
 
 #include "core/povray/povcommand.h"
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
 #include "core/shapes/builtinshapes.h"
 #include "render/files/disksourcefiles.h"
 #include "render/files/fileio.h"

@@ -3,8 +3,8 @@
 
 #include "core/catalog/catalog.h"
 #include "core/model/sourcetexture.h"
-#include "core/povtext/sourceimport.h"
-#include "core/povtext/strictsource.h"
+#include "core/povtext/import/sourceimport.h"
+#include "core/povtext/reading/strictsource.h"
 #include "core/shapes/previewshape.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/scenerender.h"
@@ -117,8 +117,9 @@ TEST_F(SourceRenderTest, ARefusedTextIsNeverRenderedButSaysWhy) {
 }
 
 TEST_F(SourceRenderTest, ImportedTextRendersAsTheTextItCameFrom) {
-    // Defaults, a macro, a loop and a layered texture transformed: each folded, carried out or
-    // written out as POV-Ray reads the text it came from.
+    // Defaults, a macro, a loop, a layered texture transformed and finishes that replace the
+    // one a texture had: each folded, carried out or written out as POV-Ray reads the text it
+    // came from.
     const std::string original =
         "#default { finish { ambient 0.3 diffuse 0.5 } }\r\n"
         "#macro Stone(C, S) texture { pigment { granite color_map { [0 C] [1 C*S] } }\r\n"
@@ -128,13 +129,18 @@ TEST_F(SourceRenderTest, ImportedTextRendersAsTheTextItCameFrom) {
         "  [I/4 rgb <I/4, 0.2, 1 - I/4>] #local I = I + 1; #end } scale 0.5 }\r\n"
         "#declare Layers = texture { pigment { rgb <0.2, 0.6, 0.3> } }\r\n"
         "  texture { pigment { bozo color_map { [0 rgbt 1] [1 rgb 1] } scale 0.3 } }\r\n"
-        "#declare Scaled = texture { Layers scale 2 }\r\n";
+        "#declare Scaled = texture { Layers scale 2 }\r\n"
+        "#declare Gold = texture { pigment { rgb <1, 0.8, 0.2> }\r\n"
+        "  finish { specular 0.8 roughness 0.02 metallic } }\r\n"
+        "#declare Matt = finish { diffuse 0.9 }\r\n"
+        "#declare Regilt = texture { Gold finish { Matt phong 0.5 } }\r\n"
+        "#declare Glossy = texture { Layers finish { Matt specular 0.6 } }\r\n";
     ImportOptions options;
     options.sourceFallback = true;
     MemorySourceFiles files;
     const ImportResult result = ImportSource({{"scene.pov", original}}, options, files);
     ASSERT_FALSE(result.failure) << *result.failure;
-    ASSERT_EQ(result.declarations.size(), 4u);
+    ASSERT_EQ(result.declarations.size(), 7u);
     for (const ImportedDeclaration& declaration : result.declarations) {
         ASSERT_TRUE(declaration.texture) << ReportLine(declaration);
         // On the plain sphere: the scene's #default would reach the room's walls too.

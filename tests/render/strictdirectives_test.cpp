@@ -1,8 +1,8 @@
 // The strict reading against the real POV-Ray: whatever it admits, POV-Ray finds no directive
 // in. Each text tries to make POV-Ray print a mark, directly or through an include file.
 
-#include "core/povtext/language.h"
-#include "core/povtext/strictsource.h"
+#include "core/povtext/language/language.h"
+#include "core/povtext/reading/strictsource.h"
 #include "renderfixture.h"
 
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "core/catalog/catalog.h"
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetexture.h"
-#include "core/povtext/sourceconversion.h"
+#include "core/povtext/import/sourceconversion.h"
 #include "editorfixture.h"
 #include "render/files/disksourcefiles.h"
 #include "render/files/sidefiles.h"

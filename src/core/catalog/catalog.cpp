@@ -2,7 +2,7 @@
 
 #include "core/archive/objectarray.h"
 #include "core/model/sourcetexture.h"
-#include "core/povtext/strictsource.h"
+#include "core/povtext/reading/strictsource.h"
 #include "core/storedclasses.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "core/archive/archive.h"
 #include "core/model/layeredtexture.h"
-#include "core/povtext/language.h"
+#include "core/povtext/language/language.h"
 #include "core/text/textcodec.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/povtext/sourcefiles.h"
+#include "core/povtext/reading/sourcefiles.h"
 
 /// The source reader's files, read from disk through the program's file road: only regular
 /// files, none larger than kMaxSourceFileBytes, failures in the program's words.

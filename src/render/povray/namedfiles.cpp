@@ -1,6 +1,6 @@
 #include "render/povray/namedfiles.h"
 
-#include "core/povtext/strictsource.h"
+#include "core/povtext/reading/strictsource.h"
 
 #include <QDir>
 #include <QFile>

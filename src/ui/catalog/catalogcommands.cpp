@@ -4,7 +4,7 @@
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetexture.h"
-#include "core/povtext/sourceconversion.h"
+#include "core/povtext/import/sourceconversion.h"
 #include "core/shapes/builtinshapes.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/catalogdocument.h"

@@ -1,6 +1,6 @@
 #include "ui/catalog/sourceimporter.h"
 
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
 #include "render/files/disksourcefiles.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/catalogdocument.h"
@@ -355,7 +355,16 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
             summary.lines << line;
         }
     }
-    const std::vector<FileCounts> files = CountsByFile(result);
+    if (!result.fromLibrary.empty()) {
+        QStringList names;
+        for (const std::string& name : result.fromLibrary)
+            names << QString::fromStdString(name);
+        summary.lines.prepend(tr("Taken from POV-Ray's include files: %1").arg(names.join(u", ")));
+    }
+    std::vector<std::string> chosen;
+    for (const QString& file : source.files)
+        chosen.push_back(file.toStdString());
+    const std::vector<FileCounts> files = CountsByFile(result, chosen);
     const bool given =
         files.size() == 1 &&
         (source.files.isEmpty() || files.front().file == source.files.front().toStdString());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
 
 #include <QObject>
 #include <QPointer>

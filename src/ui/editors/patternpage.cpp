@@ -2,7 +2,7 @@
 
 #include "core/model/patternfields.h"
 #include "core/model/simpletexture.h"
-#include "core/povtext/language.h"
+#include "core/povtext/language/language.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/dialogs/validation.h"

@@ -1,6 +1,6 @@
 #include "ui/editors/sourcehighlighter.h"
 
-#include "core/povtext/language.h"
+#include "core/povtext/language/language.h"
 
 #include <algorithm>
 

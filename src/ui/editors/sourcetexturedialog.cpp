@@ -1,6 +1,6 @@
 #include "ui/editors/sourcetexturedialog.h"
 
-#include "core/povtext/strictsource.h"
+#include "core/povtext/reading/strictsource.h"
 #include "render/files/disksourcefiles.h"
 #include "ui/editors/namefields.h"
 #include "ui/editors/previewwindow.h"

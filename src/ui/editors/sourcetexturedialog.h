@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/sourcetexture.h"
-#include "core/povtext/sourceentry.h"
+#include "core/povtext/import/sourceentry.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -4,7 +4,7 @@
 #include "core/model/imagemap.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
-#include "core/povtext/language.h"
+#include "core/povtext/language/language.h"
 #include "core/shapes/customshape.h"
 
 #include <gtest/gtest.h>

@@ -24,12 +24,12 @@ TEST(Directives, IncludesAreSearchedBesideTheFileThenOnTheIncludePathThenInTheLi
     ImportResult result = ImportSource({{"/project/main.pov", std::nullopt}}, options, files);
     ASSERT_FALSE(result.failure) << *result.failure;
     // Declarations of included files are used, not imported; the include path came before the
-    // library, so Red is the blue one and Shade is not declared.
+    // library, so Red is the blue one, and Shade, which it does not declare, is the library's.
     ASSERT_EQ(result.declarations.size(), 2u);
     EXPECT_EQ(result.declarations[0].texture->GetSource({}),
               "  pigment\r\n  {\r\n    colour rgb<0.000,0.000,1.000>\r\n  }\r\n");
-    EXPECT_EQ(ReportLine(result.declarations[1]),
-              "/project/main.pov:4: skipped B: Shade is not declared");
+    EXPECT_EQ(ReportLine(result.declarations[1]), "/project/main.pov:4: imported B");
+    EXPECT_EQ(result.fromLibrary, std::vector<std::string>{"Shade from colors.inc"});
 
     // Beside the including file comes first: the project's own colors.inc wins.
     files.files["/project/colors.inc"] = "#declare Red = rgb <0, 1, 0>;\n#declare Shade = 1;";

@@ -2,7 +2,7 @@
 // in time and memory bounded by the limits, never a crash. Run these under the sanitizer build
 // too.
 
-#include "core/povtext/blockreader.h"
+#include "core/povtext/reading/blockreader.h"
 #include "sourcefixture.h"
 
 #include <gtest/gtest.h>

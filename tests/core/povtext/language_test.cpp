@@ -77,7 +77,7 @@ TEST(Language, IncludeNamesAreStringExpressions) {
     EXPECT_EQ(result.declarations[0].outcome, ImportOutcome::Imported);
 }
 
-TEST(Language, LayeredTexturesTakeTransformationsButNotNewParts) {
+TEST(Language, LayeredTexturesTakeTransformationsForEachLayerAndPartsForTheTop) {
     const std::string layers = "#declare Two = texture { pigment { granite } }\n"
                                "  // a comment between the layers\n"
                                "  texture { pigment { rgbf <1, 1, 1, 0.5> } }\n";
@@ -86,8 +86,15 @@ TEST(Language, LayeredTexturesTakeTransformationsButNotNewParts) {
     const Texture& big = *scaled.declarations[1].texture;
     ASSERT_FALSE(big.IsSimple());
     EXPECT_NE(Lf(big.GetSource({})).find("  scale <3.0, 3.0, 3.0>\n}\ntexture"), std::string::npos);
-    EXPECT_EQ(ReportLines(layers + "#declare Shiny = texture { Two finish { phong 1 } }").back(),
-              "main.pov:4: skipped Shiny: finish changes a layered texture");
+    const ImportResult shiny =
+        ImportText(layers + "#declare Shiny = texture { Two finish { phong 1 } }");
+    ASSERT_EQ(shiny.declarations.size(), 2u);
+    // POV-Ray gives the top layer alone the finish (and a normal or pigment).
+    const std::string source = Lf(shiny.declarations[1].texture->GetSource({}));
+    EXPECT_EQ(source.find("phong"), source.rfind("phong")) << source;
+    EXPECT_TRUE(source.ends_with("  finish {\n    phong 1.0\n  }\n}\n")) << source;
+    EXPECT_EQ(ReportLines(layers + "#declare Rough = texture { Two normal { bumps } }").back(),
+              "main.pov:4: imported Rough");
     EXPECT_EQ(ReportLines("#declare T = texture { tiles { texture { pigment { rgb 1 } } tile2\n"
                           "  texture { pigment { rgb 0 } } } scale 2 }"),
               Expected{"main.pov:1: skipped T: transformations of a tiles texture cannot be held "

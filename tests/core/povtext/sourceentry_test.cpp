@@ -1,9 +1,9 @@
 // Texts typed into the source editor: taken as they are, with the library's identifiers
 // resolved, or refused with the place in the typed text.
 
-#include "core/povtext/sourceconversion.h"
-#include "core/povtext/sourceentry.h"
-#include "core/povtext/strictsource.h"
+#include "core/povtext/import/sourceconversion.h"
+#include "core/povtext/import/sourceentry.h"
+#include "core/povtext/reading/strictsource.h"
 #include "sourcefixture.h"
 
 #include <algorithm>
@@ -38,7 +38,7 @@ TakenSource Take(const std::string& text, SourceTexture::Kind kind = SourceTextu
 /// The text the importer keeps for `value` declared after the library's includes.
 std::string ImportedAsSource(const std::string& value) {
     std::string scene;
-    for (const char* include : kTypedTextLibraries)
+    for (const char* include : kStandardIncludeFiles)
         scene += std::string("#include \"") + include + "\"\n";
     scene += "#declare Typed = " + value + "\n";
     LibraryFiles files;

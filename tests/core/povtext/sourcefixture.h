@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/povtext/povvalues.h"
-#include "core/povtext/sceneparser.h"
-#include "core/povtext/sourceimport.h"
+#include "core/povtext/import/sourceimport.h"
+#include "core/povtext/reading/povvalues.h"
+#include "core/povtext/reading/sceneparser.h"
 
 #include <string>
 #include <vector>

@@ -1,0 +1,126 @@
+// What people, converters and old scenes write that POV-Ray 3.7 reads, each read as POV-Ray
+// reads it.
+#include "core/model/sourcetexture.h"
+#include "sourcefixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct StyleCase {
+    const char* style;
+    const char* text;
+    Lines report;
+};
+
+TEST(OtherStyles, WhatPovRayReadsIsReadAlike) {
+    const StyleCase cases[] = {
+        {"a comma before the closing '>'",
+         "#declare T = texture { pigment { rgb <0, 192, 0,>/255 } }",
+         {"main.pov:1: imported T"}},
+        {"a reflection's two values without a comma",
+         "#declare T = texture { pigment { rgb 1 } finish { reflection { 0 0.1 falloff 10 } } }",
+         {"main.pov:1: skipped T: a reflection that changes with the angle cannot be held"}},
+        {"no_bump_scale and facets' coords",
+         "#declare T = texture { pigment { rgb 1 } normal { bumps 0.5 no_bump_scale } }\n"
+         "#declare U = texture { pigment { rgb 1 } normal { facets coords 0.5 } }",
+         {"main.pov:1: skipped T: no_bump_scale cannot be held",
+          "main.pov:2: skipped U: coords cannot be held"}},
+        {"uv_mapping before a declared pigment",
+         "#declare P = pigment { rgb <1, 0.5, 0> }\n#declare Q = pigment { uv_mapping P }",
+         {"main.pov:1: imported P", "main.pov:2: skipped Q: uv_mapping cannot be held"}},
+        {"a '#' before a keyword",
+         "#object { sphere { 0, 1 } texture { pigment { rgb 1 } } }\n"
+         "#declare T = texture { pigment { rgb 1 } }",
+         {"main.pov:2: imported T"}},
+        {"a converter's declarations before the value",
+         "#declare Hull_ =\n#declare PR_DIFFUSE = 0.7;\n"
+         "#declare T1 = texture { pigment { rgb 1 } finish { diffuse PR_DIFFUSE } }\n"
+         "material { texture { T1 } }",
+         {"main.pov:1: skipped Hull_: a material cannot be held", "main.pov:3: imported T1"}},
+        {"a number where a keyword was expected",
+         "#declare T = texture { pigment { rgb 1 } finish { reflection { 0.1 metallic 0.5 1 } } }",
+         {"main.pov:1: skipped T: expected a keyword in a reflection but found the number 1"}},
+    };
+    for (const StyleCase& c : cases)
+        EXPECT_EQ(ReportLines(c.text), c.report) << c.style;
+}
+
+TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
+    // POV-Ray starts "finish { F ... }" from F alone: the gold's reflection is gone, in a
+    // texture and in the top layer of a layered one.
+    MemoryFiles files;
+    files.files["gold.inc"] =
+        "#declare Gold = texture { pigment { rgb <1, 0.8, 0> } finish { reflection 0.5 } }\n"
+        "#declare Layers = texture { Gold } texture { pigment { rgbt 1 } finish { phong 1 } }\n"
+        "#declare F = finish { phong 0.2 }";
+    files.files["main.pov"] = "#include \"gold.inc\"\n"
+                              "#declare T = texture { Gold finish { F phong_size 10 } }\n"
+                              "#declare U = texture { Layers finish { F } }";
+    ImportOptions options;
+    options.libraryFolder = "/library";
+    options.asSource = true;
+    const ImportResult result = ImportSource({{"main.pov", std::nullopt}}, options, files);
+    Lines texts;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        texts.push_back(declaration.texture ? Lf(static_cast<const SourceTexture&>(
+                                                     *declaration.texture)
+                                                     .GetText())
+                                            : ReportLine(declaration));
+    EXPECT_EQ(texts, (Lines{"texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
+                            "    phong 0.2 phong_size 10\n  }\n}",
+                            "texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
+                            "    reflection 0.5\n  }\n}\ntexture {\n  pigment {\n    rgbt 1\n  }\n"
+                            "  finish {\n    phong 0.2\n  }\n}"}));
+}
+
+TEST(OtherStyles, UndeclaredIdentifiersComeFromTheStandardIncludeFilesAndAreNamed) {
+    MemoryFiles files;
+    files.files["/library/colors.inc"] =
+        "#declare White = rgb 1;\n#declare Red = rgb <1, 0, 0>;";
+    const ImportResult result =
+        ImportText("#declare T = texture { pigment { White } }\n"
+                   "#ifdef (Red) #declare U = texture { pigment { Red } } #end",
+                   false, files);
+    ASSERT_EQ(result.declarations.size(), 1u);
+    EXPECT_EQ(ReportLine(result.declarations[0]), "main.pov:1: imported T");
+    EXPECT_EQ(result.fromLibrary, Lines{"White from colors.inc"});
+}
+
+TEST(OtherStyles, AChosenFileAnotherChosenFileIncludesIsImportedAndCounted) {
+    MemoryFiles files;
+    files.files["lib/metals.inc"] =
+        "#include \"golds.inc\"\n#declare Silver = texture { pigment { rgb 0.8 } }";
+    files.files["lib/golds.inc"] = "#ifndef (Golds_Inc)\n#declare Golds_Inc = 1;\n"
+                                   "#declare Gold = texture { pigment { rgb <1, 0.8, 0> } }\n#end";
+    files.files["lib/empty.inc"] = "// nothing declared\n";
+    const std::vector<std::string> chosen = {"lib/metals.inc", "lib/golds.inc", "lib/empty.inc"};
+    std::vector<SourceInput> inputs;
+    for (const std::string& name : chosen)
+        inputs.push_back({name, std::nullopt});
+    const ImportResult result = ImportSource(inputs, ImportOptions(), files);
+    Lines lines;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        lines.push_back(ReportLine(declaration));
+    EXPECT_EQ(lines, (Lines{"lib/golds.inc:3: imported Gold", "lib/metals.inc:2: imported Silver"}));
+    Lines counts;
+    for (const FileCounts& file : CountsByFile(result, chosen))
+        counts.push_back(file.file + " " + std::to_string(file.imported));
+    EXPECT_EQ(counts, (Lines{"lib/metals.inc 1", "lib/golds.inc 1", "lib/empty.inc 0"}));
+}
+
+TEST(OtherStyles, DescriptionsKeepEveryLineAndLeaveTheFramingRulesOut) {
+    std::string comment;
+    for (int line = 0; line < 1500; ++line)
+        comment += "// line " + std::to_string(line) + "\n";
+    const ImportResult result = ImportText("// =========\n" + comment +
+                                           "// ---------\n#declare T = texture { pigment { rgb 1 } }");
+    ASSERT_EQ(result.declarations.size(), 1u);
+    const std::string description = result.declarations[0].texture->GetDescription();
+    EXPECT_TRUE(description.starts_with("line 0\nline 1\n")) << description.substr(0, 40);
+    EXPECT_TRUE(description.ends_with("line 1499")) << description.substr(description.size() - 40);
+}
+
+} // namespace
