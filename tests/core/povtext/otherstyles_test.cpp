@@ -40,6 +40,15 @@ TEST(OtherStyles, WhatPovRayReadsIsReadAlike) {
          "#declare T1 = texture { pigment { rgb 1 } finish { diffuse PR_DIFFUSE } }\n"
          "material { texture { T1 } }",
          {"main.pov:1: skipped Hull_: a material cannot be held", "main.pov:3: imported T1"}},
+        {"an #if whose branches open different blocks, closed after its #end",
+         "#declare S = seed(42);\n#declare I = 0;\n#while (I < 3)\n"
+         "  #if (rand(S) > 0.5) box { -1, 1 #else cylinder { 0, y, 1 #end\n"
+         "    pigment { rgb 1 } }\n  #declare I = I + 1;\n#end\n"
+         "#declare T = texture { pigment { rgb <1, 0, 0> } }",
+         {"main.pov:8: imported T"}},
+        {"a local declared inside a value",
+         "#declare P = pigment { #local C = rgb <1, 0, 0>; C }",
+         {"main.pov:1: imported P"}},
         {"a number where a keyword was expected",
          "#declare T = texture { pigment { rgb 1 } finish { reflection { 0.1 metallic 0.5 1 } } }",
          {"main.pov:1: skipped T: expected a keyword in a reflection but found the number 1"}},

@@ -1479,7 +1479,10 @@ void SceneParser::CallMacro(const PovToken& name,
 
 void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& reason) {
     std::vector<SkippedDeclaration> declared;
-    SkipRegion(directive, false, &declared);
+    std::vector<PovToken> passed;
+    SkipRegion(directive, false, &declared, &passed);
+    if (m_declarationDepth == 0)
+        KeepBlocksOfFirstBranch(passed);
     for (const SkippedDeclaration& skipped : declared) {
         Poison(skipped.name, skipped.where, reason, skipped.textureLike);
         if (skipped.textureLike && m_declarationDepth == 0) {
@@ -1490,6 +1493,26 @@ void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& 
             record.refusal = reason;
             record.refusalWhere = directive.at;
             m_declarations.push_back(std::move(record));
+        }
+    }
+}
+
+void SceneParser::KeepBlocksOfFirstBranch(const std::vector<PovToken>& passed) {
+    // Branches may open blocks that the text after the #end closes ("#if (rand(S) > 0.5)
+    // box { #else cylinder { #end ... }"): the blocks stand as the first branch leaves them.
+    int directives = 0;
+    for (const PovToken& token : passed) {
+        if (token.kind == PovToken::Directive) {
+            if (OpensRegion(token.text))
+                ++directives;
+            else if (token.text == "end")
+                --directives;
+            else if (directives == 0 && (token.text == "else" || token.text == "elseif"))
+                return;
+        } else if (token.IsSymbol("{")) {
+            Consumed(token);
+        } else if (token.IsSymbol("}") && !m_openBraces.empty()) {
+            Consumed(token);
         }
     }
 }

@@ -177,6 +177,8 @@ private:
     /// parameters declared as locals.
     void CallMacro(const PovToken& name, std::shared_ptr<const MacroDefinition> definition);
     void SkipUnevaluated(const PovToken& directive, const std::string& reason);
+    /// Opens and closes the blocks the first branch of a passed-over #if opens and closes.
+    void KeepBlocksOfFirstBranch(const std::vector<PovToken>& passed);
     void OtherDirective(const PovToken& directive);
     /// Passes over raw text up to the #end that closes `opener` (or, with `stopAtBranch`, an
     /// #else or #elseif at its level), which it returns. Declarations passed over are listed in
