@@ -95,9 +95,9 @@ TEST(Expressions, WhatCannotBeEvaluatedRefusesTheDeclarationWithItsPlace) {
         RefusalOf("#declare V = Missing;"),
         "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: Missing is not declared "
         "(main.pov:1)");
-    EXPECT_EQ(RefusalOf("#declare V = rand(seed(1));"),
-              "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: the function rand is "
-              "not evaluated here (main.pov:1)");
+    EXPECT_EQ(RefusalOf("#declare V = vturbulence(2, 0.5, 6, x).x;"),
+              "main.pov:2: skipped T: uses V (main.pov:1), which was skipped: the function "
+              "vturbulence is not evaluated here (main.pov:1)");
     EXPECT_EQ(RefusalOf("#declare V = 1 /\n (2 - 2);"),
               "main.pov:3: skipped T: uses V (main.pov:1), which was skipped: division by zero "
               "(main.pov:1)");

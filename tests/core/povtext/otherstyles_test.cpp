@@ -42,10 +42,18 @@ TEST(OtherStyles, WhatPovRayReadsIsReadAlike) {
          {"main.pov:1: skipped Hull_: a material cannot be held", "main.pov:3: imported T1"}},
         {"an #if whose branches open different blocks, closed after its #end",
          "#declare S = seed(42);\n#declare I = 0;\n#while (I < 3)\n"
-         "  #if (rand(S) > 0.5) box { -1, 1 #else cylinder { 0, y, 1 #end\n"
+         "  #if (image_width > rand(S) * 640) box { -1, 1 #else cylinder { 0, y, 1 #end\n"
          "    pigment { rgb 1 } }\n  #declare I = I + 1;\n#end\n"
          "#declare T = texture { pigment { rgb <1, 0, 0> } }",
          {"main.pov:8: imported T"}},
+        {"seeded random numbers, drawn as POV-Ray draws them",
+         "#declare S = seed(42);\n#declare T = texture { pigment { rgb <rand(S), 0, 0> } }\n"
+         "#declare U = texture { average texture_map { [1 pigment { rgb rand(S) }] } }\n"
+         "#declare V = texture { pigment { rgb rand(S) } }",
+         {"main.pov:2: imported T",
+          "main.pov:3: skipped U: a patterned texture (average) cannot be held",
+          "main.pov:4: skipped V: its random numbers are not POV-Ray's: a rand before it is not "
+          "evaluated here"}},
         {"a local declared inside a value",
          "#declare P = pigment { #local C = rgb <1, 0, 0>; C }",
          {"main.pov:1: imported P"}},
@@ -55,6 +63,16 @@ TEST(OtherStyles, WhatPovRayReadsIsReadAlike) {
     };
     for (const StyleCase& c : cases)
         EXPECT_EQ(ReportLines(c.text), c.report) << c.style;
+}
+
+TEST(OtherStyles, RandomNumbersAreTheOnesPovRayDraws) {
+    // As POV-Ray 3.7 prints them with str(rand(S), 0, 12).
+    const std::string text =
+        "#declare S = seed(42);\n#declare A = rand(S);\n#declare B = rand(S);\n"
+        "#declare N = seed(-5.7);\n#declare C = rand(N);";
+    EXPECT_NEAR(DeclaredNumber(text, "A").v[0], 0.723582911241, 1e-12);
+    EXPECT_NEAR(DeclaredNumber(text, "B").v[0], 0.329979259598, 1e-12);
+    EXPECT_NEAR(DeclaredNumber(text, "C").v[0], 0.890052870123, 1e-12);
 }
 
 TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
@@ -74,10 +92,9 @@ TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
     const ImportResult result = ImportSource({{"main.pov", std::nullopt}}, options, files);
     Lines texts;
     for (const ImportedDeclaration& declaration : result.declarations)
-        texts.push_back(declaration.texture ? Lf(static_cast<const SourceTexture&>(
-                                                     *declaration.texture)
-                                                     .GetText())
-                                            : ReportLine(declaration));
+        texts.push_back(declaration.texture
+                            ? Lf(static_cast<const SourceTexture&>(*declaration.texture).GetText())
+                            : ReportLine(declaration));
     EXPECT_EQ(texts, (Lines{"texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
                             "    phong 0.2 phong_size 10\n  }\n}",
                             "texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
@@ -87,8 +104,7 @@ TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
 
 TEST(OtherStyles, UndeclaredIdentifiersComeFromTheStandardIncludeFilesAndAreNamed) {
     MemoryFiles files;
-    files.files["/library/colors.inc"] =
-        "#declare White = rgb 1;\n#declare Red = rgb <1, 0, 0>;";
+    files.files["/library/colors.inc"] = "#declare White = rgb 1;\n#declare Red = rgb <1, 0, 0>;";
     const ImportResult result =
         ImportText("#declare T = texture { pigment { White } }\n"
                    "#ifdef (Red) #declare U = texture { pigment { Red } } #end",
@@ -113,7 +129,8 @@ TEST(OtherStyles, AChosenFileAnotherChosenFileIncludesIsImportedAndCounted) {
     Lines lines;
     for (const ImportedDeclaration& declaration : result.declarations)
         lines.push_back(ReportLine(declaration));
-    EXPECT_EQ(lines, (Lines{"lib/golds.inc:3: imported Gold", "lib/metals.inc:2: imported Silver"}));
+    EXPECT_EQ(lines,
+              (Lines{"lib/golds.inc:3: imported Gold", "lib/metals.inc:2: imported Silver"}));
     Lines counts;
     for (const FileCounts& file : CountsByFile(result, chosen))
         counts.push_back(file.file + " " + std::to_string(file.imported));
@@ -124,8 +141,8 @@ TEST(OtherStyles, DescriptionsKeepEveryLineAndLeaveTheFramingRulesOut) {
     std::string comment;
     for (int line = 0; line < 1500; ++line)
         comment += "// line " + std::to_string(line) + "\n";
-    const ImportResult result = ImportText("// =========\n" + comment +
-                                           "// ---------\n#declare T = texture { pigment { rgb 1 } }");
+    const ImportResult result = ImportText(
+        "// =========\n" + comment + "// ---------\n#declare T = texture { pigment { rgb 1 } }");
     ASSERT_EQ(result.declarations.size(), 1u);
     const std::string description = result.declarations[0].texture->GetDescription();
     EXPECT_TRUE(description.starts_with("line 0\nline 1\n")) << description.substr(0, 40);

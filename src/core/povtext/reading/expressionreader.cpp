@@ -655,9 +655,22 @@ ExpressionValue ExpressionReader::CallFunction(const PovToken& name) {
                                      symbol->refusalWhere, symbol->refusal);
         return PovNumber::OfFloat(symbol ? 1.0 : 0.0);
     }
-    if (f == "rand" || f == "seed" || f == "vturbulence" || f == "file_exists" || f == "datetime" ||
-        f == "min_extent" || f == "max_extent" || f == "trace" || f == "inside" ||
-        f == "dimension_size" || f == "dimensions" || f == "vstr")
+    if (f == "rand" || f == "seed") {
+        // The name is taken: the call's text starts before the mark.
+        const std::size_t mark = m_feed.TakenMark();
+        const std::vector<ExpressionValue> args = Arguments(name);
+        if (args.size() != 1)
+            Refuse(at, f + " takes 1 argument");
+        const double argument = Checked(AsFloat(args[0], at), at);
+        if (f == "seed")
+            return PovNumber::OfFloat(m_feed.Seed(argument));
+        const double value = m_feed.Random(argument, at);
+        m_feed.WriteTakenAs(mark == std::string::npos ? mark : mark - 1, value);
+        return PovNumber::OfFloat(value);
+    }
+    if (f == "vturbulence" || f == "file_exists" || f == "datetime" || f == "min_extent" ||
+        f == "max_extent" || f == "trace" || f == "inside" || f == "dimension_size" ||
+        f == "dimensions" || f == "vstr")
         Refuse(at, "the function " + f + " is not evaluated here");
 
     const std::vector<ExpressionValue> args = Arguments(name);

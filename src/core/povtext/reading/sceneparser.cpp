@@ -168,6 +168,43 @@ const Symbol* SceneParser::LibrarySymbol(const std::string& name) const {
     return symbol;
 }
 
+double SceneParser::Seed(double value) {
+    // POV-Ray keeps the seed as an int, and numbers the streams from 0.
+    m_randomStreams.push_back(static_cast<std::uint32_t>(
+        static_cast<std::int32_t>(std::clamp(value, -2147483648.0, 2147483647.0))));
+    return static_cast<double>(m_randomStreams.size() - 1);
+}
+
+double SceneParser::Random(double stream, SourcePosition where) {
+    if (!(stream >= 0) || stream >= static_cast<double>(m_randomStreams.size()))
+        throw DeclarationRefusal(where, "rand is given a stream that seed did not start");
+    // This call's "rand" is read already.
+    if (!m_randomPassed && m_randomsRead > m_randomsDrawn + 1)
+        m_randomPassed = where;
+    if (m_randomPassed)
+        throw DeclarationRefusal(where, "its random numbers are not POV-Ray's: a rand before "
+                                        "it is not evaluated here");
+    ++m_randomsDrawn;
+    // POV-Ray 3.7's generator, to the bit.
+    std::uint32_t& state = m_randomStreams[static_cast<std::size_t>(stream)];
+    state = state * 1812433253u + 12345u;
+    return static_cast<double>(state) / 4294967295.0;
+}
+
+std::size_t SceneParser::TakenMark() const {
+    return m_capture ? m_capture->tokens.size() : std::string::npos;
+}
+
+void SceneParser::WriteTakenAs(std::size_t mark, double number) {
+    if (!m_capture || mark >= m_capture->tokens.size())
+        return;
+    m_capture->tokens.resize(mark);
+    PovToken token;
+    token.kind = PovToken::Number;
+    token.text = SourceWriter::NumberText(number);
+    m_capture->tokens.push_back(std::move(token));
+}
+
 void SceneParser::Descend(SourcePosition where) {
     if (++m_nesting > kMaxNesting) {
         m_nesting = 0;
@@ -484,6 +521,8 @@ PovToken SceneParser::Take() {
     PovToken token = std::move(*m_peeked);
     m_peeked.reset();
     Consumed(token);
+    if (token.IsWord("rand"))
+        ++m_randomsRead;
     if (m_capture) {
         PovToken copy;
         copy.kind = token.kind;
@@ -1481,6 +1520,8 @@ void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& 
     std::vector<SkippedDeclaration> declared;
     std::vector<PovToken> passed;
     SkipRegion(directive, false, &declared, &passed);
+    m_randomsRead += static_cast<std::size_t>(std::count_if(
+        passed.begin(), passed.end(), [](const PovToken& t) { return t.IsWord("rand"); }));
     if (m_declarationDepth == 0)
         KeepBlocksOfFirstBranch(passed);
     for (const SkippedDeclaration& skipped : declared) {

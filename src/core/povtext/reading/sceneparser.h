@@ -9,6 +9,7 @@
 #include "core/povtext/reading/symboltable.h"
 #include "core/povtext/reading/tokenfeed.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -82,6 +83,10 @@ public:
     void Descend(SourcePosition where) override;
     void Ascend() override { --m_nesting; }
     void CountMade(std::size_t bytes, SourcePosition where) override;
+    double Seed(double value) override;
+    double Random(double stream, SourcePosition where) override;
+    std::size_t TakenMark() const override;
+    void WriteTakenAs(std::size_t mark, double number) override;
 
     /// How deep blocks, parentheses and includes may nest.
     static constexpr int kMaxNesting = 128;
@@ -203,6 +208,12 @@ private:
     /// The standard include files, read when the text first uses what it does not declare.
     mutable std::unique_ptr<SceneParser> m_library;
     mutable std::vector<std::string> m_fromLibrary;
+    /// The state of each stream seed() started.
+    std::vector<std::uint32_t> m_randomStreams;
+    /// The rand() calls read and those evaluated, and where the first passed over stood.
+    std::size_t m_randomsRead = 0;
+    std::size_t m_randomsDrawn = 0;
+    std::optional<SourcePosition> m_randomPassed;
     std::vector<OpenFile> m_open;
     std::optional<PovToken> m_peeked;
     SymbolTable m_symbols;

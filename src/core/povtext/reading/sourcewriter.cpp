@@ -123,6 +123,11 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
         if (out.size() > kMaxTokens)
             return refuse("its text would be longer than " + std::to_string(kMaxTokens) +
                           " tokens");
+        // An evaluated call stands as its number; another would draw other numbers.
+        if (token.IsWord("rand") || token.IsWord("seed"))
+            return refuse("it calls " + token.text +
+                          " where it is not evaluated, so its "
+                          "numbers would not be POV-Ray's");
         if (token.kind != PovToken::Word || IsPovRayReservedWord(token.text)) {
             if (token.IsSymbol("{") || token.IsSymbol("[")) {
                 openAt.push_back(out.size());
@@ -137,9 +142,12 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             out.Add(token.kind, token.text);
             continue;
         }
+        // A macro's parameter or local stands under a name of its own ("S#2"): messages say
+        // the name as written.
+        const std::string shown = token.text.substr(0, token.text.find('#'));
         const Symbol* symbol = lookup(token.text);
         if (!symbol || !symbol->value)
-            return refuse("it uses " + token.text + ", which has no value");
+            return refuse("it uses " + shown + ", which has no value");
         if (const auto* number = std::get_if<PovNumber>(symbol->value.get())) {
             AppendNumber(out, *number);
             continue;
@@ -149,10 +157,10 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             continue;
         }
         if (const auto* opaque = std::get_if<PovOpaque>(symbol->value.get()))
-            return refuse("it uses " + token.text + ", a " + opaque->kind +
+            return refuse("it uses " + shown + ", a " + opaque->kind +
                           ", which cannot be written into a texture");
         if (!symbol->source || !symbol->source->refusal.empty())
-            return refuse("it uses " + token.text + ", which cannot be written out" +
+            return refuse("it uses " + shown + ", which cannot be written out" +
                           (symbol->source ? ": " + symbol->source->refusal : std::string()));
         const TokenList& text = symbol->source->tokens;
         const std::size_t end = SingleBlockEnd(text);
@@ -188,7 +196,7 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             // into each of its layers.
             const std::size_t close = BlockClose(taken, i + 1);
             if (close == 0)
-                return refuse("it uses " + token.text + " where its text cannot stand");
+                return refuse("it uses " + shown + " where its text cannot stand");
             const std::vector<PovToken> rest(taken.begin() + static_cast<long>(i + 1),
                                              taken.begin() + static_cast<long>(close));
             const auto modifiers = Write(rest, lookup);
@@ -212,7 +220,7 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             for (std::size_t at = 0; at < text.size();) {
                 const std::size_t layerEnd = at + 2 < text.size() ? BlockClose(text, at + 2) : 0;
                 if (!text[at].IsWord("texture") || !text[at + 1].IsSymbol("{") || layerEnd == 0)
-                    return refuse("it uses " + token.text + " where its text cannot stand");
+                    return refuse("it uses " + shown + " where its text cannot stand");
                 const bool top = layerEnd + 1 == text.size();
                 const std::size_t body = out.size() + 2;
                 out.Append(text, at, layerEnd);
@@ -225,7 +233,7 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
             }
             i = close;
         } else {
-            return refuse("it uses " + token.text + " where its text cannot stand");
+            return refuse("it uses " + shown + " where its text cannot stand");
         }
     }
     if (out.size() > kMaxTokens)

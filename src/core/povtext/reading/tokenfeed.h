@@ -4,6 +4,7 @@
 #include "core/povtext/reading/symboltable.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 /// The token stream the expression and block readers take their tokens from, with the
@@ -35,6 +36,18 @@ public:
     virtual void Ascend() = 0;
     /// Counts `bytes` of values made or copied; refuses the import past its limit.
     virtual void CountMade(std::size_t bytes, SourcePosition where) = 0;
+
+    /// Starts a stream of random numbers as POV-Ray's seed() does, and gives its number.
+    virtual double Seed(double value) = 0;
+    /// The next number of the stream numbered `stream`; refuses the value when there is no
+    /// such stream, or when a rand() before was passed over, so that its numbers are not
+    /// POV-Ray's.
+    virtual double Random(double stream, SourcePosition where) = 0;
+    /// Where the next token taken goes in the text being kept for a value; npos when none is.
+    virtual std::size_t TakenMark() const = 0;
+    /// Writes the tokens taken for the value from `mark` on as `number`: a value that the
+    /// text would not give again (a random number) stands as it came out.
+    virtual void WriteTakenAs(std::size_t mark, double number) = 0;
 };
 
 /// Holds one level of nesting for as long as it lives.
