@@ -105,7 +105,7 @@ def run():
           f"middle of the sphere {colour}, pure white expected")
 
     # 2. A field left with text that is no number: the message names the field at once, under
-    # the fields and without a box to dismiss, and the keyboard goes on to the next control.
+    # it and without a box to dismiss, and the keyboard goes on to the next control.
     text = "Crand: please enter a number from 0.0 to 2.0."
     keys(sheet, "alt+c", "ctrl+a")
     type_text(sheet, "abc")
@@ -113,7 +113,7 @@ def run():
     label = wait_for(lambda: find(sheet_access, "label", text) or
                      find(sheet_access, "static", text), 5)
     screenshot("2-message")
-    check(label is not None, f"leaving Crand with \"abc\" says \"{text}\" under the fields")
+    check(label is not None, f"leaving Crand with \"abc\" says \"{text}\" under the field")
     check(find(program(), "alert", "Velvane") is None and
           find(program(), "dialog", "Velvane") is None, "no message box stops the typing")
     refraction = find(sheet_access, "check box", "Refraction")

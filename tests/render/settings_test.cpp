@@ -154,7 +154,8 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
           "Update Thumbnail", "Display Mailing List Dialog", "Texture Map Width",
           "Texture Map Height", "Texture Map Use Aspect Ratio", "Texture Map Override Finish",
           "Texture Map Brightness", "POV Command Style", "Parallel Renders", "Tabbed Windows",
-          "Auto Preview", "Import Approximate", "Thumbnail Choice", "Texture Map Tiling"})
+          "Auto Preview", "Import Approximate", "Thumbnail Choice", "Texture Map Tiling",
+          "Wrap Source Lines"})
         EXPECT_TRUE(store.contains(QLatin1String(name))) << name;
     store.endGroup();
 
@@ -167,6 +168,34 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.importApproximate, 1);
     EXPECT_EQ(loaded.thumbnailChoice, 0);
     EXPECT_EQ(loaded.textureMapTiling, 2);
+}
+
+TEST_F(SettingsTest, EachCatalogsLastExportIsKeptTheLatestFirstAndBounded) {
+    ProgramSettings settings;
+    for (int i = 0; i <= ProgramSettings::kRememberedExports; ++i)
+        settings.RememberExportFile(QStringLiteral("/c/%1.vlv").arg(i),
+                                    QStringLiteral("/out/%1.inc").arg(i));
+    settings.RememberExportFile(QStringLiteral("/c/5.vlv"), QStringLiteral("/out/five.inc"));
+    {
+        QSettings store = Store();
+        settings.Save(store);
+        // Fewer saved later leave none of the earlier behind.
+        ProgramSettings fewer;
+        fewer.RememberExportFile(QStringLiteral("/c/a.vlv"), QStringLiteral("/out/a.inc"));
+        fewer.Save(store);
+        ProgramSettings loaded;
+        loaded.Load(store);
+        EXPECT_EQ(loaded.exportFiles, fewer.exportFiles);
+        settings.Save(store);
+    }
+    QSettings store = Store();
+    ProgramSettings loaded;
+    loaded.Load(store);
+    ASSERT_EQ(loaded.exportFiles.size(), std::size_t(ProgramSettings::kRememberedExports));
+    EXPECT_EQ(loaded.exportFiles.front().second, "/out/five.inc");
+    EXPECT_EQ(loaded.ExportFileFor(QStringLiteral("/c/20.vlv")), "/out/20.inc");
+    EXPECT_EQ(loaded.ExportFileFor(QStringLiteral("/c/0.vlv")), QString()) << "the oldest went";
+    EXPECT_EQ(loaded.ExportFileFor(QStringLiteral("/c/1.vlv")), "/out/1.inc");
 }
 
 TEST_F(SettingsTest, UnreadableRealsAreZeroAndWrittenBackAsZero) {

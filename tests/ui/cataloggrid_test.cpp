@@ -13,6 +13,7 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleTableInterface>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -215,6 +216,16 @@ TEST_F(AppTest, ZoomScalesTheCellsInStepsFromHalfToFourTimes) {
     EXPECT_TRUE(view_menu->actions().contains(in));
     EXPECT_TRUE(view_menu->actions().contains(actual));
     EXPECT_FALSE(Enabled("Actual Size"));
+    // The zoom shows in the status bar and the View menu.
+    auto* status = m_app->Frame().findChild<QLabel*>(QStringLiteral("ZoomStatus"));
+    QAction* level = m_app->Frame().Action(QStringLiteral("Zoom Level"));
+    ASSERT_TRUE(status && level);
+    EXPECT_TRUE(view_menu->actions().contains(level));
+    auto shows = [&](const char* percent) {
+        return status->isVisibleTo(&m_app->Frame()) && status->text() == QLatin1String(percent) &&
+               level->text() == QStringLiteral("Zoom: ") + QLatin1String(percent);
+    };
+    EXPECT_TRUE(shows("100%"));
 
     auto cellWidth = [view] {
         const CellRect cell = view->Layout().Cell(0);
@@ -224,6 +235,7 @@ TEST_F(AppTest, ZoomScalesTheCellsInStepsFromHalfToFourTimes) {
     in->trigger();
     EXPECT_EQ(view->Zoom(), 125);
     EXPECT_EQ(cellWidth(), 150 + 26);
+    EXPECT_TRUE(shows("125%"));
     for (int i = 0; i < 10; ++i)
         if (Enabled("Zoom In"))
             in->trigger();
@@ -237,12 +249,22 @@ TEST_F(AppTest, ZoomScalesTheCellsInStepsFromHalfToFourTimes) {
             out->trigger();
     EXPECT_EQ(view->Zoom(), 50);
     EXPECT_EQ(cellWidth(), 60 + 26);
+    EXPECT_TRUE(shows("50%"));
     EXPECT_GT(view->Layout().Columns(), 4);
     // Clicks and keys find the textures where the zoomed grid shows them.
     ClickTexture(view, 9);
     EXPECT_EQ(Selected(view), std::vector<int>{9});
     QTest::keyClick(view, Qt::Key_Right);
     EXPECT_EQ(Selected(view), std::vector<int>{10});
+
+    // A texture map's zoom, between whole percents; the start page has none.
+    ASSERT_TRUE(
+        m_app->OpenDocumentFile(QStringLiteral(VELVANE_TEST_DATA_DIR "/bitmap/grid2x2.bmp")));
+    out->trigger();
+    EXPECT_TRUE(shows("66.7%"));
+    m_app->Frame().Action(QStringLiteral("Close"))->trigger();
+    m_app->Frame().Action(QStringLiteral("Close"))->trigger();
+    EXPECT_FALSE(status->isVisibleTo(&m_app->Frame()));
 }
 
 TEST_F(AppTest, CtrlWheelZoomsAboutTheTextureUnderTheMouse) {

@@ -14,6 +14,7 @@
 #include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogprintlayout.h"
 #include "ui/catalog/catalogrenders.h"
+#include "ui/dialogs/exportdialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -710,6 +711,63 @@ TEST_F(CatalogWindowTest, ARestoredWindowIsFittedToTheScreen) {
     const QRect available = m_app->Frame().screen()->availableGeometry();
     EXPECT_TRUE(available.contains(m_app->Frame().frameGeometry()))
         << m_app->Frame().frameGeometry().width() << "x" << m_app->Frame().frameGeometry().height();
+}
+
+TEST_F(CatalogWindowTest, WindowsLeftMaximizedOpenMaximizedAgainAlsoAfterARestart) {
+    auto reopen = [this] {
+        const QString path = Path(QStringLiteral("sample.vlv"));
+        while (!m_app->Documents().empty())
+            EXPECT_TRUE(m_app->CloseDocument(*m_app->Documents().front()));
+        EXPECT_TRUE(m_app->OpenDocumentFile(path));
+        return m_app->Frame().MdiArea()->activeSubWindow();
+    };
+    ASSERT_TRUE(OpenSample());
+    m_app->Frame().MdiArea()->activeSubWindow()->showMaximized();
+    EXPECT_TRUE(reopen()->isMaximized());
+    m_app->Frame().close();
+    m_app.reset();
+    m_app = std::make_unique<Application>();
+    m_app->SetEditors(&m_editors);
+    ASSERT_TRUE(m_app->Startup({}));
+    m_app->Frame().show();
+    QMdiSubWindow* window = reopen();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isMaximized());
+    window->showNormal();
+    EXPECT_FALSE(reopen()->isMaximized());
+}
+
+TEST_F(CatalogWindowTest, ExportSourceStartsFromTheFileTheCatalogWasLastExportedTo) {
+    ASSERT_TRUE(OpenSample());
+    const QString exported = Path(QStringLiteral("out/Sample Textures.inc"));
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("out"))));
+    // Shows the export dialog; `fileName`, when given, is typed and written.
+    auto exportSource = [this](const QString& fileName) {
+        QString offered;
+        WhenShownOrFail<ExportDialog>([&](ExportDialog* dialog) {
+            offered = dialog->FileName();
+            if (fileName.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->FileNameEdit()->setText(fileName);
+            dialog->accept();
+        });
+        m_app->Frame().Action(QStringLiteral("Export Source"))->trigger();
+        return offered;
+    };
+    EXPECT_EQ(exportSource(exported), QFileInfo(Path(QStringLiteral("sample.inc"))).filePath())
+        << "at first beside the catalog";
+    ASSERT_TRUE(QFile::exists(exported));
+    EXPECT_EQ(exportSource(QString()), exported);
+    // Kept for the catalog in the next session too.
+    m_app->Frame().close();
+    m_app.reset();
+    m_app = std::make_unique<Application>();
+    m_app->SetEditors(&m_editors);
+    ASSERT_TRUE(m_app->Startup({}));
+    ASSERT_TRUE(m_app->OpenDocumentFile(Path(QStringLiteral("sample.vlv"))));
+    EXPECT_EQ(exportSource(QString()), exported);
 }
 
 TEST_F(CatalogWindowTest, TheTitleFollowsSaveAsAndTheActiveWindow) {

@@ -377,6 +377,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         EXPECT_EQ(page.StyleCombo()->currentIndex(), 1);
         EXPECT_EQ(page.ParallelSpin()->value(), 2);
         EXPECT_EQ(page.TimeLimitSpin()->value(), 90);
+        EXPECT_TRUE(page.WrapCheck()->isChecked());
         SaveScreenshot(&sheet, QStringLiteral("preferences"));
 
         TypeInto(page.ProgramDirectoryEdit(), QStringLiteral("/home/ann/velvane"));
@@ -387,6 +388,10 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         page.TimeLimitSpin()->setFocus();
         page.TimeLimitSpin()->selectAll();
         QTest::keyClicks(page.TimeLimitSpin(), QStringLiteral("300"));
+        // Reached by Alt+W, it turns the wrapping of source lines off.
+        EXPECT_EQ(page.WrapCheck()->text(),
+                  QStringLiteral("&Wrap long lines in the source editor"));
+        page.WrapCheck()->click();
         checked = true;
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
     });
@@ -400,6 +405,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     EXPECT_EQ(m_app.saved.povCommandStyle, 2);
     EXPECT_EQ(m_app.saved.parallelRenders, 8);
     EXPECT_EQ(m_app.saved.renderTimeLimit, 300);
+    EXPECT_FALSE(m_app.saved.wrapSourceLines);
     EXPECT_TRUE(m_app.saved.renderTimeLimitChosen);
     EXPECT_TRUE(m_app.saved.parallelRendersChosen);
     EXPECT_TRUE(m_prompts.messages.empty());

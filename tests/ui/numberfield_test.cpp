@@ -1,11 +1,12 @@
 // Number fields: what the user types goes to the owner at once, and text that is no good is
-// marked and told on the window's message line when the user leaves the edit, without a box.
+// marked and told under the edit when the user leaves it, without a box.
 
 #include "editorfixture.h"
 #include "ui/dialogs/numberfield.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,7 +30,6 @@ protected:
         layout->addWidget(m_edit);
         layout->addWidget(m_next);
         m_line = new FieldMessageLine(&m_dialog);
-        layout->addWidget(m_line);
         layout->addWidget(m_buttons);
         m_field = NumberField::Integer(m_edit, 0, 200);
         m_field->ShowInteger(40);
@@ -110,6 +110,49 @@ TEST_F(NumberFieldTest, LeavingBadTextShowsTheMessageOnTheLineAndLetsTheUserGoOn
     EXPECT_TRUE(ShownMessage().isEmpty()) << "mended text takes the message away";
     EXPECT_TRUE(m_line->isHidden());
     EXPECT_EQ(m_edit->accessibleDescription(), QString());
+}
+
+TEST_F(NumberFieldTest, TheMessageStandsUnderItsFieldOrAboveItWhenItWouldHideTheNextControl) {
+    // A second row below: the field left, a control beside it, another far below.
+    auto* grid = new QGridLayout;
+    auto* lambda = new QLineEdit(&m_dialog);
+    auto* beside = new QLineEdit(&m_dialog);
+    grid->addWidget(lambda, 0, 0);
+    grid->addWidget(beside, 0, 1);
+    grid->setRowMinimumHeight(1, 80);
+    auto* rows = static_cast<QVBoxLayout*>(m_dialog.layout());
+    rows->insertLayout(2, grid);
+    rows->insertSpacing(0, 60); // room above m_edit
+    m_dialog.resize(420, 300);
+    lambda->setAccessibleName(QStringLiteral("Lambda"));
+    lambda->show();
+    beside->show();
+    NumberField::Number(lambda, 0.0f, 6.0f);
+    auto place = [this](const QWidget* field) {
+        const QRect at(field->mapTo(&m_dialog, QPoint(0, 0)), field->size());
+        const QRect note = m_line->geometry();
+        return note.top() > at.bottom() && note.top() - at.bottom() < 8   ? "under"
+               : note.bottom() < at.top() && at.top() - note.bottom() < 8 ? "above"
+                                                                          : "elsewhere";
+    };
+    TypeAndLeave(lambda, QStringLiteral("x"), beside);
+    ASSERT_EQ(ShownMessage(), "Lambda: please enter a number from 0.0 to 6.0.");
+    EXPECT_STREQ(place(lambda), "under");
+    EXPECT_EQ(m_line->parentWidget(), &m_dialog);
+    EXPECT_TRUE(m_line->testAttribute(Qt::WA_TransparentForMouseEvents)) << "clicks go through";
+
+    // m_next is right under m_edit, and the keyboard goes on to it.
+    TypeAndLeave(m_edit, QStringLiteral("abc"), m_next);
+    ASSERT_EQ(ShownMessage(), kMessage);
+    EXPECT_STREQ(place(m_edit), "above");
+    EXPECT_FALSE(m_line->geometry().intersects(m_next->geometry()));
+    // The note follows its field when the window changes.
+    const QPoint before = m_edit->pos();
+    m_dialog.resize(520, 420);
+    QApplication::processEvents();
+    ASSERT_NE(m_edit->pos(), before);
+    EXPECT_STRNE(place(m_edit), "elsewhere");
+    EXPECT_FALSE(m_line->geometry().intersects(m_next->geometry()));
 }
 
 TEST_F(NumberFieldTest, CheckingABadFieldFocusesItAndAnnouncesItsMessageOnce) {

@@ -23,7 +23,7 @@ TEST(RecentFilesTest, TheNewestComeFirstOnceEachAndTheOldestGoBeyondFour) {
         recent.Add(File(name));
     recent.Add(File("c.vlv"));
     recent.Add(QString());
-    EXPECT_EQ(recent.Files(),
+    EXPECT_EQ(recent.Catalogs(),
               (QStringList{File("c.vlv"), File("e.vlv"), File("d.vlv"), File("b.vlv")}));
 }
 
@@ -57,11 +57,48 @@ TEST(RecentFilesTest, TheListIsKeptInTheSettingsAndFewerFilesLeaveNoOldEntries) 
     fewer.Save(store);
     RecentFiles loaded;
     loaded.Load(store);
-    EXPECT_EQ(loaded.Files(), QStringList{File("d.vlv")});
+    EXPECT_EQ(loaded.Catalogs(), QStringList{File("d.vlv")});
     EXPECT_FALSE(store.contains(QStringLiteral("Recent File List/File2")));
     saved.Save(store);
     loaded.Load(store);
-    EXPECT_EQ(loaded.Files(), saved.Files());
+    EXPECT_EQ(loaded.Catalogs(), saved.Catalogs());
+    QFile::remove(ini);
+}
+
+TEST(RecentFilesTest, TextureMapsAreKeptApartFromTheCatalogs) {
+    const QString ini = File("recentmaps_test.ini");
+    QFile::remove(ini);
+    QSettings store(ini, QSettings::IniFormat);
+    // An older version kept maps among the catalogs.
+    store.setValue(QStringLiteral("Recent File List/File1"), File("old.bmp"));
+    store.setValue(QStringLiteral("Recent File List/File2"), File("a.vlv"));
+    RecentFiles recent;
+    recent.SetTextureMapTest(
+        [](const QString& path) { return path.endsWith(QLatin1String(".bmp")); });
+    recent.Load(store);
+    for (const char* name : {"m1.bmp", "m2.bmp", "m3.bmp", "m4.bmp", "b.vlv"})
+        recent.Add(File(name));
+    EXPECT_EQ(recent.Catalogs(), (QStringList{File("b.vlv"), File("a.vlv")}))
+        << "maps take no catalog's place";
+    EXPECT_EQ(recent.TextureMaps(),
+              (QStringList{File("m4.bmp"), File("m3.bmp"), File("m2.bmp"), File("m1.bmp")}));
+
+    // The menu lists the catalogs, then the maps.
+    QMenu menu;
+    recent.AddMenu(&menu);
+    ASSERT_EQ(menu.actions().size(), 7);
+    EXPECT_TRUE(menu.actions()[1]->text().endsWith(QStringLiteral("a.vlv")));
+    EXPECT_TRUE(menu.actions()[2]->isSeparator());
+    EXPECT_TRUE(menu.actions()[3]->text().startsWith(QStringLiteral("&3 ")));
+    EXPECT_TRUE(menu.actions()[3]->text().endsWith(QStringLiteral("m4.bmp")));
+
+    recent.Save(store);
+    RecentFiles loaded;
+    loaded.SetTextureMapTest(
+        [](const QString& path) { return path.endsWith(QLatin1String(".bmp")); });
+    loaded.Load(store);
+    EXPECT_EQ(loaded.Catalogs(), recent.Catalogs());
+    EXPECT_EQ(loaded.TextureMaps(), recent.TextureMaps());
     QFile::remove(ini);
 }
 

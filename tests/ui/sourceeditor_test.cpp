@@ -124,6 +124,22 @@ TEST_F(SourceEditorTest, ShowsTheTexturesNameKindAndTextInAFixedFont) {
     EXPECT_FALSE(dialog.Working().IsRefused());
 }
 
+TEST_F(SourceEditorTest, LongLinesWrapUnlessTheSettingIsOff) {
+    SourceTexture wide = Stone();
+    wide.SetText("texture { pigment { rgb <0.5, 0.5, 0.5> } finish { ambient 0.1 diffuse 0.6 "
+                 "phong 0.3 phong_size 40 specular 0.2 roughness 0.05 brilliance 1.2 } }");
+    for (const bool wrap : {true, false}) {
+        m_services.settings.wrapSourceLines = wrap;
+        SourceTextureDialog dialog(m_services, wide);
+        dialog.resize(400, 300);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        const QTextBlock line = dialog.TextEdit()->document()->firstBlock();
+        ASSERT_TRUE(line.layout());
+        EXPECT_EQ(line.layout()->lineCount() > 1, wrap) << "wrap " << wrap;
+    }
+}
+
 TEST_F(SourceEditorTest, KeepsTheStoredLineEndsAndStoresTypedLinesAsTheReaderWritesThem) {
     // Opened with "\r\n" ends (as the reader writes), shown with "\n" ones.
     SourceTexture stored = Stone();
@@ -168,6 +184,15 @@ TEST_F(SourceEditorTest, ATypedErrorShowsItsLineAndColumnAndOkIsRefusedUntilItIs
     EXPECT_TRUE(dialog.ErrorLabel()->text().contains(QStringLiteral("Not_A_Colour")));
     EXPECT_EQ(dialog.ErrorLabel()->accessibleDescription(), dialog.ErrorLabel()->text());
     EXPECT_FALSE(Ok(dialog)->isEnabled());
+    // The word at the error is underlined in the text.
+    auto underlined = [&dialog] {
+        QStringList marked;
+        for (const QTextEdit::ExtraSelection& mark : dialog.TextEdit()->extraSelections())
+            if (mark.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+                marked << mark.cursor.selectedText();
+        return marked;
+    };
+    EXPECT_EQ(underlined(), QStringList{"Not_A_Colour"});
 
     // OK anyway (Return, or the button before the greying): refused, the cursor at the error.
     dialog.TextEdit()->moveCursor(QTextCursor::End);
@@ -190,12 +215,14 @@ TEST_F(SourceEditorTest, ATypedErrorShowsItsLineAndColumnAndOkIsRefusedUntilItIs
         << m_messages[1].text.toStdString();
     EXPECT_EQ(dialog.TextEdit()->textCursor().blockNumber(), 3);
     EXPECT_EQ(dialog.TextEdit()->textCursor().positionInBlock(), 2);
+    EXPECT_EQ(underlined(), QStringList{"]"});
 
     // Fixed with a colour of the library: OK comes back, and the colour's value is kept.
     const QString fixed = QStringLiteral("texture {\n  pigment { color Orange }\n}");
     dialog.TextEdit()->setPlainText(fixed);
     ASSERT_TRUE(Checked(dialog));
     EXPECT_TRUE(dialog.ErrorLabel()->text().isEmpty()) << dialog.ErrorLabel()->text().toStdString();
+    EXPECT_TRUE(underlined().isEmpty());
     EXPECT_TRUE(Ok(dialog)->isEnabled());
     Ok(dialog)->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -80,6 +80,13 @@ TEST_F(StartPageTest, WithNoDocumentThePageShowsTheWaysToStartAndSaysThereIsNoth
 TEST_F(StartPageTest, TheRecentCatalogsAreListedNewestFirstWithTheirFolders) {
     OpenAndClose(QStringLiteral("a.vlv"));
     OpenAndClose(QStringLiteral("b.vlv"));
+    // A texture map is no catalog: the File menu lists it apart.
+    const QString map = Path(QStringLiteral("map.bmp"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELVANE_TEST_DATA_DIR "/bitmap/grid2x2.bmp"), map));
+    Document* opened = m_app->OpenDocumentFile(map);
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(m_app->CloseDocument(*opened));
+    EXPECT_EQ(m_app->Frame().RecentTextureMaps(), QStringList{QFileInfo(map).absoluteFilePath()});
     ASSERT_TRUE(PageShown(true)) << "the last window closed";
     EXPECT_EQ(Names(Page()->RecentButtons()), (QStringList{"b.vlv", "a.vlv"}));
     const QString folder = QDir::toNativeSeparators(QFileInfo(Path("b.vlv")).absolutePath());

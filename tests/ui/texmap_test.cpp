@@ -751,6 +751,15 @@ TEST_F(CreateTextureMapTest, RendersANewModifiedMapAndKeepsTheChoices) {
     EXPECT_TRUE(m_app.Map().IsModified());
     EXPECT_EQ(m_app.Map().Title(), QString::fromUtf8("Flat Red 40\u00d720"))
         << "the window names the texture";
+    // Saving proposes a name a shell and POV-Ray take as it is.
+    QString proposed;
+    Prompts::SetFileResponder([&](const QString&, const QString& start) {
+        proposed = start;
+        return QString();
+    });
+    EXPECT_FALSE(m_app.Map().SaveAs(nullptr));
+    Prompts::SetFileResponder(nullptr);
+    EXPECT_EQ(proposed, QStringLiteral("Flat_Red_40x20.bmp"));
     EXPECT_EQ(m_red.finish.phong, 100); // the catalog's texture is untouched
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     m_app.views[0]->resize(30, 15);

@@ -65,9 +65,12 @@ constexpr IntegerSetting kIntegers[] = {
     Flag("Import Approximate", &ProgramSettings::importApproximate, false),
     {"Thumbnail Choice", &ProgramSettings::thumbnailChoice, 2},
     {"Texture Map Tiling", &ProgramSettings::textureMapTiling, 0},
+    Flag("Wrap Source Lines", &ProgramSettings::wrapSourceLines, true),
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";
+constexpr const char* kExportSection = "Export Files";
+constexpr const char* kExportArray = "Exports";
 /// Present when the stored time limit is the user's choice: older builds stored a 0 nobody
 /// chose.
 constexpr const char* kTimeLimitChosen = "Render Time Limit Chosen";
@@ -118,6 +121,19 @@ void ProgramSettings::Load(QSettings& store) {
     parallelRendersChosen = ok && parallel >= 1;
     parallelRenders = parallelRendersChosen ? parallel : DefaultParallelRenders();
     store.endGroup();
+
+    exportFiles.clear();
+    store.beginGroup(QLatin1String(kExportSection));
+    const int exports = store.beginReadArray(QLatin1String(kExportArray));
+    for (int i = 0; i < exports && i < kRememberedExports; ++i) {
+        store.setArrayIndex(i);
+        const QString catalog = store.value(QStringLiteral("Catalog")).toString();
+        const QString file = store.value(QStringLiteral("File")).toString();
+        if (!catalog.isEmpty() && !file.isEmpty())
+            exportFiles.emplace_back(catalog, file);
+    }
+    store.endArray();
+    store.endGroup();
 }
 
 void ProgramSettings::Save(QSettings& store) const {
@@ -138,6 +154,31 @@ void ProgramSettings::Save(QSettings& store) const {
     else
         store.remove(QLatin1String(kParallelRenders));
     store.endGroup();
+
+    store.beginGroup(QLatin1String(kExportSection));
+    store.remove(QString());
+    store.beginWriteArray(QLatin1String(kExportArray), static_cast<int>(exportFiles.size()));
+    for (int i = 0; i < static_cast<int>(exportFiles.size()); ++i) {
+        store.setArrayIndex(i);
+        store.setValue(QStringLiteral("Catalog"), exportFiles[i].first);
+        store.setValue(QStringLiteral("File"), exportFiles[i].second);
+    }
+    store.endArray();
+    store.endGroup();
+}
+
+QString ProgramSettings::ExportFileFor(const QString& catalogPath) const {
+    for (const auto& [catalog, file] : exportFiles)
+        if (catalog == catalogPath)
+            return file;
+    return QString();
+}
+
+void ProgramSettings::RememberExportFile(const QString& catalogPath, const QString& file) {
+    std::erase_if(exportFiles, [&](const auto& entry) { return entry.first == catalogPath; });
+    exportFiles.emplace(exportFiles.begin(), catalogPath, file);
+    if (exportFiles.size() > static_cast<std::size_t>(kRememberedExports))
+        exportFiles.resize(kRememberedExports);
 }
 
 int ParallelRendersFor(int cores, long long availableBytes) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -73,6 +75,12 @@ struct ProgramSettings {
     /// Which thumbnails Render Thumbnail(s) last made of layered textures: 0 the composites,
     /// 1 the layers, 2 both.
     int thumbnailChoice = 2;
+    /// Whether the source texture editor wraps lines longer than its width.
+    bool wrapSourceLines = true;
+    /// The file each catalog's source was last exported to, by the catalog's path, the latest
+    /// first; kept in the section "Export Files", kRememberedExports at most.
+    std::vector<std::pair<QString, QString>> exportFiles;
+    static constexpr int kRememberedExports = 20;
 
     static constexpr const char* kSection = "Settings";
 
@@ -88,6 +96,10 @@ struct ProgramSettings {
     QString EffectivePovExecutable() const;
     PovCommandStyle CommandStyle() const;
     PovCommandOptions CommandOptions() const;
+
+    /// The file the catalog at `catalogPath` was last exported to, or an empty string.
+    QString ExportFileFor(const QString& catalogPath) const;
+    void RememberExportFile(const QString& catalogPath, const QString& file);
 };
 
 /// The per-user settings store of the program (~/.config/Velvane/Velvane.conf), which also

@@ -63,10 +63,12 @@ bool Application::Startup(const QStringList& files, StartupOptions options) {
     if (asked)
         RunPreferences(*this, nullptr, PreferencesOccasion::FirstStart);
 
-    m_frame->LoadRecentFiles(*store);
-
     m_catalogTemplate = MakeCatalogKind(*this);
     m_textureMapTemplate = MakeTextureMapKind(*this);
+
+    m_frame->SetTextureMapTest(
+        [this](const QString& path) { return m_textureMapTemplate->Matches(path); });
+    m_frame->LoadRecentFiles(*store);
 
     m_frame->SetTabbedWindows(m_settings.tabbedWindows);
     m_frame->RestoreWindowState(*store);

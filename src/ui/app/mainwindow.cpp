@@ -34,8 +34,17 @@ namespace {
 constexpr const char* kStateSection = "Application State";
 /// The inside of the window when it is neither maximized nor minimized, beside the outer edges.
 constexpr const char* kNormalGeometryKey = "Normal Geometry";
+/// 1 when the document windows were left maximized: the next ones open so.
+constexpr const char* kMaximizedWindowsKey = "Maximized Windows";
 
-/// Whether a lock key's light is on, read from the kernel's keyboard LEDs (any keyboard).
+/// A zoom factor as a percentage: "150%", "66.7%", "1.6%" (one decimal, left out when 0).
+QString PercentText(double zoom) {
+    QString text = QString::number(zoom * 100.0, 'f', 1);
+    if (text.endsWith(QLatin1String(".0")))
+        text.chop(2);
+    return text + QLatin1Char('%');
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -58,12 +67,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::OnActiveViewChanged);
     connect(m_recent, &::RecentFiles::openRequested, this, &MainWindow::openFileRequested);
     connect(m_recent, &::RecentFiles::changed, this,
-            [this] { m_startPage->SetRecentFiles(m_recent->Files()); });
+            [this] { m_startPage->SetRecentFiles(m_recent->Catalogs()); });
     connect(m_startPage, &::StartPage::newRequested, Action("New"), &QAction::trigger);
     connect(m_startPage, &::StartPage::openRequested, Action("Open"), &QAction::trigger);
     connect(m_startPage, &::StartPage::importRequested, this, &MainWindow::ImportIntoNewCatalog);
     connect(m_startPage, &::StartPage::openFileRequested, this, &MainWindow::openFileRequested);
-    m_startPage->SetRecentFiles(m_recent->Files());
+    m_startPage->SetRecentFiles(m_recent->Catalogs());
     m_startPage->NewButton()->setFocus();
     RebuildMenus();
     OnActiveViewChanged();
@@ -187,6 +196,9 @@ void MainWindow::CreateActions() {
                 "Show the window's contents smaller\nZoom Out", K::keyBindings(K::ZoomOut));
     AddStandard(StandardCommand::ActualSize, "Actual Size", "&Actual Size",
                 "Show the pictures at their own size\nActual Size", {K(Qt::CTRL | Qt::Key_1)});
+    // Tells the zoom in the View menu; it does nothing itself.
+    AddAction("Zoom Level", "Zoom: 100%", "The zoom of the active window\nZoom", [] {
+    })->setEnabled(false);
 
     // View, Window and Help.
     AddAction("Toolbar", "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", [this] {
@@ -329,6 +341,13 @@ void MainWindow::CreateStatusBar() {
     m_viewStatus->setObjectName(QStringLiteral("ViewStatus"));
     m_viewStatus->hide();
     statusBar()->addPermanentWidget(m_viewStatus);
+    // The zoom of the active window, for the windows that zoom.
+    m_zoomStatus = new QLabel(this);
+    m_zoomStatus->setObjectName(QStringLiteral("ZoomStatus"));
+    m_zoomStatus->setAccessibleName(QStringLiteral("Zoom"));
+    m_zoomStatus->setToolTip(QStringLiteral("The zoom of the active window"));
+    m_zoomStatus->hide();
+    statusBar()->addPermanentWidget(m_zoomStatus);
     new LockIndicators(*statusBar());
 }
 
@@ -374,7 +393,17 @@ QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
     });
     retitle();
     PlaceNewWindow(window);
-    window->show();
+    // The user's last choice between maximized and normal windows holds for the next ones,
+    // also once every window has closed, and across sessions.
+    connect(window, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates, Qt::WindowStates now) {
+                if (!(now & Qt::WindowMinimized))
+                    m_maximizedWindows = (now & Qt::WindowMaximized) != 0;
+            });
+    if (m_maximizedWindows && !TabbedWindows())
+        window->showMaximized();
+    else
+        window->show();
     m_mdi->setActiveSubWindow(window);
     emit document.titleChanged(); // every window of the document renumbers itself
     return window;
@@ -486,7 +515,7 @@ void MainWindow::RebuildMenus() {
     FillMenu(m_editMenu, {"Undo", "Redo", "", "Cut", "Copy", "Paste"}, additions);
     FillMenu(m_viewMenu,
              zooms ? QStringList{"Toolbar", "Status Bar", "Tabbed Windows", "", "Zoom In",
-                                 "Zoom Out", "Actual Size"}
+                                 "Zoom Out", "Actual Size", "Zoom Level"}
                    : QStringList{"Toolbar", "Status Bar", "Tabbed Windows"},
              additions);
     FillMenu(m_optionsMenu, {"Preferences"}, additions);
@@ -552,6 +581,11 @@ void MainWindow::UpdateCommands() {
     const QString status = view ? view->StatusText() : QString();
     m_viewStatus->setText(status);
     m_viewStatus->setVisible(!status.isEmpty());
+    const bool zooms = view && view->Supports(StandardCommand::ZoomIn);
+    const QString zoom = zooms ? PercentText(view->ZoomFactor()) : QString();
+    m_zoomStatus->setText(zoom);
+    m_zoomStatus->setVisible(zooms);
+    Action("Zoom Level")->setText(QStringLiteral("Zoom: %1").arg(zoom));
     UpdateStandard();
 }
 
@@ -565,6 +599,7 @@ void MainWindow::RestoreWindowState(QSettings& store) {
     const int right = store.value(QStringLiteral("Right"), -1).toInt();
     const int bottom = store.value(QStringLiteral("Bottom"), -1).toInt();
     const QRect normal = store.value(QLatin1String(kNormalGeometryKey)).toRect();
+    m_maximizedWindows = store.value(QLatin1String(kMaximizedWindowsKey), 0).toInt() != 0;
     store.endGroup();
     const bool edgesKnown = left != -1 && top != -1 && right != -1 && bottom != -1;
     const QRect outer(QPoint(left, top), QPoint(right - 1, bottom - 1));
@@ -685,6 +720,7 @@ void MainWindow::SaveWindowState(QSettings& store) const {
     store.setValue(QStringLiteral("Bottom"), outer.top() + outer.height());
     store.setValue(QStringLiteral("Zoomed"), isMaximized() ? 1 : 0);
     store.setValue(QLatin1String(kNormalGeometryKey), normalGeometry());
+    store.setValue(QLatin1String(kMaximizedWindowsKey), m_maximizedWindows ? 1 : 0);
     store.endGroup();
 }
 

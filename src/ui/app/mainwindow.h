@@ -49,12 +49,19 @@ public:
     /// Asked before the window closes; returns false to keep it open.
     void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
 
-    /// Puts the window where it was last left ("Application State"), fitted to the screen.
+    /// Puts the window where it was last left ("Application State"), fitted to the screen, and
+    /// opens document windows maximized when they were left so.
     void RestoreWindowState(QSettings& store);
     void SaveWindowState(QSettings& store) const;
 
     void AddRecentFile(const QString& path) { m_recent->Add(path); }
-    const QStringList& RecentFiles() const { return m_recent->Files(); }
+    /// The recent catalogs and texture maps, each newest first.
+    const QStringList& RecentFiles() const { return m_recent->Catalogs(); }
+    const QStringList& RecentTextureMaps() const { return m_recent->TextureMaps(); }
+    /// Tells the recent texture maps from the catalogs; set before the list is loaded.
+    void SetTextureMapTest(std::function<bool(const QString&)> isTextureMap) {
+        m_recent->SetTextureMapTest(std::move(isTextureMap));
+    }
     void LoadRecentFiles(QSettings& store) { m_recent->Load(store); }
     void SaveRecentFiles(QSettings& store) const { m_recent->Save(store); }
 
@@ -137,7 +144,9 @@ private:
     QList<QMenu*> m_viewMenus;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_viewStatus = nullptr;
+    QLabel* m_zoomStatus = nullptr;
     QPointer<QMdiSubWindow> m_lastPlaced;
+    bool m_maximizedWindows = false; ///< whether document windows open maximized
     QRect m_pendingPlacement;
     std::function<bool()> m_closeHandler;
 };

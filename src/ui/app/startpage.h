@@ -16,7 +16,7 @@ class StartPage : public QWidget {
 public:
     explicit StartPage(QWidget* parent = nullptr);
 
-    /// Lists `files` (newest first) under "Recent Catalogs".
+    /// Lists `files`, catalogs newest first, under "Recent Catalogs".
     void SetRecentFiles(const QStringList& files);
 
     QCommandLinkButton* NewButton() const { return m_new; }

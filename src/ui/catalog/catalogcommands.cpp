@@ -24,6 +24,8 @@
 #include "ui/framework/waitcursor.h"
 #include "ui/texmap/createtexturemap.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <numeric>
 #include <span>
@@ -304,8 +306,23 @@ void CatalogCommands::OnImportSource() {
 void CatalogCommands::OnExportSource() {
     if (!CanExportSource())
         return;
-    ExportDialog dialog(m_document.Contents(), m_document.Title(), &m_view);
-    dialog.exec();
+    // The file this catalog was last exported to, else the proposal beside the catalog.
+    ProgramSettings& settings = m_app.Settings();
+    const QString catalogPath = m_document.Path();
+    QString start = m_document.ExportFile();
+    if (start.isEmpty() && !catalogPath.isEmpty())
+        start = settings.ExportFileFor(catalogPath);
+    if (start.isEmpty() && !catalogPath.isEmpty())
+        start = QFileInfo(catalogPath)
+                    .dir()
+                    .filePath(ExportDialog::ProposedFileName(m_document.Title()));
+    ExportDialog dialog(m_document.Contents(), m_document.Title(), &m_view, start);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString written = QFileInfo(dialog.FileName()).absoluteFilePath();
+    m_document.SetExportFile(written);
+    if (!catalogPath.isEmpty())
+        settings.RememberExportFile(catalogPath, written);
 }
 
 void CatalogCommands::OnCreateTextureMap() {

@@ -52,6 +52,10 @@ public:
     /// longer bring back the saved state.
     void Changed();
 
+    /// The file the catalog's source was last exported to in this session, or empty.
+    const QString& ExportFile() const { return m_exportFile; }
+    void SetExportFile(const QString& file) { m_exportFile = file; }
+
     bool IsModified() const override;
     void SetModifiedFlag(bool modified = true) override;
     FileResult Load(const QString& path) override;
@@ -63,4 +67,5 @@ private:
     std::unordered_multimap<TextureId, Texture*> m_kept; ///< by the undo steps
     QUndoStack m_undo;
     std::unique_ptr<CatalogRenders> m_renders;
+    QString m_exportFile;
 };

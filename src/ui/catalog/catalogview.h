@@ -48,6 +48,7 @@ public:
     void Run(StandardCommand command) override;
     void UpdateCommands() override;
     QString StatusText() const override;
+    double ZoomFactor() const override { return m_zoom / 100.0; }
     /// The action of a command by its name ("New Simple"), or null.
     QAction* Action(const QString& name) const;
 

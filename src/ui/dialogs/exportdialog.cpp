@@ -31,11 +31,12 @@ QString ForDisplay(const QString& text) {
 
 } // namespace
 
-ExportDialog::ExportDialog(Catalog& catalog, const QString& title, QWidget* parent)
+ExportDialog::ExportDialog(Catalog& catalog, const QString& title, QWidget* parent,
+                           const QString& fileName)
     : QDialog(parent), m_catalog(catalog) {
     setWindowTitle(QStringLiteral("Export Texture(s)"));
 
-    m_fileName = new QLineEdit(ProposedFileName(title), this);
+    m_fileName = new QLineEdit(fileName.isEmpty() ? ProposedFileName(title) : fileName, this);
     m_fileName->setObjectName(QStringLiteral("fileNameEdit"));
     auto* fileLabel = new QLabel(QStringLiteral("File &Name:"), this);
     fileLabel->setBuddy(m_fileName);

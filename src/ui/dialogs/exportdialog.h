@@ -22,8 +22,10 @@ class ExportDialog : public QDialog {
 public:
     enum Scope { Selected = 0, All = 1 };
 
-    /// `title` is the catalog's document title ("Wood.vlv", or "Catalog1" while unsaved).
-    ExportDialog(Catalog& catalog, const QString& title, QWidget* parent = nullptr);
+    /// `title` is the catalog's document title ("Wood.vlv", or "Catalog1" while unsaved); the
+    /// file name starts as `fileName`, or the proposal for the title when that is empty.
+    ExportDialog(Catalog& catalog, const QString& title, QWidget* parent = nullptr,
+                 const QString& fileName = QString());
 
     /// The file name proposed for a catalog title: the title up to its first "." followed by
     /// ".inc", or the whole title + ".inc" when it has no ".".

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <algorithm>
 
 namespace {
 
@@ -162,7 +163,18 @@ FieldMessageLine::FieldMessageLine(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("fieldMessage"));
     setWordWrap(true);
     setTextFormat(Qt::PlainText);
+    // A note in the colours of a tool tip, which the pointer goes through.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setForegroundRole(QPalette::ToolTipText);
+    setBackgroundRole(QPalette::ToolTipBase);
+    setAutoFillBackground(true);
+    setFrameShape(QFrame::Box);
+    setMargin(3);
     hide();
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (!isHidden())
+            Place();
+    });
 }
 
 FieldMessageLine* FieldMessageLine::For(const QWidget* field) {
@@ -194,15 +206,71 @@ QWidget* FieldMessageLine::Field() const {
 void FieldMessageLine::Update() {
     std::erase_if(m_messages, [](const auto& entry) { return entry.first.isNull(); });
     const QString message = m_messages.empty() ? QString() : m_messages.back().second;
-    if (message == text())
+    Watch(Field());
+    if (message == text()) {
+        Place();
         return;
+    }
     setText(message);
-    setVisible(!message.isEmpty());
+    Place();
     if (!message.isEmpty()) {
         QAccessibleEvent event(this, QAccessible::Alert);
         QAccessible::updateAccessibility(&event);
         emit announced(message);
     }
+}
+
+void FieldMessageLine::Watch(QWidget* field) {
+    for (const QPointer<QWidget>& widget : m_watched)
+        if (widget)
+            widget->removeEventFilter(this);
+    m_watched.clear();
+    for (QWidget* widget = field; widget && widget != parentWidget();
+         widget = widget->parentWidget()) {
+        widget->installEventFilter(this);
+        m_watched.emplace_back(widget);
+    }
+}
+
+bool FieldMessageLine::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        Place();
+        break;
+    default:
+        break;
+    }
+    return QLabel::eventFilter(watched, event);
+}
+
+void FieldMessageLine::Place() {
+    QWidget* field = Field();
+    QWidget* room = parentWidget();
+    if (!field || !room || text().isEmpty() || !field->isVisibleTo(room)) {
+        hide();
+        return;
+    }
+    constexpr int kGap = 2;
+    const QRect at(field->mapTo(room, QPoint(0, 0)), field->size());
+    // On one line where the window is wide enough.
+    const int natural = fontMetrics().horizontalAdvance(text()) + 2 * (margin() + frameWidth()) + 2;
+    const int width =
+        std::min(std::max(at.width(), natural), std::max(1, room->width() - 2 * kGap));
+    const int height = heightForWidth(width);
+    const int x = std::clamp(at.left(), kGap, std::max(kGap, room->width() - width - kGap));
+    QRect note(x, at.bottom() + 1 + kGap, width, height);
+    // Above the field when below it would hide where the user went on to, and there is room.
+    if (const QWidget* focus = QApplication::focusWidget();
+        focus && focus != field && room->isAncestorOf(focus) &&
+        note.intersects(QRect(focus->mapTo(room, QPoint(0, 0)), focus->size())) &&
+        at.top() - kGap - height >= 0)
+        note.moveBottom(at.top() - 1 - kGap);
+    setGeometry(note);
+    raise();
+    show();
 }
 
 void RefuseAtField(QLineEdit* field, const QString& message, QWidget* parent) {

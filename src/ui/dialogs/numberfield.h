@@ -17,9 +17,9 @@ class QWidget;
 /// field's kind within its range is taken at once (typed()); any other text keeps the last good
 /// value and marks the edit: a reddish background, and the message as its tool tip and its
 /// accessible description. The message itself ("Lambda: please enter a number from 0.0 to
-/// 6.0.") goes to the window's message line (see FieldMessageLine) when the user leaves the edit
-/// for another control of the window, or when the field is checked (OK, a page change); it stays
-/// there until the text is good again. The field belongs to its edit.
+/// 6.0.") shows under the edit (see FieldMessageLine) when the user leaves the edit for another
+/// control of the window, or when the field is checked (OK, a page change); it stays there until
+/// the text is good again. The field belongs to its edit.
 ///
 /// The program writes into the edit through Show(), so that only the user's changes count as
 /// typed. Every editor with number fields uses this one class.
@@ -85,13 +85,14 @@ private:
     QPalette m_palette;
 };
 
-/// The line under a page or a dialog's fields, above its buttons, where fields tell what is
-/// wrong with their text. It takes no room while no field has a message. Of several fields, the one
-/// that told last shows; once its text is good, the one before it shows again. A message that
-/// appears is announced to screen readers (besides being the field's accessible description).
+/// Where the fields of a window tell what is wrong with their text: a note right under the field
+/// that told, over what lies below it (clicks go through), or above the field when below it
+/// would hide the control the user went on to. Of several fields, the one that told last shows;
+/// once its text is good, the one before it shows again. A message that appears is announced to
+/// screen readers (besides being the field's accessible description).
 ///
-/// A field finds the line among the children of its ancestors, up to its window; a window puts
-/// one line in its layout for all its fields.
+/// A field finds the line among the children of its ancestors, up to its window; a window makes
+/// one line, outside its layouts, for all its fields.
 class FieldMessageLine : public QLabel {
     Q_OBJECT
 public:
@@ -109,10 +110,17 @@ signals:
     /// A message came into sight and was announced.
     void announced(const QString& message);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Update();
+    /// Puts the note under (or above) the field that shows, following it as it moves.
+    void Place();
+    void Watch(QWidget* field);
 
     std::vector<std::pair<QPointer<QWidget>, QString>> m_messages; ///< the latest last
+    std::vector<QPointer<QWidget>> m_watched; ///< the field and its ancestors below the parent
 };
 
 /// Shows `message` for `field` on its window's message line and gives the field the focus with

@@ -120,6 +120,10 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     m_test->setAutoDefault(false);
     connect(m_test, &QPushButton::clicked, this, &PathsPage::TestPovRay);
 
+    m_wrap = new QCheckBox(QStringLiteral("&Wrap long lines in the source editor"), this);
+    m_wrap->setObjectName(QStringLiteral("wrapCheck"));
+    m_wrap->setAccessibleName(QStringLiteral("Wrap long lines in the source editor"));
+
     auto* note = new QLabel(
         QStringLiteral(
             "Velvane runs your own POV-Ray to render thumbnails and texture maps. POV-Ray 3.7 as "
@@ -152,6 +156,7 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(grid);
     layout->addWidget(antialiasing);
     layout->addLayout(povRow);
+    layout->addWidget(m_wrap);
     layout->addWidget(note);
     layout->addStretch(1);
 
@@ -178,6 +183,7 @@ void PathsPage::ShowFields() {
         QStringLiteral("Automatic (%1)").arg(m_values.automaticRenders));
     m_parallel->setValue(m_values.parallelRenders);
     m_timeLimit->setValue(m_values.renderTimeLimit);
+    m_wrap->setChecked(m_values.wrapSourceLines);
 }
 
 bool PathsPage::ReadFields() {
@@ -193,6 +199,7 @@ bool PathsPage::ReadFields() {
     m_values.commandStyle = m_style->currentIndex();
     m_values.parallelRenders = m_parallel->value();
     m_values.renderTimeLimit = m_timeLimit->value();
+    m_values.wrapSourceLines = m_wrap->isChecked();
     return true;
 }
 
@@ -357,6 +364,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
                                  ? std::clamp(settings.parallelRenders, 1, kMaximumParallelRenders)
                                  : 0;
     values.renderTimeLimit = std::clamp(settings.renderTimeLimit, 0, kMaximumTimeLimit);
+    values.wrapSourceLines = settings.wrapSourceLines;
 
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
@@ -379,6 +387,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     settings.renderTimeLimitChosen =
         settings.renderTimeLimitChosen || chosen.renderTimeLimit != values.renderTimeLimit;
     settings.renderTimeLimit = chosen.renderTimeLimit;
+    settings.wrapSourceLines = chosen.wrapSourceLines;
     if (sheet.DisplayAgainCheck())
         settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked();
     app.SaveSettings();

@@ -34,6 +34,8 @@ struct PreferenceValues {
     int automaticRenders = 4;
     /// Seconds a render may take; 0 for no limit.
     int renderTimeLimit = kDefaultRenderTimeLimit;
+    /// Whether the source texture editor wraps long lines.
+    bool wrapSourceLines = true;
 };
 
 /// The "Settings" page of the Preferences: where the program keeps its files, which POV-Ray
@@ -73,6 +75,7 @@ public:
         "otherwise it is %1 s; None waits for every render to end.";
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
+    QCheckBox* WrapCheck() const { return m_wrap; }
 
     /// Runs "EXE --version" and a tiny render with the executable and style in the fields, in
     /// the background, and tells the user how it went once they are through.
@@ -101,6 +104,7 @@ private:
     QLabel* m_parallelNote = nullptr;
     QSpinBox* m_timeLimit = nullptr;
     QPushButton* m_test = nullptr;
+    QCheckBox* m_wrap = nullptr;
     std::unique_ptr<PovRayTest> m_testing;
 };
 

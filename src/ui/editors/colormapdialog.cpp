@@ -182,7 +182,7 @@ void ColorMapDialog::BuildControls() {
     top->addLayout(right);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
-    layout->addWidget(new FieldMessageLine(this));
+    new FieldMessageLine(this); // the fields tell what is wrong under themselves
     layout->addWidget(buttons);
 
     setTabOrder(m_list, m_insert);

@@ -304,7 +304,7 @@ void ColorSelectorDialog::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(names);
-    layout->addWidget(new FieldMessageLine(this));
+    new FieldMessageLine(this); // the fields tell what is wrong under themselves
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 

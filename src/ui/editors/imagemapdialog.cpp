@@ -127,7 +127,7 @@ ImageMapDialog::ImageMapDialog(const ImageMap& settings, bool showBumpSize, QWid
     layout->addWidget(m_location);
     layout->addLayout(groups);
     layout->addLayout(options);
-    layout->addWidget(new FieldMessageLine(this));
+    new FieldMessageLine(this); // the fields tell what is wrong under themselves
     layout->addWidget(buttons);
 
     WriteFields();

@@ -36,7 +36,7 @@ IorValueDialog::IorValueDialog(QWidget* parent) : QDialog(parent) {
     fields->addRow(valueLabel, m_valueEdit);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addWidget(new FieldMessageLine(this));
+    new FieldMessageLine(this); // the fields tell what is wrong under themselves
     layout->addWidget(buttons);
     SetPreset({}, 1.0f);
 }

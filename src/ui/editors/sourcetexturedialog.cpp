@@ -2,10 +2,12 @@
 
 #include "core/povtext/reading/strictsource.h"
 #include "render/files/disksourcefiles.h"
+#include "render/settings/programsettings.h"
 #include "ui/editors/namefields.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/sourcehighlighter.h"
+#include "ui/framework/appservices.h"
 #include "ui/framework/prompts.h"
 
 #include <QDialogButtonBox>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -71,7 +74,8 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     m_text->setObjectName(QStringLiteral("text"));
     m_text->setAccessibleName(QStringLiteral("Text"));
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setLineWrapMode(services.Settings().wrapSourceLines ? QPlainTextEdit::WidgetWidth
+                                                                : QPlainTextEdit::NoWrap);
     // Tab leaves the text, so the keyboard reaches the rest of the dialog.
     m_text->setTabChangesFocus(true);
     m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 64,
@@ -183,17 +187,49 @@ void SourceTextureDialog::Taken(const QString& text, const TakenSource& taken) {
         m_error->setText(SourceErrorText(*taken.error));
         m_error->setAccessibleDescription(m_error->text());
     }
+    MarkError(taken.error);
     emit checked();
 }
 
-void SourceTextureDialog::GoTo(const SourceEntryError& error) {
-    const QTextBlock block = m_text->document()->findBlockByNumber(error.line - 1);
+QTextCursor SourceTextureDialog::ErrorPlace(const SourceEntryError& error) const {
     QTextCursor cursor(m_text->document());
-    if (block.isValid())
-        cursor.setPosition(block.position() + std::min(error.column - 1, block.length() - 1));
-    else
+    const QTextBlock block = m_text->document()->findBlockByNumber(error.line - 1);
+    if (!block.isValid()) {
         cursor.movePosition(QTextCursor::End);
-    m_text->setTextCursor(cursor);
+        return cursor;
+    }
+    cursor.setPosition(block.position() + std::clamp(error.column - 1, 0, block.length() - 1));
+    return cursor;
+}
+
+void SourceTextureDialog::MarkError(const std::optional<SourceEntryError>& error) {
+    QList<QTextEdit::ExtraSelection> marks;
+    if (error) {
+        // The word the error is at, or the one character there (the one before it at the end
+        // of a line or of the text).
+        QTextCursor place = ErrorPlace(*error);
+        QTextCursor word = place;
+        word.movePosition(QTextCursor::EndOfWord, QTextCursor::KeepAnchor);
+        if (!word.hasSelection() || word.selectedText().trimmed().isEmpty()) {
+            word = place;
+            if (!word.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor) ||
+                word.selectedText() == QChar(QChar::ParagraphSeparator)) {
+                word = place;
+                word.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+            }
+        }
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = word;
+        mark.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        mark.format.setUnderlineColor(QColor(0xb0, 0, 0));
+        mark.format.setToolTip(m_error->text());
+        marks << mark;
+    }
+    m_text->setExtraSelections(marks);
+}
+
+void SourceTextureDialog::GoTo(const SourceEntryError& error) {
+    m_text->setTextCursor(ErrorPlace(error));
     m_text->setFocus(Qt::OtherFocusReason);
 }
 

@@ -4,6 +4,7 @@
 #include "core/povtext/import/sourceentry.h"
 
 #include <QDialog>
+#include <QTextCursor>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -69,6 +70,10 @@ private:
     /// Takes in the outcome of reading `text`.
     void Taken(const QString& text, const TakenSource& taken);
     void GoTo(const SourceEntryError& error);
+    /// Where an error is in the text, as a cursor.
+    QTextCursor ErrorPlace(const SourceEntryError& error) const;
+    /// Underlines the place of `error` in the text (nothing when there is none).
+    void MarkError(const std::optional<SourceEntryError>& error);
 
     SourceTexture m_working;
     /// What the Preview renders: the working texture with the last text that was taken.

@@ -51,23 +51,20 @@ TextureEditSheet::TextureEditSheet(AppServices& services, const SimpleTexture& t
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &TextureEditSheet::OnHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TextureEditSheet::OnTabChanged);
     m_tabs->tabBar()->installEventFilter(this);
-    // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them,
-    // and so does the line under the pages where fields tell what is wrong with their text.
+    // On a screen too small for the pages they scroll; OK and Cancel stay in sight below them.
+    // Fields tell what is wrong with their text under themselves, over the pages.
     m_fieldMessage = new FieldMessageLine(this);
     auto* layout = new QVBoxLayout(this);
     auto* pages = new FittingScrollArea(
         [this, layout] {
             const QMargins margins = layout->contentsMargins();
-            int below = layout->spacing() + m_buttons->sizeHint().height();
-            if (!m_fieldMessage->isHidden())
-                below += layout->spacing() + m_fieldMessage->sizeHint().height();
+            const int below = layout->spacing() + m_buttons->sizeHint().height();
             return QSize(margins.left() + margins.right(),
                          margins.top() + margins.bottom() + below);
         },
         this);
     pages->setWidget(m_tabs);
     layout->addWidget(pages, 1);
-    layout->addWidget(m_fieldMessage);
     layout->addWidget(m_buttons);
 
     // The pages from the keyboard, wherever the focus is in the sheet; each way round the tabs.

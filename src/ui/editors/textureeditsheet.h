@@ -45,7 +45,7 @@ public:
     bool SetCurrentIndex(int index);
     QTabWidget* Tabs() const { return m_tabs; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
-    /// The line under the pages where a field's message shows.
+    /// Where a field's message shows, under the field.
     FieldMessageLine* FieldMessage() const { return m_fieldMessage; }
 
     /// OK: the current page reads its fields (what is typed in the focused edit counts); a

@@ -133,7 +133,7 @@ bool Document::Save(QWidget* parent) {
 bool Document::SaveAs(QWidget* parent) {
     // Propose the title, with the kind's extension, in the folder of the current file. The
     // dialog adds the extension to a name typed without one before it asks about replacing.
-    QString proposal = m_path.isEmpty() ? m_title : m_path;
+    QString proposal = m_path.isEmpty() ? ProposedFileName() : m_path;
     if (!m_kind.Matches(proposal))
         proposal += m_kind.Names().extension.toLower();
     const QString path = Prompts::SaveFileName(parent, QStringLiteral("Save As"), proposal,

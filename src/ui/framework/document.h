@@ -54,6 +54,9 @@ public:
     bool Save(QWidget* parent);
     /// Asks for a file name and saves there. False when cancelled or not saved.
     bool SaveAs(QWidget* parent);
+    /// The name Save As proposes for a document that has no file yet, without extension: the
+    /// title, unless the kind makes a file name of its own from it.
+    virtual QString ProposedFileName() const { return m_title; }
     /// Before the document closes: when modified, asks "Save changes to %1?" and saves on Yes.
     /// False when the user cancels or the save fails (the document must stay open).
     bool SaveModified(QWidget* parent);

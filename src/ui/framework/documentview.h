@@ -38,6 +38,9 @@ public:
     virtual bool CanRun(StandardCommand command) const { return Supports(command); }
     /// Carries out a standard command the view supports.
     virtual void Run(StandardCommand) {}
+    /// Screen pixels per pixel of the contents (1.5 shows them at 150 percent), for a view that
+    /// supports the zoom commands.
+    virtual double ZoomFactor() const { return 1.0; }
     /// Brings the enabled state and check marks of the view's actions up to date (the state of
     /// some commands depends on things outside the view, such as the copy buffer).
     virtual void UpdateCommands() = 0;

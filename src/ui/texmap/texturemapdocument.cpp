@@ -3,6 +3,7 @@
 #include "core/bitmap/pngimage.h"
 #include "core/catalog/documentmessages.h"
 #include "core/texmap/tiling.h"
+#include "core/text/portablefilename.h"
 #include "paint/bitmapimage.h"
 
 #include <QBuffer>
@@ -149,6 +150,10 @@ FileResult TextureMapDocument::LoadPng(ReadableFile& file) {
     SetModifiedFlag(false);
     emit contentsChanged();
     return {true, {}, file.Finish()};
+}
+
+QString TextureMapDocument::ProposedFileName() const {
+    return QString::fromStdString(PortableFileName(Title().toStdString(), "Texture_Map"));
 }
 
 bool TextureMapDocument::IsPngName(const QString& path) {

@@ -48,6 +48,8 @@ public:
     /// atomically.
     FileResult Store(const QString& path) override;
     static bool IsPngName(const QString& path);
+    /// The title as a name a shell and POV-Ray take as it is ("My_Marble_512x512").
+    QString ProposedFileName() const override;
     /// The message box caption of the last failed Load ("IO Error", "File Format Error").
     QString LoadErrorTitle() const override {
         return m_loadErrorCaption.isEmpty() ? Document::LoadErrorTitle() : m_loadErrorCaption;

@@ -259,9 +259,12 @@ void TextureMapView::DrawPicture(QPainter& painter, int x, int y) const {
 
 void TextureMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    const double before = m_zoom;
     if (m_fit && !m_picture.isNull())
         m_zoom = FitZoom();
     UpdateScrollBars();
+    if (m_zoom != before)
+        emit commandStateChanged(); // the zoom shown in the status bar follows
 }
 
 void TextureMapView::scrollContentsBy(int, int) {

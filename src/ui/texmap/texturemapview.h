@@ -47,6 +47,7 @@ public:
     bool CanRun(StandardCommand command) const override;
     void Run(StandardCommand command) override;
     void UpdateCommands() override;
+    double ZoomFactor() const override { return m_zoom; }
 
 public slots:
     /// Turns the repeated display on or off; the map itself is not changed.
