@@ -270,8 +270,11 @@ void BlockReader::TextureBody(PovTexture& block) {
             if (!Closes("}"))
                 m_expressions.Refuse(m_feed.Peek().at, "expected '}' to close tiles but found " +
                                                            Described(m_feed.Peek()));
+            if (tile1.layers.empty() || tile2.layers.empty())
+                m_expressions.Refuse(next.at, "tiles needs a texture before and after tile2");
+            // Kept as text: the model's tiles are of one layer each.
             if (tile1.layers.size() != 1 || tile2.layers.size() != 1 || tile1.tiles || tile2.tiles)
-                m_expressions.Refuse(next.at, "tiles of layered textures cannot be held");
+                block.unheld.push_back({"tiles of layered textures", next.at});
             block.layers = {tile1.layers.front(), tile2.layers.front()};
             block.tiles = true;
             block.unheld.insert(block.unheld.end(), tile1.unheld.begin(), tile1.unheld.end());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -254,13 +255,15 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
 }
 
 std::size_t SceneParser::IncludeDepth() const {
-    // A file chosen to be read counts as given, also where another one includes it.
-    auto chosen = std::find_if(m_open.rbegin(), m_open.rend(),
-                               [](const OpenFile& open) { return open.chosen; });
-    const auto from = chosen == m_open.rend() ? m_open.begin() : std::prev(chosen.base());
     return static_cast<std::size_t>(std::count_if(
-               from, m_open.end(), [](const OpenFile& open) { return !open.macro; })) -
+               m_open.begin(), m_open.end(), [](const OpenFile& open) { return !open.macro; })) -
            1;
+}
+
+bool SceneParser::InChosenFile() const {
+    const auto file = std::find_if(m_open.rbegin(), m_open.rend(),
+                                   [](const OpenFile& open) { return !open.macro; });
+    return file != m_open.rend() && file->chosen;
 }
 
 void SceneParser::Choose(const std::vector<std::string>& paths) {
@@ -281,15 +284,15 @@ void SceneParser::KeepShallowest(std::size_t first) {
     const auto begin = m_declarations.begin() + static_cast<std::ptrdiff_t>(first);
     if (begin == m_declarations.end())
         return;
-    const std::size_t depth =
-        std::min_element(begin, m_declarations.end(),
-                         [](const ReadDeclaration& a, const ReadDeclaration& b) {
-                             return a.includeDepth < b.includeDepth;
-                         })
-            ->includeDepth;
+    // A file chosen to be read gives its declarations wherever it is included.
+    std::size_t depth = std::numeric_limits<std::size_t>::max();
+    for (auto read = begin; read != m_declarations.end(); ++read)
+        if (!read->inChosenFile)
+            depth = std::min(depth, read->includeDepth);
     m_declarations.erase(std::remove_if(begin, m_declarations.end(),
                                         [depth](const ReadDeclaration& declaration) {
-                                            return declaration.includeDepth != depth;
+                                            return !declaration.inChosenFile &&
+                                                   declaration.includeDepth != depth;
                                         }),
                          m_declarations.end());
 }
@@ -752,6 +755,7 @@ void SceneParser::Declaration(const PovToken& directive, bool local) {
     ReadDeclaration record;
     record.name = name.text;
     record.includeDepth = IncludeDepth();
+    record.inChosenFile = InChosenFile();
     record.where = directive.at;
     record.comment = directive.comment;
     record.afterDefault = m_default;

@@ -24,6 +24,8 @@ struct ReadDeclaration {
     std::string name;
     /// How many includes deep it was declared: 0 in a file given.
     std::size_t includeDepth = 0;
+    /// Declared in a file chosen to be read that another file includes.
+    bool inChosenFile = false;
     SourcePosition where; ///< the #declare or #local
     /// The "//" comment lines directly above the declaration.
     std::vector<std::string> comment;
@@ -107,6 +109,8 @@ private:
 
     void Statements();
     bool IsChosen(const std::string& path) const;
+    /// Whether the text being read is that of a chosen file another one includes.
+    bool InChosenFile() const;
     const Symbol* LibrarySymbol(const std::string& name) const;
     /// Of the declarations from `first` on, those of the least included files.
     void KeepShallowest(std::size_t first);
