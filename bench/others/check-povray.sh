@@ -8,7 +8,8 @@
 # "pigment { NAME }" parses and "NAME + 0" does not (that is a colour), a material where
 # "material { NAME }" parses, and a texture where "texture { NAME }" parses but it is neither a
 # pigment, a normal nor a finish. Anything else (colours, finishes, objects, loop counters) is
-# not counted. colors.inc comes first unless the file includes it itself, as its users do.
+# not counted. colors.inc comes first unless the file includes it itself (an "#include" at the
+# start of a line), as its users do.
 # Prints "FILE: N of M render" per file; --list writes "FILE NAME KIND result" per declaration.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,7 +36,7 @@ status=0
 for file in "${files[@]}"; do
     path=$(cd "$(dirname "$file")" && pwd)/$(basename "$file")
     header='#version 3.7;'
-    grep -q '^[[:space:]]*#include[[:space:]]*"colors.inc"' "$path" ||
+    grep -q '^#include[[:space:]]*"colors.inc"' "$path" ||
         header+=$'\n#include "colors.inc"'
     header+=$'\n#include "'"$path"'"'
     name=$(basename "$path")

@@ -1,6 +1,6 @@
 // Texture gallery: my favourite textures on a row of pedestals.
 // The textures live in an array so adding one is one line; the pedestals
-// are built in a loop.  Render at 800x300.
+// are built in a loop, round and square by turns.  Render at 800x300.
 
 #version 3.7;
 global_settings { assumed_gamma 1.0 }
@@ -45,7 +45,13 @@ background { rgb 0.05 }
 #declare I = 0;
 #while (I < G_Count)
     #declare G_Exhibits[I] = union {
-        cylinder { 0, y*1.2, 0.5 texture { G_Pedestal } }
+        #if (mod(I, 2) = 0)
+            cylinder { 0, y*1.2, 0.5
+        #else
+            box { <-0.45, 0, -0.45>, <0.45, 1.2, 0.45>
+        #end
+            texture { G_Pedestal }
+        }
         sphere { y*1.8, 0.6 texture { G_Textures[I] } }
         text { ttf "timrom.ttf" G_Names[I] 0.05, 0 scale 0.25 translate <-0.4, 0.5, -0.55> texture { G_Velvet } }
     }
