@@ -47,8 +47,7 @@ for file in "${files[@]}"; do
     fi
     total=0
     rendered=0
-    for id in $(grep -oE '#declare[[:space:]]+[A-Za-z_][A-Za-z0-9_]*[[:space:]]*=' "$path" |
-        sed -E 's/#declare[[:space:]]+([A-Za-z0-9_]+).*/\1/' | awk '!seen[$0]++'); do
+    while read -r id <&3; do
         kind=
         use=
         if parses "$header" "#declare Probe_ = pigment { $id }"; then
@@ -74,7 +73,8 @@ sphere { 0, 1 $use }"
             status=1
         fi
         [[ -n $list ]] && echo "$name $id $kind $result" >>"$list"
-    done
+    done 3< <(grep -oE '#declare[[:space:]]+[A-Za-z_][A-Za-z0-9_]*[[:space:]]*=' "$path" |
+        sed -E 's/#declare[[:space:]]+([A-Za-z0-9_]+).*/\1/' | awk '!seen[$0]++')
     echo "$name: $rendered of $total render"
 done
 exit $status
