@@ -1544,19 +1544,25 @@ void SceneParser::SkipUnevaluated(const PovToken& directive, const std::string& 
 
 void SceneParser::KeepBlocksOfFirstBranch(const std::vector<PovToken>& passed) {
     // Branches may open blocks that the text after the #end closes ("#if (rand(S) > 0.5)
-    // box { #else cylinder { #end ... }"): the blocks stand as the first branch leaves them.
-    int directives = 0;
+    // box { #else cylinder { #end ... }"): the blocks stand as the first branch of each #if
+    // leaves them.
+    std::vector<bool> laterBranch; // for each #if and the like open inside: past its first
     for (const PovToken& token : passed) {
+        const bool counted =
+            std::find(laterBranch.begin(), laterBranch.end(), true) == laterBranch.end();
         if (token.kind == PovToken::Directive) {
-            if (OpensRegion(token.text))
-                ++directives;
-            else if (token.text == "end")
-                --directives;
-            else if (directives == 0 && (token.text == "else" || token.text == "elseif"))
-                return;
-        } else if (token.IsSymbol("{")) {
-            Consumed(token);
-        } else if (token.IsSymbol("}") && !m_openBraces.empty()) {
+            if (OpensRegion(token.text)) {
+                laterBranch.push_back(false);
+            } else if (token.text == "end") {
+                if (!laterBranch.empty())
+                    laterBranch.pop_back();
+            } else if (token.text == "else" || token.text == "elseif") {
+                if (laterBranch.empty())
+                    return;
+                laterBranch.back() = true;
+            }
+        } else if (counted &&
+                   (token.IsSymbol("{") || (token.IsSymbol("}") && !m_openBraces.empty()))) {
             Consumed(token);
         }
     }
