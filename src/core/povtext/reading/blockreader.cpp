@@ -109,6 +109,8 @@ void BlockReader::SkipTo(const char* closer, const PovToken& from) {
             next.kind == PovToken::FileEnd)
             m_expressions.Refuse(from.at, std::string("expected '") + closer + "' after " +
                                               from.text + " but found " + Described(next));
+        if (m_expressions.DrawPassedRandom())
+            continue;
         const PovToken token = m_feed.Take();
         if (token.IsSymbol("{") || token.IsSymbol("[") || token.IsSymbol("("))
             ++depth;
@@ -123,6 +125,8 @@ void BlockReader::SkipBlock(const PovToken& keyword) {
     Open(keyword);
     int depth = 1;
     while (depth > 0) {
+        if (m_expressions.DrawPassedRandom())
+            continue;
         const PovToken token = m_feed.Take();
         if (token.IsSymbol("{"))
             ++depth;

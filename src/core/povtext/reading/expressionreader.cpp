@@ -640,6 +640,13 @@ std::vector<ExpressionValue> ExpressionReader::Arguments(const PovToken& name) {
     return arguments;
 }
 
+bool ExpressionReader::DrawPassedRandom() {
+    if (!m_feed.Peek().IsWord("rand"))
+        return false;
+    CallFunction(m_feed.Take());
+    return true;
+}
+
 ExpressionValue ExpressionReader::CallFunction(const PovToken& name) {
     const std::string& f = name.text;
     const SourcePosition at = name.at;

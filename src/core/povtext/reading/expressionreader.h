@@ -46,6 +46,10 @@ public:
     /// Takes the symbol `text` or refuses the declaration, naming what stood there instead.
     void Expect(const char* text);
 
+    /// Draws the number of a rand() call that stands next in text passed over, as POV-Ray
+    /// would draw it there; false when none stands next.
+    bool DrawPassedRandom();
+
 private:
     ExpressionValue Conditional();
     ExpressionValue Or();
