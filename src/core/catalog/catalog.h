@@ -75,10 +75,10 @@ public:
     /// Reads a catalog file. On success the textures are replaced, nothing is selected and the
     /// catalog is not modified; on failure the catalog is left exactly as it was. Bytes after the
     /// end of the catalog are not read; `unread`, when given, receives their number.
-    std::optional<ArchiveError> Load(std::span<const std::uint8_t> file,
+    std::optional<ArchiveFault> Load(std::span<const std::uint8_t> file,
                                      std::size_t* unread = nullptr);
     /// The same, reading the file's bytes from `source` a block at a time.
-    std::optional<ArchiveError> Load(ArchiveSource& source, std::size_t* unread = nullptr);
+    std::optional<ArchiveFault> Load(ArchiveSource& source, std::size_t* unread = nullptr);
 
 private:
     using TextureList = std::vector<std::unique_ptr<Texture>>;

@@ -3,7 +3,7 @@
 #include "core/archive/archive.h"
 #include "core/model/sourcetext.h"
 
-IMPLEMENT_SERIAL(Pigment, 1)
+IMPLEMENT_SERIAL(Pigment, 1, 1)
 
 namespace {
 
@@ -54,7 +54,7 @@ std::string Pigment::GetSource() const {
     return text;
 }
 
-void Pigment::Serialize(Archive& ar) {
+void Pigment::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.Byte(pattern);
     ar.Byte(gradientX);
     ar.Byte(gradientY);

@@ -8,8 +8,9 @@
 
 class Catalog;
 
-/// Why a catalog was refused, in words for the user ("the file ends in the middle of a value").
-QString ArchiveErrorReason(ArchiveError error);
+/// Why a catalog was refused, in words for the user ("the file ends in the middle of a value");
+/// a refused schema is named with its class.
+QString ArchiveErrorReason(const ArchiveFault& fault);
 
 /// Opens a catalog file into `catalog`. On failure the catalog is untouched and the result
 /// holds the message to show: "Unexpected file format." for a file that is not a catalog (with
