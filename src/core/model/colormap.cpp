@@ -1,7 +1,7 @@
 #include "core/model/colormap.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <algorithm>
 #include <cmath>

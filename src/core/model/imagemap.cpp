@@ -1,7 +1,7 @@
 #include "core/model/imagemap.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <cctype>
 

@@ -1,7 +1,7 @@
 #include "core/model/iorpreset.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 IMPLEMENT_SERIAL(IorPreset, 1, 1)
 

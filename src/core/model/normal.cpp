@@ -1,7 +1,7 @@
 #include "core/model/normal.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 IMPLEMENT_SERIAL(Normal, 1, 1)
 

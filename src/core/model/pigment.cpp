@@ -1,7 +1,7 @@
 #include "core/model/pigment.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 IMPLEMENT_SERIAL(Pigment, 1, 1)
 

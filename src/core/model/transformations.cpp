@@ -1,7 +1,7 @@
 #include "core/model/transformations.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 IMPLEMENT_SERIAL(Transformations, 1, 1)
 

@@ -1,0 +1,4 @@
+#pragma once
+
+// The old name of numberformat.h, kept while the source reader still includes it.
+#include "core/model/numberformat.h"
