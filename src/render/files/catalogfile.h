@@ -19,6 +19,6 @@ QString ArchiveErrorReason(const ArchiveFault& fault);
 /// given, receives the number of bytes after the end of the catalog. On success the result's
 /// stamp records the file as it was read.
 FileResult OpenCatalogFile(const QString& path, Catalog& catalog, std::size_t* unread = nullptr);
-/// Saves the catalog atomically and clears its modified flag; on failure the file on disk is
-/// untouched, the catalog stays modified and the result holds the message to show.
+/// Saves the catalog atomically; on failure the file on disk is untouched and the result holds
+/// the message to show.
 FileResult SaveCatalogFile(const QString& path, Catalog& catalog, const WriteOptions& options = {});
