@@ -196,7 +196,8 @@ TEST(ColorFile, ADamagedFileIsToldAndKeptBesideBeforeItIsReplaced) {
     PutFile(path, otherVersion);
     EXPECT_TRUE(LoadColorFile(dir.path(), notice).empty());
     ASSERT_TRUE(notice);
-    EXPECT_TRUE(notice->text.contains("in a version this program does not know"))
+    EXPECT_TRUE(notice->text.contains("it holds a CNamedColor in a version this program does not "
+                                      "know: schema 2, where it reads schema 1"))
         << notice->text.toStdString();
 
     // Saving keeps each damaged file beside, under a name of its own, before replacing it.

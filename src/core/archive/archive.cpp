@@ -25,7 +25,7 @@ const char* Describe(ArchiveError kind) {
     case ArchiveError::BadClass:
         return "archive names an unknown class";
     case ArchiveError::BadSchema:
-        return "archive class has an unexpected schema";
+        return "archive class is stored in a schema this program does not read";
     case ArchiveError::UnexpectedObject:
         return "archive holds an unexpected object";
     case ArchiveError::BadValue:
@@ -36,10 +36,23 @@ const char* Describe(ArchiveError kind) {
     return "archive error";
 }
 
+std::string SchemasRead(const StoredClass& runtimeClass) {
+    if (runtimeClass.oldestSchema == runtimeClass.schema)
+        return "schema " + std::to_string(runtimeClass.schema);
+    return "schemas " + std::to_string(runtimeClass.oldestSchema) + " to " +
+           std::to_string(runtimeClass.schema);
+}
+
 } // namespace
 
 ArchiveException::ArchiveException(ArchiveError kind)
-    : std::runtime_error(Describe(kind)), m_kind(kind) {}
+    : std::runtime_error(Describe(kind)), m_fault{kind, {}, 0} {}
+
+ArchiveException::ArchiveException(const StoredClass& readable, std::uint16_t schema)
+    : std::runtime_error("archive class " + std::string(readable.name) + " is stored in schema " +
+                         std::to_string(schema) + ", and this program reads " +
+                         SchemasRead(readable)),
+      m_fault{ArchiveError::BadSchema, std::string(readable.name), schema} {}
 
 Archive::Archive(std::size_t expectedSize) : m_storing(true) {
     m_out.reserve(expectedSize);
@@ -169,7 +182,7 @@ void Archive::WriteObject(const Storable* object) {
     }
     m_storedObjects.emplace(object, m_nextIndex++);
     // Serialize is non-const because the same function reads; storing never changes the object.
-    const_cast<Storable*>(object)->Serialize(*this);
+    const_cast<Storable*>(object)->Serialize(*this, runtimeClass.schema);
 }
 
 // ---- loading -------------------------------------------------------------------------------
@@ -319,8 +332,9 @@ LoadedObject Archive::ReadObject() {
         return {};
 
     const StoredClass* runtimeClass = nullptr;
+    std::uint16_t schema = 0;
     if (tag == kNewClassTag && !classReference) {
-        const std::uint16_t schema = ReadWord();
+        schema = ReadWord();
         const std::uint16_t nameLength = ReadWord();
         if (nameLength >= kMaxClassNameLength)
             throw ArchiveException(ArchiveError::BadClass);
@@ -331,14 +345,15 @@ LoadedObject Archive::ReadObject() {
             m_registry->Find(std::string_view(reinterpret_cast<const char*>(name), nameLength));
         if (!runtimeClass)
             throw ArchiveException(ArchiveError::BadClass);
-        if (runtimeClass->schema != schema)
-            throw ArchiveException(ArchiveError::BadSchema);
-        m_loaded.push_back({runtimeClass, nullptr});
+        if (!runtimeClass->Reads(schema))
+            throw ArchiveException(*runtimeClass, schema);
+        m_loaded.push_back({runtimeClass, schema, nullptr});
         ++m_nextIndex;
     } else if (classReference) {
         if (tag >= m_loaded.size() || !m_loaded[tag].runtimeClass)
             throw ArchiveException(ArchiveError::BadIndex);
         runtimeClass = m_loaded[tag].runtimeClass;
+        schema = m_loaded[tag].schema;
     } else {
         if (tag >= m_loaded.size() || !m_loaded[tag].object)
             throw ArchiveException(ArchiveError::BadIndex);
@@ -346,9 +361,9 @@ LoadedObject Archive::ReadObject() {
     }
 
     std::unique_ptr<Storable> object = runtimeClass->create();
-    m_loaded.push_back({nullptr, object.get()});
+    m_loaded.push_back({nullptr, 0, object.get()});
     ++m_nextIndex;
-    object->Serialize(*this);
+    object->Serialize(*this, schema);
     return {std::move(object), nullptr};
 }
 

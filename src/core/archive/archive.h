@@ -18,20 +18,34 @@ enum class ArchiveError {
     EndOfData,        ///< the data ended before a value was complete
     BadIndex,         ///< a reference names an index that has not been read yet
     BadClass,         ///< a class record names no registered class, or a bad name
-    BadSchema,        ///< the stored schema differs from the registered class's schema
+    BadSchema,        ///< the stored schema is not one the registered class reads
     UnexpectedObject, ///< a valid object where the file's layout allows none (null, shared, wrong
                       ///< kind)
     BadValue,         ///< a stored value lies outside what the data can hold
     TooLarge,         ///< a value cannot be represented in the stored form (storing only)
 };
 
+/// A failed read: why, and for a class record refused for its schema, the class and schema.
+struct ArchiveFault {
+    ArchiveError kind;
+    std::string className;    ///< BadSchema: the class the record names
+    std::uint16_t schema = 0; ///< BadSchema: the schema the record gives it
+
+    bool operator==(const ArchiveFault&) const = default;
+    /// A fault stands for its kind wherever only the kind matters.
+    operator ArchiveError() const { return kind; }
+};
+
 class ArchiveException : public std::runtime_error {
 public:
     explicit ArchiveException(ArchiveError kind);
-    ArchiveError Kind() const { return m_kind; }
+    /// BadSchema: an object of `readable` is stored in `schema`, which that class does not read.
+    ArchiveException(const StoredClass& readable, std::uint16_t schema);
+    ArchiveError Kind() const { return m_fault.kind; }
+    const ArchiveFault& Fault() const { return m_fault; }
 
 private:
-    ArchiveError m_kind;
+    ArchiveFault m_fault;
 };
 
 /// One element read through an object reference: null, a newly created object (owned by the
@@ -162,6 +176,7 @@ private:
     /// Index -> class or object read so far; index 0 is the null object.
     struct LoadedEntry {
         const StoredClass* runtimeClass = nullptr;
+        std::uint16_t schema = 0; ///< of a class: the one its record gives
         Storable* object = nullptr;
     };
     std::vector<LoadedEntry> m_loaded;

@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-IMPLEMENT_SERIAL(Bitmap, 1)
+IMPLEMENT_SERIAL(Bitmap, 1, 1)
 
 namespace {
 
@@ -269,7 +269,7 @@ bool Bitmap::Resize(std::int32_t newWidth, std::int32_t newHeight) {
 
 // ---- stored form ---------------------------------------------------------------------------
 
-void Bitmap::Serialize(Archive& ar) {
+void Bitmap::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     if (ar.IsStoring()) {
         if (m_width > kMaxStoredSide || m_height > kMaxStoredSide)
             throw ArchiveException(ArchiveError::TooLarge);

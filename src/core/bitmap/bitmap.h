@@ -88,7 +88,7 @@ public:
 
     /// Stored form: word width, word height, then the rows as held but bottom row first. A
     /// stored size with one side 0 is read as an empty bitmap.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     /// Reads a 24-bit uncompressed BMP file from memory; on failure the bitmap is unchanged.
     /// Refused as damaged: no "BM" mark, a width or height of 0, a pixel offset past the end of

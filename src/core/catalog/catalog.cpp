@@ -225,25 +225,25 @@ std::vector<std::uint8_t> Catalog::SaveTextures(std::span<const int> indices) co
 
 namespace {
 
-std::optional<ArchiveError> LoadFrom(Archive& ar, Catalog& catalog, std::size_t* unread) {
+std::optional<ArchiveFault> LoadFrom(Archive& ar, Catalog& catalog, std::size_t* unread) {
     try {
         catalog.Serialize(ar);
         if (unread)
             *unread = ar.Remaining();
         return std::nullopt;
     } catch (const ArchiveException& error) {
-        return error.Kind();
+        return error.Fault();
     }
 }
 
 } // namespace
 
-std::optional<ArchiveError> Catalog::Load(std::span<const std::uint8_t> file, std::size_t* unread) {
+std::optional<ArchiveFault> Catalog::Load(std::span<const std::uint8_t> file, std::size_t* unread) {
     Archive ar(file, StoredClasses());
     return LoadFrom(ar, *this, unread);
 }
 
-std::optional<ArchiveError> Catalog::Load(ArchiveSource& source, std::size_t* unread) {
+std::optional<ArchiveFault> Catalog::Load(ArchiveSource& source, std::size_t* unread) {
     Archive ar(source, StoredClasses());
     return LoadFrom(ar, *this, unread);
 }

@@ -9,8 +9,9 @@
 #include <span>
 #include <vector>
 
-/// A catalog: the ordered textures of a .vlv file, the selection the catalog window shows,
-/// the thumbnail size and the modified flag. The catalog owns its textures.
+/// A catalog: the ordered textures of a .vlv file, the selection the catalog window shows and
+/// the thumbnail size. The catalog owns its textures; whether it has unsaved changes is its
+/// document's to know.
 class Catalog {
 public:
     static constexpr int kThumbnailWidth = 120;
@@ -23,9 +24,9 @@ public:
         return *m_textures.at(static_cast<std::size_t>(index));
     }
 
-    /// Appends a copy of `texture`; the caller keeps its own object. Marks the catalog modified.
+    /// Appends a copy of `texture`; the caller keeps its own object.
     void AddTexture(const Texture& texture);
-    /// Appends `texture` itself. Marks the catalog modified.
+    /// Appends `texture` itself.
     void AddTexture(std::unique_ptr<Texture> texture);
     /// Destroys the texture at `index` when it exists; later textures move down by one, their
     /// selection with them.
@@ -33,12 +34,10 @@ public:
     /// Removes every selected texture and clears the selection; returns how many went.
     int RemoveSelectedTextures();
     /// Puts `texture` in the place of the one at `index` and hands back the one that was there.
-    /// Marks the catalog modified.
     std::unique_ptr<Texture> ReplaceTexture(int index, std::unique_ptr<Texture> texture);
     /// Takes the textures at `indices` (strictly ascending, each in the list) out of the catalog
     /// and hands them over in that order; the textures that stay keep their order and their
-    /// selection. Empty, with nothing changed, when the indices are not valid. Marks the catalog
-    /// modified when anything was taken.
+    /// selection. Empty, with nothing changed, when the indices are not valid.
     std::vector<std::unique_ptr<Texture>> TakeTextures(std::span<const int> indices);
     /// Puts `textures` into the catalog so that texture k stands at `positions[k]` afterwards
     /// (strictly ascending, counted in the grown list); the textures already there keep their
@@ -72,13 +71,13 @@ public:
     void Save(ArchiveSink& sink) const;
     /// The file bytes of a catalog holding only the textures at `indices`, in that order.
     std::vector<std::uint8_t> SaveTextures(std::span<const int> indices) const;
-    /// Reads a catalog file. On success the textures are replaced, nothing is selected and the
-    /// catalog is not modified; on failure the catalog is left exactly as it was. Bytes after the
+    /// Reads a catalog file. On success the textures are replaced and nothing is selected; on
+    /// failure the catalog is left exactly as it was. Bytes after the
     /// end of the catalog are not read; `unread`, when given, receives their number.
-    std::optional<ArchiveError> Load(std::span<const std::uint8_t> file,
+    std::optional<ArchiveFault> Load(std::span<const std::uint8_t> file,
                                      std::size_t* unread = nullptr);
     /// The same, reading the file's bytes from `source` a block at a time.
-    std::optional<ArchiveError> Load(ArchiveSource& source, std::size_t* unread = nullptr);
+    std::optional<ArchiveFault> Load(ArchiveSource& source, std::size_t* unread = nullptr);
 
 private:
     using TextureList = std::vector<std::unique_ptr<Texture>>;

@@ -2,9 +2,9 @@
 
 #include "core/archive/archive.h"
 
-IMPLEMENT_SERIAL(NamedColor, 1)
+IMPLEMENT_SERIAL(NamedColor, 1, 1)
 
-void NamedColor::Serialize(Archive& ar) {
+void NamedColor::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(m_name);
     ar.Byte(m_color.red);
     ar.Byte(m_color.green);

@@ -18,7 +18,7 @@ public:
     void SetColor(ColorRGBF color) { m_color = color; }
 
     /// Stored form: the name, then red, green, blue and filter as one byte each.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
 private:
     std::string m_name = "Untitled";

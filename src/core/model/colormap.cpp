@@ -1,12 +1,12 @@
 #include "core/model/colormap.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <algorithm>
 #include <cmath>
 
-IMPLEMENT_SERIAL(ColorMap, 1)
+IMPLEMENT_SERIAL(ColorMap, 1, 1)
 
 ColorMap::ColorMap() {
     positions[0] = 0.0f;
@@ -53,7 +53,7 @@ ColorRGBF ColorMap::ColorAt(float position) const {
     return colors[used - 1];
 }
 
-void ColorMap::Serialize(Archive& ar) {
+void ColorMap::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     std::uint8_t storedCount = static_cast<std::uint8_t>(count);
     ar.Byte(storedCount);
     if (ar.IsLoading()) {

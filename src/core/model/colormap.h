@@ -24,7 +24,7 @@ public:
     /// before the first entry the first colour, past the last the last.
     ColorRGBF ColorAt(float position) const;
     /// Stored form: byte count, then position and colour of each entry in use.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     int count = 2;
     std::array<float, kMaxEntries> positions{};

@@ -1,9 +1,9 @@
 #include "core/model/finish.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
-IMPLEMENT_SERIAL(Finish, 1)
+IMPLEMENT_SERIAL(Finish, 1, 1)
 
 std::string Finish::GetSource() const {
     std::string body;
@@ -44,7 +44,7 @@ std::string Finish::GetSource() const {
     return "  finish {\r\n" + body + "  }\r\n";
 }
 
-void Finish::Serialize(Archive& ar) {
+void Finish::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.WordInt(ambient);
     ar.WordInt(diffuse);
     ar.Float(brilliance);

@@ -14,7 +14,7 @@ public:
     /// Stored form (28 bytes): word ambient, word diffuse, float brilliance, byte metallic,
     /// float crand, word reflection, byte refraction, float ior, word phong, word phong size,
     /// word specular, word roughness.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     /// The largest value a word field (ambient, diffuse, reflection, phong, phong size,
     /// specular, roughness) keeps through a save; none is below 0.

@@ -1,11 +1,11 @@
 #include "core/model/imagemap.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <cctype>
 
-IMPLEMENT_SERIAL(ImageMap, 1)
+IMPLEMENT_SERIAL(ImageMap, 1, 1)
 
 namespace {
 
@@ -83,7 +83,7 @@ bool IsWritableImageFileName(std::string_view fileName) {
     return fileName.empty() || fileName.back() != '\\';
 }
 
-void ImageMap::Serialize(Archive& ar) {
+void ImageMap::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(fileName);
     ar.Byte(fileType);
     ar.Byte(once);

@@ -27,7 +27,7 @@ public:
     std::string GetSource(bool withBumpSize) const;
     /// Stored form: string file name, byte file type, byte once, byte map type, byte
     /// interpolate, float bump size.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     std::uint8_t fileType = kGif; ///< kTarga, kPng, kJpeg; anything else is GIF
     std::string fileName;

@@ -1,11 +1,11 @@
 #include "core/model/iorpreset.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
-IMPLEMENT_SERIAL(IorPreset, 1)
+IMPLEMENT_SERIAL(IorPreset, 1, 1)
 
-void IorPreset::Serialize(Archive& ar) {
+void IorPreset::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(m_description);
     ar.Float(m_value);
 }

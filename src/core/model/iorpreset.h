@@ -19,7 +19,7 @@ public:
     void SetValue(float value) { m_value = value; }
 
     /// Stored form: the description, then the value as a float.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
 private:
     std::string m_description;

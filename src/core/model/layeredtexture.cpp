@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-IMPLEMENT_SERIAL(LayeredTexture, 1)
+IMPLEMENT_SERIAL(LayeredTexture, 1, 1)
 
 LayeredTexture::LayeredTexture(const LayeredTexture& other) : Texture(other), m_mode(other.m_mode) {
     m_layers.reserve(other.m_layers.size());
@@ -73,7 +73,7 @@ std::string LayeredTexture::GetSource(SourceFlags flags) const {
     return text;
 }
 
-void LayeredTexture::Serialize(Archive& ar) {
+void LayeredTexture::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(m_name);
     ar.String(m_description);
     ar.DWordInt(m_mode);

@@ -30,7 +30,7 @@ public:
     std::string GetRefusal() const override;
     /// Stored form: name, description, dword mode, thumbnail, preview shape, dword layer count,
     /// then each layer in the simple texture's stored form without a tag.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     /// Appends a copy of `layer`. False, with the list unchanged, when memory runs out.
     bool AddLayer(const SimpleTexture& layer);

@@ -1,9 +1,9 @@
 #include "core/model/normal.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
-IMPLEMENT_SERIAL(Normal, 1)
+IMPLEMENT_SERIAL(Normal, 1, 1)
 
 namespace {
 const char* const kKindNames[] = {"bumps", "dents", "ripples", "waves", "wrinkles"};
@@ -24,7 +24,7 @@ std::string Normal::GetSource() const {
     return text;
 }
 
-void Normal::Serialize(Archive& ar) {
+void Normal::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.Byte(amount);
     ar.Byte(kind);
     for (std::uint8_t& flag : reserved)

@@ -24,7 +24,7 @@ public:
 
     /// The "normal { ... }" block, two blanks deep, or nothing for kind None.
     std::string GetSource() const;
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     std::uint8_t amount = 0; ///< hundredths
     std::uint8_t kind = None;

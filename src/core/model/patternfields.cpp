@@ -1,7 +1,7 @@
 #include "core/model/patternfields.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 void PatternFields::SerializeFields(Archive& ar) {
     ar.Byte(color.red);

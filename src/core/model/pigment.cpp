@@ -1,9 +1,9 @@
 #include "core/model/pigment.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
-IMPLEMENT_SERIAL(Pigment, 1)
+IMPLEMENT_SERIAL(Pigment, 1, 1)
 
 namespace {
 
@@ -54,7 +54,7 @@ std::string Pigment::GetSource() const {
     return text;
 }
 
-void Pigment::Serialize(Archive& ar) {
+void Pigment::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.Byte(pattern);
     ar.Byte(gradientX);
     ar.Byte(gradientY);

@@ -27,7 +27,7 @@ public:
 
     /// The "pigment { ... }" block, two blanks deep.
     std::string GetSource() const;
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     std::uint8_t pattern = SolidColor;
     std::uint8_t gradientX = 1; ///< flag

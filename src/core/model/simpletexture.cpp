@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-IMPLEMENT_SERIAL(SimpleTexture, 1)
+IMPLEMENT_SERIAL(SimpleTexture, 1, 1)
 
 std::unique_ptr<Texture> SimpleTexture::Clone() const {
     return std::make_unique<SimpleTexture>(*this);
@@ -48,7 +48,7 @@ std::string SimpleTexture::GetSource(SourceFlags flags) const {
     return text;
 }
 
-void SimpleTexture::Serialize(Archive& ar) {
+void SimpleTexture::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(m_name);
     ar.String(m_description);
     m_thumbnail.Serialize(ar);

@@ -22,7 +22,7 @@ public:
     std::string GetSource(SourceFlags flags) const override;
     /// Stored form: name, description, thumbnail, preview shape, pigment, finish, normal,
     /// transformations.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     Pigment pigment;
     Finish finish;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-IMPLEMENT_SERIAL(SourceTexture, 1)
+IMPLEMENT_SERIAL(SourceTexture, 1, 1)
 
 std::string_view SourceKindName(SourceTexture::Kind kind) {
     switch (kind) {
@@ -122,7 +122,7 @@ std::string SourceTexture::GetRenderSource() const {
            m_text + " }";
 }
 
-void SourceTexture::Serialize(Archive& ar) {
+void SourceTexture::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(m_name);
     ar.String(m_description);
     std::uint8_t kind = m_kind;

@@ -31,7 +31,7 @@ public:
     bool RendersAsMaterial() const override { return m_kind == MaterialKind; }
     std::string GetRefusal() const override { return m_refusal; }
     /// Stored form: name, description, byte kind, thumbnail, preview shape, text.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     Kind GetKind() const { return m_kind; }
     void SetKind(Kind kind) { m_kind = kind; }

@@ -50,8 +50,8 @@ constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) {
 using TextureId = std::uint64_t;
 
 /// A texture of a catalog: simple (SimpleTexture), layered (LayeredTexture) or kept as POV-Ray
-/// text (SourceTexture).
-/// Both carry a name, a description, a preview-shape index and a thumbnail.
+/// text (SourceTexture). Each carries a name, a description, a preview-shape index and a
+/// thumbnail.
 class Texture : public Storable {
 public:
     /// Copies keep the id, since an edited copy stands for the texture it was made from; a new

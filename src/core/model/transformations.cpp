@@ -1,9 +1,9 @@
 #include "core/model/transformations.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
-IMPLEMENT_SERIAL(Transformations, 1)
+IMPLEMENT_SERIAL(Transformations, 1, 1)
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string Transformations::GetSource(int indent) const {
     return text;
 }
 
-void Transformations::Serialize(Archive& ar) {
+void Transformations::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     for (float& v : translate)
         ar.Float(v);
     for (float& v : scale)

@@ -13,7 +13,7 @@ public:
     /// each preceded by `indent` blanks.
     std::string GetSource(int indent) const;
     /// Stored form: translate, scale, rotate (nine floats; note the order differs from the text).
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     std::array<float, 3> translate{0.0f, 0.0f, 0.0f};
     std::array<float, 3> scale{1.0f, 1.0f, 1.0f};

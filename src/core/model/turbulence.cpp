@@ -1,9 +1,9 @@
 #include "core/model/turbulence.h"
 
 #include "core/archive/archive.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
-IMPLEMENT_SERIAL(Turbulence, 1)
+IMPLEMENT_SERIAL(Turbulence, 1, 1)
 
 std::string Turbulence::GetSource(bool agate) const {
     if (amount == 0)
@@ -19,7 +19,7 @@ std::string Turbulence::GetSource(bool agate) const {
     return text;
 }
 
-void Turbulence::Serialize(Archive& ar) {
+void Turbulence::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.Byte(amount);
     ar.Byte(octaves);
     ar.Byte(omega);

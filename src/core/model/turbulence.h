@@ -13,7 +13,7 @@ public:
     /// names its turbulence "agate_turb".
     std::string GetSource(bool agate = false) const;
     /// Stored form: byte amount, byte octaves, byte omega, float lambda.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
     std::uint8_t amount = 0; ///< hundredths
     std::uint8_t octaves = 6;

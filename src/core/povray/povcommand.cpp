@@ -1,6 +1,6 @@
 #include "core/povray/povcommand.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <algorithm>
 #include <cctype>

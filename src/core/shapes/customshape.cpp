@@ -3,7 +3,7 @@
 #include "core/archive/archive.h"
 #include "core/model/texture.h"
 
-IMPLEMENT_SERIAL(CustomShape, 1)
+IMPLEMENT_SERIAL(CustomShape, 1, 1)
 
 namespace {
 
@@ -46,7 +46,7 @@ bool CustomShape::LacksInclude() const {
     return UsesTexture() && m_source.find(kIncludeFile) == std::string::npos;
 }
 
-void CustomShape::Serialize(Archive& ar) {
-    PreviewShape::Serialize(ar);
+void CustomShape::Serialize(Archive& ar, std::uint16_t /*schema*/) {
+    PreviewShape::Serialize(ar, PreviewShape::classRecord.schema);
     ar.String(m_source);
 }

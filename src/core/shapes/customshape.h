@@ -25,7 +25,7 @@ public:
     bool LacksInclude() const override;
 
     /// Stored form: the name, the description, then the source.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
 private:
     std::string m_source;

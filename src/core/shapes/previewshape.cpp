@@ -2,7 +2,7 @@
 
 #include "core/archive/archive.h"
 
-IMPLEMENT_SERIAL(PreviewShape, 1)
+IMPLEMENT_SERIAL(PreviewShape, 1, 1)
 
 std::string PreviewShape::GetSceneSource(std::string_view /*textureName*/) const {
     return "This is not a shape!";
@@ -12,7 +12,7 @@ bool PreviewShape::LacksInclude() const {
     return false;
 }
 
-void PreviewShape::Serialize(Archive& ar) {
+void PreviewShape::Serialize(Archive& ar, std::uint16_t /*schema*/) {
     ar.String(m_name);
     ar.String(m_description);
 }

@@ -37,7 +37,7 @@ public:
     virtual bool LacksInclude() const;
 
     /// Stored form: the name, then the description.
-    void Serialize(Archive& ar) override;
+    void Serialize(Archive& ar, std::uint16_t schema) override;
 
 private:
     std::string m_name;

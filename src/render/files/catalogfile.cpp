@@ -3,6 +3,7 @@
 #include "core/archive/archive.h"
 #include "core/catalog/catalog.h"
 #include "core/catalog/documentmessages.h"
+#include "core/storedclasses.h"
 
 namespace {
 /// Catalogs are read a block at a time, so their size costs no memory; the limit only refuses
@@ -10,16 +11,29 @@ namespace {
 constexpr qint64 kCatalogReadLimit = qint64{16} << 30;
 } // namespace
 
-QString ArchiveErrorReason(ArchiveError error) {
-    switch (error) {
+QString ArchiveErrorReason(const ArchiveFault& fault) {
+    switch (fault.kind) {
     case ArchiveError::EndOfData:
         return QStringLiteral("the file ends in the middle of a value (it is cut short)");
     case ArchiveError::BadIndex:
         return QStringLiteral("it refers to an object that comes nowhere before");
     case ArchiveError::BadClass:
         return QStringLiteral("it names a kind of object this program does not know");
-    case ArchiveError::BadSchema:
-        return QStringLiteral("it holds an object in a version this program does not know");
+    case ArchiveError::BadSchema: {
+        const QString name = QString::fromStdString(fault.className);
+        const StoredClass* known = StoredClasses().Find(fault.className);
+        if (name.isEmpty() || !known)
+            return QStringLiteral("it holds an object in a version this program does not know");
+        const QString read =
+            known->oldestSchema == known->schema
+                ? QStringLiteral("schema %1").arg(known->schema)
+                : QStringLiteral("schemas %1 to %2").arg(known->oldestSchema).arg(known->schema);
+        return QStringLiteral("it holds a %1 in a version this program does not know: schema %2, "
+                              "where it reads %3")
+            .arg(name)
+            .arg(fault.schema)
+            .arg(read);
+    }
     case ArchiveError::UnexpectedObject:
         return QStringLiteral("it holds something other than a texture in the list");
     case ArchiveError::BadValue:

@@ -8,8 +8,9 @@
 
 class Catalog;
 
-/// Why a catalog was refused, in words for the user ("the file ends in the middle of a value").
-QString ArchiveErrorReason(ArchiveError error);
+/// Why a catalog was refused, in words for the user ("the file ends in the middle of a value");
+/// a refused schema is named with its class.
+QString ArchiveErrorReason(const ArchiveFault& fault);
 
 /// Opens a catalog file into `catalog`. On failure the catalog is untouched and the result
 /// holds the message to show: "Unexpected file format." for a file that is not a catalog (with
@@ -18,6 +19,6 @@ QString ArchiveErrorReason(ArchiveError error);
 /// given, receives the number of bytes after the end of the catalog. On success the result's
 /// stamp records the file as it was read.
 FileResult OpenCatalogFile(const QString& path, Catalog& catalog, std::size_t* unread = nullptr);
-/// Saves the catalog atomically and clears its modified flag; on failure the file on disk is
-/// untouched, the catalog stays modified and the result holds the message to show.
+/// Saves the catalog atomically; on failure the file on disk is untouched and the result holds
+/// the message to show.
 FileResult SaveCatalogFile(const QString& path, Catalog& catalog, const WriteOptions& options = {});

@@ -26,14 +26,14 @@ QByteArray ToByteArray(const std::vector<std::uint8_t>& bytes) {
 /// Reads one object array of T from `bytes` into `into`; the fault when the data is damaged
 /// (what was read before the damage stays in `into`).
 template <class T>
-std::optional<ArchiveError> ReadList(const QByteArray& bytes,
+std::optional<ArchiveFault> ReadList(const QByteArray& bytes,
                                      std::vector<std::unique_ptr<T>>& into) {
     try {
         Archive ar(Bytes(bytes), StoredClasses());
         ReadObjectArray(ar, into);
         return std::nullopt;
     } catch (const ArchiveException& fault) {
-        return fault.Kind();
+        return fault.Fault();
     }
 }
 
@@ -77,7 +77,7 @@ template <class T> QByteArray StoredList(const std::vector<std::unique_ptr<T>>& 
 }
 
 /// "the file ends in the middle of a value (it is cut short)", or the reader's own message.
-QString ReadProblem(const FileResult& read, const std::optional<ArchiveError>& fault) {
+QString ReadProblem(const FileResult& read, const std::optional<ArchiveFault>& fault) {
     return fault ? ArchiveErrorReason(*fault) : read.message;
 }
 
@@ -118,7 +118,7 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
     FileResult read;
     const auto bytes = ReadWholeFile(path, &read);
     ShapeList shapes;
-    std::optional<ArchiveError> fault;
+    std::optional<ArchiveFault> fault;
     if (bytes && !(fault = ReadList(*bytes, shapes)))
         return shapes;
     // A damaged or unreadable file is the user's to repair or delete; it is left as it is.

@@ -44,7 +44,6 @@ public:
     bool IsPending() const { return m_state == State::Waiting || m_state == State::Running; }
     /// Asked to stop, and POV-Ray not yet ended.
     bool IsStopping() const { return m_stopping && !IsFinished(); }
-    Priority GetPriority() const { return m_priority; }
     /// Before it starts.
     void SetPriority(Priority priority) { m_priority = priority; }
     /// Percent done, 0-100, while it runs.

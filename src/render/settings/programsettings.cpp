@@ -1,6 +1,6 @@
 #include "render/settings/programsettings.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <QDir>
 #include <QFile>

@@ -75,7 +75,6 @@ public:
     void ShowProgress(QueuedRender& render) override;
     void ShowStatus(const QString& text) override;
     TextureCopyList& CopyList() override { return m_copyList; }
-    DocumentTemplate& CatalogTemplate() { return *m_catalogTemplate; }
     DocumentTemplate& TextureMapTemplate() { return *m_textureMapTemplate; }
     /// Creates a new, empty document of `kind` in a window of its own; null when it fails.
     Document* NewDocument(DocumentTemplate& kind);

@@ -22,7 +22,6 @@ public:
     void Show(QueuedRender& render);
 
     QString Text() const;
-    QToolButton* StopButton() const { return m_stop; }
 
 private:
     void Refresh();

@@ -12,12 +12,13 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProgressDialog>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent>
 #include <numeric>
 #include <set>
 
@@ -64,20 +65,20 @@ QString CommonFolder(const QStringList& files) {
 
 } // namespace
 
-/// An import whose source is being read on its own thread.
+/// An import whose source is being read off the window's thread.
 struct SourceImporter::Running {
     Job job;
+    /// Written by the reader as it goes, read by the poll.
     std::shared_ptr<ImportProgress> progress = std::make_shared<ImportProgress>();
-    std::shared_ptr<ImportResult> result = std::make_shared<ImportResult>();
-    std::unique_ptr<QThread> thread;
+    QFutureWatcher<ImportResult> read;
     QTimer poll;
     QPointer<QProgressDialog> dialog;
     int ticks = 0;
 
     ~Running() {
-        if (thread && thread->isRunning()) {
+        if (read.isRunning()) {
             progress->cancel = true;
-            thread->wait();
+            read.waitForFinished();
         }
         delete dialog;
     }
@@ -87,6 +88,9 @@ SourceImporter::SourceImporter(CatalogDocument& document, AppServices& app, QWid
                                ThumbnailRenderer renderThumbnail)
     : QObject(&window), m_document(document), m_app(app), m_window(window),
       m_renderThumbnail(std::move(renderThumbnail)) {
+    // One import reads at a time, and the window comes first.
+    m_readers.setMaxThreadCount(1);
+    m_readers.setThreadPriority(QThread::LowPriority);
     if (QClipboard* clipboard = Clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, [this] {
             m_clipboardHoldsSource.reset();
@@ -215,19 +219,18 @@ void SourceImporter::StartNext() {
     if (source.files.isEmpty())
         inputs.push_back({source.textName.toStdString(), source.text.toStdString()});
 
-    running.thread.reset(
-        QThread::create([inputs = std::move(inputs), options, progress = running.progress,
-                         result = running.result]() mutable {
+    // Queued: the import ends by destroying the watcher.
+    connect(&running.read, &QFutureWatcher<ImportResult>::finished, this,
+            &SourceImporter::OnReadDone, Qt::QueuedConnection);
+    running.read.setFuture(QtConcurrent::run(
+        &m_readers, [inputs = std::move(inputs), options, progress = running.progress]() mutable {
             options.progress = progress.get();
             DiskSourceFiles files;
-            *result = ImportSource(inputs, options, files);
+            return ImportSource(inputs, options, files);
         }));
-    connect(running.thread.get(), &QThread::finished, this, &SourceImporter::OnReadDone,
-            Qt::QueuedConnection);
     running.poll.setInterval(kProgressPollMs);
     connect(&running.poll, &QTimer::timeout, this, &SourceImporter::ShowProgress);
     running.poll.start();
-    running.thread->start(QThread::LowPriority);
 }
 
 void SourceImporter::ShowProgress() {
@@ -255,11 +258,10 @@ void SourceImporter::OnReadDone() {
     if (!m_running)
         return;
     std::unique_ptr<Running> done = std::move(m_running);
-    done->thread->wait();
     done->poll.stop();
     if (done->dialog)
         done->dialog->hide();
-    ImportResult& result = *done->result;
+    ImportResult result = done->read.future().takeResult();
     if (result.cancelled) {
         // The user stopped it: nothing to tell.
     } else if (result.failure) {

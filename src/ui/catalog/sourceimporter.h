@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QThreadPool>
 #include <deque>
 #include <functional>
 #include <map>
@@ -131,5 +132,6 @@ private:
     std::optional<bool> m_clipboardHoldsSource; ///< worked out once per change of the clipboard
 
     std::deque<Job> m_waiting;
+    QThreadPool m_readers;
     std::unique_ptr<Running> m_running;
 };

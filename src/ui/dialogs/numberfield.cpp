@@ -1,6 +1,6 @@
 #include "ui/dialogs/numberfield.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 #include "ui/dialogs/focuswatch.h"
 #include "ui/dialogs/validation.h"
 

@@ -1,7 +1,7 @@
 #include "ui/dialogs/preferencesdialog.h"
 
+#include "core/model/numberformat.h"
 #include "core/model/simpletexture.h"
-#include "core/model/sourcetext.h"
 #include "core/shapes/shapelist.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/povrayrunner.h"

@@ -1,6 +1,6 @@
 #include "ui/dialogs/validation.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 #include "ui/framework/prompts.h"
 
 #include <QLabel>

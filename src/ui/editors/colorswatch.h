@@ -11,7 +11,6 @@ public:
     void SetColor(const QColor& color);
     void Clear();
     QColor Color() const { return m_color; }
-    bool HasColor() const { return m_color.isValid(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

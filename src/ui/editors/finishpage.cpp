@@ -1,8 +1,8 @@
 #include "ui/editors/finishpage.h"
 
 #include "core/model/iorpreset.h"
+#include "core/model/numberformat.h"
 #include "core/model/simpletexture.h"
-#include "core/model/sourcetext.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
 #include "ui/editors/generalpage.h"

@@ -42,7 +42,6 @@ public:
         NumberField* field = nullptr;
     };
 
-    int PageType() const { return m_type; }
     QRadioButton* TypeButton(int type) const {
         return m_typeButtons[static_cast<std::size_t>(type)];
     }

@@ -29,7 +29,6 @@ public:
         m_textureSource = declaration;
         m_textureName = textureName;
     }
-    void SetTextureName(const std::string& textureName) { m_textureName = textureName; }
 
     /// What the dialog holds, read from the controls on OK and by Render.
     const std::string& Source() const { return m_source; }

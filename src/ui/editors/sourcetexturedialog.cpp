@@ -18,7 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QThread>
+#include <QtConcurrent>
 #include <algorithm>
 
 namespace {
@@ -80,7 +80,7 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     m_text->setTabChangesFocus(true);
     m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 64,
                            m_text->fontMetrics().lineSpacing() * 16);
-    m_highlighter = new SourceHighlighter(m_text->document());
+    new SourceHighlighter(m_text->document()); // owned by the document
     m_opened = ShownText(m_working.GetText());
     m_text->setPlainText(m_opened);
     auto* textCaption = new QLabel(QStringLiteral("&Text:"), this);
@@ -118,12 +118,13 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     m_checkTimer.setInterval(kCheckDelayMs);
     connect(&m_checkTimer, &QTimer::timeout, this, &SourceTextureDialog::StartCheck);
     connect(m_text, &QPlainTextEdit::textChanged, this, &SourceTextureDialog::TextEdited);
+    connect(&m_check, &QFutureWatcher<TakenSource>::finished, this,
+            &SourceTextureDialog::CheckDone);
     StartCheck();
 }
 
 SourceTextureDialog::~SourceTextureDialog() {
-    if (m_thread)
-        m_thread->wait();
+    m_check.waitForFinished();
 }
 
 QLineEdit* SourceTextureDialog::NameEdit() const {
@@ -135,7 +136,7 @@ QPlainTextEdit* SourceTextureDialog::DescriptionEdit() const {
 }
 
 bool SourceTextureDialog::IsChecking() const {
-    return m_checkTimer.isActive() || m_thread || m_checkedText != m_text->toPlainText();
+    return m_checkTimer.isActive() || m_checkRunning || m_checkedText != m_text->toPlainText();
 }
 
 void SourceTextureDialog::TextEdited() {
@@ -143,25 +144,19 @@ void SourceTextureDialog::TextEdited() {
 }
 
 void SourceTextureDialog::StartCheck() {
-    if (m_thread)
+    if (m_checkRunning)
         return; // read again when the running read ends
+    m_checkRunning = true;
     m_reading = m_text->toPlainText();
-    auto result = std::make_shared<TakenSource>();
-    m_result = result;
-    m_thread.reset(QThread::create(
-        [result, text = m_reading, kind = m_working.GetKind()] { *result = Take(text, kind); }));
-    connect(m_thread.get(), &QThread::finished, this, &SourceTextureDialog::CheckDone,
-            Qt::QueuedConnection);
-    m_thread->start();
+    m_check.setFuture(QtConcurrent::run(
+        [text = m_reading, kind = m_working.GetKind()] { return Take(text, kind); }));
 }
 
 void SourceTextureDialog::CheckDone() {
-    if (!m_thread)
+    if (!m_checkRunning)
         return;
-    m_thread->wait();
-    m_thread.reset();
-    const TakenSource taken = *m_result;
-    m_result.reset();
+    m_checkRunning = false;
+    const TakenSource taken = m_check.result();
     // Only the outcome for the text as it stands counts (OK may have read it meanwhile).
     const QString current = m_text->toPlainText();
     if (m_reading == current && m_checkedText != current)

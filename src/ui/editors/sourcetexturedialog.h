@@ -4,6 +4,7 @@
 #include "core/povtext/import/sourceentry.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QTextCursor>
 #include <QTimer>
 #include <memory>
@@ -16,8 +17,6 @@ class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QThread;
-class SourceHighlighter;
 
 /// "Modify Source Texture": a source texture's name, description and POV-Ray text, with the
 /// Preview beside it. The text is read shortly after each change, off the window's thread; the
@@ -44,7 +43,6 @@ public:
     QLabel* ErrorLabel() const { return m_error; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
     PreviewWindow* Preview() const { return m_preview; }
-    SourceHighlighter* Highlighter() const { return m_highlighter; }
 
     /// True while the text typed has not been read yet (a read is due or running).
     bool IsChecking() const;
@@ -84,14 +82,13 @@ private:
     QLabel* m_error;
     QDialogButtonBox* m_buttons;
     PreviewWindow* m_preview;
-    SourceHighlighter* m_highlighter;
 
     QTimer m_checkTimer;
-    std::unique_ptr<QThread> m_thread;
-    QString m_opened;  ///< the text as the dialog showed it first
-    QString m_reading; ///< the text the running read reads
-    std::shared_ptr<TakenSource> m_result;
-    QString m_checkedText; ///< the text last read, whose outcome is shown
+    QFutureWatcher<TakenSource> m_check;
+    bool m_checkRunning = false; ///< until its outcome is taken in
+    QString m_opened;            ///< the text as the dialog showed it first
+    QString m_reading;           ///< the text the running read reads
+    QString m_checkedText;       ///< the text last read, whose outcome is shown
     std::optional<TakenSource> m_lastTaken;
     std::optional<SourceEntryError> m_lastError;
 };

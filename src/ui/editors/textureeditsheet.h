@@ -26,7 +26,6 @@ public:
     ~TextureEditSheet() override;
 
     SimpleTexture& Working() { return m_working; }
-    AppServices& Services() { return m_services; }
 
     /// Adds a page as the next tab; the sheet owns it.
     void AddPage(TexturePage* page, const QString& caption);

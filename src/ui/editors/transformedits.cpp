@@ -1,6 +1,6 @@
 #include "ui/editors/transformedits.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 #include "core/model/transformations.h"
 #include "ui/dialogs/numberfield.h"
 

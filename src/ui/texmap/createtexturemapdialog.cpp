@@ -1,6 +1,6 @@
 #include "ui/texmap/createtexturemapdialog.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 #include "render/settings/programsettings.h"
 #include "ui/dialogs/validation.h"
 

@@ -30,7 +30,6 @@ public:
     // The values as last read from the fields (all valid once the dialog is accepted).
     int MapWidth() const { return m_width; }
     int MapHeight() const { return m_height; }
-    bool KeepAspect() const { return m_keepAspect; }
     float Aspect() const { return m_aspect; }
     bool Antialiasing() const { return m_antialiasing; }
     bool OverrideFinish() const { return m_override; }

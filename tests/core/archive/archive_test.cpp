@@ -8,6 +8,7 @@ namespace storednames {
 inline constexpr std::string_view TestItem = "CTestItem";
 inline constexpr std::string_view OtherItem = "COtherItem";
 inline constexpr std::string_view LinkItem = "CLinkItem";
+inline constexpr std::string_view GrownItem = "CGrownItem";
 } // namespace storednames
 
 namespace {
@@ -16,23 +17,23 @@ namespace {
 class TestItem : public Storable {
     DECLARE_SERIAL(TestItem)
 public:
-    void Serialize(Archive& ar) override { ar.Byte(value); }
+    void Serialize(Archive& ar, std::uint16_t /*schema*/) override { ar.Byte(value); }
     std::uint8_t value = 0;
 };
-IMPLEMENT_SERIAL(TestItem, 1)
+IMPLEMENT_SERIAL(TestItem, 1, 1)
 
 class OtherItem : public Storable {
     DECLARE_SERIAL(OtherItem)
 public:
-    void Serialize(Archive& ar) override { ar.Word(value); }
+    void Serialize(Archive& ar, std::uint16_t /*schema*/) override { ar.Word(value); }
     std::uint16_t value = 0;
 };
-IMPLEMENT_SERIAL(OtherItem, 1)
+IMPLEMENT_SERIAL(OtherItem, 1, 1)
 
 class LinkItem : public Storable {
     DECLARE_SERIAL(LinkItem)
 public:
-    void Serialize(Archive& ar) override {
+    void Serialize(Archive& ar, std::uint16_t /*schema*/) override {
         if (ar.IsStoring()) {
             ar.WriteObject(first);
             ar.WriteObject(second);
@@ -48,10 +49,24 @@ public:
     const Storable* second = nullptr;
     std::unique_ptr<Storable> owned;
 };
-IMPLEMENT_SERIAL(LinkItem, 1)
+IMPLEMENT_SERIAL(LinkItem, 1, 1)
+
+// Schema 2 added a word; schema 1 files still read, with the word at its default.
+class GrownItem : public Storable {
+    DECLARE_SERIAL(GrownItem)
+public:
+    void Serialize(Archive& ar, std::uint16_t schema) override {
+        ar.Byte(value);
+        if (schema >= 2)
+            ar.Word(added);
+    }
+    std::uint8_t value = 0;
+    std::uint16_t added = 1;
+};
+IMPLEMENT_SERIAL(GrownItem, 1, 2)
 
 const ClassRegistry kRegistry{&TestItem::classRecord, &OtherItem::classRecord,
-                              &LinkItem::classRecord};
+                              &LinkItem::classRecord, &GrownItem::classRecord};
 
 std::vector<std::uint8_t> StoredString(const std::string& text) {
     Archive ar;
@@ -319,4 +334,51 @@ TEST(ArchiveObjects, PartialListsSurviveAFailure) {
     EXPECT_THROW(ReadObjectArray(ar, items), ArchiveException);
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[1]->value, 8);
+}
+
+TEST(ArchiveObjects, ClassesReadEverySchemaOfTheirRange) {
+    // Two objects of CGrownItem, the second through a class reference, which reads in the
+    // schema of its class record.
+    const struct {
+        const char* bytes;
+        std::uint16_t added[2];
+    } schemas[] = {
+        {"02 00 FF FF 01 00 0A 00 43 47 72 6F 77 6E 49 74 65 6D 07 01 80 08", {1, 1}},
+        {"02 00 FF FF 02 00 0A 00 43 47 72 6F 77 6E 49 74 65 6D 07 34 12 01 80 08 78 56",
+         {0x1234, 0x5678}},
+    };
+    for (const auto& stored : schemas) {
+        const auto bytes = HexBytes(stored.bytes);
+        Archive in(bytes, kRegistry);
+        std::vector<std::unique_ptr<GrownItem>> items;
+        ReadObjectArray(in, items);
+        ASSERT_EQ(items.size(), 2u) << stored.bytes;
+        EXPECT_EQ(in.Remaining(), 0u) << stored.bytes;
+        EXPECT_EQ(items[0]->value, 7);
+        EXPECT_EQ(items[1]->value, 8);
+        EXPECT_EQ(items[0]->added, stored.added[0]) << stored.bytes;
+        EXPECT_EQ(items[1]->added, stored.added[1]) << stored.bytes;
+    }
+
+    // Written in the newest.
+    GrownItem item;
+    Archive out;
+    out.WriteObject(&item);
+    EXPECT_EQ(out.Bytes(), HexBytes("FF FF 02 00 0A 00 43 47 72 6F 77 6E 49 74 65 6D 00 01 00"));
+
+    // Outside the range: refused, naming the class and the schema.
+    for (const std::uint16_t schema : {0, 3}) {
+        auto bytes = HexBytes("FF FF 00 00 0A 00 43 47 72 6F 77 6E 49 74 65 6D 00 01 00");
+        bytes[2] = static_cast<std::uint8_t>(schema);
+        Archive in(bytes, kRegistry);
+        try {
+            in.ReadObject();
+            ADD_FAILURE() << "schema " << schema << " read";
+        } catch (const ArchiveException& e) {
+            EXPECT_EQ(e.Fault(), (ArchiveFault{ArchiveError::BadSchema, "CGrownItem", schema}));
+            EXPECT_EQ(std::string(e.what()), "archive class CGrownItem is stored in schema " +
+                                                 std::to_string(schema) +
+                                                 ", and this program reads schemas 1 to 2");
+        }
+    }
 }

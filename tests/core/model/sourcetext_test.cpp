@@ -1,6 +1,6 @@
 #include "core/model/colormap.h"
 #include "core/model/imagemap.h"
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 #include "core/model/transformations.h"
 #include "core/model/turbulence.h"
 

@@ -1,8 +1,8 @@
 #include "core/povtext/mapping/texturemapper.h"
 
 #include "core/model/layeredtexture.h"
+#include "core/model/numberformat.h"
 #include "core/model/simpletexture.h"
-#include "core/model/sourcetext.h"
 #include "core/povtext/language/language.h"
 #include "core/povtext/mapping/colormapfit.h"
 #include "core/povtext/mapping/transformfit.h"

@@ -1,6 +1,6 @@
 #include "core/povtext/reading/expressionreader.h"
 
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 #include "core/povtext/language/language.h"
 #include "core/povtext/language/sourceerror.h"
 

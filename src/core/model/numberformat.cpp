@@ -1,4 +1,4 @@
-#include "core/model/sourcetext.h"
+#include "core/model/numberformat.h"
 
 #include <charconv>
 
