@@ -16,7 +16,8 @@ struct BatchSummary;
 /// waiting after it) and Stop. Once the batches are over it shows the summary, naming the
 /// textures that failed and why the first did, for a few seconds, until the user closes it or
 /// takes up another catalog command; the status line keeps the summary. After a stop it offers
-/// to render the rest.
+/// to render the rest. Its texts reach assistive technology too: the bar's description says
+/// them all, and the summary shows as an alert.
 class BatchBar : public QWidget {
     Q_OBJECT
 public:
@@ -48,9 +49,13 @@ signals:
     void layoutChanged();
     /// A batch ended with this summary.
     void summaryShown(const QString& text);
+    /// What the bar says, all in one line, changed (empty once it has gone).
+    void descriptionChanged(const QString& text);
 
 private:
     void Refresh();
+    /// Shows `text` and tells assistive technology when it changed.
+    void SetText(QLabel* label, const QString& text);
     void ButtonPressed();
 
     CatalogRenders& m_renders;
@@ -58,6 +63,7 @@ private:
     QLabel* m_percent;
     QProgressBar* m_jobBar;
     QLabel* m_job;
+    QLabel* m_summaryLabel;
     QLabel* m_failure;
     QPushButton* m_button;
     QPushButton* m_rest;

@@ -426,10 +426,13 @@ void CatalogRenders::RenderRest() {
     const std::vector<int> indices = IndicesOf(m_rest.ids);
     const Rest rest = std::exchange(m_rest, {});
     m_summary.reset();
-    if (!indices.empty())
+    if (!indices.empty()) {
         StartBatch(indices, rest.composite, rest.layers, true);
-    else
-        emit batchesChanged();
+        return;
+    }
+    // Nothing that the stopped batch left is in the catalog now.
+    emit batchesChanged();
+    emit statusMessage(QStringLiteral("Nothing left to render."));
 }
 
 int CatalogRenders::Left() const {
