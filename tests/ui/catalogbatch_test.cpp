@@ -576,10 +576,14 @@ public:
             "  file=$out\n"
             "  [ $frames -gt 1 ] && file=${out%.*}$(printf %0${#frames}d $n).${out##*.}\n"
             "  : > $file\n"
-            "  while ! rm '" + m_gate.toUtf8() + "' 2>/dev/null; do sleep 0.02; done\n"
-            "  cat '" + picture.toUtf8() + "' > $file\n"
-            "  n=$((n + 1))\n"
-            "done");
+            "  while ! rm '" +
+                m_gate.toUtf8() +
+                "' 2>/dev/null; do sleep 0.02; done\n"
+                "  cat '" +
+                picture.toUtf8() +
+                "' > $file\n"
+                "  n=$((n + 1))\n"
+                "done");
     }
     /// Lets one more picture through.
     void Open() const { PutFile(m_gate, QByteArray()); }
@@ -608,8 +612,7 @@ QStringList NamesOf(QWidget* widget, QAccessible::Role role) {
 TEST_F(AppTest, TheBarTheStatusLineAndTheEditMenuCountABatchAlike) {
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
-    const PictureGate povray(m_dir.path(), m_app->Settings(),
-                             CatalogOf(view).GetThumbnailWidth());
+    const PictureGate povray(m_dir.path(), m_app->Settings(), CatalogOf(view).GetThumbnailWidth());
     // One place: the twelve thumbnails are the frames of one run, which renders one at a time.
     m_app->Settings().parallelRenders = 1;
     const std::vector<int> chosen = SimpleIndices(view, 12);
@@ -633,22 +636,22 @@ TEST_F(AppTest, TheBarTheStatusLineAndTheEditMenuCountABatchAlike) {
                            count,
                            QStringLiteral("%1 of 12").arg(done),
                            QStringLiteral("Rendering: 1 running, %1 waiting").arg(11 - done),
-                           done == 0 ? QStringLiteral("&Undo Render Thumbnails")
-                           : done == 1
-                               ? QStringLiteral("&Undo Render 1 Thumbnail")
-                               : QStringLiteral("&Undo Render %1 Thumbnails").arg(done),
+                           done == 0   ? QStringLiteral("&Undo Render Thumbnails")
+                           : done == 1 ? QStringLiteral("&Undo Render 1 Thumbnail")
+                                       : QStringLiteral("&Undo Render %1 Thumbnails").arg(done),
                            QStringLiteral("%1, %2. %3").arg(caption, percent, count)};
     };
     auto shown = [&] {
-        return QStringList{bar->CaptionText(),
-                           bar->PercentText(),
-                           bar->JobText().section(QLatin1Char(','), 0, 0),
-                           QStringLiteral("%1 of %2").arg(bar->JobBarValue()).arg(
-                               bar->JobBarMaximum()),
-                           status->Text(),
-                           undoText(),
-                           DescriptionOf(view).section(QLatin1Char(','), 0, 1).remove(
-                               QRegularExpression(QStringLiteral("\\.$")))};
+        return QStringList{
+            bar->CaptionText(),
+            bar->PercentText(),
+            bar->JobText().section(QLatin1Char(','), 0, 0),
+            QStringLiteral("%1 of %2").arg(bar->JobBarValue()).arg(bar->JobBarMaximum()),
+            status->Text(),
+            undoText(),
+            DescriptionOf(view)
+                .section(QLatin1Char(','), 0, 1)
+                .remove(QRegularExpression(QStringLiteral("\\.$")))};
     };
 
     view->Commands().OnRenderThumbnails();

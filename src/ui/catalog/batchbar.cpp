@@ -25,7 +25,8 @@ const char* const kSummaryLabel = "summaryLabel";
 /// The summary as an alert, so that a screen reader says it when it shows.
 class SummaryAccessible : public QAccessibleWidget {
 public:
-    explicit SummaryAccessible(QWidget* label) : QAccessibleWidget(label, QAccessible::AlertMessage) {}
+    explicit SummaryAccessible(QWidget* label)
+        : QAccessibleWidget(label, QAccessible::AlertMessage) {}
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? static_cast<QLabel*>(widget())->text()
                                       : QAccessibleWidget::text(t);
@@ -33,7 +34,8 @@ public:
 };
 
 QAccessibleInterface* SummaryFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("QLabel") && object->objectName() == QLatin1String(kSummaryLabel))
+    if (className == QLatin1String("QLabel") &&
+        object->objectName() == QLatin1String(kSummaryLabel))
         return new SummaryAccessible(static_cast<QWidget*>(object));
     return nullptr;
 }
@@ -49,8 +51,7 @@ void TellChanged(QWidget* widget, QAccessible::Event what) {
 BatchBar::BatchBar(CatalogRenders& renders, QWidget* parent)
     : QWidget(parent), m_renders(renders), m_caption(new QLabel(this)), m_percent(new QLabel(this)),
       m_jobBar(new QProgressBar(this)), m_job(new QLabel(this)), m_summaryLabel(new QLabel(this)),
-      m_failure(new QLabel(this)),
-      m_button(new QPushButton(QStringLiteral("&Stop"), this)),
+      m_failure(new QLabel(this)), m_button(new QPushButton(QStringLiteral("&Stop"), this)),
       m_rest(new QPushButton(QStringLiteral("Render the &Rest"), this)),
       m_linger(new QTimer(this)) {
     static const bool summaryAlerts = (QAccessible::installFactory(SummaryFactory), true);
@@ -146,10 +147,10 @@ void BatchBar::Refresh() {
         m_button->setText(QStringLiteral("&Stop"));
         m_button->setEnabled(!running.IsStopping());
         m_rest->hide();
-        setAccessibleDescription(m_percent->isVisible()
-                                     ? QStringLiteral("%1, %2. %3.").arg(m_caption->text(),
-                                                                         m_percent->text(), text)
-                                     : QStringLiteral("%1 %2.").arg(m_caption->text(), text));
+        setAccessibleDescription(
+            m_percent->isVisible()
+                ? QStringLiteral("%1, %2. %3.").arg(m_caption->text(), m_percent->text(), text)
+                : QStringLiteral("%1 %2.").arg(m_caption->text(), text));
     } else if (const auto& summary = m_renders.LastSummary()) {
         const bool fresh = !m_summary;
         m_summary = true;
