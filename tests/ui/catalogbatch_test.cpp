@@ -555,35 +555,38 @@ namespace {
 /// picture when the gate opens.
 class PictureGate {
 public:
+    /// Pictures of the catalog's thumbnail size `size` and of the layers' size.
     PictureGate(const QString& folder, ProgramSettings& settings, int size)
         : m_gate(folder + QStringLiteral("/gate")) {
-        const QString picture = folder + QStringLiteral("/picture.tga");
-        QByteArray targa(18, '\0');
-        targa[2] = 2; // uncompressed true colour
-        targa[12] = static_cast<char>(size);
-        targa[14] = static_cast<char>(size);
-        targa[16] = 24;
-        PutFile(picture, targa + QByteArray(size * size * 3, '\x50'));
+        for (int side : {size, ThumbnailBatch::kLayerThumbnailSize}) {
+            QByteArray targa(18, '\0');
+            targa[2] = 2; // uncompressed true colour
+            targa[12] = static_cast<char>(side);
+            targa[14] = static_cast<char>(side);
+            targa[16] = 24;
+            PutFile(folder + QStringLiteral("/picture-%1.tga").arg(side),
+                    targa + QByteArray(side * side * 3, '\x50'));
+        }
         // Built without arg(): the script has printf's own "%0".
-        settings.povExecutable = PutScript(
-            folder + QStringLiteral("/povray-gated"),
-            "case \"$*\" in *--version*) echo 'POV-Ray 3.7.0'; exit 0;; esac\n"
-            "frames=1\n"
-            "for word; do case $word in +o*) out=${word#+o};; +kff*) frames=${word#+kff};; esac; "
-            "done\n"
-            "n=1\n"
-            "while [ $n -le $frames ]; do\n"
-            "  file=$out\n"
-            "  [ $frames -gt 1 ] && file=${out%.*}$(printf %0${#frames}d $n).${out##*.}\n"
-            "  : > $file\n"
-            "  while ! rm '" +
-                m_gate.toUtf8() +
-                "' 2>/dev/null; do sleep 0.02; done\n"
-                "  cat '" +
-                picture.toUtf8() +
-                "' > $file\n"
-                "  n=$((n + 1))\n"
-                "done");
+        settings.povExecutable =
+            PutScript(folder + QStringLiteral("/povray-gated"),
+                      "case \"$*\" in *--version*) echo 'POV-Ray 3.7.0'; exit 0;; esac\n"
+                      "frames=1\n"
+                      "for word; do case $word in +o*) out=${word#+o};; +w*) width=${word#+w};; "
+                      "+kff*) frames=${word#+kff};; esac; done\n"
+                      "n=1\n"
+                      "while [ $n -le $frames ]; do\n"
+                      "  file=$out\n"
+                      "  [ $frames -gt 1 ] && file=${out%.*}$(printf %0${#frames}d $n).${out##*.}\n"
+                      "  : > $file\n"
+                      "  while ! rm '" +
+                          m_gate.toUtf8() +
+                          "' 2>/dev/null; do sleep 0.02; done\n"
+                          "  cat '" +
+                          folder.toUtf8() +
+                          "/picture-'$width.tga > $file\n"
+                          "  n=$((n + 1))\n"
+                          "done");
     }
     /// Lets one more picture through.
     void Open() const { PutFile(m_gate, QByteArray()); }
@@ -688,4 +691,34 @@ TEST_F(AppTest, TheBarTheStatusLineAndTheEditMenuCountABatchAlike) {
     EXPECT_EQ(bar->JobText(), QStringLiteral("0 of 3 textures"));
     view->Renders().StopBatches();
     ASSERT_TRUE(WaitForRenders(view));
+
+    // A layered texture counts once all its thumbnails have come, in the Edit menu too.
+    Catalog& catalog = CatalogOf(view);
+    int layered = 0;
+    while (layered < catalog.GetCount() && catalog.GetTexture(layered).IsSimple())
+        ++layered;
+    ASSERT_LT(layered, catalog.GetCount());
+    ClickTexture(view, layered);
+    m_app->Settings().thumbnailChoice = ThumbnailOptionsDialog::Both;
+    WhenShownOrFail<ThumbnailOptionsDialog>(
+        [](ThumbnailOptionsDialog* options) { options->accept(); });
+    view->Commands().OnRenderThumbnails();
+    const int layers =
+        static_cast<const LayeredTexture&>(catalog.GetTexture(layered)).GetLayerCount();
+    povray.Open();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        bar->CaptionText(),
+        QStringLiteral("Rendering thumbnail 1 of 1 (Layer 1 of %1)").arg(layers), 30000);
+    EXPECT_EQ(
+        QStringList({bar->JobText().section(QLatin1Char(','), 0, 0), undoText(), status->Text()}),
+        QStringList({QStringLiteral("0 of 1 texture"), QStringLiteral("&Undo Render Thumbnails"),
+                     QStringLiteral("Rendering: 1 running, %1 waiting").arg(layers - 1)}));
+    for (int k = 0; k < layers; ++k) {
+        povray.Open();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !QFileInfo::exists(Path(QStringLiteral("gate"))); }, 30000));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->IsShowingSummary(); }, 30000));
+    EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("1 rendered.")));
+    EXPECT_EQ(undoText(), QStringLiteral("&Undo Render 1 Thumbnail"));
 }
