@@ -721,4 +721,21 @@ TEST_F(AppTest, TheBarTheStatusLineAndTheEditMenuCountABatchAlike) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->IsShowingSummary(); }, 30000));
     EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("1 rendered.")));
     EXPECT_EQ(undoText(), QStringLiteral("&Undo Render 1 Thumbnail"));
+
+    // What a stopped batch left went with the step that brought it: Render the Rest says so.
+    ClickTexture(view, chosen[0]);
+    view->Commands().OnCopy();
+    view->Commands().OnPaste();
+    ASSERT_EQ(undoText(), QStringLiteral("&Undo Paste 1 Texture"));
+    ClickTexture(view, catalog.GetCount() - 1);
+    view->Commands().OnRenderThumbnails();
+    view->Renders().StopBatches();
+    ASSERT_TRUE(WaitForRenders(view));
+    ASSERT_TRUE(bar->RestButton()->isVisible());
+    ASSERT_EQ(undoText(), QStringLiteral("&Undo Paste 1 Texture"));
+    m_app->Frame().Action(QStringLiteral("Undo"))->trigger();
+    QTest::mouseClick(bar->RestButton(), Qt::LeftButton);
+    EXPECT_TRUE(view->Renders().IsIdle());
+    EXPECT_EQ(m_app->Frame().statusBar()->currentMessage(),
+              QStringLiteral("Nothing left to render."));
 }
