@@ -24,10 +24,12 @@
 #include "ui/texmap/texturemapdocument.h"
 #include "whenshown.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -544,4 +546,196 @@ TEST_F(AppTest, OnlyLayeredTexturesAskWhichThumbnailsAndTheLastAnswerIsKept) {
     });
     view->Commands().OnRenderThumbnails();
     EXPECT_TRUE(view->Renders().IsIdle()) << "Cancel renders nothing";
+}
+
+namespace {
+
+/// A stand-in POV-Ray that writes each picture, each frame of a run included, only once the
+/// test opens its gate: a frame's file appears as it begins, as POV-Ray's does, and gets its
+/// picture when the gate opens.
+class PictureGate {
+public:
+    /// Pictures of the catalog's thumbnail size `size` and of the layers' size.
+    PictureGate(const QString& folder, ProgramSettings& settings, int size)
+        : m_gate(folder + QStringLiteral("/gate")) {
+        for (int side : {size, ThumbnailBatch::kLayerThumbnailSize}) {
+            QByteArray targa(18, '\0');
+            targa[2] = 2; // uncompressed true colour
+            targa[12] = static_cast<char>(side);
+            targa[14] = static_cast<char>(side);
+            targa[16] = 24;
+            PutFile(folder + QStringLiteral("/picture-%1.tga").arg(side),
+                    targa + QByteArray(side * side * 3, '\x50'));
+        }
+        // Built without arg(): the script has printf's own "%0".
+        settings.povExecutable =
+            PutScript(folder + QStringLiteral("/povray-gated"),
+                      "case \"$*\" in *--version*) echo 'POV-Ray 3.7.0'; exit 0;; esac\n"
+                      "frames=1\n"
+                      "for word; do case $word in +o*) out=${word#+o};; +w*) width=${word#+w};; "
+                      "+kff*) frames=${word#+kff};; esac; done\n"
+                      "n=1\n"
+                      "while [ $n -le $frames ]; do\n"
+                      "  file=$out\n"
+                      "  [ $frames -gt 1 ] && file=${out%.*}$(printf %0${#frames}d $n).${out##*.}\n"
+                      "  : > $file\n"
+                      "  while ! rm '" +
+                          m_gate.toUtf8() +
+                          "' 2>/dev/null; do sleep 0.02; done\n"
+                          "  cat '" +
+                          folder.toUtf8() +
+                          "/picture-'$width.tga > $file\n"
+                          "  n=$((n + 1))\n"
+                          "done");
+    }
+    /// Lets one more picture through.
+    void Open() const { PutFile(m_gate, QByteArray()); }
+
+private:
+    QString m_gate;
+};
+
+/// The texts a screen reader reads of `widget`: its description, or the names of its parts of
+/// role `role`.
+QString DescriptionOf(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Description);
+}
+QStringList NamesOf(QWidget* widget, QAccessible::Role role) {
+    QStringList names;
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(widget);
+    for (int k = 0; k < bar->childCount(); ++k)
+        if (QAccessibleInterface* part = bar->child(k);
+            part->role() == role && !part->state().invisible)
+            names << part->text(QAccessible::Name);
+    return names;
+}
+
+} // namespace
+
+TEST_F(AppTest, TheBarTheStatusLineAndTheEditMenuCountABatchAlike) {
+    CatalogView* view = OpenSample();
+    ASSERT_TRUE(view);
+    const PictureGate povray(m_dir.path(), m_app->Settings(), CatalogOf(view).GetThumbnailWidth());
+    // One place: the twelve thumbnails are the frames of one run, which renders one at a time.
+    m_app->Settings().parallelRenders = 1;
+    const std::vector<int> chosen = SimpleIndices(view, 12);
+    ASSERT_EQ(chosen.size(), 12u);
+    for (int index : chosen)
+        ClickTexture(view, index, Qt::ControlModifier);
+    BatchBar* bar = view->BatchProgress();
+    bar->SetSummaryLinger(600000);
+    auto* status = m_app->Frame().statusBar()->findChild<RenderStatus*>();
+    auto undoText = [&] {
+        m_app->Frame().UpdateCommands();
+        return m_app->Frame().Action(QStringLiteral("Undo"))->text();
+    };
+    // Every figure once `done` pictures have come, as the window shows it all at that moment.
+    auto figures = [&](int done) {
+        const QString count = QStringLiteral("%1 of 12 textures").arg(done);
+        const QString caption = QStringLiteral("Rendering texture %1 of 12").arg(done + 1);
+        const QString percent = QStringLiteral("%1%").arg(100 * done / 12);
+        return QStringList{caption,
+                           percent,
+                           count,
+                           QStringLiteral("%1 of 12").arg(done),
+                           QStringLiteral("Rendering: 1 running, %1 waiting").arg(11 - done),
+                           done == 0   ? QStringLiteral("&Undo Render Thumbnails")
+                           : done == 1 ? QStringLiteral("&Undo Render 1 Thumbnail")
+                                       : QStringLiteral("&Undo Render %1 Thumbnails").arg(done),
+                           QStringLiteral("%1, %2. %3").arg(caption, percent, count)};
+    };
+    auto shown = [&] {
+        return QStringList{
+            bar->CaptionText(),
+            bar->PercentText(),
+            bar->JobText().section(QLatin1Char(','), 0, 0),
+            QStringLiteral("%1 of %2").arg(bar->JobBarValue()).arg(bar->JobBarMaximum()),
+            status->Text(),
+            undoText(),
+            DescriptionOf(view)
+                .section(QLatin1Char(','), 0, 1)
+                .remove(QRegularExpression(QStringLiteral("\\.$")))};
+    };
+
+    view->Commands().OnRenderThumbnails();
+    int opened = 0;
+    for (int done : {0, 1, 2, 5, 9}) {
+        SCOPED_TRACE(done);
+        for (; opened < done; ++opened) {
+            povray.Open();
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return !QFileInfo::exists(Path(QStringLiteral("gate"))); }, 30000));
+        }
+        // Nothing settles on its own: what the window shows now, it shows all together.
+        QTRY_COMPARE_WITH_TIMEOUT(bar->CaptionText(), figures(done).front(), 30000);
+        EXPECT_EQ(shown(), figures(done));
+        EXPECT_EQ(PovRaysRunning(), 1);
+    }
+    // Stopped: the summary is an alert, so a screen reader says it as it shows.
+    QTest::mouseClick(bar->Button(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->IsShowingSummary(); }, 30000));
+    const QString summary = bar->SummaryText();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("9 rendered. Stopped after ")) &&
+                summary.endsWith(QStringLiteral("; 3 not rendered.")))
+        << summary.toStdString();
+    EXPECT_EQ(undoText(), QStringLiteral("&Undo Render 9 Thumbnails"));
+    EXPECT_EQ(NamesOf(bar, QAccessible::AlertMessage), QStringList{summary});
+    EXPECT_EQ(DescriptionOf(view), summary);
+
+    // Render the Rest renders the three it left, counted afresh.
+    ASSERT_TRUE(bar->RestButton()->isVisible());
+    QTest::mouseClick(bar->RestButton(), Qt::LeftButton);
+    ASSERT_EQ(view->Renders().Batches().size(), 1u);
+    QTRY_COMPARE_WITH_TIMEOUT(bar->CaptionText(), QStringLiteral("Rendering texture 1 of 3"),
+                              30000);
+    EXPECT_EQ(bar->JobText(), QStringLiteral("0 of 3 textures"));
+    view->Renders().StopBatches();
+    ASSERT_TRUE(WaitForRenders(view));
+
+    // A layered texture counts once all its thumbnails have come, in the Edit menu too.
+    Catalog& catalog = CatalogOf(view);
+    int layered = 0;
+    while (layered < catalog.GetCount() && catalog.GetTexture(layered).IsSimple())
+        ++layered;
+    ASSERT_LT(layered, catalog.GetCount());
+    ClickTexture(view, layered);
+    m_app->Settings().thumbnailChoice = ThumbnailOptionsDialog::Both;
+    WhenShownOrFail<ThumbnailOptionsDialog>(
+        [](ThumbnailOptionsDialog* options) { options->accept(); });
+    view->Commands().OnRenderThumbnails();
+    const int layers =
+        static_cast<const LayeredTexture&>(catalog.GetTexture(layered)).GetLayerCount();
+    povray.Open();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        bar->CaptionText(),
+        QStringLiteral("Rendering thumbnail 1 of 1 (Layer 1 of %1)").arg(layers), 30000);
+    EXPECT_EQ(
+        QStringList({bar->JobText().section(QLatin1Char(','), 0, 0), undoText(), status->Text()}),
+        QStringList({QStringLiteral("0 of 1 texture"), QStringLiteral("&Undo Render Thumbnails"),
+                     QStringLiteral("Rendering: 1 running, %1 waiting").arg(layers - 1)}));
+    for (int k = 0; k < layers; ++k) {
+        povray.Open();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return !QFileInfo::exists(Path(QStringLiteral("gate"))); }, 30000));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->IsShowingSummary(); }, 30000));
+    EXPECT_TRUE(bar->SummaryText().startsWith(QStringLiteral("1 rendered.")));
+    EXPECT_EQ(undoText(), QStringLiteral("&Undo Render 1 Thumbnail"));
+
+    // What a stopped batch left went with the step that brought it: Render the Rest says so.
+    ClickTexture(view, chosen[0]);
+    view->Commands().OnCopy();
+    view->Commands().OnPaste();
+    ASSERT_EQ(undoText(), QStringLiteral("&Undo Paste 1 Texture"));
+    ClickTexture(view, catalog.GetCount() - 1);
+    view->Commands().OnRenderThumbnails();
+    view->Renders().StopBatches();
+    ASSERT_TRUE(WaitForRenders(view));
+    ASSERT_TRUE(bar->RestButton()->isVisible());
+    ASSERT_EQ(undoText(), QStringLiteral("&Undo Paste 1 Texture"));
+    m_app->Frame().Action(QStringLiteral("Undo"))->trigger();
+    QTest::mouseClick(bar->RestButton(), Qt::LeftButton);
+    EXPECT_TRUE(view->Renders().IsIdle());
+    EXPECT_EQ(m_app->Frame().statusBar()->currentMessage(),
+              QStringLiteral("Nothing left to render."));
 }

@@ -26,8 +26,11 @@ public:
     /// Renders holding a place: POV-Ray runs, those being ended included.
     virtual int Running() const = 0;
     /// Pictures being rendered now, as the user counts them: a run that renders several as its
-    /// frames counts each it has still to hand over.
+    /// frames renders one at a time, and counts once.
     virtual int PicturesRunning() const { return Running(); }
+    /// Pictures still to come that are not being rendered now; with PicturesRunning() they are
+    /// what Left() counts.
+    virtual int PicturesWaiting() const { return Waiting(); }
     /// Renders not yet finished and not asked to stop: waiting and running.
     virtual int Left() const = 0;
     /// Whether the user is watching this work happen (the Preview following an edit): while it

@@ -47,7 +47,7 @@ RenderQueue::Tally RenderQueue::TallyFor(const QObject* owner) const {
     for (const QueuedWork* work : m_works)
         if (!owner || work->Owner() == owner) {
             tally.running += work->PicturesRunning();
-            tally.waiting += work->Waiting();
+            tally.waiting += work->PicturesWaiting();
         }
     return tally;
 }

@@ -65,11 +65,10 @@ int ThumbnailBatchRender::Running() const {
 }
 
 int ThumbnailBatchRender::PicturesRunning() const {
-    return std::accumulate(m_running.begin(), m_running.end(), 0, [](int sum, const Run& run) {
-        return run.render->GetState() == QueuedRender::State::Running
-                   ? sum + static_cast<int>(run.tasks.size() - run.taken)
-                   : sum;
-    });
+    return static_cast<int>(std::count_if(m_running.begin(), m_running.end(), [](const Run& run) {
+        return run.render->GetState() == QueuedRender::State::Running && run.render->Left() > 0 &&
+               run.taken < run.tasks.size();
+    }));
 }
 
 int ThumbnailBatchRender::Left() const {
@@ -241,6 +240,13 @@ void ThumbnailBatchRender::EndTask(std::size_t task, ThumbnailBatch::Ending endi
     m_batch.End(task, ending);
     m_doneWork += TaskWork(task);
     emit taskEnded(task, result);
+    // Everything that counts textures or pictures moves on together, not a moment later.
+    if (m_finished)
+        return;
+    m_progressTimer.stop();
+    emit progress();
+    if (m_queue)
+        m_queue->Update();
 }
 
 void ThumbnailBatchRender::Stop() {
@@ -318,18 +324,32 @@ BatchStatus ThumbnailBatchRender::Status() const {
 }
 
 QString ThumbnailBatchRender::Caption() const {
-    if (m_running.empty())
+    // The earliest picture rendering now tells whether a layer renders.
+    std::size_t current = m_batch.Tasks().size();
+    for (const Run& run : m_running)
+        if (run.taken < run.tasks.size())
+            current = std::min(current, run.tasks[run.taken]);
+    if (current == m_batch.Tasks().size())
         return {};
-    const Run& run = m_running.front();
-    const std::size_t task = run.tasks[std::min(run.taken, run.tasks.size() - 1)];
-    return QString::fromStdString(m_batch.Tasks()[task].caption);
+    const std::size_t total = m_batch.TextureTotal();
+    const QString number =
+        QStringLiteral("%1 of %2")
+            .arg(CountText(static_cast<qint64>(std::min(m_batch.TexturesThrough() + 1, total))),
+                 CountText(static_cast<qint64>(total)));
+    const ThumbnailTask& task = m_batch.Tasks()[current];
+    if (task.layer < 0)
+        return QStringLiteral("Rendering texture ") + number;
+    const ThumbnailBatch::Member& member = m_batch.Members()[task.member];
+    const auto first = m_batch.Tasks().begin() + static_cast<std::ptrdiff_t>(member.firstTask);
+    const auto layers = std::count_if(first, first + static_cast<std::ptrdiff_t>(member.taskCount),
+                                      [](const ThumbnailTask& t) { return t.layer >= 0; });
+    return QStringLiteral("Rendering thumbnail %1 (Layer %2 of %3)")
+        .arg(number)
+        .arg(task.layer + 1)
+        .arg(layers);
 }
 
 int ThumbnailBatchRender::Percent() const {
-    if (m_running.empty())
-        return 0;
-    const Run& run = m_running.front();
-    // A run of several frames: how many of them came.
-    return run.tasks.size() == 1 ? run.render->Percent()
-                                 : static_cast<int>(100 * run.taken / run.tasks.size());
+    const std::size_t total = m_batch.TextureTotal();
+    return total == 0 ? 0 : static_cast<int>(100 * m_batch.TexturesThrough() / total);
 }

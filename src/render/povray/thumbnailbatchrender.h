@@ -62,7 +62,10 @@ public:
     /// The renders of tasks that have not yet finished.
     int Running() const override;
     int Left() const override;
+    /// One picture for each run that has pictures to hand over: a run renders its frames one
+    /// at a time.
     int PicturesRunning() const override;
+    int PicturesWaiting() const override { return Left() - PicturesRunning(); }
     /// Starts the render of the next waiting task (tasks whose texture is gone are dropped on
     /// the way); false when none is left.
     bool LaunchNext(RenderQueue& queue) override;
@@ -74,9 +77,11 @@ public:
     bool IsStopping() const { return m_stopping; }
     /// The whole job: textures through of all, and the time left.
     BatchStatus Status() const;
-    /// The caption and percent of the earliest task rendering now ("Rendering texture 3 of
-    /// 64"); empty and 0 while none runs.
+    /// What renders now, numbered from the textures through as Status() counts them
+    /// ("Rendering texture 13 of 64" once 12 are through, "Rendering thumbnail 13 of 64 (Layer
+    /// 2 of 3)" when the earliest picture rendering is a layer's); empty while none renders.
     QString Caption() const;
+    /// The textures through, in percent of all: the same count as Status().
     int Percent() const;
     int TasksWaiting() const { return static_cast<int>(m_waiting.size()); }
     int TasksRunning() const { return static_cast<int>(m_running.size()); }
@@ -86,7 +91,8 @@ public:
     const RenderResult& Result() const { return m_result; }
 
 signals:
-    /// The whole job moved on (at most a few times a second).
+    /// The whole job moved on: at once when a task has ended, else at most a few times a
+    /// second.
     void progress();
     /// Task `task` ended (Batch().EndingOf(task) tells how, `result` why a failed one failed);
     /// its texture may be through now.

@@ -11,12 +11,13 @@ class QTimer;
 struct BatchSummary;
 
 /// The bar at the foot of a catalog window while its thumbnails are rendered in the
-/// background: the texture being rendered with its percent ("Rendering texture 3 of 64",
-/// "37%"), the whole job's bar with "12 of 1,989 textures, about 2 min left" (and the batches
-/// waiting after it) and Stop. Once the batches are over it shows the summary, naming the
-/// textures that failed and why the first did, for a few seconds, until the user closes it or
-/// takes up another catalog command; the status line keeps the summary. After a stop it offers
-/// to render the rest.
+/// background: what renders with the whole job's percent ("Rendering texture 13 of 64",
+/// "18%"), the job's bar with "12 of 64 textures, about 2 min left" (and the batches waiting
+/// after it) and Stop; every figure counts the same textures through. Once the batches are over it
+/// shows the summary, naming the textures that failed and why the first did, for a few seconds,
+/// until the user closes it or takes up another catalog command; the status line keeps the summary.
+/// After a stop it offers to render the rest. Its texts reach assistive technology too: the bar's
+/// description says them all, and the summary shows as an alert.
 class BatchBar : public QWidget {
     Q_OBJECT
 public:
@@ -48,9 +49,13 @@ signals:
     void layoutChanged();
     /// A batch ended with this summary.
     void summaryShown(const QString& text);
+    /// What the bar says, all in one line, changed (empty once it has gone).
+    void descriptionChanged(const QString& text);
 
 private:
     void Refresh();
+    /// Shows `text` and tells assistive technology when it changed.
+    void SetText(QLabel* label, const QString& text);
     void ButtonPressed();
 
     CatalogRenders& m_renders;
@@ -58,6 +63,7 @@ private:
     QLabel* m_percent;
     QProgressBar* m_jobBar;
     QLabel* m_job;
+    QLabel* m_summaryLabel;
     QLabel* m_failure;
     QPushButton* m_button;
     QPushButton* m_rest;

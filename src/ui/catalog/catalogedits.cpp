@@ -138,10 +138,9 @@ ThumbnailsEdit::~ThumbnailsEdit() {
 }
 
 void ThumbnailsEdit::Rename() {
-    setText(m_pictures.empty()
-                ? m_verb + QStringLiteral(" Thumbnails")
-                : m_verb + QLatin1Char(' ') +
-                      CountOf(static_cast<int>(m_pictures.size()), QStringLiteral("Thumbnail")));
+    const int count = m_textures >= 0 ? m_textures : static_cast<int>(m_pictures.size());
+    setText(count == 0 ? m_verb + QStringLiteral(" Thumbnails")
+                       : m_verb + QLatin1Char(' ') + CountOf(count, QStringLiteral("Thumbnail")));
 }
 
 void ThumbnailsEdit::Swap() {

@@ -126,6 +126,12 @@ public:
     /// A new picture for a texture of the catalog joins the step: shown now when the step is
     /// done, else kept for its redo.
     void AddPicture(TextureId texture, int layer, Bitmap picture);
+    /// A batch's step is named after the textures whose thumbnails have all come into it, as
+    /// the batch counts them ("Render 3 Thumbnails" with their layers' pictures too).
+    void CountTextures(int count) {
+        m_textures = count;
+        Rename();
+    }
     /// `undone` is called when the step is undone, `gone` when the stack lets it go.
     void SetHandlers(std::function<void()> undone, std::function<void()> gone);
 
@@ -139,6 +145,7 @@ private:
     bool m_skipRedo;
     bool m_done = false;
     bool m_merging = false;
+    int m_textures = -1; ///< the textures it is named after; -1: its pictures name it
     const ThumbnailsEdit* m_into = nullptr;
     std::function<void()> m_undone;
     std::function<void()> m_gone;

@@ -70,7 +70,7 @@ public:
         if (index < 0)
             subject->Thumbnail() = std::move(rendered.Picture()); // kept by the step that adds it
         else if (m_step && !m_replaced[task.member])
-            AddToStep(Id(task.member), task.layer, std::move(rendered.Picture()));
+            AddToStep(task, std::move(rendered.Picture()));
         else
             m_owner.TakeWithoutStep(index, task.layer, rendered.Picture());
         return Delivery::Taken;
@@ -181,23 +181,43 @@ private:
                stack.command(stack.count() - 1) == m_step;
     }
 
+    /// Whether the picture of `task`, about to be taken, is the last its texture waits for,
+    /// every other one having come: the texture is then rendered, as the batch counts it.
+    bool Completes(const ThumbnailTask& task) const {
+        const ThumbnailBatch& plan = render->Batch();
+        const ThumbnailBatch::Member& member = plan.Members()[task.member];
+        for (std::size_t t = member.firstTask; t < member.firstTask + member.taskCount; ++t)
+            if (&plan.Tasks()[t] != &task && plan.EndingOf(t) != ThumbnailBatch::Ending::Rendered)
+                return false;
+        return true;
+    }
+
     /// The picture joins the batch's step. While the step is the newest, through a push that
     /// merges into it (so the Edit menu counts it), or that follows it when the catalog was
-    /// saved right there; else into the step where it stands, as part of what it undoes.
-    void AddToStep(TextureId id, int layer, Bitmap picture) {
+    /// saved right there; else into the step where it stands, as part of what it undoes. The
+    /// step is named after the textures it has whole, so that the Edit menu counts as the bar.
+    void AddToStep(const ThumbnailTask& task, Bitmap picture) {
         CatalogDocument& document = m_owner.m_document;
         QUndoStack& stack = document.UndoStack();
+        const TextureId id = Id(task.member);
+        const int whole = Completes(task) ? 1 : 0;
         if (IsNewest(stack)) {
             const bool merges = stack.index() != stack.cleanIndex();
             auto* more = new ThumbnailsEdit(document, QStringLiteral("Render"),
-                                            {{id, layer, std::move(picture)}}, false);
+                                            {{id, task.layer, std::move(picture)}}, false);
             more->MergeInto(m_step);
+            // Named before the push, which tells the Edit menu.
+            if (merges)
+                m_step->CountTextures(m_whole += whole);
+            else
+                more->CountTextures(m_whole = whole);
             document.Apply(more);
             if (!merges)
                 Adopt(more);
             return;
         }
-        m_step->AddPicture(id, layer, std::move(picture));
+        m_step->AddPicture(id, task.layer, std::move(picture));
+        m_step->CountTextures(m_whole += whole);
         if (stack.isClean())
             document.SetModifiedFlag(true);
     }
@@ -221,6 +241,7 @@ private:
     std::vector<bool> m_replaced;
     std::vector<bool> m_dropped;
     ThumbnailsEdit* m_step = nullptr;
+    int m_whole = 0; ///< textures whose thumbnails all came into m_step
 };
 
 CatalogRenders::CatalogRenders(CatalogDocument& document, RenderQueue& queue)
@@ -426,10 +447,13 @@ void CatalogRenders::RenderRest() {
     const std::vector<int> indices = IndicesOf(m_rest.ids);
     const Rest rest = std::exchange(m_rest, {});
     m_summary.reset();
-    if (!indices.empty())
+    if (!indices.empty()) {
         StartBatch(indices, rest.composite, rest.layers, true);
-    else
-        emit batchesChanged();
+        return;
+    }
+    // Nothing that the stopped batch left is in the catalog now.
+    emit batchesChanged();
+    emit statusMessage(QStringLiteral("Nothing left to render."));
 }
 
 int CatalogRenders::Left() const {

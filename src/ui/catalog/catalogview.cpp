@@ -109,6 +109,13 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
     connect(m_batchBar, &BatchBar::layoutChanged, this, &CatalogView::UpdateMargins);
     connect(m_batchBar, &BatchBar::summaryShown, this,
             [this](const QString& text) { m_app.ShowStatus(text); });
+    // Assistive technology finds the grid's cells under it but not the bars beside them: the
+    // grid tells what the batch bar says.
+    connect(m_batchBar, &BatchBar::descriptionChanged, this, [this](const QString& text) {
+        setAccessibleDescription(text);
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    });
     connect(&m_renders, &CatalogRenders::statusMessage, this,
             [this](const QString& text) { m_app.ShowStatus(text); });
     UpdateMargins();
