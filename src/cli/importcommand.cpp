@@ -66,6 +66,7 @@ int RunImport(CommandLine& args) {
     }
     // Files that were not given (a file that only includes others) or several: each is counted.
     std::vector<std::string> chosen;
+    chosen.reserve(inputs.size());
     for (const SourceInput& input : inputs)
         chosen.push_back(input.name);
     const std::vector<FileCounts> perFile = CountsByFile(result, chosen);

@@ -364,6 +364,7 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
         summary.lines.prepend(tr("Taken from POV-Ray's include files: %1").arg(names.join(u", ")));
     }
     std::vector<std::string> chosen;
+    chosen.reserve(static_cast<std::size_t>(source.files.size()));
     for (const QString& file : source.files)
         chosen.push_back(file.toStdString());
     const std::vector<FileCounts> files = CountsByFile(result, chosen);

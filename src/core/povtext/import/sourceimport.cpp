@@ -35,6 +35,7 @@ void GiveFreeNames(ImportResult& result, std::set<std::string> taken) {
 std::vector<FileCounts> CountsByFile(const ImportResult& result,
                                      const std::vector<std::string>& chosen) {
     std::vector<FileCounts> counts;
+    counts.reserve(chosen.size());
     for (const std::string& file : chosen)
         counts.push_back(FileCounts{file});
     for (const ImportedDeclaration& declaration : result.declarations) {
