@@ -82,17 +82,9 @@ TEST(OtherStyles, RandomNumbersAreTheOnesPovRayDraws) {
                 0.755761670357, 1e-12);
 }
 
-TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
-    // POV-Ray starts "finish { F ... }" from F alone: the gold's reflection is gone, in a
-    // texture and in the top layer of a layered one.
-    MemoryFiles files;
-    files.files["gold.inc"] =
-        "#declare Gold = texture { pigment { rgb <1, 0.8, 0> } finish { reflection 0.5 } }\n"
-        "#declare Layers = texture { Gold } texture { pigment { rgbt 1 } finish { phong 1 } }\n"
-        "#declare F = finish { phong 0.2 }";
-    files.files["main.pov"] = "#include \"gold.inc\"\n"
-                              "#declare T = texture { Gold finish { F phong_size 10 } }\n"
-                              "#declare U = texture { Layers finish { F } }";
+/// The texts kept for what `main` declares, each as POV-Ray text (or its report line).
+Lines TextsKept(MemoryFiles files, const std::string& main) {
+    files.files["main.pov"] = main;
     ImportOptions options;
     options.libraryFolder = "/library";
     options.asSource = true;
@@ -102,11 +94,32 @@ TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
         texts.push_back(declaration.texture
                             ? Lf(static_cast<const SourceTexture&>(*declaration.texture).GetText())
                             : ReportLine(declaration));
-    EXPECT_EQ(texts, (Lines{"texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
-                            "    phong 0.2 phong_size 10\n  }\n}",
-                            "texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
-                            "    reflection 0.5\n  }\n}\ntexture {\n  pigment {\n    rgbt 1\n  }\n"
-                            "  finish {\n    phong 0.2\n  }\n}"}));
+    return texts;
+}
+
+TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
+    // POV-Ray starts "finish { F ... }" from F alone: the gold's reflection is gone, in a
+    // texture and in the top layer of a layered one.
+    MemoryFiles files;
+    files.files["gold.inc"] =
+        "#declare Gold = texture { pigment { rgb <1, 0.8, 0> } finish { reflection 0.5 } }\n"
+        "#declare Layers = texture { Gold } texture { pigment { rgbt 1 } finish { phong 1 } }\n"
+        "#declare F = finish { phong 0.2 }";
+    EXPECT_EQ(TextsKept(files, "#include \"gold.inc\"\n"
+                               "#declare T = texture { Gold finish { F phong_size 10 } }\n"
+                               "#declare U = texture { Layers finish { F } }"),
+              (Lines{"texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
+                     "    phong 0.2 phong_size 10\n  }\n}",
+                     "texture {\n  pigment {\n    rgb <1, 0.8, 0>\n  }\n  finish {\n"
+                     "    reflection 0.5\n  }\n}\ntexture {\n  pigment {\n    rgbt 1\n  }\n"
+                     "  finish {\n    phong 0.2\n  }\n}"}));
+}
+
+TEST(OtherStyles, AComponentOfAVectorIdentifierIsWrittenAsItsNumber) {
+    // POV-Ray takes no '.' after a written vector: "C.red" stands as the number.
+    EXPECT_EQ(TextsKept({}, "#macro Dim(C) rgb <C.red / 2, C.green, C.blue / 2> #end\n"
+                            "#declare T = texture { pigment { Dim(rgb <1, 0.5, 0.25>) } }"),
+              Lines{"texture {\n  pigment {\n    rgb <1 / 2, 0.5, 0.25 / 2>\n  }\n}"});
 }
 
 TEST(OtherStyles, UndeclaredIdentifiersComeFromTheStandardIncludeFilesAndAreNamed) {

@@ -16,12 +16,6 @@ enum class Op { Add, Subtract, Multiply, Divide };
 
 /// The component `i` of a number, with a float promoted to every component and a short
 /// vector padded with zeros.
-double Component(const PovNumber& n, int i) {
-    if (n.kind == PovNumber::Float)
-        return n.v[0];
-    return i < n.size ? n.v[static_cast<std::size_t>(i)] : 0.0;
-}
-
 int ChannelIndex(const std::string& word) {
     if (word == "red")
         return 0;
@@ -41,15 +35,6 @@ bool IsChannelKeyword(const PovToken& token) {
 }
 
 /// The component a dot operator names ("x", "red", "t" ...), or -1.
-int DotComponent(const std::string& name) {
-    static const std::unordered_map<std::string, int> components = {
-        {"x", 0}, {"u", 0},    {"red", 0}, {"y", 1},      {"v", 1},        {"green", 1},
-        {"z", 2}, {"blue", 2}, {"t", 3},   {"filter", 3}, {"transmit", 4},
-    };
-    const auto found = components.find(name);
-    return found == components.end() ? -1 : found->second;
-}
-
 /// Keywords that stand for a fixed number.
 std::optional<PovNumber> Constant(const std::string& word) {
     if (word == "x")

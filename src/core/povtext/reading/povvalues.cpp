@@ -1,5 +1,7 @@
 #include "core/povtext/reading/povvalues.h"
 
+#include <unordered_map>
+
 PovNumber PovNumber::OfFloat(double value) {
     PovNumber number;
     number.v = {value, value, value, value, value};
@@ -124,4 +126,19 @@ std::size_t MemoryOf(const PovValue& value) {
         return bytes;
     }
     return sizeof(PovValue);
+}
+
+double Component(const PovNumber& n, int i) {
+    if (n.kind == PovNumber::Float)
+        return n.v[0];
+    return i < n.size ? n.v[static_cast<std::size_t>(i)] : 0.0;
+}
+
+int DotComponent(const std::string& name) {
+    static const std::unordered_map<std::string, int> components = {
+        {"x", 0}, {"u", 0},    {"red", 0}, {"y", 1},      {"v", 1},        {"green", 1},
+        {"z", 2}, {"blue", 2}, {"t", 3},   {"filter", 3}, {"transmit", 4},
+    };
+    const auto found = components.find(name);
+    return found == components.end() ? -1 : found->second;
 }

@@ -28,6 +28,12 @@ struct PovNumber {
     static PovNumber OfColor(const PovColor& color);
 };
 
+/// Component `i` of a number, as POV-Ray promotes it: a float gives itself, a missing
+/// component 0.
+double Component(const PovNumber& n, int i);
+/// The component that ".name" takes ("x", "red", "transmit"...), or -1.
+int DotComponent(const std::string& name);
+
 /// A value with the place it was written, for messages that point at it.
 template <typename T> struct Placed {
     T value{};

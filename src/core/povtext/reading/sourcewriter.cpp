@@ -149,7 +149,17 @@ std::shared_ptr<const WrittenSource> SourceWriter::Write(const std::vector<PovTo
         if (!symbol || !symbol->value)
             return refuse("it uses " + shown + ", which has no value");
         if (const auto* number = std::get_if<PovNumber>(symbol->value.get())) {
-            AppendNumber(out, *number);
+            // "C.red" stands as the component: POV-Ray takes no '.' after a written vector.
+            const int component = i + 2 < taken.size() && taken[i + 1].IsSymbol(".") &&
+                                          taken[i + 2].kind == PovToken::Word
+                                      ? DotComponent(taken[i + 2].text)
+                                      : -1;
+            if (component >= 0) {
+                AppendNumber(out, PovNumber::OfFloat(Component(*number, component)));
+                i += 2;
+            } else {
+                AppendNumber(out, *number);
+            }
             continue;
         }
         if (const auto* text = std::get_if<std::string>(symbol->value.get())) {
