@@ -46,7 +46,8 @@ TEST(ImportAsSource, WritesTheTextFromWhatWasReadWithNumbersAsWritten) {
     EXPECT_EQ(imported.sources.front(), "// Green stone\n"
                                         "#declare Jade = pigment {\n"
                                         "  marble turbulence 1.80 color_map {\n"
-                                        "    [0.0 rgb <0.1, 0.6, 0.1>] [1.0 rgb 0.2e1 / 4]\n"
+                                        "    [0.0 rgb <0.1, 0.6, 0.1>]\n"
+                                        "    [1.0 rgb 0.2e1/4]\n"
                                         "  }\n"
                                         "  scale .5\n"
                                         "}");
@@ -217,13 +218,13 @@ TEST(ImportAsSource, CarriesOutMacrosWithTheirArgumentsAndLocals) {
                                  "16 deep (main.pov:12)");
     const std::vector<std::string> expected = {
         "#declare Rough = texture {\n  pigment {\n    granite color_map {\n"
-        "      [0 rgbft <0.5, 0.4, 0.3, 0, 0>] [1 rgbft <0.5, 0.4, 0.3, 0, 0> * 0.5]\n    }\n"
+        "      [0 rgbft <0.5, 0.4, 0.3, 0, 0>]\n      [1 rgbft <0.5, 0.4, 0.3, 0, 0>*0.5]\n    }\n"
         "  }\n  finish {\n    phong 0.5\n  }\n}",
         "#declare Smooth = texture {\n  pigment {\n    granite color_map {\n"
-        "      [0 rgbft <1, 1, 1, 0, 0>] [1 rgbft <1, 1, 1, 0, 0> * 0.25]\n    }\n  }\n}",
+        "      [0 rgbft <1, 1, 1, 0, 0>]\n      [1 rgbft <1, 1, 1, 0, 0>*0.25]\n    }\n  }\n}",
         "#declare Sized = texture {\n  pigment {\n    granite color_map {\n"
-        "      [0 rgbft <1, 1, 1, 0, 0>] [1 rgbft <1, 1, 1, 0, 0> * 0.25]\n    }\n  }\n"
-        "  scale (2 * 2) + 1\n}",
+        "      [0 rgbft <1, 1, 1, 0, 0>]\n      [1 rgbft <1, 1, 1, 0, 0>*0.25]\n    }\n  }\n"
+        "  scale (2*2) + 1\n}",
     };
     EXPECT_EQ(imported.sources, expected);
 }

@@ -115,11 +115,16 @@ TEST(OtherStyles, AFinishIdentifierOpeningAFinishReplacesTheOneInherited) {
                      "  finish {\n    phong 0.2\n  }\n}"}));
 }
 
-TEST(OtherStyles, AComponentOfAVectorIdentifierIsWrittenAsItsNumber) {
+TEST(OtherStyles, KeptTextIsWrittenAsPeopleWriteIt) {
     // POV-Ray takes no '.' after a written vector: "C.red" stands as the number.
     EXPECT_EQ(TextsKept({}, "#macro Dim(C) rgb <C.red / 2, C.green, C.blue / 2> #end\n"
                             "#declare T = texture { pigment { Dim(rgb <1, 0.5, 0.25>) } }"),
-              Lines{"texture {\n  pigment {\n    rgb <1 / 2, 0.5, 0.25 / 2>\n  }\n}"});
+              Lines{"texture {\n  pigment {\n    rgb <1/2, 0.5, 0.25/2>\n  }\n}"});
+    // Signs and products written as people write them.
+    EXPECT_EQ(TextsKept({}, "#declare T = texture { pigment { rgb 1 } finish { roughness 1/10 }\n"
+                            "  translate - y * 17 scale <-1, 2 - 1, x.x + -2> rotate -(45) }"),
+              Lines{"texture {\n  pigment {\n    rgb 1\n  }\n  finish {\n    roughness 1/10\n"
+                    "  }\n  translate -y*17 scale <-1, 2 - 1, x.x + -2> rotate -(45)\n}"});
 }
 
 TEST(OtherStyles, UndeclaredIdentifiersComeFromTheStandardIncludeFilesAndAreNamed) {

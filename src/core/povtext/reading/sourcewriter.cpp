@@ -91,6 +91,11 @@ std::size_t DropBlocks(TokenList& out, std::size_t from, std::size_t to, const c
     return dropped;
 }
 
+/// A keyword that stands for a value ("x", "pi", "clock"), after which a '-' subtracts.
+bool IsValueWord(std::string_view word) {
+    return PovLanguage::Is(word, PovLanguage::kExpression);
+}
+
 bool SameKeyword(std::string_view a, std::string_view b) {
     const auto plain = [](std::string_view word) {
         return word == "colour_map" ? std::string_view("color_map") : word;
@@ -261,19 +266,33 @@ std::string SourceWriter::Format(const TokenList& tokens) {
         lineStart = true;
     };
     std::optional<TokenView> previous;
+    // The sign of what follows, not a subtraction: written close to it ("translate -y*17").
+    bool sign = false;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const TokenView token = tokens[i];
         if (token.IsSymbol("}")) {
             newLine();
             indent = indent > 0 ? indent - 1 : 0;
         }
+        // One map entry to a line.
+        if (token.IsSymbol("[") && previous && previous->IsSymbol("]"))
+            newLine();
+        const bool close = token.IsSymbol("*") || token.IsSymbol("/") || token.IsSymbol(".") ||
+                           (previous && (previous->IsSymbol("*") || previous->IsSymbol("/") ||
+                                         previous->IsSymbol(".")));
         if (lineStart) {
             text.append(static_cast<std::size_t>(indent) * 2, ' ');
         } else if (previous && !previous->IsSymbol("<") && !previous->IsSymbol("(") &&
                    !previous->IsSymbol("[") && !token.IsSymbol(">") && !token.IsSymbol(")") &&
-                   !token.IsSymbol("]") && !token.IsSymbol(",")) {
+                   !token.IsSymbol("]") && !token.IsSymbol(",") && !close && !sign) {
             text += ' ';
         }
+        sign = (token.IsSymbol("-") || token.IsSymbol("+")) &&
+               (!previous || previous->kind == PovToken::Symbol
+                    ? !previous || (!previous->IsSymbol(")") && !previous->IsSymbol(">") &&
+                                    !previous->IsSymbol("]"))
+                    : previous->kind == PovToken::Word && IsPovRayReservedWord(previous->text) &&
+                          !IsValueWord(previous->text));
         lineStart = false;
         if (token.kind == PovToken::String)
             text.append("\"").append(token.text).append("\"");
