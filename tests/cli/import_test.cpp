@@ -102,7 +102,8 @@ TEST_F(ImportCliTest, AsSourceKeepsEveryDeclarationAsItsText) {
     run = Cli({"source", "src.vlv", "-i", "2"});
     EXPECT_EQ(run.out, "#declare Marbled = pigment {\r\n"
                        "  marble color_map {\r\n"
-                       "    [0 rgbft <1, 0.5, 0, 0, 0>] [1 rgb 1]\r\n"
+                       "    [0 rgbft <1, 0.5, 0, 0, 0>]\r\n"
+                       "    [1 rgb 1]\r\n"
                        "  }\r\n"
                        "}\r\n\r\n");
     run = Cli({"import", "src.vlv", "lib/orange.inc", "--as-source", "--approximate"});
