@@ -129,14 +129,23 @@ TEST(OtherStyles, KeptTextIsWrittenAsPeopleWriteIt) {
 
 TEST(OtherStyles, UndeclaredIdentifiersComeFromTheStandardIncludeFilesAndAreNamed) {
     MemoryFiles files;
-    files.files["/library/colors.inc"] = "#declare White = rgb 1;\n#declare Red = rgb <1, 0, 0>;";
+    files.files["/library/colors.inc"] = "#declare White = rgb 1;\n#declare Red = rgb <1, 0, 0>;\n"
+                                         "#macro Half(C) (C / 2) #end\n"
+                                         "#macro Broken(C) (C / 0) #end";
     const ImportResult result =
         ImportText("#declare T = texture { pigment { White } }\n"
-                   "#ifdef (Red) #declare U = texture { pigment { Red } } #end",
+                   "#ifdef (Red) #declare U = texture { pigment { Red } } #end\n"
+                   "#declare V = texture { pigment { rgb Half(1) } }\n"
+                   "#declare W = texture { pigment { rgb Broken(1) } }",
                    false, files);
-    ASSERT_EQ(result.declarations.size(), 1u);
-    EXPECT_EQ(ReportLine(result.declarations[0]), "main.pov:1: imported T");
-    EXPECT_EQ(result.fromLibrary, Lines{"White from colors.inc"});
+    Lines lines;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        lines.push_back(ReportLine(declaration));
+    // #ifdef asks the text itself; a fault in a macro of the library names the library's file.
+    EXPECT_EQ(lines, (Lines{"main.pov:1: imported T", "main.pov:3: imported V",
+                            "main.pov:4: skipped W: division by zero (/library/colors.inc:4)"}));
+    EXPECT_EQ(result.fromLibrary,
+              (Lines{"White from colors.inc", "Half from colors.inc", "Broken from colors.inc"}));
 }
 
 TEST(OtherStyles, AChosenFileAnotherChosenFileIncludesIsImportedAndCounted) {

@@ -139,7 +139,8 @@ std::string SceneParser::InputFileName() const {
 const Symbol* SceneParser::Lookup(const std::string& name) const {
     if (const Symbol* symbol = m_symbols.Find(name))
         return symbol;
-    return m_options.libraryFallback ? LibrarySymbol(name) : nullptr;
+    // A keyword is never declared: the library need not be read for it.
+    return m_options.libraryFallback && !IsPovRayReservedWord(name) ? LibrarySymbol(name) : nullptr;
 }
 
 const Symbol* SceneParser::LookupDeclared(const std::string& name) const {
@@ -158,15 +159,34 @@ const Symbol* SceneParser::LibrarySymbol(const std::string& name) const {
             }
         }
     }
+    if (const auto adopted = m_fromLibraryFiles.find(name); adopted != m_fromLibraryFiles.end())
+        return &adopted->second;
     const Symbol* symbol = m_library->m_symbols.Find(name);
-    if (!symbol || !symbol->value)
+    if (!symbol || !(symbol->value || symbol->definition))
         return nullptr;
+    // Its places name the library's files as this reader counts files.
     const auto& files = m_library->FileNames();
+    const auto place = [&](SourcePosition& where) {
+        if (where.file < 0 || static_cast<std::size_t>(where.file) >= files.size())
+            return;
+        const std::string& path = files[static_cast<std::size_t>(where.file)];
+        const auto known = std::find(m_fileNames.begin(), m_fileNames.end(), path);
+        where.file = static_cast<int>(known - m_fileNames.begin());
+        if (known == m_fileNames.end())
+            m_fileNames.push_back(path);
+    };
+    Symbol adopted = *symbol;
+    place(adopted.where);
+    place(adopted.refusalWhere);
+    if (symbol->definition) {
+        auto definition = std::make_shared<MacroDefinition>(*symbol->definition);
+        for (PovToken& token : definition->body)
+            place(token.at);
+        adopted.definition = std::move(definition);
+    }
     const auto file = static_cast<std::size_t>(symbol->where.file);
-    std::string from = name + " from " + (file < files.size() ? BaseName(files[file]) : "");
-    if (std::find(m_fromLibrary.begin(), m_fromLibrary.end(), from) == m_fromLibrary.end())
-        m_fromLibrary.push_back(std::move(from));
-    return symbol;
+    m_fromLibrary.push_back(name + " from " + (file < files.size() ? BaseName(files[file]) : ""));
+    return &m_fromLibraryFiles.emplace(name, std::move(adopted)).first->second;
 }
 
 double SceneParser::Seed(double value) {
@@ -498,7 +518,7 @@ const PovToken& SceneParser::Peek() {
             continue;
         }
         if (next.kind == PovToken::Word && !m_valueBases.empty() && !m_skipping)
-            if (const Symbol* symbol = m_symbols.Find(next.text); symbol && symbol->definition) {
+            if (const Symbol* symbol = Lookup(next.text); symbol && symbol->definition) {
                 std::shared_ptr<const MacroDefinition> definition = symbol->definition;
                 const PovToken name = TakeRaw();
                 CallMacro(name, std::move(definition));

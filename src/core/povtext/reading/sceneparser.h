@@ -206,12 +206,16 @@ private:
     std::unique_ptr<ImportBudget> m_ownBudget;
     ImportBudget& m_budget;
     std::size_t m_lexed = 0;
-    std::vector<std::string> m_fileNames;
+    /// Every file read, by its place's index; the standard include files join it when the
+    /// text first uses what they declare.
+    mutable std::vector<std::string> m_fileNames;
     std::vector<std::string> m_chosen;
     std::vector<std::string> m_readPaths;
     /// The standard include files, read when the text first uses what it does not declare.
     mutable std::unique_ptr<SceneParser> m_library;
     mutable std::vector<std::string> m_fromLibrary;
+    /// What the standard include files gave, its places among this reader's files.
+    mutable std::unordered_map<std::string, Symbol> m_fromLibraryFiles;
     /// The state of each stream seed() started.
     std::vector<std::uint32_t> m_randomStreams;
     /// The rand() calls read and those evaluated, and where the first passed over stood.
