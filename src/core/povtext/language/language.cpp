@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace PovLanguage {
 namespace {
@@ -88,6 +89,7 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"circular", 0},
     {"clipped_by", 0},
     {"clock", kExpression},
+    {"clock_delta", kExpression | kBuiltInIdentifier},
     {"clock_on", kExpression},
     {"cmap", kNewIn38},
     {"collect", 0},
@@ -176,6 +178,8 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"fclose", kDirective},
     {"file_exists", kStringFunction},
     {"filter", 0, kColor, PovValue::Float, {0, 1, 0}, "Filter"},
+    {"final_clock", kExpression | kBuiltInIdentifier},
+    {"final_frame", kExpression | kBuiltInIdentifier},
     {"finish", 0, kTexture, PovValue::Block, {}, "Finish"},
     {"fisheye", 0},
     {"flatness", 0},
@@ -189,6 +193,7 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"fopen", kDirective},
     {"for", kDirective},
     {"form", 0, kPatternPlaces, PovValue::Vector, {-2, 2, kNoValue}, "Form", "crackle"},
+    {"frame_number", kExpression | kBuiltInIdentifier},
     {"frequency", 0, kPatternPlaces, PovValue::Float, {0, 10, 1}, "Frequency"},
     {"fresnel", 0, kReflection, PovValue::Flag, {}, "Fresnel"},
     {"function", kPattern | kUnreadPattern, kPatternPlaces, PovValue::Block, {}, "Function"},
@@ -217,6 +222,7 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
     {"ifdef", kDirective},
     {"iff", kImageType, kImageMap | kNormal | kPigment, PovValue::Choice, {}, "IFF file"},
     {"ifndef", kDirective},
+    {"image_height", kExpression | kBuiltInIdentifier},
     {"image_map", 0, kPigment, PovValue::Block, {}, "Image map"},
     {"image_pattern",
      kPattern | kUnreadPattern,
@@ -224,8 +230,11 @@ constexpr std::array kLanguage = std::to_array<PovKeyword>({
      PovValue::Block,
      {},
      "Image pattern"},
+    {"image_width", kExpression | kBuiltInIdentifier},
     {"importance", 0},
     {"include", kDirective},
+    {"initial_clock", kExpression | kBuiltInIdentifier},
+    {"initial_frame", kExpression | kBuiltInIdentifier},
     {"input_file_name", kStringFunction | kBuiltInIdentifier},
     {"inside", 0},
     {"inside_vector", 0},
@@ -571,10 +580,16 @@ std::span<const PovKeyword> Keywords() {
 }
 
 const PovKeyword* Find(std::string_view word) {
-    const auto found =
-        std::lower_bound(kLanguage.begin(), kLanguage.end(), word,
-                         [](const PovKeyword& row, std::string_view w) { return row.word < w; });
-    return found != kLanguage.end() && found->word == word ? &*found : nullptr;
+    // Looked up for nearly every word read: hashed once.
+    static const std::unordered_map<std::string_view, const PovKeyword*> rows = [] {
+        std::unordered_map<std::string_view, const PovKeyword*> byWord;
+        byWord.reserve(kLanguage.size());
+        for (const PovKeyword& row : kLanguage)
+            byWord.emplace(row.word, &row);
+        return byWord;
+    }();
+    const auto found = rows.find(word);
+    return found != rows.end() ? found->second : nullptr;
 }
 
 bool Is(std::string_view word, std::uint32_t roles) {
