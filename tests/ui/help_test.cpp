@@ -65,11 +65,17 @@ protected:
 
 TEST_F(HelpTest, EachContextOpensItsPage) {
     const std::map<int, QString> titles = {
-        {0, QStringLiteral("Contents")},         {2, QStringLiteral("Preferences")},
-        {3, QStringLiteral("The General Page")}, {4, QStringLiteral("The Pigment Page")},
-        {5, QStringLiteral("The Normal Page")},  {6, QStringLiteral("The Finish Page")},
-        {1, QStringLiteral("Contents")},         {7, QStringLiteral("Contents")},
-        {-1, QStringLiteral("Contents")},        {12345, QStringLiteral("Contents")},
+        {0, QStringLiteral("Contents")},
+        {2, QStringLiteral("Preferences")},
+        {3, QStringLiteral("The General Page")},
+        {4, QStringLiteral("The Pigment Page")},
+        {5, QStringLiteral("The Normal Page")},
+        {6, QStringLiteral("The Finish Page")},
+        {8, QStringLiteral("Importing POV-Ray Source")},
+        {1, QStringLiteral("Contents")},
+        {7, QStringLiteral("Contents")},
+        {-1, QStringLiteral("Contents")},
+        {12345, QStringLiteral("Contents")},
     };
     for (const auto& [context, title] : titles) {
         SCOPED_TRACE(context);

@@ -18,6 +18,7 @@
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sourcehighlighter.h"
 #include "ui/editors/sourcetexturedialog.h"
+#include "ui/framework/helpcontext.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -113,6 +114,10 @@ TEST_F(SourceEditorTest, ShowsTheTexturesNameKindAndTextInAFixedFont) {
     ASSERT_TRUE(Checked(dialog));
     EXPECT_TRUE(dialog.ErrorLabel()->text().isEmpty());
     EXPECT_TRUE(Ok(dialog)->isEnabled());
+
+    // Help opens the page on source textures.
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
+    EXPECT_EQ(m_services.helpContexts, std::vector<int>{HelpContext::SourceTextures});
 
     // A new name and description go with OK.
     dialog.NameEdit()->setText(QStringLiteral("White"));

@@ -8,6 +8,7 @@
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/sourcehighlighter.h"
 #include "ui/framework/appservices.h"
+#include "ui/framework/helpcontext.h"
 #include "ui/framework/prompts.h"
 
 #include <QDialogButtonBox>
@@ -93,9 +94,12 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     m_error->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_error->setStyleSheet(QStringLiteral("color: #b00000"));
 
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &SourceTextureDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &SourceTextureDialog::reject);
+    connect(m_buttons, &QDialogButtonBox::helpRequested, this,
+            [&services] { services.ShowHelp(HelpContext::SourceTextures); });
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(m_names, 0, 0, 1, 2);

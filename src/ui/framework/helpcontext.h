@@ -8,4 +8,5 @@ inline constexpr int GeneralPage = 3;
 inline constexpr int PigmentPage = 4;
 inline constexpr int NormalPage = 5;
 inline constexpr int FinishPage = 6;
+inline constexpr int SourceTextures = 8;
 } // namespace HelpContext

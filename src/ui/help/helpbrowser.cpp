@@ -43,6 +43,8 @@ QString HelpPagePath(int context) {
         return QStringLiteral(":/help/normal.html");
     case HelpContext::FinishPage:
         return QStringLiteral(":/help/finish.html");
+    case HelpContext::SourceTextures:
+        return QStringLiteral(":/help/import.html");
     default:
         return kContentsPage;
     }
