@@ -115,9 +115,14 @@ TEST_F(SourceEditorTest, ShowsTheTexturesNameKindAndTextInAFixedFont) {
     EXPECT_TRUE(dialog.ErrorLabel()->text().isEmpty());
     EXPECT_TRUE(Ok(dialog)->isEnabled());
 
-    // Help opens the page on source textures.
+    // Help, or F1, opens the page on source textures.
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help)->click();
-    EXPECT_EQ(m_services.helpContexts, std::vector<int>{HelpContext::SourceTextures});
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(dialog.TextEdit(), Qt::Key_F1);
+    EXPECT_EQ(m_services.helpContexts,
+              (std::vector<int>{HelpContext::SourceTextures, HelpContext::SourceTextures}));
 
     // A new name and description go with OK.
     dialog.NameEdit()->setText(QStringLiteral("White"));

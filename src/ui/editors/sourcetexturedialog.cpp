@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QtConcurrent>
 #include <algorithm>
@@ -100,6 +101,8 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     connect(m_buttons, &QDialogButtonBox::rejected, this, &SourceTextureDialog::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this,
             [&services] { services.ShowHelp(HelpContext::SourceTextures); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated,
+            m_buttons->button(QDialogButtonBox::Help), &QPushButton::click);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(m_names, 0, 0, 1, 2);
