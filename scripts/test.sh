@@ -32,6 +32,10 @@ bash scripts/check-format.sh
 step "Build"
 bash scripts/build.sh build --tests
 step "Tests"
+# The full run is what CI runs: a test that needs POV-Ray fails there rather than skip.
+if $full; then
+    export VELVANE_REQUIRE_POVRAY=1
+fi
 # Most tests wait for POV-Ray rather than use a core, so twice as many run as there are cores.
 jobs=$(($(nproc) * 2))
 (cd build && ctest --output-on-failure -j"$jobs")

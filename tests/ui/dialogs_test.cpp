@@ -7,6 +7,7 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/shapelist.h"
 #include "fakeappservices.h"
+#include "povrayrequired.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
 #include "render/settings/programsettings.h"
@@ -535,8 +536,7 @@ TEST_F(PreferencesTest, TestingAMissingPovRayShowsWhyItCannotRun) {
 }
 
 TEST_F(PreferencesTest, TestingTheInstalledPovRayNamesItsVersion) {
-    if (DefaultPovExecutable().isEmpty())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(DefaultPovExecutable().isEmpty(), "povray is not installed");
     PathsPage page;
     page.show();
     page.ExecutableEdit()->clear(); // empty: the povray on the PATH

@@ -6,6 +6,7 @@
 #include "core/catalog/catalog.h"
 #include "core/model/layeredtexture.h"
 #include "core/model/simpletexture.h"
+#include "povrayrequired.h"
 #include "testfiles.h"
 #include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
@@ -64,8 +65,7 @@ protected:
 } // namespace
 
 TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExported) {
-    if (DefaultPovExecutable().isEmpty())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(DefaultPovExecutable().isEmpty(), "povray is not installed");
     m_messages.clear(); // whatever the start-up said
     m_app->OnFileNew();
     CatalogView* view = dynamic_cast<CatalogView*>(m_app->Frame().ActiveView());

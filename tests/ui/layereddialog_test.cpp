@@ -5,6 +5,7 @@
 #include "core/model/simpletexture.h"
 #include "core/shapes/builtinshapes.h"
 #include "editorfixture.h"
+#include "povrayrequired.h"
 #include "ui/editors/layeredtexturedialog.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
@@ -297,8 +298,7 @@ TEST_F(LayeredTest, NameAndDescriptionAreTheDialogsAndOkKeepsThem) {
 }
 
 TEST_F(LayeredTest, NewLayersGetA100PixelThumbnailFromPovRayWhenAsked) {
-    if (m_app.settings.povExecutable.isEmpty())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(m_app.settings.povExecutable.isEmpty(), "povray is not installed");
     m_app.settings.updateThumbnail = true;
     LayeredTexture texture;
     auto dialog = Open(texture);

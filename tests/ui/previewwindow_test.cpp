@@ -4,6 +4,7 @@
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
 #include "editorfixture.h"
+#include "povrayrequired.h"
 #include "render/files/sidefiles.h"
 #include "render/povray/povrayrunner.h"
 #include "render/povray/renderqueue.h"
@@ -123,8 +124,7 @@ TEST_F(PreviewTest, OpensOnTheThumbnailAndTheTexturesShape) {
 }
 
 TEST_F(PreviewTest, AShapeBeyondTheListSelectsNothingAndRendersOnTheFirstShape) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Green", {0, 255, 0, 0});
     texture.SetPreviewShape(40);
     auto window = Open(texture);
@@ -140,8 +140,7 @@ TEST_F(PreviewTest, AShapeBeyondTheListSelectsNothingAndRendersOnTheFirstShape) 
 }
 
 TEST_F(PreviewTest, RenderDrawsThroughPovRayWithoutTouchingTheThumbnail) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Blue Sky", {0, 0, 255, 0});
     auto window = Open(texture);
     EXPECT_TRUE(window->Frame()->Picture().IsEmpty()); // no thumbnail yet
@@ -159,8 +158,7 @@ TEST_F(PreviewTest, RenderDrawsThroughPovRayWithoutTouchingTheThumbnail) {
 }
 
 TEST_F(PreviewTest, AutoRendersTheLastOfTwoQuickChangesOnce) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
     auto window = Open(texture);
     window->AutoBox()->click();
@@ -181,8 +179,7 @@ TEST_F(PreviewTest, AutoRendersTheLastOfTwoQuickChangesOnce) {
 }
 
 TEST_F(PreviewTest, AChangeWhileAnAutoRenderRunsStopsItAndRendersTheNewState) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
     auto window = OpenLive(texture);
     window->TextureChanged();
@@ -195,8 +192,7 @@ TEST_F(PreviewTest, AChangeWhileAnAutoRenderRunsStopsItAndRendersTheNewState) {
 }
 
 TEST_F(PreviewTest, AnAutoRenderThatFailsShowsPovRaysLinesInTheWindow) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Broken", {255, 0, 0, 0});
     texture.SetPreviewShape(13);
     // A scene with a syntax error of its own.
@@ -351,8 +347,7 @@ TEST_F(PreviewTest, AShapeWithoutACustomSourceCannotBeModified) {
 }
 
 TEST_F(PreviewTest, AWarningAboutTheSceneStaysOpenWhileTheRenderGoesOnAndEnds) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Declared Inside", {255, 0, 0, 0});
     texture.SetPreviewShape(13);
     // The scene declares a green texture under the texture's name and never includes its file:
@@ -397,8 +392,7 @@ TEST_F(PreviewTest, AWarningAboutTheSceneStaysOpenWhileTheRenderGoesOnAndEnds) {
 }
 
 TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Red Marble", {255, 0, 0, 0});
     ShapeEditorDialog dialog(m_services);
     dialog.SetShape(CustomShape().GetSource(), "Sphere", "Clear sphere");
@@ -444,8 +438,7 @@ TEST_F(PreviewTest, TheShapeEditorWarnsAndStillRenders) {
 }
 
 TEST_F(PreviewTest, TheShapeEditorNamesTheTextureAsItsSourceDeclaresIt) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     // Names that are no POV-Ray identifier as they stand: a minus, a keyword, a leading digit.
     for (const char* name : {"Gold-1", "sphere", "3D Oak"}) {
         SCOPED_TRACE(name);
@@ -469,8 +462,7 @@ TEST_F(PreviewTest, TheShapeEditorNamesTheTextureAsItsSourceDeclaresIt) {
 // The live Preview: what the fields show is what renders, by itself and at the window's size.
 
 TEST_F(PreviewTest, RenderRendersWhatTheFieldsShowWithoutTheirBeingLeft) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture;
     texture.SetName("Typed");
     texture.pigment.color = {0, 0, 255, 0};
@@ -511,8 +503,7 @@ TEST_F(PreviewTest, AutoIsOnUntilTheUserTurnsItOff) {
 }
 
 TEST_F(PreviewTest, AutoRendersOnShowingAndKeepsTheOldPictureMarkedUntilTheNewOneComes) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Changing", {255, 0, 0, 0});
     auto window = OpenLive(texture);
     PictureFrame* frame = window->Frame();
@@ -544,8 +535,7 @@ TEST_F(PreviewTest, AutoRendersOnShowingAndKeepsTheOldPictureMarkedUntilTheNewOn
 }
 
 TEST_F(PreviewTest, TheWindowResizesAndThePictureFillsItAtTheScreensPixels) {
-    if (!HavePovRay())
-        GTEST_SKIP() << "povray is not installed";
+    VELVANE_SKIP_WITHOUT_POVRAY(!HavePovRay(), "povray is not installed");
     SimpleTexture texture = Coloured("Large", {0, 0, 255, 0});
     auto window = Open(texture);
     PictureFrame* frame = window->Frame();

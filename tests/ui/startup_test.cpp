@@ -1,3 +1,4 @@
+#include "povrayrequired.h"
 #include "render/files/sidefiles.h"
 #include "render/settings/programsettings.h"
 #include "ui/app/application.h"
@@ -153,8 +154,7 @@ TEST_F(StartupTest, AFirstStartAsksOnceWithTheWelcomeAndWritesTheShapesQuietly) 
 }
 
 TEST_F(StartupTest, AnEmptyPovRayPathMeansThePovRayOnThePath) {
-    if (DefaultPovExecutable().isEmpty())
-        GTEST_SKIP() << "povray is not on the PATH";
+    VELVANE_SKIP_WITHOUT_POVRAY(DefaultPovExecutable().isEmpty(), "povray is not on the PATH");
     Store([this](ProgramSettings& s) {
         s.programDirectory = m_dir.filePath("program");
         s.displayMailingListDialog = false;
