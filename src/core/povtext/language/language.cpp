@@ -597,6 +597,10 @@ bool Is(std::string_view word, std::uint32_t roles) {
     return row && (row->roles & roles) != 0;
 }
 
+bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> words) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
 } // namespace PovLanguage
 
 bool IsPovRayReservedWord(std::string_view word) {

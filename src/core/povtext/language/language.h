@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <span>
 #include <string_view>
@@ -93,6 +94,8 @@ std::span<const PovKeyword> Keywords();
 const PovKeyword* Find(std::string_view word);
 /// True when `word` has any of `roles`.
 bool Is(std::string_view word, std::uint32_t roles);
+/// True when `word` is one of `words`, for the readers' short lists of their own.
+bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> words);
 
 } // namespace PovLanguage
 

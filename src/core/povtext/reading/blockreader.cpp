@@ -10,17 +10,14 @@
 
 namespace {
 
-bool In(std::string_view word, std::initializer_list<std::string_view> words) {
-    return std::find(words.begin(), words.end(), word) != words.end();
-}
-
 /// Patterns that take no argument of their own; those the model has come through as they are,
 /// the others reach the mapping by name.
 bool IsPlainPattern(std::string_view word) {
-    return In(word, {"agate",    "bozo",    "bumps",       "cells",   "crackle", "dents",
-                     "granite",  "leopard", "marble",      "onion",   "planar",  "quilted",
-                     "radial",   "ripples", "spherical",   "spotted", "waves",   "wood",
-                     "wrinkles", "boxed",   "cylindrical", "facets"});
+    return PovLanguage::IsOneOf(word, {"agate",       "bozo",    "bumps",   "cells",    "crackle",
+                                       "dents",       "granite", "leopard", "marble",   "onion",
+                                       "planar",      "quilted", "radial",  "ripples",  "spherical",
+                                       "spotted",     "waves",   "wood",    "wrinkles", "boxed",
+                                       "cylindrical", "facets"});
 }
 
 bool IsUnreadPattern(std::string_view word) {

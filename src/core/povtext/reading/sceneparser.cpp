@@ -12,10 +12,6 @@
 
 namespace {
 
-bool In(std::string_view word, std::initializer_list<std::string_view> words) {
-    return std::find(words.begin(), words.end(), word) != words.end();
-}
-
 /// Keywords of values the reader keeps only by kind, each followed by a block.
 bool IsOpaqueBlock(std::string_view word) {
     using namespace PovLanguage;
@@ -30,13 +26,15 @@ constexpr char kLoopMarker[] = "\x01while";
 bool ModifiesOnly(const PovToken& first) {
     return first.IsSymbol("}") ||
            (first.kind == PovToken::Word &&
-            In(first.text, {"scale", "rotate", "translate", "matrix", "transform", "turbulence",
-                            "octaves", "omega", "lambda", "warp", "frequency", "phase",
-                            "noise_generator", "quick_color", "quick_colour"}));
+            PovLanguage::IsOneOf(first.text,
+                                 {"scale", "rotate", "translate", "matrix", "transform",
+                                  "turbulence", "octaves", "omega", "lambda", "warp", "frequency",
+                                  "phase", "noise_generator", "quick_color", "quick_colour"}));
 }
 
 bool OpensRegion(std::string_view directive) {
-    return In(directive, {"if", "ifdef", "ifndef", "while", "for", "switch", "macro"});
+    return PovLanguage::IsOneOf(directive,
+                                {"if", "ifdef", "ifndef", "while", "for", "switch", "macro"});
 }
 
 /// The text of a POV-Ray string literal with its backslash escapes resolved, for file names.
@@ -639,7 +637,8 @@ void SceneParser::HandleDirective(const PovToken& directive) {
                                          directive.at};
     } else if (d == "default") {
         Default(directive);
-    } else if (In(d, {"fopen", "fclose", "read", "write", "render", "statistics", "breakpoint"})) {
+    } else if (PovLanguage::IsOneOf(
+                   d, {"fopen", "fclose", "read", "write", "render", "statistics", "breakpoint"})) {
         OtherDirective(directive);
     } else if (d == "case" || d == "range" || d == "break") {
         Fail(directive.at, "#" + d + " stands outside a #switch");
@@ -848,7 +847,7 @@ void SceneParser::DeclareValue(ReadDeclaration record, const PovToken& name, boo
     // value that follows them: "#declare M = #declare D = 0.7; material { ... }". Until one
     // comes it is the empty layered texture, as an empty one is written out.
     if (valueAwaited)
-        m_awaiting = Awaiting{record.name, name, local, record.where, m_open.size()};
+        m_awaiting = Awaiting{name, local, record.where, m_open.size()};
     if (entry && textureLike) {
         // A #while declares it again at the same place (and an awaited value completes it):
         // the last is what it is.
@@ -878,7 +877,7 @@ void SceneParser::AwaitedValue() {
         record.value.reset();
         record.source.reset();
     } else {
-        record.name = awaiting.name;
+        record.name = awaiting.token.text;
         record.includeDepth = IncludeDepth();
         record.where = awaiting.where;
     }
@@ -1171,7 +1170,8 @@ void SceneParser::ValueConditionals() {
     // "#declare X = #if (A) texture { ... } #else texture { ... } #end".
     while (true) {
         const PovToken& next = Peek();
-        if (next.kind != PovToken::Directive || !In(next.text, {"if", "ifdef", "ifndef"}))
+        if (next.kind != PovToken::Directive ||
+            !PovLanguage::IsOneOf(next.text, {"if", "ifdef", "ifndef"}))
             return;
         const PovToken directive = TakeRaw();
         const std::optional<std::string> undecided =

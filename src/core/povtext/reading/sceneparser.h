@@ -257,7 +257,6 @@ private:
     /// A declaration whose value began with further declarations, while only declarations
     /// have followed: the value after them is its own.
     struct Awaiting {
-        std::string name;
         PovToken token;
         bool local = false;
         SourcePosition where;
