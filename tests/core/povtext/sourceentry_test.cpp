@@ -14,22 +14,6 @@
 
 namespace {
 
-/// POV-Ray's include files, read from disk.
-class LibraryFiles : public SourceFiles {
-public:
-    std::optional<std::string> Read(const std::string& path, std::string& error) override {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            error = path + " was not found.";
-            return std::nullopt;
-        }
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    bool Exists(const std::string& path) override { return std::filesystem::is_regular_file(path); }
-};
-
 TakenSource Take(const std::string& text, SourceTexture::Kind kind = SourceTexture::TextureKind) {
     LibraryFiles files;
     return TakeSourceText(text, kind, files);

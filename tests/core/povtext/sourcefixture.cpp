@@ -1,6 +1,48 @@
 #include "sourcefixture.h"
 
+#include "core/model/sourcetexture.h"
+
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
+
+std::optional<std::string> LibraryFiles::Read(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + " was not found.";
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool LibraryFiles::Exists(const std::string& path) {
+    return std::filesystem::is_regular_file(path);
+}
+
+std::vector<std::string> LibraryTextsAsSource(const std::vector<std::string>& extra) {
+    std::vector<std::string> files;
+    for (const char* name : {"textures.inc", "stones.inc", "stoneold.inc", "woods.inc",
+                             "metals.inc", "golds.inc", "glass.inc", "skies.inc", "stars.inc"})
+        files.push_back(std::string(kPovRayLibraryFolder) + "/" + name);
+    files.insert(files.end(), extra.begin(), extra.end());
+    std::vector<std::string> texts;
+    for (const std::string& file : files) {
+        LibraryFiles disk;
+        ImportOptions options;
+        options.asSource = true;
+        const ImportResult result =
+            ImportSource({{std::string(kPovRayLibraryFolder) + "/colors.inc", std::nullopt},
+                          {file, std::nullopt}},
+                         options, disk);
+        for (const ImportedDeclaration& declaration : result.declarations)
+            if (const auto* source = dynamic_cast<const SourceTexture*>(declaration.texture.get()))
+                texts.push_back(source->GetText());
+    }
+    return texts;
+}
 
 ImportResult ImportText(const std::string& text, bool approximate, MemoryFiles files) {
     files.files["main.pov"] = text;

@@ -4,10 +4,22 @@
 #include "core/povtext/reading/povvalues.h"
 #include "core/povtext/reading/sceneparser.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 using MemoryFiles = MemorySourceFiles;
+
+/// POV-Ray's include files (and any other), read from disk.
+class LibraryFiles : public SourceFiles {
+public:
+    std::optional<std::string> Read(const std::string& path, std::string& error) override;
+    bool Exists(const std::string& path) override;
+};
+
+/// The texts POV-Ray's library files keep as source textures, each file read after colors.inc
+/// as a scene using it would, with the files of `extra` read the same way.
+std::vector<std::string> LibraryTextsAsSource(const std::vector<std::string>& extra = {});
 
 /// Imports `text` as the file "main.pov" (with the files in `files` to include).
 ImportResult ImportText(const std::string& text, bool approximate = false,

@@ -125,6 +125,7 @@ PovToken PovLexer::Next() {
     while (Peek() == '#' && NullDirective())
         SkipSpace();
     PovToken token;
+    m_tokenStart = m_at;
     token.at = Here();
     token.startsLine = !m_tokenOnLine;
     if (m_at >= m_text.size()) {

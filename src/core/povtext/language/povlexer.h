@@ -27,6 +27,10 @@ public:
                               : static_cast<double>(m_at) / static_cast<double>(m_text.size());
     }
 
+    /// The byte offsets of the token read last: where it starts and where it ends.
+    std::size_t TokenStart() const { return m_tokenStart; }
+    std::size_t TokenEnd() const { return m_at; }
+
     /// Where the first "#" that named no directive stood, if one did.
     const std::optional<SourcePosition>& NullDirectiveAt() const { return m_nullDirective; }
 
@@ -62,6 +66,7 @@ private:
     std::string_view m_text;
     int m_file;
     std::size_t m_at = 0;
+    std::size_t m_tokenStart = 0;
     int m_line = 1;
     std::size_t m_lineStart = 0;
     /// Whether a token has been read on the current line.

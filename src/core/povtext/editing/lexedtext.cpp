@@ -1,0 +1,97 @@
+#include "core/povtext/editing/lexedtext.h"
+
+#include "core/povtext/language/povlexer.h"
+#include "core/povtext/language/sourceerror.h"
+#include "core/povtext/reading/expressionreader.h"
+
+#include <stdexcept>
+
+namespace {
+
+/// A run of tokens read as a value on its own: no identifier has a value and no random
+/// numbers are drawn.
+class SpanFeed : public TokenFeed {
+public:
+    SpanFeed(const LexedText& lexed, std::size_t first, std::size_t last)
+        : m_lexed(lexed), m_at(first), m_last(last) {
+        m_end.kind = PovToken::End;
+    }
+
+    bool AtEnd() const { return m_at >= m_last; }
+
+    const PovToken& Peek() override { return AtEnd() ? m_end : m_lexed.tokens[m_at].token; }
+    PovToken Take() override { return AtEnd() ? m_end : m_lexed.tokens[m_at++].token; }
+    const PovToken& PeekRaw() override { return Peek(); }
+    const Symbol* Lookup(const std::string&) const override { return nullptr; }
+    double LanguageVersion() const override { return 3.7; }
+    std::string InputFileName() const override { return {}; }
+    std::string Describe(SourcePosition where) const override {
+        return "line " + std::to_string(where.line);
+    }
+    void Descend(SourcePosition where) override {
+        if (++m_depth > kMaxDepth)
+            throw DeclarationRefusal(where, "too deep");
+    }
+    void Ascend() override { --m_depth; }
+    void CountMade(std::size_t, SourcePosition) override {}
+    double Seed(double) override { throw DeclarationRefusal({}, "no random numbers here"); }
+    double Random(double, SourcePosition where) override {
+        throw DeclarationRefusal(where, "no random numbers here");
+    }
+    std::size_t TakenMark() const override { return std::string::npos; }
+    void WriteTakenAs(std::size_t, double) override {}
+
+private:
+    static constexpr int kMaxDepth = 64;
+    const LexedText& m_lexed;
+    std::size_t m_at;
+    std::size_t m_last;
+    int m_depth = 0;
+    PovToken m_end;
+};
+
+} // namespace
+
+LexedText::LexedText(std::string_view source) : text(source) {
+    PovLexer lexer(text, 0);
+    try {
+        while (true) {
+            PovToken token = lexer.Next();
+            const bool end = token.kind == PovToken::End;
+            tokens.push_back({std::move(token), {lexer.TokenStart(), lexer.TokenEnd()}});
+            if (end)
+                return;
+        }
+    } catch (const SourceSyntaxError& refusal) {
+        error = refusal.what();
+    }
+    PovToken end;
+    end.kind = PovToken::End;
+    tokens.push_back({std::move(end), {text.size(), text.size()}});
+}
+
+std::vector<double> LexedText::Evaluate(std::size_t first, std::size_t last,
+                                        PovLanguage::PovValue kind,
+                                        std::string_view keyword) const {
+    SpanFeed feed(*this, first, last);
+    ExpressionReader reader(feed);
+    std::vector<double> numbers;
+    try {
+        if (keyword == "matrix") {
+            numbers = reader.AngledFloats();
+        } else if (kind == PovLanguage::PovValue::Color && At(first).token.kind == PovToken::Word) {
+            const PovColor color = reader.Color();
+            numbers.assign(color.begin(), color.end());
+        } else {
+            const PovNumber number = reader.Number();
+            numbers.assign(number.v.begin(), number.v.begin() + number.size);
+        }
+    } catch (const std::runtime_error&) {
+        return {};
+    }
+    if (!feed.AtEnd())
+        return {};
+    for (double& n : numbers)
+        n += 0.0; // -0 shown as 0
+    return numbers;
+}
