@@ -21,8 +21,8 @@ struct LexedText {
     const LexedToken& At(std::size_t i) const { return tokens[std::min(i, tokens.size() - 1)]; }
     /// The value of tokens [first, last): a float, a vector, a colour's five channels, or a
     /// matrix's twelve numbers; empty when the tokens are no value that stands alone.
-    std::vector<double> Evaluate(std::size_t first, std::size_t last,
-                                 PovLanguage::PovValue kind, std::string_view keyword) const;
+    std::vector<double> Evaluate(std::size_t first, std::size_t last, PovLanguage::PovValue kind,
+                                 std::string_view keyword) const;
 
     std::string_view text;
     std::vector<LexedToken> tokens;

@@ -18,8 +18,9 @@ struct Replacement {
 
 /// `text` with each replacement made; the spans must not overlap.
 std::string Replaced(std::string_view text, std::vector<Replacement> replacements) {
-    std::sort(replacements.begin(), replacements.end(),
-              [](const Replacement& a, const Replacement& b) { return a.span.start > b.span.start; });
+    std::sort(
+        replacements.begin(), replacements.end(),
+        [](const Replacement& a, const Replacement& b) { return a.span.start > b.span.start; });
     std::string out(text);
     for (const Replacement& r : replacements)
         out.replace(r.span.start, r.span.end - r.span.start, r.text);
@@ -136,8 +137,8 @@ bool ParseNumbers(std::string_view typed, std::vector<double>& numbers) {
             piece.remove_suffix(1);
         double value = 0;
         const auto result = std::from_chars(piece.data(), piece.data() + piece.size(), value);
-        if (piece.empty() || result.ec != std::errc() || result.ptr != piece.data() + piece.size() ||
-            !std::isfinite(value))
+        if (piece.empty() || result.ec != std::errc() ||
+            result.ptr != piece.data() + piece.size() || !std::isfinite(value))
             return false;
         numbers.push_back(value);
         if (comma == std::string_view::npos)
@@ -200,7 +201,8 @@ std::vector<const PovKeyword*> Addable(const OutlinePart& part) {
         return rows;
     const std::string_view pattern = part.Pattern();
     for (const PovKeyword& row : Keywords()) {
-        if (row.label.empty() || row.value == PovLanguage::PovValue::None || row.value == PovLanguage::PovValue::String ||
+        if (row.label.empty() || row.value == PovLanguage::PovValue::None ||
+            row.value == PovLanguage::PovValue::String ||
             row.value == PovLanguage::PovValue::Pattern || row.Is(kNewIn38) || row.Is(kPattern) ||
             row.Is(kImageType) || row.Is(kKeptWhole) || CannotStartEmpty(row.word))
             continue;
@@ -211,8 +213,9 @@ std::vector<const PovKeyword*> Addable(const OutlinePart& part) {
         if (!row.owner.empty() && row.owner != pattern && row.owner != part.keyword)
             continue;
         if (row.Is(kWave) && !part.Pattern().empty()) {
-            const bool hasWave = std::any_of(part.properties.begin(), part.properties.end(),
-                                             [](const OutlineProperty& p) { return p.name == "wave"; });
+            const bool hasWave =
+                std::any_of(part.properties.begin(), part.properties.end(),
+                            [](const OutlineProperty& p) { return p.name == "wave"; });
             if (hasWave)
                 continue;
         } else if (row.Is(kWave)) {
@@ -261,7 +264,8 @@ std::string WithPattern(std::string_view text, const OutlinePart& part, std::str
 std::string WithAdded(std::string_view text, const OutlinePart& part, std::string_view keyword) {
     const PovKeyword* row = Find(keyword);
     std::string item(keyword);
-    if (row && (row->value == PovLanguage::PovValue::Block || row->value == PovLanguage::PovValue::Map)) {
+    if (row &&
+        (row->value == PovLanguage::PovValue::Block || row->value == PovLanguage::PovValue::Map)) {
         item += " " + StartingBody(keyword);
     } else if (row) {
         const std::string value = StartingValue(*row);
@@ -290,9 +294,9 @@ std::string WithRemoved(std::string_view text, TextSpan item) {
     std::size_t lineEnd = item.end;
     while (lineEnd < text.size() && IsBlank(text[lineEnd]))
         ++lineEnd;
-    const bool aloneOnLine = (lineStart == 0 || text[lineStart - 1] == '\n') &&
-                             (lineEnd == text.size() || text[lineEnd] == '\n' ||
-                              text[lineEnd] == '\r');
+    const bool aloneOnLine =
+        (lineStart == 0 || text[lineStart - 1] == '\n') &&
+        (lineEnd == text.size() || text[lineEnd] == '\n' || text[lineEnd] == '\r');
     if (aloneOnLine) {
         // The line goes with its line end; a text's first line takes the one after it.
         if (lineStart > 0)
@@ -376,9 +380,10 @@ Outcome Set(std::string_view text, std::string_view path, std::string_view typed
         return {std::string(text), why};
     if (property->kind == PovLanguage::PovValue::Pattern) {
         const std::string_view partPath =
-            std::string_view(property->path).substr(0, property->path.size() - property->name.size());
-        const OutlinePart* part =
-            outline.Part(partPath.ends_with('/') ? partPath.substr(0, partPath.size() - 1) : partPath);
+            std::string_view(property->path)
+                .substr(0, property->path.size() - property->name.size());
+        const OutlinePart* part = outline.Part(
+            partPath.ends_with('/') ? partPath.substr(0, partPath.size() - 1) : partPath);
         if (part)
             return {WithPattern(text, *part, *value), {}};
     }
@@ -396,8 +401,9 @@ Outcome Add(std::string_view text, std::string_view path, std::string_view keywo
     const bool takes = std::any_of(rows.begin(), rows.end(),
                                    [&](const PovKeyword* row) { return row->word == keyword; });
     if (!takes)
-        return {std::string(text), std::string(keyword) + " cannot be added to " +
-                                       (path.empty() ? std::string("the texture") : std::string(path))};
+        return {std::string(text),
+                std::string(keyword) + " cannot be added to " +
+                    (path.empty() ? std::string("the texture") : std::string(path))};
     return {WithAdded(text, *part, keyword), {}};
 }
 

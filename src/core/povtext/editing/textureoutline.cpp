@@ -189,8 +189,8 @@ private:
         property.item = {At(itemFirst).span.start, At(itemLast - 1).span.end};
         if (valueLast > valueFirst) {
             property.value = {At(valueFirst).span.start, At(valueLast - 1).span.end};
-            property.text = std::string(
-                m_lexed.text.substr(property.value.start, property.value.end - property.value.start));
+            property.text = std::string(m_lexed.text.substr(
+                property.value.start, property.value.end - property.value.start));
             property.numbers = m_lexed.Evaluate(valueFirst, valueLast, kind, property.keyword);
         } else {
             property.value = {property.item.end, property.item.end};
@@ -199,8 +199,8 @@ private:
     }
 
     /// A lone keyword whose keyword is its value (a pattern, a wave, an image type).
-    void AddKeywordValue(OutlinePart& part, std::string name, std::size_t at, PovLanguage::PovValue kind,
-                         const PovKeyword* row) {
+    void AddKeywordValue(OutlinePart& part, std::string name, std::size_t at,
+                         PovLanguage::PovValue kind, const PovKeyword* row) {
         AddProperty(part, std::move(name), at, at, at + 1, kind, row);
         part.properties.back().keyword = At(at).token.text;
     }
@@ -231,7 +231,8 @@ private:
             const std::size_t first = m_at;
             const std::size_t valueFirst = IsColorModel(word) ? m_at : m_at + 1;
             m_at = ColorValue(valueFirst);
-            AddProperty(part, "color", first, valueFirst, m_at, PovLanguage::PovValue::Color, Find("color"));
+            AddProperty(part, "color", first, valueFirst, m_at, PovLanguage::PovValue::Color,
+                        Find("color"));
             return;
         }
         if (!row || row->Is(kExpression)) {
@@ -244,21 +245,24 @@ private:
             ++m_at;
             if (StartsOperand(m_at)) {
                 const std::size_t last = Expression(m_at, false);
-                const PovLanguage::PovValue amount = row->value == PovLanguage::PovValue::Vector ? PovLanguage::PovValue::Vector
-                                                                       : PovLanguage::PovValue::Float;
+                const PovLanguage::PovValue amount = row->value == PovLanguage::PovValue::Vector
+                                                         ? PovLanguage::PovValue::Vector
+                                                         : PovLanguage::PovValue::Float;
                 AddProperty(part, word, m_at, m_at, last, amount, row);
                 m_at = last;
             }
             return;
         }
         if (row->Is(kWave) || row->Is(kImageType)) {
-            AddKeywordValue(part, row->Is(kWave) ? "wave" : "type", m_at, PovLanguage::PovValue::Choice, row);
+            AddKeywordValue(part, row->Is(kWave) ? "wave" : "type", m_at,
+                            PovLanguage::PovValue::Choice, row);
             ++m_at;
             if (StartsOperand(m_at) || At(m_at).token.kind == PovToken::String) {
-                const std::size_t last =
-                    StartsOperand(m_at) ? Expression(m_at, false) : m_at + 1;
+                const std::size_t last = StartsOperand(m_at) ? Expression(m_at, false) : m_at + 1;
                 AddProperty(part, row->Is(kWave) ? word : "file", m_at, m_at, last,
-                            row->Is(kWave) ? PovLanguage::PovValue::Float : PovLanguage::PovValue::String, row);
+                            row->Is(kWave) ? PovLanguage::PovValue::Float
+                                           : PovLanguage::PovValue::String,
+                            row);
                 m_at = last;
             }
             return;
@@ -270,7 +274,8 @@ private:
         const std::size_t last = std::max(Expression(m_at, false), m_at + 1);
         AddProperty(part, "value", m_at, m_at, last, PovLanguage::PovValue::None, nullptr);
         OutlineProperty& property = part.properties.back();
-        property.kind = property.numbers.size() > 1 ? PovLanguage::PovValue::Vector : PovLanguage::PovValue::Float;
+        property.kind = property.numbers.size() > 1 ? PovLanguage::PovValue::Vector
+                                                    : PovLanguage::PovValue::Float;
         if (property.numbers.empty())
             property.kind = PovLanguage::PovValue::None;
         m_at = last;
@@ -299,7 +304,8 @@ private:
             } else if (StartsOperand(m_at)) {
                 BareValue(part);
             } else if (token.kind == PovToken::String) {
-                AddProperty(part, "file", m_at, m_at, m_at + 1, PovLanguage::PovValue::String, nullptr);
+                AddProperty(part, "file", m_at, m_at, m_at + 1, PovLanguage::PovValue::String,
+                            nullptr);
                 ++m_at;
             } else {
                 ++m_at; // a comma, or what no outline shows
@@ -375,8 +381,8 @@ private:
     bool m_tooDeep = false;
 };
 
-template <typename Found> const Found* FindIn(const std::vector<OutlinePart>& parts,
-                                              std::string_view path) {
+template <typename Found>
+const Found* FindIn(const std::vector<OutlinePart>& parts, std::string_view path) {
     for (const OutlinePart& part : parts) {
         if constexpr (std::is_same_v<Found, OutlinePart>) {
             if (part.path == path)
@@ -387,8 +393,8 @@ template <typename Found> const Found* FindIn(const std::vector<OutlinePart>& pa
                     return &property;
         }
         const std::string_view prefix = part.path;
-        if (prefix.empty() || (path.starts_with(prefix) && path.size() > prefix.size() &&
-                               path[prefix.size()] == '/'))
+        if (prefix.empty() ||
+            (path.starts_with(prefix) && path.size() > prefix.size() && path[prefix.size()] == '/'))
             if (const Found* found = FindIn<Found>(part.parts, path))
                 return found;
     }
@@ -437,11 +443,21 @@ TextureOutline ReadOutline(std::string_view text) {
 
 std::uint32_t PlaceOf(std::string_view keyword) {
     static constexpr std::pair<std::string_view, std::uint32_t> kPlaces[] = {
-        {"texture", kTexture},   {"pigment", kPigment},       {"normal", kNormal},
-        {"finish", kFinish},     {"interior", kInterior},     {"media", kMedia},
-        {"material", kMaterial}, {"density", kDensity},       {"warp", kWarp},
-        {"image_map", kImageMap}, {"bump_map", kImageMap},    {"reflection", kReflection},
-        {"irid", kIrid},         {"tiles", kTexture},         {"pigment_pattern", kPigment},
+        {"texture", kTexture},
+        {"pigment", kPigment},
+        {"normal", kNormal},
+        {"finish", kFinish},
+        {"interior", kInterior},
+        {"media", kMedia},
+        {"material", kMaterial},
+        {"density", kDensity},
+        {"warp", kWarp},
+        {"image_map", kImageMap},
+        {"bump_map", kImageMap},
+        {"reflection", kReflection},
+        {"irid", kIrid},
+        {"tiles", kTexture},
+        {"pigment_pattern", kPigment},
         {"interior_texture", kTexture},
     };
     for (const auto& [word, place] : kPlaces)

@@ -25,8 +25,8 @@ struct OutlineProperty {
     std::string keyword; ///< as written ("rgbf", "colour", "crackle"); empty for a bare value
     PovLanguage::PovValue kind = PovLanguage::PovValue::None;
     const PovLanguage::PovKeyword* row = nullptr; ///< the table's row; null for a bare value
-    TextSpan item;  ///< the keyword and its value: what Remove takes out
-    TextSpan value; ///< the value's own text; empty (at the item's end) for a lone keyword
+    TextSpan item;    ///< the keyword and its value: what Remove takes out
+    TextSpan value;   ///< the value's own text; empty (at the item's end) for a lone keyword
     std::string text; ///< the value as written
     /// The value worked out: a float, a vector's components or a colour's five channels;
     /// empty when it cannot be (an identifier, a function).
@@ -41,9 +41,9 @@ struct OutlinePart {
     std::string name;    ///< its name in the path: the keyword, or the entry's number
     std::string path;    ///< "" for the texture itself, "pigment", "pigment/color_map/3"
     std::uint32_t place = PovLanguage::kNone; ///< what may stand in it, as the table says
-    TextSpan item;          ///< from the keyword to the closing brace or bracket
-    std::size_t open = 0;   ///< where its '{' or '[' is
-    std::size_t close = 0;  ///< where its '}' or ']' is (the text's end when never closed)
+    TextSpan item;                            ///< from the keyword to the closing brace or bracket
+    std::size_t open = 0;                     ///< where its '{' or '[' is
+    std::size_t close = 0; ///< where its '}' or ']' is (the text's end when never closed)
     std::vector<OutlineProperty> properties;
     std::vector<OutlinePart> parts;
 

@@ -1,14 +1,14 @@
 // The outline of a source texture's text and the changes made through it: every value found
 // with the bytes of its own text, and each change rewriting only those bytes.
 
+#include "../sourcefixture.h"
 #include "core/povtext/editing/lexedtext.h"
 #include "core/povtext/editing/outlineedit.h"
 #include "core/povtext/reading/strictsource.h"
-#include "../sourcefixture.h"
 
 #include <filesystem>
-#include <map>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 
 namespace {
@@ -51,21 +51,18 @@ TEST(TextureOutline, FindsEachValueWithItsOwnText) {
     const TextureOutline outline = ReadOutline(text);
     ASSERT_FALSE(outline.error);
     EXPECT_EQ(Described(outline),
-              (std::vector<std::string>{"scale vector '1/10' = 0.1",
-                                        "rotate vector '-y*17' = 0 -17 0",
-                                        "pigment/pattern choice 'crackle'",
-                                        "pigment/form vector '<1,0,0>' = 1 0 0",
-                                        "pigment/turbulence vector '0.3' = 0.3",
-                                        "pigment/wave choice 'ramp_wave'",
-                                        "pigment/color_map/1/value float '0' = 0",
-                                        "pigment/color_map/1/color color 'rgb 1' = 1 1 1 0 0",
-                                        "pigment/color_map/2/value float '1/2' = 0.5",
-                                        "pigment/color_map/2/value#2 float '1' = 1",
-                                        "pigment/color_map/2/color color 'rgbf <0,0,1,0.5>' = "
-                                        "0 0 1 0.5 0",
-                                        "finish/phong float '0.6' = 0.6",
-                                        "finish/metallic float ''",
-                                        "finish/ambient color '0.1' = 0.1"}));
+              (std::vector<std::string>{
+                  "scale vector '1/10' = 0.1", "rotate vector '-y*17' = 0 -17 0",
+                  "pigment/pattern choice 'crackle'", "pigment/form vector '<1,0,0>' = 1 0 0",
+                  "pigment/turbulence vector '0.3' = 0.3", "pigment/wave choice 'ramp_wave'",
+                  "pigment/color_map/1/value float '0' = 0",
+                  "pigment/color_map/1/color color 'rgb 1' = 1 1 1 0 0",
+                  "pigment/color_map/2/value float '1/2' = 0.5",
+                  "pigment/color_map/2/value#2 float '1' = 1",
+                  "pigment/color_map/2/color color 'rgbf <0,0,1,0.5>' = "
+                  "0 0 1 0.5 0",
+                  "finish/phong float '0.6' = 0.6", "finish/metallic float ''",
+                  "finish/ambient color '0.1' = 0.1"}));
     const OutlineProperty* form = outline.Property("pigment/form");
     ASSERT_TRUE(form);
     EXPECT_EQ(text.substr(form->item.start, form->item.end - form->item.start), "form <1,0,0>");
@@ -107,9 +104,8 @@ TEST(OutlineEdit, RewritesOnlyTheTokensItConcerns) {
          "pigment { bozo turbulence <0.4, 0.2, 0.1> }"},
         {"pigment { color rgb 1 }", "set", "color", "1,0.5,0,0,0.25",
          "pigment { color rgbt <1, 0.5, 0, 0.25> }"},
-        {"pigment { crackle form <1,0,0> metric 1 turbulence 0.2 color_map { [0 rgb 0] } }",
-         "set", "pattern", "marble",
-         "pigment { marble turbulence 0.2 color_map { [0 rgb 0] } }"},
+        {"pigment { crackle form <1,0,0> metric 1 turbulence 0.2 color_map { [0 rgb 0] } }", "set",
+         "pattern", "marble", "pigment { marble turbulence 0.2 color_map { [0 rgb 0] } }"},
         {"pigment { bozo }", "set", "pattern", "gradient", "pigment { gradient y }"},
         {"normal { bumps 0.4 }", "set", "pattern", "dents", "normal { dents 0.4 }"},
         {"texture {\n    pigment { rgb 1 }\n    finish { phong 1 }\n}", "add", "", "scale",
@@ -203,11 +199,11 @@ TEST(TextureOutline, HoldsNearlyEveryValueOfRealTexts) {
             if (!IsValueToken(token.token))
                 continue;
             ++values;
-            const bool isHeld = std::any_of(properties.begin(), properties.end(),
-                                            [&](const OutlineProperty* p) {
-                                                return p->value.Contains(token.span.start) &&
-                                                       p->kind != PovLanguage::PovValue::None;
-                                            });
+            const bool isHeld =
+                std::any_of(properties.begin(), properties.end(), [&](const OutlineProperty* p) {
+                    return p->value.Contains(token.span.start) &&
+                           p->kind != PovLanguage::PovValue::None;
+                });
             held += isHeld;
             if (!isHeld)
                 ++left[(&token - lexed.tokens.data() > 0 ? (&token - 1)->token.text : "") + " " +
@@ -215,8 +211,8 @@ TEST(TextureOutline, HoldsNearlyEveryValueOfRealTexts) {
         }
     }
     const double share = 100.0 * static_cast<double>(held) / static_cast<double>(values);
-    std::printf("%zu texts: %zu of %zu value tokens are properties (%.2f %%)\n", texts.size(),
-                held, values, share);
+    std::printf("%zu texts: %zu of %zu value tokens are properties (%.2f %%)\n", texts.size(), held,
+                values, share);
     for (const auto& [what, count] : left)
         std::printf("  not held: %s (%d)\n", what.c_str(), count);
     EXPECT_GE(share, 99.0);
@@ -247,7 +243,7 @@ TEST(OutlineEdit, RandomChangesStayInsideTheirValues) {
                                                   property.row->range.high);
         std::vector<double> numbers(property.numbers.size());
         for (double& n : numbers)
-            n = std::round(in(random) * 1000) / 1000;
+            n = std::round(in(random)*1000) / 1000;
         const std::string value = OutlineEdit::ValueText(property.kind, numbers);
         const std::string changed = OutlineEdit::WithValue(text, property, value);
         ++edits;
