@@ -15,8 +15,11 @@
 #include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogview.h"
+#include "ui/editors/outlinemodel.h"
 #include "ui/editors/previewwindow.h"
+#include "ui/editors/propertyrow.h"
 #include "ui/editors/sourcehighlighter.h"
+#include "ui/editors/sourceinspector.h"
 #include "ui/editors/sourcetexturedialog.h"
 #include "ui/framework/helpcontext.h"
 
@@ -25,15 +28,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QToolButton>
+#include <QTreeView>
 #include <QUndoStack>
 
 namespace {
@@ -506,4 +513,85 @@ TEST_F(SourceEditorInProgramTest, ModifyOpensTheSourceEditorAndKeepsWhatItTook) 
     for (const auto& document : app.Documents())
         document->SetModifiedFlag(false);
     app.Frame().close();
+}
+
+namespace {
+
+/// The inspector's Add… entry whose text starts with `label`, triggered.
+bool AddFromMenu(SourceInspector& inspector, const QString& label) {
+    emit inspector.AddMenu()->aboutToShow();
+    for (QAction* action : inspector.AddMenu()->actions())
+        if (action->text().startsWith(label)) {
+            action->trigger();
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+TEST_F(SourceEditorTest, TheInspectorChangesOnlyTheTokensOfWhatItChanges) {
+    SourceTexture stone = Stone();
+    stone.SetText("texture {\r\n  pigment { bozo turbulence 0.3 // soft\r\n"
+                  "    color_map { [0 rgb 0] [1 rgb 1] } }\r\n  finish { phong 1/2 }\r\n}");
+    SourceTextureDialog dialog(m_services, stone);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    SourceInspector& inspector = *dialog.Inspector();
+    QStringList parts;
+    for (QModelIndex i = inspector.Model()->index(0, 0); i.isValid();
+         i = inspector.Tree()->indexBelow(i))
+        parts << i.data().toString();
+    EXPECT_EQ(parts.join(", "),
+              "Texture, Pigment (Bozo), Colour map, Entry 1 at 0, Entry 2 at 1, Finish");
+
+    // A slider moved with the keyboard rewrites its number alone; the Preview follows.
+    ASSERT_TRUE(inspector.Choose(QStringLiteral("pigment")));
+    PropertyRow* turbulence = inspector.Row(QStringLiteral("pigment/turbulence"));
+    ASSERT_TRUE(turbulence && turbulence->Slider());
+    EXPECT_EQ(turbulence->Slider()->accessibleName(), "Turbulence slider");
+    turbulence->Slider()->setFocus();
+    QTest::keyClick(turbulence->Slider(), Qt::Key_PageUp);
+    const QString turbulent = "texture {\n  pigment { bozo turbulence 0.8 // soft\n"
+                              "    color_map { [0 rgb 0] [1 rgb 1] } }\n  finish { phong 1/2 }\n}";
+    EXPECT_EQ(dialog.TextEdit()->toPlainText(), turbulent);
+    ASSERT_TRUE(Checked(dialog));
+    EXPECT_NE(dialog.Shown().GetText().find("turbulence 0.8 // soft"), std::string::npos);
+
+    // An expression shows its value and stays as written until it is changed.
+    ASSERT_TRUE(inspector.Choose(QStringLiteral("finish")));
+    QLineEdit* phong = inspector.Row(QStringLiteral("finish/phong"))->Field();
+    EXPECT_EQ(phong->text(), "0.5");
+    phong->setFocus();
+    phong->selectAll();
+    QTest::keyClicks(phong, QStringLiteral("0.6"));
+    QTest::keyClick(phong, Qt::Key_Return);
+    EXPECT_TRUE(dialog.TextEdit()->toPlainText().endsWith("finish { phong 0.6 }\n}"));
+
+    // Undo and Redo in the inspector step through its changes; typed text is followed.
+    dialog.UndoButton()->click();
+    EXPECT_EQ(dialog.TextEdit()->toPlainText(), turbulent);
+    EXPECT_EQ(inspector.Row(QStringLiteral("finish/phong"))->Field()->text(), "0.5");
+    dialog.RedoButton()->click();
+    TypeAtEndOfLine(dialog, 4, QStringLiteral(" // shiny"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !inspector.IsReading(); }));
+    EXPECT_EQ(inspector.Row(QStringLiteral("finish/phong"))->Field()->text(), "0.6");
+
+    // Add… offers what the part takes; Remove takes the chosen part out.
+    ASSERT_TRUE(inspector.Choose(QStringLiteral("pigment")));
+    ASSERT_TRUE(AddFromMenu(inspector, QStringLiteral("Octaves")));
+    EXPECT_TRUE(dialog.TextEdit()->toPlainText().contains("} octaves 6 }\n"));
+    ASSERT_TRUE(inspector.Choose(QStringLiteral("finish")));
+    inspector.RemoveButton()->click();
+    EXPECT_EQ(inspector.ChosenPath(), "");
+    for (QWidget* control : inspector.findChildren<QWidget*>()) {
+        if (control->focusPolicy() != Qt::NoFocus && control->isVisible()) {
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
+        }
+    }
+
+    Ok(dialog)->click();
+    EXPECT_EQ(dialog.Working().GetText(),
+              "texture {\r\n  pigment { bozo turbulence 0.8 // soft\r\n"
+              "    color_map { [0 rgb 0] [1 rgb 1] } octaves 6 }\r\n  // shiny\r\n}");
 }

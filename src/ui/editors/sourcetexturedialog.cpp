@@ -7,6 +7,7 @@
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/sidebyside.h"
 #include "ui/editors/sourcehighlighter.h"
+#include "ui/editors/sourceinspector.h"
 #include "ui/framework/appservices.h"
 #include "ui/framework/helpcontext.h"
 #include "ui/framework/prompts.h"
@@ -19,7 +20,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTextBlock>
+#include <QToolButton>
+#include <QTreeView>
 #include <QtConcurrent>
 #include <algorithm>
 
@@ -104,18 +108,67 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated,
             m_buttons->button(QDialogButtonBox::Help), &QPushButton::click);
 
+    m_inspector = new SourceInspector(services, this);
+    m_undo = new QToolButton(this);
+    m_undo->setText(QStringLiteral("Undo"));
+    m_undo->setAccessibleName(QStringLiteral("Undo"));
+    m_undo->setToolTip(
+        QStringLiteral("Undoes the last change of the text (%1)")
+            .arg(QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText)));
+    m_redo = new QToolButton(this);
+    m_redo->setText(QStringLiteral("Redo"));
+    m_redo->setAccessibleName(QStringLiteral("Redo"));
+    m_redo->setToolTip(
+        QStringLiteral("Redoes the change undone last (%1)")
+            .arg(QKeySequence(QKeySequence::Redo).toString(QKeySequence::NativeText)));
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
+    connect(m_undo, &QToolButton::clicked, m_text, &QPlainTextEdit::undo);
+    connect(m_redo, &QToolButton::clicked, m_text, &QPlainTextEdit::redo);
+    connect(m_text, &QPlainTextEdit::undoAvailable, m_undo, &QToolButton::setEnabled);
+    connect(m_text, &QPlainTextEdit::redoAvailable, m_redo, &QToolButton::setEnabled);
+    // The keys undo in the inspector's controls as in the text.
+    for (const auto& [keys, slot] : {std::pair{QKeySequence::Undo, &QPlainTextEdit::undo},
+                                     {QKeySequence::Redo, &QPlainTextEdit::redo}}) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), m_inspector);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, m_text, slot);
+    }
+    connect(m_inspector, &SourceInspector::textChanged, this,
+            &SourceTextureDialog::TakeInspectorText);
+
+    auto* textSide = new QWidget(this);
+    auto* textLayout = new QGridLayout(textSide);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    textLayout->addWidget(textCaption, 0, 0, 1, 3);
+    textLayout->addWidget(m_text, 1, 0, 1, 3);
+    textLayout->addWidget(m_error, 2, 0);
+    textLayout->addWidget(m_undo, 2, 1, Qt::AlignTop);
+    textLayout->addWidget(m_redo, 2, 2, Qt::AlignTop);
+    textLayout->setColumnStretch(0, 1);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(textSide);
+    splitter->addWidget(m_inspector);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+
     auto* layout = new QGridLayout(this);
     layout->addWidget(m_names, 0, 0, 1, 2);
     layout->addWidget(kindCaption, 1, 0);
     layout->addWidget(m_kind, 1, 1);
-    layout->addWidget(textCaption, 2, 0, Qt::AlignTop);
-    layout->addWidget(m_text, 2, 1);
-    layout->addWidget(m_error, 3, 1);
-    layout->addWidget(m_buttons, 4, 0, 1, 2);
+    layout->addWidget(splitter, 2, 0, 1, 2);
+    layout->addWidget(m_buttons, 3, 0, 1, 2);
     layout->setRowStretch(2, 1);
     layout->setColumnStretch(1, 1);
     setTabOrder(m_names->DescriptionEdit(), m_text);
     setTabOrder(m_text, m_error);
+    setTabOrder(m_error, m_undo);
+    setTabOrder(m_undo, m_redo);
+    setTabOrder(m_redo, m_inspector->Tree());
+    // Room for the text and the inspector's controls side by side.
+    resize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 110,
+           fontMetrics().lineSpacing() * 42);
 
     // A window of its own beside the dialog that ends with it.
     m_preview = new PreviewWindow(services, m_shown, this);
@@ -128,6 +181,7 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     connect(&m_check, &QFutureWatcher<TakenSource>::finished, this,
             &SourceTextureDialog::CheckDone);
     StartCheck();
+    m_inspector->ShowText(m_opened);
 }
 
 SourceTextureDialog::~SourceTextureDialog() {
@@ -147,7 +201,44 @@ bool SourceTextureDialog::IsChecking() const {
 }
 
 void SourceTextureDialog::TextEdited() {
+    if (m_takingInspectorText) {
+        // Shown at once: the user is watching a control.
+        m_checkTimer.stop();
+        StartCheck();
+        return;
+    }
+    m_typedSinceInspectorChange = true;
+    m_inspector->ShowText(m_text->toPlainText());
     m_checkTimer.start();
+}
+
+void SourceTextureDialog::TakeInspectorText(const QString& text, const QString& property) {
+    const QString old = m_text->toPlainText();
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(old.size(), text.size());
+    while (prefix < shorter && old[prefix] == text[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    QTextCursor cursor(m_text->document());
+    const bool join = !m_typedSinceInspectorChange && !property.isEmpty() &&
+                      property == m_lastInspectorProperty && m_sinceInspectorChange.isValid() &&
+                      m_sinceInspectorChange.elapsed() < kJoinChangesMs;
+    if (join)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    cursor.setPosition(static_cast<int>(prefix));
+    cursor.setPosition(static_cast<int>(old.size() - suffix), QTextCursor::KeepAnchor);
+    m_takingInspectorText = true;
+    cursor.insertText(text.mid(prefix, text.size() - prefix - suffix));
+    cursor.endEditBlock();
+    m_takingInspectorText = false;
+    m_typedSinceInspectorChange = false;
+    m_lastInspectorProperty = property;
+    m_sinceInspectorChange.start();
 }
 
 void SourceTextureDialog::StartCheck() {

@@ -4,6 +4,7 @@
 #include "core/povtext/import/sourceentry.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QTextCursor>
 #include <QTimer>
@@ -17,12 +18,17 @@ class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QToolButton;
+class SourceInspector;
 
 /// "Modify Source Texture": a source texture's name, description and POV-Ray text, with the
-/// Preview beside it. The text is read shortly after each change, off the window's thread; the
-/// line under it says where the first error is ("Line L, column C: message"), and the Preview
-/// renders the last text that was taken without one. OK stores the taken text (identifiers
-/// from the library resolved) and is refused while the text has an error.
+/// inspector (the text's outline and the chosen part's properties as controls) beside the text
+/// and the Preview beside the dialog. A change made in the inspector goes into the text as an
+/// edit of its own, undone with the text's Undo; drags of one control join into one step. The text
+/// is read shortly after each change, off the window's thread; the line under it says where the
+/// first error is ("Line L, column C: message"), and the Preview renders the last text that was
+/// taken without one. OK stores the taken text (identifiers from the library resolved) and is
+/// refused while the text has an error.
 class SourceTextureDialog : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +41,8 @@ public:
 
     /// The edited texture; its text is the taken one after OK.
     const SourceTexture& Working() const { return m_working; }
+    /// What the Preview renders: the text last taken without an error.
+    const SourceTexture& Shown() const { return m_shown; }
 
     QLineEdit* NameEdit() const;
     QPlainTextEdit* DescriptionEdit() const;
@@ -43,6 +51,12 @@ public:
     QLabel* ErrorLabel() const { return m_error; }
     QDialogButtonBox* Buttons() const { return m_buttons; }
     PreviewWindow* Preview() const { return m_preview; }
+    SourceInspector* Inspector() const { return m_inspector; }
+    QToolButton* UndoButton() const { return m_undo; }
+    QToolButton* RedoButton() const { return m_redo; }
+
+    /// Changes of one property made in the inspector this close together are undone as one.
+    static constexpr int kJoinChangesMs = 600;
 
     /// True while the text typed has not been read yet (a read is due or running).
     bool IsChecking() const;
@@ -63,6 +77,8 @@ protected:
 
 private:
     void TextEdited();
+    /// Puts the text the inspector made into the editor, replacing only what differs.
+    void TakeInspectorText(const QString& text, const QString& property);
     void StartCheck();
     void CheckDone();
     /// Takes in the outcome of reading `text`.
@@ -82,6 +98,13 @@ private:
     QLabel* m_error;
     QDialogButtonBox* m_buttons;
     PreviewWindow* m_preview;
+    SourceInspector* m_inspector;
+    QToolButton* m_undo;
+    QToolButton* m_redo;
+    QElapsedTimer m_sinceInspectorChange;
+    bool m_typedSinceInspectorChange = true;
+    QString m_lastInspectorProperty;
+    bool m_takingInspectorText = false;
 
     QTimer m_checkTimer;
     QFutureWatcher<TakenSource> m_check;
