@@ -254,6 +254,7 @@ int RunSet(CommandLine& args) {
             throw CommandFailure(saved.message.toStdString());
     }
     std::fwrite(report.data(), 1, report.size(), stdout);
+    std::fflush(stdout);
     const long long skipped = static_cast<long long>(indices.size() - changes.size());
     std::string summary = TextureCount(static_cast<long long>(changes.size())) + " changed";
     if (skipped > 0)
