@@ -100,6 +100,12 @@ std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices
     return indices;
 }
 
+int SingleIndex(const Catalog& catalog, std::vector<int> indices) {
+    if (indices.size() != 1)
+        throw UsageError("give exactly one texture with -i N");
+    return ResolveIndices(catalog, std::move(indices)).front();
+}
+
 namespace {
 
 /// The indices when no texture among them is a refused source texture; else fails with why.

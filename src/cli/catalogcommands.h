@@ -21,6 +21,8 @@ FileStamp LoadCatalogOrFail(const QString& path, Catalog& catalog);
 std::string EscapedForLine(std::string_view text);
 /// Checks that every index names a texture of the catalog; no indices means all of them.
 std::vector<int> ResolveIndices(const Catalog& catalog, std::vector<int> indices);
+/// The one index of a command that takes exactly one "-i N", checked as above.
+int SingleIndex(const Catalog& catalog, std::vector<int> indices);
 
 int RunList(CommandLine& args);
 int RunSource(CommandLine& args);

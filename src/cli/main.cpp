@@ -3,6 +3,7 @@
 #include "cli/catalogcommands.h"
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
+#include "cli/outlinecommands.h"
 #include "cli/rendercommands.h"
 #include "render/settings/runtimedirnote.h"
 
@@ -54,6 +55,11 @@ const std::vector<CommandEntry>& Commands() {
          "draws the catalog's grid as the catalog window shows it", RunSheet},
         {"import", "import CATALOG FILE... [--include-path DIR]... [--approximate | --as-source]",
          "adds the textures and pigments declared in POV-Ray source files to CATALOG", RunImport},
+        {"outline", "outline CATALOG -i N [--json]",
+         "the parts and properties of a source texture's text, with the path of each", RunOutline},
+        {"set", "set CATALOG [-i N]... [--all] PATH=VALUE...",
+         "changes source textures' properties by their outline paths and saves the catalog",
+         RunSet},
     };
     return commands;
 }

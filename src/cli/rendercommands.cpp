@@ -45,12 +45,6 @@ void WriteOrFail(const QString& path, const QByteArray& bytes) {
         throw CommandFailure(result.message.toStdString());
 }
 
-int SingleIndex(const Catalog& catalog, std::vector<int> indices) {
-    if (indices.size() != 1)
-        throw UsageError("give exactly one texture with -i N");
-    return ResolveIndices(catalog, std::move(indices)).front();
-}
-
 } // namespace
 
 int RunRender(CommandLine& args) {

@@ -102,15 +102,28 @@ void JsonWriter::Value(std::int64_t number) {
     m_text += std::to_string(number);
 }
 
-void JsonWriter::Value(float number) {
-    BeforeValue();
+namespace {
+
+template <typename Real> void AppendNumber(std::string& text, Real number) {
     if (!std::isfinite(number)) {
-        m_text += "null";
+        text += "null";
         return;
     }
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    m_text.append(buffer, result.ptr);
+    text.append(buffer, result.ptr);
+}
+
+} // namespace
+
+void JsonWriter::Value(float number) {
+    BeforeValue();
+    AppendNumber(m_text, number);
+}
+
+void JsonWriter::Value(double number) {
+    BeforeValue();
+    AppendNumber(m_text, number);
 }
 
 void JsonWriter::Value(bool flag) {

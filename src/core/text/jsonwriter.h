@@ -22,6 +22,7 @@ public:
     void Value(int number) { Value(static_cast<std::int64_t>(number)); }
     void Value(unsigned number) { Value(static_cast<std::int64_t>(number)); }
     void Value(float number);
+    void Value(double number);
     void Value(bool flag);
 
     const std::string& Text() const { return m_text; }
