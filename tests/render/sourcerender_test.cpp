@@ -3,6 +3,7 @@
 
 #include "core/catalog/catalog.h"
 #include "core/model/sourcetexture.h"
+#include "core/povtext/editing/outlineedit.h"
 #include "core/povtext/import/sourceimport.h"
 #include "core/povtext/reading/strictsource.h"
 #include "core/shapes/previewshape.h"
@@ -157,4 +158,34 @@ TEST_F(SourceRenderTest, ImportedTextRendersAsTheTextItCameFrom) {
         EXPECT_TRUE(HasDetail(render.Picture())) << declaration.name;
         EXPECT_LT(Difference(render.Picture(), hand), 0.5) << ReportLine(declaration);
     }
+}
+
+// Changes made through the outline render as the same changes written by hand (in a layout
+// of their own, so that the pictures and not the texts are compared).
+TEST_F(SourceRenderTest, ChangesThroughTheOutlineRenderAsTheSameChangesByHand) {
+    std::string text = kTexture;
+    for (const auto& [op, path, value] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"set", "pigment/pattern", "brick"},
+             {"set", "pigment/color#2", "0,1,0"},
+             {"set", "normal/bumps", "0.9"},
+             {"add", "finish", "reflection"},
+             {"set", "finish/reflection", "0.3"},
+             {"add", "pigment", "turbulence"},
+             {"set", "pigment/turbulence", "0.2,0.4,0"},
+             {"remove", "normal", ""}}) {
+        const OutlineEdit::Outcome outcome = op == "set"   ? OutlineEdit::Set(text, path, value)
+                                             : op == "add" ? OutlineEdit::Add(text, path, value)
+                                                           : OutlineEdit::Remove(text, path);
+        ASSERT_TRUE(outcome.Done()) << outcome.refusal;
+        text = outcome.text;
+    }
+    const std::string byHand = "texture {\r\n  pigment { brick rgb <1,0.3,0> rgb <0,1,0> "
+                               "scale 0.9 turbulence <0.2,0.4,0> }\r\n"
+                               "  finish { reflection 0.3 phong 0.8 }\r\n}";
+    ASSERT_NE(text, byHand);
+    ASSERT_EQ(StrictSourceRefusal(text, SourceTexture::TextureKind), std::nullopt) << text;
+    const Bitmap edited = RenderSource(Source(SourceTexture::TextureKind, text, 0));
+    EXPECT_TRUE(HasDetail(edited));
+    EXPECT_EQ(Difference(edited, RenderByHand(0, byHand)), 0.0) << text;
 }

@@ -20,6 +20,7 @@ public:
     const TextureOutline& Outline() const { return m_outline; }
 
     const OutlinePart* PartAt(const QModelIndex& index) const;
+    std::size_t PartCount() const { return m_nodes.size(); }
     /// The item of the part at `path`, or an invalid index.
     QModelIndex IndexOf(const QString& path) const;
 

@@ -129,9 +129,10 @@ SourceInspector::SourceInspector(AppServices& services, QWidget* parent)
                 }
             });
     m_readTimer.setSingleShot(true);
-    m_readTimer.setInterval(30);
+    m_readTimer.setInterval(10);
     connect(&m_readTimer, &QTimer::timeout, this, &SourceInspector::StartRead);
-    connect(&m_read, &QFutureWatcher<TextureOutline>::finished, this, &SourceInspector::ReadDone);
+    connect(&m_read, &QFutureWatcher<std::shared_ptr<TextureOutline>>::finished, this,
+            &SourceInspector::ReadDone);
 }
 
 SourceInspector::~SourceInspector() {
@@ -161,14 +162,15 @@ void SourceInspector::StartRead() {
         return; // read again when the running read ends
     m_readRunning = true;
     m_reading = m_given.toStdString();
-    m_read.setFuture(QtConcurrent::run([text = m_reading] { return ReadOutline(text); }));
+    m_read.setFuture(QtConcurrent::run(
+        [text = m_reading] { return std::make_shared<TextureOutline>(ReadOutline(text)); }));
 }
 
 void SourceInspector::ReadDone() {
     m_readRunning = false;
     const std::string given = m_given.toStdString();
     if (m_reading == given)
-        ShowOutline(m_read.result(), m_reading);
+        ShowOutline(std::move(*m_read.result()), m_reading);
     else
         StartRead();
 }
@@ -177,7 +179,7 @@ void SourceInspector::ShowOutline(TextureOutline outline, const std::string& tex
     m_text = text;
     const QString keep = m_chosen;
     m_model->SetOutline(std::move(outline));
-    if (m_model->rowCount() > 0 && m_model->Outline().Properties().size() < 2000)
+    if (m_model->PartCount() < 500)
         m_tree->expandAll();
     else
         m_tree->expandToDepth(0);

@@ -5,6 +5,7 @@
 #include <QFutureWatcher>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 class AppServices;
@@ -89,7 +90,8 @@ private:
     QString m_given;    ///< the text given last
     QString m_chosen;   ///< the path of the part chosen, kept across readings
     QTimer m_readTimer;
-    QFutureWatcher<TextureOutline> m_read;
+    /// The outline read off the window's thread, handed over without a copy.
+    QFutureWatcher<std::shared_ptr<TextureOutline>> m_read;
     std::string m_reading; ///< the text the running read reads
     bool m_readRunning = false;
 };

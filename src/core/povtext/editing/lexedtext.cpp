@@ -50,9 +50,33 @@ private:
     PovToken m_end;
 };
 
+/// The five channels of "rgb…" with `numbers`, as POV-Ray promotes them; empty when the count
+/// does not fit the model.
+std::vector<double> Channels(const std::string& model, const std::vector<double>& numbers) {
+    const std::size_t wanted = model.size(); // rgb 3, rgbf and rgbt 4, rgbft 5
+    if (numbers.size() == 1) {
+        std::vector<double> channels(5, 0.0);
+        for (std::size_t i = 0; i < wanted; ++i)
+            channels[i < 3 || model == "rgbft" ? i : (model == "rgbt" ? 4 : 3)] = numbers[0];
+        return channels;
+    }
+    if (numbers.size() != wanted)
+        return {};
+    std::vector<double> channels(5, 0.0);
+    std::copy(numbers.begin(), numbers.begin() + 3, channels.begin());
+    if (model == "rgbf" || model == "rgbft")
+        channels[3] = numbers[3];
+    if (model == "rgbt")
+        channels[4] = numbers[3];
+    if (model == "rgbft")
+        channels[4] = numbers[4];
+    return channels;
+}
+
 } // namespace
 
 LexedText::LexedText(std::string_view source) : text(source) {
+    tokens.reserve(text.size() / 4 + 1); // about the tokens POV-Ray text has
     PovLexer lexer(text, 0);
     try {
         while (true) {
@@ -70,9 +94,50 @@ LexedText::LexedText(std::string_view source) : text(source) {
     tokens.push_back({std::move(end), {text.size(), text.size()}});
 }
 
+std::optional<std::vector<double>> LexedText::Plain(std::size_t first, std::size_t last) const {
+    // A number, or "<" numbers ">", each perhaps with a minus: most values are written so.
+    std::vector<double> numbers;
+    const auto number = [&](std::size_t& i) {
+        const bool minus = At(i).token.IsSymbol("-");
+        i += minus ? 1 : 0;
+        if (At(i).token.kind != PovToken::Number)
+            return false;
+        numbers.push_back(minus ? -At(i).token.number : At(i).token.number);
+        ++i;
+        return true;
+    };
+    std::size_t i = first;
+    if (At(i).token.IsSymbol("<")) {
+        ++i;
+        while (number(i) && numbers.size() <= 5 && At(i).token.IsSymbol(","))
+            ++i;
+        if (!At(i).token.IsSymbol(">") || numbers.size() < 2 || numbers.size() > 5)
+            return std::nullopt;
+        ++i;
+    } else if (!number(i)) {
+        return std::nullopt;
+    }
+    if (i != last)
+        return std::nullopt;
+    return numbers;
+}
+
 std::vector<double> LexedText::Evaluate(std::size_t first, std::size_t last,
                                         PovLanguage::PovValue kind,
                                         std::string_view keyword) const {
+    if (keyword != "matrix") {
+        const PovToken& model = At(first).token;
+        const bool colorModel = kind == PovLanguage::PovValue::Color &&
+                                PovLanguage::IsOneOf(model.text, {"rgb", "rgbf", "rgbt", "rgbft"});
+        if (kind != PovLanguage::PovValue::Color || colorModel) {
+            std::optional<std::vector<double>> plain = Plain(first + (colorModel ? 1 : 0), last);
+            if (plain && colorModel)
+                if (std::vector<double> channels = Channels(model.text, *plain); !channels.empty())
+                    return channels;
+            if (plain && kind != PovLanguage::PovValue::Color)
+                return *plain;
+        }
+    }
     SpanFeed feed(*this, first, last);
     ExpressionReader reader(feed);
     std::vector<double> numbers;

@@ -24,6 +24,9 @@ struct LexedText {
     std::vector<double> Evaluate(std::size_t first, std::size_t last, PovLanguage::PovValue kind,
                                  std::string_view keyword) const;
 
+    /// The value of tokens [first, last) written as a plain number or vector of numbers.
+    std::optional<std::vector<double>> Plain(std::size_t first, std::size_t last) const;
+
     std::string_view text;
     std::vector<LexedToken> tokens;
     /// Why the text could not be read past the last token.

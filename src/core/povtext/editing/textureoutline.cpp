@@ -4,6 +4,7 @@
 #include "core/povtext/reading/expressionreader.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 using namespace PovLanguage;
 
@@ -50,6 +51,7 @@ public:
         TextureOutline outline;
         OutlinePart top;
         top.place = kTexture | kPigment | kMaterial;
+        const NameScope names(m_names);
         ReadItems(top, nullptr, 0);
         outline.parts = std::move(top.parts);
         outline.error = m_lexed.error;
@@ -169,19 +171,35 @@ private:
         return Expression(i, false);
     }
 
-    static std::string NameIn(const std::vector<std::string>& taken, const std::string& name) {
-        const auto count = std::count(taken.begin(), taken.end(), name);
-        return count == 0 ? name : name + "#" + std::to_string(count + 1);
+    /// The names given so far in the part being read, by what they were named for.
+    struct Names {
+        std::unordered_map<std::string, int> properties;
+        std::unordered_map<std::string, int> parts;
+    };
+    /// Holds the names of one part while it is read.
+    class NameScope {
+    public:
+        explicit NameScope(std::vector<Names>& scopes) : m_scopes(scopes) { scopes.emplace_back(); }
+        ~NameScope() { m_scopes.pop_back(); }
+        NameScope(const NameScope&) = delete;
+        NameScope& operator=(const NameScope&) = delete;
+
+    private:
+        std::vector<Names>& m_scopes;
+    };
+
+    /// `name`, or "name#N" for its Nth use in one part.
+    static std::string Numbered(std::unordered_map<std::string, int>& taken,
+                                const std::string& name) {
+        const int count = ++taken[name];
+        return count == 1 ? name : name + "#" + std::to_string(count);
     }
 
     void AddProperty(OutlinePart& part, std::string name, std::size_t itemFirst,
                      std::size_t valueFirst, std::size_t valueLast, PovLanguage::PovValue kind,
                      const PovKeyword* row) {
         OutlineProperty property;
-        std::vector<std::string> names;
-        for (const OutlineProperty& other : part.properties)
-            names.push_back(other.name.substr(0, other.name.find('#')));
-        property.name = NameIn(names, name);
+        property.name = Numbered(m_names.back().properties, name);
         property.keyword = itemFirst < valueFirst ? At(itemFirst).token.text : std::string();
         property.kind = kind;
         property.row = row;
@@ -191,7 +209,9 @@ private:
             property.value = {At(valueFirst).span.start, At(valueLast - 1).span.end};
             property.text = std::string(m_lexed.text.substr(
                 property.value.start, property.value.end - property.value.start));
-            property.numbers = m_lexed.Evaluate(valueFirst, valueLast, kind, property.keyword);
+            if (kind != PovLanguage::PovValue::Pattern && kind != PovLanguage::PovValue::Choice &&
+                kind != PovLanguage::PovValue::String)
+                property.numbers = m_lexed.Evaluate(valueFirst, valueLast, kind, property.keyword);
         } else {
             property.value = {property.item.end, property.item.end};
         }
@@ -224,7 +244,7 @@ private:
         const std::string& word = At(m_at).token.text;
         const PovKeyword* row = Find(word);
         if (IsSymbol(m_at + 1, "{")) {
-            part.parts.push_back(ReadBlock(part, depth + 1));
+            part.parts.push_back(ReadBlock(depth + 1));
             return;
         }
         if (IsColorWord(word)) {
@@ -313,17 +333,11 @@ private:
         }
     }
 
-    static std::string PartName(const OutlinePart& parent, const std::string& name) {
-        std::vector<std::string> names;
-        for (const OutlinePart& other : parent.parts)
-            names.push_back(other.name.substr(0, other.name.find('#')));
-        return NameIn(names, name);
-    }
-
-    OutlinePart ReadBlock(const OutlinePart& parent, int depth) {
+    OutlinePart ReadBlock(int depth) {
         OutlinePart part;
         part.keyword = At(m_at).token.text;
-        part.name = PartName(parent, part.keyword);
+        part.name = Numbered(m_names.back().parts, part.keyword);
+        const NameScope names(m_names);
         const PovKeyword* row = Find(part.keyword);
         part.place = IsMap(part.keyword, row) ? EntryPlace(part.keyword) : PlaceOf(part.keyword);
         part.item.start = At(m_at).span.start;
@@ -345,6 +359,7 @@ private:
         entry.keyword = "[";
         entry.name = std::to_string(map.parts.size() + 1);
         entry.place = map.place;
+        const NameScope names(m_names);
         entry.item.start = entry.open = At(m_at).span.start;
         ++m_at;
         while (StartsOperand(m_at)) {
@@ -377,6 +392,7 @@ private:
     }
 
     const LexedText& m_lexed;
+    std::vector<Names> m_names;
     std::size_t m_at = 0;
     bool m_tooDeep = false;
 };

@@ -72,6 +72,22 @@ TEST(TextureOutline, FindsEachValueWithItsOwnText) {
     EXPECT_EQ(text.substr(map->item.start, map->item.end - map->item.start).back(), '}');
 }
 
+TEST(TextureOutline, WorksOutColoursAsPovRayPromotesThem) {
+    for (const auto& [color, channels] : std::vector<std::pair<std::string, std::string>>{
+             {"rgbt 0.5", "0.5 0.5 0.5 0 0.5"},
+             {"rgbf 0.5", "0.5 0.5 0.5 0.5 0"},
+             {"rgbft <1, 0, 0, 0.2, 0.3>", "1 0 0 0.2 0.3"},
+             {"rgbt <1, 0, 0, 0.3>", "1 0 0 0 0.3"},
+             {"rgb <1, 0.5>", "1 0.5 0 0 0"},
+             {"srgb 1", "1 1 1 0 0"},
+             {"color red 1 green 0.5", "1 0.5 0 0 0"},
+             {"rgb -x", "-1 0 0 0 0"}}) {
+        const std::vector<std::string> shown = Described(ReadOutline("pigment { " + color + " }"));
+        ASSERT_EQ(shown.size(), 1u) << color;
+        EXPECT_EQ(shown[0].substr(shown[0].find('=') + 2), channels) << color;
+    }
+}
+
 TEST(TextureOutline, NamesLayersAndRepeatsApart) {
     const TextureOutline outline = ReadOutline(
         "texture { pigment { rgb 1 } } texture { pigment { bozo } finish { phong 1 phong 0.5 } }");
@@ -218,6 +234,35 @@ TEST(TextureOutline, HoldsNearlyEveryValueOfRealTexts) {
     EXPECT_GE(share, 99.0);
 }
 
+namespace {
+
+SourceTexture::Kind KindOf(const std::string& text) {
+    return text.starts_with("pigment")    ? SourceTexture::PigmentKind
+           : text.starts_with("material") ? SourceTexture::MaterialKind
+                                          : SourceTexture::TextureKind;
+}
+
+void CollectParts(const OutlinePart& part, std::vector<const OutlinePart*>& into) {
+    into.push_back(&part);
+    for (const OutlinePart& child : part.parts)
+        CollectParts(child, into);
+}
+
+/// Whether `changed` is `text` with one run of bytes put in (or, `removed`, taken out).
+bool OneRunApart(const std::string& text, const std::string& changed, bool removed) {
+    const std::string& longer = removed ? text : changed;
+    const std::string& shorter = removed ? changed : text;
+    if (longer.size() <= shorter.size())
+        return false;
+    std::size_t prefix = 0;
+    while (prefix < shorter.size() && shorter[prefix] == longer[prefix])
+        ++prefix;
+    return longer.compare(prefix + longer.size() - shorter.size(), std::string::npos, shorter,
+                          prefix) == 0;
+}
+
+} // namespace
+
 // Random changes over the same texts: each changes the text only inside the value it edits,
 // the text still passes the strict check, and read again it has the value written.
 TEST(OutlineEdit, RandomChangesStayInsideTheirValues) {
@@ -250,15 +295,59 @@ TEST(OutlineEdit, RandomChangesStayInsideTheirValues) {
         EXPECT_EQ(changed.substr(0, property.value.start), text.substr(0, property.value.start));
         EXPECT_EQ(changed.substr(property.value.start + value.size()),
                   text.substr(property.value.end));
-        const SourceTexture::Kind kind = text.starts_with("pigment") ? SourceTexture::PigmentKind
-                                         : text.starts_with("material")
-                                             ? SourceTexture::MaterialKind
-                                             : SourceTexture::TextureKind;
-        EXPECT_EQ(StrictSourceRefusal(changed, kind), std::nullopt) << property.path;
+        EXPECT_EQ(StrictSourceRefusal(changed, KindOf(text)), std::nullopt) << property.path;
         const TextureOutline again = ReadOutline(changed);
         const OutlineProperty* reread = again.Property(property.path);
         ASSERT_TRUE(reread) << property.path;
         EXPECT_EQ(reread->numbers, numbers) << property.path << " in " << changed;
     }
     EXPECT_EQ(edits, 500);
+}
+
+// Random Add and Remove over the same texts: an added item is one run of text put in, a removed
+// one a run taken out, and the text still passes the strict check.
+TEST(OutlineEdit, RandomAddsAndRemovesKeepTheRestAsItWas) {
+    if (!std::filesystem::exists(std::string(kPovRayLibraryFolder) + "/woods.inc"))
+        GTEST_SKIP() << "POV-Ray's include files are not installed";
+    const std::vector<std::string> texts = MeasuredTexts();
+    std::mt19937 random(37);
+    int adds = 0;
+    int removes = 0;
+    for (int attempt = 0; (adds < 250 || removes < 250) && attempt < 20000; ++attempt) {
+        const std::string& text = texts[random() % texts.size()];
+        const TextureOutline outline = ReadOutline(text);
+        std::vector<const OutlinePart*> parts;
+        for (const OutlinePart& part : outline.parts)
+            CollectParts(part, parts);
+        const OutlinePart& part = *parts[random() % parts.size()];
+        std::string changed;
+        std::string what;
+        const bool remove = adds >= 250 || (removes < 250 && attempt % 2 == 1);
+        if (remove && !part.path.empty() && !part.IsEntry() && random() % 2 == 0) {
+            what = "remove " + part.path;
+            changed = OutlineEdit::WithRemoved(text, part.item);
+        } else if (remove) {
+            if (part.properties.empty())
+                continue;
+            const OutlineProperty& property = part.properties[random() % part.properties.size()];
+            if (property.name == "pattern" || property.name.starts_with("value") ||
+                property.name.starts_with("color"))
+                continue; // what the part is made of, not a setting of it
+            what = "remove " + property.path;
+            changed = OutlineEdit::WithRemoved(text, property.item);
+        } else {
+            const std::vector<const PovLanguage::PovKeyword*> rows = OutlineEdit::Addable(part);
+            if (rows.empty())
+                continue;
+            const PovLanguage::PovKeyword& row = *rows[random() % rows.size()];
+            what = "add " + std::string(row.word) + " to " + part.path;
+            changed = OutlineEdit::WithAdded(text, part, row.word);
+        }
+        ++(remove ? removes : adds);
+        EXPECT_TRUE(OneRunApart(text, changed, remove)) << what << "\n" << changed;
+        EXPECT_EQ(StrictSourceRefusal(changed, KindOf(text)), std::nullopt) << what << "\n"
+                                                                            << changed;
+    }
+    EXPECT_EQ(adds, 250);
+    EXPECT_EQ(removes, 250);
 }
