@@ -44,7 +44,7 @@ bool SamePicture(const Bitmap& a, const Bitmap& b) {
 
 bool AnySelectedLayered(const Catalog& catalog) {
     for (int index : catalog.GetSelectedIndices())
-        if (dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(index)))
+        if (catalog.GetTexture(index).Kind() == TextureKind::Layered)
             return true;
     return false;
 }
@@ -89,8 +89,7 @@ bool CatalogCommands::CanModify() const {
 }
 bool CatalogCommands::CanConvertToEditable() const {
     const int index = m_document.Contents().GetSingleSelection();
-    return index >= 0 &&
-           dynamic_cast<const SourceTexture*>(&m_document.Contents().GetTexture(index)) != nullptr;
+    return index >= 0 && m_document.Contents().GetTexture(index).Kind() == TextureKind::Source;
 }
 bool CatalogCommands::CanExportSource() const {
     return m_document.Contents().GetCount() > 0;
@@ -163,7 +162,7 @@ void CatalogCommands::RenderNewThumbnail(const Texture& texture) {
     // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
     // with the texture's own.
     std::vector<int> layers;
-    if (dynamic_cast<const LayeredTexture*>(&texture) && m_app.Editors())
+    if (texture.Kind() == TextureKind::Layered && m_app.Editors())
         layers = m_app.Editors()->LayersLeftToRender();
     m_renders.RenderThumbnail(texture, layers);
 }
@@ -232,13 +231,18 @@ void CatalogCommands::Modify(int index) {
     const Bitmap openedThumbnail = opened.Thumbnail();
     std::unique_ptr<Texture> copy = opened.Clone();
     bool accepted = false;
-    if (auto* source = dynamic_cast<SourceTexture*>(copy.get()))
-        accepted = editors->EditSource(*source, &m_view);
-    else if (copy->IsSimple())
+    switch (copy->Kind()) {
+    case TextureKind::Simple:
         accepted = editors->EditSimple(static_cast<SimpleTexture&>(*copy),
                                        QStringLiteral("Modify Simple Texture"), &m_view);
-    else
+        break;
+    case TextureKind::Layered:
         accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), &m_view);
+        break;
+    case TextureKind::Source:
+        accepted = editors->EditSource(static_cast<SourceTexture&>(*copy), &m_view);
+        break;
+    }
     if (!accepted)
         return;
     // Renders went on while the editor was open: thumbnails may have come, so the texture is
@@ -360,8 +364,8 @@ void CatalogCommands::OnClearThumbnails() {
         ids.push_back(texture.GetId());
         if (composite)
             cleared.push_back({texture.GetId(), -1, empty()});
-        if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
-            for (int m = 0; m < layered->GetLayerCount(); ++m)
+        if (texture.Kind() == TextureKind::Layered && layers)
+            for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
                 cleared.push_back({texture.GetId(), m, empty()});
     }
     if (cleared.empty())
