@@ -37,7 +37,7 @@ Catalog Textures(int count) {
     const Catalog sample = BuildSampleCatalog();
     Catalog catalog;
     for (int i = 0; catalog.GetCount() < count; i = (i + 1) % sample.GetCount())
-        if (sample.GetTexture(i).IsSimple())
+        if (sample.GetTexture(i).Kind() == TextureKind::Simple)
             catalog.AddTexture(sample.GetTexture(i));
     catalog.SelectAll();
     return catalog;

@@ -33,7 +33,7 @@ Catalog ThirtyTwoTextures() {
     const Catalog sample = BuildSampleCatalog();
     Catalog catalog;
     for (int i = 0; catalog.GetCount() < kThumbnails; i = (i + 1) % sample.GetCount())
-        if (sample.GetTexture(i).IsSimple())
+        if (sample.GetTexture(i).Kind() == TextureKind::Simple)
             catalog.AddTexture(sample.GetTexture(i));
     return catalog;
 }

@@ -45,7 +45,7 @@ Catalog SixtyFourTextures() {
     const Catalog sample = BuildSampleCatalog();
     Catalog catalog;
     for (int i = 0; catalog.GetCount() < kThumbnails; i = (i + 1) % sample.GetCount())
-        if (sample.GetTexture(i).IsSimple()) {
+        if (sample.GetTexture(i).Kind() == TextureKind::Simple) {
             catalog.AddTexture(sample.GetTexture(i));
             catalog.GetTexture(catalog.GetCount() - 1).Thumbnail().Clear();
         }

@@ -3,7 +3,6 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/catalogdump.h"
 #include "core/catalog/exportsource.h"
-#include "core/model/sourcetexture.h"
 #include "core/model/texture.h"
 #include "core/text/textcodec.h"
 #include "render/files/catalogfile.h"
@@ -117,12 +116,6 @@ std::vector<int> ExportableIndices(const Catalog& catalog, std::vector<int> indi
     return indices;
 }
 
-std::string KindWord(const Texture& texture) {
-    if (texture.IsSimple())
-        return "simple";
-    return dynamic_cast<const SourceTexture*>(&texture) ? "source" : "layered";
-}
-
 } // namespace
 
 int RunList(CommandLine& args) {
@@ -132,7 +125,7 @@ int RunList(CommandLine& args) {
     std::string text;
     for (int i = 0; i < catalog.GetCount(); ++i) {
         const Texture& texture = catalog.GetTexture(i);
-        text += std::to_string(i) + '\t' + KindWord(texture) + '\t' +
+        text += std::to_string(i) + '\t' + std::string(TextureKindName(texture.Kind())) + '\t' +
                 std::to_string(texture.GetThumbnailWidth()) + 'x' +
                 std::to_string(texture.GetThumbnailHeight()) + '\t' +
                 EscapedForLine(texture.GetName()) + '\n';

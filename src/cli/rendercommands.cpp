@@ -18,9 +18,11 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,9 +69,11 @@ int RunRender(CommandLine& args) {
     // before anything is rendered.
     if (const FileResult writable = CheckWritable(files[0]); !writable)
         throw CommandFailure(writable.message.toStdString());
-    for (int index : ResolveIndices(catalog, std::move(indices)))
-        catalog.Select(index);
-    ThumbnailBatch plan(catalog, !layers, !composite);
+    // In catalog order, each once.
+    std::vector<int> chosen = ResolveIndices(catalog, std::move(indices));
+    std::ranges::sort(chosen);
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    ThumbnailBatch plan(catalog, chosen, !layers, !composite);
     CatalogTextures textures(catalog, plan);
     ThumbnailBatchRender batch(std::move(plan), textures);
     ConsoleProgress progress;

@@ -30,7 +30,7 @@ std::vector<std::uint8_t> AllThumbnailBytes(const Catalog& catalog) {
             bytes.insert(bytes.end(), dib.Bits().begin(), dib.Bits().end());
         };
         add(texture.Thumbnail());
-        if (!texture.IsSimple())
+        if (texture.Kind() != TextureKind::Simple)
             for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
                 add(static_cast<const LayeredTexture&>(texture).GetLayer(m)->Thumbnail());
     }
@@ -311,7 +311,7 @@ TEST_F(RenderTest, ManyThumbnailsComeFromFewPovRayRunsWithTheSamePicturesAsTheir
     auto twenty = [&sample] {
         Catalog catalog;
         for (int i = 0; catalog.GetCount() < 20; i = (i + 1) % sample.GetCount())
-            if (sample.GetTexture(i).IsSimple())
+            if (sample.GetTexture(i).Kind() == TextureKind::Simple)
                 catalog.AddTexture(sample.GetTexture(i));
         return catalog;
     };
@@ -361,7 +361,7 @@ TEST_F(RenderTest, AFrameThatRunsOutOfTimeFailsItsTextureAloneAndTheFramesAfterI
         const Catalog sample = BuildSampleCatalog();
         Catalog catalog;
         for (int i = 0; catalog.GetCount() < 5; ++i)
-            if (sample.GetTexture(i).IsSimple())
+            if (sample.GetTexture(i).Kind() == TextureKind::Simple)
                 catalog.AddTexture(sample.GetTexture(i));
         catalog.SelectAll();
         const auto run = RunBatch(catalog, true, false, 1);

@@ -114,7 +114,7 @@ std::vector<int> AppTest::SimpleIndices(CatalogView* view, std::size_t count) {
     const Catalog& catalog = view->Document().Contents();
     std::vector<int> indices;
     for (int i = 0; i < catalog.GetCount() && indices.size() < count; ++i)
-        if (catalog.GetTexture(i).IsSimple())
+        if (catalog.GetTexture(i).Kind() == TextureKind::Simple)
             indices.push_back(i);
     return indices;
 }

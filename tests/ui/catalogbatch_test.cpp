@@ -117,7 +117,7 @@ TEST_F(AppTest, ABatchRendersInTheBackgroundWhileTheWindowIsUsed) {
     view->SetFilter(QString());
     // a click selects another texture,
     int other = catalog.GetCount() - 1;
-    while (other > chosen.back() && !catalog.GetTexture(other).IsSimple())
+    while (other > chosen.back() && catalog.GetTexture(other).Kind() != TextureKind::Simple)
         --other;
     ASSERT_GT(other, chosen.back());
     ClickTexture(view, other);
@@ -511,7 +511,7 @@ TEST_F(AppTest, OnlyLayeredTexturesAskWhichThumbnailsAndTheLastAnswerIsKept) {
     Catalog& catalog = CatalogOf(view);
     int layered = 0;
     while (layered < catalog.GetCount() &&
-           !dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(layered)))
+           catalog.GetTexture(layered).Kind() != TextureKind::Layered)
         ++layered;
     ASSERT_LT(layered, catalog.GetCount());
     const auto& texture = static_cast<const LayeredTexture&>(catalog.GetTexture(layered));
@@ -695,7 +695,8 @@ TEST_F(AppTest, TheBarTheStatusLineAndTheEditMenuCountABatchAlike) {
     // A layered texture counts once all its thumbnails have come, in the Edit menu too.
     Catalog& catalog = CatalogOf(view);
     int layered = 0;
-    while (layered < catalog.GetCount() && catalog.GetTexture(layered).IsSimple())
+    while (layered < catalog.GetCount() &&
+           catalog.GetTexture(layered).Kind() == TextureKind::Simple)
         ++layered;
     ASSERT_LT(layered, catalog.GetCount());
     ClickTexture(view, layered);

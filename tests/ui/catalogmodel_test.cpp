@@ -131,8 +131,9 @@ TEST_F(CatalogModelTest, RowsShowNameDescriptionKindThumbnailAndSelection) {
     EXPECT_EQ(three.data(Qt::AccessibleDescriptionRole).toString(), "number 3");
     EXPECT_EQ(three.data(Qt::ToolTipRole).toString(), "T3\nnumber 3");
     EXPECT_EQ(three.data(CatalogModel::SearchTextRole).toString(), "T3\nnumber 3");
-    EXPECT_EQ(three.data(CatalogModel::KindRole).toInt(), CatalogModel::Simple);
-    EXPECT_EQ(Model().index(10).data(CatalogModel::KindRole).toInt(), CatalogModel::Layered);
+    EXPECT_EQ(three.data(CatalogModel::KindRole).toInt(), static_cast<int>(TextureKind::Simple));
+    EXPECT_EQ(Model().index(10).data(CatalogModel::KindRole).toInt(),
+              static_cast<int>(TextureKind::Layered));
     const QImage picture = three.data(CatalogModel::ThumbnailRole).value<QImage>();
     ASSERT_EQ(picture.size(), QSize(4, 4));
     EXPECT_EQ(picture.pixelColor(1, 1), QColor(3, 3, 3));

@@ -205,7 +205,7 @@ TEST_F(AppTest, CopyAndPasteTwice) {
     ASSERT_EQ(catalog.GetCount(), 21);
     EXPECT_EQ(catalog.GetTexture(17).GetName(), "Cherry Wood");
     EXPECT_EQ(catalog.GetTexture(18).GetName(), "Veined Stone");
-    EXPECT_FALSE(catalog.GetTexture(20).IsSimple());
+    EXPECT_NE(catalog.GetTexture(20).Kind(), TextureKind::Simple);
     EXPECT_EQ(catalog.GetTexture(19).GetSource(SourceFlag::Declare),
               catalog.GetTexture(0).GetSource(SourceFlag::Declare));
     EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
@@ -237,7 +237,7 @@ TEST_F(AppTest, ASourceTextureIsShownAsItsTextAndNeverTakenForALayeredOne) {
     const Catalog& catalog = CatalogOf(view);
     ASSERT_EQ(catalog.GetCount(), 18);
     EXPECT_EQ(view->Document().Model().index(17).data(CatalogModel::KindRole).toInt(),
-              CatalogModel::Source);
+              static_cast<int>(TextureKind::Source));
 
     // View Source shows the text; Modify opens the source editor. Cancel in it changes
     // nothing and makes no step.

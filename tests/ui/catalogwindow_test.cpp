@@ -507,7 +507,7 @@ TEST_F(CatalogWindowTest, DraggedTexturesCopyIntoAnotherCatalogAndGiveTheirSourc
     ASSERT_EQ(CatalogOf(other).GetCount(), 2);
     EXPECT_EQ(CatalogOf(other).GetTexture(1).GetSource(SourceFlag::Declare),
               CatalogOf(view).GetTexture(16).GetSource(SourceFlag::Declare));
-    EXPECT_FALSE(CatalogOf(other).GetTexture(1).IsSimple());
+    EXPECT_NE(CatalogOf(other).GetTexture(1).Kind(), TextureKind::Simple);
     EXPECT_EQ(CatalogOf(other).GetTexture(0).Thumbnail().Width(), 120);
     EXPECT_EQ(CatalogOf(view).GetCount(), 17); // the source keeps its textures
     EXPECT_TRUE(other->Document().IsModified());

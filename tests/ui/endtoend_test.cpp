@@ -130,7 +130,7 @@ TEST_F(EndToEnd, ANewCatalogOfAMarbleAndALayeredTextureIsSavedReopenedAndExporte
     ASSERT_EQ(catalog.GetCount(), 2);
     const Texture& layered = catalog.GetTexture(1);
     EXPECT_EQ(layered.GetName(), "Two Coats");
-    EXPECT_FALSE(layered.IsSimple());
+    EXPECT_NE(layered.Kind(), TextureKind::Simple);
     ASSERT_TRUE(WaitForRenders(view));
     EXPECT_EQ(layered.GetThumbnailWidth(), 120);
     EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
@@ -167,7 +167,7 @@ TEST_F(EndToEnd, APreviewShapeChosenInTheEditorReachesTheCatalogOnlyOnOk) {
     Catalog& catalog = view->Document().Contents();
     int index = -1;
     for (int at = 0; at < catalog.GetCount() && index < 0; ++at)
-        if (catalog.GetTexture(at).IsSimple())
+        if (catalog.GetTexture(at).Kind() == TextureKind::Simple)
             index = at;
     ASSERT_GE(index, 0);
     const int before = catalog.GetTexture(index).GetPreviewShape();

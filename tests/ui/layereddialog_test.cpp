@@ -250,7 +250,7 @@ TEST_F(LayeredTest, CopyPutsOneLayerIn120PixelsAndItsSourceOnTheClipboard) {
     dialog->Button("copyButton")->click();
     ASSERT_EQ(m_app.CopyList().size(), 1u);
     const Texture& copied = *m_app.CopyList()[0];
-    EXPECT_TRUE(copied.IsSimple());
+    EXPECT_EQ(copied.Kind(), TextureKind::Simple);
     EXPECT_EQ(copied.GetName(), "Middle");
     EXPECT_EQ(copied.GetThumbnailWidth(), 120);
     EXPECT_EQ(copied.GetThumbnailHeight(), 120);

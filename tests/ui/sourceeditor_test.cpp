@@ -436,7 +436,7 @@ TEST_F(AppTest, SourceEditorConvertToEditableReplacesAnExactTextAndUndoBringsItB
     m_app->Frame().Action(QStringLiteral("Convert to Editable"))->trigger();
 
     const Texture& converted = view->Document().Contents().GetTexture(index);
-    EXPECT_TRUE(converted.IsSimple());
+    EXPECT_EQ(converted.Kind(), TextureKind::Simple);
     EXPECT_EQ(converted.GetName(), "Orange_Text");
     SourceTexture original;
     original.SetName("Orange_Text");

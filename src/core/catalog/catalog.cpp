@@ -194,8 +194,8 @@ Catalog::TextureList Catalog::ReadTextures(Archive& ar) {
     ReadObjectArray(ar, textures);
     // A source text is read again strictly: one that breaks the rules is marked, not lost.
     for (auto& texture : textures)
-        if (auto* source = dynamic_cast<SourceTexture*>(texture.get()))
-            CheckSourceTexture(*source);
+        if (texture->Kind() == TextureKind::Source)
+            CheckSourceTexture(static_cast<SourceTexture&>(*texture));
     return textures;
 }
 

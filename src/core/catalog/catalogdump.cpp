@@ -215,12 +215,17 @@ std::string CatalogToJson(const Catalog& catalog) {
         json.BeginObject();
         json.Key("index");
         json.Value(i);
-        if (texture.IsSimple())
+        switch (texture.Kind()) {
+        case TextureKind::Simple:
             WriteSimple(json, static_cast<const SimpleTexture&>(texture));
-        else if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture))
-            WriteLayered(json, *layered);
-        else if (const auto* source = dynamic_cast<const SourceTexture*>(&texture))
-            WriteSource(json, *source);
+            break;
+        case TextureKind::Layered:
+            WriteLayered(json, static_cast<const LayeredTexture&>(texture));
+            break;
+        case TextureKind::Source:
+            WriteSource(json, static_cast<const SourceTexture&>(texture));
+            break;
+        }
         json.EndObject();
     }
     json.EndArray();

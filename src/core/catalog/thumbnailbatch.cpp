@@ -15,9 +15,8 @@ ThumbnailBatch::ThumbnailBatch(const Catalog& catalog, std::span<const int> indi
         if (composite)
             m_tasks.push_back({k, -1, catalog.GetThumbnailWidth(), catalog.GetThumbnailHeight(),
                                "Rendering texture " + number + " of " + std::to_string(total)});
-        const auto* layered = dynamic_cast<const LayeredTexture*>(&texture);
-        if (layered && layers) {
-            const int count = layered->GetLayerCount();
+        if (texture.Kind() == TextureKind::Layered && layers) {
+            const int count = static_cast<const LayeredTexture&>(texture).GetLayerCount();
             for (int m = 0; m < count; ++m)
                 m_tasks.push_back({k, m, kLayerThumbnailSize, kLayerThumbnailSize,
                                    "Rendering thumbnail " + number + " of " +
@@ -85,8 +84,9 @@ std::vector<std::size_t> ThumbnailBatch::DroppedMembers() const {
 Texture* ThumbnailSubject(Texture& texture, int layer) {
     if (layer < 0)
         return &texture;
-    auto* layered = dynamic_cast<LayeredTexture*>(&texture);
-    return layered && layer < layered->GetLayerCount() ? layered->GetLayer(layer) : nullptr;
+    if (texture.Kind() != TextureKind::Layered)
+        return nullptr;
+    return static_cast<LayeredTexture&>(texture).GetLayer(layer);
 }
 
 const Texture* ThumbnailSubject(const Texture& texture, int layer) {

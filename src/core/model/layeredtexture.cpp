@@ -41,6 +41,12 @@ bool LayeredTexture::ScaleThumbnail(int width, int height, bool layersToo) {
     return m_thumbnail.Resize(width, height);
 }
 
+void LayeredTexture::ClearThumbnails() {
+    Texture::ClearThumbnails();
+    for (auto& layer : m_layers)
+        layer->ClearThumbnails();
+}
+
 std::string LayeredTexture::GetRefusal() const {
     std::string reason;
     if (m_layers.empty())

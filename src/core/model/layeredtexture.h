@@ -13,15 +13,15 @@ class LayeredTexture : public Texture {
 public:
     enum Mode { Layers = 0, Tiles = 1 };
 
-    LayeredTexture() = default;
+    LayeredTexture() : Texture(TextureKind::Layered) {}
     LayeredTexture(const LayeredTexture& other);
     LayeredTexture& operator=(const LayeredTexture& other);
 
-    bool IsSimple() const override { return false; }
     /// Every layer does: an opaque one hides what lies under it.
     bool LetsLightThrough() const override;
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
+    void ClearThumbnails() override;
     /// "#declare NAME =" (with SourceFlag::Declare) and the layers as texture blocks; for a
     /// refused texture the refusal as a comment.
     std::string GetSource(SourceFlags flags) const override;

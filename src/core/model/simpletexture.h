@@ -10,14 +10,15 @@
 class SimpleTexture : public Texture {
     DECLARE_SERIAL(SimpleTexture)
 public:
-    SimpleTexture() = default;
+    SimpleTexture() : Texture(TextureKind::Simple) {}
     SimpleTexture(const SimpleTexture&) = default;
     SimpleTexture& operator=(const SimpleTexture&) = default;
 
-    bool IsSimple() const override { return true; }
     bool LetsLightThrough() const override;
     std::unique_ptr<Texture> Clone() const override;
     bool ScaleThumbnail(int width, int height, bool layersToo) override;
+    /// Never refused: POV-Ray takes every simple texture.
+    std::string GetRefusal() const override { return {}; }
     /// The "#declare NAME = texture { ... }" text (with SourceFlag::Declare) or just the blocks.
     std::string GetSource(SourceFlags flags) const override;
     /// Stored form: name, description, thumbnail, preview shape, pigment, finish, normal,

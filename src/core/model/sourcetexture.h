@@ -12,11 +12,10 @@ class SourceTexture : public Texture {
 public:
     enum Kind : std::uint8_t { TextureKind = 0, PigmentKind = 1, MaterialKind = 2 };
 
-    SourceTexture() = default;
+    SourceTexture() : Texture(::TextureKind::Source) {}
     SourceTexture(const SourceTexture&) = default;
     SourceTexture& operator=(const SourceTexture&) = default;
 
-    bool IsSimple() const override { return false; }
     /// The text gives a colour some filter or transmit, or turns refraction on (a value that
     /// is not a plain number counts as doing so).
     bool LetsLightThrough() const override;

@@ -1,13 +1,24 @@
 #include "core/model/texture.h"
 
 #include "core/archive/archive.h"
-#include "core/model/layeredtexture.h"
 #include "core/povtext/language/language.h"
 #include "core/text/textcodec.h"
 
 #include <atomic>
 #include <optional>
 #include <vector>
+
+std::string_view TextureKindName(TextureKind kind) {
+    switch (kind) {
+    case TextureKind::Simple:
+        return "simple";
+    case TextureKind::Layered:
+        return "layered";
+    case TextureKind::Source:
+        return "source";
+    }
+    return {};
+}
 
 TextureId Texture::NewTextureId() {
     static std::atomic<TextureId> next{1};
@@ -40,7 +51,7 @@ std::optional<std::vector<std::uint8_t>> StoredForm(const Texture& texture) {
 bool operator==(const Texture& a, const Texture& b) {
     if (&a == &b)
         return true;
-    if (a.IsSimple() != b.IsSimple())
+    if (a.Kind() != b.Kind())
         return false;
     const auto first = StoredForm(a);
     const auto second = StoredForm(b);
@@ -50,15 +61,11 @@ bool operator==(const Texture& a, const Texture& b) {
 bool SameButThumbnails(const Texture& a, const Texture& b) {
     if (&a == &b)
         return true;
-    if (a.IsSimple() != b.IsSimple())
+    if (a.Kind() != b.Kind())
         return false;
     const auto withoutPictures = [](const Texture& texture) {
         std::unique_ptr<Texture> copy = texture.Clone();
-        copy->Thumbnail().Clear();
-        // Neither simple nor layered: a source texture has no layers.
-        if (auto* layered = dynamic_cast<LayeredTexture*>(copy.get()))
-            for (int layer = 0; layer < layered->GetLayerCount(); ++layer)
-                layered->GetLayer(layer)->Thumbnail().Clear();
+        copy->ClearThumbnails();
         return copy;
     };
     return *withoutPictures(a) == *withoutPictures(b);

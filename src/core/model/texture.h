@@ -49,28 +49,37 @@ constexpr SourceFlags operator|(SourceFlag a, SourceFlag b) {
 /// Which texture an object stands for while the program runs (never stored).
 using TextureId = std::uint64_t;
 
+/// Which class a texture is of: SimpleTexture, LayeredTexture or SourceTexture.
+enum class TextureKind { Simple, Layered, Source };
+
+/// "simple", "layered" or "source".
+std::string_view TextureKindName(TextureKind kind);
+
 /// A texture of a catalog: simple (SimpleTexture), layered (LayeredTexture) or kept as POV-Ray
 /// text (SourceTexture). Each carries a name, a description, a preview-shape index and a
 /// thumbnail.
 class Texture : public Storable {
 public:
+    TextureKind Kind() const { return m_kind; }
+
     /// Copies keep the id, since an edited copy stands for the texture it was made from; a new
     /// texture, and one given TakeNewId() (a pasted copy), has an id no other texture had.
     TextureId GetId() const { return m_id; }
     void TakeNewId();
 
-    virtual bool IsSimple() const = 0;
     /// A full copy of the texture, thumbnails and layers included.
     virtual std::unique_ptr<Texture> Clone() const = 0;
     /// Scales the thumbnail (and with `layersToo` the layers' thumbnails first).
     virtual bool ScaleThumbnail(int width, int height, bool layersToo) = 0;
+    /// Empties the thumbnail and the layers' thumbnails.
+    virtual void ClearThumbnails() { m_thumbnail.Clear(); }
     virtual std::string GetSource(SourceFlags flags) const = 0;
     /// The declaration POV-Ray renders, so that `texture { NAME }` shows the texture.
     virtual std::string GetRenderSource() const { return GetSource(SourceFlag::Declare); }
     /// True when the scene must apply the declaration as `material { NAME }`.
     virtual bool RendersAsMaterial() const { return false; }
     /// Why the texture may not be rendered or exported; empty when it may.
-    virtual std::string GetRefusal() const { return {}; }
+    virtual std::string GetRefusal() const = 0;
     /// Whether light passes through it (a filtering or transmitting colour, refraction): on a
     /// plain background such a texture shows as a dark ball.
     virtual bool LetsLightThrough() const = 0;
@@ -88,7 +97,7 @@ public:
     void SetDescription(std::string description) { m_description = std::move(description); }
 
 protected:
-    Texture() = default;
+    explicit Texture(TextureKind kind) : m_kind(kind) {}
     Texture(const Texture&) = default;
     Texture& operator=(const Texture&) = default;
 
@@ -101,6 +110,9 @@ protected:
     std::string m_name = "Untitled";
     std::string m_description;
     std::uint8_t m_previewShape = 0;
+
+private:
+    TextureKind m_kind;
 };
 
 /// Two textures are equal when they are of one kind and store the same bytes: every field, the

@@ -41,12 +41,17 @@ std::string TextureMapScene(std::string_view textureName) {
 }
 
 void ApplyFlatFinish(Texture& texture, int brightness) {
-    if (texture.IsSimple()) {
+    switch (texture.Kind()) {
+    case TextureKind::Simple:
         Flatten(static_cast<SimpleTexture&>(texture).finish, brightness);
-        return;
+        break;
+    case TextureKind::Layered: {
+        auto& layered = static_cast<LayeredTexture&>(texture);
+        for (int i = 0; i < layered.GetLayerCount(); ++i)
+            Flatten(layered.GetLayer(i)->finish, brightness);
+        break;
     }
-    // A source texture keeps its own finish.
-    auto* layered = dynamic_cast<LayeredTexture*>(&texture);
-    for (int i = 0; layered && i < layered->GetLayerCount(); ++i)
-        Flatten(layered->GetLayer(i)->finish, brightness);
+    case TextureKind::Source: // keeps its own finish
+        break;
+    }
 }

@@ -12,13 +12,13 @@
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogprinter.h"
 #include "ui/catalog/catalogrenders.h"
-#include "ui/catalog/catalogview.h"
 #include "ui/catalog/sourceimporter.h"
 #include "ui/dialogs/clipboard.h"
 #include "ui/dialogs/exportdialog.h"
 #include "ui/dialogs/thumbnailoptionsdialog.h"
 #include "ui/dialogs/viewsourcedialog.h"
 #include "ui/framework/appservices.h"
+#include "ui/framework/gridhost.h"
 #include "ui/framework/prompts.h"
 #include "ui/framework/textureeditors.h"
 #include "ui/framework/waitcursor.h"
@@ -44,7 +44,7 @@ bool SamePicture(const Bitmap& a, const Bitmap& b) {
 
 bool AnySelectedLayered(const Catalog& catalog) {
     for (int index : catalog.GetSelectedIndices())
-        if (dynamic_cast<const LayeredTexture*>(&catalog.GetTexture(index)))
+        if (catalog.GetTexture(index).Kind() == TextureKind::Layered)
             return true;
     return false;
 }
@@ -65,13 +65,14 @@ bool AskLayeredChoice(QWidget* parent, const QString& title, const QString& prom
 
 } // namespace
 
-CatalogCommands::CatalogCommands(CatalogView& view, CatalogDocument& document, AppServices& app)
-    : QObject(&view), m_view(view), m_document(document), m_app(app),
+CatalogCommands::CatalogCommands(GridHost& host, const CatalogFilter& shown,
+                                 CatalogDocument& document, AppServices& app)
+    : QObject(&host.DialogParent()), m_host(host), m_shown(shown), m_document(document), m_app(app),
       m_renders(document.Renders(app.Renders())),
-      m_printer(std::make_unique<CatalogPrinter>(document, view.Shown(), view)) {
-    m_importer = new SourceImporter(document, app, view, [this](const std::vector<int>& indices) {
-        RenderThumbnailsInBackground(indices);
-    });
+      m_printer(std::make_unique<CatalogPrinter>(document, shown, host.DialogParent())) {
+    m_importer = new SourceImporter(
+        document, app, host.DialogParent(),
+        [this](const std::vector<int>& indices) { RenderThumbnailsInBackground(indices); });
     m_importer->setParent(this); // gone before the commands it calls back
     connect(m_importer, &SourceImporter::clipboardChanged, this, &CatalogCommands::stateChanged);
 }
@@ -89,8 +90,7 @@ bool CatalogCommands::CanModify() const {
 }
 bool CatalogCommands::CanConvertToEditable() const {
     const int index = m_document.Contents().GetSingleSelection();
-    return index >= 0 &&
-           dynamic_cast<const SourceTexture*>(&m_document.Contents().GetTexture(index)) != nullptr;
+    return index >= 0 && m_document.Contents().GetTexture(index).Kind() == TextureKind::Source;
 }
 bool CatalogCommands::CanExportSource() const {
     return m_document.Contents().GetCount() > 0;
@@ -109,7 +109,7 @@ bool CatalogCommands::IsUpdateThumbnail() const {
 }
 
 bool CatalogCommands::CanSelectAll() const {
-    return m_view.Shown().rowCount() > 0;
+    return m_shown.rowCount() > 0;
 }
 
 bool CatalogCommands::CanRun(StandardCommand command) const {
@@ -119,15 +119,13 @@ bool CatalogCommands::CanRun(StandardCommand command) const {
         return HasSelection();
     case StandardCommand::Paste:
         return CanPaste();
-    case StandardCommand::ZoomIn:
-        return m_view.Zoom() < CatalogView::kMaximumZoom;
-    case StandardCommand::ZoomOut:
-        return m_view.Zoom() > CatalogView::kMinimumZoom;
-    case StandardCommand::ActualSize:
-        return m_view.Zoom() != 100;
     case StandardCommand::Print:
     case StandardCommand::PrintPreview:
         return true;
+    case StandardCommand::ZoomIn:
+    case StandardCommand::ZoomOut:
+    case StandardCommand::ActualSize:
+        return false;
     }
     return false;
 }
@@ -145,12 +143,14 @@ void CatalogCommands::Run(StandardCommand command) {
     case StandardCommand::Paste:
         return OnPaste();
     case StandardCommand::ZoomIn:
-        return m_view.OnZoomIn();
     case StandardCommand::ZoomOut:
-        return m_view.OnZoomOut();
     case StandardCommand::ActualSize:
-        return m_view.OnActualSize();
+        return;
     }
+}
+
+QWidget* CatalogCommands::DialogParent() const {
+    return &m_host.DialogParent();
 }
 
 void CatalogCommands::Apply(QUndoCommand* edit) {
@@ -163,7 +163,7 @@ void CatalogCommands::RenderNewThumbnail(const Texture& texture) {
     // Layers whose thumbnails the layered texture dialog had not yet when OK was pressed come
     // with the texture's own.
     std::vector<int> layers;
-    if (dynamic_cast<const LayeredTexture*>(&texture) && m_app.Editors())
+    if (texture.Kind() == TextureKind::Layered && m_app.Editors())
         layers = m_app.Editors()->LayersLeftToRender();
     m_renders.RenderThumbnail(texture, layers);
 }
@@ -185,7 +185,7 @@ void CatalogCommands::OnNewSimple() {
     if (!editors)
         return;
     auto texture = std::make_unique<SimpleTexture>();
-    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), &m_view))
+    if (!editors->EditSimple(*texture, QStringLiteral("New Simple Texture"), DialogParent()))
         return;
     AddNew(std::move(texture), QStringLiteral("New Texture"));
 }
@@ -195,7 +195,7 @@ void CatalogCommands::OnNewLayered() {
     if (!editors)
         return;
     auto texture = std::make_unique<LayeredTexture>();
-    if (!editors->EditLayered(*texture, &m_view))
+    if (!editors->EditLayered(*texture, DialogParent()))
         return;
     AddNew(std::move(texture), QStringLiteral("New Layered Texture"));
 }
@@ -214,7 +214,8 @@ void CatalogCommands::OnConvertToEditable() {
     const QString name = QString::fromStdString(source.GetName());
     SourceConversion conversion = ConvertToEditable(source);
     if (!conversion.texture) {
-        Prompts::Message(&m_view, Prompts::Icon::Information, QStringLiteral("Convert to Editable"),
+        Prompts::Message(DialogParent(), Prompts::Icon::Information,
+                         QStringLiteral("Convert to Editable"),
                          QStringLiteral("\"%1\" stays a source texture: %2.")
                              .arg(name, QString::fromStdString(conversion.reason)));
         return;
@@ -232,13 +233,18 @@ void CatalogCommands::Modify(int index) {
     const Bitmap openedThumbnail = opened.Thumbnail();
     std::unique_ptr<Texture> copy = opened.Clone();
     bool accepted = false;
-    if (auto* source = dynamic_cast<SourceTexture*>(copy.get()))
-        accepted = editors->EditSource(*source, &m_view);
-    else if (copy->IsSimple())
+    switch (copy->Kind()) {
+    case TextureKind::Simple:
         accepted = editors->EditSimple(static_cast<SimpleTexture&>(*copy),
-                                       QStringLiteral("Modify Simple Texture"), &m_view);
-    else
-        accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), &m_view);
+                                       QStringLiteral("Modify Simple Texture"), DialogParent());
+        break;
+    case TextureKind::Layered:
+        accepted = editors->EditLayered(static_cast<LayeredTexture&>(*copy), DialogParent());
+        break;
+    case TextureKind::Source:
+        accepted = editors->EditSource(static_cast<SourceTexture&>(*copy), DialogParent());
+        break;
+    }
     if (!accepted)
         return;
     // Renders went on while the editor was open: thumbnails may have come, so the texture is
@@ -269,7 +275,7 @@ void CatalogCommands::RemoveSelection(const QString& verb) {
     const QString name = verb + QLatin1Char(' ') +
                          CountOf(static_cast<int>(indices.size()), QStringLiteral("Texture"));
     Apply(new RemoveTexturesEdit(m_document, name, indices));
-    m_view.ForgetAnchor();
+    m_host.ForgetAnchor();
 }
 
 void CatalogCommands::OnDelete() {
@@ -280,7 +286,7 @@ void CatalogCommands::OnDelete() {
     const QString question = count == 1
                                  ? QStringLiteral("Delete the selected texture?")
                                  : QStringLiteral("Delete the %1 selected textures?").arg(count);
-    if (Prompts::Message(&m_view, Prompts::Icon::Question,
+    if (Prompts::Message(DialogParent(), Prompts::Icon::Question,
                          count == 1 ? QStringLiteral("Delete Texture")
                                     : QStringLiteral("Delete Textures"),
                          question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
@@ -295,7 +301,7 @@ void CatalogCommands::OnViewSource() {
     const Catalog& catalog = m_document.Contents();
     ViewSourceDialog dialog(QString::fromStdString(ExportSourceText(
                                 catalog, catalog.GetSelectedIndices(), SourceFlag::Declare)),
-                            &m_view);
+                            DialogParent());
     dialog.exec();
 }
 
@@ -316,7 +322,7 @@ void CatalogCommands::OnExportSource() {
         start = QFileInfo(catalogPath)
                     .dir()
                     .filePath(ExportDialog::ProposedFileName(m_document.Title()));
-    ExportDialog dialog(m_document.Contents(), m_document.Title(), &m_view, start);
+    ExportDialog dialog(m_document.Contents(), m_document.Title(), DialogParent(), start);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString written = QFileInfo(dialog.FileName()).absoluteFilePath();
@@ -328,7 +334,8 @@ void CatalogCommands::OnExportSource() {
 void CatalogCommands::OnCreateTextureMap() {
     const int index = m_document.Contents().GetSingleSelection();
     if (index >= 0)
-        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), &m_view, &m_document);
+        RunCreateTextureMap(m_app, m_document.Contents().GetTexture(index), DialogParent(),
+                            &m_document);
 }
 
 void CatalogCommands::OnClearThumbnails() {
@@ -338,9 +345,9 @@ void CatalogCommands::OnClearThumbnails() {
     const QString title = QStringLiteral("Clear Thumbnail(s)");
     int option = ThumbnailOptionsDialog::Both;
     if (AnySelectedLayered(catalog)) {
-        if (!AskLayeredChoice(&m_view, title, QString::fromLatin1(kClearPrompt), option))
+        if (!AskLayeredChoice(DialogParent(), title, QString::fromLatin1(kClearPrompt), option))
             return;
-    } else if (Prompts::Message(&m_view, Prompts::Icon::Stop, title,
+    } else if (Prompts::Message(DialogParent(), Prompts::Icon::Stop, title,
                                 QString::fromLatin1(kClearQuestion),
                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
@@ -360,8 +367,8 @@ void CatalogCommands::OnClearThumbnails() {
         ids.push_back(texture.GetId());
         if (composite)
             cleared.push_back({texture.GetId(), -1, empty()});
-        if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture); layered && layers)
-            for (int m = 0; m < layered->GetLayerCount(); ++m)
+        if (texture.Kind() == TextureKind::Layered && layers)
+            for (int m = 0; m < static_cast<const LayeredTexture&>(texture).GetLayerCount(); ++m)
                 cleared.push_back({texture.GetId(), m, empty()});
     }
     if (cleared.empty())
@@ -380,7 +387,8 @@ void CatalogCommands::OnRenderThumbnails() {
     int option = ThumbnailOptionsDialog::Both;
     if (AnySelectedLayered(catalog)) {
         option = m_app.Settings().thumbnailChoice;
-        if (!AskLayeredChoice(&m_view, QStringLiteral("Render Thumbnail(s)"), QString(), option))
+        if (!AskLayeredChoice(DialogParent(), QStringLiteral("Render Thumbnail(s)"), QString(),
+                              option))
             return;
         m_app.Settings().thumbnailChoice = option;
         m_app.SaveSettings();
@@ -459,15 +467,15 @@ void CatalogCommands::OnPrintPreview() {
 }
 
 void CatalogCommands::OnSelectAll() {
-    m_view.selectAll();
+    m_host.SelectAllShown();
 }
 
 void CatalogCommands::OnSelectNone() {
-    m_view.clearSelection();
+    m_host.SelectNone();
 }
 
 void CatalogCommands::OnFind() {
-    m_view.ShowFind();
+    m_host.ShowFind();
 }
 
 void CatalogCommands::MoveSelection(int destination) {

@@ -8,23 +8,26 @@
 
 class AppServices;
 class CatalogDocument;
+class CatalogFilter;
 class CatalogPrinter;
 class CatalogRenders;
-class CatalogView;
+class GridHost;
 class QByteArray;
 class QUndoCommand;
 class SourceImporter;
+class QWidget;
 class Texture;
 
 /// What the Texture, Edit and Options commands of a catalog window do, and whether each can
 /// run now. They act on the selection, and every change to the textures is one step on the
 /// document that Undo takes back; new and changed textures get their thumbnails rendered in
-/// the background when "Update Thumbnail" is on. The window's view owns them and parents their
-/// dialogs.
+/// the background when "Update Thumbnail" is on. The window that shows `shown` (the textures
+/// Find lets through) hosts them: their dialogs open over it, and they are its children.
 class CatalogCommands : public QObject {
     Q_OBJECT
 public:
-    CatalogCommands(CatalogView& view, CatalogDocument& document, AppServices& app);
+    CatalogCommands(GridHost& host, const CatalogFilter& shown, CatalogDocument& document,
+                    AppServices& app);
     ~CatalogCommands() override;
 
     bool CanNewTexture() const;
@@ -40,7 +43,8 @@ public:
     bool CanSelectAll() const;
     bool IsAntialiasing() const;
     bool IsUpdateThumbnail() const;
-    /// The main window's printing, clipboard and zoom commands, in this window.
+    /// The main window's printing and clipboard commands, in this window (the zoom is the
+    /// window's own: never).
     bool CanRun(StandardCommand command) const;
     void Run(StandardCommand command);
 
@@ -99,8 +103,10 @@ private:
     void RemoveSelection(const QString& verb);
     /// Runs a step on the document; the model tells the windows what changed.
     void Apply(QUndoCommand* edit);
+    QWidget* DialogParent() const;
 
-    CatalogView& m_view;
+    GridHost& m_host;
+    const CatalogFilter& m_shown;
     CatalogDocument& m_document;
     AppServices& m_app;
     CatalogRenders& m_renders;

@@ -5,39 +5,42 @@
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogfilter.h"
 #include "ui/catalog/catalogmodel.h"
-#include "ui/catalog/catalogview.h"
 #include "ui/catalog/sourceimporter.h"
 #include "ui/framework/appservices.h"
 
+#include <QAbstractItemView>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QScrollBar>
 
-CatalogDragDrop::CatalogDragDrop(CatalogView& view, AppServices& app) : m_view(view), m_app(app) {}
+CatalogDragDrop::CatalogDragDrop(QAbstractItemView& grid, const CatalogFilter& shown,
+                                 std::function<CellLayout()> layout, CatalogDocument& document,
+                                 CatalogCommands& commands, AppServices& app)
+    : m_grid(grid), m_shown(shown), m_layout(std::move(layout)), m_document(document),
+      m_commands(commands), m_app(app) {}
 
 int CatalogDragDrop::ShownIndex(int row) const {
-    const CatalogFilter& shown = m_view.Shown();
-    return shown.mapToSource(shown.index(row, 0)).row();
+    return m_shown.mapToSource(m_shown.index(row, 0)).row();
 }
 
 int CatalogDragDrop::Offset() const {
-    return m_view.verticalScrollBar()->value();
+    return m_grid.verticalScrollBar()->value();
 }
 
 QMimeData* CatalogDragDrop::DragData() const {
     QModelIndexList selected;
-    for (int index : m_view.Document().Contents().GetSelectedIndices())
-        selected << m_view.Document().Model().index(index);
-    return m_view.Document().Model().mimeData(selected);
+    for (int index : m_document.Contents().GetSelectedIndices())
+        selected << m_document.Model().index(index);
+    return m_document.Model().mimeData(selected);
 }
 
 void CatalogDragDrop::StartDrag() {
     QMimeData* data = DragData();
     if (!data)
         return;
-    const Catalog& catalog = m_view.Document().Contents();
-    auto* drag = new QDrag(&m_view);
+    const Catalog& catalog = m_document.Contents();
+    auto* drag = new QDrag(&m_grid);
     drag->setMimeData(data);
     const int single = catalog.GetSingleSelection();
     if (single >= 0 && !catalog.GetTexture(single).Thumbnail().IsEmpty())
@@ -48,17 +51,17 @@ void CatalogDragDrop::StartDrag() {
 }
 
 int CatalogDragDrop::DropIndex(const QPoint& position) const {
-    const int row = m_view.Layout().InsertionIndex(position.x(), position.y() + Offset());
-    const int count = m_view.Shown().rowCount();
+    const int row = m_layout().InsertionIndex(position.x(), position.y() + Offset());
+    const int count = m_shown.rowCount();
     if (row < count)
         return ShownIndex(row);
-    return count == 0 ? m_view.Document().Contents().GetCount() : ShownIndex(count - 1) + 1;
+    return count == 0 ? m_document.Contents().GetCount() : ShownIndex(count - 1) + 1;
 }
 
 QRect CatalogDragDrop::MarkerAt(const QPoint& position) const {
     // A bar in the gap before the texture the drop would go in front of, in grid coordinates.
     const QPoint at = position + QPoint(0, Offset());
-    const CellLayout layout = m_view.Layout();
+    const CellLayout layout = m_layout();
     const int row = layout.InsertionIndex(at.x(), at.y());
     if (layout.Count() == 0)
         return QRect();
@@ -80,7 +83,7 @@ void CatalogDragDrop::Enter(QDragEnterEvent* event) {
         event->ignore();
         return;
     }
-    event->setDropAction(event->source() == &m_view ? Qt::MoveAction : Qt::CopyAction);
+    event->setDropAction(event->source() == &m_grid ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
 }
 
@@ -90,31 +93,31 @@ void CatalogDragDrop::Move(QDragMoveEvent* event) {
         event->ignore();
         return;
     }
-    event->setDropAction(event->source() == &m_view ? Qt::MoveAction : Qt::CopyAction);
+    event->setDropAction(event->source() == &m_grid ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
     const QRect marker = MarkerAt(event->position().toPoint());
     if (marker != m_marker) {
         m_marker = marker;
-        m_view.viewport()->update();
+        m_grid.viewport()->update();
     }
     // Near the top or bottom edge the grid scrolls along.
     const int y = event->position().toPoint().y();
-    QScrollBar* bar = m_view.verticalScrollBar();
+    QScrollBar* bar = m_grid.verticalScrollBar();
     if (y < 20)
         bar->setValue(bar->value() - bar->singleStep());
-    else if (y > m_view.viewport()->height() - 20)
+    else if (y > m_grid.viewport()->height() - 20)
         bar->setValue(bar->value() + bar->singleStep());
 }
 
 void CatalogDragDrop::Leave(QDragLeaveEvent* event) {
     m_marker = QRect();
-    m_view.viewport()->update();
+    m_grid.viewport()->update();
     event->accept();
 }
 
 void CatalogDragDrop::Drop(QDropEvent* event) {
     m_marker = QRect();
-    m_view.viewport()->update();
+    m_grid.viewport()->update();
     if (m_carriesSource) {
         m_carriesSource = false;
         const QMimeData* data = event->mimeData();
@@ -124,7 +127,7 @@ void CatalogDragDrop::Drop(QDropEvent* event) {
         m_app.OpenDroppedFiles(*data);
         return;
     }
-    const bool fromHere = event->source() == &m_view;
+    const bool fromHere = event->source() == &m_grid;
     if (!DropTextures(event->mimeData(), event->position().toPoint(), fromHere)) {
         event->ignore();
         return;
@@ -140,17 +143,17 @@ bool CatalogDragDrop::DropTextures(const QMimeData* data, const QPoint& position
     const int destination = DropIndex(position);
     if (fromHere) {
         // Within the window the selected textures move.
-        m_view.Commands().MoveSelection(destination);
+        m_commands.MoveSelection(destination);
         return true;
     }
     // From another window or program the textures are copied in.
-    return m_view.Commands().InsertDropped(bytes, destination);
+    return m_commands.InsertDropped(bytes, destination);
 }
 
 bool CatalogDragDrop::DropSource(const QMimeData* data, const QPoint& position) {
     const auto source = SourceImporter::SourceIn(*data, QStringLiteral("Dropped text"));
     if (!source)
         return false;
-    m_view.Commands().Importer().Import(*source, DropIndex(position));
+    m_commands.Importer().Import(*source, DropIndex(position));
     return true;
 }

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "core/catalog/celllayout.h"
+
 #include <QRect>
+#include <functional>
 
 class AppServices;
-class CatalogView;
+class CatalogCommands;
+class CatalogDocument;
+class CatalogFilter;
+class QAbstractItemView;
 class QDragEnterEvent;
 class QDragLeaveEvent;
 class QDragMoveEvent;
@@ -16,7 +22,11 @@ class QMimeData;
 /// .pov files, or text that declares textures) is imported, where a bar between the cells shows.
 class CatalogDragDrop {
 public:
-    CatalogDragDrop(CatalogView& view, AppServices& app);
+    /// Drags and drops on `grid`, which shows `shown` placed as `layout` gives; the commands
+    /// move and copy in what is dropped.
+    CatalogDragDrop(QAbstractItemView& grid, const CatalogFilter& shown,
+                    std::function<CellLayout()> layout, CatalogDocument& document,
+                    CatalogCommands& commands, AppServices& app);
 
     /// What a drag of the selected textures carries: the textures as a catalog file of their
     /// own, and their source text for text editors. Null when nothing is selected.
@@ -45,7 +55,11 @@ private:
     int ShownIndex(int row) const;
     int Offset() const;
 
-    CatalogView& m_view;
+    QAbstractItemView& m_grid;
+    const CatalogFilter& m_shown;
+    std::function<CellLayout()> m_layout;
+    CatalogDocument& m_document;
+    CatalogCommands& m_commands;
     AppServices& m_app;
     QRect m_marker;
     bool m_carriesSource = false; ///< the drag over the window brings source to import

@@ -3,7 +3,7 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/exportsource.h"
 #include "core/catalog/thumbnailbatch.h"
-#include "core/model/layeredtexture.h"
+#include "core/model/texture.h"
 #include "paint/bitmapimage.h"
 
 #include <QImage>
@@ -56,9 +56,7 @@ QVariant CatalogModel::data(const QModelIndex& index, int role) const {
         return tip.join(QLatin1Char('\n'));
     }
     case KindRole:
-        if (texture.IsSimple())
-            return Simple;
-        return dynamic_cast<const LayeredTexture*>(&texture) ? Layered : Source;
+        return static_cast<int>(texture.Kind());
     case ThumbnailRole:
         return BitmapToImage(texture.Thumbnail());
     case ThumbnailStateRole:

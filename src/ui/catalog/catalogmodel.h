@@ -24,7 +24,7 @@ class CatalogModel : public QAbstractListModel {
 public:
     enum Role {
         DescriptionRole = Qt::UserRole + 1,
-        KindRole,             ///< Kind
+        KindRole,             ///< TextureKind, as int
         ThumbnailRole,        ///< QImage, null when the texture has no picture
         ThumbnailStateRole,   ///< ThumbnailState
         ThumbnailProblemRole, ///< why the last render of the thumbnail failed
@@ -33,7 +33,6 @@ public:
         TextureIdRole,        ///< the texture's TextureId, as qulonglong
         ThumbnailSizeRole,    ///< QSize of the thumbnail, without converting its pixels
     };
-    enum Kind { Simple, Layered, Source };
     /// What is going on with a texture's thumbnail, for renders that run in the background.
     enum ThumbnailState { Shown, Rendering, Failed };
 

@@ -91,14 +91,15 @@ CatalogView::CatalogView(CatalogDocument& document, AppServices& app, QWidget* p
         if (const int row = RowOf(m_document.Model().RowOf(id)); row >= 0)
             viewport()->update(visualRect(ShownIndex(row)));
     });
-    m_commands = new CatalogCommands(*this, document, app);
+    m_commands = new CatalogCommands(*this, *m_shown, document, app);
     connect(m_commands, &CatalogCommands::stateChanged, this, &CatalogView::StateChanged);
     connect(&m_commands->Importer(), &SourceImporter::imported, this, [this](int first) {
         if (const int row = RowOf(first); row >= 0)
             scrollTo(ShownIndex(row));
     });
     m_actions = new CatalogActions(*m_commands);
-    m_dragDrop = std::make_unique<CatalogDragDrop>(*this, app);
+    m_dragDrop = std::make_unique<CatalogDragDrop>(
+        *this, *m_shown, [this] { return Layout(); }, document, *m_commands, app);
 
     connect(m_findBar, &CatalogFindBar::textChanged, this, &CatalogView::SetFilter);
     connect(m_findBar, &CatalogFindBar::closeRequested, this, &CatalogView::CloseFind);
@@ -161,11 +162,29 @@ bool CatalogView::Supports(StandardCommand) const {
 }
 
 bool CatalogView::CanRun(StandardCommand command) const {
-    return m_commands->CanRun(command);
+    switch (command) {
+    case StandardCommand::ZoomIn:
+        return m_zoom < kMaximumZoom;
+    case StandardCommand::ZoomOut:
+        return m_zoom > kMinimumZoom;
+    case StandardCommand::ActualSize:
+        return m_zoom != 100;
+    default:
+        return m_commands->CanRun(command);
+    }
 }
 
 void CatalogView::Run(StandardCommand command) {
-    m_commands->Run(command);
+    switch (command) {
+    case StandardCommand::ZoomIn:
+        return OnZoomIn();
+    case StandardCommand::ZoomOut:
+        return OnZoomOut();
+    case StandardCommand::ActualSize:
+        return OnActualSize();
+    default:
+        return m_commands->Run(command);
+    }
 }
 
 QString CatalogView::StatusText() const {

@@ -2,6 +2,7 @@
 
 #include "core/catalog/celllayout.h"
 #include "ui/framework/documentview.h"
+#include "ui/framework/gridhost.h"
 
 #include <QListView>
 #include <QPersistentModelIndex>
@@ -31,7 +32,7 @@ class QLineEdit;
 /// Textures are dragged to move them, to copy them into another catalog or to give their source
 /// text to an editor. The grid can be zoomed from 50 to 400 percent. Batches of thumbnails show
 /// their progress in a bar at the foot of the window.
-class CatalogView : public QListView, public DocumentView {
+class CatalogView : public QListView, public DocumentView, public GridHost {
     Q_OBJECT
 public:
     CatalogView(CatalogDocument& document, AppServices& app, QWidget* parent = nullptr);
@@ -77,10 +78,15 @@ public:
     CatalogDragDrop& DragDrop() const { return *m_dragDrop; }
     /// The Texture, Edit and Options commands, and the clipboard's and printing.
     CatalogCommands& Commands() const { return *m_commands; }
+
+    // GridHost, for the commands.
+    QWidget& DialogParent() override { return *this; }
+    void SelectAllShown() override { selectAll(); }
+    void SelectNone() override { clearSelection(); }
     /// Shows the Find field above the grid and puts the cursor in it.
-    void ShowFind();
+    void ShowFind() override;
     /// Forgets the texture a Shift-click range starts from.
-    void ForgetAnchor();
+    void ForgetAnchor() override;
     /// The catalog's background renders, and the bar that shows its batches.
     CatalogRenders& Renders() const { return m_renders; }
     BatchBar* BatchProgress() const { return m_batchBar; }

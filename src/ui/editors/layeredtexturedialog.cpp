@@ -416,11 +416,13 @@ void LayeredTextureDialog::Paste() {
         };
         for (const auto& entry : m_services.CopyList()) {
             // Source textures are POV-Ray text, which a layer cannot hold: they are left out.
-            if (const auto* simple = dynamic_cast<const SimpleTexture*>(entry.get()))
-                paste(*simple);
-            else if (const auto* layered = dynamic_cast<const LayeredTexture*>(entry.get()))
-                for (int index = 0; index < layered->GetLayerCount(); ++index)
-                    paste(*layered->GetLayer(index));
+            if (entry->Kind() == TextureKind::Simple) {
+                paste(static_cast<const SimpleTexture&>(*entry));
+            } else if (entry->Kind() == TextureKind::Layered) {
+                const auto& layered = static_cast<const LayeredTexture&>(*entry);
+                for (int index = 0; index < layered.GetLayerCount(); ++index)
+                    paste(*layered.GetLayer(index));
+            }
         }
     }
     if (m_list->count() > 0)

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -239,12 +241,32 @@ TEST(SimpleTextureCopy, CopiesEverything) {
     std::vector<std::uint8_t> pixels(4 * 4 * 3, 9);
     t.Thumbnail().SetBits(4, 4, pixels, false);
     auto clone = t.Clone();
-    EXPECT_TRUE(clone->IsSimple());
+    EXPECT_EQ(clone->Kind(), TextureKind::Simple);
     EXPECT_EQ(Stored(*clone), Stored(t));
     EXPECT_NE(clone->Thumbnail().Bits().data(), t.Thumbnail().Bits().data());
     EXPECT_TRUE(clone->ScaleThumbnail(2, 2, false));
     EXPECT_EQ(clone->GetThumbnailWidth(), 2);
     EXPECT_EQ(t.GetThumbnailWidth(), 4);
+}
+
+TEST(TextureKind, EachClassHasItsKindAndKeepsItThroughCopyAndStorage) {
+    const SimpleTexture simple;
+    const LayeredTexture layered;
+    const SourceTexture source;
+    const std::tuple<const Texture*, TextureKind, std::string_view> cases[] = {
+        {&simple, TextureKind::Simple, "simple"},
+        {&layered, TextureKind::Layered, "layered"},
+        {&source, TextureKind::Source, "source"}};
+    for (const auto& [texture, kind, name] : cases) {
+        EXPECT_EQ(texture->Kind(), kind) << name;
+        EXPECT_EQ(texture->Clone()->Kind(), kind) << name;
+        Archive out;
+        out.WriteObject(texture);
+        Archive in(out.Bytes(), StoredClasses());
+        const LoadedObject loaded = in.ReadObject();
+        EXPECT_EQ(static_cast<const Texture&>(*loaded.created).Kind(), kind) << name;
+        EXPECT_EQ(TextureKindName(kind), name);
+    }
 }
 
 TEST(LayeredTextureSource, WithoutLayersItIsRefusedAndWrittenAsAComment) {
@@ -253,7 +275,7 @@ TEST(LayeredTextureSource, WithoutLayersItIsRefusedAndWrittenAsAComment) {
     EXPECT_EQ(t.GetRefusal(), "The layered texture \"Untitled\" is refused: it has no layers.");
     EXPECT_EQ(t.GetSource(SourceFlag::Declare),
               "// The layered texture \"Untitled\" is refused: it has no layers.\r\n");
-    EXPECT_FALSE(t.IsSimple());
+    EXPECT_NE(t.Kind(), TextureKind::Simple);
 }
 
 TEST(LayeredTextureSource, LayersAreTextureBlocksWithoutHeaders) {

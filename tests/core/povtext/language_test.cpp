@@ -84,7 +84,7 @@ TEST(Language, LayeredTexturesTakeTransformationsForEachLayerAndPartsForTheTop) 
     const ImportResult scaled = ImportText(layers + "#declare Big = texture { Two scale 3 }");
     ASSERT_EQ(scaled.declarations.size(), 2u);
     const Texture& big = *scaled.declarations[1].texture;
-    ASSERT_FALSE(big.IsSimple());
+    ASSERT_NE(big.Kind(), TextureKind::Simple);
     EXPECT_NE(Lf(big.GetSource({})).find("  scale <3.0, 3.0, 3.0>\n}\ntexture"), std::string::npos);
     const ImportResult shiny =
         ImportText(layers + "#declare Shiny = texture { Two finish { phong 1 } }");

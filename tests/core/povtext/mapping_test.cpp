@@ -124,7 +124,7 @@ TEST(Mapping, LayersAndTilesBecomeALayeredTexture) {
                    "  texture { pigment { rgbf <1, 0, 0, 0.5> } finish { phong 1 } }");
     ASSERT_EQ(layered.declarations.size(), 2u);
     const Texture& texture = *layered.declarations[1].texture;
-    ASSERT_FALSE(texture.IsSimple());
+    ASSERT_NE(texture.Kind(), TextureKind::Simple);
     EXPECT_EQ(Lf(texture.GetSource(SourceFlag::Declare)),
               "#declare L =\ntexture {\n  pigment\n  {\n    granite\n    color_map\n    {\n"
               "      [0.00 color rgb<0.000, 0.000, 0.000>]\n"

@@ -20,7 +20,7 @@ Catalog VariedCatalog(std::uint32_t seed, int count) {
     Catalog catalog = factory.MakeCatalog(count, 0);
     for (int i = 0; i < catalog.GetCount(); ++i) {
         Texture& texture = catalog.GetTexture(i);
-        if (texture.IsSimple()) {
+        if (texture.Kind() == TextureKind::Simple) {
             KeepToKindsTheEditorsMake(static_cast<SimpleTexture&>(texture));
         } else {
             auto& layered = static_cast<LayeredTexture&>(texture);
@@ -57,7 +57,7 @@ void ExpectRoundTrip(const Catalog& catalog) {
             << "texture " << i;
         // Without the declaration a one-layer layered texture writes its layer in a texture
         // block, which a simple one has no need for.
-        if (back.texture->IsSimple() != original.IsSimple())
+        if (back.texture->Kind() != original.Kind())
             continue;
         for (SourceFlags flags :
              {SourceFlags(SourceFlag::NoFinish), SourceFlags(SourceFlag::NoNormal)})

@@ -155,7 +155,7 @@ TEST(ConvertToEditable, MakesASimpleTextureWithTheSameSource) {
     const SourceTexture source = Source(text);
     const SourceConversion conversion = ConvertToEditable(source);
     ASSERT_TRUE(conversion.texture) << conversion.reason;
-    EXPECT_TRUE(conversion.texture->IsSimple());
+    EXPECT_EQ(conversion.texture->Kind(), TextureKind::Simple);
     EXPECT_EQ(conversion.texture->GetName(), "Typed Stone");
     EXPECT_EQ(conversion.texture->GetDescription(), "grey\r\nand rough");
     EXPECT_EQ(conversion.texture->GetPreviewShape(), 3);
@@ -178,7 +178,7 @@ TEST(ConvertToEditable, MakesALayeredTextureOfLayeredText) {
         ConvertToEditable(Source("texture { pigment { granite } scale 2 }\n"
                                  "texture { pigment { rgbf <1, 0, 0, 0.5> } finish { phong 1 } }"));
     ASSERT_TRUE(conversion.texture) << conversion.reason;
-    EXPECT_FALSE(conversion.texture->IsSimple());
+    EXPECT_NE(conversion.texture->Kind(), TextureKind::Simple);
     EXPECT_EQ(conversion.texture->GetName(), "Typed Stone");
 }
 
