@@ -96,7 +96,8 @@ class Session:
         program_dir = os.path.join(self.home, "program")
         os.makedirs(program_dir)
         shutil.copy(os.path.join(self.build, "resources", "shapes.dat"), program_dir)
-        settings = {"Program Directory": program_dir, "POV Executable": shutil.which("povray") or "",
+        settings = {"Program Directory": program_dir,
+                    "POV Executable": shutil.which("povray") or "",
                     "Display Mailing List Dialog": "0", **extra}
         folder = os.path.join(self.environment["XDG_CONFIG_HOME"], "Velvane")
         os.makedirs(folder)
