@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     povray povray-includes povray-doc # the doc: its reference checks the language table
     xvfb xauth x11-utils openbox
-    xdotool dbus at-spi2-core python3-pyatspi # the real program driven under Xvfb
+    xdotool dbus at-spi2-core python3-pyatspi imagemagick # the real program driven under Xvfb
     locales
     clang libclang-rt-14-dev clang-format clang-tidy
     ccache

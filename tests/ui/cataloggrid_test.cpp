@@ -171,7 +171,7 @@ TEST_F(AppTest, EveryTextureIsAnAccessibleItemWhoseSelectionIsTheCatalogs) {
 
 TEST_F(AppTest, TheFocusCellIsTheFocusedItem) {
     // (That it is announced on the accessibility bus as it moves is checked with the real
-    // program by scripts/accessibility-check.sh: offscreen there is no bus to announce on.)
+    // program by tests/xvfb/accessibility.py: offscreen there is no bus to announce on.)
     CatalogView* view = OpenSample();
     ASSERT_TRUE(view);
     m_app->Frame().activateWindow();
