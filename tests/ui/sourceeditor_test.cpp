@@ -15,6 +15,7 @@
 #include "ui/catalog/catalogcommands.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogview.h"
+#include "ui/editors/colormapband.h"
 #include "ui/editors/outlinemodel.h"
 #include "ui/editors/previewwindow.h"
 #include "ui/editors/propertyrow.h"
@@ -567,6 +568,7 @@ TEST_F(SourceEditorTest, TheInspectorChangesOnlyTheTokensOfWhatItChanges) {
     QTest::keyClicks(phong, QStringLiteral("0.6"));
     QTest::keyClick(phong, Qt::Key_Return);
     EXPECT_TRUE(dialog.TextEdit()->toPlainText().endsWith("finish { phong 0.6 }\n}"));
+    EXPECT_TRUE(dialog.isVisible()) << "Return in a field takes its value, not the dialog's OK";
 
     // Undo and Redo in the inspector step through its changes; typed text is followed.
     dialog.UndoButton()->click();
@@ -581,7 +583,13 @@ TEST_F(SourceEditorTest, TheInspectorChangesOnlyTheTokensOfWhatItChanges) {
     ASSERT_TRUE(inspector.Choose(QStringLiteral("pigment")));
     ASSERT_TRUE(AddFromMenu(inspector, QStringLiteral("Octaves")));
     EXPECT_TRUE(dialog.TextEdit()->toPlainText().contains("} octaves 6 }\n"));
+    // A colour map shows its band; a stop dragged on it moves its entry.
+    ASSERT_TRUE(inspector.Choose(QStringLiteral("pigment/color_map/2")));
+    EXPECT_TRUE(inspector.Band()->isVisible());
+    emit inspector.Band()->moveRequested(0.7f);
+    EXPECT_TRUE(dialog.TextEdit()->toPlainText().contains("[0 rgb 0] [0.7 rgb 1]"));
     ASSERT_TRUE(inspector.Choose(QStringLiteral("finish")));
+    EXPECT_FALSE(inspector.Band()->isVisible());
     inspector.RemoveButton()->click();
     EXPECT_EQ(inspector.ChosenPath(), "");
     for (QWidget* control : inspector.findChildren<QWidget*>()) {
@@ -593,5 +601,5 @@ TEST_F(SourceEditorTest, TheInspectorChangesOnlyTheTokensOfWhatItChanges) {
     Ok(dialog)->click();
     EXPECT_EQ(dialog.Working().GetText(),
               "texture {\r\n  pigment { bozo turbulence 0.8 // soft\r\n"
-              "    color_map { [0 rgb 0] [1 rgb 1] } octaves 6 }\r\n  // shiny\r\n}");
+              "    color_map { [0 rgb 0] [0.7 rgb 1] } octaves 6 }\r\n  // shiny\r\n}");
 }

@@ -19,7 +19,7 @@ import sys
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-CHECKS = ["keyboard", "accessibility", "editloop", "colormapbar", "quit", "windows"]
+CHECKS = ["keyboard", "accessibility", "editloop", "colormapbar", "quit", "windows", "inspector"]
 PICTURES = ["tour", "importsource", "library"]
 
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -129,6 +130,7 @@ QLineEdit* PropertyRow::AddField(const QString& name) {
     field->setMinimumWidth(width);
     field->setMaximumWidth(width * 5 / 4);
     connect(field, &QLineEdit::editingFinished, this, &PropertyRow::NumbersEdited);
+    field->installEventFilter(this);
     m_fields.push_back(field);
     if (!m_first)
         m_first = field;
@@ -140,7 +142,7 @@ QSlider* PropertyRow::AddSlider(const QString& name, int component) {
     slider->setRange(0, kSliderSteps);
     slider->setPageStep(kSliderSteps / 10);
     slider->setAccessibleName(name);
-    slider->setMinimumWidth(slider->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 8);
+    slider->setMinimumWidth(slider->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 6);
     connect(slider, &QSlider::valueChanged, this,
             [this, component](int position) { SliderMoved(component, position); });
     m_sliders.push_back(slider);
@@ -209,6 +211,7 @@ void PropertyRow::BuildText() {
     m_shape = Shape::Text;
     m_text = new QLineEdit(this);
     m_text->setAccessibleName(m_label);
+    m_text->installEventFilter(this);
     connect(m_text, &QLineEdit::editingFinished, this, [this] {
         if (!m_showing && m_text->isModified()) {
             m_text->setModified(false);
@@ -217,6 +220,17 @@ void PropertyRow::BuildText() {
     });
     m_first = m_text;
     static_cast<QGridLayout*>(layout())->addWidget(m_text, 0, 0, 1, 3);
+}
+
+bool PropertyRow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit static_cast<QLineEdit*>(watched)->editingFinished();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool PropertyRow::Fits(const OutlineProperty& property) const {

@@ -40,6 +40,10 @@ public:
     /// The label a property shows, from the table's label for its keyword.
     static QString LabelOf(const OutlineProperty& property);
 
+protected:
+    /// Return in a field takes its value; it does not press the dialog's default button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     /// The user asked for `text` (POV-Ray text) as the value of the property at `path`.
     void valueEdited(const QString& path, const QString& text);

@@ -119,7 +119,7 @@ SourceInspector::SourceInspector(AppServices& services, QWidget* parent)
     layout->addWidget(m_band);
     layout->addWidget(m_scroll, 3);
     layout->addLayout(buttons);
-    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 28);
 
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {

@@ -84,7 +84,7 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
                                                                 : QPlainTextEdit::NoWrap);
     // Tab leaves the text, so the keyboard reaches the rest of the dialog.
     m_text->setTabChangesFocus(true);
-    m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 64,
+    m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 44,
                            m_text->fontMetrics().lineSpacing() * 16);
     new SourceHighlighter(m_text->document()); // owned by the document
     m_opened = ShownText(m_working.GetText());
@@ -167,8 +167,8 @@ SourceTextureDialog::SourceTextureDialog(AppServices& services, const SourceText
     setTabOrder(m_undo, m_redo);
     setTabOrder(m_redo, m_inspector->Tree());
     // Room for the text and the inspector's controls side by side.
-    resize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 110,
-           fontMetrics().lineSpacing() * 42);
+    resize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 62,
+           fontMetrics().lineSpacing() * 40);
 
     // A window of its own beside the dialog that ends with it.
     m_preview = new PreviewWindow(services, m_shown, this);
