@@ -106,8 +106,10 @@ TEST_F(PreviewTest, OpensOnTheThumbnailAndTheTexturesShape) {
     EXPECT_EQ(Middle(picture), (std::array<int, 3>{0, 0, 200}));
     EXPECT_EQ(texture.Thumbnail().Width(), 50);
 
-    ASSERT_EQ(window->ShapeListWidget()->count(), 14); // the 13 scenes, then the new one
-    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(),
+    // The 13 scenes, the unit sphere, then the new one.
+    ASSERT_EQ(window->ShapeListWidget()->count(), 15);
+    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(), QStringLiteral("Unit Sphere"));
+    EXPECT_EQ(window->ShapeListWidget()->item(14)->text(),
               QStringLiteral("New Custom Shape\u2026"));
     EXPECT_EQ(window->ShapeListWidget()->currentRow(), 6);
     EXPECT_EQ(window->DescriptionLabel()->text(), "Clear torus with one light source");
