@@ -28,8 +28,9 @@ double Brightness(const Bitmap& picture, double top = 1.0 / 3, double bottom = 2
     for (int y = int(top * picture.Height()); y < int(bottom * picture.Height()); ++y)
         for (int x = picture.Width() / 3; x < 2 * picture.Width() / 3; ++x)
             for (int c = 0; c < 3; ++c, ++count)
-                sum += picture.Bits()[static_cast<std::size_t>(y) * stride +
-                                      static_cast<std::size_t>(x) * 3 + static_cast<std::size_t>(c)];
+                sum +=
+                    picture.Bits()[static_cast<std::size_t>(y) * stride +
+                                   static_cast<std::size_t>(x) * 3 + static_cast<std::size_t>(c)];
     return sum / count;
 }
 
@@ -92,7 +93,8 @@ TEST_F(SceneGammaTest, ShapeScenesAreWrittenInTheGammaChosenOrDeclared) {
         QString folder;
         ASSERT_TRUE(m_runner->NewJobFolder(folder).Succeeded());
         RenderRemarks remarks;
-        ASSERT_TRUE(m_runner->WriteScene("Stone", 0, folder, remarks, false, c.declared).Succeeded());
+        ASSERT_TRUE(
+            m_runner->WriteScene("Stone", 0, folder, remarks, false, c.declared).Succeeded());
         FileResult error;
         const auto written = ReadWholeFile(folder + "/" + kSceneFileName, &error);
         ASSERT_TRUE(written);
@@ -160,9 +162,8 @@ TEST_F(SceneGammaTest, FilterOnlyGlassIsSeenInTheRoomInBothStyles) {
         int green = 0;
         for (int y = kSize / 3; y < 2 * kSize / 3; ++y)
             for (int x = kSize / 3; x < 2 * kSize / 3; ++x) {
-                const std::uint8_t* pixel =
-                    &picture.Bits()[static_cast<std::size_t>(y) * stride +
-                                    static_cast<std::size_t>(x) * 3];
+                const std::uint8_t* pixel = &picture.Bits()[static_cast<std::size_t>(y) * stride +
+                                                            static_cast<std::size_t>(x) * 3];
                 green += pixel[1] > pixel[0] + 20 && pixel[1] > pixel[2] + 20;
             }
         EXPECT_GT(green, kSize * kSize / 9 / 5) << static_cast<int>(gamma);

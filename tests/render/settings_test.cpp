@@ -46,8 +46,8 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
     EXPECT_FALSE(settings.parallelRendersChosen);
-    EXPECT_EQ(settings.autoPreview, 1);       // a live Preview until the user turns it off
-    EXPECT_EQ(settings.importApproximate, 0); // imports are exact until the user asks
+    EXPECT_EQ(settings.autoPreview, 1);                // a live Preview until the user turns it off
+    EXPECT_EQ(settings.importApproximate, 0);          // imports are exact until the user asks
     EXPECT_EQ(settings.sceneGamma, SceneGamma::Pov37); // a new user's: POV-Ray 3.7 scenes
 }
 

@@ -196,8 +196,7 @@ constexpr char kSphereDescription[] =
 ShapeList FirstShapes() {
     ShapeList shapes;
     shapes.reserve(kProgramShapeCount);
-    shapes.push_back(
-        Shape("Sphere", kFirstSphereDescription, Scene(kCamera, {kSphere}, {kLight})));
+    shapes.push_back(Shape("Sphere", kFirstSphereDescription, Scene(kCamera, {kSphere}, {kLight})));
     shapes.push_back(
         Shape("Box", "Clear box with one light source", Scene(kCamera, {kBox}, {kLight})));
     shapes.push_back(Shape("Cylinder", "Clear cylinder with one light source",

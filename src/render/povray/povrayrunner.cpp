@@ -245,10 +245,9 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     }
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
-    RenderResult written = WriteScratchFile(
-        scenePath,
-        QByteArray::fromStdString(
-            ShapeScene(textureName, shapeIndex, remarks, material, declared)));
+    RenderResult written =
+        WriteScratchFile(scenePath, QByteArray::fromStdString(ShapeScene(
+                                        textureName, shapeIndex, remarks, material, declared)));
     if (!written.Succeeded())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::WriteErrorTitle),
                                    QString::fromUtf8(ShapeMessages::WriteError)});
@@ -269,9 +268,8 @@ RenderResult PovRayRunner::WriteFrameScenes(const std::vector<const RenderedPict
         const std::string number = std::to_string(k + 1);
         const std::string textureFile = "tx" + number + ".inc";
         const std::string sceneFile = "pv" + number + ".inc";
-        std::string scene =
-            ShapeScene(picture.Name(), picture.Shape(), remarks, picture.AsMaterial(),
-                       picture.DeclaredGamma());
+        std::string scene = ShapeScene(picture.Name(), picture.Shape(), remarks,
+                                       picture.AsMaterial(), picture.DeclaredGamma());
         for (std::size_t at = scene.find(included); at != std::string::npos;
              at = scene.find(included, at))
             scene.replace(at, included.size(), "\"" + textureFile + "\"");

@@ -115,8 +115,8 @@ void ProgramSettings::Load(QSettings& store) {
             this->*setting.field = ok ? value : setting.fallback;
     }
     if (const QVariant gamma = store.value(QLatin1String(kSceneGamma)); gamma.isValid())
-        sceneGamma = RealFromSettingText(gamma.toString()) == 1.0f ? SceneGamma::Pov37
-                                                                    : SceneGamma::Older;
+        sceneGamma =
+            RealFromSettingText(gamma.toString()) == 1.0f ? SceneGamma::Pov37 : SceneGamma::Older;
     else
         sceneGamma = store.childKeys().isEmpty() ? kNewUserSceneGamma : SceneGamma::Older;
     renderTimeLimitChosen = store.value(QLatin1String(kTimeLimitChosen)).toInt() == 1;

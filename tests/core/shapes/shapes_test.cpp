@@ -229,16 +229,16 @@ TEST(BuiltinShapes, ScenesCharacterForCharacter) {
     const auto shapes = BuiltinShapes();
     ASSERT_EQ(shapes.size(), kProgramShapeCount);
     const auto check = [&](std::size_t i, const Scene& scene) {
-        EXPECT_EQ(Source(*shapes[i]), kHead + scene.camera + "\r\n\r\n" + scene.objects +
-                                          "\r\n\r\n" + scene.lights)
+        EXPECT_EQ(Source(*shapes[i]),
+                  kHead + scene.camera + "\r\n\r\n" + scene.objects + "\r\n\r\n" + scene.lights)
             << shapes[i]->GetName();
         EXPECT_FALSE(shapes[i]->LacksInclude());
     };
     for (std::size_t i = 0; i < scenes.size(); ++i)
         check(i, scenes[i]);
     // The unit sphere fills the picture as the sphere of radius 4 does.
-    check(kUnitSphereShape, {ReplaceAll(kCamera, "-10.5>", "-2.625>"),
-                             block("sphere { <0, 0, 0>, 1"), usual});
+    check(kUnitSphereShape,
+          {ReplaceAll(kCamera, "-10.5>", "-2.625>"), block("sphere { <0, 0, 0>, 1"), usual});
     EXPECT_EQ(shapes[kUnitSphereShape]->GetName(), "Unit Sphere");
 }
 

@@ -58,17 +58,16 @@ TEST(Surroundings, MirrorsAndGlassOfEveryKindComeInOnTheRoom) {
     add("source chrome, default diffuse",
         Source("texture { pigment { rgb 0.9 } finish { reflection rgb <0.7, 0.7, 0.8> } }"), true,
         true);
-    add("source reflection block", Source("texture { finish { diffuse albedo 0.2\n"
-                                          "  reflection { 0.1, 0.9 fresnel on metallic 1 } } }"),
+    add("source reflection block",
+        Source("texture { finish { diffuse albedo 0.2\n"
+               "  reflection { 0.1, 0.9 fresnel on metallic 1 } } }"),
         true, true);
-    add("source metal", Source("texture { finish { diffuse 0.7 reflection 0.65 } }"), false,
-        false);
+    add("source metal", Source("texture { finish { diffuse 0.7 reflection 0.65 } }"), false, false);
     add("source in a comment", Source("texture { // reflection 1\n pigment { rgb 1 } }"), false,
         false);
     add("source reflecting an identifier", Source("texture { finish { reflection R_GoldA } }"),
         false, false);
-    add("source filter glass", Source("texture { pigment { rgbf <1, 1, 1, 0.99> } }"), false,
-        true);
+    add("source filter glass", Source("texture { pigment { rgbf <1, 1, 1, 0.99> } }"), false, true);
     add("layered mirror under glass", Layered({Finished(0, 100), glass}), true, true);
     add("layered mirror under paint", Layered({Finished(0, 100), Finished(60, 0)}), false, false);
     add("no layers", Layered({}), false, false);

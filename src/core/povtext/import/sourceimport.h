@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 /// One text to import: a file, or a text at hand (pasted from the clipboard) with a name to
