@@ -75,6 +75,8 @@ int RunImport(CommandLine& args) {
             std::fprintf(stderr, "%s: %d exact, %d source, %d approximated, %d skipped\n",
                          EscapedForLine(file.file).c_str(), file.imported, file.source,
                          file.approximated, file.skipped);
+    for (const std::string& note : SceneGammaNotes(result))
+        std::fprintf(stderr, "%s\n", EscapedForLine(note).c_str());
     if (!result.fromLibrary.empty()) {
         std::string names;
         for (const std::string& name : result.fromLibrary)

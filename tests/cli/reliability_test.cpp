@@ -205,7 +205,8 @@ TEST_F(CliReliability, ShapesAreEscapedLikeTheList) {
     ASSERT_FALSE(SaveShapeFile(program, shapes));
     const CliRun run = Cli({"shapes", "--program-dir", program});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.toStdString(), "0\tSphere\tClear sphere with one light source\n"
+    EXPECT_EQ(run.out.toStdString(), "0\tSphere\tClear sphere of radius 4 with one light source: "
+                                     "patterns look four times finer than on a sphere of radius 1\n"
                                      "1\tRed\\x1b[31m box\\n2\\tForged\\tline\tback\\u202ewards\n");
 }
 

@@ -110,7 +110,8 @@ TEST_F(RenderCliTest, TextureMapsAndShapes) {
     const CliRun shapes = Cli({"shapes"});
     ASSERT_EQ(shapes.status, 0);
     const QList<QByteArray> lines = shapes.out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 33);
+    ASSERT_EQ(lines.size(), 34);
     EXPECT_EQ(lines[4], "4\tPlane(Y)\tClear plane on the y-axis with one light source");
     EXPECT_EQ(lines[32], "32\tUSER20\tClear sphere with one light source");
+    EXPECT_TRUE(lines[33].startsWith("33\tUnit Sphere\tClear sphere of radius 1"));
 }

@@ -46,8 +46,31 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.povCommandStyle, 0);
     EXPECT_EQ(settings.parallelRenders, DefaultParallelRenders());
     EXPECT_FALSE(settings.parallelRendersChosen);
-    EXPECT_EQ(settings.autoPreview, 1);       // a live Preview until the user turns it off
-    EXPECT_EQ(settings.importApproximate, 0); // imports are exact until the user asks
+    EXPECT_EQ(settings.autoPreview, 1);                // a live Preview until the user turns it off
+    EXPECT_EQ(settings.importApproximate, 0);          // imports are exact until the user asks
+    EXPECT_EQ(settings.sceneGamma, SceneGamma::Pov37); // a new user's: POV-Ray 3.7 scenes
+}
+
+TEST_F(SettingsTest, SettingsOfEarlierVersionsKeepTheOlderSceneGammaUntilTheUserChooses) {
+    const struct {
+        const char* stored; ///< the stored value, or null for none
+        SceneGamma expected;
+    } cases[] = {
+        {nullptr, SceneGamma::Older},    {"0.000000", SceneGamma::Older},
+        {"1.000000", SceneGamma::Pov37}, {"1.0", SceneGamma::Pov37},
+        {"2.200000", SceneGamma::Older}, {"gamma", SceneGamma::Older},
+    };
+    for (const auto& c : cases) {
+        QSettings store = Store();
+        store.clear();
+        store.setValue(QStringLiteral("Settings/Rays Per Pixel"), 3);
+        if (c.stored)
+            store.setValue(QStringLiteral("Settings/Scene Assumed Gamma"), c.stored);
+        ProgramSettings settings;
+        settings.sceneGamma = SceneGamma::Pov37;
+        settings.Load(store);
+        EXPECT_EQ(settings.sceneGamma, c.expected) << (c.stored ? c.stored : "none");
+    }
 }
 
 TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
@@ -135,6 +158,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.importApproximate = true;
         settings.thumbnailChoice = 0;
         settings.textureMapTiling = 2;
+        settings.sceneGamma = SceneGamma::Pov37;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -144,6 +168,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(store.value("POV Executable").toString(), "/usr/bin/povray");
     EXPECT_EQ(store.value("Antialiasing Threshold").toString(), "0.300000");
     EXPECT_EQ(store.value("Texture Map Aspect Ratio").toString(), "2.500000");
+    EXPECT_EQ(store.value("Scene Assumed Gamma").toString(), "1.000000");
     EXPECT_EQ(store.value("Rays Per Pixel").toInt(), 4);
     // Switches are stored as 0 and 1, as they always were.
     EXPECT_EQ(store.value("Antialiasing").toString(), "1");
@@ -168,6 +193,10 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.importApproximate, 1);
     EXPECT_EQ(loaded.thumbnailChoice, 0);
     EXPECT_EQ(loaded.textureMapTiling, 2);
+    EXPECT_EQ(loaded.sceneGamma, SceneGamma::Pov37);
+    loaded.sceneGamma = SceneGamma::Older; // the older style is a choice that is kept too
+    loaded.Save(store);
+    EXPECT_EQ(store.value("Settings/Scene Assumed Gamma").toString(), "0.000000");
 }
 
 TEST_F(SettingsTest, EachCatalogsLastExportIsKeptTheLatestFirstAndBounded) {

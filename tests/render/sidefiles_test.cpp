@@ -18,7 +18,7 @@ TEST(ShapeFile, MissingFileIsGeneratedOnceQuietlyFromTheBuiltInShapes) {
     std::optional<SideFileNotice> notice;
     ShapeList shapes = LoadShapeFile(dir.path(), notice);
     EXPECT_FALSE(notice) << notice->title.toStdString();
-    ASSERT_EQ(shapes.size(), 33u);
+    ASSERT_EQ(shapes.size(), kProgramShapeCount);
     EXPECT_EQ(shapes[0]->GetName(), "Sphere");
     const auto builtin = BuiltinShapeFile();
     EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())),
@@ -27,7 +27,7 @@ TEST(ShapeFile, MissingFileIsGeneratedOnceQuietlyFromTheBuiltInShapes) {
 
     shapes = LoadShapeFile(dir.path(), notice);
     EXPECT_FALSE(notice); // read silently the second time
-    EXPECT_EQ(shapes.size(), 33u);
+    EXPECT_EQ(shapes.size(), kProgramShapeCount);
 }
 
 TEST(ShapeFile, DamagedFileIsReportedLeftAloneAndReplacedByTheBuiltIns) {
@@ -41,7 +41,7 @@ TEST(ShapeFile, DamagedFileIsReportedLeftAloneAndReplacedByTheBuiltIns) {
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->icon, SideFileNotice::Warning);
     EXPECT_TRUE(notice->text.contains(ShapeFilePath(dir.path())));
-    EXPECT_EQ(shapes.size(), 33u);
+    EXPECT_EQ(shapes.size(), kProgramShapeCount);
     EXPECT_EQ(FileBytes(ShapeFilePath(dir.path())), damaged);
 }
 

@@ -379,6 +379,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         EXPECT_EQ(page.ParallelSpin()->value(), 2);
         EXPECT_EQ(page.TimeLimitSpin()->value(), 90);
         EXPECT_TRUE(page.WrapCheck()->isChecked());
+        EXPECT_EQ(page.GammaCombo()->currentText(), QStringLiteral("as older scenes"));
         SaveScreenshot(&sheet, QStringLiteral("preferences"));
 
         TypeInto(page.ProgramDirectoryEdit(), QStringLiteral("/home/ann/velvane"));
@@ -386,6 +387,8 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         ClickIndicator(page.RaysButton(2));
         page.StyleCombo()->setCurrentIndex(2);
         page.ParallelSpin()->setValue(8);
+        page.GammaCombo()->setCurrentText(
+            QStringLiteral("as POV-Ray 3.7 scenes: assumed_gamma 1.0"));
         page.TimeLimitSpin()->setFocus();
         page.TimeLimitSpin()->selectAll();
         QTest::keyClicks(page.TimeLimitSpin(), QStringLiteral("300"));
@@ -407,6 +410,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     EXPECT_EQ(m_app.saved.parallelRenders, 8);
     EXPECT_EQ(m_app.saved.renderTimeLimit, 300);
     EXPECT_FALSE(m_app.saved.wrapSourceLines);
+    EXPECT_EQ(m_app.saved.sceneGamma, SceneGamma::Pov37);
     EXPECT_TRUE(m_app.saved.renderTimeLimitChosen);
     EXPECT_TRUE(m_app.saved.parallelRendersChosen);
     EXPECT_TRUE(m_prompts.messages.empty());

@@ -63,7 +63,7 @@ protected:
         m_services.settings.povExecutable = DefaultPovExecutable();
         std::optional<SideFileNotice> notice;
         m_services.Shapes() = LoadShapeFile(m_dir.path(), notice); // written from the built-in set
-        ASSERT_EQ(m_services.Shapes().size(), 33u);
+        ASSERT_EQ(m_services.Shapes().size(), kProgramShapeCount);
     }
     bool HavePovRay() const { return !m_services.settings.povExecutable.isEmpty(); }
 
@@ -106,8 +106,10 @@ TEST_F(PreviewTest, OpensOnTheThumbnailAndTheTexturesShape) {
     EXPECT_EQ(Middle(picture), (std::array<int, 3>{0, 0, 200}));
     EXPECT_EQ(texture.Thumbnail().Width(), 50);
 
-    ASSERT_EQ(window->ShapeListWidget()->count(), 14); // the 13 scenes, then the new one
-    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(),
+    // The 13 scenes, the unit sphere, then the new one.
+    ASSERT_EQ(window->ShapeListWidget()->count(), 15);
+    EXPECT_EQ(window->ShapeListWidget()->item(13)->text(), QStringLiteral("Unit Sphere"));
+    EXPECT_EQ(window->ShapeListWidget()->item(14)->text(),
               QStringLiteral("New Custom Shape\u2026"));
     EXPECT_EQ(window->ShapeListWidget()->currentRow(), 6);
     EXPECT_EQ(window->DescriptionLabel()->text(), "Clear torus with one light source");
@@ -308,7 +310,7 @@ TEST_F(PreviewTest, RenamingUser1ToVaseSurvivesARestart) {
     std::optional<SideFileNotice> notice;
     const ShapeList again = LoadShapeFile(m_dir.path(), notice);
     EXPECT_FALSE(notice);
-    ASSERT_EQ(again.size(), 33u);
+    ASSERT_EQ(again.size(), kProgramShapeCount);
     EXPECT_EQ(again[13]->GetName(), "Vase");
     EXPECT_EQ(again[13]->GetDescription(), "A tall vase");
     EXPECT_EQ(static_cast<const CustomShape&>(*again[13]).GetSource(),
@@ -609,7 +611,7 @@ TEST_F(PreviewTest, TheShapeListHoldsTheDefinedShapesAndTheTexturesShapeByTheirO
     texture.SetPreviewShape(6);
     auto window = Open(texture);
     QListWidget* list = window->ShapeListWidget();
-    EXPECT_EQ(Indices(*window), Range(0, 13, {15, -1}));
+    EXPECT_EQ(Indices(*window), Range(0, 13, {15, 33, -1}));
     EXPECT_EQ(SelectedText(*window), "Torus");
     EXPECT_EQ(texture.GetPreviewShape(), 6);
 
@@ -628,12 +630,12 @@ TEST_F(PreviewTest, TheShapeListHoldsTheDefinedShapesAndTheTexturesShapeByTheirO
     // A free place is listed while it is the texture's shape.
     texture.SetPreviewShape(20);
     window->RefreshShapes();
-    EXPECT_EQ(Indices(*window), Range(0, 13, {15, 20, -1}));
+    EXPECT_EQ(Indices(*window), Range(0, 13, {15, 20, 33, -1}));
     EXPECT_EQ(SelectedText(*window), "USER8");
     EXPECT_TRUE(window->ModifyButton()->isEnabled());
     list->setCurrentRow(1);
     window->RefreshShapes();
-    EXPECT_EQ(Indices(*window), Range(0, 13, {15, -1}));
+    EXPECT_EQ(Indices(*window), Range(0, 13, {15, 33, -1}));
 }
 
 TEST_F(PreviewTest, NewCustomShapeTakesTheFirstFreePlaceOnOkAndNothingOnCancel) {
@@ -664,7 +666,7 @@ TEST_F(PreviewTest, NewCustomShapeTakesTheFirstFreePlaceOnOkAndNothingOnCancel) 
     QTest::keyClick(list, Qt::Key_Return);
     ASSERT_TRUE(WaitFor([&] { return editors == 1; }, 15000));
     EXPECT_EQ(texture.GetPreviewShape(), 2);
-    EXPECT_EQ(Indices(*window), Range(0, 14, {-1}));
+    EXPECT_EQ(Indices(*window), Range(0, 14, {33, -1}));
     EXPECT_EQ(SelectedText(*window), "Cylinder");
     EXPECT_EQ(m_services.Shapes()[14]->GetName(), "USER2");
     EXPECT_EQ(FileBytes(path), file);
@@ -674,22 +676,22 @@ TEST_F(PreviewTest, NewCustomShapeTakesTheFirstFreePlaceOnOkAndNothingOnCancel) 
                       list->visualItemRect(window->NewShapeItem()).center());
     ASSERT_TRUE(WaitFor([&] { return editors == 2; }, 15000));
     EXPECT_EQ(texture.GetPreviewShape(), 14);
-    EXPECT_EQ(Indices(*window), Range(0, 15, {-1}));
+    EXPECT_EQ(Indices(*window), Range(0, 15, {33, -1}));
     EXPECT_EQ(SelectedText(*window), "Urn");
     EXPECT_TRUE(window->isVisible());
     std::optional<SideFileNotice> notice;
     const ShapeList saved = LoadShapeFile(m_dir.path(), notice);
-    ASSERT_EQ(saved.size(), 33u);
+    ASSERT_EQ(saved.size(), kProgramShapeCount);
     EXPECT_EQ(saved[14]->GetName(), "Urn");
     EXPECT_EQ(saved[15]->GetName(), "USER3");
 }
 
 TEST_F(PreviewTest, NewCustomShapeIsDisabledOnceEveryPlaceIsTaken) {
-    for (std::size_t index = 13; index < 33; ++index)
+    for (std::size_t index = 13; index < kBuiltinShapeCount; ++index)
         Define(*m_services.Shapes()[index], "Mine");
     SimpleTexture texture;
     auto window = Open(texture);
-    EXPECT_EQ(Indices(*window), Range(0, 33, {-1}));
+    EXPECT_EQ(Indices(*window), Range(0, 34, {-1}));
     EXPECT_FALSE(window->NewShapeItem()->flags() & Qt::ItemIsEnabled);
     EXPECT_EQ(window->NewShapeItem()->toolTip(), "All places for shapes of your own are taken");
 }

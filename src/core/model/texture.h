@@ -2,9 +2,11 @@
 
 #include "core/archive/storable.h"
 #include "core/bitmap/bitmap.h"
+#include "core/model/scenegamma.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -95,6 +97,10 @@ public:
     void SetName(std::string name) { m_name = std::move(name); }
     const std::string& GetDescription() const { return m_description; }
     void SetDescription(std::string description) { m_description = std::move(description); }
+    /// The scene gamma the file it was imported from declares (unset: the settings' applies),
+    /// while the program runs: the stored form has no place for it.
+    std::optional<SceneGamma> GetDeclaredGamma() const { return m_declaredGamma; }
+    void SetDeclaredGamma(std::optional<SceneGamma> gamma) { m_declaredGamma = gamma; }
 
 protected:
     explicit Texture(TextureKind kind) : m_kind(kind) {}
@@ -110,6 +116,7 @@ protected:
     std::string m_name = "Untitled";
     std::string m_description;
     std::uint8_t m_previewShape = 0;
+    std::optional<SceneGamma> m_declaredGamma;
 
 private:
     TextureKind m_kind;

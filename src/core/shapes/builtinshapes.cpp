@@ -50,6 +50,19 @@ constexpr std::string_view kRoomCamera = "camera {\r\n"
                                          "    rotate    <20, 0, 0>\r\n"
                                          "}";
 
+/// The unit sphere seen as the radius 4 one: the camera a quarter as far away.
+constexpr std::string_view kUnitCamera = "camera {\r\n"
+                                         "    location  <0,  0, -2.625>\r\n"
+                                         "    look_at   <0,  0,   0>\r\n"
+                                         "    up        <0,  1,   0>\r\n"
+                                         "    right     <1,  0,   0>\r\n"
+                                         "    rotate    <30, -30, 0>\r\n"
+                                         "}";
+
+constexpr std::string_view kUnitSphere = "sphere { <0, 0, 0>, 1\r\n"
+                                         "  texture {%%TEXTURE_NAME%%}\r\n"
+                                         "}";
+
 constexpr std::string_view kSphere = "sphere { <0, 0, 0>, 4\r\n"
                                      "  texture {%%TEXTURE_NAME%%}\r\n"
                                      "}";
@@ -174,13 +187,16 @@ std::string UserShapeName(std::size_t index) {
     return "USER" + std::to_string(index - kFirstUserShape + 1);
 }
 
-} // namespace
+constexpr char kFirstSphereDescription[] = "Clear sphere with one light source";
+constexpr char kSphereDescription[] =
+    "Clear sphere of radius 4 with one light source: patterns look four times finer than on a "
+    "sphere of radius 1";
 
-std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes() {
-    std::vector<std::unique_ptr<PreviewShape>> shapes;
-    shapes.reserve(kBuiltinShapeCount);
-    shapes.push_back(
-        Shape("Sphere", "Clear sphere with one light source", Scene(kCamera, {kSphere}, {kLight})));
+/// The shapes every program has written as its first shape file.
+ShapeList FirstShapes() {
+    ShapeList shapes;
+    shapes.reserve(kProgramShapeCount);
+    shapes.push_back(Shape("Sphere", kFirstSphereDescription, Scene(kCamera, {kSphere}, {kLight})));
     shapes.push_back(
         Shape("Box", "Clear box with one light source", Scene(kCamera, {kBox}, {kLight})));
     shapes.push_back(Shape("Cylinder", "Clear cylinder with one light source",
@@ -218,6 +234,39 @@ std::vector<std::unique_ptr<PreviewShape>> BuiltinShapes() {
     return shapes;
 }
 
+/// The shapes added after the first shape file, each at its own index.
+ShapeList AddedShapes() {
+    ShapeList shapes;
+    shapes.push_back(Shape("Unit Sphere",
+                           "Clear sphere of radius 1 with one light source: patterns as large as "
+                           "on a unit sphere in your scene",
+                           Scene(kUnitCamera, {kUnitSphere}, {kLight})));
+    return shapes;
+}
+
+} // namespace
+
+ShapeList BuiltinShapes() {
+    ShapeList shapes = FirstShapes();
+    BringShapesUpToDate(shapes);
+    return shapes;
+}
+
+void BringShapesUpToDate(ShapeList& shapes) {
+    // The first sphere, as every program wrote it, says now what its size does to patterns.
+    const CustomShape first;
+    if (auto* sphere = shapes.empty() ? nullptr : dynamic_cast<CustomShape*>(shapes[0].get());
+        sphere && sphere->GetName() == first.GetName() &&
+        sphere->GetDescription() == kFirstSphereDescription &&
+        sphere->GetSource() == first.GetSource())
+        sphere->SetDescription(kSphereDescription);
+    // A list of another length is someone's own: its places keep what they hold.
+    if (shapes.size() != kBuiltinShapeCount)
+        return;
+    for (std::unique_ptr<PreviewShape>& added : AddedShapes())
+        shapes.push_back(std::move(added));
+}
+
 bool IsFreeShapeSlot(const PreviewShape& shape, std::size_t index) {
     if (index < kFirstUserShape || index >= kBuiltinShapeCount)
         return false;
@@ -230,6 +279,6 @@ bool IsFreeShapeSlot(const PreviewShape& shape, std::size_t index) {
 
 std::vector<std::uint8_t> BuiltinShapeFile() {
     Archive ar;
-    WriteObjectArray(ar, BuiltinShapes());
+    WriteObjectArray(ar, FirstShapes());
     return ar.TakeBytes();
 }

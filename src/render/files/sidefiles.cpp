@@ -119,8 +119,10 @@ ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileN
     const auto bytes = ReadWholeFile(path, &read);
     ShapeList shapes;
     std::optional<ArchiveFault> fault;
-    if (bytes && !(fault = ReadList(*bytes, shapes)))
+    if (bytes && !(fault = ReadList(*bytes, shapes))) {
+        BringShapesUpToDate(shapes);
         return shapes;
+    }
     // A damaged or unreadable file is the user's to repair or delete; it is left as it is.
     const QString detail =
         bytes ? QStringLiteral("The preview shape file %1 cannot be read completely: %2.")

@@ -29,6 +29,8 @@ QString IorFilePath(const QString& programDirectory);
 /// when it cannot be written (a full disk), or a file there is
 /// damaged or unreadable, the built-in shapes are used, and the file is left alone. `notice`
 /// receives what the user must be told, if anything: the file, the reason and what is used instead.
+/// What is read is brought up to date (BringShapesUpToDate); the file is rewritten only when a
+/// shape is changed.
 ShapeList LoadShapeFile(const QString& programDirectory, std::optional<SideFileNotice>& notice);
 /// Saves the shapes to "shapes.dat" atomically, so a failed save leaves the old file in place.
 /// A file there that does not hold a whole shape list is first kept as "shapes.dat.damaged"

@@ -11,7 +11,7 @@ RenderResult PictureRender::Prepare(const PovRayRunner& runner, const QString& f
     if (!m_rendered.Refusal().empty())
         return RefusedRender(m_rendered.Refusal());
     return runner.WriteTextureScene(m_rendered.Source(), SubjectName(), m_rendered.Shape(), folder,
-                                    remarks, m_rendered.AsMaterial());
+                                    remarks, m_rendered.AsMaterial(), m_rendered.DeclaredGamma());
 }
 
 RenderResult PictureRender::Collect(const QString& folder) {

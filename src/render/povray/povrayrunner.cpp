@@ -3,6 +3,7 @@
 #include "core/bitmap/renderedimage.h"
 #include "core/model/texture.h"
 #include "core/shapes/customshape.h"
+#include "core/shapes/sceneheader.h"
 #include "core/texmap/texturemapscene.h"
 #include "render/files/fileio.h"
 #include "render/povray/namedfiles.h"
@@ -211,7 +212,8 @@ std::unique_ptr<PovRayJob> PovRayRunner::MakeDebugJob(const QString& folder,
 }
 
 std::string PovRayRunner::ShapeScene(const std::string& textureName, int shapeIndex,
-                                     RenderRemarks& remarks, bool material) const {
+                                     RenderRemarks& remarks, bool material,
+                                     std::optional<SceneGamma> declared) const {
     const PreviewShape* shape = &FallbackShape();
     if (shapeIndex >= 0 && static_cast<std::size_t>(shapeIndex) < m_shapes.size()) {
         shape = m_shapes[static_cast<std::size_t>(shapeIndex)].get();
@@ -227,13 +229,14 @@ std::string PovRayRunner::ShapeScene(const std::string& textureName, int shapeIn
     if (shape->LacksInclude())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::MissingIncludeTitle),
                                    QString::fromUtf8(ShapeMessages::MissingInclude)});
-    std::string scene = shape->GetSceneSource(textureName);
+    std::string scene =
+        InSceneGamma(shape->GetSceneSource(textureName), declared.value_or(m_settings.sceneGamma));
     return material ? AsMaterialScene(std::move(scene), textureName) : scene;
 }
 
 RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeIndex,
-                                      const QString& folder, RenderRemarks& remarks,
-                                      bool material) const {
+                                      const QString& folder, RenderRemarks& remarks, bool material,
+                                      std::optional<SceneGamma> declared) const {
     const QString scenePath = QDir(folder).filePath(QString::fromLatin1(kSceneFileName));
     if (shapeIndex == kTextureMapSceneId) {
         std::string scene = TextureMapScene(textureName);
@@ -242,9 +245,9 @@ RenderResult PovRayRunner::WriteScene(const std::string& textureName, int shapeI
     }
     // A scene that cannot be written is reported, and nothing is rendered: POV-Ray must not
     // run on whatever another scene left in the file.
-    RenderResult written = WriteScratchFile(
-        scenePath,
-        QByteArray::fromStdString(ShapeScene(textureName, shapeIndex, remarks, material)));
+    RenderResult written =
+        WriteScratchFile(scenePath, QByteArray::fromStdString(ShapeScene(
+                                        textureName, shapeIndex, remarks, material, declared)));
     if (!written.Succeeded())
         remarks.notices.push_back({QString::fromUtf8(ShapeMessages::WriteErrorTitle),
                                    QString::fromUtf8(ShapeMessages::WriteError)});
@@ -265,8 +268,8 @@ RenderResult PovRayRunner::WriteFrameScenes(const std::vector<const RenderedPict
         const std::string number = std::to_string(k + 1);
         const std::string textureFile = "tx" + number + ".inc";
         const std::string sceneFile = "pv" + number + ".inc";
-        std::string scene =
-            ShapeScene(picture.Name(), picture.Shape(), remarks, picture.AsMaterial());
+        std::string scene = ShapeScene(picture.Name(), picture.Shape(), remarks,
+                                       picture.AsMaterial(), picture.DeclaredGamma());
         for (std::size_t at = scene.find(included); at != std::string::npos;
              at = scene.find(included, at))
             scene.replace(at, included.size(), "\"" + textureFile + "\"");
@@ -320,10 +323,11 @@ RenderResult PovRayRunner::WriteTextureFile(const std::string& declaration, cons
 RenderResult PovRayRunner::WriteTextureScene(const std::string& declaration,
                                              const std::string& textureName, int shapeIndex,
                                              const QString& folder, RenderRemarks& remarks,
-                                             bool material) const {
+                                             bool material,
+                                             std::optional<SceneGamma> declared) const {
     RenderResult written = WriteTextureFile(declaration, folder, textureName);
     if (written.Succeeded())
-        written = WriteScene(textureName, shapeIndex, folder, remarks, material);
+        written = WriteScene(textureName, shapeIndex, folder, remarks, material, declared);
     return written;
 }
 

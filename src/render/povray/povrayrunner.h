@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/scenegamma.h"
 #include "core/povray/povcommand.h"
 #include "core/shapes/shapelist.h"
 #include "render/povray/renderresult.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,9 +75,11 @@ public:
 
     /// Writes the scene for the texture named `textureName` on preview shape `shapeIndex` (or
     /// the texture-map plane for its scene id) into `folder`; warnings about the scene go to
-    /// `remarks`. With `material` the shape takes it as `material { NAME }`.
+    /// `remarks`. With `material` the shape takes it as `material { NAME }`. A shape's scene is
+    /// in the scene gamma `declared`, or the settings' when unset (see InSceneGamma).
     RenderResult WriteScene(const std::string& textureName, int shapeIndex, const QString& folder,
-                            RenderRemarks& remarks, bool material = false) const;
+                            RenderRemarks& remarks, bool material = false,
+                            std::optional<SceneGamma> declared = std::nullopt) const;
     /// Writes `scene` as the scene file in `folder`, with CR LF line ends (a scene written by
     /// hand, as the shape editor test-renders it).
     RenderResult WriteSceneText(const std::string& scene, const QString& folder) const;
@@ -93,7 +97,8 @@ public:
     /// scene that shows it, named `textureName`, on shape `shapeIndex`.
     RenderResult WriteTextureScene(const std::string& declaration, const std::string& textureName,
                                    int shapeIndex, const QString& folder, RenderRemarks& remarks,
-                                   bool material = false) const;
+                                   bool material = false,
+                                   std::optional<SceneGamma> declared = std::nullopt) const;
     /// The files of one run that renders `pictures` as its frames 1, 2, ... into `folder`: each
     /// texture in an include file of its own, each shape's scene with that file, and the scene
     /// that picks frame_number's. A frame renders as the texture's own run would.
@@ -102,10 +107,10 @@ public:
 
 private:
     PovCommandStyle ResolvedStyle() const;
-    /// The scene of the texture named `textureName` on preview shape `shapeIndex`, with the
-    /// notices a scene of that shape calls for.
+    /// The scene of the texture named `textureName` on preview shape `shapeIndex` in the scene
+    /// gamma `declared` or the settings', with the notices a scene of that shape calls for.
     std::string ShapeScene(const std::string& textureName, int shapeIndex, RenderRemarks& remarks,
-                           bool material) const;
+                           bool material, std::optional<SceneGamma> declared) const;
 
     const ProgramSettings& m_settings;
     const ShapeList& m_shapes;

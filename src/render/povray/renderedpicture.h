@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/bitmap/bitmap.h"
+#include "core/model/scenegamma.h"
 
+#include <optional>
 #include <string>
 
 class Texture;
 
-/// A texture as a render takes it (its POV-Ray text, preview shape and name, whatever becomes
+/// A texture as a render takes it (its POV-Ray text, preview shape, name and declared scene
+/// gamma, whatever becomes
 /// of the texture meanwhile) and the picture rendered of it.
 class RenderedPicture {
 public:
@@ -22,6 +25,8 @@ public:
     const std::string& Refusal() const { return m_refusal; }
     int Shape() const { return m_shape; }
     bool AsMaterial() const { return m_material; }
+    /// The scene gamma its file declares; unset: the settings'.
+    std::optional<SceneGamma> DeclaredGamma() const { return m_gamma; }
 
     /// The picture, once rendered.
     Bitmap& Picture() { return m_picture; }
@@ -32,5 +37,6 @@ private:
     std::string m_refusal;
     int m_shape;
     bool m_material;
+    std::optional<SceneGamma> m_gamma;
     Bitmap m_picture;
 };

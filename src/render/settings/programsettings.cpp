@@ -30,6 +30,7 @@ constexpr const char* kProgramDirectory = "Program Directory";
 constexpr const char* kPovExecutable = "POV Executable";
 constexpr const char* kThreshold = "Antialiasing Threshold";
 constexpr const char* kMapAspect = "Texture Map Aspect Ratio";
+constexpr const char* kSceneGamma = "Scene Assumed Gamma";
 
 /// The whole-number settings and the switches (stored as 0 and 1), with their defaults, in the
 /// order they have always been written.
@@ -113,6 +114,11 @@ void ProgramSettings::Load(QSettings& store) {
         else
             this->*setting.field = ok ? value : setting.fallback;
     }
+    if (const QVariant gamma = store.value(QLatin1String(kSceneGamma)); gamma.isValid())
+        sceneGamma =
+            RealFromSettingText(gamma.toString()) == 1.0f ? SceneGamma::Pov37 : SceneGamma::Older;
+    else
+        sceneGamma = store.childKeys().isEmpty() ? kNewUserSceneGamma : SceneGamma::Older;
     renderTimeLimitChosen = store.value(QLatin1String(kTimeLimitChosen)).toInt() == 1;
     if (!renderTimeLimitChosen)
         renderTimeLimit = kDefaultRenderTimeLimit;
@@ -145,6 +151,8 @@ void ProgramSettings::Save(QSettings& store) const {
     for (const IntegerSetting& setting : kIntegers)
         store.setValue(QLatin1String(setting.name),
                        setting.flag ? (this->*setting.flag ? 1 : 0) : this->*setting.field);
+    store.setValue(QLatin1String(kSceneGamma),
+                   RealToSettingText(sceneGamma == SceneGamma::Pov37 ? 1.0f : 0.0f));
     if (renderTimeLimitChosen)
         store.setValue(QLatin1String(kTimeLimitChosen), 1);
     else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/scenegamma.h"
 #include "core/povray/povcommand.h"
 
 #include <QString>
@@ -26,6 +27,9 @@ inline constexpr int kMaximumParallelRenders = 64;
 /// folder and program actually used when the stored values are empty.
 /// The render time limit of a user who has not chosen one, in seconds.
 inline constexpr int kDefaultRenderTimeLimit = 120;
+/// The scene gamma of a new user: POV-Ray 3.7, which the program runs, and the scenes written
+/// for it take colours as linear, so a texture looks in its thumbnail as in such a scene.
+inline constexpr SceneGamma kNewUserSceneGamma = SceneGamma::Pov37;
 /// The picture size the render time limit is for: 512 x 512.
 inline constexpr long long kTimeLimitPixels = 512LL * 512LL;
 
@@ -75,6 +79,11 @@ struct ProgramSettings {
     /// Which thumbnails Render Thumbnail(s) last made of layered textures: 0 the composites,
     /// 1 the layers, 2 both.
     int thumbnailChoice = 2;
+    /// How thumbnails and the Preview are rendered: as POV-Ray 3.7 scenes or as older ones.
+    /// Stored as the assumed_gamma the scenes declare ("1.000000", or "0.000000" for none); a
+    /// store that has settings but not this one keeps the older look, an empty store (a new
+    /// user) gets kNewUserSceneGamma.
+    SceneGamma sceneGamma = SceneGamma::Older;
     /// Whether the source texture editor wraps lines longer than its width.
     bool wrapSourceLines = true;
     /// The file each catalog's source was last exported to, by the catalog's path, the latest

@@ -5,7 +5,7 @@
 #include "core/model/simpletexture.h"
 #include "core/model/sourcetexture.h"
 #include "core/povtext/import/sourceconversion.h"
-#include "core/shapes/builtinshapes.h"
+#include "core/shapes/surroundings.h"
 #include "render/settings/programsettings.h"
 #include "ui/catalog/catalogdocument.h"
 #include "ui/catalog/catalogedits.h"
@@ -169,9 +169,8 @@ void CatalogCommands::RenderNewThumbnail(const Texture& texture) {
 }
 
 void CatalogCommands::AddNew(std::unique_ptr<Texture> texture, const QString& stepName) {
-    // Glass on the plain sphere is a dark ball: the room's checkers show through it.
-    if (texture->GetPreviewShape() == 0 && texture->LetsLightThrough())
-        texture->SetPreviewShape(kSeeThroughShape);
+    // Glass or a mirror on the plain sphere is a dark ball: the room's checkers show in it.
+    texture->SetPreviewShape(FittingPreviewShape(*texture));
     const Texture& added = *texture;
     std::vector<std::unique_ptr<Texture>> textures;
     textures.push_back(std::move(texture));

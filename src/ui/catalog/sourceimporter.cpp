@@ -357,6 +357,8 @@ void SourceImporter::ShowSummary(const SourceToImport& source, const ImportResul
             summary.lines << line;
         }
     }
+    for (const std::string& note : SceneGammaNotes(result))
+        summary.lines.prepend(QString::fromStdString(note));
     if (!result.fromLibrary.empty()) {
         QStringList names;
         for (const std::string& name : result.fromLibrary)

@@ -115,6 +115,15 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     auto* timeLimitLabel = new QLabel(QStringLiteral("Render Time &Limit"), this);
     timeLimitLabel->setBuddy(m_timeLimit);
 
+    m_gamma = new QComboBox(this);
+    m_gamma->setObjectName(QStringLiteral("gammaCombo"));
+    for (const SceneGamma gamma : {SceneGamma::Pov37, SceneGamma::Older})
+        m_gamma->addItem(QString::fromUtf8(SceneGammaName(gamma)), static_cast<int>(gamma));
+    m_gamma->setToolTip(QString::fromUtf8(kGammaMeaning));
+    m_gamma->setAccessibleDescription(m_gamma->toolTip());
+    auto* gammaLabel = new QLabel(QStringLiteral("Scene &Gamma"), this);
+    LabelFor(gammaLabel, m_gamma);
+
     m_test = new QPushButton(QStringLiteral("&Test POV-Ray"), this);
     m_test->setObjectName(QStringLiteral("testButton"));
     m_test->setAutoDefault(false);
@@ -149,6 +158,8 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     povRow->addWidget(m_parallelNote, 3, 0, 1, 4);
     povRow->addWidget(timeLimitLabel, 2, 0);
     povRow->addWidget(m_timeLimit, 2, 1);
+    povRow->addWidget(gammaLabel, 4, 0);
+    povRow->addWidget(m_gamma, 4, 1, 1, 3);
     povRow->addWidget(m_test, 0, 3);
     povRow->setColumnStretch(2, 1);
 
@@ -184,6 +195,7 @@ void PathsPage::ShowFields() {
     m_parallel->setValue(m_values.parallelRenders);
     m_timeLimit->setValue(m_values.renderTimeLimit);
     m_wrap->setChecked(m_values.wrapSourceLines);
+    m_gamma->setCurrentIndex(m_gamma->findData(static_cast<int>(m_values.sceneGamma)));
 }
 
 bool PathsPage::ReadFields() {
@@ -200,6 +212,7 @@ bool PathsPage::ReadFields() {
     m_values.parallelRenders = m_parallel->value();
     m_values.renderTimeLimit = m_timeLimit->value();
     m_values.wrapSourceLines = m_wrap->isChecked();
+    m_values.sceneGamma = static_cast<SceneGamma>(m_gamma->currentData().toInt());
     return true;
 }
 
@@ -365,6 +378,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
                                  : 0;
     values.renderTimeLimit = std::clamp(settings.renderTimeLimit, 0, kMaximumTimeLimit);
     values.wrapSourceLines = settings.wrapSourceLines;
+    values.sceneGamma = settings.sceneGamma;
 
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
@@ -388,6 +402,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
         settings.renderTimeLimitChosen || chosen.renderTimeLimit != values.renderTimeLimit;
     settings.renderTimeLimit = chosen.renderTimeLimit;
     settings.wrapSourceLines = chosen.wrapSourceLines;
+    settings.sceneGamma = chosen.sceneGamma;
     if (sheet.DisplayAgainCheck())
         settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked();
     app.SaveSettings();

@@ -36,6 +36,8 @@ struct PreferenceValues {
     int renderTimeLimit = kDefaultRenderTimeLimit;
     /// Whether the source texture editor wraps long lines.
     bool wrapSourceLines = true;
+    /// The scene gamma of thumbnails and the Preview.
+    SceneGamma sceneGamma = SceneGamma::Older;
 };
 
 /// The "Settings" page of the Preferences: where the program keeps its files, which POV-Ray
@@ -73,6 +75,14 @@ public:
         "POV-Ray is ended when a picture (a thumbnail, a frame of a batch, the Preview) takes "
         "longer; a texture map may take this long for every 512 × 512 pixels. Unless you choose "
         "otherwise it is %1 s; None waits for every render to end.";
+    /// The scene gamma: "as POV-Ray 3.7 scenes: assumed_gamma 1.0" or "as older scenes".
+    QComboBox* GammaCombo() const { return m_gamma; }
+    /// What Scene Gamma means.
+    static constexpr const char* kGammaMeaning =
+        "How thumbnails and the Preview show colours: as in scenes written for POV-Ray 3.7 "
+        "(#version 3.7 and assumed_gamma 1.0), or as in older scenes, which declare neither. "
+        "A texture imported from a file that declares one is shown as its file says. Thumbnails "
+        "already made stay as they are until you render them again.";
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
     QCheckBox* WrapCheck() const { return m_wrap; }
@@ -103,6 +113,7 @@ private:
     QSpinBox* m_parallel = nullptr;
     QLabel* m_parallelNote = nullptr;
     QSpinBox* m_timeLimit = nullptr;
+    QComboBox* m_gamma = nullptr;
     QPushButton* m_test = nullptr;
     QCheckBox* m_wrap = nullptr;
     std::unique_ptr<PovRayTest> m_testing;

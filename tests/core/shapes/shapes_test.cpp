@@ -2,6 +2,7 @@
 #include "core/archive/objectarray.h"
 #include "core/shapes/builtinshapes.h"
 #include "core/shapes/customshape.h"
+#include "core/shapes/sceneheader.h"
 #include "core/storedclasses.h"
 #include "testsupport.h"
 
@@ -226,19 +227,74 @@ TEST(BuiltinShapes, ScenesCharacterForCharacter) {
          roomLight},
     };
     const auto shapes = BuiltinShapes();
-    ASSERT_EQ(shapes.size(), kBuiltinShapeCount);
-    for (std::size_t i = 0; i < scenes.size(); ++i) {
-        EXPECT_EQ(Source(*shapes[i]), kHead + scenes[i].camera + "\r\n\r\n" + scenes[i].objects +
-                                          "\r\n\r\n" + scenes[i].lights)
+    ASSERT_EQ(shapes.size(), kProgramShapeCount);
+    const auto check = [&](std::size_t i, const Scene& scene) {
+        EXPECT_EQ(Source(*shapes[i]),
+                  kHead + scene.camera + "\r\n\r\n" + scene.objects + "\r\n\r\n" + scene.lights)
             << shapes[i]->GetName();
         EXPECT_FALSE(shapes[i]->LacksInclude());
+    };
+    for (std::size_t i = 0; i < scenes.size(); ++i)
+        check(i, scenes[i]);
+    // The unit sphere fills the picture as the sphere of radius 4 does.
+    check(kUnitSphereShape,
+          {ReplaceAll(kCamera, "-10.5>", "-2.625>"), block("sphere { <0, 0, 0>, 1"), usual});
+    EXPECT_EQ(shapes[kUnitSphereShape]->GetName(), "Unit Sphere");
+}
+
+TEST(BuiltinShapes, AShapeFileIsBroughtUpToDateWithoutChangingWhatItsPlacesHold) {
+    const auto read = [] {
+        Archive in(BuiltinShapeFile(), StoredClasses());
+        ShapeList shapes;
+        ReadObjectArray(in, shapes);
+        return shapes;
+    };
+    const std::string radius = "Clear sphere of radius 4 with one light source: patterns look "
+                               "four times finer than on a sphere of radius 1";
+    ShapeList shapes = read();
+    BringShapesUpToDate(shapes);
+    ASSERT_EQ(shapes.size(), kProgramShapeCount);
+    EXPECT_EQ(shapes[0]->GetDescription(), radius);
+    EXPECT_EQ(Source(*shapes[0]), kDefaultSource);
+    const auto builtin = BuiltinShapes();
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        EXPECT_EQ(shapes[i]->GetDescription(), builtin[i]->GetDescription()) << i;
+        EXPECT_EQ(Source(*shapes[i]), Source(*builtin[i])) << i;
     }
+    BringShapesUpToDate(shapes); // twice changes nothing more
+    EXPECT_EQ(shapes.size(), kProgramShapeCount);
+
+    // A sphere the user changed keeps its words; a list of another length keeps its places.
+    shapes = read();
+    static_cast<CustomShape&>(*shapes[0]).SetSource(kDefaultSource + " ");
+    shapes.pop_back();
+    BringShapesUpToDate(shapes);
+    EXPECT_EQ(shapes.size(), kBuiltinShapeCount - 1);
+    EXPECT_EQ(shapes[0]->GetDescription(), "Clear sphere with one light source");
+}
+
+TEST(SceneHeader, ThreePointSevenScenesStartWithTheirVersionAndGamma) {
+    const std::string scene = CustomShape().GetSceneSource("Stone");
+    const std::string header = "#version 3.7;\r\nglobal_settings { assumed_gamma 1.0 }\r\n\r\n";
+    const std::string own = "#version 3.6;\r\n" + scene;
+    const std::string gamma = "global_settings { assumed_gamma 2.2 }\r\n" + scene;
+    const struct {
+        std::string scene;
+        SceneGamma gamma;
+        std::string expected;
+    } cases[] = {
+        {scene, SceneGamma::Older, scene}, {scene, SceneGamma::Pov37, header + scene},
+        {own, SceneGamma::Pov37, own},     {gamma, SceneGamma::Pov37, gamma},
+        {own, SceneGamma::Older, own},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InSceneGamma(c.scene, c.gamma), c.expected);
 }
 
 TEST(BuiltinShapes, OnlyTheUntouchedUserPlacesAreFree) {
     const auto shapes = BuiltinShapes();
     for (std::size_t i = 0; i < shapes.size(); ++i)
-        EXPECT_EQ(IsFreeShapeSlot(*shapes[i], i), i >= 13) << i;
+        EXPECT_EQ(IsFreeShapeSlot(*shapes[i], i), i >= 13 && i < kBuiltinShapeCount) << i;
     EXPECT_FALSE(IsFreeShapeSlot(*shapes[13], 14)); // USER1 belongs to index 13 alone
 
     // Anything the shape editor changes defines the place.

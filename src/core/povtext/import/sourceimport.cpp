@@ -1,12 +1,13 @@
 #include "core/povtext/import/sourceimport.h"
 
+#include "core/model/layeredtexture.h"
 #include "core/povtext/import/commentdescription.h"
 #include "core/povtext/language/povlexer.h"
 #include "core/povtext/language/sourceerror.h"
 #include "core/povtext/mapping/texturemapper.h"
 #include "core/povtext/reading/sceneparser.h"
 #include "core/povtext/reading/strictsource.h"
-#include "core/shapes/builtinshapes.h"
+#include "core/shapes/surroundings.h"
 
 #include <algorithm>
 
@@ -30,6 +31,14 @@ void GiveFreeNames(ImportResult& result, std::set<std::string> taken) {
         }
         taken.insert(std::move(name));
     }
+}
+
+std::vector<std::string> SceneGammaNotes(const ImportResult& result) {
+    std::vector<std::string> notes;
+    for (const auto& [file, gamma] : result.sceneGammas)
+        notes.push_back(file + ": thumbnails and Preview " + std::string(SceneGammaName(gamma)) +
+                        ", as the file declares");
+    return notes;
 }
 
 std::vector<FileCounts> CountsByFile(const ImportResult& result,
@@ -92,6 +101,14 @@ std::unique_ptr<SourceTexture> AsSource(const ReadDeclaration& read, std::string
         return nullptr;
     }
     return texture;
+}
+
+/// The texture, and each layer of a layered one, takes the scene gamma its file declares.
+void DeclareGamma(Texture& texture, std::optional<SceneGamma> gamma) {
+    texture.SetDeclaredGamma(gamma);
+    if (auto* layered = dynamic_cast<LayeredTexture*>(&texture))
+        for (int i = 0; i < layered->GetLayerCount(); ++i)
+            layered->GetLayer(i)->SetDeclaredGamma(gamma);
 }
 
 ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parser,
@@ -157,10 +174,12 @@ std::vector<ImportedDeclaration> MappedAll(const SceneParser& parser, const Impo
         budget.Poll();
         budget.Progress(static_cast<double>(i) / static_cast<double>(read.size()));
         declarations.push_back(Mapped(read[i], parser, mapper, budget, options));
-        // Glass shows on a background it can be seen against.
-        if (const auto& texture = declarations.back().texture;
-            texture && texture->LetsLightThrough())
-            texture->SetPreviewShape(kSeeThroughShape);
+        declarations.back().sceneGamma = read[i].sceneGamma;
+        if (const auto& texture = declarations.back().texture)
+            DeclareGamma(*texture, read[i].sceneGamma);
+        // Glass and mirrors show on surroundings they can be seen against.
+        if (const auto& texture = declarations.back().texture)
+            texture->SetPreviewShape(FittingPreviewShape(*texture));
     }
     return declarations;
 }
@@ -190,6 +209,7 @@ ImportResult ImportSource(const std::vector<SourceInput>& inputs, const ImportOp
         budget.Span(kReadShare, 1.0);
         result.declarations = MappedAll(parser, options, budget);
         result.fromLibrary = parser.FromLibrary();
+        result.sceneGammas = parser.DeclaredGammas();
     } catch (const SourceSyntaxError& error) {
         result.failure = parser.Describe(error.Where()) + ": " + error.what();
         result.declarations.clear();

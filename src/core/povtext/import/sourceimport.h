@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 /// One text to import: a file, or a text at hand (pasted from the clipboard) with a name to
@@ -53,6 +54,9 @@ struct ImportedDeclaration {
     /// "FILE:LINE: NAME is already in the catalog; it is named NAME_2" when the texture was
     /// given a free name.
     std::string renamed;
+    /// The scene gamma the file read declares, which the texture's thumbnail and Preview take
+    /// (see Texture::GetDeclaredGamma); unset when it declares none.
+    std::optional<SceneGamma> sceneGamma;
 };
 
 struct ImportResult {
@@ -65,6 +69,8 @@ struct ImportResult {
     /// The identifiers the files use without declaring them that POV-Ray's standard include
     /// files gave, as "White from colors.inc".
     std::vector<std::string> fromLibrary;
+    /// The files read that declare a scene gamma, with the one each declares.
+    std::vector<std::pair<std::string, SceneGamma>> sceneGammas;
 
     int Count(ImportOutcome outcome) const;
 };
@@ -78,6 +84,10 @@ struct FileCounts {
     std::string file;
     int imported = 0, source = 0, approximated = 0, skipped = 0;
 };
+
+/// For each file that declares a scene gamma: "FILE: thumbnails and Preview as POV-Ray 3.7
+/// scenes: assumed_gamma 1.0, as the file declares" (or "as older scenes").
+std::vector<std::string> SceneGammaNotes(const ImportResult& result);
 
 /// The counts per file: each of the files `chosen` first, as given (also one that declared
 /// nothing), then the other files declarations came from, in the order they were met.

@@ -266,10 +266,18 @@ void SceneParser::Read(const std::string& name, const std::optional<std::string>
     m_conditionals.clear();
     m_nesting = 0;
     m_stop.reset();
+    m_atFileStart = true;
+    m_startVersion.reset();
+    m_assumedGamma.reset();
     const std::size_t first = m_declarations.size();
     Statements();
     m_open.clear();
     KeepShallowest(first);
+    const std::optional<SceneGamma> gamma = DeclaredSceneGamma(m_startVersion, m_assumedGamma);
+    for (std::size_t i = first; i < m_declarations.size(); ++i)
+        m_declarations[i].sceneGamma = gamma;
+    if (gamma)
+        m_declaredGammas.emplace_back(name, *gamma);
 }
 
 std::size_t SceneParser::IncludeDepth() const {
@@ -325,8 +333,13 @@ void SceneParser::Statements() {
         }
         m_awaiting.reset();
         // Everything but the directives (objects, the camera, macro calls) is passed over.
-        if (Take().kind == PovToken::End)
+        const PovToken taken = Take();
+        if (taken.kind == PovToken::End)
             return;
+        m_atFileStart = false;
+        if (taken.IsWord("assumed_gamma") && IncludeDepth() == 0 && !m_openBlocks.empty() &&
+            m_openBlocks.back().keyword == "global_settings" && Peek().kind == PovToken::Number)
+            m_assumedGamma = Peek().number;
     }
 }
 
@@ -580,6 +593,7 @@ PovToken SceneParser::TakeRaw() {
 
 void SceneParser::HandleDirective(const PovToken& directive) {
     const std::string& d = directive.text;
+    const bool fileStart = std::exchange(m_atFileStart, false) && IncludeDepth() == 0;
     if (d != "declare" && d != "local")
         m_awaiting.reset();
     if (d == "declare" || d == "local")
@@ -613,6 +627,8 @@ void SceneParser::HandleDirective(const PovToken& directive) {
         ValueScope scope(*this);
         try {
             m_version = m_expressions.Float();
+            if (fileStart)
+                m_startVersion = m_version;
         } catch (const DeclarationRefusal& refusal) {
             Fail(refusal.Where(),
                  "the #version cannot be evaluated: " + std::string(refusal.what()));

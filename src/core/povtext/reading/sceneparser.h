@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/model/scenegamma.h"
 #include "core/povtext/language/povlexer.h"
 #include "core/povtext/reading/blockreader.h"
 #include "core/povtext/reading/defaulttexture.h"
@@ -37,6 +38,9 @@ struct ReadDeclaration {
     std::optional<SourcePosition> afterDefault;
     /// The value written out again (null when refused).
     std::shared_ptr<const WrittenSource> source;
+    /// The scene gamma the file given to Read declares (see DeclaredSceneGamma): by the
+    /// #version it starts with or the assumed_gamma of its global_settings, its includes aside.
+    std::optional<SceneGamma> sceneGamma;
 };
 
 /// Reads POV-Ray scene-language text: a tokenizer and a recursive-descent parser that carries
@@ -70,6 +74,10 @@ public:
 
     const std::vector<ReadDeclaration>& Declarations() const { return m_declarations; }
     const std::vector<std::string>& FileNames() const { return m_fileNames; }
+    /// The files given to Read that declare a scene gamma, with the one each declares.
+    const std::vector<std::pair<std::string, SceneGamma>>& DeclaredGammas() const {
+        return m_declaredGammas;
+    }
     /// The identifiers taken from the standard include files, as "White from colors.inc".
     const std::vector<std::string>& FromLibrary() const { return m_fromLibrary; }
 
@@ -236,6 +244,12 @@ private:
     int m_nesting = 0;
     int m_declarationDepth = 0;
     double m_version = 3.7;
+    /// What the file given to Read says of its scene gamma: whether nothing has been read of it
+    /// yet, the #version it starts with, its assumed_gamma.
+    bool m_atFileStart = false;
+    std::optional<double> m_startVersion;
+    std::optional<double> m_assumedGamma;
+    std::vector<std::pair<std::string, SceneGamma>> m_declaredGammas;
     /// The last #default that could not be folded into what follows it.
     std::optional<SourcePosition> m_default;
     DefaultTexture m_defaults;
