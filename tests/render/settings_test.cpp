@@ -79,6 +79,16 @@ TEST_F(SettingsTest, ParallelRendersFollowTheMachineUnlessTheUserChose) {
     EXPECT_EQ(ParallelRendersFor(2, 16000 * MB), 32);
     EXPECT_EQ(ParallelRendersFor(1, -1), 16);
     EXPECT_EQ(ParallelRendersFor(2, 300 * MB), 15);
+    // Preferences says in words what Automatic chose and why.
+    for (const auto& [cores, bytes, reason] : std::vector<std::tuple<int, long long, QString>>{
+             {2, 16384 * MB,
+              "32 at once: 16 for each of the 2 processors; the free memory "
+              "(16.0 GB) would take more."},
+             {1, -1, "16 at once: 16 for the 1 processor."},
+             {2, 300 * MB,
+              "15 at once: the free memory (0.3 GB) takes 15 at 20 MB each, fewer "
+              "than 32 for each of the 2 processors."}})
+        EXPECT_EQ(ParallelRendersReason(cores, bytes), reason) << cores;
     EXPECT_EQ(ParallelRendersFor(8, 64000 * MB), 64);
     EXPECT_EQ(ParallelRendersFor(4, 10 * MB), 1);
     EXPECT_EQ(ParallelRendersFor(0, -1), 16);

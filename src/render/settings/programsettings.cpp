@@ -196,6 +196,35 @@ int ParallelRendersFor(int cores, long long availableBytes) {
     return static_cast<int>(std::clamp<long long>(renders, 1, kMaximumParallelRenders));
 }
 
+QString ParallelRendersReason(int cores, long long availableBytes) {
+    cores = std::max(cores, 1);
+    const int renders = ParallelRendersFor(cores, availableBytes);
+    const QString processors = cores == 1 ? QStringLiteral("the 1 processor")
+                                          : QStringLiteral("each of the %1 processors").arg(cores);
+    const QString memory = availableBytes < 0
+                               ? QString()
+                               : QStringLiteral("%1 GB").arg(
+                                     static_cast<double>(availableBytes) / (1LL << 30), 0, 'f', 1);
+    if (renders == kMaximumParallelRenders && cores * kRendersPerCore > kMaximumParallelRenders)
+        return QStringLiteral("%1 at once, the most there may be.").arg(renders);
+    if (availableBytes >= 0 && availableBytes / kMemoryPerRender < cores * kRendersPerCore)
+        return QStringLiteral("%1 at once: the free memory (%2) takes %1 at 20 MB each, fewer "
+                              "than %3 for %4.")
+            .arg(renders)
+            .arg(memory)
+            .arg(cores * kRendersPerCore)
+            .arg(processors);
+    QString reason =
+        QStringLiteral("%1 at once: %2 for %3").arg(renders).arg(kRendersPerCore).arg(processors);
+    if (availableBytes >= 0)
+        reason += QStringLiteral("; the free memory (%1) would take more").arg(memory);
+    return reason + QLatin1Char('.');
+}
+
+QString DefaultParallelRendersReason() {
+    return ParallelRendersReason(QThread::idealThreadCount(), AvailableMemory());
+}
+
 int DefaultParallelRenders() {
     static const int renders = ParallelRendersFor(QThread::idealThreadCount(), AvailableMemory());
     return renders;

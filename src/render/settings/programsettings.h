@@ -18,6 +18,11 @@ class QSettings;
 int DefaultParallelRenders();
 /// The rule behind DefaultParallelRenders, for a given machine. `availableBytes` < 0: unknown.
 int ParallelRendersFor(int cores, long long availableBytes);
+/// What Automatic chose on a machine and why, in words: "32 at once: 16 for each of the 2
+/// processors; the free memory (16 GB) would take 800."
+QString ParallelRendersReason(int cores, long long availableBytes);
+/// The same for this machine.
+QString DefaultParallelRendersReason();
 inline constexpr int kRendersPerCore = 16;
 inline constexpr long long kMemoryPerRender = 20LL * 1024 * 1024;
 inline constexpr int kMaximumParallelRenders = 64;

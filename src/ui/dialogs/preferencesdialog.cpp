@@ -100,7 +100,12 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     m_parallel->setRange(0, kMaximumParallelRenders);
     auto* parallelLabel = new QLabel(QStringLiteral("&Parallel Renders"), this);
     parallelLabel->setBuddy(m_parallel);
-    m_parallelNote = new QLabel(QString::fromUtf8(kParallelRendersMeaning), this);
+    m_parallel->setMinimumWidth(
+        m_parallel->fontMetrics().horizontalAdvance(QStringLiteral("Automatic (000)")) + 48);
+    m_parallelNote =
+        new QLabel(QString::fromUtf8(kParallelRendersMeaning) +
+                       QStringLiteral(" Here Automatic runs ") + DefaultParallelRendersReason(),
+                   this);
     m_parallelNote->setObjectName(QStringLiteral("parallelNote"));
     m_parallelNote->setWordWrap(true);
     m_parallel->setAccessibleDescription(m_parallelNote->text());
