@@ -150,10 +150,14 @@ int RunRender(CommandLine& args) {
     ConsoleProgress progress;
     progress.RunToEnd(batch, environment.Queue(jobs));
     const RenderResult result = batch.Result();
+    const BatchSummary& summary = batch.Summary();
     // Thumbnails finished before a failure are kept, as in the catalog window; but a catalog
-    // another program saved meanwhile is not overwritten with what was read before.
+    // another program saved meanwhile is not overwritten with what was read before. A part is
+    // written unless POV-Ray stopped before any thumbnail came, so merge finds no shard that
+    // did not run.
     if (!out.isEmpty()) {
-        WritePart(catalog, batch.Batch(), shard, !layers, !composite, out);
+        if (!summary.stopped || textures.Taken() > 0)
+            WritePart(catalog, batch.Batch(), shard, !layers, !composite, out);
     } else if (textures.Taken() > 0) {
         WriteOptions options;
         options.unchangedSince = loaded;
@@ -162,7 +166,6 @@ int RunRender(CommandLine& args) {
             throw CommandFailure(saved.message.toStdString());
     }
     // Each failure was told as it came; the last line sums the batch up as the window does.
-    const BatchSummary& summary = batch.Summary();
     if (!summary.stopped || summary.stoppedBecause.isEmpty()) {
         QString text = SummaryText(summary);
         if (!shardText.isEmpty())

@@ -163,6 +163,9 @@ TEST_F(ShardCliTest, WrongWordsAreRefusedBeforeAnythingIsRendered) {
         EXPECT_FALSE(run.err.contains("Rendering")) << run.err.toStdString();
     }
     EXPECT_EQ(FileBytes(Path("notes.txt")), "not a part");
+    // A shard whose POV-Ray could not run leaves no part that merge would count as its own.
+    EXPECT_EQ(Cli({"render", catalog, "--out", Path("p.vlv"), "--pov", Path("none")}).status, 1);
+    EXPECT_EQ(FileBytes(Path("p.vlv")), "<missing>");
     EXPECT_EQ(Merge({catalog}).status, 2);
     const CliRun missing = Merge({catalog, Path("none.vlv")});
     EXPECT_EQ(missing.status, 1);
