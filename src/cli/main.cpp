@@ -3,6 +3,7 @@
 #include "cli/catalogcommands.h"
 #include "cli/commandline.h"
 #include "cli/importcommand.h"
+#include "cli/mergecommand.h"
 #include "cli/outlinecommands.h"
 #include "cli/rendercommands.h"
 #include "render/settings/runtimedirnote.h"
@@ -41,8 +42,16 @@ const std::vector<CommandEntry>& Commands() {
          "writes that source to FILE", RunExport},
         {"resave", "resave CATALOG OUT", "reads the catalog and writes it again", RunResave},
         {"dump", "dump CATALOG", "every stored field of every texture as JSON", RunDump},
-        {"render", "render CATALOG [-i N]... [--composite | --layers | --both] [--jobs N]",
-         "renders the thumbnails (all textures without -i) and saves the catalog", RunRender},
+        {"render",
+         "render CATALOG [-i N]... [--composite | --layers | --both] [--jobs N]\n"
+         "       [--shard K/N] [--out PART.vlv]",
+         "renders the thumbnails (all textures without -i) and saves the catalog; --out saves\n"
+         "      them to a part file for merge instead, and --shard K/N renders only the textures\n"
+         "      whose index (from 0) leaves K - 1 when divided by N",
+         RunRender},
+        {"merge", "merge CATALOG PART.vlv...",
+         "takes the parts' thumbnails into the catalog, each where the texture renders as it did",
+         RunMerge},
         {"texmap",
          "texmap CATALOG -i N --width W --height H [--tile none|edge-fade|mirror]\n"
          "       [--brightness B | --keep-finish] [--antialias] OUT.bmp",

@@ -1,7 +1,9 @@
 #include "cli/rendercommands.h"
 
 #include "cli/catalogcommands.h"
+#include "cli/partfile.h"
 #include "cli/renderenvironment.h"
+#include "cli/shard.h"
 #include "core/catalog/catalog.h"
 #include "core/catalog/thumbnailbatch.h"
 #include "core/model/texture.h"
@@ -15,6 +17,7 @@
 #include "render/povray/texturemaprender.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -22,6 +25,7 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -47,6 +51,63 @@ void WriteOrFail(const QString& path, const QByteArray& bytes) {
         throw CommandFailure(result.message.toStdString());
 }
 
+/// Whether two paths name one file (a link or another name for it included).
+bool SameFile(const QString& a, const QString& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+/// `render --out` writes a part of its own: never over the catalog, nor over a file that is
+/// not a part (a rerun replaces its old part).
+void CheckPartTarget(const QString& catalog, const QString& out) {
+    if (SameFile(catalog, out))
+        throw CommandFailure(
+            QStringLiteral("%1 is the catalog itself; --out takes a part file of its own.")
+                .arg(out)
+                .toStdString());
+    if (QFileInfo::exists(out)) {
+        PartFile old;
+        QString error;
+        if (!old.Read(out, error))
+            throw CommandFailure(
+                QStringLiteral("%1 exists and is not a part file, so it was not replaced.\n%2")
+                    .arg(out, error)
+                    .toStdString());
+    }
+    if (const FileResult writable = CheckWritable(out); !writable)
+        throw CommandFailure(writable.message.toStdString());
+}
+
+/// Writes the part file of a batch: the textures whose every thumbnail was rendered.
+void WritePart(Catalog& catalog, const ThumbnailBatch& batch, const Shard& shard, bool composite,
+               bool layers, const QString& out) {
+    PartFile part;
+    part.shard = shard;
+    part.composite = composite;
+    part.layers = layers;
+    for (std::size_t member = 0; member < batch.Members().size(); ++member) {
+        const ThumbnailBatch::Member& texture = batch.Members()[member];
+        bool rendered = batch.IsThrough(member);
+        for (std::size_t task = texture.firstTask; task < texture.firstTask + texture.taskCount;
+             ++task)
+            rendered = rendered && batch.EndingOf(task) == ThumbnailBatch::Ending::Rendered;
+        if (rendered)
+            part.places.push_back(texture.index);
+    }
+    // The catalog is not saved, so the textures move into the part.
+    for (std::unique_ptr<Texture>& texture : catalog.TakeTextures(part.places))
+        part.textures.AddTexture(std::move(texture));
+    const FileResult written = part.Write(out);
+    if (!written)
+        throw CommandFailure(written.message.toStdString());
+    std::fprintf(stderr, "wrote %s, the thumbnails of %s (%s)\n", out.toLocal8Bit().constData(),
+                 TextureCount(part.textures.GetCount()).c_str(),
+                 shard.Text().toLocal8Bit().constData());
+}
+
 } // namespace
 
 int RunRender(CommandLine& args) {
@@ -60,28 +121,44 @@ int RunRender(CommandLine& args) {
     const int jobs = jobsText.isEmpty()
                          ? environment.Settings().parallelRenders
                          : CommandLine::ToInt(QStringLiteral("--jobs"), jobsText, 1, 64);
+    const QString shardText = args.TakeValue(QStringLiteral("--shard"));
+    const QString out = args.TakeValue(QStringLiteral("--out"));
+    if (!shardText.isEmpty() && out.isEmpty())
+        throw UsageError("--shard needs --out PART.vlv: a shard's thumbnails go to a part file");
+    const Shard shard =
+        shardText.isEmpty() ? Shard() : Shard::Parse(QStringLiteral("--shard"), shardText);
     std::vector<int> indices = args.TakeIndices();
     const QStringList files = args.TakePositionals({QStringLiteral("CATALOG")});
 
     Catalog catalog;
     const FileStamp loaded = LoadCatalogOrFail(files[0], catalog);
-    // The thumbnails are saved into the catalog: a catalog that cannot be saved is refused
-    // before anything is rendered.
-    if (const FileResult writable = CheckWritable(files[0]); !writable)
+    // Where the thumbnails are saved is checked before anything is rendered.
+    if (!out.isEmpty())
+        CheckPartTarget(files[0], out);
+    else if (const FileResult writable = CheckWritable(files[0]); !writable)
         throw CommandFailure(writable.message.toStdString());
-    // In catalog order, each once.
+    // In catalog order, each once, those of the shard.
     std::vector<int> chosen = ResolveIndices(catalog, std::move(indices));
     std::ranges::sort(chosen);
     chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    const auto before = static_cast<qint64>(chosen.size());
+    std::erase_if(chosen, [&](int index) { return !shard.Holds(index); });
+    const qint64 skipped = before - static_cast<qint64>(chosen.size());
     ThumbnailBatch plan(catalog, chosen, !layers, !composite);
     CatalogTextures textures(catalog, plan);
     ThumbnailBatchRender batch(std::move(plan), textures);
     ConsoleProgress progress;
     progress.RunToEnd(batch, environment.Queue(jobs));
     const RenderResult result = batch.Result();
+    const BatchSummary& summary = batch.Summary();
     // Thumbnails finished before a failure are kept, as in the catalog window; but a catalog
-    // another program saved meanwhile is not overwritten with what was read before.
-    if (textures.Taken() > 0) {
+    // another program saved meanwhile is not overwritten with what was read before. A part is
+    // written unless POV-Ray stopped before any thumbnail came, so merge finds no shard that
+    // did not run.
+    if (!out.isEmpty()) {
+        if (!summary.stopped || textures.Taken() > 0)
+            WritePart(catalog, batch.Batch(), shard, !layers, !composite, out);
+    } else if (textures.Taken() > 0) {
         WriteOptions options;
         options.unchangedSince = loaded;
         const FileResult saved = SaveCatalogFile(files[0], catalog, options);
@@ -89,9 +166,14 @@ int RunRender(CommandLine& args) {
             throw CommandFailure(saved.message.toStdString());
     }
     // Each failure was told as it came; the last line sums the batch up as the window does.
-    const BatchSummary& summary = batch.Summary();
-    if (!summary.stopped || summary.stoppedBecause.isEmpty())
-        std::fprintf(stderr, "%s\n", SummaryText(summary).toLocal8Bit().constData());
+    if (!summary.stopped || summary.stoppedBecause.isEmpty()) {
+        QString text = SummaryText(summary);
+        if (!shardText.isEmpty())
+            text = QStringLiteral("Shard %1 of %2: %3 %4 skipped: the other shards'.")
+                       .arg(QString::number(shard.Number()), QString::number(shard.Count()), text,
+                            CountText(skipped));
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
     if (summary.stopped)
         FailOn(result);
     return summary.failed.isEmpty() ? ExitOk : ExitFailed;

@@ -235,7 +235,7 @@ TEST_F(CliTest, AUsageErrorShowsItsMessageAndThatCommandsUsageOnly) {
                           "      draws the catalog's grid as the catalog window shows it\n"));
     EXPECT_TRUE(help.out.contains(
         "  import CATALOG FILE... [--include-path DIR]... [--approximate | --as-source]\n"));
-    EXPECT_EQ(help.out.count("\n"), 34);
+    EXPECT_EQ(help.out.count("\n"), 39);
     EXPECT_EQ(Cli({}).err, help.out);
 
     // Mirror's doubled size is in the help, not only in the file.
@@ -291,7 +291,7 @@ TEST(CliDocumentation, TheManPageAndTheCompletionNameEveryCommandAndOption) {
     QStringList commands;
     QStringList options;
     HelpWords(commands, options);
-    ASSERT_EQ(commands.size(), 13);
+    ASSERT_EQ(commands.size(), 14);
     ASSERT_GE(options.size(), 20);
 
     const QString manPage = SourceText("resources/man/velvane-cli.1");
