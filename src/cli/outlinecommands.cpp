@@ -143,7 +143,7 @@ std::vector<Assignment> Assignments(const QStringList& words) {
     return assignments;
 }
 
-std::vector<int> Distinct(std::vector<int> indices) {
+std::vector<int> Distinct(const std::vector<int>& indices) {
     std::vector<int> distinct;
     for (int index : indices)
         if (std::find(distinct.begin(), distinct.end(), index) == distinct.end())

@@ -6,6 +6,7 @@
 #include "ui/editors/outlinemodel.h"
 #include "ui/editors/propertyrow.h"
 
+#include <QApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -340,7 +341,8 @@ void SourceInspector::FillAddMenu() {
     }
 }
 
-void SourceInspector::Changed(std::string text, const QString& choose, const QString& property) {
+void SourceInspector::Changed(const std::string& text, const QString& choose,
+                              const QString& property) {
     if (text == m_text)
         return;
     if (!choose.isNull())

@@ -66,7 +66,7 @@ private:
     const OutlinePart* ChosenPart() const;
     void FillAddMenu();
     /// Applies a change made through the outline; `choose` is the part to choose after it.
-    void Changed(std::string text, const QString& choose = {}, const QString& property = {});
+    void Changed(const std::string& text, const QString& choose = {}, const QString& property = {});
     void Edit(const QString& path, const QString& povText);
     void RemoveItem(const QString& path);
     void PickColor(const QString& path);

@@ -195,7 +195,7 @@ private:
         return count == 1 ? name : name + "#" + std::to_string(count);
     }
 
-    void AddProperty(OutlinePart& part, std::string name, std::size_t itemFirst,
+    void AddProperty(OutlinePart& part, const std::string& name, std::size_t itemFirst,
                      std::size_t valueFirst, std::size_t valueLast, PovLanguage::PovValue kind,
                      const PovKeyword* row) {
         OutlineProperty property;
@@ -219,14 +219,14 @@ private:
     }
 
     /// A lone keyword whose keyword is its value (a pattern, a wave, an image type).
-    void AddKeywordValue(OutlinePart& part, std::string name, std::size_t at,
+    void AddKeywordValue(OutlinePart& part, const std::string& name, std::size_t at,
                          PovLanguage::PovValue kind, const PovKeyword* row) {
-        AddProperty(part, std::move(name), at, at, at + 1, kind, row);
+        AddProperty(part, name, at, at, at + 1, kind, row);
         part.properties.back().keyword = At(at).token.text;
     }
 
     /// The keyword at m_at and the value after it, if one follows.
-    void KeywordAndValue(OutlinePart& part, std::string name, PovLanguage::PovValue kind,
+    void KeywordAndValue(OutlinePart& part, const std::string& name, PovLanguage::PovValue kind,
                          const PovKeyword* row) {
         const std::size_t first = m_at++;
         std::size_t last = m_at;
@@ -236,7 +236,7 @@ private:
             last = m_at + 1;
         else if (StartsOperand(m_at))
             last = Expression(m_at, false);
-        AddProperty(part, std::move(name), first, m_at, last, kind, row);
+        AddProperty(part, name, first, m_at, last, kind, row);
         m_at = last;
     }
 
