@@ -49,7 +49,7 @@ NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double mini
                          std::optional<Parts> povRayParts)
     : QObject(edit), m_edit(edit), m_integer(integer), m_ranged(ranged), m_minimum(minimum),
       m_maximum(maximum), m_parts(povRayParts), m_toolTip(edit->toolTip()),
-      m_description(edit->accessibleDescription()) {
+      m_description(edit->accessibleDescription()), m_describedTip(m_toolTip) {
     if (const auto value = Read(edit->text()))
         m_value = *value;
     else if (!edit->text().isEmpty()) // an edit not filled in yet is not marked
@@ -228,11 +228,12 @@ void NumberField::Describe() {
     const QString tip = !m_good                     ? Message()
                         : !m_roundingNote.isEmpty() ? m_roundingNote
                                                     : m_toolTip;
-    const QString description = m_good && m_roundingNote.isEmpty() ? m_description : tip;
-    if (m_edit->toolTip() != tip)
-        m_edit->setToolTip(tip);
-    if (m_edit->accessibleDescription() != description)
-        m_edit->setAccessibleDescription(description);
+    // Only a change of what there is to tell touches the edit's own tool tip.
+    if (tip == m_describedTip)
+        return;
+    m_describedTip = tip;
+    m_edit->setToolTip(tip);
+    m_edit->setAccessibleDescription(m_good && m_roundingNote.isEmpty() ? m_description : tip);
 }
 
 FieldMessageLine::FieldMessageLine(QWidget* parent) : QLabel(parent) {

@@ -109,6 +109,7 @@ private:
     QString m_roundingNote;
     QString m_toolTip;
     QString m_description;
+    QString m_describedTip; ///< the tool tip Describe() gave the edit last
     bool m_ownPalette = false;
     QPalette m_palette;
 };

@@ -47,7 +47,7 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
         const char* name;
         int minimum; ///< the slider's range
         int maximum;
-        int largest; ///< the largest value the edit takes
+        int largest;     ///< the largest value the edit takes
         bool hundredths; ///< the value counts hundredths (phong size counts itself)
     };
     // Ambient takes more than its slider shows (150 is taken, the slider stops at its end), but
