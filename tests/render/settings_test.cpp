@@ -30,6 +30,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     settings.antialiasingThreshold = 9.0f;
     settings.parallelRenders = 1;
     settings.textureMapTiling = 2;
+    settings.povRayNumbers = true;
     settings.Load(store);
     EXPECT_EQ(settings.programDirectory, QString());
     EXPECT_EQ(settings.antialiasingThreshold, 1.5f);
@@ -49,6 +50,7 @@ TEST_F(SettingsTest, AbsentValuesTakeTheDefaults) {
     EXPECT_EQ(settings.autoPreview, 1);                // a live Preview until the user turns it off
     EXPECT_EQ(settings.importApproximate, 0);          // imports are exact until the user asks
     EXPECT_EQ(settings.sceneGamma, SceneGamma::Pov37); // a new user's: POV-Ray 3.7 scenes
+    EXPECT_FALSE(settings.povRayNumbers);              // whole numbers unless chosen
 }
 
 TEST_F(SettingsTest, SettingsOfEarlierVersionsKeepTheOlderSceneGammaUntilTheUserChooses) {
@@ -169,6 +171,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
         settings.thumbnailChoice = 0;
         settings.textureMapTiling = 2;
         settings.sceneGamma = SceneGamma::Pov37;
+        settings.povRayNumbers = true;
         settings.Save(store);
     }
     std::setlocale(LC_ALL, "C");
@@ -183,6 +186,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     // Switches are stored as 0 and 1, as they always were.
     EXPECT_EQ(store.value("Antialiasing").toString(), "1");
     EXPECT_EQ(store.value("Auto Preview").toString(), "0");
+    EXPECT_EQ(store.value("Show POV-Ray Numbers").toString(), "1");
     EXPECT_EQ(store.value("Use Video For Windows").toString(), "1");
     for (const char* name :
          {"Use Video For Windows", "Decimal in Color Map", "Decimal in Color Picker",
@@ -204,6 +208,7 @@ TEST_F(SettingsTest, StoredUnderTheirNamesWithRealsAsCText) {
     EXPECT_EQ(loaded.thumbnailChoice, 0);
     EXPECT_EQ(loaded.textureMapTiling, 2);
     EXPECT_EQ(loaded.sceneGamma, SceneGamma::Pov37);
+    EXPECT_TRUE(loaded.povRayNumbers);
     loaded.sceneGamma = SceneGamma::Older; // the older style is a choice that is kept too
     loaded.Save(store);
     EXPECT_EQ(store.value("Settings/Scene Assumed Gamma").toString(), "0.000000");

@@ -380,6 +380,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         EXPECT_EQ(page.TimeLimitSpin()->value(), 90);
         EXPECT_TRUE(page.WrapCheck()->isChecked());
         EXPECT_EQ(page.GammaCombo()->currentText(), QStringLiteral("as older scenes"));
+        EXPECT_FALSE(page.PovRayNumbersCheck()->isChecked());
         SaveScreenshot(&sheet, QStringLiteral("preferences"));
 
         TypeInto(page.ProgramDirectoryEdit(), QStringLiteral("/home/ann/velvane"));
@@ -396,6 +397,9 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
         EXPECT_EQ(page.WrapCheck()->text(),
                   QStringLiteral("&Wrap long lines in the source editor"));
         page.WrapCheck()->click();
+        EXPECT_EQ(page.PovRayNumbersCheck()->text(),
+                  QStringLiteral("Show &values as POV-Ray writes them"));
+        page.PovRayNumbersCheck()->click();
         checked = true;
         QTest::mouseClick(StandardButton(sheet, QDialogButtonBox::Ok), Qt::LeftButton);
     });
@@ -411,6 +415,7 @@ TEST_F(PreferencesTest, OkStoresTheFieldsAndSavesAtOnce) {
     EXPECT_EQ(m_app.saved.renderTimeLimit, 300);
     EXPECT_FALSE(m_app.saved.wrapSourceLines);
     EXPECT_EQ(m_app.saved.sceneGamma, SceneGamma::Pov37);
+    EXPECT_TRUE(m_app.saved.povRayNumbers);
     EXPECT_TRUE(m_app.saved.renderTimeLimitChosen);
     EXPECT_TRUE(m_app.saved.parallelRendersChosen);
     EXPECT_TRUE(m_prompts.messages.empty());

@@ -67,6 +67,7 @@ constexpr IntegerSetting kIntegers[] = {
     {"Thumbnail Choice", &ProgramSettings::thumbnailChoice, 2},
     {"Texture Map Tiling", &ProgramSettings::textureMapTiling, 0},
     Flag("Wrap Source Lines", &ProgramSettings::wrapSourceLines, true),
+    Flag("Show POV-Ray Numbers", &ProgramSettings::povRayNumbers, false),
 };
 
 constexpr const char* kParallelRenders = "Parallel Renders";

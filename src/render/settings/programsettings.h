@@ -91,6 +91,10 @@ struct ProgramSettings {
     SceneGamma sceneGamma = SceneGamma::Older;
     /// Whether the source texture editor wraps lines longer than its width.
     bool wrapSourceLines = true;
+    /// Whether the editors show hundredths and colour channels as POV-Ray writes them (0.8 for
+    /// 80 hundredths, 0.502 for the byte 128) rather than as the whole numbers they hold. Off
+    /// unless chosen: the whole numbers are what the editors have always shown.
+    bool povRayNumbers = false;
     /// The file each catalog's source was last exported to, by the catalog's path, the latest
     /// first; kept in the section "Export Files", kRememberedExports at most.
     std::vector<std::pair<QString, QString>> exportFiles;

@@ -11,6 +11,8 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <algorithm>
+#include <cmath>
+#include <string>
 
 namespace {
 
@@ -28,11 +30,26 @@ bool FocusIsOnDialogButton() {
     return button && qobject_cast<QDialogButtonBox*>(button->parentWidget());
 }
 
+/// A bound of a field of parts as its message gives it: "0", "0.01", "1", "655.35".
+QString PartsBound(double value) {
+    std::string text = FloatToText(static_cast<float>(value));
+    if (text.ends_with(".0"))
+        text.resize(text.size() - 2);
+    return QString::fromStdString(text);
+}
+
+/// "Name: phrase" or, without a name, the phrase alone.
+QString Named(const QString& name, const QString& phrase) {
+    return name.isEmpty() ? phrase : name + QStringLiteral(": ") + phrase;
+}
+
 } // namespace
 
-NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum)
+NumberField::NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum,
+                         std::optional<Parts> povRayParts)
     : QObject(edit), m_edit(edit), m_integer(integer), m_ranged(ranged), m_minimum(minimum),
-      m_maximum(maximum), m_toolTip(edit->toolTip()), m_description(edit->accessibleDescription()) {
+      m_maximum(maximum), m_parts(povRayParts), m_toolTip(edit->toolTip()),
+      m_description(edit->accessibleDescription()), m_describedTip(m_toolTip) {
     if (const auto value = Read(edit->text()))
         m_value = *value;
     else if (!edit->text().isEmpty()) // an edit not filled in yet is not marked
@@ -54,6 +71,12 @@ NumberField* NumberField::Integer(QLineEdit* edit, int minimum, int maximum) {
     return new NumberField(edit, true, true, minimum, maximum);
 }
 
+NumberField* NumberField::PartsOf(QLineEdit* edit, Parts parts, int minimum, int maximum,
+                                  bool asPovRay) {
+    return new NumberField(edit, true, true, minimum, maximum,
+                           asPovRay ? std::optional(parts) : std::nullopt);
+}
+
 NumberField* NumberField::Number(QLineEdit* edit) {
     return new NumberField(edit, false, false, 0.0, 0.0);
 }
@@ -62,8 +85,27 @@ NumberField* NumberField::Number(QLineEdit* edit, float minimum, float maximum) 
     return new NumberField(edit, false, true, minimum, maximum);
 }
 
+double NumberField::PerOne() const {
+    return m_parts == Parts::Bytes ? 255.0 : 100.0;
+}
+
+QString NumberField::IntegerText(int value) const {
+    if (!AsPovRay())
+        return QString::number(value);
+    if (m_parts == Parts::Bytes)
+        return QString::fromStdString(ChannelText(static_cast<std::uint8_t>(value)));
+    return QString::fromStdString(PercentText(value));
+}
+
 std::optional<double> NumberField::Read(const QString& text) const {
     std::optional<double> value;
+    if (AsPovRay()) {
+        // The bounds are whole parts, so a number within them never rounds beyond them.
+        const auto number = Validation::ParseNumber(text);
+        if (!number || *number < m_minimum / PerOne() || *number > m_maximum / PerOne())
+            return std::nullopt;
+        return std::round(*number * PerOne());
+    }
     if (m_integer) {
         if (const auto integer = Validation::ParseInteger(text))
             value = *integer;
@@ -77,6 +119,9 @@ std::optional<double> NumberField::Read(const QString& text) const {
 
 QString NumberField::Message() const {
     const QString name = Validation::FieldName(m_edit);
+    if (AsPovRay())
+        return Validation::NumberRangeMessage(PartsBound(m_minimum / PerOne()),
+                                              PartsBound(m_maximum / PerOne()), name);
     if (m_integer)
         return m_ranged ? Validation::IntegerRangeMessage(static_cast<int>(m_minimum),
                                                           static_cast<int>(m_maximum), name)
@@ -100,7 +145,7 @@ void NumberField::Show(const QString& text) {
 }
 
 void NumberField::ShowInteger(int value) {
-    Show(QString::number(value));
+    Show(IntegerText(value));
 }
 
 void NumberField::ShowNumber(float value) {
@@ -110,17 +155,41 @@ void NumberField::ShowNumber(float value) {
 void NumberField::TextChanged() {
     const auto value = Read(m_edit->text());
     Mark(value.has_value());
+    if (value)
+        m_value = *value;
+    m_roundingNote = value && !m_showing ? RoundingNote() : QString();
+    Describe();
     if (!value)
         return;
-    m_value = *value;
     // Typed text counts even when it reads as the value shown ("0.50" typed over "0.50" stands
     // for what 0.50 gives, which may differ from what the text was made from).
     if (!m_showing)
         emit typed();
 }
 
+QString NumberField::RoundingNote() const {
+    if (!AsPovRay())
+        return {};
+    const QString held = IntegerText(IntegerValue());
+    const QString typed = m_edit->text().trimmed();
+    if (Validation::ParseNumber(typed) == Validation::ParseNumber(held))
+        return {};
+    const QString nearest = m_parts == Parts::Bytes
+                                ? QStringLiteral("the nearest of the 256 steps from 0 to 1")
+                                : QStringLiteral("the nearest hundredth");
+    return Named(Validation::FieldName(m_edit),
+                 QStringLiteral("%1 is taken as %2, %3.").arg(typed, held, nearest));
+}
+
 void NumberField::UserLeft() {
     if (m_good) {
+        // Once left, the edit shows the number held; the tool tip still tells what was typed.
+        if (!m_roundingNote.isEmpty()) {
+            const QString note = m_roundingNote;
+            Show(IntegerText(IntegerValue()));
+            m_roundingNote = note;
+            Describe();
+        }
         emit left();
         return;
     }
@@ -148,15 +217,23 @@ void NumberField::Mark(bool good) {
         QPalette marked = m_palette;
         marked.setColor(QPalette::Base, MarkColour(m_palette));
         m_edit->setPalette(marked);
-        const QString message = Message();
-        m_edit->setToolTip(message);
-        m_edit->setAccessibleDescription(message);
     } else {
         m_edit->setPalette(m_ownPalette ? m_palette : QPalette());
-        m_edit->setToolTip(m_toolTip);
-        m_edit->setAccessibleDescription(m_description);
         ClearFieldMessage(m_edit);
     }
+    Describe();
+}
+
+void NumberField::Describe() {
+    const QString tip = !m_good                     ? Message()
+                        : !m_roundingNote.isEmpty() ? m_roundingNote
+                                                    : m_toolTip;
+    // Only a change of what there is to tell touches the edit's own tool tip.
+    if (tip == m_describedTip)
+        return;
+    m_describedTip = tip;
+    m_edit->setToolTip(tip);
+    m_edit->setAccessibleDescription(m_good && m_roundingNote.isEmpty() ? m_description : tip);
 }
 
 FieldMessageLine::FieldMessageLine(QWidget* parent) : QLabel(parent) {

@@ -23,11 +23,26 @@ class QWidget;
 ///
 /// The program writes into the edit through Show(), so that only the user's changes count as
 /// typed. Every editor with number fields uses this one class.
+///
+/// A field of parts (hundredths, colour bytes) holds a whole number, and shows it either so or as
+/// the number POV-Ray writes for it ("0.8" for 80 hundredths, "0.502" for the byte 128). There a
+/// typed number is held as the nearest part; when that is not the number typed, the tool tip
+/// says what it was taken as, and leaving the edit shows the number held.
 class NumberField : public QObject {
     Q_OBJECT
 public:
+    /// What the whole number of a field of parts counts.
+    enum class Parts {
+        Hundredths, ///< 80 stands for 0.8 (PercentText)
+        Bytes,      ///< 255 stands for 1.0, written with three decimals (ChannelText)
+    };
+
     /// A whole number from `minimum` to `maximum`.
     static NumberField* Integer(QLineEdit* edit, int minimum, int maximum);
+    /// A whole number of `parts` from `minimum` to `maximum`, shown as POV-Ray writes it when
+    /// `asPovRay` is set, else as the whole number.
+    static NumberField* PartsOf(QLineEdit* edit, Parts parts, int minimum, int maximum,
+                                bool asPovRay);
     /// Any number a 32-bit float holds.
     static NumberField* Number(QLineEdit* edit);
     /// A number from `minimum` to `maximum`.
@@ -64,12 +79,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum);
+    NumberField(QLineEdit* edit, bool integer, bool ranged, double minimum, double maximum,
+                std::optional<Parts> povRayParts = std::nullopt);
 
+    /// True for a field of parts shown as POV-Ray writes them.
+    bool AsPovRay() const { return m_parts.has_value(); }
+    /// How many parts make one.
+    double PerOne() const;
+    /// The whole number as the edit shows it.
+    QString IntegerText(int value) const;
     std::optional<double> Read(const QString& text) const;
     void TextChanged();
     void UserLeft();
     void Mark(bool good);
+    /// The tool tip and accessible description for the state of the text.
+    void Describe();
+    /// What typed text that is not a whole number of parts was taken as; empty when it is one.
+    QString RoundingNote() const;
 
     QLineEdit* m_edit;
     bool m_integer;
@@ -79,8 +105,11 @@ private:
     double m_value = 0.0;
     bool m_good = true;
     bool m_showing = false;
+    std::optional<Parts> m_parts; ///< set when shown as POV-Ray writes the parts
+    QString m_roundingNote;
     QString m_toolTip;
     QString m_description;
+    QString m_describedTip; ///< the tool tip Describe() gave the edit last
     bool m_ownPalette = false;
     QPalette m_palette;
 };

@@ -138,6 +138,12 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     m_wrap->setObjectName(QStringLiteral("wrapCheck"));
     m_wrap->setAccessibleName(QStringLiteral("Wrap long lines in the source editor"));
 
+    m_povRayNumbers = new QCheckBox(QStringLiteral("Show &values as POV-Ray writes them"), this);
+    m_povRayNumbers->setObjectName(QStringLiteral("povRayNumbersCheck"));
+    m_povRayNumbers->setAccessibleName(QStringLiteral("Show values as POV-Ray writes them"));
+    m_povRayNumbers->setToolTip(QString::fromUtf8(kPovRayNumbersMeaning));
+    m_povRayNumbers->setAccessibleDescription(m_povRayNumbers->toolTip());
+
     auto* note = new QLabel(
         QStringLiteral(
             "Velvane runs your own POV-Ray to render thumbnails and texture maps. POV-Ray 3.7 as "
@@ -173,6 +179,7 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(antialiasing);
     layout->addLayout(povRow);
     layout->addWidget(m_wrap);
+    layout->addWidget(m_povRayNumbers);
     layout->addWidget(note);
     layout->addStretch(1);
 
@@ -201,6 +208,7 @@ void PathsPage::ShowFields() {
     m_timeLimit->setValue(m_values.renderTimeLimit);
     m_wrap->setChecked(m_values.wrapSourceLines);
     m_gamma->setCurrentIndex(m_gamma->findData(static_cast<int>(m_values.sceneGamma)));
+    m_povRayNumbers->setChecked(m_values.povRayNumbers);
 }
 
 bool PathsPage::ReadFields() {
@@ -218,6 +226,7 @@ bool PathsPage::ReadFields() {
     m_values.renderTimeLimit = m_timeLimit->value();
     m_values.wrapSourceLines = m_wrap->isChecked();
     m_values.sceneGamma = static_cast<SceneGamma>(m_gamma->currentData().toInt());
+    m_values.povRayNumbers = m_povRayNumbers->isChecked();
     return true;
 }
 
@@ -384,6 +393,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     values.renderTimeLimit = std::clamp(settings.renderTimeLimit, 0, kMaximumTimeLimit);
     values.wrapSourceLines = settings.wrapSourceLines;
     values.sceneGamma = settings.sceneGamma;
+    values.povRayNumbers = settings.povRayNumbers;
 
     PreferencesDialog sheet(&app, parent);
     sheet.Page().SetValues(values);
@@ -408,6 +418,7 @@ bool RunPreferences(AppServices& app, QWidget* parent, PreferencesOccasion occas
     settings.renderTimeLimit = chosen.renderTimeLimit;
     settings.wrapSourceLines = chosen.wrapSourceLines;
     settings.sceneGamma = chosen.sceneGamma;
+    settings.povRayNumbers = chosen.povRayNumbers;
     if (sheet.DisplayAgainCheck())
         settings.displayMailingListDialog = sheet.DisplayAgainCheck()->isChecked();
     app.SaveSettings();

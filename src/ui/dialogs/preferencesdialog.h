@@ -38,6 +38,8 @@ struct PreferenceValues {
     bool wrapSourceLines = true;
     /// The scene gamma of thumbnails and the Preview.
     SceneGamma sceneGamma = SceneGamma::Older;
+    /// Whether the editors show values as POV-Ray writes them.
+    bool povRayNumbers = false;
 };
 
 /// The "Settings" page of the Preferences: where the program keeps its files, which POV-Ray
@@ -86,6 +88,15 @@ public:
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* TestButton() const { return m_test; }
     QCheckBox* WrapCheck() const { return m_wrap; }
+    /// "Show values as POV-Ray writes them".
+    QCheckBox* PovRayNumbersCheck() const { return m_povRayNumbers; }
+    /// What that box means.
+    static constexpr const char* kPovRayNumbersMeaning =
+        "The edit sheet, the Color Map dialog and the Color Selector show hundredths (ambient, "
+        "bumps, omega, phase...) and colour channels as the numbers POV-Ray writes: 0.8 rather "
+        "than 80, 0.502 rather than 128. The texture keeps the same values; a number you type is "
+        "kept to the nearest hundredth, or to the nearest of the 256 steps of a colour channel. "
+        "Editors opened from now on show it.";
 
     /// Runs "EXE --version" and a tiny render with the executable and style in the fields, in
     /// the background, and tells the user how it went once they are through.
@@ -116,6 +127,7 @@ private:
     QComboBox* m_gamma = nullptr;
     QPushButton* m_test = nullptr;
     QCheckBox* m_wrap = nullptr;
+    QCheckBox* m_povRayNumbers = nullptr;
     std::unique_ptr<PovRayTest> m_testing;
 };
 

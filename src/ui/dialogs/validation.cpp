@@ -159,9 +159,12 @@ QString IntegerMessage(const QString& field) {
 }
 
 QString NumberRangeMessage(float minimum, float maximum, const QString& field) {
-    return Message(
-        field,
-        QStringLiteral("please enter a number from %1 to %2.").arg(Bound(minimum), Bound(maximum)));
+    return NumberRangeMessage(Bound(minimum), Bound(maximum), field);
+}
+
+QString NumberRangeMessage(const QString& minimum, const QString& maximum, const QString& field) {
+    return Message(field,
+                   QStringLiteral("please enter a number from %1 to %2.").arg(minimum, maximum));
 }
 
 QString NumberMessage(const QString& field) {

@@ -32,6 +32,9 @@ QString IntegerRangeMessage(int minimum, int maximum, const QString& field = {})
 QString IntegerMessage(const QString& field = {});
 /// "Lambda: please enter a number from 0.0 to 6.0." (bounds written as number fields show them).
 QString NumberRangeMessage(float minimum, float maximum, const QString& field = {});
+/// The same with the bounds written as given ("Red: please enter a number from 0 to 1.").
+QString NumberRangeMessage(const QString& minimum, const QString& maximum,
+                           const QString& field = {});
 /// "Scale X: please enter a number."
 QString NumberMessage(const QString& field = {});
 

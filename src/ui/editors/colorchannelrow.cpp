@@ -10,11 +10,13 @@
 
 ColorChannelRow::ColorChannelRow(QWidget* dialog, QGridLayout* grid, int row,
                                  const QString& caption, const QString& name, int maximum,
-                                 int pageStep)
+                                 int pageStep, bool povRayByte)
     : QObject(dialog), m_maximum(maximum), m_pageStep(pageStep),
       m_label(new QLabel(caption, dialog)), m_slider(new QSlider(Qt::Horizontal, dialog)),
       m_integerEdit(new QLineEdit(dialog)), m_decimalEdit(new QLineEdit(dialog)),
-      m_integerField(NumberField::Integer(m_integerEdit, 0, maximum)),
+      m_integerField(povRayByte ? NumberField::PartsOf(m_integerEdit, NumberField::Parts::Bytes, 0,
+                                                       maximum, true)
+                                : NumberField::Integer(m_integerEdit, 0, maximum)),
       m_decimalField(NumberField::Number(m_decimalEdit, 0.0f, 1.0f)) {
     const QString lower = name.toLower();
     m_label->setObjectName(lower + QStringLiteral("Label"));

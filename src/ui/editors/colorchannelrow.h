@@ -13,15 +13,17 @@ class QWidget;
 /// One colour channel as the colour dialogs show it, on a row of their grid: the caption, a
 /// slider, and in one place an edit of whole numbers (0 to the maximum) or of decimals (0 to 1),
 /// whichever view is on. The slider runs over the whole numbers, or over hundredths in the
-/// decimal view.
+/// decimal view. A colour byte can show its whole number as POV-Ray writes it (0.502 for 128),
+/// in the edit of whole numbers.
 class ColorChannelRow : public QObject {
     Q_OBJECT
 public:
     /// Builds the row's widgets in `grid` at `row`. `name` names them for tests and assistive
     /// technology ("Red": "redSlider", "redInteger", "redDecimal", "redLabel"); `pageStep` is the
-    /// slider's step over whole numbers (a tenth in the decimal view).
+    /// slider's step over whole numbers (a tenth in the decimal view); `povRayByte` shows the
+    /// whole number, a byte, as POV-Ray writes it.
     ColorChannelRow(QWidget* dialog, QGridLayout* grid, int row, const QString& caption,
-                    const QString& name, int maximum, int pageStep);
+                    const QString& name, int maximum, int pageStep, bool povRayByte = false);
 
     QLabel* Label() const { return m_label; }
     QSlider* Slider() const { return m_slider; }

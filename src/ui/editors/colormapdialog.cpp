@@ -1,5 +1,6 @@
 #include "ui/editors/colormapdialog.h"
 
+#include "core/model/numberformat.h"
 #include "core/model/simpletexture.h"
 #include "render/files/colormapfileio.h"
 #include "render/settings/programsettings.h"
@@ -33,6 +34,8 @@ constexpr const char* kFilter = "Color Map (*.txc)";
 
 const char* const kCaptions[] = {"&Red", "&Green", "&Blue", "&Filter"};
 const char* const kNames[] = {"Red", "Green", "Blue", "Filter"};
+constexpr const char* kPovRayDecimalTip =
+    "The values show as POV-Ray writes them (Options > Preferences).";
 
 std::uint8_t& ChannelOf(ColorRGBF& color, int channel) {
     return channel == 0   ? color.red
@@ -50,13 +53,15 @@ QString Fixed2(double value) {
 ColorMapDialog::ColorMapDialog(AppServices& services, SimpleTexture& texture, QWidget* parent)
     : QDialog(parent), m_services(services), m_texture(texture), m_map(texture.pigment.colorMap) {
     setWindowTitle(QStringLiteral("Color Map"));
-    m_decimalView = services.Settings().decimalInColorMap;
+    m_povRay = services.Settings().povRayNumbers;
+    m_decimalView = !m_povRay && services.Settings().decimalInColorMap;
     BuildControls();
     Initialise();
 }
 
 ColorMapDialog::~ColorMapDialog() {
-    m_services.Settings().decimalInColorMap = m_decimalView;
+    if (!m_povRay)
+        m_services.Settings().decimalInColorMap = m_decimalView;
 }
 
 void ColorMapDialog::BuildControls() {
@@ -87,6 +92,10 @@ void ColorMapDialog::BuildControls() {
     connect(m_insert, &QPushButton::clicked, this, &ColorMapDialog::OnInsert);
     connect(m_delete, &QPushButton::clicked, this, &ColorMapDialog::OnDelete);
     connect(m_decimal, &QCheckBox::toggled, this, &ColorMapDialog::OnDecimal);
+    if (m_povRay) {
+        m_decimal->setEnabled(false);
+        m_decimal->setToolTip(QString::fromUtf8(kPovRayDecimalTip));
+    }
 
     auto* grid = new QGridLayout;
     m_positionLabel = new QLabel(QStringLiteral("&Position"), this);
@@ -115,7 +124,7 @@ void ColorMapDialog::BuildControls() {
     for (int c = 0; c < 4; ++c) {
         const auto channel = static_cast<Channel>(c);
         auto* row = new ColorChannelRow(this, grid, c + 1, QString::fromLatin1(kCaptions[c]),
-                                        QString::fromLatin1(kNames[c]), 255, 10);
+                                        QString::fromLatin1(kNames[c]), 255, 10, m_povRay);
         row->Slider()->setMinimumWidth(140);
         connect(row, &ColorChannelRow::sliderChanged, this,
                 [this, channel] { OnChannelSlider(channel); });
@@ -197,9 +206,17 @@ void ColorMapDialog::BuildControls() {
     setTabOrder(m_select, m_bandArea);
 }
 
-QString ColorMapDialog::LineText(const ColorMap& map, int index, bool decimal) {
+QString ColorMapDialog::LineText(const ColorMap& map, int index, bool decimal, bool povRay) {
     const ColorRGBF& c = map.colors[static_cast<std::size_t>(index)];
     const double position = map.positions[static_cast<std::size_t>(index)];
+    if (povRay) {
+        const auto channel = [](std::uint8_t value) {
+            return QString::fromStdString(ChannelText(value));
+        };
+        return QStringLiteral("%1\t%2\t%3\t%4\t%5\t")
+            .arg(Fixed2(position), channel(c.red), channel(c.green), channel(c.blue),
+                 channel(c.filter));
+    }
     if (decimal)
         return QStringLiteral("%1\t%2\t%3\t%4\t%5\t")
             .arg(Fixed2(position), Fixed2(c.red / 255.0), Fixed2(c.green / 255.0),
@@ -213,7 +230,10 @@ QString ColorMapDialog::LineText(const ColorMap& map, int index, bool decimal) {
 }
 
 void ColorMapDialog::Initialise() {
-    m_decimal->setChecked(m_decimalView);
+    {
+        const QSignalBlocker quiet(m_decimal);
+        m_decimal->setChecked(m_decimalView || m_povRay);
+    }
     for (ColorChannelRow* row : m_rows)
         row->SetDecimalView(m_decimalView);
     RebuildBand();
@@ -230,7 +250,8 @@ void ColorMapDialog::FillList() {
     m_list->clear();
     for (int i = 0; i < m_map.count; ++i) {
         auto* item = new QTreeWidgetItem(m_list);
-        const QStringList columns = LineText(m_map, i, m_decimalView).split(QLatin1Char('\t'));
+        const QStringList columns =
+            LineText(m_map, i, m_decimalView, m_povRay).split(QLatin1Char('\t'));
         for (int column = 0; column < 5; ++column)
             item->setText(column, columns.value(column));
     }
@@ -242,7 +263,8 @@ void ColorMapDialog::RewriteLine(int index) {
     QTreeWidgetItem* item = m_list->topLevelItem(index);
     if (!item)
         return;
-    const QStringList columns = LineText(m_map, index, m_decimalView).split(QLatin1Char('\t'));
+    const QStringList columns =
+        LineText(m_map, index, m_decimalView, m_povRay).split(QLatin1Char('\t'));
     for (int column = 0; column < 5; ++column)
         item->setText(column, columns.value(column));
 }

@@ -61,8 +61,9 @@ public:
 
     void accept() override;
 
-    /// One list line: "%.2f\t%d\t%d\t%d\t%d\t" (decimal view: every value "%.2f", channels /255).
-    static QString LineText(const ColorMap& map, int index, bool decimal);
+    /// One list line: "%.2f\t%d\t%d\t%d\t%d\t" (decimal view: every value "%.2f", channels /255;
+    /// POV-Ray's numbers: the channels as POV-Ray writes them, "0.502").
+    static QString LineText(const ColorMap& map, int index, bool decimal, bool povRay = false);
 
 signals:
     /// The colour map changed; the texture already holds it.
@@ -106,6 +107,8 @@ private:
     ColorMap m_map;
     int m_selected = 0;
     bool m_decimalView = false;
+    /// The channels show as POV-Ray writes them; the Decimal box then stays checked and off.
+    bool m_povRay = false;
     bool m_updating = false;
 
     QTreeWidget* m_list = nullptr;

@@ -194,7 +194,8 @@ protected:
 ColorSelectorDialog::ColorSelectorDialog(AppServices& services, Mode mode, QWidget* parent)
     : QDialog(parent), m_services(services), m_mode(mode) {
     setWindowTitle(QStringLiteral("Color Selector"));
-    m_decimalView = m_services.Settings().decimalInColorPicker;
+    m_povRay = m_services.Settings().povRayNumbers;
+    m_decimalView = !m_povRay && m_services.Settings().decimalInColorPicker;
     BuildControls();
     SetColor(ColorRGBF{});
 }
@@ -212,9 +213,10 @@ void ColorSelectorDialog::BuildControls() {
     auto* grid = new QGridLayout;
     for (int c = 0; c < ChannelCount; ++c) {
         const auto channel = static_cast<Channel>(c);
-        auto* row =
-            new ColorChannelRow(this, grid, c, QString::fromLatin1(kCaptions[c]),
-                                QString::fromLatin1(kNames[c]), Maximum(c), c == Hue ? 30 : 16);
+        // Hue counts degrees, as POV-Ray's CHSV colours do.
+        auto* row = new ColorChannelRow(this, grid, c, QString::fromLatin1(kCaptions[c]),
+                                        QString::fromLatin1(kNames[c]), Maximum(c),
+                                        c == Hue ? 30 : 16, m_povRay && c != Hue);
         row->Slider()->setToolTip(QString::fromLatin1(kTips[c]));
         row->Slider()->setMinimumWidth(160);
         connect(row, &ColorChannelRow::sliderChanged, this,
@@ -249,7 +251,12 @@ void ColorSelectorDialog::BuildControls() {
     m_decimalCheck->setObjectName(QStringLiteral("decimal"));
     m_decimalCheck->setToolTip(QStringLiteral(
         "Check if you want to display the values as decimals ranging from 0.0 to 1.0"));
-    m_decimalCheck->setChecked(m_decimalView);
+    m_decimalCheck->setChecked(m_decimalView || m_povRay);
+    if (m_povRay) {
+        m_decimalCheck->setEnabled(false);
+        m_decimalCheck->setToolTip(
+            QStringLiteral("The values show as POV-Ray writes them (Options > Preferences)."));
+    }
     connect(m_decimalCheck, &QCheckBox::toggled, this, &ColorSelectorDialog::OnDecimalToggled);
 
     auto* nameLabel = new QLabel(QStringLiteral("&Name"), this);

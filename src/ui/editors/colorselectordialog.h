@@ -108,6 +108,8 @@ private:
     std::array<int, ChannelCount> m_value{255, 255, 255, 0, 0, 255, 0};
     std::array<float, ChannelCount> m_decimal{};
     bool m_decimalView = false;
+    /// The colour channels show as POV-Ray writes them; the Decimal box then stays checked and off.
+    bool m_povRay = false;
     Drag m_drag = Drag::None;
     bool m_rebuildPicker = false;
 

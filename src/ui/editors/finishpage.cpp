@@ -47,19 +47,21 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
         const char* name;
         int minimum; ///< the slider's range
         int maximum;
-        int largest; ///< the largest value the edit takes
+        int largest;     ///< the largest value the edit takes
+        bool hundredths; ///< the value counts hundredths (phong size counts itself)
     };
     // Ambient takes more than its slider shows (150 is taken, the slider stops at its end), but
     // never more than the file keeps.
     const Row rows[ValueCount] = {
-        {"&Ambient", "ambient", 0, 100, Finish::kLargestWord},
-        {"&Diffuse", "diffuse", 0, 100, 100},
-        {"&Reflection", "reflection", 0, 100, 100},
-        {"&Strength", "phong", 0, 100, 100},
-        {"Si&ze", "phongSize", 1, 500, 500},
-        {"Str&ength", "specular", 0, 100, 100},
-        {"&Rough", "roughness", 1, 100, 100},
+        {"&Ambient", "ambient", 0, 100, Finish::kLargestWord, true},
+        {"&Diffuse", "diffuse", 0, 100, 100, true},
+        {"&Reflection", "reflection", 0, 100, 100, true},
+        {"&Strength", "phong", 0, 100, 100, true},
+        {"Si&ze", "phongSize", 1, 500, 500, false},
+        {"Str&ength", "specular", 0, 100, 100, true},
+        {"&Rough", "roughness", 1, 100, 100, true},
     };
+    const bool povRayNumbers = m_services.Settings().povRayNumbers;
     for (int index = 0; index < ValueCount; ++index) {
         const Row& row = rows[index];
         Pair& pair = m_pairs[static_cast<std::size_t>(index)];
@@ -81,7 +83,10 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
             accessible = QStringLiteral("Specular Roughness");
         pair.edit->setAccessibleName(accessible);
         pair.slider->setAccessibleName(accessible);
-        pair.field = NumberField::Integer(pair.edit, row.minimum, row.largest);
+        pair.field = row.hundredths
+                         ? NumberField::PartsOf(pair.edit, NumberField::Parts::Hundredths,
+                                                row.minimum, row.largest, povRayNumbers)
+                         : NumberField::Integer(pair.edit, row.minimum, row.largest);
         const auto value = static_cast<Value>(index);
         connect(pair.slider, &QSlider::valueChanged, this, [this, value] { SliderMoved(value); });
         connect(pair.field, &NumberField::typed, this, [this, value] { Typed(value); });

@@ -1,7 +1,9 @@
 #include "ui/editors/normalpage.h"
 
 #include "core/model/simpletexture.h"
+#include "render/settings/programsettings.h"
 #include "ui/dialogs/numberfield.h"
+#include "ui/framework/appservices.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -39,7 +41,8 @@ NormalPage::NormalPage(AppServices& services, SimpleTexture& texture, QWidget* p
     ColorMapButton()->hide();
     SettingsButton()->hide();
 
-    m_strength.field = NumberField::Integer(m_strength.edit, 0, 100);
+    m_strength.field = NumberField::PartsOf(m_strength.edit, NumberField::Parts::Hundredths, 0, 100,
+                                            m_services.Settings().povRayNumbers);
     OnTyped(m_strength, [this] {
         m_strengthValue = m_strength.field->IntegerValue();
         SetSlider(m_strength.slider, m_strengthValue);

@@ -131,7 +131,12 @@ void PatternPage::BuildControls() {
     m_patternGroup = new QGroupBox(QStringLiteral("Pattern"), this);
     auto* patternGrid = new QGridLayout(m_patternGroup);
     m_phase = MakeSlider(patternGrid, 0, QStringLiteral("P&hase"), 0, 100, QStringLiteral("phase"));
-    m_phase.field = NumberField::Integer(m_phase.edit, 0, 100);
+    const bool povRayNumbers = m_services.Settings().povRayNumbers;
+    const auto hundredths = [povRayNumbers](QLineEdit* edit, int minimum, int maximum) {
+        return NumberField::PartsOf(edit, NumberField::Parts::Hundredths, minimum, maximum,
+                                    povRayNumbers);
+    };
+    m_phase.field = hundredths(m_phase.edit, 0, 100);
     m_frequency = MakeSlider(patternGrid, 1, QStringLiteral("&Frequency"), 0, 20,
                              QStringLiteral("frequency"));
     m_frequency.slider->setPageStep(5);
@@ -145,13 +150,13 @@ void PatternPage::BuildControls() {
     auto* turbulenceGrid = new QGridLayout(m_turbulenceGroup);
     m_amount = MakeSlider(turbulenceGrid, 0, QStringLiteral("&Strength"), 0, 200,
                           QStringLiteral("turbulence"));
-    m_amount.field = NumberField::Integer(m_amount.edit, 0, 200);
+    m_amount.field = hundredths(m_amount.edit, 0, 200);
     m_octaves =
         MakeSlider(turbulenceGrid, 1, QStringLiteral("&Octaves"), 1, 10, QStringLiteral("octaves"));
     m_octaves.field = NumberField::Integer(m_octaves.edit, 1, 10);
     m_omega =
         MakeSlider(turbulenceGrid, 2, QStringLiteral("Ome&ga"), 1, 100, QStringLiteral("omega"));
-    m_omega.field = NumberField::Integer(m_omega.edit, 1, 100);
+    m_omega.field = hundredths(m_omega.edit, 1, 100);
     m_lambda =
         MakeSlider(turbulenceGrid, 3, QStringLiteral("&Lambda"), 0, 60, QStringLiteral("lambda"));
     m_lambda.field = NumberField::Number(m_lambda.edit, 0.0f, 6.0f);
