@@ -37,7 +37,8 @@ public:
     /// over: refused for `reason` by the directive at `at`.
     virtual void PassedOver(const std::string& name, SourcePosition where,
                             const std::string& reason, SourcePosition at) = 0;
-    /// The declarations of `name` at `where` that a loop stopped at `at` made are refused.
+    /// The declarations of `name` at `where` in a loop that stopped at `at` are refused for
+    /// `reason`.
     virtual void Stopped(const std::string& name, SourcePosition where, const std::string& reason,
                          SourcePosition at) = 0;
 };
