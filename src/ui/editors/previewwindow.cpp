@@ -376,7 +376,8 @@ void PreviewWindow::StartRender(Kind kind) {
         m_renderButton->setEnabled(false);
     m_running = kind;
     m_notices.clear();
-    ++m_rendersStarted;
+    if (!m_freshRetry)
+        ++m_rendersStarted;
     connect(m_render.get(), &QueuedRender::finished, this, &PreviewWindow::RenderEnded);
     // A warning about the scene is told once for a render asked for; an automatic render shows
     // it in the window, so it does not become a message box per keystroke. The box does not

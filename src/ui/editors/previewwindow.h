@@ -63,7 +63,8 @@ public:
 
     /// True while a render started by this window runs.
     bool IsRendering() const { return m_render != nullptr; }
-    /// How many renders this window has started (automatic ones included).
+    /// How many renders this window has started (automatic ones included; a render run once
+    /// more on its own after its frame of the warm run failed counts once).
     int RendersStarted() const { return m_rendersStarted; }
     /// True while a change waits for its automatic render.
     bool IsRenderDue() const { return m_autoTimer.isActive() || m_next == Kind::Automatic; }
