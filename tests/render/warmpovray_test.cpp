@@ -31,7 +31,8 @@ protected:
         if (warm)
             render->KeepWarm(&m_warm);
         const RenderResult result = Run(*render);
-        EXPECT_TRUE(result.Succeeded()) << texture.GetName() << ": " << result.message.toStdString();
+        EXPECT_TRUE(result.Succeeded())
+            << texture.GetName() << ": " << result.message.toStdString();
         return render;
     }
 
@@ -83,7 +84,8 @@ TEST_F(WarmPovRayTest, EachFrameIsThePictureOfARunOfItsOwn) {
 
 TEST_F(WarmPovRayTest, AFailedFrameEndsTheRunAndEndingLeavesNoPovRayNorFolderBehind) {
     const SourceTexture good = Source("Good", "texture { pigment { rgb <1, 0, 0> } }", 0);
-    const SourceTexture bad = Source("Bad", "texture { pigment { rgb <1, 0, 0> } finish { } } }", 0);
+    const SourceTexture bad =
+        Source("Bad", "texture { pigment { rgb <1, 0, 0> } finish { } } }", 0);
     Render(good, 48, true);
     ASSERT_TRUE(m_warm.IsRunning());
     EXPECT_EQ(PovRaysRunning(), 1); // waiting for the next frame

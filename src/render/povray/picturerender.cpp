@@ -33,8 +33,8 @@ RenderResult PictureRender::TakeFolder(PovRayRunner& runner, QString& folder, bo
     return m_warm->Ready(runner, Width(), Height(), folder);
 }
 
-std::unique_ptr<RenderRun> PictureRender::MakeRun(const PovRayRunner& runner,
-                                                  const QString& folder, RenderResult& result) {
+std::unique_ptr<RenderRun> PictureRender::MakeRun(const PovRayRunner& runner, const QString& folder,
+                                                  RenderResult& result) {
     if (m_inWarmFolder) {
         const auto scene =
             ReadWholeFile(QDir(folder).filePath(QString::fromLatin1(kSceneFileName)), nullptr);

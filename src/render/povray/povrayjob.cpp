@@ -122,9 +122,9 @@ void PovRayJob::Start() {
     m_process->setProgram(QString::fromStdString(m_command.executable));
     m_process->setArguments(arguments);
     m_process->setStandardInputFile(QProcess::nullDevice());
-    m_group = StartInOwnGroup(*m_process, QIODevice::ReadOnly, m_urgent,
-                              m_debug ? 0 : PovRayMemoryLimit(),
-                              m_killedWithProgram ? SIGKILL : SIGTERM);
+    m_group =
+        StartInOwnGroup(*m_process, QIODevice::ReadOnly, m_urgent,
+                        m_debug ? 0 : PovRayMemoryLimit(), m_killedWithProgram ? SIGKILL : SIGTERM);
     if (m_debug)
         return;
     m_poll.start();

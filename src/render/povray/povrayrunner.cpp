@@ -172,7 +172,9 @@ bool PovRayRunner::ExecutableIsProgram() const {
     if (!path.contains(QLatin1Char('/')))
         path = QStandardPaths::findExecutable(path);
     QFile file(path);
-    return !path.isEmpty() && file.open(QIODevice::ReadOnly) && file.read(4) == "\x7f" "ELF";
+    return !path.isEmpty() && file.open(QIODevice::ReadOnly) &&
+           file.read(4) == "\x7f"
+                           "ELF";
 }
 
 PovCommand PovRayRunner::Command(const QString& outputFile, int width, int height,

@@ -150,10 +150,9 @@ RenderResult WarmPovRay::Begin(PovRayRunner& runner, const PovCommand& command, 
         return made;
     WriteOptions options;
     options.sync = false;
-    const FileResult written =
-        WriteFileAtomically(QDir(m_folder).filePath(QString::fromLatin1(kDriverFileName)),
-                            QByteArray::fromStdString(DriverScene()),
-                            QStringLiteral("Failed to write %1."), options);
+    const FileResult written = WriteFileAtomically(
+        QDir(m_folder).filePath(QString::fromLatin1(kDriverFileName)),
+        QByteArray::fromStdString(DriverScene()), QStringLiteral("Failed to write %1."), options);
     if (!written)
         return RenderResult::Failure(RenderResult::FileFailed,
                                      QString::fromUtf8(RenderMessages::AppTitle), written.message);
@@ -195,8 +194,8 @@ void WarmPovRay::Release(WarmFrame& frame) {
     }
     QFile::remove(FramePath(m_frame));
     // Read and write: the open does not wait for POV-Ray, and POV-Ray's opens go through.
-    m_gate = ::open(QFile::encodeName(GatePath(m_frame)).constData(),
-                    O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    m_gate =
+        ::open(QFile::encodeName(GatePath(m_frame)).constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (m_gate < 0) {
         frame.Finish(RenderResult::Failure(RenderResult::FileFailed,
                                            QString::fromUtf8(RenderMessages::AppTitle), {}));

@@ -74,7 +74,7 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     });
     m_auto = new QCheckBox(QStringLiteral("A&uto"), this);
     m_auto->setObjectName(QStringLiteral("autoBox"));
-    m_auto->setToolTip(QStringLiteral("Render by itself shortly after each change"));
+    m_auto->setToolTip(QStringLiteral("Render by itself after each change"));
     m_auto->setChecked(m_services.Settings().autoPreview);
     connect(m_auto, &QCheckBox::toggled, this, &PreviewWindow::AutoToggled);
 
