@@ -132,8 +132,8 @@ RenderResult WarmPovRay::Ready(PovRayRunner& runner, int width, int height, QStr
                                      QString::fromUtf8(RenderMessages::AppTitle), {});
     command.arguments.front() = std::string("+i") + kDriverFileName;
     command.arguments.insert(command.arguments.end(), {"+ki0", "+kf0"});
-    if (!m_job || m_current || m_frame > kFrames || command.executable != m_command.executable ||
-        command.arguments != m_command.arguments) {
+    if (!m_job || m_job->IsFinished() || m_current || m_frame > kFrames ||
+        command.executable != m_command.executable || command.arguments != m_command.arguments) {
         End();
         if (RenderResult begun = Begin(runner, command, width, height); !begun.Succeeded()) {
             End();

@@ -406,14 +406,16 @@ void PreviewWindow::RenderEnded() {
     const RenderResult result = render->Result();
     if (render->RanWarm() && !result.Succeeded() && result.status != RenderResult::Stopped &&
         result.status != RenderResult::TimedOut) {
-        // Told as a run of its own tells it, which also finds out whether the warm run is to
-        // blame.
+        // A run of its own tells what is wrong as it always has, and shows whether the warm
+        // run was to blame.
         m_freshRetry = true;
         StartRender(kind);
         return;
     }
     if (std::exchange(m_freshRetry, false) && result.Succeeded())
         m_warmWorks = false;
+    if (!isVisible()) // a render that ran on after the window closed
+        m_warm->End();
     if (result.Succeeded())
         m_frame->SetPicture(std::move(render->Picture()));
 
