@@ -34,14 +34,14 @@ long long PovRayMemoryLimit() {
 }
 
 qint64 StartInOwnGroup(QProcess& process, QIODevice::OpenMode mode, bool urgent,
-                       long long memoryLimit) {
+                       long long memoryLimit, int deathSignal) {
     const rlim_t memory = memoryLimit > 0 ? static_cast<rlim_t>(memoryLimit) : RLIM_INFINITY;
-    process.setChildProcessModifier([niceness = urgent ? 0 : kPovRayNiceness, memory] {
+    process.setChildProcessModifier([niceness = urgent ? 0 : kPovRayNiceness, memory, deathSignal] {
         // A process group of its own, which a stop ends whole: a wrapper script's children
         // go with it.
         ::setpgid(0, 0);
         // The kernel ends POV-Ray when the program ends, even when it is killed or crashes.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::prctl(PR_SET_PDEATHSIG, deathSignal);
         ::setpriority(PRIO_PROCESS, 0, niceness);
         // What a texture makes POV-Ray allocate ends as a failed render, not as the desktop's
         // out-of-memory kill.
@@ -68,7 +68,7 @@ void SignalProcessGroup(const QProcess& process, qint64 group, int signal) {
 
 PovRayJob::PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width,
                      int height, QObject* parent)
-    : QObject(parent), m_folder(std::move(folder)), m_command(std::move(command)),
+    : RenderRun(parent), m_folder(std::move(folder)), m_command(std::move(command)),
       m_outputPath(QDir(m_folder).filePath(outputFile)),
       m_expectedBytes(static_cast<double>(width) * static_cast<double>(height) * 3.0),
       m_process(new QProcess(this)) {
@@ -122,8 +122,9 @@ void PovRayJob::Start() {
     m_process->setProgram(QString::fromStdString(m_command.executable));
     m_process->setArguments(arguments);
     m_process->setStandardInputFile(QProcess::nullDevice());
-    m_group = StartInOwnGroup(*m_process, QIODevice::ReadOnly, m_urgent,
-                              m_debug ? 0 : PovRayMemoryLimit());
+    m_group =
+        StartInOwnGroup(*m_process, QIODevice::ReadOnly, m_urgent,
+                        m_debug ? 0 : PovRayMemoryLimit(), m_killedWithProgram ? SIGKILL : SIGTERM);
     if (m_debug)
         return;
     m_poll.start();

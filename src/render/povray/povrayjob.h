@@ -2,12 +2,12 @@
 
 #include "core/povray/povcommand.h"
 #include "core/povray/povprogress.h"
-#include "render/povray/renderresult.h"
+#include "render/povray/renderrun.h"
 
-#include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QTimer>
+#include <csignal>
 
 /// The address space a POV-Ray run may take: half of the machine's memory, 1 GiB at least.
 long long PovRayMemoryLimit();
@@ -16,9 +16,9 @@ long long PovRayMemoryLimit();
 /// process group of its own (so what a wrapper script starts can be ended with it), ended by
 /// the kernel when the program ends, behind the program's own work unless `urgent`, and with
 /// its address space bounded to `memoryLimit` bytes (0: unbounded). Returns the process group,
-/// 0 when the process did not start.
+/// 0 when the process did not start. The kernel sends it `deathSignal` when the program ends.
 qint64 StartInOwnGroup(QProcess& process, QIODevice::OpenMode mode, bool urgent,
-                       long long memoryLimit = 0);
+                       long long memoryLimit = 0, int deathSignal = SIGTERM);
 /// Sends `signal` to process group `group` (to `process` alone while it has none yet).
 void SignalProcessGroup(const QProcess& process, qint64 group, int signal);
 
@@ -32,7 +32,7 @@ void SignalProcessGroup(const QProcess& process, qint64 group, int signal);
 /// wrapper script started goes too. POV-Ray itself is ended with the program, however the
 /// program ends; its group when the program ends by its own hand or through a signal it
 /// handles (the CLI's), not when it is killed.
-class PovRayJob : public QObject {
+class PovRayJob : public RenderRun {
     Q_OBJECT
 public:
     PovRayJob(QString folder, PovCommand command, const QString& outputFile, int width, int height,
@@ -58,24 +58,27 @@ public:
     void SetDebugMode(bool debug) { m_debug = debug; }
     /// A render the user waits for runs ahead of batch work: at the program's own priority
     /// rather than behind it.
-    void SetUrgent(bool urgent) { m_urgent = urgent; }
+    void SetUrgent(bool urgent) override { m_urgent = urgent; }
+    /// Killed outright when the program ends, for a POV-Ray that may wait where SIGTERM does
+    /// not reach it. Call before Start().
+    void SetKilledWithProgram(bool killed) { m_killedWithProgram = killed; }
 
-    void Start();
+    void Start() override;
     /// Ends POV-Ray as if it had run past a time limit of `seconds`, which its message names.
     void TimeOut(int seconds);
     /// Ends POV-Ray early; the run then counts as stopped.
-    void Stop();
+    void Stop() override;
 
     bool IsFinished() const { return m_finished; }
     int Percent() const { return m_percent; }
-    const RenderResult& Result() const { return m_result; }
+    /// The frame of an animation POV-Ray last said it began, from 1; 0 before any.
+    int Frame() const { return m_frame; }
+    const RenderResult& Result() const override { return m_result; }
     const QString& Folder() const { return m_folder; }
 
 signals:
-    void progressChanged(int percent);
     /// POV-Ray began frame `frame` (from 1) of an animation.
     void frameStarted(int frame);
-    void finished();
 
 private:
     /// Asks POV-Ray to end, and kills it when it has not within a second.
@@ -102,6 +105,7 @@ private:
     int m_timeLimit = 0;
     bool m_debug = false;
     bool m_urgent = false;
+    bool m_killedWithProgram = false;
     bool m_timedOut = false;
     PovProgressParser m_parser;
     qint64 m_lastSize = 0;

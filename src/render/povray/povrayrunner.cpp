@@ -168,6 +168,16 @@ PovCommandStyle PovRayRunner::ResolvedStyle() const {
     return known != m_detectedStyles.end() ? known->second : StyleForVersion(std::nullopt);
 }
 
+bool PovRayRunner::ExecutableIsProgram() const {
+    QString path = m_settings.EffectivePovExecutable();
+    if (!path.contains(QLatin1Char('/')))
+        path = QStandardPaths::findExecutable(path);
+    QFile file(path);
+    return !path.isEmpty() && file.open(QIODevice::ReadOnly) &&
+           file.read(4) == "\x7f"
+                           "ELF";
+}
+
 PovCommand PovRayRunner::Command(const QString& outputFile, int width, int height,
                                  int frames) const {
     return BuildPovCommand(m_settings.CommandOptions(), ResolvedStyle(), outputFile.toStdString(),

@@ -105,8 +105,12 @@ public:
     RenderResult WriteFrameScenes(const std::vector<const RenderedPicture*>& pictures,
                                   const QString& folder, RenderRemarks& remarks) const;
 
-private:
+    /// The command line style in use: the settings', or the detected one for the automatic.
     PovCommandStyle ResolvedStyle() const;
+    /// Whether the POV-Ray of the settings is a program itself, not a script that starts one.
+    bool ExecutableIsProgram() const;
+
+private:
     /// The scene of the texture named `textureName` on preview shape `shapeIndex` in the scene
     /// gamma `declared` or the settings', with the notices a scene of that shape calls for.
     std::string ShapeScene(const std::string& textureName, int shapeIndex, RenderRemarks& remarks,

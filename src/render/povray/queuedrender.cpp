@@ -15,7 +15,7 @@ QueuedRender::~QueuedRender() {
         m_job->disconnect(this);
         m_job.reset(); // ends POV-Ray when it still runs
     }
-    if (!m_folder.isEmpty())
+    if (!m_folder.isEmpty() && m_ownFolder)
         PovRayRunner::RemoveJobFolder(m_folder);
     if (m_queue)
         m_queue->Leave(*this);
@@ -64,6 +64,16 @@ std::unique_ptr<PovRayJob> QueuedRender::MakeJob(const PovRayRunner& runner, con
                           OutputFileName(), m_width, m_height, QString::fromStdString(m_subject));
 }
 
+std::unique_ptr<RenderRun> QueuedRender::MakeRun(const PovRayRunner& runner, const QString& folder,
+                                                 RenderResult& result) {
+    return MakeJob(runner, folder, result);
+}
+
+RenderResult QueuedRender::TakeFolder(PovRayRunner& runner, QString& folder, bool& own) {
+    own = true;
+    return runner.NewJobFolder(folder);
+}
+
 bool QueuedRender::LaunchNext(RenderQueue& queue) {
     if (m_state != State::Idle && m_state != State::Waiting)
         return false;
@@ -95,7 +105,7 @@ void QueuedRender::Remark(const RenderRemarks& remarks) {
 
 void QueuedRender::Launch(PovRayRunner& runner) {
     m_state = State::Running;
-    if (RenderResult made = runner.NewJobFolder(m_folder); !made.Succeeded()) {
+    if (RenderResult made = TakeFolder(runner, m_folder, m_ownFolder); !made.Succeeded()) {
         Finish(std::move(made));
         return;
     }
@@ -107,15 +117,15 @@ void QueuedRender::Launch(PovRayRunner& runner) {
         return;
     }
     RenderResult made;
-    m_job = MakeJob(runner, m_folder, made);
+    m_job = MakeRun(runner, m_folder, made);
     if (!m_job) {
         Finish(std::move(made));
         return;
     }
     // Queued, so the job has left its own code before it is destroyed here.
-    connect(m_job.get(), &PovRayJob::finished, this, &QueuedRender::JobFinished,
+    connect(m_job.get(), &RenderRun::finished, this, &QueuedRender::JobFinished,
             Qt::QueuedConnection);
-    connect(m_job.get(), &PovRayJob::progressChanged, this, [this](int percent) {
+    connect(m_job.get(), &RenderRun::progressChanged, this, [this](int percent) {
         m_percent = percent;
         emit progress(percent);
     });
@@ -152,7 +162,8 @@ void QueuedRender::Finish(RenderResult result) {
         m_job.reset();
     }
     if (!m_folder.isEmpty()) {
-        PovRayRunner::RemoveJobFolder(m_folder);
+        if (m_ownFolder)
+            PovRayRunner::RemoveJobFolder(m_folder);
         m_folder.clear();
     }
     if (m_queue) {

@@ -9,6 +9,7 @@
 
 class PovRayJob;
 class PovRayRunner;
+class RenderRun;
 class RenderQueue;
 
 /// A render that waits its turn in the render queue: when a place is free it gets a job folder
@@ -83,11 +84,17 @@ protected:
     /// A render of width x height pixels; `subject` (the texture's name) is named in messages.
     QueuedRender(std::string subject, int width, int height, QObject* parent = nullptr);
 
+    /// The folder the render's files go into: by default one made for it, which goes with it
+    /// (`own`); a render may use one that outlives it.
+    virtual RenderResult TakeFolder(PovRayRunner& runner, QString& folder, bool& own);
     /// Writes the files POV-Ray reads into `folder`.
     virtual RenderResult Prepare(const PovRayRunner& runner, const QString& folder,
                                  RenderRemarks& remarks) = 0;
     /// The POV-Ray run in `folder`; null, with `result` saying why, when there can be none.
     virtual std::unique_ptr<PovRayJob> MakeJob(const PovRayRunner& runner, const QString& folder,
+                                               RenderResult& result);
+    /// What the render waits for: by default MakeJob's run.
+    virtual std::unique_ptr<RenderRun> MakeRun(const PovRayRunner& runner, const QString& folder,
                                                RenderResult& result);
     /// Reads what POV-Ray made in `folder`, once it ran to its end.
     virtual RenderResult Collect(const QString& folder) = 0;
@@ -117,7 +124,8 @@ private:
     State m_state = State::Idle;
     const QObject* m_owner = nullptr;
     QString m_folder;
-    std::unique_ptr<PovRayJob> m_job;
+    bool m_ownFolder = true;
+    std::unique_ptr<RenderRun> m_job;
     RenderResult m_result;
     int m_percent = 0;
     bool m_stopping = false;

@@ -7,6 +7,7 @@
 #include "render/files/sidefiles.h"
 #include "render/povray/picturerender.h"
 #include "render/povray/renderqueue.h"
+#include "render/povray/warmpovray.h"
 #include "render/settings/programsettings.h"
 #include "ui/editors/pictureframe.h"
 #include "ui/editors/shapeeditordialog.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -46,7 +48,7 @@ QString ShortText(const std::string& text, std::size_t length = kShownNameLength
 PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_services(services), m_texture(texture) {
+      m_services(services), m_texture(texture), m_warm(std::make_unique<WarmPovRay>()) {
     setWindowTitle(QStringLiteral("Preview"));
     setModal(false);
     // Shown beside an editor, it leaves the keyboard with the editor.
@@ -72,7 +74,7 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     });
     m_auto = new QCheckBox(QStringLiteral("A&uto"), this);
     m_auto->setObjectName(QStringLiteral("autoBox"));
-    m_auto->setToolTip(QStringLiteral("Render by itself shortly after each change"));
+    m_auto->setToolTip(QStringLiteral("Render by itself after each change"));
     m_auto->setChecked(m_services.Settings().autoPreview);
     connect(m_auto, &QCheckBox::toggled, this, &PreviewWindow::AutoToggled);
 
@@ -146,22 +148,10 @@ PreviewWindow::PreviewWindow(AppServices& services, Texture& texture, QWidget* p
     setTabOrder(m_auto, m_list);
     setTabOrder(m_list, m_modify);
 
+    // At once, after the changes of one turn of the event loop.
     m_autoTimer.setSingleShot(true);
-    m_autoTimer.setInterval(kAutoDelayMs);
-    connect(&m_autoTimer, &QTimer::timeout, this, [this] {
-        if (m_render) {
-            // A newer state replaces an automatic render still running; a render the user
-            // asked for is left to end.
-            if (m_running == Kind::Automatic) {
-                m_next = Kind::Automatic;
-                m_render->Stop();
-            } else {
-                m_autoTimer.start();
-            }
-            return;
-        }
-        StartRender(Kind::Automatic);
-    });
+    m_autoTimer.setInterval(0);
+    connect(&m_autoTimer, &QTimer::timeout, this, &PreviewWindow::AutoRenderDue);
 
     // Until the first render the window shows the texture's thumbnail at the picture's size.
     Bitmap picture(m_texture.Thumbnail());
@@ -284,6 +274,20 @@ void PreviewWindow::TextureChanged() {
     ShowBusy();
 }
 
+void PreviewWindow::AutoRenderDue() {
+    if (!m_render) {
+        StartRender(Kind::Automatic);
+        return;
+    }
+    // Rendered once the running render ends; an automatic one that has run for a while gives
+    // way to the newer state, and a render the user asked for is left to end.
+    if (m_next == Kind::None)
+        m_next = Kind::Automatic;
+    if (m_running == Kind::Automatic && m_renderAge.elapsed() >= kGiveWayMs)
+        m_render->Stop();
+    ShowBusy();
+}
+
 void PreviewWindow::ShowBusy() {
     // From a change until its picture arrives, the old picture stays with a mark on it.
     m_frame->SetBusy(m_autoTimer.isActive() || m_render != nullptr);
@@ -341,14 +345,20 @@ void PreviewWindow::showEvent(QShowEvent* event) {
     ShowBusy();
 }
 
+void PreviewWindow::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // No POV-Ray waits for a window that is not there.
+    m_warm->End();
+}
+
 void PreviewWindow::Render() {
     m_services.Settings().antialiasing = m_antialiasing->isChecked();
     m_autoTimer.stop();
     m_renderButton->setEnabled(false);
     if (m_render) {
-        // An automatic render gives way to the one asked for.
+        // An automatic render that has run for a while gives way to the one asked for.
         m_next = Kind::Manual;
-        if (m_running == Kind::Automatic)
+        if (m_running == Kind::Automatic && m_renderAge.elapsed() >= kGiveWayMs)
             m_render->Stop();
         return;
     }
@@ -359,11 +369,15 @@ void PreviewWindow::StartRender(Kind kind) {
     // Sharp on the screen: the picture has the frame's size in device pixels.
     const QSize size = m_frame->RenderSize();
     m_render = std::make_unique<PictureRender>(m_texture, size.width(), size.height());
+    if (m_warmWorks && !m_freshRetry && isVisible())
+        m_render->KeepWarm(m_warm.get());
+    m_renderAge.start();
     if (kind == Kind::Manual)
         m_renderButton->setEnabled(false);
     m_running = kind;
     m_notices.clear();
-    ++m_rendersStarted;
+    if (!m_freshRetry)
+        ++m_rendersStarted;
     connect(m_render.get(), &QueuedRender::finished, this, &PreviewWindow::RenderEnded);
     // A warning about the scene is told once for a render asked for; an automatic render shows
     // it in the window, so it does not become a message box per keystroke. The box does not
@@ -390,6 +404,18 @@ void PreviewWindow::RenderEnded() {
     const Kind kind = m_running;
     m_running = Kind::None;
     const RenderResult result = render->Result();
+    if (render->RanWarm() && !result.Succeeded() && result.status != RenderResult::Stopped &&
+        result.status != RenderResult::TimedOut) {
+        // A run of its own tells what is wrong as it always has, and shows whether the warm
+        // run was to blame.
+        m_freshRetry = true;
+        StartRender(kind);
+        return;
+    }
+    if (std::exchange(m_freshRetry, false) && result.Succeeded())
+        m_warmWorks = false;
+    if (!isVisible()) // a render that ran on after the window closed
+        m_warm->End();
     if (result.Succeeded())
         m_frame->SetPicture(std::move(render->Picture()));
 

@@ -3,6 +3,7 @@
 #include "ui/editors/previewlink.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
 #include <memory>
@@ -17,20 +18,25 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class Texture;
+class WarmPovRay;
 
 /// "Preview": the window beside the texture edit sheet and the layered texture dialog that
 /// shows the texture being edited rendered on a preview shape. Choosing a shape in its list
 /// changes the texture's preview shape at once (in the editor's working copy). Render renders
 /// on request; with Auto on (the first choice, until the user turns it off) the window renders
-/// by itself shortly after each change and when it shows or is resized, a newer change
-/// stopping a render still running, keeps the last picture with a busy mark until the new one
-/// arrives, and shows a failure's POV-Ray lines in the window. The window can be resized; the
-/// picture grows with it and is rendered at the screen's device pixels.
+/// by itself at once after a change and when it shows or is resized; changes that come while
+/// a picture renders are rendered together once it is there (a render that has run for a while
+/// is stopped instead). It keeps the last picture with a busy mark until the new one arrives,
+/// and shows a failure's POV-Ray lines in the window. While the window shows, its pictures are
+/// rendered as the frames of a POV-Ray run kept going (see WarmPovRay) where POV-Ray allows.
+/// The window can be resized; the picture grows with it and is rendered at the screen's device
+/// pixels.
 class PreviewWindow : public QDialog, public PreviewLink {
     Q_OBJECT
 public:
-    /// How long the window waits after a change before it renders.
-    static constexpr int kAutoDelayMs = 250;
+    /// How long an automatic render may have run for a newer change to stop it rather than
+    /// wait for it.
+    static constexpr int kGiveWayMs = 1000;
 
     /// A window for `texture`, the editor's working copy, which must outlive the window.
     PreviewWindow(AppServices& services, Texture& texture, QWidget* parent = nullptr);
@@ -57,10 +63,13 @@ public:
 
     /// True while a render started by this window runs.
     bool IsRendering() const { return m_render != nullptr; }
-    /// How many renders this window has started (automatic ones included).
+    /// How many renders this window has started (automatic ones included; a render run once
+    /// more on its own after its frame of the warm run failed counts once).
     int RendersStarted() const { return m_rendersStarted; }
     /// True while a change waits for its automatic render.
-    bool IsRenderDue() const { return m_autoTimer.isActive(); }
+    bool IsRenderDue() const { return m_autoTimer.isActive() || m_next == Kind::Automatic; }
+    /// The POV-Ray run kept going for the window's pictures.
+    const WarmPovRay& Warm() const { return *m_warm; }
 
     QPushButton* RenderButton() const { return m_renderButton; }
     QCheckBox* AntialiasingBox() const { return m_antialiasing; }
@@ -83,6 +92,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     enum class Kind { None, Manual, Automatic };
@@ -96,6 +106,7 @@ private:
     void ShapeSelected(int row);
     void ShowDescription();
     void AutoToggled(bool checked);
+    void AutoRenderDue();
     void StartRender(Kind kind);
     void RenderEnded();
     void StopAutomatic();
@@ -116,7 +127,13 @@ private:
     PictureFrame* m_frame = nullptr;
 
     QTimer m_autoTimer;
+    std::unique_ptr<WarmPovRay> m_warm;
     std::unique_ptr<PictureRender> m_render;
+    QElapsedTimer m_renderAge;
+    /// The render runs again on its own after a frame of the warm run failed.
+    bool m_freshRetry = false;
+    /// False once a frame failed where a run of its own succeeded: this POV-Ray renders so.
+    bool m_warmWorks = true;
     QStringList m_notices; ///< warnings about the scene of the render running
     Kind m_running = Kind::None;
     /// What to start once the running render has ended.
