@@ -304,7 +304,7 @@ void SideBySideKeeper::ArrangeSoon() {
         // Some window managers stack a window that shows without taking the keyboard under the
         // active one.
         m_preview->raise();
-        m_firstShowing = IsSettling();
+        m_firstShowing = Awaiting();
     });
 }
 

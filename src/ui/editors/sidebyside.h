@@ -59,9 +59,10 @@ public:
 
     /// True once the user has moved the Preview.
     bool MovedByUser() const { return m_movedByUser; }
-    /// True while the window manager has still to answer a move of the keeper's: what it tells
-    /// of the two windows until then is no move of the user's.
-    bool IsSettling() const { return m_homeAnswer || m_previewAnswer; }
+    /// True while the Preview is first placed, and while the window manager has still to answer
+    /// a move of the keeper's: what it tells of the two windows until then is no move of the
+    /// user's.
+    bool IsSettling() const { return m_firstShowing || Awaiting(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +76,7 @@ private:
     };
 
     explicit SideBySideKeeper(QWidget* preview);
+    bool Awaiting() const { return m_homeAnswer || m_previewAnswer; }
     bool OpenedFromEditor(const QWidget* window) const;
     void PreviewShown();
     /// Beside the editor while it first shows, else clear of what would cover it.
