@@ -228,9 +228,7 @@ def layered_dialog(build, manager):
             return
         check(wait_for(lambda: not extents(preview).intersects(extents(layered_access)), 5),
               f"{manager}: the Preview stands clear of the widened Layered Texture dialog",
-              f"{extents(preview)}, {extents(layered_access)}",
-              # Under openbox the Preview lands on the dialog in one run of a few.
-              known_fault=MANAGERS[manager] and "the Preview placed before the dialog settles")
+              f"{extents(preview)}, {extents(layered_access)}")
         session.screenshot(f"layered-first-layer-{manager}")
         check(wait_for(lambda: not covering(session.window("Preview")), 5),
               f"{manager}: nothing covers the Layered Texture dialog's Preview",

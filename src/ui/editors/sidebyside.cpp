@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -20,7 +21,7 @@ constexpr int kSpare = 20;      ///< room kept right of the Preview window
 constexpr int kGap = 10;        ///< between the editor and the Preview window
 constexpr int kFrameBorder = 4; ///< a window frame's border when none is known
 constexpr int kTitleBar = 24;   ///< and its title bar
-constexpr int kSettleMs = 1000; ///< how long after showing a window manager may still move it
+constexpr int kRefusals = 6;    ///< places told instead of those asked for, before they stand
 
 /// `position` moved as little as needed to keep a span of `length` inside [low, high); a span
 /// longer than the room starts at `low`.
@@ -33,11 +34,17 @@ long long OverlapArea(const QRect& a, const QRect& b) {
     return common.isEmpty() ? 0 : static_cast<long long>(common.width()) * common.height();
 }
 
+/// A frame that holds the window: while a window manager frames a window it may tell of a frame
+/// still in the making, smaller than the window.
+bool Framed(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return outer != inner && outer.contains(inner);
+}
+
 /// A window's frame; one not framed yet is counted with the frame it will get.
 QRect FrameOf(const QWidget* window) {
-    return window->frameGeometry() == window->geometry()
-               ? window->frameGeometry() + FrameMargins(window)
-               : window->frameGeometry();
+    return Framed(window) ? window->frameGeometry() : window->geometry() + FrameMargins(window);
 }
 
 /// Moves a window's frame to `place`, by the difference: a window's position counts its frame
@@ -126,7 +133,7 @@ QMargins FrameMargins(const QWidget* window) {
         framed = framed->window();
         const QRect outer = framed->frameGeometry();
         const QRect inner = framed->geometry();
-        if (framed->isVisible() && outer != inner)
+        if (framed->isVisible() && Framed(framed))
             return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
                             outer.right() - inner.right(), outer.bottom() - inner.bottom());
     }
@@ -151,15 +158,6 @@ void FitOnScreen(QWidget* window) {
     // By the difference: a window's position counts its frame only once it has one.
     if (fitted.topLeft() != outer.topLeft())
         window->move(window->pos() + (fitted.topLeft() - outer.topLeft()));
-}
-
-void PlaceSideBySide(QWidget* owner, QWidget* preview) {
-    if (!owner || !preview)
-        return;
-    const SideBySide place =
-        ComputeSideBySide(DesktopOf(owner), FrameOf(owner), FrameOf(preview), ButtonsOf(owner));
-    MoveFrame(owner, place.owner);
-    MoveFrame(preview, place.preview);
 }
 
 std::optional<QPoint> NearestClearPlace(const QRect& desktop, const QRect& window,
@@ -218,15 +216,6 @@ SideBySideKeeper::SideBySideKeeper(QWidget* preview)
       m_home(preview->parentWidget() ? preview->parentWidget()->window() : nullptr) {
     // Dialogs opened from the editor are seen as they show, wherever they come from.
     QCoreApplication::instance()->installEventFilter(this);
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
-    connect(&m_settle, &QTimer::timeout, this, [this] {
-        m_firstShowing = false;
-        // Some window managers stack a window that shows without taking the keyboard under the
-        // active one.
-        if (m_preview->isVisible())
-            m_preview->raise();
-    });
 }
 
 bool SideBySideKeeper::OpenedFromEditor(const QWidget* window) const {
@@ -244,6 +233,19 @@ bool SideBySideKeeper::OpenedFromEditor(const QWidget* window) const {
 
 bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    // Where the window manager has put a window, and with what frame, its windows tell first.
+    if ((type == QEvent::Move || type == QEvent::Resize) && event->spontaneous() &&
+        watched->isWindowType()) {
+        const auto* window = static_cast<QWindow*>(watched);
+        for (QWidget* keptWindow : {static_cast<QWidget*>(m_home), m_preview})
+            if (keptWindow && window == keptWindow->windowHandle()) {
+                if (type == QEvent::Move)
+                    Reported(keptWindow, window->geometry().topLeft());
+                else if (m_firstShowing)
+                    ArrangeSoon();
+            }
+        return false;
+    }
     if ((type != QEvent::Show && type != QEvent::Hide && type != QEvent::Move &&
          type != QEvent::Resize) ||
         !watched->isWidgetType())
@@ -281,9 +283,11 @@ bool SideBySideKeeper::eventFilter(QObject* watched, QEvent* event) {
 
 void SideBySideKeeper::PreviewShown() {
     m_firstShowing = !m_placed;
-    m_settle.start();
+    m_homeAnswer.reset();
+    m_previewAnswer.reset();
+    m_refusals = 0;
     // Placed before the window appears, so it appears in its place, and again once layouts have
-    // settled and the window manager has framed it.
+    // settled and as the window manager tells where it has put the windows, with what frames.
     Arrange();
     ArrangeSoon();
 }
@@ -295,23 +299,66 @@ void SideBySideKeeper::ArrangeSoon() {
     QTimer::singleShot(0, this, [this] {
         m_pending = false;
         Arrange();
-        if (m_firstShowing && m_preview->isVisible())
-            m_preview->raise();
+        if (!m_firstShowing || !m_preview->isVisible())
+            return;
+        // Some window managers stack a window that shows without taking the keyboard under the
+        // active one.
+        m_preview->raise();
+        m_firstShowing = Awaiting();
     });
+}
+
+void SideBySideKeeper::Reported(QWidget* window, const QPoint& at) {
+    std::optional<QPoint>& answer = window == m_preview ? m_previewAnswer : m_homeAnswer;
+    if (answer) {
+        if (*answer == at) {
+            answer.reset();
+        } else if (++m_refusals > kRefusals) {
+            // The window manager will have the windows where it puts them.
+            m_homeAnswer.reset();
+            m_previewAnswer.reset();
+            m_firstShowing = false;
+            m_adopt = true;
+        }
+    } else if (!m_firstShowing) {
+        return; // a move of the user's, or of the program's
+    }
+    // The place asked for once more, the one told being an answer to an earlier move; or, while
+    // first showing, beside the editor's frame as it now is.
+    ArrangeSoon();
 }
 
 void SideBySideKeeper::Arrange() {
     if (m_moving || !m_preview->isVisible() || !m_home || !m_home->isVisible())
         return;
     if (m_firstShowing) {
-        m_moving = true;
-        PlaceSideBySide(m_home, m_preview);
-        m_moving = false;
-        m_wanted = FrameOf(m_preview).topLeft();
+        const SideBySide place = ComputeSideBySide(DesktopOf(m_home), FrameOf(m_home),
+                                                   FrameOf(m_preview), ButtonsOf(m_home));
+        Request(m_home, place.owner);
+        Request(m_preview, place.preview);
+        m_wanted = place.preview;
         m_placed = true;
         return;
     }
-    KeepClear();
+    if (m_adopt) {
+        m_adopt = false;
+        m_wanted = FrameOf(m_preview).topLeft();
+    }
+    if (m_previewAnswer && FrameOf(m_preview).topLeft() != m_wanted)
+        Request(m_preview, m_wanted);
+    else
+        KeepClear();
+}
+
+void SideBySideKeeper::Request(QWidget* window, const QPoint& place) {
+    const QPoint by = place - FrameOf(window).topLeft();
+    if (by.isNull())
+        return;
+    // Asked for before the move: a window system may tell of it at once.
+    (window == m_preview ? m_previewAnswer : m_homeAnswer) = window->geometry().topLeft() + by;
+    m_moving = true;
+    MoveFrame(window, place);
+    m_moving = false;
 }
 
 void SideBySideKeeper::PreviewMoved(bool spontaneous) {
@@ -320,27 +367,24 @@ void SideBySideKeeper::PreviewMoved(bool spontaneous) {
     const QPoint at = FrameOf(m_preview).topLeft();
     if (at == m_wanted)
         return;
-    if (spontaneous && m_settle.isActive() && !m_movedByUser) {
-        // The window manager placing it where it likes: the keeper's place stands.
-        QTimer::singleShot(0, this, [this] {
-            if (m_firstShowing)
-                Arrange();
-            else if (m_preview->isVisible())
-                MovePreview(m_wanted);
-        });
+    if (spontaneous && (m_previewAnswer || m_adopt)) {
+        // The window manager's answer to an earlier move: the keeper's place stands, or its own
+        // once it has refused that often.
+        if (m_adopt) {
+            m_adopt = false;
+            m_wanted = at;
+        }
         return;
     }
     m_movedByUser = true;
     m_wanted = at;
+    m_previewAnswer.reset();
 }
 
 QPoint SideBySideKeeper::MovePreview(const QPoint& place) {
     const QPoint was = FrameOf(m_preview).topLeft();
-    m_moving = true;
-    MoveFrame(m_preview, place);
-    m_moving = false;
+    Request(m_preview, place); // the window manager's answer to it is no move of the user's
     m_wanted = place;
-    m_settle.start(); // the window manager's answer to the move is no move of the user's
     return was;
 }
 

@@ -5,7 +5,6 @@
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
-#include <QTimer>
 #include <optional>
 #include <vector>
 
@@ -31,12 +30,8 @@ struct SideBySide {
 SideBySide ComputeSideBySide(const QRect& desktop, const QRect& owner, const QRect& preview,
                              const QRect& buttons = QRect());
 
-/// Moves `owner` (if needed) and `preview` as ComputeSideBySide says, on the screen `owner` is
-/// on, keeping the buttons of the owner's dialog button boxes free.
-void PlaceSideBySide(QWidget* owner, QWidget* preview);
-
-/// The frame a window has or, before the window manager has framed it, the one it will most
-/// likely get: that of the window it belongs to.
+/// The frame a window has or, before the window manager has framed it (or while it is framing
+/// it), the one it will most likely get: that of the window it belongs to.
 QMargins FrameMargins(const QWidget* window);
 
 /// Makes a window no larger than the free part of its screen, frame included, and moves it
@@ -49,10 +44,12 @@ std::optional<QPoint> NearestClearPlace(const QRect& desktop, const QRect& windo
                                         const std::vector<QRect>& obstacles);
 
 /// Looks after a Preview window beside the editor it belongs to. The first time it shows it is
-/// placed beside the editor (ComputeSideBySide) and raised above it; after that it stays where it
-/// is, and where the user puts it, moving only when it would be covered: by the editor grown
-/// over it (unless the user put it there), or by a dialog opened from the editor while it shows.
-/// Such a dialog opens where it leaves the Preview free; where the screen has no such place the
+/// placed beside the editor (ComputeSideBySide), again whenever the window manager tells where
+/// either window really is or how large its frame is, until it has put both where they were
+/// asked to go; then the Preview is raised above the editor. After that it stays where it is,
+/// and where the user puts it, moving only when it would be covered: by the editor grown over it
+/// (unless the user put it there), or by a dialog opened from the editor while it shows. Such a
+/// dialog opens where it leaves the Preview free; where the screen has no such place the
 /// Preview moves aside instead, and back once the dialog has closed.
 class SideBySideKeeper : public QObject {
     Q_OBJECT
@@ -62,9 +59,10 @@ public:
 
     /// True once the user has moved the Preview.
     bool MovedByUser() const { return m_movedByUser; }
-    /// True for a while after the Preview showed or was moved by the keeper, while the window
-    /// manager may still have a say.
-    bool IsSettling() const { return m_settle.isActive(); }
+    /// True while the Preview is first placed, and while the window manager has still to answer
+    /// a move of the keeper's: what it tells of the two windows until then is no move of the
+    /// user's.
+    bool IsSettling() const { return m_firstShowing || Awaiting(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,12 +76,17 @@ private:
     };
 
     explicit SideBySideKeeper(QWidget* preview);
+    bool Awaiting() const { return m_homeAnswer || m_previewAnswer; }
     bool OpenedFromEditor(const QWidget* window) const;
     void PreviewShown();
     /// Beside the editor while it first shows, else clear of what would cover it.
     void Arrange();
     void ArrangeSoon();
+    /// The window manager telling where `window` (the editor or the Preview) is.
+    void Reported(QWidget* window, const QPoint& at);
     void PreviewMoved(bool spontaneous);
+    /// Moves the frame of the editor or the Preview to `place`, awaiting the answer.
+    void Request(QWidget* window, const QPoint& place);
     /// Moves the Preview's frame to `place`; returns where it was.
     QPoint MovePreview(const QPoint& place);
     /// Moves the Preview off the editor's and the open dialogs' frames if it is on them.
@@ -96,12 +99,15 @@ private:
     QPointer<QWidget> m_home; ///< the editor the Preview belongs to
     std::vector<Opened> m_dialogs;
     QPoint m_wanted; ///< where the keeper last put the Preview's frame
+    /// The windows' (not the frames') top-left corners asked for that the window manager has
+    /// still to tell of.
+    std::optional<QPoint> m_homeAnswer;
+    std::optional<QPoint> m_previewAnswer;
+    int m_refusals = 0; ///< other places told since the Preview showed
     bool m_placed = false;
     bool m_movedByUser = false;
     bool m_moving = false;
     bool m_pending = false;
-    /// Runs for a while after the Preview shows or the keeper moves it: the window manager may
-    /// still place it where it likes, and the editor may still take its size.
-    QTimer m_settle;
-    bool m_firstShowing = false; ///< while settling after the first show
+    bool m_firstShowing = false; ///< until the window manager has placed both as asked
+    bool m_adopt = false;        ///< the window manager's place for the Preview stands
 };
