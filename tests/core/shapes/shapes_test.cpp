@@ -244,7 +244,8 @@ TEST(BuiltinShapes, ScenesCharacterForCharacter) {
 
 TEST(BuiltinShapes, AShapeFileIsBroughtUpToDateWithoutChangingWhatItsPlacesHold) {
     const auto read = [] {
-        Archive in(BuiltinShapeFile(), StoredClasses());
+        const std::vector<std::uint8_t> file = BuiltinShapeFile(); // the archive reads it in place
+        Archive in(file, StoredClasses());
         ShapeList shapes;
         ReadObjectArray(in, shapes);
         return shapes;
