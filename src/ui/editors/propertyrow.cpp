@@ -98,11 +98,7 @@ PropertyRow::PropertyRow(const OutlineProperty& property, QWidget* parent)
             !std::isnan(property.row->range.high)) {
             m_low = property.row->range.low;
             m_high = property.row->range.high;
-            // Counts POV-Ray takes as whole numbers.
-            m_whole = PovLanguage::IsOneOf(property.row->word,
-                                           {"octaves", "max_iteration", "noise_generator",
-                                            "interpolate", "map_type", "aa_level", "intervals",
-                                            "samples", "type", "dispersion_samples"});
+            m_whole = PovLanguage::TakesWholeNumber(property.row->word);
         } else if (property.kind == PovValue::Color) {
             m_low = 0;
             m_high = 1;

@@ -3,6 +3,7 @@
 #include "core/povtext/language/povlexer.h"
 #include "core/povtext/language/sourceerror.h"
 #include "core/povtext/reading/expressionreader.h"
+#include "core/povtext/reading/povvalues.h"
 
 #include <stdexcept>
 
@@ -49,29 +50,6 @@ private:
     int m_depth = 0;
     PovToken m_end;
 };
-
-/// The five channels of "rgb…" with `numbers`, as POV-Ray promotes them; empty when the count
-/// does not fit the model.
-std::vector<double> Channels(const std::string& model, const std::vector<double>& numbers) {
-    const std::size_t wanted = model.size(); // rgb 3, rgbf and rgbt 4, rgbft 5
-    if (numbers.size() == 1) {
-        std::vector<double> channels(5, 0.0);
-        for (std::size_t i = 0; i < wanted; ++i)
-            channels[i < 3 || model == "rgbft" ? i : (model == "rgbt" ? 4 : 3)] = numbers[0];
-        return channels;
-    }
-    if (numbers.size() != wanted)
-        return {};
-    std::vector<double> channels(5, 0.0);
-    std::copy(numbers.begin(), numbers.begin() + 3, channels.begin());
-    if (model == "rgbf" || model == "rgbft")
-        channels[3] = numbers[3];
-    if (model == "rgbt")
-        channels[4] = numbers[3];
-    if (model == "rgbft")
-        channels[4] = numbers[4];
-    return channels;
-}
 
 } // namespace
 
@@ -131,9 +109,14 @@ std::vector<double> LexedText::Evaluate(std::size_t first, std::size_t last,
                                 PovLanguage::IsOneOf(model.text, {"rgb", "rgbf", "rgbt", "rgbft"});
         if (kind != PovLanguage::PovValue::Color || colorModel) {
             std::optional<std::vector<double>> plain = Plain(first + (colorModel ? 1 : 0), last);
-            if (plain && colorModel)
-                if (std::vector<double> channels = Channels(model.text, *plain); !channels.empty())
-                    return channels;
+            if (plain && colorModel) {
+                PovNumber operand;
+                operand.kind = plain->size() == 1 ? PovNumber::Float : PovNumber::Vector;
+                operand.size = static_cast<int>(plain->size());
+                std::copy(plain->begin(), plain->end(), operand.v.begin());
+                const PovColor color = ModelColor(model.text, operand);
+                return {color.begin(), color.end()};
+            }
             if (plain && kind != PovLanguage::PovValue::Color)
                 return *plain;
         }

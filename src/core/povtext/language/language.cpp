@@ -597,6 +597,11 @@ bool Is(std::string_view word, std::uint32_t roles) {
     return row && (row->roles & roles) != 0;
 }
 
+bool TakesWholeNumber(std::string_view word) {
+    return IsOneOf(word, {"octaves", "max_iteration", "noise_generator", "interpolate", "map_type",
+                          "aa_level", "intervals", "samples", "type", "dispersion_samples"});
+}
+
 bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> words) {
     return std::find(words.begin(), words.end(), word) != words.end();
 }

@@ -94,6 +94,8 @@ std::span<const PovKeyword> Keywords();
 const PovKeyword* Find(std::string_view word);
 /// True when `word` has any of `roles`.
 bool Is(std::string_view word, std::uint32_t roles);
+/// True for the counts POV-Ray takes as whole numbers (octaves, max_iteration, ...).
+bool TakesWholeNumber(std::string_view word);
 /// True when `word` is one of `words`, for the readers' short lists of their own.
 bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> words);
 

@@ -586,20 +586,7 @@ ExpressionValue ExpressionReader::ColorPrefix(const PovToken& word) {
         kind.erase(0, 1);
     if (kind != "rgb" && kind != "rgbf" && kind != "rgbt" && kind != "rgbft")
         return Identifier(word);
-    const PovNumber operand = AsNumber(Unary(), word.at);
-    PovColor color{};
-    auto at = [&](int i) { return Component(operand, i); };
-    color[0] = at(0);
-    color[1] = at(1);
-    color[2] = at(2);
-    if (kind == "rgbf")
-        color[3] = at(3);
-    else if (kind == "rgbt")
-        color[4] = at(3);
-    else if (kind == "rgbft") {
-        color[3] = at(3);
-        color[4] = at(4);
-    }
+    PovColor color = ModelColor(kind, AsNumber(Unary(), word.at));
     if (srgb)
         for (int i = 0; i < 3; ++i)
             color[static_cast<std::size_t>(i)] = SrgbToLinear(color[static_cast<std::size_t>(i)]);

@@ -128,6 +128,23 @@ std::size_t MemoryOf(const PovValue& value) {
     return sizeof(PovValue);
 }
 
+PovColor ModelColor(std::string_view model, const PovNumber& operand) {
+    PovColor color{};
+    auto at = [&](int i) { return Component(operand, i); };
+    color[0] = at(0);
+    color[1] = at(1);
+    color[2] = at(2);
+    if (model == "rgbf") {
+        color[3] = at(3);
+    } else if (model == "rgbt") {
+        color[4] = at(3);
+    } else if (model == "rgbft") {
+        color[3] = at(3);
+        color[4] = at(4);
+    }
+    return color;
+}
+
 double Component(const PovNumber& n, int i) {
     if (n.kind == PovNumber::Float)
         return n.v[0];

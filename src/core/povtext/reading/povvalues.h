@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct PovNumber {
 /// Component `i` of a number, as POV-Ray promotes it: a float gives itself, a missing
 /// component 0.
 double Component(const PovNumber& n, int i);
+/// The colour "rgb", "rgbf", "rgbt" or "rgbft" (`model`) makes of `operand`, as POV-Ray
+/// promotes it: a float fills the model's channels, a vector's missing components are 0.
+PovColor ModelColor(std::string_view model, const PovNumber& operand);
 /// The component that ".name" takes ("x", "red", "transmit"...), or -1.
 int DotComponent(const std::string& name);
 
