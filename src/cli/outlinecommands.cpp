@@ -23,7 +23,8 @@ std::string Label(const Texture& texture, int index) {
 }
 
 const SourceTexture* AsSource(const Texture& texture) {
-    return dynamic_cast<const SourceTexture*>(&texture);
+    return texture.Kind() == TextureKind::Source ? static_cast<const SourceTexture*>(&texture)
+                                                 : nullptr;
 }
 
 const SourceTexture& SourceOrFail(const Catalog& catalog, int index) {

@@ -74,13 +74,15 @@ bool SimpleMostlyReflects(const SimpleTexture& texture) {
 } // namespace
 
 bool MostlyReflects(const Texture& texture) {
-    if (const auto* simple = dynamic_cast<const SimpleTexture*>(&texture))
-        return SimpleMostlyReflects(*simple);
-    if (const auto* layered = dynamic_cast<const LayeredTexture*>(&texture)) {
+    switch (texture.Kind()) {
+    case TextureKind::Simple:
+        return SimpleMostlyReflects(static_cast<const SimpleTexture&>(texture));
+    case TextureKind::Layered: {
         // What shows of it is what its layers reflect, seen through the clear ones.
+        const auto& layered = static_cast<const LayeredTexture&>(texture);
         bool reflects = false;
-        for (int i = 0; i < layered->GetLayerCount(); ++i) {
-            const SimpleTexture& layer = *layered->GetLayer(i);
+        for (int i = 0; i < layered.GetLayerCount(); ++i) {
+            const SimpleTexture& layer = *layered.GetLayer(i);
             if (SimpleMostlyReflects(layer))
                 reflects = true;
             else if (!layer.LetsLightThrough())
@@ -88,8 +90,9 @@ bool MostlyReflects(const Texture& texture) {
         }
         return reflects;
     }
-    if (const auto* source = dynamic_cast<const SourceTexture*>(&texture))
-        return SourceMostlyReflects(source->GetText());
+    case TextureKind::Source:
+        return SourceMostlyReflects(static_cast<const SourceTexture&>(texture).GetText());
+    }
     return false;
 }
 

@@ -106,9 +106,11 @@ std::unique_ptr<SourceTexture> AsSource(const ReadDeclaration& read, std::string
 /// The texture, and each layer of a layered one, takes the scene gamma its file declares.
 void DeclareGamma(Texture& texture, std::optional<SceneGamma> gamma) {
     texture.SetDeclaredGamma(gamma);
-    if (auto* layered = dynamic_cast<LayeredTexture*>(&texture))
-        for (int i = 0; i < layered->GetLayerCount(); ++i)
-            layered->GetLayer(i)->SetDeclaredGamma(gamma);
+    if (texture.Kind() != TextureKind::Layered)
+        return;
+    auto& layered = static_cast<LayeredTexture&>(texture);
+    for (int i = 0; i < layered.GetLayerCount(); ++i)
+        layered.GetLayer(i)->SetDeclaredGamma(gamma);
 }
 
 ImportedDeclaration Mapped(const ReadDeclaration& read, const SceneParser& parser,
