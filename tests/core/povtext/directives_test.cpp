@@ -284,3 +284,44 @@ TEST(Directives, WhileLoopsAreCarriedOutPassByPass) {
                   "Made: pigment { gradient y color_map { [0.00 color rgb<1.000, 1.000, 1.000>] "
                   "[0.50 color rgb<1.000, 1.000, 1.000>] } }"}));
 }
+
+TEST(Directives, ALoopRefusesOnEveryPassWhatItsTextRefusesThen) {
+    // Refused values are known again on later passes, but only while what they stand on stays
+    // refused: B has a value from the second pass on, W only where its condition takes V.
+    const ImportResult result = ImportText("#declare f_wave = function { sin(x) }\n"
+                                           "#declare S = seed(3);\n"
+                                           "#declare B = f_wave(0);\n"
+                                           "#declare N = 0;\n"
+                                           "#declare Lo = 1;\n"
+                                           "#while (N < 4)\n"
+                                           "  #declare V = f_wave(N) + 1;\n"
+                                           "  #declare Lo = min(Lo, V);\n"
+                                           "  #declare A = B + 1;\n"
+                                           "  #declare W = (N > 1 ? V : 0.5);\n"
+                                           "  #if (N = 1) #declare Early = pigment { rgb W } #end\n"
+                                           "  #declare Drawn = V + rand(S);\n"
+                                           "  #declare B = N;\n"
+                                           "  #declare N = N + 1;\n"
+                                           "#end\n"
+                                           "#declare Low = pigment { rgb Lo }\n"
+                                           "#declare Late = pigment { rgb W }\n"
+                                           "#declare Added = pigment { rgb A/4 }\n"
+                                           "#declare Random = pigment { rgb rand(S) }\n",
+                                           false);
+    ASSERT_FALSE(result.failure) << *result.failure;
+    std::vector<std::string> outcomes;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        outcomes.push_back(declaration.name + ": " +
+                           (declaration.texture
+                                ? SourceWords(declaration.texture->GetSource(SourceFlags()))
+                                : declaration.notes.front()));
+    const std::string noise = "which was skipped: it calls the function f_wave (main.pov:1), "
+                              "whose values only POV-Ray works out while it renders (main.pov:7)";
+    EXPECT_EQ(outcomes,
+              (std::vector<std::string>{
+                  "Early: pigment { colour rgb<0.502,0.502,0.502> }",
+                  "Low: uses Lo (main.pov:8), " + noise, "Late: uses W (main.pov:10), " + noise,
+                  "Added: pigment { colour rgb<0.749,0.749,0.749> }",
+                  "Random: its random numbers are not POV-Ray's: a rand before it is not "
+                  "evaluated here"}));
+}

@@ -137,6 +137,23 @@ TEST(ImportLimits, BytesTokensAndDeclarationsAreCountedOverEveryFileRead) {
     EXPECT_TRUE(declared.declarations.empty());
 }
 
+TEST(ImportLimits, ValuesCountForAsLongAsTheyAreKept) {
+    // A name declared again on each of 20,000 passes keeps one value; 20,000 names keep all.
+    ImportLimits limits;
+    limits.valueBytes = 1u << 20;
+    const std::string again = "#declare N = 0;\n"
+                              "#while (N < 20000) #declare Shade = <N, N/2, N/3>*0.5 + 0.25;\n"
+                              "  #declare N = N + 1; #end\n"
+                              "#declare T = pigment { rgb Shade/40000 }\n";
+    EXPECT_EQ(FailureOf(ImportWith(again, limits)), "imported");
+    std::string distinct;
+    for (int i = 0; i < 20000; ++i)
+        distinct += "#declare Shade" + std::to_string(i) + " = <" + std::to_string(i) +
+                    ", 1, 2>*0.5 + 0.25;\n";
+    EXPECT_EQ(FailureOf(ImportWith(distinct, limits)),
+              "main.pov:5519: the values read take more than 1 MB");
+}
+
 TEST(ImportLimits, DirectivesNestAsDeepAsPovRayTakesAlsoInTextPassedOver) {
     // POV-Ray holds 199 levels of #if, #while and the like at once.
     const std::string held =

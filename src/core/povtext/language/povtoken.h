@@ -3,6 +3,7 @@
 #include "core/povtext/language/sourceposition.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// One token of POV-Ray scene-language text.
@@ -27,9 +28,9 @@ struct PovToken {
     /// one entry per line, without the slashes and the blanks after them.
     std::vector<std::string> comment;
 
-    bool Is(Kind k, const char* t) const { return kind == k && text == t; }
-    bool IsSymbol(const char* t) const { return Is(Symbol, t); }
-    bool IsWord(const char* t) const { return Is(Word, t); }
+    bool Is(Kind k, std::string_view t) const { return kind == k && std::string_view(text) == t; }
+    bool IsSymbol(std::string_view t) const { return Is(Symbol, t); }
+    bool IsWord(std::string_view t) const { return Is(Word, t); }
 };
 
 /// A token made by the reader rather than read (a default folded in, a loop's own step).

@@ -63,10 +63,7 @@ const PovValue* BlockReader::DeclaredValue(const PovToken& token) const {
                              "the macro " + token.text + " (" + m_feed.Describe(symbol->where) +
                                  ") is called; macros with optional parameters are not evaluated");
     if (!symbol->value)
-        throw DeclarationRefusal(token.at,
-                                 "uses " + token.text + " (" + m_feed.Describe(symbol->where) +
-                                     "), which was skipped: " + symbol->refusal,
-                                 symbol->refusalWhere, symbol->refusal);
+        throw m_expressions.SkippedUse(token, *symbol);
     return symbol->value.get();
 }
 

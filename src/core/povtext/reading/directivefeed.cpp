@@ -75,6 +75,9 @@ struct DirectiveFeed::OpenFile {
     std::size_t conditionals = 0;
     /// A token read after an #include's file name, which comes after the included text.
     std::optional<PovToken> resume;
+    /// For values refused for a skipped name or a function call: where each starts and where
+    /// the name stands.
+    std::unordered_map<std::size_t, std::size_t> refusedAt;
 };
 
 DirectiveFeed::ValueScope::ValueScope(DirectiveFeed& feed) : m_feed(feed) {
@@ -284,7 +287,10 @@ void DirectiveFeed::Consumed(const PovToken& token) {
         if (scoped)
             m_symbols.LeaveFile();
     }
-    m_lastWord = token.kind == PovToken::Word ? token.text : std::string();
+    if (token.kind == PovToken::Word)
+        m_lastWord = token.text;
+    else
+        m_lastWord.clear();
 }
 
 void DirectiveFeed::Inject(std::vector<PovToken> tokens) {
@@ -661,6 +667,89 @@ void DirectiveFeed::DropFrames(std::size_t keep) {
     // What was looked at or put in front came from the text left.
     m_peeked.reset();
     m_injected.clear();
+}
+
+std::optional<DirectiveFeed::ValueStart> DirectiveFeed::StartInText() const {
+    if (!m_peeked || !m_injected.empty() || m_open.empty())
+        return std::nullopt;
+    const OpenFile& top = m_open.back();
+    if (!top.macro || top.resume || top.nextToken == 0)
+        return std::nullopt;
+    const PovToken& first = top.macro->body[top.nextToken - 1];
+    if (!(first.at == m_peeked->at) || first.kind != m_peeked->kind || first.text != m_peeked->text)
+        return std::nullopt;
+    return ValueStart{m_open.size() - 1, top.macro.get(), top.nextToken - 1};
+}
+
+void DirectiveFeed::RememberRefusal(const ValueStart& start, const DeclarationRefusal& refusal) {
+    if (start.frame >= m_open.size() || m_open[start.frame].macro.get() != start.text)
+        return;
+    const std::vector<PovToken>& body = start.text->body;
+    for (std::size_t i = start.token; i < body.size(); ++i) {
+        const PovToken& token = body[i];
+        if (token.kind == PovToken::Directive || token.IsSymbol(";"))
+            return;
+        if (token.at == refusal.Where()) {
+            if (token.kind == PovToken::Word)
+                m_open[start.frame].refusedAt[start.token] = i;
+            return;
+        }
+    }
+}
+
+std::optional<DeclarationRefusal> DirectiveFeed::RefusalAgain(const ValueStart& start) {
+    if (start.frame + 1 != m_open.size() || m_open.back().macro.get() != start.text)
+        return std::nullopt;
+    OpenFile& top = m_open.back();
+    const auto known = top.refusedAt.find(start.token);
+    if (known == top.refusedAt.end())
+        return std::nullopt;
+    const std::vector<PovToken>& body = start.text->body;
+    const std::size_t at = known->second;
+    // Before the name: only what evaluates the same way on every pass, or refuses anyway.
+    const auto plain = [this](const PovToken& token) {
+        switch (token.kind) {
+        case PovToken::Number:
+            return true;
+        case PovToken::Symbol:
+            return !PovLanguage::IsOneOf(token.text, {"{", "}", ";", "?", ":", "&", "|"});
+        case PovToken::Word:
+            if (const Symbol* symbol = Lookup(token.text))
+                return symbol->value && !symbol->macro && !symbol->definition &&
+                       std::holds_alternative<PovNumber>(*symbol->value);
+            return ExpressionReader::IsPlainWord(token.text);
+        default:
+            return false;
+        }
+    };
+    for (std::size_t i = start.token; i < at; ++i)
+        if (!plain(body[i]))
+            return std::nullopt;
+    const PovToken& word = body[at];
+    const Symbol* symbol = Lookup(word.text);
+    if (!symbol || symbol->macro || symbol->definition)
+        return std::nullopt;
+    const bool called = at + 1 < body.size() && body[at + 1].IsSymbol("(");
+    if (symbol->value && !(called && ExpressionReader::IsFunction(*symbol)))
+        return std::nullopt;
+    DeclarationRefusal refusal = symbol->value ? m_expressions.FunctionCall(word, *symbol)
+                                               : m_expressions.SkippedUse(word, *symbol);
+    // After it, what passing over would only count: no block, no draw of a random number.
+    std::size_t end = at + 1;
+    while (end < body.size() &&
+           (body[end].kind == PovToken::Number || body[end].kind == PovToken::String ||
+            (body[end].kind == PovToken::Word && body[end].text != "rand") ||
+            (body[end].kind == PovToken::Symbol &&
+             !PovLanguage::IsOneOf(body[end].text, {"{", "}", ";"}))))
+        ++end;
+    if (end < body.size() && (body[end].kind == PovToken::Directive || body[end].IsSymbol(";") ||
+                              body[end].IsSymbol("}"))) {
+        m_budget.Tokens(end - top.nextToken, body[end].at);
+        m_lastWord = body[end - 1].kind == PovToken::Word ? body[end - 1].text : std::string();
+        top.nextToken = end;
+        m_peeked.reset();
+    }
+    return refusal;
 }
 
 void DirectiveFeed::SkipRestOfValue() {

@@ -148,6 +148,22 @@ public:
     };
     std::shared_ptr<const WrittenSource> Written(const Captured& captured) const;
 
+    /// Where a value about to be read starts in a macro's or loop's text, to be known again
+    /// on the loop's next pass.
+    struct ValueStart {
+        std::size_t frame = 0;
+        const MacroDefinition* text = nullptr;
+        std::size_t token = 0;
+    };
+    std::optional<ValueStart> StartInText() const;
+    /// The value at `start` was refused: when for a skipped name it uses or a function it
+    /// calls, that name's place is kept with the text.
+    void RememberRefusal(const ValueStart& start, const DeclarationRefusal& refusal);
+    /// On a later pass, the refusal the value at `start` meets again when nothing read before
+    /// the skipped name could end otherwise; its plain text up to its end is then passed over
+    /// at once.
+    std::optional<DeclarationRefusal> RefusalAgain(const ValueStart& start);
+
     /// How deep blocks, parentheses and includes may nest.
     static constexpr int kMaxNesting = 128;
     static constexpr std::size_t kMaxIncludeDepth = 16;

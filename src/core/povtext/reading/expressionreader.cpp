@@ -326,11 +326,24 @@ ExpressionValue ExpressionReader::Conditional() {
     const double test = AsFloat(condition, question.at);
     const bool wasInAngles = m_inAngles;
     m_inAngles = false;
-    ExpressionValue whenTrue = Conditional();
+    // POV-Ray works out both branches; one not taken may use what only POV-Ray knows.
+    const bool taken = std::abs(test) > 1e-10;
+    ExpressionValue whenTrue = Branch(taken);
     Expect(":");
-    ExpressionValue whenFalse = Conditional();
+    ExpressionValue whenFalse = Branch(!taken);
     m_inAngles = wasInAngles;
-    return std::abs(test) > 1e-10 ? whenTrue : whenFalse;
+    return taken ? whenTrue : whenFalse;
+}
+
+ExpressionValue ExpressionReader::Branch(bool taken) {
+    const int untaken = m_untaken;
+    m_untaken += taken ? 0 : 1;
+    struct Restore {
+        int& depth;
+        int saved;
+        ~Restore() { depth = saved; }
+    } restore{m_untaken, untaken};
+    return Conditional();
 }
 
 ExpressionValue ExpressionReader::Or() {
@@ -540,6 +553,9 @@ ExpressionValue ExpressionReader::VectorLiteral(const PovToken& open) {
 }
 
 ExpressionValue ExpressionReader::Word(const PovToken& word) {
+    // Every word given a meaning below is one of the language's.
+    if (!PovLanguage::Find(word.text))
+        return Identifier(word);
     if (const auto constant = Constant(word.text))
         return *constant;
     if (word.text == "version")
@@ -565,18 +581,58 @@ ExpressionValue ExpressionReader::Identifier(const PovToken& word) {
     if (symbol->macro)
         Refuse(word.at, "the macro " + word.text + " (" + m_feed.Describe(symbol->where) +
                             ") is called; macros with optional parameters are not evaluated");
+    if (!symbol->value && m_untaken > 0)
+        return PovNumber::OfFloat(0.0);
     if (!symbol->value)
-        throw DeclarationRefusal(word.at,
-                                 "uses " + word.text + " (" + m_feed.Describe(symbol->where) +
-                                     "), which was skipped: " + symbol->refusal,
-                                 symbol->refusalWhere, symbol->refusal);
+        throw SkippedUse(word, *symbol);
     if (const auto* number = std::get_if<PovNumber>(symbol->value.get()))
         return *number;
     if (const auto* text = std::get_if<std::string>(symbol->value.get())) {
         m_feed.CountMade(text->size(), word.at);
         return *text;
     }
+    if (auto untaken = UntakenCall(word, *symbol))
+        return *untaken;
+    RefuseFunctionCall(word, *symbol);
     Refuse(word.at, word.text + " is a " + KindName(*symbol->value) + ", not a number");
+}
+
+bool ExpressionReader::IsFunction(const Symbol& symbol) {
+    const auto* opaque = symbol.value ? std::get_if<PovOpaque>(symbol.value.get()) : nullptr;
+    return opaque && opaque->kind == "function";
+}
+
+DeclarationRefusal ExpressionReader::FunctionCall(const PovToken& word,
+                                                  const Symbol& symbol) const {
+    return {word.at, "it calls the function " + word.text + " (" + m_feed.Describe(symbol.where) +
+                         "), whose values only POV-Ray works out while it renders"};
+}
+
+void ExpressionReader::RefuseFunctionCall(const PovToken& word, const Symbol& symbol) {
+    if (IsFunction(symbol) && m_feed.Peek().IsSymbol("("))
+        throw FunctionCall(word, symbol);
+}
+
+std::optional<ExpressionValue> ExpressionReader::UntakenCall(const PovToken& word,
+                                                             const Symbol& symbol) {
+    if (m_untaken == 0 || !IsFunction(symbol) || !m_feed.Peek().IsSymbol("("))
+        return std::nullopt;
+    Arguments(word);
+    return PovNumber::OfFloat(0.0);
+}
+
+DeclarationRefusal ExpressionReader::SkippedUse(const PovToken& word, const Symbol& symbol) const {
+    return {word.at,
+            "uses " + word.text + " (" + m_feed.Describe(symbol.where) +
+                "), which was skipped: " + symbol.refusal,
+            symbol.refusalWhere, symbol.refusal};
+}
+
+bool ExpressionReader::IsPlainWord(const std::string& word) {
+    if (Constant(word))
+        return true;
+    return IsFunctionName(word) &&
+           !PovLanguage::IsOneOf(word, {"rand", "seed", "select", "defined"});
 }
 
 ExpressionValue ExpressionReader::ColorPrefix(const PovToken& word) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/povtext/language/sourceerror.h"
 #include "core/povtext/reading/povvalues.h"
 #include "core/povtext/reading/tokenfeed.h"
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -46,12 +48,26 @@ public:
     /// Takes the symbol `text` or refuses the declaration, naming what stood there instead.
     void Expect(const char* text);
 
+    /// The refusal of a value that uses `word`, which stands for the skipped `symbol`.
+    DeclarationRefusal SkippedUse(const PovToken& word, const Symbol& symbol) const;
+    /// Refuses a call of the function `word` declared as `symbol`, when the next token opens
+    /// its arguments: only POV-Ray works out what a user function gives.
+    void RefuseFunctionCall(const PovToken& word, const Symbol& symbol);
+    DeclarationRefusal FunctionCall(const PovToken& word, const Symbol& symbol) const;
+    static bool IsFunction(const Symbol& symbol);
+    /// True when the keyword `word` gives a number in an expression without drawing, choosing
+    /// or testing anything: a constant, or a function of its arguments alone.
+    static bool IsPlainWord(const std::string& word);
+
     /// Draws the number of a rand() call that stands next in text passed over, as POV-Ray
     /// would draw it there; false when none stands next.
     bool DrawPassedRandom();
 
 private:
     ExpressionValue Conditional();
+    /// A branch of "a ? b : c"; in one not taken, skipped names and function calls give 0.
+    ExpressionValue Branch(bool taken);
+    std::optional<ExpressionValue> UntakenCall(const PovToken& word, const Symbol& symbol);
     ExpressionValue Or();
     ExpressionValue And();
     ExpressionValue Relation();
@@ -78,6 +94,8 @@ private:
     /// Inside a vector's angle brackets (and not in parentheses within it), '>' closes the
     /// vector rather than comparing.
     bool m_inAngles = false;
+    /// How many branches not taken are being read.
+    int m_untaken = 0;
 };
 
 /// What the token stands for, for messages: "'}'", "the end of the file", "scale".

@@ -2,6 +2,7 @@
 
 #include "core/povtext/language/sourceposition.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 
@@ -14,14 +15,16 @@ struct ImportLimits {
     std::size_t files = 1000;
     /// Bytes of all the files read, counted as for `files`.
     std::size_t bytes = 128u << 20;
-    std::size_t tokens = 20'000'000;
+    /// Tokens read, a loop's text once for each pass.
+    std::size_t tokens = 50'000'000;
     /// #declare and #local carried out, of names not declared before (a loop's counter,
     /// declared again on each pass, counts once).
     std::size_t declarations = 60'000;
     /// Passes of one #while or #for.
     std::size_t loopPasses = 1'000'000;
     /// The memory of the values made (layers, colour map entries, transformations, strings)
-    /// and of the textures imported, each counted when it is made or copied.
+    /// and of the textures imported, each counted when it is made or copied. A declaration's
+    /// kept text counts for as long as it is kept.
     std::size_t valueBytes = 256u << 20;
     /// #if, #while, #macro and the like open at once, counting those inside text passed
     /// over: POV-Ray takes 199.
@@ -57,9 +60,20 @@ public:
         if ((m_tokens & 0xFFF) == 0)
             Poll();
     }
+    /// `count` tokens more, passed over at once.
+    void Tokens(std::size_t count, SourcePosition where) {
+        const std::size_t before = m_tokens;
+        m_tokens += count;
+        if (m_tokens > m_limits.tokens)
+            TooManyTokens(where);
+        if ((before >> 12) != (m_tokens >> 12))
+            Poll();
+    }
     void Declaration(SourcePosition where);
     /// `bytes` more of values made or copied.
     void Values(std::size_t bytes, SourcePosition where);
+    /// `bytes` of values counted before are let go: a name declared again frees its old text.
+    void Released(std::size_t bytes) { m_valueBytes -= std::min(bytes, m_valueBytes); }
 
     /// Throws ImportCancelled when the import has been cancelled.
     void Poll() const;

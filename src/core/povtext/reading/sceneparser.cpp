@@ -193,39 +193,56 @@ void SceneParser::DeclareValue(ReadDeclaration record, const PovToken& name, boo
     bool valueAwaited = false;
     {
         DirectiveFeed::ValueScope scope(m_feed);
+        // Loops refuse the same values on every pass: those are known again without a throw.
+        std::optional<DeclarationRefusal> refused;
+        std::optional<DirectiveFeed::ValueStart> start;
         try {
             if (!awaited) {
                 if (IsPovRayReservedWord(name.text))
                     m_expressions.Refuse(name.at,
                                          name.text + " is a keyword and cannot be declared");
                 if (m_feed.PeekRaw().IsSymbol("["))
-                    m_expressions.Refuse(name.at, "elements of arrays are not read");
-                m_expressions.Expect("=");
+                    refused.emplace(name.at, "elements of arrays are not read");
+                else
+                    m_expressions.Expect("=");
             }
-            // A value chosen by an #if that cannot be decided might have been a texture.
-            textureLike = true;
-            m_feed.ValueConditionals();
-            textureLike = m_feed.LooksLikeTexture(m_feed.Peek());
-            valueAwaited = m_feed.Peek().kind == PovToken::Directive &&
-                           (m_feed.Peek().text == "declare" || m_feed.Peek().text == "local");
-            DirectiveFeed::Captured taken;
-            {
-                DirectiveFeed::Capturing capture(m_feed, taken);
-                symbol.value = DeclaredValue();
+            if (!refused) {
+                // A value chosen by an #if that cannot be decided might have been a texture.
+                textureLike = true;
+                m_feed.ValueConditionals();
+                textureLike = m_feed.LooksLikeTexture(m_feed.Peek());
+                valueAwaited = m_feed.Peek().kind == PovToken::Directive &&
+                               (m_feed.Peek().text == "declare" || m_feed.Peek().text == "local");
+                start = m_feed.StartInText();
+                if (start)
+                    refused = m_feed.RefusalAgain(*start);
             }
-            symbol.source = m_feed.Written(taken);
-            // The written text is kept for as long as the import runs: it counts as made.
-            m_feed.CountMade(symbol.source->tokens.Bytes(), record.where);
-            const auto& kind = *symbol.value;
-            textureLike = std::holds_alternative<PovPigment>(kind) ||
-                          std::holds_alternative<PovTexture>(kind);
+            if (!refused) {
+                DirectiveFeed::Captured taken;
+                {
+                    DirectiveFeed::Capturing capture(m_feed, taken);
+                    symbol.value = DeclaredValue();
+                }
+                symbol.source = m_feed.Written(taken);
+                // The written text is kept for as long as the import runs: it counts as made.
+                m_feed.CountMade(symbol.source->tokens.Bytes(), record.where);
+                const auto& kind = *symbol.value;
+                textureLike = std::holds_alternative<PovPigment>(kind) ||
+                              std::holds_alternative<PovTexture>(kind);
+            }
         } catch (const DeclarationRefusal& refusal) {
+            if (start)
+                m_feed.RememberRefusal(*start, refusal);
+            refused = refusal;
+        }
+        if (refused) {
             m_feed.SkipRestOfValue();
             symbol.value.reset();
-            symbol.refusal = refusal.Root();
-            symbol.refusalWhere = refusal.RootWhere();
-            record.refusal = refusal.what();
-            record.refusalWhere = refusal.RootWhere();
+            symbol.source.reset();
+            symbol.refusal = refused->Root();
+            symbol.refusalWhere = refused->RootWhere();
+            record.refusal = refused->what();
+            record.refusalWhere = refused->RootWhere();
         }
     }
     if (m_feed.PeekRaw().IsSymbol(";"))
@@ -239,7 +256,10 @@ void SceneParser::DeclareValue(ReadDeclaration record, const PovToken& name, boo
     record.value = symbol.value;
     if (symbol.value)
         record.source = symbol.source;
-    m_symbols.Declare(name.text, std::move(symbol), local && m_feed.Frames() > 1);
+    const auto replaced =
+        m_symbols.Declare(name.text, std::move(symbol), local && m_feed.Frames() > 1);
+    if (replaced && replaced.use_count() == 1)
+        m_budget.Released(replaced->tokens.Bytes());
     // POV-Ray carries out the declarations that stand where the value starts and takes the
     // value that follows them: "#declare M = #declare D = 0.7; material { ... }". Until one
     // comes it is the empty layered texture, as an empty one is written out.
@@ -344,7 +364,8 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
         if (const Symbol* symbol = m_symbols.Find(w);
             symbol && symbol->value && !std::holds_alternative<PovNumber>(*symbol->value) &&
             !std::holds_alternative<std::string>(*symbol->value)) {
-            m_feed.Take();
+            const PovToken name = m_feed.Take();
+            m_expressions.RefuseFunctionCall(name, *symbol);
             return symbol->value;
         }
     }

@@ -18,9 +18,13 @@ const Symbol* SymbolTable::Find(const std::string& name, bool& local) const {
     return nullptr;
 }
 
-void SymbolTable::Declare(const std::string& name, Symbol symbol, bool local) {
+std::shared_ptr<const WrittenSource> SymbolTable::Declare(const std::string& name, Symbol symbol,
+                                                          bool local) {
     auto& scope = local ? m_scopes.back() : m_scopes.front();
-    scope.insert_or_assign(name, std::move(symbol));
+    const auto [place, added] = scope.try_emplace(name);
+    std::shared_ptr<const WrittenSource> replaced = std::move(place->second.source);
+    place->second = std::move(symbol);
+    return replaced;
 }
 
 bool SymbolTable::Undefine(const std::string& name) {

@@ -40,7 +40,9 @@ public:
     const Symbol* Find(const std::string& name) const;
     /// The same, and whether it is local to an include file or a macro being read.
     const Symbol* Find(const std::string& name, bool& local) const;
-    void Declare(const std::string& name, Symbol symbol, bool local);
+    /// Gives the kept text of the declaration it replaces, if any.
+    std::shared_ptr<const WrittenSource> Declare(const std::string& name, Symbol symbol,
+                                                 bool local);
     /// Forgets the innermost declaration of `name`; false when there is none.
     bool Undefine(const std::string& name);
 
