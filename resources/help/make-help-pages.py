@@ -128,6 +128,8 @@ def help_page(path, pages):
         extensions=["tables", "fenced_code", "sane_lists", HelpPageExtension(page, pages)],
         output_format="html")
     body = lift_anchors(converter.convert(text), page)
+    # The help window would show a code block's closing line end as an empty line.
+    body = body.replace("\n</code></pre>", "</code></pre>")
     return HEAD.format(title=html.escape(title, quote=False), body=body)
 
 
