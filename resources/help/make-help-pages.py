@@ -55,6 +55,9 @@ class HelpPageTreeprocessor(Treeprocessor):
         self.pages = pages
 
     def run(self, root):
+        for picture in root.iter("img"):
+            raise GuideError(f"{self.page}: the picture {picture.get('src')} would not reach "
+                             "the help window, which shows the guide's pages alone")
         for link in root.iter("a"):
             href = link.get("href")
             if href is None or re.match(r"^[a-z]+:", href) or href.startswith("#"):
