@@ -9,6 +9,7 @@ packages=(
     libpng-dev zlib1g-dev libxxhash-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     povray povray-includes povray-doc # the doc: its reference checks the language table
+    python3-markdown # writes the help pages from the user guide
     xvfb xauth x11-utils openbox
     xdotool dbus at-spi2-core python3-pyatspi imagemagick # the real program driven under Xvfb
     locales

@@ -5,7 +5,11 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QSet>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <map>
@@ -34,9 +38,25 @@ QStringList LinkTargets(const QString& html) {
     return targets;
 }
 
-bool HasAnchor(const QString& html, const QString& anchor) {
-    return html.contains(QStringLiteral("id=\"%1\"").arg(anchor)) ||
-           html.contains(QStringLiteral("name=\"%1\"").arg(anchor));
+/// The anchors of a page as the help window reads it, which it can scroll to.
+QSet<QString> Anchors(const QString& html) {
+    QTextDocument document;
+    document.setHtml(html);
+    QSet<QString> names;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            for (const QString& name : fragment.fragment().charFormat().anchorNames())
+                names.insert(name);
+    return names;
+}
+
+/// The page names of the user guide, from which the help pages are written.
+QStringList GuidePages() {
+    QStringList names;
+    for (const QString& file : QDir(QStringLiteral(VELVANE_SOURCE_DIR "/docs/guide"))
+                                   .entryList({QStringLiteral("*.md")}, QDir::Files, QDir::Name))
+        names << file.chopped(3);
+    return names;
 }
 
 /// The keys of the [Desktop Entry] group of a .desktop file.
@@ -142,7 +162,7 @@ TEST_F(HelpTest, EveryLinkLeadsToABundledPage) {
             const QString path = QStringLiteral(":/help/") + (file.isEmpty() ? page : file);
             ASSERT_TRUE(QFile::exists(path));
             if (!anchor.isEmpty()) {
-                EXPECT_TRUE(HasAnchor(ReadText(path), anchor));
+                EXPECT_TRUE(Anchors(ReadText(path)).contains(anchor));
             }
         }
     }
@@ -155,6 +175,24 @@ TEST_F(HelpTest, ContentsLinksEveryPage) {
             EXPECT_TRUE(linked.contains(page)) << page.toStdString();
         }
     }
+}
+
+TEST_F(HelpTest, EveryGuidePageIsAHelpPage) {
+    const QStringList guide = GuidePages();
+    ASSERT_GE(guide.size(), 10);
+    QStringList expected;
+    for (const QString& name : guide)
+        expected << name + QStringLiteral(".html");
+    EXPECT_EQ(HelpPages(), expected);
+}
+
+TEST_F(HelpTest, ALinkToAnAnchorScrollsThere) {
+    ShowHelpTopic(HelpContext::FinishPage, nullptr);
+    QTextBrowser* browser = CurrentHelpWindow()->Browser();
+    browser->window()->resize(600, 400);
+    EXPECT_EQ(browser->verticalScrollBar()->value(), 0);
+    browser->setSource(QUrl(QStringLiteral("qrc:/help/finish.html#crand")));
+    EXPECT_GT(browser->verticalScrollBar()->value(), 0);
 }
 
 TEST(DesktopIntegration, DesktopFileHasTheRequiredKeys) {
