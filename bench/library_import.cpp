@@ -222,7 +222,8 @@ int main(int argc, char* argv[]) {
             }
 
         // Both sides are read as POV-Ray 3.7 text, as the program's scenes are: the library's
-        // own "#version 3.5" would otherwise switch POV-Ray to the older gamma handling.
+        // own "#version 3.5" would otherwise switch POV-Ray to the older gamma handling. Only a
+        // file that starts in an older version keeps its own.
         std::vector<Picture> pictures;
         std::vector<const ImportedDeclaration*> landed;
         for (const ImportedDeclaration& declaration : result.declarations) {
@@ -240,7 +241,9 @@ int main(int argc, char* argv[]) {
                                     path + "\"\r\n#declare " + kTextureName + " = " + use + "\r\n",
                                 material, std::nullopt});
             const Texture& texture = *declaration.texture;
-            pictures.push_back({std::string(kVersion) + texture.GetRenderSource() +
+            // A file that declares the older style renders so, as the program renders it.
+            const bool older = declaration.sceneGamma == SceneGamma::Older;
+            pictures.push_back({std::string(older ? "" : kVersion) + texture.GetRenderSource() +
                                     "\r\n#declare " + kTextureName + " = " +
                                     (texture.RendersAsMaterial() ? "material { " : "texture { ") +
                                     DeclaredIdentifier(texture.GetName()) + " }\r\n",

@@ -189,3 +189,32 @@ TEST_F(SourceRenderTest, ChangesThroughTheOutlineRenderAsTheSameChangesByHand) {
     EXPECT_TRUE(HasDetail(edited));
     EXPECT_EQ(Difference(edited, RenderByHand(0, byHand)), 0.0) << text;
 }
+
+TEST_F(SourceRenderTest, TextOfAVersionBefore35KeepsTheNoiseItWasWrittenFor) {
+    // Before 3.5 POV-Ray had one noise; later versions take another unless told.
+    const std::string original =
+        "#version 3.1\r\n"
+        "#declare Rusty = texture {\r\n"
+        "  pigment { bozo turbulence 0.8 color_map { [0 rgb <1, 0.8, 0.2>] [1 rgb 0.05] }\r\n"
+        "    scale 0.3 }\r\n"
+        "  normal { dents 0.6 scale 0.2 }\r\n"
+        "}\r\n";
+    ImportOptions options;
+    options.sourceFallback = true;
+    MemorySourceFiles files;
+    const ImportResult result = ImportSource({{"old.inc", original}}, options, files);
+    ASSERT_EQ(result.declarations.size(), 1u);
+    const ImportedDeclaration& rusty = result.declarations.front();
+    ASSERT_TRUE(rusty.texture) << ReportLine(rusty);
+    EXPECT_EQ(rusty.texture->GetSource(SourceFlags()),
+              "texture {\r\n  pigment {\r\n    bozo turbulence 0.8 color_map {\r\n"
+              "      [0 rgb <1, 0.8, 0.2>]\r\n      [1 rgb 0.05]\r\n    }\r\n"
+              "    scale 0.3 noise_generator 1\r\n  }\r\n  normal {\r\n"
+              "    dents 0.6 scale 0.2 noise_generator 1\r\n  }\r\n}");
+    rusty.texture->SetPreviewShape(0);
+    PictureRender render(*rusty.texture, kSize, kSize);
+    ASSERT_TRUE(Run(render).Succeeded());
+    const Bitmap hand = RenderByHand(0, "texture {Hand}", original + "#declare Hand = Rusty\r\n");
+    EXPECT_TRUE(HasDetail(render.Picture()));
+    EXPECT_LT(Difference(render.Picture(), hand), 0.5);
+}

@@ -41,6 +41,10 @@ public:
     }
     std::size_t TakenMark() const override { return std::string::npos; }
     void WriteTakenAs(std::size_t, double) override {}
+    // Read as POV-Ray 3.7 text, which leaves nothing to its version.
+    void PutNext(std::vector<PovToken>) override {
+        throw DeclarationRefusal({}, "nothing is put into a span read on its own");
+    }
 
 private:
     static constexpr int kMaxDepth = 64;

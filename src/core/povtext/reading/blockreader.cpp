@@ -7,6 +7,7 @@
 #include <array>
 #include <iterator>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -359,7 +360,7 @@ void BlockReader::PigmentBody(PovPigment& pigment, const char* closer) {
         pigment = *TakeDeclared<PovPigment>(m_feed.Peek(), "a pigment");
     if (uvMapping)
         pigment.pattern.unheld.push_back({"uv_mapping", *uvMapping});
-    while (!Closes(closer)) {
+    while (OlderNoisePut(pigment.pattern, closer) || !Closes(closer)) {
         const PovToken next = m_feed.Peek();
         if (next.kind == PovToken::Word) {
             const std::string& w = next.text;
@@ -427,11 +428,38 @@ bool BlockReader::PatternKeyword(PovPattern& pattern, const PovToken& word, bool
     return true;
 }
 
+bool BlockReader::OlderNoisePut(PovPattern& pattern, const char* closer) {
+    // Before 3.5 POV-Ray had only the noise that 3.5 and later call noise_generator 1.
+    static constexpr double kFirstNewNoise = 3.5;
+    if (pattern.noiseGenerator || m_feed.LanguageVersion() >= kFirstNewNoise ||
+        !m_feed.Peek().IsSymbol(closer))
+        return false;
+    const bool noisy = (pattern.turbulence && !pattern.name.empty()) ||
+                       PovLanguage::IsOneOf(pattern.name, {"agate", "bozo", "bumps", "dents",
+                                                           "granite", "spotted", "wrinkles"});
+    if (!noisy)
+        return false;
+    pattern.noiseGenerator = true;
+    pattern.noisePutIn = true;
+    const SourcePosition at = m_feed.Peek().at;
+    pattern.unheld.push_back({"noise_generator 1 (the noise of text before #version 3.5)", at});
+    m_feed.PutNext({MadeToken(PovToken::Word, "noise_generator", at),
+                    MadeToken(PovToken::Number, "1", at, 1.0)});
+    return true;
+}
+
 bool BlockReader::PatternModifier(PovPattern& pattern) {
     const PovToken word = m_feed.Peek();
     if (word.kind != PovToken::Word)
         return false;
     const std::string& w = word.text;
+    if (w == "noise_generator" && std::exchange(pattern.noisePutIn, false)) {
+        m_feed.Take();
+        m_expressions.Float();
+        return true;
+    }
+    if (w == "noise_generator")
+        pattern.noiseGenerator = true;
     if (w == "turbulence") {
         m_feed.Take();
         pattern.turbulence = Placed<Vector3>{m_expressions.Vector(), word.at};
@@ -571,7 +599,7 @@ void BlockReader::NormalBody(PovNormal& normal, const char* closer) {
         normal = *declared;
     if (uvMapping)
         normal.pattern.unheld.push_back({"uv_mapping", *uvMapping});
-    while (!Closes(closer)) {
+    while (OlderNoisePut(normal.pattern, closer) || !Closes(closer)) {
         const PovToken next = m_feed.Peek();
         if (next.kind != PovToken::Word)
             m_expressions.Refuse(next.at, std::string("expected '") + closer +

@@ -51,6 +51,9 @@ private:
     void FinishBody(PovFinish& finish);
     void TextureBody(PovTexture& block);
     bool PatternModifier(PovPattern& pattern);
+    /// Before `closer` ends a pattern's block in text of a version before 3.5 that uses noise
+    /// without naming its generator: puts in "noise_generator 1", which that version means.
+    bool OlderNoisePut(PovPattern& pattern, const char* closer);
     bool PatternKeyword(PovPattern& pattern, const PovToken& word, bool normal);
     PovImage Image(const PovToken& keyword, std::vector<Unheld>& dropped);
     void ColorMapEntry(PovColorMap& map);

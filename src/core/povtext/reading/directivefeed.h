@@ -84,6 +84,7 @@ public:
     double Random(double stream, SourcePosition where) override;
     std::size_t TakenMark() const override;
     void WriteTakenAs(std::size_t mark, double number) override;
+    void PutNext(std::vector<PovToken> tokens) override { InjectAsRead(std::move(tokens)); }
 
     /// The next token as written, taken without carrying out a directive.
     PovToken TakeRaw();

@@ -104,6 +104,10 @@ struct PovPattern {
     std::optional<Placed<std::string>> wave;
     TransformList transforms;
     std::vector<Unheld> unheld;
+    /// A noise_generator is given, or was put in for text of an older version.
+    bool noiseGenerator = false;
+    /// The one put in is next, listed as unheld already.
+    bool noisePutIn = false;
 };
 
 struct PovPigment;

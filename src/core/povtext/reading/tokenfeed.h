@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 /// The token stream the expression and block readers take their tokens from, with the
 /// identifiers declared so far.
@@ -48,6 +49,9 @@ public:
     /// Writes the tokens taken for the value from `mark` on as `number`: a value that the
     /// text would not give again (a random number) stands as it came out.
     virtual void WriteTakenAs(std::size_t mark, double number) = 0;
+    /// Puts `tokens` before the next token, as if read there: what older text leaves to its
+    /// version, written out.
+    virtual void PutNext(std::vector<PovToken> tokens) = 0;
 };
 
 /// Holds one level of nesting for as long as it lives.
