@@ -16,6 +16,8 @@
 #include "core/model/texture.h"
 #include "core/povray/povcommand.h"
 #include "core/povtext/import/sourceimport.h"
+#include "core/povtext/language/language.h"
+#include "core/povtext/language/povlexer.h"
 #include "core/shapes/builtinshapes.h"
 #include "render/files/disksourcefiles.h"
 #include "render/povray/povrayrunner.h"
@@ -132,6 +134,84 @@ double MeanAbsoluteDifference(const std::vector<std::uint8_t>& a,
                : 100.0 * sum / (255.0 * static_cast<double>(a.size()));
 }
 
+/// `text` without the objects, lights, camera and atmosphere a scene file places at its top
+/// level, blanked so that every line keeps its number: what stays are the declarations, and
+/// the original texture renders on the measuring scene alone.
+std::string WithoutSceneObjects(std::string text) {
+    using namespace PovLanguage;
+    PovLexer lexer(text, 0);
+    std::vector<std::pair<std::size_t, std::size_t>> placed;
+    int depth = 0;
+    bool afterEquals = false;
+    // The blocks open where each directive began, and where its first branch left them: the
+    // branches of an #if may open blocks that the text after its #end closes.
+    struct Open {
+        int depth;
+        int afterFirst;
+        bool macro;
+    };
+    std::vector<Open> directives;
+    int macros = 0;
+    try {
+        for (PovToken token = lexer.Next(); token.kind != PovToken::End; token = lexer.Next()) {
+            if (token.kind == PovToken::Directive) {
+                const std::string& d = token.text;
+                if (IsOneOf(d, {"if", "ifdef", "ifndef", "while", "for", "switch", "macro"})) {
+                    directives.push_back({depth, -1, d == "macro"});
+                    macros += d == "macro" ? 1 : 0;
+                } else if ((d == "else" || d == "elseif") && !directives.empty()) {
+                    if (directives.back().afterFirst < 0)
+                        directives.back().afterFirst = depth;
+                    depth = directives.back().depth;
+                } else if (d == "end" && !directives.empty()) {
+                    if (directives.back().afterFirst >= 0)
+                        depth = directives.back().afterFirst;
+                    macros -= directives.back().macro ? 1 : 0;
+                    directives.pop_back();
+                }
+            }
+            const bool object = (token.kind == PovToken::Word ||
+                                 (token.kind == PovToken::Directive && token.text == "object")) &&
+                                Is(token.text, kObject | kSceneItem) &&
+                                token.text != "global_settings";
+            // What a macro's text makes is its value.
+            if (depth == 0 && macros == 0 && object && !afterEquals) {
+                const std::size_t start = lexer.TokenStart();
+                int inner = 0;
+                for (PovToken t = lexer.Next(); t.kind != PovToken::End; t = lexer.Next()) {
+                    inner += t.IsSymbol("{") ? 1 : t.IsSymbol("}") ? -1 : 0;
+                    if (inner == 0 && t.IsSymbol("}"))
+                        break;
+                }
+                placed.emplace_back(start, lexer.TokenEnd());
+                continue;
+            }
+            depth += token.IsSymbol("{") ? 1 : token.IsSymbol("}") ? -1 : 0;
+            afterEquals = token.IsSymbol("=");
+        }
+    } catch (const std::exception&) {
+        return text;
+    }
+    for (const auto& [from, to] : placed)
+        for (std::size_t i = from; i < to && i < text.size(); ++i)
+            if (text[i] != '\n')
+                text[i] = ' ';
+    return text;
+}
+
+/// The line a "file:line" place names.
+int LineOf(const std::string& where) {
+    return std::atoi(where.c_str() + where.rfind(':') + 1);
+}
+
+/// `text` with `line` put before its line `before` (counted from 1).
+std::string InsertedBefore(const std::string& text, int before, const std::string& line) {
+    std::size_t at = 0;
+    for (int n = 1; n < before && at != std::string::npos; ++n)
+        at = text.find('\n', at) == std::string::npos ? std::string::npos : text.find('\n', at) + 1;
+    return at == std::string::npos ? text : text.substr(0, at) + line + "\r\n" + text.substr(at);
+}
+
 struct Figures {
     int declarations = 0, exact = 0, source = 0, skipped = 0, approximated = 0;
     int within1 = 0, exactWithin1 = 0, rendered = 0, failedRenders = 0;
@@ -226,7 +306,12 @@ int main(int argc, char* argv[]) {
         // file that starts in an older version keeps its own.
         std::vector<Picture> pictures;
         std::vector<const ImportedDeclaration*> landed;
-        for (const ImportedDeclaration& declaration : result.declarations) {
+        QFile read(QString::fromStdString(path));
+        const std::string text = read.open(QIODevice::ReadOnly)
+                                     ? WithoutSceneObjects(read.readAll().toStdString())
+                                     : std::string();
+        for (std::size_t d = 0; d < result.declarations.size(); ++d) {
+            const ImportedDeclaration& declaration = result.declarations[d];
             if (!settings.render || !declaration.texture)
                 continue;
             const bool material = declaration.kind == "material";
@@ -237,8 +322,22 @@ int main(int argc, char* argv[]) {
                                               " } finish { ambient 0.1 diffuse 0.6 } }"
                                     : material ? "material { " + declaration.name + " }"
                                                : "texture { " + declaration.name + " }";
-            pictures.push_back({std::string(kVersion) + "#include \"colors.inc\"\r\n#include \"" +
-                                    path + "\"\r\n#declare " + kTextureName + " = " + use + "\r\n",
+            // A name declared again later is measured as it stands before the next declaration.
+            std::string original = text;
+            for (std::size_t later = d + 1; later < result.declarations.size(); ++later)
+                if (result.declarations[later].name == declaration.name &&
+                    declaration.where.starts_with(path + ":") &&
+                    result.declarations[later].where.starts_with(path + ":") &&
+                    LineOf(result.declarations[later].where) > LineOf(declaration.where)) {
+                    original = InsertedBefore(text, LineOf(result.declarations[later].where),
+                                              "#declare Measured_Original = " + use);
+                    break;
+                }
+            const std::string reference = original == text ? use
+                                          : material       ? "material { Measured_Original }"
+                                                           : "texture { Measured_Original }";
+            pictures.push_back({std::string(kVersion) + "#include \"colors.inc\"\r\n" + original +
+                                    "\r\n#declare " + kTextureName + " = " + reference + "\r\n",
                                 material, std::nullopt});
             const Texture& texture = *declaration.texture;
             // A file that declares the older style renders so, as the program renders it.
