@@ -234,6 +234,7 @@ void SceneParser::DeclareValue(ReadDeclaration record, const PovToken& name, boo
             if (start)
                 m_feed.RememberRefusal(*start, refusal);
             refused = refusal;
+            textureLike = textureLike || std::exchange(m_texturesInArray, false);
         }
         if (refused) {
             m_feed.SkipRestOfValue();
@@ -341,7 +342,7 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
         if (w == "transform")
             return std::make_shared<PovValue>(m_blocks.Transform(m_feed.Take()));
         if (w == "array")
-            m_expressions.Refuse(first.at, "arrays are not read");
+            RefuseArray(first);
         if (w == "function") {
             m_feed.Take();
             if (m_feed.Peek().IsSymbol("(")) {
@@ -379,6 +380,22 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
         return std::make_shared<PovValue>(*number);
     }
     return std::make_shared<PovValue>(std::get<std::string>(value));
+}
+
+void SceneParser::RefuseArray(const PovToken& array) {
+    m_feed.Take();
+    // "array[8] { texture { ... }, ... }": what uses its elements would have been textures.
+    while (m_feed.Peek().IsSymbol("[")) {
+        m_feed.Take();
+        m_expressions.Float();
+        m_expressions.Expect("]");
+    }
+    if (m_feed.Peek().IsSymbol("{")) {
+        m_feed.Take();
+        m_texturesInArray = m_feed.LooksLikeTexture(m_feed.Peek());
+    }
+    m_expressions.Refuse(array.at, m_texturesInArray ? "arrays of textures are not read"
+                                                     : "arrays are not read");
 }
 
 bool SceneParser::Declare(const PovToken& directive) {

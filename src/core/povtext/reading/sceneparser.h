@@ -107,6 +107,7 @@ private:
     /// Reads the value that follows the declarations standing where an earlier one's began.
     void AwaitedValue();
     std::shared_ptr<const PovValue> DeclaredValue();
+    [[noreturn]] void RefuseArray(const PovToken& array);
     [[noreturn]] static void Fail(SourcePosition where, const std::string& message);
 
     SourceFiles& m_files;
@@ -141,4 +142,6 @@ private:
         std::size_t files = 0;
     };
     std::optional<Awaiting> m_awaiting;
+    /// The array just refused was given textures.
+    bool m_texturesInArray = false;
 };
