@@ -59,13 +59,13 @@ TEST(OtherStyles, WhatPovRayReadsIsReadAlike) {
         {"a number where a keyword was expected",
          "#declare T = texture { pigment { rgb 1 } finish { reflection { 0.1 metallic 0.5 1 } } }",
          {"main.pov:1: skipped T: expected a keyword in a reflection but found the number 1"}},
-        {"textures kept in an array, and one taken from it",
+        {"textures kept in an array and taken from it",
          "#declare A = array[2] { texture { pigment { rgb 1 } }, texture { pigment { rgb 0 } } }\n"
-         "#declare H = A[0]\n#declare N = array[3]\n#declare K = texture { pigment { rgb 1 } }",
-         {"main.pov:1: skipped A: arrays of textures are not read",
-          "main.pov:2: skipped H: uses A (main.pov:1), which was skipped: arrays of textures are "
-          "not read (main.pov:1)",
-          "main.pov:4: imported K"}},
+         "#declare H = A[0]\n#declare K = texture { A[1 + 0] scale 2 }\n"
+         "#declare U = texture { A[2] }\n#declare G = array[2][2] { { texture { T } } }",
+         {"main.pov:2: imported H", "main.pov:3: imported K",
+          "main.pov:4: skipped U: A[2] is not one of its 2 elements",
+          "main.pov:5: skipped G: arrays of more than one dimension are not read"}},
         {"a colour worked out by a user function",
          "#declare F = function(X) { X*X }\n#declare T = texture { pigment { rgb F(0.5) } }",
          {"main.pov:2: skipped T: it calls the function F (main.pov:1), whose values only "

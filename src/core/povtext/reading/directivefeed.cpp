@@ -149,6 +149,8 @@ std::string DirectiveFeed::InputFileName() const {
 const Symbol* DirectiveFeed::Lookup(const std::string& name) const {
     if (const Symbol* symbol = m_symbols.Find(name))
         return symbol;
+    if (const auto element = m_elements.find(name); element != m_elements.end())
+        return &element->second;
     // A keyword is never declared: the library need not be read for it.
     return m_search.libraryFallback && !IsPovRayReservedWord(name) ? m_host.LibrarySymbol(name)
                                                                    : nullptr;
@@ -406,13 +408,21 @@ const PovToken& DirectiveFeed::Peek() {
             TakeRaw();
             continue;
         }
-        if (next.kind == PovToken::Word && !m_valueBases.empty() && !m_skipping)
-            if (const Symbol* symbol = Lookup(next.text); symbol && symbol->definition) {
+        if (next.kind == PovToken::Word && !m_valueBases.empty() && !m_skipping) {
+            const Symbol* symbol = Lookup(next.text);
+            if (symbol && symbol->definition) {
                 std::shared_ptr<const MacroDefinition> definition = symbol->definition;
                 const PovToken name = TakeRaw();
                 CallMacro(name, std::move(definition));
                 continue;
             }
+            if (symbol && symbol->elements) {
+                std::shared_ptr<const std::vector<Symbol>> elements = symbol->elements;
+                const PovToken name = TakeRaw();
+                TakeElement(name, *elements);
+                continue;
+            }
+        }
         // The directives of a macro or loop called inside the value are carried out.
         const bool called = !m_valueFiles.empty() && m_open.size() > m_valueFiles.back();
         if ((next.kind != PovToken::Directive && next.kind != PovToken::FileEnd) ||
@@ -450,6 +460,10 @@ PovToken DirectiveFeed::Take() {
             // No identifier can hold '#': the name is the value's own.
             copy.text += '#' + std::to_string(m_capture->aliases.size());
             m_capture->aliases.emplace(copy.text, *symbol);
+        } else if (const auto element = token.kind == PovToken::Word ? m_elements.find(token.text)
+                                                                     : m_elements.end();
+                   element != m_elements.end()) {
+            m_capture->aliases.emplace(copy.text, element->second);
         }
         m_capture->tokens.push_back(std::move(copy));
     }
@@ -750,6 +764,34 @@ std::optional<DeclarationRefusal> DirectiveFeed::RefusalAgain(const ValueStart& 
         m_peeked.reset();
     }
     return refusal;
+}
+
+void DirectiveFeed::TakeElement(const PovToken& array, const std::vector<Symbol>& elements) {
+    if (!PeekRaw().IsSymbol("["))
+        m_expressions.Refuse(array.at, "the array " + array.text + " stands where one value does");
+    TakeRaw();
+    // The index is no part of the value's text: the element it chooses is.
+    Captured* const capture = std::exchange(m_capture, nullptr);
+    double index = 0.0;
+    try {
+        index = m_expressions.Float();
+    } catch (...) {
+        m_capture = capture;
+        throw;
+    }
+    m_capture = capture;
+    if (!Peek().IsSymbol("]"))
+        m_expressions.Refuse(array.at, "expected ']' after the index of " + array.text);
+    TakeRaw();
+    if (!(index >= 0.0) || index >= static_cast<double>(elements.size()))
+        m_expressions.Refuse(array.at, array.text + "[" + SourceWriter::NumberText(index) +
+                                           "] is not one of its " +
+                                           std::to_string(elements.size()) + " elements");
+    const auto chosen = static_cast<std::size_t>(index);
+    // No identifier can hold '#': the name is the element's own.
+    const std::string name = array.text + "#" + std::to_string(chosen);
+    m_elements.insert_or_assign(name, elements[chosen]);
+    InjectAsRead({MadeToken(PovToken::Word, name, array.at)});
 }
 
 void DirectiveFeed::SkipRestOfValue() {

@@ -239,6 +239,8 @@ private:
     /// parameters declared as locals.
     void CallMacro(const PovToken& name, std::shared_ptr<const MacroDefinition> definition);
     void SkipUnevaluated(const PovToken& directive, const std::string& reason);
+    /// After an array's name: its index, put back as a name that stands for the element.
+    void TakeElement(const PovToken& array, const std::vector<Symbol>& elements);
     /// Opens and closes the blocks the first branch of a passed-over #if opens and closes.
     void KeepBlocksOfFirstBranch(const std::vector<PovToken>& passed);
     void OtherDirective(const PovToken& directive);
@@ -275,6 +277,8 @@ private:
     std::vector<int> m_valueBases;
     /// The files open when each value began: a macro or loop opened since is carried out.
     std::vector<std::size_t> m_valueFiles;
+    /// The elements of arrays used so far, by the names TakeElement gave them.
+    std::unordered_map<std::string, Symbol> m_elements;
     std::vector<SourcePosition> m_openBraces;
     int m_nesting = 0;
     double m_version = 3.7;

@@ -223,6 +223,7 @@ void SceneParser::DeclareValue(ReadDeclaration record, const PovToken& name, boo
                     DirectiveFeed::Capturing capture(m_feed, taken);
                     symbol.value = DeclaredValue();
                 }
+                symbol.elements = std::exchange(m_readElements, nullptr);
                 symbol.source = m_feed.Written(taken);
                 // The written text is kept for as long as the import runs: it counts as made.
                 m_feed.CountMade(symbol.source->tokens.Bytes(), record.where);
@@ -235,6 +236,7 @@ void SceneParser::DeclareValue(ReadDeclaration record, const PovToken& name, boo
                 m_feed.RememberRefusal(*start, refusal);
             refused = refusal;
             textureLike = textureLike || std::exchange(m_texturesInArray, false);
+            m_readElements.reset();
         }
         if (refused) {
             m_feed.SkipRestOfValue();
@@ -342,7 +344,7 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
         if (w == "transform")
             return std::make_shared<PovValue>(m_blocks.Transform(m_feed.Take()));
         if (w == "array")
-            RefuseArray(first);
+            return ReadArray(first);
         if (w == "function") {
             m_feed.Take();
             if (m_feed.Peek().IsSymbol("(")) {
@@ -362,7 +364,7 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
             m_blocks.SkipBlock(m_feed.Take());
             return std::make_shared<PovValue>(PovOpaque{w});
         }
-        if (const Symbol* symbol = m_symbols.Find(w);
+        if (const Symbol* symbol = m_feed.Lookup(w);
             symbol && symbol->value && !std::holds_alternative<PovNumber>(*symbol->value) &&
             !std::holds_alternative<std::string>(*symbol->value)) {
             const PovToken name = m_feed.Take();
@@ -382,20 +384,48 @@ std::shared_ptr<const PovValue> SceneParser::DeclaredValue() {
     return std::make_shared<PovValue>(std::get<std::string>(value));
 }
 
-void SceneParser::RefuseArray(const PovToken& array) {
+std::shared_ptr<const PovValue> SceneParser::ReadArray(const PovToken& array) {
     m_feed.Take();
-    // "array[8] { texture { ... }, ... }": what uses its elements would have been textures.
+    int dimensions = 0;
+    double size = 0.0;
     while (m_feed.Peek().IsSymbol("[")) {
         m_feed.Take();
-        m_expressions.Float();
+        size = m_expressions.Float();
         m_expressions.Expect("]");
+        ++dimensions;
     }
-    if (m_feed.Peek().IsSymbol("{")) {
+    if (!m_feed.Peek().IsSymbol("{"))
+        m_expressions.Refuse(array.at, "arrays without their elements are not read");
+    m_feed.Take();
+    // "array[8] { texture { ... }, ... }": what uses its elements would have been textures.
+    for (int inner = 1; inner < dimensions && m_feed.Peek().IsSymbol("{"); ++inner)
         m_feed.Take();
-        m_texturesInArray = m_feed.LooksLikeTexture(m_feed.Peek());
+    m_texturesInArray = m_feed.LooksLikeTexture(m_feed.Peek());
+    if (dimensions != 1)
+        m_expressions.Refuse(array.at, "arrays of more than one dimension are not read");
+    auto elements = std::make_shared<std::vector<Symbol>>();
+    while (!m_feed.Peek().IsSymbol("}")) {
+        if (static_cast<double>(elements->size()) >= size)
+            m_expressions.Refuse(m_feed.Peek().at, "the array is given more elements than its "
+                                                   "size");
+        Symbol element;
+        element.where = m_feed.Peek().at;
+        element.textureLike = m_feed.LooksLikeTexture(m_feed.Peek());
+        DirectiveFeed::Captured taken;
+        {
+            DirectiveFeed::Capturing capture(m_feed, taken);
+            element.value = DeclaredValue();
+        }
+        element.source = m_feed.Written(taken);
+        m_feed.CountMade(element.source->tokens.Bytes(), element.where);
+        elements->push_back(std::move(element));
+        if (m_feed.Peek().IsSymbol(","))
+            m_feed.Take();
     }
-    m_expressions.Refuse(array.at, m_texturesInArray ? "arrays of textures are not read"
-                                                     : "arrays are not read");
+    m_feed.Take();
+    m_texturesInArray = false;
+    m_readElements = std::move(elements);
+    return std::make_shared<PovValue>(PovOpaque{"array"});
 }
 
 bool SceneParser::Declare(const PovToken& directive) {

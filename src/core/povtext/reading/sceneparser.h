@@ -107,7 +107,8 @@ private:
     /// Reads the value that follows the declarations standing where an earlier one's began.
     void AwaitedValue();
     std::shared_ptr<const PovValue> DeclaredValue();
-    [[noreturn]] void RefuseArray(const PovToken& array);
+    /// A one-dimensional array given its elements, which are kept for the symbol declared.
+    std::shared_ptr<const PovValue> ReadArray(const PovToken& array);
     [[noreturn]] static void Fail(SourcePosition where, const std::string& message);
 
     SourceFiles& m_files;
@@ -142,6 +143,7 @@ private:
         std::size_t files = 0;
     };
     std::optional<Awaiting> m_awaiting;
-    /// The array just refused was given textures.
+    /// The array being read (or just refused) was given textures.
     bool m_texturesInArray = false;
+    std::shared_ptr<const std::vector<Symbol>> m_readElements;
 };

@@ -28,6 +28,8 @@ struct Symbol {
     bool textureLike = false;
     /// The value written out again, for source textures.
     std::shared_ptr<const WrittenSource> source;
+    /// An array given its elements: each as a symbol of its own.
+    std::shared_ptr<const std::vector<Symbol>> elements;
 };
 
 /// The identifiers declared so far. #declare writes the global scope; #local writes the scope
