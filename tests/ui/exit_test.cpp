@@ -70,6 +70,15 @@ TEST_F(ExitTest, ExitHasTheStandardQuitKey) {
     m_app.reset();
 }
 
+TEST_F(ExitTest, CloseHasThePlatformsCloseKeys) {
+    const QAction* close = m_app->Frame().Action(QStringLiteral("Close"));
+    ASSERT_TRUE(close);
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Close);
+    ASSERT_FALSE(keys.isEmpty());
+    for (const QKeySequence& key : keys)
+        EXPECT_TRUE(close->shortcuts().contains(key)) << key.toString().toStdString();
+}
+
 TEST_F(ExitTest, SeveralUnsavedCatalogsAreAskedAboutOnceAndCancelKeepsThem) {
     CatalogDocument* a = Open(QStringLiteral("a.vlv"));
     CatalogDocument* b = Open(QStringLiteral("b.vlv"));

@@ -143,10 +143,13 @@ void MainWindow::CreateActions() {
     AddAction(
         "Open", "&Open...", "Open an existing document\nOpen", [this] { emit openRequested(); },
         K::keyBindings(K::Open));
-    AddAction("Close", "&Close", "Close the active document\nClose", [this] {
-        if (Document* document = ActiveDocument())
-            emit closeDocumentRequested(document);
-    });
+    AddAction(
+        "Close", "&Close", "Close the active document\nClose",
+        [this] {
+            if (Document* document = ActiveDocument())
+                emit closeDocumentRequested(document);
+        },
+        K::keyBindings(K::Close));
     AddAction(
         "Save", "&Save", "Save the active document\nSave",
         [this] {

@@ -129,7 +129,7 @@ PathsPage::PathsPage(QWidget* parent) : QWidget(parent) {
     auto* gammaLabel = new QLabel(QStringLiteral("Scene &Gamma"), this);
     LabelFor(gammaLabel, m_gamma);
 
-    m_test = new QPushButton(QStringLiteral("&Test POV-Ray"), this);
+    m_test = new QPushButton(QStringLiteral("Test P&OV-Ray"), this);
     m_test->setObjectName(QStringLiteral("testButton"));
     m_test->setAutoDefault(false);
     connect(m_test, &QPushButton::clicked, this, &PathsPage::TestPovRay);

@@ -144,7 +144,7 @@ CreateTextureMapDialog::CreateTextureMapDialog(ProgramSettings& settings, QWidge
     brightnessRow->addWidget(m_brightnessEdit);
     brightnessRow->addWidget(m_brightnessSlider, 1);
 
-    m_renderButton = new QPushButton(QStringLiteral("Render..."), this);
+    m_renderButton = new QPushButton(QStringLiteral("&Render..."), this);
     m_renderButton->setObjectName(QStringLiteral("renderButton"));
     m_renderButton->setDefault(true);
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);

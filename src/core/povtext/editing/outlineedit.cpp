@@ -210,7 +210,7 @@ std::vector<const PovKeyword*> Addable(const OutlinePart& part) {
             continue;
         if (part.IsEntry() && row.places == kColor)
             continue;
-        if (!row.owner.empty() && row.owner != pattern && row.owner != part.keyword)
+        if (!row.owner.empty() && !row.OwnedBy(pattern) && !row.OwnedBy(part.keyword))
             continue;
         if (row.Is(kWave) && !part.Pattern().empty()) {
             const bool hasWave =
@@ -250,8 +250,14 @@ std::string WithPattern(std::string_view text, const OutlinePart& part, std::str
     if (pattern == "gradient" && !keepsAmount)
         changes.back().text += " y";
     for (const OutlineProperty& property : part.properties) {
-        const PovKeyword* owner = property.row ? Find(property.row->owner) : nullptr;
-        if (owner && owner->Is(kPattern) && owner->word != pattern) {
+        const PovKeyword* owned = property.row;
+        // Owned by patterns, none of them the new one.
+        const bool patterns =
+            owned && !owned->owner.empty() &&
+            std::any_of(Keywords().begin(), Keywords().end(), [owned](const PovKeyword& row) {
+                return row.Is(kPattern) && owned->OwnedBy(row.word);
+            });
+        if (patterns && !owned->OwnedBy(pattern)) {
             TextSpan span = property.item;
             while (span.start > 0 && IsBlank(text[span.start - 1]))
                 --span.start;

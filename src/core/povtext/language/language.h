@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -82,10 +83,21 @@ struct PovKeyword {
     PovValue value = PovValue::None;
     PovRange range{};
     std::string_view label{};
-    /// The pattern or block that alone takes it ("crackle" for "form"); empty for any.
+    /// The patterns or blocks that alone take it, separated by blanks ("crackle" for "form");
+    /// empty for any.
     std::string_view owner{};
 
     bool Is(Role role) const { return (roles & role) != 0; }
+    /// True when `word` is one of its owners.
+    bool OwnedBy(std::string_view word) const {
+        for (std::size_t at = 0; at < owner.size();) {
+            const std::size_t end = std::min(owner.find(' ', at), owner.size());
+            if (owner.substr(at, end - at) == word)
+                return true;
+            at = end + 1;
+        }
+        return false;
+    }
 };
 
 /// Every row, sorted by word.

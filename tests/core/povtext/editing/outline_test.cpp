@@ -179,7 +179,9 @@ TEST(OutlineEdit, AddOffersWhatThePartTakesAndHasNot) {
     };
     EXPECT_TRUE(offers("octaves") && offers("form") && offers("scale") && offers("color_map") &&
                 offers("warp"));
-    EXPECT_FALSE(offers("turbulence") || offers("mortar") || offers("phong") || offers("bozo"));
+    EXPECT_FALSE(offers("turbulence") || offers("mortar") || offers("phong") || offers("bozo") ||
+                 offers("max_iteration") || offers("exponent"))
+        << "a fractal's and a reflection's own items are not a crackle's";
 }
 
 namespace {
