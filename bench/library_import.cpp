@@ -336,9 +336,12 @@ int main(int argc, char* argv[]) {
             const std::string reference = original == text ? use
                                           : material       ? "material { Measured_Original }"
                                                            : "texture { Measured_Original }";
-            pictures.push_back({std::string(kVersion) + "#include \"colors.inc\"\r\n" + original +
-                                    "\r\n#declare " + kTextureName + " = " + reference + "\r\n",
-                                material, std::nullopt});
+            std::string include = std::string(kVersion) + "#include \"colors.inc\"\r\n";
+            include += original;
+            include += "\r\n#declare ";
+            include += kTextureName;
+            include += " = " + reference + "\r\n";
+            pictures.push_back({std::move(include), material, std::nullopt});
             const Texture& texture = *declaration.texture;
             // A file that declares the older style renders so, as the program renders it.
             const bool older = declaration.sceneGamma == SceneGamma::Older;
