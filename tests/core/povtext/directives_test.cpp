@@ -6,6 +6,17 @@ namespace {
 
 using Lines_ = std::vector<std::string>;
 
+/// Each declaration as "Name: " and its source's words, or why it was skipped.
+Lines_ Outcomes(const ImportResult& result) {
+    Lines_ outcomes;
+    for (const ImportedDeclaration& declaration : result.declarations)
+        outcomes.push_back(declaration.name + ": " +
+                           (declaration.texture
+                                ? SourceWords(declaration.texture->GetSource(SourceFlags()))
+                                : declaration.notes.front()));
+    return outcomes;
+}
+
 } // namespace
 
 TEST(Directives, IncludesAreSearchedBesideTheFileThenOnTheIncludePathThenInTheLibrary) {
@@ -268,13 +279,7 @@ TEST(Directives, WhileLoopsAreCarriedOutPassByPass) {
                    "#declare Made = Steps(2)\n",
                    false);
     ASSERT_FALSE(result.failure) << *result.failure;
-    std::vector<std::string> sources;
-    for (const ImportedDeclaration& declaration : result.declarations)
-        sources.push_back(declaration.name + ": " +
-                          SourceWords(declaration.texture
-                                          ? declaration.texture->GetSource(SourceFlags())
-                                          : declaration.notes.front()));
-    EXPECT_EQ(sources,
+    EXPECT_EQ(Outcomes(result),
               (std::vector<std::string>{
                   "Ramp: pigment { gradient x color_map { [0.00 color rgb<0.000, 0.000, 0.000>] "
                   "[0.25 color rgb<0.251, 0.251, 0.251>] [0.50 color rgb<0.502, 0.502, 0.502>] "
@@ -309,15 +314,9 @@ TEST(Directives, ALoopRefusesOnEveryPassWhatItsTextRefusesThen) {
                                            "#declare Random = pigment { rgb rand(S) }\n",
                                            false);
     ASSERT_FALSE(result.failure) << *result.failure;
-    std::vector<std::string> outcomes;
-    for (const ImportedDeclaration& declaration : result.declarations)
-        outcomes.push_back(declaration.name + ": " +
-                           (declaration.texture
-                                ? SourceWords(declaration.texture->GetSource(SourceFlags()))
-                                : declaration.notes.front()));
     const std::string noise = "which was skipped: it calls the function f_wave (main.pov:1), "
                               "whose values only POV-Ray works out while it renders (main.pov:7)";
-    EXPECT_EQ(outcomes,
+    EXPECT_EQ(Outcomes(result),
               (std::vector<std::string>{
                   "Early: pigment { colour rgb<0.502,0.502,0.502> }",
                   "Low: uses Lo (main.pov:8), " + noise, "Late: uses W (main.pov:10), " + noise,
