@@ -77,6 +77,17 @@ TEST_F(ExitTest, CloseHasThePlatformsCloseKeys) {
     ASSERT_FALSE(keys.isEmpty());
     for (const QKeySequence& key : keys)
         EXPECT_TRUE(close->shortcuts().contains(key)) << key.toString().toStdString();
+    // Each key reaches it from a catalog's window (which has Close keys of its own).
+    m_app->Frame().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_app->Frame()));
+    QApplication::setActiveWindow(&m_app->Frame());
+    QSignalSpy closed(close, &QAction::triggered);
+    for (const QKeySequence& key : keys) {
+        ASSERT_TRUE(Open(QStringLiteral("a.vlv")));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &m_app->Frame(),
+                        key[0].key(), key[0].keyboardModifiers());
+    }
+    EXPECT_EQ(closed.count(), keys.size());
 }
 
 TEST_F(ExitTest, SeveralUnsavedCatalogsAreAskedAboutOnceAndCancelKeepsThem) {

@@ -377,6 +377,11 @@ QMdiSubWindow* MainWindow::AddView(Document& document, DocumentView* view) {
     });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(QIcon(QStringLiteral(":/icons/velvane-32.png")));
+    // The Close keys are File > Close's, which closes the document with all its windows.
+    if (QMenu* menu = window->systemMenu())
+        for (QAction* action : menu->actions())
+            if (action->shortcuts() == QKeySequence::keyBindings(QKeySequence::Close))
+                action->setShortcuts({});
     auto retitle = [this, window, &document] {
         const QList<DocumentView*> views = ViewsOf(document);
         QString title = document.Title();
