@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSet>
 #include <QSlider>
@@ -679,6 +680,18 @@ TEST_F(SheetTest, TabAccessKeysTurnThePageInsteadOfTyping) {
         keys.insert(caption.at(at + 1).toLower());
     }
     EXPECT_EQ(keys.size(), sheet->PageCount());
+    // The pigment's kinds have keys of their own beside the tabs'.
+    ASSERT_TRUE(sheet->SetCurrentIndex(1));
+    auto* pigment = qobject_cast<PigmentPage*>(sheet->Page(1));
+    ASSERT_TRUE(pigment);
+    // A button's key clicks it as a press seen for a moment.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return pigment->TypeButton(PatternPage::Plain)->isChecked(); }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return pigment->TypeButton(PatternPage::Procedural)->isChecked(); }));
+    EXPECT_EQ(sheet->CurrentIndex(), 1);
 }
 
 TEST_F(SheetTest, ShiftTabFromTheFirstFieldReachesTheTabBarAndTabComesBack) {

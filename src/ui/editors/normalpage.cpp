@@ -23,7 +23,7 @@ NormalPage::NormalPage(AppServices& services, SimpleTexture& texture, QWidget* p
     : PatternPage(
           services, texture, texture.normal,
           Kinds{"Normal Type",
-                {"&None", "&Image", "P&rocedural"},
+                {"&None", "&Image", "Proce&dural"},
                 {Kinds::Pattern("bumps", Normal::Bumps), Kinds::Pattern("dents", Normal::Dents),
                  Kinds::Pattern("ripples", Normal::Ripples), Kinds::Pattern("waves", Normal::Waves),
                  Kinds::Pattern("wrinkles", Normal::Wrinkles)},

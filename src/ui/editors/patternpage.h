@@ -68,7 +68,7 @@ protected:
     /// What a page tells the shared part about its pattern kinds.
     struct Kinds {
         const char* typeCaption;                ///< "Pigment Type"
-        std::array<const char*, 3> typeButtons; ///< "&Color", "&Image", "P&rocedural"
+        std::array<const char*, 3> typeButtons; ///< "&Color", "&Image", "Proce&dural"
         /// Each pattern's name and kind; the list shows them sorted by name.
         std::vector<std::pair<QString, int>> patterns;
 

@@ -28,7 +28,7 @@ PigmentPage::PigmentPage(AppServices& services, SimpleTexture& texture, QWidget*
           services, texture, texture.pigment,
           Kinds{
               "Pigment Type",
-              {"&Color", "&Image", "P&rocedural"},
+              {"&Color", "&Image", "Proce&dural"},
               {Kinds::Pattern("gradient", Pigment::Gradient),
                Kinds::Pattern("marble", Pigment::Marble), Kinds::Pattern("wood", Pigment::Wood),
                Kinds::Pattern("onion", Pigment::Onion), Kinds::Pattern("leopard", Pigment::Leopard),
