@@ -17,19 +17,23 @@
 #include "ui/editors/textureeditsheet.h"
 #include "ui/editors/transformedits.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSet>
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <map>
 
 namespace {
 
@@ -738,4 +742,34 @@ TEST_F(SheetTest, ReturnInTheNameShowsTheSourceAndOnOtherPagesPressesOk) {
     QTest::keyClick(finish->CrandEdit(), Qt::Key_Return);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
+}
+
+TEST_F(SheetTest, NoTwoControlsOfTheGeneralAndFinishPagesShareAShortcutLetter) {
+    auto sheet = Open(Oak());
+    sheet->show();
+    for (int page : {0, 3}) {
+        ASSERT_TRUE(sheet->SetCurrentIndex(page));
+        // The tabs' letters, and those of every control the page shows.
+        std::map<QChar, QStringList> owners;
+        const auto add = [&owners](const QString& text) {
+            const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+            if (at >= 0)
+                owners[text.at(at + 1).toLower()] << text;
+        };
+        for (int tab = 0; tab < sheet->PageCount(); ++tab)
+            add(sheet->Tabs()->tabText(tab));
+        for (const QWidget* widget : sheet->Page(page)->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(sheet.get()))
+                continue;
+            if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+                add(button->text());
+            else if (const auto* label = qobject_cast<const QLabel*>(widget);
+                     label && label->buddy())
+                add(label->text());
+            else if (const auto* group = qobject_cast<const QGroupBox*>(widget))
+                add(group->title());
+        }
+        for (const auto& [key, texts] : owners)
+            EXPECT_EQ(texts.size(), 1) << "page " << page << ": " << texts.join(", ").toStdString();
+    }
 }

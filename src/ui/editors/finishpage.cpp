@@ -55,7 +55,7 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     const Row rows[ValueCount] = {
         {"&Ambient", "ambient", 0, 100, Finish::kLargestWord, true},
         {"&Diffuse", "diffuse", 0, 100, 100, true},
-        {"&Reflection", "reflection", 0, 100, 100, true},
+        {"Ref&lection", "reflection", 0, 100, 100, true},
         {"&Strength", "phong", 0, 100, 100, true},
         {"Si&ze", "phongSize", 1, 500, 500, false},
         {"Str&ength", "specular", 0, 100, 100, true},
@@ -139,7 +139,7 @@ FinishPage::FinishPage(AppServices& services, SimpleTexture& texture, QWidget* p
     m_metallic->setObjectName(QStringLiteral("metallicCheck"));
     m_updateThumbnail = new QCheckBox(QStringLiteral("&Update Thumbnail"), this);
     m_updateThumbnail->setObjectName(QStringLiteral("updateThumbnail"));
-    m_presets = new QPushButton(QStringLiteral("&Presets..."), this);
+    m_presets = new QPushButton(QStringLiteral("Prese&ts..."), this);
     m_presets->setObjectName(QStringLiteral("presetsButton"));
     m_presets->setAutoDefault(false);
     m_viewSource = new QPushButton(QStringLiteral("&View Source..."), this);
