@@ -207,9 +207,13 @@ int LineOf(const std::string& where) {
 /// `text` with `line` put before its line `before` (counted from 1).
 std::string InsertedBefore(const std::string& text, int before, const std::string& line) {
     std::size_t at = 0;
-    for (int n = 1; n < before && at != std::string::npos; ++n)
-        at = text.find('\n', at) == std::string::npos ? std::string::npos : text.find('\n', at) + 1;
-    return at == std::string::npos ? text : text.substr(0, at) + line + "\r\n" + text.substr(at);
+    for (int n = 1; n < before; ++n) {
+        at = text.find('\n', at);
+        if (at == std::string::npos)
+            return text;
+        ++at;
+    }
+    return text.substr(0, at) + line + "\r\n" + text.substr(at);
 }
 
 struct Figures {

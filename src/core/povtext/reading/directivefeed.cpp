@@ -430,10 +430,8 @@ const PovToken& DirectiveFeed::Peek() {
             return next;
         const PovToken passed = TakeRaw();
         if (passed.kind == PovToken::Directive) {
-            // What a directive reads is no part of the value.
-            Captured* const capture = std::exchange(m_capture, nullptr);
+            const Capturing paused(*this, nullptr);
             HandleDirective(passed);
-            m_capture = capture;
         }
     }
 }
@@ -770,16 +768,12 @@ void DirectiveFeed::TakeElement(const PovToken& array, const std::vector<Symbol>
     if (!PeekRaw().IsSymbol("["))
         m_expressions.Refuse(array.at, "the array " + array.text + " stands where one value does");
     TakeRaw();
-    // The index is no part of the value's text: the element it chooses is.
-    Captured* const capture = std::exchange(m_capture, nullptr);
     double index = 0.0;
-    try {
+    {
+        // The index is no part of the value's text: the element it chooses is.
+        const Capturing paused(*this, nullptr);
         index = m_expressions.Float();
-    } catch (...) {
-        m_capture = capture;
-        throw;
     }
-    m_capture = capture;
     if (!Peek().IsSymbol("]"))
         m_expressions.Refuse(array.at, "expected ']' after the index of " + array.text);
     TakeRaw();
@@ -1292,7 +1286,7 @@ void DirectiveFeed::CallMacro(const PovToken& name,
                               std::shared_ptr<const MacroDefinition> definition) {
     const std::string called = "the macro " + name.text;
     // The call itself is no part of the value's text: what the macro gives is.
-    Captured* const outer = std::exchange(m_capture, nullptr);
+    const Capturing paused(*this, nullptr);
     if (!Take().IsSymbol("("))
         m_expressions.Refuse(name.at, "expected '(' after " + called);
     const std::vector<std::string>& parameters = definition->parameters;
@@ -1340,7 +1334,6 @@ void DirectiveFeed::CallMacro(const PovToken& name,
     m_symbols.EnterFile();
     for (std::size_t i = 0; i < parameters.size(); ++i)
         m_symbols.Declare(parameters[i], std::move(arguments[i]), true);
-    m_capture = outer;
 }
 
 void DirectiveFeed::SkipUnevaluated(const PovToken& directive, const std::string& reason) {

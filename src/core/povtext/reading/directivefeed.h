@@ -8,6 +8,7 @@
 #include "core/povtext/reading/symboltable.h"
 #include "core/povtext/reading/tokenfeed.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -139,6 +140,10 @@ public:
     public:
         Capturing(DirectiveFeed& feed, Captured& captured)
             : m_feed(feed), m_saved(std::exchange(feed.m_capture, &captured)) {}
+        /// Collects nothing while it lives: what a directive, a call or an index reads is no
+        /// part of the value.
+        Capturing(DirectiveFeed& feed, std::nullptr_t)
+            : m_feed(feed), m_saved(std::exchange(feed.m_capture, nullptr)) {}
         ~Capturing() { m_feed.m_capture = m_saved; }
         Capturing(const Capturing&) = delete;
         Capturing& operator=(const Capturing&) = delete;
