@@ -1,5 +1,6 @@
 // What people, converters and old scenes write that POV-Ray 3.7 reads, each read as POV-Ray
 // reads it.
+#include "core/model/simpletexture.h"
 #include "core/model/sourcetexture.h"
 #include "sourcefixture.h"
 
@@ -192,6 +193,14 @@ TEST(OtherStyles, DescriptionsKeepEveryLineAndLeaveTheFramingRulesOut) {
     const std::string description = result.declarations[0].texture->GetDescription();
     EXPECT_TRUE(description.starts_with("line 0\nline 1\n")) << description.substr(0, 40);
     EXPECT_TRUE(description.ends_with("line 1499")) << description.substr(description.size() - 40);
+
+    // A description whose last line the writer breaks before a run of dashes keeps them.
+    SimpleTexture texture;
+    texture.SetName("T");
+    texture.SetDescription("Blocks, " + std::string(50, '=') + " ----");
+    const ImportResult back = ImportText(texture.GetSource(SourceFlag::Declare));
+    ASSERT_EQ(back.declarations.size(), 1u);
+    EXPECT_EQ(back.declarations[0].texture->GetDescription(), texture.GetDescription());
 }
 
 } // namespace

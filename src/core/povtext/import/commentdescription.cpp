@@ -2,6 +2,7 @@
 
 #include "core/model/texture.h"
 
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -40,16 +41,31 @@ bool IsRuleLine(const std::string& line) {
     return last - first >= 3 && line.find_first_not_of(c, first) > last;
 }
 
+/// The blank or nothing with which `line` continues `before`, as the writer broke one line of
+/// a description in two; none when `line` starts a line of its own.
+std::optional<const char*> Continuation(const std::string& before, const std::string& line,
+                                        std::size_t width) {
+    const std::string expected = CommentLine(before) + CommentLine(line);
+    for (const char* separator : {" ", ""})
+        if (WrapComment(std::string(before).append(separator).append(line), width) == expected)
+            return separator;
+    return std::nullopt;
+}
+
 } // namespace
 
-std::vector<std::string> WithoutRuleLines(std::vector<std::string> comment) {
+std::vector<std::string> WithoutRuleLines(std::vector<std::string> comment, std::size_t width) {
     const auto blankOrRule = [](const std::string& line) {
         return IsRuleLine(line) || line.find_first_not_of(" \t") == std::string::npos;
     };
-    while (!comment.empty() && IsRuleLine(comment.back()))
+    // A rule the writer could have broken off the line next to it is the description's own.
+    while (
+        !comment.empty() && IsRuleLine(comment.back()) &&
+        !(comment.size() > 1 && Continuation(comment[comment.size() - 2], comment.back(), width)))
         comment.pop_back();
     auto start = comment.begin();
-    if (start != comment.end() && IsRuleLine(*start))
+    if (start != comment.end() && IsRuleLine(*start) &&
+        !(comment.size() > 1 && Continuation(comment[0], comment[1], width)))
         while (start != comment.end() && blankOrRule(*start))
             ++start;
     comment.erase(comment.begin(), start);
@@ -72,16 +88,10 @@ std::string DescriptionFromComment(const std::vector<std::string>& comment, std:
         const std::string& line = lines[i];
         bool joined = false;
         if (i > 0 && !current.empty() && !line.empty()) {
-            const std::string last = current.substr(lastStart);
-            const std::string expected = CommentLine(lines[i - 1]) + CommentLine(line);
-            for (const char* separator : {" ", ""}) {
-                if (WrapComment(std::string(last).append(separator).append(line), width) !=
-                    expected)
-                    continue;
+            if (const auto separator = Continuation(current.substr(lastStart), line, width)) {
                 lastStart = current.size();
-                current += separator + line;
+                current += *separator + line;
                 joined = true;
-                break;
             }
         }
         if (!joined) {

@@ -11,5 +11,6 @@
 std::string DescriptionFromComment(const std::vector<std::string>& comment, std::size_t width = 60);
 
 /// The comment without the rule lines ("// =====") that frame it above and below, which mark
-/// a section of the file rather than describe what follows.
-std::vector<std::string> WithoutRuleLines(std::vector<std::string> comment);
+/// a section of the file rather than describe what follows. A rule that WrapComment at `width`
+/// could have broken off the line beside it stays.
+std::vector<std::string> WithoutRuleLines(std::vector<std::string> comment, std::size_t width = 60);
